@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Sets up a Corvatine build on Debian: installs the packages the build needs
+# when they are missing, then configures and builds.
+#
+#   ./setup.sh              build in build/ (optimised, with debug information)
+#   ./setup.sh --sanitize   build in build-asan/ with AddressSanitizer and
+#                           UndefinedBehaviorSanitizer
+#   ./setup.sh --bench      also build the benchmarks under bench/
+set -euo pipefail
+cd "$(dirname "$0")"
+
+build_dir=build
+build_type=RelWithDebInfo
+sanitize=OFF
+bench=OFF
+for arg in "$@"; do
+  case "$arg" in
+    --sanitize) build_dir=build-asan; build_type=Debug; sanitize=ON ;;
+    --bench) bench=ON ;;
+    *) echo "setup.sh: unknown argument '$arg'" >&2; exit 2 ;;
+  esac
+done
+cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORVATINE_BENCHMARKS=$bench)
+
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+          nlohmann-json3-dev libtinyxml2-dev zlib1g-dev clang-format)
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "setup.sh: installing ${missing[*]}" >&2
+  sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "setup.sh: need root or sudo to install ${missing[*]}" >&2; exit 1; }
+    sudo=(sudo)
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  if ! "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; then
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+fi
+
+cmake -S . -B "$build_dir" -G Ninja "${cmake_args[@]}" >/dev/null
+cmake --build "$build_dir" -j2

@@ -1,0 +1,73 @@
+#include "platform/File.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace corvatine::platform {
+
+FileType GetFileType(const std::string& path) {
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return FileType::Missing;
+    if (S_ISREG(st.st_mode)) return FileType::Regular;
+    if (S_ISDIR(st.st_mode)) return FileType::Folder;
+    if (S_ISCHR(st.st_mode)) return FileType::CharacterDevice;
+    return FileType::Other;
+}
+
+InputFile::~InputFile() { Close(); }
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_error(other.m_error) {}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_error = other.m_error;
+    }
+    return *this;
+}
+
+bool InputFile::Open(const std::string& path, bool nonBlocking) {
+    Close();
+    int flags = O_RDONLY | O_CLOEXEC;
+    if (nonBlocking) flags |= O_NONBLOCK;
+    do {
+        m_fd = ::open(path.c_str(), flags);
+    } while (m_fd < 0 && errno == EINTR);
+    m_error = m_fd < 0 ? errno : 0;
+    return m_fd >= 0;
+}
+
+int64_t InputFile::Read(void* buffer, size_t size) {
+    if (m_fd < 0) {
+        m_error = EBADF;
+        return -1;
+    }
+    char* out = static_cast<char*>(buffer);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(m_fd, out + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            m_error = errno;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<int64_t>(done);
+}
+
+void InputFile::Close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+}  // namespace corvatine::platform

@@ -1,0 +1,50 @@
+// Plain file reading over POSIX descriptors.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace corvatine::platform {
+
+enum class FileType {
+    Missing,  // no such entry, or it cannot be examined
+    Regular,
+    Folder,
+    CharacterDevice,
+    Other,  // fifo, socket, block device
+};
+
+// The type of the entry, following symbolic links.
+FileType GetFileType(const std::string& path);
+
+// A file opened for reading. Closed on destruction.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    InputFile(InputFile&& other) noexcept;
+    InputFile& operator=(InputFile&& other) noexcept;
+
+    // Opens the path for reading. With nonBlocking, opening and reading never
+    // wait for a writer (a terminal without input reads as an error).
+    // On failure returns false and LastError() holds the errno value.
+    [[nodiscard]] bool Open(const std::string& path, bool nonBlocking = false);
+
+    // Reads until the buffer is full or the file ends, retrying interrupted
+    // calls. Returns the number of bytes read (less than size only at the end
+    // of the file), or -1 on error with LastError() set.
+    [[nodiscard]] int64_t Read(void* buffer, size_t size);
+
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+    int LastError() const { return m_error; }
+
+private:
+    int m_fd = -1;
+    int m_error = 0;
+};
+
+}  // namespace corvatine::platform

@@ -1,0 +1,51 @@
+#include "platform/LocalTime.h"
+
+#include <ctime>
+
+namespace corvatine::platform {
+
+namespace {
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+}  // namespace
+
+bool LocalMidnight(int year, int month, int day, int64_t& seconds) {
+    if (year < 1970 || year > 9999 || month < 1 || month > 12) return false;
+    if (day < 1 || day > DaysInMonth(year, month)) return false;
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_isdst = -1;
+    const std::time_t t = std::mktime(&tm);
+    if (t == static_cast<std::time_t>(-1) || t <= 0) return false;
+    seconds = static_cast<int64_t>(t);
+    return true;
+}
+
+bool LocalDate(int64_t seconds, int& year, int& month, int& day) {
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    if (localtime_r(&t, &tm) == nullptr) return false;
+    year = tm.tm_year + 1900;
+    month = tm.tm_mon + 1;
+    day = tm.tm_mday;
+    return true;
+}
+
+std::string FormatLocalTime(int64_t seconds, const char* format) {
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    if (localtime_r(&t, &tm) == nullptr) return std::string();
+    char buffer[256];
+    const size_t n = std::strftime(buffer, sizeof buffer, format, &tm);
+    return std::string(buffer, n);
+}
+
+}  // namespace corvatine::platform

@@ -1,0 +1,21 @@
+// Calendar times in the local time zone (TZ), in whole seconds since 1970.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace corvatine::platform {
+
+// Midnight local time at the start of the given day; daylight saving is
+// decided by the system. False when the date is not a real calendar day
+// (month 1..12, day within its month, year 1970..9999) or does not fall after
+// the start of 1970 (0 means "no time" to the callers).
+[[nodiscard]] bool LocalMidnight(int year, int month, int day, int64_t& seconds);
+
+// The local calendar day of a time. False when the time cannot be converted.
+[[nodiscard]] bool LocalDate(int64_t seconds, int& year, int& month, int& day);
+
+// strftime of the local time; empty when the time cannot be converted.
+std::string FormatLocalTime(int64_t seconds, const char* format);
+
+}  // namespace corvatine::platform
