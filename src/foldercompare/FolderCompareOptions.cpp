@@ -1,0 +1,10 @@
+#include "foldercompare/FolderCompareOptions.h"
+
+namespace corvatine {
+
+CFolderComparer& GetFolderComparer() {
+    static CFolderComparer comparer;
+    return comparer;
+}
+
+}  // namespace corvatine
