@@ -1,0 +1,412 @@
+#include "app/CommandLine.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "app/CommandLineWords.h"
+#include "foldercompare/ContentType.h"
+#include "foldercompare/FolderCompareOptions.h"
+#include "platform/LocalTime.h"
+#include "platform/Path.h"
+#include "textcompare/TextCompareOptions.h"
+
+namespace corvatine {
+
+namespace {
+
+enum class OptionId {
+    None,
+    Help,
+    Compare,
+    Edit,
+    ReadOnly,
+    ReadOnlyList,
+    Type,
+    Method,
+    Rule,
+    FileFilter,
+    FolderFilter,
+    LineFilter,
+    Option,
+};
+
+struct OPTIONENTRY {
+    OptionId id;
+    const char* longName;
+    const char* shortName;
+    bool takesValue;  // matched as a prefix of its own length, the value follows
+};
+
+// Tried in this order; the first match wins.
+constexpr OPTIONENTRY kOptions[] = {
+    {OptionId::Help, "?", "help", false},
+    {OptionId::Help, "h", "h", false},
+    {OptionId::Compare, "compare", "c", false},
+    {OptionId::Edit, "edit", "e", false},
+    {OptionId::ReadOnly, "readonly", "ro", false},
+    {OptionId::ReadOnlyList, "readonly:", "ro:", true},
+    {OptionId::Type, "type:", "t:", true},
+    {OptionId::Method, "method:", "m:", true},
+    {OptionId::Rule, "rule:", "r:", true},
+    {OptionId::FileFilter, "filefilter:", "ff:", true},
+    {OptionId::FolderFilter, "folderfilter:", "df:", true},
+    {OptionId::LineFilter, "linefilter:", "lf:", true},
+    {OptionId::Option, "option:", "o:", true},
+};
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+OptionId MatchOption(std::string_view option, std::string_view& value) {
+    for (const OPTIONENTRY& entry : kOptions) {
+        for (const char* name : {entry.longName, entry.shortName}) {
+            if (entry.takesValue ? StartsWith(option, name) : option == name) {
+                value = entry.takesValue ? option.substr(std::string_view(name).size()) : std::string_view();
+                return entry.id;
+            }
+        }
+    }
+    return OptionId::None;
+}
+
+// Calls f for every non-empty item of a separated list.
+template <typename F>
+void ForEachItem(std::string_view list, char separator, F&& f) {
+    size_t pos = 0;
+    while (pos <= list.size()) {
+        size_t end = list.find(separator, pos);
+        if (end == std::string_view::npos) end = list.size();
+        if (end > pos) f(list.substr(pos, end - pos));
+        pos = end + 1;
+    }
+}
+
+// The bit of a word of the table, long or short form; 0 for an unknown word.
+template <size_t N>
+uint32_t WordBit(const cmdline::WORDBIT (&words)[N], std::string_view word) {
+    for (const auto& w : words)
+        if (word == w.longWord || word == w.shortWord) return w.bit;
+    return 0;
+}
+
+// The value after a filter key, or false when the item has another key.
+bool MatchKey(std::string_view item, const cmdline::FILTERKEY& key, std::string_view& value) {
+    for (const char* name : {key.longKey, key.shortKey}) {
+        if (StartsWith(item, name)) {
+            value = item.substr(std::string_view(name).size());
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string StripQuotes(std::string_view value) {
+    if (!value.empty() && value.front() == '"') value.remove_prefix(1);
+    if (!value.empty() && value.back() == '"') value.remove_suffix(1);
+    return std::string(value);
+}
+
+// "month-day-year" as local midnight; false when a part is missing, zero or
+// not a number, or the day does not exist.
+bool ParseDate(std::string_view value, int64_t& time) {
+    int parts[3] = {0, 0, 0};
+    int count = 0;
+    bool ok = true;
+    ForEachItem(value, '-', [&](std::string_view part) {
+        if (count >= 3 || part.size() > 9) {
+            ok = false;
+            return;
+        }
+        int number = 0;
+        for (char c : part) {
+            if (c < '0' || c > '9') {
+                ok = false;
+                return;
+            }
+            number = number * 10 + (c - '0');
+        }
+        parts[count++] = number;
+    });
+    if (!ok || count != 3 || parts[0] == 0 || parts[1] == 0 || parts[2] == 0) return false;
+    return platform::LocalMidnight(parts[2], parts[0], parts[1], time);
+}
+
+// A signed decimal number (leading digits count, as the C library reads
+// them). False for an empty value, and for a negative one, which no size can
+// be.
+bool ParseSize(std::string_view value, uint64_t& size) {
+    if (value.empty()) return false;
+    const std::string text(value);
+    const long long number = std::strtoll(text.c_str(), nullptr, 10);
+    if (number < 0) return false;
+    size = static_cast<uint64_t>(number);
+    return true;
+}
+
+uint32_t ParseAttributeLetters(std::string_view value) {
+    uint32_t attributes = 0;
+    for (char c : value)
+        for (const auto& a : cmdline::kAttributeLetters)
+            if (c == a.letter) attributes |= a.bit;
+    return attributes;
+}
+
+uint32_t ParseTypeWords(std::string_view value) {
+    uint32_t types = 0;
+    ForEachItem(value, ';', [&](std::string_view word) { types |= WordBit(cmdline::kTypeWords, word); });
+    return types;
+}
+
+}  // namespace
+
+bool CCommandLine::MatchesOption(std::string_view option) {
+    std::string_view value;
+    return MatchOption(option, value) != OptionId::None;
+}
+
+void CCommandLine::Parse(const std::vector<std::string>& arguments) {
+    if (arguments.empty()) return;
+    bool optionsEnded = false;
+    for (const std::string& argument : arguments) {
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && !argument.empty() && argument[0] == '-') {
+            const bool longForm = argument.size() > 2 && argument[1] == '-';
+            const std::string_view option = std::string_view(argument).substr(longForm ? 2 : 1);
+            if (longForm && !MatchesOption(option))
+                m_unknownLongOptions.push_back(argument);
+            else
+                ApplyOption(option);
+            continue;
+        }
+        if (!optionsEnded && !argument.empty() && argument[0] == '/') {
+            const std::string_view option = std::string_view(argument).substr(1);
+            if (MatchesOption(option) && !platform::NameExists(argument)) {
+                ApplyOption(option);
+                continue;
+            }
+        }
+        AddPath(argument);
+    }
+    Complete();
+}
+
+void CCommandLine::AddPath(const std::string& path) {
+    if (pathCount < 2) paths[pathCount++] = path;
+}
+
+void CCommandLine::ApplyOption(std::string_view option) {
+    std::string_view value;
+    switch (MatchOption(option, value)) {
+        case OptionId::None: break;
+        case OptionId::Help: action = ACTION_HELP; break;
+        case OptionId::Compare: action = ACTION_COMPARE; break;
+        case OptionId::Edit: action = ACTION_EDIT; break;
+        case OptionId::ReadOnly: readOnly[0] = readOnly[1] = 1; break;
+        case OptionId::ReadOnlyList:
+            ForEachItem(value, '|', [this](std::string_view item) {
+                if (item == "1")
+                    readOnly[0] = 1;
+                else if (item == "2")
+                    readOnly[1] = 1;
+            });
+            break;
+        case OptionId::Type:
+            if (value == "text" || value == "t")
+                kind = KIND_TEXT;
+            else if (value == "binary" || value == "b")
+                kind = KIND_BINARY;
+            else if (value == "folder" || value == "f")
+                kind = KIND_FOLDER;
+            break;
+        case OptionId::Method:
+            takeMethods = 0;
+            if (kind == KIND_FOLDER)
+                ForEachItem(value, '|', [this](std::string_view item) {
+                    folderMethods |= WordBit(cmdline::kMethodWords, item);
+                });
+            break;
+        case OptionId::Rule:
+            takeRules = 0;
+            if (kind == KIND_TEXT)
+                ForEachItem(value, '|', [this](std::string_view item) {
+                    textRules |= WordBit(cmdline::kRuleWords, item);
+                });
+            break;
+        case OptionId::FileFilter:
+            takeFilters = 0;
+            if (kind == KIND_FOLDER) ApplyFileFilterItems(value);
+            break;
+        case OptionId::FolderFilter:
+            takeFilters = 0;
+            if (kind == KIND_FOLDER) ApplyFolderFilterItems(value);
+            break;
+        case OptionId::LineFilter:
+            takeLineFilter = 0;
+            if (kind == KIND_TEXT) {
+                std::string_view expression;
+                if (StartsWith(value, "regexp="))
+                    expression = value.substr(7);
+                else if (StartsWith(value, "re="))
+                    expression = value.substr(3);
+                if (!expression.empty()) lineFilter = std::string(expression);
+            }
+            break;
+        case OptionId::Option:
+            takeOptions = 0;
+            ForEachItem(value, '|', [this](std::string_view item) {
+                if (item == cmdline::kAutoScanLong || item == cmdline::kAutoScanShort)
+                    folderOptions |= FOLDER_OPTION_AUTO_SCAN;
+            });
+            break;
+    }
+}
+
+void CCommandLine::ApplyFileFilterItems(std::string_view list) {
+    CFileFilters& file = filters.fileFilters;
+    ForEachItem(list, '|', [&file](std::string_view item) {
+        std::string_view value;
+        if (MatchKey(item, cmdline::kNameIncludeKey, value)) {
+            if (std::string names = StripQuotes(value); !names.empty()) file.nameInclude = names;
+        } else if (MatchKey(item, cmdline::kNameExcludeKey, value)) {
+            if (std::string names = StripQuotes(value); !names.empty()) file.nameExclude = names;
+        } else if (MatchKey(item, cmdline::kTimeFromKey, value)) {
+            int64_t time = 0;
+            if (ParseDate(value, time)) file.timeFrom = time;
+        } else if (MatchKey(item, cmdline::kTimeToKey, value)) {
+            int64_t time = 0;
+            if (ParseDate(value, time)) file.timeTo = time;
+        } else if (MatchKey(item, cmdline::kSizeMinKey, value)) {
+            uint64_t size = 0;
+            if (ParseSize(value, size)) file.sizeMin = size;
+        } else if (MatchKey(item, cmdline::kSizeMaxKey, value)) {
+            uint64_t size = 0;
+            if (ParseSize(value, size)) file.sizeMax = size;
+        } else if (MatchKey(item, cmdline::kAttributesExcludeKey, value)) {
+            if (const uint32_t attributes = ParseAttributeLetters(value)) file.attributesExclude = attributes;
+        } else if (MatchKey(item, cmdline::kTypeExcludeKey, value)) {
+            if (const uint32_t types = ParseTypeWords(value)) file.typeExclude = types;
+        }
+    });
+}
+
+void CCommandLine::ApplyFolderFilterItems(std::string_view list) {
+    CFolderFilters& folder = filters.folderFilters;
+    ForEachItem(list, '|', [&folder](std::string_view item) {
+        std::string_view value;
+        if (MatchKey(item, cmdline::kNameIncludeKey, value)) {
+            if (std::string names = StripQuotes(value); !names.empty()) folder.nameInclude = names;
+        } else if (MatchKey(item, cmdline::kNameExcludeKey, value)) {
+            if (std::string names = StripQuotes(value); !names.empty()) folder.nameExclude = names;
+        } else if (MatchKey(item, cmdline::kAttributesExcludeKey, value)) {
+            if (const uint32_t attributes = ParseAttributeLetters(value))
+                folder.attributesExclude = attributes;
+        }
+    });
+}
+
+void CCommandLine::Complete() {
+    const CFolderComparer& folderSettings = GetFolderComparer();
+    const CTextComparer& textSettings = GetTextComparer();
+    if (takeMethods) folderMethods = folderSettings.methods;
+    if (takeOptions && folderSettings.autoScanFolders) folderOptions |= FOLDER_OPTION_AUTO_SCAN;
+    if (takeRules) textRules = textSettings.rules;
+    if (takeFilters) filters = folderSettings.filters;
+    if (takeLineFilter) lineFilter = textSettings.lineFilter;
+
+    if (action == ACTION_NONE) {
+        action = ACTION_OPEN;
+        if (pathCount == 2) {
+            action = ACTION_COMPARE;
+        } else if (pathCount == 1) {
+            const std::string extension = platform::PathExtension(paths[0]);
+            if (!(extension.size() == 4 && (extension[1] | 0x20) == 'c' && (extension[2] | 0x20) == 'm' &&
+                  (extension[3] | 0x20) == 'p'))
+                action = ACTION_EDIT;
+        }
+    }
+    if (action != ACTION_COMPARE) return;
+    if (pathCount == 2)
+        CompleteTwoPaths();
+    else if (pathCount == 1)
+        CompleteOnePath();
+}
+
+void CCommandLine::CompleteTwoPaths() {
+    const bool isFolder[2] = {platform::IsFolder(paths[0]), platform::IsFolder(paths[1])};
+
+    if (kind == KIND_FOLDER) {
+        for (int i = 0; i < 2; ++i)
+            if (!isFolder[i]) paths[i] = platform::PathParentFolder(paths[i]);
+        return;
+    }
+    if (kind == KIND_NONE && isFolder[0] && isFolder[1]) {
+        kind = KIND_FOLDER;
+        return;
+    }
+    // A folder against a file compares the file with its namesake in the
+    // folder. Two folders named for a file comparison have no file name to
+    // take, so they stay as given and fail as files.
+    if (isFolder[0] != isFolder[1]) {
+        const int folder = isFolder[0] ? 0 : 1;
+        paths[folder] = platform::JoinPath(paths[folder], platform::PathFileName(paths[1 - folder]));
+    }
+    if (kind == KIND_NONE)
+        kind = IsTextFile(paths[0]) && IsTextFile(paths[1]) ? KIND_TEXT : KIND_BINARY;
+    else if (kind == KIND_TEXT && !(IsTextFile(paths[0]) && IsTextFile(paths[1])))
+        kind = KIND_BINARY;
+}
+
+void CCommandLine::CompleteOnePath() {
+    const bool isFolder = platform::IsFolder(paths[0]);
+    switch (kind) {
+        case KIND_NONE: kind = isFolder ? KIND_FOLDER : IsTextFile(paths[0]) ? KIND_TEXT : KIND_BINARY; break;
+        case KIND_TEXT:
+            if (isFolder)
+                kind = KIND_FOLDER;
+            else if (!IsTextFile(paths[0]))
+                kind = KIND_BINARY;
+            break;
+        case KIND_BINARY:
+            if (isFolder) kind = KIND_FOLDER;
+            break;
+        case KIND_FOLDER:
+            if (!isFolder) paths[0] = platform::PathParentFolder(paths[0]);
+            break;
+        default: break;
+    }
+}
+
+std::unique_ptr<CCompareParams> CCommandLine::BuildRequest() const {
+    std::unique_ptr<CCompareParams> request;
+    switch (kind) {
+        case KIND_TEXT: {
+            auto text = std::make_unique<CTextCompareParams>();
+            if (textRules != 0) text->rules = textRules;
+            text->lineFilter = lineFilter;
+            request = std::move(text);
+            break;
+        }
+        case KIND_BINARY: request = std::make_unique<CBinaryCompareParams>(); break;
+        case KIND_FOLDER: {
+            auto folder = std::make_unique<CFolderCompareParams>();
+            if (folderMethods != 0) folder->methods = folderMethods;
+            folder->options = folderOptions;
+            folder->filters = filters;
+            request = std::move(folder);
+            break;
+        }
+        default: request = std::make_unique<CCompareParams>(); break;
+    }
+    // With one path only the left side is filled.
+    for (int i = 0; i < pathCount && i < 2; ++i) {
+        request->sides[i].path = paths[i];
+        request->sides[i].flags = readOnly[i] ? SIDE_READ_ONLY : 0;
+    }
+    return request;
+}
+
+}  // namespace corvatine

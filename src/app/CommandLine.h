@@ -1,0 +1,85 @@
+// The program's command line: parsed into one record that start-up acts on.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/CompareParams.h"
+#include "foldercompare/FilterRecords.h"
+
+namespace corvatine {
+
+class CCommandLine {
+public:
+    enum Action : int {
+        ACTION_NONE = 0,
+        ACTION_OPEN = 1,
+        ACTION_HELP = 2,
+        ACTION_COMPARE = 3,
+        ACTION_EDIT = 4,
+    };
+    enum Kind : int {
+        KIND_NONE = 0,
+        KIND_TEXT = 1,
+        KIND_BINARY = 2,
+        KIND_FOLDER = 3,
+    };
+
+    int action = ACTION_NONE;
+    int kind = KIND_NONE;
+    int pathCount = 0;
+    std::string paths[2];
+    int readOnly[2] = {0, 0};
+    uint32_t folderMethods = 0;
+    uint32_t folderOptions = 0;
+    CComboFilters filters;
+    uint32_t textRules = 0;
+    std::string lineFilter;
+    // Cleared when an argument of the class is met; a class still flagged
+    // after the last argument is filled from the global settings.
+    int takeMethods = 1;
+    int takeOptions = 1;
+    int takeRules = 1;
+    int takeFilters = 1;
+    int takeLineFilter = 1;
+
+    // Parses the arguments that follow the program name, then completes the
+    // record once. With no arguments nothing is parsed and nothing completed.
+    //
+    // An argument that starts with "-" is an option; "--" alone ends the
+    // options; "--word" reads like "-word". An argument that starts with "/"
+    // is an option only when it matches the option table and names no
+    // existing entry, so absolute paths stay paths. Unknown options are
+    // ignored, except "--word" forms, which are collected in
+    // UnknownLongOptions() for the caller to reject.
+    void Parse(const std::vector<std::string>& arguments);
+
+    // The "--word" arguments that matched no option, in order.
+    const std::vector<std::string>& UnknownLongOptions() const { return m_unknownLongOptions; }
+
+    // True when the option text (without its leading "-" or "/") matches an
+    // entry of the option table.
+    static bool MatchesOption(std::string_view option);
+
+    // The comparison request that start-up builds for the compare action:
+    // the record's kind, paths and read-only flags, and for text its non-zero
+    // rules and its line filter, for folders its non-zero methods, options and
+    // filters. A record without a kind yields the base request.
+    std::unique_ptr<CCompareParams> BuildRequest() const;
+
+private:
+    void ApplyOption(std::string_view option);
+    void AddPath(const std::string& path);
+    void ApplyFileFilterItems(std::string_view list);
+    void ApplyFolderFilterItems(std::string_view list);
+    void Complete();
+    void CompleteTwoPaths();
+    void CompleteOnePath();
+
+    std::vector<std::string> m_unknownLongOptions;
+};
+
+}  // namespace corvatine

@@ -1,0 +1,253 @@
+#include "app/CompareParams.h"
+
+#include <cstdio>
+
+#include "app/CommandLineWords.h"
+#include "foldercompare/FolderCompareOptions.h"
+#include "platform/LocalTime.h"
+#include "platform/Path.h"
+#include "textcompare/TextCompareOptions.h"
+
+namespace corvatine {
+
+namespace {
+
+constexpr const char* kProgramName = "corvatine";
+
+std::string SideTitle(const std::string& path) {
+    return path.empty() ? std::string("Untitled") : platform::PathFileName(path);
+}
+
+// Adds one item to a "|"-separated list.
+void AddItem(std::string& list, const std::string& item) {
+    if (!list.empty()) list += '|';
+    list += item;
+}
+
+// A group such as ` /r:"ias|icc"`, only when the list is not empty.
+void AddGroup(std::string& line, bool abbreviated, const char* shortOption, const char* longOption,
+              const std::string& list) {
+    if (list.empty()) return;
+    line += abbreviated ? shortOption : longOption;
+    line += '"';
+    line += list;
+    line += '"';
+}
+
+std::string WordList(uint32_t bits, const cmdline::WORDBIT* words, size_t count, bool abbreviated,
+                     char separator) {
+    std::string list;
+    for (size_t i = 0; i < count; ++i) {
+        if ((bits & words[i].bit) == 0) continue;
+        if (!list.empty()) list += separator;
+        list += abbreviated ? words[i].shortWord : words[i].longWord;
+    }
+    return list;
+}
+
+std::string AttributeLetters(uint32_t attributes) {
+    std::string letters;
+    for (const auto& a : cmdline::kAttributeLetters)
+        if (attributes & a.bit) letters += a.letter;
+    return letters;
+}
+
+// Dates are written as month, day and year: "01-15-2007".
+std::string CommandLineDate(int64_t time) {
+    int year = 0, month = 0, day = 0;
+    if (!platform::LocalDate(time, year, month, day)) return std::string();
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d-%02d-%04d", month, day, year);
+    return text;
+}
+
+std::string FilterItem(const cmdline::FILTERKEY& key, bool abbreviated, const std::string& value) {
+    return std::string(abbreviated ? key.shortKey : key.longKey) + value;
+}
+
+bool IsIncludeAll(const std::string& pattern) { return pattern.empty() || pattern == "*"; }
+
+}  // namespace
+
+// ---- CCompareParams ----
+
+std::string CCompareParams::GetTitle() const {
+    return SideTitle(sides[0].path) + " : " + SideTitle(sides[1].path);
+}
+
+void CCompareParams::SwapSides() { std::swap(sides[0], sides[1]); }
+
+bool CCompareParams::SamePaths(const CCompareParams& other, bool allowSwapped) const {
+    if (platform::PathsEqual(sides[0].path, other.sides[0].path) &&
+        platform::PathsEqual(sides[1].path, other.sides[1].path))
+        return true;
+    return allowSwapped && platform::PathsEqual(sides[0].path, other.sides[1].path) &&
+           platform::PathsEqual(sides[1].path, other.sides[0].path);
+}
+
+void CCompareParams::CopyFrom(const CCompareParams& other) {
+    sides[0] = other.sides[0];
+    sides[1] = other.sides[1];
+}
+
+bool CCompareParams::Equals(const CCompareParams& other) const {
+    if (kind != other.kind) return false;
+    for (int i = 0; i < 2; ++i) {
+        if (sides[i].flags != other.sides[i].flags) return false;
+        if (!platform::PathsEqual(sides[i].path, other.sides[i].path)) return false;
+    }
+    return true;
+}
+
+std::string CCompareParams::GetCommandLine(bool, bool) const { return std::string(); }
+
+std::unique_ptr<CCompareParams> CCompareParams::Clone() const {
+    return std::make_unique<CCompareParams>(*this);
+}
+
+std::string CCompareParams::CommandLineStart(bool fullPath, bool abbreviated) const {
+    std::string line;
+    if (fullPath)
+        line = '"' + platform::JoinPath(platform::ProgramFolder(), kProgramName) + '"';
+    else
+        line = kProgramName;
+
+    line += abbreviated ? " -c" : " -compare";
+    switch (kind) {
+        case COMPARE_TEXT: line += abbreviated ? " /t:t" : " /type:text"; break;
+        case COMPARE_BINARY: line += abbreviated ? " /t:b" : " /type:binary"; break;
+        case COMPARE_FOLDER: line += abbreviated ? " /t:f" : " /type:folder"; break;
+        default: break;
+    }
+
+    for (const COMPARESIDE& side : sides)
+        if (!side.path.empty()) line += " \"" + side.path + '"';
+
+    std::string readOnly;
+    if (sides[0].flags & SIDE_READ_ONLY) AddItem(readOnly, "1");
+    if (sides[1].flags & SIDE_READ_ONLY) AddItem(readOnly, "2");
+    AddGroup(line, abbreviated, " /ro:", " /readonly:", readOnly);
+    return line;
+}
+
+// ---- CTextCompareParams ----
+
+CTextCompareParams::CTextCompareParams() : CCompareParams(COMPARE_TEXT), rules(GetTextComparer().rules) {}
+
+void CTextCompareParams::CopyFrom(const CCompareParams& other) {
+    CCompareParams::CopyFrom(other);
+    if (const auto* text = dynamic_cast<const CTextCompareParams*>(&other)) {
+        rules = text->rules;
+        lineFilter = text->lineFilter;
+    }
+}
+
+bool CTextCompareParams::Equals(const CCompareParams& other) const {
+    const auto* text = dynamic_cast<const CTextCompareParams*>(&other);
+    return text != nullptr && CCompareParams::Equals(other) && rules == text->rules &&
+           lineFilter == text->lineFilter;
+}
+
+std::string CTextCompareParams::GetCommandLine(bool fullPath, bool abbreviated) const {
+    std::string line = CommandLineStart(fullPath, abbreviated);
+    AddGroup(line, abbreviated, " /r:", " /rule:",
+             WordList(rules, cmdline::kRuleWords, std::size(cmdline::kRuleWords), abbreviated, '|'));
+    if (!lineFilter.empty()) {
+        line += abbreviated ? " /lf:re=\"" : " /linefilter:regexp=\"";
+        line += lineFilter;
+        line += '"';
+    }
+    return line;
+}
+
+std::unique_ptr<CCompareParams> CTextCompareParams::Clone() const {
+    return std::make_unique<CTextCompareParams>(*this);
+}
+
+// ---- CBinaryCompareParams ----
+
+std::string CBinaryCompareParams::GetCommandLine(bool fullPath, bool abbreviated) const {
+    return CommandLineStart(fullPath, abbreviated);
+}
+
+std::unique_ptr<CCompareParams> CBinaryCompareParams::Clone() const {
+    return std::make_unique<CBinaryCompareParams>(*this);
+}
+
+// ---- CFolderCompareParams ----
+
+CFolderCompareParams::CFolderCompareParams()
+    : CCompareParams(COMPARE_FOLDER), methods(GetFolderComparer().methods) {}
+
+void CFolderCompareParams::CopyFrom(const CCompareParams& other) {
+    CCompareParams::CopyFrom(other);
+    if (const auto* folder = dynamic_cast<const CFolderCompareParams*>(&other)) {
+        methods = folder->methods;
+        options = folder->options;
+        filters = folder->filters;
+    }
+}
+
+bool CFolderCompareParams::Equals(const CCompareParams& other) const {
+    const auto* folder = dynamic_cast<const CFolderCompareParams*>(&other);
+    return folder != nullptr && CCompareParams::Equals(other) && methods == folder->methods &&
+           options == folder->options && filters.Equals(folder->filters);
+}
+
+std::string CFolderCompareParams::GetCommandLine(bool fullPath, bool abbreviated) const {
+    std::string line = CommandLineStart(fullPath, abbreviated);
+    AddGroup(line, abbreviated, " /m:", " /method:",
+             WordList(methods, cmdline::kMethodWords, std::size(cmdline::kMethodWords), abbreviated, '|'));
+
+    const CFileFilters& file = filters.fileFilters;
+    std::string fileItems;
+    if (!IsIncludeAll(file.nameInclude))
+        AddItem(fileItems, FilterItem(cmdline::kNameIncludeKey, abbreviated, file.nameInclude));
+    if (!file.nameExclude.empty())
+        AddItem(fileItems, FilterItem(cmdline::kNameExcludeKey, abbreviated, file.nameExclude));
+    if (file.timeFrom != 0)
+        AddItem(fileItems, FilterItem(cmdline::kTimeFromKey, abbreviated, CommandLineDate(file.timeFrom)));
+    if (file.timeTo != 0)
+        AddItem(fileItems, FilterItem(cmdline::kTimeToKey, abbreviated, CommandLineDate(file.timeTo)));
+    if (file.sizeMin != 0)
+        AddItem(fileItems, FilterItem(cmdline::kSizeMinKey, abbreviated, std::to_string(file.sizeMin)));
+    if (file.sizeMax != 0)
+        AddItem(fileItems, FilterItem(cmdline::kSizeMaxKey, abbreviated, std::to_string(file.sizeMax)));
+    if (const std::string letters = AttributeLetters(file.attributesExclude); !letters.empty())
+        AddItem(fileItems, FilterItem(cmdline::kAttributesExcludeKey, abbreviated, letters));
+    if (const std::string types =
+            WordList(file.typeExclude, cmdline::kTypeWords, std::size(cmdline::kTypeWords), abbreviated, ';');
+        !types.empty())
+        AddItem(fileItems, FilterItem(cmdline::kTypeExcludeKey, abbreviated, types));
+    AddGroup(line, abbreviated, " /ff:", " /filefilter:", fileItems);
+
+    const CFolderFilters& folder = filters.folderFilters;
+    std::string folderItems;
+    if (!IsIncludeAll(folder.nameInclude))
+        AddItem(folderItems, FilterItem(cmdline::kNameIncludeKey, abbreviated, folder.nameInclude));
+    if (!folder.nameExclude.empty())
+        AddItem(folderItems, FilterItem(cmdline::kNameExcludeKey, abbreviated, folder.nameExclude));
+    if (const std::string letters = AttributeLetters(folder.attributesExclude); !letters.empty())
+        AddItem(folderItems, FilterItem(cmdline::kAttributesExcludeKey, abbreviated, letters));
+    AddGroup(line, abbreviated, " /df:", " /folderfilter:", folderItems);
+
+    if (options & FOLDER_OPTION_AUTO_SCAN)
+        AddGroup(line, abbreviated,
+                 " /o:", " /option:", abbreviated ? cmdline::kAutoScanShort : cmdline::kAutoScanLong);
+    return line;
+}
+
+std::unique_ptr<CCompareParams> CFolderCompareParams::Clone() const {
+    return std::make_unique<CFolderCompareParams>(*this);
+}
+
+std::unique_ptr<CCompareParams> CreateCompareParams(int32_t kind) {
+    switch (kind) {
+        case COMPARE_TEXT: return std::make_unique<CTextCompareParams>();
+        case COMPARE_BINARY: return std::make_unique<CBinaryCompareParams>();
+        case COMPARE_FOLDER: return std::make_unique<CFolderCompareParams>();
+        default: return std::make_unique<CCompareParams>();
+    }
+}
+
+}  // namespace corvatine

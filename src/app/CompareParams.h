@@ -1,0 +1,104 @@
+// Comparison requests: the two sides of one comparison and the settings under
+// which it runs. Requests are values; whoever builds one owns it, and each
+// comparison document keeps its own copy.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "foldercompare/FilterRecords.h"
+
+namespace corvatine {
+
+enum CompareKind : int32_t {
+    COMPARE_NONE = 0,
+    COMPARE_FOLDER = 10,
+    COMPARE_TEXT = 21,
+    COMPARE_BINARY = 22,
+};
+
+// Bit of COMPARESIDE::flags; every other bit is 0.
+constexpr uint32_t SIDE_READ_ONLY = 0x1;
+
+struct COMPARESIDE {
+    std::string path;
+    uint32_t flags = 0;
+};
+
+class CCompareParams {
+public:
+    CCompareParams() = default;
+    virtual ~CCompareParams() = default;
+    CCompareParams(const CCompareParams&) = default;
+    CCompareParams& operator=(const CCompareParams&) = default;
+
+    int32_t kind = COMPARE_NONE;
+    COMPARESIDE sides[2];          // left, right
+    int64_t lastComparedTime = 0;  // seconds since 1970; set by the recent comparisons list
+
+    // "left : right" of the file names; an empty path shows as "Untitled".
+    virtual std::string GetTitle() const;
+    // Exchanges the paths and flags of the two sides; kind-specific fields stay.
+    virtual void SwapSides();
+    // Left equals left and right equals right, or with allowSwapped also the
+    // crossed pairing; paths compare as file-system paths.
+    virtual bool SamePaths(const CCompareParams& other, bool allowSwapped) const;
+    // Copies both sides and, from a request of the same kind, its settings;
+    // kind and lastComparedTime stay.
+    virtual void CopyFrom(const CCompareParams& other);
+    // Same kind, same flags, same paths as file-system paths, and equal
+    // kind-specific settings.
+    virtual bool Equals(const CCompareParams& other) const;
+    // The command line that reproduces the request; empty for the base kind.
+    virtual std::string GetCommandLine(bool fullPath, bool abbreviated) const;
+    virtual std::unique_ptr<CCompareParams> Clone() const;
+
+protected:
+    explicit CCompareParams(int32_t requestKind) : kind(requestKind) {}
+    // The program, the action and kind, the paths and the read-only group.
+    std::string CommandLineStart(bool fullPath, bool abbreviated) const;
+};
+
+class CTextCompareParams : public CCompareParams {
+public:
+    // The rules come from the global text comparison settings of this moment.
+    CTextCompareParams();
+
+    uint32_t rules;
+    std::string lineFilter;  // the global line filter is not copied
+
+    void CopyFrom(const CCompareParams& other) override;
+    bool Equals(const CCompareParams& other) const override;
+    std::string GetCommandLine(bool fullPath, bool abbreviated) const override;
+    std::unique_ptr<CCompareParams> Clone() const override;
+};
+
+class CBinaryCompareParams : public CCompareParams {
+public:
+    CBinaryCompareParams() : CCompareParams(COMPARE_BINARY) {}
+
+    std::string GetCommandLine(bool fullPath, bool abbreviated) const override;
+    std::unique_ptr<CCompareParams> Clone() const override;
+};
+
+class CFolderCompareParams : public CCompareParams {
+public:
+    // The methods come from the global folder comparison settings of this moment.
+    CFolderCompareParams();
+
+    uint32_t methods;
+    uint32_t options = 0;  // FOLDER_OPTION_AUTO_SCAN
+    CComboFilters filters;
+
+    void CopyFrom(const CCompareParams& other) override;
+    bool Equals(const CCompareParams& other) const override;
+    std::string GetCommandLine(bool fullPath, bool abbreviated) const override;
+    std::unique_ptr<CCompareParams> Clone() const override;
+};
+
+// A new request of the given kind with its defaults; the base kind for any
+// kind that is not a comparison kind.
+std::unique_ptr<CCompareParams> CreateCompareParams(int32_t kind);
+
+}  // namespace corvatine
