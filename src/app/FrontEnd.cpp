@@ -1,0 +1,208 @@
+#include "app/FrontEnd.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "app/CommandLine.h"
+#include "app/CompareParams.h"
+
+#ifndef CORVATINE_VERSION
+#define CORVATINE_VERSION "0.0.0"
+#endif
+
+namespace corvatine {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitTrouble = 2;
+
+const char kUsage[] =
+    "Usage: corvatine [OPTION]... [LEFT [RIGHT]]\n"
+    "Compare two files or two folders, or open one file.\n"
+    "\n"
+    "With two paths the program compares them: as folders when both are folders,\n"
+    "else as text when both files hold text, else as binary. A folder named\n"
+    "against a file stands for the file of the same name in that folder. With one\n"
+    "path it opens the file (a .cmp path opens its comparisons).\n"
+    "\n"
+    "This version parses the request and prints the command line that reproduces\n"
+    "it; the comparisons themselves are not run yet.\n"
+    "\n"
+    "Options start with '-' or '/'. An argument that starts with '/' is a path when\n"
+    "it names an existing file or folder or matches no option. '--' ends the\n"
+    "options; '--word' reads like '-word'.\n"
+    "\n"
+    "  -c, -compare            compare the two paths\n"
+    "  -e, -edit               open the path in an editor\n"
+    "  -h, -help, -?           show this text\n"
+    "  -ro, -readonly          both sides read-only\n"
+    "  -ro:LIST                read-only sides: 1 left, 2 right (1|2 for both)\n"
+    "  -t:KIND, -type:KIND     text (t), binary (b) or folder (f)\n"
+    "\n"
+    "The following apply only when the kind above was given before them:\n"
+    "  -r:RULES, -rule:RULES   text rules, joined by '|':\n"
+    "      ignoreallspace (ias), ignorespacedifferences (isd),\n"
+    "      ignoretabexpansion (ite), ignoreleadingspace (ils),\n"
+    "      ignoretrailingspace (its), ignorecase (icc), ignorelineendings (ieol),\n"
+    "      ignoreblanklines (ibl), ignorecomments (ic),\n"
+    "      ignorelinesmatchingfilter (ilmf)\n"
+    "  -lf:re=REGEXP, -linefilter:regexp=REGEXP\n"
+    "                          text line filter (GNU regular expression)\n"
+    "  -m:METHODS, -method:METHODS\n"
+    "                          folder methods, joined by '|': type, time, size,\n"
+    "      attributes (attr), version (ver), crc32 (crc), binary (bin), text (txt)\n"
+    "  -ff:ITEMS, -filefilter:ITEMS\n"
+    "                          file filter items, joined by '|':\n"
+    "      nameinclude=PATTERNS (ni=), nameexclude=PATTERNS (ne=),\n"
+    "      timefrom=MM-DD-YYYY (tf=), timeto=MM-DD-YYYY (tt=),\n"
+    "      sizemin=BYTES (si=), sizemax=BYTES (sa=),\n"
+    "      attributesexclude=LETTERS (ae=, letters r a s h),\n"
+    "      typeexclude=TYPES (te=, text;binary;directory or t;b;d)\n"
+    "  -df:ITEMS, -folderfilter:ITEMS\n"
+    "                          folder filter items: ni=, ne=, ae= as above\n"
+    "  -o:asf, -option:autoscansubfolders\n"
+    "                          scan all subfolders of a folder comparison\n"
+    "\n"
+    "Rules, methods, filters and line filter not given are taken from the settings.\n"
+    "Unknown single-dash and slash options are ignored.\n"
+    "\n"
+    "Front-end options:\n"
+    "  --print-request         print the parsed request as JSON and exit\n"
+    "  --help                  show this text and exit\n"
+    "  --version               show the version and exit\n"
+    "\n"
+    "Exit status: 0 success, 1 differences found, 2 trouble.\n";
+
+Json FiltersToJson(const CComboFilters& filters) {
+    const CFileFilters& f = filters.fileFilters;
+    const CFolderFilters& d = filters.folderFilters;
+    Json files = {{"nameInclude", f.nameInclude}, {"nameExclude", f.nameExclude},
+                  {"matchCase", f.matchCase},     {"timeFrom", f.timeFrom},
+                  {"timeTo", f.timeTo},           {"sizeMin", f.sizeMin},
+                  {"sizeMax", f.sizeMax},         {"attributesExclude", f.attributesExclude},
+                  {"typeExclude", f.typeExclude}};
+    Json folders = {{"nameInclude", d.nameInclude},
+                    {"nameExclude", d.nameExclude},
+                    {"matchCase", d.matchCase},
+                    {"attributesExclude", d.attributesExclude}};
+    return Json{{"files", std::move(files)}, {"folders", std::move(folders)}};
+}
+
+Json RequestToJson(const CCompareParams& request) {
+    Json json;
+    json["kind"] = request.kind;
+    json["title"] = request.GetTitle();
+    Json sides = Json::array();
+    for (const COMPARESIDE& side : request.sides)
+        sides.push_back({{"path", side.path}, {"flags", side.flags}});
+    json["sides"] = std::move(sides);
+    if (const auto* text = dynamic_cast<const CTextCompareParams*>(&request)) {
+        json["rules"] = text->rules;
+        json["lineFilter"] = text->lineFilter;
+    }
+    if (const auto* folder = dynamic_cast<const CFolderCompareParams*>(&request)) {
+        json["methods"] = folder->methods;
+        json["options"] = folder->options;
+        json["filters"] = FiltersToJson(folder->filters);
+    }
+    json["commandLine"] = request.GetCommandLine(false, true);
+    json["commandLineLong"] = request.GetCommandLine(false, false);
+    return json;
+}
+
+Json CommandLineToJson(const CCommandLine& commandLine) {
+    Json json;
+    json["action"] = commandLine.action;
+    json["kind"] = commandLine.kind;
+    json["pathCount"] = commandLine.pathCount;
+    Json paths = Json::array();
+    for (int i = 0; i < commandLine.pathCount; ++i) paths.push_back(commandLine.paths[i]);
+    json["paths"] = std::move(paths);
+    json["readOnly"] = {commandLine.readOnly[0] != 0, commandLine.readOnly[1] != 0};
+    json["request"] = commandLine.action == CCommandLine::ACTION_COMPARE
+                          ? RequestToJson(*commandLine.BuildRequest())
+                          : Json(nullptr);
+    return json;
+}
+
+// Paths are bytes; JSON text is UTF-8. Invalid sequences print as U+FFFD
+// rather than failing the whole output.
+std::string Dump(const Json& json) { return json.dump(2, ' ', false, Json::error_handler_t::replace); }
+
+int Trouble(std::ostream& err, const std::string& message) {
+    err << "corvatine: " << message << "\n";
+    return kExitTrouble;
+}
+
+}  // namespace
+
+int RunFrontEnd(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    bool printRequest = false;
+    bool showHelp = false;
+    bool showVersion = false;
+    std::vector<std::string> rest;
+    bool optionsEnded = false;
+    for (const std::string& argument : arguments) {
+        if (!optionsEnded && argument == "--") optionsEnded = true;
+        if (optionsEnded || argument.size() <= 2 || argument.compare(0, 2, "--") != 0) {
+            rest.push_back(argument);
+            continue;
+        }
+        // The front end's own words are matched before the option table.
+        const std::string word = argument.substr(2);
+        if (word == "help")
+            showHelp = true;
+        else if (word == "version")
+            showVersion = true;
+        else if (word == "print-request")
+            printRequest = true;
+        else
+            rest.push_back(argument);
+    }
+
+    if (showHelp) {
+        out << kUsage;
+        return kExitSuccess;
+    }
+    if (showVersion) {
+        out << "corvatine " << CORVATINE_VERSION << "\n";
+        return kExitSuccess;
+    }
+
+    CCommandLine commandLine;
+    commandLine.Parse(rest);
+    if (!commandLine.UnknownLongOptions().empty())
+        return Trouble(err, "unrecognized option '" + commandLine.UnknownLongOptions().front() +
+                                "'\nTry 'corvatine --help' for more information.");
+
+    if (printRequest) {
+        out << Dump(CommandLineToJson(commandLine)) << "\n";
+        return kExitSuccess;
+    }
+
+    switch (commandLine.action) {
+        case CCommandLine::ACTION_HELP: out << kUsage; return kExitSuccess;
+        case CCommandLine::ACTION_COMPARE: {
+            const std::string line = commandLine.BuildRequest()->GetCommandLine(false, true);
+            if (line.empty())
+                return Trouble(err, "nothing to compare: name two files or folders, or give -t:KIND");
+            out << line << "\n";
+            return kExitSuccess;
+        }
+        case CCommandLine::ACTION_EDIT:
+            return Trouble(err, "cannot open '" + commandLine.paths[0] +
+                                    "' for editing: the editor is not available in this version");
+        case CCommandLine::ACTION_OPEN:
+            if (commandLine.pathCount == 1)
+                return Trouble(err, "cannot open '" + commandLine.paths[0] +
+                                        "': comparison files are not available in this version");
+            [[fallthrough]];
+        default:
+            return Trouble(err, "no files or folders named\nTry 'corvatine --help' for more information.");
+    }
+}
+
+}  // namespace corvatine

@@ -1,0 +1,191 @@
+// The corvatine program run as a user or a script runs it.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "support/TestSupport.h"
+
+namespace corvatine {
+namespace {
+
+using Json = nlohmann::json;
+using test::RunCorvatine;
+
+Json PrintRequest(std::vector<std::string> arguments, const std::string& cwd = {}) {
+    arguments.insert(arguments.begin(), "--print-request");
+    const test::ProgramResult result = RunCorvatine(arguments, cwd);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    return Json::parse(result.out);
+}
+
+TEST(FrontEndTest, HelpAndVersion) {
+    for (const char* help : {"--help", "-h", "-?", "/help"}) {
+        const test::ProgramResult result = RunCorvatine({help});
+        EXPECT_EQ(result.exitStatus, 0) << help;
+        EXPECT_EQ(result.out.rfind("Usage: corvatine", 0), 0u) << help;
+        EXPECT_NE(result.out.find("--print-request"), std::string::npos);
+    }
+    const test::ProgramResult version = RunCorvatine({"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out.rfind("corvatine ", 0), 0u);
+}
+
+TEST(FrontEndTest, PrintsTheTextRequest) {
+    test::TempDir dir;
+    dir.WriteFile("left.txt", "a\n");
+    dir.WriteFile("right.txt", "b\n");
+    const Json json = PrintRequest(
+        {"-c", "/t:text", "/r:ias|icc", "/ro:2", "/lf:re=^#", "left.txt", "right.txt"}, dir.Path());
+    EXPECT_EQ(json["action"], 3);
+    EXPECT_EQ(json["kind"], 1);
+    EXPECT_EQ(json["pathCount"], 2);
+    EXPECT_EQ(json["paths"], Json::array({"left.txt", "right.txt"}));
+    EXPECT_EQ(json["readOnly"], Json::array({false, true}));
+    const Json& request = json["request"];
+    EXPECT_EQ(request["kind"], 21);
+    EXPECT_EQ(request["title"], "left.txt : right.txt");
+    EXPECT_EQ(request["sides"][1], Json({{"path", "right.txt"}, {"flags", 1}}));
+    EXPECT_EQ(request["rules"], 0x10001);
+    EXPECT_EQ(request["lineFilter"], "^#");
+    EXPECT_FALSE(request.contains("methods"));
+    EXPECT_FALSE(request.contains("filters"));
+    EXPECT_EQ(request["commandLine"],
+              "corvatine -c /t:t \"left.txt\" \"right.txt\" /ro:\"2\" /r:\"ias|icc\" /lf:re=\"^#\"");
+    EXPECT_EQ(request["commandLineLong"],
+              "corvatine -compare /type:text \"left.txt\" \"right.txt\" /readonly:\"2\" "
+              "/rule:\"ignoreallspace|ignorecase\" /linefilter:regexp=\"^#\"");
+}
+
+TEST(FrontEndTest, PrintsTheFolderRequest) {
+    test::TempDir dir;
+    dir.MakeFolder("l");
+    dir.MakeFolder("r");
+    const Json json =
+        PrintRequest({"l", "r", "/t:f", "/m:crc|size", "/ff:ni=*.c|tf=1-15-2007|ae=h", "/o:asf"}, dir.Path());
+    const Json& request = json["request"];
+    EXPECT_EQ(request["kind"], 10);
+    EXPECT_EQ(request["methods"], 0x100100);
+    EXPECT_EQ(request["options"], 2);
+    EXPECT_EQ(request["filters"]["files"]["nameInclude"], "*.c");
+    EXPECT_EQ(request["filters"]["files"]["timeFrom"], 1168819200);  // tests run in UTC
+    EXPECT_EQ(request["filters"]["files"]["attributesExclude"], 2);
+    EXPECT_EQ(request["filters"]["folders"]["nameInclude"], "*");
+    EXPECT_FALSE(request.contains("rules"));
+    EXPECT_EQ(request["commandLine"],
+              "corvatine -c /t:f \"l\" \"r\" /m:\"size|crc\" /ff:\"ni=*.c|tf=01-15-2007|ae=h\" /o:\"asf\"");
+}
+
+TEST(FrontEndTest, OtherActionsCarryNoRequest) {
+    test::TempDir dir;
+    const std::string file = dir.WriteFile("only.txt", "x");
+    Json json = PrintRequest({file});
+    EXPECT_EQ(json["action"], 4);
+    EXPECT_TRUE(json["request"].is_null());
+    json = PrintRequest({dir.WriteFile("saved.cmp", "")});
+    EXPECT_EQ(json["action"], 1);
+    json = PrintRequest({});
+    EXPECT_EQ(json["action"], 0);
+    EXPECT_EQ(json["pathCount"], 0);
+    json = PrintRequest({"-e", "/t:b"});
+    EXPECT_EQ(json["action"], 4);
+    EXPECT_EQ(json["kind"], 2);
+}
+
+TEST(FrontEndTest, AbsolutePathsAreNotOptions) {
+    test::TempDir dir;
+    const std::string a = dir.WriteFile("a.txt", "a\n");
+    const std::string b = dir.WriteFile("b.txt", "b\n");
+    const Json json = PrintRequest({a, b});
+    EXPECT_EQ(json["paths"], Json::array({a, b}));
+    EXPECT_EQ(json["request"]["kind"], 21);
+
+    const Json missing = PrintRequest({"/tmp/x/a.txt", b});
+    EXPECT_EQ(missing["paths"][0], "/tmp/x/a.txt");
+    EXPECT_EQ(missing["request"]["kind"], 22);
+}
+
+TEST(FrontEndTest, PathsThatDifferOnlyInCaseAreDifferentFiles) {
+    test::TempDir dir;
+    dir.WriteFile("x.txt", "lower\n");
+    dir.WriteFile("X.txt", "upper\n");
+    const Json json = PrintRequest({"x.txt", "X.txt"}, dir.Path());
+    EXPECT_EQ(json["request"]["kind"], 21);
+    EXPECT_EQ(json["request"]["title"], "x.txt : X.txt");
+}
+
+TEST(FrontEndTest, WithoutPrintRequestTheCommandLineIsPrinted) {
+    test::TempDir dir;
+    dir.WriteFile("a.txt", "a\n");
+    dir.WriteFile("b.bin", std::string("\0", 1));
+    const test::ProgramResult result = RunCorvatine({"a.txt", "b.bin"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "corvatine -c /t:b \"a.txt\" \"b.bin\"\n");
+}
+
+TEST(FrontEndTest, GeneratedFullPathLineRunsInAShell) {
+    test::TempDir dir;
+    dir.WriteFile("old version.txt", "a\n");
+    dir.WriteFile("new version.txt", "b\n");
+    const test::ProgramResult first = RunCorvatine({"--print-request", "/t:text", "/r:its|ibl", "/ro:1",
+                                                    "/lf:re=^a  b", "old version.txt", "new version.txt"},
+                                                   dir.Path());
+    ASSERT_EQ(first.exitStatus, 0) << first.err;
+    const Json request = Json::parse(first.out)["request"];
+
+    // Named by its full path, this very program reads the line back in a shell.
+    const std::string line =
+        "\"" + test::CorvatineProgram() + "\"" +
+        request["commandLine"].get<std::string>().substr(std::string("corvatine").size());
+    const test::ProgramResult again = test::RunProgram("/bin/sh", {"-c", line}, {}, dir.Path());
+    EXPECT_EQ(again.exitStatus, 0) << again.err;
+    EXPECT_EQ(again.out, request["commandLine"].get<std::string>() + "\n");
+}
+
+TEST(FrontEndTest, Trouble) {
+    test::TempDir dir;
+    test::ProgramResult result = RunCorvatine({"--bogus", "a", "b"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("unrecognized option '--bogus'"), std::string::npos) << result.err;
+
+    result = RunCorvatine({});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("no files or folders named"), std::string::npos);
+
+    result = RunCorvatine({"-c"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("nothing to compare"), std::string::npos);
+
+    const std::string file = dir.WriteFile("e.txt", "x");
+    result = RunCorvatine({file});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find(file), std::string::npos);
+
+    // Unknown single-dash and slash options are ignored.
+    dir.WriteFile("a.txt", "a\n");
+    dir.WriteFile("b.txt", "b\n");
+    result = RunCorvatine({"-zz", "/t:nonsense", "a.txt", "b.txt"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    // The default rules (ignore line endings) come from the settings.
+    EXPECT_EQ(result.out, "corvatine -c /t:t \"a.txt\" \"b.txt\" /r:\"ieol\"\n");
+}
+
+TEST(FrontEndTest, PathBytesThatAreNotUtf8StillGiveJson) {
+    test::TempDir dir;
+    dir.WriteFile("caf\xE9.txt", "a\n");
+    dir.WriteFile("b.txt", "b\n");
+    const Json json = PrintRequest({"caf\xE9.txt", "b.txt"}, dir.Path());
+    EXPECT_EQ(json["paths"][0], "caf\xEF\xBF\xBD.txt");
+    EXPECT_EQ(json["request"]["kind"], 21);
+}
+
+TEST(FrontEndTest, BundledExample) {
+    const std::string examples = std::string(CORVATINE_SOURCE_DIR) + "/examples";
+    const Json json = PrintRequest({"-c", examples + "/left.txt", examples + "/right.txt"});
+    EXPECT_EQ(json["request"]["kind"], 21);
+    EXPECT_EQ(json["request"]["title"], "left.txt : right.txt");
+}
+
+}  // namespace
+}  // namespace corvatine
