@@ -265,28 +265,42 @@ void CCommandLine::ApplyOption(std::string_view option) {
     }
 }
 
+namespace {
+
+// The items that file and folder filters share: names to include and exclude,
+// attributes to exclude. False when the item has another key.
+bool ApplySharedFilterItem(std::string_view item, std::string& nameInclude, std::string& nameExclude,
+                           uint32_t& attributesExclude) {
+    std::string_view value;
+    if (MatchKey(item, cmdline::kNameIncludeKey, value)) {
+        if (std::string names = StripQuotes(value); !names.empty()) nameInclude = names;
+    } else if (MatchKey(item, cmdline::kNameExcludeKey, value)) {
+        if (std::string names = StripQuotes(value); !names.empty()) nameExclude = names;
+    } else if (MatchKey(item, cmdline::kAttributesExcludeKey, value)) {
+        if (const uint32_t attributes = ParseAttributeLetters(value)) attributesExclude = attributes;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 void CCommandLine::ApplyFileFilterItems(std::string_view list) {
     CFileFilters& file = filters.fileFilters;
     ForEachItem(list, '|', [&file](std::string_view item) {
+        if (ApplySharedFilterItem(item, file.nameInclude, file.nameExclude, file.attributesExclude)) return;
         std::string_view value;
-        if (MatchKey(item, cmdline::kNameIncludeKey, value)) {
-            if (std::string names = StripQuotes(value); !names.empty()) file.nameInclude = names;
-        } else if (MatchKey(item, cmdline::kNameExcludeKey, value)) {
-            if (std::string names = StripQuotes(value); !names.empty()) file.nameExclude = names;
-        } else if (MatchKey(item, cmdline::kTimeFromKey, value)) {
-            int64_t time = 0;
+        int64_t time = 0;
+        uint64_t size = 0;
+        if (MatchKey(item, cmdline::kTimeFromKey, value)) {
             if (ParseDate(value, time)) file.timeFrom = time;
         } else if (MatchKey(item, cmdline::kTimeToKey, value)) {
-            int64_t time = 0;
             if (ParseDate(value, time)) file.timeTo = time;
         } else if (MatchKey(item, cmdline::kSizeMinKey, value)) {
-            uint64_t size = 0;
             if (ParseSize(value, size)) file.sizeMin = size;
         } else if (MatchKey(item, cmdline::kSizeMaxKey, value)) {
-            uint64_t size = 0;
             if (ParseSize(value, size)) file.sizeMax = size;
-        } else if (MatchKey(item, cmdline::kAttributesExcludeKey, value)) {
-            if (const uint32_t attributes = ParseAttributeLetters(value)) file.attributesExclude = attributes;
         } else if (MatchKey(item, cmdline::kTypeExcludeKey, value)) {
             if (const uint32_t types = ParseTypeWords(value)) file.typeExclude = types;
         }
@@ -296,15 +310,7 @@ void CCommandLine::ApplyFileFilterItems(std::string_view list) {
 void CCommandLine::ApplyFolderFilterItems(std::string_view list) {
     CFolderFilters& folder = filters.folderFilters;
     ForEachItem(list, '|', [&folder](std::string_view item) {
-        std::string_view value;
-        if (MatchKey(item, cmdline::kNameIncludeKey, value)) {
-            if (std::string names = StripQuotes(value); !names.empty()) folder.nameInclude = names;
-        } else if (MatchKey(item, cmdline::kNameExcludeKey, value)) {
-            if (std::string names = StripQuotes(value); !names.empty()) folder.nameExclude = names;
-        } else if (MatchKey(item, cmdline::kAttributesExcludeKey, value)) {
-            if (const uint32_t attributes = ParseAttributeLetters(value))
-                folder.attributesExclude = attributes;
-        }
+        ApplySharedFilterItem(item, folder.nameInclude, folder.nameExclude, folder.attributesExclude);
     });
 }
 
