@@ -1,0 +1,177 @@
+#include "platform/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/File.h"
+#include "platform/Path.h"
+#include "platform/SysCalls.h"
+
+namespace corvatine::platform {
+
+std::string ErrorText(int error) {
+    char buffer[256];
+    // The GNU strerror_r returns the text, which may or may not be the buffer.
+    return ::strerror_r(error, buffer, sizeof buffer);
+}
+
+namespace {
+
+std::string Failure(const std::string& what, const std::string& path, int error) {
+    return what + " " + path + ": " + ErrorText(error);
+}
+
+mode_t CurrentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    // Some file systems cannot sync a folder; the rename is done either way.
+    (void)SysCalls().fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+CAtomicFileWriter::~CAtomicFileWriter() { Abort(); }
+
+bool CAtomicFileWriter::Open(const std::string& target, mode_t newFileMode, std::string& error) {
+    Abort();
+    m_target = target;
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(target.c_str(), resolved) != nullptr) m_target = resolved;
+    }
+
+    const std::string folder = PathParentFolder(m_target);
+    std::string pattern = JoinPath(folder, "." + PathFileName(m_target) + ".XXXXXX");
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    m_fd = SysCalls().mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        error = Failure("cannot create a temporary file in", folder.empty() ? "." : folder, errno);
+        return false;
+    }
+    m_tempPath = name.data();
+
+    const mode_t mode =
+        ::stat(m_target.c_str(), &st) == 0 ? (st.st_mode & 07777) : (newFileMode & ~CurrentUmask() & 07777);
+    if (::fchmod(m_fd, mode) != 0) {
+        error = Failure("cannot set the permissions of", m_tempPath, errno);
+        Abort();
+        return false;
+    }
+    return true;
+}
+
+bool CAtomicFileWriter::Write(const void* data, size_t size, std::string& error) {
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = SysCalls().write(m_fd, bytes, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = Failure("cannot write", m_target, errno);
+            Abort();
+            return false;
+        }
+        if (n == 0) {
+            error = Failure("cannot write", m_target, ENOSPC);
+            Abort();
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool CAtomicFileWriter::Commit(std::string& error) {
+    if (m_fd < 0) {
+        error = "cannot write " + m_target + ": the file is not open";
+        return false;
+    }
+    if (SysCalls().fsync(m_fd) != 0) {
+        error = Failure("cannot write", m_target, errno);
+        Abort();
+        return false;
+    }
+    if (::close(m_fd) != 0) {
+        m_fd = -1;
+        error = Failure("cannot write", m_target, errno);
+        Abort();
+        return false;
+    }
+    m_fd = -1;
+    if (SysCalls().rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
+        error = Failure("cannot replace", m_target, errno);
+        Abort();
+        return false;
+    }
+    m_tempPath.clear();
+    SyncFolder(PathParentFolder(m_target));
+    return true;
+}
+
+void CAtomicFileWriter::Abort() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempPath.empty()) {
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+    }
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode,
+                         std::string& error) {
+    CAtomicFileWriter writer;
+    return writer.Open(path, newFileMode, error) && writer.Write(bytes.data(), bytes.size(), error) &&
+           writer.Commit(error);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing, std::string& error) {
+    missing = false;
+    bytes.clear();
+    InputFile file;
+    if (!file.Open(path)) {
+        missing = file.LastError() == ENOENT;
+        error = Failure("cannot open", path, file.LastError());
+        return false;
+    }
+    char block[65536];
+    for (;;) {
+        const int64_t n = file.Read(block, sizeof block);
+        if (n < 0) {
+            error = Failure("cannot read", path, file.LastError());
+            return false;
+        }
+        bytes.append(block, static_cast<size_t>(n));
+        if (static_cast<size_t>(n) < sizeof block) return true;
+    }
+}
+
+bool MakeFolders(const std::string& path, mode_t mode, std::string& error) {
+    if (path.empty() || IsFolder(path)) return true;
+    const std::string parent = PathParentFolder(path);
+    if (!parent.empty() && parent != path && !MakeFolders(parent, mode, error)) return false;
+    if (::mkdir(path.c_str(), mode) != 0 && errno != EEXIST) {
+        error = Failure("cannot create the folder", path, errno);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace corvatine::platform

@@ -1,0 +1,62 @@
+// Replacing a file so that it is at every moment either the old file or the
+// complete new one: the new bytes go to a temporary file in the target's
+// folder, which is synced and then renamed over the target.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace corvatine::platform {
+
+class CAtomicFileWriter {
+public:
+    CAtomicFileWriter() = default;
+    ~CAtomicFileWriter();  // abandons an uncommitted file
+    CAtomicFileWriter(const CAtomicFileWriter&) = delete;
+    CAtomicFileWriter& operator=(const CAtomicFileWriter&) = delete;
+
+    // Creates the temporary file beside the target. A target that is a
+    // symbolic link is written through to the file it names. The new file
+    // takes the permission bits of the existing target, else newFileMode
+    // (limited by the umask). On failure error names the file and the reason.
+    [[nodiscard]] bool Open(const std::string& target, mode_t newFileMode, std::string& error);
+
+    // Writes all bytes, retrying short and interrupted writes.
+    [[nodiscard]] bool Write(const void* data, size_t size, std::string& error);
+
+    // Syncs the temporary file, renames it over the target and syncs the
+    // folder. After a failure the target is untouched and the temporary file
+    // is gone.
+    [[nodiscard]] bool Commit(std::string& error);
+
+    // Removes the temporary file; the target stays as it was.
+    void Abort();
+
+    // The file that Commit replaces (the link's target for a symbolic link).
+    const std::string& Target() const { return m_target; }
+
+private:
+    int m_fd = -1;
+    std::string m_target;
+    std::string m_tempPath;
+};
+
+// Replaces the file at path with bytes through CAtomicFileWriter.
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode,
+                                       std::string& error);
+
+// Reads a whole file. False with error set (naming the file) when it cannot be
+// opened or read; missing is then true when the file does not exist.
+[[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing,
+                                 std::string& error);
+
+// Creates a folder and its missing parents with the given mode.
+[[nodiscard]] bool MakeFolders(const std::string& path, mode_t mode, std::string& error);
+
+// The system's text for an errno value.
+std::string ErrorText(int error);
+
+}  // namespace corvatine::platform

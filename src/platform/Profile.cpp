@@ -1,0 +1,56 @@
+#include "platform/Profile.h"
+
+#include <cstdint>
+
+namespace corvatine::platform {
+
+std::string CProfile::Key(const std::string& section) const {
+    return section.empty() ? m_root : m_root + "\\" + section;
+}
+
+int CProfile::GetInt(const std::string& section, const std::string& entry, int defaultValue) const {
+    int value = defaultValue;
+    return ReadInt(section, entry, value) ? value : defaultValue;
+}
+
+std::string CProfile::GetString(const std::string& section, const std::string& entry,
+                                const std::string& defaultValue) const {
+    std::string text;
+    return ReadString(section, entry, text) ? text : defaultValue;
+}
+
+bool CProfile::ReadString(const std::string& section, const std::string& entry, std::string& text) const {
+    return m_hive.GetString(Key(section), entry, text);
+}
+
+bool CProfile::ReadInt(const std::string& section, const std::string& entry, int& value) const {
+    uint32_t dword = 0;
+    if (!m_hive.GetDword(Key(section), entry, dword)) return false;
+    value = static_cast<int>(dword);
+    return true;
+}
+
+void CProfile::WriteInt(const std::string& section, const std::string& entry, int value) {
+    m_hive.SetDword(Key(section), entry, static_cast<uint32_t>(value));
+}
+
+void CProfile::WriteString(const std::string& section, const std::string& entry, const std::string& value) {
+    m_hive.SetString(Key(section), entry, value);
+}
+
+void CProfile::DeleteValue(const std::string& section, const std::string& entry) {
+    m_hive.DeleteValue(Key(section), entry);
+}
+
+void CProfile::DeleteSection(const std::string& section) { m_hive.DeleteKey(Key(section)); }
+
+std::vector<std::string> CProfile::ValueNames(const std::string& section) const {
+    return m_hive.ValueNames(Key(section));
+}
+
+CProfile& AppProfile() {
+    static CProfile profile(CurrentUserHive(), kSettingsRoot);
+    return profile;
+}
+
+}  // namespace corvatine::platform

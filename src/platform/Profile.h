@@ -1,0 +1,51 @@
+// The application's profile: integer and string settings in sections that are
+// keys below one settings root of a hive.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/RegistryHive.h"
+
+namespace corvatine::platform {
+
+// The settings root of the program under HKEY_CURRENT_USER.
+inline constexpr const char* kSettingsRoot = "Software\\Brasko\\Corvatine";
+
+class CProfile {
+public:
+    CProfile(CRegistryHive& hive, std::string root) : m_hive(hive), m_root(std::move(root)) {}
+
+    // The stored DWORD read as a signed integer, or the default when the value
+    // is missing or is not a number. An empty section is the root itself.
+    int GetInt(const std::string& section, const std::string& entry, int defaultValue) const;
+    // The stored string, or the default when it is missing or not a string.
+    std::string GetString(const std::string& section, const std::string& entry,
+                          const std::string& defaultValue) const;
+    // True when the value exists as a string; text is then set.
+    [[nodiscard]] bool ReadString(const std::string& section, const std::string& entry,
+                                  std::string& text) const;
+    // True when the value exists as a number; value is then set.
+    [[nodiscard]] bool ReadInt(const std::string& section, const std::string& entry, int& value) const;
+
+    void WriteInt(const std::string& section, const std::string& entry, int value);
+    void WriteString(const std::string& section, const std::string& entry, const std::string& value);
+    void DeleteValue(const std::string& section, const std::string& entry);
+    // Removes the section with its values and subsections.
+    void DeleteSection(const std::string& section);
+    // The names of the section's values.
+    std::vector<std::string> ValueNames(const std::string& section) const;
+
+    CRegistryHive& Hive() const { return m_hive; }
+
+private:
+    std::string Key(const std::string& section) const;
+
+    CRegistryHive& m_hive;
+    std::string m_root;
+};
+
+// The program's profile: the settings root in the per-user hive.
+CProfile& AppProfile();
+
+}  // namespace corvatine::platform

@@ -1,0 +1,28 @@
+#include "platform/SysCalls.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace corvatine::platform {
+
+namespace {
+
+int RealMkostemp(char* pathTemplate, int flags) { return ::mkostemp(pathTemplate, flags); }
+ssize_t RealWrite(int fd, const void* data, size_t size) { return ::write(fd, data, size); }
+int RealFsync(int fd) { return ::fsync(fd); }
+int RealRename(const char* from, const char* to) { return std::rename(from, to); }
+
+constexpr SYSCALLS kReal = {RealMkostemp, RealWrite, RealFsync, RealRename};
+
+}  // namespace
+
+SYSCALLS& SysCalls() {
+    static SYSCALLS calls = kReal;
+    return calls;
+}
+
+const SYSCALLS& RealSysCalls() { return kReal; }
+
+}  // namespace corvatine::platform

@@ -1,0 +1,363 @@
+#include "platform/RegistryHive.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <fstream>
+#include <thread>
+
+#include "platform/Path.h"
+#include "platform/SysCalls.h"
+#include "support/TestSupport.h"
+
+namespace corvatine::platform {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (dirent* e = ::readdir(dir))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Replaces some system calls for the lifetime of the object.
+class ScopedSysCalls {
+public:
+    ScopedSysCalls() : m_saved(SysCalls()) {}
+    ~ScopedSysCalls() { SysCalls() = m_saved; }
+
+private:
+    SYSCALLS m_saved;
+};
+
+class RegistryHiveTest : public ::testing::Test {
+protected:
+    std::string FilePath() const { return dir / "registry.reg"; }
+    CRegistryHive NewHive() const { return CRegistryHive(FilePath(), "HKEY_CURRENT_USER"); }
+
+    test::TempDir dir;
+};
+
+TEST_F(RegistryHiveTest, EveryValueTypeRoundTrips) {
+    const std::string tricky = std::string("quote \" back \\ tab\t line\nfeed \r nul ") + '\0' + " \x7f end";
+    {
+        CRegistryHive hive = NewHive();
+        hive.SetDword("Software\\Brasko\\Corvatine\\Settings", "Zero", 0);
+        hive.SetDword("Software\\Brasko\\Corvatine\\Settings", "Max", 0xFFFFFFFFu);
+        hive.SetString("Software\\Brasko\\Corvatine\\Settings", "Empty", "");
+        hive.SetString("Software\\Brasko\\Corvatine\\Settings", "Tricky", tricky);
+        hive.SetString("Software\\Brasko\\Corvatine\\Settings", "Utf8",
+                       "Gr\xC3\xBC\xC3\x9F"
+                       "e \xE2\x82\xAC");
+        hive.SetString("Software\\Brasko\\Corvatine", "", "the default value");
+        hive.SetString("Software\\Brasko\\Corvatine", "Name \"with\" quotes", "x");
+        std::string error;
+        ASSERT_TRUE(hive.Flush(error)) << error;
+    }
+    CRegistryHive hive = NewHive();
+    uint32_t number = 1;
+    std::string text;
+    ASSERT_TRUE(hive.GetDword("Software\\Brasko\\Corvatine\\Settings", "Zero", number));
+    EXPECT_EQ(number, 0u);
+    ASSERT_TRUE(hive.GetDword("Software\\Brasko\\Corvatine\\Settings", "Max", number));
+    EXPECT_EQ(number, 0xFFFFFFFFu);
+    ASSERT_TRUE(hive.GetString("Software\\Brasko\\Corvatine\\Settings", "Empty", text));
+    EXPECT_EQ(text, "");
+    ASSERT_TRUE(hive.GetString("Software\\Brasko\\Corvatine\\Settings", "Tricky", text));
+    EXPECT_EQ(text, tricky);
+    ASSERT_TRUE(hive.GetString("Software\\Brasko\\Corvatine\\Settings", "Utf8", text));
+    EXPECT_EQ(text,
+              "Gr\xC3\xBC\xC3\x9F"
+              "e \xE2\x82\xAC");
+    ASSERT_TRUE(hive.GetString("Software\\Brasko\\Corvatine", "", text));
+    EXPECT_EQ(text, "the default value");
+    ASSERT_TRUE(hive.GetString("Software\\Brasko\\Corvatine", "Name \"with\" quotes", text));
+    // A type mismatch is no value.
+    EXPECT_FALSE(hive.GetString("Software\\Brasko\\Corvatine\\Settings", "Max", text));
+    EXPECT_FALSE(hive.GetDword("Software\\Brasko\\Corvatine\\Settings", "Empty", number));
+    EXPECT_TRUE(hive.LoadWarning().empty());
+
+    const std::string file = ReadFile(FilePath());
+    EXPECT_EQ(file.rfind("Windows Registry Editor Version 5.00\n", 0), 0u);
+    EXPECT_NE(
+        file.find("[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\n\"Zero\"=dword:00000000\n"
+                  "\"Max\"=dword:ffffffff\n"),
+        std::string::npos)
+        << file;
+    EXPECT_NE(file.find("@=\"the default value\""), std::string::npos);
+    EXPECT_NE(file.find("\"quote \\\" back \\\\ tab\\x09 line\\x0afeed"), std::string::npos) << file;
+    // Every value stays on its own line.
+    for (size_t at = file.find('\n'); at != std::string::npos && at + 1 < file.size();
+         at = file.find('\n', at + 1)) {
+        const char next = file[at + 1];
+        EXPECT_TRUE(next == '"' || next == '@' || next == '[' || next == '\n') << file.substr(at, 40);
+    }
+}
+
+TEST_F(RegistryHiveTest, NamesIgnoreCaseAndKeepTheFirstSpelling) {
+    CRegistryHive hive = NewHive();
+    hive.SetDword("Software\\Brasko\\Corvatine\\Settings", "MaxFiles", 10);
+    hive.SetDword("SOFTWARE\\brasko\\corvatine\\SETTINGS", "maxfiles", 12);
+    uint32_t value = 0;
+    ASSERT_TRUE(hive.GetDword("software\\BRASKO\\Corvatine\\settings\\", "MAXFILES", value));
+    EXPECT_EQ(value, 12u);
+    EXPECT_EQ(hive.ValueNames("Software\\Brasko\\Corvatine\\Settings"), std::vector<std::string>{"MaxFiles"});
+    const std::string text = hive.Serialize();
+    EXPECT_NE(
+        text.find("[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\n\"MaxFiles\"=dword:0000000c"),
+        std::string::npos)
+        << text;
+}
+
+TEST_F(RegistryHiveTest, DeletingAKeyTakesItsSubkeysOnly) {
+    CRegistryHive hive = NewHive();
+    hive.SetDword("A\\B", "v", 1);
+    hive.SetDword("A\\B\\C", "v", 2);
+    hive.SetDword("A\\BC", "v", 3);
+    hive.SetDword("A", "v", 4);
+    hive.DeleteKey("a\\b");
+    uint32_t value = 0;
+    EXPECT_FALSE(hive.GetDword("A\\B", "v", value));
+    EXPECT_FALSE(hive.GetDword("A\\B\\C", "v", value));
+    EXPECT_FALSE(hive.KeyExists("A\\B"));
+    EXPECT_TRUE(hive.GetDword("A\\BC", "v", value));
+    EXPECT_TRUE(hive.GetDword("A", "v", value));
+    hive.DeleteValue("A", "V");
+    EXPECT_FALSE(hive.GetDword("A", "v", value));
+    EXPECT_TRUE(hive.KeyExists("A"));  // A\BC is still below it
+}
+
+TEST_F(RegistryHiveTest, ReadsHandWrittenFiles) {
+    dir.WriteFile("registry.reg",
+                  "; written by hand\r\n"
+                  "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\r\n"
+                  "  \"MaxFiles\" = dword:f  \r\n"
+                  "\r\n"
+                  "[hkey_current_user\\Software\\Brasko\\Corvatine\\Settings]\n"
+                  "\"Editor\"=\"vi\"\n");
+    CRegistryHive hive = NewHive();
+    uint32_t value = 0;
+    ASSERT_TRUE(hive.GetDword("Software\\Brasko\\Corvatine\\Settings", "MaxFiles", value));
+    EXPECT_EQ(value, 15u);
+    std::string text;
+    ASSERT_TRUE(hive.GetString("Software\\Brasko\\Corvatine\\Settings", "editor", text));
+    EXPECT_EQ(text, "vi");
+    EXPECT_TRUE(hive.LoadWarning().empty());
+}
+
+TEST_F(RegistryHiveTest, ADamagedFileIsKeptAside) {
+    const std::string damaged[] = {
+        "\"Orphan\"=dword:1\n",
+        "[HKEY_CURRENT_USER\\Software]\n\"v\"=dword:123456789\n",
+        "[HKEY_CURRENT_USER\\Software]\n\"v\"=dword:xyz\n",
+        "[HKEY_CURRENT_USER\\Software]\n\"v\"=\"unterminated\n",
+        "[HKEY_CURRENT_USER\\Software]\n\"v\"=hex:01,02\n",
+        "[HKEY_CURRENT_USER\\Software]\n\"v\"=\"bad \\q escape\"\n",
+        "[HKEY_LOCAL_MACHINE\\Software]\n\"v\"=dword:1\n",
+        "[HKEY_CURRENT_USER\\Software\n",
+        std::string("\x00\x01\x02 binary garbage", 18),
+    };
+    int n = 0;
+    for (const std::string& text : damaged) {
+        dir.WriteFile("registry.reg", text);
+        CRegistryHive hive = NewHive();
+        EXPECT_FALSE(hive.KeyExists("Software")) << text;
+        const std::string aside = FilePath() + (n == 0 ? ".bad" : ".bad." + std::to_string(n));
+        EXPECT_NE(hive.LoadWarning().find(FilePath()), std::string::npos) << hive.LoadWarning();
+        EXPECT_NE(hive.LoadWarning().find(aside), std::string::npos) << hive.LoadWarning();
+        EXPECT_EQ(ReadFile(aside), text);
+        EXPECT_FALSE(NameExists(FilePath()));
+        // The defaults are written as a new file; what was kept aside stays.
+        hive.SetDword("Software", "v", 1);
+        std::string error;
+        EXPECT_TRUE(hive.Flush(error)) << error;
+        EXPECT_EQ(ReadFile(aside), text);
+        ++n;
+    }
+}
+
+TEST_F(RegistryHiveTest, AFileThatCannotBeReadIsNeverReplaced) {
+    dir.MakeFolder("registry.reg");  // exists, but reads fail
+    CRegistryHive hive = NewHive();
+    hive.SetDword("Software", "v", 1);
+    EXPECT_NE(hive.LoadWarning().find("registry.reg"), std::string::npos);
+    std::string error;
+    EXPECT_FALSE(hive.Flush(error));
+    EXPECT_NE(error.find("not saved"), std::string::npos) << error;
+    EXPECT_TRUE(IsFolder(FilePath()));
+}
+
+TEST_F(RegistryHiveTest, NothingIsWrittenWhenNothingChanged) {
+    dir.WriteFile("registry.reg", "[HKEY_CURRENT_USER\\K]\n\"v\"=dword:00000001\n");
+    CRegistryHive hive = NewHive();
+    hive.SetDword("k", "V", 1);
+    EXPECT_FALSE(hive.IsModified());
+    std::string error;
+    ASSERT_TRUE(hive.Flush(error));
+    EXPECT_EQ(ReadFile(FilePath()), "[HKEY_CURRENT_USER\\K]\n\"v\"=dword:00000001\n");
+}
+
+TEST_F(RegistryHiveTest, FailedWritesLeaveTheOldFileIntact) {
+    const std::string old = "[HKEY_CURRENT_USER\\K]\n\"v\"=dword:00000001\n";
+    struct Fault {
+        const char* what;
+        void (*install)();
+        const char* reason;
+    };
+    static int writes;
+    const Fault faults[] = {
+        {"read-only folder", [] { SysCalls().mkostemp = [](char*, int) { return errno = EROFS, -1; }; },
+         "Read-only file system"},
+        {"disk full",
+         [] { SysCalls().write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; }; },
+         "No space left on device"},
+        {"short writes, then full",
+         [] {
+             writes = 0;
+             SysCalls().write = [](int fd, const void* data, size_t size) -> ssize_t {
+                 if (++writes > 3) return errno = ENOSPC, -1;
+                 return RealSysCalls().write(fd, data, size < 7 ? size : 7);
+             };
+         },
+         "No space left on device"},
+        {"sync fails", [] { SysCalls().fsync = [](int) { return errno = EIO, -1; }; }, "Input/output error"},
+        {"rename fails",
+         [] { SysCalls().rename = [](const char*, const char*) { return errno = EXDEV, -1; }; },
+         "Invalid cross-device link"},
+    };
+    for (const Fault& fault : faults) {
+        dir.WriteFile("registry.reg", old);
+        CRegistryHive hive = NewHive();
+        hive.SetString("K", "long", std::string(5000, 'x'));
+        std::string error;
+        {
+            ScopedSysCalls scoped;
+            fault.install();
+            EXPECT_FALSE(hive.Flush(error)) << fault.what;
+        }
+        EXPECT_NE(error.find(fault.reason), std::string::npos) << fault.what << ": " << error;
+        EXPECT_NE(error.find(dir.Path()), std::string::npos) << error;
+        EXPECT_EQ(ReadFile(FilePath()), old) << fault.what;
+        EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"registry.reg"}) << fault.what;
+        // The change is still pending and goes out once writing works again.
+        EXPECT_TRUE(hive.IsModified());
+        ASSERT_TRUE(hive.Flush(error)) << error;
+        EXPECT_NE(ReadFile(FilePath()).find(std::string(5000, 'x')), std::string::npos);
+    }
+}
+
+TEST_F(RegistryHiveTest, ReadOnlyFolderForOrdinaryUsers) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    dir.WriteFile("registry.reg", "[HKEY_CURRENT_USER\\K]\n\"v\"=dword:00000001\n");
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
+    CRegistryHive hive = NewHive();
+    hive.SetDword("K", "v", 2);
+    std::string error;
+    EXPECT_FALSE(hive.Flush(error));
+    EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
+    ::chmod(dir.Path().c_str(), 0755);
+    EXPECT_EQ(ReadFile(FilePath()), "[HKEY_CURRENT_USER\\K]\n\"v\"=dword:00000001\n");
+}
+
+TEST_F(RegistryHiveTest, ANewFileIsPrivateAndAnOldFileKeepsItsPermissions) {
+    CRegistryHive hive = NewHive();
+    hive.SetDword("K", "v", 1);
+    std::string error;
+    ASSERT_TRUE(hive.Flush(error));
+    struct stat st;
+    ASSERT_EQ(::stat(FilePath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    ASSERT_EQ(::chmod(FilePath().c_str(), 0640), 0);
+    hive.SetDword("K", "v", 2);
+    ASSERT_TRUE(hive.Flush(error));
+    ASSERT_EQ(::stat(FilePath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(RegistryHiveTest, TwoWritersKeepEachOthersValues) {
+    CRegistryHive first = NewHive();
+    CRegistryHive second = NewHive();
+    first.SetDword("K", "first", 1);
+    second.SetDword("K", "second", 2);
+    second.SetDword("Other", "x", 3);
+    std::string error;
+    ASSERT_TRUE(first.Flush(error));
+    ASSERT_TRUE(second.Flush(error));  // reads what first wrote, then adds its own
+    CRegistryHive reader = NewHive();
+    uint32_t value = 0;
+    EXPECT_TRUE(reader.GetDword("K", "first", value));
+    EXPECT_TRUE(reader.GetDword("K", "second", value));
+    EXPECT_TRUE(reader.GetDword("Other", "x", value));
+
+    // A deletion is a change like any other.
+    first.DeleteKey("Other");
+    ASSERT_TRUE(first.Flush(error));
+    CRegistryHive again = NewHive();
+    EXPECT_FALSE(again.KeyExists("Other"));
+    EXPECT_TRUE(again.GetDword("K", "second", value));
+}
+
+TEST_F(RegistryHiveTest, ConcurrentWritersNeverTearTheFile) {
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0};
+    std::thread reader([&] {
+        while (!done) {
+            CRegistryHive hive = NewHive();
+            hive.Load();
+            if (!hive.LoadWarning().empty()) ++torn;
+        }
+    });
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 2; ++w) {
+        writers.emplace_back([&, w] {
+            for (int i = 0; i < 40; ++i) {
+                CRegistryHive hive = NewHive();
+                hive.SetString("K" + std::to_string(w), "v" + std::to_string(i),
+                               std::string(3000, char('a' + w)));
+                std::string error;
+                EXPECT_TRUE(hive.Flush(error)) << error;
+            }
+        });
+    }
+    for (std::thread& t : writers) t.join();
+    done = true;
+    reader.join();
+    EXPECT_EQ(torn.load(), 0);
+    CRegistryHive hive = NewHive();
+    EXPECT_EQ(hive.ValueNames("K0").size(), 40u);
+    EXPECT_EQ(hive.ValueNames("K1").size(), 40u);
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"registry.reg"});
+}
+
+TEST(ConfigFolderTest, FromTheEnvironment) {
+    {
+        test::ScopedEnv config("CORVATINE_CONFIG_DIR", "/cfg/here");
+        EXPECT_EQ(ConfigFolder(), "/cfg/here");
+    }
+    test::ScopedEnv config("CORVATINE_CONFIG_DIR", "");
+    {
+        test::ScopedEnv xdg("XDG_CONFIG_HOME", "/xdg");
+        EXPECT_EQ(ConfigFolder(), "/xdg/corvatine");
+    }
+    test::ScopedEnv xdg("XDG_CONFIG_HOME", "relative/ignored");
+    test::ScopedEnv home("HOME", "/home/u");
+    EXPECT_EQ(ConfigFolder(), "/home/u/.config/corvatine");
+}
+
+}  // namespace
+}  // namespace corvatine::platform
