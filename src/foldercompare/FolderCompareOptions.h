@@ -7,6 +7,7 @@
 
 #include "foldercompare/CompareMethods.h"
 #include "foldercompare/FilterRecords.h"
+#include "platform/Profile.h"
 
 namespace corvatine {
 
@@ -53,7 +54,24 @@ public:
     CComboFilters filters;  // the default file and folder filters
 
     void ResetToDefaults() { *this = CFolderCompareOptions(); }
+
+    // Reads the default methods, the method options and the default filters
+    // from the settings; missing or out-of-range values take their defaults.
+    void Load(const platform::CProfile& profile);
+    void Save(platform::CProfile& profile) const;
 };
+
+inline constexpr const char* kMethodsKey = "Comparisons\\FolderComparison\\Settings\\Methods";
+inline constexpr const char* kDefaultMethodsKey = "Comparisons\\FolderComparison\\Settings\\Methods\\Default";
+inline constexpr const char* kDefaultFileFiltersKey =
+    "Comparisons\\FolderComparison\\Settings\\Filters\\Default\\Files";
+inline constexpr const char* kDefaultFolderFiltersKey =
+    "Comparisons\\FolderComparison\\Settings\\Filters\\Default\\Folders";
+
+// The default file and folder filters in their settings keys. Empty strings
+// leave a field at its default.
+void LoadDefaultFilters(const platform::CProfile& profile, CComboFilters& filters);
+void SaveDefaultFilters(platform::CProfile& profile, const CComboFilters& filters);
 
 // The folder comparison component. It will also own the colours, the recent
 // lists and the report settings.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Profile.h"
+
 namespace corvatine {
 
 // Bits of the text rule word; all other bits are 0.
@@ -51,7 +53,16 @@ public:
     std::vector<PRESET_LINE_FILTER> presetLineFilters;
 
     void ResetToDefaults() { *this = CTextCompareOptions(); }
+
+    // Reads the rules, bit by bit, and the line filter from the settings;
+    // missing values take their defaults.
+    void Load(const platform::CProfile& profile);
+    void Save(platform::CProfile& profile) const;
 };
+
+// The settings keys of the text comparison options.
+inline constexpr const char* kDefaultRulesKey =
+    "Comparisons\\FileComparison\\TextComparison\\Settings\\Rules\\Default";
 
 // The text comparison component. It will also own the report settings and
 // the recent lists.
