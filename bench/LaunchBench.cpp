@@ -23,7 +23,8 @@ std::string MakeTextFile(size_t megabytes) {
     std::string block;
     while (block.size() < (1u << 20)) block += line;
     block.resize(1u << 20);
-    for (size_t i = 0; i < megabytes; ++i) out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    for (size_t i = 0; i < megabytes; ++i)
+        out.write(block.data(), static_cast<std::streamsize>(block.size()));
     return name;
 }
 
@@ -38,8 +39,14 @@ BENCHMARK(BM_ContentTypeOfTextFile)->Arg(256)->Unit(benchmark::kMillisecond);
 
 void BM_ParseFolderCommandLine(benchmark::State& state) {
     const std::vector<std::string> arguments = {
-        "-c", "/t:f", "/m:time|size|crc", "/ff:ni=*.cpp;*.h|ne=*_old.*|tf=01-15-2007|si=10|ae=rash|te=t;b",
-        "/df:ni=src|ne=.svn", "/o:asf", "/tmp", "/"};
+        "-c",
+        "/t:f",
+        "/m:time|size|crc",
+        "/ff:ni=*.cpp;*.h|ne=*_old.*|tf=01-15-2007|si=10|ae=rash|te=t;b",
+        "/df:ni=src|ne=.svn",
+        "/o:asf",
+        "/tmp",
+        "/"};
     for (auto _ : state) {
         corvatine::CCommandLine commandLine;
         commandLine.Parse(arguments);

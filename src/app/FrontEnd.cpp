@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/CompareParams.h"
+#include "app/CorvatineApp.h"
 
 #ifndef CORVATINE_VERSION
 #define CORVATINE_VERSION "0.0.0"
@@ -66,7 +67,9 @@ const char kUsage[] =
     "  -o:asf, -option:autoscansubfolders\n"
     "                          scan all subfolders of a folder comparison\n"
     "\n"
-    "Rules, methods, filters and line filter not given are taken from the settings.\n"
+    "Rules, methods, filters and line filter not given are taken from the settings,\n"
+    "kept in registry.reg in $CORVATINE_CONFIG_DIR, else $XDG_CONFIG_HOME/corvatine,\n"
+    "else ~/.config/corvatine.\n"
     "Unknown single-dash options, and values an option does not know, are ignored.\n"
     "\n"
     "Front-end options:\n"
@@ -137,9 +140,7 @@ int Trouble(std::ostream& err, const std::string& message) {
     return kExitTrouble;
 }
 
-}  // namespace
-
-int RunFrontEnd(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     bool printRequest = false;
     bool showHelp = false;
     bool showVersion = false;
@@ -203,6 +204,18 @@ int RunFrontEnd(const std::vector<std::string>& arguments, std::ostream& out, st
         default:
             return Trouble(err, "no files or folders named\nTry 'corvatine --help' for more information.");
     }
+}
+
+}  // namespace
+
+int RunFrontEnd(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    CCorvatineApp app;
+    app.InitInstance(err);
+    const int status = RunCommand(arguments, out, err);
+    // A settings file that cannot be saved is reported, but the result of
+    // the work stands.
+    app.ExitInstance(err);
+    return status;
 }
 
 }  // namespace corvatine

@@ -1,0 +1,39 @@
+#include "app/CorvatineApp.h"
+
+#include <ostream>
+
+#include "foldercompare/FolderCompareOptions.h"
+#include "platform/Profile.h"
+#include "textcompare/TextCompareOptions.h"
+
+namespace corvatine {
+
+void CCorvatineApp::InitInstance(std::ostream& err) {
+    platform::CProfile& profile = platform::AppProfile();
+    if (const std::string& warning = profile.Hive().LoadWarning(); !warning.empty())
+        err << "corvatine: warning: " << warning << "\n";
+    generalOptions.Load(profile);
+    installDir = ResolveInstallDir(profile);
+    GetTextComparer().Load(profile);
+    GetFolderComparer().Load(profile);
+}
+
+bool CCorvatineApp::ExitInstance(std::ostream& err) {
+    platform::CProfile& profile = platform::AppProfile();
+    GetTextComparer().Save(profile);
+    GetFolderComparer().Save(profile);
+    generalOptions.Save(profile);
+
+    bool saved = true;
+    for (platform::CRegistryHive* hive : {&platform::CurrentUserHive(), &platform::ClassesRootHive()}) {
+        if (!hive->IsModified()) continue;
+        std::string error;
+        if (!hive->Flush(error)) {
+            err << "corvatine: " << error << "\n";
+            saved = false;
+        }
+    }
+    return saved;
+}
+
+}  // namespace corvatine

@@ -1,0 +1,202 @@
+// The program loads its settings at start and writes them back at exit.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "platform/Path.h"
+#include "platform/Profile.h"
+#include "support/TestSupport.h"
+
+namespace corvatine {
+namespace {
+
+using Json = nlohmann::json;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+const char* const kGeneralOptions[] = {
+    "ShowStartPage",
+    "ShowLeftPane",
+    "ShowLongTitle",
+    "TabbedDocuments",
+    "SynchronizeScrolling",
+    "PanesOrientation",
+    "ShowStandardBar",
+    "ShowAdvancedBar",
+    "ShowMapBar",
+    "ShowMergeBar",
+    "ShowPathBar",
+    "ShowStatusBar",
+    "ShowOutputBar",
+    "ShowHorzMiniBar",
+    "ShowVertMiniBar",
+    "AutoPick",
+    "MaxMRU",
+    "MaxFiles",
+    "MaxComparisons",
+    "MaxPairs",
+    "LoadLastFolderComparison",
+    "LoadLastFileComparison",
+    "SaveFolderComparisons",
+    "SaveProjectComparisons",
+    "SaveTextComparisons",
+    "SaveBinaryComparisons",
+    "NoDuplicatePairs",
+    "WindowPosX",
+    "WindowPosY",
+    "WindowSizeCX",
+    "WindowSizeCY",
+    "WindowMaximized",
+    "WindowFullScreen",
+    "MapBarSize",
+    "OutputBarSize",
+    "EscToClose",
+};
+
+class SettingsTest : public ::testing::Test {
+protected:
+    std::string RegistryFile() const { return config / "registry.reg"; }
+
+    test::ProgramResult Run(const std::vector<std::string>& arguments) {
+        return test::RunCorvatine(arguments, work.Path(), {"CORVATINE_CONFIG_DIR=" + config.Path()});
+    }
+
+    // The settings as the program left them.
+    platform::CProfile& Stored() {
+        hive = std::make_unique<platform::CRegistryHive>(RegistryFile(), "HKEY_CURRENT_USER");
+        profile = std::make_unique<platform::CProfile>(*hive, platform::kSettingsRoot);
+        return *profile;
+    }
+
+    test::TempDir config;
+    test::TempDir work;
+    std::unique_ptr<platform::CRegistryHive> hive;
+    std::unique_ptr<platform::CProfile> profile;
+};
+
+TEST_F(SettingsTest, StoredRulesReachTheRequest) {
+    config.WriteFile(
+        "registry.reg",
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Comparisons\\FileComparison\\TextComparison"
+        "\\Settings\\Rules\\Default]\n"
+        "\"IgnoreCase\"=dword:00000001\n");
+    work.WriteFile("a", "x\n");
+    work.WriteFile("b", "y\n");
+    const test::ProgramResult result = Run({"--print-request", "-c", "/t:text", "a", "b"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(Json::parse(result.out)["request"]["rules"], 0x30000);
+}
+
+TEST_F(SettingsTest, StoredFolderDefaultsReachTheRequest) {
+    config.WriteFile(
+        "registry.reg",
+        "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Comparisons\\FolderComparison\\Settings\\"
+        "Methods\\Default]\n\"CompareCRC\"=dword:1\n"
+        "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Comparisons\\FolderComparison\\Settings\\"
+        "Methods]\n\"AutoScanFolders\"=dword:1\n"
+        "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Comparisons\\FolderComparison\\Settings\\"
+        "Filters\\Default\\Folders]\n\"NameExclude\"=\".svn\"\n");
+    work.MakeFolder("l");
+    work.MakeFolder("r");
+    const Json request = Json::parse(Run({"--print-request", "l", "r"}).out)["request"];
+    EXPECT_EQ(request["methods"], 0x100110);
+    EXPECT_EQ(request["options"], 2);
+    EXPECT_EQ(request["filters"]["folders"]["nameExclude"], ".svn");
+}
+
+TEST_F(SettingsTest, EveryRunLeavesEveryGeneralOptionInRange) {
+    config.WriteFile("registry.reg",
+                     "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\n"
+                     "\"MaxFiles\"=dword:00000010\n"
+                     "\"MapBarSize\"=dword:00002000\n"
+                     "\"ExternalTextEditor\"=\"vi\"\n"
+                     "[HKEY_CURRENT_USER\\Software\\Other Vendor]\n\"Kept\"=\"yes\"\n");
+    const test::ProgramResult result = Run({"--version"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+
+    platform::CProfile& stored = Stored();
+    for (const char* name : kGeneralOptions)
+        EXPECT_NE(stored.GetInt("Settings", name, -12345), -12345) << name;
+    EXPECT_EQ(stored.GetInt("Settings", "MaxFiles", 0), 10);
+    EXPECT_EQ(stored.GetInt("Settings", "MapBarSize", 0), 56);
+    EXPECT_EQ(stored.GetInt("Settings", "MaxMRU", 0), 20);
+    EXPECT_EQ(stored.GetString("Settings", "ExternalTextEditor", ""), "vi");
+    EXPECT_EQ(stored.GetInt("Comparisons\\FileComparison\\Settings", "FileWatch", -1), 1);
+    EXPECT_EQ(stored.GetInt("Integration\\Shell", "Cascaded", -1), 1);
+    EXPECT_EQ(stored.GetString("", "InstallDir", ""), platform::PathParentFolder(test::CorvatineProgram()));
+    // What other programs keep in the hive survives.
+    std::string kept;
+    EXPECT_TRUE(hive->GetString("Software\\Other Vendor", "Kept", kept));
+}
+
+TEST_F(SettingsTest, ADeletedSettingsFileComesBackWithTheDefaults) {
+    ASSERT_EQ(Run({"--version"}).exitStatus, 0);
+    const std::string first = ReadFile(RegistryFile());
+    ASSERT_FALSE(first.empty());
+    ASSERT_EQ(std::remove(RegistryFile().c_str()), 0);
+    ASSERT_EQ(Run({"--version"}).exitStatus, 0);
+    EXPECT_EQ(ReadFile(RegistryFile()), first);
+    EXPECT_EQ(Stored().GetString("", "InstallDir", ""), platform::PathParentFolder(test::CorvatineProgram()));
+
+    // A run that changes nothing leaves the file as it is.
+    struct stat before, after;
+    ASSERT_EQ(::stat(RegistryFile().c_str(), &before), 0);
+    ASSERT_EQ(Run({"--version"}).exitStatus, 0);
+    ASSERT_EQ(::stat(RegistryFile().c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+}
+
+TEST_F(SettingsTest, ADamagedFileIsKeptAsideAndReported) {
+    const std::string damaged =
+        "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\n\"MaxFiles\"=dword:zz\n";
+    config.WriteFile("registry.reg", damaged);
+    work.WriteFile("a", "x\n");
+    work.WriteFile("b", "y\n");
+    const test::ProgramResult result = Run({"--print-request", "a", "b"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_NE(result.err.find("warning"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(RegistryFile() + ".bad"), std::string::npos) << result.err;
+    EXPECT_EQ(Json::parse(result.out)["request"]["rules"], 0x20000);
+    EXPECT_EQ(ReadFile(RegistryFile() + ".bad"), damaged);
+    EXPECT_EQ(Stored().GetInt("Settings", "MaxFiles", 0), 10);
+}
+
+TEST_F(SettingsTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
+    const std::string old =
+        "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\n\"MaxFiles\"=dword:00000010\n";
+    config.WriteFile("registry.reg", old);
+    // No file may grow: the save runs out of room as on a full disk.
+    const test::ProgramResult result = test::RunProgram(
+        "/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 0; exec \"$0\" --version", test::CorvatineProgram()},
+        {"CORVATINE_CONFIG_DIR=" + config.Path()});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_NE(result.err.find("cannot write " + RegistryFile()), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(RegistryFile()), old);
+    EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", config.Path()}).out, "registry.reg\n");
+}
+
+TEST_F(SettingsTest, ProgramsRunningAtOnceNeverTearTheFile) {
+    const test::ProgramResult result =
+        test::RunProgram("/bin/sh",
+                         {"-c", "for i in 1 2 3 4 5 6 7 8; do \"$0\" --version >/dev/null & done; wait",
+                          test::CorvatineProgram()},
+                         {"CORVATINE_CONFIG_DIR=" + config.Path()});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.err, "");
+    platform::CProfile& stored = Stored();
+    EXPECT_EQ(hive->LoadWarning(), "");
+    for (const char* name : kGeneralOptions)
+        EXPECT_NE(stored.GetInt("Settings", name, -12345), -12345) << name;
+    EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", config.Path()}).out, "registry.reg\n");
+}
+
+}  // namespace
+}  // namespace corvatine
