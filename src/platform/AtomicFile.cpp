@@ -46,6 +46,15 @@ void SyncFolder(const std::string& folder) {
 
 CAtomicFileWriter::~CAtomicFileWriter() { Abort(); }
 
+bool CAtomicFileWriter::Fail(const char* call, int error, const std::string& what, const std::string& path,
+                             std::string& text) {
+    m_failedCall = call;
+    m_errno = error;
+    text = Failure(what, path, error);
+    Abort();
+    return false;
+}
+
 bool CAtomicFileWriter::Open(const std::string& target, mode_t newFileMode, std::string& error) {
     Abort();
     m_target = target;
@@ -60,19 +69,15 @@ bool CAtomicFileWriter::Open(const std::string& target, mode_t newFileMode, std:
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     m_fd = SysCalls().mkostemp(name.data(), O_CLOEXEC);
-    if (m_fd < 0) {
-        error = Failure("cannot create a temporary file in", folder.empty() ? "." : folder, errno);
-        return false;
-    }
+    if (m_fd < 0)
+        return Fail("mkostemp", errno, "cannot create a temporary file in", folder.empty() ? "." : folder,
+                    error);
     m_tempPath = name.data();
 
     const mode_t mode =
         ::stat(m_target.c_str(), &st) == 0 ? (st.st_mode & 07777) : (newFileMode & ~CurrentUmask() & 07777);
-    if (::fchmod(m_fd, mode) != 0) {
-        error = Failure("cannot set the permissions of", m_tempPath, errno);
-        Abort();
-        return false;
-    }
+    if (::fchmod(m_fd, mode) != 0)
+        return Fail("fchmod", errno, "cannot set the permissions of", m_tempPath, error);
     return true;
 }
 
@@ -82,15 +87,9 @@ bool CAtomicFileWriter::Write(const void* data, size_t size, std::string& error)
         const ssize_t n = SysCalls().write(m_fd, bytes, size);
         if (n < 0) {
             if (errno == EINTR) continue;
-            error = Failure("cannot write", m_target, errno);
-            Abort();
-            return false;
+            return Fail("write", errno, "cannot write", m_target, error);
         }
-        if (n == 0) {
-            error = Failure("cannot write", m_target, ENOSPC);
-            Abort();
-            return false;
-        }
+        if (n == 0) return Fail("write", ENOSPC, "cannot write", m_target, error);
         bytes += n;
         size -= static_cast<size_t>(n);
     }
@@ -98,27 +97,13 @@ bool CAtomicFileWriter::Write(const void* data, size_t size, std::string& error)
 }
 
 bool CAtomicFileWriter::Commit(std::string& error) {
-    if (m_fd < 0) {
-        error = "cannot write " + m_target + ": the file is not open";
-        return false;
-    }
-    if (SysCalls().fsync(m_fd) != 0) {
-        error = Failure("cannot write", m_target, errno);
-        Abort();
-        return false;
-    }
-    if (::close(m_fd) != 0) {
-        m_fd = -1;
-        error = Failure("cannot write", m_target, errno);
-        Abort();
-        return false;
-    }
+    if (m_fd < 0) return Fail("write", EBADF, "cannot write", m_target, error);
+    if (SysCalls().fsync(m_fd) != 0) return Fail("fsync", errno, "cannot write", m_target, error);
+    const int fd = m_fd;
     m_fd = -1;
-    if (SysCalls().rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
-        error = Failure("cannot replace", m_target, errno);
-        Abort();
-        return false;
-    }
+    if (::close(fd) != 0) return Fail("close", errno, "cannot write", m_target, error);
+    if (SysCalls().rename(m_tempPath.c_str(), m_target.c_str()) != 0)
+        return Fail("rename", errno, "cannot replace", m_target, error);
     m_tempPath.clear();
     SyncFolder(PathParentFolder(m_target));
     return true;

@@ -38,8 +38,17 @@ public:
     // The file that Commit replaces (the link's target for a symbolic link).
     const std::string& Target() const { return m_target; }
 
+    // The system call that failed last and its errno value.
+    const char* FailedCall() const { return m_failedCall; }
+    int LastErrno() const { return m_errno; }
+
 private:
+    bool Fail(const char* call, int error, const std::string& what, const std::string& path,
+              std::string& text);
+
     int m_fd = -1;
+    const char* m_failedCall = "";
+    int m_errno = 0;
     std::string m_target;
     std::string m_tempPath;
 };

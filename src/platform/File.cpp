@@ -63,6 +63,14 @@ int64_t InputFile::Read(void* buffer, size_t size) {
     return static_cast<int64_t>(done);
 }
 
+bool InputFile::Seek(int64_t offset) {
+    if (::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        m_error = errno;
+        return false;
+    }
+    return true;
+}
+
 void InputFile::Close() {
     if (m_fd >= 0) {
         ::close(m_fd);

@@ -38,6 +38,12 @@ public:
     // of the file), or -1 on error with LastError() set.
     [[nodiscard]] int64_t Read(void* buffer, size_t size);
 
+    // Moves the read position to an offset from the start.
+    [[nodiscard]] bool Seek(int64_t offset);
+
+    // The open descriptor, for status queries and maps; -1 while closed.
+    int Descriptor() const { return m_fd; }
+
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
     int LastError() const { return m_error; }

@@ -1,0 +1,721 @@
+#include "fileio/UniFile.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "fileio/CodePages.h"
+#include "fileio/Conversion.h"
+#include "platform/Path.h"
+
+namespace corvatine {
+
+namespace {
+
+constexpr unsigned char CR = '\r';
+constexpr unsigned char LF = '\n';
+
+// Character sets of the working code page and of a file's code page; the
+// converters between them are made once per file object.
+const char* Charset(int codePage) {
+    const char* charset = IconvCharset(codePage);
+    return charset ? charset : "";
+}
+
+bool WorkingIsUtf8() { return WorkingCodePage() == CP_UTF8; }
+
+template <bool BigEndian>
+char32_t Unit(const unsigned char* p) {
+    return BigEndian ? static_cast<char32_t>((p[0] << 8) | p[1]) : static_cast<char32_t>(p[0] | (p[1] << 8));
+}
+
+// Converts UCS-2 characters into UTF-8 up to the first CR, LF, NUL or lone
+// surrogate (which the caller handles one by one); a surrogate pair is one
+// character. Returns where it stopped.
+template <bool BigEndian>
+const unsigned char* Ucs2ToUtf8Run(const unsigned char* p, const unsigned char* end, std::string& text) {
+    char buffer[4096];
+    size_t n = 0;
+    while (end - p >= 2) {
+        if (n + 4 > sizeof buffer) {
+            text.append(buffer, n);
+            n = 0;
+        }
+        const char32_t u = Unit<BigEndian>(p);
+        if (u < 0x80) {
+            if (u == CR || u == LF || u == 0) break;
+            buffer[n++] = static_cast<char>(u);
+            p += 2;
+        } else if (u < 0x800) {
+            buffer[n++] = static_cast<char>(0xC0 | (u >> 6));
+            buffer[n++] = static_cast<char>(0x80 | (u & 0x3F));
+            p += 2;
+        } else if (u < 0xD800 || u > 0xDFFF) {
+            buffer[n++] = static_cast<char>(0xE0 | (u >> 12));
+            buffer[n++] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            buffer[n++] = static_cast<char>(0x80 | (u & 0x3F));
+            p += 2;
+        } else {
+            if (u > 0xDBFF || end - p < 4) break;
+            const char32_t low = Unit<BigEndian>(p + 2);
+            if (low < 0xDC00 || low > 0xDFFF) break;
+            const char32_t c = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+            buffer[n++] = static_cast<char>(0xF0 | (c >> 18));
+            buffer[n++] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            buffer[n++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            buffer[n++] = static_cast<char>(0x80 | (c & 0x3F));
+            p += 4;
+        }
+    }
+    text.append(buffer, n);
+    return p;
+}
+
+}  // namespace
+
+// ---- UniLocalFile ----
+
+UniLocalFile::UniLocalFile() : m_codePage(WorkingCodePage()) {}
+
+void UniLocalFile::SetEncodingKind(int kind) {
+    m_encoding = kind;
+    m_charsize = kind == ENCODING_UCS2_LE || kind == ENCODING_UCS2_BE ? 2 : 1;
+}
+
+bool UniLocalFile::GetFileStatus(int fd) {
+    m_lastError.Clear();
+    m_statusFetched = -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        LastError("fstat", errno);
+        m_statusFetched = 0;
+        return false;
+    }
+    m_filesize = static_cast<int64_t>(st.st_size);
+    m_statusFetched = 1;
+    return true;
+}
+
+bool UniLocalFile::GetFileStatus() {
+    m_lastError.Clear();
+    m_statusFetched = -1;
+    struct stat st;
+    if (::stat(m_fullPath.c_str(), &st) != 0) {
+        LastError("stat", errno);
+        m_statusFetched = 0;
+        return false;
+    }
+    m_filesize = static_cast<int64_t>(st.st_size);
+    m_statusFetched = 1;
+    return true;
+}
+
+void UniLocalFile::LastError(const std::string& apiName, int syserrnum) {
+    m_lastError.Clear();
+    m_lastError.apiName = apiName;
+    m_lastError.syserrnum = syserrnum;
+}
+
+void UniLocalFile::LastErrorCustom(const std::string& desc) {
+    m_lastError.Clear();
+    m_lastError.desc = desc;
+}
+
+void UniLocalFile::ResetState() {
+    m_statusFetched = 0;
+    m_filesize = 0;
+    m_fullPath.clear();
+    m_filename.clear();
+    m_lineno = -1;
+    m_readBom = false;
+    m_stats.Reset();
+}
+
+// ---- UniMemFile ----
+
+struct UniMemFile::Converters {
+    CCharsetConverter toWorking;  // from the file's code page
+    CCharsetConverter wideToWorking;
+    int fileCodePage;
+    int workingCodePage;
+    Converters(int fileCp, int workingCp)
+        : toWorking(Charset(fileCp), Charset(workingCp)),
+          wideToWorking("UTF-32LE", Charset(workingCp)),
+          fileCodePage(fileCp),
+          workingCodePage(workingCp) {}
+};
+
+UniMemFile::UniMemFile() = default;
+
+UniMemFile::~UniMemFile() { Close(); }
+
+bool UniMemFile::OpenRead(const std::string& path) { return Open(path, false); }
+
+bool UniMemFile::OpenWrite(const std::string& path) { return Open(path, true); }
+
+bool UniMemFile::Open(const std::string& path, bool write) {
+    Close();
+    m_fullPath = path;
+    m_filename = platform::PathFileName(path);
+    m_lastError.Clear();
+
+    do {
+        m_fd = ::open(path.c_str(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    } while (m_fd < 0 && errno == EINTR);
+    if (m_fd < 0) {
+        LastError("open", errno);
+        Close();
+        return false;
+    }
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0) {
+        LastError("fstat", errno);
+        Close();
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        LastError("open", EISDIR);
+        Close();
+        return false;
+    }
+    if (!GetFileStatus(m_fd)) {
+        Close();
+        return false;
+    }
+
+    if (S_ISREG(st.st_mode)) {
+        if (m_filesize > kMaxFileSize) {
+            LastErrorCustom("UniMemFile cannot handle files over 2 gigabytes");
+            Close();
+            return false;
+        }
+        if (m_filesize > 0) {
+            void* view =
+                ::mmap(nullptr, static_cast<size_t>(m_filesize), write ? PROT_READ | PROT_WRITE : PROT_READ,
+                       write ? MAP_SHARED : MAP_PRIVATE, m_fd, 0);
+            if (view == MAP_FAILED) {
+                LastError("mmap", errno);
+                Close();
+                return false;
+            }
+            m_base = static_cast<unsigned char*>(view);
+        }
+    } else {
+        // A pipe or a device has no size to map: its bytes are read into an
+        // anonymous map instead, so that nothing it delivers is missed.
+        std::string bytes;
+        char block[65536];
+        for (;;) {
+            const ssize_t n = ::read(m_fd, block, sizeof block);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                LastError("read", errno);
+                Close();
+                return false;
+            }
+            if (n == 0) break;
+            bytes.append(block, static_cast<size_t>(n));
+            if (static_cast<int64_t>(bytes.size()) > kMaxFileSize) {
+                LastErrorCustom("UniMemFile cannot handle files over 2 gigabytes");
+                Close();
+                return false;
+            }
+        }
+        m_filesize = static_cast<int64_t>(bytes.size());
+        if (!bytes.empty()) {
+            void* view =
+                ::mmap(nullptr, bytes.size(), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (view == MAP_FAILED) {
+                LastError("mmap", errno);
+                Close();
+                return false;
+            }
+            std::memcpy(view, bytes.data(), bytes.size());
+            m_base = static_cast<unsigned char*>(view);
+        }
+    }
+    m_data = m_current = m_released = m_base;
+    m_writable = write;
+    if (m_base != nullptr) ::madvise(m_base, static_cast<size_t>(m_filesize), MADV_SEQUENTIAL);
+    m_lineno = 0;
+    m_stats.Reset();
+    return true;
+}
+
+void UniMemFile::Close() {
+    if (m_base != nullptr) ::munmap(m_base, static_cast<size_t>(m_filesize));
+    m_base = nullptr;
+    m_data = m_current = m_released = nullptr;
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    ResetState();
+    SetEncodingKind(ENCODING_CODEPAGE);
+    m_codePage = WorkingCodePage();
+    m_converters.reset();
+}
+
+bool UniMemFile::DetectBom() {
+    BomInfo bom;
+    const bool found = corvatine::DetectBom(m_base, static_cast<size_t>(m_filesize), bom);
+    SetEncodingKind(bom.kind);
+    m_data = m_current = m_base + bom.dataOffset;
+    m_readBom = true;
+    return found;
+}
+
+bool UniMemFile::ReadLine(std::string& text) {
+    std::string ending;
+    return ReadLine(text, ending);
+}
+
+bool UniMemFile::ReadLine(std::string& text, std::string& ending) {
+    text.clear();
+    ending.clear();
+    bool more;
+    if (m_encoding == ENCODING_CODEPAGE)
+        more = CodePagesEquivalent(m_codePage, WorkingCodePage()) ? ReadLineAsIs(text, ending)
+                                                                  : ReadLineConverted(text, ending);
+    else
+        more = ReadLineUnicode(text, ending);
+    if (m_current - m_released >= kReleaseStep) ReleaseConsumed();
+    return more;
+}
+
+void UniMemFile::ReleaseConsumed() {
+    // Reading never goes back, so what lies behind it can be dropped; a
+    // shared writable map keeps its pages.
+    if (m_writable || m_base == nullptr) return;
+    const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const uintptr_t from = reinterpret_cast<uintptr_t>(m_released);
+    const uintptr_t to = reinterpret_cast<uintptr_t>(m_current) & ~(page - 1);
+    if (to <= from) return;
+    ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+    m_released = reinterpret_cast<const unsigned char*>(to);
+}
+
+void UniMemFile::RecordNul(const unsigned char* at) {
+    const int32_t offset = static_cast<int32_t>(at - m_base);
+    if (m_stats.nNUL++ == 0) m_stats.firstNUL = offset;
+    m_stats.lastNUL = offset;
+}
+
+bool UniMemFile::ReadLineAsIs(std::string& text, std::string& ending) {
+    const unsigned char* end = m_base + m_filesize;
+    if (m_current >= end) return false;
+    const unsigned char* p = m_current;
+    while (p < end && *p != CR && *p != LF && *p != 0) ++p;
+    text.assign(reinterpret_cast<const char*>(m_current), static_cast<size_t>(p - m_current));
+    if (p == end) {
+        m_current = p;
+        return true;
+    }
+    if (*p == 0) {
+        RecordNul(p);
+        m_current = p + 1;
+        return true;
+    }
+    if (*p == CR && p + 1 < end && p[1] == LF) {
+        ending = "\r\n";
+        ++m_stats.nCRLF;
+        m_current = p + 2;
+    } else {
+        ending.assign(1, static_cast<char>(*p));
+        ++(*p == CR ? m_stats.nCR : m_stats.nLF);
+        m_current = p + 1;
+    }
+    ++m_lineno;
+    return true;
+}
+
+void UniMemFile::AppendConverted(std::string& text, char32_t c) {
+    if (c < 0x80 || WorkingIsUtf8()) {
+        AppendUtf8(text, c);
+        return;
+    }
+    if (!m_converters || m_converters->workingCodePage != WorkingCodePage())
+        m_converters = std::make_unique<Converters>(m_codePage, WorkingCodePage());
+    std::string wide;
+    for (int i = 0; i < 4; ++i) wide += static_cast<char>((c >> (8 * i)) & 0xFF);
+    m_converters->wideToWorking.Convert(wide, text, m_stats.nLossy);
+}
+
+bool UniMemFile::ReadLineUnicode(std::string& text, std::string& ending) {
+    const unsigned char* end = m_base + m_filesize;
+    if (end - m_current < m_charsize) return false;
+    const bool utf8 = m_encoding == ENCODING_UTF8;
+    const bool bigEndian = m_encoding == ENCODING_UCS2_BE;
+    const bool toUtf8 = WorkingIsUtf8();
+    auto unitAt = [bigEndian](const unsigned char* p) -> char32_t {
+        return bigEndian ? static_cast<char32_t>((p[0] << 8) | p[1])
+                         : static_cast<char32_t>(p[0] | (p[1] << 8));
+    };
+
+    while (end - m_current >= m_charsize) {
+        const unsigned char* at = m_current;
+        char32_t c;
+        int length;
+        if (utf8) {
+            // Plain ASCII runs are copied at once.
+            const unsigned char* p = at;
+            while (p < end && *p < 0x80 && *p != CR && *p != LF && *p != 0) ++p;
+            if (p > at) {
+                text.append(reinterpret_cast<const char*>(at), static_cast<size_t>(p - at));
+                m_current = p;
+                continue;
+            }
+            length = DecodeUtf8(at, static_cast<size_t>(end - at), c);
+            if (length < 0) {
+                // A sequence cut short by the end of the file: dropped, and the line ends.
+                ++m_stats.nLossy;
+                m_current = end;
+                break;
+            }
+            if (length == 0) {
+                ++m_stats.nLossy;
+                text += '?';
+                m_current = at + 1;
+                continue;
+            }
+            if (length > 1 && toUtf8) {
+                // A valid sequence is already the working code page's text.
+                text.append(reinterpret_cast<const char*>(at), static_cast<size_t>(length));
+                m_current = at + length;
+                continue;
+            }
+        } else {
+            if (toUtf8) {
+                const unsigned char* p =
+                    bigEndian ? Ucs2ToUtf8Run<true>(at, end, text) : Ucs2ToUtf8Run<false>(at, end, text);
+                if (p > at) {
+                    m_current = p;
+                    continue;
+                }
+            }
+            c = unitAt(at);
+            length = 2;
+            if (c >= 0xD800 && c <= 0xDBFF && end - at >= 4) {
+                const char32_t low = unitAt(at + 2);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                    length = 4;
+                }
+            }
+            if (c >= 0xD800 && c <= 0xDFFF) {
+                // A lone surrogate stands for no character.
+                ++m_stats.nLossy;
+                text += '?';
+                m_current = at + 2;
+                continue;
+            }
+        }
+
+        if (c == CR) {
+            const unsigned char* next = at + length;
+            const bool lf = utf8 ? (next < end && *next == LF) : (end - next >= 2 && unitAt(next) == LF);
+            if (lf) {
+                ending = "\r\n";
+                ++m_stats.nCRLF;
+                m_current = next + (utf8 ? 1 : 2);
+            } else {
+                ending = "\r";
+                ++m_stats.nCR;
+                m_current = next;
+            }
+            ++m_lineno;
+            return true;
+        }
+        if (c == LF) {
+            ending = "\n";
+            ++m_stats.nLF;
+            m_current = at + length;
+            ++m_lineno;
+            return true;
+        }
+        if (c == 0) {
+            RecordNul(at);
+            m_current = at + length;
+            return true;
+        }
+        AppendConverted(text, c);
+        m_current = at + length;
+    }
+    // An odd trailing byte of a UCS-2 file is not a character.
+    if (!utf8 && end - m_current == 1) m_current = end;
+    return true;
+}
+
+bool UniMemFile::ReadLineConverted(std::string& text, std::string& ending) {
+    const unsigned char* end = m_base + m_filesize;
+    if (m_current >= end) return false;
+    const unsigned char* p = m_current;
+    while (p < end && *p != CR && *p != LF) {
+        if (*p == 0) RecordNul(p);
+        ++p;
+    }
+    if (!m_converters || m_converters->fileCodePage != m_codePage ||
+        m_converters->workingCodePage != WorkingCodePage())
+        m_converters = std::make_unique<Converters>(m_codePage, WorkingCodePage());
+    int lossy = 0;
+    m_converters->toWorking.Convert(
+        std::string_view(reinterpret_cast<const char*>(m_current), static_cast<size_t>(p - m_current)), text,
+        lossy);
+    if (lossy > 0) ++m_stats.nLossy;  // once per line
+    if (p == end) {
+        m_current = end;
+        return false;
+    }
+    if (*p == CR && p + 1 < end && p[1] == LF) {
+        ending = "\r\n";
+        ++m_stats.nCRLF;
+        m_current = p + 2;
+    } else {
+        ending.assign(1, static_cast<char>(*p));
+        ++(*p == CR ? m_stats.nCR : m_stats.nLF);
+        m_current = p + 1;
+    }
+    ++m_lineno;
+    return true;
+}
+
+// ---- UniStdioFile ----
+
+struct UniStdioFile::Converters {
+    CCharsetConverter converter;
+    int kind;
+    int codePage;
+    int workingCodePage;
+    Converters(const char* to, int k, int cp, int working)
+        : converter(Charset(working), to), kind(k), codePage(cp), workingCodePage(working) {}
+};
+
+UniStdioFile::UniStdioFile() = default;
+
+UniStdioFile::~UniStdioFile() { Close(); }
+
+bool UniStdioFile::OpenCheck(const std::string& path) {
+    Close();
+    m_lastError.Clear();
+    m_fullPath = path;
+    m_filename = platform::PathFileName(path);
+    if (m_filename.empty() || path.back() == '/') {
+        LastError("open", path.empty() ? ENOENT : EISDIR);
+        return false;
+    }
+    return true;
+}
+
+bool UniStdioFile::OpenRead(const std::string& path) {
+    if (!OpenCheck(path)) return false;
+    if (!m_reader.Open(path)) {
+        LastError("open", m_reader.LastError());
+        Close();
+        return false;
+    }
+    if (!GetFileStatus(m_reader.Descriptor())) {
+        Close();
+        return false;
+    }
+    m_lineno = 0;
+    m_position = 0;
+    return true;
+}
+
+bool UniStdioFile::OpenWrite(const std::string& path) {
+    if (!OpenCheck(path)) return false;
+    if (GetFileStatus()) {
+        // Nothing to check: a file of any size can be replaced.
+    }
+    m_lastError.Clear();
+    std::string error;
+    if (!m_writer.Open(path, 0666, error)) {
+        RecordWriterError();
+        Close();
+        return false;
+    }
+    m_writing = true;
+    m_failed = false;
+    m_lineno = 0;
+    m_position = 0;
+    m_dataOffset = 0;
+    m_lossyWritten = 0;
+    m_buffer.clear();
+    return true;
+}
+
+bool UniStdioFile::OpenWriteUtf8(const std::string& path) {
+    if (!OpenWrite(path)) return false;
+    SetEncodingKind(ENCODING_UTF8);
+    return true;
+}
+
+void UniStdioFile::RecordWriterError() { LastError(m_writer.FailedCall(), m_writer.LastErrno()); }
+
+void UniStdioFile::Close() {
+    m_reader.Close();
+    if (m_writing) m_writer.Abort();  // not committed: the target stays as it was
+    m_writing = false;
+    m_buffer.clear();
+    m_lineno = -1;
+    m_statusFetched = 0;
+    m_filesize = 0;
+    m_dataOffset = 0;
+    m_position = 0;
+    m_readBom = false;
+    m_stats.Reset();
+}
+
+bool UniStdioFile::DetectBom() {
+    unsigned char head[3] = {0, 0, 0};
+    int64_t n = 0;
+    if (m_reader.IsOpen() && m_reader.Seek(0)) n = m_reader.Read(head, sizeof head);
+    BomInfo bom;
+    const bool found = corvatine::DetectBom(head, n > 0 ? static_cast<size_t>(n) : 0, bom);
+    SetEncodingKind(bom.kind);
+    m_dataOffset = bom.dataOffset;
+    m_position = m_dataOffset;
+    if (m_reader.IsOpen()) (void)m_reader.Seek(m_dataOffset);
+    m_readBom = true;
+    return found;
+}
+
+bool UniStdioFile::Put(std::string_view bytes) {
+    if (!m_writing || m_failed) return false;
+    m_buffer.append(bytes);
+    m_position += static_cast<int64_t>(bytes.size());
+    return m_buffer.size() < kWriteBufferSize || FlushBuffer();
+}
+
+bool UniStdioFile::FlushBuffer() {
+    if (m_failed) return false;
+    std::string error;
+    if (!m_buffer.empty() && !m_writer.Write(m_buffer.data(), m_buffer.size(), error)) {
+        m_failed = true;
+        RecordWriterError();
+        return false;
+    }
+    m_buffer.clear();
+    return true;
+}
+
+bool UniStdioFile::WriteBom() {
+    if (!m_writing || m_position != 0) return false;
+    static const char kLe[] = "\xFF\xFE", kBe[] = "\xFE\xFF", kUtf8[] = "\xEF\xBB\xBF";
+    std::string_view mark;
+    if (m_encoding == ENCODING_UCS2_LE)
+        mark = std::string_view(kLe, 2);
+    else if (m_encoding == ENCODING_UCS2_BE)
+        mark = std::string_view(kBe, 2);
+    else if (m_encoding == ENCODING_UTF8)
+        mark = std::string_view(kUtf8, 3);
+    m_dataOffset = static_cast<int64_t>(mark.size());
+    return Put(mark);
+}
+
+bool UniStdioFile::WriteText(std::string_view text) {
+    const int working = WorkingCodePage();
+    if (m_encoding == ENCODING_CODEPAGE && CodePagesEquivalent(m_codePage, working)) return Put(text);
+    if (m_encoding == ENCODING_UTF8 && working == CP_UTF8) return Put(text);
+
+    m_conversion.clear();
+    if ((m_encoding == ENCODING_UCS2_LE || m_encoding == ENCODING_UCS2_BE) && working == CP_UTF8) {
+        // Every UTF-8 byte becomes at most two bytes of UTF-16.
+        const int hi = m_encoding == ENCODING_UCS2_BE ? 0 : 1;
+        m_conversion.resize(text.size() * 2);
+        char* out = m_conversion.data();
+        auto unit = [&out, hi](unsigned u) {
+            out[hi] = static_cast<char>(u >> 8);
+            out[1 - hi] = static_cast<char>(u & 0xFF);
+            out += 2;
+        };
+        const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+        const auto* end = p + text.size();
+        while (p < end) {
+            if (*p < 0x80) {
+                unit(*p++);
+                continue;
+            }
+            char32_t c;
+            const int length = DecodeUtf8(p, static_cast<size_t>(end - p), c);
+            if (length <= 0) {
+                unit('?');
+                ++m_lossyWritten;
+                ++p;
+                continue;
+            }
+            if (c < 0x10000) {
+                unit(static_cast<unsigned>(c));
+            } else {
+                unit(0xD800 + static_cast<unsigned>((c - 0x10000) >> 10));
+                unit(0xDC00 + static_cast<unsigned>((c - 0x10000) & 0x3FF));
+            }
+            p += length;
+        }
+        m_conversion.resize(static_cast<size_t>(out - m_conversion.data()));
+        return Put(m_conversion);
+    }
+
+    const char* target = m_encoding == ENCODING_UCS2_LE   ? "UTF-16LE"
+                         : m_encoding == ENCODING_UCS2_BE ? "UTF-16BE"
+                         : m_encoding == ENCODING_UTF8    ? "UTF-8"
+                                                          : Charset(m_codePage);
+    if (!m_converters || m_converters->kind != m_encoding || m_converters->codePage != m_codePage ||
+        m_converters->workingCodePage != working)
+        m_converters = std::make_unique<Converters>(target, m_encoding, m_codePage, working);
+    m_converters->converter.Convert(text, m_conversion, m_lossyWritten);
+    return Put(m_conversion);
+}
+
+bool UniStdioFile::Commit() {
+    if (!m_writing) {
+        LastError("write", EBADF);
+        return false;
+    }
+    if (!FlushBuffer()) return false;
+    std::string error;
+    if (!m_writer.Commit(error)) {
+        RecordWriterError();
+        m_writing = false;
+        return false;
+    }
+    m_writing = false;
+    return true;
+}
+
+// ---- Supporting operations ----
+
+void SniffEncoding(const std::string& path, int& kind, int& codePage) {
+    kind = ENCODING_CODEPAGE;
+    codePage = WorkingCodePage();
+    UniStdioFile file;
+    if (file.OpenRead(path)) {
+        file.DetectBom();
+        kind = file.GetEncodingKind();
+    }
+}
+
+std::string FormatSystemMessage(int error) {
+    const std::string text = platform::ErrorText(error);
+    return text.empty() || text.rfind("Unknown error", 0) == 0 ? std::string("?") : text;
+}
+
+std::string MakeTempFileName(const std::string& extension) {
+    const char* base = std::getenv("TMPDIR");
+    std::string suffix = extension;
+    if (!suffix.empty() && suffix[0] != '.') suffix.insert(suffix.begin(), '.');
+    std::string pattern = platform::JoinPath(base && *base ? base : "/tmp", "~SEXXXXXX" + suffix);
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+    if (fd < 0) return std::string();
+    ::close(fd);
+    return name.data();
+}
+
+}  // namespace corvatine

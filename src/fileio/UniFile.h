@@ -1,0 +1,209 @@
+// Text files in 8-bit code pages, UCS-2 and UTF-8: opened, recognised by
+// their byte-order mark, read line by line into 8-bit text of the working
+// code page, and written back in their own encoding.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "fileio/Bom.h"
+#include "platform/AtomicFile.h"
+#include "platform/File.h"
+
+namespace corvatine {
+
+// What reading found, reset when a file is opened or closed.
+struct TextLineStats {
+    int32_t nCR = 0;        // lone CR endings
+    int32_t nLF = 0;        // lone LF endings
+    int32_t nCRLF = 0;      // CR LF endings
+    int32_t nNUL = 0;       // NUL bytes or characters
+    int32_t firstNUL = -1;  // byte offset of the first NUL
+    int32_t lastNUL = -1;   // byte offset of the last NUL
+    int32_t nLossy = 0;     // characters that could not be converted exactly
+
+    void Reset() { *this = TextLineStats(); }
+};
+
+// Why the last open or status fetch failed: the failing system call and its
+// error number, or a description of a limit of the class.
+struct FileErrorInfo {
+    std::string apiName;
+    int32_t syserrnum = 0;
+    std::string desc;
+
+    void Clear() { *this = FileErrorInfo(); }
+};
+
+class UniFile {
+public:
+    virtual ~UniFile() = default;
+    virtual bool OpenRead(const std::string& path) = 0;
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    virtual std::string GetFullPath() const = 0;
+    virtual const FileErrorInfo& GetErrorInfo() const = 0;
+    virtual bool DetectBom() = 0;
+    virtual int GetEncodingKind() const = 0;
+    virtual void SetEncodingKind(int kind) = 0;
+    virtual int GetCodePage() const = 0;
+    virtual void SetCodePage(int codePage) = 0;
+    // Reads the next line into text and its ending (CR LF, CR, LF or empty).
+    virtual bool ReadLine(std::string& text, std::string& ending) = 0;
+    virtual bool ReadLine(std::string& text) = 0;
+    virtual int GetLineNumber() const = 0;
+    virtual int64_t GetPosition() const = 0;
+    // Writes text of the working code page in the file's encoding.
+    virtual bool WriteText(std::string_view text) = 0;
+    virtual const TextLineStats& GetStats() const = 0;
+};
+
+// What every local file shares.
+class UniLocalFile : public UniFile {
+public:
+    UniLocalFile();
+
+    std::string GetFullPath() const override { return m_fullPath; }
+    const FileErrorInfo& GetErrorInfo() const override { return m_lastError; }
+    int GetEncodingKind() const override { return m_encoding; }
+    void SetEncodingKind(int kind) override;
+    int GetCodePage() const override { return m_codePage; }
+    void SetCodePage(int codePage) override { m_codePage = codePage; }
+    int GetLineNumber() const override { return m_lineno; }
+    const TextLineStats& GetStats() const override { return m_stats; }
+
+    int64_t GetFileSize() const { return m_filesize; }
+
+protected:
+    // Size (and for a new path, the full path) from an open descriptor.
+    bool GetFileStatus(int fd);
+    // The same from the path, when the file is not open.
+    bool GetFileStatus();
+    void LastError(const std::string& apiName, int syserrnum);
+    void LastErrorCustom(const std::string& desc);
+    void ResetState();
+
+    int m_statusFetched = 0;  // 0 not yet, -1 while fetching, 1 fetched
+    int64_t m_filesize = 0;
+    std::string m_fullPath;
+    std::string m_filename;
+    int m_lineno = -1;
+    FileErrorInfo m_lastError;
+    bool m_readBom = false;
+    int m_encoding = ENCODING_CODEPAGE;
+    int m_charsize = 1;
+    int m_codePage;
+    TextLineStats m_stats;
+};
+
+// Reads a file through a read-only memory map of the whole file.
+class UniMemFile : public UniLocalFile {
+public:
+    // Pages already read are given back to the system in steps of this size,
+    // so that a large file is not held twice (mapped and as lines).
+    static constexpr int64_t kReleaseStep = 16 << 20;
+
+    // The largest file the reader takes: offsets in the statistics are 32-bit.
+    static constexpr int64_t kMaxFileSize = (int64_t{1} << 31) - 1;
+
+    UniMemFile();
+    ~UniMemFile() override;
+    UniMemFile(const UniMemFile&) = delete;
+    UniMemFile& operator=(const UniMemFile&) = delete;
+
+    bool OpenRead(const std::string& path) override;
+    // Opens for reading and writing through a shared map (not used to save).
+    bool OpenWrite(const std::string& path);
+    void Close() override;
+    bool IsOpen() const override { return m_fd >= 0; }
+    bool DetectBom() override;
+    bool ReadLine(std::string& text, std::string& ending) override;
+    bool ReadLine(std::string& text) override;
+    int64_t GetPosition() const override { return m_current - m_base; }
+    bool WriteText(std::string_view) override { return false; }
+
+private:
+    bool Open(const std::string& path, bool write);
+    bool ReadLineAsIs(std::string& text, std::string& ending);
+    bool ReadLineUnicode(std::string& text, std::string& ending);
+    bool ReadLineConverted(std::string& text, std::string& ending);
+    void RecordNul(const unsigned char* at);
+    void ReleaseConsumed();
+    void AppendConverted(std::string& text, char32_t c);
+
+    int m_fd = -1;
+    unsigned char* m_base = nullptr;            // the mapped view
+    const unsigned char* m_data = nullptr;      // after the byte-order mark
+    const unsigned char* m_current = nullptr;   // the read position
+    const unsigned char* m_released = nullptr;  // pages before this were given back
+    bool m_writable = false;
+    struct Converters;
+    std::unique_ptr<Converters> m_converters;
+};
+
+// Sniffs byte-order marks and writes files. Writing goes to a temporary file
+// beside the target that replaces it only on Commit, so that a failed save
+// never damages the target; output is buffered and every write is checked.
+class UniStdioFile : public UniLocalFile {
+public:
+    // Bytes gathered before they are written out.
+    static constexpr size_t kWriteBufferSize = 1 << 16;
+
+    UniStdioFile();
+    ~UniStdioFile() override;
+    UniStdioFile(const UniStdioFile&) = delete;
+    UniStdioFile& operator=(const UniStdioFile&) = delete;
+
+    bool OpenRead(const std::string& path) override;
+    bool OpenWrite(const std::string& path);
+    bool OpenWriteUtf8(const std::string& path);
+    void Close() override;
+    bool IsOpen() const override { return m_reader.IsOpen() || m_writing; }
+    bool DetectBom() override;
+    bool ReadLine(std::string&, std::string&) override { return false; }
+    bool ReadLine(std::string&) override { return false; }
+    int64_t GetPosition() const override { return m_position; }
+    bool WriteText(std::string_view text) override;
+    // Writes the byte-order mark of the encoding kind (nothing for kind 0).
+    bool WriteBom();
+    // Writes out what is buffered and puts the new file in the target's
+    // place. False, with the error record set, when any write failed.
+    bool Commit();
+
+    // Characters that the file's encoding could not represent while writing;
+    // they were written as question marks.
+    int LossyWritten() const { return m_lossyWritten; }
+
+private:
+    bool OpenCheck(const std::string& path);
+    bool Put(std::string_view bytes);
+    bool FlushBuffer();
+    void RecordWriterError();
+
+    platform::InputFile m_reader;
+    platform::CAtomicFileWriter m_writer;
+    bool m_writing = false;
+    bool m_failed = false;
+    int64_t m_position = 0;
+    int64_t m_dataOffset = 0;
+    std::string m_buffer;      // output waiting to be written
+    std::string m_conversion;  // the reusable conversion buffer
+    int m_lossyWritten = 0;
+    struct Converters;
+    std::unique_ptr<Converters> m_converters;
+};
+
+// The encoding of a file by its byte-order mark: (kind, working code page).
+void SniffEncoding(const std::string& path, int& kind, int& codePage);
+
+// The system's text for an error number, or "?" when it has none.
+std::string FormatSystemMessage(int error);
+
+// Creates a new empty file "~SE..." in the temporary folder ($TMPDIR, else
+// /tmp) and returns its path; with an extension the name ends in it. Empty on
+// failure.
+std::string MakeTempFileName(const std::string& extension = std::string());
+
+}  // namespace corvatine

@@ -1,0 +1,259 @@
+#include "fileio/UniFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "fileio/CodePages.h"
+#include "platform/Path.h"
+#include "support/TestSupport.h"
+
+namespace corvatine {
+namespace {
+
+struct LINE {
+    std::string text;
+    std::string ending;
+};
+
+// Every line ReadLine gives, until it answers false.
+std::vector<LINE> ReadAll(UniMemFile& file) {
+    std::vector<LINE> lines;
+    LINE line;
+    while (file.ReadLine(line.text, line.ending)) lines.push_back(line);
+    if (!line.text.empty()) lines.push_back(line);  // the last text of a converted file
+    return lines;
+}
+
+std::vector<LINE> ReadFile(const std::string& path, int codePage = CP_UTF8, TextLineStats* stats = nullptr) {
+    UniMemFile file;
+    EXPECT_TRUE(file.OpenRead(path)) << path;
+    if (!file.DetectBom()) file.SetCodePage(codePage);
+    std::vector<LINE> lines = ReadAll(file);
+    if (stats) *stats = file.GetStats();
+    return lines;
+}
+
+TEST(UniMemFileTest, ReadsLinesWithTheirEndings) {
+    test::TempDir dir;
+    TextLineStats stats;
+    const auto lines = ReadFile(dir.WriteFile("f", "a\r\nb\nc\rd"), CP_UTF8, &stats);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].text, "a");
+    EXPECT_EQ(lines[0].ending, "\r\n");
+    EXPECT_EQ(lines[1].ending, "\n");
+    EXPECT_EQ(lines[2].ending, "\r");
+    EXPECT_EQ(lines[3].text, "d");
+    EXPECT_EQ(lines[3].ending, "");
+    EXPECT_EQ(stats.nCRLF, 1);
+    EXPECT_EQ(stats.nLF, 1);
+    EXPECT_EQ(stats.nCR, 1);
+    EXPECT_EQ(stats.nNUL, 0);
+    EXPECT_EQ(stats.firstNUL, -1);
+}
+
+TEST(UniMemFileTest, RecordsNulBytesOnEveryRoute) {
+    test::TempDir dir;
+    TextLineStats stats;
+    ReadFile(dir.WriteFile("a", std::string("ab\0c\0", 5)), CP_UTF8, &stats);
+    EXPECT_EQ(stats.nNUL, 2);
+    EXPECT_EQ(stats.firstNUL, 2);
+    EXPECT_EQ(stats.lastNUL, 4);
+    ReadFile(dir.WriteFile("b", std::string("\xFF\xFE"
+                                            "a\0\0\0",
+                                            6)),
+             CP_UTF8, &stats);
+    EXPECT_EQ(stats.nNUL, 1);
+    EXPECT_EQ(stats.firstNUL, 4);
+    ReadFile(dir.WriteFile("c", std::string("x\0y", 3)), 1252, &stats);
+    EXPECT_EQ(stats.nNUL, 1);
+    EXPECT_EQ(stats.firstNUL, 1);
+}
+
+TEST(UniMemFileTest, Ucs2CombinesSurrogatePairsAndIgnoresAnOddByte) {
+    test::TempDir dir;
+    // "a" U+1F600 CR LF "b" and one stray byte, little-endian.
+    const std::string le(
+        "\xFF\xFE"
+        "a\0"
+        "\x3D\xD8\x00\xDE"
+        "\r\0\n\0"
+        "b\0"
+        "x",
+        15);
+    TextLineStats stats;
+    auto lines = ReadFile(dir.WriteFile("le", le), CP_UTF8, &stats);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, "a\xF0\x9F\x98\x80");
+    EXPECT_EQ(lines[0].ending, "\r\n");
+    EXPECT_EQ(lines[1].text, "b");
+    EXPECT_EQ(stats.nLossy, 0);
+
+    // A lone surrogate stands for no character.
+    const std::string lone(
+        "\xFE\xFF"
+        "\xD8\x3D"
+        "\x00q",
+        6);
+    lines = ReadFile(dir.WriteFile("be", lone), CP_UTF8, &stats);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, "?q");
+    EXPECT_EQ(stats.nLossy, 1);
+}
+
+TEST(UniMemFileTest, Utf8WithBomIsDecodedStrictly) {
+    test::TempDir dir;
+    TextLineStats stats;
+    // Valid text round-trips into the UTF-8 working code page unchanged.
+    auto lines =
+        ReadFile(dir.WriteFile("ok", "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F\tdich \xE2\x82\xAC\n"), CP_UTF8, &stats);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, "Gr\xC3\xBC\xC3\x9F\tdich \xE2\x82\xAC");
+    EXPECT_EQ(stats.nLossy, 0);
+    // A stray continuation byte, an overlong form and a surrogate are lossy.
+    lines = ReadFile(dir.WriteFile("bad",
+                                   "\xEF\xBB\xBF"
+                                   "a\x80"
+                                   "b\xC0\xAF"
+                                   "c\xED\xA0\x80"),
+                     CP_UTF8, &stats);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, "a?b??c???");
+    EXPECT_EQ(stats.nLossy, 6);
+    // A sequence cut by the end of the file is dropped and ends the line.
+    lines = ReadFile(dir.WriteFile("cut", "\xEF\xBB\xBFx\n\xE2\x82"), CP_UTF8, &stats);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, "x");
+    EXPECT_EQ(lines[1].text, "");
+    EXPECT_EQ(lines[1].ending, "");
+    EXPECT_EQ(stats.nLossy, 1);
+}
+
+TEST(UniMemFileTest, OtherCodePagesAreConvertedPerLine) {
+    test::TempDir dir;
+    TextLineStats stats;
+    // CP1252: 0x80 is the euro sign, 0xE9 e-acute; 0x81 is not a character.
+    const auto lines = ReadFile(dir.WriteFile("w", "\x80 caf\xE9\r\n\x81\x81 x"), 1252, &stats);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, "\xE2\x82\xAC caf\xC3\xA9");
+    EXPECT_EQ(lines[0].ending, "\r\n");
+    EXPECT_EQ(lines[1].text, "?? x");
+    EXPECT_EQ(stats.nLossy, 1);  // once per line
+    EXPECT_EQ(stats.nCRLF, 1);
+}
+
+TEST(UniMemFileTest, OpenFailuresSayWhy) {
+    test::TempDir dir;
+    UniMemFile file;
+    EXPECT_FALSE(file.OpenRead(dir / "missing"));
+    EXPECT_EQ(file.GetErrorInfo().apiName, "open");
+    EXPECT_EQ(file.GetErrorInfo().syserrnum, ENOENT);
+    EXPECT_FALSE(file.OpenRead(dir.MakeFolder("folder")));
+    EXPECT_EQ(file.GetErrorInfo().syserrnum, EISDIR);
+    EXPECT_EQ(file.GetLineNumber(), -1);
+    ASSERT_TRUE(file.OpenRead(dir.WriteFile("empty", "")));
+    EXPECT_FALSE(file.DetectBom());
+    std::string text;
+    EXPECT_FALSE(file.ReadLine(text));
+    EXPECT_EQ(file.GetLineNumber(), 0);
+}
+
+TEST(UniMemFileTest, RefusesFilesOverTwoGigabytes) {
+    test::TempDir dir;
+    const std::string path = dir / "huge";
+    // A sparse file: it takes no room on the disk.
+    ASSERT_EQ(::truncate(dir.WriteFile("huge", "").c_str(), int64_t{1} << 31), 0);
+    UniMemFile file;
+    EXPECT_FALSE(file.OpenRead(path));
+    EXPECT_EQ(file.GetErrorInfo().desc, "UniMemFile cannot handle files over 2 gigabytes");
+    EXPECT_EQ(file.GetErrorInfo().apiName, "");
+    ASSERT_EQ(::truncate(path.c_str(), UniMemFile::kMaxFileSize), 0);
+    EXPECT_TRUE(file.OpenRead(path));
+}
+
+TEST(UniStdioFileTest, WritesEveryEncoding) {
+    test::TempDir dir;
+    struct Case {
+        int kind;
+        int codePage;
+        std::string expected;
+    };
+    const std::string text = "a\xC3\xA9\xF0\x9F\x98\x80\r\n";
+    const Case cases[] = {
+        {ENCODING_CODEPAGE, CP_UTF8, text},
+        {ENCODING_UTF8, CP_UTF8, "\xEF\xBB\xBF" + text},
+        {ENCODING_UCS2_LE, -1,
+         std::string("\xFF\xFE"
+                     "a\0\xE9\0\x3D\xD8\x00\xDE\r\0\n\0",
+                     14)},
+        {ENCODING_UCS2_BE, -1, std::string("\xFE\xFF\0a\0\xE9\xD8\x3D\xDE\x00\0\r\0\n", 14)},
+        {ENCODING_CODEPAGE, 1252, "a\xE9?\r\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir / "out";
+        UniStdioFile file;
+        file.SetEncodingKind(c.kind);
+        file.SetCodePage(c.codePage);
+        ASSERT_TRUE(file.OpenWrite(path));
+        ASSERT_TRUE(file.WriteBom());
+        ASSERT_TRUE(file.WriteText(text));
+        ASSERT_TRUE(file.Commit());
+        std::ifstream in(path, std::ios::binary);
+        const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(written, c.expected) << "kind " << c.kind << " code page " << c.codePage;
+        EXPECT_EQ(file.LossyWritten(), c.codePage == 1252 ? 1 : 0);
+    }
+}
+
+TEST(UniStdioFileTest, NothingReplacesTheTargetWithoutCommit) {
+    test::TempDir dir;
+    const std::string path = dir.WriteFile("keep", "old");
+    {
+        UniStdioFile file;
+        ASSERT_TRUE(file.OpenWrite(path));
+        ASSERT_TRUE(file.WriteText(std::string(200000, 'x')));
+        // Destroyed without Commit.
+    }
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old");
+    EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", dir.Path()}).out, "keep\n");
+}
+
+TEST(UniStdioFileTest, SniffsTheMark) {
+    test::TempDir dir;
+    int kind = -5, codePage = -5;
+    SniffEncoding(dir.WriteFile("a", "\xFE\xFFxy"), kind, codePage);
+    EXPECT_EQ(kind, ENCODING_UCS2_BE);
+    EXPECT_EQ(codePage, WorkingCodePage());
+    SniffEncoding(dir.WriteFile("b", "plain"), kind, codePage);
+    EXPECT_EQ(kind, ENCODING_CODEPAGE);
+    SniffEncoding(dir / "missing", kind, codePage);
+    EXPECT_EQ(kind, ENCODING_CODEPAGE);
+
+    UniStdioFile file;
+    EXPECT_FALSE(file.OpenRead(dir.Path() + "/"));
+    EXPECT_FALSE(file.OpenWrite(""));
+}
+
+TEST(FileSupportTest, SystemMessagesAndTemporaryNames) {
+    EXPECT_EQ(FormatSystemMessage(ENOENT), "No such file or directory");
+    EXPECT_EQ(FormatSystemMessage(99999), "?");
+
+    test::TempDir dir;
+    test::ScopedEnv tmp("TMPDIR", dir.Path());
+    const std::string plain = MakeTempFileName();
+    const std::string withExtension = MakeTempFileName("txt");
+    EXPECT_EQ(platform::PathParentFolder(plain), dir.Path());
+    EXPECT_EQ(platform::PathFileName(plain).rfind("~SE", 0), 0u);
+    EXPECT_EQ(platform::PathExtension(withExtension), ".txt");
+    EXPECT_NE(plain, MakeTempFileName());
+    EXPECT_TRUE(platform::PathExists(plain));
+
+    test::ScopedEnv gone("TMPDIR", dir / "missing");
+    EXPECT_EQ(MakeTempFileName(), "");
+}
+
+}  // namespace
+}  // namespace corvatine
