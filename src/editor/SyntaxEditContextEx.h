@@ -1,0 +1,61 @@
+// An edit context that knows its file's encoding and loads and saves files.
+#pragma once
+
+#include <string>
+
+#include "editor/SyntaxEditContext.h"
+#include "fileio/UniFile.h"
+
+namespace corvatine {
+
+class CSyntaxEditContextEx : public CSyntaxEditContext {
+public:
+    explicit CSyntaxEditContextEx(bool trackChanges = false);
+
+    // Reads a file into the buffer (see LoadResult). A file without a
+    // byte-order mark is read in codePage. A requested style of 0 takes the
+    // style from the file's endings. lossy is set to 1 when characters could
+    // not be converted exactly; error gets the reason when the file cannot be
+    // opened.
+    virtual int LoadTextFile(const std::string& path, int& lossy, int style, int codePage,
+                             std::string& error);
+
+    // Writes the buffer in its encoding, each line but the last followed by
+    // the style's ending, or with style 0 by its own ending. The file is
+    // replaced only once it is completely written;
+    // on failure it is untouched, error says why and the buffer stays
+    // modified. With clearModified a successful save marks the buffer saved.
+    virtual bool SaveTextFile(const std::string& path, bool inPlace, std::string& error, int style = 0,
+                              bool clearModified = true);
+
+    // The encoding command: a code page (kind -1) sets kind 0 and that code
+    // page; a Unicode kind that differs from the current one sets that kind.
+    // Either marks the buffer modified; the text in memory is not converted.
+    void ChangeEncoding(int kind, int codePage);
+    // The line-ending command: a style other than 0 that differs from the
+    // buffer's becomes its style, every line takes its ending, and the
+    // buffer is modified.
+    void ChangeLineEndingStyle(int style);
+
+    // What reading found at the last load.
+    const TextLineStats& GetLoadStats() const { return m_loadStats; }
+
+    int GetEncodingKind() const { return m_encodingKind; }
+    void SetEncodingKind(int kind) { m_encodingKind = kind; }
+    int GetCodePage() const { return m_codePage; }
+    void SetCodePage(int codePage) { m_codePage = codePage; }
+
+    // Characters the last save could not represent and wrote as '?'.
+    int GetLossySaved() const { return m_lossySaved; }
+
+protected:
+    // Called after a successful load; nothing to do in the editor.
+    virtual void OnAfterLoad() {}
+
+    int m_encodingKind = -1;
+    int m_codePage;
+    int m_lossySaved = 0;
+    TextLineStats m_loadStats;
+};
+
+}  // namespace corvatine

@@ -1,0 +1,64 @@
+#include "editor/SyntaxTextBuffer.h"
+
+#include <cstring>
+
+namespace corvatine {
+
+void CSyntaxTextBuffer::FreeLines() { std::vector<CSyntaxTextLine>().swap(m_lines); }
+
+void CSyntaxTextBuffer::InsertLine(const char* text, int length, int index, int count) {
+    if (length < 0) length = static_cast<int>(std::strlen(text));
+    if (index < 0 || index > GetLineCount()) index = GetLineCount();
+    if (count <= 0) return;
+    if (count == 1) {
+        m_lines.emplace(m_lines.begin() + index)->Assign(text, length);
+        return;
+    }
+    std::vector<CSyntaxTextLine> inserted(static_cast<size_t>(count));
+    for (CSyntaxTextLine& line : inserted) line.Assign(text, length);
+    m_lines.insert(m_lines.begin() + index, std::make_move_iterator(inserted.begin()),
+                   std::make_move_iterator(inserted.end()));
+}
+
+void CSyntaxTextBuffer::RemoveLines(int index, int count) {
+    if (count <= 0) return;
+    m_lines.erase(m_lines.begin() + index, m_lines.begin() + index + count);
+}
+
+void CSyntaxTextBuffer::AppendToLine(int index, const char* text, int length) {
+    if (length < 0) length = static_cast<int>(std::strlen(text));
+    GetLine(index).Append(text, length);
+}
+
+void CSyntaxTextBuffer::MoveLines(int first, int last, int destination) {
+    if (destination == first || last < first) return;
+    const int count = last - first + 1;
+    if (destination > first) {
+        for (int i = count - 1; i >= 0; --i) GetLine(destination + i) = std::move(GetLine(first + i));
+    } else {
+        for (int i = 0; i < count; ++i) GetLine(destination + i) = std::move(GetLine(first + i));
+    }
+    // What the block left behind holds no text any more.
+    for (int i = first; i <= last; ++i) {
+        if (i >= destination && i < destination + count) continue;
+        GetLine(i).Reset();
+        GetLine(i).flags = 0;
+        GetLine(i).revision = 0;
+    }
+}
+
+void CSyntaxTextBuffer::ResetLines(int index, int count) {
+    for (int i = index; i < index + count; ++i) {
+        GetLine(i).Reset();
+        GetLine(i).flags = 0;
+        GetLine(i).revision = 0;
+    }
+}
+
+void CSyntaxTextBuffer::SetLineCount(int count) {
+    const int old = GetLineCount();
+    m_lines.resize(static_cast<size_t>(count));
+    for (int i = old; i < count; ++i) GetLine(i).Reset();
+}
+
+}  // namespace corvatine

@@ -1,0 +1,45 @@
+// The line storage of an editor buffer.
+#pragma once
+
+#include <vector>
+
+#include "editor/SyntaxTextLine.h"
+
+namespace corvatine {
+
+class CSyntaxTextBuffer {
+public:
+    CSyntaxTextBuffer() = default;
+    virtual ~CSyntaxTextBuffer() = default;
+    CSyntaxTextBuffer(const CSyntaxTextBuffer&) = delete;
+    CSyntaxTextBuffer& operator=(const CSyntaxTextBuffer&) = delete;
+
+    // Releases every line.
+    virtual void FreeLines();
+    // Inserts count copies of a line (its characters and ending) before
+    // index; a length of -1 takes the whole NUL-terminated text, an index of
+    // -1 appends.
+    virtual void InsertLine(const char* text, int length = -1, int index = -1, int count = 1);
+    virtual void RemoveLines(int index, int count);
+    // Appends text at the end of a line's characters, over its ending.
+    virtual void AppendToLine(int index, const char* text, int length = -1);
+    // Moves the line records first..last so that the block starts at
+    // destination. Records the block leaves behind and does not cover again
+    // become empty lines; records it covers are released.
+    virtual void MoveLines(int first, int last, int destination);
+    // Gives count records from index on an empty 16-byte text.
+    virtual void ResetLines(int index, int count);
+
+    int GetLineCount() const { return static_cast<int>(m_lines.size()); }
+    const CSyntaxTextLine& GetLine(int index) const { return m_lines[static_cast<size_t>(index)]; }
+    CSyntaxTextLine& GetLine(int index) { return m_lines[static_cast<size_t>(index)]; }
+    // Makes room for at least count lines without changing the lines held.
+    void ReserveLines(int count) { m_lines.reserve(static_cast<size_t>(count)); }
+    // Sets the number of lines; new lines are empty.
+    void SetLineCount(int count);
+
+protected:
+    std::vector<CSyntaxTextLine> m_lines;
+};
+
+}  // namespace corvatine

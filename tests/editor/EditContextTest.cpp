@@ -1,0 +1,419 @@
+#include "editor/SyntaxEditContext.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace corvatine {
+namespace {
+
+// Remembers what the context told it.
+class RecordingView : public CSyntaxTextView {
+public:
+    void UpdateView(CSyntaxTextView*, const CPositionAdjuster*, uint32_t hint, int line) override {
+        hints.push_back(hint);
+        lines.push_back(line);
+    }
+    std::vector<uint32_t> hints;
+    std::vector<int> lines;
+};
+
+// The whole buffer with each line's own ending.
+std::string Text(const CSyntaxEditContext& context) {
+    std::string text;
+    for (int i = 0; i < context.GetLineCount(); ++i) {
+        text += context.GetLine(i).Text();
+    }
+    return text;
+}
+
+// A context holding text, split as a loaded file is: the last line never has an ending.
+void Fill(CSyntaxEditContext& context, const std::string& text) {
+    context.ResetToNew(1);
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 0, 0, text, endLine, endChar, 0, false));
+    context.ResetEditState();
+    for (int i = 0; i < context.GetLineCount(); ++i) context.GetLine(i).revision = 0;  // as loaded
+}
+
+TEST(SyntaxTextLineTest, EndingsAndCapacity) {
+    CSyntaxTextLine line;
+    line.Assign("abc\r\n", 5);
+    EXPECT_EQ(line.Length(), 3);
+    EXPECT_EQ(line.EndingLength(), 2);
+    EXPECT_EQ(line.Capacity(), 16);
+    line.Assign("x\r", 2);
+    EXPECT_EQ(line.EndingLength(), 1);
+    line.Assign("x\n\r", 3);  // a CR after LF: the line ends with a lone CR
+    EXPECT_EQ(line.Length(), 2);
+    EXPECT_EQ(line.EndingLength(), 1);
+    line.Truncate(1);
+    line.Append("yz\r\n", 4);
+    EXPECT_EQ(std::string(line.Text()), "xyz\r\n");
+    line.Erase(0, 2);
+    EXPECT_EQ(std::string(line.Text()), "z\r\n");
+    EXPECT_EQ(CSyntaxTextLine::CapacityFor(0), 16);
+    EXPECT_EQ(CSyntaxTextLine::CapacityFor(14), 16);
+    EXPECT_EQ(CSyntaxTextLine::CapacityFor(15), 32);
+    EXPECT_EQ(CSyntaxTextLine::CapacityFor(16), 32);
+    line.Assign(std::string(40, 'q').c_str(), 40);
+    EXPECT_EQ(line.Capacity(), 48);
+}
+
+TEST(SyntaxTextBufferTest, LineStorage) {
+    CSyntaxTextBuffer buffer;
+    buffer.InsertLine("b\n");
+    buffer.InsertLine("a\r\n", -1, 0);
+    buffer.InsertLine("c", 1, -1, 2);
+    ASSERT_EQ(buffer.GetLineCount(), 4);
+    EXPECT_EQ(std::string(buffer.GetLine(0).Text()), "a\r\n");
+    EXPECT_EQ(std::string(buffer.GetLine(3).Text()), "c");
+    buffer.AppendToLine(3, "d\r");
+    EXPECT_EQ(buffer.GetLine(3).EndingLength(), 1);
+    buffer.RemoveLines(1, 2);
+    ASSERT_EQ(buffer.GetLineCount(), 2);
+    EXPECT_EQ(std::string(buffer.GetLine(1).Text()), "cd\r");
+
+    // Moving a block down leaves empty lines behind it.
+    buffer.SetLineCount(5);
+    buffer.GetLine(0).flags = LF_CHANGED;
+    buffer.MoveLines(0, 1, 3);
+    EXPECT_EQ(std::string(buffer.GetLine(3).Text()), "a\r\n");
+    EXPECT_EQ(buffer.GetLine(3).flags, LF_CHANGED);
+    EXPECT_EQ(std::string(buffer.GetLine(4).Text()), "cd\r");
+    EXPECT_EQ(std::string(buffer.GetLine(0).Text()), "");
+    EXPECT_EQ(buffer.GetLine(0).flags, 0u);
+    buffer.MoveLines(3, 4, 1);
+    EXPECT_EQ(std::string(buffer.GetLine(1).Text()), "a\r\n");
+    EXPECT_EQ(std::string(buffer.GetLine(2).Text()), "cd\r");
+    EXPECT_EQ(std::string(buffer.GetLine(4).Text()), "");
+    buffer.ResetLines(1, 2);
+    EXPECT_EQ(buffer.GetLine(1).Capacity(), 16);
+    EXPECT_EQ(buffer.GetLine(1).FullLength(), 0);
+}
+
+TEST(EditContextTest, InsertionsAndTheirNotices) {
+    CSyntaxEditContext context;
+    RecordingView view;
+    context.AddView(&view);
+    Fill(context, "hello\r\nworld");
+
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(&view, 0, 2, "x", endLine, endChar, 4));
+    EXPECT_EQ(Text(context), "hexllo\r\nworld");
+    EXPECT_EQ(endLine, 0);
+    EXPECT_EQ(endChar, 3);
+    EXPECT_EQ(view.hints.back(), 0x0101u);
+    EXPECT_TRUE(context.IsModified());
+
+    // Text ending in CR LF at the start of a line splits it.
+    ASSERT_TRUE(context.InsertTextAt(&view, 1, 0, "new\r\n", endLine, endChar, 4));
+    EXPECT_EQ(Text(context), "hexllo\r\nnew\r\nworld");
+    EXPECT_EQ(endLine, 2);
+    EXPECT_EQ(endChar, 0);
+    EXPECT_EQ(view.hints.back(), 0x0003u);
+
+    // A final ending at the very end leaves an empty last line.
+    ASSERT_TRUE(context.InsertTextAt(&view, 2, 5, "\n", endLine, endChar, 4));
+    EXPECT_EQ(context.GetLineCount(), 4);
+    EXPECT_EQ(context.GetLine(3).FullLength(), 0);
+    EXPECT_EQ(context.GetLine(2).EndingLength(), 1);
+    EXPECT_EQ(endLine, 3);
+
+    // Several lines with mixed endings in the middle of a line.
+    ASSERT_TRUE(context.InsertTextAt(&view, 0, 1, "1\r2\n3", endLine, endChar, 4));
+    EXPECT_EQ(Text(context), "h1\r2\n3exllo\r\nnew\r\nworld\n");
+    EXPECT_EQ(endLine, 2);
+    EXPECT_EQ(endChar, 1);
+    EXPECT_EQ(context.GetLastChangePos(), (CPoint{1, 2}));
+
+    EXPECT_FALSE(context.InsertTextAt(&view, 9, 0, "x", endLine, endChar, 4));
+    EXPECT_FALSE(context.InsertTextAt(&view, 0, 99, "x", endLine, endChar, 4));
+    context.SetReadOnly(true);
+    EXPECT_FALSE(context.InsertTextAt(&view, 0, 0, "x", endLine, endChar, 4));
+    EXPECT_FALSE(context.DeleteRange(&view, 0, 0, 0, 1, 2));
+    EXPECT_EQ(Text(context), "h1\r2\n3exllo\r\nnew\r\nworld\n");
+}
+
+TEST(EditContextTest, DeletionsAndChangeTracking) {
+    CSyntaxEditContext context(true);
+    Fill(context, "zero\none\ntwo\nthree");
+    // Column 0 of line 1 to column 0 of line 2: line 1 goes whole, no line is stamped.
+    ASSERT_TRUE(context.DeleteRange(nullptr, 1, 0, 2, 0, 2));
+    EXPECT_EQ(Text(context), "zero\ntwo\nthree");
+    for (int i = 0; i < context.GetLineCount(); ++i) EXPECT_EQ(context.GetLine(i).revision, 0u);
+    EXPECT_EQ(context.GetChangeCounter(), 1u);
+
+    ASSERT_TRUE(context.DeleteRange(nullptr, 0, 2, 1, 1, 2));
+    EXPECT_EQ(Text(context), "zewo\nthree");
+    EXPECT_EQ(context.GetLine(0).revision, 2u);
+
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 1, 2, "A\nB", endLine, endChar, 4));
+    EXPECT_EQ(context.GetLine(1).revision, 3u);
+    EXPECT_EQ(context.GetLine(2).revision, 3u);
+    EXPECT_EQ(context.GetLine(0).revision, 2u);
+
+    // Undo puts back the lines' revisions.
+    CPoint at;
+    ASSERT_TRUE(context.Undo(nullptr, at));
+    EXPECT_EQ(context.GetLine(1).revision, 0u);
+    ASSERT_TRUE(context.Undo(nullptr, at));
+    ASSERT_TRUE(context.Undo(nullptr, at));
+    EXPECT_EQ(Text(context), "zero\none\ntwo\nthree");
+    for (int i = 0; i < context.GetLineCount(); ++i) EXPECT_EQ(context.GetLine(i).revision, 0u) << i;
+
+    EXPECT_FALSE(context.DeleteRange(nullptr, 2, 1, 1, 0, 2));  // end before start
+}
+
+TEST(EditContextTest, UndoRestoresExactBytesAcrossLines) {
+    CSyntaxEditContext context;
+    Fill(context, "a\nb\nc\r\nd");
+    ASSERT_TRUE(context.DeleteRange(nullptr, 0, 0, 3, 0, 2));
+    EXPECT_EQ(Text(context), "d");
+    CPoint at;
+    ASSERT_TRUE(context.Undo(nullptr, at));
+    // The lines keep their own endings: LF stays LF.
+    EXPECT_EQ(Text(context), "a\nb\nc\r\nd");
+    EXPECT_FALSE(context.IsModified());
+
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 3, 1, "\nx\ny", endLine, endChar, 4));
+    ASSERT_TRUE(context.Undo(nullptr, at));  // the text check passes with LF endings
+    EXPECT_EQ(Text(context), "a\nb\nc\r\nd");
+    EXPECT_EQ(at, (CPoint{1, 3}));
+    ASSERT_TRUE(context.Redo(nullptr, at));
+    EXPECT_EQ(Text(context), "a\nb\nc\r\nd\nx\ny");
+    ASSERT_TRUE(context.Redo(nullptr, at));  // nothing more to redo
+    EXPECT_FALSE(context.CanRedo());
+}
+
+TEST(EditContextTest, AFailedTextCheckDropsTheHistory) {
+    CSyntaxEditContext context;
+    Fill(context, "one\ntwo");
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 0, 3, "\nmore", endLine, endChar, 4));
+    context.SetLineEndingStyle(1);
+    context.ApplyLineEndingStyle();  // changes the text outside the history
+    EXPECT_EQ(Text(context), "one\r\nmore\r\ntwo");
+    CPoint at;
+    EXPECT_FALSE(context.Undo(nullptr, at));
+    EXPECT_FALSE(context.CanUndo());
+    EXPECT_FALSE(context.CanRedo());
+    EXPECT_TRUE(context.IsModified());
+    EXPECT_EQ(Text(context), "one\r\nmore\r\ntwo");  // nothing was damaged
+}
+
+TEST(EditContextTest, GroupsUndoTogether) {
+    CSyntaxEditContext context;
+    RecordingView view;
+    Fill(context, "abc");
+    int endLine = 0, endChar = 0;
+    context.OpenUndoGroup();
+    ASSERT_TRUE(context.InsertTextAt(&view, 0, 3, "d", endLine, endChar, 4));
+    ASSERT_TRUE(context.InsertTextAt(&view, 0, 4, "e", endLine, endChar, 4));
+    context.CloseUndoGroup(&view);
+    ASSERT_TRUE(context.InsertTextAt(&view, 0, 0, "X", endLine, endChar, 3));
+    // A merged group joins the previous one.
+    context.OpenUndoGroup(true);
+    ASSERT_TRUE(context.InsertTextAt(&view, 0, 0, "Y", endLine, endChar, 4));
+    context.CloseUndoGroup(&view);
+    EXPECT_EQ(Text(context), "YXabcde");
+    EXPECT_EQ(context.GetUndoAction(), 3);
+    EXPECT_EQ(context.GetUndoMenuText(), "&Undo \tCtrl+Z");
+
+    CPoint at;
+    ASSERT_TRUE(context.Undo(&view, at));
+    EXPECT_EQ(Text(context), "abcde");
+    EXPECT_EQ(context.GetRedoAction(), 3);
+    ASSERT_TRUE(context.Undo(&view, at));
+    EXPECT_EQ(Text(context), "abc");
+    EXPECT_FALSE(context.CanUndo());
+    EXPECT_EQ(context.GetUndoMenuText(), "&Undo\tCtrl+Z");
+    ASSERT_TRUE(context.Redo(&view, at));
+    EXPECT_EQ(Text(context), "abcde");
+    ASSERT_TRUE(context.Redo(&view, at));
+    EXPECT_EQ(Text(context), "YXabcde");
+    EXPECT_EQ(context.GetRedoMenuText(), "&Redo\tCtrl+Y");
+}
+
+TEST(EditContextTest, TheModifiedFlagFollowsTheSavedPosition) {
+    CSyntaxEditContext context;
+    Fill(context, "text");
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 0, 4, "A", endLine, endChar, 4));
+    EXPECT_TRUE(context.IsModified());
+    CPoint at;
+    ASSERT_TRUE(context.Undo(nullptr, at));
+    EXPECT_FALSE(context.IsModified());
+    ASSERT_TRUE(context.Redo(nullptr, at));
+    EXPECT_TRUE(context.IsModified());
+    ASSERT_TRUE(context.Undo(nullptr, at));
+    // A new edit drops the redo part; position 1 again must not look saved.
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 0, 4, "B", endLine, endChar, 4));
+    ASSERT_TRUE(context.Undo(nullptr, at));
+    ASSERT_TRUE(context.Redo(nullptr, at));
+    EXPECT_EQ(Text(context), "textB");
+    EXPECT_TRUE(context.IsModified());
+}
+
+TEST(EditContextTest, TheOldestGroupGoesAtTheLimit) {
+    CSyntaxEditContext context;
+    Fill(context, "");
+    int endLine = 0, endChar = 0;
+    for (int i = 0; i < CSyntaxEditContext::kUndoLimit + 5; ++i)
+        ASSERT_TRUE(context.InsertTextAt(nullptr, 0, i, "x", endLine, endChar, 4));
+    EXPECT_EQ(static_cast<int>(context.GetUndoRecords().size()), CSyntaxEditContext::kUndoLimit);
+    EXPECT_LT(context.GetSavedUndoPosition(), 0);
+    EXPECT_TRUE(context.GetUndoRecords().front().flags & SUndoRecord::UNDO_BEGINGROUP);
+    CPoint at;
+    while (context.CanUndo()) ASSERT_TRUE(context.Undo(nullptr, at));
+    EXPECT_EQ(context.GetLine(0).Length(), 5);
+    EXPECT_TRUE(context.IsModified());  // the saved state cannot be reached any more
+}
+
+TEST(EditContextTest, RandomEditsUndoAndRedoExactly) {
+    std::mt19937 random(7);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    static const char* const pieces[] = {"a", "bc", "\n", "\r\n", "\r", "xyz", " ", "\t", "\xC3\xA9"};
+    for (int round = 0; round < 30; ++round) {
+        CSyntaxEditContext context(true);
+        Fill(context, "start\nof\r\nthe text\rend");
+        std::vector<std::string> states{Text(context)};
+        for (int step = 0; step < 40; ++step) {
+            const int line = pick(context.GetLineCount());
+            int character = pick(context.GetLine(line).Length() + 1);
+            int endLine = 0, endChar = 0;
+            if (pick(3) > 0) {
+                std::string text;
+                for (int i = 0, n = 1 + pick(4); i < n; ++i) text += pieces[pick(9)];
+                ASSERT_TRUE(context.InsertTextAt(nullptr, line, character, text, endLine, endChar, 4));
+            } else {
+                endLine = line + pick(std::min(3, context.GetLineCount() - line));
+                endChar = pick(context.GetLine(endLine).Length() + 1);
+                if (endLine == line && endChar < character) std::swap(endChar, character);
+                ASSERT_TRUE(context.DeleteRange(nullptr, line, character, endLine, endChar, 2));
+            }
+            states.push_back(Text(context));
+            const CSyntaxTextLine& last = context.GetLine(context.GetLineCount() - 1);
+            ASSERT_EQ(last.EndingLength(), 0) << "round " << round << " step " << step;
+        }
+        CPoint at;
+        for (size_t i = states.size() - 1; i > 0; --i) {
+            if (!context.Undo(nullptr, at)) {
+                const SUndoRecord& r =
+                    context.GetUndoRecords().empty() ? SUndoRecord() : context.GetUndoRecords()[0];
+                (void)r;
+            }
+            ASSERT_EQ(Text(context), states[i - 1]) << "round " << round << " undo " << i;
+            ASSERT_EQ(Text(context), states[i - 1]) << "round " << round << " undo " << i;
+        }
+        EXPECT_FALSE(context.IsModified());
+        for (size_t i = 1; i < states.size(); ++i) {
+            ASSERT_TRUE(context.Redo(nullptr, at));
+            ASSERT_EQ(Text(context), states[i]) << "round " << round << " redo " << i;
+        }
+    }
+}
+
+TEST(EditContextTest, ExtractTextJoinsByTheStyle) {
+    CSyntaxEditContext context;
+    Fill(context, "ab\ncd\r\nef\rgh");
+    std::string text;
+    context.ExtractText(0, 1, 3, 1, text, 0);
+    EXPECT_EQ(text, "b\r\ncd\r\nef\r\ng");
+    context.ExtractText(0, 1, 3, 1, text, 2);
+    EXPECT_EQ(text, "b\rcd\ref\rg");
+    context.ExtractText(0, 1, 3, 1, text, 3);
+    EXPECT_EQ(text, "b\ncd\nef\ng");
+    context.ExtractText(0, 1, 3, 1, text, CSyntaxEditContext::kOwnEndings);
+    EXPECT_EQ(text, "b\ncd\r\nef\rg");
+    context.ExtractText(1, 0, 1, 2, text, 0);
+    EXPECT_EQ(text, "cd");
+}
+
+TEST(EditContextTest, LineMarksAndBookmarks) {
+    CSyntaxEditContext context;
+    RecordingView view;
+    context.AddView(&view);
+    Fill(context, "0\n1\n2\n3\n4");
+    EXPECT_EQ(context.FindNextBookmark(0), -1);
+    EXPECT_EQ(context.SetLineMark(2, LF_BOOKMARK, true), static_cast<int>(LF_BOOKMARK));
+    EXPECT_EQ(view.hints.back(), 0x0300u);
+    // The only bookmarked line finds itself, wrapping around.
+    EXPECT_EQ(context.FindNextBookmark(2), 2);
+    EXPECT_EQ(context.FindPreviousBookmark(2), 2);
+    EXPECT_EQ(context.FindNextBookmark(3), 2);
+    EXPECT_EQ(context.FindPreviousBookmark(1), 2);
+    context.SetLineMark(4, LF_BOOKMARK, true);
+    EXPECT_EQ(context.FindNextBookmark(2), 4);
+    EXPECT_EQ(context.FindNextBookmark(4), 2);
+    EXPECT_EQ(context.FindPreviousBookmark(2), 4);
+
+    // Exclusive marks move; marks of several bits are refused there.
+    context.SetLineMark(1, LF_CHANGED, true, true);
+    context.SetLineMark(3, LF_CHANGED, true, true);
+    EXPECT_EQ(context.FindLineWithMark(LF_CHANGED), 3);
+    EXPECT_EQ(context.SetLineMark(0, LF_CHANGED | LF_GHOST, true, true), -1);
+    EXPECT_EQ(context.SetLineMark(-1, LF_CHANGED | LF_GHOST, true), -1);
+    EXPECT_EQ(context.SetLineMark(-1, LF_CHANGED, false), 0);
+    EXPECT_EQ(context.FindLineWithMark(LF_CHANGED), -1);
+    EXPECT_EQ(context.FindLineWithSingleMark(LF_BOOKMARK | LF_CHANGED), -1);
+    EXPECT_EQ(context.FindLineWithSingleMark(LF_BOOKMARK), 2);
+    const size_t notices = view.hints.size();
+    EXPECT_EQ(context.SetLineMark(2, LF_BOOKMARK, true), static_cast<int>(LF_BOOKMARK));  // no change
+    EXPECT_EQ(view.hints.size(), notices);
+}
+
+TEST(EditContextTest, ParseStatesAreForgottenFromTheChangedLineOn) {
+    CSyntaxEditContext context;
+    Fill(context, "a\nb\nc\nd");
+    ASSERT_EQ(context.GetParseStates().size(), 4u);
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 1, 0, "x\ny\n", endLine, endChar, 4));
+    EXPECT_EQ(context.GetParseStates().size(), 6u);
+    context.SetLineMark(0, LF_BOOKMARK, true);  // marks change no parse state
+    EXPECT_EQ(context.GetParseStates().size(), 6u);
+}
+
+TEST(EditContextTest, PositionAdjusters) {
+    const CInsertContext insert({2, 1}, {4, 3});
+    CPoint before{9, 0}, onLineAfter{5, 1}, atStart{2, 1}, later{1, 2};
+    insert.Adjust(before);
+    insert.Adjust(onLineAfter);
+    insert.Adjust(atStart);
+    insert.Adjust(later);
+    EXPECT_EQ(before, (CPoint{9, 0}));
+    EXPECT_EQ(onLineAfter, (CPoint{7, 3}));
+    EXPECT_EQ(atStart, (CPoint{2, 1}));
+    EXPECT_EQ(later, (CPoint{1, 4}));
+
+    const CDeleteContext remove({2, 1}, {4, 3});
+    CPoint keep{1, 1}, inside{0, 2}, afterEnd{6, 3}, below{0, 5};
+    remove.Adjust(keep);
+    remove.Adjust(inside);
+    remove.Adjust(afterEnd);
+    remove.Adjust(below);
+    EXPECT_EQ(keep, (CPoint{1, 1}));
+    EXPECT_EQ(inside, (CPoint{2, 1}));
+    EXPECT_EQ(afterEnd, (CPoint{4, 1}));
+    EXPECT_EQ(below, (CPoint{0, 3}));
+}
+
+TEST(EditContextTest, ResetToNew) {
+    CSyntaxEditContext context;
+    RecordingView view;
+    context.AddView(&view);
+    context.ResetToNew(0);
+    EXPECT_EQ(context.GetLineCount(), 1);
+    EXPECT_EQ(context.GetLineEndingStyle(), 1);  // 0 is never kept
+    EXPECT_TRUE(context.IsInitialized());
+    EXPECT_FALSE(context.IsModified());
+    EXPECT_EQ(view.hints.back(), 0x1000u);
+    EXPECT_EQ(context.GetLastChangePos(), (CPoint{-1, -1}));
+    context.ResetToNew(3);
+    EXPECT_EQ(context.GetLineEndingStyle(), 3);
+}
+
+}  // namespace
+}  // namespace corvatine

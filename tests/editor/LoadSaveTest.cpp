@@ -1,0 +1,241 @@
+// Files loaded into an edit context and saved again.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "editor/SyntaxEditContextEx.h"
+#include "fileio/CodePages.h"
+#include "fileio/TextFormat.h"
+#include "platform/SysCalls.h"
+#include "support/TestSupport.h"
+
+namespace corvatine {
+namespace {
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Lines(const CSyntaxEditContext& context) {
+    std::string text;
+    for (int i = 0; i < context.GetLineCount(); ++i) text += std::string(context.GetLine(i).Text()) + "|";
+    return text;
+}
+
+class LoadSaveTest : public ::testing::Test {
+protected:
+    int Load(const std::string& bytes, int codePage = CP_UTF8, int style = EOL_KEEP) {
+        path = dir.WriteFile("file.txt", bytes);
+        int kind = 0, sniffed = 0;
+        SniffEncoding(path, kind, sniffed);
+        lossy = 0;
+        return context.LoadTextFile(path, lossy, style, codePage, error);
+    }
+    std::string SaveAndRead(int style = EOL_KEEP) {
+        const std::string out = dir / "saved.txt";
+        EXPECT_TRUE(context.SaveTextFile(out, false, error, style)) << error;
+        return Slurp(out);
+    }
+
+    test::TempDir dir;
+    CSyntaxEditContextEx context;
+    std::string path;
+    std::string error;
+    int lossy = 0;
+};
+
+TEST_F(LoadSaveTest, ThePartsEdgeCases) {
+    struct Case {
+        std::string bytes;
+        int result;
+        int style;
+        std::string lines;
+    };
+    const Case cases[] = {
+        {"", LOAD_OK, EOL_CRLF, "|"},
+        {"a\r\nb", LOAD_OK, EOL_CRLF, "a\r\n|b|"},
+        {"a\r\n", LOAD_OK, EOL_CRLF, "a\r\n||"},
+        {"a\rb\nc\r\n", LOAD_MIXED, EOL_CRLF, "a\r|b\n|c\r\n||"},
+        {"a\nb\nc\r", LOAD_MIXED, EOL_LF, "a\n|b\n|c\r||"},
+        {"a\rb\r", LOAD_OK, EOL_CR, "a\r|b\r||"},
+        {"a\nb\r\nc\rd\re", LOAD_MIXED, EOL_CR, "a\n|b\r\n|c\r|d\r|e|"},
+        {"no ending", LOAD_OK, EOL_CRLF, "no ending|"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Load(c.bytes), c.result) << c.bytes;
+        EXPECT_EQ(context.GetLineEndingStyle(), c.style) << c.bytes;
+        EXPECT_EQ(Lines(context), c.lines) << c.bytes;
+        EXPECT_FALSE(context.IsModified());
+        EXPECT_EQ(lossy, 0);
+    }
+    // A requested style wins over the file's endings.
+    EXPECT_EQ(Load("a\nb\n", CP_UTF8, EOL_CR), LOAD_OK);
+    EXPECT_EQ(context.GetLineEndingStyle(), EOL_CR);
+}
+
+TEST_F(LoadSaveTest, ANulMakesTheFileBinary) {
+    EXPECT_EQ(Load(std::string("line one\nline\0two\n", 19)), LOAD_BINARY);
+    EXPECT_EQ(context.GetLineCount(), 1);
+    EXPECT_EQ(context.GetLine(0).FullLength(), 0);
+    EXPECT_EQ(context.GetLoadStats().firstNUL, 13);
+    EXPECT_EQ(Load(std::string("\xFF\xFEx\0\0\0", 6)), LOAD_BINARY);
+    EXPECT_EQ(Load(std::string("x\0", 2), 1252), LOAD_BINARY);
+}
+
+TEST_F(LoadSaveTest, OpenFailuresResetTheBuffer) {
+    Load("some text\n");
+    EXPECT_EQ(context.LoadTextFile(dir / "missing", lossy, EOL_KEEP, CP_UTF8, error), LOAD_FAILED);
+    EXPECT_EQ(error, "No such file or directory");
+    EXPECT_EQ(context.GetLineCount(), 1);
+    EXPECT_EQ(context.GetLineEndingStyle(), EOL_CRLF);
+}
+
+TEST_F(LoadSaveTest, UnchangedFilesRoundTripByteForByte) {
+    const std::string samples[] = {
+        "plain\r\nmixed\nendings\rand no final one",
+        "final ending\n",
+        "\xEF\xBB\xBFutf-8 with a mark: \xE2\x82\xAC \xF0\x9F\x98\x80\r\n",
+        "utf-8 without a mark: \xC3\xA9\n",
+        std::string("\xFF\xFE"
+                    "a\0\r\0\n\0\x3D\xD8\x00\xDE\n\0",
+                    14),
+        std::string("\xFE\xFF\0a\0\r\0\n\xD8\x3D\xDE\x00", 12),
+        "invalid utf-8 kept as it is: \xFF\xFE\x80\n",
+        "",
+    };
+    for (const std::string& bytes : samples) {
+        ASSERT_NE(Load(bytes), LOAD_FAILED);
+        EXPECT_EQ(lossy, 0) << bytes;
+        EXPECT_EQ(SaveAndRead(), bytes);
+    }
+}
+
+TEST_F(LoadSaveTest, CodePagesAgainstIconv) {
+    struct Case {
+        int codePage;
+        const char* charset;
+    };
+    for (const Case& c : {Case{1252, "CP1252"}, Case{437, "CP437"}}) {
+        std::string bytes;
+        for (int b = 0x20; b < 0x100; ++b) {
+            if (c.codePage == 1252 && (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D))
+                continue;
+            if (b == 0x7F) continue;
+            bytes += static_cast<char>(b);
+            if (b % 32 == 31) bytes += "\r\n";
+        }
+        const std::string source = dir.WriteFile("source", bytes);
+        const test::ProgramResult oracle =
+            test::RunProgram("/usr/bin/iconv", {"-f", c.charset, "-t", "UTF-8", source});
+        ASSERT_EQ(oracle.exitStatus, 0) << oracle.err;
+
+        ASSERT_EQ(Load(bytes, c.codePage), LOAD_OK);
+        EXPECT_EQ(context.GetCodePage(), c.codePage);
+        std::string text;
+        for (int i = 0; i < context.GetLineCount(); ++i) text += context.GetLine(i).Text();
+        EXPECT_EQ(text, oracle.out) << c.charset;
+        EXPECT_EQ(lossy, 0);
+        EXPECT_EQ(SaveAndRead(), bytes) << c.charset;
+    }
+}
+
+TEST_F(LoadSaveTest, SavingInAnotherEncoding) {
+    ASSERT_EQ(Load("a\r\nb\n\xC3\xA9"), LOAD_MIXED);
+    context.ChangeEncoding(ENCODING_UCS2_LE, -1);
+    EXPECT_TRUE(context.IsModified());
+    EXPECT_EQ(SaveAndRead(), std::string("\xFF\xFE"
+                                         "a\0\r\0\n\0b\0\n\0\xE9\0",
+                                         14));
+    EXPECT_FALSE(context.IsModified());
+
+    // One style for every line; the last line never gets an ending.
+    EXPECT_EQ(SaveAndRead(EOL_LF), std::string("\xFF\xFE"
+                                               "a\0\n\0b\0\n\0\xE9\0",
+                                               12));
+    context.ChangeLineEndingStyle(EOL_CR);
+    EXPECT_TRUE(context.IsModified());
+    context.ChangeEncoding(-1, 437);
+    EXPECT_EQ(SaveAndRead(), "a\rb\r\x82");
+
+    // A character the code page lacks is written as '?' and counted.
+    ASSERT_EQ(Load("\xE2\x82\xAC and \xC3\xA9\n"), LOAD_OK);
+    context.ChangeEncoding(-1, 437);
+    EXPECT_EQ(SaveAndRead(), "? and \x82\n");
+    EXPECT_EQ(context.GetLossySaved(), 1);
+}
+
+TEST_F(LoadSaveTest, LossyLoadsRaiseTheFlag) {
+    EXPECT_EQ(Load("\xEF\xBB\xBF"
+                   "bad \xC0 byte"),
+              LOAD_OK);
+    EXPECT_EQ(lossy, 1);
+    EXPECT_EQ(Lines(context), "bad ? byte|");
+    EXPECT_EQ(Load("\x81 not in 1252", 1252), LOAD_OK);
+    EXPECT_EQ(lossy, 1);
+}
+
+TEST_F(LoadSaveTest, AFailedSaveLeavesTheTargetAndTheBufferModified) {
+    ASSERT_EQ(Load("original\n"), LOAD_OK);
+    const std::string target = dir.WriteFile("target.txt", "precious\n");
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 0, 0, std::string(300000, 'x'), endLine, endChar, 4));
+    platform::SYSCALLS saved = platform::SysCalls();
+    // The disk fills up after the first 4096 bytes.
+    static int calls;
+    calls = 0;
+    platform::SysCalls().write = [](int fd, const void* data, size_t size) -> ssize_t {
+        if (++calls > 1) return errno = ENOSPC, -1;
+        return platform::RealSysCalls().write(fd, data, size < 4096 ? size : 4096);
+    };
+    const bool ok = context.SaveTextFile(target, false, error);
+    platform::SysCalls() = saved;
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(error, "No space left on device");
+    EXPECT_TRUE(Slurp(target) == "precious\n") << Slurp(target).size() << " bytes";
+    EXPECT_TRUE(context.IsModified());
+    EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", dir.Path()}).out, "file.txt\ntarget.txt\n");
+
+    // The last step, putting the new file in place, can fail too.
+    saved = platform::SysCalls();
+    platform::SysCalls().rename = [](const char*, const char*) { return errno = EXDEV, -1; };
+    const bool renamed = context.SaveTextFile(target, false, error);
+    platform::SysCalls() = saved;
+    EXPECT_FALSE(renamed);
+    EXPECT_EQ(error, "Invalid cross-device link");
+    EXPECT_TRUE(Slurp(target) == "precious\n");
+    EXPECT_TRUE(context.IsModified());
+
+    if (::geteuid() != 0) {
+        const std::string locked = dir.MakeFolder("locked");
+        ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+        EXPECT_FALSE(context.SaveTextFile(locked + "/new.txt", false, error));
+        EXPECT_EQ(error, "Permission denied");
+    }
+}
+
+TEST_F(LoadSaveTest, SavingKeepsPermissionsAndWritesThroughLinks) {
+    ASSERT_EQ(Load("x\n"), LOAD_OK);
+    const std::string real = dir.WriteFile("real.txt", "old\n");
+    ASSERT_EQ(::chmod(real.c_str(), 0751), 0);
+    const std::string link = dir / "link.txt";
+    ASSERT_EQ(::symlink("real.txt", link.c_str()), 0);
+    ASSERT_TRUE(context.SaveTextFile(link, false, error)) << error;
+    struct stat st;
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0751u);
+    EXPECT_EQ(Slurp(real), "x\n");
+}
+
+TEST_F(LoadSaveTest, EmptyPathFails) {
+    ASSERT_EQ(Load("x"), LOAD_OK);
+    EXPECT_FALSE(context.SaveTextFile("", false, error));
+    EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace corvatine
