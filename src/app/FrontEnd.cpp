@@ -6,6 +6,8 @@
 #include "app/CommandLine.h"
 #include "app/CompareParams.h"
 #include "app/CorvatineApp.h"
+#include "app/EditAction.h"
+#include "app/FrontEndOptions.h"
 
 #ifndef CORVATINE_VERSION
 #define CORVATINE_VERSION "0.0.0"
@@ -29,8 +31,10 @@ const char kUsage[] =
     "against a file stands for the file of the same name in that folder. With one\n"
     "path it opens the file (a .cmp path opens its comparisons).\n"
     "\n"
-    "This version parses the request and prints the command line that reproduces\n"
-    "it; it does not run comparisons or open files yet.\n"
+    "This version parses a comparison request and prints the command line that\n"
+    "reproduces it; it does not run comparisons yet. A text file named for\n"
+    "editing (-e FILE, or one path) is loaded and described, and can be saved\n"
+    "in another encoding or with other line endings.\n"
     "\n"
     "Options start with '-' or '/'. An argument that starts with '/' is a path when\n"
     "it names an existing file or folder or matches no option. '--' ends the\n"
@@ -74,6 +78,11 @@ const char kUsage[] =
     "\n"
     "Front-end options:\n"
     "  --print-request         print the parsed request as JSON and exit\n"
+    "  --format=FORMAT         editing: info (JSON, the default) or text\n"
+    "  --encoding=ENCODING     editing: UNI16_LE, UNI16_BE, UTF-8 or a code page\n"
+    "                          number (437, 1252, 65001 ...) to save the file in\n"
+    "  --line-endings=STYLE    editing: keep, crlf, cr or lf\n"
+    "  --save-as=PATH          editing: save the file there\n"
     "  --help                  show this text and exit\n"
     "  --version               show the version and exit\n"
     "\n"
@@ -140,46 +149,28 @@ int Trouble(std::ostream& err, const std::string& message) {
     return kExitTrouble;
 }
 
-int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    bool printRequest = false;
-    bool showHelp = false;
-    bool showVersion = false;
-    std::vector<std::string> rest;
-    bool optionsEnded = false;
-    for (const std::string& argument : arguments) {
-        if (!optionsEnded && argument == "--") optionsEnded = true;
-        if (optionsEnded || argument.size() <= 2 || argument.compare(0, 2, "--") != 0) {
-            rest.push_back(argument);
-            continue;
-        }
-        // The front end's own words are matched before the option table.
-        const std::string word = argument.substr(2);
-        if (word == "help")
-            showHelp = true;
-        else if (word == "version")
-            showVersion = true;
-        else if (word == "print-request")
-            printRequest = true;
-        else
-            rest.push_back(argument);
-    }
+int RunCommand(std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
+    FRONTENDOPTIONS options;
+    std::string error;
+    if (!options.Extract(arguments, error))
+        return Trouble(err, error + "\nTry 'corvatine --help' for more information.");
 
-    if (showHelp) {
+    if (options.help) {
         out << kUsage;
         return kExitSuccess;
     }
-    if (showVersion) {
+    if (options.version) {
         out << "corvatine " << CORVATINE_VERSION << "\n";
         return kExitSuccess;
     }
 
     CCommandLine commandLine;
-    commandLine.Parse(rest);
+    commandLine.Parse(arguments);
     if (!commandLine.UnknownLongOptions().empty())
         return Trouble(err, "unrecognized option '" + commandLine.UnknownLongOptions().front() +
                                 "'\nTry 'corvatine --help' for more information.");
 
-    if (printRequest) {
+    if (options.printRequest) {
         out << Dump(CommandLineToJson(commandLine)) << "\n";
         return kExitSuccess;
     }
@@ -193,9 +184,7 @@ int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std
             out << line << "\n";
             return kExitSuccess;
         }
-        case CCommandLine::ACTION_EDIT:
-            return Trouble(err, "cannot open '" + commandLine.paths[0] +
-                                    "' for editing: the editor is not available in this version");
+        case CCommandLine::ACTION_EDIT: return RunEditAction(commandLine, options, out, err);
         case CCommandLine::ACTION_OPEN:
             if (commandLine.pathCount == 1)
                 return Trouble(err, "cannot open '" + commandLine.paths[0] +

@@ -157,10 +157,13 @@ TEST(FrontEndTest, Trouble) {
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_NE(result.err.find("nothing to compare"), std::string::npos);
 
-    const std::string file = dir.WriteFile("e.txt", "x");
-    result = RunCorvatine({file});
+    result = RunCorvatine({"-e", dir / "missing.txt"});
     EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_NE(result.err.find(file), std::string::npos);
+    EXPECT_NE(result.err.find(dir / "missing.txt"), std::string::npos) << result.err;
+
+    result = RunCorvatine({"--format"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("needs a value"), std::string::npos) << result.err;
 
     // Unknown single-dash and slash options are ignored.
     dir.WriteFile("a.txt", "a\n");

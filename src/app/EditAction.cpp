@@ -1,0 +1,117 @@
+#include "app/EditAction.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "editor/EditorOptions.h"
+#include "editor/SyntaxEditContextEx.h"
+#include "fileio/CodePages.h"
+#include "fileio/EncodingChoices.h"
+#include "fileio/TextFormat.h"
+#include "fileio/UniFile.h"
+#include "foldercompare/ContentType.h"
+
+namespace corvatine {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+int Trouble(std::ostream& err, const std::string& message) {
+    err << "corvatine: " << message << "\n";
+    return 2;
+}
+
+Json InfoJson(const CSyntaxEditContextEx& context, int loadResult, bool lossy) {
+    const TextLineStats& stats = context.GetLoadStats();
+    Json json;
+    json["loadResult"] = loadResult;
+    json["encodingKind"] = context.GetEncodingKind();
+    json["codePage"] = context.GetCodePage();
+    json["lineEndingStyle"] = context.GetLineEndingStyle();
+    json["lines"] = context.GetLineCount();
+    json["lossy"] = lossy;
+    json["stats"] = {{"cr", stats.nCR},
+                     {"lf", stats.nLF},
+                     {"crlf", stats.nCRLF},
+                     {"nul", stats.nNUL},
+                     {"firstNul", stats.firstNUL},
+                     {"lastNul", stats.lastNUL},
+                     {"lossy", stats.nLossy}};
+    return json;
+}
+
+}  // namespace
+
+int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, std::ostream& out,
+                  std::ostream& err) {
+    const std::string format = options.format.empty() ? "info" : options.format;
+    if (format != "info" && format != "text")
+        return Trouble(err, "unknown format '" + format + "' for editing; use info or text");
+
+    int style = EOL_KEEP;
+    if (!options.lineEndings.empty()) {
+        static const char* const kStyles[] = {"keep", "crlf", "cr", "lf"};
+        style = -1;
+        for (int i = 0; i < 4; ++i)
+            if (options.lineEndings == kStyles[i]) style = i;
+        if (style < 0)
+            return Trouble(err,
+                           "unknown line endings '" + options.lineEndings + "'; use keep, crlf, cr or lf");
+    }
+    const std::vector<ENCODINGCHOICE> choices = GetEncodingChoices();
+    int choice = -1;
+    if (!options.encoding.empty()) {
+        choice = FindEncodingChoice(choices, options.encoding);
+        if (choice < 0)
+            return Trouble(err, "unknown encoding '" + options.encoding +
+                                    "'; use UNI16_LE, UNI16_BE, UTF-8 or a code page this system converts");
+    }
+
+    if (commandLine.pathCount == 0) return Trouble(err, "name a file to edit");
+    const std::string& path = commandLine.paths[0];
+    if (commandLine.kind == CCommandLine::KIND_BINARY ||
+        (commandLine.kind == CCommandLine::KIND_NONE && DetermineContentType(path) == CONTENT_TYPE_BINARY))
+        return Trouble(err,
+                       "'" + path + "' is a binary file; the hex editor is not available in this version");
+
+    CSyntaxEditContextEx context(GetEditorOptions().trackChanges != 0);
+    int kind = ENCODING_CODEPAGE, codePage = WorkingCodePage();
+    SniffEncoding(path, kind, codePage);
+    int lossy = 0;
+    std::string error;
+    const int result = context.LoadTextFile(path, lossy, EOL_KEEP, codePage, error);
+    if (result == LOAD_FAILED) return Trouble(err, "cannot open '" + path + "': " + error);
+    if (result == LOAD_BINARY) {
+        if (format == "info") out << InfoJson(context, result, lossy != 0).dump(2) << "\n";
+        return Trouble(err, "'" + path + "' holds NUL characters and is treated as binary");
+    }
+    if (context.IsReadOnly() || commandLine.readOnly[0]) context.SetReadOnly(true);
+
+    if (choice >= 0)
+        context.ChangeEncoding(choices[static_cast<size_t>(choice)].kind,
+                               choices[static_cast<size_t>(choice)].codePage);
+    context.ChangeLineEndingStyle(style);
+
+    int status = 0;
+    if (options.hasSaveAs) {
+        if (!context.SaveTextFile(options.saveAs, false, error, EOL_KEEP, true)) {
+            status = Trouble(err, "cannot save '" + options.saveAs + "': " + error);
+        } else if (context.GetLossySaved() > 0) {
+            err << "corvatine: warning: " << context.GetLossySaved()
+                << " characters cannot be represented in the chosen encoding and were saved as '?'\n";
+        }
+    }
+
+    if (format == "info") {
+        out << InfoJson(context, result, lossy != 0).dump(2) << "\n";
+    } else {
+        for (int i = 0; i < context.GetLineCount(); ++i) {
+            const CSyntaxTextLine& line = context.GetLine(i);
+            out.write(line.Text(), line.FullLength());
+        }
+    }
+    return status;
+}
+
+}  // namespace corvatine

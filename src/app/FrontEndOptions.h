@@ -1,0 +1,26 @@
+// The front end's own options: words that start with "--" and are matched
+// before the option table of the command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace corvatine {
+
+struct FRONTENDOPTIONS {
+    bool printRequest = false;
+    bool help = false;
+    bool version = false;
+    std::string format;       // empty: the default of the action
+    std::string encoding;     // edit: "UNI16_LE", "UNI16_BE", "UTF-8" or a code page number
+    std::string lineEndings;  // edit: "keep", "crlf", "cr", "lf"
+    std::string saveAs;       // edit: where to save
+    bool hasSaveAs = false;
+
+    // Takes the front end's words out of the arguments (up to a lone "--")
+    // and leaves the rest. False, with error set, for a word of the front end
+    // given a value it does not take or without the value it needs.
+    bool Extract(std::vector<std::string>& arguments, std::string& error);
+};
+
+}  // namespace corvatine

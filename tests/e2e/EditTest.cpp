@@ -1,0 +1,170 @@
+// The edit action: a text file loaded headless, described, converted, saved.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "support/TestSupport.h"
+
+namespace corvatine {
+namespace {
+
+using Json = nlohmann::json;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class EditTest : public ::testing::Test {
+protected:
+    test::ProgramResult Run(const std::vector<std::string>& arguments) {
+        return test::RunCorvatine(arguments, dir.Path());
+    }
+    test::TempDir dir;
+};
+
+TEST_F(EditTest, InfoDescribesTheLoadedFile) {
+    dir.WriteFile("mixed.txt", "a\r\nb\nc\rd");
+    const test::ProgramResult result = Run({"-e", "mixed.txt"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const Json info = Json::parse(result.out);
+    EXPECT_EQ(info["loadResult"], 2);
+    EXPECT_EQ(info["encodingKind"], 0);
+    EXPECT_EQ(info["codePage"], 65001);
+    EXPECT_EQ(info["lineEndingStyle"], 1);
+    EXPECT_EQ(info["lines"], 4);
+    EXPECT_EQ(info["lossy"], false);
+    EXPECT_EQ(info["stats"], Json({{"cr", 1},
+                                   {"lf", 1},
+                                   {"crlf", 1},
+                                   {"nul", 0},
+                                   {"firstNul", -1},
+                                   {"lastNul", -1},
+                                   {"lossy", 0}}));
+
+    // One path of a text file edits it too.
+    dir.WriteFile("utf16.txt", std::string("\xFF\xFE"
+                                           "a\0\n\0",
+                                           6));
+    const Json unicode = Json::parse(Run({"utf16.txt"}).out);
+    EXPECT_EQ(unicode["encodingKind"], 1);
+    EXPECT_EQ(unicode["lineEndingStyle"], 3);
+    EXPECT_EQ(unicode["lines"], 2);
+}
+
+TEST_F(EditTest, TextPrintsTheBufferInTheWorkingCodePage) {
+    const std::string bytes = "caf\xC3\xA9\r\n\xF0\x9F\x98\x80 and more\nlast";
+    dir.WriteFile("u8.txt", "\xEF\xBB\xBF" + bytes);
+    const test::ProgramResult result = Run({"-e", "u8.txt", "--format=text"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, bytes);
+}
+
+TEST_F(EditTest, ConvertsEncodingAndLineEndings) {
+    dir.WriteFile("a.txt", "one\r\ntwo \xE2\x82\xAC\r\n");
+    test::ProgramResult result =
+        Run({"-e", "a.txt", "--encoding=UNI16_LE", "--line-endings=lf", "--save-as=b.txt"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(Slurp(dir / "b.txt"), std::string("\xFF\xFE"
+                                                "o\0n\0e\0\n\0t\0w\0o\0 \0\xAC\x20\n\0",
+                                                22));
+    const Json info = Json::parse(result.out);
+    EXPECT_EQ(info["encodingKind"], 1);
+    EXPECT_EQ(info["lineEndingStyle"], 3);
+
+    // And back: iconv reads the result as UTF-16 the same way.
+    const test::ProgramResult oracle =
+        test::RunProgram("/usr/bin/iconv", {"-f", "UTF-16", "-t", "UTF-8", dir / "b.txt"});
+    EXPECT_EQ(oracle.out, "one\ntwo \xE2\x82\xAC\n");
+    result = Run({"-e", "b.txt", "--encoding=65001", "--line-endings=crlf", "--save-as=c.txt"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(Slurp(dir / "c.txt"), "one\r\ntwo \xE2\x82\xAC\r\n");
+
+    // A code page that lacks a character writes '?' and says so.
+    result = Run({"-e", "a.txt", "--encoding=437", "--save-as=d.txt"});
+    ASSERT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(Slurp(dir / "d.txt"), "one\r\ntwo ?\r\n");
+    EXPECT_NE(result.err.find("1 characters cannot be represented"), std::string::npos) << result.err;
+}
+
+TEST_F(EditTest, UneditedFilesRoundTripThroughTheProgram) {
+    const std::string samples[] = {
+        "mixed\r\nendings\nand\rno final one",
+        std::string("\xFE\xFF\0a\0\r\0\n\xD8\x3D\xDE\x00", 12),
+        "\xEF\xBB\xBFwith mark\n",
+    };
+    int n = 0;
+    for (const std::string& bytes : samples) {
+        const std::string name = "s" + std::to_string(n++) + ".txt";
+        dir.WriteFile(name, bytes);
+        ASSERT_EQ(Run({"-e", name, "--save-as=copy.txt"}).exitStatus, 0);
+        EXPECT_TRUE(Slurp(dir / "copy.txt") == bytes) << name;
+    }
+}
+
+TEST_F(EditTest, WhatCannotBeEdited) {
+    dir.WriteFile("bin.dat", std::string("ab\0cd", 5));
+    test::ProgramResult result = Run({"-e", "bin.dat"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("'bin.dat' is a binary file"), std::string::npos) << result.err;
+
+    // A UTF-16 file passes the file-kind test, but a NUL character makes it binary.
+    dir.WriteFile("nul16.txt", std::string("\xFF\xFE"
+                                           "a\0\0\0",
+                                           6));
+    result = Run({"-e", "nul16.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(Json::parse(result.out)["loadResult"], 3);
+    EXPECT_NE(result.err.find("NUL"), std::string::npos);
+
+    result = Run({"-e", "nowhere.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("cannot open 'nowhere.txt': No such file or directory"), std::string::npos)
+        << result.err;
+
+    dir.WriteFile("ok.txt", "x\n");
+    for (const char* bad : {"--encoding=12345", "--encoding=utf8", "--line-endings=dos", "--format=hex"}) {
+        result = Run({"-e", "ok.txt", bad});
+        EXPECT_EQ(result.exitStatus, 2) << bad;
+        EXPECT_NE(result.err.find("unknown"), std::string::npos) << bad << ": " << result.err;
+    }
+}
+
+TEST_F(EditTest, AFailedSaveLeavesTheTargetByteIdentical) {
+    dir.WriteFile("src.txt", std::string(100000, 'n') + "\n");
+    const std::string target = dir.WriteFile("target.txt", "keep me\n");
+    // No file may grow beyond 8 KiB: the save runs out of room.
+    const test::ProgramResult result =
+        test::RunProgram("/bin/sh",
+                         {"-c", "trap '' XFSZ; ulimit -f 16; exec \"$0\" -e src.txt --save-as=target.txt",
+                          test::CorvatineProgram()},
+                         {}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("cannot save 'target.txt': File too large"), std::string::npos) << result.err;
+    EXPECT_EQ(Slurp(target), "keep me\n");
+    EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A"}, {}, dir.Path()).out, "src.txt\ntarget.txt\n");
+
+    if (::geteuid() != 0) {
+        const std::string locked = dir.MakeFolder("locked");
+        dir.WriteFile("locked/old.txt", "old\n");
+        ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+        const test::ProgramResult denied = Run({"-e", "src.txt", "--save-as=locked/old.txt"});
+        EXPECT_EQ(denied.exitStatus, 2);
+        EXPECT_NE(denied.err.find("Permission denied"), std::string::npos);
+        EXPECT_EQ(Slurp(locked + "/old.txt"), "old\n");
+    }
+}
+
+TEST_F(EditTest, ReadsAPipe) {
+    const test::ProgramResult result = test::RunProgram(
+        "/bin/sh", {"-c", "printf 'from\\r\\na pipe' | \"$0\" -e /t:text /dev/stdin --format=text",
+                    test::CorvatineProgram()});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "from\r\na pipe");
+}
+
+}  // namespace
+}  // namespace corvatine
