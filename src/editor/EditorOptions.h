@@ -1,11 +1,24 @@
-// The text editor settings that the buffer and the file access need.
+// The text editor settings: the working code page, change tracking and the
+// colour table.
 #pragma once
 
+#include <cstdint>
+
+#include "editor/SyntaxParser.h"
 #include "platform/Profile.h"
 
 namespace corvatine {
 
 inline constexpr const char* kTextEditorSettingsKey = "Components\\TextEditor\\Settings";
+inline constexpr const char* kTextEditorColorsKey = "Components\\TextEditor\\Settings\\Colors";
+
+// A Windows-style colour value: red in the low byte, then green, then blue.
+constexpr uint32_t RGB(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
+
+struct SYNTAXCOLOR {
+    uint32_t color;
+    int bold;
+};
 
 class CSyntaxEditorOptions {
 public:
@@ -13,16 +26,18 @@ public:
     int defaultCodePage;
     // New edit contexts track which lines changed since loading and saving.
     int trackChanges = 1;
+    // By colour index (see ColorIndex).
+    SYNTAXCOLOR colors[COLORINDEX_COUNT];
 
     CSyntaxEditorOptions();
 
     // Reads the settings and makes the stored code page the working one
-    // (an unknown code page falls back to the system's).
+    // (an unknown code page falls back to the system's). The stored colour
+    // table is read only when it says it has exactly 20 entries.
     void Load(const platform::CProfile& profile);
     void Save(platform::CProfile& profile) const;
-};
 
-// The editor settings of the process.
-CSyntaxEditorOptions& GetEditorOptions();
+    static const SYNTAXCOLOR kDefaultColors[COLORINDEX_COUNT];
+};
 
 }  // namespace corvatine

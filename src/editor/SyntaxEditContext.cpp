@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editor/SyntaxEditor.h"
 #include "fileio/TextFormat.h"
 
 namespace corvatine {
@@ -83,7 +84,7 @@ void CSyntaxEditContext::ResetEditState() {
 void CSyntaxEditContext::ResetToNew(int style) {
     ReleaseAll();
     InsertLine("", 0);
-    SetSyntaxDefinition(nullptr);  // the plain-text definition
+    SetSyntaxDefinition(GetSyntaxEditor().FindDefinitionByNumber(0));  // plain text
     SetLineEndingStyle(style);
     m_initialized = true;
     m_readOnly = false;
@@ -506,7 +507,32 @@ int CSyntaxEditContext::FindPreviousBookmark(int line) const {
 
 void CSyntaxEditContext::SetSyntaxDefinition(CSyntaxParser* definition) {
     m_definition = definition;
+    m_parseStates.assign(static_cast<size_t>(GetLineCount()), -1);
     for (CSyntaxTextView* view : m_views) view->OnSyntaxDefinitionChanged();
+}
+
+int CSyntaxEditContext::GetParseState(int line) {
+    if (line < 0) return 0;
+    if (line >= GetLineCount()) line = GetLineCount() - 1;
+    if (line < 0) return 0;
+    if (m_parseStates.size() != static_cast<size_t>(GetLineCount()))
+        m_parseStates.resize(static_cast<size_t>(GetLineCount()), -1);
+    if (m_parseStates[static_cast<size_t>(line)] >= 0) return m_parseStates[static_cast<size_t>(line)];
+    int from = line;
+    while (from > 0 && m_parseStates[static_cast<size_t>(from - 1)] < 0) --from;
+    for (int i = from; i <= line; ++i) {
+        const int previous = i == 0 ? 0 : m_parseStates[static_cast<size_t>(i - 1)];
+        m_parseStates[static_cast<size_t>(i)] = ParseLine(previous, i, nullptr);
+    }
+    return m_parseStates[static_cast<size_t>(line)];
+}
+
+int CSyntaxEditContext::ParseLine(int state, int line, std::vector<COLORBLOCK>* blocks) const {
+    return m_definition ? m_definition->ParseLine(state, GetLine(line), blocks) : 0;
+}
+
+int CSyntaxEditContext::ParseComments(int state, int line, std::vector<COLORBLOCK>* blocks) const {
+    return m_definition ? m_definition->ParseComments(state, GetLine(line), blocks) : 0;
 }
 
 }  // namespace corvatine

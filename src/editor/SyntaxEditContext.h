@@ -7,12 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "editor/SyntaxParser.h"
 #include "editor/SyntaxTextBuffer.h"
 #include "editor/SyntaxTextView.h"
 
 namespace corvatine {
-
-class CSyntaxParser;  // a syntax definition
 
 // One undo record.
 struct SUndoRecord {
@@ -112,10 +111,17 @@ public:
     int FindNextBookmark(int line) const;
     int FindPreviousBookmark(int line) const;
 
-    // The syntax definition (not owned); null until the syntax framework
-    // chooses one.
+    // The syntax definition (not owned, shared by all contexts). Every known
+    // parse state is forgotten, since states belong to their definition.
     virtual void SetSyntaxDefinition(CSyntaxParser* definition);
     CSyntaxParser* GetSyntaxDefinition() const { return m_definition; }
+    // The parse state at the end of a line, from the cache or computed from
+    // the nearest known line before it; 0 for a negative line.
+    int GetParseState(int line);
+    // The definition's parse of line index starting in state; 0 without a
+    // definition.
+    int ParseLine(int state, int line, std::vector<COLORBLOCK>* blocks) const;
+    int ParseComments(int state, int line, std::vector<COLORBLOCK>* blocks) const;
     // Parse state at the end of each line; -1 is unknown.
     const std::vector<int32_t>& GetParseStates() const { return m_parseStates; }
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
 #include "fileio/TextFormat.h"
 #include "fileio/UniFile.h"
@@ -27,9 +28,7 @@ CSyntaxEditContextEx::CSyntaxEditContextEx(bool trackChanges)
 
 int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int style, int codePage,
                                        std::string& error) {
-    // The syntax definition for the file's extension is chosen by the
-    // language registry once it exists; until then every file is plain text.
-    SetSyntaxDefinition(nullptr);
+    SetSyntaxDefinition(GetSyntaxEditor().FindDefinitionForPath(path));
     m_loadStats.Reset();
 
     UniMemFile file;

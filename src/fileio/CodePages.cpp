@@ -288,6 +288,42 @@ std::string CodePageDescription(int codePage) {
 
 const std::vector<CODEPAGEDESCRIPTION>& CodePageDescriptions() { return kDescriptions; }
 
+bool IsDoubleByteCodePage(int codePage) {
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
+}
+
+bool IsLeadByte(int codePage, unsigned char byte) {
+    switch (codePage) {
+        case 932: return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        case 936:
+        case 949:
+        case 950: return byte >= 0x81 && byte <= 0xFE;
+        case 1361:
+            return (byte >= 0x84 && byte <= 0xD3) || (byte >= 0xD8 && byte <= 0xDE) ||
+                   (byte >= 0xE0 && byte <= 0xF9);
+        default: return false;
+    }
+}
+
+int CharacterLength(const char* text, int length, int position, int codePage) {
+    const int left = length - position;
+    if (left <= 1) return 1;
+    const auto* p = reinterpret_cast<const unsigned char*>(text + position);
+    if (codePage == CP_UTF8) {
+        const unsigned char lead = p[0];
+        if (lead < 0x80) return 1;
+        const int need = lead >= 0xC2 && lead <= 0xDF   ? 2
+                         : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                        : 0;
+        if (need == 0 || need > left) return 1;
+        for (int i = 1; i < need; ++i)
+            if ((p[i] & 0xC0) != 0x80) return 1;
+        return need;
+    }
+    return IsLeadByte(codePage, p[0]) ? 2 : 1;
+}
+
 const std::vector<CODEPAGEINFO>& GetCodePageList() {
     static const std::vector<CODEPAGEINFO> list = [] {
         std::vector<int> numbers;

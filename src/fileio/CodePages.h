@@ -47,6 +47,15 @@ struct CODEPAGEINFO {
 // Every byte-oriented code page this system can convert, by number.
 const std::vector<CODEPAGEINFO>& GetCodePageList();
 
+// Double-byte code pages: a lead byte and the byte after it form one character.
+bool IsDoubleByteCodePage(int codePage);
+bool IsLeadByte(int codePage, unsigned char byte);
+
+// The length in bytes of the character that starts at text[position] in the
+// code page: a UTF-8 sequence, a lead and trail byte, or one byte (also for
+// bytes that start no valid character). At least 1, at most what is left.
+int CharacterLength(const char* text, int length, int position, int codePage);
+
 // The built-in table of standard descriptions, by number.
 struct CODEPAGEDESCRIPTION {
     int codePage;
