@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "editor/EditorOptions.h"
+#include "editor/SyntaxEditor.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "platform/Profile.h"
 #include "textcompare/TextCompareOptions.h"
@@ -15,14 +15,14 @@ void CCorvatineApp::InitInstance(std::ostream& err) {
         err << "corvatine: warning: " << warning << "\n";
     generalOptions.Load(profile);
     installDir = ResolveInstallDir(profile);
-    GetEditorOptions().Load(profile);
+    GetSyntaxEditor().Load(profile);
     GetTextComparer().Load(profile);
     GetFolderComparer().Load(profile);
 }
 
 bool CCorvatineApp::ExitInstance(std::ostream& err) {
     platform::CProfile& profile = platform::AppProfile();
-    GetEditorOptions().Save(profile);
+    GetSyntaxEditor().Save(profile);
     GetTextComparer().Save(profile);
     GetFolderComparer().Save(profile);
     generalOptions.Save(profile);

@@ -3,8 +3,8 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-#include "editor/EditorOptions.h"
 #include "editor/SyntaxEditContextEx.h"
+#include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
 #include "fileio/EncodingChoices.h"
 #include "fileio/TextFormat.h"
@@ -22,10 +22,27 @@ int Trouble(std::ostream& err, const std::string& message) {
     return 2;
 }
 
+// One line of JSON per buffer line: the state at its end and its blocks.
+void PrintSyntax(CSyntaxEditContextEx& context, std::ostream& out) {
+    std::vector<COLORBLOCK> blocks;
+    for (int i = 0; i < context.GetLineCount(); ++i) {
+        blocks.clear();
+        context.ParseLine(context.GetParseState(i - 1), i, &blocks);
+        Json list = Json::array();
+        for (const COLORBLOCK& block : blocks) list.push_back({block.position, block.color});
+        Json line;
+        line["line"] = i;
+        line["state"] = context.GetParseState(i);
+        line["blocks"] = std::move(list);
+        out << line.dump() << "\n";
+    }
+}
+
 Json InfoJson(const CSyntaxEditContextEx& context, int loadResult, bool lossy) {
     const TextLineStats& stats = context.GetLoadStats();
     Json json;
     json["loadResult"] = loadResult;
+    json["language"] = context.GetSyntaxDefinition() ? context.GetSyntaxDefinition()->GetName() : "Text";
     json["encodingKind"] = context.GetEncodingKind();
     json["codePage"] = context.GetCodePage();
     json["lineEndingStyle"] = context.GetLineEndingStyle();
@@ -46,8 +63,8 @@ Json InfoJson(const CSyntaxEditContextEx& context, int loadResult, bool lossy) {
 int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, std::ostream& out,
                   std::ostream& err) {
     const std::string format = options.format.empty() ? "info" : options.format;
-    if (format != "info" && format != "text")
-        return Trouble(err, "unknown format '" + format + "' for editing; use info or text");
+    if (format != "info" && format != "text" && format != "syntax")
+        return Trouble(err, "unknown format '" + format + "' for editing; use info, text or syntax");
 
     int style = EOL_KEEP;
     if (!options.lineEndings.empty()) {
@@ -75,7 +92,7 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
         return Trouble(err,
                        "'" + path + "' is a binary file; the hex editor is not available in this version");
 
-    CSyntaxEditContextEx context(GetEditorOptions().trackChanges != 0);
+    CSyntaxEditContextEx context(GetSyntaxEditor().trackChanges != 0);
     int kind = ENCODING_CODEPAGE, codePage = WorkingCodePage();
     SniffEncoding(path, kind, codePage);
     int lossy = 0;
@@ -105,6 +122,8 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
 
     if (format == "info") {
         out << InfoJson(context, result, lossy != 0).dump(2) << "\n";
+    } else if (format == "syntax") {
+        PrintSyntax(context, out);
     } else {
         for (int i = 0; i < context.GetLineCount(); ++i) {
             const CSyntaxTextLine& line = context.GetLine(i);

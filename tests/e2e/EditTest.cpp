@@ -158,6 +158,34 @@ TEST_F(EditTest, AFailedSaveLeavesTheTargetByteIdentical) {
     }
 }
 
+TEST_F(EditTest, SyntaxFormatShowsStatesAndBlocks) {
+    dir.WriteFile("code.CPP", "int x; /* open\nstill */ y = 0x1F;\n");
+    test::ProgramResult result = Run({"-e", "code.CPP", "--format=syntax"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<Json> lines;
+    size_t pos = 0;
+    while (pos < result.out.size()) {
+        const size_t end = result.out.find('\n', pos);
+        lines.push_back(Json::parse(result.out.substr(pos, end - pos)));
+        pos = end + 1;
+    }
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0]["line"], 0);
+    EXPECT_EQ(lines[0]["state"], 4);
+    EXPECT_EQ(lines[0]["blocks"][0], Json::array({0, 3}));
+    EXPECT_EQ(lines[0]["blocks"][1], Json::array({0, 9}));
+    EXPECT_EQ(lines[1]["state"], 0);
+    EXPECT_EQ(lines[1]["blocks"][0], Json::array({0, 11}));
+    EXPECT_EQ(lines[1]["blocks"].back(), Json::array({17, 13}));
+    EXPECT_EQ(lines[2]["blocks"], Json::array());
+    EXPECT_EQ(Json::parse(Run({"-e", "code.CPP"}).out)["language"], "C/C++");
+
+    dir.WriteFile("notes.txt", "plain // text\n");
+    result = Run({"-e", "notes.txt", "--format=syntax"});
+    EXPECT_EQ(result.out, "{\"line\":0,\"state\":0,\"blocks\":[]}\n{\"line\":1,\"state\":0,\"blocks\":[]}\n");
+    EXPECT_EQ(Json::parse(Run({"-e", "notes.txt"}).out)["language"], "Text");
+}
+
 TEST_F(EditTest, ReadsAPipe) {
     const test::ProgramResult result = test::RunProgram(
         "/bin/sh", {"-c", "printf 'from\\r\\na pipe' | \"$0\" -e /t:text /dev/stdin --format=text",
