@@ -1,0 +1,740 @@
+#include "textcompare/TextCompare.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <limits>
+
+namespace corvatine {
+
+namespace {
+
+using lin = std::ptrdiff_t;
+constexpr lin kLinMax = std::numeric_limits<lin>::max();
+
+uint32_t Rotl7(uint32_t h) { return (h << 7) | (h >> 25); }
+uint32_t Hash(uint32_t h, unsigned char c) { return Rotl7(h) + c; }
+
+bool IsSpace(unsigned char c) { return std::isspace(c) != 0; }
+unsigned char Lower(unsigned char c) { return static_cast<unsigned char>(std::tolower(c)); }
+
+lin LargestPrimeBelow(lin limit) {
+    for (lin n = limit - 1; n > 2; --n) {
+        bool prime = n % 2 != 0;
+        for (lin d = 3; prime && d * d <= n; d += 2) prime = n % d != 0;
+        if (prime) return n;
+    }
+    return 2;
+}
+
+// One side of the comparison.
+struct Side {
+    std::string_view buffer;  // the text, ending in "\n"
+    std::string copy;         // the text with "\n" added, for an incomplete last line
+    bool incomplete = false;
+    std::vector<size_t> starts;    // start of each analysed line, and one past the last
+    lin count = 0;                 // analysed lines
+    std::vector<uint32_t> equivs;  // class of each analysed line
+    std::vector<char> changedStorage;
+    char* changed = nullptr;            // changed[-1] and changed[count] exist and stay 0
+    std::vector<uint32_t> undiscarded;  // classes of the lines kept for the search
+    std::vector<lin> realindexes;       // their line numbers
+
+    const char* Line(lin i) const { return buffer.data() + starts[static_cast<size_t>(i)]; }
+    size_t LengthWithoutTerminator(lin i) const {
+        return starts[static_cast<size_t>(i) + 1] - starts[static_cast<size_t>(i)] - 1;
+    }
+};
+
+struct Partition {
+    lin xmid;
+    lin ymid;
+    bool loMinimal;
+    bool hiMinimal;
+};
+
+class Engine {
+public:
+    Engine(const CTextCompare& settings) : m_settings(settings) {}
+
+    void Run(const char* left, size_t leftLength, const char* right, size_t rightLength,
+             std::vector<TEXTSECTION>& sections);
+
+private:
+    void Prepare(Side& side, const char* text, size_t length);
+    void FindIdenticalEnds();
+    void HashLines();
+    uint32_t HashLine(const char* p) const;
+    bool LinesDiffer(const char* s1, const char* s2) const;
+    void DiscardConfusingLines();
+    void CompareSequences();
+    void Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Partition& part);
+    void ShiftBoundaries();
+    void BuildScript(std::vector<TEXTSECTION>& sections) const;
+    bool Ignorable(const Side& side, lin first, lin count) const;
+
+    // A class: its first line, for comparing others with it.
+    struct EQUIV {
+        const char* line;
+        size_t length;
+    };
+
+    const CTextCompare& m_settings;
+    Side m_side[2];
+    lin m_prefixLines = 0;
+    std::vector<EQUIV> m_classes;  // numbered from 1
+    std::vector<lin> m_fdiag;
+    std::vector<lin> m_bdiag;
+    lin m_diagOffset = 0;
+    lin m_tooExpensive = 0;
+};
+
+void Engine::Prepare(Side& side, const char* text, size_t length) {
+    side.incomplete = length > 0 && text[length - 1] != '\n';
+    if (side.incomplete) {
+        // Only a text without a final line ending is copied, to add one.
+        side.copy.reserve(length + 1);
+        side.copy.assign(text, length);
+        side.copy += '\n';
+        side.buffer = side.copy;
+    } else {
+        side.buffer = std::string_view(text, length);
+    }
+}
+
+void Engine::FindIdenticalEnds() {
+    const std::string_view a = m_side[0].buffer;
+    const std::string_view b = m_side[1].buffer;
+    const size_t la = a.size(), lb = b.size();
+    size_t p = 0;
+    const size_t common = std::min(la, lb);
+    while (p < common && a[p] == b[p]) ++p;
+    // The newline added to an incomplete line is not part of the text.
+    const bool beyondA = m_side[0].incomplete && p == la;
+    const bool beyondB = m_side[1].incomplete && p == lb;
+    if (beyondA != beyondB) --p;
+    while (p > 0 && a[p - 1] != '\n') --p;
+
+    size_t sa = la, sb = lb;
+    if (m_side[0].incomplete == m_side[1].incomplete) {
+        size_t s = 0;
+        while (s < la - p && s < lb - p && a[la - 1 - s] == b[lb - 1 - s]) ++s;
+        sa = la - s;
+        sb = lb - s;
+        const bool lineStartA = sa == p || a[sa - 1] == '\n';
+        const bool lineStartB = sb == p || b[sb - 1] == '\n';
+        if (!(lineStartA && lineStartB)) {
+            const size_t newline = a.find('\n', sa);
+            const size_t skip = newline == std::string_view::npos ? la - sa : newline + 1 - sa;
+            sa += skip;
+            sb += skip;
+        }
+    }
+
+    m_prefixLines = std::count(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(p), '\n');
+    const size_t ends[2] = {sa, sb};
+    for (int f = 0; f < 2; ++f) {
+        Side& side = m_side[f];
+        const std::string_view text = side.buffer;
+        side.starts.clear();
+        for (size_t at = p; at < ends[f];) {
+            side.starts.push_back(at);
+            const size_t newline = text.find('\n', at);
+            at = newline + 1;
+        }
+        side.starts.push_back(ends[f]);
+        side.count = static_cast<lin>(side.starts.size()) - 1;
+    }
+}
+
+uint32_t Engine::HashLine(const char* p) const {
+    const bool icase = m_settings.ignoreCase;
+    uint32_t h = 0;
+    unsigned char c;
+    switch (m_settings.whiteSpaceMode) {
+        case WHITESPACE_ALL:
+            while ((c = static_cast<unsigned char>(*p++)) != '\n')
+                if (!IsSpace(c)) h = Hash(h, icase ? Lower(c) : c);
+            break;
+        case WHITESPACE_AMOUNT:
+            while ((c = static_cast<unsigned char>(*p++)) != '\n') {
+                if (IsSpace(c)) {
+                    do {
+                        if ((c = static_cast<unsigned char>(*p++)) == '\n') return h;
+                    } while (IsSpace(c));
+                    h = Hash(h, ' ');
+                }
+                h = Hash(h, icase ? Lower(c) : c);
+            }
+            break;
+        case WHITESPACE_TAB_EXPANSION: {
+            size_t column = 0;
+            const size_t tab = static_cast<size_t>(m_settings.tabSize > 0 ? m_settings.tabSize : 1);
+            while ((c = static_cast<unsigned char>(*p++)) != '\n') {
+                size_t repetitions = 1;
+                switch (c) {
+                    case '\b': column -= 0 < column; break;
+                    case '\t':
+                        c = ' ';
+                        repetitions = tab - column % tab;
+                        column += repetitions;
+                        break;
+                    case '\r': column = 0; break;
+                    default: ++column; break;
+                }
+                if (icase) c = Lower(c);
+                do h = Hash(h, c);
+                while (--repetitions != 0);
+            }
+            break;
+        }
+        default:
+            while ((c = static_cast<unsigned char>(*p++)) != '\n') h = Hash(h, icase ? Lower(c) : c);
+            break;
+    }
+    return h;
+}
+
+// Both lines end at "\n".
+bool Engine::LinesDiffer(const char* s1, const char* s2) const {
+    const auto* t1 = reinterpret_cast<const unsigned char*>(s1);
+    const auto* t2 = reinterpret_cast<const unsigned char*>(s2);
+    const auto* start1 = t1;
+    const auto* start2 = t2;
+    const size_t tab = static_cast<size_t>(m_settings.tabSize > 0 ? m_settings.tabSize : 1);
+    size_t column = 0;
+    for (;;) {
+        unsigned char c1 = *t1++;
+        unsigned char c2 = *t2++;
+        if (c1 != c2) {
+            switch (m_settings.whiteSpaceMode) {
+                case WHITESPACE_ALL:
+                    while (IsSpace(c1) && c1 != '\n') c1 = *t1++;
+                    while (IsSpace(c2) && c2 != '\n') c2 = *t2++;
+                    break;
+                case WHITESPACE_AMOUNT:
+                    // A run of white space is one space, or nothing before the end.
+                    if (IsSpace(c1)) {
+                        while (c1 != '\n') {
+                            c1 = *t1++;
+                            if (!IsSpace(c1)) {
+                                --t1;
+                                c1 = ' ';
+                                break;
+                            }
+                        }
+                    }
+                    if (IsSpace(c2)) {
+                        while (c2 != '\n') {
+                            c2 = *t2++;
+                            if (!IsSpace(c2)) {
+                                --t2;
+                                c2 = ' ';
+                                break;
+                            }
+                        }
+                    }
+                    if (c1 != c2) {
+                        // One side went past the other's run: back up and retry.
+                        if (c2 == ' ' && c1 != '\n' && t1 - 1 > start1 && IsSpace(t1[-2])) {
+                            --t1;
+                            continue;
+                        }
+                        if (c1 == ' ' && c2 != '\n' && t2 - 1 > start2 && IsSpace(t2[-2])) {
+                            --t2;
+                            continue;
+                        }
+                    }
+                    break;
+                case WHITESPACE_TAB_EXPANSION:
+                    if ((c1 == ' ' && c2 == '\t') || (c1 == '\t' && c2 == ' ')) {
+                        size_t column2 = column;
+                        for (;; c1 = *t1++) {
+                            if (c1 == ' ')
+                                ++column;
+                            else if (c1 == '\t')
+                                column += tab - column % tab;
+                            else
+                                break;
+                        }
+                        for (;; c2 = *t2++) {
+                            if (c2 == ' ')
+                                ++column2;
+                            else if (c2 == '\t')
+                                column2 += tab - column2 % tab;
+                            else
+                                break;
+                        }
+                        if (column != column2) return true;
+                    }
+                    break;
+                default: break;
+            }
+            if (m_settings.ignoreCase) {
+                c1 = Lower(c1);
+                c2 = Lower(c2);
+            }
+            if (c1 != c2) return true;
+        }
+        if (c1 == '\n') return false;
+        column += c1 == '\t' ? tab - column % tab : 1;
+    }
+}
+
+void Engine::HashLines() {
+    const lin total = m_side[0].count + m_side[1].count;
+    int i = 9;
+    while ((lin{1} << i) < (total + 1) / 3) ++i;
+    const uint32_t nbuckets = static_cast<uint32_t>(LargestPrimeBelow(lin{1} << i));
+    // Bucket nbuckets holds the incomplete last lines in modes 0 and 1.
+    // Heads and chains hold 32-bit class numbers, and each class's hash sits
+    // beside its chain link, so that the walk touches little memory.
+    std::vector<uint32_t> buckets(static_cast<size_t>(nbuckets) + 1, 0);
+    struct LINK {
+        uint32_t next;
+        uint32_t hash;
+    };
+    std::vector<LINK> links;
+    links.reserve(static_cast<size_t>(total) + 2);
+    links.push_back({0, 0});
+    m_classes.clear();
+    m_classes.reserve(static_cast<size_t>(total) + 2);
+    m_classes.push_back({nullptr, 0});
+
+    const bool exact = m_settings.whiteSpaceMode == WHITESPACE_NONE && !m_settings.ignoreCase;
+    const bool separateIncomplete =
+        m_settings.whiteSpaceMode == WHITESPACE_NONE || m_settings.whiteSpaceMode == WHITESPACE_TAB_EXPANSION;
+    std::vector<uint32_t> hashes;
+    for (Side& side : m_side) {
+        // The hashes first, in one sequential pass, so that the bucket of a
+        // line a few lines ahead can be fetched while this one is placed.
+        hashes.resize(static_cast<size_t>(side.count));
+        for (lin k = 0; k < side.count; ++k) hashes[static_cast<size_t>(k)] = HashLine(side.Line(k));
+        const bool lastIncomplete = side.incomplete && side.starts.back() == side.buffer.size();
+        auto bucketOf = [&](lin k) {
+            const bool incompleteLine = lastIncomplete && k == side.count - 1;
+            return incompleteLine && separateIncomplete ? nbuckets
+                                                        : hashes[static_cast<size_t>(k)] % nbuckets;
+        };
+        constexpr lin kAhead = 16;
+        side.equivs.assign(static_cast<size_t>(side.count), 0);
+        for (lin k = 0; k < side.count; ++k) {
+            if (k + kAhead < side.count) __builtin_prefetch(&buckets[bucketOf(k + kAhead)]);
+            const char* line = side.Line(k);
+            const size_t length = side.LengthWithoutTerminator(k);
+            const uint32_t h = hashes[static_cast<size_t>(k)];
+            uint32_t& bucket = buckets[bucketOf(k)];
+            uint32_t found = 0;
+            for (uint32_t e = bucket; e != 0; e = links[e].next) {
+                if (links[e].hash != h) continue;
+                const EQUIV& cls = m_classes[e];
+                const bool equal = exact ? (cls.length == length && std::memcmp(cls.line, line, length) == 0)
+                                         : !LinesDiffer(cls.line, line);
+                if (equal) {
+                    found = e;
+                    break;
+                }
+            }
+            if (found == 0) {
+                found = static_cast<uint32_t>(m_classes.size());
+                m_classes.push_back({line, length});
+                links.push_back({bucket, h});
+                bucket = found;
+            }
+            side.equivs[static_cast<size_t>(k)] = found;
+        }
+        side.changedStorage.assign(static_cast<size_t>(side.count) + 2, 0);
+        side.changed = side.changedStorage.data() + 1;
+    }
+}
+
+void Engine::DiscardConfusingLines() {
+    const size_t nclasses = m_classes.size();
+    std::vector<lin> counts[2];
+    for (int f = 0; f < 2; ++f) {
+        counts[f].assign(nclasses, 0);
+        for (uint32_t e : m_side[f].equivs) ++counts[f][e];
+    }
+
+    std::vector<char> discards[2];
+    for (int f = 0; f < 2; ++f) {
+        const Side& side = m_side[f];
+        const lin end = side.count;
+        discards[f].assign(static_cast<size_t>(end), 0);
+        if (m_settings.minimal) continue;
+        const std::vector<lin>& other = counts[1 - f];
+        lin many = 5;
+        for (lin tem = end / 64; (tem >>= 2) > 0;) many *= 2;
+        for (lin i = 0; i < end; ++i) {
+            const lin nmatch = other[static_cast<size_t>(side.equivs[static_cast<size_t>(i)])];
+            if (nmatch == 0)
+                discards[f][static_cast<size_t>(i)] = 1;
+            else if (nmatch > many)
+                discards[f][static_cast<size_t>(i)] = 2;
+        }
+    }
+
+    // Provisional discards stand only inside runs of discardable lines.
+    for (int f = 0; f < 2; ++f) {
+        char* d = discards[f].data();
+        const lin end = m_side[f].count;
+        for (lin i = 0; i < end; ++i) {
+            if (d[i] == 2) {
+                d[i] = 0;
+            } else if (d[i] != 0) {
+                lin j, provisional = 0;
+                for (j = i; j < end; ++j) {
+                    if (d[j] == 0) break;
+                    if (d[j] == 2) ++provisional;
+                }
+                while (j > i && d[j - 1] == 2) d[--j] = 0, --provisional;
+                const lin length = j - i;
+                if (provisional * 4 > length) {
+                    while (j > i)
+                        if (d[--j] == 2) d[j] = 0;
+                } else {
+                    lin minimum = 1;
+                    for (lin tem = length >> 2; 0 < (tem >>= 2);) minimum <<= 1;
+                    ++minimum;
+                    lin consec = 0;
+                    for (j = 0; j < length; ++j) {
+                        if (d[i + j] != 2)
+                            consec = 0;
+                        else if (minimum == ++consec)
+                            j -= consec;  // back to the sub-run's start, clearing it all
+                        else if (minimum < consec)
+                            d[i + j] = 0;
+                    }
+                    consec = 0;
+                    for (j = 0; j < length; ++j) {
+                        if (j >= 8 && d[i + j] == 1) break;
+                        if (d[i + j] == 2)
+                            consec = 0, d[i + j] = 0;
+                        else if (d[i + j] == 0)
+                            consec = 0;
+                        else
+                            ++consec;
+                        if (consec == 3) break;
+                    }
+                    i += length - 1;
+                    consec = 0;
+                    for (j = 0; j < length; ++j) {
+                        if (j >= 8 && d[i - j] == 1) break;
+                        if (d[i - j] == 2)
+                            consec = 0, d[i - j] = 0;
+                        else if (d[i - j] == 0)
+                            consec = 0;
+                        else
+                            ++consec;
+                        if (consec == 3) break;
+                    }
+                }
+            }
+        }
+    }
+
+    for (int f = 0; f < 2; ++f) {
+        Side& side = m_side[f];
+        side.undiscarded.clear();
+        side.realindexes.clear();
+        for (lin i = 0; i < side.count; ++i) {
+            if (discards[f][static_cast<size_t>(i)]) {
+                side.changed[i] = 1;
+            } else {
+                side.undiscarded.push_back(side.equivs[static_cast<size_t>(i)]);
+                side.realindexes.push_back(i);
+            }
+        }
+    }
+}
+
+void Engine::Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Partition& part) {
+    const uint32_t* xv = m_side[0].undiscarded.data();
+    const uint32_t* yv = m_side[1].undiscarded.data();
+    lin* fd = m_fdiag.data() + m_diagOffset;
+    lin* bd = m_bdiag.data() + m_diagOffset;
+    const lin dmin = xoff - ylim, dmax = xlim - yoff;
+    const lin fmid = xoff - yoff, bmid = xlim - ylim;
+    lin fmin = fmid, fmax = fmid, bmin = bmid, bmax = bmid;
+    const bool odd = ((fmid - bmid) & 1) != 0;
+    fd[fmid] = xoff;
+    bd[bmid] = xlim;
+
+    for (lin c = 1;; ++c) {
+        bool bigSnake = false;
+        // The forward search, one more edit step on each diagonal.
+        if (fmin > dmin)
+            fd[--fmin - 1] = -1;
+        else
+            ++fmin;
+        if (fmax < dmax)
+            fd[++fmax + 1] = -1;
+        else
+            --fmax;
+        for (lin d = fmax; d >= fmin; d -= 2) {
+            const lin tlo = fd[d - 1], thi = fd[d + 1];
+            const lin x0 = tlo >= thi ? tlo + 1 : thi;
+            lin x = x0, y = x0 - d;
+            while (x < xlim && y < ylim && xv[x] == yv[y]) ++x, ++y;
+            if (x - x0 > CTextCompare::kSnakeLimit) bigSnake = true;
+            fd[d] = x;
+            if (odd && bmin <= d && d <= bmax && bd[d] <= x) {
+                part = {x, y, true, true};
+                return;
+            }
+        }
+        // The backward search likewise.
+        if (bmin > dmin)
+            bd[--bmin - 1] = kLinMax;
+        else
+            ++bmin;
+        if (bmax < dmax)
+            bd[++bmax + 1] = kLinMax;
+        else
+            --bmax;
+        for (lin d = bmax; d >= bmin; d -= 2) {
+            const lin tlo = bd[d - 1], thi = bd[d + 1];
+            const lin x0 = tlo < thi ? tlo : thi - 1;
+            lin x = x0, y = x0 - d;
+            while (xoff < x && yoff < y && xv[x - 1] == yv[y - 1]) --x, --y;
+            if (x0 - x > CTextCompare::kSnakeLimit) bigSnake = true;
+            bd[d] = x;
+            if (!odd && fmin <= d && d <= fmax && x <= fd[d]) {
+                part = {x, y, true, true};
+                return;
+            }
+        }
+        if (findMinimal) continue;
+
+        // A diagonal that has made much more progress than the cost so far,
+        // ending in a long snake, is taken as if the searches had met there.
+        if (200 < c && bigSnake && m_settings.speedHeuristic) {
+            lin best = 0;
+            for (lin d = fmax; d >= fmin; d -= 2) {
+                const lin dd = d - fmid;
+                const lin x = fd[d], y = x - d;
+                const lin v = (x - xoff) * 2 - dd;
+                if (v > 12 * (c + (dd < 0 ? -dd : dd)) && v > best && xoff + CTextCompare::kSnakeLimit <= x &&
+                    x < xlim && yoff + CTextCompare::kSnakeLimit <= y && y < ylim) {
+                    for (int k = 1; xv[x - k] == yv[y - k]; ++k) {
+                        if (k == CTextCompare::kSnakeLimit) {
+                            best = v;
+                            part.xmid = x;
+                            part.ymid = y;
+                            break;
+                        }
+                    }
+                }
+            }
+            if (best > 0) {
+                part.loMinimal = true;
+                part.hiMinimal = false;
+                return;
+            }
+            best = 0;
+            for (lin d = bmax; d >= bmin; d -= 2) {
+                const lin dd = d - bmid;
+                const lin x = bd[d], y = x - d;
+                const lin v = (xlim - x) * 2 + dd;
+                if (v > 12 * (c + (dd < 0 ? -dd : dd)) && v > best && xoff < x &&
+                    x <= xlim - CTextCompare::kSnakeLimit && yoff < y &&
+                    y <= ylim - CTextCompare::kSnakeLimit) {
+                    for (int k = 0; xv[x + k] == yv[y + k]; ++k) {
+                        if (k == CTextCompare::kSnakeLimit - 1) {
+                            best = v;
+                            part.xmid = x;
+                            part.ymid = y;
+                            break;
+                        }
+                    }
+                }
+            }
+            if (best > 0) {
+                part.loMinimal = false;
+                part.hiMinimal = true;
+                return;
+            }
+        }
+
+        // Too expensive: split where one of the searches has come furthest.
+        if (c >= m_tooExpensive) {
+            lin fxybest = -1, fxbest = 0;
+            for (lin d = fmax; d >= fmin; d -= 2) {
+                lin x = std::min(fd[d], xlim), y = x - d;
+                if (ylim < y) x = ylim + d, y = ylim;
+                if (fxybest < x + y) {
+                    fxybest = x + y;
+                    fxbest = x;
+                }
+            }
+            lin bxybest = kLinMax, bxbest = 0;
+            for (lin d = bmax; d >= bmin; d -= 2) {
+                lin x = std::max(xoff, bd[d]), y = x - d;
+                if (y < yoff) x = yoff + d, y = yoff;
+                if (x + y < bxybest) {
+                    bxybest = x + y;
+                    bxbest = x;
+                }
+            }
+            if ((xlim + ylim) - bxybest < fxybest - (xoff + yoff))
+                part = {fxbest, fxybest - fxbest, true, false};
+            else
+                part = {bxbest, bxybest - bxbest, false, true};
+            return;
+        }
+    }
+}
+
+void Engine::CompareSequences() {
+    const lin nx = static_cast<lin>(m_side[0].undiscarded.size());
+    const lin ny = static_cast<lin>(m_side[1].undiscarded.size());
+    m_diagOffset = ny + 1;
+    m_fdiag.assign(static_cast<size_t>(nx + ny + 3), 0);
+    m_bdiag.assign(static_cast<size_t>(nx + ny + 3), 0);
+    m_tooExpensive = 1;
+    for (lin diags = nx + ny + 3; diags != 0; diags >>= 2) m_tooExpensive <<= 1;
+    m_tooExpensive = std::max<lin>(m_settings.tooExpensiveMinimum, m_tooExpensive);
+
+    const uint32_t* xv = m_side[0].undiscarded.data();
+    const uint32_t* yv = m_side[1].undiscarded.data();
+    struct RANGE {
+        lin xoff, xlim, yoff, ylim;
+        bool minimal;
+    };
+    // The halves are processed from an explicit stack: the marks they leave
+    // do not depend on the order, and deep splits need no deep recursion.
+    std::vector<RANGE> stack{{0, nx, 0, ny, m_settings.minimal}};
+    while (!stack.empty()) {
+        RANGE r = stack.back();
+        stack.pop_back();
+        while (r.xoff < r.xlim && r.yoff < r.ylim && xv[r.xoff] == yv[r.yoff]) ++r.xoff, ++r.yoff;
+        while (r.xlim > r.xoff && r.ylim > r.yoff && xv[r.xlim - 1] == yv[r.ylim - 1]) --r.xlim, --r.ylim;
+        if (r.xoff == r.xlim) {
+            while (r.yoff < r.ylim)
+                m_side[1].changed[m_side[1].realindexes[static_cast<size_t>(r.yoff++)]] = 1;
+        } else if (r.yoff == r.ylim) {
+            while (r.xoff < r.xlim)
+                m_side[0].changed[m_side[0].realindexes[static_cast<size_t>(r.xoff++)]] = 1;
+        } else {
+            Partition part{};
+            Diag(r.xoff, r.xlim, r.yoff, r.ylim, r.minimal, part);
+            stack.push_back({part.xmid, r.xlim, part.ymid, r.ylim, part.hiMinimal});
+            stack.push_back({r.xoff, part.xmid, r.yoff, part.ymid, part.loMinimal});
+        }
+    }
+}
+
+void Engine::ShiftBoundaries() {
+    for (int f = 0; f < 2; ++f) {
+        char* changed = m_side[f].changed;
+        const char* otherChanged = m_side[1 - f].changed;
+        const uint32_t* equivs = m_side[f].equivs.data();
+        const lin iEnd = m_side[f].count;
+        lin i = 0, j = 0;
+        for (;;) {
+            // The next run of changes, and the corresponding point in the other side.
+            while (i < iEnd && !changed[i]) {
+                while (otherChanged[j++]) continue;
+                ++i;
+            }
+            if (i == iEnd) break;
+            lin start = i;
+            while (changed[++i]) continue;
+            while (otherChanged[j]) ++j;
+
+            lin runLength, corresponding;
+            do {
+                runLength = i - start;
+                // Back while the line before the run equals its last line.
+                while (start && equivs[start - 1] == equivs[i - 1]) {
+                    changed[--start] = 1;
+                    changed[--i] = 0;
+                    while (changed[start - 1]) --start;
+                    while (otherChanged[--j]) continue;
+                }
+                corresponding = otherChanged[j - 1] ? i : iEnd;
+                // Forward while the run's first line equals the line after it.
+                while (i != iEnd && equivs[start] == equivs[i]) {
+                    changed[start++] = 0;
+                    changed[i++] = 1;
+                    while (changed[i]) ++i;
+                    while (otherChanged[++j]) corresponding = i;
+                }
+            } while (runLength != i - start);
+
+            // Back to where it last lay opposite changes of the other side.
+            while (corresponding < i) {
+                changed[--start] = 1;
+                changed[--i] = 0;
+                while (otherChanged[--j]) continue;
+            }
+        }
+    }
+}
+
+bool Engine::Ignorable(const Side& side, lin first, lin count) const {
+    for (lin k = first; k < first + count; ++k) {
+        const size_t length = side.LengthWithoutTerminator(k);
+        if (m_settings.ignoreBlankLines && length == 0) continue;
+        if (m_settings.lineFilter != nullptr &&
+            m_settings.lineFilter->Matches(std::string_view(side.Line(k), length)))
+            continue;
+        return false;
+    }
+    return true;
+}
+
+void Engine::BuildScript(std::vector<TEXTSECTION>& sections) const {
+    const char* changed0 = m_side[0].changed;
+    const char* changed1 = m_side[1].changed;
+    lin i0 = m_side[0].count, i1 = m_side[1].count;
+    const bool mayIgnore = m_settings.ignoreBlankLines || m_settings.lineFilter != nullptr;
+    std::vector<TEXTSECTION> reversed;
+    while (i0 >= 0 || i1 >= 0) {
+        if (changed0[i0 - 1] | changed1[i1 - 1]) {
+            const lin line0 = i0, line1 = i1;
+            while (changed0[i0 - 1]) --i0;
+            while (changed1[i1 - 1]) --i1;
+            const lin deleted = line0 - i0, inserted = line1 - i1;
+            const bool ignorable =
+                mayIgnore && Ignorable(m_side[0], i0, deleted) && Ignorable(m_side[1], i1, inserted);
+            const int base = static_cast<int>(m_prefixLines);
+            reversed.push_back({base + static_cast<int>(i0), base + static_cast<int>(i0 + deleted) - 1,
+                                base + static_cast<int>(i1), base + static_cast<int>(i1 + inserted) - 1,
+                                ignorable ? SECTION_IGNORABLE : SECTION_DIFFERENCE});
+        }
+        --i0;
+        --i1;
+    }
+    sections.assign(reversed.rbegin(), reversed.rend());
+}
+
+void Engine::Run(const char* left, size_t leftLength, const char* right, size_t rightLength,
+                 std::vector<TEXTSECTION>& sections) {
+    Prepare(m_side[0], left, leftLength);
+    Prepare(m_side[1], right, rightLength);
+    FindIdenticalEnds();
+    HashLines();
+    DiscardConfusingLines();
+    CompareSequences();
+    ShiftBoundaries();
+    BuildScript(sections);
+}
+
+}  // namespace
+
+void CTextCompare::Run(const char* left, size_t leftLength, const char* right, size_t rightLength,
+                       CTextSectionSink& sink) {
+    m_sinkErrors.clear();
+    std::vector<TEXTSECTION> sections;
+    {
+        Engine engine(*this);
+        engine.Run(left, leftLength, right, rightLength, sections);
+    }
+    for (const TEXTSECTION& section : sections) {
+        std::string error;
+        if (!sink.AddSection(section, error)) m_sinkErrors.push_back(error);
+    }
+}
+
+}  // namespace corvatine

@@ -1,0 +1,92 @@
+// The line difference engine: equivalence classes of lines under the
+// comparison settings, a shortest edit script by the O(ND) difference
+// algorithm with its cost-cutting heuristics, boundary shifting, and one
+// section per change block.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "textcompare/LineFilter.h"
+
+namespace corvatine {
+
+// White-space modes of the engine.
+enum WhiteSpaceMode : int {
+    WHITESPACE_NONE = 0,
+    WHITESPACE_TAB_EXPANSION = 1,
+    WHITESPACE_AMOUNT = 2,
+    WHITESPACE_ALL = 3,
+};
+
+// Kinds of a section.
+enum SectionKind : int {
+    SECTION_IGNORABLE = 0,  // every line of the block is blank or matches the line filter
+    SECTION_DIFFERENCE = 2,
+};
+
+// One change block in 0-based line numbers of the compared texts. An empty
+// range has last = first - 1; its first line is where the other side's
+// lines belong.
+struct TEXTSECTION {
+    int leftFirst;
+    int leftLast;
+    int rightFirst;
+    int rightLast;
+    int kind;
+    bool operator==(const TEXTSECTION& o) const {
+        return leftFirst == o.leftFirst && leftLast == o.leftLast && rightFirst == o.rightFirst &&
+               rightLast == o.rightLast && kind == o.kind;
+    }
+};
+
+// Where the sections go.
+class CTextSectionSink {
+public:
+    virtual ~CTextSectionSink() = default;
+    // False with a message when the sink could not take the section; the
+    // run goes on with the next one.
+    virtual bool AddSection(const TEXTSECTION& section, std::string& error) = 0;
+};
+
+class CTextCompare {
+public:
+    static constexpr int kSnakeLimit = 20;
+
+    int whiteSpaceMode = WHITESPACE_NONE;
+    bool ignoreCase = false;
+    bool ignoreBlankLines = false;
+    const CLineFilter* lineFilter = nullptr;  // not owned
+    int tabSize = 4;
+    bool speedHeuristic = true;
+    bool minimal = false;
+    // The cost from which a search step gives up and splits where it has
+    // come furthest: the square root of the input size, but at least this.
+    // (GNU diff 3.4 and later use 4096.)
+    int tooExpensiveMinimum = 256;
+
+    // Compares two texts and hands each section to the sink in ascending
+    // order. Bytes of any value are ordinary characters.
+    void Run(const char* left, size_t leftLength, const char* right, size_t rightLength,
+             CTextSectionSink& sink);
+
+    // The messages of sections the sink refused in the last run.
+    const std::vector<std::string>& SinkErrors() const { return m_sinkErrors; }
+
+private:
+    std::vector<std::string> m_sinkErrors;
+};
+
+// A sink that keeps the sections.
+class CTextSectionCollector : public CTextSectionSink {
+public:
+    bool AddSection(const TEXTSECTION& section, std::string&) override {
+        sections.push_back(section);
+        return true;
+    }
+    std::vector<TEXTSECTION> sections;
+};
+
+}  // namespace corvatine
