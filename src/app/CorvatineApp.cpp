@@ -17,12 +17,14 @@ void CCorvatineApp::InitInstance(std::ostream& err) {
     installDir = ResolveInstallDir(profile);
     GetSyntaxEditor().Load(profile);
     GetTextComparer().Load(profile);
+    GetTextComparer().CreateRecentLists(profile, generalOptions.maxMRU, generalOptions.maxPairs);
     GetFolderComparer().Load(profile);
 }
 
 bool CCorvatineApp::ExitInstance(std::ostream& err) {
     platform::CProfile& profile = platform::AppProfile();
     GetSyntaxEditor().Save(profile);
+    GetTextComparer().SaveRecentLists(profile);
     GetTextComparer().Save(profile);
     GetFolderComparer().Save(profile);
     generalOptions.Save(profile);

@@ -62,4 +62,63 @@ void CRecentFileList::Save(CProfile& profile) const {
     }
 }
 
+CRecentFilePairList::CRecentFilePairList(std::string section, std::string entryFormat, int size)
+    : m_section(std::move(section)), m_entryFormat(std::move(entryFormat)), m_size(size < 0 ? 0 : size) {}
+
+std::string CRecentFilePairList::EntryName(int n, int side) const {
+    std::string name = m_entryFormat;
+    size_t at = name.find("%d");
+    if (at != std::string::npos) {
+        const std::string number = std::to_string(n);
+        name.replace(at, 2, number);
+        at = name.find("%d", at + number.size());
+        if (at != std::string::npos) name.replace(at, 2, std::to_string(side));
+    }
+    return name;
+}
+
+void CRecentFilePairList::Add(const std::string& left, const std::string& right) {
+    if (left.empty() || right.empty() || m_size == 0) return;
+    for (size_t i = 0; i < m_pairs.size(); ++i) {
+        if (PathsEqual(m_pairs[i].left, left) && PathsEqual(m_pairs[i].right, right)) {
+            m_pairs.erase(m_pairs.begin() + static_cast<std::ptrdiff_t>(i));
+            break;
+        }
+    }
+    m_pairs.insert(m_pairs.begin(), PAIR{left, right});
+    if (m_pairs.size() > static_cast<size_t>(m_size)) m_pairs.resize(static_cast<size_t>(m_size));
+}
+
+void CRecentFilePairList::Remove(int index) {
+    if (index >= 0 && index < Count()) m_pairs.erase(m_pairs.begin() + index);
+}
+
+void CRecentFilePairList::Load(const CProfile& profile) {
+    m_pairs.clear();
+    for (int n = 1; n <= m_size; ++n) {
+        PAIR pair;
+        if (profile.ReadString(m_section, EntryName(n, 1), pair.left) &&
+            profile.ReadString(m_section, EntryName(n, 2), pair.right) && !pair.left.empty() &&
+            !pair.right.empty())
+            m_pairs.push_back(std::move(pair));
+    }
+}
+
+void CRecentFilePairList::Save(CProfile& profile) const {
+    if (m_size == 0) return;
+    std::vector<std::string> written;
+    for (int i = 0; i < Count(); ++i) {
+        const PAIR& pair = m_pairs[static_cast<size_t>(i)];
+        written.push_back(EntryName(i + 1, 1));
+        profile.WriteString(m_section, written.back(), pair.left);
+        written.push_back(EntryName(i + 1, 2));
+        profile.WriteString(m_section, written.back(), pair.right);
+    }
+    for (const std::string& name : profile.ValueNames(m_section)) {
+        bool keep = false;
+        for (const std::string& w : written) keep = keep || CRegistryHive::NamesEqual(w, name);
+        if (!keep) profile.DeleteValue(m_section, name);
+    }
+}
+
 }  // namespace corvatine::platform

@@ -53,4 +53,38 @@ private:
     std::vector<std::string> m_items;
 };
 
+// A most-recently-used list of path pairs, entry n stored as the values
+// "Pair<n>.1" (left) and "Pair<n>.2" (right) of its section.
+class CRecentFilePairList {
+public:
+    struct PAIR {
+        std::string left;
+        std::string right;
+    };
+
+    // entryFormat holds two "%d": the entry number and the side (1, 2).
+    CRecentFilePairList(std::string section, std::string entryFormat, int size);
+
+    // Puts the pair first; an equal pair (same paths on the same sides)
+    // moves there. Pairs with an empty path are ignored.
+    void Add(const std::string& left, const std::string& right);
+    void Remove(int index);
+    int GetSize() const { return m_size; }
+    int Count() const { return static_cast<int>(m_pairs.size()); }
+    const PAIR& operator[](int index) const { return m_pairs[static_cast<size_t>(index)]; }
+
+    // Reads entries 1 to the size; incomplete entries are skipped.
+    void Load(const CProfile& profile);
+    // Writes the entries numbered from 1 and removes every other value.
+    void Save(CProfile& profile) const;
+
+    std::string EntryName(int n, int side) const;
+
+private:
+    std::string m_section;
+    std::string m_entryFormat;
+    int m_size;
+    std::vector<PAIR> m_pairs;
+};
+
 }  // namespace corvatine::platform

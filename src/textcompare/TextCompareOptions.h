@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Profile.h"
+#include "platform/RecentFileList.h"
 
 namespace corvatine {
 
@@ -35,6 +37,13 @@ struct PRESET_LINE_FILTER {
     std::string expression;
 };
 
+inline constexpr const char* kTextCompareSettingsKey =
+    "Comparisons\\FileComparison\\TextComparison\\Settings";
+inline constexpr const char* kDefaultRulesKey =
+    "Comparisons\\FileComparison\\TextComparison\\Settings\\Rules\\Default";
+inline constexpr const char* kPresetLineFiltersKey =
+    "Comparisons\\FileComparison\\TextComparison\\Settings\\Rules\\Preset\\LineFilters";
+
 class CTextCompareOptions {
 public:
     int highlightSyntax = 1;
@@ -44,8 +53,8 @@ public:
     uint32_t rules = RULE_IGNORE_LINE_ENDINGS;
     std::string lineFilter;
     int highlightLineDifferences = 1;
-    int detailLevel = 1;
-    int wordBreak = 1;
+    int detailLevel = 1;  // 0 word level, 1 character level
+    int wordBreak = 1;    // 1 punctuation, 2 the custom characters, else none
     std::string customWordBreak = ",;:.";
     int highlightTrivialDifferences = 1;
     int displayFilters = 0;
@@ -54,19 +63,40 @@ public:
 
     void ResetToDefaults() { *this = CTextCompareOptions(); }
 
-    // Reads the rules, bit by bit, and the line filter from the settings;
-    // missing values take their defaults.
+    // Reads every setting, the rules bit by bit and the preset line filters;
+    // missing or out-of-range values take their defaults.
     void Load(const platform::CProfile& profile);
     void Save(platform::CProfile& profile) const;
 };
 
-// The settings keys of the text comparison options.
-inline constexpr const char* kDefaultRulesKey =
-    "Comparisons\\FileComparison\\TextComparison\\Settings\\Rules\\Default";
+// The text comparison component: the options and the recent lists.
+class CTextComparer : public CTextCompareOptions {
+public:
+    // Displayed entries of the recent file lists are cut to this length.
+    static constexpr int kRecentFileDisplayLength = 30;
 
-// The text comparison component. It will also own the report settings and
-// the recent lists.
-class CTextComparer : public CTextCompareOptions {};
+    // Makes the recent lists (a list of size 0 is not made) and reads them:
+    // the files of each side and the line filters hold maxRecent entries,
+    // the pairs maxPairs.
+    void CreateRecentLists(const platform::CProfile& profile, int maxRecent, int maxPairs);
+    // Writes the recent lists and lets them go.
+    void SaveRecentLists(platform::CProfile& profile);
+
+    // Remembers a path of a side (0 left, 1 right) when it is not empty and exists.
+    void AddRecentFile(int side, const std::string& path);
+    // Remembers a line filter that is not empty.
+    void AddRecentLineFilter(const std::string& expression);
+    void AddRecentPair(const std::string& left, const std::string& right);
+
+    const platform::CRecentFileList* RecentFiles(int side) const { return m_recentFiles[side].get(); }
+    const platform::CRecentFileList* RecentLineFilters() const { return m_recentFilters.get(); }
+    const platform::CRecentFilePairList* RecentPairs() const { return m_recentPairs.get(); }
+
+private:
+    std::unique_ptr<platform::CRecentFileList> m_recentFiles[2];
+    std::unique_ptr<platform::CRecentFileList> m_recentFilters;
+    std::unique_ptr<platform::CRecentFilePairList> m_recentPairs;
+};
 
 // The one text comparison component of the process.
 CTextComparer& GetTextComparer();

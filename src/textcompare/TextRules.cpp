@@ -1,0 +1,81 @@
+#include "textcompare/TextRules.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "editor/SyntaxEditContext.h"
+#include "textcompare/TextCompareOptions.h"
+
+namespace corvatine {
+
+namespace {
+
+bool IsSpace(unsigned char c) { return c < 0x80 && std::isspace(c); }
+
+}  // namespace
+
+int WhiteSpaceModeFromRules(uint32_t rules) {
+    if (rules & RULE_IGNORE_ALL_SPACE) return WHITESPACE_ALL;
+    if (rules & RULE_IGNORE_SPACE_DIFFERENCES) return WHITESPACE_AMOUNT;
+    if (rules & RULE_IGNORE_TAB_EXPANSION) return WHITESPACE_TAB_EXPANSION;
+    return WHITESPACE_NONE;
+}
+
+std::unique_ptr<CLineFilter> LineFilterFromRules(uint32_t rules, const std::string& expression) {
+    if (!(rules & RULE_IGNORE_LINES_MATCHING_FILTER) || expression.empty()) return nullptr;
+    return std::make_unique<CLineFilter>(expression);
+}
+
+void ApplyRulesToEngine(CTextCompare& engine, uint32_t rules, const CLineFilter* lineFilter, int tabSize) {
+    engine.whiteSpaceMode = WhiteSpaceModeFromRules(rules);
+    engine.ignoreCase = (rules & RULE_IGNORE_CASE) != 0;
+    engine.ignoreBlankLines = (rules & RULE_IGNORE_BLANK_LINES) != 0;
+    engine.lineFilter = (rules & RULE_IGNORE_LINES_MATCHING_FILTER) ? lineFilter : nullptr;
+    engine.tabSize = tabSize;
+}
+
+int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* out) {
+    if (out == nullptr) return 1;
+    int lastReal = side.GetLineCount() - 1;
+    while (lastReal >= 0 && (side.GetLine(lastReal).flags & LF_GHOST)) --lastReal;
+
+    std::vector<COLORBLOCK> blocks;
+    std::string text;
+    for (int i = 0; i <= lastReal; ++i) {
+        const CSyntaxTextLine& line = side.GetLine(i);
+        if (line.flags & LF_GHOST) continue;
+        if ((rules & RULE_IGNORE_COMMENTS) && side.GetSyntaxDefinition() != nullptr) {
+            // The spans the comment parse colours as comment are left out.
+            blocks.clear();
+            side.ParseComments(side.GetParseState(i - 1), i, &blocks);
+            text.clear();
+            const std::string_view chars = line.Characters();
+            size_t pos = 0;
+            int colour = COLORINDEX_NORMALTEXT;
+            auto take = [&](size_t to) {
+                to = std::min(to, chars.size());
+                if (to > pos && colour != COLORINDEX_COMMENT) text.append(chars.substr(pos, to - pos));
+                pos = std::max(pos, to);
+            };
+            for (const COLORBLOCK& block : blocks) {
+                take(static_cast<size_t>(block.position));
+                colour = block.color;
+            }
+            take(chars.size());
+        } else {
+            text.assign(line.Characters());
+        }
+        // The rules for leading and trailing white space hold for the last
+        // line too.
+        size_t begin = 0, end = text.size();
+        if (rules & RULE_IGNORE_LEADING_SPACE)
+            while (begin < end && IsSpace(static_cast<unsigned char>(text[begin]))) ++begin;
+        if (rules & RULE_IGNORE_TRAILING_SPACE)
+            while (end > begin && IsSpace(static_cast<unsigned char>(text[end - 1]))) --end;
+        out->append(text, begin, end - begin);
+        if (i != lastReal) out->push_back('\n');
+    }
+    return 0;
+}
+
+}  // namespace corvatine

@@ -1,0 +1,34 @@
+// From a rule word to what the engine and the normalisation do.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "textcompare/LineFilter.h"
+#include "textcompare/TextCompare.h"
+
+namespace corvatine {
+
+class CSyntaxEditContext;
+
+// The white-space mode: all (0x1) before amount (0x2) before tab expansion
+// (0x4) before none.
+int WhiteSpaceModeFromRules(uint32_t rules);
+
+// The line filter a comparison uses: compiled only when the rule word asks
+// for it (0x100000) and the expression is not empty; null otherwise.
+std::unique_ptr<CLineFilter> LineFilterFromRules(uint32_t rules, const std::string& expression);
+
+// Sets up an engine for a rule word: white-space mode, case, blank lines,
+// the line filter (not owned; may be null) and the tab size.
+void ApplyRulesToEngine(CTextCompare& engine, uint32_t rules, const CLineFilter* lineFilter, int tabSize);
+
+// Writes the text that the engine compares for one side: real lines only
+// (ghost rows are skipped), comments left out with 0x80000, leading and
+// trailing white space removed with 0x8 and 0x10, every line but the last
+// followed by "\n"; the last real line never has a terminator. Returns 0, or
+// 1 without an output.
+int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* out);
+
+}  // namespace corvatine

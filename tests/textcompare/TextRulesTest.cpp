@@ -1,0 +1,163 @@
+#include "textcompare/TextRules.h"
+
+#include <gtest/gtest.h>
+
+#include "editor/SyntaxEditContextEx.h"
+#include "editor/SyntaxEditor.h"
+#include "support/TestSupport.h"
+#include "textcompare/TextCompareOptions.h"
+
+namespace corvatine {
+namespace {
+
+// A side holding text, its last line without an ending as loaded files have.
+void Fill(CSyntaxEditContext& side, const std::string& text, const char* extension = "txt") {
+    side.ResetToNew(1);
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(side.InsertTextAt(nullptr, 0, 0, text, endLine, endChar, 0, false));
+    side.SetSyntaxDefinition(GetSyntaxEditor().FindDefinitionForExtension(extension));
+}
+
+std::string Normalised(CSyntaxEditContext& side, uint32_t rules) {
+    std::string out;
+    EXPECT_EQ(WriteComparisonText(side, rules, &out), 0);
+    return out;
+}
+
+TEST(TextRulesTest, WhiteSpacePrecedenceAndEngineSettings) {
+    EXPECT_EQ(WhiteSpaceModeFromRules(0x3), WHITESPACE_ALL);
+    EXPECT_EQ(WhiteSpaceModeFromRules(0x6), WHITESPACE_AMOUNT);
+    EXPECT_EQ(WhiteSpaceModeFromRules(0x4), WHITESPACE_TAB_EXPANSION);
+    EXPECT_EQ(WhiteSpaceModeFromRules(0x18), WHITESPACE_NONE);
+
+    EXPECT_EQ(LineFilterFromRules(RULE_IGNORE_LINES_MATCHING_FILTER, ""), nullptr);
+    EXPECT_EQ(LineFilterFromRules(0, "^#"), nullptr);
+    const auto filter = LineFilterFromRules(RULE_IGNORE_LINES_MATCHING_FILTER, "^#");
+    ASSERT_NE(filter, nullptr);
+
+    CTextCompare engine;
+    ApplyRulesToEngine(engine, RULE_IGNORE_CASE | RULE_IGNORE_BLANK_LINES | RULE_IGNORE_SPACE_DIFFERENCES,
+                       filter.get(), 8);
+    EXPECT_EQ(engine.whiteSpaceMode, WHITESPACE_AMOUNT);
+    EXPECT_TRUE(engine.ignoreCase);
+    EXPECT_TRUE(engine.ignoreBlankLines);
+    EXPECT_EQ(engine.lineFilter, nullptr);  // the filter rule is off
+    EXPECT_EQ(engine.tabSize, 8);
+    ApplyRulesToEngine(engine, RULE_IGNORE_LINES_MATCHING_FILTER, filter.get(), 4);
+    EXPECT_EQ(engine.lineFilter, filter.get());
+}
+
+TEST(TextRulesTest, NormalisingASide) {
+    CSyntaxEditContext side;
+    Fill(side, "  one  \r\ntwo\n\n  three  \n");
+    // The last real line never has a terminator; file endings never reach the engine.
+    EXPECT_EQ(Normalised(side, 0), "  one  \ntwo\n\n  three  \n");
+    EXPECT_EQ(Normalised(side, RULE_IGNORE_LEADING_SPACE), "one  \ntwo\n\nthree  \n");
+    EXPECT_EQ(Normalised(side, RULE_IGNORE_TRAILING_SPACE), "  one\ntwo\n\n  three\n");
+
+    // Ghost rows are not text; the last real line ends the text.
+    side.GetLine(1).flags |= LF_GHOST;
+    side.GetLine(4).flags |= LF_GHOST;
+    EXPECT_EQ(Normalised(side, 0), "  one  \n\n  three  ");
+    CSyntaxEditContext last;
+    Fill(last, "x\n   ");
+    EXPECT_EQ(Normalised(last, RULE_IGNORE_TRAILING_SPACE), "x\n");  // the rule holds for the last line too
+    EXPECT_EQ(WriteComparisonText(side, 0, nullptr), 1);
+}
+
+TEST(TextRulesTest, CommentsAreLeftOut) {
+    CSyntaxEditContext side;
+    Fill(side, "int a; // note\n/* one\n   two */ int b;\ns = \"// kept?\";\n", "c");
+    EXPECT_EQ(Normalised(side, RULE_IGNORE_COMMENTS), "int a; \n\n int b;\ns = \"\n");
+    // Without a definition that knows comments, lines stay as they are.
+    CSyntaxEditContext plain;
+    Fill(plain, "int a; // note\n");
+    EXPECT_EQ(Normalised(plain, RULE_IGNORE_COMMENTS), "int a; // note\n");
+}
+
+TEST(TextRulesTest, OptionsRoundTripWithPresetsAndMergeMode) {
+    test::TempDir dir;
+    platform::CRegistryHive hive(dir / "registry.reg", "HKEY_CURRENT_USER");
+    platform::CProfile profile(hive, platform::kSettingsRoot);
+    CTextCompareOptions options;
+    options.Load(profile);
+    EXPECT_EQ(options.detailLevel, 1);
+    EXPECT_EQ(options.customWordBreak, ",;:.");
+    EXPECT_TRUE(options.presetLineFilters.empty());
+
+    // The old merge mode name is read when the new one is absent.
+    profile.WriteInt(kTextCompareSettingsKey, "MergeMode", 1);
+    profile.WriteInt(kTextCompareSettingsKey, "DetailLevel", 7);  // out of range
+    options.Load(profile);
+    EXPECT_EQ(options.mergeMode, 1);
+    EXPECT_EQ(options.detailLevel, 1);
+
+    options.mergeMode = 0;
+    options.wordBreak = 2;
+    options.customWordBreak = ";";
+    options.presetLineFilters = {{"Comments", "^#"}, {"Empty", ""}, {"Includes", "^#include"}};
+    options.Save(profile);
+    EXPECT_EQ(profile.GetInt(kTextCompareSettingsKey, "QuickMergeMode", -1), 0);
+    EXPECT_EQ(profile.GetString(kPresetLineFiltersKey, "Filter2", ""), "^#include");
+    EXPECT_EQ(profile.GetString(kPresetLineFiltersKey, "Name2", ""), "Includes");
+
+    CTextCompareOptions loaded;
+    loaded.Load(profile);
+    EXPECT_EQ(loaded.mergeMode, 0);
+    EXPECT_EQ(loaded.wordBreak, 2);
+    EXPECT_EQ(loaded.customWordBreak, ";");
+    ASSERT_EQ(loaded.presetLineFilters.size(), 2u);
+    EXPECT_EQ(loaded.presetLineFilters[1].name, "Includes");
+
+    // A shorter list leaves nothing behind.
+    loaded.presetLineFilters.pop_back();
+    loaded.Save(profile);
+    CTextCompareOptions again;
+    again.Load(profile);
+    EXPECT_EQ(again.presetLineFilters.size(), 1u);
+}
+
+TEST(TextRulesTest, RecentLists) {
+    test::TempDir dir;
+    platform::CRegistryHive hive(dir / "registry.reg", "HKEY_CURRENT_USER");
+    platform::CProfile profile(hive, platform::kSettingsRoot);
+    const std::string a = dir.WriteFile("a.txt", "a"), b = dir.WriteFile("b.txt", "b");
+    {
+        CTextComparer comparer;
+        comparer.CreateRecentLists(profile, 2, 5);
+        comparer.AddRecentFile(0, a);
+        comparer.AddRecentFile(0, dir / "missing.txt");  // must exist
+        comparer.AddRecentFile(1, "");
+        comparer.AddRecentFile(1, b);
+        comparer.AddRecentLineFilter("");
+        comparer.AddRecentLineFilter("^#");
+        comparer.AddRecentPair(a, b);
+        comparer.AddRecentPair(a, b);
+        comparer.SaveRecentLists(profile);
+        EXPECT_EQ(comparer.RecentPairs(), nullptr);  // saved and let go
+    }
+    EXPECT_EQ(profile.GetString("Comparisons\\FileComparison\\TextComparison\\Recent\\Files\\1", "File1", ""),
+              a);
+    EXPECT_EQ(profile.GetString("Comparisons\\FileComparison\\TextComparison\\Recent\\Files\\2", "File1", ""),
+              b);
+    EXPECT_EQ(
+        profile.GetString("Comparisons\\FileComparison\\TextComparison\\Recent\\Filters", "Filter1", ""),
+        "^#");
+    EXPECT_EQ(profile.GetString("Comparisons\\FileComparison\\TextComparison\\Recent\\Pairs", "Pair1.2", ""),
+              b);
+
+    CTextComparer later;
+    later.CreateRecentLists(profile, 2, 5);
+    ASSERT_NE(later.RecentFiles(0), nullptr);
+    EXPECT_EQ(later.RecentFiles(0)->Count(), 1);
+    EXPECT_EQ(later.RecentPairs()->Count(), 1);
+    EXPECT_EQ(later.RecentFiles(0)->DisplayLength(), 30);
+    CTextComparer none;
+    none.CreateRecentLists(profile, 0, 0);
+    EXPECT_EQ(none.RecentFiles(0), nullptr);
+    EXPECT_EQ(none.RecentLineFilters(), nullptr);
+    EXPECT_EQ(none.RecentPairs(), nullptr);
+}
+
+}  // namespace
+}  // namespace corvatine
