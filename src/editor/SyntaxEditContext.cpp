@@ -128,6 +128,8 @@ void CSyntaxEditContext::ApplyLineEndingStyle() {
     NotifyViews(nullptr, nullptr, UPDATE_CHARACTERS, first);
 }
 
+std::vector<uint32_t> CSyntaxEditContext::CaptureLineFlags(int, int) const { return {}; }
+
 bool CSyntaxEditContext::IsValidPosition(int line, int character) const {
     return line >= 0 && line < GetLineCount() && character >= 0 && character <= GetLine(line).Length();
 }
@@ -153,6 +155,27 @@ bool CSyntaxEditContext::InternalInsertText(CSyntaxTextView* view, int line, int
     CSyntaxTextLine& cut = GetLine(line);
     const std::string tail(cut.Text() + character, static_cast<size_t>(cut.FullLength() - character));
     cut.Truncate(character);
+
+    if (pieceLengths != nullptr && !pieceLengths->empty()) {
+        // Exactly the lines that were cut out, empty ones (placeholder rows)
+        // included; the tail joins the last of them.
+        const int n = static_cast<int>(pieces.size());
+        AppendToLine(line, pieces[0].data(), static_cast<int>(pieces[0].size()));
+        for (int i = 1; i < n; ++i)
+            InsertLine(pieces[static_cast<size_t>(i)].data(),
+                       static_cast<int>(pieces[static_cast<size_t>(i)].size()), line + i);
+        endLine = line + n - 1;
+        endChar = GetLine(endLine).Length();
+        if (!tail.empty()) AppendToLine(endLine, tail.data(), static_cast<int>(tail.size()));
+        const CInsertContext adjuster({character, line}, {endChar, endLine});
+        NotifyViews(view, &adjuster,
+                    n == 1 ? (UPDATE_SINGLE_LINE | UPDATE_CHARACTERS) : (UPDATE_CHARACTERS | UPDATE_LINES),
+                    line);
+        if (!m_modified) SetModified(true);
+        m_lastChange = {endChar, endLine};
+        OnTextChanged();
+        return true;
+    }
 
     int added = 0;
     AppendToLine(line, pieces[0].data(), static_cast<int>(pieces[0].size()));
@@ -190,6 +213,7 @@ bool CSyntaxEditContext::InternalInsertText(CSyntaxTextView* view, int line, int
                 line);
     if (!m_modified) SetModified(true);
     m_lastChange = {endChar, endLine};
+    OnTextChanged();
     return true;
 }
 
@@ -215,6 +239,7 @@ bool CSyntaxEditContext::InternalDeleteText(CSyntaxTextView* view, int startLine
     NotifyViews(view, &adjuster, hints, startLine);
     if (!m_modified) SetModified(true);
     m_lastChange = {startChar, startLine};
+    OnTextChanged();
     return true;
 }
 
@@ -222,6 +247,8 @@ bool CSyntaxEditContext::InsertTextAt(CSyntaxTextView* view, int line, int chara
                                       int& endLine, int& endChar, int action, bool history) {
     std::vector<uint32_t> saved;
     if (m_trackChanges && line >= 0 && line < GetLineCount()) saved.push_back(GetLine(line).revision);
+    std::vector<uint32_t> flags;
+    if (history && line >= 0 && line < GetLineCount()) flags = CaptureLineFlags(line, line);
     if (!InternalInsertText(view, line, character, text, endLine, endChar)) return false;
 
     if (m_trackChanges) {
@@ -232,7 +259,8 @@ bool CSyntaxEditContext::InsertTextAt(CSyntaxTextView* view, int line, int chara
     if (history) {
         const bool ownGroup = !m_insideGroup;
         if (ownGroup) OpenUndoGroup(false);
-        PushUndoRecord(true, {character, line}, {endChar, endLine}, text, action, std::move(saved));
+        PushUndoRecord(true, {character, line}, {endChar, endLine}, text, action, std::move(saved), {},
+                       std::move(flags));
         if (ownGroup) CloseUndoGroup(view);
     }
     return true;
@@ -262,6 +290,8 @@ bool CSyntaxEditContext::DeleteRange(CSyntaxTextView* view, int startLine, int s
         for (std::string_view piece : SplitAtEndings(text)) split.push_back(static_cast<int>(piece.size()));
         if (split == pieces) pieces.clear();
     }
+    std::vector<uint32_t> flags;
+    if (history) flags = CaptureLineFlags(startLine, endLine);
     if (!InternalDeleteText(view, startLine, startChar, endLine, endChar)) return false;
 
     if (m_trackChanges) {
@@ -272,7 +302,7 @@ bool CSyntaxEditContext::DeleteRange(CSyntaxTextView* view, int startLine, int s
         const bool ownGroup = !m_insideGroup;
         if (ownGroup) OpenUndoGroup(false);
         PushUndoRecord(false, {startChar, startLine}, {endChar, endLine}, text, action, std::move(saved),
-                       std::move(pieces));
+                       std::move(pieces), std::move(flags));
         if (ownGroup) CloseUndoGroup(view);
     }
     return true;
@@ -280,7 +310,7 @@ bool CSyntaxEditContext::DeleteRange(CSyntaxTextView* view, int startLine, int s
 
 void CSyntaxEditContext::PushUndoRecord(bool insertion, CPoint start, CPoint end, const std::string& text,
                                         int action, std::vector<uint32_t> savedRevisions,
-                                        std::vector<int> pieces) {
+                                        std::vector<int> pieces, std::vector<uint32_t> savedFlags) {
     if (m_undoPosition < static_cast<int>(m_undo.size())) {
         m_undo.erase(m_undo.begin() + m_undoPosition, m_undo.end());
         // The saved state was among what could have been redone: it is gone.
@@ -306,6 +336,7 @@ void CSyntaxEditContext::PushUndoRecord(bool insertion, CPoint start, CPoint end
     record.savedRevisions = std::move(savedRevisions);
     record.text = text;
     record.pieces = std::move(pieces);
+    record.savedFlags = std::move(savedFlags);
     m_undo.push_back(std::move(record));
     m_undoPosition = static_cast<int>(m_undo.size());
 }
@@ -366,6 +397,13 @@ bool CSyntaxEditContext::Undo(CSyntaxTextView* view, CPoint& position) {
                 break;
             }
             position = m_lastChange;
+        }
+        if (!record.savedFlags.empty()) {
+            for (size_t i = 0; i < record.savedFlags.size(); ++i) {
+                const int line = record.start.y + static_cast<int>(i);
+                if (line < GetLineCount()) GetLine(line).flags = record.savedFlags[i];
+            }
+            OnTextChanged();
         }
         if (m_trackChanges) {
             for (size_t i = 0; i < record.savedRevisions.size(); ++i) {

@@ -24,6 +24,7 @@ struct SUndoRecord {
     CPoint end;
     int action = 0;
     std::vector<uint32_t> savedRevisions;  // only with change tracking
+    std::vector<uint32_t> savedFlags;      // marks a derived context asks to keep (see CaptureLineFlags)
     std::string text;                      // the text inserted or deleted
     // The lengths of the deleted lines' pieces, kept only when splitting the
     // text at its endings would not give them back (a line ending in CR
@@ -90,7 +91,8 @@ public:
     // Drops what could be redone.
     virtual void TrimUndoHistory();
     virtual void PushUndoRecord(bool insertion, CPoint start, CPoint end, const std::string& text, int action,
-                                std::vector<uint32_t> savedRevisions, std::vector<int> pieces = {});
+                                std::vector<uint32_t> savedRevisions, std::vector<int> pieces = {},
+                                std::vector<uint32_t> savedFlags = {});
     // No action of this system has a description.
     virtual bool GetActionDescription(int action, std::string& text) const;
 
@@ -126,6 +128,13 @@ public:
     const std::vector<int32_t>& GetParseStates() const { return m_parseStates; }
 
 protected:
+    // The marks of lines first..last that undo must put back with the text
+    // (for an insertion the start line, for a deletion every deleted line);
+    // nothing in the editor itself.
+    virtual std::vector<uint32_t> CaptureLineFlags(int first, int last) const;
+    // Called after every change of the text, by edits, undo and redo.
+    virtual void OnTextChanged() {}
+
     // With pieces, the text is split into lines of those lengths instead of
     // at its endings.
     bool InternalInsertText(CSyntaxTextView* view, int line, int character, const std::string& text,

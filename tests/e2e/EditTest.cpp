@@ -13,11 +13,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class EditTest : public ::testing::Test {
 protected:
     test::ProgramResult Run(const std::vector<std::string>& arguments) {
@@ -68,9 +63,9 @@ TEST_F(EditTest, ConvertsEncodingAndLineEndings) {
     test::ProgramResult result =
         Run({"-e", "a.txt", "--encoding=UNI16_LE", "--line-endings=lf", "--save-as=b.txt"});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(Slurp(dir / "b.txt"), std::string("\xFF\xFE"
-                                                "o\0n\0e\0\n\0t\0w\0o\0 \0\xAC\x20\n\0",
-                                                22));
+    EXPECT_EQ(test::ReadFile(dir / "b.txt"), std::string("\xFF\xFE"
+                                                         "o\0n\0e\0\n\0t\0w\0o\0 \0\xAC\x20\n\0",
+                                                         22));
     const Json info = Json::parse(result.out);
     EXPECT_EQ(info["encodingKind"], 1);
     EXPECT_EQ(info["lineEndingStyle"], 3);
@@ -81,12 +76,12 @@ TEST_F(EditTest, ConvertsEncodingAndLineEndings) {
     EXPECT_EQ(oracle.out, "one\ntwo \xE2\x82\xAC\n");
     result = Run({"-e", "b.txt", "--encoding=65001", "--line-endings=crlf", "--save-as=c.txt"});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(Slurp(dir / "c.txt"), "one\r\ntwo \xE2\x82\xAC\r\n");
+    EXPECT_EQ(test::ReadFile(dir / "c.txt"), "one\r\ntwo \xE2\x82\xAC\r\n");
 
     // A code page that lacks a character writes '?' and says so.
     result = Run({"-e", "a.txt", "--encoding=437", "--save-as=d.txt"});
     ASSERT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(Slurp(dir / "d.txt"), "one\r\ntwo ?\r\n");
+    EXPECT_EQ(test::ReadFile(dir / "d.txt"), "one\r\ntwo ?\r\n");
     EXPECT_NE(result.err.find("1 characters cannot be represented"), std::string::npos) << result.err;
 }
 
@@ -101,7 +96,7 @@ TEST_F(EditTest, UneditedFilesRoundTripThroughTheProgram) {
         const std::string name = "s" + std::to_string(n++) + ".txt";
         dir.WriteFile(name, bytes);
         ASSERT_EQ(Run({"-e", name, "--save-as=copy.txt"}).exitStatus, 0);
-        EXPECT_TRUE(Slurp(dir / "copy.txt") == bytes) << name;
+        EXPECT_TRUE(test::ReadFile(dir / "copy.txt") == bytes) << name;
     }
 }
 
@@ -144,7 +139,7 @@ TEST_F(EditTest, AFailedSaveLeavesTheTargetByteIdentical) {
                          {}, dir.Path());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_NE(result.err.find("cannot save 'target.txt': File too large"), std::string::npos) << result.err;
-    EXPECT_EQ(Slurp(target), "keep me\n");
+    EXPECT_EQ(test::ReadFile(target), "keep me\n");
     EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A"}, {}, dir.Path()).out, "src.txt\ntarget.txt\n");
 
     if (::geteuid() != 0) {
@@ -154,7 +149,7 @@ TEST_F(EditTest, AFailedSaveLeavesTheTargetByteIdentical) {
         const test::ProgramResult denied = Run({"-e", "src.txt", "--save-as=locked/old.txt"});
         EXPECT_EQ(denied.exitStatus, 2);
         EXPECT_NE(denied.err.find("Permission denied"), std::string::npos);
-        EXPECT_EQ(Slurp(locked + "/old.txt"), "old\n");
+        EXPECT_EQ(test::ReadFile(locked + "/old.txt"), "old\n");
     }
 }
 

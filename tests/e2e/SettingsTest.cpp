@@ -14,11 +14,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 const char* const kGeneralOptions[] = {
     "ShowStartPage",
     "ShowLeftPane",
@@ -138,11 +133,11 @@ TEST_F(SettingsTest, EveryRunLeavesEveryGeneralOptionInRange) {
 
 TEST_F(SettingsTest, ADeletedSettingsFileComesBackWithTheDefaults) {
     ASSERT_EQ(Run({"--version"}).exitStatus, 0);
-    const std::string first = ReadFile(RegistryFile());
+    const std::string first = test::ReadFile(RegistryFile());
     ASSERT_FALSE(first.empty());
     ASSERT_EQ(std::remove(RegistryFile().c_str()), 0);
     ASSERT_EQ(Run({"--version"}).exitStatus, 0);
-    EXPECT_EQ(ReadFile(RegistryFile()), first);
+    EXPECT_EQ(test::ReadFile(RegistryFile()), first);
     EXPECT_EQ(Stored().GetString("", "InstallDir", ""), platform::PathParentFolder(test::CorvatineProgram()));
 
     // A run that changes nothing leaves the file as it is.
@@ -164,7 +159,7 @@ TEST_F(SettingsTest, ADamagedFileIsKeptAsideAndReported) {
     EXPECT_NE(result.err.find("warning"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find(RegistryFile() + ".bad"), std::string::npos) << result.err;
     EXPECT_EQ(Json::parse(result.out)["request"]["rules"], 0x20000);
-    EXPECT_EQ(ReadFile(RegistryFile() + ".bad"), damaged);
+    EXPECT_EQ(test::ReadFile(RegistryFile() + ".bad"), damaged);
     EXPECT_EQ(Stored().GetInt("Settings", "MaxFiles", 0), 10);
 }
 
@@ -179,7 +174,7 @@ TEST_F(SettingsTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_NE(result.err.find("cannot write " + RegistryFile()), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
-    EXPECT_EQ(ReadFile(RegistryFile()), old);
+    EXPECT_EQ(test::ReadFile(RegistryFile()), old);
     EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", config.Path()}).out, "registry.reg\n");
 }
 

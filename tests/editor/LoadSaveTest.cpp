@@ -14,11 +14,6 @@
 namespace corvatine {
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::string Lines(const CSyntaxEditContext& context) {
     std::string text;
     for (int i = 0; i < context.GetLineCount(); ++i) text += std::string(context.GetLine(i).Text()) + "|";
@@ -37,7 +32,7 @@ protected:
     std::string SaveAndRead(int style = EOL_KEEP) {
         const std::string out = dir / "saved.txt";
         EXPECT_TRUE(context.SaveTextFile(out, false, error, style)) << error;
-        return Slurp(out);
+        return test::ReadFile(out);
     }
 
     test::TempDir dir;
@@ -194,7 +189,7 @@ TEST_F(LoadSaveTest, AFailedSaveLeavesTheTargetAndTheBufferModified) {
     platform::SysCalls() = saved;
     EXPECT_FALSE(ok);
     EXPECT_EQ(error, "No space left on device");
-    EXPECT_TRUE(Slurp(target) == "precious\n") << Slurp(target).size() << " bytes";
+    EXPECT_TRUE(test::ReadFile(target) == "precious\n") << test::ReadFile(target).size() << " bytes";
     EXPECT_TRUE(context.IsModified());
     EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", dir.Path()}).out, "file.txt\ntarget.txt\n");
 
@@ -205,7 +200,7 @@ TEST_F(LoadSaveTest, AFailedSaveLeavesTheTargetAndTheBufferModified) {
     platform::SysCalls() = saved;
     EXPECT_FALSE(renamed);
     EXPECT_EQ(error, "Invalid cross-device link");
-    EXPECT_TRUE(Slurp(target) == "precious\n");
+    EXPECT_TRUE(test::ReadFile(target) == "precious\n");
     EXPECT_TRUE(context.IsModified());
 
     if (::geteuid() != 0) {
@@ -228,7 +223,7 @@ TEST_F(LoadSaveTest, SavingKeepsPermissionsAndWritesThroughLinks) {
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0751u);
-    EXPECT_EQ(Slurp(real), "x\n");
+    EXPECT_EQ(test::ReadFile(real), "x\n");
 }
 
 TEST_F(LoadSaveTest, EmptyPathFails) {

@@ -18,11 +18,6 @@
 namespace corvatine::platform {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
     if (DIR* dir = ::opendir(folder.c_str())) {
@@ -91,7 +86,7 @@ TEST_F(RegistryHiveTest, EveryValueTypeRoundTrips) {
     EXPECT_FALSE(hive.GetDword("Software\\Brasko\\Corvatine\\Settings", "Empty", number));
     EXPECT_TRUE(hive.LoadWarning().empty());
 
-    const std::string file = ReadFile(FilePath());
+    const std::string file = test::ReadFile(FilePath());
     EXPECT_EQ(file.rfind("Windows Registry Editor Version 5.00\n", 0), 0u);
     EXPECT_NE(
         file.find("[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\n\"Zero\"=dword:00000000\n"
@@ -179,13 +174,13 @@ TEST_F(RegistryHiveTest, ADamagedFileIsKeptAside) {
         const std::string aside = FilePath() + (n == 0 ? ".bad" : ".bad." + std::to_string(n));
         EXPECT_NE(hive.LoadWarning().find(FilePath()), std::string::npos) << hive.LoadWarning();
         EXPECT_NE(hive.LoadWarning().find(aside), std::string::npos) << hive.LoadWarning();
-        EXPECT_EQ(ReadFile(aside), text);
+        EXPECT_EQ(test::ReadFile(aside), text);
         EXPECT_FALSE(NameExists(FilePath()));
         // The defaults are written as a new file; what was kept aside stays.
         hive.SetDword("Software", "v", 1);
         std::string error;
         EXPECT_TRUE(hive.Flush(error)) << error;
-        EXPECT_EQ(ReadFile(aside), text);
+        EXPECT_EQ(test::ReadFile(aside), text);
         ++n;
     }
 }
@@ -208,7 +203,7 @@ TEST_F(RegistryHiveTest, NothingIsWrittenWhenNothingChanged) {
     EXPECT_FALSE(hive.IsModified());
     std::string error;
     ASSERT_TRUE(hive.Flush(error));
-    EXPECT_EQ(ReadFile(FilePath()), "[HKEY_CURRENT_USER\\K]\n\"v\"=dword:00000001\n");
+    EXPECT_EQ(test::ReadFile(FilePath()), "[HKEY_CURRENT_USER\\K]\n\"v\"=dword:00000001\n");
 }
 
 TEST_F(RegistryHiveTest, FailedWritesLeaveTheOldFileIntact) {
@@ -251,12 +246,12 @@ TEST_F(RegistryHiveTest, FailedWritesLeaveTheOldFileIntact) {
         }
         EXPECT_NE(error.find(fault.reason), std::string::npos) << fault.what << ": " << error;
         EXPECT_NE(error.find(dir.Path()), std::string::npos) << error;
-        EXPECT_EQ(ReadFile(FilePath()), old) << fault.what;
+        EXPECT_EQ(test::ReadFile(FilePath()), old) << fault.what;
         EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"registry.reg"}) << fault.what;
         // The change is still pending and goes out once writing works again.
         EXPECT_TRUE(hive.IsModified());
         ASSERT_TRUE(hive.Flush(error)) << error;
-        EXPECT_NE(ReadFile(FilePath()).find(std::string(5000, 'x')), std::string::npos);
+        EXPECT_NE(test::ReadFile(FilePath()).find(std::string(5000, 'x')), std::string::npos);
     }
 }
 
@@ -270,7 +265,7 @@ TEST_F(RegistryHiveTest, ReadOnlyFolderForOrdinaryUsers) {
     EXPECT_FALSE(hive.Flush(error));
     EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
     ::chmod(dir.Path().c_str(), 0755);
-    EXPECT_EQ(ReadFile(FilePath()), "[HKEY_CURRENT_USER\\K]\n\"v\"=dword:00000001\n");
+    EXPECT_EQ(test::ReadFile(FilePath()), "[HKEY_CURRENT_USER\\K]\n\"v\"=dword:00000001\n");
 }
 
 TEST_F(RegistryHiveTest, ANewFileIsPrivateAndAnOldFileKeepsItsPermissions) {

@@ -152,6 +152,11 @@ ScopedEnv::~ScopedEnv() {
     if (m_name == "TZ") ::tzset();
 }
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 }  // namespace corvatine::test
 
 // Every test program starts in a known time zone and locale, with a private

@@ -30,6 +30,9 @@ private:
     std::string m_path;
 };
 
+// The bytes of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
 struct ProgramResult {
     int exitStatus = -1;  // -1 when the program did not exit normally
     std::string out;

@@ -1,0 +1,395 @@
+#include "app/TextCompareDoc.h"
+
+#include "editor/SyntaxEditor.h"
+#include "fileio/CodePages.h"
+#include "fileio/TextFormat.h"
+#include "fileio/UniFile.h"
+#include "platform/Path.h"
+#include "textcompare/TextCompareOptions.h"
+
+namespace corvatine {
+
+namespace {
+
+constexpr uint32_t kDifferenceFlags = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
+constexpr int kMergeAction = 1;
+
+const char kCannotMerge[] = "Cannot merge differences.\n\nPlease recompare the files before continuing.";
+
+std::string Replace(std::string text, const std::string& placeholder, const std::string& value) {
+    const size_t at = text.find(placeholder);
+    if (at != std::string::npos) text.replace(at, placeholder.size(), value);
+    return text;
+}
+
+// The ending the target gives merged lines: its style when it has line
+// endings of its own (so that it keeps them); else, as a file without any
+// ending has no style to speak of, none, and the source's endings are kept.
+std::string_view TargetEnding(const CTextCompareObject& target) {
+    for (int i = 0; i < target.GetLineCount(); ++i)
+        if (target.GetLine(i).EndingLength() > 0) return EndingForStyle(target.GetLineEndingStyle());
+    return {};
+}
+
+}  // namespace
+
+CTextCompareDoc::CTextCompareDoc(platform::CMessages& messages, CFileWatchHooks* hooks)
+    : m_messages(messages), m_hooks(hooks ? hooks : &m_noHooks) {
+    const bool track = GetSyntaxEditor().trackChanges != 0;
+    m_side[LEFT] = std::make_unique<CTextCompareObject>(track);
+    m_side[RIGHT] = std::make_unique<CTextCompareObject>(track);
+    m_context = std::make_unique<CTextCompareContext>(*m_side[LEFT], *m_side[RIGHT]);
+    WatchEdits();
+}
+
+void CTextCompareDoc::WatchEdits() {
+    for (auto& side : m_side) side->onEdited = [this] { RequestAutoRecompare(); };
+}
+
+bool CTextCompareDoc::LoadSide(int side, int codePage) {
+    const std::string& path = m_request.sides[side].path;
+    int lossy = 0;
+    std::string error;
+    m_hooks->Suspend(path);
+    const int result = m_side[side]->LoadTextFile(path, lossy, EOL_KEEP, codePage, error);
+    m_hooks->Resume(path);
+    if (result == LOAD_FAILED) {
+        m_messages.Error(Replace(Replace("Cannot open file\n%1\n\n%2", "%1", path), "%2", error));
+        return false;
+    }
+    if (result == LOAD_BINARY) {
+        m_context->Sections().binary = true;
+        m_messages.Inform("Binary files cannot be compared as text.");
+        return false;
+    }
+    m_side[side]->SetReadOnly((m_request.sides[side].flags & SIDE_READ_ONLY) != 0);
+    return true;
+}
+
+bool CTextCompareDoc::Open(const CTextCompareParams& request) {
+    m_request = request;
+    m_context->Sections().RemoveAll();
+    for (int side = 0; side < 2; ++side) {
+        int kind = 0, codePage = WorkingCodePage();
+        SniffEncoding(m_request.sides[side].path, kind, codePage);
+        if (!LoadSide(side, codePage)) return false;
+    }
+    // Files read in different code pages are compared in the working one
+    // when the user agrees.
+    CTextCompareObject& left = *m_side[LEFT];
+    CTextCompareObject& right = *m_side[RIGHT];
+    if (left.GetEncodingKind() == ENCODING_CODEPAGE && right.GetEncodingKind() == ENCODING_CODEPAGE &&
+        !CodePagesEquivalent(left.GetCodePage(), right.GetCodePage()) &&
+        m_messages.AskYesNo("Different codepages. Would you like to treat both files as being in the default "
+                            "codepage (recommended)?") == platform::ANSWER_YES) {
+        for (int side = 0; side < 2; ++side)
+            if (!CodePagesEquivalent(m_side[side]->GetCodePage(), WorkingCodePage()) &&
+                !LoadSide(side, WorkingCodePage()))
+                return false;
+    }
+    return Recompare();
+}
+
+bool CTextCompareDoc::Recompare() {
+    m_currentSection = -1;
+    m_recomparePending = false;
+    if (!m_context->Compare(m_request.rules, m_request.lineFilter)) {
+        m_messages.Error("An error occurred while comparing the files.");
+        return false;
+    }
+    return true;
+}
+
+bool CTextCompareDoc::Reload() {
+    CTextCompareParams request = m_request;
+    return Open(request);
+}
+
+bool CTextCompareDoc::RequestAutoRecompare() {
+    if (m_merging || !GetTextComparer().autoRecompare) return false;
+    m_recomparePending = true;
+    return true;
+}
+
+bool CTextCompareDoc::ProcessPendingRecompare() {
+    if (!m_recomparePending) return false;
+    return Recompare();
+}
+
+std::string CTextCompareDoc::GetTitle() const {
+    auto name = [this](int side) {
+        const std::string& path = m_request.sides[side].path;
+        return (path.empty() ? std::string("Untitled") : platform::PathFileName(path)) +
+               (m_side[side]->IsModified() ? " *" : "");
+    };
+    return name(LEFT) + " : " + name(RIGHT);
+}
+
+bool CTextCompareDoc::SectionIsCurrent(const CTextSection& section) {
+    for (int row = section.leftFirstRow; row <= section.leftLastRow; ++row)
+        for (int side = 0; side < 2; ++side)
+            if (row >= m_side[side]->GetLineCount() || !(m_side[side]->GetLine(row).flags & kDifferenceFlags))
+                return false;
+    return true;
+}
+
+// The source's lines first..last, each ended as the target ends its lines.
+// A last line that lacks an ending stays without one.
+std::string CTextCompareDoc::SourceText(CTextCompareObject& source, int first, int last,
+                                        const CTextCompareObject& target) {
+    std::string text;
+    const std::string_view ending = TargetEnding(target);
+    const std::string_view sourceStyle = EndingForStyle(source.GetLineEndingStyle());
+    for (int i = first; i <= last; ++i) {
+        const CSyntaxTextLine& line = source.GetLine(i);
+        text.append(line.Characters());
+        if (line.EndingLength() == 0 && i >= source.GetLineCount() - 1) continue;
+        text.append(!ending.empty() ? ending : line.EndingLength() > 0 ? line.Ending() : sourceStyle);
+    }
+    return text;
+}
+
+int CTextCompareDoc::CopySection(int index, bool toRight, bool groupWithPrevious) {
+    CTextSection section;
+    if (!m_context->Sections().GetSection(index, section)) return MERGE_NO_SECTION;
+    if (!SectionIsCurrent(section)) {
+        m_messages.Error(kCannotMerge);
+        return MERGE_STALE;
+    }
+    const int sourceSide = toRight ? LEFT : RIGHT, targetSide = toRight ? RIGHT : LEFT;
+    if (IsSideReadOnly(targetSide)) {
+        m_messages.Error(std::string("Cannot copy: the ") + (toRight ? "right" : "left") +
+                         " side is read-only.");
+        return MERGE_READ_ONLY;
+    }
+    CTextCompareObject& source = *m_side[sourceSide];
+    CTextCompareObject& target = *m_side[targetSide];
+    const int sFirst = toRight ? section.leftFirst : section.rightFirst;
+    const int sLast = toRight ? section.leftLast : section.rightLast;
+    const int tFirst = toRight ? section.rightFirst : section.leftFirst;
+    const int tLast = toRight ? section.rightLast : section.leftLast;
+
+    m_merging = true;
+    m_context->ClearComparison();  // the engine's line numbers are rows again
+    const std::string text = SourceText(source, sFirst, sLast, target);
+    const int tCount = target.GetLineCount();
+    const bool sourceEnds =
+        sLast >= source.GetLineCount() - 1 ||
+        (sLast == source.GetLineCount() - 2 && source.GetLine(sLast + 1).FullLength() == 0);
+    int endLine = 0, endChar = 0;
+    target.OpenUndoGroup(groupWithPrevious);
+    if (tLast + 1 < tCount) {
+        if (tLast >= tFirst) target.DeleteRange(nullptr, tFirst, 0, tLast + 1, 0, kMergeAction);
+        if (!text.empty()) target.InsertTextAt(nullptr, tFirst, 0, text, endLine, endChar, kMergeAction);
+    } else if (tFirst <= tLast) {
+        // The range reaches the target's end: the target ends as the source does.
+        const int last = tCount - 1;
+        if (text.empty() && sourceEnds && tFirst > 0)
+            target.DeleteRange(nullptr, tFirst - 1, target.GetLine(tFirst - 1).Length(), last,
+                               target.GetLine(last).Length(), kMergeAction);
+        else
+            target.DeleteRange(nullptr, tFirst, 0, last, target.GetLine(last).Length(), kMergeAction);
+        if (!text.empty()) target.InsertTextAt(nullptr, tFirst, 0, text, endLine, endChar, kMergeAction);
+    } else if (!text.empty()) {
+        // Lines added after the target's last line.
+        const int last = tCount - 1;
+        const std::string joined = std::string(EndingForStyle(target.GetLineEndingStyle())) + text;
+        target.InsertTextAt(nullptr, last, target.GetLine(last).Length(), joined, endLine, endChar,
+                            kMergeAction);
+    }
+    target.CloseUndoGroup(nullptr);
+    m_merging = false;
+    Recompare();
+    return MERGE_DONE;
+}
+
+int CTextCompareDoc::InsertSection(int index, bool toRight) {
+    CTextSection section;
+    if (!m_context->Sections().GetSection(index, section)) return MERGE_NO_SECTION;
+    if (!SectionIsCurrent(section)) {
+        m_messages.Error(kCannotMerge);
+        return MERGE_STALE;
+    }
+    const int sourceSide = toRight ? LEFT : RIGHT, targetSide = toRight ? RIGHT : LEFT;
+    if (IsSideReadOnly(targetSide)) {
+        m_messages.Error(std::string("Cannot copy: the ") + (toRight ? "right" : "left") +
+                         " side is read-only.");
+        return MERGE_READ_ONLY;
+    }
+    CTextCompareObject& source = *m_side[sourceSide];
+    CTextCompareObject& target = *m_side[targetSide];
+    const int sFirst = toRight ? section.leftFirst : section.rightFirst;
+    const int sLast = toRight ? section.leftLast : section.rightLast;
+    const int tLast = toRight ? section.rightLast : section.leftLast;
+
+    m_merging = true;
+    m_context->ClearComparison();
+    std::string text = SourceText(source, sFirst, sLast, target);
+    int endLine = 0, endChar = 0;
+    if (!text.empty()) {
+        const int tCount = target.GetLineCount();
+        if (tLast + 1 < tCount) {
+            // Inserted before other lines, the text must end a line.
+            // unless only the empty line after a final line ending follows.
+            const bool beforeText = tLast + 2 < tCount || target.GetLine(tCount - 1).FullLength() > 0;
+            if (beforeText && source.GetLine(sLast).EndingLength() == 0)
+                text.append(EndingForStyle(target.GetLineEndingStyle()));
+            target.InsertTextAt(nullptr, tLast + 1, 0, text, endLine, endChar, kMergeAction);
+        } else {
+            const int last = tCount - 1;
+            text.insert(0, EndingForStyle(target.GetLineEndingStyle()));
+            target.InsertTextAt(nullptr, last, target.GetLine(last).Length(), text, endLine, endChar,
+                                kMergeAction);
+        }
+    }
+    m_merging = false;
+    Recompare();
+    return MERGE_DONE;
+}
+
+int CTextCompareDoc::CopyAll(bool toRight) {
+    const int count = GetDifferenceCount();
+    for (int k = count - 1; k >= 0; --k) {
+        const int result = CopySection(k, toRight, k != count - 1);
+        if (result != MERGE_DONE) return result;
+    }
+    return MERGE_DONE;
+}
+
+int CTextCompareDoc::CopyAndAdvance(bool toRight) {
+    const int result = CopySection(m_currentSection < 0 ? 0 : m_currentSection, toRight);
+    if (result == MERGE_DONE) NextDifference();
+    return result;
+}
+
+bool CTextCompareDoc::Undo(int side) {
+    // Merges were made on the real text alone; so is their undo.
+    m_context->ClearComparison();
+    CPoint position;
+    const bool done = m_side[side]->Undo(nullptr, position);
+    Recompare();
+    return done;
+}
+
+bool CTextCompareDoc::Redo(int side) {
+    m_context->ClearComparison();
+    CPoint position;
+    const bool done = m_side[side]->Redo(nullptr, position);
+    Recompare();
+    return done;
+}
+
+void CTextCompareDoc::SetCursor(int row, int character) {
+    m_hasLineDifference = false;
+    m_cursorRow = row;
+    m_cursorChar = character;
+    m_currentSection = m_context->Sections().FindSection(row);
+}
+
+bool CTextCompareDoc::SelectSection(int index) {
+    CTextSection section;
+    if (!m_context->Sections().GetSection(index, section)) return false;
+    m_currentSection = index;
+    m_cursorRow = section.leftFirstRow;
+    m_cursorChar = 0;
+    m_hasLineDifference = false;
+    return true;
+}
+
+bool CTextCompareDoc::FirstDifference() { return SelectSection(m_context->Sections().FirstDifference()); }
+bool CTextCompareDoc::LastDifference() { return SelectSection(m_context->Sections().LastDifference()); }
+
+bool CTextCompareDoc::NextDifference() {
+    CTextSection current;
+    const int from = m_context->Sections().GetSection(m_currentSection, current) ? current.leftLastRow + 1
+                                                                                 : m_cursorRow + 1;
+    return SelectSection(m_context->Sections().NextDifference(from));
+}
+
+bool CTextCompareDoc::PreviousDifference() {
+    CTextSection current;
+    const int from = m_context->Sections().GetSection(m_currentSection, current) ? current.leftFirstRow - 1
+                                                                                 : m_cursorRow - 1;
+    return SelectSection(m_context->Sections().PreviousDifference(from));
+}
+
+std::vector<STRINGDIFFERENCE> CTextCompareDoc::LineDifferences(int row) {
+    std::vector<STRINGDIFFERENCE> result;
+    for (int side = 0; side < 2; ++side)
+        if (row < 0 || row >= m_side[side]->GetLineCount() || m_side[side]->IsGhostRow(row)) return result;
+    const CTextComparer& options = GetTextComparer();
+    CStringCompare compare;
+    compare.CompareLines(m_side[LEFT]->GetLine(row).Characters(), m_side[RIGHT]->GetLine(row).Characters(),
+                         !(m_request.rules & RULE_IGNORE_CASE), m_request.rules & 0xFFFF, options.wordBreak,
+                         options.detailLevel == 1, result, options.customWordBreak);
+    return result;
+}
+
+bool CTextCompareDoc::NextLineDifference() {
+    const int rows = std::min(m_side[LEFT]->GetLineCount(), m_side[RIGHT]->GetLineCount());
+    for (int row = std::max(m_cursorRow, 0); row < rows; ++row) {
+        if (!(m_side[LEFT]->GetLine(row).flags & LF_CHANGED)) continue;
+        for (const STRINGDIFFERENCE& d : LineDifferences(row)) {
+            // On the cursor's row only what lies after it (or at it, when
+            // nothing is selected yet) counts.
+            if (row == m_cursorRow &&
+                (m_hasLineDifference ? d.leftStart <= m_cursorChar : d.leftStart < m_cursorChar))
+                continue;
+            m_cursorRow = row;
+            m_cursorChar = d.leftStart;
+            m_lineDifference = d;
+            m_hasLineDifference = true;
+            m_currentSection = m_context->Sections().FindSection(row);
+            return true;
+        }
+    }
+    m_messages.Status("No next line difference");
+    return false;
+}
+
+bool CTextCompareDoc::PreviousLineDifference() {
+    for (int row = m_cursorRow; row >= 0; --row) {
+        if (row >= m_side[LEFT]->GetLineCount() || !(m_side[LEFT]->GetLine(row).flags & LF_CHANGED)) continue;
+        const std::vector<STRINGDIFFERENCE> differences = LineDifferences(row);
+        for (auto d = differences.rbegin(); d != differences.rend(); ++d) {
+            if (row == m_cursorRow && d->leftStart >= m_cursorChar) continue;
+            m_cursorRow = row;
+            m_cursorChar = d->leftStart;
+            m_lineDifference = *d;
+            m_hasLineDifference = true;
+            m_currentSection = m_context->Sections().FindSection(row);
+            return true;
+        }
+    }
+    m_messages.Status("No previous line difference");
+    return false;
+}
+
+void CTextCompareDoc::SwapSides() {
+    std::swap(m_side[LEFT], m_side[RIGHT]);
+    m_context = std::make_unique<CTextCompareContext>(*m_side[LEFT], *m_side[RIGHT]);
+    m_request.SwapSides();
+    Recompare();
+}
+
+void CTextCompareDoc::SetSideReadOnly(int side, bool readOnly) {
+    uint32_t& flags = m_request.sides[side].flags;
+    flags = readOnly ? (flags | SIDE_READ_ONLY) : (flags & ~SIDE_READ_ONLY);
+    m_side[side]->SetReadOnly(readOnly);
+}
+
+bool CTextCompareDoc::SaveSide(int side, const std::string& path) {
+    const std::string target = path.empty() ? m_request.sides[side].path : path;
+    std::string error;
+    m_hooks->Suspend(target);
+    const bool saved = m_side[side]->SaveTextFile(target, false, error, EOL_KEEP, true);
+    m_hooks->Resume(target);
+    if (!saved) {
+        m_messages.Error(Replace(Replace("Cannot save file\n%1\n\n%2", "%1", target), "%2", error));
+        return false;
+    }
+    m_request.sides[side].path = target;
+    return true;
+}
+
+}  // namespace corvatine

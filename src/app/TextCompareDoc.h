@@ -1,0 +1,122 @@
+// A text comparison document without a window: two files loaded side by
+// side, compared, navigated, merged in either direction and saved.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/CompareParams.h"
+#include "platform/Messages.h"
+#include "textcompare/StringCompare.h"
+#include "textcompare/TextCompareContext.h"
+
+namespace corvatine {
+
+// Where the document tells the file watcher that it is about to write or
+// reload a file itself, so that the change is not reported back to it.
+class CFileWatchHooks {
+public:
+    virtual ~CFileWatchHooks() = default;
+    virtual void Suspend(const std::string& path) { (void)path; }
+    virtual void Resume(const std::string& path) { (void)path; }
+};
+
+class CTextCompareDoc {
+public:
+    enum Side : int { LEFT = 0, RIGHT = 1 };
+    enum MergeResult : int {
+        MERGE_DONE = 0,
+        MERGE_NO_SECTION = 1,  // no such section
+        MERGE_STALE = 2,       // the section no longer matches the text: recompare first
+        MERGE_READ_ONLY = 3,   // the target side is read-only
+    };
+
+    explicit CTextCompareDoc(platform::CMessages& messages, CFileWatchHooks* hooks = nullptr);
+
+    // Loads both files of the request and compares them. False when a file
+    // could not be opened or holds binary data (the user has been told).
+    bool Open(const CTextCompareParams& request);
+    // Compares again from the real text of both sides.
+    bool Recompare();
+    // Loads both files again and compares.
+    bool Reload();
+
+    const CTextCompareParams& Request() const { return m_request; }
+    CTextCompareObject& GetSide(int side) { return *m_side[side]; }
+    CTextCompareContext& Context() { return *m_context; }
+    const CTextSectionList& Sections() const { return m_context->Sections(); }
+    bool IsIdentical() const { return m_context->IsIdentical(); }
+    int GetDifferenceCount() const { return m_context->Sections().GetCount(); }
+    // "left * : right *" with a star for a modified side.
+    std::string GetTitle() const;
+
+    // Merging. A copy replaces the target's lines of a section by the
+    // source's; an insert puts the source's lines after the target's. Each
+    // merge is one undoable action on the target and is followed by a
+    // recompare. toRight copies from the left side to the right one.
+    int CopySection(int index, bool toRight, bool groupWithPrevious = false);
+    int InsertSection(int index, bool toRight);
+    // Every section, from the last to the first, as one undoable action.
+    int CopyAll(bool toRight);
+    // Copies the current section and moves to the next difference.
+    int CopyAndAdvance(bool toRight);
+    // An edit of either side asks for a recompare when automatic recompare
+    // is on; the request waits until ProcessPendingRecompare, at a point where
+    // no edit is under way. Requests raised while a merge runs are ignored:
+    // the merge recompares itself. Answers whether the request was taken.
+    bool RequestAutoRecompare();
+    bool IsRecomparePending() const { return m_recomparePending; }
+    // Runs a waiting recompare; false when none was waiting.
+    bool ProcessPendingRecompare();
+
+    // Undoes or redoes the last action on a side, then compares again.
+    bool Undo(int side);
+    bool Redo(int side);
+
+    // Navigation: the cursor row and the selected section.
+    int GetCurrentSection() const { return m_currentSection; }
+    int GetCursorRow() const { return m_cursorRow; }
+    void SetCursor(int row, int character = 0);
+    bool FirstDifference();
+    bool PreviousDifference();
+    bool NextDifference();
+    bool LastDifference();
+    // Steps to the next or previous in-line difference of changed rows;
+    // false with the status "No next line difference" or "No previous line
+    // difference" when there is none. The found range is the selection.
+    bool NextLineDifference();
+    bool PreviousLineDifference();
+    const STRINGDIFFERENCE& GetLineDifference() const { return m_lineDifference; }
+    // The in-line differences of one row under the document's rules.
+    std::vector<STRINGDIFFERENCE> LineDifferences(int row);
+
+    void SwapSides();
+    void SetSideReadOnly(int side, bool readOnly);
+    bool IsSideReadOnly(int side) const { return (m_request.sides[side].flags & SIDE_READ_ONLY) != 0; }
+    // Saves a side to its own path or another one, in its own encoding and
+    // line endings. False with the reason told.
+    bool SaveSide(int side, const std::string& path = std::string());
+
+private:
+    bool LoadSide(int side, int codePage);
+    bool SectionIsCurrent(const CTextSection& section);
+    std::string SourceText(CTextCompareObject& source, int first, int last, const CTextCompareObject& target);
+    bool SelectSection(int index);
+    void WatchEdits();
+
+    platform::CMessages& m_messages;
+    CFileWatchHooks* m_hooks;
+    CFileWatchHooks m_noHooks;
+    CTextCompareParams m_request;
+    std::unique_ptr<CTextCompareObject> m_side[2];
+    std::unique_ptr<CTextCompareContext> m_context;
+    bool m_merging = false;
+    bool m_recomparePending = false;
+    int m_currentSection = -1;
+    int m_cursorRow = 0;
+    int m_cursorChar = 0;
+    STRINGDIFFERENCE m_lineDifference{0, 0, -1, -1};
+    bool m_hasLineDifference = false;
+};
+
+}  // namespace corvatine

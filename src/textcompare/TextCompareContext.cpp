@@ -1,0 +1,183 @@
+#include "textcompare/TextCompareContext.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "textcompare/TextCompareOptions.h"
+#include "textcompare/TextRules.h"
+
+namespace corvatine {
+
+namespace {
+
+constexpr uint32_t kDifferenceFlags = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
+constexpr int kDefaultTabSize = 4;
+
+}  // namespace
+
+int CTextCompareObject::WriteComparisonText(std::string* out, uint32_t rules) {
+    return corvatine::WriteComparisonText(*this, rules, out);
+}
+
+void CTextCompareContext::ClearComparison() {
+    m_side[0]->RemoveGhostLines();
+    m_side[1]->RemoveGhostLines();
+    m_sections.RemoveAll();
+}
+
+bool CTextCompareContext::Compare(uint32_t rules, const std::string& lineFilter) {
+    ClearComparison();
+    std::string texts[2];
+    for (int f = 0; f < 2; ++f) {
+        texts[f].reserve(4096);
+        if (m_side[f]->WriteComparisonText(&texts[f], rules) != 0) return false;
+    }
+    const std::unique_ptr<CLineFilter> filter = LineFilterFromRules(rules, lineFilter);
+    CTextCompare engine;
+    ApplyRulesToEngine(engine, rules, filter.get(), kDefaultTabSize);
+    engine.Run(texts[0].data(), texts[0].size(), texts[1].data(), texts[1].size(), m_sections);
+    Align();
+    m_sections.RemoveIgnorable();
+    if (m_sections.GetCount() > 0) {
+        CTextSection first, last;
+        m_sections.GetSection(0, first);
+        m_sections.GetSection(m_sections.GetCount() - 1, last);
+        m_sections.firstChangeRow = first.leftFirstRow;
+        m_sections.lastChangeRow = last.leftLastRow;
+    }
+    if (!(rules & RULE_IGNORE_LINE_ENDINGS)) MarkLineEndings();
+    for (CTextCompareObject* side : m_side) {
+        side->RebuildRealityBlocks();
+        side->NotifyViews(nullptr, nullptr, UPDATE_RESET, -1);
+    }
+    return true;
+}
+
+void CTextCompareContext::Align() {
+    const int count = m_sections.GetCount();
+    // How many ghost rows each side needs, in all and before each section.
+    std::vector<int> before[2];
+    int total[2] = {0, 0};
+    for (int k = 0; k < count; ++k) {
+        CTextSection s;
+        m_sections.GetSection(k, s);
+        const int l = s.leftLast - s.leftFirst + 1, r = s.rightLast - s.rightFirst + 1;
+        before[0].push_back(total[0]);
+        before[1].push_back(total[1]);
+        if (l < r)
+            total[0] += r - l;
+        else
+            total[1] += l - r;
+    }
+    // An empty last line (after a final line ending) is no line to the
+    // engine: it stays below every aligned row.
+    int realCount[2];
+    bool tail[2];
+    for (int f = 0; f < 2; ++f) {
+        CTextCompareObject& side = *m_side[f];
+        const int lines = side.GetLineCount();
+        tail[f] = lines > 0 && side.GetLine(lines - 1).FullLength() == 0;
+        realCount[f] = lines - (tail[f] ? 1 : 0);
+        side.SetLineCount(lines + total[f]);
+        if (tail[f] && total[f] > 0) side.MoveLines(realCount[f], realCount[f], realCount[f] + total[f]);
+    }
+
+    for (int k = count - 1; k >= 0; --k) {
+        CTextSection s;
+        m_sections.GetSection(k, s);
+        const int first[2] = {s.leftFirst, s.rightFirst};
+        const int last[2] = {s.leftLast, s.rightLast};
+        const int lines[2] = {s.leftLast - s.leftFirst + 1, s.rightLast - s.rightFirst + 1};
+        const int rows = std::max(lines[0], lines[1]);
+        int firstRow[2];
+        for (int f = 0; f < 2; ++f) {
+            CTextCompareObject& side = *m_side[f];
+            const int shiftBefore = before[f][static_cast<size_t>(k)];
+            const int shiftAfter = shiftBefore + (lines[f] < rows ? rows - lines[f] : 0);
+            // The equal lines after the section go to their final rows, then
+            // the section's own lines, then its ghost rows follow them.
+            CTextSection next;
+            const int nextFirst = k + 1 < count ? (m_sections.GetSection(k + 1, next),
+                                                   f == 0 ? next.leftFirst : next.rightFirst)
+                                                : realCount[f];
+            if (nextFirst > last[f] + 1) side.MoveLines(last[f] + 1, nextFirst - 1, last[f] + 1 + shiftAfter);
+            if (lines[f] > 0) side.MoveLines(first[f], last[f], first[f] + shiftBefore);
+            firstRow[f] = first[f] + shiftBefore;
+            const int ghosts = rows - lines[f];
+            if (ghosts > 0) {
+                side.ResetLines(firstRow[f] + lines[f], ghosts);
+                for (int g = 0; g < ghosts; ++g) side.GetLine(firstRow[f] + lines[f] + g).flags = LF_GHOST;
+            }
+        }
+        assert(firstRow[0] == firstRow[1]);
+
+        s.leftFirstRow = s.rightFirstRow = firstRow[0];
+        s.leftLastRow = s.rightLastRow = firstRow[0] + rows - 1;
+        s.leftGhostRow = lines[0] < rows ? firstRow[0] + lines[0] : -1;
+        s.rightGhostRow = lines[1] < rows ? firstRow[1] + lines[1] : -1;
+        // A compared section keeps the engine's kind (2, or 0 when ignorable);
+        // kinds 1 and 3 come only from lines added by an edit.
+        const bool ignorable = s.kind == SECTION_IGNORABLE;
+        s.kind = ignorable ? TEXTSECTION_IGNORABLE : TEXTSECTION_BOTH;
+        // Lines of an ignorable section differ only in a way the rules call
+        // trivial; the others are changed, or one-sided opposite a ghost row.
+        for (int r = 0; r < rows; ++r) {
+            const int row = firstRow[0] + r;
+            for (int f = 0; f < 2; ++f) {
+                CSyntaxTextLine& line = m_side[f]->GetLine(row);
+                const bool ghost = (line.flags & LF_GHOST) != 0;
+                const bool oppositeGhost = r >= lines[1 - f];
+                if (ignorable)
+                    line.flags |= LF_TRIVIAL;
+                else if (!ghost)
+                    line.flags |= oppositeGhost ? LF_ONE_SIDED : LF_CHANGED;
+            }
+        }
+        m_sections.SetSection(k, s);
+    }
+    // Only one side has the empty last line: a ghost row stands opposite it.
+    for (int f = 0; f < 2; ++f) {
+        CTextCompareObject& side = *m_side[f];
+        while (side.GetLineCount() < m_side[1 - f]->GetLineCount()) {
+            side.InsertLine("", 0);
+            side.GetLine(side.GetLineCount() - 1).flags = LF_GHOST;
+        }
+    }
+}
+
+void CTextCompareContext::MarkLineEndings() {
+    const int rows = std::min(m_side[0]->GetLineCount(), m_side[1]->GetLineCount());
+    for (int row = 0; row < rows; ++row) {
+        CSyntaxTextLine& left = m_side[0]->GetLine(row);
+        CSyntaxTextLine& right = m_side[1]->GetLine(row);
+        if ((left.flags | right.flags) & kDifferenceFlags) continue;
+        if (left.Ending() != right.Ending()) {
+            left.flags |= LF_TRIVIAL;
+            right.flags |= LF_TRIVIAL;
+            ++m_sections.trivialCount;
+        }
+    }
+}
+
+void CTextCompareContext::AddSectionFromEdit(int leftRow, int rightRow, int side) {
+    const int kind = side == 0 ? TEXTSECTION_LEFT_ONLY : TEXTSECTION_RIGHT_ONLY;
+    const int row = side == 0 ? leftRow : rightRow;
+    CTextSection last;
+    const int count = m_sections.GetCount();
+    if (count > 0 && m_sections.GetSection(count - 1, last) && row >= last.leftFirstRow &&
+        row <= last.leftLastRow + 1) {
+        last.leftLastRow = last.rightLastRow = std::max(last.leftLastRow, row);
+        if (last.kind != kind && (last.kind == TEXTSECTION_LEFT_ONLY || last.kind == TEXTSECTION_RIGHT_ONLY))
+            last.kind = TEXTSECTION_BOTH;
+        m_sections.SetSection(count - 1, last);
+        return;
+    }
+    CTextSection s;
+    s.leftFirstRow = s.rightFirstRow = s.leftLastRow = s.rightLastRow = row;
+    s.leftFirst = s.leftLast = leftRow;
+    s.rightFirst = s.rightLast = rightRow;
+    s.kind = kind;
+    m_sections.Append(s);
+}
+
+}  // namespace corvatine
