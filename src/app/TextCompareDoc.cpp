@@ -39,6 +39,7 @@ CTextCompareDoc::CTextCompareDoc(platform::CMessages& messages, CFileWatchHooks*
     m_side[LEFT] = std::make_unique<CTextCompareObject>(track);
     m_side[RIGHT] = std::make_unique<CTextCompareObject>(track);
     m_context = std::make_unique<CTextCompareContext>(*m_side[LEFT], *m_side[RIGHT]);
+    m_highlightTrivial = GetTextComparer().highlightTrivialDifferences != 0;
     WatchEdits();
 }
 
@@ -376,6 +377,20 @@ void CTextCompareDoc::SetSideReadOnly(int side, bool readOnly) {
     uint32_t& flags = m_request.sides[side].flags;
     flags = readOnly ? (flags | SIDE_READ_ONLY) : (flags & ~SIDE_READ_ONLY);
     m_side[side]->SetReadOnly(readOnly);
+}
+
+TEXTREPORTSOURCE CTextCompareDoc::ReportSource() {
+    TEXTREPORTSOURCE source;
+    for (int side = 0; side < 2; ++side) {
+        source.sides[side] = m_side[side].get();
+        source.paths[side] = m_request.sides[side].path;
+    }
+    source.comparisonTitle = m_request.GetTitle();
+    source.documentTitle = GetTitle();
+    source.differences = GetDifferenceCount();
+    source.rules = m_request.rules;
+    source.highlightTrivial = m_highlightTrivial;
+    return source;
 }
 
 bool CTextCompareDoc::SaveSide(int side, const std::string& path) {

@@ -9,6 +9,7 @@
 #include "platform/Messages.h"
 #include "textcompare/StringCompare.h"
 #include "textcompare/TextCompareContext.h"
+#include "textcompare/TextCompareReport.h"
 
 namespace corvatine {
 
@@ -93,6 +94,9 @@ public:
     void SwapSides();
     void SetSideReadOnly(int side, bool readOnly);
     bool IsSideReadOnly(int side) const { return (m_request.sides[side].flags & SIDE_READ_ONLY) != 0; }
+    // What the report shows of this comparison.
+    TEXTREPORTSOURCE ReportSource();
+
     // Saves a side to its own path or another one, in its own encoding and
     // line endings. False with the reason told.
     bool SaveSide(int side, const std::string& path = std::string());
@@ -111,6 +115,7 @@ private:
     std::unique_ptr<CTextCompareObject> m_side[2];
     std::unique_ptr<CTextCompareContext> m_context;
     bool m_merging = false;
+    bool m_highlightTrivial = true;  // the setting when the document was made
     bool m_recomparePending = false;
     int m_currentSection = -1;
     int m_cursorRow = 0;

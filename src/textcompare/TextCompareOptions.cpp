@@ -105,6 +105,24 @@ void CTextCompareOptions::Save(platform::CProfile& profile) const {
     }
 }
 
+void CTextComparer::ResetToDefaults() {
+    CTextCompareOptions::ResetToDefaults();
+    colors.ResetToDefaults();
+    report.ResetSettings();
+}
+
+void CTextComparer::Load(const platform::CProfile& profile) {
+    CTextCompareOptions::Load(profile);
+    colors.Load(profile);
+    report.Load(profile);
+}
+
+void CTextComparer::Save(platform::CProfile& profile) const {
+    CTextCompareOptions::Save(profile);
+    colors.Save(profile);
+    report.Save(profile);
+}
+
 void CTextComparer::CreateRecentLists(const platform::CProfile& profile, int maxRecent, int maxPairs) {
     using platform::CRecentFileList;
     for (int side = 0; side < 2; ++side) {

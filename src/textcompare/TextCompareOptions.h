@@ -9,6 +9,8 @@
 
 #include "platform/Profile.h"
 #include "platform/RecentFileList.h"
+#include "textcompare/TextCompareColors.h"
+#include "textcompare/TextCompareReport.h"
 
 namespace corvatine {
 
@@ -69,9 +71,18 @@ public:
     void Save(platform::CProfile& profile) const;
 };
 
-// The text comparison component: the options and the recent lists.
+// The text comparison component: the options, the comparison colours, the
+// report settings and the recent lists.
 class CTextComparer : public CTextCompareOptions {
 public:
+    CTextCompareColors colors;
+    CTextCompareReport report;
+
+    void ResetToDefaults();
+    // The options, the colours and the report settings.
+    void Load(const platform::CProfile& profile);
+    void Save(platform::CProfile& profile) const;
+
     // Displayed entries of the recent file lists are cut to this length.
     static constexpr int kRecentFileDisplayLength = 30;
 

@@ -1,0 +1,340 @@
+#include "textcompare/TextCompareReport.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+#include "editor/EditorOptions.h"
+#include "editor/SyntaxEditor.h"
+#include "platform/AtomicFile.h"
+#include "platform/LocalTime.h"
+#include "platform/Shell.h"
+#include "textcompare/StringCompare.h"
+#include "textcompare/TextCompareContext.h"
+#include "textcompare/TextCompareOptions.h"
+
+namespace corvatine {
+
+namespace {
+
+constexpr size_t kGrowthStep = 256 * 1024;
+constexpr uint32_t kDifferenceFlags = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
+
+// Syntax colour classes by colour index 9 to 15.
+const char* const kTokenClasses[] = {"tk", "tf", "tc", "tn", "to", "ts", "tp"};
+// Comparison colour classes by colour index 1 to 6.
+const char* const kRowClasses[] = {"", "bd", "bt", "bo", "bm", "bdd", "tdd"};
+
+// Header texts are the user's file names: they must not open markup.
+std::string EscapeMarkup(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else if (c == '&')
+            out += "&amp;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// The number of visible rows: the empty line after a final line ending is
+// no row of the files.
+int VisibleRows(CTextCompareObject& left, CTextCompareObject& right) {
+    int rows = left.GetLineCount();
+    if (rows > 0 && right.GetLineCount() == rows && left.GetLine(rows - 1).FullLength() == 0 &&
+        right.GetLine(rows - 1).FullLength() == 0)
+        --rows;
+    return rows;
+}
+
+class CRowWriter {
+public:
+    CRowWriter(const CTextCompareReport& report, const TEXTREPORTSOURCE& source, std::string& html)
+        : m_report(report), m_source(source), m_html(html) {}
+
+    void Cell(int side, int row, const std::vector<STRINGDIFFERENCE>& differences, int state);
+
+private:
+    const CTextCompareReport& m_report;
+    const TEXTREPORTSOURCE& m_source;
+    std::string& m_html;
+    std::vector<COLORBLOCK> m_blocks;
+};
+
+// The content of one side's row: runs cut at the syntax blocks and at the
+// in-line differences.
+void CRowWriter::Cell(int side, int row, const std::vector<STRINGDIFFERENCE>& differences, int state) {
+    CTextCompareObject& buffer = *m_source.sides[side];
+    const std::string_view text = buffer.GetLine(row).Characters();
+    if (text.empty()) {
+        m_html += "&nbsp;";
+        return;
+    }
+    m_blocks.clear();
+    if (m_report.syntaxHighlighting && !buffer.IsGhostRow(row)) buffer.ParseLine(state, row, &m_blocks);
+    std::vector<int> cuts{0, static_cast<int>(text.size())};
+    for (const COLORBLOCK& b : m_blocks) cuts.push_back(b.position);
+    for (const STRINGDIFFERENCE& d : differences) {
+        const int start = side == 0 ? d.leftStart : d.rightStart;
+        const int end = side == 0 ? d.leftEnd : d.rightEnd;
+        if (end < start) continue;
+        cuts.push_back(start);
+        cuts.push_back(end + 1);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+
+    const std::string differenceColor = GetTextComparer().colors.Html(TCC_DIFFERENCE);
+    size_t block = 0;
+    int color = COLORINDEX_NORMALTEXT;
+    for (size_t k = 0; k + 1 < cuts.size(); ++k) {
+        const int from = cuts[k], to = cuts[k + 1];
+        if (from < 0 || to > static_cast<int>(text.size()) || from >= to) continue;
+        while (block < m_blocks.size() && m_blocks[block].position <= from) color = m_blocks[block++].color;
+        bool inDifference = false;
+        for (const STRINGDIFFERENCE& d : differences) {
+            const int start = side == 0 ? d.leftStart : d.rightStart;
+            const int end = side == 0 ? d.leftEnd : d.rightEnd;
+            if (from >= start && from <= end) inDifference = true;
+        }
+        std::string run = CTextCompareReport::Escape(
+            text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)));
+        if (inDifference) run = "<span style=\"background-color:" + differenceColor + "\">" + run + "</span>";
+        if (color >= COLORINDEX_KEYWORD && color <= COLORINDEX_PREPROCESSOR)
+            run = std::string("<span class=\"") + kTokenClasses[color - COLORINDEX_KEYWORD] + "\">" + run +
+                  "</span>";
+        m_html += run;
+    }
+}
+
+std::string ClassAttribute(uint32_t flags, bool highlightTrivial) {
+    const int color = RowColor(flags, highlightTrivial);
+    return color == TCC_NONE ? std::string() : std::string(" class=\"") + kRowClasses[color] + "\"";
+}
+
+}  // namespace
+
+CTextCompareReport::~CTextCompareReport() {
+    if (!previewFile.empty()) ::unlink(previewFile.c_str());
+}
+
+void CTextCompareReport::ResetSettings() {
+    title.clear();
+    includeLines = INCLUDE_ALL;
+    lineNumbers = 1;
+    syntaxHighlighting = 1;
+    highlightLineDifferences = 1;
+}
+
+void CTextCompareReport::Load(const platform::CProfile& profile) {
+    ResetSettings();
+    title = profile.GetString(kTextCompareSettingsKey, "ReportTitle", "");
+    const int include = profile.GetInt(kTextCompareSettingsKey, "ReportIncludeLines", INCLUDE_ALL);
+    includeLines = include >= INCLUDE_ALL && include <= INCLUDE_IDENTICAL ? include : INCLUDE_ALL;
+    lineNumbers = profile.GetInt(kTextCompareSettingsKey, "ReportLineNumbers", 1) != 0 ? 1 : 0;
+    syntaxHighlighting = profile.GetInt(kTextCompareSettingsKey, "ReportSyntaxHighlighting", 1) != 0 ? 1 : 0;
+    highlightLineDifferences =
+        profile.GetInt(kTextCompareSettingsKey, "ReportHighlightLineDifferences", 1) != 0 ? 1 : 0;
+}
+
+void CTextCompareReport::Save(platform::CProfile& profile) const {
+    profile.WriteString(kTextCompareSettingsKey, "ReportTitle", title);
+    profile.WriteInt(kTextCompareSettingsKey, "ReportIncludeLines", includeLines);
+    profile.WriteInt(kTextCompareSettingsKey, "ReportLineNumbers", lineNumbers);
+    profile.WriteInt(kTextCompareSettingsKey, "ReportSyntaxHighlighting", syntaxHighlighting);
+    profile.WriteInt(kTextCompareSettingsKey, "ReportHighlightLineDifferences", highlightLineDifferences);
+}
+
+std::string CTextCompareReport::Escape(std::string_view text) {
+    if (text.empty()) return "&nbsp;";
+    std::string out;
+    out.reserve(text.size() + 16);
+    bool leading = true;
+    for (const char c : text) {
+        if (leading && c == ' ') {
+            out += "&nbsp;";
+            continue;
+        }
+        if (leading && c == '\t') {
+            out += "&nbsp;&nbsp;&nbsp;&nbsp;";
+            continue;
+        }
+        if (c != ' ' && c != '\t') leading = false;
+        if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else if (c == '&')
+            out += "&amp;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+void CTextCompareReport::Render(const TEXTREPORTSOURCE& source, std::string& html,
+                                platform::CProgressSink* progress, int64_t now) const {
+    CTextCompareObject& left = *source.sides[0];
+    CTextCompareObject& right = *source.sides[1];
+    const std::string time = platform::FormatLocalTime(now, "%Y-%m-%d %H:%M:%S");
+    const std::string reportTitle = EscapeMarkup(title.empty() ? source.comparisonTitle : title);
+    const CTextCompareColors& colors = GetTextComparer().colors;
+    const CSyntaxEditor& editor = GetSyntaxEditor();
+    html.reserve(html.size() + kGrowthStep);
+
+    // Header.
+    html += "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\r\n";
+    html += "<!--Generated by Corvatine, " + time + "-->\r\n";
+    html += "<html>\r\n<head>\r\n";
+    html += "<title>" + reportTitle + "</title>\r\n";
+    html += "<style type=\"text/css\">\r\n<!--\r\nbody.hl { background-color:#ffffff; }\r\n";
+    for (int index = COLORINDEX_KEYWORD; index <= COLORINDEX_PREPROCESSOR; ++index) {
+        const SYNTAXCOLOR& c = editor.colors[index];
+        html += std::string(".") + kTokenClasses[index - COLORINDEX_KEYWORD] +
+                " { color:" + HtmlColor(c.color) + (c.bold ? "; font-weight:bold; }" : "; }") + "\r\n";
+    }
+    html += ".tl { color:#c0c0c0; }\r\n";
+    for (const int index : {TCC_CHANGED, TCC_ONE_SIDED, TCC_GHOST, TCC_TRIVIAL, TCC_DIFFERENCE}) {
+        html +=
+            std::string(".") + kRowClasses[index] + " { background-color:" + colors.Html(index) + "; }\r\n";
+    }
+    html += ".tdd { color:" + colors.Html(TCC_DIFFERENCE_TEXT) + "; }\r\n";
+    html += "//-->\r\n</style>\r\n</head>\r\n<body class=\"hl\">\r\n";
+    html +=
+        "<table border=0 bgcolor=#c0c0c0 cellpadding=0 cellspacing=1 width=100%>\r\n<tr>\r\n<td>\r\n"
+        "<table width=100% bgcolor=#ffffcc border=0 cellpadding=0 cellspacing=4 style='font-family:courier "
+        "new, "
+        "helvetica, sans-serif; font-size:9pt'>\r\n<tr>\r\n<td><b>File Comparison:</td>\r\n<td>";
+    html += EscapeMarkup(source.documentTitle);
+    html += "</td>\r\n</tr>\r\n<tr>\r\n<td><b>Left File:</b></td>\r\n<td>";
+    html += EscapeMarkup(source.paths[0]);
+    html += "</td>\r\n</tr>\r\n<tr>\r\n<td><b>Right File:</b></td>\r\n<td>";
+    html += EscapeMarkup(source.paths[1]);
+    html += "</td>\r\n</tr>\r\n<tr>\r\n<td><b>Result:</b></td>\r\n<td>";
+    html += source.differences == 0 ? std::string("Identical")
+                                    : std::to_string(source.differences) + " Differences";
+    html += "</td>\r\n</tr>\r\n<tr>\r\n<td><b>Producted:</b></td>\r\n<td>";
+    html += time;
+    html += "</td>\r\n</tr>\r\n</table>\r\n</td>\r\n</tr>\r\n</table>\r\n<br>\r\n";
+
+    // Body.
+    const int rows = VisibleRows(left, right);
+    if (progress) progress->Start(0, rows - 1, "Generating report");
+    if (rows == 0) {
+        html += "Empty";
+    } else {
+        char format[16] = "";
+        std::string width;
+        if (lineNumbers) {
+            const int digits = static_cast<int>(std::to_string(rows).size());
+            std::snprintf(format, sizeof format, "%%%dd", digits);
+            width = std::to_string(digits) + "em";
+            html +=
+                "<table border=0 bgcolor='#c0c0c0' cellpadding=0 cellspacing=1 "
+                "width=100%>\r\n<tr>\r\n<td>\r\n"
+                "<table width=100% bgcolor='#ffffff' cellpadding=0 cellspacing=0 border=0 "
+                "style=\"table-layout: "
+                "fixed;color:#000000;font-family:courier new, helvetica, sans-serif; font-size:8pt\">\r\n"
+                "<col style=\"width:";
+            html += width;
+            html += ";text-align:right;\" /><col width=\"50%\" /><col style=\"width:";
+            html += width;
+            html += ";text-align:right;\" /><col width=\"50%\" />";
+        } else {
+            html +=
+                "<table border=0 bgcolor=\"#c0c0c0\" cellpadding=0 cellspacing=1 "
+                "width=100%>\r\n<tr>\r\n<td>\r\n"
+                "<table width=100% bgcolor=\"#ffffff\" cellpadding=0 cellspacing=0 border=0 "
+                "style='table-layout: "
+                "fixed;color:#000000;font-family:courier new, helvetica, sans-serif; font-size:8pt'>\r\n"
+                "<col width=\"50%\" /><col width=\"50%\" />";
+        }
+        const CTextComparer& options = GetTextComparer();
+        CStringCompare compare;
+        std::vector<STRINGDIFFERENCE> differences;
+        CRowWriter writer(*this, source, html);
+        int state[2] = {0, 0};
+        char number[32];
+        for (int row = 0; row < rows; ++row) {
+            const uint32_t flags[2] = {left.GetLine(row).flags, right.GetLine(row).flags};
+            const bool different = (flags[0] & kDifferenceFlags) != 0;
+            const bool included =
+                includeLines == INCLUDE_ALL || (includeLines == INCLUDE_DIFFERENT ? different : !different);
+            int next[2] = {state[0], state[1]};
+            if (syntaxHighlighting)
+                for (int f = 0; f < 2; ++f)
+                    if (!source.sides[f]->IsGhostRow(row))
+                        next[f] = source.sides[f]->ParseLine(state[f], row, nullptr);
+            if (included) {
+                differences.clear();
+                if (highlightLineDifferences && (flags[0] & LF_CHANGED) && (flags[1] & LF_CHANGED))
+                    compare.CompareLines(left.GetLine(row).Characters(), right.GetLine(row).Characters(),
+                                         !(source.rules & RULE_IGNORE_CASE), source.rules & 0xFFFF,
+                                         options.wordBreak, options.detailLevel == 1, differences,
+                                         options.customWordBreak);
+                html += "<tr>\r\n";
+                for (int f = 0; f < 2; ++f) {
+                    CTextCompareObject& side = *source.sides[f];
+                    if (lineNumbers) {
+                        html += "<td><span class=\"tl\">";
+                        if (!side.IsGhostRow(row)) {
+                            std::snprintf(number, sizeof number, format, side.RowToRealLine(row) + 1);
+                            html += number;
+                        }
+                        html += "</span></td>\r\n";
+                    }
+                    html += "<td" + ClassAttribute(flags[f], source.highlightTrivial) + ">";
+                    writer.Cell(f, row, differences, state[f]);
+                    html += "</td>\r\n";
+                }
+                html += "</tr>\r\n";
+            }
+            state[0] = next[0];
+            state[1] = next[1];
+            if (progress) progress->Step();
+        }
+        html += "</table>\r\n</td>\r\n</tr>\r\n</table>\r\n";
+    }
+    if (progress) progress->Close();
+
+    // Footer.
+    html += "</body>\r\n</html>\r\n";
+}
+
+bool CTextCompareReport::Generate(const TEXTREPORTSOURCE& source, const std::string& path,
+                                  platform::CProgressSink* progress, std::string& error) const {
+    std::string html;
+    Render(source, html, progress, static_cast<int64_t>(std::time(nullptr)));
+    platform::CAtomicFileWriter writer;
+    return writer.Open(path, 0666, error) && writer.Write(html.data(), html.size(), error) &&
+           writer.Commit(error);
+}
+
+bool CTextCompareReport::Copy(const TEXTREPORTSOURCE& source, platform::CProgressSink* progress) const {
+    std::string html;
+    Render(source, html, progress, static_cast<int64_t>(std::time(nullptr)));
+    return platform::CopyTextToClipboard(html);
+}
+
+bool CTextCompareReport::Preview(const TEXTREPORTSOURCE& source, platform::CProgressSink* progress,
+                                 std::string& error) {
+    if (previewFile.empty() && !platform::CreateTempFile(".html", previewFile, error)) {
+        previewFile.clear();
+        return false;
+    }
+    if (!Generate(source, previewFile, progress, error)) return false;
+    if (!platform::ShellOpen(previewFile)) {
+        error = "Cannot open " + previewFile + " in the browser: xdg-open is not available.";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace corvatine
