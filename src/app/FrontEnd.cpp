@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/CommandLine.h"
+#include "app/CompareAction.h"
 #include "app/CompareParams.h"
 #include "app/CorvatineApp.h"
 #include "app/EditAction.h"
@@ -31,10 +32,12 @@ const char kUsage[] =
     "against a file stands for the file of the same name in that folder. With one\n"
     "path it opens the file (a .cmp path opens its comparisons).\n"
     "\n"
-    "This version parses a comparison request and prints the command line that\n"
-    "reproduces it; it does not run comparisons yet. A text file named for\n"
-    "editing (-e FILE, or one path) is loaded and described, and can be saved\n"
-    "in another encoding or with other line endings.\n"
+    "Two text files are compared line by line under the rules and shown side\n"
+    "by side, as a unified diff or as JSON; differences can be copied from one\n"
+    "side to the other and saved, and an HTML report written. Binary files and\n"
+    "folders cannot be compared yet. A text file named for editing (-e FILE, or\n"
+    "one path) is loaded and described, and can be saved in another encoding or\n"
+    "with other line endings.\n"
     "\n"
     "Options start with '-' or '/'. An argument that starts with '/' is a path when\n"
     "it names an existing file or folder or matches no option. '--' ends the\n"
@@ -78,8 +81,23 @@ const char kUsage[] =
     "\n"
     "Front-end options:\n"
     "  --print-request         print the parsed request as JSON and exit\n"
-    "  --format=FORMAT         editing: info (JSON, the default), text, or syntax\n"
+    "  --format=FORMAT         text comparison: side (the default), unified or json;\n"
+    "                          editing: info (JSON, the default), text, or syntax\n"
     "                          (each line's parse state and colour blocks)\n"
+    "  --width=N               side: columns of the output (default: the\n"
+    "                          terminal's width, else 160)\n"
+    "  --color=WHEN            side: colour changed rows and in-line differences:\n"
+    "                          auto (on a terminal, unless NO_COLOR is set),\n"
+    "                          always or never\n"
+    "  --context=N             unified: lines of context (default 3)\n"
+    "  --report=FILE           also write the comparison as an HTML report\n"
+    "  --copy=DIRECTION[:LIST] copy differences left-to-right or right-to-left\n"
+    "                          before showing the result; LIST is 1-based\n"
+    "                          difference numbers as numbered before any copy,\n"
+    "                          separated by commas (none, or 'all': every one)\n"
+    "  --save                  save the side that --copy changed\n"
+    "  --yes                   answer Yes to questions (else No without a terminal)\n"
+    "  --quiet                 print nothing; only the exit status tells\n"
     "  --encoding=ENCODING     editing: UNI16_LE, UNI16_BE, UTF-8 or a code page\n"
     "                          number (437, 1252, 65001 ...) to save the file in\n"
     "  --line-endings=STYLE    editing: keep, crlf, cr or lf\n"
@@ -87,7 +105,16 @@ const char kUsage[] =
     "  --help                  show this text and exit\n"
     "  --version               show the version and exit\n"
     "\n"
-    "Exit status: 0 success, 1 differences found, 2 trouble.\n";
+    "The side format shows each row's line numbers (blank on a row that stands\n"
+    "opposite lines the other side lacks) and a marker between the columns:\n"
+    "'|' changed, '<' left only, '>' right only, '~' a trivial difference\n"
+    "(line endings, or lines the rules ignore). The json format gives\n"
+    "identical, differences, trivial, rows, the sections (kind 2, or 1 and 3\n"
+    "for one-sided edits; rows and engine lines 0-based, [first, last]) and\n"
+    "each row's line flags (0x1000000 ghost row, 0x2000000 changed,\n"
+    "0x4000000 trivial, 0x8000000 opposite a ghost row).\n"
+    "\n"
+    "Exit status: 0 identical (or done), 1 differences found, 2 trouble.\n";
 
 Json FiltersToJson(const CComboFilters& filters) {
     const CFileFilters& f = filters.fileFilters;
@@ -178,13 +205,7 @@ int RunCommand(std::vector<std::string> arguments, std::ostream& out, std::ostre
 
     switch (commandLine.action) {
         case CCommandLine::ACTION_HELP: out << kUsage; return kExitSuccess;
-        case CCommandLine::ACTION_COMPARE: {
-            const std::string line = commandLine.BuildRequest()->GetCommandLine(false, true);
-            if (line.empty())
-                return Trouble(err, "nothing to compare: name two files or folders, or give -t:KIND");
-            out << line << "\n";
-            return kExitSuccess;
-        }
+        case CCommandLine::ACTION_COMPARE: return RunCompareAction(commandLine, options, out, err);
         case CCommandLine::ACTION_EDIT: return RunEditAction(commandLine, options, out, err);
         case CCommandLine::ACTION_OPEN:
             if (commandLine.pathCount == 1)

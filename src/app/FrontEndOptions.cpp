@@ -11,8 +11,23 @@ struct WORD {
 
 constexpr WORD kWords[] = {
     {"help", false},    {"version", false},     {"print-request", false}, {"format", true},
-    {"encoding", true}, {"line-endings", true}, {"save-as", true},
+    {"encoding", true}, {"line-endings", true}, {"save-as", true},        {"width", true},
+    {"color", true},    {"context", true},      {"report", true},         {"copy", true},
+    {"save", false},    {"yes", false},         {"quiet", false},
 };
+
+// A whole decimal number from 0 to 100000.
+bool ParseCount(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 6) return false;
+    int n = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + (c - '0');
+    }
+    if (n > 100000) return false;
+    value = n;
+    return true;
+}
 
 }  // namespace
 
@@ -57,7 +72,28 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
         else if (name == "save-as") {
             saveAs = value;
             hasSaveAs = true;
-        }
+        } else if (name == "width" || name == "context") {
+            if (!ParseCount(value, name == "width" ? width : context) || (name == "width" && width < 20)) {
+                error = "invalid value '" + value + "' for '--" + name + "'" +
+                        (name == "width" ? ": a number of columns, at least 20" : ": a number of lines");
+                return false;
+            }
+        } else if (name == "color") {
+            if (value != "auto" && value != "always" && value != "never") {
+                error = "invalid value '" + value + "' for '--color': auto, always or never";
+                return false;
+            }
+            color = value;
+        } else if (name == "report")
+            report = value;
+        else if (name == "copy")
+            copy = value;
+        else if (name == "save")
+            save = true;
+        else if (name == "yes")
+            yes = true;
+        else if (name == "quiet")
+            quiet = true;
     }
     arguments = std::move(rest);
     return true;

@@ -16,6 +16,14 @@ struct FRONTENDOPTIONS {
     std::string lineEndings;  // edit: "keep", "crlf", "cr", "lf"
     std::string saveAs;       // edit: where to save
     bool hasSaveAs = false;
+    int width = 0;               // side: the output width; 0 the terminal's or 160
+    std::string color = "auto";  // auto, always or never
+    int context = 3;             // unified: lines of context
+    std::string report;          // the HTML report's path
+    std::string copy;            // "left-to-right[:LIST]" or "right-to-left[:LIST]"
+    bool save = false;           // save the side a copy changed
+    bool yes = false;            // answer questions with yes
+    bool quiet = false;          // no output, only the exit status
 
     // Takes the front end's words out of the arguments (up to a lone "--")
     // and leaves the rest. False, with error set, for a word of the front end

@@ -385,6 +385,7 @@ TEXTREPORTSOURCE CTextCompareDoc::ReportSource() {
         source.sides[side] = m_side[side].get();
         source.paths[side] = m_request.sides[side].path;
     }
+    source.rows = m_context->VisibleRowCount();
     source.comparisonTitle = m_request.GetTitle();
     source.documentTitle = GetTitle();
     source.differences = GetDifferenceCount();

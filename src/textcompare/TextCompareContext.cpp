@@ -159,6 +159,16 @@ void CTextCompareContext::MarkLineEndings() {
     }
 }
 
+int CTextCompareContext::VisibleRowCount() const {
+    const CTextCompareObject& left = *m_side[0];
+    const CTextCompareObject& right = *m_side[1];
+    int rows = left.GetLineCount();
+    if (rows > 0 && right.GetLineCount() == rows && left.GetLine(rows - 1).FullLength() == 0 &&
+        right.GetLine(rows - 1).FullLength() == 0)
+        --rows;
+    return rows;
+}
+
 void CTextCompareContext::AddSectionFromEdit(int leftRow, int rightRow, int side) {
     const int kind = side == 0 ? TEXTSECTION_LEFT_ONLY : TEXTSECTION_RIGHT_ONLY;
     const int row = side == 0 ? leftRow : rightRow;

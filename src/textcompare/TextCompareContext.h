@@ -52,6 +52,9 @@ public:
     void SwapSides() { std::swap(m_side[0], m_side[1]); }
 
     bool IsIdentical() const { return m_sections.GetCount() == 0; }
+    // The rows to show: all but the empty line after a final line ending
+    // (or the ghost row opposite it), which is no line of either file.
+    int VisibleRowCount() const;
     // "Diff: %d".
     std::string StatusText() const { return "Diff: " + std::to_string(m_sections.GetCount()); }
 

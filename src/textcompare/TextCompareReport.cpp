@@ -44,16 +44,6 @@ std::string EscapeMarkup(std::string_view text) {
     return out;
 }
 
-// The number of visible rows: the empty line after a final line ending is
-// no row of the files.
-int VisibleRows(CTextCompareObject& left, CTextCompareObject& right) {
-    int rows = left.GetLineCount();
-    if (rows > 0 && right.GetLineCount() == rows && left.GetLine(rows - 1).FullLength() == 0 &&
-        right.GetLine(rows - 1).FullLength() == 0)
-        --rows;
-    return rows;
-}
-
 class CRowWriter {
 public:
     CRowWriter(const CTextCompareReport& report, const TEXTREPORTSOURCE& source, std::string& html)
@@ -225,7 +215,7 @@ void CTextCompareReport::Render(const TEXTREPORTSOURCE& source, std::string& htm
     html += "</td>\r\n</tr>\r\n</table>\r\n</td>\r\n</tr>\r\n</table>\r\n<br>\r\n";
 
     // Body.
-    const int rows = VisibleRows(left, right);
+    const int rows = source.rows;
     if (progress) progress->Start(0, rows - 1, "Generating report");
     if (rows == 0) {
         html += "Empty";

@@ -16,6 +16,7 @@ class CTextCompareObject;
 // What the report shows of an open comparison.
 struct TEXTREPORTSOURCE {
     CTextCompareObject* sides[2] = {nullptr, nullptr};
+    int rows = 0;                 // the rows to show
     std::string comparisonTitle;  // "left : right"
     std::string documentTitle;    // the same with a star for a modified side
     std::string paths[2];

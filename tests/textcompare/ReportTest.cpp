@@ -56,6 +56,7 @@ protected:
         m_source.comparisonTitle = "left : right";
         m_source.documentTitle = "left : right *";
         m_source.differences = m_context.Sections().GetCount();
+        m_source.rows = m_context.VisibleRowCount();
         m_source.rules = rules;
     }
     std::string Render(RecordingProgress* progress = nullptr) {

@@ -1,0 +1,344 @@
+#include "app/CompareAction.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <set>
+
+#include "app/ConsoleMessages.h"
+#include "app/TextCompareDoc.h"
+#include "platform/AtomicFile.h"
+#include "platform/File.h"
+#include "platform/Terminal.h"
+#include "textcompare/TextCompareOptions.h"
+#include "textcompare/UnifiedDiff.h"
+
+namespace corvatine {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr int kExitSame = 0;
+constexpr int kExitDifferent = 1;
+constexpr int kExitTrouble = 2;
+constexpr int kDefaultWidth = 160;
+constexpr int kTabStop = 8;
+constexpr uint32_t kDifferenceFlags = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
+
+const char kReset[] = "\x1b[0m";
+const char kChangedColor[] = "\x1b[33m";
+const char kLeftOnlyColor[] = "\x1b[31m";
+const char kRightOnlyColor[] = "\x1b[32m";
+const char kTrivialColor[] = "\x1b[36m";
+const char kDifferenceColor[] = "\x1b[1;7m";
+
+int Trouble(std::ostream& err, const std::string& message) {
+    err << "corvatine: " << message << "\n";
+    return kExitTrouble;
+}
+
+// Progress of long work on stderr, only when it is a terminal.
+class CTerminalProgress : public platform::CProgressSink {
+public:
+    explicit CTerminalProgress(std::ostream& err)
+        : m_err(err), m_shown(platform::IsTerminal(STDERR_FILENO)) {}
+    void Start(int first, int last, const std::string& text) override {
+        m_text = text;
+        m_total = std::max(1, last - first + 1);
+        m_done = 0;
+        m_percent = -1;
+        Show();
+    }
+    void Step() override {
+        ++m_done;
+        Show();
+    }
+    void Close() override {
+        if (m_shown && m_percent >= 0)
+            m_err << "\r" << std::string(m_text.size() + 6, ' ') << "\r" << std::flush;
+        m_percent = -1;
+    }
+
+private:
+    void Show() {
+        const int percent = static_cast<int>(100LL * m_done / m_total);
+        if (!m_shown || percent == m_percent) return;
+        m_percent = percent;
+        m_err << "\r" << m_text << " " << percent << "%" << std::flush;
+    }
+    std::ostream& m_err;
+    bool m_shown;
+    std::string m_text;
+    int m_total = 1, m_done = 0, m_percent = -1;
+};
+
+// --copy=DIRECTION[:LIST]: the direction, and the chosen 1-based difference
+// numbers (empty for all).
+bool ParseCopy(const std::string& value, bool& toRight, std::set<int>& chosen, std::string& error) {
+    const size_t colon = value.find(':');
+    const std::string direction = value.substr(0, colon);
+    if (direction == "left-to-right")
+        toRight = true;
+    else if (direction == "right-to-left")
+        toRight = false;
+    else {
+        error = "invalid value '" + value + "' for '--copy': left-to-right[:LIST] or right-to-left[:LIST]";
+        return false;
+    }
+    chosen.clear();
+    if (colon == std::string::npos) return true;
+    const std::string list = value.substr(colon + 1);
+    if (list == "all") return true;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(',', start);
+        if (end == std::string::npos) end = list.size();
+        const std::string item = list.substr(start, end - start);
+        char* stop = nullptr;
+        errno = 0;
+        const long n = item.empty() ? 0 : std::strtol(item.c_str(), &stop, 10);
+        if (item.empty() || *stop != '\0' || errno != 0 || n < 1 || n > 1000000000) {
+            error =
+                "invalid difference number '" + item + "' in '--copy': numbers from 1, separated by commas";
+            return false;
+        }
+        chosen.insert(static_cast<int>(n));
+        start = end + 1;
+    }
+    return true;
+}
+
+// One side's cell of the side-by-side view: tabs expanded, control bytes
+// shown as '?', a UTF-8 sequence taking one column, cut to the width; the
+// in-line differences highlighted when colour is on.
+std::string Cell(std::string_view text, const std::vector<std::pair<int, int>>& marks, int width, bool color,
+                 const char* rowColor, bool pad) {
+    std::string out;
+    int column = 0;
+    bool marked = false;
+    size_t i = 0;
+    while (i < text.size() && column < width) {
+        const int at = static_cast<int>(i);
+        bool inMark = false;
+        for (const auto& [start, end] : marks) inMark = inMark || (at >= start && at <= end);
+        if (color && inMark != marked) {
+            out += inMark ? kDifferenceColor : std::string(kReset) + (rowColor ? rowColor : "");
+            marked = inMark;
+        }
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\t') {
+            const int next = std::min(width, (column / kTabStop + 1) * kTabStop);
+            out.append(static_cast<size_t>(next - column), ' ');
+            column = next;
+            ++i;
+            continue;
+        }
+        size_t length = 1;
+        if (c >= 0xC2 && c <= 0xF4) {
+            length = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+            for (size_t k = 1; k < length; ++k)
+                if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                    length = 0;
+        } else if (c >= 0x80) {
+            length = 0;  // not the start of a UTF-8 sequence
+        }
+        if (length == 0) {
+            out += '?';
+            ++i;
+        } else if (length == 1) {
+            out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+            ++i;
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
+        }
+        ++column;
+    }
+    if (color && marked) out += std::string(kReset) + (rowColor ? rowColor : "");
+    if (pad && column < width) out.append(static_cast<size_t>(width - column), ' ');
+    return out;
+}
+
+void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, std::ostream& out) {
+    CTextCompareObject& left = doc.GetSide(0);
+    CTextCompareObject& right = doc.GetSide(1);
+    const int rows = doc.Context().VisibleRowCount();
+    const int lines = std::max(left.GetRealLineCount(), right.GetRealLineCount());
+    const int numberWidth = static_cast<int>(std::to_string(std::max(lines, 1)).size());
+    const int columnWidth = std::max(1, (width - 2 * numberWidth - 5) / 2);
+    std::string line;
+    for (int row = 0; row < rows; ++row) {
+        const uint32_t lf = left.GetLine(row).flags, rf = right.GetLine(row).flags;
+        char marker = ' ';
+        const char* rowColor = nullptr;
+        if ((lf | rf) & LF_CHANGED) {
+            marker = '|';
+            rowColor = kChangedColor;
+        } else if (lf & LF_ONE_SIDED) {
+            marker = '<';
+            rowColor = kLeftOnlyColor;
+        } else if (rf & LF_ONE_SIDED) {
+            marker = '>';
+            rowColor = kRightOnlyColor;
+        } else if ((lf | rf) & LF_TRIVIAL) {
+            marker = '~';
+            rowColor = kTrivialColor;
+        }
+        std::vector<std::pair<int, int>> marks[2];
+        if (color && (lf & LF_CHANGED) && (rf & LF_CHANGED))
+            for (const STRINGDIFFERENCE& d : doc.LineDifferences(row)) {
+                marks[0].emplace_back(d.leftStart, d.leftEnd);
+                marks[1].emplace_back(d.rightStart, d.rightEnd);
+            }
+        line.clear();
+        if (color && rowColor) line += rowColor;
+        for (int f = 0; f < 2; ++f) {
+            CTextCompareObject& side = doc.GetSide(f);
+            std::string number;
+            if (!side.IsGhostRow(row)) number = std::to_string(side.RowToRealLine(row) + 1);
+            line.append(static_cast<size_t>(numberWidth) - number.size(), ' ');
+            line += number;
+            line += ' ';
+            const std::string_view text =
+                side.IsGhostRow(row) ? std::string_view() : side.GetLine(row).Characters();
+            line += Cell(text, marks[f], columnWidth, color && rowColor, rowColor, f == 0);
+            if (f == 0) {
+                line += ' ';
+                line += marker;
+                line += ' ';
+            }
+        }
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        if (color && rowColor) line += kReset;
+        out << line << "\n";
+    }
+}
+
+Json JsonResult(CTextCompareDoc& doc) {
+    const CTextSectionList& list = doc.Sections();
+    const int rows = doc.Context().VisibleRowCount();
+    Json json;
+    json["identical"] = list.GetCount() == 0 && list.trivialCount == 0;
+    json["differences"] = list.GetCount();
+    json["trivial"] = list.trivialCount;
+    json["rows"] = rows;
+    Json sections = Json::array();
+    for (const CTextSection& s : list.Sections())
+        sections.push_back({{"kind", s.kind},
+                            {"leftRows", {s.leftFirstRow, s.leftLastRow}},
+                            {"rightRows", {s.rightFirstRow, s.rightLastRow}},
+                            {"leftLines", {s.leftFirst, s.leftLast}},
+                            {"rightLines", {s.rightFirst, s.rightLast}}});
+    json["sections"] = std::move(sections);
+    Json flags = Json::array();
+    for (int row = 0; row < rows; ++row)
+        flags.push_back({doc.GetSide(0).GetLine(row).flags & 0xFF000000u,
+                         doc.GetSide(1).GetLine(row).flags & 0xFF000000u});
+    json["flags"] = std::move(flags);
+    return json;
+}
+
+bool UseColor(const std::string& setting) {
+    if (setting == "always") return true;
+    if (setting == "never") return false;
+    const char* noColor = std::getenv("NO_COLOR");
+    return platform::IsTerminal(STDOUT_FILENO) && (noColor == nullptr || *noColor == '\0');
+}
+
+int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
+                   std::ostream& err) {
+    const std::string format = options.format.empty() ? "side" : options.format;
+    if (format != "side" && format != "unified" && format != "json")
+        return Trouble(
+            err, "invalid value '" + format + "' for '--format' of a text comparison: side, unified or json");
+    bool toRight = true;
+    std::set<int> chosen;
+    std::string error;
+    if (!options.copy.empty() && !ParseCopy(options.copy, toRight, chosen, error)) return Trouble(err, error);
+    if (options.save && options.copy.empty())
+        return Trouble(err, "'--save' saves what '--copy' changed: give --copy too");
+
+    CConsoleMessages messages(err, options.yes);
+    CTextCompareDoc doc(messages);
+    if (!doc.Open(request)) return kExitTrouble;
+
+    if (!options.copy.empty()) {
+        const int target = toRight ? CTextCompareDoc::RIGHT : CTextCompareDoc::LEFT;
+        if (doc.IsSideReadOnly(target))
+            return Trouble(err, std::string("cannot copy to the ") + (toRight ? "right" : "left") + " side " +
+                                    request.sides[target].path + ": it is read-only (/ro)");
+        const int count = doc.GetDifferenceCount();
+        if (!chosen.empty() && *chosen.rbegin() > count)
+            return Trouble(err, "there is no difference " + std::to_string(*chosen.rbegin()) +
+                                    " to copy: the files have " + std::to_string(count));
+        int result = CTextCompareDoc::MERGE_DONE;
+        if (chosen.empty()) {
+            result = doc.CopyAll(toRight);
+        } else {
+            // From the last to the first, so that the numbers stay valid.
+            for (auto n = chosen.rbegin(); n != chosen.rend() && result == CTextCompareDoc::MERGE_DONE; ++n)
+                result = doc.CopySection(*n - 1, toRight);
+        }
+        if (result != CTextCompareDoc::MERGE_DONE) return kExitTrouble;
+        if (options.save && doc.GetSide(target).IsModified() && !doc.SaveSide(target)) return kExitTrouble;
+    }
+
+    if (!options.report.empty()) {
+        CTerminalProgress progress(err);
+        if (!GetTextComparer().report.Generate(doc.ReportSource(), options.report, &progress, error))
+            return Trouble(err, "cannot write the report: " + error);
+    }
+
+    const CTextSectionList& list = doc.Sections();
+    const int status = list.GetCount() == 0 && list.trivialCount == 0 ? kExitSame : kExitDifferent;
+    if (options.quiet) return status;
+    if (format == "json") {
+        out << JsonResult(doc).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    } else if (format == "unified") {
+        std::string diff;
+        WriteUnifiedDiff(doc.Context(), {request.sides[0].path, UnifiedTimeStamp(request.sides[0].path)},
+                         {request.sides[1].path, UnifiedTimeStamp(request.sides[1].path)}, options.context,
+                         diff);
+        out << diff;
+    } else {
+        int width = options.width;
+        if (width == 0) width = platform::TerminalWidth(STDOUT_FILENO);
+        if (width < 20) width = kDefaultWidth;
+        WriteSideBySide(doc, width, UseColor(options.color), out);
+    }
+    out.flush();
+    if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
+    return status;
+}
+
+}  // namespace
+
+int RunCompareAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, std::ostream& out,
+                     std::ostream& err) {
+    const std::unique_ptr<CCompareParams> request = commandLine.BuildRequest();
+    if (request->GetCommandLine(false, true).empty())
+        return Trouble(err, "nothing to compare: name two files or folders, or give -t:KIND");
+    // A side that cannot be read is told first, whatever the kind.
+    for (const COMPARESIDE& side : request->sides) {
+        if (::access(side.path.c_str(), R_OK) != 0)
+            return Trouble(err, "cannot open '" + side.path + "': " + platform::ErrorText(errno));
+    }
+    switch (request->kind) {
+        case COMPARE_TEXT:
+            return RunTextCompare(static_cast<const CTextCompareParams&>(*request), options, out, err);
+        case COMPARE_BINARY:
+            return Trouble(err,
+                           "cannot compare '" + request->sides[0].path + "' and '" + request->sides[1].path +
+                               "': not both hold text (binary data), and this version cannot compare binary "
+                               "files yet");
+        case COMPARE_FOLDER: return Trouble(err, "this version cannot compare folders yet");
+        default: return Trouble(err, "nothing to compare");
+    }
+}
+
+}  // namespace corvatine

@@ -1,0 +1,47 @@
+#include "app/ConsoleMessages.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+namespace corvatine {
+
+namespace {
+
+// The message's lines, blank ones dropped, joined as one line each after the
+// program's name.
+void Print(std::ostream& err, const std::string& text) {
+    size_t start = 0;
+    bool first = true;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        if (end > start) {
+            err << (first ? "corvatine: " : "  ") << text.substr(start, end - start) << "\n";
+            first = false;
+        }
+        start = end + 1;
+    }
+}
+
+}  // namespace
+
+int CConsoleMessages::AskYesNo(const std::string& text) {
+    if (m_yes) return platform::ANSWER_YES;
+    if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) {
+        Print(m_err, text + "\n(answered No; give --yes to answer Yes)");
+        return platform::ANSWER_NO;
+    }
+    Print(m_err, text);
+    m_err << "[y/N] " << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return platform::ANSWER_NO;
+    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y') ? platform::ANSWER_YES
+                                                                     : platform::ANSWER_NO;
+}
+
+void CConsoleMessages::Inform(const std::string& text) { Print(m_err, text); }
+
+void CConsoleMessages::Error(const std::string& text) { Print(m_err, text); }
+
+}  // namespace corvatine

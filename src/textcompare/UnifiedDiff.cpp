@@ -1,0 +1,216 @@
+#include "textcompare/UnifiedDiff.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <string_view>
+#include <vector>
+
+namespace corvatine {
+
+namespace {
+
+// A change in real line numbers: [first, first + count) on each side.
+struct CHANGE {
+    int left;
+    int leftCount;
+    int right;
+    int rightCount;
+};
+
+// The real lines of a side, without the empty line after a final ending,
+// and where each line starts a line of patch (the line before it ends in a
+// line feed).
+struct SIDELINES {
+    std::vector<std::string_view> lines;
+    std::vector<int> patchLine;  // patch line of each line's start; one more entry for the end
+
+    explicit SIDELINES(CTextCompareObject& side) {
+        const int rows = side.GetLineCount();
+        for (int row = 0; row < rows; ++row) {
+            const CSyntaxTextLine& line = side.GetLine(row);
+            if (line.flags & LF_GHOST) continue;
+            lines.emplace_back(line.Text(), static_cast<size_t>(line.FullLength()));
+        }
+        if (!lines.empty() && lines.back().empty()) lines.pop_back();
+        int count = 0;
+        patchLine.reserve(lines.size() + 1);
+        for (const std::string_view line : lines) {
+            patchLine.push_back(count);
+            if (line.back() == '\n') ++count;
+        }
+        // An unterminated last line is a line of its own.
+        if (!lines.empty() && lines.back().back() != '\n') ++count;
+        patchLine.push_back(count);
+    }
+    int Count() const { return static_cast<int>(lines.size()); }
+    // Whether line i begins a patch line.
+    bool StartsLine(int i) const {
+        return i == 0 || i >= Count() || lines[static_cast<size_t>(i - 1)].back() == '\n';
+    }
+};
+
+void AppendLine(std::string& out, char prefix, std::string_view bytes) {
+    out += prefix;
+    out.append(bytes);
+    if (bytes.empty() || bytes.back() != '\n') out += "\n\\ No newline at end of file\n";
+}
+
+// Writes the real lines [first, last) of a side with a prefix, one patch
+// line at a time.
+void AppendLines(std::string& out, char prefix, const SIDELINES& side, int first, int last) {
+    std::string current;
+    for (int i = first; i < last; ++i) {
+        current.append(side.lines[static_cast<size_t>(i)]);
+        if ((!current.empty() && current.back() == '\n') || i == side.Count() - 1) {
+            AppendLine(out, prefix, current);
+            current.clear();
+        }
+    }
+}
+
+std::string Range(int first, int count) {
+    // An empty range names the line before it.
+    std::string text = std::to_string(count == 0 ? first : first + 1);
+    if (count != 1) text += "," + std::to_string(count);
+    return text;
+}
+
+}  // namespace
+
+std::string UnifiedTimeStamp(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return {};
+    struct tm local {};
+    const time_t seconds = info.st_mtim.tv_sec;
+    if (::localtime_r(&seconds, &local) == nullptr) return {};
+    char date[64], zone[16];
+    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S", &local);
+    std::strftime(zone, sizeof zone, "%z", &local);
+    char text[128];
+    std::snprintf(text, sizeof text, "%s.%09ld %s", date, static_cast<long>(info.st_mtim.tv_nsec), zone);
+    return text;
+}
+
+void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, const UNIFIEDHEADER& right,
+                      int contextLines, std::string& out) {
+    CTextCompareObject& leftSide = context.Side(0);
+    CTextCompareObject& rightSide = context.Side(1);
+    const SIDELINES sides[2] = {SIDELINES(leftSide), SIDELINES(rightSide)};
+
+    // The sections, and the rows that differ in their terminators alone.
+    std::vector<CHANGE> changes;
+    for (const CTextSection& s : context.Sections().Sections())
+        changes.push_back(
+            {s.leftFirst, s.leftLast - s.leftFirst + 1, s.rightFirst, s.rightLast - s.rightFirst + 1});
+    const int rows = std::min(leftSide.GetLineCount(), rightSide.GetLineCount());
+    for (int row = 0; row < rows; ++row) {
+        const CSyntaxTextLine& l = leftSide.GetLine(row);
+        const CSyntaxTextLine& r = rightSide.GetLine(row);
+        if (!(l.flags & LF_TRIVIAL) || ((l.flags | r.flags) & (LF_GHOST | LF_CHANGED | LF_ONE_SIDED)))
+            continue;
+        if (l.Ending() == r.Ending()) continue;
+        changes.push_back({leftSide.RowToRealLine(row), 1, rightSide.RowToRealLine(row), 1});
+    }
+    std::sort(changes.begin(), changes.end(),
+              [](const CHANGE& a, const CHANGE& b) { return a.left < b.left; });
+
+    // Clip to the lines that exist (the engine's empty last line is none).
+    std::vector<CHANGE> joined;
+    for (CHANGE c : changes) {
+        for (int f = 0; f < 2; ++f) {
+            int& first = f == 0 ? c.left : c.right;
+            int& count = f == 0 ? c.leftCount : c.rightCount;
+            first = std::min(first, sides[f].Count());
+            count = std::max(0, std::min(count, sides[f].Count() - first));
+        }
+        if (c.leftCount > 0 || c.rightCount > 0) joined.push_back(c);
+    }
+    // Join changes that meet, and widen each over the equal lines around it,
+    // the same number on both sides, until it starts and ends where patch
+    // lines do; widening may make changes meet, so repeat until nothing moves.
+    const auto starts = [&sides](int l, int r) { return sides[0].StartsLine(l) && sides[1].StartsLine(r); };
+    for (bool moved = true; moved;) {
+        moved = false;
+        std::vector<CHANGE> merged;
+        for (const CHANGE& c : joined) {
+            if (!merged.empty() && c.left <= merged.back().left + merged.back().leftCount) {
+                CHANGE& last = merged.back();
+                last.leftCount = std::max(last.left + last.leftCount, c.left + c.leftCount) - last.left;
+                last.rightCount = std::max(last.right + last.rightCount, c.right + c.rightCount) - last.right;
+                moved = true;
+            } else {
+                merged.push_back(c);
+            }
+        }
+        joined = std::move(merged);
+        for (size_t i = 0; i < joined.size(); ++i) {
+            CHANGE& c = joined[i];
+            int before =
+                i == 0 ? std::min(c.left, c.right) : c.left - (joined[i - 1].left + joined[i - 1].leftCount);
+            while (before > 0 && !starts(c.left, c.right)) {
+                --c.left, --c.right, ++c.leftCount, ++c.rightCount, --before;
+                moved = true;
+            }
+            int after = i + 1 < joined.size() ? joined[i + 1].left - (c.left + c.leftCount)
+                                              : std::min(sides[0].Count() - (c.left + c.leftCount),
+                                                         sides[1].Count() - (c.right + c.rightCount));
+            while (after > 0 && !starts(c.left + c.leftCount, c.right + c.rightCount)) {
+                ++c.leftCount, ++c.rightCount, --after;
+                moved = true;
+            }
+        }
+    }
+    if (joined.empty()) return;
+
+    out += "--- " + left.label + (left.time.empty() ? "" : "\t" + left.time) + "\n";
+    out += "+++ " + right.label + (right.time.empty() ? "" : "\t" + right.time) + "\n";
+
+    // Counted in patch lines from here on. Equal stretches are the same
+    // lines on both sides, so the right side's context follows the left's.
+    const std::vector<int>& pl = sides[0].patchLine;
+    const std::vector<int>& pr = sides[1].patchLine;
+    const int lines = std::max(0, contextLines);
+    auto at = [](const std::vector<int>& v, int i) { return v[static_cast<size_t>(i)]; };
+    size_t k = 0;
+    while (k < joined.size()) {
+        // The changes of one hunk: gaps of at most twice the context.
+        size_t end = k + 1;
+        while (end < joined.size() &&
+               at(pl, joined[end].left) - at(pl, joined[end - 1].left + joined[end - 1].leftCount) <=
+                   2 * lines)
+            ++end;
+        const CHANGE& first = joined[k];
+        const CHANGE& last = joined[end - 1];
+        const int changeStop = last.left + last.leftCount;
+        int startLine = first.left;
+        while (startLine > 0 && at(pl, first.left) - at(pl, startLine) < lines) {
+            --startLine;
+            while (startLine > 0 && !sides[0].StartsLine(startLine)) --startLine;
+        }
+        int stopLine = changeStop;
+        while (stopLine < sides[0].Count() && at(pl, stopLine) - at(pl, changeStop) < lines) {
+            ++stopLine;
+            while (stopLine < sides[0].Count() && !sides[0].StartsLine(stopLine)) ++stopLine;
+        }
+        const int rightStartLine = first.right - (first.left - startLine);
+        const int rightStopLine = last.right + last.rightCount + (stopLine - changeStop);
+        out += "@@ -" + Range(at(pl, startLine), at(pl, stopLine) - at(pl, startLine)) + " +" +
+               Range(at(pr, rightStartLine), at(pr, rightStopLine) - at(pr, rightStartLine)) + " @@\n";
+
+        int line = startLine;
+        for (size_t c = k; c < end; ++c) {
+            const CHANGE& change = joined[c];
+            AppendLines(out, ' ', sides[0], line, change.left);
+            AppendLines(out, '-', sides[0], change.left, change.left + change.leftCount);
+            AppendLines(out, '+', sides[1], change.right, change.right + change.rightCount);
+            line = change.left + change.leftCount;
+        }
+        AppendLines(out, ' ', sides[0], line, stopLine);
+        k = end;
+    }
+}
+
+}  // namespace corvatine

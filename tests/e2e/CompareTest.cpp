@@ -1,0 +1,255 @@
+// The program comparing two text files: side by side, unified, JSON, the
+// report, and merging from the command line.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <random>
+
+#include "support/TestSupport.h"
+
+namespace corvatine {
+namespace {
+
+using Json = nlohmann::json;
+
+class CompareTest : public ::testing::Test {
+protected:
+    // With exact rules (line endings count too), as the settings say.
+    void ExactRules() {
+        m_config.WriteFile("registry.reg",
+                           "Windows Registry Editor Version 5.00\n\n"
+                           "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Comparisons\\FileComparison\\"
+                           "TextComparison\\Settings\\Rules\\Default]\n"
+                           "\"IgnoreEOLs\"=dword:00000000\n");
+    }
+    test::ProgramResult Run(const std::vector<std::string>& arguments) {
+        return test::RunCorvatine(arguments, m_dir.Path(),
+                                  {"CORVATINE_CONFIG_DIR=" + m_config.Path(), "NO_COLOR="});
+    }
+    void Write(const std::string& left, const std::string& right) {
+        m_dir.WriteFile("left.txt", left);
+        m_dir.WriteFile("right.txt", right);
+    }
+
+    test::TempDir m_dir;
+    test::TempDir m_config;
+};
+
+TEST_F(CompareTest, SideBySideRowsAndMarkers) {
+    ExactRules();
+    Write("same\nold\nleft only\nend\r\n", "same\nnew\nend\nright only\n");
+    const test::ProgramResult result = Run({"--width=40", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(result.out,
+              "1 same               1 same\n"
+              "2 old              | 2 new\n"
+              "3 left only        <\n"
+              "4 end              ~ 3 end\n"
+              "                   > 4 right only\n");
+    EXPECT_EQ(result.err, "");
+
+    // Tabs are expanded, control bytes shown as '?', long lines cut.
+    Write("\tx\x01y\n", "a very long line that does not fit\n");
+    EXPECT_EQ(Run({"--width=40", "left.txt", "right.txt"}).out, "1         x?y      | 1 a very long line\n");
+}
+
+TEST_F(CompareTest, IdenticalAndDifferentExitStatus) {
+    Write("a\nb\n", "a\nb\n");
+    test::ProgramResult result = Run({"left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out.find('|'), std::string::npos);
+    result = Run({"--quiet", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out, "");
+
+    // The same text in UTF-16 and in UTF-8 is identical.
+    m_dir.WriteFile("utf16.txt", std::string("\xFF\xFE"
+                                             "a\0\n\0b\0\n\0",
+                                             10));
+    EXPECT_EQ(Run({"-c", "/t:text", "utf16.txt", "right.txt"}).exitStatus, 0);
+
+    // Line endings count only when the rules say so.
+    Write("a\r\nb\r\n", "a\nb\n");
+    EXPECT_EQ(Run({"left.txt", "right.txt"}).exitStatus, 0);
+    ExactRules();
+    result = Run({"--format=json", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 1);
+    const Json json = Json::parse(result.out);
+    EXPECT_EQ(json["identical"], false);
+    EXPECT_EQ(json["differences"], 0);
+    EXPECT_EQ(json["trivial"], 2);
+}
+
+TEST_F(CompareTest, ColourOnlyWhenAsked) {
+    Write("int a = 1;\n", "int a = 2;\n");
+    const test::ProgramResult plain = Run({"left.txt", "right.txt"});
+    EXPECT_EQ(plain.out.find('\x1b'), std::string::npos);
+    const test::ProgramResult colored = Run({"--color=always", "left.txt", "right.txt"});
+    EXPECT_NE(colored.out.find("\x1b[33m"), std::string::npos);
+    EXPECT_NE(colored.out.find("\x1b[1;7m1\x1b[0m\x1b[33m"), std::string::npos) << colored.out;
+    EXPECT_EQ(Run({"--color=sometimes", "left.txt", "right.txt"}).exitStatus, 2);
+}
+
+TEST_F(CompareTest, JsonOfThreeInsertedLines) {
+    Write("a\nb\nX\nY\nZ\nc\n", "a\nb\nc\n");
+    const test::ProgramResult result = Run({"--format=json", "left.txt", "right.txt"});
+    ASSERT_EQ(result.exitStatus, 1) << result.err;
+    const Json json = Json::parse(result.out);
+    EXPECT_EQ(json["identical"], false);
+    EXPECT_EQ(json["differences"], 1);
+    EXPECT_EQ(json["rows"], 6);
+    EXPECT_EQ(json["sections"], Json::parse(R"([{"kind": 2, "leftRows": [2, 4], "rightRows": [2, 4],
+                                               "leftLines": [2, 4], "rightLines": [2, 1]}])"));
+    EXPECT_EQ(json["flags"], Json::parse("[[0,0],[0,0],[134217728,16777216],[134217728,16777216],"
+                                         "[134217728,16777216],[0,0]]"));
+}
+
+TEST_F(CompareTest, UnifiedMatchesDiffOnASimpleChange) {
+    Write("one\ntwo\nthree\nfour\nfive\nsix\nseven\neight\nnine\n",
+          "one\ntwo\nthree\nFOUR\nfive\nsix\nseven\neight\n9");
+    const test::ProgramResult ours = Run({"--format=unified", "left.txt", "right.txt"});
+    const test::ProgramResult gnu =
+        test::RunProgram("/usr/bin/diff", {"-u", "left.txt", "right.txt"}, {}, m_dir.Path());
+    EXPECT_EQ(ours.exitStatus, 1) << ours.err;
+    EXPECT_EQ(ours.out, gnu.out);
+    EXPECT_EQ(Run({"--format=unified", "--context=0", "left.txt", "right.txt"}).out,
+              test::RunProgram("/usr/bin/diff", {"-U0", "left.txt", "right.txt"}, {}, m_dir.Path()).out);
+    Write("same\n", "same\n");
+    EXPECT_EQ(Run({"--format=unified", "left.txt", "right.txt"}).out, "");
+}
+
+// Lines of a few words with any line ending, a last line perhaps without one.
+std::string Generate(std::mt19937& random, const std::vector<std::string>& lines) {
+    static const char* const kEndings[] = {"\n", "\r\n", "\r"};
+    const int style = static_cast<int>(random() % 4);  // 3: mixed
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + kEndings[style == 3 ? random() % 3
+                                           : static_cast<unsigned>(style == 2 && random() % 2 ? 0 : style)];
+    if (!text.empty() && random() % 4 == 0)
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
+TEST_F(CompareTest, PatchReproducesTheRightFileFromTheUnifiedDiff) {
+    ExactRules();
+    static const char* const kWords[] = {"a", "b", "c", "d", "  x", "\ty", ""};
+    std::mt19937 random(20261209);
+    int patched = 0;
+    for (int pair = 0; pair < 150; ++pair) {
+        std::vector<std::string> left;
+        const int count = static_cast<int>(random() % 14);
+        for (int i = 0; i < count; ++i) left.push_back(kWords[random() % 7]);
+        std::vector<std::string> right = left;
+        for (int edits = static_cast<int>(random() % 5); edits > 0; --edits) {
+            const size_t at = right.empty() ? 0 : random() % (right.size() + 1);
+            switch (random() % 3) {
+                case 0: right.insert(right.begin() + static_cast<long>(at), kWords[random() % 7]); break;
+                case 1:
+                    if (!right.empty())
+                        right.erase(right.begin() + static_cast<long>(std::min(at, right.size() - 1)));
+                    break;
+                default:
+                    if (!right.empty()) right[std::min(at, right.size() - 1)] = kWords[random() % 7];
+            }
+        }
+        const std::string leftText = Generate(random, left), rightText = Generate(random, right);
+        Write(leftText, rightText);
+        const int context = static_cast<int>(random() % 4);
+        const test::ProgramResult diff =
+            Run({"--format=unified", "--context=" + std::to_string(context), "left.txt", "right.txt"});
+        ASSERT_EQ(diff.exitStatus, leftText == rightText ? 0 : 1) << diff.err << "\n"
+                                                                  << leftText << "|" << rightText;
+        if (diff.out.empty()) {
+            EXPECT_EQ(leftText, rightText);
+            continue;
+        }
+        m_dir.WriteFile("change.diff", diff.out);
+        const test::ProgramResult patch = test::RunProgram(
+            "/usr/bin/patch", {"-s", "--binary", "-o", "patched.txt", "left.txt", "change.diff"}, {},
+            m_dir.Path());
+        ASSERT_EQ(patch.exitStatus, 0) << patch.out << patch.err << "\n" << diff.out;
+        ASSERT_EQ(test::ReadFile(m_dir / "patched.txt"), rightText) << diff.out;
+        ++patched;
+    }
+    EXPECT_GT(patched, 100);
+}
+
+TEST_F(CompareTest, ReportNextToTheOutput) {
+    Write("a\nb\n", "a\nc\n");
+    const test::ProgramResult result = Run({"--quiet", "--report=report.html", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    const std::string html = test::ReadFile(m_dir / "report.html");
+    EXPECT_EQ(html.rfind("<!DOCTYPE HTML PUBLIC", 0), 0u);
+    EXPECT_NE(html.find("<td>1 Differences</td>"), std::string::npos);
+    EXPECT_NE(html.find("<td class=\"bd\">"), std::string::npos);
+
+    const test::ProgramResult failed =
+        Run({"--quiet", "--report=missing/report.html", "left.txt", "right.txt"});
+    EXPECT_EQ(failed.exitStatus, 2);
+    EXPECT_NE(failed.err.find("cannot write the report"), std::string::npos) << failed.err;
+}
+
+TEST_F(CompareTest, CopyAllAndSave) {
+    Write("1\n2\n3\n", "1\nB\n3\nD\n");
+    test::ProgramResult result = Run({"--copy=left-to-right", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;                   // the sides are equal after the copy
+    EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), "1\nB\n3\nD\n");  // not saved
+    result = Run({"--copy=left-to-right:all", "--save", "--quiet", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), "1\n2\n3\n");
+}
+
+TEST_F(CompareTest, CopyAChosenSubset) {
+    Write("1\n2\n3\n4\n5\n6\n7\n", "1\nB\n3\n4\nE\n6\nG\n");
+    const test::ProgramResult result =
+        Run({"--copy=right-to-left:3,1", "--save", "--format=json", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(Json::parse(result.out)["differences"], 1);
+    EXPECT_EQ(test::ReadFile(m_dir / "left.txt"), "1\nB\n3\n4\n5\n6\nG\n");
+    EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), "1\nB\n3\n4\nE\n6\nG\n");
+}
+
+TEST_F(CompareTest, CopyRefusals) {
+    Write("a\n", "b\n");
+    test::ProgramResult result =
+        Run({"-c", "/t:text", "/ro:2", "--copy=left-to-right", "--save", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("read-only"), std::string::npos) << result.err;
+    EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), "b\n");
+    // The other direction is allowed.
+    EXPECT_EQ(Run({"-c", "/t:text", "/ro:2", "--copy=right-to-left", "left.txt", "right.txt"}).exitStatus, 0);
+
+    result = Run({"--copy=left-to-right:2", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("no difference 2"), std::string::npos) << result.err;
+    for (const char* bad : {"--copy=sideways", "--copy=left-to-right:0", "--copy=left-to-right:1,x"})
+        EXPECT_EQ(Run({bad, "left.txt", "right.txt"}).exitStatus, 2) << bad;
+    EXPECT_EQ(Run({"--save", "left.txt", "right.txt"}).exitStatus, 2);
+    EXPECT_EQ(test::ReadFile(m_dir / "left.txt"), "a\n");
+}
+
+TEST_F(CompareTest, Trouble) {
+    Write("a\n", std::string("a\0b", 3));
+    test::ProgramResult result = Run({"left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("binary"), std::string::npos) << result.err;
+    // Asked for as text, a file with binary data is still no text file.
+    result = Run({"-c", "/t:text", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("binary data"), std::string::npos) << result.err;
+
+    result = Run({"left.txt", "missing.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("missing.txt"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("No such file or directory"), std::string::npos) << result.err;
+
+    result = Run({"--format=tree", "left.txt", "left.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("--format"), std::string::npos);
+    EXPECT_EQ(Run({"--width=5", "left.txt", "left.txt"}).exitStatus, 2);
+    EXPECT_EQ(Run({"--context=-1", "left.txt", "left.txt"}).exitStatus, 2);
+}
+
+}  // namespace
+}  // namespace corvatine
