@@ -39,17 +39,22 @@ int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* o
     int lastReal = side.GetLineCount() - 1;
     while (lastReal >= 0 && (side.GetLine(lastReal).flags & LF_GHOST)) --lastReal;
 
+    const bool comments = (rules & RULE_IGNORE_COMMENTS) && side.GetSyntaxDefinition() != nullptr;
+    size_t total = 0;
+    for (int i = 0; i <= lastReal; ++i) total += static_cast<size_t>(side.GetLine(i).Length()) + 1;
+    out->reserve(out->size() + total);
+
     std::vector<COLORBLOCK> blocks;
     std::string text;
     for (int i = 0; i <= lastReal; ++i) {
         const CSyntaxTextLine& line = side.GetLine(i);
         if (line.flags & LF_GHOST) continue;
-        if ((rules & RULE_IGNORE_COMMENTS) && side.GetSyntaxDefinition() != nullptr) {
+        std::string_view chars = line.Characters();
+        if (comments) {
             // The spans the comment parse colours as comment are left out.
             blocks.clear();
             side.ParseComments(side.GetParseState(i - 1), i, &blocks);
             text.clear();
-            const std::string_view chars = line.Characters();
             size_t pos = 0;
             int colour = COLORINDEX_NORMALTEXT;
             auto take = [&](size_t to) {
@@ -62,17 +67,16 @@ int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* o
                 colour = block.color;
             }
             take(chars.size());
-        } else {
-            text.assign(line.Characters());
+            chars = text;
         }
         // The rules for leading and trailing white space hold for the last
         // line too.
-        size_t begin = 0, end = text.size();
+        size_t begin = 0, end = chars.size();
         if (rules & RULE_IGNORE_LEADING_SPACE)
-            while (begin < end && IsSpace(static_cast<unsigned char>(text[begin]))) ++begin;
+            while (begin < end && IsSpace(static_cast<unsigned char>(chars[begin]))) ++begin;
         if (rules & RULE_IGNORE_TRAILING_SPACE)
-            while (end > begin && IsSpace(static_cast<unsigned char>(text[end - 1]))) --end;
-        out->append(text, begin, end - begin);
+            while (end > begin && IsSpace(static_cast<unsigned char>(chars[end - 1]))) --end;
+        out->append(chars.substr(begin, end - begin));
         if (i != lastReal) out->push_back('\n');
     }
     return 0;
