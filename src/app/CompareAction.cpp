@@ -276,14 +276,10 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
         if (!chosen.empty() && *chosen.rbegin() > count)
             return Trouble(err, "there is no difference " + std::to_string(*chosen.rbegin()) +
                                     " to copy: the files have " + std::to_string(count));
-        int result = CTextCompareDoc::MERGE_DONE;
-        if (chosen.empty()) {
-            result = doc.CopyAll(toRight);
-        } else {
-            // From the last to the first, so that the numbers stay valid.
-            for (auto n = chosen.rbegin(); n != chosen.rend() && result == CTextCompareDoc::MERGE_DONE; ++n)
-                result = doc.CopySection(*n - 1, toRight);
-        }
+        std::vector<int> indexes;
+        for (const int n : chosen) indexes.push_back(n - 1);
+        const int result =
+            chosen.empty() ? doc.CopyAll(toRight) : doc.CopySections(std::move(indexes), toRight);
         if (result != CTextCompareDoc::MERGE_DONE) return kExitTrouble;
         if (options.save && doc.GetSide(target).IsModified() && !doc.SaveSide(target)) return kExitTrouble;
     }

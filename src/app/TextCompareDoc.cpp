@@ -1,5 +1,7 @@
 #include "app/TextCompareDoc.h"
 
+#include <algorithm>
+
 #include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
 #include "fileio/TextFormat.h"
@@ -150,35 +152,57 @@ std::string CTextCompareDoc::SourceText(CTextCompareObject& source, int first, i
     return text;
 }
 
-int CTextCompareDoc::CopySection(int index, bool toRight, bool groupWithPrevious) {
-    CTextSection section;
-    if (!m_context->Sections().GetSection(index, section)) return MERGE_NO_SECTION;
-    if (!SectionIsCurrent(section)) {
-        m_messages.Error(kCannotMerge);
-        return MERGE_STALE;
+int CTextCompareDoc::CopySections(std::vector<int> indexes, bool toRight) {
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    std::vector<CTextSection> sections;
+    for (const int index : indexes) {
+        CTextSection section;
+        if (!m_context->Sections().GetSection(index, section)) return MERGE_NO_SECTION;
+        if (!SectionIsCurrent(section)) {
+            m_messages.Error(kCannotMerge);
+            return MERGE_STALE;
+        }
+        sections.push_back(section);
     }
-    const int sourceSide = toRight ? LEFT : RIGHT, targetSide = toRight ? RIGHT : LEFT;
+    const int targetSide = toRight ? RIGHT : LEFT;
     if (IsSideReadOnly(targetSide)) {
         m_messages.Error(std::string("Cannot copy: the ") + (toRight ? "right" : "left") +
                          " side is read-only.");
         return MERGE_READ_ONLY;
     }
-    CTextCompareObject& source = *m_side[sourceSide];
+    if (sections.empty()) return MERGE_DONE;
+
+    m_merging = true;
+    m_context->ClearComparison();  // the engine's line numbers are rows again
     CTextCompareObject& target = *m_side[targetSide];
+    target.OpenUndoGroup(false);
+    // From the last to the first: a copy leaves the lines before it, and so
+    // the line numbers of the sections still to come, as they were.
+    for (auto section = sections.rbegin(); section != sections.rend(); ++section)
+        CopyLines(*section, toRight);
+    target.CloseUndoGroup(nullptr);
+    m_merging = false;
+    Recompare();
+    return MERGE_DONE;
+}
+
+// Replaces the target's lines of a section by the source's, on the real
+// text alone.
+void CTextCompareDoc::CopyLines(const CTextSection& section, bool toRight) {
+    CTextCompareObject& source = *m_side[toRight ? LEFT : RIGHT];
+    CTextCompareObject& target = *m_side[toRight ? RIGHT : LEFT];
     const int sFirst = toRight ? section.leftFirst : section.rightFirst;
     const int sLast = toRight ? section.leftLast : section.rightLast;
     const int tFirst = toRight ? section.rightFirst : section.leftFirst;
     const int tLast = toRight ? section.rightLast : section.leftLast;
 
-    m_merging = true;
-    m_context->ClearComparison();  // the engine's line numbers are rows again
     const std::string text = SourceText(source, sFirst, sLast, target);
     const int tCount = target.GetLineCount();
     const bool sourceEnds =
         sLast >= source.GetLineCount() - 1 ||
         (sLast == source.GetLineCount() - 2 && source.GetLine(sLast + 1).FullLength() == 0);
     int endLine = 0, endChar = 0;
-    target.OpenUndoGroup(groupWithPrevious);
     if (tLast + 1 < tCount) {
         if (tLast >= tFirst) target.DeleteRange(nullptr, tFirst, 0, tLast + 1, 0, kMergeAction);
         if (!text.empty()) target.InsertTextAt(nullptr, tFirst, 0, text, endLine, endChar, kMergeAction);
@@ -198,10 +222,6 @@ int CTextCompareDoc::CopySection(int index, bool toRight, bool groupWithPrevious
         target.InsertTextAt(nullptr, last, target.GetLine(last).Length(), joined, endLine, endChar,
                             kMergeAction);
     }
-    target.CloseUndoGroup(nullptr);
-    m_merging = false;
-    Recompare();
-    return MERGE_DONE;
 }
 
 int CTextCompareDoc::InsertSection(int index, bool toRight) {
@@ -249,12 +269,9 @@ int CTextCompareDoc::InsertSection(int index, bool toRight) {
 }
 
 int CTextCompareDoc::CopyAll(bool toRight) {
-    const int count = GetDifferenceCount();
-    for (int k = count - 1; k >= 0; --k) {
-        const int result = CopySection(k, toRight, k != count - 1);
-        if (result != MERGE_DONE) return result;
-    }
-    return MERGE_DONE;
+    std::vector<int> all(static_cast<size_t>(GetDifferenceCount()));
+    for (size_t k = 0; k < all.size(); ++k) all[k] = static_cast<int>(k);
+    return CopySections(std::move(all), toRight);
 }
 
 int CTextCompareDoc::CopyAndAdvance(bool toRight) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/CompareParams.h"
 #include "platform/Messages.h"
@@ -55,9 +56,13 @@ public:
     // source's; an insert puts the source's lines after the target's. Each
     // merge is one undoable action on the target and is followed by a
     // recompare. toRight copies from the left side to the right one.
-    int CopySection(int index, bool toRight, bool groupWithPrevious = false);
+    int CopySection(int index, bool toRight) { return CopySections({index}, toRight); }
     int InsertSection(int index, bool toRight);
-    // Every section, from the last to the first, as one undoable action.
+    // The given sections (numbered as now), copied from the last to the
+    // first as one undoable action and compared once afterwards: nothing is
+    // copied unless every one can be.
+    int CopySections(std::vector<int> indexes, bool toRight);
+    // Every section.
     int CopyAll(bool toRight);
     // Copies the current section and moves to the next difference.
     int CopyAndAdvance(bool toRight);
@@ -104,6 +109,7 @@ public:
 private:
     bool LoadSide(int side, int codePage);
     bool SectionIsCurrent(const CTextSection& section);
+    void CopyLines(const CTextSection& section, bool toRight);
     std::string SourceText(CTextCompareObject& source, int first, int last, const CTextCompareObject& target);
     bool SelectSection(int index);
     void WatchEdits();

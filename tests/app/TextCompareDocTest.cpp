@@ -125,6 +125,18 @@ TEST_F(TextCompareDocTest, AChosenSubsetIsMergedAndSaved) {
     EXPECT_FALSE(m_doc.GetSide(1).IsModified());
 }
 
+TEST_F(TextCompareDocTest, SeveralSectionsAreCopiedAllOrNone) {
+    ASSERT_TRUE(Open("1\n2\n3\n4\n5\n6\n7\n", "1\nB\n3\n4\nE\n6\nG\n"));
+    EXPECT_EQ(m_doc.CopySections({0, 7}, true), CTextCompareDoc::MERGE_NO_SECTION);
+    EXPECT_FALSE(m_doc.GetSide(1).IsModified());
+    ASSERT_EQ(m_doc.CopySections({2, 0, 2}, true), CTextCompareDoc::MERGE_DONE);
+    EXPECT_EQ(Text(1), "1\n2\n3\n4\nE\n6\n7\n");
+    // One undoable action.
+    ASSERT_TRUE(m_doc.Undo(1));
+    EXPECT_EQ(Text(1), "1\nB\n3\n4\nE\n6\nG\n");
+    EXPECT_FALSE(m_doc.GetSide(1).CanUndo());
+}
+
 TEST_F(TextCompareDocTest, InsertKeepsTheTargetsLines) {
     ASSERT_TRUE(Open("a\nL\nz\n", "a\nR\nz\n"));
     ASSERT_EQ(m_doc.InsertSection(0, true), CTextCompareDoc::MERGE_DONE);
