@@ -168,7 +168,14 @@ void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, std::ostream& 
     CTextCompareObject& left = doc.GetSide(0);
     CTextCompareObject& right = doc.GetSide(1);
     const int rows = doc.Context().VisibleRowCount();
-    const int lines = std::max(left.GetRealLineCount(), right.GetRealLineCount());
+    // The highest line number shown: the empty line after a final ending is none.
+    int lines = 0;
+    for (CTextCompareObject* side : {&left, &right}) {
+        int count = side->GetRealLineCount();
+        const int last = side->GetLineCount() - 1;
+        if (last >= 0 && !side->IsGhostRow(last) && side->GetLine(last).FullLength() == 0) --count;
+        lines = std::max(lines, count);
+    }
     const int numberWidth = static_cast<int>(std::to_string(std::max(lines, 1)).size());
     const int columnWidth = std::max(1, (width - 2 * numberWidth - 5) / 2);
     std::string line;
@@ -319,6 +326,8 @@ int RunCompareAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& opt
     const std::unique_ptr<CCompareParams> request = commandLine.BuildRequest();
     if (request->GetCommandLine(false, true).empty())
         return Trouble(err, "nothing to compare: name two files or folders, or give -t:KIND");
+    if (request->sides[0].path.empty() || request->sides[1].path.empty())
+        return Trouble(err, "only one path given: name two files or folders to compare");
     // A side that cannot be read is told first, whatever the kind.
     for (const COMPARESIDE& side : request->sides) {
         if (::access(side.path.c_str(), R_OK) != 0)

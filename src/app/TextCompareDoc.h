@@ -34,6 +34,9 @@ public:
     };
 
     explicit CTextCompareDoc(platform::CMessages& messages, CFileWatchHooks* hooks = nullptr);
+    // The sides call back into the document that made them.
+    CTextCompareDoc(const CTextCompareDoc&) = delete;
+    CTextCompareDoc& operator=(const CTextCompareDoc&) = delete;
 
     // Loads both files of the request and compares them. False when a file
     // could not be opened or holds binary data (the user has been told).

@@ -244,6 +244,10 @@ TEST_F(CompareTest, Trouble) {
     EXPECT_NE(result.err.find("missing.txt"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("No such file or directory"), std::string::npos) << result.err;
 
+    result = Run({"-c", "left.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("only one path"), std::string::npos) << result.err;
+
     result = Run({"--format=tree", "left.txt", "left.txt"});
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_NE(result.err.find("--format"), std::string::npos);
