@@ -28,7 +28,6 @@ constexpr int kExitDifferent = 1;
 constexpr int kExitTrouble = 2;
 constexpr int kDefaultWidth = 160;
 constexpr int kTabStop = 8;
-constexpr uint32_t kDifferenceFlags = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
 
 const char kReset[] = "\x1b[0m";
 const char kChangedColor[] = "\x1b[33m";

@@ -13,7 +13,6 @@ namespace corvatine {
 
 namespace {
 
-constexpr uint32_t kDifferenceFlags = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
 constexpr int kMergeAction = 1;
 
 const char kCannotMerge[] = "Cannot merge differences.\n\nPlease recompare the files before continuing.";
@@ -131,7 +130,7 @@ std::string CTextCompareDoc::GetTitle() const {
 bool CTextCompareDoc::SectionIsCurrent(const CTextSection& section) {
     for (int row = section.leftFirstRow; row <= section.leftLastRow; ++row)
         for (int side = 0; side < 2; ++side)
-            if (row >= m_side[side]->GetLineCount() || !(m_side[side]->GetLine(row).flags & kDifferenceFlags))
+            if (row >= m_side[side]->GetLineCount() || !(m_side[side]->GetLine(row).flags & LF_DIFFERENCE))
                 return false;
     return true;
 }

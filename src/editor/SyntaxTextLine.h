@@ -17,6 +17,9 @@ enum LineFlag : uint32_t {
     LF_ONE_SIDED = 0x8000000,
 };
 
+// Any of the comparison model's marks: the row is, or stands beside, a difference.
+inline constexpr uint32_t LF_DIFFERENCE = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
+
 class CSyntaxTextLine {
 public:
     CSyntaxTextLine() = default;

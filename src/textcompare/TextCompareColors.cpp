@@ -34,7 +34,7 @@ void CTextCompareColors::Save(platform::CProfile& profile) const {
 }
 
 int RowColor(uint32_t flags, bool highlightTrivial) {
-    if (!(flags & (LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED))) return TCC_NONE;
+    if (!(flags & LF_DIFFERENCE)) return TCC_NONE;
     if (flags & LF_CHANGED) return TCC_CHANGED;
     if (flags & LF_TRIVIAL)
         return highlightTrivial ? ((flags & LF_GHOST) ? TCC_GHOST : TCC_TRIVIAL) : TCC_NONE;

@@ -10,7 +10,6 @@ namespace corvatine {
 
 namespace {
 
-constexpr uint32_t kDifferenceFlags = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
 constexpr int kDefaultTabSize = 4;
 
 }  // namespace
@@ -150,7 +149,7 @@ void CTextCompareContext::MarkLineEndings() {
     for (int row = 0; row < rows; ++row) {
         CSyntaxTextLine& left = m_side[0]->GetLine(row);
         CSyntaxTextLine& right = m_side[1]->GetLine(row);
-        if ((left.flags | right.flags) & kDifferenceFlags) continue;
+        if ((left.flags | right.flags) & LF_DIFFERENCE) continue;
         if (left.Ending() != right.Ending()) {
             left.flags |= LF_TRIVIAL;
             right.flags |= LF_TRIVIAL;

@@ -21,7 +21,6 @@ namespace corvatine {
 namespace {
 
 constexpr size_t kGrowthStep = 256 * 1024;
-constexpr uint32_t kDifferenceFlags = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
 
 // Syntax colour classes by colour index 9 to 15.
 const char* const kTokenClasses[] = {"tk", "tf", "tc", "tn", "to", "ts", "tp"};
@@ -254,7 +253,7 @@ void CTextCompareReport::Render(const TEXTREPORTSOURCE& source, std::string& htm
         char number[32];
         for (int row = 0; row < rows; ++row) {
             const uint32_t flags[2] = {left.GetLine(row).flags, right.GetLine(row).flags};
-            const bool different = (flags[0] & kDifferenceFlags) != 0;
+            const bool different = (flags[0] & LF_DIFFERENCE) != 0;
             const bool included =
                 includeLines == INCLUDE_ALL || (includeLines == INCLUDE_DIFFERENT ? different : !different);
             int next[2] = {state[0], state[1]};
