@@ -8,6 +8,7 @@
 #include "fileio/UniFile.h"
 #include "platform/Path.h"
 #include "textcompare/TextCompareOptions.h"
+#include "textcompare/TextRules.h"
 
 namespace corvatine {
 
@@ -334,11 +335,9 @@ std::vector<STRINGDIFFERENCE> CTextCompareDoc::LineDifferences(int row) {
     std::vector<STRINGDIFFERENCE> result;
     for (int side = 0; side < 2; ++side)
         if (row < 0 || row >= m_side[side]->GetLineCount() || m_side[side]->IsGhostRow(row)) return result;
-    const CTextComparer& options = GetTextComparer();
     CStringCompare compare;
-    compare.CompareLines(m_side[LEFT]->GetLine(row).Characters(), m_side[RIGHT]->GetLine(row).Characters(),
-                         !(m_request.rules & RULE_IGNORE_CASE), m_request.rules & 0xFFFF, options.wordBreak,
-                         options.detailLevel == 1, result, options.customWordBreak);
+    CompareLinesUnderRules(compare, m_side[LEFT]->GetLine(row).Characters(),
+                           m_side[RIGHT]->GetLine(row).Characters(), m_request.rules, result);
     return result;
 }
 

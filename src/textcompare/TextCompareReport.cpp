@@ -15,6 +15,7 @@
 #include "textcompare/StringCompare.h"
 #include "textcompare/TextCompareContext.h"
 #include "textcompare/TextCompareOptions.h"
+#include "textcompare/TextRules.h"
 
 namespace corvatine {
 
@@ -245,7 +246,6 @@ void CTextCompareReport::Render(const TEXTREPORTSOURCE& source, std::string& htm
                 "fixed;color:#000000;font-family:courier new, helvetica, sans-serif; font-size:8pt'>\r\n"
                 "<col width=\"50%\" /><col width=\"50%\" />";
         }
-        const CTextComparer& options = GetTextComparer();
         CStringCompare compare;
         std::vector<STRINGDIFFERENCE> differences;
         CRowWriter writer(*this, source, html);
@@ -264,10 +264,8 @@ void CTextCompareReport::Render(const TEXTREPORTSOURCE& source, std::string& htm
             if (included) {
                 differences.clear();
                 if (highlightLineDifferences && (flags[0] & LF_CHANGED) && (flags[1] & LF_CHANGED))
-                    compare.CompareLines(left.GetLine(row).Characters(), right.GetLine(row).Characters(),
-                                         !(source.rules & RULE_IGNORE_CASE), source.rules & 0xFFFF,
-                                         options.wordBreak, options.detailLevel == 1, differences,
-                                         options.customWordBreak);
+                    CompareLinesUnderRules(compare, left.GetLine(row).Characters(),
+                                           right.GetLine(row).Characters(), source.rules, differences);
                 html += "<tr>\r\n";
                 for (int f = 0; f < 2; ++f) {
                     CTextCompareObject& side = *source.sides[f];

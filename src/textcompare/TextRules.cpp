@@ -82,4 +82,11 @@ int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* o
     return 0;
 }
 
+void CompareLinesUnderRules(CStringCompare& compare, std::string_view left, std::string_view right,
+                            uint32_t rules, std::vector<STRINGDIFFERENCE>& result) {
+    const CTextComparer& options = GetTextComparer();
+    compare.CompareLines(left, right, !(rules & RULE_IGNORE_CASE), rules & 0xFFFF, options.wordBreak,
+                         options.detailLevel == 1, result, options.customWordBreak);
+}
+
 }  // namespace corvatine

@@ -4,8 +4,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "textcompare/LineFilter.h"
+#include "textcompare/StringCompare.h"
 #include "textcompare/TextCompare.h"
 
 namespace corvatine {
@@ -30,5 +33,10 @@ void ApplyRulesToEngine(CTextCompare& engine, uint32_t rules, const CLineFilter*
 // followed by "\n"; the last real line never has a terminator. Returns 0, or
 // 1 without an output.
 int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* out);
+
+// Appends the in-line differences of a line pair under the rule word (case,
+// white space) and the text comparison settings (word breaks, detail level).
+void CompareLinesUnderRules(CStringCompare& compare, std::string_view left, std::string_view right,
+                            uint32_t rules, std::vector<STRINGDIFFERENCE>& result);
 
 }  // namespace corvatine
