@@ -28,19 +28,22 @@ const char* const kTokenClasses[] = {"tk", "tf", "tc", "tn", "to", "ts", "tp"};
 // Comparison colour classes by colour index 1 to 6.
 const char* const kRowClasses[] = {"", "bd", "bt", "bo", "bm", "bdd", "tdd"};
 
+// Appends a character, < > & as their entities.
+void AppendMarkupSafe(std::string& out, char c) {
+    if (c == '<')
+        out += "&lt;";
+    else if (c == '>')
+        out += "&gt;";
+    else if (c == '&')
+        out += "&amp;";
+    else
+        out += c;
+}
+
 // Header texts are the user's file names: they must not open markup.
 std::string EscapeMarkup(std::string_view text) {
     std::string out;
-    for (const char c : text) {
-        if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else if (c == '&')
-            out += "&amp;";
-        else
-            out += c;
-    }
+    for (const char c : text) AppendMarkupSafe(out, c);
     return out;
 }
 
@@ -157,14 +160,7 @@ std::string CTextCompareReport::Escape(std::string_view text) {
             continue;
         }
         if (c != ' ' && c != '\t') leading = false;
-        if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else if (c == '&')
-            out += "&amp;";
-        else
-            out += c;
+        AppendMarkupSafe(out, c);
     }
     return out;
 }
