@@ -152,10 +152,12 @@ std::string CTextCompareDoc::SourceText(CTextCompareObject& source, int first, i
     return text;
 }
 
-int CTextCompareDoc::CopySections(std::vector<int> indexes, bool toRight) {
+// The sections to merge, each checked: it exists and still matches the
+// lines; and the target side may be changed. MERGE_DONE when all is well.
+int CTextCompareDoc::CheckMerge(std::vector<int> indexes, bool toRight, std::vector<CTextSection>& sections) {
     std::sort(indexes.begin(), indexes.end());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
-    std::vector<CTextSection> sections;
+    sections.clear();
     for (const int index : indexes) {
         CTextSection section;
         if (!m_context->Sections().GetSection(index, section)) return MERGE_NO_SECTION;
@@ -165,17 +167,23 @@ int CTextCompareDoc::CopySections(std::vector<int> indexes, bool toRight) {
         }
         sections.push_back(section);
     }
-    const int targetSide = toRight ? RIGHT : LEFT;
-    if (IsSideReadOnly(targetSide)) {
+    if (IsSideReadOnly(toRight ? RIGHT : LEFT)) {
         m_messages.Error(std::string("Cannot copy: the ") + (toRight ? "right" : "left") +
                          " side is read-only.");
         return MERGE_READ_ONLY;
     }
+    return MERGE_DONE;
+}
+
+int CTextCompareDoc::CopySections(std::vector<int> indexes, bool toRight) {
+    std::vector<CTextSection> sections;
+    if (const int result = CheckMerge(std::move(indexes), toRight, sections); result != MERGE_DONE)
+        return result;
     if (sections.empty()) return MERGE_DONE;
 
     m_merging = true;
     m_context->ClearComparison();  // the engine's line numbers are rows again
-    CTextCompareObject& target = *m_side[targetSide];
+    CTextCompareObject& target = *m_side[toRight ? RIGHT : LEFT];
     target.OpenUndoGroup(false);
     // From the last to the first: a copy leaves the lines before it, and so
     // the line numbers of the sections still to come, as they were.
@@ -225,18 +233,10 @@ void CTextCompareDoc::CopyLines(const CTextSection& section, bool toRight) {
 }
 
 int CTextCompareDoc::InsertSection(int index, bool toRight) {
-    CTextSection section;
-    if (!m_context->Sections().GetSection(index, section)) return MERGE_NO_SECTION;
-    if (!SectionIsCurrent(section)) {
-        m_messages.Error(kCannotMerge);
-        return MERGE_STALE;
-    }
+    std::vector<CTextSection> sections;
+    if (const int result = CheckMerge({index}, toRight, sections); result != MERGE_DONE) return result;
+    const CTextSection& section = sections.front();
     const int sourceSide = toRight ? LEFT : RIGHT, targetSide = toRight ? RIGHT : LEFT;
-    if (IsSideReadOnly(targetSide)) {
-        m_messages.Error(std::string("Cannot copy: the ") + (toRight ? "right" : "left") +
-                         " side is read-only.");
-        return MERGE_READ_ONLY;
-    }
     CTextCompareObject& source = *m_side[sourceSide];
     CTextCompareObject& target = *m_side[targetSide];
     const int sFirst = toRight ? section.leftFirst : section.rightFirst;
@@ -341,6 +341,14 @@ std::vector<STRINGDIFFERENCE> CTextCompareDoc::LineDifferences(int row) {
     return result;
 }
 
+void CTextCompareDoc::SelectLineDifference(int row, const STRINGDIFFERENCE& difference) {
+    m_cursorRow = row;
+    m_cursorChar = difference.leftStart;
+    m_lineDifference = difference;
+    m_hasLineDifference = true;
+    m_currentSection = m_context->Sections().FindSection(row);
+}
+
 bool CTextCompareDoc::NextLineDifference() {
     const int rows = std::min(m_side[LEFT]->GetLineCount(), m_side[RIGHT]->GetLineCount());
     for (int row = std::max(m_cursorRow, 0); row < rows; ++row) {
@@ -351,11 +359,7 @@ bool CTextCompareDoc::NextLineDifference() {
             if (row == m_cursorRow &&
                 (m_hasLineDifference ? d.leftStart <= m_cursorChar : d.leftStart < m_cursorChar))
                 continue;
-            m_cursorRow = row;
-            m_cursorChar = d.leftStart;
-            m_lineDifference = d;
-            m_hasLineDifference = true;
-            m_currentSection = m_context->Sections().FindSection(row);
+            SelectLineDifference(row, d);
             return true;
         }
     }
@@ -369,11 +373,7 @@ bool CTextCompareDoc::PreviousLineDifference() {
         const std::vector<STRINGDIFFERENCE> differences = LineDifferences(row);
         for (auto d = differences.rbegin(); d != differences.rend(); ++d) {
             if (row == m_cursorRow && d->leftStart >= m_cursorChar) continue;
-            m_cursorRow = row;
-            m_cursorChar = d->leftStart;
-            m_lineDifference = *d;
-            m_hasLineDifference = true;
-            m_currentSection = m_context->Sections().FindSection(row);
+            SelectLineDifference(row, *d);
             return true;
         }
     }

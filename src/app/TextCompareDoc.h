@@ -115,6 +115,8 @@ private:
     void CopyLines(const CTextSection& section, bool toRight);
     std::string SourceText(CTextCompareObject& source, int first, int last, const CTextCompareObject& target);
     bool SelectSection(int index);
+    void SelectLineDifference(int row, const STRINGDIFFERENCE& difference);
+    int CheckMerge(std::vector<int> indexes, bool toRight, std::vector<CTextSection>& sections);
     void WatchEdits();
 
     platform::CMessages& m_messages;
