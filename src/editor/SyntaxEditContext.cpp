@@ -156,55 +156,44 @@ bool CSyntaxEditContext::InternalInsertText(CSyntaxTextView* view, int line, int
     const std::string tail(cut.Text() + character, static_cast<size_t>(cut.FullLength() - character));
     cut.Truncate(character);
 
+    int added = 0;
     if (pieceLengths != nullptr && !pieceLengths->empty()) {
         // Exactly the lines that were cut out, empty ones (placeholder rows)
         // included; the tail joins the last of them.
-        const int n = static_cast<int>(pieces.size());
         AppendToLine(line, pieces[0].data(), static_cast<int>(pieces[0].size()));
-        for (int i = 1; i < n; ++i)
-            InsertLine(pieces[static_cast<size_t>(i)].data(),
-                       static_cast<int>(pieces[static_cast<size_t>(i)].size()), line + i);
-        endLine = line + n - 1;
-        endChar = GetLine(endLine).Length();
-        if (!tail.empty()) AppendToLine(endLine, tail.data(), static_cast<int>(tail.size()));
-        const CInsertContext adjuster({character, line}, {endChar, endLine});
-        NotifyViews(view, &adjuster,
-                    n == 1 ? (UPDATE_SINGLE_LINE | UPDATE_CHARACTERS) : (UPDATE_CHARACTERS | UPDATE_LINES),
-                    line);
-        if (!m_modified) SetModified(true);
-        m_lastChange = {endChar, endLine};
-        OnTextChanged();
-        return true;
-    }
-
-    int added = 0;
-    AppendToLine(line, pieces[0].data(), static_cast<int>(pieces[0].size()));
-    for (size_t i = 1; i < pieces.size(); ++i) {
-        if (pieces[i].empty()) continue;  // the text ended with an ending
-        InsertLine(pieces[i].data(), static_cast<int>(pieces[i].size()), line + ++added);
-    }
-    const std::string_view last =
-        pieces.size() > 1 && pieces.back().empty() ? pieces[pieces.size() - 2] : pieces.back();
-    const bool endsWithEnding = EndsWithEnding(last);
-    if (endsWithEnding) {
-        endLine = line + added + 1;
-        endChar = 0;
-    } else {
+        for (size_t i = 1; i < pieces.size(); ++i)
+            InsertLine(pieces[i].data(), static_cast<int>(pieces[i].size()), line + ++added);
         endLine = line + added;
         endChar = GetLine(endLine).Length();
-    }
-
-    if (!tail.empty()) {
-        if (endsWithEnding) {
-            InsertLine(tail.data(), static_cast<int>(tail.size()), endLine);
-            ++added;
-        } else {
-            AppendToLine(endLine, tail.data(), static_cast<int>(tail.size()));
+        if (!tail.empty()) AppendToLine(endLine, tail.data(), static_cast<int>(tail.size()));
+    } else {
+        AppendToLine(line, pieces[0].data(), static_cast<int>(pieces[0].size()));
+        for (size_t i = 1; i < pieces.size(); ++i) {
+            if (pieces[i].empty()) continue;  // the text ended with an ending
+            InsertLine(pieces[i].data(), static_cast<int>(pieces[i].size()), line + ++added);
         }
-    }
-    if (GetLineCount() == endLine) {
-        InsertLine("", 0);
-        ++added;
+        const std::string_view last =
+            pieces.size() > 1 && pieces.back().empty() ? pieces[pieces.size() - 2] : pieces.back();
+        const bool endsWithEnding = EndsWithEnding(last);
+        if (endsWithEnding) {
+            endLine = line + added + 1;
+            endChar = 0;
+        } else {
+            endLine = line + added;
+            endChar = GetLine(endLine).Length();
+        }
+        if (!tail.empty()) {
+            if (endsWithEnding) {
+                InsertLine(tail.data(), static_cast<int>(tail.size()), endLine);
+                ++added;
+            } else {
+                AppendToLine(endLine, tail.data(), static_cast<int>(tail.size()));
+            }
+        }
+        if (GetLineCount() == endLine) {
+            InsertLine("", 0);
+            ++added;
+        }
     }
 
     const CInsertContext adjuster({character, line}, {endChar, endLine});
