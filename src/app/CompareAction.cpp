@@ -23,9 +23,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int kExitSame = 0;
-constexpr int kExitDifferent = 1;
-constexpr int kExitTrouble = 2;
 constexpr int kDefaultWidth = 160;
 constexpr int kTabStop = 8;
 
@@ -35,11 +32,6 @@ const char kLeftOnlyColor[] = "\x1b[31m";
 const char kRightOnlyColor[] = "\x1b[32m";
 const char kTrivialColor[] = "\x1b[36m";
 const char kDifferenceColor[] = "\x1b[1;7m";
-
-int Trouble(std::ostream& err, const std::string& message) {
-    err << "corvatine: " << message << "\n";
-    return kExitTrouble;
-}
 
 // Progress of long work on stderr, only when it is a terminal.
 class CTerminalProgress : public platform::CProgressSink {
@@ -271,7 +263,7 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
 
     CConsoleMessages messages(err, options.yes);
     CTextCompareDoc doc(messages);
-    if (!doc.Open(request)) return kExitTrouble;
+    if (!doc.Open(request)) return EXIT_TROUBLE;
 
     if (!options.copy.empty()) {
         const int target = toRight ? CTextCompareDoc::RIGHT : CTextCompareDoc::LEFT;
@@ -286,8 +278,8 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
         for (const int n : chosen) indexes.push_back(n - 1);
         const int result =
             chosen.empty() ? doc.CopyAll(toRight) : doc.CopySections(std::move(indexes), toRight);
-        if (result != CTextCompareDoc::MERGE_DONE) return kExitTrouble;
-        if (options.save && doc.GetSide(target).IsModified() && !doc.SaveSide(target)) return kExitTrouble;
+        if (result != CTextCompareDoc::MERGE_DONE) return EXIT_TROUBLE;
+        if (options.save && doc.GetSide(target).IsModified() && !doc.SaveSide(target)) return EXIT_TROUBLE;
     }
 
     if (!options.report.empty()) {
@@ -297,7 +289,7 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
     }
 
     const CTextSectionList& list = doc.Sections();
-    const int status = list.GetCount() == 0 && list.trivialCount == 0 ? kExitSame : kExitDifferent;
+    const int status = list.GetCount() == 0 && list.trivialCount == 0 ? EXIT_SAME : EXIT_DIFFERENT;
     if (options.quiet) return status;
     if (format == "json") {
         out << JsonResult(doc).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";

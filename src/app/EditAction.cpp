@@ -17,11 +17,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-int Trouble(std::ostream& err, const std::string& message) {
-    err << "corvatine: " << message << "\n";
-    return 2;
-}
-
 // One line of JSON per buffer line: the state at its end and its blocks.
 void PrintSyntax(CSyntaxEditContextEx& context, std::ostream& out) {
     std::vector<COLORBLOCK> blocks;

@@ -20,9 +20,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int kExitSuccess = 0;
-constexpr int kExitTrouble = 2;
-
 const char kUsage[] =
     "Usage: corvatine [OPTION]... [LEFT [RIGHT]]\n"
     "Compare two files or two folders, or open one file.\n"
@@ -172,11 +169,6 @@ Json CommandLineToJson(const CCommandLine& commandLine) {
 // rather than failing the whole output.
 std::string Dump(const Json& json) { return json.dump(2, ' ', false, Json::error_handler_t::replace); }
 
-int Trouble(std::ostream& err, const std::string& message) {
-    err << "corvatine: " << message << "\n";
-    return kExitTrouble;
-}
-
 int RunCommand(std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
     FRONTENDOPTIONS options;
     std::string error;
@@ -185,11 +177,11 @@ int RunCommand(std::vector<std::string> arguments, std::ostream& out, std::ostre
 
     if (options.help) {
         out << kUsage;
-        return kExitSuccess;
+        return EXIT_SAME;
     }
     if (options.version) {
         out << "corvatine " << CORVATINE_VERSION << "\n";
-        return kExitSuccess;
+        return EXIT_SAME;
     }
 
     CCommandLine commandLine;
@@ -200,11 +192,11 @@ int RunCommand(std::vector<std::string> arguments, std::ostream& out, std::ostre
 
     if (options.printRequest) {
         out << Dump(CommandLineToJson(commandLine)) << "\n";
-        return kExitSuccess;
+        return EXIT_SAME;
     }
 
     switch (commandLine.action) {
-        case CCommandLine::ACTION_HELP: out << kUsage; return kExitSuccess;
+        case CCommandLine::ACTION_HELP: out << kUsage; return EXIT_SAME;
         case CCommandLine::ACTION_COMPARE: return RunCompareAction(commandLine, options, out, err);
         case CCommandLine::ACTION_EDIT: return RunEditAction(commandLine, options, out, err);
         case CCommandLine::ACTION_OPEN:

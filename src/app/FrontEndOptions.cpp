@@ -1,5 +1,7 @@
 #include "app/FrontEndOptions.h"
 
+#include <ostream>
+
 namespace corvatine {
 
 namespace {
@@ -97,6 +99,11 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
     }
     arguments = std::move(rest);
     return true;
+}
+
+int Trouble(std::ostream& err, const std::string& message) {
+    err << "corvatine: " << message << "\n";
+    return EXIT_TROUBLE;
 }
 
 }  // namespace corvatine

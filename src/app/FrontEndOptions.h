@@ -2,10 +2,17 @@
 // before the option table of the command line.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
 namespace corvatine {
+
+// Exit statuses of the program, as diff and cmp have them.
+enum ExitStatus : int { EXIT_SAME = 0, EXIT_DIFFERENT = 1, EXIT_TROUBLE = 2 };
+
+// Prints "corvatine: " and the message on err; returns EXIT_TROUBLE.
+int Trouble(std::ostream& err, const std::string& message);
 
 struct FRONTENDOPTIONS {
     bool printRequest = false;
