@@ -66,6 +66,13 @@ def dissimilar(folder, count):
     return left, right
 
 
+def generate_inputs(folder):
+    """Writes s_left/s_right (200,000 lines, 1% changed) and d_left/d_right
+    (50,000 dissimilar lines) into folder. A child process makes them: a child
+    of a large process would count the parent's memory in its peak."""
+    subprocess.run([sys.executable, os.path.abspath(__file__), "--generate", folder], check=True)
+
+
 def main():
     parser = argparse.ArgumentParser()
     here = os.path.dirname(os.path.abspath(__file__))
@@ -77,9 +84,7 @@ def main():
         dissimilar(args.generate, 50000)
         return
     with tempfile.TemporaryDirectory() as folder:
-        # The inputs are made by a child process: a child of a large process
-        # would count the parent's memory in its peak.
-        subprocess.run([sys.executable, os.path.abspath(__file__), "--generate", folder], check=True)
+        generate_inputs(folder)
         d_left, d_right = os.path.join(folder, "d_left"), os.path.join(folder, "d_right")
         s_left, s_right = os.path.join(folder, "s_left"), os.path.join(folder, "s_right")
         # The engine gives up a search step at cost 256 where GNU diff 3.4 and
