@@ -1,5 +1,6 @@
 #include "editor/SyntaxTextBuffer.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace corvatine {
@@ -23,6 +24,15 @@ void CSyntaxTextBuffer::InsertLine(const char* text, int length, int index, int 
 void CSyntaxTextBuffer::RemoveLines(int index, int count) {
     if (count <= 0) return;
     m_lines.erase(m_lines.begin() + index, m_lines.begin() + index + count);
+}
+
+int CSyntaxTextBuffer::RemoveLinesWithFlags(uint32_t flags) {
+    const auto kept = std::remove_if(m_lines.begin(), m_lines.end(), [flags](const CSyntaxTextLine& line) {
+        return (line.flags & flags) != 0;
+    });
+    const int removed = static_cast<int>(m_lines.end() - kept);
+    m_lines.erase(kept, m_lines.end());
+    return removed;
 }
 
 void CSyntaxTextBuffer::AppendToLine(int index, const char* text, int length) {

@@ -21,6 +21,8 @@ public:
     // -1 appends.
     virtual void InsertLine(const char* text, int length = -1, int index = -1, int count = 1);
     virtual void RemoveLines(int index, int count);
+    // Removes every line that carries any of the flags, in one pass; returns how many.
+    int RemoveLinesWithFlags(uint32_t flags);
     // Appends text at the end of a line's characters, over its ending.
     virtual void AppendToLine(int index, const char* text, int length = -1);
     // Moves the line records first..last so that the block starts at

@@ -50,8 +50,7 @@ int CGhostTextEditContext::RealLineToRow(int line) {
 }
 
 void CGhostTextEditContext::RemoveGhostLines() {
-    for (int row = GetLineCount() - 1; row >= 0; --row)
-        if (GetLine(row).flags & LF_GHOST) RemoveLines(row, 1);
+    RemoveLinesWithFlags(LF_GHOST);
     if (GetLineCount() == 0) InsertLine("", 0);
     for (int row = 0; row < GetLineCount(); ++row)
         GetLine(row).flags &= ~(LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED);
