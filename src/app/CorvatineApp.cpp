@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "editor/SyntaxEditor.h"
+#include "foldercompare/FileComparer.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "platform/Profile.h"
 #include "textcompare/TextCompareOptions.h"
@@ -19,6 +20,8 @@ void CCorvatineApp::InitInstance(std::ostream& err) {
     GetTextComparer().Load(profile);
     GetTextComparer().CreateRecentLists(profile, generalOptions.maxMRU, generalOptions.maxPairs);
     GetFolderComparer().Load(profile);
+    GetFolderComparer().LoadFilterLists(profile, generalOptions.maxMRU);
+    GetFileComparer().Load(profile);
 }
 
 bool CCorvatineApp::ExitInstance(std::ostream& err) {
@@ -27,6 +30,8 @@ bool CCorvatineApp::ExitInstance(std::ostream& err) {
     GetTextComparer().SaveRecentLists(profile);
     GetTextComparer().Save(profile);
     GetFolderComparer().Save(profile);
+    GetFolderComparer().SaveFilterLists(profile);
+    GetFileComparer().Save(profile);
     generalOptions.Save(profile);
 
     bool saved = true;

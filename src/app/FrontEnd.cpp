@@ -9,6 +9,7 @@
 #include "app/CorvatineApp.h"
 #include "app/EditAction.h"
 #include "app/FrontEndOptions.h"
+#include "app/InfoAction.h"
 
 #ifndef CORVATINE_VERSION
 #define CORVATINE_VERSION "0.0.0"
@@ -99,6 +100,11 @@ const char kUsage[] =
     "                          number (437, 1252, 65001 ...) to save the file in\n"
     "  --line-endings=STYLE    editing: keep, crlf, cr or lf\n"
     "  --save-as=PATH          editing: save the file there\n"
+    "  --info                  describe the one path named as JSON: name, path,\n"
+    "                          isFolder, size, attributes, last write time (100 ns\n"
+    "                          units since 1601, and as text), content type (1 text,\n"
+    "                          2 binary, -1 unknown), CRC-32, and the version\n"
+    "                          resource of Windows program files\n"
     "  --help                  show this text and exit\n"
     "  --version               show the version and exit\n"
     "\n"
@@ -189,6 +195,13 @@ int RunCommand(std::vector<std::string> arguments, std::ostream& out, std::ostre
     if (!commandLine.UnknownLongOptions().empty())
         return Trouble(err, "unrecognized option '" + commandLine.UnknownLongOptions().front() +
                                 "'\nTry 'corvatine --help' for more information.");
+
+    if (options.info) {
+        if (commandLine.pathCount != 1)
+            return Trouble(err,
+                           "--info needs exactly one path\nTry 'corvatine --help' for more information.");
+        return RunInfoAction(commandLine.paths[0], out, err);
+    }
 
     if (options.printRequest) {
         out << Dump(CommandLineToJson(commandLine)) << "\n";

@@ -15,7 +15,7 @@ constexpr WORD kWords[] = {
     {"help", false},    {"version", false},     {"print-request", false}, {"format", true},
     {"encoding", true}, {"line-endings", true}, {"save-as", true},        {"width", true},
     {"color", true},    {"context", true},      {"report", true},         {"copy", true},
-    {"save", false},    {"yes", false},         {"quiet", false},
+    {"save", false},    {"yes", false},         {"quiet", false},         {"info", false},
 };
 
 // A whole decimal number from 0 to 100000.
@@ -96,6 +96,8 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             yes = true;
         else if (name == "quiet")
             quiet = true;
+        else if (name == "info")
+            info = true;
     }
     arguments = std::move(rest);
     return true;

@@ -2,6 +2,9 @@
 
 #include <limits>
 
+#include "editor/SyntaxEditor.h"
+#include "textcompare/TextCompareOptions.h"
+
 namespace corvatine {
 
 namespace {
@@ -118,6 +121,25 @@ void CFolderCompareOptions::Save(platform::CProfile& profile) const {
     profile.WriteInt(kMethodsKey, "SmallTimeToIgnore",
                      smallTimeToIgnore < 0 ? defaults.smallTimeToIgnore : smallTimeToIgnore);
     SaveDefaultFilters(profile, filters);
+}
+
+void CFolderComparer::LoadFilterLists(const platform::CProfile& profile, int maxRecent) {
+    presetFilters.Load(profile, GetSyntaxEditor().BuildFileFilter(false, kLanguagePresetTemplate));
+    recentFilters.Create(profile, maxRecent);
+}
+
+void CFolderComparer::SaveFilterLists(platform::CProfile& profile) const {
+    presetFilters.Save(profile);
+    recentFilters.Save(profile);
+}
+
+FILECOMPAREOPTIONS CFolderComparer::MethodOptions() const {
+    FILECOMPAREOPTIONS options;
+    options.smallTimeToIgnore = smallTimeToIgnore < 0 ? 2 : smallTimeToIgnore;
+    options.ignoreFolderDifferences = ignoreFolderDifferences != 0;
+    options.textRules = GetTextComparer().rules;
+    options.lineFilter = GetTextComparer().lineFilter;
+    return options;
 }
 
 CFolderComparer& GetFolderComparer() {

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "foldercompare/CompareMethods.h"
+#include "foldercompare/FileCompare.h"
+#include "foldercompare/FilterPresets.h"
 #include "foldercompare/FilterRecords.h"
 #include "platform/Profile.h"
 
@@ -74,8 +76,20 @@ void LoadDefaultFilters(const platform::CProfile& profile, CComboFilters& filter
 void SaveDefaultFilters(platform::CProfile& profile, const CComboFilters& filters);
 
 // The folder comparison component. It will also own the colours, the recent
-// lists and the report settings.
-class CFolderComparer : public CFolderCompareOptions {};
+// folder lists and the report settings.
+class CFolderComparer : public CFolderCompareOptions {
+public:
+    CPresetFilters presetFilters;
+    CRecentFilters recentFilters;
+
+    // The preset filter lists (the language presets come from the syntax
+    // definitions) and the recent filter lists of the given size.
+    void LoadFilterLists(const platform::CProfile& profile, int maxRecent);
+    void SaveFilterLists(platform::CProfile& profile) const;
+
+    // The method options with the text comparison rules now in force.
+    FILECOMPAREOPTIONS MethodOptions() const;
+};
 
 // The one folder comparison component of the process.
 CFolderComparer& GetFolderComparer();

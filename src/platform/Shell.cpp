@@ -105,6 +105,102 @@ bool ShellOpen(const std::string& target) {
     return RunWithInput(shell, {"-c", "\"$0\" \"$1\" </dev/null >/dev/null 2>&1 &", opener, target}, {}) == 0;
 }
 
+bool SplitCommandWords(std::string_view text, std::vector<std::string>& words) {
+    words.clear();
+    std::string word;
+    bool inWord = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ' || c == '\t' || c == '\n') {
+            if (inWord) words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c == '\\') {
+            if (++i < text.size()) word.push_back(text[i]);
+        } else if (c == '\'') {
+            const size_t close = text.find('\'', i + 1);
+            if (close == std::string_view::npos) return false;
+            word.append(text.substr(i + 1, close - i - 1));
+            i = close;
+        } else if (c == '"') {
+            for (++i;; ++i) {
+                if (i >= text.size()) return false;
+                if (text[i] == '"') break;
+                if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '"' || text[i + 1] == '\\'))
+                    ++i;
+                word.push_back(text[i]);
+            }
+        } else {
+            word.push_back(c);
+        }
+    }
+    if (inWord) words.push_back(std::move(word));
+    return true;
+}
+
+bool StartProgram(const std::string& program, const std::vector<std::string>& arguments, std::string& error) {
+    const std::string path = FindProgram(program);
+    if (path.empty()) {
+        error = program + ": " + ErrorText(ENOENT);
+        return false;
+    }
+    // Everything the children need is made before fork: only async-signal-
+    // safe calls happen between fork and exec.
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        error = program + ": " + ErrorText(errno);
+        return false;
+    }
+    // The middle child starts the program and ends at once, so that the
+    // program is nobody's child to wait for; a failed exec writes its errno
+    // into the pipe, a successful one closes it.
+    const pid_t middle = ::fork();
+    if (middle == 0) {
+        ::setsid();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+            if (devNull >= 0) ::dup2(devNull, STDIN_FILENO);
+            ::execve(path.c_str(), argv.data(), environ);
+            const int failure = errno;
+            (void)!::write(report[1], &failure, sizeof failure);
+            ::_exit(127);
+        }
+        if (child < 0) {
+            const int failure = errno;
+            (void)!::write(report[1], &failure, sizeof failure);
+        }
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    if (middle < 0) {
+        error = program + ": " + ErrorText(errno);
+        ::close(report[0]);
+        return false;
+    }
+    int status = 0;
+    while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+    }
+    int failure = 0;
+    ssize_t n;
+    do {
+        n = ::read(report[0], &failure, sizeof failure);
+    } while (n < 0 && errno == EINTR);
+    ::close(report[0]);
+    if (n == static_cast<ssize_t>(sizeof failure)) {
+        error = program + ": " + ErrorText(failure);
+        return false;
+    }
+    return true;
+}
+
 bool CopyTextToClipboard(const std::string& text) {
     if (HasEnvironment("WAYLAND_DISPLAY")) {
         const std::string program = FindProgram("wl-copy");

@@ -1,0 +1,48 @@
+#include "app/InfoAction.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "app/FrontEndOptions.h"
+#include "foldercompare/FolderItem.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileFind.h"
+#include "platform/Path.h"
+
+namespace corvatine {
+
+int RunInfoAction(const std::string& path, std::ostream& out, std::ostream& err) {
+    platform::FINDDATA data;
+    int error = 0;
+    if (path != "/" && !platform::FindEntry(path, data, &error))
+        return Trouble(err, "cannot read '" + path + "': " + platform::ErrorText(error));
+
+    std::unique_ptr<CFolderItem> entry;
+    if (platform::IsFolder(path))
+        entry = std::make_unique<CFolder>();
+    else
+        entry = std::make_unique<CFolderItem>();
+    if (!entry->Refresh(path)) return Trouble(err, "cannot read '" + path + "': the entry has gone");
+    if (!entry->IsFolder()) entry->ReadVersion();
+
+    using Json = nlohmann::ordered_json;
+    Json json;
+    json["name"] = entry->GetName();
+    json["path"] = entry->GetFullPath();
+    json["isFolder"] = entry->IsFolder();
+    json["size"] = entry->GetSize();
+    json["sizeText"] = entry->GetSizeText();
+    json["attributes"] = entry->attributes;
+    json["attributesText"] = entry->GetAttributeText();
+    json["lastWriteTime"] = entry->GetLastWriteFileTime();
+    json["lastWriteText"] = entry->GetLastWriteTimeText();
+    json["contentType"] = entry->GetContentType();
+    json["crc"] = entry->GetCRC();
+    json["crcText"] = entry->GetCRCText();
+    json["version"] = {entry->fileVersionMS, entry->fileVersionLS};
+    json["versionText"] = entry->GetVersionText();
+    out << json.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    return EXIT_SAME;
+}
+
+}  // namespace corvatine

@@ -1,0 +1,243 @@
+#include "foldercompare/FileInfo.h"
+
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <algorithm>
+
+#include <cstdio>
+#include <vector>
+
+#include "foldercompare/ContentType.h"
+#include "foldercompare/FileVersion.h"
+#include "platform/File.h"
+#include "platform/FileAttributes.h"
+#include "platform/LocalTime.h"
+#include "platform/Locale.h"
+#include "platform/Path.h"
+
+namespace corvatine {
+
+namespace {
+
+constexpr size_t kCrcBlockSize = 4096;
+
+}  // namespace
+
+void CFileInfo::Reset() {
+    size = 0;
+    creationTime = lastAccessTime = lastWriteTime = 0;
+    attributes = 0;
+    state = kFileStateAfterReset;
+    valid = 0;
+    device = inode = 0;
+}
+
+bool CFileInfo::Refresh(const std::string& newPath) {
+    Reset();
+    path = newPath;
+    if (IsDriveRoot()) return true;
+    FINDDATA data;
+    if (!platform::FindEntry(GetFullPath(), data)) {
+        state = FILE_STATE_NOT_FOUND;
+        return false;
+    }
+    FillFromFindData(data);
+    return true;
+}
+
+bool CFileInfo::Refresh() {
+    const std::string kept = path;
+    return Refresh(kept);
+}
+
+void CFileInfo::FillFromFindData(const FINDDATA& data) {
+    attributes = data.attributes;
+    size = (data.attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : data.Size();
+    creationTime = data.creationTime;
+    lastAccessTime = data.lastAccessTime;
+    lastWriteTime = data.lastWriteTime;
+    device = data.device;
+    inode = data.inode;
+    valid = FILE_VALID_INFO;
+}
+
+std::string CFileInfo::GetName() const { return platform::PathFileName(GetFullPath()); }
+
+std::string CFileInfo::GetBaseName() const {
+    const std::string name = GetName();
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string CFileInfo::GetExtension() const { return platform::PathExtension(GetName()); }
+
+std::string CFileInfo::GetContainingFolder() const { return platform::PathParentFolder(GetFullPath()); }
+
+bool CFileInfo::IsDots() const {
+    if (!AttributeTest(FILE_ATTRIBUTE_DIRECTORY)) return false;
+    const std::string name = GetName();
+    return name == "." || name == "..";
+}
+
+int64_t CFileInfo::GetLastWriteTime() const { return platform::FileTimeToUnixSeconds(lastWriteTime); }
+int64_t CFileInfo::GetLastAccessTime() const { return platform::FileTimeToUnixSeconds(lastAccessTime); }
+int64_t CFileInfo::GetCreationTime() const { return platform::FileTimeToUnixSeconds(creationTime); }
+
+std::string CFileInfo::GetAttributeText(bool lowerCase) const {
+    std::string text = "----";
+    if (attributes & FILE_ATTRIBUTE_READONLY) text[0] = 'R';
+    if (attributes & FILE_ATTRIBUTE_ARCHIVE) text[1] = 'A';
+    if (attributes & FILE_ATTRIBUTE_SYSTEM) text[2] = 'S';
+    if (attributes & FILE_ATTRIBUTE_HIDDEN) text[3] = 'H';
+    if (lowerCase)
+        for (char& c : text)
+            if (c != '-') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::string CFileInfo::GetSizeText() const {
+    if (AttributeTest(FILE_ATTRIBUTE_DIRECTORY)) return std::string();
+    return platform::FormatGroupedNumber(GetSize());
+}
+
+int CFileInfo::GetIconIndex() const {
+    if (!Exists()) return FILE_ICON_MISSING;
+    if (AttributeTest(FILE_ATTRIBUTE_DIRECTORY)) return FILE_ICON_FOLDER;
+    if (AttributeTest(FILE_ATTRIBUTE_REPARSE_POINT)) return FILE_ICON_LINK;
+    return FILE_ICON_FILE;
+}
+
+void CFileInfo::CopyFrom(const CFileInfo& other) {
+    path = other.path;
+    size = other.size;
+    creationTime = other.creationTime;
+    lastAccessTime = other.lastAccessTime;
+    lastWriteTime = other.lastWriteTime;
+    attributes = other.attributes;
+    state = other.state;
+    valid = other.valid;
+    device = other.device;
+    inode = other.inode;
+    separator = other.separator;
+}
+
+std::string CFileInfo::GetTimeText(FILETIME time) const {
+    if (time == 0) return std::string();
+    return platform::FormatLocalTime(platform::FileTimeToUnixSeconds(time), "%Y-%m-%d %H:%M:%S");
+}
+
+void CFileInfoEx::Reset() {
+    CFileInfo::Reset();
+    fileVersionMS = fileVersionLS = 0;
+    contentType = FILE_CONTENT_UNKNOWN;
+    crc = 0xFFFFFFFFu;
+    encoding[0] = encoding[1] = encoding[2] = 0;
+}
+
+std::string CFileInfoEx::GetAttributeText(bool lowerCase) const {
+    std::string text = CFileInfo::GetAttributeText(lowerCase);
+    switch (GetEncodingClass()) {
+        case 1: text += '8'; break;
+        case 2: text += '4'; break;
+        case 3: text += lowerCase ? 'b' : 'B'; break;
+        case 4: text += lowerCase ? 'l' : 'L'; break;
+        default: break;
+    }
+    return text;
+}
+
+void CFileInfoEx::SetEncodingClass(int encodingClass) {
+    encoding[0] = (encoding[0] & ~kEncodingClassMask) |
+                  ((static_cast<uint32_t>(encodingClass) << kEncodingClassShift) & kEncodingClassMask);
+}
+
+int CFileInfoEx::GetContentType() { return DetermineContentType(false); }
+
+uint32_t CFileInfoEx::GetCRC() { return ComputeCRC(false); }
+
+std::string CFileInfoEx::GetVersionText() const {
+    char text[48];
+    std::snprintf(text, sizeof text, "%u,%u,%u,%u", fileVersionMS >> 16, fileVersionMS & 0xFFFF,
+                  fileVersionLS >> 16, fileVersionLS & 0xFFFF);
+    return text;
+}
+
+std::string CFileInfoEx::GetCRCText(bool lowerCase) const {
+    if (crc == 0xFFFFFFFFu && !(valid & FILE_VALID_CRC)) return std::string();
+    char text[16];
+    std::snprintf(text, sizeof text, lowerCase ? "%x" : "%X", crc);
+    return text;
+}
+
+bool CFileInfoEx::ReadVersion(bool force) {
+    if ((valid & FILE_VALID_VERSION) && !force) return fileVersionMS != 0 || fileVersionLS != 0;
+    fileVersionMS = fileVersionLS = 0;
+    valid |= FILE_VALID_VERSION;
+    if (AttributeTest(FILE_ATTRIBUTE_DIRECTORY)) return false;
+    CFileVersion version;
+    if (!version.Read(GetFullPath()) || !version.hasFixedInfo) return false;
+    fileVersionMS = version.fixedInfo.dwFileVersionMS;
+    fileVersionLS = version.fixedInfo.dwFileVersionLS;
+    return true;
+}
+
+int CFileInfoEx::DetermineContentType(bool force) {
+    if ((valid & FILE_VALID_CONTENT_TYPE) && !force) return contentType;
+    const std::string full = GetFullPath();
+    contentType = full.empty() ? FILE_CONTENT_UNKNOWN : corvatine::DetermineContentType(full);
+    valid |= FILE_VALID_CONTENT_TYPE;
+    return contentType;
+}
+
+uint32_t CFileInfoEx::ComputeCRC(bool force, CCrcReceiver* receiver, uint64_t worker) {
+    if ((valid & FILE_VALID_CRC) && !force) return crc;
+    crc = AttributeTest(FILE_ATTRIBUTE_DIRECTORY) ? 0 : ComputeFileCrc(GetFullPath(), receiver, worker);
+    valid |= FILE_VALID_CRC;
+    return crc;
+}
+
+void CFileInfoEx::CopyFrom(const CFileInfo& other) {
+    CFileInfo::CopyFrom(other);
+    if (const auto* ex = dynamic_cast<const CFileInfoEx*>(&other)) {
+        fileVersionMS = ex->fileVersionMS;
+        fileVersionLS = ex->fileVersionLS;
+        contentType = ex->contentType;
+        crc = ex->crc;
+        for (int i = 0; i < 3; ++i) encoding[i] = ex->encoding[i];
+    }
+}
+
+uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver, uint64_t worker) {
+    uint32_t result = 0;
+    platform::InputFile file;
+    if (platform::GetFileType(path) == platform::FileType::Regular && file.Open(path)) {
+        struct stat info {};
+        const uint64_t total =
+            ::fstat(file.Descriptor(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
+        if (receiver != nullptr) receiver->Post(kCrcStartMessage, 0, 100);
+        std::vector<unsigned char> block(kCrcBlockSize);
+        uLong value = ::crc32(0L, Z_NULL, 0);
+        uint64_t done = 0;
+        bool failed = false;
+        for (;;) {
+            const int64_t n = file.Read(block.data(), block.size());
+            if (n < 0) {
+                failed = true;
+                break;
+            }
+            if (n == 0) break;
+            value = ::crc32(value, block.data(), static_cast<uInt>(n));
+            done += static_cast<uint64_t>(n);
+            if (receiver != nullptr)
+                receiver->Post(kCrcProgressMessage,
+                               total > 0 ? std::min<uint64_t>(done * 100 / total, 100) : 100, 0);
+            if (static_cast<size_t>(n) < block.size()) break;
+        }
+        result = failed ? 0 : static_cast<uint32_t>(value);
+    }
+    if (receiver != nullptr) receiver->Post(kCrcResultMessage, worker, result);
+    return result;
+}
+
+}  // namespace corvatine

@@ -1,0 +1,166 @@
+// One file-system entry of a folder comparison side: what the methods, the
+// filters, the views and the report know of it. CFileInfo holds the basic
+// information read by an enumeration; CFileInfoEx adds what is read from the
+// content only when asked for (version, text or binary, CRC-32).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/FileFind.h"
+
+namespace corvatine {
+
+using platform::FILETIME;
+using platform::FINDDATA;
+
+enum FileState : uint32_t {
+    FILE_STATE_NOT_FOUND = 0x1,  // the last refresh found no such entry
+    FILE_STATE_10 = 0x10,        // set after reset; kept for the views
+    FILE_STATE_20 = 0x20,        // set after reset; kept for the views
+    FILE_STATE_HAS_CHILDREN = 0x100000,
+    FILE_STATE_EXCLUDED = 0x200000,  // excluded by the active filter
+    // A folder reached through a symbolic link that leads back to one of its
+    // own containing folders: it is never scanned, so a tree cannot loop.
+    FILE_STATE_LINK_LOOP = 0x400000,
+};
+
+inline constexpr uint32_t kFileStateAfterReset = FILE_STATE_10 | FILE_STATE_20;
+
+enum FileValid : uint32_t {
+    FILE_VALID_INFO = 0x1,
+    FILE_VALID_VERSION = 0x100,
+    FILE_VALID_CONTENT_TYPE = 0x200,
+    FILE_VALID_CRC = 0x800,
+};
+
+// Indexes of the program's own small icon list, until a desktop shell can
+// tell its icons.
+enum FileIcon : int { FILE_ICON_FILE = 0, FILE_ICON_FOLDER = 1, FILE_ICON_LINK = 2, FILE_ICON_MISSING = 3 };
+
+class CFileInfo {
+public:
+    uint64_t size = 0;  // 0 for folders
+    FILETIME creationTime = 0;
+    FILETIME lastAccessTime = 0;
+    FILETIME lastWriteTime = 0;
+    uint32_t attributes = 0;
+    uint32_t state = kFileStateAfterReset;
+    std::string path;  // a root's full path; an entry in a scanned folder: its name
+    uint32_t valid = 0;
+    // Device and inode of the entry (of a link's target), for telling a link
+    // that leads back into the tree.
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    char separator = '/';  // joins a containing folder's path and the name
+
+    CFileInfo() = default;
+    virtual ~CFileInfo() = default;
+    CFileInfo(const CFileInfo&) = default;
+    CFileInfo& operator=(const CFileInfo&) = default;
+
+    virtual void Reset();
+    // Reset, keep the path, read the entry. False, with the not-found state,
+    // when there is no such entry. A root ("/") is not read: it stays reset.
+    virtual bool Refresh(const std::string& newPath);
+    virtual bool Refresh();
+    virtual void FillFromFindData(const FINDDATA& data);
+    virtual uint64_t GetSize() const { return size; }
+    virtual std::string GetName() const;
+    virtual std::string GetFullPath() const { return path; }
+    virtual std::string GetBaseName() const;
+    virtual std::string GetExtension() const;
+    virtual std::string GetURL() const { return "file://" + GetFullPath(); }
+    virtual std::string GetContainingFolder() const;
+    virtual bool IsDots() const;
+    // Calendar times in whole seconds since 1970, and the raw times.
+    virtual int64_t GetLastWriteTime() const;
+    virtual FILETIME GetLastWriteFileTime() const { return lastWriteTime; }
+    virtual int64_t GetLastAccessTime() const;
+    virtual FILETIME GetLastAccessFileTime() const { return lastAccessTime; }
+    virtual int64_t GetCreationTime() const;
+    virtual FILETIME GetCreationFileTime() const { return creationTime; }
+    virtual bool Exists() const { return (state & FILE_STATE_NOT_FOUND) == 0; }
+    virtual bool IsState10() const { return (state & FILE_STATE_10) != 0; }
+    virtual bool IsState20() const { return (state & FILE_STATE_20) != 0; }
+    // "----" with R, A, S, H in their places.
+    virtual std::string GetAttributeText(bool lowerCase = false) const;
+    // Empty for a folder; the size with the locale's digit grouping.
+    virtual std::string GetSizeText() const;
+    virtual std::string GetLastWriteTimeText() const { return GetTimeText(lastWriteTime); }
+    virtual std::string GetLastAccessTimeText() const { return GetTimeText(lastAccessTime); }
+    virtual std::string GetCreationTimeText() const { return GetTimeText(creationTime); }
+    virtual int GetIconIndex() const;
+    virtual void CopyFrom(const CFileInfo& other);
+    virtual bool AttributeTest(uint32_t bits) const { return (attributes & bits) != 0; }
+    virtual bool StateTest(uint32_t bits) const { return (state & bits) != 0; }
+    // "%Y-%m-%d %H:%M:%S" of the local time; empty for a time of 0, which no
+    // entry has (a root's fields stay 0).
+    virtual std::string GetTimeText(FILETIME time) const;
+
+    bool IsDriveRoot() const { return path == "/"; }
+};
+
+// Content types of CFileInfoEx.
+enum FileContentType : int { FILE_CONTENT_UNKNOWN = -1, FILE_CONTENT_TEXT = 1, FILE_CONTENT_BINARY = 2 };
+
+// The encoding classes held in bits 12 to 14 of the encoding word.
+inline constexpr uint32_t kEncodingClassShift = 12;
+inline constexpr uint32_t kEncodingClassMask = 0x7000;
+
+// What the CRC computation reports when it is given a receiver.
+inline constexpr int kCrcStartMessage = 1030;     // progress range 0 to 100
+inline constexpr int kCrcProgressMessage = 1026;  // percentage read so far
+inline constexpr int kCrcResultMessage = 1455;    // the CRC, to the receiver's owner
+
+class CCrcReceiver {
+public:
+    virtual ~CCrcReceiver() = default;
+    virtual void Post(int message, uint64_t wParam, int64_t lParam) = 0;
+};
+
+class CFileInfoEx : public CFileInfo {
+public:
+    uint32_t fileVersionMS = 0;
+    uint32_t fileVersionLS = 0;
+    int contentType = FILE_CONTENT_UNKNOWN;
+    uint32_t crc = 0xFFFFFFFFu;  // all ones until computed
+    uint32_t encoding[3] = {0, 0, 0};
+
+    void Reset() override;
+    std::string GetAttributeText(bool lowerCase = false) const override;
+
+    // Computed on first request and cached.
+    int GetContentType();
+    uint32_t GetCRC();
+    void GetFileVersion(uint32_t& ms, uint32_t& ls) const {
+        ms = fileVersionMS;
+        ls = fileVersionLS;
+    }
+    uint32_t GetEncodingWord(int index) const { return encoding[index]; }
+    void SetEncodingClass(int encodingClass);
+    int GetEncodingClass() const {
+        return static_cast<int>((encoding[0] & kEncodingClassMask) >> kEncodingClassShift);
+    }
+    // "%d,%d,%d,%d" of the four 16-bit parts.
+    std::string GetVersionText() const;
+    // Hexadecimal without leading zeros; empty while not computed.
+    std::string GetCRCText(bool lowerCase = false) const;
+    // Each reads only when not yet valid, or always when forced.
+    bool ReadVersion(bool force = false);
+    int DetermineContentType(bool force = false);
+    // 0 for a folder, a missing file or one that cannot be read. With a
+    // receiver the start, each block's progress and the result are posted.
+    uint32_t ComputeCRC(bool force = false, CCrcReceiver* receiver = nullptr, uint64_t worker = 0);
+    void CopyFrom(const CFileInfo& other) override;
+};
+
+// The file operations of the synchronisation (copy, move, delete, rename,
+// set times and attributes) belong here; the scanning model needs none.
+class CFileObject : public CFileInfoEx {};
+
+// Standard CRC-32 of a file, read in blocks; 0 when it cannot be opened or
+// read. With a receiver the messages above are posted.
+uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver = nullptr, uint64_t worker = 0);
+
+}  // namespace corvatine

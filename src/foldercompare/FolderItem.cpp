@@ -1,0 +1,178 @@
+#include "foldercompare/FolderItem.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "foldercompare/FilterRecords.h"
+#include "platform/Collate.h"
+#include "platform/FileAttributes.h"
+
+namespace corvatine {
+
+std::string CFolderItem::GetFullPath() const {
+    if (parent == nullptr) return path;
+    std::string full = parent->GetFullPath();
+    if (!full.empty() && full.back() != '/' && full.back() != '\\') full += separator;
+    return full + path;
+}
+
+std::unique_ptr<CFolderItem> CFolderItem::Clone() const {
+    auto copy = std::make_unique<CFolderItem>();
+    copy->CopyFrom(*this);
+    return copy;
+}
+
+std::unique_ptr<CFolderItem> CFolderItem::Detach() {
+    if (parent == nullptr) return nullptr;
+    CFolder* folder = parent;
+    const int index = folder->FindChild(this);
+    return index < 0 ? nullptr : folder->RemoveChild(index);
+}
+
+uint32_t CFolderItem::ApplyFilter(const CFilter& filter) {
+    state &= ~FILE_STATE_EXCLUDED;
+    if (filter.IsExcluded(*this)) state |= FILE_STATE_EXCLUDED;
+    return state & FILE_STATE_EXCLUDED;
+}
+
+void CFolderItem::CopyFrom(const CFileInfo& other) {
+    CFileObject::CopyFrom(other);
+    if (const auto* item = dynamic_cast<const CFolderItem*>(&other)) kind = item->kind;
+}
+
+int CFolderItems::Find(const CFolderItem* item) const {
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i].get() == item) return static_cast<int>(i);
+    return -1;
+}
+
+std::unique_ptr<CFolderItem> CFolderItems::Remove(int index) {
+    if (index < 0 || index >= GetCount()) return nullptr;
+    std::unique_ptr<CFolderItem> item = std::move(m_items[static_cast<size_t>(index)]);
+    m_items.erase(m_items.begin() + index);
+    return item;
+}
+
+int CompareFolderItems(const CFolderItem& a, const CFolderItem& b) {
+    if (a.IsFolder() != b.IsFolder()) return a.IsFolder() ? -1 : 1;
+    const std::string nameA = a.GetName();
+    const std::string nameB = b.GetName();
+    if (const int order = platform::CompareNoCaseCollate(nameA, nameB); order != 0) return order;
+    return nameA.compare(nameB);
+}
+
+void CFolderItems::Sort() {
+    std::sort(m_items.begin(), m_items.end(),
+              [](const auto& a, const auto& b) { return CompareFolderItems(*a, *b) < 0; });
+}
+
+std::unique_ptr<CFolderItem> CFolder::Clone() const {
+    auto copy = std::make_unique<CFolder>();
+    copy->CopyFrom(*this);
+    return copy;
+}
+
+int CFolder::HasVisibleChildren() const {
+    if (!m_children) return StateTest(FILE_STATE_HAS_CHILDREN) ? 1 : 0;
+    for (int i = 0; i < m_children->GetCount(); ++i)
+        if (!(*m_children)[i]->IsExcluded()) return 2;
+    return 0;
+}
+
+int CFolder::GetChildCount(bool visibleOnly) const {
+    if (!m_children) return 0;
+    if (!visibleOnly) return m_children->GetCount();
+    int count = 0;
+    for (int i = 0; i < m_children->GetCount(); ++i)
+        if (!(*m_children)[i]->IsExcluded()) ++count;
+    return count;
+}
+
+bool CFolder::HasVisibleContent(const CFilter& filter) const {
+    if (!Exists()) return false;
+    platform::CFileFindEx find;
+    if (!find.FindFile(GetFullPath())) return false;
+    while (find.FindNextFile())
+        if (!find.IsDots() && !filter.IsExcluded(find.Data())) return true;
+    return false;
+}
+
+bool CFolder::IsLinkLoop() const {
+    if (inode == 0 && device == 0) return false;
+    for (const CFolder* above = parent; above != nullptr; above = above->parent)
+        if (above->inode == inode && above->device == device) return true;
+    return false;
+}
+
+bool CFolder::Scan(bool filesOnly) {
+    if (!IsDriveRoot() && (!AttributeTest(FILE_ATTRIBUTE_DIRECTORY) || IsDots())) return false;
+    ClearChildren();
+    state &= ~FILE_STATE_LINK_LOOP;
+    if (IsLinkLoop()) {
+        state |= FILE_STATE_LINK_LOOP;
+        return true;
+    }
+    platform::CFileFindEx find;
+    if (!find.FindFile(GetFullPath())) return true;  // unreadable: scanned as empty
+    while (find.FindNextFile()) {
+        if (find.IsDots()) continue;
+        if (find.IsDirectory()) {
+            if (!filesOnly) CreateFolderChild(find.Data());
+        } else {
+            CreateFileChild(find.Data());
+        }
+    }
+    return true;
+}
+
+void CFolder::SortChildren() {
+    if (m_children) m_children->Sort();
+}
+
+CFolderItem* CFolder::AddChild(std::unique_ptr<CFolderItem> child) {
+    if (!m_children) m_children = std::make_unique<CFolderItems>();
+    child->parent = this;
+    CFolderItem* added = child.get();
+    m_children->Add(std::move(child));
+    return added;
+}
+
+int CFolder::FindChild(const CFolderItem* child) const { return m_children ? m_children->Find(child) : -1; }
+
+std::unique_ptr<CFolderItem> CFolder::RemoveChild(int index) {
+    if (!m_children) return nullptr;
+    std::unique_ptr<CFolderItem> child = m_children->Remove(index);
+    if (child) child->parent = nullptr;
+    return child;
+}
+
+void CFolder::DeleteChild(int index) { RemoveChild(index); }
+
+CFolderItem* CFolder::AddScanned(std::unique_ptr<CFolderItem> child, const FINDDATA& data) {
+    child->path = data.name;
+    child->kind = 1;
+    child->separator = '/';
+    child->FillFromFindData(data);
+    return AddChild(std::move(child));
+}
+
+bool ApplyFilterToPair(CFolderItem* left, CFolderItem* right, const CComboFilters& filters) {
+    bool anyPresent = false, allExcluded = true;
+    for (CFolderItem* side : {left, right}) {
+        if (side == nullptr) continue;
+        anyPresent = true;
+        if (filters.fileFilters.typeExclude != 0 && !side->IsFolder()) side->DetermineContentType();
+        if (side->ApplyFilter(filters) == 0) allExcluded = false;
+    }
+    return anyPresent && allExcluded;
+}
+
+CFolderItem* CFolder::CreateFileChild(const FINDDATA& data) {
+    return AddScanned(std::make_unique<CFolderItem>(), data);
+}
+
+CFolderItem* CFolder::CreateFolderChild(const FINDDATA& data) {
+    return AddScanned(std::make_unique<CFolder>(), data);
+}
+
+}  // namespace corvatine

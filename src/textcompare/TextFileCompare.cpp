@@ -1,0 +1,27 @@
+#include "textcompare/TextFileCompare.h"
+
+#include "fileio/CodePages.h"
+#include "fileio/TextFormat.h"
+#include "fileio/UniFile.h"
+#include "textcompare/TextCompareContext.h"
+
+namespace corvatine {
+
+int CompareTextFiles(const std::string& left, const std::string& right, uint32_t rules,
+                     const std::string& lineFilter) {
+    CTextCompareObject sides[2];
+    const std::string* paths[2] = {&left, &right};
+    for (int side = 0; side < 2; ++side) {
+        int kind = 0, codePage = WorkingCodePage(), lossy = 0;
+        std::string error;
+        SniffEncoding(*paths[side], kind, codePage);
+        const int loaded = sides[side].LoadTextFile(*paths[side], lossy, EOL_KEEP, codePage, error);
+        if (loaded == LOAD_FAILED) return TEXT_FILES_NOT_COMPARED;
+        if (loaded == LOAD_BINARY) return TEXT_FILES_NOT_TEXT;
+    }
+    CTextCompareContext context(sides[0], sides[1]);
+    if (!context.Compare(rules, lineFilter)) return TEXT_FILES_NOT_COMPARED;
+    return context.IsIdentical() ? TEXT_FILES_EQUAL : TEXT_FILES_DIFFERENT;
+}
+
+}  // namespace corvatine

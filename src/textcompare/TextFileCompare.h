@@ -1,0 +1,22 @@
+// Whether two text files differ under the text comparison rules, decided the
+// way a text comparison document decides it, without a document.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace corvatine {
+
+enum TextFileCompareResult : int {
+    TEXT_FILES_NOT_TEXT = -1,  // a file's text holds a NUL character
+    TEXT_FILES_EQUAL = 1,
+    TEXT_FILES_DIFFERENT = 4,
+    TEXT_FILES_NOT_COMPARED = 6,  // a file could not be read
+};
+
+// Loads both files in the encodings their byte-order marks (or the working
+// code page) give, and compares them under the rule word and line filter.
+int CompareTextFiles(const std::string& left, const std::string& right, uint32_t rules,
+                     const std::string& lineFilter);
+
+}  // namespace corvatine
