@@ -22,8 +22,11 @@ for arg in "$@"; do
 done
 cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORVATINE_BENCHMARKS=$bench)
 
+# zlib: CRC-32 of folder comparisons; the mingw-w64 binutils build the Windows
+# program files that the version-resource tests read.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-          nlohmann-json3-dev libtinyxml2-dev zlib1g-dev clang-format)
+          nlohmann-json3-dev libtinyxml2-dev zlib1g-dev clang-format
+          binutils-mingw-w64-x86-64)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

@@ -82,5 +82,41 @@ TEST_F(ShellTest, MakesFreshTemporaryFiles) {
     EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
 }
 
+TEST(CommandWordsTest, SplitsLikeAShellWithoutExpanding) {
+    std::vector<std::string> words;
+    ASSERT_TRUE(
+        SplitCommandWords("  -a  \"two words\" 'single $HOME' `x` $(y) a\\ b \"q\\\"q\" \"\" ", words));
+    EXPECT_EQ(words, (std::vector<std::string>{"-a", "two words", "single $HOME", "`x`", "$(y)", "a b",
+                                               "q\"q", ""}));
+    ASSERT_TRUE(SplitCommandWords("pre\"mid dle\"post;rm", words));
+    EXPECT_EQ(words, (std::vector<std::string>{"premid dlepost;rm"}));
+    EXPECT_FALSE(SplitCommandWords("\"open", words));
+    EXPECT_FALSE(SplitCommandWords("'open", words));
+}
+
+TEST_F(ShellTest, StartsProgramsDirectlyWithTheirWords) {
+    // The program writes its arguments, one per line, then renames the file
+    // into place so that the test sees it whole.
+    Program("tool", "printf '%s\\n' \"$@\" > '" + (m_out / "args.tmp") + "'\n/bin/mv '" +
+                        (m_out / "args.tmp") + "' '" + (m_out / "args") + "'\n");
+    std::string error;
+    const std::string hostile = "a\"; touch " + (m_out / "pwned") + "; echo \"$(id)";
+    ASSERT_TRUE(StartProgram("tool", {"plain", hostile, ""}, error)) << error;
+    for (int i = 0; i < 500 && ::access((m_out / "args").c_str(), F_OK) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(test::ReadFile(m_out / "args"), "plain\n" + hostile + "\n\n");
+    EXPECT_NE(::access((m_out / "pwned").c_str(), F_OK), 0);
+
+    EXPECT_FALSE(StartProgram("no-such-tool", {}, error));
+    EXPECT_NE(error.find("no-such-tool"), std::string::npos) << error;
+    // Found but not startable: a script without an interpreter line.
+    const std::string broken = m_bin.WriteFile("broken",
+                                               "\x7f"
+                                               "ELF garbage");
+    ASSERT_EQ(::chmod(broken.c_str(), 0755), 0);
+    EXPECT_FALSE(StartProgram(broken, {}, error));
+    EXPECT_NE(error.find("Exec format error"), std::string::npos) << error;
+}
+
 }  // namespace
 }  // namespace corvatine::platform
