@@ -1,7 +1,8 @@
 #include "foldercompare/FileCompare.h"
 
+#include <algorithm>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "foldercompare/CompareMethods.h"
 #include "platform/File.h"
@@ -103,15 +104,19 @@ int CompareFilesBinary(const std::string& left, const std::string& right, uint64
         platform::GetFileType(right) != platform::FileType::Regular || !files[0].Open(left) ||
         !files[1].Open(right))
         return CONTENT_ERROR;
-    std::vector<unsigned char> blocks[2] = {std::vector<unsigned char>(kBinaryCompareBlockSize),
-                                            std::vector<unsigned char>(kBinaryCompareBlockSize)};
+    // No larger than the files need: a folder comparison reads many small files.
+    const size_t size =
+        static_cast<size_t>(std::clamp<uint64_t>(leftSize + 1, 4096, kBinaryCompareBlockSize));
+    const std::unique_ptr<unsigned char[]> blocks[2] = {
+        std::unique_ptr<unsigned char[]>(new unsigned char[size]),
+        std::unique_ptr<unsigned char[]>(new unsigned char[size])};
     for (;;) {
-        const int64_t a = files[0].Read(blocks[0].data(), kBinaryCompareBlockSize);
-        const int64_t b = files[1].Read(blocks[1].data(), kBinaryCompareBlockSize);
+        const int64_t a = files[0].Read(blocks[0].get(), size);
+        const int64_t b = files[1].Read(blocks[1].get(), size);
         if (a < 0 || b < 0 || a != b) return CONTENT_ERROR;
-        if (std::memcmp(blocks[0].data(), blocks[1].data(), static_cast<size_t>(a)) != 0)
+        if (std::memcmp(blocks[0].get(), blocks[1].get(), static_cast<size_t>(a)) != 0)
             return CONTENT_DIFFERENT;
-        if (static_cast<size_t>(a) < kBinaryCompareBlockSize) return CONTENT_EQUAL;
+        if (static_cast<size_t>(a) < size) return CONTENT_EQUAL;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "foldercompare/FolderItem.h"
 #include "platform/Path.h"
 #include "platform/Shell.h"
 
@@ -43,6 +44,19 @@ void CFileCompareOptions::Save(platform::CProfile& profile) const {
         profile.WriteString(kExternalToolsKey, Numbered("Command", n), tool.command);
         profile.WriteString(kExternalToolsKey, Numbered("Arguments", n), tool.arguments);
     }
+}
+
+int CFileComparer::ChooseOpening(CFolderItem* left, CFolderItem* right, int& tool) const {
+    tool = -1;
+    if (left == nullptr && right == nullptr) return OPEN_NOTHING;
+    if (left == nullptr) return OPEN_RIGHT_ONLY;
+    if (right == nullptr) return OPEN_LEFT_ONLY;
+    if (left->IsFolder() && right->IsFolder()) return OPEN_FOLDERS;
+    tool = FindExternalTool(left->GetFullPath(), right->GetFullPath());
+    if (tool >= 0) return OPEN_EXTERNAL_TOOL;
+    if (left->GetContentType() == FILE_CONTENT_BINARY || right->GetContentType() == FILE_CONTENT_BINARY)
+        return OPEN_BINARY;
+    return OPEN_TEXT;
 }
 
 int CFileComparer::FindExternalTool(const std::string& left, const std::string& right) const {

@@ -29,8 +29,26 @@ public:
     void Save(platform::CProfile& profile) const;
 };
 
+class CFolderItem;
+
+// How a pair of the folder view opens.
+enum PairOpening : int {
+    OPEN_NOTHING = 0,    // neither side is present
+    OPEN_FOLDERS,        // a folder comparison of the two subfolders
+    OPEN_EXTERNAL_TOOL,  // an external tool matches the file pair
+    OPEN_BINARY,         // either side is binary
+    OPEN_TEXT,
+    OPEN_LEFT_ONLY,  // the viewer of the one side present
+    OPEN_RIGHT_ONLY,
+};
+
 class CFileComparer : public CFileCompareOptions {
 public:
+    // A folder pair opens as folders; a file pair goes to the first matching
+    // external tool (its index in tool), else binary when either side is
+    // binary, else text; a one-sided entry opens alone.
+    int ChooseOpening(CFolderItem* left, CFolderItem* right, int& tool) const;
+
     // The first tool whose extensions hold the pair's extension, or -1. Both
     // paths must have the same extension (compared in lower case); the
     // extension is looked for as a piece of the tool's extensions text.

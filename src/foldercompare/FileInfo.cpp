@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include <cstdio>
-#include <vector>
+#include <memory>
 
 #include "foldercompare/ContentType.h"
 #include "foldercompare/FileVersion.h"
@@ -17,12 +17,6 @@
 #include "platform/Path.h"
 
 namespace corvatine {
-
-namespace {
-
-constexpr size_t kCrcBlockSize = 4096;
-
-}  // namespace
 
 void CFileInfo::Reset() {
     size = 0;
@@ -216,23 +210,25 @@ uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver, uint64_
         const uint64_t total =
             ::fstat(file.Descriptor(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
         if (receiver != nullptr) receiver->Post(kCrcStartMessage, 0, 100);
-        std::vector<unsigned char> block(kCrcBlockSize);
+        // No larger than the file needs: a folder comparison reads many small files.
+        const size_t bufferSize = static_cast<size_t>(std::clamp<uint64_t>(total + 1, 4096, kCrcBlockSize));
+        const std::unique_ptr<unsigned char[]> buffer(new unsigned char[bufferSize]);
         uLong value = ::crc32(0L, Z_NULL, 0);
         uint64_t done = 0;
         bool failed = false;
         for (;;) {
-            const int64_t n = file.Read(block.data(), block.size());
+            const int64_t n = file.Read(buffer.get(), bufferSize);
             if (n < 0) {
                 failed = true;
                 break;
             }
             if (n == 0) break;
-            value = ::crc32(value, block.data(), static_cast<uInt>(n));
+            value = ::crc32(value, buffer.get(), static_cast<uInt>(n));
             done += static_cast<uint64_t>(n);
             if (receiver != nullptr)
                 receiver->Post(kCrcProgressMessage,
                                total > 0 ? std::min<uint64_t>(done * 100 / total, 100) : 100, 0);
-            if (static_cast<size_t>(n) < block.size()) break;
+            if (static_cast<size_t>(n) < bufferSize) break;
         }
         result = failed ? 0 : static_cast<uint32_t>(value);
     }

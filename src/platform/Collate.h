@@ -2,6 +2,7 @@
 // locale collates (LC_COLLATE, LC_CTYPE).
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace corvatine::platform {
@@ -11,6 +12,10 @@ namespace corvatine::platform {
 // case first; a byte that is not part of a valid character stands for itself
 // and never equals a valid character.
 int CompareNoCaseCollate(std::string_view a, std::string_view b);
+
+// A key whose order under std::wstring's comparison is the order of
+// CompareNoCaseCollate, for sorting many strings with one conversion each.
+std::wstring CollationKeyNoCase(std::string_view text);
 
 inline bool EqualNoCaseCollate(std::string_view a, std::string_view b) {
     return CompareNoCaseCollate(a, b) == 0;

@@ -161,7 +161,8 @@ TEST_F(FileCompareTest, BinaryContent) {
 // pairs, against cmp.
 TEST_F(FileCompareTest, BinaryMethodAgreesWithCmp) {
     std::mt19937 random(11);
-    const size_t sizes[] = {1, 4095, 4096, 4097, 8192, 3 * 4096 + 5};
+    const size_t block = kBinaryCompareBlockSize;
+    const size_t sizes[] = {1, 4095, 4096, 4097, block - 1, block, block + 1, 2 * block, 3 * block + 5};
     for (const size_t size : sizes) {
         std::string bytes(size, '\0');
         for (char& c : bytes) c = static_cast<char>(random());

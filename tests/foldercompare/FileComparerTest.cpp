@@ -9,6 +9,7 @@
 #include <chrono>
 #include <thread>
 
+#include "foldercompare/FolderItem.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -75,6 +76,34 @@ TEST_F(FileComparerTest, ArgumentsAreWordsWithThePathsInserted) {
                                                "/a b/x;rm -rf ~.c vs /q\"uote/%1.c", "%/a b/x;rm -rf ~.c"}));
     tool.arguments = "\"%1";
     EXPECT_FALSE(CFileComparer::BuildArguments(tool, "a", "b", words));
+}
+
+TEST_F(FileComparerTest, ChoosesHowAPairOpens) {
+    dir.WriteFile("a.c", "int a;\n");
+    dir.WriteFile("b.c", "int b;\n");
+    dir.WriteFile("a.bin", std::string("\0", 1));
+    dir.WriteFile("b.txt", "text\n");
+    dir.MakeFolder("d1");
+    dir.MakeFolder("d2");
+    std::vector<std::unique_ptr<CFolderItem>> entries;
+    auto entry = [&](const std::string& name, bool folder = false) {
+        entries.push_back(folder ? std::unique_ptr<CFolderItem>(new CFolder)
+                                 : std::make_unique<CFolderItem>());
+        EXPECT_TRUE(entries.back()->Refresh(dir / name));
+        return entries.back().get();
+    };
+    CFileComparer comparer;
+    int tool = 0;
+    EXPECT_EQ(comparer.ChooseOpening(entry("d1", true), entry("d2", true), tool), OPEN_FOLDERS);
+    EXPECT_EQ(comparer.ChooseOpening(entry("a.c"), entry("b.c"), tool), OPEN_TEXT);
+    EXPECT_EQ(tool, -1);
+    EXPECT_EQ(comparer.ChooseOpening(entry("a.bin"), entry("b.txt"), tool), OPEN_BINARY);
+    EXPECT_EQ(comparer.ChooseOpening(entry("a.c"), nullptr, tool), OPEN_LEFT_ONLY);
+    EXPECT_EQ(comparer.ChooseOpening(nullptr, entry("a.c"), tool), OPEN_RIGHT_ONLY);
+    EXPECT_EQ(comparer.ChooseOpening(nullptr, nullptr, tool), OPEN_NOTHING);
+    comparer.externalTools = {{"Other", ".py", "p", "%1 %2"}, {"C", ".c", "c", "%1 %2"}};
+    EXPECT_EQ(comparer.ChooseOpening(entry("a.c"), entry("b.c"), tool), OPEN_EXTERNAL_TOOL);
+    EXPECT_EQ(tool, 1);
 }
 
 TEST_F(FileComparerTest, RunsTheToolWithoutAShell) {

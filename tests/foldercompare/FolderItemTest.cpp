@@ -129,7 +129,7 @@ TEST(FileInfoTest, CrcAgreesWithIndependentOracles) {
 
     // A file of several blocks against the CRC that gzip stores in its trailer.
     std::mt19937 random(7);
-    std::string bytes(3 * 4096 + 123, '\0');
+    std::string bytes(3 * kCrcBlockSize + 123, '\0');
     for (char& c : bytes) c = static_cast<char>(random());
     const std::string path = dir.WriteFile("random", bytes);
     const test::ProgramResult gzip =
@@ -164,7 +164,7 @@ TEST(FileInfoTest, CrcReportsProgressToAReceiver) {
         }
     } receiver;
     test::TempDir dir;
-    const std::string path = dir.WriteFile("f", std::string(4096 * 2 + 10, 'a'));
+    const std::string path = dir.WriteFile("f", std::string(kCrcBlockSize * 2 + 10, 'a'));
     const uint32_t crc = ComputeFileCrc(path, &receiver, 77);
     const std::vector<std::pair<int, uint64_t>> expected = {{kCrcStartMessage, 0},
                                                             {kCrcProgressMessage, 49},
