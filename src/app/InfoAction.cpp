@@ -23,7 +23,11 @@ int RunInfoAction(const std::string& path, std::ostream& out, std::ostream& err)
     else
         entry = std::make_unique<CFolderItem>();
     if (!entry->Refresh(path)) return Trouble(err, "cannot read '" + path + "': the entry has gone");
+    // Read first, so that the attribute text shows the encoding class the
+    // content type determined.
     if (!entry->IsFolder()) entry->ReadVersion();
+    entry->GetContentType();
+    entry->GetCRC();
 
     using Json = nlohmann::ordered_json;
     Json json;

@@ -8,7 +8,8 @@
 
 namespace corvatine {
 
-int DetermineContentType(const std::string& path, size_t blockSize) {
+int DetermineContentType(const std::string& path, size_t blockSize, int* encodingKind) {
+    if (encodingKind != nullptr) *encodingKind = ENCODING_CODEPAGE;
     const platform::FileType type = platform::GetFileType(path);
     if (type != platform::FileType::Regular && type != platform::FileType::CharacterDevice)
         return CONTENT_TYPE_UNKNOWN;
@@ -25,7 +26,10 @@ int DetermineContentType(const std::string& path, size_t blockSize) {
         const size_t got = static_cast<size_t>(n);
         if (first) {
             BomInfo bom;
-            if (DetectBom(block.data(), got, bom) && bom.kind != ENCODING_CODEPAGE) return CONTENT_TYPE_TEXT;
+            if (DetectBom(block.data(), got, bom) && bom.kind != ENCODING_CODEPAGE) {
+                if (encodingKind != nullptr) *encodingKind = bom.kind;
+                return CONTENT_TYPE_TEXT;
+            }
             first = false;
         }
         if (std::memchr(block.data(), 0, got) != nullptr) return CONTENT_TYPE_BINARY;

@@ -20,7 +20,10 @@ constexpr size_t kContentTypeBlockSize = 4096;
 // and block devices are not read (that would consume a pipe's data or wait for
 // a writer) and are CONTENT_TYPE_UNKNOWN; character devices are read without
 // waiting, so /dev/null is an empty text.
-int DetermineContentType(const std::string& path, size_t blockSize = kContentTypeBlockSize);
+// With encodingKind, the kind of the byte-order mark found is stored there
+// (ENCODING_CODEPAGE without one).
+int DetermineContentType(const std::string& path, size_t blockSize = kContentTypeBlockSize,
+                         int* encodingKind = nullptr);
 
 inline bool IsTextFile(const std::string& path) { return DetermineContentType(path) == CONTENT_TYPE_TEXT; }
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "fileio/Bom.h"
 #include "foldercompare/ContentType.h"
 #include "foldercompare/FileVersion.h"
 #include "platform/File.h"
@@ -179,7 +180,14 @@ bool CFileInfoEx::ReadVersion(bool force) {
 int CFileInfoEx::DetermineContentType(bool force) {
     if ((valid & FILE_VALID_CONTENT_TYPE) && !force) return contentType;
     const std::string full = GetFullPath();
-    contentType = full.empty() ? FILE_CONTENT_UNKNOWN : corvatine::DetermineContentType(full);
+    int kind = ENCODING_CODEPAGE;
+    contentType = full.empty() ? FILE_CONTENT_UNKNOWN
+                               : corvatine::DetermineContentType(full, kContentTypeBlockSize, &kind);
+    // The encoding class the attribute text shows: the byte-order mark found.
+    SetEncodingClass(kind == ENCODING_UTF8      ? 1
+                     : kind == ENCODING_UCS2_BE ? 3
+                     : kind == ENCODING_UCS2_LE ? 4
+                                                : 0);
     valid |= FILE_VALID_CONTENT_TYPE;
     return contentType;
 }

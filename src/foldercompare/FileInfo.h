@@ -104,7 +104,9 @@ public:
 // Content types of CFileInfoEx.
 enum FileContentType : int { FILE_CONTENT_UNKNOWN = -1, FILE_CONTENT_TEXT = 1, FILE_CONTENT_BINARY = 2 };
 
-// The encoding classes held in bits 12 to 14 of the encoding word.
+// The encoding classes held in bits 12 to 14 of the encoding word, set when
+// the content type is determined: 1 UTF-8, 3 UTF-16 big-endian and 4 UTF-16
+// little-endian by their byte-order mark; 2 (4-byte units) is never found.
 inline constexpr uint32_t kEncodingClassShift = 12;
 inline constexpr uint32_t kEncodingClassMask = 0x7000;
 

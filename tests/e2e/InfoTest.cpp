@@ -62,6 +62,12 @@ TEST(InfoTest, DescribesFoldersBinariesAndLinks) {
     EXPECT_EQ(binary["sizeText"], "5,001");
     EXPECT_EQ(binary["attributesText"], "---H");
 
+    const Json utf16 = Info(dir.WriteFile("wide.txt", std::string("\xFF\xFE"
+                                                                  "a\0",
+                                                                  4)));
+    EXPECT_EQ(utf16["contentType"], 1);
+    EXPECT_EQ(utf16["attributesText"], "----L");
+
     ASSERT_EQ(::symlink("sub", (dir / "link").c_str()), 0);
     const Json link = Info(dir / "link");
     EXPECT_EQ(link["isFolder"], true);

@@ -185,6 +185,26 @@ TEST(FileInfoTest, ContentTypeIsDeterminedOnceAndCached) {
     EXPECT_EQ(entry.DetermineContentType(true), FILE_CONTENT_BINARY);
     ASSERT_TRUE(entry.Refresh());  // a refresh forgets what was read
     EXPECT_EQ(entry.valid, FILE_VALID_INFO);
+
+    // The byte-order mark found shows in the attribute text.
+    const std::pair<std::string, std::string> marks[] = {{std::string("\xEF\xBB\xBF"
+                                                                      "utf-8"),
+                                                          "----8"},
+                                                         {std::string("\xFE\xFF\0"
+                                                                      "a",
+                                                                      4),
+                                                          "----B"},
+                                                         {std::string("\xFF\xFE"
+                                                                      "a\0",
+                                                                      4),
+                                                          "----L"},
+                                                         {std::string("plain"), "----"}};
+    for (const auto& [bytes, text] : marks) {
+        ASSERT_TRUE(entry.Refresh(dir.WriteFile("marked", bytes)));
+        EXPECT_EQ(entry.GetAttributeText(), "----");  // not read yet
+        EXPECT_EQ(entry.GetContentType(), FILE_CONTENT_TEXT);
+        EXPECT_EQ(entry.GetAttributeText(), text);
+    }
 }
 
 TEST(FolderTest, ScansOneLevelWithEnumerationData) {
