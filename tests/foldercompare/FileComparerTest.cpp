@@ -10,17 +10,13 @@
 #include <thread>
 
 #include "foldercompare/FolderItem.h"
+#include "support/ScratchProfile.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
 namespace {
 
-class FileComparerTest : public ::testing::Test {
-protected:
-    test::TempDir dir;
-    platform::CRegistryHive hive{dir / "registry.reg", "HKEY_CURRENT_USER"};
-    platform::CProfile profile{hive, platform::kSettingsRoot};
-};
+class FileComparerTest : public ::testing::Test, protected test::ScratchProfile {};
 
 TEST_F(FileComparerTest, ToolsAreLoadedUpToTheFirstMissingName) {
     const char* k = kExternalToolsKey;

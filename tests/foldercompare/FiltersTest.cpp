@@ -11,6 +11,7 @@
 #include "foldercompare/FolderItem.h"
 #include "platform/FileAttributes.h"
 #include "platform/LocalTime.h"
+#include "support/ScratchProfile.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -205,10 +206,8 @@ TEST_F(FiltersTest, ControlFoldersAreExcludedWithTheirContents) {
     ASSERT_TRUE(root.Refresh(dir / "work"));
     ASSERT_TRUE(root.Scan());
     CPresetFilters presets;
-    test::TempDir settings;
-    platform::CRegistryHive hive(settings / "registry.reg", "HKEY_CURRENT_USER");
-    platform::CProfile profile(hive, platform::kSettingsRoot);
-    presets.Load(profile, "");
+    test::ScratchProfile settings;
+    presets.Load(settings.profile, "");
     CComboFilters filters;
     filters.folderFilters.nameExclude = presets.foldersExclude.items.at(0).filter;
     int visible = 0;
@@ -223,12 +222,7 @@ TEST_F(FiltersTest, ControlFoldersAreExcludedWithTheirContents) {
     EXPECT_EQ(visible, 1);
 }
 
-class PresetFiltersTest : public ::testing::Test {
-protected:
-    test::TempDir dir;
-    platform::CRegistryHive hive{dir / "registry.reg", "HKEY_CURRENT_USER"};
-    platform::CProfile profile{hive, platform::kSettingsRoot};
-};
+class PresetFiltersTest : public ::testing::Test, protected test::ScratchProfile {};
 
 TEST_F(PresetFiltersTest, EmptyListsReceiveTheirDefaults) {
     CPresetFilters presets;

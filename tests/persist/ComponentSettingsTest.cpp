@@ -2,18 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "foldercompare/FolderCompareOptions.h"
+#include "support/ScratchProfile.h"
 #include "support/TestSupport.h"
 #include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
 namespace {
 
-class ComponentSettingsTest : public ::testing::Test {
-protected:
-    test::TempDir dir;
-    platform::CRegistryHive hive{dir / "registry.reg", "HKEY_CURRENT_USER"};
-    platform::CProfile profile{hive, platform::kSettingsRoot};
-};
+class ComponentSettingsTest : public ::testing::Test, protected test::ScratchProfile {};
 
 TEST_F(ComponentSettingsTest, RulesAreStoredBitByBit) {
     CTextCompareOptions options;

@@ -3,17 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/Path.h"
+#include "support/ScratchProfile.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
 namespace {
 
-class GeneralOptionsTest : public ::testing::Test {
-protected:
-    test::TempDir dir;
-    platform::CRegistryHive hive{dir / "registry.reg", "HKEY_CURRENT_USER"};
-    platform::CProfile profile{hive, platform::kSettingsRoot};
-};
+class GeneralOptionsTest : public ::testing::Test, protected test::ScratchProfile {};
 
 TEST_F(GeneralOptionsTest, AnEmptyStoreGivesTheDefaults) {
     CGeneralOptions options;
