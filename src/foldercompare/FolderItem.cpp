@@ -105,7 +105,9 @@ bool CFolder::IsLinkLoop() const {
 }
 
 bool CFolder::Scan(bool filesOnly) {
-    if (!IsDriveRoot() && (!AttributeTest(FILE_ATTRIBUTE_DIRECTORY) || IsDots())) return false;
+    // A root named "." or ".." is the user's folder, not a dots entry.
+    if (!IsDriveRoot() && (!AttributeTest(FILE_ATTRIBUTE_DIRECTORY) || (parent != nullptr && IsDots())))
+        return false;
     ClearChildren();
     state &= ~FILE_STATE_LINK_LOOP;
     if (IsLinkLoop()) {

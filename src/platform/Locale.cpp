@@ -47,13 +47,11 @@ std::string FormatGroupedNumber(uint64_t value) {
     std::string digits = std::to_string(value);
     std::string separator = ",";
     std::string grouping;
-    if (locale_t numeric = ::newlocale(LC_NUMERIC_MASK, "", nullptr); numeric != nullptr) {
-        const char* sep = ::nl_langinfo_l(THOUSEP, numeric);
-        if (sep != nullptr && *sep != '\0') separator = sep;
-        const char* groups = ::nl_langinfo_l(GROUPING, numeric);
-        if (groups != nullptr) grouping = groups;
-        ::freelocale(numeric);
-    }
+    // The program takes the user's locale at start (setlocale(LC_ALL, "")).
+    const char* sep = ::nl_langinfo(THOUSEP);
+    if (sep != nullptr && *sep != '\0') separator = sep;
+    const char* groups = ::nl_langinfo(GROUPING);
+    if (groups != nullptr) grouping = groups;
     if (grouping.empty() || grouping[0] <= 0 || grouping[0] == CHAR_MAX) grouping = "\3";
 
     // Groups from the right: each grouping byte sizes one group, the last

@@ -6,8 +6,8 @@
 
 namespace corvatine::platform {
 
-// The number in decimal with the locale's digit grouping and thousands
-// separator (LC_NUMERIC). A locale without grouping groups by three digits,
+// The number in decimal with the digit grouping and thousands separator of
+// the current locale (LC_NUMERIC). A locale without grouping groups by three digits,
 // and one without a separator uses ",".
 std::string FormatGroupedNumber(uint64_t value);
 

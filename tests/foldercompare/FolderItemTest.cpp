@@ -234,6 +234,13 @@ TEST(FolderTest, ScansOneLevelWithEnumerationData) {
     root->SortChildren();
     EXPECT_EQ(ChildNames(*root), (std::vector<std::string>{"a.txt", "pipe"}));
 
+    // A root named "." is a folder like any other.
+    CFolder here;
+    ASSERT_TRUE(here.Refresh("."));
+    ASSERT_TRUE(here.Scan());
+    ASSERT_GT(here.GetChildCount(), 0);  // the tests run in the build folder
+    EXPECT_EQ(here.Child(0)->GetFullPath().rfind("./", 0), 0u);
+
     // Only a folder scans.
     CFolder notAFolder;
     ASSERT_TRUE(notAFolder.Refresh(dir / "a.txt"));
