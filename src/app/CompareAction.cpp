@@ -10,6 +10,7 @@
 #include <set>
 
 #include "app/ConsoleMessages.h"
+#include "app/TerminalProgress.h"
 #include "app/TextCompareDoc.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
@@ -32,41 +33,6 @@ const char kLeftOnlyColor[] = "\x1b[31m";
 const char kRightOnlyColor[] = "\x1b[32m";
 const char kTrivialColor[] = "\x1b[36m";
 const char kDifferenceColor[] = "\x1b[1;7m";
-
-// Progress of long work on stderr, only when it is a terminal.
-class CTerminalProgress : public platform::CProgressSink {
-public:
-    explicit CTerminalProgress(std::ostream& err)
-        : m_err(err), m_shown(platform::IsTerminal(STDERR_FILENO)) {}
-    void Start(int first, int last, const std::string& text) override {
-        m_text = text;
-        m_total = std::max(1, last - first + 1);
-        m_done = 0;
-        m_percent = -1;
-        Show();
-    }
-    void Step() override {
-        ++m_done;
-        Show();
-    }
-    void Close() override {
-        if (m_shown && m_percent >= 0)
-            m_err << "\r" << std::string(m_text.size() + 6, ' ') << "\r" << std::flush;
-        m_percent = -1;
-    }
-
-private:
-    void Show() {
-        const int percent = static_cast<int>(100LL * m_done / m_total);
-        if (!m_shown || percent == m_percent) return;
-        m_percent = percent;
-        m_err << "\r" << m_text << " " << percent << "%" << std::flush;
-    }
-    std::ostream& m_err;
-    bool m_shown;
-    std::string m_text;
-    int m_total = 1, m_done = 0, m_percent = -1;
-};
 
 // --copy=DIRECTION[:LIST]: the direction, and the chosen 1-based difference
 // numbers (empty for all).

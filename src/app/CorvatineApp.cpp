@@ -20,7 +20,8 @@ void CCorvatineApp::InitInstance(std::ostream& err) {
     GetTextComparer().Load(profile);
     GetTextComparer().CreateRecentLists(profile, generalOptions.maxMRU, generalOptions.maxPairs);
     GetFolderComparer().Load(profile);
-    GetFolderComparer().LoadFilterLists(profile, generalOptions.maxMRU);
+    GetFolderComparer().LoadFilterLists(profile);
+    GetFolderComparer().CreateRecentLists(profile, generalOptions.maxMRU, generalOptions.maxPairs);
     GetFileComparer().Load(profile);
 }
 
@@ -31,6 +32,7 @@ bool CCorvatineApp::ExitInstance(std::ostream& err) {
     GetTextComparer().Save(profile);
     GetFolderComparer().Save(profile);
     GetFolderComparer().SaveFilterLists(profile);
+    GetFolderComparer().SaveRecentLists(profile);
     GetFileComparer().Save(profile);
     generalOptions.Save(profile);
 

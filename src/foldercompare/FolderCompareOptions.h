@@ -3,13 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "foldercompare/CompareMethods.h"
 #include "foldercompare/FileCompare.h"
 #include "foldercompare/FilterPresets.h"
 #include "foldercompare/FilterRecords.h"
+#include "foldercompare/FolderCompareColors.h"
+#include "foldercompare/FolderCompareReport.h"
 #include "platform/Profile.h"
+#include "platform/RecentFileList.h"
 
 namespace corvatine {
 
@@ -37,6 +41,18 @@ enum DisplayFilter : uint32_t {
     DISPLAY_ALL = 0x333,
 };
 
+// A preset view: the whole display filter word at once.
+struct DISPLAYFILTERPRESET {
+    const char* name;  // as the command line names it
+    uint32_t word;
+};
+extern const DISPLAYFILTERPRESET kDisplayFilterPresets[12];
+// The word of a preset by its name; false for an unknown name.
+bool FindDisplayFilterPreset(const std::string& name, uint32_t& word);
+
+// The command texts of the six classes, by bit.
+const char* DisplayClassCommandText(uint32_t bit);
+
 class CFolderCompareOptions {
 public:
     int quickMergeMode = 0;
@@ -57,12 +73,15 @@ public:
 
     void ResetToDefaults() { *this = CFolderCompareOptions(); }
 
-    // Reads the default methods, the method options and the default filters
-    // from the settings; missing or out-of-range values take their defaults.
+    // Reads the default methods, the method options, the default filters,
+    // the view settings and the column widths from the settings; missing or
+    // out-of-range values take their defaults.
     void Load(const platform::CProfile& profile);
     void Save(platform::CProfile& profile) const;
 };
 
+inline constexpr const char* kFolderSettingsKey = "Comparisons\\FolderComparison\\Settings";
+inline constexpr const char* kFolderColumnsKey = "Comparisons\\FolderComparison\\Settings\\Columns";
 inline constexpr const char* kMethodsKey = "Comparisons\\FolderComparison\\Settings\\Methods";
 inline constexpr const char* kDefaultMethodsKey = "Comparisons\\FolderComparison\\Settings\\Methods\\Default";
 inline constexpr const char* kDefaultFileFiltersKey =
@@ -75,20 +94,47 @@ inline constexpr const char* kDefaultFolderFiltersKey =
 void LoadDefaultFilters(const platform::CProfile& profile, CComboFilters& filters);
 void SaveDefaultFilters(platform::CProfile& profile, const CComboFilters& filters);
 
-// The folder comparison component. It will also own the colours, the recent
-// folder lists and the report settings.
+// The folder comparison component: the options, the colours, the report
+// and its choices, the preset filters and the recent lists.
 class CFolderComparer : public CFolderCompareOptions {
 public:
+    CFolderCompareColors colors;
+    CFolderCompareReport report;
     CPresetFilters presetFilters;
     CRecentFilters recentFilters;
 
+    // The options and the colours.
+    void Load(const platform::CProfile& profile);
+    void Save(platform::CProfile& profile) const;
+
+    // Displayed entries of the recent folder lists are cut to this length.
+    static constexpr int kRecentFolderDisplayLength = 30;
+
+    // Makes and reads the recent lists (a list of size 0 is not made): the
+    // find strings, each side's folders and the filters hold maxRecent
+    // entries, the folder pairs maxPairs.
+    void CreateRecentLists(const platform::CProfile& profile, int maxRecent, int maxPairs);
+    void SaveRecentLists(platform::CProfile& profile) const;
+    // Remembers a folder of a side (0 left, 1 right) when it exists.
+    void AddRecentFolder(int side, const std::string& path);
+    void AddRecentPair(const std::string& left, const std::string& right);
+    void AddRecentFind(const std::string& text);
+    const platform::CRecentFileList* RecentFolders(int side) const { return m_recentFolders[side].get(); }
+    const platform::CRecentFileList* RecentFinds() const { return m_recentFinds.get(); }
+    const platform::CRecentFilePairList* RecentPairs() const { return m_recentPairs.get(); }
+
     // The preset filter lists (the language presets come from the syntax
-    // definitions) and the recent filter lists of the given size.
-    void LoadFilterLists(const platform::CProfile& profile, int maxRecent);
+    // definitions).
+    void LoadFilterLists(const platform::CProfile& profile);
     void SaveFilterLists(platform::CProfile& profile) const;
 
     // The method options with the text comparison rules now in force.
     FILECOMPAREOPTIONS MethodOptions() const;
+
+private:
+    std::unique_ptr<platform::CRecentFileList> m_recentFolders[2];
+    std::unique_ptr<platform::CRecentFileList> m_recentFinds;
+    std::unique_ptr<platform::CRecentFilePairList> m_recentPairs;
 };
 
 // The one folder comparison component of the process.

@@ -40,13 +40,6 @@ void AppendMarkupSafe(std::string& out, char c) {
         out += c;
 }
 
-// Header texts are the user's file names: they must not open markup.
-std::string EscapeMarkup(std::string_view text) {
-    std::string out;
-    for (const char c : text) AppendMarkupSafe(out, c);
-    return out;
-}
-
 class CRowWriter {
 public:
     CRowWriter(const CTextCompareReport& report, const TEXTREPORTSOURCE& source, std::string& html)
@@ -143,6 +136,13 @@ void CTextCompareReport::Save(platform::CProfile& profile) const {
     profile.WriteInt(kTextCompareSettingsKey, "ReportLineNumbers", lineNumbers);
     profile.WriteInt(kTextCompareSettingsKey, "ReportSyntaxHighlighting", syntaxHighlighting);
     profile.WriteInt(kTextCompareSettingsKey, "ReportHighlightLineDifferences", highlightLineDifferences);
+}
+
+// Header texts are the user's file names: they must not open markup.
+std::string CTextCompareReport::EscapeMarkup(std::string_view text) {
+    std::string out;
+    for (const char c : text) AppendMarkupSafe(out, c);
+    return out;
 }
 
 std::string CTextCompareReport::Escape(std::string_view text) {

@@ -61,6 +61,8 @@ public:
     // become &nbsp; (four for a tab), and < > & their entities; an empty
     // text is "&nbsp;".
     static std::string Escape(std::string_view text);
+    // The text with < > & as their entities, for titles and paths.
+    static std::string EscapeMarkup(std::string_view text);
 };
 
 }  // namespace corvatine

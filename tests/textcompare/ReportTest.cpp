@@ -30,6 +30,7 @@ public:
         text = t;
     }
     void Step() override { ++steps; }
+    void SetPosition(int) override { ++steps; }
     void Close() override { closed = true; }
     int first = -1, last = -1, steps = 0;
     bool closed = false;

@@ -1,0 +1,333 @@
+#include "foldercompare/FolderCompareItem.h"
+
+#include "platform/Path.h"
+
+namespace corvatine {
+
+namespace {
+
+CFolder* AsFolder(CFolderItem* entry) {
+    return entry != nullptr && entry->IsFolder() ? static_cast<CFolder*>(entry) : nullptr;
+}
+
+}  // namespace
+
+bool CFolderCompareItem::IsFolderPair() const {
+    if (left == nullptr && right == nullptr) return false;
+    return (left == nullptr || left->IsFolder()) && (right == nullptr || right->IsFolder());
+}
+
+int CFolderCompareItem::GetKind() const {
+    if (GetChildCount() > 0) return 2;
+    return (flags & ITEM_VISIBLE_CONTENT) ? 1 : 0;
+}
+
+bool CFolderCompareItem::IsSideValid(int side) const {
+    const CFolderItem* entry = Side(side);
+    return entry != nullptr && entry->Exists();
+}
+
+int CFolderCompareItem::GetTimeOrder(int tolerance) const {
+    if (!HasBothSides()) return 0;
+    return CompareLastWriteTimes(*left, *right, tolerance);
+}
+
+int CFolderCompareItem::GetContentType() {
+    if (IsFolderPair()) return 4;
+    if (left == nullptr) return right->GetContentType();
+    const int type = left->GetContentType();
+    if (type != FILE_CONTENT_TEXT || right == nullptr) return type;
+    return right->GetContentType();
+}
+
+std::string CFolderCompareItem::GetName() const {
+    if (left != nullptr) return left->GetName();
+    return right != nullptr ? right->GetName() : std::string();
+}
+
+void CFolderCompareItem::RecomputeStatus() {
+    if (HasBothSides()) {
+        if (status == STATUS_SAME_PATH) return;
+        if (rollUp == 0)
+            status = STATUS_NOT_COMPARED;
+        else if (content != CONTENT_NOT_COMPARED)
+            status = static_cast<uint32_t>(content);
+        else if (rollUp == 1)
+            status = difference == 0 || IsFolderPair() ? STATUS_IDENTICAL : STATUS_DIFFERENT;
+        else
+            status = rollUp;
+        return;
+    }
+    content = CONTENT_NOT_COMPARED;
+    status = rollUp != 0 ? STATUS_DIFFERENT : STATUS_NOT_COMPARED;
+}
+
+void CFolderCompareItem::MarkExcluded() {
+    flags |= ITEM_FILTERED;
+    for (CFolderItem* entry : {left, right})
+        if (entry != nullptr) entry->state |= FILE_STATE_EXCLUDED;
+    if (parent != nullptr) parent->RollUp();
+}
+
+void CFolderCompareItem::SetHidden(bool hidden) {
+    if (hidden)
+        flags |= ITEM_HIDDEN;
+    else
+        flags &= ~ITEM_HIDDEN;
+}
+
+void CFolderCompareItem::ShowHiddenChildren() {
+    for (int i = 0; i < GetChildCount(); ++i) {
+        Child(i)->SetHidden(false);
+        Child(i)->ShowHiddenChildren();
+    }
+}
+
+CFolderCompareItem* CFolderCompareItem::AddChild(std::unique_ptr<CFolderCompareItem> child) {
+    if (!children) children = std::make_unique<CFolderCompareItemPtrArray>();
+    child->parent = this;
+    children->push_back(std::move(child));
+    return children->back().get();
+}
+
+CFolderCompareItem* CFolderCompareItem::CreateChild(CFolderItem* leftEntry, CFolderItem* rightEntry) {
+    return AddChild(std::make_unique<CFolderCompareItem>(leftEntry, rightEntry));
+}
+
+int CFolderCompareItem::FindChild(const CFolderCompareItem* child) const {
+    for (int i = 0; i < GetChildCount(); ++i)
+        if (Child(i) == child) return i;
+    return -1;
+}
+
+void CFolderCompareItem::CompareSubtree(const FOLDERCOMPARESETTINGS& settings, bool force, int depth,
+                                        platform::CProgressSink* progress) {
+    if (force) flags &= ~ITEM_COMPARED;
+    for (CFolderItem* entry : {left, right})
+        if (entry != nullptr) entry->Refresh();
+    CompareByMethods(settings);
+    if (IsFolderPair()) {
+        flags &= ~ITEM_CHILDREN_BUILT;
+        CompareChildren(settings, depth, true, progress);
+    }
+    if (parent != nullptr) parent->RollUp();
+}
+
+void CFolderCompareItem::CompareItem(const FOLDERCOMPARESETTINGS& settings, bool refresh) {
+    if (refresh) {
+        for (CFolderItem* entry : {left, right})
+            if (entry != nullptr) entry->Refresh();
+        if (IsFolderPair() && GetChildCount() > 0) {
+            children.reset();
+            flags &= ~ITEM_CHILDREN_BUILT;
+        }
+    }
+    CompareByMethods(settings);
+    if (parent != nullptr) parent->RollUp();
+}
+
+bool CFolderCompareItem::CompareChildren(const FOLDERCOMPARESETTINGS& settings, int depth, bool rescan,
+                                         platform::CProgressSink* progress) {
+    if (!(flags & ITEM_CHILDREN_BUILT)) {
+        if (!IsFolderPair() || GetKind() == 0) return true;
+        if (rescan) RescanChildren();
+        PairChildren();
+        ApplyFiltersToChildren(settings.filters);
+        const bool completed = CompareEachChild(settings, progress);
+        if (!completed) {
+            RollUp();
+            return false;
+        }
+        flags |= ITEM_CHILDREN_BUILT;
+    }
+    if (depth >= 2) {
+        for (int i = 0; i < GetChildCount(); ++i) {
+            CFolderCompareItem* child = Child(i);
+            if (child->IsFilteredOut() || child->GetKind() == 0) continue;
+            if (!child->CompareChildren(settings, depth, rescan, progress)) {
+                RollUp();
+                return false;
+            }
+        }
+    }
+    RollUp();
+    return true;
+}
+
+void CFolderCompareItem::RollUp() {
+    uint32_t value = 0;
+    bool undecided = false;
+    for (int i = 0; i < GetChildCount(); ++i) {
+        const CFolderCompareItem* child = Child(i);
+        if (child->IsFilteredOut()) continue;
+        if (child->status == STATUS_NOT_COMPARED) {
+            undecided = true;
+            value = 0;
+            break;
+        }
+        // A child that could not be compared keeps its folder from passing
+        // as identical: it counts as a difference.
+        if (child->status == STATUS_DIFFERENT || child->status == STATUS_ERROR) value = 4;
+    }
+    if (!undecided && value == 0) value = 1;
+    rollUp = value;
+    RecomputeStatus();
+    if (parent != nullptr) parent->RollUp();
+}
+
+uint32_t CFolderCompareItem::CompareByMethods(const FOLDERCOMPARESETTINGS& settings) {
+    if (IsFilteredOut()) return 0;
+    if (IsFolderPair()) {
+        const bool visible = HasVisibleContent(settings.filters);
+        if (visible)
+            flags |= ITEM_VISIBLE_CONTENT;
+        else
+            flags &= ~ITEM_VISIBLE_CONTENT;
+        rollUp = GetChildCount() > 0 || visible ? 0 : 1;
+    }
+    if (HasBothSides() && SidesAreSamePath()) {
+        status = STATUS_SAME_PATH;
+        flags |= ITEM_COMPARED;
+        return 0;
+    }
+    if (status == STATUS_SAME_PATH) status = STATUS_NOT_COMPARED;
+    difference = 0;
+    content = CONTENT_NOT_COMPARED;
+    if (AreBothValid()) {
+        PAIROUTCOME outcome;
+        ComparePair(*left, *right, settings.methods, settings.methodOptions, outcome);
+        difference = outcome.difference;
+        content = outcome.content;
+    }
+    flags |= ITEM_COMPARED;
+    RecomputeStatus();
+    return difference;
+}
+
+int CFolderCompareItem::CompareContent(const FOLDERCOMPARESETTINGS& settings, uint32_t method) {
+    if (!AreBothValid() || IsFolderPair()) return -1;
+    PAIROUTCOME outcome{difference, content};
+    const int result = CompareContents(*left, *right, method, settings.methodOptions, outcome);
+    if (result < 0) return -1;
+    difference = outcome.difference;
+    content = outcome.content;
+    RecomputeStatus();
+    if (parent != nullptr) parent->RollUp();
+    return result;
+}
+
+void CFolderCompareItem::RescanChildren() {
+    for (CFolderItem* entry : {left, right})
+        if (CFolder* folder = AsFolder(entry)) folder->Scan(false);
+}
+
+void CFolderCompareItem::PairChildren() {
+    children.reset();
+    CFolderItem* none = nullptr;
+    const CFolderItems* lists[2] = {nullptr, nullptr};
+    for (int side = 0; side < 2; ++side) {
+        CFolder* folder = AsFolder(Side(side));
+        if (folder == nullptr) continue;
+        if (folder->Children() == nullptr && folder->Exists()) folder->Scan(false);  // never read yet
+        folder->SortChildren();
+        lists[side] = folder->Children();
+    }
+    const int counts[2] = {lists[0] ? lists[0]->GetCount() : 0, lists[1] ? lists[1]->GetCount() : 0};
+    int i = 0, j = 0;
+    while (i < counts[0] || j < counts[1]) {
+        CFolderItem* a = i < counts[0] ? (*lists[0])[i] : none;
+        CFolderItem* b = j < counts[1] ? (*lists[1])[j] : none;
+        const int order = a == nullptr ? 1 : b == nullptr ? -1 : CompareEntries(*a, *b);
+        CFolderCompareItem* child;
+        if (order == 0) {
+            child = CreateChild(a, b);
+            ++i;
+            ++j;
+        } else if (order < 0) {
+            child = CreateChild(a, nullptr);
+            ++i;
+        } else {
+            child = CreateChild(nullptr, b);
+            ++j;
+        }
+        if (child->IsFolderPair()) rollUp = 0;
+    }
+}
+
+int CFolderCompareItem::CompareEntries(const CFolderItem& a, const CFolderItem& b) const {
+    return CompareFolderItems(a, b);
+}
+
+void CFolderCompareItem::ApplyFiltersToChildren(const CComboFilters& filters) {
+    for (int i = 0; i < GetChildCount(); ++i) FilterChild(*Child(i), filters);
+}
+
+void CFolderCompareItem::FilterChild(CFolderCompareItem& child, const CComboFilters& filters) {
+    child.flags &= ~ITEM_FILTERED;
+    if (child.GetChildCount() > 0 || (child.flags & ITEM_VISIBLE_CONTENT)) return;
+    if (ApplyFilterToPair(child.left, child.right, filters)) child.flags |= ITEM_FILTERED;
+}
+
+bool CFolderCompareItem::CompareEachChild(const FOLDERCOMPARESETTINGS& settings,
+                                          platform::CProgressSink* progress) {
+    const int count = GetChildCount();
+    if (progress != nullptr) progress->Start(0, count - 1, "Comparing folders: " + GetName());
+    bool completed = true;
+    for (int i = 0; i < count; ++i) {
+        if (progress != nullptr && progress->IsCancelled()) {
+            completed = false;
+            break;
+        }
+        CFolderCompareItem* child = Child(i);
+        if (!child->IsFilteredOut()) child->CompareByMethods(settings);
+        if (progress != nullptr) progress->SetPosition(i);
+    }
+    if (progress != nullptr) progress->Close();
+    return completed;
+}
+
+bool CFolderCompareItem::HasVisibleContent(const CComboFilters& filters) const {
+    for (CFolderItem* entry : {left, right})
+        if (const CFolder* folder = AsFolder(entry); folder != nullptr && folder->HasVisibleContent(filters))
+            return true;
+    return false;
+}
+
+std::string CFolderCompareItem::RelativePath() const {
+    if (parent == nullptr) return std::string();
+    const std::string above = parent->RelativePath();
+    return above.empty() ? GetName() : above + "/" + GetName();
+}
+
+bool CFolderCompareItem::SidesAreSamePath() const {
+    if (left == nullptr || right == nullptr) return false;
+    if (platform::PathsEqual(left->GetFullPath(), right->GetFullPath())) return true;
+    return left->inode != 0 && left->inode == right->inode && left->device == right->device;
+}
+
+bool IsRowShown(const CFolderCompareItem& item, uint32_t displayFilter, bool showFiltered, int tolerance) {
+    if (showFiltered) return true;
+    if (item.IsHidden() || item.IsFilteredOut()) return false;
+    return IsClassShown(item, displayFilter, tolerance);
+}
+
+bool IsClassShown(const CFolderCompareItem& item, uint32_t displayFilter, int tolerance) {
+    if (item.IsFolderPair() || displayFilter == 0x333) return true;
+    if (item.status == STATUS_IDENTICAL && (displayFilter & 0x1)) return true;
+    if (item.HasBothSides()) {
+        if (item.difference & DIFFERENCE_TIME) {
+            if (displayFilter & 0x300) {
+                const int order = item.GetTimeOrder(tolerance);
+                if ((order == 1 && (displayFilter & 0x100)) || (order == -1 && (displayFilter & 0x200)))
+                    return true;
+            }
+        } else if ((displayFilter & 0x2) &&
+                   (item.status == STATUS_DIFFERENT || item.status == STATUS_ERROR)) {
+            return true;  // a pair that could not be compared is shown with the different ones
+        }
+        return false;
+    }
+    return (item.IsLeftOnly() && (displayFilter & 0x10)) || (item.IsRightOnly() && (displayFilter & 0x20));
+}
+
+}  // namespace corvatine

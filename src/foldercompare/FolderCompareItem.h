@@ -1,0 +1,150 @@
+// The result tree of a folder comparison: one item per pair of entries found
+// by name on the two sides, its status, and how a folder's status follows
+// from its children.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foldercompare/FileCompare.h"
+#include "foldercompare/FilterRecords.h"
+#include "foldercompare/FolderItem.h"
+#include "platform/Progress.h"
+
+namespace corvatine {
+
+enum FolderCompareStatus : uint32_t {
+    STATUS_NOT_COMPARED = 0,  // not compared, or undecided
+    STATUS_IDENTICAL = 1,
+    STATUS_SAME_PATH = 2,  // both sides are the same path
+    STATUS_DIFFERENT = 4,
+    STATUS_ERROR = 6,  // could not be compared
+};
+
+enum FolderCompareItemFlag : uint32_t {
+    ITEM_VISIBLE_CONTENT = 0x1,  // the folder pair has visible content (also set on the root)
+    ITEM_HIDDEN = 0x10,          // hidden by the user
+    ITEM_FILTERED = 0x20,        // filtered out
+    ITEM_COMPARED = 0x100,
+    ITEM_CHILDREN_BUILT = 0x200,
+};
+
+// What the items compare by: the request's methods and filters and the
+// method options in force.
+struct FOLDERCOMPARESETTINGS {
+    uint32_t methods = 0;
+    CComboFilters filters;
+    FILECOMPAREOPTIONS methodOptions;
+};
+
+class CFolderCompareItem;
+using CFolderCompareItemPtrArray = std::vector<std::unique_ptr<CFolderCompareItem>>;
+
+class CFolderCompareItem {
+public:
+    uint32_t status = STATUS_NOT_COMPARED;
+    uint32_t difference = 0;
+    uint32_t rollUp = 1;  // 0, 1 or 4
+    int content = CONTENT_NOT_COMPARED;
+    CFolderItem* left = nullptr;  // not owned: the entry trees own them
+    CFolderItem* right = nullptr;
+    CFolderCompareItem* parent = nullptr;
+    std::unique_ptr<CFolderCompareItemPtrArray> children;  // created on first insertion
+    uint32_t flags = 0;
+
+    CFolderCompareItem(CFolderItem* leftEntry, CFolderItem* rightEntry)
+        : left(leftEntry), right(rightEntry) {}
+    virtual ~CFolderCompareItem() = default;
+    CFolderCompareItem(const CFolderCompareItem&) = delete;
+    CFolderCompareItem& operator=(const CFolderCompareItem&) = delete;
+
+    virtual bool IsNotCompared() const { return status == STATUS_NOT_COMPARED; }
+    virtual bool IsSamePath() const { return status == STATUS_SAME_PATH; }
+    virtual bool IsIdentical() const { return status == STATUS_IDENTICAL; }
+    virtual bool IsDifferent() const { return status == STATUS_DIFFERENT; }
+    virtual bool IsError() const { return status == STATUS_ERROR; }
+    // Every present side is a folder.
+    virtual bool IsFolderPair() const;
+    virtual bool IsFolder() const { return IsFolderPair(); }
+    virtual bool IsFile() const { return !IsFolderPair(); }
+    // 2 with children, else the visible-content flag.
+    virtual int GetKind() const;
+    virtual int GetChildCount() const { return children ? static_cast<int>(children->size()) : 0; }
+    virtual bool HasSide(int side) const { return Side(side) != nullptr; }
+    virtual bool HasBothSides() const { return left != nullptr && right != nullptr; }
+    // Present and not marked not found.
+    virtual bool IsSideValid(int side) const;
+    virtual bool AreBothValid() const { return IsSideValid(0) && IsSideValid(1); }
+    // 1 left newer, -1 right newer, 0 equal within the tolerance (or an orphan).
+    virtual int GetTimeOrder(int tolerance) const;
+    // 4 for a folder pair; else the left's content type unless it is text,
+    // then the right's; an orphan's one side.
+    virtual int GetContentType();
+    virtual std::string GetName() const;
+    virtual bool IsFilteredOut() const { return (flags & ITEM_FILTERED) != 0; }
+    virtual bool IsHidden() const { return (flags & ITEM_HIDDEN) != 0; }
+    virtual void RecomputeStatus();
+    // Filters the item out and marks both entries excluded: it leaves the roll-up.
+    virtual void MarkExcluded();
+    virtual void SetHidden(bool hidden);
+    // Clears the hidden flag of every descendant.
+    virtual void ShowHiddenChildren();
+    virtual CFolderCompareItem* AddChild(std::unique_ptr<CFolderCompareItem> child);
+    virtual CFolderCompareItem* CreateChild(CFolderItem* leftEntry, CFolderItem* rightEntry);
+    virtual int FindChild(const CFolderCompareItem* child) const;
+    // Reload: refresh both entries from their paths, compare the item and,
+    // for a folder, its children to the depth; then roll up the parents.
+    virtual void CompareSubtree(const FOLDERCOMPARESETTINGS& settings, bool force, int depth,
+                                platform::CProgressSink* progress);
+    // Reload without depth: a folder whose children were built loses them
+    // when refresh is asked, to be built again.
+    virtual void CompareItem(const FOLDERCOMPARESETTINGS& settings, bool refresh);
+    // One step of the recursion: build, filter and compare the children
+    // (depth 1), and theirs (depth 2); then roll up this folder. False when
+    // cancelled.
+    virtual bool CompareChildren(const FOLDERCOMPARESETTINGS& settings, int depth, bool rescan,
+                                 platform::CProgressSink* progress);
+    // Recomputes this folder's roll-up value and status from its children,
+    // then its parents' up to the root.
+    virtual void RollUp();
+    // The methods of the word on this item (skipped when filtered out: 0).
+    virtual uint32_t CompareByMethods(const FOLDERCOMPARESETTINGS& settings);
+    // One content method on request (CRC, binary or text); -1 for another.
+    virtual int CompareContent(const FOLDERCOMPARESETTINGS& settings, uint32_t method);
+    // Rescans both sides one level (rereading the file system).
+    virtual void RescanChildren();
+    // Deletes the children and pairs the two sides' sorted entries.
+    virtual void PairChildren();
+    // The order of two entries: folders first, then names.
+    virtual int CompareEntries(const CFolderItem& a, const CFolderItem& b) const;
+    virtual void ApplyFiltersToChildren(const CComboFilters& filters);
+    virtual void FilterChild(CFolderCompareItem& child, const CComboFilters& filters);
+    // Compares every child that is not filtered out; false when cancelled.
+    virtual bool CompareEachChild(const FOLDERCOMPARESETTINGS& settings, platform::CProgressSink* progress);
+    // True when a present side has an entry at the next level that the
+    // filter does not exclude.
+    virtual bool HasVisibleContent(const CComboFilters& filters) const;
+
+    CFolderItem* Side(int side) const { return side == 0 ? left : right; }
+    CFolderCompareItem* Child(int index) const { return (*children)[static_cast<size_t>(index)].get(); }
+    bool IsOrphan() const { return (left == nullptr) != (right == nullptr); }
+    bool IsLeftOnly() const { return left != nullptr && right == nullptr; }
+    bool IsRightOnly() const { return left == nullptr && right != nullptr; }
+    // The path below the root: the names of the item and its ancestors but the root.
+    std::string RelativePath() const;
+    // Whether both sides name one file-system entry: equal paths, or the
+    // same device and inode.
+    bool SidesAreSamePath() const;
+};
+
+// Whether the display classification shows an item under the display filter
+// word: folder rows always; identical, different (and could not be
+// compared), left-newer, right-newer, left-only and right-only by their bits.
+bool IsClassShown(const CFolderCompareItem& item, uint32_t displayFilter, int tolerance);
+// Whether a row is shown: with the show-filtered switch every row; else not
+// when hidden or filtered out, and otherwise by its class.
+bool IsRowShown(const CFolderCompareItem& item, uint32_t displayFilter, bool showFiltered, int tolerance);
+
+}  // namespace corvatine
