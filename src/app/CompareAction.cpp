@@ -10,6 +10,7 @@
 #include <set>
 
 #include "app/ConsoleMessages.h"
+#include "app/FolderAction.h"
 #include "app/TerminalProgress.h"
 #include "app/TextCompareDoc.h"
 #include "platform/AtomicFile.h"
@@ -298,7 +299,8 @@ int RunCompareAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& opt
                            "cannot compare '" + request->sides[0].path + "' and '" + request->sides[1].path +
                                "': not both hold text (binary data), and this version cannot compare binary "
                                "files yet");
-        case COMPARE_FOLDER: return Trouble(err, "this version cannot compare folders yet");
+        case COMPARE_FOLDER:
+            return RunFolderCompare(static_cast<const CFolderCompareParams&>(*request), options, out, err);
         default: return Trouble(err, "nothing to compare");
     }
 }

@@ -16,6 +16,7 @@ constexpr WORD kWords[] = {
     {"encoding", true}, {"line-endings", true}, {"save-as", true},        {"width", true},
     {"color", true},    {"context", true},      {"report", true},         {"copy", true},
     {"save", false},    {"yes", false},         {"quiet", false},         {"info", false},
+    {"show", true},
 };
 
 // A whole decimal number from 0 to 100000.
@@ -98,6 +99,8 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             quiet = true;
         else if (name == "info")
             info = true;
+        else if (name == "show")
+            show = value;
     }
     arguments = std::move(rest);
     return true;

@@ -32,6 +32,7 @@ struct FRONTENDOPTIONS {
     bool yes = false;            // answer questions with yes
     bool quiet = false;          // no output, only the exit status
     bool info = false;           // describe the one path named as JSON
+    std::string show;            // folder: the preset view of the rows shown
 
     // Takes the front end's words out of the arguments (up to a lone "--")
     // and leaves the rest. False, with error set, for a word of the front end

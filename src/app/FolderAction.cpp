@@ -1,0 +1,183 @@
+#include "app/FolderAction.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "app/FolderCompareDoc.h"
+#include "app/TerminalProgress.h"
+#include "foldercompare/FolderCompareOptions.h"
+#include "platform/AtomicFile.h"
+#include "platform/Path.h"
+
+namespace corvatine {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The word the tree shows for a row.
+const char* StatusWord(const CFolderCompareItem& item, int tolerance) {
+    if (item.IsLeftOnly()) return "left-only";
+    if (item.IsRightOnly()) return "right-only";
+    switch (item.status) {
+        case STATUS_IDENTICAL: return "identical";
+        case STATUS_SAME_PATH: return "same-path";
+        case STATUS_ERROR: return "error";
+        case STATUS_DIFFERENT:
+            if ((item.difference & DIFFERENCE_TIME) && item.content != CONTENT_DIFFERENT) {
+                const int order = item.GetTimeOrder(tolerance);
+                if (order > 0) return "left-newer";
+                if (order < 0) return "right-newer";
+            }
+            return "different";
+        default: return "unknown";
+    }
+}
+
+std::string SideColumns(const CFolderItem* entry) {
+    char text[64];
+    if (entry == nullptr) {
+        std::snprintf(text, sizeof text, "%15s %-19s", "-", "-");
+    } else {
+        const std::string size = entry->IsFolder() ? std::string("<folder>") : entry->GetSizeText();
+        std::snprintf(text, sizeof text, "%15s %-19s", size.c_str(), entry->GetLastWriteTimeText().c_str());
+    }
+    return text;
+}
+
+void WriteTree(const CFolderCompareDoc& doc, std::ostream& out) {
+    char head[160];
+    std::snprintf(head, sizeof head, "%-12s%15s %-19s %15s %-19s %s\n", "STATUS", "LEFT SIZE",
+                  "LEFT MODIFIED", "RIGHT SIZE", "RIGHT MODIFIED", "NAME");
+    out << head;
+    for (const FOLDERREPORTROW& row : doc.VisibleRows()) {
+        const CFolderCompareItem& item = *row.item;
+        char status[16];
+        std::snprintf(status, sizeof status, "%-12s", StatusWord(item, doc.Tolerance()));
+        out << status << SideColumns(item.left) << " " << SideColumns(item.right) << " "
+            << std::string(2 * static_cast<size_t>(row.level), ' ') << item.GetName()
+            << (item.IsFolderPair() ? "/" : "") << "\n";
+    }
+}
+
+// diff -rq's lines: differing file pairs, and each one-sided entry once (a
+// one-sided folder without its contents).
+void WriteBrief(const CFolderCompareItem& item, std::ostream& out) {
+    for (int i = 0; i < item.GetChildCount(); ++i) {
+        const CFolderCompareItem& child = *item.Child(i);
+        if (child.IsFilteredOut()) continue;
+        if (child.IsOrphan()) {
+            const CFolderItem* entry = child.left != nullptr ? child.left : child.right;
+            out << "Only in " << entry->GetContainingFolder() << ": " << entry->GetName() << "\n";
+            continue;
+        }
+        if (child.IsFolderPair()) {
+            WriteBrief(child, out);
+        } else if (child.status == STATUS_DIFFERENT) {
+            out << "Files " << child.left->GetFullPath() << " and " << child.right->GetFullPath()
+                << " differ\n";
+        }
+    }
+}
+
+Json SideJson(const CFolderItem* entry) {
+    if (entry == nullptr) return Json(nullptr);
+    return Json{{"name", entry->GetName()},
+                {"size", entry->GetSize()},
+                {"lastWriteTime", entry->GetLastWriteFileTime()},
+                {"lastWriteText", entry->GetLastWriteTimeText()},
+                {"attributes", entry->attributes}};
+}
+
+void AddJsonItems(const CFolderCompareItem& item, Json& items) {
+    for (int i = 0; i < item.GetChildCount(); ++i) {
+        const CFolderCompareItem& child = *item.Child(i);
+        items.push_back({{"path", child.RelativePath()},
+                         {"isFolder", child.IsFolderPair()},
+                         {"status", child.status},
+                         {"difference", child.difference},
+                         {"content", child.content},
+                         {"left", SideJson(child.left)},
+                         {"right", SideJson(child.right)},
+                         {"flags", child.flags}});
+        AddJsonItems(child, items);
+    }
+}
+
+// Files that could not be compared, told on stderr; true when there were any.
+bool ReportErrors(const CFolderCompareItem& item, std::ostream& err) {
+    bool any = false;
+    for (int i = 0; i < item.GetChildCount(); ++i) {
+        const CFolderCompareItem& child = *item.Child(i);
+        if (child.IsFilteredOut()) continue;
+        if (child.status == STATUS_ERROR) {
+            err << "corvatine: cannot compare '" << child.left->GetFullPath() << "' and '"
+                << child.right->GetFullPath() << "': a file cannot be read\n";
+            any = true;
+        }
+        if (ReportErrors(child, err)) any = true;
+    }
+    return any;
+}
+
+}  // namespace
+
+int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
+                     std::ostream& err) {
+    const std::string format = options.format.empty() ? "tree" : options.format;
+    if (format != "tree" && format != "brief" && format != "json")
+        return Trouble(
+            err, "invalid value '" + format + "' for '--format' of a folder comparison: tree, brief or json");
+    CFolderCompareDocEx doc;
+    if (!options.show.empty()) {
+        uint32_t word = 0;
+        if (!FindDisplayFilterPreset(options.show, word)) {
+            std::string names;
+            for (const DISPLAYFILTERPRESET& preset : kDisplayFilterPresets)
+                names += std::string(names.empty() ? "" : ", ") + preset.name;
+            return Trouble(err, "invalid value '" + options.show + "' for '--show': " + names);
+        }
+        doc.SetDisplayFilter(word);
+    }
+
+    CTerminalProgress progress(err);
+    if (!doc.Open(request, &progress))
+        return Trouble(err, "cannot compare '" + request.sides[0].path + "' and '" + request.sides[1].path +
+                                "': not both are folders");
+    // Whatever the depth of the comparison, nothing printed stays "not compared".
+    doc.PrepareAllLevels(&progress);
+    if (doc.Root() == nullptr) return Trouble(err, "nothing to compare: neither folder exists");
+
+    if (!options.report.empty()) {
+        std::string error;
+        CFolderComparer& component = GetFolderComparer();
+        if (!component.report.Generate(doc.ReportSource(), component.colors, options.report, &progress,
+                                       error))
+            return Trouble(err, "cannot write the report: " + error);
+    }
+
+    const bool errors = ReportErrors(*doc.Root(), err);
+    const uint32_t rootStatus = doc.RootStatus();
+    const int status = errors || rootStatus == STATUS_ERROR || rootStatus == STATUS_NOT_COMPARED
+                           ? EXIT_TROUBLE
+                       : rootStatus == STATUS_IDENTICAL || rootStatus == STATUS_SAME_PATH ? EXIT_SAME
+                                                                                          : EXIT_DIFFERENT;
+    if (options.quiet) return status;
+    if (format == "json") {
+        Json items = Json::array();
+        AddJsonItems(*doc.Root(), items);
+        const Json json{{"rootStatus", rootStatus}, {"items", std::move(items)}};
+        out << json.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    } else if (format == "brief") {
+        WriteBrief(*doc.Root(), out);
+    } else {
+        WriteTree(doc, out);
+    }
+    out.flush();
+    if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
+    return status;
+}
+
+}  // namespace corvatine

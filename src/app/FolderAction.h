@@ -1,0 +1,17 @@
+// The folder comparison of the front end: two folder trees compared headless
+// and shown as an indented tree, as diff -rq's brief lines, or as JSON.
+#pragma once
+
+#include <iosfwd>
+
+#include "app/CompareParams.h"
+#include "app/FrontEndOptions.h"
+
+namespace corvatine {
+
+// Returns the exit status: 0 identical or one folder on both sides, 1
+// different, 2 trouble (a file that could not be compared included).
+int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
+                     std::ostream& err);
+
+}  // namespace corvatine
