@@ -139,7 +139,7 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
                 names += std::string(names.empty() ? "" : ", ") + preset.name;
             return Trouble(err, "invalid value '" + options.show + "' for '--show': " + names);
         }
-        doc.SetDisplayFilter(word);
+        doc.SetDisplayFilter(word, false);  // for this run only
     }
 
     CTerminalProgress progress(err);

@@ -85,9 +85,9 @@ bool CFolderCompareDoc::Reload(platform::CProgressSink* progress) {
     return Open(request, progress);
 }
 
-void CFolderCompareDoc::SetDisplayFilter(uint32_t word) {
+void CFolderCompareDoc::SetDisplayFilter(uint32_t word, bool asDefault) {
     m_displayFilter = word & DISPLAY_ALL;
-    GetFolderComparer().displayFilters = m_displayFilter;
+    if (asDefault) GetFolderComparer().displayFilters = m_displayFilter;
     Rebuild();
 }
 

@@ -42,8 +42,8 @@ public:
     bool Reload(platform::CProgressSink* progress = nullptr);
 
     // A preset view (the whole word), or one class toggled; either becomes
-    // the default of new documents.
-    void SetDisplayFilter(uint32_t word);
+    // the default of new documents unless asDefault is false.
+    void SetDisplayFilter(uint32_t word, bool asDefault = true);
     void ToggleDisplayClass(uint32_t bit);
     uint32_t DisplayFilter() const { return m_displayFilter; }
     void Hide(const std::vector<CFolderCompareItem*>& items);

@@ -1,0 +1,139 @@
+// The folder comparison document: opening, narrowing, the rows a view
+// shows, changing folders and reloading.
+#include "app/FolderCompareDoc.h"
+
+#include <gtest/gtest.h>
+
+#include "GlobalSettings.h"
+#include "foldercompare/CompareMethods.h"
+#include "support/TestSupport.h"
+
+namespace corvatine {
+namespace {
+
+class FolderCompareDocTest : public test::GlobalSettingsTest {
+protected:
+    void SetUp() override {
+        test::GlobalSettingsTest::SetUp();
+        dir.WriteFile("left/same.txt", "same");
+        dir.WriteFile("right/same.txt", "same");
+        dir.WriteFile("left/sub/changed.txt", "1");
+        dir.WriteFile("right/sub/changed.txt", "22");
+        dir.WriteFile("left/gone.txt", "x");
+        dir.WriteFile("right/new.txt", "x");
+    }
+    CFolderCompareParams Request(const std::string& left, const std::string& right, uint32_t options = 0) {
+        CFolderCompareParams request;
+        request.sides[0].path = left;
+        request.sides[1].path = right;
+        request.methods = METHOD_SIZE;
+        request.options = options;
+        return request;
+    }
+    static std::vector<std::string> Names(const std::vector<FOLDERREPORTROW>& rows) {
+        std::vector<std::string> names;
+        for (const FOLDERREPORTROW& row : rows)
+            names.push_back(std::string(2 * static_cast<size_t>(row.level), ' ') + row.item->GetName());
+        return names;
+    }
+    CFolderCompareItem* Child(const std::string& name) const {
+        for (int i = 0; i < doc.Root()->GetChildCount(); ++i)
+            if (doc.Root()->Child(i)->GetName() == name) return doc.Root()->Child(i);
+        return nullptr;
+    }
+
+    test::TempDir dir;
+    CFolderCompareDocEx doc;
+};
+
+TEST_F(FolderCompareDocTest, OpensAndShowsTheRowsOfTheDisplayFilter) {
+    int rebuilt = 0;
+    doc.onRebuild = [&] { ++rebuilt; };
+    ASSERT_TRUE(doc.Open(Request(dir / "left", dir / "right", FOLDER_OPTION_AUTO_SCAN)));
+    EXPECT_GT(rebuilt, 0);
+    EXPECT_EQ(doc.RootStatus(), STATUS_DIFFERENT);
+    EXPECT_EQ(Names(doc.VisibleRows()),
+              (std::vector<std::string>{"sub", "  changed.txt", "gone.txt", "new.txt", "same.txt"}));
+
+    doc.SetDisplayFilter(0x30);  // orphans: folder rows stay
+    EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"sub", "gone.txt", "new.txt"}));
+    EXPECT_EQ(GetFolderComparer().displayFilters, 0x30u);  // the default of new documents
+    doc.ToggleDisplayClass(0x1);
+    EXPECT_EQ(doc.DisplayFilter(), 0x31u);
+    EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"sub", "gone.txt", "new.txt", "same.txt"}));
+    CFolderCompareDocEx next;
+    EXPECT_EQ(next.DisplayFilter(), 0x31u);
+}
+
+TEST_F(FolderCompareDocTest, DepthOneRowsAndPreparingAllLevels) {
+    ASSERT_TRUE(doc.Open(Request(dir / "left", dir / "right")));
+    EXPECT_EQ(doc.RootStatus(), STATUS_NOT_COMPARED);  // "sub" is not expanded yet
+    std::vector<FOLDERREPORTROW> rows = doc.VisibleRows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0].item->GetName(), "sub");
+    EXPECT_FALSE(rows[0].expanded);
+    EXPECT_TRUE(doc.PrepareAllLevels());
+    EXPECT_EQ(doc.RootStatus(), STATUS_DIFFERENT);
+    EXPECT_TRUE(doc.VisibleRows()[0].expanded);
+}
+
+TEST_F(FolderCompareDocTest, HideExcludeAndShowFiltered) {
+    ASSERT_TRUE(doc.Open(Request(dir / "left", dir / "right", FOLDER_OPTION_AUTO_SCAN)));
+    doc.Hide({Child("gone.txt")});
+    EXPECT_EQ(Names(doc.VisibleRows()),
+              (std::vector<std::string>{"sub", "  changed.txt", "new.txt", "same.txt"}));
+    EXPECT_EQ(doc.RootStatus(), STATUS_DIFFERENT);
+    doc.ShowHidden();
+    EXPECT_EQ(doc.VisibleRows().size(), 5u);
+
+    // Excluding every difference leaves an identical comparison.
+    doc.Exclude({Child("gone.txt"), Child("new.txt"), Child("sub")});
+    EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"same.txt"}));
+    EXPECT_EQ(doc.RootStatus(), STATUS_IDENTICAL);
+    doc.ToggleShowFiltered();
+    EXPECT_EQ(doc.VisibleRows().size(), 5u);
+}
+
+TEST_F(FolderCompareDocTest, ChangingFoldersAndReloading) {
+    ASSERT_TRUE(doc.Open(Request(dir / "left", dir / "right", FOLDER_OPTION_AUTO_SCAN)));
+    EXPECT_FALSE(doc.ChangeFolders(dir / "left", dir / "right"));              // the current ones
+    EXPECT_FALSE(doc.ChangeFolders(dir / "left/same.txt", dir / "right"));     // no folder
+    EXPECT_FALSE(doc.ChangeFolders(dir / "left/missing", dir / "right/sub"));  // does not exist
+    EXPECT_EQ(doc.Request().sides[0].path, dir / "left");
+
+    ASSERT_TRUE(doc.ChangeFolders(dir / "left/sub", dir / "right/sub"));
+    EXPECT_EQ(doc.Request().sides[1].path, dir / "right/sub");
+    EXPECT_EQ(doc.Request().methods, static_cast<uint32_t>(METHOD_SIZE));  // the rest of the request is kept
+    EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"changed.txt"}));
+    ASSERT_TRUE(doc.UpOneLevel());
+    EXPECT_EQ(doc.Request().sides[0].path, dir / "left");
+
+    dir.WriteFile("right/sub/changed.txt", "1");
+    dir.WriteFile("right/gone.txt", "x");
+    dir.WriteFile("left/new.txt", "x");
+    ASSERT_TRUE(doc.Reload());
+    EXPECT_EQ(doc.RootStatus(), STATUS_IDENTICAL);
+
+    // The sides of a comparison must be folders.
+    CFolderCompareDocEx other;
+    EXPECT_FALSE(other.Open(Request(dir / "left/same.txt", dir / "right")));
+    EXPECT_EQ(other.Root(), nullptr);
+}
+
+TEST_F(FolderCompareDocTest, QuickMergeModeAndTheReportSource) {
+    GetFolderComparer().quickMergeMode = 1;
+    CFolderCompareDocEx fresh;
+    EXPECT_TRUE(fresh.QuickMergeMode());
+    fresh.ToggleQuickMergeMode();
+    EXPECT_EQ(GetFolderComparer().quickMergeMode, 0);
+
+    ASSERT_TRUE(fresh.Open(Request(dir / "left", dir / "right")));
+    const FOLDERREPORTSOURCE source = fresh.ReportSource();  // prepares the whole tree
+    EXPECT_EQ(source.rootStatus, STATUS_DIFFERENT);
+    EXPECT_EQ(source.paths[0], dir / "left");
+    EXPECT_EQ(source.visibleRows.size(), 5u);
+    EXPECT_EQ(source.title, fresh.Request().GetTitle());
+}
+
+}  // namespace
+}  // namespace corvatine
