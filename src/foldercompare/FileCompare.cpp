@@ -100,10 +100,7 @@ int CompareFilesBinary(const std::string& left, const std::string& right, uint64
                        uint64_t rightSize) {
     if (leftSize != rightSize) return CONTENT_DIFFERENT;
     platform::InputFile files[2];
-    if (platform::GetFileType(left) != platform::FileType::Regular ||
-        platform::GetFileType(right) != platform::FileType::Regular || !files[0].Open(left) ||
-        !files[1].Open(right))
-        return CONTENT_ERROR;
+    if (!files[0].OpenRegular(left) || !files[1].OpenRegular(right)) return CONTENT_ERROR;
     // No larger than the files need: a folder comparison reads many small files.
     const size_t size =
         static_cast<size_t>(std::clamp<uint64_t>(leftSize + 1, 4096, kBinaryCompareBlockSize));

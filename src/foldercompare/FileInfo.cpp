@@ -213,7 +213,7 @@ void CFileInfoEx::CopyFrom(const CFileInfo& other) {
 uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver, uint64_t worker) {
     uint32_t result = 0;
     platform::InputFile file;
-    if (platform::GetFileType(path) == platform::FileType::Regular && file.Open(path)) {
+    if (file.OpenRegular(path)) {
         struct stat info {};
         const uint64_t total =
             ::fstat(file.Descriptor(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;

@@ -228,7 +228,7 @@ void CFolderCompareItem::PairChildren() {
     for (int side = 0; side < 2; ++side) {
         CFolder* folder = AsFolder(Side(side));
         if (folder == nullptr) continue;
-        if (folder->Children() == nullptr && folder->Exists()) folder->Scan(false);  // never read yet
+        if (!folder->IsScanned() && folder->Exists()) folder->Scan(false);  // never read yet
         folder->SortChildren();
         lists[side] = folder->Children();
     }
@@ -301,8 +301,15 @@ std::string CFolderCompareItem::RelativePath() const {
 
 bool CFolderCompareItem::SidesAreSamePath() const {
     if (left == nullptr || right == nullptr) return false;
-    if (platform::PathsEqual(left->GetFullPath(), right->GetFullPath())) return true;
-    return left->inode != 0 && left->inode == right->inode && left->device == right->device;
+    // Entries that were read are one entry only with one identity; that
+    // check is cheap and settles almost every pair.
+    const bool known = left->inode != 0 && right->inode != 0;
+    const bool sameIdentity = left->inode == right->inode && left->device == right->device;
+    if (known && !sameIdentity) return false;
+    // A folder reached by two paths (a link) is the same folder; files are
+    // the same only by their path (hard links are two names).
+    if (known && IsFolderPair()) return true;
+    return platform::PathsEqual(left->GetFullPath(), right->GetFullPath());
 }
 
 bool IsRowShown(const CFolderCompareItem& item, uint32_t displayFilter, bool showFiltered, int tolerance) {

@@ -109,6 +109,7 @@ bool CFolder::Scan(bool filesOnly) {
     if (!IsDriveRoot() && (!AttributeTest(FILE_ATTRIBUTE_DIRECTORY) || (parent != nullptr && IsDots())))
         return false;
     ClearChildren();
+    m_scanned = true;
     state &= ~FILE_STATE_LINK_LOOP;
     if (IsLinkLoop()) {
         state |= FILE_STATE_LINK_LOOP;

@@ -82,7 +82,10 @@ public:
     // nothing, when this entry is no folder (a root "/" always is).
     virtual bool Scan(bool filesOnly = false);
     virtual void SortChildren();
-    virtual void ClearChildren() { m_children.reset(); }
+    virtual void ClearChildren() {
+        m_children.reset();
+        m_scanned = false;
+    }
     virtual CFolderItem* AddChild(std::unique_ptr<CFolderItem> child);
     virtual int FindChild(const CFolderItem* child) const;
     virtual std::unique_ptr<CFolderItem> RemoveChild(int index);
@@ -90,6 +93,8 @@ public:
     virtual CFolderItem* CreateFileChild(const FINDDATA& data);
     virtual CFolderItem* CreateFolderChild(const FINDDATA& data);
 
+    // Whether the folder was read since it was made or cleared.
+    bool IsScanned() const { return m_scanned; }
     // The children list; null before the first insertion.
     const CFolderItems* Children() const { return m_children.get(); }
     CFolderItem* Child(int index) const { return (*m_children)[index]; }
@@ -102,6 +107,7 @@ private:
     CFolderItem* AddScanned(std::unique_ptr<CFolderItem> child, const FINDDATA& data);
 
     std::unique_ptr<CFolderItems> m_children;
+    bool m_scanned = false;
 };
 
 class CComboFilters;

@@ -43,6 +43,17 @@ bool InputFile::Open(const std::string& path, bool nonBlocking) {
     return m_fd >= 0;
 }
 
+bool InputFile::OpenRegular(const std::string& path) {
+    if (!Open(path, true)) return false;
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        Close();
+        m_error = EINVAL;
+        return false;
+    }
+    return true;
+}
+
 int64_t InputFile::Read(void* buffer, size_t size) {
     if (m_fd < 0) {
         m_error = EBADF;

@@ -32,6 +32,10 @@ public:
     // wait for a writer (a terminal without input reads as an error).
     // On failure returns false and LastError() holds the errno value.
     [[nodiscard]] bool Open(const std::string& path, bool nonBlocking = false);
+    // Opens the path only when it is a regular file (after following links):
+    // a fifo, device or folder fails with EINVAL without being waited on or
+    // read. One look-up of the path instead of a stat and an open.
+    [[nodiscard]] bool OpenRegular(const std::string& path);
 
     // Reads until the buffer is full or the file ends, retrying interrupted
     // calls. Returns the number of bytes read (less than size only at the end

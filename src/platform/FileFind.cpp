@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/FileAttributes.h"
 #include "platform/Path.h"
@@ -100,6 +101,12 @@ bool CFileFindEx::FindNextFile() {
         if (entry == nullptr) return false;
         if (m_pattern != "*" && !WildcardMatch(m_pattern, entry->d_name)) continue;
         m_data = FINDDATA();
+        // "." and ".." are passed over by every caller: they are not looked up.
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) {
+            m_data.name = entry->d_name;
+            m_data.attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN;
+            return true;
+        }
         // An entry removed since the folder was read is skipped.
         if (!ReadEntry(::dirfd(m_dir), entry->d_name, m_data)) continue;
         m_data.name = entry->d_name;

@@ -48,7 +48,8 @@ struct FINDDATA {
 // there is no such entry; error then holds the errno value.
 [[nodiscard]] bool FindEntry(const std::string& path, FINDDATA& data, int* error = nullptr);
 
-// Enumerates the entries of one folder, "." and ".." included.
+// Enumerates the entries of one folder, "." and ".." included (as folders
+// without times: they are not looked up).
 class CFileFindEx {
 public:
     CFileFindEx() = default;

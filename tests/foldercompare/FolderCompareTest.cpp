@@ -78,7 +78,15 @@ TEST_F(FolderCompareTest, AFolderAgainstItselfIsTheSamePath) {
     EXPECT_EQ(context.rootStatus, STATUS_SAME_PATH);
     EXPECT_EQ(Item("a.txt")->status, STATUS_SAME_PATH);
 
-    // Through a link too: the same device and inode.
+    // Two names of one file (a hard link) are two entries: identical, not one path.
+    ASSERT_EQ(::unlink((dir / "right/a.txt").c_str()), 0);
+    ASSERT_EQ(::link((dir / "left/a.txt").c_str(), (dir / "right/a.txt").c_str()), 0);
+    Compare(METHOD_BINARY);
+    EXPECT_EQ(Item("a.txt")->status, STATUS_IDENTICAL);
+    EXPECT_EQ(context.rootStatus, STATUS_IDENTICAL);
+
+    // A folder through a symbolic link is the same folder: the same device and inode.
+    context.paths[0] = dir / "left";
     ASSERT_EQ(::symlink((dir / "left").c_str(), (dir / "alias").c_str()), 0);
     context.paths[1] = dir / "alias";
     ASSERT_EQ(context.Build(), 0);
