@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "binarycompare/BinaryComparer.h"
+#include "binarycompare/HexEditOptions.h"
 #include "editor/SyntaxEditor.h"
 #include "foldercompare/FileComparer.h"
 #include "foldercompare/FolderCompareOptions.h"
@@ -23,6 +25,8 @@ void CCorvatineApp::InitInstance(std::ostream& err) {
     GetFolderComparer().LoadFilterLists(profile);
     GetFolderComparer().CreateRecentLists(profile, generalOptions.maxMRU, generalOptions.maxPairs);
     GetFileComparer().Load(profile);
+    GetBinaryComparer().Load(profile, generalOptions.maxMRU, generalOptions.maxPairs);
+    GetHexEditor().Load(profile);
 }
 
 bool CCorvatineApp::ExitInstance(std::ostream& err) {
@@ -34,6 +38,9 @@ bool CCorvatineApp::ExitInstance(std::ostream& err) {
     GetFolderComparer().SaveFilterLists(profile);
     GetFolderComparer().SaveRecentLists(profile);
     GetFileComparer().Save(profile);
+    GetBinaryComparer().SaveRecentLists(profile);
+    GetBinaryComparer().Save(profile);
+    GetHexEditor().Save(profile);
     generalOptions.Save(profile);
 
     bool saved = true;

@@ -1,0 +1,107 @@
+// Two byte sequences compared position by position: whether they are
+// identical, the status of the byte at any offset, and the ranges where they
+// differ. There is no search for inserted or deleted runs.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "binarycompare/HexEditContext.h"
+
+namespace corvatine {
+
+class CBinaryCompareParams;
+
+enum BinaryCompareState : int {
+    BINARY_NOT_COMPARED = 0,
+    BINARY_IDENTICAL = 1,
+    BINARY_DIFFERENT = 4,
+    BINARY_COMPARING = 5,
+    BINARY_ERROR = -1,  // a side's file could not be reopened for the test
+};
+
+enum ByteStatus : int {
+    BYTE_EQUAL = 1,
+    BYTE_DIFFERENT = 2,
+    BYTE_LEFT_ONLY = 4,
+    BYTE_RIGHT_ONLY = 8,
+};
+
+// [start, end) of one kind (2, 4 or 8).
+struct BINARYDIFFERENCE {
+    int64_t start;
+    int64_t end;
+    int kind;
+    bool operator==(const BINARYDIFFERENCE&) const = default;
+};
+
+// The comparison state that every kind of comparison keeps.
+class CCompareContext {
+public:
+    virtual ~CCompareContext() = default;
+    virtual int GetState() const { return m_state.load(); }
+    // Returns the previous state.
+    virtual int SetState(int state) { return m_state.exchange(state); }
+
+private:
+    std::atomic<int> m_state{BINARY_NOT_COMPARED};
+};
+
+// A side's second handle on its file, used only by the whole-file test so
+// that the editing handle is never moved.
+class CBinaryCompareData {
+public:
+    platform::CRandomAccessFile compareFile;
+};
+
+// A side of a binary comparison: a hex buffer with its comparison handle.
+class CBinaryCompareSide : public CHexEditContext {
+public:
+    using CHexEditContext::CHexEditContext;
+    CBinaryCompareData compareData;
+};
+
+// The two sides and the lock that every edit of a side holds while it
+// changes the side's buffer.
+class CBinaryCompare {
+public:
+    CBinaryCompareSide* sides[2] = {nullptr, nullptr};
+    std::mutex editLock;
+};
+
+class CBinaryCompareContext : public CCompareContext {
+public:
+    static constexpr int64_t kQuickChunk = 32768;
+    static constexpr int64_t kContentsChunk = 16384;
+
+    virtual void SetSides(CBinaryCompareSide* left, CBinaryCompareSide* right);
+    virtual int SetParams(const CBinaryCompareParams* params) {
+        m_params = params;
+        return 0;
+    }
+    // The whole-file test, on the sides' comparison handles (unsaved edits
+    // are seen); each chunk is read under the edit lock. Sets the state;
+    // returns 1.
+    virtual int QuickCompare(const std::atomic<int>* cancel);
+    // 4 when a side is missing or the sizes differ, 1 when every byte is
+    // equal, 4 when some chunk differs, 0 when the sides give different
+    // amounts for one chunk; stops early when cancelled.
+    virtual int CompareContents(const std::atomic<int>* cancel);
+    virtual int GetByteStatus(int64_t offset);
+    // The ranges between from (-1: 0) and to (-1: the larger size);
+    // returns their number.
+    virtual int BuildDifferenceList(std::vector<BINARYDIFFERENCE>& list, int64_t from, int64_t to);
+
+    CBinaryCompareSide* Side(int side) const { return m_sides[side]; }
+    CBinaryCompare& Compare() { return m_compare; }
+    const CBinaryCompareParams* Params() const { return m_params; }
+
+private:
+    const CBinaryCompareParams* m_params = nullptr;
+    CBinaryCompareSide* m_sides[2] = {nullptr, nullptr};
+    CBinaryCompare m_compare;
+};
+
+}  // namespace corvatine

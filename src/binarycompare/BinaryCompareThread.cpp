@@ -1,0 +1,56 @@
+#include "binarycompare/BinaryCompareThread.h"
+
+#include <system_error>
+
+namespace corvatine {
+
+CBinaryCompareThread::~CBinaryCompareThread() {
+    Stop();
+    if (m_worker) {
+        m_stop.Set();
+        m_start.Set();
+        m_finished.Wait();
+        m_worker->join();
+    }
+}
+
+int CBinaryCompareThread::Start(platform::CMessageTarget* window) {
+    if (m_worker) {
+        if (!Stop()) return 0;
+    } else {
+        try {
+            m_worker = std::make_unique<std::thread>([this] { Run(); });
+        } catch (const std::system_error&) {
+            return 0;
+        }
+    }
+    m_cancel = 0;
+    m_window = window;
+    m_idle.Set();
+    m_stop.Reset();
+    m_finished.Reset();
+    m_start.Set();
+    return 1;
+}
+
+int CBinaryCompareThread::Stop() {
+    m_cancel = 1;
+    m_idle.Wait();
+    m_cancel = 0;
+    return 1;
+}
+
+void CBinaryCompareThread::Run() {
+    platform::LowerThreadPriority();
+    for (;;) {
+        m_start.Wait();
+        if (m_stop.TryWait()) break;
+        m_idle.Reset();
+        m_context.QuickCompare(&m_cancel);
+        m_idle.Set();
+        m_queue.Post(m_window.load(), kBinaryCompareDoneMessage, 0, 0);
+    }
+    m_finished.Set();
+}
+
+}  // namespace corvatine

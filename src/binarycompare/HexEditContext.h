@@ -1,0 +1,166 @@
+// The contents of one file viewed or edited as bytes, of any size, without
+// loading the file: the open file, a list of pieces that take their bytes
+// from the file or from edits, and the log of edit records from which the
+// pieces are rebuilt and by which edits are undone.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Messages.h"
+#include "platform/RandomAccessFile.h"
+
+namespace corvatine {
+
+// Edit operations.
+enum HexEditOperation : char {
+    HEX_INSERT = 'I',
+    HEX_REPLACE = 'R',
+    HEX_REPLACE_BACK = '<',  // overwrite growing backwards (backspace in overtype mode)
+    HEX_DELETE = 'D',
+    HEX_BACKSPACE = 'B',  // delete before the cursor; merged records grow backwards
+};
+
+// A stretch of the content: file bytes from an offset, or bytes in memory.
+struct HEXPIECE {
+    char kind;  // 'f' or 'm'
+    int64_t length;
+    int64_t fileOffset;     // 'f'
+    const uint8_t* memory;  // 'm': inside an edit record's data
+};
+
+struct HEXEDITRECORD {
+    char operation;
+    int64_t length;
+    int64_t position;
+    std::vector<uint8_t> data;  // the bytes of I, R and <
+    int64_t sizeBefore;         // the content size before the record, for undoing R
+};
+
+class CHexEditView;
+
+// What views are told.
+class CHexEditHint {
+public:
+    virtual ~CHexEditHint() = default;
+};
+
+class CHexHint : public CHexEditHint {
+public:
+    CHexHint(char op, int64_t len, int64_t pos, CHexEditView* by, int record, int isUndo)
+        : operation(op), length(len), position(pos), view(by), index(record), undo(isUndo) {}
+    char operation;
+    int64_t length;
+    int64_t position;
+    CHexEditView* view;
+    int index;  // the new record, or -1 when the edit was merged into the last one
+    int undo;
+};
+
+class CUndoHint : public CHexEditHint {
+public:
+    CUndoHint(CHexEditView* by, int record) : view(by), index(record) {}
+    CHexEditView* view;
+    int index;
+};
+
+class CRemoveHint : public CHexEditHint {
+public:
+    explicit CRemoveHint(int last) : index(last) {}
+    int index;  // the last record of the log just discarded
+};
+
+// A view of a buffer, told about every change.
+class CHexEditView {
+public:
+    virtual ~CHexEditView() = default;
+    virtual void OnUpdate(CHexEditView* sender, int code, const CHexEditHint* hint) = 0;
+};
+
+class CHexEditContext {
+public:
+    explicit CHexEditContext(platform::CMessages& messages);
+    virtual ~CHexEditContext() = default;
+    CHexEditContext(const CHexEditContext&) = delete;
+    CHexEditContext& operator=(const CHexEditContext&) = delete;
+
+    // Saves in place when only existing bytes were overwritten and no backup
+    // is kept, else through a temporary file in the target's folder renamed
+    // over it. False, with a message, keeping the log and the old file.
+    virtual bool Save(const std::string& path);
+    virtual void SetModified(bool modified) { m_modified = modified; }
+    virtual void UpdateViews(CHexEditView* sender, int code, const CHexEditHint* hint);
+    virtual void Close();
+    // One edit; false on a read-only buffer or for positions outside the content.
+    virtual bool Edit(char operation, int64_t position, int64_t length, const uint8_t* data, int typingCount,
+                      CHexEditView* view);
+    // Undoes the last record; 1, or 0 with nothing to undo.
+    virtual int Undo(CHexEditView* view, int index, int flag);
+    // Read-write, else read-only with a message when writing is refused;
+    // false with the message of the reason.
+    virtual bool Open(const std::string& path);
+    virtual bool IsModified() const { return m_modified; }
+    virtual int AddRecord(char operation, int64_t position, int64_t length, const uint8_t* data);
+    virtual int RemoveLastRecord();
+
+    // Copies logical bytes from the offset; file selects the handle for file
+    // pieces (the buffer's own by default). Returns the number copied.
+    int64_t Read(uint8_t* destination, int64_t count, int64_t offset,
+                 platform::CRandomAccessFile* file = nullptr);
+    // Writes logical bytes [from, to) to a file, created or appended to.
+    bool WriteRange(const std::string& path, int64_t from, int64_t to, bool append);
+    void Rebuild();
+
+    int64_t GetSize() const { return m_size; }
+    bool IsReadOnly() const { return m_readOnly; }
+    bool IsOpen() const { return m_file.IsOpen(); }
+    const std::string& GetPath() const { return m_file.Path(); }
+    CHexEditView* LastEditingView() const { return m_lastView; }
+    int RecordCount() const { return static_cast<int>(m_log.size()); }
+    const HEXEDITRECORD& Record(int index) const { return m_log[static_cast<size_t>(index)]; }
+    const std::list<HEXPIECE>& Pieces() const { return m_pieces; }
+    bool simpleUndo = true;
+
+    void AddView(CHexEditView* view);
+    void RemoveView(CHexEditView* view);
+
+    // The record capacity: typing merges into a record while it holds fewer
+    // than this many bytes.
+    static constexpr int64_t kMergeLimit = 5;
+
+protected:
+    platform::CMessages& m_messages;
+
+private:
+    bool IsInPlace() const;
+    bool SaveInPlace();
+    bool SaveThroughTemporary(const std::string& path);
+    void FinishSave();
+    std::list<HEXPIECE>::iterator SplitAt(int64_t position);
+    void RemoveRange(int64_t position, int64_t length);
+    bool ReportWriteError(int error);
+
+    bool m_modified = false;
+    platform::CRandomAccessFile m_file;
+    bool m_readOnly = false;
+    int64_t m_size = 0;
+    CHexEditView* m_lastView = nullptr;
+    std::vector<HEXEDITRECORD> m_log;
+    std::list<HEXPIECE> m_pieces;
+    std::vector<CHexEditView*> m_views;
+};
+
+// The hex editor's buffer: its document follows the modified flag.
+class CBinaryEditContext : public CHexEditContext {
+public:
+    using CHexEditContext::CHexEditContext;
+    void SetModified(bool modified) override;
+    void UpdateViews(CHexEditView* sender, int code, const CHexEditHint* hint) override;
+    bool documentModified = false;
+    int frameUpdates = 0;  // refreshes of the document's frame
+};
+
+}  // namespace corvatine

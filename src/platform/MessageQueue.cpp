@@ -1,0 +1,57 @@
+#include "platform/MessageQueue.h"
+
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace corvatine::platform {
+
+void CMessageQueue::Post(CMessageTarget* target, unsigned message, uint64_t wParam, int64_t lParam) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_messages.push_back({target, message, wParam, lParam});
+    }
+    m_posted.notify_one();
+}
+
+bool CMessageQueue::Get(MESSAGE& message, std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!m_posted.wait_for(lock, timeout, [this] { return !m_messages.empty(); })) return false;
+    message = m_messages.front();
+    m_messages.pop_front();
+    return true;
+}
+
+int CMessageQueue::Pump() {
+    int count = 0;
+    MESSAGE message;
+    while (Get(message, std::chrono::milliseconds(0))) {
+        if (message.target != nullptr)
+            message.target->OnMessage(message.message, message.wParam, message.lParam);
+        ++count;
+    }
+    return count;
+}
+
+void CMessageQueue::Discard(const CMessageTarget* target) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_messages.erase(std::remove_if(m_messages.begin(), m_messages.end(),
+                                    [target](const MESSAGE& m) { return m.target == target; }),
+                     m_messages.end());
+}
+
+CMessageQueue& UserInterfaceQueue() {
+    static CMessageQueue queue;
+    return queue;
+}
+
+void LowerThreadPriority() {
+    struct sched_param param {};
+    // SCHED_IDLE where allowed, else the weakest nice value for this thread.
+    if (::sched_setscheduler(0, SCHED_IDLE, &param) != 0)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
+}
+
+}  // namespace corvatine::platform

@@ -1,0 +1,52 @@
+// The message queue of the user-interface thread: any thread posts, the
+// main thread takes the messages in order and hands them to their windows.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+
+namespace corvatine::platform {
+
+// Window messages keep their numbers.
+inline constexpr unsigned kWmUser = 0x400;
+
+// Whatever receives messages.
+class CMessageTarget {
+public:
+    virtual ~CMessageTarget() = default;
+    virtual void OnMessage(unsigned message, uint64_t wParam, int64_t lParam) = 0;
+};
+
+struct MESSAGE {
+    CMessageTarget* target;
+    unsigned message;
+    uint64_t wParam;
+    int64_t lParam;
+};
+
+class CMessageQueue {
+public:
+    void Post(CMessageTarget* target, unsigned message, uint64_t wParam, int64_t lParam);
+    // Takes the next message, waiting up to the timeout; false when none came.
+    bool Get(MESSAGE& message, std::chrono::milliseconds timeout);
+    // Hands every waiting message to its target; returns how many there were.
+    int Pump();
+    // Forgets the messages of a target that goes away.
+    void Discard(const CMessageTarget* target);
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_posted;
+    std::deque<MESSAGE> m_messages;
+};
+
+// The queue of the user-interface thread.
+CMessageQueue& UserInterfaceQueue();
+
+// Runs the calling thread at the lowest priority the system allows it.
+void LowerThreadPriority();
+
+}  // namespace corvatine::platform

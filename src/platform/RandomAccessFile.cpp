@@ -1,0 +1,128 @@
+#include "platform/RandomAccessFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace corvatine::platform {
+
+bool CRandomAccessFile::Open(const std::string& path, Mode mode) {
+    Close();
+    // Non-blocking, so that a fifo cannot hold the open; it is refused below.
+    const int flags = (mode == READ_WRITE ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK;
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        m_error = errno;
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        m_error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    m_fd = fd;
+    m_path = path;
+    m_error = 0;
+    return true;
+}
+
+bool CRandomAccessFile::Create(const std::string& path, bool append, bool exclusive) {
+    Close();
+    int flags = O_WRONLY | O_CLOEXEC | (append ? O_APPEND : O_CREAT | O_TRUNC);
+    if (exclusive && !append) flags |= O_EXCL;
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        m_error = errno;
+        return false;
+    }
+    m_fd = fd;
+    m_path = path;
+    m_error = 0;
+    return true;
+}
+
+bool CRandomAccessFile::Write(const void* data, size_t size) {
+    const char* in = static_cast<const char*>(data);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(m_fd, in + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            m_error = errno;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void CRandomAccessFile::Close() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    m_path.clear();
+}
+
+int64_t CRandomAccessFile::Length() const {
+    struct stat info {};
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0) return -1;
+    return static_cast<int64_t>(info.st_size);
+}
+
+int64_t CRandomAccessFile::ReadAt(void* buffer, size_t size, int64_t offset) {
+    if (m_fd < 0) {
+        m_error = EBADF;
+        return -1;
+    }
+    char* out = static_cast<char*>(buffer);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n =
+            ::pread(m_fd, out + done, size - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            m_error = errno;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<int64_t>(done);
+}
+
+bool CRandomAccessFile::WriteAt(const void* data, size_t size, int64_t offset) {
+    if (m_fd < 0) {
+        m_error = EBADF;
+        return false;
+    }
+    const char* in = static_cast<const char*>(data);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n =
+            ::pwrite(m_fd, in + done, size - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            m_error = errno;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool CRandomAccessFile::Sync() {
+    if (m_fd >= 0 && ::fsync(m_fd) == 0) return true;
+    m_error = m_fd < 0 ? EBADF : errno;
+    return false;
+}
+
+}  // namespace corvatine::platform
