@@ -6,7 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <random>
+#include <thread>
 
 #include "binarycompare/HexEditOptions.h"
 #include "platform/Path.h"
@@ -241,15 +245,25 @@ TEST_F(HexEditContextTest, OpenFailuresAndReadOnlyFiles) {
     EXPECT_FALSE(buffer.Open(dir / "fifo"));
     EXPECT_EQ(messages.errors.back(), (dir / "fifo") + "\ris a special file");
 
-    if (::geteuid() == 0) return;  // permissions do not bind root
-    const std::string path = dir.WriteFile("ro.bin", "abc");
-    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-    ASSERT_TRUE(buffer.Open(path));
-    EXPECT_TRUE(buffer.IsReadOnly());
-    EXPECT_EQ(messages.information.back(),
-              path + " is in use or is read only).\r\rIt can be opened as read only (no changes possible).");
+    // A program that is running cannot be written (even by root): it opens
+    // read-only, with the message, and refuses edits.
+    const std::string program = dir.WriteFile("prog", test::ReadFile("/bin/sleep"));
+    ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
+    ASSERT_EQ(std::system(("'" + program + "' 10 & echo $! > '" + (dir / "pid") + "'").c_str()), 0);
+    bool readOnly = false;
+    for (int i = 0; i < 200 && !readOnly; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        readOnly = buffer.Open(program) && buffer.IsReadOnly();
+    }
+    ::kill(std::atoi(test::ReadFile(dir / "pid").c_str()), SIGKILL);
+    ASSERT_TRUE(readOnly);
+    EXPECT_EQ(
+        messages.information.back(),
+        program + " is in use or is read only).\r\rIt can be opened as read only (no changes possible).");
     const uint8_t c = 'x';
     EXPECT_FALSE(buffer.Edit(HEX_REPLACE, 0, 1, &c, 0, &view));
+    EXPECT_FALSE(buffer.Save(program));  // not over itself
+    EXPECT_EQ(messages.errors.back(), "File \"" + program + "\"\ris a read only file");
 }
 
 TEST_F(HexEditContextTest, WritesRanges) {
