@@ -413,11 +413,12 @@ bool CHexEditContext::SaveThroughTemporary(const std::string& path) {
     }
     // The saved file takes the place of the old one.
     m_file.Close();
-    if (!m_file.Open(path, m_readOnly ? platform::CRandomAccessFile::READ_ONLY
-                                      : platform::CRandomAccessFile::READ_WRITE) &&
-        !m_file.Open(path, platform::CRandomAccessFile::READ_ONLY))
-        return false;
-    return true;
+    if (m_file.Open(path, platform::CRandomAccessFile::READ_WRITE)) {
+        m_readOnly = false;
+        return true;
+    }
+    m_readOnly = true;
+    return m_file.Open(path, platform::CRandomAccessFile::READ_ONLY);
 }
 
 bool CHexEditContext::Save(const std::string& path) {

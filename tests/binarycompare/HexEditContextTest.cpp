@@ -264,6 +264,10 @@ TEST_F(HexEditContextTest, OpenFailuresAndReadOnlyFiles) {
     EXPECT_FALSE(buffer.Edit(HEX_REPLACE, 0, 1, &c, 0, &view));
     EXPECT_FALSE(buffer.Save(program));  // not over itself
     EXPECT_EQ(messages.errors.back(), "File \"" + program + "\"\ris a read only file");
+    // Saved under another name, the buffer can be edited again.
+    ASSERT_TRUE(buffer.Save(dir / "copy"));
+    EXPECT_FALSE(buffer.IsReadOnly());
+    EXPECT_TRUE(buffer.Edit(HEX_REPLACE, 0, 1, &c, 0, &view));
 }
 
 TEST_F(HexEditContextTest, WritesRanges) {
