@@ -378,7 +378,7 @@ bool CHexEditContext::SaveThroughTemporary(const std::string& path) {
     if (folder.empty()) folder = ".";
     std::string temporary;
     for (int n = 0; n <= 999 && temporary.empty(); ++n) {
-        char name[16];
+        char name[32];
         std::snprintf(name, sizeof name, "~HE%03d.tmp", n);
         const std::string candidate = platform::JoinPath(folder, name);
         if (!platform::NameExists(candidate)) temporary = candidate;

@@ -196,7 +196,7 @@ TEST_F(HexEditContextTest, SavingInPlaceAndThroughATemporaryFile) {
 TEST_F(HexEditContextTest, TheTemporaryNameIsTheFirstFreeOne) {
     const std::string path = dir.WriteFile("f.bin", "ab");
     for (int n = 0; n < 1000; ++n) {
-        char name[16];
+        char name[32];
         std::snprintf(name, sizeof name, "~HE%03d.tmp", n);
         if (n != 7) dir.WriteFile(name, "");
     }
