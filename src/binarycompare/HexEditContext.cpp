@@ -105,14 +105,18 @@ void CHexEditContext::Close() {
     m_file.Close();
     m_log.clear();
     m_pieces.clear();
+    m_base.clear();
+    m_hasBase = false;
+    m_retained.clear();
     m_size = 0;
-    m_readOnly = false;
+    m_readOnly = m_openedReadOnly = false;
     m_lastView = nullptr;
     SetModified(false);
 }
 
 bool CHexEditContext::Open(const std::string& path) {
     Close();
+    m_openedReadOnly = false;
     if (m_file.Open(path, platform::CRandomAccessFile::READ_WRITE)) {
         m_readOnly = false;
     } else {
@@ -123,7 +127,7 @@ bool CHexEditContext::Open(const std::string& path) {
             m_messages.Error(path + OpenFailureText(path, reason));
             return false;
         }
-        m_readOnly = true;
+        m_readOnly = m_openedReadOnly = true;
         m_messages.Inform(
             Replace("%s is in use or is read only).\r\rIt can be opened as read only (no changes possible).",
                     "%s", path));
@@ -272,8 +276,12 @@ void CHexEditContext::RemoveRange(int64_t position, int64_t length) {
 
 void CHexEditContext::Rebuild() {
     m_pieces.clear();
-    const int64_t fileLength = IsOpen() ? m_file.Length() : 0;
-    if (fileLength > 0) m_pieces.push_back({'f', fileLength, 0, nullptr});
+    if (m_hasBase) {
+        m_pieces = m_base;
+    } else {
+        const int64_t fileLength = IsOpen() ? m_file.Length() : 0;
+        if (fileLength > 0) m_pieces.push_back({'f', fileLength, 0, nullptr});
+    }
     for (const HEXEDITRECORD& record : m_log) {
         switch (record.operation) {
             case HEX_REPLACE:
@@ -414,10 +422,10 @@ bool CHexEditContext::SaveThroughTemporary(const std::string& path) {
     // The saved file takes the place of the old one.
     m_file.Close();
     if (m_file.Open(path, platform::CRandomAccessFile::READ_WRITE)) {
-        m_readOnly = false;
+        m_readOnly = m_openedReadOnly = false;
         return true;
     }
-    m_readOnly = true;
+    m_readOnly = m_openedReadOnly = true;
     return m_file.Open(path, platform::CRandomAccessFile::READ_ONLY);
 }
 
@@ -434,10 +442,20 @@ bool CHexEditContext::Save(const std::string& path) {
     return true;
 }
 
+void CHexEditContext::DropHistory() {
+    for (HEXEDITRECORD& record : m_log) m_retained.push_back(std::move(record.data));
+    m_log.clear();
+    m_base = m_pieces;
+    m_hasBase = true;
+}
+
 void CHexEditContext::FinishSave() {
     const CRemoveHint hint(static_cast<int>(m_log.size()) - 1);
     UpdateViews(nullptr, 0, &hint);
     m_log.clear();
+    m_base.clear();
+    m_hasBase = false;
+    m_retained.clear();
     Rebuild();
     SetModified(false);
 }

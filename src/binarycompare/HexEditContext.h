@@ -113,9 +113,16 @@ public:
     // Writes logical bytes [from, to) to a file, created or appended to.
     bool WriteRange(const std::string& path, int64_t from, int64_t to, bool append);
     void Rebuild();
+    // Forgets the undo history but keeps the contents as they are now: the
+    // current pieces become the base that later edits apply to. The buffer
+    // stays modified when it was.
+    void DropHistory();
 
     int64_t GetSize() const { return m_size; }
     bool IsReadOnly() const { return m_readOnly; }
+    // The read-only flag a document asks for; a file that could only be
+    // opened for reading stays read-only.
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly || m_openedReadOnly; }
     bool IsOpen() const { return m_file.IsOpen(); }
     const std::string& GetPath() const { return m_file.Path(); }
     CHexEditView* LastEditingView() const { return m_lastView; }
@@ -146,10 +153,16 @@ private:
     bool m_modified = false;
     platform::CRandomAccessFile m_file;
     bool m_readOnly = false;
+    bool m_openedReadOnly = false;
     int64_t m_size = 0;
     CHexEditView* m_lastView = nullptr;
     std::vector<HEXEDITRECORD> m_log;
     std::list<HEXPIECE> m_pieces;
+    // After DropHistory: the pieces the log applies to, and the bytes of the
+    // dropped records they still show.
+    std::list<HEXPIECE> m_base;
+    bool m_hasBase = false;
+    std::vector<std::vector<uint8_t>> m_retained;
     std::vector<CHexEditView*> m_views;
 };
 

@@ -11,9 +11,25 @@ namespace corvatine::platform {
 void CMessageQueue::Post(CMessageTarget* target, unsigned message, uint64_t wParam, int64_t lParam) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_messages.push_back({target, message, wParam, lParam});
+        m_messages.push_back({target, message, wParam, lParam, std::string(), false});
     }
     m_posted.notify_one();
+}
+
+void CMessageQueue::PostText(CMessageTarget* target, unsigned message, const std::string& text) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_messages.push_back({target, message, 0, 0, text, true});
+    }
+    m_posted.notify_one();
+}
+
+void MESSAGE::Deliver() const {
+    if (target == nullptr) return;
+    if (hasText)
+        target->OnTextMessage(message, text);
+    else
+        target->OnMessage(message, wParam, lParam);
 }
 
 bool CMessageQueue::Get(MESSAGE& message, std::chrono::milliseconds timeout) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <string>
 
 namespace corvatine::platform {
 
@@ -18,6 +19,8 @@ class CMessageTarget {
 public:
     virtual ~CMessageTarget() = default;
     virtual void OnMessage(unsigned message, uint64_t wParam, int64_t lParam) = 0;
+    // A message that carries a text (a path); by default the text is dropped.
+    virtual void OnTextMessage(unsigned message, const std::string& text) { (void)message, (void)text; }
 };
 
 struct MESSAGE {
@@ -25,11 +28,17 @@ struct MESSAGE {
     unsigned message;
     uint64_t wParam;
     int64_t lParam;
+    std::string text;  // for messages that carry a path
+    bool hasText = false;
+
+    // Hands the message to its target.
+    void Deliver() const;
 };
 
 class CMessageQueue {
 public:
     void Post(CMessageTarget* target, unsigned message, uint64_t wParam, int64_t lParam);
+    void PostText(CMessageTarget* target, unsigned message, const std::string& text);
     // Takes the next message, waiting up to the timeout; false when none came.
     bool Get(MESSAGE& message, std::chrono::milliseconds timeout);
     // Hands every waiting message to its target; returns how many there were.

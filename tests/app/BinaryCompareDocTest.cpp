@@ -1,0 +1,214 @@
+// The binary comparison document: loading, the worker's result, edits and
+// undo across both sides, saving, replacing and swapping sides, and the
+// related comparisons.
+#include "app/BinaryCompareDoc.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "binarycompare/BinaryComparer.h"
+#include "support/TestSupport.h"
+
+namespace corvatine {
+namespace {
+
+std::string Contents(CHexEditContext& buffer) {
+    std::string bytes(static_cast<size_t>(buffer.GetSize()), '\0');
+    buffer.Read(reinterpret_cast<uint8_t*>(bytes.data()), buffer.GetSize(), 0);
+    return bytes;
+}
+
+class BinaryCompareDocTest : public ::testing::Test {
+protected:
+    CBinaryCompareParams Params(const std::string& left, const std::string& right) {
+        CBinaryCompareParams params;
+        params.sides[0].path = left;
+        params.sides[1].path = right;
+        return params;
+    }
+    bool Load(const std::string& leftBytes, const std::string& rightBytes) {
+        return doc.LoadSides(
+            Params(dir.WriteFile("left.bin", leftBytes), dir.WriteFile("right.bin", rightBytes)));
+    }
+    void Type(int side, int64_t position, uint8_t byte) {
+        ASSERT_TRUE(doc.Side(side).Edit(HEX_REPLACE, position, 1, &byte, 0, &doc.View(side)));
+    }
+
+    test::TempDir dir;
+    platform::CSilentMessages messages;
+    CBinaryCompareDoc doc{messages, false};
+};
+
+TEST_F(BinaryCompareDocTest, LoadsAndComparesOnTheWorker) {
+    ASSERT_TRUE(Load("same", "same"));
+    ASSERT_TRUE(doc.WaitForComparison());
+    EXPECT_EQ(doc.State(), BINARY_IDENTICAL);
+    EXPECT_GE(doc.CompletedPasses(), 1);
+    EXPECT_GT(doc.View(0).updates, 0);
+
+    // An empty path is an empty side: different, unless the other is empty too.
+    ASSERT_TRUE(doc.LoadSides(Params(dir / "left.bin", "")));
+    ASSERT_TRUE(doc.WaitForComparison());
+    EXPECT_EQ(doc.State(), BINARY_DIFFERENT);
+    EXPECT_EQ(doc.Side(1).GetSize(), 0);
+    ASSERT_TRUE(doc.LoadSides(Params(dir.WriteFile("empty", ""), "")));
+    ASSERT_TRUE(doc.WaitForComparison());
+    EXPECT_EQ(doc.State(), BINARY_IDENTICAL);
+}
+
+TEST_F(BinaryCompareDocTest, UndoFollowsTheEditOrderOfBothSides) {
+    ASSERT_TRUE(Load("aaaa", "bbbb"));
+    Type(0, 0, 'x');
+    Type(0, 1, 'y');
+    Type(1, 0, 'z');
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_EQ(doc.EditOrder().size(), 3u);
+    EXPECT_EQ(doc.MostRecentView(), &doc.View(1));
+    // Three undos from the left view: the first is the right side's edit.
+    ASSERT_TRUE(doc.Undo(0));
+    EXPECT_EQ(Contents(doc.Side(1)), "bbbb");
+    EXPECT_EQ(Contents(doc.Side(0)), "xyaa");
+    ASSERT_TRUE(doc.Undo(0));
+    ASSERT_TRUE(doc.Undo(0));
+    EXPECT_EQ(Contents(doc.Side(0)), "aaaa");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_FALSE(doc.Undo(0));
+    ASSERT_TRUE(doc.WaitForComparison());
+    EXPECT_EQ(doc.State(), BINARY_DIFFERENT);
+}
+
+TEST_F(BinaryCompareDocTest, SavingASideKeepsTheOtherSidesEditOrder) {
+    ASSERT_TRUE(Load("aaaa", "bbbb"));
+    Type(1, 0, 'r');
+    Type(0, 0, 'l');
+    ASSERT_TRUE(doc.SaveSide(0));
+    EXPECT_EQ(test::ReadFile(dir / "left.bin"), "laaa");
+    ASSERT_EQ(doc.EditOrder().size(), 1u);
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_TRUE(doc.Undo(0));  // the right side's edit
+    EXPECT_EQ(Contents(doc.Side(1)), "bbbb");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(doc.EditOrder().empty());
+}
+
+TEST_F(BinaryCompareDocTest, AReadOnlyFileIsSavedUnderANewName) {
+    ASSERT_TRUE(Load("aaaa", "bbbb"));
+    ASSERT_EQ(::chmod((dir / "left.bin").c_str(), 0444), 0);
+    Type(0, 0, 'x');
+    std::string proposed;
+    doc.askSaveAsName = [&](int, const std::string& path) {
+        proposed = path;
+        return std::string();  // cancelled
+    };
+    EXPECT_FALSE(doc.SaveSide(0));
+    EXPECT_EQ(proposed, dir / "left.bin");
+    EXPECT_EQ(test::ReadFile(dir / "left.bin"), "aaaa");
+    doc.askSaveAsName = [&](int, const std::string&) { return dir / "new.bin"; };
+    ASSERT_TRUE(doc.SaveSide(0));
+    EXPECT_EQ(test::ReadFile(dir / "new.bin"), "xaaa");
+    EXPECT_EQ(doc.Params().sides[0].path, dir / "new.bin");
+}
+
+TEST_F(BinaryCompareDocTest, ReplacingASideEmptiesBothHistories) {
+    ASSERT_TRUE(Load("aaaa", "bbbb"));
+    Type(0, 0, 'x');
+    Type(1, 0, 'y');
+    EXPECT_FALSE(doc.ReplaceSide(1, dir / "missing"));
+    EXPECT_FALSE(doc.ReplaceSide(1, dir.Path()));
+    ASSERT_TRUE(doc.ReplaceSide(1, dir.WriteFile("other.bin", "xaaa")));
+    EXPECT_EQ(Contents(doc.Side(0)), "xaaa");  // the left keeps its contents
+    EXPECT_EQ(Contents(doc.Side(1)), "xaaa");
+    EXPECT_TRUE(doc.EditOrder().empty());
+    EXPECT_FALSE(doc.Undo(0));
+    EXPECT_EQ(doc.Side(0).RecordCount(), 0);
+    EXPECT_TRUE(doc.Side(0).IsModified());  // still unsaved
+    ASSERT_TRUE(doc.WaitForComparison());
+    EXPECT_EQ(doc.State(), BINARY_IDENTICAL);
+    // Later edits apply to what the side shows.
+    Type(0, 1, 'q');
+    EXPECT_EQ(Contents(doc.Side(0)), "xqaa");
+    ASSERT_TRUE(doc.SaveSide(0));
+    EXPECT_EQ(test::ReadFile(dir / "left.bin"), "xqaa");
+}
+
+TEST_F(BinaryCompareDocTest, SwappingAndCopyingBetweenSides) {
+    ASSERT_TRUE(Load("left", "rightside"));
+    Type(0, 0, 'L');
+    doc.SwapSides();
+    EXPECT_EQ(doc.Params().sides[0].path, dir / "right.bin");
+    EXPECT_EQ(Contents(doc.Side(1)), "Left");  // the edit travelled with its side
+    ASSERT_TRUE(doc.Undo(0));                  // passed to the view that now shows it
+    EXPECT_EQ(Contents(doc.Side(1)), "left");
+
+    ASSERT_TRUE(doc.CopySelection(0, 0, 5));  // over the other side
+    EXPECT_EQ(Contents(doc.Side(1)), "right");
+    ASSERT_TRUE(doc.CopySelection(0, 5, 9));  // beyond its end: appended
+    EXPECT_EQ(Contents(doc.Side(1)), "rightside");
+    EXPECT_FALSE(doc.CopySelection(0, 3, 3));
+    doc.SetSideReadOnly(1, true);
+    EXPECT_FALSE(doc.CopySelection(0, 0, 1));
+    EXPECT_TRUE(doc.View(1).readOnly);
+}
+
+TEST_F(BinaryCompareDocTest, RelatedComparisonsAndProperties) {
+    ASSERT_TRUE(Load(std::string("a\0b", 3), "text"));
+    EXPECT_EQ(doc.GoToTextComparison(), nullptr);
+    EXPECT_EQ(messages.information.back(), "Binary files can not compare as binary.");
+    const auto folders = doc.GoToContainingFolderComparison();
+    EXPECT_EQ(folders->sides[0].path, dir.Path());
+
+    ASSERT_TRUE(doc.LoadSides(Params(dir.WriteFile("t1", "one\n"), dir.WriteFile("t2", "two\n"))));
+    const auto text = doc.GoToTextComparison();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->sides[1].path, dir / "t2");
+
+    CBinaryCompareParams changed = Params(dir / "t1", dir / "t1");
+    changed.sides[0].flags |= SIDE_READ_ONLY;
+    doc.ApplyProperties(changed);
+    EXPECT_TRUE(doc.Side(0).IsReadOnly());
+    ASSERT_TRUE(doc.WaitForComparison());
+    EXPECT_EQ(doc.State(), BINARY_IDENTICAL);  // reloaded with the new path
+}
+
+TEST_F(BinaryCompareDocTest, SaveModifiedAsksBeforeClosing) {
+    ASSERT_TRUE(Load("aaaa", "bbbb"));
+    EXPECT_TRUE(doc.SaveModified());
+    Type(1, 0, 'z');
+    EXPECT_FALSE(doc.SaveModified());  // nobody to ask: stays open
+    doc.askSaveChanges = [](bool left, bool right, bool& saveLeft, bool& saveRight) {
+        EXPECT_FALSE(left);
+        EXPECT_TRUE(right);
+        saveLeft = saveRight = false;
+        return static_cast<int>(CBinaryCompareDoc::SAVE_CHOSEN);
+    };
+    EXPECT_FALSE(doc.SaveModified());  // nothing chosen: nothing saved, stays open
+    doc.askSaveChanges = [](bool, bool, bool&, bool&) {
+        return static_cast<int>(CBinaryCompareDoc::SAVE_ALL);
+    };
+    EXPECT_TRUE(doc.SaveModified());
+    EXPECT_EQ(test::ReadFile(dir / "right.bin"), "zbbb");
+}
+
+TEST_F(BinaryCompareDocTest, AnotherProgramsChangeIsReported) {
+    CBinaryCompareDoc watched(messages, true);
+    std::vector<std::string> changed;
+    watched.onFileChanged = [&](const std::string& path) { changed.push_back(path); };
+    ASSERT_TRUE(watched.LoadSides(Params(dir.WriteFile("a.bin", "a"), dir.WriteFile("b.bin", "b"))));
+    ASSERT_TRUE(watched.WaitForComparison());
+    // The document's own save raises nothing.
+    const uint8_t c = 'c';
+    ASSERT_TRUE(watched.Side(0).Edit(HEX_REPLACE, 0, 1, &c, 0, &watched.View(0)));
+    ASSERT_TRUE(watched.SaveSide(0));
+    const std::string path = dir.WriteFile("b.bin", "changed elsewhere");
+    const struct timespec times[2] = {{1800000000, 0}, {1800000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    platform::MESSAGE message;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (changed.empty() && std::chrono::steady_clock::now() < end)
+        if (platform::UserInterfaceQueue().Get(message, std::chrono::milliseconds(20))) message.Deliver();
+    EXPECT_EQ(changed, (std::vector<std::string>{path}));
+}
+
+}  // namespace
+}  // namespace corvatine
