@@ -4,12 +4,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <set>
 
+#include "app/BinaryCompareDoc.h"
 #include "app/ConsoleMessages.h"
+#include "app/DocumentWatches.h"
 #include "app/FolderAction.h"
 #include "app/TerminalProgress.h"
 #include "app/TextCompareDoc.h"
@@ -215,6 +219,27 @@ bool UseColor(const std::string& setting) {
     return platform::IsTerminal(STDOUT_FILENO) && (noColor == nullptr || *noColor == '\0');
 }
 
+// --watch: the files stay watched, and the comparison is shown again after
+// every change another program makes to either, until the program is
+// interrupted (or the output goes away).
+int WatchAndRepeat(CDocumentWatches& watches, const std::vector<std::string>& paths,
+                   const std::function<int()>& repeat) {
+    bool changed = false;
+    watches.onChanged = [&](const std::string&) { changed = true; };
+    for (const std::string& path : paths) watches.Watch(path);
+    platform::MESSAGE message;
+    for (;;) {
+        if (!platform::UserInterfaceQueue().Get(message, std::chrono::milliseconds(500))) continue;
+        message.Deliver();
+        if (!changed) continue;
+        // Let a writer finish: changes that follow within a moment are one.
+        while (platform::UserInterfaceQueue().Get(message, std::chrono::milliseconds(100))) message.Deliver();
+        changed = false;
+        // The documents suspend their watches around their own reloads.
+        if (repeat() == EXIT_TROUBLE) return EXIT_TROUBLE;
+    }
+}
+
 int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
                    std::ostream& err) {
     const std::string format = options.format.empty() ? "side" : options.format;
@@ -229,7 +254,8 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
         return Trouble(err, "'--save' saves what '--copy' changed: give --copy too");
 
     CConsoleMessages messages(err, options.yes);
-    CTextCompareDoc doc(messages);
+    CDocumentWatches watches(options.watch);
+    CTextCompareDoc doc(messages, &watches);
     if (!doc.Open(request)) return EXIT_TROUBLE;
 
     if (!options.copy.empty()) {
@@ -255,26 +281,91 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
             return Trouble(err, "cannot write the report: " + error);
     }
 
-    const CTextSectionList& list = doc.Sections();
-    const int status = list.GetCount() == 0 && list.trivialCount == 0 ? EXIT_SAME : EXIT_DIFFERENT;
-    if (options.quiet) return status;
-    if (format == "json") {
-        out << JsonResult(doc).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
-    } else if (format == "unified") {
-        std::string diff;
-        WriteUnifiedDiff(doc.Context(), {request.sides[0].path, UnifiedTimeStamp(request.sides[0].path)},
-                         {request.sides[1].path, UnifiedTimeStamp(request.sides[1].path)}, options.context,
-                         diff);
-        out << diff;
-    } else {
-        int width = options.width;
-        if (width == 0) width = platform::TerminalWidth(STDOUT_FILENO);
-        if (width < 20) width = kDefaultWidth;
-        WriteSideBySide(doc, width, UseColor(options.color), out);
-    }
-    out.flush();
-    if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
-    return status;
+    const auto print = [&]() -> int {
+        const CTextSectionList& list = doc.Sections();
+        const int status = list.GetCount() == 0 && list.trivialCount == 0 ? EXIT_SAME : EXIT_DIFFERENT;
+        if (options.quiet) return status;
+        if (format == "json") {
+            out << JsonResult(doc).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+        } else if (format == "unified") {
+            std::string diff;
+            WriteUnifiedDiff(doc.Context(), {request.sides[0].path, UnifiedTimeStamp(request.sides[0].path)},
+                             {request.sides[1].path, UnifiedTimeStamp(request.sides[1].path)},
+                             options.context, diff);
+            out << diff;
+        } else {
+            int width = options.width;
+            if (width == 0) width = platform::TerminalWidth(STDOUT_FILENO);
+            if (width < 20) width = kDefaultWidth;
+            WriteSideBySide(doc, width, UseColor(options.color), out);
+        }
+        out.flush();
+        if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
+        return status;
+    };
+    const int status = print();
+    if (!options.watch || status == EXIT_TROUBLE) return status;
+    return WatchAndRepeat(watches, {request.sides[0].path, request.sides[1].path}, [&]() -> int {
+        if (!doc.Reload()) return EXIT_TROUBLE;
+        return print();
+    });
+}
+
+int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
+                     std::ostream& err) {
+    const std::string format = options.format.empty() ? "ranges" : options.format;
+    if (format != "ranges" && format != "json")
+        return Trouble(
+            err, "invalid value '" + format + "' for '--format' of a binary comparison: ranges or json");
+    CConsoleMessages messages(err, options.yes);
+    CBinaryCompareDoc doc(messages, options.watch);
+    if (!doc.LoadSides(request)) return EXIT_TROUBLE;
+    const auto print = [&]() -> int {
+        if (!doc.WaitForComparison()) return Trouble(err, "the comparison did not finish");
+        const int state = doc.State();
+        if (state == BINARY_ERROR)
+            return Trouble(err, "cannot compare '" + request.sides[0].path + "' and '" +
+                                    request.sides[1].path + "': a file cannot be read again");
+        const int status = state == BINARY_IDENTICAL ? EXIT_SAME : EXIT_DIFFERENT;
+        if (options.quiet) return status;
+        std::vector<BINARYDIFFERENCE> ranges;
+        doc.Context().BuildDifferenceList(ranges, -1, -1);
+        const int64_t sizes[2] = {doc.Side(0).GetSize(), doc.Side(1).GetSize()};
+        if (format == "json") {
+            Json list = Json::array();
+            for (const BINARYDIFFERENCE& r : ranges) list.push_back({r.start, r.end, r.kind});
+            const Json json{
+                {"state", state}, {"leftSize", sizes[0]}, {"rightSize", sizes[1]}, {"ranges", list}};
+            out << json.dump(2) << "\n";
+        } else {
+            int64_t bytes = 0;
+            char line[96];
+            for (const BINARYDIFFERENCE& r : ranges) {
+                const char* kind = r.kind == BYTE_DIFFERENT   ? "different"
+                                   : r.kind == BYTE_LEFT_ONLY ? "left-only"
+                                                              : "right-only";
+                std::snprintf(line, sizeof line, "%08llX-%08llX %s\n",
+                              static_cast<unsigned long long>(r.start),
+                              static_cast<unsigned long long>(r.end), kind);
+                out << line;
+                bytes += r.end - r.start;
+            }
+            if (ranges.empty())
+                out << "identical: " << sizes[0] << " bytes\n";
+            else
+                out << ranges.size() << (ranges.size() == 1 ? " range, " : " ranges, ") << bytes
+                    << " bytes differ; left " << sizes[0] << " bytes, right " << sizes[1] << " bytes\n";
+        }
+        out.flush();
+        if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
+        return status;
+    };
+    const int status = print();
+    if (!options.watch || status == EXIT_TROUBLE) return status;
+    return WatchAndRepeat(doc.Watches(), {request.sides[0].path, request.sides[1].path}, [&]() -> int {
+        if (!doc.Reload()) return EXIT_TROUBLE;
+        return print();
+    });
 }
 
 }  // namespace
@@ -295,10 +386,7 @@ int RunCompareAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& opt
         case COMPARE_TEXT:
             return RunTextCompare(static_cast<const CTextCompareParams&>(*request), options, out, err);
         case COMPARE_BINARY:
-            return Trouble(err,
-                           "cannot compare '" + request->sides[0].path + "' and '" + request->sides[1].path +
-                               "': not both hold text (binary data), and this version cannot compare binary "
-                               "files yet");
+            return RunBinaryCompare(static_cast<const CBinaryCompareParams&>(*request), options, out, err);
         case COMPARE_FOLDER:
             return RunFolderCompare(static_cast<const CFolderCompareParams&>(*request), options, out, err);
         default: return Trouble(err, "nothing to compare");

@@ -8,9 +8,13 @@ namespace corvatine {
 
 namespace {
 
-// The message's lines, blank ones dropped, joined as one line each after the
+// The message's lines (broken at line feeds and at the carriage returns of
+// the desktop's message texts), blank ones dropped, one line each after the
 // program's name.
-void Print(std::ostream& err, const std::string& text) {
+void Print(std::ostream& err, const std::string& message) {
+    std::string text = message;
+    for (char& c : text)
+        if (c == '\r') c = '\n';
     size_t start = 0;
     bool first = true;
     while (start <= text.size()) {

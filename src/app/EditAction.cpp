@@ -1,5 +1,7 @@
 #include "app/EditAction.h"
 
+#include "app/HexAction.h"
+
 #include <nlohmann/json.hpp>
 #include <ostream>
 
@@ -58,8 +60,8 @@ Json InfoJson(const CSyntaxEditContextEx& context, int loadResult, bool lossy) {
 int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, std::ostream& out,
                   std::ostream& err) {
     const std::string format = options.format.empty() ? "info" : options.format;
-    if (format != "info" && format != "text" && format != "syntax")
-        return Trouble(err, "unknown format '" + format + "' for editing; use info, text or syntax");
+    if (format != "info" && format != "text" && format != "syntax" && format != "hex")
+        return Trouble(err, "unknown format '" + format + "' for editing; use info, text, syntax or hex");
 
     int style = EOL_KEEP;
     if (!options.lineEndings.empty()) {
@@ -82,10 +84,9 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
 
     if (commandLine.pathCount == 0) return Trouble(err, "name a file to edit");
     const std::string& path = commandLine.paths[0];
-    if (commandLine.kind == CCommandLine::KIND_BINARY ||
+    if (commandLine.kind == CCommandLine::KIND_BINARY || options.format == "hex" || options.hasFind ||
         (commandLine.kind == CCommandLine::KIND_NONE && DetermineContentType(path) == CONTENT_TYPE_BINARY))
-        return Trouble(err,
-                       "'" + path + "' is a binary file; the hex editor is not available in this version");
+        return RunHexAction(path, options, out, err);
 
     CSyntaxEditContextEx context(GetSyntaxEditor().trackChanges != 0);
     int kind = ENCODING_CODEPAGE, codePage = WorkingCodePage();

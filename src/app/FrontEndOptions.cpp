@@ -16,7 +16,7 @@ constexpr WORD kWords[] = {
     {"encoding", true}, {"line-endings", true}, {"save-as", true},        {"width", true},
     {"color", true},    {"context", true},      {"report", true},         {"copy", true},
     {"save", false},    {"yes", false},         {"quiet", false},         {"info", false},
-    {"show", true},
+    {"show", true},     {"find", true},         {"watch", false},
 };
 
 // A whole decimal number from 0 to 100000.
@@ -101,6 +101,11 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             info = true;
         else if (name == "show")
             show = value;
+        else if (name == "find") {
+            find = value;
+            hasFind = true;
+        } else if (name == "watch")
+            watch = true;
     }
     arguments = std::move(rest);
     return true;

@@ -33,6 +33,9 @@ struct FRONTENDOPTIONS {
     bool quiet = false;          // no output, only the exit status
     bool info = false;           // describe the one path named as JSON
     std::string show;            // folder: the preset view of the rows shown
+    std::string find;            // hex: what to search for
+    bool hasFind = false;
+    bool watch = false;  // compare again whenever a file changes
 
     // Takes the front end's words out of the arguments (up to a lone "--")
     // and leaves the rest. False, with error set, for a word of the front end

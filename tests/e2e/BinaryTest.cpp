@@ -1,0 +1,114 @@
+// "corvatine /t:binary LEFT RIGHT", the hex dump and search of "-e FILE",
+// and "--watch".
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "support/TestSupport.h"
+
+namespace corvatine {
+namespace {
+
+using Json = nlohmann::json;
+
+TEST(BinaryTest, RangesJsonAndExitStatus) {
+    test::TempDir dir;
+    dir.WriteFile("a.bin", std::string("ab\0def", 6));
+    dir.WriteFile("b.bin", std::string("abXdefgh", 8));
+    test::ProgramResult result =
+        test::RunCorvatine({"a.bin", "b.bin"}, dir.Path());  // binary by their content
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(result.out,
+              "00000002-00000003 different\n00000006-00000008 right-only\n"
+              "2 ranges, 3 bytes differ; left 6 bytes, right 8 bytes\n");
+
+    result = test::RunCorvatine({"--format=json", "-c", "/t:binary", "a.bin", "b.bin"}, dir.Path());
+    ASSERT_EQ(result.exitStatus, 1) << result.err;
+    const Json json = Json::parse(result.out);
+    EXPECT_EQ(json["state"], 4);
+    EXPECT_EQ(json["leftSize"], 6);
+    EXPECT_EQ(json["rightSize"], 8);
+    EXPECT_EQ(json["ranges"], Json::parse("[[2, 3, 2], [6, 8, 8]]"));
+
+    result = test::RunCorvatine({"-c", "/t:binary", "a.bin", "a.bin"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out, "identical: 6 bytes\n");
+    dir.WriteFile("empty", "");
+    result = test::RunCorvatine({"-c", "/t:b", "empty", "a.bin"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.out,
+              "00000000-00000006 right-only\n1 range, 6 bytes differ; left 0 bytes, right 6 bytes\n");
+    result = test::RunCorvatine({"--format=tree", "-c", "/t:b", "empty", "a.bin"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("ranges or json"), std::string::npos);
+}
+
+TEST(BinaryTest, HexDumpAndSearch) {
+    test::TempDir dir;
+    std::string bytes;
+    for (int i = 0; i < 20; ++i) bytes += static_cast<char>(0x41 + i);
+    bytes += std::string("\0\x01", 2);
+    dir.WriteFile("f.bin", bytes);
+    test::ProgramResult result = test::RunCorvatine({"-e", "f.bin"}, dir.Path());
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const std::string first =
+        "00000000  41 42 43 44  45 46 47 48  49 4A 4B 4C  4D 4E 4F 50  ABCDEFGHIJKLMNOP\n";
+    ASSERT_EQ(result.out.substr(0, first.size()), first);
+    const std::string second = result.out.substr(first.size());
+    EXPECT_EQ(second.rfind("00000010  51 52 53 54  00 01 ", 0), 0u) << second;
+    EXPECT_EQ(second.find("QRST..\n"), first.find("ABCD")) << second;  // the characters in one column
+
+    // Rows and groups come from the hex editor's settings.
+    test::TempDir config;
+    config.WriteFile(
+        "registry.reg",
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Components\\BinaryEditor\\Settings]\r\n"
+        "\"RowSize\"=dword:00000008\r\n\"GroupSize\"=dword:00000002\r\n\"ShowUppercase\"=dword:00000000\r\n"
+        "\"ShowCharacterArea\"=dword:00000000\r\n");
+    result = test::RunCorvatine({"-e", "f.bin", "--format=hex"}, dir.Path(),
+                                {"CORVATINE_CONFIG_DIR=" + config.Path()});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out.substr(0, 37), "00000000  41 42  43 44  45 46  47 48\n");
+    EXPECT_NE(result.out.find("00000010  51 52  53 54  00 01\n"), std::string::npos) << result.out;
+
+    result = test::RunCorvatine({"-e", "f.bin", "--find==CD"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "00000002\n");
+    result = test::RunCorvatine({"-e", "f.bin", "--find=~cd"}, dir.Path());
+    EXPECT_EQ(result.out, "00000002\n");
+    dir.WriteFile("g.bin", std::string("xyxyx\0", 6));
+    result = test::RunCorvatine({"-e", "g.bin", "--find=78 79"}, dir.Path());
+    EXPECT_EQ(result.out, "00000000\n00000002\n");
+    result = test::RunCorvatine({"-e", "g.bin", "--find==zz"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_NE(result.err.find("Search text not found (forward search)"), std::string::npos) << result.err;
+    result = test::RunCorvatine({"-e", "missing.bin", "--format=hex"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("missing.bin"), std::string::npos);
+}
+
+// --watch keeps the program running and compares again after a change.
+TEST(BinaryTest, WatchComparesAgainAfterAChange) {
+    test::TempDir dir;
+    dir.WriteFile("x1", "ab");
+    dir.WriteFile("x2", "ac");
+    dir.WriteFile("t1", "one\n");
+    dir.WriteFile("t2", "two\n");
+    const std::string script =
+        "\"$0\" --watch -c /t:b x1 x2 > bout 2>&1 & b=$!; "
+        "\"$0\" --watch --format=json t1 t2 > tout 2>&1 & t=$!; "
+        "sleep 1; printf ac > x1; printf 'two\\n' > t1; sleep 1.5; kill $b $t; wait";
+    const test::ProgramResult result =
+        test::RunProgram("/bin/sh", {"-c", script, test::CorvatineProgram()}, {}, dir.Path());
+    EXPECT_EQ(test::ReadFile(dir / "bout"),
+              "00000001-00000002 different\n"
+              "1 range, 1 bytes differ; left 2 bytes, right 2 bytes\n"
+              "identical: 2 bytes\n");
+    const std::string text = test::ReadFile(dir / "tout");
+    EXPECT_NE(text.find("\"identical\": false"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"identical\": true"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace corvatine
