@@ -1,6 +1,11 @@
 // The text comparison document: loading, merging, undo, navigation, saving.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
+
+#include "app/DocumentWatches.h"
 #include "app/GlobalSettings.h"
 #include "app/TextCompareDoc.h"
 #include "fileio/TextFormat.h"
@@ -298,6 +303,52 @@ TEST_F(TextCompareDocTest, TheFileWatcherIsToldAroundLoadsAndSaves) {
                                "suspend " + request.sides[0].path, "resume " + request.sides[0].path,
                                "suspend " + request.sides[1].path, "resume " + request.sides[1].path,
                                "suspend " + request.sides[1].path, "resume " + request.sides[1].path}));
+}
+
+}  // namespace
+}  // namespace corvatine
+
+namespace corvatine {
+namespace {
+
+// The document with real file watches: its own save raises nothing, another
+// program's change is reported with the path.
+TEST(TextCompareDocWatchTest, OwnSavesAreNotReportedOthersAre) {
+    test::TempDir dir;
+    platform::CSilentMessages messages;
+    CDocumentWatches watches(true);
+    std::vector<std::string> changed;
+    watches.onChanged = [&](const std::string& path) { changed.push_back(path); };
+    CTextCompareDoc doc(messages, &watches);
+    CTextCompareParams request;
+    request.sides[0].path = dir.WriteFile("left.txt", "a\n");
+    request.sides[1].path = dir.WriteFile("right.txt", "b\n");
+    ASSERT_TRUE(doc.Open(request));
+    watches.Watch(request.sides[0].path);
+    watches.Watch(request.sides[1].path);
+    auto pump = [&](int milliseconds) {
+        platform::MESSAGE message;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (std::chrono::steady_clock::now() < end)
+            if (platform::UserInterfaceQueue().Get(message, std::chrono::milliseconds(20))) message.Deliver();
+    };
+    ASSERT_EQ(doc.CopyAll(true), CTextCompareDoc::MERGE_DONE);
+    ASSERT_TRUE(doc.SaveSide(1));
+    EXPECT_TRUE(watches.IsWatched(request.sides[1].path));  // watched again after the save
+    ASSERT_TRUE(doc.Reload());
+    pump(400);
+    EXPECT_TRUE(changed.empty());
+
+    dir.WriteFile("left.txt", "changed elsewhere\n");
+    const struct timespec times[2] = {{1800000000, 0}, {1800000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, request.sides[0].path.c_str(), times, 0), 0);
+    pump(600);
+    EXPECT_EQ(changed, (std::vector<std::string>{request.sides[0].path}));
+
+    // With the option off nothing is ever watched.
+    CDocumentWatches off(false);
+    off.Watch(request.sides[0].path);
+    EXPECT_FALSE(off.IsWatched(request.sides[0].path));
 }
 
 }  // namespace
