@@ -171,6 +171,32 @@ TEST_F(BinaryCompareDocTest, RelatedComparisonsAndProperties) {
     EXPECT_EQ(doc.State(), BINARY_IDENTICAL);  // reloaded with the new path
 }
 
+TEST_F(BinaryCompareDocTest, EditsRecompareAutomaticallyWhenAsked) {
+    GetBinaryComparer().autoRecompare = 1;
+    CBinaryCompareDoc automatic(messages, false);
+    ASSERT_TRUE(automatic.LoadSides(Params(dir.WriteFile("a", "ab"), dir.WriteFile("b", "ac"))));
+    ASSERT_TRUE(automatic.WaitForComparison());
+    EXPECT_EQ(automatic.State(), BINARY_DIFFERENT);
+    const uint8_t b = 'b';
+    ASSERT_TRUE(automatic.Side(1).Edit(HEX_REPLACE, 1, 1, &b, 0, &automatic.View(1)));
+    ASSERT_TRUE(automatic.WaitForComparison());
+    EXPECT_EQ(automatic.State(), BINARY_IDENTICAL);  // unsaved edits compared
+
+    // Switched off, an edit leaves the last result; the choice is the new default.
+    automatic.ToggleAutoRecompare();
+    EXPECT_FALSE(automatic.AutoRecompare());
+    EXPECT_EQ(GetBinaryComparer().autoRecompare, 0);
+    const uint8_t z = 'z';
+    const int passes = automatic.CompletedPasses();
+    ASSERT_TRUE(automatic.Side(1).Edit(HEX_REPLACE, 1, 1, &z, 0, &automatic.View(1)));
+    EXPECT_EQ(automatic.State(), BINARY_IDENTICAL);
+    automatic.ToggleAutoRecompare();  // on again: compares at once
+    ASSERT_TRUE(automatic.WaitForComparison());
+    EXPECT_GT(automatic.CompletedPasses(), passes);
+    EXPECT_EQ(automatic.State(), BINARY_DIFFERENT);
+    GetBinaryComparer().autoRecompare = 1;
+}
+
 TEST_F(BinaryCompareDocTest, SaveModifiedAsksBeforeClosing) {
     ASSERT_TRUE(Load("aaaa", "bbbb"));
     EXPECT_TRUE(doc.SaveModified());
