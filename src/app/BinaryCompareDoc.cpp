@@ -66,8 +66,11 @@ CBinaryCompareDoc::~CBinaryCompareDoc() {
 }
 
 bool CBinaryCompareDoc::LoadSides(const CBinaryCompareParams& params) {
+    // No pass may read the buffers while they are reopened.
+    m_thread.Stop();
     m_params.CopyFrom(params);
     m_context.SetParams(&m_params);
+    std::unique_lock<std::mutex> lock(m_context.Compare().editLock);
     for (int side = 0; side < 2; ++side) {
         CBinaryCompareObjectEx& buffer = *m_sides[side];
         const std::string& path = m_params.sides[side].path;
@@ -77,6 +80,7 @@ bool CBinaryCompareDoc::LoadSides(const CBinaryCompareParams& params) {
             buffer.Close();
         }
     }
+    lock.unlock();
     for (int side = 0; side < 2; ++side) {
         SetSidePath(side, m_params.sides[side].path, true);
         SetSideReadOnly(side, (m_params.sides[side].flags & SIDE_READ_ONLY) != 0);
