@@ -3,11 +3,13 @@
 // method on 200 MB files. The peers run in the same process: zlib's crc32
 // over the bytes in memory, cmp on the same pair, and find over the same tree.
 #include <benchmark/benchmark.h>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
+#include "RunPeer.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,8 +21,6 @@
 
 #include "foldercompare/FileCompare.h"
 #include "foldercompare/FolderItem.h"
-
-extern char** environ;
 
 namespace {
 
@@ -113,21 +113,6 @@ size_t ScanAll(corvatine::CFolder& folder) {
     return entries;
 }
 
-int Run(const std::vector<std::string>& words) {
-    std::vector<char*> argv;
-    for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    if (::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) std::abort();
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 void BM_ScanTree(benchmark::State& state) {
     const std::string& tree = Inputs::Get().Tree();
     size_t entries = 0;
@@ -145,7 +130,7 @@ BENCHMARK(BM_ScanTree)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The peer: find reading the same entries with their sizes and times.
 void BM_ScanTreeFind(benchmark::State& state) {
     const std::string& tree = Inputs::Get().Tree();
-    for (auto _ : state) Run({"find", tree, "-mindepth", "1", "-printf", "%s %T@\n"});
+    for (auto _ : state) bench::RunPeer({"find", tree, "-mindepth", "1", "-printf", "%s %T@\n"});
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 22000);
 }
 BENCHMARK(BM_ScanTreeFind)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -167,6 +152,7 @@ BENCHMARK(BM_Crc32ZlibRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BinaryMethod(benchmark::State& state) {
     Inputs& inputs = Inputs::Get();
+    inputs.Left();
     for (auto _ : state)
         if (corvatine::CompareFilesBinary(inputs.Left(), inputs.Right(), kContentBytes, kContentBytes) !=
             corvatine::CONTENT_EQUAL)
@@ -178,8 +164,9 @@ BENCHMARK(BM_BinaryMethod)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The peer: cmp on the same equal pair (both files read to the end).
 void BM_BinaryCmp(benchmark::State& state) {
     Inputs& inputs = Inputs::Get();
+    inputs.Left();  // made before the timing
     for (auto _ : state)
-        if (Run({"cmp", "-s", inputs.Left(), inputs.Right()}) != 0) std::abort();
+        if (bench::RunPeer({"cmp", "-s", inputs.Left(), inputs.Right()}) != 0) std::abort();
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kContentBytes));
 }
 BENCHMARK(BM_BinaryCmp)->Unit(benchmark::kMillisecond)->UseRealTime();
