@@ -47,8 +47,11 @@ void CBinaryCompareThread::Run() {
         if (m_stop.TryWait()) break;
         m_idle.Reset();
         m_context.QuickCompare(&m_cancel);
-        m_idle.Set();
+        // Posted before the worker is idle again: once Stop returns nothing
+        // more is posted, so a window that goes away after stopping its
+        // worker and discarding its messages gets no stale message.
         m_queue.Post(m_window.load(), kBinaryCompareDoneMessage, 0, 0);
+        m_idle.Set();
     }
     m_finished.Set();
 }

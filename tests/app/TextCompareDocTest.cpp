@@ -1,7 +1,9 @@
 // The text comparison document: loading, merging, undo, navigation, saving.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include <algorithm>
 
 #include <chrono>
 
@@ -343,6 +345,8 @@ TEST(TextCompareDocWatchTest, OwnSavesAreNotReportedOthersAre) {
     const struct timespec times[2] = {{1800000000, 0}, {1800000000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, request.sides[0].path.c_str(), times, 0), 0);
     pump(600);
+    // A write and the setting of its time may come as two changes.
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
     EXPECT_EQ(changed, (std::vector<std::string>{request.sides[0].path}));
 
     // With the option off nothing is ever watched.

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "support/TestSupport.h"
@@ -33,7 +34,8 @@ protected:
         const struct timespec times[2] = {{++m_clock, 0}, {m_clock, 0}};
         ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
     }
-    // The messages that arrive within the wait.
+    // The paths of the messages that arrive within the wait, each once: a
+    // write and the setting of its time may come as two changes.
     std::vector<std::string> Arrived(int milliseconds = 400) {
         MESSAGE message;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
@@ -41,6 +43,8 @@ protected:
             if (queue.Get(message, std::chrono::milliseconds(20))) paths.push_back(message.text);
         std::vector<std::string> out;
         out.swap(paths);
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
         return out;
     }
 
