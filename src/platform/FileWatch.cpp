@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "platform/FileAttributes.h"
 #include "platform/Path.h"
 
 namespace corvatine::platform {
@@ -25,10 +26,13 @@ std::string FolderOf(const std::string& path) {
     return folder.empty() ? std::string(".") : folder;
 }
 
-bool ReadLastWriteTime(const std::string& path, FILETIME& time) {
+// What a watch looks at, in one look-up: whether the path is a folder, and a
+// file's last-write time. False when the entry cannot be read.
+bool ReadWatchedEntry(const std::string& path, bool& isFolder, FILETIME& time) {
     FINDDATA data;
-    if (!FindEntry(path, data) || (data.attributes & 0x10)) return false;
-    time = data.lastWriteTime;
+    if (!FindEntry(path, data)) return false;
+    isFolder = (data.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    time = isFolder ? 0 : data.lastWriteTime;
     return true;
 }
 
@@ -50,8 +54,8 @@ uint32_t CFileWatch::AddWatch(const std::string& path, CMessageTarget* window, C
     std::unique_lock<std::mutex> lock(m_lock);
     const std::string folder = FolderOf(path);
     FILETIME time = 0;
-    const bool isFolder = IsFolder(path);
-    if (!isFolder && !ReadLastWriteTime(path, time)) return 0;
+    bool isFolder = false;
+    if (!ReadWatchedEntry(path, isFolder, time)) return 0;
     if (m_inotify < 0) m_inotify = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     if (m_wake < 0) m_wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (m_inotify < 0 || m_wake < 0) return 0;
@@ -145,12 +149,14 @@ void CFileWatch::Notify(FILEWATCHITEM& item) {
 void CFileWatch::CheckFolder(const std::string& folder) {
     for (auto& [id, item] : m_items) {
         if (FolderOf(item.path) != folder) continue;
-        if (IsFolder(item.path)) {
+        FILETIME time = 0;
+        bool isFolder = false;
+        if (!ReadWatchedEntry(item.path, isFolder, time)) continue;
+        if (isFolder) {
             Notify(item);
             continue;
         }
-        FILETIME time = 0;
-        if (!ReadLastWriteTime(item.path, time) || time == item.lastWriteTime) continue;
+        if (time == item.lastWriteTime) continue;
         item.lastWriteTime = time;
         Notify(item);
     }
