@@ -229,8 +229,7 @@ TEST_F(BinaryCompareDocTest, AnotherProgramsChangeIsReported) {
     ASSERT_TRUE(watched.Side(0).Edit(HEX_REPLACE, 0, 1, &c, 0, &watched.View(0)));
     ASSERT_TRUE(watched.SaveSide(0));
     const std::string path = dir.WriteFile("b.bin", "changed elsewhere");
-    const struct timespec times[2] = {{1800000000, 0}, {1800000000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ASSERT_TRUE(test::SetFileTimes(path, 1800000000));
     platform::MESSAGE message;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (changed.empty() && std::chrono::steady_clock::now() < end)

@@ -342,8 +342,7 @@ TEST(TextCompareDocWatchTest, OwnSavesAreNotReportedOthersAre) {
     EXPECT_TRUE(changed.empty());
 
     dir.WriteFile("left.txt", "changed elsewhere\n");
-    const struct timespec times[2] = {{1800000000, 0}, {1800000000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, request.sides[0].path.c_str(), times, 0), 0);
+    ASSERT_TRUE(test::SetFileTimes(request.sides[0].path, 1800000000));
     pump(600);
     // A write and the setting of its time may come as two changes.
     changed.erase(std::unique(changed.begin(), changed.end()), changed.end());

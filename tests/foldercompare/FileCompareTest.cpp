@@ -38,9 +38,7 @@ protected:
         return pair;
     }
     static void SetWriteTime(CFolderItem& entry, int64_t seconds, long nanoseconds = 0) {
-        const struct timespec times[2] = {{static_cast<time_t>(seconds), nanoseconds},
-                                          {static_cast<time_t>(seconds), nanoseconds}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, entry.GetFullPath().c_str(), times, 0), 0);
+        ASSERT_TRUE(test::SetFileTimes(entry.GetFullPath(), seconds, nanoseconds));
         ASSERT_TRUE(entry.Refresh());
     }
     uint32_t Compare(Pair& pair, uint32_t methods) {

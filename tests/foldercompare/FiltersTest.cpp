@@ -40,9 +40,7 @@ protected:
         return seconds;
     }
     void SetWriteTime(const std::string& name, int64_t seconds) {
-        const struct timespec times[2] = {{static_cast<time_t>(seconds), 0},
-                                          {static_cast<time_t>(seconds), 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, (dir / name).c_str(), times, 0), 0);
+        ASSERT_TRUE(test::SetFileTimes(dir / name, seconds));
     }
 
     test::TempDir dir;

@@ -42,8 +42,7 @@ protected:
     }
     void Write(const std::string& name, const std::string& bytes, int64_t time = 1700000000) {
         const std::string path = dir.WriteFile(name, bytes);
-        const struct timespec times[2] = {{static_cast<time_t>(time), 0}, {static_cast<time_t>(time), 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        ASSERT_TRUE(test::SetFileTimes(path, time));
     }
     void Both(const std::string& name, const std::string& bytes) {
         Write("left/" + name, bytes);

@@ -29,12 +29,6 @@ std::vector<std::string> ChildNames(const CFolder& folder) {
     return names;
 }
 
-void SetWriteTime(const std::string& path, int64_t seconds, long nanoseconds = 0) {
-    const struct timespec times[2] = {{static_cast<time_t>(seconds), nanoseconds},
-                                      {static_cast<time_t>(seconds), nanoseconds}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-}
-
 TEST(FileInfoTest, ResetRefreshAndNotFound) {
     test::TempDir dir;
     const std::string file = dir.WriteFile("report.final.txt", "12345");
@@ -85,7 +79,7 @@ TEST(FileInfoTest, TheRootIsNotReadAndItsChildrenJoinWithoutADoubleSeparator) {
 TEST(FileInfoTest, TextForms) {
     test::TempDir dir;
     const std::string file = dir.WriteFile(".config", std::string(1234567, 'x'));
-    SetWriteTime(file, 1700000000);  // 2023-11-14 22:13:20 UTC
+    ASSERT_TRUE(test::SetFileTimes(file, 1700000000));  // 2023-11-14 22:13:20 UTC
     ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
     CFolderItem entry;
     ASSERT_TRUE(entry.Refresh(file));

@@ -24,8 +24,7 @@ class FolderReportTest : public ::testing::Test {
 protected:
     void Write(const std::string& name, const std::string& bytes) {
         const std::string path = dir.WriteFile(name, bytes);
-        const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        ASSERT_TRUE(test::SetFileTimes(path, 1700000000));
     }
     FOLDERREPORTSOURCE Source() {
         context.paths[0] = dir / "left";

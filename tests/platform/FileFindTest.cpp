@@ -17,12 +17,6 @@
 namespace corvatine::platform {
 namespace {
 
-void SetTimes(const std::string& path, int64_t seconds, long nanoseconds) {
-    const struct timespec times[2] = {{static_cast<time_t>(seconds), nanoseconds},
-                                      {static_cast<time_t>(seconds), nanoseconds}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
-}
-
 TEST(FileTimeTest, CountsHundredsOfNanosecondsFrom1601) {
     EXPECT_EQ(FileTimeFromUnix(0, 0), 116444736000000000ull);
     EXPECT_EQ(FileTimeFromUnix(1, 999999999), 116444736000000000ull + 19999999);
@@ -33,7 +27,7 @@ TEST(FileTimeTest, CountsHundredsOfNanosecondsFrom1601) {
 TEST(FindEntryTest, MapsModesOntoAttributes) {
     test::TempDir dir;
     const std::string file = dir.WriteFile("file.txt", "12345");
-    SetTimes(file, 1700000000, 123456789);
+    ASSERT_TRUE(test::SetFileTimes(file, 1700000000, 123456789));
     FINDDATA data;
     ASSERT_TRUE(FindEntry(file, data));
     EXPECT_EQ(data.name, "file.txt");

@@ -31,8 +31,7 @@ protected:
     // moves the time whatever the file system's resolution.
     void Touch(const std::string& name, const std::string& bytes) {
         const std::string path = dir.WriteFile(name, bytes);
-        const struct timespec times[2] = {{++m_clock, 0}, {m_clock, 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        ASSERT_TRUE(test::SetFileTimes(path, ++m_clock));
     }
     // The paths of the messages that arrive within the wait, each once: a
     // write and the setting of its time may come as two changes.

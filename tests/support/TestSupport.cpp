@@ -157,6 +157,12 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+bool SetFileTimes(const std::string& path, int64_t seconds, long nanoseconds) {
+    const struct timespec times[2] = {{static_cast<time_t>(seconds), nanoseconds},
+                                      {static_cast<time_t>(seconds), nanoseconds}};
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
 }  // namespace corvatine::test
 
 // Every test program starts in a known time zone and locale, with a private

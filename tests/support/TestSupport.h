@@ -2,6 +2,7 @@
 // corvatine program as a child process.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +33,10 @@ private:
 
 // The bytes of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
+
+// Sets a file's last access and last write times (seconds since 1970 and
+// nanoseconds). False when it cannot.
+bool SetFileTimes(const std::string& path, int64_t seconds, long nanoseconds = 0);
 
 struct ProgramResult {
     int exitStatus = -1;  // -1 when the program did not exit normally
