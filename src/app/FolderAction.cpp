@@ -25,13 +25,10 @@ const char* StatusWord(const CFolderCompareItem& item, int tolerance) {
         case STATUS_IDENTICAL: return "identical";
         case STATUS_SAME_PATH: return "same-path";
         case STATUS_ERROR: return "error";
-        case STATUS_DIFFERENT:
-            if ((item.difference & DIFFERENCE_TIME) && item.content != CONTENT_DIFFERENT) {
-                const int order = item.GetTimeOrder(tolerance);
-                if (order > 0) return "left-newer";
-                if (order < 0) return "right-newer";
-            }
-            return "different";
+        case STATUS_DIFFERENT: {
+            const int newer = item.NewerSide(tolerance);
+            return newer > 0 ? "left-newer" : newer < 0 ? "right-newer" : "different";
+        }
         default: return "unknown";
     }
 }

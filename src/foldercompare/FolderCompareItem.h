@@ -79,6 +79,11 @@ public:
     virtual bool AreBothValid() const { return IsSideValid(0) && IsSideValid(1); }
     // 1 left newer, -1 right newer, 0 equal within the tolerance (or an orphan).
     virtual int GetTimeOrder(int tolerance) const;
+    // For a pair that differs by its times rather than its contents, the
+    // newer side as GetTimeOrder gives it; 0 for any other item.
+    int NewerSide(int tolerance) const {
+        return (difference & DIFFERENCE_TIME) && content != CONTENT_DIFFERENT ? GetTimeOrder(tolerance) : 0;
+    }
     // 4 for a folder pair; else the left's content type unless it is text,
     // then the right's; an orphan's one side.
     virtual int GetContentType();

@@ -98,12 +98,10 @@ int FolderRowColor(const CFolderCompareItem& item, int side) {
     if (item.IsOrphan()) return 7;
     switch (item.status) {
         case STATUS_ERROR: return 8;
-        case STATUS_DIFFERENT:
-            if ((item.difference & DIFFERENCE_TIME) && item.content != CONTENT_DIFFERENT) {
-                const int order = CompareLastWriteTimes(*item.left, *item.right, 0);
-                if (order != 0) return (order > 0) == (side == 0) ? 3 : 1;
-            }
-            return 3;
+        case STATUS_DIFFERENT: {
+            const int newer = item.NewerSide(0);
+            return newer == 0 || (newer > 0) == (side == 0) ? 3 : 1;
+        }
         case STATUS_NOT_COMPARED: return 2;
         default: return 1;
     }
