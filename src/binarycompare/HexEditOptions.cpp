@@ -4,15 +4,6 @@
 
 namespace corvatine {
 
-namespace {
-
-int ReadBool(const platform::CProfile& profile, const char* entry, int defaultValue) {
-    const int value = profile.GetInt(kHexEditSettingsKey, entry, defaultValue);
-    return value == 0 || value == 1 ? value : defaultValue;
-}
-
-}  // namespace
-
 bool CHexEditOptions::ParseFont(const std::string& text, HEXFONT& font) {
     std::string parts[5];
     size_t start = 0;
@@ -42,10 +33,11 @@ std::string CHexEditOptions::FontText(const HEXFONT& font) {
 void CHexEditOptions::Load(const platform::CProfile& profile) {
     ResetToDefaults();
     const CHexEditOptions defaults;
-    showUppercase = ReadBool(profile, "ShowUppercase", defaults.showUppercase);
-    showDecimalAddresses = ReadBool(profile, "ShowDecimalAddresses", defaults.showDecimalAddresses);
-    showCharacterArea = ReadBool(profile, "ShowCharacterArea", defaults.showCharacterArea);
-    backupFile = ReadBool(profile, "BackupFile", defaults.backupFile);
+    showUppercase = profile.GetBool(kHexEditSettingsKey, "ShowUppercase", defaults.showUppercase);
+    showDecimalAddresses =
+        profile.GetBool(kHexEditSettingsKey, "ShowDecimalAddresses", defaults.showDecimalAddresses);
+    showCharacterArea = profile.GetBool(kHexEditSettingsKey, "ShowCharacterArea", defaults.showCharacterArea);
+    backupFile = profile.GetBool(kHexEditSettingsKey, "BackupFile", defaults.backupFile);
     rowSize = profile.GetInt(kHexEditSettingsKey, "RowSize", defaults.rowSize);
     if (rowSize < 4 || rowSize > 1024) rowSize = 4;
     groupSize = profile.GetInt(kHexEditSettingsKey, "GroupSize", defaults.groupSize);

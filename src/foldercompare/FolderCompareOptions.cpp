@@ -27,12 +27,6 @@ constexpr METHODVALUE kMethodValues[] = {
     {METHOD_TEXT, "CompareAsText", 0},
 };
 
-// A stored boolean is 0 or 1; anything else is out of range.
-int ReadBool(const platform::CProfile& profile, const char* section, const char* entry, int defaultValue) {
-    const int value = profile.GetInt(section, entry, defaultValue);
-    return value == 0 || value == 1 ? value : defaultValue;
-}
-
 int Bool(int value, int defaultValue) { return value == 0 || value == 1 ? value : defaultValue; }
 
 std::string ReadNonEmpty(const platform::CProfile& profile, const char* section, const char* entry,
@@ -173,19 +167,19 @@ void CFolderCompareOptions::Load(const platform::CProfile& profile) {
     methods = 0;
     for (const METHODVALUE& method : kMethodValues)
         if (profile.GetInt(kDefaultMethodsKey, method.name, method.defaultValue) != 0) methods |= method.bit;
-    autoScanFolders = ReadBool(profile, kMethodsKey, "AutoScanFolders", defaults.autoScanFolders);
+    autoScanFolders = profile.GetBool(kMethodsKey, "AutoScanFolders", defaults.autoScanFolders);
     ignoreFolderDifferences =
-        ReadBool(profile, kMethodsKey, "IgnoreFolderDifferences", defaults.ignoreFolderDifferences);
+        profile.GetBool(kMethodsKey, "IgnoreFolderDifferences", defaults.ignoreFolderDifferences);
     smallTimeToIgnore = profile.GetInt(kMethodsKey, "SmallTimeToIgnore", defaults.smallTimeToIgnore);
     if (smallTimeToIgnore < 0) smallTimeToIgnore = defaults.smallTimeToIgnore;
     LoadDefaultFilters(profile, filters);
 
     const char* k = kFolderSettingsKey;
-    quickMergeMode = ReadBool(profile, k, "QuickMergeMode", defaults.quickMergeMode);
+    quickMergeMode = profile.GetBool(k, "QuickMergeMode", defaults.quickMergeMode);
     font = profile.GetString(k, "Font", defaults.font);
-    showGridLines = ReadBool(profile, k, "ShowGridLines", defaults.showGridLines);
-    showShellCommands = ReadBool(profile, k, "ShowShellCommands", defaults.showShellCommands);
-    folderWatch = ReadBool(profile, k, "FolderWatch", defaults.folderWatch);
+    showGridLines = profile.GetBool(k, "ShowGridLines", defaults.showGridLines);
+    showShellCommands = profile.GetBool(k, "ShowShellCommands", defaults.showShellCommands);
+    folderWatch = profile.GetBool(k, "FolderWatch", defaults.folderWatch);
     showColumns =
         static_cast<uint32_t>(profile.GetInt(k, "ShowColumns", static_cast<int>(defaults.showColumns)));
     displayFilters =

@@ -13,6 +13,11 @@ int CProfile::GetInt(const std::string& section, const std::string& entry, int d
     return ReadInt(section, entry, value) ? value : defaultValue;
 }
 
+int CProfile::GetBool(const std::string& section, const std::string& entry, int defaultValue) const {
+    const int value = GetInt(section, entry, defaultValue);
+    return value == 0 || value == 1 ? value : defaultValue;
+}
+
 std::string CProfile::GetString(const std::string& section, const std::string& entry,
                                 const std::string& defaultValue) const {
     std::string text;

@@ -19,6 +19,9 @@ public:
     // The stored DWORD read as a signed integer, or the default when the value
     // is missing or is not a number. An empty section is the root itself.
     int GetInt(const std::string& section, const std::string& entry, int defaultValue) const;
+    // A stored switch: the stored 0 or 1, else (missing or any other value)
+    // the default.
+    int GetBool(const std::string& section, const std::string& entry, int defaultValue) const;
     // The stored string, or the default when it is missing or not a string.
     std::string GetString(const std::string& section, const std::string& entry,
                           const std::string& defaultValue) const;
