@@ -16,12 +16,20 @@ int DaysInMonth(int year, int month) {
 }  // namespace
 
 bool LocalMidnight(int year, int month, int day, int64_t& seconds) {
+    return LocalDateTime(year, month, day, 0, 0, 0, seconds);
+}
+
+bool LocalDateTime(int year, int month, int day, int hour, int minute, int second, int64_t& seconds) {
     if (year < 1970 || year > 9999 || month < 1 || month > 12) return false;
     if (day < 1 || day > DaysInMonth(year, month)) return false;
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) return false;
     std::tm tm{};
     tm.tm_year = year - 1900;
     tm.tm_mon = month - 1;
     tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
     tm.tm_isdst = -1;
     const std::time_t t = std::mktime(&tm);
     if (t == static_cast<std::time_t>(-1) || t <= 0) return false;

@@ -12,6 +12,11 @@ namespace corvatine::platform {
 // the start of 1970 (0 means "no time" to the callers).
 [[nodiscard]] bool LocalMidnight(int year, int month, int day, int64_t& seconds);
 
+// The local time of that day and clock time (hour 0..23, minute and second
+// 0..59), under the same rules as LocalMidnight.
+[[nodiscard]] bool LocalDateTime(int year, int month, int day, int hour, int minute, int second,
+                                 int64_t& seconds);
+
 // The local calendar day of a time. False when the time cannot be converted.
 [[nodiscard]] bool LocalDate(int64_t seconds, int& year, int& month, int& day);
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <vector>
 
 namespace corvatine::platform {
@@ -114,6 +115,16 @@ std::string ProgramPath() {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string AbsolutePath(std::string_view path) {
+    if (path.empty() || path.front() == '/') return NormalizePath(path);
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE || buffer.size() > (1u << 20)) return NormalizePath(path);
+        buffer.resize(buffer.size() * 2);
+    }
+    return NormalizePath(JoinPath(buffer.data(), path));
 }
 
 std::string ProgramFolder() {

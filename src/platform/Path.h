@@ -38,6 +38,10 @@ std::string NormalizePath(std::string_view path);
 // NormalizePath. Linux file systems are case-sensitive.
 bool PathsEqual(std::string_view a, std::string_view b);
 
+// The path made absolute against the current folder, in normal form; an
+// absolute or empty path is only normalised.
+std::string AbsolutePath(std::string_view path);
+
 // True when the path names an existing entry, following symbolic links.
 bool PathExists(const std::string& path);
 
