@@ -370,25 +370,24 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
 
 }  // namespace
 
-int RunCompareAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, std::ostream& out,
-                     std::ostream& err) {
-    const std::unique_ptr<CCompareParams> request = commandLine.BuildRequest();
-    if (request->GetCommandLine(false, true).empty())
+int RunCompareRequest(const CCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
+                      std::ostream& err) {
+    if (request.GetCommandLine(false, true).empty())
         return Trouble(err, "nothing to compare: name two files or folders, or give -t:KIND");
-    if (request->sides[0].path.empty() || request->sides[1].path.empty())
+    if (request.sides[0].path.empty() || request.sides[1].path.empty())
         return Trouble(err, "only one path given: name two files or folders to compare");
     // A side that cannot be read is told first, whatever the kind.
-    for (const COMPARESIDE& side : request->sides) {
+    for (const COMPARESIDE& side : request.sides) {
         if (::access(side.path.c_str(), R_OK) != 0)
             return Trouble(err, "cannot open '" + side.path + "': " + platform::ErrorText(errno));
     }
-    switch (request->kind) {
+    switch (request.kind) {
         case COMPARE_TEXT:
-            return RunTextCompare(static_cast<const CTextCompareParams&>(*request), options, out, err);
+            return RunTextCompare(static_cast<const CTextCompareParams&>(request), options, out, err);
         case COMPARE_BINARY:
-            return RunBinaryCompare(static_cast<const CBinaryCompareParams&>(*request), options, out, err);
+            return RunBinaryCompare(static_cast<const CBinaryCompareParams&>(request), options, out, err);
         case COMPARE_FOLDER:
-            return RunFolderCompare(static_cast<const CFolderCompareParams&>(*request), options, out, err);
+            return RunFolderCompare(static_cast<const CFolderCompareParams&>(request), options, out, err);
         default: return Trouble(err, "nothing to compare");
     }
 }

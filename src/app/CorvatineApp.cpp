@@ -7,7 +7,10 @@
 #include "editor/SyntaxEditor.h"
 #include "foldercompare/FileComparer.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "platform/AtomicFile.h"
+#include "platform/Path.h"
 #include "platform/Profile.h"
+#include "platform/RegistryHive.h"
 #include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
@@ -27,6 +30,28 @@ void CCorvatineApp::InitInstance(std::ostream& err) {
     GetFileComparer().Load(profile);
     GetBinaryComparer().Load(profile, generalOptions.maxMRU, generalOptions.maxPairs);
     GetHexEditor().Load(profile);
+
+    recentComparisonFiles =
+        std::make_unique<platform::CRecentFileList>("Recent\\Comparisons", "File%d", generalOptions.maxFiles);
+    recentComparisonFiles->Load(profile);
+    // Nothing is written into the installation folder: the list lives with
+    // the settings.
+    if (generalOptions.maxComparisons > 0) {
+        recentComparisons = std::make_unique<CRecentComparisonList>(
+            platform::JoinPath(platform::ConfigFolder(), kRecentComparisonsFile),
+            generalOptions.maxComparisons, generalOptions);
+        std::string error;
+        if (!recentComparisons->Load(error)) err << "corvatine: warning: " << error << "\n";
+    }
+}
+
+void CCorvatineApp::AddRecentComparison(const CCompareParams& request) {
+    if (recentComparisons) recentComparisons->Add(request);
+}
+
+void CCorvatineApp::AddRecentComparisonFile(const std::string& path) {
+    if (recentComparisonFiles && !path.empty() && platform::PathExists(path))
+        recentComparisonFiles->Add(platform::AbsolutePath(path));
 }
 
 bool CCorvatineApp::ExitInstance(std::ostream& err) {
@@ -41,9 +66,18 @@ bool CCorvatineApp::ExitInstance(std::ostream& err) {
     GetBinaryComparer().SaveRecentLists(profile);
     GetBinaryComparer().Save(profile);
     GetHexEditor().Save(profile);
+    if (recentComparisonFiles) recentComparisonFiles->Save(profile);
     generalOptions.Save(profile);
 
     bool saved = true;
+    if (recentComparisons && recentComparisons->IsModified()) {
+        std::string error;
+        if (!platform::MakeFolders(platform::ConfigFolder(), 0700, error) ||
+            !recentComparisons->Save(error)) {
+            err << "corvatine: " << error << "\n";
+            saved = false;
+        }
+    }
     for (platform::CRegistryHive* hive : {&platform::CurrentUserHive(), &platform::ClassesRootHive()}) {
         if (!hive->IsModified()) continue;
         std::string error;

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 #include "persist/GeneralOptions.h"
+#include "persist/RecentComparisonList.h"
+#include "platform/RecentFileList.h"
 
 namespace corvatine {
 
@@ -21,8 +24,19 @@ public:
     // file could not be saved; it is then left as it was.
     bool ExitInstance(std::ostream& err);
 
+    // Records a comparison that is being made in the recent comparisons list
+    // (the list decides whether it is kept).
+    void AddRecentComparison(const CCompareParams& request);
+    // Adds a comparison file to the recent comparison files list when its
+    // path is not empty and exists; the list keeps absolute paths.
+    void AddRecentComparisonFile(const std::string& path);
+
     CGeneralOptions generalOptions;
     std::string installDir;
+    // "MRU.cmp" in the configuration folder; none when MaxComparisons is 0.
+    std::unique_ptr<CRecentComparisonList> recentComparisons;
+    // Recent comparison files, "Recent\Comparisons", MaxFiles entries.
+    std::unique_ptr<platform::CRecentFileList> recentComparisonFiles;
 };
 
 }  // namespace corvatine

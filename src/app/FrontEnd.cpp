@@ -1,5 +1,6 @@
 #include "app/FrontEnd.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
@@ -10,6 +11,9 @@
 #include "app/EditAction.h"
 #include "app/FrontEndOptions.h"
 #include "app/InfoAction.h"
+#include "persist/ComparisonFile.h"
+#include "platform/LocalTime.h"
+#include "platform/Path.h"
 
 #ifndef CORVATINE_VERSION
 #define CORVATINE_VERSION "0.0.0"
@@ -197,11 +201,141 @@ Json CommandLineToJson(const CCommandLine& commandLine) {
     return json;
 }
 
+const char* KindName(int32_t kind) {
+    switch (kind) {
+        case COMPARE_FOLDER: return "folder";
+        case COMPARE_TEXT: return "text";
+        case COMPARE_BINARY: return "binary";
+        default: return "none";
+    }
+}
+
+std::string LastComparedText(const CCompareParams& request) {
+    return request.lastComparedTime == 0
+               ? std::string("-")
+               : platform::FormatLocalTime(request.lastComparedTime, "%Y-%m-%d %H:%M:%S");
+}
+
 // Paths are bytes; JSON text is UTF-8. Invalid sequences print as U+FFFD
 // rather than failing the whole output.
 std::string Dump(const Json& json) { return json.dump(2, ' ', false, Json::error_handler_t::replace); }
 
-int RunCommand(std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
+// Writes the requests as a comparison file for --save-comparison, with
+// absolute paths so that it opens from any folder, and adds the file to the
+// recent comparison files.
+bool SaveComparisons(CCorvatineApp& app, const std::vector<const CCompareParams*>& requests,
+                     const std::string& path, std::ostream& err) {
+    CompareParamsList list;
+    for (const CCompareParams* request : requests) {
+        list.push_back(request->Clone());
+        for (COMPARESIDE& side : list.back()->sides)
+            if (!side.path.empty()) side.path = platform::AbsolutePath(side.path);
+    }
+    std::string error;
+    if (!CComparisonFile::WriteComparisons(path, list, -1, error)) {
+        Trouble(err, "cannot save the comparison: " + error);
+        return false;
+    }
+    app.AddRecentComparisonFile(path);
+    return true;
+}
+
+// The open-request operation of the headless program: the comparison is
+// recorded in the recent comparisons list, then run and printed.
+int OpenRequest(CCorvatineApp& app, const CCompareParams& request, const FRONTENDOPTIONS& options,
+                std::ostream& out, std::ostream& err) {
+    app.AddRecentComparison(request);
+    return RunCompareRequest(request, options, out, err);
+}
+
+// A request that names something to compare: a kind and both paths.
+bool IsComplete(const CCompareParams& request) {
+    return request.kind != COMPARE_NONE && !request.sides[0].path.empty() && !request.sides[1].path.empty();
+}
+
+int CompareOne(CCorvatineApp& app, const CCompareParams& request, const FRONTENDOPTIONS& options,
+               std::ostream& out, std::ostream& err) {
+    if (!options.saveComparison.empty() && IsComplete(request) &&
+        !SaveComparisons(app, {&request}, options.saveComparison, err))
+        return EXIT_TROUBLE;
+    return OpenRequest(app, request, options, out, err);
+}
+
+// Opening a comparison file: every comparison in it is run in turn under a
+// heading; the exit status is the highest of theirs.
+int OpenComparisonFile(CCorvatineApp& app, const std::string& path, const FRONTENDOPTIONS& options,
+                       std::ostream& out, std::ostream& err) {
+    CompareParamsList list;
+    std::string error;
+    if (!CComparisonFile::ReadComparisons(path, list, error)) return Trouble(err, error);
+    if (list.empty()) return Trouble(err, "'" + path + "' holds no comparison that can be opened");
+    if (list.size() > 1) {
+        const char* single = options.watch             ? "--watch"
+                             : !options.report.empty() ? "--report"
+                             : !options.copy.empty()   ? "--copy"
+                                                       : nullptr;
+        if (single != nullptr)
+            return Trouble(err, std::string(single) + " works on one comparison, and '" + path + "' holds " +
+                                    std::to_string(list.size()));
+    }
+    if (!options.saveComparison.empty()) {
+        std::vector<const CCompareParams*> requests;
+        for (const auto& request : list) requests.push_back(request.get());
+        if (!SaveComparisons(app, requests, options.saveComparison, err)) return EXIT_TROUBLE;
+    }
+    int status = EXIT_SAME;
+    bool opened = false;
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (!options.quiet) {
+            out << "Comparison " << i + 1 << " of " << list.size() << ": " << list[i]->GetTitle() << "\n";
+            out.flush();
+        }
+        const int result = OpenRequest(app, *list[i], options, out, err);
+        opened = opened || result != EXIT_TROUBLE;
+        status = std::max(status, result);
+    }
+    if (opened) app.AddRecentComparisonFile(path);
+    return status;
+}
+
+// --recent: the recent comparisons list, most recent first; --recent=N runs
+// entry N.
+int RunRecent(CCorvatineApp& app, const FRONTENDOPTIONS& options, std::ostream& out, std::ostream& err) {
+    const int count = app.recentComparisons ? app.recentComparisons->Count() : 0;
+    if (options.recentEntry > 0) {
+        if (options.recentEntry > count)
+            return Trouble(err, "there is no recent comparison " + std::to_string(options.recentEntry) +
+                                    ": the list holds " + std::to_string(count));
+        // Running the entry moves it in the list: work on a copy.
+        const std::unique_ptr<CCompareParams> request =
+            (*app.recentComparisons)[options.recentEntry - 1].Clone();
+        return CompareOne(app, *request, options, out, err);
+    }
+    const std::string format = options.format.empty() ? "list" : options.format;
+    if (format != "list" && format != "json")
+        return Trouble(err, "invalid value '" + format + "' for '--format' of --recent: list or json");
+    if (format == "json") {
+        Json entries = Json::array();
+        for (int i = 0; i < count; ++i) {
+            const CCompareParams& request = (*app.recentComparisons)[i];
+            Json entry = RequestToJson(request);
+            entry["lastComparedTime"] = LastComparedText(request);
+            entries.push_back(std::move(entry));
+        }
+        out << Dump(entries) << "\n";
+    } else {
+        for (int i = 0; i < count; ++i) {
+            const CCompareParams& request = (*app.recentComparisons)[i];
+            out << i + 1 << '\t' << LastComparedText(request) << '\t' << KindName(request.kind) << '\t'
+                << request.GetTitle() << '\t' << request.sides[0].path << '\t' << request.sides[1].path
+                << "\n";
+        }
+    }
+    out.flush();
+    return out ? EXIT_SAME : Trouble(err, "cannot write the output");
+}
+
+int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
     FRONTENDOPTIONS options;
     std::string error;
     if (!options.Extract(arguments, error))
@@ -234,14 +368,26 @@ int RunCommand(std::vector<std::string> arguments, std::ostream& out, std::ostre
         return EXIT_SAME;
     }
 
+    if (options.recent) {
+        if (commandLine.pathCount > 0)
+            return Trouble(err, "--recent takes no paths\nTry 'corvatine --help' for more information.");
+        return RunRecent(app, options, out, err);
+    }
+
+    const bool comparing = commandLine.action == CCommandLine::ACTION_COMPARE ||
+                           (commandLine.action == CCommandLine::ACTION_OPEN && commandLine.pathCount == 1);
+    if (!options.saveComparison.empty() && !comparing)
+        return Trouble(err,
+                       "--save-comparison saves a comparison: name two files or folders, or a .cmp file");
+
     switch (commandLine.action) {
         case CCommandLine::ACTION_HELP: out << kUsage; return EXIT_SAME;
-        case CCommandLine::ACTION_COMPARE: return RunCompareAction(commandLine, options, out, err);
+        case CCommandLine::ACTION_COMPARE:
+            return CompareOne(app, *commandLine.BuildRequest(), options, out, err);
         case CCommandLine::ACTION_EDIT: return RunEditAction(commandLine, options, out, err);
         case CCommandLine::ACTION_OPEN:
             if (commandLine.pathCount == 1)
-                return Trouble(err, "cannot open '" + commandLine.paths[0] +
-                                        "': comparison files are not available in this version");
+                return OpenComparisonFile(app, commandLine.paths[0], options, out, err);
             [[fallthrough]];
         default:
             return Trouble(err, "no files or folders named\nTry 'corvatine --help' for more information.");
@@ -253,7 +399,7 @@ int RunCommand(std::vector<std::string> arguments, std::ostream& out, std::ostre
 int RunFrontEnd(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     CCorvatineApp app;
     app.InitInstance(err);
-    const int status = RunCommand(arguments, out, err);
+    const int status = RunCommand(app, arguments, out, err);
     // A settings file that cannot be saved is reported, but the result of
     // the work stands.
     app.ExitInstance(err);

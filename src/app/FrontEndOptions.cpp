@@ -9,14 +9,16 @@ namespace {
 struct WORD {
     const char* name;
     bool takesValue;
+    bool valueOptional = false;
 };
 
 constexpr WORD kWords[] = {
-    {"help", false},    {"version", false},     {"print-request", false}, {"format", true},
-    {"encoding", true}, {"line-endings", true}, {"save-as", true},        {"width", true},
-    {"color", true},    {"context", true},      {"report", true},         {"copy", true},
-    {"save", false},    {"yes", false},         {"quiet", false},         {"info", false},
-    {"show", true},     {"find", true},         {"watch", false},
+    {"help", false},         {"version", false},     {"print-request", false}, {"format", true},
+    {"encoding", true},      {"line-endings", true}, {"save-as", true},        {"width", true},
+    {"color", true},         {"context", true},      {"report", true},         {"copy", true},
+    {"save", false},         {"yes", false},         {"quiet", false},         {"info", false},
+    {"show", true},          {"find", true},         {"watch", false},         {"save-comparison", true},
+    {"recent", false, true},
 };
 
 // A whole decimal number from 0 to 100000.
@@ -55,7 +57,7 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             rest.push_back(argument);  // perhaps "--compare": the command line decides
             continue;
         }
-        if (word->takesValue != hasValue) {
+        if (!word->valueOptional && word->takesValue != hasValue) {
             error = word->takesValue ? "option '--" + name + "' needs a value: --" + name + "=..."
                                      : "option '--" + name + "' takes no value";
             return false;
@@ -106,6 +108,20 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             hasFind = true;
         } else if (name == "watch")
             watch = true;
+        else if (name == "save-comparison") {
+            if (value.empty()) {
+                error = "option '--save-comparison' needs a file name: --save-comparison=FILE";
+                return false;
+            }
+            saveComparison = value;
+        } else if (name == "recent") {
+            recent = true;
+            recentEntry = 0;
+            if (hasValue && (!ParseCount(value, recentEntry) || recentEntry < 1)) {
+                error = "invalid value '" + value + "' for '--recent': an entry number from 1";
+                return false;
+            }
+        }
     }
     arguments = std::move(rest);
     return true;

@@ -35,7 +35,10 @@ struct FRONTENDOPTIONS {
     std::string show;            // folder: the preset view of the rows shown
     std::string find;            // hex: what to search for
     bool hasFind = false;
-    bool watch = false;  // compare again whenever a file changes
+    bool watch = false;          // compare again whenever a file changes
+    std::string saveComparison;  // write the requests run to this comparison file
+    bool recent = false;         // the recent comparisons list
+    int recentEntry = 0;         // run this entry (from 1); 0 prints the list
 
     // Takes the front end's words out of the arguments (up to a lone "--")
     // and leaves the rest. False, with error set, for a word of the front end
