@@ -258,11 +258,15 @@ bool WordOf(const XMLElement* element, const char* name, uint32_t& word) {
     return true;
 }
 
-// Seconds since 1970 of the older formats; absent, negative or unreadable
-// values are no time.
+// 9999-12-30 00:00 UTC: in every time zone a local date of the year 9999,
+// which the current format can write and read back.
+constexpr int64_t kLatestTime = 253402128000;
+
+// Seconds since 1970 of the older formats; absent, negative, unreadable or
+// later than the year 9999 values are no time.
 int64_t SecondsOf(const XMLElement* element, const char* name) {
     int64_t n = 0;
-    if (!ParseInteger(AttributeOf(element, name), n) || n < 0) return 0;
+    if (!ParseInteger(AttributeOf(element, name), n) || n < 0 || n > kLatestTime) return 0;
     return n;
 }
 
@@ -630,7 +634,10 @@ std::string CComparisonFile::ComparisonsText(const CompareParamsList& list, int 
 
 bool CComparisonFile::WriteComparisons(const std::string& path, const CompareParamsList& list, int limit,
                                        std::string& error) {
-    return platform::WriteFileAtomically(path, ComparisonsText(list, limit), 0644, error);
+    std::string reason;
+    if (platform::WriteFileAtomically(path, ComparisonsText(list, limit), 0644, reason)) return true;
+    error = "cannot write '" + path + "': " + reason;
+    return false;
 }
 
 }  // namespace corvatine

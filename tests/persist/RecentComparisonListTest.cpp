@@ -1,0 +1,194 @@
+#include "persist/RecentComparisonList.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "foldercompare/CompareMethods.h"
+
+#include "platform/Path.h"
+#include "support/TestSupport.h"
+#include "textcompare/TextCompareOptions.h"
+
+namespace corvatine {
+namespace {
+
+class RecentComparisonListTest : public ::testing::Test {
+protected:
+    std::string File(const std::string& name) { return dir.WriteFile(name, name + "\n"); }
+
+    CTextCompareParams TextRequest(const std::string& left, const std::string& right, uint32_t rules = 0) {
+        CTextCompareParams request;
+        request.sides[0].path = left;
+        request.sides[1].path = right;
+        request.rules = rules;
+        return request;
+    }
+
+    CRecentComparisonList List(int maximum) {
+        CRecentComparisonList list(dir / "MRU.cmp", maximum, options);
+        list.clock = [this] { return now++; };
+        return list;
+    }
+
+    test::TempDir dir;
+    CGeneralOptions options;
+    std::time_t now = 1700000000;
+};
+
+TEST_F(RecentComparisonListTest, ARepeatedComparisonMovesToTheFrontWithTheCurrentTime) {
+    const std::string a = File("a"), b = File("b"), c = File("c");
+    CRecentComparisonList list = List(10);
+    list.Add(TextRequest(a, b));
+    list.Add(TextRequest(b, c));
+    list.Add(TextRequest(a, b));
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list[0].sides[0].path, a);
+    EXPECT_EQ(list[0].lastComparedTime, 1700000002);
+    EXPECT_EQ(list[1].sides[0].path, b);
+    EXPECT_EQ(list[1].lastComparedTime, 1700000001);
+    EXPECT_TRUE(list.IsModified());
+}
+
+TEST_F(RecentComparisonListTest, TheListKeepsAtMostTheMaximumInItsFile) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 6; ++i) files.push_back(File("f" + std::to_string(i)));
+    CRecentComparisonList list = List(3);
+    for (int i = 0; i + 1 < 6; ++i) list.Add(TextRequest(files[i], files[i + 1]));
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list[0].sides[0].path, files[4]);
+    EXPECT_EQ(list[2].sides[0].path, files[2]);
+    std::string error;
+    ASSERT_TRUE(list.Save(error)) << error;
+
+    CRecentComparisonList reread(dir / "MRU.cmp", 2, options);
+    ASSERT_TRUE(reread.Load(error)) << error;
+    ASSERT_EQ(reread.Count(), 2);  // a smaller maximum reads fewer
+    EXPECT_TRUE(reread[0].Equals(list[0]));
+    EXPECT_EQ(reread[0].lastComparedTime, list[0].lastComparedTime);
+    EXPECT_TRUE(reread[1].Equals(list[1]));
+    EXPECT_FALSE(reread.IsModified());
+}
+
+TEST_F(RecentComparisonListTest, WhatMatchesAnEntry) {
+    const std::string a = File("a"), b = File("b");
+    CRecentComparisonList list = List(10);
+    list.Add(TextRequest(a, b));
+    list.Add(TextRequest(b, a));                    // swapped: another pair
+    list.Add(TextRequest(a, b, RULE_IGNORE_CASE));  // other rules: another entry
+    CTextCompareParams readOnly = TextRequest(a, b);
+    readOnly.sides[1].flags = SIDE_READ_ONLY;
+    list.Add(readOnly);
+    CBinaryCompareParams binary;
+    binary.sides[0].path = a;
+    binary.sides[1].path = b;
+    list.Add(binary);
+    EXPECT_EQ(list.Count(), 5);
+
+    // Folder entries match without their methods, and take the new ones.
+    const std::string left = dir.MakeFolder("left"), right = dir.MakeFolder("right");
+    CFolderCompareParams folder;
+    folder.sides[0].path = left;
+    folder.sides[1].path = right;
+    folder.methods = METHOD_SIZE;
+    list.Add(folder);
+    folder.methods = METHOD_CRC;
+    list.Add(folder);
+    EXPECT_EQ(list.Count(), 6);
+    EXPECT_EQ(dynamic_cast<const CFolderCompareParams&>(list[0]).methods, METHOD_CRC);
+}
+
+TEST_F(RecentComparisonListTest, NoDuplicatePairsMatchesThePathsInEitherOrder) {
+    options.noDuplicatePairs = 1;
+    const std::string a = File("a"), b = File("b");
+    CRecentComparisonList list = List(10);
+    list.Add(TextRequest(a, b));
+    list.Add(TextRequest(b, a, RULE_IGNORE_CASE));
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0].sides[0].path, b);
+    EXPECT_EQ(dynamic_cast<const CTextCompareParams&>(list[0]).rules, RULE_IGNORE_CASE);
+
+    // The same pair compared as binary becomes a binary entry.
+    CBinaryCompareParams binary;
+    binary.sides[0].path = a;
+    binary.sides[1].path = b;
+    list.Add(binary);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0].kind, COMPARE_BINARY);
+    EXPECT_EQ(list[0].sides[0].path, a);
+}
+
+TEST_F(RecentComparisonListTest, OnlyRecordedKindsWithExistingPathsAreAdded) {
+    const std::string a = File("a"), b = File("b");
+    CRecentComparisonList list = List(10);
+    list.Add(TextRequest(a, dir / "missing"));
+    list.Add(TextRequest(a, ""));
+    options.saveTextComparisons = 0;
+    list.Add(TextRequest(a, b));
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_FALSE(list.IsModified());
+    options.saveTextComparisons = 1;
+    options.saveBinaryComparisons = 0;
+    CBinaryCompareParams binary;
+    binary.sides[0].path = a;
+    binary.sides[1].path = b;
+    list.Add(binary);
+    list.Add(TextRequest(a, b));
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0].kind, COMPARE_TEXT);
+
+    CRecentComparisonList none = List(0);
+    none.Add(TextRequest(a, b));
+    EXPECT_EQ(none.Count(), 0);
+}
+
+TEST_F(RecentComparisonListTest, EntriesKeepAbsolutePaths) {
+    File("a");
+    File("b");
+    const std::string here = platform::AbsolutePath(".");
+    ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+    CRecentComparisonList list = List(10);
+    list.Add(TextRequest("a", "./b"));
+    ASSERT_EQ(::chdir(here.c_str()), 0);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0].sides[0].path, platform::NormalizePath(dir / "a"));
+    EXPECT_EQ(list[0].sides[1].path, platform::NormalizePath(dir / "b"));
+}
+
+TEST_F(RecentComparisonListTest, RemoveAndRemoveAll) {
+    const std::string a = File("a"), b = File("b"), c = File("c");
+    CRecentComparisonList list = List(10);
+    list.Add(TextRequest(a, b));
+    list.Add(TextRequest(a, c));
+    list.Remove(5);
+    list.Remove(-1);
+    ASSERT_EQ(list.Count(), 2);
+    list.Remove(0);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0].sides[1].path, b);
+    list.RemoveAll();
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST_F(RecentComparisonListTest, ADamagedFileIsKeptAsideAndAFreshOneWritten) {
+    const std::string a = File("a"), b = File("b");
+    dir.WriteFile("MRU.cmp", "<Comparisons Version=\"1.0.8\"><Comparison");
+    CRecentComparisonList list = List(10);
+    std::string error;
+    EXPECT_FALSE(list.Load(error));
+    EXPECT_NE(error.find("MRU.cmp"), std::string::npos) << error;
+    EXPECT_NE(error.find("MRU.cmp.bad"), std::string::npos) << error;
+    EXPECT_EQ(test::ReadFile(dir / "MRU.cmp.bad"), "<Comparisons Version=\"1.0.8\"><Comparison");
+    list.Add(TextRequest(a, b));
+    ASSERT_TRUE(list.Save(error)) << error;
+    CRecentComparisonList reread = List(10);
+    ASSERT_TRUE(reread.Load(error)) << error;
+    EXPECT_EQ(reread.Count(), 1);
+
+    // A missing file is an empty list.
+    CRecentComparisonList fresh(dir / "none.cmp", 10, options);
+    EXPECT_TRUE(fresh.Load(error));
+    EXPECT_EQ(fresh.Count(), 0);
+}
+
+}  // namespace
+}  // namespace corvatine
