@@ -6,6 +6,8 @@
 #   ./setup.sh --sanitize   build in build-asan/ with AddressSanitizer and
 #                           UndefinedBehaviorSanitizer
 #   ./setup.sh --bench      also build the benchmarks under bench/
+#   ./setup.sh --fuzz       build the fuzz targets as libFuzzer programs with
+#                           clang in build-fuzz/ (tests/fuzz/README.md)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,20 +15,28 @@ build_dir=build
 build_type=RelWithDebInfo
 sanitize=OFF
 bench=OFF
+fuzz=OFF
 for arg in "$@"; do
   case "$arg" in
     --sanitize) build_dir=build-asan; build_type=Debug; sanitize=ON ;;
     --bench) bench=ON ;;
+    --fuzz) build_dir=build-fuzz; build_type=RelWithDebInfo; fuzz=ON ;;
     *) echo "setup.sh: unknown argument '$arg'" >&2; exit 2 ;;
   esac
 done
 cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORVATINE_BENCHMARKS=$bench)
+if [ "$fuzz" = ON ]; then
+  # Only the fuzz targets and what they link; clang brings libFuzzer.
+  cmake_args+=(-DCORVATINE_FUZZ=ON -DCORVATINE_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++)
+fi
 
 # zlib: CRC-32 of folder comparisons; the mingw-w64 binutils build the Windows
 # program files that the version-resource tests read.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libtinyxml2-dev zlib1g-dev clang-format
           binutils-mingw-w64-x86-64)
+# libFuzzer comes with clang's runtime libraries.
+if [ "$fuzz" = ON ]; then packages+=(clang libclang-rt-14-dev); fi
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

@@ -267,6 +267,9 @@ constexpr int64_t kLatestTime = 253402128000;
 int64_t SecondsOf(const XMLElement* element, const char* name) {
     int64_t n = 0;
     if (!ParseInteger(AttributeOf(element, name), n) || n < 0 || n > kLatestTime) return 0;
+    // A time whose local day has no midnight after 1970 began (the first day,
+    // east of Greenwich) could not be written as a date and read back.
+    if (FilterTimeFromText(FilterTimeToText(n)) == 0) return 0;
     return n;
 }
 
