@@ -346,6 +346,16 @@ TEST(ComparisonFileTest, Version101HoldsTheWordsAsNumbers) {
     EXPECT_EQ(masked.attributesExclude, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                             FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(masked.typeExclude, 0u);
+
+    // A time on the first day of 1970 (UTC here) has no midnight to write it
+    // as, so it is no bound rather than one that changes on the next save.
+    const CompareParamsList first = ReadText(
+        Wrap("1.0.1",
+             "<Comparison Type=\"Folder\"><Objects/><Filters><Files><Time From=\"9999\" To=\"86400\"/>"
+             "</Files></Filters></Comparison>"));
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(Folder(first, 0).filters.fileFilters.timeFrom, 0);
+    EXPECT_EQ(Folder(first, 0).filters.fileFilters.timeTo, 86400);
 }
 
 TEST(ComparisonFileTest, TheOldestFormat) {
