@@ -26,7 +26,10 @@ int CBinaryCompareThread::Start(platform::CMessageTarget* window) {
     }
     m_cancel = 0;
     m_window = window;
-    m_idle.Set();
+    // The pass counts as running from the moment it is asked for: were the
+    // worker idle until it woke, a Stop right after Start would return at
+    // once and the pass would then run against buffers being reopened.
+    m_idle.Reset();
     m_stop.Reset();
     m_finished.Reset();
     m_start.Set();

@@ -184,6 +184,23 @@ TEST(BinaryCompareThreadTest, CancelAndRestartRunOnePassAtATime) {
     EXPECT_EQ(PumpFor(queue, std::chrono::milliseconds(20)), 0);  // nothing after destruction
 }
 
+TEST(BinaryCompareThreadTest, AStopRightAfterStartWaitsForThatPass) {
+    platform::CMessageQueue queue;
+    Window window;
+    CountingContext context;
+    CBinaryCompareThread thread(context, queue);
+    for (int round = 1; round <= 50; ++round) {
+        ASSERT_EQ(thread.Start(&window), 1);
+        ASSERT_EQ(thread.Stop(), 1);
+        // Once Stop returns the pass has run (cancelled) and posted, and no
+        // other is under way: the document may now reopen its buffers.
+        EXPECT_EQ(context.passes, round);
+        EXPECT_EQ(context.running, 0);
+        EXPECT_EQ(PumpFor(queue, std::chrono::milliseconds(0)), 1);
+    }
+    EXPECT_EQ(context.maxRunning, 1);
+}
+
 TEST_F(BinaryCompareTest, TheWorkerComparesTheWholeFiles) {
     std::string big(3 << 20, 'x');
     Load(big, big);
