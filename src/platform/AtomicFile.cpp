@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/File.h"
+#include "platform/FullTransfer.h"
 #include "platform/Path.h"
 #include "platform/SysCalls.h"
 
@@ -83,17 +84,11 @@ bool CAtomicFileWriter::Open(const std::string& target, mode_t newFileMode, std:
 
 bool CAtomicFileWriter::Write(const void* data, size_t size, std::string& error) {
     const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = SysCalls().write(m_fd, bytes, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return Fail("write", errno, "cannot write", m_target, error);
-        }
-        if (n == 0) return Fail("write", ENOSPC, "cannot write", m_target, error);
-        bytes += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    if (TransferFully(TransferKind::Write, size, [&](size_t done, size_t rest) {
+            return SysCalls().write(m_fd, bytes + done, rest);
+        }) >= 0)
+        return true;
+    return Fail("write", errno, "cannot write", m_target, error);
 }
 
 bool CAtomicFileWriter::Commit(std::string& error) {

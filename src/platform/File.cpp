@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/FullTransfer.h"
+
 namespace corvatine::platform {
 
 FileType GetFileType(const std::string& path) {
@@ -60,18 +62,10 @@ int64_t InputFile::Read(void* buffer, size_t size) {
         return -1;
     }
     char* out = static_cast<char*>(buffer);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(m_fd, out + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            m_error = errno;
-            return -1;
-        }
-        if (n == 0) break;
-        done += static_cast<size_t>(n);
-    }
-    return static_cast<int64_t>(done);
+    const int64_t read = TransferFully(
+        TransferKind::Read, size, [&](size_t done, size_t rest) { return ::read(m_fd, out + done, rest); });
+    if (read < 0) m_error = errno;
+    return read;
 }
 
 bool InputFile::Seek(int64_t offset) {

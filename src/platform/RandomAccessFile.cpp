@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/FullTransfer.h"
+
 namespace corvatine::platform {
 
 bool CRandomAccessFile::Open(const std::string& path, Mode mode) {
@@ -53,17 +55,11 @@ bool CRandomAccessFile::Create(const std::string& path, bool append, bool exclus
 
 bool CRandomAccessFile::Write(const void* data, size_t size) {
     const char* in = static_cast<const char*>(data);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(m_fd, in + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            m_error = errno;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    if (TransferFully(TransferKind::Write, size,
+                      [&](size_t done, size_t rest) { return ::write(m_fd, in + done, rest); }) >= 0)
+        return true;
+    m_error = errno;
+    return false;
 }
 
 void CRandomAccessFile::Close() {
@@ -84,19 +80,11 @@ int64_t CRandomAccessFile::ReadAt(void* buffer, size_t size, int64_t offset) {
         return -1;
     }
     char* out = static_cast<char*>(buffer);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n =
-            ::pread(m_fd, out + done, size - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            m_error = errno;
-            return -1;
-        }
-        if (n == 0) break;
-        done += static_cast<size_t>(n);
-    }
-    return static_cast<int64_t>(done);
+    const int64_t read = TransferFully(TransferKind::Read, size, [&](size_t done, size_t rest) {
+        return ::pread(m_fd, out + done, rest, static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    });
+    if (read < 0) m_error = errno;
+    return read;
 }
 
 bool CRandomAccessFile::WriteAt(const void* data, size_t size, int64_t offset) {
@@ -105,18 +93,12 @@ bool CRandomAccessFile::WriteAt(const void* data, size_t size, int64_t offset) {
         return false;
     }
     const char* in = static_cast<const char*>(data);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n =
-            ::pwrite(m_fd, in + done, size - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            m_error = errno;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    if (TransferFully(TransferKind::Write, size, [&](size_t done, size_t rest) {
+            return ::pwrite(m_fd, in + done, rest, static_cast<off_t>(offset + static_cast<int64_t>(done)));
+        }) >= 0)
+        return true;
+    m_error = errno;
+    return false;
 }
 
 bool CRandomAccessFile::Sync() {

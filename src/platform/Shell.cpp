@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/FullTransfer.h"
 
 extern char** environ;
 
@@ -58,16 +59,9 @@ int RunWithInput(const std::string& program, const std::vector<std::string>& arg
     }, previous{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, &previous);
-    bool written = true;
-    for (size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(pipeFds[1], text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            written = false;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
+    const bool written = TransferFully(TransferKind::Write, text.size(), [&](size_t done, size_t rest) {
+                             return ::write(pipeFds[1], text.data() + done, rest);
+                         }) >= 0;
     ::close(pipeFds[1]);
     ::sigaction(SIGPIPE, &previous, nullptr);
     int status = 0;

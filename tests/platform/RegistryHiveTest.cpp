@@ -229,6 +229,9 @@ TEST_F(RegistryHiveTest, FailedWritesLeaveTheOldFileIntact) {
              };
          },
          "No space left on device"},
+        {"a write that moves nothing",
+         [] { SysCalls().write = [](int, const void*, size_t) -> ssize_t { return 0; }; },
+         "No space left on device"},
         {"sync fails", [] { SysCalls().fsync = [](int) { return errno = EIO, -1; }; }, "Input/output error"},
         {"rename fails",
          [] { SysCalls().rename = [](const char*, const char*) { return errno = EXDEV, -1; }; },
