@@ -2,14 +2,12 @@
 
 #include <tinyxml2.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
 #include "foldercompare/CompareMethods.h"
 #include "platform/AtomicFile.h"
-#include "platform/File.h"
 #include "platform/FileAttributes.h"
 #include "platform/LocalTime.h"
 #include "textcompare/TextCompareOptions.h"
@@ -585,29 +583,8 @@ bool CComparisonFile::ReadComparisonsText(std::string_view text, CompareParamsLi
 }
 
 bool CComparisonFile::ReadFileText(const std::string& path, std::string& text, std::string& error) {
-    text.clear();
-    platform::InputFile file;
-    if (!file.OpenRegular(path)) {
-        error = "cannot read '" + path + "': " +
-                (file.LastError() == EINVAL ? std::string("not a regular file")
-                                            : platform::ErrorText(file.LastError()));
-        return false;
-    }
-    char buffer[65536];
-    for (;;) {
-        const int64_t n = file.Read(buffer, sizeof buffer);
-        if (n < 0) {
-            error = "cannot read '" + path + "': " + platform::ErrorText(file.LastError());
-            return false;
-        }
-        text.append(buffer, static_cast<size_t>(n));
-        if (text.size() > kMaxComparisonFileSize) {
-            error = "cannot read '" + path + "': larger than " +
-                    std::to_string(kMaxComparisonFileSize >> 20) + " MiB, too large for a comparison file";
-            return false;
-        }
-        if (static_cast<size_t>(n) < sizeof buffer) return true;
-    }
+    bool missing = false;
+    return platform::ReadWholeFile(path, text, missing, error, kMaxComparisonFileSize);
 }
 
 bool CComparisonFile::ReadComparisons(const std::string& path, CompareParamsList& list, std::string& error) {

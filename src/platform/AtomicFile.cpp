@@ -122,13 +122,15 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t
            writer.Commit(error);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing, std::string& error) {
+bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing, std::string& error,
+                   size_t maximum) {
     missing = false;
     bytes.clear();
     InputFile file;
-    if (!file.Open(path)) {
+    if (!file.OpenRegular(path)) {
         missing = file.LastError() == ENOENT;
-        error = Failure("cannot open", path, file.LastError());
+        error = file.LastError() == EINVAL ? "cannot read " + path + ": not a regular file"
+                                           : Failure("cannot open", path, file.LastError());
         return false;
     }
     char block[65536];
@@ -139,6 +141,11 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing, s
             return false;
         }
         bytes.append(block, static_cast<size_t>(n));
+        if (bytes.size() > maximum) {
+            error = "cannot read " + path + ": larger than " + std::to_string(maximum) + " bytes";
+            bytes.clear();
+            return false;
+        }
         if (static_cast<size_t>(n) < sizeof block) return true;
     }
 }

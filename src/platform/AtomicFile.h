@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -57,10 +58,12 @@ private:
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode,
                                        std::string& error);
 
-// Reads a whole file. False with error set (naming the file) when it cannot be
-// opened or read; missing is then true when the file does not exist.
+// Reads a whole regular file of at most maximum bytes. False with error set
+// (naming the file) when it cannot be opened or read, is not a regular file (a
+// fifo or a device would hold the reader) or is larger; missing is then true
+// when the file does not exist.
 [[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing,
-                                 std::string& error);
+                                 std::string& error, size_t maximum = SIZE_MAX);
 
 // Creates a folder and its missing parents with the given mode.
 [[nodiscard]] bool MakeFolders(const std::string& path, mode_t mode, std::string& error);

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/AtomicFile.h"
 #include "platform/Path.h"
 #include "platform/SysCalls.h"
 #include "support/TestSupport.h"
@@ -101,6 +102,31 @@ TEST_F(RegistryHiveTest, EveryValueTypeRoundTrips) {
         const char next = file[at + 1];
         EXPECT_TRUE(next == '"' || next == '@' || next == '[' || next == '\n') << file.substr(at, 40);
     }
+}
+
+TEST_F(RegistryHiveTest, ASettingsFileThatIsAFifoIsNotWaitedOn) {
+    ASSERT_EQ(::mkfifo(FilePath().c_str(), 0600), 0);
+    CRegistryHive hive = NewHive();
+    uint32_t value = 0;
+    EXPECT_FALSE(hive.GetDword("K", "v", value));
+    EXPECT_NE(hive.LoadWarning().find(FilePath() + ": not a regular file"), std::string::npos)
+        << hive.LoadWarning();
+}
+
+TEST_F(RegistryHiveTest, WholeFilesAreReadUpToTheirLimit) {
+    const std::string path = dir.WriteFile("data", std::string(70000, 'x'));
+    std::string bytes, error;
+    bool missing = true;
+    ASSERT_TRUE(ReadWholeFile(path, bytes, missing, error, 70000)) << error;
+    EXPECT_EQ(bytes.size(), 70000u);
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(ReadWholeFile(path, bytes, missing, error, 69999));
+    EXPECT_EQ(error, "cannot read " + path + ": larger than 69999 bytes");
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(ReadWholeFile(dir.Path(), bytes, missing, error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_FALSE(ReadWholeFile(dir / "none", bytes, missing, error));
+    EXPECT_TRUE(missing);
 }
 
 TEST_F(RegistryHiveTest, NamesIgnoreCaseAndKeepTheFirstSpelling) {
