@@ -14,17 +14,6 @@ bool PatternListsDiffer(const std::string& a, const std::string& b) {
     return !platform::EqualNoCaseCollate(a, b);
 }
 
-// Parses a non-empty run of decimal digits into an int; false on anything else.
-bool ParseStrictInt(const std::string& text, int& value) {
-    if (text.empty() || text.size() > 9) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    return true;
-}
-
 }  // namespace
 
 bool CFileFilters::Differs(const CFileFilters& other) const {
@@ -47,17 +36,12 @@ std::string FilterTimeToText(int64_t time) {
 }
 
 int64_t FilterTimeFromText(const std::string& text) {
-    const size_t first = text.find('-');
-    if (first == std::string::npos) return 0;
-    const size_t second = text.find('-', first + 1);
-    if (second == std::string::npos || text.find('-', second + 1) != std::string::npos) return 0;
-    int year = 0, month = 0, day = 0;
-    if (!ParseStrictInt(text.substr(0, first), year) ||
-        !ParseStrictInt(text.substr(first + 1, second - first - 1), month) ||
-        !ParseStrictInt(text.substr(second + 1), day))
-        return 0;
+    int date[3];
     int64_t seconds = 0;
-    return platform::LocalMidnight(year, month, day, seconds) ? seconds : 0;
+    return platform::SplitDecimalParts(text, '-', date, 3) &&
+                   platform::LocalMidnight(date[0], date[1], date[2], seconds)
+               ? seconds
+               : 0;
 }
 
 std::string FilterAttributesToText(uint32_t attributes) {

@@ -271,24 +271,6 @@ int64_t SecondsOf(const XMLElement* element, const char* name) {
     return n;
 }
 
-// Splits text at every separator into exactly count whole numbers.
-bool ParseParts(std::string_view text, char separator, int* parts, int count) {
-    for (int i = 0; i < count; ++i) {
-        const size_t end = i + 1 < count ? text.find(separator) : text.size();
-        if (end == std::string_view::npos) return false;
-        const std::string_view piece = text.substr(0, end);
-        if (piece.empty() || piece.size() > 9) return false;
-        int n = 0;
-        for (const char c : piece) {
-            if (c < '0' || c > '9') return false;
-            n = n * 10 + (c - '0');
-        }
-        parts[i] = n;
-        text.remove_prefix(i + 1 < count ? end + 1 : end);
-    }
-    return true;
-}
-
 // "%Y-%m-%d %H:%M:%S" in local time; 0 (none) when a part is missing or is
 // not a real date and time.
 int64_t ParseLastComparedTime(const char* text) {
@@ -297,8 +279,8 @@ int64_t ParseLastComparedTime(const char* text) {
     const size_t blank = value.find(' ');
     if (blank == std::string_view::npos) return 0;
     int date[3], time[3];
-    if (!ParseParts(value.substr(0, blank), '-', date, 3) ||
-        !ParseParts(value.substr(blank + 1), ':', time, 3))
+    if (!platform::SplitDecimalParts(value.substr(0, blank), '-', date, 3) ||
+        !platform::SplitDecimalParts(value.substr(blank + 1), ':', time, 3))
         return 0;
     int64_t seconds = 0;
     return platform::LocalDateTime(date[0], date[1], date[2], time[0], time[1], time[2], seconds) ? seconds

@@ -47,6 +47,24 @@ bool LocalDate(int64_t seconds, int& year, int& month, int& day) {
     return true;
 }
 
+bool SplitDecimalParts(std::string_view text, char separator, int* parts, int count) {
+    for (int i = 0; i < count; ++i) {
+        const bool last = i + 1 == count;
+        const size_t end = last ? text.size() : text.find(separator);
+        if (end == std::string_view::npos) return false;
+        const std::string_view piece = text.substr(0, end);
+        if (piece.empty() || piece.size() > 9) return false;
+        int n = 0;
+        for (const char c : piece) {
+            if (c < '0' || c > '9') return false;
+            n = n * 10 + (c - '0');
+        }
+        parts[i] = n;
+        text.remove_prefix(last ? end : end + 1);
+    }
+    return true;
+}
+
 std::string FormatLocalTime(int64_t seconds, const char* format) {
     const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm tm{};

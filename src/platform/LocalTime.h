@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace corvatine::platform {
 
@@ -19,6 +20,10 @@ namespace corvatine::platform {
 
 // The local calendar day of a time. False when the time cannot be converted.
 [[nodiscard]] bool LocalDate(int64_t seconds, int& year, int& month, int& day);
+
+// Splits text at every separator into exactly count whole decimal numbers of
+// 1 to 9 digits ("2007-01-15" at '-' into three). False on anything else.
+[[nodiscard]] bool SplitDecimalParts(std::string_view text, char separator, int* parts, int count);
 
 // strftime of the local time; empty when the time cannot be converted.
 std::string FormatLocalTime(int64_t seconds, const char* format);

@@ -45,5 +45,18 @@ TEST(LocalTimeTest, DateOfATime) {
     EXPECT_EQ(day, 15);
 }
 
+TEST(LocalTimeTest, DecimalPartsOfDatesAndTimes) {
+    int parts[3] = {};
+    ASSERT_TRUE(SplitDecimalParts("2007-01-15", '-', parts, 3));
+    EXPECT_EQ(parts[0], 2007);
+    EXPECT_EQ(parts[1], 1);
+    EXPECT_EQ(parts[2], 15);
+    ASSERT_TRUE(SplitDecimalParts("23:05:009", ':', parts, 3));
+    EXPECT_EQ(parts[2], 9);
+    for (const char* bad : {"2007-01", "2007-01-15-1", "2007--15", "-01-15", "2007-01-", "2007-+1-15",
+                            "2007-01-15 ", "1234567890-1-1", ""})
+        EXPECT_FALSE(SplitDecimalParts(bad, '-', parts, 3)) << bad;
+}
+
 }  // namespace
 }  // namespace corvatine::platform
