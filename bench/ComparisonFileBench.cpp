@@ -1,9 +1,10 @@
 // Comparison files at the size of the largest recent comparisons list (1,000
 // records, a third of each kind): building the text, parsing it, and writing
-// the file (with its fsync). The recent list is read at every start of the
-// program and written when it changed, so these are per-run costs; the last
-// benchmark is the whole program's start and stop (--version) with such a
-// list, against the same with none.
+// the file (with its fsync). The recent list is read by every run that
+// compares something and written back with the comparison added, so these
+// are per-run costs; the last benchmark is the whole program comparing two
+// small files with such a list, against the same with none kept
+// (MaxComparisons 0).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "RunPeer.h"
 #include "foldercompare/CompareMethods.h"
 #include "persist/ComparisonFile.h"
+#include "platform/AtomicFile.h"
 
 namespace {
 
@@ -97,21 +99,38 @@ void BM_WriteFile(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteFile)->Unit(benchmark::kMillisecond);
 
-// The program's start and stop with a full recent list (range 1) and without
-// one (range 0), in a configuration folder of its own.
-void BM_ProgramStart(benchmark::State& state) {
+// One comparison of two small files by the program with a full recent list
+// (range 1) and with none kept (range 0), in a configuration folder of its own.
+void BM_ProgramRun(benchmark::State& state) {
     Scratch scratch;
+    std::string error;
+    const std::string left = scratch.root + "/left.txt", right = scratch.root + "/right.txt";
+    if (!corvatine::platform::WriteFileAtomically(left, "same\n", 0644, error) ||
+        !corvatine::platform::WriteFileAtomically(right, "same\n", 0644, error))
+        std::abort();
     if (state.range(0) == 1) {
-        std::string error;
         if (!corvatine::CComparisonFile::WriteComparisons(scratch.root + "/MRU.cmp", MakeList(), -1, error))
             std::abort();
+        if (!corvatine::platform::WriteFileAtomically(
+                scratch.root + "/registry.reg",
+                "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\n\"MaxComparisons\"=dword:"
+                "000003e8\n",
+                0644, error))
+            std::abort();
+    } else if (!corvatine::platform::WriteFileAtomically(
+                   scratch.root + "/registry.reg",
+                   "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\n\"MaxComparisons\"=dword:"
+                   "00000000\n",
+                   0644, error)) {
+        std::abort();
     }
     ::setenv("CORVATINE_CONFIG_DIR", scratch.root.c_str(), 1);
     const std::string program = std::string(CORVATINE_PROGRAM);
     for (auto _ : state)
-        if (bench::RunPeer({program, "--version"}) != 0) state.SkipWithError("corvatine --version failed");
-    state.SetLabel(state.range(0) ? "1,000 recent comparisons" : "no recent comparisons");
+        if (bench::RunPeer({program, "--quiet", left, right}) != 0)
+            state.SkipWithError("the comparison failed");
+    state.SetLabel(state.range(0) ? "1,000 recent comparisons" : "no recent comparisons kept");
 }
-BENCHMARK(BM_ProgramStart)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ProgramRun)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

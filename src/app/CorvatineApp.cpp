@@ -34,19 +34,24 @@ void CCorvatineApp::InitInstance(std::ostream& err) {
     recentComparisonFiles =
         std::make_unique<platform::CRecentFileList>("Recent\\Comparisons", "File%d", generalOptions.maxFiles);
     recentComparisonFiles->Load(profile);
+    m_err = &err;
+}
+
+CRecentComparisonList* CCorvatineApp::RecentComparisons() {
+    if (m_recentComparisons || generalOptions.maxComparisons <= 0) return m_recentComparisons.get();
     // Nothing is written into the installation folder: the list lives with
     // the settings.
-    if (generalOptions.maxComparisons > 0) {
-        recentComparisons = std::make_unique<CRecentComparisonList>(
-            platform::JoinPath(platform::ConfigFolder(), kRecentComparisonsFile),
-            generalOptions.maxComparisons, generalOptions);
-        std::string error;
-        if (!recentComparisons->Load(error)) err << "corvatine: warning: " << error << "\n";
-    }
+    m_recentComparisons = std::make_unique<CRecentComparisonList>(
+        platform::JoinPath(platform::ConfigFolder(), kRecentComparisonsFile), generalOptions.maxComparisons,
+        generalOptions);
+    std::string error;
+    if (!m_recentComparisons->Load(error) && m_err != nullptr)
+        *m_err << "corvatine: warning: " << error << "\n";
+    return m_recentComparisons.get();
 }
 
 void CCorvatineApp::AddRecentComparison(const CCompareParams& request) {
-    if (recentComparisons) recentComparisons->Add(request);
+    if (CRecentComparisonList* list = RecentComparisons()) list->Add(request);
 }
 
 void CCorvatineApp::AddRecentComparisonFile(const std::string& path) {
@@ -70,10 +75,10 @@ bool CCorvatineApp::ExitInstance(std::ostream& err) {
     generalOptions.Save(profile);
 
     bool saved = true;
-    if (recentComparisons && recentComparisons->IsModified()) {
+    if (m_recentComparisons && m_recentComparisons->IsModified()) {
         std::string error;
         if (!platform::MakeFolders(platform::ConfigFolder(), 0700, error) ||
-            !recentComparisons->Save(error)) {
+            !m_recentComparisons->Save(error)) {
             err << "corvatine: " << error << "\n";
             saved = false;
         }

@@ -27,16 +27,22 @@ public:
     // Records a comparison that is being made in the recent comparisons list
     // (the list decides whether it is kept).
     void AddRecentComparison(const CCompareParams& request);
+    // The recent comparisons list, "MRU.cmp" in the configuration folder,
+    // read on first use so that runs which compare nothing do not read it;
+    // null when MaxComparisons is 0.
+    CRecentComparisonList* RecentComparisons();
     // Adds a comparison file to the recent comparison files list when its
     // path is not empty and exists; the list keeps absolute paths.
     void AddRecentComparisonFile(const std::string& path);
 
     CGeneralOptions generalOptions;
     std::string installDir;
-    // "MRU.cmp" in the configuration folder; none when MaxComparisons is 0.
-    std::unique_ptr<CRecentComparisonList> recentComparisons;
     // Recent comparison files, "Recent\Comparisons", MaxFiles entries.
     std::unique_ptr<platform::CRecentFileList> recentComparisonFiles;
+
+private:
+    std::unique_ptr<CRecentComparisonList> m_recentComparisons;
+    std::ostream* m_err = nullptr;  // where a list that cannot be read is reported
 };
 
 }  // namespace corvatine

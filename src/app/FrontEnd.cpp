@@ -13,7 +13,6 @@
 #include "app/InfoAction.h"
 #include "persist/ComparisonFile.h"
 #include "platform/LocalTime.h"
-#include "platform/Path.h"
 
 #ifndef CORVATINE_VERSION
 #define CORVATINE_VERSION "0.0.0"
@@ -238,11 +237,7 @@ std::string Dump(const Json& json) { return json.dump(2, ' ', false, Json::error
 bool SaveComparisons(CCorvatineApp& app, const std::vector<const CCompareParams*>& requests,
                      const std::string& path, std::ostream& err) {
     CompareParamsList list;
-    for (const CCompareParams* request : requests) {
-        list.push_back(request->Clone());
-        for (COMPARESIDE& side : list.back()->sides)
-            if (!side.path.empty()) side.path = platform::AbsolutePath(side.path);
-    }
+    for (const CCompareParams* request : requests) list.push_back(StoredCopy(*request));
     std::string error;
     if (!CComparisonFile::WriteComparisons(path, list, -1, error)) {
         Trouble(err, "cannot save the comparison: " + error);
@@ -313,14 +308,14 @@ int OpenComparisonFile(CCorvatineApp& app, const std::string& path, const FRONTE
 // --recent: the recent comparisons list, most recent first; --recent=N runs
 // entry N.
 int RunRecent(CCorvatineApp& app, const FRONTENDOPTIONS& options, std::ostream& out, std::ostream& err) {
-    const int count = app.recentComparisons ? app.recentComparisons->Count() : 0;
+    const CRecentComparisonList* list = app.RecentComparisons();
+    const int count = list != nullptr ? list->Count() : 0;
     if (options.recentEntry > 0) {
         if (options.recentEntry > count)
             return Trouble(err, "there is no recent comparison " + std::to_string(options.recentEntry) +
                                     ": the list holds " + std::to_string(count));
         // Running the entry moves it in the list: work on a copy.
-        const std::unique_ptr<CCompareParams> request =
-            (*app.recentComparisons)[options.recentEntry - 1].Clone();
+        const std::unique_ptr<CCompareParams> request = (*list)[options.recentEntry - 1].Clone();
         return CompareOne(app, *request, options, out, err);
     }
     const std::string format = options.format.empty() ? "list" : options.format;
@@ -329,7 +324,7 @@ int RunRecent(CCorvatineApp& app, const FRONTENDOPTIONS& options, std::ostream& 
     if (format == "json") {
         Json entries = Json::array();
         for (int i = 0; i < count; ++i) {
-            const CCompareParams& request = (*app.recentComparisons)[i];
+            const CCompareParams& request = (*list)[i];
             Json entry = RequestToJson(request);
             entry["lastComparedTime"] = LastComparedText(request);
             entries.push_back(std::move(entry));
@@ -337,7 +332,7 @@ int RunRecent(CCorvatineApp& app, const FRONTENDOPTIONS& options, std::ostream& 
         out << Dump(entries) << "\n";
     } else {
         for (int i = 0; i < count; ++i) {
-            const CCompareParams& request = (*app.recentComparisons)[i];
+            const CCompareParams& request = (*list)[i];
             out << i + 1 << '\t' << LastComparedText(request) << '\t' << KindName(request.kind) << '\t'
                 << request.GetTitle() << '\t' << request.sides[0].path << '\t' << request.sides[1].path
                 << "\n";

@@ -10,6 +10,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
 #include "platform/LocalTime.h"
+#include "platform/Path.h"
 #include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
@@ -95,7 +96,7 @@ public:
     void Flag(const char* name, bool on) { Attribute(name, on ? "1" : "0"); }
 };
 
-std::string SizeText(uint64_t size) { return size == 0 ? std::string() : std::to_string(size); }
+std::string SizeText(uint64_t size) { return size == 0 ? std::string() : FilterSizeToText(size); }
 
 std::string TypesText(uint32_t types) {
     std::string text;
@@ -499,6 +500,12 @@ private:
 };
 
 }  // namespace
+
+std::unique_ptr<CCompareParams> StoredCopy(const CCompareParams& request) {
+    std::unique_ptr<CCompareParams> copy = request.Clone();
+    for (COMPARESIDE& side : copy->sides) side.path = platform::AbsolutePath(side.path);
+    return copy;
+}
 
 bool CComparisonFile::ReadComparisonsText(std::string_view text, CompareParamsList& list,
                                           std::string& error) {

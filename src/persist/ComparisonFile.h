@@ -22,6 +22,10 @@ inline constexpr const char* kComparisonFileExtension = ".cmp";
 // A comparison file larger than this is refused rather than read into memory.
 inline constexpr size_t kMaxComparisonFileSize = 64u << 20;
 
+// A copy of the request as comparison files and the recent comparisons list
+// keep it: with absolute paths, so that it opens from any folder.
+std::unique_ptr<CCompareParams> StoredCopy(const CCompareParams& request);
+
 // Reads and writes the format; holds no state between calls.
 class CComparisonFile {
 public:

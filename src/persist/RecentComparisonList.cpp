@@ -77,9 +77,8 @@ void CRecentComparisonList::Add(const CCompareParams& request) {
     for (const COMPARESIDE& side : request.sides)
         if (side.path.empty() || !platform::PathExists(side.path)) return;
 
-    // The list outlives the current folder: entries keep absolute paths.
-    std::unique_ptr<CCompareParams> entry = request.Clone();
-    for (COMPARESIDE& side : entry->sides) side.path = platform::AbsolutePath(side.path);
+    // The list outlives the current folder.
+    std::unique_ptr<CCompareParams> entry = StoredCopy(request);
 
     for (size_t i = 0; i < m_entries.size(); ++i) {
         if (!Matches(*m_entries[i], *entry)) continue;
