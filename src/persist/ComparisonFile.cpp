@@ -571,14 +571,10 @@ bool CComparisonFile::ReadComparisonsText(std::string_view text, CompareParamsLi
     return true;
 }
 
-bool CComparisonFile::ReadFileText(const std::string& path, std::string& text, std::string& error) {
-    bool missing = false;
-    return platform::ReadWholeFile(path, text, missing, error, kMaxComparisonFileSize);
-}
-
 bool CComparisonFile::ReadComparisons(const std::string& path, CompareParamsList& list, std::string& error) {
     std::string text;
-    if (!ReadFileText(path, text, error)) return false;
+    bool missing = false;
+    if (!platform::ReadWholeFile(path, text, missing, error, kMaxComparisonFileSize)) return false;
     std::string reason;
     if (!ReadComparisonsText(text, list, reason)) {
         error = "'" + path + "': " + reason;

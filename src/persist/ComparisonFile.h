@@ -36,10 +36,6 @@ public:
     // no record was read.
     static bool ReadComparisons(const std::string& path, CompareParamsList& list, std::string& error);
 
-    // The bytes of a comparison file: a regular file of at most
-    // kMaxComparisonFileSize bytes. False, with error naming the file.
-    static bool ReadFileText(const std::string& path, std::string& text, std::string& error);
-
     // ReadComparisons on the text of a file; error does not name a file.
     static bool ReadComparisonsText(std::string_view text, CompareParamsList& list, std::string& error);
 

@@ -15,11 +15,11 @@ bool CRecentComparisonList::Load(std::string& error) {
     m_entries.clear();
     m_modified = false;
     m_keepFile = false;
-    if (!platform::NameExists(m_path)) return true;
     std::string text, reason;
     CompareParamsList entries;
-    if (!CComparisonFile::ReadFileText(m_path, text, error)) {
-        reason = error;
+    bool missing = false;
+    if (!platform::ReadWholeFile(m_path, text, missing, reason, kMaxComparisonFileSize)) {
+        if (missing) return true;
     } else if (!CComparisonFile::ReadComparisonsText(text, entries, reason)) {
         reason = "'" + m_path + "': " + reason;
     } else {
