@@ -12,9 +12,9 @@
 #include <string>
 
 #include "RunPeer.h"
-#include "foldercompare/CompareMethods.h"
 #include "persist/ComparisonFile.h"
 #include "platform/AtomicFile.h"
+#include "request/CompareMethods.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/CommandLineWords.h"
 #include "foldercompare/ContentType.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "platform/LocalTime.h"
 #include "platform/Path.h"
+#include "request/CommandLineWords.h"
 #include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {

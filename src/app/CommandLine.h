@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/CompareParams.h"
-#include "foldercompare/FilterRecords.h"
+#include "request/CompareParams.h"
+#include "request/FilterRecords.h"
 
 namespace corvatine {
 

@@ -11,15 +11,15 @@
 #include <ostream>
 #include <set>
 
-#include "app/BinaryCompareDoc.h"
 #include "app/ConsoleMessages.h"
-#include "app/DocumentWatches.h"
 #include "app/FolderAction.h"
 #include "app/TerminalProgress.h"
-#include "app/TextCompareDoc.h"
+#include "binarycompare/BinaryCompareDoc.h"
+#include "fileio/DocumentWatches.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 #include "platform/Terminal.h"
+#include "textcompare/TextCompareDoc.h"
 #include "textcompare/TextCompareOptions.h"
 #include "textcompare/UnifiedDiff.h"
 

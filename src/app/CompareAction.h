@@ -4,8 +4,8 @@
 
 #include <iosfwd>
 
-#include "app/CompareParams.h"
 #include "app/FrontEndOptions.h"
+#include "request/CompareParams.h"
 
 namespace corvatine {
 

@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-#include "app/FolderCompareDoc.h"
 #include "app/TerminalProgress.h"
+#include "foldercompare/FolderCompareDoc.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "platform/AtomicFile.h"
 #include "platform/Path.h"

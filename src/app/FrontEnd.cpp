@@ -6,13 +6,13 @@
 
 #include "app/CommandLine.h"
 #include "app/CompareAction.h"
-#include "app/CompareParams.h"
 #include "app/CorvatineApp.h"
 #include "app/EditAction.h"
 #include "app/FrontEndOptions.h"
 #include "app/InfoAction.h"
 #include "persist/ComparisonFile.h"
 #include "platform/LocalTime.h"
+#include "request/CompareParams.h"
 
 #ifndef CORVATINE_VERSION
 #define CORVATINE_VERSION "0.0.0"

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <memory>
 
-#include "foldercompare/CompareMethods.h"
 #include "platform/File.h"
+#include "request/CompareMethods.h"
 #include "textcompare/TextFileCompare.h"
 
 namespace corvatine {

@@ -1,7 +1,7 @@
-// Whether an entry is excluded by the file, folder and combined filters.
+#include "foldercompare/Filters.h"
+
 #include "fileio/CodePages.h"
 #include "foldercompare/FileInfo.h"
-#include "foldercompare/FilterRecords.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileFind.h"
 #include "platform/Wildcard.h"
@@ -50,40 +50,41 @@ bool IsNameExcluded(std::string_view include, std::string_view exclude, std::str
     return !exclude.empty() && MatchesPatternList(exclude, name);
 }
 
-bool CFileFilters::IsExcluded(CFileInfoEx& entry) const {
+bool IsExcluded(const CFileFilters& filter, CFileInfoEx& entry) {
     if (entry.AttributeTest(FILE_ATTRIBUTE_DIRECTORY)) return false;
-    if (IsFileExcludedByRecord(*this, entry.GetName(), entry.lastWriteTime, entry.GetSize(),
+    if (IsFileExcludedByRecord(filter, entry.GetName(), entry.lastWriteTime, entry.GetSize(),
                                entry.attributes))
         return true;
-    if (typeExclude == 0) return false;
+    if (filter.typeExclude == 0) return false;
     const int type = entry.GetContentType();
-    return type == FILE_CONTENT_UNKNOWN || (typeExclude & static_cast<uint32_t>(type)) != 0;
+    return type == FILE_CONTENT_UNKNOWN || (filter.typeExclude & static_cast<uint32_t>(type)) != 0;
 }
 
-bool CFileFilters::IsExcluded(const platform::FINDDATA& data) const {
+bool IsExcluded(const CFileFilters& filter, const platform::FINDDATA& data) {
     if (data.attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    return IsFileExcludedByRecord(*this, data.name, data.lastWriteTime, data.Size(), data.attributes);
+    return IsFileExcludedByRecord(filter, data.name, data.lastWriteTime, data.Size(), data.attributes);
 }
 
-bool CFolderFilters::IsExcluded(CFileInfoEx& entry) const {
+bool IsExcluded(const CFolderFilters& filter, CFileInfoEx& entry) {
     if (!entry.AttributeTest(FILE_ATTRIBUTE_DIRECTORY)) return false;
-    return IsNameExcluded(nameInclude, nameExclude, entry.GetName()) ||
-           (attributesExclude & entry.attributes) != 0;
+    return IsNameExcluded(filter.nameInclude, filter.nameExclude, entry.GetName()) ||
+           (filter.attributesExclude & entry.attributes) != 0;
 }
 
-bool CFolderFilters::IsExcluded(const platform::FINDDATA& data) const {
+bool IsExcluded(const CFolderFilters& filter, const platform::FINDDATA& data) {
     if (!(data.attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    return IsNameExcluded(nameInclude, nameExclude, data.name) || (attributesExclude & data.attributes) != 0;
+    return IsNameExcluded(filter.nameInclude, filter.nameExclude, data.name) ||
+           (filter.attributesExclude & data.attributes) != 0;
 }
 
-bool CComboFilters::IsExcluded(CFileInfoEx& entry) const {
-    return entry.AttributeTest(FILE_ATTRIBUTE_DIRECTORY) ? folderFilters.IsExcluded(entry)
-                                                         : fileFilters.IsExcluded(entry);
+bool IsExcluded(const CComboFilters& filter, CFileInfoEx& entry) {
+    return entry.AttributeTest(FILE_ATTRIBUTE_DIRECTORY) ? IsExcluded(filter.folderFilters, entry)
+                                                         : IsExcluded(filter.fileFilters, entry);
 }
 
-bool CComboFilters::IsExcluded(const platform::FINDDATA& data) const {
-    return (data.attributes & FILE_ATTRIBUTE_DIRECTORY) ? folderFilters.IsExcluded(data)
-                                                        : fileFilters.IsExcluded(data);
+bool IsExcluded(const CComboFilters& filter, const platform::FINDDATA& data) {
+    return (data.attributes & FILE_ATTRIBUTE_DIRECTORY) ? IsExcluded(filter.folderFilters, data)
+                                                        : IsExcluded(filter.fileFilters, data);
 }
 
 }  // namespace corvatine

@@ -1,8 +1,8 @@
 #include "foldercompare/FolderCompareContext.h"
 
-#include "foldercompare/CompareMethods.h"
 #include "platform/FileAttributes.h"
 #include "platform/Path.h"
+#include "request/CompareMethods.h"
 
 namespace corvatine {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "foldercompare/CompareMethods.h"
 #include "foldercompare/FolderCompareItem.h"
+#include "request/CompareMethods.h"
 
 namespace corvatine {
 

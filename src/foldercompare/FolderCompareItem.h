@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "foldercompare/FileCompare.h"
-#include "foldercompare/FilterRecords.h"
 #include "foldercompare/FolderItem.h"
 #include "platform/Progress.h"
+#include "request/FilterRecords.h"
 
 namespace corvatine {
 

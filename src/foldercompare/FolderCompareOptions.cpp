@@ -4,6 +4,7 @@
 
 #include "editor/SyntaxEditor.h"
 #include "platform/Path.h"
+#include "request/CompareParams.h"
 #include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
@@ -291,6 +292,10 @@ FILECOMPAREOPTIONS CFolderComparer::MethodOptions() const {
 
 CFolderComparer& GetFolderComparer() {
     static CFolderComparer comparer;
+    // New requests take their methods from here from now on.
+    static const bool handedOver =
+        (SetDefaultMethodsSource([] { return GetFolderComparer().methods; }), true);
+    (void)handedOver;
     return comparer;
 }
 

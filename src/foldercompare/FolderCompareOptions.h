@@ -6,14 +6,14 @@
 #include <memory>
 #include <string>
 
-#include "foldercompare/CompareMethods.h"
 #include "foldercompare/FileCompare.h"
 #include "foldercompare/FilterPresets.h"
-#include "foldercompare/FilterRecords.h"
 #include "foldercompare/FolderCompareColors.h"
 #include "foldercompare/FolderCompareReport.h"
 #include "platform/Profile.h"
 #include "platform/RecentFileList.h"
+#include "request/CompareMethods.h"
+#include "request/FilterRecords.h"
 
 namespace corvatine {
 
@@ -56,7 +56,7 @@ const char* DisplayClassCommandText(uint32_t bit);
 class CFolderCompareOptions {
 public:
     int quickMergeMode = 0;
-    uint32_t methods = METHOD_TIME | METHOD_SIZE;
+    uint32_t methods = kDefaultCompareMethods;
     int autoScanFolders = 0;
     int ignoreFolderDifferences = 1;
     int smallTimeToIgnore = 2;  // seconds

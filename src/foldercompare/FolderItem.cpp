@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "foldercompare/FilterRecords.h"
+#include "foldercompare/Filters.h"
 #include "platform/Collate.h"
 #include "platform/FileAttributes.h"
 
@@ -29,9 +29,9 @@ std::unique_ptr<CFolderItem> CFolderItem::Detach() {
     return index < 0 ? nullptr : folder->RemoveChild(index);
 }
 
-uint32_t CFolderItem::ApplyFilter(const CFilter& filter) {
+uint32_t CFolderItem::ApplyFilter(const CComboFilters& filter) {
     state &= ~FILE_STATE_EXCLUDED;
-    if (filter.IsExcluded(*this)) state |= FILE_STATE_EXCLUDED;
+    if (corvatine::IsExcluded(filter, *this)) state |= FILE_STATE_EXCLUDED;
     return state & FILE_STATE_EXCLUDED;
 }
 
@@ -88,12 +88,12 @@ int CFolder::GetChildCount(bool visibleOnly) const {
     return count;
 }
 
-bool CFolder::HasVisibleContent(const CFilter& filter) const {
+bool CFolder::HasVisibleContent(const CComboFilters& filter) const {
     if (!Exists()) return false;
     platform::CFileFindEx find;
     if (!find.FindFile(GetFullPath())) return false;
     while (find.FindNextFile())
-        if (!find.IsDots() && !filter.IsExcluded(find.Data())) return true;
+        if (!find.IsDots() && !corvatine::IsExcluded(filter, find.Data())) return true;
     return false;
 }
 

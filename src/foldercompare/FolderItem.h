@@ -11,7 +11,7 @@
 namespace corvatine {
 
 class CFolder;
-class CFilter;
+class CComboFilters;
 
 class CFolderItem : public CFileObject {
 public:
@@ -38,7 +38,7 @@ public:
     virtual bool IsExcluded() const { return StateTest(FILE_STATE_EXCLUDED); }
     // Clears the excluded state, asks the filter and sets the state when the
     // filter excludes the entry. Returns the excluded bit.
-    virtual uint32_t ApplyFilter(const CFilter& filter);
+    virtual uint32_t ApplyFilter(const CComboFilters& filter);
     void CopyFrom(const CFileInfo& other) override;
 };
 
@@ -75,7 +75,7 @@ public:
     virtual int GetChildCount(bool visibleOnly = false) const;
     // Looks at the file system: true when some entry of the folder is not
     // excluded by the filter; false for an empty, unreadable or missing one.
-    virtual bool HasVisibleContent(const CFilter& filter) const;
+    virtual bool HasVisibleContent(const CComboFilters& filter) const;
     // Reads one level: the children become the folder's entries (files only
     // with filesOnly). An unreadable folder, and a folder that a symbolic link
     // leads back into from inside itself, scan as empty. False, changing

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <limits>
 
-#include "foldercompare/CompareMethods.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
 #include "platform/LocalTime.h"
 #include "platform/Path.h"
-#include "textcompare/TextCompareOptions.h"
+#include "request/CompareMethods.h"
+#include "request/TextRuleWord.h"
 
 namespace corvatine {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/CompareParams.h"
+#include "request/CompareParams.h"
 
 namespace corvatine {
 

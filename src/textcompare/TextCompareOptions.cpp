@@ -1,6 +1,7 @@
 #include "textcompare/TextCompareOptions.h"
 
 #include "platform/Path.h"
+#include "request/CompareParams.h"
 
 namespace corvatine {
 
@@ -175,6 +176,9 @@ void CTextComparer::AddRecentPair(const std::string& left, const std::string& ri
 
 CTextComparer& GetTextComparer() {
     static CTextComparer comparer;
+    // New requests take their rules from here from now on.
+    static const bool handedOver = (SetDefaultTextRulesSource([] { return GetTextComparer().rules; }), true);
+    (void)handedOver;
     return comparer;
 }
 

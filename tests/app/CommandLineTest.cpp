@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "GlobalSettings.h"
+#include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {

@@ -4,10 +4,10 @@
 
 #include <random>
 
-#include "GlobalSettings.h"
 #include "app/CommandLine.h"
-#include "app/CompareParams.h"
 #include "platform/LocalTime.h"
+#include "request/CompareParams.h"
+#include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {

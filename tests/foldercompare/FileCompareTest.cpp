@@ -10,7 +10,7 @@
 #include <random>
 
 #include "PeFiles.h"
-#include "foldercompare/CompareMethods.h"
+#include "request/CompareMethods.h"
 #include "support/TestSupport.h"
 #include "textcompare/TextCompareOptions.h"
 

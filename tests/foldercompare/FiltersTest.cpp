@@ -7,7 +7,7 @@
 
 #include "editor/SyntaxEditor.h"
 #include "foldercompare/FilterPresets.h"
-#include "foldercompare/FilterRecords.h"
+#include "foldercompare/Filters.h"
 #include "foldercompare/FolderItem.h"
 #include "platform/FileAttributes.h"
 #include "platform/LocalTime.h"
@@ -89,14 +89,14 @@ TEST_F(FiltersTest, TimeBoundsAreWholeLocalDaysInclusive) {
     SetWriteTime("midnight", filter.timeTo);
     File("before");
     SetWriteTime("before", filter.timeTo - 1);
-    EXPECT_TRUE(filter.IsExcluded(Entry("ten")));
-    EXPECT_FALSE(filter.IsExcluded(Entry("midnight")));
-    EXPECT_FALSE(filter.IsExcluded(Entry("before")));
+    EXPECT_TRUE(IsExcluded(filter, Entry("ten")));
+    EXPECT_FALSE(IsExcluded(filter, Entry("midnight")));
+    EXPECT_FALSE(IsExcluded(filter, Entry("before")));
 
     filter.timeFrom = Midnight(2024, 3, 10);
-    EXPECT_TRUE(filter.IsExcluded(Entry("before")));  // 23:59:59 the day before "timefrom"
-    filter.timeTo = 0;                                // a lone lower bound
-    EXPECT_FALSE(filter.IsExcluded(Entry("ten")));
+    EXPECT_TRUE(IsExcluded(filter, Entry("before")));  // 23:59:59 the day before "timefrom"
+    filter.timeTo = 0;                                 // a lone lower bound
+    EXPECT_FALSE(IsExcluded(filter, Entry("ten")));
 }
 
 TEST_F(FiltersTest, SizeBoundsAreInclusiveAndZeroIsNoBound) {
@@ -106,13 +106,13 @@ TEST_F(FiltersTest, SizeBoundsAreInclusiveAndZeroIsNoBound) {
     CFolderItem& two = File("two", "22");
     filter.sizeMin = 0;
     filter.sizeMax = 1;
-    EXPECT_FALSE(filter.IsExcluded(empty));
-    EXPECT_FALSE(filter.IsExcluded(one));
-    EXPECT_TRUE(filter.IsExcluded(two));
+    EXPECT_FALSE(IsExcluded(filter, empty));
+    EXPECT_FALSE(IsExcluded(filter, one));
+    EXPECT_TRUE(IsExcluded(filter, two));
     filter.sizeMin = 2;
     filter.sizeMax = 0;
-    EXPECT_TRUE(filter.IsExcluded(one));
-    EXPECT_FALSE(filter.IsExcluded(two));
+    EXPECT_TRUE(IsExcluded(filter, one));
+    EXPECT_FALSE(IsExcluded(filter, two));
 }
 
 TEST_F(FiltersTest, AttributesAndTypes) {
@@ -121,13 +121,13 @@ TEST_F(FiltersTest, AttributesAndTypes) {
     CFolderItem& binary = File("data.bin", std::string("\0\1", 2));
     CFolderItem& text = File("notes.txt", "text\n");
     filter.attributesExclude = FILE_ATTRIBUTE_HIDDEN;
-    EXPECT_TRUE(filter.IsExcluded(hidden));
-    EXPECT_FALSE(filter.IsExcluded(text));
+    EXPECT_TRUE(IsExcluded(filter, hidden));
+    EXPECT_FALSE(IsExcluded(filter, text));
 
     filter.attributesExclude = 0;
     filter.typeExclude = FILTER_TYPE_BINARY;
-    EXPECT_TRUE(filter.IsExcluded(binary));
-    EXPECT_FALSE(filter.IsExcluded(text));
+    EXPECT_TRUE(IsExcluded(filter, binary));
+    EXPECT_FALSE(IsExcluded(filter, text));
     EXPECT_EQ(binary.contentType, FILE_CONTENT_BINARY);  // determined and kept
 
     // A file whose content cannot be read has no type, and so is excluded
@@ -135,15 +135,15 @@ TEST_F(FiltersTest, AttributesAndTypes) {
     ASSERT_EQ(::unlink((dir / "notes.txt").c_str()), 0);
     CFolderItem& unreadable = File("gone.txt", "x");
     ASSERT_EQ(::unlink((dir / "gone.txt").c_str()), 0);
-    EXPECT_TRUE(filter.IsExcluded(unreadable));
+    EXPECT_TRUE(IsExcluded(filter, unreadable));
     filter.typeExclude = FILTER_TYPE_TEXT;
-    EXPECT_TRUE(filter.IsExcluded(unreadable));
-    EXPECT_FALSE(filter.IsExcluded(binary));
+    EXPECT_TRUE(IsExcluded(filter, unreadable));
+    EXPECT_FALSE(IsExcluded(filter, binary));
 
     // The enumeration record test never reads the content.
     platform::FINDDATA record;
     record.name = "gone.txt";
-    EXPECT_FALSE(filter.IsExcluded(record));
+    EXPECT_FALSE(IsExcluded(filter, record));
 }
 
 TEST_F(FiltersTest, FileFiltersPassFoldersAndFolderFiltersPassFiles) {
@@ -152,31 +152,31 @@ TEST_F(FiltersTest, FileFiltersPassFoldersAndFolderFiltersPassFiles) {
     CFileFilters files;
     files.nameInclude = "*.c";
     files.attributesExclude = FILE_ATTRIBUTE_DIRECTORY;
-    EXPECT_FALSE(files.IsExcluded(folder));
-    EXPECT_TRUE(files.IsExcluded(file));
+    EXPECT_FALSE(IsExcluded(files, folder));
+    EXPECT_TRUE(IsExcluded(files, file));
 
     CFolderFilters folders;
     folders.nameExclude = "build*";
-    EXPECT_TRUE(folders.IsExcluded(folder));
-    EXPECT_FALSE(folders.IsExcluded(file));
+    EXPECT_TRUE(IsExcluded(folders, folder));
+    EXPECT_FALSE(IsExcluded(folders, file));
     folders.nameExclude.clear();
     folders.attributesExclude = FILE_ATTRIBUTE_HIDDEN;
-    EXPECT_FALSE(folders.IsExcluded(folder));
-    EXPECT_TRUE(folders.IsExcluded(Folder(".git")));
+    EXPECT_FALSE(IsExcluded(folders, folder));
+    EXPECT_TRUE(IsExcluded(folders, Folder(".git")));
 
     CComboFilters combo;
     combo.fileFilters = files;
     combo.folderFilters.nameInclude = "src";
-    EXPECT_TRUE(combo.IsExcluded(folder));  // to the folder filter
-    EXPECT_TRUE(combo.IsExcluded(file));    // to the file filter
-    EXPECT_FALSE(combo.IsExcluded(File("main.c")));
+    EXPECT_TRUE(IsExcluded(combo, folder));  // to the folder filter
+    EXPECT_TRUE(IsExcluded(combo, file));    // to the file filter
+    EXPECT_FALSE(IsExcluded(combo, File("main.c")));
     platform::FINDDATA record;
     record.name = "src";
     record.attributes = FILE_ATTRIBUTE_DIRECTORY;
-    EXPECT_FALSE(combo.IsExcluded(record));
+    EXPECT_FALSE(IsExcluded(combo, record));
     record.name = "src.c";
     record.attributes = 0;
-    EXPECT_FALSE(combo.IsExcluded(record));
+    EXPECT_FALSE(IsExcluded(combo, record));
 }
 
 TEST_F(FiltersTest, APairIsOutOnlyWhenEveryPresentSideIsExcluded) {

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "foldercompare/CompareMethods.h"
 #include "foldercompare/FolderCompareContext.h"
+#include "request/CompareMethods.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {

@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <random>
 
-#include "foldercompare/FilterRecords.h"
 #include "platform/FileAttributes.h"
+#include "request/FilterRecords.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {

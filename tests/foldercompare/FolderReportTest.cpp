@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "foldercompare/CompareMethods.h"
 #include "foldercompare/FolderCompareContext.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "request/CompareMethods.h"
 #include "support/ScratchProfile.h"
 #include "support/TestSupport.h"
 

@@ -4,9 +4,9 @@
 
 #include <random>
 
-#include "foldercompare/CompareMethods.h"
 #include "platform/FileAttributes.h"
 #include "platform/LocalTime.h"
+#include "request/CompareMethods.h"
 #include "support/TestSupport.h"
 #include "textcompare/TextCompareOptions.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "foldercompare/CompareMethods.h"
+#include "request/CompareMethods.h"
 
 #include "platform/Path.h"
 #include "support/TestSupport.h"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/CompareParams.h"
 #include "foldercompare/FolderCompareContext.h"
 #include "foldercompare/FolderCompareReport.h"
+#include "request/CompareParams.h"
 
 namespace corvatine {
 

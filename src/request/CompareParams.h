@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "foldercompare/FilterRecords.h"
+#include "request/FilterRecords.h"
 
 namespace corvatine {
 
@@ -96,6 +96,15 @@ public:
     std::string GetCommandLine(bool fullPath, bool abbreviated) const override;
     std::unique_ptr<CCompareParams> Clone() const override;
 };
+
+// New text and folder requests start from the rules and methods of the text
+// and folder comparison settings of that moment. The settings belong to the
+// comparison libraries above this one: each hands over a way to read them when
+// its component is made, and until then the settings' defaults hold. Either
+// source may be set from any thread.
+using RequestWordSource = uint32_t (*)();
+void SetDefaultTextRulesSource(RequestWordSource source);
+void SetDefaultMethodsSource(RequestWordSource source);
 
 // A new request of the given kind with its defaults; the base kind for any
 // kind that is not a comparison kind.

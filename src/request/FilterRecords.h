@@ -1,37 +1,13 @@
 // The file and folder filter records that every folder comparison request
 // carries, and the text forms in which settings and dialogs hold their fields.
-// Whether an entry is excluded is decided by the folder filters themselves.
+// Whether an entry is excluded is decided by the folder comparison's filters
+// (foldercompare/Filters.h), which apply these records.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace corvatine {
-
-class CFileInfoEx;
-namespace platform {
-struct FINDDATA;
-}
-
-// What every filter decides: whether a scanned entry, or an entry as an
-// enumeration reports it (whose content is not read), is excluded.
-class CFilter {
-public:
-    virtual ~CFilter() = default;
-    virtual void Reset() = 0;
-    // May determine the entry's content type (and caches it there).
-    virtual bool IsExcluded(CFileInfoEx& entry) const = 0;
-    virtual bool IsExcluded(const platform::FINDDATA& data) const = 0;
-};
-
-// The name test of both filters: excluded when the include list is neither
-// empty nor "*" and no include pattern matches, or when an exclude pattern
-// matches. Lists are ";"-separated; empty pieces are skipped, blanks belong
-// to the patterns, case is ignored.
-bool IsNameExcluded(std::string_view include, std::string_view exclude, std::string_view name);
-// True when some pattern of the list matches the whole name.
-bool MatchesPatternList(std::string_view list, std::string_view name);
 
 // Bits of CFileFilters::typeExclude.
 enum FilterType : uint32_t {
@@ -40,7 +16,7 @@ enum FilterType : uint32_t {
     FILTER_TYPE_DIRECTORY = 0x4,  // stored and compared; excludes nothing
 };
 
-class CFileFilters : public CFilter {
+class CFileFilters {
 public:
     std::string nameInclude = "*";   // wildcard patterns separated by ";"
     std::string nameExclude;         // wildcard patterns separated by ";"
@@ -52,46 +28,33 @@ public:
     uint32_t attributesExclude = 0;  // FILE_ATTRIBUTE_READONLY, _HIDDEN, _SYSTEM, _ARCHIVE
     uint32_t typeExclude = 0;        // FilterType bits
 
-    void Reset() override { *this = CFileFilters(); }
-    // A folder is never excluded by a file filter. A file is excluded by its
-    // name, then its last write time (bounds inclusive), its size (bounds
-    // inclusive), its attributes, and last its content type (an unknown type
-    // is excluded whenever any type is).
-    bool IsExcluded(CFileInfoEx& entry) const override;
-    // The same tests without the content type.
-    bool IsExcluded(const platform::FINDDATA& data) const override;
+    void Reset() { *this = CFileFilters(); }
     // Pattern lists compare without regard to case under the locale's
     // collation; every other field compares exactly.
     bool Differs(const CFileFilters& other) const;
     bool Equals(const CFileFilters& other) const { return !Differs(other); }
 };
 
-class CFolderFilters : public CFilter {
+class CFolderFilters {
 public:
     std::string nameInclude = "*";
     std::string nameExclude;
     uint32_t matchCase = 0;
     uint32_t attributesExclude = 0;
 
-    void Reset() override { *this = CFolderFilters(); }
-    // A file is never excluded by a folder filter; a folder by its name or
-    // its attributes.
-    bool IsExcluded(CFileInfoEx& entry) const override;
-    bool IsExcluded(const platform::FINDDATA& data) const override;
+    void Reset() { *this = CFolderFilters(); }
     bool Differs(const CFolderFilters& other) const;
     bool Equals(const CFolderFilters& other) const { return !Differs(other); }
 };
 
 // What a folder comparison request carries: entries with the directory
 // attribute go to the folder filter, all others to the file filter.
-class CComboFilters : public CFilter {
+class CComboFilters {
 public:
     CFileFilters fileFilters;
     CFolderFilters folderFilters;
 
-    void Reset() override { *this = CComboFilters(); }
-    bool IsExcluded(CFileInfoEx& entry) const override;
-    bool IsExcluded(const platform::FINDDATA& data) const override;
+    void Reset() { *this = CComboFilters(); }
     bool Differs(const CComboFilters& other) const {
         return fileFilters.Differs(other.fileFilters) || folderFilters.Differs(other.folderFilters);
     }

@@ -1,4 +1,4 @@
-#include "app/TextCompareDoc.h"
+#include "textcompare/TextCompareDoc.h"
 
 #include <algorithm>
 

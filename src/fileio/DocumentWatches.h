@@ -6,10 +6,18 @@
 #include <map>
 #include <string>
 
-#include "app/TextCompareDoc.h"
 #include "platform/FileWatch.h"
 
 namespace corvatine {
+
+// Where the document tells the file watcher that it is about to write or
+// reload a file itself, so that the change is not reported back to it.
+class CFileWatchHooks {
+public:
+    virtual ~CFileWatchHooks() = default;
+    virtual void Suspend(const std::string& path) { (void)path; }
+    virtual void Resume(const std::string& path) { (void)path; }
+};
 
 class CDocumentWatches : public CFileWatchHooks, public platform::CMessageTarget {
 public:

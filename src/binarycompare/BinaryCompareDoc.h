@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/CompareParams.h"
-#include "app/DocumentWatches.h"
 #include "binarycompare/BinaryCompareThread.h"
+#include "fileio/DocumentWatches.h"
 #include "platform/Messages.h"
+#include "request/CompareParams.h"
 
 namespace corvatine {
 

@@ -1,7 +1,7 @@
 // The binary comparison document: loading, the worker's result, edits and
 // undo across both sides, saving, replacing and swapping sides, and the
 // related comparisons.
-#include "app/BinaryCompareDoc.h"
+#include "binarycompare/BinaryCompareDoc.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

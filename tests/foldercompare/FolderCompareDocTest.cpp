@@ -1,11 +1,11 @@
 // The folder comparison document: opening, narrowing, the rows a view
 // shows, changing folders and reloading.
-#include "app/FolderCompareDoc.h"
+#include "foldercompare/FolderCompareDoc.h"
 
 #include <gtest/gtest.h>
 
-#include "GlobalSettings.h"
-#include "foldercompare/CompareMethods.h"
+#include "request/CompareMethods.h"
+#include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {

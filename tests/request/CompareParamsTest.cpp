@@ -1,9 +1,9 @@
-#include "app/CompareParams.h"
+#include "request/CompareParams.h"
 
 #include <gtest/gtest.h>
 
-#include "GlobalSettings.h"
 #include "platform/Path.h"
+#include "support/GlobalSettings.h"
 
 namespace corvatine {
 namespace {

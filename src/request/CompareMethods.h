@@ -20,6 +20,9 @@ enum CompareMethod : uint32_t {
 constexpr uint32_t kAllCompareMethods = METHOD_TYPE | METHOD_TIME | METHOD_SIZE | METHOD_ATTRIBUTES |
                                         METHOD_VERSION | METHOD_CRC | METHOD_BINARY | METHOD_TEXT;
 
+// The methods of the folder comparison settings before anything is stored.
+constexpr uint32_t kDefaultCompareMethods = METHOD_TIME | METHOD_SIZE;
+
 // Bit 0x2 of a folder request's option word.
 constexpr uint32_t FOLDER_OPTION_AUTO_SCAN = 0x2;
 

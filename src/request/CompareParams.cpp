@@ -1,12 +1,11 @@
-#include "app/CompareParams.h"
+#include "request/CompareParams.h"
 
+#include <atomic>
 #include <cstdio>
 
-#include "app/CommandLineWords.h"
-#include "foldercompare/FolderCompareOptions.h"
 #include "platform/LocalTime.h"
 #include "platform/Path.h"
-#include "textcompare/TextCompareOptions.h"
+#include "request/CommandLineWords.h"
 
 namespace corvatine {
 
@@ -66,6 +65,19 @@ std::string FilterItem(const cmdline::FILTERKEY& key, bool abbreviated, const st
 }
 
 bool IsIncludeAll(const std::string& pattern) { return pattern.empty() || pattern == "*"; }
+
+std::atomic<RequestWordSource> g_textRulesSource{nullptr};
+std::atomic<RequestWordSource> g_methodsSource{nullptr};
+
+uint32_t DefaultTextRules() {
+    const RequestWordSource source = g_textRulesSource.load();
+    return source != nullptr ? source() : kDefaultTextRules;
+}
+
+uint32_t DefaultMethods() {
+    const RequestWordSource source = g_methodsSource.load();
+    return source != nullptr ? source() : kDefaultCompareMethods;
+}
 
 }  // namespace
 
@@ -132,7 +144,7 @@ std::string CCompareParams::CommandLineStart(bool fullPath, bool abbreviated) co
 
 // ---- CTextCompareParams ----
 
-CTextCompareParams::CTextCompareParams() : CCompareParams(COMPARE_TEXT), rules(GetTextComparer().rules) {}
+CTextCompareParams::CTextCompareParams() : CCompareParams(COMPARE_TEXT), rules(DefaultTextRules()) {}
 
 void CTextCompareParams::CopyFrom(const CCompareParams& other) {
     CCompareParams::CopyFrom(other);
@@ -176,8 +188,7 @@ std::unique_ptr<CCompareParams> CBinaryCompareParams::Clone() const {
 
 // ---- CFolderCompareParams ----
 
-CFolderCompareParams::CFolderCompareParams()
-    : CCompareParams(COMPARE_FOLDER), methods(GetFolderComparer().methods) {}
+CFolderCompareParams::CFolderCompareParams() : CCompareParams(COMPARE_FOLDER), methods(DefaultMethods()) {}
 
 void CFolderCompareParams::CopyFrom(const CCompareParams& other) {
     CCompareParams::CopyFrom(other);
@@ -240,6 +251,10 @@ std::string CFolderCompareParams::GetCommandLine(bool fullPath, bool abbreviated
 std::unique_ptr<CCompareParams> CFolderCompareParams::Clone() const {
     return std::make_unique<CFolderCompareParams>(*this);
 }
+
+void SetDefaultTextRulesSource(RequestWordSource source) { g_textRulesSource.store(source); }
+
+void SetDefaultMethodsSource(RequestWordSource source) { g_methodsSource.store(source); }
 
 std::unique_ptr<CCompareParams> CreateCompareParams(int32_t kind) {
     switch (kind) {

@@ -6,22 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "app/CompareParams.h"
+#include "fileio/DocumentWatches.h"
 #include "platform/Messages.h"
+#include "request/CompareParams.h"
 #include "textcompare/StringCompare.h"
 #include "textcompare/TextCompareContext.h"
 #include "textcompare/TextCompareReport.h"
 
 namespace corvatine {
-
-// Where the document tells the file watcher that it is about to write or
-// reload a file itself, so that the change is not reported back to it.
-class CFileWatchHooks {
-public:
-    virtual ~CFileWatchHooks() = default;
-    virtual void Suspend(const std::string& path) { (void)path; }
-    virtual void Resume(const std::string& path) { (void)path; }
-};
 
 class CTextCompareDoc {
 public:

@@ -7,11 +7,11 @@
 
 #include <chrono>
 
-#include "app/DocumentWatches.h"
-#include "app/GlobalSettings.h"
-#include "app/TextCompareDoc.h"
+#include "fileio/DocumentWatches.h"
 #include "fileio/TextFormat.h"
+#include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
+#include "textcompare/TextCompareDoc.h"
 
 namespace corvatine {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/FolderCompareDoc.h"
+#include "foldercompare/FolderCompareDoc.h"
 
 #include "foldercompare/FolderCompareOptions.h"
 #include "platform/Path.h"

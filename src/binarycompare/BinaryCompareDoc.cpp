@@ -1,4 +1,4 @@
-#include "app/BinaryCompareDoc.h"
+#include "binarycompare/BinaryCompareDoc.h"
 
 #include <mutex>
 

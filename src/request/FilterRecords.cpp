@@ -1,4 +1,4 @@
-#include "foldercompare/FilterRecords.h"
+#include "request/FilterRecords.h"
 
 #include <limits>
 

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "foldercompare/CompareMethods.h"
-#include "foldercompare/FilterRecords.h"
 #include "platform/FileAttributes.h"
-#include "textcompare/TextCompareOptions.h"
+#include "request/CompareMethods.h"
+#include "request/FilterRecords.h"
+#include "request/TextRuleWord.h"
 
 namespace corvatine::cmdline {
 

@@ -1,4 +1,4 @@
-#include "app/DocumentWatches.h"
+#include "fileio/DocumentWatches.h"
 
 #include "platform/Path.h"
 
