@@ -1,5 +1,6 @@
 // The corvatine program run as a user or a script runs it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
 
@@ -184,6 +185,28 @@ TEST(FrontEndTest, BundledExample) {
     const Json json = PrintRequest({"-c", examples + "/left.txt", examples + "/right.txt"});
     EXPECT_EQ(json["request"]["kind"], 21);
     EXPECT_EQ(json["request"]["title"], "left.txt : right.txt");
+}
+
+}  // namespace
+}  // namespace corvatine
+
+namespace corvatine {
+namespace {
+
+// Permissions bind the program run as an ordinary user, even when the tests
+// run as root: a side it may not read is told, named, with the reason.
+TEST(FrontEndTest, AnOrdinaryUserIsToldOfAFileItMayNotRead) {
+    if (!test::CanRunAsOrdinaryUser()) GTEST_SKIP() << "no ordinary user to run as";
+    test::TempDir dir;
+    const std::string left = dir.WriteFile("left.txt", "a\n");
+    const std::string right = dir.WriteFile("right.txt", "a\n");
+    dir.OpenToAll();
+    ASSERT_EQ(::chmod(right.c_str(), 0), 0);
+    const test::ProgramResult result = test::RunCorvatineAsOrdinaryUser({left, right});
+    EXPECT_EQ(result.exitStatus, 2) << result.out;
+    EXPECT_EQ(result.err, "corvatine: cannot open '" + right + "': Permission denied\n");
+    ASSERT_EQ(::chmod(right.c_str(), 0644), 0);
+    EXPECT_EQ(test::RunCorvatineAsOrdinaryUser({left, right}).exitStatus, 0);
 }
 
 }  // namespace

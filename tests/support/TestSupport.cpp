@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
@@ -57,6 +58,14 @@ std::string TempDir::MakeFolder(const std::string& name) const {
     const fs::path path = fs::path(m_path) / name;
     fs::create_directories(path);
     return path.string();
+}
+
+void TempDir::OpenToAll() const {
+    std::error_code ec;
+    fs::permissions(m_path, fs::perms::all, ec);
+    for (auto it = fs::recursive_directory_iterator(m_path, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_directory(ec) && !it->is_symlink(ec)) fs::permissions(it->path(), fs::perms::all, ec);
 }
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -133,6 +142,30 @@ const std::string& CorvatineProgram() {
 ProgramResult RunCorvatine(const std::vector<std::string>& arguments, const std::string& cwd,
                            const std::vector<std::string>& environment) {
     return RunProgram(CorvatineProgram(), arguments, environment, cwd);
+}
+
+namespace {
+
+constexpr const char* kSetpriv = "/usr/bin/setpriv";
+
+}  // namespace
+
+bool CanRunAsOrdinaryUser() { return ::geteuid() != 0 || ::access(kSetpriv, X_OK) == 0; }
+
+ProgramResult RunCorvatineAsOrdinaryUser(const std::vector<std::string>& arguments, const std::string& cwd,
+                                         const std::vector<std::string>& environment) {
+    if (::geteuid() != 0) return RunCorvatine(arguments, cwd, environment);
+    static const TempDir settings;
+    settings.OpenToAll();
+    std::vector<std::string> env = environment;
+    const bool ownSettings = std::any_of(env.begin(), env.end(), [](const std::string& entry) {
+        return entry.rfind("CORVATINE_CONFIG_DIR=", 0) == 0;
+    });
+    if (!ownSettings) env.push_back("CORVATINE_CONFIG_DIR=" + settings.Path());
+    std::vector<std::string> args = {"--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                                     CorvatineProgram()};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    return RunProgram(kSetpriv, args, env, cwd);
 }
 
 ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : m_name(name) {

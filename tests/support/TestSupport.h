@@ -26,6 +26,9 @@ public:
     std::string WriteFile(const std::string& name, const std::string& bytes) const;
     // Creates a folder below the folder (and its parents) and returns its path.
     std::string MakeFolder(const std::string& name) const;
+    // Lets every user into the folder and every folder below it and write
+    // there (mode 0777), for programs run as an ordinary user.
+    void OpenToAll() const;
 
 private:
     std::string m_path;
@@ -55,6 +58,18 @@ const std::string& CorvatineProgram();
 // Runs corvatine with arguments.
 ProgramResult RunCorvatine(const std::vector<std::string>& arguments, const std::string& cwd = {},
                            const std::vector<std::string>& environment = {});
+
+// Whether the program can be run by an ordinary user, whom permissions bind:
+// always when the tests do not run as root; as root through setpriv.
+bool CanRunAsOrdinaryUser();
+
+// Runs corvatine as an ordinary user: directly when the tests are not run as
+// root, else as the user "nobody" (65534) through setpriv. The files it needs
+// must be reachable by that user (TempDir::OpenToAll); unless the environment
+// names one, it keeps its settings in a folder of its own.
+ProgramResult RunCorvatineAsOrdinaryUser(const std::vector<std::string>& arguments,
+                                         const std::string& cwd = {},
+                                         const std::vector<std::string>& environment = {});
 
 // Sets an environment variable for the lifetime of the object (and calls
 // tzset when it is TZ), restoring the previous value afterwards.
