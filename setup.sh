@@ -5,9 +5,13 @@
 #   ./setup.sh              build in build/ (optimised, with debug information)
 #   ./setup.sh --sanitize   build in build-asan/ with AddressSanitizer and
 #                           UndefinedBehaviorSanitizer
+#   ./setup.sh --release    build in build-release/ the way packagers build
+#                           (Release: -O3, no debug information)
 #   ./setup.sh --bench      also build the benchmarks under bench/
 #   ./setup.sh --fuzz       build the fuzz targets as libFuzzer programs with
 #                           clang in build-fuzz/ (tests/fuzz/README.md)
+#
+# CORVATINE_WERROR=ON in the environment makes compiler warnings errors (CI).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -19,12 +23,14 @@ fuzz=OFF
 for arg in "$@"; do
   case "$arg" in
     --sanitize) build_dir=build-asan; build_type=Debug; sanitize=ON ;;
+    --release) build_dir=build-release; build_type=Release ;;
     --bench) bench=ON ;;
     --fuzz) build_dir=build-fuzz; build_type=RelWithDebInfo; fuzz=ON ;;
     *) echo "setup.sh: unknown argument '$arg'" >&2; exit 2 ;;
   esac
 done
-cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORVATINE_BENCHMARKS=$bench)
+cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORVATINE_BENCHMARKS=$bench
+            -DCORVATINE_WERROR=${CORVATINE_WERROR:-OFF})
 if [ "$fuzz" = ON ]; then
   # Only the fuzz targets and what they link; clang brings libFuzzer.
   cmake_args+=(-DCORVATINE_FUZZ=ON -DCORVATINE_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++)
