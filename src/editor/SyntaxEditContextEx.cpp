@@ -31,6 +31,8 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
     SetSyntaxDefinition(GetSyntaxEditor().FindDefinitionForPath(path));
     m_loadStats.Reset();
 
+    m_filePath.clear();
+    m_fileIdentity = platform::FILEIDENTITY();
     UniMemFile file;
     if (!file.OpenRead(path)) {
         ErrorText(file.GetErrorInfo(), error);
@@ -77,6 +79,8 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
     const int kinds = (stats.nCRLF > 0) + (stats.nLF > 0) + (stats.nCR > 0);
     m_encodingKind = file.GetEncodingKind();
     m_codePage = file.GetCodePage();
+    m_filePath = path;
+    m_fileIdentity = file.GetIdentity();
     if (stats.nLossy > 0) lossy = 1;
     file.Close();
     OnAfterLoad();
@@ -115,10 +119,20 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
     // buffer has already been given to its lines (ApplyLineEndingStyle), and
     // a file nobody edited is written back exactly as it was read.
 
+    // The file the buffer came from must still be what was read; another
+    // file at the path, or this one under another name, counts as well.
+    const platform::FILEIDENTITY* expected = nullptr;
+    if (m_fileIdentity.IsKnown()) {
+        platform::FILEIDENTITY now;
+        if (path == m_filePath || (platform::GetFileIdentity(path, now) && now.device == m_fileIdentity.device &&
+                                   now.inode == m_fileIdentity.inode))
+            expected = &m_fileIdentity;
+    }
+
     UniStdioFile file;
     file.SetEncodingKind(m_encodingKind < 0 ? ENCODING_CODEPAGE : m_encodingKind);
     file.SetCodePage(m_codePage);
-    if (!file.OpenWrite(path)) {
+    if (!file.OpenWrite(path, expected)) {
         ErrorText(file.GetErrorInfo(), error);
         return false;
     }
@@ -138,6 +152,8 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
     }
     m_lossySaved = file.LossyWritten();
     file.Close();
+    m_filePath = path;
+    (void)platform::GetFileIdentity(path, m_fileIdentity);
     if (clearModified) MarkSaved();
     return true;
 }

@@ -22,9 +22,11 @@ public:
 
     // Writes the buffer in its encoding, each line but the last followed by
     // the style's ending, or with style 0 by its own ending. The file is
-    // replaced only once it is completely written;
-    // on failure it is untouched, error says why and the buffer stays
-    // modified. With clearModified a successful save marks the buffer saved.
+    // replaced only once it is completely written, keeping its owner, mode
+    // and links; on failure it is untouched, error says why and the buffer
+    // stays modified. The file the buffer was read from (or last saved to)
+    // is not written when another program changed it since. With
+    // clearModified a successful save marks the buffer saved.
     virtual bool SaveTextFile(const std::string& path, bool inPlace, std::string& error, int style = 0,
                               bool clearModified = true);
 
@@ -48,6 +50,11 @@ public:
     // Characters the last save could not represent and wrote as '?'.
     int GetLossySaved() const { return m_lossySaved; }
 
+    // The file the buffer holds: read by the last load or written by the last
+    // save; empty path and unknown identity for a new buffer.
+    const std::string& GetFilePath() const { return m_filePath; }
+    const platform::FILEIDENTITY& GetFileIdentity() const { return m_fileIdentity; }
+
 protected:
     // Called after a successful load; nothing to do in the editor.
     virtual void OnAfterLoad() {}
@@ -56,6 +63,8 @@ protected:
     int m_codePage;
     int m_lossySaved = 0;
     TextLineStats m_loadStats;
+    std::string m_filePath;
+    platform::FILEIDENTITY m_fileIdentity;
 };
 
 }  // namespace corvatine

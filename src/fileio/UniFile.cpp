@@ -99,6 +99,10 @@ bool UniLocalFile::GetFileStatus(int fd) {
         return false;
     }
     m_filesize = static_cast<int64_t>(st.st_size);
+    if (S_ISREG(st.st_mode))
+        (void)platform::GetFileIdentity(fd, m_identity);
+    else
+        m_identity = platform::FILEIDENTITY();
     m_statusFetched = 1;
     return true;
 }
@@ -131,6 +135,7 @@ void UniLocalFile::LastErrorCustom(const std::string& desc) {
 void UniLocalFile::ResetState() {
     m_statusFetched = 0;
     m_filesize = 0;
+    m_identity = platform::FILEIDENTITY();
     m_fullPath.clear();
     m_filename.clear();
     m_lineno = -1;
@@ -527,14 +532,14 @@ bool UniStdioFile::OpenRead(const std::string& path) {
     return true;
 }
 
-bool UniStdioFile::OpenWrite(const std::string& path) {
+bool UniStdioFile::OpenWrite(const std::string& path, const platform::FILEIDENTITY* expected) {
     if (!OpenCheck(path)) return false;
     if (GetFileStatus()) {
         // Nothing to check: a file of any size can be replaced.
     }
     m_lastError.Clear();
     std::string error;
-    if (!m_writer.Open(path, 0666, error)) {
+    if (!m_writer.Open(path, 0666, error, expected)) {
         RecordWriterError();
         Close();
         return false;
@@ -555,7 +560,14 @@ bool UniStdioFile::OpenWriteUtf8(const std::string& path) {
     return true;
 }
 
-void UniStdioFile::RecordWriterError() { LastError(m_writer.FailedCall(), m_writer.LastErrno()); }
+void UniStdioFile::RecordWriterError() {
+    // A refusal of the writer's own, or a failure that left the old contents
+    // aside, is told in its words.
+    if (m_writer.LastErrno() == 0 || m_writer.Reason() != platform::ErrorText(m_writer.LastErrno()))
+        LastErrorCustom(m_writer.Reason());
+    else
+        LastError(m_writer.FailedCall(), m_writer.LastErrno());
+}
 
 void UniStdioFile::Close() {
     m_reader.Close();

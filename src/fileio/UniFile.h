@@ -75,6 +75,9 @@ public:
     const TextLineStats& GetStats() const override { return m_stats; }
 
     int64_t GetFileSize() const { return m_filesize; }
+    // What the open file was when opened: a save can tell whether another
+    // program changed it since. Unknown for anything but a regular file.
+    const platform::FILEIDENTITY& GetIdentity() const { return m_identity; }
 
 protected:
     // Size (and for a new path, the full path) from an open descriptor.
@@ -87,6 +90,7 @@ protected:
 
     int m_statusFetched = 0;  // 0 not yet, -1 while fetching, 1 fetched
     int64_t m_filesize = 0;
+    platform::FILEIDENTITY m_identity;
     std::string m_fullPath;
     std::string m_filename;
     int m_lineno = -1;
@@ -157,7 +161,9 @@ public:
     UniStdioFile& operator=(const UniStdioFile&) = delete;
 
     bool OpenRead(const std::string& path) override;
-    bool OpenWrite(const std::string& path);
+    // Prepares to replace the file (see CAtomicFileWriter::Open): with
+    // expected, only while it is still that file.
+    bool OpenWrite(const std::string& path, const platform::FILEIDENTITY* expected = nullptr);
     bool OpenWriteUtf8(const std::string& path);
     void Close() override;
     bool IsOpen() const override { return m_reader.IsOpen() || m_writing; }

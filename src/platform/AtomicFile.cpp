@@ -43,7 +43,72 @@ void SyncFolder(const std::string& folder) {
     ::close(fd);
 }
 
+// Follows symbolic links to the file they finally name, which need not exist.
+bool ResolveLinks(const std::string& path, std::string& resolved) {
+    constexpr int kMaxLinks = 40;  // as the kernel's own limit
+    resolved = path;
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        struct stat st;
+        if (::lstat(resolved.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        std::vector<char> buffer(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        const ssize_t n = ::readlink(resolved.c_str(), buffer.data(), buffer.size());
+        if (n < 0) return false;
+        if (static_cast<size_t>(n) == buffer.size()) {  // the link grew meanwhile: look again
+            --hop;
+            continue;
+        }
+        const std::string link(buffer.data(), static_cast<size_t>(n));
+        resolved = link.front() == '/' ? link : JoinPath(PathParentFolder(resolved), link);
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// A temporary file beside path ("." + its name + six random characters).
+int MakeTemporaryBeside(const std::string& path, std::string& tempPath) {
+    const std::string pattern = JoinPath(PathParentFolder(path), "." + PathFileName(path) + ".XXXXXX");
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = SysCalls().mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) tempPath = name.data();
+    return fd;
+}
+
+// Copies everything from one open file to another; false with errno set.
+bool CopyContents(int from, int to) {
+    char block[65536];
+    for (;;) {
+        const int64_t n = TransferFully(TransferKind::Read, sizeof block, [&](size_t done, size_t rest) {
+            return ::read(from, block + done, rest);
+        });
+        if (n < 0) return false;
+        if (TransferFully(TransferKind::Write, static_cast<size_t>(n), [&](size_t done, size_t rest) {
+                return SysCalls().write(to, block + done, rest);
+            }) < 0)
+            return false;
+        if (static_cast<size_t>(n) < sizeof block) return true;
+    }
+}
+
 }  // namespace
+
+bool GetFileIdentity(int fd, FILEIDENTITY& identity) {
+    identity = FILEIDENTITY();
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return false;
+    identity = {st.st_dev, st.st_ino, static_cast<int64_t>(st.st_size),
+                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return true;
+}
+
+bool GetFileIdentity(const std::string& path, FILEIDENTITY& identity) {
+    identity = FILEIDENTITY();
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return false;
+    identity = {st.st_dev, st.st_ino, static_cast<int64_t>(st.st_size),
+                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return true;
+}
 
 CAtomicFileWriter::~CAtomicFileWriter() { Abort(); }
 
@@ -51,52 +116,138 @@ bool CAtomicFileWriter::Fail(const char* call, int error, const std::string& wha
                              std::string& text) {
     m_failedCall = call;
     m_errno = error;
+    m_reason = ErrorText(error);
     text = Failure(what, path, error);
+    Abort();
+    if (!m_backupPath.empty()) {
+        m_reason += "; its old contents are kept in " + m_backupPath;
+        text += "; its old contents are kept in " + m_backupPath;
+    }
+    return false;
+}
+
+bool CAtomicFileWriter::Refuse(const std::string& reason, std::string& text) {
+    m_failedCall = "";
+    m_errno = 0;
+    m_reason = reason;
+    text = "cannot write " + m_target + ": " + reason;
     Abort();
     return false;
 }
 
-bool CAtomicFileWriter::Open(const std::string& target, mode_t newFileMode, std::string& error) {
+bool CAtomicFileWriter::IsUnchanged() const {
+    FILEIDENTITY now;
+    return GetFileIdentity(m_target, now) && now == m_expected;
+}
+
+bool CAtomicFileWriter::Open(const std::string& target, mode_t newFileMode, std::string& error,
+                             const FILEIDENTITY* expected) {
     Abort();
+    m_backupPath.clear();  // old contents kept after a failure are the user's now
+    m_inPlace = m_touched = false;
+    m_written = 0;
+    m_expected = expected != nullptr ? *expected : FILEIDENTITY();
     m_target = target;
+    if (!ResolveLinks(target, m_target))
+        return Fail("readlink", errno, "cannot follow the link", target, error);
+
     struct stat st;
-    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(target.c_str(), resolved) != nullptr) m_target = resolved;
+    const bool exists = ::stat(m_target.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT) return Fail("stat", errno, "cannot examine", m_target, error);
+    if (m_expected.IsKnown() && !IsUnchanged())
+        return Refuse("it was changed by another program since it was read", error);
+    if (exists) {
+        if (S_ISDIR(st.st_mode)) return Refuse("it is a folder", error);
+        if (!S_ISREG(st.st_mode)) return Refuse("it is not a regular file", error);
+        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Refuse("it is read-only", error);
+        if (::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
+            return Fail("access", errno, "cannot write", m_target, error);
+        // Replacing would split the file from its other names.
+        if (st.st_nlink > 1) return OpenInPlace(error);
     }
 
     const std::string folder = PathParentFolder(m_target);
-    std::string pattern = JoinPath(folder, "." + PathFileName(m_target) + ".XXXXXX");
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    m_fd = SysCalls().mkostemp(name.data(), O_CLOEXEC);
+    m_fd = MakeTemporaryBeside(m_target, m_tempPath);
     if (m_fd < 0)
         return Fail("mkostemp", errno, "cannot create a temporary file in", folder.empty() ? "." : folder,
                     error);
-    m_tempPath = name.data();
-
-    const mode_t mode =
-        ::stat(m_target.c_str(), &st) == 0 ? (st.st_mode & 07777) : (newFileMode & ~CurrentUmask() & 07777);
+    if (exists && ::fchown(m_fd, st.st_uid, st.st_gid) != 0) {
+        // Only the owner's own process (or root) can give the new file the
+        // old one's owner and group; written in place, the file keeps them.
+        ::close(m_fd);
+        m_fd = -1;
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+        return OpenInPlace(error);
+    }
+    // The mode after the owner: changing the owner clears set-user-ID bits.
+    const mode_t mode = exists ? (st.st_mode & 07777) : (newFileMode & ~CurrentUmask() & 07777);
     if (::fchmod(m_fd, mode) != 0)
         return Fail("fchmod", errno, "cannot set the permissions of", m_tempPath, error);
     return true;
 }
 
+bool CAtomicFileWriter::OpenInPlace(std::string& error) {
+    // The old contents go beside the file first (readable by its user only),
+    // so that a failed write can put them back.
+    const int backup = MakeTemporaryBeside(m_target, m_backupPath);
+    if (backup < 0) {
+        const std::string folder = PathParentFolder(m_target);
+        return Fail("mkostemp", errno, "cannot create a temporary file in", folder.empty() ? "." : folder,
+                    error);
+    }
+    InputFile old;
+    const bool copied =
+        old.Open(m_target) && CopyContents(old.Descriptor(), backup) && SysCalls().fsync(backup) == 0;
+    const int copyError = old.IsOpen() ? errno : old.LastError();
+    ::close(backup);
+    if (!copied) {
+        RemoveBackup();
+        return Fail("read", copyError, "cannot keep the old contents of", m_target, error);
+    }
+    do {
+        m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
+    } while (m_fd < 0 && errno == EINTR);
+    if (m_fd < 0) {
+        const int openError = errno;
+        RemoveBackup();
+        return Fail("open", openError, "cannot write", m_target, error);
+    }
+    m_inPlace = true;
+    return true;
+}
+
 bool CAtomicFileWriter::Write(const void* data, size_t size, std::string& error) {
+    if (m_fd < 0) return Fail("write", EBADF, "cannot write", m_target, error);
     const char* bytes = static_cast<const char*>(data);
+    m_touched = m_touched || size > 0;
     if (TransferFully(TransferKind::Write, size, [&](size_t done, size_t rest) {
             return SysCalls().write(m_fd, bytes + done, rest);
-        }) >= 0)
+        }) >= 0) {
+        m_written += static_cast<int64_t>(size);
         return true;
+    }
     return Fail("write", errno, "cannot write", m_target, error);
 }
 
 bool CAtomicFileWriter::Commit(std::string& error) {
     if (m_fd < 0) return Fail("write", EBADF, "cannot write", m_target, error);
+    if (m_inPlace) {
+        m_touched = true;  // truncating changes the file too
+        if (::ftruncate(m_fd, static_cast<off_t>(m_written)) != 0)
+            return Fail("ftruncate", errno, "cannot write", m_target, error);
+    }
     if (SysCalls().fsync(m_fd) != 0) return Fail("fsync", errno, "cannot write", m_target, error);
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) return Fail("close", errno, "cannot write", m_target, error);
+    if (m_inPlace) {
+        RemoveBackup();
+        m_inPlace = m_touched = false;
+        return true;
+    }
+    if (m_expected.IsKnown() && !IsUnchanged())
+        return Refuse("it was changed by another program since it was read", error);
     if (SysCalls().rename(m_tempPath.c_str(), m_target.c_str()) != 0)
         return Fail("rename", errno, "cannot replace", m_target, error);
     m_tempPath.clear();
@@ -104,10 +255,37 @@ bool CAtomicFileWriter::Commit(std::string& error) {
     return true;
 }
 
+bool CAtomicFileWriter::RestoreInPlace() {
+    InputFile backup;
+    struct stat st;
+    if (!backup.Open(m_backupPath) || ::fstat(backup.Descriptor(), &st) != 0) return false;
+    int fd;
+    do {
+        fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    // Over the new bytes, then cut to size: never more room than the file
+    // had, should the disk be full.
+    const bool restored = CopyContents(backup.Descriptor(), fd) && ::ftruncate(fd, st.st_size) == 0 &&
+                          SysCalls().fsync(fd) == 0;
+    return ::close(fd) == 0 && restored;
+}
+
+void CAtomicFileWriter::RemoveBackup() {
+    if (m_backupPath.empty()) return;
+    ::unlink(m_backupPath.c_str());
+    m_backupPath.clear();
+}
+
 void CAtomicFileWriter::Abort() {
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
+    }
+    if (m_inPlace) {
+        // Untouched, or put back as it was: the old contents are no longer needed.
+        if (!m_touched || RestoreInPlace()) RemoveBackup();
+        m_inPlace = m_touched = false;
     }
     if (!m_tempPath.empty()) {
         ::unlink(m_tempPath.c_str());

@@ -3,6 +3,7 @@
 // folder, which is synced and then renamed over the target.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -12,6 +13,31 @@
 
 namespace corvatine::platform {
 
+// What tells whether a file is still the one that was read: another program
+// that changes or replaces it changes one of these.
+struct FILEIDENTITY {
+    dev_t device = 0;
+    ino_t inode = 0;
+    int64_t size = -1;     // -1: not known
+    int64_t modified = 0;  // nanoseconds since 1970
+
+    bool IsKnown() const { return size >= 0; }
+    bool operator==(const FILEIDENTITY& other) const = default;
+};
+
+// The identity of an open file, or of the file a path names (following
+// symbolic links). False, with identity unknown, when it cannot be examined.
+bool GetFileIdentity(int fd, FILEIDENTITY& identity);
+bool GetFileIdentity(const std::string& path, FILEIDENTITY& identity);
+
+// Writes a file so that a failure never loses what it held, and so that the
+// saved file keeps its owner, group, permission bits, hard links and symbolic
+// links. Usually the new bytes go to a temporary file beside the target,
+// which takes the target's owner and mode and is renamed over it once
+// complete. A file with several hard links, or whose owner or group the
+// temporary file cannot take, is written in place instead, after its old
+// contents were copied to a temporary file in the same folder, from which
+// they are put back should the write fail.
 class CAtomicFileWriter {
 public:
     CAtomicFileWriter() = default;
@@ -19,39 +45,60 @@ public:
     CAtomicFileWriter(const CAtomicFileWriter&) = delete;
     CAtomicFileWriter& operator=(const CAtomicFileWriter&) = delete;
 
-    // Creates the temporary file beside the target. A target that is a
-    // symbolic link is written through to the file it names. The new file
-    // takes the permission bits of the existing target, else newFileMode
-    // (limited by the umask). On failure error names the file and the reason.
-    [[nodiscard]] bool Open(const std::string& target, mode_t newFileMode, std::string& error);
+    // Prepares to write the target. A symbolic link is written through to
+    // the file it names, even one that does not exist yet. A new file takes
+    // newFileMode (limited by the umask). Refused: a target that is not a
+    // regular file, one the user may not write or that has no write
+    // permission at all (read-only), and, when expected is given and known,
+    // a target that is no longer that file (changed or replaced by another
+    // program; a missing target counts as changed). On failure error names
+    // the file and the reason.
+    [[nodiscard]] bool Open(const std::string& target, mode_t newFileMode, std::string& error,
+                            const FILEIDENTITY* expected = nullptr);
 
     // Writes all bytes, retrying short and interrupted writes.
     [[nodiscard]] bool Write(const void* data, size_t size, std::string& error);
 
-    // Syncs the temporary file, renames it over the target and syncs the
-    // folder. After a failure the target is untouched and the temporary file
-    // is gone.
+    // Syncs the new contents and puts them in the target's place (checking
+    // once more that the target was not changed meanwhile). After a failure
+    // the target holds what it held before.
     [[nodiscard]] bool Commit(std::string& error);
 
-    // Removes the temporary file; the target stays as it was.
+    // Gives up: the target stays (or becomes again) as it was.
     void Abort();
 
     // The file that Commit replaces (the link's target for a symbolic link).
     const std::string& Target() const { return m_target; }
+    // Whether the target is written in place rather than replaced.
+    bool InPlace() const { return m_inPlace; }
 
-    // The system call that failed last and its errno value.
+    // The system call that failed last and its errno value; errno 0 for a
+    // refusal of the writer's own (then Reason() says why).
     const char* FailedCall() const { return m_failedCall; }
     int LastErrno() const { return m_errno; }
+    // Why the last call failed, without the file's name.
+    const std::string& Reason() const { return m_reason; }
 
 private:
     bool Fail(const char* call, int error, const std::string& what, const std::string& path,
               std::string& text);
+    bool Refuse(const std::string& reason, std::string& text);
+    bool IsUnchanged() const;
+    bool OpenInPlace(std::string& error);
+    bool RestoreInPlace();
+    void RemoveBackup();
 
     int m_fd = -1;
     const char* m_failedCall = "";
     int m_errno = 0;
+    std::string m_reason;
     std::string m_target;
     std::string m_tempPath;
+    bool m_inPlace = false;
+    bool m_touched = false;    // in place: the target's bytes were changed
+    std::string m_backupPath;  // in place: the old contents
+    int64_t m_written = 0;
+    FILEIDENTITY m_expected;
 };
 
 // Replaces the file at path with bytes through CAtomicFileWriter.

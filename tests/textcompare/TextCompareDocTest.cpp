@@ -286,6 +286,26 @@ TEST_F(TextCompareDocTest, SavesEachSideInItsOwnEncodingAndEndings) {
     EXPECT_TRUE(m_doc.GetSide(1).IsModified());
 }
 
+TEST_F(TextCompareDocTest, AFileChangedByAnotherProgramIsNotOverwritten) {
+    ASSERT_TRUE(Open("a\nb\n", "a\nc\n"));
+    ASSERT_EQ(m_doc.CopyAll(true), CTextCompareDoc::MERGE_DONE);
+    // Another program appends to the right file after it was loaded.
+    const std::string right = m_dir.WriteFile("right.txt", "a\nc\nappended\n");
+    EXPECT_FALSE(m_doc.SaveSide(1));
+    ASSERT_FALSE(m_messages.errors.empty());
+    EXPECT_EQ(m_messages.errors.back(),
+              "Cannot save file\n" + right + "\n\nit was changed by another program since it was read");
+    EXPECT_EQ(test::ReadFile(right), "a\nc\nappended\n");
+    EXPECT_TRUE(m_doc.GetSide(1).IsModified());
+    // Saved elsewhere, the side is that file from then on; reloaded, the
+    // changed file can be saved again.
+    ASSERT_TRUE(m_doc.SaveSide(1, m_dir / "copy.txt"));
+    EXPECT_EQ(test::ReadFile(m_dir / "copy.txt"), "a\nb\n");
+    ASSERT_TRUE(m_doc.Reload());
+    ASSERT_EQ(m_doc.CopyAll(true), CTextCompareDoc::MERGE_DONE);
+    ASSERT_TRUE(m_doc.SaveSide(1));
+}
+
 class RecordingHooks : public CFileWatchHooks {
 public:
     void Suspend(const std::string& path) override { calls.push_back("suspend " + path); }
