@@ -1,5 +1,6 @@
 #include "app/EditAction.h"
 
+#include "app/ConsoleMessages.h"
 #include "app/HexAction.h"
 
 #include <nlohmann/json.hpp>
@@ -108,7 +109,11 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
 
     int status = 0;
     if (options.hasSaveAs) {
-        if (!context.SaveTextFile(options.saveAs, false, error, EOL_KEEP, true)) {
+        CConsoleMessages messages(err, options.yes);
+        const auto acceptLoss = [&](int line, int count) {
+            return messages.AskYesNo(SaveLossQuestion(options.saveAs, line, count)) == platform::ANSWER_YES;
+        };
+        if (!context.SaveTextFile(options.saveAs, false, error, EOL_KEEP, true, acceptLoss)) {
             status = Trouble(err, "cannot save '" + options.saveAs + "': " + error);
         } else if (context.GetLossySaved() > 0) {
             err << "corvatine: warning: " << context.GetLossySaved()

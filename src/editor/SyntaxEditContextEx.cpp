@@ -55,8 +55,11 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
             return LOAD_BINARY;
         }
         if (!more && previousEnding.empty()) break;
+        std::unique_ptr<LINEORIGIN> origin;
+        if (!file.LossyLineBytes().empty()) origin.reset(new LINEORIGIN{file.LossyLineBytes(), text});
         text += ending;
         InsertLine(text.data(), static_cast<int>(text.size()));
+        if (origin) GetLine(GetLineCount() - 1).SetOrigin(std::move(origin));
         previousEnding = ending;
         if (!more) break;
     }
@@ -77,8 +80,8 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
     NotifyViews(nullptr, nullptr, UPDATE_RESET, -1);
 
     const int kinds = (stats.nCRLF > 0) + (stats.nLF > 0) + (stats.nCR > 0);
-    m_encodingKind = file.GetEncodingKind();
-    m_codePage = file.GetCodePage();
+    m_encodingKind = m_readEncodingKind = file.GetEncodingKind();
+    m_codePage = m_readCodePage = file.GetCodePage();
     m_filePath = path;
     m_fileIdentity = file.GetIdentity();
     if (stats.nLossy > 0) lossy = 1;
@@ -107,7 +110,7 @@ void CSyntaxEditContextEx::ChangeLineEndingStyle(int style) {
 }
 
 bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, std::string& error, int style,
-                                        bool clearModified) {
+                                        bool clearModified, const LossCheck& acceptLoss) {
     // Writing in place and through a temporary file are the same here: the
     // new file always replaces the target in one step once complete.
     (void)inPlace;
@@ -130,20 +133,45 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
     }
 
     UniStdioFile file;
-    file.SetEncodingKind(m_encodingKind < 0 ? ENCODING_CODEPAGE : m_encodingKind);
+    const int kind = m_encodingKind < 0 ? ENCODING_CODEPAGE : m_encodingKind;
+    file.SetEncodingKind(kind);
     file.SetCodePage(m_codePage);
     if (!file.OpenWrite(path, expected)) {
         ErrorText(file.GetErrorInfo(), error);
         return false;
     }
+    // Lines read with loss go back as they were read while they hold the
+    // same text and the file keeps its encoding.
+    const bool readEncoding = kind == m_readEncodingKind &&
+                              (kind != ENCODING_CODEPAGE || CodePagesEquivalent(m_codePage, m_readCodePage));
     bool ok = file.WriteBom();
     std::string text;
     const std::string_view ending = EndingForStyle(style);
+    int lossyLines = 0, firstLossyLine = -1;
+    int fileLine = -1;  // lines as the file numbers them: a comparison's ghost rows hold nothing
     for (int i = 0; ok && i < GetLineCount(); ++i) {
         const CSyntaxTextLine& line = GetLine(i);
+        if ((line.flags & LF_GHOST) == 0) ++fileLine;
+        const LINEORIGIN* origin = line.Origin();
+        const std::string_view lineEnding =
+            i + 1 < GetLineCount() ? (style == EOL_KEEP ? line.Ending() : ending) : std::string_view();
+        if (origin != nullptr && readEncoding && line.Characters() == origin->characters) {
+            ok = file.WriteRaw(origin->bytes) && file.WriteText(lineEnding);
+            continue;
+        }
+        const int lossyBefore = file.LossyWritten();
         text.assign(line.Characters());
-        if (i + 1 < GetLineCount()) text.append(style == EOL_KEEP ? line.Ending() : ending);
+        text.append(lineEnding);
         ok = file.WriteText(text);
+        if (origin != nullptr || file.LossyWritten() != lossyBefore) {
+            if (lossyLines++ == 0) firstLossyLine = fileLine;
+        }
+    }
+    if (ok && lossyLines > 0 && !(acceptLoss && acceptLoss(firstLossyLine, lossyLines))) {
+        file.Close();  // the target stays as it was
+        error = "line " + std::to_string(firstLossyLine + 1) + " cannot be saved exactly";
+        if (lossyLines > 1) error += " (nor " + std::to_string(lossyLines - 1) + " more)";
+        return false;
     }
     if (!ok || !file.Commit()) {
         ErrorText(file.GetErrorInfo(), error);
@@ -156,6 +184,14 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
     (void)platform::GetFileIdentity(path, m_fileIdentity);
     if (clearModified) MarkSaved();
     return true;
+}
+
+std::string SaveLossQuestion(const std::string& path, int line, int count) {
+    std::string text = path + "\nLine " + std::to_string(line + 1);
+    if (count > 1) text += " and " + std::to_string(count - 1) + (count == 2 ? " more line" : " more lines");
+    return text +
+           " cannot be saved exactly: characters that were not read exactly, or that the encoding cannot "
+           "represent, would be written as '?'.\nSave anyway?";
 }
 
 }  // namespace corvatine

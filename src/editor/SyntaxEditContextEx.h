@@ -1,6 +1,7 @@
 // An edit context that knows its file's encoding and loads and saves files.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "editor/SyntaxEditContext.h"
@@ -27,8 +28,17 @@ public:
     // stays modified. The file the buffer was read from (or last saved to)
     // is not written when another program changed it since. With
     // clearModified a successful save marks the buffer saved.
+    //
+    // Lines read with loss are written back as the bytes they were read from
+    // while unchanged and in the same encoding. A save that would lose
+    // characters all the same (such a line changed or put in another
+    // encoding, or characters the encoding cannot represent, written as '?')
+    // asks acceptLoss with the first such line (0-based) and how many there
+    // are; without it, or when it answers false, the file is not written and
+    // error names the line.
+    using LossCheck = std::function<bool(int line, int count)>;
     virtual bool SaveTextFile(const std::string& path, bool inPlace, std::string& error, int style = 0,
-                              bool clearModified = true);
+                              bool clearModified = true, const LossCheck& acceptLoss = LossCheck());
 
     // The encoding command: a code page (kind -1) sets kind 0 and that code
     // page; a Unicode kind that differs from the current one sets that kind.
@@ -61,10 +71,16 @@ protected:
 
     int m_encodingKind = -1;
     int m_codePage;
+    int m_readEncodingKind = -1;  // the encoding the file was read in
+    int m_readCodePage = -1;
     int m_lossySaved = 0;
     TextLineStats m_loadStats;
     std::string m_filePath;
     platform::FILEIDENTITY m_fileIdentity;
 };
+
+// The question asked before a save that would lose characters: the file and
+// the first line (0-based) of count such lines.
+std::string SaveLossQuestion(const std::string& path, int line, int count);
 
 }  // namespace corvatine

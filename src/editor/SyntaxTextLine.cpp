@@ -40,6 +40,7 @@ void CSyntaxTextLine::Assign(const char* text, int length) {
 }
 
 void CSyntaxTextLine::Reset() {
+    m_origin.reset();
     m_text.reset();
     m_capacity = 0;
     m_length = m_endingLength = 0;

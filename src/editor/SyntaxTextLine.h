@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace corvatine {
@@ -19,6 +20,15 @@ enum LineFlag : uint32_t {
 
 // Any of the comparison model's marks: the row is, or stands beside, a difference.
 inline constexpr uint32_t LF_DIFFERENCE = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
+
+// How a line stood in its file when it could not be read exactly (a lone
+// surrogate, an invalid sequence, a character the working code page lacks):
+// the file's bytes of its characters and the text they were read as. While
+// the line still holds that text it is written back as those bytes.
+struct LINEORIGIN {
+    std::string bytes;
+    std::string characters;
+};
 
 class CSyntaxTextLine {
 public:
@@ -53,6 +63,10 @@ public:
     // Puts another ending in place of the line's own.
     void SetEnding(std::string_view ending);
 
+    // The origin of a line read with loss; null for every other line.
+    const LINEORIGIN* Origin() const { return m_origin.get(); }
+    void SetOrigin(std::unique_ptr<LINEORIGIN> origin) { m_origin = std::move(origin); }
+
     uint32_t flags = 0;
     uint32_t revision = 0;  // change counter of the last edit; 0 as loaded
 
@@ -67,6 +81,7 @@ private:
     int m_length = 0;
     int m_capacity = 0;
     int m_endingLength = 0;
+    std::unique_ptr<LINEORIGIN> m_origin;
 };
 
 }  // namespace corvatine

@@ -283,12 +283,22 @@ bool UniMemFile::ReadLine(std::string& text) {
 bool UniMemFile::ReadLine(std::string& text, std::string& ending) {
     text.clear();
     ending.clear();
+    m_lossyLineBytes.clear();
+    const unsigned char* start = m_current;
+    const int32_t lossy = m_stats.nLossy;
     bool more;
     if (m_encoding == ENCODING_CODEPAGE)
         more = CodePagesEquivalent(m_codePage, WorkingCodePage()) ? ReadLineAsIs(text, ending)
                                                                   : ReadLineConverted(text, ending);
     else
         more = ReadLineUnicode(text, ending);
+    if (m_stats.nLossy != lossy && start != nullptr) {
+        // Kept before the pages are given back. The ending's characters are
+        // one unit each.
+        const size_t endingBytes = ending.size() * static_cast<size_t>(m_charsize);
+        m_lossyLineBytes.assign(reinterpret_cast<const char*>(start),
+                                static_cast<size_t>(m_current - start) - endingBytes);
+    }
     if (m_current - m_released >= kReleaseStep) ReleaseConsumed();
     return more;
 }
@@ -353,7 +363,14 @@ void UniMemFile::AppendConverted(std::string& text, char32_t c) {
 
 bool UniMemFile::ReadLineUnicode(std::string& text, std::string& ending) {
     const unsigned char* end = m_base + m_filesize;
-    if (end - m_current < m_charsize) return false;
+    if (end - m_current < m_charsize) {
+        if (end > m_current) {
+            // An odd byte after the last line of a UCS-2 file is no character.
+            ++m_stats.nLossy;
+            m_current = end;
+        }
+        return false;
+    }
     const bool utf8 = m_encoding == ENCODING_UTF8;
     const bool bigEndian = m_encoding == ENCODING_UCS2_BE;
     const bool toUtf8 = WorkingIsUtf8();
@@ -452,7 +469,10 @@ bool UniMemFile::ReadLineUnicode(std::string& text, std::string& ending) {
         m_current = at + length;
     }
     // An odd trailing byte of a UCS-2 file is not a character.
-    if (!utf8 && end - m_current == 1) m_current = end;
+    if (!utf8 && end - m_current == 1) {
+        ++m_stats.nLossy;
+        m_current = end;
+    }
     return true;
 }
 

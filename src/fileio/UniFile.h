@@ -127,6 +127,9 @@ public:
     bool ReadLine(std::string& text) override;
     int64_t GetPosition() const override { return m_current - m_base; }
     bool WriteText(std::string_view) override { return false; }
+    // The file's bytes of the characters (not the ending) of the line read
+    // last, when it could not be converted exactly; else empty.
+    const std::string& LossyLineBytes() const { return m_lossyLineBytes; }
 
 private:
     bool Open(const std::string& path, bool write);
@@ -143,6 +146,7 @@ private:
     const unsigned char* m_current = nullptr;   // the read position
     const unsigned char* m_released = nullptr;  // pages before this were given back
     bool m_writable = false;
+    std::string m_lossyLineBytes;
     struct Converters;
     std::unique_ptr<Converters> m_converters;
 };
@@ -172,6 +176,8 @@ public:
     bool ReadLine(std::string&) override { return false; }
     int64_t GetPosition() const override { return m_position; }
     bool WriteText(std::string_view text) override;
+    // Writes bytes already in the file's encoding, as they are.
+    bool WriteRaw(std::string_view bytes) { return Put(bytes); }
     // Writes the byte-order mark of the encoding kind (nothing for kind 0).
     bool WriteBom();
     // Writes out what is buffered and puts the new file in the target's

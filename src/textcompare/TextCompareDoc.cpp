@@ -413,7 +413,10 @@ bool CTextCompareDoc::SaveSide(int side, const std::string& path) {
     const std::string target = path.empty() ? m_request.sides[side].path : path;
     std::string error;
     m_hooks->Suspend(target);
-    const bool saved = m_side[side]->SaveTextFile(target, false, error, EOL_KEEP, true);
+    const auto acceptLoss = [&](int line, int count) {
+        return m_messages.AskYesNo(SaveLossQuestion(target, line, count)) == platform::ANSWER_YES;
+    };
+    const bool saved = m_side[side]->SaveTextFile(target, false, error, EOL_KEEP, true, acceptLoss);
     m_hooks->Resume(target);
     if (!saved) {
         m_messages.Error(Replace(Replace("Cannot save file\n%1\n\n%2", "%1", target), "%2", error));

@@ -88,6 +88,40 @@ TEST_F(SaveTest, AFileThatMayNotBeWrittenIsRefused) {
     EXPECT_EQ(test::ReadFile(right), "1\nB\n");
 }
 
+// A UTF-16 file with a lone surrogate: a copy into another line saves the
+// untouched line byte for byte; a file with an odd byte count comes back whole.
+TEST_F(SaveTest, LinesReadWithLossComeBackByteForByte) {
+    const std::string bom("\xFF\xFE", 2), nl("\n\0", 2);
+    const auto utf16 = [](const std::string& ascii) {
+        std::string units;
+        for (const char c : ascii) units += std::string{c, '\0'};
+        return units;
+    };
+    const std::string lone = utf16("x") + std::string("\x00\xD8", 2) + utf16("y");
+    m_dir.WriteFile("left.txt", bom + utf16("a") + nl + lone + nl + utf16("new") + nl);
+    const std::string right =
+        m_dir.WriteFile("right.txt", bom + utf16("a") + nl + lone + nl + utf16("old") + nl);
+    const test::ProgramResult result = CopyAndSave("left.txt", "right.txt");
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_TRUE(test::ReadFile(right) == bom + utf16("a") + nl + lone + nl + utf16("new") + nl);
+
+    const std::string odd = m_dir.WriteFile("odd.txt", bom + utf16("a") + nl + "\x01");
+    const test::ProgramResult edit =
+        test::RunCorvatine({"-e", "odd.txt", "--save-as=copy.txt"}, m_dir.Path());
+    EXPECT_EQ(edit.exitStatus, 0) << edit.err;
+    EXPECT_NE(edit.out.find("\"lossy\": true"), std::string::npos) << edit.out;
+    EXPECT_TRUE(test::ReadFile(m_dir / "copy.txt") == test::ReadFile(odd));
+
+    // Put in another encoding, the lost byte cannot come back: asked, and
+    // without a Yes not saved.
+    const test::ProgramResult converted =
+        test::RunCorvatine({"-e", "odd.txt", "--encoding=UTF-8", "--save-as=utf8.txt"}, m_dir.Path());
+    EXPECT_EQ(converted.exitStatus, 2);
+    EXPECT_NE(converted.err.find("Line 2 cannot be saved exactly"), std::string::npos) << converted.err;
+    EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls"}, {}, m_dir.Path()).out,
+              "copy.txt\nleft.txt\nodd.txt\nright.txt\n");
+}
+
 TEST_F(SaveTest, SavingToADanglingLinkCreatesItsTarget) {
     m_dir.WriteFile("src.txt", "text\n");
     ASSERT_EQ(::symlink("made/target.txt", (m_dir / "link.txt").c_str()), 0);

@@ -155,11 +155,25 @@ TEST_F(LoadSaveTest, SavingInAnotherEncoding) {
     context.ChangeEncoding(-1, 437);
     EXPECT_EQ(SaveAndRead(), "a\rb\r\x82");
 
-    // A character the code page lacks is written as '?' and counted.
-    ASSERT_EQ(Load("\xE2\x82\xAC and \xC3\xA9\n"), LOAD_OK);
+    // A character the code page lacks is written as '?' and counted, once
+    // the loss is accepted; until then the target is not written.
+    ASSERT_EQ(Load("ok\n\xE2\x82\xAC and \xC3\xA9\n\xE2\x82\xAC\n"), LOAD_OK);
     context.ChangeEncoding(-1, 437);
-    EXPECT_EQ(SaveAndRead(), "? and \x82\n");
-    EXPECT_EQ(context.GetLossySaved(), 1);
+    const std::string target = dir.WriteFile("target.txt", "before\n");
+    EXPECT_FALSE(context.SaveTextFile(target, false, error));
+    EXPECT_EQ(error, "line 2 cannot be saved exactly (nor 1 more)");
+    std::vector<std::pair<int, int>> asked;
+    const auto refuse = [&](int line, int count) { return asked.emplace_back(line, count), false; };
+    EXPECT_FALSE(context.SaveTextFile(target, false, error, EOL_KEEP, true, refuse));
+    EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{1, 2}}));
+    EXPECT_EQ(test::ReadFile(target), "before\n");
+    EXPECT_TRUE(context.IsModified());
+    ASSERT_TRUE(context.SaveTextFile(target, false, error, EOL_KEEP, true, [](int, int) { return true; }));
+    EXPECT_EQ(test::ReadFile(target), "ok\n? and \x82\n?\n");
+    EXPECT_EQ(context.GetLossySaved(), 2);
+    EXPECT_EQ(SaveLossQuestion("f.txt", 1, 2),
+              "f.txt\nLine 2 and 1 more line cannot be saved exactly: characters that were not read exactly, "
+              "or that the encoding cannot represent, would be written as '?'.\nSave anyway?");
 }
 
 TEST_F(LoadSaveTest, LossyLoadsRaiseTheFlag) {
@@ -170,6 +184,41 @@ TEST_F(LoadSaveTest, LossyLoadsRaiseTheFlag) {
     EXPECT_EQ(Lines(context), "bad ? byte|");
     EXPECT_EQ(Load("\x81 not in 1252", 1252), LOAD_OK);
     EXPECT_EQ(lossy, 1);
+}
+
+// Lines that could not be read exactly come back byte for byte while nobody
+// changed them, whatever happened to the other lines.
+TEST_F(LoadSaveTest, LinesReadWithLossComeBackAsTheyWere) {
+    const std::string bom("\xFF\xFE", 2), lone("x\0\x00\xD8y\0", 6), crlf("\r\0\n\0", 4);
+    const std::string cases[] = {
+        bom + lone + crlf + std::string("b\0", 2) + crlf,                // a lone surrogate
+        bom + std::string("a\0", 2) + crlf + std::string("b\0\x01", 3),  // an odd last byte
+        bom + std::string("a\0", 2) + crlf + std::string("\x01", 1),     // ... after the last ending
+        "\xEF\xBB\xBF"
+        "bad \xC0 byte\r\nb\r\ncut \xE2\x82",  // invalid UTF-8 behind a mark
+    };
+    for (const std::string& bytes : cases) {
+        ASSERT_EQ(Load(bytes), LOAD_OK);
+        EXPECT_EQ(lossy, 1);
+        EXPECT_TRUE(SaveAndRead() == bytes) << bytes.size();
+    }
+
+    // Another line edited: the surrogate line stays exact, no question asked.
+    ASSERT_EQ(Load(cases[0]), LOAD_OK);
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 1, 1, "c", endLine, endChar, 4));
+    ASSERT_TRUE(context.SaveTextFile(path, false, error)) << error;
+    EXPECT_TRUE(test::ReadFile(path) == bom + lone + crlf + std::string("b\0c\0", 4) + crlf);
+
+    // The line itself edited, or the file put in another encoding: what was
+    // lost at reading would be saved as '?', so the save asks first.
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 0, 0, "w", endLine, endChar, 4));
+    EXPECT_FALSE(context.SaveTextFile(path, false, error));
+    EXPECT_EQ(error, "line 1 cannot be saved exactly");
+    ASSERT_EQ(Load(cases[0]), LOAD_OK);
+    context.ChangeEncoding(ENCODING_UTF8, -1);
+    EXPECT_FALSE(context.SaveTextFile(dir / "utf8.txt", false, error));
+    EXPECT_EQ(error, "line 1 cannot be saved exactly");
 }
 
 TEST_F(LoadSaveTest, AFailedSaveLeavesTheTargetAndTheBufferModified) {
