@@ -334,6 +334,7 @@ void CCommandLine::Complete() {
                 action = ACTION_EDIT;
         }
     }
+    kindNamed = kind;
     if (action != ACTION_COMPARE) return;
     if (pathCount == 2)
         CompleteTwoPaths();

@@ -30,6 +30,7 @@ public:
 
     int action = ACTION_NONE;
     int kind = KIND_NONE;
+    int kindNamed = KIND_NONE;  // the kind the arguments named, before completion
     int pathCount = 0;
     std::string paths[2];
     int readOnly[2] = {0, 0};

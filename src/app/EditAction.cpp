@@ -13,6 +13,7 @@
 #include "fileio/TextFormat.h"
 #include "fileio/UniFile.h"
 #include "foldercompare/ContentType.h"
+#include "platform/File.h"
 
 namespace corvatine {
 
@@ -85,9 +86,19 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
 
     if (commandLine.pathCount == 0) return Trouble(err, "name a file to edit");
     const std::string& path = commandLine.paths[0];
+    // A fifo or a device would hold the editor, or never end: only regular
+    // files are edited, as only they are compared.
+    if (const platform::FileType type = platform::GetFileType(path);
+        type != platform::FileType::Regular && type != platform::FileType::Missing)
+        return Trouble(err,
+                       "cannot edit '" + path + "': " +
+                           (type == platform::FileType::Folder ? "it is a folder" : "it is a special file"));
     if (commandLine.kind == CCommandLine::KIND_BINARY || options.format == "hex" || options.hasFind ||
-        (commandLine.kind == CCommandLine::KIND_NONE && DetermineContentType(path) == CONTENT_TYPE_BINARY))
+        (commandLine.kind == CCommandLine::KIND_NONE && DetermineContentType(path) == CONTENT_TYPE_BINARY)) {
+        if (options.CheckApplicable(RunKind::HexEditing, err) != EXIT_SAME) return EXIT_TROUBLE;
         return RunHexAction(path, options, out, err);
+    }
+    if (options.CheckApplicable(RunKind::TextEditing, err) != EXIT_SAME) return EXIT_TROUBLE;
 
     CSyntaxEditContextEx context(GetSyntaxEditor().trackChanges != 0);
     int kind = ENCODING_CODEPAGE, codePage = WorkingCodePage();
@@ -121,7 +132,9 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
         }
     }
 
-    if (format == "info") {
+    if (options.quiet) {
+        // Only the exit status tells.
+    } else if (format == "info") {
         out << InfoJson(context, result, lossy != 0).dump(2) << "\n";
     } else if (format == "syntax") {
         PrintSyntax(context, out);

@@ -10,6 +10,7 @@
 #include "app/EditAction.h"
 #include "app/FrontEndOptions.h"
 #include "app/InfoAction.h"
+#include "foldercompare/ContentType.h"
 #include "persist/ComparisonFile.h"
 #include "platform/LocalTime.h"
 #include "request/CompareParams.h"
@@ -29,9 +30,10 @@ const char kUsage[] =
     "Compare two files or two folders, or open one file.\n"
     "\n"
     "With two paths the program compares them: as folders when both are folders,\n"
-    "else as text when both files hold text, else as binary. A folder named\n"
-    "against a file stands for the file of the same name in that folder. With one\n"
-    "path it opens the file. A comparison file (FILE.cmp, written by\n"
+    "else as text when both files hold text, else as binary (also when -t:text\n"
+    "named them). A folder named against a file stands for the file of the same\n"
+    "name in that folder. With one path it opens the file; only regular files\n"
+    "are opened. A comparison file (FILE.cmp, written by\n"
     "--save-comparison) runs each comparison it holds in turn, each under a line\n"
     "\"Comparison N of M: TITLE\"; the exit status is the highest of theirs.\n"
     "Every comparison run is kept in the recent comparisons list (MRU.cmp beside\n"
@@ -87,7 +89,8 @@ const char kUsage[] =
     "else ~/.config/corvatine.\n"
     "Unknown single-dash options, and values an option does not know, are ignored.\n"
     "\n"
-    "Front-end options:\n"
+    "Front-end options (each applies only where it says; one given for a\n"
+    "comparison or file it does nothing for is an error):\n"
     "  --print-request         print the parsed request as JSON and exit\n"
     "  --format=FORMAT         text comparison: side (the default), unified or json;\n"
     "                          folder comparison: tree (the default), brief or json;\n"
@@ -260,8 +263,18 @@ bool IsComplete(const CCompareParams& request) {
     return request.kind != COMPARE_NONE && !request.sides[0].path.empty() && !request.sides[1].path.empty();
 }
 
+RunKind RunKindOf(const CCompareParams& request) {
+    switch (request.kind) {
+        case COMPARE_TEXT: return RunKind::TextComparison;
+        case COMPARE_BINARY: return RunKind::BinaryComparison;
+        default: return RunKind::FolderComparison;
+    }
+}
+
 int CompareOne(CCorvatineApp& app, const CCompareParams& request, const FRONTENDOPTIONS& options,
                std::ostream& out, std::ostream& err) {
+    if (IsComplete(request) && options.CheckApplicable(RunKindOf(request), err) != EXIT_SAME)
+        return EXIT_TROUBLE;
     if (!options.saveComparison.empty() && IsComplete(request) &&
         !SaveComparisons(app, {&request}, options.saveComparison, err))
         return EXIT_TROUBLE;
@@ -285,6 +298,11 @@ int OpenComparisonFile(CCorvatineApp& app, const std::string& path, const FRONTE
             return Trouble(err, std::string(single) + " works on one comparison, and '" + path + "' holds " +
                                     std::to_string(list.size()));
     }
+    // Each word must do something for some comparison of the file.
+    std::vector<RunKind> runs;
+    for (const auto& request : list) runs.push_back(RunKindOf(*request));
+    if (const std::string word = options.FirstInapplicable(runs); !word.empty())
+        return Trouble(err, "'" + word + "' does not apply to any comparison in '" + path + "'");
     if (!options.saveComparison.empty()) {
         std::vector<const CCompareParams*> requests;
         for (const auto& request : list) requests.push_back(request.get());
@@ -390,6 +408,19 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, std::ostr
     switch (commandLine.action) {
         case CCommandLine::ACTION_HELP: out << kUsage; return EXIT_SAME;
         case CCommandLine::ACTION_COMPARE:
+            if (commandLine.kindNamed == CCommandLine::KIND_TEXT &&
+                commandLine.kind == CCommandLine::KIND_BINARY) {
+                // Named as text but holding binary data, the files are compared
+                // as binary: what only a text comparison does cannot be done.
+                const std::string word = options.FirstInapplicable(RunKind::BinaryComparison);
+                if (!word.empty()) {
+                    const std::string& binary =
+                        IsTextFile(commandLine.paths[0]) ? commandLine.paths[1] : commandLine.paths[0];
+                    return Trouble(err, "cannot compare '" + binary +
+                                            "' as text: Binary files cannot be compared as text.\n'" + word +
+                                            "' does not apply to a binary comparison");
+                }
+            }
             return CompareOne(app, *commandLine.BuildRequest(), options, out, err);
         case CCommandLine::ACTION_EDIT: return RunEditAction(commandLine, options, out, err);
         case CCommandLine::ACTION_OPEN:

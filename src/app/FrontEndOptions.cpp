@@ -6,20 +6,55 @@ namespace corvatine {
 
 namespace {
 
+// Bits of the runs a word does something for.
+enum RunBits : unsigned {
+    RUN_TEXT = 1u << static_cast<int>(RunKind::TextComparison),
+    RUN_BINARY = 1u << static_cast<int>(RunKind::BinaryComparison),
+    RUN_FOLDER = 1u << static_cast<int>(RunKind::FolderComparison),
+    RUN_EDIT = 1u << static_cast<int>(RunKind::TextEditing),
+    RUN_HEX = 1u << static_cast<int>(RunKind::HexEditing),
+    RUN_COMPARE = RUN_TEXT | RUN_BINARY | RUN_FOLDER,
+    RUN_ANY = RUN_COMPARE | RUN_EDIT | RUN_HEX,
+};
+
 struct WORD {
     const char* name;
     bool takesValue;
+    unsigned runs;
     bool valueOptional = false;
 };
 
+// The words that run something of their own (help, --info, --recent ...)
+// count as applying to every run.
 constexpr WORD kWords[] = {
-    {"help", false},         {"version", false},     {"print-request", false}, {"format", true},
-    {"encoding", true},      {"line-endings", true}, {"save-as", true},        {"width", true},
-    {"color", true},         {"context", true},      {"report", true},         {"copy", true},
-    {"save", false},         {"yes", false},         {"quiet", false},         {"info", false},
-    {"show", true},          {"find", true},         {"watch", false},         {"save-comparison", true},
-    {"recent", false, true},
+    {"help", false, RUN_ANY},
+    {"version", false, RUN_ANY},
+    {"print-request", false, RUN_ANY},
+    {"format", true, RUN_ANY},
+    {"encoding", true, RUN_EDIT},
+    {"line-endings", true, RUN_EDIT},
+    {"save-as", true, RUN_EDIT},
+    {"width", true, RUN_TEXT},
+    {"color", true, RUN_TEXT},
+    {"context", true, RUN_TEXT},
+    {"report", true, RUN_TEXT | RUN_FOLDER},
+    {"copy", true, RUN_TEXT},
+    {"save", false, RUN_TEXT},
+    {"yes", false, RUN_ANY},
+    {"quiet", false, RUN_ANY},
+    {"info", false, RUN_ANY},
+    {"show", true, RUN_FOLDER},
+    {"find", true, RUN_HEX},
+    {"watch", false, RUN_TEXT | RUN_BINARY},
+    {"save-comparison", true, RUN_COMPARE},
+    {"recent", false, RUN_ANY, true},
 };
+
+const WORD* FindWord(const std::string& name) {
+    for (const WORD& w : kWords)
+        if (name == w.name) return &w;
+    return nullptr;
+}
 
 // A whole decimal number from 0 to 100000.
 bool ParseCount(const std::string& text, int& value) {
@@ -50,9 +85,7 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
         const bool hasValue = equals != std::string::npos;
         const std::string value = hasValue ? argument.substr(equals + 1) : std::string();
-        const WORD* word = nullptr;
-        for (const WORD& w : kWords)
-            if (name == w.name) word = &w;
+        const WORD* word = FindWord(name);
         if (word == nullptr) {
             rest.push_back(argument);  // perhaps "--compare": the command line decides
             continue;
@@ -62,6 +95,7 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
                                      : "option '--" + name + "' takes no value";
             return false;
         }
+        given.push_back(name);
         if (name == "help")
             help = true;
         else if (name == "version")
@@ -125,6 +159,31 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
     }
     arguments = std::move(rest);
     return true;
+}
+
+std::string FRONTENDOPTIONS::FirstInapplicable(const std::vector<RunKind>& runs) const {
+    unsigned bits = 0;
+    for (const RunKind run : runs) bits |= 1u << static_cast<int>(run);
+    for (const std::string& name : given)
+        if ((FindWord(name)->runs & bits) == 0) return "--" + name;
+    return std::string();
+}
+
+int FRONTENDOPTIONS::CheckApplicable(RunKind run, std::ostream& err) const {
+    const std::string word = FirstInapplicable(run);
+    if (word.empty()) return EXIT_SAME;
+    return Trouble(err, "'" + word + "' does not apply to " + RunKindText(run));
+}
+
+const char* RunKindText(RunKind run) {
+    switch (run) {
+        case RunKind::TextComparison: return "a text comparison";
+        case RunKind::BinaryComparison: return "a binary comparison";
+        case RunKind::FolderComparison: return "a folder comparison";
+        case RunKind::TextEditing: return "editing a text file";
+        case RunKind::HexEditing: return "editing a binary file";
+    }
+    return "";
 }
 
 int Trouble(std::ostream& err, const std::string& message) {

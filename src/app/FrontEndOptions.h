@@ -14,6 +14,12 @@ enum ExitStatus : int { EXIT_SAME = 0, EXIT_DIFFERENT = 1, EXIT_TROUBLE = 2 };
 // Prints "corvatine: " and the message on err; returns EXIT_TROUBLE.
 int Trouble(std::ostream& err, const std::string& message);
 
+// What a run of the program does, as far as the front end's words care.
+enum class RunKind { TextComparison, BinaryComparison, FolderComparison, TextEditing, HexEditing };
+
+// "a text comparison", "editing a binary file" ...
+const char* RunKindText(RunKind run);
+
 struct FRONTENDOPTIONS {
     bool printRequest = false;
     bool help = false;
@@ -40,10 +46,19 @@ struct FRONTENDOPTIONS {
     bool recent = false;         // the recent comparisons list
     int recentEntry = 0;         // run this entry (from 1); 0 prints the list
 
+    std::vector<std::string> given;  // the words given, without "--", in order
+
     // Takes the front end's words out of the arguments (up to a lone "--")
     // and leaves the rest. False, with error set, for a word of the front end
     // given a value it does not take or without the value it needs.
     bool Extract(std::vector<std::string>& arguments, std::string& error);
+
+    // The first word given that does nothing for the run (for any of the
+    // runs), as "--word"; empty when every word applies.
+    std::string FirstInapplicable(RunKind run) const { return FirstInapplicable(std::vector<RunKind>{run}); }
+    std::string FirstInapplicable(const std::vector<RunKind>& runs) const;
+    // Trouble naming that word, or EXIT_SAME when every word applies.
+    int CheckApplicable(RunKind run, std::ostream& err) const;
 };
 
 }  // namespace corvatine

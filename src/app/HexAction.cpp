@@ -75,7 +75,7 @@ int RunHexAction(const std::string& path, const FRONTENDOPTIONS& options, std::o
         for (int64_t at = 0; at <= buffer.GetSize();) {
             const int64_t match = FindInBuffer(buffer, search, at, true, quiet);
             if (match < 0) break;
-            out << Address(match, settings) << "\n";
+            if (!options.quiet) out << Address(match, settings) << "\n";
             ++found;
             at = match + 1;
         }
@@ -83,7 +83,7 @@ int RunHexAction(const std::string& path, const FRONTENDOPTIONS& options, std::o
             if (!quiet.information.empty()) messages.Inform(quiet.information.back());
             status = EXIT_DIFFERENT;
         }
-    } else {
+    } else if (!options.quiet) {
         Dump(buffer, settings, out);
     }
     out.flush();

@@ -229,6 +229,45 @@ TEST_F(CompareTest, CopyRefusals) {
     EXPECT_EQ(test::ReadFile(m_dir / "left.txt"), "a\n");
 }
 
+// What a comparison cannot do is refused, naming the option, instead of being
+// left undone without a word.
+TEST_F(CompareTest, OptionsThatCannotApplyAreErrors) {
+    Write(std::string("1\0\n", 3), "1\n2\n");
+    // Named as text, a file with binary data is compared as binary, where
+    // nothing can be copied.
+    test::ProgramResult result =
+        Run({"-c", "/t:t", "--copy=left-to-right", "--save", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err,
+              "corvatine: cannot compare 'left.txt' as text: Binary files cannot be compared as text.\n"
+              "'--copy' does not apply to a binary comparison\n");
+    EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), "1\n2\n");
+
+    m_dir.MakeFolder("a");
+    m_dir.MakeFolder("b");
+    const struct {
+        std::vector<std::string> arguments;
+        std::string err;
+    } cases[] = {
+        {{"-c", "/t:b", "--copy=left-to-right", "left.txt", "right.txt"},
+         "'--copy' does not apply to a binary comparison"},
+        {{"--report=r.html", "left.txt", "right.txt"}, "'--report' does not apply to a binary comparison"},
+        {{"--save", "--copy=left-to-right", "a", "b"}, "'--save' does not apply to a folder comparison"},
+        {{"--watch", "a", "b"}, "'--watch' does not apply to a folder comparison"},
+        {{"--width=80", "a", "b"}, "'--width' does not apply to a folder comparison"},
+        {{"--show=all", "-c", "/t:t", "right.txt", "right.txt"},
+         "'--show' does not apply to a text comparison"},
+        {{"--save-as=x", "right.txt", "right.txt"}, "'--save-as' does not apply to a text comparison"},
+    };
+    for (const auto& c : cases) {
+        result = Run(c.arguments);
+        EXPECT_EQ(result.exitStatus, 2) << c.err;
+        EXPECT_EQ(result.err, "corvatine: " + c.err + "\n");
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), "1\n2\n");
+}
+
 TEST_F(CompareTest, Trouble) {
     Write("a\n", std::string("a\0b", 3));
     // A file with binary data makes a binary comparison.

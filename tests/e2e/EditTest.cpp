@@ -191,12 +191,49 @@ TEST_F(EditTest, SyntaxFormatShowsStatesAndBlocks) {
     EXPECT_EQ(Json::parse(Run({"-e", "notes.txt"}).out)["language"], "Text");
 }
 
-TEST_F(EditTest, ReadsAPipe) {
-    const test::ProgramResult result = test::RunProgram(
-        "/bin/sh", {"-c", "printf 'from\\r\\na pipe' | \"$0\" -e /t:text /dev/stdin --format=text",
-                    test::CorvatineProgram()});
+// A fifo without a writer would hold the editor for ever: special files are
+// refused at once, as comparisons refuse them.
+TEST_F(EditTest, SpecialFilesAreRefusedAtOnce) {
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    test::ProgramResult result =
+        test::RunProgram("/usr/bin/timeout", {"10", test::CorvatineProgram(), "-e", "fifo"}, {}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, "corvatine: cannot edit 'fifo': it is a special file\n");
+    result = test::RunProgram(
+        "/bin/sh",
+        {"-c", "printf 'a pipe' | \"$0\" -e /t:text /dev/stdin --format=text", test::CorvatineProgram()});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, "corvatine: cannot edit '/dev/stdin': it is a special file\n");
+    dir.MakeFolder("folder");
+    result = Run({"-e", "folder"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, "corvatine: cannot edit 'folder': it is a folder\n");
+}
+
+TEST_F(EditTest, OptionsOfComparisonsAreRefusedAndQuietPrintsNothing) {
+    dir.WriteFile("text.txt", "x\n");
+    dir.WriteFile("bin.dat", std::string("\0\1", 2));
+    const struct {
+        std::vector<std::string> arguments;
+        std::string err;
+    } cases[] = {
+        {{"-e", "text.txt", "--copy=left-to-right"}, "'--copy' does not apply to editing a text file"},
+        {{"-e", "text.txt", "--width=80"}, "'--width' does not apply to editing a text file"},
+        {{"-e", "bin.dat", "--save-as=x"}, "'--save-as' does not apply to editing a binary file"},
+        {{"-e", "bin.dat", "--report=r.html"}, "'--report' does not apply to editing a binary file"},
+    };
+    for (const auto& c : cases) {
+        const test::ProgramResult result = Run(c.arguments);
+        EXPECT_EQ(result.exitStatus, 2) << c.err;
+        EXPECT_EQ(result.err, "corvatine: " + c.err + "\n");
+        EXPECT_EQ(result.out, "");
+    }
+    test::ProgramResult result = Run({"-e", "text.txt", "--quiet"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(result.out, "from\r\na pipe");
+    EXPECT_EQ(result.out, "");
+    result = Run({"-e", "bin.dat", "--quiet", "--find=00"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "");
 }
 
 }  // namespace
