@@ -103,6 +103,7 @@ void CHexEditContext::UpdateViews(CHexEditView* sender, int code, const CHexEdit
 
 void CHexEditContext::Close() {
     m_file.Close();
+    m_stamp = platform::FILESTAMP();
     m_log.clear();
     m_pieces.clear();
     m_base.clear();
@@ -132,8 +133,21 @@ bool CHexEditContext::Open(const std::string& path) {
             Replace("%s is in use or is read only).\r\rIt can be opened as read only (no changes possible).",
                     "%s", path));
     }
+    TakeStamp();
     Rebuild();
     return true;
+}
+
+void CHexEditContext::TakeStamp() {
+    m_stamp = platform::FILESTAMP();  // equal to no file's, should the status not be read
+    if (IsOpen()) (void)m_file.Stamp(m_stamp);
+}
+
+bool CHexEditContext::IsFileUnchanged() const {
+    if (!IsOpen()) return true;
+    platform::FILESTAMP open, named;
+    return m_file.Stamp(open) && open == m_stamp && platform::GetFileStamp(GetPath(), named) &&
+           named == m_stamp;
 }
 
 int CHexEditContext::AddRecord(char operation, int64_t position, int64_t length, const uint8_t* data) {
@@ -450,6 +464,8 @@ void CHexEditContext::DropHistory() {
 }
 
 void CHexEditContext::FinishSave() {
+    // The saved file is the one the pieces now refer to.
+    TakeStamp();
     const CRemoveHint hint(static_cast<int>(m_log.size()) - 1);
     UpdateViews(nullptr, 0, &hint);
     m_log.clear();

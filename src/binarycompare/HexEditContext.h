@@ -125,6 +125,11 @@ public:
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly || m_openedReadOnly; }
     bool IsOpen() const { return m_file.IsOpen(); }
     const std::string& GetPath() const { return m_file.Path(); }
+    // The file as it was opened or last saved, which the file pieces refer to.
+    const platform::FILESTAMP& FileStamp() const { return m_stamp; }
+    // Whether the open file is still that file, and its path still names it:
+    // the same size and last write time. True without a file.
+    bool IsFileUnchanged() const;
     CHexEditView* LastEditingView() const { return m_lastView; }
     int RecordCount() const { return static_cast<int>(m_log.size()); }
     const HEXEDITRECORD& Record(int index) const { return m_log[static_cast<size_t>(index)]; }
@@ -146,12 +151,14 @@ private:
     bool SaveInPlace();
     bool SaveThroughTemporary(const std::string& path);
     void FinishSave();
+    void TakeStamp();
     std::list<HEXPIECE>::iterator SplitAt(int64_t position);
     void RemoveRange(int64_t position, int64_t length);
     bool ReportWriteError(int error);
 
     bool m_modified = false;
     platform::CRandomAccessFile m_file;
+    platform::FILESTAMP m_stamp;
     bool m_readOnly = false;
     bool m_openedReadOnly = false;
     int64_t m_size = 0;
