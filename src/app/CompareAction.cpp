@@ -323,13 +323,25 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
     const auto print = [&]() -> int {
         if (!doc.WaitForComparison()) return Trouble(err, "the comparison did not finish");
         const int state = doc.State();
-        if (state == BINARY_ERROR)
+        // Only different files have ranges. Listing them reads the files
+        // again: a file changed since the pass makes the list fail, or come
+        // out empty when nothing about the file shows the change.
+        std::vector<BINARYDIFFERENCE> ranges;
+        const int count = state == BINARY_DIFFERENT && !options.quiet
+                              ? doc.Context().BuildDifferenceList(ranges, -1, -1)
+                              : 1;
+        if (state == BINARY_ERROR || count <= 0) {
+            const int changed = doc.Context().FindChangedSide();
+            if (changed >= 0)
+                return Trouble(err, "'" + request.sides[changed].path + "' changed while being compared");
+            if (count == 0)
+                return Trouble(err, "'" + request.sides[0].path + "' or '" + request.sides[1].path +
+                                        "' changed while being compared");
             return Trouble(err, "cannot compare '" + request.sides[0].path + "' and '" +
                                     request.sides[1].path + "': a file cannot be read again");
+        }
         const int status = state == BINARY_IDENTICAL ? EXIT_SAME : EXIT_DIFFERENT;
         if (options.quiet) return status;
-        std::vector<BINARYDIFFERENCE> ranges;
-        doc.Context().BuildDifferenceList(ranges, -1, -1);
         const int64_t sizes[2] = {doc.Side(0).GetSize(), doc.Side(1).GetSize()};
         if (format == "json") {
             Json list = Json::array();

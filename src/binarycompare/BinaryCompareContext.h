@@ -60,6 +60,12 @@ public:
 class CBinaryCompareSide : public CHexEditContext {
 public:
     using CHexEditContext::CHexEditContext;
+    // How the whole-file test reads a chunk: the logical bytes, with file
+    // pieces taken through the comparison handle. Virtual so that a test can
+    // change the file between chunks.
+    virtual int64_t ReadForCompare(uint8_t* destination, int64_t count, int64_t offset) {
+        return Read(destination, count, offset, &compareData.compareFile);
+    }
     CBinaryCompareData compareData;
 };
 
@@ -75,6 +81,12 @@ class CBinaryCompareContext : public CCompareContext {
 public:
     static constexpr int64_t kQuickChunk = 32768;
     static constexpr int64_t kContentsChunk = 16384;
+    static constexpr int64_t kListBlock = 65536;
+
+    // The chunk of the whole-file test and the block of the difference list
+    // can be made smaller, for tests that need their boundaries.
+    explicit CBinaryCompareContext(int64_t quickChunk = kQuickChunk, int64_t listBlock = kListBlock)
+        : m_quickChunk(quickChunk), m_listBlock(listBlock) {}
 
     virtual void SetSides(CBinaryCompareSide* left, CBinaryCompareSide* right);
     virtual int SetParams(const CBinaryCompareParams* params) {
@@ -83,7 +95,10 @@ public:
     }
     // The whole-file test, on the sides' comparison handles (unsaved edits
     // are seen); each chunk is read under the edit lock. Sets the state;
-    // returns 1.
+    // returns 1. A side's file that is not the file its buffer holds (another
+    // file at the path, another size or last write time) when the pass
+    // starts or ends, or that ends early, makes the state an error, and
+    // ChangedSide tells which.
     virtual int QuickCompare(const std::atomic<int>* cancel);
     // 4 when a side is missing or the sizes differ, 1 when every byte is
     // equal, 4 when some chunk differs, 0 when the sides give different
@@ -91,17 +106,29 @@ public:
     virtual int CompareContents(const std::atomic<int>* cancel);
     virtual int GetByteStatus(int64_t offset);
     // The ranges between from (-1: 0) and to (-1: the larger size);
-    // returns their number.
+    // returns their number. -1, with the list empty, when a side's file
+    // cannot be read in full or is found changed afterwards (ChangedSide
+    // then tells which).
     virtual int BuildDifferenceList(std::vector<BINARYDIFFERENCE>& list, int64_t from, int64_t to);
+
+    // The side (0 left, 1 right) whose file the last whole-file test or
+    // difference list found changed since its buffer loaded it; -1 when none.
+    int ChangedSide() const { return m_changedSide.load(); }
+    // That side, else the first side whose file is found changed now; -1
+    // when neither is.
+    int FindChangedSide();
 
     CBinaryCompareSide* Side(int side) const { return m_sides[side]; }
     CBinaryCompare& Compare() { return m_compare; }
     const CBinaryCompareParams* Params() const { return m_params; }
 
 private:
+    const int64_t m_quickChunk;
+    const int64_t m_listBlock;
     const CBinaryCompareParams* m_params = nullptr;
     CBinaryCompareSide* m_sides[2] = {nullptr, nullptr};
     CBinaryCompare m_compare;
+    std::atomic<int> m_changedSide{-1};
 };
 
 }  // namespace corvatine

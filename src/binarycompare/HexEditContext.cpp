@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "binarycompare/HexEditOptions.h"
+#include "platform/AtomicFile.h"
 #include "platform/Path.h"
 
 namespace corvatine {
@@ -103,6 +104,7 @@ void CHexEditContext::UpdateViews(CHexEditView* sender, int code, const CHexEdit
 
 void CHexEditContext::Close() {
     m_file.Close();
+    m_stamp = platform::FILESTAMP();
     m_log.clear();
     m_pieces.clear();
     m_base.clear();
@@ -132,8 +134,21 @@ bool CHexEditContext::Open(const std::string& path) {
             Replace("%s is in use or is read only).\r\rIt can be opened as read only (no changes possible).",
                     "%s", path));
     }
+    TakeStamp();
     Rebuild();
     return true;
+}
+
+void CHexEditContext::TakeStamp() {
+    m_stamp = platform::FILESTAMP();  // equal to no file's, should the status not be read
+    if (IsOpen()) (void)m_file.Stamp(m_stamp);
+}
+
+bool CHexEditContext::IsFileUnchanged() const {
+    if (!IsOpen()) return true;
+    platform::FILESTAMP open, named;
+    return m_file.Stamp(open) && open == m_stamp && platform::GetFileStamp(GetPath(), named) &&
+           named == m_stamp;
 }
 
 int CHexEditContext::AddRecord(char operation, int64_t position, int64_t length, const uint8_t* data) {
@@ -153,7 +168,8 @@ int CHexEditContext::RemoveLastRecord() {
 
 bool CHexEditContext::Edit(char operation, int64_t position, int64_t length, const uint8_t* data,
                            int typingCount, CHexEditView* view) {
-    if (m_readOnly || !IsOpen() || length <= 0 || position < 0 || position > m_size) return false;
+    // A buffer without a file (an empty side of a comparison) takes edits too.
+    if (m_readOnly || length <= 0 || position < 0 || position > m_size) return false;
     const bool deletes = operation == HEX_DELETE || operation == HEX_BACKSPACE;
     if (deletes && position + length > m_size) return false;
     if (operation == HEX_REPLACE_BACK && position + length > m_size) return false;
@@ -398,18 +414,9 @@ bool CHexEditContext::SaveThroughTemporary(const std::string& path) {
     const bool exists = ::stat(path.c_str(), &target) == 0;
     if (exists) ::chmod(temporary.c_str(), target.st_mode & 07777);  // the target keeps its permissions
     std::string backup;
-    if (exists && GetHexEditor().backupFile) {
-        backup = path + ".bak";
-        if (platform::NameExists(backup) && ::unlink(backup.c_str()) != 0) {
-            ::unlink(temporary.c_str());
-            m_messages.Error("Could not remove previous backup file\r \"" + backup + "\"");
-            return false;
-        }
-        if (::rename(path.c_str(), backup.c_str()) != 0) {
-            ::unlink(temporary.c_str());
-            m_messages.Error("Could not create backup file\r \"" + backup + "\"");
-            return false;
-        }
+    if (exists && GetHexEditor().backupFile && !MoveToBackup(path, backup)) {
+        ::unlink(temporary.c_str());
+        return false;
     }
     // Without a backup the new file replaces the old in one step: there is
     // no moment in which the file is missing.
@@ -419,6 +426,25 @@ bool CHexEditContext::SaveThroughTemporary(const std::string& path) {
         m_messages.Error("File \"" + temporary + "\" could not be renamed\r  to \"" + path + "\"");
         return false;
     }
+    return OpenSaved(path);
+}
+
+bool CHexEditContext::MoveToBackup(const std::string& path, std::string& backup) {
+    backup = path + ".bak";
+    if (platform::NameExists(backup) && ::unlink(backup.c_str()) != 0) {
+        m_messages.Error("Could not remove previous backup file\r \"" + backup + "\"");
+        backup.clear();
+        return false;
+    }
+    if (::rename(path.c_str(), backup.c_str()) != 0) {
+        m_messages.Error("Could not create backup file\r \"" + backup + "\"");
+        backup.clear();
+        return false;
+    }
+    return true;
+}
+
+bool CHexEditContext::OpenSaved(const std::string& path) {
     // The saved file takes the place of the old one.
     m_file.Close();
     if (m_file.Open(path, platform::CRandomAccessFile::READ_WRITE)) {
@@ -429,15 +455,47 @@ bool CHexEditContext::SaveThroughTemporary(const std::string& path) {
     return m_file.Open(path, platform::CRandomAccessFile::READ_ONLY);
 }
 
-bool CHexEditContext::Save(const std::string& path) {
-    if (!IsOpen()) return false;
-    if (m_readOnly && platform::PathsEqual(path, m_file.Path())) {
-        m_messages.Error("File \"" + path + "\"\ris a read only file");
+bool CHexEditContext::SaveWithoutFile(const std::string& path) {
+    platform::CAtomicFileWriter writer;
+    std::string error;
+    bool written = writer.Open(path, 0666, error);
+    std::vector<uint8_t> buffer(kCopyBlock);
+    for (int64_t at = 0; written && at < m_size;) {
+        const int64_t n =
+            Read(buffer.data(), std::min<int64_t>(static_cast<int64_t>(kCopyBlock), m_size - at), at);
+        if (n <= 0) error = WriteErrorText(EIO);
+        written = n > 0 && writer.Write(buffer.data(), static_cast<size_t>(n), error);
+        at += n;
+    }
+    // The writer abandons its file when it goes without a commit.
+    std::string backup;
+    if (written && GetHexEditor().backupFile && platform::NameExists(writer.Target()) &&
+        !MoveToBackup(writer.Target(), backup))
+        return false;
+    if (written && !writer.Commit(error)) {
+        written = false;
+        if (!backup.empty()) ::rename(backup.c_str(), writer.Target().c_str());
+    }
+    if (!written) {
+        m_messages.Error(error);
         return false;
     }
-    const bool inPlace =
-        !GetHexEditor().backupFile && platform::PathsEqual(path, m_file.Path()) && IsInPlace();
-    if (!(inPlace ? SaveInPlace() : SaveThroughTemporary(path))) return false;
+    return OpenSaved(path);
+}
+
+bool CHexEditContext::Save(const std::string& path) {
+    bool saved;
+    if (!IsOpen()) {
+        saved = SaveWithoutFile(path);
+    } else if (m_readOnly && platform::PathsEqual(path, m_file.Path())) {
+        m_messages.Error("File \"" + path + "\"\ris a read only file");
+        return false;
+    } else {
+        const bool inPlace =
+            !GetHexEditor().backupFile && platform::PathsEqual(path, m_file.Path()) && IsInPlace();
+        saved = inPlace ? SaveInPlace() : SaveThroughTemporary(path);
+    }
+    if (!saved) return false;
     FinishSave();
     return true;
 }
@@ -450,6 +508,8 @@ void CHexEditContext::DropHistory() {
 }
 
 void CHexEditContext::FinishSave() {
+    // The saved file is the one the pieces now refer to.
+    TakeStamp();
     const CRemoveHint hint(static_cast<int>(m_log.size()) - 1);
     UpdateViews(nullptr, 0, &hint);
     m_log.clear();

@@ -89,12 +89,15 @@ public:
 
     // Saves in place when only existing bytes were overwritten and no backup
     // is kept, else through a temporary file in the target's folder renamed
-    // over it. False, with a message, keeping the log and the old file.
+    // over it. A buffer without a file is written through the atomic writer
+    // (a new file gets 0666 less the umask) and then holds that file. False,
+    // with a message, keeping the log and the old file.
     virtual bool Save(const std::string& path);
     virtual void SetModified(bool modified) { m_modified = modified; }
     virtual void UpdateViews(CHexEditView* sender, int code, const CHexEditHint* hint);
     virtual void Close();
-    // One edit; false on a read-only buffer or for positions outside the content.
+    // One edit, also of a buffer without a file; false on a read-only buffer
+    // or for positions outside the content.
     virtual bool Edit(char operation, int64_t position, int64_t length, const uint8_t* data, int typingCount,
                       CHexEditView* view);
     // Undoes the last record; 1, or 0 with nothing to undo.
@@ -125,6 +128,11 @@ public:
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly || m_openedReadOnly; }
     bool IsOpen() const { return m_file.IsOpen(); }
     const std::string& GetPath() const { return m_file.Path(); }
+    // The file as it was opened or last saved, which the file pieces refer to.
+    const platform::FILESTAMP& FileStamp() const { return m_stamp; }
+    // Whether the open file is still that file, and its path still names it:
+    // the same size and last write time. True without a file.
+    bool IsFileUnchanged() const;
     CHexEditView* LastEditingView() const { return m_lastView; }
     int RecordCount() const { return static_cast<int>(m_log.size()); }
     const HEXEDITRECORD& Record(int index) const { return m_log[static_cast<size_t>(index)]; }
@@ -145,13 +153,21 @@ private:
     bool IsInPlace() const;
     bool SaveInPlace();
     bool SaveThroughTemporary(const std::string& path);
+    bool SaveWithoutFile(const std::string& path);
+    // Moves the file at path aside as path + ".bak", replacing an older
+    // backup; false with the message (backup then empty).
+    bool MoveToBackup(const std::string& path, std::string& backup);
+    // Makes the file just saved the buffer's file, read-only when it can only be read.
+    bool OpenSaved(const std::string& path);
     void FinishSave();
+    void TakeStamp();
     std::list<HEXPIECE>::iterator SplitAt(int64_t position);
     void RemoveRange(int64_t position, int64_t length);
     bool ReportWriteError(int error);
 
     bool m_modified = false;
     platform::CRandomAccessFile m_file;
+    platform::FILESTAMP m_stamp;
     bool m_readOnly = false;
     bool m_openedReadOnly = false;
     int64_t m_size = 0;

@@ -8,8 +8,10 @@
 
 #include <sys/stat.h>
 #include <algorithm>
+#include <filesystem>
 
 #include "binarycompare/BinaryComparer.h"
+#include "platform/Path.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -151,6 +153,62 @@ TEST_F(BinaryCompareDocTest, SwappingAndCopyingBetweenSides) {
     doc.SetSideReadOnly(1, true);
     EXPECT_FALSE(doc.CopySelection(0, 0, 1));
     EXPECT_TRUE(doc.View(1).readOnly);
+}
+
+// A side whose path is missing or empty is an empty buffer without a file:
+// copies into it are appended, and saving it creates the file.
+TEST_F(BinaryCompareDocTest, AnEmptySideIsEditedAndSavedAsANewFile) {
+    const std::string created = dir / "new.bin";
+    ASSERT_TRUE(doc.LoadSides(Params(dir.WriteFile("left.bin", "abcdef"), created)));
+    ASSERT_TRUE(doc.WaitForComparison());
+    EXPECT_EQ(doc.State(), BINARY_DIFFERENT);
+    EXPECT_FALSE(doc.Side(1).IsOpen());
+    EXPECT_FALSE(doc.Side(1).IsReadOnly());
+    ASSERT_TRUE(doc.CopySelection(0, 2, 4));  // appended
+    EXPECT_EQ(Contents(doc.Side(1)), "cd");
+    ASSERT_TRUE(doc.CopySelection(0, 0, 6));  // over it and past its end
+    EXPECT_EQ(Contents(doc.Side(1)), "abcdef");
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_TRUE(doc.Undo(0));  // passed to the right side's view
+    EXPECT_EQ(Contents(doc.Side(1)), "cd");
+    ASSERT_TRUE(doc.CopySelection(0, 0, 6));
+    EXPECT_FALSE(platform::NameExists(created));
+
+    const mode_t umask = ::umask(027);
+    const bool saved = doc.SaveSide(1);
+    ::umask(umask);
+    ASSERT_TRUE(saved) << (messages.errors.empty() ? "" : messages.errors.back());
+    EXPECT_EQ(test::ReadFile(created), "abcdef");
+    struct stat info {};
+    ASSERT_EQ(::stat(created.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);  // 0666 less the umask
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"left.bin", "new.bin"}));  // no temporary file left
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(doc.EditOrder().empty());
+    EXPECT_EQ(doc.Side(1).GetPath(), created);  // the side now holds the file
+    doc.StartCompare();
+    ASSERT_TRUE(doc.WaitForComparison());
+    EXPECT_EQ(doc.State(), BINARY_IDENTICAL);
+    Type(1, 0, 'X');
+    ASSERT_TRUE(doc.SaveSide(1));
+    EXPECT_EQ(test::ReadFile(created), "Xbcdef");
+
+    // Without a path the name is asked for, proposing the other side's.
+    ASSERT_TRUE(doc.LoadSides(Params(dir / "left.bin", "")));
+    ASSERT_TRUE(doc.CopySelection(0, 0, 3));
+    std::string proposed;
+    doc.askSaveAsName = [&](int, const std::string& path) {
+        proposed = path;
+        return dir / "chosen.bin";
+    };
+    ASSERT_TRUE(doc.SaveSide(1));
+    EXPECT_EQ(proposed, dir / "left.bin");
+    EXPECT_EQ(test::ReadFile(dir / "chosen.bin"), "abc");
+    EXPECT_EQ(doc.Params().sides[1].path, dir / "chosen.bin");
 }
 
 TEST_F(BinaryCompareDocTest, RelatedComparisonsAndProperties) {

@@ -2,8 +2,12 @@
 // status, difference lists (against cmp -l), the worker and the component.
 #include "binarycompare/BinaryCompareContext.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <functional>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -216,6 +220,135 @@ TEST_F(BinaryCompareTest, TheWorkerComparesTheWholeFiles) {
     ASSERT_EQ(thread.Stop(), 1);
     EXPECT_EQ(context.GetState(), BINARY_IDENTICAL);
     EXPECT_FALSE(queue.Get(message, std::chrono::milliseconds(50)));
+}
+
+// A side whose file a test changes once the whole-file test has read a
+// number of its chunks.
+class ChangingSide : public CBinaryCompareSide {
+public:
+    using CBinaryCompareSide::CBinaryCompareSide;
+    int64_t ReadForCompare(uint8_t* destination, int64_t count, int64_t offset) override {
+        const int64_t read = CBinaryCompareSide::ReadForCompare(destination, count, offset);
+        if (++chunks == changeAfter && change) change();
+        return read;
+    }
+    std::function<void()> change;
+    int changeAfter = 2;
+    int chunks = 0;
+};
+
+void WriteInPlace(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+}
+
+// Files changed between the chunks of a pass on the worker: whatever was
+// read, the pass ends in the error state and tells which side changed.
+TEST(BinaryCompareChangeTest, AFileChangedBetweenChunksIsTold) {
+    const std::string bytes(64, 'x');
+    struct CHANGE {
+        const char* what;
+        int side;
+        std::function<void(const test::TempDir& dir, const std::string& path)> change;
+    };
+    const CHANGE changes[] = {
+        {"truncated: the next chunk is read short", 1,
+         [](const test::TempDir&, const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), 20), 0); }},
+        {"emptied", 0,
+         [](const test::TempDir&, const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), 0), 0); }},
+        {"grown: every byte compared is equal, the size is not", 1,
+         [](const test::TempDir&, const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), 100), 0); }},
+        {"rewritten in place, the same size, later", 1,
+         [&](const test::TempDir&, const std::string& path) {
+             WriteInPlace(path, std::string(64, 'y'));
+             ASSERT_TRUE(test::SetFileTimes(path, 1900000000));
+         }},
+        {"replaced by another file of the same size and time", 0,
+         [&](const test::TempDir& dir, const std::string& path) {
+             struct stat info {};
+             ASSERT_EQ(::stat(path.c_str(), &info), 0);
+             const std::string other = dir.WriteFile("other", bytes);
+             ASSERT_TRUE(test::SetFileTimes(other, info.st_mtim.tv_sec, info.st_mtim.tv_nsec));
+             ASSERT_EQ(::rename(other.c_str(), path.c_str()), 0);
+         }},
+    };
+    for (const CHANGE& change : changes) {
+        SCOPED_TRACE(change.what);
+        test::TempDir dir;
+        platform::CSilentMessages messages;
+        ChangingSide sides[2] = {ChangingSide(messages), ChangingSide(messages)};
+        const std::string paths[2] = {dir.WriteFile("left.bin", bytes), dir.WriteFile("right.bin", bytes)};
+        for (int side = 0; side < 2; ++side) ASSERT_TRUE(sides[side].Open(paths[side]));
+        sides[change.side].change = [&] { change.change(dir, paths[change.side]); };
+        CBinaryCompareContext context(8, 8);
+        context.SetSides(&sides[0], &sides[1]);
+        platform::CMessageQueue queue;
+        Window window;
+        CBinaryCompareThread thread(context, queue);
+        ASSERT_EQ(thread.Start(&window), 1);
+        platform::MESSAGE message;
+        ASSERT_TRUE(queue.Get(message, std::chrono::seconds(30)));
+        ASSERT_EQ(thread.Stop(), 1);
+        EXPECT_EQ(sides[change.side].chunks, sides[1 - change.side].chunks);
+        EXPECT_GE(sides[change.side].chunks, 2);  // the change came during the pass
+        EXPECT_EQ(context.GetState(), BINARY_ERROR);
+        EXPECT_EQ(context.ChangedSide(), change.side);
+        EXPECT_EQ(context.FindChangedSide(), change.side);
+    }
+}
+
+TEST_F(BinaryCompareTest, AFileChangedSinceLoadingIsToldBeforeAndWhileListing) {
+    Load("0123456789abcdef", "0123456789abcdeF");
+    EXPECT_EQ(Quick(), BINARY_DIFFERENT);
+    EXPECT_EQ(context.FindChangedSide(), -1);
+    EXPECT_EQ(List(), (std::vector<BINARYDIFFERENCE>{{15, 16, BYTE_DIFFERENT}}));
+    EXPECT_EQ(context.ChangedSide(), -1);
+
+    // Shortened after loading: the pass reads nothing of it, and the list of
+    // the sizes the buffers loaded cannot be made.
+    ASSERT_EQ(::truncate((dir / "right.bin").c_str(), 6), 0);
+    EXPECT_EQ(Quick(), BINARY_ERROR);
+    EXPECT_EQ(context.ChangedSide(), 1);
+    std::vector<BINARYDIFFERENCE> list{{1, 2, BYTE_DIFFERENT}};
+    EXPECT_EQ(context.BuildDifferenceList(list, -1, -1), -1);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(context.ChangedSide(), 1);
+
+    // The same size with a new time: the list reads bytes that all compare,
+    // but the side is still not what it loaded.
+    Load("abcd", "abcd");
+    ASSERT_TRUE(test::SetFileTimes(dir / "left.bin", 1900000000));
+    EXPECT_EQ(Quick(), BINARY_ERROR);
+    EXPECT_EQ(context.ChangedSide(), 0);
+    EXPECT_EQ(context.FindChangedSide(), 0);
+}
+
+TEST_F(BinaryCompareTest, EditsAndTheBuffersOwnSavesAreNoChange) {
+    Load("abcd", "abcX");
+    // An old time, which the save in place surely moves on.
+    ASSERT_TRUE(test::SetFileTimes(dir / "left.bin", 1000000000));
+    ASSERT_TRUE(left.Open(dir / "left.bin"));
+    const uint8_t x = 'X';
+    ASSERT_TRUE(left.Edit(HEX_REPLACE, 3, 1, &x, 0, nullptr));
+    EXPECT_EQ(Quick(), BINARY_IDENTICAL);
+    EXPECT_EQ(context.FindChangedSide(), -1);
+    ASSERT_TRUE(left.Save(dir / "left.bin"));  // in place
+    EXPECT_EQ(Quick(), BINARY_IDENTICAL);
+    EXPECT_EQ(context.FindChangedSide(), -1);
+    ASSERT_TRUE(left.Edit(HEX_INSERT, 0, 1, &x, 0, nullptr));
+    ASSERT_TRUE(left.Save(dir / "left.bin"));  // through a new file
+    EXPECT_EQ(Quick(), BINARY_DIFFERENT);
+    EXPECT_EQ(context.FindChangedSide(), -1);
+    EXPECT_EQ(List(), (std::vector<BINARYDIFFERENCE>{{0, 4, BYTE_DIFFERENT}, {4, 5, BYTE_LEFT_ONLY}}));
+    // Another program's touch is a change; the list, which reads every
+    // byte again, fails though each byte it read compares as before.
+    ASSERT_TRUE(test::SetFileTimes(dir / "left.bin", 1900000000));
+    std::vector<BINARYDIFFERENCE> list;
+    EXPECT_EQ(context.BuildDifferenceList(list, -1, -1), -1);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(context.ChangedSide(), 0);
 }
 
 TEST(BinaryComparerTest, OptionAndRecentLists) {

@@ -233,6 +233,44 @@ TEST_F(HexEditContextTest, AFailedSaveKeepsTheLogAndTheOldFile) {
     EXPECT_EQ(buffer.GetPath(), dir / "copy.bin");
 }
 
+// A buffer that never opened a file holds only edited bytes; saving writes
+// them through the atomic writer, and the buffer continues on that file.
+TEST_F(HexEditContextTest, ABufferWithoutAFileIsSavedAsANewFile) {
+    buffer.AddView(&view);
+    const uint8_t bytes[] = {'n', 'e', 'w'};
+    ASSERT_TRUE(buffer.Edit(HEX_INSERT, 0, 3, bytes, 0, &view));
+    EXPECT_EQ(Contents(buffer), "new");
+    EXPECT_FALSE(buffer.Save(dir / "missing/f.bin"));
+    ASSERT_EQ(messages.errors.size(), 1u);
+    EXPECT_EQ(messages.errors[0],
+              "cannot create a temporary file in " + (dir / "missing") + ": No such file or directory");
+    EXPECT_TRUE(buffer.IsModified());
+    EXPECT_EQ(buffer.RecordCount(), 1);
+
+    // A file that appeared at the name meanwhile keeps its permissions, and
+    // with BackupFile its old contents.
+    const std::string path = dir.WriteFile("f.bin", "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
+    GetHexEditor().backupFile = 1;
+    ASSERT_TRUE(buffer.Save(path));
+    EXPECT_EQ(test::ReadFile(path), "new");
+    EXPECT_EQ(test::ReadFile(path + ".bak"), "old");
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+    EXPECT_TRUE(buffer.IsOpen());
+    EXPECT_EQ(buffer.GetPath(), path);
+    EXPECT_FALSE(buffer.IsModified());
+    EXPECT_EQ(buffer.RecordCount(), 0);
+    EXPECT_EQ(view.removed, (std::vector<int>{0}));
+    ASSERT_EQ(buffer.Pieces().size(), 1u);
+    EXPECT_EQ(buffer.Pieces().front().kind, 'f');
+    const uint8_t x = 'x';
+    ASSERT_TRUE(buffer.Edit(HEX_REPLACE, 0, 1, &x, 0, &view));
+    ASSERT_TRUE(buffer.Save(path));
+    EXPECT_EQ(test::ReadFile(path), "xew");
+}
+
 TEST_F(HexEditContextTest, OpenFailuresAndReadOnlyFiles) {
     EXPECT_FALSE(buffer.Open(dir / "none.bin"));
     EXPECT_EQ(messages.errors.back(), (dir / "none.bin") + "\rdoes not exist");

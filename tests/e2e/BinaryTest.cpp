@@ -1,8 +1,14 @@
 // "corvatine /t:binary LEFT RIGHT", the hex dump and search of "-e FILE",
 // and "--watch".
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
 
 #include "support/TestSupport.h"
 
@@ -86,6 +92,66 @@ TEST(BinaryTest, HexDumpAndSearch) {
     result = test::RunCorvatine({"-e", "missing.bin", "--format=hex"}, dir.Path());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_NE(result.err.find("missing.bin"), std::string::npos);
+}
+
+// The corvatine process this test process started, or 0 while there is none.
+pid_t RunningCorvatine() {
+    const std::filesystem::path program = std::filesystem::canonical(test::CorvatineProgram());
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        // pid (command) state ppid ...
+        const size_t close = line.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream fields(line.substr(close + 1));
+        std::string state;
+        pid_t parent = 0;
+        fields >> state >> parent;
+        if (parent != ::getpid() || state == "Z") continue;
+        if (std::filesystem::read_symlink(entry.path() / "exe", error) == program) return std::stoi(name);
+    }
+    return 0;
+}
+
+// The bytes a process has read so far; -1 when it is gone.
+int64_t BytesRead(pid_t pid) {
+    std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+    for (std::string word; io >> word;) {
+        int64_t value = 0;
+        if (io >> value && word == "rchar:") return value;
+    }
+    return -1;
+}
+
+// A file that shrinks while the worker compares it is told, with exit
+// status 2, and nothing is printed as the result; never "identical" with the
+// sizes it had. The files are sparse: nothing of their 5 GiB is written.
+TEST(BinaryTest, AFileThatShrinksWhileComparedIsTold) {
+    test::TempDir dir;
+    const int64_t size = int64_t{5} << 30;
+    for (const char* name : {"big1", "big2"}) ASSERT_EQ(::truncate(dir.WriteFile(name, "").c_str(), size), 0);
+    test::ProgramResult result;
+    std::thread run([&] { result = test::RunCorvatine({"-c", "/t:b", "big1", "big2"}, dir.Path()); });
+    // Once the comparison has read 16 MiB it is under way (its worker runs
+    // at the lowest priority, so it cannot outrun this thread to the end).
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    pid_t pid = 0;
+    int64_t read = 0;
+    while (std::chrono::steady_clock::now() < end && read < (16 << 20)) {
+        if (pid == 0) pid = RunningCorvatine();
+        if (pid != 0 && (read = BytesRead(pid)) < 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const bool truncated = read >= (16 << 20) && ::truncate((dir / "big2").c_str(), 4096) == 0;
+    run.join();
+    ASSERT_TRUE(truncated) << "read " << read << ": " << result.err;
+    EXPECT_EQ(result.exitStatus, 2) << result.out;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "corvatine: 'big2' changed while being compared\n");
 }
 
 // --watch keeps the program running and compares again after a change.
