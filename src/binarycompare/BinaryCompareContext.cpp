@@ -14,8 +14,8 @@ bool Cancelled(const std::atomic<int>* cancel) { return cancel != nullptr && can
 bool SideChanged(const CBinaryCompareSide& side) {
     if (!side.IsOpen()) return false;
     const platform::CRandomAccessFile& handle = side.compareData.compareFile;
-    platform::FILESTAMP stamp;
-    if (handle.IsOpen() && (!handle.Stamp(stamp) || stamp != side.FileStamp())) return true;
+    platform::FILEIDENTITY identity;
+    if (handle.IsOpen() && (!handle.Identity(identity) || identity != side.FileIdentity())) return true;
     return !side.IsFileUnchanged();
 }
 

@@ -104,7 +104,7 @@ void CHexEditContext::UpdateViews(CHexEditView* sender, int code, const CHexEdit
 
 void CHexEditContext::Close() {
     m_file.Close();
-    m_stamp = platform::FILESTAMP();
+    m_identity = platform::FILEIDENTITY();
     m_log.clear();
     m_pieces.clear();
     m_base.clear();
@@ -134,21 +134,21 @@ bool CHexEditContext::Open(const std::string& path) {
             Replace("%s is in use or is read only).\r\rIt can be opened as read only (no changes possible).",
                     "%s", path));
     }
-    TakeStamp();
+    TakeIdentity();
     Rebuild();
     return true;
 }
 
-void CHexEditContext::TakeStamp() {
-    m_stamp = platform::FILESTAMP();  // equal to no file's, should the status not be read
-    if (IsOpen()) (void)m_file.Stamp(m_stamp);
+void CHexEditContext::TakeIdentity() {
+    m_identity = platform::FILEIDENTITY();  // equal to no file's, should the status not be read
+    if (IsOpen()) (void)m_file.Identity(m_identity);
 }
 
 bool CHexEditContext::IsFileUnchanged() const {
     if (!IsOpen()) return true;
-    platform::FILESTAMP open, named;
-    return m_file.Stamp(open) && open == m_stamp && platform::GetFileStamp(GetPath(), named) &&
-           named == m_stamp;
+    platform::FILEIDENTITY open, named;
+    return m_file.Identity(open) && open == m_identity && platform::GetFileIdentity(GetPath(), named) &&
+           named == m_identity;
 }
 
 int CHexEditContext::AddRecord(char operation, int64_t position, int64_t length, const uint8_t* data) {
@@ -509,7 +509,7 @@ void CHexEditContext::DropHistory() {
 
 void CHexEditContext::FinishSave() {
     // The saved file is the one the pieces now refer to.
-    TakeStamp();
+    TakeIdentity();
     const CRemoveHint hint(static_cast<int>(m_log.size()) - 1);
     UpdateViews(nullptr, 0, &hint);
     m_log.clear();

@@ -129,7 +129,7 @@ public:
     bool IsOpen() const { return m_file.IsOpen(); }
     const std::string& GetPath() const { return m_file.Path(); }
     // The file as it was opened or last saved, which the file pieces refer to.
-    const platform::FILESTAMP& FileStamp() const { return m_stamp; }
+    const platform::FILEIDENTITY& FileIdentity() const { return m_identity; }
     // Whether the open file is still that file, and its path still names it:
     // the same size and last write time. True without a file.
     bool IsFileUnchanged() const;
@@ -160,14 +160,14 @@ private:
     // Makes the file just saved the buffer's file, read-only when it can only be read.
     bool OpenSaved(const std::string& path);
     void FinishSave();
-    void TakeStamp();
+    void TakeIdentity();
     std::list<HEXPIECE>::iterator SplitAt(int64_t position);
     void RemoveRange(int64_t position, int64_t length);
     bool ReportWriteError(int error);
 
     bool m_modified = false;
     platform::CRandomAccessFile m_file;
-    platform::FILESTAMP m_stamp;
+    platform::FILEIDENTITY m_identity;
     bool m_readOnly = false;
     bool m_openedReadOnly = false;
     int64_t m_size = 0;

@@ -92,24 +92,6 @@ bool CopyContents(int from, int to) {
 
 }  // namespace
 
-bool GetFileIdentity(int fd, FILEIDENTITY& identity) {
-    identity = FILEIDENTITY();
-    struct stat st;
-    if (::fstat(fd, &st) != 0) return false;
-    identity = {st.st_dev, st.st_ino, static_cast<int64_t>(st.st_size),
-                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-    return true;
-}
-
-bool GetFileIdentity(const std::string& path, FILEIDENTITY& identity) {
-    identity = FILEIDENTITY();
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return false;
-    identity = {st.st_dev, st.st_ino, static_cast<int64_t>(st.st_size),
-                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-    return true;
-}
-
 CAtomicFileWriter::~CAtomicFileWriter() { Abort(); }
 
 bool CAtomicFileWriter::Fail(const char* call, int error, const std::string& what, const std::string& path,

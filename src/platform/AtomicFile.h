@@ -11,24 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/File.h"
+
 namespace corvatine::platform {
-
-// What tells whether a file is still the one that was read: another program
-// that changes or replaces it changes one of these.
-struct FILEIDENTITY {
-    dev_t device = 0;
-    ino_t inode = 0;
-    int64_t size = -1;     // -1: not known
-    int64_t modified = 0;  // nanoseconds since 1970
-
-    bool IsKnown() const { return size >= 0; }
-    bool operator==(const FILEIDENTITY& other) const = default;
-};
-
-// The identity of an open file, or of the file a path names (following
-// symbolic links). False, with identity unknown, when it cannot be examined.
-bool GetFileIdentity(int fd, FILEIDENTITY& identity);
-bool GetFileIdentity(const std::string& path, FILEIDENTITY& identity);
 
 // Writes a file so that a failure never loses what it held, and so that the
 // saved file keeps its owner, group, permission bits, hard links and symbolic

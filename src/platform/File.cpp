@@ -20,6 +20,31 @@ FileType GetFileType(const std::string& path) {
     return FileType::Other;
 }
 
+namespace {
+
+FILEIDENTITY IdentityOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino, static_cast<int64_t>(st.st_size),
+            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
+bool GetFileIdentity(int fd, FILEIDENTITY& identity) {
+    identity = FILEIDENTITY();
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return false;
+    identity = IdentityOf(st);
+    return true;
+}
+
+bool GetFileIdentity(const std::string& path, FILEIDENTITY& identity) {
+    identity = FILEIDENTITY();
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return false;
+    identity = IdentityOf(st);
+    return true;
+}
+
 InputFile::~InputFile() { Close(); }
 
 InputFile::InputFile(InputFile&& other) noexcept

@@ -1,6 +1,8 @@
 // Plain file reading over POSIX descriptors.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,6 +19,24 @@ enum class FileType {
 
 // The type of the entry, following symbolic links.
 FileType GetFileType(const std::string& path);
+
+// What tells one state of a file from another: which file it is (device and
+// inode), its size and its last write time. Another program that changes or
+// replaces a file changes one of these.
+struct FILEIDENTITY {
+    dev_t device = 0;
+    ino_t inode = 0;
+    int64_t size = -1;     // -1: not known
+    int64_t modified = 0;  // nanoseconds since 1970
+
+    bool IsKnown() const { return size >= 0; }
+    bool operator==(const FILEIDENTITY& other) const = default;
+};
+
+// The identity of an open file, or of the file a path names (following
+// symbolic links). False, with identity unknown, when it cannot be examined.
+bool GetFileIdentity(int fd, FILEIDENTITY& identity);
+bool GetFileIdentity(const std::string& path, FILEIDENTITY& identity);
 
 // A file opened for reading. Closed on destruction.
 class InputFile {

@@ -10,27 +10,6 @@
 
 namespace corvatine::platform {
 
-namespace {
-
-FILESTAMP StampOf(const struct stat& info) {
-    FILESTAMP stamp;
-    stamp.device = static_cast<uint64_t>(info.st_dev);
-    stamp.inode = static_cast<uint64_t>(info.st_ino);
-    stamp.size = static_cast<int64_t>(info.st_size);
-    stamp.modifiedSeconds = static_cast<int64_t>(info.st_mtim.tv_sec);
-    stamp.modifiedNanoseconds = static_cast<int64_t>(info.st_mtim.tv_nsec);
-    return stamp;
-}
-
-}  // namespace
-
-bool GetFileStamp(const std::string& path, FILESTAMP& stamp) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return false;
-    stamp = StampOf(info);
-    return true;
-}
-
 bool CRandomAccessFile::Open(const std::string& path, Mode mode) {
     Close();
     // Non-blocking, so that a fifo cannot hold the open; it is refused below.
@@ -93,13 +72,6 @@ int64_t CRandomAccessFile::Length() const {
     struct stat info {};
     if (m_fd < 0 || ::fstat(m_fd, &info) != 0) return -1;
     return static_cast<int64_t>(info.st_size);
-}
-
-bool CRandomAccessFile::Stamp(FILESTAMP& stamp) const {
-    struct stat info {};
-    if (m_fd < 0 || ::fstat(m_fd, &info) != 0) return false;
-    stamp = StampOf(info);
-    return true;
 }
 
 int64_t CRandomAccessFile::ReadAt(void* buffer, size_t size, int64_t offset) {

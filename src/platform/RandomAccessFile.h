@@ -6,22 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/File.h"
+
 namespace corvatine::platform {
-
-// What tells one state of a file from another: which file it is (device and
-// inode), its size and its last write time.
-struct FILESTAMP {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    int64_t size = -1;
-    int64_t modifiedSeconds = 0;
-    int64_t modifiedNanoseconds = 0;
-    bool operator==(const FILESTAMP&) const = default;
-};
-
-// The stamp of the file a path names, following symbolic links; false when
-// there is none or it cannot be examined.
-[[nodiscard]] bool GetFileStamp(const std::string& path, FILESTAMP& stamp);
 
 class CRandomAccessFile {
 public:
@@ -45,8 +32,8 @@ public:
 
     // The current length; -1 when it cannot be read.
     int64_t Length() const;
-    // The stamp of the open file; false (stamp untouched) when it cannot be read.
-    [[nodiscard]] bool Stamp(FILESTAMP& stamp) const;
+    // The identity of the open file; false (unknown) when it cannot be read.
+    [[nodiscard]] bool Identity(FILEIDENTITY& identity) const { return GetFileIdentity(m_fd, identity); }
     // Reads up to size bytes at the offset (fewer only at the end); -1 on error.
     int64_t ReadAt(void* buffer, size_t size, int64_t offset);
     // Writes all bytes at the end (a file made by Create) or at the offset.
