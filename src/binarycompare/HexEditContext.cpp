@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "binarycompare/HexEditOptions.h"
+#include "fileio/UniFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/Path.h"
 
@@ -382,6 +383,11 @@ bool CHexEditContext::IsInPlace() const {
 }
 
 bool CHexEditContext::SaveInPlace() {
+    if (!IsFileUnchanged()) {
+        m_messages.Error("cannot write " + GetPath() +
+                         ": it was changed by another program since it was read");
+        return false;
+    }
     int64_t at = 0;
     for (const HEXPIECE& piece : m_pieces) {
         if (piece.kind == 'm' && !m_file.WriteAt(piece.memory, static_cast<size_t>(piece.length), at))
@@ -397,48 +403,82 @@ bool CHexEditContext::ReportWriteError(int error) {
     return false;
 }
 
-bool CHexEditContext::SaveThroughTemporary(const std::string& path) {
+bool CHexEditContext::SaveReplacing(const std::string& path) {
+    // The buffer's own file must still be what was read.
+    platform::FILEIDENTITY named;
+    const bool ownFile = IsOpen() && platform::GetFileIdentity(path, named) &&
+                         named.device == m_identity.device && named.inode == m_identity.inode;
+    platform::CAtomicFileWriter writer;
     std::string folder = platform::PathParentFolder(path);
     if (folder.empty()) folder = ".";
-    std::string temporary;
-    for (int n = 0; n <= 999 && temporary.empty(); ++n) {
-        char name[32];
-        std::snprintf(name, sizeof name, "~HE%03d.tmp", n);
-        const std::string candidate = platform::JoinPath(folder, name);
-        if (!platform::NameExists(candidate)) temporary = candidate;
-    }
-    if (temporary.empty()) return false;
-    if (!WriteRange(temporary, 0, m_size, false)) return false;
-
-    struct stat target {};
-    const bool exists = ::stat(path.c_str(), &target) == 0;
-    if (exists) ::chmod(temporary.c_str(), target.st_mode & 07777);  // the target keeps its permissions
-    std::string backup;
-    if (exists && GetHexEditor().backupFile && !MoveToBackup(path, backup)) {
-        ::unlink(temporary.c_str());
+    writer.NameTemporaries(
+        [&folder](int n) {
+            char name[32];
+            std::snprintf(name, sizeof name, "~HE%03d.tmp", n);
+            return platform::JoinPath(folder, name);
+        },
+        1000);
+    std::string error;
+    if (!writer.Open(path, 0666, error,
+                     ownFile || platform::PathsEqual(path, GetPath()) ? &m_identity : nullptr)) {
+        const std::string& temporary = writer.FailedTemporary();
+        if (temporary.empty())
+            m_messages.Error(error);
+        else if (writer.LastErrno() != EEXIST)  // every name taken: no message
+            m_messages.Error("File \"" + temporary + "\"" + CreateFailureText(temporary, writer.LastErrno()));
         return false;
     }
-    // Without a backup the new file replaces the old in one step: there is
-    // no moment in which the file is missing.
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        if (!backup.empty()) ::rename(backup.c_str(), path.c_str());
-        ::unlink(temporary.c_str());
-        m_messages.Error("File \"" + temporary + "\" could not be renamed\r  to \"" + path + "\"");
+    // Written in place (a file with other names, or whose owner a new file
+    // cannot take), the file cannot be read while it is written: the new
+    // contents are gathered in a temporary file first.
+    std::string gathered;
+    if (writer.InPlace() && ownFile) {
+        gathered = MakeTempFileName();
+        if (gathered.empty() || !WriteRange(gathered, 0, m_size, false)) {
+            if (!gathered.empty()) ::unlink(gathered.c_str());
+            return false;
+        }
+    }
+    bool written = true;
+    if (!gathered.empty()) {
+        written = platform::CopyFileContents(gathered, writer, error);
+        ::unlink(gathered.c_str());
+    } else {
+        std::vector<uint8_t> buffer(kCopyBlock);
+        for (int64_t at = 0; written && at < m_size;) {
+            const int64_t n =
+                Read(buffer.data(), std::min<int64_t>(static_cast<int64_t>(kCopyBlock), m_size - at), at);
+            if (n <= 0) {
+                error = WriteErrorText(m_file.LastError() != 0 ? m_file.LastError() : EIO);
+                written = false;
+                break;
+            }
+            written = writer.Write(buffer.data(), static_cast<size_t>(n), error);
+            at += n;
+        }
+    }
+    // The writer abandons its file when it goes without a commit.
+    if (written && GetHexEditor().backupFile && platform::NameExists(writer.Target()) &&
+        !KeepBackup(writer.Target(), writer.InPlace()))
+        return false;
+    if (!written || !writer.Commit(error)) {
+        m_messages.Error(error);
         return false;
     }
     return OpenSaved(path);
 }
 
-bool CHexEditContext::MoveToBackup(const std::string& path, std::string& backup) {
-    backup = path + ".bak";
+bool CHexEditContext::KeepBackup(const std::string& target, bool copy) {
+    const std::string backup = target + ".bak";
     if (platform::NameExists(backup) && ::unlink(backup.c_str()) != 0) {
         m_messages.Error("Could not remove previous backup file\r \"" + backup + "\"");
-        backup.clear();
         return false;
     }
-    if (::rename(path.c_str(), backup.c_str()) != 0) {
+    // The old file under a second name, which the new one then replaces; a
+    // file written in place (or where links are not made) is copied.
+    std::string error;
+    if ((copy || ::link(target.c_str(), backup.c_str()) != 0) && !platform::CopyFile(target, backup, error)) {
         m_messages.Error("Could not create backup file\r \"" + backup + "\"");
-        backup.clear();
         return false;
     }
     return true;
@@ -455,45 +495,17 @@ bool CHexEditContext::OpenSaved(const std::string& path) {
     return m_file.Open(path, platform::CRandomAccessFile::READ_ONLY);
 }
 
-bool CHexEditContext::SaveWithoutFile(const std::string& path) {
-    platform::CAtomicFileWriter writer;
-    std::string error;
-    bool written = writer.Open(path, 0666, error);
-    std::vector<uint8_t> buffer(kCopyBlock);
-    for (int64_t at = 0; written && at < m_size;) {
-        const int64_t n =
-            Read(buffer.data(), std::min<int64_t>(static_cast<int64_t>(kCopyBlock), m_size - at), at);
-        if (n <= 0) error = WriteErrorText(EIO);
-        written = n > 0 && writer.Write(buffer.data(), static_cast<size_t>(n), error);
-        at += n;
-    }
-    // The writer abandons its file when it goes without a commit.
-    std::string backup;
-    if (written && GetHexEditor().backupFile && platform::NameExists(writer.Target()) &&
-        !MoveToBackup(writer.Target(), backup))
-        return false;
-    if (written && !writer.Commit(error)) {
-        written = false;
-        if (!backup.empty()) ::rename(backup.c_str(), writer.Target().c_str());
-    }
-    if (!written) {
-        m_messages.Error(error);
-        return false;
-    }
-    return OpenSaved(path);
-}
-
 bool CHexEditContext::Save(const std::string& path) {
     bool saved;
     if (!IsOpen()) {
-        saved = SaveWithoutFile(path);
+        saved = SaveReplacing(path);
     } else if (m_readOnly && platform::PathsEqual(path, m_file.Path())) {
         m_messages.Error("File \"" + path + "\"\ris a read only file");
         return false;
     } else {
         const bool inPlace =
             !GetHexEditor().backupFile && platform::PathsEqual(path, m_file.Path()) && IsInPlace();
-        saved = inPlace ? SaveInPlace() : SaveThroughTemporary(path);
+        saved = inPlace ? SaveInPlace() : SaveReplacing(path);
     }
     if (!saved) return false;
     FinishSave();

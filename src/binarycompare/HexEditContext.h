@@ -152,11 +152,14 @@ protected:
 private:
     bool IsInPlace() const;
     bool SaveInPlace();
-    bool SaveThroughTemporary(const std::string& path);
-    bool SaveWithoutFile(const std::string& path);
-    // Moves the file at path aside as path + ".bak", replacing an older
-    // backup; false with the message (backup then empty).
-    bool MoveToBackup(const std::string& path, std::string& backup);
+    // Writes the whole content through the atomic writer: the file keeps its
+    // owner, mode and links, and the buffer's own file is not written when
+    // another program changed it since.
+    bool SaveReplacing(const std::string& path);
+    // Keeps the file at target as target + ".bak" (replacing an older
+    // backup) before the save replaces it, copied when copy is set; false
+    // with the message.
+    bool KeepBackup(const std::string& target, bool copy);
     // Makes the file just saved the buffer's file, read-only when it can only be read.
     bool OpenSaved(const std::string& path);
     void FinishSave();

@@ -126,6 +126,7 @@ bool CAtomicFileWriter::Open(const std::string& target, mode_t newFileMode, std:
                              const FILEIDENTITY* expected) {
     Abort();
     m_backupPath.clear();  // old contents kept after a failure are the user's now
+    m_failedTemporary.clear();
     m_inPlace = m_touched = false;
     m_written = 0;
     m_expected = expected != nullptr ? *expected : FILEIDENTITY();
@@ -149,7 +150,24 @@ bool CAtomicFileWriter::Open(const std::string& target, mode_t newFileMode, std:
     }
 
     const std::string folder = PathParentFolder(m_target);
-    m_fd = MakeTemporaryBeside(m_target, m_tempPath);
+    if (!m_temporaryNames) {
+        m_fd = MakeTemporaryBeside(m_target, m_tempPath);
+    } else {
+        // The first of the caller's names that is free, created exclusively.
+        for (int n = 0; n < m_temporaryAttempts; ++n) {
+            m_tempPath = m_temporaryNames(n);
+            do {
+                m_fd = ::open(m_tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            } while (m_fd < 0 && errno == EINTR);
+            if (m_fd >= 0 || errno != EEXIST) break;
+        }
+        if (m_fd < 0) {
+            const int openError = errno;
+            m_failedTemporary = m_tempPath;
+            m_tempPath.clear();  // not ours to remove
+            errno = openError;
+        }
+    }
     if (m_fd < 0)
         return Fail("mkostemp", errno, "cannot create a temporary file in", folder.empty() ? "." : folder,
                     error);
@@ -273,6 +291,35 @@ void CAtomicFileWriter::Abort() {
         ::unlink(m_tempPath.c_str());
         m_tempPath.clear();
     }
+}
+
+bool CopyFileContents(const std::string& from, CAtomicFileWriter& writer, std::string& error) {
+    InputFile source;
+    if (!source.Open(from)) {
+        error = Failure("cannot open", from, source.LastError());
+        return false;
+    }
+    std::vector<char> block(1 << 16);
+    for (;;) {
+        const int64_t n = source.Read(block.data(), block.size());
+        if (n < 0) {
+            error = Failure("cannot read", from, source.LastError());
+            return false;
+        }
+        if (!writer.Write(block.data(), static_cast<size_t>(n), error)) return false;
+        if (static_cast<size_t>(n) < block.size()) return true;
+    }
+}
+
+bool CopyFile(const std::string& from, const std::string& to, std::string& error) {
+    struct stat st;
+    if (::stat(from.c_str(), &st) != 0) {
+        error = Failure("cannot open", from, errno);
+        return false;
+    }
+    CAtomicFileWriter writer;
+    return writer.Open(to, st.st_mode & 07777, error) && CopyFileContents(from, writer, error) &&
+           writer.Commit(error);
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode,

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,17 @@ public:
     // the file and the reason.
     [[nodiscard]] bool Open(const std::string& target, mode_t newFileMode, std::string& error,
                             const FILEIDENTITY* expected = nullptr);
+
+    // Names the temporary file for attempt n (from 0) of attempts, before
+    // Open: the first name that does not exist is created. Without it the
+    // temporary file takes a random name beside the target.
+    void NameTemporaries(std::function<std::string(int n)> names, int attempts) {
+        m_temporaryNames = std::move(names);
+        m_temporaryAttempts = attempts;
+    }
+    // The temporary name that could not be created when Open failed there
+    // (with names given); else empty. EEXIST: every name was taken.
+    const std::string& FailedTemporary() const { return m_failedTemporary; }
 
     // Writes all bytes, retrying short and interrupted writes.
     [[nodiscard]] bool Write(const void* data, size_t size, std::string& error);
@@ -84,11 +96,21 @@ private:
     std::string m_backupPath;  // in place: the old contents
     int64_t m_written = 0;
     FILEIDENTITY m_expected;
+    std::function<std::string(int n)> m_temporaryNames;
+    int m_temporaryAttempts = 0;
+    std::string m_failedTemporary;
 };
 
 // Replaces the file at path with bytes through CAtomicFileWriter.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode,
                                        std::string& error);
+
+// Writes the whole of the file at from through an open writer (not
+// committed). False with error set, naming the file that failed.
+[[nodiscard]] bool CopyFileContents(const std::string& from, CAtomicFileWriter& writer, std::string& error);
+// Copies the file at from to the path to through CAtomicFileWriter; a new
+// file takes the permission bits of from.
+[[nodiscard]] bool CopyFile(const std::string& from, const std::string& to, std::string& error);
 
 // Reads a whole regular file of at most maximum bytes. False with error set
 // (naming the file) when it cannot be opened or read, is not a regular file (a

@@ -242,8 +242,7 @@ TEST_F(HexEditContextTest, ABufferWithoutAFileIsSavedAsANewFile) {
     EXPECT_EQ(Contents(buffer), "new");
     EXPECT_FALSE(buffer.Save(dir / "missing/f.bin"));
     ASSERT_EQ(messages.errors.size(), 1u);
-    EXPECT_EQ(messages.errors[0],
-              "cannot create a temporary file in " + (dir / "missing") + ": No such file or directory");
+    EXPECT_EQ(messages.errors[0], "File \"" + (dir / "missing/~HE000.tmp") + "\"\ris an invalid file name");
     EXPECT_TRUE(buffer.IsModified());
     EXPECT_EQ(buffer.RecordCount(), 1);
 
@@ -269,6 +268,48 @@ TEST_F(HexEditContextTest, ABufferWithoutAFileIsSavedAsANewFile) {
     ASSERT_TRUE(buffer.Edit(HEX_REPLACE, 0, 1, &x, 0, &view));
     ASSERT_TRUE(buffer.Save(path));
     EXPECT_EQ(test::ReadFile(path), "xew");
+}
+
+// A save keeps the file's other names, its owner and the links to it, and
+// never writes over what another program changed since the file was opened.
+TEST_F(HexEditContextTest, SavesKeepTheFileAndRefuseOneChangedMeanwhile) {
+    GetHexEditor().backupFile = 0;  // so that overwriting bytes saves in place
+    const std::string path = dir.WriteFile("f.bin", "abc");
+    ASSERT_EQ(::link(path.c_str(), (dir / "other.bin").c_str()), 0);
+    ASSERT_EQ(::symlink("f.bin", (dir / "link.bin").c_str()), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    }
+    ASSERT_TRUE(buffer.Open(dir / "link.bin"));
+    const uint8_t c = 'd';
+    ASSERT_TRUE(buffer.Edit(HEX_INSERT, 3, 1, &c, 0, &view));
+    ASSERT_TRUE(buffer.Save(dir / "link.bin")) << (messages.errors.empty() ? "" : messages.errors.back());
+    EXPECT_EQ(test::ReadFile(dir / "other.bin"), "abcd");
+    struct stat info {};
+    ASSERT_EQ(::lstat((dir / "link.bin").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_nlink, 2u);
+    if (::geteuid() == 0) {
+        EXPECT_EQ(info.st_uid, 65534u);
+    }
+    EXPECT_EQ(test::ReadFile(dir / "link.bin"), "abcd");
+
+    // Another program rewrites the file: neither an in-place save (only
+    // bytes overwritten) nor a whole one writes over it.
+    const uint8_t x = 'x';
+    ASSERT_TRUE(buffer.Edit(HEX_REPLACE, 0, 1, &x, 0, &view));
+    dir.WriteFile("f.bin", "ours");  // the same size
+    EXPECT_FALSE(buffer.Save(dir / "link.bin"));
+    EXPECT_EQ(messages.errors.back(),
+              "cannot write " + (dir / "link.bin") + ": it was changed by another program since it was read");
+    dir.WriteFile("f.bin", "theirs");
+    ASSERT_TRUE(buffer.Edit(HEX_INSERT, 0, 1, &x, 0, &view));
+    EXPECT_FALSE(buffer.Save(dir / "link.bin"));
+    EXPECT_EQ(messages.errors.back(),
+              "cannot write " + path + ": it was changed by another program since it was read");
+    EXPECT_EQ(test::ReadFile(path), "theirs");
+    EXPECT_TRUE(buffer.IsModified());
 }
 
 TEST_F(HexEditContextTest, OpenFailuresAndReadOnlyFiles) {
