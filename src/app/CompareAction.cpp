@@ -15,6 +15,8 @@
 #include "app/FolderAction.h"
 #include "app/TerminalProgress.h"
 #include "binarycompare/BinaryCompareDoc.h"
+#include "fileio/CodePages.h"
+#include "fileio/Conversion.h"
 #include "fileio/DocumentWatches.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
@@ -75,11 +77,62 @@ bool ParseCopy(const std::string& value, bool& toRight, std::set<int>& chosen, s
     return true;
 }
 
+// Text of the working code page in the terminal's character set, with the
+// in-line difference ranges (byte offsets, both ends in) carried along.
+class COutputText {
+public:
+    COutputText() {
+        if (!CodePagesEquivalent(WorkingCodePage(), GetACP()))
+            m_converter =
+                std::make_unique<CCharsetConverter>(IconvCharset(WorkingCodePage()), IconvCharset(GetACP()));
+    }
+    // The text to show; marks are moved to its offsets.
+    std::string_view Convert(std::string_view text, std::vector<std::pair<int, int>>& marks) {
+        if (!m_converter) return text;
+        // The pieces between range ends are converted one by one, so that
+        // each end has its place in the result.
+        std::vector<int> ends = {0, static_cast<int>(text.size())};
+        for (const auto& [start, end] : marks) {
+            ends.push_back(std::clamp(start, 0, static_cast<int>(text.size())));
+            ends.push_back(std::clamp(end + 1, 0, static_cast<int>(text.size())));
+        }
+        std::sort(ends.begin(), ends.end());
+        ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+        std::vector<int> moved(ends.size());
+        m_text.clear();
+        int lossy = 0;
+        for (size_t i = 0; i < ends.size(); ++i) {
+            moved[i] = static_cast<int>(m_text.size());
+            if (i + 1 < ends.size())
+                m_converter->Convert(
+                    text.substr(static_cast<size_t>(ends[i]), static_cast<size_t>(ends[i + 1] - ends[i])),
+                    m_text, lossy);
+        }
+        const auto at = [&](int offset) {
+            offset = std::clamp(offset, 0, static_cast<int>(text.size()));
+            return moved[static_cast<size_t>(std::lower_bound(ends.begin(), ends.end(), offset) -
+                                             ends.begin())];
+        };
+        for (auto& [start, end] : marks) {
+            const int newStart = at(start), newEnd = at(end + 1) - 1;
+            start = newStart;
+            end = newEnd;
+        }
+        return m_text;
+    }
+
+private:
+    std::unique_ptr<CCharsetConverter> m_converter;
+    std::string m_text;
+};
+
 // One side's cell of the side-by-side view: tabs expanded, control bytes
-// shown as '?', a UTF-8 sequence taking one column, cut to the width; the
-// in-line differences highlighted when colour is on.
+// shown as '?', a character taking one column (a UTF-8 sequence in a UTF-8
+// locale, else a byte), cut to the width; the in-line differences
+// highlighted when colour is on.
 std::string Cell(std::string_view text, const std::vector<std::pair<int, int>>& marks, int width, bool color,
                  const char* rowColor, bool pad) {
+    static const bool utf8 = GetACP() == CP_UTF8;
     std::string out;
     int column = 0;
     bool marked = false;
@@ -101,7 +154,9 @@ std::string Cell(std::string_view text, const std::vector<std::pair<int, int>>& 
             continue;
         }
         size_t length = 1;
-        if (c >= 0xC2 && c <= 0xF4) {
+        if (!utf8) {
+            // A byte of the locale's single-byte character set.
+        } else if (c >= 0xC2 && c <= 0xF4) {
             length = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
             for (size_t k = 1; k < length; ++k)
                 if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
@@ -113,7 +168,7 @@ std::string Cell(std::string_view text, const std::vector<std::pair<int, int>>& 
             out += '?';
             ++i;
         } else if (length == 1) {
-            out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+            out += c < 0x20 || c == 0x7F || (!utf8 && c >= 0x80 && c < 0xA0) ? '?' : static_cast<char>(c);
             ++i;
         } else {
             out.append(text.substr(i, length));
@@ -140,6 +195,7 @@ void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, std::ostream& 
     }
     const int numberWidth = static_cast<int>(std::to_string(std::max(lines, 1)).size());
     const int columnWidth = std::max(1, (width - 2 * numberWidth - 5) / 2);
+    COutputText output[2];
     std::string line;
     for (int row = 0; row < rows; ++row) {
         const uint32_t lf = left.GetLine(row).flags, rf = right.GetLine(row).flags;
@@ -173,8 +229,9 @@ void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, std::ostream& 
             line.append(static_cast<size_t>(numberWidth) - number.size(), ' ');
             line += number;
             line += ' ';
-            const std::string_view text =
-                side.IsGhostRow(row) ? std::string_view() : side.GetLine(row).Characters();
+            const std::string_view text = side.IsGhostRow(row)
+                                              ? std::string_view()
+                                              : output[f].Convert(side.GetLine(row).Characters(), marks[f]);
             line += Cell(text, marks[f], columnWidth, color && rowColor, rowColor, f == 0);
             if (f == 0) {
                 line += ' ';

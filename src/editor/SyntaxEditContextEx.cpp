@@ -140,10 +140,6 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
         ErrorText(file.GetErrorInfo(), error);
         return false;
     }
-    // Lines read with loss go back as they were read while they hold the
-    // same text and the file keeps its encoding.
-    const bool readEncoding = kind == m_readEncodingKind &&
-                              (kind != ENCODING_CODEPAGE || CodePagesEquivalent(m_codePage, m_readCodePage));
     bool ok = file.WriteBom();
     std::string text;
     const std::string_view ending = EndingForStyle(style);
@@ -152,18 +148,18 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
     for (int i = 0; ok && i < GetLineCount(); ++i) {
         const CSyntaxTextLine& line = GetLine(i);
         if ((line.flags & LF_GHOST) == 0) ++fileLine;
-        const LINEORIGIN* origin = line.Origin();
         const std::string_view lineEnding =
             i + 1 < GetLineCount() ? (style == EOL_KEEP ? line.Ending() : ending) : std::string_view();
-        if (origin != nullptr && readEncoding && line.Characters() == origin->characters) {
-            ok = file.WriteRaw(origin->bytes) && file.WriteText(lineEnding);
+        // Lines read with loss go back as they were read.
+        if (const std::string* bytes = BytesAsRead(line)) {
+            ok = file.WriteRaw(*bytes) && file.WriteText(lineEnding);
             continue;
         }
         const int lossyBefore = file.LossyWritten();
         text.assign(line.Characters());
         text.append(lineEnding);
         ok = file.WriteText(text);
-        if (origin != nullptr || file.LossyWritten() != lossyBefore) {
+        if (line.Origin() != nullptr || file.LossyWritten() != lossyBefore) {
             if (lossyLines++ == 0) firstLossyLine = fileLine;
         }
     }
@@ -184,6 +180,14 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
     (void)platform::GetFileIdentity(path, m_fileIdentity);
     if (clearModified) MarkSaved();
     return true;
+}
+
+const std::string* CSyntaxEditContextEx::BytesAsRead(const CSyntaxTextLine& line) const {
+    const LINEORIGIN* origin = line.Origin();
+    const int kind = m_encodingKind < 0 ? ENCODING_CODEPAGE : m_encodingKind;
+    if (origin == nullptr || kind != m_readEncodingKind || line.Characters() != origin->characters) return nullptr;
+    if (kind == ENCODING_CODEPAGE && !CodePagesEquivalent(m_codePage, m_readCodePage)) return nullptr;
+    return &origin->bytes;
 }
 
 std::string SaveLossQuestion(const std::string& path, int line, int count) {

@@ -60,6 +60,12 @@ public:
     // Characters the last save could not represent and wrote as '?'.
     int GetLossySaved() const { return m_lossySaved; }
 
+    // The bytes a line was read from, when it could not be read exactly, still
+    // holds the text they were read as, and the buffer keeps the encoding it
+    // was read in: writing those bytes gives back the file's own line. Null
+    // for every other line.
+    const std::string* BytesAsRead(const CSyntaxTextLine& line) const;
+
     // The file the buffer holds: read by the last load or written by the last
     // save; empty path and unknown identity for a new buffer.
     const std::string& GetFilePath() const { return m_filePath; }

@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 #include "editor/EditorOptions.h"
 #include "editor/SyntaxEditor.h"
+#include "fileio/CodePages.h"
+#include "fileio/Conversion.h"
 #include "platform/LocalTime.h"
 #include "platform/Shell.h"
 #include "textcompare/ReportFrame.h"
@@ -43,7 +46,11 @@ void AppendMarkupSafe(std::string& out, char c) {
 class CRowWriter {
 public:
     CRowWriter(const CTextCompareReport& report, const TEXTREPORTSOURCE& source, std::string& html)
-        : m_report(report), m_source(source), m_html(html) {}
+        : m_report(report), m_source(source), m_html(html) {
+        // The page declares UTF-8.
+        if (WorkingCodePage() != CP_UTF8)
+            m_toUtf8 = std::make_unique<CCharsetConverter>(IconvCharset(WorkingCodePage()), "UTF-8");
+    }
 
     void Cell(int side, int row, const std::vector<STRINGDIFFERENCE>& differences, int state);
 
@@ -52,6 +59,8 @@ private:
     const TEXTREPORTSOURCE& m_source;
     std::string& m_html;
     std::vector<COLORBLOCK> m_blocks;
+    std::unique_ptr<CCharsetConverter> m_toUtf8;
+    std::string m_converted;
 };
 
 // The content of one side's row: runs cut at the syntax blocks and at the
@@ -90,8 +99,14 @@ void CRowWriter::Cell(int side, int row, const std::vector<STRINGDIFFERENCE>& di
             const int end = side == 0 ? d.leftEnd : d.rightEnd;
             if (from >= start && from <= end) inDifference = true;
         }
-        std::string run = CTextCompareReport::Escape(
-            text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)));
+        std::string_view piece = text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from));
+        if (m_toUtf8) {
+            m_converted.clear();
+            int lossy = 0;
+            m_toUtf8->Convert(piece, m_converted, lossy);
+            piece = m_converted;
+        }
+        std::string run = CTextCompareReport::Escape(piece);
         if (inDifference) run = "<span style=\"background-color:" + differenceColor + "\">" + run + "</span>";
         if (color >= COLORINDEX_KEYWORD && color <= COLORINDEX_PREPROCESSOR)
             run = std::string("<span class=\"") + kTokenClasses[color - COLORINDEX_KEYWORD] + "\">" + run +

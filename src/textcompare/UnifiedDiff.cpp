@@ -5,8 +5,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <deque>
+#include <memory>
 #include <string_view>
 #include <vector>
+
+#include "fileio/CodePages.h"
+#include "fileio/Conversion.h"
+#include "fileio/TextFormat.h"
 
 namespace corvatine {
 
@@ -22,17 +28,39 @@ struct CHANGE {
 
 // The real lines of a side, without the empty line after a final ending,
 // and where each line starts a line of patch (the line before it ends in a
-// line feed).
+// line feed). Lines are in their file's own encoding, as diff and patch see
+// the file: an 8-bit file's lines in its code page (lines read with loss as
+// the bytes they were read from), a Unicode file's in UTF-8.
 struct SIDELINES {
     std::vector<std::string_view> lines;
-    std::vector<int> patchLine;  // patch line of each line's start; one more entry for the end
+    std::vector<int> patchLine;         // patch line of each line's start; one more entry for the end
+    std::deque<std::string> converted;  // lines that are not the buffer's own bytes
 
     explicit SIDELINES(CTextCompareObject& side) {
+        const int kind = side.GetEncodingKind();
+        const int codePage = kind == ENCODING_CODEPAGE ? side.GetCodePage() : CP_UTF8;
+        std::unique_ptr<CCharsetConverter> converter;
+        if (!CodePagesEquivalent(codePage, WorkingCodePage()))
+            converter =
+                std::make_unique<CCharsetConverter>(IconvCharset(WorkingCodePage()), IconvCharset(codePage));
+        const bool ownBytes = kind == ENCODING_CODEPAGE || kind == ENCODING_UTF8;
         const int rows = side.GetLineCount();
         for (int row = 0; row < rows; ++row) {
             const CSyntaxTextLine& line = side.GetLine(row);
             if (line.flags & LF_GHOST) continue;
-            lines.emplace_back(line.Text(), static_cast<size_t>(line.FullLength()));
+            const std::string* read = ownBytes ? side.BytesAsRead(line) : nullptr;
+            if (read == nullptr && !converter) {
+                lines.emplace_back(line.Text(), static_cast<size_t>(line.FullLength()));
+                continue;
+            }
+            std::string& bytes = converted.emplace_back();
+            int lossy = 0;
+            if (read != nullptr)
+                bytes = *read;
+            else
+                converter->Convert(line.Characters(), bytes, lossy);
+            bytes.append(line.Ending());
+            lines.emplace_back(bytes);
         }
         if (!lines.empty() && lines.back().empty()) lines.pop_back();
         int count = 0;

@@ -21,8 +21,10 @@ std::string UnifiedTimeStamp(const std::string& path);
 // sections, and the lines whose terminators alone differ, with the given
 // number of context lines, taken from the left side. Lines are the byte
 // runs that end at a line feed, as patch reads them; a side whose lines end
-// in a lone carriage return keeps its bytes exactly. Nothing is written
-// when there is no difference.
+// in a lone carriage return keeps its bytes exactly. Each side's lines are
+// written in its file's encoding, as diff does, so that patch applies the
+// diff to the file: an 8-bit file's in its code page, a Unicode file's in
+// UTF-8. Nothing is written when there is no difference.
 void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, const UNIFIEDHEADER& right,
                       int contextLines, std::string& out);
 

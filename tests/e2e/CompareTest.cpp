@@ -175,6 +175,44 @@ TEST_F(CompareTest, PatchReproducesTheRightFileFromTheUnifiedDiff) {
     EXPECT_GT(patched, 100);
 }
 
+// Text is held in the working code page (here 1252 in a UTF-8 locale): the
+// side view shows it in the terminal's characters, the unified diff writes
+// each line in its file's own encoding so that patch applies it, and the
+// report is UTF-8 as it says.
+TEST_F(CompareTest, AnotherWorkingCodePageIsShownAndWrittenRightly) {
+    m_config.WriteFile("registry.reg",
+                       "Windows Registry Editor Version 5.00\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Components\\TextEditor\\Settings]\n"
+                       "\"DefaultCodePage\"=dword:000004e4\n");
+    const auto utf16 = [](const std::string& latin1) {
+        std::string units("\xFF\xFE", 2);
+        for (const char c : latin1) units += std::string{c, '\0'};
+        return units;
+    };
+    Write(utf16("Peter \xC5strand\n"), utf16("Peter Astrand\n"));
+    test::ProgramResult result = Run({"--width=40", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(result.out, "1 Peter \xC3\x85strand    | 1 Peter Astrand\n");
+    result = Run({"--format=unified", "left.txt", "right.txt"});
+    EXPECT_NE(result.out.find("@@ -1 +1 @@\n-Peter \xC3\x85strand\n+Peter Astrand\n"), std::string::npos)
+        << result.out;
+    EXPECT_EQ(Run({"--quiet", "--report=report.html", "left.txt", "right.txt"}).exitStatus, 1);
+    const std::string html = test::ReadFile(m_dir / "report.html");
+    EXPECT_NE(html.find("<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"),
+              std::string::npos);
+    EXPECT_NE(html.find(">\xC3\x85</span>strand"), std::string::npos);
+
+    // 8-bit files stay in their code page, byte for byte, for patch.
+    Write("caf\xE9\nx\n", "cafe\nx\n");
+    result = Run({"--format=unified", "left.txt", "right.txt"});
+    EXPECT_NE(result.out.find("-caf\xE9\n+cafe\n"), std::string::npos) << result.out;
+    m_dir.WriteFile("change.diff", result.out);
+    const test::ProgramResult patch = test::RunProgram(
+        "/usr/bin/patch", {"-s", "-o", "patched.txt", "left.txt", "change.diff"}, {}, m_dir.Path());
+    EXPECT_EQ(patch.exitStatus, 0) << patch.err;
+    EXPECT_EQ(test::ReadFile(m_dir / "patched.txt"), "cafe\nx\n");
+}
+
 TEST_F(CompareTest, ReportNextToTheOutput) {
     Write("a\nb\n", "a\nc\n");
     const test::ProgramResult result = Run({"--quiet", "--report=report.html", "left.txt", "right.txt"});
