@@ -195,7 +195,12 @@ void CCommandLine::Parse(const std::vector<std::string>& arguments) {
 }
 
 void CCommandLine::AddPath(const std::string& path) {
-    if (pathCount < 2) paths[pathCount++] = path;
+    if (pathCount < 2) {
+        namedPaths[pathCount] = path;
+        paths[pathCount++] = path;
+    } else {
+        m_extraPaths.push_back(path);
+    }
 }
 
 void CCommandLine::ApplyOption(std::string_view option) {

@@ -32,7 +32,8 @@ public:
     int kind = KIND_NONE;
     int kindNamed = KIND_NONE;  // the kind the arguments named, before completion
     int pathCount = 0;
-    std::string paths[2];
+    std::string paths[2];       // as completion leaves them
+    std::string namedPaths[2];  // as the arguments named them
     int readOnly[2] = {0, 0};
     uint32_t folderMethods = 0;
     uint32_t folderOptions = 0;
@@ -60,6 +61,8 @@ public:
 
     // The "--word" arguments that matched no option, in order.
     const std::vector<std::string>& UnknownLongOptions() const { return m_unknownLongOptions; }
+    // The paths after the second, which nothing takes.
+    const std::vector<std::string>& ExtraPaths() const { return m_extraPaths; }
 
     // True when the option text (without its leading "-" or "/") matches an
     // entry of the option table.
@@ -80,6 +83,7 @@ private:
     void CompleteTwoPaths();
     void CompleteOnePath();
 
+    std::vector<std::string> m_extraPaths;
     std::vector<std::string> m_unknownLongOptions;
 };
 

@@ -21,6 +21,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 #include "platform/Terminal.h"
+#include "textcompare/LineFilter.h"
 #include "textcompare/TextCompareDoc.h"
 #include "textcompare/TextCompareOptions.h"
 #include "textcompare/UnifiedDiff.h"
@@ -309,6 +310,13 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
     if (!options.copy.empty() && !ParseCopy(options.copy, toRight, chosen, error)) return Trouble(err, error);
     if (options.save && options.copy.empty())
         return Trouble(err, "'--save' saves what '--copy' changed: give --copy too");
+    // The comparison would take a filter that does not compile as matching
+    // no line; asked for on the command line, it is a mistake to tell.
+    if (!request.lineFilter.empty()) {
+        const CLineFilter filter(request.lineFilter);
+        if (!filter.IsValid())
+            return Trouble(err, "invalid line filter '" + request.lineFilter + "': " + filter.Error());
+    }
 
     CConsoleMessages messages(err, options.yes);
     CDocumentWatches watches(options.watch);

@@ -1,6 +1,9 @@
 #include "app/FrontEnd.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
@@ -12,6 +15,7 @@
 #include "app/InfoAction.h"
 #include "foldercompare/ContentType.h"
 #include "persist/ComparisonFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/LocalTime.h"
 #include "request/CompareParams.h"
 
@@ -383,6 +387,8 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, std::ostr
     if (!commandLine.UnknownLongOptions().empty())
         return Trouble(err, "unrecognized option '" + commandLine.UnknownLongOptions().front() +
                                 "'\nTry 'corvatine --help' for more information.");
+    for (const std::string& extra : commandLine.ExtraPaths())
+        err << "corvatine: warning: ignoring '" << extra << "': only two paths are compared\n";
 
     if (options.info) {
         if (commandLine.pathCount != 1)
@@ -411,6 +417,12 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, std::ostr
     switch (commandLine.action) {
         case CCommandLine::ACTION_HELP: out << kUsage; return EXIT_SAME;
         case CCommandLine::ACTION_COMPARE:
+            // A folder comparison takes the folder of a path that is none:
+            // a path that does not exist at all is told as such.
+            for (int i = 0; i < commandLine.pathCount; ++i)
+                if (::access(commandLine.namedPaths[i].c_str(), F_OK) != 0 && errno == ENOENT)
+                    return Trouble(err, "cannot open '" + commandLine.namedPaths[i] +
+                                            "': " + platform::ErrorText(ENOENT));
             if (commandLine.kindNamed == CCommandLine::KIND_TEXT &&
                 commandLine.kind == CCommandLine::KIND_BINARY) {
                 // Named as text but holding binary data, the files are compared

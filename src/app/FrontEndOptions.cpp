@@ -114,7 +114,8 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
         } else if (name == "width" || name == "context") {
             if (!ParseCount(value, name == "width" ? width : context) || (name == "width" && width < 20)) {
                 error = "invalid value '" + value + "' for '--" + name + "'" +
-                        (name == "width" ? ": a number of columns, at least 20" : ": a number of lines");
+                        (name == "width" ? ": a number of columns from 20 to 100000"
+                                         : ": a number of lines from 0 to 100000");
                 return false;
             }
         } else if (name == "color") {

@@ -306,6 +306,40 @@ TEST_F(CompareTest, OptionsThatCannotApplyAreErrors) {
     EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), "1\n2\n");
 }
 
+// Messages say what is wrong with what was given.
+TEST_F(CompareTest, MessagesNameWhatIsWrong) {
+    Write("a\n", "b\n");
+    m_dir.MakeFolder("folder");
+    test::ProgramResult result = Run({"-t:f", "nosuch", "folder"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, "corvatine: cannot open 'nosuch': No such file or directory\n");
+
+    result = Run({"left.txt", "right.txt", "third.txt", "fourth.txt"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err,
+              "corvatine: warning: ignoring 'third.txt': only two paths are compared\n"
+              "corvatine: warning: ignoring 'fourth.txt': only two paths are compared\n");
+    EXPECT_NE(result.out.find("1 a"), std::string::npos) << result.out;
+
+    for (const char* filter : {"/lf:re=\\(", "/lf:re=["}) {
+        result = Run({"-c", "/t:t", "/r:ilmf", filter, "left.txt", "right.txt"});
+        EXPECT_EQ(result.exitStatus, 2) << filter;
+        EXPECT_EQ(result.err.rfind("corvatine: invalid line filter '" + std::string(filter + 7) + "': ", 0),
+                  0u)
+            << result.err;
+    }
+    EXPECT_NE(result.err.find("Invalid regular expression"), std::string::npos) << result.err;
+    // '(' alone is a character of the expression language, not a group.
+    EXPECT_EQ(Run({"-c", "/t:t", "/lf:re=(", "left.txt", "right.txt"}).exitStatus, 1);
+
+    result = Run({"--width=100000000", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(
+        result.err.find("invalid value '100000000' for '--width': a number of columns from 20 to 100000"),
+        std::string::npos)
+        << result.err;
+}
+
 TEST_F(CompareTest, Trouble) {
     Write("a\n", std::string("a\0b", 3));
     // A file with binary data makes a binary comparison.
