@@ -13,6 +13,7 @@
 
 #include "app/ConsoleMessages.h"
 #include "app/FolderAction.h"
+#include "app/JsonOutput.h"
 #include "app/TerminalProgress.h"
 #include "binarycompare/BinaryCompareDoc.h"
 #include "fileio/CodePages.h"
@@ -351,7 +352,7 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
         const int status = list.GetCount() == 0 && list.trivialCount == 0 ? EXIT_SAME : EXIT_DIFFERENT;
         if (options.quiet) return status;
         if (format == "json") {
-            out << JsonResult(doc).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+            out << DumpJson(JsonResult(doc)) << "\n";
         } else if (format == "unified") {
             std::string diff;
             WriteUnifiedDiff(doc.Context(), {request.sides[0].path, UnifiedTimeStamp(request.sides[0].path)},
@@ -413,7 +414,7 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
             for (const BINARYDIFFERENCE& r : ranges) list.push_back({r.start, r.end, r.kind});
             const Json json{
                 {"state", state}, {"leftSize", sizes[0]}, {"rightSize", sizes[1]}, {"ranges", list}};
-            out << json.dump(2) << "\n";
+            out << DumpJson(json) << "\n";
         } else {
             int64_t bytes = 0;
             char line[96];

@@ -13,6 +13,7 @@
 #include "app/EditAction.h"
 #include "app/FrontEndOptions.h"
 #include "app/InfoAction.h"
+#include "app/JsonOutput.h"
 #include "foldercompare/ContentType.h"
 #include "persist/ComparisonFile.h"
 #include "platform/AtomicFile.h"
@@ -136,7 +137,9 @@ const char kUsage[] =
     "  --recent                print the recent comparisons, most recent first: one\n"
     "                          line per entry of number, last compared time, kind,\n"
     "                          title, left and right path, separated by tabs\n"
-    "                          (--format=json for JSON), and exit\n"
+    "                          (backslash, tab, line breaks and other control\n"
+    "                          characters in them escaped as \\\\, \\t, \\n, \\r, \\ooo;\n"
+    "                          --format=json for JSON), and exit\n"
     "  --recent=N              run recent comparison N again\n"
     "  --info                  describe the one path named as JSON: name, path,\n"
     "                          isFolder, size, attributes, last write time (100 ns\n"
@@ -237,9 +240,34 @@ std::string LastComparedText(const CCompareParams& request) {
                : platform::FormatLocalTime(request.lastComparedTime, "%Y-%m-%d %H:%M:%S");
 }
 
-// Paths are bytes; JSON text is UTF-8. Invalid sequences print as U+FFFD
-// rather than failing the whole output.
-std::string Dump(const Json& json) { return json.dump(2, ' ', false, Json::error_handler_t::replace); }
+std::string Dump(const Json& json) { return DumpJson(json); }
+
+// A field of a tab-separated line: tabs, line breaks, other control
+// characters and backslashes escaped, so that every entry stays one line of
+// the same fields.
+std::string Field(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            out += '\\';
+            out += static_cast<char>('0' + (byte >> 6));
+            out += static_cast<char>('0' + ((byte >> 3) & 7));
+            out += static_cast<char>('0' + (byte & 7));
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 // Writes the requests as a comparison file for --save-comparison, with
 // absolute paths so that it opens from any folder, and adds the file to the
@@ -359,8 +387,8 @@ int RunRecent(CCorvatineApp& app, const FRONTENDOPTIONS& options, std::ostream& 
         for (int i = 0; i < count; ++i) {
             const CCompareParams& request = (*list)[i];
             out << i + 1 << '\t' << LastComparedText(request) << '\t' << KindName(request.kind) << '\t'
-                << request.GetTitle() << '\t' << request.sides[0].path << '\t' << request.sides[1].path
-                << "\n";
+                << Field(request.GetTitle()) << '\t' << Field(request.sides[0].path) << '\t'
+                << Field(request.sides[1].path) << "\n";
         }
     }
     out.flush();

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/FrontEndOptions.h"
+#include "app/JsonOutput.h"
 #include "foldercompare/FolderItem.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileFind.h"
@@ -45,7 +46,7 @@ int RunInfoAction(const std::string& path, std::ostream& out, std::ostream& err)
     json["crcText"] = entry->GetCRCText();
     json["version"] = {entry->fileVersionMS, entry->fileVersionLS};
     json["versionText"] = entry->GetVersionText();
-    out << json.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    out << DumpJson(json) << "\n";
     return EXIT_SAME;
 }
 

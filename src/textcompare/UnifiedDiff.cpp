@@ -99,6 +99,22 @@ void AppendLines(std::string& out, char prefix, const SIDELINES& side, int first
     }
 }
 
+// The C escape of a byte in a quoted name: a letter for the common controls,
+// else three octal digits.
+void AppendEscape(std::string& out, unsigned char c) {
+    static const char kLetters[] = "abtnvfr";  // 7 to 13
+    out += '\\';
+    if (c >= 7 && c <= 13) {
+        out += kLetters[c - 7];
+    } else if (c == '"' || c == '\\') {
+        out += static_cast<char>(c);
+    } else {
+        out += static_cast<char>('0' + (c >> 6));
+        out += static_cast<char>('0' + ((c >> 3) & 7));
+        out += static_cast<char>('0' + (c & 7));
+    }
+}
+
 std::string Range(int first, int count) {
     // An empty range names the line before it.
     std::string text = std::to_string(count == 0 ? first : first + 1);
@@ -120,6 +136,24 @@ std::string UnifiedTimeStamp(const std::string& path) {
     char text[128];
     std::snprintf(text, sizeof text, "%s.%09ld %s", date, static_cast<long>(info.st_mtim.tv_nsec), zone);
     return text;
+}
+
+std::string QuoteUnifiedName(std::string_view name) {
+    const auto special = [](unsigned char c) {
+        return c < 0x20 || c == ' ' || c == '"' || c == '\\' || c >= 0x80;
+    };
+    if (std::none_of(name.begin(), name.end(),
+                     [&](char c) { return special(static_cast<unsigned char>(c)); }))
+        return std::string(name);
+    std::string quoted = "\"";
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (special(byte) && byte != ' ')
+            AppendEscape(quoted, byte);
+        else
+            quoted += c;
+    }
+    return quoted + '"';
 }
 
 void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, const UNIFIEDHEADER& right,
@@ -193,8 +227,8 @@ void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, c
     }
     if (joined.empty()) return;
 
-    out += "--- " + left.label + (left.time.empty() ? "" : "\t" + left.time) + "\n";
-    out += "+++ " + right.label + (right.time.empty() ? "" : "\t" + right.time) + "\n";
+    out += "--- " + QuoteUnifiedName(left.label) + (left.time.empty() ? "" : "\t" + left.time) + "\n";
+    out += "+++ " + QuoteUnifiedName(right.label) + (right.time.empty() ? "" : "\t" + right.time) + "\n";
 
     // Counted in patch lines from here on. Equal stretches are the same
     // lines on both sides, so the right side's context follows the left's.

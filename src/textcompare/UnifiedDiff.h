@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "textcompare/TextCompareContext.h"
 
@@ -16,6 +17,12 @@ struct UNIFIEDHEADER {
 // "2026-12-09 02:29:33.123456789 +0000" for a file's modification time in
 // the local time zone; empty when the file has none to give.
 std::string UnifiedTimeStamp(const std::string& path);
+
+// A file name as the headers show it: as it is, or, when it holds a blank,
+// a quote, a backslash, a control character or a byte above 127, in double
+// quotes with C escapes (\n, \t, \", \\, \ooo) as diff writes it and patch
+// reads it.
+std::string QuoteUnifiedName(std::string_view name);
 
 // Appends the diff of the two sides of a compared context: its difference
 // sections, and the lines whose terminators alone differ, with the given

@@ -213,6 +213,23 @@ TEST_F(CompareTest, AnotherWorkingCodePageIsShownAndWrittenRightly) {
     EXPECT_EQ(test::ReadFile(m_dir / "patched.txt"), "cafe\nx\n");
 }
 
+// Names in the headers are quoted and escaped exactly as diff does it.
+TEST_F(CompareTest, UnifiedHeadersQuoteNamesAsDiffDoes) {
+    const std::string names[] = {"new\nline",   "tab\there", "sp ace",         "q\"uote\\",
+                                 "caf\xC3\xA9", "x\xFF\x1B", "bell\a\b\f\r\v", "plain-name_1.txt"};
+    m_dir.WriteFile("other", "other\n");
+    for (const std::string& name : names) {
+        m_dir.WriteFile(name, "text\n");
+        const test::ProgramResult ours = Run({"--format=unified", name, "other"});
+        const test::ProgramResult theirs =
+            test::RunProgram("/usr/bin/diff", {"-u", "--", name, "other"}, {}, m_dir.Path());
+        ASSERT_EQ(ours.exitStatus, 1) << ours.err;
+        // The name up to the tab before the time.
+        const auto label = [](const std::string& out) { return out.substr(0, out.find('\t')); };
+        EXPECT_EQ(label(ours.out), label(theirs.out));
+    }
+}
+
 TEST_F(CompareTest, ReportNextToTheOutput) {
     Write("a\nb\n", "a\nc\n");
     const test::ProgramResult result = Run({"--quiet", "--report=report.html", "left.txt", "right.txt"});

@@ -186,6 +186,21 @@ TEST_F(ComparisonFileTest, TheRecentListShowsAndRerunsComparisons) {
     EXPECT_EQ(Run({"--recent", "a"}).exitStatus, 2);
 }
 
+// Each entry stays one line of six fields whatever its names hold.
+TEST_F(ComparisonFileTest, TheRecentListEscapesControlCharactersOfNames) {
+    work.WriteFile("new\nline", "a\n");
+    work.WriteFile("tab\there\\", "b\n");
+    ASSERT_EQ(Run({"--quiet", "new\nline", "tab\there\\"}).exitStatus, 1);
+    const test::ProgramResult list = Run({"--recent"});
+    ASSERT_EQ(list.exitStatus, 0) << list.err;
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1) << list.out;
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\t'), 5) << list.out;
+    const std::string end = "\ttext\tnew\\nline : tab\\there\\\\\t" + work.Path() + "/new\\nline\t" +
+                            work.Path() + "/tab\\there\\\\\n";
+    ASSERT_GE(list.out.size(), end.size());
+    EXPECT_EQ(list.out.substr(list.out.size() - end.size()), end);
+}
+
 TEST_F(ComparisonFileTest, SavingNeedsAComparisonAndAWritablePlace) {
     work.WriteFile("a", "a\n");
     work.WriteFile("b", "b\n");

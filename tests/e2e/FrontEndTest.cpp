@@ -171,13 +171,25 @@ TEST(FrontEndTest, Trouble) {
     EXPECT_EQ(json["request"]["commandLine"], "corvatine -c /t:t \"a.txt\" \"b.txt\" /r:\"ieol\"");
 }
 
-TEST(FrontEndTest, PathBytesThatAreNotUtf8StillGiveJson) {
+// Names are bytes: in JSON a byte outside a valid UTF-8 sequence is the
+// escape \udcXX, so that names differing in such bytes stay different.
+TEST(FrontEndTest, PathBytesThatAreNotUtf8StayDistinctInJson) {
     test::TempDir dir;
-    dir.WriteFile("caf\xE9.txt", "a\n");
-    dir.WriteFile("b.txt", "b\n");
-    const Json json = PrintRequest({"caf\xE9.txt", "b.txt"}, dir.Path());
-    EXPECT_EQ(json["paths"][0], "caf\xEF\xBF\xBD.txt");
-    EXPECT_EQ(json["request"]["kind"], 21);
+    dir.WriteFile("x\xFF", "a\n");
+    dir.WriteFile("x\xFE", "b\n");
+    test::ProgramResult result = RunCorvatine({"--print-request", "x\xFF", "x\xFE"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.out.find("\"paths\": [\n    \"x\\udcff\",\n    \"x\\udcfe\"\n  ]"), std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("\"title\": \"x\\udcff : x\\udcfe\""), std::string::npos) << result.out;
+
+    // Valid names keep their characters; a control character, or text that
+    // looks like an escape, is what it is.
+    dir.WriteFile("caf\xC3\xA9\x01", "a\n");
+    dir.WriteFile("\\u0001", "b\n");
+    result = RunCorvatine({"--print-request", "caf\xC3\xA9\x01", "\\u0001"}, dir.Path());
+    const Json json = Json::parse(result.out);
+    EXPECT_EQ(json["paths"], Json::array({"caf\xC3\xA9\x01", "\\u0001"}));
 }
 
 TEST(FrontEndTest, BundledExample) {
