@@ -133,6 +133,30 @@ TEST_F(ComparisonFileTest, AFileThatOpensNothingIsReportedAndNotRemembered) {
         << test::ReadFile(config / "registry.reg");
 }
 
+// A record without Objects is a comparison without paths: opening it says so,
+// and the comparisons beside it still run.
+TEST_F(ComparisonFileTest, ARecordWithoutPathsIsReportedAndTheOthersRun) {
+    work.WriteFile("a", "a\n");
+    work.WriteFile("b", "b\n");
+    WriteCmp("nopaths.cmp", "<Comparison Type=\"Text\"/>");
+    const test::ProgramResult alone = Run({"nopaths.cmp"});
+    EXPECT_EQ(alone.exitStatus, 2);
+    EXPECT_EQ(alone.out, "Comparison 1 of 1: Untitled : Untitled\n");
+    EXPECT_EQ(alone.err, "corvatine: only one path given: name two files or folders to compare\n");
+    // Nothing opened: the file is not remembered.
+    EXPECT_EQ(test::ReadFile(config / "registry.reg").find("nopaths.cmp"), std::string::npos);
+
+    WriteCmp("mixed.cmp", "<Comparison Type=\"Folder\"><Methods Size=\"1\"/></Comparison>" +
+                              Record("Text", work / "a", work / "b"));
+    const test::ProgramResult mixed = Run({"--width=20", "mixed.cmp"});
+    EXPECT_EQ(mixed.exitStatus, 2);
+    EXPECT_EQ(mixed.out,
+              "Comparison 1 of 2: Untitled : Untitled\n"
+              "Comparison 2 of 2: a : b\n"
+              "1 a      | 1 b\n");
+    EXPECT_EQ(mixed.err, "corvatine: only one path given: name two files or folders to compare\n");
+}
+
 TEST_F(ComparisonFileTest, TheRecentListShowsAndRerunsComparisons) {
     config.WriteFile("registry.reg",
                      "Windows Registry Editor Version 5.00\n\n"
