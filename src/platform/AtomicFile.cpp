@@ -122,10 +122,33 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t
            writer.Commit(error);
 }
 
+namespace {
+
+FILEIDENTITY IdentityOfStat(const struct stat& st) {
+    FILEIDENTITY identity;
+    identity.exists = true;
+    identity.device = st.st_dev;
+    identity.inode = st.st_ino;
+    identity.size = st.st_size;
+    identity.modifiedSeconds = st.st_mtim.tv_sec;
+    identity.modifiedNanoseconds = st.st_mtim.tv_nsec;
+    identity.changedSeconds = st.st_ctim.tv_sec;
+    identity.changedNanoseconds = st.st_ctim.tv_nsec;
+    return identity;
+}
+
+}  // namespace
+
+FILEIDENTITY FileIdentityOf(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? IdentityOfStat(st) : FILEIDENTITY{};
+}
+
 bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing, std::string& error,
-                   size_t maximum) {
+                   size_t maximum, FILEIDENTITY* identity) {
     missing = false;
     bytes.clear();
+    if (identity != nullptr) *identity = FILEIDENTITY{};
     InputFile file;
     if (!file.OpenRegular(path)) {
         missing = file.LastError() == ENOENT;
@@ -133,11 +156,19 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing, s
                                            : Failure("cannot open", path, file.LastError());
         return false;
     }
+    struct stat st;
+    if (::fstat(file.Descriptor(), &st) == 0) {
+        if (identity != nullptr) *identity = IdentityOfStat(st);
+        // One allocation for the usual case of a file that does not grow.
+        if (st.st_size > 0 && static_cast<uint64_t>(st.st_size) <= maximum)
+            bytes.reserve(static_cast<size_t>(st.st_size));
+    }
     char block[65536];
     for (;;) {
         const int64_t n = file.Read(block, sizeof block);
         if (n < 0) {
             error = Failure("cannot read", path, file.LastError());
+            bytes.clear();
             return false;
         }
         bytes.append(block, static_cast<size_t>(n));
@@ -148,6 +179,26 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing, s
         }
         if (static_cast<size_t>(n) < sizeof block) return true;
     }
+}
+
+std::string KeepAside(const std::string& path, std::string& error) {
+    std::string aside = path + ".bad";
+    for (int n = 1;; ++n) {
+        // Never onto a file kept earlier, even when two programs do this at once.
+        if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) return aside;
+        if (errno == EINVAL || errno == ENOSYS) {
+            // The file system cannot refuse to replace: look first.
+            if (!NameExists(aside)) {
+                if (::rename(path.c_str(), aside.c_str()) == 0) return aside;
+                break;
+            }
+        } else if (errno != EEXIST) {
+            break;
+        }
+        aside = path + ".bad." + std::to_string(n);
+    }
+    error = "cannot move " + path + " to " + aside + ": " + ErrorText(errno);
+    return std::string();
 }
 
 bool MakeFolders(const std::string& path, mode_t mode, std::string& error) {

@@ -58,12 +58,38 @@ private:
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode,
                                        std::string& error);
 
+// What tells one state of a file from another: replacing it (a new inode) or
+// writing it (size, modification or change time) changes at least one field.
+struct FILEIDENTITY {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    int64_t modifiedSeconds = 0;
+    long modifiedNanoseconds = 0;
+    int64_t changedSeconds = 0;
+    long changedNanoseconds = 0;
+    bool operator==(const FILEIDENTITY&) const = default;
+};
+
+// The identity of the file at path now (following links); exists is false
+// when it cannot be examined.
+FILEIDENTITY FileIdentityOf(const std::string& path);
+
 // Reads a whole regular file of at most maximum bytes. False with error set
 // (naming the file) when it cannot be opened or read, is not a regular file (a
 // fifo or a device would hold the reader) or is larger; missing is then true
-// when the file does not exist.
+// when the file does not exist. When identity is given it is set to the
+// identity of the file that was read (exists false when none was).
 [[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing,
-                                 std::string& error, size_t maximum = SIZE_MAX);
+                                 std::string& error, size_t maximum = SIZE_MAX,
+                                 FILEIDENTITY* identity = nullptr);
+
+// Moves a damaged file aside so that nothing replaces it unseen: to
+// "<path>.bad", or "<path>.bad.1", ".bad.2" ... when that is taken; a file
+// kept aside earlier is never overwritten. Returns the new name, or an empty
+// string with error naming both files and the reason.
+std::string KeepAside(const std::string& path, std::string& error);
 
 // Creates a folder and its missing parents with the given mode.
 [[nodiscard]] bool MakeFolders(const std::string& path, mode_t mode, std::string& error);

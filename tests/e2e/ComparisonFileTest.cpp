@@ -210,6 +210,29 @@ TEST_F(ComparisonFileTest, TheRecentListShowsAndRerunsComparisons) {
     EXPECT_EQ(Run({"--recent", "a"}).exitStatus, 2);
 }
 
+// Each damaged recent list is kept, as the settings file keeps its damaged
+// copies: ".bad", then ".bad.1", ".bad.2".
+TEST_F(ComparisonFileTest, EveryDamagedRecentListIsKeptAside) {
+    work.WriteFile("a", "a\n");
+    work.WriteFile("b", "b\n");
+    const std::string mru = config / "MRU.cmp";
+    for (int n = 0; n < 3; ++n) {
+        const std::string damage = "<Comparisons Version=\"1.0.8\"> damaged " + std::to_string(n);
+        config.WriteFile("MRU.cmp", damage);
+        const std::string aside = mru + (n == 0 ? ".bad" : ".bad." + std::to_string(n));
+        const test::ProgramResult result = Run({"--quiet", "a", "b"});
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_NE(result.err.find("corvatine: warning: '" + mru + "': not a comparison file"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_NE(result.err.find("kept as '" + aside + "'"), std::string::npos) << result.err;
+        EXPECT_EQ(test::ReadFile(aside), damage);
+        // The list starts afresh with this comparison.
+        EXPECT_NE(test::ReadFile(mru).find("<Object Path=\"" + work / "a" + "\""), std::string::npos);
+    }
+    EXPECT_EQ(test::ReadFile(mru + ".bad"), "<Comparisons Version=\"1.0.8\"> damaged 0");
+}
+
 TEST_F(ComparisonFileTest, SavingNeedsAComparisonAndAWritablePlace) {
     work.WriteFile("a", "a\n");
     work.WriteFile("b", "b\n");
