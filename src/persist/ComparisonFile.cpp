@@ -332,11 +332,13 @@ public:
         std::unique_ptr<CCompareParams> request = CreateCompareParams(kind);
         request->lastComparedTime = ParseLastComparedTime(record.Attribute("LastComparedTime"));
 
+        // Without Objects, or with fewer than two Object elements, the sides
+        // not given keep an empty path, as every absent element leaves its
+        // part empty; the record stays, and opening it says what is missing.
         const XMLElement* objects = record.FirstChildElement("Objects");
-        if (objects == nullptr) return nullptr;
         int side = 0;
-        for (const XMLElement* object = objects->FirstChildElement("Object"); object != nullptr && side < 2;
-             object = object->NextSiblingElement("Object"), ++side) {
+        for (const XMLElement* object = objects ? objects->FirstChildElement("Object") : nullptr;
+             object != nullptr && side < 2; object = object->NextSiblingElement("Object"), ++side) {
             request->sides[side].path = TextOf(object, "Path");
             request->sides[side].flags = FlagOf(object, "ReadOnly") ? SIDE_READ_ONLY : 0;
         }
@@ -396,13 +398,16 @@ private:
         const FILTERNAMES& names = m_format == Format::V108   ? kCurrentFilterNames
                                    : m_format == Format::V103 ? kFilterNames103
                                                               : kFilterNames102;
-        // The file and folder sets are grouped under Files and Folders; the
-        // names of "1.0.3" are distinct enough to stand directly in Filters.
+        // The file and folder sets are grouped under Files and Folders, whose
+        // absence leaves that set at its default; the names of "1.0.3" are
+        // distinct enough to stand directly in Filters.
         const XMLElement* files = filters->FirstChildElement("Files");
-        if (files == nullptr) files = filters;
         const XMLElement* folders = filters->FirstChildElement("Folders");
-        if (folders == nullptr && m_format == Format::V103) folders = filters;
-        ReadFileFilters(*files, names, folder.filters.fileFilters);
+        if (m_format == Format::V103) {
+            if (files == nullptr) files = filters;
+            if (folders == nullptr) folders = filters;
+        }
+        if (files != nullptr) ReadFileFilters(*files, names, folder.filters.fileFilters);
         if (folders != nullptr) ReadFolderFilters(*folders, names, folder.filters.folderFilters);
         return true;
     }

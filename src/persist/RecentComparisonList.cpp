@@ -1,9 +1,9 @@
 #include "persist/RecentComparisonList.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/Path.h"
 
 namespace corvatine {
@@ -11,44 +11,101 @@ namespace corvatine {
 CRecentComparisonList::CRecentComparisonList(std::string path, int maximum, const CGeneralOptions& options)
     : m_path(std::move(path)), m_maximum(maximum < 0 ? 0 : maximum), m_options(options) {}
 
+bool CRecentComparisonList::ReadFile(CompareParamsList& entries, platform::FILEIDENTITY& identity,
+                                     bool& missing, std::string& error) const {
+    entries.clear();
+    std::string text, reason;
+    if (!platform::ReadWholeFile(m_path, text, missing, error, kMaxComparisonFileSize, &identity))
+        return false;
+    CompareParamsList all;
+    if (!CComparisonFile::ReadComparisonsText(text, all, reason)) {
+        error = "'" + m_path + "': " + reason;
+        return false;
+    }
+    for (std::unique_ptr<CCompareParams>& entry : all) {
+        if (static_cast<int>(entries.size()) >= m_maximum) break;
+        entries.push_back(std::move(entry));
+    }
+    return true;
+}
+
 bool CRecentComparisonList::Load(std::string& error) {
     m_entries.clear();
+    m_steps.clear();
     m_modified = false;
     m_keepFile = false;
-    std::string text, reason;
-    CompareParamsList entries;
     bool missing = false;
-    if (!platform::ReadWholeFile(m_path, text, missing, reason, kMaxComparisonFileSize)) {
-        if (missing) return true;
-    } else if (!CComparisonFile::ReadComparisonsText(text, entries, reason)) {
-        reason = "'" + m_path + "': " + reason;
-    } else {
-        for (std::unique_ptr<CCompareParams>& entry : entries) {
-            if (Count() >= m_maximum) break;
-            m_entries.push_back(std::move(entry));
-        }
-        return true;
-    }
+    std::string reason;
+    if (ReadFile(m_entries, m_fileIdentity, missing, reason) || missing) return true;
+
     // A file that cannot be used goes aside, so that the list written at exit
     // does not replace it unseen; if it cannot be moved, it is not replaced.
-    const std::string aside = m_path + ".bad";
+    // Another run may be replacing it right now: it is read again under the
+    // lock first.
+    platform::CFileLock lock;
+    std::string lockError;
+    if (lock.Lock(platform::SettingsLockPath(platform::PathParentFolder(m_path)), lockError) &&
+        (ReadFile(m_entries, m_fileIdentity, missing, reason) || missing))
+        return true;
+    m_fileIdentity = platform::FILEIDENTITY();
     error = reason;
-    if (std::rename(m_path.c_str(), aside.c_str()) == 0) {
+    std::string moveError;
+    if (const std::string aside = platform::KeepAside(m_path, moveError); !aside.empty()) {
         error += "; kept as '" + aside + "'";
     } else {
-        error += "; cannot keep it as '" + aside + "' (" + platform::ErrorText(errno) +
-                 "), so it will not be replaced";
+        error += "; " + moveError + ", so it will not be replaced";
         m_keepFile = true;
     }
     return false;
 }
 
-bool CRecentComparisonList::Save(std::string& error) const {
+bool CRecentComparisonList::Save(std::string& error) {
     if (m_keepFile) {
         error = "'" + m_path + "' was not written: it could not be read and could not be moved aside";
         return false;
     }
-    return CComparisonFile::WriteComparisons(m_path, m_entries, m_maximum, error);
+    platform::CFileLock lock;
+    if (!lock.Lock(platform::SettingsLockPath(platform::PathParentFolder(m_path)), error)) return false;
+
+    CompareParamsList merged;
+    platform::FILEIDENTITY now;
+    (void)platform::GetFileIdentity(m_path, now);
+    const bool replaced = now != m_fileIdentity;
+    if (replaced) {
+        // Another run wrote the file since this list read it: this run's steps
+        // are done again to what it holds now.
+        platform::FILEIDENTITY identity;
+        bool missing = false;
+        std::string reason;
+        if (ReadFile(merged, identity, missing, reason)) {
+            for (const STEP& step : m_steps) {
+                if (step.add) {
+                    PutFirst(merged, step.entry->Clone());
+                    continue;
+                }
+                merged.erase(std::remove_if(merged.begin(), merged.end(),
+                                            [&](const auto& entry) { return Matches(*entry, *step.entry); }),
+                             merged.end());
+            }
+        } else {
+            if (!missing) {
+                // Damaged meanwhile: kept aside, and this list is written.
+                std::string moveError;
+                if (platform::KeepAside(m_path, moveError).empty()) {
+                    error = reason + "; " + moveError;
+                    return false;
+                }
+            }
+            for (const auto& entry : m_entries) merged.push_back(entry->Clone());
+        }
+    }
+    const CompareParamsList& result = replaced ? merged : m_entries;
+    if (!CComparisonFile::WriteComparisons(m_path, result, m_maximum, error)) return false;
+    if (replaced) m_entries = std::move(merged);
+    (void)platform::GetFileIdentity(m_path, m_fileIdentity);
+    m_steps.clear();
+    m_modified = false;
+    return true;
 }
 
 bool CRecentComparisonList::Records(const CCompareParams& request) const {
@@ -72,6 +129,38 @@ bool CRecentComparisonList::Matches(const CCompareParams& entry, const CCompareP
     return true;
 }
 
+void CRecentComparisonList::PutFirst(CompareParamsList& entries,
+                                     std::unique_ptr<CCompareParams> entry) const {
+    const int64_t stamp = entry->lastComparedTime;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!Matches(*entries[i], *entry)) continue;
+        // A pair found again under another kind (NoDuplicatePairs) becomes a
+        // comparison of the new kind rather than keeping the old kind's
+        // settings with the new paths.
+        if (entries[i]->kind == entry->kind) {
+            entries[i]->CopyFrom(*entry);
+            entry = std::move(entries[i]);
+        }
+        entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+    }
+    entry->lastComparedTime = stamp;
+    entries.insert(entries.begin(), std::move(entry));
+    if (static_cast<int>(entries.size()) > m_maximum) entries.resize(static_cast<size_t>(m_maximum));
+}
+
+void CRecentComparisonList::Remember(bool add, const CCompareParams& entry) {
+    // Only the last step for an entry matters (matching is the same for
+    // both), and one put first is pushed off the end by m_maximum later ones.
+    m_steps.erase(std::remove_if(m_steps.begin(), m_steps.end(),
+                                 [&](const STEP& step) { return Matches(*step.entry, entry); }),
+                  m_steps.end());
+    m_steps.push_back(STEP{add, entry.Clone()});
+    const auto isAdd = [](const STEP& step) { return step.add; };
+    if (std::count_if(m_steps.begin(), m_steps.end(), isAdd) > m_maximum)
+        m_steps.erase(std::find_if(m_steps.begin(), m_steps.end(), isAdd));
+}
+
 void CRecentComparisonList::Add(const CCompareParams& request) {
     if (m_maximum == 0 || !Records(request)) return;
     for (const COMPARESIDE& side : request.sides)
@@ -79,28 +168,23 @@ void CRecentComparisonList::Add(const CCompareParams& request) {
 
     // The list outlives the current folder.
     std::unique_ptr<CCompareParams> entry = StoredCopy(request);
-
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (!Matches(*m_entries[i], *entry)) continue;
-        // A pair found again under another kind (NoDuplicatePairs) becomes a
-        // comparison of the new kind rather than keeping the old kind's
-        // settings with the new paths.
-        if (m_entries[i]->kind == entry->kind) {
-            m_entries[i]->CopyFrom(*entry);
-            entry = std::move(m_entries[i]);
-        }
-        m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
-        break;
-    }
     entry->lastComparedTime = static_cast<int64_t>(clock());
-    m_entries.insert(m_entries.begin(), std::move(entry));
-    if (Count() > m_maximum) m_entries.resize(static_cast<size_t>(m_maximum));
+    Remember(true, *entry);
+    PutFirst(m_entries, std::move(entry));
     m_modified = true;
 }
 
 void CRecentComparisonList::Remove(int index) {
     if (index < 0 || index >= Count()) return;
+    Remember(false, *m_entries[static_cast<size_t>(index)]);
     m_entries.erase(m_entries.begin() + index);
+    m_modified = true;
+}
+
+void CRecentComparisonList::RemoveAll() {
+    // The entries shown go; what other runs add meanwhile stays.
+    for (const auto& entry : m_entries) Remember(false, *entry);
+    m_entries.clear();
     m_modified = true;
 }
 

@@ -1,5 +1,11 @@
 // The recent comparisons list: every comparison made, most recent first, kept
 // in the comparison file "MRU.cmp" of the configuration folder.
+//
+// Several runs of the program may share the file. The list remembers what it
+// did since it was loaded (entries put first or removed); Save, under the
+// settings lock of the folder, reads the file again when another run replaced
+// it meanwhile and does those steps again to what it holds, so that every
+// run's comparisons survive, the latest first.
 #pragma once
 
 #include <ctime>
@@ -8,6 +14,7 @@
 
 #include "persist/ComparisonFile.h"
 #include "persist/GeneralOptions.h"
+#include "platform/AtomicFile.h"
 
 namespace corvatine {
 
@@ -21,13 +28,16 @@ public:
 
     // Reads the file into the list, at most the maximum. A missing file is an
     // empty list. A file that cannot be read or is damaged leaves the list
-    // empty and returns false with the reason; the file is then kept aside as
-    // "<file>.bad" so that Save does not destroy it unseen (when it cannot be
-    // moved, Save leaves it alone).
+    // empty and returns false with the reason; a damaged file is then kept
+    // aside as "<file>.bad" (".bad.1", ".bad.2" ... when that is taken) so
+    // that Save does not destroy it unseen (when it cannot be moved, or cannot
+    // be read at all, Save leaves it alone).
     bool Load(std::string& error);
-    // Writes at most the maximum number of entries. False, with the reason,
-    // when the file cannot be written; it is left as it was.
-    bool Save(std::string& error) const;
+    // Writes at most the maximum number of entries, merged as above with
+    // what the file holds when another run replaced it since Load; the list
+    // then holds the result. False, with the reason, when the file cannot be
+    // written; it is left as it was and the list's steps stay pending.
+    bool Save(std::string& error);
 
     // Records a comparison that was made: ignored unless its kind is recorded
     // and both its paths exist. A matching entry takes the request's values
@@ -36,10 +46,7 @@ public:
     // absolute paths.
     void Add(const CCompareParams& request);
     void Remove(int index);
-    void RemoveAll() {
-        m_entries.clear();
-        m_modified = true;
-    }
+    void RemoveAll();
     // Changed since it was loaded.
     bool IsModified() const { return m_modified; }
 
@@ -52,15 +59,31 @@ public:
     std::function<std::time_t()> clock = [] { return std::time(nullptr); };
 
 private:
+    struct STEP {
+        bool add;  // put first; else removed
+        std::unique_ptr<CCompareParams> entry;
+    };
+
     bool Records(const CCompareParams& request) const;
     bool Matches(const CCompareParams& entry, const CCompareParams& request) const;
+    // Puts a stamped entry first in entries: a matching entry takes its
+    // values and moves there, or gives way to it when its kind differs.
+    void PutFirst(CompareParamsList& entries, std::unique_ptr<CCompareParams> entry) const;
+    void Remember(bool add, const CCompareParams& entry);
+    // The file's entries, at most the maximum; false with the reason when it
+    // cannot be read (missing is then set when it does not exist) or parsed.
+    bool ReadFile(CompareParamsList& entries, platform::FILEIDENTITY& identity, bool& missing,
+                  std::string& error) const;
 
     std::string m_path;
     int m_maximum;
     const CGeneralOptions& m_options;
     CompareParamsList m_entries;
+    std::vector<STEP> m_steps;  // since Load, the last step for each entry
     bool m_modified = false;
     bool m_keepFile = false;  // the file could not be read nor moved aside
+    // The file as this list last read or wrote it.
+    platform::FILEIDENTITY m_fileIdentity;
 };
 
 }  // namespace corvatine

@@ -330,9 +330,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing, std::string& error,
-                   size_t maximum) {
+                   size_t maximum, FILEIDENTITY* identity) {
     missing = false;
     bytes.clear();
+    if (identity != nullptr) *identity = FILEIDENTITY();
     InputFile file;
     if (!file.OpenRegular(path)) {
         missing = file.LastError() == ENOENT;
@@ -340,11 +341,19 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing, s
                                            : Failure("cannot open", path, file.LastError());
         return false;
     }
+    struct stat st;
+    if (::fstat(file.Descriptor(), &st) == 0) {
+        if (identity != nullptr) (void)GetFileIdentity(file.Descriptor(), *identity);
+        // One allocation for the usual case of a file that does not grow.
+        if (st.st_size > 0 && static_cast<uint64_t>(st.st_size) <= maximum)
+            bytes.reserve(static_cast<size_t>(st.st_size));
+    }
     char block[65536];
     for (;;) {
         const int64_t n = file.Read(block, sizeof block);
         if (n < 0) {
             error = Failure("cannot read", path, file.LastError());
+            bytes.clear();
             return false;
         }
         bytes.append(block, static_cast<size_t>(n));
@@ -355,6 +364,26 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing, s
         }
         if (static_cast<size_t>(n) < sizeof block) return true;
     }
+}
+
+std::string KeepAside(const std::string& path, std::string& error) {
+    std::string aside = path + ".bad";
+    for (int n = 1;; ++n) {
+        // Never onto a file kept earlier, even when two programs do this at once.
+        if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) return aside;
+        if (errno == EINVAL || errno == ENOSYS) {
+            // The file system cannot refuse to replace: look first.
+            if (!NameExists(aside)) {
+                if (::rename(path.c_str(), aside.c_str()) == 0) return aside;
+                break;
+            }
+        } else if (errno != EEXIST) {
+            break;
+        }
+        aside = path + ".bad." + std::to_string(n);
+    }
+    error = "cannot move " + path + " to " + aside + ": " + ErrorText(errno);
+    return std::string();
 }
 
 bool MakeFolders(const std::string& path, mode_t mode, std::string& error) {

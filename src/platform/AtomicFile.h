@@ -115,9 +115,17 @@ private:
 // Reads a whole regular file of at most maximum bytes. False with error set
 // (naming the file) when it cannot be opened or read, is not a regular file (a
 // fifo or a device would hold the reader) or is larger; missing is then true
-// when the file does not exist.
+// when the file does not exist. When identity is given it is set to the
+// identity of the file that was read (exists false when none was).
 [[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& bytes, bool& missing,
-                                 std::string& error, size_t maximum = SIZE_MAX);
+                                 std::string& error, size_t maximum = SIZE_MAX,
+                                 FILEIDENTITY* identity = nullptr);
+
+// Moves a damaged file aside so that nothing replaces it unseen: to
+// "<path>.bad", or "<path>.bad.1", ".bad.2" ... when that is taken; a file
+// kept aside earlier is never overwritten. Returns the new name, or an empty
+// string with error naming both files and the reason.
+std::string KeepAside(const std::string& path, std::string& error);
 
 // Creates a folder and its missing parents with the given mode.
 [[nodiscard]] bool MakeFolders(const std::string& path, mode_t mode, std::string& error);

@@ -53,6 +53,13 @@ std::vector<std::string> CProfile::ValueNames(const std::string& section) const 
     return m_hive.ValueNames(Key(section));
 }
 
+void CProfile::Update(std::function<void(CProfile&)> edit) {
+    m_hive.Update([root = m_root, edit = std::move(edit)](CRegistryHive& hive) {
+        CProfile view(hive, root);
+        edit(view);
+    });
+}
+
 CProfile& AppProfile() {
     static CProfile profile(CurrentUserHive(), kSettingsRoot);
     return profile;

@@ -2,6 +2,7 @@
 // keys below one settings root of a hive.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,11 @@ public:
     void DeleteSection(const std::string& section);
     // The names of the section's values.
     std::vector<std::string> ValueNames(const std::string& section) const;
+
+    // A change worked out from what the profile holds (CRegistryHive::Update):
+    // edit runs on a profile of the same root now, and again on the file as
+    // another program left it when that replaced the file before Flush.
+    void Update(std::function<void(CProfile&)> edit);
 
     CRegistryHive& Hive() const { return m_hive; }
 

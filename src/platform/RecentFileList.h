@@ -1,5 +1,11 @@
 // A most-recently-used list of strings (paths, patterns, search texts) kept in
 // one settings section as numbered entries ("File1", "File2", ...).
+//
+// Other runs of the program may save the same section meanwhile, so a list
+// remembers what it did since it was loaded (the entries it put first or
+// removed), and Save hands that to the hive as an update (CProfile::Update),
+// which does it again to what the section holds in the file when the hive is
+// flushed: every run's entries survive, the latest first.
 #pragma once
 
 #include <string>
@@ -24,7 +30,7 @@ public:
     // and entries beyond the size drop off the end. Empty items are ignored.
     void Add(const std::string& item);
     void Remove(int index);
-    void RemoveAll() { m_items.clear(); }
+    void RemoveAll();
 
     int GetSize() const { return m_size; }
     int Count() const { return static_cast<int>(m_items.size()); }
@@ -34,16 +40,26 @@ public:
     int DisplayLength() const { return m_displayLength; }
 
     // Reads entries 1 to the size; missing and empty entries are skipped.
+    // What was done to the list before is forgotten.
     void Load(const CProfile& profile);
-    // Writes the entries numbered from 1 and removes every other value of
-    // the section.
+    // Does what was done to the list since Load again to the entries the
+    // section holds, writes the result numbered from 1 and removes every
+    // other value of the section; again at Flush on the file as it is then.
+    // The list itself stays as it is.
     void Save(CProfile& profile) const;
 
     // The value name of entry number n (from 1).
     std::string EntryName(int n) const;
 
 private:
+    struct STEP {
+        bool add;  // put first; else removed
+        std::string item;
+    };
+
     bool Same(const std::string& a, const std::string& b) const;
+    std::vector<std::string> Read(const CProfile& profile) const;
+    void SaveMerged(CProfile& profile) const;
 
     std::string m_section;
     std::string m_entryFormat;
@@ -51,6 +67,7 @@ private:
     Match m_match;
     int m_displayLength;
     std::vector<std::string> m_items;
+    std::vector<STEP> m_steps;  // since Load, the last step for each item
 };
 
 // A most-recently-used list of path pairs, entry n stored as the values
@@ -69,22 +86,35 @@ public:
     // moves there. Pairs with an empty path are ignored.
     void Add(const std::string& left, const std::string& right);
     void Remove(int index);
+    void RemoveAll();
     int GetSize() const { return m_size; }
     int Count() const { return static_cast<int>(m_pairs.size()); }
     const PAIR& operator[](int index) const { return m_pairs[static_cast<size_t>(index)]; }
 
-    // Reads entries 1 to the size; incomplete entries are skipped.
+    // Reads entries 1 to the size; incomplete entries are skipped. What was
+    // done to the list before is forgotten.
     void Load(const CProfile& profile);
-    // Writes the entries numbered from 1 and removes every other value.
+    // As CRecentFileList::Save: what was done since Load is done again to
+    // the pairs the section holds, now and at Flush, and the result written.
     void Save(CProfile& profile) const;
 
     std::string EntryName(int n, int side) const;
 
 private:
+    struct STEP {
+        bool add;  // put first; else removed
+        PAIR item;
+    };
+
+    static bool Same(const PAIR& a, const PAIR& b);
+    std::vector<PAIR> Read(const CProfile& profile) const;
+    void SaveMerged(CProfile& profile) const;
+
     std::string m_section;
     std::string m_entryFormat;
     int m_size;
     std::vector<PAIR> m_pairs;
+    std::vector<STEP> m_steps;  // since Load, the last step for each pair
 };
 
 }  // namespace corvatine::platform

@@ -1,14 +1,13 @@
 #include "platform/RegistryHive.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
+#include <algorithm>
+
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/Path.h"
 
 namespace corvatine::platform {
@@ -21,17 +20,8 @@ constexpr mode_t kSettingsFolderMode = 0700;
 
 char FoldChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldChar(a[i]) != FoldChar(b[i])) return false;
-    return true;
-}
-
-std::string Escape(const std::string& text) {
+void AppendEscaped(std::string& out, std::string_view text) {
     static const char kHex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(text.size() + 2);
     for (char c : text) {
         const unsigned char u = static_cast<unsigned char>(c);
         if (c == '\\' || c == '"') {
@@ -45,7 +35,6 @@ std::string Escape(const std::string& text) {
             out += c;
         }
     }
-    return out;
 }
 
 int HexDigit(char c) {
@@ -57,7 +46,7 @@ int HexDigit(char c) {
 
 // Reads a quoted, escaped string starting at line[pos] == '"'; pos ends after
 // the closing quote.
-bool ReadQuoted(const std::string& line, size_t& pos, std::string& text) {
+bool ReadQuoted(std::string_view line, size_t& pos, std::string& text) {
     if (pos >= line.size() || line[pos] != '"') return false;
     text.clear();
     for (++pos; pos < line.size(); ++pos) {
@@ -85,53 +74,54 @@ bool ReadQuoted(const std::string& line, size_t& pos, std::string& text) {
     return false;
 }
 
-std::string Trim(const std::string& line) {
+std::string_view Trim(std::string_view line) {
     size_t begin = 0, end = line.size();
     while (begin < end && (line[begin] == ' ' || line[begin] == '\t')) ++begin;
     while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t' || line[end - 1] == '\r')) --end;
     return line.substr(begin, end - begin);
 }
 
-// An exclusive lock on the settings folder for as long as the object lives,
-// so that two programs never merge and replace the file at the same time.
-class CFolderLock {
-public:
-    explicit CFolderLock(const std::string& folder) {
-        m_fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (m_fd >= 0) {
-            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~CFolderLock() {
-        if (m_fd >= 0) ::close(m_fd);  // closing releases the lock
-    }
-    CFolderLock(const CFolderLock&) = delete;
-    CFolderLock& operator=(const CFolderLock&) = delete;
-
-private:
-    int m_fd = -1;
-};
+// The keys below a folded key path (not the key itself) are the folded paths
+// from "path\" up to, not including, "path]": ']' follows '\'.
+std::string FirstBelow(const std::string& folded) { return folded + '\\'; }
+std::string PastBelow(const std::string& folded) { return folded + ']'; }
 
 }  // namespace
 
-bool CRegistryHive::NamesEqual(const std::string& a, const std::string& b) { return EqualNoCase(a, b); }
+bool CRegistryHive::NamesEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+    return true;
+}
 
-CRegistryHive::CRegistryHive(std::string filePath, std::string rootName)
-    : m_filePath(std::move(filePath)), m_rootName(std::move(rootName)) {}
-
-std::string CRegistryHive::FoldKey(const std::string& key) {
-    std::string folded = CanonicalKey(key);
+std::string CRegistryHive::FoldName(std::string_view name) {
+    std::string folded(name);
     for (char& c : folded) c = FoldChar(c);
     return folded;
 }
 
-std::string CRegistryHive::CanonicalKey(const std::string& key) {
+size_t CRegistryHive::NAMEHASH::operator()(std::string_view name) const {
+    // FNV-1a over the folded bytes.
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : name) {
+        hash ^= static_cast<unsigned char>(FoldChar(c));
+        hash *= 1099511628211ull;
+    }
+    return static_cast<size_t>(hash);
+}
+
+CRegistryHive::CRegistryHive(std::string filePath, std::string rootName)
+    : m_filePath(std::move(filePath)), m_rootName(std::move(rootName)) {}
+
+std::string CRegistryHive::FoldKey(const std::string& key) { return FoldName(CanonicalKey(key)); }
+
+std::string CRegistryHive::CanonicalKey(std::string_view key) {
     std::string canonical;
     size_t pos = 0;
     while (pos <= key.size()) {
         size_t end = key.find('\\', pos);
-        if (end == std::string::npos) end = key.size();
+        if (end == std::string_view::npos) end = key.size();
         if (end > pos) {
             if (!canonical.empty()) canonical += '\\';
             canonical.append(key, pos, end - pos);
@@ -141,7 +131,7 @@ std::string CRegistryHive::CanonicalKey(const std::string& key) {
     return canonical;
 }
 
-bool CRegistryHive::Parse(const std::string& text, KeyMap& keys, std::string& error) const {
+bool CRegistryHive::Parse(std::string_view text, KeyMap& keys, std::string& error) const {
     keys.clear();
     KEY* current = nullptr;
     size_t lineNumber = 0;
@@ -151,10 +141,11 @@ bool CRegistryHive::Parse(const std::string& text, KeyMap& keys, std::string& er
         error = "line " + std::to_string(lineNumber) + ": " + why;
         return false;
     };
+    VALUE value;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = Trim(text.substr(pos, end - pos));
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = Trim(text.substr(pos, end - pos));
         pos = end + 1;
         ++lineNumber;
         if (line.empty() || line[0] == ';') continue;
@@ -166,20 +157,22 @@ bool CRegistryHive::Parse(const std::string& text, KeyMap& keys, std::string& er
 
         if (line[0] == '[') {
             if (line.back() != ']') return fail("a key line must end with ']'");
-            const std::string path = line.substr(1, line.size() - 2);
+            const std::string_view path = line.substr(1, line.size() - 2);
             const size_t slash = path.find('\\');
-            const std::string root = path.substr(0, slash);
-            if (!EqualNoCase(root, m_rootName)) return fail("the key is not below " + m_rootName);
-            const std::string relative = slash == std::string::npos ? std::string() : path.substr(slash + 1);
-            KEY& key = keys[FoldKey(relative)];
-            if (key.path.empty()) key.path = CanonicalKey(relative);
+            if (!NamesEqual(path.substr(0, slash), m_rootName))
+                return fail("the key is not below " + m_rootName);
+            const std::string_view relative =
+                slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+            std::string canonical = CanonicalKey(relative);
+            KEY& key = keys[FoldName(canonical)];
+            if (key.path.empty()) key.path = std::move(canonical);
             current = &key;
             continue;
         }
 
         if (current == nullptr) return fail("a value before the first key");
-        VALUE value;
         size_t at = 0;
+        value.name.clear();
         if (line[0] == '@') {
             at = 1;
         } else if (!ReadQuoted(line, at, value.name)) {
@@ -189,9 +182,10 @@ bool CRegistryHive::Parse(const std::string& text, KeyMap& keys, std::string& er
         if (at >= line.size() || line[at] != '=') return fail("'=' expected after the value name");
         ++at;
         while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
-        const std::string data = line.substr(at);
-        if (data.compare(0, 6, "dword:") == 0) {
-            const std::string digits = data.substr(6);
+        const std::string_view data = line.substr(at);
+        ENTRY entry;
+        if (data.substr(0, 6) == "dword:") {
+            const std::string_view digits = data.substr(6);
             if (digits.empty() || digits.size() > 8) return fail("a dword needs 1 to 8 hexadecimal digits");
             uint32_t number = 0;
             for (char c : digits) {
@@ -199,43 +193,61 @@ bool CRegistryHive::Parse(const std::string& text, KeyMap& keys, std::string& er
                 if (d < 0) return fail("a dword needs 1 to 8 hexadecimal digits");
                 number = number * 16 + static_cast<uint32_t>(d);
             }
-            value.type = ValueType::Dword;
-            value.dword = number;
+            entry.type = ValueType::Dword;
+            entry.dword = number;
         } else if (!data.empty() && data[0] == '"') {
             size_t q = 0;
-            if (!ReadQuoted(data, q, value.text) || q != data.size()) return fail("a malformed string value");
-            value.type = ValueType::String;
+            if (!ReadQuoted(data, q, entry.text) || q != data.size()) return fail("a malformed string value");
+            entry.type = ValueType::String;
         } else {
             return fail("only dword and string values are understood");
         }
-        bool replaced = false;
-        for (VALUE& existing : current->values) {
-            if (EqualNoCase(existing.name, value.name)) {
-                const std::string name = existing.name;
-                existing = value;
-                existing.name = name;
-                replaced = true;
-            }
-        }
-        if (!replaced) current->values.push_back(std::move(value));
+        // A name given twice keeps its first spelling and place, and the last value.
+        const auto [it, inserted] = current->values.try_emplace(value.name);
+        const uint64_t order = inserted ? current->nextOrder++ : it->second.order;
+        it->second = std::move(entry);
+        it->second.order = order;
     }
     return true;
 }
 
 std::string CRegistryHive::Serialize(const KeyMap& keys) const {
     std::string text = std::string(kHeader) + "\n";
+    std::vector<const std::pair<const std::string, ENTRY>*> ordered;
     for (const auto& [folded, key] : keys) {
         if (key.values.empty()) continue;
-        text += "\n[" + m_rootName + (key.path.empty() ? "" : "\\" + key.path) + "]\n";
-        for (const VALUE& value : key.values) {
-            text += value.name.empty() ? std::string("@") : "\"" + Escape(value.name) + "\"";
-            if (value.type == ValueType::Dword) {
-                char digits[16];
-                std::snprintf(digits, sizeof digits, "%08x", value.dword);
-                text += std::string("=dword:") + digits + "\n";
+        text += "\n[";
+        text += m_rootName;
+        if (!key.path.empty()) {
+            text += '\\';
+            text += key.path;
+        }
+        text += "]\n";
+        ordered.clear();
+        for (const auto& value : key.values) ordered.push_back(&value);
+        std::sort(ordered.begin(), ordered.end(),
+                  [](const auto* a, const auto* b) { return a->second.order < b->second.order; });
+        for (const auto* value : ordered) {
+            const std::string& name = value->first;
+            const ENTRY& entry = value->second;
+            if (name.empty()) {
+                text += '@';
             } else {
-                text += "=\"" + Escape(value.text) + "\"\n";
+                text += '"';
+                AppendEscaped(text, name);
+                text += '"';
             }
+            if (entry.type == ValueType::Dword) {
+                char digits[16];
+                std::snprintf(digits, sizeof digits, "%08x", entry.dword);
+                text += "=dword:";
+                text += digits;
+            } else {
+                text += "=\"";
+                AppendEscaped(text, entry.text);
+                text += '"';
+            }
+            text += '\n';
         }
     }
     return text;
@@ -246,77 +258,92 @@ std::string CRegistryHive::Serialize() {
     return Serialize(m_keys);
 }
 
-std::string CRegistryHive::MoveAside(std::string& error) const {
-    std::string aside = m_filePath + ".bad";
-    for (int n = 1; NameExists(aside); ++n) aside = m_filePath + ".bad." + std::to_string(n);
-    if (std::rename(m_filePath.c_str(), aside.c_str()) != 0) {
-        error = "cannot move " + m_filePath + " to " + aside + ": " + ErrorText(errno);
-        return std::string();
+bool CRegistryHive::ReadFile(KeyMap& keys, FILESTATE& file, bool& damaged, std::string& error) const {
+    damaged = false;
+    keys.clear();
+    file = FILESTATE{};
+    bool missing = false;
+    if (!ReadWholeFile(m_filePath, file.text, missing, error, SIZE_MAX, &file.identity)) {
+        file = FILESTATE{};
+        return missing;  // no file: no keys
     }
-    return aside;
+    std::string parseError;
+    if (Parse(file.text, keys, parseError)) return true;
+    keys.clear();
+    file = FILESTATE{};
+    damaged = true;
+    error = "the settings file " + m_filePath + " cannot be parsed (" + parseError + ")";
+    return false;
 }
 
 void CRegistryHive::Load() {
     if (m_loaded) return;
     m_loaded = true;
-    std::string text, error;
-    bool missing = false;
-    if (!ReadWholeFile(m_filePath, text, missing, error)) {
-        if (!missing) {
-            m_readOnly = true;
-            m_loadWarning = error + "; the defaults are used and the settings are not saved";
-        }
+    std::string error;
+    bool damaged = false;
+    if (ReadFile(m_keys, m_file, damaged, error)) return;
+    if (!damaged) {
+        m_readOnly = true;
+        m_loadWarning = error + "; the defaults are used and the settings are not saved";
         return;
     }
-    std::string parseError;
-    if (Parse(text, m_keys, parseError)) return;
-    m_keys.clear();
+    // Another program may be replacing the file right now: read it again
+    // under the lock before it is put aside.
+    CFileLock lock;
+    std::string lockError;
+    if (lock.Lock(SettingsLockPath(PathParentFolder(m_filePath)), lockError) &&
+        ReadFile(m_keys, m_file, damaged, error))
+        return;
+    if (!damaged) {
+        m_readOnly = true;
+        m_loadWarning = error + "; the defaults are used and the settings are not saved";
+        return;
+    }
     std::string moveError;
-    const std::string aside = MoveAside(moveError);
+    const std::string aside = KeepAside(m_filePath, moveError);
     if (aside.empty()) {
         m_readOnly = true;
-        m_loadWarning = "the settings file " + m_filePath + " cannot be parsed (" + parseError + ") and " +
-                        moveError + "; the defaults are used and the settings are not saved";
+        m_loadWarning =
+            error + " and " + moveError + "; the defaults are used and the settings are not saved";
     } else {
-        m_loadWarning = "the settings file " + m_filePath + " cannot be parsed (" + parseError +
-                        "); it was kept as " + aside + " and the defaults are used";
+        m_loadWarning = error + "; it was kept as " + aside + " and the defaults are used";
     }
+}
+
+const CRegistryHive::ENTRY* CRegistryHive::Find(const std::string& key, const std::string& name) {
+    Load();
+    const auto it = m_keys.find(FoldKey(key));
+    if (it == m_keys.end()) return nullptr;
+    const auto value = it->second.values.find(name);
+    return value == it->second.values.end() ? nullptr : &value->second;
 }
 
 bool CRegistryHive::GetDword(const std::string& key, const std::string& name, uint32_t& value) {
-    Load();
-    const auto it = m_keys.find(FoldKey(key));
-    if (it == m_keys.end()) return false;
-    for (const VALUE& v : it->second.values) {
-        if (EqualNoCase(v.name, name)) {
-            if (v.type != ValueType::Dword) return false;
-            value = v.dword;
-            return true;
-        }
-    }
-    return false;
+    const ENTRY* entry = Find(key, name);
+    if (entry == nullptr || entry->type != ValueType::Dword) return false;
+    value = entry->dword;
+    return true;
 }
 
 bool CRegistryHive::GetString(const std::string& key, const std::string& name, std::string& value) {
-    Load();
-    const auto it = m_keys.find(FoldKey(key));
-    if (it == m_keys.end()) return false;
-    for (const VALUE& v : it->second.values) {
-        if (EqualNoCase(v.name, name)) {
-            if (v.type != ValueType::String) return false;
-            value = v.text;
-            return true;
-        }
-    }
-    return false;
+    const ENTRY* entry = Find(key, name);
+    if (entry == nullptr || entry->type != ValueType::String) return false;
+    value = entry->text;
+    return true;
 }
 
 bool CRegistryHive::KeyExists(const std::string& key) {
     Load();
     const std::string folded = FoldKey(key);
-    for (const auto& [path, k] : m_keys)
-        if (!k.values.empty() && (path == folded || path.compare(0, folded.size() + 1, folded + "\\") == 0))
-            return true;
+    if (folded.empty()) {
+        for (const auto& [path, k] : m_keys)
+            if (!k.values.empty()) return true;
+        return false;
+    }
+    if (const auto it = m_keys.find(folded); it != m_keys.end() && !it->second.values.empty()) return true;
+    const auto end = m_keys.lower_bound(PastBelow(folded));
+    for (auto it = m_keys.lower_bound(FirstBelow(folded)); it != end; ++it)
+        if (!it->second.values.empty()) return true;
     return false;
 }
 
@@ -324,59 +351,91 @@ std::vector<std::string> CRegistryHive::ValueNames(const std::string& key) {
     Load();
     std::vector<std::string> names;
     const auto it = m_keys.find(FoldKey(key));
-    if (it != m_keys.end())
-        for (const VALUE& v : it->second.values) names.push_back(v.name);
+    if (it == m_keys.end()) return names;
+    std::vector<std::pair<uint64_t, const std::string*>> ordered;
+    ordered.reserve(it->second.values.size());
+    for (const auto& [name, entry] : it->second.values) ordered.emplace_back(entry.order, &name);
+    std::sort(ordered.begin(), ordered.end());
+    names.reserve(ordered.size());
+    for (const auto& [order, name] : ordered) names.push_back(*name);
     return names;
 }
 
-void CRegistryHive::Apply(KeyMap& keys, const CHANGE& change) {
+bool CRegistryHive::Apply(KeyMap& keys, const CHANGE& change) {
     const std::string folded = FoldKey(change.key);
     switch (change.kind) {
         case CHANGE::Kind::SetValue: {
             KEY& key = keys[folded];
             if (key.path.empty()) key.path = CanonicalKey(change.key);
-            for (VALUE& v : key.values) {
-                if (EqualNoCase(v.name, change.value.name)) {
-                    const std::string name = v.name;
-                    v = change.value;
-                    v.name = name;
-                    return;
-                }
+            const auto [it, inserted] = key.values.try_emplace(change.value.name);
+            ENTRY& entry = it->second;
+            if (inserted) {
+                entry.order = key.nextOrder++;
+            } else if (entry.type == change.value.type && entry.dword == change.value.dword &&
+                       entry.text == change.value.text) {
+                return false;
             }
-            key.values.push_back(change.value);
-            return;
+            entry.type = change.value.type;
+            entry.dword = change.value.dword;
+            entry.text = change.value.text;
+            return true;
         }
         case CHANGE::Kind::DeleteValue: {
             const auto it = keys.find(folded);
-            if (it == keys.end()) return;
-            auto& values = it->second.values;
-            for (auto v = values.begin(); v != values.end(); ++v) {
-                if (EqualNoCase(v->name, change.value.name)) {
-                    values.erase(v);
-                    return;
-                }
-            }
-            return;
+            return it != keys.end() && it->second.values.erase(change.value.name) > 0;
         }
-        case CHANGE::Kind::DeleteKey:
-            for (auto it = keys.begin(); it != keys.end();) {
-                const bool below = folded.empty() || it->first == folded ||
-                                   it->first.compare(0, folded.size() + 1, folded + "\\") == 0;
-                it = below ? keys.erase(it) : std::next(it);
+        case CHANGE::Kind::Update: return false;  // runs through the hive, not on a map
+        case CHANGE::Kind::DeleteKey: {
+            if (folded.empty()) {
+                const bool any = !keys.empty();
+                keys.clear();
+                return any;
             }
-            return;
+            const size_t before = keys.size();
+            keys.erase(folded);
+            keys.erase(keys.lower_bound(FirstBelow(folded)), keys.lower_bound(PastBelow(folded)));
+            return keys.size() != before;
+        }
     }
+    return false;
+}
+
+void CRegistryHive::Record(CHANGE change) {
+    Load();
+    if (Apply(m_keys, change)) m_changed = true;
+    if (m_updating == 0) m_journal.push_back(std::move(change));
+}
+
+void CRegistryHive::Update(std::function<void(CRegistryHive&)> edit) {
+    Load();
+    const bool changedBefore = m_changed;
+    m_changed = false;
+    ++m_updating;
+    edit(*this);
+    --m_updating;
+    const bool changed = m_changed;
+    m_changed = changedBefore || changed;
+    if (m_updating == 0 && changed)
+        m_journal.push_back(CHANGE{CHANGE::Kind::Update, {}, {}, std::move(edit)});
+}
+
+void CRegistryHive::Replay() {
+    m_changed = false;
+    ++m_updating;
+    for (const CHANGE& change : m_journal) {
+        if (change.kind == CHANGE::Kind::Update)
+            change.edit(*this);
+        else if (Apply(m_keys, change))
+            m_changed = true;
+    }
+    --m_updating;
 }
 
 void CRegistryHive::SetValue(const std::string& key, VALUE value) {
-    Load();
-    const auto it = m_keys.find(FoldKey(key));
-    if (it != m_keys.end())
-        for (const VALUE& v : it->second.values)
-            if (EqualNoCase(v.name, value.name) && v == value) return;  // unchanged: nothing to write
-    CHANGE change{CHANGE::Kind::SetValue, key, std::move(value)};
-    Apply(m_keys, change);
-    m_journal.push_back(std::move(change));
+    if (const ENTRY* entry = Find(key, value.name); entry != nullptr && entry->type == value.type &&
+                                                    entry->dword == value.dword && entry->text == value.text)
+        return;  // unchanged: nothing to write
+    Record(CHANGE{CHANGE::Kind::SetValue, key, std::move(value), {}});
 }
 
 void CRegistryHive::SetDword(const std::string& key, const std::string& name, uint32_t value) {
@@ -396,20 +455,53 @@ void CRegistryHive::SetString(const std::string& key, const std::string& name, c
 }
 
 void CRegistryHive::DeleteValue(const std::string& key, const std::string& name) {
-    Load();
     // Recorded even when this program does not see the value: the file may
     // hold it by now.
-    CHANGE change{CHANGE::Kind::DeleteValue, key, VALUE{}};
+    CHANGE change{CHANGE::Kind::DeleteValue, key, VALUE{}, {}};
     change.value.name = name;
-    Apply(m_keys, change);
-    m_journal.push_back(std::move(change));
+    Record(std::move(change));
 }
 
 void CRegistryHive::DeleteKey(const std::string& key) {
+    Record(CHANGE{CHANGE::Kind::DeleteKey, key, VALUE{}, {}});
+}
+
+bool CRegistryHive::Refresh(std::string& error) {
     Load();
-    CHANGE change{CHANGE::Kind::DeleteKey, key, VALUE{}};
-    Apply(m_keys, change);
-    m_journal.push_back(std::move(change));
+    if (m_readOnly) return true;  // Flush refuses to write; nothing to take in
+    FILEIDENTITY now;
+    (void)GetFileIdentity(m_filePath, now);
+    if (now == m_file.identity) return true;
+
+    KeyMap current;
+    FILESTATE file;
+    bool damaged = false;
+    std::string readError;
+    if (ReadFile(current, file, damaged, readError)) {
+        if (!file.identity.IsKnown()) {
+            // Removed meanwhile: what this program knows is written anew.
+            m_file = FILESTATE{};
+            m_changed = true;
+            return true;
+        }
+        m_keys = std::move(current);
+        m_file = std::move(file);
+        Replay();
+        return true;
+    }
+    if (!damaged) {
+        error = readError;
+        return false;
+    }
+    // Damaged meanwhile: keep it aside and write what this program knows.
+    std::string moveError;
+    if (KeepAside(m_filePath, moveError).empty()) {
+        error = readError + " and " + moveError;
+        return false;
+    }
+    m_file = FILESTATE{};
+    m_changed = true;
+    return true;
 }
 
 bool CRegistryHive::Flush(std::string& error) {
@@ -422,36 +514,20 @@ bool CRegistryHive::Flush(std::string& error) {
     const std::string folder = PathParentFolder(m_filePath);
     if (!MakeFolders(folder, kSettingsFolderMode, error)) return false;
 
-    CFolderLock lock(folder);
-    // What the file holds now, with this program's changes applied on top.
-    KeyMap merged;
-    std::string text, readError, parseError;
-    bool missing = false;
-    if (ReadWholeFile(m_filePath, text, missing, readError)) {
-        if (Parse(text, merged, parseError)) {
-            for (const CHANGE& change : m_journal) Apply(merged, change);
-        } else {
-            // Damaged meanwhile: keep it aside and write what this program knows.
-            std::string moveError;
-            if (MoveAside(moveError).empty()) {
-                error = moveError;
-                return false;
-            }
-            merged = m_keys;
+    CFileLock lock;
+    if (!lock.Lock(SettingsLockPath(folder), error) || !Refresh(error)) return false;
+    // Changes that leave the file as it is (a key deleted and written again
+    // with the same values) do not replace it.
+    if (m_changed) {
+        std::string text = Serialize(m_keys);
+        if (text != m_file.text || !m_file.identity.IsKnown()) {
+            if (!WriteFileAtomically(m_filePath, text, kSettingsFileMode, error)) return false;
+            m_file.text = std::move(text);
+            (void)GetFileIdentity(m_filePath, m_file.identity);
         }
-    } else if (missing) {
-        merged = m_keys;
-    } else {
-        error = readError;
-        return false;
     }
-
-    // A file that already says exactly this is left alone.
-    const std::string serialized = Serialize(merged);
-    if (serialized != text && !WriteFileAtomically(m_filePath, serialized, kSettingsFileMode, error))
-        return false;
-    m_keys = std::move(merged);
     m_journal.clear();
+    m_changed = false;
     return true;
 }
 

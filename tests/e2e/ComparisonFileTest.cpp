@@ -133,6 +133,30 @@ TEST_F(ComparisonFileTest, AFileThatOpensNothingIsReportedAndNotRemembered) {
         << test::ReadFile(config / "registry.reg");
 }
 
+// A record without Objects is a comparison without paths: opening it says so,
+// and the comparisons beside it still run.
+TEST_F(ComparisonFileTest, ARecordWithoutPathsIsReportedAndTheOthersRun) {
+    work.WriteFile("a", "a\n");
+    work.WriteFile("b", "b\n");
+    WriteCmp("nopaths.cmp", "<Comparison Type=\"Text\"/>");
+    const test::ProgramResult alone = Run({"nopaths.cmp"});
+    EXPECT_EQ(alone.exitStatus, 2);
+    EXPECT_EQ(alone.out, "Comparison 1 of 1: Untitled : Untitled\n");
+    EXPECT_EQ(alone.err, "corvatine: only one path given: name two files or folders to compare\n");
+    // Nothing opened: the file is not remembered.
+    EXPECT_EQ(test::ReadFile(config / "registry.reg").find("nopaths.cmp"), std::string::npos);
+
+    WriteCmp("mixed.cmp", "<Comparison Type=\"Folder\"><Methods Size=\"1\"/></Comparison>" +
+                              Record("Text", work / "a", work / "b"));
+    const test::ProgramResult mixed = Run({"--width=20", "mixed.cmp"});
+    EXPECT_EQ(mixed.exitStatus, 2);
+    EXPECT_EQ(mixed.out,
+              "Comparison 1 of 2: Untitled : Untitled\n"
+              "Comparison 2 of 2: a : b\n"
+              "1 a      | 1 b\n");
+    EXPECT_EQ(mixed.err, "corvatine: only one path given: name two files or folders to compare\n");
+}
+
 TEST_F(ComparisonFileTest, TheRecentListShowsAndRerunsComparisons) {
     config.WriteFile("registry.reg",
                      "Windows Registry Editor Version 5.00\n\n"
@@ -199,6 +223,29 @@ TEST_F(ComparisonFileTest, TheRecentListEscapesControlCharactersOfNames) {
                             work.Path() + "/tab\\there\\\\\n";
     ASSERT_GE(list.out.size(), end.size());
     EXPECT_EQ(list.out.substr(list.out.size() - end.size()), end);
+}
+
+// Each damaged recent list is kept, as the settings file keeps its damaged
+// copies: ".bad", then ".bad.1", ".bad.2".
+TEST_F(ComparisonFileTest, EveryDamagedRecentListIsKeptAside) {
+    work.WriteFile("a", "a\n");
+    work.WriteFile("b", "b\n");
+    const std::string mru = config / "MRU.cmp";
+    for (int n = 0; n < 3; ++n) {
+        const std::string damage = "<Comparisons Version=\"1.0.8\"> damaged " + std::to_string(n);
+        config.WriteFile("MRU.cmp", damage);
+        const std::string aside = mru + (n == 0 ? ".bad" : ".bad." + std::to_string(n));
+        const test::ProgramResult result = Run({"--quiet", "a", "b"});
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_NE(result.err.find("corvatine: warning: '" + mru + "': not a comparison file"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_NE(result.err.find("kept as '" + aside + "'"), std::string::npos) << result.err;
+        EXPECT_EQ(test::ReadFile(aside), damage);
+        // The list starts afresh with this comparison.
+        EXPECT_NE(test::ReadFile(mru).find("<Object Path=\"" + work / "a" + "\""), std::string::npos);
+    }
+    EXPECT_EQ(test::ReadFile(mru + ".bad"), "<Comparisons Version=\"1.0.8\"> damaged 0");
 }
 
 TEST_F(ComparisonFileTest, SavingNeedsAComparisonAndAWritablePlace) {

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "platform/Path.h"
 #include "platform/Profile.h"
@@ -175,7 +176,8 @@ TEST_F(SettingsTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
     EXPECT_NE(result.err.find("cannot write " + RegistryFile()), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
     EXPECT_EQ(test::ReadFile(RegistryFile()), old);
-    EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", config.Path()}).out, "registry.reg\n");
+    EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", config.Path()}).out,
+              "registry.reg\nsettings.lock\n");
 }
 
 TEST_F(SettingsTest, ProgramsRunningAtOnceNeverTearTheFile) {
@@ -190,7 +192,78 @@ TEST_F(SettingsTest, ProgramsRunningAtOnceNeverTearTheFile) {
     EXPECT_EQ(hive->LoadWarning(), "");
     for (const char* name : kGeneralOptions)
         EXPECT_NE(stored.GetInt("Settings", name, -12345), -12345) << name;
-    EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", config.Path()}).out, "registry.reg\n");
+    EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", config.Path()}).out,
+              "registry.reg\nsettings.lock\n");
+}
+
+// Many runs at once, each comparing its own pair, sharing one configuration
+// folder: every comparison is in the recent comparisons list and every pair in
+// the recent pairs, and the per-side lists hold exactly their size.
+TEST_F(SettingsTest, RunsAtOnceKeepEveryRecentComparison) {
+    constexpr int kRuns = 40;
+    std::string script = "for i in";
+    for (int i = 0; i < kRuns; ++i) {
+        work.WriteFile("l" + std::to_string(i), "same " + std::to_string(i) + "\n");
+        work.WriteFile("r" + std::to_string(i), "same " + std::to_string(i) + "\n");
+        script += " " + std::to_string(i);
+    }
+    script += "; do \"$0\" --quiet -c /t:b \"l$i\" \"r$i\" & done; wait";
+    const test::ProgramResult result =
+        test::RunProgram("/bin/sh", {"-c", script, test::CorvatineProgram()},
+                         {"CORVATINE_CONFIG_DIR=" + config.Path()}, work.Path());
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.err, "");
+
+    const std::string mru = test::ReadFile(config / "MRU.cmp");
+    platform::CProfile& stored = Stored();
+    const std::string pairs = "Comparisons\\FileComparison\\BinaryComparison\\Recent\\Pairs";
+    std::set<std::string> storedPairs;
+    for (int n = 1; n <= kRuns; ++n)
+        storedPairs.insert(stored.GetString(pairs, "Pair" + std::to_string(n) + ".1", "") + " " +
+                           stored.GetString(pairs, "Pair" + std::to_string(n) + ".2", ""));
+    for (int i = 0; i < kRuns; ++i) {
+        const std::string left = "l" + std::to_string(i), right = "r" + std::to_string(i);
+        // The list keeps absolute paths; the pairs keep them as given.
+        EXPECT_NE(mru.find("<Object Path=\"" + work / left + "\""), std::string::npos) << i;
+        EXPECT_NE(mru.find("<Object Path=\"" + work / right + "\""), std::string::npos) << i;
+        EXPECT_EQ(storedPairs.count(left + " " + right), 1u) << i;
+    }
+    EXPECT_EQ(stored.ValueNames(pairs).size(), 2u * kRuns);
+    size_t records = 0;
+    for (size_t at = mru.find("<Comparison "); at != std::string::npos; at = mru.find("<Comparison ", at + 1))
+        ++records;
+    EXPECT_EQ(records, static_cast<size_t>(kRuns));
+    for (const char* side : {"1", "2"}) {
+        EXPECT_EQ(
+            stored
+                .ValueNames(std::string("Comparisons\\FileComparison\\BinaryComparison\\Recent\\Files\\") +
+                            side)
+                .size(),
+            20u);  // MaxMRU
+    }
+}
+
+// The exit of a run that changed settings writes them without changing the
+// file's permissions.
+TEST_F(SettingsTest, SavingKeepsTheFilesPermissions) {
+    work.WriteFile("a", "a\n");
+    work.WriteFile("b", "b\n");
+    for (mode_t mode : {0644, 0600}) {
+        config.WriteFile(
+            "registry.reg",
+            "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\n\"MaxFiles\"=dword:00000003\n");
+        ASSERT_EQ(::chmod(RegistryFile().c_str(), mode), 0);
+        config.WriteFile("MRU.cmp", "<Comparisons Version=\"1.0.8\"/>");
+        ASSERT_EQ(::chmod((config / "MRU.cmp").c_str(), mode), 0);
+        ASSERT_EQ(Run({"--quiet", "-c", "/t:b", "a", "b"}).exitStatus, 1);
+        ASSERT_NE(test::ReadFile(RegistryFile()).find("BinaryComparison"), std::string::npos);
+        ASSERT_NE(test::ReadFile(config / "MRU.cmp").find("Binary"), std::string::npos);
+        for (const std::string& file : {RegistryFile(), config / "MRU.cmp"}) {
+            struct stat st;
+            ASSERT_EQ(::stat(file.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, mode) << file;
+        }
+    }
 }
 
 }  // namespace

@@ -177,7 +177,6 @@ TEST(ComparisonFileTest, RecordsThatCannotBeReadAreSkippedAndTheOthersStay) {
                       "<Comparison Type=\"Patch\"><Objects><Object Path=\"/p\"/></Objects></Comparison>"
                       "<Comparison><Objects><Object Path=\"/no-type\"/></Objects></Comparison>"
                       "<Comparison Type=\"folder\"><Objects><Object Path=\"/lower\"/></Objects></Comparison>"
-                      "<Comparison Type=\"Binary\"/>"  // no Objects
                       "<Comparison Type=\"Binary\"><Objects><Object Path=\"/only-left\" "
                       "ReadOnly=\"7\"/></Objects></Comparison>"
                       "<Other Type=\"Text\"><Objects><Object Path=\"/other\"/></Objects></Other>" +
@@ -189,6 +188,62 @@ TEST(ComparisonFileTest, RecordsThatCannotBeReadAreSkippedAndTheOthersStay) {
     EXPECT_EQ(list[0]->sides[1].path, "");               // one Object: the right side is empty
     EXPECT_EQ(list[1]->kind, COMPARE_TEXT);
     EXPECT_EQ(list[1]->sides[1].path, "/b");
+}
+
+// Every child element may be missing; each missing one leaves its part of
+// the request as a new request of that kind has it, and the record stays.
+TEST(ComparisonFileTest, AbsentElementsLeaveTheirPartsEmpty) {
+    const CompareParamsList list = ReadText(
+        Wrap("1.0.8",
+             "<Comparison Type=\"Binary\"/>"
+             "<Comparison Type=\"Text\" LastComparedTime=\"2020-02-29 10:11:12\"/>"
+             "<Comparison Type=\"Folder\"><Methods Size=\"1\"/></Comparison>"
+             "<Comparison Type=\"Folder\"><Objects><Object Path=\"/l\"/><Object Path=\"/r\"/></Objects>"
+             "<Filters><Name Include=\"*.misplaced\"/><Folders><Name Exclude=\"obj\"/></Folders></Filters>"
+             "</Comparison>"
+             "<Comparison Type=\"Text\"><Objects/><Filters/></Comparison>"));
+    ASSERT_EQ(list.size(), 5u);
+    const CFolderCompareParams defaults;
+    for (const auto& request : list) {
+        if (request.get() == list[3].get()) continue;
+        for (const COMPARESIDE& side : request->sides) {
+            EXPECT_EQ(side.path, "");
+            EXPECT_EQ(side.flags, 0u);
+        }
+    }
+    EXPECT_EQ(list[0]->kind, COMPARE_BINARY);
+    EXPECT_EQ(list[0]->lastComparedTime, 0);
+
+    const CTextCompareParams& text = Text(list, 1);
+    EXPECT_NE(text.lastComparedTime, 0);
+    EXPECT_EQ(text.rules, 0u);
+    EXPECT_EQ(text.lineFilter, "");
+
+    const CFolderCompareParams& noObjects = Folder(list, 2);
+    EXPECT_EQ(noObjects.methods, METHOD_SIZE);
+    EXPECT_EQ(noObjects.options, 0u);
+    EXPECT_TRUE(noObjects.filters.Equals(defaults.filters));
+
+    // Without Files the file filters stay the defaults: a name filter standing
+    // directly in Filters is not one of this version's elements.
+    const CFolderCompareParams& noFiles = Folder(list, 3);
+    EXPECT_EQ(noFiles.sides[1].path, "/r");
+    EXPECT_EQ(noFiles.methods, 0u);
+    EXPECT_EQ(noFiles.filters.fileFilters.nameInclude, defaults.filters.fileFilters.nameInclude);
+    EXPECT_EQ(noFiles.filters.folderFilters.nameExclude, "obj");
+
+    EXPECT_EQ(Text(list, 4).rules, 0u);
+    EXPECT_EQ(Text(list, 4).lineFilter, "");
+
+    // The older versions likewise.
+    const CompareParamsList older = ReadText(Wrap("1.0.3", "<Comparison Type=\"Text\"/>"));
+    ASSERT_EQ(older.size(), 1u);
+    EXPECT_EQ(older[0]->sides[0].path, "");
+    const CompareParamsList oldest =
+        ReadText("<Tarnovex Format=\"1.0\"><Project Type=\"Folders\"/></Tarnovex>");
+    ASSERT_EQ(oldest.size(), 1u);
+    EXPECT_EQ(oldest[0]->kind, COMPARE_FOLDER);
+    EXPECT_EQ(Folder(oldest, 0).methods, 0u);
 }
 
 TEST(ComparisonFileTest, MissingAndMalformedValuesTakeTheEmptyValue) {

@@ -169,6 +169,42 @@ TEST_F(RecentComparisonListTest, RemoveAndRemoveAll) {
     EXPECT_EQ(list.Count(), 0);
 }
 
+// Two runs that read the same list and then each saved it: the later one puts
+// its comparisons onto what the earlier one wrote.
+TEST_F(RecentComparisonListTest, RunsSavingAfterEachOtherKeepEveryComparison) {
+    const std::string a = File("a"), b = File("b"), c = File("c"), d = File("d");
+    CRecentComparisonList start = List(3);
+    start.Add(TextRequest(a, b));
+    std::string error;
+    ASSERT_TRUE(start.Save(error)) << error;
+
+    CRecentComparisonList first = List(3), second = List(3);
+    ASSERT_TRUE(first.Load(error)) << error;
+    ASSERT_TRUE(second.Load(error)) << error;
+    first.Add(TextRequest(a, c));
+    first.Add(TextRequest(a, b));  // again: moves to the front
+    second.Add(TextRequest(c, d));
+    second.Add(TextRequest(b, d));
+    second.Remove(2);  // (a, b), which the first run compares again
+    ASSERT_TRUE(second.Save(error)) << error;
+    ASSERT_TRUE(first.Save(error)) << error;
+    EXPECT_FALSE(first.IsModified());
+
+    // The first run's steps on top of the second's list: (a, b) first, then
+    // (a, c), then the second's latest; the maximum holds.
+    ASSERT_EQ(first.Count(), 3);
+    CRecentComparisonList reread = List(10);
+    ASSERT_TRUE(reread.Load(error)) << error;
+    ASSERT_EQ(reread.Count(), 3);
+    const std::pair<std::string, std::string> expected[] = {{a, b}, {a, c}, {b, d}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(reread[i].sides[0].path, expected[i].first) << i;
+        EXPECT_EQ(reread[i].sides[1].path, expected[i].second) << i;
+        EXPECT_TRUE(reread[i].Equals(first[i])) << i;
+    }
+    EXPECT_EQ(reread[0].lastComparedTime, 1700000002);  // stamped by the first run
+}
+
 TEST_F(RecentComparisonListTest, ADamagedFileIsKeptAsideAndAFreshOneWritten) {
     const std::string a = File("a"), b = File("b");
     dir.WriteFile("MRU.cmp", "<Comparisons Version=\"1.0.8\"><Comparison");
@@ -183,6 +219,14 @@ TEST_F(RecentComparisonListTest, ADamagedFileIsKeptAsideAndAFreshOneWritten) {
     CRecentComparisonList reread = List(10);
     ASSERT_TRUE(reread.Load(error)) << error;
     EXPECT_EQ(reread.Count(), 1);
+
+    // A file damaged again goes beside the first, which stays as it was.
+    dir.WriteFile("MRU.cmp", "second damage");
+    CRecentComparisonList again = List(10);
+    EXPECT_FALSE(again.Load(error));
+    EXPECT_NE(error.find("kept as '" + dir / "MRU.cmp.bad.1'"), std::string::npos) << error;
+    EXPECT_EQ(test::ReadFile(dir / "MRU.cmp.bad"), "<Comparisons Version=\"1.0.8\"><Comparison");
+    EXPECT_EQ(test::ReadFile(dir / "MRU.cmp.bad.1"), "second damage");
 
     // A missing file is an empty list.
     CRecentComparisonList fresh(dir / "none.cmp", 10, options);

@@ -89,5 +89,71 @@ TEST_F(ProfileTest, RecentListLoadAndSave) {
     EXPECT_EQ(profile.ValueNames("Recent\\Files").size(), 2u);
 }
 
+// Two runs that loaded the same settings and then each saved: the later one
+// puts its entries onto what the earlier one wrote, and neither's are lost.
+TEST_F(ProfileTest, RunsSavingAfterEachOtherKeepEveryRecentEntry) {
+    profile.WriteString("Recent\\Pairs", "Pair1.1", "/old-l");
+    profile.WriteString("Recent\\Pairs", "Pair1.2", "/old-r");
+    profile.WriteString("Recent\\Files", "File1", "/gone");
+    profile.WriteString("Recent\\Files", "File2", "/kept");
+    profile.WriteInt("Settings", "MaxFiles", 10);
+    profile.WriteInt("Settings", "MaxPairs", 100);
+    std::string error;
+    ASSERT_TRUE(hive.Flush(error)) << error;
+
+    struct RUN {
+        explicit RUN(const std::string& file)
+            : hive(file, "HKEY_CURRENT_USER"), profile(hive, kSettingsRoot) {
+            pairs.Load(profile);
+            files.Load(profile);
+        }
+        CRegistryHive hive;
+        CProfile profile;
+        CRecentFilePairList pairs{"Recent\\Pairs", "Pair%d.%d", 3};
+        CRecentFileList files{"Recent\\Files", "File%d", 3};
+    };
+    RUN first(dir / "registry.reg"), second(dir / "registry.reg");
+    first.pairs.Add("/a1-l", "/a1-r");
+    first.pairs.Add("/a2-l", "/a2-r");
+    first.files.Remove(0);  // "/gone"
+    first.profile.WriteInt("Settings", "MaxFiles", 12);
+    second.pairs.Add("/b-l", "/b-r");
+    second.pairs.Add("/old-l", "/old-r");  // the same pair again moves, not repeats
+    second.files.Add("/new");
+    second.profile.WriteInt("Settings", "MaxPairs", 50);
+    second.profile.WriteInt("Settings", "MaxFiles", 10);  // as read: no change of its own
+
+    for (RUN* run : {&second, &first}) {
+        run->pairs.Save(run->profile);
+        run->files.Save(run->profile);
+        ASSERT_TRUE(run->hive.Flush(error)) << error;
+    }
+
+    // The second run's pairs stay behind the first's; the size holds, so its
+    // oldest ("/b") drops off the end.
+    RUN after(dir / "registry.reg");
+    ASSERT_EQ(after.pairs.Count(), 3);
+    EXPECT_EQ(after.pairs[0].left, "/a2-l");
+    EXPECT_EQ(after.pairs[1].left, "/a1-l");
+    EXPECT_EQ(after.pairs[2].left, "/old-l");
+    EXPECT_EQ(after.pairs[2].right, "/old-r");
+    EXPECT_EQ(after.files.Items(), (std::vector<std::string>{"/new", "/kept"}));
+    EXPECT_EQ(after.profile.ValueNames("Recent\\Pairs").size(), 6u);
+    EXPECT_EQ(after.profile.GetInt("Settings", "MaxFiles", 0), 12);
+    EXPECT_EQ(after.profile.GetInt("Settings", "MaxPairs", 0), 50);
+
+    // A run that changed no list leaves them as the others wrote them.
+    RUN idle(dir / "registry.reg");
+    after.pairs.Add("/c-l", "/c-r");
+    after.pairs.Save(after.profile);
+    ASSERT_TRUE(after.hive.Flush(error)) << error;
+    idle.pairs.Save(idle.profile);
+    idle.files.Save(idle.profile);
+    EXPECT_FALSE(idle.hive.IsModified());
+    ASSERT_TRUE(idle.hive.Flush(error)) << error;
+    RUN last(dir / "registry.reg");
+    EXPECT_EQ(last.pairs[0].left, "/c-l");
+}
+
 }  // namespace
 }  // namespace corvatine::platform

@@ -40,6 +40,28 @@ private:
     SYSCALLS m_saved;
 };
 
+// The bytes this process has read so far (rchar of /proc/self/io).
+uint64_t BytesRead() {
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    uint64_t value = 0;
+    while (io >> name >> value)
+        if (name == "rchar:") return value;
+    ADD_FAILURE() << "no rchar in /proc/self/io";
+    return 0;
+}
+
+// A settings file of count values in one key, in the order and spelling the
+// hive writes.
+std::string ManyValues(int count) {
+    std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Many]\n";
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        text += i % 2 ? "\"Text" + n + "\"=\"value " + n + "\"\n" : "\"Number" + n + "\"=dword:0000002a\n";
+    }
+    return text;
+}
+
 class RegistryHiveTest : public ::testing::Test {
 protected:
     std::string FilePath() const { return dir / "registry.reg"; }
@@ -211,6 +233,22 @@ TEST_F(RegistryHiveTest, ADamagedFileIsKeptAside) {
     }
 }
 
+TEST_F(RegistryHiveTest, KeepingAsideNeverReplacesAKeptFile) {
+    dir.WriteFile("x.bad", "first");
+    dir.WriteFile("x.bad.1", "second");
+    dir.WriteFile("x", "third");
+    std::string error;
+    EXPECT_EQ(KeepAside(dir / "x", error), dir / "x.bad.2");
+    EXPECT_EQ(test::ReadFile(dir / "x.bad"), "first");
+    EXPECT_EQ(test::ReadFile(dir / "x.bad.1"), "second");
+    EXPECT_EQ(test::ReadFile(dir / "x.bad.2"), "third");
+    EXPECT_FALSE(NameExists(dir / "x"));
+
+    EXPECT_EQ(KeepAside(dir / "missing", error), "");
+    EXPECT_EQ(error, "cannot move " + dir / "missing" + " to " + dir / "missing.bad" +
+                         ": No such file or directory");
+}
+
 TEST_F(RegistryHiveTest, AFileThatCannotBeReadIsNeverReplaced) {
     dir.MakeFolder("registry.reg");  // exists, but reads fail
     CRegistryHive hive = NewHive();
@@ -276,7 +314,8 @@ TEST_F(RegistryHiveTest, FailedWritesLeaveTheOldFileIntact) {
         EXPECT_NE(error.find(fault.reason), std::string::npos) << fault.what << ": " << error;
         EXPECT_NE(error.find(dir.Path()), std::string::npos) << error;
         EXPECT_EQ(test::ReadFile(FilePath()), old) << fault.what;
-        EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"registry.reg"}) << fault.what;
+        EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"registry.reg", "settings.lock"}))
+            << fault.what;
         // The change is still pending and goes out once writing works again.
         EXPECT_TRUE(hive.IsModified());
         ASSERT_TRUE(hive.Flush(error)) << error;
@@ -295,6 +334,82 @@ TEST_F(RegistryHiveTest, ReadOnlyFolderForOrdinaryUsers) {
     EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
     ::chmod(dir.Path().c_str(), 0755);
     EXPECT_EQ(test::ReadFile(FilePath()), "[HKEY_CURRENT_USER\\K]\n\"v\"=dword:00000001\n");
+}
+
+TEST_F(RegistryHiveTest, ALargeKeyKeepsItsOrderAndSpelling) {
+    const std::string text = ManyValues(20000);
+    dir.WriteFile("registry.reg", text);
+    CRegistryHive hive = NewHive();
+    EXPECT_TRUE(hive.Serialize() == text);
+    EXPECT_EQ(hive.ValueNames("many").size(), 20000u);
+    EXPECT_EQ(hive.ValueNames("MANY")[19999], "Text19999");
+    uint32_t number = 0;
+    std::string value;
+    EXPECT_TRUE(hive.GetDword("Many", "NUMBER19998", number));
+    EXPECT_EQ(number, 42u);
+    EXPECT_TRUE(hive.GetString("Many", "text1", value));
+    EXPECT_EQ(value, "value 1");
+    EXPECT_FALSE(hive.GetString("Many", "Number0", value));  // a number is no string
+
+    // Another spelling of a name changes the value in its place; a new name
+    // goes last; a deleted one leaves the others in order.
+    hive.SetString("many", "TEXT1", "changed");
+    hive.SetDword("Many", "Added", 7);
+    hive.DeleteValue("MANY", "number0");
+    std::string error;
+    ASSERT_TRUE(hive.Flush(error)) << error;
+    std::string expected = text;
+    const std::string text1 = "\"Text1\"=\"value 1\"\n", number0 = "\"Number0\"=dword:0000002a\n";
+    expected.replace(expected.find(text1), text1.size(), "\"Text1\"=\"changed\"\n");
+    expected.erase(expected.find(number0), number0.size());
+    expected += "\"Added\"=dword:00000007\n";
+    // Compared whole but not printed whole: the text is long.
+    const std::string written = test::ReadFile(FilePath());
+    EXPECT_TRUE(written == expected) << written.substr(0, 300);
+
+    // A file that names a value twice keeps the first spelling, in its first
+    // place, with the last value.
+    dir.WriteFile("registry.reg",
+                  "[HKEY_CURRENT_USER\\K]\n\"Name\"=dword:1\n\"Other\"=dword:2\n\"NAME\"=\"last\"\n");
+    CRegistryHive twice = NewHive();
+    EXPECT_EQ(twice.ValueNames("K"), (std::vector<std::string>{"Name", "Other"}));
+    EXPECT_TRUE(twice.GetString("K", "name", value));
+    EXPECT_EQ(value, "last");
+}
+
+// The file is read once: a save reads it again only when another program
+// replaced it meanwhile.
+TEST_F(RegistryHiveTest, ASaveReadsTheFileAgainOnlyWhenItWasReplaced) {
+    const std::string text = ManyValues(20000);
+    dir.WriteFile("registry.reg", text);
+    CRegistryHive hive = NewHive();
+    uint64_t before = BytesRead();
+    hive.Load();
+    EXPECT_GE(BytesRead() - before, text.size());
+
+    hive.SetDword("Many", "Mine", 1);
+    std::string error;
+    before = BytesRead();
+    ASSERT_TRUE(hive.Flush(error)) << error;
+    EXPECT_LT(BytesRead() - before, text.size() / 10);  // written, not read
+    hive.SetDword("Many", "Mine", 2);
+    before = BytesRead();
+    ASSERT_TRUE(hive.Flush(error)) << error;  // what it wrote itself is not read again either
+    EXPECT_LT(BytesRead() - before, text.size() / 10);
+
+    CRegistryHive other = NewHive();
+    other.SetDword("Many", "Theirs", 3);
+    ASSERT_TRUE(other.Flush(error)) << error;
+    hive.SetDword("Many", "Mine", 4);
+    before = BytesRead();
+    ASSERT_TRUE(hive.Flush(error)) << error;
+    EXPECT_GE(BytesRead() - before, text.size());
+    CRegistryHive reader = NewHive();
+    uint32_t value = 0;
+    EXPECT_TRUE(reader.GetDword("Many", "Theirs", value));
+    EXPECT_EQ(value, 3u);
+    EXPECT_TRUE(reader.GetDword("Many", "Mine", value));
+    EXPECT_EQ(value, 4u);
 }
 
 TEST_F(RegistryHiveTest, ANewFileIsPrivateAndAnOldFileKeepsItsPermissions) {
@@ -365,7 +480,7 @@ TEST_F(RegistryHiveTest, ConcurrentWritersNeverTearTheFile) {
     CRegistryHive hive = NewHive();
     EXPECT_EQ(hive.ValueNames("K0").size(), 40u);
     EXPECT_EQ(hive.ValueNames("K1").size(), 40u);
-    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"registry.reg"});
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"registry.reg", "settings.lock"}));
 }
 
 TEST(ConfigFolderTest, FromTheEnvironment) {
