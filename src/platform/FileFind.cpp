@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include "platform/File.h"
 #include "platform/FileAttributes.h"
 #include "platform/Path.h"
 #include "platform/Wildcard.h"
@@ -72,8 +74,9 @@ int64_t FileTimeToUnixSeconds(FILETIME time) {
 
 bool FindEntry(const std::string& path, FINDDATA& data, int* error) {
     data = FINDDATA();
-    if (path.empty() || !ReadEntry(AT_FDCWD, path.c_str(), data)) {
-        if (error != nullptr) *error = path.empty() ? ENOENT : errno;
+    const CPathAt at(path);
+    if (path.empty() || !at.IsValid() || !ReadEntry(at.Dir(), at.Name(), data)) {
+        if (error != nullptr) *error = path.empty() ? ENOENT : !at.IsValid() ? at.Error() : errno;
         return false;
     }
     data.name = PathFileName(path);
@@ -89,7 +92,18 @@ bool CFileFindEx::FindFile(const std::string& folder, std::string_view pattern) 
     Close();
     m_folder = folder;
     m_pattern = pattern == "*.*" ? "*" : std::string(pattern);
-    m_dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    m_error = 0;
+    const int fd = OpenPath(folder.empty() ? std::string(".") : folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        m_dir = ::fdopendir(fd);
+        if (m_dir == nullptr) {
+            m_error = errno;
+            ::close(fd);
+            return false;
+        }
+    } else {
+        m_error = errno;
+    }
     return m_dir != nullptr;
 }
 
@@ -98,7 +112,10 @@ bool CFileFindEx::FindNextFile() {
     for (;;) {
         errno = 0;
         const struct dirent* entry = ::readdir(m_dir);
-        if (entry == nullptr) return false;
+        if (entry == nullptr) {
+            m_error = errno;
+            return false;
+        }
         if (m_pattern != "*" && !WildcardMatch(m_pattern, entry->d_name)) continue;
         m_data = FINDDATA();
         // "." and ".." are passed over by every caller: they are not looked up.
@@ -107,8 +124,11 @@ bool CFileFindEx::FindNextFile() {
             m_data.attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN;
             return true;
         }
-        // An entry removed since the folder was read is skipped.
-        if (!ReadEntry(::dirfd(m_dir), entry->d_name, m_data)) continue;
+        if (!ReadEntry(::dirfd(m_dir), entry->d_name, m_data)) {
+            if (errno == ENOENT) continue;  // removed since the folder was read
+            m_error = errno;
+            return false;
+        }
         m_data.name = entry->d_name;
         MarkHidden(m_data);
         return true;
