@@ -88,12 +88,15 @@ int CFolder::GetChildCount(bool visibleOnly) const {
     return count;
 }
 
-bool CFolder::HasVisibleContent(const CComboFilters& filter) const {
+bool CFolder::HasVisibleContent(const CComboFilters& filter, int* error) const {
+    if (error != nullptr) *error = 0;
     if (!Exists()) return false;
     platform::CFileFindEx find;
-    if (!find.FindFile(GetFullPath())) return false;
-    while (find.FindNextFile())
-        if (!find.IsDots() && !corvatine::IsExcluded(filter, find.Data())) return true;
+    if (find.FindFile(GetFullPath())) {
+        while (find.FindNextFile())
+            if (!find.IsDots() && !corvatine::IsExcluded(filter, find.Data())) return true;
+    }
+    if (error != nullptr) *error = find.Error();
     return false;
 }
 
@@ -110,22 +113,30 @@ bool CFolder::Scan(bool filesOnly) {
         return false;
     ClearChildren();
     m_scanned = true;
+    readError = 0;
     state &= ~FILE_STATE_LINK_LOOP;
     if (IsLinkLoop()) {
         state |= FILE_STATE_LINK_LOOP;
         return true;
     }
     platform::CFileFindEx find;
-    if (!find.FindFile(GetFullPath())) return true;  // unreadable: scanned as empty
-    while (find.FindNextFile()) {
-        if (find.IsDots()) continue;
-        if (find.IsDirectory()) {
-            if (!filesOnly) CreateFolderChild(find.Data());
-        } else {
-            CreateFileChild(find.Data());
+    if (find.FindFile(GetFullPath())) {
+        while (find.FindNextFile()) {
+            if (find.IsDots()) continue;
+            if (find.IsDirectory()) {
+                if (!filesOnly) CreateFolderChild(find.Data());
+            } else {
+                CreateFileChild(find.Data());
+            }
         }
     }
-    return true;
+    if (find.Error() == 0) return true;
+    // What was read of an unreadable folder is not its content: nothing of
+    // it may pass for one-sided.
+    ClearChildren();
+    m_scanned = true;
+    readError = find.Error();
+    return false;
 }
 
 void CFolder::SortChildren() {
