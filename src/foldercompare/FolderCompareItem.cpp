@@ -333,9 +333,16 @@ CFolderItem* CFolderCompareItem::UnreadableSide() const {
 }
 
 std::string CFolderCompareItem::RelativePath() const {
-    if (parent == nullptr) return std::string();
-    const std::string above = parent->RelativePath();
-    return above.empty() ? GetName() : above + "/" + GetName();
+    // Joined once from the top: a tree may be hundreds of levels deep.
+    std::vector<const CFolderCompareItem*> chain;
+    for (const CFolderCompareItem* item = this; item->parent != nullptr; item = item->parent)
+        chain.push_back(item);
+    std::string path;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!path.empty()) path += '/';
+        path += (*it)->GetName();
+    }
+    return path;
 }
 
 bool CFolderCompareItem::SidesAreSamePath() const {

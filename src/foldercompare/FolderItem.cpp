@@ -11,9 +11,23 @@ namespace corvatine {
 
 std::string CFolderItem::GetFullPath() const {
     if (parent == nullptr) return path;
-    std::string full = parent->GetFullPath();
-    if (!full.empty() && full.back() != '/' && full.back() != '\\') full += separator;
-    return full + path;
+    // Built once from the top, not joined level by level: a tree may be
+    // hundreds of levels deep.
+    std::vector<const CFolderItem*> chain;
+    size_t length = 0;
+    for (const CFolderItem* entry = this; entry != nullptr; entry = entry->parent) {
+        chain.push_back(entry);
+        length += entry->path.size() + 1;
+    }
+    std::string full;
+    full.reserve(length);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        const CFolderItem* entry = *it;
+        if (entry->parent != nullptr && !full.empty() && full.back() != '/' && full.back() != '\\')
+            full += entry->separator;
+        full += entry->path;
+    }
+    return full;
 }
 
 std::unique_ptr<CFolderItem> CFolderItem::Clone() const {

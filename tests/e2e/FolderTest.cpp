@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
 #include <sstream>
 
+#include "support/DeepTree.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -328,6 +330,41 @@ TEST(FolderTest, FilesThatCannotBeReadAreTroubleUnderEveryContentMethod) {
     const test::ProgramResult diff = DiffAsOrdinaryUser(dir.Path(), "A", "B");
     EXPECT_EQ(diff.exitStatus, 2);
     EXPECT_EQ(diff.out, "");
+}
+
+// 500 levels of long names, far beyond the path limit: the differences at
+// the bottom are found under the content methods. (diff -rq itself stops
+// there with "File name too long".)
+TEST(FolderTest, TreesDeeperThanThePathLimitAreComparedToTheBottom) {
+    test::TempDir dir;
+    const std::string name(200, 'n');
+    const int levels = 500;
+    test::MakeDeepTree(dir / "L", levels, name, {{"same", "s"}, {"diff", "1"}, {"gone", ""}});
+    test::MakeDeepTree(dir / "R", levels, name, {{"same", "s"}, {"diff", "2"}, {"new", ""}});
+    std::string bottom = name;
+    for (int level = 1; level < levels; ++level) bottom += "/" + name;
+    ASSERT_GT(bottom.size(), 20u * PATH_MAX);
+    const std::set<std::string> expected = {"Files L/" + bottom + "/diff and R/" + bottom + "/diff differ",
+                                            "Only in L/" + bottom + ": gone",
+                                            "Only in R/" + bottom + ": new"};
+    for (const char* method : {"-m:bin", "-m:crc", "-m:text"}) {
+        SCOPED_TRACE(method);
+        const test::ProgramResult ours =
+            test::RunCorvatine({"-t:f", "-o:asf", method, "--format=brief", "L", "R"}, dir.Path());
+        EXPECT_EQ(ours.exitStatus, 1);
+        EXPECT_EQ(ours.err, "");
+        EXPECT_TRUE(Lines(ours.out) == expected) << ours.out.substr(0, 300);
+    }
+    const test::ProgramResult ours =
+        test::RunCorvatine({"-t:f", "-o:asf", "-m:bin", "--format=json", "L", "R"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 1);
+    const Json json = Json::parse(ours.out);
+    EXPECT_EQ(json["rootStatus"], 4);
+    ASSERT_EQ(json["items"].size(), static_cast<size_t>(levels) + 4);
+    const Json* same = FindItem(json, bottom + "/same");
+    ASSERT_NE(same, nullptr);
+    EXPECT_EQ((*same)["status"], 1);
+    EXPECT_EQ((*FindItem(json, bottom + "/diff"))["status"], 4);
 }
 
 TEST(FolderTest, WritesTheReport) {

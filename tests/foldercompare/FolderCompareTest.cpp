@@ -8,6 +8,7 @@
 
 #include "foldercompare/FolderCompareContext.h"
 #include "request/CompareMethods.h"
+#include "support/DeepTree.h"
 #include "support/PermissionsBind.h"
 #include "support/TestSupport.h"
 
@@ -358,6 +359,29 @@ TEST_F(FolderCompareTest, FilesTheTypeFilterCannotReadAreErrors) {
     EXPECT_FALSE(IsClassShown(*Item("alone"), 0x1, 2));
     EXPECT_TRUE(IsClassShown(*Item("alone"), 0x10, 2));
     EXPECT_EQ(context.rootStatus, STATUS_DIFFERENT);
+}
+
+// Trees far deeper than the path limit are compared to the bottom.
+TEST_F(FolderCompareTest, TreesBeyondThePathLimitAreComparedToTheBottom) {
+    const std::string name(250, 'q');
+    const int levels = 60;
+    test::MakeDeepTree(dir / "left", levels, name, {{"same", "s"}, {"diff", "1"}, {"gone", ""}});
+    test::MakeDeepTree(dir / "right", levels, name, {{"same", "s"}, {"diff", "2"}, {"new", ""}});
+    Compare(METHOD_BINARY | METHOD_SIZE);
+    std::string bottom = name;
+    for (int level = 1; level < levels; ++level) bottom += "/" + name;
+    ASSERT_NE(Item(bottom), nullptr);
+    EXPECT_EQ(Item(bottom + "/same")->status, STATUS_IDENTICAL);
+    EXPECT_EQ(Item(bottom + "/diff")->status, STATUS_DIFFERENT);
+    EXPECT_TRUE(Item(bottom + "/gone")->IsLeftOnly());
+    EXPECT_TRUE(Item(bottom + "/new")->IsRightOnly());
+    EXPECT_EQ(Item(bottom + "/diff")->RelativePath(), bottom + "/diff");
+    EXPECT_EQ(context.rootStatus, STATUS_DIFFERENT);
+    context.settings.methods = METHOD_CRC | METHOD_TEXT;
+    EXPECT_EQ(Item(bottom + "/same")->CompareByMethods(context.settings), 0u);
+    EXPECT_EQ(Item(bottom + "/same")->status, STATUS_IDENTICAL);
+    EXPECT_EQ(Item(bottom + "/diff")->CompareByMethods(context.settings), DIFFERENCE_CRC);
+    EXPECT_EQ(Item(bottom + "/diff")->status, STATUS_DIFFERENT);
 }
 
 class CancelAfter : public platform::CProgressSink {

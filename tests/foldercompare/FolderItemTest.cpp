@@ -13,6 +13,7 @@
 
 #include "platform/FileAttributes.h"
 #include "request/FilterRecords.h"
+#include "support/DeepTree.h"
 #include "support/PermissionsBind.h"
 #include "support/TestSupport.h"
 
@@ -292,6 +293,37 @@ TEST(FolderTest, AFolderThatCannotBeReadHasNoChildrenAndTellsWhy) {
     int error = 0;
     EXPECT_FALSE(gone->HasVisibleContent(CComboFilters(), &error));
     EXPECT_EQ(error, ENOENT);
+}
+
+// Entries far below the path limit are scanned and read like any other.
+TEST(FolderTest, ScansAndReadsBeyondThePathLimit) {
+    test::TempDir dir;
+    const std::string name(200, 'n');
+    const int levels = 40;
+    test::MakeDeepTree(dir / "top", levels, name, {{"check", "123456789"}, {"other", "x"}});
+    auto root = Root(dir / "top");
+    CFolder* folder = root.get();
+    for (int level = 0; level < levels; ++level) {
+        ASSERT_TRUE(folder->Scan()) << "level " << level << ": " << ReadErrorText(folder->readError);
+        ASSERT_EQ(ChildNames(*folder), std::vector<std::string>{name}) << "level " << level;
+        folder = static_cast<CFolder*>(folder->Child(0));
+    }
+    ASSERT_TRUE(folder->Scan());
+    folder->SortChildren();
+    ASSERT_EQ(ChildNames(*folder), (std::vector<std::string>{"check", "other"}));
+    CFolderItem& check = *folder->Child(0);
+    EXPECT_EQ(check.GetFullPath().size(), (dir / "top").size() + levels * (name.size() + 1) + 6);
+    EXPECT_EQ(check.GetSize(), 9u);
+    EXPECT_EQ(check.GetCRC(), 0xCBF43926u);
+    EXPECT_EQ(check.GetContentType(), FILE_CONTENT_TEXT);
+    EXPECT_FALSE(check.ReadVersion());
+    EXPECT_EQ(check.readError, 0);
+    ASSERT_TRUE(check.Refresh());
+    EXPECT_EQ(check.GetSize(), 9u);
+    CComboFilters filter;
+    int error = 0;
+    EXPECT_TRUE(folder->HasVisibleContent(filter, &error));
+    EXPECT_EQ(error, 0);
 }
 
 TEST(FolderTest, SortsFoldersFirstThenNamesWithoutCase) {
