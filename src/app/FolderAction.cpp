@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <vector>
 
 #include "app/TerminalProgress.h"
 #include "foldercompare/FolderCompareDoc.h"
@@ -19,18 +20,32 @@ using Json = nlohmann::ordered_json;
 
 // The word the tree shows for a row.
 const char* StatusWord(const CFolderCompareItem& item, int tolerance) {
+    if (item.status == STATUS_ERROR) return "error";  // one-sided or not
     if (item.IsLeftOnly()) return "left-only";
     if (item.IsRightOnly()) return "right-only";
     switch (item.status) {
         case STATUS_IDENTICAL: return "identical";
         case STATUS_SAME_PATH: return "same-path";
-        case STATUS_ERROR: return "error";
         case STATUS_DIFFERENT: {
             const int newer = item.NewerSide(tolerance);
             return newer > 0 ? "left-newer" : newer < 0 ? "right-newer" : "different";
         }
         default: return "unknown";
     }
+}
+
+// Why the sides of an item could not be read: "left side: Permission
+// denied", both sides joined by "; "; empty when both were read.
+std::string ReadErrorNote(const CFolderCompareItem& item) {
+    std::string note;
+    for (int side = 0; side < 2; ++side) {
+        const CFolderItem* entry = item.Side(side);
+        if (entry == nullptr || entry->readError == 0) continue;
+        if (!note.empty()) note += "; ";
+        note += side == 0 ? "left side: " : "right side: ";
+        note += ReadErrorText(entry->readError);
+    }
+    return note;
 }
 
 std::string SideColumns(const CFolderItem* entry) {
@@ -55,7 +70,10 @@ void WriteTree(const CFolderCompareDoc& doc, std::ostream& out) {
         std::snprintf(status, sizeof status, "%-12s", StatusWord(item, doc.Tolerance()));
         out << status << SideColumns(item.left) << " " << SideColumns(item.right) << " "
             << std::string(2 * static_cast<size_t>(row.level), ' ') << item.GetName()
-            << (item.IsFolderPair() ? "/" : "") << "\n";
+            << (item.IsFolderPair() ? "/" : "");
+        if (item.status == STATUS_ERROR)
+            if (const std::string note = ReadErrorNote(item); !note.empty()) out << "  (" << note << ")";
+        out << "\n";
     }
 }
 
@@ -81,11 +99,13 @@ void WriteBrief(const CFolderCompareItem& item, std::ostream& out) {
 
 Json SideJson(const CFolderItem* entry) {
     if (entry == nullptr) return Json(nullptr);
-    return Json{{"name", entry->GetName()},
-                {"size", entry->GetSize()},
-                {"lastWriteTime", entry->GetLastWriteFileTime()},
-                {"lastWriteText", entry->GetLastWriteTimeText()},
-                {"attributes", entry->attributes}};
+    Json side{{"name", entry->GetName()},
+              {"size", entry->GetSize()},
+              {"lastWriteTime", entry->GetLastWriteFileTime()},
+              {"lastWriteText", entry->GetLastWriteTimeText()},
+              {"attributes", entry->attributes}};
+    if (entry->readError != 0) side["error"] = ReadErrorText(entry->readError);
+    return side;
 }
 
 void AddJsonItems(const CFolderCompareItem& item, Json& items) {
@@ -103,18 +123,32 @@ void AddJsonItems(const CFolderCompareItem& item, Json& items) {
     }
 }
 
-// Files that could not be compared, told on stderr; true when there were any.
-bool ReportErrors(const CFolderCompareItem& item, std::ostream& err) {
-    bool any = false;
+// An entry that could not be read, with the reason.
+struct READERROR {
+    std::string path;
+    std::string reason;
+};
+
+// True when the item could not be compared; adds the entries that could not
+// be read for it.
+bool AddReadErrors(const CFolderCompareItem& item, std::vector<READERROR>& errors) {
+    if (item.status != STATUS_ERROR) return false;
+    for (const CFolderItem* entry : {item.left, item.right})
+        if (entry != nullptr && entry->readError != 0)
+            errors.push_back({entry->GetFullPath(), ReadErrorText(entry->readError)});
+    return true;
+}
+
+// What could not be read, the root first, then the tree in order
+// (filtered-out items are not compared). True when any item, the root
+// included, could not be compared.
+bool CollectReadErrors(const CFolderCompareItem& item, std::vector<READERROR>& errors) {
+    bool any = item.parent == nullptr && AddReadErrors(item, errors);
     for (int i = 0; i < item.GetChildCount(); ++i) {
         const CFolderCompareItem& child = *item.Child(i);
         if (child.IsFilteredOut()) continue;
-        if (child.status == STATUS_ERROR) {
-            err << "corvatine: cannot compare '" << child.left->GetFullPath() << "' and '"
-                << child.right->GetFullPath() << "': a file cannot be read\n";
-            any = true;
-        }
-        if (ReportErrors(child, err)) any = true;
+        if (AddReadErrors(child, errors)) any = true;
+        if (CollectReadErrors(child, errors)) any = true;
     }
     return any;
 }
@@ -140,9 +174,14 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
     }
 
     CTerminalProgress progress(err);
-    if (!doc.Open(request, &progress))
+    if (!doc.Open(request, &progress)) {
+        const CFolderCompareContext& context = doc.Context();
+        if (context.buildError != 0)
+            return Trouble(err, "cannot read '" + request.sides[context.buildErrorSide].path +
+                                    "': " + platform::ErrorText(context.buildError));
         return Trouble(err, "cannot compare '" + request.sides[0].path + "' and '" + request.sides[1].path +
                                 "': not both are folders");
+    }
     // Whatever the depth of the comparison, nothing printed stays "not compared".
     doc.PrepareAllLevels(&progress);
     if (doc.Root() == nullptr) return Trouble(err, "nothing to compare: neither folder exists");
@@ -155,7 +194,10 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
             return Trouble(err, "cannot write the report: " + error);
     }
 
-    const bool errors = ReportErrors(*doc.Root(), err);
+    std::vector<READERROR> readErrors;
+    const bool errors = CollectReadErrors(*doc.Root(), readErrors);
+    for (const READERROR& error : readErrors)
+        err << "corvatine: cannot read '" << error.path << "': " << error.reason << "\n";
     const uint32_t rootStatus = doc.RootStatus();
     const int status = errors || rootStatus == STATUS_ERROR || rootStatus == STATUS_NOT_COMPARED
                            ? EXIT_TROUBLE
@@ -165,7 +207,11 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
     if (format == "json") {
         Json items = Json::array();
         AddJsonItems(*doc.Root(), items);
-        const Json json{{"rootStatus", rootStatus}, {"items", std::move(items)}};
+        Json errorList = Json::array();
+        for (const READERROR& error : readErrors)
+            errorList.push_back({{"path", error.path}, {"reason", error.reason}});
+        const Json json{
+            {"rootStatus", rootStatus}, {"items", std::move(items)}, {"errors", std::move(errorList)}};
         out << json.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
     } else if (format == "brief") {
         WriteBrief(*doc.Root(), out);

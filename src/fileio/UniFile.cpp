@@ -171,9 +171,7 @@ bool UniMemFile::Open(const std::string& path, bool write) {
     m_filename = platform::PathFileName(path);
     m_lastError.Clear();
 
-    do {
-        m_fd = ::open(path.c_str(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    } while (m_fd < 0 && errno == EINTR);
+    m_fd = platform::OpenPath(path, (write ? O_RDWR : O_RDONLY) | O_CLOEXEC);  // a path of any length
     if (m_fd < 0) {
         LastError("open", errno);
         Close();

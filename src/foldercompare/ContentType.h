@@ -21,9 +21,12 @@ constexpr size_t kContentTypeBlockSize = 4096;
 // a writer) and are CONTENT_TYPE_UNKNOWN; character devices are read without
 // waiting, so /dev/null is an empty text.
 // With encodingKind, the kind of the byte-order mark found is stored there
-// (ENCODING_CODEPAGE without one).
+// (ENCODING_CODEPAGE without one). With error, the errno value of a failure
+// to look at, open or read the file is stored there (ENOENT for a missing
+// path), and 0 when the type is known, or unknown only because the entry is
+// a folder, fifo, socket or block device that is not read.
 int DetermineContentType(const std::string& path, size_t blockSize = kContentTypeBlockSize,
-                         int* encodingKind = nullptr);
+                         int* encodingKind = nullptr, int* error = nullptr);
 
 inline bool IsTextFile(const std::string& path) { return DetermineContentType(path) == CONTENT_TYPE_TEXT; }
 

@@ -1,6 +1,7 @@
 #include "foldercompare/FileCompare.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -13,8 +14,20 @@ namespace corvatine {
 namespace {
 
 void CompareBinary(CFolderItem& left, CFolderItem& right, PAIROUTCOME& outcome) {
+    int errors[2] = {0, 0};
     outcome.content =
-        CompareFilesBinary(left.GetFullPath(), right.GetFullPath(), left.GetSize(), right.GetSize());
+        CompareFilesBinary(left.GetFullPath(), right.GetFullPath(), left.GetSize(), right.GetSize(), errors);
+    if (errors[0] != 0) left.readError = errors[0];
+    if (errors[1] != 0) right.readError = errors[1];
+}
+
+// Why a file that the text method could not load cannot be read: what
+// opening and reading it says now.
+int ProbeReadError(const std::string& path) {
+    platform::InputFile file;
+    if (!file.OpenRegular(path)) return file.LastError() == EINVAL ? kReadErrorNotRegular : file.LastError();
+    char byte;
+    return file.Read(&byte, 1) < 0 ? file.LastError() : 0;
 }
 
 void CompareText(CFolderItem& left, CFolderItem& right, const FILECOMPAREOPTIONS& options,
@@ -25,15 +38,30 @@ void CompareText(CFolderItem& left, CFolderItem& right, const FILECOMPAREOPTIONS
     }
     const int result =
         CompareTextFiles(left.GetFullPath(), right.GetFullPath(), options.textRules, options.lineFilter);
-    if (result == TEXT_FILES_NOT_TEXT)
+    if (result == TEXT_FILES_NOT_TEXT) {
         CompareBinary(left, right, outcome);
-    else
-        outcome.content = result;
+        return;
+    }
+    outcome.content = result;
+    if (result != CONTENT_ERROR) return;
+    // Both were read as text a moment ago: one has gone, or changed.
+    bool told = false;
+    for (CFolderItem* side : {&left, &right}) {
+        if (const int error = ProbeReadError(side->GetFullPath()); error != 0) {
+            side->readError = error;
+            told = true;
+        }
+    }
+    if (!told) left.readError = kReadErrorChanged;
 }
 
 void CompareCrc(CFolderItem& left, CFolderItem& right, PAIROUTCOME& outcome) {
     outcome.difference &= ~DIFFERENCE_CRC;
-    if (left.GetCRC() == right.GetCRC()) {
+    const uint32_t a = left.GetCRC();
+    const uint32_t b = right.GetCRC();
+    if (HasReadError(left, right)) {
+        outcome.content = CONTENT_ERROR;  // an unreadable file has no CRC to compare
+    } else if (a == b) {
         outcome.content = CONTENT_EQUAL;
     } else {
         outcome.content = CONTENT_DIFFERENT;
@@ -82,6 +110,9 @@ uint32_t ComparePair(CFolderItem& left, CFolderItem& right, uint32_t methods,
     if (methods & METHOD_CRC) CompareCrc(left, right, outcome);
     if (methods & METHOD_BINARY) CompareBinary(left, right, outcome);
     if (methods & METHOD_TEXT) CompareText(left, right, options, outcome);
+    // Whatever a later method found, a file that one method could not read
+    // leaves the pair not compared.
+    if (HasReadError(left, right)) outcome.content = CONTENT_ERROR;
     return outcome.difference;
 }
 
@@ -93,14 +124,28 @@ int CompareContents(CFolderItem& left, CFolderItem& right, uint32_t method, cons
         case METHOD_TEXT: CompareText(left, right, options, outcome); break;
         default: return -1;
     }
+    if (HasReadError(left, right)) outcome.content = CONTENT_ERROR;
     return outcome.content;
 }
 
 int CompareFilesBinary(const std::string& left, const std::string& right, uint64_t leftSize,
-                       uint64_t rightSize) {
+                       uint64_t rightSize, int* readErrors) {
     if (leftSize != rightSize) return CONTENT_DIFFERENT;
     platform::InputFile files[2];
-    if (!files[0].OpenRegular(left) || !files[1].OpenRegular(right)) return CONTENT_ERROR;
+    int errors[2] = {0, 0};
+    const std::string* paths[2] = {&left, &right};
+    const auto finish = [&](int result) {
+        if (readErrors != nullptr) {
+            readErrors[0] = errors[0];
+            readErrors[1] = errors[1];
+        }
+        return result;
+    };
+    // Both are opened, so that each one that cannot be read is told.
+    for (int side = 0; side < 2; ++side)
+        if (!files[side].OpenRegular(*paths[side]))
+            errors[side] = files[side].LastError() == EINVAL ? kReadErrorNotRegular : files[side].LastError();
+    if (errors[0] != 0 || errors[1] != 0) return finish(CONTENT_ERROR);
     // No larger than the files need: a folder comparison reads many small files.
     const size_t size =
         static_cast<size_t>(std::clamp<uint64_t>(leftSize + 1, 4096, kBinaryCompareBlockSize));
@@ -110,11 +155,21 @@ int CompareFilesBinary(const std::string& left, const std::string& right, uint64
     for (;;) {
         const int64_t a = files[0].Read(blocks[0].get(), size);
         const int64_t b = files[1].Read(blocks[1].get(), size);
-        if (a < 0 || b < 0 || a != b) return CONTENT_ERROR;
+        if (a < 0) errors[0] = files[0].LastError();
+        if (b < 0) errors[1] = files[1].LastError();
+        if (a < 0 || b < 0) return finish(CONTENT_ERROR);
+        if (a != b) {
+            errors[a < b ? 0 : 1] = kReadErrorChanged;  // the one that ended first
+            return finish(CONTENT_ERROR);
+        }
         if (std::memcmp(blocks[0].get(), blocks[1].get(), static_cast<size_t>(a)) != 0)
-            return CONTENT_DIFFERENT;
-        if (static_cast<size_t>(a) < size) return CONTENT_EQUAL;
+            return finish(CONTENT_DIFFERENT);
+        if (static_cast<size_t>(a) < size) return finish(CONTENT_EQUAL);
     }
+}
+
+bool HasReadError(const CFileInfo& left, const CFileInfo& right) {
+    return left.readError != 0 || right.readError != 0;
 }
 
 }  // namespace corvatine

@@ -54,7 +54,9 @@ int CompareLastWriteTimes(const CFileInfo& left, const CFileInfo& right, int tol
 
 // Runs the methods of the word on a pair of existing entries of the same
 // kind, in their order: time, attributes, then for files type, size,
-// version, CRC, binary and text. Returns the difference word.
+// version, CRC, binary and text. Returns the difference word. A file that
+// a method (or the type filter before) could not read makes the content
+// result 6, whatever the other methods found; its readError tells why.
 uint32_t ComparePair(CFolderItem& left, CFolderItem& right, uint32_t methods,
                      const FILECOMPAREOPTIONS& options, PAIROUTCOME& outcome);
 
@@ -65,8 +67,13 @@ int CompareContents(CFolderItem& left, CFolderItem& right, uint32_t method, cons
 
 // The binary method on two files: equal (1) or different (4) as their bytes
 // say; different without reading when the sizes differ; 6 when either cannot
-// be opened or read.
+// be opened or read. With readErrors, each side's reason is stored there
+// (CFileInfo::readError's values; 0 for a side that was read).
 int CompareFilesBinary(const std::string& left, const std::string& right, uint64_t leftSize,
-                       uint64_t rightSize);
+                       uint64_t rightSize, int* readErrors = nullptr);
+
+// Whether either entry could not be read for a method (or a filter) since it
+// was last refreshed; such a pair is not compared (content result 6).
+bool HasReadError(const CFileInfo& left, const CFileInfo& right);
 
 }  // namespace corvatine

@@ -4,13 +4,14 @@
 #include <zlib.h>
 
 #include <algorithm>
-
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
 #include "fileio/Bom.h"
 #include "foldercompare/ContentType.h"
 #include "foldercompare/FileVersion.h"
+#include "platform/AtomicFile.h"
 #include "platform/File.h"
 #include "platform/FileAttributes.h"
 #include "platform/LocalTime.h"
@@ -26,6 +27,7 @@ void CFileInfo::Reset() {
     state = kFileStateAfterReset;
     valid = 0;
     device = inode = 0;
+    readError = 0;
 }
 
 bool CFileInfo::Refresh(const std::string& newPath) {
@@ -171,7 +173,10 @@ bool CFileInfoEx::ReadVersion(bool force) {
     valid |= FILE_VALID_VERSION;
     if (AttributeTest(FILE_ATTRIBUTE_DIRECTORY)) return false;
     CFileVersion version;
-    if (!version.Read(GetFullPath()) || !version.hasFixedInfo) return false;
+    int error = 0;
+    const bool found = version.Read(GetFullPath(), &error);
+    if (error != 0) readError = error;
+    if (!found || !version.hasFixedInfo) return false;
     fileVersionMS = version.fixedInfo.dwFileVersionMS;
     fileVersionLS = version.fixedInfo.dwFileVersionLS;
     return true;
@@ -181,8 +186,10 @@ int CFileInfoEx::DetermineContentType(bool force) {
     if ((valid & FILE_VALID_CONTENT_TYPE) && !force) return contentType;
     const std::string full = GetFullPath();
     int kind = ENCODING_CODEPAGE;
+    int error = 0;
     contentType = full.empty() ? FILE_CONTENT_UNKNOWN
-                               : corvatine::DetermineContentType(full, kContentTypeBlockSize, &kind);
+                               : corvatine::DetermineContentType(full, kContentTypeBlockSize, &kind, &error);
+    if (error != 0) readError = error;
     // The encoding class the attribute text shows: the byte-order mark found.
     SetEncodingClass(kind == ENCODING_UTF8      ? 1
                      : kind == ENCODING_UCS2_BE ? 3
@@ -194,7 +201,10 @@ int CFileInfoEx::DetermineContentType(bool force) {
 
 uint32_t CFileInfoEx::ComputeCRC(bool force, CCrcReceiver* receiver, uint64_t worker) {
     if ((valid & FILE_VALID_CRC) && !force) return crc;
-    crc = AttributeTest(FILE_ATTRIBUTE_DIRECTORY) ? 0 : ComputeFileCrc(GetFullPath(), receiver, worker);
+    int error = 0;
+    crc =
+        AttributeTest(FILE_ATTRIBUTE_DIRECTORY) ? 0 : ComputeFileCrc(GetFullPath(), receiver, worker, &error);
+    if (error != 0) readError = error;
     valid |= FILE_VALID_CRC;
     return crc;
 }
@@ -210,10 +220,13 @@ void CFileInfoEx::CopyFrom(const CFileInfo& other) {
     }
 }
 
-uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver, uint64_t worker) {
+uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver, uint64_t worker, int* error) {
     uint32_t result = 0;
+    int failure = 0;
     platform::InputFile file;
-    if (file.OpenRegular(path)) {
+    if (!file.OpenRegular(path)) {
+        failure = file.LastError() == EINVAL ? kReadErrorNotRegular : file.LastError();
+    } else {
         struct stat info {};
         const uint64_t total =
             ::fstat(file.Descriptor(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
@@ -228,6 +241,7 @@ uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver, uint64_
             const int64_t n = file.Read(buffer.get(), bufferSize);
             if (n < 0) {
                 failed = true;
+                failure = file.LastError();
                 break;
             }
             if (n == 0) break;
@@ -241,7 +255,16 @@ uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver, uint64_
         result = failed ? 0 : static_cast<uint32_t>(value);
     }
     if (receiver != nullptr) receiver->Post(kCrcResultMessage, worker, result);
+    if (error != nullptr) *error = failure;
     return result;
+}
+
+std::string ReadErrorText(int error) {
+    switch (error) {
+        case kReadErrorNotRegular: return "not a regular file";
+        case kReadErrorChanged: return "it changed while it was read";
+        default: return platform::ErrorText(error);
+    }
 }
 
 }  // namespace corvatine

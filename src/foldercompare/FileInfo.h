@@ -27,6 +27,14 @@ enum FileState : uint32_t {
 
 inline constexpr uint32_t kFileStateAfterReset = FILE_STATE_10 | FILE_STATE_20;
 
+// Reasons for CFileInfo::readError beside errno values (which are positive).
+inline constexpr int kReadErrorNotRegular = -1;  // a fifo, socket or device: its content is not read
+inline constexpr int kReadErrorChanged = -2;     // it ended early while it was being read
+
+// The text of a read error: the system's message for an errno value, or
+// what a kReadError code stands for.
+std::string ReadErrorText(int error);
+
 enum FileValid : uint32_t {
     FILE_VALID_INFO = 0x1,
     FILE_VALID_VERSION = 0x100,
@@ -53,6 +61,11 @@ public:
     uint64_t device = 0;
     uint64_t inode = 0;
     char separator = '/';  // joins a containing folder's path and the name
+    // Why the entry could not be read since its last refresh or scan: the
+    // listing of a folder, or the content of a file for a detail or a
+    // comparison method. An errno value or one of the kReadError codes; 0
+    // while nothing failed. Cleared by a reset; never copied to a twin.
+    int readError = 0;
 
     CFileInfo() = default;
     virtual ~CFileInfo() = default;
@@ -156,8 +169,10 @@ public:
     // Each reads only when not yet valid, or always when forced.
     bool ReadVersion(bool force = false);
     int DetermineContentType(bool force = false);
-    // 0 for a folder, a missing file or one that cannot be read. With a
-    // receiver the start, each block's progress and the result are posted.
+    // 0 for a folder, a missing file or one that cannot be read; for the
+    // last two readError tells why, as it does when the content type or the
+    // version cannot be read. With a receiver the start, each block's
+    // progress and the result are posted.
     uint32_t ComputeCRC(bool force = false, CCrcReceiver* receiver = nullptr, uint64_t worker = 0);
     void CopyFrom(const CFileInfo& other) override;
 };
@@ -167,7 +182,10 @@ public:
 class CFileObject : public CFileInfoEx {};
 
 // Standard CRC-32 of a file, read in blocks; 0 when it cannot be opened or
-// read. With a receiver the messages above are posted.
-uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver = nullptr, uint64_t worker = 0);
+// read, and then error, when given, tells why (kReadErrorNotRegular for
+// anything but a regular file); it is 0 after a successful read. With a
+// receiver the messages above are posted.
+uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver = nullptr, uint64_t worker = 0,
+                        int* error = nullptr);
 
 }  // namespace corvatine

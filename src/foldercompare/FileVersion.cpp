@@ -28,11 +28,14 @@ int CFileVersion::ChooseTranslation(const uint16_t* pairs, int count, uint16_t u
     return 0;
 }
 
-bool CFileVersion::Read(const std::string& path) {
+bool CFileVersion::Read(const std::string& path, int* error) {
     Clear();
     std::vector<uint8_t> block;
-    if (platform::GetFileVersionInfoSize(path) == 0 || !platform::GetFileVersionInfo(path, block))
-        return false;
+    // The block read once: an empty one is no version information.
+    int failure = 0;
+    const bool found = platform::GetFileVersionInfo(path, block, &failure);
+    if (error != nullptr) *error = failure;
+    if (!found) return false;
 
     std::vector<uint8_t> value;
     if (platform::VerQueryValue(block, "\\", value) && value.size() == sizeof fixedInfo) {

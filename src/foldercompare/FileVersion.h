@@ -52,8 +52,10 @@ public:
     uint16_t codePage = 0;
 
     // Reads the file's version resource. False when it has none (every field
-    // stays empty), or when the block cannot be read.
-    bool Read(const std::string& path);
+    // stays empty), or when the block cannot be read; then error, when given,
+    // holds the errno value of a failure to look at, open or read the file
+    // (0 when the file simply has no version resource).
+    bool Read(const std::string& path, int* error = nullptr);
     void Clear() { *this = CFileVersion(); }
 
     // The translation to take from a list of (language, code page) pairs for

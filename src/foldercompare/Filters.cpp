@@ -57,6 +57,9 @@ bool IsExcluded(const CFileFilters& filter, CFileInfoEx& entry) {
         return true;
     if (filter.typeExclude == 0) return false;
     const int type = entry.GetContentType();
+    // A file that cannot be read stays in, so that the comparison tells it
+    // rather than leaving it out unseen.
+    if (type == FILE_CONTENT_UNKNOWN && entry.readError != 0) return false;
     return type == FILE_CONTENT_UNKNOWN || (filter.typeExclude & static_cast<uint32_t>(type)) != 0;
 }
 

@@ -25,9 +25,10 @@ bool MatchesPatternList(std::string_view list, std::string_view name);
 // A folder is never excluded by a file filter. A file is excluded by its
 // name, then its last write time (bounds inclusive), its size (bounds
 // inclusive), its attributes, and last its content type (an unknown type is
-// excluded whenever any type is); the entry's content type may be determined
-// (and is cached there). The enumeration form makes the same tests without
-// the content type.
+// excluded whenever any type is, except that of a file that cannot be read,
+// which stays in to be told); the entry's content type may be determined
+// (and is cached there, with its readError). The enumeration form makes the
+// same tests without the content type.
 bool IsExcluded(const CFileFilters& filter, CFileInfoEx& entry);
 bool IsExcluded(const CFileFilters& filter, const platform::FINDDATA& data);
 // A file is never excluded by a folder filter; a folder by its name or its

@@ -1,5 +1,8 @@
 #include "foldercompare/FolderCompareContext.h"
 
+#include <cerrno>
+
+#include "platform/File.h"
 #include "platform/FileAttributes.h"
 #include "platform/Path.h"
 #include "request/CompareMethods.h"
@@ -9,8 +12,18 @@ namespace corvatine {
 int CFolderCompareContext::Build() {
     Clear();
     for (int side = 0; side < 2; ++side) {
-        if (!platform::PathExists(paths[side])) continue;
-        if (!platform::IsFolder(paths[side])) {
+        int error = 0;
+        const platform::FileType type = platform::GetFileType(paths[side], &error);
+        // A path that cannot be looked at is not a missing side: that would
+        // make every entry of the other side one-sided.
+        if (type == platform::FileType::Missing && error != ENOENT && error != ENOTDIR) {
+            Clear();
+            buildError = error;
+            buildErrorSide = side;
+            return -2;
+        }
+        if (type == platform::FileType::Missing) continue;
+        if (type != platform::FileType::Folder) {
             Clear();
             return -1;
         }
@@ -43,6 +56,8 @@ void CFolderCompareContext::SetRootStatus() {
 }
 
 void CFolderCompareContext::Clear() {
+    buildError = 0;
+    buildErrorSide = -1;
     root.reset();
     roots[0].reset();
     roots[1].reset();

@@ -19,6 +19,10 @@ public:
     std::unique_ptr<CFolder> roots[2];  // null for a side whose path does not exist
     std::unique_ptr<CFolderCompareItem> root;
     uint32_t rootStatus = STATUS_NOT_COMPARED;
+    // Why the last build failed with -2: the errno value of looking at the
+    // path of side buildErrorSide.
+    int buildError = 0;
+    int buildErrorSide = -1;
 
     CFolderCompareContext() = default;
     CFolderCompareContext(const CFolderCompareContext&) = delete;
@@ -26,7 +30,8 @@ public:
 
     // Makes the root entries of the sides whose paths exist and the root
     // item. 0 on success (no root when neither side exists), -1 when a path
-    // exists but is no folder.
+    // exists but is no folder, -2 when a path cannot be looked at (a folder
+    // on the way may not be searched, ...): buildError says why.
     int Build();
     // Compares the root's children with a rescan, to depth 2 when the
     // scan-all-subfolders option is set, else 1; then the root status.

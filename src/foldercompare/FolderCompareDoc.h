@@ -22,8 +22,9 @@ public:
     CFolderCompareDoc& operator=(const CFolderCompareDoc&) = delete;
 
     // Builds the comparison of the request and compares it all. False, with
-    // nothing opened, when a path exists but is no folder; true without a
-    // root when neither path exists. False too when cancelled.
+    // nothing opened, when a path exists but is no folder, or cannot be
+    // looked at (Context().buildError says why); true without a root when
+    // neither path exists. False too when cancelled.
     bool Open(const CFolderCompareParams& request, platform::CProgressSink* progress = nullptr);
     bool CompareAll(platform::CProgressSink* progress = nullptr);
     void CompareItem(CFolderCompareItem& item, bool refresh);

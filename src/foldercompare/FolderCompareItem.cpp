@@ -58,6 +58,12 @@ void CFolderCompareItem::RecomputeStatus() {
             status = rollUp;
         return;
     }
+    // A one-sided entry that could not be read is told as such, not as
+    // one-sided content.
+    if (content == CONTENT_ERROR) {
+        status = STATUS_ERROR;
+        return;
+    }
     content = CONTENT_NOT_COMPARED;
     status = rollUp != 0 ? STATUS_DIFFERENT : STATUS_NOT_COMPARED;
 }
@@ -117,7 +123,8 @@ void CFolderCompareItem::CompareItem(const FOLDERCOMPARESETTINGS& settings, bool
     if (refresh) {
         for (CFolderItem* entry : {left, right})
             if (entry != nullptr) entry->Refresh();
-        if (IsFolderPair() && GetChildCount() > 0) {
+        // Even a folder without children: what it holds now is built anew.
+        if (IsFolderPair()) {
             children.reset();
             flags &= ~ITEM_CHILDREN_BUILT;
         }
@@ -132,6 +139,12 @@ bool CFolderCompareItem::CompareChildren(const FOLDERCOMPARESETTINGS& settings, 
         if (!IsFolderPair() || GetKind() == 0) return true;
         if (rescan) RescanChildren();
         PairChildren();
+        if (UnreadableSide() != nullptr) {
+            content = CONTENT_ERROR;
+            flags |= ITEM_CHILDREN_BUILT;  // nothing is known below it
+            RollUp();
+            return true;
+        }
         ApplyFiltersToChildren(settings.filters);
         const bool completed = CompareEachChild(settings, progress);
         if (!completed) {
@@ -183,7 +196,7 @@ uint32_t CFolderCompareItem::CompareByMethods(const FOLDERCOMPARESETTINGS& setti
             flags |= ITEM_VISIBLE_CONTENT;
         else
             flags &= ~ITEM_VISIBLE_CONTENT;
-        rollUp = GetChildCount() > 0 || visible ? 0 : 1;
+        rollUp = (GetChildCount() > 0 || visible) && UnreadableSide() == nullptr ? 0 : 1;
     }
     if (HasBothSides() && SidesAreSamePath()) {
         status = STATUS_SAME_PATH;
@@ -198,6 +211,18 @@ uint32_t CFolderCompareItem::CompareByMethods(const FOLDERCOMPARESETTINGS& setti
         ComparePair(*left, *right, settings.methods, settings.methodOptions, outcome);
         difference = outcome.difference;
         content = outcome.content;
+    }
+    // A folder that cannot be listed, or a file that the type filter could
+    // not read, leaves the item not compared, one-sided or not; nothing
+    // below such a folder is known.
+    if (UnreadableSide() != nullptr) {
+        content = CONTENT_ERROR;
+        if (IsFolderPair()) {
+            children.reset();
+            flags |= ITEM_CHILDREN_BUILT;
+        }
+    } else if (IsFolderPair() && GetChildCount() == 0 && rollUp == 0) {
+        flags &= ~ITEM_CHILDREN_BUILT;  // content and no children: they are still to be built
     }
     flags |= ITEM_COMPARED;
     RecomputeStatus();
@@ -232,6 +257,9 @@ void CFolderCompareItem::PairChildren() {
         folder->SortChildren();
         lists[side] = folder->Children();
     }
+    // The entries of a folder that could not be read are not known, so no
+    // entry of the other side is one-sided: nothing is paired.
+    if (UnreadableSide() != nullptr) return;
     const int counts[2] = {lists[0] ? lists[0]->GetCount() : 0, lists[1] ? lists[1]->GetCount() : 0};
     int i = 0, j = 0;
     while (i < counts[0] || j < counts[1]) {
@@ -287,16 +315,34 @@ bool CFolderCompareItem::CompareEachChild(const FOLDERCOMPARESETTINGS& settings,
 }
 
 bool CFolderCompareItem::HasVisibleContent(const CComboFilters& filters) const {
-    for (CFolderItem* entry : {left, right})
-        if (const CFolder* folder = AsFolder(entry); folder != nullptr && folder->HasVisibleContent(filters))
-            return true;
+    for (CFolderItem* entry : {left, right}) {
+        CFolder* folder = AsFolder(entry);
+        if (folder == nullptr) continue;
+        int error = 0;
+        const bool visible = folder->HasVisibleContent(filters, &error);
+        folder->readError = error;
+        if (visible) return true;
+    }
     return false;
 }
 
+CFolderItem* CFolderCompareItem::UnreadableSide() const {
+    for (CFolderItem* entry : {left, right})
+        if (entry != nullptr && entry->readError != 0) return entry;
+    return nullptr;
+}
+
 std::string CFolderCompareItem::RelativePath() const {
-    if (parent == nullptr) return std::string();
-    const std::string above = parent->RelativePath();
-    return above.empty() ? GetName() : above + "/" + GetName();
+    // Joined once from the top: a tree may be hundreds of levels deep.
+    std::vector<const CFolderCompareItem*> chain;
+    for (const CFolderCompareItem* item = this; item->parent != nullptr; item = item->parent)
+        chain.push_back(item);
+    std::string path;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!path.empty()) path += '/';
+        path += (*it)->GetName();
+    }
+    return path;
 }
 
 bool CFolderCompareItem::SidesAreSamePath() const {
@@ -321,6 +367,9 @@ bool IsRowShown(const CFolderCompareItem& item, uint32_t displayFilter, bool sho
 bool IsClassShown(const CFolderCompareItem& item, uint32_t displayFilter, int tolerance) {
     if (item.IsFolderPair() || displayFilter == 0x333) return true;
     if (item.status == STATUS_IDENTICAL && (displayFilter & 0x1)) return true;
+    // What could not be compared is shown with the different items, whatever
+    // else it is (one-sided, or of other times).
+    if (item.status == STATUS_ERROR && (displayFilter & 0x2)) return true;
     if (item.HasBothSides()) {
         if (item.difference & DIFFERENCE_TIME) {
             if (displayFilter & 0x300) {
@@ -328,9 +377,8 @@ bool IsClassShown(const CFolderCompareItem& item, uint32_t displayFilter, int to
                 if ((order == 1 && (displayFilter & 0x100)) || (order == -1 && (displayFilter & 0x200)))
                     return true;
             }
-        } else if ((displayFilter & 0x2) &&
-                   (item.status == STATUS_DIFFERENT || item.status == STATUS_ERROR)) {
-            return true;  // a pair that could not be compared is shown with the different ones
+        } else if ((displayFilter & 0x2) && item.status == STATUS_DIFFERENT) {
+            return true;
         }
         return false;
     }

@@ -129,7 +129,8 @@ public:
     // Compares every child that is not filtered out; false when cancelled.
     virtual bool CompareEachChild(const FOLDERCOMPARESETTINGS& settings, platform::CProgressSink* progress);
     // True when a present side has an entry at the next level that the
-    // filter does not exclude.
+    // filter does not exclude. A side's folder that is read records in its
+    // readError whether it could be read.
     virtual bool HasVisibleContent(const CComboFilters& filters) const;
 
     CFolderItem* Side(int side) const { return side == 0 ? left : right; }
@@ -139,14 +140,18 @@ public:
     bool IsRightOnly() const { return left == nullptr && right != nullptr; }
     // The path below the root: the names of the item and its ancestors but the root.
     std::string RelativePath() const;
+    // The first present side that could not be read (a folder's listing, a
+    // file's content; its readError tells why), or null.
+    CFolderItem* UnreadableSide() const;
     // Whether both sides name one file-system entry: equal paths, or the
     // same device and inode.
     bool SidesAreSamePath() const;
 };
 
 // Whether the display classification shows an item under the display filter
-// word: folder rows always; identical, different (and could not be
-// compared), left-newer, right-newer, left-only and right-only by their bits.
+// word: folder rows always; identical, different (and, one-sided or not,
+// could not be compared), left-newer, right-newer, left-only and right-only
+// by their bits.
 bool IsClassShown(const CFolderCompareItem& item, uint32_t displayFilter, int tolerance);
 // Whether a row is shown: with the show-filtered switch every row; else not
 // when hidden or filtered out, and otherwise by its class.

@@ -60,6 +60,21 @@ void AppendCell(std::string& html, int colorIndex, std::string_view text) {
     html += "</td>\r\n";
 }
 
+// "Identical" or "Different"; for roots that could not be read, which of
+// them and why.
+std::string ResultText(const FOLDERREPORTSOURCE& source) {
+    if (source.rootStatus == STATUS_IDENTICAL) return "Identical";
+    if (source.rootStatus != STATUS_ERROR || source.root == nullptr) return "Different";
+    std::string text = "Could not be compared";
+    const char* separator = ": ";
+    for (const CFolderItem* entry : {source.root->left, source.root->right}) {
+        if (entry == nullptr || entry->readError == 0) continue;
+        text += separator + entry->GetFullPath() + " (" + ReadErrorText(entry->readError) + ")";
+        separator = ", ";
+    }
+    return text;
+}
+
 void ListTree(CFolderCompareItem& item, int level, uint32_t word, int tolerance,
               std::vector<FOLDERREPORTROW>& rows) {
     for (int i = 0; i < item.GetChildCount(); ++i) {
@@ -87,17 +102,17 @@ const FOLDERREPORTROWSET kFolderReportRowSets[10] = {
 
 // The colouring rule of the folder view, cell by cell:
 // - a side that is missing (the other side's orphan): 10, the window colour;
+// - an item that could not be compared, one-sided or not: 8;
 // - the present side of an orphan: 7;
-// - a pair that could not be compared: 8;
 // - a different pair (status 4), and for a time difference the newer side
 //   only: 3;
 // - a pair not compared yet: 2;
 // - an identical pair or one path on both sides: 1.
 int FolderRowColor(const CFolderCompareItem& item, int side) {
     if (!item.HasSide(side)) return 10;
+    if (item.status == STATUS_ERROR) return 8;
     if (item.IsOrphan()) return 7;
     switch (item.status) {
-        case STATUS_ERROR: return 8;
         case STATUS_DIFFERENT: {
             const int newer = item.NewerSide(0);
             return newer == 0 || (newer > 0) == (side == 0) ? 3 : 1;
@@ -146,7 +161,7 @@ void CFolderCompareReport::Render(const FOLDERREPORTSOURCE& source, const CFolde
     AppendReportSummary(html, {{kind + " Comparison:", source.title},
                                {"Left " + kind + ":", source.paths[0]},
                                {"Right " + kind + ":", source.paths[1]},
-                               {"Result:", source.rootStatus == STATUS_IDENTICAL ? "Identical" : "Different"},
+                               {"Result:", ResultText(source)},
                                {"Producted:", time}});
 
     const std::vector<FOLDERREPORTROW> rows = ListedRows(source);
@@ -177,6 +192,9 @@ void CFolderCompareReport::Render(const FOLDERREPORTSOURCE& source, const CFolde
                     name.assign(2 * static_cast<size_t>(row.level), ' ');
                     name += row.item->IsFolderPair() ? (row.expanded ? "- " : "+ ") : "  ";
                     name += entry->GetName();
+                    // Why it could not be compared, beside the entry that could not be read.
+                    if (row.item->status == STATUS_ERROR && entry->readError != 0)
+                        name += " (" + ReadErrorText(entry->readError) + ")";
                     size = entry->GetSizeText();
                     modified = entry->GetLastWriteTimeText();
                     if (includeVersion && !entry->IsFolder()) {

@@ -11,9 +11,23 @@ namespace corvatine {
 
 std::string CFolderItem::GetFullPath() const {
     if (parent == nullptr) return path;
-    std::string full = parent->GetFullPath();
-    if (!full.empty() && full.back() != '/' && full.back() != '\\') full += separator;
-    return full + path;
+    // Built once from the top, not joined level by level: a tree may be
+    // hundreds of levels deep.
+    std::vector<const CFolderItem*> chain;
+    size_t length = 0;
+    for (const CFolderItem* entry = this; entry != nullptr; entry = entry->parent) {
+        chain.push_back(entry);
+        length += entry->path.size() + 1;
+    }
+    std::string full;
+    full.reserve(length);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        const CFolderItem* entry = *it;
+        if (entry->parent != nullptr && !full.empty() && full.back() != '/' && full.back() != '\\')
+            full += entry->separator;
+        full += entry->path;
+    }
+    return full;
 }
 
 std::unique_ptr<CFolderItem> CFolderItem::Clone() const {
@@ -88,12 +102,15 @@ int CFolder::GetChildCount(bool visibleOnly) const {
     return count;
 }
 
-bool CFolder::HasVisibleContent(const CComboFilters& filter) const {
+bool CFolder::HasVisibleContent(const CComboFilters& filter, int* error) const {
+    if (error != nullptr) *error = 0;
     if (!Exists()) return false;
     platform::CFileFindEx find;
-    if (!find.FindFile(GetFullPath())) return false;
-    while (find.FindNextFile())
-        if (!find.IsDots() && !corvatine::IsExcluded(filter, find.Data())) return true;
+    if (find.FindFile(GetFullPath())) {
+        while (find.FindNextFile())
+            if (!find.IsDots() && !corvatine::IsExcluded(filter, find.Data())) return true;
+    }
+    if (error != nullptr) *error = find.Error();
     return false;
 }
 
@@ -110,22 +127,30 @@ bool CFolder::Scan(bool filesOnly) {
         return false;
     ClearChildren();
     m_scanned = true;
+    readError = 0;
     state &= ~FILE_STATE_LINK_LOOP;
     if (IsLinkLoop()) {
         state |= FILE_STATE_LINK_LOOP;
         return true;
     }
     platform::CFileFindEx find;
-    if (!find.FindFile(GetFullPath())) return true;  // unreadable: scanned as empty
-    while (find.FindNextFile()) {
-        if (find.IsDots()) continue;
-        if (find.IsDirectory()) {
-            if (!filesOnly) CreateFolderChild(find.Data());
-        } else {
-            CreateFileChild(find.Data());
+    if (find.FindFile(GetFullPath())) {
+        while (find.FindNextFile()) {
+            if (find.IsDots()) continue;
+            if (find.IsDirectory()) {
+                if (!filesOnly) CreateFolderChild(find.Data());
+            } else {
+                CreateFileChild(find.Data());
+            }
         }
     }
-    return true;
+    if (find.Error() == 0) return true;
+    // What was read of an unreadable folder is not its content: nothing of
+    // it may pass for one-sided.
+    ClearChildren();
+    m_scanned = true;
+    readError = find.Error();
+    return false;
 }
 
 void CFolder::SortChildren() {

@@ -75,11 +75,15 @@ public:
     virtual int GetChildCount(bool visibleOnly = false) const;
     // Looks at the file system: true when some entry of the folder is not
     // excluded by the filter; false for an empty, unreadable or missing one.
-    virtual bool HasVisibleContent(const CComboFilters& filter) const;
+    // With error, the errno value of a failure to read the folder is stored
+    // there (0 when the answer is known).
+    virtual bool HasVisibleContent(const CComboFilters& filter, int* error = nullptr) const;
     // Reads one level: the children become the folder's entries (files only
-    // with filesOnly). An unreadable folder, and a folder that a symbolic link
-    // leads back into from inside itself, scan as empty. False, changing
-    // nothing, when this entry is no folder (a root "/" always is).
+    // with filesOnly). A folder that a symbolic link leads back into from
+    // inside itself scans as empty. False, changing nothing, when this entry
+    // is no folder (a root "/" always is); false too when the folder cannot
+    // be read (listed, or an entry looked at): it then has no children and
+    // readError says why.
     virtual bool Scan(bool filesOnly = false);
     virtual void SortChildren();
     virtual void ClearChildren() {

@@ -5,15 +5,25 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <utility>
 
 #include "platform/FullTransfer.h"
 
 namespace corvatine::platform {
 
-FileType GetFileType(const std::string& path) {
+FileType GetFileType(const std::string& path, int* error) {
+    if (error != nullptr) *error = 0;
     struct stat st;
-    if (path.empty() || ::stat(path.c_str(), &st) != 0) return FileType::Missing;
+    if (path.empty()) {
+        if (error != nullptr) *error = ENOENT;
+        return FileType::Missing;
+    }
+    const CPathAt at(path);
+    if (!at.IsValid() || ::fstatat(at.Dir(), at.Name(), &st, 0) != 0) {
+        if (error != nullptr) *error = at.IsValid() ? errno : at.Error();
+        return FileType::Missing;
+    }
     if (S_ISREG(st.st_mode)) return FileType::Regular;
     if (S_ISDIR(st.st_mode)) return FileType::Folder;
     if (S_ISCHR(st.st_mode)) return FileType::CharacterDevice;
@@ -45,6 +55,54 @@ bool GetFileIdentity(const std::string& path, FILEIDENTITY& identity) {
     return true;
 }
 
+CPathAt::CPathAt(const std::string& path) : m_dir(AT_FDCWD), m_name(path.c_str()) {
+    size_t start = 0;
+    while (path.size() - start >= PATH_MAX) {
+        // The longest piece that fits and ends before a separator; a leading
+        // "/" is a piece of its own only when no longer one fits.
+        const size_t cut = path.rfind('/', start + PATH_MAX - 1);
+        if (cut == std::string::npos || cut < start) {
+            m_error = ENAMETOOLONG;  // one name longer than any file system allows
+            break;
+        }
+        const std::string piece = cut == start ? std::string("/") : path.substr(start, cut - start);
+        int next;
+        do {
+            next = ::openat(m_dir, piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        } while (next < 0 && errno == EINTR);
+        const int openError = errno;
+        if (m_dir >= 0) ::close(m_dir);
+        m_dir = next;
+        if (next < 0) {
+            m_error = openError;
+            break;
+        }
+        start = cut + 1;
+        while (start < path.size() && path[start] == '/') ++start;
+    }
+    // A long path that ends in separators names the folder reached last.
+    m_name = start == 0 || start < path.size() ? path.c_str() + start : ".";
+}
+
+CPathAt::~CPathAt() {
+    const int saved = errno;  // callers read the errno of the call they made through the object
+    if (m_dir >= 0) ::close(m_dir);
+    errno = saved;
+}
+
+int OpenPath(const std::string& path, int flags) {
+    const CPathAt at(path);
+    if (!at.IsValid()) {
+        errno = at.Error();
+        return -1;
+    }
+    int fd;
+    do {
+        fd = ::openat(at.Dir(), at.Name(), flags);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
 InputFile::~InputFile() { Close(); }
 
 InputFile::InputFile(InputFile&& other) noexcept
@@ -63,9 +121,7 @@ bool InputFile::Open(const std::string& path, bool nonBlocking) {
     Close();
     int flags = O_RDONLY | O_CLOEXEC;
     if (nonBlocking) flags |= O_NONBLOCK;
-    do {
-        m_fd = ::open(path.c_str(), flags);
-    } while (m_fd < 0 && errno == EINTR);
+    m_fd = OpenPath(path, flags);
     m_error = m_fd < 0 ? errno : 0;
     return m_fd >= 0;
 }

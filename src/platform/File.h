@@ -17,8 +17,39 @@ enum class FileType {
     Other,  // fifo, socket, block device
 };
 
-// The type of the entry, following symbolic links.
-FileType GetFileType(const std::string& path);
+// The type of the entry, following symbolic links. With error, the errno
+// value of the look-up when the entry is Missing (0 otherwise).
+FileType GetFileType(const std::string& path, int* error = nullptr);
+
+// A path of any length as a folder descriptor and a name below it, for the
+// *at system calls: AT_FDCWD and the path itself when it is shorter than
+// PATH_MAX; otherwise a folder on the way, reached by opening the path piece
+// by piece (each piece shorter than PATH_MAX, so the system's limit never
+// applies), and the rest of the path below that folder. At most two
+// descriptors are open at once, and only while the object lives. The path
+// must outlive the object.
+class CPathAt {
+public:
+    explicit CPathAt(const std::string& path);
+    ~CPathAt();
+    CPathAt(const CPathAt&) = delete;
+    CPathAt& operator=(const CPathAt&) = delete;
+
+    // False when a folder on the way could not be opened; Error() says why.
+    bool IsValid() const { return m_error == 0; }
+    int Error() const { return m_error; }
+    int Dir() const { return m_dir; }
+    const char* Name() const { return m_name; }
+
+private:
+    int m_dir;
+    const char* m_name;
+    int m_error = 0;
+};
+
+// open(2) of a path of any length (see CPathAt), retrying interrupted calls.
+// -1 with errno set on failure.
+int OpenPath(const std::string& path, int flags);
 
 // What tells one state of a file from another: which file it is (device and
 // inode), its size and its last write time. Another program that changes or
@@ -48,7 +79,7 @@ public:
     InputFile(InputFile&& other) noexcept;
     InputFile& operator=(InputFile&& other) noexcept;
 
-    // Opens the path for reading. With nonBlocking, opening and reading never
+    // Opens the path (of any length) for reading. With nonBlocking, opening and reading never
     // wait for a writer (a terminal without input reads as an error).
     // On failure returns false and LastError() holds the errno value.
     [[nodiscard]] bool Open(const std::string& path, bool nonBlocking = false);

@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
+#include "platform/File.h"
 #include "platform/FileAttributes.h"
 #include "platform/Path.h"
 #include "platform/Wildcard.h"
@@ -54,6 +57,22 @@ bool ReadEntry(int dirFd, const char* name, FINDDATA& data) {
     return true;
 }
 
+// A folder of any path length opened for listing; null with errno on
+// failure. Paths within the limit take opendir, which costs fewer calls
+// than fdopendir on a descriptor of one's own.
+DIR* OpenFolder(const std::string& path) {
+    if (path.size() < PATH_MAX) return ::opendir(path.c_str());
+    const int fd = OpenPath(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return dir;
+}
+
 void MarkHidden(FINDDATA& data) {
     if (!data.name.empty() && data.name[0] == '.') data.attributes |= FILE_ATTRIBUTE_HIDDEN;
 }
@@ -72,8 +91,9 @@ int64_t FileTimeToUnixSeconds(FILETIME time) {
 
 bool FindEntry(const std::string& path, FINDDATA& data, int* error) {
     data = FINDDATA();
-    if (path.empty() || !ReadEntry(AT_FDCWD, path.c_str(), data)) {
-        if (error != nullptr) *error = path.empty() ? ENOENT : errno;
+    const CPathAt at(path);
+    if (path.empty() || !at.IsValid() || !ReadEntry(at.Dir(), at.Name(), data)) {
+        if (error != nullptr) *error = path.empty() ? ENOENT : !at.IsValid() ? at.Error() : errno;
         return false;
     }
     data.name = PathFileName(path);
@@ -89,7 +109,9 @@ bool CFileFindEx::FindFile(const std::string& folder, std::string_view pattern) 
     Close();
     m_folder = folder;
     m_pattern = pattern == "*.*" ? "*" : std::string(pattern);
-    m_dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    m_error = 0;
+    m_dir = OpenFolder(folder.empty() ? std::string(".") : folder);
+    if (m_dir == nullptr) m_error = errno;
     return m_dir != nullptr;
 }
 
@@ -98,7 +120,10 @@ bool CFileFindEx::FindNextFile() {
     for (;;) {
         errno = 0;
         const struct dirent* entry = ::readdir(m_dir);
-        if (entry == nullptr) return false;
+        if (entry == nullptr) {
+            m_error = errno;
+            return false;
+        }
         if (m_pattern != "*" && !WildcardMatch(m_pattern, entry->d_name)) continue;
         m_data = FINDDATA();
         // "." and ".." are passed over by every caller: they are not looked up.
@@ -107,8 +132,11 @@ bool CFileFindEx::FindNextFile() {
             m_data.attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN;
             return true;
         }
-        // An entry removed since the folder was read is skipped.
-        if (!ReadEntry(::dirfd(m_dir), entry->d_name, m_data)) continue;
+        if (!ReadEntry(::dirfd(m_dir), entry->d_name, m_data)) {
+            if (errno == ENOENT) continue;  // removed since the folder was read
+            m_error = errno;
+            return false;
+        }
         m_data.name = entry->d_name;
         MarkHidden(m_data);
         return true;

@@ -44,12 +44,14 @@ struct FINDDATA {
     uint64_t Size() const { return (static_cast<uint64_t>(sizeHigh) << 32) | sizeLow; }
 };
 
-// Reads the entry a path names (its name is the last component). False when
-// there is no such entry; error then holds the errno value.
+// Reads the entry a path (of any length) names; its name is the last
+// component. False when there is no such entry or it cannot be looked at;
+// error then holds the errno value.
 [[nodiscard]] bool FindEntry(const std::string& path, FINDDATA& data, int* error = nullptr);
 
 // Enumerates the entries of one folder, "." and ".." included (as folders
-// without times: they are not looked up).
+// without times: they are not looked up). The folder's path may be of any
+// length, and each entry is looked up relative to the open folder.
 class CFileFindEx {
 public:
     CFileFindEx() = default;
@@ -59,12 +61,18 @@ public:
 
     // Starts enumerating the folder. Only names the pattern matches are
     // reported; "*" and "*.*" match every name, as they do on the system the
-    // comparison files come from. False when the folder cannot be read.
+    // comparison files come from. False when the folder cannot be read;
+    // Error() then says why.
     [[nodiscard]] bool FindFile(const std::string& folder, std::string_view pattern = "*");
-    // Moves to the next entry; false when there is none left (or the folder
-    // cannot be read further).
+    // Moves to the next entry; false when there is none left, or when the
+    // folder cannot be read further: then Error() says why. An entry that
+    // was removed after it was listed is passed over; one that cannot be
+    // looked at ends the enumeration with an error, never silently.
     [[nodiscard]] bool FindNextFile();
     void Close();
+    // The errno value of the last failure to open or read the folder or to
+    // look at an entry; 0 while nothing failed.
+    int Error() const { return m_error; }
 
     const FINDDATA& Data() const { return m_data; }
     const std::string& GetFileName() const { return m_data.name; }
@@ -80,6 +88,7 @@ private:
     std::string m_folder;
     std::string m_pattern;
     FINDDATA m_data;
+    int m_error = 0;
 };
 
 }  // namespace corvatine::platform

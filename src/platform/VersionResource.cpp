@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/File.h"
 
@@ -25,10 +26,20 @@ uint32_t U32(const uint8_t* p) {
 // Reads byte ranges of an image, refusing any range beyond its end.
 class ImageFile {
 public:
+    // Only a regular file is read: other kinds have no version, and opening
+    // a fifo could wait for a writer.
     bool Open(const std::string& path) {
-        if (GetFileType(path) != FileType::Regular || !m_file.Open(path)) return false;
+        const FileType type = GetFileType(path, &m_error);
+        if (type != FileType::Regular) return false;
+        if (!m_file.Open(path)) {
+            m_error = m_file.LastError();
+            return false;
+        }
         struct stat info {};
-        if (::fstat(m_file.Descriptor(), &info) != 0) return false;
+        if (::fstat(m_file.Descriptor(), &info) != 0) {
+            m_error = errno;
+            return false;
+        }
         m_size = static_cast<uint64_t>(info.st_size);
         return true;
     }
@@ -36,13 +47,23 @@ public:
     bool Read(uint64_t offset, size_t size, std::vector<uint8_t>& out) {
         if (offset > m_size || size > m_size - offset) return false;
         out.resize(size);
-        return m_file.Seek(static_cast<int64_t>(offset)) &&
-               m_file.Read(out.data(), size) == static_cast<int64_t>(size);
+        if (!m_file.Seek(static_cast<int64_t>(offset))) {
+            m_error = m_file.LastError();
+            return false;
+        }
+        const int64_t read = m_file.Read(out.data(), size);
+        if (read < 0) m_error = m_file.LastError();
+        return read == static_cast<int64_t>(size);
     }
+
+    // The errno value of a failure to look at, open or read the file; 0 when
+    // nothing failed (an image that ends early is no image).
+    int Error() const { return m_error; }
 
 private:
     InputFile m_file;
     uint64_t m_size = 0;
+    int m_error = 0;
 };
 
 struct SECTION {
@@ -88,8 +109,7 @@ bool DirectoryEntry(ImageFile& image, uint64_t sectionOffset, uint32_t directory
     return false;
 }
 
-bool ReadVersionBlock(const std::string& path, std::vector<uint8_t>& block) {
-    ImageFile image;
+bool ReadVersionBlock(ImageFile& image, const std::string& path, std::vector<uint8_t>& block) {
     std::vector<uint8_t> bytes;
     if (!image.Open(path) || !image.Read(0, 64, bytes) || bytes[0] != 'M' || bytes[1] != 'Z') return false;
     const uint32_t peOffset = U32(&bytes[0x3C]);
@@ -212,14 +232,17 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 uint32_t GetFileVersionInfoSize(const std::string& path) {
     std::vector<uint8_t> block;
-    return ReadVersionBlock(path, block) ? static_cast<uint32_t>(block.size()) : 0;
+    ImageFile image;
+    return ReadVersionBlock(image, path, block) ? static_cast<uint32_t>(block.size()) : 0;
 }
 
-bool GetFileVersionInfo(const std::string& path, std::vector<uint8_t>& block) {
+bool GetFileVersionInfo(const std::string& path, std::vector<uint8_t>& block, int* error) {
     block.clear();
-    if (ReadVersionBlock(path, block)) return true;
-    block.clear();
-    return false;
+    ImageFile image;
+    const bool found = ReadVersionBlock(image, path, block);
+    if (error != nullptr) *error = found ? 0 : image.Error();
+    if (!found) block.clear();
+    return found;
 }
 
 bool VerQueryValue(const std::vector<uint8_t>& block, std::string_view subBlock,

@@ -14,8 +14,12 @@ namespace corvatine::platform {
 // PE image, has no version resource, or cannot be read.
 uint32_t GetFileVersionInfoSize(const std::string& path);
 
-// Reads the version information block. False when there is none.
-[[nodiscard]] bool GetFileVersionInfo(const std::string& path, std::vector<uint8_t>& block);
+// Reads the version information block. False when there is none; then
+// error, when given, holds the errno value of a failure to look at, open or
+// read the file (0 when it is simply no image or has no version resource;
+// only regular files are read).
+[[nodiscard]] bool GetFileVersionInfo(const std::string& path, std::vector<uint8_t>& block,
+                                      int* error = nullptr);
 
 // A value of a version information block by its path: "\" is the fixed
 // file information, "\VarFileInfo\Translation" the list of language and

@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
 #include <sstream>
 
+#include "support/DeepTree.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -128,8 +130,241 @@ TEST(FolderTest, FilesThatCannotBeComparedAreTrouble) {
     const test::ProgramResult result =
         test::RunCorvatine({"-c", "/t:folder", "/m:binary", "a", "b"}, dir.Path());
     EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_NE(result.err.find("cannot compare 'a/link' and 'b/link'"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err,
+              "corvatine: cannot read 'a/link': No such file or directory\n"
+              "corvatine: cannot read 'b/link': No such file or directory\n");
     EXPECT_NE(result.out.find("error"), std::string::npos);
+    EXPECT_NE(result.out.find(" link  (left side: No such file or directory; right side: No such file or "
+                              "directory)\n"),
+              std::string::npos)
+        << result.out;
+}
+
+// diff -rq run as the user that RunCorvatineAsOrdinaryUser runs as.
+test::ProgramResult DiffAsOrdinaryUser(const std::string& cwd, const std::string& left,
+                                       const std::string& right) {
+    if (::geteuid() != 0) return test::RunProgram("/usr/bin/diff", {"-rq", left, right}, {}, cwd);
+    return test::RunProgram(
+        "/usr/bin/setpriv",
+        {"--reuid=65534", "--regid=65534", "--clear-groups", "--", "/usr/bin/diff", "-rq", left, right}, {},
+        cwd);
+}
+
+// Sets modes now and gives folders back 0755 when it goes, so that an
+// ordinary user can remove what the test made.
+class Modes {
+public:
+    ~Modes() {
+        for (const std::string& path : m_paths) ::chmod(path.c_str(), 0755);
+    }
+    void Set(const std::string& path, mode_t mode) {
+        m_paths.push_back(path);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    }
+
+private:
+    std::vector<std::string> m_paths;
+};
+
+const Json* FindItem(const Json& json, const std::string& path) {
+    for (const Json& item : json["items"])
+        if (item["path"] == path) return &item;
+    return nullptr;
+}
+
+// A folder that cannot be listed is an error row with its reason in every
+// output; nothing below it is called one-sided, and the status is trouble,
+// as diff -rq says.
+TEST(FolderTest, AFolderThatCannotBeListedIsTroubleAsWithDiff) {
+    if (!test::CanRunAsOrdinaryUser()) GTEST_SKIP() << "no ordinary user to run as";
+    test::TempDir dir;
+    dir.WriteFile("A/same", "s");
+    dir.WriteFile("B/same", "s");
+    dir.WriteFile("A/changed", "1");
+    dir.WriteFile("B/changed", "2");
+    dir.WriteFile("A/sub/y", "y");
+    dir.WriteFile("B/sub/x", "x");
+    dir.OpenToAll();
+    Modes modes;
+    modes.Set(dir / "A/sub", 0);
+
+    const std::vector<std::string> brief = {"-t:f", "-o:asf", "-m:bin", "--format=brief", "A", "B"};
+    test::ProgramResult ours = test::RunCorvatineAsOrdinaryUser(brief, dir.Path());
+    const test::ProgramResult diff = DiffAsOrdinaryUser(dir.Path(), "A", "B");
+    EXPECT_EQ(diff.exitStatus, 2);
+    EXPECT_NE(diff.err.find("diff: A/sub: Permission denied\n"), std::string::npos) << diff.err;
+    EXPECT_EQ(ours.exitStatus, 2);
+    EXPECT_EQ(ours.err, "corvatine: cannot read 'A/sub': Permission denied\n");
+    EXPECT_EQ(Lines(ours.out), Lines(diff.out));
+    EXPECT_EQ(ours.out, "Files A/changed and B/changed differ\n");
+
+    ours = test::RunCorvatineAsOrdinaryUser({"-t:f", "-o:asf", "-m:bin", "A", "B"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 2);
+    bool sawSub = false;
+    for (const std::string& line : Lines(ours.out)) {
+        EXPECT_EQ(line.find(" x"), std::string::npos) << line;
+        if (line.find(" sub/") == std::string::npos) continue;
+        sawSub = true;
+        EXPECT_EQ(line.rfind("error ", 0), 0u) << line;
+        EXPECT_EQ(line.substr(line.find(" sub/")), " sub/  (left side: Permission denied)");
+    }
+    EXPECT_TRUE(sawSub) << ours.out;
+
+    ours =
+        test::RunCorvatineAsOrdinaryUser({"-t:f", "-o:asf", "-m:bin", "--format=json", "A", "B"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 2);
+    const Json json = Json::parse(ours.out);
+    EXPECT_EQ(json["rootStatus"], 4);
+    const Json* sub = FindItem(json, "sub");
+    ASSERT_NE(sub, nullptr) << ours.out;
+    EXPECT_EQ((*sub)["status"], 6);
+    EXPECT_EQ((*sub)["left"]["error"], "Permission denied");
+    EXPECT_FALSE((*sub)["right"].contains("error"));
+    EXPECT_EQ(FindItem(json, "sub/x"), nullptr);
+    EXPECT_EQ(json["errors"], Json::parse(R"([{"path": "A/sub", "reason": "Permission denied"}])"));
+
+    ours = test::RunCorvatineAsOrdinaryUser({"-t:f", "-o:asf", "--report=r.html", "A", "B"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 2) << ours.err;
+    const std::string html = test::ReadFile(dir / "r.html");
+    EXPECT_NE(html.find("<td class=\"bm\">+ sub (Permission denied)</td>"), std::string::npos) << html;
+
+    // Entries that cannot be looked at (a folder readable but not
+    // searchable) are not known either. (Where the names alone differ,
+    // diff, which reads them without looking at the entries, says more.)
+    modes.Set(dir / "A/sub", 0755);
+    dir.WriteFile("A/names/z", "z");
+    dir.WriteFile("B/names/z", "z");
+    modes.Set(dir / "A/names", 0444);
+    ours = test::RunCorvatineAsOrdinaryUser(brief, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 2);
+    EXPECT_EQ(ours.err, "corvatine: cannot read 'A/names': Permission denied\n");
+    EXPECT_EQ(Lines(ours.out), Lines(DiffAsOrdinaryUser(dir.Path(), "A", "B").out));
+    EXPECT_EQ(DiffAsOrdinaryUser(dir.Path(), "A", "B").exitStatus, 2);
+    modes.Set(dir / "A/names", 0755);
+
+    // A one-sided folder that cannot be listed is one-sided, as diff says,
+    // but its contents are not known: trouble, where diff, which never
+    // lists one-sided folders, is content.
+    dir.MakeFolder("A/only");
+    modes.Set(dir / "A/only", 0);
+    ours = test::RunCorvatineAsOrdinaryUser(brief, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 2);
+    EXPECT_EQ(ours.err, "corvatine: cannot read 'A/only': Permission denied\n");
+    EXPECT_EQ(Lines(ours.out), Lines(DiffAsOrdinaryUser(dir.Path(), "A", "B").out));
+    EXPECT_NE(ours.out.find("Only in A: only\n"), std::string::npos);
+}
+
+// The roots themselves are never an empty or a missing side: one whose
+// entries cannot be looked at is trouble with the reason, and one that may
+// not be read or reached at all is refused before anything is compared.
+TEST(FolderTest, RootsThatCannotBeReadAreTrouble) {
+    if (!test::CanRunAsOrdinaryUser()) GTEST_SKIP() << "no ordinary user to run as";
+    test::TempDir dir;
+    dir.WriteFile("A/a", "a");
+    dir.WriteFile("B/a", "a");
+    dir.WriteFile("P/A/a", "a");
+    dir.OpenToAll();
+    Modes modes;
+    modes.Set(dir / "A", 0444);
+    modes.Set(dir / "P", 0);
+
+    test::ProgramResult ours =
+        test::RunCorvatineAsOrdinaryUser({"-t:f", "--format=brief", "A", "B"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 2);
+    EXPECT_EQ(ours.err, "corvatine: cannot read 'A': Permission denied\n");
+    EXPECT_EQ(ours.out, "");
+    const test::ProgramResult diff = DiffAsOrdinaryUser(dir.Path(), "A", "B");
+    EXPECT_EQ(diff.exitStatus, 2);
+    EXPECT_EQ(Lines(ours.out), Lines(diff.out));
+    ours = test::RunCorvatineAsOrdinaryUser({"-t:f", "--format=json", "A", "B"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 2);
+    const Json json = Json::parse(ours.out);
+    EXPECT_EQ(json["rootStatus"], 6);
+    EXPECT_TRUE(json["items"].empty());
+    EXPECT_EQ(json["errors"], Json::parse(R"([{"path": "A", "reason": "Permission denied"}])"));
+    ours = test::RunCorvatineAsOrdinaryUser({"-t:f", "A", "B"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 2);
+    EXPECT_EQ(Lines(ours.out).size(), 1u) << ours.out;  // the heading: no row is known
+
+    modes.Set(dir / "A", 0);
+    ours = test::RunCorvatineAsOrdinaryUser({"-t:f", "--format=brief", "A", "B"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 2);
+    EXPECT_EQ(ours.err, "corvatine: cannot open 'A': Permission denied\n");
+    // (A folder path that cannot be looked at is not known as a folder, so
+    // the command line takes its containing folder, which is refused.)
+    ours = test::RunCorvatineAsOrdinaryUser({"-t:f", "--format=brief", "P/A", "B"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 2);
+    EXPECT_EQ(ours.out, "");
+    EXPECT_EQ(DiffAsOrdinaryUser(dir.Path(), "P/A", "B").exitStatus, 2);
+}
+
+// Two files of one size and time whose contents differ and may not be read:
+// trouble under every method that reads content, and under the type filter.
+TEST(FolderTest, FilesThatCannotBeReadAreTroubleUnderEveryContentMethod) {
+    if (!test::CanRunAsOrdinaryUser()) GTEST_SKIP() << "no ordinary user to run as";
+    test::TempDir dir;
+    dir.WriteFile("A/ok", "ok");
+    dir.WriteFile("B/ok", "ok");
+    for (const char* side : {"A/f", "B/f"}) {
+        dir.WriteFile(side, side[0] == 'A' ? "left text\n" : "rightext\n\n");
+        ASSERT_TRUE(test::SetFileTimes(dir / side, 1700000000));
+    }
+    dir.OpenToAll();
+    Modes modes;
+    modes.Set(dir / "A/f", 0);
+    modes.Set(dir / "B/f", 0);
+    const std::string told =
+        "corvatine: cannot read 'A/f': Permission denied\ncorvatine: cannot read 'B/f': Permission denied\n";
+    const std::vector<std::vector<std::string>> runs = {
+        {"-m:crc"}, {"-m:bin"}, {"-m:text"}, {"-m:version"}, {"-m:type"}, {"-m:time|size", "-ff:te=binary"}};
+    for (const std::vector<std::string>& options : runs) {
+        SCOPED_TRACE(options.back());
+        std::vector<std::string> arguments = {"-t:f", "--format=brief"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        arguments.insert(arguments.end(), {"A", "B"});
+        const test::ProgramResult ours = test::RunCorvatineAsOrdinaryUser(arguments, dir.Path());
+        EXPECT_EQ(ours.exitStatus, 2);
+        EXPECT_EQ(ours.err, told);
+        EXPECT_EQ(ours.out, "");
+    }
+    const test::ProgramResult diff = DiffAsOrdinaryUser(dir.Path(), "A", "B");
+    EXPECT_EQ(diff.exitStatus, 2);
+    EXPECT_EQ(diff.out, "");
+}
+
+// 500 levels of long names, far beyond the path limit: the differences at
+// the bottom are found under the content methods. (diff -rq itself stops
+// there with "File name too long".)
+TEST(FolderTest, TreesDeeperThanThePathLimitAreComparedToTheBottom) {
+    test::TempDir dir;
+    const std::string name(200, 'n');
+    const int levels = 500;
+    test::MakeDeepTree(dir / "L", levels, name, {{"same", "s"}, {"diff", "1"}, {"gone", ""}});
+    test::MakeDeepTree(dir / "R", levels, name, {{"same", "s"}, {"diff", "2"}, {"new", ""}});
+    std::string bottom = name;
+    for (int level = 1; level < levels; ++level) bottom += "/" + name;
+    ASSERT_GT(bottom.size(), 20u * PATH_MAX);
+    const std::set<std::string> expected = {"Files L/" + bottom + "/diff and R/" + bottom + "/diff differ",
+                                            "Only in L/" + bottom + ": gone",
+                                            "Only in R/" + bottom + ": new"};
+    for (const char* method : {"-m:bin", "-m:crc", "-m:text"}) {
+        SCOPED_TRACE(method);
+        const test::ProgramResult ours =
+            test::RunCorvatine({"-t:f", "-o:asf", method, "--format=brief", "L", "R"}, dir.Path());
+        EXPECT_EQ(ours.exitStatus, 1);
+        EXPECT_EQ(ours.err, "");
+        EXPECT_TRUE(Lines(ours.out) == expected) << ours.out.substr(0, 300);
+    }
+    const test::ProgramResult ours =
+        test::RunCorvatine({"-t:f", "-o:asf", "-m:bin", "--format=json", "L", "R"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 1);
+    const Json json = Json::parse(ours.out);
+    EXPECT_EQ(json["rootStatus"], 4);
+    ASSERT_EQ(json["items"].size(), static_cast<size_t>(levels) + 4);
+    const Json* same = FindItem(json, bottom + "/same");
+    ASSERT_NE(same, nullptr);
+    EXPECT_EQ((*same)["status"], 1);
+    EXPECT_EQ((*FindItem(json, bottom + "/diff"))["status"], 4);
 }
 
 TEST(FolderTest, WritesTheReport) {

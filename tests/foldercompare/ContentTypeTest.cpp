@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
+#include "support/PermissionsBind.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -51,23 +54,32 @@ TEST(ContentTypeTest, BlockBoundariesDoNotHideZeroBytes) {
     }
 }
 
+// Unknown, with the reason when it could not be read, and without one for
+// what is deliberately not read.
 TEST(ContentTypeTest, WhatCannotBeReadIsUnknown) {
     test::TempDir dir;
-    EXPECT_EQ(DetermineContentType(dir / "missing"), CONTENT_TYPE_UNKNOWN);
+    int error = 0;
+    EXPECT_EQ(DetermineContentType(dir / "missing", kContentTypeBlockSize, nullptr, &error),
+              CONTENT_TYPE_UNKNOWN);
+    EXPECT_EQ(error, ENOENT);
     EXPECT_EQ(DetermineContentType(""), CONTENT_TYPE_UNKNOWN);
-    EXPECT_EQ(DetermineContentType(dir.MakeFolder("folder")), CONTENT_TYPE_UNKNOWN);
+    EXPECT_EQ(DetermineContentType(dir.MakeFolder("folder"), kContentTypeBlockSize, nullptr, &error),
+              CONTENT_TYPE_UNKNOWN);
+    EXPECT_EQ(error, 0);
     EXPECT_FALSE(IsTextFile(dir / "missing"));
 
     // A fifo without a writer must neither block nor be consumed.
     const std::string fifo = dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(DetermineContentType(fifo), CONTENT_TYPE_UNKNOWN);
+    EXPECT_EQ(DetermineContentType(fifo, kContentTypeBlockSize, nullptr, &error), CONTENT_TYPE_UNKNOWN);
+    EXPECT_EQ(error, 0);
 
-    if (::geteuid() != 0) {
-        const std::string locked = dir.WriteFile("locked", "text");
-        ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
-        EXPECT_EQ(DetermineContentType(locked), CONTENT_TYPE_UNKNOWN);
-    }
+    const std::string locked = dir.WriteFile("locked", "text");
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    test::PermissionsBind bind;
+    if (!bind.Active()) GTEST_SKIP() << "permissions cannot be made to bind";
+    EXPECT_EQ(DetermineContentType(locked, kContentTypeBlockSize, nullptr, &error), CONTENT_TYPE_UNKNOWN);
+    EXPECT_EQ(error, EACCES);
 }
 
 TEST(ContentTypeTest, DevNullIsAnEmptyText) {

@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <random>
 
 #include "PeFiles.h"
 #include "request/CompareMethods.h"
+#include "support/PermissionsBind.h"
 #include "support/TestSupport.h"
 #include "textcompare/TextCompareOptions.h"
 
@@ -25,8 +27,9 @@ protected:
         std::unique_ptr<CFolderItem> left, right;
     };
 
-    Pair Files(const std::string& leftBytes, const std::string& rightBytes) {
-        return Refreshed(dir.WriteFile("left", leftBytes), dir.WriteFile("right", rightBytes), false);
+    Pair Files(const std::string& leftBytes, const std::string& rightBytes, const std::string& prefix = "") {
+        return Refreshed(dir.WriteFile(prefix + "left", leftBytes),
+                         dir.WriteFile(prefix + "right", rightBytes), false);
     }
     Pair Folders() { return Refreshed(dir.MakeFolder("dl"), dir.MakeFolder("dr"), true); }
     static Pair Refreshed(const std::string& left, const std::string& right, bool folders) {
@@ -125,12 +128,79 @@ TEST_F(FileCompareTest, CrcDecidesTheContentResult) {
     EXPECT_EQ(Compare(different, METHOD_CRC), DIFFERENCE_CRC);
     EXPECT_EQ(outcome.content, CONTENT_DIFFERENT);
 
-    // Two unreadable files have CRC 0: equal under this method, never an error.
+    // Files that cannot be read have no CRC to compare: never equal.
     Pair gone = Files("a", "b");
     ASSERT_EQ(::unlink(gone.left->GetFullPath().c_str()), 0);
     ASSERT_EQ(::unlink(gone.right->GetFullPath().c_str()), 0);
     EXPECT_EQ(Compare(gone, METHOD_CRC), 0u);
-    EXPECT_EQ(outcome.content, CONTENT_EQUAL);
+    EXPECT_EQ(outcome.content, CONTENT_ERROR);
+    EXPECT_EQ(gone.left->readError, ENOENT);
+    EXPECT_EQ(gone.right->readError, ENOENT);
+}
+
+// Two files of one size whose contents differ and may not be read: under
+// every method that reads content the pair is not compared, and each side
+// tells why.
+TEST_F(FileCompareTest, UnreadableFilesAreNeverComparedEqual) {
+    struct METHODCASE {
+        uint32_t method;
+        const char* name;
+    };
+    const METHODCASE methods[] = {{METHOD_CRC, "crc"},   {METHOD_BINARY, "binary"},
+                                  {METHOD_TEXT, "text"}, {METHOD_VERSION, "version"},
+                                  {METHOD_TYPE, "type"}, {METHOD_TYPE | METHOD_CRC | METHOD_BINARY, "all"}};
+    for (const METHODCASE& c : methods) {
+        SCOPED_TRACE(c.name);
+        Pair pair = Files("left text\n", "rightext\n\n", c.name);
+        ASSERT_EQ(pair.left->GetSize(), pair.right->GetSize());
+        ASSERT_EQ(::chmod(pair.left->GetFullPath().c_str(), 0), 0);
+        ASSERT_EQ(::chmod(pair.right->GetFullPath().c_str(), 0), 0);
+        test::PermissionsBind bind;
+        if (!bind.Active()) GTEST_SKIP() << "permissions cannot be made to bind";
+        Compare(pair, c.method | METHOD_SIZE | METHOD_TIME);
+        EXPECT_EQ(outcome.content, CONTENT_ERROR);
+        EXPECT_EQ(outcome.difference & DIFFERENCE_CRC, 0u);
+        EXPECT_EQ(pair.left->readError, EACCES);
+        EXPECT_EQ(pair.right->readError, EACCES);
+        EXPECT_TRUE(HasReadError(*pair.left, *pair.right));
+    }
+
+    // One unreadable side is enough; the binary method still knows files of
+    // other sizes differ without reading them.
+    Pair one = Files("same", "same", "one");
+    ASSERT_EQ(::chmod(one.right->GetFullPath().c_str(), 0), 0);
+    Pair sizes = Files("short", "longer", "sizes");
+    ASSERT_EQ(::chmod(sizes.left->GetFullPath().c_str(), 0), 0);
+    test::PermissionsBind bind;
+    if (!bind.Active()) GTEST_SKIP() << "permissions cannot be made to bind";
+    EXPECT_EQ(CompareContents(*one.left, *one.right, METHOD_CRC, options, outcome), CONTENT_ERROR);
+    EXPECT_EQ(one.left->readError, 0);
+    EXPECT_EQ(one.right->readError, EACCES);
+    Compare(sizes, METHOD_BINARY);
+    EXPECT_EQ(outcome.content, CONTENT_DIFFERENT);
+    int errors[2] = {-9, -9};
+    EXPECT_EQ(CompareFilesBinary(one.left->GetFullPath(), one.right->GetFullPath(), 4, 4, errors),
+              CONTENT_ERROR);
+    EXPECT_EQ(errors[0], 0);
+    EXPECT_EQ(errors[1], EACCES);
+}
+
+// Fifos are not read: their content type is unknown without an error, and a
+// method that needs their content cannot compare them.
+TEST_F(FileCompareTest, FifosHaveNoContentToCompare) {
+    Pair pair = Files("", "");
+    for (CFolderItem* side : {pair.left.get(), pair.right.get()}) {
+        ASSERT_EQ(::unlink(side->GetFullPath().c_str()), 0);
+        ASSERT_EQ(::mkfifo(side->GetFullPath().c_str(), 0644), 0);
+        ASSERT_TRUE(side->Refresh());
+    }
+    EXPECT_EQ(Compare(pair, METHOD_TYPE | METHOD_VERSION), 0u);
+    EXPECT_EQ(outcome.content, CONTENT_NOT_COMPARED);
+    EXPECT_EQ(pair.left->readError, 0);
+    Compare(pair, METHOD_CRC);
+    EXPECT_EQ(outcome.content, CONTENT_ERROR);
+    EXPECT_EQ(pair.left->readError, kReadErrorNotRegular);
+    EXPECT_EQ(ReadErrorText(pair.left->readError), "not a regular file");
 }
 
 TEST_F(FileCompareTest, BinaryContent) {
@@ -148,11 +218,17 @@ TEST_F(FileCompareTest, BinaryContent) {
     Compare(missing, METHOD_BINARY);
     EXPECT_EQ(outcome.content, CONTENT_ERROR);
 
-    // A later content method overwrites the result of an earlier one.
+    // A later content method overwrites the result of an earlier one ...
+    Pair cased = Files("ABC\n", "abc\n", "cased");
+    options.textRules = RULE_IGNORE_CASE;
+    EXPECT_EQ(Compare(cased, METHOD_CRC | METHOD_TEXT), DIFFERENCE_CRC);
+    EXPECT_EQ(outcome.content, CONTENT_EQUAL);
+    // ... but not that a file could not be read.
     Pair both = Files("abc", "abd");
     ASSERT_EQ(::unlink(both.right->GetFullPath().c_str()), 0);
-    EXPECT_EQ(Compare(both, METHOD_CRC | METHOD_BINARY), DIFFERENCE_CRC);
+    EXPECT_EQ(Compare(both, METHOD_CRC | METHOD_BINARY), 0u);
     EXPECT_EQ(outcome.content, CONTENT_ERROR);
+    EXPECT_EQ(both.right->readError, ENOENT);
 }
 
 // Pairs that differ in one byte at and around block boundaries, and equal

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "editor/SyntaxEditor.h"
 #include "foldercompare/FilterPresets.h"
 #include "foldercompare/Filters.h"
@@ -130,14 +132,21 @@ TEST_F(FiltersTest, AttributesAndTypes) {
     EXPECT_FALSE(IsExcluded(filter, text));
     EXPECT_EQ(binary.contentType, FILE_CONTENT_BINARY);  // determined and kept
 
-    // A file whose content cannot be read has no type, and so is excluded
-    // whenever any type is.
+    // A file that is not read (a fifo) has no type, and so is excluded
+    // whenever any type is; one whose content cannot be read stays in, so
+    // that the comparison tells it.
     ASSERT_EQ(::unlink((dir / "notes.txt").c_str()), 0);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    CFolderItem& fifo = Entry("fifo");
     CFolderItem& unreadable = File("gone.txt", "x");
     ASSERT_EQ(::unlink((dir / "gone.txt").c_str()), 0);
-    EXPECT_TRUE(IsExcluded(filter, unreadable));
+    EXPECT_TRUE(IsExcluded(filter, fifo));
+    EXPECT_FALSE(IsExcluded(filter, unreadable));
+    EXPECT_EQ(unreadable.contentType, FILE_CONTENT_UNKNOWN);
+    EXPECT_EQ(unreadable.readError, ENOENT);
     filter.typeExclude = FILTER_TYPE_TEXT;
-    EXPECT_TRUE(IsExcluded(filter, unreadable));
+    EXPECT_TRUE(IsExcluded(filter, fifo));
+    EXPECT_FALSE(IsExcluded(filter, unreadable));
     EXPECT_FALSE(IsExcluded(filter, binary));
 
     // The enumeration record test never reads the content.

@@ -4,8 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "foldercompare/FolderCompareContext.h"
 #include "request/CompareMethods.h"
+#include "support/DeepTree.h"
+#include "support/PermissionsBind.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -236,6 +240,150 @@ TEST_F(FolderCompareTest, PairsThatCannotBeComparedMakeTheirFolderDifferent) {
     EXPECT_TRUE(IsRowShown(*Item("sub/link"), 0x2, false, 2));
 }
 
+// Sets modes now and restores 0755 when it goes.
+class Modes {
+public:
+    ~Modes() {
+        for (const std::string& path : m_paths) ::chmod(path.c_str(), 0755);
+    }
+    void Set(const std::string& path, mode_t mode) {
+        m_paths.push_back(path);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    }
+
+private:
+    std::vector<std::string> m_paths;
+};
+
+// A folder that cannot be listed is an error with nothing below it: no entry
+// of the other side is one-sided, and its folder rolls up as different.
+TEST_F(FolderCompareTest, FoldersThatCannotBeListedAreErrorsWithNothingBelow) {
+    Both("same", "s");
+    Write("left/sub/y", "y");
+    Write("right/sub/x", "x");
+    Write("left/only/z", "z");
+    dir.MakeFolder("left/empty");
+    dir.MakeFolder("right/empty");
+    Modes modes;
+    modes.Set(dir / "left/sub", 0);
+    modes.Set(dir / "left/only", 0);
+    modes.Set(dir / "right/empty", 0);
+    {
+        test::PermissionsBind bind;
+        if (!bind.Active()) GTEST_SKIP() << "permissions cannot be made to bind";
+        Compare(METHOD_SIZE);
+        context.PrepareAllLevels(nullptr);
+    }
+    CFolderCompareItem* sub = Item("sub");
+    EXPECT_EQ(sub->status, STATUS_ERROR);
+    EXPECT_EQ(sub->content, CONTENT_ERROR);
+    EXPECT_EQ(sub->GetChildCount(), 0);
+    EXPECT_EQ(sub->left->readError, EACCES);
+    EXPECT_EQ(sub->right->readError, 0);
+    EXPECT_EQ(sub->UnreadableSide(), sub->left);
+    CFolderCompareItem* only = Item("only");
+    EXPECT_TRUE(only->IsLeftOnly());
+    EXPECT_EQ(only->status, STATUS_ERROR);
+    EXPECT_EQ(only->GetChildCount(), 0);
+    // Even an empty folder on one side: the other may not be called empty.
+    EXPECT_EQ(Item("empty")->status, STATUS_ERROR);
+    EXPECT_EQ(Item("empty")->right->readError, EACCES);
+    EXPECT_EQ(Item("same")->status, STATUS_IDENTICAL);
+    EXPECT_EQ(context.root->status, STATUS_DIFFERENT);
+    EXPECT_EQ(context.rootStatus, STATUS_DIFFERENT);
+
+    // Readable again, a reload of the item lists it.
+    modes.Set(dir / "left/sub", 0755);
+    sub->CompareSubtree(context.settings, true, 2, nullptr);
+    EXPECT_EQ(sub->left->readError, 0);
+    EXPECT_EQ(sub->status, STATUS_DIFFERENT);
+    EXPECT_TRUE(Item("sub/y")->IsLeftOnly());
+    EXPECT_TRUE(Item("sub/x")->IsRightOnly());
+    modes.Set(dir / "left/only", 0755);
+    only->CompareItem(context.settings, true);
+    context.PrepareAllLevels(nullptr);
+    EXPECT_EQ(only->status, STATUS_DIFFERENT);
+    EXPECT_TRUE(Item("only/z")->IsLeftOnly());
+}
+
+// The roots themselves: one that cannot be listed makes the comparison an
+// error; one that cannot even be looked at is not taken for a missing side.
+TEST_F(FolderCompareTest, RootsThatCannotBeReadOrReached) {
+    Both("a", "a");
+    dir.WriteFile("locked/inner/b", "b");
+    Modes modes;
+    modes.Set(dir / "left", 0);
+    modes.Set(dir / "locked", 0);
+    test::PermissionsBind bind;
+    if (!bind.Active()) GTEST_SKIP() << "permissions cannot be made to bind";
+    Compare();
+    EXPECT_EQ(context.rootStatus, STATUS_ERROR);
+    EXPECT_EQ(context.root->GetChildCount(), 0);
+    EXPECT_EQ(context.root->left->readError, EACCES);
+    EXPECT_EQ(context.root->right->readError, 0);
+
+    context.paths[0] = dir / "locked/inner";
+    EXPECT_EQ(context.Build(), -2);
+    EXPECT_EQ(context.buildError, EACCES);
+    EXPECT_EQ(context.buildErrorSide, 0);
+    EXPECT_EQ(context.root, nullptr);
+    context.paths[0] = dir / "gone";
+    EXPECT_EQ(context.Build(), 0);  // what does not exist is a missing side
+    EXPECT_EQ(context.buildError, 0);
+    EXPECT_TRUE(context.root->IsRightOnly());
+}
+
+// Under a type filter a file that cannot be read is neither filtered out nor
+// compared: an error, on both sides or one.
+TEST_F(FolderCompareTest, FilesTheTypeFilterCannotReadAreErrors) {
+    Both("text", "t");
+    Both("data", std::string("\0", 1));
+    Both("locked", "l");
+    Write("left/alone", "a");
+    Modes modes;
+    modes.Set(dir / "left/locked", 0);
+    modes.Set(dir / "right/locked", 0);
+    modes.Set(dir / "left/alone", 0);
+    context.settings.filters.fileFilters.typeExclude = FILTER_TYPE_BINARY;
+    test::PermissionsBind bind;
+    if (!bind.Active()) GTEST_SKIP() << "permissions cannot be made to bind";
+    Compare();
+    EXPECT_TRUE(Item("data")->IsFilteredOut());
+    EXPECT_EQ(Item("text")->status, STATUS_IDENTICAL);
+    EXPECT_FALSE(Item("locked")->IsFilteredOut());
+    EXPECT_EQ(Item("locked")->status, STATUS_ERROR);
+    EXPECT_EQ(Item("locked")->left->readError, EACCES);
+    EXPECT_EQ(Item("alone")->status, STATUS_ERROR);
+    EXPECT_TRUE(Item("alone")->IsLeftOnly());
+    EXPECT_TRUE(IsClassShown(*Item("alone"), 0x2, 2));  // with the different ones, one-sided or not
+    EXPECT_FALSE(IsClassShown(*Item("alone"), 0x1, 2));
+    EXPECT_TRUE(IsClassShown(*Item("alone"), 0x10, 2));
+    EXPECT_EQ(context.rootStatus, STATUS_DIFFERENT);
+}
+
+// Trees far deeper than the path limit are compared to the bottom.
+TEST_F(FolderCompareTest, TreesBeyondThePathLimitAreComparedToTheBottom) {
+    const std::string name(250, 'q');
+    const int levels = 60;
+    test::MakeDeepTree(dir / "left", levels, name, {{"same", "s"}, {"diff", "1"}, {"gone", ""}});
+    test::MakeDeepTree(dir / "right", levels, name, {{"same", "s"}, {"diff", "2"}, {"new", ""}});
+    Compare(METHOD_BINARY | METHOD_SIZE);
+    std::string bottom = name;
+    for (int level = 1; level < levels; ++level) bottom += "/" + name;
+    ASSERT_NE(Item(bottom), nullptr);
+    EXPECT_EQ(Item(bottom + "/same")->status, STATUS_IDENTICAL);
+    EXPECT_EQ(Item(bottom + "/diff")->status, STATUS_DIFFERENT);
+    EXPECT_TRUE(Item(bottom + "/gone")->IsLeftOnly());
+    EXPECT_TRUE(Item(bottom + "/new")->IsRightOnly());
+    EXPECT_EQ(Item(bottom + "/diff")->RelativePath(), bottom + "/diff");
+    EXPECT_EQ(context.rootStatus, STATUS_DIFFERENT);
+    context.settings.methods = METHOD_CRC | METHOD_TEXT;
+    EXPECT_EQ(Item(bottom + "/same")->CompareByMethods(context.settings), 0u);
+    EXPECT_EQ(Item(bottom + "/same")->status, STATUS_IDENTICAL);
+    EXPECT_EQ(Item(bottom + "/diff")->CompareByMethods(context.settings), DIFFERENCE_CRC);
+    EXPECT_EQ(Item(bottom + "/diff")->status, STATUS_DIFFERENT);
+}
+
 class CancelAfter : public platform::CProgressSink {
 public:
     explicit CancelAfter(int children) : m_left(children) {}
@@ -303,6 +451,9 @@ TEST_F(FolderCompareTest, TheStatusRules) {
     EXPECT_EQ(orphan.status, STATUS_DIFFERENT);
     EXPECT_EQ(orphan.content, CONTENT_NOT_COMPARED);
     EXPECT_EQ(orphan.GetTimeOrder(2), 0);
+    orphan.content = CONTENT_ERROR;  // an orphan that could not be read stays an error
+    orphan.RecomputeStatus();
+    EXPECT_EQ(orphan.status, STATUS_ERROR);
 }
 
 }  // namespace

@@ -8,10 +8,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <random>
 
 #include "platform/FileAttributes.h"
 #include "request/FilterRecords.h"
+#include "support/DeepTree.h"
+#include "support/PermissionsBind.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -244,15 +247,83 @@ TEST(FolderTest, ScansOneLevelWithEnumerationData) {
     EXPECT_FALSE(gone.Scan());
 }
 
-TEST(FolderTest, AnUnreadableFolderScansAsEmpty) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+// A folder that cannot be read is no empty folder: it has no children, and
+// it tells why.
+TEST(FolderTest, AFolderThatCannotBeReadHasNoChildrenAndTellsWhy) {
     test::TempDir dir;
     dir.WriteFile("locked/secret", "x");
-    auto root = Root(dir / "locked");
+    dir.WriteFile("listed/secret", "x");
+    auto locked = Root(dir / "locked");
+    auto listed = Root(dir / "listed");
+    struct RestoreModes {
+        std::vector<std::string> paths;
+        ~RestoreModes() {
+            for (const std::string& path : paths) ::chmod(path.c_str(), 0755);
+        }
+    } restore{{dir / "locked", dir / "listed"}};
     ASSERT_EQ(::chmod((dir / "locked").c_str(), 0), 0);
-    EXPECT_TRUE(root->Scan());
-    EXPECT_EQ(root->GetChildCount(), 0);
+    ASSERT_EQ(::chmod((dir / "listed").c_str(), 0444), 0);  // names readable, entries not
+    {
+        test::PermissionsBind bind;
+        if (!bind.Active()) GTEST_SKIP() << "permissions cannot be made to bind";
+        EXPECT_FALSE(locked->Scan());
+        EXPECT_TRUE(locked->IsScanned());
+        EXPECT_EQ(locked->GetChildCount(), 0);
+        EXPECT_EQ(locked->readError, EACCES);
+        EXPECT_EQ(ReadErrorText(locked->readError), "Permission denied");
+        EXPECT_FALSE(listed->Scan());
+        EXPECT_EQ(listed->GetChildCount(), 0);
+        EXPECT_EQ(listed->readError, EACCES);
+
+        int error = 0;
+        EXPECT_FALSE(locked->HasVisibleContent(CComboFilters(), &error));
+        EXPECT_EQ(error, EACCES);
+    }
+    // Readable again: the next scan reads it and forgets the error.
     ASSERT_EQ(::chmod((dir / "locked").c_str(), 0755), 0);
+    EXPECT_TRUE(locked->Scan());
+    EXPECT_EQ(locked->readError, 0);
+    EXPECT_EQ(ChildNames(*locked), std::vector<std::string>{"secret"});
+
+    // A folder removed after it was read binds root as well.
+    auto gone = Root(dir.MakeFolder("gone"));
+    ASSERT_EQ(::rmdir((dir / "gone").c_str()), 0);
+    EXPECT_FALSE(gone->Scan());
+    EXPECT_EQ(gone->readError, ENOENT);
+    int error = 0;
+    EXPECT_FALSE(gone->HasVisibleContent(CComboFilters(), &error));
+    EXPECT_EQ(error, ENOENT);
+}
+
+// Entries far below the path limit are scanned and read like any other.
+TEST(FolderTest, ScansAndReadsBeyondThePathLimit) {
+    test::TempDir dir;
+    const std::string name(200, 'n');
+    const int levels = 40;
+    test::MakeDeepTree(dir / "top", levels, name, {{"check", "123456789"}, {"other", "x"}});
+    auto root = Root(dir / "top");
+    CFolder* folder = root.get();
+    for (int level = 0; level < levels; ++level) {
+        ASSERT_TRUE(folder->Scan()) << "level " << level << ": " << ReadErrorText(folder->readError);
+        ASSERT_EQ(ChildNames(*folder), std::vector<std::string>{name}) << "level " << level;
+        folder = static_cast<CFolder*>(folder->Child(0));
+    }
+    ASSERT_TRUE(folder->Scan());
+    folder->SortChildren();
+    ASSERT_EQ(ChildNames(*folder), (std::vector<std::string>{"check", "other"}));
+    CFolderItem& check = *folder->Child(0);
+    EXPECT_EQ(check.GetFullPath().size(), (dir / "top").size() + levels * (name.size() + 1) + 6);
+    EXPECT_EQ(check.GetSize(), 9u);
+    EXPECT_EQ(check.GetCRC(), 0xCBF43926u);
+    EXPECT_EQ(check.GetContentType(), FILE_CONTENT_TEXT);
+    EXPECT_FALSE(check.ReadVersion());
+    EXPECT_EQ(check.readError, 0);
+    ASSERT_TRUE(check.Refresh());
+    EXPECT_EQ(check.GetSize(), 9u);
+    CComboFilters filter;
+    int error = 0;
+    EXPECT_TRUE(folder->HasVisibleContent(filter, &error));
+    EXPECT_EQ(error, 0);
 }
 
 TEST(FolderTest, SortsFoldersFirstThenNamesWithoutCase) {

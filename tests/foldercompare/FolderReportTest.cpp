@@ -8,8 +8,10 @@
 #include "foldercompare/FolderCompareContext.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "request/CompareMethods.h"
+#include "support/PermissionsBind.h"
 #include "support/ScratchProfile.h"
 #include "support/TestSupport.h"
+#include "textcompare/TextCompareReport.h"
 
 namespace corvatine {
 namespace {
@@ -174,6 +176,44 @@ TEST_F(FolderReportTest, CellColoursFollowTheRowState) {
         EXPECT_EQ(FolderRowColor(*row.item, 0), 7);
         EXPECT_EQ(FolderRowColor(*row.item, 1), 10);
     }
+}
+
+// What could not be read is coloured as not compared, one-sided or not, and
+// its cell tells why; a root that could not be read is the result.
+TEST_F(FolderReportTest, WhatCouldNotBeReadShowsItsReason) {
+    Write("left/sub/a", "a");
+    Write("right/sub/a", "a");
+    Write("left/only/b", "b");
+    struct RestoreModes {
+        std::vector<std::string> paths;
+        ~RestoreModes() {
+            for (const std::string& path : paths) ::chmod(path.c_str(), 0755);
+        }
+    } restore{{dir / "left/sub", dir / "left/only", dir / "right"}};
+    ASSERT_EQ(::chmod((dir / "left/sub").c_str(), 0), 0);
+    ASSERT_EQ(::chmod((dir / "left/only").c_str(), 0), 0);
+    report.justVisibleItems = 0;
+    {
+        test::PermissionsBind bind;
+        if (!bind.Active()) GTEST_SKIP() << "permissions cannot be made to bind";
+        const FOLDERREPORTSOURCE source = Source();
+        const std::string html = Render(source);
+        EXPECT_NE(html.find("<td><b>Result:</b></td>\r\n<td>Different</td>"), std::string::npos);
+        EXPECT_NE(html.find("<td class=\"bm\">- only (Permission denied)</td>"), std::string::npos) << html;
+        EXPECT_NE(html.find("<td class=\"bm\">- sub (Permission denied)</td>"), std::string::npos);
+        EXPECT_NE(html.find("<td class=\"bm\">- sub</td>"), std::string::npos);  // the side that was read
+        EXPECT_NE(html.find("<td class=\"bne\">&nbsp;</td>"), std::string::npos);
+    }
+    ASSERT_EQ(::chmod((dir / "right").c_str(), 0), 0);
+    test::PermissionsBind bind;
+    const FOLDERREPORTSOURCE source = Source();
+    EXPECT_EQ(source.rootStatus, STATUS_ERROR);
+    const std::string html = Render(source);
+    EXPECT_NE(html.find("<td><b>Result:</b></td>\r\n<td>Could not be compared: " +
+                        CTextCompareReport::EscapeMarkup(dir / "right") + " (Permission denied)</td>"),
+              std::string::npos)
+        << html;
+    EXPECT_NE(html.find("Empty"), std::string::npos);
 }
 
 TEST(FolderCompareSettingsTest, ViewSettingsWidthsAndColours) {

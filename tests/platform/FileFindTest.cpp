@@ -8,10 +8,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <clocale>
 
+#include "platform/File.h"
 #include "platform/FileAttributes.h"
 #include "platform/Locale.h"
+#include "support/DeepTree.h"
+#include "support/PermissionsBind.h"
 #include "support/TestSupport.h"
 
 namespace corvatine::platform {
@@ -109,6 +114,99 @@ TEST(FileFindTest, EnumeratesEveryEntryWithItsData) {
     EXPECT_FALSE(find.FindNextFile());
     EXPECT_EQ(CFileFindEx::SearchPath("/", "*"), "/*");
     EXPECT_EQ(CFileFindEx::SearchPath("/home", "*"), "/home/*");
+}
+
+// Paths longer than PATH_MAX are reached piece by piece: listing, looking
+// up, opening and reading work at any depth.
+TEST(FileFindTest, ReachesEntriesBeyondThePathLimit) {
+    test::TempDir dir;
+    const std::string name(200, 'd');
+    const std::string deep = test::MakeDeepTree(dir / "top", 50, name, {{"leaf.txt", "leaf"}});
+    ASSERT_GT(deep.size(), 2u * PATH_MAX);
+
+    CFileFindEx find;
+    ASSERT_TRUE(find.FindFile(deep)) << find.Error();
+    std::vector<std::string> names;
+    while (find.FindNextFile()) {
+        if (find.IsDots()) continue;
+        names.push_back(find.GetFileName());
+        EXPECT_EQ(find.Data().Size(), 4u);  // looked up below the open folder
+    }
+    EXPECT_EQ(find.Error(), 0);
+    EXPECT_EQ(names, std::vector<std::string>{"leaf.txt"});
+    ASSERT_TRUE(find.FindFile(deep + "/"));  // a separator at the end names the same folder
+
+    FINDDATA data;
+    ASSERT_TRUE(FindEntry(deep + "/leaf.txt", data));
+    EXPECT_EQ(data.name, "leaf.txt");
+    EXPECT_EQ(data.Size(), 4u);
+    ASSERT_TRUE(FindEntry(deep, data));
+    EXPECT_EQ(data.attributes, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(GetFileType(deep), FileType::Folder);
+    EXPECT_EQ(GetFileType(deep + "/leaf.txt"), FileType::Regular);
+
+    InputFile file;
+    ASSERT_TRUE(file.Open(deep + "/leaf.txt")) << file.LastError();
+    char bytes[8];
+    EXPECT_EQ(file.Read(bytes, sizeof bytes), 4);
+    EXPECT_EQ(std::string(bytes, 4), "leaf");
+    ASSERT_TRUE(file.OpenRegular(deep + "/leaf.txt"));
+    EXPECT_FALSE(file.OpenRegular(deep));
+    EXPECT_EQ(file.LastError(), EINVAL);
+
+    // What is missing on the way, or at the end, is told as missing; a name
+    // longer than any file system allows as too long.
+    int error = 0;
+    EXPECT_EQ(GetFileType(deep + "/missing", &error), FileType::Missing);
+    EXPECT_EQ(error, ENOENT);
+    const std::string astray = dir / "nowhere" + deep.substr(dir.Path().size() + 4);
+    EXPECT_FALSE(FindEntry(astray, data, &error));
+    EXPECT_EQ(error, ENOENT);
+    EXPECT_FALSE(find.FindFile(astray));
+    EXPECT_EQ(find.Error(), ENOENT);
+    EXPECT_EQ(GetFileType("/" + std::string(PATH_MAX + 10, 'x'), &error), FileType::Missing);
+    EXPECT_EQ(error, ENAMETOOLONG);
+    EXPECT_EQ(GetFileType(deep + "/" + std::string(PATH_MAX + 10, 'x'), &error), FileType::Missing);
+    EXPECT_EQ(error, ENAMETOOLONG);
+}
+
+TEST(FileFindTest, TellsWhyAFolderCannotBeRead) {
+    test::TempDir dir;
+    CFileFindEx find;
+    EXPECT_FALSE(find.FindFile(dir / "missing"));
+    EXPECT_EQ(find.Error(), ENOENT);
+    EXPECT_FALSE(find.FindFile(dir.WriteFile("file", "")));
+    EXPECT_EQ(find.Error(), ENOTDIR);
+    ASSERT_TRUE(find.FindFile(dir.Path()));
+    EXPECT_EQ(find.Error(), 0);
+
+    // A folder that may not be read, and one whose names may be read but
+    // whose entries may not be looked at.
+    const std::string locked = dir.MakeFolder("locked");
+    const std::string listed = dir.MakeFolder("listed");
+    dir.WriteFile("listed/entry", "");
+    struct RestoreModes {
+        std::vector<std::string> paths;
+        ~RestoreModes() {
+            for (const std::string& path : paths) ::chmod(path.c_str(), 0755);
+        }
+    } restore{{locked, listed}};
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(listed.c_str(), 0444), 0);
+    test::PermissionsBind bind;
+    if (!bind.Active()) GTEST_SKIP() << "permissions cannot be made to bind";
+    EXPECT_FALSE(find.FindFile(locked));
+    EXPECT_EQ(find.Error(), EACCES);
+
+    ASSERT_TRUE(find.FindFile(listed));
+    std::vector<std::string> names;
+    while (find.FindNextFile()) names.push_back(find.GetFileName());
+    EXPECT_EQ(find.Error(), EACCES);  // the enumeration ends with the reason, never as if complete
+    EXPECT_EQ(std::count(names.begin(), names.end(), "entry"), 0);
+    FINDDATA data;
+    int error = 0;
+    EXPECT_FALSE(FindEntry(listed + "/entry", data, &error));
+    EXPECT_EQ(error, EACCES);
 }
 
 TEST(LocaleTest, GroupsDigitsAndNamesLanguages) {
