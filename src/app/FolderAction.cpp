@@ -6,6 +6,7 @@
 #include <ostream>
 #include <vector>
 
+#include "app/JsonOutput.h"
 #include "app/TerminalProgress.h"
 #include "foldercompare/FolderCompareDoc.h"
 #include "foldercompare/FolderCompareOptions.h"
@@ -212,7 +213,7 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
             errorList.push_back({{"path", error.path}, {"reason", error.reason}});
         const Json json{
             {"rootStatus", rootStatus}, {"items", std::move(items)}, {"errors", std::move(errorList)}};
-        out << json.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+        out << DumpJson(json) << "\n";
     } else if (format == "brief") {
         WriteBrief(*doc.Root(), out);
     } else {

@@ -183,6 +183,16 @@ TEST(FrontEndTest, PathBytesThatAreNotUtf8StayDistinctInJson) {
         << result.out;
     EXPECT_NE(result.out.find("\"title\": \"x\\udcff : x\\udcfe\""), std::string::npos) << result.out;
 
+    // The names of a folder comparison too.
+    dir.MakeFolder("a");
+    dir.MakeFolder("b");
+    dir.WriteFile("a/x\xFF", "a\n");
+    dir.WriteFile("b/x\xFE", "b\n");
+    result = RunCorvatine({"--format=json", "a", "b"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_NE(result.out.find("\"x\\udcff\""), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\"x\\udcfe\""), std::string::npos) << result.out;
+
     // Valid names keep their characters; a control character, or text that
     // looks like an escape, is what it is.
     dir.WriteFile("caf\xC3\xA9\x01", "a\n");
