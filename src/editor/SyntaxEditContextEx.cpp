@@ -56,7 +56,8 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
         }
         if (!more && previousEnding.empty()) break;
         std::unique_ptr<LINEORIGIN> origin;
-        if (!file.LossyLineBytes().empty()) origin.reset(new LINEORIGIN{file.LossyLineBytes(), text});
+        if (!file.LossyLineBytes().empty())
+            origin = std::make_unique<LINEORIGIN>(LINEORIGIN{file.LossyLineBytes(), text});
         text += ending;
         InsertLine(text.data(), static_cast<int>(text.size()));
         if (origin) GetLine(GetLineCount() - 1).SetOrigin(std::move(origin));
@@ -127,8 +128,8 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
     const platform::FILEIDENTITY* expected = nullptr;
     if (m_fileIdentity.IsKnown()) {
         platform::FILEIDENTITY now;
-        if (path == m_filePath || (platform::GetFileIdentity(path, now) && now.device == m_fileIdentity.device &&
-                                   now.inode == m_fileIdentity.inode))
+        if (path == m_filePath || (platform::GetFileIdentity(path, now) &&
+                                   now.device == m_fileIdentity.device && now.inode == m_fileIdentity.inode))
             expected = &m_fileIdentity;
     }
 
@@ -185,7 +186,8 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
 const std::string* CSyntaxEditContextEx::BytesAsRead(const CSyntaxTextLine& line) const {
     const LINEORIGIN* origin = line.Origin();
     const int kind = m_encodingKind < 0 ? ENCODING_CODEPAGE : m_encodingKind;
-    if (origin == nullptr || kind != m_readEncodingKind || line.Characters() != origin->characters) return nullptr;
+    if (origin == nullptr || kind != m_readEncodingKind || line.Characters() != origin->characters)
+        return nullptr;
     if (kind == ENCODING_CODEPAGE && !CodePagesEquivalent(m_codePage, m_readCodePage)) return nullptr;
     return &origin->bytes;
 }

@@ -52,7 +52,10 @@ bool ResolveLinks(const std::string& path, std::string& resolved) {
         if (::lstat(resolved.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
         std::vector<char> buffer(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
         const ssize_t n = ::readlink(resolved.c_str(), buffer.data(), buffer.size());
-        if (n < 0) return false;
+        if (n <= 0) {
+            if (n == 0) errno = ENOENT;  // a link to nothing names no file
+            return false;
+        }
         if (static_cast<size_t>(n) == buffer.size()) {  // the link grew meanwhile: look again
             --hop;
             continue;
