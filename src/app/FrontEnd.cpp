@@ -240,8 +240,6 @@ std::string LastComparedText(const CCompareParams& request) {
                : platform::FormatLocalTime(request.lastComparedTime, "%Y-%m-%d %H:%M:%S");
 }
 
-std::string Dump(const Json& json) { return DumpJson(json); }
-
 // A field of a tab-separated line: tabs, line breaks, other control
 // characters and backslashes escaped, so that every entry stays one line of
 // the same fields.
@@ -382,7 +380,7 @@ int RunRecent(CCorvatineApp& app, const FRONTENDOPTIONS& options, std::ostream& 
             entry["lastComparedTime"] = LastComparedText(request);
             entries.push_back(std::move(entry));
         }
-        out << Dump(entries) << "\n";
+        out << DumpJson(entries) << "\n";
     } else {
         for (int i = 0; i < count; ++i) {
             const CCompareParams& request = (*list)[i];
@@ -426,7 +424,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, std::ostr
     }
 
     if (options.printRequest) {
-        out << Dump(CommandLineToJson(commandLine)) << "\n";
+        out << DumpJson(CommandLineToJson(commandLine)) << "\n";
         return EXIT_SAME;
     }
 
