@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/CommandLine.h"
 #include "foldercompare/ContentType.h"
+#include "launch/CommandLine.h"
 
 namespace {
 

@@ -13,8 +13,9 @@ declare -A allowed=(
   [foldercompare]="textcompare request editor fileio platform"
   [binarycompare]="foldercompare textcompare request editor fileio platform"
   [persist]="binarycompare foldercompare textcompare request editor fileio platform"
-  [app]="persist binarycompare foldercompare textcompare request editor fileio platform"
-  [ui]="persist binarycompare foldercompare textcompare request editor fileio platform"
+  [launch]="persist binarycompare foldercompare textcompare request editor fileio platform"
+  [app]="launch persist binarycompare foldercompare textcompare request editor fileio platform"
+  [ui]="launch persist binarycompare foldercompare textcompare request editor fileio platform"
 )
 status=0
 for folder in */; do

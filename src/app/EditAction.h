@@ -4,8 +4,8 @@
 
 #include <iosfwd>
 
-#include "app/CommandLine.h"
 #include "app/FrontEndOptions.h"
+#include "launch/CommandLine.h"
 
 namespace corvatine {
 

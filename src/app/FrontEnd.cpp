@@ -7,14 +7,14 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-#include "app/CommandLine.h"
 #include "app/CompareAction.h"
-#include "app/CorvatineApp.h"
 #include "app/EditAction.h"
 #include "app/FrontEndOptions.h"
 #include "app/InfoAction.h"
 #include "app/JsonOutput.h"
 #include "foldercompare/ContentType.h"
+#include "launch/CommandLine.h"
+#include "launch/CorvatineApp.h"
 #include "persist/ComparisonFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/LocalTime.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/CommandLine.h"
 #include "app/FrontEndOptions.h"
+#include "launch/CommandLine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr size_t kMaxArguments = 32;

@@ -1,4 +1,4 @@
-#include "app/CorvatineApp.h"
+#include "launch/CorvatineApp.h"
 
 #include <ostream>
 

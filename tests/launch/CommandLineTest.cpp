@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "launch/CommandLine.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "app/CommandLine.h"
+#include "launch/CommandLine.h"
 #include "platform/LocalTime.h"
 #include "request/CompareParams.h"
 #include "support/GlobalSettings.h"
