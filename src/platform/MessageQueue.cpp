@@ -13,7 +13,7 @@ void CMessageQueue::Post(CMessageTarget* target, unsigned message, uint64_t wPar
         std::lock_guard<std::mutex> lock(m_mutex);
         m_messages.push_back({target, message, wParam, lParam, std::string(), false});
     }
-    m_posted.notify_one();
+    Posted();
 }
 
 void CMessageQueue::PostText(CMessageTarget* target, unsigned message, const std::string& text) {
@@ -21,7 +21,22 @@ void CMessageQueue::PostText(CMessageTarget* target, unsigned message, const std
         std::lock_guard<std::mutex> lock(m_mutex);
         m_messages.push_back({target, message, 0, 0, text, true});
     }
+    Posted();
+}
+
+void CMessageQueue::Posted() {
     m_posted.notify_one();
+    std::function<void()> wakeUp;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        wakeUp = m_wakeUp;
+    }
+    if (wakeUp) wakeUp();
+}
+
+void CMessageQueue::SetWakeUp(std::function<void()> wakeUp) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_wakeUp = std::move(wakeUp);
 }
 
 void MESSAGE::Deliver() const {
@@ -44,8 +59,7 @@ int CMessageQueue::Pump() {
     int count = 0;
     MESSAGE message;
     while (Get(message, std::chrono::milliseconds(0))) {
-        if (message.target != nullptr)
-            message.target->OnMessage(message.message, message.wParam, message.lParam);
+        message.Deliver();
         ++count;
     }
     return count;

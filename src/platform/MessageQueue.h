@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -45,11 +46,18 @@ public:
     int Pump();
     // Forgets the messages of a target that goes away.
     void Discard(const CMessageTarget* target);
+    // Called after every post, on the posting thread: a window system's event
+    // loop is woken with it and pumps the queue on its own thread. Empty to
+    // stop.
+    void SetWakeUp(std::function<void()> wakeUp);
 
 private:
+    void Posted();
+
     std::mutex m_mutex;
     std::condition_variable m_posted;
     std::deque<MESSAGE> m_messages;
+    std::function<void()> m_wakeUp;
 };
 
 // The queue of the user-interface thread.
