@@ -23,14 +23,10 @@ void AddItem(std::string& list, const std::string& item) {
     list += item;
 }
 
-// A group such as ` /r:"ias|icc"`, only when the list is not empty.
-void AddGroup(std::string& line, bool abbreviated, const char* shortOption, const char* longOption,
-              const std::string& list) {
-    if (list.empty()) return;
-    line += abbreviated ? shortOption : longOption;
-    line += '"';
-    line += list;
-    line += '"';
+// A group such as `/r:"ias|icc"`, only when the list is not empty.
+void AddGroup(std::vector<COMMANDPART>& parts, bool abbreviated, const char* shortOption,
+              const char* longOption, const std::string& list) {
+    if (!list.empty()) parts.push_back({abbreviated ? shortOption : longOption, list, true});
 }
 
 std::string WordList(uint32_t bits, const cmdline::WORDBIT* words, size_t count, bool abbreviated,
@@ -111,35 +107,49 @@ bool CCompareParams::Equals(const CCompareParams& other) const {
     return true;
 }
 
-std::string CCompareParams::GetCommandLine(bool, bool) const { return std::string(); }
+std::string CCompareParams::GetCommandLine(bool fullPath, bool abbreviated) const {
+    const std::vector<COMMANDPART> parts = CommandParts(abbreviated);
+    if (parts.empty()) return std::string();
+    std::string line =
+        fullPath ? '"' + platform::JoinPath(platform::ProgramFolder(), kProgramName) + '"' : kProgramName;
+    for (const COMMANDPART& part : parts) {
+        line += ' ';
+        line += part.option;
+        line += part.quoted ? '"' + part.value + '"' : part.value;
+    }
+    return line;
+}
+
+std::vector<std::string> CCompareParams::GetArguments(bool abbreviated) const {
+    std::vector<std::string> arguments;
+    for (const COMMANDPART& part : CommandParts(abbreviated)) arguments.push_back(part.option + part.value);
+    return arguments;
+}
+
+std::vector<COMMANDPART> CCompareParams::CommandParts(bool) const { return {}; }
 
 std::unique_ptr<CCompareParams> CCompareParams::Clone() const {
     return std::make_unique<CCompareParams>(*this);
 }
 
-std::string CCompareParams::CommandLineStart(bool fullPath, bool abbreviated) const {
-    std::string line;
-    if (fullPath)
-        line = '"' + platform::JoinPath(platform::ProgramFolder(), kProgramName) + '"';
-    else
-        line = kProgramName;
-
-    line += abbreviated ? " -c" : " -compare";
+std::vector<COMMANDPART> CCompareParams::StartParts(bool abbreviated) const {
+    std::vector<COMMANDPART> parts;
+    parts.push_back({abbreviated ? "-c" : "-compare", "", false});
     switch (kind) {
-        case COMPARE_TEXT: line += abbreviated ? " /t:t" : " /type:text"; break;
-        case COMPARE_BINARY: line += abbreviated ? " /t:b" : " /type:binary"; break;
-        case COMPARE_FOLDER: line += abbreviated ? " /t:f" : " /type:folder"; break;
+        case COMPARE_TEXT: parts.push_back({abbreviated ? "/t:t" : "/type:text", "", false}); break;
+        case COMPARE_BINARY: parts.push_back({abbreviated ? "/t:b" : "/type:binary", "", false}); break;
+        case COMPARE_FOLDER: parts.push_back({abbreviated ? "/t:f" : "/type:folder", "", false}); break;
         default: break;
     }
 
     for (const COMPARESIDE& side : sides)
-        if (!side.path.empty()) line += " \"" + side.path + '"';
+        if (!side.path.empty()) parts.push_back({"", side.path, true});
 
     std::string readOnly;
     if (sides[0].flags & SIDE_READ_ONLY) AddItem(readOnly, "1");
     if (sides[1].flags & SIDE_READ_ONLY) AddItem(readOnly, "2");
-    AddGroup(line, abbreviated, " /ro:", " /readonly:", readOnly);
-    return line;
+    AddGroup(parts, abbreviated, "/ro:", "/readonly:", readOnly);
+    return parts;
 }
 
 // ---- CTextCompareParams ----
@@ -160,16 +170,13 @@ bool CTextCompareParams::Equals(const CCompareParams& other) const {
            lineFilter == text->lineFilter;
 }
 
-std::string CTextCompareParams::GetCommandLine(bool fullPath, bool abbreviated) const {
-    std::string line = CommandLineStart(fullPath, abbreviated);
-    AddGroup(line, abbreviated, " /r:", " /rule:",
+std::vector<COMMANDPART> CTextCompareParams::CommandParts(bool abbreviated) const {
+    std::vector<COMMANDPART> parts = StartParts(abbreviated);
+    AddGroup(parts, abbreviated, "/r:", "/rule:",
              WordList(rules, cmdline::kRuleWords, std::size(cmdline::kRuleWords), abbreviated, '|'));
-    if (!lineFilter.empty()) {
-        line += abbreviated ? " /lf:re=\"" : " /linefilter:regexp=\"";
-        line += lineFilter;
-        line += '"';
-    }
-    return line;
+    if (!lineFilter.empty())
+        parts.push_back({abbreviated ? "/lf:re=" : "/linefilter:regexp=", lineFilter, true});
+    return parts;
 }
 
 std::unique_ptr<CCompareParams> CTextCompareParams::Clone() const {
@@ -178,8 +185,8 @@ std::unique_ptr<CCompareParams> CTextCompareParams::Clone() const {
 
 // ---- CBinaryCompareParams ----
 
-std::string CBinaryCompareParams::GetCommandLine(bool fullPath, bool abbreviated) const {
-    return CommandLineStart(fullPath, abbreviated);
+std::vector<COMMANDPART> CBinaryCompareParams::CommandParts(bool abbreviated) const {
+    return StartParts(abbreviated);
 }
 
 std::unique_ptr<CCompareParams> CBinaryCompareParams::Clone() const {
@@ -205,9 +212,9 @@ bool CFolderCompareParams::Equals(const CCompareParams& other) const {
            options == folder->options && filters.Equals(folder->filters);
 }
 
-std::string CFolderCompareParams::GetCommandLine(bool fullPath, bool abbreviated) const {
-    std::string line = CommandLineStart(fullPath, abbreviated);
-    AddGroup(line, abbreviated, " /m:", " /method:",
+std::vector<COMMANDPART> CFolderCompareParams::CommandParts(bool abbreviated) const {
+    std::vector<COMMANDPART> parts = StartParts(abbreviated);
+    AddGroup(parts, abbreviated, "/m:", "/method:",
              WordList(methods, cmdline::kMethodWords, std::size(cmdline::kMethodWords), abbreviated, '|'));
 
     const CFileFilters& file = filters.fileFilters;
@@ -230,7 +237,7 @@ std::string CFolderCompareParams::GetCommandLine(bool fullPath, bool abbreviated
             WordList(file.typeExclude, cmdline::kTypeWords, std::size(cmdline::kTypeWords), abbreviated, ';');
         !types.empty())
         AddItem(fileItems, FilterItem(cmdline::kTypeExcludeKey, abbreviated, types));
-    AddGroup(line, abbreviated, " /ff:", " /filefilter:", fileItems);
+    AddGroup(parts, abbreviated, "/ff:", "/filefilter:", fileItems);
 
     const CFolderFilters& folder = filters.folderFilters;
     std::string folderItems;
@@ -240,12 +247,12 @@ std::string CFolderCompareParams::GetCommandLine(bool fullPath, bool abbreviated
         AddItem(folderItems, FilterItem(cmdline::kNameExcludeKey, abbreviated, folder.nameExclude));
     if (const std::string letters = AttributeLetters(folder.attributesExclude); !letters.empty())
         AddItem(folderItems, FilterItem(cmdline::kAttributesExcludeKey, abbreviated, letters));
-    AddGroup(line, abbreviated, " /df:", " /folderfilter:", folderItems);
+    AddGroup(parts, abbreviated, "/df:", "/folderfilter:", folderItems);
 
     if (options & FOLDER_OPTION_AUTO_SCAN)
-        AddGroup(line, abbreviated,
-                 " /o:", " /option:", abbreviated ? cmdline::kAutoScanShort : cmdline::kAutoScanLong);
-    return line;
+        AddGroup(parts, abbreviated,
+                 "/o:", "/option:", abbreviated ? cmdline::kAutoScanShort : cmdline::kAutoScanLong);
+    return parts;
 }
 
 std::unique_ptr<CCompareParams> CFolderCompareParams::Clone() const {

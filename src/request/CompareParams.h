@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "request/FilterRecords.h"
 
@@ -20,6 +21,15 @@ enum CompareKind : int32_t {
 
 // Bit of COMPARESIDE::flags; every other bit is 0.
 constexpr uint32_t SIDE_READ_ONLY = 0x1;
+
+// One piece of a request's command line: an option word ("-c", "/t:t"), an
+// option and its value ("/r:" and "ias|icc"), or a path (no option). A
+// quoted value stands in double quotes in a command line.
+struct COMMANDPART {
+    std::string option;
+    std::string value;
+    bool quoted;
+};
 
 struct COMPARESIDE {
     std::string path;
@@ -52,12 +62,18 @@ public:
     virtual bool Equals(const CCompareParams& other) const;
     // The command line that reproduces the request; empty for the base kind.
     virtual std::string GetCommandLine(bool fullPath, bool abbreviated) const;
+    // The same as the arguments that follow the program's name: values
+    // without the quotes a command line needs.
+    std::vector<std::string> GetArguments(bool abbreviated) const;
     virtual std::unique_ptr<CCompareParams> Clone() const;
 
 protected:
     explicit CCompareParams(int32_t requestKind) : kind(requestKind) {}
-    // The program, the action and kind, the paths and the read-only group.
-    std::string CommandLineStart(bool fullPath, bool abbreviated) const;
+    // The pieces of the command line after the program's name; none for the
+    // base kind.
+    virtual std::vector<COMMANDPART> CommandParts(bool abbreviated) const;
+    // The action and kind, the paths and the read-only group.
+    std::vector<COMMANDPART> StartParts(bool abbreviated) const;
 };
 
 class CTextCompareParams : public CCompareParams {
@@ -70,16 +86,20 @@ public:
 
     void CopyFrom(const CCompareParams& other) override;
     bool Equals(const CCompareParams& other) const override;
-    std::string GetCommandLine(bool fullPath, bool abbreviated) const override;
     std::unique_ptr<CCompareParams> Clone() const override;
+
+protected:
+    std::vector<COMMANDPART> CommandParts(bool abbreviated) const override;
 };
 
 class CBinaryCompareParams : public CCompareParams {
 public:
     CBinaryCompareParams() : CCompareParams(COMPARE_BINARY) {}
 
-    std::string GetCommandLine(bool fullPath, bool abbreviated) const override;
     std::unique_ptr<CCompareParams> Clone() const override;
+
+protected:
+    std::vector<COMMANDPART> CommandParts(bool abbreviated) const override;
 };
 
 class CFolderCompareParams : public CCompareParams {
@@ -93,8 +113,10 @@ public:
 
     void CopyFrom(const CCompareParams& other) override;
     bool Equals(const CCompareParams& other) const override;
-    std::string GetCommandLine(bool fullPath, bool abbreviated) const override;
     std::unique_ptr<CCompareParams> Clone() const override;
+
+protected:
+    std::vector<COMMANDPART> CommandParts(bool abbreviated) const override;
 };
 
 // New text and folder requests start from the rules and methods of the text

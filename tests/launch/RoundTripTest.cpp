@@ -87,6 +87,9 @@ protected:
             EXPECT_TRUE(parsed->Equals(request))
                 << request.GetCommandLine(false, abbreviated) << "\nreads back as\n"
                 << parsed->GetCommandLine(false, abbreviated);
+            // The arguments are what a shell makes of the command line.
+            const std::string line = request.GetCommandLine(false, abbreviated);
+            EXPECT_EQ(request.GetArguments(abbreviated), ShellSplit(line.substr(10))) << line;
         }
     }
 
