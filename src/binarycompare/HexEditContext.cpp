@@ -19,12 +19,6 @@ namespace {
 
 constexpr size_t kCopyBlock = 16384;
 
-std::string Replace(std::string text, const std::string& what, const std::string& with) {
-    const size_t at = text.find(what);
-    if (at != std::string::npos) text.replace(at, what.size(), with);
-    return text;
-}
-
 bool ParentExists(const std::string& path) {
     const std::string parent = platform::PathParentFolder(path);
     return parent.empty() || platform::IsFolder(parent);
@@ -131,9 +125,9 @@ bool CHexEditContext::Open(const std::string& path) {
             return false;
         }
         m_readOnly = m_openedReadOnly = true;
-        m_messages.Inform(
-            Replace("%s is in use or is read only).\r\rIt can be opened as read only (no changes possible).",
-                    "%s", path));
+        m_messages.Inform(platform::ReplacePlaceholder(
+            "%s is in use or is read only).\r\rIt can be opened as read only (no changes possible).", "%s",
+            path));
     }
     TakeIdentity();
     Rebuild();

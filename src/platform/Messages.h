@@ -24,6 +24,14 @@ public:
     virtual void Status(const std::string& text) { (void)text; }
 };
 
+// A message text with its first placeholder ("%1", "%s") put in.
+inline std::string ReplacePlaceholder(std::string text, const std::string& placeholder,
+                                      const std::string& value) {
+    const size_t at = text.find(placeholder);
+    if (at != std::string::npos) text.replace(at, placeholder.size(), value);
+    return text;
+}
+
 // Takes the answer that loses nothing (No), and keeps the texts it was given.
 class CSilentMessages : public CMessages {
 public:

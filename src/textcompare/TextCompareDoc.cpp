@@ -18,12 +18,6 @@ constexpr int kMergeAction = 1;
 
 const char kCannotMerge[] = "Cannot merge differences.\n\nPlease recompare the files before continuing.";
 
-std::string Replace(std::string text, const std::string& placeholder, const std::string& value) {
-    const size_t at = text.find(placeholder);
-    if (at != std::string::npos) text.replace(at, placeholder.size(), value);
-    return text;
-}
-
 // The ending the target gives merged lines: its style when it has line
 // endings of its own (so that it keeps them); else, as a file without any
 // ending has no style to speak of, none, and the source's endings are kept.
@@ -57,7 +51,8 @@ bool CTextCompareDoc::LoadSide(int side, int codePage) {
     const int result = m_side[side]->LoadTextFile(path, lossy, EOL_KEEP, codePage, error);
     m_hooks->Resume(path);
     if (result == LOAD_FAILED) {
-        m_messages.Error(Replace(Replace("Cannot open file\n%1\n\n%2", "%1", path), "%2", error));
+        m_messages.Error(platform::ReplacePlaceholder(
+            platform::ReplacePlaceholder("Cannot open file\n%1\n\n%2", "%1", path), "%2", error));
         return false;
     }
     if (result == LOAD_BINARY) {
@@ -419,7 +414,8 @@ bool CTextCompareDoc::SaveSide(int side, const std::string& path) {
     const bool saved = m_side[side]->SaveTextFile(target, false, error, EOL_KEEP, true, acceptLoss);
     m_hooks->Resume(target);
     if (!saved) {
-        m_messages.Error(Replace(Replace("Cannot save file\n%1\n\n%2", "%1", target), "%2", error));
+        m_messages.Error(platform::ReplacePlaceholder(
+            platform::ReplacePlaceholder("Cannot save file\n%1\n\n%2", "%1", target), "%2", error));
         return false;
     }
     m_request.sides[side].path = target;

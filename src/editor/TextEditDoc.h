@@ -1,0 +1,56 @@
+// The text editor document: one file in an edit context, loaded, reloaded and
+// saved in its own encoding and line endings, with the user told of what
+// fails and asked before anything is lost.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "editor/SyntaxEditContextEx.h"
+#include "fileio/DocumentWatches.h"
+#include "platform/Messages.h"
+
+namespace corvatine {
+
+class CTextEditDoc {
+public:
+    // With hooks, the file watcher is told around the document's own loads
+    // and saves.
+    explicit CTextEditDoc(platform::CMessages& messages, CFileWatchHooks* hooks = nullptr);
+    CTextEditDoc(const CTextEditDoc&) = delete;
+    CTextEditDoc& operator=(const CTextEditDoc&) = delete;
+
+    // Loads a file (read-only when asked). False, with the user told, when it
+    // cannot be read or holds binary data; the buffer is then empty.
+    bool Open(const std::string& path, bool readOnly = false);
+    // Loads the file again; its unsaved edits are lost.
+    bool Reload();
+
+    // Saves to the document's file in its encoding and line endings.
+    bool Save();
+    // Saves to another path, in an encoding (kind 1-3 with code page -1, or
+    // kind -1 with a code page; kind 0 keeps the buffer's) and with a line
+    // ending style (0 keeps each line's own); the document is that file from
+    // then on. False with the reason told.
+    bool SaveAs(const std::string& path, int encodingKind, int codePage, int style);
+
+    // The file name ("Untitled" without a file), " *" when modified.
+    std::string GetTitle() const;
+    const std::string& GetPath() const { return m_path; }
+    bool IsModified() const { return m_context->IsModified(); }
+    bool IsReadOnly() const { return m_context->IsReadOnly(); }
+    CSyntaxEditContextEx& Context() { return *m_context; }
+    const CSyntaxEditContextEx& Context() const { return *m_context; }
+
+private:
+    bool SaveTo(const std::string& path, int style);
+
+    platform::CMessages& m_messages;
+    CFileWatchHooks m_noHooks;
+    CFileWatchHooks* m_hooks;
+    std::unique_ptr<CSyntaxEditContextEx> m_context;
+    std::string m_path;
+    bool m_readOnlyAsked = false;
+};
+
+}  // namespace corvatine
