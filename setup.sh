@@ -37,10 +37,11 @@ if [ "$fuzz" = ON ]; then
 fi
 
 # zlib: CRC-32 of folder comparisons; the mingw-w64 binutils build the Windows
-# program files that the version-resource tests read.
+# program files that the version-resource tests read; Qt 6 Widgets (with
+# QTest) and a font make the window, which its tests draw offscreen.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libtinyxml2-dev zlib1g-dev clang-format
-          binutils-mingw-w64-x86-64)
+          binutils-mingw-w64-x86-64 qt6-base-dev fonts-dejavu-core)
 # libFuzzer comes with clang's runtime libraries.
 if [ "$fuzz" = ON ]; then packages+=(clang libclang-rt-14-dev); fi
 missing=()

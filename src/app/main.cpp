@@ -5,12 +5,22 @@
 #include <vector>
 
 #include "app/FrontEnd.h"
+#include "app/WindowLauncher.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     try {
-        std::vector<std::string> arguments(argv + 1, argv + argc);
-        const int status = corvatine::RunFrontEnd(arguments, std::cout, std::cerr);
+        const corvatine::FACECHOICE face =
+            corvatine::ChooseFace(std::vector<std::string>(argv + 1, argv + argc));
+        if (!face.trouble.empty()) {
+            std::cerr << "corvatine: " << face.trouble << "\n";
+            return 2;
+        }
+        if (face.window) {
+            const int status = corvatine::RunWindow(face, std::cerr);
+            if (status >= 0) return status;
+        }
+        const int status = corvatine::RunFrontEnd(face.arguments, std::cout, std::cerr);
         std::cout.flush();
         if (!std::cout) {
             std::cerr << "corvatine: cannot write the output\n";

@@ -202,6 +202,9 @@ bool SetFileTimes(const std::string& path, int64_t seconds, long nanoseconds) {
 // settings folder, so that no test reads or writes the user's own settings.
 int main(int argc, char** argv) {
     ::setenv("TZ", "UTC", 1);
+    // The program runs headless in tests, whatever desktop they are run from.
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
     ::tzset();
     std::setlocale(LC_ALL, "C.UTF-8");
     static corvatine::test::TempDir configDir;

@@ -1,0 +1,34 @@
+// The program's two faces: the window, a separate program beside this one
+// that links the GUI toolkit, and the headless front end. Which one runs is
+// decided here, without loading the toolkit.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "launch/ProgramNames.h"
+
+namespace corvatine {
+
+// What the arguments ask for.
+struct FACECHOICE {
+    bool window = false;                 // open the window
+    bool forced = false;                 // --gui: the window or trouble
+    std::string trouble;                 // why neither face can run as asked (exit 2)
+    std::vector<std::string> arguments;  // without --gui and --no-gui
+};
+
+// The window opens when a display is there (WAYLAND_DISPLAY or DISPLAY set)
+// and no headless option is given: any front-end word but --recent=N, or a
+// request for help. --gui forces it (trouble without a display or with a
+// headless option), --no-gui forbids it.
+FACECHOICE ChooseFace(const std::vector<std::string>& arguments);
+
+// Runs the window's program on the arguments and waits until the window is
+// closed; its exit status. -1, when the window could not be opened and the
+// headless face should run instead (it is not forced); with forced that is
+// trouble, told on err.
+int RunWindow(const FACECHOICE& choice, std::ostream& err);
+
+}  // namespace corvatine

@@ -1,0 +1,77 @@
+// What the main frame knows of a document's view: its title and status, the
+// commands it offers, and whether it may close.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+namespace corvatine::ui {
+
+// The commands of the menus, toolbar and keys, carried out by the view of the
+// active document.
+enum class Command : int {
+    Save,
+    SaveAs,
+    SaveLeft,
+    SaveRight,
+    Reload,
+    Undo,
+    Redo,
+    Cut,
+    Copy,
+    Paste,
+    SelectAll,
+    GoToLine,
+    CopyToLeft,
+    CopyToRight,
+    CopyToLeftAndAdvance,
+    CopyToRightAndAdvance,
+    InsertToLeft,
+    InsertToRight,
+    CopyAllToLeft,
+    CopyAllToRight,
+    FirstDifference,
+    PreviousDifference,
+    NextDifference,
+    LastDifference,
+    NextLineDifference,
+    PreviousLineDifference,
+    SelectLineDifference,
+    Recompare,
+    QuickMergeMode,
+    WordLevel,
+    CharacterLevel,
+    SwapSides,
+    Report,
+    GenerateCommandLine,
+    Count,
+};
+
+class CDocumentView : public QWidget {
+    Q_OBJECT
+
+public:
+    using QWidget::QWidget;
+
+    // The tab's and the window's title.
+    virtual QString Title() const = 0;
+    // The status bar: "Diff: %d", the caret's line and column.
+    virtual QString StatusText() const = 0;
+    virtual bool IsEnabled(Command command) const = 0;
+    virtual bool IsChecked(Command command) const {
+        (void)command;
+        return false;
+    }
+    virtual void Execute(Command command) = 0;
+    // "&Undo %s\tCtrl+Z" and "&Redo %s\tCtrl+Y" as the model words them.
+    virtual QString UndoText() const { return QStringLiteral("&Undo\tCtrl+Z"); }
+    virtual QString RedoText() const { return QStringLiteral("&Redo\tCtrl+Y"); }
+    // Asks to save what is modified; false keeps the document open.
+    virtual bool CanClose() = 0;
+
+signals:
+    // The title, the status or what the commands may do changed.
+    void stateChanged();
+};
+
+}  // namespace corvatine::ui

@@ -1,0 +1,44 @@
+// The window's program: started by the corvatine program (or directly) with
+// the same command line, it opens what the command line names and runs until
+// the window is closed.
+#include <QApplication>
+#include <QMetaObject>
+
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "launch/CorvatineApp.h"
+#include "platform/MessageQueue.h"
+#include "ui/MainFrame.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvatine"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Corvatine"));
+
+    corvatine::CCorvatineApp app;
+    app.InitInstance(std::cerr);
+    // Messages of other threads (the file watcher) reach the window's thread.
+    corvatine::platform::UserInterfaceQueue().SetWakeUp([] {
+        QMetaObject::invokeMethod(
+            qApp, [] { corvatine::platform::UserInterfaceQueue().Pump(); }, Qt::QueuedConnection);
+    });
+
+    int status = 0;
+    {
+        corvatine::ui::CMainFrame frame(app);
+        frame.show();
+        std::string error;
+        if (!frame.OpenCommandLine(std::vector<std::string>(argv + 1, argv + argc), error)) {
+            std::cerr << "corvatine: " << error << "\nTry 'corvatine --help' for more information.\n";
+            status = 2;
+        } else {
+            status = application.exec();
+        }
+    }
+    corvatine::platform::UserInterfaceQueue().SetWakeUp(nullptr);
+    app.ExitInstance(std::cerr);
+    return status;
+}

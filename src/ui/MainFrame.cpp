@@ -1,0 +1,521 @@
+#include "ui/MainFrame.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "launch/CommandLine.h"
+#include "launch/ProgramNames.h"
+#include "persist/ComparisonFile.h"
+#include "platform/Path.h"
+#include "ui/Dialogs.h"
+#include "ui/ResultView.h"
+#include "ui/TextCompareView.h"
+#include "ui/TextEditView.h"
+#include "ui/UiText.h"
+
+namespace corvatine::ui {
+
+namespace {
+
+struct ACTIONINFO {
+    Command command;
+    const char* name;
+    const char* text;
+    const char* shortcut;
+    const char* tip;  // the status line's text
+    bool checkable;
+};
+
+// The Parts' own command texts and keys.
+constexpr ACTIONINFO kActions[] = {
+    {Command::Save, "save", "&Save", "Ctrl+S", "Save the file of the active side", false},
+    {Command::SaveAs, "saveAs", "Save &As...", "", "Save the file of the active side with a new name", false},
+    {Command::SaveLeft, "saveLeft", "Save &Left File", "Ctrl+Alt+1", "Save left file", false},
+    {Command::SaveRight, "saveRight", "Save &Right File", "Ctrl+Alt+2", "Save right file", false},
+    {Command::Reload, "reload", "Re&load", "Ctrl+F5", "Load the files again", false},
+    {Command::Undo, "undo", "&Undo", "Ctrl+Z", "Undo the last action", false},
+    {Command::Redo, "redo", "&Redo", "Ctrl+Y", "Redo the previously undone action", false},
+    {Command::Cut, "cut", "Cu&t", "Ctrl+X", "Cut the selection and put it on the clipboard", false},
+    {Command::Copy, "copy", "&Copy", "Ctrl+C", "Copy the selection and put it on the clipboard", false},
+    {Command::Paste, "paste", "&Paste", "Ctrl+V", "Insert the clipboard's contents", false},
+    {Command::SelectAll, "selectAll", "Select &All", "Ctrl+A", "Select the whole text", false},
+    {Command::GoToLine, "goToLine", "&Go To Line...", "Ctrl+G", "Go to a line", false},
+    {Command::CopyToLeft, "copyToLeft", "Copy to &Left", "Alt+Left",
+     "Copy selection/difference from right to left", false},
+    {Command::CopyToRight, "copyToRight", "Copy to &Right", "Alt+Right",
+     "Copy selection/difference from left to right", false},
+    {Command::CopyToLeftAndAdvance, "copyToLeftAndAdvance", "Copy to Left and Advance", "Ctrl+Alt+Left",
+     "Copy selection/difference to left and advance to next difference", false},
+    {Command::CopyToRightAndAdvance, "copyToRightAndAdvance", "Copy to Right and Advance", "Ctrl+Alt+Right",
+     "Copy selection/difference to right and advance to next difference", false},
+    {Command::InsertToLeft, "insertToLeft", "&Insert Different Block to Left", "",
+     "Insert different block from right to left", false},
+    {Command::InsertToRight, "insertToRight", "I&nsert Different Block to Right", "",
+     "Insert different block from left to right", false},
+    {Command::CopyAllToLeft, "copyAllToLeft", "Copy All to Left", "",
+     "Copy all different blocks from right to left", false},
+    {Command::CopyAllToRight, "copyAllToRight", "Copy All to Right", "",
+     "Copy all different blocks from left to right", false},
+    {Command::FirstDifference, "firstDifference", "&First Difference", "Alt+Home",
+     "Move the cursor to the first difference", false},
+    {Command::PreviousDifference, "previousDifference", "&Previous Difference", "Alt+Up",
+     "Move the cursor to the previous difference", false},
+    {Command::NextDifference, "nextDifference", "&Next Difference", "Alt+Down",
+     "Move the cursor to the next difference", false},
+    {Command::LastDifference, "lastDifference", "L&ast Difference", "Alt+End",
+     "Move the cursor to the last difference", false},
+    {Command::NextLineDifference, "nextLineDifference", "Next Line Difference", "Ctrl+Alt+Down",
+     "Move to the next line difference and select difference section", false},
+    {Command::PreviousLineDifference, "previousLineDifference", "Previous Line Difference", "Ctrl+Alt+Up",
+     "Move to the previous line difference and select difference section", false},
+    {Command::SelectLineDifference, "selectLineDifference", "Select Line Difference", "F4",
+     "Select line different section in current line", false},
+    {Command::Recompare, "recompare", "Re&compare", "F5", "Refresh the current comparison/files", false},
+    {Command::QuickMergeMode, "quickMergeMode", "&Quick Merge Mode", "F9",
+     "Toggle quick merge mode on and off", true},
+    {Command::WordLevel, "wordLevel", "&Word Level", "",
+     "Set detail level to word level for inline differences", true},
+    {Command::CharacterLevel, "characterLevel", "&Character Level", "",
+     "Set detail level to character level for inline differences", true},
+    {Command::SwapSides, "swapSides", "S&wap Sides", "", "Exchange the left and the right side", false},
+    {Command::Report, "report", "&Report...", "", "Generate a report of the comparison (HTML)", false},
+    {Command::GenerateCommandLine, "generateCommandLine", "Generate &Command Line...", "",
+     "Generate command line scripts for the active comparison", false},
+};
+
+}  // namespace
+
+CMainFrame::CMainFrame(CCorvatineApp& app, QWidget* parent)
+    : QMainWindow(parent), m_app(app), m_messages(this) {
+    setWindowTitle(QStringLiteral("Corvatine"));
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("documents"));
+    m_tabs->setDocumentMode(true);
+    m_tabs->setTabsClosable(true);
+    m_tabs->setMovable(true);
+    setCentralWidget(m_tabs);
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] { UpdateCommands(); });
+    connect(m_tabs, &QTabWidget::tabCloseRequested, this, [this](int index) { CloseView(View(index)); });
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("statusText"));
+    statusBar()->addPermanentWidget(m_status);
+    m_messages.onStatus = [this](const QString& text) { statusBar()->showMessage(text, 5000); };
+    CreateActions();
+    CreateMenus();
+    resize(1200, 800);
+    UpdateCommands();
+}
+
+CMainFrame::~CMainFrame() {
+    // The views go before the requests they were opened for.
+    while (m_tabs->count() > 0) delete m_tabs->widget(0);
+}
+
+void CMainFrame::CreateActions() {
+    for (const ACTIONINFO& info : kActions) {
+        auto* action = new QAction(QString::fromLatin1(info.text), this);
+        action->setObjectName(QString::fromLatin1(info.name));
+        if (*info.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(info.shortcut)));
+        action->setStatusTip(QString::fromLatin1(info.tip));
+        action->setToolTip(QString::fromLatin1(info.tip));
+        action->setCheckable(info.checkable);
+        const Command command = info.command;
+        connect(action, &QAction::triggered, this, [this, command] {
+            if (CDocumentView* view = ActiveView(); view != nullptr && view->IsEnabled(command))
+                view->Execute(command);
+            UpdateCommands();
+        });
+        m_actions[static_cast<int>(command)] = action;
+        addAction(action);
+    }
+}
+
+void CMainFrame::CreateMenus() {
+    const auto add = [this](QMenu* menu, const QString& text, const char* name, const QKeySequence& keys,
+                            auto slot) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    QStyle* look = style();
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* newComparison = add(file, QStringLiteral("&New Comparison..."), "newComparison",
+                                 QKeySequence(QStringLiteral("Ctrl+N")), [this] { NewComparison(); });
+    newComparison->setIcon(look->standardIcon(QStyle::SP_FileDialogNewFolder));
+    QAction* open = add(file, QStringLiteral("&Open File..."), "openFile",
+                        QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { OpenFileDialog(); });
+    open->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
+    add(file, QStringLiteral("Open &Comparison..."), "openComparison", QKeySequence(QStringLiteral("Ctrl+O")),
+        [this] { OpenComparisonDialog(); });
+    file->addSeparator();
+    for (Command c : {Command::Save, Command::SaveAs, Command::SaveLeft, Command::SaveRight})
+        file->addAction(Action(c));
+    Action(Command::Save)->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
+    add(file, QStringLiteral("Save Co&mparison As..."), "saveComparisonAs", QKeySequence(),
+        [this] { SaveComparisonAs(); });
+    file->addAction(Action(Command::Reload));
+    file->addSeparator();
+    m_recentMenu = file->addMenu(QStringLiteral("Recent Comparisons"));
+    connect(m_recentMenu, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+    file->addSeparator();
+    add(file, QStringLiteral("&Close"), "close", QKeySequence(QStringLiteral("Ctrl+W")), [this] {
+        if (CDocumentView* view = ActiveView()) CloseView(view);
+    });
+    add(file, QStringLiteral("E&xit"), "exit", QKeySequence(QStringLiteral("Ctrl+Q")), [this] { close(); });
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    for (Command c : {Command::Undo, Command::Redo}) edit->addAction(Action(c));
+    edit->addSeparator();
+    for (Command c : {Command::Cut, Command::Copy, Command::Paste, Command::SelectAll})
+        edit->addAction(Action(c));
+    edit->addSeparator();
+    edit->addAction(Action(Command::GoToLine));
+    Action(Command::Undo)->setIcon(look->standardIcon(QStyle::SP_ArrowBack));
+    Action(Command::Redo)->setIcon(look->standardIcon(QStyle::SP_ArrowForward));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    auto* detail = new QActionGroup(this);
+    for (Command c : {Command::WordLevel, Command::CharacterLevel}) {
+        view->addAction(Action(c));
+        detail->addAction(Action(c));
+    }
+    view->addSeparator();
+    view->addAction(Action(Command::SwapSides));
+
+    QMenu* merge = menuBar()->addMenu(QStringLiteral("&Merge"));
+    for (Command c : {Command::CopyToLeft, Command::CopyToRight, Command::CopyToLeftAndAdvance,
+                      Command::CopyToRightAndAdvance, Command::InsertToLeft, Command::InsertToRight,
+                      Command::CopyAllToLeft, Command::CopyAllToRight})
+        merge->addAction(Action(c));
+    merge->addSeparator();
+    for (Command c : {Command::FirstDifference, Command::PreviousDifference, Command::NextDifference,
+                      Command::LastDifference, Command::NextLineDifference, Command::PreviousLineDifference,
+                      Command::SelectLineDifference})
+        merge->addAction(Action(c));
+    merge->addSeparator();
+    for (Command c : {Command::Recompare, Command::QuickMergeMode}) merge->addAction(Action(c));
+    Action(Command::CopyToLeft)->setIcon(look->standardIcon(QStyle::SP_ArrowLeft));
+    Action(Command::CopyToRight)->setIcon(look->standardIcon(QStyle::SP_ArrowRight));
+    Action(Command::PreviousDifference)->setIcon(look->standardIcon(QStyle::SP_ArrowUp));
+    Action(Command::NextDifference)->setIcon(look->standardIcon(QStyle::SP_ArrowDown));
+    Action(Command::Recompare)->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    for (Command c : {Command::Report, Command::GenerateCommandLine}) tools->addAction(Action(c));
+
+    m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
+    connect(m_windowMenu, &QMenu::aboutToShow, this, [this] { FillWindowMenu(); });
+    auto* next = new QAction(QStringLiteral("Next Window"), this);
+    next->setObjectName(QStringLiteral("nextWindow"));
+    next->setShortcut(QKeySequence(QStringLiteral("Ctrl+Tab")));
+    connect(next, &QAction::triggered, this, [this] {
+        if (m_tabs->count() > 1) m_tabs->setCurrentIndex((m_tabs->currentIndex() + 1) % m_tabs->count());
+    });
+    addAction(next);
+    auto* previous = new QAction(QStringLiteral("Previous Window"), this);
+    previous->setObjectName(QStringLiteral("previousWindow"));
+    previous->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Tab")));
+    connect(previous, &QAction::triggered, this, [this] {
+        if (m_tabs->count() > 1)
+            m_tabs->setCurrentIndex((m_tabs->currentIndex() + m_tabs->count() - 1) % m_tabs->count());
+    });
+    addAction(previous);
+    FillWindowMenu();
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    add(help, QStringLiteral("&Command Line..."), "commandLineHelp", QKeySequence(QStringLiteral("F1")),
+        [this] { ShowHelp(); });
+    add(help, QStringLiteral("&About Corvatine"), "about", QKeySequence(), [this] {
+        QMessageBox::about(this, QStringLiteral("About Corvatine"),
+                           QStringLiteral("Corvatine compares, merges and synchronises text files, binary "
+                                          "files and folder trees."));
+    });
+
+    QToolBar* bar = addToolBar(QStringLiteral("Standard"));
+    bar->setObjectName(QStringLiteral("toolbar"));
+    bar->addAction(newComparison);
+    bar->addAction(open);
+    bar->addAction(Action(Command::Save));
+    bar->addSeparator();
+    for (Command c : {Command::Undo, Command::Redo}) bar->addAction(Action(c));
+    bar->addSeparator();
+    for (Command c : {Command::PreviousDifference, Command::NextDifference, Command::CopyToLeft,
+                      Command::CopyToRight, Command::Recompare})
+        bar->addAction(Action(c));
+}
+
+// ---- Documents ----
+
+CDocumentView* CMainFrame::View(int index) const {
+    return qobject_cast<CDocumentView*>(m_tabs->widget(index));
+}
+
+CDocumentView* CMainFrame::ActiveView() const {
+    return qobject_cast<CDocumentView*>(m_tabs->currentWidget());
+}
+
+CDocumentView* CMainFrame::AddView(CDocumentView* view, const CCompareParams* request) {
+    if (request != nullptr) m_requests[view] = request->Clone();
+    connect(view, &CDocumentView::stateChanged, this, [this, view] {
+        const int index = m_tabs->indexOf(view);
+        if (index >= 0) m_tabs->setTabText(index, view->Title());
+        if (view == ActiveView()) UpdateCommands();
+    });
+    const int index = m_tabs->addTab(view, view->Title());
+    m_tabs->setCurrentIndex(index);
+    view->setFocus();
+    UpdateCommands();
+    return view;
+}
+
+CDocumentView* CMainFrame::OpenRequest(const CCompareParams& request) {
+    for (const auto& [view, open] : m_requests)
+        if (open->Equals(request)) {
+            m_tabs->setCurrentWidget(view);
+            return view;
+        }
+    m_app.AddRecentComparison(request);
+    if (request.kind == COMPARE_TEXT) {
+        auto* view = new CTextCompareView(static_cast<const CTextCompareParams&>(request), m_messages,
+                                          m_app.generalOptions.fileWatch != 0, m_tabs);
+        if (!view->Opened()) {
+            delete view;
+            return nullptr;
+        }
+        return AddView(view, &request);
+    }
+    if (request.kind == COMPARE_BINARY || request.kind == COMPARE_FOLDER)
+        return AddView(new CResultView(request, m_tabs), &request);
+    return nullptr;
+}
+
+CDocumentView* CMainFrame::OpenFile(const std::string& path, bool readOnly) {
+    auto* view = new CTextEditView(path, readOnly, m_messages, m_app.generalOptions.fileWatch != 0, m_tabs);
+    if (!view->Opened()) {
+        delete view;
+        return nullptr;
+    }
+    return AddView(view, nullptr);
+}
+
+bool CMainFrame::OpenComparisonFile(const std::string& path) {
+    CompareParamsList list;
+    std::string error;
+    if (!CComparisonFile::ReadComparisons(path, list, error)) {
+        m_messages.Error(error);
+        return false;
+    }
+    bool opened = false;
+    for (const auto& request : list) opened = OpenRequest(*request) != nullptr || opened;
+    if (opened) m_app.AddRecentComparisonFile(path);
+    return opened;
+}
+
+bool CMainFrame::OpenCommandLine(const std::vector<std::string>& arguments, std::string& error) {
+    std::vector<std::string> rest;
+    bool optionsEnded = false;
+    for (const std::string& argument : arguments) {
+        if (argument == "--") optionsEnded = true;
+        if (!optionsEnded && argument.rfind("--recent=", 0) == 0) {
+            const int entry = std::atoi(argument.c_str() + 9);
+            const CRecentComparisonList* list = m_app.RecentComparisons();
+            if (list == nullptr || entry < 1 || entry > list->Count()) {
+                error = "there is no recent comparison " + argument.substr(9);
+                return false;
+            }
+            const std::unique_ptr<CCompareParams> request = (*list)[entry - 1].Clone();
+            OpenRequest(*request);
+            continue;
+        }
+        rest.push_back(argument);
+    }
+    if (rest.empty()) return true;
+    CCommandLine commandLine;
+    commandLine.Parse(rest);
+    if (!commandLine.UnknownLongOptions().empty()) {
+        error = "unrecognized option '" + commandLine.UnknownLongOptions().front() + "'";
+        return false;
+    }
+    switch (commandLine.action) {
+        case CCommandLine::ACTION_COMPARE: {
+            const std::unique_ptr<CCompareParams> request = commandLine.BuildRequest();
+            if (request->sides[0].path.empty() || request->sides[1].path.empty()) {
+                // One path: the dialog asks for the other.
+                CNewComparisonDialog dialog(this);
+                dialog.SetPaths(FromPath(request->sides[0].path), FromPath(request->sides[1].path));
+                if (dialog.exec() == QDialog::Accepted)
+                    if (const auto chosen = dialog.Request()) OpenRequest(*chosen);
+                return true;
+            }
+            OpenRequest(*request);
+            return true;
+        }
+        case CCommandLine::ACTION_EDIT:
+            OpenFile(commandLine.pathCount > 0 ? commandLine.paths[0] : std::string(),
+                     commandLine.readOnly[0] != 0);
+            return true;
+        case CCommandLine::ACTION_OPEN:
+            if (commandLine.pathCount == 1) OpenComparisonFile(commandLine.paths[0]);
+            return true;
+        case CCommandLine::ACTION_HELP: ShowHelp(); return true;
+        default: return true;
+    }
+}
+
+bool CMainFrame::CloseView(CDocumentView* view) {
+    if (view == nullptr || !view->CanClose()) return false;
+    m_requests.erase(view);
+    m_tabs->removeTab(m_tabs->indexOf(view));
+    delete view;
+    UpdateCommands();
+    return true;
+}
+
+bool CMainFrame::CloseAll() {
+    while (m_tabs->count() > 0) {
+        CDocumentView* view = View(m_tabs->count() - 1);
+        m_tabs->setCurrentWidget(view);
+        if (!CloseView(view)) return false;
+    }
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (CloseAll())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void CMainFrame::UpdateCommands() {
+    CDocumentView* view = ActiveView();
+    for (int i = 0; i < static_cast<int>(Command::Count); ++i) {
+        QAction* action = m_actions[i];
+        if (action == nullptr) continue;
+        action->setEnabled(view != nullptr && view->IsEnabled(static_cast<Command>(i)));
+        if (action->isCheckable())
+            action->setChecked(view != nullptr && view->IsChecked(static_cast<Command>(i)));
+    }
+    // "&Undo %s\tCtrl+Z": the shortcut is the action's own.
+    const auto menuText = [](const QString& text) { return text.left(text.indexOf(QLatin1Char('\t'))); };
+    Action(Command::Undo)->setText(view ? menuText(view->UndoText()) : QStringLiteral("&Undo"));
+    Action(Command::Redo)->setText(view ? menuText(view->RedoText()) : QStringLiteral("&Redo"));
+    m_status->setText(view ? view->StatusText() : QString());
+    setWindowTitle(view ? view->Title() + QStringLiteral(" - Corvatine") : QStringLiteral("Corvatine"));
+}
+
+// ---- Frame commands ----
+
+void CMainFrame::NewComparison() {
+    CNewComparisonDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (const auto request = dialog.Request()) OpenRequest(*request);
+}
+
+void CMainFrame::OpenFileDialog() {
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"));
+    if (!path.isEmpty()) OpenFile(ToPath(path));
+}
+
+void CMainFrame::OpenComparisonDialog() {
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open Comparison"), QString(),
+                                     QStringLiteral("Comparison Files (*.cmp);;All Files (*)"));
+    if (!path.isEmpty()) OpenComparisonFile(ToPath(path));
+}
+
+void CMainFrame::SaveComparisonAs() {
+    CDocumentView* view = ActiveView();
+    const auto found = m_requests.find(view);
+    if (found == m_requests.end()) {
+        m_messages.Inform("The active document is no comparison.");
+        return;
+    }
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save Comparison As"), QString(),
+                                     QStringLiteral("Comparison Files (*.cmp);;All Files (*)"));
+    if (path.isEmpty()) return;
+    CompareParamsList list;
+    list.push_back(StoredCopy(*found->second));
+    std::string error;
+    if (!CComparisonFile::WriteComparisons(ToPath(path), list, -1, error)) {
+        m_messages.Error(error);
+        return;
+    }
+    m_app.AddRecentComparisonFile(ToPath(path));
+}
+
+void CMainFrame::FillRecentMenu() {
+    m_recentMenu->clear();
+    CRecentComparisonList* list = m_app.RecentComparisons();
+    const int count = list != nullptr ? list->Count() : 0;
+    for (int i = 0; i < count; ++i) {
+        const CCompareParams& request = (*list)[i];
+        QAction* action =
+            m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(FromPath(request.GetTitle())));
+        action->setStatusTip(FromPath(request.sides[0].path) + QStringLiteral(" : ") +
+                             FromPath(request.sides[1].path));
+        connect(action, &QAction::triggered, this, [this, i] {
+            CRecentComparisonList* recent = m_app.RecentComparisons();
+            if (recent == nullptr || i >= recent->Count()) return;
+            // Opening moves the entry in the list: work on a copy.
+            const std::unique_ptr<CCompareParams> copy = (*recent)[i].Clone();
+            OpenRequest(*copy);
+        });
+    }
+    if (count == 0) m_recentMenu->addAction(QStringLiteral("(none)"))->setEnabled(false);
+}
+
+void CMainFrame::FillWindowMenu() {
+    m_windowMenu->clear();
+    for (QAction* action : actions())
+        if (action->objectName() == QLatin1String("nextWindow") ||
+            action->objectName() == QLatin1String("previousWindow"))
+            m_windowMenu->addAction(action);
+    m_windowMenu->addSeparator();
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        QAction* action =
+            m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(m_tabs->tabText(i)));
+        action->setCheckable(true);
+        action->setChecked(i == m_tabs->currentIndex());
+        connect(action, &QAction::triggered, this, [this, i] { m_tabs->setCurrentIndex(i); });
+    }
+}
+
+void CMainFrame::ShowHelp() {
+    QProcess help;
+    help.start(FromPath(platform::JoinPath(platform::ProgramFolder(), kHeadlessProgram)),
+               {QStringLiteral("--no-gui"), QStringLiteral("--help")});
+    help.waitForFinished(5000);
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Command Line"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* text = new QPlainTextEdit(QString::fromLocal8Bit(help.readAllStandardOutput()), &dialog);
+    text->setReadOnly(true);
+    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    layout->addWidget(text);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(700, 600);
+    dialog.exec();
+}
+
+}  // namespace corvatine::ui

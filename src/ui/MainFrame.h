@@ -1,0 +1,84 @@
+// The main window: the open documents as tabs, the menus, toolbar and status
+// bar, whose commands go to the active document's view.
+#pragma once
+
+#include <QAction>
+#include <QLabel>
+#include <QMainWindow>
+#include <QTabWidget>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "launch/CorvatineApp.h"
+#include "request/CompareParams.h"
+#include "ui/DialogMessages.h"
+#include "ui/DocumentView.h"
+
+class QMenu;
+
+namespace corvatine::ui {
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit CMainFrame(CCorvatineApp& app, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Opens a comparison: a text comparison in its view, folders and binary
+    // files as the headless program's result. An open document with an equal
+    // request is activated instead. Null when nothing could be opened.
+    CDocumentView* OpenRequest(const CCompareParams& request);
+    // Opens a file in the text editor.
+    CDocumentView* OpenFile(const std::string& path, bool readOnly = false);
+    // Opens every comparison of a comparison file; false when none opened.
+    bool OpenComparisonFile(const std::string& path);
+    // Acts on a command line as the program was started with it; false with
+    // the reason told when it is not understood.
+    bool OpenCommandLine(const std::vector<std::string>& arguments, std::string& error);
+
+    CDocumentView* ActiveView() const;
+    int ViewCount() const { return m_tabs->count(); }
+    CDocumentView* View(int index) const;
+    // Asks the view whether it may close, then closes it.
+    bool CloseView(CDocumentView* view);
+    // Closes every view, asking each; false when one stays open.
+    bool CloseAll();
+
+    // The action of a command, and every action by its object name.
+    QAction* Action(Command command) const { return m_actions[static_cast<int>(command)]; }
+    platform::CMessages& Messages() { return m_messages; }
+    CCorvatineApp& App() { return m_app; }
+
+    // The status of the active view and the commands it allows, again.
+    void UpdateCommands();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    CDocumentView* AddView(CDocumentView* view, const CCompareParams* request);
+    void NewComparison();
+    void OpenFileDialog();
+    void OpenComparisonDialog();
+    void SaveComparisonAs();
+    void FillRecentMenu();
+    void FillWindowMenu();
+    void ShowHelp();
+
+    CCorvatineApp& m_app;
+    CDialogMessages m_messages;
+    QTabWidget* m_tabs;
+    QLabel* m_status;
+    QAction* m_actions[static_cast<int>(Command::Count)] = {};
+    QMenu* m_recentMenu = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    // The request each comparison view was opened for.
+    std::map<CDocumentView*, std::unique_ptr<CCompareParams>> m_requests;
+};
+
+}  // namespace corvatine::ui

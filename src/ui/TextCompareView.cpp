@@ -1,0 +1,480 @@
+#include "ui/TextCompareView.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QMessageBox>
+
+#include <algorithm>
+
+#include "fileio/TextFormat.h"
+#include "platform/Path.h"
+#include "textcompare/TextCompareColors.h"
+#include "textcompare/TextCompareOptions.h"
+#include "ui/DialogMessages.h"
+#include "ui/Dialogs.h"
+#include "ui/LocationMap.h"
+#include "ui/UiText.h"
+
+namespace corvatine::ui {
+
+// ---- CSideDecorations ----
+
+int CSideDecorations::RowCount() const { return m_view.m_doc.Context().VisibleRowCount(); }
+
+QColor CSideDecorations::RowBackground(int row) const {
+    const CTextCompareObject& side = m_view.m_doc.GetSide(m_side);
+    if (row >= side.GetLineCount()) return QColor();
+    const int color = RowColor(side.GetLine(row).flags, GetTextComparer().highlightTrivialDifferences != 0);
+    return color == TCC_NONE ? QColor() : ToQColor(GetTextComparer().colors.Get(color));
+}
+
+bool CSideDecorations::IsGhost(int row) const { return m_view.m_doc.GetSide(m_side).IsGhostRow(row); }
+
+int CSideDecorations::LineNumber(int row) const {
+    CTextCompareObject& side = m_view.m_doc.GetSide(m_side);
+    return side.IsGhostRow(row) ? -1 : side.RowToRealLine(row) + 1;
+}
+
+int CSideDecorations::MaxLineNumber() const { return m_view.m_doc.GetSide(m_side).GetRealLineCount(); }
+
+std::vector<std::pair<int, int>> CSideDecorations::Highlights(int row) const {
+    std::vector<std::pair<int, int>> ranges;
+    if (!GetTextComparer().highlightLineDifferences) return ranges;
+    CTextCompareDoc& doc = m_view.m_doc;
+    if (row >= doc.GetSide(0).GetLineCount() || row >= doc.GetSide(1).GetLineCount()) return ranges;
+    if (!(doc.GetSide(0).GetLine(row).flags & LF_CHANGED) ||
+        !(doc.GetSide(1).GetLine(row).flags & LF_CHANGED))
+        return ranges;
+    for (const STRINGDIFFERENCE& d : doc.LineDifferences(row))
+        ranges.emplace_back(m_side == 0 ? d.leftStart : d.rightStart, m_side == 0 ? d.leftEnd : d.rightEnd);
+    return ranges;
+}
+
+QColor CSideDecorations::HighlightBackground() const {
+    return ToQColor(GetTextComparer().colors.Get(TCC_DIFFERENCE));
+}
+
+QColor CSideDecorations::HighlightText() const {
+    return ToQColor(GetTextComparer().colors.Get(TCC_DIFFERENCE_TEXT));
+}
+
+bool CSideDecorations::SyntaxColours() const { return GetTextComparer().highlightSyntax != 0; }
+
+std::pair<int, int> CSideDecorations::CurrentRows() const {
+    CTextSection section;
+    if (!m_view.m_doc.Sections().GetSection(m_view.m_doc.GetCurrentSection(), section)) return {-1, -1};
+    return m_side == 0 ? std::pair{section.leftFirstRow, section.leftLastRow}
+                       : std::pair{section.rightFirstRow, section.rightLastRow};
+}
+
+// ---- CTextCompareView ----
+
+CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::CMessages& messages,
+                                   bool fileWatch, QWidget* parent)
+    : CDocumentView(parent), m_messages(messages), m_watches(fileWatch), m_doc(messages, &m_watches) {
+    m_opened = m_doc.Open(request);
+    for (int side = 0; side < 2; ++side) {
+        m_decorations[side] = std::make_unique<CSideDecorations>(*this, side);
+        m_pane[side] = new CTextPane(m_doc.GetSide(side), *m_decorations[side], this);
+        m_pane[side]->setObjectName(side == 0 ? QStringLiteral("leftPane") : QStringLiteral("rightPane"));
+        m_pane[side]->SetEditing(this);
+        connect(m_pane[side], &CTextPane::scrollRequested, this,
+                [this](int rows) { ScrollTo(m_firstRow + rows); });
+        connect(m_pane[side], &CTextPane::horizontalScrollRequested, this,
+                [this](int cells) { m_horizontal->setValue(m_horizontal->value() + cells); });
+        connect(m_pane[side], &CTextPane::focused, this, [this, side] {
+            m_activeSide = side;
+            emit stateChanged();
+        });
+        connect(m_pane[side], &CTextPane::caretMoved, this, [this, side] {
+            m_activeSide = side;
+            const CPoint caret = m_pane[side]->Caret();
+            const int before = m_doc.GetCurrentSection();
+            m_doc.SetCursor(caret.y, caret.x);
+            EnsureVisible(caret.y);
+            if (m_doc.GetCurrentSection() != before) {
+                m_pane[1 - side]->update();
+                m_pane[side]->update();
+                m_map->update();
+            }
+            emit stateChanged();
+        });
+        connect(m_pane[side], &CTextPane::edited, this, [this] { Refresh(); });
+    }
+    m_map = new CLocationMap(m_doc, this);
+    m_map->setObjectName(QStringLiteral("locationMap"));
+    connect(m_map, &CLocationMap::rowClicked, this,
+            [this](int row) { ScrollTo(row - m_pane[0]->VisibleRows() / 2); });
+    m_vertical = new QScrollBar(Qt::Vertical, this);
+    m_horizontal = new QScrollBar(Qt::Horizontal, this);
+    connect(m_vertical, &QScrollBar::valueChanged, this, [this](int value) { ScrollTo(value); });
+    connect(m_horizontal, &QScrollBar::valueChanged, this, [this](int value) {
+        for (CTextPane* pane : m_pane) pane->SetFirstColumn(value);
+    });
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(m_pane[0], 0, 0);
+    layout->addWidget(m_pane[1], 0, 1);
+    layout->addWidget(m_vertical, 0, 2);
+    layout->addWidget(m_map, 0, 3);
+    layout->addWidget(m_horizontal, 1, 0, 1, 2);
+
+    m_recompare.setSingleShot(true);
+    connect(&m_recompare, &QTimer::timeout, this, [this] {
+        if (m_doc.ProcessPendingRecompare()) Refresh();
+    });
+    m_watches.onChanged = [this](const std::string& path) { OnFileChanged(path); };
+    if (m_opened) {
+        for (int side = 0; side < 2; ++side) m_watches.Watch(request.sides[side].path);
+        if (GetTextComparer().jumpToFirstDifference && m_doc.FirstDifference()) AfterNavigation(true);
+    }
+    setFocusProxy(m_pane[0]);
+    UpdateScrollBars();
+}
+
+CTextCompareView::~CTextCompareView() { m_watches.UnwatchAll(); }
+
+void CTextCompareView::resizeEvent(QResizeEvent* event) {
+    CDocumentView::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void CTextCompareView::UpdateScrollBars() {
+    const int rows = m_doc.Context().VisibleRowCount();
+    const int visible = m_pane[0]->VisibleRows();
+    m_vertical->setRange(0, std::max(0, rows - visible));
+    m_vertical->setPageStep(visible);
+    const int widest = std::max(m_pane[0]->WidestRow(), m_pane[1]->WidestRow());
+    m_horizontal->setRange(0, std::max(0, widest - m_pane[0]->VisibleColumns()));
+    m_horizontal->setPageStep(m_pane[0]->VisibleColumns());
+    m_map->SetView(m_firstRow, visible);
+}
+
+void CTextCompareView::ScrollTo(int row) {
+    row = std::clamp(row, 0, std::max(0, m_vertical->maximum()));
+    m_firstRow = row;
+    for (CTextPane* pane : m_pane) pane->SetFirstRow(row);
+    const QSignalBlocker block(m_vertical);
+    m_vertical->setValue(row);
+    m_map->SetView(row, m_pane[0]->VisibleRows());
+}
+
+void CTextCompareView::EnsureVisible(int row, int lastRow) {
+    const int visible = m_pane[0]->VisibleRows();
+    if (lastRow < row) lastRow = row;
+    if (row >= m_firstRow && lastRow < m_firstRow + visible) return;
+    // A difference is shown whole when it fits, with a little context above.
+    const int context = std::min(3, std::max(0, (visible - (lastRow - row + 1)) / 2));
+    ScrollTo(lastRow - row + 1 <= visible ? row - context : row);
+}
+
+void CTextCompareView::Refresh() {
+    for (CTextPane* pane : m_pane) pane->Refresh();
+    UpdateScrollBars();
+    ScrollTo(m_firstRow);
+    m_map->update();
+    emit stateChanged();
+}
+
+// ---- What the frame asks ----
+
+QString CTextCompareView::Title() const { return FromPath(m_doc.GetTitle()); }
+
+QString CTextCompareView::StatusText() const {
+    CTextCompareObject& side = m_doc.GetSide(m_activeSide);
+    const CPoint caret = m_pane[m_activeSide]->Caret();
+    const int line = side.RowToRealLine(caret.y) + 1;
+    return QString::fromStdString(m_doc.Context().StatusText()) +
+           QStringLiteral("    Ln %1, Col %2").arg(line).arg(caret.x + 1);
+}
+
+bool CTextCompareView::IsEnabled(Command command) const {
+    CTextCompareDoc& doc = m_doc;
+    const bool differences = doc.GetDifferenceCount() > 0;
+    const int side = m_activeSide;
+    switch (command) {
+        case Command::Save: return doc.GetSide(side).IsModified();
+        case Command::SaveLeft: return doc.GetSide(0).IsModified();
+        case Command::SaveRight: return doc.GetSide(1).IsModified();
+        case Command::Undo: return doc.GetSide(side).CanUndo();
+        case Command::Redo: return doc.GetSide(side).CanRedo();
+        case Command::Cut: return m_pane[side]->HasSelection() && !doc.GetSide(side).IsReadOnly();
+        case Command::Paste: return !doc.GetSide(side).IsReadOnly();
+        case Command::Copy: return m_pane[side]->HasSelection();
+        case Command::CopyToLeft:
+        case Command::CopyToLeftAndAdvance:
+        case Command::InsertToLeft:
+        case Command::CopyAllToLeft: return differences && !doc.IsSideReadOnly(0);
+        case Command::CopyToRight:
+        case Command::CopyToRightAndAdvance:
+        case Command::InsertToRight:
+        case Command::CopyAllToRight: return differences && !doc.IsSideReadOnly(1);
+        case Command::FirstDifference:
+        case Command::PreviousDifference:
+        case Command::NextDifference:
+        case Command::LastDifference:
+        case Command::NextLineDifference:
+        case Command::PreviousLineDifference:
+        case Command::SelectLineDifference: return differences;
+        default: return true;
+    }
+}
+
+bool CTextCompareView::IsChecked(Command command) const {
+    switch (command) {
+        case Command::QuickMergeMode: return GetTextComparer().mergeMode != 0;
+        case Command::WordLevel: return GetTextComparer().detailLevel == 0;
+        case Command::CharacterLevel: return GetTextComparer().detailLevel != 0;
+        default: return false;
+    }
+}
+
+QString CTextCompareView::UndoText() const { return FromPath(m_doc.GetSide(m_activeSide).GetUndoMenuText()); }
+
+QString CTextCompareView::RedoText() const { return FromPath(m_doc.GetSide(m_activeSide).GetRedoMenuText()); }
+
+void CTextCompareView::Execute(Command command) {
+    CTextPane& pane = *m_pane[m_activeSide];
+    switch (command) {
+        case Command::Save: SaveSide(m_activeSide, false); break;
+        case Command::SaveAs: SaveSide(m_activeSide, true); break;
+        case Command::SaveLeft: SaveSide(0, false); break;
+        case Command::SaveRight: SaveSide(1, false); break;
+        case Command::Reload:
+            if (ReloadAsked()) {
+                m_doc.Reload();
+                Refresh();
+            }
+            break;
+        case Command::Undo:
+            m_doc.Undo(m_activeSide);
+            Refresh();
+            break;
+        case Command::Redo:
+            m_doc.Redo(m_activeSide);
+            Refresh();
+            break;
+        case Command::Cut: pane.CutSelection(); break;
+        case Command::Copy: pane.CopySelection(); break;
+        case Command::Paste: pane.Paste(); break;
+        case Command::SelectAll: pane.SelectAll(); break;
+        case Command::GoToLine: {
+            CTextCompareObject& side = m_doc.GetSide(m_activeSide);
+            const int current = side.RowToRealLine(pane.Caret().y) + 1;
+            const int line = CGoToLineDialog::Ask(this, current, std::max(1, side.GetRealLineCount()));
+            if (line > 0) {
+                pane.SetCaret({0, side.RealLineToRow(line - 1)});
+                pane.setFocus();
+            }
+            break;
+        }
+        case Command::CopyToLeft: Merge(false, GetTextComparer().mergeMode != 0); break;
+        case Command::CopyToRight: Merge(true, GetTextComparer().mergeMode != 0); break;
+        case Command::CopyToLeftAndAdvance: Merge(false, true); break;
+        case Command::CopyToRightAndAdvance: Merge(true, true); break;
+        case Command::InsertToLeft:
+        case Command::InsertToRight:
+            if (m_doc.GetCurrentSection() >= 0) {
+                m_doc.InsertSection(m_doc.GetCurrentSection(), command == Command::InsertToRight);
+                Refresh();
+            }
+            break;
+        case Command::CopyAllToLeft:
+        case Command::CopyAllToRight:
+            m_doc.CopyAll(command == Command::CopyAllToRight);
+            Refresh();
+            break;
+        case Command::FirstDifference: AfterNavigation(m_doc.FirstDifference()); break;
+        case Command::PreviousDifference: AfterNavigation(m_doc.PreviousDifference()); break;
+        case Command::NextDifference: AfterNavigation(m_doc.NextDifference()); break;
+        case Command::LastDifference: AfterNavigation(m_doc.LastDifference()); break;
+        case Command::NextLineDifference:
+            m_doc.SetCursor(pane.Caret().y, pane.Caret().x);
+            if (m_doc.NextLineDifference()) ShowLineDifference();
+            break;
+        case Command::PreviousLineDifference:
+            m_doc.SetCursor(pane.Caret().y, pane.Caret().x);
+            if (m_doc.PreviousLineDifference()) ShowLineDifference();
+            break;
+        case Command::SelectLineDifference: {
+            // The in-line difference at or after the caret on its row.
+            const CPoint caret = pane.Caret();
+            m_doc.SetCursor(caret.y, 0);
+            for (const STRINGDIFFERENCE& d : m_doc.LineDifferences(caret.y)) {
+                const int end = m_activeSide == 0 ? d.leftEnd : d.rightEnd;
+                if (end + 1 < caret.x) continue;
+                for (int side = 0; side < 2; ++side)
+                    m_pane[side]->Select({side == 0 ? d.leftStart : d.rightStart, caret.y},
+                                         {(side == 0 ? d.leftEnd : d.rightEnd) + 1, caret.y});
+                break;
+            }
+            break;
+        }
+        case Command::Recompare:
+            m_doc.Recompare();
+            Refresh();
+            break;
+        case Command::QuickMergeMode:
+            GetTextComparer().mergeMode = GetTextComparer().mergeMode ? 0 : 1;
+            break;
+        case Command::WordLevel:
+        case Command::CharacterLevel:
+            GetTextComparer().detailLevel = command == Command::CharacterLevel ? 1 : 0;
+            Refresh();
+            break;
+        case Command::SwapSides:
+            m_doc.SwapSides();
+            for (int side = 0; side < 2; ++side) m_pane[side]->SetContext(m_doc.GetSide(side));
+            Refresh();
+            break;
+        case Command::Report: CTextReportDialog::Run(this, m_doc); break;
+        case Command::GenerateCommandLine: CCommandLineDialog::Run(this, m_doc.Request()); break;
+        default: break;
+    }
+    emit stateChanged();
+}
+
+void CTextCompareView::Merge(bool toRight, bool advance) {
+    if (m_doc.GetCurrentSection() < 0) {
+        const CPoint caret = m_pane[m_activeSide]->Caret();
+        m_doc.SetCursor(caret.y, caret.x);
+    }
+    if (m_doc.GetCurrentSection() < 0) {
+        QApplication::beep();
+        return;
+    }
+    const int result =
+        advance ? m_doc.CopyAndAdvance(toRight) : m_doc.CopySection(m_doc.GetCurrentSection(), toRight);
+    Refresh();
+    if (result == CTextCompareDoc::MERGE_DONE && advance) AfterNavigation(m_doc.GetCurrentSection() >= 0);
+}
+
+void CTextCompareView::AfterNavigation(bool found, const char* notFound) {
+    (void)notFound;
+    if (!found) {
+        QApplication::beep();
+        return;
+    }
+    CTextSection section;
+    if (!m_doc.Sections().GetSection(m_doc.GetCurrentSection(), section)) return;
+    for (int side = 0; side < 2; ++side) {
+        const QSignalBlocker block(m_pane[side]);
+        m_pane[side]->SetCaret({0, side == 0 ? section.leftFirstRow : section.rightFirstRow});
+    }
+    EnsureVisible(section.leftFirstRow, section.leftLastRow);
+    for (CTextPane* pane : m_pane) pane->update();
+    m_map->update();
+    emit stateChanged();
+}
+
+CPoint CTextCompareView::RealPosition(int side, CPoint position) {
+    CTextCompareObject& object = m_doc.GetSide(side);
+    const int line = object.RowToRealLine(position.y);
+    return {object.IsGhostRow(position.y) ? 0 : position.x, line};
+}
+
+bool CTextCompareView::Insert(CTextPane& pane, CPoint at, const std::string& text, int action,
+                              CPoint& caret) {
+    const int side = &pane == m_pane[0] ? 0 : 1;
+    CTextCompareObject& object = m_doc.GetSide(side);
+    const bool ghost = object.IsGhostRow(at.y);
+    const CPoint real = RealPosition(side, at);
+    std::string typed = text;
+    // Typed into a placeholder row, the text is a line of its own before the
+    // real line that follows.
+    const bool ending = ghost && real.y < object.GetRealLineCount() &&
+                        !(real.y == object.GetRealLineCount() - 1 &&
+                          object.GetLine(object.RealLineToRow(real.y)).FullLength() == 0);
+    if (ending) typed += std::string(EndingForStyle(object.GetLineEndingStyle()));
+    m_doc.Context().ClearComparison();
+    int endLine = 0, endChar = 0;
+    const bool done = object.InsertTextAt(&pane, real.y, real.x, typed, endLine, endChar, action);
+    if (done && ending) {
+        endLine -= 1;
+        endChar = object.GetLine(endLine).Length();
+    }
+    m_doc.Recompare();
+    caret = {endChar, object.RealLineToRow(endLine)};
+    return done;
+}
+
+bool CTextCompareView::Delete(CTextPane& pane, CPoint from, CPoint to, int action, CPoint& caret) {
+    const int side = &pane == m_pane[0] ? 0 : 1;
+    CTextCompareObject& object = m_doc.GetSide(side);
+    const CPoint realFrom = RealPosition(side, from), realTo = RealPosition(side, to);
+    caret = from;
+    if (realFrom == realTo) return false;  // placeholder rows alone hold no text
+    m_doc.Context().ClearComparison();
+    const bool done = object.DeleteRange(&pane, realFrom.y, realFrom.x, realTo.y, realTo.x, action);
+    m_doc.Recompare();
+    caret = {realFrom.x, object.RealLineToRow(realFrom.y)};
+    return done;
+}
+
+void CTextCompareView::ShowLineDifference() {
+    const STRINGDIFFERENCE& d = m_doc.GetLineDifference();
+    const int row = m_doc.GetCursorRow();
+    for (int side = 0; side < 2; ++side) {
+        const QSignalBlocker block(m_pane[side]);
+        m_pane[side]->Select({side == 0 ? d.leftStart : d.rightStart, row},
+                             {(side == 0 ? d.leftEnd : d.rightEnd) + 1, row});
+    }
+    EnsureVisible(row);
+    emit stateChanged();
+}
+
+bool CTextCompareView::SaveSide(int side, bool choosePath) {
+    CTextCompareObject& buffer = m_doc.GetSide(side);
+    std::string path = m_doc.Request().sides[side].path;
+    if (choosePath || path.empty()) {
+        SAVEASCHOICE choice;
+        if (!CSaveAsDialog::Ask(
+                this, side == 0 ? QStringLiteral("Save Left File As") : QStringLiteral("Save Right File As"),
+                path, buffer.GetEncodingKind(), buffer.GetCodePage(), choice))
+            return false;
+        if (choice.encodingKind != 0) buffer.ChangeEncoding(choice.encodingKind, choice.codePage);
+        if (choice.style != 0) buffer.ChangeLineEndingStyle(choice.style);
+        path = choice.path;
+    }
+    const bool saved = m_doc.SaveSide(side, path);
+    if (saved) {
+        m_watches.Watch(path);
+        emit stateChanged();
+    }
+    return saved;
+}
+
+bool CTextCompareView::ReloadAsked() {
+    for (int side = 0; side < 2; ++side) {
+        if (!m_doc.GetSide(side).IsModified()) continue;
+        const std::string question = platform::ReplacePlaceholder("%s is changed, reload anyway?", "%s",
+                                                                  m_doc.Request().sides[side].path);
+        return m_messages.AskYesNo(question) == platform::ANSWER_YES;
+    }
+    return true;
+}
+
+void CTextCompareView::OnFileChanged(const std::string& path) {
+    (void)path;
+    if (!ReloadAsked()) return;
+    m_doc.Reload();
+    Refresh();
+}
+
+bool CTextCompareView::CanClose() {
+    for (int side = 0; side < 2; ++side) {
+        if (!m_doc.GetSide(side).IsModified()) continue;
+        const std::string& path = m_doc.Request().sides[side].path;
+        const auto answer =
+            QMessageBox::question(this, QApplication::applicationDisplayName(),
+                                  MessageText(platform::ReplacePlaceholder("Save changes to %1?", "%1",
+                                                                           path.empty() ? "Untitled" : path)),
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        if (answer == QMessageBox::Cancel) return false;
+        if (answer == QMessageBox::Yes && !SaveSide(side, false)) return false;
+    }
+    return true;
+}
+
+}  // namespace corvatine::ui

@@ -1,0 +1,114 @@
+// The view of a text comparison: both sides side by side in two editable
+// panes that scroll together, the location map beside them, and every
+// command of the comparison on the document.
+#pragma once
+
+#include <QScrollBar>
+#include <QTimer>
+
+#include <memory>
+
+#include "fileio/DocumentWatches.h"
+#include "textcompare/TextCompareDoc.h"
+#include "ui/DocumentView.h"
+#include "ui/TextPane.h"
+
+namespace corvatine::ui {
+
+class CLocationMap;
+class CTextCompareView;
+
+// How the rows of one side are decorated: the comparison's colours and
+// line numbers.
+class CSideDecorations : public CPaneDecorations {
+public:
+    CSideDecorations(CTextCompareView& view, int side) : m_view(view), m_side(side) {}
+    int RowCount() const override;
+    QColor RowBackground(int row) const override;
+    bool IsGhost(int row) const override;
+    int LineNumber(int row) const override;
+    int MaxLineNumber() const override;
+    std::vector<std::pair<int, int>> Highlights(int row) const override;
+    QColor HighlightBackground() const override;
+    QColor HighlightText() const override;
+    bool SyntaxColours() const override;
+    std::pair<int, int> CurrentRows() const override;
+
+private:
+    CTextCompareView& m_view;
+    int m_side;
+};
+
+class CTextCompareView : public CDocumentView, public platform::CMessageTarget, private CPaneEditing {
+    Q_OBJECT
+
+public:
+    // Opens the comparison; Opened() tells whether it could be.
+    CTextCompareView(const CTextCompareParams& request, platform::CMessages& messages, bool fileWatch,
+                     QWidget* parent = nullptr);
+    ~CTextCompareView() override;
+    bool Opened() const { return m_opened; }
+
+    CTextCompareDoc& Doc() { return m_doc; }
+    CTextPane& Pane(int side) { return *m_pane[side]; }
+    // The side whose pane had the focus last.
+    int ActiveSide() const { return m_activeSide; }
+    CLocationMap& Map() { return *m_map; }
+    int FirstRow() const { return m_firstRow; }
+    // Scrolls so that the row is in view (a difference as much of it as fits).
+    void EnsureVisible(int row, int lastRow = -1);
+
+    QString Title() const override;
+    QString StatusText() const override;
+    bool IsEnabled(Command command) const override;
+    bool IsChecked(Command command) const override;
+    void Execute(Command command) override;
+    QString UndoText() const override;
+    QString RedoText() const override;
+    bool CanClose() override;
+
+    // A watched file changed: reloaded when no side has unsaved edits, else
+    // only when the user agrees.
+    void OnFileChanged(const std::string& path);
+
+    void OnMessage(unsigned, uint64_t, int64_t) override {}
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    friend class CSideDecorations;
+
+    void Refresh();
+    void UpdateScrollBars();
+    void ScrollTo(int row);
+    void AfterNavigation(bool found, const char* notFound = nullptr);
+    void Merge(bool toRight, bool advance);
+    bool SaveSide(int side, bool choosePath);
+    bool ReloadAsked();
+    void ShowLineDifference();
+    // Edits of a pane are made on its side's real text, the comparison
+    // cleared around them and made again after: rows and undo records then
+    // always agree.
+    bool Insert(CTextPane& pane, CPoint at, const std::string& text, int action, CPoint& caret) override;
+    bool Delete(CTextPane& pane, CPoint from, CPoint to, int action, CPoint& caret) override;
+    // A pane position on the real text: a placeholder row stands at the start
+    // of the real line after it.
+    CPoint RealPosition(int side, CPoint position);
+
+    platform::CMessages& m_messages;
+    CDocumentWatches m_watches;
+    // Asking the document (its sections, its sides) is no change to the view.
+    mutable CTextCompareDoc m_doc;
+    bool m_opened = false;
+    std::unique_ptr<CSideDecorations> m_decorations[2];
+    CTextPane* m_pane[2] = {nullptr, nullptr};
+    CLocationMap* m_map = nullptr;
+    QScrollBar* m_vertical = nullptr;
+    QScrollBar* m_horizontal = nullptr;
+    int m_firstRow = 0;
+    int m_activeSide = 0;
+    QTimer m_recompare;
+};
+
+}  // namespace corvatine::ui

@@ -1,0 +1,181 @@
+#include "ui/TextEditView.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QMessageBox>
+
+#include <algorithm>
+
+#include "ui/DialogMessages.h"
+#include "ui/Dialogs.h"
+#include "ui/UiText.h"
+
+namespace corvatine::ui {
+
+CTextEditView::CTextEditView(const std::string& path, bool readOnly, platform::CMessages& messages,
+                             bool fileWatch, QWidget* parent)
+    : CDocumentView(parent), m_messages(messages), m_watches(fileWatch), m_doc(messages, &m_watches) {
+    m_opened = path.empty() || m_doc.Open(path, readOnly);
+    m_decorations = std::make_unique<CEditDecorations>(m_doc.Context());
+    m_pane = new CTextPane(m_doc.Context(), *m_decorations, this);
+    m_pane->setObjectName(QStringLiteral("editPane"));
+    m_vertical = new QScrollBar(Qt::Vertical, this);
+    m_horizontal = new QScrollBar(Qt::Horizontal, this);
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_pane, 0, 0);
+    layout->addWidget(m_vertical, 0, 1);
+    layout->addWidget(m_horizontal, 1, 0);
+    connect(m_vertical, &QScrollBar::valueChanged, this, [this](int value) { m_pane->SetFirstRow(value); });
+    connect(m_horizontal, &QScrollBar::valueChanged, this,
+            [this](int value) { m_pane->SetFirstColumn(value); });
+    connect(m_pane, &CTextPane::scrollRequested, this,
+            [this](int rows) { ScrollTo(m_pane->FirstRow() + rows); });
+    connect(m_pane, &CTextPane::horizontalScrollRequested, this,
+            [this](int cells) { m_horizontal->setValue(m_horizontal->value() + cells); });
+    connect(m_pane, &CTextPane::caretMoved, this, [this] {
+        EnsureVisible(m_pane->Caret().y);
+        emit stateChanged();
+    });
+    connect(m_pane, &CTextPane::edited, this, [this] {
+        UpdateScrollBars();
+        emit stateChanged();
+    });
+    m_watches.onChanged = [this](const std::string& changed) { OnFileChanged(changed); };
+    if (m_opened && !path.empty()) m_watches.Watch(path);
+    setFocusProxy(m_pane);
+    UpdateScrollBars();
+}
+
+CTextEditView::~CTextEditView() { m_watches.UnwatchAll(); }
+
+void CTextEditView::resizeEvent(QResizeEvent* event) {
+    CDocumentView::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void CTextEditView::UpdateScrollBars() {
+    const int visible = m_pane->VisibleRows();
+    m_vertical->setRange(0, std::max(0, m_doc.Context().GetLineCount() - visible));
+    m_vertical->setPageStep(visible);
+    m_horizontal->setRange(0, std::max(0, m_pane->WidestRow() - m_pane->VisibleColumns()));
+    m_horizontal->setPageStep(m_pane->VisibleColumns());
+}
+
+void CTextEditView::ScrollTo(int row) {
+    m_vertical->setValue(std::clamp(row, 0, m_vertical->maximum()));
+    m_pane->SetFirstRow(m_vertical->value());
+}
+
+void CTextEditView::EnsureVisible(int row) {
+    const int first = m_pane->FirstRow(), visible = m_pane->VisibleRows();
+    if (row < first)
+        ScrollTo(row);
+    else if (row >= first + visible)
+        ScrollTo(row - visible + 1);
+}
+
+void CTextEditView::Refresh() {
+    m_pane->Refresh();
+    UpdateScrollBars();
+    emit stateChanged();
+}
+
+QString CTextEditView::Title() const { return FromPath(m_doc.GetTitle()); }
+
+QString CTextEditView::StatusText() const {
+    const CPoint caret = m_pane->Caret();
+    return QStringLiteral("Ln %1, Col %2").arg(caret.y + 1).arg(caret.x + 1);
+}
+
+bool CTextEditView::IsEnabled(Command command) const {
+    const CSyntaxEditContextEx& context = m_doc.Context();
+    switch (command) {
+        case Command::Save: return m_doc.IsModified() || m_doc.GetPath().empty();
+        case Command::SaveAs:
+        case Command::Reload:
+        case Command::SelectAll:
+        case Command::GoToLine: return true;
+        case Command::Undo: return context.CanUndo();
+        case Command::Redo: return context.CanRedo();
+        case Command::Cut: return m_pane->HasSelection() && !context.IsReadOnly();
+        case Command::Copy: return m_pane->HasSelection();
+        case Command::Paste: return !context.IsReadOnly();
+        default: return false;
+    }
+}
+
+QString CTextEditView::UndoText() const { return FromPath(m_doc.Context().GetUndoMenuText()); }
+QString CTextEditView::RedoText() const { return FromPath(m_doc.Context().GetRedoMenuText()); }
+
+void CTextEditView::Execute(Command command) {
+    CSyntaxEditContextEx& context = m_doc.Context();
+    switch (command) {
+        case Command::Save: Save(false); break;
+        case Command::SaveAs: Save(true); break;
+        case Command::Reload: OnFileChanged(m_doc.GetPath()); break;
+        case Command::Undo:
+        case Command::Redo: {
+            CPoint position;
+            if (command == Command::Undo ? context.Undo(m_pane, position) : context.Redo(m_pane, position))
+                m_pane->SetCaret(position);
+            Refresh();
+            break;
+        }
+        case Command::Cut: m_pane->CutSelection(); break;
+        case Command::Copy: m_pane->CopySelection(); break;
+        case Command::Paste: m_pane->Paste(); break;
+        case Command::SelectAll: m_pane->SelectAll(); break;
+        case Command::GoToLine: {
+            const int line = CGoToLineDialog::Ask(this, m_pane->Caret().y + 1, context.GetLineCount());
+            if (line > 0) {
+                m_pane->SetCaret({0, line - 1});
+                m_pane->setFocus();
+            }
+            break;
+        }
+        default: break;
+    }
+    emit stateChanged();
+}
+
+bool CTextEditView::Save(bool choosePath) {
+    bool saved;
+    if (choosePath || m_doc.GetPath().empty()) {
+        SAVEASCHOICE choice;
+        const CSyntaxEditContextEx& context = m_doc.Context();
+        if (!CSaveAsDialog::Ask(this, QStringLiteral("Save As"), m_doc.GetPath(), context.GetEncodingKind(),
+                                context.GetCodePage(), choice))
+            return false;
+        m_watches.Unwatch(m_doc.GetPath());
+        saved = m_doc.SaveAs(choice.path, choice.encodingKind, choice.codePage, choice.style);
+        m_watches.Watch(m_doc.GetPath());
+    } else {
+        saved = m_doc.Save();
+    }
+    emit stateChanged();
+    return saved;
+}
+
+void CTextEditView::OnFileChanged(const std::string& path) {
+    if (m_doc.GetPath().empty()) return;
+    if (m_doc.IsModified() && m_messages.AskYesNo(platform::ReplacePlaceholder(
+                                  "%s is changed, reload anyway?", "%s", path)) != platform::ANSWER_YES)
+        return;
+    m_doc.Reload();
+    Refresh();
+}
+
+bool CTextEditView::CanClose() {
+    if (!m_doc.IsModified()) return true;
+    const std::string name = m_doc.GetPath().empty() ? "Untitled" : m_doc.GetPath();
+    const auto answer =
+        QMessageBox::question(this, QApplication::applicationDisplayName(),
+                              MessageText(platform::ReplacePlaceholder("Save changes to %1?", "%1", name)),
+                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Cancel) return false;
+    return answer == QMessageBox::No || Save(false);
+}
+
+}  // namespace corvatine::ui

@@ -1,0 +1,71 @@
+// The view of the text editor: one pane over the document's buffer, with
+// saving in the file's own or another encoding and line endings.
+#pragma once
+
+#include <QScrollBar>
+
+#include <memory>
+
+#include "editor/TextEditDoc.h"
+#include "fileio/DocumentWatches.h"
+#include "ui/DocumentView.h"
+#include "ui/TextPane.h"
+
+namespace corvatine::ui {
+
+class CEditDecorations : public CPaneDecorations {
+public:
+    explicit CEditDecorations(const CSyntaxEditContext& context) : m_context(context) {}
+    int RowCount() const override { return m_context.GetLineCount(); }
+    QColor RowBackground(int) const override { return QColor(); }
+    int LineNumber(int row) const override { return row + 1; }
+    int MaxLineNumber() const override { return m_context.GetLineCount(); }
+
+private:
+    const CSyntaxEditContext& m_context;
+};
+
+class CTextEditView : public CDocumentView {
+    Q_OBJECT
+
+public:
+    // Opens the file; Opened() tells whether it could be.
+    CTextEditView(const std::string& path, bool readOnly, platform::CMessages& messages, bool fileWatch,
+                  QWidget* parent = nullptr);
+    ~CTextEditView() override;
+    bool Opened() const { return m_opened; }
+
+    CTextEditDoc& Doc() { return m_doc; }
+    CTextPane& Pane() { return *m_pane; }
+    void EnsureVisible(int row);
+
+    QString Title() const override;
+    QString StatusText() const override;
+    bool IsEnabled(Command command) const override;
+    void Execute(Command command) override;
+    QString UndoText() const override;
+    QString RedoText() const override;
+    bool CanClose() override;
+
+    void OnFileChanged(const std::string& path);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    bool Save(bool choosePath);
+    void Refresh();
+    void UpdateScrollBars();
+    void ScrollTo(int row);
+
+    platform::CMessages& m_messages;
+    CDocumentWatches m_watches;
+    CTextEditDoc m_doc;
+    bool m_opened = false;
+    std::unique_ptr<CEditDecorations> m_decorations;
+    CTextPane* m_pane = nullptr;
+    QScrollBar* m_vertical = nullptr;
+    QScrollBar* m_horizontal = nullptr;
+};
+
+}  // namespace corvatine::ui

@@ -1,0 +1,342 @@
+// The window driven as a user drives it: real widgets on the offscreen
+// platform, commands through their shortcuts and actions, dialogs answered as
+// they come up.
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+
+#include "editor/SyntaxEditor.h"
+#include "launch/CorvatineApp.h"
+#include "platform/MessageQueue.h"
+#include "textcompare/TextCompareColors.h"
+#include "textcompare/TextCompareOptions.h"
+#include "ui/LocationMap.h"
+#include "ui/MainFrame.h"
+#include "ui/ResultView.h"
+#include "ui/TextCompareView.h"
+#include "ui/TextEditView.h"
+#include "ui/UiText.h"
+
+using namespace corvatine;
+using namespace corvatine::ui;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Answers the next modal dialog when it comes up: the answer gets the dialog.
+void AnswerNextDialog(std::function<void(QWidget*)> answer) {
+    auto attempts = std::make_shared<int>(0);
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, attempts, poll] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            answer(dialog);
+            return;
+        }
+        if (++*attempts < 400) QTimer::singleShot(5, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+void Press(QMessageBox::StandardButton button) {
+    AnswerNextDialog([button](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        QVERIFY2(box != nullptr, "a message box");
+        box->button(button)->click();
+    });
+}
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const std::string path = m_dir->filePath(QString::fromStdString(name)).toStdString();
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        return path;
+    }
+    CTextCompareView* OpenPair(const std::string& left, const std::string& right) {
+        CTextCompareParams request;
+        request.sides[0].path = Write("left.txt", left);
+        request.sides[1].path = Write("right.txt", right);
+        request.rules = 0;
+        auto* view = qobject_cast<CTextCompareView*>(m_frame->OpenRequest(request));
+        if (view != nullptr) QTest::qWait(0);
+        return view;
+    }
+    std::string SideText(CTextCompareView& view, int side) {
+        std::string text;
+        CTextCompareObject& object = view.Doc().GetSide(side);
+        for (int row = 0; row < object.GetLineCount(); ++row)
+            if (!object.IsGhostRow(row)) text += object.GetLine(row).Text();
+        return text;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CCorvatineApp> m_app;
+    std::unique_ptr<CMainFrame> m_frame;
+
+private slots:
+    void initTestCase() {
+        m_config = std::make_unique<QTemporaryDir>();
+        ::setenv("CORVATINE_CONFIG_DIR", m_config->path().toLocal8Bit().constData(), 1);
+        ::setenv("TZ", "UTC", 1);
+        m_app = std::make_unique<CCorvatineApp>();
+        std::ostringstream warnings;
+        m_app->InitInstance(warnings);
+        platform::UserInterfaceQueue().SetWakeUp([] {
+            QMetaObject::invokeMethod(
+                qApp, [] { platform::UserInterfaceQueue().Pump(); }, Qt::QueuedConnection);
+        });
+    }
+    void cleanupTestCase() { platform::UserInterfaceQueue().SetWakeUp(nullptr); }
+
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        GetTextComparer().ResetToDefaults();
+        m_frame = std::make_unique<CMainFrame>(*m_app);
+        m_frame->resize(1000, 600);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+    }
+    void cleanup() {
+        // Nothing is left to ask about.
+        while (m_frame->ViewCount() > 0) {
+            CDocumentView* view = m_frame->View(0);
+            if (auto* compare = qobject_cast<CTextCompareView*>(view))
+                for (int side = 0; side < 2; ++side) compare->Doc().GetSide(side).SetModified(false);
+            if (auto* edit = qobject_cast<CTextEditView*>(view)) edit->Doc().Context().SetModified(false);
+            m_frame->CloseView(view);
+        }
+        m_frame.reset();
+    }
+
+    // Open a pair, Next Difference, Copy to Right, Save Right File: the right
+    // file is then the left one, byte for byte.
+    void CopyToRightAndSave() {
+        CTextCompareView* view = OpenPair("one\r\ntwo\r\nthree\r\n", "one\r\n2\r\nthree\r\n");
+        QVERIFY(view != nullptr);
+        QCOMPARE(view->Doc().GetDifferenceCount(), 1);
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("left.txt : right.txt - Corvatine"));
+        CTextPane& left = view->Pane(0);
+        left.setFocus();
+        QTest::keyClick(&left, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(view->Doc().GetCurrentSection(), 0);
+        QCOMPARE(left.Caret().y, 1);
+        QTest::keyClick(&left, Qt::Key_Right, Qt::AltModifier);
+        QVERIFY(view->Doc().IsIdentical());
+        QCOMPARE(view->Title(), QStringLiteral("left.txt : right.txt *"));
+        QVERIFY(m_frame->Action(Command::SaveRight)->isEnabled());
+        QTest::keyClick(&left, Qt::Key_2, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(ReadFile(view->Doc().Request().sides[1].path),
+                 ReadFile(view->Doc().Request().sides[0].path));
+        QCOMPARE(view->Title(), QStringLiteral("left.txt : right.txt"));
+        QVERIFY(m_frame->findChild<QLabel*>(QStringLiteral("statusText"))->text().startsWith("Diff: 0"));
+    }
+
+    // Typing into a ghost row makes it a real line of that side; undo puts
+    // both panes back as they were.
+    void TypingIntoAGhostRowAndUndo() {
+        CTextCompareView* view = OpenPair("a\nextra\nb\n", "a\nb\n");
+        QVERIFY(view != nullptr);
+        CTextPane& right = view->Pane(1);
+        QVERIFY(view->Doc().GetSide(1).IsGhostRow(1));
+        right.setFocus();
+        right.SetCaret({0, 1});
+        QTest::keyClicks(&right, "extra");
+        QVERIFY(!view->Doc().GetSide(1).IsGhostRow(1));
+        QTest::qWait(20);  // the comparison follows the edit
+        QCOMPARE(QString::fromStdString(SideText(*view, 1)), QStringLiteral("a\nextra\nb\n"));
+        QVERIFY(view->Doc().IsIdentical());
+
+        QTest::keyClick(&right, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(SideText(*view, 1), std::string("a\nb\n"));
+        QCOMPARE(SideText(*view, 0), std::string("a\nextra\nb\n"));
+        QCOMPARE(view->Doc().GetDifferenceCount(), 1);
+        QVERIFY(view->Doc().GetSide(1).IsGhostRow(1));
+
+        // A merge is undone as one step too.
+        QTest::keyClick(&right, Qt::Key_Down, Qt::AltModifier);
+        QTest::keyClick(&right, Qt::Key_Right, Qt::AltModifier);
+        QVERIFY(view->Doc().IsIdentical());
+        QCOMPARE(m_frame->Action(Command::Undo)->text(), QStringLiteral("&Undo "));
+        QTest::keyClick(&right, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(SideText(*view, 1), std::string("a\nb\n"));
+        QCOMPARE(view->Doc().GetDifferenceCount(), 1);
+    }
+
+    void NavigationAndLineDifferences() {
+        CTextCompareView* view =
+            OpenPair("same\nold words here\nsame\nx\n", "same\nnew words here\nsame\ny\n");
+        QVERIFY(view != nullptr);
+        QCOMPARE(view->Doc().GetDifferenceCount(), 2);
+        CTextPane& left = view->Pane(0);
+        left.setFocus();
+        QTest::keyClick(&left, Qt::Key_End, Qt::AltModifier);
+        QCOMPARE(view->Doc().GetCurrentSection(), 1);
+        QCOMPARE(left.Caret().y, 3);
+        QTest::keyClick(&left, Qt::Key_Home, Qt::AltModifier);
+        QCOMPARE(view->Doc().GetCurrentSection(), 0);
+        QTest::keyClick(&left, Qt::Key_Up, Qt::AltModifier);  // nothing before the first
+        QCOMPARE(view->Doc().GetCurrentSection(), 0);
+        // The in-line difference of the row is selected on both sides.
+        left.SetCaret({0, 1});
+        QTest::keyClick(&left, Qt::Key_F4);
+        QCOMPARE(QString::fromStdString(view->Pane(0).SelectedText()), QStringLiteral("old"));
+        QCOMPARE(QString::fromStdString(view->Pane(1).SelectedText()), QStringLiteral("new"));
+        QTest::keyClick(&left, Qt::Key_Down, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(view->Doc().GetCursorRow(), 3);
+        QTest::keyClick(&left, Qt::Key_Down, Qt::ControlModifier | Qt::AltModifier);
+        QVERIFY(m_frame->statusBar()->currentMessage().contains(QStringLiteral("No next line difference")));
+    }
+
+    void ClosingAModifiedDocumentAsks() {
+        CTextCompareView* view = OpenPair("a\n", "b\n");
+        QVERIFY(view != nullptr);
+        view->Pane(1).setFocus();
+        view->Pane(1).SetCaret({0, 0});
+        QTest::keyClicks(&view->Pane(1), "typed ");
+        Press(QMessageBox::Cancel);
+        QVERIFY(!m_frame->CloseView(view));
+        QCOMPARE(m_frame->ViewCount(), 1);
+        Press(QMessageBox::No);
+        QVERIFY(m_frame->CloseView(view));
+        QCOMPARE(m_frame->ViewCount(), 0);
+        QCOMPARE(ReadFile(m_dir->filePath("right.txt").toStdString()), std::string("b\n"));
+    }
+
+    // Another program writes a file: an unmodified comparison reloads it,
+    // a modified one asks first.
+    void AFileChangedBehindTheWindow() {
+        CTextCompareView* view = OpenPair("a\n", "a\n");
+        QVERIFY(view != nullptr);
+        QVERIFY(view->Doc().IsIdentical());
+        QTest::qWait(100);
+        Write("right.txt", "a\nmore\n");
+        QTRY_COMPARE_WITH_TIMEOUT(view->Doc().GetDifferenceCount(), 1, 5000);
+
+        view->Pane(0).setFocus();
+        QTest::keyClicks(&view->Pane(0), "x");
+        bool asked = false;
+        AnswerNextDialog([&asked](QWidget* dialog) {
+            auto* box = qobject_cast<QMessageBox*>(dialog);
+            asked = box != nullptr && box->text().endsWith(QStringLiteral("is changed, reload anyway?"));
+            if (box != nullptr) box->button(QMessageBox::No)->click();
+        });
+        Write("right.txt", "a\nmore\nand more\n");
+        QTRY_VERIFY_WITH_TIMEOUT(asked, 5000);
+        QCOMPARE(SideText(*view, 1), std::string("a\nmore\n"));  // not reloaded
+    }
+
+    void TheTextEditor() {
+        const std::string path = Write("notes.txt", "one\ntwo\nthree\n");
+        auto* view = qobject_cast<CTextEditView*>(m_frame->OpenFile(path));
+        QVERIFY(view != nullptr);
+        QCOMPARE(view->Title(), QStringLiteral("notes.txt"));
+        CTextPane& pane = view->Pane();
+        pane.setFocus();
+        AnswerNextDialog([](QWidget* dialog) {
+            auto* line = dialog->findChild<QSpinBox*>(QStringLiteral("line"));
+            QVERIFY(line != nullptr);
+            line->setValue(3);
+            qobject_cast<QDialog*>(dialog)->accept();
+        });
+        QTest::keyClick(&pane, Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(pane.Caret().y, 2);
+        // The window is active again once the dialog is gone: its keys work.
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        QTest::keyClicks(&pane, "3: ");
+        QCOMPARE(view->Title(), QStringLiteral("notes.txt *"));
+        const auto line3 = [view] { return QString::fromStdString(view->Doc().Context().GetLine(2).Text()); };
+        QCOMPARE(line3(), QStringLiteral("3: three\n"));
+        QVERIFY(view->Doc().Context().CanUndo());
+        QVERIFY(m_frame->Action(Command::Undo)->isEnabled());
+        QTest::keyClick(&pane, Qt::Key_Z, Qt::ControlModifier);  // what was typed at once goes at once
+        QCOMPARE(line3(), QStringLiteral("three\n"));
+        QTest::keyClick(&pane, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(line3(), QStringLiteral("3: three\n"));
+        QTest::keyClick(&pane, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(QString::fromStdString(ReadFile(path)), QStringLiteral("one\ntwo\n3: three\n"));
+        QCOMPARE(m_frame->findChild<QLabel*>(QStringLiteral("statusText"))->text(),
+                 QStringLiteral("Ln 3, Col 4"));
+    }
+
+    // Folders and binary files show the headless program's result.
+    void AFolderComparisonShowsItsResult() {
+        QVERIFY(QDir(m_dir->path()).mkpath("a"));
+        QVERIFY(QDir(m_dir->path()).mkpath("b"));
+        Write("a/only-left", "x");
+        CFolderCompareParams request;
+        request.sides[0].path = m_dir->filePath("a").toStdString();
+        request.sides[1].path = m_dir->filePath("b").toStdString();
+        auto* view = qobject_cast<CResultView*>(m_frame->OpenRequest(request));
+        QVERIFY(view != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsRunning(), 10000);
+        QVERIFY2(view->Text().contains(QStringLiteral("left-only")), qPrintable(view->Text()));
+        QCOMPARE(view->StatusText(), QStringLiteral("Different"));
+        // Opening the same request again activates it.
+        QCOMPARE(m_frame->OpenRequest(request), view);
+        QCOMPARE(m_frame->ViewCount(), 1);
+    }
+
+    // The window on a sample pair, drawn and looked at: a changed row has the
+    // changed colour, a ghost row the ghost colour.
+    void Screenshot() {
+        CTextCompareView* view =
+            OpenPair("#include <stdio.h>\nint main() {\n    puts(\"hello\");\n    return 0;\n}\n",
+                     "#include <stdio.h>\nint main() {\n    puts(\"hello, world\");\n"
+                     "    fflush(stdout);\n    return 0;\n}\n");
+        QVERIFY(view != nullptr);
+        QTest::keyClick(&view->Pane(0), Qt::Key_Down, Qt::AltModifier);
+        QTest::qWait(50);
+        const QImage window = m_frame->grab().toImage();
+        const QByteArray folder = qgetenv("CORVATINE_SCREENSHOTS");
+        if (!folder.isEmpty()) {
+            QDir().mkpath(QString::fromLocal8Bit(folder));
+            QVERIFY(window.save(QString::fromLocal8Bit(folder) + QStringLiteral("/text-comparison.png")));
+        }
+        const CTextCompareColors& colors = GetTextComparer().colors;
+        CTextPane& left = view->Pane(0);
+        const QImage pane = left.grab().toImage();
+        // Far right on the row, beyond its text.
+        const auto pixel = [&pane, &left](int row) {
+            return pane.pixelColor(left.width() - 20, left.RowRect(row).center().y());
+        };
+        QCOMPARE(pixel(2), ToQColor(colors.Get(TCC_CHANGED)));
+        QCOMPARE(pixel(0), ToQColor(GetSyntaxEditor().colors[COLORINDEX_BKGND].color));
+        QVERIFY(view->Doc().GetSide(0).IsGhostRow(3));
+        bool ghost = false;
+        for (int x = left.width() - 40; x < left.width() - 10; ++x)
+            ghost =
+                ghost || pane.pixelColor(x, left.RowRect(3).center().y()) == ToQColor(colors.Get(TCC_GHOST));
+        QVERIFY(ghost);
+        // The map shows the difference where it is.
+        const QImage map = view->Map().grab().toImage();
+        QVERIFY(map.pixelColor(CLocationMap::kWidth / 2, view->Map().YOf(2) + 1) !=
+                view->Map().palette().color(QPalette::Base));
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"
