@@ -415,7 +415,8 @@ bool CTextPane::TypeText(const std::string& text) {
     if (m_context->IsReadOnly()) return false;
     // Characters typed one after another are one step for undo; a line
     // break ends the step.
-    const bool merge = !HasSelection() && m_caret == m_typedEnd && m_context->GetUndoPosition() == m_typedUndo &&
+    const bool merge = !HasSelection() && m_caret == m_typedEnd &&
+                       m_context->GetUndoPosition() == m_typedUndo &&
                        text.find_first_of("\r\n") == std::string::npos;
     m_context->OpenUndoGroup(merge);
     if (HasSelection()) DeleteSelection(kActionTyping);

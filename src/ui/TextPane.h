@@ -178,7 +178,7 @@ private:
     int m_firstColumn = 0;
     CPoint m_caret;
     CPoint m_anchor;
-    int m_desiredCell = -1;  // the cell Up and Down keep to
+    int m_desiredCell = -1;     // the cell Up and Down keep to
     CPoint m_typedEnd{-1, -1};  // where the last typing ended, and the undo position then
     int m_typedUndo = -1;
     bool m_caretOn = true;
