@@ -1,6 +1,7 @@
 // The corvatine program run as a user or a script runs it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
@@ -229,6 +230,68 @@ TEST(FrontEndTest, AnOrdinaryUserIsToldOfAFileItMayNotRead) {
     EXPECT_EQ(result.err, "corvatine: cannot open '" + right + "': Permission denied\n");
     ASSERT_EQ(::chmod(right.c_str(), 0644), 0);
     EXPECT_EQ(test::RunCorvatineAsOrdinaryUser({left, right}).exitStatus, 0);
+}
+
+}  // namespace
+}  // namespace corvatine
+
+namespace corvatine {
+namespace {
+
+// Which face runs: the window with a display and no headless option, the
+// headless front end otherwise; --gui and --no-gui decide.
+TEST(FrontEndTest, TheWindowOrTheHeadlessFace) {
+    test::TempDir dir;
+    dir.WriteFile("a.txt", "a\n");
+    dir.WriteFile("b.txt", "b\n");
+    const auto run = [&](std::vector<std::string> arguments, std::vector<std::string> environment) {
+        environment.push_back("QT_QPA_PLATFORM=offscreen");
+        return test::RunProgram(
+            "/usr/bin/timeout",
+            [&] {
+                std::vector<std::string> all = {"-s", "TERM", "3", test::CorvatineProgram()};
+                all.insert(all.end(), arguments.begin(), arguments.end());
+                return all;
+            }(),
+            environment, dir.Path());
+    };
+    // No display: as ever.
+    test::ProgramResult result = run({"a.txt", "b.txt"}, {"DISPLAY=", "WAYLAND_DISPLAY="});
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_NE(result.out.find("1 a"), std::string::npos);
+    result = run({"--gui", "a.txt", "b.txt"}, {"DISPLAY=", "WAYLAND_DISPLAY="});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err,
+              "corvatine: cannot open the window: no display (neither WAYLAND_DISPLAY nor DISPLAY is set)\n");
+    // A display and a headless option, or --no-gui: headless.
+    for (const auto& arguments : std::vector<std::vector<std::string>>{{"--format=unified", "a.txt", "b.txt"},
+                                                                       {"--no-gui", "a.txt", "b.txt"}}) {
+        result = run(arguments, {"DISPLAY=:0"});
+        EXPECT_EQ(result.exitStatus, 1) << result.err;
+        EXPECT_FALSE(result.out.empty());
+    }
+    result = run({"--gui", "--quiet", "a.txt", "b.txt"}, {"DISPLAY=:0"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, "corvatine: --gui opens the window, which '--quiet' does not apply to\n");
+    result = run({"--gui", "--no-gui", "a.txt", "b.txt"}, {"DISPLAY=:0"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, "corvatine: --gui and --no-gui exclude each other\n");
+
+    const std::string window = test::CorvatineProgram() + "-gui";
+    if (::access(window.c_str(), X_OK) != 0) GTEST_SKIP() << "built without the window";
+    // A display: the window opens and the program waits for it (here until
+    // it is ended), printing nothing.
+    result = run({"a.txt", "b.txt"}, {"DISPLAY=:0"});
+    EXPECT_EQ(result.exitStatus, 124) << result.err;
+    EXPECT_EQ(result.out, "");
+    // A display that cannot be reached: the headless face serves instead,
+    // unless the window was asked for.
+    result = run({"a.txt", "b.txt"}, {"DISPLAY=:987", "QT_QPA_PLATFORM=xcb"});
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_NE(result.out.find("1 a"), std::string::npos);
+    result = run({"--gui", "a.txt", "b.txt"}, {"DISPLAY=:987", "QT_QPA_PLATFORM=xcb"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("corvatine: the window could not be opened"), std::string::npos) << result.err;
 }
 
 }  // namespace
