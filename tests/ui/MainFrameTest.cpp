@@ -74,10 +74,12 @@ private:
         std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
         return path;
     }
-    CTextCompareView* OpenPair(const std::string& left, const std::string& right) {
+    CTextCompareView* OpenPair(const std::string& left, const std::string& right,
+                               const std::string& leftName = "left.txt",
+                               const std::string& rightName = "right.txt") {
         CTextCompareParams request;
-        request.sides[0].path = Write("left.txt", left);
-        request.sides[1].path = Write("right.txt", right);
+        request.sides[0].path = Write(leftName, left);
+        request.sides[1].path = Write(rightName, right);
         request.rules = 0;
         auto* view = qobject_cast<CTextCompareView*>(m_frame->OpenRequest(request));
         if (view != nullptr) QTest::qWait(0);
@@ -303,11 +305,30 @@ private slots:
     // The window on a sample pair, drawn and looked at: a changed row has the
     // changed colour, a ghost row the ghost colour.
     void Screenshot() {
-        CTextCompareView* view =
-            OpenPair("#include <stdio.h>\nint main() {\n    puts(\"hello\");\n    return 0;\n}\n",
-                     "#include <stdio.h>\nint main() {\n    puts(\"hello, world\");\n"
-                     "    fflush(stdout);\n    return 0;\n}\n");
+        CTextCompareView* view = OpenPair(
+            "#include <stdio.h>\n"
+            "\n"
+            "/* Greets the world. */\n"
+            "int main(void) {\n"
+            "    puts(\"hello\");\n"
+            "    return 0;\n"
+            "}\n"
+            "\n"
+            "static int unused(int x) {\n"
+            "    return x * 2;\n"
+            "}\n",
+            "#include <stdio.h>\n"
+            "\n"
+            "/* Greets the whole world. */\n"
+            "int main(void) {\n"
+            "    puts(\"hello, world\");\n"
+            "    fflush(stdout);\n"
+            "    return 0;\n"
+            "}\n",
+            "hello-1.c", "hello-2.c");
         QVERIFY(view != nullptr);
+        // The second difference (the changed lines) is the current one.
+        QTest::keyClick(&view->Pane(0), Qt::Key_Down, Qt::AltModifier);
         QTest::keyClick(&view->Pane(0), Qt::Key_Down, Qt::AltModifier);
         QTest::qWait(50);
         const QImage window = m_frame->grab().toImage();
@@ -323,17 +344,17 @@ private slots:
         const auto pixel = [&pane, &left](int row) {
             return pane.pixelColor(left.width() - 20, left.RowRect(row).center().y());
         };
-        QCOMPARE(pixel(2), ToQColor(colors.Get(TCC_CHANGED)));
+        QCOMPARE(pixel(4), ToQColor(colors.Get(TCC_CHANGED)));
         QCOMPARE(pixel(0), ToQColor(GetSyntaxEditor().colors[COLORINDEX_BKGND].color));
-        QVERIFY(view->Doc().GetSide(0).IsGhostRow(3));
+        QVERIFY(view->Doc().GetSide(0).IsGhostRow(5));
         bool ghost = false;
         for (int x = left.width() - 40; x < left.width() - 10; ++x)
             ghost =
-                ghost || pane.pixelColor(x, left.RowRect(3).center().y()) == ToQColor(colors.Get(TCC_GHOST));
+                ghost || pane.pixelColor(x, left.RowRect(5).center().y()) == ToQColor(colors.Get(TCC_GHOST));
         QVERIFY(ghost);
         // The map shows the difference where it is.
         const QImage map = view->Map().grab().toImage();
-        QVERIFY(map.pixelColor(CLocationMap::kWidth / 2, view->Map().YOf(2) + 1) !=
+        QVERIFY(map.pixelColor(CLocationMap::kWidth / 2, view->Map().YOf(4) + 1) !=
                 view->Map().palette().color(QPalette::Base));
     }
 };

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Draws the window on the sample comparison of the window's screenshot test
+# (offscreen, no display needed) and keeps the picture for the README.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./setup.sh >/dev/null
+QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs" build/ui_tests Screenshot >/dev/null
+echo "docs/text-comparison.png"
