@@ -133,7 +133,12 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
     UpdateScrollBars();
 }
 
-CTextCompareView::~CTextCompareView() { m_watches.UnwatchAll(); }
+CTextCompareView::~CTextCompareView() {
+    m_watches.UnwatchAll();
+    // The panes and the map show the document: they go before it does.
+    delete m_map;
+    for (CTextPane* pane : m_pane) delete pane;
+}
 
 void CTextCompareView::resizeEvent(QResizeEvent* event) {
     CDocumentView::resizeEvent(event);

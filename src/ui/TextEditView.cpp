@@ -48,7 +48,10 @@ CTextEditView::CTextEditView(const std::string& path, bool readOnly, platform::C
     UpdateScrollBars();
 }
 
-CTextEditView::~CTextEditView() { m_watches.UnwatchAll(); }
+CTextEditView::~CTextEditView() {
+    m_watches.UnwatchAll();
+    delete m_pane;  // it shows the document: it goes before the document does
+}
 
 void CTextEditView::resizeEvent(QResizeEvent* event) {
     CDocumentView::resizeEvent(event);

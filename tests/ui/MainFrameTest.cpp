@@ -43,16 +43,16 @@ std::string ReadFile(const std::string& path) {
 
 // Answers the next modal dialog when it comes up: the answer gets the dialog.
 void AnswerNextDialog(std::function<void(QWidget*)> answer) {
+    auto* timer = new QTimer(qApp);
     auto attempts = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, attempts, poll] {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            answer(dialog);
-            return;
-        }
-        if (++*attempts < 400) QTimer::singleShot(5, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, attempts] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr && ++*attempts < 400) return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog != nullptr) answer(dialog);
+    });
+    timer->start(5);
 }
 
 void Press(QMessageBox::StandardButton button) {
