@@ -1,0 +1,121 @@
+// The window on a large comparison: how long until the first screen is drawn,
+// how long a page of scrolling takes, and the peak memory of the window
+// against the headless program comparing the same pair in the same run.
+//
+//   ./setup.sh --bench && QT_QPA_PLATFORM=offscreen build/bench/corva_bench_gui [LINES]
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "launch/CorvatineApp.h"
+#include "ui/MainFrame.h"
+#include "ui/TextCompareView.h"
+
+namespace {
+
+// Lines of text, and the same with 1% of them changed.
+void MakePair(const std::string& left, const std::string& right, int lines) {
+    std::mt19937 random(20261209);
+    std::ofstream a(left), b(right);
+    for (int i = 0; i < lines; ++i) {
+        const std::string line = "line " + std::to_string(i) + " of the generated text, value " +
+                                 std::to_string(random() % 100000) + "\n";
+        a << line;
+        if (random() % 100 == 0)
+            b << "changed " << line;
+        else
+            b << line;
+    }
+}
+
+long PeakKilobytes(int who) {
+    struct rusage usage {};
+    getrusage(who, &usage);
+    return usage.ru_maxrss;
+}
+
+// The headless program on the pair: its wall time and peak memory.
+void RunHeadless(const std::string& program, const std::string& left, const std::string& right,
+                 double& seconds, long& kilobytes) {
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl(program.c_str(), program.c_str(), "--no-gui", "--quiet", left.c_str(), right.c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    seconds = timer.nsecsElapsed() / 1e9;
+    kilobytes = usage.ru_maxrss;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int lines = argc > 1 ? std::atoi(argv[1]) : 200000;
+    QTemporaryDir dir;
+    const std::string left = dir.filePath("left.txt").toStdString(),
+                      right = dir.filePath("right.txt").toStdString();
+    MakePair(left, right, lines);
+    ::setenv("CORVATINE_CONFIG_DIR", dir.path().toLocal8Bit().constData(), 1);
+    const std::string program =
+        QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath().toStdString() + "/../corvatine";
+
+    double headlessSeconds = 0;
+    long headlessKilobytes = 0;
+    RunHeadless(program, left, right, headlessSeconds, headlessKilobytes);
+
+    QElapsedTimer timer;
+    timer.start();
+    QApplication application(argc, argv);
+    corvatine::CCorvatineApp app;
+    std::ostringstream warnings;
+    app.InitInstance(warnings);
+    corvatine::ui::CMainFrame frame(app);
+    frame.resize(1400, 900);
+    frame.show();
+    corvatine::CTextCompareParams request;
+    request.sides[0].path = left;
+    request.sides[1].path = right;
+    auto* view = qobject_cast<corvatine::ui::CTextCompareView*>(frame.OpenRequest(request));
+    if (view == nullptr) return 2;
+    // The first screen: everything drawn that was asked to be.
+    view->repaint();
+    QApplication::processEvents();
+    const double firstScreen = timer.nsecsElapsed() / 1e9;
+
+    // Paging through: each step scrolls both panes and draws them.
+    const int pages = 200;
+    timer.restart();
+    for (int i = 1; i <= pages; ++i) {
+        view->EnsureVisible((lines / pages) * i);
+        view->repaint();
+    }
+    const double perPage = timer.nsecsElapsed() / 1e6 / pages;
+    const long windowKilobytes = PeakKilobytes(RUSAGE_SELF);
+
+    std::printf("%d lines, 1%% changed: %d differences\n", lines, view->Doc().GetDifferenceCount());
+    std::printf("%-34s %10s %12s\n", "", "seconds", "peak MiB");
+    std::printf("%-34s %10.3f %12.1f\n", "headless comparison (corvatine)", headlessSeconds,
+                headlessKilobytes / 1024.0);
+    std::printf("%-34s %10.3f %12.1f\n", "window: first screen drawn", firstScreen, windowKilobytes / 1024.0);
+    std::printf("%-34s %10.2f ms\n", "window: a page scrolled and drawn", perPage);
+    std::printf("memory ratio window / headless: %.2f\n",
+                static_cast<double>(windowKilobytes) / headlessKilobytes);
+    return 0;
+}
