@@ -120,10 +120,6 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
     layout->addWidget(m_map, 0, 3);
     layout->addWidget(m_horizontal, 1, 0, 1, 2);
 
-    m_recompare.setSingleShot(true);
-    connect(&m_recompare, &QTimer::timeout, this, [this] {
-        if (m_doc.ProcessPendingRecompare()) Refresh();
-    });
     m_watches.onChanged = [this](const std::string& path) { OnFileChanged(path); };
     if (m_opened) {
         for (int side = 0; side < 2; ++side) m_watches.Watch(request.sides[side].path);
@@ -355,8 +351,7 @@ void CTextCompareView::Merge(bool toRight, bool advance) {
     if (result == CTextCompareDoc::MERGE_DONE && advance) AfterNavigation(m_doc.GetCurrentSection() >= 0);
 }
 
-void CTextCompareView::AfterNavigation(bool found, const char* notFound) {
-    (void)notFound;
+void CTextCompareView::AfterNavigation(bool found) {
     if (!found) {
         QApplication::beep();
         return;

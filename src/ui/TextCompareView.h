@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QScrollBar>
-#include <QTimer>
 
 #include <memory>
 
@@ -82,7 +81,7 @@ private:
     void Refresh();
     void UpdateScrollBars();
     void ScrollTo(int row);
-    void AfterNavigation(bool found, const char* notFound = nullptr);
+    void AfterNavigation(bool found);
     void Merge(bool toRight, bool advance);
     bool SaveSide(int side, bool choosePath);
     bool ReloadAsked();
@@ -108,7 +107,6 @@ private:
     QScrollBar* m_horizontal = nullptr;
     int m_firstRow = 0;
     int m_activeSide = 0;
-    QTimer m_recompare;
 };
 
 }  // namespace corvatine::ui
