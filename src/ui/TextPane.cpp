@@ -13,6 +13,7 @@
 #include "editor/EditorOptions.h"
 #include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
+#include "fileio/Conversion.h"
 #include "fileio/TextFormat.h"
 #include "ui/UiText.h"
 
@@ -25,6 +26,15 @@ constexpr int kTextPadding = 4;
 constexpr int kBlinkMilliseconds = 530;
 
 bool IsWordByte(unsigned char c) { return c >= 0x80 || std::isalnum(c) || c == '_'; }
+
+// Characters that take two cells of a fixed-pitch font: the wide East Asian
+// ranges and the emoji.
+bool IsWide(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF && c != 0x303F) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+           (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) ||
+           (c >= 0x20000 && c <= 0x3FFFD);
+}
 
 QColor EditorColor(int index) { return ToQColor(GetSyntaxEditor().colors[index].color); }
 
@@ -102,10 +112,14 @@ QPoint CTextPane::PointOf(CPoint position) const {
 CPoint CTextPane::PositionAt(QPoint point) const {
     const int rows = std::min(m_decorations.RowCount(), m_context->GetLineCount());
     const int row = std::clamp(RowAt(point.y()), 0, std::max(0, rows - 1));
-    const int x = point.x() - MarginWidth() - kTextPadding;
     // The nearer side of the character under the point.
-    const int cell = m_firstColumn + (x + m_charWidth / 2) / m_charWidth;
-    return {ByteAtCell(row, std::max(0, cell)), row};
+    const double cell =
+        m_firstColumn + static_cast<double>(point.x() - MarginWidth() - kTextPadding) / m_charWidth;
+    const ROWCELLS layout = Layout(row);
+    int character = layout.CharacterAtCell(std::max(0, static_cast<int>(cell)));
+    const size_t c = static_cast<size_t>(character);
+    if (c + 1 < layout.cells.size() && cell >= (layout.cells[c] + layout.cells[c + 1]) / 2.0) ++character;
+    return {layout.bytes[static_cast<size_t>(character)], row};
 }
 
 CTextPane::ROWCELLS CTextPane::Layout(int row) const {
@@ -119,7 +133,10 @@ CTextPane::ROWCELLS CTextPane::Layout(int row) const {
     const std::string_view text = m_context->GetLine(row).Characters();
     const int length = static_cast<int>(text.size());
     const int codePage = WorkingCodePage();
-    const QFontMetrics metrics(m_font);
+    const bool utf8 = codePage == CP_UTF8;
+    layout.bytes.reserve(static_cast<size_t>(length) + 1);
+    layout.cells.reserve(static_cast<size_t>(length) + 1);
+    layout.indexes.reserve(static_cast<size_t>(length) + 1);
     int cell = 0;
     for (int at = 0; at < length;) {
         const int size = CharacterLength(text.data(), length, at, codePage);
@@ -127,6 +144,11 @@ CTextPane::ROWCELLS CTextPane::Layout(int row) const {
         layout.cells.push_back(cell);
         layout.indexes.push_back(static_cast<int>(layout.display.size()));
         const unsigned char c = static_cast<unsigned char>(text[static_cast<size_t>(at)]);
+        char32_t code = c;
+        if (utf8 && c >= 0x80 &&
+            DecodeUtf8(reinterpret_cast<const unsigned char*>(text.data()) + at,
+                       static_cast<size_t>(length - at), code) != size)
+            code = 0xFFFD;  // no valid sequence
         if (c == '\t') {
             const int next = (cell / kTabSize + 1) * kTabSize;
             layout.display += QString(next - cell, QLatin1Char(' '));
@@ -134,12 +156,15 @@ CTextPane::ROWCELLS CTextPane::Layout(int row) const {
         } else if (c < 0x20 || c == 0x7F) {
             layout.display += QLatin1Char('?');
             ++cell;
+        } else if (utf8) {
+            const char32_t units[] = {code};
+            layout.display += QString::fromUcs4(units, 1);
+            cell += IsWide(code) ? 2 : 1;
         } else {
             const QString character =
                 FromWorking(text.substr(static_cast<size_t>(at), static_cast<size_t>(size)));
             layout.display += character.isEmpty() ? QString(QLatin1Char('?')) : character;
-            // Wide characters (CJK) take two cells.
-            cell += metrics.horizontalAdvance(character) > m_charWidth * 3 / 2 ? 2 : 1;
+            cell += !character.isEmpty() && IsWide(character.toUcs4().value(0)) ? 2 : 1;
         }
         at += size;
     }
@@ -155,11 +180,15 @@ int CTextPane::CellOf(int row, int byte) const {
     return layout.cells[static_cast<size_t>(character)];
 }
 
+int CTextPane::ROWCELLS::CharacterAtCell(int cell) const {
+    // The character whose cells hold the cell; the end after the last one.
+    const auto it = std::upper_bound(cells.begin(), cells.end(), cell);
+    return std::clamp(static_cast<int>(it - cells.begin()) - 1, 0, static_cast<int>(cells.size()) - 1);
+}
+
 int CTextPane::ByteAtCell(int row, int cell) const {
     const ROWCELLS layout = Layout(row);
-    for (size_t i = 0; i + 1 < layout.cells.size(); ++i)
-        if (layout.cells[i + 1] > cell) return layout.bytes[i];
-    return layout.bytes.back();
+    return layout.bytes[static_cast<size_t>(layout.CharacterAtCell(cell))];
 }
 
 // ---- Scrolling ----
@@ -277,14 +306,19 @@ void CTextPane::PaintRow(QPainter& painter, int row, int y) {
             pen = m_decorations.HighlightText();
         }
         if (x1 < textLeft || x0 > width()) continue;
+        // Only the characters in view are drawn: a long line costs no more.
+        const int drawFirst = std::max(firstChar, layout.CharacterAtCell(m_firstColumn));
+        const int drawLast =
+            std::min(lastChar, layout.CharacterAtCell(m_firstColumn + VisibleColumns() + 2) + 1);
+        if (drawFirst >= drawLast) continue;
         QFont runFont = m_font;
         runFont.setBold(color > 0 && color < COLORINDEX_COUNT && GetSyntaxEditor().colors[color].bold != 0);
         painter.setFont(runFont);
         painter.setPen(pen);
         const QString piece = layout.display.mid(
-            layout.indexes[static_cast<size_t>(firstChar)],
-            layout.indexes[static_cast<size_t>(lastChar)] - layout.indexes[static_cast<size_t>(firstChar)]);
-        painter.drawText(x0, y + m_ascent, piece);
+            layout.indexes[static_cast<size_t>(drawFirst)],
+            layout.indexes[static_cast<size_t>(drawLast)] - layout.indexes[static_cast<size_t>(drawFirst)]);
+        painter.drawText(xOf(drawFirst), y + m_ascent, piece);
     }
     painter.setFont(m_font);
     // A selected line ending shows as one selected cell.

@@ -151,6 +151,7 @@ private:
         std::vector<int> cells;    // first cell of each character, and the end
         std::vector<int> indexes;  // first index in display of each character, and the end
         int CharacterAt(int byte) const;
+        int CharacterAtCell(int cell) const;
     };
     ROWCELLS Layout(int row) const;
     int CellOf(int row, int byte) const;
