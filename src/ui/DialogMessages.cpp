@@ -13,6 +13,13 @@ QString MessageText(const std::string& text) {
     return message;
 }
 
+int AskSaveChanges(QWidget* parent, const std::string& path) {
+    return QMessageBox::question(parent, QApplication::applicationDisplayName(),
+                                 MessageText(platform::ReplacePlaceholder("Save changes to %1?", "%1",
+                                                                          path.empty() ? "Untitled" : path)),
+                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+}
+
 int CDialogMessages::AskYesNo(const std::string& text) {
     const auto answer =
         QMessageBox::question(m_parent, QApplication::applicationDisplayName(), MessageText(text),

@@ -29,4 +29,8 @@ private:
 // The desktop's message texts use carriage returns as line breaks too.
 QString MessageText(const std::string& text);
 
+// "Save changes to %1?" before a document with unsaved edits closes, with
+// Yes, No and Cancel; the button chosen.
+int AskSaveChanges(QWidget* parent, const std::string& path);
+
 }  // namespace corvatine::ui

@@ -465,12 +465,7 @@ void CTextCompareView::OnFileChanged(const std::string& path) {
 bool CTextCompareView::CanClose() {
     for (int side = 0; side < 2; ++side) {
         if (!m_doc.GetSide(side).IsModified()) continue;
-        const std::string& path = m_doc.Request().sides[side].path;
-        const auto answer =
-            QMessageBox::question(this, QApplication::applicationDisplayName(),
-                                  MessageText(platform::ReplacePlaceholder("Save changes to %1?", "%1",
-                                                                           path.empty() ? "Untitled" : path)),
-                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        const int answer = AskSaveChanges(this, m_doc.Request().sides[side].path);
         if (answer == QMessageBox::Cancel) return false;
         if (answer == QMessageBox::Yes && !SaveSide(side, false)) return false;
     }

@@ -172,11 +172,7 @@ void CTextEditView::OnFileChanged(const std::string& path) {
 
 bool CTextEditView::CanClose() {
     if (!m_doc.IsModified()) return true;
-    const std::string name = m_doc.GetPath().empty() ? "Untitled" : m_doc.GetPath();
-    const auto answer =
-        QMessageBox::question(this, QApplication::applicationDisplayName(),
-                              MessageText(platform::ReplacePlaceholder("Save changes to %1?", "%1", name)),
-                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    const int answer = AskSaveChanges(this, m_doc.GetPath());
     if (answer == QMessageBox::Cancel) return false;
     return answer == QMessageBox::No || Save(false);
 }
