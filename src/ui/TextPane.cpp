@@ -285,6 +285,9 @@ void CTextPane::PaintRow(QPainter& painter, int row, int y) {
     cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
 
     const QColor normal = EditorColor(COLORINDEX_NORMALTEXT);
+    // Only the characters in view are drawn: a long line costs no more.
+    const int firstVisible = layout.CharacterAtCell(m_firstColumn);
+    const int lastVisible = layout.CharacterAtCell(m_firstColumn + VisibleColumns() + 2);
     size_t block = 0;
     int color = COLORINDEX_NORMALTEXT;
     for (size_t k = 0; k + 1 < cuts.size(); ++k) {
@@ -306,10 +309,8 @@ void CTextPane::PaintRow(QPainter& painter, int row, int y) {
             pen = m_decorations.HighlightText();
         }
         if (x1 < textLeft || x0 > width()) continue;
-        // Only the characters in view are drawn: a long line costs no more.
-        const int drawFirst = std::max(firstChar, layout.CharacterAtCell(m_firstColumn));
-        const int drawLast =
-            std::min(lastChar, layout.CharacterAtCell(m_firstColumn + VisibleColumns() + 2) + 1);
+        const int drawFirst = std::max(firstChar, firstVisible);
+        const int drawLast = std::min(lastChar, lastVisible + 1);
         if (drawFirst >= drawLast) continue;
         QFont runFont = m_font;
         runFont.setBold(color > 0 && color < COLORINDEX_COUNT && GetSyntaxEditor().colors[color].bold != 0);
@@ -339,7 +340,8 @@ void CTextPane::PaintRow(QPainter& painter, int row, int y) {
 
     // The caret.
     if (row == m_caret.y && hasFocus() && m_caretOn) {
-        const int x = textLeft + (CellOf(row, m_caret.x) - m_firstColumn) * m_charWidth;
+        const int cell = layout.cells[static_cast<size_t>(layout.CharacterAt(m_caret.x))];
+        const int x = textLeft + (cell - m_firstColumn) * m_charWidth;
         painter.fillRect(QRect(x, y, 2, m_lineHeight), normal);
     }
 }
