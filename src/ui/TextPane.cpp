@@ -248,6 +248,10 @@ void CTextPane::PaintRow(QPainter& painter, int row, int y) {
     if (!exists) return;
     if (m_decorations.IsGhost(row)) {
         painter.fillRect(rowArea, QBrush(background.darker(115), Qt::BDiagPattern));
+        // Typing here makes the row a line: the caret shows where it starts.
+        if (row == m_caret.y && hasFocus() && m_caretOn)
+            painter.fillRect(QRect(textLeft - m_firstColumn * m_charWidth, y, 2, m_lineHeight),
+                             EditorColor(COLORINDEX_NORMALTEXT));
         return;
     }
 
