@@ -72,9 +72,10 @@ bool OwnFolderAt(int dir, const std::string& name, const std::string& path, uid_
     return true;
 }
 
-// files/ and info/ of a Trash folder, which is a folder of uid's own.
-bool MakeTrashFolders(const std::string& path, uid_t uid, std::string& error) {
-    CFd trash(::open(path.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+// files/ and info/ of a Trash folder. The home Trash may be a link the user
+// made; a volume's Trash may not.
+bool MakeTrashFolders(const std::string& path, uid_t uid, bool followLink, std::string& error) {
+    CFd trash(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)));
     if (!trash.IsOpen()) {
         error = Failure("cannot open", path, errno);
         return false;
@@ -165,14 +166,15 @@ bool OpenTopdirTrash(const std::string& topdir, uid_t uid, TRASHDIR& trash, std:
         const std::string path = JoinPath(JoinPath(topdir, ".Trash"), uidText);
         std::string ignored;
         if (shared.IsOpen() && OwnFolderAt(shared.Get(), uidText, path, uid, ignored) &&
-            MakeTrashFolders(path, uid, ignored)) {
+            MakeTrashFolders(path, uid, false, ignored)) {
             trash = {path, topdir};
             return true;
         }
     }
     const std::string name = ".Trash-" + uidText;
     const std::string path = JoinPath(topdir, name);
-    if (!OwnFolderAt(top.Get(), name, path, uid, error) || !MakeTrashFolders(path, uid, error)) return false;
+    if (!OwnFolderAt(top.Get(), name, path, uid, error) || !MakeTrashFolders(path, uid, false, error))
+        return false;
     trash = {path, topdir};
     return true;
 }
@@ -182,7 +184,7 @@ bool FindTrashFor(const std::string& path, dev_t device, TRASHDIR& trash, std::s
     dev_t homeDevice = 0;
     if (!home.empty() && DeviceOfNearest(home, homeDevice) && homeDevice == device) {
         if (!MakeFolders(home, 0700, error)) return false;
-        if (!MakeTrashFolders(home, ::geteuid(), error)) return false;
+        if (!MakeTrashFolders(home, ::geteuid(), true, error)) return false;
         trash = {home, {}};
         return true;
     }
