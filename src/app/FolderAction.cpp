@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/JsonOutput.h"
+#include "app/SyncAction.h"
 #include "app/TerminalProgress.h"
 #include "foldercompare/FolderCompareDoc.h"
 #include "foldercompare/FolderCompareOptions.h"
@@ -174,6 +175,8 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
         doc.SetDisplayFilter(word, false);  // for this run only
     }
 
+    if (const int status = CheckFolderOperations(options, err); status != EXIT_SAME) return status;
+
     CTerminalProgress progress(err);
     if (!doc.Open(request, &progress)) {
         const CFolderCompareContext& context = doc.Context();
@@ -186,6 +189,9 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
     // Whatever the depth of the comparison, nothing printed stays "not compared".
     doc.PrepareAllLevels(&progress);
     if (doc.Root() == nullptr) return Trouble(err, "nothing to compare: neither folder exists");
+    if (!options.sync.empty()) return RunFolderSync(doc, options, out, err);
+    const int operationStatus =
+        options.operations.empty() ? EXIT_SAME : ApplyFolderOperations(doc, options, err);
 
     if (!options.report.empty()) {
         std::string error;
@@ -204,7 +210,7 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
                            ? EXIT_TROUBLE
                        : rootStatus == STATUS_IDENTICAL || rootStatus == STATUS_SAME_PATH ? EXIT_SAME
                                                                                           : EXIT_DIFFERENT;
-    if (options.quiet) return status;
+    if (options.quiet) return operationStatus != EXIT_SAME ? operationStatus : status;
     if (format == "json") {
         Json items = Json::array();
         AddJsonItems(*doc.Root(), items);
@@ -221,7 +227,7 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
     }
     out.flush();
     if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
-    return status;
+    return operationStatus != EXIT_SAME ? operationStatus : status;
 }
 
 }  // namespace corvatine

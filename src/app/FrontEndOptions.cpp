@@ -1,5 +1,7 @@
 #include "app/FrontEndOptions.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <ostream>
 
 namespace corvatine {
@@ -44,6 +46,11 @@ constexpr WORD kWords[] = {
     {"quiet", false, RUN_ANY},
     {"info", false, RUN_ANY},
     {"show", true, RUN_FOLDER},
+    {"sync", true, RUN_FOLDER},
+    {"dry-run", false, RUN_FOLDER},
+    {"trash", false, RUN_FOLDER},
+    {"max-delete", true, RUN_FOLDER},
+    {"op", true, RUN_FOLDER},
     {"find", true, RUN_HEX},
     {"watch", false, RUN_TEXT | RUN_BINARY},
     {"save-comparison", true, RUN_COMPARE},
@@ -138,7 +145,29 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             info = true;
         else if (name == "show")
             show = value;
-        else if (name == "find") {
+        else if (name == "sync")
+            sync = value;
+        else if (name == "dry-run")
+            dryRun = true;
+        else if (name == "trash")
+            trash = true;
+        else if (name == "max-delete") {
+            char* end = nullptr;
+            errno = 0;
+            const long n =
+                value.empty() || value[0] < '0' || value[0] > '9' ? -1 : std::strtol(value.c_str(), &end, 10);
+            if (n < 0 || errno != 0 || *end != '\0') {
+                error = "invalid value '" + value + "' for '--max-delete': a number of files from 0";
+                return false;
+            }
+            maxDelete = n;
+        } else if (name == "op") {
+            if (value.empty()) {
+                error = "option '--op' needs an operation: --op=KIND:...";
+                return false;
+            }
+            operations.push_back(value);
+        } else if (name == "find") {
             find = value;
             hasFind = true;
         } else if (name == "watch")

@@ -29,17 +29,22 @@ struct FRONTENDOPTIONS {
     std::string lineEndings;  // edit: "keep", "crlf", "cr", "lf"
     std::string saveAs;       // edit: where to save
     bool hasSaveAs = false;
-    int width = 0;               // side: the output width; 0 the terminal's or 160
-    std::string color = "auto";  // auto, always or never
-    int context = 3;             // unified: lines of context
-    std::string report;          // the HTML report's path
-    std::string copy;            // "left-to-right[:LIST]" or "right-to-left[:LIST]"
-    bool save = false;           // save the side a copy changed
-    bool yes = false;            // answer questions with yes
-    bool quiet = false;          // no output, only the exit status
-    bool info = false;           // describe the one path named as JSON
-    std::string show;            // folder: the preset view of the rows shown
-    std::string find;            // hex: what to search for
+    int width = 0;                        // side: the output width; 0 the terminal's or 160
+    std::string color = "auto";           // auto, always or never
+    int context = 3;                      // unified: lines of context
+    std::string report;                   // the HTML report's path
+    std::string copy;                     // "left-to-right[:LIST]" or "right-to-left[:LIST]"
+    bool save = false;                    // save the side a copy changed
+    bool yes = false;                     // answer questions with yes
+    bool quiet = false;                   // no output, only the exit status
+    bool info = false;                    // describe the one path named as JSON
+    std::string show;                     // folder: the preset view of the rows shown
+    std::string sync;                     // folder: the synchronisation type
+    bool dryRun = false;                  // sync: print what would be done, change nothing
+    bool trash = false;                   // sync and operations: deleted entries go to the Trash
+    long maxDelete = -1;                  // sync: refuse a plan that deletes more files; -1 no limit
+    std::vector<std::string> operations;  // folder: "--op" values, in order
+    std::string find;                     // hex: what to search for
     bool hasFind = false;
     bool watch = false;          // compare again whenever a file changes
     std::string saveComparison;  // write the requests run to this comparison file

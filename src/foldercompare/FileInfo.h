@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/FileFind.h"
+#include "platform/FileOperations.h"
 
 namespace corvatine {
 
@@ -177,9 +178,37 @@ public:
     void CopyFrom(const CFileInfo& other) override;
 };
 
-// The file operations of the synchronisation (copy, move, delete, rename,
-// set times and attributes) belong here; the scanning model needs none.
-class CFileObject : public CFileInfoEx {};
+// An entry that the folder comparison's file operations change. Each
+// operation addresses the entry below its compared root (GetTreePath), so
+// that nothing is changed through a symbolic link below a root, and returns
+// 0 on success, non-zero on failure with error naming the path and reason.
+class CFileObject : public CFileInfoEx {
+public:
+    // The root the entry belongs to and its path below it; an entry outside a
+    // tree: its containing folder and its name.
+    virtual platform::TREEPATH GetTreePath() const;
+
+    // Copies the entry (a folder with its contents unless emptyFolderOnly)
+    // into the folder, which is created when missing. replaced is what the
+    // scan saw at the target (null: nothing); a source or target file that
+    // changed on disk since is not overwritten.
+    int CopyToFolder(const platform::TREEPATH& folder, uint32_t flags, bool emptyFolderOnly,
+                     const CFileInfo* replaced, std::string& error) const;
+    int MoveToFolder(const platform::TREEPATH& folder, uint32_t flags, const CFileInfo* replaced,
+                     std::string& error) const;
+    // With FOF_ALLOWUNDO the entry goes to the Trash of its volume.
+    int Delete(uint32_t flags, std::string& error) const;
+    // Renames the entry in its folder; on success the entry holds the new
+    // name.
+    int Rename(const std::string& newName, std::string& error);
+    // Folders only: 1 when the subfolder already existed, 0 when it was
+    // created, -1 on failure.
+    int CreateSubfolder(const std::string& name, std::string& error) const;
+    // Sets only the last write time (UTC); on success the entry holds it.
+    int SetLastWriteTime(FILETIME time, std::string& error);
+    // Sets the whole attribute word; on success the entry holds it.
+    int SetAttributes(uint32_t newAttributes, std::string& error);
+};
 
 // Standard CRC-32 of a file, read in blocks; 0 when it cannot be opened or
 // read, and then error, when given, tells why (kReadErrorNotRegular for

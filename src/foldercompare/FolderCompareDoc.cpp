@@ -61,6 +61,14 @@ bool CFolderCompareDoc::PrepareAllLevels(platform::CProgressSink* progress) {
     return completed;
 }
 
+void CFolderCompareDoc::CompleteAfterChanges(platform::CProgressSink* progress) {
+    if (Root() != nullptr) {
+        Root()->CompareChildren(m_context.settings, 2, false, progress);
+        m_context.rootStatus = Root()->SidesAreSamePath() ? STATUS_SAME_PATH : Root()->status;
+    }
+    Rebuild();
+}
+
 bool CFolderCompareDoc::ChangeFolders(const std::string& left, const std::string& right,
                                       platform::CProgressSink* progress) {
     if (!platform::IsFolder(left) || !platform::IsFolder(right)) return false;

@@ -33,6 +33,10 @@ public:
     // Brings the whole tree up to date ("Preparing..., Please wait"); the
     // views are told to rebuild when it ends.
     bool PrepareAllLevels(platform::CProgressSink* progress = nullptr);
+    // After file operations changed the tree: builds the levels that are not
+    // built yet from the entries held (reading only folders never read) and
+    // takes the root's new status; the views are told to rebuild.
+    void CompleteAfterChanges(platform::CProgressSink* progress = nullptr);
     // A new comparison of other folders in this document. Nothing happens
     // (false) when a path is no existing folder, or both are the current ones.
     bool ChangeFolders(const std::string& left, const std::string& right,

@@ -168,6 +168,11 @@ bool CFolderCompareItem::CompareChildren(const FOLDERCOMPARESETTINGS& settings, 
 }
 
 void CFolderCompareItem::RollUp() {
+    RollUpOne();
+    if (parent != nullptr) parent->RollUp();
+}
+
+void CFolderCompareItem::RollUpOne() {
     uint32_t value = 0;
     bool undecided = false;
     for (int i = 0; i < GetChildCount(); ++i) {
@@ -185,7 +190,6 @@ void CFolderCompareItem::RollUp() {
     if (!undecided && value == 0) value = 1;
     rollUp = value;
     RecomputeStatus();
-    if (parent != nullptr) parent->RollUp();
 }
 
 uint32_t CFolderCompareItem::CompareByMethods(const FOLDERCOMPARESETTINGS& settings) {

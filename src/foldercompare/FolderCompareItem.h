@@ -40,6 +40,32 @@ struct FOLDERCOMPARESETTINGS {
 };
 
 class CFolderCompareItem;
+
+// What the views are told when a file operation changed the result tree.
+// Called on the thread that runs the operation.
+class CFolderCompareListener {
+public:
+    virtual ~CFolderCompareListener() = default;
+    virtual void ItemChanged(CFolderCompareItem& /*item*/) {}
+    // The item and everything below it changed.
+    virtual void SubtreeChanged(CFolderCompareItem& /*item*/) {}
+    virtual void ChildAdded(CFolderCompareItem& /*parent*/, CFolderCompareItem& /*child*/) {}
+    // The item's row goes; it is deleted right after.
+    virtual void RowRemoved(CFolderCompareItem& /*item*/) {}
+    // The item's children were paired anew (after a rename).
+    virtual void ChildrenRebuilt(CFolderCompareItem& /*item*/) {}
+};
+
+// What a file operation on an item needs beside its own arguments, and what
+// it leaves behind.
+struct FILEOPCONTEXT {
+    const FOLDERCOMPARESETTINGS* settings = nullptr;
+    uint32_t shellFlags = 0;  // FOF_ALLOWUNDO sends deleted entries to the Trash
+    CFolderCompareListener* listener = nullptr;
+    std::string error;         // why the last operation failed
+    bool itemRemoved = false;  // the item the operation ran on was deleted from the tree
+};
+
 using CFolderCompareItemPtrArray = std::vector<std::unique_ptr<CFolderCompareItem>>;
 
 class CFolderCompareItem {
@@ -133,7 +159,41 @@ public:
     // readError whether it could be read.
     virtual bool HasVisibleContent(const CComboFilters& filters) const;
 
+    // File operations (0 on success, else -1 with context.error). Copy and
+    // move take the source side (0 left, 1 right); the others a mask of
+    // sides (1 left, 2 right). Delete, move and rename may delete this item:
+    // context.itemRemoved then tells, and the item must not be used again.
+    virtual int CopySide(int side, bool emptyFolderOnly, FILEOPCONTEXT& context);
+    virtual int MoveSide(int side, FILEOPCONTEXT& context);
+    virtual int DeleteSides(uint32_t mask, FILEOPCONTEXT& context);
+    virtual int RenameSides(uint32_t mask, const std::string& newName, FILEOPCONTEXT& context);
+    // The time of the other side with fromOtherSide, else time (UTC).
+    virtual int SetTime(int side, bool fromOtherSide, FILETIME time, FILEOPCONTEXT& context);
+    // Each side's new word is (old AND NOT clear) OR set.
+    virtual int SetAttributes(uint32_t mask, uint32_t clear, uint32_t set, FILEOPCONTEXT& context);
+    // Creates the folder name in this folder's sides.
+    virtual int CreateFolder(uint32_t mask, const std::string& name, FILEOPCONTEXT& context);
+    // One content method (METHOD_CRC, METHOD_BINARY or METHOD_TEXT) on a file
+    // pair, or on every pair below a folder.
+    virtual int RecompareContents(uint32_t method, FILEOPCONTEXT& context);
+    // The tree after side was copied to the other side (with the folder's
+    // contents unless emptyFolderOnly).
+    virtual void UpdateAfterCopy(int side, bool withContents, FILEOPCONTEXT& context);
+    virtual void UpdateAfterMove(int side, FILEOPCONTEXT& context);
+    // The tree after the sides of the mask were deleted; may delete this item.
+    virtual void UpdateAfterDelete(uint32_t mask, FILEOPCONTEXT& context);
+
+    // The folder a copy to side writes into: the parent's entry on that side.
+    platform::TREEPATH TargetFolder(int side) const;
+    // Recomputes this folder's roll-up value and status from its children,
+    // leaving the parents as they are.
+    void RollUpOne();
+    // After a side's time or attributes changed: the item compared again by
+    // the methods (a folder keeps its children), the parents rolled up.
+    void CompareAgain(FILEOPCONTEXT& context);
+
     CFolderItem* Side(int side) const { return side == 0 ? left : right; }
+    void SetSide(int side, CFolderItem* entry) { (side == 0 ? left : right) = entry; }
     CFolderCompareItem* Child(int index) const { return (*children)[static_cast<size_t>(index)].get(); }
     bool IsOrphan() const { return (left == nullptr) != (right == nullptr); }
     bool IsLeftOnly() const { return left != nullptr && right == nullptr; }

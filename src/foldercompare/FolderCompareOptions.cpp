@@ -251,6 +251,13 @@ void CFolderComparer::CreateRecentLists(const platform::CProfile& profile, int m
                                               maxRecent, CRecentFileList::Match::Text);
         m_recentFinds->Load(profile);
     }
+    m_recentCopyTo.reset();
+    if (maxRecent > 0) {
+        m_recentCopyTo = std::make_unique<CRecentFileList>(
+            "Comparisons\\FolderComparison\\Recent\\CopyTo", "Folder%d", maxRecent,
+            CRecentFileList::Match::Path, kRecentFolderDisplayLength);
+        m_recentCopyTo->Load(profile);
+    }
     recentFilters.Create(profile, maxRecent);
     m_recentPairs.reset();
     if (maxPairs > 0) {
@@ -264,6 +271,7 @@ void CFolderComparer::SaveRecentLists(platform::CProfile& profile) const {
     for (const auto& list : m_recentFolders)
         if (list) list->Save(profile);
     if (m_recentFinds) m_recentFinds->Save(profile);
+    if (m_recentCopyTo) m_recentCopyTo->Save(profile);
     recentFilters.Save(profile);
     if (m_recentPairs) m_recentPairs->Save(profile);
 }
@@ -275,6 +283,10 @@ void CFolderComparer::AddRecentFolder(int side, const std::string& path) {
 
 void CFolderComparer::AddRecentPair(const std::string& left, const std::string& right) {
     if (m_recentPairs) m_recentPairs->Add(left, right);
+}
+
+void CFolderComparer::AddRecentCopyTarget(const std::string& path) {
+    if (m_recentCopyTo && !path.empty()) m_recentCopyTo->Add(path);
 }
 
 void CFolderComparer::AddRecentFind(const std::string& text) {

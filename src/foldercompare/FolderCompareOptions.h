@@ -119,6 +119,9 @@ public:
     void AddRecentFolder(int side, const std::string& path);
     void AddRecentPair(const std::string& left, const std::string& right);
     void AddRecentFind(const std::string& text);
+    // The folders that items were copied to, the latest first.
+    void AddRecentCopyTarget(const std::string& path);
+    const platform::CRecentFileList* RecentCopyTargets() const { return m_recentCopyTo.get(); }
     const platform::CRecentFileList* RecentFolders(int side) const { return m_recentFolders[side].get(); }
     const platform::CRecentFileList* RecentFinds() const { return m_recentFinds.get(); }
     const platform::CRecentFilePairList* RecentPairs() const { return m_recentPairs.get(); }
@@ -134,6 +137,7 @@ public:
 private:
     std::unique_ptr<platform::CRecentFileList> m_recentFolders[2];
     std::unique_ptr<platform::CRecentFileList> m_recentFinds;
+    std::unique_ptr<platform::CRecentFileList> m_recentCopyTo;
     std::unique_ptr<platform::CRecentFilePairList> m_recentPairs;
 };
 

@@ -30,6 +30,19 @@ std::string CFolderItem::GetFullPath() const {
     return full;
 }
 
+platform::TREEPATH CFolderItem::GetTreePath() const {
+    if (parent == nullptr) return {path, std::string()};
+    std::vector<const CFolderItem*> chain;
+    const CFolderItem* top = this;
+    for (; top->parent != nullptr; top = top->parent) chain.push_back(top);
+    platform::TREEPATH where{top->path, std::string()};
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!where.relative.empty()) where.relative += '/';
+        where.relative += (*it)->path;
+    }
+    return where;
+}
+
 std::unique_ptr<CFolderItem> CFolderItem::Clone() const {
     auto copy = std::make_unique<CFolderItem>();
     copy->CopyFrom(*this);

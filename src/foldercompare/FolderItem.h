@@ -24,6 +24,8 @@ public:
 
     // The parent's full path, a separator unless it ends in one, the name.
     std::string GetFullPath() const override;
+    // The root is the topmost folder of the entry's tree.
+    platform::TREEPATH GetTreePath() const override;
     // An entry in a folder stores its name as its path.
     std::string GetName() const override { return parent != nullptr ? path : CFileObject::GetName(); }
 

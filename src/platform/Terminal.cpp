@@ -1,5 +1,6 @@
 #include "platform/Terminal.h"
 
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -12,5 +13,28 @@ int TerminalWidth(int fd) {
     if (::ioctl(fd, TIOCGWINSZ, &size) != 0) return 0;
     return size.ws_col;
 }
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void OnInterrupt(int) {
+    g_interrupted = true;
+    ::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends the program
+}
+
+}  // namespace
+
+const std::atomic<bool>& CatchInterrupt() {
+    g_interrupted = false;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    return g_interrupted;
+}
+
+void ReleaseInterrupt() { ::signal(SIGINT, SIG_DFL); }
 
 }  // namespace corvatine::platform

@@ -1,0 +1,373 @@
+#include "app/SyncAction.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+#include "app/ConsoleMessages.h"
+#include "app/TerminalProgress.h"
+#include "foldercompare/FileOperation.h"
+#include "foldercompare/FolderCompareOptions.h"
+#include "foldercompare/SyncWizard.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileAttributes.h"
+#include "platform/Terminal.h"
+#include "request/CompareMethods.h"
+
+namespace corvatine {
+
+namespace {
+
+// One --op value, understood.
+struct OPERATION {
+    std::string text;  // as given
+    std::string verb;  // "copy", "delete" ...
+    std::string path;  // the item, below the roots; "." the roots
+    std::unique_ptr<CFileOperation> command;
+};
+
+// "left" 1, "right" 2, "both" 3 (both only when allowed); 0 for anything else.
+uint32_t SideMaskWord(const std::string& word, bool bothAllowed) {
+    if (word == "left") return SIDE_LEFT;
+    if (word == "right") return SIDE_RIGHT;
+    if (word == "both" && bothAllowed) return SIDE_BOTH;
+    return 0;
+}
+
+// A local time "YYYY-MM-DDTHH:MM:SS" as a file time; false when it is no
+// such time (a day that does not exist included).
+bool ParseLocalTime(const std::string& text, FILETIME& time) {
+    int year, month, day, hour, minute, second, length = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%n", &year, &month, &day, &hour, &minute, &second,
+                    &length) != 6 ||
+        static_cast<size_t>(length) != text.size())
+        return false;
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    fields.tm_isdst = -1;
+    const std::time_t seconds = std::mktime(&fields);
+    if (seconds == static_cast<std::time_t>(-1) || fields.tm_year != year - 1900 ||
+        fields.tm_mon != month - 1 || fields.tm_mday != day || fields.tm_min != minute ||
+        fields.tm_sec != second)
+        return false;
+    time = platform::FileTimeFromUnix(seconds, 0);
+    return true;
+}
+
+// "+r", "-r", "+h-s" ...: the attribute bits to set and to clear.
+bool ParseAttributeChange(const std::string& text, uint32_t& set, uint32_t& clear) {
+    set = clear = 0;
+    if (text.empty() || (text[0] != '+' && text[0] != '-')) return false;
+    bool adding = true;
+    for (const char c : text) {
+        uint32_t bit = 0;
+        switch (c) {
+            case '+': adding = true; continue;
+            case '-': adding = false; continue;
+            case 'r': bit = FILE_ATTRIBUTE_READONLY; break;
+            case 'h': bit = FILE_ATTRIBUTE_HIDDEN; break;
+            case 's': bit = FILE_ATTRIBUTE_SYSTEM; break;
+            default: return false;
+        }
+        (adding ? set : clear) |= bit;
+    }
+    return set != 0 || clear != 0;
+}
+
+// Understands one --op value; false with error saying what is wrong.
+bool ParseOperation(const std::string& text, bool trash, OPERATION& operation, std::string& error) {
+    operation.text = text;
+    const size_t colon = text.find(':');
+    operation.verb = text.substr(0, colon);
+    const std::string& verb = operation.verb;
+    std::string sides, rest;
+    if (colon == std::string::npos) {
+        error = "no item";
+    } else if (verb == "compare-contents") {
+        rest = text.substr(colon + 1);
+    } else {
+        const size_t second = text.find(':', colon + 1);
+        if (second == std::string::npos) {
+            error = "no sides or no item";
+        } else {
+            sides = text.substr(colon + 1, second - colon - 1);
+            rest = text.substr(second + 1);
+        }
+    }
+    if (!error.empty()) return false;
+    const size_t equals = rest.find('=');
+    const bool hasValue = equals != std::string::npos;
+    operation.path = rest.substr(0, equals);
+    const std::string value = hasValue ? rest.substr(equals + 1) : std::string();
+    if (operation.path.empty()) {
+        error = "no item (\".\" names the compared folders)";
+        return false;
+    }
+    const uint32_t mask = SideMaskWord(sides, true);
+    auto needsValue = [&](const char* what) {
+        if (hasValue && !value.empty()) return true;
+        error = std::string("needs ") + what + " after '='";
+        return false;
+    };
+    auto noValue = [&] {
+        if (!hasValue) return true;
+        error = "takes no value";
+        return false;
+    };
+    if (verb == "copy" || verb == "move") {
+        if (sides != "left-to-right" && sides != "right-to-left") {
+            error = "sides must be left-to-right or right-to-left";
+            return false;
+        }
+        if (!noValue()) return false;
+        operation.command = std::make_unique<CFileOperation>(verb == "copy" ? FILEOP_COPY : FILEOP_MOVE,
+                                                             sides == "left-to-right" ? 0u : 1u);
+    } else if (verb == "delete") {
+        if (mask == 0) {
+            error = "sides must be left, right or both";
+            return false;
+        }
+        if (!noValue()) return false;
+        operation.command = std::make_unique<CFileOperation>(FILEOP_DELETE, mask);
+        if (trash) operation.command->shellFlags |= platform::FOF_ALLOWUNDO;
+    } else if (verb == "rename" || verb == "new-folder") {
+        if (mask == 0) {
+            error = "sides must be left, right or both";
+            return false;
+        }
+        if (!needsValue("a name")) return false;
+        if (value.find('/') != std::string::npos || value == "." || value == "..") {
+            error = "'" + value + "' is not a name";
+            return false;
+        }
+        if (verb == "rename")
+            operation.command = std::make_unique<CRename>(mask, value);
+        else
+            operation.command = std::make_unique<CNewFolder>(mask, value);
+    } else if (verb == "set-time") {
+        const uint32_t side = SideMaskWord(sides, false);
+        if (side == 0) {
+            error = "side must be left or right";
+            return false;
+        }
+        auto command = std::make_unique<CSetTime>(side);
+        command->copyFromOtherSide = hasValue ? 0 : 1;
+        if (hasValue && !ParseLocalTime(value, command->time)) {
+            error = "'" + value + "' is not a local time YYYY-MM-DDTHH:MM:SS";
+            return false;
+        }
+        operation.command = std::move(command);
+    } else if (verb == "set-attributes") {
+        if (mask == 0) {
+            error = "sides must be left, right or both";
+            return false;
+        }
+        auto command = std::make_unique<CSetAttributes>(mask);
+        if (!hasValue || !ParseAttributeChange(value, command->setMask, command->clearMask)) {
+            error = "needs the attributes to change after '=': +r or -r";
+            return false;
+        }
+        operation.command = std::move(command);
+    } else if (verb == "copy-to-folder") {
+        const uint32_t side = SideMaskWord(sides, false);
+        if (side == 0) {
+            error = "side must be left or right";
+            return false;
+        }
+        if (!needsValue("a target folder")) return false;
+        operation.command = std::make_unique<CCopyToFolder>(side == SIDE_LEFT ? 0u : 1u, value);
+    } else if (verb == "compare-contents") {
+        uint32_t method = 0;
+        if (value == "crc") method = METHOD_CRC;
+        if (value == "binary") method = METHOD_BINARY;
+        if (value == "text") method = METHOD_TEXT;
+        if (method == 0) {
+            error = "needs the method after '=': crc, binary or text";
+            return false;
+        }
+        operation.command = std::make_unique<CCompareContents>(method);
+    } else {
+        error = "unknown operation '" + verb +
+                "': copy, move, delete, rename, new-folder, set-time, set-attributes, copy-to-folder or "
+                "compare-contents";
+        return false;
+    }
+    return true;
+}
+
+// The item at a '/'-separated path below the roots ("." the roots), or null.
+CFolderCompareItem* FindItem(CFolderCompareItem& root, const std::string& path) {
+    CFolderCompareItem* item = &root;
+    size_t start = 0;
+    while (item != nullptr && start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        const std::string name = path.substr(start, end - start);
+        start = end + 1;
+        if (name.empty() || name == ".") continue;
+        CFolderCompareItem* found = nullptr;
+        for (int i = 0; i < item->GetChildCount() && found == nullptr; ++i)
+            if (item->Child(i)->GetName() == name) found = item->Child(i);
+        item = found;
+    }
+    return item;
+}
+
+// The lists of the prepare page: each summary line, then its entries.
+void PrintPlan(const CSyncPreparePage& page, std::ostream& out) {
+    const std::vector<std::string> lines = page.SummaryLines();
+    size_t line = 0;
+    for (int list = 0; list < 2; ++list) {
+        if (page.ListLabel(list).empty()) continue;
+        out << lines[line++] << "\n";
+        for (const SYNCENTRY& entry : page.lists[list])
+            out << "  " << entry.path << (entry.isFolder ? "/" : "") << "\n";
+    }
+}
+
+// The process page's log on the terminal: the log lines on out, why an
+// entry failed on err.
+class CConsoleSyncLog : public CSyncLog {
+public:
+    CConsoleSyncLog(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
+    void AddLine(const std::string& line) override {
+        m_out << line << "\n";
+        if (line == "OK" || line == "ERROR!") m_out.flush();
+    }
+    void Failed(const SYNCENTRY& entry, const std::string& reason) override {
+        m_err << "corvatine: " << entry.path << ": " << reason << "\n";
+    }
+
+private:
+    std::ostream& m_out;
+    std::ostream& m_err;
+};
+
+}  // namespace
+
+int CheckFolderOperations(const FRONTENDOPTIONS& options, std::ostream& err) {
+    for (const std::string& text : options.operations) {
+        OPERATION operation;
+        std::string error;
+        if (!ParseOperation(text, options.trash, operation, error))
+            return Trouble(err, "invalid operation '--op=" + text + "': " + error);
+    }
+    if (!options.operations.empty() && !options.sync.empty())
+        return Trouble(err, "'--op' and '--sync' cannot be given together");
+    return EXIT_SAME;
+}
+
+int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, std::ostream& err) {
+    int status = EXIT_SAME;
+    for (const std::string& text : options.operations) {
+        OPERATION operation;
+        std::string error;
+        if (!ParseOperation(text, options.trash, operation, error))
+            return Trouble(err, "invalid operation '--op=" + text + "': " + error);
+        CFolderCompareItem* item = FindItem(*doc.Root(), operation.path);
+        if (item == nullptr) {
+            status = Trouble(err, "cannot " + operation.verb + " '" + operation.path +
+                                      "': no such item in the comparison");
+            continue;
+        }
+        FILEOPCONTEXT context;
+        context.settings = &doc.Context().settings;
+        if (operation.command->Apply(*item, context) != 0) {
+            status = Trouble(err, "cannot " + operation.verb + " '" + operation.path + "': " + context.error);
+            continue;
+        }
+        if (const auto* copy = dynamic_cast<const CCopyToFolder*>(operation.command.get()))
+            GetFolderComparer().AddRecentCopyTarget(copy->targetFolder);
+    }
+    CTerminalProgress progress(err);
+    doc.CompleteAfterChanges(&progress);
+    return status;
+}
+
+int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, std::ostream& out,
+                  std::ostream& err) {
+    const int type = FindSyncType(options.sync);
+    if (type < 0)
+        return Trouble(err, "invalid value '" + options.sync +
+                                "' for '--sync': update-right, update-left, bidirectional, mirror-right or "
+                                "mirror-left (or 0 to 4)");
+    const CFolderCompareContext& context = doc.Context();
+    const bool sources[2] = {type != SYNC_UPDATE_LEFT && type != SYNC_MIRROR_LEFT,
+                             type != SYNC_UPDATE_RIGHT && type != SYNC_MIRROR_RIGHT};
+    for (int side = 0; side < 2; ++side) {
+        const std::string& path = context.paths[side];
+        if (!context.roots[side])
+            return Trouble(err, "cannot synchronize: '" + path + "' does not exist" +
+                                    (sources[side] ? "" : " (create the folder first)") +
+                                    "; nothing was changed");
+        if (context.roots[side]->readError != 0)
+            return Trouble(err, "cannot synchronize: cannot read '" + path + "': " +
+                                    ReadErrorText(context.roots[side]->readError) + "; nothing was changed");
+    }
+    if (doc.RootStatus() == STATUS_SAME_PATH)
+        return Trouble(err, "cannot synchronize: '" + context.paths[0] + "' and '" + context.paths[1] +
+                                "' are the same folder");
+    if (type == SYNC_MIRROR_RIGHT || type == SYNC_MIRROR_LEFT) {
+        // An empty source would make a mirror empty the target: far more
+        // often a wrong or unmounted folder than a wish.
+        const int source = type == SYNC_MIRROR_RIGHT ? 0 : 1;
+        if (context.roots[source]->GetChildCount() == 0 && context.roots[1 - source]->GetChildCount() > 0)
+            return Trouble(err, "cannot mirror: '" + context.paths[source] + "' is empty and '" +
+                                    context.paths[1 - source] + "' is not; nothing was changed");
+    }
+
+    CSyncWizard wizard(type);
+    CSyncPreparePage& prepare = wizard.preparePage;
+    prepare.useRecycleBin = options.trash;
+    prepare.noConfirmation = true;
+    CTerminalProgress progress(err);
+    if (!prepare.Prepare(*doc.Root(), type, doc.Tolerance(), &progress))
+        return Trouble(err, "the synchronization was not prepared; nothing was changed");
+    for (const SYNCSKIPPED& skipped : prepare.skipped)
+        err << "corvatine: skipped '" << skipped.path << "' and everything below it: " << skipped.reason
+            << "\n";
+    const int skippedStatus = prepare.skipped.empty() ? EXIT_SAME : EXIT_TROUBLE;
+    if (options.maxDelete >= 0 && prepare.DeleteCount() > options.maxDelete) {
+        PrintPlan(prepare, out);
+        out.flush();
+        return Trouble(err, "the synchronization would delete " + std::to_string(prepare.DeleteCount()) +
+                                " files, more than --max-delete=" + std::to_string(options.maxDelete) +
+                                "; nothing was changed");
+    }
+    if (options.dryRun || prepare.CheckedCount() == 0) {
+        PrintPlan(prepare, out);
+        if (!options.dryRun) out << CSyncProcessPage::kFinished << "\n";
+        out.flush();
+        return skippedStatus;
+    }
+    if (!options.yes) {
+        PrintPlan(prepare, out);
+        out.flush();
+        if (!platform::IsTerminal(STDIN_FILENO))
+            return Trouble(err,
+                           "nothing was changed: without a terminal to ask, a synchronization needs --yes");
+        CConsoleMessages messages(err, false);
+        if (messages.AskYesNo("Synchronize the folders as listed?") != platform::ANSWER_YES)
+            return Trouble(err, "nothing was changed");
+    }
+
+    CConsoleSyncLog log(out, err);
+    const std::atomic<bool>& interrupted = platform::CatchInterrupt();
+    const int failures = wizard.processPage.Run(prepare, context.settings, interrupted, log);
+    platform::ReleaseInterrupt();
+    out << wizard.processPage.Status() << "\n";
+    out.flush();
+    if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
+    return failures > 0 || wizard.processPage.WasAborted() ? EXIT_TROUBLE : skippedStatus;
+}
+
+}  // namespace corvatine

@@ -1,0 +1,26 @@
+// The command line's synchronisation of two folders (--sync) and its file
+// operations on the items of a folder comparison (--op).
+#pragma once
+
+#include <iosfwd>
+
+#include "app/FrontEndOptions.h"
+#include "foldercompare/FolderCompareDoc.h"
+
+namespace corvatine {
+
+// Checks every --op value before anything is done; trouble naming the first
+// that is not understood, or EXIT_SAME.
+int CheckFolderOperations(const FRONTENDOPTIONS& options, std::ostream& err);
+
+// Applies the --op values in order to the compared (whole) tree, then brings
+// the tree up to date without a rescan. EXIT_SAME when every one succeeded,
+// else EXIT_TROUBLE (each failure on err).
+int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, std::ostream& err);
+
+// Synchronises the compared (whole) tree by --sync: the plan with --dry-run,
+// else the log of what is done.
+int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, std::ostream& out,
+                  std::ostream& err);
+
+}  // namespace corvatine
