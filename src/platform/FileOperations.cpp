@@ -604,6 +604,11 @@ bool PrepareTransfer(const TREEPATH& source, const TREEPATH& targetFolder, const
         return false;
     }
     if (!StillAsScanned(options.source, from.Dir(), from.name, from.path, refused, error)) return false;
+    // Checked before the target folder is made, so that nothing is left behind.
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        error = "cannot " + std::string(verb) + " " + from.path + ": not a regular file";
+        return false;
+    }
     std::vector<std::string> parts;
     if (!SplitRelative(targetFolder.relative, parts)) {
         error = Quoted(targetFolder.FullPath()) + " is not a path below " + targetFolder.root;

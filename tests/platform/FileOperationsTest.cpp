@@ -171,8 +171,10 @@ TEST(CopyEntryIntoTest, RefusesWhatIsInTheWayAndWhatIsNoFile) {
     EXPECT_FALSE(CopyEntryInto({dir / "left", "b"}, {dir / "right", ""}, {}, error));
     EXPECT_EQ(error, "cannot copy " + dir / "left/b" + " to " + dir / "right/b" +
                          ": a file of that name is in the way");
-    EXPECT_FALSE(CopyEntryInto({dir / "left", "pipe"}, {dir / "right", ""}, {}, error));
+    EXPECT_FALSE(CopyEntryInto({dir / "left", "pipe"}, {dir / "right", "new"}, {}, error));
     EXPECT_EQ(error, "cannot copy " + dir / "left/pipe" + ": not a regular file");
+    EXPECT_FALSE(MoveEntryInto({dir / "left", "pipe"}, {dir / "right", "new"}, {}, error));
+    EXPECT_EQ(error, "cannot move " + dir / "left/pipe" + ": not a regular file");
     EXPECT_FALSE(CopyEntryInto({dir / "left", "missing"}, {dir / "right", ""}, {}, error));
     EXPECT_EQ(error, "cannot copy " + dir / "left/missing" + ": No such file or directory");
     EXPECT_FALSE(CopyEntryInto({dir / "left", "b"}, {dir / "left", "b/deeper"}, {}, error));
