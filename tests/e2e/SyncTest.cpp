@@ -61,6 +61,9 @@ void MakeTrees(const test::TempDir& dir) {
     dir.WriteFile("R/same.txt", "same\n");
     test::SetFileTimes(dir / "L/same.txt", 1700000000);
     test::SetFileTimes(dir / "R/same.txt", 1700000000);
+    // Folders of another day, so that a folder whose time an operation
+    // changed shows another time than the tree held.
+    for (const char* folder : {"L", "R", "L/sub", "R/emptyR"}) test::SetFileTimes(dir / folder, 1600000000);
 }
 
 TEST(SyncTest, DryRunPrintsThePlanAndChangesNothing) {
@@ -317,6 +320,24 @@ TEST(SyncTest, EveryOperationLeavesTheTreeOfAFreshComparison) {
     test::TempDir dir;
     MakeTrees(dir);
     ExpectFreshTree(dir, {"compare-contents:.=binary"}, "/m:time|size|binary");
+}
+
+TEST(SyncTest, FoldersShowTheirNewTimesAfterOperations) {
+    const std::vector<std::string> cases[] = {{"copy:left-to-right:both/in.txt"},
+                                              {"delete:right:both2/x.txt"},
+                                              {"rename:right:both2/x.txt=y.txt"},
+                                              {"new-folder:right:both=made"},
+                                              {"move:left-to-right:both/in.txt"}};
+    for (const auto& operations : cases) {
+        test::TempDir dir;
+        dir.WriteFile("L/both/in.txt", "in\n");
+        dir.MakeFolder("R/both");
+        dir.WriteFile("R/both2/x.txt", "x\n");
+        dir.MakeFolder("L/both2");
+        for (const char* folder : {"L/both", "R/both", "L/both2", "R/both2"})
+            test::SetFileTimes(dir / folder, 1600000000);
+        ExpectFreshTree(dir, operations);
+    }
 }
 
 TEST(SyncTest, OperationsChangeTheFilesAndReportFailures) {

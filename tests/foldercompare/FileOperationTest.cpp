@@ -51,6 +51,12 @@ public:
     std::vector<std::string> events;
 };
 
+class LogRecorder : public CSyncLog {
+public:
+    void AddLine(const std::string& line) override { lines.push_back(line); }
+    std::vector<std::string> lines;
+};
+
 class FileOperationTest : public test::GlobalSettingsTest {
 protected:
     void SetUp() override {
@@ -189,6 +195,50 @@ TEST_F(FileOperationTest, TimeAttributesAndNewFolders) {
     ExpectFresh();
 }
 
+TEST_F(FileOperationTest, AFileChangedSinceTheScanIsNotReplaced) {
+    dir.WriteFile("R/pair.txt", "changed by someone else meanwhile\n");
+    EXPECT_EQ(Item("pair.txt")->CopySide(0, false, context), -1);
+    EXPECT_NE(context.error.find("pair.txt"), std::string::npos) << context.error;
+    EXPECT_EQ(test::ReadFile(dir / "R/pair.txt"), "changed by someone else meanwhile\n");
+    // A file that appeared where the scan saw none is not replaced either.
+    dir.WriteFile("R/only/deep/file.txt", "mine\n");
+    EXPECT_EQ(Item("only/deep/file.txt")->CopySide(0, false, context), -1);
+    EXPECT_EQ(test::ReadFile(dir / "R/only/deep/file.txt"), "mine\n");
+}
+
+TEST_F(FileOperationTest, EverySynchronisationLeavesTheTreeOfAFreshComparison) {
+    for (int type = 0; type < kSyncTypeCount; ++type) {
+        test::TempDir other;
+        other.WriteFile("L/only/deep/file.txt", "deep\n");
+        other.WriteFile("R/gone/old.txt", "old\n");
+        other.WriteFile("L/pair.txt", "left\n");
+        other.WriteFile("R/pair.txt", "right side\n");
+        test::SetFileTimes(other / "L/pair.txt", 1700000000);
+        test::SetFileTimes(other / "R/pair.txt", 1700000500);
+        other.WriteFile("R/orphan.txt", "o\n");
+        other.WriteFile("L/left.txt", "l\n");
+        CFolderCompareParams request;
+        request.sides[0].path = other / "L";
+        request.sides[1].path = other / "R";
+        request.methods = METHOD_TIME | METHOD_SIZE;
+        CFolderCompareDoc synced;
+        ASSERT_TRUE(synced.Open(request));
+        ASSERT_TRUE(synced.PrepareAllLevels());
+        CSyncWizard wizard(type);
+        ASSERT_TRUE(wizard.preparePage.Prepare(*synced.Root(), type, synced.Tolerance()));
+        std::atomic<bool> cancel{false};
+        LogRecorder log;
+        EXPECT_EQ(wizard.processPage.Run(wizard.preparePage, synced.Context().settings, cancel, log), 0)
+            << type;
+        synced.CompleteAfterChanges();
+        CFolderCompareDoc fresh;
+        ASSERT_TRUE(fresh.Open(request));
+        ASSERT_TRUE(fresh.PrepareAllLevels());
+        EXPECT_EQ(Dump(*synced.Root(), 2), Dump(*fresh.Root(), 2)) << "type " << type;
+        EXPECT_EQ(synced.RootStatus(), fresh.RootStatus()) << "type " << type;
+    }
+}
+
 TEST_F(FileOperationTest, CompareContentsByOneMethod) {
     CFolderCompareItem* same = Item("same.txt");
     ASSERT_EQ(same->RecompareContents(METHOD_BINARY, context), 0) << context.error;
@@ -279,12 +329,6 @@ TEST_F(FileOperationTest, RunnerAppliesACommandToTheSelection) {
     EXPECT_TRUE(second.lines.empty());
     EXPECT_EQ(test::ReadFile(dir / "R/pair.txt"), "right side\n");
 }
-
-class LogRecorder : public CSyncLog {
-public:
-    void AddLine(const std::string& line) override { lines.push_back(line); }
-    std::vector<std::string> lines;
-};
 
 TEST_F(FileOperationTest, SynchronisationPreparesAndProcessesInOrder) {
     EXPECT_EQ(FindSyncType("mirror-left"), SYNC_MIRROR_LEFT);

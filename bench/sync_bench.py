@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""Mirroring a folder tree against rsync in one run: a tree of 20,000 files in
+2,000 folders, and a target that is a copy of it with 1% of the files changed
+(same size, new content, a later time), 0.5% deleted and 0.5% added.
+
+Each run starts from a fresh copy of the target (made outside the timing):
+`corvatine -c /t:folder --sync=mirror-right --yes LEFT TARGET` against
+`rsync -a --delete LEFT/ TARGET/`. Afterwards `diff -r` must find the target
+equal to the source for both. Wall time is the median of five interleaved
+runs, the ratio is ours / rsync's, peak memory is each program's largest.
+
+Usage: bench/sync_bench.py [--program build/corvatine] [--runs 5]
+"""
+import argparse
+import os
+import random
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+FOLDERS = 2000
+FILES_PER_FOLDER = 10
+
+
+def generate(root):
+    random.seed(11)
+    left = os.path.join(root, "left")
+    for top in range(20):
+        for sub in range(FOLDERS // 20):
+            folder = os.path.join(left, f"top{top:02d}", f"sub{sub:02d}") if sub else os.path.join(left, f"top{top:02d}")
+            os.makedirs(folder, exist_ok=True)
+            for f in range(FILES_PER_FOLDER):
+                with open(os.path.join(folder, f"file{f}.dat"), "wb") as out:
+                    out.write(random.randbytes(random.randint(100, 3000)))
+    target = os.path.join(root, "target")
+    shutil.copytree(left, target, copy_function=shutil.copy2)
+    files = sorted(os.path.join(d, n) for d, _, names in os.walk(target) for n in names)
+    picked = random.sample(files, len(files) // 50)
+    changed, deleted, added = picked[: len(picked) // 2], picked[len(picked) // 2: len(picked) * 3 // 4], picked[len(picked) * 3 // 4:]
+    for path in changed:
+        size = os.path.getsize(path)
+        with open(path, "wb") as out:
+            out.write(random.randbytes(size))
+        stat = os.stat(path)
+        os.utime(path, ns=(stat.st_atime_ns, stat.st_mtime_ns + 10 * 10**9))
+    for path in deleted:
+        os.remove(path)
+    for path in added:
+        with open(path + ".extra", "wb") as out:
+            out.write(random.randbytes(500))
+    return left, target, len(files), len(changed), len(deleted), len(added)
+
+
+def timed(command):
+    start = time.perf_counter()
+    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    _, status, usage = os.wait4(process.pid, 0)
+    elapsed = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        raise SystemExit(f"{command[0]} failed: {process.stderr.read().decode()}")
+    return elapsed, usage.ru_maxrss
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser.add_argument("--program", default=os.path.join(here, "..", "build", "corvatine"))
+    parser.add_argument("--runs", type=int, default=5)
+    args = parser.parse_args()
+    program = os.path.abspath(args.program)
+    if not shutil.which("rsync"):
+        raise SystemExit("rsync is not installed (./setup.sh --bench installs it)")
+    with tempfile.TemporaryDirectory() as folder:
+        left, template, count, changed, deleted, added = generate(folder)
+        os.environ["CORVATINE_CONFIG_DIR"] = os.path.join(folder, "config")
+        print(f"{count} files in {FOLDERS} folders; target: {changed} changed, {deleted} missing, {added} extra")
+        work = os.path.join(folder, "work")
+        ours, peers = [], []
+        for _ in range(args.runs):
+            for name, command, results in (
+                ("corvatine", [program, "-c", "/t:folder", "--sync=mirror-right", "--yes", left, work], ours),
+                ("rsync", ["rsync", "-a", "--delete", left + "/", work + "/"], peers),
+            ):
+                shutil.rmtree(work, ignore_errors=True)
+                shutil.copytree(template, work, copy_function=shutil.copy2, symlinks=True)
+                subprocess.run(["sync"], check=True)
+                results.append(timed(command))
+                check = subprocess.run(["diff", "-r", left, work], stdout=subprocess.DEVNULL)
+                if check.returncode != 0:
+                    raise SystemExit(f"{name} left the target different from the source")
+        our_time = statistics.median(t for t, _ in ours)
+        peer_time = statistics.median(t for t, _ in peers)
+        our_peak = max(m for _, m in ours) / 1024
+        peer_peak = max(m for _, m in peers) / 1024
+        print(f"{'mirror':10} {'corvatine':>10} {'rsync':>8} {'ratio':>6} {'peak MB ours':>13} {'rsync':>6}")
+        print(f"{'':10} {our_time:9.3f}s {peer_time:7.3f}s {our_time / peer_time:6.2f} {our_peak:13.1f} "
+              f"{peer_peak:6.1f}")
+
+
+if __name__ == "__main__":
+    main()
