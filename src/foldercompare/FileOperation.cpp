@@ -134,7 +134,8 @@ std::string SelectionCountText(const std::vector<CFolderCompareItem*>& selection
 CFileProcessDlg::CFileProcessDlg(CFileOperation& command, std::vector<CFolderCompareItem*> selection,
                                  const FOLDERCOMPARESETTINGS& settings, CFileProcessSink* sink)
     : m_command(command), m_settings(settings), m_sink(sink) {
-    if (command.OneItemOnly() && selection.size() > 1) selection.resize(1);
+    if (command.OneItemOnly() && selection.size() > 1)
+        selection.erase(selection.begin() + 1, selection.end());
     if (command.RemovesItems()) {
         // An item below another selected one goes with it.
         const std::set<const CFolderCompareItem*> chosen(selection.begin(), selection.end());

@@ -180,6 +180,10 @@ public:
     // contents unless emptyFolderOnly).
     virtual void UpdateAfterCopy(int side, bool withContents, FILEOPCONTEXT& context);
     virtual void UpdateAfterMove(int side, FILEOPCONTEXT& context);
+    // The copy of side becomes the other side of this item and, with the
+    // contents, of every item below; copy is the entry already there (null:
+    // a new one is made). The parents are left as they are.
+    void AttachCopy(int side, bool withContents, const FOLDERCOMPARESETTINGS& settings, CFolderItem* copy);
     // The tree after the sides of the mask were deleted; may delete this item.
     virtual void UpdateAfterDelete(uint32_t mask, FILEOPCONTEXT& context);
 

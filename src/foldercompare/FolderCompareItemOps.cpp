@@ -2,6 +2,7 @@
 // the entries' operations, then brings the entries and the result tree up to
 // date so that they agree with a fresh scan without one.
 #include <algorithm>
+#include <unordered_map>
 
 #include "foldercompare/FolderCompareItem.h"
 #include "platform/FileAttributes.h"
@@ -125,13 +126,26 @@ int CFolderCompareItem::MoveSide(int side, FILEOPCONTEXT& context) {
 }
 
 void CFolderCompareItem::UpdateAfterCopy(int side, bool withContents, FILEOPCONTEXT& context) {
+    CFolder* folder = AsFolder(parent->Side(1 - side));
+    CFolderItem* copy = Side(1 - side);
+    if (copy == nullptr) copy = FindEntryByName(folder, Side(side)->GetName());
+    AttachCopy(side, withContents, *context.settings, copy);
+    Reread(folder);  // its time changed with the new entry
+    if (parent != nullptr) parent->RollUp();
+    if (context.listener != nullptr) {
+        if (withContents && IsFolderPair())
+            context.listener->SubtreeChanged(*this);
+        else
+            context.listener->ItemChanged(*this);
+    }
+}
+
+void CFolderCompareItem::AttachCopy(int side, bool withContents, const FOLDERCOMPARESETTINGS& settings,
+                                    CFolderItem* copy) {
     const int target = 1 - side;
     CFolderItem* source = Side(side);
-    CFolder* folder = AsFolder(parent->Side(target));
-    CFolderItem* copy = Side(target);
-    if (copy == nullptr) copy = FindEntryByName(folder, source->GetName());
     if (copy == nullptr) {
-        copy = folder->AddChild(source->Clone());
+        copy = AsFolder(parent->Side(target))->AddChild(source->Clone());
         Reread(copy);
         // A new folder is read from its path: it holds what was copied.
         if (CFolder* created = AsFolder(copy)) created->Scan(false);
@@ -139,32 +153,30 @@ void CFolderCompareItem::UpdateAfterCopy(int side, bool withContents, FILEOPCONT
         Reread(copy);
     }
     SetSide(target, copy);
-    Reread(folder);  // its time changed with the new entry
     if (withContents && source->IsFolder()) {
+        // The copy's entries by name, looked up once for all the children.
+        std::unordered_map<std::string, CFolderItem*> entries;
+        if (const CFolderItems* list = AsFolder(copy)->Children())
+            for (int i = 0; i < list->GetCount(); ++i) entries.emplace((*list)[i]->path, (*list)[i]);
         for (int i = 0; i < GetChildCount(); ++i) {
             CFolderCompareItem* child = Child(i);
-            if (child->Side(side) != nullptr) child->UpdateAfterCopy(side, true, context);
+            const CFolderItem* from = child->Side(side);
+            if (from == nullptr) continue;
+            const auto found = entries.find(from->path);
+            child->AttachCopy(side, true, settings, found != entries.end() ? found->second : nullptr);
         }
     }
-    if (!IsFilteredOut()) {
-        difference = 0;
-        if (IsFolderPair()) {
-            content = CONTENT_NOT_COMPARED;
-            if (GetChildCount() > 0)
-                RollUpOne();
-            else
-                CompareByMethods(*context.settings);
-        } else {
-            content = CONTENT_EQUAL;
-            RecomputeStatus();
-        }
-    }
-    if (parent != nullptr) parent->RollUp();
-    if (context.listener != nullptr) {
-        if (withContents && IsFolderPair())
-            context.listener->SubtreeChanged(*this);
+    if (IsFilteredOut()) return;
+    difference = 0;
+    if (IsFolderPair()) {
+        content = CONTENT_NOT_COMPARED;
+        if (GetChildCount() > 0)
+            RollUpOne();
         else
-            context.listener->ItemChanged(*this);
+            CompareByMethods(settings);
+    } else {
+        content = CONTENT_EQUAL;
+        RecomputeStatus();
     }
 }
 
