@@ -54,14 +54,18 @@ def generate(root):
     return left, target, len(files), len(changed), len(deleted), len(added)
 
 
-def timed(command):
+def timed(command, folder):
+    # GNU time gives the peak memory: a child forked from this interpreter
+    # would count the interpreter's pages it held before exec.
+    report = os.path.join(folder, "time-report")
     start = time.perf_counter()
-    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    _, status, usage = os.wait4(process.pid, 0)
+    process = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + command,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     elapsed = time.perf_counter() - start
-    if os.waitstatus_to_exitcode(status) != 0:
-        raise SystemExit(f"{command[0]} failed: {process.stderr.read().decode()}")
-    return elapsed, usage.ru_maxrss
+    if process.returncode != 0:
+        raise SystemExit(f"{command[0]} failed: {process.stderr.decode()}")
+    with open(report) as f:
+        return elapsed, int(f.read().split()[-1])
 
 
 def main():
@@ -71,8 +75,8 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     args = parser.parse_args()
     program = os.path.abspath(args.program)
-    if not shutil.which("rsync"):
-        raise SystemExit("rsync is not installed (./setup.sh --bench installs it)")
+    if not shutil.which("rsync") or not os.path.exists("/usr/bin/time"):
+        raise SystemExit("rsync and GNU time are needed (./setup.sh --bench installs them)")
     with tempfile.TemporaryDirectory() as folder:
         left, template, count, changed, deleted, added = generate(folder)
         os.environ["CORVATINE_CONFIG_DIR"] = os.path.join(folder, "config")
@@ -87,7 +91,7 @@ def main():
                 shutil.rmtree(work, ignore_errors=True)
                 shutil.copytree(template, work, copy_function=shutil.copy2, symlinks=True)
                 subprocess.run(["sync"], check=True)
-                results.append(timed(command))
+                results.append(timed(command, folder))
                 check = subprocess.run(["diff", "-r", left, work], stdout=subprocess.DEVNULL)
                 if check.returncode != 0:
                     raise SystemExit(f"{name} left the target different from the source")

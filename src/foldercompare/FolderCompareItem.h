@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "foldercompare/FileCompare.h"
@@ -64,7 +65,15 @@ struct FILEOPCONTEXT {
     CFolderCompareListener* listener = nullptr;
     std::string error;         // why the last operation failed
     bool itemRemoved = false;  // the item the operation ran on was deleted from the tree
+    // When set, the operations leave the folders above the items they change
+    // (and the items left without a side) to FinishBatch: many operations on
+    // one folder then cost one roll-up, not one each.
+    std::unordered_set<CFolderCompareItem*>* batch = nullptr;
 };
+
+// Ends a batch of operations: drops the items left without a side and rolls
+// up every folder that changed and those above it, the deepest first.
+void FinishBatch(std::unordered_set<CFolderCompareItem*>& batch);
 
 using CFolderCompareItemPtrArray = std::vector<std::unique_ptr<CFolderCompareItem>>;
 

@@ -3,6 +3,7 @@
 // date so that they agree with a fresh scan without one.
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "foldercompare/FolderCompareItem.h"
 #include "platform/FileAttributes.h"
@@ -30,15 +31,6 @@ void Reread(CFolderItem* entry) {
     } else {
         entry->state |= FILE_STATE_NOT_FOUND;
     }
-}
-
-// The child entry of a folder by its name, or null.
-CFolderItem* FindEntryByName(const CFolder* folder, const std::string& name) {
-    if (folder == nullptr || folder->Children() == nullptr) return nullptr;
-    const CFolderItems& entries = *folder->Children();
-    for (int i = 0; i < entries.GetCount(); ++i)
-        if (entries[i]->path == name) return entries[i];
-    return nullptr;
 }
 
 void ClearSideBelow(CFolderCompareItem& item, int side) {
@@ -79,7 +71,44 @@ int Fail(FILEOPCONTEXT& context, const std::string& error) {
     return -1;
 }
 
+// The parents of an item that changed: rolled up now, or at the end of the
+// batch.
+void RollUpAbove(CFolderCompareItem& item, FILEOPCONTEXT& context) {
+    if (item.parent == nullptr) return;
+    if (context.batch != nullptr)
+        context.batch->insert(item.parent);
+    else
+        item.parent->RollUp();
+}
+
 }  // namespace
+
+void FinishBatch(std::unordered_set<CFolderCompareItem*>& batch) {
+    // The folders that changed and every folder above them, the deepest first.
+    std::unordered_set<CFolderCompareItem*> seen;
+    std::vector<std::pair<int, CFolderCompareItem*>> folders;
+    for (CFolderCompareItem* item : batch)
+        for (CFolderCompareItem* up = item; up != nullptr && seen.insert(up).second; up = up->parent) {
+            int depth = 0;
+            for (const CFolderCompareItem* p = up->parent; p != nullptr; p = p->parent) ++depth;
+            folders.emplace_back(depth, up);
+        }
+    std::sort(folders.begin(), folders.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    for (const auto& [depth, folder] : folders) {
+        if (folder->children) {
+            auto& list = *folder->children;
+            list.erase(std::remove_if(list.begin(), list.end(),
+                                      [](const std::unique_ptr<CFolderCompareItem>& child) {
+                                          return child->left == nullptr && child->right == nullptr;
+                                      }),
+                       list.end());
+        }
+        folder->RollUpOne();
+    }
+    batch.clear();
+}
 
 platform::TREEPATH CFolderCompareItem::TargetFolder(int side) const {
     const CFolderItem* folder = parent != nullptr ? parent->Side(side) : nullptr;
@@ -127,11 +156,11 @@ int CFolderCompareItem::MoveSide(int side, FILEOPCONTEXT& context) {
 
 void CFolderCompareItem::UpdateAfterCopy(int side, bool withContents, FILEOPCONTEXT& context) {
     CFolder* folder = AsFolder(parent->Side(1 - side));
-    CFolderItem* copy = Side(1 - side);
-    if (copy == nullptr) copy = FindEntryByName(folder, Side(side)->GetName());
-    AttachCopy(side, withContents, *context.settings, copy);
+    // Every entry of a folder whose items are built belongs to an item, so
+    // an item without a side here has no entry for it yet.
+    AttachCopy(side, withContents, *context.settings, Side(1 - side));
     Reread(folder);  // its time changed with the new entry
-    if (parent != nullptr) parent->RollUp();
+    RollUpAbove(*this, context);
     if (context.listener != nullptr) {
         if (withContents && IsFolderPair())
             context.listener->SubtreeChanged(*this);
@@ -216,15 +245,21 @@ void CFolderCompareItem::UpdateAfterDelete(uint32_t mask, FILEOPCONTEXT& context
         entry->Detach();  // the entry and its children go
         Reread(folder);
     }
-    PruneEmpty(*this);
+    // In a batch the items without a side stay until it ends, so that no
+    // item the batch holds goes before it.
+    if (context.batch == nullptr) PruneEmpty(*this);
     CFolderCompareItem* up = parent;
     if (left != nullptr || right != nullptr) {
         RecomputeOneSided(*this);
-        if (up != nullptr) up->RollUp();
+        RollUpAbove(*this, context);
         if (context.listener != nullptr) context.listener->SubtreeChanged(*this);
         return;
     }
     context.itemRemoved = true;
+    if (context.batch != nullptr) {
+        context.batch->insert(up);
+        return;
+    }
     const int index = up->FindChild(this);
     up->children->erase(up->children->begin() + index);  // deletes this item
     up->RollUp();

@@ -1,6 +1,7 @@
 #include "foldercompare/SyncWizard.h"
 
 #include <cstdio>
+#include <unordered_set>
 
 #include "platform/FileOperations.h"
 
@@ -209,6 +210,8 @@ int CSyncProcessPage::Run(CSyncPreparePage& prepare, const FOLDERCOMPARESETTINGS
     log.Started(prepare.CheckedCount());
     int failures = 0;
     int position = 0;
+    // The folders are rolled up once at the end, not after every entry.
+    std::unordered_set<CFolderCompareItem*> batch;
     for (auto& list : prepare.lists) {
         for (SYNCENTRY& entry : list) {
             if (!entry.checked) continue;
@@ -221,6 +224,7 @@ int CSyncProcessPage::Run(CSyncPreparePage& prepare, const FOLDERCOMPARESETTINGS
             FILEOPCONTEXT context;
             context.settings = &settings;
             context.shellFlags = ShellFlags(prepare);
+            context.batch = &batch;
             const int result = DoEntry(entry, context);
             log.AddLine(result == 0 ? "OK" : "ERROR!");
             if (result != 0) {
@@ -231,6 +235,7 @@ int CSyncProcessPage::Run(CSyncPreparePage& prepare, const FOLDERCOMPARESETTINGS
         }
         if (m_aborted) break;
     }
+    FinishBatch(batch);
     m_status = m_aborted ? kAborted : kFinished;
     return failures;
 }
@@ -254,12 +259,15 @@ int CSyncProcessPage::DoEntry(SYNCENTRY& entry, FILEOPCONTEXT& context) {
             context.error = "'" + entry.path + "' is gone";
             return -1;
         }
-        if (item.GetChildCount() == 0 && !folder->Scan(false)) {
+        bool holdsItems = false;  // items deleted in this run have no side left
+        for (int i = 0; i < item.GetChildCount() && !holdsItems; ++i)
+            holdsItems = item.Child(i)->left != nullptr || item.Child(i)->right != nullptr;
+        if (!holdsItems && !folder->Scan(false)) {
             context.error =
                 "cannot read '" + folder->GetFullPath() + "': " + ReadErrorText(folder->readError);
             return -1;
         }
-        if (item.GetChildCount() > 0 || folder->GetChildCount() > 0) {
+        if (holdsItems || folder->GetChildCount() > 0) {
             context.error =
                 "'" + folder->GetFullPath() + "' is not empty: it holds entries that were not deleted";
             return -1;
