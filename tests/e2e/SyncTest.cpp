@@ -200,6 +200,33 @@ TEST(SyncTest, GuardsRefuseBeforeAnythingChanges) {
     EXPECT_EQ(test::ReadFile(other / "R/precious.txt"), "keep\n");
 }
 
+TEST(SyncTest, OnATerminalThePlanIsShownAndTheUserAsked) {
+    if (!fs::exists("/usr/bin/script")) GTEST_SKIP() << "no script(1) to make a terminal";
+    test::TempDir dir;
+    dir.WriteFile("L/a.txt", "a\n");
+    dir.MakeFolder("R");
+    const std::string command = test::CorvatineProgram() + " -c /t:folder --sync=mirror-right L R";
+    for (const char* answer : {"n", "y"}) {
+        const test::ProgramResult result = test::RunProgram(
+            "/bin/sh",
+            {"-c", std::string("printf '") + answer + "\\n' | script -qec '" + command + "' /dev/null"}, {},
+            dir.Path());
+        EXPECT_NE(result.out.find("Copy to Right: 1 Files\r\n  a.txt\r\n"), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("Synchronize the folders as listed?"), std::string::npos) << result.out;
+        if (answer[0] == 'n') {
+            EXPECT_EQ(result.exitStatus, 2);
+            EXPECT_NE(result.out.find("nothing was changed"), std::string::npos) << result.out;
+            EXPECT_FALSE(fs::exists(dir / "R/a.txt"));
+        } else {
+            EXPECT_EQ(result.exitStatus, 0) << result.out;
+            EXPECT_NE(result.out.find("a.txt - Copying from left to right\r\nOK\r\nFinished!"),
+                      std::string::npos)
+                << result.out;
+            EXPECT_EQ(test::ReadFile(dir / "R/a.txt"), "a\n");
+        }
+    }
+}
+
 TEST(SyncTest, NothingIsChangedThroughALinkOutOfTheRoots) {
     test::TempDir dir;
     dir.WriteFile("outside/victim.txt", "not yours\n");
@@ -214,6 +241,16 @@ TEST(SyncTest, NothingIsChangedThroughALinkOutOfTheRoots) {
     EXPECT_NE(result.out.find("data/victim.txt - Deleting right\nERROR!\n"), std::string::npos) << result.out;
     EXPECT_NE(result.err.find("symbolic link"), std::string::npos) << result.err;
     EXPECT_EQ(TreeState(dir / "outside"), outside);
+}
+
+TEST(SyncTest, ALinkLoopEnds) {
+    test::TempDir dir;
+    dir.WriteFile("L/sub/a.txt", "a\n");
+    ASSERT_EQ(::symlink("..", (dir / "L/sub/up").c_str()), 0);
+    dir.MakeFolder("R");
+    const test::ProgramResult result = Sync(dir, {"--sync=mirror-right", "--yes"});
+    EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
+    EXPECT_EQ(test::ReadFile(dir / "R/sub/a.txt"), "a\n");
 }
 
 TEST(SyncTest, UnreadableFolderKeepsWhatIsBelowItOnTheOtherSide) {
