@@ -1,6 +1,8 @@
 #include "editor/SyntaxEditContextEx.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 #include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
@@ -42,7 +44,11 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
     if (!file.DetectBom()) file.SetCodePage(codePage);
 
     ReleaseAll();
-    ReserveLines(kInitialLineRoom);
+    // The line vector and the loaded text sized from the file, so that
+    // neither grows by copying while it is read.
+    const int64_t lines = file.CountLineFeeds() + 1;
+    ReserveLines(static_cast<int>(std::min<int64_t>(std::max<int64_t>(lines, kInitialLineRoom), INT32_MAX)));
+    ReserveLoadedText(static_cast<size_t>(file.GetFileSize()) + static_cast<size_t>(lines));
     std::string text, ending;
     std::string previousEnding = "\n";
     for (;;) {
@@ -58,8 +64,7 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
         std::unique_ptr<LINEORIGIN> origin;
         if (!file.LossyLineBytes().empty())
             origin = std::make_unique<LINEORIGIN>(LINEORIGIN{file.LossyLineBytes(), text});
-        text += ending;
-        InsertLine(text.data(), static_cast<int>(text.size()));
+        AppendLoadedLine(text, ending);
         if (origin) GetLine(GetLineCount() - 1).SetOrigin(std::move(origin));
         previousEnding = ending;
         if (!more) break;

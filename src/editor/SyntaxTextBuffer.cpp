@@ -5,7 +5,39 @@
 
 namespace corvatine {
 
-void CSyntaxTextBuffer::FreeLines() { std::vector<CSyntaxTextLine>().swap(m_lines); }
+namespace {
+
+// The smallest piece of loaded text allocated at once.
+constexpr size_t kLoadedTextPiece = 64 * 1024;
+
+}  // namespace
+
+void CSyntaxTextBuffer::FreeLines() {
+    std::vector<CSyntaxTextLine>().swap(m_lines);
+    m_loadedText.clear();
+    m_loadedNext = nullptr;
+    m_loadedLeft = 0;
+}
+
+void CSyntaxTextBuffer::ReserveLoadedText(size_t bytes) {
+    if (bytes <= m_loadedLeft) return;
+    bytes = std::max(bytes, kLoadedTextPiece);
+    m_loadedText.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+    m_loadedNext = m_loadedText.back().get();
+    m_loadedLeft = bytes;
+}
+
+void CSyntaxTextBuffer::AppendLoadedLine(std::string_view characters, std::string_view ending) {
+    const size_t full = characters.size() + ending.size();
+    ReserveLoadedText(full + 1);
+    char* text = m_loadedNext;
+    std::memcpy(text, characters.data(), characters.size());
+    std::memcpy(text + characters.size(), ending.data(), ending.size());
+    text[full] = '\0';
+    m_loadedNext += full + 1;
+    m_loadedLeft -= full + 1;
+    m_lines.emplace_back().Borrow(text, static_cast<int>(full), static_cast<int>(ending.size()));
+}
 
 void CSyntaxTextBuffer::InsertLine(const char* text, int length, int index, int count) {
     if (length < 0) length = static_cast<int>(std::strlen(text));

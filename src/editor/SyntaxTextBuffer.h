@@ -1,6 +1,8 @@
 // The line storage of an editor buffer.
 #pragma once
 
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "editor/SyntaxTextLine.h"
@@ -40,8 +42,21 @@ public:
     // Sets the number of lines; new lines are empty.
     void SetLineCount(int count);
 
+    // Appends a line as a file is loaded: its characters and its ending are
+    // copied into the buffer's loaded text, which the line borrows, so that
+    // loading costs no allocation per line.
+    void AppendLoadedLine(std::string_view characters, std::string_view ending);
+    // Room for about that much loaded text in one piece.
+    void ReserveLoadedText(size_t bytes);
+
 protected:
     std::vector<CSyntaxTextLine> m_lines;
+
+private:
+    // The loaded text that lines borrow, kept until every line is freed.
+    std::vector<std::unique_ptr<char[]>> m_loadedText;
+    char* m_loadedNext = nullptr;
+    size_t m_loadedLeft = 0;
 };
 
 }  // namespace corvatine

@@ -1,56 +1,119 @@
 #include "editor/SyntaxTextLine.h"
 
+#include <cstddef>
 #include <cstring>
+#include <new>
 
 namespace corvatine {
 
+// A line's own block: its capacity and origin, then its text.
+struct CSyntaxTextLine::BLOCK {
+    int capacity;
+    LINEORIGIN* origin;
+    char text[1];
+
+    static BLOCK* Make(int capacity) {
+        void* memory = ::operator new(offsetof(BLOCK, text) + static_cast<size_t>(capacity));
+        BLOCK* block = static_cast<BLOCK*>(memory);
+        block->capacity = capacity;
+        block->origin = nullptr;
+        return block;
+    }
+    static void Free(BLOCK* block) {
+        delete block->origin;
+        ::operator delete(block);
+    }
+};
+
+CSyntaxTextLine::BLOCK* CSyntaxTextLine::Block() const {
+    return m_owned ? reinterpret_cast<BLOCK*>(m_text - offsetof(BLOCK, text)) : nullptr;
+}
+
+void CSyntaxTextLine::Release() {
+    if (BLOCK* block = Block()) BLOCK::Free(block);
+    m_text = nullptr;
+    m_owned = 0;
+}
+
+void CSyntaxTextLine::Take(CSyntaxTextLine& other) noexcept {
+    m_text = other.m_text;
+    m_length = other.m_length;
+    m_endingLength = other.m_endingLength;
+    m_owned = other.m_owned;
+    flags = other.flags;
+    revision = other.revision;
+    other.m_text = nullptr;
+    other.m_owned = 0;
+    other.m_length = 0;
+    other.m_endingLength = 0;
+}
+
+int CSyntaxTextLine::Capacity() const {
+    if (const BLOCK* block = Block()) return block->capacity;
+    return m_text != nullptr ? FullLength() + 1 : CapacityFor(0);
+}
+
+// Gives the line a block of its own with room for bytes and the NUL, its
+// text and origin kept.
 void CSyntaxTextLine::Reserve(int bytes) {
-    if (m_text && m_capacity > bytes) return;
-    const int capacity = CapacityFor(bytes);
-    std::unique_ptr<char[]> text(new char[static_cast<size_t>(capacity)]);
-    if (m_text)
-        std::memcpy(text.get(), m_text.get(), static_cast<size_t>(FullLength()) + 1);
+    if (m_text != nullptr && bytes < FullLength()) bytes = FullLength();  // the text it keeps
+    BLOCK* old = Block();
+    if (old != nullptr && old->capacity > bytes) return;
+    BLOCK* block = BLOCK::Make(CapacityFor(bytes));
+    if (m_text != nullptr)
+        std::memcpy(block->text, m_text, static_cast<size_t>(FullLength()) + 1);
     else
-        text[0] = '\0';
-    m_text = std::move(text);
-    m_capacity = capacity;
+        block->text[0] = '\0';
+    if (old != nullptr) {
+        block->origin = old->origin;
+        old->origin = nullptr;
+        BLOCK::Free(old);
+    }
+    m_text = block->text;
+    m_owned = 1;
 }
 
 void CSyntaxTextLine::FindEnding(int total) {
-    const char* t = m_text.get();
+    const char* t = m_text;
     if (total >= 2 && t[total - 2] == '\r' && t[total - 1] == '\n')
         m_endingLength = 2;
     else if (total >= 1 && (t[total - 1] == '\r' || t[total - 1] == '\n'))
         m_endingLength = 1;
     else
         m_endingLength = 0;
-    m_length = total - m_endingLength;
+    m_length = total - static_cast<int>(m_endingLength);
 }
 
 void CSyntaxTextLine::Assign(const char* text, int length) {
-    if (!m_text || m_capacity <= length) {
-        m_text.reset();
-        m_capacity = 0;
-        m_length = m_endingLength = 0;
+    const BLOCK* block = Block();
+    if (block == nullptr || block->capacity <= length) {
+        Release();
+        m_length = 0;
+        m_endingLength = 0;
         Reserve(length);
     }
-    if (length > 0) std::memcpy(m_text.get(), text, static_cast<size_t>(length));
+    if (length > 0) std::memmove(m_text, text, static_cast<size_t>(length));
     m_text[static_cast<size_t>(length)] = '\0';
     FindEnding(length);
 }
 
+void CSyntaxTextLine::Borrow(const char* text, int fullLength, int endingLength) {
+    Release();
+    m_text = const_cast<char*>(text);  // never written: a change copies it into a block first
+    m_endingLength = static_cast<uint32_t>(endingLength);
+    m_length = fullLength - endingLength;
+}
+
 void CSyntaxTextLine::Reset() {
-    m_origin.reset();
-    m_text.reset();
-    m_capacity = 0;
-    m_length = m_endingLength = 0;
-    Reserve(0);
+    Release();
+    m_length = 0;
+    m_endingLength = 0;
 }
 
 void CSyntaxTextLine::Append(const char* text, int length) {
     const int total = m_length + length;
     Reserve(total);
-    if (length > 0) std::memmove(m_text.get() + m_length, text, static_cast<size_t>(length));
+    if (length > 0) std::memmove(m_text + m_length, text, static_cast<size_t>(length));
     m_text[static_cast<size_t>(total)] = '\0';
     FindEnding(total);
 }
@@ -64,17 +127,30 @@ void CSyntaxTextLine::Truncate(int count) {
 
 void CSyntaxTextLine::Erase(int from, int to) {
     if (to <= from) return;
+    Reserve(0);
     const int total = FullLength();
-    std::memmove(m_text.get() + from, m_text.get() + to, static_cast<size_t>(total - to) + 1);
+    std::memmove(m_text + from, m_text + to, static_cast<size_t>(total - to) + 1);
     m_length -= to - from;
 }
 
 void CSyntaxTextLine::SetEnding(std::string_view ending) {
     const int total = m_length + static_cast<int>(ending.size());
     Reserve(total);
-    std::memcpy(m_text.get() + m_length, ending.data(), ending.size());
+    std::memcpy(m_text + m_length, ending.data(), ending.size());
     m_text[static_cast<size_t>(total)] = '\0';
-    m_endingLength = static_cast<int>(ending.size());
+    m_endingLength = static_cast<uint32_t>(ending.size());
+}
+
+const LINEORIGIN* CSyntaxTextLine::Origin() const {
+    const BLOCK* block = Block();
+    return block != nullptr ? block->origin : nullptr;
+}
+
+void CSyntaxTextLine::SetOrigin(std::unique_ptr<LINEORIGIN> origin) {
+    if (!origin && Block() == nullptr) return;
+    Reserve(0);
+    delete Block()->origin;
+    Block()->origin = origin.release();
 }
 
 }  // namespace corvatine

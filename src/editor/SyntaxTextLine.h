@@ -30,27 +30,44 @@ struct LINEORIGIN {
     std::string characters;
 };
 
+// A line's text is either borrowed from the text its buffer loaded (an arena
+// that outlives the line) or held in a block of its own, which also keeps
+// the line's capacity and origin. A loaded line therefore costs no
+// allocation of its own; the first change to it copies it into a block.
 class CSyntaxTextLine {
 public:
     CSyntaxTextLine() = default;
-    CSyntaxTextLine(CSyntaxTextLine&&) noexcept = default;
-    CSyntaxTextLine& operator=(CSyntaxTextLine&&) noexcept = default;
+    ~CSyntaxTextLine() { Release(); }
+    CSyntaxTextLine(CSyntaxTextLine&& other) noexcept { Take(other); }
+    CSyntaxTextLine& operator=(CSyntaxTextLine&& other) noexcept {
+        if (this != &other) {
+            Release();
+            Take(other);
+        }
+        return *this;
+    }
     CSyntaxTextLine(const CSyntaxTextLine&) = delete;
     CSyntaxTextLine& operator=(const CSyntaxTextLine&) = delete;
 
     // The characters and the ending, NUL-terminated; never null.
-    const char* Text() const { return m_text ? m_text.get() : ""; }
+    const char* Text() const { return m_text != nullptr ? m_text : ""; }
     // Characters before the ending.
     int Length() const { return m_length; }
     // 0, 1 (a lone CR or LF) or 2 (CR LF).
     int EndingLength() const { return m_endingLength; }
     int FullLength() const { return m_length + m_endingLength; }
-    int Capacity() const { return m_capacity; }
+    // The bytes the line may hold without growing (with its NUL); a line
+    // without a block of its own has the 16 bytes of a new one.
+    int Capacity() const;
     std::string_view Characters() const { return {Text(), static_cast<size_t>(m_length)}; }
     std::string_view Ending() const { return {Text() + m_length, static_cast<size_t>(m_endingLength)}; }
 
     // Replaces the whole line; the ending is found from the last characters.
     void Assign(const char* text, int length);
+    // Points the line at text that lives elsewhere for as long as the line
+    // does (the buffer's loaded text): fullLength bytes, the ending of
+    // endingLength among them, followed by a NUL.
+    void Borrow(const char* text, int fullLength, int endingLength);
     // An empty line with a 16-byte buffer.
     void Reset();
     // Appends at the end of the characters, over the ending; the new ending
@@ -64,8 +81,8 @@ public:
     void SetEnding(std::string_view ending);
 
     // The origin of a line read with loss; null for every other line.
-    const LINEORIGIN* Origin() const { return m_origin.get(); }
-    void SetOrigin(std::unique_ptr<LINEORIGIN> origin) { m_origin = std::move(origin); }
+    const LINEORIGIN* Origin() const;
+    void SetOrigin(std::unique_ptr<LINEORIGIN> origin);
 
     uint32_t flags = 0;
     uint32_t revision = 0;  // change counter of the last edit; 0 as loaded
@@ -74,14 +91,17 @@ public:
     static int CapacityFor(int n) { return ((n + 1) / 16 + 1) * 16; }
 
 private:
+    struct BLOCK;
+    BLOCK* Block() const;
     void Reserve(int bytes);
     void FindEnding(int total);
+    void Release();
+    void Take(CSyntaxTextLine& other) noexcept;
 
-    std::unique_ptr<char[]> m_text;
+    char* m_text = nullptr;  // a block's text, borrowed text, or null for an empty line
     int m_length = 0;
-    int m_capacity = 0;
-    int m_endingLength = 0;
-    std::unique_ptr<LINEORIGIN> m_origin;
+    uint32_t m_endingLength : 2 = 0;
+    uint32_t m_owned : 1 = 0;  // m_text is the text of a block of this line's
 };
 
 }  // namespace corvatine

@@ -256,6 +256,7 @@ void UniMemFile::Close() {
     if (m_base != nullptr) ::munmap(m_base, static_cast<size_t>(m_filesize));
     m_base = nullptr;
     m_data = m_current = m_released = nullptr;
+    m_onlyLineFeeds = -1;
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     ResetState();
@@ -319,11 +320,47 @@ void UniMemFile::RecordNul(const unsigned char* at) {
     m_stats.lastNUL = offset;
 }
 
+int64_t UniMemFile::CountLineFeeds() const {
+    if (m_current == nullptr) return 0;
+    const unsigned char* end = m_base + m_filesize;
+    int64_t count = 0;
+    for (const unsigned char* p = m_current; p < end; ++p, ++count) {
+        p = static_cast<const unsigned char*>(std::memchr(p, LF, static_cast<size_t>(end - p)));
+        if (p == nullptr) break;
+    }
+    return count;
+}
+
+// The first CR, LF or NUL in [from, end), or end.
+static const unsigned char* FindLineBreak(const unsigned char* from, const unsigned char* end) {
+    // Line feeds first: the usual break, found a block at a time; then a CR
+    // or NUL before it, in the line only.
+    const void* lf = std::memchr(from, LF, static_cast<size_t>(end - from));
+    const unsigned char* limit = lf != nullptr ? static_cast<const unsigned char*>(lf) : end;
+    for (const unsigned char stop : {CR, static_cast<unsigned char>(0)})
+        if (const void* at = std::memchr(from, stop, static_cast<size_t>(limit - from)))
+            limit = static_cast<const unsigned char*>(at);
+    return limit;
+}
+
 bool UniMemFile::ReadLineAsIs(std::string& text, std::string& ending) {
     const unsigned char* end = m_base + m_filesize;
     if (m_current >= end) return false;
-    const unsigned char* p = m_current;
-    while (p < end && *p != CR && *p != LF && *p != 0) ++p;
+    if (m_onlyLineFeeds < 0) {
+        // Most files break their lines with line feeds alone and hold no
+        // NUL: two passes over the whole file then spare a search per line.
+        const size_t rest = static_cast<size_t>(end - m_current);
+        m_onlyLineFeeds =
+            std::memchr(m_current, CR, rest) == nullptr && std::memchr(m_current, 0, rest) == nullptr;
+    }
+    const unsigned char* p;
+    if (m_onlyLineFeeds > 0) {
+        p = static_cast<const unsigned char*>(
+            std::memchr(m_current, LF, static_cast<size_t>(end - m_current)));
+        if (p == nullptr) p = end;
+    } else {
+        p = FindLineBreak(m_current, end);
+    }
     text.assign(reinterpret_cast<const char*>(m_current), static_cast<size_t>(p - m_current));
     if (p == end) {
         m_current = p;

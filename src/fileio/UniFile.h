@@ -130,6 +130,9 @@ public:
     // The file's bytes of the characters (not the ending) of the line read
     // last, when it could not be converted exactly; else empty.
     const std::string& LossyLineBytes() const { return m_lossyLineBytes; }
+    // The line feed bytes from the read position to the end: the number of
+    // lines to come, near enough to size what they are read into.
+    int64_t CountLineFeeds() const;
 
 private:
     bool Open(const std::string& path, bool write);
@@ -147,6 +150,7 @@ private:
     const unsigned char* m_released = nullptr;  // pages before this were given back
     bool m_writable = false;
     std::string m_lossyLineBytes;
+    int m_onlyLineFeeds = -1;  // the 8-bit text breaks only at LF and has no NUL: 1; 0 no; -1 not known
     struct Converters;
     std::unique_ptr<Converters> m_converters;
 };

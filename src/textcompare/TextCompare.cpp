@@ -29,20 +29,20 @@ lin LargestPrimeBelow(lin limit) {
 
 // One side of the comparison.
 struct Side {
-    std::string_view buffer;  // the text, ending in "\n"
-    std::string copy;         // the text with "\n" added, for an incomplete last line
-    bool incomplete = false;
-    std::vector<size_t> starts;    // start of each analysed line, and one past the last
-    lin count = 0;                 // analysed lines
-    std::vector<uint32_t> equivs;  // class of each analysed line
+    const TEXTLINES* input = nullptr;
+    lin first = 0;                        // the first analysed line of the input
+    lin count = 0;                        // analysed lines
+    bool lastAnalysedIncomplete = false;  // the last analysed line is the input's incomplete last line
+    std::vector<uint32_t> equivs;         // class of each analysed line
     std::vector<char> changedStorage;
     char* changed = nullptr;            // changed[-1] and changed[count] exist and stay 0
     std::vector<uint32_t> undiscarded;  // classes of the lines kept for the search
     std::vector<lin> realindexes;       // their line numbers
 
-    const char* Line(lin i) const { return buffer.data() + starts[static_cast<size_t>(i)]; }
+    // An analysed line: its characters, followed in memory by "\n".
+    const char* Line(lin i) const { return input->lines[static_cast<size_t>(first + i)].data(); }
     size_t LengthWithoutTerminator(lin i) const {
-        return starts[static_cast<size_t>(i) + 1] - starts[static_cast<size_t>(i)] - 1;
+        return input->lines[static_cast<size_t>(first + i)].size();
     }
 };
 
@@ -57,11 +57,9 @@ class Engine {
 public:
     Engine(const CTextCompare& settings) : m_settings(settings) {}
 
-    void Run(const char* left, size_t leftLength, const char* right, size_t rightLength,
-             std::vector<TEXTSECTION>& sections);
+    void Run(const TEXTLINES& left, const TEXTLINES& right, std::vector<TEXTSECTION>& sections);
 
 private:
-    void Prepare(Side& side, const char* text, size_t length);
     void FindIdenticalEnds();
     void HashLines();
     uint32_t HashLine(const char* p) const;
@@ -89,61 +87,36 @@ private:
     lin m_tooExpensive = 0;
 };
 
-void Engine::Prepare(Side& side, const char* text, size_t length) {
-    side.incomplete = length > 0 && text[length - 1] != '\n';
-    if (side.incomplete) {
-        // Only a text without a final line ending is copied, to add one.
-        side.copy.reserve(length + 1);
-        side.copy.assign(text, length);
-        side.copy += '\n';
-        side.buffer = side.copy;
-    } else {
-        side.buffer = std::string_view(text, length);
-    }
+// Whether line i of a equals line j of b, terminator included: an
+// incomplete last line equals only an incomplete one.
+bool SameLine(const TEXTLINES& a, size_t i, const TEXTLINES& b, size_t j) {
+    const std::string_view x = a.lines[i], y = b.lines[j];
+    if (x.size() != y.size() || std::memcmp(x.data(), y.data(), x.size()) != 0) return false;
+    const bool xIncomplete = a.lastIncomplete && i + 1 == a.lines.size();
+    const bool yIncomplete = b.lastIncomplete && j + 1 == b.lines.size();
+    return xIncomplete == yIncomplete;
 }
 
 void Engine::FindIdenticalEnds() {
-    const std::string_view a = m_side[0].buffer;
-    const std::string_view b = m_side[1].buffer;
-    const size_t la = a.size(), lb = b.size();
-    size_t p = 0;
-    const size_t common = std::min(la, lb);
-    while (p < common && a[p] == b[p]) ++p;
-    // The newline added to an incomplete line is not part of the text.
-    const bool beyondA = m_side[0].incomplete && p == la;
-    const bool beyondB = m_side[1].incomplete && p == lb;
-    if (beyondA != beyondB) --p;
-    while (p > 0 && a[p - 1] != '\n') --p;
-
-    size_t sa = la, sb = lb;
-    if (m_side[0].incomplete == m_side[1].incomplete) {
-        size_t s = 0;
-        while (s < la - p && s < lb - p && a[la - 1 - s] == b[lb - 1 - s]) ++s;
-        sa = la - s;
-        sb = lb - s;
-        const bool lineStartA = sa == p || a[sa - 1] == '\n';
-        const bool lineStartB = sb == p || b[sb - 1] == '\n';
-        if (!(lineStartA && lineStartB)) {
-            const size_t newline = a.find('\n', sa);
-            const size_t skip = newline == std::string_view::npos ? la - sa : newline + 1 - sa;
-            sa += skip;
-            sb += skip;
-        }
-    }
-
-    m_prefixLines = std::count(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(p), '\n');
-    const size_t ends[2] = {sa, sb};
+    const TEXTLINES& a = *m_side[0].input;
+    const TEXTLINES& b = *m_side[1].input;
+    const size_t na = a.lines.size(), nb = b.lines.size();
+    // Whole lines equal from the start, then from the end (when both sides
+    // agree on whether the last line is incomplete) without overlapping.
+    size_t prefix = 0;
+    while (prefix < na && prefix < nb && SameLine(a, prefix, b, prefix)) ++prefix;
+    size_t suffix = 0;
+    if (a.lastIncomplete == b.lastIncomplete)
+        while (suffix < na - prefix && suffix < nb - prefix &&
+               SameLine(a, na - 1 - suffix, b, nb - 1 - suffix))
+            ++suffix;
+    m_prefixLines = static_cast<lin>(prefix);
+    const size_t counts[2] = {na, nb};
     for (int f = 0; f < 2; ++f) {
         Side& side = m_side[f];
-        const std::string_view text = side.buffer;
-        side.starts.clear();
-        for (size_t at = p; at < ends[f];) {
-            side.starts.push_back(at);
-            const size_t newline = text.find('\n', at);
-            at = newline + 1;
-        }
-        side.starts.push_back(ends[f]);
-        side.count = static_cast<lin>(side.starts.size()) - 1;
+        side.first = static_cast<lin>(prefix);
+        side.count = static_cast<lin>(counts[f] - prefix - suffix);
+        side.lastAnalysedIncomplete = side.input->lastIncomplete && suffix == 0 && side.count > 0;
     }
 }
 
@@ -310,7 +283,7 @@ void Engine::HashLines() {
         // line a few lines ahead can be fetched while this one is placed.
         hashes.resize(static_cast<size_t>(side.count));
         for (lin k = 0; k < side.count; ++k) hashes[static_cast<size_t>(k)] = HashLine(side.Line(k));
-        const bool lastIncomplete = side.incomplete && side.starts.back() == side.buffer.size();
+        const bool lastIncomplete = side.lastAnalysedIncomplete;
         auto bucketOf = [&](lin k) {
             const bool incompleteLine = lastIncomplete && k == side.count - 1;
             return incompleteLine && separateIncomplete ? nbuckets
@@ -709,10 +682,9 @@ void Engine::BuildScript(std::vector<TEXTSECTION>& sections) const {
     sections.assign(reversed.rbegin(), reversed.rend());
 }
 
-void Engine::Run(const char* left, size_t leftLength, const char* right, size_t rightLength,
-                 std::vector<TEXTSECTION>& sections) {
-    Prepare(m_side[0], left, leftLength);
-    Prepare(m_side[1], right, rightLength);
+void Engine::Run(const TEXTLINES& left, const TEXTLINES& right, std::vector<TEXTSECTION>& sections) {
+    m_side[0].input = &left;
+    m_side[1].input = &right;
     FindIdenticalEnds();
     HashLines();
     DiscardConfusingLines();
@@ -723,13 +695,52 @@ void Engine::Run(const char* left, size_t leftLength, const char* right, size_t 
 
 }  // namespace
 
+std::string_view CLineStore::Add(std::string_view characters) {
+    const size_t needed = characters.size() + 1;
+    if (needed > m_left) {
+        const size_t piece = std::max<size_t>(needed, 256 * 1024);
+        m_pieces.push_back(std::make_unique_for_overwrite<char[]>(piece));
+        m_next = m_pieces.back().get();
+        m_left = piece;
+    }
+    char* stored = m_next;
+    std::memcpy(stored, characters.data(), characters.size());
+    stored[characters.size()] = '\n';
+    m_next += needed;
+    m_left -= needed;
+    return {stored, characters.size()};
+}
+
+void SplitTextLines(const char* text, size_t length, TEXTLINES& lines, CLineStore& store) {
+    lines.lines.clear();
+    lines.lastIncomplete = length > 0 && text[length - 1] != '\n';
+    size_t at = 0;
+    while (at < length) {
+        const void* newline = std::memchr(text + at, '\n', length - at);
+        if (newline == nullptr) break;
+        const size_t end = static_cast<size_t>(static_cast<const char*>(newline) - text);
+        lines.lines.emplace_back(text + at, end - at);
+        at = end + 1;
+    }
+    // The last line gets the terminator the scans stop at.
+    if (lines.lastIncomplete) lines.lines.push_back(store.Add(std::string_view(text + at, length - at)));
+}
+
 void CTextCompare::Run(const char* left, size_t leftLength, const char* right, size_t rightLength,
                        CTextSectionSink& sink) {
+    TEXTLINES lines[2];
+    CLineStore store;
+    SplitTextLines(left, leftLength, lines[0], store);
+    SplitTextLines(right, rightLength, lines[1], store);
+    Run(lines[0], lines[1], sink);
+}
+
+void CTextCompare::Run(const TEXTLINES& left, const TEXTLINES& right, CTextSectionSink& sink) {
     m_sinkErrors.clear();
     std::vector<TEXTSECTION> sections;
     {
         Engine engine(*this);
-        engine.Run(left, leftLength, right, rightLength, sections);
+        engine.Run(left, right, sections);
     }
     for (const TEXTSECTION& section : sections) {
         std::string error;

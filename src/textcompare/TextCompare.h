@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "textcompare/LineFilter.h"
@@ -51,6 +53,31 @@ public:
     virtual bool AddSection(const TEXTSECTION& section, std::string& error) = 0;
 };
 
+// One side's lines as the engine reads them, where they lie: each line's
+// characters without its ending, followed in memory by "\n" (the scans stop
+// there). The last line may be incomplete: it had no ending in the text.
+struct TEXTLINES {
+    std::vector<std::string_view> lines;
+    bool lastIncomplete = false;
+};
+
+// Copies of lines that need the terminator after them, in pieces that never
+// move while the store lives.
+class CLineStore {
+public:
+    // Stores the characters and a "\n"; returns the stored characters.
+    std::string_view Add(std::string_view characters);
+
+private:
+    std::vector<std::unique_ptr<char[]>> m_pieces;
+    char* m_next = nullptr;
+    size_t m_left = 0;
+};
+
+// The lines of a text of "\n"-terminated lines; an incomplete last line is
+// copied into the store to get its terminator.
+void SplitTextLines(const char* text, size_t length, TEXTLINES& lines, CLineStore& store);
+
 class CTextCompare {
 public:
     static constexpr int kSnakeLimit = 20;
@@ -71,6 +98,8 @@ public:
     // order. Bytes of any value are ordinary characters.
     void Run(const char* left, size_t leftLength, const char* right, size_t rightLength,
              CTextSectionSink& sink);
+    // The same on lines that lie anywhere.
+    void Run(const TEXTLINES& left, const TEXTLINES& right, CTextSectionSink& sink);
 
     // The messages of sections the sink refused in the last run.
     const std::vector<std::string>& SinkErrors() const { return m_sinkErrors; }

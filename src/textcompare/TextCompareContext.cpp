@@ -26,15 +26,17 @@ void CTextCompareContext::ClearComparison() {
 
 bool CTextCompareContext::Compare(uint32_t rules, const std::string& lineFilter) {
     ClearComparison();
-    std::string texts[2];
-    for (int f = 0; f < 2; ++f) {
-        texts[f].reserve(4096);
-        if (m_side[f]->WriteComparisonText(&texts[f], rules) != 0) return false;
-    }
     const std::unique_ptr<CLineFilter> filter = LineFilterFromRules(rules, lineFilter);
     CTextCompare engine;
     ApplyRulesToEngine(engine, rules, filter.get(), kDefaultTabSize);
-    engine.Run(texts[0].data(), texts[0].size(), texts[1].data(), texts[1].size(), m_sections);
+    {
+        // The engine reads the lines where they lie; only lines the rules
+        // change, or without a line feed, are copied.
+        TEXTLINES lines[2];
+        CLineStore store;
+        for (int f = 0; f < 2; ++f) GatherComparisonLines(*m_side[f], rules, lines[f], store);
+        engine.Run(lines[0], lines[1], m_sections);
+    }
     Align();
     m_sections.RemoveIgnorable();
     if (m_sections.GetCount() > 0) {

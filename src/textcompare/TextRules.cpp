@@ -34,52 +34,93 @@ void ApplyRulesToEngine(CTextCompare& engine, uint32_t rules, const CLineFilter*
     engine.tabSize = tabSize;
 }
 
-int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* out) {
-    if (out == nullptr) return 1;
+namespace {
+
+// The characters of line i as the rules compare them: without the spans the
+// comment parse colours as comment, and without leading or trailing white
+// space when asked. A view of the line, or of scratch when comments went.
+std::string_view ComparisonCharacters(CSyntaxEditContext& side, int i, uint32_t rules, bool comments,
+                                      std::vector<COLORBLOCK>& blocks, std::string& scratch) {
+    const CSyntaxTextLine& line = side.GetLine(i);
+    std::string_view chars = line.Characters();
+    if (comments) {
+        blocks.clear();
+        side.ParseComments(side.GetParseState(i - 1), i, &blocks);
+        scratch.clear();
+        size_t pos = 0;
+        int colour = COLORINDEX_NORMALTEXT;
+        auto take = [&](size_t to) {
+            to = std::min(to, chars.size());
+            if (to > pos && colour != COLORINDEX_COMMENT) scratch.append(chars.substr(pos, to - pos));
+            pos = std::max(pos, to);
+        };
+        for (const COLORBLOCK& block : blocks) {
+            take(static_cast<size_t>(block.position));
+            colour = block.color;
+        }
+        take(chars.size());
+        chars = scratch;
+    }
+    // The rules for leading and trailing white space hold for the last line too.
+    size_t begin = 0, end = chars.size();
+    if (rules & RULE_IGNORE_LEADING_SPACE)
+        while (begin < end && IsSpace(static_cast<unsigned char>(chars[begin]))) ++begin;
+    if (rules & RULE_IGNORE_TRAILING_SPACE)
+        while (end > begin && IsSpace(static_cast<unsigned char>(chars[end - 1]))) --end;
+    return chars.substr(begin, end - begin);
+}
+
+// The last line that is no ghost row; -1 when none.
+int LastRealLine(const CSyntaxEditContext& side) {
     int lastReal = side.GetLineCount() - 1;
     while (lastReal >= 0 && (side.GetLine(lastReal).flags & LF_GHOST)) --lastReal;
+    return lastReal;
+}
 
+}  // namespace
+
+int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* out) {
+    if (out == nullptr) return 1;
+    const int lastReal = LastRealLine(side);
     const bool comments = (rules & RULE_IGNORE_COMMENTS) && side.GetSyntaxDefinition() != nullptr;
     size_t total = 0;
     for (int i = 0; i <= lastReal; ++i) total += static_cast<size_t>(side.GetLine(i).Length()) + 1;
     out->reserve(out->size() + total);
 
     std::vector<COLORBLOCK> blocks;
-    std::string text;
+    std::string scratch;
     for (int i = 0; i <= lastReal; ++i) {
-        const CSyntaxTextLine& line = side.GetLine(i);
-        if (line.flags & LF_GHOST) continue;
-        std::string_view chars = line.Characters();
-        if (comments) {
-            // The spans the comment parse colours as comment are left out.
-            blocks.clear();
-            side.ParseComments(side.GetParseState(i - 1), i, &blocks);
-            text.clear();
-            size_t pos = 0;
-            int colour = COLORINDEX_NORMALTEXT;
-            auto take = [&](size_t to) {
-                to = std::min(to, chars.size());
-                if (to > pos && colour != COLORINDEX_COMMENT) text.append(chars.substr(pos, to - pos));
-                pos = std::max(pos, to);
-            };
-            for (const COLORBLOCK& block : blocks) {
-                take(static_cast<size_t>(block.position));
-                colour = block.color;
-            }
-            take(chars.size());
-            chars = text;
-        }
-        // The rules for leading and trailing white space hold for the last
-        // line too.
-        size_t begin = 0, end = chars.size();
-        if (rules & RULE_IGNORE_LEADING_SPACE)
-            while (begin < end && IsSpace(static_cast<unsigned char>(chars[begin]))) ++begin;
-        if (rules & RULE_IGNORE_TRAILING_SPACE)
-            while (end > begin && IsSpace(static_cast<unsigned char>(chars[end - 1]))) --end;
-        out->append(chars.substr(begin, end - begin));
+        if (side.GetLine(i).flags & LF_GHOST) continue;
+        out->append(ComparisonCharacters(side, i, rules, comments, blocks, scratch));
         if (i != lastReal) out->push_back('\n');
     }
     return 0;
+}
+
+void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& lines, CLineStore& store) {
+    lines.lines.clear();
+    lines.lastIncomplete = false;
+    const int lastReal = LastRealLine(side);
+    const bool comments = (rules & RULE_IGNORE_COMMENTS) && side.GetSyntaxDefinition() != nullptr;
+    lines.lines.reserve(static_cast<size_t>(lastReal + 1));
+    std::vector<COLORBLOCK> blocks;
+    std::string scratch;
+    for (int i = 0; i <= lastReal; ++i) {
+        const CSyntaxTextLine& line = side.GetLine(i);
+        if (line.flags & LF_GHOST) continue;
+        const std::string_view chars = ComparisonCharacters(side, i, rules, comments, blocks, scratch);
+        if (i == lastReal) {
+            // The text written for the comparison ends with the line feed of
+            // the line before: an empty last line is no line.
+            if (chars.empty()) break;
+            lines.lastIncomplete = true;
+        }
+        // A line left as it lies, with a line feed after it, is compared in
+        // place.
+        const bool inPlace = chars.data() + chars.size() == line.Text() + line.Length() &&
+                             line.EndingLength() == 1 && line.Text()[line.Length()] == '\n';
+        lines.lines.push_back(inPlace ? chars : store.Add(chars));
+    }
 }
 
 void CompareLinesUnderRules(CStringCompare& compare, std::string_view left, std::string_view right,

@@ -32,6 +32,11 @@ void ApplyRulesToEngine(CTextCompare& engine, uint32_t rules, const CLineFilter*
 // trailing white space removed with 0x8 and 0x10, every line but the last
 // followed by "\n"; the last real line never has a terminator. Returns 0, or
 // 1 without an output.
+// The lines of a side as the engine compares them under the rules, where
+// they lie in the buffer when the rules leave a line as it is and it ends in
+// a line feed, else copied into the store: the same lines that
+// WriteComparisonText writes.
+void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& lines, CLineStore& store);
 int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* out);
 
 // Appends the in-line differences of a line pair under the rule word (case,

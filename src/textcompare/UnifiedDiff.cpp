@@ -45,6 +45,7 @@ struct SIDELINES {
                 std::make_unique<CCharsetConverter>(IconvCharset(WorkingCodePage()), IconvCharset(codePage));
         const bool ownBytes = kind == ENCODING_CODEPAGE || kind == ENCODING_UTF8;
         const int rows = side.GetLineCount();
+        lines.reserve(static_cast<size_t>(rows));
         for (int row = 0; row < rows; ++row) {
             const CSyntaxTextLine& line = side.GetLine(row);
             if (line.flags & LF_GHOST) continue;
