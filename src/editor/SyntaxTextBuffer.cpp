@@ -13,7 +13,7 @@ constexpr size_t kLoadedTextPiece = 64 * 1024;
 }  // namespace
 
 void CSyntaxTextBuffer::FreeLines() {
-    std::vector<CSyntaxTextLine>().swap(m_lines);
+    platform::LargeVector<CSyntaxTextLine>().swap(m_lines);
     m_loadedText.clear();
     m_loadedNext = nullptr;
     m_loadedLeft = 0;
@@ -22,7 +22,7 @@ void CSyntaxTextBuffer::FreeLines() {
 void CSyntaxTextBuffer::ReserveLoadedText(size_t bytes) {
     if (bytes <= m_loadedLeft) return;
     bytes = std::max(bytes, kLoadedTextPiece);
-    m_loadedText.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+    m_loadedText.push_back(platform::MakeLargeBytes(bytes));
     m_loadedNext = m_loadedText.back().get();
     m_loadedLeft = bytes;
 }
@@ -47,7 +47,7 @@ void CSyntaxTextBuffer::InsertLine(const char* text, int length, int index, int 
         m_lines.emplace(m_lines.begin() + index)->Assign(text, length);
         return;
     }
-    std::vector<CSyntaxTextLine> inserted(static_cast<size_t>(count));
+    platform::LargeVector<CSyntaxTextLine> inserted(static_cast<size_t>(count));
     for (CSyntaxTextLine& line : inserted) line.Assign(text, length);
     m_lines.insert(m_lines.begin() + index, std::make_move_iterator(inserted.begin()),
                    std::make_move_iterator(inserted.end()));

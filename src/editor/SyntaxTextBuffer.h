@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editor/SyntaxTextLine.h"
+#include "platform/LargeAlloc.h"
 
 namespace corvatine {
 
@@ -50,11 +51,11 @@ public:
     void ReserveLoadedText(size_t bytes);
 
 protected:
-    std::vector<CSyntaxTextLine> m_lines;
+    platform::LargeVector<CSyntaxTextLine> m_lines;
 
 private:
     // The loaded text that lines borrow, kept until every line is freed.
-    std::vector<std::unique_ptr<char[]>> m_loadedText;
+    std::vector<platform::LargeBytes> m_loadedText;
     char* m_loadedNext = nullptr;
     size_t m_loadedLeft = 0;
 };

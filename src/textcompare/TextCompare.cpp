@@ -15,6 +15,21 @@ constexpr lin kLinMax = std::numeric_limits<lin>::max();
 uint32_t Rotl7(uint32_t h) { return (h << 7) | (h >> 25); }
 uint32_t Hash(uint32_t h, unsigned char c) { return Rotl7(h) + c; }
 
+// A hash of bytes taken eight at a time, for lines compared exactly.
+uint32_t HashBytes(const char* p, size_t n) {
+    uint64_t h = static_cast<uint64_t>(n) * 0x9E3779B97F4A7C15ull;
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        h = (h ^ word) * 0xff51afd7ed558ccdull;
+        h ^= h >> 32;
+    }
+    uint64_t tail = 0;
+    std::memcpy(&tail, p, n);
+    h = (h ^ tail) * 0xc4ceb9fe1a85ec53ull;
+    return static_cast<uint32_t>(h ^ (h >> 29));
+}
+
 bool IsSpace(unsigned char c) { return std::isspace(c) != 0; }
 unsigned char Lower(unsigned char c) { return static_cast<unsigned char>(std::tolower(c)); }
 
@@ -30,14 +45,14 @@ lin LargestPrimeBelow(lin limit) {
 // One side of the comparison.
 struct Side {
     const TEXTLINES* input = nullptr;
-    lin first = 0;                        // the first analysed line of the input
-    lin count = 0;                        // analysed lines
-    bool lastAnalysedIncomplete = false;  // the last analysed line is the input's incomplete last line
-    std::vector<uint32_t> equivs;         // class of each analysed line
-    std::vector<char> changedStorage;
-    char* changed = nullptr;            // changed[-1] and changed[count] exist and stay 0
-    std::vector<uint32_t> undiscarded;  // classes of the lines kept for the search
-    std::vector<lin> realindexes;       // their line numbers
+    lin first = 0;                           // the first analysed line of the input
+    lin count = 0;                           // analysed lines
+    bool lastAnalysedIncomplete = false;     // the last analysed line is the input's incomplete last line
+    platform::LargeVector<uint32_t> equivs;  // class of each analysed line
+    platform::LargeVector<char> changedStorage;
+    char* changed = nullptr;                      // changed[-1] and changed[count] exist and stay 0
+    platform::LargeVector<uint32_t> undiscarded;  // classes of the lines kept for the search
+    platform::LargeVector<lin> realindexes;       // their line numbers
 
     // An analysed line: its characters, followed in memory by "\n".
     const char* Line(lin i) const { return input->lines[static_cast<size_t>(first + i)].data(); }
@@ -80,9 +95,9 @@ private:
     const CTextCompare& m_settings;
     Side m_side[2];
     lin m_prefixLines = 0;
-    std::vector<EQUIV> m_classes;  // numbered from 1
-    std::vector<lin> m_fdiag;
-    std::vector<lin> m_bdiag;
+    platform::LargeVector<EQUIV> m_classes;  // numbered from 1
+    platform::LargeVector<lin> m_fdiag;
+    platform::LargeVector<lin> m_bdiag;
     lin m_diagOffset = 0;
     lin m_tooExpensive = 0;
 };
@@ -262,12 +277,12 @@ void Engine::HashLines() {
     // Bucket nbuckets holds the incomplete last lines in modes 0 and 1.
     // Heads and chains hold 32-bit class numbers, and each class's hash sits
     // beside its chain link, so that the walk touches little memory.
-    std::vector<uint32_t> buckets(static_cast<size_t>(nbuckets) + 1, 0);
+    platform::LargeVector<uint32_t> buckets(static_cast<size_t>(nbuckets) + 1, 0);
     struct LINK {
         uint32_t next;
         uint32_t hash;
     };
-    std::vector<LINK> links;
+    platform::LargeVector<LINK> links;
     links.reserve(static_cast<size_t>(total) + 2);
     links.push_back({0, 0});
     m_classes.clear();
@@ -277,12 +292,19 @@ void Engine::HashLines() {
     const bool exact = m_settings.whiteSpaceMode == WHITESPACE_NONE && !m_settings.ignoreCase;
     const bool separateIncomplete =
         m_settings.whiteSpaceMode == WHITESPACE_NONE || m_settings.whiteSpaceMode == WHITESPACE_TAB_EXPANSION;
-    std::vector<uint32_t> hashes;
+    platform::LargeVector<uint32_t> hashes;
     for (Side& side : m_side) {
         // The hashes first, in one sequential pass, so that the bucket of a
         // line a few lines ahead can be fetched while this one is placed.
         hashes.resize(static_cast<size_t>(side.count));
-        for (lin k = 0; k < side.count; ++k) hashes[static_cast<size_t>(k)] = HashLine(side.Line(k));
+        if (exact) {
+            // Lines that are equal only byte for byte may hash any way: eight
+            // bytes at a time.
+            for (lin k = 0; k < side.count; ++k)
+                hashes[static_cast<size_t>(k)] = HashBytes(side.Line(k), side.LengthWithoutTerminator(k));
+        } else {
+            for (lin k = 0; k < side.count; ++k) hashes[static_cast<size_t>(k)] = HashLine(side.Line(k));
+        }
         const bool lastIncomplete = side.lastAnalysedIncomplete;
         auto bucketOf = [&](lin k) {
             const bool incompleteLine = lastIncomplete && k == side.count - 1;
@@ -323,19 +345,19 @@ void Engine::HashLines() {
 
 void Engine::DiscardConfusingLines() {
     const size_t nclasses = m_classes.size();
-    std::vector<lin> counts[2];
+    platform::LargeVector<lin> counts[2];
     for (int f = 0; f < 2; ++f) {
         counts[f].assign(nclasses, 0);
         for (uint32_t e : m_side[f].equivs) ++counts[f][e];
     }
 
-    std::vector<char> discards[2];
+    platform::LargeVector<char> discards[2];
     for (int f = 0; f < 2; ++f) {
         const Side& side = m_side[f];
         const lin end = side.count;
         discards[f].assign(static_cast<size_t>(end), 0);
         if (m_settings.minimal) continue;
-        const std::vector<lin>& other = counts[1 - f];
+        const platform::LargeVector<lin>& other = counts[1 - f];
         lin many = 5;
         for (lin tem = end / 64; (tem >>= 2) > 0;) many *= 2;
         for (lin i = 0; i < end; ++i) {

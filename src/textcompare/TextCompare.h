@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/LargeAlloc.h"
 #include "textcompare/LineFilter.h"
 
 namespace corvatine {
@@ -57,7 +58,7 @@ public:
 // characters without its ending, followed in memory by "\n" (the scans stop
 // there). The last line may be incomplete: it had no ending in the text.
 struct TEXTLINES {
-    std::vector<std::string_view> lines;
+    platform::LargeVector<std::string_view> lines;
     bool lastIncomplete = false;
 };
 

@@ -1,5 +1,7 @@
 #include "textcompare/UnifiedDiff.h"
 
+#include "platform/LargeAlloc.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -32,9 +34,9 @@ struct CHANGE {
 // the file: an 8-bit file's lines in its code page (lines read with loss as
 // the bytes they were read from), a Unicode file's in UTF-8.
 struct SIDELINES {
-    std::vector<std::string_view> lines;
-    std::vector<int> patchLine;         // patch line of each line's start; one more entry for the end
-    std::deque<std::string> converted;  // lines that are not the buffer's own bytes
+    platform::LargeVector<std::string_view> lines;
+    platform::LargeVector<int> patchLine;  // patch line of each line's start; one more entry for the end
+    std::deque<std::string> converted;     // lines that are not the buffer's own bytes
 
     explicit SIDELINES(CTextCompareObject& side) {
         const int kind = side.GetEncodingKind();
@@ -233,10 +235,10 @@ void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, c
 
     // Counted in patch lines from here on. Equal stretches are the same
     // lines on both sides, so the right side's context follows the left's.
-    const std::vector<int>& pl = sides[0].patchLine;
-    const std::vector<int>& pr = sides[1].patchLine;
+    const platform::LargeVector<int>& pl = sides[0].patchLine;
+    const platform::LargeVector<int>& pr = sides[1].patchLine;
     const int lines = std::max(0, contextLines);
-    auto at = [](const std::vector<int>& v, int i) { return v[static_cast<size_t>(i)]; };
+    auto at = [](const platform::LargeVector<int>& v, int i) { return v[static_cast<size_t>(i)]; };
     size_t k = 0;
     while (k < joined.size()) {
         // The changes of one hunk: gaps of at most twice the context.
