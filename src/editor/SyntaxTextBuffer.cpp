@@ -14,6 +14,7 @@ constexpr size_t kLoadedTextPiece = 64 * 1024;
 
 void CSyntaxTextBuffer::FreeLines() {
     platform::LargeVector<CSyntaxTextLine>().swap(m_lines);
+    m_gapStart = m_gapLength = 0;
     m_loadedText.clear();
     m_loadedNext = nullptr;
     m_loadedLeft = 0;
@@ -36,34 +37,79 @@ void CSyntaxTextBuffer::AppendLoadedLine(std::string_view characters, std::strin
     text[full] = '\0';
     m_loadedNext += full + 1;
     m_loadedLeft -= full + 1;
+    if (m_gapLength > 0) CloseGap();
     m_lines.emplace_back().Borrow(text, static_cast<int>(full), static_cast<int>(ending.size()));
+    m_gapStart = m_lines.size();
+}
+
+void CSyntaxTextBuffer::MoveGap(size_t index) {
+    if (m_gapLength == 0) {
+        m_gapStart = index;
+        return;
+    }
+    while (m_gapStart > index) {
+        --m_gapStart;
+        m_lines[m_gapStart + m_gapLength] = std::move(m_lines[m_gapStart]);
+    }
+    while (m_gapStart < index) {
+        m_lines[m_gapStart] = std::move(m_lines[m_gapStart + m_gapLength]);
+        ++m_gapStart;
+    }
+}
+
+void CSyntaxTextBuffer::CloseGap() {
+    MoveGap(m_lines.size() - m_gapLength);
+    m_lines.resize(m_lines.size() - m_gapLength);
+    m_gapStart = m_lines.size();
+    m_gapLength = 0;
+}
+
+void CSyntaxTextBuffer::WidenGap(size_t count) {
+    if (m_gapLength >= count) return;
+    // Room at the end, a quarter more than asked, then back to where it was.
+    const size_t at = m_gapStart;
+    CloseGap();
+    const size_t lines = m_lines.size();
+    const size_t extra = std::max(count, lines / 4 + 16);
+    m_lines.resize(lines + extra);
+    m_gapStart = lines;
+    m_gapLength = extra;
+    MoveGap(at);
+}
+
+void CSyntaxTextBuffer::ReserveLines(int count) {
+    if (m_gapLength == 0) m_lines.reserve(static_cast<size_t>(count));
 }
 
 void CSyntaxTextBuffer::InsertLine(const char* text, int length, int index, int count) {
     if (length < 0) length = static_cast<int>(std::strlen(text));
     if (index < 0 || index > GetLineCount()) index = GetLineCount();
     if (count <= 0) return;
-    if (count == 1) {
-        m_lines.emplace(m_lines.begin() + index)->Assign(text, length);
-        return;
+    WidenGap(static_cast<size_t>(count));
+    MoveGap(static_cast<size_t>(index));
+    for (int k = 0; k < count; ++k) {
+        CSyntaxTextLine& line = m_lines[m_gapStart++];
+        line.Assign(text, length);
+        line.flags = 0;
+        line.revision = 0;
     }
-    platform::LargeVector<CSyntaxTextLine> inserted(static_cast<size_t>(count));
-    for (CSyntaxTextLine& line : inserted) line.Assign(text, length);
-    m_lines.insert(m_lines.begin() + index, std::make_move_iterator(inserted.begin()),
-                   std::make_move_iterator(inserted.end()));
+    m_gapLength -= static_cast<size_t>(count);
 }
 
 void CSyntaxTextBuffer::RemoveLines(int index, int count) {
     if (count <= 0) return;
-    m_lines.erase(m_lines.begin() + index, m_lines.begin() + index + count);
+    MoveGap(static_cast<size_t>(index));
+    for (int k = 0; k < count; ++k) m_lines[m_gapStart + m_gapLength++].Reset();
 }
 
 int CSyntaxTextBuffer::RemoveLinesWithFlags(uint32_t flags) {
+    CloseGap();
     const auto kept = std::remove_if(m_lines.begin(), m_lines.end(), [flags](const CSyntaxTextLine& line) {
         return (line.flags & flags) != 0;
     });
     const int removed = static_cast<int>(m_lines.end() - kept);
     m_lines.erase(kept, m_lines.end());
+    m_gapStart = m_lines.size();
     return removed;
 }
 
@@ -99,8 +145,14 @@ void CSyntaxTextBuffer::ResetLines(int index, int count) {
 
 void CSyntaxTextBuffer::SetLineCount(int count) {
     const int old = GetLineCount();
+    CloseGap();
     m_lines.resize(static_cast<size_t>(count));
-    for (int i = old; i < count; ++i) GetLine(i).Reset();
+    m_gapStart = m_lines.size();
+    for (int i = old; i < count; ++i) {
+        GetLine(i).Reset();
+        GetLine(i).flags = 0;
+        GetLine(i).revision = 0;
+    }
 }
 
 }  // namespace corvatine

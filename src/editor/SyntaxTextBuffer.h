@@ -35,11 +35,11 @@ public:
     // Gives count records from index on an empty 16-byte text.
     virtual void ResetLines(int index, int count);
 
-    int GetLineCount() const { return static_cast<int>(m_lines.size()); }
-    const CSyntaxTextLine& GetLine(int index) const { return m_lines[static_cast<size_t>(index)]; }
-    CSyntaxTextLine& GetLine(int index) { return m_lines[static_cast<size_t>(index)]; }
+    int GetLineCount() const { return static_cast<int>(m_lines.size() - m_gapLength); }
+    const CSyntaxTextLine& GetLine(int index) const { return m_lines[Slot(index)]; }
+    CSyntaxTextLine& GetLine(int index) { return m_lines[Slot(index)]; }
     // Makes room for at least count lines without changing the lines held.
-    void ReserveLines(int count) { m_lines.reserve(static_cast<size_t>(count)); }
+    void ReserveLines(int count);
     // Sets the number of lines; new lines are empty.
     void SetLineCount(int count);
 
@@ -50,10 +50,25 @@ public:
     // Room for about that much loaded text in one piece.
     void ReserveLoadedText(size_t bytes);
 
-protected:
-    platform::LargeVector<CSyntaxTextLine> m_lines;
-
 private:
+    // The records are kept with a gap of empty ones where the last insertion
+    // or removal was: edits that walk through the text (a merge of every
+    // difference) move each record once, not once per edit.
+    size_t Slot(int index) const {
+        const auto i = static_cast<size_t>(index);
+        return i < m_gapStart ? i : i + m_gapLength;
+    }
+    // Puts the gap before line index.
+    void MoveGap(size_t index);
+    // Makes the gap at least count records long.
+    void WidenGap(size_t count);
+    // Moves the gap to the end and drops it: the records are then in order.
+    void CloseGap();
+
+    platform::LargeVector<CSyntaxTextLine> m_lines;
+    size_t m_gapStart = 0;
+    size_t m_gapLength = 0;
+
     // The loaded text that lines borrow, kept until every line is freed.
     std::vector<platform::LargeBytes> m_loadedText;
     char* m_loadedNext = nullptr;

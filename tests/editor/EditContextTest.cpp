@@ -92,6 +92,58 @@ TEST(SyntaxTextBufferTest, LineStorage) {
     EXPECT_EQ(buffer.GetLine(1).FullLength(), 0);
 }
 
+// Insertions and removals anywhere, in any order, keep the lines in order:
+// against a plain list of strings, with loaded (borrowed) and own lines mixed.
+TEST(SyntaxTextBufferTest, EditsAnywhereKeepTheOrder) {
+    CSyntaxTextBuffer buffer;
+    std::vector<std::string> model;
+    for (int i = 0; i < 50; ++i) {
+        const std::string text = "loaded " + std::to_string(i);
+        buffer.AppendLoadedLine(text, "\n");
+        model.push_back(text + "\n");
+    }
+    unsigned seed = 7;
+    auto next = [&seed](unsigned bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % bound;
+    };
+    for (int step = 0; step < 2000; ++step) {
+        const int count = static_cast<int>(model.size());
+        const unsigned what = next(4);
+        if (what == 0 && count > 0) {
+            const int at = static_cast<int>(next(static_cast<unsigned>(count)));
+            const int n = std::min(count - at, static_cast<int>(next(4)) + 1);
+            buffer.RemoveLines(at, n);
+            model.erase(model.begin() + at, model.begin() + at + n);
+        } else if (what == 1 && count > 0) {
+            const int at = static_cast<int>(next(static_cast<unsigned>(count)));
+            buffer.AppendToLine(at, "+");
+            std::string& line = model[static_cast<size_t>(at)];
+            const size_t ending = line.find_first_of("\r\n");
+            line = line.substr(0, ending) + "+";
+        } else {
+            const int at = static_cast<int>(next(static_cast<unsigned>(count) + 1));
+            const int n = static_cast<int>(next(3)) + 1;
+            const std::string text = "new " + std::to_string(step) + "\r\n";
+            buffer.InsertLine(text.c_str(), -1, at, n);
+            model.insert(model.begin() + at, static_cast<size_t>(n), text);
+        }
+        ASSERT_EQ(buffer.GetLineCount(), static_cast<int>(model.size())) << step;
+    }
+    for (int i = 0; i < buffer.GetLineCount(); ++i)
+        EXPECT_EQ(buffer.GetLine(i).Text(), model[static_cast<size_t>(i)]);
+    // Flags on some lines: removing them in one pass keeps the others in order.
+    for (int i = 0; i < buffer.GetLineCount(); i += 3) buffer.GetLine(i).flags = LF_GHOST;
+    std::vector<std::string> kept;
+    for (size_t i = 0; i < model.size(); ++i)
+        if (i % 3 != 0) kept.push_back(model[i]);
+    buffer.RemoveLinesWithFlags(LF_GHOST);
+    ASSERT_EQ(buffer.GetLineCount(), static_cast<int>(kept.size()));
+    for (int i = 0; i < buffer.GetLineCount(); ++i)
+        EXPECT_EQ(buffer.GetLine(i).Text(), kept[static_cast<size_t>(i)]);
+    EXPECT_EQ(buffer.GetLine(0).flags, 0u);
+}
+
 TEST(EditContextTest, InsertionsAndTheirNotices) {
     CSyntaxEditContext context;
     RecordingView view;
