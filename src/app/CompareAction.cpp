@@ -132,19 +132,37 @@ private:
 // shown as '?', a character taking one column (a UTF-8 sequence in a UTF-8
 // locale, else a byte), cut to the width; the in-line differences
 // highlighted when colour is on.
-std::string Cell(std::string_view text, const std::vector<std::pair<int, int>>& marks, int width, bool color,
-                 const char* rowColor, bool pad) {
+// Appends one column of the side format: the text shown in the locale's
+// character set up to width cells, tabs expanded, marked ranges coloured,
+// padded to the width when asked.
+void AppendCell(std::string& out, std::string_view text, const std::vector<std::pair<int, int>>& marks,
+                int width, bool color, const char* rowColor, bool pad) {
     static const bool utf8 = GetACP() == CP_UTF8;
-    std::string out;
+    const bool marking = color && !marks.empty();
     int column = 0;
     bool marked = false;
     size_t i = 0;
     while (i < text.size() && column < width) {
+        if (!marking) {
+            // A run of printable ASCII goes as it is.
+            size_t run = i;
+            const size_t limit = std::min(text.size(), i + static_cast<size_t>(width - column));
+            while (run < limit && static_cast<unsigned char>(text[run]) >= 0x20 &&
+                   static_cast<unsigned char>(text[run]) < 0x7F)
+                ++run;
+            if (run > i) {
+                out.append(text.substr(i, run - i));
+                column += static_cast<int>(run - i);
+                i = run;
+                continue;
+            }
+        }
         const int at = static_cast<int>(i);
         bool inMark = false;
         for (const auto& [start, end] : marks) inMark = inMark || (at >= start && at <= end);
         if (color && inMark != marked) {
-            out += inMark ? kDifferenceColor : std::string(kReset) + (rowColor ? rowColor : "");
+            out += inMark ? kDifferenceColor : kReset;
+            if (!inMark && rowColor) out += rowColor;
             marked = inMark;
         }
         const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -178,9 +196,11 @@ std::string Cell(std::string_view text, const std::vector<std::pair<int, int>>& 
         }
         ++column;
     }
-    if (color && marked) out += std::string(kReset) + (rowColor ? rowColor : "");
+    if (color && marked) {
+        out += kReset;
+        if (rowColor) out += rowColor;
+    }
     if (pad && column < width) out.append(static_cast<size_t>(width - column), ' ');
-    return out;
 }
 
 void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, std::ostream& out) {
@@ -199,6 +219,8 @@ void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, std::ostream& 
     const int columnWidth = std::max(1, (width - 2 * numberWidth - 5) / 2);
     COutputText output[2];
     std::string line;
+    std::string block;  // rows gathered and written out together
+    int nextLine[2] = {1, 1};
     for (int row = 0; row < rows; ++row) {
         const uint32_t lf = left.GetLine(row).flags, rf = right.GetLine(row).flags;
         char marker = ' ';
@@ -226,15 +248,15 @@ void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, std::ostream& 
         if (color && rowColor) line += rowColor;
         for (int f = 0; f < 2; ++f) {
             CTextCompareObject& side = doc.GetSide(f);
-            std::string number;
-            if (!side.IsGhostRow(row)) number = std::to_string(side.RowToRealLine(row) + 1);
-            line.append(static_cast<size_t>(numberWidth) - number.size(), ' ');
-            line += number;
+            const bool ghost = side.IsGhostRow(row);
+            char number[16];
+            const int digits = ghost ? 0 : std::snprintf(number, sizeof number, "%d", nextLine[f]++);
+            line.append(static_cast<size_t>(numberWidth - digits), ' ');
+            line.append(number, static_cast<size_t>(digits));
             line += ' ';
-            const std::string_view text = side.IsGhostRow(row)
-                                              ? std::string_view()
-                                              : output[f].Convert(side.GetLine(row).Characters(), marks[f]);
-            line += Cell(text, marks[f], columnWidth, color && rowColor, rowColor, f == 0);
+            const std::string_view text =
+                ghost ? std::string_view() : output[f].Convert(side.GetLine(row).Characters(), marks[f]);
+            AppendCell(line, text, marks[f], columnWidth, color && rowColor, rowColor, f == 0);
             if (f == 0) {
                 line += ' ';
                 line += marker;
@@ -243,8 +265,14 @@ void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, std::ostream& 
         }
         while (!line.empty() && line.back() == ' ') line.pop_back();
         if (color && rowColor) line += kReset;
-        out << line << "\n";
+        block += line;
+        block += '\n';
+        if (block.size() >= 64 * 1024) {
+            out.write(block.data(), static_cast<std::streamsize>(block.size()));
+            block.clear();
+        }
     }
+    out.write(block.data(), static_cast<std::streamsize>(block.size()));
 }
 
 Json JsonResult(CTextCompareDoc& doc) {
