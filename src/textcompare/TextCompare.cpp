@@ -55,10 +55,8 @@ struct Side {
     platform::LargeVector<lin> realindexes;       // their line numbers
 
     // An analysed line: its characters, followed in memory by "\n".
-    const char* Line(lin i) const { return input->lines[static_cast<size_t>(first + i)].data(); }
-    size_t LengthWithoutTerminator(lin i) const {
-        return input->lines[static_cast<size_t>(first + i)].size();
-    }
+    const char* Line(lin i) const { return input->starts[static_cast<size_t>(first + i)]; }
+    size_t LengthWithoutTerminator(lin i) const { return input->Line(static_cast<size_t>(first + i)).size(); }
 };
 
 struct Partition {
@@ -105,17 +103,17 @@ private:
 // Whether line i of a equals line j of b, terminator included: an
 // incomplete last line equals only an incomplete one.
 bool SameLine(const TEXTLINES& a, size_t i, const TEXTLINES& b, size_t j) {
-    const std::string_view x = a.lines[i], y = b.lines[j];
+    const std::string_view x = a.Line(i), y = b.Line(j);
     if (x.size() != y.size() || std::memcmp(x.data(), y.data(), x.size()) != 0) return false;
-    const bool xIncomplete = a.lastIncomplete && i + 1 == a.lines.size();
-    const bool yIncomplete = b.lastIncomplete && j + 1 == b.lines.size();
+    const bool xIncomplete = a.lastIncomplete && i + 1 == a.Count();
+    const bool yIncomplete = b.lastIncomplete && j + 1 == b.Count();
     return xIncomplete == yIncomplete;
 }
 
 void Engine::FindIdenticalEnds() {
     const TEXTLINES& a = *m_side[0].input;
     const TEXTLINES& b = *m_side[1].input;
-    const size_t na = a.lines.size(), nb = b.lines.size();
+    const size_t na = a.Count(), nb = b.Count();
     // Whole lines equal from the start, then from the end (when both sides
     // agree on whether the last line is incomplete) without overlapping.
     size_t prefix = 0;
@@ -293,15 +291,20 @@ void Engine::HashLines() {
     const bool separateIncomplete =
         m_settings.whiteSpaceMode == WHITESPACE_NONE || m_settings.whiteSpaceMode == WHITESPACE_TAB_EXPANSION;
     platform::LargeVector<uint32_t> hashes;
+    platform::LargeVector<size_t> lengths;
     for (Side& side : m_side) {
         // The hashes first, in one sequential pass, so that the bucket of a
         // line a few lines ahead can be fetched while this one is placed.
         hashes.resize(static_cast<size_t>(side.count));
+        // Each line's length is found once, here.
+        lengths.resize(static_cast<size_t>(side.count));
+        for (lin k = 0; k < side.count; ++k)
+            lengths[static_cast<size_t>(k)] = side.LengthWithoutTerminator(k);
         if (exact) {
             // Lines that are equal only byte for byte may hash any way: eight
             // bytes at a time.
             for (lin k = 0; k < side.count; ++k)
-                hashes[static_cast<size_t>(k)] = HashBytes(side.Line(k), side.LengthWithoutTerminator(k));
+                hashes[static_cast<size_t>(k)] = HashBytes(side.Line(k), lengths[static_cast<size_t>(k)]);
         } else {
             for (lin k = 0; k < side.count; ++k) hashes[static_cast<size_t>(k)] = HashLine(side.Line(k));
         }
@@ -316,7 +319,7 @@ void Engine::HashLines() {
         for (lin k = 0; k < side.count; ++k) {
             if (k + kAhead < side.count) __builtin_prefetch(&buckets[bucketOf(k + kAhead)]);
             const char* line = side.Line(k);
-            const size_t length = side.LengthWithoutTerminator(k);
+            const size_t length = lengths[static_cast<size_t>(k)];
             const uint32_t h = hashes[static_cast<size_t>(k)];
             uint32_t& bucket = buckets[bucketOf(k)];
             uint32_t found = 0;
@@ -717,6 +720,11 @@ void Engine::Run(const TEXTLINES& left, const TEXTLINES& right, std::vector<TEXT
 
 }  // namespace
 
+std::string_view TEXTLINES::Line(size_t i) const {
+    const char* start = starts[i];
+    return {start, static_cast<size_t>(static_cast<const char*>(rawmemchr(start, '\n')) - start)};
+}
+
 std::string_view CLineStore::Add(std::string_view characters) {
     const size_t needed = characters.size() + 1;
     if (needed > m_left) {
@@ -734,18 +742,18 @@ std::string_view CLineStore::Add(std::string_view characters) {
 }
 
 void SplitTextLines(const char* text, size_t length, TEXTLINES& lines, CLineStore& store) {
-    lines.lines.clear();
+    lines.starts.clear();
     lines.lastIncomplete = length > 0 && text[length - 1] != '\n';
     size_t at = 0;
     while (at < length) {
         const void* newline = std::memchr(text + at, '\n', length - at);
         if (newline == nullptr) break;
         const size_t end = static_cast<size_t>(static_cast<const char*>(newline) - text);
-        lines.lines.emplace_back(text + at, end - at);
+        lines.Add(std::string_view(text + at, end - at));
         at = end + 1;
     }
     // The last line gets the terminator the scans stop at.
-    if (lines.lastIncomplete) lines.lines.push_back(store.Add(std::string_view(text + at, length - at)));
+    if (lines.lastIncomplete) lines.Add(store.Add(std::string_view(text + at, length - at)));
 }
 
 void CTextCompare::Run(const char* left, size_t leftLength, const char* right, size_t rightLength,

@@ -58,8 +58,15 @@ public:
 // characters without its ending, followed in memory by "\n" (the scans stop
 // there). The last line may be incomplete: it had no ending in the text.
 struct TEXTLINES {
-    platform::LargeVector<std::string_view> lines;
+    // Where each line starts; it runs to the next "\n".
+    platform::LargeVector<const char*> starts;
     bool lastIncomplete = false;
+
+    size_t Count() const { return starts.size(); }
+    // A line's characters, without the "\n".
+    std::string_view Line(size_t i) const;
+    // Adds a line whose characters are followed in memory by "\n".
+    void Add(std::string_view line) { starts.push_back(line.data()); }
 };
 
 // Copies of lines that need the terminator after them, in pieces that never

@@ -98,11 +98,11 @@ int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* o
 }
 
 void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& lines, CLineStore& store) {
-    lines.lines.clear();
+    lines.starts.clear();
     lines.lastIncomplete = false;
     const int lastReal = LastRealLine(side);
     const bool comments = (rules & RULE_IGNORE_COMMENTS) && side.GetSyntaxDefinition() != nullptr;
-    lines.lines.reserve(static_cast<size_t>(lastReal + 1));
+    lines.starts.reserve(static_cast<size_t>(lastReal + 1));
     std::vector<COLORBLOCK> blocks;
     std::string scratch;
     for (int i = 0; i <= lastReal; ++i) {
@@ -119,7 +119,7 @@ void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& 
         // place.
         const bool inPlace = chars.data() + chars.size() == line.Text() + line.Length() &&
                              line.EndingLength() == 1 && line.Text()[line.Length()] == '\n';
-        lines.lines.push_back(inPlace ? chars : store.Add(chars));
+        lines.Add(inPlace ? chars : store.Add(chars));
     }
 }
 
