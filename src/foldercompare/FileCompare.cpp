@@ -15,8 +15,9 @@ namespace {
 
 void CompareBinary(CFolderItem& left, CFolderItem& right, PAIROUTCOME& outcome) {
     int errors[2] = {0, 0};
-    outcome.content =
-        CompareFilesBinary(left.GetFullPath(), right.GetFullPath(), left.GetSize(), right.GetSize(), errors);
+    const bool scanned = ScannedRegularSize(left) >= 0 && ScannedRegularSize(right) >= 0;
+    outcome.content = CompareFilesBinary(left.GetFullPath(), right.GetFullPath(), left.GetSize(),
+                                         right.GetSize(), errors, scanned);
     if (errors[0] != 0) left.readError = errors[0];
     if (errors[1] != 0) right.readError = errors[1];
 }
@@ -129,12 +130,23 @@ int CompareContents(CFolderItem& left, CFolderItem& right, uint32_t method, cons
 }
 
 int CompareFilesBinary(const std::string& left, const std::string& right, uint64_t leftSize,
-                       uint64_t rightSize, int* readErrors) {
+                       uint64_t rightSize, int* readErrors, bool scanned) {
     if (leftSize != rightSize) return CONTENT_DIFFERENT;
     platform::InputFile files[2];
     int errors[2] = {0, 0};
     const std::string* paths[2] = {&left, &right};
+    const int64_t scannedSize = scanned ? static_cast<int64_t>(leftSize) : -1;
+    // A file read without a second look that did not give what the scan saw
+    // may be something else now: that is the reason to tell, if it is so.
+    bool checkRegular = false;
     const auto finish = [&](int result) {
+        if (checkRegular)
+            for (int side = 0; side < 2; ++side)
+                if (files[side].IsOpen())
+                    if (const int error = CheckStillRegular(files[side]); error != 0) {
+                        errors[side] = error;
+                        result = CONTENT_ERROR;
+                    }
         if (readErrors != nullptr) {
             readErrors[0] = errors[0];
             readErrors[1] = errors[1];
@@ -142,9 +154,7 @@ int CompareFilesBinary(const std::string& left, const std::string& right, uint64
         return result;
     };
     // Both are opened, so that each one that cannot be read is told.
-    for (int side = 0; side < 2; ++side)
-        if (!files[side].OpenRegular(*paths[side]))
-            errors[side] = files[side].LastError() == EINVAL ? kReadErrorNotRegular : files[side].LastError();
+    for (int side = 0; side < 2; ++side) errors[side] = OpenContent(files[side], *paths[side], scannedSize);
     if (errors[0] != 0 || errors[1] != 0) return finish(CONTENT_ERROR);
     // No larger than the files need: a folder comparison reads many small files.
     const size_t size =
@@ -152,9 +162,11 @@ int CompareFilesBinary(const std::string& left, const std::string& right, uint64
     const std::unique_ptr<unsigned char[]> blocks[2] = {
         std::unique_ptr<unsigned char[]>(new unsigned char[size]),
         std::unique_ptr<unsigned char[]>(new unsigned char[size])};
+    uint64_t done = 0;
     for (;;) {
         const int64_t a = files[0].Read(blocks[0].get(), size);
         const int64_t b = files[1].Read(blocks[1].get(), size);
+        checkRegular = scanned && (a < 0 || b < 0 || a != b);
         if (a < 0) errors[0] = files[0].LastError();
         if (b < 0) errors[1] = files[1].LastError();
         if (a < 0 || b < 0) return finish(CONTENT_ERROR);
@@ -162,9 +174,26 @@ int CompareFilesBinary(const std::string& left, const std::string& right, uint64
             errors[a < b ? 0 : 1] = kReadErrorChanged;  // the one that ended first
             return finish(CONTENT_ERROR);
         }
-        if (std::memcmp(blocks[0].get(), blocks[1].get(), static_cast<size_t>(a)) != 0)
+        done += static_cast<uint64_t>(a);
+        if (std::memcmp(blocks[0].get(), blocks[1].get(), static_cast<size_t>(a)) != 0) {
+            checkRegular = scanned && done > leftSize;
             return finish(CONTENT_DIFFERENT);
-        if (static_cast<size_t>(a) < size) return finish(CONTENT_EQUAL);
+        }
+        if (static_cast<size_t>(a) < size) {
+            checkRegular = scanned && done != leftSize;
+            return finish(CONTENT_EQUAL);
+        }
+        // More than the scan saw: files that grew are read on, anything else
+        // might never end.
+        if (scanned && done > leftSize) {
+            checkRegular = true;
+            for (int side = 0; side < 2; ++side) {
+                errors[side] = CheckStillRegular(files[side]);
+                if (errors[side] != 0) return finish(CONTENT_ERROR);
+            }
+            scanned = false;
+            checkRegular = false;
+        }
     }
 }
 

@@ -69,8 +69,10 @@ int CompareContents(CFolderItem& left, CFolderItem& right, uint32_t method, cons
 // say; different without reading when the sizes differ; 6 when either cannot
 // be opened or read. With readErrors, each side's reason is stored there
 // (CFileInfo::readError's values; 0 for a side that was read).
+// With scanned, both sizes are those a scan saw of regular files, and the
+// files are not looked at again before they are read (see OpenContent).
 int CompareFilesBinary(const std::string& left, const std::string& right, uint64_t leftSize,
-                       uint64_t rightSize, int* readErrors = nullptr);
+                       uint64_t rightSize, int* readErrors = nullptr, bool scanned = false);
 
 // Whether either entry could not be read for a method (or a filter) since it
 // was last refreshed; such a pair is not compared (content result 6).

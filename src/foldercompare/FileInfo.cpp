@@ -202,8 +202,9 @@ int CFileInfoEx::DetermineContentType(bool force) {
 uint32_t CFileInfoEx::ComputeCRC(bool force, CCrcReceiver* receiver, uint64_t worker) {
     if ((valid & FILE_VALID_CRC) && !force) return crc;
     int error = 0;
-    crc =
-        AttributeTest(FILE_ATTRIBUTE_DIRECTORY) ? 0 : ComputeFileCrc(GetFullPath(), receiver, worker, &error);
+    crc = AttributeTest(FILE_ATTRIBUTE_DIRECTORY)
+              ? 0
+              : ComputeFileCrc(GetFullPath(), receiver, worker, &error, ScannedRegularSize(*this));
     if (error != 0) readError = error;
     valid |= FILE_VALID_CRC;
     return crc;
@@ -220,16 +221,36 @@ void CFileInfoEx::CopyFrom(const CFileInfo& other) {
     }
 }
 
-uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver, uint64_t worker, int* error) {
+int OpenContent(platform::InputFile& file, const std::string& path, int64_t scannedSize) {
+    const bool opened = scannedSize >= 0 ? file.Open(path, true) : file.OpenRegular(path);
+    if (opened) return 0;
+    return file.LastError() == EINVAL && scannedSize < 0 ? kReadErrorNotRegular : file.LastError();
+}
+
+int CheckStillRegular(const platform::InputFile& file) {
+    struct stat info {};
+    if (::fstat(file.Descriptor(), &info) != 0) return errno;
+    return S_ISREG(info.st_mode) ? 0 : kReadErrorNotRegular;
+}
+
+int64_t ScannedRegularSize(const CFileInfo& entry) {
+    if (!(entry.valid & FILE_VALID_INFO) || entry.readError != 0 ||
+        entry.AttributeTest(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM))
+        return -1;
+    return static_cast<int64_t>(entry.size);
+}
+
+uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver, uint64_t worker, int* error,
+                        int64_t scannedSize) {
     uint32_t result = 0;
-    int failure = 0;
     platform::InputFile file;
-    if (!file.OpenRegular(path)) {
-        failure = file.LastError() == EINVAL ? kReadErrorNotRegular : file.LastError();
-    } else {
-        struct stat info {};
-        const uint64_t total =
-            ::fstat(file.Descriptor(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    int failure = OpenContent(file, path, scannedSize);
+    if (failure == 0) {
+        uint64_t total = static_cast<uint64_t>(scannedSize);
+        if (scannedSize < 0) {
+            struct stat info {};
+            total = ::fstat(file.Descriptor(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
+        }
         if (receiver != nullptr) receiver->Post(kCrcStartMessage, 0, 100);
         // No larger than the file needs: a folder comparison reads many small files.
         const size_t bufferSize = static_cast<size_t>(std::clamp<uint64_t>(total + 1, 4096, kCrcBlockSize));
@@ -251,7 +272,24 @@ uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver, uint64_
                 receiver->Post(kCrcProgressMessage,
                                total > 0 ? std::min<uint64_t>(done * 100 / total, 100) : 100, 0);
             if (static_cast<size_t>(n) < bufferSize) break;
+            // More than the scan saw: a regular file that grew is read on;
+            // anything else might never end.
+            if (scannedSize >= 0 && done > total) {
+                if (const int changed = CheckStillRegular(file); changed != 0) {
+                    failed = true;
+                    failure = changed;
+                    break;
+                }
+                scannedSize = -1;
+            }
         }
+        // Fewer bytes than the scan saw, or a failed read, may mean that
+        // something else took the file's place.
+        if (scannedSize >= 0 && (failed || done != total))
+            if (const int changed = CheckStillRegular(file); changed != 0) {
+                failed = true;
+                failure = changed;
+            }
         result = failed ? 0 : static_cast<uint32_t>(value);
     }
     if (receiver != nullptr) receiver->Post(kCrcResultMessage, worker, result);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/File.h"
 #include "platform/FileFind.h"
 #include "platform/FileOperations.h"
 
@@ -214,7 +215,23 @@ public:
 // read, and then error, when given, tells why (kReadErrorNotRegular for
 // anything but a regular file); it is 0 after a successful read. With a
 // receiver the messages above are posted.
+// With scannedSize (not negative: the size a scan saw of a regular file) the
+// file is not looked at again before it is read; only when the bytes read
+// are not that many is it checked to be still a regular file.
 uint32_t ComputeFileCrc(const std::string& path, CCrcReceiver* receiver = nullptr, uint64_t worker = 0,
-                        int* error = nullptr);
+                        int* error = nullptr, int64_t scannedSize = -1);
+
+// Opens a file for reading its content. Without a scanned size (negative) it
+// must be a regular file (else kReadErrorNotRegular); with one it is taken to
+// be one (see CheckStillRegular). 0, or the reason it cannot be read.
+int OpenContent(platform::InputFile& file, const std::string& path, int64_t scannedSize);
+// For a file opened with a scanned size whose reading disagreed with it (a
+// read failed, or it gave another number of bytes): kReadErrorNotRegular
+// when it is no longer a regular file, else 0.
+int CheckStillRegular(const platform::InputFile& file);
+// The size a scan saw of an entry when it was a regular file (not a link to
+// anything else, a device, fifo or socket): the argument for OpenContent; -1
+// otherwise.
+int64_t ScannedRegularSize(const CFileInfo& entry);
 
 }  // namespace corvatine

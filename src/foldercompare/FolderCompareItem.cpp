@@ -1,5 +1,10 @@
 #include "foldercompare/FolderCompareItem.h"
 
+#include <atomic>
+#include <functional>
+
+#include "foldercompare/Filters.h"
+#include "foldercompare/TreeWorkers.h"
 #include "platform/Path.h"
 
 namespace corvatine {
@@ -133,37 +138,119 @@ void CFolderCompareItem::CompareItem(const FOLDERCOMPARESETTINGS& settings, bool
     if (parent != nullptr) parent->RollUp();
 }
 
+// What one comparison of a tree shares between the threads that compare its
+// subtrees: the caller's progress, which only the caller's thread reports
+// to, and whether it was cancelled, which every thread tests.
+struct CFolderCompareItem::COMPARERUN {
+    // Forwards to the caller's progress and remembers a cancel for the others.
+    class COwnerSink : public platform::CProgressSink {
+    public:
+        COwnerSink(platform::CProgressSink& inner, std::atomic<bool>& cancelled)
+            : m_inner(inner), m_cancelled(cancelled) {}
+        void Start(int first, int last, const std::string& text) override {
+            m_inner.Start(first, last, text);
+        }
+        void Step() override { m_inner.Step(); }
+        void SetPosition(int position) override { m_inner.SetPosition(position); }
+        void Close() override { m_inner.Close(); }
+        bool IsCancelled() const override {
+            if (m_inner.IsCancelled()) m_cancelled = true;
+            return m_cancelled;
+        }
+
+    private:
+        platform::CProgressSink& m_inner;
+        std::atomic<bool>& m_cancelled;
+    };
+    // What a helper thread reports to: nothing, but it stops on a cancel.
+    class CHelperSink : public platform::CProgressSink {
+    public:
+        explicit CHelperSink(const std::atomic<bool>& cancelled) : m_cancelled(cancelled) {}
+        void Start(int, int, const std::string&) override {}
+        void Step() override {}
+        void SetPosition(int) override {}
+        void Close() override {}
+        bool IsCancelled() const override { return m_cancelled; }
+
+    private:
+        const std::atomic<bool>& m_cancelled;
+    };
+
+    explicit COMPARERUN(platform::CProgressSink* progress)
+        : hasProgress(progress != nullptr),
+          ownerSink(progress != nullptr ? *progress : helperSink, cancelled) {}
+    platform::CProgressSink* Sink(bool onOwner) {
+        if (!hasProgress) return nullptr;
+        return onOwner ? static_cast<platform::CProgressSink*>(&ownerSink) : &helperSink;
+    }
+
+    std::atomic<bool> cancelled{false};
+    bool hasProgress;
+    CHelperSink helperSink{cancelled};
+    COwnerSink ownerSink;
+    // Started when a level first has two subtrees to compare; until then the
+    // caller's thread is the only one.
+    std::unique_ptr<CTreeWorkers> workers;
+};
+
 bool CFolderCompareItem::CompareChildren(const FOLDERCOMPARESETTINGS& settings, int depth, bool rescan,
                                          platform::CProgressSink* progress) {
+    COMPARERUN run(progress);
+    return CompareLevel(settings, depth, rescan, false, true, run.Sink(true), run);
+}
+
+bool CFolderCompareItem::CompareLevel(const FOLDERCOMPARESETTINGS& settings, int depth, bool rescan,
+                                      bool sidesRead, bool rollUpParents, platform::CProgressSink* progress,
+                                      COMPARERUN& run) {
+    // Folders read here for the level below are not read again there.
+    bool readAhead = false;
     if (!(flags & ITEM_CHILDREN_BUILT)) {
         if (!IsFolderPair() || GetKind() == 0) return true;
-        if (rescan) RescanChildren();
+        if (rescan && !sidesRead) RescanChildren();
         PairChildren();
         if (UnreadableSide() != nullptr) {
             content = CONTENT_ERROR;
             flags |= ITEM_CHILDREN_BUILT;  // nothing is known below it
-            RollUp();
+            RollUpFrom(rollUpParents);
             return true;
         }
         ApplyFiltersToChildren(settings.filters);
-        const bool completed = CompareEachChild(settings, progress);
+        readAhead = rescan && depth >= 2;
+        const bool completed = CompareEachChildReading(settings, progress, readAhead);
         if (!completed) {
-            RollUp();
+            RollUpFrom(rollUpParents);
             return false;
         }
         flags |= ITEM_CHILDREN_BUILT;
     }
     if (depth >= 2) {
+        std::vector<CFolderCompareItem*> subtrees;
         for (int i = 0; i < GetChildCount(); ++i) {
             CFolderCompareItem* child = Child(i);
-            if (child->IsFilteredOut() || child->GetKind() == 0) continue;
-            if (!child->CompareChildren(settings, depth, rescan, progress)) {
-                RollUp();
-                return false;
+            if (!child->IsFilteredOut() && child->GetKind() != 0) subtrees.push_back(child);
+        }
+        if (!run.workers && subtrees.size() >= 2)
+            run.workers = std::make_unique<CTreeWorkers>(CTreeWorkers::DefaultHelpers());
+        std::atomic<bool> completed{true};
+        const std::function<void(int, bool)> task = [&](int index, bool onOwner) {
+            if (!completed || run.cancelled) {
+                completed = false;
+                return;
             }
+            if (!subtrees[static_cast<size_t>(index)]->CompareLevel(settings, depth, rescan, readAhead, false,
+                                                                    run.Sink(onOwner), run))
+                completed = false;
+        };
+        if (run.workers)
+            run.workers->Run(static_cast<int>(subtrees.size()), task);
+        else
+            for (size_t i = 0; i < subtrees.size(); ++i) task(static_cast<int>(i), true);
+        if (!completed) {
+            RollUpFrom(rollUpParents);
+            return false;
         }
     }
-    RollUp();
+    RollUpFrom(rollUpParents);
     return true;
 }
 
@@ -193,9 +280,14 @@ void CFolderCompareItem::RollUpOne() {
 }
 
 uint32_t CFolderCompareItem::CompareByMethods(const FOLDERCOMPARESETTINGS& settings) {
+    return CompareByMethodsReading(settings, false);
+}
+
+uint32_t CFolderCompareItem::CompareByMethodsReading(const FOLDERCOMPARESETTINGS& settings, bool readSides) {
     if (IsFilteredOut()) return 0;
     if (IsFolderPair()) {
-        const bool visible = HasVisibleContent(settings.filters);
+        const bool visible =
+            readSides ? ReadSidesForVisibleContent(settings.filters) : HasVisibleContent(settings.filters);
         if (visible)
             flags |= ITEM_VISIBLE_CONTENT;
         else
@@ -302,6 +394,11 @@ void CFolderCompareItem::FilterChild(CFolderCompareItem& child, const CComboFilt
 
 bool CFolderCompareItem::CompareEachChild(const FOLDERCOMPARESETTINGS& settings,
                                           platform::CProgressSink* progress) {
+    return CompareEachChildReading(settings, progress, false);
+}
+
+bool CFolderCompareItem::CompareEachChildReading(const FOLDERCOMPARESETTINGS& settings,
+                                                 platform::CProgressSink* progress, bool readFolders) {
     const int count = GetChildCount();
     if (progress != nullptr) progress->Start(0, count - 1, "Comparing folders: " + GetName());
     bool completed = true;
@@ -311,11 +408,40 @@ bool CFolderCompareItem::CompareEachChild(const FOLDERCOMPARESETTINGS& settings,
             break;
         }
         CFolderCompareItem* child = Child(i);
-        if (!child->IsFilteredOut()) child->CompareByMethods(settings);
+        if (!child->IsFilteredOut()) child->CompareByMethodsReading(settings, readFolders);
         if (progress != nullptr) progress->SetPosition(i);
     }
     if (progress != nullptr) progress->Close();
     return completed;
+}
+
+bool CFolderCompareItem::ReadSidesForVisibleContent(const CComboFilters& filters) {
+    bool visible = false;
+    CFolder* folders[2] = {AsFolder(left), AsFolder(right)};
+    for (CFolder* folder : folders) {
+        if (folder == nullptr) continue;
+        const bool read = folder->Scan(false);
+        // The entries answer as the listing would, unless the filter needs
+        // their content (the listing's test does not read it), the folder
+        // was not listed (a link back into the tree), or the listing failed
+        // part way: then the listing itself answers, and the reason the
+        // folder could not be read stays.
+        bool sideVisible = false;
+        if (read && !folder->StateTest(FILE_STATE_LINK_LOOP) && filters.fileFilters.typeExclude == 0) {
+            if (const CFolderItems* entries = folder->Children())
+                for (int i = 0; i < entries->GetCount() && !sideVisible; ++i)
+                    sideVisible = !IsExcluded(filters, *(*entries)[i]);
+        } else {
+            sideVisible = folder->HasVisibleContent(filters);
+        }
+        visible = visible || sideVisible;
+    }
+    // A pair without visible content is not descended into: its folders stay
+    // unread, as they were before.
+    if (!visible)
+        for (CFolder* folder : folders)
+            if (folder != nullptr && folder->readError == 0) folder->ClearChildren();
+    return visible;
 }
 
 bool CFolderCompareItem::HasVisibleContent(const CComboFilters& filters) const {

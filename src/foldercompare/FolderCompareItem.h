@@ -219,6 +219,29 @@ public:
     // Whether both sides name one file-system entry: equal paths, or the
     // same device and inode.
     bool SidesAreSamePath() const;
+
+private:
+    struct COMPARERUN;
+    // CompareChildren within one run: sidesRead when this pair's folders were
+    // just read by its parent's step; the parents are rolled up only with
+    // rollUpParents (a subtree compared beside its siblings leaves that to
+    // the parent).
+    bool CompareLevel(const FOLDERCOMPARESETTINGS& settings, int depth, bool rescan, bool sidesRead,
+                      bool rollUpParents, platform::CProgressSink* progress, COMPARERUN& run);
+    // CompareByMethods; with readSides a folder pair's folders are read here
+    // for the level below, and that one listing also tells its visible
+    // content.
+    uint32_t CompareByMethodsReading(const FOLDERCOMPARESETTINGS& settings, bool readSides);
+    bool ReadSidesForVisibleContent(const CComboFilters& filters);
+    bool CompareEachChildReading(const FOLDERCOMPARESETTINGS& settings, platform::CProgressSink* progress,
+                                 bool readFolders);
+    // Ends the roll-up at this item, or goes on to the parents.
+    void RollUpFrom(bool parents) {
+        if (parents)
+            RollUp();
+        else
+            RollUpOne();
+    }
 };
 
 // Whether the display classification shows an item under the display filter

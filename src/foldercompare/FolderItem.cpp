@@ -89,8 +89,26 @@ int CompareFolderItems(const CFolderItem& a, const CFolderItem& b) {
 }
 
 void CFolderItems::Sort() {
-    std::sort(m_items.begin(), m_items.end(),
-              [](const auto& a, const auto& b) { return CompareFolderItems(*a, *b) < 0; });
+    // The order of CompareFolderItems, with each name converted once rather
+    // than at every comparison.
+    struct KEYED {
+        bool isFolder;
+        std::wstring key;
+        std::unique_ptr<CFolderItem> item;
+    };
+    std::vector<KEYED> keyed;
+    keyed.reserve(m_items.size());
+    for (auto& item : m_items) {
+        const bool isFolder = item->IsFolder();
+        std::wstring key = platform::CollationKeyNoCase(item->GetName());
+        keyed.push_back({isFolder, std::move(key), std::move(item)});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const KEYED& a, const KEYED& b) {
+        if (a.isFolder != b.isFolder) return a.isFolder;
+        if (const int order = a.key.compare(b.key); order != 0) return order < 0;
+        return a.item->GetName() < b.item->GetName();
+    });
+    for (size_t i = 0; i < keyed.size(); ++i) m_items[i] = std::move(keyed[i].item);
 }
 
 std::unique_ptr<CFolderItem> CFolder::Clone() const {

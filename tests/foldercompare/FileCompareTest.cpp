@@ -203,6 +203,61 @@ TEST_F(FileCompareTest, FifosHaveNoContentToCompare) {
     EXPECT_EQ(ReadErrorText(pair.left->readError), "not a regular file");
 }
 
+// Files are read without a second look at what they are: one that a fifo
+// replaced since the scan is still told as not a regular file, and files
+// that grew since are read to their new end.
+TEST_F(FileCompareTest, FilesChangedSinceTheScanAreReadForWhatTheyAreNow) {
+    for (const uint32_t method : {METHOD_CRC, METHOD_BINARY}) {
+        SCOPED_TRACE(method);
+        Pair fifo = Files("same", "same", "fifo" + std::to_string(method));
+        ASSERT_EQ(::unlink(fifo.right->GetFullPath().c_str()), 0);
+        ASSERT_EQ(::mkfifo(fifo.right->GetFullPath().c_str(), 0644), 0);
+        Compare(fifo, method);
+        EXPECT_EQ(outcome.content, CONTENT_ERROR);
+        EXPECT_EQ(fifo.left->readError, 0);
+        EXPECT_EQ(fifo.right->readError, kReadErrorNotRegular);
+
+        Pair folder = Files("same", "same", "folder" + std::to_string(method));
+        ASSERT_EQ(::unlink(folder.left->GetFullPath().c_str()), 0);
+        ASSERT_EQ(::mkdir(folder.left->GetFullPath().c_str(), 0755), 0);
+        Compare(folder, method);
+        EXPECT_EQ(outcome.content, CONTENT_ERROR);
+        EXPECT_EQ(folder.left->readError, kReadErrorNotRegular);
+
+        // Grown past the scanned size, past one block, and to one byte short of it.
+        for (const size_t grown : {size_t{5}, kBinaryCompareBlockSize + 1, size_t{4095}}) {
+            SCOPED_TRACE(grown);
+            const std::string prefix = "grown" + std::to_string(method) + "_" + std::to_string(grown);
+            Pair pair = Files("abcd", "abcd", prefix);
+            dir.WriteFile(prefix + "left", std::string(grown, 'x'));
+            dir.WriteFile(prefix + "right", std::string(grown, 'x'));
+            Compare(pair, method);
+            EXPECT_EQ(outcome.content, CONTENT_EQUAL);
+            EXPECT_FALSE(HasReadError(*pair.left, *pair.right));
+            if (method == METHOD_CRC) {
+                EXPECT_EQ(pair.left->crc, ComputeFileCrc(pair.left->GetFullPath()));
+                EXPECT_NE(pair.left->crc, ComputeFileCrc(dir.WriteFile("four", "abcd")));
+            }
+            dir.WriteFile(prefix + "right", std::string(grown - 1, 'x') + "y");
+            pair.left->Refresh();
+            pair.right->Refresh();
+            Compare(pair, method);
+            EXPECT_EQ(outcome.content, CONTENT_DIFFERENT);
+        }
+
+        // Shrunk since the scan: the one that ended first changed while read.
+        Pair shrunk = Files("abcdef", "abcdef", "shrunk" + std::to_string(method));
+        dir.WriteFile("shrunk" + std::to_string(method) + "right", "abc");
+        Compare(shrunk, method);
+        if (method == METHOD_BINARY) {
+            EXPECT_EQ(outcome.content, CONTENT_ERROR);
+            EXPECT_EQ(shrunk.right->readError, kReadErrorChanged);
+        } else {
+            EXPECT_EQ(outcome.content, CONTENT_DIFFERENT);  // the CRC of what it holds now
+        }
+    }
+}
+
 TEST_F(FileCompareTest, BinaryContent) {
     Pair empty = Files("", "");
     EXPECT_EQ(Compare(empty, METHOD_BINARY), 0u);

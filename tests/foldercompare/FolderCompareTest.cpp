@@ -411,6 +411,67 @@ TEST_F(FolderCompareTest, CancellingStopsBeforeTheNextChild) {
     EXPECT_FALSE(context.root->flags & ITEM_CHILDREN_BUILT);
 }
 
+// Many sibling subtrees, compared side by side on the helpers there are: the
+// tree is the one a single thread makes, level by level, and a folder whose
+// only entries the filter excludes is not descended into.
+TEST_F(FolderCompareTest, ManySubtreesGiveTheSameTreeAsOneThread) {
+    constexpr int kFolders = 24;
+    for (int i = 0; i < kFolders; ++i) {
+        const std::string top = "t" + std::to_string(i) + "/";
+        Both(top + "same.txt", "same");
+        Both(top + "inner/same.txt", "same");
+        Write("left/" + top + "inner/deeper/diff.txt", "left " + std::to_string(i));
+        Write("right/" + top + "inner/deeper/diff.txt", "right" + std::to_string(i));
+        if (i % 3 == 0) Write("left/" + top + "inner/only.txt", "x");
+        Both(top + "skipped/a.tmp", "filtered");
+    }
+    Both("plain/same.txt", "same");
+    context.settings.filters.fileFilters.nameExclude = "*.tmp";
+    Compare(METHOD_BINARY);
+    EXPECT_EQ(context.rootStatus, STATUS_DIFFERENT);
+    EXPECT_EQ(Item("plain")->status, STATUS_IDENTICAL);
+    for (int i = 0; i < kFolders; ++i) {
+        SCOPED_TRACE(i);
+        const std::string top = "t" + std::to_string(i);
+        EXPECT_EQ(Item(top)->status, STATUS_DIFFERENT);
+        EXPECT_EQ(Item(top + "/same.txt")->status, STATUS_IDENTICAL);
+        EXPECT_EQ(Item(top + "/inner/same.txt")->status, STATUS_IDENTICAL);
+        EXPECT_EQ(Item(top + "/inner/deeper/diff.txt")->status, STATUS_DIFFERENT);
+        EXPECT_EQ(Item(top + "/inner/deeper")->status, STATUS_DIFFERENT);
+        ASSERT_EQ(Item(top + "/inner/only.txt") != nullptr, i % 3 == 0);
+        if (i % 3 == 0) {
+            EXPECT_TRUE(Item(top + "/inner/only.txt")->IsLeftOnly());
+        }
+        // Nothing in it passes the filter: identical, not descended, its
+        // folders left unread.
+        CFolderCompareItem* skipped = Item(top + "/skipped");
+        ASSERT_NE(skipped, nullptr);
+        EXPECT_EQ(skipped->status, STATUS_IDENTICAL);
+        EXPECT_EQ(skipped->GetChildCount(), 0);
+        EXPECT_EQ(skipped->flags & ITEM_VISIBLE_CONTENT, 0u);
+        EXPECT_FALSE(static_cast<CFolder*>(skipped->left)->IsScanned());
+        EXPECT_FALSE(static_cast<CFolder*>(skipped->right)->IsScanned());
+        // A folder with visible content was listed once and paired.
+        EXPECT_TRUE(static_cast<CFolder*>(Item(top + "/inner")->left)->IsScanned());
+    }
+}
+
+// A cancel seen on the caller's thread stops the helpers too: what was not
+// reached stays not compared, and the root is undecided.
+TEST_F(FolderCompareTest, CancellingStopsEverySubtree) {
+    for (int i = 0; i < 16; ++i) Both("t" + std::to_string(i) + "/a/b/same.txt", "same");
+    // The root's level takes 16 positions; the cancel comes below it.
+    CancelAfter progress(18);
+    Compare(METHOD_SIZE, FOLDER_OPTION_AUTO_SCAN, &progress);
+    EXPECT_EQ(context.root->status, STATUS_NOT_COMPARED);
+    int undecided = 0;
+    for (int i = 0; i < 16; ++i)
+        if (Item("t" + std::to_string(i))->status == STATUS_NOT_COMPARED) ++undecided;
+    EXPECT_GT(undecided, 0);
+    EXPECT_FALSE(progress.texts.empty());
+    EXPECT_EQ(progress.texts[0], "Comparing folders: left");
+}
+
 TEST_F(FolderCompareTest, ReloadingAnItemRereadsIt) {
     Both("f.txt", "same");
     Both("sub/g.txt", "same");
