@@ -48,7 +48,24 @@ void CPresetFilterList::Load(const platform::CProfile& profile) {
     }
 }
 
+bool CPresetFilterList::IsStored(const platform::CProfile& profile) const {
+    size_t n = 0;
+    std::string stored;
+    for (const PRESET_FILE_FILTER& preset : items) {
+        if (preset.filter.empty()) continue;
+        ++n;
+        if (!profile.ReadString(m_key, Numbered("Filter", n), stored) || stored != preset.filter ||
+            !profile.ReadString(m_key, Numbered("Name", n), stored) || stored != preset.name)
+            return false;
+    }
+    return profile.ValueNames(m_key).size() == 2 * n && !profile.HasSubsections(m_key);
+}
+
 void CPresetFilterList::Save(platform::CProfile& profile) const {
+    // Saved at every exit, and nearly always unchanged: a section that holds
+    // the list already is left alone, so that the settings file is not
+    // rewritten for nothing.
+    if (IsStored(profile)) return;
     profile.DeleteSection(m_key);
     size_t n = 0;
     for (const PRESET_FILE_FILTER& preset : items) {

@@ -603,9 +603,10 @@ std::string CComparisonFile::ComparisonsText(const CompareParamsList& list, int 
 }
 
 bool CComparisonFile::WriteComparisons(const std::string& path, const CompareParamsList& list, int limit,
-                                       std::string& error) {
+                                       std::string& error, platform::Durability durability) {
     std::string reason;
-    if (platform::WriteFileAtomically(path, ComparisonsText(list, limit), 0644, reason)) return true;
+    if (platform::WriteFileAtomically(path, ComparisonsText(list, limit), 0644, reason, durability))
+        return true;
     error = "cannot write '" + path + "': " + reason;
     return false;
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AtomicFile.h"
 #include "request/CompareParams.h"
 
 namespace corvatine {
@@ -40,10 +41,12 @@ public:
     static bool ReadComparisonsText(std::string_view text, CompareParamsList& list, std::string& error);
 
     // Writes the first limit requests (all for -1), skipping empty entries,
-    // and replaces the file atomically. False, with error set, when the file
-    // cannot be written; it is then left as it was.
+    // and replaces the file atomically, synced to the disk unless durability
+    // says otherwise. False, with error set, when the file cannot be written;
+    // it is then left as it was.
     static bool WriteComparisons(const std::string& path, const CompareParamsList& list, int limit,
-                                 std::string& error);
+                                 std::string& error,
+                                 platform::Durability durability = platform::Durability::Synced);
 
     // The text that WriteComparisons writes.
     static std::string ComparisonsText(const CompareParamsList& list, int limit);

@@ -100,7 +100,13 @@ bool CRecentComparisonList::Save(std::string& error) {
         }
     }
     const CompareParamsList& result = replaced ? merged : m_entries;
-    if (!CComparisonFile::WriteComparisons(m_path, result, m_maximum, error)) return false;
+    // Written on every comparison, so not synced: waiting for the disk would
+    // cost more than the comparison of two small files. A crash or a full
+    // disk still leaves the old or the new list, since the file is replaced
+    // by rename once complete; what a power loss may leave instead (an empty
+    // file) is found damaged at the next Load and kept aside.
+    if (!CComparisonFile::WriteComparisons(m_path, result, m_maximum, error, platform::Durability::Renamed))
+        return false;
     if (replaced) m_entries = std::move(merged);
     (void)platform::GetFileIdentity(m_path, m_fileIdentity);
     m_steps.clear();

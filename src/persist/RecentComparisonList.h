@@ -35,8 +35,10 @@ public:
     bool Load(std::string& error);
     // Writes at most the maximum number of entries, merged as above with
     // what the file holds when another run replaced it since Load; the list
-    // then holds the result. False, with the reason, when the file cannot be
-    // written; it is left as it was and the list's steps stay pending.
+    // then holds the result. The file is replaced by rename once complete but
+    // not synced (Durability::Renamed). False, with the reason, when the file
+    // cannot be written; it is left as it was and the list's steps stay
+    // pending.
     bool Save(std::string& error);
 
     // Records a comparison that was made: ignored unless its kind is recorded

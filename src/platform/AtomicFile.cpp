@@ -240,7 +240,8 @@ bool CAtomicFileWriter::Commit(std::string& error) {
         if (::ftruncate(m_fd, static_cast<off_t>(m_written)) != 0)
             return Fail("ftruncate", errno, "cannot write", m_target, error);
     }
-    if (SysCalls().fsync(m_fd) != 0) return Fail("fsync", errno, "cannot write", m_target, error);
+    const bool synced = m_durability == Durability::Synced;
+    if (synced && SysCalls().fsync(m_fd) != 0) return Fail("fsync", errno, "cannot write", m_target, error);
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) return Fail("close", errno, "cannot write", m_target, error);
@@ -254,7 +255,7 @@ bool CAtomicFileWriter::Commit(std::string& error) {
     if (SysCalls().rename(m_tempPath.c_str(), m_target.c_str()) != 0)
         return Fail("rename", errno, "cannot replace", m_target, error);
     m_tempPath.clear();
-    SyncFolder(PathParentFolder(m_target));
+    if (synced) SyncFolder(PathParentFolder(m_target));
     return true;
 }
 
@@ -326,8 +327,9 @@ bool CopyFile(const std::string& from, const std::string& to, std::string& error
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode,
-                         std::string& error) {
+                         std::string& error, Durability durability) {
     CAtomicFileWriter writer;
+    writer.SetDurability(durability);
     return writer.Open(path, newFileMode, error) && writer.Write(bytes.data(), bytes.size(), error) &&
            writer.Commit(error);
 }

@@ -16,6 +16,19 @@
 
 namespace corvatine::platform {
 
+// How safe a replaced file is once the writer has committed it.
+enum class Durability {
+    // On the disk: the new contents are synced before the rename, and the
+    // folder after it, so that even a power loss leaves the new file.
+    Synced,
+    // Renamed into place only once every byte was written, without waiting
+    // for the disk: a crash of the program or a full disk leaves the old or
+    // the new file, never a half one. A power loss may leave the old file, or
+    // on a file system that does not write data before a rename, an empty
+    // one. For files that are cheap to lose and written on every run.
+    Renamed,
+};
+
 // Writes a file so that a failure never loses what it held, and so that the
 // saved file keeps its owner, group, permission bits, hard links and symbolic
 // links. Usually the new bytes go to a temporary file beside the target,
@@ -53,10 +66,14 @@ public:
     // (with names given); else empty. EEXIST: every name was taken.
     const std::string& FailedTemporary() const { return m_failedTemporary; }
 
+    // Synced unless set otherwise before Commit.
+    void SetDurability(Durability durability) { m_durability = durability; }
+
     // Writes all bytes, retrying short and interrupted writes.
     [[nodiscard]] bool Write(const void* data, size_t size, std::string& error);
 
-    // Syncs the new contents and puts them in the target's place (checking
+    // Syncs the new contents (as the durability asks) and puts them in the
+    // target's place (checking
     // once more that the target was not changed meanwhile). After a failure
     // the target holds what it held before.
     [[nodiscard]] bool Commit(std::string& error);
@@ -99,11 +116,12 @@ private:
     std::function<std::string(int n)> m_temporaryNames;
     int m_temporaryAttempts = 0;
     std::string m_failedTemporary;
+    Durability m_durability = Durability::Synced;
 };
 
 // Replaces the file at path with bytes through CAtomicFileWriter.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode,
-                                       std::string& error);
+                                       std::string& error, Durability durability = Durability::Synced);
 
 // Writes the whole of the file at from through an open writer (not
 // committed). False with error set, naming the file that failed.

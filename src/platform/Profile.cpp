@@ -4,8 +4,14 @@
 
 namespace corvatine::platform {
 
-std::string CProfile::Key(const std::string& section) const {
-    return section.empty() ? m_root : m_root + "\\" + section;
+const std::string& CProfile::Key(const std::string& section) const {
+    if (section.empty()) return m_root;
+    // Options and lists read many values of one section in a row.
+    if (m_lastKey.empty() || section != m_lastSection) {
+        m_lastSection = section;
+        m_lastKey = m_root + "\\" + section;
+    }
+    return m_lastKey;
 }
 
 int CProfile::GetInt(const std::string& section, const std::string& entry, int defaultValue) const {
@@ -52,6 +58,10 @@ void CProfile::DeleteSection(const std::string& section) { m_hive.DeleteKey(Key(
 std::vector<std::string> CProfile::ValueNames(const std::string& section) const {
     return m_hive.ValueNames(Key(section));
 }
+
+bool CProfile::HasValues(const std::string& section) const { return m_hive.HasValues(Key(section)); }
+
+bool CProfile::HasSubsections(const std::string& section) const { return m_hive.HasSubkeys(Key(section)); }
 
 void CProfile::Update(std::function<void(CProfile&)> edit) {
     m_hive.Update([root = m_root, edit = std::move(edit)](CRegistryHive& hive) {

@@ -39,6 +39,10 @@ public:
     void DeleteSection(const std::string& section);
     // The names of the section's values.
     std::vector<std::string> ValueNames(const std::string& section) const;
+    // Whether the section holds any value.
+    bool HasValues(const std::string& section) const;
+    // Whether a section below the section holds any value.
+    bool HasSubsections(const std::string& section) const;
 
     // A change worked out from what the profile holds (CRegistryHive::Update):
     // edit runs on a profile of the same root now, and again on the file as
@@ -48,10 +52,13 @@ public:
     CRegistryHive& Hive() const { return m_hive; }
 
 private:
-    std::string Key(const std::string& section) const;
+    // The hive's key of a section; valid until the next call.
+    const std::string& Key(const std::string& section) const;
 
     CRegistryHive& m_hive;
     std::string m_root;
+    mutable std::string m_lastSection;
+    mutable std::string m_lastKey;
 };
 
 // The program's profile: the settings root in the per-user hive.

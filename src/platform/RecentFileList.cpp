@@ -104,6 +104,7 @@ void CRecentFileList::RemoveAll() {
 
 std::vector<std::string> CRecentFileList::Read(const CProfile& profile) const {
     std::vector<std::string> items;
+    if (!profile.HasValues(m_section)) return items;  // most lists were never used
     for (int n = 1; n <= m_size; ++n) {
         std::string item;
         if (profile.ReadString(m_section, EntryName(n), item) && !item.empty())
@@ -170,6 +171,7 @@ void CRecentFilePairList::RemoveAll() {
 
 std::vector<CRecentFilePairList::PAIR> CRecentFilePairList::Read(const CProfile& profile) const {
     std::vector<PAIR> pairs;
+    if (!profile.HasValues(m_section)) return pairs;
     for (int n = 1; n <= m_size; ++n) {
         PAIR pair;
         if (profile.ReadString(m_section, EntryName(n, 1), pair.left) &&

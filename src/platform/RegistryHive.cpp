@@ -50,14 +50,15 @@ bool ReadQuoted(std::string_view line, size_t& pos, std::string& text) {
     if (pos >= line.size() || line[pos] != '"') return false;
     text.clear();
     for (++pos; pos < line.size(); ++pos) {
-        const char c = line[pos];
-        if (c == '"') {
+        // Plain characters are taken in runs up to the next quote or escape.
+        size_t special = pos;
+        while (special < line.size() && line[special] != '"' && line[special] != '\\') ++special;
+        if (special == line.size()) return false;
+        text.append(line.data() + pos, special - pos);
+        pos = special;
+        if (line[pos] == '"') {
             ++pos;
             return true;
-        }
-        if (c != '\\') {
-            text += c;
-            continue;
         }
         if (++pos >= line.size()) return false;
         const char e = line[pos];
@@ -114,7 +115,45 @@ size_t CRegistryHive::NAMEHASH::operator()(std::string_view name) const {
 CRegistryHive::CRegistryHive(std::string filePath, std::string rootName)
     : m_filePath(std::move(filePath)), m_rootName(std::move(rootName)) {}
 
-std::string CRegistryHive::FoldKey(const std::string& key) { return FoldName(CanonicalKey(key)); }
+std::string CRegistryHive::FoldKey(std::string_view key) {
+    std::string folded;
+    FoldKeyInto(key, folded);
+    return folded;
+}
+
+void CRegistryHive::FoldKeyInto(std::string_view key, std::string& folded) {
+    // CanonicalKey and FoldName in one pass, into storage the caller keeps.
+    // Keys as the program writes them have no empty parts: folded in place.
+    if (key.empty() ||
+        (key.front() != '\\' && key.back() != '\\' && key.find("\\\\") == std::string_view::npos)) {
+        folded.assign(key);
+        for (char& c : folded) c = FoldChar(c);
+        return;
+    }
+    folded.clear();
+    size_t pos = 0;
+    while (pos <= key.size()) {
+        size_t end = key.find('\\', pos);
+        if (end == std::string_view::npos) end = key.size();
+        if (end > pos) {
+            if (!folded.empty()) folded += '\\';
+            for (size_t i = pos; i < end; ++i) folded += FoldChar(key[i]);
+        }
+        pos = end + 1;
+    }
+}
+
+CRegistryHive::KEY* CRegistryHive::FindKey(const std::string& key) {
+    Load();
+    // Options and lists read many values of one key in a row.
+    if (m_lookup.valid && m_lookup.key == key) return m_lookup.node;
+    FoldKeyInto(key, m_lookup.folded);
+    const auto it = m_keys.find(m_lookup.folded);
+    m_lookup.key = key;
+    m_lookup.node = it == m_keys.end() ? nullptr : &it->second;
+    m_lookup.valid = true;
+    return m_lookup.node;
+}
 
 std::string CRegistryHive::CanonicalKey(std::string_view key) {
     std::string canonical;
@@ -142,6 +181,7 @@ bool CRegistryHive::Parse(std::string_view text, KeyMap& keys, std::string& erro
         return false;
     };
     VALUE value;
+    std::string folded;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string_view::npos) end = text.size();
@@ -163,9 +203,9 @@ bool CRegistryHive::Parse(std::string_view text, KeyMap& keys, std::string& erro
                 return fail("the key is not below " + m_rootName);
             const std::string_view relative =
                 slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
-            std::string canonical = CanonicalKey(relative);
-            KEY& key = keys[FoldName(canonical)];
-            if (key.path.empty()) key.path = std::move(canonical);
+            FoldKeyInto(relative, folded);
+            KEY& key = keys[folded];
+            if (key.path.empty()) key.path = CanonicalKey(relative);
             current = &key;
             continue;
         }
@@ -279,6 +319,7 @@ bool CRegistryHive::ReadFile(KeyMap& keys, FILESTATE& file, bool& damaged, std::
 void CRegistryHive::Load() {
     if (m_loaded) return;
     m_loaded = true;
+    m_lookup.valid = false;
     std::string error;
     bool damaged = false;
     if (ReadFile(m_keys, m_file, damaged, error)) return;
@@ -311,11 +352,10 @@ void CRegistryHive::Load() {
 }
 
 const CRegistryHive::ENTRY* CRegistryHive::Find(const std::string& key, const std::string& name) {
-    Load();
-    const auto it = m_keys.find(FoldKey(key));
-    if (it == m_keys.end()) return nullptr;
-    const auto value = it->second.values.find(name);
-    return value == it->second.values.end() ? nullptr : &value->second;
+    const KEY* found = FindKey(key);
+    if (found == nullptr) return nullptr;
+    const auto value = found->values.find(name);
+    return value == found->values.end() ? nullptr : &value->second;
 }
 
 bool CRegistryHive::GetDword(const std::string& key, const std::string& name, uint32_t& value) {
@@ -347,14 +387,32 @@ bool CRegistryHive::KeyExists(const std::string& key) {
     return false;
 }
 
-std::vector<std::string> CRegistryHive::ValueNames(const std::string& key) {
+bool CRegistryHive::HasValues(const std::string& key) {
+    const KEY* found = FindKey(key);
+    return found != nullptr && !found->values.empty();
+}
+
+bool CRegistryHive::HasSubkeys(const std::string& key) {
     Load();
+    const std::string folded = FoldKey(key);
+    if (folded.empty()) {
+        for (const auto& [path, k] : m_keys)
+            if (!path.empty() && !k.values.empty()) return true;
+        return false;
+    }
+    const auto end = m_keys.lower_bound(PastBelow(folded));
+    for (auto it = m_keys.lower_bound(FirstBelow(folded)); it != end; ++it)
+        if (!it->second.values.empty()) return true;
+    return false;
+}
+
+std::vector<std::string> CRegistryHive::ValueNames(const std::string& key) {
     std::vector<std::string> names;
-    const auto it = m_keys.find(FoldKey(key));
-    if (it == m_keys.end()) return names;
+    const KEY* found = FindKey(key);
+    if (found == nullptr) return names;
     std::vector<std::pair<uint64_t, const std::string*>> ordered;
-    ordered.reserve(it->second.values.size());
-    for (const auto& [name, entry] : it->second.values) ordered.emplace_back(entry.order, &name);
+    ordered.reserve(found->values.size());
+    for (const auto& [name, entry] : found->values) ordered.emplace_back(entry.order, &name);
     std::sort(ordered.begin(), ordered.end());
     names.reserve(ordered.size());
     for (const auto& [order, name] : ordered) names.push_back(*name);
@@ -402,6 +460,9 @@ bool CRegistryHive::Apply(KeyMap& keys, const CHANGE& change) {
 
 void CRegistryHive::Record(CHANGE change) {
     Load();
+    // Setting a value keeps every key where it is, but may create the key
+    // that was looked up last and found missing.
+    if (change.kind == CHANGE::Kind::DeleteKey || m_lookup.node == nullptr) m_lookup.valid = false;
     if (Apply(m_keys, change)) m_changed = true;
     if (m_updating == 0) m_journal.push_back(std::move(change));
 }
@@ -420,6 +481,7 @@ void CRegistryHive::Update(std::function<void(CRegistryHive&)> edit) {
 }
 
 void CRegistryHive::Replay() {
+    m_lookup.valid = false;
     m_changed = false;
     ++m_updating;
     for (const CHANGE& change : m_journal) {
@@ -485,6 +547,7 @@ bool CRegistryHive::Refresh(std::string& error) {
             return true;
         }
         m_keys = std::move(current);
+        m_lookup.valid = false;
         m_file = std::move(file);
         Replay();
         return true;

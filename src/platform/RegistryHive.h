@@ -59,6 +59,10 @@ public:
     [[nodiscard]] bool GetDword(const std::string& key, const std::string& name, uint32_t& value);
     [[nodiscard]] bool GetString(const std::string& key, const std::string& name, std::string& value);
     bool KeyExists(const std::string& key);
+    // Whether the key itself holds a value.
+    bool HasValues(const std::string& key);
+    // Whether a key below the key holds a value.
+    bool HasSubkeys(const std::string& key);
     // The names of a key's values in the order they were first written.
     std::vector<std::string> ValueNames(const std::string& key);
 
@@ -132,6 +136,8 @@ private:
     };
 
     const ENTRY* Find(const std::string& key, const std::string& name);
+    // The key, or null when it does not exist.
+    KEY* FindKey(const std::string& key);
     void SetValue(const std::string& key, VALUE value);
     // Applies a change to the contents; it is kept for Flush unless an
     // update is running, which is kept as a whole.
@@ -141,7 +147,8 @@ private:
     // Takes in the file when another program replaced it (see Flush).
     [[nodiscard]] bool Refresh(std::string& error);
     static bool Apply(KeyMap& keys, const CHANGE& change);
-    static std::string FoldKey(const std::string& key);
+    static std::string FoldKey(std::string_view key);
+    static void FoldKeyInto(std::string_view key, std::string& folded);
     static std::string CanonicalKey(std::string_view key);
     bool Parse(std::string_view text, KeyMap& keys, std::string& error) const;
     std::string Serialize(const KeyMap& keys) const;
@@ -167,6 +174,14 @@ private:
     bool m_changed = false;
     int m_updating = 0;  // depth of running updates
     FILESTATE m_file;
+    // The last key looked up, as given, and what it found (null: none); any
+    // change to the contents forgets it.
+    struct LOOKUP {
+        bool valid = false;
+        std::string key;
+        std::string folded;
+        KEY* node = nullptr;
+    } m_lookup;
 };
 
 // The folder that holds the settings files: $CORVATINE_CONFIG_DIR, else

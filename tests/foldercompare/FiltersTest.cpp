@@ -279,6 +279,37 @@ TEST_F(PresetFiltersTest, LoadingStopsAtTheFirstEmptyFilterAndSavingRenumbers) {
     EXPECT_EQ(again.filesInclude.items.size(), 1u);  // the language presets were saved
 }
 
+TEST_F(PresetFiltersTest, SavingUnchangedListsChangesNothing) {
+    CPresetFilters presets;
+    presets.Load(profile, "Text Files|*.txt|");
+    presets.Save(profile);
+    std::string error;
+    ASSERT_TRUE(hive.Flush(error)) << error;
+    const std::string saved = test::ReadFile(dir / "registry.reg");
+
+    // Loaded and saved again as at every exit: nothing waits to be written.
+    CPresetFilters again;
+    again.Load(profile, "Text Files|*.txt|");
+    again.Save(profile);
+    EXPECT_FALSE(hive.IsModified());
+
+    // A value the list does not write, or a section below it, still goes.
+    profile.WriteString(kPresetFoldersExcludeKey, "Stray", "x");
+    profile.WriteString(std::string(kPresetFilesIncludeKey) + "\\Below", "Filter1", "*.y");
+    again.Save(profile);
+    EXPECT_EQ(profile.GetString(kPresetFoldersExcludeKey, "Stray", "gone"), "gone");
+    EXPECT_FALSE(profile.HasSubsections(kPresetFilesIncludeKey));
+    ASSERT_TRUE(hive.Flush(error)) << error;
+    EXPECT_EQ(test::ReadFile(dir / "registry.reg"), saved);
+
+    // A changed list is written.
+    again.foldersExclude.items[1].name = "CVS folders";
+    again.Save(profile);
+    EXPECT_TRUE(hive.IsModified());
+    EXPECT_EQ(profile.GetString(kPresetFoldersExcludeKey, "Name2", ""), "CVS folders");
+    EXPECT_EQ(profile.GetString(kPresetFoldersExcludeKey, "Filter2", ""), ".CVS");
+}
+
 TEST_F(PresetFiltersTest, RecentFilterListsHoldTheGeneralSize) {
     CRecentFilters recent;
     recent.Create(profile, 2);

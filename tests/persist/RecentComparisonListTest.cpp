@@ -5,7 +5,10 @@
 
 #include "request/CompareMethods.h"
 
+#include <cerrno>
+
 #include "platform/Path.h"
+#include "platform/SysCalls.h"
 #include "support/TestSupport.h"
 #include "textcompare/TextCompareOptions.h"
 
@@ -203,6 +206,52 @@ TEST_F(RecentComparisonListTest, RunsSavingAfterEachOtherKeepEveryComparison) {
         EXPECT_TRUE(reread[i].Equals(first[i])) << i;
     }
     EXPECT_EQ(reread[0].lastComparedTime, 1700000002);  // stamped by the first run
+}
+
+int g_fsyncs = 0;
+int CountingFsync(int fd) {
+    ++g_fsyncs;
+    return platform::RealSysCalls().fsync(fd);
+}
+ssize_t FullDisk(int, const void*, size_t) { return errno = ENOSPC, -1; }
+
+TEST_F(RecentComparisonListTest, SavingDoesNotWaitForTheDiskAndAFailedSaveKeepsTheOldList) {
+    const std::string a = File("a"), b = File("b"), c = File("c");
+    CRecentComparisonList first = List(10);
+    std::string error;
+    ASSERT_TRUE(first.Load(error)) << error;
+    first.Add(TextRequest(a, b));
+    const platform::SYSCALLS saved = platform::SysCalls();
+    platform::SysCalls().fsync = CountingFsync;
+    g_fsyncs = 0;
+    const bool savedFirst = first.Save(error);
+    platform::SysCalls() = saved;
+    ASSERT_TRUE(savedFirst) << error;
+    EXPECT_EQ(g_fsyncs, 0);
+    const std::string before = test::ReadFile(dir / "MRU.cmp");
+
+    // The disk is full: the file stays as it was and the entry stays pending.
+    CRecentComparisonList second = List(10);
+    ASSERT_TRUE(second.Load(error)) << error;
+    second.Add(TextRequest(b, c));
+    platform::SysCalls().write = FullDisk;
+    const bool savedFull = second.Save(error);
+    platform::SysCalls() = saved;
+    EXPECT_FALSE(savedFull);
+    EXPECT_EQ(error, "cannot write '" + dir / "MRU.cmp" + "': cannot write " + dir / "MRU.cmp" +
+                         ": No space left on device");
+    EXPECT_EQ(test::ReadFile(dir / "MRU.cmp"), before);
+    EXPECT_TRUE(second.IsModified());
+    EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\" | tr '\\n' ' '", dir.Path()}).out,
+              "MRU.cmp a b c settings.lock ");
+
+    // With room again the pending entry is written after the first.
+    ASSERT_TRUE(second.Save(error)) << error;
+    CRecentComparisonList reread = List(10);
+    ASSERT_TRUE(reread.Load(error)) << error;
+    ASSERT_EQ(reread.Count(), 2);
+    EXPECT_EQ(reread[0].sides[0].path, b);
+    EXPECT_EQ(reread[1].sides[0].path, a);
 }
 
 TEST_F(RecentComparisonListTest, ADamagedFileIsKeptAsideAndAFreshOneWritten) {

@@ -94,6 +94,66 @@ TEST(AtomicFileTest, AFailedWriteInPlacePutsTheOldContentsBack) {
     EXPECT_EQ(Listing(dir), "first.txt second.txt ");
 }
 
+// The fsync calls made while the table below is in place.
+int g_fsyncs = 0;
+int CountingFsync(int fd) {
+    ++g_fsyncs;
+    return RealSysCalls().fsync(fd);
+}
+
+TEST(AtomicFileTest, DurabilityDecidesWhetherTheFileIsSynced) {
+    test::TempDir dir;
+    const std::string path = dir.WriteFile("list.cmp", "old\n");
+    const SYSCALLS saved = SysCalls();
+    SysCalls().fsync = CountingFsync;
+    std::string error;
+
+    // Synced: the file before the rename, its folder after it.
+    g_fsyncs = 0;
+    const bool synced = WriteFileAtomically(path, "synced\n", 0644, error);
+    const int syncedCalls = g_fsyncs;
+    // Renamed: the same replacement without waiting for the disk.
+    g_fsyncs = 0;
+    const bool renamed = WriteFileAtomically(path, "renamed\n", 0644, error, Durability::Renamed);
+    const int renamedCalls = g_fsyncs;
+    SysCalls() = saved;
+    ASSERT_TRUE(synced);
+    ASSERT_TRUE(renamed) << error;
+    EXPECT_EQ(syncedCalls, 2);
+    EXPECT_EQ(renamedCalls, 0);
+    EXPECT_EQ(test::ReadFile(path), "renamed\n");
+    EXPECT_EQ(Listing(dir), "list.cmp ");
+}
+
+TEST(AtomicFileTest, AnUnsyncedReplacementThatFailsLeavesTheOldFile) {
+    test::TempDir dir;
+    const std::string path = dir.WriteFile("list.cmp", "old\n");
+    std::string error;
+
+    // The disk fills up half-way: the old file stays, the temporary goes.
+    SYSCALLS saved = SysCalls();
+    SysCalls().write = [](int fd, const void* data, size_t size) -> ssize_t {
+        if (size > 3) return RealSysCalls().write(fd, data, 3);  // short, then full
+        return errno = ENOSPC, -1;
+    };
+    const bool full = WriteFileAtomically(path, "new contents\n", 0644, error, Durability::Renamed);
+    SysCalls() = saved;
+    EXPECT_FALSE(full);
+    EXPECT_EQ(error, "cannot write " + path + ": No space left on device");
+    EXPECT_EQ(test::ReadFile(path), "old\n");
+    EXPECT_EQ(Listing(dir), "list.cmp ");
+
+    // The rename fails (as if the program died before it): still the old file.
+    saved = SysCalls();
+    SysCalls().rename = [](const char*, const char*) { return errno = EIO, -1; };
+    const bool moved = WriteFileAtomically(path, "new contents\n", 0644, error, Durability::Renamed);
+    SysCalls() = saved;
+    EXPECT_FALSE(moved);
+    EXPECT_EQ(error, "cannot replace " + path + ": Input/output error");
+    EXPECT_EQ(test::ReadFile(path), "old\n");
+    EXPECT_EQ(Listing(dir), "list.cmp ");
+}
+
 TEST(AtomicFileTest, OwnerGroupAndModeAreKept) {
     test::TempDir dir;
     const std::string path = dir.WriteFile("file.txt", "old\n");

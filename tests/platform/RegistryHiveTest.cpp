@@ -166,6 +166,47 @@ TEST_F(RegistryHiveTest, NamesIgnoreCaseAndKeepTheFirstSpelling) {
         << text;
 }
 
+TEST_F(RegistryHiveTest, LookupsFollowEveryChange) {
+    CRegistryHive hive = NewHive();
+    const std::string key = "Software\\Brasko\\Corvatine\\Settings";
+    uint32_t value = 0;
+    std::string text;
+    EXPECT_FALSE(hive.GetDword(key, "A", value));  // the key is missing
+    EXPECT_FALSE(hive.HasValues(key));
+    hive.SetDword(key, "A", 1);  // and now made
+    ASSERT_TRUE(hive.GetDword(key, "A", value));
+    EXPECT_EQ(value, 1u);
+    EXPECT_TRUE(hive.HasValues("\\software\\BRASKO\\\\corvatine\\settings\\"));
+    hive.SetString(key + "\\Sub", "B", "b");
+    EXPECT_TRUE(hive.HasSubkeys(key));
+    EXPECT_TRUE(hive.HasSubkeys(""));
+    EXPECT_FALSE(hive.HasSubkeys(key + "\\Sub"));
+    ASSERT_TRUE(hive.GetString(key + "\\sub", "b", text));
+    EXPECT_EQ(text, "b");
+    hive.DeleteKey(key);  // the key looked up last goes
+    EXPECT_FALSE(hive.GetDword(key, "A", value));
+    EXPECT_FALSE(hive.GetString(key + "\\Sub", "B", text));
+    EXPECT_FALSE(hive.HasValues(key));
+    EXPECT_FALSE(hive.HasSubkeys(""));
+    hive.SetDword(key, "A", 2);
+    ASSERT_TRUE(hive.GetDword(key, "a", value));
+    EXPECT_EQ(value, 2u);
+    EXPECT_EQ(hive.ValueNames(key), std::vector<std::string>{"A"});
+
+    // Another program's file read at Flush replaces what was looked up.
+    std::string error;
+    ASSERT_TRUE(hive.Flush(error)) << error;
+    CRegistryHive other = NewHive();
+    other.SetDword(key, "A", 3);
+    other.SetDword(key, "C", 4);
+    ASSERT_TRUE(other.Flush(error)) << error;
+    hive.SetDword("Elsewhere", "D", 5);
+    ASSERT_TRUE(hive.Flush(error)) << error;
+    ASSERT_TRUE(hive.GetDword(key, "A", value));
+    EXPECT_EQ(value, 3u);
+    EXPECT_TRUE(hive.GetDword(key, "C", value));
+}
+
 TEST_F(RegistryHiveTest, DeletingAKeyTakesItsSubkeysOnly) {
     CRegistryHive hive = NewHive();
     hive.SetDword("A\\B", "v", 1);
