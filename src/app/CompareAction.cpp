@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <set>
+#include <span>
 
 #include "app/ConsoleMessages.h"
 #include "app/FolderAction.h"
@@ -377,6 +378,49 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
     });
 }
 
+// The lines of --format=ranges, written as the ranges are found: one
+// "START-END KIND" line each, the offsets in at least eight upper-case hex
+// digits.
+class CRangeLines {
+public:
+    explicit CRangeLines(std::ostream& out) : m_out(out) { m_text.reserve(kFlushAt + 64); }
+    void Write(std::span<const BINARYDIFFERENCE> ranges) {
+        for (const BINARYDIFFERENCE& r : ranges) {
+            char line[64];
+            char* end = Hex(Hex(line, r.start, '-'), r.end, ' ');
+            m_text.append(line, end);
+            m_text += r.kind == BYTE_DIFFERENT   ? "different\n"
+                      : r.kind == BYTE_LEFT_ONLY ? "left-only\n"
+                                                 : "right-only\n";
+            m_bytes += r.end - r.start;
+            if (m_text.size() >= kFlushAt) Flush();
+        }
+        m_count += static_cast<int64_t>(ranges.size());
+    }
+    void Flush() {
+        m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
+        m_text.clear();
+    }
+    int64_t Count() const { return m_count; }
+    int64_t Bytes() const { return m_bytes; }
+
+private:
+    static constexpr size_t kFlushAt = 65536;
+    static char* Hex(char* at, int64_t value, char after) {
+        char digits[16];
+        int n = 0;
+        for (auto v = static_cast<uint64_t>(value); v != 0 || n < 8; v >>= 4)
+            digits[n++] = "0123456789ABCDEF"[v & 15];
+        while (n > 0) *at++ = digits[--n];
+        *at++ = after;
+        return at;
+    }
+    std::ostream& m_out;
+    std::string m_text;
+    int64_t m_count = 0;
+    int64_t m_bytes = 0;
+};
+
 int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
                      std::ostream& err) {
     const std::string format = options.format.empty() ? "ranges" : options.format;
@@ -384,18 +428,26 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
         return Trouble(
             err, "invalid value '" + format + "' for '--format' of a binary comparison: ranges or json");
     CConsoleMessages messages(err, options.yes);
-    CBinaryCompareDoc doc(messages, options.watch);
+    // Nothing but the comparison runs here: its worker need not give way.
+    CBinaryCompareDoc doc(messages, options.watch, WorkerPriority::NORMAL);
     if (!doc.LoadSides(request)) return EXIT_TROUBLE;
     const auto print = [&]() -> int {
         if (!doc.WaitForComparison()) return Trouble(err, "the comparison did not finish");
         const int state = doc.State();
         // Only different files have ranges. Listing them reads the files
-        // again: a file changed since the pass makes the list fail, or come
-        // out empty when nothing about the file shows the change.
+        // again: a file changed since the pass makes the list fail (the
+        // ranges printed so far stay), or come out empty when nothing about
+        // the file shows the change.
+        const bool listed = state == BINARY_DIFFERENT && !options.quiet;
         std::vector<BINARYDIFFERENCE> ranges;
-        const int count = state == BINARY_DIFFERENT && !options.quiet
-                              ? doc.Context().BuildDifferenceList(ranges, -1, -1)
-                              : 1;
+        CRangeLines lines(out);
+        int64_t count = 1;
+        if (listed && format == "json")
+            count = doc.Context().BuildDifferenceList(ranges, -1, -1);
+        else if (listed)
+            count = doc.Context().ScanDifferences(
+                [&](std::span<const BINARYDIFFERENCE> found) { lines.Write(found); }, -1, -1);
+        lines.Flush();
         if (state == BINARY_ERROR || count <= 0) {
             const int changed = doc.Context().FindChangedSide();
             if (changed >= 0)
@@ -415,24 +467,11 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
             const Json json{
                 {"state", state}, {"leftSize", sizes[0]}, {"rightSize", sizes[1]}, {"ranges", list}};
             out << DumpJson(json) << "\n";
+        } else if (lines.Count() == 0) {
+            out << "identical: " << sizes[0] << " bytes\n";
         } else {
-            int64_t bytes = 0;
-            char line[96];
-            for (const BINARYDIFFERENCE& r : ranges) {
-                const char* kind = r.kind == BYTE_DIFFERENT   ? "different"
-                                   : r.kind == BYTE_LEFT_ONLY ? "left-only"
-                                                              : "right-only";
-                std::snprintf(line, sizeof line, "%08llX-%08llX %s\n",
-                              static_cast<unsigned long long>(r.start),
-                              static_cast<unsigned long long>(r.end), kind);
-                out << line;
-                bytes += r.end - r.start;
-            }
-            if (ranges.empty())
-                out << "identical: " << sizes[0] << " bytes\n";
-            else
-                out << ranges.size() << (ranges.size() == 1 ? " range, " : " ranges, ") << bytes
-                    << " bytes differ; left " << sizes[0] << " bytes, right " << sizes[1] << " bytes\n";
+            out << lines.Count() << (lines.Count() == 1 ? " range, " : " ranges, ") << lines.Bytes()
+                << " bytes differ; left " << sizes[0] << " bytes, right " << sizes[1] << " bytes\n";
         }
         out.flush();
         if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
