@@ -43,7 +43,8 @@ def timed(command, folder, output):
 
 def generate(folder, size):
     rng = random.Random(7)
-    data = bytearray(rng.randbytes(size))
+    piece = 1 << 20
+    data = bytearray(b"".join(rng.randbytes(min(piece, size - at)) for at in range(0, size, piece)))
     paths = {name: os.path.join(folder, name) for name in ("base", "near", "scattered")}
     with open(paths["base"], "wb") as f:
         f.write(data)
