@@ -378,31 +378,55 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
     });
 }
 
-// The lines of --format=ranges, written as the ranges are found: one
-// "START-END KIND" line each, the offsets in at least eight upper-case hex
-// digits.
-class CRangeLines {
+// The ranges of a binary comparison written as they are found, in large
+// pieces: for --format=ranges one "START-END KIND" line each, the offsets in
+// at least eight upper-case hex digits; for --format=json the object with
+// its "ranges" array, laid out as DumpJson lays it out, begun with the first
+// range (or at the end), so that a list that fails at once prints nothing.
+class CRangeWriter {
 public:
-    explicit CRangeLines(std::ostream& out) : m_out(out) { m_text.reserve(kFlushAt + 64); }
+    CRangeWriter(std::ostream& out, bool json, int state, const int64_t sizes[2])
+        : m_out(out), m_json(json), m_state(state), m_sizes{sizes[0], sizes[1]} {
+        m_text.reserve(kFlushAt + 128);
+    }
     void Write(std::span<const BINARYDIFFERENCE> ranges) {
         for (const BINARYDIFFERENCE& r : ranges) {
-            char line[64];
-            char* end = Hex(Hex(line, r.start, '-'), r.end, ' ');
-            m_text.append(line, end);
-            m_text += r.kind == BYTE_DIFFERENT   ? "different\n"
-                      : r.kind == BYTE_LEFT_ONLY ? "left-only\n"
-                                                 : "right-only\n";
+            if (m_json) {
+                if (m_count == 0) Begin();
+                m_text += m_count == 0 ? "\n    [\n      " : ",\n    [\n      ";
+                m_text += std::to_string(r.start) + ",\n      " + std::to_string(r.end) + ",\n      " +
+                          std::to_string(r.kind) + "\n    ]";
+            } else {
+                char line[64];
+                char* end = Hex(Hex(line, r.start, '-'), r.end, ' ');
+                m_text.append(line, end);
+                m_text += r.kind == BYTE_DIFFERENT   ? "different\n"
+                          : r.kind == BYTE_LEFT_ONLY ? "left-only\n"
+                                                     : "right-only\n";
+            }
             m_bytes += r.end - r.start;
+            ++m_count;
             if (m_text.size() >= kFlushAt) Flush();
         }
-        m_count += static_cast<int64_t>(ranges.size());
+    }
+    // What follows the ranges.
+    void Finish() {
+        if (m_json) {
+            if (m_count == 0) Begin();
+            m_text += m_count == 0 ? "]\n}\n" : "\n  ]\n}\n";
+        } else if (m_count == 0) {
+            m_text += "identical: " + std::to_string(m_sizes[0]) + " bytes\n";
+        } else {
+            m_text += std::to_string(m_count) + (m_count == 1 ? " range, " : " ranges, ") +
+                      std::to_string(m_bytes) + " bytes differ; left " + std::to_string(m_sizes[0]) +
+                      " bytes, right " + std::to_string(m_sizes[1]) + " bytes\n";
+        }
+        Flush();
     }
     void Flush() {
         m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
         m_text.clear();
     }
-    int64_t Count() const { return m_count; }
-    int64_t Bytes() const { return m_bytes; }
 
 private:
     static constexpr size_t kFlushAt = 65536;
@@ -415,7 +439,15 @@ private:
         *at++ = after;
         return at;
     }
+    void Begin() {
+        m_text += "{\n  \"state\": " + std::to_string(m_state) +
+                  ",\n  \"leftSize\": " + std::to_string(m_sizes[0]) +
+                  ",\n  \"rightSize\": " + std::to_string(m_sizes[1]) + ",\n  \"ranges\": [";
+    }
     std::ostream& m_out;
+    const bool m_json;
+    const int m_state;
+    const int64_t m_sizes[2];
     std::string m_text;
     int64_t m_count = 0;
     int64_t m_bytes = 0;
@@ -438,16 +470,14 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
         // again: a file changed since the pass makes the list fail (the
         // ranges printed so far stay), or come out empty when nothing about
         // the file shows the change.
-        const bool listed = state == BINARY_DIFFERENT && !options.quiet;
-        std::vector<BINARYDIFFERENCE> ranges;
-        CRangeLines lines(out);
-        int64_t count = 1;
-        if (listed && format == "json")
-            count = doc.Context().BuildDifferenceList(ranges, -1, -1);
-        else if (listed)
-            count = doc.Context().ScanDifferences(
-                [&](std::span<const BINARYDIFFERENCE> found) { lines.Write(found); }, -1, -1);
-        lines.Flush();
+        const int64_t sizes[2] = {doc.Side(0).GetSize(), doc.Side(1).GetSize()};
+        CRangeWriter writer(out, format == "json", state, sizes);
+        const int64_t count =
+            state == BINARY_DIFFERENT && !options.quiet
+                ? doc.Context().ScanDifferences(
+                      [&](std::span<const BINARYDIFFERENCE> found) { writer.Write(found); }, -1, -1)
+                : 1;
+        writer.Flush();
         if (state == BINARY_ERROR || count <= 0) {
             const int changed = doc.Context().FindChangedSide();
             if (changed >= 0)
@@ -460,19 +490,7 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
         }
         const int status = state == BINARY_IDENTICAL ? EXIT_SAME : EXIT_DIFFERENT;
         if (options.quiet) return status;
-        const int64_t sizes[2] = {doc.Side(0).GetSize(), doc.Side(1).GetSize()};
-        if (format == "json") {
-            Json list = Json::array();
-            for (const BINARYDIFFERENCE& r : ranges) list.push_back({r.start, r.end, r.kind});
-            const Json json{
-                {"state", state}, {"leftSize", sizes[0]}, {"rightSize", sizes[1]}, {"ranges", list}};
-            out << DumpJson(json) << "\n";
-        } else if (lines.Count() == 0) {
-            out << "identical: " << sizes[0] << " bytes\n";
-        } else {
-            out << lines.Count() << (lines.Count() == 1 ? " range, " : " ranges, ") << lines.Bytes()
-                << " bytes differ; left " << sizes[0] << " bytes, right " << sizes[1] << " bytes\n";
-        }
+        writer.Finish();
         out.flush();
         if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
         return status;
