@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <set>
+#include <span>
 
 #include "app/ConsoleMessages.h"
 #include "app/FolderAction.h"
@@ -405,6 +406,81 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
     });
 }
 
+// The ranges of a binary comparison written as they are found, in large
+// pieces: for --format=ranges one "START-END KIND" line each, the offsets in
+// at least eight upper-case hex digits; for --format=json the object with
+// its "ranges" array, laid out as DumpJson lays it out, begun with the first
+// range (or at the end), so that a list that fails at once prints nothing.
+class CRangeWriter {
+public:
+    CRangeWriter(std::ostream& out, bool json, int state, const int64_t sizes[2])
+        : m_out(out), m_json(json), m_state(state), m_sizes{sizes[0], sizes[1]} {
+        m_text.reserve(kFlushAt + 128);
+    }
+    void Write(std::span<const BINARYDIFFERENCE> ranges) {
+        for (const BINARYDIFFERENCE& r : ranges) {
+            if (m_json) {
+                if (m_count == 0) Begin();
+                m_text += m_count == 0 ? "\n    [\n      " : ",\n    [\n      ";
+                m_text += std::to_string(r.start) + ",\n      " + std::to_string(r.end) + ",\n      " +
+                          std::to_string(r.kind) + "\n    ]";
+            } else {
+                char line[64];
+                char* end = Hex(Hex(line, r.start, '-'), r.end, ' ');
+                m_text.append(line, end);
+                m_text += r.kind == BYTE_DIFFERENT   ? "different\n"
+                          : r.kind == BYTE_LEFT_ONLY ? "left-only\n"
+                                                     : "right-only\n";
+            }
+            m_bytes += r.end - r.start;
+            ++m_count;
+            if (m_text.size() >= kFlushAt) Flush();
+        }
+    }
+    // What follows the ranges.
+    void Finish() {
+        if (m_json) {
+            if (m_count == 0) Begin();
+            m_text += m_count == 0 ? "]\n}\n" : "\n  ]\n}\n";
+        } else if (m_count == 0) {
+            m_text += "identical: " + std::to_string(m_sizes[0]) + " bytes\n";
+        } else {
+            m_text += std::to_string(m_count) + (m_count == 1 ? " range, " : " ranges, ") +
+                      std::to_string(m_bytes) + " bytes differ; left " + std::to_string(m_sizes[0]) +
+                      " bytes, right " + std::to_string(m_sizes[1]) + " bytes\n";
+        }
+        Flush();
+    }
+    void Flush() {
+        m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
+        m_text.clear();
+    }
+
+private:
+    static constexpr size_t kFlushAt = 65536;
+    static char* Hex(char* at, int64_t value, char after) {
+        char digits[16];
+        int n = 0;
+        for (auto v = static_cast<uint64_t>(value); v != 0 || n < 8; v >>= 4)
+            digits[n++] = "0123456789ABCDEF"[v & 15];
+        while (n > 0) *at++ = digits[--n];
+        *at++ = after;
+        return at;
+    }
+    void Begin() {
+        m_text += "{\n  \"state\": " + std::to_string(m_state) +
+                  ",\n  \"leftSize\": " + std::to_string(m_sizes[0]) +
+                  ",\n  \"rightSize\": " + std::to_string(m_sizes[1]) + ",\n  \"ranges\": [";
+    }
+    std::ostream& m_out;
+    const bool m_json;
+    const int m_state;
+    const int64_t m_sizes[2];
+    std::string m_text;
+    int64_t m_count = 0;
+    int64_t m_bytes = 0;
+};
+
 int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
                      std::ostream& err) {
     const std::string format = options.format.empty() ? "ranges" : options.format;
@@ -412,18 +488,24 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
         return Trouble(
             err, "invalid value '" + format + "' for '--format' of a binary comparison: ranges or json");
     CConsoleMessages messages(err, options.yes);
-    CBinaryCompareDoc doc(messages, options.watch);
+    // Nothing but the comparison runs here: its worker need not give way.
+    CBinaryCompareDoc doc(messages, options.watch, WorkerPriority::NORMAL);
     if (!doc.LoadSides(request)) return EXIT_TROUBLE;
     const auto print = [&]() -> int {
         if (!doc.WaitForComparison()) return Trouble(err, "the comparison did not finish");
         const int state = doc.State();
         // Only different files have ranges. Listing them reads the files
-        // again: a file changed since the pass makes the list fail, or come
-        // out empty when nothing about the file shows the change.
-        std::vector<BINARYDIFFERENCE> ranges;
-        const int count = state == BINARY_DIFFERENT && !options.quiet
-                              ? doc.Context().BuildDifferenceList(ranges, -1, -1)
-                              : 1;
+        // again: a file changed since the pass makes the list fail (the
+        // ranges printed so far stay), or come out empty when nothing about
+        // the file shows the change.
+        const int64_t sizes[2] = {doc.Side(0).GetSize(), doc.Side(1).GetSize()};
+        CRangeWriter writer(out, format == "json", state, sizes);
+        const int64_t count =
+            state == BINARY_DIFFERENT && !options.quiet
+                ? doc.Context().ScanDifferences(
+                      [&](std::span<const BINARYDIFFERENCE> found) { writer.Write(found); }, -1, -1)
+                : 1;
+        writer.Flush();
         if (state == BINARY_ERROR || count <= 0) {
             const int changed = doc.Context().FindChangedSide();
             if (changed >= 0)
@@ -436,32 +518,7 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
         }
         const int status = state == BINARY_IDENTICAL ? EXIT_SAME : EXIT_DIFFERENT;
         if (options.quiet) return status;
-        const int64_t sizes[2] = {doc.Side(0).GetSize(), doc.Side(1).GetSize()};
-        if (format == "json") {
-            Json list = Json::array();
-            for (const BINARYDIFFERENCE& r : ranges) list.push_back({r.start, r.end, r.kind});
-            const Json json{
-                {"state", state}, {"leftSize", sizes[0]}, {"rightSize", sizes[1]}, {"ranges", list}};
-            out << DumpJson(json) << "\n";
-        } else {
-            int64_t bytes = 0;
-            char line[96];
-            for (const BINARYDIFFERENCE& r : ranges) {
-                const char* kind = r.kind == BYTE_DIFFERENT   ? "different"
-                                   : r.kind == BYTE_LEFT_ONLY ? "left-only"
-                                                              : "right-only";
-                std::snprintf(line, sizeof line, "%08llX-%08llX %s\n",
-                              static_cast<unsigned long long>(r.start),
-                              static_cast<unsigned long long>(r.end), kind);
-                out << line;
-                bytes += r.end - r.start;
-            }
-            if (ranges.empty())
-                out << "identical: " << sizes[0] << " bytes\n";
-            else
-                out << ranges.size() << (ranges.size() == 1 ? " range, " : " ranges, ") << bytes
-                    << " bytes differ; left " << sizes[0] << " bytes, right " << sizes[1] << " bytes\n";
-        }
+        writer.Finish();
         out.flush();
         if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
         return status;

@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <span>
 #include <vector>
 
 #include "binarycompare/HexEditContext.h"
@@ -77,11 +79,17 @@ public:
     std::mutex editLock;
 };
 
+// Takes the ranges of a difference list as they are found, in order, a
+// batch at a time.
+using DifferenceSink = std::function<void(std::span<const BINARYDIFFERENCE>)>;
+
 class CBinaryCompareContext : public CCompareContext {
 public:
-    static constexpr int64_t kQuickChunk = 32768;
+    // Reads of this size keep the disk busy and make few system calls, while
+    // the two buffers still fit in the processor's second-level cache.
+    static constexpr int64_t kQuickChunk = 262144;
     static constexpr int64_t kContentsChunk = 16384;
-    static constexpr int64_t kListBlock = 65536;
+    static constexpr int64_t kListBlock = 262144;
 
     // The chunk of the whole-file test and the block of the difference list
     // can be made smaller, for tests that need their boundaries.
@@ -110,6 +118,12 @@ public:
     // cannot be read in full or is found changed afterwards (ChangedSide
     // then tells which).
     virtual int BuildDifferenceList(std::vector<BINARYDIFFERENCE>& list, int64_t from, int64_t to);
+    // The same ranges handed to sink as they are found, none kept: their
+    // number, or -1 when a side's file cannot be read in full or is found
+    // changed afterwards, by which time sink may have had some of them.
+    // Bytes that the last whole-file test found equal are not read again
+    // while neither buffer has changed since.
+    int64_t ScanDifferences(const DifferenceSink& sink, int64_t from, int64_t to);
 
     // The side (0 left, 1 right) whose file the last whole-file test or
     // difference list found changed since its buffer loaded it; -1 when none.
@@ -129,6 +143,18 @@ private:
     CBinaryCompareSide* m_sides[2] = {nullptr, nullptr};
     CBinaryCompare m_compare;
     std::atomic<int> m_changedSide{-1};
+
+    // What the last whole-file test found: the first length bytes are equal
+    // in the sides at those revisions.
+    struct EQUALPREFIX {
+        const CBinaryCompareSide* sides[2] = {nullptr, nullptr};
+        uint64_t revisions[2] = {0, 0};
+        int64_t length = 0;
+    };
+    // The length of the equal prefix that holds for the current sides.
+    int64_t KnownEqualPrefix();
+    std::mutex m_prefixLock;
+    EQUALPREFIX m_prefix;
 };
 
 }  // namespace corvatine

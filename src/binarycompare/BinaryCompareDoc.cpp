@@ -40,11 +40,11 @@ int CBinaryCompareObjectEx::RemoveLastRecord() {
     return result;
 }
 
-CBinaryCompareDoc::CBinaryCompareDoc(platform::CMessages& messages, bool fileWatch)
+CBinaryCompareDoc::CBinaryCompareDoc(platform::CMessages& messages, bool fileWatch, WorkerPriority priority)
     : m_messages(messages),
       m_autoRecompare(GetBinaryComparer().autoRecompare != 0),
       m_watches(fileWatch),
-      m_thread(m_context) {
+      m_thread(m_context, platform::UserInterfaceQueue(), priority) {
     for (int side = 0; side < 2; ++side) {
         m_sides[side] = std::make_unique<CBinaryCompareObjectEx>(messages, m_context, *this, side);
         m_sides[side]->AddView(&m_views[side]);

@@ -65,7 +65,8 @@ class CBinaryCompareDoc : public platform::CMessageTarget {
 public:
     enum SaveChoice : int { SAVE_CHOSEN, SAVE_ALL, SAVE_NONE, SAVE_CANCEL };
 
-    CBinaryCompareDoc(platform::CMessages& messages, bool fileWatch);
+    CBinaryCompareDoc(platform::CMessages& messages, bool fileWatch,
+                      WorkerPriority priority = WorkerPriority::LOWEST);
     ~CBinaryCompareDoc() override;
     CBinaryCompareDoc(const CBinaryCompareDoc&) = delete;
     CBinaryCompareDoc& operator=(const CBinaryCompareDoc&) = delete;

@@ -44,7 +44,7 @@ int CBinaryCompareThread::Stop() {
 }
 
 void CBinaryCompareThread::Run() {
-    platform::LowerThreadPriority();
+    if (m_priority == WorkerPriority::LOWEST) platform::LowerThreadPriority();
     for (;;) {
         m_start.Wait();
         if (m_stop.TryWait()) break;

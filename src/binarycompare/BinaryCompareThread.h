@@ -15,11 +15,18 @@ namespace corvatine {
 
 inline constexpr unsigned kBinaryCompareDoneMessage = platform::kWmUser + 50;  // 1074
 
+// The worker keeps out of the way of the window at the lowest priority. A
+// program that only waits for its result, with nothing else to do, runs it
+// at the normal one: at the lowest it would stand still while other programs
+// keep the processors busy.
+enum class WorkerPriority { LOWEST, NORMAL };
+
 class CBinaryCompareThread {
 public:
     explicit CBinaryCompareThread(CBinaryCompareContext& context,
-                                  platform::CMessageQueue& queue = platform::UserInterfaceQueue())
-        : m_context(context), m_queue(queue) {}
+                                  platform::CMessageQueue& queue = platform::UserInterfaceQueue(),
+                                  WorkerPriority priority = WorkerPriority::LOWEST)
+        : m_context(context), m_queue(queue), m_priority(priority) {}
     // Stops the pass, then ends the worker and waits for it.
     ~CBinaryCompareThread();
     CBinaryCompareThread(const CBinaryCompareThread&) = delete;
@@ -37,6 +44,7 @@ private:
 
     CBinaryCompareContext& m_context;
     platform::CMessageQueue& m_queue;
+    const WorkerPriority m_priority;
     std::unique_ptr<std::thread> m_worker;
     std::atomic<int> m_cancel{0};
     std::atomic<platform::CMessageTarget*> m_window{nullptr};

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,11 @@ namespace corvatine {
 namespace {
 
 constexpr size_t kCopyBlock = 16384;
+
+uint64_t NextRevision() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
 
 bool ParentExists(const std::string& path) {
     const std::string parent = platform::PathParentFolder(path);
@@ -83,7 +89,10 @@ std::string WriteErrorText(int error) {
 
 }  // namespace
 
-CHexEditContext::CHexEditContext(platform::CMessages& messages) : m_messages(messages) { m_log.reserve(128); }
+CHexEditContext::CHexEditContext(platform::CMessages& messages)
+    : m_messages(messages), m_revision(NextRevision()) {
+    m_log.reserve(128);
+}
 
 void CHexEditContext::AddView(CHexEditView* view) {
     if (std::find(m_views.begin(), m_views.end(), view) == m_views.end()) m_views.push_back(view);
@@ -106,6 +115,7 @@ void CHexEditContext::Close() {
     m_hasBase = false;
     m_retained.clear();
     m_size = 0;
+    m_revision = NextRevision();
     m_readOnly = m_openedReadOnly = false;
     m_lastView = nullptr;
     SetModified(false);
@@ -308,6 +318,7 @@ void CHexEditContext::Rebuild() {
     int64_t total = 0;
     for (const HEXPIECE& piece : m_pieces) total += piece.length;
     m_size = total;
+    m_revision = NextRevision();
 }
 
 int64_t CHexEditContext::Read(uint8_t* destination, int64_t count, int64_t offset,

@@ -137,6 +137,9 @@ public:
     int RecordCount() const { return static_cast<int>(m_log.size()); }
     const HEXEDITRECORD& Record(int index) const { return m_log[static_cast<size_t>(index)]; }
     const std::list<HEXPIECE>& Pieces() const { return m_pieces; }
+    // Changes whenever the pieces are built again (every edit, undo, open,
+    // save and close); never the same for two buildings, in any buffer.
+    uint64_t Revision() const { return m_revision; }
     bool simpleUndo = true;
 
     void AddView(CHexEditView* view);
@@ -174,6 +177,7 @@ private:
     bool m_readOnly = false;
     bool m_openedReadOnly = false;
     int64_t m_size = 0;
+    uint64_t m_revision = 0;
     CHexEditView* m_lastView = nullptr;
     std::vector<HEXEDITRECORD> m_log;
     std::list<HEXPIECE> m_pieces;

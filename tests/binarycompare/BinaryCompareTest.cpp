@@ -4,9 +4,12 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <random>
 #include <sstream>
@@ -22,6 +25,8 @@ namespace {
 
 class BinaryCompareTest : public ::testing::Test {
 protected:
+    explicit BinaryCompareTest(int64_t listBlock = CBinaryCompareContext::kListBlock)
+        : context(CBinaryCompareContext::kQuickChunk, listBlock) {}
     void Load(const std::string& leftBytes, const std::string& rightBytes) {
         ASSERT_TRUE(left.Open(dir.WriteFile("left.bin", leftBytes)));
         ASSERT_TRUE(right.Open(dir.WriteFile("right.bin", rightBytes)));
@@ -101,12 +106,19 @@ TEST_F(BinaryCompareTest, UnsavedEditsAreCompared) {
 // within the common length, and the tail cmp reports as EOF.
 TEST_F(BinaryCompareTest, DifferenceListsAgreeWithCmp) {
     std::mt19937 random(31);
-    for (int round = 0; round < 20; ++round) {
-        std::string a(static_cast<size_t>(random() % 70000), '\0');
+    for (int round = 0; round < 24; ++round) {
+        // The last rounds span several blocks of the list.
+        const size_t size = round < 20 ? random() % 70000 : 600000 + random() % 200000;
+        std::string a(size, '\0');
         for (char& ch : a) ch = static_cast<char>('a' + random() % 3);
         std::string b = a;
-        for (int n = static_cast<int>(random() % 40); n > 0 && !b.empty(); --n)
-            b[random() % b.size()] = static_cast<char>('a' + random() % 4);
+        // Single bytes and runs, some of them across words and blocks.
+        for (int n = static_cast<int>(random() % 40); n > 0 && !b.empty(); --n) {
+            const size_t at = random() % b.size();
+            const size_t run = random() % 3 == 0 ? 1 + random() % 70 : 1;
+            for (size_t k = at; k < std::min(b.size(), at + run); ++k)
+                b[k] = static_cast<char>('a' + random() % 4);
+        }
         if (random() % 2) b.resize(static_cast<size_t>(random() % (a.size() + 100)), 'z');
         Load(a, b);
         const test::ProgramResult cmp =
@@ -128,6 +140,179 @@ TEST_F(BinaryCompareTest, DifferenceListsAgreeWithCmp) {
         ASSERT_EQ(List(), expected) << "round " << round;
         EXPECT_EQ(Quick(), expected.empty() ? BINARY_IDENTICAL : BINARY_DIFFERENT);
     }
+}
+
+// The difference list exactly as the byte-by-byte definition gives it: each
+// offset's status from "from" up to and including the limit, which acts as a
+// sentinel.
+std::vector<BINARYDIFFERENCE> ByteByByte(const std::string& a, const std::string& b, int64_t from,
+                                         int64_t to) {
+    const auto sizeA = static_cast<int64_t>(a.size()), sizeB = static_cast<int64_t>(b.size());
+    int64_t limit = std::max(sizeA, sizeB);
+    if (from == -1) from = 0;
+    if (to != -1 && to < limit) limit = to;
+    const auto status = [&](int64_t at) {
+        if (at >= sizeA) return BYTE_RIGHT_ONLY;
+        if (at >= sizeB) return BYTE_LEFT_ONLY;
+        return a[static_cast<size_t>(at)] == b[static_cast<size_t>(at)] ? BYTE_EQUAL : BYTE_DIFFERENT;
+    };
+    std::vector<BINARYDIFFERENCE> list;
+    bool open = false;
+    int64_t start = 0;
+    int kind = BYTE_EQUAL;
+    for (int64_t at = from; at <= limit; ++at) {
+        const int s = status(at);
+        if (s == BYTE_EQUAL) {
+            if (open) list.push_back({start, at, kind});
+            open = false;
+        } else if (!open) {
+            open = true;
+            start = at;
+            kind = s;
+        } else if (s != kind) {
+            list.push_back({start, at, kind});
+            start = at;
+            kind = s;
+        }
+    }
+    if (open && start < limit) list.push_back({start, limit, kind});
+    return list;
+}
+
+// Lists read 64 bytes at a time, so that words and blocks have boundaries
+// in small files.
+class SmallBlockTest : public BinaryCompareTest {
+protected:
+    static constexpr int64_t kBlock = 64;
+    SmallBlockTest() : BinaryCompareTest(kBlock) {}
+    // Buffers without files, their bytes inserted as an edit: many cases
+    // without a file written for each.
+    void Hold(const std::string& leftBytes, const std::string& rightBytes) {
+        for (auto [side, bytes] : {std::pair{&left, &leftBytes}, std::pair{&right, &rightBytes}}) {
+            side->Close();
+            if (!bytes->empty()) {
+                ASSERT_TRUE(side->Edit(HEX_INSERT, 0, static_cast<int64_t>(bytes->size()),
+                                       reinterpret_cast<const uint8_t*>(bytes->data()), 0, nullptr));
+            }
+        }
+        context.SetSides(&left, &right);
+    }
+    void Check(const std::string& a, const std::string& b, int64_t from = -1, int64_t to = -1) {
+        Hold(a, b);
+        const std::vector<BINARYDIFFERENCE> expected = ByteByByte(a, b, from, to);
+        ASSERT_EQ(List(from, to), expected)
+            << a.size() << " and " << b.size() << " bytes, from " << from << " to " << to;
+        // Streamed in batches, the same ranges.
+        std::vector<BINARYDIFFERENCE> streamed;
+        EXPECT_EQ(context.ScanDifferences(
+                      [&](std::span<const BINARYDIFFERENCE> found) {
+                          EXPECT_FALSE(found.empty());
+                          streamed.insert(streamed.end(), found.begin(), found.end());
+                      },
+                      from, to),
+                  static_cast<int64_t>(expected.size()));
+        EXPECT_EQ(streamed, expected);
+    }
+};
+
+TEST_F(SmallBlockTest, EveryPositionOfADifferenceOrAnEqualByteIsFound) {
+    for (const size_t size : {0, 1, 7, 8, 9, 31, 32, 33, 63, 64, 65, 131}) {
+        SCOPED_TRACE(size);
+        std::string a(size, '\0');
+        for (size_t i = 0; i < size; ++i) a[i] = static_cast<char>(i * 7 + 1);
+        std::string different = a;
+        for (char& ch : different) ch = static_cast<char>(ch ^ 0x40);
+        Check(a, a);
+        Check(a, different);
+        for (size_t at = 0; at < size; ++at) {
+            std::string b = a;
+            b[at] = different[at];
+            const int64_t p = static_cast<int64_t>(at);
+            Hold(a, b);
+            ASSERT_EQ(List(), (std::vector<BINARYDIFFERENCE>{{p, p + 1, BYTE_DIFFERENT}})) << at;
+            EXPECT_EQ(Quick(), BINARY_DIFFERENT);
+            if (at == 0 || at + 1 == size || at % kBlock == 0) {  // also read from files
+                Load(a, b);
+                ASSERT_EQ(List(), (std::vector<BINARYDIFFERENCE>{{p, p + 1, BYTE_DIFFERENT}})) << at;
+                EXPECT_EQ(Quick(), BINARY_DIFFERENT);
+            }
+            // Everything differs but one byte.
+            b = different;
+            b[at] = a[at];
+            Check(a, b);
+            // Runs ending in the same word, the next word, and blocks later.
+            for (const size_t run : {2, 9, 33, 70}) {
+                b = a;
+                for (size_t k = at; k < std::min(size, at + run); ++k) b[k] = different[k];
+                Check(a, b);
+            }
+            // A run up to the end of the shorter side, then the tail.
+            Check(a, different.substr(0, at) + "x");
+        }
+    }
+}
+
+TEST_F(SmallBlockTest, FromAndToCutTheRangesAnywhere) {
+    std::mt19937 random(5);
+    for (int round = 0; round < 300; ++round) {
+        std::string a(random() % 200, 'a'), b(random() % 200, 'a');
+        for (std::string* side : {&a, &b})
+            for (char& ch : *side) ch = static_cast<char>('a' + (random() % 5 == 0));
+        const auto pick = [&]() -> int64_t {
+            const int64_t at = static_cast<int64_t>(random() % 220);
+            return random() % 4 == 0 ? -1 : at;
+        };
+        Check(a, b, pick(), pick());
+    }
+}
+
+// The bytes this process has read so far.
+int64_t BytesRead() {
+    std::ifstream io("/proc/self/io");
+    for (std::string word; io >> word;) {
+        int64_t value = 0;
+        if (io >> value && word == "rchar:") return value;
+    }
+    return -1;
+}
+
+// A list right after a whole-file test does not read again what the test
+// found equal; an edit of either side since then makes it read everything.
+TEST_F(BinaryCompareTest, AListAfterTheTestReadsOnlyWhatWasNotFoundEqual) {
+    const size_t size = 4 << 20;
+    std::string a(size, 'a'), b = a;
+    b[size - 10] = 'b';
+    Load(a, b);
+    EXPECT_EQ(Quick(), BINARY_DIFFERENT);
+    const int64_t size64 = static_cast<int64_t>(size);
+    const std::vector<BINARYDIFFERENCE> tail{{size64 - 10, size64 - 9, BYTE_DIFFERENT}};
+    int64_t before = BytesRead();
+    ASSERT_GE(before, 0);
+    EXPECT_EQ(List(), tail);
+    EXPECT_LT(BytesRead() - before, int64_t{2} * CBinaryCompareContext::kListBlock + 4096);
+
+    // An edit at the front, undone: the same bytes as the test compared,
+    // but the buffer was rebuilt since.
+    const uint8_t x = 'x';
+    ASSERT_TRUE(right.Edit(HEX_REPLACE, 5, 1, &x, 0, nullptr));
+    EXPECT_EQ(List(), (std::vector<BINARYDIFFERENCE>{{5, 6, BYTE_DIFFERENT}, tail[0]}));
+    ASSERT_EQ(right.Undo(nullptr, 0, 0), 1);
+    before = BytesRead();
+    EXPECT_EQ(List(), tail);
+    EXPECT_GE(BytesRead() - before, 2 * size64 - 4096);
+    // The sides swapped are not the sides the test compared.
+    EXPECT_EQ(Quick(), BINARY_DIFFERENT);
+    context.SetSides(&right, &left);
+    before = BytesRead();
+    EXPECT_EQ(List(), tail);
+    EXPECT_GE(BytesRead() - before, 2 * size64 - 4096);
+    // Nor is a side reopened.
+    context.SetSides(&left, &right);
+    EXPECT_EQ(Quick(), BINARY_DIFFERENT);
+    ASSERT_TRUE(left.Open(dir / "left.bin"));
+    before = BytesRead();
+    EXPECT_EQ(List(), tail);
+    EXPECT_GE(BytesRead() - before, 2 * size64 - 4096);
 }
 
 class Window : public platform::CMessageTarget {
@@ -203,6 +388,40 @@ TEST(BinaryCompareThreadTest, AStopRightAfterStartWaitsForThatPass) {
         EXPECT_EQ(PumpFor(queue, std::chrono::milliseconds(0)), 1);
     }
     EXPECT_EQ(context.maxRunning, 1);
+}
+
+// A context that notes the scheduling of the thread its pass runs on.
+class PriorityContext : public CBinaryCompareContext {
+public:
+    int QuickCompare(const std::atomic<int>*) override {
+        policy = ::sched_getscheduler(0);
+        nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()));
+        SetState(BINARY_IDENTICAL);
+        return 1;
+    }
+    std::atomic<int> policy{-1}, nice{-100};
+};
+
+TEST(BinaryCompareThreadTest, TheWorkerRunsAtTheLowestPriorityUnlessToldOtherwise) {
+    const int ownPolicy = ::sched_getscheduler(0);
+    const int ownNice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()));
+    for (const WorkerPriority priority : {WorkerPriority::LOWEST, WorkerPriority::NORMAL}) {
+        platform::CMessageQueue queue;
+        Window window;
+        PriorityContext context;
+        CBinaryCompareThread thread(context, queue, priority);
+        ASSERT_EQ(thread.Start(&window), 1);
+        platform::MESSAGE message;
+        ASSERT_TRUE(queue.Get(message, std::chrono::seconds(30)));
+        ASSERT_EQ(thread.Stop(), 1);
+        if (priority == WorkerPriority::LOWEST) {
+            EXPECT_TRUE(context.policy == SCHED_IDLE || context.nice == 19)
+                << context.policy << " " << context.nice;
+        } else {
+            EXPECT_EQ(context.policy, ownPolicy);
+            EXPECT_EQ(context.nice, ownNice);
+        }
+    }
 }
 
 TEST_F(BinaryCompareTest, TheWorkerComparesTheWholeFiles) {

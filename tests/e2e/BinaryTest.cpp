@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -47,6 +48,75 @@ TEST(BinaryTest, RangesJsonAndExitStatus) {
     result = test::RunCorvatine({"--format=tree", "-c", "/t:b", "empty", "a.bin"}, dir.Path());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_NE(result.err.find("ranges or json"), std::string::npos);
+}
+
+// Where two long outputs part: empty when they are equal, else the first
+// line that differs (a diff of the whole texts would be too large to show).
+std::string FirstDifference(const std::string& actual, const std::string& expected) {
+    if (actual == expected) return "";
+    std::istringstream a(actual), e(expected);
+    std::string lineA, lineE;
+    for (int line = 1;; ++line) {
+        const bool moreA = static_cast<bool>(std::getline(a, lineA));
+        const bool moreE = static_cast<bool>(std::getline(e, lineE));
+        if (!moreA || !moreE || lineA != lineE)
+            return "line " + std::to_string(line) + ": \"" + (moreA ? lineA : "(end)") + "\" instead of \"" +
+                   (moreE ? lineE : "(end)") + "\"";
+    }
+}
+
+// Ranges are printed as they are found: tens of thousands of them, a run
+// across the block the files are read in, and offsets past eight hex digits.
+TEST(BinaryTest, EveryRangeIsPrintedAsItIsFound) {
+    test::TempDir dir;
+    std::string a(300000, '\0'), b;
+    for (size_t i = 0; i < a.size(); ++i) a[i] = static_cast<char>(i % 251);
+    b = a;
+    std::string expected;
+    int ranges = 0;
+    char line[64];
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    const auto change = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) b[i] = static_cast<char>(b[i] ^ 0x55);
+        std::snprintf(line, sizeof line, "%08zX-%08zX different\n", from, to);
+        expected += line;
+        list.push_back({from, to, 2});
+        ++ranges;
+    };
+    for (size_t at = 0; at < 200000; at += 3) change(at, at + 1);
+    change(262140, 262150);
+    change(299999, 300000);
+    expected += std::to_string(ranges) + " ranges, " + std::to_string(ranges + 9) +
+                " bytes differ; left 300000 bytes, right 300000 bytes\n";
+    dir.WriteFile("a.bin", a);
+    dir.WriteFile("b.bin", b);
+    test::ProgramResult result = test::RunCorvatine({"-c", "/t:binary", "a.bin", "b.bin"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(FirstDifference(result.out, expected), "");
+    // The JSON text as the program lays out every object.
+    result = test::RunCorvatine({"--format=json", "-c", "/t:binary", "a.bin", "b.bin"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    nlohmann::ordered_json json{{"state", 4}, {"leftSize", 300000}, {"rightSize", 300000}, {"ranges", list}};
+    EXPECT_EQ(FirstDifference(result.out, json.dump(2) + "\n"), "");
+    result = test::RunCorvatine({"--format=json", "-c", "/t:binary", "a.bin", "a.bin"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    json["state"] = 1;
+    json["ranges"] = nlohmann::ordered_json::array();
+    EXPECT_EQ(result.out, json.dump(2) + "\n");
+
+    // Sparse: nothing of these 4 GiB is written, and none of it is read.
+    const std::string big = dir.WriteFile("big", "");
+    ASSERT_EQ(::truncate(big.c_str(), 0x100000001), 0);
+    dir.WriteFile("empty", "");
+    result = test::RunCorvatine({"-c", "/t:binary", "empty", "big"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(result.out,
+              "00000000-100000001 right-only\n"
+              "1 range, 4294967297 bytes differ; left 0 bytes, right 4294967297 bytes\n");
+    result = test::RunCorvatine({"-c", "/t:binary", "big", "empty"}, dir.Path());
+    EXPECT_EQ(result.out,
+              "00000000-100000001 left-only\n"
+              "1 range, 4294967297 bytes differ; left 4294967297 bytes, right 0 bytes\n");
 }
 
 TEST(BinaryTest, HexDumpAndSearch) {
