@@ -17,6 +17,7 @@ uint32_t Hash(uint32_t h, unsigned char c) { return Rotl7(h) + c; }
 
 // A hash of bytes taken eight at a time, for lines compared exactly.
 uint32_t HashBytes(const char* p, size_t n) {
+    const size_t length = n;
     uint64_t h = static_cast<uint64_t>(n) * 0x9E3779B97F4A7C15ull;
     for (; n >= 8; p += 8, n -= 8) {
         uint64_t word;
@@ -25,7 +26,12 @@ uint32_t HashBytes(const char* p, size_t n) {
         h ^= h >> 32;
     }
     uint64_t tail = 0;
-    std::memcpy(&tail, p, n);
+    if (n > 0 && length >= 8) {
+        // The last eight bytes of the line, overlapping those hashed already.
+        std::memcpy(&tail, p + n - 8, 8);
+    } else {
+        std::memcpy(&tail, p, n);
+    }
     h = (h ^ tail) * 0xc4ceb9fe1a85ec53ull;
     return static_cast<uint32_t>(h ^ (h >> 29));
 }
