@@ -11,6 +11,10 @@ namespace {
 
 using lin = std::ptrdiff_t;
 constexpr lin kLinMax = std::numeric_limits<lin>::max();
+// Line numbers and diagonal ends are stored in 32 bits (a side has fewer
+// than 2^31 lines), half the memory of the arithmetic's type.
+using stored = int32_t;
+constexpr stored kStoredMax = std::numeric_limits<stored>::max();
 
 uint32_t Rotl7(uint32_t h) { return (h << 7) | (h >> 25); }
 uint32_t Hash(uint32_t h, unsigned char c) { return Rotl7(h) + c; }
@@ -58,7 +62,7 @@ struct Side {
     platform::LargeVector<char> changedStorage;
     char* changed = nullptr;                      // changed[-1] and changed[count] exist and stay 0
     platform::LargeVector<uint32_t> undiscarded;  // classes of the lines kept for the search
-    platform::LargeVector<lin> realindexes;       // their line numbers
+    platform::LargeVector<stored> realindexes;    // their line numbers
 
     // An analysed line: its characters, followed in memory by "\n".
     const char* Line(lin i) const { return input->starts[static_cast<size_t>(first + i)]; }
@@ -100,8 +104,8 @@ private:
     Side m_side[2];
     lin m_prefixLines = 0;
     platform::LargeVector<EQUIV> m_classes;  // numbered from 1
-    platform::LargeVector<lin> m_fdiag;
-    platform::LargeVector<lin> m_bdiag;
+    platform::LargeVector<stored> m_fdiag;
+    platform::LargeVector<stored> m_bdiag;
     lin m_diagOffset = 0;
     lin m_tooExpensive = 0;
 };
@@ -297,7 +301,7 @@ void Engine::HashLines() {
     const bool separateIncomplete =
         m_settings.whiteSpaceMode == WHITESPACE_NONE || m_settings.whiteSpaceMode == WHITESPACE_TAB_EXPANSION;
     platform::LargeVector<uint32_t> hashes;
-    platform::LargeVector<size_t> lengths;
+    platform::LargeVector<uint32_t> lengths;
     for (Side& side : m_side) {
         // The hashes first, in one sequential pass, so that the bucket of a
         // line a few lines ahead can be fetched while this one is placed.
@@ -305,7 +309,7 @@ void Engine::HashLines() {
         // Each line's length is found once, here.
         lengths.resize(static_cast<size_t>(side.count));
         for (lin k = 0; k < side.count; ++k)
-            lengths[static_cast<size_t>(k)] = side.LengthWithoutTerminator(k);
+            lengths[static_cast<size_t>(k)] = static_cast<uint32_t>(side.LengthWithoutTerminator(k));
         if (exact) {
             // Lines that are equal only byte for byte may hash any way: eight
             // bytes at a time.
@@ -354,7 +358,7 @@ void Engine::HashLines() {
 
 void Engine::DiscardConfusingLines() {
     const size_t nclasses = m_classes.size();
-    platform::LargeVector<lin> counts[2];
+    platform::LargeVector<stored> counts[2];
     for (int f = 0; f < 2; ++f) {
         counts[f].assign(nclasses, 0);
         for (uint32_t e : m_side[f].equivs) ++counts[f][e];
@@ -366,7 +370,7 @@ void Engine::DiscardConfusingLines() {
         const lin end = side.count;
         discards[f].assign(static_cast<size_t>(end), 0);
         if (m_settings.minimal) continue;
-        const platform::LargeVector<lin>& other = counts[1 - f];
+        const platform::LargeVector<stored>& other = counts[1 - f];
         lin many = 5;
         for (lin tem = end / 64; (tem >>= 2) > 0;) many *= 2;
         for (lin i = 0; i < end; ++i) {
@@ -446,7 +450,7 @@ void Engine::DiscardConfusingLines() {
                 side.changed[i] = 1;
             } else {
                 side.undiscarded.push_back(side.equivs[static_cast<size_t>(i)]);
-                side.realindexes.push_back(i);
+                side.realindexes.push_back(static_cast<stored>(i));
             }
         }
     }
@@ -455,14 +459,14 @@ void Engine::DiscardConfusingLines() {
 void Engine::Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Partition& part) {
     const uint32_t* xv = m_side[0].undiscarded.data();
     const uint32_t* yv = m_side[1].undiscarded.data();
-    lin* fd = m_fdiag.data() + m_diagOffset;
-    lin* bd = m_bdiag.data() + m_diagOffset;
+    stored* fd = m_fdiag.data() + m_diagOffset;
+    stored* bd = m_bdiag.data() + m_diagOffset;
     const lin dmin = xoff - ylim, dmax = xlim - yoff;
     const lin fmid = xoff - yoff, bmid = xlim - ylim;
     lin fmin = fmid, fmax = fmid, bmin = bmid, bmax = bmid;
     const bool odd = ((fmid - bmid) & 1) != 0;
-    fd[fmid] = xoff;
-    bd[bmid] = xlim;
+    fd[fmid] = static_cast<stored>(xoff);
+    bd[bmid] = static_cast<stored>(xlim);
 
     for (lin c = 1;; ++c) {
         bool bigSnake = false;
@@ -481,7 +485,7 @@ void Engine::Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Part
             lin x = x0, y = x0 - d;
             while (x < xlim && y < ylim && xv[x] == yv[y]) ++x, ++y;
             if (x - x0 > CTextCompare::kSnakeLimit) bigSnake = true;
-            fd[d] = x;
+            fd[d] = static_cast<stored>(x);
             if (odd && bmin <= d && d <= bmax && bd[d] <= x) {
                 part = {x, y, true, true};
                 return;
@@ -489,11 +493,11 @@ void Engine::Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Part
         }
         // The backward search likewise.
         if (bmin > dmin)
-            bd[--bmin - 1] = kLinMax;
+            bd[--bmin - 1] = kStoredMax;
         else
             ++bmin;
         if (bmax < dmax)
-            bd[++bmax + 1] = kLinMax;
+            bd[++bmax + 1] = kStoredMax;
         else
             --bmax;
         for (lin d = bmax; d >= bmin; d -= 2) {
@@ -502,7 +506,7 @@ void Engine::Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Part
             lin x = x0, y = x0 - d;
             while (xoff < x && yoff < y && xv[x - 1] == yv[y - 1]) --x, --y;
             if (x0 - x > CTextCompare::kSnakeLimit) bigSnake = true;
-            bd[d] = x;
+            bd[d] = static_cast<stored>(x);
             if (!odd && fmin <= d && d <= fmax && x <= fd[d]) {
                 part = {x, y, true, true};
                 return;
@@ -564,7 +568,7 @@ void Engine::Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Part
         if (c >= m_tooExpensive) {
             lin fxybest = -1, fxbest = 0;
             for (lin d = fmax; d >= fmin; d -= 2) {
-                lin x = std::min(fd[d], xlim), y = x - d;
+                lin x = std::min<lin>(fd[d], xlim), y = x - d;
                 if (ylim < y) x = ylim + d, y = ylim;
                 if (fxybest < x + y) {
                     fxybest = x + y;
@@ -573,7 +577,7 @@ void Engine::Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Part
             }
             lin bxybest = kLinMax, bxbest = 0;
             for (lin d = bmax; d >= bmin; d -= 2) {
-                lin x = std::max(xoff, bd[d]), y = x - d;
+                lin x = std::max<lin>(xoff, bd[d]), y = x - d;
                 if (y < yoff) x = yoff + d, y = yoff;
                 if (x + y < bxybest) {
                     bxybest = x + y;
