@@ -51,7 +51,25 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
     ReserveLoadedText(static_cast<size_t>(file.GetFileSize()) + static_cast<size_t>(lines));
     std::string text, ending;
     std::string previousEnding = "\n";
-    for (;;) {
+    // A file in the working code page: its lines go from the file into the
+    // loaded text without a copy between.
+    const bool inPlace = file.ReadsInPlace();
+    for (bool endedLine = true; inPlace;) {
+        std::string_view characters, end;
+        const bool more = file.ReadLineInPlace(characters, end);
+        if (file.GetStats().nNUL != 0) {
+            m_loadStats = file.GetStats();
+            ReleaseAll();
+            file.Close();
+            ResetToNew(EOL_CRLF);
+            return LOAD_BINARY;
+        }
+        if (!more && !endedLine) break;
+        AppendLoadedLine(characters, end);
+        endedLine = !end.empty();
+        if (!more) break;
+    }
+    while (!inPlace) {
         const bool more = file.ReadLine(text, ending);
         if (file.GetStats().nNUL != 0) {
             m_loadStats = file.GetStats();

@@ -345,7 +345,7 @@ static const unsigned char* FindLineBreak(const unsigned char* from, const unsig
     return limit;
 }
 
-bool UniMemFile::ReadLineAsIs(std::string& text, std::string& ending) {
+bool UniMemFile::NextLineAsIs(std::string_view& text, std::string_view& ending) {
     const unsigned char* end = m_base + m_filesize;
     if (m_current >= end) return false;
     if (m_onlyLineFeeds < 0) {
@@ -363,7 +363,8 @@ bool UniMemFile::ReadLineAsIs(std::string& text, std::string& ending) {
     } else {
         p = FindLineBreak(m_current, end);
     }
-    text.assign(reinterpret_cast<const char*>(m_current), static_cast<size_t>(p - m_current));
+    text = std::string_view(reinterpret_cast<const char*>(m_current), static_cast<size_t>(p - m_current));
+    ending = std::string_view();
     if (p == end) {
         m_current = p;
         return true;
@@ -373,17 +374,35 @@ bool UniMemFile::ReadLineAsIs(std::string& text, std::string& ending) {
         m_current = p + 1;
         return true;
     }
-    if (*p == CR && p + 1 < end && p[1] == LF) {
-        ending = "\r\n";
+    const size_t endingLength = *p == CR && p + 1 < end && p[1] == LF ? 2 : 1;
+    ending = std::string_view(reinterpret_cast<const char*>(p), endingLength);
+    if (endingLength == 2)
         ++m_stats.nCRLF;
-        m_current = p + 2;
-    } else {
-        ending.assign(1, static_cast<char>(*p));
+    else
         ++(*p == CR ? m_stats.nCR : m_stats.nLF);
-        m_current = p + 1;
-    }
+    m_current = p + endingLength;
     ++m_lineno;
     return true;
+}
+
+bool UniMemFile::ReadLineAsIs(std::string& text, std::string& ending) {
+    std::string_view characters, end;
+    if (!NextLineAsIs(characters, end)) return false;
+    text.assign(characters);
+    ending.assign(end);
+    return true;
+}
+
+bool UniMemFile::ReadsInPlace() const {
+    return m_encoding == ENCODING_CODEPAGE && CodePagesEquivalent(m_codePage, WorkingCodePage());
+}
+
+bool UniMemFile::ReadLineInPlace(std::string_view& text, std::string_view& ending) {
+    // The pages of the lines handed out before are given back now, not
+    // while the caller still reads the last one.
+    if (m_current - m_released >= kReleaseStep) ReleaseConsumed();
+    text = ending = std::string_view();
+    return NextLineAsIs(text, ending);
 }
 
 void UniMemFile::AppendConverted(std::string& text, char32_t c) {

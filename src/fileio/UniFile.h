@@ -130,6 +130,12 @@ public:
     // The file's bytes of the characters (not the ending) of the line read
     // last, when it could not be converted exactly; else empty.
     const std::string& LossyLineBytes() const { return m_lossyLineBytes; }
+    // Whether the file's bytes are the text's characters (a code page equal
+    // to the working one): then lines can be read where they lie.
+    bool ReadsInPlace() const;
+    // The next line's characters and ending as they lie in the file, valid
+    // until the next read; only when ReadsInPlace. False at the end.
+    bool ReadLineInPlace(std::string_view& text, std::string_view& ending);
     // The line feed bytes from the read position to the end: the number of
     // lines to come, near enough to size what they are read into.
     int64_t CountLineFeeds() const;
@@ -137,6 +143,7 @@ public:
 private:
     bool Open(const std::string& path, bool write);
     bool ReadLineAsIs(std::string& text, std::string& ending);
+    bool NextLineAsIs(std::string_view& text, std::string_view& ending);
     bool ReadLineUnicode(std::string& text, std::string& ending);
     bool ReadLineConverted(std::string& text, std::string& ending);
     void RecordNul(const unsigned char* at);
