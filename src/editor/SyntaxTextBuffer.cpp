@@ -32,8 +32,9 @@ void CSyntaxTextBuffer::AppendLoadedLine(std::string_view characters, std::strin
     const size_t full = characters.size() + ending.size();
     ReserveLoadedText(full + 1);
     char* text = m_loadedNext;
-    std::memcpy(text, characters.data(), characters.size());
-    std::memcpy(text + characters.size(), ending.data(), ending.size());
+    // An empty view may have no data at all.
+    if (!characters.empty()) std::memcpy(text, characters.data(), characters.size());
+    if (!ending.empty()) std::memcpy(text + characters.size(), ending.data(), ending.size());
     text[full] = '\0';
     m_loadedNext += full + 1;
     m_loadedLeft -= full + 1;

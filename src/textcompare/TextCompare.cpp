@@ -744,7 +744,7 @@ std::string_view CLineStore::Add(std::string_view characters) {
         m_left = piece;
     }
     char* stored = m_next;
-    std::memcpy(stored, characters.data(), characters.size());
+    if (!characters.empty()) std::memcpy(stored, characters.data(), characters.size());
     stored[characters.size()] = '\n';
     m_next += needed;
     m_left -= needed;
