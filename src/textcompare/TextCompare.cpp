@@ -43,15 +43,6 @@ uint32_t HashBytes(const char* p, size_t n) {
 bool IsSpace(unsigned char c) { return std::isspace(c) != 0; }
 unsigned char Lower(unsigned char c) { return static_cast<unsigned char>(std::tolower(c)); }
 
-lin LargestPrimeBelow(lin limit) {
-    for (lin n = limit - 1; n > 2; --n) {
-        bool prime = n % 2 != 0;
-        for (lin d = 3; prime && d * d <= n; d += 2) prime = n % d != 0;
-        if (prime) return n;
-    }
-    return 2;
-}
-
 // One side of the comparison.
 struct Side {
     const TEXTLINES* input = nullptr;
@@ -279,20 +270,21 @@ bool Engine::LinesDiffer(const char* s1, const char* s2) const {
 
 void Engine::HashLines() {
     const lin total = m_side[0].count + m_side[1].count;
-    int i = 9;
-    while ((lin{1} << i) < (total + 1) / 3) ++i;
-    const uint32_t nbuckets = static_cast<uint32_t>(LargestPrimeBelow(lin{1} << i));
-    // Bucket nbuckets holds the incomplete last lines in modes 0 and 1.
-    // Heads and chains hold 32-bit class numbers, and each class's hash sits
-    // beside its chain link, so that the walk touches little memory.
-    platform::LargeVector<uint32_t> buckets(static_cast<size_t>(nbuckets) + 1, 0);
-    struct LINK {
-        uint32_t next;
+    // An open table of (hash, class) pairs, a power of two at least as large
+    // as the lines (half full when every line appears on both sides), grown
+    // when three quarters full; a lookup reads one place in memory, not a
+    // chain. The incomplete last lines of modes 0 and 1 match only each other,
+    // so they are kept apart in a short list.
+    struct SLOT {
         uint32_t hash;
+        uint32_t cls;  // 0: empty
     };
-    platform::LargeVector<LINK> links;
-    links.reserve(static_cast<size_t>(total) + 2);
-    links.push_back({0, 0});
+    size_t capacity = 1024;
+    while (capacity < static_cast<size_t>(total)) capacity *= 2;
+    platform::LargeVector<SLOT> table(capacity, SLOT{0, 0});
+    size_t used = 0;
+    std::vector<uint32_t> incompleteClasses;
+    auto home = [&](uint32_t h) { return static_cast<size_t>((h * 0x9E3779B1u) & (capacity - 1)); };
     m_classes.clear();
     m_classes.reserve(static_cast<size_t>(total) + 2);
     m_classes.push_back({nullptr, 0});
@@ -303,7 +295,7 @@ void Engine::HashLines() {
     platform::LargeVector<uint32_t> hashes;
     platform::LargeVector<uint32_t> lengths;
     for (Side& side : m_side) {
-        // The hashes first, in one sequential pass, so that the bucket of a
+        // The hashes first, in one sequential pass, so that the place of a
         // line a few lines ahead can be fetched while this one is placed.
         hashes.resize(static_cast<size_t>(side.count));
         // Each line's length is found once, here.
@@ -319,35 +311,54 @@ void Engine::HashLines() {
             for (lin k = 0; k < side.count; ++k) hashes[static_cast<size_t>(k)] = HashLine(side.Line(k));
         }
         const bool lastIncomplete = side.lastAnalysedIncomplete;
-        auto bucketOf = [&](lin k) {
-            const bool incompleteLine = lastIncomplete && k == side.count - 1;
-            return incompleteLine && separateIncomplete ? nbuckets
-                                                        : hashes[static_cast<size_t>(k)] % nbuckets;
+        auto sameClass = [&](uint32_t e, const char* line, size_t length) {
+            const EQUIV& cls = m_classes[e];
+            return exact ? (cls.length == length && std::memcmp(cls.line, line, length) == 0)
+                         : !LinesDiffer(cls.line, line);
         };
         constexpr lin kAhead = 16;
         side.equivs.assign(static_cast<size_t>(side.count), 0);
         for (lin k = 0; k < side.count; ++k) {
-            if (k + kAhead < side.count) __builtin_prefetch(&buckets[bucketOf(k + kAhead)]);
+            if (k + kAhead < side.count)
+                __builtin_prefetch(&table[home(hashes[static_cast<size_t>(k + kAhead)])]);
             const char* line = side.Line(k);
             const size_t length = lengths[static_cast<size_t>(k)];
             const uint32_t h = hashes[static_cast<size_t>(k)];
-            uint32_t& bucket = buckets[bucketOf(k)];
             uint32_t found = 0;
-            for (uint32_t e = bucket; e != 0; e = links[e].next) {
-                if (links[e].hash != h) continue;
-                const EQUIV& cls = m_classes[e];
-                const bool equal = exact ? (cls.length == length && std::memcmp(cls.line, line, length) == 0)
-                                         : !LinesDiffer(cls.line, line);
-                if (equal) {
-                    found = e;
+            if (lastIncomplete && k == side.count - 1 && separateIncomplete) {
+                for (const uint32_t e : incompleteClasses)
+                    if (sameClass(e, line, length)) found = e;
+                if (found == 0) {
+                    found = static_cast<uint32_t>(m_classes.size());
+                    m_classes.push_back({line, length});
+                    incompleteClasses.push_back(found);
+                }
+                side.equivs[static_cast<size_t>(k)] = found;
+                continue;
+            }
+            size_t at = home(h);
+            for (; table[at].cls != 0; at = (at + 1) & (capacity - 1)) {
+                if (table[at].hash == h && sameClass(table[at].cls, line, length)) {
+                    found = table[at].cls;
                     break;
                 }
             }
             if (found == 0) {
                 found = static_cast<uint32_t>(m_classes.size());
                 m_classes.push_back({line, length});
-                links.push_back({bucket, h});
-                bucket = found;
+                table[at] = {h, found};
+                if (++used * 4 > capacity * 3) {
+                    // Twice the room, every pair placed again.
+                    platform::LargeVector<SLOT> old(capacity * 2, SLOT{0, 0});
+                    old.swap(table);
+                    capacity *= 2;
+                    for (const SLOT& slot : old) {
+                        if (slot.cls == 0) continue;
+                        size_t to = home(slot.hash);
+                        while (table[to].cls != 0) to = (to + 1) & (capacity - 1);
+                        table[to] = slot;
+                    }
+                }
             }
             side.equivs[static_cast<size_t>(k)] = found;
         }
