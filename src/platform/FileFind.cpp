@@ -101,6 +101,14 @@ bool FindEntry(const std::string& path, FINDDATA& data, int* error) {
     return true;
 }
 
+bool FindEntryAt(int dirFd, const std::string& name, FINDDATA& data) {
+    data = FINDDATA();
+    if (!ReadEntry(dirFd, name.c_str(), data)) return false;
+    data.name = PathFileName(name);
+    MarkHidden(data);
+    return true;
+}
+
 std::string CFileFindEx::SearchPath(const std::string& folder, std::string_view name) {
     return JoinPath(folder, name);
 }

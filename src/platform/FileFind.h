@@ -49,6 +49,9 @@ struct FINDDATA {
 // error then holds the errno value.
 [[nodiscard]] bool FindEntry(const std::string& path, FINDDATA& data, int* error = nullptr);
 
+// The same for the entry name in the open folder dirFd. False with errno set.
+[[nodiscard]] bool FindEntryAt(int dirFd, const std::string& name, FINDDATA& data);
+
 // Enumerates the entries of one folder, "." and ".." included (as folders
 // without times: they are not looked up). The folder's path may be of any
 // length, and each entry is looked up relative to the open folder.

@@ -205,49 +205,6 @@ bool WalkToEntryBelowRoot(const TREEPATH& entry, const char* verb, WALK& walk, s
     return true;
 }
 
-bool StatxAt(int dir, const char* name, int flags, struct statx& info) {
-    int result;
-    do {
-        result = ::statx(dir, name, flags | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME, &info);
-    } while (result != 0 && errno == EINTR);
-    return result == 0;
-}
-
-FILETIME FromStatx(const struct statx_timestamp& t) { return FileTimeFromUnix(t.tv_sec, t.tv_nsec); }
-
-// The entry as a folder scan reports it: a link followed when its target
-// exists, with 0x400 in its attributes. False with errno set.
-bool ReadEntryAt(int dir, const std::string& name, FINDDATA& data) {
-    struct statx info {};
-    if (!StatxAt(dir, name.c_str(), AT_SYMLINK_NOFOLLOW, info)) return false;
-    uint32_t attributes = 0;
-    if (S_ISLNK(info.stx_mode)) {
-        attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
-        struct statx target {};
-        if (StatxAt(dir, name.c_str(), 0, target)) info = target;
-    }
-    const mode_t mode = info.stx_mode;
-    if (S_ISDIR(mode))
-        attributes |= FILE_ATTRIBUTE_DIRECTORY;
-    else if (!S_ISREG(mode) && !S_ISLNK(mode))
-        attributes |= FILE_ATTRIBUTE_SYSTEM;
-    if ((mode & S_IWUSR) == 0 && !S_ISLNK(mode)) attributes |= FILE_ATTRIBUTE_READONLY;
-    const std::string shown = PathFileName(name);
-    if (!shown.empty() && shown[0] == '.') attributes |= FILE_ATTRIBUTE_HIDDEN;
-    data = FINDDATA();
-    data.attributes = attributes;
-    data.lastWriteTime = FromStatx(info.stx_mtime);
-    data.lastAccessTime = FromStatx(info.stx_atime);
-    data.creationTime = (info.stx_mask & STATX_BTIME) ? FromStatx(info.stx_btime) : FromStatx(info.stx_ctime);
-    const uint64_t size = S_ISDIR(mode) ? 0 : info.stx_size;
-    data.sizeHigh = static_cast<uint32_t>(size >> 32);
-    data.sizeLow = static_cast<uint32_t>(size);
-    data.device = (static_cast<uint64_t>(info.stx_dev_major) << 32) | info.stx_dev_minor;
-    data.inode = info.stx_ino;
-    data.name = shown;
-    return true;
-}
-
 // Whether the entry is still as the scan saw it. False with error set when it
 // is not (or cannot be looked at); what is "copied" or "replaced" names the
 // operation that is refused.
@@ -255,7 +212,7 @@ bool StillAsScanned(const EXPECTEDENTRY& expected, int dir, const std::string& n
                     const char* refused, std::string& error) {
     if (!expected.check) return true;
     FINDDATA now;
-    const bool exists = ReadEntryAt(dir, name, now);
+    const bool exists = FindEntryAt(dir, name, now);
     if (!exists && errno != ENOENT) {
         error = "cannot examine " + path + ": " + ErrorText(errno);
         return false;
@@ -864,7 +821,7 @@ bool FindEntryBelow(const TREEPATH& entry, FINDDATA& data, int* error) {
         return false;
     }
     if (walk.isRoot) return FindEntry(walk.name, data, error);
-    if (!ReadEntryAt(walk.Dir(), walk.name, data)) {
+    if (!FindEntryAt(walk.Dir(), walk.name, data)) {
         if (error != nullptr) *error = errno;
         return false;
     }
