@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "foldercompare/SyncWizard.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
+#include "platform/LocalTime.h"
 #include "platform/Terminal.h"
 #include "request/CompareMethods.h"
 
@@ -39,26 +39,15 @@ uint32_t SideMaskWord(const std::string& word, bool bothAllowed) {
 }
 
 // A local time "YYYY-MM-DDTHH:MM:SS" as a file time; false when it is no
-// such time (a day that does not exist included).
+// such time (a day that does not exist included) or before 1970.
 bool ParseLocalTime(const std::string& text, FILETIME& time) {
     int year, month, day, hour, minute, second, length = 0;
     if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%n", &year, &month, &day, &hour, &minute, &second,
                     &length) != 6 ||
         static_cast<size_t>(length) != text.size())
         return false;
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
-    fields.tm_isdst = -1;
-    const std::time_t seconds = std::mktime(&fields);
-    if (seconds == static_cast<std::time_t>(-1) || fields.tm_year != year - 1900 ||
-        fields.tm_mon != month - 1 || fields.tm_mday != day || fields.tm_min != minute ||
-        fields.tm_sec != second)
-        return false;
+    int64_t seconds = 0;
+    if (!platform::LocalDateTime(year, month, day, hour, minute, second, seconds)) return false;
     time = platform::FileTimeFromUnix(seconds, 0);
     return true;
 }
