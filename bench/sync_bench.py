@@ -21,37 +21,26 @@ import sys
 import tempfile
 import time
 
-FOLDERS = 2000
-FILES_PER_FOLDER = 10
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import folder_bench  # noqa: E402
+
+FILES = 20000
 
 
 def generate(root):
-    random.seed(11)
-    left = os.path.join(root, "left")
-    for top in range(20):
-        for sub in range(FOLDERS // 20):
-            folder = os.path.join(left, f"top{top:02d}", f"sub{sub:02d}") if sub else os.path.join(left, f"top{top:02d}")
-            os.makedirs(folder, exist_ok=True)
-            for f in range(FILES_PER_FOLDER):
-                with open(os.path.join(folder, f"file{f}.dat"), "wb") as out:
-                    out.write(random.randbytes(random.randint(100, 3000)))
-    target = os.path.join(root, "target")
-    shutil.copytree(left, target, copy_function=shutil.copy2)
+    """The source tree and a target that is its copy with 1% of the files
+    changed (the folder benchmark's trees), then 0.5% removed and 0.5% added."""
+    left, target, count, _, changed = folder_bench.generate(root, FILES, 11)
+    random.seed(12)
     files = sorted(os.path.join(d, n) for d, _, names in os.walk(target) for n in names)
-    picked = random.sample(files, len(files) // 50)
-    changed, deleted, added = picked[: len(picked) // 2], picked[len(picked) // 2: len(picked) * 3 // 4], picked[len(picked) * 3 // 4:]
-    for path in changed:
-        size = os.path.getsize(path)
-        with open(path, "wb") as out:
-            out.write(random.randbytes(size))
-        stat = os.stat(path)
-        os.utime(path, ns=(stat.st_atime_ns, stat.st_mtime_ns + 10 * 10**9))
+    picked = random.sample(files, len(files) // 100)
+    deleted, added = picked[: len(picked) // 2], picked[len(picked) // 2:]
     for path in deleted:
         os.remove(path)
     for path in added:
         with open(path + ".extra", "wb") as out:
             out.write(random.randbytes(500))
-    return left, target, len(files), len(changed), len(deleted), len(added)
+    return left, target, count, changed, len(deleted), len(added)
 
 
 def timed(command, folder):
@@ -80,7 +69,7 @@ def main():
     with tempfile.TemporaryDirectory() as folder:
         left, template, count, changed, deleted, added = generate(folder)
         os.environ["CORVATINE_CONFIG_DIR"] = os.path.join(folder, "config")
-        print(f"{count} files in {FOLDERS} folders; target: {changed} changed, {deleted} missing, {added} extra")
+        print(f"{count} files; target: {changed} changed, {deleted} missing, {added} extra")
         work = os.path.join(folder, "work")
         ours, peers = [], []
         for _ in range(args.runs):
