@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "support/DeepTree.h"
+#include "support/ScopedModes.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -150,22 +151,6 @@ test::ProgramResult DiffAsOrdinaryUser(const std::string& cwd, const std::string
         cwd);
 }
 
-// Sets modes now and gives folders back 0755 when it goes, so that an
-// ordinary user can remove what the test made.
-class Modes {
-public:
-    ~Modes() {
-        for (const std::string& path : m_paths) ::chmod(path.c_str(), 0755);
-    }
-    void Set(const std::string& path, mode_t mode) {
-        m_paths.push_back(path);
-        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-    }
-
-private:
-    std::vector<std::string> m_paths;
-};
-
 const Json* FindItem(const Json& json, const std::string& path) {
     for (const Json& item : json["items"])
         if (item["path"] == path) return &item;
@@ -185,7 +170,7 @@ TEST(FolderTest, AFolderThatCannotBeListedIsTroubleAsWithDiff) {
     dir.WriteFile("A/sub/y", "y");
     dir.WriteFile("B/sub/x", "x");
     dir.OpenToAll();
-    Modes modes;
+    test::ScopedModes modes;
     modes.Set(dir / "A/sub", 0);
 
     const std::vector<std::string> brief = {"-t:f", "-o:asf", "-m:bin", "--format=brief", "A", "B"};
@@ -264,7 +249,7 @@ TEST(FolderTest, RootsThatCannotBeReadAreTrouble) {
     dir.WriteFile("B/a", "a");
     dir.WriteFile("P/A/a", "a");
     dir.OpenToAll();
-    Modes modes;
+    test::ScopedModes modes;
     modes.Set(dir / "A", 0444);
     modes.Set(dir / "P", 0);
 
@@ -310,7 +295,7 @@ TEST(FolderTest, FilesThatCannotBeReadAreTroubleUnderEveryContentMethod) {
         ASSERT_TRUE(test::SetFileTimes(dir / side, 1700000000));
     }
     dir.OpenToAll();
-    Modes modes;
+    test::ScopedModes modes;
     modes.Set(dir / "A/f", 0);
     modes.Set(dir / "B/f", 0);
     const std::string told =

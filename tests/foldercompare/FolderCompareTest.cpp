@@ -10,6 +10,7 @@
 #include "request/CompareMethods.h"
 #include "support/DeepTree.h"
 #include "support/PermissionsBind.h"
+#include "support/ScopedModes.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -240,21 +241,6 @@ TEST_F(FolderCompareTest, PairsThatCannotBeComparedMakeTheirFolderDifferent) {
     EXPECT_TRUE(IsRowShown(*Item("sub/link"), 0x2, false, 2));
 }
 
-// Sets modes now and restores 0755 when it goes.
-class Modes {
-public:
-    ~Modes() {
-        for (const std::string& path : m_paths) ::chmod(path.c_str(), 0755);
-    }
-    void Set(const std::string& path, mode_t mode) {
-        m_paths.push_back(path);
-        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-    }
-
-private:
-    std::vector<std::string> m_paths;
-};
-
 // A folder that cannot be listed is an error with nothing below it: no entry
 // of the other side is one-sided, and its folder rolls up as different.
 TEST_F(FolderCompareTest, FoldersThatCannotBeListedAreErrorsWithNothingBelow) {
@@ -264,7 +250,7 @@ TEST_F(FolderCompareTest, FoldersThatCannotBeListedAreErrorsWithNothingBelow) {
     Write("left/only/z", "z");
     dir.MakeFolder("left/empty");
     dir.MakeFolder("right/empty");
-    Modes modes;
+    test::ScopedModes modes;
     modes.Set(dir / "left/sub", 0);
     modes.Set(dir / "left/only", 0);
     modes.Set(dir / "right/empty", 0);
@@ -311,7 +297,7 @@ TEST_F(FolderCompareTest, FoldersThatCannotBeListedAreErrorsWithNothingBelow) {
 TEST_F(FolderCompareTest, RootsThatCannotBeReadOrReached) {
     Both("a", "a");
     dir.WriteFile("locked/inner/b", "b");
-    Modes modes;
+    test::ScopedModes modes;
     modes.Set(dir / "left", 0);
     modes.Set(dir / "locked", 0);
     test::PermissionsBind bind;
@@ -340,7 +326,7 @@ TEST_F(FolderCompareTest, FilesTheTypeFilterCannotReadAreErrors) {
     Both("data", std::string("\0", 1));
     Both("locked", "l");
     Write("left/alone", "a");
-    Modes modes;
+    test::ScopedModes modes;
     modes.Set(dir / "left/locked", 0);
     modes.Set(dir / "right/locked", 0);
     modes.Set(dir / "left/alone", 0);
