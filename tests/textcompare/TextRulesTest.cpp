@@ -65,6 +65,33 @@ TEST(TextRulesTest, NormalisingASide) {
     EXPECT_EQ(WriteComparisonText(side, 0, nullptr), 1);
 }
 
+// The lines the engine reads in place are the lines of the written text,
+// under every rule that changes lines, for every kind of ending and ghost rows.
+TEST(TextRulesTest, GatheredLinesAreTheWrittenText) {
+    const char* texts[] = {"  one  \r\ntwo\n\n  three  \n", "a\rb\r\nc", "x\n   ", "", "\n",
+                           "int a; // c\n/* x */ int b;\n"};
+    const uint32_t rules[] = {0, RULE_IGNORE_LEADING_SPACE, RULE_IGNORE_TRAILING_SPACE,
+                              RULE_IGNORE_LEADING_SPACE | RULE_IGNORE_TRAILING_SPACE, RULE_IGNORE_COMMENTS};
+    for (const char* text : texts) {
+        for (const bool ghost : {false, true}) {
+            CSyntaxEditContext side;
+            Fill(side, text, "c");
+            if (ghost && side.GetLineCount() > 1) side.GetLine(1).flags |= LF_GHOST;
+            for (const uint32_t rule : rules) {
+                TEXTLINES lines;
+                CLineStore store;
+                GatherComparisonLines(side, rule, lines, store);
+                std::string joined;
+                for (size_t i = 0; i < lines.Count(); ++i) {
+                    joined += lines.Line(i);
+                    if (i + 1 < lines.Count() || !lines.lastIncomplete) joined += '\n';
+                }
+                EXPECT_EQ(joined, Normalised(side, rule)) << text << " rule " << rule << " ghost " << ghost;
+            }
+        }
+    }
+}
+
 TEST(TextRulesTest, CommentsAreLeftOut) {
     CSyntaxEditContext side;
     Fill(side, "int a; // note\n/* one\n   two */ int b;\ns = \"// kept?\";\n", "c");
