@@ -196,8 +196,6 @@ public:
     // The tree after the sides of the mask were deleted; may delete this item.
     virtual void UpdateAfterDelete(uint32_t mask, FILEOPCONTEXT& context);
 
-    // The folder a copy to side writes into: the parent's entry on that side.
-    platform::TREEPATH TargetFolder(int side) const;
     // Recomputes this folder's roll-up value and status from its children,
     // leaving the parents as they are.
     void RollUpOne();

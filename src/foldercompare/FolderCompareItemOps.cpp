@@ -110,11 +110,6 @@ void FinishBatch(std::unordered_set<CFolderCompareItem*>& batch) {
     batch.clear();
 }
 
-platform::TREEPATH CFolderCompareItem::TargetFolder(int side) const {
-    const CFolderItem* folder = parent != nullptr ? parent->Side(side) : nullptr;
-    return folder != nullptr ? folder->GetTreePath() : platform::TREEPATH{};
-}
-
 int CFolderCompareItem::CopySide(int side, bool emptyFolderOnly, FILEOPCONTEXT& context) {
     context.itemRemoved = false;
     const int target = 1 - side;
