@@ -92,10 +92,12 @@ void CSyncPreparePage::Add(int list, CFolderCompareItem& item, int action) {
     lists[list].push_back(std::move(entry));
 }
 
-// Collects below item; whether every row below it went into a list to be
-// deleted is what decides if a one-sided folder may be deleted whole.
-void CSyncPreparePage::Collect(CFolderCompareItem& item, platform::CProgressSink* progress, int& position,
-                               bool& stopped) {
+// Collects below item and returns the rows it walked there; whether every
+// row below a one-sided folder went into the list to be deleted decides if
+// the folder may be deleted whole.
+int CSyncPreparePage::Collect(CFolderCompareItem& item, platform::CProgressSink* progress, int& position,
+                              bool& stopped) {
+    int rows = 0;
     const bool mirror = m_type == SYNC_MIRROR_RIGHT || m_type == SYNC_MIRROR_LEFT;
     const int deleteSide = m_type == SYNC_MIRROR_RIGHT ? 1 : 0;
     for (int i = 0; i < item.GetChildCount() && !stopped; ++i) {
@@ -103,10 +105,11 @@ void CSyncPreparePage::Collect(CFolderCompareItem& item, platform::CProgressSink
         if (progress != nullptr) {
             if (progress->IsCancelled()) {
                 stopped = true;
-                return;
+                return rows;
             }
             progress->SetPosition(++position);
         }
+        ++rows;
         if (child.IsFilteredOut() || child.IsHidden()) continue;
         if (child.status == STATUS_ERROR) {
             skipped.push_back({child.RelativePath(), SkipReason(child)});
@@ -114,13 +117,14 @@ void CSyncPreparePage::Collect(CFolderCompareItem& item, platform::CProgressSink
         }
         if (child.IsFolderPair()) {
             const size_t before = lists[deleteSide].size();
-            Collect(child, progress, position, stopped);
+            const int below = Collect(child, progress, position, stopped);
+            rows += below;
             if (!mirror || stopped || child.Side(deleteSide) == nullptr ||
                 child.Side(1 - deleteSide) != nullptr)
                 continue;
             // Every row below went into the delete list: the folder goes too.
             const size_t added = lists[deleteSide].size() - before;
-            if (added == static_cast<size_t>(CountRows(child)))
+            if (added == static_cast<size_t>(below))
                 Add(deleteSide, child, deleteSide == 1 ? SYNC_DELETE_RIGHT : SYNC_DELETE_LEFT);
             continue;
         }
@@ -155,6 +159,7 @@ void CSyncPreparePage::Collect(CFolderCompareItem& item, platform::CProgressSink
             default: break;
         }
     }
+    return rows;
 }
 
 std::string CSyncPreparePage::ListLabel(int list) const {

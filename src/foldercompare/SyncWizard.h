@@ -104,7 +104,7 @@ public:
     int Type() const { return m_type; }
 
 private:
-    void Collect(CFolderCompareItem& item, platform::CProgressSink* progress, int& position, bool& stopped);
+    int Collect(CFolderCompareItem& item, platform::CProgressSink* progress, int& position, bool& stopped);
     void Add(int list, CFolderCompareItem& item, int action);
 
     int m_type = SYNC_UPDATE_RIGHT;
