@@ -239,6 +239,28 @@ TEST_F(FileOperationTest, EverySynchronisationLeavesTheTreeOfAFreshComparison) {
     }
 }
 
+TEST_F(FileOperationTest, AMirrorKeepsAOneSidedFolderThatHoldsWhatItDoesNotDelete) {
+    test::TempDir other;
+    other.WriteFile("L/keep.txt", "k\n");
+    other.WriteFile("R/old/a.txt", "a\n");
+    other.WriteFile("R/old/build.o", "filtered\n");
+    other.WriteFile("R/empty/deep/b.txt", "b\n");
+    CFolderCompareParams request;
+    request.sides[0].path = other / "L";
+    request.sides[1].path = other / "R";
+    request.methods = METHOD_TIME | METHOD_SIZE;
+    request.filters.fileFilters.nameExclude = "*.o";
+    CFolderCompareDoc mirrored;
+    ASSERT_TRUE(mirrored.Open(request));
+    ASSERT_TRUE(mirrored.PrepareAllLevels());
+    CSyncWizard wizard(SYNC_MIRROR_RIGHT);
+    ASSERT_TRUE(wizard.preparePage.Prepare(*mirrored.Root(), SYNC_MIRROR_RIGHT, mirrored.Tolerance()));
+    std::vector<std::string> deleted;
+    for (const SYNCENTRY& entry : wizard.preparePage.lists[1]) deleted.push_back(entry.path);
+    // The folder with a filtered file stays; the one of nothing else goes, its folders too.
+    EXPECT_EQ(deleted, (std::vector<std::string>{"empty/deep/b.txt", "empty/deep", "empty", "old/a.txt"}));
+}
+
 TEST_F(FileOperationTest, CompareContentsByOneMethod) {
     CFolderCompareItem* same = Item("same.txt");
     ASSERT_EQ(same->RecompareContents(METHOD_BINARY, context), 0) << context.error;
