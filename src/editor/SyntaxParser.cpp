@@ -42,13 +42,38 @@ char32_t DecodeAt(const char* text, int position, int length) {
 
 CKeywordSet::CKeywordSet(std::vector<std::string_view> words, bool caseSensitive)
     : m_words(std::move(words)), m_caseSensitive(caseSensitive) {
-    for (std::string_view w : m_words) m_folded.push_back(caseSensitive ? std::string(w) : Fold(w));
+    for (std::string_view w : m_words) {
+        m_folded.push_back(caseSensitive ? std::string(w) : Fold(w));
+        m_longest = std::max(m_longest, w.size());
+        m_lengths |= w.size() < 64 ? uint64_t{1} << w.size() : 0;
+    }
     std::sort(m_folded.begin(), m_folded.end());
 }
 
+// Most words of a text are no keyword: the length test rejects many of them
+// before the search, and folding uses a buffer on the stack.
 bool CKeywordSet::Contains(std::string_view word) const {
-    const std::string key = m_caseSensitive ? std::string(word) : Fold(word);
-    return std::binary_search(m_folded.begin(), m_folded.end(), key);
+    if (word.size() > m_longest) return false;
+    if (word.size() < 64 && !(m_lengths & (uint64_t{1} << word.size()))) return false;
+    auto less = [](const std::string& entry, std::string_view key) { return std::string_view(entry) < key; };
+    if (m_caseSensitive) {
+        auto it = std::lower_bound(m_folded.begin(), m_folded.end(), word, less);
+        return it != m_folded.end() && *it == word;
+    }
+    char buffer[256];
+    std::string folded;
+    char* key = buffer;
+    if (word.size() > sizeof buffer) {
+        folded.resize(word.size());
+        key = folded.data();
+    }
+    for (size_t i = 0; i < word.size(); ++i) {
+        const char c = word[i];
+        key[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    const std::string_view k(key, word.size());
+    auto it = std::lower_bound(m_folded.begin(), m_folded.end(), k, less);
+    return it != m_folded.end() && *it == k;
 }
 
 CSyntaxParser::CSyntaxParser(int languageNumber, std::string name, std::string extensions, uint32_t options,

@@ -56,11 +56,14 @@ public:
     CKeywordSet(std::vector<std::string_view> words, bool caseSensitive);
     bool Contains(std::string_view word) const;
     size_t Size() const { return m_words.size(); }
+    bool IsCaseSensitive() const { return m_caseSensitive; }
     const std::vector<std::string_view>& Words() const { return m_words; }
 
 private:
     std::vector<std::string_view> m_words;
     std::vector<std::string> m_folded;  // sorted, for lookups
+    size_t m_longest = 0;
+    uint64_t m_lengths = 0;  // bit n: some word is n bytes long (n < 64)
     bool m_caseSensitive;
 };
 
