@@ -142,6 +142,16 @@ const CKeywordSet& CSyntaxParserCpp::UserKeywords() {
     return set;
 }
 
+CSyntaxParserCpp::CSyntaxParserCpp()
+    : CSyntaxParserCpp(4, "C/C++", "c,cc,cpp,cxx,h,hpp,hxx,hm,inl,rh,tlh,tli,xs", 0x30,
+                       {{Keywords, COLORINDEX_KEYWORD}, {UserKeywords, COLORINDEX_USER1}}, true) {}
+
+CSyntaxParserCpp::CSyntaxParserCpp(int languageNumber, std::string name, std::string extensions,
+                                   uint32_t options, std::vector<KEYWORDCOLOUR> keywords, bool directives)
+    : CSyntaxParser(languageNumber, std::move(name), std::move(extensions), options, "/*", "*/", "//"),
+      m_keywords(std::move(keywords)),
+      m_directives(directives) {}
+
 int CSyntaxParserCpp::ParseLine(int state, const CSyntaxTextLine& line,
                                 std::vector<COLORBLOCK>* blocks) const {
     return Parse(state, line, blocks, false);
@@ -161,7 +171,8 @@ int CSyntaxParserCpp::Parse(int state, const CSyntaxTextLine& line, std::vector<
     if (length == 0) return state & STATE_BLOCK_COMMENT;
     const int codePage = WorkingCodePage();
 
-    const bool directiveMayOpen = !commentsOnly && (state == 0 || state == STATE_BLOCK_COMMENT);
+    const bool directiveMayOpen =
+        m_directives && !commentsOnly && (state == 0 || state == STATE_BLOCK_COMMENT);
     bool onlyBlanks = true;
     bool due = true;      // a new block starts at the next character
     int wordStart = -1;   // the word being gathered
@@ -187,10 +198,15 @@ int CSyntaxParserCpp::Parse(int state, const CSyntaxTextLine& line, std::vector<
     auto classify = [&](int start, int end) {
         if (blocks == nullptr || commentsOnly) return;
         const std::string_view word(text + start, static_cast<size_t>(end - start));
-        if (Keywords().Contains(word)) {
-            AddBlock(start, COLORINDEX_KEYWORD, blocks);
-        } else if (UserKeywords().Contains(word)) {
-            AddBlock(start, COLORINDEX_USER1, blocks);
+        int colour = COLORINDEX_NORMALTEXT;
+        for (const KEYWORDCOLOUR& k : m_keywords) {
+            if (k.set().Contains(word)) {
+                colour = k.colour;
+                break;
+            }
+        }
+        if (colour != COLORINDEX_NORMALTEXT) {
+            AddBlock(start, colour, blocks);
         } else if (IsNumber(word)) {
             AddBlock(start, COLORINDEX_NUMBER, blocks);
         } else {

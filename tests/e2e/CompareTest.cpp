@@ -387,3 +387,31 @@ TEST_F(CompareTest, Trouble) {
 
 }  // namespace
 }  // namespace corvatine
+
+// Ignoring comments works in every language by its own comment syntax.
+TEST_F(CompareTest, IgnoringCommentsInSeveralLanguages) {
+    const struct {
+        const char* extension;
+        const char* left;
+        const char* right;
+    } cases[] = {
+        {"py", "x = 1  # one\ns = '# kept'\n", "x = 1  # two\ns = '# kept'\n"},
+        {"sh", "ls # one\n", "ls # two\n"},
+        {"sql", "select x /* one */ from t\n", "select x /* two */ from t\n"},
+        {"pas", "a { one } (* x *) b\n", "a { two } (* y *) b\n"},
+        {"html", "<p><!-- one --></p>\n", "<p><!-- two --></p>\n"},
+        {"lsp", "(a) ;| one |;\n", "(a) ;| two |;\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string left = std::string("left.") + c.extension,
+                          right = std::string("right.") + c.extension;
+        m_dir.WriteFile(left, c.left);
+        m_dir.WriteFile(right, c.right);
+        EXPECT_EQ(Run({"-c", "-t:text", "-r:ic", left, right}).exitStatus, 0) << c.extension;
+        EXPECT_EQ(Run({"-c", "-t:text", left, right}).exitStatus, 1) << c.extension;
+    }
+    // A difference inside a string is no comment.
+    m_dir.WriteFile("left.py", "s = '# one'\n");
+    m_dir.WriteFile("right.py", "s = '# two'\n");
+    EXPECT_EQ(Run({"-c", "-t:text", "-r:ic", "left.py", "right.py"}).exitStatus, 1);
+}

@@ -102,6 +102,27 @@ TEST(TextRulesTest, CommentsAreLeftOut) {
     EXPECT_EQ(Normalised(plain, RULE_IGNORE_COMMENTS), "int a; // note\n");
 }
 
+// Every language's comments are left out by its own line parser.
+TEST(TextRulesTest, CommentsOfEveryKindOfLanguageAreLeftOut) {
+    const struct {
+        const char* extension;
+        const char* text;
+        const char* normalised;
+    } cases[] = {
+        {"py", "x = 1  # note\ns = '# kept'\n", "x = 1  \ns = '# kept'\n"},
+        {"sh", "echo $# # note\n", "echo $# \n"},
+        {"sql", "select /* a\nb */ x // c\n", "select \n x \n"},
+        {"pas", "a { one } b (* two\n*) c\n", "a  b \n c\n"},
+        {"html", "<p><!-- gone\n--> kept</p>\n", "<p>\n kept</p>\n"},
+        {"lsp", "(a) ;| block\n|; (b) ; line\n", "(a) \n (b) \n"},
+    };
+    for (const auto& c : cases) {
+        CSyntaxEditContext side;
+        Fill(side, c.text, c.extension);
+        EXPECT_EQ(Normalised(side, RULE_IGNORE_COMMENTS), c.normalised) << c.extension;
+    }
+}
+
 TEST(TextRulesTest, OptionsRoundTripWithPresetsAndMergeMode) {
     test::TempDir dir;
     platform::CRegistryHive hive(dir / "registry.reg", "HKEY_CURRENT_USER");

@@ -1,0 +1,349 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "editor/SyntaxEditor.h"
+#include "editor/SyntaxParsers.h"
+
+namespace corvatine {
+namespace {
+
+CSyntaxTextLine Line(const std::string& text) {
+    CSyntaxTextLine line;
+    line.Assign(text.data(), static_cast<int>(text.size()));
+    return line;
+}
+
+// The colour of every byte of a line as one letter: n normal, k keyword,
+// f function name (third sets, variables), c comment, d number, o operator,
+// s string, p directive, u second keyword set.
+char Letter(int colour) {
+    switch (colour) {
+        case COLORINDEX_NORMALTEXT: return 'n';
+        case COLORINDEX_KEYWORD: return 'k';
+        case COLORINDEX_FUNCNAME: return 'f';
+        case COLORINDEX_COMMENT: return 'c';
+        case COLORINDEX_NUMBER: return 'd';
+        case COLORINDEX_OPERATOR: return 'o';
+        case COLORINDEX_STRING: return 's';
+        case COLORINDEX_PREPROCESSOR: return 'p';
+        case COLORINDEX_USER1: return 'u';
+        default: return '?';
+    }
+}
+
+// Parses a line and answers its colours, checking that the blocks are
+// ordered, that the parse without blocks ends in the same state, and that no
+// two neighbouring blocks repeat a colour where the parser merges them.
+std::string Colours(const CSyntaxParser& parser, int& state, const std::string& text) {
+    std::vector<COLORBLOCK> blocks;
+    const CSyntaxTextLine line = Line(text);
+    const int end = parser.ParseLine(state, line, &blocks);
+    EXPECT_EQ(parser.ParseLine(state, line, nullptr), end) << "without blocks: " << text;
+    EXPECT_EQ(parser.ParseComments(state, line, nullptr), end) << "comment parse: " << text;
+    std::string letters(text.size(), blocks.empty() ? 'n' : '?');
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        EXPECT_EQ(blocks[b].background, COLORINDEX_BLOCKBKGND);
+        if (b > 0) EXPECT_LE(blocks[b - 1].position, blocks[b].position) << text;
+        const size_t from = static_cast<size_t>(blocks[b].position);
+        const size_t to = b + 1 < blocks.size() ? static_cast<size_t>(blocks[b + 1].position) : text.size();
+        for (size_t k = from; k < to && k < text.size(); ++k) letters[k] = Letter(blocks[b].color);
+    }
+    state = end;
+    return letters;
+}
+
+struct LINECASE {
+    std::string text;
+    std::string colours;  // one letter per byte
+    int endState;         // the state after the line; the next line starts there
+};
+
+struct LANGUAGECASE {
+    const char* extension;
+    const char* className;
+    std::vector<LINECASE> lines;  // parsed one after the other, the state carried
+};
+
+const CSyntaxParser& ForExtension(const char* extension) {
+    const CSyntaxParser* parser = GetSyntaxEditor().FindDefinitionForExtension(extension);
+    EXPECT_NE(parser, nullptr);
+    return *parser;
+}
+
+void CheckLanguage(const LANGUAGECASE& language) {
+    SCOPED_TRACE(language.extension);
+    const CSyntaxParser& parser = ForExtension(language.extension);
+    EXPECT_STREQ(parser.GetClassName(), language.className);
+    int state = 0;
+    for (const LINECASE& line : language.lines) {
+        const std::string colours = Colours(parser, state, line.text);
+        EXPECT_EQ(colours, line.colours) << line.text;
+        EXPECT_EQ(state, line.endState) << line.text;
+    }
+}
+
+const std::vector<LANGUAGECASE> kScriptLanguages = {
+    {"py",
+     "CSyntaxParserPython",
+     {
+         {"def f(x): # note", "kkknnonnoononcccccc", 0},
+         {"s = \"a\\\"b\" + 'c'", "nnonnsssssssnonnsss", 0},
+         {"x = \"\"\"doc", "nnonnsssssss", 0x88},
+         {"still doc \"\"\" or x", "ssssssssssssssnkknn", 0},
+         {"print(argv, id)", "kkkkkouuuuonnffo", 0},
+     }},
+    {"sh",
+     "CSyntaxParserSh",
+     {
+         {"if [ -f $HOME ]; then echo 'a#b' # c", "kknonoonnffffffnoonkkkknkkkknsssssnccc", 0},
+         {"ls \"open", "uunssssss", 0x08},
+         {"closed\" x", "sssssssnn", 0},
+         {"a=${x}#1", "nofffffn", 0},
+     }},
+    {"sql",
+     "CSyntaxParserSql",
+     {
+         {"SELECT name FROM t -- all", "kkkkkknnnnnnkkkknnnncccccc", 0},
+         {"WHERE a = 'it''s' /* open", "kkkkknnnonnssssssnccccccccc", 0x04},
+         {"still */ AND x VARCHAR", "cccccccccnkkknnnnuuuuuuu", 0},
+         {"// all comment", "cccccccccccccc", 0},
+     }},
+    {"pas",
+     "CSyntaxParserPascal",
+     {
+         {"program P; { note", "kkkkkkknnoncccccc", 0x20},
+         {"} (* x *) x := 'a''b'; // c", "cnccccccnnnoonssssssonccccc", 0},
+         {"BEGIN end", "kkkkknkkk", 0},
+     }},
+    {"lsp",
+     "CSyntaxParserLisp",
+     {
+         {"(abs x) ;| open", "okkknnonccccccc", 0x04},
+         {"close |; (zerop 1) ; c", "ccccccccnokkkkknnonccc", 0},
+         {"(acad_colordlg \"s\\\"\")", "okkkkkkkkkkkkknsssssso", 0},
+     }},
+    {"scm",
+     "CSyntaxParserSiod",
+     {
+         {"(ABS x) (sqrt y) ;| c |; (writes z)", "okkknnonouuuunnonccccccnoffffffnno", 0},
+     }},
+    {"tex",
+     "CSyntaxParserTex",
+     {
+         {"\\documentstyle{x} 50\\% $a+b", "kkkkkkkkkkkkkkoonooonnnnnsssss", 0x100},
+         {"c$ \\xdef % note", "ssnnuuuuncccccc", 0},
+         {"$$x$$ \\unknown", "sssssnnnnnnnnn", 0},
+     }},
+    {"f90",
+     "CSyntaxParserFortran",
+     {
+         {"C comment line", "cccccccccccccc", 0},
+         {"call abs(x) ! note", "nnnnnkkkonnonncccccc", 0},
+         {"      WRITE(*,*) 'it''s'", "nnnnnnkkkkkooooonnsssssss", 0},
+     }},
+    {"bas",
+     "CSyntaxParserBasic",
+     {
+         {"With x ' note", "kkkknnnnccccccc", 0},
+         {"s = \"a\"\"b\" rem c", "nnonnssssssnccccc", 0},
+         {"premium = 1", "nnnnnnnnonn", 0},
+     }},
+    {"bat",
+     "CSyntaxParserBatch",
+     {
+         {"@rem note", "occcccccc", 0},
+         {":label", "pppppp", 0},
+         {"xcopy.exe %1 %%i %PATH% \"s\"", "uuuuuuuuunffnfffnffffffnsss", 0},
+         {"IF a .AND. b", "kknnnkkkkknn", 0},
+         {":: comment", "cccccccccc", 0},
+     }},
+    {"ini",
+     "CSyntaxParserIni",
+     {
+         {"[Section]", "kkkkkkkkk", 0},
+         {"key=\"v;x\" ; not a comment", "nnnossssssnonnnnnnnnnnnnnn", 0},
+         {"  ; comment", "nnccccccccc", 0},
+     }},
+    {"iss",
+     "CSyntaxParserIss",
+     {
+         {"[Setup]", "kkkkkkk", 0},
+         {"; comment", "ccccccccc", 0},
+         {"#define X { open", "pppppppnnncccccc", 0x20},
+         {"close } WizardStyle=HKCR (* c *)", "cccccccnkkkkkkkkkkkouuuuncccccccc", 0},
+     }},
+    {"nsi",
+     "CSyntaxParserNsis",
+     {
+         {"!include x ; c", "ppppppppnnnccc", 0},
+         {"Abort \"$INSTDIR\" ARCHIVE # c", "kkkkknssssssssssnuuuuuuunccc", 0},
+         {"/* open", "ccccccc", 0x04},
+         {"*/ XPStyle on", "ccnkkkkkkknnn", 0},
+     }},
+    {"pl",
+     "CSyntaxParserPerl",
+     {
+         {"if ($x =~ s/a#/b/) { # c", "kknoffnoonkssssssoonoonccc", 0},
+         {"my @a = qw(one", "nnnffnonnkkssss", 0x290100},
+         {"two); tan $#a", "sssonnkkknffn", 0},
+         {"=pod", "cccc", 0x800},
+         {"text", "cccc", 0x800},
+         {"=cut", "cccc", 0},
+     }},
+    {"tcl",
+     "CSyntaxParserTcl",
+     {
+         {"# comment", "ccccccccc", 0},
+         {"if {$x} then ;# c", "kknoffonkkkkncccc", 0},
+     }},
+    {"rex",
+     "CSyntaxParserRexx",
+     {
+         {"CALL x /* c */ METHOD 'a'", "kkkknnncccccccnuuuuuunsss", 0},
+     }},
+    {"dcl",
+     "CSyntaxParserDcl",
+     {
+         {"x : boxed_column { width = 1; } // c", "nnonkkkkkkkkkkkknonfffffnonnonononcccc", 0},
+         {"spacer_0; /* open", "uuuuuuuuonccccccc", 0x04},
+     }},
+};
+
+const std::vector<LANGUAGECASE> kCLikeLanguages = {
+    {"cs", "CSyntaxParserCsharp", {{"using x; // c", "kkkkknnoncccc", 0}, {"#region R", "ppppppppp", 0}}},
+    {"java", "CSyntaxParserJava", {{"abstract f(1);", "kkkkkkkknfodoo", 0}, {"#x", "on", 0}}},
+    {"rul", "CSyntaxParserIs", {{"begin APPEND CMDLINE", "kkkkknuuuuuunffffffff", 0}}},
+    {"rc", "CSyntaxParserRsrc", {{"accelerators VK_F24 /* c", "kkkkkkkkkkkknuuuuuunccccc", 4}}},
+};
+
+const std::vector<LANGUAGECASE> kMarkupLanguages = {
+    {"html",
+     "CSyntaxParserHtml",
+     {
+         {"<a href=\"x\">&amp; &bogus;</a>", "okonnnnossssoofffffnnnnnnnnnookooo", 0},
+         {"<!-- open", "ccccccccc", 0x20000},
+         {"--> <?php x ?> &#38;", "cccnppppppppppppnddddd", 0},
+         {"<div", "okkk", 0x10000},
+         {"  class='a", "nnnnnnnosss", 0x90000},
+         {"b'>", "sso", 0},
+     }},
+    {"xml",
+     "CSyntaxParserXml",
+     {
+         {"<?xml version=\"1.0\"?>", "ookkknuuuuuuuosssssoo", 0},
+         {"<!DOCTYPE x SYSTEM \"y\">", "ookkkkkkknnnuuuuuunssso", 0},
+         {"<item id='1'>{v}</item>", "onnnnnuuosssoppponnnnno", 0},
+         {"<![CDATA[ a < b", "sssssssssssssss", 0x2000000},
+         {"]]> &lt;", "sssnffff", 0},
+     }},
+    {"sgml",
+     "CSyntaxParserSgml",
+     {
+         {"<ARTICLE compact id=x>{c} &amp;", "okkkkkkknuuuuuuunuuononppppnfffff", 0},
+     }},
+    {"asp",
+     "CSyntaxParserAsp",
+     {
+         {"<p><% If x Then ' c %> <b>", "okoppppnkknnnnnnnnnnnpponkko", 0},
+         {"<%= \"s\" rem", "pppnsssnccc", 0x100000},
+         {"  End %>&nbsp;", "nnkkknppffffff", 0},
+     }},
+    {"php",
+     "CSyntaxParserPhp",
+     {
+         {"<body><?php $x = array(1); # c ?>", "okkkkoppppppnffnonkkkkkododnccccpp", 0},
+         {"<?php /* open", "pppppnccccccc", 0x100004},
+         {"?> still */ $y?>", "cccccccccccnffpp", 0},
+     }},
+};
+
+TEST(LanguageParsersTest, ScriptLanguages) {
+    for (const LANGUAGECASE& language : kScriptLanguages) CheckLanguage(language);
+}
+
+TEST(LanguageParsersTest, CLikeLanguages) {
+    for (const LANGUAGECASE& language : kCLikeLanguages) CheckLanguage(language);
+}
+
+TEST(LanguageParsersTest, MarkupLanguages) {
+    for (const LANGUAGECASE& language : kMarkupLanguages) CheckLanguage(language);
+}
+
+// Plain text has no blocks and no state; an empty line keeps only what
+// continues over it.
+TEST(LanguageParsersTest, PlainTextAndEmptyLines) {
+    const CSyntaxParser& plain = ForExtension("txt");
+    std::vector<COLORBLOCK> blocks;
+    EXPECT_EQ(plain.ParseLine(0, Line("if x then // \"y\""), &blocks), 0);
+    EXPECT_TRUE(blocks.empty());
+    EXPECT_EQ(plain.ParseLine(0x1234, Line("text"), &blocks), 0);
+    const CSyntaxParser& sql = ForExtension("sql");
+    EXPECT_EQ(sql.ParseLine(CSyntaxParserScript::STATE_BLOCK_COMMENT_1, Line(""), &blocks),
+              CSyntaxParserScript::STATE_BLOCK_COMMENT_1);
+    EXPECT_EQ(sql.ParseLine(CSyntaxParserScript::STATE_LINE_COMMENT, Line(""), &blocks), 0);
+    EXPECT_TRUE(blocks.empty());
+}
+
+// Inno Setup and InstallShield files are coloured by their own sets and
+// comments, not by another member's.
+TEST(LanguageParsersTest, SetupScriptsUseTheirOwnSets) {
+    int state = 0;
+    EXPECT_EQ(Colours(ForExtension("iss"), state, "WorkingDir { c } ; x"), "kkkkkkkkkknccccconoon");
+    state = 0;
+    EXPECT_EQ(Colours(ForExtension("rul"), state, "declare /* c */ STRING"), "kkkkkkkncccccccnkkkkkk");
+    state = 0;
+    // The same words mean nothing to the other.
+    EXPECT_EQ(Colours(ForExtension("rul"), state, "WorkingDir"), "nnnnnnnnnn");
+}
+
+// Odd input never leaves the line or breaks the order of blocks: every member
+// on lines of stray delimiters, bytes above 0x7F and unbalanced regions.
+TEST(LanguageParsersTest, StrayDelimitersStayInTheLine) {
+    const std::vector<std::string> lines = {
+        "",
+        "\"",
+        "'",
+        "\\",
+        "$",
+        "%",
+        "<",
+        "&",
+        "{",
+        "(*",
+        ";|",
+        "<!--",
+        "<%",
+        "<?",
+        "#",
+        "=x",
+        "s{",
+        "q",
+        "\xC3\xA9t\xC3\xA9 \"\xE2\x82\xAC\"",
+        "\xFF\xFE",
+        "a\\",
+        "$$",
+        "<a b='",
+        "&amp",
+        "[x",
+    };
+    CSyntaxEditor& editor = GetSyntaxEditor();
+    for (int d = 0; d < editor.GetDefinitionCount(); ++d) {
+        const CSyntaxParser& parser = *editor.GetDefinition(d);
+        for (const int start : {0, 0x04, 0x08, 0x100, 0x10000, 0x100000}) {
+            for (const std::string& text : lines) {
+                std::vector<COLORBLOCK> blocks;
+                parser.ParseLine(start, Line(text), &blocks);
+                for (size_t b = 0; b < blocks.size(); ++b) {
+                    EXPECT_GE(blocks[b].position, 0);
+                    EXPECT_LE(blocks[b].position, static_cast<int>(text.size()));
+                    if (b > 0) EXPECT_LE(blocks[b - 1].position, blocks[b].position);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace corvatine
