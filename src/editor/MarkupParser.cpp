@@ -46,7 +46,7 @@ bool CSyntaxParserMarkup::OpenScript(CScriptLine& line) const {
     }
     // "<%=", "<%@" and "<?php" belong to the delimiter.
     if (line.i < line.length && (line.text[line.i] == '=' || line.text[line.i] == '@')) ++line.i;
-    if (second && line.Matches(line.i, "php", true)) line.i += 3;
+    if (line.Matches(line.i - 1, "?php", true)) line.i += 3;
     line.Colour(i, COLORINDEX_PREPROCESSOR);
     line.state = (line.state & ~STATE_SCRIPT_BITS) | STATE_SCRIPT | (second ? STATE_SCRIPT_SECOND : 0);
     return true;
@@ -179,6 +179,8 @@ void CSyntaxParserMarkup::InText(CScriptLine& line) const {
 
 int CSyntaxParserMarkup::ParseLine(int state, const CSyntaxTextLine& textLine,
                                    std::vector<COLORBLOCK>* blocks) const {
+    // Only a language with script regions has script states.
+    if (m_rules.script == nullptr || !(state & STATE_SCRIPT)) state &= ~(STATE_SCRIPT | STATE_SCRIPT_SECOND | STATE_SCRIPT_BITS);
     CScriptLine line(*this, textLine, state, blocks);
     while (line.i < line.length) {
         if (line.state & STATE_SCRIPT) {

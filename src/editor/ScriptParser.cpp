@@ -116,6 +116,13 @@ CSyntaxParserScript::CSyntaxParserScript(int languageNumber, std::string name, s
     mark(m_rules.specials, CLASS_SPECIAL);
     mark(m_rules.wordChars, CLASS_WORD_EXTRA);
     if (m_rules.sections) mark("[", CLASS_SECTION);
+
+    m_validState = STATE_LINE_COMMENT | (m_rules.specials.empty() ? 0 : STATE_OWN);
+    if (!m_rules.blockComments[0].close.empty()) m_validState |= STATE_BLOCK_COMMENT_1;
+    if (!m_rules.blockComments[1].close.empty()) m_validState |= STATE_BLOCK_COMMENT_2;
+    const int strings[] = {STATE_STRING_1, STATE_STRING_2, STATE_STRING_3};
+    for (size_t q = 0; q < m_rules.quotes.size() && q < 3; ++q) m_validState |= strings[q];
+    if (m_rules.tripleQuotes) m_validState |= STATE_TRIPLE;
 }
 
 int CSyntaxParserScript::KeywordColour(std::string_view word) const {
@@ -229,6 +236,7 @@ bool CSyntaxParserScript::TryComment(CScriptLine& line) const {
 }
 
 int CSyntaxParserScript::Walk(CScriptLine& line, std::string_view terminator) const {
+    line.state &= m_validState;  // a state from elsewhere cannot name a missing quote or comment
     const bool wantWords = line.WantsBlocks();
     while (line.i < line.length) {
         const int i = line.i;
@@ -283,7 +291,12 @@ int CSyntaxParserScript::Walk(CScriptLine& line, std::string_view terminator) co
                 const int close = line.Find(end, "}");
                 end = close < 0 ? line.length : close + 1;
             } else {
-                end = line.WordEnd(end, {});
+                // "$#list" and the one-character names "$#", "$?", "$@", "$!", "$$".
+                if (line.text[end] == '#' && end + 1 < line.length && IsWordStart(line.At(end + 1))) ++end;
+                const int word = line.WordEnd(end, {});
+                end = word > end ? word
+                                 : std::string_view("#?@*!$-").find(line.text[end]) != std::string_view::npos ? end + 1
+                                                                                                              : end;
             }
             if (end > i + 1) {
                 line.Colour(i, COLORINDEX_FUNCNAME);

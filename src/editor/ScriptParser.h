@@ -158,6 +158,7 @@ private:
 
     SCRIPTRULES m_rules;
     std::array<uint16_t, 256> m_class{};
+    int m_validState = 0;  // the bits the rules can set
 };
 
 }  // namespace corvatine

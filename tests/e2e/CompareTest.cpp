@@ -385,9 +385,6 @@ TEST_F(CompareTest, Trouble) {
     EXPECT_EQ(Run({"--context=-1", "left.txt", "left.txt"}).exitStatus, 2);
 }
 
-}  // namespace
-}  // namespace corvatine
-
 // Ignoring comments works in every language by its own comment syntax.
 TEST_F(CompareTest, IgnoringCommentsInSeveralLanguages) {
     const struct {
@@ -415,3 +412,6 @@ TEST_F(CompareTest, IgnoringCommentsInSeveralLanguages) {
     m_dir.WriteFile("right.py", "s = '# two'\n");
     EXPECT_EQ(Run({"-c", "-t:text", "-r:ic", "left.py", "right.py"}).exitStatus, 1);
 }
+
+}  // namespace
+}  // namespace corvatine

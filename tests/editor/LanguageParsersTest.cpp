@@ -45,7 +45,9 @@ std::string Colours(const CSyntaxParser& parser, int& state, const std::string& 
     std::string letters(text.size(), blocks.empty() ? 'n' : '?');
     for (size_t b = 0; b < blocks.size(); ++b) {
         EXPECT_EQ(blocks[b].background, COLORINDEX_BLOCKBKGND);
-        if (b > 0) EXPECT_LE(blocks[b - 1].position, blocks[b].position) << text;
+        if (b > 0) {
+            EXPECT_LE(blocks[b - 1].position, blocks[b].position) << text;
+        }
         const size_t from = static_cast<size_t>(blocks[b].position);
         const size_t to = b + 1 < blocks.size() ? static_cast<size_t>(blocks[b + 1].position) : text.size();
         for (size_t k = from; k < to && k < text.size(); ++k) letters[k] = Letter(blocks[b].color);
@@ -88,67 +90,67 @@ const std::vector<LANGUAGECASE> kScriptLanguages = {
     {"py",
      "CSyntaxParserPython",
      {
-         {"def f(x): # note", "kkknnonnoononcccccc", 0},
-         {"s = \"a\\\"b\" + 'c'", "nnonnsssssssnonnsss", 0},
-         {"x = \"\"\"doc", "nnonnsssssss", 0x88},
-         {"still doc \"\"\" or x", "ssssssssssssssnkknn", 0},
-         {"print(argv, id)", "kkkkkouuuuonnffo", 0},
+         {"def f(x): # note", "kkknnonooocccccc", 0},
+         {"s = \"a\\\"b\" + 'c'", "nnoossssssnoosss", 0},
+         {"x = \"\"\"doc", "nnoossssss", 0x88},
+         {"still doc \"\"\" or x", "sssssssssssssnkknn", 0},
+         {"print(argv, id)", "kkkkkouuuuooffo", 0},
      }},
     {"sh",
      "CSyntaxParserSh",
      {
-         {"if [ -f $HOME ]; then echo 'a#b' # c", "kknonoonnffffffnoonkkkknkkkknsssssnccc", 0},
-         {"ls \"open", "uunssssss", 0x08},
+         {"if [ -f $HOME ]; then echo 'a#b' # c", "kknooonnfffffnoookkkknkkkknsssssnccc", 0},
+         {"ls \"open", "uunsssss", 0x08},
          {"closed\" x", "sssssssnn", 0},
-         {"a=${x}#1", "nofffffn", 0},
+         {"a=${x}#1", "noffffon", 0},
      }},
     {"sql",
      "CSyntaxParserSql",
      {
-         {"SELECT name FROM t -- all", "kkkkkknnnnnnkkkknnnncccccc", 0},
-         {"WHERE a = 'it''s' /* open", "kkkkknnnonnssssssnccccccccc", 0x04},
-         {"still */ AND x VARCHAR", "cccccccccnkkknnnnuuuuuuu", 0},
+         {"SELECT name FROM t -- all", "kkkkkknnnnnnkkkknnncccccc", 0},
+         {"WHERE a = 'it''s' /* open", "kkkkknnnoosssssssnccccccc", 0x04},
+         {"still */ AND x VARCHAR", "ccccccccnkkknnnuuuuuuu", 0},
          {"// all comment", "cccccccccccccc", 0},
      }},
     {"pas",
      "CSyntaxParserPascal",
      {
-         {"program P; { note", "kkkkkkknnoncccccc", 0x20},
-         {"} (* x *) x := 'a''b'; // c", "cnccccccnnnoonssssssonccccc", 0},
+         {"program P; { note", "kkkkkkknnoocccccc", 0x20},
+         {"} (* x *) x := 'a''b'; // c", "cncccccccnnnooossssssoocccc", 0},
          {"BEGIN end", "kkkkknkkk", 0},
      }},
     {"lsp",
      "CSyntaxParserLisp",
      {
-         {"(abs x) ;| open", "okkknnonccccccc", 0x04},
-         {"close |; (zerop 1) ; c", "ccccccccnokkkkknnonccc", 0},
-         {"(acad_colordlg \"s\\\"\")", "okkkkkkkkkkkkknsssssso", 0},
+         {"(abs x) ;| open", "okkknnooccccccc", 0x04},
+         {"close |; (zerop 1) ; c", "ccccccccnokkkkknnooccc", 0},
+         {"(acad_colordlg \"s\\\"\")", "okkkkkkkkkkkkknssssso", 0},
      }},
     {"scm",
      "CSyntaxParserSiod",
      {
-         {"(ABS x) (sqrt y) ;| c |; (writes z)", "okkknnonouuuunnonccccccnoffffffnno", 0},
+         {"(ABS x) (sqrt y) ;| c |; (writes z)", "okkknnooouuuunnoocccccccnoffffffnno", 0},
      }},
     {"tex",
      "CSyntaxParserTex",
      {
-         {"\\documentstyle{x} 50\\% $a+b", "kkkkkkkkkkkkkkoonooonnnnnsssss", 0x100},
-         {"c$ \\xdef % note", "ssnnuuuuncccccc", 0},
+         {"\\documentstyle{x} 50\\% $a+b", "kkkkkkkkkkkkkkonoonnnnnssss", 0x100},
+         {"c$ \\xdef % note", "ssnkkkkkncccccc", 0},
          {"$$x$$ \\unknown", "sssssnnnnnnnnn", 0},
      }},
     {"f90",
      "CSyntaxParserFortran",
      {
          {"C comment line", "cccccccccccccc", 0},
-         {"call abs(x) ! note", "nnnnnkkkonnonncccccc", 0},
-         {"      WRITE(*,*) 'it''s'", "nnnnnnkkkkkooooonnsssssss", 0},
+         {"call abs(x) ! note", "kkkknkkkonoocccccc", 0},
+         {"      WRITE(*,*) 'it''s'", "nnnnnnkkkkkoooooosssssss", 0},
      }},
     {"bas",
      "CSyntaxParserBasic",
      {
-         {"With x ' note", "kkkknnnnccccccc", 0},
-         {"s = \"a\"\"b\" rem c", "nnonnssssssnccccc", 0},
-         {"premium = 1", "nnnnnnnnonn", 0},
+         {"With x ' note", "kkkknnncccccc", 0},
+         {"s = \"a\"\"b\" rem c", "nnoossssssnccccc", 0},
+         {"premium = 1", "nnnnnnnnoon", 0},
      }},
     {"bat",
      "CSyntaxParserBatch",
@@ -163,7 +165,7 @@ const std::vector<LANGUAGECASE> kScriptLanguages = {
      "CSyntaxParserIni",
      {
          {"[Section]", "kkkkkkkkk", 0},
-         {"key=\"v;x\" ; not a comment", "nnnossssssnonnnnnnnnnnnnnn", 0},
+         {"key=\"v;x\" ; not a comment", "nnnosssssnoonnnnnnnnnnnnn", 0},
          {"  ; comment", "nnccccccccc", 0},
      }},
     {"iss",
@@ -172,7 +174,7 @@ const std::vector<LANGUAGECASE> kScriptLanguages = {
          {"[Setup]", "kkkkkkk", 0},
          {"; comment", "ccccccccc", 0},
          {"#define X { open", "pppppppnnncccccc", 0x20},
-         {"close } WizardStyle=HKCR (* c *)", "cccccccnkkkkkkkkkkkouuuuncccccccc", 0},
+         {"close } WizardStyle=HKCR (* c *)", "cccccccnkkkkkkkkkkkouuuunccccccc", 0},
      }},
     {"nsi",
      "CSyntaxParserNsis",
@@ -180,14 +182,14 @@ const std::vector<LANGUAGECASE> kScriptLanguages = {
          {"!include x ; c", "ppppppppnnnccc", 0},
          {"Abort \"$INSTDIR\" ARCHIVE # c", "kkkkknssssssssssnuuuuuuunccc", 0},
          {"/* open", "ccccccc", 0x04},
-         {"*/ XPStyle on", "ccnkkkkkkknnn", 0},
+         {"*/ XPStyle on", "ccnkkkkkkknuu", 0},
      }},
     {"pl",
      "CSyntaxParserPerl",
      {
-         {"if ($x =~ s/a#/b/) { # c", "kknoffnoonkssssssoonoonccc", 0},
-         {"my @a = qw(one", "nnnffnonnkkssss", 0x290100},
-         {"two); tan $#a", "sssonnkkknffn", 0},
+         {"if ($x =~ s/a#/b/) { # c", "kknoffnoookssssssooooccc", 0},
+         {"my @a = qw(one", "kknffnookkssss", 0x290300},
+         {"two); tan $#a", "ssssookkknfff", 0},
          {"=pod", "cccc", 0x800},
          {"text", "cccc", 0x800},
          {"=cut", "cccc", 0},
@@ -196,7 +198,7 @@ const std::vector<LANGUAGECASE> kScriptLanguages = {
      "CSyntaxParserTcl",
      {
          {"# comment", "ccccccccc", 0},
-         {"if {$x} then ;# c", "kknoffonkkkkncccc", 0},
+         {"if {$x} then ;# c", "kknoffookkkkncccc", 0},
      }},
     {"rex",
      "CSyntaxParserRexx",
@@ -206,27 +208,27 @@ const std::vector<LANGUAGECASE> kScriptLanguages = {
     {"dcl",
      "CSyntaxParserDcl",
      {
-         {"x : boxed_column { width = 1; } // c", "nnonkkkkkkkkkkkknonfffffnonnonononcccc", 0},
-         {"spacer_0; /* open", "uuuuuuuuonccccccc", 0x04},
+         {"x : boxed_column { width = 1; } // c", "nnookkkkkkkkkkkknoofffffnoonoooocccc", 0},
+         {"spacer_0; /* open", "uuuuuuuuooccccccc", 0x04},
      }},
 };
 
 const std::vector<LANGUAGECASE> kCLikeLanguages = {
-    {"cs", "CSyntaxParserCsharp", {{"using x; // c", "kkkkknnoncccc", 0}, {"#region R", "ppppppppp", 0}}},
-    {"java", "CSyntaxParserJava", {{"abstract f(1);", "kkkkkkkknfodoo", 0}, {"#x", "on", 0}}},
-    {"rul", "CSyntaxParserIs", {{"begin APPEND CMDLINE", "kkkkknuuuuuunffffffff", 0}}},
-    {"rc", "CSyntaxParserRsrc", {{"accelerators VK_F24 /* c", "kkkkkkkkkkkknuuuuuunccccc", 4}}},
+    {"cs", "CSyntaxParserCsharp", {{"using x; // c", "kkkkkonoocccc", 0}, {"#region R", "ppppppppp", 0}}},
+    {"java", "CSyntaxParserJava", {{"abstract f(1);", "kkkkkkkkofodoo", 0}, {"#x", "on", 0}}},
+    {"rul", "CSyntaxParserIs", {{"begin APPEND CMDLINE", "kkkkkouuuuuuofffffff", 0}}},
+    {"rc", "CSyntaxParserRsrc", {{"accelerators VK_F24 /* c", "kkkkkkkkkkkkouuuuuuocccc", 4}}},
 };
 
 const std::vector<LANGUAGECASE> kMarkupLanguages = {
     {"html",
      "CSyntaxParserHtml",
      {
-         {"<a href=\"x\">&amp; &bogus;</a>", "okonnnnossssoofffffnnnnnnnnnookooo", 0},
+         {"<a href=\"x\">&amp; &bogus;</a>", "oknuuuuosssofffffnnnnnnnnooko", 0},
          {"<!-- open", "ccccccccc", 0x20000},
-         {"--> <?php x ?> &#38;", "cccnppppppppppppnddddd", 0},
+         {"--> <?php x ?> &#38;", "cccnppppppppppnddddd", 0},
          {"<div", "okkk", 0x10000},
-         {"  class='a", "nnnnnnnosss", 0x90000},
+         {"  class='a", "nnuuuuuoss", 0x90000},
          {"b'>", "sso", 0},
      }},
     {"xml",
@@ -234,26 +236,26 @@ const std::vector<LANGUAGECASE> kMarkupLanguages = {
      {
          {"<?xml version=\"1.0\"?>", "ookkknuuuuuuuosssssoo", 0},
          {"<!DOCTYPE x SYSTEM \"y\">", "ookkkkkkknnnuuuuuunssso", 0},
-         {"<item id='1'>{v}</item>", "onnnnnuuosssoppponnnnno", 0},
+         {"<item id='1'>{v}</item>", "onnnnnuuosssopppoonnnno", 0},
          {"<![CDATA[ a < b", "sssssssssssssss", 0x2000000},
          {"]]> &lt;", "sssnffff", 0},
      }},
     {"sgml",
      "CSyntaxParserSgml",
      {
-         {"<ARTICLE compact id=x>{c} &amp;", "okkkkkkknuuuuuuunuuononppppnfffff", 0},
+         {"<ARTICLE compact id=x>{c} &amp;", "okkkkkkknuuuuuuunuuonopppnfffff", 0},
      }},
     {"asp",
      "CSyntaxParserAsp",
      {
-         {"<p><% If x Then ' c %> <b>", "okoppppnkknnnnnnnnnnnpponkko", 0},
+         {"<p><% If x Then ' c %> <b>", "okoppnkknnnkkkknccccppnoko", 0},
          {"<%= \"s\" rem", "pppnsssnccc", 0x100000},
          {"  End %>&nbsp;", "nnkkknppffffff", 0},
      }},
     {"php",
      "CSyntaxParserPhp",
      {
-         {"<body><?php $x = array(1); # c ?>", "okkkkoppppppnffnonkkkkkododnccccpp", 0},
+         {"<body><?php $x = array(1); # c ?>", "okkkkopppppnffnookkkkkodoooccccpp", 0},
          {"<?php /* open", "pppppnccccccc", 0x100004},
          {"?> still */ $y?>", "cccccccccccnffpp", 0},
      }},
@@ -290,9 +292,9 @@ TEST(LanguageParsersTest, PlainTextAndEmptyLines) {
 // comments, not by another member's.
 TEST(LanguageParsersTest, SetupScriptsUseTheirOwnSets) {
     int state = 0;
-    EXPECT_EQ(Colours(ForExtension("iss"), state, "WorkingDir { c } ; x"), "kkkkkkkkkknccccconoon");
+    EXPECT_EQ(Colours(ForExtension("iss"), state, "WorkingDir { c } ; x"), "kkkkkkkkkkncccccnoon");
     state = 0;
-    EXPECT_EQ(Colours(ForExtension("rul"), state, "declare /* c */ STRING"), "kkkkkkkncccccccnkkkkkk");
+    EXPECT_EQ(Colours(ForExtension("rul"), state, "declare /* c */ STRING"), "kkkkkkkocccccccokkkkkk");
     state = 0;
     // The same words mean nothing to the other.
     EXPECT_EQ(Colours(ForExtension("rul"), state, "WorkingDir"), "nnnnnnnnnn");
@@ -338,7 +340,9 @@ TEST(LanguageParsersTest, StrayDelimitersStayInTheLine) {
                 for (size_t b = 0; b < blocks.size(); ++b) {
                     EXPECT_GE(blocks[b].position, 0);
                     EXPECT_LE(blocks[b].position, static_cast<int>(text.size()));
-                    if (b > 0) EXPECT_LE(blocks[b - 1].position, blocks[b].position);
+                    if (b > 0) {
+                        EXPECT_LE(blocks[b - 1].position, blocks[b].position);
+                    }
                 }
             }
         }
