@@ -284,6 +284,44 @@ private slots:
                  QStringLiteral("Ln 3, Col 4"));
     }
 
+    // Every language is coloured by its own parser: a Python keyword in the
+    // keyword colour, its comment in the comment colour.
+    void OtherLanguagesAreColoured() {
+        const std::string path = Write("greet.py", "def greet():  # say hello\n    return 1\n");
+        auto* view = qobject_cast<CTextEditView*>(m_frame->OpenFile(path));
+        QVERIFY(view != nullptr);
+        QTest::qWait(20);
+        CTextPane& pane = view->Pane();
+        const QImage image = pane.grab().toImage();
+        const QByteArray folder = qgetenv("CORVATINE_SCREENSHOTS");
+        if (!folder.isEmpty()) {
+            QDir().mkpath(QString::fromLocal8Bit(folder));
+            QVERIFY(image.save(QString::fromLocal8Bit(folder) + QStringLiteral("/python-editor.png")));
+        }
+        const QRect row = pane.RowRect(0);
+        const auto& colors = GetSyntaxEditor().colors;
+        // The share of a row's pixels near a colour, left and right of the middle.
+        const auto near = [&](const QColor& colour, int from, int to) {
+            int count = 0;
+            for (int x = from; x < to; ++x) {
+                for (int y = row.top(); y <= row.bottom(); ++y) {
+                    const QColor p = image.pixelColor(x, y);
+                    if (std::abs(p.red() - colour.red()) + std::abs(p.green() - colour.green()) +
+                            std::abs(p.blue() - colour.blue()) <
+                        60)
+                        ++count;
+                }
+            }
+            return count;
+        };
+        const QColor keyword = ToQColor(colors[COLORINDEX_KEYWORD].color);
+        const QColor comment = ToQColor(colors[COLORINDEX_COMMENT].color);
+        const int middle = image.width() / 3;
+        QVERIFY(near(keyword, 0, middle) > 0);
+        QVERIFY(near(comment, middle / 2, image.width()) > 0);
+        QCOMPARE(near(comment, 0, middle / 4), 0);  // "def" is no comment
+    }
+
     // Characters stand in cells: a tab to the next stop, a wide character in
     // two; clicks land between characters, and a very long line is laid out.
     void CellsOfWideCharactersTabsAndLongLines() {
