@@ -5,6 +5,7 @@
 #   ./setup.sh              build in build/ (optimised, with debug information)
 #   ./setup.sh --sanitize   build in build-asan/ with AddressSanitizer and
 #                           UndefinedBehaviorSanitizer
+#   ./setup.sh --tsan       build in build-tsan/ with ThreadSanitizer
 #   ./setup.sh --release    build in build-release/ the way packagers build
 #                           (Release: -O3, no debug information)
 #   ./setup.sh --bench      also build the benchmarks under bench/
@@ -18,18 +19,20 @@ cd "$(dirname "$0")"
 build_dir=build
 build_type=RelWithDebInfo
 sanitize=OFF
+tsan=OFF
 bench=OFF
 fuzz=OFF
 for arg in "$@"; do
   case "$arg" in
     --sanitize) build_dir=build-asan; build_type=Debug; sanitize=ON ;;
+    --tsan) build_dir=build-tsan; build_type=RelWithDebInfo; tsan=ON ;;
     --release) build_dir=build-release; build_type=Release ;;
     --bench) bench=ON ;;
     --fuzz) build_dir=build-fuzz; build_type=RelWithDebInfo; fuzz=ON ;;
     *) echo "setup.sh: unknown argument '$arg'" >&2; exit 2 ;;
   esac
 done
-cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORVATINE_BENCHMARKS=$bench
+cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORVATINE_TSAN=$tsan -DCORVATINE_BENCHMARKS=$bench
             -DCORVATINE_WERROR=${CORVATINE_WERROR:-OFF})
 if [ "$fuzz" = ON ]; then
   # Only the fuzz targets and what they link; clang brings libFuzzer.
