@@ -45,9 +45,10 @@ fi
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libtinyxml2-dev zlib1g-dev clang-format
           binutils-mingw-w64-x86-64 qt6-base-dev fonts-dejavu-core)
-# The benchmarks run rsync as the peer of synchronisation, and GNU time
-# measures peak memory.
-if [ "$bench" = ON ]; then packages+=(rsync time); fi
+# The benchmarks run rsync as the peer of synchronisation and GNU
+# source-highlight as the peer of the HTML export, and GNU time measures peak
+# memory.
+if [ "$bench" = ON ]; then packages+=(rsync time source-highlight); fi
 # libFuzzer comes with clang's runtime libraries.
 if [ "$fuzz" = ON ]; then packages+=(clang libclang-rt-14-dev); fi
 missing=()

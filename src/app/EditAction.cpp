@@ -2,12 +2,14 @@
 
 #include "app/ConsoleMessages.h"
 #include "app/HexAction.h"
+#include "app/TerminalProgress.h"
 
 #include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "editor/SyntaxEditContextEx.h"
 #include "editor/SyntaxEditor.h"
+#include "editor/SyntaxTextExport.h"
 #include "fileio/CodePages.h"
 #include "fileio/EncodingChoices.h"
 #include "fileio/TextFormat.h"
@@ -84,6 +86,9 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
                                     "'; use UNI16_LE, UNI16_BE, UTF-8 or a code page this system converts");
     }
 
+    if (!options.lineNumbers.empty() && options.exportTo.empty())
+        return Trouble(err, "'--line-numbers' applies only with --export");
+
     if (commandLine.pathCount == 0) return Trouble(err, "name a file to edit");
     const std::string& path = commandLine.paths[0];
     // A fifo or a device would hold the editor, or never end: only regular
@@ -130,6 +135,15 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
             err << "corvatine: warning: " << context.GetLossySaved()
                 << " characters cannot be represented in the chosen encoding and were saved as '?'\n";
         }
+    }
+
+    if (!options.exportTo.empty()) {
+        CSyntaxTextExport& exporter = GetSyntaxEditor().textExport;
+        exporter.SetLineNumbers(options.lineNumbers != "off");
+        CTerminalProgress progress(err);
+        const EXPORTVIEW view{&context};
+        if (!exporter.ExportToFile(path, options.exportTo, view, &progress, error))
+            status = Trouble(err, "cannot export to '" + options.exportTo + "': " + error);
     }
 
     if (options.quiet) {

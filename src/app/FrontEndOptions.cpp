@@ -36,6 +36,8 @@ constexpr WORD kWords[] = {
     {"encoding", true, RUN_EDIT},
     {"line-endings", true, RUN_EDIT},
     {"save-as", true, RUN_EDIT},
+    {"export", true, RUN_EDIT},
+    {"line-numbers", true, RUN_EDIT},
     {"width", true, RUN_TEXT},
     {"color", true, RUN_TEXT},
     {"context", true, RUN_TEXT},
@@ -118,6 +120,18 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
         else if (name == "save-as") {
             saveAs = value;
             hasSaveAs = true;
+        } else if (name == "export") {
+            if (value.empty()) {
+                error = "option '--export' needs a file name: --export=FILE";
+                return false;
+            }
+            exportTo = value;
+        } else if (name == "line-numbers") {
+            if (value != "on" && value != "off") {
+                error = "invalid value '" + value + "' for '--line-numbers': on or off";
+                return false;
+            }
+            lineNumbers = value;
         } else if (name == "width" || name == "context") {
             if (!ParseCount(value, name == "width" ? width : context) || (name == "width" && width < 20)) {
                 error = "invalid value '" + value + "' for '--" + name + "'" +

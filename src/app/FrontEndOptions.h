@@ -29,6 +29,8 @@ struct FRONTENDOPTIONS {
     std::string lineEndings;  // edit: "keep", "crlf", "cr", "lf"
     std::string saveAs;       // edit: where to save
     bool hasSaveAs = false;
+    std::string exportTo;                 // edit: where to write the syntax-coloured HTML page
+    std::string lineNumbers;              // export: "on" or "off"; empty: on
     int width = 0;                        // side: the output width; 0 the terminal's or 160
     std::string color = "auto";           // auto, always or never
     int context = 3;                      // unified: lines of context

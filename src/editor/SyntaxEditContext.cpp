@@ -554,6 +554,16 @@ int CSyntaxEditContext::GetParseState(int line) {
     return m_parseStates[static_cast<size_t>(line)];
 }
 
+int CSyntaxEditContext::ParseLineInOrder(int line, std::vector<COLORBLOCK>* blocks) {
+    if (line < 0 || line >= GetLineCount()) return 0;
+    const int state = ParseLine(GetParseState(line - 1), line, blocks);
+    // GetParseState sized the cache, unless this is the first line.
+    if (m_parseStates.size() != static_cast<size_t>(GetLineCount()))
+        m_parseStates.resize(static_cast<size_t>(GetLineCount()), -1);
+    m_parseStates[static_cast<size_t>(line)] = state;
+    return state;
+}
+
 int CSyntaxEditContext::ParseLine(int state, int line, std::vector<COLORBLOCK>* blocks) const {
     return m_definition ? m_definition->ParseLine(state, GetLine(line), blocks) : 0;
 }

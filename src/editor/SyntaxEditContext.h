@@ -120,6 +120,10 @@ public:
     // The parse state at the end of a line, from the cache or computed from
     // the nearest known line before it; 0 for a negative line.
     int GetParseState(int line);
+    // Parses a line with blocks from the cached state of the line before it
+    // and caches the state at its end, so that colouring lines in order
+    // parses each line once. Returns that state.
+    int ParseLineInOrder(int line, std::vector<COLORBLOCK>* blocks);
     // The definition's parse of line index starting in state; 0 without a
     // definition.
     int ParseLine(int state, int line, std::vector<COLORBLOCK>* blocks) const;

@@ -1,9 +1,10 @@
-// The text editor component: the registry of syntax definitions and the
-// editor settings, one per process.
+// The text editor component: the registry of syntax definitions, the
+// editor settings and the exporter, one per process.
 #pragma once
 
 #include "editor/EditorOptions.h"
 #include "editor/SyntaxParserFactory.h"
+#include "editor/SyntaxTextExport.h"
 
 namespace corvatine {
 
@@ -11,6 +12,9 @@ class CSyntaxEditor : public CSyntaxParserFactory, public CSyntaxEditorOptions {
 public:
     // Creates the definitions.
     CSyntaxEditor();
+
+    // Colours its pages from this component's colour table.
+    CSyntaxTextExport textExport{*this};
 };
 
 // The text editor component of the process.
