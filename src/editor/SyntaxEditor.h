@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editor/EditorOptions.h"
+#include "editor/RecentTexts.h"
 #include "editor/SyntaxParserFactory.h"
 
 namespace corvatine {
@@ -11,6 +12,9 @@ class CSyntaxEditor : public CSyntaxParserFactory, public CSyntaxEditorOptions {
 public:
     // Creates the definitions.
     CSyntaxEditor();
+
+    // The texts entered in the find boxes, shared by every view.
+    CRecentTexts findHistory;
 };
 
 // The text editor component of the process.
