@@ -185,6 +185,12 @@ std::string CMultiByteCase::UpperSameLength(std::string_view text) const {
     const int length = static_cast<int>(text.size());
     std::string encoded;
     for (int i = 0; i < length;) {
+        const auto byte = static_cast<unsigned char>(text[static_cast<size_t>(i)]);
+        if (byte < 0x80) {
+            out += static_cast<char>(m_upper[byte]);
+            ++i;
+            continue;
+        }
         char32_t code = 0;
         const int n = Decode(text.data(), length, i, code);
         const char32_t upper = Upper(code);
