@@ -1,5 +1,6 @@
 #include "editor/RegularExpression.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -143,17 +144,27 @@ void Concatenate(FRAGMENT& a, const FRAGMENT& b) {
     AppendRelocated(a.code, b.code);
 }
 
-// a | b, trying a first.
-FRAGMENT Alternate(const FRAGMENT& a, const FRAGMENT& b) {
+// The alternatives, tried in order: each but the last behind a split to the
+// next one and followed by a jump to the end.
+FRAGMENT Alternate(const std::vector<FRAGMENT>& branches) {
     FRAGMENT r;
-    const int sizeA = static_cast<int>(a.code.size()), sizeB = static_cast<int>(b.code.size());
-    r.code.push_back(Branch(OP_SPLIT, 1, sizeA + 2));
-    AppendRelocated(r.code, a.code);
-    r.code.push_back(Branch(OP_JUMP, sizeA + 2 + sizeB));
-    AppendRelocated(r.code, b.code);
-    r.minWidth = std::min(a.minWidth, b.minWidth);
+    int size = 0;
+    for (const FRAGMENT& branch : branches) size += static_cast<int>(branch.code.size()) + 2;
+    size -= 2;
+    r.minWidth = branches.front().minWidth;
+    r.anchored = true;
+    for (size_t i = 0; i < branches.size(); ++i) {
+        const FRAGMENT& branch = branches[i];
+        const bool last = i + 1 == branches.size();
+        const int start = static_cast<int>(r.code.size());
+        if (!last)
+            r.code.push_back(Branch(OP_SPLIT, start + 1, start + static_cast<int>(branch.code.size()) + 2));
+        AppendRelocated(r.code, branch.code);
+        if (!last) r.code.push_back(Branch(OP_JUMP, size));
+        r.minWidth = std::min(r.minWidth, branch.minWidth);
+        r.anchored = r.anchored && branch.anchored;
+    }
     r.zeroWidth = false;
-    r.anchored = a.anchored && b.anchored;
     return r;
 }
 
@@ -179,6 +190,9 @@ FRAGMENT Repeat(const FRAGMENT& a, char op) {
     return r;
 }
 
+// Groups nest at most this deep: the parser descends once per level.
+constexpr int kMaxNesting = 1000;
+
 class CParser {
 public:
     CParser(std::string_view pattern, PROGRAM& program)
@@ -192,13 +206,19 @@ private:
 
     // Alternatives up to the end, ')' or '}' (left for the caller).
     bool ParseAlternation(FRAGMENT& out) {
+        if (++m_depth > kMaxNesting) return false;
         if (!ParseSequence(out)) return false;
-        while (!AtEnd() && Peek() == '|') {
-            ++m_at;
-            FRAGMENT next;
-            if (!ParseSequence(next)) return false;
-            out = Alternate(out, next);
+        if (!AtEnd() && Peek() == '|') {
+            std::vector<FRAGMENT> branches;
+            branches.push_back(std::move(out));
+            while (!AtEnd() && Peek() == '|') {
+                ++m_at;
+                branches.emplace_back();
+                if (!ParseSequence(branches.back())) return false;
+            }
+            out = Alternate(branches);
         }
+        --m_depth;
         return true;
     }
 
@@ -418,6 +438,7 @@ private:
     PROGRAM& m_program;
     const CMultiByteCase& m_chars;
     CaseMode m_caseMode = CASE_INITIAL;
+    int m_depth = 0;
 };
 
 struct FRAME {

@@ -22,8 +22,9 @@
 //
 // "*", "+", "@" and "#" need an operand that always consumes at least one
 // character; a pattern without one, with a backslash at its end, a numeric
-// escape without its digits, an unbalanced group or set, a reversed range or
-// a 64th capturing group is malformed and compiles to nothing.
+// escape without its digits, an unbalanced group or set, a reversed range,
+// a 64th capturing group or groups nested over 1000 deep is malformed and
+// compiles to nothing.
 #pragma once
 
 #include <cstdint>

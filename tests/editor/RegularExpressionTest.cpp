@@ -244,6 +244,20 @@ TEST(RegularExpressionTest, SixtyThreeGroupsAndNoMore) {
     EXPECT_NE(CompileExpression(pattern + "{.}", CP_UTF8), nullptr);
 }
 
+TEST(RegularExpressionTest, DeepAndWidePatterns) {
+    const auto nested = [](int depth) {
+        return std::string(static_cast<size_t>(depth), '{') + "a" +
+               std::string(static_cast<size_t>(depth), '}');
+    };
+    EXPECT_EQ(Match(nested(500), "xa").start, 1);
+    EXPECT_EQ(CompileExpression(nested(100000), CP_UTF8), nullptr);
+    std::string alternatives;
+    for (int i = 0; i < 20000; ++i) alternatives += "w" + std::to_string(i) + "|";
+    alternatives += "last";
+    EXPECT_EQ(Match(alternatives, "the last").start, 4);
+    EXPECT_EQ(Match(alternatives, "w19999").length, 2);  // "w1" is tried first
+}
+
 TEST(RegularExpressionTest, StartSeesTheCharactersBeforeIt) {
     EXPECT_EQ(Match("^a", "aa", true, 1).start, kNoMatch);
     EXPECT_EQ(Match("<a", "aa a", true, 1).start, 3);
