@@ -45,12 +45,19 @@ int ResolveCodePage(int codePage) {
 }  // namespace
 
 const CMultiByteCase& CMultiByteCase::For(int codePage) {
+    // Searches ask once a line: the last answer of the thread comes first.
+    thread_local int lastCodePage = -1;
+    thread_local const CMultiByteCase* last = nullptr;
+    if (codePage == lastCodePage && last != nullptr) return *last;
+    const int asked = codePage;
     static std::mutex mutex;
     static std::map<int, std::unique_ptr<CMultiByteCase>> cache;
     codePage = ResolveCodePage(codePage);
     const std::lock_guard<std::mutex> lock(mutex);
     std::unique_ptr<CMultiByteCase>& entry = cache[codePage];
     if (!entry) entry.reset(new CMultiByteCase(codePage));
+    lastCodePage = asked;
+    last = entry.get();
     return *entry;
 }
 
