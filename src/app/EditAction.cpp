@@ -141,7 +141,7 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
         const auto acceptLoss = [&](int line, int count) {
             return messages.AskYesNo(SaveLossQuestion(path, line, count)) == platform::ANSWER_YES;
         };
-        if (!context.SaveTextFile(path, true, error, EOL_KEEP, true, acceptLoss))
+        if (!context.SaveTextFile(path, false, error, EOL_KEEP, true, acceptLoss))
             return Trouble(err, "cannot save '" + path + "': " + error);
     }
     if (options.hasSaveAs) {
