@@ -1,7 +1,7 @@
 #include "editor/FindReplace.h"
 
 #include <climits>
-#include <cstring>
+#include <cstdio>
 
 #include "editor/MultiByteCase.h"
 #include "editor/SyntaxEditor.h"

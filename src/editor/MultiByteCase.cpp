@@ -212,21 +212,4 @@ std::string CMultiByteCase::UpperSameLength(std::string_view text) const {
     return out;
 }
 
-std::string CMultiByteCase::ChangeCase(std::string_view text, bool upper) const {
-    std::string out;
-    out.reserve(text.size());
-    const int length = static_cast<int>(text.size());
-    for (int i = 0; i < length;) {
-        char32_t code = 0;
-        const int n = Decode(text.data(), length, i, code);
-        const char32_t changed = upper ? Upper(code) : Lower(code);
-        if (changed == code)
-            out.append(text.data() + i, static_cast<size_t>(n));
-        else
-            Encode(out, changed);
-        i += n;
-    }
-    return out;
-}
-
 }  // namespace corvatine

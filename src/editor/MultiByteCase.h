@@ -51,9 +51,6 @@ public:
     // The text with every character whose capital has the same length in
     // bytes replaced by it: offsets into the result are offsets into the text.
     std::string UpperSameLength(std::string_view text) const;
-    // The text with every character changed to its capital (or small
-    // letter); lengths may change.
-    std::string ChangeCase(std::string_view text, bool upper) const;
 
 private:
     explicit CMultiByteCase(int codePage);
