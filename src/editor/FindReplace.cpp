@@ -1,5 +1,6 @@
 #include "editor/FindReplace.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 
