@@ -102,9 +102,10 @@ ExecuteResult ExecuteExpression(const CRegularExpression& expression, const char
 // ("\0" to "\9" the registers' texts, "\U" "\L" upper- or lower-case what
 // follows up to "\E" or "\e", "\u" "\l" the next character only, "\a" "\b"
 // "\n" "\r" "\t" and "\d065" "\o101" "\x41" characters, a backslash before
-// any other character that character). matched is the text of register 0; the other registers
-// lie inside it. False, text then being of no use, for a register that did not
-// match, a backslash at the end or a numeric escape without its digits.
+// any other character that character). matched is the text of register 0;
+// the other registers lie inside it. False, text then being of no use, for a
+// register that did not match, a backslash at the end or a numeric escape
+// without its digits.
 bool ExpandReplacement(std::string_view replacement, const MATCHREGISTERS& registers,
                        std::string_view matched, std::string& text, int codePage = 0);
 
