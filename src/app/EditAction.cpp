@@ -2,6 +2,7 @@
 
 #include "app/ConsoleMessages.h"
 #include "app/HexAction.h"
+#include "app/SearchAction.h"
 #include "app/TerminalProgress.h"
 
 #include <nlohmann/json.hpp>
@@ -98,12 +99,18 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
         return Trouble(err,
                        "cannot edit '" + path + "': " +
                            (type == platform::FileType::Folder ? "it is a folder" : "it is a special file"));
+    if (options.hasFind && options.hasSearch)
+        return Trouble(
+            err,
+            "'--find' searches the bytes of the hex view and '--search' the text of the editor: give one of "
+            "them");
     if (commandLine.kind == CCommandLine::KIND_BINARY || options.format == "hex" || options.hasFind ||
         (commandLine.kind == CCommandLine::KIND_NONE && DetermineContentType(path) == CONTENT_TYPE_BINARY)) {
         if (options.CheckApplicable(RunKind::HexEditing, err) != EXIT_SAME) return EXIT_TROUBLE;
         return RunHexAction(path, options, out, err);
     }
     if (options.CheckApplicable(RunKind::TextEditing, err) != EXIT_SAME) return EXIT_TROUBLE;
+    if (CheckSearchOptions(options, err) != EXIT_SAME) return EXIT_TROUBLE;
 
     CSyntaxEditContextEx context(GetSyntaxEditor().trackChanges != 0);
     int kind = ENCODING_CODEPAGE, codePage = WorkingCodePage();
@@ -123,7 +130,25 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
                                choices[static_cast<size_t>(choice)].codePage);
     context.ChangeLineEndingStyle(style);
 
+    if (options.hasSearch && !options.hasReplace) return PrintMatches(context, path, options, out, err);
+    if (options.hasReplace) {
+        if (options.save && context.IsReadOnly())
+            return Trouble(err, "cannot save '" + path + "': it is read-only");
+        // Replacing in memory for the output harms no read-only file.
+        context.SetReadOnly(false);
+        if (const int replaced = ReplaceMatches(context, path, options, err); replaced != EXIT_SAME)
+            return replaced;
+    }
+
     int status = 0;
+    if (options.save) {
+        CConsoleMessages messages(err, options.yes);
+        const auto acceptLoss = [&](int line, int count) {
+            return messages.AskYesNo(SaveLossQuestion(path, line, count)) == platform::ANSWER_YES;
+        };
+        if (!context.SaveTextFile(path, false, error, EOL_KEEP, true, acceptLoss))
+            return Trouble(err, "cannot save '" + path + "': " + error);
+    }
     if (options.hasSaveAs) {
         CConsoleMessages messages(err, options.yes);
         const auto acceptLoss = [&](int line, int count) {
@@ -148,6 +173,13 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
 
     if (options.quiet) {
         // Only the exit status tells.
+    } else if (options.hasReplace) {
+        // The replaced text, unless it went into a file.
+        if (!options.save && !options.hasSaveAs)
+            for (int i = 0; i < context.GetLineCount(); ++i) {
+                const CSyntaxTextLine& line = context.GetLine(i);
+                out.write(line.Text(), line.FullLength());
+            }
     } else if (format == "info") {
         out << InfoJson(context, result, lossy != 0).dump(2) << "\n";
     } else if (format == "syntax") {

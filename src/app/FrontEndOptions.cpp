@@ -43,7 +43,7 @@ constexpr WORD kWords[] = {
     {"context", true, RUN_TEXT},
     {"report", true, RUN_TEXT | RUN_FOLDER},
     {"copy", true, RUN_TEXT},
-    {"save", false, RUN_TEXT},
+    {"save", false, RUN_TEXT | RUN_EDIT},
     {"yes", false, RUN_ANY},
     {"quiet", false, RUN_ANY},
     {"info", false, RUN_ANY},
@@ -54,6 +54,12 @@ constexpr WORD kWords[] = {
     {"max-delete", true, RUN_FOLDER},
     {"op", true, RUN_FOLDER},
     {"find", true, RUN_HEX},
+    {"search", true, RUN_EDIT},
+    {"replace", true, RUN_EDIT},
+    {"regex", false, RUN_EDIT},
+    {"match-case", false, RUN_EDIT},
+    {"whole-word", false, RUN_EDIT},
+    {"up", false, RUN_EDIT},
     {"watch", false, RUN_TEXT | RUN_BINARY},
     {"save-comparison", true, RUN_COMPARE},
     {"recent", false, RUN_ANY, true},
@@ -184,7 +190,21 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
         } else if (name == "find") {
             find = value;
             hasFind = true;
-        } else if (name == "watch")
+        } else if (name == "search") {
+            search = value;
+            hasSearch = true;
+        } else if (name == "replace") {
+            replace = value;
+            hasReplace = true;
+        } else if (name == "regex")
+            regex = true;
+        else if (name == "match-case")
+            matchCase = true;
+        else if (name == "whole-word")
+            wholeWord = true;
+        else if (name == "up")
+            up = true;
+        else if (name == "watch")
             watch = true;
         else if (name == "save-comparison") {
             if (value.empty()) {

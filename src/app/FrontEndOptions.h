@@ -48,6 +48,14 @@ struct FRONTENDOPTIONS {
     std::vector<std::string> operations;  // folder: "--op" values, in order
     std::string find;                     // hex: what to search for
     bool hasFind = false;
+    std::string search;  // edit: the text or expression to find
+    bool hasSearch = false;
+    std::string replace;  // edit: what replaces every match
+    bool hasReplace = false;
+    bool regex = false;          // edit: --search is a regular expression
+    bool matchCase = false;      // edit: letters match in case
+    bool wholeWord = false;      // edit: only whole words
+    bool up = false;             // edit: search backwards
     bool watch = false;          // compare again whenever a file changes
     std::string saveComparison;  // write the requests run to this comparison file
     bool recent = false;         // the recent comparisons list

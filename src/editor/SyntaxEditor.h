@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editor/EditorOptions.h"
+#include "editor/RecentTexts.h"
 #include "editor/SyntaxParserFactory.h"
 #include "editor/SyntaxTextExport.h"
 
@@ -15,6 +16,8 @@ public:
 
     // Colours its pages from this component's colour table.
     CSyntaxTextExport textExport{*this};
+    // The texts entered in the find boxes, shared by every view.
+    CRecentTexts findHistory;
 };
 
 // The text editor component of the process.

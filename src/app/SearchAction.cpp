@@ -1,0 +1,112 @@
+#include "app/SearchAction.h"
+
+#include <ostream>
+
+#include "app/ConsoleMessages.h"
+#include "editor/FindReplace.h"
+#include "editor/MultiByteCase.h"
+#include "fileio/CodePages.h"
+
+namespace corvatine {
+
+namespace {
+
+uint32_t SearchFlags(const FRONTENDOPTIONS& options) {
+    return (options.matchCase ? FIND_MATCH_CASE : 0u) | (options.wholeWord ? FIND_WHOLE_WORD : 0u) |
+           (options.regex ? FIND_REGEXP : 0u) | (options.up ? FIND_DIRECTION_UP : 0u);
+}
+
+int TooComplex(std::ostream& err, const std::string& path) {
+    return Trouble(err, "cannot search '" + path + "': expression too complex");
+}
+
+int NotFound(std::ostream& err, const FRONTENDOPTIONS& options) {
+    CConsoleMessages(err, options.yes).Inform(FormatNotFound(kReplaceNotFoundFormat, options.search));
+    return EXIT_DIFFERENT;
+}
+
+}  // namespace
+
+int CheckSearchOptions(const FRONTENDOPTIONS& options, std::ostream& err) {
+    if (!options.hasSearch) {
+        for (const char* word : {"regex", "match-case", "whole-word", "up", "replace"})
+            for (const std::string& given : options.given)
+                if (given == word) return Trouble(err, "'--" + given + "' needs --search");
+        if (options.save) return Trouble(err, "'--save' saves what '--replace' changed: give --replace too");
+        return EXIT_SAME;
+    }
+    if (options.search.empty()) return Trouble(err, "'--search' needs a text to search for: --search=TEXT");
+    if (options.regex && options.wholeWord)
+        return Trouble(err, "'--whole-word' does not apply to a regular expression");
+    if (!options.format.empty()) return Trouble(err, "'--format' does not apply to --search");
+    if (options.hasReplace) {
+        if (options.up)
+            return Trouble(err, "'--up' does not apply to --replace, which goes through the whole file");
+        return EXIT_SAME;
+    }
+    if (options.save) return Trouble(err, "'--save' saves what '--replace' changed: give --replace too");
+    for (const char* word : {"save-as", "encoding", "line-endings"})
+        for (const std::string& given : options.given)
+            if (given == word)
+                return Trouble(err, "'--" + given + "' does not apply to --search without --replace");
+    return EXIT_SAME;
+}
+
+int PrintMatches(CSyntaxEditContextEx& context, const std::string& path, const FRONTENDOPTIONS& options,
+                 std::ostream& out, std::ostream& err) {
+    CRecentTexts history;
+    CFindReplace finder(context, &history);
+    const CPoint end = CFindReplace::TextEnd(context);
+    const uint32_t flags = SearchFlags(options);
+    const bool up = options.up;
+    int found = 0;
+    CPoint at = up ? end : CPoint{0, 0};
+    CPoint position;
+    while (finder.SearchText(options.search, at, {0, 0}, end, flags, false, position)) {
+        ++found;
+        const CSyntaxTextLine& line = context.GetLine(position.y);
+        if (!options.quiet)
+            out << position.y + 1 << ":" << position.x + 1 << ": " << line.Characters() << "\n";
+        const LASTSEARCH& last = finder.GetLastSearch();
+        if (up) {
+            at = position;  // the next match lies before this one
+        } else if (last.matchLength > 0) {
+            at = last.matchEnd;
+        } else if (position.x < line.Length()) {
+            // An empty match: on past the character it stands before.
+            char32_t code = 0;
+            at = {position.x + CMultiByteCase::For(WorkingCodePage())
+                                   .Decode(line.Text(), line.Length(), position.x, code),
+                  position.y};
+        } else if (position.y + 1 < context.GetLineCount()) {
+            at = {0, position.y + 1};
+        } else {
+            break;
+        }
+    }
+    if (finder.GetStatus() == SEARCH_TOO_COMPLEX) return TooComplex(err, path);
+    return found > 0 ? EXIT_SAME : NotFound(err, options);
+}
+
+int ReplaceMatches(CSyntaxEditContextEx& context, const std::string& path, const FRONTENDOPTIONS& options,
+                   std::ostream& err) {
+    CRecentTexts history;
+    CFindReplace finder(context, &history);
+    CPoint blockEnd = CFindReplace::TextEnd(context);
+    const int count = finder.ReplaceAll(nullptr, options.search, options.replace, SearchFlags(options),
+                                        {0, 0}, {0, 0}, blockEnd, false);
+    if (finder.GetStatus() == SEARCH_TOO_COMPLEX) return TooComplex(err, path);
+    if (finder.GetLastSearch().found) {
+        const CPoint at = finder.GetLastSearch().matchStart;
+        return Trouble(
+            err, "cannot replace the match at " + std::to_string(at.y + 1) + ":" + std::to_string(at.x + 1) +
+                     " of '" + path + "' with '" + options.replace +
+                     "': it names a group that did not match, or ends in a backslash or a bad escape");
+    }
+    if (count == 0) return NotFound(err, options);
+    if (!options.quiet)
+        err << "corvatine: " << count << (count == 1 ? " occurrence" : " occurrences") << " replaced\n";
+    return EXIT_SAME;
+}
+
+}  // namespace corvatine

@@ -1,0 +1,331 @@
+#include "editor/FindReplace.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+#include "editor/MultiByteCase.h"
+#include "editor/SyntaxEditor.h"
+#include "fileio/CodePages.h"
+#include "fileio/TextFormat.h"
+
+namespace corvatine {
+
+namespace {
+
+bool Before(CPoint a, CPoint b) { return a.y < b.y || (a.y == b.y && a.x < b.x); }
+
+// The first occurrence of pattern in text at or after start that begins a
+// character, or npos.
+size_t FindCharacters(std::string_view text, size_t start, std::string_view pattern,
+                      const CMultiByteCase& chars) {
+    if (!chars.IsDoubleByte()) return text.find(pattern, start);
+    // A trail byte may equal a pattern's first byte: walk the characters.
+    const int length = static_cast<int>(text.size());
+    for (int i = static_cast<int>(start); i + static_cast<int>(pattern.size()) <= length;) {
+        if (text.compare(static_cast<size_t>(i), pattern.size(), pattern) == 0) return static_cast<size_t>(i);
+        char32_t code = 0;
+        i += chars.Decode(text.data(), length, i, code);
+    }
+    return std::string_view::npos;
+}
+
+int CharacterLengthAt(std::string_view text, int position) {
+    if (position >= static_cast<int>(text.size())) return 1;
+    char32_t code = 0;
+    return CMultiByteCase::For(WorkingCodePage())
+        .Decode(text.data(), static_cast<int>(text.size()), position, code);
+}
+
+}  // namespace
+
+std::string FormatNotFound(const char* format, const std::string& text) {
+    std::string out(format);
+    const size_t at = out.find("%s");
+    if (at != std::string::npos) out.replace(at, 2, text);
+    return out;
+}
+
+int CountLineFeedEscapes(std::string_view pattern) {
+    int count = 0;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '\\') continue;
+        if (i + 1 < pattern.size() && pattern[i + 1] == 'n') ++count;
+        ++i;  // the escaped character is not a backslash of its own
+    }
+    return count;
+}
+
+int FindInLine(std::string_view text, int start, std::string_view pattern, uint32_t flags, int& length,
+               COMPILEDSEARCH& compiled, MATCHREGISTERS& registers, int64_t* steps) {
+    length = 0;
+    if (start < 0 || start > static_cast<int>(text.size())) return -1;
+    if (flags & FIND_REGEXP) {
+        if (!compiled.compiled || compiled.pattern != pattern) {
+            compiled.expression.reset();
+            compiled.expression = CompileExpression(pattern);
+            compiled.pattern = std::string(pattern);
+            compiled.compiled = true;
+        }
+        if (!compiled.expression) return -1;
+        const ExecuteResult result =
+            ExecuteExpression(*compiled.expression, text.data(), static_cast<int>(text.size()), start,
+                              registers, (flags & FIND_MATCH_CASE) != 0, steps);
+        if (result == EXECUTE_TOO_COMPLEX) return kFindTooComplex;
+        if (result != EXECUTE_MATCHED) return -1;
+        length = registers.end[0] - registers.start[0];
+        return registers.start[0];
+    }
+    registers.Clear();
+    if (pattern.empty()) return -1;
+    const CMultiByteCase& chars = CMultiByteCase::For(WorkingCodePage());
+    for (size_t at = static_cast<size_t>(start);;) {
+        const size_t found = FindCharacters(text, at, pattern, chars);
+        if (found == std::string_view::npos) return -1;
+        const size_t after = found + pattern.size();
+        if ((flags & FIND_WHOLE_WORD) &&
+            ((found > 0 && IsWordByte(static_cast<unsigned char>(text[found - 1]))) ||
+             (after < text.size() && IsWordByte(static_cast<unsigned char>(text[after]))))) {
+            at = found + static_cast<size_t>(CharacterLengthAt(text, static_cast<int>(found)));
+            continue;
+        }
+        length = static_cast<int>(pattern.size());
+        registers.start[0] = static_cast<int>(found);
+        registers.end[0] = static_cast<int>(after);
+        return static_cast<int>(found);
+    }
+}
+
+CFindReplace::CFindReplace(CSyntaxEditContext& context, CRecentTexts* findHistory)
+    : m_context(context),
+      m_findHistory(findHistory != nullptr ? findHistory : &GetSyntaxEditor().findHistory) {}
+
+CPoint CFindReplace::TextEnd(const CSyntaxEditContext& context) {
+    const int last = context.GetLineCount() - 1;
+    return last < 0 ? CPoint{0, 0} : CPoint{context.GetLine(last).Length(), last};
+}
+
+CPoint CFindReplace::PositionOf(int line, int offset) const {
+    const int count = m_context.GetLineCount();
+    while (line + 1 < count && offset > m_context.GetLine(line).Length()) {
+        offset -= m_context.GetLine(line).Length() + 1;
+        ++line;
+    }
+    return {offset, line};
+}
+
+int CFindReplace::JoinedLength(int line, int extra) const {
+    int length = m_context.GetLine(line).Length();
+    for (int k = 1; k <= extra && line + k < m_context.GetLineCount(); ++k)
+        length += 1 + m_context.GetLine(line + k).Length();
+    return length;
+}
+
+int CFindReplace::SearchLine(int line, int from, const std::string& pattern, int extra, int& length,
+                             int64_t* steps) {
+    const int count = m_context.GetLineCount();
+    m_joined.assign(m_context.GetLine(line).Characters());
+    for (int k = 1; k <= extra && line + k < count; ++k) {
+        m_joined += '\n';
+        m_joined.append(m_context.GetLine(line + k).Characters());
+    }
+    from = std::min(from, static_cast<int>(m_joined.size()));
+    const bool literalWithoutCase = !(m_last.flags & (FIND_REGEXP | FIND_MATCH_CASE));
+    if (literalWithoutCase) m_upper = CMultiByteCase::For(WorkingCodePage()).UpperSameLength(m_joined);
+    return FindInLine(literalWithoutCase ? m_upper : m_joined, from, pattern, m_last.flags, length,
+                      m_last.compiled, m_last.registers, steps);
+}
+
+void CFindReplace::Found(int line, int offset, int length) {
+    m_last.found = true;
+    m_last.matchLength = length;
+    m_last.matchStart = PositionOf(line, offset);
+    m_last.matchEnd = PositionOf(line, offset + length);
+    m_last.matchedText = m_joined.substr(static_cast<size_t>(offset), static_cast<size_t>(length));
+    m_status = SEARCH_FOUND;
+}
+
+bool CFindReplace::SearchText(const std::string& text, CPoint start, CPoint blockStart, CPoint blockEnd,
+                              uint32_t flags, bool wrap, CPoint& position) {
+    m_status = SEARCH_NOT_FOUND;
+    m_last.found = false;
+    m_last.text = text;
+    m_last.flags = flags;
+    m_last.matchLength = 0;
+    const int count = m_context.GetLineCount();
+    if (count == 0) return false;
+    const bool regexp = (flags & FIND_REGEXP) != 0;
+    const int extra = regexp ? CountLineFeedEscapes(text) : 0;
+    const std::string pattern = regexp || (flags & FIND_MATCH_CASE)
+                                    ? text
+                                    : CMultiByteCase::For(WorkingCodePage()).UpperSameLength(text);
+    blockEnd.y = std::min(blockEnd.y, count - 1);
+    int length = 0;
+
+    if (!(flags & FIND_DIRECTION_UP)) {
+        if (start == blockEnd) return false;
+        CPoint from = Before(start, blockStart) ? blockStart : start;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int line = from.y; line <= blockEnd.y; ++line) {
+                const int column = line == from.y ? from.x : 0;
+                const int offset = SearchLine(line, column, pattern, extra, length, nullptr);
+                if (offset == kFindTooComplex) {
+                    m_status = SEARCH_TOO_COMPLEX;
+                    return false;
+                }
+                if (offset < 0) continue;
+                if (!Before(PositionOf(line, offset), blockEnd)) break;
+                Found(line, offset, length);
+                position = m_last.matchStart;
+                return true;
+            }
+            if (!wrap || pass == 1) break;
+            from = blockStart;
+        }
+        return false;
+    }
+
+    CPoint from = Before(blockEnd, start) ? blockEnd : start;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int line = from.y; line >= blockStart.y && line >= 0; --line) {
+            const int limit = line == from.y ? from.x : INT_MAX;
+            int at = line == blockStart.y ? blockStart.x : 0;
+            int best = -1, bestLength = 0;
+            MATCHREGISTERS bestRegisters;
+            // Forward searches, each one character after the last match's
+            // start, until a match starts at the limit or later; together
+            // they have the budget of one search of the line.
+            int64_t steps = StepBudget(JoinedLength(line, extra));
+            for (;;) {
+                const int offset = SearchLine(line, at, pattern, extra, length, &steps);
+                if (offset == kFindTooComplex) {
+                    m_status = SEARCH_TOO_COMPLEX;
+                    return false;
+                }
+                if (offset < 0 || offset >= limit) break;
+                if (limit == INT_MAX || offset + length <= limit) {
+                    best = offset;
+                    bestLength = length;
+                    bestRegisters = m_last.registers;
+                }
+                if (offset >= static_cast<int>(m_joined.size())) break;
+                at = offset + CharacterLengthAt(m_joined, offset);
+            }
+            if (best < 0) continue;
+            // The joined text is that of the last search of this line.
+            m_last.registers = bestRegisters;
+            Found(line, best, bestLength);
+            position = m_last.matchStart;
+            return true;
+        }
+        if (!wrap || pass == 1) break;
+        from = blockEnd;
+    }
+    return false;
+}
+
+bool CFindReplace::Replace(CSyntaxTextView* view, const std::string& replacement, CPoint& end) {
+    if (!m_last.found) return false;
+    const CPoint start = m_last.matchStart, matchEnd = m_last.matchEnd;
+    const int count = m_context.GetLineCount();
+    if (start.y < 0 || matchEnd.y >= count || Before(matchEnd, start) ||
+        start.x > m_context.GetLine(start.y).Length() || matchEnd.x > m_context.GetLine(matchEnd.y).Length())
+        return false;
+    std::string current;
+    m_context.ExtractText(start.y, start.x, matchEnd.y, matchEnd.x, current, EOL_LF);
+    if (current != m_last.matchedText) return false;
+    std::string text = replacement;
+    if ((m_last.flags & FIND_REGEXP) &&
+        !ExpandReplacement(replacement, m_last.registers, m_last.matchedText, text))
+        return false;
+    if (m_context.IsReadOnly()) return false;
+    end = start;
+    if (start == matchEnd && text.empty()) return true;
+    m_context.OpenUndoGroup(false);
+    bool ok = start == matchEnd ||
+              m_context.DeleteRange(view, start.y, start.x, matchEnd.y, matchEnd.x, kReplaceAction);
+    if (ok && !text.empty())
+        ok = m_context.InsertTextAt(view, start.y, start.x, text, end.y, end.x, kReplaceAction);
+    m_context.CloseUndoGroup(view);
+    m_last.found = false;
+    return ok;
+}
+
+int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, const std::string& replacement,
+                             uint32_t flags, CPoint current, CPoint blockStart, CPoint& blockEnd, bool wrap) {
+    flags &= ~static_cast<uint32_t>(FIND_DIRECTION_UP);
+    m_findHistory->Add(text);
+    m_replaceHistory.Add(replacement);
+    CPoint position;
+    const bool atCurrent =
+        m_last.found && m_last.matchStart == current && m_last.text == text && m_last.flags == flags;
+    if (!atCurrent && !SearchText(text, current, blockStart, blockEnd, flags, wrap, position)) return 0;
+
+    // Where the replacing began: the start of the first replacement's text.
+    const CPoint origin = m_last.matchStart;
+    CPoint stop = origin;
+    bool wrapped = false;
+    int replaced = 0;
+    for (;;) {
+        const CPoint matchStart = m_last.matchStart, matchEnd = m_last.matchEnd;
+        CPoint end;
+        if (!Replace(view, replacement, end)) break;
+        ++replaced;
+        // Points after the match move with the text that replaced it.
+        const auto adjust = [&](CPoint& point) {
+            if (!Before(matchStart, point)) return;
+            if (Before(point, matchEnd)) {
+                point = end;
+            } else if (point.y == matchEnd.y) {
+                point = {end.x + point.x - matchEnd.x, end.y};
+            } else {
+                point.y += end.y - matchEnd.y;
+            }
+        };
+        adjust(blockEnd);
+        if (wrapped) adjust(stop);
+
+        // Go on after the inserted text; after an empty match one character
+        // further, so that the same place is not matched again.
+        CPoint next = end;
+        if (matchStart == matchEnd) {
+            const CSyntaxTextLine& line = m_context.GetLine(next.y);
+            if (next.x < line.Length()) {
+                next.x += CharacterLengthAt(line.Characters(), next.x);
+            } else if (next.y + 1 < m_context.GetLineCount()) {
+                next = {0, next.y + 1};
+            } else {
+                break;
+            }
+        }
+        bool found = SearchText(text, next, blockStart, blockEnd, flags, false, position);
+        if (!found && m_status == SEARCH_TOO_COMPLEX) break;
+        if (!found && !wrapped && wrap && Before(blockStart, origin)) {
+            wrapped = true;
+            found = SearchText(text, blockStart, blockStart, blockEnd, flags, false, position);
+        }
+        if (!found) break;
+        // Come round to where it began: what follows is text it produced.
+        if (wrapped && (!Before(m_last.matchStart, stop) || Before(stop, m_last.matchEnd))) {
+            m_last.found = false;
+            break;
+        }
+    }
+    return replaced;
+}
+
+std::string GoToLineRangeText(int lineCount, int currentLine, bool relative) {
+    char text[64];
+    if (relative)
+        std::snprintf(text, sizeof text, "(%d - %d)", -currentLine, lineCount - 1 - currentLine);
+    else
+        std::snprintf(text, sizeof text, "(%d - %d)", 1, lineCount);
+    return text;
+}
+
+int GoToLineTarget(int value, bool relative, int currentLine, int lineCount) {
+    const long line = relative ? static_cast<long>(currentLine) + value : static_cast<long>(value) - 1;
+    return line >= 0 && line < lineCount ? static_cast<int>(line) : -1;
+}
+
+}  // namespace corvatine

@@ -1,0 +1,149 @@
+// Find, replace and go to line over the lines of an edit context, as the text
+// views offer them: literal or regular-expression searches, with or without
+// case, whole words, forwards or backwards, with wrap-around, and
+// expressions that match across line breaks.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "editor/RecentTexts.h"
+#include "editor/RegularExpression.h"
+#include "editor/SyntaxEditContext.h"
+
+namespace corvatine {
+
+// Search flags.
+enum FindFlag : uint32_t {
+    FIND_MATCH_CASE = 0x01,
+    FIND_WHOLE_WORD = 0x02,
+    FIND_REGEXP = 0x04,
+    FIND_DIRECTION_UP = 0x10,
+};
+
+// The undo action of Replace and Replace All.
+inline constexpr int kReplaceAction = 8;
+
+// What the dialogs say when nothing is found (formats for the text searched).
+inline constexpr const char* kFindNotFoundFormat = "Cannot find string\"%s\"";
+inline constexpr const char* kReplaceNotFoundFormat = "Cannot find string \"%s\"";
+std::string FormatNotFound(const char* format, const std::string& text);
+
+// A compiled expression with the pattern it came from, so that the lines of
+// one search compile it once.
+struct COMPILEDSEARCH {
+    std::string pattern;
+    bool compiled = false;                           // pattern was compiled
+    std::unique_ptr<CRegularExpression> expression;  // null when it is malformed
+};
+
+// FindInLine's answer when an expression took more steps than it may.
+inline constexpr int kFindTooComplex = -2;
+
+// The offset of the first match in text at or after start, or -1. Without
+// FIND_REGEXP the pattern is found literally (the caller has upper-cased
+// text and pattern when FIND_MATCH_CASE is off); with FIND_WHOLE_WORD an
+// occurrence with a word character right before or after it does not count.
+// With FIND_REGEXP the pattern is compiled (again only when it is not the
+// one compiled), a malformed one finds nothing, and the registers hold the
+// match. length is the match's length. steps is the budget the executions
+// share (see ExecuteExpression).
+int FindInLine(std::string_view text, int start, std::string_view pattern, uint32_t flags, int& length,
+               COMPILEDSEARCH& compiled, MATCHREGISTERS& registers, int64_t* steps = nullptr);
+
+// The number of line feeds ("\n") a pattern's escapes stand for: the lines
+// joined to each searched line.
+int CountLineFeedEscapes(std::string_view pattern);
+
+enum SearchStatus { SEARCH_FOUND, SEARCH_NOT_FOUND, SEARCH_TOO_COMPLEX };
+
+// The last search, kept for repeating it and for replacing what it found.
+struct LASTSEARCH {
+    std::string text;
+    uint32_t flags = 0;
+    int matchLength = 0;  // line breaks inside the match count one character
+    COMPILEDSEARCH compiled;
+    MATCHREGISTERS registers;  // offsets into the text searched
+    bool found = false;
+    CPoint matchStart;
+    CPoint matchEnd;
+    std::string matchedText;  // lines joined by "\n"
+};
+
+// The search state of one view over an edit context.
+class CFindReplace {
+public:
+    // The find history is shared by the views (the editor component's when
+    // none is given); the replace history is the view's.
+    explicit CFindReplace(CSyntaxEditContext& context, CRecentTexts* findHistory = nullptr);
+
+    // Searches for text from start within the block [blockStart, blockEnd)
+    // (positions as (character, line)); with wrap a search that reaches the
+    // end of the block goes round once. The match start is put in position.
+    // False when nothing is found or the expression was too complex to
+    // search (GetStatus tells which).
+    //
+    // The searched text of a line is its characters, with as many following
+    // lines joined by "\n" as the expression has "\n" escapes; the search
+    // starts at the start column, and "^", "<" and whole words see the
+    // characters before it. Forwards, a match at or after the block end does
+    // not count. Backwards, the last match that lies before the start column
+    // is taken, then earlier lines are searched whole.
+    bool SearchText(const std::string& text, CPoint start, CPoint blockStart, CPoint blockEnd, uint32_t flags,
+                    bool wrap, CPoint& position);
+    SearchStatus GetStatus() const { return m_status; }
+    const LASTSEARCH& GetLastSearch() const { return m_last; }
+
+    // Replaces the last match, while the buffer still holds it there, with
+    // the replacement (expanded for a regular expression): one undo group of
+    // a deletion and an insertion, both kReplaceAction. end is where the
+    // inserted text ends. False, with nothing changed, when there is no
+    // match, the expansion fails or the buffer refuses the edit.
+    bool Replace(CSyntaxTextView* view, const std::string& replacement, CPoint& end);
+
+    // Replaces every match from the current one (the last match when it is
+    // at current, else the first found from current) to the block end and,
+    // with wrap, from the block start up to where it began; text it inserted
+    // is never searched again. Each replacement is an undo group of its own.
+    // blockEnd moves with the replacements before it. Returns how many were
+    // made; GetStatus says whether an expression was too complex, and a
+    // match whose replacement failed (see Replace) stops the loop and stays
+    // the last search's match. Both texts go into their histories.
+    int ReplaceAll(CSyntaxTextView* view, const std::string& text, const std::string& replacement,
+                   uint32_t flags, CPoint current, CPoint blockStart, CPoint& blockEnd, bool wrap);
+
+    CRecentTexts& FindHistory() { return *m_findHistory; }
+    CRecentTexts& ReplaceHistory() { return m_replaceHistory; }
+
+    // The end of the buffer: the block end of a whole-text search.
+    static CPoint TextEnd(const CSyntaxEditContext& context);
+
+private:
+    // Searches one line (joined with extra lines) from column from; the
+    // offset of the match in the joined text, -1 or kFindTooComplex. Without
+    // steps the search has its own budget.
+    int SearchLine(int line, int from, const std::string& pattern, int extra, int& length, int64_t* steps);
+    int JoinedLength(int line, int extra) const;
+    CPoint PositionOf(int line, int offset) const;
+    void Found(int line, int offset, int length);
+
+    CSyntaxEditContext& m_context;
+    CRecentTexts* m_findHistory;
+    CRecentTexts m_replaceHistory;
+    LASTSEARCH m_last;
+    SearchStatus m_status = SEARCH_NOT_FOUND;
+    std::string m_joined;  // the line last searched, joined with the lines after it
+    std::string m_upper;   // the same upper-cased, for literal searches without case
+};
+
+// Go To Line: the range shown next to the line box, "(1 - count)", or with
+// "&Relative" the lines before and after the current one,
+// "(-before - after)".
+std::string GoToLineRangeText(int lineCount, int currentLine, bool relative);
+// The line (0-based) that a value in the box names, or -1 when it is out of
+// the range shown.
+int GoToLineTarget(int value, bool relative, int currentLine, int lineCount);
+
+}  // namespace corvatine
