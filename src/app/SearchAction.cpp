@@ -45,7 +45,7 @@ int CheckSearchOptions(const FRONTENDOPTIONS& options, std::ostream& err) {
         return EXIT_SAME;
     }
     if (options.save) return Trouble(err, "'--save' saves what '--replace' changed: give --replace too");
-    for (const char* word : {"save-as", "encoding", "line-endings"})
+    for (const char* word : {"save-as", "encoding", "line-endings", "export"})
         for (const std::string& given : options.given)
             if (given == word)
                 return Trouble(err, "'--" + given + "' does not apply to --search without --replace");

@@ -3,6 +3,7 @@
 // literal and simple expression searches.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <sstream>
 
@@ -168,6 +169,8 @@ TEST_F(SearchTest, WordsThatDoNotFitTogether) {
         {{"-e", "a.txt", "--search=a", "--format=text"}, "'--format' does not apply to --search"},
         {{"-e", "a.txt", "--search=a", "--save-as=c.txt"},
          "'--save-as' does not apply to --search without --replace"},
+        {{"-e", "a.txt", "--search=a", "--export=c.html"},
+         "'--export' does not apply to --search without --replace"},
         {{"-e", "a.txt", "--search=a", "--encoding=UTF-8"},
          "'--encoding' does not apply to --search without --replace"},
         {{"-e", "b.bin", "--search=a"}, "'--search' does not apply to editing a binary file"},
@@ -183,6 +186,7 @@ TEST_F(SearchTest, WordsThatDoNotFitTogether) {
         EXPECT_EQ(result.out, "") << c.message;
     }
     EXPECT_EQ(test::ReadFile(dir / "a.txt"), "abc\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "c.html"));
 }
 
 TEST_F(SearchTest, FindStillSearchesTheHexView) {
