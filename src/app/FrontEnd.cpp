@@ -9,6 +9,7 @@
 
 #include "app/CompareAction.h"
 #include "app/EditAction.h"
+#include "app/FindInFilesAction.h"
 #include "app/FrontEndOptions.h"
 #include "app/InfoAction.h"
 #include "app/JsonOutput.h"
@@ -168,6 +169,14 @@ const char kUsage[] =
     "                          units since 1601, and as text), content type (1 text,\n"
     "                          2 binary, -1 unknown), CRC-32, and the version\n"
     "                          resource of Windows program files\n"
+    "  --find-in-files=TEXT    search the files of the one folder named for TEXT,\n"
+    "                          line by line (see below); with it:\n"
+    "  --types=PATTERNS        the files searched: wildcard patterns separated by\n"
+    "                          ';', matched without regard to case (default *.*,\n"
+    "                          every file)\n"
+    "  --subfolders            search the subfolders too, after each folder's files\n"
+    "  --regex                 TEXT is a regular expression (see below)\n"
+    "  --match-case            letters match only in the same case\n"
     "  --gui                   open the window even where it would not open\n"
     "  --no-gui                never open the window: run headless\n"
     "  --help                  show this text and exit\n"
@@ -210,6 +219,29 @@ const char kUsage[] =
     "into place, keeping times and permissions; a file changed since the scan is\n"
     "not replaced; symbolic links are copied and deleted as links and never\n"
     "followed. Exit status 0 when every entry succeeded, else 2.\n"
+    "\n"
+    "A search in files prints \"Searching for \"TEXT\" in DIR ...\", then each file\n"
+    "with hits, indented by two blanks, and below it each hit line, by four, as\n"
+    "\"(LINE): TEXT\", and ends with \"N occurrence(s) have been found.\", \"Cannot\n"
+    "find the string \"TEXT\".\" or, after Ctrl+C, \"Canceled\". For each pattern\n"
+    "of --types in turn the matching regular files of a folder are searched, in\n"
+    "the order the file system lists them; subfolders come after the folder's\n"
+    "files (a link to a folder is followed unless it leads back up). Files are\n"
+    "read as bytes: carriage returns are dropped, a line ends after its line\n"
+    "feed or at 65,535 bytes (the rest is the next line), and lines are numbered\n"
+    "so; a line is a hit when it holds TEXT. So the hits are those of\n"
+    "grep -rn TEXT DIR but for carriage returns, which grep keeps in lines\n"
+    "and which end no line here. --format=grep prints PATH:LINE:TEXT lines as\n"
+    "grep -n does; --format=json one object: search, files (each path and its\n"
+    "lines, each line number and text), summary, occurrences and canceled.\n"
+    "Files that cannot be read and folders that cannot be entered are passed\n"
+    "over silently. A regular expression (--regex) is of the classic kind:\n"
+    "'.' any character, '^' and '$' the start and end of the line, [SET] and\n"
+    "[^SET] with ranges, '*', '+', '?', '|', (GROUP) (at most 9), '\\C' the\n"
+    "character C; a line is a hit when it holds TEXT or the expression matches\n"
+    "it. One that is not well formed is searched for as plain text, with a\n"
+    "warning. Exit status 0 when something was found, 1 when nothing was, 2\n"
+    "when the folder cannot be searched or the search was canceled.\n"
     "\n"
     "With a display (WAYLAND_DISPLAY or DISPLAY set) and none of the options\n"
     "above but --recent=N, the program opens its window instead, on the files,\n"
@@ -460,6 +492,15 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, std::ostr
                                 "'\nTry 'corvatine --help' for more information.");
     for (const std::string& extra : commandLine.ExtraPaths())
         err << "corvatine: warning: ignoring '" << extra << "': only two paths are compared\n";
+
+    if (options.hasFindInFiles) {
+        if (commandLine.pathCount != 1 || commandLine.action == CCommandLine::ACTION_COMPARE)
+            return Trouble(err,
+                           "--find-in-files needs one folder to search\nTry 'corvatine --help' for more "
+                           "information.");
+        if (options.CheckApplicable(RunKind::FindInFiles, err) != EXIT_SAME) return EXIT_TROUBLE;
+        return RunFindInFilesAction(commandLine.namedPaths[0], options, out, err);
+    }
 
     if (options.info) {
         if (commandLine.pathCount != 1)
