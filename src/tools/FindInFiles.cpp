@@ -45,16 +45,15 @@ std::vector<std::string> SplitPatterns(const std::string& types) {
 }  // namespace
 
 int LineNodeNumber(std::string_view text) {
+    std::string digits;
+    for (const char c : text.substr(0, text.find(':')))
+        if (c != '(' && c != ')') digits += c;
+    const size_t first = digits.find_first_not_of(" \t"), last = digits.find_last_not_of(" \t");
+    if (first == std::string::npos || last - first >= 9) return 0;
     int number = 0;
-    bool digits = false;
-    for (const char c : text.substr(0, text.find(':'))) {
-        if (c == '(' || c == ')' || c == ' ' || c == '\t') {
-            if (digits && c != ')') return 0;  // a blank between digits
-            continue;
-        }
-        if (c < '0' || c > '9' || number > 100000000) return 0;
-        number = number * 10 + (c - '0');
-        digits = true;
+    for (size_t i = first; i <= last; ++i) {
+        if (digits[i] < '0' || digits[i] > '9') return 0;
+        number = number * 10 + (digits[i] - '0');
     }
     return number;
 }

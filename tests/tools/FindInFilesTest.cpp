@@ -315,7 +315,7 @@ TEST(FindInFilesTest, TypesListTheirFilesInTheOrderWrittenThenTheSubfolders) {
     EXPECT_EQ(Files(Search(dir.Path(), "needle", 0, "*")).size(), 6u);
 }
 
-TEST(FindInFilesTest, AFolderWithoutASeparatorAtItsEndIsJoinedWithOne) {
+TEST(FindInFilesTest, ASeparatorAtTheEndOfTheFolderIsNotDoubled) {
     test::TempDir dir;
     dir.WriteFile("a.txt", "needle\n");
     EXPECT_EQ(Files(Search(dir.Path() + "/", "needle")), (std::vector<std::string>{dir / "a.txt"}));
@@ -435,6 +435,9 @@ TEST(FindInFilesTest, ALineNodeGivesItsNumberAndLine) {
     EXPECT_EQ(LineNodeNumber("(   7)"), 7);
     EXPECT_EQ(LineNodeNumber("(abc): x"), 0);
     EXPECT_EQ(LineNodeNumber("(1 2): x"), 0);
+    EXPECT_EQ(LineNodeNumber("( 12 ): x"), 12);
+    EXPECT_EQ(LineNodeNumber("(): x"), 0);
+    EXPECT_EQ(LineNodeNumber("(1234567890): x"), 0);
     EXPECT_EQ(LineNodeText("(  12): a: b\n"), "a: b\n");
     EXPECT_EQ(LineNodeText("(  12):"), "");
 }
