@@ -12,7 +12,18 @@
 //
 // Every other character stands for itself. An expression is checked as that
 // library checks it, with its messages, and then matched by the C library's
-// POSIX extended expressions, byte by byte whatever the locale.
+// POSIX extended expressions, byte by byte whatever the locale. What differs
+// from that library:
+// - an expression is tried on a line without its line feed, so "$" matches
+//   at the end of every line (on the line with its line feed it would match
+//   only at the end of a file's last line);
+// - without regard to case, ASCII letters match either case (the classic
+//   library always matches case);
+// - a NUL byte ends the expression, but not a line: "." and sets do not
+//   match it, and the rest of the line is tried as well (the classic library
+//   stops a line at a NUL);
+// - of the library's messages, "junk on end" cannot arise (a branch ends
+//   only at "|", ")" or the end) and its internal errors do not.
 #pragma once
 
 #include <regex.h>
