@@ -13,9 +13,10 @@ declare -A allowed=(
   [foldercompare]="textcompare request editor fileio platform"
   [binarycompare]="foldercompare textcompare request editor fileio platform"
   [persist]="binarycompare foldercompare textcompare request editor fileio platform"
+  [tools]="platform"
   [launch]="persist binarycompare foldercompare textcompare request editor fileio platform"
-  [app]="launch persist binarycompare foldercompare textcompare request editor fileio platform"
-  [ui]="launch persist binarycompare foldercompare textcompare request editor fileio platform"
+  [app]="launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
+  [ui]="launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
 )
 status=0
 for folder in */; do

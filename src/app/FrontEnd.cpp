@@ -9,6 +9,7 @@
 
 #include "app/CompareAction.h"
 #include "app/EditAction.h"
+#include "app/FindInFilesAction.h"
 #include "app/FrontEndOptions.h"
 #include "app/InfoAction.h"
 #include "app/JsonOutput.h"
@@ -192,6 +193,14 @@ const char kUsage[] =
     "                          units since 1601, and as text), content type (1 text,\n"
     "                          2 binary, -1 unknown), CRC-32, and the version\n"
     "                          resource of Windows program files\n"
+    "  --find-in-files=TEXT    search the files of the one folder named for TEXT,\n"
+    "                          line by line (see below); with it:\n"
+    "  --types=PATTERNS        the files searched: wildcard patterns separated by\n"
+    "                          ';', matched without regard to case (default *.*,\n"
+    "                          every file)\n"
+    "  --subfolders            search the subfolders too, after each folder's files\n"
+    "  --regex                 TEXT is a regular expression (see below)\n"
+    "  --match-case            letters match only in the same case\n"
     "  --gui                   open the window even where it would not open\n"
     "  --no-gui                never open the window: run headless\n"
     "  --help                  show this text and exit\n"
@@ -234,6 +243,32 @@ const char kUsage[] =
     "into place, keeping times and permissions; a file changed since the scan is\n"
     "not replaced; symbolic links are copied and deleted as links and never\n"
     "followed. Exit status 0 when every entry succeeded, else 2.\n"
+    "\n"
+    "A search in files prints \"Searching for \"TEXT\" in DIR ...\", then each file\n"
+    "with hits, indented by two blanks, and below it each hit line, by four, as\n"
+    "\"(LINE): TEXT\" (LINE right-aligned in four columns), and ends with \"N\n"
+    "occurrence(s) have been found.\", \"Cannot find the string \"TEXT\".\" or,\n"
+    "after Ctrl+C, \"Canceled\". For each pattern of --types in turn the\n"
+    "matching regular files of a folder are searched, in the order the file\n"
+    "system lists them; subfolders come after the folder's files (a link to a\n"
+    "folder is followed unless it leads back up). Files are read as bytes:\n"
+    "carriage returns are dropped, a line ends after its line feed or at 65,535\n"
+    "bytes (the rest is the next line), and lines are numbered so; a line is a\n"
+    "hit when it holds TEXT, ASCII letters in either case unless --match-case.\n"
+    "With --match-case and --format=grep the lines printed are those of\n"
+    "grep -rn TEXT DIR but for carriage returns (which grep keeps and which end\n"
+    "no line here), lines longer than 65,535 bytes, links (which grep -r does\n"
+    "not follow) and binary files (which grep only names). --format=json prints\n"
+    "one object: search, files (each path and its lines, each line number and\n"
+    "text), summary, occurrences and canceled. Files that cannot be read and\n"
+    "folders that cannot be entered are passed over silently. A regular\n"
+    "expression (--regex) is of the classic kind: '.' any character, '^' and '$'\n"
+    "the start and end of the line, [SET] and [^SET] with ranges, '*', '+', '?',\n"
+    "'|', (GROUP) (at most 9), '\\C' the character C; a line is a hit when it\n"
+    "holds TEXT or the expression matches it. One that is not well formed is\n"
+    "searched for as plain text, with a warning. Exit status 0 when something\n"
+    "was found, 1 when nothing was, 2 when the folder cannot be searched or the\n"
+    "search was canceled.\n"
     "\n"
     "With a display (WAYLAND_DISPLAY or DISPLAY set) and none of the options\n"
     "above but --recent=N, the program opens its window instead, on the files,\n"
@@ -484,6 +519,15 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, std::ostr
                                 "'\nTry 'corvatine --help' for more information.");
     for (const std::string& extra : commandLine.ExtraPaths())
         err << "corvatine: warning: ignoring '" << extra << "': only two paths are compared\n";
+
+    if (options.hasFindInFiles) {
+        if (commandLine.pathCount != 1 || commandLine.action == CCommandLine::ACTION_COMPARE)
+            return Trouble(err,
+                           "--find-in-files needs one folder to search\nTry 'corvatine --help' for more "
+                           "information.");
+        if (options.CheckApplicable(RunKind::FindInFiles, err) != EXIT_SAME) return EXIT_TROUBLE;
+        return RunFindInFilesAction(commandLine.namedPaths[0], options, out, err);
+    }
 
     if (options.info) {
         if (commandLine.pathCount != 1)

@@ -15,8 +15,9 @@ enum RunBits : unsigned {
     RUN_FOLDER = 1u << static_cast<int>(RunKind::FolderComparison),
     RUN_EDIT = 1u << static_cast<int>(RunKind::TextEditing),
     RUN_HEX = 1u << static_cast<int>(RunKind::HexEditing),
+    RUN_FIND = 1u << static_cast<int>(RunKind::FindInFiles),
     RUN_COMPARE = RUN_TEXT | RUN_BINARY | RUN_FOLDER,
-    RUN_ANY = RUN_COMPARE | RUN_EDIT | RUN_HEX,
+    RUN_ANY = RUN_COMPARE | RUN_EDIT | RUN_HEX | RUN_FIND,
 };
 
 struct WORD {
@@ -63,6 +64,11 @@ constexpr WORD kWords[] = {
     {"watch", false, RUN_TEXT | RUN_BINARY},
     {"save-comparison", true, RUN_COMPARE},
     {"recent", false, RUN_ANY, true},
+    {"find-in-files", true, RUN_FIND},
+    {"types", true, RUN_FIND},
+    {"subfolders", false, RUN_FIND},
+    {"regex", false, RUN_FIND},
+    {"match-case", false, RUN_FIND},
 };
 
 const WORD* FindWord(const std::string& name) {
@@ -212,7 +218,19 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
                 return false;
             }
             saveComparison = value;
-        } else if (name == "recent") {
+        } else if (name == "find-in-files") {
+            findInFiles = value;
+            hasFindInFiles = true;
+        } else if (name == "types") {
+            types = value;
+            hasTypes = true;
+        } else if (name == "subfolders")
+            subfolders = true;
+        else if (name == "regex")
+            regex = true;
+        else if (name == "match-case")
+            matchCase = true;
+        else if (name == "recent") {
             recent = true;
             recentEntry = 0;
             if (hasValue && (!ParseCount(value, recentEntry) || recentEntry < 1)) {
@@ -246,6 +264,7 @@ const char* RunKindText(RunKind run) {
         case RunKind::FolderComparison: return "a folder comparison";
         case RunKind::TextEditing: return "editing a text file";
         case RunKind::HexEditing: return "editing a binary file";
+        case RunKind::FindInFiles: return "a search in files";
     }
     return "";
 }

@@ -15,7 +15,14 @@ enum ExitStatus : int { EXIT_SAME = 0, EXIT_DIFFERENT = 1, EXIT_TROUBLE = 2 };
 int Trouble(std::ostream& err, const std::string& message);
 
 // What a run of the program does, as far as the front end's words care.
-enum class RunKind { TextComparison, BinaryComparison, FolderComparison, TextEditing, HexEditing };
+enum class RunKind {
+    TextComparison,
+    BinaryComparison,
+    FolderComparison,
+    TextEditing,
+    HexEditing,
+    FindInFiles
+};
 
 // "a text comparison", "editing a binary file" ...
 const char* RunKindText(RunKind run);
@@ -60,6 +67,13 @@ struct FRONTENDOPTIONS {
     std::string saveComparison;  // write the requests run to this comparison file
     bool recent = false;         // the recent comparisons list
     int recentEntry = 0;         // run this entry (from 1); 0 prints the list
+    std::string findInFiles;     // search the files of a folder for this text
+    bool hasFindInFiles = false;
+    std::string types;  // find in files: the wildcard patterns of the files searched
+    bool hasTypes = false;
+    bool subfolders = false;  // find in files: search the subfolders too
+    bool regex = false;       // find in files: the text is a regular expression
+    bool matchCase = false;   // find in files: letters match only in the same case
 
     std::vector<std::string> given;  // the words given, without "--", in order
 

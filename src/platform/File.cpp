@@ -149,6 +149,10 @@ int64_t InputFile::Read(void* buffer, size_t size) {
     return read;
 }
 
+void InputFile::AdviseSequential() {
+    if (m_fd >= 0) ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
 bool InputFile::Seek(int64_t offset) {
     if (::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
         m_error = errno;

@@ -93,6 +93,9 @@ public:
     // of the file), or -1 on error with LastError() set.
     [[nodiscard]] int64_t Read(void* buffer, size_t size);
 
+    // Tells the system that the file will be read once from start to end.
+    void AdviseSequential();
+
     // Moves the read position to an offset from the start.
     [[nodiscard]] bool Seek(int64_t offset);
 
