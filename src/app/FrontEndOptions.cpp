@@ -57,8 +57,8 @@ constexpr WORD kWords[] = {
     {"find", true, RUN_HEX},
     {"search", true, RUN_EDIT},
     {"replace", true, RUN_EDIT},
-    {"regex", false, RUN_EDIT},
-    {"match-case", false, RUN_EDIT},
+    {"regex", false, RUN_EDIT | RUN_FIND},
+    {"match-case", false, RUN_EDIT | RUN_FIND},
     {"whole-word", false, RUN_EDIT},
     {"up", false, RUN_EDIT},
     {"watch", false, RUN_TEXT | RUN_BINARY},
@@ -67,8 +67,6 @@ constexpr WORD kWords[] = {
     {"find-in-files", true, RUN_FIND},
     {"types", true, RUN_FIND},
     {"subfolders", false, RUN_FIND},
-    {"regex", false, RUN_FIND},
-    {"match-case", false, RUN_FIND},
 };
 
 const WORD* FindWord(const std::string& name) {
@@ -226,10 +224,6 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             hasTypes = true;
         } else if (name == "subfolders")
             subfolders = true;
-        else if (name == "regex")
-            regex = true;
-        else if (name == "match-case")
-            matchCase = true;
         else if (name == "recent") {
             recent = true;
             recentEntry = 0;

@@ -59,8 +59,8 @@ struct FRONTENDOPTIONS {
     bool hasSearch = false;
     std::string replace;  // edit: what replaces every match
     bool hasReplace = false;
-    bool regex = false;          // edit: --search is a regular expression
-    bool matchCase = false;      // edit: letters match in case
+    bool regex = false;          // edit, find in files: the text is a regular expression
+    bool matchCase = false;      // edit, find in files: letters match only in the same case
     bool wholeWord = false;      // edit: only whole words
     bool up = false;             // edit: search backwards
     bool watch = false;          // compare again whenever a file changes
@@ -72,8 +72,6 @@ struct FRONTENDOPTIONS {
     std::string types;  // find in files: the wildcard patterns of the files searched
     bool hasTypes = false;
     bool subfolders = false;  // find in files: search the subfolders too
-    bool regex = false;       // find in files: the text is a regular expression
-    bool matchCase = false;   // find in files: letters match only in the same case
 
     std::vector<std::string> given;  // the words given, without "--", in order
 
