@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
     const size_t split = rest.find('\0');
     const std::string_view pattern = rest.substr(0, split);
-    const std::string_view text = split == std::string_view::npos ? std::string_view() : rest.substr(split + 1);
+    const std::string_view text =
+        split == std::string_view::npos ? std::string_view() : rest.substr(split + 1);
 
     const auto expression = corvatine::CompileExpression(pattern, codePage);
     if (expression == nullptr) return 0;
@@ -68,11 +69,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(set == (registers.end[r] != -1), "a group with one end");
         if (!set) continue;
         Require(r <= groups, "a register beyond the groups");
-        Require(0 <= registers.start[r] && registers.start[r] <= registers.end[r] && registers.end[r] <= length,
-                "group outside the text");
+        Require(
+            0 <= registers.start[r] && registers.start[r] <= registers.end[r] && registers.end[r] <= length,
+            "group outside the text");
     }
     if (matchCase && IsPlainWord(pattern)) {
-        Require(static_cast<size_t>(start) == text.find(pattern) && end - start == static_cast<int>(pattern.size()),
+        Require(static_cast<size_t>(start) == text.find(pattern) &&
+                    end - start == static_cast<int>(pattern.size()),
                 "a plain word found elsewhere than the substring search finds it");
     }
 
@@ -90,9 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The text as a replacement: expanded or refused; each of its characters
     // gives at most the matched text or one encoded character.
     std::string replaced;
-    if (corvatine::ExpandReplacement(text, registers, text.substr(static_cast<size_t>(start),
-                                                                  static_cast<size_t>(end - start)),
-                                     replaced, codePage))
+    if (corvatine::ExpandReplacement(
+            text, registers, text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)),
+            replaced, codePage))
         Require(replaced.size() <= text.size() * std::max<size_t>(static_cast<size_t>(end - start), 4),
                 "replacement runs away");
     return 0;
