@@ -1,7 +1,8 @@
 // The synchronisation wizard driven as a user drives it, on real folders:
 // the pages and their texts, what each type does to the trees (GNU diff -r
 // as the oracle), unchecked entries left alone, Cancel in the middle of a
-// run, and the guards that refuse before anything changes.
+// run, the guards that refuse before anything changes, and the command of
+// the main window.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -33,6 +34,8 @@
 #include "foldercompare/FolderCompareOptions.h"
 #include "launch/CorvatineApp.h"
 #include "request/CompareMethods.h"
+#include "ui/MainFrame.h"
+#include "ui/ResultView.h"
 #include "ui/SyncWizardDialog.h"
 
 using namespace corvatine;
@@ -652,6 +655,42 @@ private slots:
         QCOMPARE(rebuilt, 2);
         QCOMPARE(test::ReadFile(dir / "R/a.txt"), std::string("new a\n"));
         QCOMPARE(Dump(*doc->Root()), FreshDump(dir / "L", dir / "R"));
+    }
+
+    // "Synchronize..." in the main window, on a folder comparison that it
+    // shows as the headless program's result: the result is made again.
+    void TheCommandOfTheMainWindow() {
+        test::TempDir dir;
+        MakeTrees(dir);
+        CMainFrame frame(*m_app);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QAction* synchronize = frame.Action(Command::Synchronize);
+        QCOMPARE(synchronize->text(), QStringLiteral("&Synchronize..."));
+        QVERIFY(!synchronize->isEnabled());  // nothing open
+        auto* view = qobject_cast<CResultView*>(frame.OpenRequest(Request(dir / "L", dir / "R")));
+        QVERIFY(view != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsRunning(), 10000);
+        QCOMPARE(view->StatusText(), QStringLiteral("Different"));
+        frame.UpdateCommands();
+        QVERIFY(synchronize->isEnabled());
+        auto ran = std::make_shared<bool>(false);
+        WhenWizardShows(
+            [&frame](CSyncWizardDialog& wizard) {
+                QCOMPARE(wizard.parentWidget()->window(), &frame);
+                QVERIFY(Prepare(wizard, SYNC_MIRROR_RIGHT));
+                Click(wizard.findChild<QCheckBox*>(QStringLiteral("noConfirmation")));
+                QVERIFY(Synchronize(wizard));
+                QCOMPARE(wizard.ProcessPageWidget().StatusText(), QStringLiteral("Finished!"));
+                Click(wizard.button(QWizard::FinishButton));
+            },
+            ran);
+        synchronize->trigger();
+        QVERIFY(*ran);
+        QCOMPARE(Diff(dir).exitStatus, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsRunning(), 10000);
+        QCOMPARE(view->StatusText(), QStringLiteral("Identical"));
+        frame.CloseAll();
     }
 };
 
