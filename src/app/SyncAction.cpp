@@ -290,29 +290,8 @@ int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, std::o
                                 "' for '--sync': update-right, update-left, bidirectional, mirror-right or "
                                 "mirror-left (or 0 to 4)");
     const CFolderCompareContext& context = doc.Context();
-    const bool sources[2] = {type != SYNC_UPDATE_LEFT && type != SYNC_MIRROR_LEFT,
-                             type != SYNC_UPDATE_RIGHT && type != SYNC_MIRROR_RIGHT};
-    for (int side = 0; side < 2; ++side) {
-        const std::string& path = context.paths[side];
-        if (!context.roots[side])
-            return Trouble(err, "cannot synchronize: '" + path + "' does not exist" +
-                                    (sources[side] ? "" : " (create the folder first)") +
-                                    "; nothing was changed");
-        if (context.roots[side]->readError != 0)
-            return Trouble(err, "cannot synchronize: cannot read '" + path + "': " +
-                                    ReadErrorText(context.roots[side]->readError) + "; nothing was changed");
-    }
-    if (doc.RootStatus() == STATUS_SAME_PATH)
-        return Trouble(err, "cannot synchronize: '" + context.paths[0] + "' and '" + context.paths[1] +
-                                "' are the same folder");
-    if (type == SYNC_MIRROR_RIGHT || type == SYNC_MIRROR_LEFT) {
-        // An empty source would make a mirror empty the target: far more
-        // often a wrong or unmounted folder than a wish.
-        const int source = type == SYNC_MIRROR_RIGHT ? 0 : 1;
-        if (context.roots[source]->GetChildCount() == 0 && context.roots[1 - source]->GetChildCount() > 0)
-            return Trouble(err, "cannot mirror: '" + context.paths[source] + "' is empty and '" +
-                                    context.paths[1 - source] + "' is not; nothing was changed");
-    }
+    if (const std::string refusal = SyncRefusal(context, doc.RootStatus(), type); !refusal.empty())
+        return Trouble(err, refusal);
 
     CSyncWizard wizard(type);
     CSyncPreparePage& prepare = wizard.preparePage;

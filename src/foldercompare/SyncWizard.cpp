@@ -46,6 +46,30 @@ const char* SyncActionText(int action) {
     }
 }
 
+std::string SyncRefusal(const CFolderCompareContext& context, uint32_t rootStatus, int type) {
+    const bool sources[2] = {type != SYNC_UPDATE_LEFT && type != SYNC_MIRROR_LEFT,
+                             type != SYNC_UPDATE_RIGHT && type != SYNC_MIRROR_RIGHT};
+    for (int side = 0; side < 2; ++side) {
+        const std::string& path = context.paths[side];
+        if (!context.roots[side])
+            return "cannot synchronize: '" + path + "' does not exist" +
+                   (sources[side] ? "" : " (create the folder first)") + "; nothing was changed";
+        if (context.roots[side]->readError != 0)
+            return "cannot synchronize: cannot read '" + path +
+                   "': " + ReadErrorText(context.roots[side]->readError) + "; nothing was changed";
+    }
+    if (rootStatus == STATUS_SAME_PATH)
+        return "cannot synchronize: '" + context.paths[0] + "' and '" + context.paths[1] +
+               "' are the same folder";
+    if (type == SYNC_MIRROR_RIGHT || type == SYNC_MIRROR_LEFT) {
+        const int source = type == SYNC_MIRROR_RIGHT ? 0 : 1;
+        if (context.roots[source]->GetChildCount() == 0 && context.roots[1 - source]->GetChildCount() > 0)
+            return "cannot mirror: '" + context.paths[source] + "' is empty and '" +
+                   context.paths[1 - source] + "' is not; nothing was changed";
+    }
+    return {};
+}
+
 namespace {
 
 int CountRows(const CFolderCompareItem& item) {

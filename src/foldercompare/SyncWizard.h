@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foldercompare/FolderCompareContext.h"
 #include "foldercompare/FolderCompareItem.h"
 #include "platform/Progress.h"
 
@@ -34,6 +35,12 @@ extern const SYNCTYPETEXT kSyncTypes[kSyncTypeCount];
 // The type of a command-line word ("mirror-right") or number ("3"); -1 for
 // neither.
 int FindSyncType(const std::string& word);
+
+// Why the folders of a comparison must not be synchronised by the type: a
+// side missing or unreadable, both sides one folder, or a mirror of an empty
+// folder onto one that is not (far more often a wrong or unmounted folder
+// than a wish). Empty when they may; the text starts in lower case.
+std::string SyncRefusal(const CFolderCompareContext& context, uint32_t rootStatus, int type);
 
 // What an entry of the prepare lists does.
 enum SyncAction : int {

@@ -44,6 +44,7 @@ enum class Command : int {
     SwapSides,
     Report,
     GenerateCommandLine,
+    Synchronize,
     Count,
 };
 

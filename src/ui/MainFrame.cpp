@@ -95,6 +95,8 @@ constexpr ACTIONINFO kActions[] = {
     {Command::Report, "report", "&Report...", "", "Generate a report of the comparison (HTML)", false},
     {Command::GenerateCommandLine, "generateCommandLine", "Generate &Command Line...", "",
      "Generate command line scripts for the active comparison", false},
+    {Command::Synchronize, "synchronize", "&Synchronize...", "", "Synchronize the folders of the comparison",
+     false},
 };
 
 }  // namespace
@@ -218,7 +220,8 @@ void CMainFrame::CreateMenus() {
     Action(Command::Recompare)->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    for (Command c : {Command::Report, Command::GenerateCommandLine}) tools->addAction(Action(c));
+    for (Command c : {Command::Report, Command::GenerateCommandLine, Command::Synchronize})
+        tools->addAction(Action(c));
 
     m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, [this] { FillWindowMenu(); });

@@ -6,6 +6,7 @@
 #include "launch/ProgramNames.h"
 #include "platform/Path.h"
 #include "ui/Dialogs.h"
+#include "ui/SyncWizardDialog.h"
 #include "ui/UiText.h"
 
 namespace corvatine::ui {
@@ -56,7 +57,9 @@ QString CResultView::Title() const { return FromPath(m_request->GetTitle()); }
 bool CResultView::IsEnabled(Command command) const {
     return command == Command::Copy || command == Command::SelectAll ||
            (command == Command::Reload && m_process.state() == QProcess::NotRunning) ||
-           command == Command::GenerateCommandLine;
+           command == Command::GenerateCommandLine ||
+           (command == Command::Synchronize && m_request->kind == COMPARE_FOLDER &&
+            m_process.state() == QProcess::NotRunning);
 }
 
 void CResultView::Execute(Command command) {
@@ -65,6 +68,10 @@ void CResultView::Execute(Command command) {
         case Command::SelectAll: m_text->selectAll(); break;
         case Command::Reload: Run(); break;
         case Command::GenerateCommandLine: CCommandLineDialog::Run(this, *m_request); break;
+        case Command::Synchronize:
+            // The result shown is the program's: it runs again on the changed folders.
+            if (RunSyncWizard(this, static_cast<const CFolderCompareParams&>(*m_request))) Run();
+            break;
         default: break;
     }
     emit stateChanged();
