@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -616,6 +617,88 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Contents(view->Doc().Side(1)), expected, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(Listed(view) && view->Differences().Ranges().empty(), 20000);
         QTRY_VERIFY(Status().startsWith(QStringLiteral("Identical")));
+    }
+
+    // Typing, inserting and deleting at random places of both sides: after
+    // each edit the list, cut back and listed again from the edit on, is
+    // the context's list of the whole files.
+    void TheListFollowsEdits() {
+        CHexCompareView* view = OpenPair(LeftBytes(), RightBytes());
+        QVERIFY(view != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(Listed(view), 20000);
+        QRandomGenerator random(20240611);
+        for (int step = 0; step < 60; ++step) {
+            const int side = random.bounded(2);
+            CHexPane& pane = view->Pane(side);
+            pane.setFocus();
+            const int64_t size = pane.Buffer().GetSize();
+            // Mostly where a range begins or ends, where a list cut back
+            // wrongly would show.
+            const std::vector<BINARYDIFFERENCE>& ranges = view->Differences().Ranges();
+            int64_t at = random.bounded(static_cast<int>(size + 1));
+            if (!ranges.empty() && random.bounded(3) != 0) {
+                const BINARYDIFFERENCE& range = ranges[random.bounded(static_cast<int>(ranges.size()))];
+                const int64_t near[] = {range.start - 1, range.start, range.end - 1, range.end};
+                at = std::clamp<int64_t>(near[random.bounded(4)], 0, size);
+            }
+            pane.SetCaret(at);
+            switch (random.bounded(4)) {
+                case 0: QTest::keyClicks(&pane, QString::asprintf("%02X", random.bounded(256))); break;
+                case 1:
+                    pane.SetInsertMode(true);
+                    QTest::keyClicks(&pane, QStringLiteral("00"));
+                    pane.SetInsertMode(false);
+                    break;
+                case 2:
+                    pane.Select(pane.Caret(), std::min(size, pane.Caret() + random.bounded(1, 40)));
+                    QTest::keyClick(&pane, Qt::Key_Delete);
+                    break;
+                default: {
+                    // The other side's bytes over this one's: a difference goes.
+                    view->Pane(1 - side).Select(pane.Caret(), pane.Caret() + random.bounded(1, 20));
+                    QTest::keyClick(&view->Pane(1 - side), side == 1 ? Qt::Key_Right : Qt::Key_Left,
+                                    Qt::AltModifier);
+                }
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(Listed(view), 20000);
+            QCOMPARE(view->Differences().Ranges(), ModelRanges(view));
+        }
+    }
+
+    // Next Difference before the list reaches the next difference waits for
+    // it, and says so.
+    void NavigationWaitsForTheListing() {
+        constexpr int64_t kSize = int64_t(64) << 20;
+        CBinaryCompareParams request;
+        for (int side = 0; side < 2; ++side) {
+            request.sides[side].path = Write(side == 0 ? "zeros-left.bin" : "zeros-right.bin", "");
+            std::filesystem::resize_file(request.sides[side].path, kSize);
+        }
+        {
+            std::fstream right(request.sides[1].path, std::ios::binary | std::ios::in | std::ios::out);
+            right.seekp(kSize - 1);
+            right.put('\x01');
+        }
+        auto* view = qobject_cast<CHexCompareView*>(m_frame->OpenRequest(request));
+        QVERIFY(view != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(Listed(view), 60000);
+        QCOMPARE(view->Differences().Ranges(),
+                 (std::vector<BINARYDIFFERENCE>{{kSize - 1, kSize, BYTE_DIFFERENT}}));
+        // Without a recompare after edits, an edit at the start lists everything again.
+        m_frame->Action(Command::AutoRecompare)->trigger();
+        QVERIFY(!view->Doc().AutoRecompare());
+        CHexPane& left = view->Pane(0);
+        left.setFocus();
+        QTest::keyClicks(&left, "00");
+        QVERIFY(!view->Differences().Complete());
+        QTest::keyClick(&left, Qt::Key_Down, Qt::AltModifier);
+        QVERIFY2(Status().contains(QStringLiteral("Looking for the difference...")), qPrintable(Status()));
+        QCOMPARE(left.Caret(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(left.Caret(), kSize - 1, 60000);
+        QCOMPARE(view->CurrentDifference(), 0);
+        QVERIFY(view->FirstRow() > 0);
+        QVERIFY(!Status().contains(QStringLiteral("Looking for the difference...")));
+        m_frame->Action(Command::AutoRecompare)->trigger();
     }
 
     // Two text files compared as binary open as text; binary files do not.
