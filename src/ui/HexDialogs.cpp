@@ -234,7 +234,8 @@ public:
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick:
-            case QEvent::Wheel: return true;
+            case QEvent::Wheel:
+            case QEvent::Close: return true;  // the window stays while the search reads its buffer
             default: return QObject::eventFilter(watched, event);
         }
     }

@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -530,6 +531,32 @@ private slots:
         });
         QTest::keyClick(&pane, Qt::Key_G, Qt::ControlModifier);
         QCOMPARE(pane.Caret(), 3000);
+    }
+
+    // A long search keeps the window painted and stops on Escape once the
+    // user agrees.
+    void ASearchStopsOnEscape() {
+        const std::string path = Write("zeros.bin", "");
+        std::filesystem::resize_file(path, int64_t(16) << 20);
+        auto* view = qobject_cast<CHexEditorView*>(m_frame->OpenFile(path));
+        QVERIFY(view != nullptr);
+        CHexPane& pane = view->Pane();
+        pane.setFocus();
+        pane.SetCaret(5);
+        LastHexFind().text = "=absent";
+        // Escape comes while the search runs: the search lets the window's
+        // events through at its check points.
+        QTimer::singleShot(0, &pane, [&pane] {
+            QCoreApplication::postEvent(&pane,
+                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        });
+        QString question;
+        Press(QMessageBox::Yes, &question);
+        QTest::keyClick(&pane, Qt::Key_F3);
+        QCOMPARE(question, QStringLiteral("Abort search?"));
+        QCOMPARE(m_frame->statusBar()->currentMessage(), QStringLiteral("Search aborted"));
+        QCOMPARE(pane.Caret(), 5);
+        QVERIFY(!pane.HasSelection());
     }
 
     // Searching and Go To work the same in a comparison, on the active side.
