@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <filesystem>
 #include <fstream>
@@ -442,6 +443,44 @@ private slots:
         QCOMPARE(view->Title(), QStringLiteral("hex.bin"));
         QVERIFY(!m_frame->Action(Command::Undo)->isEnabled());
         QCOMPARE(m_frame->Action(Command::GoToLine)->text(), QStringLiteral("&Go To Address..."));
+    }
+
+    // The hex editor's options shape the panes: bytes per row, groups, the
+    // case of the digits, decimal offsets, no character column. Both panes
+    // of a comparison scroll together.
+    void OptionsAndScrollingTogether() {
+        CHexEditor& options = GetHexEditor();
+        options.rowSize = 8;
+        options.groupSize = 2;
+        options.showUppercase = 0;
+        options.showCharacterArea = 0;
+        options.showDecimalAddresses = 1;
+        CHexCompareView* view = OpenPair(LeftBytes(), RightBytes());
+        QVERIFY(view != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(Listed(view), 20000);
+        CHexPane& left = view->Pane(0);
+        QCOMPARE(left.BytesPerRow(), 8);
+        QCOMPARE(left.RowCount(), int64_t(1040 / 8 + 1));
+        const int cell = left.HexCellRect(1).left() - left.HexCellRect(0).left();
+        QCOMPARE(left.HexCellRect(2).left() - left.HexCellRect(1).left(), cell + cell / 3);  // a group ends
+        QCOMPARE(left.HexCellRect(8).top() - left.HexCellRect(0).top(), left.LineHeight());
+        left.setFocus();
+        QTest::keyClick(&left, Qt::Key_Tab);
+        QVERIFY(!left.InTextColumn());  // there is no character column
+        left.Select(20, 23);
+        QCOMPARE(left.SelectionText(), QStringLiteral("8f 96 9d"));
+
+        // The wheel over either pane moves both, the scroll bar and the map with them.
+        QWheelEvent wheel(QPointF(10, 10), left.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view->Pane(1), &wheel);
+        QCOMPARE(view->FirstRow(), 3);
+        QCOMPARE(left.FirstRow(), 3);
+        QCOMPARE(view->Pane(1).FirstRow(), 3);
+        QTest::keyClick(&left, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(left.Caret(), 1024);
+        QCOMPARE(view->Pane(1).FirstRow(), left.FirstRow());
+        QVERIFY(left.FirstRow() >= 1024 / 8 - left.VisibleRows());
     }
 
     // Find bytes and text (with and without case), again forwards and
