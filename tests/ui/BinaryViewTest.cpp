@@ -35,6 +35,7 @@
 #include "binarycompare/HexSearch.h"
 #include "launch/CorvatineApp.h"
 #include "platform/MessageQueue.h"
+#include "platform/Path.h"
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
 #include "ui/BinaryLocationMap.h"
@@ -42,6 +43,7 @@
 #include "ui/HexDialogs.h"
 #include "ui/HexEditorView.h"
 #include "ui/MainFrame.h"
+#include "ui/ResultView.h"
 #include "ui/TextCompareView.h"
 #include "ui/UiText.h"
 
@@ -782,6 +784,18 @@ private slots:
         m_frame->Action(Command::GoToTextComparison)->trigger();
         QCOMPARE(message, QStringLiteral("Binary files can not compare as binary."));
         QCOMPARE(m_frame->ViewCount(), 3);
+
+        // The folders that hold the two files, compared.
+        QCOMPARE(m_frame->Action(Command::GoToContainingFolder)->shortcut(),
+                 QKeySequence(QStringLiteral("Ctrl+F12")));
+        m_frame->Action(Command::GoToContainingFolder)->trigger();
+        QCOMPARE(m_frame->ViewCount(), 4);
+        auto* folders = qobject_cast<CResultView*>(m_frame->ActiveView());
+        QVERIFY(folders != nullptr);
+        QCOMPARE(folders->Title(), FromPath(platform::PathFileName(m_dir->path().toStdString())) +
+                                       QStringLiteral(" : ") +
+                                       FromPath(platform::PathFileName(m_dir->path().toStdString())));
+        QTRY_VERIFY_WITH_TIMEOUT(!folders->IsRunning(), 20000);
     }
 
     // Two files of a gigabyte open at once; while the worker compares, the
