@@ -6,3 +6,6 @@ cd "$(dirname "$0")/.."
 ./setup.sh >/dev/null
 QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs" build/ui_tests Screenshot >/dev/null
 echo "docs/text-comparison.png"
+QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" \
+  build/ui_binary_tests ScatteredDifferencesAreColouredAndVisited TheHexEditor >/dev/null
+echo "docs/screenshots/binary-view.png docs/screenshots/hex-editor.png"

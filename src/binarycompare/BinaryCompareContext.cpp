@@ -95,6 +95,7 @@ void CBinaryCompareContext::SetSides(CBinaryCompareSide* left, CBinaryCompareSid
 int CBinaryCompareContext::QuickCompare(const std::atomic<int>* cancel) {
     SetState(BINARY_COMPARING);
     m_changedSide = -1;
+    m_progress = 0;
     CBinaryCompareSide* left = m_sides[0];
     CBinaryCompareSide* right = m_sides[1];
     int64_t sizes[2];
@@ -155,6 +156,7 @@ int CBinaryCompareContext::QuickCompare(const std::atomic<int>* cancel) {
         }
         offsets[0] += counts[0];
         offsets[1] += counts[1];
+        m_progress = offsets[0];
     }
     // A file rewritten or replaced during the pass may have given bytes
     // that all compare.

@@ -125,6 +125,10 @@ public:
     // while neither buffer has changed since.
     int64_t ScanDifferences(const DifferenceSink& sink, int64_t from, int64_t to);
 
+    // How many bytes of each side the running (or last) whole-file test has
+    // compared so far; readable from any thread.
+    int64_t Progress() const { return m_progress.load(); }
+
     // The side (0 left, 1 right) whose file the last whole-file test or
     // difference list found changed since its buffer loaded it; -1 when none.
     int ChangedSide() const { return m_changedSide.load(); }
@@ -143,6 +147,7 @@ private:
     CBinaryCompareSide* m_sides[2] = {nullptr, nullptr};
     CBinaryCompare m_compare;
     std::atomic<int> m_changedSide{-1};
+    std::atomic<int64_t> m_progress{0};
 
     // What the last whole-file test found: the first length bytes are equal
     // in the sides at those revisions.

@@ -21,6 +21,11 @@ int CBinaryCompareObject::Undo(CHexEditView* view, int index, int flag) {
     return CBinaryCompareSide::Undo(view, index, flag);
 }
 
+int CBinaryCompareObject::Redo(CHexEditView* view) {
+    std::lock_guard<std::mutex> lock(m_context.Compare().editLock);
+    return CBinaryCompareSide::Redo(view);
+}
+
 bool CBinaryCompareObjectEx::Edit(char operation, int64_t position, int64_t length, const uint8_t* data,
                                   int typingCount, CHexEditView* view) {
     if (!CBinaryCompareObject::Edit(operation, position, length, data, typingCount, view)) return false;
@@ -97,6 +102,8 @@ void CBinaryCompareDoc::StartCompare() {
     m_thread.Start(this);
 }
 
+void CBinaryCompareDoc::StopCompare() { m_thread.Stop(); }
+
 bool CBinaryCompareDoc::WaitForComparison(std::chrono::milliseconds timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     const int before = m_completed;
@@ -114,6 +121,7 @@ void CBinaryCompareDoc::OnMessage(unsigned message, uint64_t, int64_t) {
     if (message != kBinaryCompareDoneMessage) return;
     ++m_completed;
     UpdateAllViews();
+    if (onPassFinished) onPassFinished();
 }
 
 void CBinaryCompareDoc::UpdateAllViews() {
@@ -143,6 +151,7 @@ void CBinaryCompareDoc::CloseSides() {
     for (auto& side : m_sides) side->Close();
     m_editOrder.clear();
     m_mostRecent = nullptr;
+    m_redoOrder.clear();
 }
 
 void CBinaryCompareDoc::SetSidePath(int side, const std::string& path, bool remember) {
@@ -169,6 +178,7 @@ bool CBinaryCompareDoc::ReplaceSide(int side, const std::string& path) {
     m_sides[1 - side]->DropHistory();
     m_editOrder.clear();
     m_mostRecent = nullptr;
+    m_redoOrder.clear();
     CBinaryCompareObjectEx& buffer = *m_sides[side];
     buffer.compareData.compareFile.Close();
     m_watches.Unwatch(m_params.sides[side].path);
@@ -216,6 +226,7 @@ bool CBinaryCompareDoc::WriteSide(int side, const std::string& path) {
     if (saved) {
         CHexEditView* view = &m_views[side];
         std::erase(m_editOrder, view);
+        std::erase(m_redoOrder, view);  // the save forgot the side's undone edits
         m_mostRecent = m_editOrder.empty() ? nullptr : m_editOrder.back();
         if (!IsModified()) {
             m_editOrder.clear();
@@ -257,6 +268,7 @@ void CBinaryCompareDoc::SwapSides() {
     m_context.SetSides(m_sides[0].get(), m_sides[1].get());
     // The edit order follows the sides to their new views.
     for (CHexEditView*& view : m_editOrder) view = view == &m_views[0] ? &m_views[1] : &m_views[0];
+    for (CHexEditView*& view : m_redoOrder) view = view == &m_views[0] ? &m_views[1] : &m_views[0];
     if (m_mostRecent != nullptr) m_mostRecent = m_mostRecent == &m_views[0] ? &m_views[1] : &m_views[0];
     for (int side = 0; side < 2; ++side) SetSidePath(side, m_params.sides[side].path, true);
 }
@@ -314,12 +326,35 @@ bool CBinaryCompareDoc::Undo(int viewSide) {
     const int64_t position = buffer.Record(buffer.RecordCount() - 1).position;
     m_thread.Stop();
     buffer.Undo(view, buffer.RecordCount() - 1, 0);
+    m_redoOrder.push_back(&m_views[side]);
+    m_views[side].cursor = position;
+    if (m_autoRecompare) StartCompare();
+    return true;
+}
+
+int CBinaryCompareDoc::RedoSide() const {
+    if (m_redoOrder.empty()) return -1;
+    return m_redoOrder.back() == &m_views[0] ? 0 : 1;
+}
+
+bool CBinaryCompareDoc::Redo() {
+    const int side = RedoSide();
+    if (side < 0) return false;
+    m_redoOrder.pop_back();
+    CBinaryCompareObjectEx& buffer = *m_sides[side];
+    if (!buffer.CanRedo()) return false;
+    const int64_t position = buffer.NextRedo().position;
+    m_thread.Stop();
+    buffer.Redo(&m_views[side]);
     m_views[side].cursor = position;
     if (m_autoRecompare) StartCompare();
     return true;
 }
 
 void CBinaryCompareDoc::OnSideEdited() {
+    // A new edit ends what could be redone, on both sides.
+    m_redoOrder.clear();
+    for (auto& side : m_sides) side->ClearRedo();
     UpdateAllViews();
     if (m_autoRecompare) StartCompare();
 }

@@ -26,6 +26,7 @@ public:
     bool Edit(char operation, int64_t position, int64_t length, const uint8_t* data, int typingCount,
               CHexEditView* view) override;
     int Undo(CHexEditView* view, int index, int flag) override;
+    int Redo(CHexEditView* view) override;
 
 protected:
     CBinaryCompareContext& m_context;
@@ -75,6 +76,9 @@ public:
     // a comparison. False when a file cannot be opened.
     bool LoadSides(const CBinaryCompareParams& params);
     void StartCompare();
+    // Ends a running pass and waits until the worker is idle; the state is
+    // what the pass had found when it stopped.
+    void StopCompare();
     // Waits (pumping the user-interface queue) for the pass to end; false on time-out.
     bool WaitForComparison(std::chrono::milliseconds timeout = std::chrono::minutes(10));
     bool Reload();
@@ -103,6 +107,11 @@ public:
     bool CopySelection(int from, int64_t start, int64_t end);
     // The Undo command of a view: the most recent edit of the comparison.
     bool Undo(int viewSide);
+    // The Redo command: the edit undone last, while no edit came since.
+    bool Redo();
+    bool CanRedo() const { return !m_redoOrder.empty(); }
+    // The side whose edit Redo makes again; -1 when none.
+    int RedoSide() const;
 
     int State() const { return m_context.GetState(); }
     bool IsModified() const { return m_sides[0]->IsModified() || m_sides[1]->IsModified(); }
@@ -123,6 +132,9 @@ public:
     // Called when another program changed a shown file; by default the user
     // is asked whether to reload.
     std::function<void(const std::string& path)> onFileChanged;
+    // Called on the user-interface thread after every pass of the worker,
+    // once the views are updated.
+    std::function<void()> onPassFinished;
 
     void OnMessage(unsigned message, uint64_t wParam, int64_t lParam) override;
 
@@ -140,6 +152,7 @@ private:
     CBinaryCompareView m_views[2];
     std::vector<CHexEditView*> m_editOrder;
     CHexEditView* m_mostRecent = nullptr;
+    std::vector<CHexEditView*> m_redoOrder;  // the views of undone edits, the last undone last
     bool m_autoRecompare;
     int m_completed = 0;
     CDocumentWatches m_watches;

@@ -110,6 +110,7 @@ void CHexEditContext::Close() {
     m_file.Close();
     m_identity = platform::FILEIDENTITY();
     m_log.clear();
+    m_redo.clear();
     m_pieces.clear();
     m_base.clear();
     m_hasBase = false;
@@ -179,6 +180,7 @@ bool CHexEditContext::Edit(char operation, int64_t position, int64_t length, con
     if (deletes && position + length > m_size) return false;
     if (operation == HEX_REPLACE_BACK && position + length > m_size) return false;
     if (!deletes && data == nullptr) return false;
+    m_redo.clear();
 
     // Merging: the typing count decides, but a record never grows past its
     // limit, never takes another operation, and only continues where it ends.
@@ -248,11 +250,28 @@ int CHexEditContext::Undo(CHexEditView* view, int index, int flag) {
     if (last.operation == HEX_INSERT) reverse = HEX_DELETE;
     if (last.operation == HEX_DELETE || last.operation == HEX_BACKSPACE) reverse = HEX_INSERT;
     const CHexHint hint(reverse, last.length, last.position, view, static_cast<int>(m_log.size()) - 1, 1);
+    HEXEDITRECORD undone = last;
     RemoveLastRecord();
+    m_redo.push_back(std::move(undone));
     if (m_log.empty()) SetModified(false);
     // The size follows from the rebuilt pieces: an overwrite that extended
     // the content shrinks back to the previous end.
     Rebuild();
+    UpdateViews(nullptr, 0, &hint);
+    return 1;
+}
+
+int CHexEditContext::Redo(CHexEditView* view) {
+    if (m_redo.empty()) return 0;
+    HEXEDITRECORD record = std::move(m_redo.back());
+    m_redo.pop_back();
+    // Appended as a new record, as the edit itself was: a document that
+    // follows the records of its sides sees it.
+    const int index = AddRecord(record.operation, record.position, record.length, record.data.data());
+    m_lastView = view;
+    Rebuild();
+    const CHexHint hint(record.operation, record.length, record.position, view, index, 0);
+    SetModified(true);
     UpdateViews(nullptr, 0, &hint);
     return 1;
 }
@@ -520,6 +539,7 @@ bool CHexEditContext::Save(const std::string& path) {
 void CHexEditContext::DropHistory() {
     for (HEXEDITRECORD& record : m_log) m_retained.push_back(std::move(record.data));
     m_log.clear();
+    m_redo.clear();
     m_base = m_pieces;
     m_hasBase = true;
 }
@@ -530,6 +550,7 @@ void CHexEditContext::FinishSave() {
     const CRemoveHint hint(static_cast<int>(m_log.size()) - 1);
     UpdateViews(nullptr, 0, &hint);
     m_log.clear();
+    m_redo.clear();
     m_base.clear();
     m_hasBase = false;
     m_retained.clear();

@@ -100,8 +100,12 @@ public:
     // or for positions outside the content.
     virtual bool Edit(char operation, int64_t position, int64_t length, const uint8_t* data, int typingCount,
                       CHexEditView* view);
-    // Undoes the last record; 1, or 0 with nothing to undo.
+    // Undoes the last record; 1, or 0 with nothing to undo. The record is
+    // kept for Redo until the next edit, save or close.
     virtual int Undo(CHexEditView* view, int index, int flag);
+    // Makes the last undone record again, as a new record of the log; 1, or
+    // 0 with nothing to redo.
+    virtual int Redo(CHexEditView* view);
     // Read-write, else read-only with a message when writing is refused;
     // false with the message of the reason.
     virtual bool Open(const std::string& path);
@@ -135,6 +139,11 @@ public:
     bool IsFileUnchanged() const;
     CHexEditView* LastEditingView() const { return m_lastView; }
     int RecordCount() const { return static_cast<int>(m_log.size()); }
+    bool CanRedo() const { return !m_redo.empty(); }
+    // The record that Redo makes again.
+    const HEXEDITRECORD& NextRedo() const { return m_redo.back(); }
+    // Forgets the undone records.
+    void ClearRedo() { m_redo.clear(); }
     const HEXEDITRECORD& Record(int index) const { return m_log[static_cast<size_t>(index)]; }
     const std::list<HEXPIECE>& Pieces() const { return m_pieces; }
     // Changes whenever the pieces are built again (every edit, undo, open,
@@ -180,6 +189,7 @@ private:
     uint64_t m_revision = 0;
     CHexEditView* m_lastView = nullptr;
     std::vector<HEXEDITRECORD> m_log;
+    std::vector<HEXEDITRECORD> m_redo;  // undone records, the last undone last
     std::list<HEXPIECE> m_pieces;
     // After DropHistory: the pieces the log applies to, and the bytes of the
     // dropped records they still show.

@@ -45,6 +45,14 @@ enum class Command : int {
     Report,
     GenerateCommandLine,
     Synchronize,
+    SaveLeftAs,
+    SaveRightAs,
+    Find,
+    FindNext,
+    FindPrevious,
+    GoToTextComparison,
+    GoToContainingFolder,
+    AutoRecompare,
     Count,
 };
 
@@ -64,6 +72,11 @@ public:
         return false;
     }
     virtual void Execute(Command command) = 0;
+    // The menu text of a command as this view names it; empty for the frame's own.
+    virtual QString CommandText(Command command) const {
+        (void)command;
+        return QString();
+    }
     // "&Undo %s\tCtrl+Z" and "&Redo %s\tCtrl+Y" as the model words them.
     virtual QString UndoText() const { return QStringLiteral("&Undo\tCtrl+Z"); }
     virtual QString RedoText() const { return QStringLiteral("&Redo\tCtrl+Y"); }

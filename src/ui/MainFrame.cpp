@@ -17,11 +17,14 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "foldercompare/ContentType.h"
 #include "launch/CommandLine.h"
 #include "launch/ProgramNames.h"
 #include "persist/ComparisonFile.h"
 #include "platform/Path.h"
 #include "ui/Dialogs.h"
+#include "ui/HexCompareView.h"
+#include "ui/HexEditorView.h"
 #include "ui/ResultView.h"
 #include "ui/TextCompareView.h"
 #include "ui/TextEditView.h"
@@ -97,7 +100,25 @@ constexpr ACTIONINFO kActions[] = {
      "Generate command line scripts for the active comparison", false},
     {Command::Synchronize, "synchronize", "&Synchronize...", "", "Synchronize the folders of the comparison",
      false},
+    {Command::SaveLeftAs, "saveLeftAs", "Save Left File As", "", "Save left file with a new name", false},
+    {Command::SaveRightAs, "saveRightAs", "Save Right File As", "", "Save right file with a new name", false},
+    {Command::Find, "find", "&Find...", "Ctrl+F", "Find bytes or text", false},
+    {Command::FindNext, "findNext", "Find &Next", "F3", "Find the next occurrence", false},
+    {Command::FindPrevious, "findPrevious", "Find Pre&vious", "Shift+F3", "Find the previous occurrence",
+     false},
+    {Command::GoToTextComparison, "goToTextComparison", "Go To &Text Comparison", "",
+     "Compare the files as text", false},
+    {Command::GoToContainingFolder, "goToContainingFolder", "Go To Containing F&older Comparison", "Ctrl+F12",
+     "Toogle the containing folder comparison", false},
+    {Command::AutoRecompare, "autoRecompare", "&Automatic Recompare", "",
+     "Automatically recompare after every change done to files", true},
 };
+
+const ACTIONINFO& ActionInfo(Command command) {
+    for (const ACTIONINFO& info : kActions)
+        if (info.command == command) return info;
+    return kActions[0];
+}
 
 }  // namespace
 
@@ -167,7 +188,8 @@ void CMainFrame::CreateMenus() {
     add(file, QStringLiteral("Open &Comparison..."), "openComparison", QKeySequence(QStringLiteral("Ctrl+O")),
         [this] { OpenComparisonDialog(); });
     file->addSeparator();
-    for (Command c : {Command::Save, Command::SaveAs, Command::SaveLeft, Command::SaveRight})
+    for (Command c : {Command::Save, Command::SaveAs, Command::SaveLeft, Command::SaveRight,
+                      Command::SaveLeftAs, Command::SaveRightAs})
         file->addAction(Action(c));
     Action(Command::Save)->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
     add(file, QStringLiteral("Save Co&mparison As..."), "saveComparisonAs", QKeySequence(),
@@ -188,6 +210,7 @@ void CMainFrame::CreateMenus() {
     for (Command c : {Command::Cut, Command::Copy, Command::Paste, Command::SelectAll})
         edit->addAction(Action(c));
     edit->addSeparator();
+    for (Command c : {Command::Find, Command::FindNext, Command::FindPrevious}) edit->addAction(Action(c));
     edit->addAction(Action(Command::GoToLine));
     Action(Command::Undo)->setIcon(look->standardIcon(QStyle::SP_ArrowBack));
     Action(Command::Redo)->setIcon(look->standardIcon(QStyle::SP_ArrowForward));
@@ -200,6 +223,7 @@ void CMainFrame::CreateMenus() {
     }
     view->addSeparator();
     view->addAction(Action(Command::SwapSides));
+    for (Command c : {Command::GoToTextComparison, Command::GoToContainingFolder}) view->addAction(Action(c));
 
     QMenu* merge = menuBar()->addMenu(QStringLiteral("&Merge"));
     for (Command c : {Command::CopyToLeft, Command::CopyToRight, Command::CopyToLeftAndAdvance,
@@ -212,7 +236,8 @@ void CMainFrame::CreateMenus() {
                       Command::SelectLineDifference})
         merge->addAction(Action(c));
     merge->addSeparator();
-    for (Command c : {Command::Recompare, Command::QuickMergeMode}) merge->addAction(Action(c));
+    for (Command c : {Command::Recompare, Command::AutoRecompare, Command::QuickMergeMode})
+        merge->addAction(Action(c));
     Action(Command::CopyToLeft)->setIcon(look->standardIcon(QStyle::SP_ArrowLeft));
     Action(Command::CopyToRight)->setIcon(look->standardIcon(QStyle::SP_ArrowRight));
     Action(Command::PreviousDifference)->setIcon(look->standardIcon(QStyle::SP_ArrowUp));
@@ -304,13 +329,32 @@ CDocumentView* CMainFrame::OpenRequest(const CCompareParams& request) {
         }
         return AddView(view, &request);
     }
-    if (request.kind == COMPARE_BINARY || request.kind == COMPARE_FOLDER)
-        return AddView(new CResultView(request, m_tabs), &request);
+    if (request.kind == COMPARE_BINARY) {
+        auto* view = new CHexCompareView(static_cast<const CBinaryCompareParams&>(request), m_messages,
+                                         m_app.generalOptions.fileWatch != 0, m_tabs);
+        if (!view->Opened()) {
+            delete view;
+            return nullptr;
+        }
+        return AddView(view, &request);
+    }
+    if (request.kind == COMPARE_FOLDER) return AddView(new CResultView(request, m_tabs), &request);
     return nullptr;
 }
 
 CDocumentView* CMainFrame::OpenFile(const std::string& path, bool readOnly) {
+    if (!path.empty() && DetermineContentType(path) == CONTENT_TYPE_BINARY)
+        return OpenHexFile(path, readOnly);
     auto* view = new CTextEditView(path, readOnly, m_messages, m_app.generalOptions.fileWatch != 0, m_tabs);
+    if (!view->Opened()) {
+        delete view;
+        return nullptr;
+    }
+    return AddView(view, nullptr);
+}
+
+CDocumentView* CMainFrame::OpenHexFile(const std::string& path, bool readOnly) {
+    auto* view = new CHexEditorView(path, readOnly, m_messages, m_app.generalOptions.fileWatch != 0, m_tabs);
     if (!view->Opened()) {
         delete view;
         return nullptr;
@@ -371,8 +415,11 @@ bool CMainFrame::OpenCommandLine(const std::vector<std::string>& arguments, std:
             return true;
         }
         case CCommandLine::ACTION_EDIT:
-            OpenFile(commandLine.pathCount > 0 ? commandLine.paths[0] : std::string(),
-                     commandLine.readOnly[0] != 0);
+            if (commandLine.kind == CCommandLine::KIND_BINARY && commandLine.pathCount > 0)
+                OpenHexFile(commandLine.paths[0], commandLine.readOnly[0] != 0);
+            else
+                OpenFile(commandLine.pathCount > 0 ? commandLine.paths[0] : std::string(),
+                         commandLine.readOnly[0] != 0);
             return true;
         case CCommandLine::ACTION_OPEN:
             if (commandLine.pathCount == 1) OpenComparisonFile(commandLine.paths[0]);
@@ -413,6 +460,11 @@ void CMainFrame::UpdateCommands() {
         QAction* action = m_actions[i];
         if (action == nullptr) continue;
         action->setEnabled(view != nullptr && view->IsEnabled(static_cast<Command>(i)));
+        // A view may name a command its own way ("Go To Address" in hex views).
+        const QString text = view != nullptr ? view->CommandText(static_cast<Command>(i)) : QString();
+        if (static_cast<Command>(i) != Command::Undo && static_cast<Command>(i) != Command::Redo)
+            action->setText(text.isEmpty() ? QString::fromLatin1(ActionInfo(static_cast<Command>(i)).text)
+                                           : text);
         if (action->isCheckable())
             action->setChecked(view != nullptr && view->IsChecked(static_cast<Command>(i)));
     }

@@ -27,12 +27,15 @@ public:
     explicit CMainFrame(CCorvatineApp& app, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // Opens a comparison: a text comparison in its view, folders and binary
-    // files as the headless program's result. An open document with an equal
+    // Opens a comparison: text and binary comparisons in their views,
+    // folders as the headless program's result. An open document with an equal
     // request is activated instead. Null when nothing could be opened.
     CDocumentView* OpenRequest(const CCompareParams& request);
-    // Opens a file in the text editor.
+    // Opens a file in the text editor, or in the hex editor when it holds
+    // binary data.
     CDocumentView* OpenFile(const std::string& path, bool readOnly = false);
+    // Opens a file in the hex editor.
+    CDocumentView* OpenHexFile(const std::string& path, bool readOnly = false);
     // Opens every comparison of a comparison file; false when none opened.
     bool OpenComparisonFile(const std::string& path);
     // Acts on a command line as the program was started with it; false with

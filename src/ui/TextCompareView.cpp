@@ -218,6 +218,15 @@ bool CTextCompareView::IsEnabled(Command command) const {
         case Command::NextLineDifference:
         case Command::PreviousLineDifference:
         case Command::SelectLineDifference: return differences;
+        // The commands of the hex views.
+        case Command::SaveLeftAs:
+        case Command::SaveRightAs:
+        case Command::Find:
+        case Command::FindNext:
+        case Command::FindPrevious:
+        case Command::GoToTextComparison:
+        case Command::GoToContainingFolder:
+        case Command::AutoRecompare: return false;
         default: return true;
     }
 }

@@ -82,6 +82,76 @@ TEST_F(BinaryCompareDocTest, UndoFollowsTheEditOrderOfBothSides) {
     EXPECT_EQ(doc.State(), BINARY_DIFFERENT);
 }
 
+// Redo makes the undone edits of both sides again, the last undone first,
+// and keeps the edit order that Undo follows; a new edit on either side
+// forgets them.
+TEST_F(BinaryCompareDocTest, RedoFollowsTheUndoOrderOfBothSides) {
+    ASSERT_TRUE(Load("aaaa", "bbbb"));
+    Type(0, 0, 'x');
+    Type(1, 1, 'y');
+    Type(0, 2, 'z');
+    EXPECT_FALSE(doc.CanRedo());
+    EXPECT_FALSE(doc.Redo());
+    ASSERT_TRUE(doc.Undo(0));
+    ASSERT_TRUE(doc.Undo(0));
+    EXPECT_EQ(Contents(doc.Side(0)), "xaaa");
+    EXPECT_EQ(Contents(doc.Side(1)), "bbbb");
+    ASSERT_TRUE(doc.CanRedo());
+    EXPECT_EQ(doc.RedoSide(), 1);
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_EQ(Contents(doc.Side(1)), "bybb");
+    EXPECT_EQ(doc.View(1).cursor, 1);
+    EXPECT_EQ(doc.MostRecentView(), &doc.View(1));
+    EXPECT_EQ(doc.RedoSide(), 0);
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_EQ(Contents(doc.Side(0)), "xaza");
+    EXPECT_FALSE(doc.CanRedo());
+    ASSERT_EQ(doc.EditOrder().size(), 3u);
+    // The edit order is whole again: three undos take everything back.
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(doc.Undo(1));
+    EXPECT_EQ(Contents(doc.Side(0)), "aaaa");
+    EXPECT_EQ(Contents(doc.Side(1)), "bbbb");
+    EXPECT_FALSE(doc.IsModified());
+
+    // An edit on the other side ends redoing on both.
+    ASSERT_TRUE(doc.Redo());
+    ASSERT_TRUE(doc.CanRedo());
+    Type(1, 3, 'w');
+    EXPECT_FALSE(doc.CanRedo());
+    EXPECT_FALSE(doc.Side(0).CanRedo());
+    EXPECT_FALSE(doc.Redo());
+
+    // Saving a side forgets its undone edits, not the other side's.
+    ASSERT_TRUE(doc.Undo(0));  // the right side's w
+    ASSERT_TRUE(doc.Undo(0));  // the left side's x
+    ASSERT_EQ(doc.RedoSide(), 0);
+    ASSERT_TRUE(doc.SaveSide(0));
+    EXPECT_EQ(doc.RedoSide(), 1);
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_EQ(Contents(doc.Side(1)), "bbbw");
+    ASSERT_TRUE(doc.WaitForComparison());
+}
+
+// The window follows the worker: told after each pass, and a running pass
+// can be stopped.
+TEST_F(BinaryCompareDocTest, ThePassIsToldAndCanBeStopped) {
+    int told = 0;
+    doc.onPassFinished = [&] {
+        ++told;
+        EXPECT_NE(doc.State(), BINARY_COMPARING);
+    };
+    ASSERT_TRUE(Load(std::string(1 << 20, 'a'), std::string(1 << 20, 'a')));
+    ASSERT_TRUE(doc.WaitForComparison());
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(doc.State(), BINARY_IDENTICAL);
+    EXPECT_EQ(doc.Context().Progress(), 1 << 20);
+    doc.StartCompare();
+    doc.StopCompare();
+    EXPECT_NE(doc.State(), BINARY_COMPARING);
+    ASSERT_TRUE(doc.WaitForComparison());
+    EXPECT_EQ(told, 2);
+}
+
 TEST_F(BinaryCompareDocTest, SavingASideKeepsTheOtherSidesEditOrder) {
     ASSERT_TRUE(Load("aaaa", "bbbb"));
     Type(1, 0, 'r');

@@ -157,6 +157,67 @@ TEST_F(HexEditContextTest, AnOverwritePastTheEndShrinksBackOnUndo) {
     EXPECT_EQ(view.hints.back().operation, HEX_REPLACE);
 }
 
+// Undone records come back in the order they were undone, as new records
+// with the same hints as the edits; a new edit, a save or a close forgets them.
+TEST_F(HexEditContextTest, RedoMakesUndoneRecordsAgain) {
+    ASSERT_TRUE(buffer.Open(dir.WriteFile("f.bin", "abcdef")));
+    buffer.AddView(&view);
+    const uint8_t xy[] = {'X', 'Y'};
+    ASSERT_TRUE(buffer.Edit(HEX_REPLACE, 4, 4, reinterpret_cast<const uint8_t*>("WXYZ"), 0, &view));
+    ASSERT_TRUE(buffer.Edit(HEX_INSERT, 1, 2, xy, 0, &view));
+    ASSERT_TRUE(buffer.Edit(HEX_DELETE, 0, 1, nullptr, 0, &view));
+    EXPECT_EQ(Contents(buffer), "XYbcdWXYZ");
+    EXPECT_FALSE(buffer.CanRedo());
+    EXPECT_EQ(buffer.Redo(&view), 0);
+
+    ASSERT_EQ(buffer.Undo(&view, 2, 0), 1);
+    ASSERT_EQ(buffer.Undo(&view, 1, 0), 1);
+    ASSERT_EQ(buffer.Undo(&view, 0, 0), 1);
+    EXPECT_EQ(Contents(buffer), "abcdef");
+    EXPECT_FALSE(buffer.IsModified());
+    ASSERT_TRUE(buffer.CanRedo());
+    EXPECT_EQ(buffer.NextRedo().operation, HEX_REPLACE);
+
+    // The overwrite past the end grows the content again.
+    ASSERT_EQ(buffer.Redo(&view), 1);
+    EXPECT_EQ(Contents(buffer), "abcdWXYZ");
+    EXPECT_TRUE(buffer.IsModified());
+    EXPECT_EQ(buffer.RecordCount(), 1);
+    EXPECT_EQ(view.hints.back().operation, HEX_REPLACE);
+    EXPECT_EQ(view.hints.back().position, 4);
+    EXPECT_EQ(view.hints.back().index, 0);
+    EXPECT_EQ(view.hints.back().undo, 0);
+    ASSERT_EQ(buffer.Redo(&view), 1);
+    ASSERT_EQ(buffer.Redo(&view), 1);
+    EXPECT_EQ(Contents(buffer), "XYbcdWXYZ");
+    EXPECT_EQ(buffer.GetSize(), 9);
+    EXPECT_FALSE(buffer.CanRedo());
+    // Undo and redo again go through the same records.
+    ASSERT_EQ(buffer.Undo(&view, 2, 0), 1);
+    EXPECT_EQ(Contents(buffer), "aXYbcdWXYZ");
+    ASSERT_EQ(buffer.Redo(&view), 1);
+    EXPECT_EQ(Contents(buffer), "XYbcdWXYZ");
+
+    // A new edit forgets what was undone.
+    ASSERT_EQ(buffer.Undo(&view, 2, 0), 1);
+    const uint8_t q = 'q';
+    ASSERT_TRUE(buffer.Edit(HEX_REPLACE, 0, 1, &q, 0, &view));
+    EXPECT_FALSE(buffer.CanRedo());
+    EXPECT_EQ(buffer.Redo(&view), 0);
+    EXPECT_EQ(Contents(buffer), "qXYbcdWXYZ");
+
+    // So does a save.
+    ASSERT_EQ(buffer.Undo(&view, 2, 0), 1);
+    ASSERT_TRUE(buffer.CanRedo());
+    ASSERT_TRUE(buffer.Save(dir / "f.bin"));
+    EXPECT_FALSE(buffer.CanRedo());
+    EXPECT_EQ(test::ReadFile(dir / "f.bin"), "aXYbcdWXYZ");
+    ASSERT_TRUE(buffer.Edit(HEX_DELETE, 0, 1, nullptr, 0, &view));
+    ASSERT_EQ(buffer.Undo(&view, 0, 0), 1);
+    buffer.Close();
+    EXPECT_FALSE(buffer.CanRedo());
+}
+
 TEST_F(HexEditContextTest, SavingInPlaceAndThroughATemporaryFile) {
     const std::string path = dir.WriteFile("f.bin", "0123456789");
     const ino_t original = Inode(path);
