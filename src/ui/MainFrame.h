@@ -27,7 +27,7 @@ public:
     explicit CMainFrame(CCorvatineApp& app, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // Opens a comparison: a text comparison in its view, folders and binary
+    // Opens a comparison: text and folder comparisons in their views, binary
     // files as the headless program's result. An open document with an equal
     // request is activated instead. Null when nothing could be opened.
     CDocumentView* OpenRequest(const CCompareParams& request);
@@ -79,6 +79,9 @@ private:
     QMenu* m_windowMenu = nullptr;
     // The request each comparison view was opened for.
     std::map<CDocumentView*, std::unique_ptr<CCompareParams>> m_requests;
+    // The folder comparison each file comparison was opened from.
+    std::map<CDocumentView*, CDocumentView*> m_containingFolder;
+    QAction* m_goToFolder = nullptr;
 };
 
 }  // namespace corvatine::ui

@@ -1,6 +1,6 @@
-// A comparison the window has no view of its own for yet (folders, binary
-// files): the headless program runs it in the background and its result is
-// shown as read-only text.
+// A comparison the window has no view of its own for yet (binary files):
+// the headless program runs it in the background and its result is shown
+// as read-only text.
 #pragma once
 
 #include <QPlainTextEdit>
