@@ -35,6 +35,11 @@ namespace {
 
 SyncWizardHook g_syncWizard;
 
+// Opening a comparison records its folders in the folder comparison
+// component's recent lists, which are not made for two threads at once: the
+// workers of several views open one at a time.
+std::mutex g_opening;
+
 // Draws the cells as the style does, and the grid lines when they are on.
 class CFolderRowDelegate : public QStyledItemDelegate {
 public:
@@ -220,7 +225,10 @@ void CFolderCompareView::Open(const CFolderCompareParams& request) {
     copy->CopyFrom(request);
     RunWork(
         {WorkLook::Panel, QString(), QStringLiteral("Comparing..."), true},
-        [this, copy](CFolderWorkProgress& progress) { return m_doc.Open(*copy, &progress); },
+        [this, copy](CFolderWorkProgress& progress) {
+            const std::lock_guard<std::mutex> lock(g_opening);
+            return m_doc.Open(*copy, &progress);
+        },
         [this, copy](bool completed, CFolderWorkProgress& progress) {
             if (completed || progress.IsCancelled()) return;
             const CFolderCompareContext& context = m_doc.Context();
@@ -235,7 +243,11 @@ void CFolderCompareView::Open(const CFolderCompareParams& request) {
 
 void CFolderCompareView::Rescan() {
     RunWork({WorkLook::Panel, QString(), QStringLiteral("Comparing..."), true},
-            [this](CFolderWorkProgress& progress) { return m_doc.Reload(&progress); }, {});
+            [this](CFolderWorkProgress& progress) {
+                const std::lock_guard<std::mutex> lock(g_opening);
+                return m_doc.Reload(&progress);
+            },
+            {});
 }
 
 bool CFolderCompareView::NeedsLevel(const CFolderCompareItem& item) {
@@ -822,6 +834,19 @@ void CFolderCompareView::ShowContextMenu(const QPoint& at) {
         for (const Command command : group)
             if (command != Command::Count) menu.addAction(frame->Action(command));
     }
+    // The preset views set the whole display filter word.
+    menu.addSeparator();
+    QMenu* views = menu.addMenu(QStringLiteral("&Views"));
+    for (const DISPLAYFILTERPRESET& preset : kDisplayFilterPresets) {
+        QString name = QString::fromLatin1(preset.name).replace(QLatin1Char('-'), QLatin1Char(' '));
+        name[0] = name[0].toUpper();
+        QAction* action = views->addAction(name);
+        action->setCheckable(true);
+        action->setChecked(m_doc.DisplayFilter() == preset.word);
+        const uint32_t word = preset.word;
+        connect(action, &QAction::triggered, this,
+                [this, word] { ChangeRows([this, word] { m_doc.SetDisplayFilter(word); }); });
+    }
     menu.exec(m_tree->viewport()->mapToGlobal(at));
 }
 
@@ -1036,7 +1061,11 @@ void CFolderCompareView::Execute(Command command) {
         case Command::Synchronize: Synchronize(); break;
         case Command::UpOneLevel:
             RunWork({WorkLook::Panel, QString(), QStringLiteral("Comparing..."), true},
-                    [this](CFolderWorkProgress& progress) { return m_doc.UpOneLevel(&progress); }, {});
+                    [this](CFolderWorkProgress& progress) {
+                        const std::lock_guard<std::mutex> lock(g_opening);
+                        return m_doc.UpOneLevel(&progress);
+                    },
+                    {});
             break;
         case Command::SetBaseFolder:
         case Command::SwapSides: {
@@ -1049,6 +1078,7 @@ void CFolderCompareView::Execute(Command command) {
             }
             RunWork({WorkLook::Panel, QString(), QStringLiteral("Comparing..."), true},
                     [this, left, right](CFolderWorkProgress& progress) {
+                        const std::lock_guard<std::mutex> lock(g_opening);
                         return m_doc.ChangeFolders(left, right, &progress);
                     },
                     {});

@@ -272,11 +272,24 @@ void CMainFrame::CreateMenus() {
     for (Command c : {Command::ShowHiddenItems, Command::ShowFilteredItems, Command::ShowGridLines,
                       Command::ExpandAll, Command::CollapseAll})
         view->addAction(Action(c));
-    m_goToFolder = add(view, QStringLiteral("Go To Containing Folder Comparison"), "goToContainingFolder",
-                       QKeySequence(QStringLiteral("Ctrl+F12")), [this] {
-                           const auto found = m_containingFolder.find(ActiveView());
-                           if (found != m_containingFolder.end()) m_tabs->setCurrentWidget(found->second);
-                       });
+    // Back to the folder comparison a pair was opened from; for another pair
+    // the comparison of the folders that hold its files.
+    m_goToFolder =
+        add(view, QStringLiteral("Go To Containing Folder Comparison"), "goToContainingFolder",
+            QKeySequence(QStringLiteral("Ctrl+F12")), [this] {
+                CDocumentView* active = ActiveView();
+                if (const auto found = m_containingFolder.find(active); found != m_containingFolder.end()) {
+                    m_tabs->setCurrentWidget(found->second);
+                    return;
+                }
+                const auto request = m_requests.find(active);
+                if (request == m_requests.end() || request->second->kind == COMPARE_FOLDER) return;
+                CFolderCompareParams folders;
+                for (int side = 0; side < 2; ++side)
+                    folders.sides[side].path = platform::PathParentFolder(request->second->sides[side].path);
+                OpenRequest(folders);
+            });
+    m_goToFolder->setStatusTip(QStringLiteral("Toogle the containing folder comparison"));
     QMenu* folder = menuBar()->addMenu(QStringLiteral("F&older"));
     for (Command c :
          {Command::CopyToRight,  Command::CopyToLeft,    Command::MoveItems,       Command::DeleteItems,
@@ -511,7 +524,11 @@ void CMainFrame::UpdateCommands() {
     Action(Command::Undo)->setText(view ? menuText(view->UndoText()) : QStringLiteral("&Undo"));
     Action(Command::Redo)->setText(view ? menuText(view->RedoText()) : QStringLiteral("&Redo"));
     m_status->setText(view ? view->StatusText() : QString());
-    if (m_goToFolder != nullptr) m_goToFolder->setEnabled(m_containingFolder.count(view) != 0);
+    if (m_goToFolder != nullptr) {
+        const auto request = m_requests.find(view);
+        m_goToFolder->setEnabled(m_containingFolder.count(view) != 0 ||
+                                 (request != m_requests.end() && request->second->kind != COMPARE_FOLDER));
+    }
     setWindowTitle(view ? view->Title() + QStringLiteral(" - Corvatine") : QStringLiteral("Corvatine"));
 }
 

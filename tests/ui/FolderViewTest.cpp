@@ -5,16 +5,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -314,9 +317,19 @@ private slots:
         DoubleClick(tree, image);
         QVERIFY(qobject_cast<CResultView*>(m_frame->ActiveView()) != nullptr);
         QCOMPARE(m_frame->ViewCount(), 3);
-        // Closing the folder view forgets where the pairs came from.
+        // Closing the folder view forgets where the pairs came from: the
+        // text comparison then opens the comparison of its files' folders.
         m_frame->CloseView(view);
-        QVERIFY(!FrameAction("goToContainingFolder")->isEnabled());
+        m_frame->findChild<QTabWidget*>(QStringLiteral("documents"))->setCurrentWidget(text);
+        QCOMPARE(m_frame->ActiveView(), static_cast<CDocumentView*>(text));
+        QVERIFY(FrameAction("goToContainingFolder")->isEnabled());
+        QTest::keyClick(&text->Pane(0), Qt::Key_F12, Qt::ControlModifier);
+        auto* folders = qobject_cast<CFolderCompareView*>(m_frame->ActiveView());
+        QVERIFY(folders != nullptr);
+        QCOMPARE(folders->Title(), QStringLiteral("a : b"));
+        QTRY_VERIFY_WITH_TIMEOUT(!folders->IsBusy(), 10000);
+        QCOMPARE(folders->Doc().Request().sides[0].path, Path("a"));
+        QCOMPARE(folders->Model().rowCount(), 7);
     }
 
     void EnterOpensAFolder() {
@@ -500,6 +513,28 @@ private slots:
         all->trigger();
         QCOMPARE(view->Model().rowCount(), 7);
         QVERIFY(identical->isChecked());
+
+        // The preset views of the rows' menu set the whole word.
+        QTreeView& tree = view->Tree();
+        QStringList offered;
+        QTimer::singleShot(50, this, [&offered] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(popup != nullptr);
+            for (QAction* action : popup->actions()) offered << action->text();
+            for (QAction* action : popup->actions())
+                if (action->menu() != nullptr)
+                    for (QAction* preset : action->menu()->actions())
+                        if (preset->text() == QStringLiteral("Orphans")) preset->trigger();
+            popup->close();
+        });
+        const QPoint at = tree.visualRect(Row(*view, "same.txt")).center();
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, tree.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tree.viewport(), &menuEvent);
+        QVERIFY(offered.contains(QStringLiteral("Copy to &Right")));
+        QVERIFY(offered.contains(QStringLiteral("&Views")));
+        QCOMPARE(view->Doc().DisplayFilter(), 0x30u);
+        QCOMPARE(Names(*view), (QStringList{"sub", "only-left.txt", "only-right.txt"}));
+        all->trigger();
 
         // Hidden rows come back with "Show Hidden Items".
         ClickRow(*view, Row(*view, "diff.txt"));
@@ -694,6 +729,13 @@ private slots:
             GetFolderComparer().recentFilters.Get(CRecentFilters::FILES_EXCLUDE);
         QVERIFY(recent != nullptr && recent->Count() > 0);
         QCOMPARE((*recent)[0], std::string("only-*"));
+        // Filtered rows shown on demand, and hidden again.
+        QAction* filtered = FrameAction("showFilteredItems");
+        filtered->trigger();
+        QVERIFY(filtered->isChecked());
+        QVERIFY(Row(*view, "only-left.txt").isValid());
+        filtered->trigger();
+        QVERIFY(!Row(*view, "only-left.txt").isValid());
         // The CRC is known now, and shown.
         const QModelIndex same = Row(*view, "same.txt");
         QVERIFY(!view->Model()
@@ -924,6 +966,19 @@ private slots:
         for (int x = status.left(); x <= status.right(); ++x)
             drawn = drawn || image.pixelColor(x, status.center().y()) != ToQColor(colors.Get(0));
         QVERIFY(drawn);
+
+        // Grid lines: the bottom of a cell in the line colour, not the row's.
+        const QRect same = tree.visualRect(Row(*view, "same.txt").siblingAtColumn(1));
+        const QRgb line = tree.palette().color(QPalette::Mid).rgb();
+        QVERIFY(image.pixel(same.center().x(), same.bottom()) != line);
+        QAction* grid = FrameAction("showGridLines");
+        QVERIFY(!grid->isChecked());
+        grid->trigger();
+        QVERIFY(grid->isChecked());
+        QCOMPARE(GetFolderComparer().showGridLines, 1);
+        const QImage lined = tree.viewport()->grab().toImage();
+        QCOMPARE(lined.pixel(same.center().x(), same.bottom()), line);
+        QCOMPARE(lined.pixel(same.right(), same.center().y()), line);
     }
 };
 
