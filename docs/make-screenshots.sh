@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Draws the window on the sample comparison of the window's screenshot test
+# Draws the window on the sample comparisons of the window's screenshot tests
 # (offscreen, no display needed) and keeps the picture for the README.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./setup.sh >/dev/null
 QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs" build/ui_tests Screenshot >/dev/null
 echo "docs/text-comparison.png"
+QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/folder_view_tests Screenshot >/dev/null
+echo "docs/screenshots/folder-view.png"
