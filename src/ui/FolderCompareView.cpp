@@ -299,7 +299,7 @@ void CFolderCompareView::CompareOpenedLevels() {
 
 // ---- Work on the worker ----
 
-void CFolderCompareView::RunWork(const WORKSPEC& spec, CFolderWork::Work work, Then then,
+void CFolderCompareView::RunWork(const WORKDISPLAY& display, CFolderWork::Work work, Then then,
                                  std::function<void(CFolderWorkProgress&)> prepare) {
     if (IsBusy()) return;
     SaveState();
@@ -317,11 +317,11 @@ void CFolderCompareView::RunWork(const WORKSPEC& spec, CFolderWork::Work work, T
         FinishWork(generation);
         return;
     }
-    EnterBusy(spec);
+    EnterBusy(display);
 }
 
-void CFolderCompareView::EnterBusy(const WORKSPEC& spec) {
-    if (spec.look == WorkLook::Dialog) {
+void CFolderCompareView::EnterBusy(const WORKDISPLAY& display) {
+    if (display.look == WorkLook::Dialog) {
         // The rows stay as they were painted, and nothing of the tree the
         // worker changes is read until it is done.
         m_model->SetBlocked(true);
@@ -329,16 +329,16 @@ void CFolderCompareView::EnterBusy(const WORKSPEC& spec) {
         m_tree->setEnabled(false);
         QWidget* owner =
             QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : this;
-        m_dialog = new CFolderProgressDialog(owner, spec.title, spec.cancel);
-        m_dialog->Panel().Attach(&m_work->Progress(), spec.message, spec.cancel);
+        m_dialog = new CFolderProgressDialog(owner, display.title, display.cancel);
+        m_dialog->Panel().Attach(&m_work->Progress(), display.message, display.cancel);
         m_dialog->open();
     } else {
         m_model->SetEmptied(true);
         m_tree->setEnabled(false);
-        m_panel->Attach(&m_work->Progress(), spec.message, spec.cancel);
+        m_panel->Attach(&m_work->Progress(), display.message, display.cancel);
         m_panel->show();
     }
-    m_statusText = spec.message;
+    m_statusText = display.message;
     emit stateChanged();
 }
 

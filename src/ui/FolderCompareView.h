@@ -86,16 +86,16 @@ private:
     // rows (scans, which leave the window free), or the modal progress
     // dialog (operations, which keep the rows as they were).
     enum class WorkLook { Panel, Dialog };
-    struct WORKSPEC {
+    struct WORKDISPLAY {
         WorkLook look = WorkLook::Panel;
         QString title;
         QString message;
         bool cancel = true;
     };
     using Then = std::function<void(bool completed, CFolderWorkProgress& progress)>;
-    void RunWork(const WORKSPEC& spec, CFolderWork::Work work, Then then,
+    void RunWork(const WORKDISPLAY& display, CFolderWork::Work work, Then then,
                  std::function<void(CFolderWorkProgress&)> prepare = {});
-    void EnterBusy(const WORKSPEC& spec);
+    void EnterBusy(const WORKDISPLAY& display);
     void FinishWork(int generation);
 
     // The rows kept across a change of the tree: expanded folders, the
