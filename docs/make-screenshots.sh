@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws the window on the sample comparison of the window's screenshot test
+# Draws the window on the sample comparisons of the window's screenshot tests
 # (offscreen, no display needed) and keeps the picture for the README.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,3 +9,5 @@ echo "docs/text-comparison.png"
 QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" \
   build/ui_binary_tests ScatteredDifferencesAreColouredAndVisited TheHexEditor >/dev/null
 echo "docs/screenshots/binary-view.png docs/screenshots/hex-editor.png"
+QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/folder_view_tests Screenshot >/dev/null
+echo "docs/screenshots/folder-view.png"

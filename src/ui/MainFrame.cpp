@@ -23,9 +23,10 @@
 #include "persist/ComparisonFile.h"
 #include "platform/Path.h"
 #include "ui/Dialogs.h"
+#include "ui/FolderCompareView.h"
 #include "ui/HexCompareView.h"
 #include "ui/HexEditorView.h"
-#include "ui/ResultView.h"
+#include "ui/SyncWizardDialog.h"
 #include "ui/TextCompareView.h"
 #include "ui/TextEditView.h"
 #include "ui/UiText.h"
@@ -112,6 +113,48 @@ constexpr ACTIONINFO kActions[] = {
      "Toogle the containing folder comparison", false},
     {Command::AutoRecompare, "autoRecompare", "&Automatic Recompare", "",
      "Automatically recompare after every change done to files", true},
+    // The folder comparison view.
+    {Command::ShowIdenticalItems, "showIdenticalItems", "Show identical items", "",
+     "Show or hide identical items", true},
+    {Command::ShowDifferentItems, "showDifferentItems", "Show different items", "",
+     "Show or hide different items", true},
+    {Command::ShowLeftOnlyItems, "showLeftOnlyItems", "Show left-only items", "",
+     "Show or hide left-only items", true},
+    {Command::ShowRightOnlyItems, "showRightOnlyItems", "Show right-only items", "",
+     "Show or hide right-only items", true},
+    {Command::ShowLeftNewerItems, "showLeftNewerItems", "Show left-newer items", "",
+     "Show or hide left-newer items", true},
+    {Command::ShowRightNewerItems, "showRightNewerItems", "Show right-newer items", "",
+     "Show or hide right-newer items", true},
+    {Command::ShowAllItems, "showAllItems", "Show all items", "", "Show the items of every class", false},
+    {Command::MoveItems, "moveItems", "&Move...", "", "Move selected files, folders", false},
+    {Command::DeleteItems, "deleteItems", "&Delete...", "Del", "Delete selected files, folders", false},
+    {Command::CopyToFolder, "copyToFolder", "Copy to &Folder...", "", "Copy the selected items into a folder",
+     false},
+    {Command::NewFolder, "newFolder", "&New Folder...", "", "Create a folder in the current folder", false},
+    {Command::RenameItem, "renameItem", "Re&name...", "F2", "Rename the selected item", false},
+    {Command::SetDateTime, "setDateTime", "Set &Date/Time...", "",
+     "Set the modification time of the selected items", false},
+    {Command::SetAttributes, "setAttributes", "Set A&ttributes...", "",
+     "Set the attributes of the selected items", false},
+    {Command::CompareContents, "compareContents", "Compare C&ontents...", "",
+     "Compare the contents of the selected items again", false},
+    {Command::FolderFilters, "folderFilters", "F&ilters...", "",
+     "Choose the filters and methods of the comparison", false},
+    {Command::ExpandAll, "expandAll", "&Expand All", "", "Compare every level and open every folder", false},
+    {Command::CollapseAll, "collapseAll", "Co&llapse All", "", "Close every folder", false},
+    {Command::HideItems, "hideItems", "&Hide", "", "Hide the selected items", false},
+    {Command::ExcludeItems, "excludeItems", "E&xclude", "", "Exclude the selected items", false},
+    {Command::ShowHiddenItems, "showHiddenItems", "Show Hidden Items", "",
+     "Make all hidden items visible again", false},
+    {Command::ShowFilteredItems, "showFilteredItems", "Show Filtered Items", "",
+     "Make all filtered files and folders visible", true},
+    {Command::UpOneLevel, "upOneLevel", "Up One Level", "",
+     "Compare the folders that hold the compared folders", false},
+    {Command::SetBaseFolder, "setBaseFolder", "Set as &Base Folder", "",
+     "Set the selected folder as base folder", false},
+    {Command::ShowGridLines, "showGridLines", "Show &Grid Lines", "",
+     "Show lines between the rows and columns", true},
 };
 
 const ACTIONINFO& ActionInfo(Command command) {
@@ -125,6 +168,9 @@ const ACTIONINFO& ActionInfo(Command command) {
 CMainFrame::CMainFrame(CCorvatineApp& app, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_messages(this) {
     setWindowTitle(QStringLiteral("Corvatine"));
+    // The folder view's Synchronize command runs the wizard on its document.
+    SetSyncWizardHook(
+        [](QWidget* owner, CFolderCompareDoc& doc, int type) { RunSyncWizard(owner, doc, type); });
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("documents"));
     m_tabs->setDocumentMode(true);
@@ -158,7 +204,9 @@ void CMainFrame::CreateActions() {
         action->setCheckable(info.checkable);
         const Command command = info.command;
         connect(action, &QAction::triggered, this, [this, command] {
-            if (CDocumentView* view = ActiveView(); view != nullptr && view->IsEnabled(command))
+            if (command == Command::GoToContainingFolder)
+                GoToContainingFolder();
+            else if (CDocumentView* view = ActiveView(); view != nullptr && view->IsEnabled(command))
                 view->Execute(command);
             UpdateCommands();
         });
@@ -243,6 +291,30 @@ void CMainFrame::CreateMenus() {
     Action(Command::PreviousDifference)->setIcon(look->standardIcon(QStyle::SP_ArrowUp));
     Action(Command::NextDifference)->setIcon(look->standardIcon(QStyle::SP_ArrowDown));
     Action(Command::Recompare)->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
+
+    // The folder comparison view: its display filters in the View menu, its
+    // file operations in their own menu.
+    view->addSeparator();
+    for (Command c : {Command::ShowIdenticalItems, Command::ShowDifferentItems, Command::ShowLeftOnlyItems,
+                      Command::ShowRightOnlyItems, Command::ShowLeftNewerItems, Command::ShowRightNewerItems,
+                      Command::ShowAllItems})
+        view->addAction(Action(c));
+    view->addSeparator();
+    for (Command c : {Command::ShowHiddenItems, Command::ShowFilteredItems, Command::ShowGridLines,
+                      Command::ExpandAll, Command::CollapseAll})
+        view->addAction(Action(c));
+    QMenu* folder = menuBar()->addMenu(QStringLiteral("F&older"));
+    for (Command c :
+         {Command::CopyToRight,  Command::CopyToLeft,    Command::MoveItems,       Command::DeleteItems,
+          Command::CopyToFolder, Command::Count,         Command::NewFolder,       Command::RenameItem,
+          Command::SetDateTime,  Command::SetAttributes, Command::CompareContents, Command::Count,
+          Command::HideItems,    Command::ExcludeItems,  Command::Count,           Command::FolderFilters,
+          Command::Synchronize,  Command::Count,         Command::SetBaseFolder,   Command::UpOneLevel}) {
+        if (c == Command::Count)
+            folder->addSeparator();
+        else
+            folder->addAction(Action(c));
+    }
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     for (Command c : {Command::Report, Command::GenerateCommandLine, Command::Synchronize})
@@ -338,8 +410,54 @@ CDocumentView* CMainFrame::OpenRequest(const CCompareParams& request) {
         }
         return AddView(view, &request);
     }
-    if (request.kind == COMPARE_FOLDER) return AddView(new CResultView(request, m_tabs), &request);
+    if (request.kind == COMPARE_FOLDER) {
+        auto* view =
+            CFolderCompareView::Create(static_cast<const CFolderCompareParams&>(request), m_messages, m_tabs);
+        if (view == nullptr) return nullptr;
+        // A pair opened from the folder view remembers where it came from.
+        connect(view, &CFolderCompareView::openComparison, this, [this, view](const CCompareParams& pair) {
+            if (CDocumentView* opened = OpenRequest(pair); opened != nullptr && opened != view)
+                m_containingFolder[opened] = view;
+            UpdateCommands();
+        });
+        connect(view, &CFolderCompareView::openFile, this, [this, view](const QString& path, bool readOnly) {
+            if (CDocumentView* opened = OpenFile(ToPath(path), readOnly)) m_containingFolder[opened] = view;
+            UpdateCommands();
+        });
+        connect(view, &CFolderCompareView::requestChanged, this,
+                [this, view](const CCompareParams& changed) { m_requests[view] = changed.Clone(); });
+        return AddView(view, &request);
+    }
     return nullptr;
+}
+
+// Back to the folder comparison a pair was opened from; else the view's own
+// (a binary comparison knows the folder comparison it came from); else, for
+// a pair of files, the comparison of the folders that hold them.
+bool CMainFrame::CanGoToContainingFolder(CDocumentView* view) const {
+    if (view == nullptr) return false;
+    if (m_containingFolder.count(view) != 0 || view->IsEnabled(Command::GoToContainingFolder)) return true;
+    const auto request = m_requests.find(view);
+    return request != m_requests.end() && request->second->kind != COMPARE_FOLDER;
+}
+
+void CMainFrame::GoToContainingFolder() {
+    CDocumentView* active = ActiveView();
+    if (active == nullptr) return;
+    if (const auto found = m_containingFolder.find(active); found != m_containingFolder.end()) {
+        m_tabs->setCurrentWidget(found->second);
+        return;
+    }
+    if (active->IsEnabled(Command::GoToContainingFolder)) {
+        active->Execute(Command::GoToContainingFolder);
+        return;
+    }
+    const auto request = m_requests.find(active);
+    if (request == m_requests.end() || request->second->kind == COMPARE_FOLDER) return;
+    CFolderCompareParams folders;
+    for (int side = 0; side < 2; ++side)
+        folders.sides[side].path = platform::PathParentFolder(request->second->sides[side].path);
+    OpenRequest(folders);
 }
 
 CDocumentView* CMainFrame::OpenFile(const std::string& path, bool readOnly) {
@@ -432,6 +550,9 @@ bool CMainFrame::OpenCommandLine(const std::vector<std::string>& arguments, std:
 bool CMainFrame::CloseView(CDocumentView* view) {
     if (view == nullptr || !view->CanClose()) return false;
     m_requests.erase(view);
+    m_containingFolder.erase(view);
+    for (auto it = m_containingFolder.begin(); it != m_containingFolder.end();)
+        it = it->second == view ? m_containingFolder.erase(it) : std::next(it);
     m_tabs->removeTab(m_tabs->indexOf(view));
     delete view;
     UpdateCommands();
@@ -473,6 +594,7 @@ void CMainFrame::UpdateCommands() {
     Action(Command::Undo)->setText(view ? menuText(view->UndoText()) : QStringLiteral("&Undo"));
     Action(Command::Redo)->setText(view ? menuText(view->RedoText()) : QStringLiteral("&Redo"));
     m_status->setText(view ? view->StatusText() : QString());
+    Action(Command::GoToContainingFolder)->setEnabled(CanGoToContainingFolder(view));
     setWindowTitle(view ? view->Title() + QStringLiteral(" - Corvatine") : QStringLiteral("Corvatine"));
 }
 

@@ -27,9 +27,8 @@ public:
     explicit CMainFrame(CCorvatineApp& app, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // Opens a comparison: text and binary comparisons in their views,
-    // folders as the headless program's result. An open document with an equal
-    // request is activated instead. Null when nothing could be opened.
+    // Opens a comparison: text, binary and folder comparisons in their views.
+    // An open document with an equal request is activated instead. Null when nothing could be opened.
     CDocumentView* OpenRequest(const CCompareParams& request);
     // Opens a file in the text editor, or in the hex editor when it holds
     // binary data.
@@ -62,6 +61,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    bool CanGoToContainingFolder(CDocumentView* view) const;
+    void GoToContainingFolder();
     void CreateActions();
     void CreateMenus();
     CDocumentView* AddView(CDocumentView* view, const CCompareParams* request);
@@ -82,6 +83,8 @@ private:
     QMenu* m_windowMenu = nullptr;
     // The request each comparison view was opened for.
     std::map<CDocumentView*, std::unique_ptr<CCompareParams>> m_requests;
+    // The folder comparison each file comparison was opened from.
+    std::map<CDocumentView*, CDocumentView*> m_containingFolder;
 };
 
 }  // namespace corvatine::ui

@@ -39,11 +39,11 @@
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
 #include "ui/BinaryLocationMap.h"
+#include "ui/FolderCompareView.h"
 #include "ui/HexCompareView.h"
 #include "ui/HexDialogs.h"
 #include "ui/HexEditorView.h"
 #include "ui/MainFrame.h"
-#include "ui/ResultView.h"
 #include "ui/TextCompareView.h"
 #include "ui/UiText.h"
 
@@ -790,12 +790,12 @@ private slots:
                  QKeySequence(QStringLiteral("Ctrl+F12")));
         m_frame->Action(Command::GoToContainingFolder)->trigger();
         QCOMPARE(m_frame->ViewCount(), 4);
-        auto* folders = qobject_cast<CResultView*>(m_frame->ActiveView());
+        auto* folders = qobject_cast<CFolderCompareView*>(m_frame->ActiveView());
         QVERIFY(folders != nullptr);
         QCOMPARE(folders->Title(), FromPath(platform::PathFileName(m_dir->path().toStdString())) +
                                        QStringLiteral(" : ") +
                                        FromPath(platform::PathFileName(m_dir->path().toStdString())));
-        QTRY_VERIFY_WITH_TIMEOUT(!folders->IsRunning(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!folders->IsBusy(), 20000);
     }
 
     // Two files of a gigabyte open at once; while the worker compares, the
