@@ -53,7 +53,8 @@ public:
     const std::string& Error() const { return m_error; }
 
 private:
-    enum : int { HAS_WIDTH = 1, SIMPLE = 2 };  // matches at least one character; a single one
+    // Matches at least one character; a single one; an anchor, "^" or "$".
+    enum : int { HAS_WIDTH = 1, SIMPLE = 2, ANCHOR = 4 };
 
     bool Fail(const char* message) {
         m_error = message;
@@ -112,6 +113,13 @@ private:
             return true;
         }
         if ((atom & HAS_WIDTH) == 0 && op != '?') return Fail("*+ operand could be empty");
+        // An optional anchor is valid here; POSIX wants it in a group.
+        if (!m_out.empty() && (m_out.back() == '^' || m_out.back() == '$') && (atom & ANCHOR) != 0) {
+            const char anchor = m_out.back();
+            m_out.back() = '(';
+            m_out += anchor;
+            m_out += ')';
+        }
         flags = op == '+' ? HAS_WIDTH : 0;
         m_size += op == '?' ? 9 : (atom & SIMPLE) != 0 ? 3 : 12;
         m_out += op;
@@ -128,6 +136,7 @@ private:
             case '$':
                 m_size += 3;
                 m_out += c;
+                flags = ANCHOR;
                 return true;
             case '.':
                 m_size += 3;

@@ -54,7 +54,7 @@ TEST(FindRegExpTest, AcceptsWhatTheClassicLibraryAccepts) {
     for (const std::string& text :
          std::vector<std::string>{"(a)(b)(c)(d)(e)(f)(g)(h)(i)", "(a*)?", "(|a)", "a|", "()", "a{2}", "[]a]",
                                   "[^]a]", "[a-]", "[-a]", "[b-b]", "x\\*", std::string(32755, 'a'),
-                                  "(" + std::string(32746, 'a') + ")", "a^b", "$x"}) {
+                                  "(" + std::string(32746, 'a') + ")", "a^b", "$x", "$?", "^?a", "a$?"}) {
         CFindRegExp expression;
         EXPECT_TRUE(expression.Compile(text, true)) << text.substr(0, 40) << ": " << expression.Error();
         EXPECT_EQ(expression.Error(), "");
@@ -79,6 +79,8 @@ TEST(FindRegExpTest, MatchesLinesInTheClassicSyntax) {
         {"^$", "", true, true},
         {"a^b", "a^b", true, false},  // "^" is an anchor wherever it stands
         {"a\\^b", "a^b", true, true},
+        {"^?b", "ab", true, true},  // an optional anchor matches anywhere
+        {"a$?b", "ab", true, true},
         {"a.c", "xabcx", true, true},
         {"[a-c]x", "bx", true, true},
         {"[^a-c]x", "bx", true, false},
