@@ -30,6 +30,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "UiTestApp.h"
 #include "binarycompare/BinaryComparer.h"
 #include "binarycompare/HexEditOptions.h"
 #include "binarycompare/HexSearch.h"
@@ -168,17 +169,9 @@ private:
 private slots:
     void initTestCase() {
         m_config = std::make_unique<QTemporaryDir>();
-        ::setenv("CORVATINE_CONFIG_DIR", m_config->path().toLocal8Bit().constData(), 1);
-        ::setenv("TZ", "UTC", 1);
-        m_app = std::make_unique<CCorvatineApp>();
-        std::ostringstream warnings;
-        m_app->InitInstance(warnings);
-        platform::UserInterfaceQueue().SetWakeUp([] {
-            QMetaObject::invokeMethod(
-                qApp, [] { platform::UserInterfaceQueue().Pump(); }, Qt::QueuedConnection);
-        });
+        m_app = uitest::StartTestApp(*m_config);
     }
-    void cleanupTestCase() { platform::UserInterfaceQueue().SetWakeUp(nullptr); }
+    void cleanupTestCase() { uitest::StopTestApp(); }
 
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();

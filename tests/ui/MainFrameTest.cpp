@@ -19,6 +19,7 @@
 #include <memory>
 #include <sstream>
 
+#include "UiTestApp.h"
 #include "editor/SyntaxEditor.h"
 #include "launch/CorvatineApp.h"
 #include "platform/MessageQueue.h"
@@ -101,17 +102,9 @@ private:
 private slots:
     void initTestCase() {
         m_config = std::make_unique<QTemporaryDir>();
-        ::setenv("CORVATINE_CONFIG_DIR", m_config->path().toLocal8Bit().constData(), 1);
-        ::setenv("TZ", "UTC", 1);
-        m_app = std::make_unique<CCorvatineApp>();
-        std::ostringstream warnings;
-        m_app->InitInstance(warnings);
-        platform::UserInterfaceQueue().SetWakeUp([] {
-            QMetaObject::invokeMethod(
-                qApp, [] { platform::UserInterfaceQueue().Pump(); }, Qt::QueuedConnection);
-        });
+        m_app = uitest::StartTestApp(*m_config);
     }
-    void cleanupTestCase() { platform::UserInterfaceQueue().SetWakeUp(nullptr); }
+    void cleanupTestCase() { uitest::StopTestApp(); }
 
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();

@@ -30,6 +30,7 @@
 #include <sstream>
 #include <thread>
 
+#include "UiTestApp.h"
 #include "foldercompare/FolderCompareDoc.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "launch/CorvatineApp.h"
@@ -282,12 +283,9 @@ private:
 private slots:
     void initTestCase() {
         m_config = std::make_unique<QTemporaryDir>();
-        ::setenv("CORVATINE_CONFIG_DIR", m_config->path().toLocal8Bit().constData(), 1);
-        ::setenv("TZ", "UTC", 1);
-        m_app = std::make_unique<CCorvatineApp>();
-        std::ostringstream warnings;
-        m_app->InitInstance(warnings);
+        m_app = uitest::StartTestApp(*m_config);
     }
+    void cleanupTestCase() { uitest::StopTestApp(); }
     void init() { GetFolderComparer().ResetToDefaults(); }
 
     void TheTypePageOffersTheFiveTypes() {
