@@ -39,8 +39,9 @@ bool IsRepeat(char c) { return c == '*' || c == '+' || c == '?'; }
 class CTranslator {
 public:
     // dropLineFeeds: the expression is tried on many lines at once.
-    CTranslator(const char* expression, bool dropLineFeeds)
-        : m_at(expression), m_dropLineFeeds(dropLineFeeds) {}
+    // foldCase: letters match in either case.
+    CTranslator(const char* expression, bool dropLineFeeds, bool foldCase)
+        : m_at(expression), m_dropLineFeeds(dropLineFeeds), m_foldCase(foldCase) {}
 
     bool Run() {
         m_size = 1;  // the program's magic byte
@@ -221,6 +222,15 @@ private:
     // never matches across lines.
     void WriteSet(std::bitset<256> set, bool negated) {
         if (!negated && m_dropLineFeeds) set.reset('\n');
+        // Without case the C library compares a range's ends as capitals, so
+        // that "_-z" would run backwards: small letters stand as capitals.
+        if (m_foldCase) {
+            for (int c = 'a'; c <= 'z'; ++c) {
+                if (!set.test(static_cast<size_t>(c))) continue;
+                set.reset(static_cast<size_t>(c));
+                set.set(static_cast<size_t>(c - 'a' + 'A'));
+            }
+        }
         if (!negated && set.count() == 1) {
             for (int c = 1; c < 256; ++c)
                 if (set.test(static_cast<size_t>(c))) Literal(static_cast<char>(c));
@@ -259,6 +269,7 @@ private:
 
     const char* m_at;
     const bool m_dropLineFeeds;
+    const bool m_foldCase;
     std::string m_out;
     std::string m_error;
     long m_size = 0;
@@ -282,7 +293,7 @@ bool CFindRegExp::Compile(std::string_view expression, bool matchCase) {
     // A line feed typed into the expression can only fail to match, as no
     // line holds one; such an expression is tried line by line.
     m_linesAtOnce = text.find('\n') == std::string::npos;
-    CTranslator translator(text.c_str(), m_linesAtOnce);
+    CTranslator translator(text.c_str(), m_linesAtOnce, !matchCase);
     if (!translator.Run()) {
         m_error = translator.Error();
         return false;

@@ -79,7 +79,10 @@ TEST(FindRegExpTest, MatchesLinesInTheClassicSyntax) {
         {"^$", "", true, true},
         {"a^b", "a^b", true, false},  // "^" is an anchor wherever it stands
         {"a\\^b", "a^b", true, true},
-        {"^?b", "ab", true, true},  // an optional anchor matches anywhere
+        {"^?b", "ab", true, true},    // an optional anchor matches anywhere
+        {"[M-z]", "_", false, true},  // a range from capitals to small letters without case
+        {"[M-z]", "5", false, false},
+        {"x[M-Z]", "Xq", false, true},
         {"a$?b", "ab", true, true},
         {"a.c", "xabcx", true, true},
         {"[a-c]x", "bx", true, true},
