@@ -134,7 +134,7 @@ private slots:
     // the matches in turn, F3 and Shift+F3 repeat the search, and a text that
     // is not there is told with the dialog's message.
     void FindSelectsMatchesAndTellsWhatIsMissing() {
-        CTextEditView* view = Open("find.txt", "alpha beta\ngamma beta delta\n");
+        CTextEditView* view = Open("find.txt", "alpha beta\ngamma beta delta\nbeta end\n");
         QVERIFY(view != nullptr);
         CTextPane& pane = view->Pane();
         pane.SetCaret({2, 1});  // inside "gamma"
@@ -150,6 +150,8 @@ private slots:
             Child<QPushButton>(dialog, "findNext")->click();
             QCOMPARE(pane.Anchor(), (CPoint{6, 1}));
             QCOMPARE(pane.Caret(), (CPoint{10, 1}));
+            Child<QPushButton>(dialog, "findNext")->click();
+            QCOMPARE(pane.Anchor(), (CPoint{0, 2}));
             // Wrapped round to the first line's "beta".
             Child<QPushButton>(dialog, "findNext")->click();
             QCOMPARE(pane.Anchor(), (CPoint{6, 0}));
@@ -180,12 +182,14 @@ private slots:
             Child<QPushButton>(dialog, "cancel")->click();
         });
         QCOMPARE(pane.Anchor(), (CPoint{6, 1}));
-        // F3 goes round to the first, Shift+F3 back round to the second.
+        // F3 goes on to the third, Shift+F3 back to the second and the first.
         m_frame->Action(Command::FindNext)->trigger();
-        QCOMPARE(pane.Anchor(), (CPoint{6, 0}));
+        QCOMPARE(pane.Anchor(), (CPoint{0, 2}));
         m_frame->Action(Command::FindPrevious)->trigger();
         QCOMPARE(pane.Anchor(), (CPoint{6, 1}));
         QCOMPARE(pane.Caret(), (CPoint{10, 1}));
+        m_frame->Action(Command::FindPrevious)->trigger();
+        QCOMPARE(pane.Anchor(), (CPoint{6, 0}));
     }
 
     // Replace All through the dialog changes every occurrence, and each
@@ -268,6 +272,48 @@ private slots:
                  page.c_str());
         QCOMPARE(QtFileFilter("HTML Files (*.html)|*.html|All Files (*.*)|*.*||"),
                  QStringLiteral("HTML Files (*.html);;All Files (*)"));
+    }
+
+    // An expression that backtracks without end is told as too complex
+    // rather than searched for ever.
+    void TooComplexExpressionIsTold() {
+        CTextEditView* view = Open("long.txt", std::string(64, 'a') + "\n");
+        QVERIFY(view != nullptr);
+        QString told;
+        InDialog(Command::Find, [&](QWidget* dialog) {
+            Child<QCheckBox>(dialog, "regularExpression")->setChecked(true);
+            Child<QComboBox>(dialog, "findWhat")->setEditText(QStringLiteral("(a+)+b"));
+            AcceptMessage(&told);
+            Child<QPushButton>(dialog, "findNext")->click();
+            Child<QPushButton>(dialog, "cancel")->click();
+        });
+        QCOMPARE(told, QStringLiteral("The regular expression is too complex to search with."));
+        QVERIFY(!view->Pane().HasSelection());
+    }
+
+    // In a comparison the focused side is searched; its text is not
+    // replaced behind the comparison's back.
+    void ComparisonSearchesTheFocusedSide() {
+        CTextCompareParams request;
+        request.sides[0].path = Write("left.txt", "same\nleft only\n");
+        request.sides[1].path = Write("right.txt", "same\nright needle\n");
+        auto* view = qobject_cast<CTextCompareView*>(m_frame->OpenRequest(request));
+        QVERIFY(view != nullptr);
+        QTest::qWait(0);
+        view->Pane(1).setFocus();
+        QTRY_COMPARE(view->ActiveSide(), 1);
+        m_frame->UpdateCommands();
+        QVERIFY(m_frame->Action(Command::Find)->isEnabled());
+        QVERIFY(!m_frame->Action(Command::Replace)->isEnabled());
+        InDialog(Command::Find, [&](QWidget* dialog) {
+            Child<QComboBox>(dialog, "findWhat")->setEditText(QStringLiteral("needle"));
+            Child<QPushButton>(dialog, "findNext")->click();
+            Child<QPushButton>(dialog, "cancel")->click();
+        });
+        CTextPane& pane = view->Pane(1);
+        QVERIFY(pane.HasSelection());
+        QCOMPARE(pane.SelectedText(), std::string("needle"));
+        QVERIFY(!view->Pane(0).HasSelection());
     }
 
     // The language menu checks the document's definition; choosing another
