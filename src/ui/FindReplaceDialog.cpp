@@ -321,7 +321,7 @@ void CFindReplaceDialog::ReplaceAll() {
     else if (count == 0)
         Tell(this, windowTitle(), FormatNotFound(kReplaceNotFoundFormat, ToPath(what)));
     else
-        pane.SetCaret(pane.Caret());
+        pane.SetCaret(pane.Caret());  // the old selection marks no match any more
     Remember();
     m_find->setEditText(what);
     m_with->setEditText(with);
