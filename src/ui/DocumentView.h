@@ -79,6 +79,10 @@ enum class Command : int {
     UpOneLevel,
     SetBaseFolder,
     ShowGridLines,
+    // Find and replace, and the HTML export of the text views.
+    Replace,
+    ExportHtml,
+    PreviewHtml,
     Count,
 };
 

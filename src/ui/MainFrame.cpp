@@ -23,6 +23,7 @@
 #include "persist/ComparisonFile.h"
 #include "platform/Path.h"
 #include "ui/Dialogs.h"
+#include "ui/FindReplaceDialog.h"
 #include "ui/FolderCompareView.h"
 #include "ui/HexCompareView.h"
 #include "ui/HexEditorView.h"
@@ -107,6 +108,11 @@ constexpr ACTIONINFO kActions[] = {
     {Command::FindNext, "findNext", "Find &Next", "F3", "Find the next occurrence", false},
     {Command::FindPrevious, "findPrevious", "Find Pre&vious", "Shift+F3", "Find the previous occurrence",
      false},
+    {Command::Replace, "replace", "&Replace...", "Ctrl+H", "Replace specific text with different text",
+     false},
+    {Command::ExportHtml, "exportHtml", "&Export to HTML...", "",
+     "Convert the active document to a html file with syntax highlighting", false},
+    {Command::PreviewHtml, "previewHtml", "Pre&view HTML Export", "", "Preview the html export", false},
     {Command::GoToTextComparison, "goToTextComparison", "Go To &Text Comparison", "",
      "Compare the files as text", false},
     {Command::GoToContainingFolder, "goToContainingFolder", "Go To Containing F&older Comparison", "Ctrl+F12",
@@ -215,6 +221,13 @@ void CMainFrame::CreateActions() {
     }
 }
 
+CTextPane* CMainFrame::ActivePane() const {
+    CDocumentView* view = ActiveView();
+    if (auto* edit = qobject_cast<CTextEditView*>(view)) return &edit->Pane();
+    if (auto* compare = qobject_cast<CTextCompareView*>(view)) return &compare->Pane(compare->ActiveSide());
+    return nullptr;
+}
+
 void CMainFrame::CreateMenus() {
     const auto add = [this](QMenu* menu, const QString& text, const char* name, const QKeySequence& keys,
                             auto slot) {
@@ -244,6 +257,8 @@ void CMainFrame::CreateMenus() {
         [this] { SaveComparisonAs(); });
     file->addAction(Action(Command::Reload));
     file->addSeparator();
+    for (Command c : {Command::ExportHtml, Command::PreviewHtml}) file->addAction(Action(c));
+    file->addSeparator();
     m_recentMenu = file->addMenu(QStringLiteral("Recent Comparisons"));
     connect(m_recentMenu, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
     file->addSeparator();
@@ -258,7 +273,8 @@ void CMainFrame::CreateMenus() {
     for (Command c : {Command::Cut, Command::Copy, Command::Paste, Command::SelectAll})
         edit->addAction(Action(c));
     edit->addSeparator();
-    for (Command c : {Command::Find, Command::FindNext, Command::FindPrevious}) edit->addAction(Action(c));
+    for (Command c : {Command::Find, Command::FindNext, Command::FindPrevious, Command::Replace})
+        edit->addAction(Action(c));
     edit->addAction(Action(Command::GoToLine));
     Action(Command::Undo)->setIcon(look->standardIcon(QStyle::SP_ArrowBack));
     Action(Command::Redo)->setIcon(look->standardIcon(QStyle::SP_ArrowForward));
@@ -272,6 +288,13 @@ void CMainFrame::CreateMenus() {
     view->addSeparator();
     view->addAction(Action(Command::SwapSides));
     for (Command c : {Command::GoToTextComparison, Command::GoToContainingFolder}) view->addAction(Action(c));
+    // The syntax colouring of the text in the active pane.
+    view->addSeparator();
+    QMenu* language = view->addMenu(QStringLiteral("&Language"));
+    language->setObjectName(QStringLiteral("languageMenu"));
+    connect(language, &QMenu::aboutToShow, this,
+            [this, language] { FillLanguageMenu(language, ActivePane()); });
+    FillLanguageMenu(language, nullptr);
 
     QMenu* merge = menuBar()->addMenu(QStringLiteral("&Merge"));
     for (Command c : {Command::CopyToLeft, Command::CopyToRight, Command::CopyToLeftAndAdvance,

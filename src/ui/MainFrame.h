@@ -20,6 +20,8 @@ class QMenu;
 
 namespace corvatine::ui {
 
+class CTextPane;
+
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 
@@ -42,6 +44,8 @@ public:
     bool OpenCommandLine(const std::vector<std::string>& arguments, std::string& error);
 
     CDocumentView* ActiveView() const;
+    // The text pane of the active view (the focused side of a comparison), or null.
+    CTextPane* ActivePane() const;
     int ViewCount() const { return m_tabs->count(); }
     CDocumentView* View(int index) const;
     // Asks the view whether it may close, then closes it.

@@ -6,12 +6,14 @@
 
 #include <algorithm>
 
+#include "editor/SyntaxEditor.h"
 #include "fileio/TextFormat.h"
 #include "platform/Path.h"
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
 #include "ui/DialogMessages.h"
 #include "ui/Dialogs.h"
+#include "ui/FindReplaceDialog.h"
 #include "ui/LocationMap.h"
 #include "ui/UiText.h"
 
@@ -221,9 +223,7 @@ bool CTextCompareView::IsEnabled(Command command) const {
         // The commands of the hex views.
         case Command::SaveLeftAs:
         case Command::SaveRightAs:
-        case Command::Find:
-        case Command::FindNext:
-        case Command::FindPrevious:
+        case Command::Replace:  // edits of a side go through the comparison, not to its text
         case Command::GoToTextComparison:
         case Command::GoToContainingFolder:
         case Command::AutoRecompare: return false;
@@ -243,6 +243,16 @@ bool CTextCompareView::IsChecked(Command command) const {
 QString CTextCompareView::UndoText() const { return FromPath(m_doc.GetSide(m_activeSide).GetUndoMenuText()); }
 
 QString CTextCompareView::RedoText() const { return FromPath(m_doc.GetSide(m_activeSide).GetRedoMenuText()); }
+
+FINDTARGET CTextCompareView::FindTarget() {
+    CSyntaxEditContext& context = m_pane[m_activeSide]->Context();
+    // The search state belongs to the text shown: a new one after the sides were swapped.
+    if (m_findContext[m_activeSide] != &context || !m_finder[m_activeSide]) {
+        m_finder[m_activeSide] = std::make_unique<CFindReplace>(context, &GetSyntaxEditor().findHistory);
+        m_findContext[m_activeSide] = &context;
+    }
+    return {m_pane[m_activeSide], m_finder[m_activeSide].get(), false};
+}
 
 void CTextCompareView::Execute(Command command) {
     CTextPane& pane = *m_pane[m_activeSide];
@@ -340,6 +350,11 @@ void CTextCompareView::Execute(Command command) {
             break;
         case Command::Report: CTextReportDialog::Run(this, m_doc); break;
         case Command::GenerateCommandLine: CCommandLineDialog::Run(this, m_doc.Request()); break;
+        case Command::Find: CFindReplaceDialog::Run(this, FindTarget(), false); break;
+        case Command::FindNext:
+        case Command::FindPrevious: FindAgain(this, FindTarget(), command == Command::FindPrevious); break;
+        case Command::ExportHtml: ExportHtml(this, pane, m_doc.Request().sides[m_activeSide].path); break;
+        case Command::PreviewHtml: PreviewHtml(this, pane, m_doc.Request().sides[m_activeSide].path); break;
         default: break;
     }
     emit stateChanged();

@@ -10,6 +10,7 @@
 #include "fileio/DocumentWatches.h"
 #include "textcompare/TextCompareDoc.h"
 #include "ui/DocumentView.h"
+#include "ui/FindReplaceDialog.h"
 #include "ui/TextPane.h"
 
 namespace corvatine::ui {
@@ -84,6 +85,7 @@ private:
     void AfterNavigation(bool found);
     void Merge(bool toRight, bool advance);
     bool SaveSide(int side, bool choosePath);
+    FINDTARGET FindTarget();
     bool ReloadAsked();
     void ShowLineDifference();
     // Edits of a pane are made on its side's real text, the comparison
@@ -107,6 +109,9 @@ private:
     QScrollBar* m_horizontal = nullptr;
     int m_firstRow = 0;
     int m_activeSide = 0;
+    // The search state of each side and the text it searches.
+    std::unique_ptr<CFindReplace> m_finder[2];
+    const CSyntaxEditContext* m_findContext[2] = {nullptr, nullptr};
 };
 
 }  // namespace corvatine::ui

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 
+#include "editor/SyntaxEditor.h"
 #include "ui/DialogMessages.h"
 #include "ui/Dialogs.h"
+#include "ui/FindReplaceDialog.h"
 #include "ui/UiText.h"
 
 namespace corvatine::ui {
@@ -19,6 +21,7 @@ CTextEditView::CTextEditView(const std::string& path, bool readOnly, platform::C
     m_decorations = std::make_unique<CEditDecorations>(m_doc.Context());
     m_pane = new CTextPane(m_doc.Context(), *m_decorations, this);
     m_pane->setObjectName(QStringLiteral("editPane"));
+    m_finder = std::make_unique<CFindReplace>(m_doc.Context(), &GetSyntaxEditor().findHistory);
     m_vertical = new QScrollBar(Qt::Vertical, this);
     m_horizontal = new QScrollBar(Qt::Horizontal, this);
     auto* layout = new QGridLayout(this);
@@ -50,6 +53,7 @@ CTextEditView::CTextEditView(const std::string& path, bool readOnly, platform::C
 
 CTextEditView::~CTextEditView() {
     m_watches.UnwatchAll();
+    m_finder.reset();
     delete m_pane;  // it shows the document: it goes before the document does
 }
 
@@ -99,7 +103,13 @@ bool CTextEditView::IsEnabled(Command command) const {
         case Command::SaveAs:
         case Command::Reload:
         case Command::SelectAll:
-        case Command::GoToLine: return true;
+        case Command::GoToLine:
+        case Command::Find:
+        case Command::FindNext:
+        case Command::FindPrevious:
+        case Command::ExportHtml:
+        case Command::PreviewHtml: return true;
+        case Command::Replace: return !context.IsReadOnly();
         case Command::Undo: return context.CanUndo();
         case Command::Redo: return context.CanRedo();
         case Command::Cut: return m_pane->HasSelection() && !context.IsReadOnly();
@@ -138,9 +148,24 @@ void CTextEditView::Execute(Command command) {
             }
             break;
         }
+        case Command::Find:
+        case Command::Replace:
+            CFindReplaceDialog::Run(this, {m_pane, m_finder.get(), true}, command == Command::Replace);
+            Refresh();
+            break;
+        case Command::FindNext:
+        case Command::FindPrevious:
+            FindAgain(this, {m_pane, m_finder.get(), true}, command == Command::FindPrevious);
+            break;
+        case Command::ExportHtml: ExportHtml(this, *m_pane, DocumentName()); break;
+        case Command::PreviewHtml: PreviewHtml(this, *m_pane, DocumentName()); break;
         default: break;
     }
     emit stateChanged();
+}
+
+std::string CTextEditView::DocumentName() const {
+    return m_doc.GetPath().empty() ? m_doc.GetTitle() : m_doc.GetPath();
 }
 
 bool CTextEditView::Save(bool choosePath) {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "editor/FindReplace.h"
 #include "editor/TextEditDoc.h"
 #include "fileio/DocumentWatches.h"
 #include "ui/DocumentView.h"
@@ -37,6 +38,7 @@ public:
 
     CTextEditDoc& Doc() { return m_doc; }
     CTextPane& Pane() { return *m_pane; }
+    CFindReplace& Finder() { return *m_finder; }
     void EnsureVisible(int row);
 
     QString Title() const override;
@@ -54,6 +56,8 @@ protected:
 
 private:
     bool Save(bool choosePath);
+    // The name the HTML export gives the page.
+    std::string DocumentName() const;
     void Refresh();
     void UpdateScrollBars();
     void ScrollTo(int row);
@@ -64,6 +68,7 @@ private:
     bool m_opened = false;
     std::unique_ptr<CEditDecorations> m_decorations;
     CTextPane* m_pane = nullptr;
+    std::unique_ptr<CFindReplace> m_finder;
     QScrollBar* m_vertical = nullptr;
     QScrollBar* m_horizontal = nullptr;
 };
