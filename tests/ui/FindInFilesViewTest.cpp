@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDockWidget>
@@ -115,6 +116,27 @@ void TypeInto(QComboBox* combo, const QString& text) {
     combo->lineEdit()->selectAll();
     QTest::keyClick(combo->lineEdit(), Qt::Key_Delete);
     QTest::keyClicks(combo->lineEdit(), text);
+}
+
+// Opens the context menu of the results and chooses an item of it.
+void ChooseFromContextMenu(QTreeWidget& tree, const QString& text) {
+    bool chosen = false;
+    QTimer::singleShot(50, [&] {
+        QWidget* popup = QApplication::activePopupWidget();
+        auto* menu = qobject_cast<QMenu*>(popup);
+        if (menu == nullptr) return;
+        for (QAction* action : menu->actions())
+            if (action->text() == text) {
+                chosen = true;
+                menu->close();
+                action->trigger();
+            }
+        if (!chosen) menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10),
+                            tree.viewport()->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(tree.viewport(), &event);
+    QVERIFY(chosen);
 }
 
 // Clicks a button (a check box on its box) as a user does.
@@ -346,9 +368,43 @@ private slots:
         QVERIFY(hits > 0);
         QVERIFY(hits < 100 * 2000);
 
-        // "Clear" empties the tree.
-        pane.ClearResults();
+        // "Clear" of the context menu empties the tree.
+        QVERIFY(pane.topLevelItemCount() > 0);
+        ChooseFromContextMenu(pane, QStringLiteral("Clear"));
         QCOMPARE(pane.topLevelItemCount(), 0);
+    }
+
+    // "New Find..." of the context menu asks for a search as the command does.
+    void contextMenuStartsNewFind() {
+        MakeTree();
+        CFindResultsPane& pane = *m_frame->FindResults();
+        bool answered = false;
+        AnswerNextDialog([&](QWidget* widget) {
+            auto* dialog = qobject_cast<CFindInFilesDlg*>(widget);
+            QVERIFY(dialog != nullptr);
+            TypeInto(dialog->FindWhat(), QStringLiteral("pragma"));
+            TypeInto(dialog->LookIn(), m_dir->path());
+            answered = true;
+            ClickFind(dialog);
+        });
+        ChooseFromContextMenu(pane, QStringLiteral("New Find..."));
+        QVERIFY(answered);
+        QTRY_VERIFY_WITH_TIMEOUT(!pane.IsRunning(), 20000);
+        QTreeWidgetItem* root = pane.topLevelItem(pane.topLevelItemCount() - 1);
+        QCOMPARE(root->childCount(), 2);
+        QCOMPARE(root->child(0)->child(0)->text(0), QStringLiteral("(   1): #pragma once"));
+    }
+
+    // A window closed while its search runs stops the search first.
+    void closingDuringSearchStopsIt() {
+        std::string lines;
+        for (int i = 0; i < 2000; ++i) lines += "hit " + std::to_string(i) + "\n";
+        for (int i = 0; i < 50; ++i) WriteFile(Root() + "/f" + std::to_string(i) + ".txt", lines);
+        QVERIFY(m_frame->FindResults()->StartFind({"hit", "*.*", Root(), 0}));
+        QVERIFY(m_frame->FindResults()->IsRunning());
+        QCoreApplication::processEvents();
+        m_frame.reset();
+        QCoreApplication::processEvents();
     }
 
     // A regular expression built with the Expression menu, which ticks the
