@@ -325,9 +325,14 @@ private slots:
         QVERIFY(visible > 2);
         QCOMPARE(editor->Pane().FirstRow(), 149 - visible / 2);
 
-        // The summary is no file: nothing opens.
+        // A file node opens its file at the top; the summary is no file: nothing opens.
+        auto* whole = qobject_cast<CTextEditView*>(pane.OpenNode(root->child(0)));
+        QVERIFY(whole != nullptr);
+        QCOMPARE(m_frame->ViewCount(), 2);
+        QCOMPARE(whole->Pane().Caret().y, 0);
+        QCOMPARE(whole->Pane().FirstRow(), 0);
         QVERIFY(pane.OpenNode(root->child(1)) == nullptr);
-        QCOMPARE(m_frame->ViewCount(), 1);
+        QCOMPARE(m_frame->ViewCount(), 2);
     }
 
     // The command reads "Stop Find in Files" while a search runs and stops
