@@ -11,3 +11,5 @@ QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" \
 echo "docs/screenshots/binary-view.png docs/screenshots/hex-editor.png"
 QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/folder_view_tests Screenshot >/dev/null
 echo "docs/screenshots/folder-view.png"
+QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/find_in_files_view_tests searchListsFilesAndHits >/dev/null
+echo "docs/screenshots/find-in-files.png"

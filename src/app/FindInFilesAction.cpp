@@ -152,8 +152,8 @@ int RunFindInFilesAction(const std::string& folder, const FRONTENDOPTIONS& optio
     }
 
     FINDINFILESREQUEST request;
-    request.flags = (options.subfolders ? FIND_SUBFOLDERS : 0u) | (options.regex ? FIND_REGEXP : 0u) |
-                    (options.matchCase ? FIND_MATCHCASE : 0u);
+    request.flags = (options.subfolders ? FIF_SUBFOLDERS : 0u) | (options.regex ? FIF_REGEXP : 0u) |
+                    (options.matchCase ? FIF_MATCHCASE : 0u);
     request.findWhat = options.findInFiles;
     if (options.hasTypes) request.fileTypes = options.types;
     request.lookIn = folder;

@@ -12,10 +12,10 @@ public:
     CEvent(bool manualReset, bool signalled) : m_manual(manualReset), m_signalled(signalled) {}
 
     void Set() {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_signalled = true;
-        }
+        // Notified under the lock: a waiter it releases may destroy the
+        // event as soon as it sees it signalled.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_signalled = true;
         if (m_manual)
             m_changed.notify_all();
         else

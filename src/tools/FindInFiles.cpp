@@ -85,13 +85,13 @@ int CFindInFiles::Run(const FINDINFILESREQUEST& request, platform::CEvent& stop)
     m_hits = 0;
     Send(FIND_LEVEL_ROOT, "Searching for \"" + request.findWhat + "\" in " + request.lookIn + " ...");
 
-    const bool matchCase = (m_flags & FIND_MATCHCASE) != 0;
+    const bool matchCase = (m_flags & FIF_MATCHCASE) != 0;
     m_literal = std::make_unique<CLiteralFinder>(request.findWhat, matchCase);
     // Lines hold no carriage return, and a line feed only at their end.
     const size_t lineFeed = request.findWhat.find('\n');
     m_literalCanHit = request.findWhat.find('\r') == std::string::npos &&
                       (lineFeed == std::string::npos || lineFeed + 1 == request.findWhat.size());
-    m_useExpression = (m_flags & FIND_REGEXP) != 0 && m_expression.Compile(request.findWhat, matchCase);
+    m_useExpression = (m_flags & FIF_REGEXP) != 0 && m_expression.Compile(request.findWhat, matchCase);
     m_patterns = SplitPatterns(request.fileTypes);
     m_window.resize(2 * kMaxLineLength + m_blockSize);
 
@@ -128,7 +128,7 @@ bool CFindInFiles::SearchFolder(const FOLDER& folder, std::vector<FOLDER>& pendi
         }
         if (Stopped()) return false;
     }
-    if ((m_flags & FIND_SUBFOLDERS) == 0) return true;
+    if ((m_flags & FIF_SUBFOLDERS) == 0) return true;
 
     platform::CFileFindEx find;
     if (!find.FindFile(folder.path, "*")) return true;

@@ -20,11 +20,11 @@
 
 namespace corvatine {
 
-// Flags of a search request.
+// Flags of a search request (FIF_: Find In Files, beside the editor's FIND_).
 enum FindInFilesFlags : unsigned {
-    FIND_SUBFOLDERS = 0x1,  // look in subfolders
-    FIND_REGEXP = 0x2,      // the text is a regular expression (FindRegExp.h)
-    FIND_MATCHCASE = 0x4,   // letters match only in the same case
+    FIF_SUBFOLDERS = 0x1,  // look in subfolders
+    FIF_REGEXP = 0x2,      // the text is a regular expression (FindRegExp.h)
+    FIF_MATCHCASE = 0x4,   // letters match only in the same case
 };
 
 // Messages to the results window.
@@ -72,7 +72,7 @@ std::string_view LineNodeText(std::string_view text);
 // the folder it matches (without regard to case; "*.*" matches every name),
 // in the order the file system gives them; each regular file among them is
 // searched (a link to one too; devices and fifos are not opened). With
-// FIND_SUBFOLDERS every subfolder is then searched the same way, in the
+// FIF_SUBFOLDERS every subfolder is then searched the same way, in the
 // order listed, after the folder's own files; a link to a folder is
 // followed unless it leads back to a folder being searched. A file that
 // cannot be opened, or a folder that cannot be read, is passed over
@@ -83,7 +83,7 @@ std::string_view LineNodeText(std::string_view text);
 // stays part of it, or when it has reached kMaxLineLength bytes (the rest is
 // the next line); lines are numbered from 1. A line is a hit when it holds
 // the text (byte for byte, or ASCII letters in either case without
-// FIND_MATCHCASE) or, with FIND_REGEXP, when the expression matches it (the
+// FIF_MATCHCASE) or, with FIF_REGEXP, when the expression matches it (the
 // line feed is not part of the line it sees). An expression that does not
 // compile leaves only the first test.
 class CFindInFiles {
@@ -134,7 +134,7 @@ private:
     std::unique_ptr<CLiteralFinder> m_literal;
     bool m_literalCanHit = false;  // no carriage return in the text, a line feed only at its end
     CFindRegExp m_expression;
-    bool m_useExpression = false;  // FIND_REGEXP, and the expression compiled
+    bool m_useExpression = false;  // FIF_REGEXP, and the expression compiled
     std::vector<std::string> m_patterns;
     unsigned m_flags = 0;
     CFindInFilesWindow* m_results = nullptr;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QMenu>
@@ -24,6 +25,7 @@
 #include "platform/Path.h"
 #include "ui/Dialogs.h"
 #include "ui/FindReplaceDialog.h"
+#include "ui/FindResultsPane.h"
 #include "ui/FolderCompareView.h"
 #include "ui/HexCompareView.h"
 #include "ui/HexEditorView.h"
@@ -342,6 +344,30 @@ void CMainFrame::CreateMenus() {
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     for (Command c : {Command::Report, Command::GenerateCommandLine, Command::Synchronize})
         tools->addAction(Action(c));
+
+    // Find in files: the command starts a search, or stops the running one;
+    // the results go to the output bar.
+    auto* output = new QDockWidget(QStringLiteral("Find in Files"), this);
+    output->setObjectName(QStringLiteral("findInFilesBar"));
+    m_findResults = new CFindResultsPane(output);
+    m_findResults->onOpen = [this](const std::string& path) { return OpenFile(path); };
+    output->setWidget(m_findResults);
+    addDockWidget(Qt::BottomDockWidgetArea, output);
+    output->hide();
+    tools->addSeparator();
+    QAction* findInFiles = add(tools, QStringLiteral("Find in Files..."), "findInFiles",
+                               QKeySequence(QStringLiteral("Ctrl+Shift+F")), [this, output] {
+                                   if (m_findResults->IsRunning()) {
+                                       m_findResults->StopFind();
+                                   } else {
+                                       output->show();
+                                       m_findResults->NewFind();
+                                   }
+                               });
+    connect(m_findResults, &CFindResultsPane::runningChanged, findInFiles, [findInFiles](bool running) {
+        findInFiles->setText(running ? QStringLiteral("Stop Find in Files")
+                                     : QStringLiteral("Find in Files..."));
+    });
 
     m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, [this] { FillWindowMenu(); });

@@ -21,6 +21,7 @@ class QMenu;
 namespace corvatine::ui {
 
 class CTextPane;
+class CFindResultsPane;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -56,6 +57,8 @@ public:
     // The action of a command, and every action by its object name.
     QAction* Action(Command command) const { return m_actions[static_cast<int>(command)]; }
     platform::CMessages& Messages() { return m_messages; }
+    // The output bar of find in files.
+    CFindResultsPane* FindResults() const { return m_findResults; }
     CCorvatineApp& App() { return m_app; }
 
     // The status of the active view and the commands it allows, again.
@@ -85,6 +88,7 @@ private:
     QAction* m_actions[static_cast<int>(Command::Count)] = {};
     QMenu* m_recentMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
+    CFindResultsPane* m_findResults = nullptr;
     // The request each comparison view was opened for.
     std::map<CDocumentView*, std::unique_ptr<CCompareParams>> m_requests;
     // The folder comparison each file comparison was opened from.

@@ -2,9 +2,12 @@
 // waking an event loop, pumping in order.
 #include "platform/MessageQueue.h"
 
+#include "platform/Event.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -46,3 +49,16 @@ TEST(MessageQueueTest, PumpDeliversEveryMessageInOrderWithItsText) {
 
 }  // namespace
 }  // namespace corvatine::platform
+
+// A waiter that the event releases may destroy it at once, as a thread that
+// hands a request over does with its start event: the setter must not touch
+// the event after the waiter can see it signalled (ThreadSanitizer watches).
+TEST(EventTest, AReleasedWaiterMayDestroyTheEventAtOnce) {
+    for (int round = 0; round < 500; ++round) {
+        auto event = std::make_unique<corvatine::platform::CEvent>(true, false);
+        std::thread setter([raw = event.get()] { raw->Set(); });
+        event->Wait();
+        event.reset();
+        setter.join();
+    }
+}

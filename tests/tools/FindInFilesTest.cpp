@@ -51,7 +51,7 @@ std::string Dump(const std::vector<NODE>& nodes) {
     return out;
 }
 
-std::vector<NODE> Search(const std::string& folder, const std::string& text, unsigned flags = FIND_MATCHCASE,
+std::vector<NODE> Search(const std::string& folder, const std::string& text, unsigned flags = FIF_MATCHCASE,
                          const std::string& types = "*.*", size_t blockSize = CFindInFiles::kReadBlockSize) {
     CCollector window;
     FINDINFILESREQUEST request;
@@ -236,14 +236,14 @@ TEST(FindInFilesTest, FindsWhatALineByLineSearchFinds) {
         std::string text;
         unsigned flags;
     };
-    const CASE cases[] = {{"ab", FIND_MATCHCASE},
+    const CASE cases[] = {{"ab", FIF_MATCHCASE},
                           {"aB", 0},
-                          {"b\n", FIND_MATCHCASE},
-                          {"x", FIND_MATCHCASE},
+                          {"b\n", FIF_MATCHCASE},
+                          {"x", FIF_MATCHCASE},
                           {"yab", 0},
-                          {"^ab|y$", FIND_REGEXP | FIND_MATCHCASE},
-                          {"^$", FIND_REGEXP},
-                          {"a[^b]", FIND_REGEXP}};
+                          {"^ab|y$", FIF_REGEXP | FIF_MATCHCASE},
+                          {"^$", FIF_REGEXP},
+                          {"a[^b]", FIF_REGEXP}};
     for (int file = 0; file < 6; ++file) {
         const bool large = file >= 4;
         test::TempDir dir;
@@ -252,9 +252,9 @@ TEST(FindInFilesTest, FindsWhatALineByLineSearchFinds) {
         for (const CASE& c : cases) {
             CFindRegExp expression;
             const bool compiled =
-                (c.flags & FIND_REGEXP) != 0 && expression.Compile(c.text, (c.flags & FIND_MATCHCASE) != 0);
-            ASSERT_EQ(compiled, (c.flags & FIND_REGEXP) != 0);
-            const CLiteralFinder literal(c.text, (c.flags & FIND_MATCHCASE) != 0);
+                (c.flags & FIF_REGEXP) != 0 && expression.Compile(c.text, (c.flags & FIF_MATCHCASE) != 0);
+            ASSERT_EQ(compiled, (c.flags & FIF_REGEXP) != 0);
+            const CLiteralFinder literal(c.text, (c.flags & FIF_MATCHCASE) != 0);
             const std::string expected =
                 Dump(ReferenceSearch(dir.Path(), path, bytes, c.text, [&](const std::string& line) {
                     if (literal.Find(line) != std::string::npos) return true;
@@ -290,7 +290,7 @@ TEST(FindInFilesTest, TypesListTheirFilesInTheOrderWrittenThenTheSubfolders) {
     const std::string other = dir.WriteFile("b/c.h", "needle\n");
     dir.WriteFile("a/x.txt", "needle\n");
 
-    std::vector<std::string> files = Files(Search(dir.Path(), "needle", FIND_SUBFOLDERS, "*.cpp;*.h"));
+    std::vector<std::string> files = Files(Search(dir.Path(), "needle", FIF_SUBFOLDERS, "*.cpp;*.h"));
     ASSERT_EQ(files.size(), 7u);
     // Each folder's own files first, every .cpp before any .h; then the
     // subfolders depth first, in the order the folder lists them.
@@ -304,7 +304,7 @@ TEST(FindInFilesTest, TypesListTheirFilesInTheOrderWrittenThenTheSubfolders) {
                 below == (std::vector<std::string>{other, sub, deep}))
         << below[0] << " " << below[1] << " " << below[2];
 
-    // Without FIND_SUBFOLDERS only the folder's own files.
+    // Without FIF_SUBFOLDERS only the folder's own files.
     EXPECT_EQ(Files(Search(dir.Path(), "needle", 0, "*.cpp;*.h")).size(), 4u);
     // Empty patterns are none; a file two patterns match is searched twice.
     EXPECT_EQ(Files(Search(dir.Path(), "needle", 0, ";x.txt;;*.TXT;")),
@@ -325,7 +325,7 @@ TEST(FindInFilesTest, ASeparatorAtTheEndOfTheFolderIsNotDoubled) {
 TEST(FindInFilesTest, ARegularExpressionMatchesLinesWithoutTheirLineFeed) {
     test::TempDir dir;
     const std::string path = dir.WriteFile("a.txt", "int x;\nreturn x; \nreturn y;\nxreturn\n");
-    EXPECT_EQ(Dump(Search(dir.Path(), "^return.*;$", FIND_REGEXP | FIND_MATCHCASE)),
+    EXPECT_EQ(Dump(Search(dir.Path(), "^return.*;$", FIF_REGEXP | FIF_MATCHCASE)),
               "Searching for \"^return.*;$\" in " + dir.Path() + " ...\n  " + path +
                   "\n"
                   "    (   3): return y;\\n\n"
@@ -336,7 +336,7 @@ TEST(FindInFilesTest, EveryLineHoldingTheTextIsAHitAlsoForAnExpression) {
     test::TempDir dir;
     const std::string path = dir.WriteFile("a.txt", "b first\na^b\nxb\n");
     // "^b" matches the first line; the second holds the text "^b" itself.
-    EXPECT_EQ(Dump(Search(dir.Path(), "^b", FIND_REGEXP | FIND_MATCHCASE)),
+    EXPECT_EQ(Dump(Search(dir.Path(), "^b", FIF_REGEXP | FIF_MATCHCASE)),
               "Searching for \"^b\" in " + dir.Path() + " ...\n  " + path +
                   "\n"
                   "    (   1): b first\\n\n"
@@ -347,21 +347,21 @@ TEST(FindInFilesTest, EveryLineHoldingTheTextIsAHitAlsoForAnExpression) {
 TEST(FindInFilesTest, AnExpressionThatDoesNotCompileIsSearchedForAsText) {
     test::TempDir dir;
     const std::string path = dir.WriteFile("a.txt", "f(x)\nf(o\nfoo\n");
-    EXPECT_EQ(Dump(Search(dir.Path(), "f(o", FIND_REGEXP | FIND_MATCHCASE)),
+    EXPECT_EQ(Dump(Search(dir.Path(), "f(o", FIF_REGEXP | FIF_MATCHCASE)),
               "Searching for \"f(o\" in " + dir.Path() + " ...\n  " + path +
                   "\n"
                   "    (   2): f(o\\n\n"
                   "      1 occurrence(s) have been found.\\n\n");
-    EXPECT_EQ(Search(dir.Path(), "a**", FIND_REGEXP).size(), 2u);
+    EXPECT_EQ(Search(dir.Path(), "a**", FIF_REGEXP).size(), 2u);
 }
 
 TEST(FindInFilesTest, WithoutMatchCaseLettersMatchEitherCase) {
     test::TempDir dir;
     dir.WriteFile("a.txt", "Needle\nNEEDLE\nneedle\n");
-    EXPECT_EQ(Search(dir.Path(), "needle", FIND_MATCHCASE).size(), 4u);
+    EXPECT_EQ(Search(dir.Path(), "needle", FIF_MATCHCASE).size(), 4u);
     EXPECT_EQ(Search(dir.Path(), "needle", 0).size(), 6u);
-    EXPECT_EQ(Search(dir.Path(), "^NEED.E$", FIND_REGEXP | FIND_MATCHCASE).size(), 4u);
-    EXPECT_EQ(Search(dir.Path(), "^NEED.E$", FIND_REGEXP).size(), 6u);
+    EXPECT_EQ(Search(dir.Path(), "^NEED.E$", FIF_REGEXP | FIF_MATCHCASE).size(), 4u);
+    EXPECT_EQ(Search(dir.Path(), "^NEED.E$", FIF_REGEXP).size(), 6u);
 }
 
 TEST(FindInFilesTest, FilesAndFoldersThatCannotBeReadArePassedOver) {
@@ -378,7 +378,7 @@ TEST(FindInFilesTest, FilesAndFoldersThatCannotBeReadArePassedOver) {
     {
         test::PermissionsBind bind;
         if (!bind.Active()) GTEST_SKIP() << "permissions do not bind";
-        files = Files(Search(dir.Path(), "needle", FIND_SUBFOLDERS));
+        files = Files(Search(dir.Path(), "needle", FIF_SUBFOLDERS));
     }
     EXPECT_EQ(files, (std::vector<std::string>{readable, inside}));
     ::chmod((dir / "closed").c_str(), 0755);
@@ -392,7 +392,7 @@ TEST(FindInFilesTest, LinksToFilesAndFoldersAreFollowedButNotBackUp) {
     ASSERT_EQ(::symlink("../../tree", (dir / "tree/sub/up").c_str()), 0);
     ASSERT_EQ(::symlink("../other", (dir / "tree/across").c_str()), 0);
     ASSERT_EQ(::symlink("a.txt", (dir / "tree/link.txt").c_str()), 0);
-    std::vector<std::string> files = Files(Search(dir / "tree", "needle", FIND_SUBFOLDERS));
+    std::vector<std::string> files = Files(Search(dir / "tree", "needle", FIF_SUBFOLDERS));
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, (std::vector<std::string>{dir / "tree/a.txt", dir / "tree/across/b.txt",
                                                dir / "tree/link.txt"}));
@@ -408,7 +408,7 @@ TEST(FindInFilesTest, AStopEndsTheSearchBeforeTheNextLineWithCanceled) {
         if (level == FIND_LEVEL_LINE) stop.Set();
     };
     FINDINFILESREQUEST request;
-    request.flags = FIND_MATCHCASE | FIND_SUBFOLDERS;
+    request.flags = FIF_MATCHCASE | FIF_SUBFOLDERS;
     request.findWhat = "needle";
     request.lookIn = dir.Path();
     request.window = &window;
@@ -463,7 +463,7 @@ TEST(FindInFilesThreadTest, SearchesACopyOfTheRequestAndPostsTheEnd) {
     CThreadWindow window(thread);
     {
         FINDINFILESREQUEST request;
-        request.flags = FIND_MATCHCASE;
+        request.flags = FIF_MATCHCASE;
         request.findWhat = "needle";
         request.lookIn = dir.Path();
         request.window = &window;
