@@ -112,6 +112,34 @@ TEST(TextCompareTest, TheLineFilterDialect) {
     EXPECT_FALSE(caseful.Matches("ABC"));
 }
 
+// "+" repeats what it follows by copying it once; stacked or nested, the
+// copies double each time. A filter that would grow beyond a bound is
+// refused the way an expression too big for the functions is, before the
+// compile takes the memory.
+TEST(TextCompareTest, LineFiltersThatWouldGrowExponentiallyAreRefused) {
+    std::string nested = "a";
+    for (int depth = 0; depth < 17; ++depth) nested = "\\(" + nested + "+\\)";
+    for (const std::string& expression :
+         {"x" + std::string(18, '+'), nested, "\\(" + std::string(400, 'a') + "\\)++++++++"}) {
+        CLineFilter filter(expression);
+        EXPECT_FALSE(filter.IsValid()) << expression;
+        EXPECT_EQ(filter.Error(), "Regular expression too big") << expression;
+        EXPECT_FALSE(filter.Matches("xxxx")) << expression;
+    }
+    // As many repetitions side by side stay small, and so do a literal "+"
+    // and one in brackets.
+    std::string sideBySide;
+    for (int i = 0; i < 40; ++i) sideBySide += "a+";
+    for (const std::string& expression :
+         {sideBySide, std::string("x*+?+") + "\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+",
+          "[" + std::string(30, '+') + "]", "+" + std::string(16, 'b') + "[]+]+"}) {
+        CLineFilter filter(expression);
+        EXPECT_TRUE(filter.IsValid()) << expression << ": " << filter.Error();
+    }
+    CLineFilter pluses("x\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+\\+");
+    EXPECT_TRUE(pluses.Matches("ax++++++++++++++++++++b"));
+}
+
 TEST(TextCompareTest, BoundaryShifting) {
     // An inserted copy of a repeated line goes to its last possible place.
     EXPECT_EQ(Dump(Compare("a\na\na\nb\n", "a\na\na\na\nb\n")), "3-2 3-3 k2;");
