@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 #include <vector>
 
 namespace corvatine {
@@ -23,43 +24,42 @@ std::mutex& RegexMutex() {
     return mutex;
 }
 
-// The functions compile "x+" as "x" followed by "x*", a copy of what the
-// "+" repeats; stacked ("x++") or nested ("\\(\\(x+\\)+\\)+") the copies
-// double each time, and a short expression takes gigabytes. Estimates the
-// size of the compiled tree from the expression (over rather than under),
-// saturating far beyond any real one.
-uint64_t CompiledSize(const std::string& expression) {
-    constexpr uint64_t kSaturated = uint64_t{1} << 40;
-    struct GROUP {
-        uint64_t total = 0;  // everything in the group so far
-        uint64_t last = 0;   // what a repetition would repeat; 0 at the start of a branch
-    };
-    std::vector<GROUP> groups(1);
-    auto atom = [&](uint64_t size) {
-        groups.back().total = std::min(groups.back().total + size, kSaturated);
-        groups.back().last = size;
-    };
-    for (size_t i = 0; i < expression.size(); ++i) {
+// The pieces of an expression in the default syntax, as far as its size is
+// concerned.
+enum class Piece { Atom, Repeat, Open, Close, Or };
+
+// Calls piece(kind, begin, end) for each piece of the expression. "*", "+"
+// and "?" repeat what comes before them, except at the start of the
+// expression, a group or an alternative, or right after an anchor ("^" there,
+// "\`", "\'", "\b", "\B", "\<", "\>"), where they are ordinary characters. A
+// bracket expression is one atom: "]" right after "[" or "[^" belongs to it,
+// and "[:", "[." and "[=" open a class up to ":]", ".]" or "=]".
+template <typename F>
+void ForEachPiece(const std::string& expression, F piece) {
+    bool repeatable = false;
+    int depth = 0;
+    for (size_t i = 0; i < expression.size();) {
         const char c = expression[i];
-        GROUP& group = groups.back();
+        const size_t begin = i;
         if (c == '\\' && i + 1 < expression.size()) {
-            const char next = expression[++i];
+            const char next = expression[i + 1];
+            i += 2;
             if (next == '(') {
-                groups.emplace_back();
-            } else if (next == ')' && groups.size() > 1) {
-                const uint64_t size = groups.back().total + 1;
-                groups.pop_back();
-                atom(size);
+                ++depth;
+                repeatable = false;
+                piece(Piece::Open, begin, i);
+            } else if (next == ')' && depth > 0) {
+                --depth;
+                repeatable = true;
+                piece(Piece::Close, begin, i);
             } else if (next == '|') {
-                group.total = std::min(group.total + 1, kSaturated);
-                group.last = 0;
+                repeatable = false;
+                piece(Piece::Or, begin, i);
             } else {
-                atom(1);
+                repeatable = std::string_view("`'bB<>").find(next) == std::string_view::npos;
+                piece(Piece::Atom, begin, i);
             }
         } else if (c == '[') {
-            // A bracket expression is one atom: "]" right after "[" or "[^"
-            // is a member, and "[:", "[." and "[=" open a class up to ":]",
-            // ".]" or "=]".
             size_t j = i + 1;
             if (j < expression.size() && expression[j] == '^') ++j;
             if (j < expression.size() && expression[j] == ']') ++j;
@@ -72,17 +72,79 @@ uint64_t CompiledSize(const std::string& expression) {
                     ++j;
                 }
             }
-            i = std::min(j, expression.size());
-            atom(1);
-        } else if ((c == '*' || c == '?' || c == '+') && group.last > 0) {
-            // "+" adds a copy of what it repeats; each adds a node.
-            const uint64_t copy = c == '+' ? group.last : 0;
-            group.total = std::min(group.total + copy + 1, kSaturated);
-            group.last = std::min(group.last + copy + 1, kSaturated);
+            i = std::min(j + 1, expression.size());
+            repeatable = true;
+            piece(Piece::Atom, begin, i);
+        } else if ((c == '*' || c == '+' || c == '?') && repeatable) {
+            ++i;
+            piece(Piece::Repeat, begin, i);
         } else {
-            atom(1);
+            ++i;
+            // "^" anchors at the start of the expression, a group or an alternative.
+            const bool anchor =
+                c == '^' && (begin == 0 || (begin >= 2 && expression[begin - 2] == '\\' &&
+                                            (expression[begin - 1] == '(' || expression[begin - 1] == '|')));
+            repeatable = !anchor;
+            piece(Piece::Atom, begin, i);
         }
     }
+}
+
+// Repetitions in a row are one: "x++" is "x+", "x??" is "x?", any other mix
+// ("x*?", "x+?", "x?+") is "x*". The functions would nest them, and their
+// work grows with every level.
+std::string MergeRepetitions(const std::string& expression) {
+    std::string merged;
+    merged.reserve(expression.size());
+    Piece previous = Piece::Atom;
+    ForEachPiece(expression, [&](Piece kind, size_t begin, size_t end) {
+        if (kind == Piece::Repeat && previous == Piece::Repeat) {
+            if (merged.back() != expression[begin]) merged.back() = '*';
+        } else {
+            merged.append(expression, begin, end - begin);
+        }
+        previous = kind;
+    });
+    return merged;
+}
+
+// The functions compile "x+" as "x" followed by "x*", a copy of what the
+// "+" repeats; nested ("\(\(x+\)+\)+") the copies double each level, and a
+// short expression takes gigabytes. Estimates the size of the compiled tree
+// (over rather than under), saturating far beyond any real one.
+uint64_t CompiledSize(const std::string& expression) {
+    constexpr uint64_t kSaturated = uint64_t{1} << 40;
+    struct GROUP {
+        uint64_t total = 0;  // everything in the group so far
+        uint64_t last = 0;   // what a repetition repeats
+    };
+    std::vector<GROUP> groups(1);
+    auto add = [&](GROUP& group, uint64_t size) { group.total = std::min(group.total + size, kSaturated); };
+    ForEachPiece(expression, [&](Piece kind, size_t begin, size_t) {
+        GROUP& group = groups.back();
+        switch (kind) {
+            case Piece::Atom:
+                add(group, 1);
+                group.last = 1;
+                break;
+            case Piece::Repeat: {
+                // "+" adds a copy of what it repeats; each adds a node.
+                const uint64_t copy = expression[begin] == '+' ? group.last : 0;
+                add(group, copy + 1);
+                group.last = std::min(group.last + copy + 1, kSaturated);
+                break;
+            }
+            case Piece::Open: groups.emplace_back(); break;
+            case Piece::Close: {
+                const uint64_t size = group.total + 1;
+                groups.pop_back();
+                add(groups.back(), size);
+                groups.back().last = size;
+                break;
+            }
+            case Piece::Or: add(group, 1); break;
+        }
+    });
     uint64_t size = 0;
     for (const GROUP& group : groups) size = std::min(size + group.total, kSaturated);
     return size;
@@ -97,14 +159,15 @@ constexpr uint64_t kMaxCompiledSize = 1 << 16;
 CLineFilter::CLineFilter(const std::string& expression) : m_pattern(std::make_unique<Pattern>()) {
     std::memset(&m_pattern->buffer, 0, sizeof m_pattern->buffer);
     m_pattern->buffer.fastmap = static_cast<char*>(std::malloc(256));
-    if (CompiledSize(expression) > kMaxCompiledSize) {
+    const std::string merged = MergeRepetitions(expression);
+    if (CompiledSize(merged) > kMaxCompiledSize) {
         // The functions' own words for an expression too big for them.
         m_error = "Regular expression too big";
         return;
     }
     std::lock_guard<std::mutex> lock(RegexMutex());
     re_set_syntax(0);
-    const char* error = re_compile_pattern(expression.data(), expression.size(), &m_pattern->buffer);
+    const char* error = re_compile_pattern(merged.data(), merged.size(), &m_pattern->buffer);
     m_compiled = error == nullptr;
     if (error != nullptr) m_error = error;
 }
