@@ -33,7 +33,8 @@ enum class Piece { Atom, Repeat, Open, Close, Or };
 // expression, a group or an alternative, or right after an anchor ("^" there,
 // "\`", "\'", "\b", "\B", "\<", "\>"), where they are ordinary characters. A
 // bracket expression is one atom: "]" right after "[" or "[^" belongs to it,
-// and "[:", "[." and "[=" open a class up to ":]", ".]" or "=]".
+// and "[." and "[=" open an element up to ".]" or "=]" (this syntax has no
+// "[:" classes: there "[" and ":" are members like any other).
 template <typename F>
 void ForEachPiece(const std::string& expression, F piece) {
     bool repeatable = false;
@@ -65,7 +66,7 @@ void ForEachPiece(const std::string& expression, F piece) {
             if (j < expression.size() && expression[j] == ']') ++j;
             while (j < expression.size() && expression[j] != ']') {
                 if (expression[j] == '[' && j + 1 < expression.size() &&
-                    (expression[j + 1] == ':' || expression[j + 1] == '.' || expression[j + 1] == '=')) {
+                    (expression[j + 1] == '.' || expression[j + 1] == '=')) {
                     const size_t close = expression.find(std::string{expression[j + 1], ']'}, j + 2);
                     j = close == std::string::npos ? expression.size() : close + 2;
                 } else {

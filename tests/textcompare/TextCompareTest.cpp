@@ -171,6 +171,13 @@ TEST(TextCompareTest, RepetitionsInARowAreOne) {
     EXPECT_FALSE(escaped.Matches("a"));
     CLineFilter bracket("[*+]+!");
     EXPECT_TRUE(bracket.Matches("+*!"));
+    // Without classes in this syntax, "[:" is no class: the set ends at the
+    // first "]" and the repetitions after it are repetitions.
+    CLineFilter notAClass("[][:a:]b" + std::string(40, '+') + "?c");
+    ASSERT_TRUE(notAClass.IsValid()) << notAClass.Error();
+    EXPECT_TRUE(notAClass.Matches(":c"));
+    EXPECT_TRUE(notAClass.Matches("]bbc"));
+    EXPECT_FALSE(notAClass.Matches("c"));
 }
 
 TEST(TextCompareTest, BoundaryShifting) {
