@@ -146,12 +146,14 @@ void UniLocalFile::ResetState() {
 // ---- UniMemFile ----
 
 struct UniMemFile::Converters {
-    CCharsetConverter toWorking;  // from the file's code page
+    CCharsetConverter toWorking;    // from the file's code page
+    CCharsetConverter fromWorking;  // back, as a save writes the line
     CCharsetConverter wideToWorking;
     int fileCodePage;
     int workingCodePage;
     Converters(int fileCp, int workingCp)
         : toWorking(Charset(fileCp), Charset(workingCp)),
+          fromWorking(Charset(workingCp), Charset(fileCp)),
           wideToWorking("UTF-32LE", Charset(workingCp)),
           fileCodePage(fileCp),
           workingCodePage(workingCp) {}
@@ -544,9 +546,27 @@ bool UniMemFile::ReadLineConverted(std::string& text, std::string& ending) {
         m_converters->workingCodePage != WorkingCodePage())
         m_converters = std::make_unique<Converters>(m_codePage, WorkingCodePage());
     int lossy = 0;
-    m_converters->toWorking.Convert(
-        std::string_view(reinterpret_cast<const char*>(m_current), static_cast<size_t>(p - m_current)), text,
-        lossy);
+    const std::string_view bytes(reinterpret_cast<const char*>(m_current),
+                                 static_cast<size_t>(p - m_current));
+    const size_t from = text.size();
+    m_converters->toWorking.Convert(bytes, text, lossy);
+    // A line break of the code page's own (EBCDIC has two) would break the
+    // line in memory: it stands for no character of a line.
+    for (size_t i = from; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            text[i] = '?';
+            ++lossy;
+        }
+    }
+    // Characters that would be written back as other bytes (a redundant
+    // shift sequence, one of two codes of a character) were not read exactly
+    // either: the line keeps its bytes.
+    if (lossy == 0) {
+        m_roundTrip.clear();
+        int ignored = 0;
+        m_converters->fromWorking.Convert(std::string_view(text).substr(from), m_roundTrip, ignored);
+        if (m_roundTrip != bytes) lossy = 1;
+    }
     if (lossy > 0) ++m_stats.nLossy;  // once per line
     if (p == end) {
         m_current = end;

@@ -144,6 +144,35 @@ TEST(UniMemFileTest, OtherCodePagesAreConvertedPerLine) {
     EXPECT_EQ(stats.nCRLF, 1);
 }
 
+// A line whose characters would not be written back as its bytes was not
+// read exactly: a redundant shift of ISO-2022-JP, a UTF-7 run that ends
+// without "-", a duplicate of Windows-31J, and an EBCDIC line feed, which
+// would put a line break inside a line and becomes '?'.
+TEST(UniMemFileTest, LinesThatWouldNotWriteBackAsTheirBytesAreLossy) {
+    test::TempDir dir;
+    struct Case {
+        std::string bytes;
+        int codePage;
+        std::vector<std::string> texts;
+        int lossy;
+    };
+    const Case cases[] = {
+        {"\x1B(Bx\n\x1B$B$\"\x1B(B\n", 50220, {"x", "\xE3\x81\x82"}, 1},
+        {"a+IKw\nb+IKw-\n", 65000, {"a\xE2\x82\xAC", "b\xE2\x82\xAC"}, 1},
+        {"\xED\x40\r\n\xFA\x5C", 932, {"\xE7\xBA\x8A", "\xE7\xBA\x8A"}, 1},
+        {"\x81\x25\x82\x0A\x83", 37, {"a?b", "c"}, 1},
+        {"\x81\x82\r\n\x83", 37, {"ab", "c"}, 0},
+    };
+    for (const Case& c : cases) {
+        TextLineStats stats;
+        const auto lines = ReadFile(dir.WriteFile("f", c.bytes), c.codePage, &stats);
+        ASSERT_EQ(lines.size(), c.texts.size()) << c.codePage;
+        for (size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i].text, c.texts[i]) << c.codePage << " " << i;
+        EXPECT_EQ(stats.nLossy, c.lossy) << c.codePage;
+    }
+}
+
 TEST(UniMemFileTest, OpenFailuresSayWhy) {
     test::TempDir dir;
     UniMemFile file;
