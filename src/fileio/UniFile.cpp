@@ -589,11 +589,16 @@ bool UniMemFile::ReadLineConverted(std::string& text, std::string& ending) {
 
 struct UniStdioFile::Converters {
     CCharsetConverter converter;
+    CCharsetConverter back;  // what a load would read
     int kind;
     int codePage;
     int workingCodePage;
     Converters(const char* to, int k, int cp, int working)
-        : converter(Charset(working), to), kind(k), codePage(cp), workingCodePage(working) {}
+        : converter(Charset(working), to),
+          back(to, Charset(working)),
+          kind(k),
+          codePage(cp),
+          workingCodePage(working) {}
 };
 
 UniStdioFile::UniStdioFile() = default;
@@ -776,7 +781,16 @@ bool UniStdioFile::WriteText(std::string_view text) {
     if (!m_converters || m_converters->kind != m_encoding || m_converters->codePage != m_codePage ||
         m_converters->workingCodePage != working)
         m_converters = std::make_unique<Converters>(target, m_encoding, m_codePage, working);
+    const int lossyBefore = m_lossyWritten;
     m_converters->converter.Convert(text, m_conversion, m_lossyWritten);
+    // A character the encoding holds only as another one (a best fit of
+    // iconv's) is lost as much as one written as '?'.
+    if (m_lossyWritten == lossyBefore) {
+        m_roundTrip.clear();
+        int ignored = 0;
+        m_converters->back.Convert(m_conversion, m_roundTrip, ignored);
+        if (m_roundTrip != text) ++m_lossyWritten;
+    }
     return Put(m_conversion);
 }
 

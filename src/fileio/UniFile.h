@@ -214,6 +214,7 @@ private:
     int64_t m_dataOffset = 0;
     std::string m_buffer;      // output waiting to be written
     std::string m_conversion;  // the reusable conversion buffer
+    std::string m_roundTrip;   // the conversion converted back
     int m_lossyWritten = 0;
     struct Converters;
     std::unique_ptr<Converters> m_converters;

@@ -248,6 +248,17 @@ TEST_F(LoadSaveTest, CodePageFilesEndTheirLinesInCarriageReturnAndLineFeedBytes)
     EXPECT_EQ(lossy, 0);
 }
 
+// Saved in a code page that has a character only as another one, the line
+// cannot be saved exactly: the save asks first.
+TEST_F(LoadSaveTest, ACharacterSavedAsAnotherAsksFirst) {
+    ASSERT_EQ(Load("ok\n\xC2\xA3 5\n"), LOAD_OK);
+    context.ChangeEncoding(-1, 932);
+    const std::string target = dir.WriteFile("target.txt", "before\n");
+    EXPECT_FALSE(context.SaveTextFile(target, false, error));
+    EXPECT_EQ(error, "line 2 cannot be saved exactly");
+    EXPECT_EQ(test::ReadFile(target), "before\n");
+}
+
 TEST_F(LoadSaveTest, AFailedSaveLeavesTheTargetAndTheBufferModified) {
     ASSERT_EQ(Load("original\n"), LOAD_OK);
     const std::string target = dir.WriteFile("target.txt", "precious\n");

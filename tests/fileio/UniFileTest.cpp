@@ -236,6 +236,23 @@ TEST(UniStdioFileTest, WritesEveryEncoding) {
     }
 }
 
+// A character the code page holds only as another one (iconv writes the
+// pound sign U+00A3 as the full-width one in Windows-31J) is lost as much as
+// one written as '?'.
+TEST(UniStdioFileTest, ACharacterWrittenAsAnotherIsLossy) {
+    test::TempDir dir;
+    const std::pair<std::string, int> cases[] = {{"\xC2\xA3", 1}, {"\xEF\xBF\xA1", 0}, {"abc", 0}};
+    for (const auto& [text, lossy] : cases) {
+        UniStdioFile file;
+        file.SetEncodingKind(ENCODING_CODEPAGE);
+        file.SetCodePage(932);
+        ASSERT_TRUE(file.OpenWrite(dir / "out"));
+        ASSERT_TRUE(file.WriteText(text));
+        EXPECT_EQ(file.LossyWritten(), lossy) << text;
+        ASSERT_TRUE(file.Commit());
+    }
+}
+
 TEST(UniStdioFileTest, NothingReplacesTheTargetWithoutCommit) {
     test::TempDir dir;
     const std::string path = dir.WriteFile("keep", "old");
