@@ -165,8 +165,14 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
         return false;
     }
     bool ok = file.WriteBom();
-    std::string text;
     const std::string_view ending = EndingForStyle(style);
+    // A code page file's lines end in the bytes CR and LF, which is where
+    // the reader breaks them, whatever the code page calls those bytes; the
+    // line itself is converted alone, so that a stateful code page shifts
+    // back before the ending as it does when the line is read.
+    const auto writeEnding = [&](std::string_view lineEnding) {
+        return kind == ENCODING_CODEPAGE ? file.WriteRaw(lineEnding) : file.WriteText(lineEnding);
+    };
     int lossyLines = 0, firstLossyLine = -1;
     int fileLine = -1;  // lines as the file numbers them: a comparison's ghost rows hold nothing
     for (int i = 0; ok && i < GetLineCount(); ++i) {
@@ -176,13 +182,11 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
             i + 1 < GetLineCount() ? (style == EOL_KEEP ? line.Ending() : ending) : std::string_view();
         // Lines read with loss go back as they were read.
         if (const std::string* bytes = BytesAsRead(line)) {
-            ok = file.WriteRaw(*bytes) && file.WriteText(lineEnding);
+            ok = file.WriteRaw(*bytes) && writeEnding(lineEnding);
             continue;
         }
         const int lossyBefore = file.LossyWritten();
-        text.assign(line.Characters());
-        text.append(lineEnding);
-        ok = file.WriteText(text);
+        ok = file.WriteText(line.Characters()) && writeEnding(lineEnding);
         if (line.Origin() != nullptr || file.LossyWritten() != lossyBefore) {
             if (lossyLines++ == 0) firstLossyLine = fileLine;
         }

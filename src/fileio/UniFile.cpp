@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -78,6 +79,53 @@ const unsigned char* Ucs2ToUtf8Run(const unsigned char* p, const unsigned char* 
     return p;
 }
 
+// Whether the code page has one byte per character and no shift states, so
+// that a text converts to it, and from it, byte by byte.
+bool ConvertsBytewise(int codePage) {
+    if (codePage == CP_ACP || codePage == CP_THREAD_ACP) codePage = GetACP();
+    if (codePage == CP_OEMCP) codePage = GetOEMCP();
+    if (IsDoubleByteCodePage(codePage)) return false;
+    switch (codePage) {
+        case 20932:  // EUC-JP
+        case 20936:  // GB2312
+        case 50220:  // ISO-2022-JP
+        case 50225:  // ISO-2022-KR
+        case 50227:  // ISO-2022-CN
+        case 51932:  // EUC-JP
+        case 51936:  // EUC-CN
+        case 51949:  // EUC-KR
+        case 51950:  // EUC-TW
+        case 54936:  // GB18030
+        case 65000:  // UTF-7
+        case CP_UTF8: return false;
+        default: return true;
+    }
+}
+
+// What each byte of a single-byte code page reads as in the working code
+// page, worked out once: whether a line comes back as the same bytes, or a
+// text as the same characters, is then known byte by byte, without
+// converting it all back.
+struct BYTEREADINGS {
+    std::array<std::string, 256> text;  // empty: the byte reads with loss
+    std::array<bool, 256> exact{};      // the byte's text writes back as the byte
+};
+
+BYTEREADINGS ReadEachByte(CCharsetConverter& read, CCharsetConverter& write) {
+    BYTEREADINGS readings;
+    for (int b = 0; b < 256; ++b) {
+        const std::string byte(1, static_cast<char>(b));
+        std::string text, back;
+        int lossy = 0;
+        read.Convert(byte, text, lossy);
+        if (lossy != 0) continue;
+        write.Convert(text, back, lossy);
+        readings.text[static_cast<size_t>(b)] = text;
+        readings.exact[static_cast<size_t>(b)] = lossy == 0 && back == byte;
+    }
+    return readings;
+}
+
 }  // namespace
 
 // ---- UniLocalFile ----
@@ -146,12 +194,15 @@ void UniLocalFile::ResetState() {
 // ---- UniMemFile ----
 
 struct UniMemFile::Converters {
-    CCharsetConverter toWorking;  // from the file's code page
+    CCharsetConverter toWorking;    // from the file's code page
+    CCharsetConverter fromWorking;  // back, as a save writes the line
     CCharsetConverter wideToWorking;
     int fileCodePage;
     int workingCodePage;
+    std::unique_ptr<BYTEREADINGS> bytes;  // for a single-byte file code page, once needed
     Converters(int fileCp, int workingCp)
         : toWorking(Charset(fileCp), Charset(workingCp)),
+          fromWorking(Charset(workingCp), Charset(fileCp)),
           wideToWorking("UTF-32LE", Charset(workingCp)),
           fileCodePage(fileCp),
           workingCodePage(workingCp) {}
@@ -544,9 +595,37 @@ bool UniMemFile::ReadLineConverted(std::string& text, std::string& ending) {
         m_converters->workingCodePage != WorkingCodePage())
         m_converters = std::make_unique<Converters>(m_codePage, WorkingCodePage());
     int lossy = 0;
-    m_converters->toWorking.Convert(
-        std::string_view(reinterpret_cast<const char*>(m_current), static_cast<size_t>(p - m_current)), text,
-        lossy);
+    const std::string_view bytes(reinterpret_cast<const char*>(m_current),
+                                 static_cast<size_t>(p - m_current));
+    const size_t from = text.size();
+    m_converters->toWorking.Convert(bytes, text, lossy);
+    // A line break of the code page's own (EBCDIC has two) would break the
+    // line in memory: it stands for no character of a line.
+    for (size_t i = from; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            text[i] = '?';
+            ++lossy;
+        }
+    }
+    // Characters that would be written back as other bytes (a redundant
+    // shift sequence, one of two codes of a character) were not read exactly
+    // either: the line keeps its bytes.
+    if (lossy == 0 && ConvertsBytewise(m_codePage)) {
+        if (!m_converters->bytes)
+            m_converters->bytes = std::make_unique<BYTEREADINGS>(
+                ReadEachByte(m_converters->toWorking, m_converters->fromWorking));
+        for (const char b : bytes) {
+            if (!m_converters->bytes->exact[static_cast<unsigned char>(b)]) {
+                lossy = 1;
+                break;
+            }
+        }
+    } else if (lossy == 0) {
+        m_roundTrip.clear();
+        int ignored = 0;
+        m_converters->fromWorking.Convert(std::string_view(text).substr(from), m_roundTrip, ignored);
+        if (m_roundTrip != bytes) lossy = 1;
+    }
     if (lossy > 0) ++m_stats.nLossy;  // once per line
     if (p == end) {
         m_current = end;
@@ -569,11 +648,17 @@ bool UniMemFile::ReadLineConverted(std::string& text, std::string& ending) {
 
 struct UniStdioFile::Converters {
     CCharsetConverter converter;
+    CCharsetConverter back;  // what a load would read
     int kind;
     int codePage;
     int workingCodePage;
+    std::unique_ptr<BYTEREADINGS> bytes;  // for a single-byte code page, once needed
     Converters(const char* to, int k, int cp, int working)
-        : converter(Charset(working), to), kind(k), codePage(cp), workingCodePage(working) {}
+        : converter(Charset(working), to),
+          back(to, Charset(working)),
+          kind(k),
+          codePage(cp),
+          workingCodePage(working) {}
 };
 
 UniStdioFile::UniStdioFile() = default;
@@ -756,7 +841,33 @@ bool UniStdioFile::WriteText(std::string_view text) {
     if (!m_converters || m_converters->kind != m_encoding || m_converters->codePage != m_codePage ||
         m_converters->workingCodePage != working)
         m_converters = std::make_unique<Converters>(target, m_encoding, m_codePage, working);
+    const int lossyBefore = m_lossyWritten;
     m_converters->converter.Convert(text, m_conversion, m_lossyWritten);
+    // A character a code page holds only as another one (a best fit of
+    // iconv's) is lost as much as one written as '?'. The Unicode forms hold
+    // every character.
+    if (m_lossyWritten == lossyBefore && m_encoding == ENCODING_CODEPAGE) {
+        bool same = true;
+        if (ConvertsBytewise(m_codePage)) {
+            if (!m_converters->bytes)
+                m_converters->bytes =
+                    std::make_unique<BYTEREADINGS>(ReadEachByte(m_converters->back, m_converters->converter));
+            size_t at = 0;
+            for (const char b : m_conversion) {
+                const std::string& reading = m_converters->bytes->text[static_cast<unsigned char>(b)];
+                same = !reading.empty() && text.compare(at, reading.size(), reading) == 0;
+                if (!same) break;
+                at += reading.size();
+            }
+            same = same && at == text.size();
+        } else {
+            m_roundTrip.clear();
+            int ignored = 0;
+            m_converters->back.Convert(m_conversion, m_roundTrip, ignored);
+            same = m_roundTrip == text;
+        }
+        if (!same) ++m_lossyWritten;
+    }
     return Put(m_conversion);
 }
 

@@ -157,6 +157,7 @@ private:
     const unsigned char* m_released = nullptr;  // pages before this were given back
     bool m_writable = false;
     std::string m_lossyLineBytes;
+    std::string m_roundTrip;   // a converted line converted back
     int m_onlyLineFeeds = -1;  // the 8-bit text breaks only at LF and has no NUL: 1; 0 no; -1 not known
     struct Converters;
     std::unique_ptr<Converters> m_converters;
@@ -213,6 +214,7 @@ private:
     int64_t m_dataOffset = 0;
     std::string m_buffer;      // output waiting to be written
     std::string m_conversion;  // the reusable conversion buffer
+    std::string m_roundTrip;   // the conversion converted back
     int m_lossyWritten = 0;
     struct Converters;
     std::unique_ptr<Converters> m_converters;

@@ -17,8 +17,10 @@ std::vector<char32_t> Characters(std::string_view text, CharacterSet set) {
         char32_t c = *p;
         int length = 1;
         if (set == CharacterSet::Utf8 && c >= 0x80) {
-            int extra = c >= 0xF0 && c <= 0xF4 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 && c <= 0xDF ? 1 : -1;
-            if (c > 0xF4) extra = -1;
+            const int extra = c >= 0xF0 && c <= 0xF4   ? 3
+                              : c >= 0xE0 && c <= 0xEF ? 2
+                              : c >= 0xC2 && c <= 0xDF ? 1
+                                                       : -1;
             char32_t value = c & (extra == 1 ? 0x1F : extra == 2 ? 0x0F : 0x07);
             bool valid = extra > 0 && end - p > extra;
             for (int i = 1; valid && i <= extra; ++i) {
@@ -27,6 +29,11 @@ std::vector<char32_t> Characters(std::string_view text, CharacterSet set) {
                 else
                     value = (value << 6) | (p[i] & 0x3F);
             }
+            // The shortest form only, and no surrogates: anything else is
+            // bytes, as the text files read it.
+            static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+            if (valid && (value < kLeast[extra] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)))
+                valid = false;
             if (valid) {
                 c = value;
                 length = extra + 1;
@@ -134,9 +141,15 @@ bool Matcher::Match(size_t p, size_t n) {
 
 }  // namespace
 
-bool IsWellFormedPattern(std::string_view pattern) {
+bool IsWellFormedPattern(std::string_view pattern, CharacterSet set) {
+    // The pattern characters are ASCII; a trail byte that has the value of
+    // one belongs to its double-byte character.
+    const auto length = [&](size_t i) -> size_t {
+        const unsigned char c = static_cast<unsigned char>(pattern[i]);
+        return set == CharacterSet::DoubleByte && c >= 0x81 && c <= 0xFE && i + 1 < pattern.size() ? 2 : 1;
+    };
     bool inSet = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
+    for (size_t i = 0; i < pattern.size(); i += length(i)) {
         const char c = pattern[i];
         if (c == '`') {
             if (i + 1 >= pattern.size()) return false;
@@ -154,7 +167,7 @@ bool IsWellFormedPattern(std::string_view pattern) {
 }
 
 bool WildcardMatch(std::string_view pattern, std::string_view name, CharacterSet set) {
-    if (!IsWellFormedPattern(pattern)) return false;
+    if (!IsWellFormedPattern(pattern, set)) return false;
     const Chars p = Characters(pattern, set);
     const Chars n = Characters(name, set);
     Matcher matcher(p, n);

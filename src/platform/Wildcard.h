@@ -27,7 +27,8 @@ enum class CharacterSet {
 bool WildcardMatch(std::string_view pattern, std::string_view name, CharacterSet set = CharacterSet::Utf8);
 
 // False when "!" or the grave accent is the pattern's last character or a set
-// is not closed.
-bool IsWellFormedPattern(std::string_view pattern);
+// is not closed. The trail bytes of double-byte characters are never pattern
+// characters.
+bool IsWellFormedPattern(std::string_view pattern, CharacterSet set = CharacterSet::Utf8);
 
 }  // namespace corvatine::platform

@@ -221,6 +221,44 @@ TEST_F(LoadSaveTest, LinesReadWithLossComeBackAsTheyWere) {
     EXPECT_EQ(error, "line 1 cannot be saved exactly");
 }
 
+// Code pages in which one text has other byte forms, or that have line
+// breaks of their own: an unchanged file saves back byte for byte.
+TEST_F(LoadSaveTest, CodePageFilesWithOtherFormsRoundTripByteForByte) {
+    const std::pair<std::string, int> samples[] = {
+        {"B\x1B\\8$Fl\x1B(B(B\n", 50220},      // a shift to ASCII where ASCII is on
+        {"a+IKw\nb+IKw-\n", 65000},            // UTF-7 with and without the closing "-"
+        {"\xED\x40 \xFA\x5C\r\n", 932},        // one character, two codes
+        {"\x81\x25\x82\x0A\x83\x15\x0D", 37},  // EBCDIC line feed and new line, ASCII ones
+    };
+    for (const auto& [bytes, codePage] : samples) {
+        ASSERT_NE(Load(bytes, codePage), LOAD_FAILED) << codePage;
+        EXPECT_TRUE(SaveAndRead() == bytes) << codePage;
+    }
+}
+
+// Lines end in a code page file as the reader finds them: in the bytes CR
+// and LF, whatever the code page calls them.
+TEST_F(LoadSaveTest, CodePageFilesEndTheirLinesInCarriageReturnAndLineFeedBytes) {
+    ASSERT_EQ(Load("a\r\nb\nc"), LOAD_MIXED);
+    context.ChangeEncoding(-1, 37);
+    const std::string saved = SaveAndRead();
+    EXPECT_TRUE(saved == "\x81\r\n\x82\n\x83") << saved;
+    ASSERT_EQ(Load(saved, 37), LOAD_MIXED);
+    EXPECT_EQ(Lines(context), "a\r\n|b\n|c|");
+    EXPECT_EQ(lossy, 0);
+}
+
+// Saved in a code page that has a character only as another one, the line
+// cannot be saved exactly: the save asks first.
+TEST_F(LoadSaveTest, ACharacterSavedAsAnotherAsksFirst) {
+    ASSERT_EQ(Load("ok\n\xC2\xA3 5\n"), LOAD_OK);
+    context.ChangeEncoding(-1, 932);
+    const std::string target = dir.WriteFile("target.txt", "before\n");
+    EXPECT_FALSE(context.SaveTextFile(target, false, error));
+    EXPECT_EQ(error, "line 2 cannot be saved exactly");
+    EXPECT_EQ(test::ReadFile(target), "before\n");
+}
+
 TEST_F(LoadSaveTest, AFailedSaveLeavesTheTargetAndTheBufferModified) {
     ASSERT_EQ(Load("original\n"), LOAD_OK);
     const std::string target = dir.WriteFile("target.txt", "precious\n");

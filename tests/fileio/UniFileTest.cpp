@@ -144,6 +144,35 @@ TEST(UniMemFileTest, OtherCodePagesAreConvertedPerLine) {
     EXPECT_EQ(stats.nCRLF, 1);
 }
 
+// A line whose characters would not be written back as its bytes was not
+// read exactly: a redundant shift of ISO-2022-JP, a UTF-7 run that ends
+// without "-", a duplicate of Windows-31J, and an EBCDIC line feed, which
+// would put a line break inside a line and becomes '?'.
+TEST(UniMemFileTest, LinesThatWouldNotWriteBackAsTheirBytesAreLossy) {
+    test::TempDir dir;
+    struct Case {
+        std::string bytes;
+        int codePage;
+        std::vector<std::string> texts;
+        int lossy;
+    };
+    const Case cases[] = {
+        {"\x1B(Bx\n\x1B$B$\"\x1B(B\n", 50220, {"x", "\xE3\x81\x82"}, 1},
+        {"a+IKw\nb+IKw-\n", 65000, {"a\xE2\x82\xAC", "b\xE2\x82\xAC"}, 1},
+        {"\xED\x40\r\n\xFA\x5C", 932, {"\xE7\xBA\x8A", "\xE7\xBA\x8A"}, 1},
+        {"\x81\x25\x82\x0A\x83", 37, {"a?b", "c"}, 1},
+        {"\x81\x82\r\n\x83", 37, {"ab", "c"}, 0},
+    };
+    for (const Case& c : cases) {
+        TextLineStats stats;
+        const auto lines = ReadFile(dir.WriteFile("f", c.bytes), c.codePage, &stats);
+        ASSERT_EQ(lines.size(), c.texts.size()) << c.codePage;
+        for (size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i].text, c.texts[i]) << c.codePage << " " << i;
+        EXPECT_EQ(stats.nLossy, c.lossy) << c.codePage;
+    }
+}
+
 TEST(UniMemFileTest, OpenFailuresSayWhy) {
     test::TempDir dir;
     UniMemFile file;
@@ -204,6 +233,23 @@ TEST(UniStdioFileTest, WritesEveryEncoding) {
         const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(written, c.expected) << "kind " << c.kind << " code page " << c.codePage;
         EXPECT_EQ(file.LossyWritten(), c.codePage == 1252 ? 1 : 0);
+    }
+}
+
+// A character the code page holds only as another one (iconv writes the
+// pound sign U+00A3 as the full-width one in Windows-31J) is lost as much as
+// one written as '?'.
+TEST(UniStdioFileTest, ACharacterWrittenAsAnotherIsLossy) {
+    test::TempDir dir;
+    const std::pair<std::string, int> cases[] = {{"\xC2\xA3", 1}, {"\xEF\xBF\xA1", 0}, {"abc", 0}};
+    for (const auto& [text, lossy] : cases) {
+        UniStdioFile file;
+        file.SetEncodingKind(ENCODING_CODEPAGE);
+        file.SetCodePage(932);
+        ASSERT_TRUE(file.OpenWrite(dir / "out"));
+        ASSERT_TRUE(file.WriteText(text));
+        EXPECT_EQ(file.LossyWritten(), lossy) << text;
+        ASSERT_TRUE(file.Commit());
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace corvatine::platform {
 namespace {
 
@@ -72,6 +74,35 @@ TEST(WildcardTest, DoubleByteCharactersAreOneCharacter) {
                                "a\x82\xA0"
                                "c",
                                CharacterSet::SingleByte));
+}
+
+// A trail byte may have the value of "[", "]", "`" or "!": it is part of its
+// character and opens, closes or escapes nothing ("ー" is 81 5B in Shift-JIS).
+TEST(WildcardTest, TrailBytesAreNoPatternCharacters) {
+    const std::string longVowel = "\x81\x5B", escapedBracket = "\x83\x60", bang = "\x81\x21";
+    EXPECT_TRUE(WildcardMatch("*" + longVowel + "*", "x" + longVowel + "y", CharacterSet::DoubleByte));
+    EXPECT_TRUE(WildcardMatch(escapedBracket + "?", escapedBracket + "z", CharacterSet::DoubleByte));
+    EXPECT_TRUE(WildcardMatch("a" + bang, "a" + bang, CharacterSet::DoubleByte));
+    EXPECT_FALSE(WildcardMatch("a" + bang, "ab", CharacterSet::DoubleByte));
+    EXPECT_TRUE(IsWellFormedPattern("*" + longVowel, CharacterSet::DoubleByte));
+    EXPECT_FALSE(IsWellFormedPattern("*" + longVowel, CharacterSet::SingleByte));
+    // In a set, a trail byte "]" does not close it.
+    EXPECT_TRUE(WildcardMatch("[\x81\x5D]", "\x81\x5D", CharacterSet::DoubleByte));
+    EXPECT_FALSE(IsWellFormedPattern("[\x81]", CharacterSet::DoubleByte));
+}
+
+// Only UTF-8 in its shortest form is a character: an overlong form, a
+// surrogate or a value beyond U+10FFFF is bytes that stand for themselves.
+TEST(WildcardTest, InvalidSequencesAreNoCharacters) {
+    EXPECT_FALSE(WildcardMatch("\xE0\x80\x80", std::string(1, '\0')));  // an overlong NUL
+    EXPECT_FALSE(WildcardMatch("?", "\xE0\x80\x80"));                   // three bytes, not one character
+    EXPECT_TRUE(WildcardMatch("???", "\xE0\x80\x80"));
+    EXPECT_FALSE(WildcardMatch("?", "\xED\xA0\x80"));  // a surrogate
+    // Beyond U+10FFFF: not the same as the byte 0x80 on its own.
+    EXPECT_FALSE(WildcardMatch("\x80", "\xF4\x90\x82\x80"));
+    EXPECT_FALSE(WildcardMatch("?", "\xF4\x90\x80\x80"));
+    EXPECT_TRUE(WildcardMatch("?", "\xF4\x8F\xBF\xBF"));  // U+10FFFF is one
+    EXPECT_TRUE(WildcardMatch("?", "\xE2\x82\xAC"));
 }
 
 }  // namespace

@@ -112,6 +112,74 @@ TEST(TextCompareTest, TheLineFilterDialect) {
     EXPECT_FALSE(caseful.Matches("ABC"));
 }
 
+// "+" repeats what it follows by copying it once; nested, the copies double
+// at each level. A filter that would grow beyond a bound is refused the way
+// an expression too big for the functions is, before the compile takes the
+// memory.
+TEST(TextCompareTest, LineFiltersThatWouldGrowExponentiallyAreRefused) {
+    std::string nested = "a", wide = std::string(300, 'w');
+    for (int depth = 0; depth < 17; ++depth) nested = "\\(" + nested + "+\\)";
+    for (int depth = 0; depth < 8; ++depth) wide = "\\(" + wide + "\\)+";
+    for (const std::string& expression : {nested, wide, "x\\|" + nested + "y"}) {
+        CLineFilter filter(expression);
+        EXPECT_FALSE(filter.IsValid()) << expression;
+        EXPECT_EQ(filter.Error(), "Regular expression too big") << expression;
+        EXPECT_FALSE(filter.Matches("aaaa")) << expression;
+    }
+    // As many repetitions side by side stay small, and so do "+" in brackets.
+    std::string sideBySide;
+    for (int i = 0; i < 40; ++i) sideBySide += "a+";
+    for (const std::string& expression : {sideBySide, "[" + std::string(30, '+') + "]"}) {
+        CLineFilter filter(expression);
+        EXPECT_TRUE(filter.IsValid()) << expression << ": " << filter.Error();
+    }
+}
+
+// Repetitions in a row nest in the functions, which then take minutes to
+// compile a short expression; they are one repetition: "++" is "+", "??"
+// is "?", any mix is "*". Where a repetition is an ordinary character it
+// stays one.
+TEST(TextCompareTest, RepetitionsInARowAreOne) {
+    CLineFilter slow("a\xFF\xFF+\xFF/\xE0++++++++?\x1F?????????????????+++++++\x02\xFF");
+    ASSERT_TRUE(slow.IsValid()) << slow.Error();
+    EXPECT_TRUE(slow.Matches("a\xFF\xFF\xFF\xFF/\xE0\xE0\x02\xFF"));
+    EXPECT_TRUE(slow.Matches("a\xFF\xFF\xFF/\x02\xFF"));
+    EXPECT_FALSE(slow.Matches("a\xFF\xFF/\x02\xFF"));
+
+    CLineFilter pluses("x" + std::string(30, '+') + "y");
+    EXPECT_TRUE(pluses.Matches("axxxy"));
+    EXPECT_FALSE(pluses.Matches("ay"));
+    CLineFilter questions("^x" + std::string(30, '?') + "y$");
+    EXPECT_TRUE(questions.Matches("xy"));
+    EXPECT_TRUE(questions.Matches("y"));
+    EXPECT_FALSE(questions.Matches("xxy"));
+    CLineFilter mixed("^x+?+y$");
+    EXPECT_TRUE(mixed.Matches("y"));
+    EXPECT_TRUE(mixed.Matches("xxy"));
+    // After an anchor, at the start, after "\(" or "\|", and escaped, a
+    // repetition character is itself.
+    CLineFilter afterAnchor("^*+");
+    EXPECT_TRUE(afterAnchor.Matches("**a"));
+    EXPECT_FALSE(afterAnchor.Matches("a*"));
+    CLineFilter atStart("+?b");
+    EXPECT_TRUE(atStart.Matches("b"));
+    CLineFilter inGroup("\\(*+\\)\\|\\(?+\\)");
+    EXPECT_TRUE(inGroup.Matches("x?y"));
+    EXPECT_FALSE(inGroup.Matches("xy"));
+    CLineFilter escaped("a\\++");
+    EXPECT_TRUE(escaped.Matches("a++"));
+    EXPECT_FALSE(escaped.Matches("a"));
+    CLineFilter bracket("[*+]+!");
+    EXPECT_TRUE(bracket.Matches("+*!"));
+    // Without classes in this syntax, "[:" is no class: the set ends at the
+    // first "]" and the repetitions after it are repetitions.
+    CLineFilter notAClass("[][:a:]b" + std::string(40, '+') + "?c");
+    ASSERT_TRUE(notAClass.IsValid()) << notAClass.Error();
+    EXPECT_TRUE(notAClass.Matches(":c"));
+    EXPECT_TRUE(notAClass.Matches("]bbc"));
+    EXPECT_FALSE(notAClass.Matches("c"));
+}
+
 TEST(TextCompareTest, BoundaryShifting) {
     // An inserted copy of a repeated line goes to its last possible place.
     EXPECT_EQ(Dump(Compare("a\na\na\nb\n", "a\na\na\na\nb\n")), "3-2 3-3 k2;");
