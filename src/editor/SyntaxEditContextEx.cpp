@@ -81,7 +81,8 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
         if (!more && previousEnding.empty()) break;
         std::unique_ptr<LINEORIGIN> origin;
         if (!file.LossyLineBytes().empty())
-            origin = std::make_unique<LINEORIGIN>(LINEORIGIN{file.LossyLineBytes(), text});
+            origin = std::make_unique<LINEORIGIN>(
+                LINEORIGIN{file.LossyLineBytes(), text, file.LineHasOtherForm()});
         AppendLoadedLine(text, ending);
         if (origin) GetLine(GetLineCount() - 1).SetOrigin(std::move(origin));
         previousEnding = ending;
@@ -187,7 +188,8 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
         }
         const int lossyBefore = file.LossyWritten();
         ok = file.WriteText(line.Characters()) && writeEnding(lineEnding);
-        if (line.Origin() != nullptr || file.LossyWritten() != lossyBefore) {
+        // A line whose characters were read exactly loses nothing.
+        if ((line.Origin() != nullptr && !line.Origin()->otherForm) || file.LossyWritten() != lossyBefore) {
             if (lossyLines++ == 0) firstLossyLine = fileLine;
         }
     }

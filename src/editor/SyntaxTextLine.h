@@ -22,12 +22,14 @@ enum LineFlag : uint32_t {
 inline constexpr uint32_t LF_DIFFERENCE = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
 
 // How a line stood in its file when it could not be read exactly (a lone
-// surrogate, an invalid sequence, a character the working code page lacks):
-// the file's bytes of its characters and the text they were read as. While
-// the line still holds that text it is written back as those bytes.
+// surrogate, an invalid sequence, a character the working code page lacks),
+// or when its characters would be written as other bytes: the file's bytes
+// of its characters and the text they were read as. While the line still
+// holds that text it is written back as those bytes.
 struct LINEORIGIN {
     std::string bytes;
     std::string characters;
+    bool otherForm = false;  // the characters are exact, only the bytes differ
 };
 
 // A line's text is either borrowed from the text its buffer loaded (an arena

@@ -336,6 +336,7 @@ bool UniMemFile::ReadLine(std::string& text, std::string& ending) {
     text.clear();
     ending.clear();
     m_lossyLineBytes.clear();
+    m_otherForm = false;
     const unsigned char* start = m_current;
     const int32_t lossy = m_stats.nLossy;
     bool more;
@@ -344,7 +345,7 @@ bool UniMemFile::ReadLine(std::string& text, std::string& ending) {
                                                                   : ReadLineConverted(text, ending);
     else
         more = ReadLineUnicode(text, ending);
-    if (m_stats.nLossy != lossy && start != nullptr) {
+    if ((m_stats.nLossy != lossy || m_otherForm) && start != nullptr) {
         // Kept before the pages are given back. The ending's characters are
         // one unit each.
         const size_t endingBytes = ending.size() * static_cast<size_t>(m_charsize);
@@ -608,15 +609,16 @@ bool UniMemFile::ReadLineConverted(std::string& text, std::string& ending) {
         }
     }
     // Characters that would be written back as other bytes (a redundant
-    // shift sequence, one of two codes of a character) were not read exactly
-    // either: the line keeps its bytes.
+    // shift sequence, one of two codes of a character): the line keeps its
+    // bytes, though its characters are exact.
+    bool otherForm = false;
     if (lossy == 0 && ConvertsBytewise(m_codePage)) {
         if (!m_converters->bytes)
             m_converters->bytes = std::make_unique<BYTEREADINGS>(
                 ReadEachByte(m_converters->toWorking, m_converters->fromWorking));
         for (const char b : bytes) {
             if (!m_converters->bytes->exact[static_cast<unsigned char>(b)]) {
-                lossy = 1;
+                otherForm = true;
                 break;
             }
         }
@@ -624,9 +626,10 @@ bool UniMemFile::ReadLineConverted(std::string& text, std::string& ending) {
         m_roundTrip.clear();
         int ignored = 0;
         m_converters->fromWorking.Convert(std::string_view(text).substr(from), m_roundTrip, ignored);
-        if (m_roundTrip != bytes) lossy = 1;
+        otherForm = m_roundTrip != bytes;
     }
     if (lossy > 0) ++m_stats.nLossy;  // once per line
+    m_otherForm = otherForm;
     if (p == end) {
         m_current = end;
         return false;

@@ -128,8 +128,13 @@ public:
     int64_t GetPosition() const override { return m_current - m_base; }
     bool WriteText(std::string_view) override { return false; }
     // The file's bytes of the characters (not the ending) of the line read
-    // last, when it could not be converted exactly; else empty.
+    // last, when it could not be converted exactly, or when its characters
+    // would be written back as other bytes; else empty.
     const std::string& LossyLineBytes() const { return m_lossyLineBytes; }
+    // Whether the line read last has its characters exactly and only their
+    // bytes have another form (a redundant shift sequence, one of two codes
+    // of a character): it counts as no loss.
+    bool LineHasOtherForm() const { return m_otherForm; }
     // Whether the file's bytes are the text's characters (a code page equal
     // to the working one): then lines can be read where they lie.
     bool ReadsInPlace() const;
@@ -157,7 +162,8 @@ private:
     const unsigned char* m_released = nullptr;  // pages before this were given back
     bool m_writable = false;
     std::string m_lossyLineBytes;
-    std::string m_roundTrip;   // a converted line converted back
+    std::string m_roundTrip;  // a converted line converted back
+    bool m_otherForm = false;
     int m_onlyLineFeeds = -1;  // the 8-bit text breaks only at LF and has no NUL: 1; 0 no; -1 not known
     struct Converters;
     std::unique_ptr<Converters> m_converters;

@@ -236,6 +236,21 @@ TEST_F(LoadSaveTest, CodePageFilesWithOtherFormsRoundTripByteForByte) {
     }
 }
 
+// Such lines lose nothing: the load is not lossy, and saved in another
+// encoding their characters go out without a question.
+TEST_F(LoadSaveTest, LinesWhoseBytesHaveAnotherFormAreNoLoss) {
+    ASSERT_EQ(Load("\xED\x40\r\nB\x1B(B\n", 932), LOAD_MIXED);
+    EXPECT_EQ(lossy, 0);
+    context.ChangeEncoding(ENCODING_UTF8, -1);
+    EXPECT_TRUE(SaveAndRead() == "\xEF\xBB\xBF\xE7\xBA\x8A\r\nB\x1B(B\n");
+    ASSERT_EQ(Load("a+IKw\n", 65000), LOAD_OK);
+    EXPECT_EQ(lossy, 0);
+    context.ChangeEncoding(ENCODING_UCS2_LE, -1);
+    EXPECT_TRUE(SaveAndRead() == std::string("\xFF\xFE"
+                                             "a\0\xAC\x20\n\0",
+                                             8));
+}
+
 // Lines end in a code page file as the reader finds them: in the bytes CR
 // and LF, whatever the code page calls them.
 TEST_F(LoadSaveTest, CodePageFilesEndTheirLinesInCarriageReturnAndLineFeedBytes) {

@@ -144,32 +144,46 @@ TEST(UniMemFileTest, OtherCodePagesAreConvertedPerLine) {
     EXPECT_EQ(stats.nCRLF, 1);
 }
 
-// A line whose characters would not be written back as its bytes was not
-// read exactly: a redundant shift of ISO-2022-JP, a UTF-7 run that ends
-// without "-", a duplicate of Windows-31J, and an EBCDIC line feed, which
-// would put a line break inside a line and becomes '?'.
-TEST(UniMemFileTest, LinesThatWouldNotWriteBackAsTheirBytesAreLossy) {
+// A line whose characters would be written back as other bytes keeps its
+// bytes, though its characters are exact: a redundant shift of ISO-2022-JP,
+// a UTF-7 run that ends without "-", a duplicate code of Windows-31J. An
+// EBCDIC line feed would put a line break inside a line: it becomes '?' and
+// the line is lossy.
+TEST(UniMemFileTest, LinesWhoseBytesHaveAnotherFormKeepThem) {
     test::TempDir dir;
     struct Case {
         std::string bytes;
         int codePage;
         std::vector<std::string> texts;
+        std::vector<bool> otherForm;
         int lossy;
     };
     const Case cases[] = {
-        {"\x1B(Bx\n\x1B$B$\"\x1B(B\n", 50220, {"x", "\xE3\x81\x82"}, 1},
-        {"a+IKw\nb+IKw-\n", 65000, {"a\xE2\x82\xAC", "b\xE2\x82\xAC"}, 1},
-        {"\xED\x40\r\n\xFA\x5C", 932, {"\xE7\xBA\x8A", "\xE7\xBA\x8A"}, 1},
-        {"\x81\x25\x82\x0A\x83", 37, {"a?b", "c"}, 1},
-        {"\x81\x82\r\n\x83", 37, {"ab", "c"}, 0},
+        {"\x1B(Bx\n\x1B$B$\"\x1B(B\n", 50220, {"x", "\xE3\x81\x82"}, {true, false}, 0},
+        {"a+IKw\nb+IKw-\n", 65000, {"a\xE2\x82\xAC", "b\xE2\x82\xAC"}, {true, false}, 0},
+        {"\xED\x40\r\n\xFA\x5C", 932, {"\xE7\xBA\x8A", "\xE7\xBA\x8A"}, {true, false}, 0},
+        {"\x81\x25\x82\x0A\x83", 37, {"a?b", "c"}, {false, false}, 1},
+        {"\x81\x82\r\n\x83", 37, {"ab", "c"}, {false, false}, 0},
     };
     for (const Case& c : cases) {
-        TextLineStats stats;
-        const auto lines = ReadFile(dir.WriteFile("f", c.bytes), c.codePage, &stats);
-        ASSERT_EQ(lines.size(), c.texts.size()) << c.codePage;
-        for (size_t i = 0; i < lines.size(); ++i)
-            EXPECT_EQ(lines[i].text, c.texts[i]) << c.codePage << " " << i;
-        EXPECT_EQ(stats.nLossy, c.lossy) << c.codePage;
+        UniMemFile file;
+        ASSERT_TRUE(file.OpenRead(dir.WriteFile("f", c.bytes)));
+        file.SetCodePage(c.codePage);
+        std::vector<std::string> texts;
+        std::vector<bool> otherForm;
+        std::string text, ending;
+        for (bool more = true; more;) {
+            more = file.ReadLine(text, ending);
+            if (!more && text.empty()) break;
+            texts.push_back(text);
+            otherForm.push_back(file.LineHasOtherForm());
+            if (file.LineHasOtherForm()) {
+                EXPECT_FALSE(file.LossyLineBytes().empty()) << c.codePage;
+            }
+        }
+        EXPECT_EQ(texts, c.texts) << c.codePage;
+        EXPECT_EQ(otherForm, c.otherForm) << c.codePage;
+        EXPECT_EQ(file.GetStats().nLossy, c.lossy) << c.codePage;
     }
 }
 
