@@ -180,7 +180,8 @@ void CSyntaxParserMarkup::InText(CScriptLine& line) const {
 int CSyntaxParserMarkup::ParseLine(int state, const CSyntaxTextLine& textLine,
                                    std::vector<COLORBLOCK>* blocks) const {
     // Only a language with script regions has script states.
-    if (m_rules.script == nullptr || !(state & STATE_SCRIPT)) state &= ~(STATE_SCRIPT | STATE_SCRIPT_SECOND | STATE_SCRIPT_BITS);
+    if (m_rules.script == nullptr || !(state & STATE_SCRIPT))
+        state &= ~(STATE_SCRIPT | STATE_SCRIPT_SECOND | STATE_SCRIPT_BITS);
     CScriptLine line(*this, textLine, state, blocks);
     while (line.i < line.length) {
         if (line.state & STATE_SCRIPT) {

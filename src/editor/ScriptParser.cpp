@@ -294,9 +294,9 @@ int CSyntaxParserScript::Walk(CScriptLine& line, std::string_view terminator) co
                 // "$#list" and the one-character names "$#", "$?", "$@", "$!", "$$".
                 if (line.text[end] == '#' && end + 1 < line.length && IsWordStart(line.At(end + 1))) ++end;
                 const int word = line.WordEnd(end, {});
-                end = word > end ? word
-                                 : std::string_view("#?@*!$-").find(line.text[end]) != std::string_view::npos ? end + 1
-                                                                                                              : end;
+                end = word > end                                                                   ? word
+                      : std::string_view("#?@*!$-").find(line.text[end]) != std::string_view::npos ? end + 1
+                                                                                                   : end;
             }
             if (end > i + 1) {
                 line.Colour(i, COLORINDEX_FUNCNAME);
