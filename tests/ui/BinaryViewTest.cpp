@@ -58,19 +58,7 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Answers the next modal dialog when it comes up: the answer gets the dialog.
-void AnswerNextDialog(std::function<void(QWidget*)> answer) {
-    auto* timer = new QTimer(qApp);
-    auto attempts = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, attempts] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (dialog == nullptr && ++*attempts < 1000) return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog != nullptr) answer(dialog);
-    });
-    timer->start(5);
-}
+using uitest::AnswerNextDialog;
 
 // Presses a button of the next message box, keeping its text.
 void Press(QMessageBox::StandardButton button, QString* text = nullptr) {

@@ -32,19 +32,7 @@ using namespace corvatine::ui;
 
 namespace {
 
-// Answers the next modal dialog when it comes up: the answer gets the dialog.
-void AnswerNextDialog(std::function<void(QWidget*)> answer) {
-    auto* timer = new QTimer(qApp);
-    auto attempts = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, attempts] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (dialog == nullptr && ++*attempts < 1000) return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog != nullptr) answer(dialog);
-    });
-    timer->start(5);
-}
+using uitest::AnswerNextDialog;
 
 // Presses OK on the next message box, keeping its text.
 void AcceptMessage(QString* text) {

@@ -69,19 +69,7 @@ QObject* Answers() {
     return answers;
 }
 
-// Answers the next modal dialog when it comes up: the answer gets the dialog.
-void AnswerNextDialog(std::function<void(QWidget*)> answer) {
-    auto* timer = new QTimer(Answers());
-    auto attempts = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, attempts] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (dialog == nullptr && ++*attempts < 400) return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog != nullptr) answer(dialog);
-    });
-    timer->start(5);
-}
+using uitest::AnswerNextDialog;
 
 // The events of a double click: press and release, then the second press
 // that the system reports as the double click, and its release.

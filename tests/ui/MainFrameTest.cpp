@@ -42,22 +42,7 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Answers the next modal dialog when it comes up: the answer gets the dialog.
-// Answers the next modal dialog once it shows, waiting up to 20 s: a dialog
-// raised by the file watcher comes late on a loaded machine, and one left
-// unanswered would hold the test until its watchdog.
-void AnswerNextDialog(std::function<void(QWidget*)> answer) {
-    auto* timer = new QTimer(qApp);
-    auto attempts = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, attempts] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (dialog == nullptr && ++*attempts < 4000) return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog != nullptr) answer(dialog);
-    });
-    timer->start(5);
-}
+using uitest::AnswerNextDialog;
 
 void Press(QMessageBox::StandardButton button) {
     AnswerNextDialog([button](QWidget* dialog) {

@@ -2,10 +2,13 @@
 // times in UTC, and the user-interface queue pumped by Qt's event loop.
 #pragma once
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -28,5 +31,21 @@ inline std::unique_ptr<CCorvatineApp> StartTestApp(const QTemporaryDir& config) 
 }
 
 inline void StopTestApp() { platform::UserInterfaceQueue().SetWakeUp(nullptr); }
+
+// Answers the next modal dialog once it shows, waiting up to 20 s: a dialog
+// raised by a worker or the file watcher comes late on a loaded machine, and
+// one left unanswered would hold the test until its watchdog.
+inline void AnswerNextDialog(std::function<void(QWidget*)> answer) {
+    auto* timer = new QTimer(qApp);
+    auto attempts = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, attempts] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr && ++*attempts < 4000) return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog != nullptr) answer(dialog);
+    });
+    timer->start(5);
+}
 
 }  // namespace corvatine::uitest
