@@ -110,9 +110,7 @@ class BinaryViewTest : public QObject {
 
 private:
     std::string Write(const std::string& name, const std::string& bytes) {
-        const std::string path = m_dir->filePath(QString::fromStdString(name)).toStdString();
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-        return path;
+        return uitest::WriteInto(*m_dir, name, bytes);
     }
     CHexCompareView* OpenPair(const std::string& left, const std::string& right,
                               const std::string& leftName = "left.bin",

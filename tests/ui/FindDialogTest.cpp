@@ -71,9 +71,7 @@ class FindDialogTest : public QObject {
 
 private:
     std::string Write(const std::string& name, const std::string& bytes) {
-        const std::string path = m_dir->filePath(QString::fromStdString(name)).toStdString();
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-        return path;
+        return uitest::WriteInto(*m_dir, name, bytes);
     }
     CTextEditView* Open(const std::string& name, const std::string& bytes) {
         auto* view = qobject_cast<CTextEditView*>(m_frame->OpenFile(Write(name, bytes)));

@@ -59,9 +59,7 @@ class MainFrameTest : public QObject {
 
 private:
     std::string Write(const std::string& name, const std::string& bytes) {
-        const std::string path = m_dir->filePath(QString::fromStdString(name)).toStdString();
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-        return path;
+        return uitest::WriteInto(*m_dir, name, bytes);
     }
     CTextCompareView* OpenPair(const std::string& left, const std::string& right,
                                const std::string& leftName = "left.txt",

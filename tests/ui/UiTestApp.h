@@ -8,9 +8,11 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <string>
 
 #include "launch/CorvatineApp.h"
 #include "platform/MessageQueue.h"
@@ -28,6 +30,13 @@ inline std::unique_ptr<CCorvatineApp> StartTestApp(const QTemporaryDir& config) 
             qApp, [] { platform::UserInterfaceQueue().Pump(); }, Qt::QueuedConnection);
     });
     return app;
+}
+
+// Writes a file of these bytes into the folder; answers its path.
+inline std::string WriteInto(const QTemporaryDir& folder, const std::string& name, const std::string& bytes) {
+    const std::string path = folder.filePath(QString::fromStdString(name)).toStdString();
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    return path;
 }
 
 inline void StopTestApp() { platform::UserInterfaceQueue().SetWakeUp(nullptr); }
