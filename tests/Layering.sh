@@ -6,6 +6,7 @@ set -u
 cd "$1/src" || exit 2
 declare -A allowed=(
   [platform]=""
+  [shellext]=""
   [fileio]="platform"
   [editor]="fileio platform"
   [request]="platform"
@@ -14,8 +15,9 @@ declare -A allowed=(
   [binarycompare]="foldercompare textcompare request editor fileio platform"
   [persist]="binarycompare foldercompare textcompare request editor fileio platform"
   [tools]="platform"
+  [integration]="shellext platform"
   [launch]="persist binarycompare foldercompare textcompare request editor fileio platform"
-  [app]="launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
+  [app]="shellext launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
   [ui]="launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
 )
 status=0

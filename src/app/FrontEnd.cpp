@@ -13,6 +13,7 @@
 #include "app/FrontEndOptions.h"
 #include "app/InfoAction.h"
 #include "app/JsonOutput.h"
+#include "app/ShellMenuAction.h"
 #include "foldercompare/ContentType.h"
 #include "launch/CommandLine.h"
 #include "launch/CorvatineApp.h"
@@ -202,6 +203,15 @@ const char kUsage[] =
     "  --regex                 --find-in-files: TEXT is a classic regular\n"
     "                          expression (see below)\n"
     "  --match-case            --find-in-files: letters match only in the same case\n"
+    "  --shell-menu=CODE       run context-menu command CODE on the paths (for file\n"
+    "                          managers that start a program per menu action):\n"
+    "                          1 select the first item, 2 compare it with the\n"
+    "                          path, 3 compare the path with one chosen in a\n"
+    "                          dialog (zenity or kdialog), 4 compare the two\n"
+    "                          paths, 5 and 6 as 2 (one path) or 4 (two) as text\n"
+    "                          or binary, 7 to 9 the dragged path and the target\n"
+    "                          folder, plain, as text or as binary; the first item\n"
+    "                          is kept in $XDG_RUNTIME_DIR/corvatine-shell-items\n"
     "  --gui                   open the window even where it would not open\n"
     "  --no-gui                never open the window: run headless\n"
     "  --help                  show this text and exit\n"
@@ -512,6 +522,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, std::ostr
         out << "corvatine " << CORVATINE_VERSION << "\n";
         return EXIT_SAME;
     }
+    if (options.hasShellMenu) return RunShellMenuAction(options.shellMenu, arguments, err);
 
     CCommandLine commandLine;
     commandLine.Parse(arguments);

@@ -67,6 +67,7 @@ constexpr WORD kWords[] = {
     {"find-in-files", true, RUN_FIND},
     {"types", true, RUN_FIND},
     {"subfolders", false, RUN_FIND},
+    {"shell-menu", true, RUN_ANY},
 };
 
 const WORD* FindWord(const std::string& name) {
@@ -224,7 +225,10 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             hasTypes = true;
         } else if (name == "subfolders")
             subfolders = true;
-        else if (name == "recent") {
+        else if (name == "shell-menu") {
+            shellMenu = value;
+            hasShellMenu = true;
+        } else if (name == "recent") {
             recent = true;
             recentEntry = 0;
             if (hasValue && (!ParseCount(value, recentEntry) || recentEntry < 1)) {

@@ -72,6 +72,8 @@ struct FRONTENDOPTIONS {
     std::string types;  // find in files: the wildcard patterns of the files searched
     bool hasTypes = false;
     bool subfolders = false;  // find in files: search the subfolders too
+    std::string shellMenu;    // the context-menu command code to run on the paths
+    bool hasShellMenu = false;
 
     std::vector<std::string> given;  // the words given, without "--", in order
 

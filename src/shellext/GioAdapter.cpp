@@ -1,0 +1,50 @@
+#include "shellext/GioAdapter.h"
+
+#include "shellext/ProcessStarter.h"
+
+namespace corvatine::shellext {
+
+namespace {
+
+constexpr const char* kSessionKey = "corvashell-session";
+constexpr const char* kOffsetKey = "corvashell-offset";
+
+}  // namespace
+
+std::string LocalPath(GFile* location) {
+    if (location == nullptr) return {};
+    char* path = g_file_get_path(location);
+    std::string result = path != nullptr ? path : "";
+    g_free(path);
+    return result;
+}
+
+std::shared_ptr<CMenuSession> BuildMenu(const std::string& folder, const std::vector<std::string>& items,
+                                        CMenuTree& tree) {
+    auto session = std::make_shared<CMenuSession>();
+    if (session->menu.Initialize(folder, items) != S_OK) return nullptr;
+    if (session->menu.QueryContextMenu(tree, 0, 0xFFFF, 0) <= 0) return nullptr;
+    return session;
+}
+
+void AttachSession(GObject* item, const std::shared_ptr<CMenuSession>& session, uint32_t offset) {
+    g_object_set_data_full(item, kSessionKey, new std::shared_ptr<CMenuSession>(session),
+                           [](gpointer data) { delete static_cast<std::shared_ptr<CMenuSession>*>(data); });
+    g_object_set_data(item, kOffsetKey, GUINT_TO_POINTER(offset));
+}
+
+void ActivateItem(GObject* item) {
+    auto* session = static_cast<std::shared_ptr<CMenuSession>*>(g_object_get_data(item, kSessionKey));
+    if (session == nullptr || !*session) return;
+    const uint32_t offset = GPOINTER_TO_UINT(g_object_get_data(item, kOffsetKey));
+    CSpawnStarter starter;
+    // The outcome is not reported back to the file manager, as the shell
+    // does not rely on it either.
+    (void)(*session)->menu.InvokeCommand(offset, starter, (*session)->chooser.get());
+}
+
+std::string ItemName(const char* manager, uint32_t offset) {
+    return std::string(manager) + "::Corvashell::" + std::to_string(offset);
+}
+
+}  // namespace corvatine::shellext
