@@ -2,7 +2,12 @@
 // the selected files, for the background of a folder (when Background is
 // on) and for one item dragged with the right mouse button onto a folder.
 // "Compare To..." asks with a GTK file chooser over Thunar's window.
+#include <gio/gio.h>
+#include <gtk/gtk.h>
+// The plugin functions are declared without C linkage there.
+extern "C" {
 #include <thunarx/thunarx.h>
+}
 
 #include "shellext/GioAdapter.h"
 
