@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "platform/Profile.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -212,6 +213,28 @@ TEST_F(ShellIntegrationTest, FailureToWriteTheHiveIsTold) {
     EXPECT_EQ(notes[0].rfind("cannot register the shell extension: ", 0), 0u) << notes[0];
     struct stat status;
     EXPECT_NE(::stat((data / "kio").c_str(), &status), 0);
+}
+
+TEST(ShellIntegrationDefaultsTest, TheProgramsOwnHiveInstallDirAndDataFolder) {
+    // The test program's configuration folder is a fresh one; InstallDir and
+    // the data folder are pointed at temporary folders.
+    TempDir install, data;
+    install.WriteFile("libcorvashell.so", "x");
+    platform::AppProfile().WriteString("", "InstallDir", install.Path());
+    corvatine::test::ScopedEnv dataHome("XDG_DATA_HOME", data.Path());
+    EXPECT_EQ(GetShellExtensionState(), 0);
+    ASSERT_TRUE(RegisterShellExtension());
+    EXPECT_EQ(GetShellExtensionState(), 2);
+    const std::string written = ReadFile(platform::ConfigFolder() + "/classes.reg");
+    EXPECT_NE(written.find("\\InprocServer32]\n@=\"" + install.Path() + "/libcorvashell.so\"\n"),
+              std::string::npos)
+        << written;
+    struct stat status;
+    EXPECT_EQ(::stat((data / "nemo/actions/corvatine-compare.nemo_action").c_str(), &status), 0);
+    ASSERT_TRUE(UnregisterShellExtension());
+    EXPECT_EQ(GetShellExtensionState(), 0);
+    EXPECT_NE(::stat((data / "nemo/actions/corvatine-compare.nemo_action").c_str(), &status), 0);
+    EXPECT_FALSE(UnregisterShellExtension());
 }
 
 TEST(ShellLibraryTest, FoundBesideTheProgramOrInTheLibraryFolder) {

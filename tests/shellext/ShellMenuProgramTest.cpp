@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <thread>
 
@@ -135,6 +136,19 @@ TEST_F(ShellMenuProgramTest, TheRealProgramComparesWhatTheMenuNamed) {
     EXPECT_EQ(json["action"], 3);
     EXPECT_EQ(json["kind"], 1);
     EXPECT_EQ(json["paths"], nlohmann::json::array({fileA, fileB}));
+}
+
+TEST_F(ShellMenuProgramTest, FirstRunFindsTheProgramItselfWithoutSettings) {
+    // No settings file yet: the run fills in InstallDir, its own folder,
+    // before the command looks for the program.
+    ASSERT_EQ(std::remove((config / "registry.reg").c_str()), 0);
+    const auto result = Menu({"--shell-menu=4", "--", fileA, fileB});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.out.find("alpha"), std::string::npos) << result.out;
+    const std::string program = corvatine::test::CorvatineProgram();
+    EXPECT_NE(corvatine::test::ReadFile(config / "registry.reg")
+                  .find("\"InstallDir\"=\"" + program.substr(0, program.rfind('/')) + "\""),
+              std::string::npos);
 }
 
 }  // namespace
