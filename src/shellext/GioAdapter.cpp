@@ -1,5 +1,7 @@
 #include "shellext/GioAdapter.h"
 
+#include <thread>
+
 #include "shellext/ProcessStarter.h"
 
 namespace corvatine::shellext {
@@ -37,10 +39,16 @@ void ActivateItem(GObject* item) {
     auto* session = static_cast<std::shared_ptr<CMenuSession>*>(g_object_get_data(item, kSessionKey));
     if (session == nullptr || !*session) return;
     const uint32_t offset = GPOINTER_TO_UINT(g_object_get_data(item, kOffsetKey));
-    CSpawnStarter starter;
     // The outcome is not reported back to the file manager, as the shell
     // does not rely on it either.
-    (void)(*session)->menu.InvokeCommand(offset, starter, (*session)->chooser.get());
+    const auto invoke = [](std::shared_ptr<CMenuSession> owned, uint32_t at) {
+        CSpawnStarter starter;
+        (void)owned->menu.InvokeCommand(at, starter, owned->chooser.get());
+    };
+    if ((*session)->chooserIsProgram && (*session)->menu.CommandAt(offset) == CMD_COMPARE_TO_CHOSEN)
+        std::thread(invoke, *session, offset).detach();
+    else
+        invoke(*session, offset);
 }
 
 std::string ItemName(const char* manager, uint32_t offset) {

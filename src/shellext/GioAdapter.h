@@ -18,6 +18,10 @@ namespace corvatine::shellext {
 struct CMenuSession {
     CCorvashellContextMenu menu;
     std::unique_ptr<IItemChooser> chooser;
+    // The chooser is another program (zenity, kdialog): "Compare To..." then
+    // runs on a thread of its own, so that the file manager's windows stay
+    // alive while the dialog is open.
+    bool chooserIsProgram = false;
 };
 
 // The local path of a location; empty when it has none (a remote location).

@@ -63,6 +63,7 @@ GList* MenuFor(const std::string& folder, const std::vector<std::string>& paths)
     const std::shared_ptr<CMenuSession> session = BuildMenu(folder, paths, tree);
     if (!session) return nullptr;
     session->chooser = std::make_unique<CDialogChooser>();
+    session->chooserIsProgram = true;
     int submenus = 0;
     return ToItems(tree.Items(), session, submenus);
 }

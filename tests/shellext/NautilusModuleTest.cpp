@@ -176,6 +176,22 @@ TEST_F(NautilusModuleTest, FlatMenuAndTheFirstItemAcrossMenus) {
     EXPECT_EQ(test::RecordedArguments(argvFile), (std::vector<std::string>{"-c", fileA, fileB}));
 }
 
+TEST_F(NautilusModuleTest, CompareToAsksZenityAndComparesWithTheAnswer) {
+    // A zenity of our own answers with the second file.
+    corvatine::test::TempDir bin;
+    const std::string zenity = bin.WriteFile("zenity", "#!/bin/sh\necho \"$CORVASHELL_TEST_ANSWER\"\n");
+    ASSERT_EQ(::chmod(zenity.c_str(), 0755), 0);
+    corvatine::test::ScopedEnv path("PATH", bin.Path() + ":/usr/bin:/bin");
+    corvatine::test::ScopedEnv answer("CORVASHELL_TEST_ANSWER", fileB);
+    GList* items = FileItems({fileA});
+    NautilusMenuItem* compareTo = Find(items, "Compare To...");
+    ASSERT_NE(compareTo, nullptr);
+    nautilus_menu_item_list_free(items);
+    nautilus_menu_item_activate(compareTo);
+    g_object_unref(compareTo);
+    EXPECT_EQ(test::RecordedArguments(argvFile), (std::vector<std::string>{"-c", fileA, fileB}));
+}
+
 TEST_F(NautilusModuleTest, NothingForAFileAndAFolderOrOnTheBackgroundByDefault) {
     EXPECT_EQ(FileItems({fileA, folder}), nullptr);
     GObject* background = NewFakeFile(NautilusFakeFileType(), folder);
