@@ -246,7 +246,9 @@ HRESULT CCorvashellContextMenu::QueryContextMenu(IMenuBuilder& builder, uint32_t
     } else if (!m_dragMode && m_itemCount == 1) {
         if (const std::string* remembered = UsableRemembered()) {
             m_rememberedPair = true;
-            rememberedName = NameOf(*remembered);
+            // An "&" of the name is a letter of it, not an accelerator mark.
+            for (const char c : NameOf(*remembered))
+                rememberedName += c == '&' ? std::string("&&") : std::string(1, c);
             command(kCompareToRemembered, CMD_COMPARE_TO, kIconCompare);
             if (!m_folder) submenu(kCompareToRememberedAs, CMD_COMPARE_TEXT, CMD_COMPARE_BINARY);
         }

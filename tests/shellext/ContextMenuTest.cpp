@@ -123,6 +123,19 @@ TEST_F(ContextMenuTest, RememberedFileIsOfferedForAnotherFile) {
               "Compare To... [id 104] {corvatine-compare}\n");
 }
 
+TEST_F(ContextMenuTest, AnAmpersandOfTheRememberedNameStaysALetter) {
+    RememberedItems().file = dir.WriteFile("R&D.txt", "x");
+    Settings(0, 0);
+    CCorvashellContextMenu menu(config.Path());
+    ASSERT_EQ(menu.Initialize("", {fileA}), S_OK);
+    CMenuTree tree;
+    ASSERT_EQ(menu.QueryContextMenu(tree, kFirstId, kLastId, 0), 5);
+    ASSERT_FALSE(tree.Items().empty());
+    EXPECT_EQ(tree.Items()[0].text, "Compare To \"R&&D.txt\"");
+    EXPECT_EQ(StripAccelerator(tree.Items()[0].text), "Compare To \"R&D.txt\"");
+    EXPECT_EQ(StripAccelerator(tree.Items()[1].text), "Compare To \"R&D.txt\" As");
+}
+
 TEST_F(ContextMenuTest, RememberedFolderIsOfferedOnlyForFolders) {
     RememberedItems().folder = folderA;
     CCorvashellContextMenu menu(config.Path());
