@@ -118,6 +118,30 @@ TEST_F(ShellMenuProgramTest, TroubleIsToldWithExitStatus2) {
     }
 }
 
+TEST_F(ShellMenuProgramTest, TroubleIsAlsoShownInADialogWhereNobodyReadsStderr) {
+    // Started by a file manager: a display, stderr no terminal. A zenity of
+    // our own records how it is asked.
+    TempDir bin;
+    const std::string zenity = bin.WriteFile("zenity",
+                                             "#!/bin/sh\n"
+                                             "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$0.tmp\"\n"
+                                             "mv \"$0.tmp\" \"$0.args\"\n");
+    ASSERT_EQ(::chmod(zenity.c_str(), 0755), 0);
+    const auto result =
+        RunCorvatine({"--shell-menu=2", "--", fileB}, work.Path(),
+                     {"CORVATINE_CONFIG_DIR=" + config.Path(), "XDG_RUNTIME_DIR=" + runtime.Path(),
+                      "DISPLAY=:97", "PATH=" + bin.Path() + ":/usr/bin:/bin"});
+    EXPECT_EQ(result.exitStatus, 2);
+    const std::string message =
+        "--shell-menu=2: \"Compare To the first item\" is not offered for this selection (no first item of "
+        "its "
+        "kind is selected, or it no longer exists)";
+    EXPECT_EQ(result.err, "corvatine: " + message + "\n");
+    argvFile = zenity + ".args";
+    EXPECT_EQ(Started(),
+              (std::vector<std::string>{"--error", "--no-markup", "--title=Corvatine", "--text=" + message}));
+}
+
 TEST_F(ShellMenuProgramTest, TheRealProgramComparesWhatTheMenuNamed) {
     // InstallDir is the folder of this build's program: the command starts
     // it, and its output reaches ours through the inherited standard output.
