@@ -359,6 +359,7 @@ COptEditorPage::COptEditorPage(QWidget* parent) : COptionsPage(parent) {
 void COptEditorPage::Load() {
     const CSyntaxEditor& editor = GetSyntaxEditor();
     m_font->SetFontText(editor.font, QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_loadedFont = m_font->FontText();
     m_tabSize->setValue(editor.tabSize);
     m_trackChanges->setChecked(editor.trackChanges != 0);
     for (size_t i = 0; i < m_colors.size(); ++i) {
@@ -370,7 +371,7 @@ void COptEditorPage::Load() {
 
 bool COptEditorPage::Apply() {
     CSyntaxEditor& editor = GetSyntaxEditor();
-    editor.font = m_font->FontText();
+    if (const std::string chosen = m_font->FontText(); chosen != m_loadedFont) editor.font = chosen;
     editor.tabSize = m_tabSize->value();
     editor.trackChanges = m_trackChanges->isChecked() ? 1 : 0;
     for (size_t i = 0; i < m_colors.size(); ++i) {

@@ -208,6 +208,9 @@ public:
 
 private:
     CFontChooser* m_font;
+    // What the chooser showed on loading: an untouched chooser leaves the
+    // setting as it was (the default font stays the default).
+    std::string m_loadedFont;
     QSpinBox* m_tabSize;
     QCheckBox* m_trackChanges;
     CColorButton* m_background;

@@ -29,6 +29,7 @@
 #include "platform/RegistryHive.h"
 #include "textcompare/TextCompareOptions.h"
 #include "ui/MainFrame.h"
+#include "ui/OptionFonts.h"
 #include "ui/OptionsDialog.h"
 #include "ui/OptionsPages.h"
 #include "ui/TextCompareView.h"
@@ -402,6 +403,44 @@ private slots:
         QCOMPARE(GetTextComparer().colors.Get(TCC_CHANGED), 0x40c020u);
         QCOMPARE(GetSyntaxEditor().tabSize, 3);
         QVERIFY(m_frame->CloseView(view));
+    }
+
+    // Fonts as the settings hold them, and the editor's font chosen on its page.
+    void Fonts() {
+        const QFont fallback(QStringLiteral("DejaVu Sans"), 9);
+        const QFont font = FontFromText("DejaVu Sans Mono|17|700|1|0", fallback);
+        QCOMPARE(font.family(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(font.pixelSize(), 17);
+        QVERIFY(font.bold());
+        QVERIFY(font.italic());
+        QCOMPARE(FontText(font), std::string("DejaVu Sans Mono|17|700|1|0"));
+        QCOMPARE(FontFromText("DejaVu Sans Mono|17", fallback), fallback);
+        QCOMPARE(FontFromText("DejaVu Sans Mono|x|400|0|0", fallback), fallback);
+        QCOMPARE(FontFromText("", fallback), fallback);
+        // A face the system lacks keeps the fallback's face, with the size asked.
+        const QFont missing = FontFromText("No Such Face|20|400|0|0", fallback);
+        QCOMPARE(missing.family(), fallback.family());
+        QCOMPARE(missing.pixelSize(), 20);
+
+        // Untouched, the editor's default font stays the default.
+        QCOMPARE(GetSyntaxEditor().font, std::string());
+        WithOptions([&](COptionsDialog* dialog) {
+            ShowPage(dialog, EDITOR);
+            Click(DialogButton(dialog, "OK"));
+        });
+        QCOMPARE(GetSyntaxEditor().font, std::string());
+        WithOptions([&](COptionsDialog* dialog) {
+            ShowPage(dialog, EDITOR);
+            auto* face = Find<QComboBox>(Find<QWidget>(dialog, "editorFont"), "fontFace");
+            face->setCurrentIndex(face->findText(QStringLiteral("DejaVu Sans Mono")));
+            QVERIFY(face->currentIndex() >= 0);
+            Type(Find<QSpinBox>(Find<QWidget>(dialog, "editorFont"), "fontHeight"), 18);
+            Click(DialogButton(dialog, "OK"));
+        });
+        QCOMPARE(GetSyntaxEditor().font, std::string("DejaVu Sans Mono|18|400|0|0"));
+        STORED stored(SettingsFile());
+        QCOMPARE(stored.profile.GetString(kTextEditorSettingsKey, "Font", ""),
+                 std::string("DejaVu Sans Mono|18|400|0|0"));
     }
 
     // The dialog drawn and looked at.
