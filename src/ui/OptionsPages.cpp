@@ -191,6 +191,10 @@ COptGeneralPage::COptGeneralPage(CGeneralOptions& options, QWidget* parent)
         m_sizes[i]->setRange(0, kSizes[i].maximum);
         sizesLayout->addRow(QString::fromLatin1(kSizes[i].text), m_sizes[i]);
     }
+    // The lists are made at start-up with these sizes.
+    auto* later = new QLabel(QStringLiteral("New sizes take effect at the next start."), sizes);
+    later->setEnabled(false);
+    sizesLayout->addRow(later);
     layout->addWidget(sizes, 0, 1);
 
     auto* recorded = new QGroupBox(QStringLiteral("Recent comparisons"), this);
