@@ -6,6 +6,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -402,6 +403,25 @@ private slots:
         });
         QCOMPARE(GetTextComparer().colors.Get(TCC_CHANGED), 0x40c020u);
         QCOMPARE(GetSyntaxEditor().tabSize, 3);
+        QVERIFY(m_frame->CloseView(view));
+    }
+
+    // The HTML export of an editor lays out tabs with the editor's tab size.
+    void ExportTakesTheTabSize() {
+        QCOMPARE(GetSyntaxEditor().tabSize, 3);
+        CDocumentView* view = m_frame->OpenFile(uitest::WriteInto(*m_dir, "tabs.txt", "a\tx\n"));
+        QVERIFY(view != nullptr);
+        const std::string target = m_dir->filePath(QStringLiteral("tabs.html")).toStdString();
+        uitest::AnswerNextDialog([&](QWidget* shown) {
+            auto* files = qobject_cast<QFileDialog*>(shown);
+            QVERIFY2(files != nullptr, "a file dialog");
+            files->selectFile(QString::fromStdString(target));
+            static_cast<QDialog*>(files)->accept();
+        });
+        m_frame->Action(Command::ExportHtml)->trigger();
+        const std::string page = ReadFile(target);
+        QVERIFY2(page.find("a  x") != std::string::npos, page.c_str());
+        QVERIFY2(page.find("a   x") == std::string::npos, page.c_str());
         QVERIFY(m_frame->CloseView(view));
     }
 
