@@ -28,6 +28,9 @@ void CSyntaxEditorOptions::Load(const platform::CProfile& profile) {
     if (!IsCodePageSupported(defaultCodePage)) defaultCodePage = defaults.defaultCodePage;
     const int track = profile.GetInt(kTextEditorSettingsKey, "TrackChanges", defaults.trackChanges);
     trackChanges = track == 0 || track == 1 ? track : defaults.trackChanges;
+    font = profile.GetString(kTextEditorSettingsKey, "Font", defaults.font);
+    const int tab = profile.GetInt(kTextEditorSettingsKey, "TabSize", defaults.tabSize);
+    tabSize = tab >= 1 && tab <= kMaxTabSize ? tab : defaults.tabSize;
     SetWorkingCodePage(defaultCodePage);
 
     std::copy(std::begin(kDefaultColors), std::end(kDefaultColors), colors);
@@ -44,6 +47,9 @@ void CSyntaxEditorOptions::Load(const platform::CProfile& profile) {
 void CSyntaxEditorOptions::Save(platform::CProfile& profile) const {
     profile.WriteInt(kTextEditorSettingsKey, "DefaultCodePage", defaultCodePage);
     profile.WriteInt(kTextEditorSettingsKey, "TrackChanges", trackChanges);
+    profile.WriteString(kTextEditorSettingsKey, "Font", font);
+    profile.WriteInt(kTextEditorSettingsKey, "TabSize",
+                     tabSize >= 1 && tabSize <= kMaxTabSize ? tabSize : kDefaultTabSize);
     profile.WriteInt(kTextEditorColorsKey, "Count", COLORINDEX_COUNT);
     for (int i = 0; i < COLORINDEX_COUNT; ++i) {
         const std::string n = std::to_string(i + 1);

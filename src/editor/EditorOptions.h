@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "editor/SyntaxParser.h"
 #include "platform/Profile.h"
@@ -22,10 +23,18 @@ struct SYNTAXCOLOR {
 
 class CSyntaxEditorOptions {
 public:
+    static constexpr int kDefaultTabSize = 4;
+    static constexpr int kMaxTabSize = 16;
+
     // The working code page of all text in memory; the system code page by default.
     int defaultCodePage;
     // New edit contexts track which lines changed since loading and saving.
     int trackChanges = 1;
+    // The views' font, "face|height|weight|italic|charset" with the height in
+    // pixels; empty is the system's fixed-pitch font.
+    std::string font;
+    // Columns per tab stop in the views, 1 to kMaxTabSize.
+    int tabSize = kDefaultTabSize;
     // By colour index (see ColorIndex).
     SYNTAXCOLOR colors[COLORINDEX_COUNT];
 

@@ -59,20 +59,43 @@ void CCorvatineApp::AddRecentComparisonFile(const std::string& path) {
         recentComparisonFiles->Add(platform::AbsolutePath(path));
 }
 
-bool CCorvatineApp::ExitInstance(std::ostream& err) {
-    platform::CProfile& profile = platform::AppProfile();
+void CCorvatineApp::WriteOptions(platform::CProfile& profile) const {
     GetSyntaxEditor().Save(profile);
-    GetTextComparer().SaveRecentLists(profile);
     GetTextComparer().Save(profile);
     GetFolderComparer().Save(profile);
     GetFolderComparer().SaveFilterLists(profile);
-    GetFolderComparer().SaveRecentLists(profile);
     GetFileComparer().Save(profile);
-    GetBinaryComparer().SaveRecentLists(profile);
     GetBinaryComparer().Save(profile);
     GetHexEditor().Save(profile);
-    if (recentComparisonFiles) recentComparisonFiles->Save(profile);
     generalOptions.Save(profile);
+}
+
+bool CCorvatineApp::FlushSettings(std::ostream& err) {
+    bool saved = true;
+    for (platform::CRegistryHive* hive : {&platform::CurrentUserHive(), &platform::ClassesRootHive()}) {
+        if (!hive->IsModified()) continue;
+        std::string error;
+        if (!hive->Flush(error)) {
+            err << "corvatine: " << error << "\n";
+            saved = false;
+        }
+    }
+    return saved;
+}
+
+bool CCorvatineApp::SaveOptions(std::ostream& err) {
+    WriteOptions(platform::AppProfile());
+    return FlushSettings(err);
+}
+
+bool CCorvatineApp::ExitInstance(std::ostream& err) {
+    platform::CProfile& profile = platform::AppProfile();
+    // The recent lists first, then the options.
+    GetTextComparer().SaveRecentLists(profile);
+    GetFolderComparer().SaveRecentLists(profile);
+    GetBinaryComparer().SaveRecentLists(profile);
+    if (recentComparisonFiles) recentComparisonFiles->Save(profile);
+    WriteOptions(profile);
 
     bool saved = true;
     if (m_recentComparisons && m_recentComparisons->IsModified()) {
@@ -83,15 +106,7 @@ bool CCorvatineApp::ExitInstance(std::ostream& err) {
             saved = false;
         }
     }
-    for (platform::CRegistryHive* hive : {&platform::CurrentUserHive(), &platform::ClassesRootHive()}) {
-        if (!hive->IsModified()) continue;
-        std::string error;
-        if (!hive->Flush(error)) {
-            err << "corvatine: " << error << "\n";
-            saved = false;
-        }
-    }
-    return saved;
+    return FlushSettings(err) && saved;
 }
 
 }  // namespace corvatine

@@ -24,6 +24,11 @@ public:
     // file could not be saved; it is then left as it was.
     bool ExitInstance(std::ostream& err);
 
+    // The options of the components and the general options are written and
+    // the settings files saved, as the options dialog does when confirmed.
+    // False, with the reason on err, when a file could not be saved.
+    bool SaveOptions(std::ostream& err);
+
     // Records a comparison that is being made in the recent comparisons list
     // (the list decides whether it is kept).
     void AddRecentComparison(const CCompareParams& request);
@@ -41,6 +46,11 @@ public:
     std::unique_ptr<platform::CRecentFileList> recentComparisonFiles;
 
 private:
+    // Writes every component's options and the general options into the profile.
+    void WriteOptions(platform::CProfile& profile) const;
+    // Saves the settings files that hold changes.
+    static bool FlushSettings(std::ostream& err);
+
     std::unique_ptr<CRecentComparisonList> m_recentComparisons;
     std::ostream* m_err = nullptr;  // where a list that cannot be read is reported
 };

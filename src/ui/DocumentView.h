@@ -112,6 +112,8 @@ public:
     virtual QString RedoText() const { return QStringLiteral("&Redo\tCtrl+Y"); }
     // Asks to save what is modified; false keeps the document open.
     virtual bool CanClose() = 0;
+    // The options were changed: take the colours, fonts and tabs again.
+    virtual void ReadOptions() { update(); }
 
 signals:
     // The title, the status or what the commands may do changed.

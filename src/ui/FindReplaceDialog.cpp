@@ -347,7 +347,7 @@ bool RunExport(QWidget* parent, CTextPane& pane, const std::string& documentName
                std::string& error) {
     EXPORTVIEW view;
     view.context = &pane.Context();
-    view.tabSize = CTextPane::kTabSize;
+    view.tabSize = pane.TabSize();
     CFolderProgressDialog dialog(parent, QStringLiteral("Processing"), false);
     dialog.setObjectName(QStringLiteral("processingDialog"));
     bool ok = false;

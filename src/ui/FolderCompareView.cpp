@@ -903,6 +903,16 @@ void CFolderCompareView::ApplyFont() {
     m_tree->setFont(font);
 }
 
+// The colours and grid lines are read as the rows are painted; the columns
+// are each document's own.
+void CFolderCompareView::ReadOptions() {
+    if (GetFolderComparer().font.empty())
+        m_tree->setFont(font());
+    else
+        ApplyFont();
+    m_tree->viewport()->update();
+}
+
 // ---- Commands ----
 
 QString CFolderCompareView::Title() const { return FromPath(m_request.GetTitle()); }

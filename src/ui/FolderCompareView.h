@@ -65,6 +65,7 @@ public:
     bool IsChecked(Command command) const override;
     void Execute(Command command) override;
     bool CanClose() override;
+    void ReadOptions() override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -385,6 +385,11 @@ void CHexCompareView::EnsureVisible(int64_t offset, int64_t end) {
     ScrollTo(lastRow - row + 1 <= visible ? row - context : row);
 }
 
+void CHexCompareView::ReadOptions() {
+    for (CHexPane* pane : m_pane) pane->ApplyOptions();
+    Refresh();
+}
+
 void CHexCompareView::Refresh() {
     for (CHexPane* pane : m_pane) pane->Refresh();
     RefreshLabels();

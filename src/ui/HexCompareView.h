@@ -74,6 +74,7 @@ public:
     QString CommandText(Command command) const override;
     void Execute(Command command) override;
     bool CanClose() override;
+    void ReadOptions() override;
 
     // A watched file changed: reloaded when no side has unsaved edits, else
     // only when the user agrees.

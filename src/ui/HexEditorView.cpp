@@ -102,6 +102,11 @@ void CHexEditorView::EnsureVisible(int64_t offset, int64_t end) {
                      : row);
 }
 
+void CHexEditorView::ReadOptions() {
+    m_pane->ApplyOptions();
+    Refresh();
+}
+
 void CHexEditorView::Refresh() {
     m_pane->Refresh();
     UpdateScrollBars();

@@ -36,6 +36,7 @@ public:
     QString CommandText(Command command) const override;
     void Execute(Command command) override;
     bool CanClose() override;
+    void ReadOptions() override;
 
     void OnFileChanged(const std::string& path);
 

@@ -18,6 +18,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <sstream>
+
 #include "foldercompare/ContentType.h"
 #include "launch/CommandLine.h"
 #include "launch/ProgramNames.h"
@@ -29,6 +31,8 @@
 #include "ui/FolderCompareView.h"
 #include "ui/HexCompareView.h"
 #include "ui/HexEditorView.h"
+#include "ui/OptionsDialog.h"
+#include "ui/OptionsPages.h"
 #include "ui/SyncWizardDialog.h"
 #include "ui/TextCompareView.h"
 #include "ui/TextEditView.h"
@@ -368,6 +372,10 @@ void CMainFrame::CreateMenus() {
         findInFiles->setText(running ? QStringLiteral("Stop Find in Files")
                                      : QStringLiteral("Find in Files..."));
     });
+
+    // The options dialog.
+    tools->addSeparator();
+    add(tools, QStringLiteral("&Options..."), "options", QKeySequence(), [this] { ShowOptions(); });
 
     m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, [this] { FillWindowMenu(); });
@@ -723,6 +731,33 @@ void CMainFrame::FillWindowMenu() {
         action->setChecked(i == m_tabs->currentIndex());
         connect(action, &QAction::triggered, this, [this, i] { m_tabs->setCurrentIndex(i); });
     }
+}
+
+void CMainFrame::ShowOptions() {
+    COptionsDialog dialog(this);
+    dialog.AddPage(new COptGeneralPage(m_app.generalOptions));
+    dialog.AddPage(new COptTextComparePage());
+    dialog.AddPage(new COptFolderComparePage());
+    dialog.AddPage(new COptBinaryComparePage());
+    dialog.AddPage(new COptEditorPage());
+    dialog.AddPage(new COptHexEditorPage());
+    // The integration page is added here.
+    // What a cancelled dialog leaves: the settings as last saved.
+    COptionsState saved(m_app.generalOptions);
+    dialog.onSave = [this, &saved] {
+        std::ostringstream error;
+        const bool written = m_app.SaveOptions(error);
+        saved = COptionsState(m_app.generalOptions);
+        if (!written) m_messages.Error(error.str().substr(0, error.str().find_last_not_of('\n') + 1));
+        return written;
+    };
+    connect(&dialog, &COptionsDialog::applied, this, [this] {
+        for (int i = 0; i < m_tabs->count(); ++i)
+            if (CDocumentView* view = View(i)) view->ReadOptions();
+        UpdateCommands();
+    });
+    dialog.resize(900, 640);
+    if (dialog.exec() != QDialog::Accepted) saved.Restore(m_app.generalOptions);
 }
 
 void CMainFrame::ShowHelp() {

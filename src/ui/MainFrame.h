@@ -80,6 +80,7 @@ private:
     void FillRecentMenu();
     void FillWindowMenu();
     void ShowHelp();
+    void ShowOptions();
 
     CCorvatineApp& m_app;
     CDialogMessages m_messages;

@@ -172,6 +172,11 @@ void CTextCompareView::EnsureVisible(int row, int lastRow) {
     ScrollTo(lastRow - row + 1 <= visible ? row - context : row);
 }
 
+void CTextCompareView::ReadOptions() {
+    for (CTextPane* pane : m_pane) pane->ReadOptions();
+    Refresh();
+}
+
 void CTextCompareView::Refresh() {
     for (CTextPane* pane : m_pane) pane->Refresh();
     UpdateScrollBars();

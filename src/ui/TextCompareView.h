@@ -66,6 +66,7 @@ public:
     QString UndoText() const override;
     QString RedoText() const override;
     bool CanClose() override;
+    void ReadOptions() override;
 
     // A watched file changed: reloaded when no side has unsaved edits, else
     // only when the user agrees.

@@ -83,6 +83,11 @@ void CTextEditView::EnsureVisible(int row) {
         ScrollTo(row - visible + 1);
 }
 
+void CTextEditView::ReadOptions() {
+    m_pane->ReadOptions();
+    Refresh();
+}
+
 void CTextEditView::Refresh() {
     m_pane->Refresh();
     UpdateScrollBars();

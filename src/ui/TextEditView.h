@@ -48,6 +48,7 @@ public:
     QString UndoText() const override;
     QString RedoText() const override;
     bool CanClose() override;
+    void ReadOptions() override;
 
     void OnFileChanged(const std::string& path);
 

@@ -15,6 +15,7 @@
 #include "fileio/CodePages.h"
 #include "fileio/Conversion.h"
 #include "fileio/TextFormat.h"
+#include "ui/OptionFonts.h"
 #include "ui/UiText.h"
 
 namespace corvatine::ui {
@@ -53,12 +54,7 @@ CTextPane::CTextPane(CSyntaxEditContext& context, const CPaneDecorations& decora
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::IBeamCursor);
-    m_font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    setFont(m_font);
-    const QFontMetrics metrics(m_font);
-    m_charWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
-    m_lineHeight = std::max(1, metrics.lineSpacing());
-    m_ascent = metrics.ascent();
+    ReadOptions();
     m_context->AddView(this);
     connect(&m_blink, &QTimer::timeout, this, [this] {
         m_caretOn = !m_caretOn;
@@ -150,7 +146,7 @@ CTextPane::ROWCELLS CTextPane::Layout(int row) const {
                        static_cast<size_t>(length - at), code) != size)
             code = 0xFFFD;  // no valid sequence
         if (c == '\t') {
-            const int next = (cell / kTabSize + 1) * kTabSize;
+            const int next = (cell / m_tabSize + 1) * m_tabSize;
             layout.display += QString(next - cell, QLatin1Char(' '));
             cell = next;
         } else if (c < 0x20 || c == 0x7F) {
@@ -647,6 +643,18 @@ void CTextPane::UpdateView(CSyntaxTextView* source, const CPositionAdjuster* adj
 void CTextPane::Refresh() {
     m_caret = Clamp(m_caret);
     m_anchor = Clamp(m_anchor);
+    update();
+}
+
+void CTextPane::ReadOptions() {
+    const CSyntaxEditor& editor = GetSyntaxEditor();
+    m_font = FontFromText(editor.font, QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setFont(m_font);
+    const QFontMetrics metrics(m_font);
+    m_charWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
+    m_lineHeight = std::max(1, metrics.lineSpacing());
+    m_ascent = metrics.ascent();
+    m_tabSize = std::clamp(editor.tabSize, 1, CSyntaxEditorOptions::kMaxTabSize);
     update();
 }
 

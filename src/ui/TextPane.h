@@ -64,6 +64,7 @@ class CTextPane : public QWidget, public CSyntaxTextView {
     Q_OBJECT
 
 public:
+    // The tab stops of a pane that has not read the editor's options.
     static constexpr int kTabSize = 4;
     // Typing, as the edit context's undo records name it.
     static constexpr int kActionTyping = 4;
@@ -120,6 +121,9 @@ public:
 
     // The model changed outside any notice (a recompare): every row again.
     void Refresh();
+    // Takes the editor's font and tab size again (the options changed).
+    void ReadOptions();
+    int TabSize() const { return m_tabSize; }
 
     // CSyntaxTextView
     void UpdateView(CSyntaxTextView* source, const CPositionAdjuster* adjuster, uint32_t hints,
@@ -172,6 +176,7 @@ private:
     const CPaneDecorations& m_decorations;
     CPaneEditing* m_editing = nullptr;
     QFont m_font;
+    int m_tabSize = kTabSize;
     int m_charWidth = 8;
     int m_lineHeight = 16;
     int m_ascent = 12;

@@ -328,6 +328,35 @@ TEST(SyntaxDefinitionsTest, TheColourTable) {
     EXPECT_EQ(loaded.colors[COLORINDEX_COMMENT].bold, 0);
 }
 
+TEST(SyntaxDefinitionsTest, TheViewsFontAndTabSize) {
+    test::TempDir dir;
+    platform::CRegistryHive hive(dir / "registry.reg", "HKEY_CURRENT_USER");
+    platform::CProfile profile(hive, platform::kSettingsRoot);
+    CSyntaxEditorOptions options;
+    EXPECT_EQ(options.font, "");
+    EXPECT_EQ(options.tabSize, 4);
+
+    options.font = "DejaVu Sans Mono|17|700|0|0";
+    options.tabSize = 8;
+    options.Save(profile);
+    EXPECT_EQ(profile.GetString(kTextEditorSettingsKey, "Font", ""), "DejaVu Sans Mono|17|700|0|0");
+    EXPECT_EQ(profile.GetInt(kTextEditorSettingsKey, "TabSize", 0), 8);
+    CSyntaxEditorOptions loaded;
+    loaded.Load(profile);
+    EXPECT_EQ(loaded.font, "DejaVu Sans Mono|17|700|0|0");
+    EXPECT_EQ(loaded.tabSize, 8);
+
+    // A tab size out of 1..16 is the default, read or written.
+    for (const int stored : {0, 17, -3}) {
+        profile.WriteInt(kTextEditorSettingsKey, "TabSize", stored);
+        loaded.Load(profile);
+        EXPECT_EQ(loaded.tabSize, 4) << stored;
+    }
+    options.tabSize = 40;
+    options.Save(profile);
+    EXPECT_EQ(profile.GetInt(kTextEditorSettingsKey, "TabSize", 0), 4);
+}
+
 TEST(SyntaxDefinitionsTest, TheParseStateCacheFollowsEdits) {
     test::TempDir dir;
     CSyntaxEditContextEx context;
