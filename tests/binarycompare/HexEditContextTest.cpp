@@ -389,9 +389,9 @@ TEST_F(HexEditContextTest, OpenFailuresAndReadOnlyFiles) {
     // read-only, with the message, and refuses edits.
     const std::string program = dir.WriteFile("prog", test::ReadFile("/bin/sleep"));
     ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
-    ASSERT_EQ(std::system(("'" + program + "' 10 & echo $! > '" + (dir / "pid") + "'").c_str()), 0);
+    ASSERT_EQ(std::system(("'" + program + "' 120 & echo $! > '" + (dir / "pid") + "'").c_str()), 0);
     bool readOnly = false;
-    for (int i = 0; i < 200 && !readOnly; ++i) {
+    for (int i = 0; i < 6000 && !readOnly; ++i) {  // up to a minute on a loaded machine
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         readOnly = buffer.Open(program) && buffer.IsReadOnly();
     }

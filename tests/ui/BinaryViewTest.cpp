@@ -192,7 +192,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Listed(view), 20000);
         QCOMPARE(view->Differences().Ranges(), kExpectedRanges);
         QCOMPARE(view->Differences().Ranges(), ModelRanges(view));
-        QTRY_VERIFY(Status().startsWith(QStringLiteral("Different    Diff: 5    Left: 0x0 (0)    OVR")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            Status().startsWith(QStringLiteral("Different    Diff: 5    Left: 0x0 (0)    OVR")), 30000);
         // The statuses the panes colour by are the context's, byte for byte.
         std::vector<int> statuses;
         view->ByteStatuses(0, 1040, statuses);
@@ -286,7 +287,7 @@ private slots:
         // Every difference copied: left to right, and the right's tail to the left.
         for (int i = 0; i < 3; ++i) {
             QTest::keyClick(&view->Pane(1), Qt::Key_Home, Qt::AltModifier);
-            QTRY_COMPARE(view->CurrentDifference(), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(view->CurrentDifference(), 0, 30000);
             QTest::keyClick(&view->Pane(1), Qt::Key_Right, Qt::AltModifier);
             QTRY_VERIFY_WITH_TIMEOUT(Listed(view), 20000);
         }
@@ -298,7 +299,7 @@ private slots:
         QTest::keyClick(&view->Pane(1), Qt::Key_Left, Qt::AltModifier);
         QTRY_VERIFY_WITH_TIMEOUT(Listed(view), 20000);
         QVERIFY(view->Differences().Ranges().empty());
-        QTRY_VERIFY(Status().startsWith(QStringLiteral("Identical    Diff: 0")));
+        QTRY_VERIFY_WITH_TIMEOUT(Status().startsWith(QStringLiteral("Identical    Diff: 0")), 30000);
 
         // Undo takes back the last edit of the comparison (the left side's),
         // redo makes it again.
@@ -315,7 +316,7 @@ private slots:
         QProcess cmp;
         cmp.start(QStringLiteral("cmp"), {FromPath(view->Doc().Params().sides[0].path),
                                           FromPath(view->Doc().Params().sides[1].path)});
-        QVERIFY(cmp.waitForFinished(10000));
+        QVERIFY(cmp.waitForFinished(60000));
         QCOMPARE(cmp.exitCode(), 0);
         QCOMPARE(ReadFile(view->Doc().Params().sides[0].path), LeftBytes() + RightBytes().substr(1024));
     }
@@ -661,9 +662,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Listed(view), 20000);
         QTest::qWait(100);
         Write("right.bin", expected);
-        QTRY_COMPARE_WITH_TIMEOUT(Contents(view->Doc().Side(1)), expected, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(Contents(view->Doc().Side(1)), expected, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(Listed(view) && view->Differences().Ranges().empty(), 20000);
-        QTRY_VERIFY(Status().startsWith(QStringLiteral("Identical")));
+        QTRY_VERIFY_WITH_TIMEOUT(Status().startsWith(QStringLiteral("Identical")), 30000);
     }
 
     // Typing, inserting and deleting at random places of both sides: after

@@ -287,7 +287,7 @@ private slots:
         QVERIFY(view != nullptr);
         QTest::qWait(0);
         view->Pane(1).setFocus();
-        QTRY_COMPARE(view->ActiveSide(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(view->ActiveSide(), 1, 30000);
         m_frame->UpdateCommands();
         QVERIFY(m_frame->Action(Command::Find)->isEnabled());
         QVERIFY(!m_frame->Action(Command::Replace)->isEnabled());

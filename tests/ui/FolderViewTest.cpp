@@ -127,7 +127,7 @@ private:
         request.sides[0].path = Path("a");
         request.sides[1].path = Path("b");
         auto* view = qobject_cast<CFolderCompareView*>(m_frame->OpenRequest(request));
-        if (view == nullptr || !QTest::qWaitFor([view] { return !view->IsBusy(); }, 10000)) return nullptr;
+        if (view == nullptr || !QTest::qWaitFor([view] { return !view->IsBusy(); }, 60000)) return nullptr;
         view->Tree().setFocus();
         return view;
     }
@@ -246,7 +246,7 @@ private slots:
         QCOMPARE(view->Model().rowCount(sub), 0);
         ClickRow(*view, sub);
         QTest::keyClick(&view->Tree(), Qt::Key_Right);
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         const QModelIndex opened = Row(*view, "sub");
         QVERIFY(view->Tree().isExpanded(opened));
         QCOMPARE(Names(*view, opened), QStringList{"inner.txt"});
@@ -308,7 +308,7 @@ private slots:
         auto* folders = qobject_cast<CFolderCompareView*>(m_frame->ActiveView());
         QVERIFY(folders != nullptr);
         QCOMPARE(folders->Title(), QStringLiteral("a : b"));
-        QTRY_VERIFY_WITH_TIMEOUT(!folders->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!folders->IsBusy(), 30000);
         QCOMPARE(folders->Doc().Request().sides[0].path, Path("a"));
         QCOMPARE(folders->Model().rowCount(), 7);
     }
@@ -318,7 +318,7 @@ private slots:
         QVERIFY(view != nullptr);
         ClickRow(*view, Row(*view, "sub"));
         QTest::keyClick(&view->Tree(), Qt::Key_Return);
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QVERIFY(view->Tree().isExpanded(Row(*view, "sub")));
         QTest::keyClick(&view->Tree(), Qt::Key_Return);
         QVERIFY(!view->Tree().isExpanded(Row(*view, "sub")));
@@ -346,7 +346,7 @@ private slots:
             Click(dialog->findChild<QPushButton*>(QStringLiteral("ok")));
         });
         QTest::keyClick(&view->Tree(), Qt::Key_Right, Qt::AltModifier);
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QCOMPARE(title, QStringLiteral("Copy selected files, folders"));
         QCOMPARE(direction, QStringLiteral("Copy to &Right"));
         QVERIFY(toRight);
@@ -382,7 +382,7 @@ private slots:
                 Click(dialog->findChild<QPushButton*>(QStringLiteral("ok")));
             });
             m_frame->Action(Command::CopyToRight)->trigger();
-            QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         };
         copyAnswering(QMessageBox::No);
         QCOMPARE(question, QStringLiteral("1 file(s) on the right side will be replaced.\nReplace them?"));
@@ -417,7 +417,7 @@ private slots:
                 Click(dialog->findChild<QPushButton*>(QStringLiteral("ok")));
             });
             QTest::keyClick(&view->Tree(), Qt::Key_Delete);
-            QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
             QCOMPARE(title, QStringLiteral("Delete selected files, folders"));
             QCOMPARE(recycleText, QStringLiteral("&Use recycle bin if possible."));
             QVERIFY(!leftEnabled);
@@ -441,7 +441,7 @@ private slots:
         });
         ClickRow(*view, Row(*view, "only-right.txt"));
         QTest::keyClick(&view->Tree(), Qt::Key_Delete);
-        QTRY_VERIFY_WITH_TIMEOUT(!error.isEmpty() && !view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!error.isEmpty() && !view->IsBusy(), 30000);
         QVERIFY2(error.startsWith(QStringLiteral("Deleting: 1 item failed.\nonly-right.txt: cannot move ")),
                  qPrintable(error));
         QVERIFY2(error.contains(QStringLiteral("to the Trash")), qPrintable(error));
@@ -460,7 +460,7 @@ private slots:
         // Without the recycle bin the file is deleted for good.
         Write("b/second.txt", "second\n");
         m_frame->Action(Command::Recompare)->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QVERIFY(Row(*view, "second.txt").isValid());
         deleteRow("second.txt", false);
         QVERIFY(!Exists(Path("b/second.txt")));
@@ -559,9 +559,9 @@ private slots:
         CFolderCompareView* view = OpenFolders();
         QVERIFY(view != nullptr);
         view->Tree().expand(Row(*view, "sub"));
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         view->Tree().expand(Row(*view, "deeper", Row(*view, "sub")));
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QVERIFY(Row(*view, "x.txt", Row(*view, "deeper", Row(*view, "sub"))).isValid());
         ClickRow(*view, Row(*view, "newer.txt"));
         Write("b/newer.txt", "abce\n", kTime + 7200);
@@ -577,7 +577,7 @@ private slots:
             recompareEnabled = m_frame->Action(Command::Recompare)->isEnabled();
         });
         QTest::keyClick(&view->Tree(), Qt::Key_F5);
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         disconnect(watch);
         QVERIFY(sawBusy);
         QVERIFY(panelShown);
@@ -589,7 +589,7 @@ private slots:
         // The open folder is compared again, as when it was opened.
         // Opened below it too, once it is compared.
         const auto deepest = [&] { return Row(*view, "x.txt", Row(*view, "deeper", Row(*view, "sub"))); };
-        QTRY_VERIFY_WITH_TIMEOUT(deepest().isValid() && !view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(deepest().isValid() && !view->IsBusy(), 30000);
         QVERIFY(view->Tree().isExpanded(Row(*view, "deeper", Row(*view, "sub"))));
         QCOMPARE(ClassOfRow(Row(*view, "sub")), FolderRowClass::Identical);
         QCOMPARE(view->SelectedItems().size(), size_t(1));
@@ -605,7 +605,7 @@ private slots:
         QVERIFY(view != nullptr);
         const QModelIndex many = Row(*view, "many");
         view->Tree().expand(many);
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         view->Tree().setCurrentIndex(Row(*view, "many"));
         view->Tree().selectionModel()->clearSelection();
         const QModelIndex parent = Row(*view, "many");
@@ -650,7 +650,7 @@ private slots:
             Click(dialog->findChild<QPushButton*>(QStringLiteral("ok")));
         });
         FrameAction("newFolder")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QVERIFY(platform::IsFolder(Path("a/fresh")));
         QVERIFY(platform::IsFolder(Path("b/fresh")));
         QCOMPARE(ClassOfRow(Row(*view, "fresh")), FolderRowClass::Identical);
@@ -663,7 +663,7 @@ private slots:
             Click(dialog->findChild<QPushButton*>(QStringLiteral("ok")));
         });
         QTest::keyClick(&view->Tree(), Qt::Key_F2);
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QVERIFY(Exists(Path("a/renamed.txt")));
         QVERIFY(!Exists(Path("a/only-left.txt")));
         QVERIFY(Row(*view, "renamed.txt").isValid());
@@ -676,7 +676,7 @@ private slots:
             Click(dialog->findChild<QPushButton*>(QStringLiteral("ok")));
         });
         FrameAction("setAttributes")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         struct stat st;
         QCOMPARE(::stat(Path("a/renamed.txt").c_str(), &st), 0);
         QCOMPARE(st.st_mode & 0222, 0u);
@@ -701,7 +701,7 @@ private slots:
             qobject_cast<QDialog*>(dialog)->accept();
         });
         FrameAction("folderFilters")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QCOMPARE(Names(*view), (QStringList{"sub", "diff.txt", "image.bin", "newer.txt", "same.txt"}));
         // By content the newer file is simply different.
         QCOMPARE(ClassOfRow(Row(*view, "newer.txt")), FolderRowClass::Different);
@@ -732,7 +732,7 @@ private slots:
         CFolderCompareView* view = OpenFolders();
         QVERIFY(view != nullptr);
         FrameAction("expandAll")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QVERIFY(view->Tree().isExpanded(Row(*view, "sub")));
         const QString saved = m_dir->filePath(QStringLiteral("window.html"));
         QString heading;
@@ -748,11 +748,11 @@ private slots:
                 static_cast<QDialog*>(fileDialog)->accept();
             });
             Click(dialog->findChild<QPushButton*>(QStringLiteral("save")));
-            QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
             qobject_cast<QDialog*>(dialog)->reject();
         });
         m_frame->Action(Command::Report)->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(saved) && QApplication::activeModalWidget() == nullptr, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(saved) && QApplication::activeModalWidget() == nullptr, 30000);
         QCOMPARE(heading, QStringLiteral("Generate Folder Comparison Report (Html Format)"));
 
         const QString headless = m_dir->filePath(QStringLiteral("program.html"));
@@ -788,7 +788,7 @@ private slots:
             Click(dialog->findChild<QPushButton*>(QStringLiteral("ok")));
         });
         FrameAction("setDateTime")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         struct stat st;
         QCOMPARE(::stat(Path("b/newer.txt").c_str(), &st), 0);
         QCOMPARE(st.st_mtime, kTime + 3600);
@@ -801,7 +801,7 @@ private slots:
             Click(dialog->findChild<QPushButton*>(QStringLiteral("ok")));
         });
         FrameAction("compareContents")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QCOMPARE(ClassOfRow(Row(*view, "newer.txt")), FolderRowClass::Different);
     }
 
@@ -819,7 +819,7 @@ private slots:
             Click(dialog->findChild<QPushButton*>(QStringLiteral("ok")));
         });
         FrameAction("copyToFolder")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QCOMPARE(ReadFile(target + "/diff.txt"), std::string("the left version\n"));
         const platform::CRecentFileList* recent = GetFolderComparer().RecentCopyTargets();
         QVERIFY(recent != nullptr && recent->Count() > 0);
@@ -836,7 +836,7 @@ private slots:
             Click(dialog->findChild<QPushButton*>(QStringLiteral("ok")));
         });
         FrameAction("moveItems")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QCOMPARE(direction, QStringLiteral("Move to &Right"));
         QVERIFY(!Exists(Path("a/only-left.txt")));
         QCOMPARE(ReadFile(Path("b/only-left.txt")), std::string("only on the left\n"));
@@ -851,7 +851,7 @@ private slots:
         ClickRow(*view, Row(*view, "sub"));
         QVERIFY(m_frame->Action(Command::SetBaseFolder)->isEnabled());
         FrameAction("setBaseFolder")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QCOMPARE(view->Title(), QStringLiteral("sub : sub"));
         QCOMPARE(Names(*view), QStringList{"inner.txt"});
         QCOMPARE(view->findChild<QLabel*>(QStringLiteral("leftRoot"))->text(),
@@ -861,7 +861,7 @@ private slots:
         QCOMPARE(m_frame->OpenRequest(request), static_cast<CDocumentView*>(view));
         QCOMPARE(m_frame->ViewCount(), 1);
         FrameAction("upOneLevel")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QCOMPARE(view->Title(), QStringLiteral("a : b"));
         QCOMPARE(view->Model().rowCount(), 7);
     }
@@ -897,7 +897,7 @@ private slots:
         ClickRow(*view, Row(*view, "diff.txt"));
         QVERIFY(m_frame->Action(Command::Synchronize)->isEnabled());
         FrameAction("synchronize")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         SetSyncWizardHook(nullptr);
         QCOMPARE(type, int(SYNC_UPDATE_RIGHT));
         QVERIFY(prepared);
@@ -912,7 +912,7 @@ private slots:
         CFolderCompareView* view = OpenFolders();
         QVERIFY(view != nullptr);
         view->Tree().expand(Row(*view, "sub"));
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         view->Tree().selectionModel()->clearSelection();
         view->Tree().selectionModel()->clearCurrentIndex();
         QTest::qWait(50);

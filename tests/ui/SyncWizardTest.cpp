@@ -256,7 +256,7 @@ private:
                 return wizard.currentId() == CSyncWizardDialog::PreparePage &&
                        wizard.PreparePageWidget().isComplete();
             },
-            10000);
+            60000);
     }
     // Starts the run and waits for its end.
     static bool Synchronize(CSyncWizardDialog& wizard) {
@@ -266,7 +266,7 @@ private:
                 return wizard.currentId() == CSyncWizardDialog::ProcessPage &&
                        wizard.ProcessPageWidget().isComplete();
             },
-            10000);
+            60000);
     }
     static QListWidget& List(CSyncWizardDialog& wizard, int list) {
         return *wizard.PreparePageWidget().List(list);
@@ -320,8 +320,8 @@ private slots:
         wizard->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(wizard.get()));
         QTest::keyClick(wizard.get(), Qt::Key_I, Qt::AltModifier);
-        QTRY_COMPARE(wizard->TypePageWidget().Type(),
-                     static_cast<int>(SYNC_MIRROR_LEFT));  // clicked after a moment
+        QTRY_COMPARE_WITH_TIMEOUT(wizard->TypePageWidget().Type(), static_cast<int>(SYNC_MIRROR_LEFT),
+                                  30000);  // clicked after a moment
         QVERIFY(!wizard->button(QWizard::BackButton)->isVisible());
         SaveScreenshot(*wizard, QStringLiteral("sync-wizard-type.png"));
     }
@@ -464,8 +464,9 @@ private slots:
         auto question = std::make_shared<QString>();
         AnswerMessage(QMessageBox::No, question);
         QTest::mouseClick(wizard->button(QWizard::CommitButton), Qt::LeftButton);
-        QTRY_COMPARE(*question,
-                     QStringLiteral("1 file(s) will be deleted.\nSynchronize the folders as listed?"));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            *question, QStringLiteral("1 file(s) will be deleted.\nSynchronize the folders as listed?"),
+            30000);
         QTest::qWait(50);
         QCOMPARE(wizard->currentId(), static_cast<int>(CSyncWizardDialog::PreparePage));
         QVERIFY(!wizard->Ran());
@@ -533,16 +534,17 @@ private slots:
         QVERIFY(!List(*wizard, 1).isVisible());  // update right uses no right list
         Click(wizard->findChild<QCheckBox*>(QStringLiteral("noConfirmation")));
         QTest::mouseClick(wizard->button(QWizard::CommitButton), Qt::LeftButton);
-        QTRY_VERIFY(held);
+        QTRY_VERIFY_WITH_TIMEOUT(held, 30000);
         // The window is not blocked while the worker is.
-        QTRY_COMPARE(wizard->ProcessPageWidget().LogText().count(QStringLiteral("OK")), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(wizard->ProcessPageWidget().LogText().count(QStringLiteral("OK")), 2,
+                                  30000);
         QVERIFY(!wizard->ProcessPageWidget().isComplete());
         QVERIFY(!wizard->button(QWizard::FinishButton)->isEnabled());
         Click(wizard->button(QWizard::CancelButton));
         QVERIFY(wizard->isVisible());
         QVERIFY(!wizard->button(QWizard::CancelButton)->isEnabled());
         release = true;
-        QTRY_VERIFY(wizard->ProcessPageWidget().isComplete());
+        QTRY_VERIFY_WITH_TIMEOUT(wizard->ProcessPageWidget().isComplete(), 30000);
         QCOMPARE(wizard->ProcessPageWidget().StatusText(), QStringLiteral("Aborted!"));
         QCOMPARE(wizard->ProcessPageWidget().LogText(),
                  QStringLiteral(
@@ -613,7 +615,7 @@ private slots:
             auto message = std::make_shared<QString>();
             AnswerMessage(QMessageBox::Ok, message);
             QTest::mouseClick(wizard->button(QWizard::NextButton), Qt::LeftButton);
-            QTRY_COMPARE(*message, guard.message);
+            QTRY_COMPARE_WITH_TIMEOUT(*message, guard.message, 30000);
             QCOMPARE(wizard->currentId(), static_cast<int>(CSyncWizardDialog::TypePage));
             QCOMPARE(TreeState(dir.Path()), before);
         }
@@ -668,7 +670,7 @@ private slots:
         QVERIFY(!synchronize->isEnabled());  // nothing open
         auto* view = qobject_cast<CFolderCompareView*>(frame.OpenRequest(Request(dir / "L", dir / "R")));
         QVERIFY(view != nullptr);
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QVERIFY2(view->StatusText().contains(QStringLiteral("1 left-only")), qPrintable(view->StatusText()));
         frame.UpdateCommands();
         QVERIFY(synchronize->isEnabled());
@@ -684,9 +686,9 @@ private slots:
             },
             ran);
         synchronize->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(*ran, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(*ran, 30000);
         QCOMPARE(Diff(dir).exitStatus, 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QVERIFY2(view->StatusText().startsWith(QStringLiteral("Identical")), qPrintable(view->StatusText()));
         QVERIFY(!view->StatusText().contains(QStringLiteral("only")));
         frame.CloseAll();
