@@ -9,8 +9,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,10 +33,12 @@
 #include "foldercompare/FileInfo.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "launch/CorvatineApp.h"
+#include "ui/BinaryPropertiesDialog.h"
 #include "ui/FindReplaceDialog.h"
 #include "ui/FolderCompareModel.h"
 #include "ui/FolderCompareView.h"
 #include "ui/FolderViewExtras.h"
+#include "ui/HexCompareView.h"
 #include "ui/MainFrame.h"
 #include "ui/TextCompareView.h"
 #include "ui/TextEditView.h"
@@ -152,6 +156,18 @@ private:
         return view;
     }
 
+    CHexCompareView* CompareBinary(const std::string& left, const std::string& right) {
+        CBinaryCompareParams request;
+        request.sides[0].path = Write("left.bin", left);
+        request.sides[1].path = Write("right.bin", right);
+        auto* view = qobject_cast<CHexCompareView*>(m_frame->OpenRequest(request));
+        if (view != nullptr && !QTest::qWaitFor([view] { return BinaryListed(view); }, 20000)) return nullptr;
+        return view;
+    }
+    static bool BinaryListed(CHexCompareView* view) {
+        return view->Doc().State() != BINARY_COMPARING && view->Differences().Complete();
+    }
+
     std::unique_ptr<QTemporaryDir> m_config;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CCorvatineApp> m_app;
@@ -177,6 +193,8 @@ private slots:
             if (auto* edit = qobject_cast<CTextEditView*>(view)) edit->Doc().Context().SetModified(false);
             if (auto* compare = qobject_cast<CTextCompareView*>(view))
                 for (int side = 0; side < 2; ++side) compare->Doc().GetSide(side).SetModified(false);
+            if (auto* hex = qobject_cast<CHexCompareView*>(view))
+                for (int side = 0; side < 2; ++side) hex->Doc().Side(side).SetModified(false);
             m_frame->CloseView(view);
         }
         m_frame.reset();
@@ -523,6 +541,78 @@ private slots:
         m_frame->Action(Command::Find)->trigger();
         QCOMPARE(told, QStringLiteral("Cannot find string\"missing\""));
         QCOMPARE(view->Tree().currentIndex().siblingAtColumn(0), top);
+    }
+
+    // "Comparison Properties" shows both files' sizes and times, the result
+    // and the differing ranges and bytes; OK applies a read-only box at once
+    // and loads a side whose path was changed.
+    void BinaryComparisonProperties() {
+        CHexCompareView* view = CompareBinary("ABCDEFGH", "AXCDEYYHZZ");
+        QVERIFY(view != nullptr);
+        m_frame->UpdateCommands();
+        QAction* properties = m_frame->Action(Command::ComparisonProperties);
+        QVERIFY(properties->isEnabled());
+        QCOMPARE(properties->statusTip(), QStringLiteral("Show the properties of the current comparison"));
+        const std::string other = Write("other.bin", "ABCDEFGH");
+        QString sizes[2], time, result, differences;
+        AnswerNextDialog([&](QWidget* dialog) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Comparison Properties"));
+            sizes[0] = Child<QLabel>(dialog, "leftSize")->text();
+            sizes[1] = Child<QLabel>(dialog, "rightSize")->text();
+            time = Child<QLabel>(dialog, "rightTime")->text();
+            result = Child<QLabel>(dialog, "result")->text();
+            differences = Child<QLabel>(dialog, "differences")->text();
+            QCOMPARE(Child<QLineEdit>(dialog, "leftPath")->text(),
+                     QString::fromStdString(view->Doc().Params().sides[0].path));
+            QVERIFY(!Child<QCheckBox>(dialog, "rightReadOnly")->isChecked());
+            Child<QCheckBox>(dialog, "rightReadOnly")->setChecked(true);
+            Child<QLineEdit>(dialog, "leftPath")->setText(QString::fromStdString(other));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        properties->trigger();
+        QCOMPARE(sizes[0], QStringLiteral("8 bytes"));
+        QCOMPARE(sizes[1], QStringLiteral("10 bytes"));
+        QCOMPARE(time, FileTimeText(view->Doc().Params().sides[1].path));
+        QVERIFY(time.startsWith(QStringLiteral("20")));
+        QCOMPARE(result, QStringLiteral("Different"));
+        // B/X, F G/Y Y, and the two bytes only the right has.
+        QCOMPARE(differences, QStringLiteral("3 ranges, 5 bytes"));
+        QVERIFY(view->Doc().Side(1).IsReadOnly());
+        QVERIFY((view->Doc().Params().sides[1].flags & SIDE_READ_ONLY) != 0);
+        QCOMPARE(view->Doc().Params().sides[0].path, other);
+        QTRY_VERIFY_WITH_TIMEOUT(BinaryListed(view), 20000);
+        QCOMPARE(view->Differences().Ranges().size(), size_t{3});
+        QVERIFY(view->Doc().Side(1).IsReadOnly());  // kept across the load
+    }
+
+    // A file dropped on the right pane replaces the right side; the left
+    // keeps its contents; the comparison is made again.
+    void DroppedFileReplacesTheSide() {
+        CHexCompareView* view = CompareBinary("same bytes", "other byte");
+        QVERIFY(view != nullptr);
+        QVERIFY(view->Differences().Ranges().size() > 0);
+        const std::string dropped = Write("dropped.bin", "same bytes");
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped))});
+        const QPoint at = view->Pane(1).geometry().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(view->Doc().Params().sides[1].path, dropped);
+        QTRY_VERIFY_WITH_TIMEOUT(BinaryListed(view), 20000);
+        QVERIFY(view->Differences().Ranges().empty());
+        QCOMPARE(view->Doc().State(), static_cast<int>(BINARY_IDENTICAL));
+        QVERIFY(view->Title().contains(QStringLiteral("dropped.bin")));
+        // A folder is not taken.
+        QMimeData folder;
+        folder.setUrls({QUrl::fromLocalFile(m_dir->path())});
+        QDragEnterEvent refused(at, Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
+        refused.ignore();
+        QApplication::sendEvent(view, &refused);
+        QVERIFY(!refused.isAccepted());
     }
 };
 
