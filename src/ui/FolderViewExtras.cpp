@@ -1,7 +1,10 @@
 #include "ui/FolderViewExtras.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QMetaObject>
+#include <QPointer>
+#include <QThreadPool>
 
 #include <deque>
 
@@ -25,13 +28,24 @@ std::vector<std::string> ReadDetails(CFileInfoEx info) {
     return texts;
 }
 
+// The one worker that reads details for the panes. A pane that goes does
+// not wait for a long read (a large file's CRC) to end: what the read finds
+// is dropped then. The application waits for it when it ends.
+QThreadPool& DetailReader() {
+    static QThreadPool* pool = [] {
+        auto* reader = new QThreadPool(qApp);
+        reader->setMaxThreadCount(1);
+        return reader;
+    }();
+    return *pool;
+}
+
 }  // namespace
 
 // ---- CFolderDetailPane ----
 
 CFolderDetailPane::CFolderDetailPane(QWidget* parent) : QTableWidget(2, kSideColumnCount, parent) {
     setObjectName(QStringLiteral("folderDetails"));
-    m_pool.setMaxThreadCount(1);
     QStringList titles;
     for (int column = 0; column < kSideColumnCount; ++column)
         titles << CFolderCompareModel::ColumnTitle(column);
@@ -62,9 +76,7 @@ CFolderDetailPane::CFolderDetailPane(QWidget* parent) : QTableWidget(2, kSideCol
 }
 
 CFolderDetailPane::~CFolderDetailPane() {
-    *m_shown = -1;  // nothing more to show
-    m_pool.clear();
-    m_pool.waitForDone();
+    *m_shown = -1;  // reads still queued are not made
 }
 
 QString CFolderDetailPane::Text(int side, int column) const {
@@ -84,8 +96,8 @@ void CFolderDetailPane::Fill(int side, const std::vector<std::string>& texts) {
 }
 
 void CFolderDetailPane::ShowItem(CFolderCompareItem* shown) {
+    // Reads for an item no longer shown end at once when their turn comes.
     const int ticket = ++*m_shown;
-    m_pool.clear();  // details of an item no longer shown are not read
     clearContents();
     m_reading = false;
     m_pending = 0;
@@ -104,17 +116,19 @@ void CFolderDetailPane::ShowItem(CFolderCompareItem* shown) {
         m_reading = true;
         ++m_pending;
         const std::shared_ptr<std::atomic<int>> current = m_shown;
-        m_pool.start([this, copy, side, ticket, current] {
+        const QPointer<CFolderDetailPane> self(this);
+        DetailReader().start([self, copy, side, ticket, current] {
             if (current->load() != ticket) return;
             const std::vector<std::string> details = ReadDetails(copy);
+            // Back on the window's thread, where the pane may be gone.
             QMetaObject::invokeMethod(
-                this,
-                [this, details, side, ticket, current] {
-                    if (current->load() != ticket) return;
-                    Fill(side, details);
-                    if (--m_pending == 0) {
-                        m_reading = false;
-                        emit detailsRead();
+                qApp,
+                [self, details, side, ticket, current] {
+                    if (self.isNull() || current->load() != ticket) return;
+                    self->Fill(side, details);
+                    if (--self->m_pending == 0) {
+                        self->m_reading = false;
+                        emit self->detailsRead();
                     }
                 },
                 Qt::QueuedConnection);

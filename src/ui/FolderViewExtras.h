@@ -6,7 +6,6 @@
 #include <QModelIndex>
 #include <QString>
 #include <QTableWidget>
-#include <QThreadPool>
 
 #include <atomic>
 #include <functional>
@@ -23,8 +22,8 @@ class CFolderCompareModel;
 
 // The detail pane: one row per side of the current pair in the view's nine
 // columns. What the scan knows is shown at once; the version, the CRC-32
-// and the content type are read from the files on a worker of the pane's
-// own and filled in when known, so a large file never holds the window.
+// and the content type are read from the files on a worker and filled in
+// when known, so a large file never holds the window, nor its closing.
 class CFolderDetailPane : public QTableWidget {
     Q_OBJECT
 
@@ -47,7 +46,6 @@ signals:
 private:
     void Fill(int side, const std::vector<std::string>& texts);
 
-    QThreadPool m_pool;
     // The item whose details a worker may still show; a newer one wins.
     std::shared_ptr<std::atomic<int>> m_shown = std::make_shared<std::atomic<int>>(0);
     bool m_reading = false;
