@@ -16,6 +16,34 @@
 
 namespace corvatine::ui {
 
+namespace {
+
+std::string Hex(int64_t value) {
+    std::string digits;
+    for (auto v = static_cast<uint64_t>(value); v != 0 || digits.size() < 8; v >>= 4)
+        digits.insert(digits.begin(), "0123456789ABCDEF"[v & 15]);
+    return digits;
+}
+
+}  // namespace
+
+std::string BinaryReportText(const CBinaryCompareParams& params, const std::vector<BINARYDIFFERENCE>& ranges,
+                             const int64_t sizes[2]) {
+    std::string text = "Left: " + params.sides[0].path + "\nRight: " + params.sides[1].path + "\n\n";
+    int64_t bytes = 0;
+    for (const BINARYDIFFERENCE& range : ranges) {
+        text += Hex(range.start) + "-" + Hex(range.end) + " ";
+        text += range.kind == BYTE_DIFFERENT   ? "different\n"
+                : range.kind == BYTE_LEFT_ONLY ? "left-only\n"
+                                               : "right-only\n";
+        bytes += range.end - range.start;
+    }
+    if (ranges.empty()) return text + "identical: " + std::to_string(sizes[0]) + " bytes\n";
+    return text + std::to_string(ranges.size()) + (ranges.size() == 1 ? " range, " : " ranges, ") +
+           std::to_string(bytes) + " bytes differ; left " + std::to_string(sizes[0]) + " bytes, right " +
+           std::to_string(sizes[1]) + " bytes\n";
+}
+
 QString FileTimeText(const std::string& path) {
     platform::FINDDATA data;
     if (path.empty() || !platform::FindEntry(path, data) || data.lastWriteTime == 0) return QString();

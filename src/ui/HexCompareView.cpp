@@ -17,6 +17,7 @@
 
 #include "binarycompare/HexEditOptions.h"
 #include "binarycompare/HexSearch.h"
+#include "platform/AtomicFile.h"
 #include "platform/Path.h"
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
@@ -704,6 +705,10 @@ bool CHexCompareView::IsEnabled(Command command) const {
         case Command::PreviousDifference:
         case Command::NextDifference:
         case Command::LastDifference: return mayList;
+        // The report lists every range: once they all are.
+        case Command::Report:
+            return !IsBusy() && m_differences.Complete() && !m_differences.Truncated() &&
+                   !m_differences.Failed() && doc.State() != BINARY_ERROR;
         default: return false;
     }
 }
@@ -800,6 +805,7 @@ void CHexCompareView::Execute(Command command) {
                 frame->OpenRequest(*m_doc.GoToContainingFolderComparison());
             break;
         case Command::ComparisonProperties: ShowProperties(); break;
+        case Command::Report: WriteReport(); break;
         default: break;
     }
     Poll();
@@ -830,6 +836,21 @@ void CHexCompareView::ShowProperties() {
         AfterLoad();
     else
         Refresh();
+}
+
+void CHexCompareView::WriteReport() {
+    QFileDialog files(this, QStringLiteral("Report"));
+    files.setObjectName(QStringLiteral("binaryReportDialog"));
+    files.setAcceptMode(QFileDialog::AcceptSave);
+    files.setNameFilters({QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")});
+    files.setDefaultSuffix(QStringLiteral("txt"));
+    if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty()) return;
+    const std::string path = ToPath(files.selectedFiles().first());
+    const int64_t sizes[2] = {m_doc.Side(0).GetSize(), m_doc.Side(1).GetSize()};
+    std::string error;
+    if (!platform::WriteFileAtomically(path, BinaryReportText(m_doc.Params(), m_differences.Ranges(), sizes),
+                                       0644, error))
+        m_messages.Error(error);  // it names the file
 }
 
 void CHexCompareView::dragEnterEvent(QDragEnterEvent* event) {

@@ -114,6 +114,8 @@ private:
     void GoTo();
     // "Comparison Properties": the parameters changed as the dialog leaves them.
     void ShowProperties();
+    // The plain report of the listed ranges, to a file the user names.
+    void WriteReport();
     // After the document loaded a side or both anew.
     void AfterLoad();
     // Runs a document command that stops the worker, and starts the pass

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -613,6 +614,49 @@ private slots:
         refused.ignore();
         QApplication::sendEvent(view, &refused);
         QVERIFY(!refused.isAccepted());
+    }
+
+    // The report of a binary comparison names both files and lists the
+    // ranges as the command line's --format=ranges does: the two agree
+    // byte for byte, for a pair that differs and for one that does not.
+    void BinaryReportListsTheRangesAsTheCommandLine() {
+        const std::pair<std::string, std::string> pairs[] = {
+            {std::string("\x00\x01\x02\x03head", 8) + std::string(300, 'x') + "tail",
+             std::string("\x00\x09\x02\x03HEAD", 8) + std::string(300, 'x')},
+            {"same", "same"}};
+        int made = 0;
+        for (const auto& [left, right] : pairs) {
+            CHexCompareView* view = CompareBinary(left, right);
+            QVERIFY(view != nullptr);
+            m_frame->UpdateCommands();
+            QAction* report = m_frame->Action(Command::Report);
+            QVERIFY(report->isEnabled());
+            const std::string target = Path("report" + std::to_string(++made) + ".txt");
+            AnswerNextDialog([&](QWidget* dialog) {
+                auto* files = qobject_cast<QFileDialog*>(dialog);
+                QVERIFY(files != nullptr);
+                QCOMPARE(files->windowTitle(), QStringLiteral("Report"));
+                if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    name->setText(QString::fromStdString(target));
+                static_cast<QDialog*>(files)->accept();
+            });
+            report->trigger();
+            const std::string written = ReadFile(target);
+            const std::string head = "Left: " + view->Doc().Params().sides[0].path +
+                                     "\nRight: " + view->Doc().Params().sides[1].path + "\n\n";
+            QVERIFY2(written.rfind(head, 0) == 0, written.c_str());
+
+            QProcess program;
+            program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/corvatine"),
+                          {QStringLiteral("-t:b"), QString::fromStdString(view->Doc().Params().sides[0].path),
+                           QString::fromStdString(view->Doc().Params().sides[1].path)});
+            QVERIFY(program.waitForFinished(20000));
+            QCOMPARE(program.exitCode(), left == right ? 0 : 1);
+            const std::string expected = program.readAllStandardOutput().toStdString();
+            QVERIFY(!expected.empty());
+            QCOMPARE(written.substr(head.size()), expected);
+            m_frame->CloseView(view);
+        }
     }
 };
 
