@@ -13,3 +13,6 @@ QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/fo
 echo "docs/screenshots/folder-view.png"
 QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/find_in_files_view_tests searchListsFilesAndHits >/dev/null
 echo "docs/screenshots/find-in-files.png"
+QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" \
+  build/views_more_tests HighlightAllMarksEveryMatchInBothPanes FolderDetailPaneShowsTheCurrentPair >/dev/null
+echo "docs/screenshots/highlight-all.png docs/screenshots/folder-details.png"

@@ -83,6 +83,8 @@ enum class Command : int {
     Replace,
     ExportHtml,
     PreviewHtml,
+    // The parameters and the outcome of the binary comparison.
+    ComparisonProperties,
     Count,
 };
 

@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "editor/SyntaxEditor.h"
+#include "fileio/CodePages.h"
 #include "ui/FolderWork.h"
 #include "ui/TextPane.h"
 #include "ui/UiText.h"
@@ -95,6 +96,49 @@ bool Search(QWidget* parent, const FINDTARGET& target, const std::string& text, 
 }
 
 }  // namespace
+
+std::vector<std::pair<CPoint, CPoint>> FindAllMatches(CSyntaxEditContext& context, const std::string& text,
+                                                      uint32_t flags, SearchStatus* status) {
+    std::vector<std::pair<CPoint, CPoint>> matches;
+    CRecentTexts history;  // a search of its own: the view's last search stays
+    CFindReplace finder(context, &history);
+    flags &= ~uint32_t{FIND_DIRECTION_UP};
+    const CPoint end = CFindReplace::TextEnd(context);
+    CPoint start{0, 0}, position;
+    while (finder.SearchText(text, start, CPoint{0, 0}, end, flags, false, position)) {
+        const LASTSEARCH& last = finder.GetLastSearch();
+        matches.emplace_back(last.matchStart, last.matchEnd);
+        start = last.matchEnd;
+        if (last.matchEnd == last.matchStart) {
+            // An empty match: on past the character after it, or to the next line.
+            const std::string_view line = context.GetLine(start.y).Characters();
+            const int length = static_cast<int>(line.size());
+            if (start.x < length)
+                start.x += std::max(1, CharacterLength(line.data(), length, start.x, WorkingCodePage()));
+            else if (start.y + 1 < context.GetLineCount())
+                start = {0, start.y + 1};
+            else
+                break;
+        }
+        if (start == end) break;
+    }
+    if (status != nullptr)
+        *status = finder.GetStatus() == SEARCH_TOO_COMPLEX ? SEARCH_TOO_COMPLEX
+                  : matches.empty()                        ? SEARCH_NOT_FOUND
+                                                           : SEARCH_FOUND;
+    return matches;
+}
+
+int HighlightAll(const FINDTARGET& target, const std::string& text, uint32_t flags) {
+    int count = 0;
+    for (CTextPane* pane : {target.pane, target.other}) {
+        if (pane == nullptr) continue;
+        std::vector<std::pair<CPoint, CPoint>> marks = FindAllMatches(pane->Context(), text, flags);
+        count += static_cast<int>(marks.size());
+        pane->SetMarks(std::move(marks));
+    }
+    return count;
+}
 
 bool FindInPane(QWidget* parent, const FINDTARGET& target, const std::string& text, uint32_t flags, bool wrap,
                 const char* notFoundFormat) {
@@ -198,6 +242,12 @@ CFindReplaceDialog::CFindReplaceDialog(QWidget* parent, const FINDTARGET& target
     m_findNext->setDefault(true);
     buttons->addWidget(m_findNext);
     connect(m_findNext, &QPushButton::clicked, this, [this] { FindNext(); });
+    if (!replace) {
+        m_highlightAll = new QPushButton(QStringLiteral("&Highlight All"), this);
+        m_highlightAll->setObjectName(QStringLiteral("highlightAll"));
+        buttons->addWidget(m_highlightAll);
+        connect(m_highlightAll, &QPushButton::clicked, this, [this] { MarkAll(); });
+    }
     if (replace) {
         m_replaceButton = new QPushButton(QStringLiteral("&Replace"), this);
         m_replaceButton->setObjectName(QStringLiteral("replace"));
@@ -247,6 +297,7 @@ void CFindReplaceDialog::UpdateButtons() {
     const bool any = !m_find->currentText().isEmpty();
     const bool writable = !m_target.pane->Context().IsReadOnly();
     m_findNext->setEnabled(any);
+    if (m_highlightAll != nullptr) m_highlightAll->setEnabled(any);
     if (m_replaceButton != nullptr) m_replaceButton->setEnabled(any && writable);
     if (m_replaceAll != nullptr) m_replaceAll->setEnabled(any && writable);
 }
@@ -269,6 +320,9 @@ void CFindReplaceDialog::Block(CPoint& start, CPoint& end) const {
 void CFindReplaceDialog::FindNext() {
     const QString what = m_find->currentText();
     if (what.isEmpty()) return;
+    // A new search: the marks of the last one go.
+    for (CTextPane* pane : {m_target.pane, m_target.other})
+        if (pane != nullptr) pane->ClearMarks();
     CPoint start, end;
     Block(start, end);
     const bool wrap = m_dontWrap == nullptr || !m_dontWrap->isChecked();
@@ -276,6 +330,13 @@ void CFindReplaceDialog::FindNext() {
            m_replace ? kReplaceNotFoundFormat : kFindNotFoundFormat);
     Remember();
     m_find->setEditText(what);
+}
+
+void CFindReplaceDialog::MarkAll() {
+    const QString what = m_find->currentText();
+    if (what.isEmpty()) return;
+    FindNext();
+    if (HighlightAll(m_target, ToPath(what), Flags()) > 0) accept();
 }
 
 void CFindReplaceDialog::ReplaceOne() {
@@ -289,7 +350,23 @@ void CFindReplaceDialog::ReplaceOne() {
     if (last.found && last.text == ToPath(what) && last.matchStart == selStart && last.matchEnd == selEnd) {
         CPoint end;
         const CPoint oldEnd = last.matchEnd;
-        if (finder.Replace(&pane, ToPath(with), end)) {
+        bool replaced = false;
+        if (CReplaceEditing* editing = m_target.editing) {
+            // The match again on the real text, where the replacement goes.
+            const CPoint start = editing->ToText(last.matchStart);
+            const std::string text = last.text;
+            const uint32_t flags = last.flags & ~uint32_t{FIND_DIRECTION_UP};
+            editing->Begin();
+            CPoint found;
+            replaced = finder.SearchText(text, start, CPoint{0, 0}, CFindReplace::TextEnd(pane.Context()),
+                                         flags, false, found) &&
+                       found == start && finder.Replace(&pane, ToPath(with), end);
+            editing->End();
+            if (replaced) end = editing->ToRow(end);
+        } else {
+            replaced = finder.Replace(&pane, ToPath(with), end);
+        }
+        if (replaced) {
             if (m_selection != nullptr && m_selection->isChecked() && oldEnd.y == m_selectionEnd.y)
                 m_selectionEnd.x += end.x - oldEnd.x;
             pane.SetCaret(end);
@@ -309,11 +386,27 @@ void CFindReplaceDialog::ReplaceAll() {
     CPoint start, end;
     Block(start, end);
     const bool wrap = m_dontWrap == nullptr || !m_dontWrap->isChecked();
-    const CPoint current =
-        m_selection != nullptr && m_selection->isChecked() ? start : SelectionOf(pane).first;
+    CPoint current = m_selection != nullptr && m_selection->isChecked() ? start : SelectionOf(pane).first;
     CFindReplace& finder = *m_target.finder;
+    CReplaceEditing* editing = m_target.editing;
+    CPoint selectionStart = m_selectionStart;
+    if (editing != nullptr) {
+        // The block and the start on the real text, replaced there in one go.
+        const bool wholeText = end == CFindReplace::TextEnd(pane.Context());
+        current = editing->ToText(current);
+        start = editing->ToText(start);
+        end = editing->ToText(end);
+        selectionStart = editing->ToText(m_selectionStart);
+        editing->Begin();
+        if (wholeText) end = CFindReplace::TextEnd(pane.Context());
+    }
     const int count =
         finder.ReplaceAll(&pane, ToPath(what), ToPath(with), Flags(), current, start, end, wrap);
+    if (editing != nullptr) {
+        editing->End();
+        end = editing->ToRow(end);
+        m_selectionStart = editing->ToRow(selectionStart);
+    }
     if (m_selection != nullptr && m_selection->isChecked()) m_selectionEnd = end;
     pane.Refresh();
     if (finder.GetStatus() == SEARCH_TOO_COMPLEX)
@@ -343,11 +436,11 @@ QString QtFileFilter(const std::string& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-bool RunExport(QWidget* parent, CTextPane& pane, const std::string& documentName, const std::string* target,
-               std::string& error) {
+bool RunExport(QWidget* parent, CSyntaxEditContext& context, const std::string& documentName,
+               const std::string* target, std::string& error) {
     EXPORTVIEW view;
-    view.context = &pane.Context();
-    view.tabSize = pane.TabSize();
+    view.context = &context;
+    view.tabSize = std::clamp(GetSyntaxEditor().tabSize, 1, CSyntaxEditorOptions::kMaxTabSize);
     CFolderProgressDialog dialog(parent, QStringLiteral("Processing"), false);
     dialog.setObjectName(QStringLiteral("processingDialog"));
     bool ok = false;
@@ -369,7 +462,7 @@ bool RunExport(QWidget* parent, CTextPane& pane, const std::string& documentName
     return ok;
 }
 
-bool ExportHtml(QWidget* parent, CTextPane& pane, const std::string& documentName) {
+bool ExportHtml(QWidget* parent, CSyntaxEditContext& context, const std::string& documentName) {
     QFileDialog files(parent,
                       QStringLiteral("Convert the active document to a html file with syntax highlighting"));
     files.setObjectName(QStringLiteral("exportFileDialog"));
@@ -383,12 +476,12 @@ bool ExportHtml(QWidget* parent, CTextPane& pane, const std::string& documentNam
     if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty()) return false;
     const std::string target = ToPath(files.selectedFiles().first());
     std::string error;
-    return RunExport(parent, pane, documentName, &target, error);
+    return RunExport(parent, context, documentName, &target, error);
 }
 
-bool PreviewHtml(QWidget* parent, CTextPane& pane, const std::string& documentName) {
+bool PreviewHtml(QWidget* parent, CSyntaxEditContext& context, const std::string& documentName) {
     std::string error;
-    return RunExport(parent, pane, documentName, nullptr, error);
+    return RunExport(parent, context, documentName, nullptr, error);
 }
 
 void FillLanguageMenu(QMenu* menu, CTextPane* pane) {

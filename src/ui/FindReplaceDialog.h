@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "editor/FindReplace.h"
 
@@ -21,14 +23,39 @@ namespace corvatine::ui {
 
 class CTextPane;
 
+// Replacing in a pane whose rows are not its document's lines (a side of a
+// comparison): the replacement is made on the real text, between Begin and
+// End, with positions changed from the pane's rows to the text's lines and
+// back.
+class CReplaceEditing {
+public:
+    virtual ~CReplaceEditing() = default;
+    virtual CPoint ToText(CPoint row) = 0;  // while the rows are shown
+    virtual void Begin() = 0;               // the rows go, the text is edited
+    virtual void End() = 0;                 // the rows again, for the edited text
+    virtual CPoint ToRow(CPoint text) = 0;  // after End
+};
+
 // What a text view searches in: its pane (the focused one of a comparison)
 // and the search state of that pane's context. replace is false where the
-// pane's edits may not go straight to its context.
+// view offers no Replace. other is the second pane of a comparison, marked
+// by "&Highlight All" as well; editing is how a comparison replaces.
 struct FINDTARGET {
     CTextPane* pane = nullptr;
     CFindReplace* finder = nullptr;
     bool replace = true;
+    CTextPane* other = nullptr;
+    CReplaceEditing* editing = nullptr;
 };
+
+// Every match of a forward search over the whole text, in order: [start,
+// end) of each. An empty match moves the next search on by one character.
+// status tells whether an expression was too complex to finish.
+std::vector<std::pair<CPoint, CPoint>> FindAllMatches(CSyntaxEditContext& context, const std::string& text,
+                                                      uint32_t flags, SearchStatus* status = nullptr);
+// "&Highlight All": marks every match in the target's panes; the number of
+// matches marked in all of them.
+int HighlightAll(const FINDTARGET& target, const std::string& text, uint32_t flags);
 
 // The dialog's first find text: the selection when it lies within one
 // line, else the word at the caret.
@@ -58,6 +85,7 @@ public:
 
 private:
     void FindNext();
+    void MarkAll();
     void ReplaceOne();
     void ReplaceAll();
     void UpdateButtons();
@@ -76,6 +104,7 @@ private:
     QRadioButton* m_up = nullptr;
     QRadioButton* m_selection = nullptr;
     QPushButton* m_findNext;
+    QPushButton* m_highlightAll = nullptr;
     QPushButton* m_replaceButton = nullptr;
     QPushButton* m_replaceAll = nullptr;
     CPoint m_selectionStart;  // the block when replacing in the selection
@@ -88,12 +117,14 @@ QString QtFileFilter(const std::string& filter);
 // "Convert the active document to a html file with syntax highlighting":
 // asks for the target and writes the page under the "Processing" dialog.
 // False when cancelled or failed (the failure is shown).
-bool ExportHtml(QWidget* parent, CTextPane& pane, const std::string& documentName);
+// The context is the document's text (a side of a comparison without its
+// placeholder rows).
+bool ExportHtml(QWidget* parent, CSyntaxEditContext& context, const std::string& documentName);
 // "Preview the html export": the page to the preview file, opened by the desktop.
-bool PreviewHtml(QWidget* parent, CTextPane& pane, const std::string& documentName);
+bool PreviewHtml(QWidget* parent, CSyntaxEditContext& context, const std::string& documentName);
 // Runs one export on a worker under the modal "Processing" dialog.
-bool RunExport(QWidget* parent, CTextPane& pane, const std::string& documentName, const std::string* target,
-               std::string& error);
+bool RunExport(QWidget* parent, CSyntaxEditContext& context, const std::string& documentName,
+               const std::string* target, std::string& error);
 
 // The language menu of a pane: the definitions, the context's one checked;
 // choosing one colours the text with it. Items show "Extensions:" and their

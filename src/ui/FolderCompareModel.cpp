@@ -109,6 +109,8 @@ QPixmap DrawClassIcon(FolderRowClass rowClass) {
     return pixmap;
 }
 
+}  // namespace
+
 std::string SideText(CFolderItem& entry, int sideColumn) {
     switch (sideColumn) {
         case COLUMN_NAME: return entry.GetName();
@@ -133,6 +135,8 @@ std::string SideText(CFolderItem& entry, int sideColumn) {
         default: return std::string();
     }
 }
+
+namespace {
 
 // Orders two present entries by one side column; 0 when equal.
 int CompareEntries(CFolderItem& a, CFolderItem& b, int sideColumn) {

@@ -51,6 +51,10 @@ enum FolderColumn : int {
     kSideColumnCount,
 };
 
+// The text of an entry's cell in a side column: only what is known, nothing
+// is read from the file for it.
+std::string SideText(CFolderItem& entry, int sideColumn);
+
 class CFolderCompareModel : public QAbstractItemModel {
     Q_OBJECT
 

@@ -4,9 +4,12 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -17,6 +20,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "editor/FindReplace.h"
 #include "foldercompare/FileComparer.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "foldercompare/SyncWizard.h"
@@ -26,6 +30,7 @@
 #include "ui/FolderFilterDialog.h"
 #include "ui/FolderOperationDialogs.h"
 #include "ui/FolderReportDialog.h"
+#include "ui/FolderViewExtras.h"
 #include "ui/MainFrame.h"
 #include "ui/UiText.h"
 
@@ -162,8 +167,29 @@ CFolderCompareView::CFolderCompareView(const CFolderCompareParams& request, plat
     m_tree->header()->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tree->header()->setStretchLastSection(false);
     m_tree->header()->setSectionsMovable(false);
+    // Another program changed the folders: said above the rows, with Refresh.
+    m_changedBar = new QWidget(this);
+    m_changedBar->setObjectName(QStringLiteral("folderChangedBar"));
+    auto* changed = new QHBoxLayout(m_changedBar);
+    changed->setContentsMargins(6, 2, 6, 2);
+    changed->addWidget(
+        new QLabel(QStringLiteral("Files in the compared folders were changed."), m_changedBar), 1);
+    auto* refresh = new QPushButton(QStringLiteral("&Refresh"), m_changedBar);
+    refresh->setObjectName(QStringLiteral("folderRefresh"));
+    connect(refresh, &QPushButton::clicked, this, [this] { Execute(Command::Recompare); });
+    changed->addWidget(refresh);
+    m_changedBar->hide();
+    layout->addWidget(m_changedBar);
     layout->addWidget(m_tree, 1);
+    m_details = new CFolderDetailPane(this);
+    layout->addWidget(m_details);
     setFocusProxy(m_tree);
+    m_watcher = std::make_unique<CFolderWatcher>(GetFolderComparer().folderWatch != 0);
+    m_watcher->onChanged = [this](const std::string&) {
+        m_changedBar->show();
+        m_statusText = QStringLiteral("Files in the compared folders were changed.");
+        emit stateChanged();
+    };
 
     const CFolderComparer& component = GetFolderComparer();
     for (int side = 0; side < 2; ++side) {
@@ -189,6 +215,8 @@ CFolderCompareView::CFolderCompareView(const CFolderCompareParams& request, plat
         (void)index;
         if (!m_restoring && !IsBusy()) CompareOpenedLevels();
     });
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &CFolderCompareView::UpdateDetails);
     connect(m_tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         m_selectionKnown = false;
         if (!m_restoring) emit stateChanged();
@@ -303,6 +331,10 @@ void CFolderCompareView::RunWork(const WORKDISPLAY& display, CFolderWork::Work w
                                  std::function<void(CFolderWorkProgress&)> prepare) {
     if (IsBusy()) return;
     SaveState();
+    // The view's own work changes the folders: not watched meanwhile.
+    m_watcher->Stop();
+    m_changedBar->hide();
+    m_details->ShowItem(nullptr);
     const int generation = ++m_generation;
     m_then = std::move(then);
     m_work = std::make_unique<CFolderWork>(
@@ -368,6 +400,7 @@ void CFolderCompareView::FinishWork(int generation) {
     for (int side = 0; side < 2; ++side) m_paths[side]->setText(FromPath(m_request.sides[side].path));
     if (!m_request.Equals(before)) emit requestChanged(m_request);
     AfterTreeChange();
+    m_watcher->WatchTree(m_doc);
     if (hadFocus && isVisible()) m_tree->setFocus();
     if (then) then(work->Completed(), work->Progress());
     if (work->Progress().IsCancelled() && !IsBusy())
@@ -479,7 +512,36 @@ void CFolderCompareView::AfterTreeChange() {
     RestoreState();
     UpdateSummary();
     m_selectionKnown = false;
+    UpdateDetails();
     emit stateChanged();
+}
+
+bool CFolderCompareView::ChangedOnDisk() const { return !m_changedBar->isHidden(); }
+
+void CFolderCompareView::UpdateDetails() {
+    m_details->ShowItem(m_model->IsBlocked() ? nullptr : m_model->Item(m_tree->currentIndex()));
+}
+
+void CFolderCompareView::FindRow(bool up, bool ask) {
+    if (ask || m_findText.isEmpty()) {
+        QInputDialog dialog(this);
+        dialog.setObjectName(QStringLiteral("folderFindDialog"));
+        dialog.setWindowTitle(QStringLiteral("Find"));
+        dialog.setLabelText(QStringLiteral("&Find What:"));
+        dialog.setTextValue(m_findText);
+        if (dialog.exec() != QDialog::Accepted || dialog.textValue().isEmpty()) return;
+        m_findText = dialog.textValue();
+    }
+    const QModelIndex found = FindFolderRow(*m_model, m_findText, m_tree->currentIndex(), up);
+    if (!found.isValid()) {
+        QMessageBox::information(this, QStringLiteral("Find"),
+                                 FromPath(FormatNotFound(kFindNotFoundFormat, ToPath(m_findText))));
+        return;
+    }
+    for (QModelIndex parent = found.parent(); parent.isValid(); parent = parent.parent())
+        m_tree->expand(parent);
+    m_tree->setCurrentIndex(found);
+    m_tree->scrollTo(found);
 }
 
 void CFolderCompareView::UpdateRootStatus() {
@@ -972,6 +1034,9 @@ bool CFolderCompareView::IsEnabled(Command command) const {
             const CFolderCompareItem* item = CurrentItem();
             return item != nullptr && item->IsFolderPair() && item->HasBothSides();
         }
+        case Command::Find:
+        case Command::FindNext:
+        case Command::FindPrevious: return m_model->rowCount() > 0;
         default: return false;
     }
 }
@@ -1069,6 +1134,9 @@ void CFolderCompareView::Execute(Command command) {
             break;
         case Command::FolderFilters: EditFilters(); break;
         case Command::Synchronize: Synchronize(); break;
+        case Command::Find: FindRow(false, true); break;
+        case Command::FindNext:
+        case Command::FindPrevious: FindRow(command == Command::FindPrevious, false); break;
         case Command::UpOneLevel:
             RunWork({WorkLook::Panel, QString(), QStringLiteral("Comparing..."), true},
                     [this](CFolderWorkProgress& progress) {

@@ -21,7 +21,9 @@ class QLabel;
 namespace corvatine::ui {
 
 class CFolderCompareModel;
+class CFolderDetailPane;
 class CFolderProgressDialog;
+class CFolderWatcher;
 
 // The synchronisation wizard, once the window has one: shown over the view
 // with the type chosen beforehand, on a document whose levels are all
@@ -55,6 +57,11 @@ public:
     void SelectPaths(const std::vector<std::string>& paths);
     // The rows the view shows now, top to bottom, as the report lists them.
     std::vector<FOLDERREPORTROW> ShownRows() const;
+    // The detail pane of the current pair, and the watch on the folders.
+    CFolderDetailPane& Details() { return *m_details; }
+    CFolderWatcher& Watcher() { return *m_watcher; }
+    // The watch saw another program change the folders since the last scan.
+    bool ChangedOnDisk() const;
     // Writes, copies or previews the report (the progress dialog meanwhile).
     enum class ReportAction { Save, Copy, Preview };
     void RunReport(ReportAction action, const std::string& path);
@@ -135,6 +142,10 @@ private:
     // the current file's folder, or the roots.
     CFolderCompareItem* CurrentFolder() const;
     CFolderCompareItem* CurrentItem() const;
+    // The detail pane follows the current row.
+    void UpdateDetails();
+    // Finds the next (or previous) row by name; with ask, the text first.
+    void FindRow(bool up, bool ask);
 
     platform::CMessages& m_messages;
     CFolderCompareDocEx m_doc;
@@ -166,6 +177,10 @@ private:
     std::vector<std::string> m_unresolved;
     bool m_restoring = false;
     uint32_t m_columns = 0xffff;  // "ShowColumns" of this view
+    CFolderDetailPane* m_details = nullptr;
+    std::unique_ptr<CFolderWatcher> m_watcher;
+    QWidget* m_changedBar = nullptr;  // offers Refresh after the watch saw a change
+    QString m_findText;
 };
 
 }  // namespace corvatine::ui

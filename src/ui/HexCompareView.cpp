@@ -1,11 +1,14 @@
 #include "ui/HexCompareView.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -14,9 +17,12 @@
 
 #include "binarycompare/HexEditOptions.h"
 #include "binarycompare/HexSearch.h"
+#include "platform/AtomicFile.h"
+#include "platform/Path.h"
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
 #include "ui/BinaryLocationMap.h"
+#include "ui/BinaryPropertiesDialog.h"
 #include "ui/DialogMessages.h"
 #include "ui/Dialogs.h"
 #include "ui/HexDialogs.h"
@@ -200,6 +206,7 @@ CHexCompareView::CHexCompareView(const CBinaryCompareParams& request, platform::
     m_poll.start(kPollMilliseconds);
     m_mapAge.start();
     setFocusProxy(m_pane[0]);
+    setAcceptDrops(true);
     RefreshLabels();
     UpdateScrollBars();
     UpdateMap();
@@ -549,6 +556,12 @@ void CHexCompareView::Reload() {
     m_listing.stop();
     m_pending = NAV_NONE;
     m_doc.Reload();
+    AfterLoad();
+}
+
+void CHexCompareView::AfterLoad() {
+    m_listing.stop();
+    m_pending = NAV_NONE;
     m_differences.Reset();
     m_current = -1;
     m_cancelled = m_listFailed = false;
@@ -682,7 +695,8 @@ bool CHexCompareView::IsEnabled(Command command) const {
         case Command::FindPrevious:
         case Command::GoToTextComparison:
         case Command::GoToContainingFolder:
-        case Command::AutoRecompare: return true;
+        case Command::AutoRecompare:
+        case Command::ComparisonProperties: return true;
         case Command::Undo: return doc.MostRecentView() != nullptr || doc.Side(side).RecordCount() > 0;
         case Command::Redo: return doc.CanRedo();
         case Command::Cut: return m_pane[side]->HasSelection() && !doc.Side(side).IsReadOnly();
@@ -696,6 +710,10 @@ bool CHexCompareView::IsEnabled(Command command) const {
         case Command::PreviousDifference:
         case Command::NextDifference:
         case Command::LastDifference: return mayList;
+        // The report lists every range: once they all are.
+        case Command::Report:
+            return !IsBusy() && m_differences.Complete() && !m_differences.Truncated() &&
+                   !m_differences.Failed() && doc.State() != BINARY_ERROR;
         default: return false;
     }
 }
@@ -791,9 +809,82 @@ void CHexCompareView::Execute(Command command) {
             if (auto* frame = qobject_cast<CMainFrame*>(window()))
                 frame->OpenRequest(*m_doc.GoToContainingFolderComparison());
             break;
+        case Command::ComparisonProperties: ShowProperties(); break;
+        case Command::Report: WriteReport(); break;
         default: break;
     }
     Poll();
+    emit stateChanged();
+}
+
+// ---- Properties and dropped files ----
+
+void CHexCompareView::ShowProperties() {
+    BINARYSUMMARY summary;
+    const std::vector<BINARYDIFFERENCE>& ranges = m_differences.Ranges();
+    summary.complete = m_differences.Complete() && !m_differences.Truncated();
+    summary.result = StatusText().section(QStringLiteral("    "), 0, 0);
+    summary.ranges = static_cast<int64_t>(ranges.size());
+    for (const BINARYDIFFERENCE& range : ranges) summary.bytes += range.end - range.start;
+    for (int side = 0; side < 2; ++side) summary.sizes[side] = m_doc.Side(side).GetSize();
+    CBinaryPropertiesDialog dialog(this, m_doc.Params(), summary);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const CBinaryCompareParams params = dialog.Params();
+    bool pathsChanged = false;
+    for (int side = 0; side < 2; ++side)
+        pathsChanged =
+            pathsChanged || !platform::PathsEqual(params.sides[side].path, m_doc.Params().sides[side].path);
+    // A new path loads both sides again: unsaved edits are asked for first.
+    if (pathsChanged && !ReloadAsked()) return;
+    m_doc.ApplyProperties(params);
+    if (pathsChanged)
+        AfterLoad();
+    else
+        Refresh();
+}
+
+void CHexCompareView::WriteReport() {
+    QFileDialog files(this, QStringLiteral("Report"));
+    files.setObjectName(QStringLiteral("binaryReportDialog"));
+    files.setAcceptMode(QFileDialog::AcceptSave);
+    files.setNameFilters({QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")});
+    files.setDefaultSuffix(QStringLiteral("txt"));
+    if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty()) return;
+    const std::string path = ToPath(files.selectedFiles().first());
+    const int64_t sizes[2] = {m_doc.Side(0).GetSize(), m_doc.Side(1).GetSize()};
+    std::string error;
+    if (!platform::WriteFileAtomically(path, BinaryReportText(m_doc.Params(), m_differences.Ranges(), sizes),
+                                       0644, error))
+        m_messages.Error(error);  // it names the file
+}
+
+void CHexCompareView::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile() &&
+        !platform::IsFolder(ToPath(urls.first().toLocalFile())))
+        event->acceptProposedAction();
+}
+
+void CHexCompareView::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return;
+    const std::string path = ToPath(urls.first().toLocalFile());
+    const QPoint at = event->position().toPoint();
+    // The side under the drop; the map and the scroll bar count as the right.
+    const int side = m_pane[0]->geometry().contains(at) || at.x() < m_pane[1]->geometry().left() ? 0 : 1;
+    if (m_doc.Side(side).IsModified()) {
+        const std::string question = platform::ReplacePlaceholder("%s is changed, reload anyway?", "%s",
+                                                                  m_doc.Params().sides[side].path);
+        if (m_messages.AskYesNo(question) != platform::ANSWER_YES) return;
+    }
+    m_listing.stop();
+    if (!m_doc.ReplaceSide(side, path)) {
+        m_messages.Error("cannot open '" + path + "'");
+        AfterLoad();
+        return;
+    }
+    event->acceptProposedAction();
+    AfterLoad();
     emit stateChanged();
 }
 

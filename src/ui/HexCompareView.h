@@ -82,6 +82,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // A file dropped on a side replaces that side.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     friend class CHexSideDecorations;
@@ -110,6 +113,12 @@ private:
     void Reload();
     void Find(bool ask, bool forward);
     void GoTo();
+    // "Comparison Properties": the parameters changed as the dialog leaves them.
+    void ShowProperties();
+    // The plain report of the listed ranges, to a file the user names.
+    void WriteReport();
+    // After the document loaded a side or both anew.
+    void AfterLoad();
     // Runs a document command that stops the worker, and starts the pass
     // again when one was running (the document leaves it stopped).
     template <typename Command>

@@ -119,6 +119,8 @@ constexpr ACTIONINFO kActions[] = {
     {Command::ExportHtml, "exportHtml", "&Export to HTML...", "",
      "Convert the active document to a html file with syntax highlighting", false},
     {Command::PreviewHtml, "previewHtml", "Pre&view HTML Export", "", "Preview the html export", false},
+    {Command::ComparisonProperties, "comparisonProperties", "Comparison &Properties...", "",
+     "Show the properties of the current comparison", false},
     {Command::GoToTextComparison, "goToTextComparison", "Go To &Text Comparison", "",
      "Compare the files as text", false},
     {Command::GoToContainingFolder, "goToContainingFolder", "Go To Containing F&older Comparison", "Ctrl+F12",
@@ -346,7 +348,8 @@ void CMainFrame::CreateMenus() {
     }
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    for (Command c : {Command::Report, Command::GenerateCommandLine, Command::Synchronize})
+    for (Command c :
+         {Command::Report, Command::GenerateCommandLine, Command::Synchronize, Command::ComparisonProperties})
         tools->addAction(Action(c));
 
     // Find in files: the command starts a search, or stops the running one;

@@ -178,7 +178,11 @@ void CTextCompareView::ReadOptions() {
 }
 
 void CTextCompareView::Refresh() {
-    for (CTextPane* pane : m_pane) pane->Refresh();
+    // The rows changed: the marks of a search stand elsewhere now.
+    for (CTextPane* pane : m_pane) {
+        pane->ClearMarks();
+        pane->Refresh();
+    }
     UpdateScrollBars();
     ScrollTo(m_firstRow);
     m_map->update();
@@ -208,7 +212,8 @@ bool CTextCompareView::IsEnabled(Command command) const {
         case Command::Undo: return doc.GetSide(side).CanUndo();
         case Command::Redo: return doc.GetSide(side).CanRedo();
         case Command::Cut: return m_pane[side]->HasSelection() && !doc.GetSide(side).IsReadOnly();
-        case Command::Paste: return !doc.GetSide(side).IsReadOnly();
+        case Command::Paste:
+        case Command::Replace: return !doc.GetSide(side).IsReadOnly();
         case Command::Copy: return m_pane[side]->HasSelection();
         case Command::CopyToLeft:
         case Command::CopyToLeftAndAdvance:
@@ -228,7 +233,6 @@ bool CTextCompareView::IsEnabled(Command command) const {
         // The commands of the hex views.
         case Command::SaveLeftAs:
         case Command::SaveRightAs:
-        case Command::Replace:  // edits of a side go through the comparison, not to its text
         case Command::GoToTextComparison:
         case Command::GoToContainingFolder:
         case Command::AutoRecompare: return false;
@@ -256,7 +260,8 @@ FINDTARGET CTextCompareView::FindTarget() {
         m_finder[m_activeSide] = std::make_unique<CFindReplace>(context, &GetSyntaxEditor().findHistory);
         m_findContext[m_activeSide] = &context;
     }
-    return {m_pane[m_activeSide], m_finder[m_activeSide].get(), false};
+    m_findSide = m_activeSide;
+    return {m_pane[m_activeSide], m_finder[m_activeSide].get(), true, m_pane[1 - m_activeSide], this};
 }
 
 void CTextCompareView::Execute(Command command) {
@@ -355,11 +360,22 @@ void CTextCompareView::Execute(Command command) {
             break;
         case Command::Report: CTextReportDialog::Run(this, m_doc); break;
         case Command::GenerateCommandLine: CCommandLineDialog::Run(this, m_doc.Request()); break;
-        case Command::Find: CFindReplaceDialog::Run(this, FindTarget(), false); break;
+        case Command::Find:
+        case Command::Replace:
+            CFindReplaceDialog::Run(this, FindTarget(), command == Command::Replace);
+            break;
         case Command::FindNext:
         case Command::FindPrevious: FindAgain(this, FindTarget(), command == Command::FindPrevious); break;
-        case Command::ExportHtml: ExportHtml(this, pane, m_doc.Request().sides[m_activeSide].path); break;
-        case Command::PreviewHtml: PreviewHtml(this, pane, m_doc.Request().sides[m_activeSide].path); break;
+        case Command::ExportHtml:
+        case Command::PreviewHtml: {
+            const std::unique_ptr<CSyntaxEditContext> text = RealText(m_activeSide);
+            const std::string& name = m_doc.Request().sides[m_activeSide].path;
+            if (command == Command::ExportHtml)
+                ExportHtml(this, *text, name);
+            else
+                PreviewHtml(this, *text, name);
+            break;
+        }
         default: break;
     }
     emit stateChanged();
@@ -439,6 +455,36 @@ bool CTextCompareView::Delete(CTextPane& pane, CPoint from, CPoint to, int actio
     m_doc.Recompare();
     caret = {realFrom.x, object.RealLineToRow(realFrom.y)};
     return done;
+}
+
+std::unique_ptr<CSyntaxEditContext> CTextCompareView::RealText(int side) {
+    CTextCompareObject& object = m_doc.GetSide(side);
+    std::string text;
+    for (int row = 0; row < object.GetLineCount(); ++row) {
+        if (object.IsGhostRow(row)) continue;
+        const CSyntaxTextLine& line = object.GetLine(row);
+        text += line.Characters();
+        text += line.Ending();
+    }
+    auto context = std::make_unique<CSyntaxEditContext>();
+    context->ResetToNew(object.GetLineEndingStyle());
+    int endLine = 0, endChar = 0;
+    (void)context->InsertTextAt(nullptr, 0, 0, text, endLine, endChar, 0, false);
+    context->SetSyntaxDefinition(object.GetSyntaxDefinition());
+    return context;
+}
+
+CPoint CTextCompareView::ToText(CPoint row) { return RealPosition(m_findSide, row); }
+
+void CTextCompareView::Begin() { m_doc.Context().ClearComparison(); }
+
+void CTextCompareView::End() {
+    m_doc.Recompare();
+    Refresh();
+}
+
+CPoint CTextCompareView::ToRow(CPoint text) {
+    return {text.x, m_doc.GetSide(m_findSide).RealLineToRow(text.y)};
 }
 
 void CTextCompareView::ShowLineDifference() {

@@ -39,7 +39,10 @@ private:
     int m_side;
 };
 
-class CTextCompareView : public CDocumentView, public platform::CMessageTarget, private CPaneEditing {
+class CTextCompareView : public CDocumentView,
+                         public platform::CMessageTarget,
+                         private CPaneEditing,
+                         private CReplaceEditing {
     Q_OBJECT
 
 public:
@@ -97,6 +100,15 @@ private:
     // A pane position on the real text: a placeholder row stands at the start
     // of the real line after it.
     CPoint RealPosition(int side, CPoint position);
+    // The side's real lines, without the placeholder rows, in a context of
+    // their own in the side's colours: what its export shows.
+    std::unique_ptr<CSyntaxEditContext> RealText(int side);
+    // Replace and Replace All of the dialog work on the searched side's real
+    // text with the comparison cleared around them, as the panes' edits do.
+    CPoint ToText(CPoint row) override;
+    void Begin() override;
+    void End() override;
+    CPoint ToRow(CPoint text) override;
 
     platform::CMessages& m_messages;
     CDocumentWatches m_watches;
@@ -113,6 +125,7 @@ private:
     // The search state of each side and the text it searches.
     std::unique_ptr<CFindReplace> m_finder[2];
     const CSyntaxEditContext* m_findContext[2] = {nullptr, nullptr};
+    int m_findSide = 0;  // the side the search and its replacements work on
 };
 
 }  // namespace corvatine::ui

@@ -162,8 +162,8 @@ void CTextEditView::Execute(Command command) {
         case Command::FindPrevious:
             FindAgain(this, {m_pane, m_finder.get(), true}, command == Command::FindPrevious);
             break;
-        case Command::ExportHtml: ExportHtml(this, *m_pane, DocumentName()); break;
-        case Command::PreviewHtml: PreviewHtml(this, *m_pane, DocumentName()); break;
+        case Command::ExportHtml: ExportHtml(this, m_pane->Context(), DocumentName()); break;
+        case Command::PreviewHtml: PreviewHtml(this, m_pane->Context(), DocumentName()); break;
         default: break;
     }
     emit stateChanged();

@@ -68,6 +68,7 @@ void CTextPane::SetContext(CSyntaxEditContext& context) {
     m_context->RemoveView(this);
     m_context = &context;
     m_context->AddView(this);
+    m_marks.clear();
     Refresh();
 }
 
@@ -263,6 +264,7 @@ void CTextPane::PaintRow(QPainter& painter, int row, int y) {
     if (m_decorations.SyntaxColours() && m_context->GetSyntaxDefinition() != nullptr)
         m_context->ParseLine(m_context->GetParseState(row - 1), row, &blocks);
     const std::vector<std::pair<int, int>> highlights = m_decorations.Highlights(row);
+    const std::vector<std::pair<int, int>> marks = RowMarks(row, length);
     CPoint selStart = m_anchor, selEnd = m_caret;
     if (selEnd.y < selStart.y || (selEnd.y == selStart.y && selEnd.x < selStart.x))
         std::swap(selStart, selEnd);
@@ -280,6 +282,10 @@ void CTextPane::PaintRow(QPainter& painter, int row, int y) {
     if (selFrom >= 0) {
         cuts.push_back(std::clamp(selFrom, 0, length));
         cuts.push_back(std::clamp(selTo, 0, length));
+    }
+    for (const auto& [from, to] : marks) {
+        cuts.push_back(std::clamp(from, 0, length));
+        cuts.push_back(std::clamp(to, 0, length));
     }
     std::sort(cuts.begin(), cuts.end());
     cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
@@ -300,10 +306,14 @@ void CTextPane::PaintRow(QPainter& painter, int row, int y) {
         for (const auto& [hFrom, hTo] : highlights)
             highlighted = highlighted || (from >= hFrom && from <= hTo);
         const bool selected = selFrom >= 0 && from >= selFrom && from < selTo;
+        bool marked = false;
+        for (const auto& [mFrom, mTo] : marks) marked = marked || (from >= mFrom && from < mTo);
         QColor pen = color > 0 && color < COLORINDEX_COUNT ? EditorColor(color) : normal;
         if (selected) {
             painter.fillRect(QRect(x0, y, x1 - x0, m_lineHeight), palette().color(QPalette::Highlight));
             pen = palette().color(QPalette::HighlightedText);
+        } else if (marked) {
+            painter.fillRect(QRect(x0, y, x1 - x0, m_lineHeight), MarkBackground());
         } else if (highlighted) {
             painter.fillRect(QRect(x0, y, x1 - x0, m_lineHeight), m_decorations.HighlightBackground());
             pen = m_decorations.HighlightText();
@@ -322,7 +332,12 @@ void CTextPane::PaintRow(QPainter& painter, int row, int y) {
         painter.drawText(xOf(drawFirst), y + m_ascent, piece);
     }
     painter.setFont(m_font);
-    // A selected line ending shows as one selected cell.
+    // A marked line ending (a match across lines) shows as one marked cell,
+    // a selected one as one selected cell.
+    if (!marks.empty() && marks.back().second > length && !(selFrom >= 0 && selTo > length)) {
+        const int x = xOf(static_cast<int>(layout.bytes.size()) - 1);
+        painter.fillRect(QRect(x, y, m_charWidth, m_lineHeight), MarkBackground());
+    }
     if (selFrom >= 0 && selTo > length) {
         const int x = xOf(static_cast<int>(layout.bytes.size()) - 1);
         painter.fillRect(QRect(x, y, m_charWidth, m_lineHeight), palette().color(QPalette::Highlight));
@@ -545,6 +560,10 @@ void CTextPane::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
+    if (event->key() == Qt::Key_Escape && !m_marks.empty()) {
+        ClearMarks();
+        return;
+    }
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -631,6 +650,7 @@ void CTextPane::focusOutEvent(QFocusEvent* event) {
 void CTextPane::UpdateView(CSyntaxTextView* source, const CPositionAdjuster* adjuster, uint32_t, int line) {
     (void)source;
     (void)line;
+    m_marks.clear();
     if (adjuster != nullptr) {
         adjuster->Adjust(m_caret);
         adjuster->Adjust(m_anchor);
@@ -656,6 +676,34 @@ void CTextPane::ReadOptions() {
     m_ascent = metrics.ascent();
     m_tabSize = std::clamp(editor.tabSize, 1, CSyntaxEditorOptions::kMaxTabSize);
     update();
+}
+
+// ---- Marks ----
+
+QColor CTextPane::MarkBackground() { return QColor(255, 176, 64); }
+
+void CTextPane::SetMarks(std::vector<MARK> marks) {
+    m_marks = std::move(marks);
+    update();
+}
+
+void CTextPane::ClearMarks() {
+    if (m_marks.empty()) return;
+    m_marks.clear();
+    update();
+}
+
+std::vector<std::pair<int, int>> CTextPane::RowMarks(int row, int length) const {
+    std::vector<std::pair<int, int>> ranges;
+    // The marks are in order and apart: their ends are in order too.
+    auto it = std::lower_bound(m_marks.begin(), m_marks.end(), row,
+                               [](const MARK& mark, int y) { return mark.second.y < y; });
+    for (; it != m_marks.end() && it->first.y <= row; ++it) {
+        const int from = it->first.y == row ? it->first.x : 0;
+        const int to = it->second.y == row ? it->second.x : length + 1;
+        if (to > from) ranges.emplace_back(from, to);
+    }
+    return ranges;
 }
 
 }  // namespace corvatine::ui

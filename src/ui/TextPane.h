@@ -125,6 +125,16 @@ public:
     void ReadOptions();
     int TabSize() const { return m_tabSize; }
 
+    // The marks of "Highlight All": ranges [start, end) in the pane's
+    // positions, in order and apart. An edit of the context, another context
+    // and Escape clear them.
+    using MARK = std::pair<CPoint, CPoint>;
+    void SetMarks(std::vector<MARK> marks);
+    void ClearMarks();
+    const std::vector<MARK>& Marks() const { return m_marks; }
+    // The colour marked text stands on.
+    static QColor MarkBackground();
+
     // CSyntaxTextView
     void UpdateView(CSyntaxTextView* source, const CPositionAdjuster* adjuster, uint32_t hints,
                     int line) override;
@@ -162,6 +172,8 @@ private:
     int ByteAtCell(int row, int cell) const;
 
     void PaintRow(QPainter& painter, int row, int y);
+    // The marked byte ranges [from, to) of a row; to past the text marks the ending.
+    std::vector<std::pair<int, int>> RowMarks(int row, int length) const;
     void MoveCaret(CPoint to, bool extend, bool keepColumn = false);
     CPoint Clamp(CPoint position) const;
     CPoint StepLeft(CPoint position) const;
@@ -189,6 +201,7 @@ private:
     int m_typedUndo = -1;
     bool m_caretOn = true;
     QTimer m_blink;
+    std::vector<MARK> m_marks;
 };
 
 }  // namespace corvatine::ui
