@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
             std::cerr << "corvatine: " << error << "\nTry 'corvatine --help' for more information.\n";
             status = 2;
         } else {
+            // The start page when the command line asked for nothing to open.
+            if (frame.ViewCount() == 0 && app.generalOptions.showStartPage != 0) frame.ShowStartPage();
             status = application.exec();
         }
     }
