@@ -13,3 +13,5 @@ QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/fo
 echo "docs/screenshots/folder-view.png"
 QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/find_in_files_view_tests searchListsFilesAndHits >/dev/null
 echo "docs/screenshots/find-in-files.png"
+QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/around_tests Screenshot >/dev/null
+echo "docs/screenshots/start-page.png"

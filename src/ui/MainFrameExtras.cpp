@@ -247,7 +247,7 @@ void CMainFrame::CreatePrintCommands(QMenu* file) {
 }
 
 void CMainFrame::UpdatePrintCommands(CDocumentView* view) {
-    const bool printable = CTextPrintJob::ForView(view, 0) != nullptr;
+    const bool printable = CTextPrintJob::CanPrint(view);
     for (int i = 0; i < 2; ++i)
         if (m_printCommands[i] != nullptr) m_printCommands[i]->setEnabled(printable);
 }
@@ -286,7 +286,7 @@ void CMainFrame::Print() {
 }
 
 void CMainFrame::PrintPreview() {
-    if (!CTextPrintJob::ForView(ActiveView(), 0)) return;
+    if (!CTextPrintJob::CanPrint(ActiveView())) return;
     QPrintPreviewDialog dialog(&m_printer, this);
     dialog.setWindowTitle(QStringLiteral("Print Preview"));
     auto* preview = dialog.findChild<QPrintPreviewWidget*>();

@@ -51,6 +51,11 @@ QStringList PrintLayoutNames() {
 
 CTextPrintJob::~CTextPrintJob() = default;
 
+bool CTextPrintJob::CanPrint(const CDocumentView* view) {
+    return qobject_cast<const CTextCompareView*>(view) != nullptr ||
+           qobject_cast<const CTextEditView*>(view) != nullptr;
+}
+
 std::unique_ptr<CTextPrintJob> CTextPrintJob::ForView(CDocumentView* view, int layout) {
     std::unique_ptr<CTextPrintJob> job(new CTextPrintJob);
     if (auto* compare = qobject_cast<CTextCompareView*>(view)) {

@@ -37,6 +37,8 @@ public:
     // text comparisons and the text editor print). The layout applies to
     // comparisons. The view must outlive the job.
     static std::unique_ptr<CTextPrintJob> ForView(CDocumentView* view, int layout);
+    // Whether ForView makes a job for the view; cheap, for enabling commands.
+    static bool CanPrint(const CDocumentView* view);
     ~CTextPrintJob();
 
     // The rows of text that fit on one page of the printer.

@@ -274,6 +274,7 @@ private slots:
     // A comparison printed to a PDF file: as many pages as its rows fill,
     // side by side or each side on its own pages.
     void PrintsAComparisonToPdf() {
+        QVERIFY(!FrameAction("print")->isEnabled());  // nothing to print
         CTextCompareParams request;
         request.sides[0].path = Write("print-left.txt", Lines(150, false));
         request.sides[1].path = Write("print-right.txt", Lines(140, true));
@@ -326,6 +327,19 @@ private slots:
         QTest::keyClick(&view->Pane(0), Qt::Key_P, Qt::ControlModifier);
         QVERIFY(asked);
         QCOMPARE(PdfPages(ReadFile(printed.toStdString())), job->PageCount(framePrinter));
+
+        // The editor prints its one file; the start page nothing.
+        QVERIFY(m_frame->OpenFile(Write("edited.txt", Lines(perPage + 1, false))) != nullptr);
+        QVERIFY(FrameAction("print")->isEnabled());
+        printer.setPrintRange(QPrinter::AllPages);
+        printer.setFromTo(0, 0);
+        printer.setOutputFileName(m_dir->filePath(QStringLiteral("edited.pdf")));
+        QCOMPARE(m_frame->PrintActiveView(printer, PRINT_SIDE_BY_SIDE), 2);
+        QCOMPARE(PdfPages(ReadFile(m_dir->filePath(QStringLiteral("edited.pdf")).toStdString())), 2);
+        m_frame->ShowStartPage();
+        QVERIFY(!FrameAction("print")->isEnabled());
+        QVERIFY(!FrameAction("printPreview")->isEnabled());
+        QCOMPARE(m_frame->PrintActiveView(printer, PRINT_SIDE_BY_SIDE), 0);
     }
 
     // The names of both files are on the printed pages.
@@ -372,6 +386,14 @@ private slots:
             QVERIFY(preview != nullptr);
             shown = preview->pageCount();
             mode = preview->viewMode();
+            dialog->resize(900, 700);
+            QTest::qWait(100);
+            const QByteArray folder = qgetenv("CORVATINE_SCREENSHOTS");
+            if (!folder.isEmpty()) {
+                QDir().mkpath(QString::fromLocal8Bit(folder));
+                QVERIFY(dialog->grab().save(QString::fromLocal8Bit(folder) +
+                                            QStringLiteral("/print-preview.png")));
+            }
             preview->setViewMode(QPrintPreviewWidget::FacingPagesView);
             qobject_cast<QDialog*>(dialog)->reject();
         });
