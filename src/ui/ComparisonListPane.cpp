@@ -71,15 +71,31 @@ CComparisonListPane::CComparisonListPane(CRecentComparisonList* list, QWidget* p
 }
 
 void CComparisonListPane::Reload() {
-    m_rows->clear();
+    struct ROW {
+        int entry;
+        QString title;
+        QString tip;
+    };
+    std::vector<ROW> shown;
     const int count = m_list != nullptr ? m_list->Count() : 0;
     for (int i = 0; i < count; ++i) {
         const CCompareParams& request = (*m_list)[i];
-        if (!ComparisonMatches(request, m_filter->text())) continue;
-        auto* item =
-            new QListWidgetItem(ComparisonKindIcon(*this, request.kind), FromPath(request.GetTitle()));
-        item->setToolTip(ComparisonToolTip(request));
-        item->setData(Qt::UserRole, i);
+        if (ComparisonMatches(request, m_filter->text()))
+            shown.push_back({i, FromPath(request.GetTitle()), ComparisonToolTip(request)});
+    }
+    // Rows that stay as they are keep their selection and current row.
+    bool same = static_cast<int>(shown.size()) == m_rows->count();
+    for (int row = 0; same && row < m_rows->count(); ++row) {
+        const QListWidgetItem* item = m_rows->item(row);
+        const ROW& now = shown[static_cast<size_t>(row)];
+        same = EntryOf(item) == now.entry && item->text() == now.title && item->toolTip() == now.tip;
+    }
+    if (same) return;
+    m_rows->clear();
+    for (const ROW& row : shown) {
+        auto* item = new QListWidgetItem(ComparisonKindIcon(*this, (*m_list)[row.entry].kind), row.title);
+        item->setToolTip(row.tip);
+        item->setData(Qt::UserRole, row.entry);
         m_rows->addItem(item);
     }
     if (m_rows->count() > 0) m_rows->setCurrentRow(0, QItemSelectionModel::NoUpdate);
@@ -134,15 +150,18 @@ bool CComparisonListPane::eventFilter(QObject* watched, QEvent* event) {
 void CComparisonListPane::ShowMenu(const QPoint& at) {
     QListWidgetItem* item = m_rows->itemAt(at);
     if (item == nullptr) return;
-    if (!item->isSelected()) m_rows->setCurrentItem(item);
+    // The menu is about the row clicked, and the others selected with it.
+    if (!item->isSelected()) {
+        m_rows->clearSelection();
+        item->setSelected(true);
+    }
     QMenu menu(this);
-    QAction* open = menu.addAction(QStringLiteral("&Open"));
-    QAction* remove = menu.addAction(QStringLiteral("&Remove"));
-    QAction* chosen = menu.exec(m_rows->viewport()->mapToGlobal(at));
-    if (chosen == open)
-        emit openEntry(EntryOf(item));
-    else if (chosen == remove)
-        RemoveSelected();
+    const int entry = EntryOf(item);
+    connect(menu.addAction(QStringLiteral("&Open")), &QAction::triggered, this,
+            [this, entry] { emit openEntry(entry); });
+    connect(menu.addAction(QStringLiteral("&Remove")), &QAction::triggered, this,
+            &CComparisonListPane::RemoveSelected);
+    menu.exec(m_rows->viewport()->mapToGlobal(at));
 }
 
 }  // namespace corvatine::ui

@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPrintDialog>
@@ -21,6 +22,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -259,6 +261,27 @@ private slots:
         const std::string saved = ReadFile(m_app->RecentComparisons()->Path());
         QVERIFY(saved.find("delta.txt") != std::string::npos);
         QVERIFY(saved.find("alpha.txt") == std::string::npos);
+
+        // The context menu's "Remove" does the same.
+        QString offered;
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [timer, &offered] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) return;
+            timer->stop();
+            timer->deleteLater();
+            for (QAction* action : menu->actions()) offered += action->text() + QLatin1Char(';');
+            for (QAction* action : menu->actions())
+                if (action->text() == QStringLiteral("&Remove")) action->trigger();
+            menu->close();
+        });
+        timer->start(5);
+        const QPoint at = rows.visualItemRect(rows.item(0)).center();
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, rows.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(rows.viewport(), &menuEvent);
+        QCOMPARE(offered, QStringLiteral("&Open;&Remove;"));
+        QCOMPARE(m_app->RecentComparisons()->Count(), 0);
+        QCOMPARE(rows.count(), 0);
 
         // The View menu hides and shows the pane, and ShowLeftPane follows.
         QAction* toggle = FrameAction("showComparisonList");
