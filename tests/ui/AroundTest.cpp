@@ -292,6 +292,10 @@ private slots:
         toggle->trigger();
         QVERIFY(m_frame->ComparisonListBar()->isVisible());
         QCOMPARE(m_app->generalOptions.showLeftPane, 1);
+        // Its own close button hides it too.
+        QVERIFY(m_frame->ComparisonListBar()->close());
+        QCOMPARE(m_app->generalOptions.showLeftPane, 0);
+        QVERIFY(!toggle->isChecked());
     }
 
     // A comparison printed to a PDF file: as many pages as its rows fill,
@@ -528,6 +532,15 @@ private slots:
                  QStringLiteral("The folder \"%1\" holds no file named \"two-a.txt\" to compare with \"%2\".")
                      .arg(m_dir->filePath(QStringLiteral("r")), QString::fromStdString(a)));
         QCOMPARE(m_frame->ViewCount(), views);
+    }
+
+    // Only local files and folders are taken: a web address is refused.
+    void DraggingAWebAddressIsRefused() {
+        QMimeData data;
+        data.setUrls({QUrl(QStringLiteral("https://example.org/a.txt"))});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_frame.get(), &enter);
+        QVERIFY(!enter.isAccepted());
     }
 
     // A comparison file dropped opens its comparison.
