@@ -15,6 +15,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QProgressDialog>
 #include <QStyle>
 #include <QTabBar>
 #include <QTimer>
@@ -278,7 +279,20 @@ void CMainFrame::Print() {
     }
     if (dialog.exec() != QDialog::Accepted) return;
     if (layout != nullptr) m_printLayout = layout->currentIndex();
-    if (PrintActiveView(m_printer, m_printLayout) == 0)
+    // Many pages take a while: their progress is shown, with Cancel.
+    QProgressDialog progress(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, 1, this);
+    progress.setWindowTitle(QStringLiteral("Print"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    const std::unique_ptr<CTextPrintJob> chosen = CTextPrintJob::ForView(view, m_printLayout);
+    const int printed = chosen->Print(m_printer, [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        progress.setLabelText(QStringLiteral("Printing page %1 of %2...").arg(done + 1).arg(total));
+        return !progress.wasCanceled();
+    });
+    if (progress.wasCanceled()) return;
+    if (printed == 0)
         m_messages.Error("The document could not be printed on \"" + ToPath(m_printer.printerName()) + "\"" +
                          (m_printer.outputFileName().isEmpty()
                               ? std::string(".")

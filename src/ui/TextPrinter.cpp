@@ -124,7 +124,7 @@ int CTextPrintJob::PageCount(QPrinter& printer) const {
     return pages;
 }
 
-int CTextPrintJob::Print(QPrinter& printer) const {
+int CTextPrintJob::Print(QPrinter& printer, const Progress& progress) const {
     const METRICS metrics = Measure(printer);
     const int pages = PageCount(printer);
     int from = 1, to = pages;
@@ -141,6 +141,11 @@ int CTextPrintJob::Print(QPrinter& printer) const {
         for (int first = 0; first < count || (first == 0 && count == 0); first += metrics.rowsPerPage) {
             ++page;
             if (page >= from && page <= to) {
+                if (progress && !progress(printed, to - from + 1)) {
+                    painter.end();
+                    printer.abort();
+                    return printed;
+                }
                 if (printed > 0) printer.newPage();
                 PaintPage(painter, metrics, part, first, page, pages);
                 ++printed;

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -45,9 +46,13 @@ public:
     int RowsPerPage(QPrinter& printer) const;
     // The pages the whole document takes on the printer.
     int PageCount(QPrinter& printer) const;
+    // Told before each page is printed: its position among the pages to
+    // print and their number; false stops the printing there.
+    using Progress = std::function<bool(int done, int total)>;
     // Prints the pages of the printer's page range (every page when none is
     // set); the number of pages printed, 0 when the printer could not start.
-    int Print(QPrinter& printer) const;
+    // Stopped by progress, the job is aborted and the pages so far counted.
+    int Print(QPrinter& printer, const Progress& progress = nullptr) const;
 
     // The title printed at the top of every page.
     const QString& Title() const { return m_title; }

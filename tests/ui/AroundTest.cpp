@@ -339,6 +339,17 @@ private slots:
         printer.setFromTo(2, 2);
         QCOMPARE(each->Print(printer), 1);
         QCOMPARE(PdfPages(ReadFile(m_dir->filePath(QStringLiteral("range.pdf")).toStdString())), 1);
+        // Progress is told before each page; false stops the job there.
+        printer.setFromTo(0, 0);
+        printer.setPrintRange(QPrinter::AllPages);
+        printer.setOutputFileName(m_dir->filePath(QStringLiteral("stopped.pdf")));
+        std::vector<std::pair<int, int>> told;
+        const auto stopAtSecond = [&told](int done, int total) {
+            told.emplace_back(done, total);
+            return done < 1;
+        };
+        QCOMPARE(each->Print(printer, stopAtSecond), 1);
+        QCOMPARE(told, (std::vector<std::pair<int, int>>{{0, eachPages}, {1, eachPages}}));
 
         // File > Print... through its dialog, on the frame's printer.
         QPrinter& framePrinter = m_frame->Printer();
