@@ -23,21 +23,35 @@ constexpr double kHeaderLines = 2.8;
 constexpr int kColumnGapCells = 2;
 constexpr int kTabCells = 4;
 
-// The row's text as printed: tabs as blanks up to the next stop, control
-// characters as '?'; cell counts on from the cells before.
-QString Printable(std::string_view bytes, int& cell) {
-    const QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+// The row's text as printed, one character a cell: tabs as blanks up to the
+// next stop, control characters as '?'; marked: the characters inside the
+// byte ranges.
+QString Printable(std::string_view bytes, const std::vector<std::pair<int, int>>& ranges,
+                  std::vector<char>& marked) {
     QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\t')) {
-            const int next = (cell / kTabCells + 1) * kTabCells;
-            out += QString(next - cell, QLatin1Char(' '));
-            cell = next;
-            continue;
+    marked.clear();
+    const int length = static_cast<int>(bytes.size());
+    for (int at = 0; at < length;) {
+        // One character: its bytes in UTF-8.
+        const unsigned char lead = static_cast<unsigned char>(bytes[static_cast<size_t>(at)]);
+        int size = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        size = std::min(size, length - at);
+        const bool inside = std::any_of(ranges.begin(), ranges.end(), [at](const auto& range) {
+            return at >= range.first && at <= range.second;
+        });
+        if (lead == '\t') {
+            const int next = (static_cast<int>(out.size()) / kTabCells + 1) * kTabCells;
+            while (out.size() < next) {
+                out += QLatin1Char(' ');
+                marked.push_back(inside);
+            }
+        } else {
+            QString character = QString::fromUtf8(bytes.data() + at, size);
+            if (lead < 0x20) character = QStringLiteral("?");
+            out += character;
+            marked.resize(static_cast<size_t>(out.size()), inside);
         }
-        out += c.unicode() < 0x20 ? QLatin1Char('?') : c;
-        if (!c.isLowSurrogate()) ++cell;
+        at += size;
     }
     return out;
 }
@@ -116,17 +130,71 @@ CTextPrintJob::METRICS CTextPrintJob::Measure(QPrinter& printer) const {
 
 int CTextPrintJob::RowsPerPage(QPrinter& printer) const { return Measure(printer).rowsPerPage; }
 
-int CTextPrintJob::PageCount(QPrinter& printer) const {
-    const int rowsPerPage = RowsPerPage(printer);
-    int pages = 0;
-    for (const PART& part : m_parts)
-        pages += std::max(1, (static_cast<int>(part.rows.size()) + rowsPerPage - 1) / rowsPerPage);
+double CTextPrintJob::ColumnWidth(const METRICS& metrics, const PART& part) const {
+    const int columns = static_cast<int>(part.columns.size());
+    const double gap = columns > 1 ? kColumnGapCells * metrics.charWidth : 0;
+    return (metrics.width - gap * (columns - 1)) / columns;
+}
+
+namespace {
+
+double Gutter(const CPaneDecorations& decorations, double charWidth) {
+    const int digits = static_cast<int>(QString::number(std::max(1, decorations.MaxLineNumber())).size());
+    return (digits + 1) * charWidth;
+}
+
+}  // namespace
+
+int CTextPrintJob::CellsPerLine(const METRICS& metrics, const COLUMN& column, double width) const {
+    const double text = width - Gutter(*column.decorations, metrics.charWidth);
+    return std::max(1, static_cast<int>(std::floor(text / metrics.charWidth)));
+}
+
+int CTextPrintJob::RowLines(const METRICS& metrics, const PART& part, int row) const {
+    const double width = ColumnWidth(metrics, part);
+    int lines = 1;
+    std::vector<char> marked;
+    for (int c : part.columns) {
+        const COLUMN& column = m_columns[static_cast<size_t>(c)];
+        if (row >= column.context->GetLineCount() || column.decorations->IsGhost(row)) continue;
+        const int cells =
+            static_cast<int>(Printable(column.context->GetLine(row).Characters(), {}, marked).size());
+        const int perLine = CellsPerLine(metrics, column, width);
+        lines = std::max(lines, (cells + perLine - 1) / perLine);
+    }
+    return std::min(lines, metrics.rowsPerPage);
+}
+
+std::vector<CTextPrintJob::PAGE> CTextPrintJob::Paginate(const METRICS& metrics) const {
+    std::vector<PAGE> pages;
+    for (size_t p = 0; p < m_parts.size(); ++p) {
+        const PART& part = m_parts[p];
+        const int count = static_cast<int>(part.rows.size());
+        PAGE page{p, 0, 0};
+        int used = 0;
+        for (int i = 0; i < count; ++i) {
+            const int lines = RowLines(metrics, part, part.rows[static_cast<size_t>(i)]);
+            if (used + lines > metrics.rowsPerPage && page.last > page.first) {
+                pages.push_back(page);
+                page = PAGE{p, i, i};
+                used = 0;
+            }
+            page.last = i + 1;
+            used += lines;
+        }
+        pages.push_back(page);  // an empty part still has its page
+    }
     return pages;
+}
+
+int CTextPrintJob::PageCount(QPrinter& printer) const {
+    return static_cast<int>(Paginate(Measure(printer)).size());
 }
 
 int CTextPrintJob::Print(QPrinter& printer, const Progress& progress) const {
     const METRICS metrics = Measure(printer);
-    const int pages = PageCount(printer);
+    const std::vector<PAGE> layout = Paginate(metrics);
+    const int pages = static_cast<int>(layout.size());
     int from = 1, to = pages;
     if (printer.fromPage() > 0) {
         from = std::max(1, printer.fromPage());
@@ -135,30 +203,24 @@ int CTextPrintJob::Print(QPrinter& printer, const Progress& progress) const {
     QPainter painter;
     if (!painter.begin(&printer)) return 0;
     painter.setFont(metrics.font);
-    int page = 0, printed = 0;
-    for (const PART& part : m_parts) {
-        const int count = static_cast<int>(part.rows.size());
-        for (int first = 0; first < count || (first == 0 && count == 0); first += metrics.rowsPerPage) {
-            ++page;
-            if (page >= from && page <= to) {
-                if (progress && !progress(printed, to - from + 1)) {
-                    painter.end();
-                    printer.abort();
-                    return printed;
-                }
-                if (printed > 0) printer.newPage();
-                PaintPage(painter, metrics, part, first, page, pages);
-                ++printed;
-            }
-            if (count == 0) break;
+    int printed = 0;
+    for (int page = from; page <= to; ++page) {
+        if (progress && !progress(printed, to - from + 1)) {
+            painter.end();
+            printer.abort();
+            return printed;
         }
+        if (printed > 0) printer.newPage();
+        PaintPage(painter, metrics, layout[static_cast<size_t>(page - 1)], page, pages);
+        ++printed;
     }
     painter.end();
     return printed;
 }
 
-void CTextPrintJob::PaintPage(QPainter& painter, const METRICS& metrics, const PART& part, int firstRow,
-                              int page, int pages) const {
+void CTextPrintJob::PaintPage(QPainter& painter, const METRICS& metrics, const PAGE& page, int number,
+                              int pages) const {
+    const PART& part = m_parts[page.part];
     const double line = metrics.lineHeight;
     // The header: the title and the page, then each column's file.
     QFont bold = metrics.font;
@@ -168,10 +230,10 @@ void CTextPrintJob::PaintPage(QPainter& painter, const METRICS& metrics, const P
     painter.drawText(QRectF(0, 0, metrics.width, line), Qt::AlignLeft | Qt::AlignVCenter, m_title);
     painter.setFont(metrics.font);
     painter.drawText(QRectF(0, 0, metrics.width, line), Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("Page %1 of %2").arg(page).arg(pages));
+                     QStringLiteral("Page %1 of %2").arg(number).arg(pages));
     const int columns = static_cast<int>(part.columns.size());
     const double gap = columns > 1 ? kColumnGapCells * metrics.charWidth : 0;
-    const double columnWidth = (metrics.width - gap * (columns - 1)) / columns;
+    const double columnWidth = ColumnWidth(metrics, part);
     for (int c = 0; c < columns; ++c) {
         const QRectF titleArea(c * (columnWidth + gap), line, columnWidth, line);
         painter.drawText(
@@ -183,26 +245,27 @@ void CTextPrintJob::PaintPage(QPainter& painter, const METRICS& metrics, const P
     painter.setPen(QPen(Qt::darkGray, 0));
     painter.drawLine(QPointF(0, rule), QPointF(metrics.width, rule));
 
-    const double top = kHeaderLines * line;
-    const int last = std::min(static_cast<int>(part.rows.size()), firstRow + metrics.rowsPerPage);
-    for (int c = 0; c < columns; ++c) {
-        const COLUMN& column = m_columns[static_cast<size_t>(part.columns[c])];
-        const double left = c * (columnWidth + gap);
-        painter.save();
-        painter.setClipRect(QRectF(left, top, columnWidth, metrics.height - top));
-        for (int i = firstRow; i < last; ++i)
-            PaintRow(painter, metrics, column, part.rows[static_cast<size_t>(i)], left,
-                     top + (i - firstRow) * line, columnWidth);
-        painter.restore();
+    double top = kHeaderLines * line;
+    for (int i = page.first; i < page.last; ++i) {
+        const int row = part.rows[static_cast<size_t>(i)];
+        const int lines = RowLines(metrics, part, row);
+        for (int c = 0; c < columns; ++c) {
+            const double left = c * (columnWidth + gap);
+            painter.save();
+            painter.setClipRect(QRectF(left, top, columnWidth, lines * line));
+            PaintRow(painter, metrics, m_columns[static_cast<size_t>(part.columns[c])], row, left, top,
+                     columnWidth, lines);
+            painter.restore();
+        }
+        top += lines * line;
     }
 }
 
 void CTextPrintJob::PaintRow(QPainter& painter, const METRICS& metrics, const COLUMN& column, int row,
-                             double left, double top, double width) const {
+                             double left, double top, double width, int lines) const {
     const CPaneDecorations& decorations = *column.decorations;
-    const int digits = static_cast<int>(QString::number(std::max(1, decorations.MaxLineNumber())).size());
-    const double gutter = (digits + 1) * metrics.charWidth;
-    const QRectF textArea(left + gutter, top, width - gutter, metrics.lineHeight);
+    const double gutter = Gutter(decorations, metrics.charWidth);
+    const QRectF textArea(left + gutter, top, width - gutter, lines * metrics.lineHeight);
 
     QColor background = decorations.RowBackground(row);
     if (background.isValid()) painter.fillRect(textArea, background);
@@ -218,40 +281,35 @@ void CTextPrintJob::PaintRow(QPainter& painter, const METRICS& metrics, const CO
                          Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
     }
 
-    // The text in pieces cut at the in-line differences, which are drawn in
-    // their own colours.
-    const std::string_view text = column.context->GetLine(row).Characters();
-    const int length = static_cast<int>(text.size());
-    const std::vector<std::pair<int, int>> highlights = decorations.Highlights(row);
-    std::vector<int> cuts = {0, length};
-    for (const auto& [from, to] : highlights) {
-        cuts.push_back(std::clamp(from, 0, length));
-        cuts.push_back(std::clamp(to + 1, 0, length));
-    }
-    std::sort(cuts.begin(), cuts.end());
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    // The text line after line, in runs cut at the in-line differences,
+    // which are drawn in their own colours.
+    std::vector<char> marked;
+    const QString text =
+        Printable(column.context->GetLine(row).Characters(), decorations.Highlights(row), marked);
+    const int perLine = CellsPerLine(metrics, column, width);
     const QFontMetricsF font(painter.font());
-    double x = textArea.left();
-    int cell = 0;
-    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
-        const int from = cuts[i], to = cuts[i + 1];
-        const QString piece =
-            Printable(text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)), cell);
-        const double pieceWidth = font.horizontalAdvance(piece);
-        const bool highlighted = std::any_of(highlights.begin(), highlights.end(), [from](const auto& range) {
-            return from >= range.first && from <= range.second;
-        });
-        QColor pen = Qt::black;
-        if (highlighted) {
-            if (decorations.HighlightBackground().isValid())
-                painter.fillRect(QRectF(x, top, pieceWidth, metrics.lineHeight),
-                                 decorations.HighlightBackground());
-            if (decorations.HighlightText().isValid()) pen = decorations.HighlightText();
+    for (int lineIndex = 0; lineIndex < lines; ++lineIndex) {
+        const int lineStart = lineIndex * perLine;
+        const int lineEnd = std::min(static_cast<int>(text.size()), lineStart + perLine);
+        const double y = top + lineIndex * metrics.lineHeight;
+        double x = textArea.left();
+        for (int from = lineStart; from < lineEnd;) {
+            int to = from + 1;
+            while (to < lineEnd && marked[static_cast<size_t>(to)] == marked[static_cast<size_t>(from)]) ++to;
+            const QString piece = text.mid(from, to - from);
+            const double pieceWidth = font.horizontalAdvance(piece);
+            QColor pen = Qt::black;
+            if (marked[static_cast<size_t>(from)] != 0) {
+                if (decorations.HighlightBackground().isValid())
+                    painter.fillRect(QRectF(x, y, pieceWidth, metrics.lineHeight),
+                                     decorations.HighlightBackground());
+                if (decorations.HighlightText().isValid()) pen = decorations.HighlightText();
+            }
+            painter.setPen(pen);
+            painter.drawText(QPointF(x, y + metrics.ascent), piece);
+            x += pieceWidth;
+            from = to;
         }
-        painter.setPen(pen);
-        painter.drawText(QPointF(x, top + metrics.ascent), piece);
-        x += pieceWidth;
-        if (x > textArea.right()) break;
     }
 }
 

@@ -42,7 +42,8 @@ public:
     static bool CanPrint(const CDocumentView* view);
     ~CTextPrintJob();
 
-    // The rows of text that fit on one page of the printer.
+    // The lines of text that fit on one page of the printer; a row longer
+    // than its column wraps onto more lines.
     int RowsPerPage(QPrinter& printer) const;
     // The pages the whole document takes on the printer.
     int PageCount(QPrinter& printer) const;
@@ -78,13 +79,27 @@ private:
         int rowsPerPage;
     };
 
+    // Rows [first, last) of a part on one page.
+    struct PAGE {
+        size_t part;
+        int first;
+        int last;
+    };
+
     CTextPrintJob() = default;
     void AddPart(std::vector<int> columns, bool skipGhosts);
     METRICS Measure(QPrinter& printer) const;
-    void PaintPage(QPainter& painter, const METRICS& metrics, const PART& part, int firstRow, int page,
-                   int pages) const;
+    double ColumnWidth(const METRICS& metrics, const PART& part) const;
+    // The character cells of a column's text on one printed line.
+    int CellsPerLine(const METRICS& metrics, const COLUMN& column, double width) const;
+    // The printed lines a row takes: long lines wrap, in every column the
+    // same number, at most a page.
+    int RowLines(const METRICS& metrics, const PART& part, int row) const;
+    std::vector<PAGE> Paginate(const METRICS& metrics) const;
+    void PaintPage(QPainter& painter, const METRICS& metrics, const PAGE& page, int number, int pages) const;
+    // Paints a row over lines printed lines.
     void PaintRow(QPainter& painter, const METRICS& metrics, const COLUMN& column, int row, double left,
-                  double top, double width) const;
+                  double top, double width, int lines) const;
 
     QString m_title;
     std::vector<COLUMN> m_columns;

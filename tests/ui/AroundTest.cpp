@@ -366,6 +366,21 @@ private slots:
         QVERIFY(asked);
         QCOMPARE(PdfPages(ReadFile(printed.toStdString())), job->PageCount(framePrinter));
 
+        // A line longer than its column wraps onto the lines below: one page
+        // more for a page full of short lines and a long one.
+        std::string wrapped = Lines(perPage - 1, false);
+        const std::string words = "a long line that goes on and on ";
+        std::string longLine;
+        while (longLine.size() < 400) longLine += words;
+        CTextCompareParams wrapRequest;
+        wrapRequest.sides[0].path = Write("wrap-left.txt", wrapped + longLine + "\n");
+        wrapRequest.sides[1].path = Write("wrap-right.txt", wrapped + "short\n");
+        wrapRequest.rules = 0;
+        CDocumentView* wrapView = m_frame->OpenRequest(wrapRequest);
+        QVERIFY(wrapView != nullptr);
+        QCOMPARE(CTextPrintJob::ForView(wrapView, PRINT_SIDE_BY_SIDE)->PageCount(printer), 2);
+        QCOMPARE(CTextPrintJob::ForView(wrapView, PRINT_RIGHT_SIDE)->PageCount(printer), 1);
+
         // The editor prints its one file; the start page nothing.
         QVERIFY(m_frame->OpenFile(Write("edited.txt", Lines(perPage + 1, false))) != nullptr);
         QVERIFY(FrameAction("print")->isEnabled());
@@ -407,7 +422,9 @@ private slots:
     // it was last left (PreviewPages).
     void PrintPreviewShowsThePagesAndRemembersTheView() {
         CTextCompareParams request;
-        request.sides[0].path = Write("preview-left.txt", Lines(200, false));
+        request.sides[0].path =
+            Write("preview-left.txt", "a line long enough to wrap in its column: " + std::string(80, '=') +
+                                          " and its end\n" + Lines(200, false));
         request.sides[1].path = Write("preview-right.txt", Lines(200, true));
         request.rules = 0;
         auto* view = qobject_cast<CTextCompareView*>(m_frame->OpenRequest(request));
