@@ -31,12 +31,10 @@ int main(int argc, char** argv) {
         corvatine::ui::CMainFrame frame(app);
         frame.show();
         std::string error;
-        if (!frame.OpenCommandLine(std::vector<std::string>(argv + 1, argv + argc), error)) {
+        if (!frame.StartUp(std::vector<std::string>(argv + 1, argv + argc), error)) {
             std::cerr << "corvatine: " << error << "\nTry 'corvatine --help' for more information.\n";
             status = 2;
         } else {
-            // The start page when the command line asked for nothing to open.
-            if (frame.ViewCount() == 0 && app.generalOptions.showStartPage != 0) frame.ShowStartPage();
             status = application.exec();
         }
     }

@@ -74,6 +74,9 @@ public:
 
     // Around the documents (MainFrameExtras.cpp): the start page, the
     // comparison list, printing, full screen and files dropped on the window.
+    // Acts on the command line the program started with, then shows the
+    // start page when it is on and the command line opened nothing.
+    bool StartUp(const std::vector<std::string>& arguments, std::string& error);
     // Opens the start page, or activates it when it is open.
     CStartPage* ShowStartPage();
     CStartPage* StartPage() const;

@@ -127,6 +127,12 @@ CStartPage* CMainFrame::StartPage() const {
     return nullptr;
 }
 
+bool CMainFrame::StartUp(const std::vector<std::string>& arguments, std::string& error) {
+    if (!OpenCommandLine(arguments, error)) return false;
+    if (ViewCount() == 0 && m_app.generalOptions.showStartPage != 0) ShowStartPage();
+    return true;
+}
+
 CStartPage* CMainFrame::ShowStartPage() {
     if (CStartPage* page = StartPage()) {
         m_tabs->setCurrentWidget(page);

@@ -194,6 +194,32 @@ private slots:
         QCOMPARE(m_frame->ActiveView(), page);
     }
 
+    // At start-up the page comes when it is on and the command line opened
+    // nothing.
+    void StartPageAtStartUp() {
+        std::string error;
+        QVERIFY(m_frame->StartUp({}, error));
+        QVERIFY(m_frame->StartPage() != nullptr);
+        QCOMPARE(m_frame->ViewCount(), 1);
+        CloseAllViews();
+
+        const std::string left = Write("start-a.txt", "1\n"), right = Write("start-b.txt", "2\n");
+        QVERIFY(m_frame->StartUp({left, right}, error));
+        QCOMPARE(m_frame->ViewCount(), 1);
+        QVERIFY(m_frame->StartPage() == nullptr);
+        QVERIFY(ActiveText() != nullptr);
+        CloseAllViews();
+
+        m_app->generalOptions.showStartPage = 0;
+        QVERIFY(m_frame->StartUp({}, error));
+        QCOMPARE(m_frame->ViewCount(), 0);
+        m_app->generalOptions.showStartPage = 1;
+        // A command line that is not understood opens nothing and says why.
+        QVERIFY(!m_frame->StartUp({"--no-such-option"}, error));
+        QCOMPARE(error, std::string("unrecognized option '--no-such-option'"));
+        QCOMPARE(m_frame->ViewCount(), 0);
+    }
+
     // "Show this page at start-up" writes ShowStartPage; the page's own
     // commands open the frame's dialogs.
     void StartPageCheckBoxAndCommands() {
