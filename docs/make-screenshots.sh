@@ -16,3 +16,5 @@ echo "docs/screenshots/find-in-files.png"
 QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" \
   build/views_more_tests HighlightAllMarksEveryMatchInBothPanes FolderDetailPaneShowsTheCurrentPair >/dev/null
 echo "docs/screenshots/highlight-all.png docs/screenshots/folder-details.png"
+QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/around_tests Screenshot >/dev/null
+echo "docs/screenshots/start-page.png"

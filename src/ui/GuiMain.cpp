@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
         corvatine::ui::CMainFrame frame(app);
         frame.show();
         std::string error;
-        if (!frame.OpenCommandLine(std::vector<std::string>(argv + 1, argv + argc), error)) {
+        if (!frame.StartUp(std::vector<std::string>(argv + 1, argv + argc), error)) {
             std::cerr << "corvatine: " << error << "\nTry 'corvatine --help' for more information.\n";
             status = 2;
         } else {

@@ -266,6 +266,7 @@ void CMainFrame::CreateMenus() {
     file->addAction(Action(Command::Reload));
     file->addSeparator();
     for (Command c : {Command::ExportHtml, Command::PreviewHtml}) file->addAction(Action(c));
+    CreatePrintCommands(file);
     file->addSeparator();
     m_recentMenu = file->addMenu(QStringLiteral("Recent Comparisons"));
     connect(m_recentMenu, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
@@ -303,6 +304,7 @@ void CMainFrame::CreateMenus() {
     connect(language, &QMenu::aboutToShow, this,
             [this, language] { FillLanguageMenu(language, ActivePane()); });
     FillLanguageMenu(language, nullptr);
+    CreatePaneCommands(view);
 
     QMenu* merge = menuBar()->addMenu(QStringLiteral("&Merge"));
     for (Command c : {Command::CopyToLeft, Command::CopyToRight, Command::CopyToLeftAndAdvance,
@@ -452,6 +454,7 @@ CDocumentView* CMainFrame::OpenRequest(const CCompareParams& request) {
             return view;
         }
     m_app.AddRecentComparison(request);
+    emit recentComparisonsChanged();
     if (request.kind == COMPARE_TEXT) {
         auto* view = new CTextCompareView(static_cast<const CTextCompareParams&>(request), m_messages,
                                           m_app.generalOptions.fileWatch != 0, m_tabs);
@@ -607,8 +610,8 @@ bool CMainFrame::OpenCommandLine(const std::vector<std::string>& arguments, std:
     }
 }
 
-bool CMainFrame::CloseView(CDocumentView* view) {
-    if (view == nullptr || !view->CanClose()) return false;
+bool CMainFrame::CloseView(CDocumentView* view, bool ask) {
+    if (view == nullptr || (ask && !view->CanClose())) return false;
     m_requests.erase(view);
     m_containingFolder.erase(view);
     for (auto it = m_containingFolder.begin(); it != m_containingFolder.end();)
@@ -655,16 +658,11 @@ void CMainFrame::UpdateCommands() {
     Action(Command::Redo)->setText(view ? menuText(view->RedoText()) : QStringLiteral("&Redo"));
     m_status->setText(view ? view->StatusText() : QString());
     Action(Command::GoToContainingFolder)->setEnabled(CanGoToContainingFolder(view));
+    UpdatePrintCommands(view);
     setWindowTitle(view ? view->Title() + QStringLiteral(" - Corvatine") : QStringLiteral("Corvatine"));
 }
 
 // ---- Frame commands ----
-
-void CMainFrame::NewComparison() {
-    CNewComparisonDialog dialog(this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    if (const auto request = dialog.Request()) OpenRequest(*request);
-}
 
 void CMainFrame::OpenFileDialog() {
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"));

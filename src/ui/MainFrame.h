@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPrinter>
 #include <QTabWidget>
 
 #include <map>
@@ -16,12 +17,15 @@
 #include "ui/DialogMessages.h"
 #include "ui/DocumentView.h"
 
+class QDockWidget;
 class QMenu;
 
 namespace corvatine::ui {
 
 class CTextPane;
 class CFindResultsPane;
+class CComparisonListPane;
+class CStartPage;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -49,8 +53,8 @@ public:
     CTextPane* ActivePane() const;
     int ViewCount() const { return m_tabs->count(); }
     CDocumentView* View(int index) const;
-    // Asks the view whether it may close, then closes it.
-    bool CloseView(CDocumentView* view);
+    // Asks the view whether it may close (unless ask is false), then closes it.
+    bool CloseView(CDocumentView* view, bool ask = true);
     // Closes every view, asking each; false when one stays open.
     bool CloseAll();
 
@@ -64,8 +68,38 @@ public:
     // The status of the active view and the commands it allows, again.
     void UpdateCommands();
 
+    // The chooser of a new comparison of a kind (0 automatic, 1 text,
+    // 2 binary, 3 folder), with the paths given already filled in.
+    void NewComparison(int kind = 0, const QString& left = QString(), const QString& right = QString());
+
+    // Around the documents (MainFrameExtras.cpp): the start page, the
+    // comparison list, printing, full screen and files dropped on the window.
+    // Acts on the command line the program started with, then shows the
+    // start page when it is on and the command line opened nothing.
+    bool StartUp(const std::vector<std::string>& arguments, std::string& error);
+    // Opens the start page, or activates it when it is open.
+    CStartPage* ShowStartPage();
+    CStartPage* StartPage() const;
+    CComparisonListPane* ComparisonList() const { return m_comparisonList; }
+    QDockWidget* ComparisonListBar() const { return m_comparisonListBar; }
+    // Opens the entry of the recent comparisons list.
+    void OpenRecentComparison(int index);
+    // The printer of Print, Print Preview and Page Setup, which keeps the
+    // user's choices for the run.
+    QPrinter& Printer() { return m_printer; }
+    // Prints the active view on the printer in the layout; the pages printed.
+    int PrintActiveView(QPrinter& printer, int layout);
+    void SetFullScreen(bool on);
+
+signals:
+    // An entry of the recent comparisons list was added, moved or removed.
+    void recentComparisonsChanged();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     bool CanGoToContainingFolder(CDocumentView* view) const;
@@ -73,7 +107,6 @@ private:
     void CreateActions();
     void CreateMenus();
     CDocumentView* AddView(CDocumentView* view, const CCompareParams* request);
-    void NewComparison();
     void OpenFileDialog();
     void OpenComparisonDialog();
     void SaveComparisonAs();
@@ -81,6 +114,18 @@ private:
     void FillWindowMenu();
     void ShowHelp();
     void ShowOptions();
+
+    void CreatePrintCommands(QMenu* file);
+    void CreatePaneCommands(QMenu* view);
+    void UpdatePrintCommands(CDocumentView* view);
+    void Print();
+    void PrintPreview();
+    void PageSetup();
+    // Acts on paths dropped on the target widget.
+    void DropPaths(const QStringList& paths, QWidget* target);
+    void ComparePaths(const std::string& left, const std::string& right);
+    // Opens the text comparison again with another file on one side.
+    void ReplaceSide(CDocumentView* view, int side, const std::string& path);
 
     CCorvatineApp& m_app;
     CDialogMessages m_messages;
@@ -94,6 +139,13 @@ private:
     std::map<CDocumentView*, std::unique_ptr<CCompareParams>> m_requests;
     // The folder comparison each file comparison was opened from.
     std::map<CDocumentView*, CDocumentView*> m_containingFolder;
+    CComparisonListPane* m_comparisonList = nullptr;
+    QDockWidget* m_comparisonListBar = nullptr;
+    QAction* m_fullScreen = nullptr;
+    Qt::WindowStates m_stateBeforeFullScreen = Qt::WindowNoState;
+    QAction* m_printCommands[3] = {nullptr, nullptr, nullptr};
+    QPrinter m_printer;
+    int m_printLayout = 0;
 };
 
 }  // namespace corvatine::ui

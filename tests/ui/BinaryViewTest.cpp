@@ -165,6 +165,8 @@ private slots:
         GetTextComparer().ResetToDefaults();
         GetBinaryComparer().autoRecompare = 1;
         LastHexFind() = HEXFINDCHOICE();
+        // The panes take the whole width: their text columns are checked.
+        m_app->generalOptions.showLeftPane = 0;
         m_frame = std::make_unique<CMainFrame>(*m_app);
         m_frame->resize(1400, 640);
         m_frame->show();
