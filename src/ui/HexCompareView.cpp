@@ -869,6 +869,8 @@ void CHexCompareView::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.size() != 1 || !urls.first().isLocalFile()) return;
     const std::string path = ToPath(urls.first().toLocalFile());
+    // A folder is not a side; left unaccepted it goes on to the window.
+    if (platform::IsFolder(path)) return;
     const QPoint at = event->position().toPoint();
     // The side under the drop; the map and the scroll bar count as the right.
     const int side = m_pane[0]->geometry().contains(at) || at.x() < m_pane[1]->geometry().left() ? 0 : 1;

@@ -607,13 +607,23 @@ private slots:
         QVERIFY(view->Differences().Ranges().empty());
         QCOMPARE(view->Doc().State(), static_cast<int>(BINARY_IDENTICAL));
         QVERIFY(view->Title().contains(QStringLiteral("dropped.bin")));
-        // A folder is not taken.
+        // A folder is not taken as a side: it goes on to the window, which
+        // offers a new comparison with it, and the side stays as it was.
         QMimeData folder;
         folder.setUrls({QUrl::fromLocalFile(m_dir->path())});
-        QDragEnterEvent refused(at, Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
-        refused.ignore();
-        QApplication::sendEvent(view, &refused);
-        QVERIFY(!refused.isAccepted());
+        QDragEnterEvent folderEnter(at, Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
+        folderEnter.ignore();
+        QApplication::sendEvent(view, &folderEnter);
+        QVERIFY(folderEnter.isAccepted());  // by the window, not the view
+        QDropEvent folderDrop(QPointF(at), Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
+        bool offered = false;
+        AnswerNextDialog([&](QWidget* dialog) {
+            offered = qobject_cast<QDialog*>(dialog) != nullptr;
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        QApplication::sendEvent(view, &folderDrop);
+        QTRY_VERIFY_WITH_TIMEOUT(offered, 30000);
+        QCOMPARE(view->Doc().Params().sides[1].path, dropped);
     }
 
     // The report of a binary comparison names both files and lists the
