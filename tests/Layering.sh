@@ -15,8 +15,9 @@ declare -A allowed=(
   [persist]="binarycompare foldercompare textcompare request editor fileio platform"
   [tools]="platform"
   [launch]="persist binarycompare foldercompare textcompare request editor fileio platform"
-  [app]="launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
-  [ui]="launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
+  [integration]="persist request platform"
+  [app]="integration launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
+  [ui]="integration launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
 )
 status=0
 for folder in */; do

@@ -67,6 +67,9 @@ constexpr WORD kWords[] = {
     {"find-in-files", true, RUN_FIND},
     {"types", true, RUN_FIND},
     {"subfolders", false, RUN_FIND},
+    {"integrate", true, RUN_ANY},
+    {"unintegrate", true, RUN_ANY},
+    {"integration-status", false, RUN_ANY},
 };
 
 const WORD* FindWord(const std::string& name) {
@@ -224,6 +227,12 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             hasTypes = true;
         } else if (name == "subfolders")
             subfolders = true;
+        else if (name == "integrate")
+            integrate.push_back(value);
+        else if (name == "unintegrate")
+            unintegrate.push_back(value);
+        else if (name == "integration-status")
+            integrationStatus = true;
         else if (name == "recent") {
             recent = true;
             recentEntry = 0;

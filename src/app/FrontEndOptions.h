@@ -71,7 +71,10 @@ struct FRONTENDOPTIONS {
     bool hasFindInFiles = false;
     std::string types;  // find in files: the wildcard patterns of the files searched
     bool hasTypes = false;
-    bool subfolders = false;  // find in files: search the subfolders too
+    bool subfolders = false;               // find in files: search the subfolders too
+    std::vector<std::string> integrate;    // --integrate lists of clients, in order
+    std::vector<std::string> unintegrate;  // --unintegrate lists
+    bool integrationStatus = false;        // print each client's integration
 
     std::vector<std::string> given;  // the words given, without "--", in order
 
