@@ -56,8 +56,6 @@ bool AddSteps(const std::vector<std::string>& lists, bool on,
     return true;
 }
 
-bool IsTortoise(const CClientIntegration& client) { return client.Name().rfind("tortoise", 0) == 0; }
-
 // A line of a text file that is a conflict marker git leaves.
 bool HoldsConflictMarkers(const std::string& text) {
     size_t start = 0;
@@ -106,10 +104,7 @@ int RunIntegrationAction(const FRONTENDOPTIONS& options, const std::string& inst
     }
     if (options.integrationStatus) {
         for (const auto& client : clients) {
-            const bool configured = client->IsConfigured();
-            const char* state = IsTortoise(*client) ? (configured ? "configured" : "not configured")
-                                                    : (configured ? "installed" : "not installed");
-            out << client->Name() << ": " << state
+            out << client->Name() << ": " << client->StateText()
                 << ", integrated: " << (client->IsIntegrated() ? "yes" : "no") << "\n";
         }
     }

@@ -21,6 +21,10 @@ public:
     // is never written, and NotConfiguredReason says why.
     virtual bool IsConfigured() = 0;
     virtual std::string NotConfiguredReason() = 0;
+    // The state IsConfigured tells, for a status line: "installed", "not
+    // installed", "installed, no configuration file" (svn, hg), "configured"
+    // or "not configured" (the Tortoise clients).
+    virtual std::string StateText() = 0;
     // Whether the client's comparison program is Corvatine.
     virtual bool IsIntegrated() = 0;
     // Switches the integration on (the client's settings are backed up, then

@@ -235,6 +235,11 @@ std::string CConfigFileIntegration::NotConfiguredReason() {
     return {};
 }
 
+std::string CConfigFileIntegration::StateText() {
+    if (platform::FindProgram(m_client.program).empty()) return "not installed";
+    return platform::PathExists(m_client.configFile) ? "installed" : "installed, no configuration file";
+}
+
 bool CConfigFileIntegration::ReadConfig(std::string& text) {
     bool missing = false;
     std::string error;
@@ -374,6 +379,7 @@ public:
         return m_svn ? "TortoiseSVN has no comparison program configured"
                      : "TortoiseCVS has no external comparison application configured";
     }
+    std::string StateText() override { return IsConfigured() ? "configured" : "not configured"; }
     bool IsIntegrated() override {
         return m_svn ? m_tortoise.IsTortoiseSVNIntegrated() : m_tortoise.IsTortoiseCVSIntegrated();
     }

@@ -56,6 +56,7 @@ public:
     std::string ClientName() const override { return "Git"; }
     bool IsConfigured() override;
     std::string NotConfiguredReason() override;
+    std::string StateText() override { return IsConfigured() ? "installed" : "not installed"; }
     bool IsIntegrated() override;
     [[nodiscard]] bool SetIntegration(bool on) override;
     void SetCommit(HiveCommit commit) { m_commit = std::move(commit); }
@@ -103,6 +104,7 @@ public:
     std::string ClientName() const override { return m_client.clientName; }
     bool IsConfigured() override;
     std::string NotConfiguredReason() override;
+    std::string StateText() override;
     bool IsIntegrated() override;
     [[nodiscard]] bool SetIntegration(bool on) override;
     void SetCommit(HiveCommit commit) { m_commit = std::move(commit); }
