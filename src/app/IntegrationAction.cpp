@@ -29,6 +29,11 @@ bool AddSteps(const std::vector<std::string>& lists, bool on,
               const std::vector<std::unique_ptr<CClientIntegration>>& clients, std::vector<STEP>& steps,
               std::ostream& err) {
     for (const std::string& list : lists) {
+        if (list.find_first_not_of(',') == std::string::npos) {
+            Trouble(err, std::string("option '--") + (on ? "" : "un") +
+                             "integrate' needs a list of clients: " + TargetWords(clients));
+            return false;
+        }
         size_t start = 0;
         while (start <= list.size()) {
             size_t end = list.find(',', start);

@@ -152,6 +152,9 @@ TEST_F(IntegrationTest, ErrorsNameTheClientAndTheReason) {
         {{"--integrate"},
          "corvatine: option '--integrate' needs a value: --integrate=...\nTry 'corvatine --help' "
          "for more information.\n"},
+        {{"--unintegrate=,"},
+         "corvatine: option '--unintegrate' needs a list of clients: tortoisesvn, tortoisecvs, git, svn, "
+         "hg\n"},
         {{"--integration-status", "a.txt"},
          "corvatine: --integrate, --unintegrate and --integration-status take no paths\nTry 'corvatine "
          "--help' for "
