@@ -91,6 +91,10 @@ TEST_F(IntegrationTest, OnThenOffLeavesEveryConfigurationFileAsItWas) {
     EXPECT_NE(result.out.find("svn: installed, integrated: yes\n"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("hg: installed, integrated: yes\n"), std::string::npos) << result.out;
 
+    const std::string withBackups = test::ReadFile(settings + "/registry.reg");
+    for (const char* key : {"Integration\\Git]", "Integration\\Subversion]", "Integration\\Mercurial]"})
+        EXPECT_NE(withBackups.find(key), std::string::npos) << key;
+
     // A second switch changes nothing.
     result = Corvatine({"--integrate=svn"});
     EXPECT_EQ(result.exitStatus, 0);
@@ -102,9 +106,10 @@ TEST_F(IntegrationTest, OnThenOffLeavesEveryConfigurationFileAsItWas) {
     EXPECT_EQ(test::ReadFile(svnConfig), svnBefore);
     EXPECT_EQ(test::ReadFile(hgrc), hgBefore);
     EXPECT_EQ(test::ReadFile(gitconfig), gitBefore);
-    EXPECT_EQ(test::ReadFile(settings + "/registry.reg").find("Integration\\\\"), std::string::npos)
-        << test::ReadFile(settings + "/registry.reg");
-    EXPECT_EQ(test::ReadFile(settings + "/registry.reg").find("Integration\\Git"), std::string::npos);
+    // The backups are gone with the integration.
+    const std::string hive = test::ReadFile(settings + "/registry.reg");
+    for (const char* key : {"Integration\\Git]", "Integration\\Subversion]", "Integration\\Mercurial]"})
+        EXPECT_EQ(hive.find(key), std::string::npos) << key;
 }
 
 TEST_F(IntegrationTest, TortoiseSvnTakesTheProgramOfTheInstallationFolder) {
