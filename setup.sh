@@ -43,11 +43,13 @@ fi
 # program files that the version-resource tests read; Qt 6 Widgets (with
 # QTest) and a font make the window, which its tests draw offscreen. The
 # Nautilus and Thunar extension packages build the file managers' modules of
-# the context menu (pkg-config finds them).
+# the context menu (pkg-config finds them); git, Subversion and Mercurial run
+# the integration tests with real clients.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libtinyxml2-dev zlib1g-dev clang-format
           binutils-mingw-w64-x86-64 qt6-base-dev fonts-dejavu-core
-          pkg-config libnautilus-extension-dev libthunarx-3-dev)
+          pkg-config libnautilus-extension-dev libthunarx-3-dev
+          git subversion mercurial)
 # The benchmarks run rsync as the peer of synchronisation and GNU
 # source-highlight as the peer of the HTML export, and GNU time measures peak
 # memory.

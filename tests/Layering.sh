@@ -17,8 +17,9 @@ declare -A allowed=(
   [tools]="platform"
   [integration]="shellext platform"
   [launch]="persist binarycompare foldercompare textcompare request editor fileio platform"
-  [app]="shellext launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
-  [ui]="launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
+  [integration]="shellext persist request platform"
+  [app]="shellext integration launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
+  [ui]="shellext integration launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
 )
 status=0
 for folder in */; do

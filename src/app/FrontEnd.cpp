@@ -12,6 +12,7 @@
 #include "app/FindInFilesAction.h"
 #include "app/FrontEndOptions.h"
 #include "app/InfoAction.h"
+#include "app/IntegrationAction.h"
 #include "app/JsonOutput.h"
 #include "app/ShellMenuAction.h"
 #include "foldercompare/ContentType.h"
@@ -214,6 +215,16 @@ const char kUsage[] =
     "                          is kept in $XDG_RUNTIME_DIR/corvatine-shell-items;\n"
     "                          trouble is also shown with zenity or kdialog when\n"
     "                          stderr is no terminal and a display is there\n"
+    "  --integrate=LIST        make the clients of LIST (names joined by ',':\n"
+    "                          shell, git, svn, hg, tortoisesvn, tortoisecvs; see\n"
+    "                          below) start this program to compare (git: also\n"
+    "                          to merge)\n"
+    "  --unintegrate=LIST      put the clients' previous settings back\n"
+    "  --integration-status    print one line per client: its name, whether it is\n"
+    "                          installed (configured), and whether it is integrated\n"
+    "  --resolve               for git mergetool: the first path is a merged file\n"
+    "                          with conflict markers; exit 0 when it was saved with\n"
+    "                          no marker line left, else 1 (see below)\n"
     "  --gui                   open the window even where it would not open\n"
     "  --no-gui                never open the window: run headless\n"
     "  --help                  show this text and exit\n"
@@ -282,6 +293,33 @@ const char kUsage[] =
     "searched for as plain text, with a warning. Exit status 0 when something\n"
     "was found, 1 when nothing was, 2 when the folder cannot be searched or the\n"
     "search was canceled.\n"
+    "\n"
+    "Version-control clients (--integrate, --unintegrate): git sets, with\n"
+    "git config --global, diff.tool and merge.tool to corvatine,\n"
+    "difftool.corvatine.cmd to 'PROGRAM \"$LOCAL\" \"$REMOTE\"',\n"
+    "mergetool.corvatine.cmd to 'PROGRAM --resolve -ro:2 \"$MERGED\" \"$REMOTE\"'\n"
+    "and mergetool.corvatine.trustExitCode to true: git mergetool shows the file\n"
+    "with its conflict markers against the other branch's version (read-only);\n"
+    "copy what you keep into it, remove the markers, save and close, and git\n"
+    "takes the file as resolved only when it was saved without marker lines.\n"
+    "svn writes diff-cmd in [helpers] of ~/.subversion/config (svn's -u and\n"
+    "-L LABEL arguments are ignored, the two files compared); hg writes\n"
+    "'extdiff =' in [extensions] (unless extdiff is on already) and\n"
+    "cmd.corvatine in [extdiff] of ~/.hgrc, for 'hg corvatine'. svn and hg are\n"
+    "changed only when their program is on PATH and that file exists; git only\n"
+    "when git is on PATH. tortoisesvn and tortoisecvs write the clients' keys in\n"
+    "registry.reg, only when they have a comparison program configured. The\n"
+    "previous settings are kept in registry.reg under Integration\\Git,\n"
+    "Integration\\Subversion, Integration\\Mercurial, Integration\\TortoiseSVN\n"
+    "and Integration\\TortoiseCVS, and --unintegrate puts them back exactly\n"
+    "(values that did not exist are removed again). Files are edited line by\n"
+    "line, keeping comments and order, and replaced atomically.\n"
+    "PROGRAM is the installation folder's corvatine (InstallDir).\n"
+    "shell registers the file managers' context menu: the extension's keys in\n"
+    "classes.reg and the Dolphin and Nemo menu files in the user's data folder\n"
+    "(the Nautilus and Thunar modules come with the package); it needs\n"
+    "libcorvashell.so installed with the program. --unintegrate=shell removes\n"
+    "the three menu handler keys and those files.\n"
     "\n"
     "With a display (WAYLAND_DISPLAY or DISPLAY set) and none of the options\n"
     "above but --recent=N, the program opens its window instead, on the files,\n"
@@ -548,6 +586,15 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, std::ostr
             return Trouble(err,
                            "--info needs exactly one path\nTry 'corvatine --help' for more information.");
         return RunInfoAction(commandLine.paths[0], out, err);
+    }
+
+    if (!options.integrate.empty() || !options.unintegrate.empty() || options.integrationStatus) {
+        if (commandLine.pathCount > 0)
+            return Trouble(
+                err,
+                "--integrate, --unintegrate and --integration-status take no paths\nTry 'corvatine "
+                "--help' for more information.");
+        return RunIntegrationAction(options, app.installDir, out, err);
     }
 
     if (options.printRequest) {

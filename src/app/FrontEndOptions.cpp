@@ -68,6 +68,9 @@ constexpr WORD kWords[] = {
     {"types", true, RUN_FIND},
     {"subfolders", false, RUN_FIND},
     {"shell-menu", true, RUN_ANY},
+    {"integrate", true, RUN_ANY},
+    {"unintegrate", true, RUN_ANY},
+    {"integration-status", false, RUN_ANY},
 };
 
 const WORD* FindWord(const std::string& name) {
@@ -228,7 +231,13 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
         else if (name == "shell-menu") {
             shellMenu = value;
             hasShellMenu = true;
-        } else if (name == "recent") {
+        } else if (name == "integrate")
+            integrate.push_back(value);
+        else if (name == "unintegrate")
+            unintegrate.push_back(value);
+        else if (name == "integration-status")
+            integrationStatus = true;
+        else if (name == "recent") {
             recent = true;
             recentEntry = 0;
             if (hasValue && (!ParseCount(value, recentEntry) || recentEntry < 1)) {

@@ -74,6 +74,9 @@ struct FRONTENDOPTIONS {
     bool subfolders = false;  // find in files: search the subfolders too
     std::string shellMenu;    // the context-menu command code to run on the paths
     bool hasShellMenu = false;
+    std::vector<std::string> integrate;    // --integrate lists of clients, in order
+    std::vector<std::string> unintegrate;  // --unintegrate lists
+    bool integrationStatus = false;        // print each client's integration
 
     std::vector<std::string> given;  // the words given, without "--", in order
 

@@ -5,20 +5,27 @@
 #include <vector>
 
 #include "app/FrontEnd.h"
+#include "app/IntegrationAction.h"
 #include "app/WindowLauncher.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     try {
-        const corvatine::FACECHOICE face =
-            corvatine::ChooseFace(std::vector<std::string>(argv + 1, argv + argc));
+        std::vector<std::string> arguments(argv + 1, argv + argc);
+        corvatine::RESOLVEWATCH resolve;
+        std::string error;
+        if (!corvatine::TakeClientArguments(arguments, resolve, error)) {
+            std::cerr << "corvatine: " << error << "\n";
+            return 2;
+        }
+        const corvatine::FACECHOICE face = corvatine::ChooseFace(arguments);
         if (!face.trouble.empty()) {
             std::cerr << "corvatine: " << face.trouble << "\n";
             return 2;
         }
         if (face.window) {
             const int status = corvatine::RunWindow(face, std::cerr);
-            if (status >= 0) return status;
+            if (status >= 0) return corvatine::ResolveStatus(resolve, status, std::cerr);
         }
         const int status = corvatine::RunFrontEnd(face.arguments, std::cout, std::cerr);
         std::cout.flush();
@@ -26,7 +33,7 @@ int main(int argc, char** argv) {
             std::cerr << "corvatine: cannot write the output\n";
             return 2;
         }
-        return status;
+        return corvatine::ResolveStatus(resolve, status, std::cerr);
     } catch (const std::exception& e) {
         std::cerr << "corvatine: " << e.what() << "\n";
         return 2;

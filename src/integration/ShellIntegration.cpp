@@ -225,4 +225,34 @@ bool UnregisterShellExtension(std::vector<std::string>* notes) {
     return UnregisterShellExtension(DefaultShellPlaces(), notes);
 }
 
+namespace {
+
+class CShellClientIntegration : public CClientIntegration {
+public:
+    std::string Name() const override { return "shell"; }
+    std::string ClientName() const override { return "the file manager's context menu"; }
+    bool IsConfigured() override {
+        return !FindShellExtensionLibrary(DefaultShellPlaces().installDir).empty();
+    }
+    std::string NotConfiguredReason() override {
+        return "libcorvashell.so is not installed with the program in " + DefaultShellPlaces().installDir;
+    }
+    std::string StateText() override { return IsConfigured() ? "installed" : "not installed"; }
+    bool IsIntegrated() override { return GetShellExtensionState() == 2; }
+    bool SetIntegration(bool on) override {
+        m_notes.clear();
+        const bool done = on ? RegisterShellExtension(&m_notes) : UnregisterShellExtension(&m_notes);
+        if (done) return true;
+        std::string reason;
+        for (const std::string& note : m_notes) reason += (reason.empty() ? "" : "; ") + note;
+        return Fail(reason.empty() ? std::string("the settings could not be changed") : reason);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<CClientIntegration> MakeShellClientIntegration() {
+    return std::make_unique<CShellClientIntegration>();
+}
+
 }  // namespace corvatine

@@ -7,9 +7,11 @@
 // tells where they are.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "integration/ClientIntegration.h"
 #include "platform/RegistryHive.h"
 
 namespace corvatine {
@@ -58,5 +60,9 @@ bool RegisterShellExtension(const SHELLPLACES& places, std::vector<std::string>*
 // when all three keys were there and are deleted.
 bool UnregisterShellExtension(std::vector<std::string>* notes = nullptr);
 bool UnregisterShellExtension(const SHELLPLACES& places, std::vector<std::string>* notes);
+
+// The context menu as one of the clients of --integrate ("shell"): present
+// when the library is installed, integrated when all three handler keys are.
+std::unique_ptr<CClientIntegration> MakeShellClientIntegration();
 
 }  // namespace corvatine

@@ -21,6 +21,7 @@
 #include <sstream>
 
 #include "foldercompare/ContentType.h"
+#include "integration/ShellIntegration.h"
 #include "launch/CommandLine.h"
 #include "launch/ProgramNames.h"
 #include "persist/ComparisonFile.h"
@@ -31,6 +32,7 @@
 #include "ui/FolderCompareView.h"
 #include "ui/HexCompareView.h"
 #include "ui/HexEditorView.h"
+#include "ui/OptIntegrationPage.h"
 #include "ui/OptionsDialog.h"
 #include "ui/OptionsPages.h"
 #include "ui/SyncWizardDialog.h"
@@ -742,7 +744,9 @@ void CMainFrame::ShowOptions() {
     dialog.AddPage(new COptBinaryComparePage());
     dialog.AddPage(new COptEditorPage());
     dialog.AddPage(new COptHexEditorPage());
-    // The integration page is added here.
+    dialog.AddPage(new COptIntegrationPage(
+        m_app.generalOptions, [] { return GetShellExtensionState(); },
+        [] { return RegisterShellExtension(); }, [] { return UnregisterShellExtension(); }));
     // What a cancelled dialog leaves: the settings as last saved.
     COptionsState saved(m_app.generalOptions);
     dialog.onSave = [this, &saved] {

@@ -1,0 +1,294 @@
+// The version-control clients through the program: --integrate,
+// --unintegrate and --integration-status, and the clients running the
+// program as they were set up to (git difftool and mergetool, svn diff,
+// hg extdiff), in a home of their own.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Path.h"
+#include "platform/Shell.h"
+#include "support/TestSupport.h"
+
+namespace corvatine {
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+class IntegrationTest : public ::testing::Test {
+protected:
+    test::TempDir home;
+    std::string settings = home.MakeFolder("settings");
+    std::string installDir = platform::PathParentFolder(test::CorvatineProgram());
+    std::vector<std::string> env = {"HOME=" + home.Path(),
+                                    "XDG_CONFIG_HOME=" + home / ".config",
+                                    "GIT_CONFIG_GLOBAL=" + home / ".gitconfig",
+                                    "GIT_CONFIG_NOSYSTEM=1",
+                                    "CORVATINE_CONFIG_DIR=" + settings,
+                                    "GIT_AUTHOR_NAME=Ann",
+                                    "GIT_AUTHOR_EMAIL=ann@example.org",
+                                    "GIT_COMMITTER_NAME=Ann",
+                                    "GIT_COMMITTER_EMAIL=ann@example.org",
+                                    "LC_ALL=C.UTF-8"};
+
+    test::ProgramResult Corvatine(const std::vector<std::string>& arguments, const std::string& cwd = {}) {
+        return test::RunCorvatine(arguments, cwd, env);
+    }
+    // A client program in this home; fails the test when it does not exit 0.
+    test::ProgramResult Client(const std::string& program, const std::vector<std::string>& arguments,
+                               const std::string& cwd, int expected = 0) {
+        const std::string path = platform::FindProgram(program);
+        EXPECT_FALSE(path.empty()) << program << " is not installed";
+        test::ProgramResult result = test::RunProgram(path, arguments, env, cwd);
+        EXPECT_EQ(result.exitStatus, expected) << program << ": " << result.out << result.err;
+        return result;
+    }
+};
+
+TEST_F(IntegrationTest, StatusTellsEachClientsStateAndIntegration) {
+    const test::ProgramResult result = Corvatine({"--integration-status"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "tortoisesvn: not configured, integrated: no\n"
+              "tortoisecvs: not configured, integrated: no\n"
+              "git: installed, integrated: no\n"
+              "svn: installed, no configuration file, integrated: no\n"
+              "hg: installed, no configuration file, integrated: no\n");
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(IntegrationTest, OnThenOffLeavesEveryConfigurationFileAsItWas) {
+    const std::string svnConfig =
+        home.WriteFile(".subversion/config",
+                       "### client settings\n[helpers]\n# diff-cmd = diff_program\n\n"
+                       "[miscellany]\n# global-ignores = *.o\n");
+    const std::string hgrc = home.WriteFile(".hgrc", "[ui]\nusername = Ann <ann@example.org>\n");
+    const std::string gitconfig =
+        home.WriteFile(".gitconfig", "[user]\n\tname = Ann\n[diff]\n\ttool = meld\n");
+    const std::string svnBefore = test::ReadFile(svnConfig), hgBefore = test::ReadFile(hgrc),
+                      gitBefore = test::ReadFile(gitconfig);
+
+    test::ProgramResult result = Corvatine({"--integrate=git,svn", "--integrate=hg"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "git: integrated\nsvn: integrated\nhg: integrated\n");
+    const std::string program = installDir + "/corvatine";
+    EXPECT_EQ(test::ReadFile(svnConfig),
+              "### client settings\n[helpers]\ndiff-cmd = " + program +
+                  "\n# diff-cmd = diff_program\n\n[miscellany]\n# global-ignores = *.o\n");
+    EXPECT_EQ(test::ReadFile(hgrc),
+              "[ui]\nusername = Ann <ann@example.org>\n\n[extensions]\nextdiff =\n\n"
+              "[extdiff]\ncmd.corvatine = " +
+                  program + "\n");
+    EXPECT_NE(test::ReadFile(gitconfig).find("\ttool = corvatine\n"), std::string::npos);
+
+    result = Corvatine({"--integration-status"});
+    EXPECT_NE(result.out.find("git: installed, integrated: yes\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("svn: installed, integrated: yes\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("hg: installed, integrated: yes\n"), std::string::npos) << result.out;
+
+    const std::string withBackups = test::ReadFile(settings + "/registry.reg");
+    for (const char* key : {"Integration\\Git]", "Integration\\Subversion]", "Integration\\Mercurial]"})
+        EXPECT_NE(withBackups.find(key), std::string::npos) << key;
+
+    // A second switch changes nothing.
+    result = Corvatine({"--integrate=svn"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out, "svn: already integrated\n");
+
+    result = Corvatine({"--unintegrate=hg,svn,git"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "hg: unintegrated\nsvn: unintegrated\ngit: unintegrated\n");
+    EXPECT_EQ(test::ReadFile(svnConfig), svnBefore);
+    EXPECT_EQ(test::ReadFile(hgrc), hgBefore);
+    EXPECT_EQ(test::ReadFile(gitconfig), gitBefore);
+    // The backups are gone with the integration.
+    const std::string hive = test::ReadFile(settings + "/registry.reg");
+    for (const char* key : {"Integration\\Git]", "Integration\\Subversion]", "Integration\\Mercurial]"})
+        EXPECT_EQ(hive.find(key), std::string::npos) << key;
+}
+
+TEST_F(IntegrationTest, TortoiseSvnTakesTheProgramOfTheInstallationFolder) {
+    const std::string old = "C:\\TortoiseSVN\\bin\\TortoiseMerge.exe /base:%base /mine:%mine";
+    home.WriteFile("settings/registry.reg",
+                   "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\TortoiseSVN]\n"
+                   "\"Diff\"=\"C:\\\\TortoiseSVN\\\\bin\\\\TortoiseMerge.exe /base:%base /mine:%mine\"\n");
+    test::ProgramResult result = Corvatine({"--integrate=tortoisesvn", "--integration-status"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.out.find("tortoisesvn: integrated\ntortoisesvn: configured, integrated: yes\n"),
+              std::string::npos)
+        << result.out;
+    const std::string hive = test::ReadFile(settings + "/registry.reg");
+    EXPECT_NE(hive.find("\"Diff\"=\"" + installDir + "/corvatine %base %mine\""), std::string::npos) << hive;
+    EXPECT_NE(hive.find("\"Backup.Diff\"=\"C:\\\\TortoiseSVN\\\\bin\\\\TortoiseMerge.exe"), std::string::npos)
+        << hive;
+
+    result = Corvatine({"--unintegrate=tortoisesvn"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const std::string restored = test::ReadFile(settings + "/registry.reg");
+    EXPECT_NE(
+        restored.find("\"Diff\"=\"C:\\\\TortoiseSVN\\\\bin\\\\TortoiseMerge.exe /base:%base /mine:%mine\""),
+        std::string::npos)
+        << restored;
+    EXPECT_EQ(restored.find("Integration\\TortoiseSVN"), std::string::npos) << restored;
+}
+
+TEST_F(IntegrationTest, ErrorsNameTheClientAndTheReason) {
+    struct CASE {
+        std::vector<std::string> arguments;
+        std::string err;
+    };
+    const CASE cases[] = {
+        {{"--integrate=git,cvs"},
+         "corvatine: unknown integration target 'cvs' for '--integrate': tortoisesvn, tortoisecvs, git, svn, "
+         "hg\n"},
+        {{"--integrate=git", "--unintegrate=git"},
+         "corvatine: 'git' is named both to integrate and to unintegrate\n"},
+        {{"--integrate=tortoisecvs"},
+         "corvatine: cannot integrate with TortoiseCVS: TortoiseCVS has no external comparison application "
+         "configured\n"},
+        {{"--integrate=svn"},
+         "corvatine: cannot integrate with Subversion: Subversion has no configuration file '" +
+             home / ".subversion/config" + "'\n"},
+        {{"--integrate"},
+         "corvatine: option '--integrate' needs a value: --integrate=...\nTry 'corvatine --help' "
+         "for more information.\n"},
+        {{"--unintegrate=,"},
+         "corvatine: option '--unintegrate' needs a list of clients: tortoisesvn, tortoisecvs, git, svn, "
+         "hg\n"},
+        {{"--integration-status", "a.txt"},
+         "corvatine: --integrate, --unintegrate and --integration-status take no paths\nTry 'corvatine "
+         "--help' for "
+         "more information.\n"},
+    };
+    for (const CASE& c : cases) {
+        SCOPED_TRACE(c.arguments.front());
+        const test::ProgramResult result = Corvatine(c.arguments);
+        EXPECT_EQ(result.exitStatus, 2);
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(result.out, "");
+    }
+    // Nothing was written for the failures, not even git's file.
+    EXPECT_FALSE(Exists(home / ".gitconfig"));
+    EXPECT_FALSE(Exists(home / ".subversion/config"));
+}
+
+// A repository with one committed file, changed since.
+TEST_F(IntegrationTest, GitDifftoolRunsTheProgramOnBothVersions) {
+    ASSERT_EQ(Corvatine({"--integrate=git"}).exitStatus, 0);
+    const std::string repo = home.MakeFolder("repo");
+    Client("git", {"init", "-q"}, repo);
+    home.WriteFile("repo/notes.txt", "alpha\nbeta\ngamma\n");
+    Client("git", {"add", "notes.txt"}, repo);
+    Client("git", {"commit", "-q", "-m", "first"}, repo);
+    home.WriteFile("repo/notes.txt", "alpha\nBETA changed\ngamma\n");
+
+    const test::ProgramResult result = Client("git", {"difftool", "--no-prompt"}, repo);
+    // The side-by-side rows of the two versions, the changed one marked '|'.
+    EXPECT_NE(result.out.find("beta"), std::string::npos) << result.out << result.err;
+    EXPECT_NE(result.out.find("BETA changed"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find('|'), std::string::npos) << result.out;
+}
+
+// Both branches change the same line; the merge stops on the conflict.
+class GitMergetoolTest : public IntegrationTest {
+protected:
+    std::string repo = home.MakeFolder("repo");
+
+    void SetUp() override {
+        ASSERT_EQ(Corvatine({"--integrate=git"}).exitStatus, 0);
+        Client("git", {"init", "-q", "-b", "main"}, repo);
+        home.WriteFile("repo/f.txt", "one\ntwo\nthree\n");
+        Client("git", {"add", "f.txt"}, repo);
+        Client("git", {"commit", "-q", "-m", "base"}, repo);
+        Client("git", {"checkout", "-q", "-b", "theirs"}, repo);
+        home.WriteFile("repo/f.txt", "one\nTWO theirs\nthree\n");
+        Client("git", {"commit", "-q", "-am", "theirs"}, repo);
+        Client("git", {"checkout", "-q", "main"}, repo);
+        home.WriteFile("repo/f.txt", "one\ntwo ours\nthree\n");
+        Client("git", {"commit", "-q", "-am", "ours"}, repo);
+        Client("git", {"merge", "-q", "theirs"}, repo, 1);
+        ASSERT_NE(test::ReadFile(repo + "/f.txt").find("<<<<<<< HEAD"), std::string::npos);
+    }
+};
+
+// Headless nothing is saved: git learns from the exit status that the
+// conflict stays.
+TEST_F(GitMergetoolTest, AMergedFileThatWasNotSavedLeavesTheConflict) {
+    const test::ProgramResult result = Client("git", {"mergetool", "--no-prompt"}, repo, 1);
+    EXPECT_NE(result.err.find("'f.txt' was not saved: the conflict is not resolved"), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("merge of f.txt failed"), std::string::npos) << result.out << result.err;
+    EXPECT_NE(test::ReadFile(repo + "/f.txt").find("<<<<<<< HEAD"), std::string::npos);
+    const test::ProgramResult status = Client("git", {"status", "--porcelain"}, repo);
+    EXPECT_NE(status.out.find("UU f.txt"), std::string::npos) << status.out;
+}
+
+// The recorded command, resolving headless: every difference of the other
+// version copied into the merged file and saved; git takes it as resolved.
+TEST_F(GitMergetoolTest, AMergedFileSavedWithoutMarkersResolvesTheConflict) {
+    const std::string recorded = Client("git", {"config", "--global", "mergetool.corvatine.cmd"}, repo).out;
+    ASSERT_FALSE(recorded.empty());
+    const std::string command = recorded.substr(0, recorded.size() - 1) + " --copy=right-to-left --save";
+    const test::ProgramResult result =
+        Client("git", {"-c", "mergetool.corvatine.cmd=" + command, "mergetool", "--no-prompt"}, repo);
+    EXPECT_EQ(test::ReadFile(repo + "/f.txt"), "one\nTWO theirs\nthree\n");
+    const test::ProgramResult status = Client("git", {"status", "--porcelain"}, repo);
+    EXPECT_NE(status.out.find("M  f.txt"), std::string::npos) << status.out;
+}
+
+// Saved, but with markers left: still a conflict.
+TEST_F(GitMergetoolTest, AMergedFileSavedWithMarkersLeftIsNotResolved) {
+    home.WriteFile("repo/partial.txt", "one\nTWO theirs\nthree\n");
+    // Only the first difference is copied: the marker lines stay.
+    const std::string recorded = Client("git", {"config", "--global", "mergetool.corvatine.cmd"}, repo).out;
+    const std::string command = recorded.substr(0, recorded.size() - 1) + " --copy=right-to-left:2 --save";
+    const test::ProgramResult result =
+        Client("git", {"-c", "mergetool.corvatine.cmd=" + command, "mergetool", "--no-prompt"}, repo, 1);
+    EXPECT_NE(result.err.find("'f.txt' still holds conflict markers"), std::string::npos) << result.err;
+}
+
+TEST_F(IntegrationTest, SvnDiffRunsTheProgramOnBaseAndWorkingFile) {
+    const std::string work = home.MakeFolder("work");
+    // svn writes its default configuration files on its first run.
+    Client("svnadmin", {"create", home / "repository"}, home.Path());
+    Client("svn", {"checkout", "-q", "file://" + home / "repository", work}, home.Path());
+    ASSERT_TRUE(Exists(home / ".subversion/config"));
+    const std::string before = test::ReadFile(home / ".subversion/config");
+    ASSERT_EQ(Corvatine({"--integrate=svn"}).exitStatus, 0);
+
+    home.WriteFile("work/list.txt", "red\ngreen\nblue\n");
+    Client("svn", {"add", "-q", "list.txt"}, work);
+    Client("svn", {"commit", "-q", "-m", "colours"}, work);
+    home.WriteFile("work/list.txt", "red\nGREEN\nblue\n");
+    // svn passes -u -L LABEL -L LABEL BASE WORKING; the labels are not paths.
+    const test::ProgramResult result = Client("svn", {"diff"}, work);
+    EXPECT_NE(result.out.find("green"), std::string::npos) << result.out << result.err;
+    EXPECT_NE(result.out.find("GREEN"), std::string::npos) << result.out;
+    EXPECT_EQ(result.err.find("ignoring"), std::string::npos) << result.err;
+
+    ASSERT_EQ(Corvatine({"--unintegrate=svn"}).exitStatus, 0);
+    EXPECT_EQ(test::ReadFile(home / ".subversion/config"), before);
+}
+
+TEST_F(IntegrationTest, HgExtdiffRunsTheProgram) {
+    home.WriteFile(".hgrc", "[ui]\nusername = Ann <ann@example.org>\n");
+    ASSERT_EQ(Corvatine({"--integrate=hg"}).exitStatus, 0);
+    const std::string repo = home.MakeFolder("hgrepo");
+    Client("hg", {"init"}, repo);
+    home.WriteFile("hgrepo/a.txt", "first line\nsecond line\n");
+    Client("hg", {"add", "a.txt"}, repo);
+    Client("hg", {"commit", "-m", "a"}, repo);
+    home.WriteFile("hgrepo/a.txt", "first line\nsecond line changed\n");
+    const test::ProgramResult result = Client("hg", {"corvatine"}, repo, 1);
+    // extdiff hands over the two versions of the one changed file.
+    EXPECT_NE(result.out.find("second line changed"), std::string::npos) << result.out << result.err;
+    EXPECT_NE(result.out.find('|'), std::string::npos) << result.out;
+}
+
+}  // namespace
+}  // namespace corvatine
