@@ -38,6 +38,8 @@ for arg in "$@"; do
 done
 cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORVATINE_TSAN=$tsan -DCORVATINE_BENCHMARKS=$bench
             -DCORVATINE_WERROR=${CORVATINE_WERROR:-OFF})
+# The package installs under /usr: paths made at configure time name it.
+if [ "$make_package" = ON ]; then cmake_args+=(-DCMAKE_INSTALL_PREFIX=/usr); fi
 if [ "$fuzz" = ON ]; then
   # Only the fuzz targets and what they link; clang brings libFuzzer.
   cmake_args+=(-DCORVATINE_FUZZ=ON -DCORVATINE_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++)

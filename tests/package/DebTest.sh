@@ -69,8 +69,18 @@ for file in ./usr/bin/corvatine ./usr/share/doc/corvatine/copyright ./usr/share/
 done
 grep -v '^\./usr/' "$work/contents" | grep -vx '\./' && fail "the package holds files outside /usr"
 
-# Unpacked, the program runs and compares.
 dpkg-deb -x "$deb" "$work/root"
+# No file but a program names the build or source folder (a path baked in at
+# configure time would lead nowhere once installed).
+source=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
+while IFS= read -r -d '' file; do
+  head -c 4 "$file" | grep -q 'ELF' && continue
+  if zcat -f "$file" | grep -qF -e "$(realpath "$build")" -e "$source"; then
+    fail "${file#"$work/root"} names the build or source folder"
+  fi
+done < <(find "$work/root" -type f -print0)
+
+# Unpacked, the program runs and compares.
 program=$work/root/usr/bin/corvatine
 got=$("$program" --version 2>&1)
 [ "$got" = "corvatine $version" ] || fail "the unpacked corvatine --version printed '$got'"

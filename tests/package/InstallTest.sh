@@ -20,13 +20,18 @@ fail() {
   failures=$((failures + 1))
 }
 
-prefix=$work/prefix
-if ! cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
+# Staged under DESTDIR, so that a rule with an absolute destination lands in
+# the stage too, where it is found, instead of in the system.
+stage=$work/stage
+prefix=$stage$work/prefix
+if ! DESTDIR=$stage cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; then
   cat "$work/install.log"
   echo "FAIL: cmake --install"
   exit 1
 fi
 share=$prefix/share
+outside=$(find "$stage" \( -type f -o -type l \) ! -path "$prefix/*")
+[ -z "$outside" ] && [ -d "$prefix" ] || fail "installed outside the prefix: ${outside//$stage/}"
 
 # Every file in its place.
 expected=(bin/corvatine share/applications/corvatine.desktop share/icons/hicolor/scalable/apps/corvatine.svg
