@@ -31,7 +31,8 @@ class Entry:
 
 def parse(text):
     """The usage text as (synopsis, summary, blocks): a block is ("prose", [lines]),
-    ("heading", line) before entries, or ("entry", Entry)."""
+    ("heading", text) of a paragraph ending in ':' right above entries, or
+    ("entry", Entry)."""
     lines = text.rstrip("\n").split("\n")
     if len(lines) < 2 or not lines[0].startswith("Usage: "):
         raise ValueError("the usage text does not start with a 'Usage:' line")
@@ -55,10 +56,9 @@ def parse(text):
             if split:
                 head, description = head[: split.start()], head[split.end():]
             if paragraph and paragraph[-1].endswith(":"):
-                # A line that introduces the entries below it.
-                heading = paragraph.pop()
-                flush()
-                blocks.append(("heading", heading))
+                # A paragraph that introduces the entries right below it.
+                blocks.append(("heading", " ".join(paragraph)))
+                paragraph = []
             flush()
             column = line.index(description) if description else None
             entry = Entry([form.strip() for form in head.split(", ")], [])
@@ -312,6 +312,9 @@ def make_man(synopsis, summary, blocks, version):
     name_line = name_line[:1].lower() + name_line[1:]
     out = [
         '.TH CORVATINE 1 "" "corvatine %s" "User Commands"' % version,
+        # Option names and paths are neither hyphenated nor stretched.
+        ".nh",
+        ".ad l",
         ".SH NAME",
         "corvatine \\- " + roff(name_line),
         ".SH SYNOPSIS",
