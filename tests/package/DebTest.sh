@@ -64,7 +64,8 @@ done
 # Contents: the documentation lintian asks for, and no file of the build tree.
 dpkg-deb --contents "$deb" | awk '{ print $6 }' >"$work/contents"
 for file in ./usr/bin/corvatine ./usr/share/doc/corvatine/copyright ./usr/share/doc/corvatine/changelog.gz \
-            ./usr/share/man/man1/corvatine.1.gz ./usr/share/applications/corvatine.desktop; do
+            ./usr/share/man/man1/corvatine.1.gz ./usr/share/applications/corvatine.desktop \
+            ./usr/share/bash-completion/completions/corvatine ./usr/share/zsh/vendor-completions/_corvatine; do
   grep -qxF "$file" "$work/contents" || fail "the package lacks $file"
 done
 grep -v '^\./usr/' "$work/contents" | grep -vx '\./' && fail "the package holds files outside /usr"

@@ -37,7 +37,7 @@ outside=$(find "$stage" \( -type f -o -type l \) ! -path "$prefix/*")
 expected=(bin/corvatine share/applications/corvatine.desktop share/icons/hicolor/scalable/apps/corvatine.svg
           share/icons/hicolor/48x48/apps/corvatine.png share/icons/hicolor/128x128/apps/corvatine.png
           share/mime/packages/corvatine.xml share/man/man1/corvatine.1.gz
-          share/bash-completion/completions/corvatine share/zsh/vendor-completions/_corvatine
+          share/bash-completion/completions/corvatine share/zsh/site-functions/_corvatine
           share/doc/corvatine/copyright share/doc/corvatine/changelog.gz)
 [ -x "$build/corvatine-gui" ] && expected+=(bin/corvatine-gui share/man/man1/corvatine-gui.1.gz)
 for file in "${expected[@]}"; do
@@ -188,7 +188,7 @@ touch "$work/files/report one.html" "$work/files/--forward.txt"
 
 # zsh: every option word is offered literally; with zsh there, the completion
 # runs against stand-ins of compadd, compset and _files.
-zsh_file=$share/zsh/vendor-completions/_corvatine
+zsh_file=$share/zsh/site-functions/_corvatine
 head -1 "$zsh_file" | grep -qx '#compdef corvatine' || fail "_corvatine does not start with #compdef corvatine"
 for option in "${options[@]}"; do
   grep -qF -- "'$option'" "$zsh_file" || fail "the zsh completion lacks $option"
