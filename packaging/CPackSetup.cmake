@@ -25,8 +25,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CORVATINE_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The folder caches the control files; a fresh one keeps files of an earlier
-# run out of the package.
+# The .deb files land in the build folder (cpack -B chooses another).
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 
 set(CPACK_DEBIAN_CORVATINE_PACKAGE_NAME corvatine)
