@@ -54,7 +54,12 @@ for size in 48 128; do
 done
 grep -q '<svg' "$share/icons/hicolor/scalable/apps/corvatine.svg" || fail "corvatine.svg holds no <svg>"
 
-# The programs run from the prefix.
+# The programs run from the prefix; the headless one never loads the toolkit.
+if command -v readelf >/dev/null; then
+  needed=$(readelf -d "$prefix/bin/corvatine" | grep NEEDED)
+  [ -n "$needed" ] || fail "readelf lists no libraries of bin/corvatine"
+  grep -qi qt <<<"$needed" && fail "bin/corvatine links the toolkit: $needed"
+fi
 program=$prefix/bin/corvatine
 version=$("$program" --version 2>&1)
 [[ $version =~ ^corvatine\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "corvatine --version printed '$version'"
