@@ -13,11 +13,11 @@ set(CORVATINE_PACKAGE_MAINTAINER "Corvatine maintainers <maintainers@users.norep
     CACHE STRING "Maintainer named in the Debian package")
 
 set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_NAME corvatine)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Corvatine maintainers")
 set(CPACK_PACKAGE_CONTACT "${CORVATINE_PACKAGE_MAINTAINER}")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -25,6 +25,12 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CORVATINE_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Libraries of the main package that another package's modules link (kept
+# in the private folder lib/corvatine, out of the linker's search path): its
+# staging folder lies beside that of every other package, where
+# dpkg-shlibdeps runs.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
+    "../corvatine${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/corvatine")
 # The .deb files land in the build folder (cpack -B chooses another).
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 
@@ -57,6 +63,9 @@ The ${component} part of Corvatine, the tool that compares, merges and
 synchronises files and folders.")
   endif()
   list(APPEND suggested "corvatine-${component}")
+  # Every package carries its own copyright and changelog.
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/corvatine-${component} COMPONENT ${component})
 endforeach()
 if(suggested)
   list(JOIN suggested ", " CPACK_DEBIAN_CORVATINE_PACKAGE_SUGGESTS)

@@ -2,7 +2,7 @@
 # Makes the Debian package from the build (no second compile), checks its
 # control data, unpacks it into a temporary root and runs the program from
 # there. With lintian installed (./setup.sh --package), lintian must report no
-# error.
+# error in any package made.
 #
 #   DebTest.sh BUILD_DIR
 set -u
@@ -98,9 +98,11 @@ status=$?
 [ "$status" = 0 ] || fail "comparing a file with itself exited with $status"
 
 if command -v lintian >/dev/null; then
-  lintian "$deb" >"$work/lintian" 2>&1
-  cat "$work/lintian"
-  grep -q '^E: ' "$work/lintian" && fail "lintian reports errors"
+  for package in "$work/out"/*.deb; do
+    lintian "$package" >"$work/lintian" 2>&1
+    cat "$work/lintian"
+    grep -q '^E: ' "$work/lintian" && fail "lintian reports errors in $(basename "$package")"
+  done
 fi
 
 [ "$failures" = 0 ] && echo "PASS: the package $(basename "$deb") installs a working program"
