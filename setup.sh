@@ -11,6 +11,8 @@
 #   ./setup.sh --bench      also build the benchmarks under bench/
 #   ./setup.sh --fuzz       build the fuzz targets as libFuzzer programs with
 #                           clang in build-fuzz/ (tests/fuzz/README.md)
+#   ./setup.sh --package    also make the Debian package corvatine_VERSION_ARCH.deb
+#                           in the build folder and check it with lintian
 #
 # CORVATINE_WERROR=ON in the environment makes compiler warnings errors (CI).
 set -euo pipefail
@@ -22,6 +24,7 @@ sanitize=OFF
 tsan=OFF
 bench=OFF
 fuzz=OFF
+make_package=OFF
 for arg in "$@"; do
   case "$arg" in
     --sanitize) build_dir=build-asan; build_type=Debug; sanitize=ON ;;
@@ -29,11 +32,14 @@ for arg in "$@"; do
     --release) build_dir=build-release; build_type=Release ;;
     --bench) bench=ON ;;
     --fuzz) build_dir=build-fuzz; build_type=RelWithDebInfo; fuzz=ON ;;
+    --package) make_package=ON ;;
     *) echo "setup.sh: unknown argument '$arg'" >&2; exit 2 ;;
   esac
 done
 cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORVATINE_TSAN=$tsan -DCORVATINE_BENCHMARKS=$bench
             -DCORVATINE_WERROR=${CORVATINE_WERROR:-OFF})
+# The package installs under /usr: paths made at configure time name it.
+if [ "$make_package" = ON ]; then cmake_args+=(-DCMAKE_INSTALL_PREFIX=/usr); fi
 if [ "$fuzz" = ON ]; then
   # Only the fuzz targets and what they link; clang brings libFuzzer.
   cmake_args+=(-DCORVATINE_FUZZ=ON -DCORVATINE_TESTS=OFF -DCMAKE_CXX_COMPILER=clang++)
@@ -44,18 +50,23 @@ fi
 # QTest) and a font make the window, which its tests draw offscreen. The
 # Nautilus and Thunar extension packages build the file managers' modules of
 # the context menu (pkg-config finds them); git, Subversion and Mercurial run
-# the integration tests with real clients.
+# the integration tests with real clients. python3 makes the man page and the
+# completions from the usage text; dpkg-dev (dpkg-shlibdeps) and file let
+# CPack make the Debian package that a test unpacks.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libtinyxml2-dev zlib1g-dev clang-format
           binutils-mingw-w64-x86-64 qt6-base-dev fonts-dejavu-core
           pkg-config libnautilus-extension-dev libthunarx-3-dev
-          git subversion mercurial)
+          git subversion mercurial python3 dpkg-dev file)
 # The benchmarks run rsync as the peer of synchronisation and GNU
 # source-highlight as the peer of the HTML export, and GNU time measures peak
 # memory.
 if [ "$bench" = ON ]; then packages+=(rsync time source-highlight); fi
 # libFuzzer comes with clang's runtime libraries.
 if [ "$fuzz" = ON ]; then packages+=(clang libclang-rt-14-dev); fi
+# The package is checked as Debian checks packages, and the desktop entry as
+# freedesktop.org's tools read it.
+if [ "$make_package" = ON ]; then packages+=(lintian desktop-file-utils); fi
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
@@ -78,3 +89,10 @@ fi
 
 cmake -S . -B "$build_dir" -G Ninja "${cmake_args[@]}" >/dev/null
 cmake --build "$build_dir" -j2
+
+if [ "$make_package" = ON ]; then
+  (cd "$build_dir" && cpack -G DEB)
+  # Errors fail; warnings are printed.
+  for deb in "$build_dir"/*.deb; do lintian "$deb"; done
+  echo "setup.sh: install with: sudo apt install ./$build_dir/corvatine_*.deb" >&2
+fi
