@@ -54,6 +54,7 @@ TEST_F(IntegrationTest, StatusTellsEachClientsStateAndIntegration) {
     const test::ProgramResult result = Corvatine({"--integration-status"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out,
+              "shell: installed, integrated: no\n"
               "tortoisesvn: not configured, integrated: no\n"
               "tortoisecvs: not configured, integrated: no\n"
               "git: installed, integrated: no\n"
@@ -119,8 +120,8 @@ TEST_F(IntegrationTest, TortoiseSvnTakesTheProgramOfTheInstallationFolder) {
                    "\"Diff\"=\"C:\\\\TortoiseSVN\\\\bin\\\\TortoiseMerge.exe /base:%base /mine:%mine\"\n");
     test::ProgramResult result = Corvatine({"--integrate=tortoisesvn", "--integration-status"});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_NE(result.out.find("tortoisesvn: integrated\ntortoisesvn: configured, integrated: yes\n"),
-              std::string::npos)
+    EXPECT_EQ(result.out.rfind("tortoisesvn: integrated\n", 0), 0u) << result.out;
+    EXPECT_NE(result.out.find("\ntortoisesvn: configured, integrated: yes\n"), std::string::npos)
         << result.out;
     const std::string hive = test::ReadFile(settings + "/registry.reg");
     EXPECT_NE(hive.find("\"Diff\"=\"" + installDir + "/corvatine %base %mine\""), std::string::npos) << hive;
@@ -137,6 +138,50 @@ TEST_F(IntegrationTest, TortoiseSvnTakesTheProgramOfTheInstallationFolder) {
     EXPECT_EQ(restored.find("Integration\\TortoiseSVN"), std::string::npos) << restored;
 }
 
+// The context menu through the program: its keys go into classes.reg and
+// the Dolphin and Nemo menu files into the home's data folder; switched off,
+// the three handler keys and the files go, the class registration stays.
+TEST_F(IntegrationTest, ShellRegistersTheContextMenuAndRemovesIt) {
+    const std::string classes = settings + "/classes.reg";
+    const std::string serviceMenu = home / ".local/share/kio/servicemenus/corvatine-compare-two.desktop";
+    const std::string nemoAction = home / ".local/share/nemo/actions/corvatine-compare.nemo_action";
+    test::ProgramResult result = Corvatine({"--integrate=shell"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("shell: integrated\n", 0), 0u) << result.out;
+    std::string hive = test::ReadFile(classes);
+    for (const char* key : {"\\*\\ShellEx\\ContextMenuHandlers\\Corvatine]",
+                            "\\Folder\\ShellEx\\ContextMenuHandlers\\Corvatine]",
+                            "\\Folder\\ShellEx\\DragDropHandlers\\Corvatine]",
+                            "\\Directory\\Background\\ShellEx\\ContextMenuHandlers\\Corvatine]"})
+        EXPECT_NE(hive.find(key), std::string::npos) << key << "\n" << hive;
+    EXPECT_TRUE(Exists(serviceMenu));
+    EXPECT_TRUE(Exists(nemoAction));
+    EXPECT_NE(test::ReadFile(serviceMenu).find(installDir + "/corvatine"), std::string::npos);
+
+    result = Corvatine({"--integration-status"});
+    EXPECT_EQ(result.out.rfind("shell: installed, integrated: yes\n", 0), 0u) << result.out;
+
+    result = Corvatine({"--unintegrate=shell"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("shell: unintegrated\n", 0), 0u) << result.out;
+    hive = test::ReadFile(classes);
+    for (const char* key : {"\\*\\ShellEx\\ContextMenuHandlers\\Corvatine]",
+                            "\\Folder\\ShellEx\\ContextMenuHandlers\\Corvatine]"})
+        EXPECT_EQ(hive.find(key), std::string::npos) << key << "\n" << hive;
+    EXPECT_NE(hive.find("\\Directory\\Background\\ShellEx\\ContextMenuHandlers\\Corvatine]"),
+              std::string::npos);
+    EXPECT_EQ(hive.find("DragDropHandlers\\Corvatine]"), std::string::npos) << hive;
+    EXPECT_NE(hive.find("Corvatine.ShellContextMenu.1]"), std::string::npos) << hive;
+    EXPECT_FALSE(Exists(serviceMenu));
+    EXPECT_FALSE(Exists(nemoAction));
+    result = Corvatine({"--integration-status"});
+    EXPECT_EQ(result.out.rfind("shell: installed, integrated: no\n", 0), 0u) << result.out;
+    // Switching off what is off says so and changes nothing.
+    result = Corvatine({"--unintegrate=shell"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out, "shell: not integrated\n");
+}
+
 TEST_F(IntegrationTest, ErrorsNameTheClientAndTheReason) {
     struct CASE {
         std::vector<std::string> arguments;
@@ -144,8 +189,9 @@ TEST_F(IntegrationTest, ErrorsNameTheClientAndTheReason) {
     };
     const CASE cases[] = {
         {{"--integrate=git,cvs"},
-         "corvatine: unknown integration target 'cvs' for '--integrate': tortoisesvn, tortoisecvs, git, svn, "
-         "hg\n"},
+         "corvatine: unknown integration target 'cvs' for '--integrate': shell, tortoisesvn, tortoisecvs, "
+         "git, "
+         "svn, hg\n"},
         {{"--integrate=git", "--unintegrate=git"},
          "corvatine: 'git' is named both to integrate and to unintegrate\n"},
         {{"--integrate=tortoisecvs"},
@@ -158,8 +204,8 @@ TEST_F(IntegrationTest, ErrorsNameTheClientAndTheReason) {
          "corvatine: option '--integrate' needs a value: --integrate=...\nTry 'corvatine --help' "
          "for more information.\n"},
         {{"--unintegrate=,"},
-         "corvatine: option '--unintegrate' needs a list of clients: tortoisesvn, tortoisecvs, git, svn, "
-         "hg\n"},
+         "corvatine: option '--unintegrate' needs a list of clients: shell, tortoisesvn, tortoisecvs, git, "
+         "svn, hg\n"},
         {{"--integration-status", "a.txt"},
          "corvatine: --integrate, --unintegrate and --integration-status take no paths\nTry 'corvatine "
          "--help' for "

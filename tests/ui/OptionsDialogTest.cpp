@@ -164,13 +164,14 @@ private slots:
     // values, and the dialog opened again shows them.
     void OkWritesEveryPage() {
         WithOptions([&](COptionsDialog* dialog) {
-            QCOMPARE(dialog->PageCount(), 6);
+            QCOMPARE(dialog->PageCount(), 7);
             const QStringList titles = {QStringLiteral("General"),
                                         QStringLiteral("Text Comparison"),
                                         QStringLiteral("Folder Comparison"),
                                         QStringLiteral("Binary Comparison"),
                                         QStringLiteral("Editor"),
-                                        QStringLiteral("Hex Editor")};
+                                        QStringLiteral("Hex Editor"),
+                                        QStringLiteral("Integration")};
             for (int i = 0; i < dialog->PageCount(); ++i) QCOMPARE(dialog->Page(i)->Title(), titles[i]);
 
             ShowPage(dialog, GENERAL);
