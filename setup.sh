@@ -14,7 +14,8 @@
 #   ./setup.sh --package    also make the Debian package corvatine_VERSION_ARCH.deb
 #                           in the build folder and check it with lintian
 #
-# CORVATINE_WERROR=ON in the environment makes compiler warnings errors (CI).
+# CORVATINE_WERROR=ON in the environment makes compiler warnings errors (CI);
+# CORVATINE_TARGETS="a b" builds only those targets (and what they need).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -88,7 +89,9 @@ if ((${#missing[@]})); then
 fi
 
 cmake -S . -B "$build_dir" -G Ninja "${cmake_args[@]}" >/dev/null
-cmake --build "$build_dir" -j2
+# CORVATINE_TARGETS names the targets to build when not all are wanted.
+# shellcheck disable=SC2086
+cmake --build "$build_dir" -j2 ${CORVATINE_TARGETS:+--target $CORVATINE_TARGETS}
 
 if [ "$make_package" = ON ]; then
   (cd "$build_dir" && cpack -G DEB)
