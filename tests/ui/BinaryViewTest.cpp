@@ -635,8 +635,7 @@ private slots:
             auto* files = qobject_cast<QFileDialog*>(dialog);
             QVERIFY2(files != nullptr, "a file dialog");
             QCOMPARE(files->windowTitle(), QStringLiteral("Save As"));
-            files->selectFile(FromPath(copy));
-            qobject_cast<QDialog*>(files)->accept();
+            uitest::ChooseFile(files, FromPath(copy));
         });
         m_frame->Action(Command::SaveLeftAs)->trigger();
         std::string expected = LeftBytes();

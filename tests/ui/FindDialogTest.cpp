@@ -247,8 +247,7 @@ private slots:
             QVERIFY(files != nullptr);
             html = files->nameFilters() ==
                    QStringList({QStringLiteral("HTML Files (*.html)"), QStringLiteral("All Files (*)")});
-            files->selectFile(QString::fromStdString(target));
-            static_cast<QDialog*>(files)->accept();
+            uitest::ChooseFile(files, QString::fromStdString(target));
         });
         QVERIFY(html);
         const std::string page = ReadFile(target + ".html");  // the default extension

@@ -744,8 +744,7 @@ private slots:
             AnswerNextDialog([&](QWidget* files) {
                 auto* fileDialog = qobject_cast<QFileDialog*>(files);
                 QVERIFY(fileDialog != nullptr);
-                fileDialog->selectFile(saved);
-                static_cast<QDialog*>(fileDialog)->accept();
+                uitest::ChooseFile(fileDialog, saved);
             });
             Click(dialog->findChild<QPushButton*>(QStringLiteral("save")));
             QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);

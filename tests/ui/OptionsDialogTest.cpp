@@ -416,8 +416,7 @@ private slots:
         uitest::AnswerNextDialog([&](QWidget* shown) {
             auto* files = qobject_cast<QFileDialog*>(shown);
             QVERIFY2(files != nullptr, "a file dialog");
-            files->selectFile(QString::fromStdString(target));
-            static_cast<QDialog*>(files)->accept();
+            uitest::ChooseFile(files, QString::fromStdString(target));
         });
         m_frame->Action(Command::ExportHtml)->trigger();
         const std::string page = ReadFile(target);

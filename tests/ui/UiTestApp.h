@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -55,6 +57,15 @@ inline void AnswerNextDialog(std::function<void(QWidget*)> answer) {
         if (dialog != nullptr) answer(dialog);
     });
     timer->start(5);
+}
+
+// Chooses path in a file dialog and accepts it. The dialog's name field
+// decides, and the dialog's own proposal may arrive after selectFile once its
+// folder has loaded, so the field is set as well.
+inline void ChooseFile(QFileDialog* files, const QString& path) {
+    files->selectFile(path);
+    if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(path);
+    static_cast<QDialog*>(files)->accept();
 }
 
 }  // namespace corvatine::uitest

@@ -128,11 +128,7 @@ private:
         InDialog(Command::ExportHtml, [&](QWidget* dialog) {
             auto* files = qobject_cast<QFileDialog*>(dialog);
             QVERIFY(files != nullptr);
-            files->selectFile(QString::fromStdString(target));
-            // The name field decides; its proposal may arrive after selectFile.
-            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-                name->setText(QString::fromStdString(target));
-            static_cast<QDialog*>(files)->accept();
+            uitest::ChooseFile(files, QString::fromStdString(target));
         });
     }
 
@@ -646,9 +642,7 @@ private slots:
                 auto* files = qobject_cast<QFileDialog*>(dialog);
                 QVERIFY(files != nullptr);
                 QCOMPARE(files->windowTitle(), QStringLiteral("Report"));
-                if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-                    name->setText(QString::fromStdString(target));
-                static_cast<QDialog*>(files)->accept();
+                uitest::ChooseFile(files, QString::fromStdString(target));
             });
             report->trigger();
             const std::string written = ReadFile(target);
