@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "app/FrontEndOptions.h"
+#include "app/WindowLauncher.h"
 #include "platform/Profile.h"
 #include "platform/RegistryHive.h"
 #include "shellext/ProcessStarter.h"
@@ -14,14 +15,6 @@
 namespace corvatine {
 
 namespace {
-
-bool HasDisplay() {
-    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') return true;
-    }
-    return false;
-}
 
 // A file manager that starts the command reads nothing of stderr: there the
 // message is also shown in a dialog, when zenity or kdialog is installed.

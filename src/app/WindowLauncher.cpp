@@ -21,14 +21,6 @@ namespace corvatine {
 
 namespace {
 
-bool HasDisplay() {
-    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') return true;
-    }
-    return false;
-}
-
 // The command line's own ways of asking for help (any case, "-" or "/").
 bool AsksForHelp(const std::string& argument) {
     if (argument.size() < 2 || (argument[0] != '-' && argument[0] != '/')) return false;
@@ -46,6 +38,14 @@ void PassOn(int signal) {
 }
 
 }  // namespace
+
+bool HasDisplay() {
+    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return true;
+    }
+    return false;
+}
 
 FACECHOICE ChooseFace(const std::vector<std::string>& arguments) {
     FACECHOICE choice;

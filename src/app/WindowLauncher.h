@@ -19,6 +19,9 @@ struct FACECHOICE {
     std::vector<std::string> arguments;  // without --gui and --no-gui
 };
 
+// Whether a display is there: WAYLAND_DISPLAY or DISPLAY set, not empty.
+bool HasDisplay();
+
 // The window opens when a display is there (WAYLAND_DISPLAY or DISPLAY set)
 // and no headless option is given: any front-end word but --recent=N, or a
 // request for help. --gui forces it (trouble without a display or with a
