@@ -231,22 +231,25 @@ class CShellClientIntegration : public CClientIntegration {
 public:
     std::string Name() const override { return "shell"; }
     std::string ClientName() const override { return "the file manager's context menu"; }
-    bool IsConfigured() override {
-        return !FindShellExtensionLibrary(DefaultShellPlaces().installDir).empty();
-    }
+    bool IsConfigured() override { return !FindShellExtensionLibrary(m_places.installDir).empty(); }
     std::string NotConfiguredReason() override {
-        return "libcorvashell.so is not installed with the program in " + DefaultShellPlaces().installDir;
+        return "libcorvashell.so is not installed with the program in " + m_places.installDir;
     }
     std::string StateText() override { return IsConfigured() ? "installed" : "not installed"; }
-    bool IsIntegrated() override { return GetShellExtensionState() == 2; }
+    bool IsIntegrated() override { return GetShellExtensionState(*m_places.classes) == 2; }
     bool SetIntegration(bool on) override {
         m_notes.clear();
-        const bool done = on ? RegisterShellExtension(&m_notes) : UnregisterShellExtension(&m_notes);
+        const bool done =
+            on ? RegisterShellExtension(m_places, &m_notes) : UnregisterShellExtension(m_places, &m_notes);
         if (done) return true;
         std::string reason;
         for (const std::string& note : m_notes) reason += (reason.empty() ? "" : "; ") + note;
         return Fail(reason.empty() ? std::string("the settings could not be changed") : reason);
     }
+
+private:
+    // Read once: the settings' InstallDir and the user's folders.
+    const SHELLPLACES m_places = DefaultShellPlaces();
 };
 
 }  // namespace

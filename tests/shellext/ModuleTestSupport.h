@@ -9,9 +9,13 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "ShellTestSupport.h"
 
@@ -111,6 +115,17 @@ inline std::vector<std::string> RecordedArguments(const std::string& argvFile) {
     for (size_t end; (end = bytes.find('\0', start)) != std::string::npos; start = end + 1)
         arguments.push_back(bytes.substr(start, end - start));
     return arguments;
+}
+
+// Writes the settings the modules read, into the configuration folder the
+// test process was started with ($CORVATINE_CONFIG_DIR).
+inline void WriteModuleSettings(const std::string& installDir, int cascaded, int background) {
+    const char* config = std::getenv("CORVATINE_CONFIG_DIR");
+    ASSERT_NE(config, nullptr);
+    FILE* file = std::fopen((std::string(config) + "/registry.reg").c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs(HiveText(installDir, cascaded, background).c_str(), file);
+    std::fclose(file);
 }
 
 }  // namespace corvatine::shellext::test

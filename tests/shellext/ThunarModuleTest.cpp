@@ -167,11 +167,7 @@ protected:
     void TearDown() override { g_object_unref(provider); }
 
     void Settings(int cascaded, int background) {
-        const std::string config = std::getenv("CORVATINE_CONFIG_DIR");
-        FILE* file = std::fopen((config + "/registry.reg").c_str(), "w");
-        ASSERT_NE(file, nullptr);
-        std::fputs(test::HiveText(install.Path(), cascaded, background).c_str(), file);
-        std::fclose(file);
+        test::WriteModuleSettings(install.Path(), cascaded, background);
     }
 
     GList* Files(const std::vector<std::string>& paths) {
