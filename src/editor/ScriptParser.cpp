@@ -90,11 +90,18 @@ CSyntaxParserScript::CSyntaxParserScript(int languageNumber, std::string name, s
     : CSyntaxParser(languageNumber, std::move(name), std::move(extensions), options,
                     std::move(blockCommentOpen), std::move(blockCommentClose), std::move(lineCommentOpen)),
       m_rules(std::move(rules)) {
-    for (int c = 0; c < 256; ++c) {
-        const auto u = static_cast<unsigned char>(c);
-        if (IsWordChar(u)) m_class[u] |= CLASS_WORD;
-        if (IsBlank(u)) m_class[u] |= CLASS_BLANK;
-    }
+    // Word and blank characters are those of every language; the table is
+    // made once for the many definitions made at start.
+    static const std::array<uint16_t, 256> kCommonClasses = [] {
+        std::array<uint16_t, 256> classes{};
+        for (int c = 0; c < 256; ++c) {
+            const auto u = static_cast<unsigned char>(c);
+            if (IsWordChar(u)) classes[u] |= CLASS_WORD;
+            if (IsBlank(u)) classes[u] |= CLASS_BLANK;
+        }
+        return classes;
+    }();
+    m_class = kCommonClasses;
     auto mark = [&](std::string_view chars, uint16_t cls) {
         for (char c : chars) m_class[static_cast<unsigned char>(c)] |= cls;
     };

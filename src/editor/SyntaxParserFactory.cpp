@@ -13,6 +13,21 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
         text.replace(at, from.size(), to);
 }
 
+bool IsPlainAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x != y && ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z')) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int CSyntaxParserFactory::CreateDefinitions() {
@@ -41,14 +56,21 @@ int CSyntaxParserFactory::IndexOfDefinition(const CSyntaxParser* definition) con
 }
 
 bool CSyntaxParserFactory::ExtensionListMatches(std::string_view list, std::string_view extension) {
+    // Most pieces are plain ASCII names ("cpp"), which a file is opened
+    // against for every definition: those are compared without the pattern
+    // matcher when the extension is ASCII too.
+    const bool asciiExtension = IsPlainAscii(extension);
     size_t pos = 0;
     while (pos <= list.size()) {
         size_t end = list.find(',', pos);
         if (end == std::string_view::npos) end = list.size();
         const std::string_view piece = list.substr(pos, end - pos);
-        if (!piece.empty() && platform::IsWellFormedPattern(piece) &&
-            platform::WildcardMatch(piece, extension))
+        if (asciiExtension && IsPlainAscii(piece) && piece.find_first_of("*?[`!") == std::string_view::npos) {
+            if (EqualIgnoringAsciiCase(piece, extension)) return true;
+        } else if (!piece.empty() && platform::IsWellFormedPattern(piece) &&
+                   platform::WildcardMatch(piece, extension)) {
             return true;
+        }
         pos = end + 1;
     }
     return false;

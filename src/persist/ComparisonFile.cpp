@@ -604,9 +604,13 @@ std::string CComparisonFile::ComparisonsText(const CompareParamsList& list, int 
 
 bool CComparisonFile::WriteComparisons(const std::string& path, const CompareParamsList& list, int limit,
                                        std::string& error, platform::Durability durability) {
+    return WriteComparisonsText(path, ComparisonsText(list, limit), error, durability);
+}
+
+bool CComparisonFile::WriteComparisonsText(const std::string& path, std::string_view text, std::string& error,
+                                           platform::Durability durability) {
     std::string reason;
-    if (platform::WriteFileAtomically(path, ComparisonsText(list, limit), 0644, reason, durability))
-        return true;
+    if (platform::WriteFileAtomically(path, text, 0644, reason, durability)) return true;
     error = "cannot write '" + path + "': " + reason;
     return false;
 }

@@ -48,6 +48,10 @@ public:
                                  std::string& error,
                                  platform::Durability durability = platform::Durability::Synced);
 
+    // Replaces the file with text made by ComparisonsText, as WriteComparisons does.
+    static bool WriteComparisonsText(const std::string& path, std::string_view text, std::string& error,
+                                     platform::Durability durability = platform::Durability::Synced);
+
     // The text that WriteComparisons writes.
     static std::string ComparisonsText(const CompareParamsList& list, int limit);
 };

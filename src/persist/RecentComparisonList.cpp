@@ -12,7 +12,7 @@ CRecentComparisonList::CRecentComparisonList(std::string path, int maximum, cons
     : m_path(std::move(path)), m_maximum(maximum < 0 ? 0 : maximum), m_options(options) {}
 
 bool CRecentComparisonList::ReadFile(CompareParamsList& entries, platform::FILEIDENTITY& identity,
-                                     bool& missing, std::string& error) const {
+                                     bool& missing, std::string& error, std::string* fileText) const {
     entries.clear();
     std::string text, reason;
     if (!platform::ReadWholeFile(m_path, text, missing, error, kMaxComparisonFileSize, &identity))
@@ -26,6 +26,7 @@ bool CRecentComparisonList::ReadFile(CompareParamsList& entries, platform::FILEI
         if (static_cast<int>(entries.size()) >= m_maximum) break;
         entries.push_back(std::move(entry));
     }
+    if (fileText != nullptr) *fileText = std::move(text);
     return true;
 }
 
@@ -34,9 +35,15 @@ bool CRecentComparisonList::Load(std::string& error) {
     m_steps.clear();
     m_modified = false;
     m_keepFile = false;
+    m_fileText.reset();
     bool missing = false;
     std::string reason;
-    if (ReadFile(m_entries, m_fileIdentity, missing, reason) || missing) return true;
+    std::string text;
+    if (ReadFile(m_entries, m_fileIdentity, missing, reason, &text)) {
+        m_fileText = std::move(text);
+        return true;
+    }
+    if (missing) return true;
 
     // A file that cannot be used goes aside, so that the list written at exit
     // does not replace it unseen; if it cannot be moved, it is not replaced.
@@ -45,8 +52,10 @@ bool CRecentComparisonList::Load(std::string& error) {
     platform::CFileLock lock;
     std::string lockError;
     if (lock.Lock(platform::SettingsLockPath(platform::PathParentFolder(m_path)), lockError) &&
-        (ReadFile(m_entries, m_fileIdentity, missing, reason) || missing))
+        (ReadFile(m_entries, m_fileIdentity, missing, reason, &text) || missing)) {
+        if (!missing) m_fileText = std::move(text);
         return true;
+    }
     m_fileIdentity = platform::FILEIDENTITY();
     error = reason;
     std::string moveError;
@@ -100,15 +109,22 @@ bool CRecentComparisonList::Save(std::string& error) {
         }
     }
     const CompareParamsList& result = replaced ? merged : m_entries;
+    std::string text = CComparisonFile::ComparisonsText(result, m_maximum);
+    // The same pair compared again within the second gives the same text:
+    // the file that holds it already is left alone.
+    const bool unchanged = !replaced && m_fileText && *m_fileText == text;
     // Written on every comparison, so not synced: waiting for the disk would
     // cost more than the comparison of two small files. A crash or a full
     // disk still leaves the old or the new list, since the file is replaced
     // by rename once complete; what a power loss may leave instead (an empty
     // file) is found damaged at the next Load and kept aside.
-    if (!CComparisonFile::WriteComparisons(m_path, result, m_maximum, error, platform::Durability::Renamed))
-        return false;
+    if (!unchanged) {
+        if (!CComparisonFile::WriteComparisonsText(m_path, text, error, platform::Durability::Renamed))
+            return false;
+        (void)platform::GetFileIdentity(m_path, m_fileIdentity);
+        m_fileText = std::move(text);
+    }
     if (replaced) m_entries = std::move(merged);
-    (void)platform::GetFileIdentity(m_path, m_fileIdentity);
     m_steps.clear();
     m_modified = false;
     return true;

@@ -10,6 +10,7 @@
 
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "persist/ComparisonFile.h"
@@ -74,8 +75,9 @@ private:
     void Remember(bool add, const CCompareParams& entry);
     // The file's entries, at most the maximum; false with the reason when it
     // cannot be read (missing is then set when it does not exist) or parsed.
+    // fileText, when given, receives the file's text.
     bool ReadFile(CompareParamsList& entries, platform::FILEIDENTITY& identity, bool& missing,
-                  std::string& error) const;
+                  std::string& error, std::string* fileText = nullptr) const;
 
     std::string m_path;
     int m_maximum;
@@ -84,8 +86,10 @@ private:
     std::vector<STEP> m_steps;  // since Load, the last step for each entry
     bool m_modified = false;
     bool m_keepFile = false;  // the file could not be read nor moved aside
-    // The file as this list last read or wrote it.
+    // The file as this list last read or wrote it, and its text then (none
+    // when there was no file).
     platform::FILEIDENTITY m_fileIdentity;
+    std::optional<std::string> m_fileText;
 };
 
 }  // namespace corvatine

@@ -236,6 +236,12 @@ TEST(SyntaxDefinitionsTest, ChoosingADefinitionForAFile) {
     EXPECT_EQ(factory.FindDefinitionForExtension("")->GetName(), "Text");
     EXPECT_TRUE(CSyntaxParserFactory::ExtensionListMatches("c,h*,,[x", "hpp"));
     EXPECT_FALSE(CSyntaxParserFactory::ExtensionListMatches("c,[x", "[x"));  // a malformed piece is skipped
+    // Plain names compare without regard to ASCII case, and only letters fold.
+    EXPECT_TRUE(CSyntaxParserFactory::ExtensionListMatches("PAS,Cpp", "cpp"));
+    EXPECT_FALSE(CSyntaxParserFactory::ExtensionListMatches("cpp,cp", "cpq"));
+    EXPECT_FALSE(CSyntaxParserFactory::ExtensionListMatches("a@", "a`"));
+    EXPECT_FALSE(CSyntaxParserFactory::ExtensionListMatches("c1", "c\x11"));
+    EXPECT_TRUE(CSyntaxParserFactory::ExtensionListMatches("\xc3\xa9t\xc3\xa9", "\xc3\x89t\xc3\x89"));
 }
 
 TEST(SyntaxDefinitionsTest, FileFilterAndLanguageMenu) {

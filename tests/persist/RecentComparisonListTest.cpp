@@ -1,6 +1,7 @@
 #include "persist/RecentComparisonList.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "request/CompareMethods.h"
@@ -70,6 +71,51 @@ TEST_F(RecentComparisonListTest, TheListKeepsAtMostTheMaximumInItsFile) {
     EXPECT_EQ(reread[0].lastComparedTime, list[0].lastComparedTime);
     EXPECT_TRUE(reread[1].Equals(list[1]));
     EXPECT_FALSE(reread.IsModified());
+}
+
+TEST_F(RecentComparisonListTest, AListThatWouldBeWrittenAsItStandsLeavesTheFileAlone) {
+    const std::string a = File("a"), b = File("b");
+    const std::string path = dir / "MRU.cmp";
+    auto inode = [&] {
+        struct stat st {};
+        EXPECT_EQ(::stat(path.c_str(), &st), 0);
+        return st.st_ino;
+    };
+    std::string error;
+    {
+        CRecentComparisonList list = List(10);
+        list.clock = [] { return std::time_t{1700000000}; };
+        list.Add(TextRequest(a, b));
+        ASSERT_TRUE(list.Save(error)) << error;
+    }
+    const ino_t written = inode();
+    const std::string text = test::ReadFile(path);
+
+    // The same pair again within the same second: same text, same file.
+    CRecentComparisonList same(path, 10, options);
+    same.clock = [] { return std::time_t{1700000000}; };
+    ASSERT_TRUE(same.Load(error)) << error;
+    same.Add(TextRequest(a, b));
+    ASSERT_TRUE(same.Save(error)) << error;
+    EXPECT_EQ(inode(), written);
+    EXPECT_EQ(test::ReadFile(path), text);
+
+    // A second later the time changes, and the file is replaced.
+    same.clock = [] { return std::time_t{1700000001}; };
+    same.Add(TextRequest(a, b));
+    ASSERT_TRUE(same.Save(error)) << error;
+    EXPECT_NE(inode(), written);
+    EXPECT_NE(test::ReadFile(path), text);
+
+    // Removed by someone else meanwhile: written again though the list is as it was.
+    CRecentComparisonList again(path, 10, options);
+    again.clock = [] { return std::time_t{1700000001}; };
+    ASSERT_TRUE(again.Load(error)) << error;
+    const std::string current = test::ReadFile(path);
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    again.Add(TextRequest(a, b));
+    ASSERT_TRUE(again.Save(error)) << error;
+    EXPECT_EQ(test::ReadFile(path), current);
 }
 
 TEST_F(RecentComparisonListTest, WhatMatchesAnEntry) {
