@@ -92,7 +92,7 @@ void CSyntaxTextBuffer::InsertLine(const char* text, int length, int index, int 
         CSyntaxTextLine& line = m_lines[m_gapStart++];
         line.Assign(text, length);
         line.flags = 0;
-        line.revision = 0;
+        line.SetRevision(0);
     }
     m_gapLength -= static_cast<size_t>(count);
 }
@@ -132,7 +132,7 @@ void CSyntaxTextBuffer::MoveLines(int first, int last, int destination) {
         if (i >= destination && i < destination + count) continue;
         GetLine(i).Reset();
         GetLine(i).flags = 0;
-        GetLine(i).revision = 0;
+        GetLine(i).SetRevision(0);
     }
 }
 
@@ -140,7 +140,7 @@ void CSyntaxTextBuffer::ResetLines(int index, int count) {
     for (int i = index; i < index + count; ++i) {
         GetLine(i).Reset();
         GetLine(i).flags = 0;
-        GetLine(i).revision = 0;
+        GetLine(i).SetRevision(0);
     }
 }
 
@@ -152,7 +152,7 @@ void CSyntaxTextBuffer::SetLineCount(int count) {
     for (int i = old; i < count; ++i) {
         GetLine(i).Reset();
         GetLine(i).flags = 0;
-        GetLine(i).revision = 0;
+        GetLine(i).SetRevision(0);
     }
 }
 

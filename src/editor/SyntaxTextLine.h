@@ -34,8 +34,9 @@ struct LINEORIGIN {
 
 // A line's text is either borrowed from the text its buffer loaded (an arena
 // that outlives the line) or held in a block of its own, which also keeps
-// the line's capacity and origin. A loaded line therefore costs no
-// allocation of its own; the first change to it copies it into a block.
+// the line's capacity, origin and revision. A loaded line therefore costs no
+// allocation of its own, and its record 16 bytes; the first change to it
+// copies it into a block.
 class CSyntaxTextLine {
 public:
     CSyntaxTextLine() = default;
@@ -54,15 +55,15 @@ public:
     // The characters and the ending, NUL-terminated; never null.
     const char* Text() const { return m_text != nullptr ? m_text : ""; }
     // Characters before the ending.
-    int Length() const { return m_length; }
+    int Length() const { return m_length != kLongLength ? static_cast<int>(m_length) : LongLength(); }
     // 0, 1 (a lone CR or LF) or 2 (CR LF).
     int EndingLength() const { return m_endingLength; }
-    int FullLength() const { return m_length + m_endingLength; }
+    int FullLength() const { return Length() + static_cast<int>(m_endingLength); }
     // The bytes the line may hold without growing (with its NUL); a line
     // without a block of its own has the 16 bytes of a new one.
     int Capacity() const;
-    std::string_view Characters() const { return {Text(), static_cast<size_t>(m_length)}; }
-    std::string_view Ending() const { return {Text() + m_length, static_cast<size_t>(m_endingLength)}; }
+    std::string_view Characters() const { return {Text(), static_cast<size_t>(Length())}; }
+    std::string_view Ending() const { return {Text() + Length(), static_cast<size_t>(m_endingLength)}; }
 
     // Replaces the whole line; the ending is found from the last characters.
     void Assign(const char* text, int length);
@@ -86,24 +87,43 @@ public:
     const LINEORIGIN* Origin() const;
     void SetOrigin(std::unique_ptr<LINEORIGIN> origin);
 
-    uint32_t flags = 0;
-    uint32_t revision = 0;  // change counter of the last edit; 0 as loaded
+    // The change counter of the last edit that touched the line; 0 as
+    // loaded. A line without a block of its own gets one for another value.
+    uint32_t Revision() const;
+    void SetRevision(uint32_t revision);
 
     // Buffers are sized to a multiple of 16 bytes: room for n bytes and the NUL.
     static int CapacityFor(int n) { return ((n + 1) / 16 + 1) * 16; }
 
+    // The record holds lengths below 2^29 - 1; longer lines keep theirs in
+    // their block. Tests make lines from a smaller length on do so.
+    static void SetBlockLengthFrom(int length) {
+        s_blockLengthFrom = length > 0 && static_cast<uint32_t>(length) < kLongLength
+                                ? static_cast<uint32_t>(length)
+                                : kLongLength;
+    }
+
 private:
     struct BLOCK;
+    // The record's length that says the length is in the block.
+    static constexpr uint32_t kLongLength = (1u << 29) - 1;
+    static inline uint32_t s_blockLengthFrom = kLongLength;
+
     BLOCK* Block() const;
+    int LongLength() const;
+    void SetLength(int length);
     void Reserve(int bytes);
     void FindEnding(int total);
     void Release();
     void Take(CSyntaxTextLine& other) noexcept;
 
-    char* m_text = nullptr;  // a block's text, borrowed text, or null for an empty line
-    int m_length = 0;
+    char* m_text = nullptr;      // a block's text, borrowed text, or null for an empty line
+    uint32_t m_length : 29 = 0;  // kLongLength: in the block
     uint32_t m_endingLength : 2 = 0;
     uint32_t m_owned : 1 = 0;  // m_text is the text of a block of this line's
+
+public:
+    uint32_t flags = 0;
 };
 
 }  // namespace corvatine

@@ -33,7 +33,7 @@ void Fill(CSyntaxEditContext& context, const std::string& text) {
     int endLine = 0, endChar = 0;
     ASSERT_TRUE(context.InsertTextAt(nullptr, 0, 0, text, endLine, endChar, 0, false));
     context.ResetEditState();
-    for (int i = 0; i < context.GetLineCount(); ++i) context.GetLine(i).revision = 0;  // as loaded
+    for (int i = 0; i < context.GetLineCount(); ++i) context.GetLine(i).SetRevision(0);  // as loaded
 }
 
 TEST(SyntaxTextLineTest, EndingsAndCapacity) {
@@ -58,6 +58,73 @@ TEST(SyntaxTextLineTest, EndingsAndCapacity) {
     EXPECT_EQ(CSyntaxTextLine::CapacityFor(16), 32);
     line.Assign(std::string(40, 'q').c_str(), 40);
     EXPECT_EQ(line.Capacity(), 48);
+}
+
+// A loaded line is its record alone; a revision other than 0 gives it a
+// block of its own, which keeps the text, and moves with the line.
+TEST(SyntaxTextLineTest, RevisionsOfLoadedAndOwnLines) {
+    EXPECT_EQ(sizeof(CSyntaxTextLine), 16u);
+    CSyntaxTextBuffer buffer;
+    buffer.AppendLoadedLine("loaded", "\n");
+    buffer.AppendLoadedLine("other", "");
+    CSyntaxTextLine& line = buffer.GetLine(0);
+    const char* borrowed = line.Text();
+    line.SetRevision(0);
+    EXPECT_EQ(line.Text(), borrowed);  // nothing to keep: still the loaded text
+    EXPECT_EQ(line.Revision(), 0u);
+    line.SetRevision(7);
+    EXPECT_NE(line.Text(), borrowed);
+    EXPECT_EQ(std::string(line.Text()), "loaded\n");
+    EXPECT_EQ(line.EndingLength(), 1);
+    EXPECT_EQ(line.Revision(), 7u);
+    line.Assign(std::string(100, 'w').c_str(), 100);  // a bigger block keeps the revision
+    EXPECT_EQ(line.Revision(), 7u);
+    buffer.MoveLines(0, 0, 1);
+    EXPECT_EQ(buffer.GetLine(1).Revision(), 7u);
+    EXPECT_EQ(buffer.GetLine(1).Length(), 100);
+    EXPECT_EQ(buffer.GetLine(0).Revision(), 0u);
+    buffer.GetLine(1).Reset();
+    EXPECT_EQ(buffer.GetLine(1).Revision(), 0u);
+    CSyntaxTextLine empty;
+    empty.SetRevision(3);
+    EXPECT_EQ(empty.Revision(), 3u);
+    EXPECT_EQ(std::string(empty.Text()), "");
+}
+
+// Lines too long for the record keep their length in their block; every
+// operation gives the same text as on a short line.
+TEST(SyntaxTextLineTest, LongLinesKeepTheirLengthInTheirBlock) {
+    struct Restore {
+        ~Restore() { CSyntaxTextLine::SetBlockLengthFrom(0); }
+    } restore;
+    CSyntaxTextLine::SetBlockLengthFrom(4);
+    CSyntaxTextBuffer buffer;
+    buffer.AppendLoadedLine("abc", "\r\n");     // short: borrowed
+    buffer.AppendLoadedLine("abcdefgh", "\n");  // long: copied into a block
+    EXPECT_EQ(buffer.GetLine(0).Length(), 3);
+    CSyntaxTextLine& line = buffer.GetLine(1);
+    EXPECT_EQ(line.Length(), 8);
+    EXPECT_EQ(line.FullLength(), 9);
+    EXPECT_EQ(line.Characters(), "abcdefgh");
+    EXPECT_EQ(line.Ending(), "\n");
+    line.SetEnding("\r\n");
+    EXPECT_EQ(line.Ending(), "\r\n");
+    EXPECT_EQ(line.Length(), 8);
+    line.Erase(1, 6);  // short again
+    EXPECT_EQ(line.Characters(), "agh");
+    EXPECT_EQ(line.Ending(), "\r\n");
+    line.Truncate(2);
+    line.Append("123456\r", 7);
+    EXPECT_EQ(line.Characters(), "ag123456");
+    EXPECT_EQ(line.Ending(), "\r");
+    CSyntaxTextLine moved(std::move(line));
+    EXPECT_EQ(moved.Characters(), "ag123456");
+    moved.Truncate(6);
+    EXPECT_EQ(moved.Length(), 6);
+    EXPECT_EQ(std::string(moved.Text()), "ag1234");
+    moved.Assign("xy\n", 3);
+    EXPECT_EQ(moved.Length(), 2);
+    EXPECT_EQ(moved.EndingLength(), 1);
 }
 
 TEST(SyntaxTextBufferTest, LineStorage) {
@@ -193,27 +260,27 @@ TEST(EditContextTest, DeletionsAndChangeTracking) {
     // Column 0 of line 1 to column 0 of line 2: line 1 goes whole, no line is stamped.
     ASSERT_TRUE(context.DeleteRange(nullptr, 1, 0, 2, 0, 2));
     EXPECT_EQ(Text(context), "zero\ntwo\nthree");
-    for (int i = 0; i < context.GetLineCount(); ++i) EXPECT_EQ(context.GetLine(i).revision, 0u);
+    for (int i = 0; i < context.GetLineCount(); ++i) EXPECT_EQ(context.GetLine(i).Revision(), 0u);
     EXPECT_EQ(context.GetChangeCounter(), 1u);
 
     ASSERT_TRUE(context.DeleteRange(nullptr, 0, 2, 1, 1, 2));
     EXPECT_EQ(Text(context), "zewo\nthree");
-    EXPECT_EQ(context.GetLine(0).revision, 2u);
+    EXPECT_EQ(context.GetLine(0).Revision(), 2u);
 
     int endLine = 0, endChar = 0;
     ASSERT_TRUE(context.InsertTextAt(nullptr, 1, 2, "A\nB", endLine, endChar, 4));
-    EXPECT_EQ(context.GetLine(1).revision, 3u);
-    EXPECT_EQ(context.GetLine(2).revision, 3u);
-    EXPECT_EQ(context.GetLine(0).revision, 2u);
+    EXPECT_EQ(context.GetLine(1).Revision(), 3u);
+    EXPECT_EQ(context.GetLine(2).Revision(), 3u);
+    EXPECT_EQ(context.GetLine(0).Revision(), 2u);
 
     // Undo puts back the lines' revisions.
     CPoint at;
     ASSERT_TRUE(context.Undo(nullptr, at));
-    EXPECT_EQ(context.GetLine(1).revision, 0u);
+    EXPECT_EQ(context.GetLine(1).Revision(), 0u);
     ASSERT_TRUE(context.Undo(nullptr, at));
     ASSERT_TRUE(context.Undo(nullptr, at));
     EXPECT_EQ(Text(context), "zero\none\ntwo\nthree");
-    for (int i = 0; i < context.GetLineCount(); ++i) EXPECT_EQ(context.GetLine(i).revision, 0u) << i;
+    for (int i = 0; i < context.GetLineCount(); ++i) EXPECT_EQ(context.GetLine(i).Revision(), 0u) << i;
 
     EXPECT_FALSE(context.DeleteRange(nullptr, 2, 1, 1, 0, 2));  // end before start
 }
@@ -420,12 +487,31 @@ TEST(EditContextTest, LineMarksAndBookmarks) {
 TEST(EditContextTest, ParseStatesAreForgottenFromTheChangedLineOn) {
     CSyntaxEditContext context;
     Fill(context, "a\nb\nc\nd");
-    ASSERT_EQ(context.GetParseStates().size(), 4u);
+    EXPECT_EQ(context.GetParseState(3), 0);
+    ASSERT_EQ(context.GetParseStates(), (std::vector<int32_t>{0, 0, 0, 0}));
     int endLine = 0, endChar = 0;
     ASSERT_TRUE(context.InsertTextAt(nullptr, 1, 0, "x\ny\n", endLine, endChar, 4));
-    EXPECT_EQ(context.GetParseStates().size(), 6u);
+    EXPECT_EQ(context.GetParseStates(), (std::vector<int32_t>{0, -1, -1, -1, -1, -1}));
     context.SetLineMark(0, LF_BOOKMARK, true);  // marks change no parse state
     EXPECT_EQ(context.GetParseStates().size(), 6u);
+}
+
+// A text that nobody colours keeps no parse states: a reset, a load or a new
+// syntax definition empties the cache, and edits leave an empty one empty.
+TEST(EditContextTest, ParseStatesTakeNoRoomUntilAskedFor) {
+    CSyntaxEditContext context;
+    Fill(context, "a\nb\nc\nd");
+    EXPECT_TRUE(context.GetParseStates().empty());
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 1, 0, "x\ny\n", endLine, endChar, 4));
+    EXPECT_TRUE(context.GetParseStates().empty());
+    EXPECT_EQ(context.GetParseState(1), 0);
+    EXPECT_EQ(context.GetParseStates().size(), 6u);
+    context.SetSyntaxDefinition(context.GetSyntaxDefinition());
+    EXPECT_TRUE(context.GetParseStates().empty());
+    EXPECT_EQ(context.GetParseState(5), 0);
+    context.NotifyViews(nullptr, nullptr, UPDATE_RESET, -1);
+    EXPECT_TRUE(context.GetParseStates().empty());
 }
 
 TEST(EditContextTest, PositionAdjusters) {
