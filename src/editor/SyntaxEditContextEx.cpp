@@ -45,9 +45,11 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
 
     ReleaseAll();
     // The line vector and the loaded text sized from the file, so that
-    // neither grows by copying while it is read.
+    // neither grows by copying while it is read; the lines get an eighth
+    // more room for the placeholder rows a comparison adds.
     const int64_t lines = file.CountLineFeeds() + 1;
-    ReserveLines(static_cast<int>(std::min<int64_t>(std::max<int64_t>(lines, kInitialLineRoom), INT32_MAX)));
+    ReserveLines(static_cast<int>(
+        std::min<int64_t>(std::max<int64_t>(lines + lines / 8, kInitialLineRoom), INT32_MAX)));
     ReserveLoadedText(static_cast<size_t>(file.GetFileSize()) + static_cast<size_t>(lines));
     std::string text, ending;
     std::string previousEnding = "\n";

@@ -52,29 +52,12 @@ uint32_t CSyntaxTextLine::Revision() const {
     return block != nullptr ? block->revision : 0;
 }
 
-void CSyntaxTextLine::SetRevision(uint32_t revision) {
-    if (revision == 0 && Block() == nullptr) return;
+void CSyntaxTextLine::SetOwnRevision(uint32_t revision) {
     Reserve(0);
     Block()->revision = revision;
 }
 
-void CSyntaxTextLine::Release() {
-    if (BLOCK* block = Block()) BLOCK::Free(block);
-    m_text = nullptr;
-    m_owned = 0;
-}
-
-void CSyntaxTextLine::Take(CSyntaxTextLine& other) noexcept {
-    m_text = other.m_text;
-    m_length = other.m_length;
-    m_endingLength = other.m_endingLength;
-    m_owned = other.m_owned;
-    flags = other.flags;
-    other.m_text = nullptr;
-    other.m_owned = 0;
-    other.m_length = 0;
-    other.m_endingLength = 0;
-}
+void CSyntaxTextLine::FreeBlock() { BLOCK::Free(Block()); }
 
 int CSyntaxTextLine::Capacity() const {
     if (const BLOCK* block = Block()) return block->capacity;
@@ -129,13 +112,14 @@ void CSyntaxTextLine::Assign(const char* text, int length) {
     FindEnding(length);
 }
 
-void CSyntaxTextLine::Borrow(const char* text, int fullLength, int endingLength) {
+// Borrow for a line that has a block, or whose length needs one.
+void CSyntaxTextLine::BorrowInto(const char* text, int fullLength, int endingLength) {
     if (static_cast<uint32_t>(fullLength - endingLength) >= s_blockLengthFrom) {
         Assign(text, fullLength);  // its length needs a block
         return;
     }
     Release();
-    m_text = const_cast<char*>(text);  // never written: a change copies it into a block first
+    m_text = const_cast<char*>(text);
     m_endingLength = static_cast<uint32_t>(endingLength);
     m_length = static_cast<uint32_t>(fullLength - endingLength);
 }
@@ -179,10 +163,7 @@ void CSyntaxTextLine::SetEnding(std::string_view ending) {
     m_endingLength = static_cast<uint32_t>(ending.size());
 }
 
-const LINEORIGIN* CSyntaxTextLine::Origin() const {
-    const BLOCK* block = Block();
-    return block != nullptr ? block->origin : nullptr;
-}
+const LINEORIGIN* CSyntaxTextLine::OwnOrigin() const { return Block()->origin; }
 
 void CSyntaxTextLine::SetOrigin(std::unique_ptr<LINEORIGIN> origin) {
     if (!origin && Block() == nullptr) return;

@@ -70,7 +70,16 @@ public:
     // Points the line at text that lives elsewhere for as long as the line
     // does (the buffer's loaded text): fullLength bytes, the ending of
     // endingLength among them, followed by a NUL.
-    void Borrow(const char* text, int fullLength, int endingLength);
+    void Borrow(const char* text, int fullLength, int endingLength) {
+        const auto length = static_cast<uint32_t>(fullLength - endingLength);
+        if (m_owned || length >= s_blockLengthFrom) {
+            BorrowInto(text, fullLength, endingLength);
+            return;
+        }
+        m_text = const_cast<char*>(text);  // never written: a change copies it into a block first
+        m_endingLength = static_cast<uint32_t>(endingLength);
+        m_length = length;
+    }
     // An empty line with a 16-byte buffer.
     void Reset();
     // Appends at the end of the characters, over the ending; the new ending
@@ -84,13 +93,15 @@ public:
     void SetEnding(std::string_view ending);
 
     // The origin of a line read with loss; null for every other line.
-    const LINEORIGIN* Origin() const;
+    const LINEORIGIN* Origin() const { return m_owned ? OwnOrigin() : nullptr; }
     void SetOrigin(std::unique_ptr<LINEORIGIN> origin);
 
     // The change counter of the last edit that touched the line; 0 as
     // loaded. A line without a block of its own gets one for another value.
     uint32_t Revision() const;
-    void SetRevision(uint32_t revision);
+    void SetRevision(uint32_t revision) {
+        if (revision != 0 || m_owned) SetOwnRevision(revision);
+    }
 
     // Buffers are sized to a multiple of 16 bytes: room for n bytes and the NUL.
     static int CapacityFor(int n) { return ((n + 1) / 16 + 1) * 16; }
@@ -112,10 +123,30 @@ private:
     BLOCK* Block() const;
     int LongLength() const;
     void SetLength(int length);
+    void SetOwnRevision(uint32_t revision);
     void Reserve(int bytes);
     void FindEnding(int total);
-    void Release();
-    void Take(CSyntaxTextLine& other) noexcept;
+    void FreeBlock();
+    void BorrowInto(const char* text, int fullLength, int endingLength);
+    const LINEORIGIN* OwnOrigin() const;
+    // Lines are moved and released often (the rows of a comparison are
+    // placed by moving them): both are inline, a block freed out of line.
+    void Release() {
+        if (m_owned) FreeBlock();
+        m_text = nullptr;
+        m_owned = 0;
+    }
+    void Take(CSyntaxTextLine& other) noexcept {
+        m_text = other.m_text;
+        m_length = other.m_length;
+        m_endingLength = other.m_endingLength;
+        m_owned = other.m_owned;
+        flags = other.flags;
+        other.m_text = nullptr;
+        other.m_owned = 0;
+        other.m_length = 0;
+        other.m_endingLength = 0;
+    }
 
     char* m_text = nullptr;      // a block's text, borrowed text, or null for an empty line
     uint32_t m_length : 29 = 0;  // kLongLength: in the block

@@ -159,6 +159,38 @@ TEST(SyntaxTextBufferTest, LineStorage) {
     EXPECT_EQ(buffer.GetLine(1).FullLength(), 0);
 }
 
+// Empty lines go before the given lines in one pass; every line keeps its
+// text, marks and revision, loaded or not, and the rows it left are empty.
+TEST(SyntaxTextBufferTest, EmptyLinesAreInsertedInOnePass) {
+    CSyntaxTextBuffer buffer;
+    for (const char* text : {"a", "b", "c", "d", "e"}) buffer.AppendLoadedLine(text, "\n");
+    buffer.AppendLoadedLine("f", "");
+    buffer.GetLine(1).SetRevision(4);
+    buffer.GetLine(2).flags = LF_BOOKMARK;
+    buffer.InsertLine("own\n", -1, 3);  // an own line, and the records' gap where it went
+    ASSERT_EQ(buffer.GetLineCount(), 7);
+    buffer.InsertEmptyLines({{0, 2}, {3, 0}, {4, 1}, {7, 3}}, LF_GHOST);
+    std::string rows;
+    for (int i = 0; i < buffer.GetLineCount(); ++i) {
+        const CSyntaxTextLine& line = buffer.GetLine(i);
+        rows += line.flags == LF_GHOST ? std::string("~") : std::string(line.Characters());
+        rows += line.flags == LF_BOOKMARK ? "*" : "";
+        rows += line.Revision() != 0 ? "r" + std::to_string(line.Revision()) : "";
+        rows += ' ';
+    }
+    EXPECT_EQ(rows, "~ ~ a br4 c* own ~ d e f ~ ~ ~ ");
+    EXPECT_EQ(buffer.GetLine(0).FullLength(), 0);
+    EXPECT_EQ(buffer.GetLine(0).Capacity(), 16);
+    EXPECT_EQ(buffer.GetLine(5).Ending(), "\n");
+    buffer.InsertEmptyLines({}, LF_GHOST);
+    buffer.InsertEmptyLines({{2, 0}}, LF_GHOST);
+    EXPECT_EQ(buffer.GetLineCount(), 13);
+    // Edits go on as before.
+    buffer.RemoveLines(0, 2);
+    EXPECT_EQ(buffer.GetLine(0).Characters(), "a");
+    EXPECT_EQ(buffer.GetLineCount(), 11);
+}
+
 // Insertions and removals anywhere, in any order, keep the lines in order:
 // against a plain list of strings, with loaded (borrowed) and own lines mixed.
 TEST(SyntaxTextBufferTest, EditsAnywhereKeepTheOrder) {
