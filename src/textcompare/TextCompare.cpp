@@ -23,15 +23,28 @@ constexpr size_t kMinimumTable = 1024;
 uint32_t Rotl7(uint32_t h) { return (h << 7) | (h >> 25); }
 uint32_t Hash(uint32_t h, unsigned char c) { return Rotl7(h) + c; }
 
-// A hash of bytes taken eight at a time, for lines compared exactly.
+// A hash of bytes taken eight at a time, for lines compared exactly; two
+// lanes of sixteen bytes a step, so that their multiplications overlap.
 uint32_t HashBytes(const char* p, size_t n) {
     const size_t length = n;
     uint64_t h = static_cast<uint64_t>(n) * 0x9E3779B97F4A7C15ull;
-    for (; n >= 8; p += 8, n -= 8) {
+    uint64_t g = h ^ 0x2545F4914F6CDD1Dull;
+    for (; n >= 16; p += 16, n -= 16) {
+        uint64_t first, second;
+        std::memcpy(&first, p, 8);
+        std::memcpy(&second, p + 8, 8);
+        h = (h ^ first) * 0xff51afd7ed558ccdull;
+        g = (g ^ second) * 0xc4ceb9fe1a85ec53ull;
+        h ^= h >> 32;
+        g ^= g >> 29;
+    }
+    if (n >= 8) {
         uint64_t word;
         std::memcpy(&word, p, 8);
         h = (h ^ word) * 0xff51afd7ed558ccdull;
         h ^= h >> 32;
+        p += 8;
+        n -= 8;
     }
     uint64_t tail = 0;
     if (n > 0 && length >= 8) {
@@ -40,7 +53,7 @@ uint32_t HashBytes(const char* p, size_t n) {
     } else {
         std::memcpy(&tail, p, n);
     }
-    h = (h ^ tail) * 0xc4ceb9fe1a85ec53ull;
+    h = (h ^ tail ^ (g << 1)) * 0xc4ceb9fe1a85ec53ull;
     return static_cast<uint32_t>(h ^ (h >> 29));
 }
 

@@ -101,6 +101,8 @@ void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& 
     lines = TEXTLINES();
     const int lastReal = LastRealLine(side);
     const bool comments = (rules & RULE_IGNORE_COMMENTS) && side.GetSyntaxDefinition() != nullptr;
+    // Rules that change no line's characters.
+    const bool plain = !comments && !(rules & (RULE_IGNORE_LEADING_SPACE | RULE_IGNORE_TRAILING_SPACE));
     // The lines are read from the buffer as long as each is a whole line
     // with a line feed after it; the first that is not has them listed.
     lines.buffer = &side;
@@ -116,7 +118,8 @@ void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& 
             list();
             continue;
         }
-        const std::string_view chars = ComparisonCharacters(side, i, rules, comments, blocks, scratch);
+        const std::string_view chars =
+            plain ? line.Characters() : ComparisonCharacters(side, i, rules, comments, blocks, scratch);
         if (i == lastReal) {
             // The text written for the comparison ends with the line feed of
             // the line before: an empty last line is no line.

@@ -55,7 +55,7 @@ public:
             const CSyntaxTextLine& line = side.GetLine(row);
             if (line.flags & LF_GHOST) continue;
             ++count;
-            if (m_ownBytes && side.BytesAsRead(line) != nullptr) inBuffer = false;
+            if (m_ownBytes && line.Origin() != nullptr && side.BytesAsRead(line) != nullptr) inBuffer = false;
             if (row < lastRow && line.Ending() != "\n") inBuffer = false;
         }
         if (inBuffer) {
