@@ -57,6 +57,14 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
     // loaded text without a copy between.
     const bool inPlace = file.ReadsInPlace();
     for (bool endedLine = true; inPlace;) {
+        // Lines that end in line feeds alone go a block at a time.
+        std::string_view block;
+        int64_t blockLines = 0;
+        if (file.ReadLineFeedBlock(block, blockLines)) {
+            AppendLoadedLines(block);
+            endedLine = true;
+            continue;
+        }
         std::string_view characters, end;
         const bool more = file.ReadLineInPlace(characters, end);
         if (file.GetStats().nNUL != 0) {

@@ -44,6 +44,25 @@ void CSyntaxTextBuffer::AppendLoadedLine(std::string_view characters, std::strin
     m_gapStart = m_lines.size();
 }
 
+void CSyntaxTextBuffer::AppendLoadedLines(std::string_view lines) {
+    if (m_gapLength > 0) CloseGap();
+    const char* p = lines.data();
+    const char* const end = p + lines.size();
+    while (p < end) {
+        const char* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        const size_t full = static_cast<size_t>(feed - p) + 1;
+        if (full + 1 > m_loadedLeft) ReserveLoadedText(full + 1);
+        char* text = m_loadedNext;
+        std::memcpy(text, p, full);
+        text[full] = '\0';
+        m_loadedNext += full + 1;
+        m_loadedLeft -= full + 1;
+        m_lines.emplace_back().Borrow(text, static_cast<int>(full), 1);
+        p = feed + 1;
+    }
+    m_gapStart = m_lines.size();
+}
+
 void CSyntaxTextBuffer::MoveGap(size_t index) {
     if (m_gapLength == 0) {
         m_gapStart = index;

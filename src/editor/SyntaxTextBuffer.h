@@ -52,6 +52,8 @@ public:
     // copied into the buffer's loaded text, which the line borrows, so that
     // loading costs no allocation per line.
     void AppendLoadedLine(std::string_view characters, std::string_view ending);
+    // The same for each line of text whose lines all end in a line feed.
+    void AppendLoadedLines(std::string_view lines);
     // Room for about that much loaded text in one piece.
     void ReserveLoadedText(size_t bytes);
 

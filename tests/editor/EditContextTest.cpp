@@ -159,6 +159,26 @@ TEST(SyntaxTextBufferTest, LineStorage) {
     EXPECT_EQ(buffer.GetLine(1).FullLength(), 0);
 }
 
+// Lines that end in line feeds are appended at once, each borrowing its
+// text, after the lines there are, wherever the last edit left the gap.
+TEST(SyntaxTextBufferTest, LinesEndingInLineFeedsAreAppendedAtOnce) {
+    CSyntaxTextBuffer buffer;
+    buffer.AppendLoadedLine("first", "\r\n");
+    buffer.InsertLine("own\n", -1, 0);
+    buffer.AppendLoadedLines("a\nbb\n\n" + std::string(70000, 'c') + "\n");
+    ASSERT_EQ(buffer.GetLineCount(), 6);
+    EXPECT_EQ(std::string(buffer.GetLine(0).Text()), "own\n");
+    EXPECT_EQ(std::string(buffer.GetLine(1).Text()), "first\r\n");
+    EXPECT_EQ(std::string(buffer.GetLine(2).Text()), "a\n");
+    EXPECT_EQ(buffer.GetLine(3).Characters(), "bb");
+    EXPECT_EQ(buffer.GetLine(3).Ending(), "\n");
+    EXPECT_EQ(buffer.GetLine(4).FullLength(), 1);
+    EXPECT_EQ(buffer.GetLine(5).Length(), 70000);    // past the first piece of loaded text
+    EXPECT_EQ(buffer.GetLine(5).Capacity(), 70002);  // borrowed: its text and the NUL
+    buffer.AppendLoadedLines("");
+    EXPECT_EQ(buffer.GetLineCount(), 6);
+}
+
 // Empty lines go before the given lines in one pass; every line keeps its
 // text, marks and revision, loaded or not, and the rows it left are empty.
 TEST(SyntaxTextBufferTest, EmptyLinesAreInsertedInOnePass) {
