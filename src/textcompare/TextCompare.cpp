@@ -97,7 +97,9 @@ private:
     bool LinesDiffer(const char* s1, const char* s2) const;
     void DiscardConfusingLines();
     void CompareSequences();
-    void Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Partition& part);
+    // Kept out of line: inlined, the compiler lays out its loops slower.
+    __attribute__((noinline)) void Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal,
+                                        Partition& part);
     void ShiftBoundaries();
     void BuildScript(std::vector<TEXTSECTION>& sections) const;
     bool Ignorable(const Side& side, lin first, lin count) const;
