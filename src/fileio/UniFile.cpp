@@ -375,18 +375,18 @@ void UniMemFile::RecordNul(const unsigned char* at) {
     m_stats.lastNUL = offset;
 }
 
-// The line feed bytes of [p, p + n), counted in runs short enough for a
-// byte-wide count, which the compiler does many bytes at a time.
+// The line feed bytes of [p, p + n), counted in runs of a fixed length short
+// enough for a byte-wide count: the compiler counts a run many bytes at a
+// time.
 static int64_t CountLineFeedBytes(const unsigned char* p, size_t n) {
+    constexpr size_t kRun = 240;  // a multiple of every vector width, below 256
     int64_t count = 0;
-    while (n > 0) {
-        const size_t run = std::min<size_t>(n, 255);
+    for (; n >= kRun; p += kRun, n -= kRun) {
         unsigned char partial = 0;
-        for (size_t i = 0; i < run; ++i) partial = static_cast<unsigned char>(partial + (p[i] == LF));
+        for (size_t i = 0; i < kRun; ++i) partial = static_cast<unsigned char>(partial + (p[i] == LF));
         count += partial;
-        p += run;
-        n -= run;
     }
+    for (size_t i = 0; i < n; ++i) count += p[i] == LF;
     return count;
 }
 
