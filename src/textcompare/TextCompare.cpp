@@ -300,16 +300,17 @@ void Engine::HashLines() {
     const lin total = m_side[0].count + m_side[1].count;
     // An open table of (hash, class) pairs; a lookup reads one place in
     // memory, not a chain. Compared texts share most of their lines, so it
-    // starts with room for the larger side's lines half again; when three
-    // quarters full it grows to hold every line still to come. The
+    // starts with twice as many places as the larger side has lines (half
+    // full, probes stay short); when three quarters full it grows to hold
+    // every line still to come. The
     // incomplete last lines of modes 0 and 1 match only each other, so they
     // are kept apart in a short list.
     struct SLOT {
         uint32_t hash;
         uint32_t cls;  // 0: empty
     };
-    size_t capacity = std::max<size_t>(
-        kMinimumTable, static_cast<size_t>(std::max(m_side[0].count, m_side[1].count)) / 2 * 3);
+    size_t capacity =
+        std::max<size_t>(kMinimumTable, static_cast<size_t>(std::max(m_side[0].count, m_side[1].count)) * 2);
     platform::LargeVector<SLOT> table(capacity, SLOT{0, 0});
     size_t used = 0;
     std::vector<uint32_t> incompleteClasses;
