@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -251,7 +252,10 @@ void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, std::ostream& 
             CTextCompareObject& side = doc.GetSide(f);
             const bool ghost = side.IsGhostRow(row);
             char number[16];
-            const int digits = ghost ? 0 : std::snprintf(number, sizeof number, "%d", nextLine[f]++);
+            const int digits =
+                ghost ? 0
+                      : static_cast<int>(std::to_chars(number, number + sizeof number, nextLine[f]++).ptr -
+                                         number);
             line.append(static_cast<size_t>(numberWidth - digits), ' ');
             line.append(number, static_cast<size_t>(digits));
             line += ' ';

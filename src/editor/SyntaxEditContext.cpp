@@ -47,11 +47,12 @@ void CSyntaxEditContext::RemoveView(CSyntaxTextView* view) {
 
 void CSyntaxEditContext::NotifyViews(CSyntaxTextView* source, const CPositionAdjuster* adjuster,
                                      uint32_t hints, int line) {
-    // The parse states follow the text; marks alone change no text.
+    // The parse states follow the text; marks alone change no text. A cache
+    // that knows nothing is empty: a text nobody colours costs no room.
     const size_t count = static_cast<size_t>(GetLineCount());
     if (hints & UPDATE_RESET) {
-        m_parseStates.assign(count, -1);
-    } else if (hints & (UPDATE_CHARACTERS | UPDATE_LINES)) {
+        std::vector<int32_t>().swap(m_parseStates);
+    } else if ((hints & (UPDATE_CHARACTERS | UPDATE_LINES)) && !m_parseStates.empty()) {
         if (!(hints & UPDATE_SINGLE_LINE) || (hints & UPDATE_LINES)) m_parseStates.resize(count, -1);
         const size_t from = line < 0 ? 0 : static_cast<size_t>(line);
         for (size_t i = from; i < m_parseStates.size(); ++i) m_parseStates[i] = -1;
@@ -66,7 +67,7 @@ void CSyntaxEditContext::ReleaseAll() {
     m_savedUndoPosition = 0;
     m_initialized = false;
     m_lastChange = {-1, -1};
-    m_parseStates.clear();
+    std::vector<int32_t>().swap(m_parseStates);
 }
 
 void CSyntaxEditContext::ResetEditState() {
@@ -235,15 +236,15 @@ bool CSyntaxEditContext::InternalDeleteText(CSyntaxTextView* view, int startLine
 bool CSyntaxEditContext::InsertTextAt(CSyntaxTextView* view, int line, int character, const std::string& text,
                                       int& endLine, int& endChar, int action, bool history) {
     std::vector<uint32_t> saved;
-    if (m_trackChanges && line >= 0 && line < GetLineCount()) saved.push_back(GetLine(line).revision);
+    if (m_trackChanges && line >= 0 && line < GetLineCount()) saved.push_back(GetLine(line).Revision());
     std::vector<uint32_t> flags;
     if (history && line >= 0 && line < GetLineCount()) flags = CaptureLineFlags(line, line);
     if (!InternalInsertText(view, line, character, text, endLine, endChar)) return false;
 
     if (m_trackChanges) {
         ++m_changeCounter;
-        for (int i = line; i < endLine; ++i) GetLine(i).revision = m_changeCounter;
-        if (character != 0 || endChar != 0) GetLine(endLine).revision = m_changeCounter;
+        for (int i = line; i < endLine; ++i) GetLine(i).SetRevision(m_changeCounter);
+        if (character != 0 || endChar != 0) GetLine(endLine).SetRevision(m_changeCounter);
     }
     if (history) {
         const bool ownGroup = !m_insideGroup;
@@ -261,7 +262,8 @@ bool CSyntaxEditContext::DeleteRange(CSyntaxTextView* view, int startLine, int s
     if (endLine < startLine || (endLine == startLine && endChar < startChar)) return false;
     std::vector<uint32_t> saved;
     if (m_trackChanges)
-        for (int i = startLine; i <= endLine && i < GetLineCount(); ++i) saved.push_back(GetLine(i).revision);
+        for (int i = startLine; i <= endLine && i < GetLineCount(); ++i)
+            saved.push_back(GetLine(i).Revision());
     // Each line keeps its own ending in the record, so that undo puts back
     // exactly the bytes that were there.
     std::string text;
@@ -285,7 +287,7 @@ bool CSyntaxEditContext::DeleteRange(CSyntaxTextView* view, int startLine, int s
 
     if (m_trackChanges) {
         ++m_changeCounter;
-        if (startChar != 0 || endChar != 0) GetLine(startLine).revision = m_changeCounter;
+        if (startChar != 0 || endChar != 0) GetLine(startLine).SetRevision(m_changeCounter);
     }
     if (history) {
         const bool ownGroup = !m_insideGroup;
@@ -397,7 +399,7 @@ bool CSyntaxEditContext::Undo(CSyntaxTextView* view, CPoint& position) {
         if (m_trackChanges) {
             for (size_t i = 0; i < record.savedRevisions.size(); ++i) {
                 const int line = record.start.y + static_cast<int>(i);
-                if (line < GetLineCount()) GetLine(line).revision = record.savedRevisions[i];
+                if (line < GetLineCount()) GetLine(line).SetRevision(record.savedRevisions[i]);
             }
         }
         if (record.flags & SUndoRecord::UNDO_BEGINGROUP) break;
@@ -534,7 +536,7 @@ int CSyntaxEditContext::FindPreviousBookmark(int line) const {
 
 void CSyntaxEditContext::SetSyntaxDefinition(CSyntaxParser* definition) {
     m_definition = definition;
-    m_parseStates.assign(static_cast<size_t>(GetLineCount()), -1);
+    std::vector<int32_t>().swap(m_parseStates);
     for (CSyntaxTextView* view : m_views) view->OnSyntaxDefinitionChanged();
 }
 

@@ -128,7 +128,8 @@ public:
     // definition.
     int ParseLine(int state, int line, std::vector<COLORBLOCK>* blocks) const;
     int ParseComments(int state, int line, std::vector<COLORBLOCK>* blocks) const;
-    // Parse state at the end of each line; -1 is unknown.
+    // Parse state at the end of each line; -1 is unknown, and so is every
+    // line past the end (the cache is empty until a state is asked for).
     const std::vector<int32_t>& GetParseStates() const { return m_parseStates; }
 
 protected:

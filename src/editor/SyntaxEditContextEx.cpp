@@ -45,9 +45,11 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
 
     ReleaseAll();
     // The line vector and the loaded text sized from the file, so that
-    // neither grows by copying while it is read.
+    // neither grows by copying while it is read; the lines get an eighth
+    // more room for the placeholder rows a comparison adds.
     const int64_t lines = file.CountLineFeeds() + 1;
-    ReserveLines(static_cast<int>(std::min<int64_t>(std::max<int64_t>(lines, kInitialLineRoom), INT32_MAX)));
+    ReserveLines(static_cast<int>(
+        std::min<int64_t>(std::max<int64_t>(lines + lines / 8, kInitialLineRoom), INT32_MAX)));
     ReserveLoadedText(static_cast<size_t>(file.GetFileSize()) + static_cast<size_t>(lines));
     std::string text, ending;
     std::string previousEnding = "\n";
@@ -55,6 +57,14 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
     // loaded text without a copy between.
     const bool inPlace = file.ReadsInPlace();
     for (bool endedLine = true; inPlace;) {
+        // Lines that end in line feeds alone go a block at a time.
+        std::string_view block;
+        int64_t blockLines = 0;
+        if (file.ReadLineFeedBlock(block, blockLines)) {
+            AppendLoadedLines(block);
+            endedLine = true;
+            continue;
+        }
         std::string_view characters, end;
         const bool more = file.ReadLineInPlace(characters, end);
         if (file.GetStats().nNUL != 0) {

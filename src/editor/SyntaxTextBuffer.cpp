@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace corvatine {
 
@@ -40,6 +41,25 @@ void CSyntaxTextBuffer::AppendLoadedLine(std::string_view characters, std::strin
     m_loadedLeft -= full + 1;
     if (m_gapLength > 0) CloseGap();
     m_lines.emplace_back().Borrow(text, static_cast<int>(full), static_cast<int>(ending.size()));
+    m_gapStart = m_lines.size();
+}
+
+void CSyntaxTextBuffer::AppendLoadedLines(std::string_view lines) {
+    if (m_gapLength > 0) CloseGap();
+    const char* p = lines.data();
+    const char* const end = p + lines.size();
+    while (p < end) {
+        const char* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        const size_t full = static_cast<size_t>(feed - p) + 1;
+        if (full + 1 > m_loadedLeft) ReserveLoadedText(full + 1);
+        char* text = m_loadedNext;
+        std::memcpy(text, p, full);
+        text[full] = '\0';
+        m_loadedNext += full + 1;
+        m_loadedLeft -= full + 1;
+        m_lines.emplace_back().Borrow(text, static_cast<int>(full), 1);
+        p = feed + 1;
+    }
     m_gapStart = m_lines.size();
 }
 
@@ -92,7 +112,7 @@ void CSyntaxTextBuffer::InsertLine(const char* text, int length, int index, int 
         CSyntaxTextLine& line = m_lines[m_gapStart++];
         line.Assign(text, length);
         line.flags = 0;
-        line.revision = 0;
+        line.SetRevision(0);
     }
     m_gapLength -= static_cast<size_t>(count);
 }
@@ -132,7 +152,6 @@ void CSyntaxTextBuffer::MoveLines(int first, int last, int destination) {
         if (i >= destination && i < destination + count) continue;
         GetLine(i).Reset();
         GetLine(i).flags = 0;
-        GetLine(i).revision = 0;
     }
 }
 
@@ -140,8 +159,37 @@ void CSyntaxTextBuffer::ResetLines(int index, int count) {
     for (int i = index; i < index + count; ++i) {
         GetLine(i).Reset();
         GetLine(i).flags = 0;
-        GetLine(i).revision = 0;
     }
+}
+
+void CSyntaxTextBuffer::InsertEmptyLines(const std::vector<std::pair<int, int>>& places, uint32_t flags) {
+    size_t added = 0;
+    for (const auto& place : places) added += static_cast<size_t>(place.second);
+    if (added == 0) return;
+    CloseGap();
+    size_t from = m_lines.size();
+    m_lines.resize(from + added);
+    size_t to = m_lines.size();
+    // From the last place back: the lines after it move to their rows, the
+    // empty lines go before them. A line is moved once, into a row that
+    // holds no line any more. A record is its text's pointer, lengths and
+    // marks, owned by whichever row holds it: the runs are moved as bytes,
+    // and a row a record left is written over without being released.
+    for (auto place = places.rbegin(); place != places.rend() && to > from; ++place) {
+        const auto at = static_cast<size_t>(place->first);
+        const auto count = static_cast<size_t>(place->second);
+        const size_t run = from - at;
+        std::memmove(static_cast<void*>(m_lines.data() + (to - run)),
+                     static_cast<const void*>(m_lines.data() + at), run * sizeof(CSyntaxTextLine));
+        to -= run;
+        from = at;
+        for (size_t i = to - count; i < to; ++i) {
+            new (&m_lines[i]) CSyntaxTextLine();
+            m_lines[i].flags = flags;
+        }
+        to -= count;
+    }
+    m_gapStart = m_lines.size();
 }
 
 void CSyntaxTextBuffer::SetLineCount(int count) {
@@ -152,7 +200,6 @@ void CSyntaxTextBuffer::SetLineCount(int count) {
     for (int i = old; i < count; ++i) {
         GetLine(i).Reset();
         GetLine(i).flags = 0;
-        GetLine(i).revision = 0;
     }
 }
 

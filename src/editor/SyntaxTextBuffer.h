@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "editor/SyntaxTextLine.h"
@@ -34,6 +35,10 @@ public:
     virtual void MoveLines(int first, int last, int destination);
     // Gives count records from index on an empty 16-byte text.
     virtual void ResetLines(int index, int count);
+    // Puts, in one pass, count empty lines with the given flags before each
+    // line index of the list (ascending indexes, as the lines stand now; the
+    // line count puts them at the end).
+    void InsertEmptyLines(const std::vector<std::pair<int, int>>& places, uint32_t flags);
 
     int GetLineCount() const { return static_cast<int>(m_lines.size() - m_gapLength); }
     const CSyntaxTextLine& GetLine(int index) const { return m_lines[Slot(index)]; }
@@ -47,6 +52,8 @@ public:
     // copied into the buffer's loaded text, which the line borrows, so that
     // loading costs no allocation per line.
     void AppendLoadedLine(std::string_view characters, std::string_view ending);
+    // The same for each line of text whose lines all end in a line feed.
+    void AppendLoadedLines(std::string_view lines);
     // Room for about that much loaded text in one piece.
     void ReserveLoadedText(size_t bytes);
 

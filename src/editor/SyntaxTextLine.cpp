@@ -6,17 +6,24 @@
 
 namespace corvatine {
 
-// A line's own block: its capacity and origin, then its text.
+static_assert(sizeof(CSyntaxTextLine) == 16, "a loaded line costs its text and 16 bytes");
+
+// A line's own block: its capacity, revision, origin and, for a long line,
+// its length; then its text.
 struct CSyntaxTextLine::BLOCK {
     int capacity;
+    uint32_t revision;
     LINEORIGIN* origin;
+    int length;
     char text[1];
 
     static BLOCK* Make(int capacity) {
         void* memory = ::operator new(offsetof(BLOCK, text) + static_cast<size_t>(capacity));
         BLOCK* block = static_cast<BLOCK*>(memory);
         block->capacity = capacity;
+        block->revision = 0;
         block->origin = nullptr;
+        block->length = 0;
         return block;
     }
     static void Free(BLOCK* block) {
@@ -29,24 +36,28 @@ CSyntaxTextLine::BLOCK* CSyntaxTextLine::Block() const {
     return m_owned ? reinterpret_cast<BLOCK*>(m_text - offsetof(BLOCK, text)) : nullptr;
 }
 
-void CSyntaxTextLine::Release() {
-    if (BLOCK* block = Block()) BLOCK::Free(block);
-    m_text = nullptr;
-    m_owned = 0;
+int CSyntaxTextLine::LongLength() const { return Block()->length; }
+
+void CSyntaxTextLine::SetLength(int length) {
+    if (static_cast<uint32_t>(length) < s_blockLengthFrom) {
+        m_length = static_cast<uint32_t>(length);
+    } else {
+        Block()->length = length;  // a text that long has been copied into a block
+        m_length = kLongLength;
+    }
 }
 
-void CSyntaxTextLine::Take(CSyntaxTextLine& other) noexcept {
-    m_text = other.m_text;
-    m_length = other.m_length;
-    m_endingLength = other.m_endingLength;
-    m_owned = other.m_owned;
-    flags = other.flags;
-    revision = other.revision;
-    other.m_text = nullptr;
-    other.m_owned = 0;
-    other.m_length = 0;
-    other.m_endingLength = 0;
+uint32_t CSyntaxTextLine::Revision() const {
+    const BLOCK* block = Block();
+    return block != nullptr ? block->revision : 0;
 }
+
+void CSyntaxTextLine::SetOwnRevision(uint32_t revision) {
+    Reserve(0);
+    Block()->revision = revision;
+}
+
+void CSyntaxTextLine::FreeBlock() { BLOCK::Free(Block()); }
 
 int CSyntaxTextLine::Capacity() const {
     if (const BLOCK* block = Block()) return block->capacity;
@@ -66,6 +77,8 @@ void CSyntaxTextLine::Reserve(int bytes) {
         block->text[0] = '\0';
     if (old != nullptr) {
         block->origin = old->origin;
+        block->revision = old->revision;
+        block->length = old->length;
         old->origin = nullptr;
         BLOCK::Free(old);
     }
@@ -81,27 +94,34 @@ void CSyntaxTextLine::FindEnding(int total) {
         m_endingLength = 1;
     else
         m_endingLength = 0;
-    m_length = total - static_cast<int>(m_endingLength);
+    SetLength(total - static_cast<int>(m_endingLength));
 }
 
 void CSyntaxTextLine::Assign(const char* text, int length) {
     const BLOCK* block = Block();
     if (block == nullptr || block->capacity <= length) {
+        const uint32_t revision = Revision();
         Release();
         m_length = 0;
         m_endingLength = 0;
         Reserve(length);
+        Block()->revision = revision;
     }
     if (length > 0) std::memmove(m_text, text, static_cast<size_t>(length));
     m_text[static_cast<size_t>(length)] = '\0';
     FindEnding(length);
 }
 
-void CSyntaxTextLine::Borrow(const char* text, int fullLength, int endingLength) {
+// Borrow for a line that has a block, or whose length needs one.
+void CSyntaxTextLine::BorrowInto(const char* text, int fullLength, int endingLength) {
+    if (static_cast<uint32_t>(fullLength - endingLength) >= s_blockLengthFrom) {
+        Assign(text, fullLength);  // its length needs a block
+        return;
+    }
     Release();
-    m_text = const_cast<char*>(text);  // never written: a change copies it into a block first
+    m_text = const_cast<char*>(text);
     m_endingLength = static_cast<uint32_t>(endingLength);
-    m_length = fullLength - endingLength;
+    m_length = static_cast<uint32_t>(fullLength - endingLength);
 }
 
 void CSyntaxTextLine::Reset() {
@@ -111,16 +131,17 @@ void CSyntaxTextLine::Reset() {
 }
 
 void CSyntaxTextLine::Append(const char* text, int length) {
-    const int total = m_length + length;
+    const int characters = Length();
+    const int total = characters + length;
     Reserve(total);
-    if (length > 0) std::memmove(m_text + m_length, text, static_cast<size_t>(length));
+    if (length > 0) std::memmove(m_text + characters, text, static_cast<size_t>(length));
     m_text[static_cast<size_t>(total)] = '\0';
     FindEnding(total);
 }
 
 void CSyntaxTextLine::Truncate(int count) {
     Reserve(0);
-    m_length = count;
+    SetLength(count);
     m_endingLength = 0;
     m_text[static_cast<size_t>(count)] = '\0';
 }
@@ -130,21 +151,19 @@ void CSyntaxTextLine::Erase(int from, int to) {
     Reserve(0);
     const int total = FullLength();
     std::memmove(m_text + from, m_text + to, static_cast<size_t>(total - to) + 1);
-    m_length -= to - from;
+    SetLength(Length() - (to - from));
 }
 
 void CSyntaxTextLine::SetEnding(std::string_view ending) {
-    const int total = m_length + static_cast<int>(ending.size());
+    const int characters = Length();
+    const int total = characters + static_cast<int>(ending.size());
     Reserve(total);
-    std::memcpy(m_text + m_length, ending.data(), ending.size());
+    std::memcpy(m_text + characters, ending.data(), ending.size());
     m_text[static_cast<size_t>(total)] = '\0';
     m_endingLength = static_cast<uint32_t>(ending.size());
 }
 
-const LINEORIGIN* CSyntaxTextLine::Origin() const {
-    const BLOCK* block = Block();
-    return block != nullptr ? block->origin : nullptr;
-}
+const LINEORIGIN* CSyntaxTextLine::OwnOrigin() const { return Block()->origin; }
 
 void CSyntaxTextLine::SetOrigin(std::unique_ptr<LINEORIGIN> origin) {
     if (!origin && Block() == nullptr) return;

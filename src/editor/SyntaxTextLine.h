@@ -34,8 +34,9 @@ struct LINEORIGIN {
 
 // A line's text is either borrowed from the text its buffer loaded (an arena
 // that outlives the line) or held in a block of its own, which also keeps
-// the line's capacity and origin. A loaded line therefore costs no
-// allocation of its own; the first change to it copies it into a block.
+// the line's capacity, origin and revision. A loaded line therefore costs no
+// allocation of its own, and its record 16 bytes; the first change to it
+// copies it into a block.
 class CSyntaxTextLine {
 public:
     CSyntaxTextLine() = default;
@@ -54,22 +55,31 @@ public:
     // The characters and the ending, NUL-terminated; never null.
     const char* Text() const { return m_text != nullptr ? m_text : ""; }
     // Characters before the ending.
-    int Length() const { return m_length; }
+    int Length() const { return m_length != kLongLength ? static_cast<int>(m_length) : LongLength(); }
     // 0, 1 (a lone CR or LF) or 2 (CR LF).
     int EndingLength() const { return m_endingLength; }
-    int FullLength() const { return m_length + m_endingLength; }
+    int FullLength() const { return Length() + static_cast<int>(m_endingLength); }
     // The bytes the line may hold without growing (with its NUL); a line
     // without a block of its own has the 16 bytes of a new one.
     int Capacity() const;
-    std::string_view Characters() const { return {Text(), static_cast<size_t>(m_length)}; }
-    std::string_view Ending() const { return {Text() + m_length, static_cast<size_t>(m_endingLength)}; }
+    std::string_view Characters() const { return {Text(), static_cast<size_t>(Length())}; }
+    std::string_view Ending() const { return {Text() + Length(), static_cast<size_t>(m_endingLength)}; }
 
     // Replaces the whole line; the ending is found from the last characters.
     void Assign(const char* text, int length);
     // Points the line at text that lives elsewhere for as long as the line
     // does (the buffer's loaded text): fullLength bytes, the ending of
     // endingLength among them, followed by a NUL.
-    void Borrow(const char* text, int fullLength, int endingLength);
+    void Borrow(const char* text, int fullLength, int endingLength) {
+        const auto length = static_cast<uint32_t>(fullLength - endingLength);
+        if (m_owned || length >= s_blockLengthFrom) {
+            BorrowInto(text, fullLength, endingLength);
+            return;
+        }
+        m_text = const_cast<char*>(text);  // never written: a change copies it into a block first
+        m_endingLength = static_cast<uint32_t>(endingLength);
+        m_length = length;
+    }
     // An empty line with a 16-byte buffer.
     void Reset();
     // Appends at the end of the characters, over the ending; the new ending
@@ -83,27 +93,68 @@ public:
     void SetEnding(std::string_view ending);
 
     // The origin of a line read with loss; null for every other line.
-    const LINEORIGIN* Origin() const;
+    const LINEORIGIN* Origin() const { return m_owned ? OwnOrigin() : nullptr; }
     void SetOrigin(std::unique_ptr<LINEORIGIN> origin);
 
-    uint32_t flags = 0;
-    uint32_t revision = 0;  // change counter of the last edit; 0 as loaded
+    // The change counter of the last edit that touched the line; 0 as
+    // loaded. A line without a block of its own gets one for another value.
+    uint32_t Revision() const;
+    void SetRevision(uint32_t revision) {
+        if (revision != 0 || m_owned) SetOwnRevision(revision);
+    }
 
     // Buffers are sized to a multiple of 16 bytes: room for n bytes and the NUL.
     static int CapacityFor(int n) { return ((n + 1) / 16 + 1) * 16; }
 
+    // The record holds lengths below 2^29 - 1; longer lines keep theirs in
+    // their block. Tests make lines from a smaller length on do so.
+    static void SetBlockLengthFrom(int length) {
+        s_blockLengthFrom = length > 0 && static_cast<uint32_t>(length) < kLongLength
+                                ? static_cast<uint32_t>(length)
+                                : kLongLength;
+    }
+
 private:
     struct BLOCK;
+    // The record's length that says the length is in the block.
+    static constexpr uint32_t kLongLength = (1u << 29) - 1;
+    static inline uint32_t s_blockLengthFrom = kLongLength;
+
     BLOCK* Block() const;
+    int LongLength() const;
+    void SetLength(int length);
+    void SetOwnRevision(uint32_t revision);
     void Reserve(int bytes);
     void FindEnding(int total);
-    void Release();
-    void Take(CSyntaxTextLine& other) noexcept;
+    void FreeBlock();
+    void BorrowInto(const char* text, int fullLength, int endingLength);
+    const LINEORIGIN* OwnOrigin() const;
+    // Lines are moved and released often (the rows of a comparison are
+    // placed by moving them): both are inline, a block freed out of line.
+    void Release() {
+        if (m_owned) FreeBlock();
+        m_text = nullptr;
+        m_owned = 0;
+    }
+    void Take(CSyntaxTextLine& other) noexcept {
+        m_text = other.m_text;
+        m_length = other.m_length;
+        m_endingLength = other.m_endingLength;
+        m_owned = other.m_owned;
+        flags = other.flags;
+        other.m_text = nullptr;
+        other.m_owned = 0;
+        other.m_length = 0;
+        other.m_endingLength = 0;
+    }
 
-    char* m_text = nullptr;  // a block's text, borrowed text, or null for an empty line
-    int m_length = 0;
+    char* m_text = nullptr;      // a block's text, borrowed text, or null for an empty line
+    uint32_t m_length : 29 = 0;  // kLongLength: in the block
     uint32_t m_endingLength : 2 = 0;
     uint32_t m_owned : 1 = 0;  // m_text is the text of a block of this line's
+
+public:
+    uint32_t flags = 0;
 };
 
 }  // namespace corvatine

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -208,7 +209,7 @@ struct UniMemFile::Converters {
           workingCodePage(workingCp) {}
 };
 
-UniMemFile::UniMemFile() = default;
+UniMemFile::UniMemFile(int64_t lineFeedBlock) : m_lineFeedBlock(lineFeedBlock > 0 ? lineFeedBlock : 1) {}
 
 UniMemFile::~UniMemFile() { Close(); }
 
@@ -374,15 +375,24 @@ void UniMemFile::RecordNul(const unsigned char* at) {
     m_stats.lastNUL = offset;
 }
 
+// The line feed bytes of [p, p + n), counted in runs of a fixed length short
+// enough for a byte-wide count: the compiler counts a run many bytes at a
+// time.
+static int64_t CountLineFeedBytes(const unsigned char* p, size_t n) {
+    constexpr size_t kRun = 240;  // a multiple of every vector width, below 256
+    int64_t count = 0;
+    for (; n >= kRun; p += kRun, n -= kRun) {
+        unsigned char partial = 0;
+        for (size_t i = 0; i < kRun; ++i) partial = static_cast<unsigned char>(partial + (p[i] == LF));
+        count += partial;
+    }
+    for (size_t i = 0; i < n; ++i) count += p[i] == LF;
+    return count;
+}
+
 int64_t UniMemFile::CountLineFeeds() const {
     if (m_current == nullptr) return 0;
-    const unsigned char* end = m_base + m_filesize;
-    int64_t count = 0;
-    for (const unsigned char* p = m_current; p < end; ++p, ++count) {
-        p = static_cast<const unsigned char*>(std::memchr(p, LF, static_cast<size_t>(end - p)));
-        if (p == nullptr) break;
-    }
-    return count;
+    return CountLineFeedBytes(m_current, static_cast<size_t>(m_base + m_filesize - m_current));
 }
 
 // The first CR, LF or NUL in [from, end), or end.
@@ -397,16 +407,40 @@ static const unsigned char* FindLineBreak(const unsigned char* from, const unsig
     return limit;
 }
 
+void UniMemFile::FindWhetherOnlyLineFeeds() {
+    if (m_onlyLineFeeds >= 0) return;
+    // Most files break their lines with line feeds alone and hold no NUL:
+    // two passes over the whole file then spare a search per line.
+    const size_t rest = static_cast<size_t>(m_base + m_filesize - m_current);
+    m_onlyLineFeeds =
+        std::memchr(m_current, CR, rest) == nullptr && std::memchr(m_current, 0, rest) == nullptr;
+}
+
+bool UniMemFile::ReadLineFeedBlock(std::string_view& block, int64_t& lines) {
+    if (m_current - m_released >= kReleaseStep) ReleaseConsumed();
+    const unsigned char* end = m_base + m_filesize;
+    if (m_current == nullptr || m_current >= end || !ReadsInPlace()) return false;
+    FindWhetherOnlyLineFeeds();
+    if (m_onlyLineFeeds == 0) return false;
+    // The whole lines in the next block of bytes, or the one line that is
+    // longer; an unterminated last line is left to ReadLineInPlace.
+    const unsigned char* limit = m_current + std::min<int64_t>(m_lineFeedBlock, end - m_current);
+    const void* last = ::memrchr(m_current, LF, static_cast<size_t>(limit - m_current));
+    if (last == nullptr) last = std::memchr(limit, LF, static_cast<size_t>(end - limit));
+    if (last == nullptr) return false;
+    const auto* stop = static_cast<const unsigned char*>(last) + 1;
+    block = std::string_view(reinterpret_cast<const char*>(m_current), static_cast<size_t>(stop - m_current));
+    lines = CountLineFeedBytes(m_current, block.size());
+    m_stats.nLF += static_cast<int32_t>(lines);
+    m_lineno += static_cast<int>(lines);
+    m_current = stop;
+    return true;
+}
+
 bool UniMemFile::NextLineAsIs(std::string_view& text, std::string_view& ending) {
     const unsigned char* end = m_base + m_filesize;
     if (m_current >= end) return false;
-    if (m_onlyLineFeeds < 0) {
-        // Most files break their lines with line feeds alone and hold no
-        // NUL: two passes over the whole file then spare a search per line.
-        const size_t rest = static_cast<size_t>(end - m_current);
-        m_onlyLineFeeds =
-            std::memchr(m_current, CR, rest) == nullptr && std::memchr(m_current, 0, rest) == nullptr;
-    }
+    FindWhetherOnlyLineFeeds();
     const unsigned char* p;
     if (m_onlyLineFeeds > 0) {
         p = static_cast<const unsigned char*>(

@@ -108,11 +108,14 @@ public:
     // Pages already read are given back to the system in steps of this size,
     // so that a large file is not held twice (mapped and as lines).
     static constexpr int64_t kReleaseStep = 16 << 20;
+    // Bytes of whole lines handed out at once by ReadLineFeedBlock.
+    static constexpr int64_t kLineFeedBlock = 1 << 20;
 
     // The largest file the reader takes: offsets in the statistics are 32-bit.
     static constexpr int64_t kMaxFileSize = (int64_t{1} << 31) - 1;
 
-    UniMemFile();
+    // Tests hand out blocks of lines of fewer bytes.
+    explicit UniMemFile(int64_t lineFeedBlock = kLineFeedBlock);
     ~UniMemFile() override;
     UniMemFile(const UniMemFile&) = delete;
     UniMemFile& operator=(const UniMemFile&) = delete;
@@ -144,11 +147,18 @@ public:
     // The line feed bytes from the read position to the end: the number of
     // lines to come, near enough to size what they are read into.
     int64_t CountLineFeeds() const;
+    // When the rest of the file breaks its lines at line feeds alone and
+    // holds no NUL (and ReadsInPlace): the next whole lines as they lie in
+    // the file, about a block of bytes of them, each ending in its line
+    // feed, and how many there are; valid until the next read. False when
+    // lines are to be read one by one, and at the end.
+    bool ReadLineFeedBlock(std::string_view& block, int64_t& lines);
 
 private:
     bool Open(const std::string& path, bool write);
     bool ReadLineAsIs(std::string& text, std::string& ending);
     bool NextLineAsIs(std::string_view& text, std::string_view& ending);
+    void FindWhetherOnlyLineFeeds();
     bool ReadLineUnicode(std::string& text, std::string& ending);
     bool ReadLineConverted(std::string& text, std::string& ending);
     void RecordNul(const unsigned char* at);
@@ -164,6 +174,7 @@ private:
     std::string m_lossyLineBytes;
     std::string m_roundTrip;  // a converted line converted back
     bool m_otherForm = false;
+    int64_t m_lineFeedBlock;
     int m_onlyLineFeeds = -1;  // the 8-bit text breaks only at LF and has no NUL: 1; 0 no; -1 not known
     struct Converters;
     std::unique_ptr<Converters> m_converters;

@@ -54,7 +54,9 @@ void CGhostTextEditContext::RemoveGhostLines() {
     if (GetLineCount() == 0) InsertLine("", 0);
     for (int row = 0; row < GetLineCount(); ++row)
         GetLine(row).flags &= ~(LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED);
-    RebuildRealityBlocks();
+    // Every row is real now: one block.
+    m_blocks.assign(1, RealityBlock{0, 0, GetLineCount()});
+    m_blocksValid = true;
     NotifyViews(nullptr, nullptr, UPDATE_RESET, -1);
 }
 

@@ -15,19 +15,36 @@ constexpr lin kLinMax = std::numeric_limits<lin>::max();
 // than 2^31 lines), half the memory of the arithmetic's type.
 using stored = int32_t;
 constexpr stored kStoredMax = std::numeric_limits<stored>::max();
+// Lines hashed at once before they are placed in the table.
+constexpr lin kHashBlock = 4096;
+// The fewest places of the table of classes.
+constexpr size_t kMinimumTable = 1024;
 
 uint32_t Rotl7(uint32_t h) { return (h << 7) | (h >> 25); }
 uint32_t Hash(uint32_t h, unsigned char c) { return Rotl7(h) + c; }
 
-// A hash of bytes taken eight at a time, for lines compared exactly.
+// A hash of bytes taken eight at a time, for lines compared exactly; two
+// lanes of sixteen bytes a step, so that their multiplications overlap.
 uint32_t HashBytes(const char* p, size_t n) {
     const size_t length = n;
     uint64_t h = static_cast<uint64_t>(n) * 0x9E3779B97F4A7C15ull;
-    for (; n >= 8; p += 8, n -= 8) {
+    uint64_t g = h ^ 0x2545F4914F6CDD1Dull;
+    for (; n >= 16; p += 16, n -= 16) {
+        uint64_t first, second;
+        std::memcpy(&first, p, 8);
+        std::memcpy(&second, p + 8, 8);
+        h = (h ^ first) * 0xff51afd7ed558ccdull;
+        g = (g ^ second) * 0xc4ceb9fe1a85ec53ull;
+        h ^= h >> 32;
+        g ^= g >> 29;
+    }
+    if (n >= 8) {
         uint64_t word;
         std::memcpy(&word, p, 8);
         h = (h ^ word) * 0xff51afd7ed558ccdull;
         h ^= h >> 32;
+        p += 8;
+        n -= 8;
     }
     uint64_t tail = 0;
     if (n > 0 && length >= 8) {
@@ -36,7 +53,7 @@ uint32_t HashBytes(const char* p, size_t n) {
     } else {
         std::memcpy(&tail, p, n);
     }
-    h = (h ^ tail) * 0xc4ceb9fe1a85ec53ull;
+    h = (h ^ tail ^ (g << 1)) * 0xc4ceb9fe1a85ec53ull;
     return static_cast<uint32_t>(h ^ (h >> 29));
 }
 
@@ -56,8 +73,8 @@ struct Side {
     platform::LargeVector<stored> realindexes;    // their line numbers
 
     // An analysed line: its characters, followed in memory by "\n".
-    const char* Line(lin i) const { return input->starts[static_cast<size_t>(first + i)]; }
-    size_t LengthWithoutTerminator(lin i) const { return input->Line(static_cast<size_t>(first + i)).size(); }
+    const char* Line(lin i) const { return input->Start(static_cast<size_t>(first + i)); }
+    size_t LengthWithoutTerminator(lin i) const { return input->Length(static_cast<size_t>(first + i)); }
 };
 
 struct Partition {
@@ -80,23 +97,34 @@ private:
     bool LinesDiffer(const char* s1, const char* s2) const;
     void DiscardConfusingLines();
     void CompareSequences();
-    void Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Partition& part);
+    // Kept out of line: inlined, the compiler lays out its loops slower.
+    __attribute__((noinline)) void Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal,
+                                        Partition& part);
     void ShiftBoundaries();
     void BuildScript(std::vector<TEXTSECTION>& sections) const;
     bool Ignorable(const Side& side, lin first, lin count) const;
 
-    // A class: its first line, for comparing others with it.
+    // A class: its first line, for comparing others with it: the analysed
+    // line's number, counting the left side's lines first, and its length.
     struct EQUIV {
-        const char* line;
-        size_t length;
+        uint32_t line;
+        uint32_t length;
     };
+    const char* ClassLine(const EQUIV& cls) const {
+        const lin left = m_side[0].count;
+        const lin line = static_cast<lin>(cls.line);
+        return line < left ? m_side[0].Line(line) : m_side[1].Line(line - left);
+    }
 
     const CTextCompare& m_settings;
     Side m_side[2];
     lin m_prefixLines = 0;
-    platform::LargeVector<EQUIV> m_classes;  // numbered from 1
-    platform::LargeVector<stored> m_fdiag;
-    platform::LargeVector<stored> m_bdiag;
+    platform::LargeVector<EQUIV> m_classes;  // numbered from 1, while the lines are hashed
+    size_t m_classCount = 0;                 // with the unused class 0
+    platform::LargeBytes m_fdiagStorage;
+    platform::LargeBytes m_bdiagStorage;
+    stored* m_fdiag = nullptr;
+    stored* m_bdiag = nullptr;
     lin m_diagOffset = 0;
     lin m_tooExpensive = 0;
 };
@@ -270,105 +298,118 @@ bool Engine::LinesDiffer(const char* s1, const char* s2) const {
 
 void Engine::HashLines() {
     const lin total = m_side[0].count + m_side[1].count;
-    // An open table of (hash, class) pairs, a power of two at least as large
-    // as the lines (half full when every line appears on both sides), grown
-    // when three quarters full; a lookup reads one place in memory, not a
-    // chain. The incomplete last lines of modes 0 and 1 match only each other,
-    // so they are kept apart in a short list.
+    // An open table of (hash, class) pairs; a lookup reads one place in
+    // memory, not a chain. Compared texts share most of their lines, so it
+    // starts with twice as many places as the larger side has lines (half
+    // full, probes stay short); when three quarters full it grows to hold
+    // every line still to come. The
+    // incomplete last lines of modes 0 and 1 match only each other, so they
+    // are kept apart in a short list.
     struct SLOT {
         uint32_t hash;
         uint32_t cls;  // 0: empty
     };
-    size_t capacity = 1024;
-    while (capacity < static_cast<size_t>(total)) capacity *= 2;
+    size_t capacity =
+        std::max<size_t>(kMinimumTable, static_cast<size_t>(std::max(m_side[0].count, m_side[1].count)) * 2);
     platform::LargeVector<SLOT> table(capacity, SLOT{0, 0});
     size_t used = 0;
     std::vector<uint32_t> incompleteClasses;
-    auto home = [&](uint32_t h) { return static_cast<size_t>((h * 0x9E3779B1u) & (capacity - 1)); };
+    // The hash spread over the table's places by a multiplication.
+    auto home = [&](uint32_t h) {
+        return static_cast<size_t>((static_cast<uint64_t>(h * 0x9E3779B1u) * capacity) >> 32);
+    };
     m_classes.clear();
     m_classes.reserve(static_cast<size_t>(total) + 2);
-    m_classes.push_back({nullptr, 0});
+    m_classes.push_back({0, 0});
 
     const bool exact = m_settings.whiteSpaceMode == WHITESPACE_NONE && !m_settings.ignoreCase;
     const bool separateIncomplete =
         m_settings.whiteSpaceMode == WHITESPACE_NONE || m_settings.whiteSpaceMode == WHITESPACE_TAB_EXPANSION;
-    platform::LargeVector<uint32_t> hashes;
-    platform::LargeVector<uint32_t> lengths;
+    // The hashes and lengths of a block of lines first, in one sequential
+    // pass, so that the place of a line a few lines ahead can be fetched
+    // while this one is placed.
+    uint32_t hashes[kHashBlock];
+    uint32_t lengths[kHashBlock];
+    lin placed = 0;  // lines of the sides before this one
     for (Side& side : m_side) {
-        // The hashes first, in one sequential pass, so that the place of a
-        // line a few lines ahead can be fetched while this one is placed.
-        hashes.resize(static_cast<size_t>(side.count));
-        // Each line's length is found once, here.
-        lengths.resize(static_cast<size_t>(side.count));
-        for (lin k = 0; k < side.count; ++k)
-            lengths[static_cast<size_t>(k)] = static_cast<uint32_t>(side.LengthWithoutTerminator(k));
-        if (exact) {
-            // Lines that are equal only byte for byte may hash any way: eight
-            // bytes at a time.
-            for (lin k = 0; k < side.count; ++k)
-                hashes[static_cast<size_t>(k)] = HashBytes(side.Line(k), lengths[static_cast<size_t>(k)]);
-        } else {
-            for (lin k = 0; k < side.count; ++k) hashes[static_cast<size_t>(k)] = HashLine(side.Line(k));
-        }
         const bool lastIncomplete = side.lastAnalysedIncomplete;
         auto sameClass = [&](uint32_t e, const char* line, size_t length) {
             const EQUIV& cls = m_classes[e];
-            return exact ? (cls.length == length && std::memcmp(cls.line, line, length) == 0)
-                         : !LinesDiffer(cls.line, line);
+            return exact ? (cls.length == length && std::memcmp(ClassLine(cls), line, length) == 0)
+                         : !LinesDiffer(ClassLine(cls), line);
         };
         constexpr lin kAhead = 16;
         side.equivs.assign(static_cast<size_t>(side.count), 0);
-        for (lin k = 0; k < side.count; ++k) {
-            if (k + kAhead < side.count)
-                __builtin_prefetch(&table[home(hashes[static_cast<size_t>(k + kAhead)])]);
-            const char* line = side.Line(k);
-            const size_t length = lengths[static_cast<size_t>(k)];
-            const uint32_t h = hashes[static_cast<size_t>(k)];
-            uint32_t found = 0;
-            if (lastIncomplete && k == side.count - 1 && separateIncomplete) {
-                for (const uint32_t e : incompleteClasses)
-                    if (sameClass(e, line, length)) found = e;
-                if (found == 0) {
-                    found = static_cast<uint32_t>(m_classes.size());
-                    m_classes.push_back({line, length});
-                    incompleteClasses.push_back(found);
-                }
-                side.equivs[static_cast<size_t>(k)] = found;
-                continue;
+        for (lin block = 0; block < side.count; block += kHashBlock) {
+            const lin blockEnd = std::min<lin>(side.count, block + kHashBlock);
+            for (lin k = block; k < blockEnd; ++k) {
+                // Each line's length is found once, here.
+                const size_t length = side.LengthWithoutTerminator(k);
+                lengths[k - block] = static_cast<uint32_t>(length);
+                // Lines that are equal only byte for byte may hash any way:
+                // eight bytes at a time.
+                hashes[k - block] = exact ? HashBytes(side.Line(k), length) : HashLine(side.Line(k));
             }
-            size_t at = home(h);
-            for (; table[at].cls != 0; at = (at + 1) & (capacity - 1)) {
-                if (table[at].hash == h && sameClass(table[at].cls, line, length)) {
-                    found = table[at].cls;
-                    break;
+            for (lin k = block; k < blockEnd; ++k) {
+                if (k + kAhead < blockEnd) __builtin_prefetch(&table[home(hashes[k + kAhead - block])]);
+                const char* line = side.Line(k);
+                const size_t length = lengths[k - block];
+                const uint32_t h = hashes[k - block];
+                const auto number = static_cast<uint32_t>(placed + k);
+                uint32_t found = 0;
+                if (lastIncomplete && k == side.count - 1 && separateIncomplete) {
+                    for (const uint32_t e : incompleteClasses)
+                        if (sameClass(e, line, length)) found = e;
+                    if (found == 0) {
+                        found = static_cast<uint32_t>(m_classes.size());
+                        m_classes.push_back({number, static_cast<uint32_t>(length)});
+                        incompleteClasses.push_back(found);
+                    }
+                    side.equivs[static_cast<size_t>(k)] = found;
+                    continue;
                 }
-            }
-            if (found == 0) {
-                found = static_cast<uint32_t>(m_classes.size());
-                m_classes.push_back({line, length});
-                table[at] = {h, found};
-                if (++used * 4 > capacity * 3) {
-                    // Twice the room, every pair placed again.
-                    platform::LargeVector<SLOT> old(capacity * 2, SLOT{0, 0});
-                    old.swap(table);
-                    capacity *= 2;
-                    for (const SLOT& slot : old) {
-                        if (slot.cls == 0) continue;
-                        size_t to = home(slot.hash);
-                        while (table[to].cls != 0) to = (to + 1) & (capacity - 1);
-                        table[to] = slot;
+                size_t at = home(h);
+                for (; table[at].cls != 0; at = at + 1 == capacity ? 0 : at + 1) {
+                    if (table[at].hash == h && sameClass(table[at].cls, line, length)) {
+                        found = table[at].cls;
+                        break;
                     }
                 }
+                if (found == 0) {
+                    found = static_cast<uint32_t>(m_classes.size());
+                    m_classes.push_back({number, static_cast<uint32_t>(length)});
+                    table[at] = {h, found};
+                    if (++used * 4 > capacity * 3) {
+                        // Room for every line still to come, every pair placed again.
+                        const size_t rest = static_cast<size_t>(total - (placed + k + 1));
+                        platform::LargeVector<SLOT> old(
+                            std::max(capacity * 2, (used + rest) / 3 * 4 + kMinimumTable), SLOT{0, 0});
+                        old.swap(table);
+                        capacity = table.size();
+                        for (const SLOT& slot : old) {
+                            if (slot.cls == 0) continue;
+                            size_t to = home(slot.hash);
+                            while (table[to].cls != 0) to = to + 1 == capacity ? 0 : to + 1;
+                            table[to] = slot;
+                        }
+                    }
+                }
+                side.equivs[static_cast<size_t>(k)] = found;
             }
-            side.equivs[static_cast<size_t>(k)] = found;
         }
-        side.changedStorage.assign(static_cast<size_t>(side.count) + 2, 0);
-        side.changed = side.changedStorage.data() + 1;
+        placed += side.count;
     }
+    // Only the number of classes is needed from here on.
+    m_classCount = m_classes.size();
+    platform::LargeVector<EQUIV>().swap(m_classes);
 }
 
 void Engine::DiscardConfusingLines() {
-    const size_t nclasses = m_classes.size();
+    const size_t nclasses = m_classCount;
+    for (Side& side : m_side) {
+        side.changedStorage.assign(static_cast<size_t>(side.count) + 2, 0);
+        side.changed = side.changedStorage.data() + 1;
+    }
     platform::LargeVector<stored> counts[2];
     for (int f = 0; f < 2; ++f) {
         counts[f].assign(nclasses, 0);
@@ -392,6 +433,7 @@ void Engine::DiscardConfusingLines() {
                 discards[f][static_cast<size_t>(i)] = 2;
         }
     }
+    for (auto& count : counts) platform::LargeVector<stored>().swap(count);
 
     // Provisional discards stand only inside runs of discardable lines.
     for (int f = 0; f < 2; ++f) {
@@ -456,6 +498,10 @@ void Engine::DiscardConfusingLines() {
         Side& side = m_side[f];
         side.undiscarded.clear();
         side.realindexes.clear();
+        // Sized at once: growing would copy them.
+        const auto kept = static_cast<size_t>(std::count(discards[f].begin(), discards[f].end(), 0));
+        side.undiscarded.reserve(kept);
+        side.realindexes.reserve(kept);
         for (lin i = 0; i < side.count; ++i) {
             if (discards[f][static_cast<size_t>(i)]) {
                 side.changed[i] = 1;
@@ -464,14 +510,15 @@ void Engine::DiscardConfusingLines() {
                 side.realindexes.push_back(static_cast<stored>(i));
             }
         }
+        platform::LargeVector<char>().swap(discards[f]);
     }
 }
 
 void Engine::Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Partition& part) {
     const uint32_t* xv = m_side[0].undiscarded.data();
     const uint32_t* yv = m_side[1].undiscarded.data();
-    stored* fd = m_fdiag.data() + m_diagOffset;
-    stored* bd = m_bdiag.data() + m_diagOffset;
+    stored* fd = m_fdiag + m_diagOffset;
+    stored* bd = m_bdiag + m_diagOffset;
     const lin dmin = xoff - ylim, dmax = xlim - yoff;
     const lin fmid = xoff - yoff, bmid = xlim - ylim;
     lin fmin = fmid, fmax = fmid, bmin = bmid, bmax = bmid;
@@ -608,8 +655,13 @@ void Engine::CompareSequences() {
     const lin nx = static_cast<lin>(m_side[0].undiscarded.size());
     const lin ny = static_cast<lin>(m_side[1].undiscarded.size());
     m_diagOffset = ny + 1;
-    m_fdiag.assign(static_cast<size_t>(nx + ny + 3), 0);
-    m_bdiag.assign(static_cast<size_t>(nx + ny + 3), 0);
+    // Each search writes a diagonal before it reads it: the arrays need no
+    // first values, so that only the diagonals searched take memory.
+    const size_t diagonals = static_cast<size_t>(nx + ny + 3);
+    m_fdiagStorage = platform::MakeLargeBytes(diagonals * sizeof(stored));
+    m_bdiagStorage = platform::MakeLargeBytes(diagonals * sizeof(stored));
+    m_fdiag = reinterpret_cast<stored*>(m_fdiagStorage.get());
+    m_bdiag = reinterpret_cast<stored*>(m_bdiagStorage.get());
     m_tooExpensive = 1;
     for (lin diags = nx + ny + 3; diags != 0; diags >>= 2) m_tooExpensive <<= 1;
     m_tooExpensive = std::max<lin>(m_settings.tooExpensiveMinimum, m_tooExpensive);
@@ -742,8 +794,25 @@ void Engine::Run(const TEXTLINES& left, const TEXTLINES& right, std::vector<TEXT
 }  // namespace
 
 std::string_view TEXTLINES::Line(size_t i) const {
-    const char* start = starts[i];
+    const char* start = Start(i);
     return {start, static_cast<size_t>(static_cast<const char*>(rawmemchr(start, '\n')) - start)};
+}
+
+size_t TEXTLINES::Length(size_t i) const {
+    // A buffer's line is its characters: its length is known.
+    if (buffer != nullptr && !(bufferLast != nullptr && i + 1 == bufferLines))
+        return static_cast<size_t>(buffer->GetLine(static_cast<int>(i)).Length());
+    return Line(i).size();
+}
+
+void TEXTLINES::ListBufferLines() {
+    if (buffer == nullptr) return;
+    starts.clear();
+    starts.reserve(bufferLines);
+    for (size_t i = 0; i < bufferLines; ++i) starts.push_back(Start(i));
+    buffer = nullptr;
+    bufferLines = 0;
+    bufferLast = nullptr;
 }
 
 std::string_view CLineStore::Add(std::string_view characters) {
@@ -763,7 +832,7 @@ std::string_view CLineStore::Add(std::string_view characters) {
 }
 
 void SplitTextLines(const char* text, size_t length, TEXTLINES& lines, CLineStore& store) {
-    lines.starts.clear();
+    lines = TEXTLINES();
     lines.lastIncomplete = length > 0 && text[length - 1] != '\n';
     size_t at = 0;
     while (at < length) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/SyntaxTextBuffer.h"
 #include "platform/LargeAlloc.h"
 #include "textcompare/LineFilter.h"
 
@@ -57,16 +58,35 @@ public:
 // One side's lines as the engine reads them, where they lie: each line's
 // characters without its ending, followed in memory by "\n" (the scans stop
 // there). The last line may be incomplete: it had no ending in the text.
+//
+// The lines are either listed one by one, or they are the first lines of an
+// editor buffer whose lines all end in a line feed (the usual text as
+// loaded), so that a side costs no list of its own; only an incomplete last
+// line then lies elsewhere.
 struct TEXTLINES {
-    // Where each line starts; it runs to the next "\n".
+    // Where each line starts; it runs to the next "\n". Empty while the
+    // lines are read from the buffer.
     platform::LargeVector<const char*> starts;
     bool lastIncomplete = false;
+    const CSyntaxTextBuffer* buffer = nullptr;  // not owned
+    size_t bufferLines = 0;
+    const char* bufferLast = nullptr;  // the last line, when it does not lie in the buffer
 
-    size_t Count() const { return starts.size(); }
+    size_t Count() const { return buffer != nullptr ? bufferLines : starts.size(); }
+    const char* Start(size_t i) const {
+        if (buffer == nullptr) return starts[i];
+        if (bufferLast != nullptr && i + 1 == bufferLines) return bufferLast;
+        return buffer->GetLine(static_cast<int>(i)).Text();
+    }
     // A line's characters, without the "\n".
     std::string_view Line(size_t i) const;
+    // Their length.
+    size_t Length(size_t i) const;
     // Adds a line whose characters are followed in memory by "\n".
     void Add(std::string_view line) { starts.push_back(line.data()); }
+    // Lists every line read from the buffer so far: the lines are listed
+    // from then on.
+    void ListBufferLines();
 };
 
 // Copies of lines that need the terminator after them, in pieces that never

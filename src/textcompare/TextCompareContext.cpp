@@ -56,61 +56,32 @@ bool CTextCompareContext::Compare(uint32_t rules, const std::string& lineFilter)
 
 void CTextCompareContext::Align() {
     const int count = m_sections.GetCount();
-    // How many ghost rows each side needs, in all and before each section.
-    std::vector<int> before[2];
-    int total[2] = {0, 0};
+    // Each side's ghost rows go after its lines of each section where it has
+    // fewer lines than the other: placed in one pass, each line moved once.
+    // An empty last line (after a final line ending) is no line to the
+    // engine: it stays below every aligned row.
+    std::vector<std::pair<int, int>> places[2];
     for (int k = 0; k < count; ++k) {
         CTextSection s;
         m_sections.GetSection(k, s);
         const int l = s.leftLast - s.leftFirst + 1, r = s.rightLast - s.rightFirst + 1;
-        before[0].push_back(total[0]);
-        before[1].push_back(total[1]);
         if (l < r)
-            total[0] += r - l;
-        else
-            total[1] += l - r;
+            places[0].emplace_back(s.leftLast + 1, r - l);
+        else if (r < l)
+            places[1].emplace_back(s.rightLast + 1, l - r);
     }
-    // An empty last line (after a final line ending) is no line to the
-    // engine: it stays below every aligned row.
-    int realCount[2];
-    bool tail[2];
-    for (int f = 0; f < 2; ++f) {
-        CTextCompareObject& side = *m_side[f];
-        const int lines = side.GetLineCount();
-        tail[f] = lines > 0 && side.GetLine(lines - 1).FullLength() == 0;
-        realCount[f] = lines - (tail[f] ? 1 : 0);
-        side.SetLineCount(lines + total[f]);
-        if (tail[f] && total[f] > 0) side.MoveLines(realCount[f], realCount[f], realCount[f] + total[f]);
-    }
+    for (int f = 0; f < 2; ++f) m_side[f]->InsertEmptyLines(places[f], LF_GHOST);
 
-    for (int k = count - 1; k >= 0; --k) {
+    // The rows of the sections, and the ghost rows before each.
+    int shift[2] = {0, 0};
+    for (int k = 0; k < count; ++k) {
         CTextSection s;
         m_sections.GetSection(k, s);
-        const int first[2] = {s.leftFirst, s.rightFirst};
-        const int last[2] = {s.leftLast, s.rightLast};
         const int lines[2] = {s.leftLast - s.leftFirst + 1, s.rightLast - s.rightFirst + 1};
         const int rows = std::max(lines[0], lines[1]);
-        int firstRow[2];
-        for (int f = 0; f < 2; ++f) {
-            CTextCompareObject& side = *m_side[f];
-            const int shiftBefore = before[f][static_cast<size_t>(k)];
-            const int shiftAfter = shiftBefore + (lines[f] < rows ? rows - lines[f] : 0);
-            // The equal lines after the section go to their final rows, then
-            // the section's own lines, then its ghost rows follow them.
-            CTextSection next;
-            const int nextFirst = k + 1 < count ? (m_sections.GetSection(k + 1, next),
-                                                   f == 0 ? next.leftFirst : next.rightFirst)
-                                                : realCount[f];
-            if (nextFirst > last[f] + 1) side.MoveLines(last[f] + 1, nextFirst - 1, last[f] + 1 + shiftAfter);
-            if (lines[f] > 0) side.MoveLines(first[f], last[f], first[f] + shiftBefore);
-            firstRow[f] = first[f] + shiftBefore;
-            const int ghosts = rows - lines[f];
-            if (ghosts > 0) {
-                side.ResetLines(firstRow[f] + lines[f], ghosts);
-                for (int g = 0; g < ghosts; ++g) side.GetLine(firstRow[f] + lines[f] + g).flags = LF_GHOST;
-            }
-        }
+        const int firstRow[2] = {s.leftFirst + shift[0], s.rightFirst + shift[1]};
         assert(firstRow[0] == firstRow[1]);
+        for (int f = 0; f < 2; ++f) shift[f] += rows - lines[f];
 
         s.leftFirstRow = s.rightFirstRow = firstRow[0];
         s.leftLastRow = s.rightLastRow = firstRow[0] + rows - 1;

@@ -98,17 +98,28 @@ int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* o
 }
 
 void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& lines, CLineStore& store) {
-    lines.starts.clear();
-    lines.lastIncomplete = false;
+    lines = TEXTLINES();
     const int lastReal = LastRealLine(side);
     const bool comments = (rules & RULE_IGNORE_COMMENTS) && side.GetSyntaxDefinition() != nullptr;
-    lines.starts.reserve(static_cast<size_t>(lastReal + 1));
+    // Rules that change no line's characters.
+    const bool plain = !comments && !(rules & (RULE_IGNORE_LEADING_SPACE | RULE_IGNORE_TRAILING_SPACE));
+    // The lines are read from the buffer as long as each is a whole line
+    // with a line feed after it; the first that is not has them listed.
+    lines.buffer = &side;
+    const auto list = [&] {
+        lines.starts.reserve(static_cast<size_t>(lastReal + 1));
+        lines.ListBufferLines();
+    };
     std::vector<COLORBLOCK> blocks;
     std::string scratch;
     for (int i = 0; i <= lastReal; ++i) {
         const CSyntaxTextLine& line = side.GetLine(i);
-        if (line.flags & LF_GHOST) continue;
-        const std::string_view chars = ComparisonCharacters(side, i, rules, comments, blocks, scratch);
+        if (line.flags & LF_GHOST) {
+            list();
+            continue;
+        }
+        const std::string_view chars =
+            plain ? line.Characters() : ComparisonCharacters(side, i, rules, comments, blocks, scratch);
         if (i == lastReal) {
             // The text written for the comparison ends with the line feed of
             // the line before: an empty last line is no line.
@@ -119,6 +130,19 @@ void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& 
         // place.
         const bool inPlace = chars.data() + chars.size() == line.Text() + line.Length() &&
                              line.EndingLength() == 1 && line.Text()[line.Length()] == '\n';
+        if (lines.buffer != nullptr) {
+            if (inPlace && chars.data() == line.Text()) {
+                ++lines.bufferLines;
+                continue;
+            }
+            if (i == lastReal) {
+                // Only the last line lies elsewhere.
+                lines.bufferLast = store.Add(chars).data();
+                ++lines.bufferLines;
+                continue;
+            }
+            list();
+        }
         lines.Add(inPlace ? chars : store.Add(chars));
     }
 }

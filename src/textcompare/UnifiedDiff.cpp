@@ -33,54 +33,95 @@ struct CHANGE {
 // line feed). Lines are in their file's own encoding, as diff and patch see
 // the file: an 8-bit file's lines in its code page (lines read with loss as
 // the bytes they were read from), a Unicode file's in UTF-8.
-struct SIDELINES {
-    platform::LargeVector<std::string_view> lines;
-    platform::LargeVector<int> patchLine;  // patch line of each line's start; one more entry for the end
-    std::deque<std::string> converted;     // lines that are not the buffer's own bytes
-
-    explicit SIDELINES(CTextCompareObject& side) {
+//
+// When every line is the buffer's own bytes and ends in a line feed (but
+// perhaps the last), lines are patch lines and are read from the buffer;
+// otherwise each line is listed with where its patch line starts.
+class SIDELINES {
+public:
+    explicit SIDELINES(CTextCompareObject& side) : m_side(side) {
         const int kind = side.GetEncodingKind();
         const int codePage = kind == ENCODING_CODEPAGE ? side.GetCodePage() : CP_UTF8;
-        std::unique_ptr<CCharsetConverter> converter;
         if (!CodePagesEquivalent(codePage, WorkingCodePage()))
-            converter =
+            m_converter =
                 std::make_unique<CCharsetConverter>(IconvCharset(WorkingCodePage()), IconvCharset(codePage));
-        const bool ownBytes = kind == ENCODING_CODEPAGE || kind == ENCODING_UTF8;
+        m_ownBytes = kind == ENCODING_CODEPAGE || kind == ENCODING_UTF8;
         const int rows = side.GetLineCount();
-        lines.reserve(static_cast<size_t>(rows));
-        for (int row = 0; row < rows; ++row) {
+        int lastRow = rows - 1;
+        while (lastRow >= 0 && (side.GetLine(lastRow).flags & LF_GHOST)) --lastRow;
+        bool inBuffer = !m_converter;
+        int count = 0;
+        for (int row = 0; row <= lastRow && inBuffer; ++row) {
             const CSyntaxTextLine& line = side.GetLine(row);
             if (line.flags & LF_GHOST) continue;
-            const std::string* read = ownBytes ? side.BytesAsRead(line) : nullptr;
-            if (read == nullptr && !converter) {
-                lines.emplace_back(line.Text(), static_cast<size_t>(line.FullLength()));
+            ++count;
+            if (m_ownBytes && line.Origin() != nullptr && side.BytesAsRead(line) != nullptr) inBuffer = false;
+            if (row < lastRow && line.Ending() != "\n") inBuffer = false;
+        }
+        if (inBuffer) {
+            m_count = count;
+            if (m_count > 0 && side.GetLine(lastRow).FullLength() == 0) --m_count;
+            return;
+        }
+        List();
+    }
+    int Count() const { return m_count; }
+    // Real line i, with its ending.
+    std::string_view Line(int i) const {
+        if (m_listed) return m_lines[static_cast<size_t>(i)];
+        const CSyntaxTextLine& line = m_side.GetLine(m_side.RealLineToRow(i));
+        return {line.Text(), static_cast<size_t>(line.FullLength())};
+    }
+    // The patch line where line i starts; i may be Count().
+    int PatchLine(int i) const { return m_listed ? m_patchLine[static_cast<size_t>(i)] : i; }
+    // Whether line i begins a patch line.
+    bool StartsLine(int i) const {
+        return i == 0 || i >= Count() || !m_listed || m_lines[static_cast<size_t>(i - 1)].back() == '\n';
+    }
+
+private:
+    void List() {
+        m_listed = true;
+        const int rows = m_side.GetLineCount();
+        m_lines.reserve(static_cast<size_t>(rows));
+        for (int row = 0; row < rows; ++row) {
+            const CSyntaxTextLine& line = m_side.GetLine(row);
+            if (line.flags & LF_GHOST) continue;
+            const std::string* read = m_ownBytes ? m_side.BytesAsRead(line) : nullptr;
+            if (read == nullptr && !m_converter) {
+                m_lines.emplace_back(line.Text(), static_cast<size_t>(line.FullLength()));
                 continue;
             }
-            std::string& bytes = converted.emplace_back();
+            std::string& bytes = m_converted.emplace_back();
             int lossy = 0;
             if (read != nullptr)
                 bytes = *read;
             else
-                converter->Convert(line.Characters(), bytes, lossy);
+                m_converter->Convert(line.Characters(), bytes, lossy);
             bytes.append(line.Ending());
-            lines.emplace_back(bytes);
+            m_lines.emplace_back(bytes);
         }
-        if (!lines.empty() && lines.back().empty()) lines.pop_back();
+        if (!m_lines.empty() && m_lines.back().empty()) m_lines.pop_back();
+        m_count = static_cast<int>(m_lines.size());
         int count = 0;
-        patchLine.reserve(lines.size() + 1);
-        for (const std::string_view line : lines) {
-            patchLine.push_back(count);
+        m_patchLine.reserve(m_lines.size() + 1);
+        for (const std::string_view line : m_lines) {
+            m_patchLine.push_back(count);
             if (line.back() == '\n') ++count;
         }
         // An unterminated last line is a line of its own.
-        if (!lines.empty() && lines.back().back() != '\n') ++count;
-        patchLine.push_back(count);
+        if (!m_lines.empty() && m_lines.back().back() != '\n') ++count;
+        m_patchLine.push_back(count);
     }
-    int Count() const { return static_cast<int>(lines.size()); }
-    // Whether line i begins a patch line.
-    bool StartsLine(int i) const {
-        return i == 0 || i >= Count() || lines[static_cast<size_t>(i - 1)].back() == '\n';
-    }
+
+    CTextCompareObject& m_side;
+    std::unique_ptr<CCharsetConverter> m_converter;
+    bool m_ownBytes = false;
+    bool m_listed = false;
+    int m_count = 0;
+    platform::LargeVector<std::string_view> m_lines;
+    platform::LargeVector<int> m_patchLine;  // patch line of each line's start; one more entry for the end
+    std::deque<std::string> m_converted;     // lines that are not the buffer's own bytes
 };
 
 void AppendLine(std::string& out, char prefix, std::string_view bytes) {
@@ -94,7 +135,7 @@ void AppendLine(std::string& out, char prefix, std::string_view bytes) {
 void AppendLines(std::string& out, char prefix, const SIDELINES& side, int first, int last) {
     std::string current;
     for (int i = first; i < last; ++i) {
-        current.append(side.lines[static_cast<size_t>(i)]);
+        current.append(side.Line(i));
         if ((!current.empty() && current.back() == '\n') || i == side.Count() - 1) {
             AppendLine(out, prefix, current);
             current.clear();
@@ -235,10 +276,10 @@ void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, c
 
     // Counted in patch lines from here on. Equal stretches are the same
     // lines on both sides, so the right side's context follows the left's.
-    const platform::LargeVector<int>& pl = sides[0].patchLine;
-    const platform::LargeVector<int>& pr = sides[1].patchLine;
+    const SIDELINES& pl = sides[0];
+    const SIDELINES& pr = sides[1];
     const int lines = std::max(0, contextLines);
-    auto at = [](const platform::LargeVector<int>& v, int i) { return v[static_cast<size_t>(i)]; };
+    auto at = [](const SIDELINES& side, int i) { return side.PatchLine(i); };
     size_t k = 0;
     while (k < joined.size()) {
         // The changes of one hunk: gaps of at most twice the context.

@@ -118,6 +118,30 @@ TEST_F(CompareTest, UnifiedMatchesDiffOnASimpleChange) {
     EXPECT_EQ(Run({"--format=unified", "left.txt", "right.txt"}).out, "");
 }
 
+// Files whose lines all end in line feeds are written from their buffers as
+// they lie: the same diff as GNU diff's, whatever the ghost rows on either
+// side and whether the last line has its line feed.
+TEST_F(CompareTest, UnifiedMatchesDiffOnFilesOfLineFeeds) {
+    ExactRules();
+    std::mt19937 random(1210);
+    for (int pair = 0; pair < 40; ++pair) {
+        std::string texts[2];
+        for (std::string& text : texts) {
+            for (int i = static_cast<int>(random() % 30); i > 0; --i)
+                text += std::string(1, static_cast<char>('a' + random() % 4)) + "\n";
+            if (!text.empty() && random() % 3 == 0) text.pop_back();
+        }
+        Write(texts[0], texts[1]);
+        const std::string context = std::to_string(random() % 4);
+        const test::ProgramResult ours =
+            Run({"--format=unified", "--context=" + context, "left.txt", "right.txt"});
+        const test::ProgramResult gnu =
+            test::RunProgram("/usr/bin/diff", {"-U" + context, "left.txt", "right.txt"}, {}, m_dir.Path());
+        EXPECT_EQ(ours.exitStatus, gnu.exitStatus) << ours.err;
+        EXPECT_EQ(ours.out, gnu.out) << texts[0] << "|" << texts[1];
+    }
+}
+
 // Lines of a few words with any line ending, a last line perhaps without one.
 std::string Generate(std::mt19937& random, const std::vector<std::string>& lines) {
     static const char* const kEndings[] = {"\n", "\r\n", "\r"};

@@ -33,7 +33,7 @@ void Fill(CSyntaxEditContext& context, const std::string& text) {
     int endLine = 0, endChar = 0;
     ASSERT_TRUE(context.InsertTextAt(nullptr, 0, 0, text, endLine, endChar, 0, false));
     context.ResetEditState();
-    for (int i = 0; i < context.GetLineCount(); ++i) context.GetLine(i).revision = 0;  // as loaded
+    for (int i = 0; i < context.GetLineCount(); ++i) context.GetLine(i).SetRevision(0);  // as loaded
 }
 
 TEST(SyntaxTextLineTest, EndingsAndCapacity) {
@@ -58,6 +58,73 @@ TEST(SyntaxTextLineTest, EndingsAndCapacity) {
     EXPECT_EQ(CSyntaxTextLine::CapacityFor(16), 32);
     line.Assign(std::string(40, 'q').c_str(), 40);
     EXPECT_EQ(line.Capacity(), 48);
+}
+
+// A loaded line is its record alone; a revision other than 0 gives it a
+// block of its own, which keeps the text, and moves with the line.
+TEST(SyntaxTextLineTest, RevisionsOfLoadedAndOwnLines) {
+    EXPECT_EQ(sizeof(CSyntaxTextLine), 16u);
+    CSyntaxTextBuffer buffer;
+    buffer.AppendLoadedLine("loaded", "\n");
+    buffer.AppendLoadedLine("other", "");
+    CSyntaxTextLine& line = buffer.GetLine(0);
+    const char* borrowed = line.Text();
+    line.SetRevision(0);
+    EXPECT_EQ(line.Text(), borrowed);  // nothing to keep: still the loaded text
+    EXPECT_EQ(line.Revision(), 0u);
+    line.SetRevision(7);
+    EXPECT_NE(line.Text(), borrowed);
+    EXPECT_EQ(std::string(line.Text()), "loaded\n");
+    EXPECT_EQ(line.EndingLength(), 1);
+    EXPECT_EQ(line.Revision(), 7u);
+    line.Assign(std::string(100, 'w').c_str(), 100);  // a bigger block keeps the revision
+    EXPECT_EQ(line.Revision(), 7u);
+    buffer.MoveLines(0, 0, 1);
+    EXPECT_EQ(buffer.GetLine(1).Revision(), 7u);
+    EXPECT_EQ(buffer.GetLine(1).Length(), 100);
+    EXPECT_EQ(buffer.GetLine(0).Revision(), 0u);
+    buffer.GetLine(1).Reset();
+    EXPECT_EQ(buffer.GetLine(1).Revision(), 0u);
+    CSyntaxTextLine empty;
+    empty.SetRevision(3);
+    EXPECT_EQ(empty.Revision(), 3u);
+    EXPECT_EQ(std::string(empty.Text()), "");
+}
+
+// Lines too long for the record keep their length in their block; every
+// operation gives the same text as on a short line.
+TEST(SyntaxTextLineTest, LongLinesKeepTheirLengthInTheirBlock) {
+    struct Restore {
+        ~Restore() { CSyntaxTextLine::SetBlockLengthFrom(0); }
+    } restore;
+    CSyntaxTextLine::SetBlockLengthFrom(4);
+    CSyntaxTextBuffer buffer;
+    buffer.AppendLoadedLine("abc", "\r\n");     // short: borrowed
+    buffer.AppendLoadedLine("abcdefgh", "\n");  // long: copied into a block
+    EXPECT_EQ(buffer.GetLine(0).Length(), 3);
+    CSyntaxTextLine& line = buffer.GetLine(1);
+    EXPECT_EQ(line.Length(), 8);
+    EXPECT_EQ(line.FullLength(), 9);
+    EXPECT_EQ(line.Characters(), "abcdefgh");
+    EXPECT_EQ(line.Ending(), "\n");
+    line.SetEnding("\r\n");
+    EXPECT_EQ(line.Ending(), "\r\n");
+    EXPECT_EQ(line.Length(), 8);
+    line.Erase(1, 6);  // short again
+    EXPECT_EQ(line.Characters(), "agh");
+    EXPECT_EQ(line.Ending(), "\r\n");
+    line.Truncate(2);
+    line.Append("123456\r", 7);
+    EXPECT_EQ(line.Characters(), "ag123456");
+    EXPECT_EQ(line.Ending(), "\r");
+    CSyntaxTextLine moved(std::move(line));
+    EXPECT_EQ(moved.Characters(), "ag123456");
+    moved.Truncate(6);
+    EXPECT_EQ(moved.Length(), 6);
+    EXPECT_EQ(std::string(moved.Text()), "ag1234");
+    moved.Assign("xy\n", 3);
+    EXPECT_EQ(moved.Length(), 2);
+    EXPECT_EQ(moved.EndingLength(), 1);
 }
 
 TEST(SyntaxTextBufferTest, LineStorage) {
@@ -90,6 +157,58 @@ TEST(SyntaxTextBufferTest, LineStorage) {
     buffer.ResetLines(1, 2);
     EXPECT_EQ(buffer.GetLine(1).Capacity(), 16);
     EXPECT_EQ(buffer.GetLine(1).FullLength(), 0);
+}
+
+// Lines that end in line feeds are appended at once, each borrowing its
+// text, after the lines there are, wherever the last edit left the gap.
+TEST(SyntaxTextBufferTest, LinesEndingInLineFeedsAreAppendedAtOnce) {
+    CSyntaxTextBuffer buffer;
+    buffer.AppendLoadedLine("first", "\r\n");
+    buffer.InsertLine("own\n", -1, 0);
+    buffer.AppendLoadedLines("a\nbb\n\n" + std::string(70000, 'c') + "\n");
+    ASSERT_EQ(buffer.GetLineCount(), 6);
+    EXPECT_EQ(std::string(buffer.GetLine(0).Text()), "own\n");
+    EXPECT_EQ(std::string(buffer.GetLine(1).Text()), "first\r\n");
+    EXPECT_EQ(std::string(buffer.GetLine(2).Text()), "a\n");
+    EXPECT_EQ(buffer.GetLine(3).Characters(), "bb");
+    EXPECT_EQ(buffer.GetLine(3).Ending(), "\n");
+    EXPECT_EQ(buffer.GetLine(4).FullLength(), 1);
+    EXPECT_EQ(buffer.GetLine(5).Length(), 70000);    // past the first piece of loaded text
+    EXPECT_EQ(buffer.GetLine(5).Capacity(), 70002);  // borrowed: its text and the NUL
+    buffer.AppendLoadedLines("");
+    EXPECT_EQ(buffer.GetLineCount(), 6);
+}
+
+// Empty lines go before the given lines in one pass; every line keeps its
+// text, marks and revision, loaded or not, and the rows it left are empty.
+TEST(SyntaxTextBufferTest, EmptyLinesAreInsertedInOnePass) {
+    CSyntaxTextBuffer buffer;
+    for (const char* text : {"a", "b", "c", "d", "e"}) buffer.AppendLoadedLine(text, "\n");
+    buffer.AppendLoadedLine("f", "");
+    buffer.GetLine(1).SetRevision(4);
+    buffer.GetLine(2).flags = LF_BOOKMARK;
+    buffer.InsertLine("own\n", -1, 3);  // an own line, and the records' gap where it went
+    ASSERT_EQ(buffer.GetLineCount(), 7);
+    buffer.InsertEmptyLines({{0, 2}, {3, 0}, {4, 1}, {7, 3}}, LF_GHOST);
+    std::string rows;
+    for (int i = 0; i < buffer.GetLineCount(); ++i) {
+        const CSyntaxTextLine& line = buffer.GetLine(i);
+        rows += line.flags == LF_GHOST ? std::string("~") : std::string(line.Characters());
+        rows += line.flags == LF_BOOKMARK ? "*" : "";
+        rows += line.Revision() != 0 ? "r" + std::to_string(line.Revision()) : "";
+        rows += ' ';
+    }
+    EXPECT_EQ(rows, "~ ~ a br4 c* own ~ d e f ~ ~ ~ ");
+    EXPECT_EQ(buffer.GetLine(0).FullLength(), 0);
+    EXPECT_EQ(buffer.GetLine(0).Capacity(), 16);
+    EXPECT_EQ(buffer.GetLine(5).Ending(), "\n");
+    buffer.InsertEmptyLines({}, LF_GHOST);
+    buffer.InsertEmptyLines({{2, 0}}, LF_GHOST);
+    EXPECT_EQ(buffer.GetLineCount(), 13);
+    // Edits go on as before.
+    buffer.RemoveLines(0, 2);
+    EXPECT_EQ(buffer.GetLine(0).Characters(), "a");
+    EXPECT_EQ(buffer.GetLineCount(), 11);
 }
 
 // Insertions and removals anywhere, in any order, keep the lines in order:
@@ -193,27 +312,27 @@ TEST(EditContextTest, DeletionsAndChangeTracking) {
     // Column 0 of line 1 to column 0 of line 2: line 1 goes whole, no line is stamped.
     ASSERT_TRUE(context.DeleteRange(nullptr, 1, 0, 2, 0, 2));
     EXPECT_EQ(Text(context), "zero\ntwo\nthree");
-    for (int i = 0; i < context.GetLineCount(); ++i) EXPECT_EQ(context.GetLine(i).revision, 0u);
+    for (int i = 0; i < context.GetLineCount(); ++i) EXPECT_EQ(context.GetLine(i).Revision(), 0u);
     EXPECT_EQ(context.GetChangeCounter(), 1u);
 
     ASSERT_TRUE(context.DeleteRange(nullptr, 0, 2, 1, 1, 2));
     EXPECT_EQ(Text(context), "zewo\nthree");
-    EXPECT_EQ(context.GetLine(0).revision, 2u);
+    EXPECT_EQ(context.GetLine(0).Revision(), 2u);
 
     int endLine = 0, endChar = 0;
     ASSERT_TRUE(context.InsertTextAt(nullptr, 1, 2, "A\nB", endLine, endChar, 4));
-    EXPECT_EQ(context.GetLine(1).revision, 3u);
-    EXPECT_EQ(context.GetLine(2).revision, 3u);
-    EXPECT_EQ(context.GetLine(0).revision, 2u);
+    EXPECT_EQ(context.GetLine(1).Revision(), 3u);
+    EXPECT_EQ(context.GetLine(2).Revision(), 3u);
+    EXPECT_EQ(context.GetLine(0).Revision(), 2u);
 
     // Undo puts back the lines' revisions.
     CPoint at;
     ASSERT_TRUE(context.Undo(nullptr, at));
-    EXPECT_EQ(context.GetLine(1).revision, 0u);
+    EXPECT_EQ(context.GetLine(1).Revision(), 0u);
     ASSERT_TRUE(context.Undo(nullptr, at));
     ASSERT_TRUE(context.Undo(nullptr, at));
     EXPECT_EQ(Text(context), "zero\none\ntwo\nthree");
-    for (int i = 0; i < context.GetLineCount(); ++i) EXPECT_EQ(context.GetLine(i).revision, 0u) << i;
+    for (int i = 0; i < context.GetLineCount(); ++i) EXPECT_EQ(context.GetLine(i).Revision(), 0u) << i;
 
     EXPECT_FALSE(context.DeleteRange(nullptr, 2, 1, 1, 0, 2));  // end before start
 }
@@ -420,12 +539,31 @@ TEST(EditContextTest, LineMarksAndBookmarks) {
 TEST(EditContextTest, ParseStatesAreForgottenFromTheChangedLineOn) {
     CSyntaxEditContext context;
     Fill(context, "a\nb\nc\nd");
-    ASSERT_EQ(context.GetParseStates().size(), 4u);
+    EXPECT_EQ(context.GetParseState(3), 0);
+    ASSERT_EQ(context.GetParseStates(), (std::vector<int32_t>{0, 0, 0, 0}));
     int endLine = 0, endChar = 0;
     ASSERT_TRUE(context.InsertTextAt(nullptr, 1, 0, "x\ny\n", endLine, endChar, 4));
-    EXPECT_EQ(context.GetParseStates().size(), 6u);
+    EXPECT_EQ(context.GetParseStates(), (std::vector<int32_t>{0, -1, -1, -1, -1, -1}));
     context.SetLineMark(0, LF_BOOKMARK, true);  // marks change no parse state
     EXPECT_EQ(context.GetParseStates().size(), 6u);
+}
+
+// A text that nobody colours keeps no parse states: a reset, a load or a new
+// syntax definition empties the cache, and edits leave an empty one empty.
+TEST(EditContextTest, ParseStatesTakeNoRoomUntilAskedFor) {
+    CSyntaxEditContext context;
+    Fill(context, "a\nb\nc\nd");
+    EXPECT_TRUE(context.GetParseStates().empty());
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 1, 0, "x\ny\n", endLine, endChar, 4));
+    EXPECT_TRUE(context.GetParseStates().empty());
+    EXPECT_EQ(context.GetParseState(1), 0);
+    EXPECT_EQ(context.GetParseStates().size(), 6u);
+    context.SetSyntaxDefinition(context.GetSyntaxDefinition());
+    EXPECT_TRUE(context.GetParseStates().empty());
+    EXPECT_EQ(context.GetParseState(5), 0);
+    context.NotifyViews(nullptr, nullptr, UPDATE_RESET, -1);
+    EXPECT_TRUE(context.GetParseStates().empty());
 }
 
 TEST(EditContextTest, PositionAdjusters) {

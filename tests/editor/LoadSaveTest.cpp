@@ -71,6 +71,33 @@ TEST_F(LoadSaveTest, ThePartsEdgeCases) {
     EXPECT_EQ(context.GetLineEndingStyle(), EOL_CR);
 }
 
+// A file of line feeds alone is read a block of lines at a time: across the
+// blocks' boundaries, with a line longer than a block, every line is there
+// with its ending, and the file comes back byte for byte.
+TEST_F(LoadSaveTest, LinesEndingInLineFeedsAcrossBlocks) {
+    std::string bytes;
+    int lines = 0;
+    for (int i = 0; bytes.size() < 2 * static_cast<size_t>(UniMemFile::kLineFeedBlock); ++i, ++lines)
+        bytes += "line " + std::to_string(i) + std::string(static_cast<size_t>(i % 97), 'x') + "\n";
+    bytes += std::string(static_cast<size_t>(UniMemFile::kLineFeedBlock) + 5, 'L') + "\n";
+    bytes += "\nlast";
+    lines += 3;
+    ASSERT_EQ(Load(bytes), LOAD_OK);
+    ASSERT_EQ(context.GetLineCount(), lines);
+    EXPECT_EQ(context.GetLoadStats().nLF, lines - 1);
+    EXPECT_EQ(context.GetLineEndingStyle(), EOL_LF);
+    EXPECT_EQ(std::string(context.GetLine(0).Text()), "line 0\n");
+    EXPECT_EQ(context.GetLine(lines - 3).Length(), UniMemFile::kLineFeedBlock + 5);
+    EXPECT_EQ(std::string(context.GetLine(lines - 1).Text()), "last");
+    std::string joined;
+    for (int i = 0; i < context.GetLineCount(); ++i) joined += context.GetLine(i).Text();
+    EXPECT_EQ(joined, bytes);
+    EXPECT_EQ(SaveAndRead(), bytes);
+    // Ending in a line feed: an empty last line.
+    ASSERT_EQ(Load("a\nb\n"), LOAD_OK);
+    EXPECT_EQ(Lines(context), "a\n|b\n||");
+}
+
 TEST_F(LoadSaveTest, ANulMakesTheFileBinary) {
     EXPECT_EQ(Load(std::string("line one\nline\0two\n", 19)), LOAD_BINARY);
     EXPECT_EQ(context.GetLineCount(), 1);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "fileio/CodePages.h"
@@ -52,6 +53,53 @@ TEST(UniMemFileTest, ReadsLinesWithTheirEndings) {
     EXPECT_EQ(stats.nCR, 1);
     EXPECT_EQ(stats.nNUL, 0);
     EXPECT_EQ(stats.firstNUL, -1);
+}
+
+// A file of line feeds alone is handed out in blocks of whole lines: they
+// hold every line that ends in a line feed, a line longer than a block is
+// one block, and an unterminated last line is left to ReadLineInPlace.
+TEST(UniMemFileTest, LinesEndingInLineFeedsComeInBlocks) {
+    test::TempDir dir;
+    const std::string text = "one\ntwo\nthree\n\nfour is a long line\nfive\nsix";
+    for (const int64_t size : {1, 4, 5, 8, 9, 20, 1000}) {
+        UniMemFile file(size);
+        ASSERT_TRUE(file.OpenRead(dir.WriteFile("f", text)));
+        file.SetCodePage(WorkingCodePage());
+        std::string joined;
+        std::string_view block;
+        int64_t lines = 0, total = 0;
+        while (file.ReadLineFeedBlock(block, lines)) {
+            ASSERT_FALSE(block.empty());
+            EXPECT_EQ(block.back(), '\n');
+            EXPECT_EQ(lines, std::count(block.begin(), block.end(), '\n'));
+            EXPECT_TRUE(block.size() <= static_cast<size_t>(size) || lines == 1) << size << " " << block;
+            joined += block;
+            total += lines;
+        }
+        EXPECT_EQ(joined, "one\ntwo\nthree\n\nfour is a long line\nfive\n") << size;
+        EXPECT_EQ(total, 6);
+        EXPECT_EQ(file.GetStats().nLF, 6);
+        EXPECT_EQ(file.GetLineNumber(), 6);
+        std::string_view characters, ending;
+        ASSERT_TRUE(file.ReadLineInPlace(characters, ending));
+        EXPECT_EQ(characters, "six");
+        EXPECT_FALSE(file.ReadLineInPlace(characters, ending));
+    }
+    // Other endings, a NUL or a code page to convert: line by line.
+    for (const std::string& other : {std::string("a\nb\r\n"), std::string("a\nb\0\n", 5)}) {
+        UniMemFile file(4);
+        ASSERT_TRUE(file.OpenRead(dir.WriteFile("g", other)));
+        file.SetCodePage(WorkingCodePage());
+        std::string_view block;
+        int64_t lines = 0;
+        EXPECT_FALSE(file.ReadLineFeedBlock(block, lines));
+    }
+    UniMemFile converted(4);
+    ASSERT_TRUE(converted.OpenRead(dir.WriteFile("h", "a\nb\n")));
+    converted.SetCodePage(WorkingCodePage() == 1252 ? 437 : 1252);
+    std::string_view block;
+    int64_t lines = 0;
+    EXPECT_FALSE(converted.ReadLineFeedBlock(block, lines));
 }
 
 TEST(UniMemFileTest, RecordsNulBytesOnEveryRoute) {

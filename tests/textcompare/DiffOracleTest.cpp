@@ -135,6 +135,24 @@ TEST_F(DiffOracleTest, LongInputsWithScatteredChanges) {
     }
 }
 
+// Sides that share few lines make more classes than the table of classes
+// starts with room for: it grows while the lines are placed.
+TEST_F(DiffOracleTest, SidesThatShareFewLinesGrowTheTableOfClasses) {
+    for (const int shareEvery : {0, 7, 100}) {
+        std::vector<std::string> a, b;
+        for (int i = 0; i < 3000; ++i) {
+            const bool shared = shareEvery > 0 && i % shareEvery == 0;
+            a.push_back(shared ? "shared " + std::to_string(i) : "left " + std::to_string(i));
+            b.push_back(shared ? "shared " + std::to_string(i) : "right " + std::to_string(i));
+        }
+        const std::string left = Join(a, true), right = Join(b, true);
+        const std::vector<std::string> expected = DiffHunks(left, right, "");
+        EXPECT_EQ(EngineHunks(left, right, ""), expected) << "shared every " << shareEvery;
+        EXPECT_EQ(EngineHunks(left, right, "-i"), DiffHunks(left, right, "-i"))
+            << "shared every " << shareEvery;
+    }
+}
+
 // Where the edit cost passes 256 the engine gives up its search where GNU
 // diff, since version 3.4, still searches on to 4096: with that one
 // threshold the same, the results are the same again.

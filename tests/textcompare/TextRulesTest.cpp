@@ -83,12 +83,104 @@ TEST(TextRulesTest, GatheredLinesAreTheWrittenText) {
                 GatherComparisonLines(side, rule, lines, store);
                 std::string joined;
                 for (size_t i = 0; i < lines.Count(); ++i) {
+                    EXPECT_EQ(lines.Length(i), lines.Line(i).size());
                     joined += lines.Line(i);
                     if (i + 1 < lines.Count() || !lines.lastIncomplete) joined += '\n';
                 }
                 EXPECT_EQ(joined, Normalised(side, rule)) << text << " rule " << rule << " ghost " << ghost;
             }
         }
+    }
+}
+
+// A side whose lines end in line feeds is read where it lies in the buffer,
+// with no list of lines; the first line that is not (another ending, a
+// ghost row, a line the rules change) has the lines listed from then on.
+TEST(TextRulesTest, LinesAreReadFromTheBufferWhileTheyEndInLineFeeds) {
+    const auto gather = [](CSyntaxEditContext& side, uint32_t rules, TEXTLINES& lines, CLineStore& store) {
+        GatherComparisonLines(side, rules, lines, store);
+        std::vector<std::string> texts;
+        for (size_t i = 0; i < lines.Count(); ++i) texts.emplace_back(lines.Line(i));
+        return texts;
+    };
+    using Lines = std::vector<std::string>;
+    CSyntaxEditContext side;
+    CLineStore store;
+    {
+        TEXTLINES lines;
+        Fill(side, "one\ntwo\nthree");
+        EXPECT_EQ(gather(side, 0, lines, store), (Lines{"one", "two", "three"}));
+        EXPECT_EQ(lines.buffer, &side);
+        EXPECT_TRUE(lines.starts.empty());
+        EXPECT_TRUE(lines.lastIncomplete);
+        EXPECT_NE(lines.bufferLast, side.GetLine(2).Text());  // copied to get its line feed
+        EXPECT_EQ(lines.Length(2), 5u);
+        EXPECT_EQ(lines.Start(0), side.GetLine(0).Text());
+    }
+    {
+        TEXTLINES lines;
+        Fill(side, "one\ntwo\n");
+        EXPECT_EQ(gather(side, 0, lines, store), (Lines{"one", "two"}));
+        EXPECT_EQ(lines.buffer, &side);
+        EXPECT_EQ(lines.bufferLast, nullptr);
+        EXPECT_FALSE(lines.lastIncomplete);
+        // The rules that leave every line as it is keep it so.
+        EXPECT_EQ(gather(side, RULE_IGNORE_TRAILING_SPACE | RULE_IGNORE_CASE, lines, store),
+                  (Lines{"one", "two"}));
+        EXPECT_EQ(lines.buffer, &side);
+    }
+    const struct {
+        const char* text;
+        uint32_t rules;
+        int ghostRow;
+        Lines expected;
+    } listed[] = {
+        {"a\nb\r\nc\nd", 0, -1, {"a", "b", "c", "d"}},
+        {"a\nb\rc\n", 0, -1, {"a", "b", "c"}},
+        {"a\n  b\nc\n", RULE_IGNORE_LEADING_SPACE, -1, {"a", "b", "c"}},
+        {"a\nb \nc\n", RULE_IGNORE_TRAILING_SPACE, -1, {"a", "b", "c"}},
+        {"a\ng\nb\nc", 0, 1, {"a", "b", "c"}},
+    };
+    for (const auto& c : listed) {
+        TEXTLINES lines;
+        Fill(side, c.text);
+        if (c.ghostRow >= 0) side.GetLine(c.ghostRow).flags |= LF_GHOST;
+        EXPECT_EQ(gather(side, c.rules, lines, store), c.expected) << c.text;
+        EXPECT_EQ(lines.buffer, nullptr) << c.text;
+        EXPECT_EQ(lines.starts.size(), c.expected.size()) << c.text;
+        EXPECT_EQ(lines.starts[0], side.GetLine(0).Text())
+            << c.text;  // the first line still lies in the buffer
+    }
+}
+
+// The engine finds the same sections in lines read from the buffers as in
+// the written texts, on random sides with every kind of line.
+TEST(TextRulesTest, TheEngineComparesLinesInTheBuffersAsTheWrittenText) {
+    static const char* const pieces[] = {"a\n", "b\n", "c\n", "\n", "a\r\n", "b\r", "  a\n", "a \n", "d"};
+    unsigned seed = 11;
+    auto next = [&seed](unsigned bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % bound;
+    };
+    for (int round = 0; round < 200; ++round) {
+        const uint32_t rules = round % 4 == 0 ? static_cast<uint32_t>(RULE_IGNORE_LEADING_SPACE) : 0u;
+        std::string texts[2];
+        for (std::string& text : texts)
+            for (unsigned i = 0, n = next(40); i < n; ++i) text += pieces[next(round % 2 == 0 ? 3 : 9)];
+        CSyntaxEditContext sides[2];
+        TEXTLINES lines[2];
+        CLineStore store;
+        std::string written[2];
+        for (int f = 0; f < 2; ++f) {
+            Fill(sides[f], texts[f]);
+            GatherComparisonLines(sides[f], rules, lines[f], store);
+            written[f] = Normalised(sides[f], rules);
+        }
+        CTextCompare engine;
+        CTextSectionCollector inBuffers, inTexts;
+        engine.Run(lines[0], lines[1], inBuffers);
+        engine.Run(written[0].data(), written[0].size(), written[1].data(), written[1].size(), inTexts);
+        EXPECT_EQ(inBuffers.sections, inTexts.sections) << texts[0] << "\n----\n" << texts[1];
     }
 }
 
