@@ -475,12 +475,25 @@ std::string CFolderCompareItem::RelativePath() const {
     return path;
 }
 
+namespace {
+
+// The folder whose identity stands for the entry's: a folder's own, a file's
+// folder's (a file keeps none). Null when there is none.
+const CFolder* IdentityFolder(const CFolderItem* entry) {
+    return entry->IsFolder() ? static_cast<const CFolder*>(entry) : entry->parent;
+}
+
+}  // namespace
+
 bool CFolderCompareItem::SidesAreSamePath() const {
     if (left == nullptr || right == nullptr) return false;
     // Entries that were read are one entry only with one identity; that
-    // check is cheap and settles almost every pair.
-    const bool known = left->inode != 0 && right->inode != 0;
-    const bool sameIdentity = left->inode == right->inode && left->device == right->device;
+    // check is cheap and settles almost every pair. Two files whose folders
+    // are two folders cannot have one path either.
+    const CFolder* a = IdentityFolder(left);
+    const CFolder* b = IdentityFolder(right);
+    const bool known = a != nullptr && b != nullptr && a->inode != 0 && b->inode != 0;
+    const bool sameIdentity = known && a->inode == b->inode && a->device == b->device;
     if (known && !sameIdentity) return false;
     // A folder reached by two paths (a link) is the same folder; files are
     // the same only by their path (hard links are two names).

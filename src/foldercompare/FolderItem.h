@@ -15,8 +15,10 @@ class CComboFilters;
 
 class CFolderItem : public CFileObject {
 public:
+    // 1 for entries made by scanning or copying, 0 for the roots. Declared
+    // before the parent: it fits in the room the base classes leave.
+    int8_t kind = 0;
     CFolder* parent = nullptr;  // not owned; null for a root
-    int kind = 0;               // 1 for entries made by scanning or copying, 0 for the roots
 
     CFolderItem() = default;
     CFolderItem(const CFolderItem&) = delete;
@@ -27,7 +29,7 @@ public:
     // The root is the topmost folder of the entry's tree.
     platform::TREEPATH GetTreePath() const override;
     // An entry in a folder stores its name as its path.
-    std::string GetName() const override { return parent != nullptr ? path : CFileObject::GetName(); }
+    std::string GetName() const override { return parent != nullptr ? path.str() : CFileObject::GetName(); }
 
     // A new entry of the same class with this one's information (without
     // children and parent), for the twin that a copy creates on the other side.
@@ -108,6 +110,17 @@ public:
     // True when a folder above this one is the same folder (device and
     // inode): reached through a symbolic link, it would never end.
     bool IsLinkLoop() const;
+
+    // Device and inode of the folder (of a link's target), for telling a
+    // link that leads back into the tree; 0 while not read. Files do not
+    // keep theirs: their folder's tells the same where it matters (see
+    // CFolderCompareItem::SidesAreSamePath).
+    uint64_t device = 0;
+    uint64_t inode = 0;
+
+    void Reset() override;
+    void FillFromFindData(const FINDDATA& data) override;
+    void CopyFrom(const CFileInfo& other) override;
 
 private:
     CFolderItem* AddScanned(std::unique_ptr<CFolderItem> child, const FINDDATA& data);

@@ -103,8 +103,7 @@ TEST(FileInfoTest, TextForms) {
     EXPECT_EQ(entry.GetAttributeText(true), "rashl");
     EXPECT_EQ(entry.GetEncodingWord(0), 4u << 12);
 
-    entry.fileVersionMS = 0x0001000A;
-    entry.fileVersionLS = 0xFFFF0000;
+    entry.SetFileVersion(0x0001000A, 0xFFFF0000);
     EXPECT_EQ(entry.GetVersionText(), "1,10,65535,0");
     entry.crc = 0x00ABCDEF;
     entry.valid |= FILE_VALID_CRC;
