@@ -18,9 +18,10 @@ public:
     static constexpr size_t kInlineCapacity = 15;
 
     CEntryName() noexcept { SetInline(std::string_view()); }
-    CEntryName(std::string_view text) { Init(text); }  // NOLINT: a name is a text
-    CEntryName(const char* text) { Init(text); }       // NOLINT
-    CEntryName(const std::string& text) { Init(text); }  // NOLINT
+    // Not explicit: a name is made wherever a text is given for it.
+    CEntryName(std::string_view text) { Init(text); }
+    CEntryName(const char* text) { Init(text); }
+    CEntryName(const std::string& text) { Init(text); }
     CEntryName(const CEntryName& other) { Init(other.view()); }
     CEntryName(CEntryName&& other) noexcept {
         std::memcpy(m_bytes, other.m_bytes, sizeof m_bytes);
@@ -48,7 +49,7 @@ public:
     CEntryName& operator=(const std::string& text) { return *this = std::string_view(text); }
 
     std::string_view view() const { return {c_str(), size()}; }
-    operator std::string_view() const { return view(); }  // NOLINT: reads as a text
+    operator std::string_view() const { return view(); }  // reads wherever a text is read
     std::string str() const { return std::string(view()); }
     // Always terminated by a zero byte.
     const char* c_str() const { return IsInline() ? reinterpret_cast<const char*>(m_bytes) : HeapText(); }

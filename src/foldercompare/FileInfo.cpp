@@ -75,7 +75,9 @@ bool CFileInfo::IsDots() const {
 }
 
 int64_t CFileInfo::GetLastWriteTime() const { return platform::FileTimeToUnixSeconds(lastWriteTime); }
-int64_t CFileInfo::GetLastAccessTime() const { return platform::FileTimeToUnixSeconds(GetLastAccessFileTime()); }
+int64_t CFileInfo::GetLastAccessTime() const {
+    return platform::FileTimeToUnixSeconds(GetLastAccessFileTime());
+}
 int64_t CFileInfo::GetCreationTime() const { return platform::FileTimeToUnixSeconds(GetCreationFileTime()); }
 
 bool CFileInfo::LookUp(FINDDATA& data) const {
@@ -221,7 +223,8 @@ std::string CFileInfoEx::GetAttributeText(bool lowerCase) const {
 }
 
 void CFileInfoEx::SetEncodingClass(int encodingClass) {
-    m_encodingClass = static_cast<uint8_t>(static_cast<uint32_t>(encodingClass) & (kEncodingClassMask >> kEncodingClassShift));
+    m_encodingClass = static_cast<uint8_t>(static_cast<uint32_t>(encodingClass) &
+                                           (kEncodingClassMask >> kEncodingClassShift));
 }
 
 int CFileInfoEx::GetContentType() { return DetermineContentType(false); }

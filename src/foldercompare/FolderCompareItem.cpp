@@ -1,5 +1,6 @@
 #include "foldercompare/FolderCompareItem.h"
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 
@@ -357,6 +358,12 @@ void CFolderCompareItem::PairChildren() {
     // entry of the other side is one-sided: nothing is paired.
     if (UnreadableSide() != nullptr) return;
     const int counts[2] = {lists[0] ? lists[0]->GetCount() : 0, lists[1] ? lists[1]->GetCount() : 0};
+    // Mostly every entry has its twin: the longer list is the count of
+    // items, and the list is trimmed when orphans made it grow.
+    if (counts[0] > 0 || counts[1] > 0) {
+        children = std::make_unique<CFolderCompareItemPtrArray>();
+        children->reserve(static_cast<size_t>(std::max(counts[0], counts[1])));
+    }
     int i = 0, j = 0;
     while (i < counts[0] || j < counts[1]) {
         CFolderItem* a = i < counts[0] ? (*lists[0])[i] : none;
@@ -376,6 +383,7 @@ void CFolderCompareItem::PairChildren() {
         }
         if (child->IsFolderPair()) rollUp = 0;
     }
+    if (children && children->capacity() > children->size()) children->shrink_to_fit();
 }
 
 int CFolderCompareItem::CompareEntries(const CFolderItem& a, const CFolderItem& b) const {

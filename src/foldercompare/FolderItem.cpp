@@ -194,7 +194,10 @@ bool CFolder::Scan(bool filesOnly) {
             }
         }
     }
-    if (find.Error() == 0) return true;
+    if (find.Error() == 0) {
+        if (m_children) m_children->ShrinkToFit();
+        return true;
+    }
     // What was read of an unreadable folder is not its content: nothing of
     // it may pass for one-sided.
     ClearChildren();

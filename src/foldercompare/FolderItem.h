@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foldercompare/FileInfo.h"
+#include "foldercompare/SlabPool.h"
 
 namespace corvatine {
 
@@ -23,6 +24,11 @@ public:
     CFolderItem() = default;
     CFolderItem(const CFolderItem&) = delete;
     CFolderItem& operator=(const CFolderItem&) = delete;
+
+    // A comparison holds an entry for every file on each side: they come
+    // from slabs, without a heap block each.
+    static void* operator new(size_t size) { return PoolAllocate(size); }
+    static void operator delete(void* block, size_t size) noexcept { PoolFree(block, size); }
 
     // The parent's full path, a separator unless it ends in one, the name.
     std::string GetFullPath() const override;
@@ -49,12 +55,17 @@ public:
 // The owning list of a folder's children.
 class CFolderItems {
 public:
+    static void* operator new(size_t size) { return PoolAllocate(size); }
+    static void operator delete(void* block, size_t size) noexcept { PoolFree(block, size); }
+
     int GetCount() const { return static_cast<int>(m_items.size()); }
     CFolderItem* operator[](int index) const { return m_items[static_cast<size_t>(index)].get(); }
     void Add(std::unique_ptr<CFolderItem> item) { m_items.push_back(std::move(item)); }
     int Find(const CFolderItem* item) const;
     std::unique_ptr<CFolderItem> Remove(int index);
     void Clear() { m_items.clear(); }
+    // Gives back what the list reserved beyond its entries.
+    void ShrinkToFit() { m_items.shrink_to_fit(); }
     // Folders first, then names in the locale's collation without regard to
     // case, ties by byte order.
     void Sort();

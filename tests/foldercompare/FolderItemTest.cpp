@@ -203,6 +203,70 @@ TEST(FileInfoTest, ContentTypeIsDeterminedOnceAndCached) {
     }
 }
 
+TEST(FileInfoTest, CreationAndAccessTimesAreReadWhenAskedFor) {
+    test::TempDir dir;
+    dir.WriteFile("a.txt", "aa");
+    auto root = Root(dir.Path());
+    ASSERT_TRUE(root->Scan());
+    CFolderItem* file = root->Child(0);
+    platform::FINDDATA data;
+    ASSERT_TRUE(platform::FindEntry(dir / "a.txt", data));
+    EXPECT_NE(data.creationTime, 0u);
+    EXPECT_EQ(file->GetCreationFileTime(), data.creationTime);
+    EXPECT_EQ(file->GetLastAccessFileTime(), data.lastAccessTime);
+    EXPECT_EQ(file->GetCreationTime(), platform::FileTimeToUnixSeconds(data.creationTime));
+    EXPECT_EQ(file->GetLastAccessTime(), platform::FileTimeToUnixSeconds(data.lastAccessTime));
+    EXPECT_EQ(file->GetCreationTimeText(), file->GetTimeText(data.creationTime));
+    EXPECT_EQ(root->GetCreationFileTime(), [&] {
+        platform::FINDDATA folder;
+        EXPECT_TRUE(platform::FindEntry(dir.Path(), folder));
+        return folder.creationTime;
+    }());
+
+    // Nothing is read of an entry that was never read, of the root "/", or
+    // of one that is gone.
+    CFileInfoEx reset;
+    reset.path = dir / "a.txt";
+    EXPECT_EQ(reset.GetCreationFileTime(), 0u);
+    CFolder top;
+    ASSERT_TRUE(top.Refresh("/"));
+    EXPECT_EQ(top.GetLastAccessFileTime(), 0u);
+    ASSERT_EQ(::unlink((dir / "a.txt").c_str()), 0);
+    EXPECT_EQ(file->GetCreationFileTime(), 0u);
+    EXPECT_EQ(file->GetLastAccessTimeText(), "");
+}
+
+TEST(FileInfoTest, AFileVersionIsKeptAsideAndFollowsCopies) {
+    CFileInfoEx entry;
+    uint32_t ms = 1, ls = 1;
+    entry.GetFileVersion(ms, ls);
+    EXPECT_EQ(ms, 0u);
+    EXPECT_EQ(ls, 0u);
+    EXPECT_FALSE(entry.HasFileVersion());
+    entry.SetFileVersion(0x00020003, 0x00040005);
+    EXPECT_TRUE(entry.HasFileVersion());
+    EXPECT_EQ(entry.GetFileVersionValue(), 0x0002000300040005u);
+    EXPECT_EQ(entry.GetVersionText(), "2,3,4,5");
+    {
+        const CFileInfoEx copy(entry);
+        EXPECT_EQ(copy.GetVersionText(), "2,3,4,5");
+        CFolderItem item;
+        item.CopyFrom(entry);
+        EXPECT_EQ(item.GetVersionText(), "2,3,4,5");
+        entry.SetFileVersion(0, 7);  // the copies keep their own
+        EXPECT_EQ(copy.GetVersionText(), "2,3,4,5");
+        EXPECT_EQ(item.GetVersionText(), "2,3,4,5");
+    }
+    CFileInfoEx assigned;
+    assigned.SetFileVersion(9, 9);
+    assigned = entry;
+    EXPECT_EQ(assigned.GetVersionText(), "0,0,0,7");
+    entry.Reset();
+    EXPECT_FALSE(entry.HasFileVersion());
+    EXPECT_EQ(entry.GetVersionText(), "0,0,0,0");
+    EXPECT_EQ(assigned.GetVersionText(), "0,0,0,7");
+}
+
 TEST(FolderTest, ScansOneLevelWithEnumerationData) {
     test::TempDir dir;
     dir.WriteFile("a.txt", "aa");
