@@ -135,54 +135,70 @@ std::string CFileInfo::GetTimeText(FILETIME time) const {
     return platform::FormatLocalTime(platform::FileTimeToUnixSeconds(time), "%Y-%m-%d %H:%M:%S");
 }
 
-namespace {
-
-// The file versions of the entries that have one, by entry. Entries live on
-// several threads (a comparison reads versions on its helpers). Never
-// destroyed: entries may outlive the statics.
-struct VERSIONTABLE {
-    std::mutex lock;
-    std::unordered_map<const CFileInfoEx*, uint64_t> versions;
+// What an extended entry keeps aside: its file version and CRC as long as
+// either is not the default.
+struct CFileInfoEx::ASIDE {
+    uint64_t version = 0;
+    uint32_t crc = 0xFFFFFFFFu;
 };
 
-VERSIONTABLE& Versions() {
-    static VERSIONTABLE* const table = new VERSIONTABLE;
+namespace {
+
+// The versions and CRCs of the entries that have one, by entry. Entries
+// live on several threads (a comparison reads them on its helpers). Never
+// destroyed: entries may outlive the statics.
+struct ASIDETABLE {
+    std::mutex lock;
+    std::unordered_map<const void*, std::pair<uint64_t, uint32_t>> details;
+};
+
+ASIDETABLE& AsideTable() {
+    static ASIDETABLE* const table = new ASIDETABLE;
     return *table;
 }
 
 }  // namespace
 
+CFileInfoEx::ASIDE CFileInfoEx::Aside() const {
+    if (!m_versionAside && !m_crcAside) return ASIDE();
+    ASIDETABLE& table = AsideTable();
+    const std::lock_guard<std::mutex> hold(table.lock);
+    const auto found = table.details.find(this);
+    if (found == table.details.end()) return ASIDE();
+    return ASIDE{found->second.first, found->second.second};
+}
+
+void CFileInfoEx::SetAside(const ASIDE& aside) {
+    const bool version = aside.version != 0;
+    const bool crcKnown = aside.crc != 0xFFFFFFFFu;
+    if (!version && !crcKnown && !m_versionAside && !m_crcAside) return;
+    ASIDETABLE& table = AsideTable();
+    const std::lock_guard<std::mutex> hold(table.lock);
+    if (version || crcKnown)
+        table.details[this] = {aside.version, aside.crc};
+    else
+        table.details.erase(this);
+    m_versionAside = version;
+    m_crcAside = crcKnown;
+}
+
 CFileInfoEx::CFileInfoEx(const CFileInfoEx& other)
-    : CFileInfo(other),
-      contentType(other.contentType),
-      crc(other.crc),
-      m_encodingClass(other.m_encodingClass) {
-    uint32_t ms, ls;
-    other.GetFileVersion(ms, ls);
-    SetFileVersion(ms, ls);
+    : CFileInfo(other), contentType(other.contentType), m_encodingClass(other.m_encodingClass) {
+    SetAside(other.Aside());
 }
 
 CFileInfoEx& CFileInfoEx::operator=(const CFileInfoEx& other) {
     if (this == &other) return *this;
     CFileInfo::operator=(other);
     contentType = other.contentType;
-    crc = other.crc;
     m_encodingClass = other.m_encodingClass;
-    uint32_t ms, ls;
-    other.GetFileVersion(ms, ls);
-    SetFileVersion(ms, ls);
+    SetAside(other.Aside());
     return *this;
 }
 
-CFileInfoEx::~CFileInfoEx() { SetFileVersion(0, 0); }
+CFileInfoEx::~CFileInfoEx() { SetAside(ASIDE()); }
 
-uint64_t CFileInfoEx::GetFileVersionValue() const {
-    if (m_versionAside == 0) return 0;
-    VERSIONTABLE& table = Versions();
-    const std::lock_guard<std::mutex> hold(table.lock);
-    const auto found = table.versions.find(this);
-    return found != table.versions.end() ? found->second : 0;
-}
+uint64_t CFileInfoEx::GetFileVersionValue() const { return m_versionAside ? Aside().version : 0; }
 
 void CFileInfoEx::GetFileVersion(uint32_t& ms, uint32_t& ls) const {
     const uint64_t value = GetFileVersionValue();
@@ -191,22 +207,23 @@ void CFileInfoEx::GetFileVersion(uint32_t& ms, uint32_t& ls) const {
 }
 
 void CFileInfoEx::SetFileVersion(uint32_t ms, uint32_t ls) {
-    const uint64_t value = (static_cast<uint64_t>(ms) << 32) | ls;
-    if (value == 0 && m_versionAside == 0) return;
-    VERSIONTABLE& table = Versions();
-    const std::lock_guard<std::mutex> hold(table.lock);
-    if (value == 0)
-        table.versions.erase(this);
-    else
-        table.versions[this] = value;
-    m_versionAside = value != 0 ? 1 : 0;
+    ASIDE aside = Aside();
+    aside.version = (static_cast<uint64_t>(ms) << 32) | ls;
+    SetAside(aside);
+}
+
+uint32_t CFileInfoEx::GetCRCValue() const { return m_crcAside ? Aside().crc : 0xFFFFFFFFu; }
+
+void CFileInfoEx::SetCRCValue(uint32_t value) {
+    ASIDE aside = Aside();
+    aside.crc = value;
+    SetAside(aside);
 }
 
 void CFileInfoEx::Reset() {
     CFileInfo::Reset();
-    SetFileVersion(0, 0);
+    SetAside(ASIDE());
     contentType = FILE_CONTENT_UNKNOWN;
-    crc = 0xFFFFFFFFu;
     m_encodingClass = 0;
 }
 
@@ -241,6 +258,7 @@ std::string CFileInfoEx::GetVersionText() const {
 }
 
 std::string CFileInfoEx::GetCRCText(bool lowerCase) const {
+    const uint32_t crc = GetCRCValue();
     if (crc == 0xFFFFFFFFu && !(valid & FILE_VALID_CRC)) return std::string();
     char text[16];
     std::snprintf(text, sizeof text, lowerCase ? "%x" : "%X", crc);
@@ -279,11 +297,13 @@ int CFileInfoEx::DetermineContentType(bool force) {
 }
 
 uint32_t CFileInfoEx::ComputeCRC(bool force, CCrcReceiver* receiver, uint64_t worker) {
-    if ((valid & FILE_VALID_CRC) && !force) return crc;
+    if ((valid & FILE_VALID_CRC) && !force) return GetCRCValue();
     int error = 0;
-    crc = AttributeTest(FILE_ATTRIBUTE_DIRECTORY)
-              ? 0
-              : ComputeFileCrc(GetFullPath(), receiver, worker, &error, ScannedRegularSize(*this));
+    const uint32_t crc =
+        AttributeTest(FILE_ATTRIBUTE_DIRECTORY)
+            ? 0
+            : ComputeFileCrc(GetFullPath(), receiver, worker, &error, ScannedRegularSize(*this));
+    SetCRCValue(crc);
     if (error != 0) readError = error;
     valid |= FILE_VALID_CRC;
     return crc;
@@ -292,11 +312,8 @@ uint32_t CFileInfoEx::ComputeCRC(bool force, CCrcReceiver* receiver, uint64_t wo
 void CFileInfoEx::CopyFrom(const CFileInfo& other) {
     CFileInfo::CopyFrom(other);
     if (const auto* ex = dynamic_cast<const CFileInfoEx*>(&other)) {
-        uint32_t ms, ls;
-        ex->GetFileVersion(ms, ls);
-        SetFileVersion(ms, ls);
+        SetAside(ex->Aside());
         contentType = ex->contentType;
-        crc = ex->crc;
         m_encodingClass = ex->m_encodingClass;
     }
 }

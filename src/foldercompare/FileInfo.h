@@ -151,9 +151,10 @@ public:
 
 class CFileInfoEx : public CFileInfo {
 public:
-    // The file version is kept aside (see GetFileVersion): few files have one.
+    // The file version and the CRC are kept aside (see GetFileVersion and
+    // GetCRCValue): few files have a version, and a CRC is only computed
+    // when asked for.
     int8_t contentType = FILE_CONTENT_UNKNOWN;
-    uint32_t crc = 0xFFFFFFFFu;  // all ones until computed
 
     CFileInfoEx() = default;
     CFileInfoEx(const CFileInfoEx& other);
@@ -166,11 +167,14 @@ public:
     // Computed on first request and cached.
     int GetContentType();
     uint32_t GetCRC();
+    // The CRC as computed, all ones until then (and for a CRC of all ones).
+    uint32_t GetCRCValue() const;
+    void SetCRCValue(uint32_t crc);
     void GetFileVersion(uint32_t& ms, uint32_t& ls) const;
     // The two words as one number, the most significant word high: 0 for none.
     uint64_t GetFileVersionValue() const;
     void SetFileVersion(uint32_t ms, uint32_t ls);
-    bool HasFileVersion() const { return m_versionAside != 0; }
+    bool HasFileVersion() const { return m_versionAside; }
     // Bits 12 to 14 of the first word hold the encoding class; the others
     // are 0.
     uint32_t GetEncodingWord(int index) const {
@@ -193,9 +197,15 @@ public:
     void CopyFrom(const CFileInfo& other) override;
 
 private:
-    uint8_t m_encodingClass = 0;
-    // Whether a non-zero file version is stored aside for this entry.
-    uint8_t m_versionAside = 0;
+    struct ASIDE;
+    ASIDE Aside() const;
+    void SetAside(const ASIDE& aside);
+
+    // One byte: the encoding class, and whether a non-zero file version and
+    // a CRC other than all ones are stored aside for this entry.
+    uint8_t m_encodingClass : 3 = 0;
+    bool m_versionAside : 1 = false;
+    bool m_crcAside : 1 = false;
 };
 
 // An entry that the folder comparison's file operations change. Each

@@ -146,7 +146,8 @@ int CompareEntries(CFolderItem& a, CFolderItem& b, int sideColumn) {
         case COLUMN_ATTRIBUTES: return three(a.attributes, b.attributes);
         case COLUMN_VERSION: return three(a.GetFileVersionValue(), b.GetFileVersionValue());
         case COLUMN_CRC:
-            return three(a.valid & FILE_VALID_CRC ? a.crc : 0u, b.valid & FILE_VALID_CRC ? b.crc : 0u);
+            return three(a.valid & FILE_VALID_CRC ? a.GetCRCValue() : 0u,
+                         b.valid & FILE_VALID_CRC ? b.GetCRCValue() : 0u);
         case COLUMN_TYPE: return three(a.IsFolder() ? 4 : a.contentType, b.IsFolder() ? 4 : b.contentType);
         default:
             return QString::localeAwareCompare(FromPath(SideText(a, sideColumn)).toLower(),

@@ -37,7 +37,7 @@ TEST(FileInfoTest, ResetRefreshAndNotFound) {
     const std::string file = dir.WriteFile("report.final.txt", "12345");
     CFileInfoEx entry;
     EXPECT_EQ(entry.state, 0x30u);
-    EXPECT_EQ(entry.crc, 0xFFFFFFFFu);
+    EXPECT_EQ(entry.GetCRCValue(), 0xFFFFFFFFu);
     EXPECT_EQ(entry.contentType, -1);
     EXPECT_TRUE(entry.IsState10() && entry.IsState20());
 
@@ -105,7 +105,7 @@ TEST(FileInfoTest, TextForms) {
 
     entry.SetFileVersion(0x0001000A, 0xFFFF0000);
     EXPECT_EQ(entry.GetVersionText(), "1,10,65535,0");
-    entry.crc = 0x00ABCDEF;
+    entry.SetCRCValue(0x00ABCDEF);
     entry.valid |= FILE_VALID_CRC;
     EXPECT_EQ(entry.GetCRCText(), "ABCDEF");
     EXPECT_EQ(entry.GetCRCText(true), "abcdef");
@@ -236,7 +236,7 @@ TEST(FileInfoTest, CreationAndAccessTimesAreReadWhenAskedFor) {
     EXPECT_EQ(file->GetLastAccessTimeText(), "");
 }
 
-TEST(FileInfoTest, AFileVersionIsKeptAsideAndFollowsCopies) {
+TEST(FileInfoTest, AFileVersionAndACrcAreKeptAsideAndFollowCopies) {
     CFileInfoEx entry;
     uint32_t ms = 1, ls = 1;
     entry.GetFileVersion(ms, ls);
@@ -244,26 +244,37 @@ TEST(FileInfoTest, AFileVersionIsKeptAsideAndFollowsCopies) {
     EXPECT_EQ(ls, 0u);
     EXPECT_FALSE(entry.HasFileVersion());
     entry.SetFileVersion(0x00020003, 0x00040005);
+    entry.SetCRCValue(0x1234);
     EXPECT_TRUE(entry.HasFileVersion());
     EXPECT_EQ(entry.GetFileVersionValue(), 0x0002000300040005u);
     EXPECT_EQ(entry.GetVersionText(), "2,3,4,5");
     {
         const CFileInfoEx copy(entry);
         EXPECT_EQ(copy.GetVersionText(), "2,3,4,5");
+        EXPECT_EQ(copy.GetCRCValue(), 0x1234u);
         CFolderItem item;
         item.CopyFrom(entry);
         EXPECT_EQ(item.GetVersionText(), "2,3,4,5");
+        EXPECT_EQ(item.GetCRCValue(), 0x1234u);
         entry.SetFileVersion(0, 7);  // the copies keep their own
+        entry.SetCRCValue(0xFFFFFFFFu);
         EXPECT_EQ(copy.GetVersionText(), "2,3,4,5");
         EXPECT_EQ(item.GetVersionText(), "2,3,4,5");
+        EXPECT_EQ(item.GetCRCValue(), 0x1234u);
+        EXPECT_EQ(entry.GetCRCValue(), 0xFFFFFFFFu);
+        EXPECT_EQ(entry.GetVersionText(), "0,0,0,7");
     }
     CFileInfoEx assigned;
     assigned.SetFileVersion(9, 9);
+    assigned.SetCRCValue(9);
     assigned = entry;
     EXPECT_EQ(assigned.GetVersionText(), "0,0,0,7");
+    EXPECT_EQ(assigned.GetCRCValue(), 0xFFFFFFFFu);
+    entry.SetCRCValue(0);
     entry.Reset();
     EXPECT_FALSE(entry.HasFileVersion());
     EXPECT_EQ(entry.GetVersionText(), "0,0,0,0");
+    EXPECT_EQ(entry.GetCRCValue(), 0xFFFFFFFFu);
     EXPECT_EQ(assigned.GetVersionText(), "0,0,0,7");
 }
 
