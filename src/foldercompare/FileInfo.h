@@ -50,9 +50,10 @@ enum FileValid : uint32_t {
 enum FileIcon : int { FILE_ICON_FILE = 0, FILE_ICON_FOLDER = 1, FILE_ICON_LINK = 2, FILE_ICON_MISSING = 3 };
 
 // The fields are laid out for a folder comparison that holds one entry per
-// file on each side: narrow types, the name in 16 bytes, and what a scan
-// does not need (the creation and last access times, a file's identity, the
-// version resource) looked up when asked for.
+// file on each side (64 bytes for a CFolderItem): narrow types, the name in
+// 16 bytes, and what a scan does not need looked up when asked for (the
+// creation and last access times; a file's identity, see CFolder) or kept
+// aside while it is known (the version resource, the CRC).
 class CFileInfo {
 public:
     uint64_t size = 0;  // 0 for folders
