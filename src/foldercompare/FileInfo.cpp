@@ -135,56 +135,29 @@ std::string CFileInfo::GetTimeText(FILETIME time) const {
     return platform::FormatLocalTime(platform::FileTimeToUnixSeconds(time), "%Y-%m-%d %H:%M:%S");
 }
 
-// What an extended entry keeps aside: its file version and CRC as long as
-// either is not the default.
-struct CFileInfoEx::ASIDE {
-    uint64_t version = 0;
-    uint32_t crc = 0xFFFFFFFFu;
-};
-
 namespace {
 
-// The versions and CRCs of the entries that have one, by entry. Entries
-// live on several threads (a comparison reads them on its helpers). Never
+// The file versions of the entries that have one, by entry. Entries live on
+// several threads (a comparison reads versions on its helpers). Never
 // destroyed: entries may outlive the statics.
-struct ASIDETABLE {
+struct VERSIONTABLE {
     std::mutex lock;
-    std::unordered_map<const void*, std::pair<uint64_t, uint32_t>> details;
+    std::unordered_map<const void*, uint64_t> versions;
 };
 
-ASIDETABLE& AsideTable() {
-    static ASIDETABLE* const table = new ASIDETABLE;
+VERSIONTABLE& Versions() {
+    static VERSIONTABLE* const table = new VERSIONTABLE;
     return *table;
 }
 
 }  // namespace
 
-CFileInfoEx::ASIDE CFileInfoEx::Aside() const {
-    if (!m_versionAside && !m_crcAside) return ASIDE();
-    ASIDETABLE& table = AsideTable();
-    const std::lock_guard<std::mutex> hold(table.lock);
-    const auto found = table.details.find(this);
-    if (found == table.details.end()) return ASIDE();
-    return ASIDE{found->second.first, found->second.second};
-}
-
-void CFileInfoEx::SetAside(const ASIDE& aside) {
-    const bool version = aside.version != 0;
-    const bool crcKnown = aside.crc != 0xFFFFFFFFu;
-    if (!version && !crcKnown && !m_versionAside && !m_crcAside) return;
-    ASIDETABLE& table = AsideTable();
-    const std::lock_guard<std::mutex> hold(table.lock);
-    if (version || crcKnown)
-        table.details[this] = {aside.version, aside.crc};
-    else
-        table.details.erase(this);
-    m_versionAside = version;
-    m_crcAside = crcKnown;
-}
-
 CFileInfoEx::CFileInfoEx(const CFileInfoEx& other)
-    : CFileInfo(other), contentType(other.contentType), m_encodingClass(other.m_encodingClass) {
-    SetAside(other.Aside());
+    : CFileInfo(other),
+      contentType(other.contentType),
+      m_encodingClass(other.m_encodingClass),
+      m_crc(other.m_crc) {
+    SetFileVersionValue(other.GetFileVersionValue());
 }
 
 CFileInfoEx& CFileInfoEx::operator=(const CFileInfoEx& other) {
@@ -192,13 +165,31 @@ CFileInfoEx& CFileInfoEx::operator=(const CFileInfoEx& other) {
     CFileInfo::operator=(other);
     contentType = other.contentType;
     m_encodingClass = other.m_encodingClass;
-    SetAside(other.Aside());
+    m_crc = other.m_crc;
+    SetFileVersionValue(other.GetFileVersionValue());
     return *this;
 }
 
-CFileInfoEx::~CFileInfoEx() { SetAside(ASIDE()); }
+CFileInfoEx::~CFileInfoEx() { SetFileVersionValue(0); }
 
-uint64_t CFileInfoEx::GetFileVersionValue() const { return m_versionAside ? Aside().version : 0; }
+uint64_t CFileInfoEx::GetFileVersionValue() const {
+    if (!m_versionAside) return 0;
+    VERSIONTABLE& table = Versions();
+    const std::lock_guard<std::mutex> hold(table.lock);
+    const auto found = table.versions.find(this);
+    return found != table.versions.end() ? found->second : 0;
+}
+
+void CFileInfoEx::SetFileVersionValue(uint64_t value) {
+    if (value == 0 && !m_versionAside) return;
+    VERSIONTABLE& table = Versions();
+    const std::lock_guard<std::mutex> hold(table.lock);
+    if (value != 0)
+        table.versions[this] = value;
+    else
+        table.versions.erase(this);
+    m_versionAside = value != 0;
+}
 
 void CFileInfoEx::GetFileVersion(uint32_t& ms, uint32_t& ls) const {
     const uint64_t value = GetFileVersionValue();
@@ -207,23 +198,14 @@ void CFileInfoEx::GetFileVersion(uint32_t& ms, uint32_t& ls) const {
 }
 
 void CFileInfoEx::SetFileVersion(uint32_t ms, uint32_t ls) {
-    ASIDE aside = Aside();
-    aside.version = (static_cast<uint64_t>(ms) << 32) | ls;
-    SetAside(aside);
-}
-
-uint32_t CFileInfoEx::GetCRCValue() const { return m_crcAside ? Aside().crc : 0xFFFFFFFFu; }
-
-void CFileInfoEx::SetCRCValue(uint32_t value) {
-    ASIDE aside = Aside();
-    aside.crc = value;
-    SetAside(aside);
+    SetFileVersionValue((static_cast<uint64_t>(ms) << 32) | ls);
 }
 
 void CFileInfoEx::Reset() {
     CFileInfo::Reset();
-    SetAside(ASIDE());
+    SetFileVersionValue(0);
     contentType = FILE_CONTENT_UNKNOWN;
+    m_crc = 0xFFFFFFFFu;
     m_encodingClass = 0;
 }
 
@@ -312,8 +294,9 @@ uint32_t CFileInfoEx::ComputeCRC(bool force, CCrcReceiver* receiver, uint64_t wo
 void CFileInfoEx::CopyFrom(const CFileInfo& other) {
     CFileInfo::CopyFrom(other);
     if (const auto* ex = dynamic_cast<const CFileInfoEx*>(&other)) {
-        SetAside(ex->Aside());
+        SetFileVersionValue(ex->GetFileVersionValue());
         contentType = ex->contentType;
+        m_crc = ex->m_crc;
         m_encodingClass = ex->m_encodingClass;
     }
 }

@@ -50,10 +50,10 @@ enum FileValid : uint32_t {
 enum FileIcon : int { FILE_ICON_FILE = 0, FILE_ICON_FOLDER = 1, FILE_ICON_LINK = 2, FILE_ICON_MISSING = 3 };
 
 // The fields are laid out for a folder comparison that holds one entry per
-// file on each side (64 bytes for a CFolderItem): narrow types, the name in
+// file on each side (72 bytes for a CFolderItem): narrow types, the name in
 // 16 bytes, and what a scan does not need looked up when asked for (the
 // creation and last access times; a file's identity, see CFolder) or kept
-// aside while it is known (the version resource, the CRC).
+// aside while it is known (the version resource).
 class CFileInfo {
 public:
     uint64_t size = 0;  // 0 for folders
@@ -152,9 +152,7 @@ public:
 
 class CFileInfoEx : public CFileInfo {
 public:
-    // The file version and the CRC are kept aside (see GetFileVersion and
-    // GetCRCValue): few files have a version, and a CRC is only computed
-    // when asked for.
+    // The file version is kept aside (see GetFileVersion): few files have one.
     int8_t contentType = FILE_CONTENT_UNKNOWN;
 
     CFileInfoEx() = default;
@@ -169,8 +167,8 @@ public:
     int GetContentType();
     uint32_t GetCRC();
     // The CRC as computed, all ones until then (and for a CRC of all ones).
-    uint32_t GetCRCValue() const;
-    void SetCRCValue(uint32_t crc);
+    uint32_t GetCRCValue() const { return m_crc; }
+    void SetCRCValue(uint32_t crc) { m_crc = crc; }
     void GetFileVersion(uint32_t& ms, uint32_t& ls) const;
     // The two words as one number, the most significant word high: 0 for none.
     uint64_t GetFileVersionValue() const;
@@ -198,15 +196,15 @@ public:
     void CopyFrom(const CFileInfo& other) override;
 
 private:
-    struct ASIDE;
-    ASIDE Aside() const;
-    void SetAside(const ASIDE& aside);
+    void SetFileVersionValue(uint64_t value);
 
-    // One byte: the encoding class, and whether a non-zero file version and
-    // a CRC other than all ones are stored aside for this entry.
+    // One byte: the encoding class, and whether a non-zero file version is
+    // stored aside for this entry.
     uint8_t m_encodingClass : 3 = 0;
     bool m_versionAside : 1 = false;
-    bool m_crcAside : 1 = false;
+    // Kept here, not aside: a comparison by CRC computes one for every file,
+    // and a table of them made that method slower.
+    uint32_t m_crc = 0xFFFFFFFFu;
 };
 
 // An entry that the folder comparison's file operations change. Each

@@ -236,7 +236,7 @@ TEST(FileInfoTest, CreationAndAccessTimesAreReadWhenAskedFor) {
     EXPECT_EQ(file->GetLastAccessTimeText(), "");
 }
 
-TEST(FileInfoTest, AFileVersionAndACrcAreKeptAsideAndFollowCopies) {
+TEST(FileInfoTest, TheFileVersionKeptAsideAndTheCrcFollowCopies) {
     CFileInfoEx entry;
     uint32_t ms = 1, ls = 1;
     entry.GetFileVersion(ms, ls);
