@@ -19,6 +19,13 @@ public:
     // 1 for entries made by scanning or copying, 0 for the roots. Declared
     // before the parent: it fits in the room the base classes leave.
     int8_t kind = 0;
+
+protected:
+    // A folder's: whether it was read since it was made or cleared (see
+    // CFolder::IsScanned). Here it fills the room before the parent.
+    bool m_scanned = false;
+
+public:
     CFolder* parent = nullptr;  // not owned; null for a root
 
     CFolderItem() = default;
@@ -137,7 +144,6 @@ private:
     CFolderItem* AddScanned(std::unique_ptr<CFolderItem> child, const FINDDATA& data);
 
     std::unique_ptr<CFolderItems> m_children;
-    bool m_scanned = false;
 };
 
 class CComboFilters;
