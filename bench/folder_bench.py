@@ -11,7 +11,8 @@ On a tree of 20,000 files in 2,000 folders:
 On a tree of 200,000 files in 20,000 folders:
 - time and size against `rsync -rn --itemize-changes`, with the memory the
   program takes per entry: its peak less the peak of a run on two empty
-  folders, divided by the entries of both sides.
+  folders, divided by the entries of one side (files and folders; each
+  entry stands for a pair: the two sides' entries and the result item).
 
 Wall time is the median of interleaved runs (ours, the peer's, ours, ...);
 the ratio is ours / the peer's. Peak memory comes from GNU time (a child

@@ -44,7 +44,9 @@ int RunInfoAction(const std::string& path, std::ostream& out, std::ostream& err)
     json["contentType"] = entry->GetContentType();
     json["crc"] = entry->GetCRC();
     json["crcText"] = entry->GetCRCText();
-    json["version"] = {entry->fileVersionMS, entry->fileVersionLS};
+    uint32_t versionMS, versionLS;
+    entry->GetFileVersion(versionMS, versionLS);
+    json["version"] = {versionMS, versionLS};
     json["versionText"] = entry->GetVersionText();
     out << DumpJson(json) << "\n";
     return EXIT_SAME;

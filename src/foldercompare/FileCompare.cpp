@@ -105,7 +105,7 @@ uint32_t ComparePair(CFolderItem& left, CFolderItem& right, uint32_t methods,
     if (methods & METHOD_VERSION) {
         left.ReadVersion();
         right.ReadVersion();
-        if (left.fileVersionMS != right.fileVersionMS || left.fileVersionLS != right.fileVersionLS)
+        if (left.GetFileVersionValue() != right.GetFileVersionValue())
             outcome.difference |= DIFFERENCE_VERSION;
     }
     if (methods & METHOD_CRC) CompareCrc(left, right, outcome);

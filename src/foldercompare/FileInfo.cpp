@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <mutex>
+#include <unordered_map>
 
 #include "fileio/Bom.h"
 #include "foldercompare/ContentType.h"
@@ -22,11 +24,10 @@ namespace corvatine {
 
 void CFileInfo::Reset() {
     size = 0;
-    creationTime = lastAccessTime = lastWriteTime = 0;
+    lastWriteTime = 0;
     attributes = 0;
     state = kFileStateAfterReset;
     valid = 0;
-    device = inode = 0;
     readError = 0;
 }
 
@@ -44,18 +45,14 @@ bool CFileInfo::Refresh(const std::string& newPath) {
 }
 
 bool CFileInfo::Refresh() {
-    const std::string kept = path;
+    const std::string kept = path.str();
     return Refresh(kept);
 }
 
 void CFileInfo::FillFromFindData(const FINDDATA& data) {
     attributes = data.attributes;
     size = (data.attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : data.Size();
-    creationTime = data.creationTime;
-    lastAccessTime = data.lastAccessTime;
     lastWriteTime = data.lastWriteTime;
-    device = data.device;
-    inode = data.inode;
     valid = FILE_VALID_INFO;
 }
 
@@ -78,8 +75,26 @@ bool CFileInfo::IsDots() const {
 }
 
 int64_t CFileInfo::GetLastWriteTime() const { return platform::FileTimeToUnixSeconds(lastWriteTime); }
-int64_t CFileInfo::GetLastAccessTime() const { return platform::FileTimeToUnixSeconds(lastAccessTime); }
-int64_t CFileInfo::GetCreationTime() const { return platform::FileTimeToUnixSeconds(creationTime); }
+int64_t CFileInfo::GetLastAccessTime() const {
+    return platform::FileTimeToUnixSeconds(GetLastAccessFileTime());
+}
+int64_t CFileInfo::GetCreationTime() const { return platform::FileTimeToUnixSeconds(GetCreationFileTime()); }
+
+bool CFileInfo::LookUp(FINDDATA& data) const {
+    data = FINDDATA();
+    if (!(valid & FILE_VALID_INFO) || IsDriveRoot()) return false;
+    return platform::FindEntry(GetFullPath(), data);
+}
+
+FILETIME CFileInfo::GetLastAccessFileTime() const {
+    FINDDATA data;
+    return LookUp(data) ? data.lastAccessTime : 0;
+}
+
+FILETIME CFileInfo::GetCreationFileTime() const {
+    FINDDATA data;
+    return LookUp(data) ? data.creationTime : 0;
+}
 
 std::string CFileInfo::GetAttributeText(bool lowerCase) const {
     std::string text = "----";
@@ -108,14 +123,10 @@ int CFileInfo::GetIconIndex() const {
 void CFileInfo::CopyFrom(const CFileInfo& other) {
     path = other.path;
     size = other.size;
-    creationTime = other.creationTime;
-    lastAccessTime = other.lastAccessTime;
     lastWriteTime = other.lastWriteTime;
     attributes = other.attributes;
     state = other.state;
     valid = other.valid;
-    device = other.device;
-    inode = other.inode;
     separator = other.separator;
 }
 
@@ -124,12 +135,78 @@ std::string CFileInfo::GetTimeText(FILETIME time) const {
     return platform::FormatLocalTime(platform::FileTimeToUnixSeconds(time), "%Y-%m-%d %H:%M:%S");
 }
 
+namespace {
+
+// The file versions of the entries that have one, by entry. Entries live on
+// several threads (a comparison reads versions on its helpers). Never
+// destroyed: entries may outlive the statics.
+struct VERSIONTABLE {
+    std::mutex lock;
+    std::unordered_map<const void*, uint64_t> versions;
+};
+
+VERSIONTABLE& Versions() {
+    static VERSIONTABLE* const table = new VERSIONTABLE;
+    return *table;
+}
+
+}  // namespace
+
+CFileInfoEx::CFileInfoEx(const CFileInfoEx& other)
+    : CFileInfo(other),
+      contentType(other.contentType),
+      m_encodingClass(other.m_encodingClass),
+      m_crc(other.m_crc) {
+    SetFileVersionValue(other.GetFileVersionValue());
+}
+
+CFileInfoEx& CFileInfoEx::operator=(const CFileInfoEx& other) {
+    if (this == &other) return *this;
+    CFileInfo::operator=(other);
+    contentType = other.contentType;
+    m_encodingClass = other.m_encodingClass;
+    m_crc = other.m_crc;
+    SetFileVersionValue(other.GetFileVersionValue());
+    return *this;
+}
+
+CFileInfoEx::~CFileInfoEx() { SetFileVersionValue(0); }
+
+uint64_t CFileInfoEx::GetFileVersionValue() const {
+    if (!m_versionAside) return 0;
+    VERSIONTABLE& table = Versions();
+    const std::lock_guard<std::mutex> hold(table.lock);
+    const auto found = table.versions.find(this);
+    return found != table.versions.end() ? found->second : 0;
+}
+
+void CFileInfoEx::SetFileVersionValue(uint64_t value) {
+    if (value == 0 && !m_versionAside) return;
+    VERSIONTABLE& table = Versions();
+    const std::lock_guard<std::mutex> hold(table.lock);
+    if (value != 0)
+        table.versions[this] = value;
+    else
+        table.versions.erase(this);
+    m_versionAside = value != 0;
+}
+
+void CFileInfoEx::GetFileVersion(uint32_t& ms, uint32_t& ls) const {
+    const uint64_t value = GetFileVersionValue();
+    ms = static_cast<uint32_t>(value >> 32);
+    ls = static_cast<uint32_t>(value);
+}
+
+void CFileInfoEx::SetFileVersion(uint32_t ms, uint32_t ls) {
+    SetFileVersionValue((static_cast<uint64_t>(ms) << 32) | ls);
+}
+
 void CFileInfoEx::Reset() {
     CFileInfo::Reset();
-    fileVersionMS = fileVersionLS = 0;
+    SetFileVersionValue(0);
     contentType = FILE_CONTENT_UNKNOWN;
-    crc = 0xFFFFFFFFu;
-    encoding[0] = encoding[1] = encoding[2] = 0;
+    m_crc = 0xFFFFFFFFu;
+    m_encodingClass = 0;
 }
 
 std::string CFileInfoEx::GetAttributeText(bool lowerCase) const {
@@ -145,8 +222,8 @@ std::string CFileInfoEx::GetAttributeText(bool lowerCase) const {
 }
 
 void CFileInfoEx::SetEncodingClass(int encodingClass) {
-    encoding[0] = (encoding[0] & ~kEncodingClassMask) |
-                  ((static_cast<uint32_t>(encodingClass) << kEncodingClassShift) & kEncodingClassMask);
+    m_encodingClass = static_cast<uint8_t>(static_cast<uint32_t>(encodingClass) &
+                                           (kEncodingClassMask >> kEncodingClassShift));
 }
 
 int CFileInfoEx::GetContentType() { return DetermineContentType(false); }
@@ -154,6 +231,8 @@ int CFileInfoEx::GetContentType() { return DetermineContentType(false); }
 uint32_t CFileInfoEx::GetCRC() { return ComputeCRC(false); }
 
 std::string CFileInfoEx::GetVersionText() const {
+    uint32_t fileVersionMS, fileVersionLS;
+    GetFileVersion(fileVersionMS, fileVersionLS);
     char text[48];
     std::snprintf(text, sizeof text, "%u,%u,%u,%u", fileVersionMS >> 16, fileVersionMS & 0xFFFF,
                   fileVersionLS >> 16, fileVersionLS & 0xFFFF);
@@ -161,6 +240,7 @@ std::string CFileInfoEx::GetVersionText() const {
 }
 
 std::string CFileInfoEx::GetCRCText(bool lowerCase) const {
+    const uint32_t crc = GetCRCValue();
     if (crc == 0xFFFFFFFFu && !(valid & FILE_VALID_CRC)) return std::string();
     char text[16];
     std::snprintf(text, sizeof text, lowerCase ? "%x" : "%X", crc);
@@ -168,8 +248,8 @@ std::string CFileInfoEx::GetCRCText(bool lowerCase) const {
 }
 
 bool CFileInfoEx::ReadVersion(bool force) {
-    if ((valid & FILE_VALID_VERSION) && !force) return fileVersionMS != 0 || fileVersionLS != 0;
-    fileVersionMS = fileVersionLS = 0;
+    if ((valid & FILE_VALID_VERSION) && !force) return HasFileVersion();
+    SetFileVersion(0, 0);
     valid |= FILE_VALID_VERSION;
     if (AttributeTest(FILE_ATTRIBUTE_DIRECTORY)) return false;
     CFileVersion version;
@@ -177,8 +257,7 @@ bool CFileInfoEx::ReadVersion(bool force) {
     const bool found = version.Read(GetFullPath(), &error);
     if (error != 0) readError = error;
     if (!found || !version.hasFixedInfo) return false;
-    fileVersionMS = version.fixedInfo.dwFileVersionMS;
-    fileVersionLS = version.fixedInfo.dwFileVersionLS;
+    SetFileVersion(version.fixedInfo.dwFileVersionMS, version.fixedInfo.dwFileVersionLS);
     return true;
 }
 
@@ -200,11 +279,13 @@ int CFileInfoEx::DetermineContentType(bool force) {
 }
 
 uint32_t CFileInfoEx::ComputeCRC(bool force, CCrcReceiver* receiver, uint64_t worker) {
-    if ((valid & FILE_VALID_CRC) && !force) return crc;
+    if ((valid & FILE_VALID_CRC) && !force) return GetCRCValue();
     int error = 0;
-    crc = AttributeTest(FILE_ATTRIBUTE_DIRECTORY)
-              ? 0
-              : ComputeFileCrc(GetFullPath(), receiver, worker, &error, ScannedRegularSize(*this));
+    const uint32_t crc =
+        AttributeTest(FILE_ATTRIBUTE_DIRECTORY)
+            ? 0
+            : ComputeFileCrc(GetFullPath(), receiver, worker, &error, ScannedRegularSize(*this));
+    SetCRCValue(crc);
     if (error != 0) readError = error;
     valid |= FILE_VALID_CRC;
     return crc;
@@ -213,11 +294,10 @@ uint32_t CFileInfoEx::ComputeCRC(bool force, CCrcReceiver* receiver, uint64_t wo
 void CFileInfoEx::CopyFrom(const CFileInfo& other) {
     CFileInfo::CopyFrom(other);
     if (const auto* ex = dynamic_cast<const CFileInfoEx*>(&other)) {
-        fileVersionMS = ex->fileVersionMS;
-        fileVersionLS = ex->fileVersionLS;
+        SetFileVersionValue(ex->GetFileVersionValue());
         contentType = ex->contentType;
-        crc = ex->crc;
-        for (int i = 0; i < 3; ++i) encoding[i] = ex->encoding[i];
+        m_crc = ex->m_crc;
+        m_encodingClass = ex->m_encodingClass;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "foldercompare/EntryName.h"
 #include "platform/File.h"
 #include "platform/FileFind.h"
 #include "platform/FileOperations.h"
@@ -48,26 +49,27 @@ enum FileValid : uint32_t {
 // tell its icons.
 enum FileIcon : int { FILE_ICON_FILE = 0, FILE_ICON_FOLDER = 1, FILE_ICON_LINK = 2, FILE_ICON_MISSING = 3 };
 
+// The fields are laid out for a folder comparison that holds one entry per
+// file on each side (72 bytes for a CFolderItem): narrow types, the name in
+// 16 bytes, and what a scan does not need looked up when asked for (the
+// creation and last access times; a file's identity, see CFolder) or kept
+// aside while it is known (the version resource).
 class CFileInfo {
 public:
     uint64_t size = 0;  // 0 for folders
-    FILETIME creationTime = 0;
-    FILETIME lastAccessTime = 0;
+    // The creation and last access times are not kept: they are read from
+    // the file system when asked for (GetCreationFileTime and the others).
     FILETIME lastWriteTime = 0;
     uint32_t attributes = 0;
     uint32_t state = kFileStateAfterReset;
-    std::string path;  // a root's full path; an entry in a scanned folder: its name
-    uint32_t valid = 0;
-    // Device and inode of the entry (of a link's target), for telling a link
-    // that leads back into the tree.
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    char separator = '/';  // joins a containing folder's path and the name
+    CEntryName path;  // a root's full path; an entry in a scanned folder: its name
+    uint16_t valid = 0;
     // Why the entry could not be read since its last refresh or scan: the
     // listing of a folder, or the content of a file for a detail or a
     // comparison method. An errno value or one of the kReadError codes; 0
     // while nothing failed. Cleared by a reset; never copied to a twin.
-    int readError = 0;
+    int16_t readError = 0;
+    char separator = '/';  // joins a containing folder's path and the name
 
     CFileInfo() = default;
     virtual ~CFileInfo() = default;
@@ -82,7 +84,7 @@ public:
     virtual void FillFromFindData(const FINDDATA& data);
     virtual uint64_t GetSize() const { return size; }
     virtual std::string GetName() const;
-    virtual std::string GetFullPath() const { return path; }
+    virtual std::string GetFullPath() const { return path.str(); }
     virtual std::string GetBaseName() const;
     virtual std::string GetExtension() const;
     virtual std::string GetURL() const { return "file://" + GetFullPath(); }
@@ -92,9 +94,11 @@ public:
     virtual int64_t GetLastWriteTime() const;
     virtual FILETIME GetLastWriteFileTime() const { return lastWriteTime; }
     virtual int64_t GetLastAccessTime() const;
-    virtual FILETIME GetLastAccessFileTime() const { return lastAccessTime; }
+    // Read now from the entry's path; 0 when it was never read (a reset
+    // entry, a root "/") or is gone.
+    virtual FILETIME GetLastAccessFileTime() const;
     virtual int64_t GetCreationTime() const;
-    virtual FILETIME GetCreationFileTime() const { return creationTime; }
+    virtual FILETIME GetCreationFileTime() const;
     virtual bool Exists() const { return (state & FILE_STATE_NOT_FOUND) == 0; }
     virtual bool IsState10() const { return (state & FILE_STATE_10) != 0; }
     virtual bool IsState20() const { return (state & FILE_STATE_20) != 0; }
@@ -103,8 +107,8 @@ public:
     // Empty for a folder; the size with the locale's digit grouping.
     virtual std::string GetSizeText() const;
     virtual std::string GetLastWriteTimeText() const { return GetTimeText(lastWriteTime); }
-    virtual std::string GetLastAccessTimeText() const { return GetTimeText(lastAccessTime); }
-    virtual std::string GetCreationTimeText() const { return GetTimeText(creationTime); }
+    virtual std::string GetLastAccessTimeText() const { return GetTimeText(GetLastAccessFileTime()); }
+    virtual std::string GetCreationTimeText() const { return GetTimeText(GetCreationFileTime()); }
     virtual int GetIconIndex() const;
     virtual void CopyFrom(const CFileInfo& other);
     virtual bool AttributeTest(uint32_t bits) const { return (attributes & bits) != 0; }
@@ -114,6 +118,11 @@ public:
     virtual std::string GetTimeText(FILETIME time) const;
 
     bool IsDriveRoot() const { return path == "/"; }
+
+private:
+    // What FindEntry reads of the entry now; false, leaving data empty, for
+    // an entry that was never read or is gone.
+    bool LookUp(FINDDATA& data) const;
 };
 
 // Content types of CFileInfoEx.
@@ -143,11 +152,13 @@ public:
 
 class CFileInfoEx : public CFileInfo {
 public:
-    uint32_t fileVersionMS = 0;
-    uint32_t fileVersionLS = 0;
-    int contentType = FILE_CONTENT_UNKNOWN;
-    uint32_t crc = 0xFFFFFFFFu;  // all ones until computed
-    uint32_t encoding[3] = {0, 0, 0};
+    // The file version is kept aside (see GetFileVersion): few files have one.
+    int8_t contentType = FILE_CONTENT_UNKNOWN;
+
+    CFileInfoEx() = default;
+    CFileInfoEx(const CFileInfoEx& other);
+    CFileInfoEx& operator=(const CFileInfoEx& other);
+    ~CFileInfoEx() override;
 
     void Reset() override;
     std::string GetAttributeText(bool lowerCase = false) const override;
@@ -155,15 +166,21 @@ public:
     // Computed on first request and cached.
     int GetContentType();
     uint32_t GetCRC();
-    void GetFileVersion(uint32_t& ms, uint32_t& ls) const {
-        ms = fileVersionMS;
-        ls = fileVersionLS;
+    // The CRC as computed, all ones until then (and for a CRC of all ones).
+    uint32_t GetCRCValue() const { return m_crc; }
+    void SetCRCValue(uint32_t crc) { m_crc = crc; }
+    void GetFileVersion(uint32_t& ms, uint32_t& ls) const;
+    // The two words as one number, the most significant word high: 0 for none.
+    uint64_t GetFileVersionValue() const;
+    void SetFileVersion(uint32_t ms, uint32_t ls);
+    bool HasFileVersion() const { return m_versionAside; }
+    // Bits 12 to 14 of the first word hold the encoding class; the others
+    // are 0.
+    uint32_t GetEncodingWord(int index) const {
+        return index == 0 ? static_cast<uint32_t>(m_encodingClass) << kEncodingClassShift : 0;
     }
-    uint32_t GetEncodingWord(int index) const { return encoding[index]; }
     void SetEncodingClass(int encodingClass);
-    int GetEncodingClass() const {
-        return static_cast<int>((encoding[0] & kEncodingClassMask) >> kEncodingClassShift);
-    }
+    int GetEncodingClass() const { return m_encodingClass; }
     // "%d,%d,%d,%d" of the four 16-bit parts.
     std::string GetVersionText() const;
     // Hexadecimal without leading zeros; empty while not computed.
@@ -177,6 +194,17 @@ public:
     // progress and the result are posted.
     uint32_t ComputeCRC(bool force = false, CCrcReceiver* receiver = nullptr, uint64_t worker = 0);
     void CopyFrom(const CFileInfo& other) override;
+
+private:
+    void SetFileVersionValue(uint64_t value);
+
+    // One byte: the encoding class, and whether a non-zero file version is
+    // stored aside for this entry.
+    uint8_t m_encodingClass : 3 = 0;
+    bool m_versionAside : 1 = false;
+    // Kept here, not aside: a comparison by CRC computes one for every file,
+    // and a table of them made that method slower.
+    uint32_t m_crc = 0xFFFFFFFFu;
 };
 
 // An entry that the folder comparison's file operations change. Each

@@ -59,10 +59,10 @@ int CFileObject::Delete(uint32_t flags, std::string& error) const {
 int CFileObject::Rename(const std::string& newName, std::string& error) {
     if (!platform::RenameEntry(GetTreePath(), newName, error)) return -1;
     // An entry in a folder keeps its name as its path; a root its full path.
-    if (path.find('/') == std::string::npos)
+    if (path.view().find('/') == std::string_view::npos)
         path = newName;
     else
-        path = platform::JoinPath(platform::PathParentFolder(path), newName);
+        path = platform::JoinPath(platform::PathParentFolder(path.str()), newName);
     return 0;
 }
 

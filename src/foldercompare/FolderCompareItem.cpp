@@ -1,5 +1,6 @@
 #include "foldercompare/FolderCompareItem.h"
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 
@@ -357,6 +358,12 @@ void CFolderCompareItem::PairChildren() {
     // entry of the other side is one-sided: nothing is paired.
     if (UnreadableSide() != nullptr) return;
     const int counts[2] = {lists[0] ? lists[0]->GetCount() : 0, lists[1] ? lists[1]->GetCount() : 0};
+    // Mostly every entry has its twin: the longer list is the count of
+    // items, and the list is trimmed when orphans made it grow.
+    if (counts[0] > 0 || counts[1] > 0) {
+        children = std::make_unique<CFolderCompareItemPtrArray>();
+        children->reserve(static_cast<size_t>(std::max(counts[0], counts[1])));
+    }
     int i = 0, j = 0;
     while (i < counts[0] || j < counts[1]) {
         CFolderItem* a = i < counts[0] ? (*lists[0])[i] : none;
@@ -376,6 +383,7 @@ void CFolderCompareItem::PairChildren() {
         }
         if (child->IsFolderPair()) rollUp = 0;
     }
+    if (children && children->capacity() > children->size()) children->shrink_to_fit();
 }
 
 int CFolderCompareItem::CompareEntries(const CFolderItem& a, const CFolderItem& b) const {
@@ -475,12 +483,25 @@ std::string CFolderCompareItem::RelativePath() const {
     return path;
 }
 
+namespace {
+
+// The folder whose identity stands for the entry's: a folder's own, a file's
+// folder's (a file keeps none). Null when there is none.
+const CFolder* IdentityFolder(const CFolderItem* entry) {
+    return entry->IsFolder() ? static_cast<const CFolder*>(entry) : entry->parent;
+}
+
+}  // namespace
+
 bool CFolderCompareItem::SidesAreSamePath() const {
     if (left == nullptr || right == nullptr) return false;
     // Entries that were read are one entry only with one identity; that
-    // check is cheap and settles almost every pair.
-    const bool known = left->inode != 0 && right->inode != 0;
-    const bool sameIdentity = left->inode == right->inode && left->device == right->device;
+    // check is cheap and settles almost every pair. Two files whose folders
+    // are two folders cannot have one path either.
+    const CFolder* a = IdentityFolder(left);
+    const CFolder* b = IdentityFolder(right);
+    const bool known = a != nullptr && b != nullptr && a->inode != 0 && b->inode != 0;
+    const bool sameIdentity = known && a->inode == b->inode && a->device == b->device;
     if (known && !sameIdentity) return false;
     // A folder reached by two paths (a link) is the same folder; files are
     // the same only by their path (hard links are two names).

@@ -11,6 +11,7 @@
 
 #include "foldercompare/FileCompare.h"
 #include "foldercompare/FolderItem.h"
+#include "foldercompare/SlabPool.h"
 #include "platform/Progress.h"
 #include "request/FilterRecords.h"
 
@@ -79,21 +80,27 @@ using CFolderCompareItemPtrArray = std::vector<std::unique_ptr<CFolderCompareIte
 
 class CFolderCompareItem {
 public:
+    // A comparison holds one item per pair: the small fields are narrow and
+    // the flags come before the pointers, where they fill the padding.
     uint32_t status = STATUS_NOT_COMPARED;
     uint32_t difference = 0;
-    uint32_t rollUp = 1;  // 0, 1 or 4
-    int content = CONTENT_NOT_COMPARED;
+    uint8_t rollUp = 1;  // 0, 1 or 4
+    int8_t content = CONTENT_NOT_COMPARED;
+    uint32_t flags = 0;
     CFolderItem* left = nullptr;  // not owned: the entry trees own them
     CFolderItem* right = nullptr;
     CFolderCompareItem* parent = nullptr;
     std::unique_ptr<CFolderCompareItemPtrArray> children;  // created on first insertion
-    uint32_t flags = 0;
 
     CFolderCompareItem(CFolderItem* leftEntry, CFolderItem* rightEntry)
         : left(leftEntry), right(rightEntry) {}
     virtual ~CFolderCompareItem() = default;
     CFolderCompareItem(const CFolderCompareItem&) = delete;
     CFolderCompareItem& operator=(const CFolderCompareItem&) = delete;
+
+    // One item per pair: they come from slabs, without a heap block each.
+    static void* operator new(size_t size) { return PoolAllocate(size); }
+    static void operator delete(void* block, size_t size) noexcept { PoolFree(block, size); }
 
     virtual bool IsNotCompared() const { return status == STATUS_NOT_COMPARED; }
     virtual bool IsSamePath() const { return status == STATUS_SAME_PATH; }

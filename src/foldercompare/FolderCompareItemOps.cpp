@@ -181,12 +181,12 @@ void CFolderCompareItem::AttachCopy(int side, bool withContents, const FOLDERCOM
         // The copy's entries by name, looked up once for all the children.
         std::unordered_map<std::string, CFolderItem*> entries;
         if (const CFolderItems* list = AsFolder(copy)->Children())
-            for (int i = 0; i < list->GetCount(); ++i) entries.emplace((*list)[i]->path, (*list)[i]);
+            for (int i = 0; i < list->GetCount(); ++i) entries.emplace((*list)[i]->path.str(), (*list)[i]);
         for (int i = 0; i < GetChildCount(); ++i) {
             CFolderCompareItem* child = Child(i);
             const CFolderItem* from = child->Side(side);
             if (from == nullptr) continue;
-            const auto found = entries.find(from->path);
+            const auto found = entries.find(from->path.str());
             child->AttachCopy(side, true, settings, found != entries.end() ? found->second : nullptr);
         }
     }

@@ -199,8 +199,7 @@ void CFolderCompareReport::Render(const FOLDERREPORTSOURCE& source, const CFolde
                     modified = entry->GetLastWriteTimeText();
                     if (includeVersion && !entry->IsFolder()) {
                         entry->ReadVersion();
-                        if (entry->fileVersionMS != 0 || entry->fileVersionLS != 0)
-                            version = entry->GetVersionText();
+                        if (entry->HasFileVersion()) version = entry->GetVersionText();
                     }
                 }
                 AppendCell(html, color, name);

@@ -10,7 +10,7 @@
 namespace corvatine {
 
 std::string CFolderItem::GetFullPath() const {
-    if (parent == nullptr) return path;
+    if (parent == nullptr) return path.str();
     // Built once from the top, not joined level by level: a tree may be
     // hundreds of levels deep.
     std::vector<const CFolderItem*> chain;
@@ -31,11 +31,11 @@ std::string CFolderItem::GetFullPath() const {
 }
 
 platform::TREEPATH CFolderItem::GetTreePath() const {
-    if (parent == nullptr) return {path, std::string()};
+    if (parent == nullptr) return {path.str(), std::string()};
     std::vector<const CFolderItem*> chain;
     const CFolderItem* top = this;
     for (; top->parent != nullptr; top = top->parent) chain.push_back(top);
-    platform::TREEPATH where{top->path, std::string()};
+    platform::TREEPATH where{top->path.str(), std::string()};
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         if (!where.relative.empty()) where.relative += '/';
         where.relative += (*it)->path;
@@ -111,6 +111,25 @@ void CFolderItems::Sort() {
     for (size_t i = 0; i < keyed.size(); ++i) m_items[i] = std::move(keyed[i].item);
 }
 
+void CFolder::Reset() {
+    CFolderItem::Reset();
+    device = inode = 0;
+}
+
+void CFolder::FillFromFindData(const FINDDATA& data) {
+    CFolderItem::FillFromFindData(data);
+    device = data.device;
+    inode = data.inode;
+}
+
+void CFolder::CopyFrom(const CFileInfo& other) {
+    CFolderItem::CopyFrom(other);
+    if (const auto* folder = dynamic_cast<const CFolder*>(&other)) {
+        device = folder->device;
+        inode = folder->inode;
+    }
+}
+
 std::unique_ptr<CFolderItem> CFolder::Clone() const {
     auto copy = std::make_unique<CFolder>();
     copy->CopyFrom(*this);
@@ -175,7 +194,10 @@ bool CFolder::Scan(bool filesOnly) {
             }
         }
     }
-    if (find.Error() == 0) return true;
+    if (find.Error() == 0) {
+        if (m_children) m_children->ShrinkToFit();
+        return true;
+    }
     // What was read of an unreadable folder is not its content: nothing of
     // it may pass for one-sided.
     ClearChildren();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foldercompare/FileInfo.h"
+#include "foldercompare/SlabPool.h"
 
 namespace corvatine {
 
@@ -15,19 +16,33 @@ class CComboFilters;
 
 class CFolderItem : public CFileObject {
 public:
+    // 1 for entries made by scanning or copying, 0 for the roots. Declared
+    // before the parent: it fits in the room the base classes leave.
+    int8_t kind = 0;
+
+protected:
+    // A folder's: whether it was read since it was made or cleared (see
+    // CFolder::IsScanned). Here it fills the room before the parent.
+    bool m_scanned = false;
+
+public:
     CFolder* parent = nullptr;  // not owned; null for a root
-    int kind = 0;               // 1 for entries made by scanning or copying, 0 for the roots
 
     CFolderItem() = default;
     CFolderItem(const CFolderItem&) = delete;
     CFolderItem& operator=(const CFolderItem&) = delete;
+
+    // A comparison holds an entry for every file on each side: they come
+    // from slabs, without a heap block each.
+    static void* operator new(size_t size) { return PoolAllocate(size); }
+    static void operator delete(void* block, size_t size) noexcept { PoolFree(block, size); }
 
     // The parent's full path, a separator unless it ends in one, the name.
     std::string GetFullPath() const override;
     // The root is the topmost folder of the entry's tree.
     platform::TREEPATH GetTreePath() const override;
     // An entry in a folder stores its name as its path.
-    std::string GetName() const override { return parent != nullptr ? path : CFileObject::GetName(); }
+    std::string GetName() const override { return parent != nullptr ? path.str() : CFileObject::GetName(); }
 
     // A new entry of the same class with this one's information (without
     // children and parent), for the twin that a copy creates on the other side.
@@ -47,12 +62,17 @@ public:
 // The owning list of a folder's children.
 class CFolderItems {
 public:
+    static void* operator new(size_t size) { return PoolAllocate(size); }
+    static void operator delete(void* block, size_t size) noexcept { PoolFree(block, size); }
+
     int GetCount() const { return static_cast<int>(m_items.size()); }
     CFolderItem* operator[](int index) const { return m_items[static_cast<size_t>(index)].get(); }
     void Add(std::unique_ptr<CFolderItem> item) { m_items.push_back(std::move(item)); }
     int Find(const CFolderItem* item) const;
     std::unique_ptr<CFolderItem> Remove(int index);
     void Clear() { m_items.clear(); }
+    // Gives back what the list reserved beyond its entries.
+    void ShrinkToFit() { m_items.shrink_to_fit(); }
     // Folders first, then names in the locale's collation without regard to
     // case, ties by byte order.
     void Sort();
@@ -109,11 +129,21 @@ public:
     // inode): reached through a symbolic link, it would never end.
     bool IsLinkLoop() const;
 
+    // Device and inode of the folder (of a link's target), for telling a
+    // link that leads back into the tree; 0 while not read. Files do not
+    // keep theirs: their folder's tells the same where it matters (see
+    // CFolderCompareItem::SidesAreSamePath).
+    uint64_t device = 0;
+    uint64_t inode = 0;
+
+    void Reset() override;
+    void FillFromFindData(const FINDDATA& data) override;
+    void CopyFrom(const CFileInfo& other) override;
+
 private:
     CFolderItem* AddScanned(std::unique_ptr<CFolderItem> child, const FINDDATA& data);
 
     std::unique_ptr<CFolderItems> m_children;
-    bool m_scanned = false;
 };
 
 class CComboFilters;

@@ -121,8 +121,7 @@ std::string SideText(CFolderItem& entry, int sideColumn) {
         case COLUMN_VERSION:
             // Only what is known: reading versions for every row shown would
             // read every file.
-            if ((entry.valid & FILE_VALID_VERSION) && (entry.fileVersionMS != 0 || entry.fileVersionLS != 0))
-                return entry.GetVersionText();
+            if ((entry.valid & FILE_VALID_VERSION) && entry.HasFileVersion()) return entry.GetVersionText();
             return std::string();
         case COLUMN_CRC: return entry.IsFolder() ? std::string() : entry.GetCRCText();
         case COLUMN_TYPE:
@@ -145,11 +144,10 @@ int CompareEntries(CFolderItem& a, CFolderItem& b, int sideColumn) {
         case COLUMN_SIZE: return three(a.GetSize(), b.GetSize());
         case COLUMN_TIME: return three(a.lastWriteTime, b.lastWriteTime);
         case COLUMN_ATTRIBUTES: return three(a.attributes, b.attributes);
-        case COLUMN_VERSION:
-            return three(std::pair(a.fileVersionMS, a.fileVersionLS),
-                         std::pair(b.fileVersionMS, b.fileVersionLS));
+        case COLUMN_VERSION: return three(a.GetFileVersionValue(), b.GetFileVersionValue());
         case COLUMN_CRC:
-            return three(a.valid & FILE_VALID_CRC ? a.crc : 0u, b.valid & FILE_VALID_CRC ? b.crc : 0u);
+            return three(a.valid & FILE_VALID_CRC ? a.GetCRCValue() : 0u,
+                         b.valid & FILE_VALID_CRC ? b.GetCRCValue() : 0u);
         case COLUMN_TYPE: return three(a.IsFolder() ? 4 : a.contentType, b.IsFolder() ? 4 : b.contentType);
         default:
             return QString::localeAwareCompare(FromPath(SideText(a, sideColumn)).toLower(),

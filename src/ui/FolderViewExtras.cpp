@@ -20,7 +20,7 @@ namespace {
 std::vector<std::string> ReadDetails(CFileInfoEx info) {
     std::vector<std::string> texts(kSideColumnCount);
     info.ReadVersion();
-    if (info.fileVersionMS != 0 || info.fileVersionLS != 0) texts[COLUMN_VERSION] = info.GetVersionText();
+    if (info.HasFileVersion()) texts[COLUMN_VERSION] = info.GetVersionText();
     info.ComputeCRC();
     texts[COLUMN_CRC] = info.GetCRCText();
     const int type = info.DetermineContentType();

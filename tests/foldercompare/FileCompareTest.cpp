@@ -235,8 +235,8 @@ TEST_F(FileCompareTest, FilesChangedSinceTheScanAreReadForWhatTheyAreNow) {
             EXPECT_EQ(outcome.content, CONTENT_EQUAL);
             EXPECT_FALSE(HasReadError(*pair.left, *pair.right));
             if (method == METHOD_CRC) {
-                EXPECT_EQ(pair.left->crc, ComputeFileCrc(pair.left->GetFullPath()));
-                EXPECT_NE(pair.left->crc, ComputeFileCrc(dir.WriteFile("four", "abcd")));
+                EXPECT_EQ(pair.left->GetCRCValue(), ComputeFileCrc(pair.left->GetFullPath()));
+                EXPECT_NE(pair.left->GetCRCValue(), ComputeFileCrc(dir.WriteFile("four", "abcd")));
             }
             dir.WriteFile(prefix + "right", std::string(grown - 1, 'x') + "y");
             pair.left->Refresh();

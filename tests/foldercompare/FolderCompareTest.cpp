@@ -96,6 +96,10 @@ TEST_F(FolderCompareTest, AFolderAgainstItselfIsTheSamePath) {
     ASSERT_EQ(context.Build(), 0);
     context.CompareAll(nullptr);
     EXPECT_EQ(context.rootStatus, STATUS_SAME_PATH);
+    // Its files are one file only by their path: compared, not the same path.
+    context.settings.methods = METHOD_BINARY;
+    context.CompareAll(nullptr);
+    EXPECT_EQ(Item("a.txt")->status, STATUS_IDENTICAL);
 }
 
 TEST_F(FolderCompareTest, NamesPairByteForByteFoldersFirst) {

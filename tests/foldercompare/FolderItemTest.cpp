@@ -37,7 +37,7 @@ TEST(FileInfoTest, ResetRefreshAndNotFound) {
     const std::string file = dir.WriteFile("report.final.txt", "12345");
     CFileInfoEx entry;
     EXPECT_EQ(entry.state, 0x30u);
-    EXPECT_EQ(entry.crc, 0xFFFFFFFFu);
+    EXPECT_EQ(entry.GetCRCValue(), 0xFFFFFFFFu);
     EXPECT_EQ(entry.contentType, -1);
     EXPECT_TRUE(entry.IsState10() && entry.IsState20());
 
@@ -103,10 +103,9 @@ TEST(FileInfoTest, TextForms) {
     EXPECT_EQ(entry.GetAttributeText(true), "rashl");
     EXPECT_EQ(entry.GetEncodingWord(0), 4u << 12);
 
-    entry.fileVersionMS = 0x0001000A;
-    entry.fileVersionLS = 0xFFFF0000;
+    entry.SetFileVersion(0x0001000A, 0xFFFF0000);
     EXPECT_EQ(entry.GetVersionText(), "1,10,65535,0");
-    entry.crc = 0x00ABCDEF;
+    entry.SetCRCValue(0x00ABCDEF);
     entry.valid |= FILE_VALID_CRC;
     EXPECT_EQ(entry.GetCRCText(), "ABCDEF");
     EXPECT_EQ(entry.GetCRCText(true), "abcdef");
@@ -202,6 +201,81 @@ TEST(FileInfoTest, ContentTypeIsDeterminedOnceAndCached) {
         EXPECT_EQ(entry.GetContentType(), FILE_CONTENT_TEXT);
         EXPECT_EQ(entry.GetAttributeText(), text);
     }
+}
+
+TEST(FileInfoTest, CreationAndAccessTimesAreReadWhenAskedFor) {
+    test::TempDir dir;
+    dir.WriteFile("a.txt", "aa");
+    auto root = Root(dir.Path());
+    ASSERT_TRUE(root->Scan());
+    CFolderItem* file = root->Child(0);
+    platform::FINDDATA data;
+    ASSERT_TRUE(platform::FindEntry(dir / "a.txt", data));
+    EXPECT_NE(data.creationTime, 0u);
+    EXPECT_EQ(file->GetCreationFileTime(), data.creationTime);
+    EXPECT_EQ(file->GetLastAccessFileTime(), data.lastAccessTime);
+    EXPECT_EQ(file->GetCreationTime(), platform::FileTimeToUnixSeconds(data.creationTime));
+    EXPECT_EQ(file->GetLastAccessTime(), platform::FileTimeToUnixSeconds(data.lastAccessTime));
+    EXPECT_EQ(file->GetCreationTimeText(), file->GetTimeText(data.creationTime));
+    EXPECT_EQ(root->GetCreationFileTime(), [&] {
+        platform::FINDDATA folder;
+        EXPECT_TRUE(platform::FindEntry(dir.Path(), folder));
+        return folder.creationTime;
+    }());
+
+    // Nothing is read of an entry that was never read, of the root "/", or
+    // of one that is gone.
+    CFileInfoEx reset;
+    reset.path = dir / "a.txt";
+    EXPECT_EQ(reset.GetCreationFileTime(), 0u);
+    CFolder top;
+    ASSERT_TRUE(top.Refresh("/"));
+    EXPECT_EQ(top.GetLastAccessFileTime(), 0u);
+    ASSERT_EQ(::unlink((dir / "a.txt").c_str()), 0);
+    EXPECT_EQ(file->GetCreationFileTime(), 0u);
+    EXPECT_EQ(file->GetLastAccessTimeText(), "");
+}
+
+TEST(FileInfoTest, TheFileVersionKeptAsideAndTheCrcFollowCopies) {
+    CFileInfoEx entry;
+    uint32_t ms = 1, ls = 1;
+    entry.GetFileVersion(ms, ls);
+    EXPECT_EQ(ms, 0u);
+    EXPECT_EQ(ls, 0u);
+    EXPECT_FALSE(entry.HasFileVersion());
+    entry.SetFileVersion(0x00020003, 0x00040005);
+    entry.SetCRCValue(0x1234);
+    EXPECT_TRUE(entry.HasFileVersion());
+    EXPECT_EQ(entry.GetFileVersionValue(), 0x0002000300040005u);
+    EXPECT_EQ(entry.GetVersionText(), "2,3,4,5");
+    {
+        const CFileInfoEx copy(entry);
+        EXPECT_EQ(copy.GetVersionText(), "2,3,4,5");
+        EXPECT_EQ(copy.GetCRCValue(), 0x1234u);
+        CFolderItem item;
+        item.CopyFrom(entry);
+        EXPECT_EQ(item.GetVersionText(), "2,3,4,5");
+        EXPECT_EQ(item.GetCRCValue(), 0x1234u);
+        entry.SetFileVersion(0, 7);  // the copies keep their own
+        entry.SetCRCValue(0xFFFFFFFFu);
+        EXPECT_EQ(copy.GetVersionText(), "2,3,4,5");
+        EXPECT_EQ(item.GetVersionText(), "2,3,4,5");
+        EXPECT_EQ(item.GetCRCValue(), 0x1234u);
+        EXPECT_EQ(entry.GetCRCValue(), 0xFFFFFFFFu);
+        EXPECT_EQ(entry.GetVersionText(), "0,0,0,7");
+    }
+    CFileInfoEx assigned;
+    assigned.SetFileVersion(9, 9);
+    assigned.SetCRCValue(9);
+    assigned = entry;
+    EXPECT_EQ(assigned.GetVersionText(), "0,0,0,7");
+    EXPECT_EQ(assigned.GetCRCValue(), 0xFFFFFFFFu);
+    entry.SetCRCValue(0);
+    entry.Reset();
+    EXPECT_FALSE(entry.HasFileVersion());
+    EXPECT_EQ(entry.GetVersionText(), "0,0,0,0");
+    EXPECT_EQ(entry.GetCRCValue(), 0xFFFFFFFFu);
+    EXPECT_EQ(assigned.GetVersionText(), "0,0,0,7");
 }
 
 TEST(FolderTest, ScansOneLevelWithEnumerationData) {
