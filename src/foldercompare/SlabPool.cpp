@@ -5,21 +5,13 @@
 #include <cstdlib>
 #include <new>
 
+#include "platform/Sanitizers.h"
+
 namespace corvatine {
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kPooling = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kPooling = false;
-#else
-constexpr bool kPooling = true;
-#endif
-#else
-constexpr bool kPooling = true;
-#endif
+constexpr bool kPooling = !platform::kAddressSanitizer;
 
 // A slab is aligned to its size, so a block finds its slab by its address.
 // The heap maps a slab this large on its own, writing its own header in the

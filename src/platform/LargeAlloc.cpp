@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "platform/Sanitizers.h"
+
 namespace corvatine::platform {
 
 namespace {
@@ -16,17 +18,7 @@ constexpr size_t kPage = 4096;
 // asked for as huge pages, so that the tail costs no more than it holds.
 size_t Rounded(size_t bytes) { return (bytes + kPage - 1) & ~(kPage - 1); }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kPlain = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-constexpr bool kPlain = true;
-#else
-constexpr bool kPlain = false;
-#endif
-#else
-constexpr bool kPlain = false;
-#endif
+constexpr bool kPlain = kAddressSanitizer || kThreadOrMemorySanitizer;
 
 }  // namespace
 
