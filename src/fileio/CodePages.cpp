@@ -263,6 +263,11 @@ const char* IconvCharset(int codePage) {
 }
 
 bool IsCodePageSupported(int codePage) {
+    // iconv always converts UTF-8, the working code page of nearly every
+    // run: asking it would load a conversion module at every start.
+    if (const char* charset = IconvCharset(codePage);
+        charset != nullptr && std::strcmp(charset, "UTF-8") == 0)
+        return true;
     static std::mutex mutex;
     static std::map<int, bool> known;
     std::lock_guard<std::mutex> lock(mutex);
