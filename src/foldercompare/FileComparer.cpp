@@ -35,15 +35,16 @@ void CFileCompareOptions::Load(const platform::CProfile& profile) {
 }
 
 void CFileCompareOptions::Save(platform::CProfile& profile) const {
-    profile.DeleteSection(kExternalToolsKey);
+    std::vector<std::pair<std::string, std::string>> values;
     size_t n = 0;
     for (const CExternalTool& tool : externalTools) {
         ++n;
-        profile.WriteString(kExternalToolsKey, Numbered("Name", n), tool.name);
-        profile.WriteString(kExternalToolsKey, Numbered("Extensions", n), tool.extensions);
-        profile.WriteString(kExternalToolsKey, Numbered("Command", n), tool.command);
-        profile.WriteString(kExternalToolsKey, Numbered("Arguments", n), tool.arguments);
+        values.emplace_back(Numbered("Name", n), tool.name);
+        values.emplace_back(Numbered("Extensions", n), tool.extensions);
+        values.emplace_back(Numbered("Command", n), tool.command);
+        values.emplace_back(Numbered("Arguments", n), tool.arguments);
     }
+    profile.ReplaceSection(kExternalToolsKey, values);
 }
 
 int CFileComparer::ChooseOpening(CFolderItem* left, CFolderItem* right, int& tool) const {

@@ -48,32 +48,18 @@ void CPresetFilterList::Load(const platform::CProfile& profile) {
     }
 }
 
-bool CPresetFilterList::IsStored(const platform::CProfile& profile) const {
-    size_t n = 0;
-    std::string stored;
-    for (const PRESET_FILE_FILTER& preset : items) {
-        if (preset.filter.empty()) continue;
-        ++n;
-        if (!profile.ReadString(m_key, Numbered("Filter", n), stored) || stored != preset.filter ||
-            !profile.ReadString(m_key, Numbered("Name", n), stored) || stored != preset.name)
-            return false;
-    }
-    return profile.ValueNames(m_key).size() == 2 * n && !profile.HasSubsections(m_key);
-}
-
 void CPresetFilterList::Save(platform::CProfile& profile) const {
-    // Saved at every exit, and nearly always unchanged: a section that holds
-    // the list already is left alone, so that the settings file is not
-    // rewritten for nothing.
-    if (IsStored(profile)) return;
-    profile.DeleteSection(m_key);
+    // Saved at every exit, and nearly always unchanged: the section is
+    // replaced only when it does not hold the list already.
+    std::vector<std::pair<std::string, std::string>> values;
     size_t n = 0;
     for (const PRESET_FILE_FILTER& preset : items) {
         if (preset.filter.empty()) continue;
         ++n;
-        profile.WriteString(m_key, Numbered("Filter", n), preset.filter);
-        profile.WriteString(m_key, Numbered("Name", n), preset.name);
+        values.emplace_back(Numbered("Filter", n), preset.filter);
+        values.emplace_back(Numbered("Name", n), preset.name);
     }
+    profile.ReplaceSection(m_key, values);
 }
 
 std::string CPresetFilterList::MenuText(const PRESET_FILE_FILTER& preset) {

@@ -58,9 +58,6 @@ public:
     const std::string& Key() const { return m_key; }
 
 private:
-    // The section holds exactly what Save would write.
-    bool IsStored(const platform::CProfile& profile) const;
-
     std::string m_key;
 };
 

@@ -55,6 +55,17 @@ void CProfile::DeleteValue(const std::string& section, const std::string& entry)
 
 void CProfile::DeleteSection(const std::string& section) { m_hive.DeleteKey(Key(section)); }
 
+void CProfile::ReplaceSection(const std::string& section,
+                              const std::vector<std::pair<std::string, std::string>>& values) {
+    bool held = ValueNames(section).size() == values.size() && !HasSubsections(section);
+    std::string stored;
+    for (size_t i = 0; held && i < values.size(); ++i)
+        held = ReadString(section, values[i].first, stored) && stored == values[i].second;
+    if (held) return;
+    DeleteSection(section);
+    for (const auto& [name, value] : values) WriteString(section, name, value);
+}
+
 std::vector<std::string> CProfile::ValueNames(const std::string& section) const {
     return m_hive.ValueNames(Key(section));
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/RegistryHive.h"
@@ -37,6 +38,11 @@ public:
     void DeleteValue(const std::string& section, const std::string& entry);
     // Removes the section with its values and subsections.
     void DeleteSection(const std::string& section);
+    // Makes a section that holds a list hold exactly these string values and
+    // no subsection. A section that holds them already is left alone, so that
+    // a list saved unchanged at every exit leaves nothing to write.
+    void ReplaceSection(const std::string& section,
+                        const std::vector<std::pair<std::string, std::string>>& values);
     // The names of the section's values.
     std::vector<std::string> ValueNames(const std::string& section) const;
     // Whether the section holds any value.

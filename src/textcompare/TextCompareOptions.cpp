@@ -96,14 +96,15 @@ void CTextCompareOptions::Save(platform::CProfile& profile) const {
 
     // Presets without an expression are dropped and leave no gap; older
     // entries beyond the new count must not come back at the next start.
-    profile.DeleteSection(kPresetLineFiltersKey);
+    std::vector<std::pair<std::string, std::string>> presets;
     int n = 0;
     for (const PRESET_LINE_FILTER& preset : presetLineFilters) {
         if (preset.expression.empty()) continue;
         ++n;
-        profile.WriteString(kPresetLineFiltersKey, "Filter" + std::to_string(n), preset.expression);
-        profile.WriteString(kPresetLineFiltersKey, "Name" + std::to_string(n), preset.name);
+        presets.emplace_back("Filter" + std::to_string(n), preset.expression);
+        presets.emplace_back("Name" + std::to_string(n), preset.name);
     }
+    profile.ReplaceSection(kPresetLineFiltersKey, presets);
 }
 
 void CTextComparer::ResetToDefaults() {

@@ -49,6 +49,12 @@ TEST_F(FileComparerTest, ToolsAreLoadedUpToTheFirstMissingName) {
     CFileCompareOptions again;
     again.Load(profile);
     EXPECT_EQ(again.externalTools.size(), 2u);
+
+    // Saved again unchanged, the tools leave nothing to write.
+    std::string error;
+    ASSERT_TRUE(hive.Flush(error)) << error;
+    again.Save(profile);
+    EXPECT_FALSE(hive.IsModified());
 }
 
 TEST_F(FileComparerTest, MatchingByExtension) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/RecentFileList.h"
 #include "support/TestSupport.h"
 
@@ -36,6 +38,37 @@ TEST_F(ProfileTest, ReadsWithDefaultsRelativeToTheRoot) {
     EXPECT_EQ(profile.GetInt("Settings", "Negative", 0), 0);
     EXPECT_EQ(profile.GetInt("Settings\\Sub", "x", 0), 0);
     EXPECT_EQ(profile.GetString("", "InstallDir", ""), "/opt/corvatine");
+}
+
+TEST_F(ProfileTest, ASectionIsReplacedOnlyWhenItDoesNotHoldTheListAlready) {
+    const std::vector<std::pair<std::string, std::string>> list = {{"Name1", "a"}, {"Filter1", "*.c"}};
+    profile.ReplaceSection("Lists", list);
+    std::string error;
+    ASSERT_TRUE(hive.Flush(error)) << error;
+
+    // The same values, whatever the case of their names: nothing to write.
+    profile.ReplaceSection("Lists", {{"name1", "a"}, {"FILTER1", "*.c"}});
+    EXPECT_FALSE(hive.IsModified());
+
+    // Each way of not holding the list replaces the section as a whole.
+    const auto replacedAfter = [&](const std::function<void()>& spoil) {
+        spoil();
+        ASSERT_TRUE(hive.Flush(error)) << error;
+        profile.ReplaceSection("Lists", list);
+        EXPECT_TRUE(hive.IsModified());
+        EXPECT_EQ(profile.ValueNames("Lists"), (std::vector<std::string>{"Name1", "Filter1"}));
+        EXPECT_FALSE(profile.HasSubsections("Lists"));
+        EXPECT_EQ(profile.GetString("Lists", "Filter1", ""), "*.c");
+        ASSERT_TRUE(hive.Flush(error)) << error;
+    };
+    replacedAfter([&] { profile.WriteString("Lists", "Name2", "extra"); });
+    replacedAfter([&] { profile.WriteString("Lists", "Filter1", "*.h"); });
+    replacedAfter([&] { profile.WriteInt("Lists", "Filter1", 3); });  // a number, not the text
+    replacedAfter([&] { profile.WriteInt("Lists\\Sub", "x", 1); });
+    replacedAfter([&] { profile.DeleteValue("Lists", "Name1"); });
+
+    profile.ReplaceSection("Lists", {});
+    EXPECT_FALSE(profile.HasValues("Lists"));
 }
 
 TEST_F(ProfileTest, RecentListMovesRepeatsToTheFrontAndKeepsItsSize) {

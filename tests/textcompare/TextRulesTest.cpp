@@ -255,6 +255,12 @@ TEST(TextRulesTest, OptionsRoundTripWithPresetsAndMergeMode) {
     CTextCompareOptions again;
     again.Load(profile);
     EXPECT_EQ(again.presetLineFilters.size(), 1u);
+
+    // Saved again unchanged, the options leave nothing to write.
+    std::string error;
+    ASSERT_TRUE(hive.Flush(error)) << error;
+    again.Save(profile);
+    EXPECT_FALSE(hive.IsModified());
 }
 
 TEST(TextRulesTest, RecentLists) {
