@@ -501,6 +501,11 @@ void CRegistryHive::SetValue(const std::string& key, VALUE value) {
 }
 
 void CRegistryHive::SetDword(const std::string& key, const std::string& name, uint32_t value) {
+    // Options are written back at every exit, nearly always unchanged: the
+    // value is compared where it lies before a change is built.
+    if (const ENTRY* entry = Find(key, name);
+        entry != nullptr && entry->type == ValueType::Dword && entry->dword == value)
+        return;
     VALUE v;
     v.name = name;
     v.type = ValueType::Dword;
@@ -509,6 +514,9 @@ void CRegistryHive::SetDword(const std::string& key, const std::string& name, ui
 }
 
 void CRegistryHive::SetString(const std::string& key, const std::string& name, const std::string& value) {
+    if (const ENTRY* entry = Find(key, name);
+        entry != nullptr && entry->type == ValueType::String && entry->text == value)
+        return;
     VALUE v;
     v.name = name;
     v.type = ValueType::String;
