@@ -119,7 +119,8 @@ void CRecentFileList::Load(const CProfile& profile) {
 }
 
 void CRecentFileList::Save(CProfile& profile) const {
-    if (m_size == 0) return;
+    // Saved at every exit, nearly always untouched: nothing to do again.
+    if (m_size == 0 || m_steps.empty()) return;
     profile.Update([list = *this](CProfile& view) { list.SaveMerged(view); });
 }
 
@@ -188,7 +189,7 @@ void CRecentFilePairList::Load(const CProfile& profile) {
 }
 
 void CRecentFilePairList::Save(CProfile& profile) const {
-    if (m_size == 0) return;
+    if (m_size == 0 || m_steps.empty()) return;
     profile.Update([list = *this](CProfile& view) { list.SaveMerged(view); });
 }
 

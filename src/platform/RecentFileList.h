@@ -45,6 +45,7 @@ public:
     // Does what was done to the list since Load again to the entries the
     // section holds, writes the result numbered from 1 and removes every
     // other value of the section; again at Flush on the file as it is then.
+    // A list nothing was done to since Load leaves the section as it is.
     // The list itself stays as it is.
     void Save(CProfile& profile) const;
 

@@ -122,6 +122,34 @@ TEST_F(ProfileTest, RecentListLoadAndSave) {
     EXPECT_EQ(profile.ValueNames("Recent\\Files").size(), 2u);
 }
 
+TEST_F(ProfileTest, ListsNothingWasDoneToLeaveTheirSectionsAsTheyAre) {
+    profile.WriteString("Recent\\Files", "File1", "/one");
+    profile.WriteString("Recent\\Files", "File3", "/three");
+    profile.WriteString("Recent\\Files", "File9", "/beyond the size");
+    profile.WriteString("Recent\\Pairs", "Pair1_1", "/l");
+    profile.WriteString("Recent\\Pairs", "Pair1_2", "/r");
+    profile.WriteString("Recent\\Pairs", "Pair3_1", "/incomplete");
+    std::string error;
+    ASSERT_TRUE(hive.Flush(error)) << error;
+
+    CRecentFileList files("Recent\\Files", "File%d", 4);
+    CRecentFilePairList pairs("Recent\\Pairs", "Pair%d_%d", 4);
+    files.Load(profile);
+    pairs.Load(profile);
+    files.Save(profile);
+    pairs.Save(profile);
+    EXPECT_FALSE(hive.IsModified());
+    EXPECT_EQ(profile.ValueNames("Recent\\Files"), (std::vector<std::string>{"File1", "File3", "File9"}));
+
+    // Once something is done to a list, its section is written anew.
+    pairs.Add("/a", "/b");
+    pairs.Save(profile);
+    EXPECT_TRUE(hive.IsModified());
+    EXPECT_EQ(profile.ValueNames("Recent\\Pairs"),
+              (std::vector<std::string>{"Pair1_1", "Pair1_2", "Pair2_1", "Pair2_2"}));
+    EXPECT_EQ(profile.GetString("Recent\\Pairs", "Pair1_1", ""), "/a");
+}
+
 // Two runs that loaded the same settings and then each saved: the later one
 // puts its entries onto what the earlier one wrote, and neither's are lost.
 TEST_F(ProfileTest, RunsSavingAfterEachOtherKeepEveryRecentEntry) {
