@@ -351,21 +351,21 @@ void CRegistryHive::Load() {
     }
 }
 
-const CRegistryHive::ENTRY* CRegistryHive::Find(const std::string& key, const std::string& name) {
+const CRegistryHive::ENTRY* CRegistryHive::Find(const std::string& key, std::string_view name) {
     const KEY* found = FindKey(key);
     if (found == nullptr) return nullptr;
     const auto value = found->values.find(name);
     return value == found->values.end() ? nullptr : &value->second;
 }
 
-bool CRegistryHive::GetDword(const std::string& key, const std::string& name, uint32_t& value) {
+bool CRegistryHive::GetDword(const std::string& key, std::string_view name, uint32_t& value) {
     const ENTRY* entry = Find(key, name);
     if (entry == nullptr || entry->type != ValueType::Dword) return false;
     value = entry->dword;
     return true;
 }
 
-bool CRegistryHive::GetString(const std::string& key, const std::string& name, std::string& value) {
+bool CRegistryHive::GetString(const std::string& key, std::string_view name, std::string& value) {
     const ENTRY* entry = Find(key, name);
     if (entry == nullptr || entry->type != ValueType::String) return false;
     value = entry->text;
@@ -500,7 +500,7 @@ void CRegistryHive::SetValue(const std::string& key, VALUE value) {
     Record(CHANGE{CHANGE::Kind::SetValue, key, std::move(value), {}});
 }
 
-void CRegistryHive::SetDword(const std::string& key, const std::string& name, uint32_t value) {
+void CRegistryHive::SetDword(const std::string& key, std::string_view name, uint32_t value) {
     // Options are written back at every exit, nearly always unchanged: the
     // value is compared where it lies before a change is built.
     if (const ENTRY* entry = Find(key, name);
@@ -513,7 +513,7 @@ void CRegistryHive::SetDword(const std::string& key, const std::string& name, ui
     SetValue(key, std::move(v));
 }
 
-void CRegistryHive::SetString(const std::string& key, const std::string& name, const std::string& value) {
+void CRegistryHive::SetString(const std::string& key, std::string_view name, const std::string& value) {
     if (const ENTRY* entry = Find(key, name);
         entry != nullptr && entry->type == ValueType::String && entry->text == value)
         return;
@@ -524,7 +524,7 @@ void CRegistryHive::SetString(const std::string& key, const std::string& name, c
     SetValue(key, std::move(v));
 }
 
-void CRegistryHive::DeleteValue(const std::string& key, const std::string& name) {
+void CRegistryHive::DeleteValue(const std::string& key, std::string_view name) {
     // Recorded even when this program does not see the value: the file may
     // hold it by now.
     CHANGE change{CHANGE::Kind::DeleteValue, key, VALUE{}, {}};

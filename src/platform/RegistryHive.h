@@ -56,8 +56,8 @@ public:
 
     // Reads a value; false when the key or the value does not exist or the
     // value has the other type.
-    [[nodiscard]] bool GetDword(const std::string& key, const std::string& name, uint32_t& value);
-    [[nodiscard]] bool GetString(const std::string& key, const std::string& name, std::string& value);
+    [[nodiscard]] bool GetDword(const std::string& key, std::string_view name, uint32_t& value);
+    [[nodiscard]] bool GetString(const std::string& key, std::string_view name, std::string& value);
     bool KeyExists(const std::string& key);
     // Whether the key itself holds a value.
     bool HasValues(const std::string& key);
@@ -66,9 +66,9 @@ public:
     // The names of a key's values in the order they were first written.
     std::vector<std::string> ValueNames(const std::string& key);
 
-    void SetDword(const std::string& key, const std::string& name, uint32_t value);
-    void SetString(const std::string& key, const std::string& name, const std::string& value);
-    void DeleteValue(const std::string& key, const std::string& name);
+    void SetDword(const std::string& key, std::string_view name, uint32_t value);
+    void SetString(const std::string& key, std::string_view name, const std::string& value);
+    void DeleteValue(const std::string& key, std::string_view name);
     // Removes the key with all its values and subkeys.
     void DeleteKey(const std::string& key);
 
@@ -108,10 +108,13 @@ public:
     static std::string FoldName(std::string_view name);
 
 private:
+    // Transparent, so that a name is looked up without a copy.
     struct NAMEHASH {
+        using is_transparent = void;
         size_t operator()(std::string_view name) const;
     };
     struct NAMEEQUAL {
+        using is_transparent = void;
         bool operator()(std::string_view a, std::string_view b) const { return NamesEqual(a, b); }
     };
     struct ENTRY {
@@ -135,7 +138,7 @@ private:
         std::function<void(CRegistryHive&)> edit;  // Update
     };
 
-    const ENTRY* Find(const std::string& key, const std::string& name);
+    const ENTRY* Find(const std::string& key, std::string_view name);
     // The key, or null when it does not exist.
     KEY* FindKey(const std::string& key);
     void SetValue(const std::string& key, VALUE value);
