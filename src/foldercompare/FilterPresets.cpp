@@ -80,12 +80,13 @@ std::vector<PRESET_FILE_FILTER> ParseLanguagePresets(const std::string& language
     return presets;
 }
 
-void CPresetFilters::Load(const platform::CProfile& profile, const std::string& languagePatterns) {
+void CPresetFilters::Load(const platform::CProfile& profile,
+                          const std::function<std::string()>& languagePatterns) {
     filesInclude.Load(profile);
     filesExclude.Load(profile);
     foldersInclude.Load(profile);
     foldersExclude.Load(profile);
-    if (filesInclude.items.empty()) filesInclude.items = ParseLanguagePresets(languagePatterns);
+    if (filesInclude.items.empty()) filesInclude.items = ParseLanguagePresets(languagePatterns());
     if (foldersExclude.items.empty())
         foldersExclude.items = {{"SVN control folders", ".svn"}, {"CVS control folders", ".CVS"}};
 }

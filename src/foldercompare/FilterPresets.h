@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,8 +64,8 @@ private:
 
 // The four preset lists with their defaults: an empty files-include list
 // receives one preset per language (from the text of the syntax definitions'
-// patterns formatted with kLanguagePresetTemplate); an empty folders-exclude
-// list the Subversion and CVS control folders.
+// patterns formatted with kLanguagePresetTemplate, which Load asks for only
+// then); an empty folders-exclude list the Subversion and CVS control folders.
 class CPresetFilters {
 public:
     CPresetFilterList filesInclude{kPresetFilesIncludeKey};
@@ -72,7 +73,7 @@ public:
     CPresetFilterList foldersInclude{kPresetFoldersIncludeKey};
     CPresetFilterList foldersExclude{kPresetFoldersExcludeKey};
 
-    void Load(const platform::CProfile& profile, const std::string& languagePatterns);
+    void Load(const platform::CProfile& profile, const std::function<std::string()>& languagePatterns);
     void Save(platform::CProfile& profile) const;
 };
 

@@ -229,7 +229,8 @@ void CFolderComparer::Save(platform::CProfile& profile) const {
 }
 
 void CFolderComparer::LoadFilterLists(const platform::CProfile& profile) {
-    presetFilters.Load(profile, GetSyntaxEditor().BuildFileFilter(false, kLanguagePresetTemplate));
+    presetFilters.Load(profile,
+                       [] { return GetSyntaxEditor().BuildFileFilter(false, kLanguagePresetTemplate); });
 }
 
 void CFolderComparer::SaveFilterLists(platform::CProfile& profile) const { presetFilters.Save(profile); }

@@ -214,7 +214,7 @@ TEST_F(FiltersTest, ControlFoldersAreExcludedWithTheirContents) {
     ASSERT_TRUE(root.Scan());
     CPresetFilters presets;
     test::ScratchProfile settings;
-    presets.Load(settings.profile, "");
+    presets.Load(settings.profile, [] { return std::string(); });
     CComboFilters filters;
     filters.folderFilters.nameExclude = presets.foldersExclude.items.at(0).filter;
     int visible = 0;
@@ -233,7 +233,7 @@ class PresetFiltersTest : public ::testing::Test, protected test::ScratchProfile
 
 TEST_F(PresetFiltersTest, EmptyListsReceiveTheirDefaults) {
     CPresetFilters presets;
-    presets.Load(profile, GetSyntaxEditor().BuildFileFilter(false, kLanguagePresetTemplate));
+    presets.Load(profile, [] { return GetSyntaxEditor().BuildFileFilter(false, kLanguagePresetTemplate); });
     ASSERT_FALSE(presets.filesInclude.items.empty());
     bool sawC = false;
     for (const PRESET_FILE_FILTER& preset : presets.filesInclude.items) {
@@ -260,7 +260,7 @@ TEST_F(PresetFiltersTest, LoadingStopsAtTheFirstEmptyFilterAndSavingRenumbers) {
     profile.WriteString(kPresetFilesExcludeKey, "Filter3", "*.bak");
     profile.WriteString(kPresetFoldersExcludeKey, "Filter1", "node_modules");  // no name
     CPresetFilters presets;
-    presets.Load(profile, "Text Files|*.txt|");
+    presets.Load(profile, [] { return std::string("Text Files|*.txt|"); });
     ASSERT_EQ(presets.filesExclude.items.size(), 1u);
     EXPECT_EQ(presets.filesExclude.items[0].name, "Objects");
     ASSERT_EQ(presets.foldersExclude.items.size(), 1u);  // not empty: no defaults
@@ -274,14 +274,19 @@ TEST_F(PresetFiltersTest, LoadingStopsAtTheFirstEmptyFilterAndSavingRenumbers) {
     EXPECT_EQ(profile.GetString(kPresetFilesExcludeKey, "Name2", ""), "Objects");
     EXPECT_EQ(profile.GetString(kPresetFilesExcludeKey, "Filter3", "none"), "none");  // the old third is gone
     CPresetFilters again;
-    again.Load(profile, "");
+    int asked = 0;
+    again.Load(profile, [&] {
+        ++asked;
+        return std::string();
+    });
     EXPECT_EQ(again.filesExclude.items.size(), 2u);
     EXPECT_EQ(again.filesInclude.items.size(), 1u);  // the language presets were saved
+    EXPECT_EQ(asked, 0);                             // and are not built again
 }
 
 TEST_F(PresetFiltersTest, SavingUnchangedListsChangesNothing) {
     CPresetFilters presets;
-    presets.Load(profile, "Text Files|*.txt|");
+    presets.Load(profile, [] { return std::string("Text Files|*.txt|"); });
     presets.Save(profile);
     std::string error;
     ASSERT_TRUE(hive.Flush(error)) << error;
@@ -289,7 +294,7 @@ TEST_F(PresetFiltersTest, SavingUnchangedListsChangesNothing) {
 
     // Loaded and saved again as at every exit: nothing waits to be written.
     CPresetFilters again;
-    again.Load(profile, "Text Files|*.txt|");
+    again.Load(profile, [] { return std::string("Text Files|*.txt|"); });
     again.Save(profile);
     EXPECT_FALSE(hive.IsModified());
 
