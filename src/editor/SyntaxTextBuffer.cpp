@@ -19,6 +19,11 @@ void CSyntaxTextBuffer::FreeLines() {
     m_loadedText.clear();
     m_loadedNext = nullptr;
     m_loadedLeft = 0;
+    m_keptText.clear();
+}
+
+void CSyntaxTextBuffer::KeepLoadedText(std::shared_ptr<const void> owner) {
+    if (owner) m_keptText.push_back(std::move(owner));
 }
 
 void CSyntaxTextBuffer::ReserveLoadedText(size_t bytes) {
@@ -58,6 +63,18 @@ void CSyntaxTextBuffer::AppendLoadedLines(std::string_view lines) {
         m_loadedNext += full + 1;
         m_loadedLeft -= full + 1;
         m_lines.emplace_back().Borrow(text, static_cast<int>(full), 1);
+        p = feed + 1;
+    }
+    m_gapStart = m_lines.size();
+}
+
+void CSyntaxTextBuffer::BorrowLoadedLines(std::string_view lines) {
+    if (m_gapLength > 0) CloseGap();
+    const char* p = lines.data();
+    const char* const end = p + lines.size();
+    while (p < end) {
+        const char* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        m_lines.emplace_back().Borrow(p, static_cast<int>(feed - p) + 1, 1);
         p = feed + 1;
     }
     m_gapStart = m_lines.size();

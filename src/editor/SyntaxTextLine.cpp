@@ -71,10 +71,10 @@ void CSyntaxTextLine::Reserve(int bytes) {
     BLOCK* old = Block();
     if (old != nullptr && old->capacity > bytes) return;
     BLOCK* block = BLOCK::Make(CapacityFor(bytes));
-    if (m_text != nullptr)
-        std::memcpy(block->text, m_text, static_cast<size_t>(FullLength()) + 1);
-    else
-        block->text[0] = '\0';
+    // Borrowed text need not end in a NUL: the text is copied, the NUL put after it.
+    const int full = m_text != nullptr ? FullLength() : 0;
+    if (full > 0) std::memcpy(block->text, m_text, static_cast<size_t>(full));
+    block->text[full] = '\0';
     if (old != nullptr) {
         block->origin = old->origin;
         block->revision = old->revision;

@@ -52,7 +52,9 @@ public:
     CSyntaxTextLine(const CSyntaxTextLine&) = delete;
     CSyntaxTextLine& operator=(const CSyntaxTextLine&) = delete;
 
-    // The characters and the ending, NUL-terminated; never null.
+    // The characters and the ending; never null. NUL-terminated, except
+    // in a line that borrows its file's bytes where they lie (see
+    // CSyntaxTextBuffer::BorrowLoadedLines): the file's next bytes follow.
     const char* Text() const { return m_text != nullptr ? m_text : ""; }
     // Characters before the ending.
     int Length() const { return m_length != kLongLength ? static_cast<int>(m_length) : LongLength(); }
@@ -68,8 +70,8 @@ public:
     // Replaces the whole line; the ending is found from the last characters.
     void Assign(const char* text, int length);
     // Points the line at text that lives elsewhere for as long as the line
-    // does (the buffer's loaded text): fullLength bytes, the ending of
-    // endingLength among them, followed by a NUL.
+    // does (the buffer's loaded text, or the file's bytes it keeps):
+    // fullLength bytes, the ending of endingLength among them.
     void Borrow(const char* text, int fullLength, int endingLength) {
         const auto length = static_cast<uint32_t>(fullLength - endingLength);
         if (m_owned || length >= s_blockLengthFrom) {

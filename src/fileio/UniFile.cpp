@@ -298,6 +298,10 @@ bool UniMemFile::Open(const std::string& path, bool write) {
             m_base = static_cast<unsigned char*>(view);
         }
     }
+    if (m_base != nullptr) {
+        const auto size = static_cast<size_t>(m_filesize);
+        m_view = std::shared_ptr<void>(m_base, [size](void* view) { ::munmap(view, size); });
+    }
     m_data = m_current = m_released = m_base;
     m_writable = write;
     if (m_base != nullptr) ::madvise(m_base, static_cast<size_t>(m_filesize), MADV_SEQUENTIAL);
@@ -307,7 +311,8 @@ bool UniMemFile::Open(const std::string& path, bool write) {
 }
 
 void UniMemFile::Close() {
-    if (m_base != nullptr) ::munmap(m_base, static_cast<size_t>(m_filesize));
+    m_view.reset();  // unmaps the view unless a share keeps it
+    m_viewShared = false;
     m_base = nullptr;
     m_data = m_current = m_released = nullptr;
     m_onlyLineFeeds = -1;
@@ -326,6 +331,12 @@ bool UniMemFile::DetectBom() {
     m_data = m_current = m_base + bom.dataOffset;
     m_readBom = true;
     return found;
+}
+
+std::shared_ptr<const void> UniMemFile::ShareView() {
+    if (m_writable || !m_view) return nullptr;
+    m_viewShared = true;
+    return m_view;
 }
 
 bool UniMemFile::ReadLine(std::string& text) {
@@ -360,7 +371,7 @@ bool UniMemFile::ReadLine(std::string& text, std::string& ending) {
 void UniMemFile::ReleaseConsumed() {
     // Reading never goes back, so what lies behind it can be dropped; a
     // shared writable map keeps its pages.
-    if (m_writable || m_base == nullptr) return;
+    if (m_writable || m_base == nullptr || m_viewShared) return;
     const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
     const uintptr_t from = reinterpret_cast<uintptr_t>(m_released);
     const uintptr_t to = reinterpret_cast<uintptr_t>(m_current) & ~(page - 1);

@@ -153,6 +153,11 @@ public:
     // feed, and how many there are; valid until the next read. False when
     // lines are to be read one by one, and at the end.
     bool ReadLineFeedBlock(std::string_view& block, int64_t& lines);
+    // A share in the read-only view of the file: the view stays mapped while
+    // any share lives, after Close too, so that what was read can be used
+    // where it lies. Pages read are then no longer given back. Null for an
+    // empty file and for one opened for writing.
+    std::shared_ptr<const void> ShareView();
 
 private:
     bool Open(const std::string& path, bool write);
@@ -167,6 +172,8 @@ private:
 
     int m_fd = -1;
     unsigned char* m_base = nullptr;            // the mapped view
+    std::shared_ptr<void> m_view;               // unmaps the view when the last share goes
+    bool m_viewShared = false;                  // shares handed out: the pages stay
     const unsigned char* m_data = nullptr;      // after the byte-order mark
     const unsigned char* m_current = nullptr;   // the read position
     const unsigned char* m_released = nullptr;  // pages before this were given back

@@ -142,6 +142,32 @@ TEST_F(CompareTest, UnifiedMatchesDiffOnFilesOfLineFeeds) {
     }
 }
 
+// Files of whole pages of lines ending in line feeds, compared where they
+// lie: the last line ends where the file's view does. The same diff as GNU
+// diff's, and a copy of everything saved gives the other file.
+TEST_F(CompareTest, FilesOfWholePagesAsDiffSeesThem) {
+    ExactRules();
+    for (const size_t size : {size_t{4096}, size_t{8192}}) {
+        std::string left;
+        for (int i = 0; left.size() < size; ++i) left += "row " + std::to_string(i) + "\n";
+        left.resize(size - 1);
+        left += "\n";
+        std::string right = "first\n" + left.substr(left.find('\n') + 1);
+        right.resize(right.size() - 2);
+        right += "#\n";
+        Write(left, right);
+        const test::ProgramResult ours = Run({"--format=unified", "left.txt", "right.txt"});
+        const test::ProgramResult gnu =
+            test::RunProgram("/usr/bin/diff", {"-u", "left.txt", "right.txt"}, {}, m_dir.Path());
+        EXPECT_EQ(ours.exitStatus, 1) << ours.err;
+        EXPECT_EQ(ours.out, gnu.out) << size;
+        const test::ProgramResult copied =
+            Run({"--copy=left-to-right:all", "--save", "--quiet", "left.txt", "right.txt"});
+        EXPECT_EQ(copied.exitStatus, 0) << copied.err;
+        EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), left) << size;
+    }
+}
+
 // Lines of a few words with any line ending, a last line perhaps without one.
 std::string Generate(std::mt19937& random, const std::vector<std::string>& lines) {
     static const char* const kEndings[] = {"\n", "\r\n", "\r"};

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
+#include <string>
 
 namespace corvatine {
 namespace {
@@ -125,6 +127,37 @@ TEST(SyntaxTextLineTest, LongLinesKeepTheirLengthInTheirBlock) {
     moved.Assign("xy\n", 3);
     EXPECT_EQ(moved.Length(), 2);
     EXPECT_EQ(moved.EndingLength(), 1);
+}
+
+// Lines that borrow text where it lies (a file's view) keep its owner until
+// they are freed; a change copies the line's own bytes only, the text after
+// it in memory being no part of it.
+TEST(SyntaxTextBufferTest, BorrowedLinesKeepTheirTextAndCopyOnlyTheirOwn) {
+    CSyntaxTextBuffer buffer;
+    auto owner = std::make_shared<std::string>("ab\ncd\nef\n");
+    const std::weak_ptr<std::string> watch = owner;
+    const char* text = owner->data();
+    buffer.KeepLoadedText(owner);
+    buffer.BorrowLoadedLines(*owner);
+    owner.reset();
+    ASSERT_EQ(buffer.GetLineCount(), 3);
+    EXPECT_EQ(buffer.GetLine(0).Text(), text);
+    EXPECT_EQ(buffer.GetLine(1).Text(), text + 3);
+    EXPECT_EQ(buffer.GetLine(1).Characters(), "cd");
+    EXPECT_EQ(buffer.GetLine(2).Ending(), "\n");
+    EXPECT_FALSE(watch.expired());
+
+    CSyntaxTextLine& first = buffer.GetLine(0);
+    first.SetRevision(7);  // into a block of its own
+    EXPECT_NE(first.Text(), text);
+    EXPECT_EQ(std::string(first.Text()), "ab\n");
+    EXPECT_EQ(first.Revision(), 7u);
+    buffer.GetLine(1).Truncate(1);
+    EXPECT_EQ(std::string(buffer.GetLine(1).Text()), "c");
+    EXPECT_EQ(std::string(buffer.GetLine(2).Characters()), "ef");
+
+    buffer.FreeLines();
+    EXPECT_TRUE(watch.expired());
 }
 
 TEST(SyntaxTextBufferTest, LineStorage) {

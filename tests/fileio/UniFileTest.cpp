@@ -102,6 +102,28 @@ TEST(UniMemFileTest, LinesEndingInLineFeedsComeInBlocks) {
     EXPECT_FALSE(converted.ReadLineFeedBlock(block, lines));
 }
 
+// What was read can be used where it lies after the file is closed, as long
+// as a share of its view is kept.
+TEST(UniMemFileTest, ASharedViewOutlivesTheFile) {
+    test::TempDir dir;
+    UniMemFile file(4);
+    ASSERT_TRUE(file.OpenRead(dir.WriteFile("f", "one\ntwo\n")));
+    file.SetCodePage(WorkingCodePage());
+    const std::shared_ptr<const void> view = file.ShareView();
+    ASSERT_NE(view, nullptr);
+    std::string_view block;
+    int64_t lines = 0;
+    ASSERT_TRUE(file.ReadLineFeedBlock(block, lines));
+    EXPECT_EQ(block.data(), static_cast<const char*>(view.get()));
+    file.Close();
+    EXPECT_EQ(std::string_view(static_cast<const char*>(view.get()), 8), "one\ntwo\n");
+    // Nothing to share: an empty file, a file opened for writing.
+    ASSERT_TRUE(file.OpenRead(dir.WriteFile("e", "")));
+    EXPECT_EQ(file.ShareView(), nullptr);
+    ASSERT_TRUE(file.OpenWrite(dir.WriteFile("w", "x\n")));
+    EXPECT_EQ(file.ShareView(), nullptr);
+}
+
 TEST(UniMemFileTest, RecordsNulBytesOnEveryRoute) {
     test::TempDir dir;
     TextLineStats stats;
