@@ -112,18 +112,6 @@ void CSyntaxTextLine::Assign(const char* text, int length) {
     FindEnding(length);
 }
 
-// Borrow for a line that has a block, or whose length needs one.
-void CSyntaxTextLine::BorrowInto(const char* text, int fullLength, int endingLength) {
-    if (static_cast<uint32_t>(fullLength - endingLength) >= s_blockLengthFrom) {
-        Assign(text, fullLength);  // its length needs a block
-        return;
-    }
-    Release();
-    m_text = const_cast<char*>(text);
-    m_endingLength = static_cast<uint32_t>(endingLength);
-    m_length = static_cast<uint32_t>(fullLength - endingLength);
-}
-
 void CSyntaxTextLine::Reset() {
     Release();
     m_length = 0;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace corvatine {
 namespace {
@@ -158,6 +159,32 @@ TEST(SyntaxTextBufferTest, BorrowedLinesKeepTheirTextAndCopyOnlyTheirOwn) {
 
     buffer.FreeLines();
     EXPECT_TRUE(watch.expired());
+}
+
+// Lines of every length, empty ones in runs, with their line feeds at every
+// place of the pieces the text is searched in, and a last part shorter than
+// a piece: each line is found where it lies.
+TEST(SyntaxTextBufferTest, BorrowedLinesOfEveryLength) {
+    for (const size_t shift : {size_t{0}, size_t{1}, size_t{63}}) {
+        std::string text(shift, '\n');
+        std::vector<std::string> expected(shift, "");
+        for (int i = 0; i < 400; ++i) {
+            const size_t length = i % 5 == 0 ? 0 : static_cast<size_t>(i * 7 % 131);
+            expected.emplace_back(length, static_cast<char>('a' + i % 26));
+            text += expected.back() + "\n";
+        }
+        CSyntaxTextBuffer buffer;
+        buffer.BorrowLoadedLines(text);
+        ASSERT_EQ(buffer.GetLineCount(), static_cast<int>(expected.size())) << shift;
+        const char* at = text.data();
+        for (size_t i = 0; i < expected.size(); ++i) {
+            const CSyntaxTextLine& line = buffer.GetLine(static_cast<int>(i));
+            ASSERT_EQ(line.Text(), at) << shift << " " << i;
+            EXPECT_EQ(line.Characters(), expected[i]) << shift << " " << i;
+            EXPECT_EQ(line.Ending(), "\n");
+            at += line.FullLength();
+        }
+    }
 }
 
 TEST(SyntaxTextBufferTest, LineStorage) {
