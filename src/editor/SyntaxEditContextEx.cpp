@@ -170,6 +170,10 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
         error = FormatSystemMessage(ENOENT);
         return false;
     }
+    // Lines may lie in the view of the file about to be written, which is
+    // written in place when the file has several links or an owner a new
+    // file cannot take: they get their own copy first.
+    CopyBorrowedText();
     // "Current setting" keeps each line's own ending: a style chosen for the
     // buffer has already been given to its lines (ApplyLineEndingStyle), and
     // a file nobody edited is written back exactly as it was read.

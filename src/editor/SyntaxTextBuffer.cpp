@@ -73,6 +73,29 @@ void CSyntaxTextBuffer::AppendLoadedLines(std::string_view lines) {
     m_gapStart = m_lines.size();
 }
 
+void CSyntaxTextBuffer::CopyBorrowedText() {
+    if (m_keptText.empty()) return;
+    // Every line that borrows, gap or not: those of the loaded text too,
+    // which costs a copy but needs no telling them apart.
+    size_t bytes = 0;
+    for (const CSyntaxTextLine& line : m_lines)
+        if (line.Borrows()) bytes += static_cast<size_t>(line.FullLength()) + 1;
+    ReserveLoadedText(bytes);
+    for (CSyntaxTextLine& line : m_lines) {
+        if (!line.Borrows()) continue;
+        const auto full = static_cast<size_t>(line.FullLength());
+        char* text = m_loadedNext;
+        std::memcpy(text, line.Text(), full);
+        text[full] = '\0';
+        m_loadedNext += full + 1;
+        m_loadedLeft -= full + 1;
+        const uint32_t flags = line.flags;
+        line = CSyntaxTextLine(text, static_cast<int>(full), line.EndingLength());
+        line.flags = flags;
+    }
+    m_keptText.clear();
+}
+
 void CSyntaxTextBuffer::BorrowLoadedLines(std::string_view lines) {
     if (m_gapLength > 0) CloseGap();
     const char* p = lines.data();

@@ -63,6 +63,10 @@ public:
     void BorrowLoadedLines(std::string_view lines);
     // Keeps owner (what holds text that lines borrow) until every line is freed.
     void KeepLoadedText(std::shared_ptr<const void> owner);
+    // Copies the text of lines that borrow a kept owner's into the buffer's
+    // own loaded text and lets the owners go, so that what they hold may
+    // change (a file written in place).
+    void CopyBorrowedText();
 
 private:
     // The records are kept with a gap of empty ones where the last insertion

@@ -76,6 +76,8 @@ public:
     int Length() const { return m_length != kLongLength ? static_cast<int>(m_length) : LongLength(); }
     // 0, 1 (a lone CR or LF) or 2 (CR LF).
     int EndingLength() const { return m_endingLength; }
+    // Whether the line points at text it does not own (see the constructor).
+    bool Borrows() const { return m_text != nullptr && !m_owned; }
     int FullLength() const { return Length() + static_cast<int>(m_endingLength); }
     // The bytes the line may hold without growing (with its NUL); a line
     // without a block of its own has the 16 bytes of a new one.

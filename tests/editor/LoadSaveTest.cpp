@@ -142,6 +142,28 @@ TEST_F(LoadSaveTest, LinesLoadedInPlaceStayInTheFilesView) {
     EXPECT_EQ(Lines(context), "a\r\n|b\r\n||");
 }
 
+// Saving over the file the lines were loaded in place from, when that file
+// is written in place (it has a second link): every line is written as it
+// was, none read back from bytes the save has already overwritten.
+TEST_F(LoadSaveTest, SavingInPlaceOverTheFileLinesWereLoadedFrom) {
+    context.SetLoadInPlace(true);
+    std::string bytes;
+    for (int i = 0; bytes.size() < 3 * UniStdioFile::kWriteBufferSize; ++i)
+        bytes += "line " + std::to_string(i) + " of the file\n";
+    ASSERT_EQ(Load(bytes), LOAD_OK);
+    const std::string link = dir / "link.txt";
+    ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
+    context.GetLine(0).Assign("a longer first line, which moves every other\n", 45);
+    const std::string expected =
+        "a longer first line, which moves every other\n" + bytes.substr(bytes.find('\n') + 1);
+    ASSERT_TRUE(context.SaveTextFile(path, false, error)) << error;
+    EXPECT_EQ(test::ReadFile(path), expected);
+    EXPECT_EQ(test::ReadFile(link), expected);  // written in place: still one file
+    std::string joined;
+    for (int i = 0; i < context.GetLineCount(); ++i) joined += context.GetLine(i).Text();
+    EXPECT_EQ(joined, expected);
+}
+
 TEST_F(LoadSaveTest, ANulMakesTheFileBinary) {
     EXPECT_EQ(Load(std::string("line one\nline\0two\n", 19)), LOAD_BINARY);
     EXPECT_EQ(context.GetLineCount(), 1);
