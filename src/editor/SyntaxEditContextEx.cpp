@@ -170,10 +170,6 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
         error = FormatSystemMessage(ENOENT);
         return false;
     }
-    // Lines may lie in the view of the file about to be written, which is
-    // written in place when the file has several links or an owner a new
-    // file cannot take: they get their own copy first.
-    CopyBorrowedText();
     // "Current setting" keeps each line's own ending: a style chosen for the
     // buffer has already been given to its lines (ApplyLineEndingStyle), and
     // a file nobody edited is written back exactly as it was read.
@@ -196,6 +192,10 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
         ErrorText(file.GetErrorInfo(), error);
         return false;
     }
+    // A file with several links, or an owner a new file cannot take, is
+    // written in place: lines that lie in its view get their own copy
+    // before its bytes change.
+    if (file.WritesInPlace()) CopyBorrowedText();
     bool ok = file.WriteBom();
     const std::string_view ending = EndingForStyle(style);
     // A code page file's lines end in the bytes CR and LF, which is where

@@ -205,6 +205,9 @@ public:
     // expected, only while it is still that file.
     bool OpenWrite(const std::string& path, const platform::FILEIDENTITY* expected = nullptr);
     bool OpenWriteUtf8(const std::string& path);
+    // Whether the open target is written in place rather than replaced
+    // (see CAtomicFileWriter): its old bytes change as it is written.
+    bool WritesInPlace() const { return m_writing && m_writer.InPlace(); }
     void Close() override;
     bool IsOpen() const override { return m_reader.IsOpen() || m_writing; }
     bool DetectBom() override;

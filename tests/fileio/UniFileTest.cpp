@@ -351,6 +351,25 @@ TEST(UniStdioFileTest, NothingReplacesTheTargetWithoutCommit) {
     EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", dir.Path()}).out, "keep\n");
 }
 
+// A file with a second link is written in place, one with a single link
+// replaced; a file not open for writing is neither.
+TEST(UniStdioFileTest, TellsWhetherTheTargetIsWrittenInPlace) {
+    test::TempDir dir;
+    const std::string single = dir.WriteFile("single", "a\n");
+    const std::string linked = dir.WriteFile("linked", "b\n");
+    ASSERT_EQ(::link(linked.c_str(), (dir / "other").c_str()), 0);
+    UniStdioFile file;
+    EXPECT_FALSE(file.WritesInPlace());
+    ASSERT_TRUE(file.OpenWrite(single));
+    EXPECT_FALSE(file.WritesInPlace());
+    file.Close();
+    ASSERT_TRUE(file.OpenWrite(linked));
+    EXPECT_TRUE(file.WritesInPlace());
+    ASSERT_TRUE(file.WriteText("c\n"));
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(test::ReadFile(dir / "other"), "c\n");
+}
+
 TEST(UniStdioFileTest, SniffsTheMark) {
     test::TempDir dir;
     int kind = -5, codePage = -5;
