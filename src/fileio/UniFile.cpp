@@ -316,6 +316,7 @@ void UniMemFile::Close() {
     m_base = nullptr;
     m_data = m_current = m_released = nullptr;
     m_onlyLineFeeds = -1;
+    m_countedFrom = nullptr;
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     ResetState();
@@ -403,7 +404,9 @@ static int64_t CountLineFeedBytes(const unsigned char* p, size_t n) {
 
 int64_t UniMemFile::CountLineFeeds() const {
     if (m_current == nullptr) return 0;
-    return CountLineFeedBytes(m_current, static_cast<size_t>(m_base + m_filesize - m_current));
+    m_countedFrom = m_current;
+    m_countedFeeds = CountLineFeedBytes(m_current, static_cast<size_t>(m_base + m_filesize - m_current));
+    return m_countedFeeds;
 }
 
 // The first CR, LF or NUL in [from, end), or end.
@@ -435,13 +438,16 @@ bool UniMemFile::ReadLineFeedBlock(std::string_view& block, int64_t& lines) {
     if (m_onlyLineFeeds == 0) return false;
     // The whole lines in the next block of bytes, or the one line that is
     // longer; an unterminated last line is left to ReadLineInPlace.
-    const unsigned char* limit = m_current + std::min<int64_t>(m_lineFeedBlock, end - m_current);
+    const int64_t step = m_viewShared ? end - m_current : std::min<int64_t>(m_lineFeedBlock, end - m_current);
+    const unsigned char* limit = m_current + step;
     const void* last = ::memrchr(m_current, LF, static_cast<size_t>(limit - m_current));
     if (last == nullptr) last = std::memchr(limit, LF, static_cast<size_t>(end - limit));
     if (last == nullptr) return false;
     const auto* stop = static_cast<const unsigned char*>(last) + 1;
     block = std::string_view(reinterpret_cast<const char*>(m_current), static_cast<size_t>(stop - m_current));
-    lines = CountLineFeedBytes(m_current, block.size());
+    // All the rest's line feeds, counted already from here: as many.
+    lines = limit == end && m_countedFrom == m_current ? m_countedFeeds
+                                                       : CountLineFeedBytes(m_current, block.size());
     m_stats.nLF += static_cast<int32_t>(lines);
     m_lineno += static_cast<int>(lines);
     m_current = stop;

@@ -149,9 +149,10 @@ public:
     int64_t CountLineFeeds() const;
     // When the rest of the file breaks its lines at line feeds alone and
     // holds no NUL (and ReadsInPlace): the next whole lines as they lie in
-    // the file, about a block of bytes of them, each ending in its line
-    // feed, and how many there are; valid until the next read. False when
-    // lines are to be read one by one, and at the end.
+    // the file, about a block of bytes of them (all of them once the view is
+    // shared: no pages are given back then), each ending in its line feed,
+    // and how many there are; valid until the next read. False when lines
+    // are to be read one by one, and at the end.
     bool ReadLineFeedBlock(std::string_view& block, int64_t& lines);
     // A share in the read-only view of the file: the view stays mapped while
     // any share lives, after Close too, so that what was read can be used
@@ -183,6 +184,10 @@ private:
     bool m_otherForm = false;
     int64_t m_lineFeedBlock;
     int m_onlyLineFeeds = -1;  // the 8-bit text breaks only at LF and has no NUL: 1; 0 no; -1 not known
+    // The line feeds CountLineFeeds counted last, and from where: a block
+    // of all the rest from there holds as many.
+    mutable const unsigned char* m_countedFrom = nullptr;
+    mutable int64_t m_countedFeeds = 0;
     struct Converters;
     std::unique_ptr<Converters> m_converters;
 };

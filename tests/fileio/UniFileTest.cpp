@@ -109,14 +109,38 @@ TEST(UniMemFileTest, ASharedViewOutlivesTheFile) {
     UniMemFile file(4);
     ASSERT_TRUE(file.OpenRead(dir.WriteFile("f", "one\ntwo\n")));
     file.SetCodePage(WorkingCodePage());
+    EXPECT_EQ(file.CountLineFeeds(), 2);
     const std::shared_ptr<const void> view = file.ShareView();
     ASSERT_NE(view, nullptr);
+    // Nothing is given back while shared: all the lines come in one block.
     std::string_view block;
     int64_t lines = 0;
     ASSERT_TRUE(file.ReadLineFeedBlock(block, lines));
     EXPECT_EQ(block.data(), static_cast<const char*>(view.get()));
+    EXPECT_EQ(block, "one\ntwo\n");
+    EXPECT_EQ(lines, 2);
+    EXPECT_EQ(file.GetStats().nLF, 2);
+    EXPECT_FALSE(file.ReadLineFeedBlock(block, lines));
     file.Close();
     EXPECT_EQ(std::string_view(static_cast<const char*>(view.get()), 8), "one\ntwo\n");
+    // Counted from elsewhere, or not at all: the block's own line feeds.
+    for (const bool count : {false, true}) {
+        UniMemFile other(2);
+        ASSERT_TRUE(other.OpenRead(dir.WriteFile("g", "a\nb\nc\nlast")));
+        other.SetCodePage(WorkingCodePage());
+        if (count) {
+            EXPECT_EQ(other.CountLineFeeds(), 3);
+        }
+        std::string_view characters, ending;
+        ASSERT_TRUE(other.ReadLineInPlace(characters, ending));
+        const std::shared_ptr<const void> shared = other.ShareView();
+        ASSERT_TRUE(other.ReadLineFeedBlock(block, lines));
+        EXPECT_EQ(block, "b\nc\n");
+        EXPECT_EQ(lines, 2) << count;
+        EXPECT_EQ(other.GetStats().nLF, 3);
+        ASSERT_TRUE(other.ReadLineInPlace(characters, ending));
+        EXPECT_EQ(characters, "last");
+    }
     // Nothing to share: an empty file, a file opened for writing.
     ASSERT_TRUE(file.OpenRead(dir.WriteFile("e", "")));
     EXPECT_EQ(file.ShareView(), nullptr);
