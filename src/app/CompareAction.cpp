@@ -355,6 +355,10 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
     CConsoleMessages messages(err, options.yes);
     CDocumentWatches watches(options.watch);
     CTextCompareDoc doc(messages, &watches);
+    // Compared once and closed: the lines may stay where the files were
+    // read. Not while watching (the files are expected to change) nor for
+    // the report (its colouring reads the lines as the editor does).
+    doc.SetLoadInPlace(!options.watch && options.report.empty());
     if (!doc.Open(request)) return EXIT_TROUBLE;
 
     if (!options.copy.empty()) {

@@ -50,21 +50,38 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
     const int64_t lines = file.CountLineFeeds() + 1;
     ReserveLines(static_cast<int>(
         std::min<int64_t>(std::max<int64_t>(lines + lines / 8, kInitialLineRoom), INT32_MAX)));
-    ReserveLoadedText(static_cast<size_t>(file.GetFileSize()) + static_cast<size_t>(lines));
+    // A file in the working code page: its lines go from the file into the
+    // loaded text without a copy between, or, when loads may borrow, stay in
+    // the file's view, which the buffer then keeps.
+    const bool inPlace = file.ReadsInPlace();
+    const bool borrow = inPlace && m_loadInPlace;
+    bool sharing = false;  // lines borrow the file's view: at most a last line is copied
+    bool reserved = false;
+    const auto reserve = [&] {
+        if (!reserved)
+            ReserveLoadedText(static_cast<size_t>(file.GetFileSize()) + static_cast<size_t>(lines));
+        reserved = true;
+    };
+    if (!borrow) reserve();
     std::string text, ending;
     std::string previousEnding = "\n";
-    // A file in the working code page: its lines go from the file into the
-    // loaded text without a copy between.
-    const bool inPlace = file.ReadsInPlace();
     for (bool endedLine = true; inPlace;) {
         // Lines that end in line feeds alone go a block at a time.
         std::string_view block;
         int64_t blockLines = 0;
         if (file.ReadLineFeedBlock(block, blockLines)) {
-            AppendLoadedLines(block);
+            if (borrow) {
+                if (!sharing) KeepLoadedText(file.ShareView());
+                sharing = true;
+                BorrowLoadedLines(block);
+            } else {
+                AppendLoadedLines(block);
+            }
             endedLine = true;
             continue;
         }
+        // Lines read one by one are copied.
+        if (!sharing) reserve();
         std::string_view characters, end;
         const bool more = file.ReadLineInPlace(characters, end);
         if (file.GetStats().nNUL != 0) {
@@ -175,6 +192,10 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
         ErrorText(file.GetErrorInfo(), error);
         return false;
     }
+    // A file with several links, or an owner a new file cannot take, is
+    // written in place: lines that lie in its view get their own copy
+    // before its bytes change.
+    if (file.WritesInPlace()) CopyBorrowedText();
     bool ok = file.WriteBom();
     const std::string_view ending = EndingForStyle(style);
     // A code page file's lines end in the bytes CR and LF, which is where

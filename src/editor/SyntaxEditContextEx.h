@@ -49,6 +49,14 @@ public:
     // buffer is modified.
     void ChangeLineEndingStyle(int style);
 
+    // Whether loads let the lines of a file in the working code page that
+    // ends its lines in line feeds borrow the file's bytes where they lie
+    // instead of copying them (off by default). Only for a buffer that lives
+    // no longer than its files may be taken to stay as they are, such as a
+    // comparison run once from the command line: another program that
+    // rewrites a file in place while lines borrow it changes those lines.
+    void SetLoadInPlace(bool inPlace) { m_loadInPlace = inPlace; }
+
     // What reading found at the last load.
     const TextLineStats& GetLoadStats() const { return m_loadStats; }
 
@@ -80,6 +88,7 @@ protected:
     int m_readEncodingKind = -1;  // the encoding the file was read in
     int m_readCodePage = -1;
     int m_lossySaved = 0;
+    bool m_loadInPlace = false;
     TextLineStats m_loadStats;
     std::string m_filePath;
     platform::FILEIDENTITY m_fileIdentity;

@@ -1,8 +1,13 @@
 #include "editor/SyntaxTextBuffer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace corvatine {
 
@@ -19,6 +24,11 @@ void CSyntaxTextBuffer::FreeLines() {
     m_loadedText.clear();
     m_loadedNext = nullptr;
     m_loadedLeft = 0;
+    m_keptText.clear();
+}
+
+void CSyntaxTextBuffer::KeepLoadedText(std::shared_ptr<const void> owner) {
+    if (owner) m_keptText.push_back(std::move(owner));
 }
 
 void CSyntaxTextBuffer::ReserveLoadedText(size_t bytes) {
@@ -40,7 +50,7 @@ void CSyntaxTextBuffer::AppendLoadedLine(std::string_view characters, std::strin
     m_loadedNext += full + 1;
     m_loadedLeft -= full + 1;
     if (m_gapLength > 0) CloseGap();
-    m_lines.emplace_back().Borrow(text, static_cast<int>(full), static_cast<int>(ending.size()));
+    m_lines.emplace_back(text, static_cast<int>(full), static_cast<int>(ending.size()));
     m_gapStart = m_lines.size();
 }
 
@@ -57,7 +67,62 @@ void CSyntaxTextBuffer::AppendLoadedLines(std::string_view lines) {
         text[full] = '\0';
         m_loadedNext += full + 1;
         m_loadedLeft -= full + 1;
-        m_lines.emplace_back().Borrow(text, static_cast<int>(full), 1);
+        m_lines.emplace_back(text, static_cast<int>(full), 1);
+        p = feed + 1;
+    }
+    m_gapStart = m_lines.size();
+}
+
+void CSyntaxTextBuffer::CopyBorrowedText() {
+    if (m_keptText.empty()) return;
+    // Every line that borrows, gap or not: those of the loaded text too,
+    // which costs a copy but needs no telling them apart.
+    size_t bytes = 0;
+    for (const CSyntaxTextLine& line : m_lines)
+        if (line.Borrows()) bytes += static_cast<size_t>(line.FullLength()) + 1;
+    ReserveLoadedText(bytes);
+    for (CSyntaxTextLine& line : m_lines) {
+        if (!line.Borrows()) continue;
+        const auto full = static_cast<size_t>(line.FullLength());
+        char* text = m_loadedNext;
+        std::memcpy(text, line.Text(), full);
+        text[full] = '\0';
+        m_loadedNext += full + 1;
+        m_loadedLeft -= full + 1;
+        const uint32_t flags = line.flags;
+        line = CSyntaxTextLine(text, static_cast<int>(full), line.EndingLength());
+        line.flags = flags;
+    }
+    m_keptText.clear();
+}
+
+void CSyntaxTextBuffer::BorrowLoadedLines(std::string_view lines) {
+    if (m_gapLength > 0) CloseGap();
+    const char* p = lines.data();
+    const char* const end = p + lines.size();
+#if defined(__SSE2__)
+    // The line feeds of 64 bytes at a time as the bits of a mask: a line
+    // costs a few instructions, not a search of its own.
+    const __m128i feedBytes = _mm_set1_epi8('\n');
+    const auto feeds = [&feedBytes](const char* at) {
+        const auto bits = [&](int k) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * k));
+            return static_cast<uint64_t>(
+                static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feedBytes))));
+        };
+        return bits(0) | bits(1) << 16 | bits(2) << 32 | bits(3) << 48;
+    };
+    for (const char* chunk = p; end - chunk >= 64; chunk += 64) {
+        for (uint64_t mask = feeds(chunk); mask != 0; mask &= mask - 1) {
+            const char* at = chunk + __builtin_ctzll(mask);
+            m_lines.emplace_back(p, static_cast<int>(at - p) + 1, 1);
+            p = at + 1;
+        }
+    }
+#endif
+    while (p < end) {
+        const char* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        m_lines.emplace_back(p, static_cast<int>(feed - p) + 1, 1);
         p = feed + 1;
     }
     m_gapStart = m_lines.size();

@@ -56,6 +56,17 @@ public:
     void AppendLoadedLines(std::string_view lines);
     // Room for about that much loaded text in one piece.
     void ReserveLoadedText(size_t bytes);
+    // Appends each line of text whose lines all end in a line feed as it
+    // lies, without a copy: the lines borrow the text, which the owner given
+    // to KeepLoadedText keeps, and which must not change while they do. A
+    // line so borrowed is followed by the text's next bytes, not a NUL.
+    void BorrowLoadedLines(std::string_view lines);
+    // Keeps owner (what holds text that lines borrow) until every line is freed.
+    void KeepLoadedText(std::shared_ptr<const void> owner);
+    // Copies the text of lines that borrow a kept owner's into the buffer's
+    // own loaded text and lets the owners go, so that what they hold may
+    // change (a file written in place).
+    void CopyBorrowedText();
 
 private:
     // The records are kept with a gap of empty ones where the last insertion
@@ -72,6 +83,9 @@ private:
     // Moves the gap to the end and drops it: the records are then in order.
     void CloseGap();
 
+    // Text that lines borrow where it lies (a file's view), kept until every
+    // line is freed; declared first, so that it goes last.
+    std::vector<std::shared_ptr<const void>> m_keptText;
     platform::LargeVector<CSyntaxTextLine> m_lines;
     size_t m_gapStart = 0;
     size_t m_gapLength = 0;

@@ -71,10 +71,10 @@ void CSyntaxTextLine::Reserve(int bytes) {
     BLOCK* old = Block();
     if (old != nullptr && old->capacity > bytes) return;
     BLOCK* block = BLOCK::Make(CapacityFor(bytes));
-    if (m_text != nullptr)
-        std::memcpy(block->text, m_text, static_cast<size_t>(FullLength()) + 1);
-    else
-        block->text[0] = '\0';
+    // Borrowed text need not end in a NUL: the text is copied, the NUL put after it.
+    const int full = m_text != nullptr ? FullLength() : 0;
+    if (full > 0) std::memcpy(block->text, m_text, static_cast<size_t>(full));
+    block->text[full] = '\0';
     if (old != nullptr) {
         block->origin = old->origin;
         block->revision = old->revision;
@@ -110,18 +110,6 @@ void CSyntaxTextLine::Assign(const char* text, int length) {
     if (length > 0) std::memmove(m_text, text, static_cast<size_t>(length));
     m_text[static_cast<size_t>(length)] = '\0';
     FindEnding(length);
-}
-
-// Borrow for a line that has a block, or whose length needs one.
-void CSyntaxTextLine::BorrowInto(const char* text, int fullLength, int endingLength) {
-    if (static_cast<uint32_t>(fullLength - endingLength) >= s_blockLengthFrom) {
-        Assign(text, fullLength);  // its length needs a block
-        return;
-    }
-    Release();
-    m_text = const_cast<char*>(text);
-    m_endingLength = static_cast<uint32_t>(endingLength);
-    m_length = static_cast<uint32_t>(fullLength - endingLength);
 }
 
 void CSyntaxTextLine::Reset() {

@@ -40,6 +40,22 @@ struct LINEORIGIN {
 class CSyntaxTextLine {
 public:
     CSyntaxTextLine() = default;
+    // A line that points at text that lives elsewhere for as long as the
+    // line does (the buffer's loaded text, or the file's bytes it keeps):
+    // fullLength bytes, the ending of endingLength among them. A line too
+    // long for the record gets a copy in a block. The record is written at
+    // once: filled in field by field, it would be read back while still
+    // being written, which stalls when lines are made by the thousand.
+    CSyntaxTextLine(const char* text, int fullLength, int endingLength)
+        : m_text(const_cast<char*>(text)),  // never written: a change copies it into a block first
+          m_length(static_cast<uint32_t>(fullLength - endingLength) & kLongLength),
+          m_endingLength(static_cast<uint32_t>(endingLength)) {
+        if (static_cast<uint32_t>(fullLength - endingLength) >= s_blockLengthFrom) {
+            m_text = nullptr;
+            m_length = 0;
+            Assign(text, fullLength);
+        }
+    }
     ~CSyntaxTextLine() { Release(); }
     CSyntaxTextLine(CSyntaxTextLine&& other) noexcept { Take(other); }
     CSyntaxTextLine& operator=(CSyntaxTextLine&& other) noexcept {
@@ -52,12 +68,16 @@ public:
     CSyntaxTextLine(const CSyntaxTextLine&) = delete;
     CSyntaxTextLine& operator=(const CSyntaxTextLine&) = delete;
 
-    // The characters and the ending, NUL-terminated; never null.
+    // The characters and the ending; never null. NUL-terminated, except
+    // in a line that borrows its file's bytes where they lie (see
+    // CSyntaxTextBuffer::BorrowLoadedLines): the file's next bytes follow.
     const char* Text() const { return m_text != nullptr ? m_text : ""; }
     // Characters before the ending.
     int Length() const { return m_length != kLongLength ? static_cast<int>(m_length) : LongLength(); }
     // 0, 1 (a lone CR or LF) or 2 (CR LF).
     int EndingLength() const { return m_endingLength; }
+    // Whether the line points at text it does not own (see the constructor).
+    bool Borrows() const { return m_text != nullptr && !m_owned; }
     int FullLength() const { return Length() + static_cast<int>(m_endingLength); }
     // The bytes the line may hold without growing (with its NUL); a line
     // without a block of its own has the 16 bytes of a new one.
@@ -67,19 +87,6 @@ public:
 
     // Replaces the whole line; the ending is found from the last characters.
     void Assign(const char* text, int length);
-    // Points the line at text that lives elsewhere for as long as the line
-    // does (the buffer's loaded text): fullLength bytes, the ending of
-    // endingLength among them, followed by a NUL.
-    void Borrow(const char* text, int fullLength, int endingLength) {
-        const auto length = static_cast<uint32_t>(fullLength - endingLength);
-        if (m_owned || length >= s_blockLengthFrom) {
-            BorrowInto(text, fullLength, endingLength);
-            return;
-        }
-        m_text = const_cast<char*>(text);  // never written: a change copies it into a block first
-        m_endingLength = static_cast<uint32_t>(endingLength);
-        m_length = length;
-    }
     // An empty line with a 16-byte buffer.
     void Reset();
     // Appends at the end of the characters, over the ending; the new ending
@@ -127,7 +134,6 @@ private:
     void Reserve(int bytes);
     void FindEnding(int total);
     void FreeBlock();
-    void BorrowInto(const char* text, int fullLength, int endingLength);
     const LINEORIGIN* OwnOrigin() const;
     // Lines are moved and released often (the rows of a comparison are
     // placed by moving them): both are inline, a block freed out of line.

@@ -298,6 +298,10 @@ bool UniMemFile::Open(const std::string& path, bool write) {
             m_base = static_cast<unsigned char*>(view);
         }
     }
+    if (m_base != nullptr) {
+        const auto size = static_cast<size_t>(m_filesize);
+        m_view = std::shared_ptr<void>(m_base, [size](void* view) { ::munmap(view, size); });
+    }
     m_data = m_current = m_released = m_base;
     m_writable = write;
     if (m_base != nullptr) ::madvise(m_base, static_cast<size_t>(m_filesize), MADV_SEQUENTIAL);
@@ -307,10 +311,12 @@ bool UniMemFile::Open(const std::string& path, bool write) {
 }
 
 void UniMemFile::Close() {
-    if (m_base != nullptr) ::munmap(m_base, static_cast<size_t>(m_filesize));
+    m_view.reset();  // unmaps the view unless a share keeps it
+    m_viewShared = false;
     m_base = nullptr;
     m_data = m_current = m_released = nullptr;
     m_onlyLineFeeds = -1;
+    m_countedFrom = nullptr;
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     ResetState();
@@ -326,6 +332,12 @@ bool UniMemFile::DetectBom() {
     m_data = m_current = m_base + bom.dataOffset;
     m_readBom = true;
     return found;
+}
+
+std::shared_ptr<const void> UniMemFile::ShareView() {
+    if (m_writable || !m_view) return nullptr;
+    m_viewShared = true;
+    return m_view;
 }
 
 bool UniMemFile::ReadLine(std::string& text) {
@@ -360,7 +372,7 @@ bool UniMemFile::ReadLine(std::string& text, std::string& ending) {
 void UniMemFile::ReleaseConsumed() {
     // Reading never goes back, so what lies behind it can be dropped; a
     // shared writable map keeps its pages.
-    if (m_writable || m_base == nullptr) return;
+    if (m_writable || m_base == nullptr || m_viewShared) return;
     const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
     const uintptr_t from = reinterpret_cast<uintptr_t>(m_released);
     const uintptr_t to = reinterpret_cast<uintptr_t>(m_current) & ~(page - 1);
@@ -392,7 +404,9 @@ static int64_t CountLineFeedBytes(const unsigned char* p, size_t n) {
 
 int64_t UniMemFile::CountLineFeeds() const {
     if (m_current == nullptr) return 0;
-    return CountLineFeedBytes(m_current, static_cast<size_t>(m_base + m_filesize - m_current));
+    m_countedFrom = m_current;
+    m_countedFeeds = CountLineFeedBytes(m_current, static_cast<size_t>(m_base + m_filesize - m_current));
+    return m_countedFeeds;
 }
 
 // The first CR, LF or NUL in [from, end), or end.
@@ -424,13 +438,16 @@ bool UniMemFile::ReadLineFeedBlock(std::string_view& block, int64_t& lines) {
     if (m_onlyLineFeeds == 0) return false;
     // The whole lines in the next block of bytes, or the one line that is
     // longer; an unterminated last line is left to ReadLineInPlace.
-    const unsigned char* limit = m_current + std::min<int64_t>(m_lineFeedBlock, end - m_current);
+    const int64_t step = m_viewShared ? end - m_current : std::min<int64_t>(m_lineFeedBlock, end - m_current);
+    const unsigned char* limit = m_current + step;
     const void* last = ::memrchr(m_current, LF, static_cast<size_t>(limit - m_current));
     if (last == nullptr) last = std::memchr(limit, LF, static_cast<size_t>(end - limit));
     if (last == nullptr) return false;
     const auto* stop = static_cast<const unsigned char*>(last) + 1;
     block = std::string_view(reinterpret_cast<const char*>(m_current), static_cast<size_t>(stop - m_current));
-    lines = CountLineFeedBytes(m_current, block.size());
+    // All the rest's line feeds, counted already from here: as many.
+    lines = limit == end && m_countedFrom == m_current ? m_countedFeeds
+                                                       : CountLineFeedBytes(m_current, block.size());
     m_stats.nLF += static_cast<int32_t>(lines);
     m_lineno += static_cast<int>(lines);
     m_current = stop;

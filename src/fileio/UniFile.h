@@ -149,10 +149,16 @@ public:
     int64_t CountLineFeeds() const;
     // When the rest of the file breaks its lines at line feeds alone and
     // holds no NUL (and ReadsInPlace): the next whole lines as they lie in
-    // the file, about a block of bytes of them, each ending in its line
-    // feed, and how many there are; valid until the next read. False when
-    // lines are to be read one by one, and at the end.
+    // the file, about a block of bytes of them (all of them once the view is
+    // shared: no pages are given back then), each ending in its line feed,
+    // and how many there are; valid until the next read. False when lines
+    // are to be read one by one, and at the end.
     bool ReadLineFeedBlock(std::string_view& block, int64_t& lines);
+    // A share in the read-only view of the file: the view stays mapped while
+    // any share lives, after Close too, so that what was read can be used
+    // where it lies. Pages read are then no longer given back. Null for an
+    // empty file and for one opened for writing.
+    std::shared_ptr<const void> ShareView();
 
 private:
     bool Open(const std::string& path, bool write);
@@ -167,6 +173,8 @@ private:
 
     int m_fd = -1;
     unsigned char* m_base = nullptr;            // the mapped view
+    std::shared_ptr<void> m_view;               // unmaps the view when the last share goes
+    bool m_viewShared = false;                  // shares handed out: the pages stay
     const unsigned char* m_data = nullptr;      // after the byte-order mark
     const unsigned char* m_current = nullptr;   // the read position
     const unsigned char* m_released = nullptr;  // pages before this were given back
@@ -176,6 +184,10 @@ private:
     bool m_otherForm = false;
     int64_t m_lineFeedBlock;
     int m_onlyLineFeeds = -1;  // the 8-bit text breaks only at LF and has no NUL: 1; 0 no; -1 not known
+    // The line feeds CountLineFeeds counted last, and from where: a block
+    // of all the rest from there holds as many.
+    mutable const unsigned char* m_countedFrom = nullptr;
+    mutable int64_t m_countedFeeds = 0;
     struct Converters;
     std::unique_ptr<Converters> m_converters;
 };
@@ -198,6 +210,9 @@ public:
     // expected, only while it is still that file.
     bool OpenWrite(const std::string& path, const platform::FILEIDENTITY* expected = nullptr);
     bool OpenWriteUtf8(const std::string& path);
+    // Whether the open target is written in place rather than replaced
+    // (see CAtomicFileWriter): its old bytes change as it is written.
+    bool WritesInPlace() const { return m_writing && m_writer.InPlace(); }
     void Close() override;
     bool IsOpen() const override { return m_reader.IsOpen() || m_writing; }
     bool DetectBom() override;

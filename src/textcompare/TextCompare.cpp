@@ -75,6 +75,7 @@ struct Side {
     // An analysed line: its characters, followed in memory by "\n".
     const char* Line(lin i) const { return input->Start(static_cast<size_t>(first + i)); }
     size_t LengthWithoutTerminator(lin i) const { return input->Length(static_cast<size_t>(first + i)); }
+    std::string_view Characters(lin i) const { return input->Line(static_cast<size_t>(first + i)); }
 };
 
 struct Partition {
@@ -330,6 +331,7 @@ void Engine::HashLines() {
     // while this one is placed.
     uint32_t hashes[kHashBlock];
     uint32_t lengths[kHashBlock];
+    const char* starts[kHashBlock];
     lin placed = 0;  // lines of the sides before this one
     for (Side& side : m_side) {
         const bool lastIncomplete = side.lastAnalysedIncomplete;
@@ -343,16 +345,17 @@ void Engine::HashLines() {
         for (lin block = 0; block < side.count; block += kHashBlock) {
             const lin blockEnd = std::min<lin>(side.count, block + kHashBlock);
             for (lin k = block; k < blockEnd; ++k) {
-                // Each line's length is found once, here.
-                const size_t length = side.LengthWithoutTerminator(k);
-                lengths[k - block] = static_cast<uint32_t>(length);
+                // Each line is found once, here.
+                const std::string_view line = side.Characters(k);
+                starts[k - block] = line.data();
+                lengths[k - block] = static_cast<uint32_t>(line.size());
                 // Lines that are equal only byte for byte may hash any way:
                 // eight bytes at a time.
-                hashes[k - block] = exact ? HashBytes(side.Line(k), length) : HashLine(side.Line(k));
+                hashes[k - block] = exact ? HashBytes(line.data(), line.size()) : HashLine(line.data());
             }
             for (lin k = block; k < blockEnd; ++k) {
                 if (k + kAhead < blockEnd) __builtin_prefetch(&table[home(hashes[k + kAhead - block])]);
-                const char* line = side.Line(k);
+                const char* line = starts[k - block];
                 const size_t length = lengths[k - block];
                 const uint32_t h = hashes[k - block];
                 const auto number = static_cast<uint32_t>(placed + k);
@@ -793,16 +796,9 @@ void Engine::Run(const TEXTLINES& left, const TEXTLINES& right, std::vector<TEXT
 
 }  // namespace
 
-std::string_view TEXTLINES::Line(size_t i) const {
+std::string_view TEXTLINES::MeasuredLine(size_t i) const {
     const char* start = Start(i);
     return {start, static_cast<size_t>(static_cast<const char*>(rawmemchr(start, '\n')) - start)};
-}
-
-size_t TEXTLINES::Length(size_t i) const {
-    // A buffer's line is its characters: its length is known.
-    if (buffer != nullptr && !(bufferLast != nullptr && i + 1 == bufferLines))
-        return static_cast<size_t>(buffer->GetLine(static_cast<int>(i)).Length());
-    return Line(i).size();
 }
 
 void TEXTLINES::ListBufferLines() {

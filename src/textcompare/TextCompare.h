@@ -78,15 +78,25 @@ struct TEXTLINES {
         if (bufferLast != nullptr && i + 1 == bufferLines) return bufferLast;
         return buffer->GetLine(static_cast<int>(i)).Text();
     }
-    // A line's characters, without the "\n".
-    std::string_view Line(size_t i) const;
+    // A line's characters, without the "\n". A buffer's line knows its
+    // length; a listed one is measured.
+    std::string_view Line(size_t i) const {
+        if (buffer != nullptr && (bufferLast == nullptr || i + 1 != bufferLines)) {
+            const CSyntaxTextLine& line = buffer->GetLine(static_cast<int>(i));
+            return {line.Text(), static_cast<size_t>(line.Length())};
+        }
+        return MeasuredLine(i);
+    }
     // Their length.
-    size_t Length(size_t i) const;
+    size_t Length(size_t i) const { return Line(i).size(); }
     // Adds a line whose characters are followed in memory by "\n".
     void Add(std::string_view line) { starts.push_back(line.data()); }
     // Lists every line read from the buffer so far: the lines are listed
     // from then on.
     void ListBufferLines();
+
+private:
+    std::string_view MeasuredLine(size_t i) const;
 };
 
 // Copies of lines that need the terminator after them, in pieces that never

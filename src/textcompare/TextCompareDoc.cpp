@@ -43,6 +43,10 @@ void CTextCompareDoc::WatchEdits() {
     for (auto& side : m_side) side->onEdited = [this] { RequestAutoRecompare(); };
 }
 
+void CTextCompareDoc::SetLoadInPlace(bool inPlace) {
+    for (auto& side : m_side) side->SetLoadInPlace(inPlace);
+}
+
 bool CTextCompareDoc::LoadSide(int side, int codePage) {
     const std::string& path = m_request.sides[side].path;
     int lossy = 0;

@@ -33,6 +33,10 @@ public:
     // Loads both files of the request and compares them. False when a file
     // could not be opened or holds binary data (the user has been told).
     bool Open(const CTextCompareParams& request);
+    // Whether loads let the sides' lines borrow their files' bytes where
+    // they lie (CSyntaxEditContextEx::SetLoadInPlace): only for a document
+    // that is compared once and closed, never one the user keeps open.
+    void SetLoadInPlace(bool inPlace);
     // Compares again from the real text of both sides.
     bool Recompare();
     // Loads both files again and compares.

@@ -2,6 +2,7 @@
 // report, and merging from the command line.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <nlohmann/json.hpp>
 #include <random>
 
@@ -139,6 +140,32 @@ TEST_F(CompareTest, UnifiedMatchesDiffOnFilesOfLineFeeds) {
             test::RunProgram("/usr/bin/diff", {"-U" + context, "left.txt", "right.txt"}, {}, m_dir.Path());
         EXPECT_EQ(ours.exitStatus, gnu.exitStatus) << ours.err;
         EXPECT_EQ(ours.out, gnu.out) << texts[0] << "|" << texts[1];
+    }
+}
+
+// Files of whole pages of lines ending in line feeds, compared where they
+// lie: the last line ends where the file's view does. The same diff as GNU
+// diff's, and a copy of everything saved gives the other file.
+TEST_F(CompareTest, FilesOfWholePagesAsDiffSeesThem) {
+    ExactRules();
+    for (const size_t size : {size_t{4096}, size_t{8192}}) {
+        std::string left;
+        for (int i = 0; left.size() < size; ++i) left += "row " + std::to_string(i) + "\n";
+        left.resize(size - 1);
+        left += "\n";
+        std::string right = "first\n" + left.substr(left.find('\n') + 1);
+        right.resize(right.size() - 2);
+        right += "#\n";
+        Write(left, right);
+        const test::ProgramResult ours = Run({"--format=unified", "left.txt", "right.txt"});
+        const test::ProgramResult gnu =
+            test::RunProgram("/usr/bin/diff", {"-u", "left.txt", "right.txt"}, {}, m_dir.Path());
+        EXPECT_EQ(ours.exitStatus, 1) << ours.err;
+        EXPECT_EQ(ours.out, gnu.out) << size;
+        const test::ProgramResult copied =
+            Run({"--copy=left-to-right:all", "--save", "--quiet", "left.txt", "right.txt"});
+        EXPECT_EQ(copied.exitStatus, 0) << copied.err;
+        EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), left) << size;
     }
 }
 
@@ -287,6 +314,25 @@ TEST_F(CompareTest, CopyAChosenSubset) {
     EXPECT_EQ(Json::parse(result.out)["differences"], 1);
     EXPECT_EQ(test::ReadFile(m_dir / "left.txt"), "1\nB\n3\n4\n5\n6\nG\n");
     EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), "1\nB\n3\n4\nE\n6\nG\n");
+}
+
+// A difference copied near the start of a large file with a second link,
+// saved: the file is written in place over the bytes its other lines were
+// read from, and every one of them arrives as it was.
+TEST_F(CompareTest, CopyIntoAFileWrittenInPlace) {
+    std::string left, right;
+    for (int i = 0; left.size() < 300000; ++i) {
+        const std::string line = "line " + std::to_string(i) + " of a long file\n";
+        left += i == 2 ? "a much longer second line than the right side has\n" : line;
+        right += line;
+    }
+    Write(left, right);
+    ASSERT_EQ(::link((m_dir / "right.txt").c_str(), (m_dir / "link.txt").c_str()), 0);
+    const test::ProgramResult result =
+        Run({"--copy=left-to-right:1", "--save", "--quiet", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), left);
+    EXPECT_EQ(test::ReadFile(m_dir / "link.txt"), left);
 }
 
 TEST_F(CompareTest, CopyRefusals) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
+#include <string>
+#include <vector>
 
 namespace corvatine {
 namespace {
@@ -125,6 +128,63 @@ TEST(SyntaxTextLineTest, LongLinesKeepTheirLengthInTheirBlock) {
     moved.Assign("xy\n", 3);
     EXPECT_EQ(moved.Length(), 2);
     EXPECT_EQ(moved.EndingLength(), 1);
+}
+
+// Lines that borrow text where it lies (a file's view) keep its owner until
+// they are freed; a change copies the line's own bytes only, the text after
+// it in memory being no part of it.
+TEST(SyntaxTextBufferTest, BorrowedLinesKeepTheirTextAndCopyOnlyTheirOwn) {
+    CSyntaxTextBuffer buffer;
+    auto owner = std::make_shared<std::string>("ab\ncd\nef\n");
+    const std::weak_ptr<std::string> watch = owner;
+    const char* text = owner->data();
+    buffer.KeepLoadedText(owner);
+    buffer.BorrowLoadedLines(*owner);
+    owner.reset();
+    ASSERT_EQ(buffer.GetLineCount(), 3);
+    EXPECT_EQ(buffer.GetLine(0).Text(), text);
+    EXPECT_EQ(buffer.GetLine(1).Text(), text + 3);
+    EXPECT_EQ(buffer.GetLine(1).Characters(), "cd");
+    EXPECT_EQ(buffer.GetLine(2).Ending(), "\n");
+    EXPECT_FALSE(watch.expired());
+
+    CSyntaxTextLine& first = buffer.GetLine(0);
+    first.SetRevision(7);  // into a block of its own
+    EXPECT_NE(first.Text(), text);
+    EXPECT_EQ(std::string(first.Text()), "ab\n");
+    EXPECT_EQ(first.Revision(), 7u);
+    buffer.GetLine(1).Truncate(1);
+    EXPECT_EQ(std::string(buffer.GetLine(1).Text()), "c");
+    EXPECT_EQ(std::string(buffer.GetLine(2).Characters()), "ef");
+
+    buffer.FreeLines();
+    EXPECT_TRUE(watch.expired());
+}
+
+// Lines of every length, empty ones in runs, with their line feeds at every
+// place of the pieces the text is searched in, and a last part shorter than
+// a piece: each line is found where it lies.
+TEST(SyntaxTextBufferTest, BorrowedLinesOfEveryLength) {
+    for (const size_t shift : {size_t{0}, size_t{1}, size_t{63}}) {
+        std::string text(shift, '\n');
+        std::vector<std::string> expected(shift, "");
+        for (int i = 0; i < 400; ++i) {
+            const size_t length = i % 5 == 0 ? 0 : static_cast<size_t>(i * 7 % 131);
+            expected.emplace_back(length, static_cast<char>('a' + i % 26));
+            text += expected.back() + "\n";
+        }
+        CSyntaxTextBuffer buffer;
+        buffer.BorrowLoadedLines(text);
+        ASSERT_EQ(buffer.GetLineCount(), static_cast<int>(expected.size())) << shift;
+        const char* at = text.data();
+        for (size_t i = 0; i < expected.size(); ++i) {
+            const CSyntaxTextLine& line = buffer.GetLine(static_cast<int>(i));
+            ASSERT_EQ(line.Text(), at) << shift << " " << i;
+            EXPECT_EQ(line.Characters(), expected[i]) << shift << " " << i;
+            EXPECT_EQ(line.Ending(), "\n");
+            at += line.FullLength();
+        }
+    }
 }
 
 TEST(SyntaxTextBufferTest, LineStorage) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "editor/SyntaxEditContextEx.h"
@@ -96,6 +97,71 @@ TEST_F(LoadSaveTest, LinesEndingInLineFeedsAcrossBlocks) {
     // Ending in a line feed: an empty last line.
     ASSERT_EQ(Load("a\nb\n"), LOAD_OK);
     EXPECT_EQ(Lines(context), "a\n|b\n||");
+}
+
+// A buffer that may load in place keeps the lines of a file of line feeds
+// in the file's view, one after another as they lie, for as long as they
+// live, the file replaced or not; a last line without its ending, and the
+// lines of other files, are copied as before.
+TEST_F(LoadSaveTest, LinesLoadedInPlaceStayInTheFilesView) {
+    context.SetLoadInPlace(true);
+    std::string bytes;
+    int lines = 0;
+    for (int i = 0; bytes.size() < 2 * static_cast<size_t>(UniMemFile::kLineFeedBlock) + 77; ++i, ++lines)
+        bytes += "line " + std::to_string(i) + std::string(static_cast<size_t>(i % 61), 'y') + "\n";
+    bytes += "last";
+    ++lines;
+    ASSERT_EQ(Load(bytes), LOAD_OK);
+    ASSERT_EQ(context.GetLineCount(), lines);
+    EXPECT_EQ(context.GetLoadStats().nLF, lines - 1);
+    for (int i = 0; i + 2 < lines; ++i) {
+        const CSyntaxTextLine& line = context.GetLine(i);
+        ASSERT_EQ(context.GetLine(i + 1).Text(), line.Text() + line.FullLength()) << i;
+    }
+    // Replaced on the disk, as a save replaces a file: the lines are still those read.
+    const std::string other = dir.WriteFile("other.txt", "other\n");
+    ASSERT_EQ(::rename(other.c_str(), path.c_str()), 0);
+    std::string joined;
+    for (int i = 0; i < context.GetLineCount(); ++i)
+        joined.append(context.GetLine(i).Characters()).append(context.GetLine(i).Ending());
+    EXPECT_EQ(joined, bytes);
+    EXPECT_EQ(std::string(context.GetLine(lines - 1).Text()), "last");
+    EXPECT_EQ(SaveAndRead(), bytes);
+    context.GetLine(0).SetRevision(3);
+    EXPECT_EQ(std::string(context.GetLine(0).Text()), "line 0\n");
+
+    // A file of whole pages: its last line ends where the view does.
+    std::string page;
+    for (int i = 0; page.size() < 4096; ++i) page += "p" + std::to_string(i) + "\n";
+    page.resize(4095);
+    page += "\n";
+    ASSERT_EQ(Load(page), LOAD_OK);
+    EXPECT_EQ(SaveAndRead(), page);
+    // Other endings: copied, each line ending in a NUL.
+    ASSERT_EQ(Load("a\r\nb\r\n"), LOAD_OK);
+    EXPECT_EQ(Lines(context), "a\r\n|b\r\n||");
+}
+
+// Saving over the file the lines were loaded in place from, when that file
+// is written in place (it has a second link): every line is written as it
+// was, none read back from bytes the save has already overwritten.
+TEST_F(LoadSaveTest, SavingInPlaceOverTheFileLinesWereLoadedFrom) {
+    context.SetLoadInPlace(true);
+    std::string bytes;
+    for (int i = 0; bytes.size() < 3 * UniStdioFile::kWriteBufferSize; ++i)
+        bytes += "line " + std::to_string(i) + " of the file\n";
+    ASSERT_EQ(Load(bytes), LOAD_OK);
+    const std::string link = dir / "link.txt";
+    ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
+    context.GetLine(0).Assign("a longer first line, which moves every other\n", 45);
+    const std::string expected =
+        "a longer first line, which moves every other\n" + bytes.substr(bytes.find('\n') + 1);
+    ASSERT_TRUE(context.SaveTextFile(path, false, error)) << error;
+    EXPECT_EQ(test::ReadFile(path), expected);
+    EXPECT_EQ(test::ReadFile(link), expected);  // written in place: still one file
+    std::string joined;
+    for (int i = 0; i < context.GetLineCount(); ++i) joined += context.GetLine(i).Text();
+    EXPECT_EQ(joined, expected);
 }
 
 TEST_F(LoadSaveTest, ANulMakesTheFileBinary) {

@@ -102,6 +102,52 @@ TEST(UniMemFileTest, LinesEndingInLineFeedsComeInBlocks) {
     EXPECT_FALSE(converted.ReadLineFeedBlock(block, lines));
 }
 
+// What was read can be used where it lies after the file is closed, as long
+// as a share of its view is kept.
+TEST(UniMemFileTest, ASharedViewOutlivesTheFile) {
+    test::TempDir dir;
+    UniMemFile file(4);
+    ASSERT_TRUE(file.OpenRead(dir.WriteFile("f", "one\ntwo\n")));
+    file.SetCodePage(WorkingCodePage());
+    EXPECT_EQ(file.CountLineFeeds(), 2);
+    const std::shared_ptr<const void> view = file.ShareView();
+    ASSERT_NE(view, nullptr);
+    // Nothing is given back while shared: all the lines come in one block.
+    std::string_view block;
+    int64_t lines = 0;
+    ASSERT_TRUE(file.ReadLineFeedBlock(block, lines));
+    EXPECT_EQ(block.data(), static_cast<const char*>(view.get()));
+    EXPECT_EQ(block, "one\ntwo\n");
+    EXPECT_EQ(lines, 2);
+    EXPECT_EQ(file.GetStats().nLF, 2);
+    EXPECT_FALSE(file.ReadLineFeedBlock(block, lines));
+    file.Close();
+    EXPECT_EQ(std::string_view(static_cast<const char*>(view.get()), 8), "one\ntwo\n");
+    // Counted from elsewhere, or not at all: the block's own line feeds.
+    for (const bool count : {false, true}) {
+        UniMemFile other(2);
+        ASSERT_TRUE(other.OpenRead(dir.WriteFile("g", "a\nb\nc\nlast")));
+        other.SetCodePage(WorkingCodePage());
+        if (count) {
+            EXPECT_EQ(other.CountLineFeeds(), 3);
+        }
+        std::string_view characters, ending;
+        ASSERT_TRUE(other.ReadLineInPlace(characters, ending));
+        const std::shared_ptr<const void> shared = other.ShareView();
+        ASSERT_TRUE(other.ReadLineFeedBlock(block, lines));
+        EXPECT_EQ(block, "b\nc\n");
+        EXPECT_EQ(lines, 2) << count;
+        EXPECT_EQ(other.GetStats().nLF, 3);
+        ASSERT_TRUE(other.ReadLineInPlace(characters, ending));
+        EXPECT_EQ(characters, "last");
+    }
+    // Nothing to share: an empty file, a file opened for writing.
+    ASSERT_TRUE(file.OpenRead(dir.WriteFile("e", "")));
+    EXPECT_EQ(file.ShareView(), nullptr);
+    ASSERT_TRUE(file.OpenWrite(dir.WriteFile("w", "x\n")));
+    EXPECT_EQ(file.ShareView(), nullptr);
+}
+
 TEST(UniMemFileTest, RecordsNulBytesOnEveryRoute) {
     test::TempDir dir;
     TextLineStats stats;
@@ -327,6 +373,25 @@ TEST(UniStdioFileTest, NothingReplacesTheTargetWithoutCommit) {
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old");
     EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A \"$0\"", dir.Path()}).out, "keep\n");
+}
+
+// A file with a second link is written in place, one with a single link
+// replaced; a file not open for writing is neither.
+TEST(UniStdioFileTest, TellsWhetherTheTargetIsWrittenInPlace) {
+    test::TempDir dir;
+    const std::string single = dir.WriteFile("single", "a\n");
+    const std::string linked = dir.WriteFile("linked", "b\n");
+    ASSERT_EQ(::link(linked.c_str(), (dir / "other").c_str()), 0);
+    UniStdioFile file;
+    EXPECT_FALSE(file.WritesInPlace());
+    ASSERT_TRUE(file.OpenWrite(single));
+    EXPECT_FALSE(file.WritesInPlace());
+    file.Close();
+    ASSERT_TRUE(file.OpenWrite(linked));
+    EXPECT_TRUE(file.WritesInPlace());
+    ASSERT_TRUE(file.WriteText("c\n"));
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(test::ReadFile(dir / "other"), "c\n");
 }
 
 TEST(UniStdioFileTest, SniffsTheMark) {
