@@ -7,9 +7,11 @@
 #include "app/FrontEnd.h"
 #include "app/IntegrationAction.h"
 #include "app/WindowLauncher.h"
+#include "platform/MappedViews.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    corvatine::platform::ReportFaultsInMappedViews();
     try {
         std::vector<std::string> arguments(argv + 1, argv + argc);
         corvatine::RESOLVEWATCH resolve;

@@ -15,6 +15,7 @@
 
 #include "fileio/CodePages.h"
 #include "fileio/Conversion.h"
+#include "platform/MappedViews.h"
 #include "platform/Path.h"
 
 namespace corvatine {
@@ -300,7 +301,14 @@ bool UniMemFile::Open(const std::string& path, bool write) {
     }
     if (m_base != nullptr) {
         const auto size = static_cast<size_t>(m_filesize);
-        m_view = std::shared_ptr<void>(m_base, [size](void* view) { ::munmap(view, size); });
+        // A file's view is registered while it is mapped, so that the file
+        // cut short meanwhile is reported by name rather than as a crash.
+        std::shared_ptr<platform::CMappedViewRecord> record;
+        if (S_ISREG(st.st_mode)) record = std::make_shared<platform::CMappedViewRecord>(m_base, size, path);
+        m_view = std::shared_ptr<void>(m_base, [size, record](void* view) mutable {
+            record.reset();
+            ::munmap(view, size);
+        });
     }
     m_data = m_current = m_released = m_base;
     m_writable = write;

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "fileio/CodePages.h"
+#include "platform/MappedViews.h"
 #include "platform/Path.h"
 #include "support/TestSupport.h"
 
@@ -104,6 +105,30 @@ TEST(UniMemFileTest, LinesEndingInLineFeedsComeInBlocks) {
 
 // What was read can be used where it lies after the file is closed, as long
 // as a share of its view is kept.
+// Lines that lie in a file's view while another program cuts the file short:
+// reading them ends the run with the file's name, after Close too.
+TEST(UniMemFileDeathTest, AFileCutShortUnderASharedViewIsNamed) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    test::TempDir dir;
+    const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    std::string text;
+    while (text.size() < 3 * page) text += "a line of the file\n";
+    const std::string path = dir.WriteFile("shared.txt", text);
+    EXPECT_EXIT(
+        {
+            platform::ReportFaultsInMappedViews();
+            UniMemFile file;
+            if (!file.OpenRead(path)) ::_exit(3);
+            const std::shared_ptr<const void> view = file.ShareView();
+            file.Close();
+            if (view == nullptr || ::truncate(path.c_str(), 0) != 0) ::_exit(4);
+            const volatile char byte = static_cast<const char*>(view.get())[2 * page];
+            (void)byte;
+            ::_exit(0);
+        },
+        ::testing::ExitedWithCode(2), "corvatine: .*/shared.txt: the file was cut short by another program");
+}
+
 TEST(UniMemFileTest, ASharedViewOutlivesTheFile) {
     test::TempDir dir;
     UniMemFile file(4);
