@@ -15,7 +15,8 @@ enum ContentType : int {
 constexpr size_t kContentTypeBlockSize = 4096;
 
 // A file is text when it starts with a Unicode byte-order mark, or when no
-// zero byte occurs in it (read in blocks of kContentTypeBlockSize). A missing
+// zero byte occurs in it (read in blocks of kContentTypeBlockSize, many at
+// once from a regular file). A missing
 // path, a folder or an unreadable file is CONTENT_TYPE_UNKNOWN. Fifos, sockets
 // and block devices are not read (that would consume a pipe's data or wait for
 // a writer) and are CONTENT_TYPE_UNKNOWN; character devices are read without

@@ -23,6 +23,19 @@ TEST(ContentTypeTest, TextUnlessAZeroByteOccurs) {
               CONTENT_TYPE_BINARY);
     EXPECT_EQ(DetermineContentType(dir.WriteFile("edge", std::string(4096, 'x') + '\0')),
               CONTENT_TYPE_BINARY);
+    // Around the reads of many blocks at once: a zero byte at their edges
+    // and far behind them, and a text that fills them exactly.
+    for (const size_t size : {size_t{64 * 1024}, size_t{64 * 1024 + 1}, size_t{1024 * 1024 + 4096}}) {
+        for (const size_t at : {size_t{0}, size_t{64 * 1024 - 1}, size - 1}) {
+            if (at >= size) continue;
+            std::string text(size, 'x');
+            text[at] = '\0';
+            EXPECT_EQ(DetermineContentType(dir.WriteFile("big", text)), CONTENT_TYPE_BINARY)
+                << size << " " << at;
+        }
+        EXPECT_EQ(DetermineContentType(dir.WriteFile("big", std::string(size, 'x'))), CONTENT_TYPE_TEXT)
+            << size;
+    }
 }
 
 TEST(ContentTypeTest, UnicodeMarkMakesTextDespiteZeroBytes) {
