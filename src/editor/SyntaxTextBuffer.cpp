@@ -39,16 +39,21 @@ void CSyntaxTextBuffer::ReserveLoadedText(size_t bytes) {
     m_loadedLeft = bytes;
 }
 
-void CSyntaxTextBuffer::AppendLoadedLine(std::string_view characters, std::string_view ending) {
-    const size_t full = characters.size() + ending.size();
-    ReserveLoadedText(full + 1);
+inline char* CSyntaxTextBuffer::TakeLoadedText(size_t full) {
+    if (full + 1 > m_loadedLeft) ReserveLoadedText(full + 1);
     char* text = m_loadedNext;
-    // An empty view may have no data at all.
-    if (!characters.empty()) std::memcpy(text, characters.data(), characters.size());
-    if (!ending.empty()) std::memcpy(text + characters.size(), ending.data(), ending.size());
     text[full] = '\0';
     m_loadedNext += full + 1;
     m_loadedLeft -= full + 1;
+    return text;
+}
+
+void CSyntaxTextBuffer::AppendLoadedLine(std::string_view characters, std::string_view ending) {
+    const size_t full = characters.size() + ending.size();
+    char* text = TakeLoadedText(full);
+    // An empty view may have no data at all.
+    if (!characters.empty()) std::memcpy(text, characters.data(), characters.size());
+    if (!ending.empty()) std::memcpy(text + characters.size(), ending.data(), ending.size());
     if (m_gapLength > 0) CloseGap();
     m_lines.emplace_back(text, static_cast<int>(full), static_cast<int>(ending.size()));
     m_gapStart = m_lines.size();
@@ -61,12 +66,8 @@ void CSyntaxTextBuffer::AppendLoadedLines(std::string_view lines) {
     while (p < end) {
         const char* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
         const size_t full = static_cast<size_t>(feed - p) + 1;
-        if (full + 1 > m_loadedLeft) ReserveLoadedText(full + 1);
-        char* text = m_loadedNext;
+        char* text = TakeLoadedText(full);
         std::memcpy(text, p, full);
-        text[full] = '\0';
-        m_loadedNext += full + 1;
-        m_loadedLeft -= full + 1;
         m_lines.emplace_back(text, static_cast<int>(full), 1);
         p = feed + 1;
     }
@@ -84,11 +85,8 @@ void CSyntaxTextBuffer::CopyBorrowedText() {
     for (CSyntaxTextLine& line : m_lines) {
         if (!line.Borrows()) continue;
         const auto full = static_cast<size_t>(line.FullLength());
-        char* text = m_loadedNext;
+        char* text = TakeLoadedText(full);
         std::memcpy(text, line.Text(), full);
-        text[full] = '\0';
-        m_loadedNext += full + 1;
-        m_loadedLeft -= full + 1;
         const uint32_t flags = line.flags;
         line = CSyntaxTextLine(text, static_cast<int>(full), line.EndingLength());
         line.flags = flags;

@@ -82,6 +82,9 @@ private:
     void WidenGap(size_t count);
     // Moves the gap to the end and drops it: the records are then in order.
     void CloseGap();
+    // Room in the loaded text for a line of full bytes, the NUL after it
+    // already in place; the caller copies the line in.
+    char* TakeLoadedText(size_t full);
 
     // Text that lines borrow where it lies (a file's view), kept until every
     // line is freed; declared first, so that it goes last.
