@@ -19,11 +19,13 @@ struct SLOT {
     std::atomic<bool> busy{false};
     std::atomic<uintptr_t> start{0};
     std::atomic<size_t> length{0};
-    char path[4096];
+    char path[4096]{};
 };
 
 constexpr int kSlots = 64;
-SLOT g_slots[kSlots];
+// Constant-initialised, so that the slots' pages stay untouched until used:
+// a loop clearing them at start-up would make all 256 KiB resident.
+constinit SLOT g_slots[kSlots];
 
 void WriteAll(const char* text) {
     size_t left = std::strlen(text);
