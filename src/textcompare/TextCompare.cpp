@@ -16,7 +16,7 @@ constexpr lin kLinMax = std::numeric_limits<lin>::max();
 using stored = int32_t;
 constexpr stored kStoredMax = std::numeric_limits<stored>::max();
 // Lines hashed at once before they are placed in the table.
-constexpr lin kHashBlock = 4096;
+constexpr lin kHashBlock = 1024;
 // The fewest places of the table of classes.
 constexpr size_t kMinimumTable = 1024;
 
