@@ -9,9 +9,9 @@ makes nearly all of it resident. Laid out together, the functions of a
 comparison take a few hundred kilobytes.
 
 The script runs the program under callgrind (valgrind), which names every
-function executed, on typical commands: two one-line files, unified and
-side-by-side output of a generated 20,000-line pair, a binary comparison, and
-a folder comparison. Each function is written once, in the order of the first
+function executed, on typical commands: unified output of a generated
+20,000-line pair of source-like text, two one-line files, side-by-side output
+of the pair, a binary comparison, and a folder comparison. Each function is written once, in the order of the first
 command that runs it, together with the other names of its code (a
 constructor's complete and base names share one body). A list from another
 build or compiler still links; only the functions it no longer names go back
