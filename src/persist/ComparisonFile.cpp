@@ -274,7 +274,7 @@ int64_t SecondsOf(const XMLElement* element, const char* name) {
 
 // "%Y-%m-%d %H:%M:%S" in local time; 0 (none) when a part is missing or is
 // not a real date and time.
-int64_t ParseLastComparedTime(const char* text) {
+int64_t ParseLastComparedTime(const char* text, const platform::CLocalTimes& times) {
     if (text == nullptr || *text == '\0') return 0;
     const std::string_view value(text);
     const size_t blank = value.find(' ');
@@ -284,8 +284,7 @@ int64_t ParseLastComparedTime(const char* text) {
         !platform::SplitDecimalParts(value.substr(blank + 1), ':', time, 3))
         return 0;
     int64_t seconds = 0;
-    return platform::LocalDateTime(date[0], date[1], date[2], time[0], time[1], time[2], seconds) ? seconds
-                                                                                                  : 0;
+    return times.DateTime(date[0], date[1], date[2], time[0], time[1], time[2], seconds) ? seconds : 0;
 }
 
 uint32_t TypesFromText(const std::string& text) {
@@ -330,7 +329,7 @@ public:
         const int32_t kind = KindOf(TextOf(&record, "Type"));
         if (kind == COMPARE_NONE) return nullptr;
         std::unique_ptr<CCompareParams> request = CreateCompareParams(kind);
-        request->lastComparedTime = ParseLastComparedTime(record.Attribute("LastComparedTime"));
+        request->lastComparedTime = ParseLastComparedTime(record.Attribute("LastComparedTime"), m_times);
 
         // Without Objects, or with fewer than two Object elements, the sides
         // not given keep an empty path, as every absent element leaves its
@@ -502,6 +501,7 @@ private:
     }
 
     Format m_format;
+    platform::CLocalTimes m_times;  // the zone read once for all records
 };
 
 }  // namespace

@@ -18,6 +18,17 @@ namespace corvatine::platform {
 [[nodiscard]] bool LocalDateTime(int year, int month, int day, int hour, int minute, int second,
                                  int64_t& seconds);
 
+// Local dates and times converted as LocalDateTime does, many at a time: the
+// time zone is read once, when the object is made, where each mktime reads it
+// again (a stat of /etc/localtime when TZ is unset). For lists of stored times.
+class CLocalTimes {
+public:
+    CLocalTimes();
+
+    [[nodiscard]] bool DateTime(int year, int month, int day, int hour, int minute, int second,
+                                int64_t& seconds) const;
+};
+
 // The local calendar day of a time. False when the time cannot be converted.
 [[nodiscard]] bool LocalDate(int64_t seconds, int& year, int& month, int& day);
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "support/TestSupport.h"
 
 namespace corvatine::platform {
@@ -35,6 +38,65 @@ TEST(LocalTimeTest, RejectsDaysThatDoNotExist) {
     EXPECT_FALSE(LocalMidnight(10000, 1, 1, t));
     // Midnight of the first day of 1970 is 0 in UTC, which means "no time".
     EXPECT_FALSE(LocalMidnight(1970, 1, 1, t));
+}
+
+// Every hour of a year, and clock times on either side of each change of
+// offset, come out as mktime gives them; in the hour that repeats when the
+// clocks go back either moment is right, as long as it reads back the same.
+TEST(LocalTimeTest, ManyTimesAreConvertedAsMktimeConvertsThem) {
+    for (const char* zone : {"UTC", "EST5EDT,M3.2.0,M11.1.0", "CET-1CEST,M3.5.0,M10.5.0/3",
+                             "AEST-10AEDT,M10.1.0,M4.1.0/3", "<+0530>-5:30"}) {
+        test::ScopedEnv tz("TZ", zone);
+        const CLocalTimes times;
+        int differences = 0;
+        for (int month = 1; month <= 12; ++month) {
+            for (int day = 1; day <= 31; ++day) {
+                for (int hour = 0; hour < 24; ++hour) {
+                    for (const int minute : {0, 30, 59}) {
+                        int64_t expected = 0, seconds = 0;
+                        const bool real = LocalDateTime(2021, month, day, hour, minute, 59, expected);
+                        ASSERT_EQ(times.DateTime(2021, month, day, hour, minute, 59, seconds), real)
+                            << zone << " " << month << "-" << day << " " << hour;
+                        if (!real || seconds == expected) continue;
+                        ++differences;
+                        char clock[32];
+                        std::snprintf(clock, sizeof clock, "2021-%02d-%02d %02d:%02d:59", month, day, hour,
+                                      minute);
+                        EXPECT_EQ(FormatLocalTime(seconds, "%Y-%m-%d %H:%M:%S"), clock) << zone;
+                        EXPECT_EQ(std::llabs(seconds - expected), 3600) << zone << " " << clock;
+                    }
+                }
+            }
+        }
+        EXPECT_LE(differences, 3) << zone;  // only within the repeated hour
+    }
+}
+
+TEST(LocalTimeTest, ConvertersReadTheZoneWhenTheyAreMade) {
+    int64_t utc = 0, eastern = 0;
+    {
+        test::ScopedEnv tz("TZ", "UTC");
+        ASSERT_TRUE(CLocalTimes().DateTime(2007, 1, 15, 12, 0, 0, utc));
+    }
+    {
+        test::ScopedEnv tz("TZ", "EST5EDT,M3.2.0,M11.1.0");
+        const CLocalTimes times;
+        ASSERT_TRUE(times.DateTime(2007, 1, 15, 12, 0, 0, eastern));
+        int64_t seconds = 0;
+        EXPECT_FALSE(times.DateTime(2007, 2, 29, 0, 0, 0, seconds));
+        EXPECT_FALSE(times.DateTime(2007, 1, 15, 24, 0, 0, seconds));
+        EXPECT_FALSE(times.DateTime(1969, 12, 31, 23, 0, 0, seconds));
+        // The clocks went from 02:00 to 03:00 on 2007-03-11: mktime's reading.
+        int64_t expected = 0;
+        ASSERT_TRUE(LocalDateTime(2007, 3, 11, 2, 30, 0, expected));
+        ASSERT_TRUE(times.DateTime(2007, 3, 11, 2, 30, 0, seconds));
+        EXPECT_EQ(seconds, expected);
+    }
+    EXPECT_EQ(utc, 1168862400);
+    EXPECT_EQ(eastern, utc + 5 * 3600);
+    test::ScopedEnv tz("TZ", "UTC");
+    int64_t seconds = 0;
+    EXPECT_FALSE(CLocalTimes().DateTime(1970, 1, 1, 0, 0, 0, seconds));  // 0 is "no time"
 }
 
 TEST(LocalTimeTest, DateOfATime) {
