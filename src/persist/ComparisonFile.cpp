@@ -228,8 +228,7 @@ std::string TextOf(const XMLElement* element, const char* name) {
 
 // A boolean is read as an integer: any non-zero value is true; a missing or
 // non-numeric value is false.
-bool FlagOf(const XMLElement* element, const char* name) {
-    const char* value = AttributeOf(element, name);
+bool IsTrue(const char* value) {
     if (value == nullptr) return false;
     const char* p = value;
     if (*p == '-' || *p == '+') ++p;
@@ -240,6 +239,8 @@ bool FlagOf(const XMLElement* element, const char* name) {
     }
     return digits && nonZero;
 }
+
+bool FlagOf(const XMLElement* element, const char* name) { return IsTrue(AttributeOf(element, name)); }
 
 // A numeric word of the older formats: a 32-bit value, written signed or
 // unsigned. Absent is 0; anything that is not such a number fails.
@@ -294,11 +295,24 @@ uint32_t TypesFromText(const std::string& text) {
     return types;
 }
 
+// The flags an element holds, each named by an attribute. The attributes are
+// read once, in their order; a file written here has them in the table's
+// order, so each is looked for first where the previous one was found.
 uint32_t FlagsOf(const XMLElement* element, const NAMEDBIT* flags, size_t count, const char* lastName) {
+    if (element == nullptr || count == 0) return 0;
     uint32_t word = 0;
-    for (size_t i = 0; i < count; ++i) {
-        const char* name = lastName != nullptr && i + 1 == count ? lastName : flags[i].name;
-        if (FlagOf(element, name)) word |= flags[i].bit;
+    size_t next = 0;
+    for (const tinyxml2::XMLAttribute* attribute = element->FirstAttribute(); attribute != nullptr;
+         attribute = attribute->Next()) {
+        const char* name = attribute->Name();
+        for (size_t tried = 0; tried < count; ++tried) {
+            const size_t i = (next + tried) % count;
+            const char* flag = lastName != nullptr && i + 1 == count ? lastName : flags[i].name;
+            if (std::strcmp(name, flag) != 0) continue;
+            if (IsTrue(attribute->Value())) word |= flags[i].bit;
+            next = i + 1;
+            break;
+        }
     }
     return word;
 }

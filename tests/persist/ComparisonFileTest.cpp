@@ -284,6 +284,30 @@ TEST(ComparisonFileTest, MissingAndMalformedValuesTakeTheEmptyValue) {
     EXPECT_EQ(text.lineFilter, "");
 }
 
+// Flags are found by name wherever they stand among an element's attributes;
+// names of another version, or of nothing, set no flag.
+TEST(ComparisonFileTest, FlagsAreReadInAnyOrderAmongOtherAttributes) {
+    const std::string objects = "<Objects><Object Path=\"/a\"/><Object Path=\"/b\"/></Objects>";
+    const CompareParamsList current = ReadText(Wrap(
+        "1.0.8", "<Comparison Type=\"Text\">" + objects +
+                     "<Rules Note=\"1\" IgnoreLinesMatchingFilter=\"1\" IgnoreRegExp=\"1\" IgnoreCase=\"0\" "
+                     "IgnoreEOL=\"2\" IgnoreAllSpace=\"1\" ignorecase=\"1\" IgnoreBlankLines=\"+1\"/>"
+                     "</Comparison>"));
+    ASSERT_EQ(current.size(), 1u);
+    EXPECT_EQ(Text(current, 0).rules, RULE_IGNORE_LINES_MATCHING_FILTER | RULE_IGNORE_LINE_ENDINGS |
+                                          RULE_IGNORE_ALL_SPACE | RULE_IGNORE_BLANK_LINES);
+    const CompareParamsList older = ReadText(Wrap(
+        "1.0.3", "<Comparison Type=\"Text\">" + objects +
+                     "<Methods IgnoreRegExp=\"1\" IgnoreLinesMatchingFilter=\"0\" IgnoreComments=\"1\" "
+                     "IgnoreTrailingSpace=\"1\"/></Comparison>"
+                     "<Comparison Type=\"Folder\">" +
+                     objects + "<Methods Type=\"1\" Text=\"0\" LMTime=\"1\" Sizes=\"1\"/></Comparison>"));
+    ASSERT_EQ(older.size(), 2u);
+    EXPECT_EQ(Text(older, 0).rules,
+              RULE_IGNORE_LINES_MATCHING_FILTER | RULE_IGNORE_COMMENTS | RULE_IGNORE_TRAILING_SPACE);
+    EXPECT_EQ(Folder(older, 1).methods, METHOD_TYPE | METHOD_TIME);
+}
+
 TEST(ComparisonFileTest, TheLastComparedTimeIsLocalTime) {
     test::ScopedEnv tz("TZ", "Europe/Berlin");
     const CompareParamsList list = ReadText(
