@@ -21,6 +21,8 @@ namespace corvatine::platform {
 // Local dates and times converted as LocalDateTime does, many at a time: the
 // time zone is read once, when the object is made, where each mktime reads it
 // again (a stat of /etc/localtime when TZ is unset). For lists of stored times.
+// In the hour that repeats when the clocks go back, either moment may come
+// out, as with mktime; both read back as the same clock time.
 class CLocalTimes {
 public:
     CLocalTimes();
