@@ -11,9 +11,9 @@ comparison take a few hundred kilobytes.
 The script runs the program under callgrind (valgrind), which names every
 function executed, on typical commands: unified output of a generated
 20,000-line pair of source-like text, two one-line files, side-by-side output
-of the pair, a binary comparison, and a folder comparison. Each function is written once, in the order of the first
-command that runs it, together with the other names of its code (a
-constructor's complete and base names share one body). A list from another
+of the pair, a binary comparison, and a folder comparison. Each function is written once, with the first command
+that runs it (sorted by name within a command), together with the other names
+of its code (a constructor's complete and base names share one body). A list from another
 build or compiler still links; only the functions it no longer names go back
 among the rest.
 
@@ -132,13 +132,14 @@ def main():
         listed = []
         seen = set()
         for arguments in commands:
+            # Sorted within a command, so that the list changes only where
+            # the functions run do.
+            new = set()
             for name in executed_functions(program, arguments, environment, folder):
-                if name not in address_of:
-                    continue
-                for alias in sorted(by_address[address_of[name]]):
-                    if alias not in seen:
-                        seen.add(alias)
-                        listed.append(alias)
+                if name in address_of:
+                    new.update(by_address[address_of[name]])
+            listed += sorted(new - seen)
+            seen |= new
 
     with open(args.output, "w") as f:
         f.write("# The functions command-line comparisons run, laid out first in the program's\n"
