@@ -1,0 +1,47 @@
+#include "platform/Output.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/FullTransfer.h"
+
+namespace corvatine::platform {
+
+CDescriptorOutput::Buffering CDescriptorOutput::UsualFor(int fd) {
+    return ::isatty(fd) ? Buffering::Line : Buffering::Full;
+}
+
+void CDescriptorOutput::Write(const char* data, size_t size) {
+    if (m_error != 0 || size == 0) return;
+    if (m_buffering == Buffering::None) {
+        Send(data, size);
+        return;
+    }
+    if (m_held.size() + size > kBlock) {
+        Flush();
+        // A block of its own goes out without a copy.
+        if (size >= kBlock) {
+            Send(data, size);
+            return;
+        }
+    }
+    m_held.append(data, size);
+    if (m_buffering == Buffering::Line && std::memchr(data, '\n', size) != nullptr) Flush();
+}
+
+void CDescriptorOutput::Flush() {
+    if (m_held.empty()) return;
+    Send(m_held.data(), m_held.size());
+    m_held.clear();
+}
+
+void CDescriptorOutput::Send(const char* data, size_t size) {
+    if (m_error != 0) return;
+    if (TransferFully(TransferKind::Write, size,
+                      [&](size_t done, size_t rest) { return ::write(m_fd, data + done, rest); }) < 0)
+        m_error = errno != 0 ? errno : EIO;
+}
+
+}  // namespace corvatine::platform
