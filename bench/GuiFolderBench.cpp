@@ -21,10 +21,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 
 #include "launch/CorvatineApp.h"
+#include "platform/Output.h"
 #include "ui/FolderCompareModel.h"
 #include "ui/FolderCompareView.h"
 #include "ui/MainFrame.h"
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
     timer.start();
     QApplication application(argc, argv);
     corvatine::CCorvatineApp app;
-    std::ostringstream warnings;
+    corvatine::platform::CStringOutput warnings;
     app.InitInstance(warnings);
     corvatine::ui::CMainFrame frame(app);
     frame.resize(1400, 900);

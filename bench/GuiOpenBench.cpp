@@ -15,12 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iostream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "launch/CorvatineApp.h"
+#include "platform/Output.h"
 #include "ui/MainFrame.h"
 #include "ui/TextCompareView.h"
 
@@ -84,7 +83,7 @@ int main(int argc, char** argv) {
     timer.start();
     QApplication application(argc, argv);
     corvatine::CCorvatineApp app;
-    std::ostringstream warnings;
+    corvatine::platform::CStringOutput warnings;
     app.InitInstance(warnings);
     corvatine::ui::CMainFrame frame(app);
     frame.resize(1400, 900);

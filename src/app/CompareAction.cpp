@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <functional>
 #include <nlohmann/json.hpp>
-#include <ostream>
 #include <set>
 #include <span>
 
@@ -23,6 +22,7 @@
 #include "fileio/DocumentWatches.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
+#include "platform/Output.h"
 #include "platform/Terminal.h"
 #include "textcompare/LineFilter.h"
 #include "textcompare/TextCompareDoc.h"
@@ -205,7 +205,7 @@ void AppendCell(std::string& out, std::string_view text, const std::vector<std::
     if (pad && column < width) out.append(static_cast<size_t>(width - column), ' ');
 }
 
-void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, std::ostream& out) {
+void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, platform::COutput& out) {
     CTextCompareObject& left = doc.GetSide(0);
     CTextCompareObject& right = doc.GetSide(1);
     const int rows = doc.Context().VisibleRowCount();
@@ -273,11 +273,11 @@ void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, std::ostream& 
         block += line;
         block += '\n';
         if (block.size() >= 64 * 1024) {
-            out.write(block.data(), static_cast<std::streamsize>(block.size()));
+            out.Write(block.data(), block.size());
             block.clear();
         }
     }
-    out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    out.Write(block.data(), block.size());
 }
 
 Json JsonResult(CTextCompareDoc& doc) {
@@ -332,8 +332,8 @@ int WatchAndRepeat(CDocumentWatches& watches, const std::vector<std::string>& pa
     }
 }
 
-int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
-                   std::ostream& err) {
+int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& options, platform::COutput& out,
+                   platform::COutput& err) {
     const std::string format = options.format.empty() ? "side" : options.format;
     if (format != "side" && format != "unified" && format != "json")
         return Trouble(
@@ -402,8 +402,8 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
             if (width < 20) width = kDefaultWidth;
             WriteSideBySide(doc, width, UseColor(options.color), out);
         }
-        out.flush();
-        if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
+        out.Flush();
+        if (out.Failed()) return Trouble(err, "cannot write the output: " + platform::ErrorText(out.Error()));
         return status;
     };
     const int status = print();
@@ -421,7 +421,7 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
 // range (or at the end), so that a list that fails at once prints nothing.
 class CRangeWriter {
 public:
-    CRangeWriter(std::ostream& out, bool json, int state, const int64_t sizes[2])
+    CRangeWriter(platform::COutput& out, bool json, int state, const int64_t sizes[2])
         : m_out(out), m_json(json), m_state(state), m_sizes{sizes[0], sizes[1]} {
         m_text.reserve(kFlushAt + 128);
     }
@@ -460,7 +460,7 @@ public:
         Flush();
     }
     void Flush() {
-        m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
+        m_out.Write(m_text.data(), m_text.size());
         m_text.clear();
     }
 
@@ -480,7 +480,7 @@ private:
                   ",\n  \"leftSize\": " + std::to_string(m_sizes[0]) +
                   ",\n  \"rightSize\": " + std::to_string(m_sizes[1]) + ",\n  \"ranges\": [";
     }
-    std::ostream& m_out;
+    platform::COutput& m_out;
     const bool m_json;
     const int m_state;
     const int64_t m_sizes[2];
@@ -489,8 +489,8 @@ private:
     int64_t m_bytes = 0;
 };
 
-int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
-                     std::ostream& err) {
+int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS& options,
+                     platform::COutput& out, platform::COutput& err) {
     const std::string format = options.format.empty() ? "ranges" : options.format;
     if (format != "ranges" && format != "json")
         return Trouble(
@@ -527,8 +527,8 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
         const int status = state == BINARY_IDENTICAL ? EXIT_SAME : EXIT_DIFFERENT;
         if (options.quiet) return status;
         writer.Finish();
-        out.flush();
-        if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
+        out.Flush();
+        if (out.Failed()) return Trouble(err, "cannot write the output: " + platform::ErrorText(out.Error()));
         return status;
     };
     const int status = print();
@@ -541,8 +541,8 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
 
 }  // namespace
 
-int RunCompareRequest(const CCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
-                      std::ostream& err) {
+int RunCompareRequest(const CCompareParams& request, const FRONTENDOPTIONS& options, platform::COutput& out,
+                      platform::COutput& err) {
     if (request.GetCommandLine(false, true).empty())
         return Trouble(err, "nothing to compare: name two files or folders, or give -t:KIND");
     if (request.sides[0].path.empty() || request.sides[1].path.empty())

@@ -2,15 +2,14 @@
 // files merged on request) and its result printed in the chosen format.
 #pragma once
 
-#include <iosfwd>
-
 #include "app/FrontEndOptions.h"
+#include "platform/Output.h"
 #include "request/CompareParams.h"
 
 namespace corvatine {
 
 // Returns the exit status: 0 identical, 1 different, 2 trouble (the message on err).
-int RunCompareRequest(const CCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
-                      std::ostream& err);
+int RunCompareRequest(const CCompareParams& request, const FRONTENDOPTIONS& options, platform::COutput& out,
+                      platform::COutput& err);
 
 }  // namespace corvatine

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
-#include <iostream>
+#include <cerrno>
+
+#include "platform/Output.h"
 
 namespace corvatine {
 
@@ -11,7 +13,7 @@ namespace {
 // The message's lines (broken at line feeds and at the carriage returns of
 // the desktop's message texts), blank ones dropped, one line each after the
 // program's name.
-void Print(std::ostream& err, const std::string& message) {
+void Print(platform::COutput& err, const std::string& message) {
     std::string text = message;
     for (char& c : text)
         if (c == '\r') c = '\n';
@@ -37,9 +39,21 @@ int CConsoleMessages::AskYesNo(const std::string& text) {
         return platform::ANSWER_NO;
     }
     Print(m_err, text);
-    m_err << "[y/N] " << std::flush;
+    m_err << "[y/N] ";
+    m_err.Flush();
+    // The answer's line, read a byte at a time so that nothing after it is
+    // taken from the terminal.
     std::string answer;
-    if (!std::getline(std::cin, answer)) return platform::ANSWER_NO;
+    for (char c = 0;;) {
+        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (answer.empty()) return platform::ANSWER_NO;
+            break;
+        }
+        if (c == '\n') break;
+        answer += c;
+    }
     return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y') ? platform::ANSWER_YES
                                                                      : platform::ANSWER_NO;
 }

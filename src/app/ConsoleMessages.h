@@ -3,23 +3,23 @@
 // answer that loses nothing (No), or Yes when --yes was given.
 #pragma once
 
-#include <iosfwd>
 #include <string>
 
 #include "platform/Messages.h"
+#include "platform/Output.h"
 
 namespace corvatine {
 
 class CConsoleMessages : public platform::CMessages {
 public:
-    CConsoleMessages(std::ostream& err, bool yes) : m_err(err), m_yes(yes) {}
+    CConsoleMessages(platform::COutput& err, bool yes) : m_err(err), m_yes(yes) {}
 
     int AskYesNo(const std::string& text) override;
     void Inform(const std::string& text) override;
     void Error(const std::string& text) override;
 
 private:
-    std::ostream& m_err;
+    platform::COutput& m_err;
     bool m_yes;
 };
 

@@ -6,7 +6,6 @@
 #include "app/TerminalProgress.h"
 
 #include <nlohmann/json.hpp>
-#include <ostream>
 
 #include "editor/SyntaxEditContextEx.h"
 #include "editor/SyntaxEditor.h"
@@ -17,6 +16,7 @@
 #include "fileio/UniFile.h"
 #include "foldercompare/ContentType.h"
 #include "platform/File.h"
+#include "platform/Output.h"
 
 namespace corvatine {
 
@@ -25,7 +25,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 // One line of JSON per buffer line: the state at its end and its blocks.
-void PrintSyntax(CSyntaxEditContextEx& context, std::ostream& out) {
+void PrintSyntax(CSyntaxEditContextEx& context, platform::COutput& out) {
     std::vector<COLORBLOCK> blocks;
     for (int i = 0; i < context.GetLineCount(); ++i) {
         blocks.clear();
@@ -62,8 +62,8 @@ Json InfoJson(const CSyntaxEditContextEx& context, int loadResult, bool lossy) {
 
 }  // namespace
 
-int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, std::ostream& out,
-                  std::ostream& err) {
+int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, platform::COutput& out,
+                  platform::COutput& err) {
     const std::string format = options.format.empty() ? "info" : options.format;
     if (format != "info" && format != "text" && format != "syntax" && format != "hex")
         return Trouble(err, "unknown format '" + format + "' for editing; use info, text, syntax or hex");
@@ -178,7 +178,7 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
         if (!options.save && !options.hasSaveAs)
             for (int i = 0; i < context.GetLineCount(); ++i) {
                 const CSyntaxTextLine& line = context.GetLine(i);
-                out.write(line.Text(), line.FullLength());
+                out.Write(line.Text(), line.FullLength());
             }
     } else if (format == "info") {
         out << InfoJson(context, result, lossy != 0).dump(2) << "\n";
@@ -187,7 +187,7 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
     } else {
         for (int i = 0; i < context.GetLineCount(); ++i) {
             const CSyntaxTextLine& line = context.GetLine(i);
-            out.write(line.Text(), line.FullLength());
+            out.Write(line.Text(), line.FullLength());
         }
     }
     return status;

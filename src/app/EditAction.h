@@ -2,15 +2,14 @@
 // headless, shown, converted and saved.
 #pragma once
 
-#include <iosfwd>
-
 #include "app/FrontEndOptions.h"
 #include "launch/CommandLine.h"
+#include "platform/Output.h"
 
 namespace corvatine {
 
 // Returns the exit status: 0 done, 2 trouble (the message on err).
-int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, std::ostream& out,
-                  std::ostream& err);
+int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, platform::COutput& out,
+                  platform::COutput& err);
 
 }  // namespace corvatine

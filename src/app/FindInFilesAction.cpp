@@ -5,12 +5,12 @@
 #include <cerrno>
 #include <chrono>
 #include <nlohmann/json.hpp>
-#include <ostream>
 
 #include "app/JsonOutput.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 #include "platform/FileFind.h"
+#include "platform/Output.h"
 #include "platform/Terminal.h"
 #include "tools/FindInFiles.h"
 
@@ -26,7 +26,8 @@ using Json = nlohmann::ordered_json;
 // on a terminal). JSON is gathered and written at the end.
 class CConsoleFindWindow : public CFindInFilesWindow {
 public:
-    CConsoleFindWindow(std::ostream& out, const std::string& format, bool quiet, CFindInFilesThread& thread)
+    CConsoleFindWindow(platform::COutput& out, const std::string& format, bool quiet,
+                       CFindInFilesThread& thread)
         : m_out(out),
           m_format(quiet              ? Format::None
                    : format == "grep" ? Format::Grep
@@ -110,12 +111,12 @@ private:
     }
 
     void Flush() {
-        m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
-        if (m_eachNode) m_out.flush();
+        m_out.Write(m_text.data(), m_text.size());
+        if (m_eachNode) m_out.Flush();
         m_text.clear();
     }
 
-    std::ostream& m_out;
+    platform::COutput& m_out;
     const Format m_format;
     const bool m_eachNode;
     CFindInFilesThread& m_thread;
@@ -129,8 +130,8 @@ private:
 
 }  // namespace
 
-int RunFindInFilesAction(const std::string& folder, const FRONTENDOPTIONS& options, std::ostream& out,
-                         std::ostream& err) {
+int RunFindInFilesAction(const std::string& folder, const FRONTENDOPTIONS& options, platform::COutput& out,
+                         platform::COutput& err) {
     const std::string format = options.format.empty() ? "tree" : options.format;
     if (format != "tree" && format != "grep" && format != "json")
         return Trouble(
@@ -180,8 +181,8 @@ int RunFindInFilesAction(const std::string& folder, const FRONTENDOPTIONS& optio
     }
     platform::ReleaseInterrupt();
     window.Finish();
-    out.flush();
-    if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
+    out.Flush();
+    if (out.Failed()) return Trouble(err, "cannot write the output: " + platform::ErrorText(out.Error()));
     if (window.Canceled()) {
         if (format == "grep" && !options.quiet) err << "corvatine: Canceled\n";
         return EXIT_TROUBLE;

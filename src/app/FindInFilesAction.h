@@ -1,10 +1,10 @@
 // The command line's find in files: --find-in-files=TEXT DIR.
 #pragma once
 
-#include <iosfwd>
 #include <string>
 
 #include "app/FrontEndOptions.h"
+#include "platform/Output.h"
 
 namespace corvatine {
 
@@ -15,7 +15,7 @@ namespace corvatine {
 // (--format=json). Ctrl+C cancels the search. Exit 0 when something was
 // found, 1 when nothing was, 2 when the folder cannot be searched or the
 // search was canceled (the reason on err).
-int RunFindInFilesAction(const std::string& folder, const FRONTENDOPTIONS& options, std::ostream& out,
-                         std::ostream& err);
+int RunFindInFilesAction(const std::string& folder, const FRONTENDOPTIONS& options, platform::COutput& out,
+                         platform::COutput& err);
 
 }  // namespace corvatine

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <nlohmann/json.hpp>
-#include <ostream>
 #include <vector>
 
 #include "app/JsonOutput.h"
@@ -12,6 +11,7 @@
 #include "foldercompare/FolderCompareDoc.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "platform/AtomicFile.h"
+#include "platform/Output.h"
 #include "platform/Path.h"
 
 namespace corvatine {
@@ -61,7 +61,7 @@ std::string SideColumns(const CFolderItem* entry) {
     return text;
 }
 
-void WriteTree(const CFolderCompareDoc& doc, std::ostream& out) {
+void WriteTree(const CFolderCompareDoc& doc, platform::COutput& out) {
     char head[160];
     std::snprintf(head, sizeof head, "%-12s%15s %-19s %15s %-19s %s\n", "STATUS", "LEFT SIZE",
                   "LEFT MODIFIED", "RIGHT SIZE", "RIGHT MODIFIED", "NAME");
@@ -81,7 +81,7 @@ void WriteTree(const CFolderCompareDoc& doc, std::ostream& out) {
 
 // diff -rq's lines: differing file pairs, and each one-sided entry once (a
 // one-sided folder without its contents).
-void WriteBrief(const CFolderCompareItem& item, std::ostream& out) {
+void WriteBrief(const CFolderCompareItem& item, platform::COutput& out) {
     for (int i = 0; i < item.GetChildCount(); ++i) {
         const CFolderCompareItem& child = *item.Child(i);
         if (child.IsFilteredOut()) continue;
@@ -157,8 +157,8 @@ bool CollectReadErrors(const CFolderCompareItem& item, std::vector<READERROR>& e
 
 }  // namespace
 
-int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
-                     std::ostream& err) {
+int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS& options,
+                     platform::COutput& out, platform::COutput& err) {
     const std::string format = options.format.empty() ? "tree" : options.format;
     if (format != "tree" && format != "brief" && format != "json")
         return Trouble(
@@ -225,8 +225,8 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
     } else {
         WriteTree(doc, out);
     }
-    out.flush();
-    if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
+    out.Flush();
+    if (out.Failed()) return Trouble(err, "cannot write the output: " + platform::ErrorText(out.Error()));
     return operationStatus != EXIT_SAME ? operationStatus : status;
 }
 

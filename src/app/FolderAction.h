@@ -2,16 +2,15 @@
 // and shown as an indented tree, as diff -rq's brief lines, or as JSON.
 #pragma once
 
-#include <iosfwd>
-
 #include "app/FrontEndOptions.h"
+#include "platform/Output.h"
 #include "request/CompareParams.h"
 
 namespace corvatine {
 
 // Returns the exit status: 0 identical or one folder on both sides, 1
 // different, 2 trouble (a file that could not be compared included).
-int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS& options, std::ostream& out,
-                     std::ostream& err);
+int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS& options,
+                     platform::COutput& out, platform::COutput& err);
 
 }  // namespace corvatine

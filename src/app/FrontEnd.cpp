@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <nlohmann/json.hpp>
-#include <ostream>
 
 #include "app/CompareAction.h"
 #include "app/EditAction.h"
@@ -21,6 +20,7 @@
 #include "persist/ComparisonFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/LocalTime.h"
+#include "platform/Output.h"
 #include "request/CompareParams.h"
 
 #ifndef CORVATINE_VERSION
@@ -426,7 +426,7 @@ std::string Field(std::string_view text) {
 // absolute paths so that it opens from any folder, and adds the file to the
 // recent comparison files.
 bool SaveComparisons(CCorvatineApp& app, const std::vector<const CCompareParams*>& requests,
-                     const std::string& path, std::ostream& err) {
+                     const std::string& path, platform::COutput& err) {
     CompareParamsList list;
     for (const CCompareParams* request : requests) list.push_back(StoredCopy(*request));
     std::string error;
@@ -441,7 +441,7 @@ bool SaveComparisons(CCorvatineApp& app, const std::vector<const CCompareParams*
 // The open-request operation of the headless program: the comparison is
 // recorded in the recent comparisons list, then run and printed.
 int OpenRequest(CCorvatineApp& app, const CCompareParams& request, const FRONTENDOPTIONS& options,
-                std::ostream& out, std::ostream& err) {
+                platform::COutput& out, platform::COutput& err) {
     app.AddRecentComparison(request);
     return RunCompareRequest(request, options, out, err);
 }
@@ -460,7 +460,7 @@ RunKind RunKindOf(const CCompareParams& request) {
 }
 
 int CompareOne(CCorvatineApp& app, const CCompareParams& request, const FRONTENDOPTIONS& options,
-               std::ostream& out, std::ostream& err) {
+               platform::COutput& out, platform::COutput& err) {
     if (IsComplete(request) && options.CheckApplicable(RunKindOf(request), err) != EXIT_SAME)
         return EXIT_TROUBLE;
     if (!options.saveComparison.empty() && IsComplete(request) &&
@@ -472,7 +472,7 @@ int CompareOne(CCorvatineApp& app, const CCompareParams& request, const FRONTEND
 // Opening a comparison file: every comparison in it is run in turn under a
 // heading; the exit status is the highest of theirs.
 int OpenComparisonFile(CCorvatineApp& app, const std::string& path, const FRONTENDOPTIONS& options,
-                       std::ostream& out, std::ostream& err) {
+                       platform::COutput& out, platform::COutput& err) {
     CompareParamsList list;
     std::string error;
     if (!CComparisonFile::ReadComparisons(path, list, error)) return Trouble(err, error);
@@ -501,7 +501,7 @@ int OpenComparisonFile(CCorvatineApp& app, const std::string& path, const FRONTE
     for (size_t i = 0; i < list.size(); ++i) {
         if (!options.quiet) {
             out << "Comparison " << i + 1 << " of " << list.size() << ": " << list[i]->GetTitle() << "\n";
-            out.flush();
+            out.Flush();
         }
         const int result = OpenRequest(app, *list[i], options, out, err);
         opened = opened || result != EXIT_TROUBLE;
@@ -513,7 +513,8 @@ int OpenComparisonFile(CCorvatineApp& app, const std::string& path, const FRONTE
 
 // --recent: the recent comparisons list, most recent first; --recent=N runs
 // entry N.
-int RunRecent(CCorvatineApp& app, const FRONTENDOPTIONS& options, std::ostream& out, std::ostream& err) {
+int RunRecent(CCorvatineApp& app, const FRONTENDOPTIONS& options, platform::COutput& out,
+              platform::COutput& err) {
     const CRecentComparisonList* list = app.RecentComparisons();
     const int count = list != nullptr ? list->Count() : 0;
     if (options.recentEntry > 0) {
@@ -544,11 +545,13 @@ int RunRecent(CCorvatineApp& app, const FRONTENDOPTIONS& options, std::ostream& 
                 << Field(request.sides[1].path) << "\n";
         }
     }
-    out.flush();
-    return out ? EXIT_SAME : Trouble(err, "cannot write the output");
+    out.Flush();
+    return out.Failed() ? Trouble(err, "cannot write the output: " + platform::ErrorText(out.Error()))
+                        : EXIT_SAME;
 }
 
-int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, std::ostream& out, std::ostream& err) {
+int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform::COutput& out,
+               platform::COutput& err) {
     FRONTENDOPTIONS options;
     std::string error;
     if (!options.Extract(arguments, error))
@@ -649,7 +652,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, std::ostr
 
 }  // namespace
 
-int RunFrontEnd(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int RunFrontEnd(const std::vector<std::string>& arguments, platform::COutput& out, platform::COutput& err) {
     CCorvatineApp app;
     app.InitInstance(err);
     const int status = RunCommand(app, arguments, out, err);

@@ -2,7 +2,8 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <ostream>
+
+#include "platform/Output.h"
 
 namespace corvatine {
 
@@ -258,7 +259,7 @@ std::string FRONTENDOPTIONS::FirstInapplicable(const std::vector<RunKind>& runs)
     return std::string();
 }
 
-int FRONTENDOPTIONS::CheckApplicable(RunKind run, std::ostream& err) const {
+int FRONTENDOPTIONS::CheckApplicable(RunKind run, platform::COutput& err) const {
     const std::string word = FirstInapplicable(run);
     if (word.empty()) return EXIT_SAME;
     return Trouble(err, "'" + word + "' does not apply to " + RunKindText(run));
@@ -276,7 +277,7 @@ const char* RunKindText(RunKind run) {
     return "";
 }
 
-int Trouble(std::ostream& err, const std::string& message) {
+int Trouble(platform::COutput& err, const std::string& message) {
     err << "corvatine: " << message << "\n";
     return EXIT_TROUBLE;
 }

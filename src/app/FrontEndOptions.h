@@ -2,9 +2,10 @@
 // before the option table of the command line.
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <vector>
+
+#include "platform/Output.h"
 
 namespace corvatine {
 
@@ -12,7 +13,7 @@ namespace corvatine {
 enum ExitStatus : int { EXIT_SAME = 0, EXIT_DIFFERENT = 1, EXIT_TROUBLE = 2 };
 
 // Prints "corvatine: " and the message on err; returns EXIT_TROUBLE.
-int Trouble(std::ostream& err, const std::string& message);
+int Trouble(platform::COutput& err, const std::string& message);
 
 // What a run of the program does, as far as the front end's words care.
 enum class RunKind {
@@ -90,7 +91,7 @@ struct FRONTENDOPTIONS {
     std::string FirstInapplicable(RunKind run) const { return FirstInapplicable(std::vector<RunKind>{run}); }
     std::string FirstInapplicable(const std::vector<RunKind>& runs) const;
     // Trouble naming that word, or EXIT_SAME when every word applies.
-    int CheckApplicable(RunKind run, std::ostream& err) const;
+    int CheckApplicable(RunKind run, platform::COutput& err) const;
 };
 
 }  // namespace corvatine

@@ -2,13 +2,13 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <ostream>
 #include <vector>
 
 #include "app/ConsoleMessages.h"
 #include "binarycompare/HexEditOptions.h"
 #include "binarycompare/HexSearch.h"
 #include "platform/AtomicFile.h"
+#include "platform/Output.h"
 
 namespace corvatine {
 
@@ -24,7 +24,7 @@ std::string Address(int64_t offset, const CHexEditOptions& options) {
     return text;
 }
 
-void Dump(CHexEditContext& buffer, const CHexEditOptions& options, std::ostream& out) {
+void Dump(CHexEditContext& buffer, const CHexEditOptions& options, platform::COutput& out) {
     const int64_t row = options.rowSize;
     std::vector<uint8_t> bytes(static_cast<size_t>(row));
     const char* digit = options.showUppercase ? "%02X" : "%02x";
@@ -55,8 +55,8 @@ void Dump(CHexEditContext& buffer, const CHexEditOptions& options, std::ostream&
 
 }  // namespace
 
-int RunHexAction(const std::string& path, const FRONTENDOPTIONS& options, std::ostream& out,
-                 std::ostream& err) {
+int RunHexAction(const std::string& path, const FRONTENDOPTIONS& options, platform::COutput& out,
+                 platform::COutput& err) {
     const std::string format = options.format.empty() ? "hex" : options.format;
     if (format != "hex") return Trouble(err, "unknown format '" + format + "' for a binary file; use hex");
     CConsoleMessages messages(err, options.yes);
@@ -86,8 +86,8 @@ int RunHexAction(const std::string& path, const FRONTENDOPTIONS& options, std::o
     } else if (!options.quiet) {
         Dump(buffer, settings, out);
     }
-    out.flush();
-    if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
+    out.Flush();
+    if (out.Failed()) return Trouble(err, "cannot write the output: " + platform::ErrorText(out.Error()));
     return status;
 }
 

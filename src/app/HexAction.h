@@ -1,10 +1,10 @@
 // A file opened in the hex buffer without a window: dumped, or searched.
 #pragma once
 
-#include <iosfwd>
 #include <string>
 
 #include "app/FrontEndOptions.h"
+#include "platform/Output.h"
 
 namespace corvatine {
 
@@ -12,7 +12,7 @@ namespace corvatine {
 // by its GroupSize; --find=STRING prints the offset of every match of the hex
 // views' search syntax (exit 1 when there is none). Exit 2 when the file
 // cannot be opened.
-int RunHexAction(const std::string& path, const FRONTENDOPTIONS& options, std::ostream& out,
-                 std::ostream& err);
+int RunHexAction(const std::string& path, const FRONTENDOPTIONS& options, platform::COutput& out,
+                 platform::COutput& err);
 
 }  // namespace corvatine

@@ -1,18 +1,18 @@
 #include "app/InfoAction.h"
 
 #include <nlohmann/json.hpp>
-#include <ostream>
 
 #include "app/FrontEndOptions.h"
 #include "app/JsonOutput.h"
 #include "foldercompare/FolderItem.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileFind.h"
+#include "platform/Output.h"
 #include "platform/Path.h"
 
 namespace corvatine {
 
-int RunInfoAction(const std::string& path, std::ostream& out, std::ostream& err) {
+int RunInfoAction(const std::string& path, platform::COutput& out, platform::COutput& err) {
     platform::FINDDATA data;
     int error = 0;
     if (path != "/" && !platform::FindEntry(path, data, &error))

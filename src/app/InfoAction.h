@@ -2,13 +2,14 @@
 // folder comparison sees it.
 #pragma once
 
-#include <iosfwd>
 #include <string>
+
+#include "platform/Output.h"
 
 namespace corvatine {
 
 // Prints the entry as one JSON object. Returns 0, or 2 when the path names
 // nothing (the reason on err).
-int RunInfoAction(const std::string& path, std::ostream& out, std::ostream& err);
+int RunInfoAction(const std::string& path, platform::COutput& out, platform::COutput& err);
 
 }  // namespace corvatine

@@ -2,11 +2,11 @@
 
 #include <cerrno>
 #include <memory>
-#include <ostream>
 
 #include "integration/ShellIntegration.h"
 #include "integration/VcsIntegration.h"
 #include "platform/AtomicFile.h"
+#include "platform/Output.h"
 #include "platform/Path.h"
 #include "platform/RegistryHive.h"
 
@@ -28,7 +28,7 @@ struct STEP {
 
 bool AddSteps(const std::vector<std::string>& lists, bool on,
               const std::vector<std::unique_ptr<CClientIntegration>>& clients, std::vector<STEP>& steps,
-              std::ostream& err) {
+              platform::COutput& err) {
     for (const std::string& list : lists) {
         if (list.find_first_not_of(',') == std::string::npos) {
             Trouble(err, std::string("option '--") + (on ? "" : "un") +
@@ -79,8 +79,8 @@ bool HoldsConflictMarkers(const std::string& text) {
 
 }  // namespace
 
-int RunIntegrationAction(const FRONTENDOPTIONS& options, const std::string& installDir, std::ostream& out,
-                         std::ostream& err) {
+int RunIntegrationAction(const FRONTENDOPTIONS& options, const std::string& installDir,
+                         platform::COutput& out, platform::COutput& err) {
     platform::CRegistryHive& hive = platform::CurrentUserHive();
     auto clients = MakeClientIntegrations(hive, IntegrationProgramPath(installDir));
     clients.insert(clients.begin(), MakeShellClientIntegration());
@@ -118,7 +118,7 @@ int RunIntegrationAction(const FRONTENDOPTIONS& options, const std::string& inst
                 << ", integrated: " << (client->IsIntegrated() ? "yes" : "no") << "\n";
         }
     }
-    out.flush();
+    out.Flush();
     return status;
 }
 
@@ -167,7 +167,7 @@ bool TakeClientArguments(std::vector<std::string>& arguments, RESOLVEWATCH& watc
     return true;
 }
 
-int ResolveStatus(const RESOLVEWATCH& watch, int status, std::ostream& err) {
+int ResolveStatus(const RESOLVEWATCH& watch, int status, platform::COutput& err) {
     if (!watch.active || status == EXIT_TROUBLE) return status;
     platform::FILEIDENTITY now;
     if (!platform::GetFileIdentity(watch.merged, now))

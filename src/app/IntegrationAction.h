@@ -4,12 +4,12 @@
 // --resolve).
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "app/FrontEndOptions.h"
 #include "platform/File.h"
+#include "platform/Output.h"
 
 namespace corvatine {
 
@@ -17,8 +17,8 @@ namespace corvatine {
 // the order given, then prints the status lines when --integration-status
 // asked for them. Returns 0, or 2 when a name is unknown (nothing is done
 // then) or a client could not be switched (each failure told on err).
-int RunIntegrationAction(const FRONTENDOPTIONS& options, const std::string& installDir, std::ostream& out,
-                         std::ostream& err);
+int RunIntegrationAction(const FRONTENDOPTIONS& options, const std::string& installDir,
+                         platform::COutput& out, platform::COutput& err);
 
 // What --resolve watches: the merged file, as it was before the run.
 struct RESOLVEWATCH {
@@ -37,6 +37,6 @@ bool TakeClientArguments(std::vector<std::string>& arguments, RESOLVEWATCH& watc
 // otherwise 0 when the merged file was saved and holds no conflict marker
 // line ("<<<<<<<" or ">>>>>>>"), else 1 with the reason on err. Without
 // --resolve the status is returned unchanged.
-int ResolveStatus(const RESOLVEWATCH& watch, int status, std::ostream& err);
+int ResolveStatus(const RESOLVEWATCH& watch, int status, platform::COutput& err);
 
 }  // namespace corvatine

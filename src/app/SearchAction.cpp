@@ -1,11 +1,10 @@
 #include "app/SearchAction.h"
 
-#include <ostream>
-
 #include "app/ConsoleMessages.h"
 #include "editor/FindReplace.h"
 #include "editor/MultiByteCase.h"
 #include "fileio/CodePages.h"
+#include "platform/Output.h"
 
 namespace corvatine {
 
@@ -16,18 +15,18 @@ uint32_t SearchFlags(const FRONTENDOPTIONS& options) {
            (options.regex ? FIND_REGEXP : 0u) | (options.up ? FIND_DIRECTION_UP : 0u);
 }
 
-int TooComplex(std::ostream& err, const std::string& path) {
+int TooComplex(platform::COutput& err, const std::string& path) {
     return Trouble(err, "cannot search '" + path + "': expression too complex");
 }
 
-int NotFound(std::ostream& err, const FRONTENDOPTIONS& options) {
+int NotFound(platform::COutput& err, const FRONTENDOPTIONS& options) {
     CConsoleMessages(err, options.yes).Inform(FormatNotFound(kReplaceNotFoundFormat, options.search));
     return EXIT_DIFFERENT;
 }
 
 }  // namespace
 
-int CheckSearchOptions(const FRONTENDOPTIONS& options, std::ostream& err) {
+int CheckSearchOptions(const FRONTENDOPTIONS& options, platform::COutput& err) {
     if (!options.hasSearch) {
         for (const char* word : {"regex", "match-case", "whole-word", "up", "replace"})
             for (const std::string& given : options.given)
@@ -53,7 +52,7 @@ int CheckSearchOptions(const FRONTENDOPTIONS& options, std::ostream& err) {
 }
 
 int PrintMatches(CSyntaxEditContextEx& context, const std::string& path, const FRONTENDOPTIONS& options,
-                 std::ostream& out, std::ostream& err) {
+                 platform::COutput& out, platform::COutput& err) {
     CRecentTexts history;
     CFindReplace finder(context, &history);
     const CPoint end = CFindReplace::TextEnd(context);
@@ -89,7 +88,7 @@ int PrintMatches(CSyntaxEditContextEx& context, const std::string& path, const F
 }
 
 int ReplaceMatches(CSyntaxEditContextEx& context, const std::string& path, const FRONTENDOPTIONS& options,
-                   std::ostream& err) {
+                   platform::COutput& err) {
     CRecentTexts history;
     CFindReplace finder(context, &history);
     CPoint blockEnd = CFindReplace::TextEnd(context);

@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <ostream>
 
 #include "app/FrontEndOptions.h"
 #include "app/WindowLauncher.h"
+#include "platform/Output.h"
 #include "platform/Profile.h"
 #include "platform/RegistryHive.h"
 #include "shellext/ProcessStarter.h"
@@ -31,14 +31,15 @@ void ShowInDialog(const std::string& message) {
     (void)starter.Start(program, arguments);
 }
 
-int Fail(std::ostream& err, const std::string& message) {
+int Fail(platform::COutput& err, const std::string& message) {
     ShowInDialog(message);
     return Trouble(err, message);
 }
 
 }  // namespace
 
-int RunShellMenuAction(const std::string& code, const std::vector<std::string>& paths, std::ostream& err) {
+int RunShellMenuAction(const std::string& code, const std::vector<std::string>& paths,
+                       platform::COutput& err) {
     if (code.size() != 1 || code[0] < '1' || code[0] > '9')
         return Trouble(err, "invalid value '" + code + "' for '--shell-menu': a command code from 1 to 9");
     // The command finds the program through InstallDir of the settings file,

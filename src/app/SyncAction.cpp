@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <ostream>
 #include <vector>
 
 #include "app/ConsoleMessages.h"
@@ -15,6 +14,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
 #include "platform/LocalTime.h"
+#include "platform/Output.h"
 #include "platform/Terminal.h"
 #include "request/CompareMethods.h"
 
@@ -212,7 +212,7 @@ CFolderCompareItem* FindItem(CFolderCompareItem& root, const std::string& path) 
 }
 
 // The lists of the prepare page: each summary line, then its entries.
-void PrintPlan(const CSyncPreparePage& page, std::ostream& out) {
+void PrintPlan(const CSyncPreparePage& page, platform::COutput& out) {
     const std::vector<std::string> lines = page.SummaryLines();
     size_t line = 0;
     for (int list = 0; list < 2; ++list) {
@@ -227,23 +227,23 @@ void PrintPlan(const CSyncPreparePage& page, std::ostream& out) {
 // entry failed on err.
 class CConsoleSyncLog : public CSyncLog {
 public:
-    CConsoleSyncLog(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
+    CConsoleSyncLog(platform::COutput& out, platform::COutput& err) : m_out(out), m_err(err) {}
     void AddLine(const std::string& line) override {
         m_out << line << "\n";
-        if (line == "OK" || line == "ERROR!") m_out.flush();
+        if (line == "OK" || line == "ERROR!") m_out.Flush();
     }
     void Failed(const SYNCENTRY& entry, const std::string& reason) override {
         m_err << "corvatine: " << entry.path << ": " << reason << "\n";
     }
 
 private:
-    std::ostream& m_out;
-    std::ostream& m_err;
+    platform::COutput& m_out;
+    platform::COutput& m_err;
 };
 
 }  // namespace
 
-int CheckFolderOperations(const FRONTENDOPTIONS& options, std::ostream& err) {
+int CheckFolderOperations(const FRONTENDOPTIONS& options, platform::COutput& err) {
     for (const std::string& text : options.operations) {
         OPERATION operation;
         std::string error;
@@ -255,7 +255,7 @@ int CheckFolderOperations(const FRONTENDOPTIONS& options, std::ostream& err) {
     return EXIT_SAME;
 }
 
-int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, std::ostream& err) {
+int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, platform::COutput& err) {
     int status = EXIT_SAME;
     for (const std::string& text : options.operations) {
         OPERATION operation;
@@ -282,8 +282,8 @@ int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options
     return status;
 }
 
-int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, std::ostream& out,
-                  std::ostream& err) {
+int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, platform::COutput& out,
+                  platform::COutput& err) {
     const int type = FindSyncType(options.sync);
     if (type < 0)
         return Trouble(err, "invalid value '" + options.sync +
@@ -306,7 +306,7 @@ int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, std::o
     const int skippedStatus = prepare.skipped.empty() ? EXIT_SAME : EXIT_TROUBLE;
     if (options.maxDelete >= 0 && prepare.DeleteCount() > options.maxDelete) {
         PrintPlan(prepare, out);
-        out.flush();
+        out.Flush();
         return Trouble(err, "the synchronization would delete " + std::to_string(prepare.DeleteCount()) +
                                 " files, more than --max-delete=" + std::to_string(options.maxDelete) +
                                 "; nothing was changed");
@@ -314,12 +314,12 @@ int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, std::o
     if (options.dryRun || prepare.CheckedCount() == 0) {
         PrintPlan(prepare, out);
         if (!options.dryRun) out << CSyncProcessPage::kFinished << "\n";
-        out.flush();
+        out.Flush();
         return skippedStatus;
     }
     if (!options.yes) {
         PrintPlan(prepare, out);
-        out.flush();
+        out.Flush();
         if (!platform::IsTerminal(STDIN_FILENO))
             return Trouble(err,
                            "nothing was changed: without a terminal to ask, a synchronization needs --yes");
@@ -333,8 +333,8 @@ int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, std::o
     const int failures = wizard.processPage.Run(prepare, context.settings, interrupted, log);
     platform::ReleaseInterrupt();
     out << wizard.processPage.Status() << "\n";
-    out.flush();
-    if (!out) return Trouble(err, "cannot write the output: " + platform::ErrorText(errno));
+    out.Flush();
+    if (out.Failed()) return Trouble(err, "cannot write the output: " + platform::ErrorText(out.Error()));
     return failures > 0 || wizard.processPage.WasAborted() ? EXIT_TROUBLE : skippedStatus;
 }
 

@@ -3,13 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <ostream>
 
+#include "platform/Output.h"
 #include "platform/Terminal.h"
 
 namespace corvatine {
 
-CTerminalProgress::CTerminalProgress(std::ostream& err)
+CTerminalProgress::CTerminalProgress(platform::COutput& err)
     : m_err(err), m_shown(platform::IsTerminal(STDERR_FILENO)) {}
 
 void CTerminalProgress::Start(int first, int last, const std::string& text) {
@@ -27,7 +27,10 @@ void CTerminalProgress::SetPosition(int position) {
 }
 
 void CTerminalProgress::Close() {
-    if (m_shown && m_percent >= 0) m_err << "\r" << std::string(m_text.size() + 6, ' ') << "\r" << std::flush;
+    if (m_shown && m_percent >= 0) {
+        m_err << "\r" << std::string(m_text.size() + 6, ' ') << "\r";
+        m_err.Flush();
+    }
     m_percent = -1;
 }
 
@@ -35,7 +38,8 @@ void CTerminalProgress::Show() {
     const int percent = static_cast<int>(100LL * m_done / m_total);
     if (!m_shown || percent == m_percent) return;
     m_percent = percent;
-    m_err << "\r" << m_text << " " << percent << "%" << std::flush;
+    m_err << "\r" << m_text << " " << percent << "%";
+    m_err.Flush();
 }
 
 }  // namespace corvatine

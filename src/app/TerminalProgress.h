@@ -2,16 +2,16 @@
 // terminal; the command line offers no Cancel (an interrupt ends the program).
 #pragma once
 
-#include <iosfwd>
 #include <string>
 
+#include "platform/Output.h"
 #include "platform/Progress.h"
 
 namespace corvatine {
 
 class CTerminalProgress : public platform::CProgressSink {
 public:
-    explicit CTerminalProgress(std::ostream& err);
+    explicit CTerminalProgress(platform::COutput& err);
     void Start(int first, int last, const std::string& text) override;
     void Step() override { SetPosition(m_first + m_done); }
     void SetPosition(int position) override;
@@ -20,7 +20,7 @@ public:
 private:
     void Show();
 
-    std::ostream& m_err;
+    platform::COutput& m_err;
     bool m_shown;
     std::string m_text;
     int m_first = 0, m_total = 1, m_done = 0, m_percent = -1;

@@ -9,10 +9,10 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <ostream>
 
 #include "app/FrontEndOptions.h"
 #include "platform/AtomicFile.h"
+#include "platform/Output.h"
 #include "platform/Path.h"
 
 extern char** environ;
@@ -93,7 +93,7 @@ FACECHOICE ChooseFace(const std::vector<std::string>& arguments) {
     return choice;
 }
 
-int RunWindow(const FACECHOICE& choice, std::ostream& err) {
+int RunWindow(const FACECHOICE& choice, platform::COutput& err) {
     const std::string program = platform::JoinPath(platform::ProgramFolder(), kWindowProgram);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));

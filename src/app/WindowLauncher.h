@@ -3,11 +3,11 @@
 // decided here, without loading the toolkit.
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "launch/ProgramNames.h"
+#include "platform/Output.h"
 
 namespace corvatine {
 
@@ -32,6 +32,6 @@ FACECHOICE ChooseFace(const std::vector<std::string>& arguments);
 // closed; its exit status. -1, when the window could not be opened and the
 // headless face should run instead (it is not forced); with forced that is
 // trouble, told on err.
-int RunWindow(const FACECHOICE& choice, std::ostream& err);
+int RunWindow(const FACECHOICE& choice, platform::COutput& err);
 
 }  // namespace corvatine

@@ -1,43 +1,55 @@
+#include <unistd.h>
+
 #include <clocale>
 #include <exception>
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/FrontEnd.h"
 #include "app/IntegrationAction.h"
 #include "app/WindowLauncher.h"
+#include "platform/AtomicFile.h"
 #include "platform/MappedViews.h"
+#include "platform/Output.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     corvatine::platform::ReportFaultsInMappedViews();
+    using corvatine::platform::CDescriptorOutput;
+    // Standard output is gathered (line by line on a terminal); standard
+    // error goes out at once.
+    CDescriptorOutput out(STDOUT_FILENO, CDescriptorOutput::UsualFor(STDOUT_FILENO));
+    CDescriptorOutput err(STDERR_FILENO, CDescriptorOutput::Buffering::None);
     try {
         std::vector<std::string> arguments(argv + 1, argv + argc);
         corvatine::RESOLVEWATCH resolve;
         std::string error;
         if (!corvatine::TakeClientArguments(arguments, resolve, error)) {
-            std::cerr << "corvatine: " << error << "\n";
+            err << "corvatine: " << error << "\n";
             return 2;
         }
         const corvatine::FACECHOICE face = corvatine::ChooseFace(arguments);
         if (!face.trouble.empty()) {
-            std::cerr << "corvatine: " << face.trouble << "\n";
+            err << "corvatine: " << face.trouble << "\n";
             return 2;
         }
         if (face.window) {
-            const int status = corvatine::RunWindow(face, std::cerr);
-            if (status >= 0) return corvatine::ResolveStatus(resolve, status, std::cerr);
+            const int status = corvatine::RunWindow(face, err);
+            if (status >= 0) return corvatine::ResolveStatus(resolve, status, err);
         }
-        const int status = corvatine::RunFrontEnd(face.arguments, std::cout, std::cerr);
-        std::cout.flush();
-        if (!std::cout) {
-            std::cerr << "corvatine: cannot write the output\n";
+        const int status = corvatine::RunFrontEnd(face.arguments, out, err);
+        out.Flush();
+        if (out.Failed()) {
+            // A run that failed has said why already.
+            if (status != 2)
+                err << "corvatine: cannot write the output: " << corvatine::platform::ErrorText(out.Error())
+                    << "\n";
             return 2;
         }
-        return corvatine::ResolveStatus(resolve, status, std::cerr);
+        return corvatine::ResolveStatus(resolve, status, err);
     } catch (const std::exception& e) {
-        std::cerr << "corvatine: " << e.what() << "\n";
+        out.Flush();
+        err << "corvatine: " << e.what() << "\n";
         return 2;
     }
 }

@@ -1,13 +1,12 @@
 #include "launch/CorvatineApp.h"
 
-#include <ostream>
-
 #include "binarycompare/BinaryComparer.h"
 #include "binarycompare/HexEditOptions.h"
 #include "editor/SyntaxEditor.h"
 #include "foldercompare/FileComparer.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "platform/AtomicFile.h"
+#include "platform/Output.h"
 #include "platform/Path.h"
 #include "platform/Profile.h"
 #include "platform/RegistryHive.h"
@@ -15,7 +14,7 @@
 
 namespace corvatine {
 
-void CCorvatineApp::InitInstance(std::ostream& err) {
+void CCorvatineApp::InitInstance(platform::COutput& err) {
     platform::CProfile& profile = platform::AppProfile();
     if (const std::string& warning = profile.Hive().LoadWarning(); !warning.empty())
         err << "corvatine: warning: " << warning << "\n";
@@ -70,7 +69,7 @@ void CCorvatineApp::WriteOptions(platform::CProfile& profile) const {
     generalOptions.Save(profile);
 }
 
-bool CCorvatineApp::FlushSettings(std::ostream& err) {
+bool CCorvatineApp::FlushSettings(platform::COutput& err) {
     bool saved = true;
     for (platform::CRegistryHive* hive : {&platform::CurrentUserHive(), &platform::ClassesRootHive()}) {
         if (!hive->IsModified()) continue;
@@ -83,12 +82,12 @@ bool CCorvatineApp::FlushSettings(std::ostream& err) {
     return saved;
 }
 
-bool CCorvatineApp::SaveOptions(std::ostream& err) {
+bool CCorvatineApp::SaveOptions(platform::COutput& err) {
     WriteOptions(platform::AppProfile());
     return FlushSettings(err);
 }
 
-bool CCorvatineApp::ExitInstance(std::ostream& err) {
+bool CCorvatineApp::ExitInstance(platform::COutput& err) {
     platform::CProfile& profile = platform::AppProfile();
     // The recent lists first, then the options.
     GetTextComparer().SaveRecentLists(profile);

@@ -2,12 +2,12 @@
 // them for the whole run.
 #pragma once
 
-#include <iosfwd>
 #include <memory>
 #include <string>
 
 #include "persist/GeneralOptions.h"
 #include "persist/RecentComparisonList.h"
+#include "platform/Output.h"
 #include "platform/RecentFileList.h"
 
 namespace corvatine {
@@ -17,17 +17,17 @@ public:
     // Selects the settings root, loads the general options, resolves the
     // installation folder, then loads the components. A settings file that
     // could not be used is reported on err; the defaults are used then.
-    void InitInstance(std::ostream& err);
+    void InitInstance(platform::COutput& err);
 
     // The components, then the general options, write their settings back
     // and the settings files are saved. False, with the reason on err, when a
     // file could not be saved; it is then left as it was.
-    bool ExitInstance(std::ostream& err);
+    bool ExitInstance(platform::COutput& err);
 
     // The options of the components and the general options are written and
     // the settings files saved, as the options dialog does when confirmed.
     // False, with the reason on err, when a file could not be saved.
-    bool SaveOptions(std::ostream& err);
+    bool SaveOptions(platform::COutput& err);
 
     // Records a comparison that is being made in the recent comparisons list
     // (the list decides whether it is kept).
@@ -49,10 +49,10 @@ private:
     // Writes every component's options and the general options into the profile.
     void WriteOptions(platform::CProfile& profile) const;
     // Saves the settings files that hold changes.
-    static bool FlushSettings(std::ostream& err);
+    static bool FlushSettings(platform::COutput& err);
 
     std::unique_ptr<CRecentComparisonList> m_recentComparisons;
-    std::ostream* m_err = nullptr;  // where a list that cannot be read is reported
+    platform::COutput* m_err = nullptr;  // where a list that cannot be read is reported
 };
 
 }  // namespace corvatine

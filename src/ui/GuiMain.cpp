@@ -4,13 +4,14 @@
 #include <QApplication>
 #include <QMetaObject>
 
-#include <iostream>
-#include <sstream>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
 #include "launch/CorvatineApp.h"
 #include "platform/MessageQueue.h"
+#include "platform/Output.h"
 #include "ui/MainFrame.h"
 
 int main(int argc, char** argv) {
@@ -18,8 +19,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Corvatine"));
     QApplication::setApplicationDisplayName(QStringLiteral("Corvatine"));
 
+    // Warnings of the settings go to stderr, as they come.
+    corvatine::platform::CDescriptorOutput err(STDERR_FILENO,
+                                               corvatine::platform::CDescriptorOutput::Buffering::None);
     corvatine::CCorvatineApp app;
-    app.InitInstance(std::cerr);
+    app.InitInstance(err);
     // Messages of other threads (the file watcher) reach the window's thread.
     corvatine::platform::UserInterfaceQueue().SetWakeUp([] {
         QMetaObject::invokeMethod(
@@ -32,13 +36,13 @@ int main(int argc, char** argv) {
         frame.show();
         std::string error;
         if (!frame.StartUp(std::vector<std::string>(argv + 1, argv + argc), error)) {
-            std::cerr << "corvatine: " << error << "\nTry 'corvatine --help' for more information.\n";
+            err << "corvatine: " << error << "\nTry 'corvatine --help' for more information.\n";
             status = 2;
         } else {
             status = application.exec();
         }
     }
     corvatine::platform::UserInterfaceQueue().SetWakeUp(nullptr);
-    app.ExitInstance(std::cerr);
+    app.ExitInstance(err);
     return status;
 }

@@ -18,13 +18,12 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include <sstream>
-
 #include "foldercompare/ContentType.h"
 #include "integration/ShellIntegration.h"
 #include "launch/CommandLine.h"
 #include "launch/ProgramNames.h"
 #include "persist/ComparisonFile.h"
+#include "platform/Output.h"
 #include "platform/Path.h"
 #include "ui/Dialogs.h"
 #include "ui/FindReplaceDialog.h"
@@ -750,10 +749,10 @@ void CMainFrame::ShowOptions() {
     // What a cancelled dialog leaves: the settings as last saved.
     COptionsState saved(m_app.generalOptions);
     dialog.onSave = [this, &saved] {
-        std::ostringstream error;
+        platform::CStringOutput error;
         const bool written = m_app.SaveOptions(error);
         saved = COptionsState(m_app.generalOptions);
-        if (!written) m_messages.Error(error.str().substr(0, error.str().find_last_not_of('\n') + 1));
+        if (!written) m_messages.Error(error.Text().substr(0, error.Text().find_last_not_of('\n') + 1));
         return written;
     };
     connect(&dialog, &COptionsDialog::applied, this, [this] {

@@ -54,6 +54,21 @@ TEST_F(CompareTest, SideBySideRowsAndMarkers) {
     EXPECT_EQ(Run({"--width=40", "left.txt", "right.txt"}).out, "1         x?y      | 1 a very long line\n");
 }
 
+// Output the system will not take fails the run, with the reason, and the
+// comparison's own result is not given as the status.
+TEST_F(CompareTest, OutputThatCannotBeWrittenFailsTheRun) {
+    if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    Write("a\nb\n", "a\nc\n");
+    for (const char* format : {"--format=unified", "--format=json", "--width=40"}) {
+        const test::ProgramResult result = test::RunProgram(
+            "/bin/sh",
+            {"-c", "\"$0\" \"$1\" left.txt right.txt > /dev/full", test::CorvatineProgram(), format},
+            {"CORVATINE_CONFIG_DIR=" + m_config.Path(), "NO_COLOR="}, m_dir.Path());
+        EXPECT_EQ(result.exitStatus, 2) << format;
+        EXPECT_EQ(result.err, "corvatine: cannot write the output: No space left on device\n") << format;
+    }
+}
+
 TEST_F(CompareTest, IdenticalAndDifferentExitStatus) {
     Write("a\nb\n", "a\nb\n");
     test::ProgramResult result = Run({"left.txt", "right.txt"});

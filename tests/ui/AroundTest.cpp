@@ -28,7 +28,6 @@
 
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "UiTestApp.h"
 #include "launch/CorvatineApp.h"
@@ -278,7 +277,7 @@ private slots:
         QCOMPARE(rows.count(), 1);
         QCOMPARE(m_app->RecentComparisons()->Count(), 1);
         QCOMPARE(m_app->RecentComparisons()->operator[](0).GetTitle(), std::string("gamma.txt : delta.txt"));
-        std::ostringstream err;
+        platform::CStringOutput err;
         QVERIFY(m_app->ExitInstance(err));
         const std::string saved = ReadFile(m_app->RecentComparisons()->Path());
         QVERIFY(saved.find("delta.txt") != std::string::npos);
@@ -496,7 +495,7 @@ private slots:
         QCOMPARE(m_app->generalOptions.windowFullScreen, 1);
 
         // Restart: settings written, read again by a new run.
-        std::ostringstream err;
+        platform::CStringOutput err;
         QVERIFY(m_app->ExitInstance(err));
         m_frame.reset();
         m_app = uitest::StartTestApp(*m_config);
@@ -678,3 +677,4 @@ private slots:
 
 QTEST_MAIN(AroundTest)
 #include "AroundTest.moc"
+#include "platform/Output.h"

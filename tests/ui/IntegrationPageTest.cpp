@@ -13,7 +13,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iostream>
 #include <memory>
 #include <string>
 
@@ -130,7 +129,8 @@ private slots:
         QVERIFY2(hive.Flush(error), error.c_str());
     }
     void cleanupTestCase() {
-        m_app->ExitInstance(std::cerr);
+        platform::CStringOutput err;
+        m_app->ExitInstance(err);
         m_app.reset();
         uitest::StopTestApp();
     }
@@ -235,3 +235,4 @@ private slots:
 
 QTEST_MAIN(IntegrationPageTest)
 #include "IntegrationPageTest.moc"
+#include "platform/Output.h"

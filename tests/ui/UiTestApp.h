@@ -13,11 +13,11 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "launch/CorvatineApp.h"
 #include "platform/MessageQueue.h"
+#include "platform/Output.h"
 
 namespace corvatine::uitest {
 
@@ -25,7 +25,8 @@ inline std::unique_ptr<CCorvatineApp> StartTestApp(const QTemporaryDir& config) 
     ::setenv("CORVATINE_CONFIG_DIR", config.path().toLocal8Bit().constData(), 1);
     ::setenv("TZ", "UTC", 1);
     auto app = std::make_unique<CCorvatineApp>();
-    std::ostringstream warnings;
+    // Kept for the app's life: it reports there a recent list it reads later.
+    static platform::CStringOutput warnings;
     app->InitInstance(warnings);
     platform::UserInterfaceQueue().SetWakeUp([] {
         QMetaObject::invokeMethod(
