@@ -13,6 +13,12 @@
 
 namespace corvatine::platform {
 
+// The integer types written as numbers: not bool, and not the character
+// types, which are written as characters or not at all.
+template <typename T>
+concept WholeNumber = std::integral<T> && sizeof(T) > 1 && !std::same_as<T, bool> &&
+                      !std::same_as<T, wchar_t> && !std::same_as<T, char16_t> && !std::same_as<T, char32_t>;
+
 class COutput {
 public:
     virtual ~COutput() = default;
@@ -23,13 +29,16 @@ public:
     }
     COutput& operator<<(const std::string& text) { return *this << std::string_view(text); }
     COutput& operator<<(const char* text) { return *this << std::string_view(text); }
+    // Characters as themselves, as a stream writes them.
     COutput& operator<<(char c) {
         Write(&c, 1);
         return *this;
     }
+    COutput& operator<<(signed char c) { return *this << static_cast<char>(c); }
+    COutput& operator<<(unsigned char c) { return *this << static_cast<char>(c); }
     // Whole numbers in decimal.
-    template <std::integral T>
-    requires(!std::same_as<T, char> && !std::same_as<T, bool>) COutput& operator<<(T number) {
+    template <WholeNumber T>
+    COutput& operator<<(T number) {
         char digits[24];
         const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
         Write(digits, static_cast<size_t>(end.ptr - digits));
