@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/FrontEnd.h"
+#include "app/FrontEndOptions.h"
 #include "app/IntegrationAction.h"
 #include "app/WindowLauncher.h"
 #include "platform/AtomicFile.h"
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
         out.Flush();
         if (out.Failed()) {
             // A run that failed has said why already.
-            if (status != 2)
+            if (status != corvatine::EXIT_TROUBLE)
                 err << "corvatine: cannot write the output: " << corvatine::platform::ErrorText(out.Error())
                     << "\n";
             return 2;

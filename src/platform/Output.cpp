@@ -6,11 +6,12 @@
 #include <cstring>
 
 #include "platform/FullTransfer.h"
+#include "platform/Terminal.h"
 
 namespace corvatine::platform {
 
 CDescriptorOutput::Buffering CDescriptorOutput::UsualFor(int fd) {
-    return ::isatty(fd) ? Buffering::Line : Buffering::Full;
+    return IsTerminal(fd) ? Buffering::Line : Buffering::Full;
 }
 
 void CDescriptorOutput::Write(const char* data, size_t size) {
