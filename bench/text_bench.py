@@ -8,8 +8,9 @@ Rows:
   against `diff -u`;
 - side by side, the same pair: `--format=side --width=160` against
   `diff -y -W 160`;
-- unified, a real pair: two releases of the OpenGL extension header
-  (/usr/include/GL/glext.h and Qt's copy qopenglext.h), when both are installed;
+- unified and side by side, a real pair: two releases of the OpenGL extension
+  header (/usr/include/GL/glext.h and Qt's copy qopenglext.h), when both are
+  installed;
 - Copy All on the 200,000-line pair (`--copy=left-to-right --save` on fresh
   copies), against `cp` of the left file (what the result must equal; the
   result is checked with cmp);
@@ -110,6 +111,8 @@ def main():
             # A run takes milliseconds: many more of them give a steady median.
             compare("unified, glext.h / qopenglext.h", [program, "--format=unified", *real],
                     ["diff", "-u", *real], folder, max(args.runs, 60))
+            compare("side by side, glext.h / qopenglext.h", [program, "--format=side", "--width=160", *real],
+                    ["diff", "-y", "-W", "160", *real], folder, max(args.runs, 60))
         a, b = os.path.join(folder, "a"), os.path.join(folder, "b")
 
         def fresh():
