@@ -11,10 +11,20 @@ from spawning it to reaping it; the script prints both medians, the ratio of
 the medians (ours / diff's) and the median of the pairwise ratios. Peak memory
 is each program's largest over five further runs under GNU time.
 
-Usage: bench/startup_bench.py [--program build-release/corvatine] [--runs 50]
+With --floor, two more programs run in the same loop, to show what start-up
+costs before the program does anything of its own. Both are a few lines of
+C++ that take the user's locale (setlocale) and print one line, built here
+with g++:
+- "floor, shared": linked with every shared library the program needs
+  (read from its dynamic section), as the program is;
+- "floor, static C++": the C++ runtime linked in statically, and the
+  libraries that need the shared C++ runtime (libtinyxml2) left out.
+
+Usage: bench/startup_bench.py [--program build-release/corvatine] [--runs 50] [--floor]
 """
 import argparse
 import os
+import re
 import shutil
 import statistics
 import subprocess
@@ -46,11 +56,53 @@ def peak_kilobytes(command, environment, folder):
         return int(f.read().split()[-1])
 
 
+FLOOR_SOURCE = r"""
+#include <clocale>
+#include <cstdio>
+#include <string>
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    const std::string line = std::string(argv[0]) + " " + std::to_string(argc);
+    std::printf("%s\n", line.c_str());
+}
+"""
+
+
+def needed_libraries(program):
+    dynamic = subprocess.run(["readelf", "-d", program], capture_output=True, text=True, check=True).stdout
+    return re.findall(r"\(NEEDED\)\s+Shared library: \[([^\]]+)\]", dynamic)
+
+
+def build_floors(program, folder):
+    """The two floor programs: (name, path) each."""
+    if shutil.which("g++") is None or shutil.which("readelf") is None:
+        raise SystemExit("--floor needs g++ and readelf")
+    source = os.path.join(folder, "floor.cpp")
+    with open(source, "w") as f:
+        f.write(FLOOR_SOURCE)
+    libraries = needed_libraries(program)
+    runtime = ("libstdc++.so", "libgcc_s.so", "libc.so", "libm.so")
+    shared = [lib for lib in libraries if not lib.startswith(("libc.so", "libm.so"))]
+    # Linked whether used or not: the loader's work for each is the point.
+    shared_links = ["-Wl,--no-as-needed"] + [f"-l:{lib}" for lib in shared]
+    # Libraries built on the shared C++ runtime would bring it back.
+    static_links = ["-Wl,--no-as-needed"] + [
+        f"-l:{lib}" for lib in libraries if not lib.startswith(runtime) and not lib.startswith("libtinyxml2")]
+    floors = []
+    for name, extra in (("floor, shared", shared_links),
+                        ("floor, static C++", ["-static-libstdc++", "-static-libgcc"] + static_links)):
+        path = os.path.join(folder, name.replace(", ", "-").replace(" ", "-"))
+        subprocess.run(["g++", "-O2", "-o", path, source] + extra, check=True)
+        floors.append((name, path))
+    return floors
+
+
 def main():
     parser = argparse.ArgumentParser()
     here = os.path.dirname(os.path.abspath(__file__))
     parser.add_argument("--program", default=os.path.join(here, "..", "build-release", "corvatine"))
     parser.add_argument("--runs", type=int, default=50)
+    parser.add_argument("--floor", action="store_true")
     args = parser.parse_args()
     program = os.path.abspath(args.program)
     diff = shutil.which("diff")
@@ -65,24 +117,29 @@ def main():
             f.write("world\n")
         environment = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         environment["CORVATINE_CONFIG_DIR"] = os.path.join(folder, "config")
-        ours_command = [program, left, right]
+        commands = [("corvatine", [program, left, right])]
+        if args.floor:
+            commands += [(name, [path, left, right]) for name, path in build_floors(program, folder)]
         peer_command = [diff, left, right]
-        wall_seconds(ours_command, environment)
+        for _, command in commands:
+            wall_seconds(command, environment)
         wall_seconds(peer_command, environment)
-        ours, peers = [], []
+        times = {name: [] for name, _ in commands}
+        peers = []
         for _ in range(args.runs):
-            ours.append(wall_seconds(ours_command, environment))
+            for name, command in commands:
+                times[name].append(wall_seconds(command, environment))
             peers.append(wall_seconds(peer_command, environment))
-        our_peak = max(peak_kilobytes(ours_command, environment, folder) for _ in range(5)) / 1024
         peer_peak = max(peak_kilobytes(peer_command, environment, folder) for _ in range(5)) / 1024
-        our_time = statistics.median(ours)
         peer_time = statistics.median(peers)
-        pairwise = statistics.median(o / p for o, p in zip(ours, peers))
         print(f"two one-line files, {args.runs} interleaved runs each ({program})")
-        print(f"{'':10} {'corvatine':>10} {'diff':>9} {'ratio':>6} {'pairwise':>9} {'peak MB ours':>13} {'diff':>6}")
-        print(f"{'median':10} {our_time * 1000:8.2f}ms {peer_time * 1000:7.2f}ms {our_time / peer_time:6.2f} "
-              f"{pairwise:9.2f} {our_peak:13.1f} {peer_peak:6.1f}")
-
+        print(f"{'':18} {'wall':>9} {'diff':>9} {'ratio':>6} {'pairwise':>9} {'peak MB':>8} {'diff':>6}")
+        for name, command in commands:
+            peak = max(peak_kilobytes(command, environment, folder) for _ in range(5)) / 1024
+            median = statistics.median(times[name])
+            pairwise = statistics.median(o / p for o, p in zip(times[name], peers))
+            print(f"{name:18} {median * 1000:7.2f}ms {peer_time * 1000:7.2f}ms {median / peer_time:6.2f} "
+                  f"{pairwise:9.2f} {peak:8.1f} {peer_peak:6.1f}")
 
 if __name__ == "__main__":
     main()
