@@ -141,5 +141,6 @@ def main():
             print(f"{name:18} {median * 1000:7.2f}ms {peer_time * 1000:7.2f}ms {median / peer_time:6.2f} "
                   f"{pairwise:9.2f} {peak:8.1f} {peer_peak:6.1f}")
 
+
 if __name__ == "__main__":
     main()
