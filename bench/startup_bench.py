@@ -87,10 +87,15 @@ def needed_libraries(program):
     return re.findall(r"\(NEEDED\)\s+Shared library: \[([^\]]+)\]", dynamic)
 
 
+def require_tools(option, *tools):
+    missing = [tool for tool in tools if shutil.which(tool) is None]
+    if missing:
+        raise SystemExit(f"{option} needs {' and '.join(missing)}")
+
+
 def build_floors(program, folder):
     """The two floor programs: (name, path) each."""
-    if shutil.which("g++") is None or shutil.which("readelf") is None:
-        raise SystemExit("--floor needs g++ and readelf")
+    require_tools("--floor", "g++", "readelf")
     source = os.path.join(folder, "floor.cpp")
     with open(source, "w") as f:
         f.write(FLOOR_SOURCE)
@@ -147,9 +152,10 @@ def tinyxml2_object(cache):
 
 def build_static_runtime(program):
     """The program linked again with the C++ runtime and tinyxml2 linked in."""
+    require_tools("--static-runtime", "g++", "readelf", "ninja")
     build = os.path.dirname(program)
-    if shutil.which("ninja") is None or not os.path.exists(os.path.join(build, "build.ninja")):
-        raise SystemExit("--static-runtime needs ninja and the program's build folder (./setup.sh --release)")
+    if not os.path.exists(os.path.join(build, "build.ninja")):
+        raise SystemExit("--static-runtime needs the program's build folder (./setup.sh --release)")
     name = os.path.basename(program)
     subprocess.run(["ninja", "-C", build, name], check=True, stdout=subprocess.DEVNULL)
     commands = subprocess.run(["ninja", "-C", build, "-t", "commands", name], capture_output=True, text=True,
