@@ -261,6 +261,13 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
         m_last.found && m_last.matchStart == current && m_last.text == text && m_last.flags == flags;
     if (!atCurrent && !SearchText(text, current, blockStart, blockEnd, flags, wrap, position)) return 0;
 
+    // Every replacement is one step for undo.
+    m_context.OpenUndoGroup(false);
+    struct CloseGroup {
+        CSyntaxEditContext& context;
+        CSyntaxTextView* view;
+        ~CloseGroup() { context.CloseUndoGroup(view); }
+    } closeGroup{m_context, view};
     // Where the replacing began: the start of the first replacement's text.
     const CPoint origin = m_last.matchStart;
     CPoint stop = origin;

@@ -76,6 +76,7 @@ void CSyntaxEditContext::ResetEditState() {
     m_undoPosition = 0;
     m_savedUndoPosition = 0;
     m_insideGroup = false;
+    m_groupDepth = 0;
     m_nextStartsGroup = false;
     m_changeCounter = 0;
     m_savedChangeCounter = 0;
@@ -233,6 +234,25 @@ bool CSyntaxEditContext::InternalDeleteText(CSyntaxTextView* view, int startLine
     return true;
 }
 
+void CSyntaxEditContext::DescribeRange(int startLine, int startChar, int endLine, int endChar,
+                                       std::string& text, std::vector<int>& pieces) const {
+    // Each line keeps its own ending, so that undo puts back exactly the
+    // bytes that were there.
+    ExtractText(startLine, startChar, endLine, endChar, text, kOwnEndings);
+    // Adjacent CR and LF of two lines would read back as one CR LF ending:
+    // then the pieces keep how the lines were cut.
+    pieces.clear();
+    if (startLine == endLine) return;
+    for (int i = startLine; i <= endLine; ++i) {
+        const CSyntaxTextLine& line = GetLine(i);
+        const int from = i == startLine ? startChar : 0;
+        pieces.push_back(i == endLine ? endChar : line.FullLength() - from);
+    }
+    std::vector<int> split;
+    for (std::string_view piece : SplitAtEndings(text)) split.push_back(static_cast<int>(piece.size()));
+    if (split == pieces) pieces.clear();
+}
+
 bool CSyntaxEditContext::InsertTextAt(CSyntaxTextView* view, int line, int character, const std::string& text,
                                       int& endLine, int& endChar, int action, bool history) {
     std::vector<uint32_t> saved;
@@ -264,23 +284,9 @@ bool CSyntaxEditContext::DeleteRange(CSyntaxTextView* view, int startLine, int s
     if (m_trackChanges)
         for (int i = startLine; i <= endLine && i < GetLineCount(); ++i)
             saved.push_back(GetLine(i).Revision());
-    // Each line keeps its own ending in the record, so that undo puts back
-    // exactly the bytes that were there.
     std::string text;
-    ExtractText(startLine, startChar, endLine, endChar, text, kOwnEndings);
-    // Adjacent CR and LF of two lines would read back as one CR LF ending:
-    // then the record keeps how the lines were cut.
     std::vector<int> pieces;
-    if (startLine != endLine) {
-        for (int i = startLine; i <= endLine; ++i) {
-            const CSyntaxTextLine& line = GetLine(i);
-            const int from = i == startLine ? startChar : 0;
-            pieces.push_back(i == endLine ? endChar : line.FullLength() - from);
-        }
-        std::vector<int> split;
-        for (std::string_view piece : SplitAtEndings(text)) split.push_back(static_cast<int>(piece.size()));
-        if (split == pieces) pieces.clear();
-    }
+    DescribeRange(startLine, startChar, endLine, endChar, text, pieces);
     std::vector<uint32_t> flags;
     if (history) flags = CaptureLineFlags(startLine, endLine);
     if (!InternalDeleteText(view, startLine, startChar, endLine, endChar)) return false;
@@ -333,11 +339,14 @@ void CSyntaxEditContext::PushUndoRecord(bool insertion, CPoint start, CPoint end
 }
 
 void CSyntaxEditContext::OpenUndoGroup(bool merge) {
+    // A group opened inside another belongs to it.
+    if (m_groupDepth++ > 0) return;
     m_insideGroup = true;
     m_nextStartsGroup = m_undoPosition == 0 || !merge;
 }
 
 void CSyntaxEditContext::CloseUndoGroup(CSyntaxTextView* view) {
+    if (m_groupDepth > 0 && --m_groupDepth > 0) return;
     if (view != nullptr && m_undoPosition > 0) {
         m_nextStartsGroup = true;
         const SUndoRecord& last = m_undo[static_cast<size_t>(m_undoPosition - 1)];

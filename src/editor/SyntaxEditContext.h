@@ -86,6 +86,7 @@ public:
 
     virtual bool Undo(CSyntaxTextView* view, CPoint& position);
     virtual bool Redo(CSyntaxTextView* view, CPoint& position);
+    // Groups nest: one opened inside another belongs to it.
     virtual void OpenUndoGroup(bool merge = false);
     virtual void CloseUndoGroup(CSyntaxTextView* view = nullptr);
     // Drops what could be redone.
@@ -140,6 +141,13 @@ protected:
     // Called after every change of the text, by edits, undo and redo.
     virtual void OnTextChanged() {}
 
+    // The text of a range with each line's own ending, and the lengths of
+    // its pieces where splitting it at its endings would not give the lines
+    // back (a line ending in CR before a line that starts with LF); else no
+    // pieces.
+    void DescribeRange(int startLine, int startChar, int endLine, int endChar, std::string& text,
+                       std::vector<int>& pieces) const;
+
     // With pieces, the text is split into lines of those lengths instead of
     // at its endings.
     bool InternalInsertText(CSyntaxTextView* view, int line, int character, const std::string& text,
@@ -160,6 +168,7 @@ protected:
     int m_undoPosition = 0;
     int m_savedUndoPosition = 0;
     bool m_insideGroup = false;
+    int m_groupDepth = 0;
     bool m_nextStartsGroup = false;
     CPoint m_lastChange{-1, -1};
     std::vector<CSyntaxTextView*> m_views;

@@ -122,7 +122,11 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
         SetLineEndingStyle(style);
     } else {
         const int c = stats.nCRLF, l = stats.nLF, r = stats.nCR;
-        if (c >= l)
+        // A text without any ending takes this system's, LF, for the lines
+        // given to it.
+        if (c == 0 && l == 0 && r == 0)
+            SetLineEndingStyle(EOL_LF);
+        else if (c >= l)
             SetLineEndingStyle(c < r ? EOL_CR : EOL_CRLF);
         else
             SetLineEndingStyle(l >= r ? EOL_LF : EOL_CR);

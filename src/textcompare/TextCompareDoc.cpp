@@ -16,6 +16,19 @@ namespace {
 
 constexpr int kMergeAction = 1;
 
+// The name a step takes from the edit that began it, by the views' action
+// numbers; commands name their own.
+std::string ActionName(int action) {
+    switch (action) {
+        case 2: return "Delete";
+        case 3: return "Cut";
+        case 4: return "Typing";
+        case 5: return "Paste";
+        case 8: return "Replace";
+        default: return "Edit";
+    }
+}
+
 const char kCannotMerge[] = "Cannot merge differences.\n\nPlease recompare the files before continuing.";
 
 // The ending the target gives merged lines: its style when it has line
@@ -36,11 +49,7 @@ CTextCompareDoc::CTextCompareDoc(platform::CMessages& messages, CFileWatchHooks*
     m_side[RIGHT] = std::make_unique<CTextCompareObject>(track);
     m_context = std::make_unique<CTextCompareContext>(*m_side[LEFT], *m_side[RIGHT]);
     m_highlightTrivial = GetTextComparer().highlightTrivialDifferences != 0;
-    WatchEdits();
-}
-
-void CTextCompareDoc::WatchEdits() {
-    for (auto& side : m_side) side->onEdited = [this] { RequestAutoRecompare(); };
+    for (auto& side : m_side) side->SetEditSink(this);
 }
 
 void CTextCompareDoc::SetLoadInPlace(bool inPlace) {
@@ -71,6 +80,8 @@ bool CTextCompareDoc::LoadSide(int side, int codePage) {
 bool CTextCompareDoc::Open(const CTextCompareParams& request) {
     m_request = request;
     m_context->Sections().RemoveAll();
+    m_history = CTextCompareHistory();
+    m_editSide = -1;
     for (int side = 0; side < 2; ++side) {
         int kind = 0, codePage = WorkingCodePage();
         SniffEncoding(m_request.sides[side].path, kind, codePage);
@@ -94,7 +105,8 @@ bool CTextCompareDoc::Open(const CTextCompareParams& request) {
 
 bool CTextCompareDoc::Recompare() {
     m_currentSection = -1;
-    m_recomparePending = false;
+    m_cleared = false;
+    m_dirty = false;
     if (!m_context->Compare(m_request.rules, m_request.lineFilter)) {
         m_messages.Error("An error occurred while comparing the files.");
         return false;
@@ -107,15 +119,254 @@ bool CTextCompareDoc::Reload() {
     return Open(request);
 }
 
-bool CTextCompareDoc::RequestAutoRecompare() {
-    if (m_merging || !GetTextComparer().autoRecompare) return false;
-    m_recomparePending = true;
+bool CTextCompareDoc::ReloadSide(int side) {
+    const std::string& path = m_request.sides[side].path;
+    {
+        // A file that cannot be read leaves the side as it is.
+        UniStdioFile probe;
+        if (!probe.OpenRead(path)) {
+            const FileErrorInfo& info = probe.GetErrorInfo();
+            const std::string reason =
+                !info.apiName.empty() ? FormatSystemMessage(info.syserrnum) : info.desc;
+            m_messages.Error(platform::ReplacePlaceholder(
+                platform::ReplacePlaceholder("Cannot open file\n%1\n\n%2", "%1", path), "%2", reason));
+            return false;
+        }
+    }
+    ClearForBulkEdit();
+    int kind = 0, codePage = WorkingCodePage();
+    SniffEncoding(path, kind, codePage);
+    if (kind == ENCODING_CODEPAGE && m_side[side]->GetEncodingKind() == ENCODING_CODEPAGE)
+        codePage = m_side[side]->GetCodePage();  // as it was read before
+    const bool loaded = LoadSide(side, codePage);
+    m_history.ForgetSide(side);
+    if (m_editSide == side) m_editSide = -1;
+    SyncModified();
+    Recompare();
+    return loaded;
+}
+
+std::vector<int> CTextCompareDoc::FileChangedOnDisk(const std::string& path) {
+    std::vector<int> ask;
+    for (int side = 0; side < 2; ++side) {
+        if (path.empty() || m_request.sides[side].path != path) continue;
+        if (m_side[side]->IsModified())
+            ask.push_back(side);
+        else
+            ReloadSide(side);
+    }
+    return ask;
+}
+
+std::string CTextCompareDoc::ChangedOnDiskQuestion(int side) const {
+    std::string name = m_request.sides[side].path;
+    if (m_request.sides[0].path == m_request.sides[1].path) name += side == LEFT ? " (left)" : " (right)";
+    return platform::ReplacePlaceholder(
+        "%s is changed on disk, reload it?\n\nYour unsaved edits of this side will be lost.", "%s", name);
+}
+
+std::string CTextCompareDoc::ReloadQuestion() const {
+    for (int side = 0; side < 2; ++side)
+        if (m_side[side]->IsModified())
+            return platform::ReplacePlaceholder("%s is changed, reload anyway?", "%s",
+                                                m_request.sides[side].path);
+    return std::string();
+}
+
+bool CTextCompareDoc::IsAutoRecompare() const { return GetTextComparer().autoRecompare != 0; }
+
+void CTextCompareDoc::SetAutoRecompare(bool on) {
+    GetTextComparer().autoRecompare = on ? 1 : 0;
+    // What was left stale is compared now.
+    if (on && HasStaleRows()) Recompare();
+}
+
+// ---- Editing and the history ----
+
+void CTextCompareDoc::OpenStep(CTextCompareObject&) { OpenStep(std::string()); }
+
+void CTextCompareDoc::CloseStep(CTextCompareObject&) { CloseStep(); }
+
+void CTextCompareDoc::OpenStep(const std::string& name) { m_history.Open(name); }
+
+void CTextCompareDoc::CloseStep() {
+    if (!m_history.Close()) return;
+    SyncModified();
+    Settle();
+}
+
+void CTextCompareDoc::SideEdited(CTextCompareObject& object, TEXTEDIT edit, const EDITROWS& rows, bool record,
+                                 int action, bool typing) {
+    edit.side = SideOf(object);
+    m_editSide = edit.side;
+    m_editCaret = edit.caret;
+    TrackEdit(rows);
+    if (!record) return;
+    const bool own = !m_history.IsOpen();
+    if (own) OpenStep(ActionName(action));
+    m_history.Name(ActionName(action));
+    m_history.Record(std::move(edit), typing);
+    if (own) CloseStep();
+}
+
+void CTextCompareDoc::TrackEdit(const EDITROWS& rows) {
+    if (m_cleared) return;
+    if (!m_dirty) {
+        m_dirty = true;
+        m_dirtyFirst = rows.firstRow;
+        m_dirtyTail = rows.rowsAfter;
+        return;
+    }
+    m_dirtyFirst = std::min(m_dirtyFirst, rows.firstRow);
+    m_dirtyTail = std::min(m_dirtyTail, rows.rowsAfter);
+}
+
+void CTextCompareDoc::ClearForBulkEdit() {
+    if (!m_cleared) m_context->ClearComparison();
+    m_cleared = true;
+    m_dirty = false;
+    m_currentSection = -1;
+}
+
+void CTextCompareDoc::Settle() {
+    if (m_cleared || !m_dirty) return;
+    m_dirty = false;
+    int first = m_dirtyFirst, tail = m_dirtyTail;
+    CTextCompareContext& context = *m_context;
+    context.WidenToAnchors(first, tail);
+    if (!IsAutoRecompare()) {
+        context.MarkStale(first, tail);
+    } else if (std::max(context.RegionRows(LEFT, first, tail), context.RegionRows(RIGHT, first, tail)) <=
+               kLocalCompareRows) {
+        context.CompareRegion(m_request.rules, m_request.lineFilter, first, tail);
+    } else {
+        Recompare();
+        return;
+    }
+    m_currentSection = m_context->Sections().FindSection(m_cursorRow);
+}
+
+bool CTextCompareDoc::ReplaceText(int side, CPoint from, CPoint to, const std::string& text, int action,
+                                  CPoint& caret) {
+    CTextCompareObject& object = *m_side[side];
+    caret = from;
+    if (object.IsReadOnly()) return false;
+    if (to.y < from.y || (to.y == from.y && to.x < from.x)) std::swap(from, to);
+    OpenStep(ActionName(action));
+    CPoint real = object.RowToReal(from);
+    bool changed = false;
+    if (!(from == to) && object.DeleteRange(nullptr, from.y, from.x, to.y, to.x, action)) changed = true;
+    if (!text.empty()) {
+        // After a deletion the text goes where it began.
+        const CPoint at = changed ? object.RealToRow(real) : from;
+        int endLine = 0, endChar = 0;
+        if (object.InsertTextAt(nullptr, at.y, at.x, text, endLine, endChar, action)) {
+            real = object.RowToReal({endChar, endLine});
+            changed = true;
+        }
+    }
+    CloseStep();
+    caret = object.RealToRow(real);
+    return changed;
+}
+
+void CTextCompareDoc::BeginBulkStep(const std::string& name) {
+    OpenStep(name);
+    ClearForBulkEdit();
+}
+
+void CTextCompareDoc::EndBulkStep() {
+    CloseStep();
+    Recompare();
+}
+
+std::string CTextCompareDoc::UndoName() const {
+    const TEXTSTEP* step = m_history.UndoStep();
+    return step != nullptr ? step->name : std::string();
+}
+
+std::string CTextCompareDoc::RedoName() const {
+    const TEXTSTEP* step = m_history.RedoStep();
+    return step != nullptr ? step->name : std::string();
+}
+
+bool CTextCompareDoc::ApplyEdit(const TEXTEDIT& edit, bool forward) {
+    CTextCompareObject& side = *m_side[edit.side];
+    EDITROWS rows;
+    if (edit.insertion == forward) {
+        CPoint end;
+        if (!side.InsertReal(edit.start, edit.text, edit.pieces.empty() ? nullptr : &edit.pieces, end, rows))
+            return false;
+        m_editCaret = end;
+    } else {
+        // The text must still be what the step left, or the history no
+        // longer fits the text.
+        std::string current;
+        std::vector<int> pieces;
+        side.DescribeReal(edit.start, edit.end, current, pieces);
+        if (current != edit.text || !side.DeleteReal(edit.start, edit.end, rows)) return false;
+        m_editCaret = edit.start;
+    }
+    m_editSide = edit.side;
+    TrackEdit(rows);
     return true;
 }
 
-bool CTextCompareDoc::ProcessPendingRecompare() {
-    if (!m_recomparePending) return false;
-    return Recompare();
+bool CTextCompareDoc::Replay(bool forward) {
+    const TEXTSTEP* step = forward ? m_history.RedoStep() : m_history.UndoStep();
+    if (step == nullptr) return false;
+    const std::vector<TEXTEDIT> edits = step->edits;
+    const bool bulk = edits.size() > static_cast<size_t>(kBulkEdits);
+    if (bulk) ClearForBulkEdit();
+    bool done = true;
+    if (forward) {
+        for (const TEXTEDIT& edit : edits)
+            if (!(done = ApplyEdit(edit, true))) break;
+    } else {
+        for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit)
+            if (!(done = ApplyEdit(*edit, false))) break;
+    }
+    if (!done) {
+        // Rather than damage the text, the history goes.
+        m_history.Clear();
+        m_editSide = -1;
+        SyncModified();
+        Recompare();
+        return false;
+    }
+    if (forward)
+        m_history.Redone();
+    else
+        m_history.Undone();
+    SyncModified();
+    if (bulk || m_cleared)
+        Recompare();
+    else
+        Settle();
+    return true;
+}
+
+bool CTextCompareDoc::Undo() { return Replay(false); }
+
+bool CTextCompareDoc::Redo() { return Replay(true); }
+
+bool CTextCompareDoc::GetEditCaret(int& side, CPoint& caret) {
+    if (m_editSide < 0) return false;
+    side = m_editSide;
+    CTextCompareObject& object = *m_side[side];
+    const int lines = object.GetRealLineCount();
+    CPoint real = m_editCaret;
+    if (real.y >= lines) real = object.RowToReal({0, object.GetLineCount()});
+    caret = object.RealToRow(real);
+    caret.x = std::min(caret.x, object.GetLine(std::min(caret.y, object.GetLineCount() - 1)).Length());
+    return true;
+}
+
+void CTextCompareDoc::SyncModified() {
+    for (int side = 0; side < 2; ++side) {
+        const bool modified = m_history.IsModified(side);
+        if (m_side[side]->IsModified() != modified) m_side[side]->SetModified(modified);
+    }
 }
 
 std::string CTextCompareDoc::GetTitle() const {
@@ -127,10 +378,24 @@ std::string CTextCompareDoc::GetTitle() const {
     return name(LEFT) + " : " + name(RIGHT);
 }
 
+std::string CTextCompareDoc::StatusText() const {
+    const int count = GetDifferenceCount();
+    std::string text;
+    if (count == 0)
+        text = m_context->Sections().trivialCount > 0 ? "Only line endings differ" : "Identical";
+    else if (m_currentSection >= 0 && m_currentSection < count)
+        text = "Difference " + std::to_string(m_currentSection + 1) + " of " + std::to_string(count);
+    else
+        text = std::to_string(count) + (count == 1 ? " difference" : " differences");
+    if (m_context->HasStaleRows()) text += " (edited lines not compared: Recompare, F5)";
+    return text;
+}
+
 bool CTextCompareDoc::SectionIsCurrent(const CTextSection& section) {
     for (int row = section.leftFirstRow; row <= section.leftLastRow; ++row)
         for (int side = 0; side < 2; ++side)
-            if (row >= m_side[side]->GetLineCount() || !(m_side[side]->GetLine(row).flags & LF_DIFFERENCE))
+            if (row >= m_side[side]->GetLineCount() || !(m_side[side]->GetLine(row).flags & LF_DIFFERENCE) ||
+                (m_side[side]->GetLine(row).flags & LF_STALE))
                 return false;
     return true;
 }
@@ -180,16 +445,14 @@ int CTextCompareDoc::CopySections(std::vector<int> indexes, bool toRight) {
         return result;
     if (sections.empty()) return MERGE_DONE;
 
-    m_merging = true;
-    m_context->ClearComparison();  // the engine's line numbers are rows again
-    CTextCompareObject& target = *m_side[toRight ? RIGHT : LEFT];
-    target.OpenUndoGroup(false);
+    const bool all = static_cast<int>(sections.size()) == GetDifferenceCount() && sections.size() > 1;
+    OpenStep(std::string(all ? "Copy All" : "Copy") + (toRight ? " to Right" : " to Left"));
+    ClearForBulkEdit();  // the engine's line numbers are rows again
     // From the last to the first: a copy leaves the lines before it, and so
     // the line numbers of the sections still to come, as they were.
     for (auto section = sections.rbegin(); section != sections.rend(); ++section)
         CopyLines(*section, toRight);
-    target.CloseUndoGroup(nullptr);
-    m_merging = false;
+    CloseStep();
     Recompare();
     return MERGE_DONE;
 }
@@ -242,8 +505,8 @@ int CTextCompareDoc::InsertSection(int index, bool toRight) {
     const int sLast = toRight ? section.leftLast : section.rightLast;
     const int tLast = toRight ? section.rightLast : section.leftLast;
 
-    m_merging = true;
-    m_context->ClearComparison();
+    OpenStep(toRight ? "Insert to Right" : "Insert to Left");
+    ClearForBulkEdit();
     std::string text = SourceText(source, sFirst, sLast, target);
     int endLine = 0, endChar = 0;
     if (!text.empty()) {
@@ -262,7 +525,7 @@ int CTextCompareDoc::InsertSection(int index, bool toRight) {
                                 kMergeAction);
         }
     }
-    m_merging = false;
+    CloseStep();
     Recompare();
     return MERGE_DONE;
 }
@@ -277,23 +540,6 @@ int CTextCompareDoc::CopyAndAdvance(bool toRight) {
     const int result = CopySection(m_currentSection < 0 ? 0 : m_currentSection, toRight);
     if (result == MERGE_DONE) NextDifference();
     return result;
-}
-
-bool CTextCompareDoc::Undo(int side) {
-    // Merges were made on the real text alone; so is their undo.
-    m_context->ClearComparison();
-    CPoint position;
-    const bool done = m_side[side]->Undo(nullptr, position);
-    Recompare();
-    return done;
-}
-
-bool CTextCompareDoc::Redo(int side) {
-    m_context->ClearComparison();
-    CPoint position;
-    const bool done = m_side[side]->Redo(nullptr, position);
-    Recompare();
-    return done;
 }
 
 void CTextCompareDoc::SetCursor(int row, int character) {
@@ -384,6 +630,8 @@ void CTextCompareDoc::SwapSides() {
     std::swap(m_side[LEFT], m_side[RIGHT]);
     m_context = std::make_unique<CTextCompareContext>(*m_side[LEFT], *m_side[RIGHT]);
     m_request.SwapSides();
+    m_history.SwapSides();
+    if (m_editSide >= 0) m_editSide = 1 - m_editSide;
     Recompare();
 }
 
@@ -423,6 +671,7 @@ bool CTextCompareDoc::SaveSide(int side, const std::string& path) {
         return false;
     }
     m_request.sides[side].path = target;
+    m_history.MarkSaved(side);
     return true;
 }
 

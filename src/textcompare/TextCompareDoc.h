@@ -11,11 +11,12 @@
 #include "request/CompareParams.h"
 #include "textcompare/StringCompare.h"
 #include "textcompare/TextCompareContext.h"
+#include "textcompare/TextCompareHistory.h"
 #include "textcompare/TextCompareReport.h"
 
 namespace corvatine {
 
-class CTextCompareDoc {
+class CTextCompareDoc : private CSideEditSink {
 public:
     enum Side : int { LEFT = 0, RIGHT = 1 };
     enum MergeResult : int {
@@ -24,6 +25,12 @@ public:
         MERGE_STALE = 2,       // the section no longer matches the text: recompare first
         MERGE_READ_ONLY = 3,   // the target side is read-only
     };
+    // An edit region of at most this many rows is compared again at once;
+    // a larger one is marked stale and the whole pair compared again.
+    static constexpr int kLocalCompareRows = 20000;
+    // A step of more edits is undone and redone on the real text alone,
+    // compared once afterwards.
+    static constexpr int kBulkEdits = 16;
 
     explicit CTextCompareDoc(platform::CMessages& messages, CFileWatchHooks* hooks = nullptr);
     // The sides call back into the document that made them.
@@ -41,6 +48,19 @@ public:
     bool Recompare();
     // Loads both files again and compares.
     bool Reload();
+    // Loads one side again (its edits and their history go; the other side
+    // keeps its text and its history) and compares. False with the reason
+    // told when the file cannot be read; the side then keeps its text.
+    bool ReloadSide(int side);
+
+    // A watched file changed on disk: the sides that show it. Each without
+    // unsaved edits is loaded again at once; those with edits are returned,
+    // for the user to be asked with ChangedOnDiskQuestion (then ReloadSide).
+    std::vector<int> FileChangedOnDisk(const std::string& path);
+    std::string ChangedOnDiskQuestion(int side) const;
+    // The question of the Reload command when a side has unsaved edits;
+    // empty when none has.
+    std::string ReloadQuestion() const;
 
     const CTextCompareParams& Request() const { return m_request; }
     CTextCompareObject& GetSide(int side) { return *m_side[side]; }
@@ -50,33 +70,57 @@ public:
     int GetDifferenceCount() const { return m_context->Sections().GetCount(); }
     // "left * : right *" with a star for a modified side.
     std::string GetTitle() const;
+    // Where the comparison stands: "Identical", "Difference 3 of 115" while
+    // the cursor is in one, else "115 differences"; and when edited rows
+    // wait to be compared, that F5 compares them.
+    std::string StatusText() const;
+
+    // Editing a side as a view does: the text between two row positions
+    // (placeholder rows hold none) replaced by text, either may be empty,
+    // as one step of the history; typed text that goes on where the last
+    // typing ended continues that step. The comparison follows the edit at
+    // once (see Settle). out: the row position after the new text.
+    bool ReplaceText(int side, CPoint from, CPoint to, const std::string& text, int action, CPoint& caret);
+
+    // A step of the history made of many edits of the sides' rows (Replace
+    // All): the comparison is cleared first, so that rows are real lines,
+    // and made again at the end.
+    void BeginBulkStep(const std::string& name);
+    void EndBulkStep();
 
     // Merging. A copy replaces the target's lines of a section by the
     // source's; an insert puts the source's lines after the target's. Each
-    // merge is one undoable action on the target and is followed by a
-    // recompare. toRight copies from the left side to the right one.
+    // merge is one step of the history and is followed by a recompare.
+    // toRight copies from the left side to the right one.
     int CopySection(int index, bool toRight) { return CopySections({index}, toRight); }
     int InsertSection(int index, bool toRight);
     // The given sections (numbered as now), copied from the last to the
-    // first as one undoable action and compared once afterwards: nothing is
-    // copied unless every one can be.
+    // first as one step and compared once afterwards: nothing is copied
+    // unless every one can be.
     int CopySections(std::vector<int> indexes, bool toRight);
     // Every section.
     int CopyAll(bool toRight);
     // Copies the current section and moves to the next difference.
     int CopyAndAdvance(bool toRight);
-    // An edit of either side asks for a recompare when automatic recompare
-    // is on; the request waits until ProcessPendingRecompare, at a point where
-    // no edit is under way. Requests raised while a merge runs are ignored:
-    // the merge recompares itself. Answers whether the request was taken.
-    bool RequestAutoRecompare();
-    bool IsRecomparePending() const { return m_recomparePending; }
-    // Runs a waiting recompare; false when none was waiting.
-    bool ProcessPendingRecompare();
 
-    // Undoes or redoes the last action on a side, then compares again.
-    bool Undo(int side);
-    bool Redo(int side);
+    // One history for the whole comparison, whichever side a step changed.
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
+    // The name of the step Undo or Redo would take ("Copy to Right"); empty
+    // when none.
+    std::string UndoName() const;
+    std::string RedoName() const;
+    bool Undo();
+    bool Redo();
+    // Where the last step, undo or redo left its text: the side and the row
+    // position. False when nothing was edited.
+    bool GetEditCaret(int& side, CPoint& caret);
+
+    // Automatic recompare: when on, an edit compares again the rows it can
+    // affect at once; when off, they are marked stale until Recompare.
+    bool IsAutoRecompare() const;
+    void SetAutoRecompare(bool on);
+    bool HasStaleRows() const { return m_context->HasStaleRows(); }
 
     // Navigation: the cursor row and the selected section.
     int GetCurrentSection() const { return m_currentSection; }
@@ -106,6 +150,26 @@ public:
     bool SaveSide(int side, const std::string& path = std::string());
 
 private:
+    // CSideEditSink
+    void OpenStep(CTextCompareObject& side) override;
+    void CloseStep(CTextCompareObject& side) override;
+    void SideEdited(CTextCompareObject& side, TEXTEDIT edit, const EDITROWS& rows, bool record, int action,
+                    bool typing) override;
+
+    int SideOf(const CTextCompareObject& side) const { return &side == m_side[LEFT].get() ? LEFT : RIGHT; }
+    void OpenStep(const std::string& name);
+    void CloseStep();
+    // The comparison cleared for edits of many places: rows are real lines
+    // until the next Recompare.
+    void ClearForBulkEdit();
+    // The edited rows: compared again, or marked stale (see
+    // IsAutoRecompare). Nothing while the comparison is cleared.
+    void Settle();
+    void TrackEdit(const EDITROWS& rows);
+    // Makes one edit of a step again (forward) or takes it back.
+    bool ApplyEdit(const TEXTEDIT& edit, bool forward);
+    bool Replay(bool forward);
+    void SyncModified();
     bool LoadSide(int side, int codePage);
     bool SectionIsCurrent(const CTextSection& section);
     void CopyLines(const CTextSection& section, bool toRight);
@@ -113,7 +177,6 @@ private:
     bool SelectSection(int index);
     void SelectLineDifference(int row, const STRINGDIFFERENCE& difference);
     int CheckMerge(std::vector<int> indexes, bool toRight, std::vector<CTextSection>& sections);
-    void WatchEdits();
 
     platform::CMessages& m_messages;
     CFileWatchHooks* m_hooks;
@@ -121,9 +184,17 @@ private:
     CTextCompareParams m_request;
     std::unique_ptr<CTextCompareObject> m_side[2];
     std::unique_ptr<CTextCompareContext> m_context;
-    bool m_merging = false;
+    CTextCompareHistory m_history;
     bool m_highlightTrivial = true;  // the setting when the document was made
-    bool m_recomparePending = false;
+    bool m_cleared = false;          // rows are real lines: no alignment to follow
+    // The rows edits changed since the sides were last aligned: from
+    // m_dirtyFirst on, all but the last m_dirtyTail rows of each side.
+    bool m_dirty = false;
+    int m_dirtyFirst = 0;
+    int m_dirtyTail = 0;
+    // Where the last edit left its text, on the real text of a side.
+    int m_editSide = -1;
+    CPoint m_editCaret;
     int m_currentSection = -1;
     int m_cursorRow = 0;
     int m_cursorChar = 0;

@@ -147,6 +147,31 @@ void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& 
     }
 }
 
+void GatherRegionLines(CSyntaxEditContext& side, uint32_t rules, int first, int end, bool atEnd,
+                       TEXTLINES& lines, CLineStore& store) {
+    lines = TEXTLINES();
+    const int lastReal = atEnd ? LastRealLine(side) : -1;
+    const bool comments = (rules & RULE_IGNORE_COMMENTS) && side.GetSyntaxDefinition() != nullptr;
+    const bool plain = !comments && !(rules & (RULE_IGNORE_LEADING_SPACE | RULE_IGNORE_TRAILING_SPACE));
+    std::vector<COLORBLOCK> blocks;
+    std::string scratch;
+    end = std::min(end, side.GetLineCount());
+    for (int i = std::max(first, 0); i < end; ++i) {
+        const CSyntaxTextLine& line = side.GetLine(i);
+        if (line.flags & LF_GHOST) continue;
+        const std::string_view chars =
+            plain ? line.Characters() : ComparisonCharacters(side, i, rules, comments, blocks, scratch);
+        if (i == lastReal) {
+            // As for the whole text: an empty last line is no line.
+            if (chars.empty()) break;
+            lines.lastIncomplete = true;
+        }
+        const bool inPlace = chars.data() + chars.size() == line.Text() + line.Length() &&
+                             line.EndingLength() == 1 && line.Text()[line.Length()] == '\n';
+        lines.Add(inPlace ? chars : store.Add(chars));
+    }
+}
+
 void CompareLinesUnderRules(CStringCompare& compare, std::string_view left, std::string_view right,
                             uint32_t rules, std::vector<STRINGDIFFERENCE>& result) {
     const CTextComparer& options = GetTextComparer();

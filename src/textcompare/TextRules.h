@@ -39,6 +39,12 @@ void ApplyRulesToEngine(CTextCompare& engine, uint32_t rules, const CLineFilter*
 void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& lines, CLineStore& store);
 int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* out);
 
+// The same for rows first..end-1 of a side (ghost rows skipped), every line
+// listed; with atEnd the rows reach the end of the text, whose last line
+// counts as it does for the whole text.
+void GatherRegionLines(CSyntaxEditContext& side, uint32_t rules, int first, int end, bool atEnd,
+                       TEXTLINES& lines, CLineStore& store);
+
 // Appends the in-line differences of a line pair under the rule word (case,
 // white space) and the text comparison settings (word breaks, detail level).
 void CompareLinesUnderRules(CStringCompare& compare, std::string_view left, std::string_view right,

@@ -9,10 +9,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -33,6 +35,8 @@ namespace {
 constexpr const char* kTooComplex = "The regular expression is too complex to search with.";
 constexpr const char* kExportFilter = "HTML Files (*.html)|*.html|All Files (*.*)|*.*||";
 
+constexpr int kStatusMilliseconds = 10000;
+
 bool IsWordByte(unsigned char c) { return std::isalnum(c) != 0 || c == '_' || c >= 0x80; }
 
 bool Before(CPoint a, CPoint b) { return a.y < b.y || (a.y == b.y && a.x < b.x); }
@@ -45,6 +49,18 @@ std::pair<CPoint, CPoint> SelectionOf(const CTextPane& pane) {
 
 void Tell(QWidget* parent, const QString& title, const std::string& text) {
     QMessageBox::information(parent, title, FromPath(text));
+}
+
+// "7 occurrences replaced".
+std::string ReplacedText(int count) {
+    return std::to_string(count) + (count == 1 ? " occurrence replaced" : " occurrences replaced");
+}
+
+// A message in the status bar of the window the dialog belongs to.
+void ShowStatus(QWidget* dialog, const std::string& text) {
+    QWidget* owner = dialog->parentWidget() != nullptr ? dialog->parentWidget()->window() : nullptr;
+    if (auto* frame = qobject_cast<QMainWindow*>(owner))
+        frame->statusBar()->showMessage(QString::fromStdString(text), kStatusMilliseconds);
 }
 
 void FillCombo(QComboBox* combo, const CRecentTexts& history) {
@@ -356,7 +372,7 @@ void CFindReplaceDialog::ReplaceOne() {
             const CPoint start = editing->ToText(last.matchStart);
             const std::string text = last.text;
             const uint32_t flags = last.flags & ~uint32_t{FIND_DIRECTION_UP};
-            editing->Begin();
+            editing->Begin("Replace");
             CPoint found;
             replaced = finder.SearchText(text, start, CPoint{0, 0}, CFindReplace::TextEnd(pane.Context()),
                                          flags, false, found) &&
@@ -397,7 +413,7 @@ void CFindReplaceDialog::ReplaceAll() {
         start = editing->ToText(start);
         end = editing->ToText(end);
         selectionStart = editing->ToText(m_selectionStart);
-        editing->Begin();
+        editing->Begin("Replace All");
         if (wholeText) end = CFindReplace::TextEnd(pane.Context());
     }
     const int count =
@@ -415,6 +431,7 @@ void CFindReplaceDialog::ReplaceAll() {
         Tell(this, windowTitle(), FormatNotFound(kReplaceNotFoundFormat, ToPath(what)));
     else
         pane.SetCaret(pane.Caret());  // the old selection marks no match any more
+    if (count > 0) ShowStatus(this, ReplacedText(count));
     Remember();
     m_find->setEditText(what);
     m_with->setEditText(with);

@@ -31,7 +31,8 @@ class CReplaceEditing {
 public:
     virtual ~CReplaceEditing() = default;
     virtual CPoint ToText(CPoint row) = 0;  // while the rows are shown
-    virtual void Begin() = 0;               // the rows go, the text is edited
+    // The rows go, the text is edited, as one step of the history by name.
+    virtual void Begin(const std::string& name) = 0;
     virtual void End() = 0;                 // the rows again, for the edited text
     virtual CPoint ToRow(CPoint text) = 0;  // after End
 };

@@ -197,7 +197,7 @@ QString CTextCompareView::StatusText() const {
     CTextCompareObject& side = m_doc.GetSide(m_activeSide);
     const CPoint caret = m_pane[m_activeSide]->Caret();
     const int line = side.RowToRealLine(caret.y) + 1;
-    return QString::fromStdString(m_doc.Context().StatusText()) +
+    return QString::fromStdString(m_doc.StatusText()) +
            QStringLiteral("    Ln %1, Col %2").arg(line).arg(caret.x + 1);
 }
 
@@ -209,8 +209,8 @@ bool CTextCompareView::IsEnabled(Command command) const {
         case Command::Save: return doc.GetSide(side).IsModified();
         case Command::SaveLeft: return doc.GetSide(0).IsModified();
         case Command::SaveRight: return doc.GetSide(1).IsModified();
-        case Command::Undo: return doc.GetSide(side).CanUndo();
-        case Command::Redo: return doc.GetSide(side).CanRedo();
+        case Command::Undo: return doc.CanUndo();
+        case Command::Redo: return doc.CanRedo();
         case Command::Cut: return m_pane[side]->HasSelection() && !doc.GetSide(side).IsReadOnly();
         case Command::Paste:
         case Command::Replace: return !doc.GetSide(side).IsReadOnly();
@@ -234,8 +234,7 @@ bool CTextCompareView::IsEnabled(Command command) const {
         case Command::SaveLeftAs:
         case Command::SaveRightAs:
         case Command::GoToTextComparison:
-        case Command::GoToContainingFolder:
-        case Command::AutoRecompare: return false;
+        case Command::GoToContainingFolder: return false;
         default: return true;
     }
 }
@@ -243,15 +242,24 @@ bool CTextCompareView::IsEnabled(Command command) const {
 bool CTextCompareView::IsChecked(Command command) const {
     switch (command) {
         case Command::QuickMergeMode: return GetTextComparer().mergeMode != 0;
+        case Command::AutoRecompare: return m_doc.IsAutoRecompare();
         case Command::WordLevel: return GetTextComparer().detailLevel == 0;
         case Command::CharacterLevel: return GetTextComparer().detailLevel != 0;
         default: return false;
     }
 }
 
-QString CTextCompareView::UndoText() const { return FromPath(m_doc.GetSide(m_activeSide).GetUndoMenuText()); }
+QString CTextCompareView::UndoText() const {
+    const std::string name = m_doc.UndoName();
+    return QStringLiteral("&Undo") + (name.empty() ? QString() : QLatin1Char(' ') + FromPath(name)) +
+           QStringLiteral("\tCtrl+Z");
+}
 
-QString CTextCompareView::RedoText() const { return FromPath(m_doc.GetSide(m_activeSide).GetRedoMenuText()); }
+QString CTextCompareView::RedoText() const {
+    const std::string name = m_doc.RedoName();
+    return QStringLiteral("&Redo") + (name.empty() ? QString() : QLatin1Char(' ') + FromPath(name)) +
+           QStringLiteral("\tCtrl+Y");
+}
 
 FINDTARGET CTextCompareView::FindTarget() {
     CSyntaxEditContext& context = m_pane[m_activeSide]->Context();
@@ -278,11 +286,17 @@ void CTextCompareView::Execute(Command command) {
             }
             break;
         case Command::Undo:
-            m_doc.Undo(m_activeSide);
-            Refresh();
-            break;
         case Command::Redo:
-            m_doc.Redo(m_activeSide);
+            if (command == Command::Undo ? m_doc.Undo() : m_doc.Redo()) {
+                Refresh();
+                ShowEditCaret();
+            } else {
+                Refresh();
+                QApplication::beep();
+            }
+            break;
+        case Command::AutoRecompare:
+            m_doc.SetAutoRecompare(!m_doc.IsAutoRecompare());
             Refresh();
             break;
         case Command::Cut: pane.CutSelection(); break;
@@ -413,48 +427,18 @@ void CTextCompareView::AfterNavigation(bool found) {
     emit stateChanged();
 }
 
-CPoint CTextCompareView::RealPosition(int side, CPoint position) {
-    CTextCompareObject& object = m_doc.GetSide(side);
-    const int line = object.RowToRealLine(position.y);
-    return {object.IsGhostRow(position.y) ? 0 : position.x, line};
+bool CTextCompareView::Replace(CTextPane& pane, CPoint from, CPoint to, const std::string& text, int action,
+                               CPoint& caret) {
+    const int side = &pane == m_pane[0] ? 0 : 1;
+    return m_doc.ReplaceText(side, from, to, text, action, caret);
 }
 
-bool CTextCompareView::Insert(CTextPane& pane, CPoint at, const std::string& text, int action,
-                              CPoint& caret) {
-    const int side = &pane == m_pane[0] ? 0 : 1;
-    CTextCompareObject& object = m_doc.GetSide(side);
-    const bool ghost = object.IsGhostRow(at.y);
-    const CPoint real = RealPosition(side, at);
-    std::string typed = text;
-    // Typed into a placeholder row, the text is a line of its own before the
-    // real line that follows.
-    const bool ending = ghost && real.y < object.GetRealLineCount() &&
-                        !(real.y == object.GetRealLineCount() - 1 &&
-                          object.GetLine(object.RealLineToRow(real.y)).FullLength() == 0);
-    if (ending) typed += std::string(EndingForStyle(object.GetLineEndingStyle()));
-    m_doc.Context().ClearComparison();
-    int endLine = 0, endChar = 0;
-    const bool done = object.InsertTextAt(&pane, real.y, real.x, typed, endLine, endChar, action);
-    if (done && ending) {
-        endLine -= 1;
-        endChar = object.GetLine(endLine).Length();
-    }
-    m_doc.Recompare();
-    caret = {endChar, object.RealLineToRow(endLine)};
-    return done;
-}
-
-bool CTextCompareView::Delete(CTextPane& pane, CPoint from, CPoint to, int action, CPoint& caret) {
-    const int side = &pane == m_pane[0] ? 0 : 1;
-    CTextCompareObject& object = m_doc.GetSide(side);
-    const CPoint realFrom = RealPosition(side, from), realTo = RealPosition(side, to);
-    caret = from;
-    if (realFrom == realTo) return false;  // placeholder rows alone hold no text
-    m_doc.Context().ClearComparison();
-    const bool done = object.DeleteRange(&pane, realFrom.y, realFrom.x, realTo.y, realTo.x, action);
-    m_doc.Recompare();
-    caret = {realFrom.x, object.RealLineToRow(realFrom.y)};
-    return done;
+void CTextCompareView::ShowEditCaret() {
+    int side = 0;
+    CPoint caret;
+    if (!m_doc.GetEditCaret(side, caret)) return;
+    m_pane[side]->SetCaret(caret);
+    EnsureVisible(caret.y);
 }
 
 std::unique_ptr<CSyntaxEditContext> CTextCompareView::RealText(int side) {
@@ -474,12 +458,12 @@ std::unique_ptr<CSyntaxEditContext> CTextCompareView::RealText(int side) {
     return context;
 }
 
-CPoint CTextCompareView::ToText(CPoint row) { return RealPosition(m_findSide, row); }
+CPoint CTextCompareView::ToText(CPoint row) { return m_doc.GetSide(m_findSide).RowToReal(row); }
 
-void CTextCompareView::Begin() { m_doc.Context().ClearComparison(); }
+void CTextCompareView::Begin(const std::string& name) { m_doc.BeginBulkStep(name); }
 
 void CTextCompareView::End() {
-    m_doc.Recompare();
+    m_doc.EndBulkStep();
     Refresh();
 }
 
@@ -521,19 +505,17 @@ bool CTextCompareView::SaveSide(int side, bool choosePath) {
 }
 
 bool CTextCompareView::ReloadAsked() {
-    for (int side = 0; side < 2; ++side) {
-        if (!m_doc.GetSide(side).IsModified()) continue;
-        const std::string question = platform::ReplacePlaceholder("%s is changed, reload anyway?", "%s",
-                                                                  m_doc.Request().sides[side].path);
-        return m_messages.AskYesNo(question) == platform::ANSWER_YES;
-    }
-    return true;
+    const std::string question = m_doc.ReloadQuestion();
+    return question.empty() || m_messages.AskYesNo(question) == platform::ANSWER_YES;
 }
 
 void CTextCompareView::OnFileChanged(const std::string& path) {
-    (void)path;
-    if (!ReloadAsked()) return;
-    m_doc.Reload();
+    // Sides without edits were loaded again; each with edits is asked about.
+    for (const int side : m_doc.FileChangedOnDisk(path)) {
+        Refresh();
+        if (m_messages.AskYesNo(m_doc.ChangedOnDiskQuestion(side)) == platform::ANSWER_YES)
+            m_doc.ReloadSide(side);
+    }
     Refresh();
 }
 

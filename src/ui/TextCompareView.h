@@ -92,21 +92,19 @@ private:
     FINDTARGET FindTarget();
     bool ReloadAsked();
     void ShowLineDifference();
-    // Edits of a pane are made on its side's real text, the comparison
-    // cleared around them and made again after: rows and undo records then
-    // always agree.
-    bool Insert(CTextPane& pane, CPoint at, const std::string& text, int action, CPoint& caret) override;
-    bool Delete(CTextPane& pane, CPoint from, CPoint to, int action, CPoint& caret) override;
-    // A pane position on the real text: a placeholder row stands at the start
-    // of the real line after it.
-    CPoint RealPosition(int side, CPoint position);
+    // Edits of a pane go to the document, which keeps one history for both
+    // sides and compares the edited rows again.
+    bool Replace(CTextPane& pane, CPoint from, CPoint to, const std::string& text, int action,
+                 CPoint& caret) override;
+    // After Undo and Redo: the caret where the step's text is.
+    void ShowEditCaret();
     // The side's real lines, without the placeholder rows, in a context of
     // their own in the side's colours: what its export shows.
     std::unique_ptr<CSyntaxEditContext> RealText(int side);
     // Replace and Replace All of the dialog work on the searched side's real
     // text with the comparison cleared around them, as the panes' edits do.
     CPoint ToText(CPoint row) override;
-    void Begin() override;
+    void Begin(const std::string& name) override;
     void End() override;
     CPoint ToRow(CPoint text) override;
 

@@ -454,7 +454,7 @@ bool CTextPane::DeleteSelection(int action) {
     if (end.y < start.y || (end.y == start.y && end.x < start.x)) std::swap(start, end);
     CPoint caret = start;
     const bool deleted = m_editing != nullptr
-                             ? m_editing->Delete(*this, start, end, action, caret)
+                             ? m_editing->Replace(*this, start, end, std::string(), action, caret)
                              : m_context->DeleteRange(this, start.y, start.x, end.y, end.x, action);
     if (!deleted) return false;
     MoveCaret(caret, false);
@@ -462,19 +462,26 @@ bool CTextPane::DeleteSelection(int action) {
     return true;
 }
 
-bool CTextPane::TypeText(const std::string& text) {
+bool CTextPane::TypeText(const std::string& text, int action) {
     if (m_context->IsReadOnly()) return false;
+    if (m_editing != nullptr) {
+        CPoint start = m_anchor, end = m_caret;
+        if (end.y < start.y || (end.y == start.y && end.x < start.x)) std::swap(start, end);
+        CPoint caret;
+        if (!m_editing->Replace(*this, start, end, text, action, caret)) return false;
+        MoveCaret(caret, false);
+        emit edited();
+        return true;
+    }
     // Characters typed one after another are one step for undo; a line
     // break ends the step.
-    const bool merge = !HasSelection() && m_caret == m_typedEnd &&
+    const bool merge = action == kActionTyping && !HasSelection() && m_caret == m_typedEnd &&
                        m_context->GetUndoPosition() == m_typedUndo &&
                        text.find_first_of("\r\n") == std::string::npos;
     m_context->OpenUndoGroup(merge);
-    if (HasSelection()) DeleteSelection(kActionTyping);
+    if (HasSelection()) DeleteSelection(action);
     CPoint caret;
-    const bool typed = m_editing != nullptr ? m_editing->Insert(*this, m_caret, text, kActionTyping, caret)
-                                            : m_context->InsertTextAt(this, m_caret.y, m_caret.x, text,
-                                                                      caret.y, caret.x, kActionTyping);
+    const bool typed = m_context->InsertTextAt(this, m_caret.y, m_caret.x, text, caret.y, caret.x, action);
     m_context->CloseUndoGroup(this);
     if (!typed) return false;
     MoveCaret(caret, false);
@@ -510,7 +517,7 @@ bool CTextPane::Paste() {
         if (i > 0) converted += ending;
         converted += ToWorking(pieces[i]);
     }
-    return TypeText(converted);
+    return TypeText(converted, kActionPaste);
 }
 
 // ---- Input ----

@@ -52,12 +52,14 @@ class CTextPane;
 
 // Where a pane's edits go: straight to its context when not set, or through
 // the document that owns the context (a side of a comparison edits its real
-// text). Positions are the pane's (rows); out: where the caret goes.
+// text and keeps one history for both sides). The text between two
+// positions (either may be equal) is replaced by text (which may be empty)
+// as one step. Positions are the pane's (rows); out: where the caret goes.
 class CPaneEditing {
 public:
     virtual ~CPaneEditing() = default;
-    virtual bool Insert(CTextPane& pane, CPoint at, const std::string& text, int action, CPoint& caret) = 0;
-    virtual bool Delete(CTextPane& pane, CPoint from, CPoint to, int action, CPoint& caret) = 0;
+    virtual bool Replace(CTextPane& pane, CPoint from, CPoint to, const std::string& text, int action,
+                         CPoint& caret) = 0;
 };
 
 class CTextPane : public QWidget, public CSyntaxTextView {
@@ -108,8 +110,8 @@ public:
     bool CutSelection();
     bool Paste();
     bool DeleteSelection(int action = kActionClear);
-    // Types text at the caret as the keyboard does.
-    bool TypeText(const std::string& text);
+    // Types text at the caret as the keyboard does (the selection goes).
+    bool TypeText(const std::string& text, int action = kActionTyping);
 
     // Where rows and positions are, for the view and for tests.
     int RowAt(int y) const;

@@ -231,7 +231,7 @@ TEST_F(FindReplaceTest, ReplaceIsOneUndoGroupOfTwoRecords) {
     EXPECT_EQ(Text(), "one tXwo three");
 }
 
-TEST_F(FindReplaceTest, ReplaceAllMakesOneUndoGroupPerReplacement) {
+TEST_F(FindReplaceTest, ReplaceAllIsOneUndoGroup) {
     Load("one two one\ntwo one\r\n");
     EXPECT_EQ(ReplaceAll("one", "1", FIND_MATCH_CASE), 3);
     EXPECT_EQ(Text(), "1 two 1\ntwo 1\r\n");
@@ -239,14 +239,16 @@ TEST_F(FindReplaceTest, ReplaceAllMakesOneUndoGroupPerReplacement) {
     EXPECT_TRUE(context.IsModified());
     CPoint position;
     ASSERT_TRUE(context.Undo(nullptr, position));
-    EXPECT_EQ(Text(), "1 two 1\ntwo one\r\n");
-    ASSERT_TRUE(context.Undo(nullptr, position));
-    ASSERT_TRUE(context.Undo(nullptr, position));
     EXPECT_EQ(Text(), "one two one\ntwo one\r\n");
     EXPECT_FALSE(context.CanUndo());
     EXPECT_FALSE(context.IsModified());
     ASSERT_TRUE(context.Redo(nullptr, position));
-    EXPECT_EQ(Text(), "1 two one\ntwo one\r\n");
+    EXPECT_EQ(Text(), "1 two 1\ntwo 1\r\n");
+    // The next edit is a group of its own.
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 0, 0, ">", endLine, endChar, 4));
+    ASSERT_TRUE(context.Undo(nullptr, position));
+    EXPECT_EQ(Text(), "1 two 1\ntwo 1\r\n");
 }
 
 TEST_F(FindReplaceTest, ReplaceAllAcrossLinesAndUndo) {
@@ -254,7 +256,6 @@ TEST_F(FindReplaceTest, ReplaceAllAcrossLinesAndUndo) {
     EXPECT_EQ(ReplaceAll("c\\nd", "-", FIND_REGEXP), 2);
     EXPECT_EQ(Text(), "ab-ef\r\nab-ef");
     CPoint position;
-    ASSERT_TRUE(context.Undo(nullptr, position));
     ASSERT_TRUE(context.Undo(nullptr, position));
     EXPECT_EQ(Text(), "abc\r\ndef\r\nabc\r\ndef");
     // A replacement that breaks lines.

@@ -51,14 +51,15 @@ TEST_F(LoadSaveTest, ThePartsEdgeCases) {
         std::string lines;
     };
     const Case cases[] = {
-        {"", LOAD_OK, EOL_CRLF, "|"},
+        // A text without any ending takes this system's, LF.
+        {"", LOAD_OK, EOL_LF, "|"},
         {"a\r\nb", LOAD_OK, EOL_CRLF, "a\r\n|b|"},
         {"a\r\n", LOAD_OK, EOL_CRLF, "a\r\n||"},
         {"a\rb\nc\r\n", LOAD_MIXED, EOL_CRLF, "a\r|b\n|c\r\n||"},
         {"a\nb\nc\r", LOAD_MIXED, EOL_LF, "a\n|b\n|c\r||"},
         {"a\rb\r", LOAD_OK, EOL_CR, "a\r|b\r||"},
         {"a\nb\r\nc\rd\re", LOAD_MIXED, EOL_CR, "a\n|b\r\n|c\r|d\r|e|"},
-        {"no ending", LOAD_OK, EOL_CRLF, "no ending|"},
+        {"no ending", LOAD_OK, EOL_LF, "no ending|"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Load(c.bytes), c.result) << c.bytes;

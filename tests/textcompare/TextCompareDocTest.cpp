@@ -74,9 +74,9 @@ TEST_F(TextCompareDocTest, CopyAllMakesTheSidesEqualInBothDirections) {
     EXPECT_TRUE(m_doc.IsIdentical());
     EXPECT_EQ(Text(1), left);
     // One undo takes the whole copy back.
-    ASSERT_TRUE(m_doc.Undo(1));
+    ASSERT_TRUE(m_doc.Undo());
     EXPECT_EQ(Text(1), right);
-    EXPECT_FALSE(m_doc.GetSide(1).CanUndo());
+    EXPECT_FALSE(m_doc.CanUndo());
 
     ASSERT_EQ(m_doc.CopyAll(false), CTextCompareDoc::MERGE_DONE);
     EXPECT_TRUE(m_doc.IsIdentical());
@@ -93,13 +93,13 @@ TEST_F(TextCompareDocTest, UndoOfAMergeRestoresTheTargetExactly) {
     EXPECT_EQ(Text(0), "a\r\nnew1\r\nnew2\r\nb\r\nold\r\nc");
     ASSERT_EQ(m_doc.CopySection(0, true), CTextCompareDoc::MERGE_DONE);
     EXPECT_EQ(Text(1), "a\r\nnew1\r\nnew2\r\nb\r\nold\r\nc");
-    ASSERT_TRUE(m_doc.Undo(1));
+    ASSERT_TRUE(m_doc.Undo());
     EXPECT_EQ(Text(1), right);
     EXPECT_FALSE(m_doc.GetSide(1).IsModified());
-    ASSERT_TRUE(m_doc.Undo(0));
+    ASSERT_TRUE(m_doc.Undo());
     EXPECT_EQ(Text(0), left);
     EXPECT_EQ(m_doc.GetDifferenceCount(), 2);
-    ASSERT_TRUE(m_doc.Redo(0));
+    ASSERT_TRUE(m_doc.Redo());
     EXPECT_EQ(Text(0), "a\r\nnew1\r\nnew2\r\nb\r\nold\r\nc");
 }
 
@@ -108,7 +108,7 @@ TEST_F(TextCompareDocTest, MergingAtTheEndsOfTheFiles) {
     ASSERT_TRUE(Open("a\nb", "a\nb\nc\n"));
     ASSERT_EQ(m_doc.CopyAll(true), CTextCompareDoc::MERGE_DONE);
     EXPECT_EQ(Text(1), "a\nb");
-    ASSERT_TRUE(m_doc.Undo(1));
+    ASSERT_TRUE(m_doc.Undo());
     ASSERT_EQ(m_doc.CopyAll(false), CTextCompareDoc::MERGE_DONE);
     EXPECT_EQ(Text(0), "a\nb\nc\n");
 
@@ -139,9 +139,9 @@ TEST_F(TextCompareDocTest, SeveralSectionsAreCopiedAllOrNone) {
     ASSERT_EQ(m_doc.CopySections({2, 0, 2}, true), CTextCompareDoc::MERGE_DONE);
     EXPECT_EQ(Text(1), "1\n2\n3\n4\nE\n6\n7\n");
     // One undoable action.
-    ASSERT_TRUE(m_doc.Undo(1));
+    ASSERT_TRUE(m_doc.Undo());
     EXPECT_EQ(Text(1), "1\nB\n3\n4\nE\n6\nG\n");
-    EXPECT_FALSE(m_doc.GetSide(1).CanUndo());
+    EXPECT_FALSE(m_doc.CanUndo());
 }
 
 TEST_F(TextCompareDocTest, InsertKeepsTheTargetsLines) {
@@ -153,10 +153,14 @@ TEST_F(TextCompareDocTest, InsertKeepsTheTargetsLines) {
     EXPECT_EQ(Text(0), "a\nL\nR");
 }
 
-TEST_F(TextCompareDocTest, AMergeAfterAnEditThatMovedTheSectionIsRefused) {
+TEST_F(TextCompareDocTest, AMergeOfRowsEditedSinceTheComparisonIsRefused) {
+    // Without automatic recompare, edited rows wait, stale, for Recompare.
+    m_doc.SetAutoRecompare(false);
     ASSERT_TRUE(Open("a\nb\nc\nd\n", "a\nb\nX\nd\n"));
     int endLine = 0, endChar = 0;
-    ASSERT_TRUE(m_doc.GetSide(0).InsertTextAt(nullptr, 0, 0, "moved\nalong\n", endLine, endChar, 0));
+    ASSERT_TRUE(m_doc.GetSide(0).InsertTextAt(nullptr, 2, 0, "moved\nalong\n", endLine, endChar, 0));
+    EXPECT_TRUE(m_doc.HasStaleRows());
+    EXPECT_NE(m_doc.StatusText().find("Recompare"), std::string::npos);
     const std::string before = Text(1);
     EXPECT_EQ(m_doc.CopySection(0, true), CTextCompareDoc::MERGE_STALE);
     ASSERT_EQ(m_messages.errors.size(), 1u);
@@ -165,8 +169,9 @@ TEST_F(TextCompareDocTest, AMergeAfterAnEditThatMovedTheSectionIsRefused) {
     EXPECT_EQ(Text(1), before);
     EXPECT_FALSE(m_doc.GetSide(1).IsModified());
     ASSERT_TRUE(m_doc.Recompare());
+    EXPECT_FALSE(m_doc.HasStaleRows());
     EXPECT_EQ(m_doc.CopyAll(true), CTextCompareDoc::MERGE_DONE);
-    EXPECT_EQ(Text(1), "moved\nalong\na\nb\nc\nd\n");
+    EXPECT_EQ(Text(1), "a\nb\nmoved\nalong\nc\nd\n");
 }
 
 TEST_F(TextCompareDocTest, AReadOnlySideRefusesTheCopy) {
@@ -179,26 +184,25 @@ TEST_F(TextCompareDocTest, AReadOnlySideRefusesTheCopy) {
     EXPECT_EQ(m_doc.CopySection(5, false), CTextCompareDoc::MERGE_NO_SECTION);
 }
 
-TEST_F(TextCompareDocTest, EditsAskForARecompareButMergesDoNot) {
+TEST_F(TextCompareDocTest, EditsAreComparedAtOnceOrMarkedStale) {
     ASSERT_TRUE(Open("a\nb\n", "a\nc\n"));
-    EXPECT_FALSE(m_doc.IsRecomparePending());
     int endLine = 0, endChar = 0;
     ASSERT_TRUE(m_doc.GetSide(1).DeleteRange(nullptr, 1, 0, 1, 1, 0));
+    EXPECT_EQ(m_doc.GetDifferenceCount(), 1);
     ASSERT_TRUE(m_doc.GetSide(1).InsertTextAt(nullptr, 1, 0, "b", endLine, endChar, 0));
-    EXPECT_TRUE(m_doc.IsRecomparePending());
-    EXPECT_EQ(m_doc.GetDifferenceCount(), 1);  // not yet
-    ASSERT_TRUE(m_doc.ProcessPendingRecompare());
     EXPECT_TRUE(m_doc.IsIdentical());
-    EXPECT_FALSE(m_doc.ProcessPendingRecompare());
+    EXPECT_FALSE(m_doc.HasStaleRows());
 
-    // The merge's own edits raise no request: it has compared already.
-    ASSERT_TRUE(Open("a\nb\n", "a\nc\n"));
-    ASSERT_EQ(m_doc.CopySection(0, true), CTextCompareDoc::MERGE_DONE);
-    EXPECT_FALSE(m_doc.IsRecomparePending());
-
-    GetTextComparer().autoRecompare = 0;
+    // Off, the rows stay as the edit left them until Recompare, and turning
+    // it on compares them.
+    m_doc.SetAutoRecompare(false);
     ASSERT_TRUE(m_doc.GetSide(1).InsertTextAt(nullptr, 0, 0, "x", endLine, endChar, 0));
-    EXPECT_FALSE(m_doc.IsRecomparePending());
+    EXPECT_TRUE(m_doc.HasStaleRows());
+    EXPECT_TRUE(m_doc.GetSide(1).GetLine(0).flags & LF_STALE);
+    m_doc.SetAutoRecompare(true);
+    EXPECT_FALSE(m_doc.HasStaleRows());
+    EXPECT_EQ(m_doc.GetDifferenceCount(), 1);
+    EXPECT_EQ(m_doc.StatusText(), "1 difference");
 }
 
 TEST_F(TextCompareDocTest, NavigatesBetweenDifferences) {

@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(ReadFile(view->Doc().Request().sides[1].path),
                  ReadFile(view->Doc().Request().sides[0].path));
         QCOMPARE(view->Title(), QStringLiteral("left.txt : right.txt"));
-        QVERIFY(m_frame->findChild<QLabel*>(QStringLiteral("statusText"))->text().startsWith("Diff: 0"));
+        QVERIFY(m_frame->findChild<QLabel*>(QStringLiteral("statusText"))->text().startsWith("Identical"));
     }
 
     // Typing into a ghost row makes it a real line of that side; undo puts
@@ -150,14 +150,90 @@ private slots:
         QCOMPARE(view->Doc().GetDifferenceCount(), 1);
         QVERIFY(view->Doc().GetSide(1).IsGhostRow(1));
 
+        // Undo put the caret where the text was taken out: at the start of
+        // the line after the placeholder row.
+        QCOMPARE(right.Caret(), (CPoint{0, 2}));
         // A merge is undone as one step too.
-        QTest::keyClick(&right, Qt::Key_Down, Qt::AltModifier);
+        QTest::keyClick(&right, Qt::Key_Home, Qt::AltModifier);
         QTest::keyClick(&right, Qt::Key_Right, Qt::AltModifier);
         QVERIFY(view->Doc().IsIdentical());
-        QCOMPARE(m_frame->Action(Command::Undo)->text(), QStringLiteral("&Undo "));
+        QCOMPARE(m_frame->Action(Command::Undo)->text(), QStringLiteral("&Undo Copy to Right"));
         QTest::keyClick(&right, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(SideText(*view, 1), std::string("a\nb\n"));
         QCOMPARE(view->Doc().GetDifferenceCount(), 1);
+    }
+
+    // One history for the comparison, whatever pane has the focus: a copy
+    // made from the left pane is undone from there, typing on either side
+    // and the copies go back in the order they were made, each named.
+    void OneUndoHistoryForTheComparison() {
+        CTextCompareView* view = OpenPair("same\nleft\nsame\n", "same\nright\nsame\n");
+        QVERIFY(view != nullptr);
+        CTextPane& left = view->Pane(0);
+        CTextPane& right = view->Pane(1);
+        left.setFocus();
+        QTest::keyClick(&left, Qt::Key_Home, Qt::AltModifier);
+        QTest::keyClick(&left, Qt::Key_Right, Qt::AltModifier);  // copy to the right
+        QVERIFY(view->Doc().IsIdentical());
+        m_frame->UpdateCommands();
+        QVERIFY(m_frame->Action(Command::Undo)->isEnabled());
+        QCOMPARE(m_frame->Action(Command::Undo)->text(), QStringLiteral("&Undo Copy to Right"));
+        right.setFocus();
+        right.SetCaret({0, 0});
+        QTest::keyClicks(&right, "R:");
+        left.setFocus();
+        left.SetCaret({0, 2});
+        QTest::keyClicks(&left, "L:");
+        QCOMPARE(SideText(*view, 0), std::string("same\nleft\nL:same\n"));
+        QCOMPARE(SideText(*view, 1), std::string("R:same\nleft\nsame\n"));
+        m_frame->UpdateCommands();
+        QCOMPARE(m_frame->Action(Command::Undo)->text(), QStringLiteral("&Undo Typing"));
+        QTest::keyClick(&left, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(SideText(*view, 0), std::string("same\nleft\nsame\n"));
+        QTest::keyClick(&left, Qt::Key_Z,
+                        Qt::ControlModifier);  // the right side's typing, from the left pane
+        QCOMPARE(SideText(*view, 1), std::string("same\nleft\nsame\n"));
+        m_frame->UpdateCommands();
+        QCOMPARE(m_frame->Action(Command::Undo)->text(), QStringLiteral("&Undo Copy to Right"));
+        QTest::keyClick(&left, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(SideText(*view, 1), std::string("same\nright\nsame\n"));
+        QCOMPARE(view->Title(), QStringLiteral("left.txt : right.txt"));
+        m_frame->UpdateCommands();
+        QVERIFY(!m_frame->Action(Command::Undo)->isEnabled());
+        QCOMPARE(m_frame->Action(Command::Redo)->text(), QStringLiteral("&Redo Copy to Right"));
+        QTest::keyClick(&left, Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(view->Doc().IsIdentical());
+        QCOMPARE(view->Title(), QStringLiteral("left.txt : right.txt *"));
+    }
+
+    // Automatic Recompare off: what was typed stays marked as not compared
+    // until Recompare; on again, it is compared at once.
+    void AutomaticRecompareOffLeavesEditedRowsStale() {
+        CTextCompareView* view = OpenPair("a\nb\nc\n", "a\nb\nc\n");
+        QVERIFY(view != nullptr);
+        m_frame->UpdateCommands();
+        QAction* automatic = m_frame->Action(Command::AutoRecompare);
+        QVERIFY(automatic->isEnabled());
+        QVERIFY(automatic->isChecked());
+        automatic->trigger();
+        m_frame->UpdateCommands();
+        QVERIFY(!automatic->isChecked());
+        CTextPane& left = view->Pane(0);
+        left.setFocus();
+        left.SetCaret({1, 1});
+        QTest::keyClicks(&left, "x");
+        QVERIFY(view->Doc().HasStaleRows());
+        QVERIFY(view->Doc().GetSide(0).GetLine(1).flags & LF_STALE);
+        auto* status = m_frame->findChild<QLabel*>(QStringLiteral("statusText"));
+        QVERIFY(status->text().contains(QStringLiteral("F5")));
+        QTest::keyClick(&left, Qt::Key_F5);
+        QVERIFY(!view->Doc().HasStaleRows());
+        QCOMPARE(view->Doc().GetDifferenceCount(), 1);
+        automatic->trigger();
+        QTest::keyClicks(&left, "y");
+        QVERIFY(!view->Doc().HasStaleRows());
+        QCOMPARE(view->Doc().GetDifferenceCount(), 1);
+        QCOMPARE(SideText(*view, 0), std::string("a\nbxy\nc\n"));
     }
 
     void NavigationAndLineDifferences() {
@@ -200,8 +276,9 @@ private slots:
         QCOMPARE(ReadFile(m_dir->filePath("right.txt").toStdString()), std::string("b\n"));
     }
 
-    // Another program writes a file: an unmodified comparison reloads it,
-    // a modified one asks first.
+    // Another program writes a file: a side without edits is loaded again
+    // quietly; a side with edits is asked about by its own name, and either
+    // way the other side's edits stay.
     void AFileChangedBehindTheWindow() {
         CTextCompareView* view = OpenPair("a\n", "a\n");
         QVERIFY(view != nullptr);
@@ -212,15 +289,51 @@ private slots:
 
         view->Pane(0).setFocus();
         QTest::keyClicks(&view->Pane(0), "x");
-        bool asked = false;
-        AnswerNextDialog([&asked](QWidget* dialog) {
-            auto* box = qobject_cast<QMessageBox*>(dialog);
-            asked = box != nullptr && box->text().endsWith(QStringLiteral("is changed, reload anyway?"));
-            if (box != nullptr) box->button(QMessageBox::No)->click();
-        });
+        QString question;
+        const auto answer = [&question](QMessageBox::StandardButton button) {
+            AnswerNextDialog([&question, button](QWidget* dialog) {
+                auto* box = qobject_cast<QMessageBox*>(dialog);
+                if (box == nullptr) return;
+                question = box->text();
+                box->button(button)->click();
+            });
+        };
         Write("right.txt", "a\nmore\nand more\n");
-        QTRY_VERIFY_WITH_TIMEOUT(asked, 20000);
-        QCOMPARE(SideText(*view, 1), std::string("a\nmore\n"));  // not reloaded
+        QTRY_COMPARE_WITH_TIMEOUT(SideText(*view, 1), std::string("a\nmore\nand more\n"), 20000);
+        QCOMPARE(SideText(*view, 0), std::string("xa\n"));  // the left side's edit stays
+        QVERIFY(question.isEmpty());
+        QCOMPARE(m_frame->Action(Command::Undo)->text(), QStringLiteral("&Undo Typing"));
+
+        // The left file changes while the left side has an edit: the question
+        // names the left file; No keeps the edit.
+        answer(QMessageBox::No);
+        Write("left.txt", "changed\n");
+        QTRY_VERIFY_WITH_TIMEOUT(!question.isEmpty(), 20000);
+        QCOMPARE(question, FromPath(view->Doc().Request().sides[0].path) +
+                               QStringLiteral(" is changed on disk, reload it?\n\nYour unsaved edits of this "
+                                              "side will be lost."));
+        QCOMPARE(SideText(*view, 0), std::string("xa\n"));
+        QCOMPARE(SideText(*view, 1), std::string("a\nmore\nand more\n"));
+
+        // Yes loads it and only it.
+        view->Pane(1).setFocus();
+        QTest::keyClicks(&view->Pane(1), "y");
+        question.clear();
+        answer(QMessageBox::Yes);
+        Write("left.txt", "changed again\n");
+        QTRY_COMPARE_WITH_TIMEOUT(SideText(*view, 0), std::string("changed again\n"), 20000);
+        QVERIFY(question.contains(QStringLiteral("left.txt")));
+        QCOMPARE(SideText(*view, 1), std::string("ya\nmore\nand more\n"));
+        QVERIFY(view->Doc().GetSide(1).IsModified());
+        QVERIFY(!view->Doc().GetSide(0).IsModified());
+
+        // Reload (Ctrl+F5) with edits of one's own asks in its own words.
+        question.clear();
+        answer(QMessageBox::No);
+        m_frame->Action(Command::Reload)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!question.isEmpty(), 20000);
+        QVERIFY(question.endsWith(QStringLiteral("is changed, reload anyway?")));
+        QVERIFY(!question.contains(QStringLiteral("on disk")));
     }
 
     void TheTextEditor() {

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -302,8 +303,8 @@ private slots:
 
     // Replace All on the focused right side of a comparison with placeholder
     // rows edits the real lines through the document: the comparison is made
-    // again, the side is modified, Undo takes back one replacement, and the
-    // saved file holds the replacements.
+    // again, the side is modified, one Undo takes back every replacement, and
+    // the saved file holds the replacements.
     void ReplaceAllOnTheRightSideSavesTheFile() {
         CTextCompareView* view =
             Compare("one\ntwo\nthree\nfour\nfoo end\n", "one\nfoo x foo\nfour\nfoo end\n");
@@ -330,11 +331,14 @@ private slots:
         const std::string path = view->Doc().Request().sides[1].path;
         QCOMPARE(ReadFile(path), std::string("one\nbar x bar\nfour\nbar end\n"));
         QVERIFY(!right.IsModified());
-        // One replacement is one undo step.
+        QCOMPARE(m_frame->statusBar()->currentMessage(), QStringLiteral("3 occurrences replaced"));
+        // Every replacement goes with one undo, named by the command.
+        m_frame->UpdateCommands();
+        QCOMPARE(m_frame->Action(Command::Undo)->text(), QStringLiteral("&Undo Replace All"));
         m_frame->Action(Command::Undo)->trigger();
         QVERIFY(right.IsModified());
         m_frame->Action(Command::SaveRight)->trigger();
-        QCOMPARE(ReadFile(path), std::string("one\nbar x bar\nfour\nfoo end\n"));
+        QCOMPARE(ReadFile(path), std::string("one\nfoo x foo\nfour\nfoo end\n"));
     }
 
     // Replace replaces the match the dialog selected on the real line behind
