@@ -99,6 +99,7 @@ void CTextCompareContext::ClearComparison() {
 }
 
 void CTextCompareContext::Aligned() {
+    ++m_generation;
     m_rows = m_side[0]->GetLineCount();
     for (int f = 0; f < 2; ++f) m_realLines[f] = m_side[f]->GetRealLineCount();
 }
@@ -116,6 +117,18 @@ bool CTextCompareContext::Compare(uint32_t rules, const std::string& lineFilter)
         for (int f = 0; f < 2; ++f) GatherComparisonLines(*m_side[f], rules, lines[f], store);
         engine.Run(lines[0], lines[1], m_sections);
     }
+    AlignSections(rules);
+    return true;
+}
+
+void CTextCompareContext::ApplySections(const std::vector<TEXTSECTION>& sections, uint32_t rules) {
+    ClearComparison();
+    std::string error;
+    for (const TEXTSECTION& section : sections) (void)m_sections.AddSection(section, error);
+    AlignSections(rules);
+}
+
+void CTextCompareContext::AlignSections(uint32_t rules) {
     Align();
     m_sections.RemoveIgnorable();
     if (m_sections.GetCount() > 0) {
@@ -131,7 +144,6 @@ bool CTextCompareContext::Compare(uint32_t rules, const std::string& lineFilter)
         side->NotifyViews(nullptr, nullptr, UPDATE_RESET, -1);
     }
     Aligned();
-    return true;
 }
 
 void CTextCompareContext::Align() {
@@ -239,11 +251,16 @@ int CTextCompareContext::VisibleRowCount() const {
 }
 
 bool CTextCompareContext::HasStaleRows() const {
+    if (m_staleGeneration == m_generation) return m_stale;
+    m_stale = false;
     for (const CTextSection& section : m_sections.Sections())
         if (section.leftFirstRow < m_side[0]->GetLineCount() &&
-            (m_side[0]->GetLine(section.leftFirstRow).flags & LF_STALE))
-            return true;
-    return false;
+            (m_side[0]->GetLine(section.leftFirstRow).flags & LF_STALE)) {
+            m_stale = true;
+            break;
+        }
+    m_staleGeneration = m_generation;
+    return m_stale;
 }
 
 int CTextCompareContext::RegionRows(int side, int firstRow, int tailRows) const {

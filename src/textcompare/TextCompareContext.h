@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "textcompare/GhostTextEditContext.h"
 #include "textcompare/TextCompareHistory.h"
@@ -68,6 +69,10 @@ public:
     // line endings are ignored, marks rows whose terminators differ.
     bool Compare(uint32_t rules, const std::string& lineFilter);
 
+    // The same with the engine's sections for the sides' real text found
+    // elsewhere (by a worker, from the comparison texts).
+    void ApplySections(const std::vector<TEXTSECTION>& sections, uint32_t rules);
+
     // Step 0 alone: only the real text remains on both sides.
     void ClearComparison();
 
@@ -96,6 +101,9 @@ public:
     void SwapSides() { std::swap(m_side[0], m_side[1]); }
 
     bool IsIdentical() const { return m_sections.GetCount() == 0; }
+    // Changes whenever the rows or the sections change: what was drawn of
+    // them may be kept while it stays.
+    uint64_t Generation() const { return m_generation; }
     // Whether some rows were edited and not compared again.
     bool HasStaleRows() const;
     // The rows to show: all but the empty line after a final line ending
@@ -105,6 +113,8 @@ public:
     std::string StatusText() const { return "Diff: " + std::to_string(m_sections.GetCount()); }
 
 private:
+    // Steps 3 to 5 once the engine's sections are in the list.
+    void AlignSections(uint32_t rules);
     void Align();
     void MarkLineEndings();
     // Marks rows first..end-1 whose terminators alone differ; how many.
@@ -121,6 +131,10 @@ private:
     // both), real lines of each.
     int m_rows = 0;
     int m_realLines[2] = {0, 0};
+    uint64_t m_generation = 0;
+    // HasStaleRows for the generation it was found for.
+    mutable uint64_t m_staleGeneration = ~uint64_t{0};
+    mutable bool m_stale = false;
 };
 
 }  // namespace corvatine

@@ -104,6 +104,7 @@ bool CTextCompareDoc::Open(const CTextCompareParams& request) {
 }
 
 bool CTextCompareDoc::Recompare() {
+    ++m_textGeneration;
     m_currentSection = -1;
     m_cleared = false;
     m_dirty = false;
@@ -210,6 +211,7 @@ void CTextCompareDoc::SideEdited(CTextCompareObject& object, TEXTEDIT edit, cons
 }
 
 void CTextCompareDoc::TrackEdit(const EDITROWS& rows) {
+    ++m_textGeneration;
     if (m_cleared) return;
     if (!m_dirty) {
         m_dirty = true;
@@ -239,11 +241,49 @@ void CTextCompareDoc::Settle() {
     } else if (std::max(context.RegionRows(LEFT, first, tail), context.RegionRows(RIGHT, first, tail)) <=
                kLocalCompareRows) {
         context.CompareRegion(m_request.rules, m_request.lineFilter, first, tail);
+    } else if (m_background) {
+        context.MarkStale(first, tail);
+        StartBackgroundCompare();
     } else {
         Recompare();
         return;
     }
     m_currentSection = m_context->Sections().FindSection(m_cursorRow);
+}
+
+void CTextCompareDoc::SetBackgroundRecompare(bool on) {
+    if (!on) {
+        m_background.reset();
+        return;
+    }
+    if (m_background) return;
+    m_background = std::make_unique<CBackgroundCompare>();
+    m_background->onDone = [this](uint64_t generation, std::vector<TEXTSECTION>& sections) {
+        BackgroundCompared(generation, sections);
+    };
+}
+
+bool CTextCompareDoc::IsRecomparing() const { return m_background && m_background->IsBusy(); }
+
+void CTextCompareDoc::StartBackgroundCompare() {
+    std::string texts[2];
+    for (int side = 0; side < 2; ++side) m_side[side]->WriteComparisonText(&texts[side], m_request.rules);
+    m_background->Start(std::move(texts[0]), std::move(texts[1]), m_request.rules, m_request.lineFilter,
+                        m_textGeneration);
+}
+
+void CTextCompareDoc::BackgroundCompared(uint64_t generation, std::vector<TEXTSECTION>& sections) {
+    // Sections of a text that has changed since fit it no more; the rows
+    // still stale are compared again once the user is done.
+    if (generation != m_textGeneration || m_cleared) {
+        if (!m_cleared && IsAutoRecompare() && HasStaleRows() && !m_background->IsBusy())
+            StartBackgroundCompare();
+        return;
+    }
+    if (!HasStaleRows()) return;  // compared since by other means
+    m_context->ApplySections(sections, m_request.rules);
+    m_currentSection = m_context->Sections().FindSection(m_cursorRow);
+    if (onRecompared) onRecompared();
 }
 
 bool CTextCompareDoc::ReplaceText(int side, CPoint from, CPoint to, const std::string& text, int action,

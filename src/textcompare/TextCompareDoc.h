@@ -2,6 +2,7 @@
 // side, compared, navigated, merged in either direction and saved.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "fileio/DocumentWatches.h"
 #include "platform/Messages.h"
 #include "request/CompareParams.h"
+#include "textcompare/BackgroundCompare.h"
 #include "textcompare/StringCompare.h"
 #include "textcompare/TextCompareContext.h"
 #include "textcompare/TextCompareHistory.h"
@@ -119,6 +121,14 @@ public:
     // Automatic recompare: when on, an edit compares again the rows it can
     // affect at once; when off, they are marked stale until Recompare.
     bool IsAutoRecompare() const;
+    // Edits of more rows than compared where they are (kLocalCompareRows)
+    // leave them stale and compare the whole pair on a worker, whose result
+    // comes through the user-interface queue (on): onRecompared is called
+    // when it was applied. Off (so for the command line), such edits compare
+    // the whole pair at once.
+    void SetBackgroundRecompare(bool on);
+    bool IsRecomparing() const;
+    std::function<void()> onRecompared;
     void SetAutoRecompare(bool on);
     bool HasStaleRows() const { return m_context->HasStaleRows(); }
 
@@ -168,6 +178,8 @@ private:
     void TrackEdit(const EDITROWS& rows);
     // Makes one edit of a step again (forward) or takes it back.
     bool ApplyEdit(const TEXTEDIT& edit, bool forward);
+    void StartBackgroundCompare();
+    void BackgroundCompared(uint64_t generation, std::vector<TEXTSECTION>& sections);
     bool Replay(bool forward);
     void SyncModified();
     bool LoadSide(int side, int codePage);
@@ -185,6 +197,10 @@ private:
     std::unique_ptr<CTextCompareObject> m_side[2];
     std::unique_ptr<CTextCompareContext> m_context;
     CTextCompareHistory m_history;
+    std::unique_ptr<CBackgroundCompare> m_background;
+    // Counts the changes of the sides' text: a background result for an
+    // older text is dropped.
+    uint64_t m_textGeneration = 0;
     bool m_highlightTrivial = true;  // the setting when the document was made
     bool m_cleared = false;          // rows are real lines: no alignment to follow
     // The rows edits changed since the sides were last aligned: from

@@ -36,20 +36,59 @@ int CLocationMap::RowAt(int y) const {
                       Rows() - 1);
 }
 
-void CLocationMap::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
+const QPixmap& CLocationMap::Bands() {
     const CTextCompareColors& colors = GetTextComparer().colors;
-    const int current = m_doc.GetCurrentSection();
-    const CTextSectionList& sections = m_doc.Sections();
-    for (int i = 0; i < sections.GetCount(); ++i) {
-        CTextSection section;
-        if (!sections.GetSection(i, section)) continue;
-        const int color = section.kind == 1 || section.kind == 3 ? TCC_ONE_SIDED : TCC_CHANGED;
+    const QColor changed = ToQColor(colors.Get(TCC_CHANGED)).darker(110);
+    const QColor oneSided = ToQColor(colors.Get(TCC_ONE_SIDED)).darker(110);
+    const uint64_t generation = m_doc.Context().Generation();
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = this->size() * ratio;
+    if (!m_bands.isNull() && m_bands.size() == size && m_bandsGeneration == generation &&
+        m_bandsColors[0] == changed.rgb() && m_bandsColors[1] == oneSided.rgb())
+        return m_bands;
+    m_bands = QPixmap(size);
+    m_bands.setDevicePixelRatio(ratio);
+    m_bands.fill(palette().color(QPalette::Base));
+    QPainter painter(&m_bands);
+    // Many sections fall on one pixel row: each run of rows of one colour is
+    // filled once.
+    int runTop = -1, runBottom = -1;
+    const QColor* runColor = nullptr;
+    const auto flush = [&] {
+        if (runColor != nullptr)
+            painter.fillRect(QRect(2, runTop, width() - 4, runBottom - runTop), *runColor);
+    };
+    for (const CTextSection& section : m_doc.Sections().Sections()) {
+        const QColor* color = section.kind == 1 || section.kind == 3 ? &oneSided : &changed;
         const int top = YOf(section.leftFirstRow);
         const int bottom = std::max(top + 2, YOf(section.leftLastRow + 1));
-        const QRect band(2, top, width() - 4, bottom - top);
-        painter.fillRect(band, ToQColor(colors.Get(color)).darker(i == current ? 160 : 110));
+        if (color == runColor && top <= runBottom) {
+            runBottom = std::max(runBottom, bottom);
+            continue;
+        }
+        flush();
+        runTop = top;
+        runBottom = bottom;
+        runColor = color;
+    }
+    flush();
+    m_bandsGeneration = generation;
+    m_bandsColors[0] = changed.rgb();
+    m_bandsColors[1] = oneSided.rgb();
+    return m_bands;
+}
+
+void CLocationMap::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, Bands());
+    // The current difference stands out.
+    CTextSection current;
+    if (m_doc.Sections().GetSection(m_doc.GetCurrentSection(), current)) {
+        const int color = current.kind == 1 || current.kind == 3 ? TCC_ONE_SIDED : TCC_CHANGED;
+        const int top = YOf(current.leftFirstRow);
+        const int bottom = std::max(top + 2, YOf(current.leftLastRow + 1));
+        painter.fillRect(QRect(2, top, width() - 4, bottom - top),
+                         ToQColor(GetTextComparer().colors.Get(color)).darker(160));
     }
     // The rows in view.
     painter.setPen(palette().color(QPalette::Text));

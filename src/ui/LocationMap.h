@@ -3,7 +3,10 @@
 // scrolls there.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
+
+#include <cstdint>
 
 namespace corvatine {
 class CTextCompareDoc;
@@ -35,8 +38,14 @@ protected:
 
 private:
     int Rows() const;
+    // The bands of every difference, drawn again only when the comparison,
+    // the size or the colours changed.
+    const QPixmap& Bands();
 
     CTextCompareDoc& m_doc;
+    QPixmap m_bands;
+    uint64_t m_bandsGeneration = 0;
+    QRgb m_bandsColors[2] = {0, 0};
     int m_firstRow = 0;
     int m_rows = 0;
 };

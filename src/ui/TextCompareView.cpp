@@ -75,6 +75,9 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
                                    bool fileWatch, QWidget* parent)
     : CDocumentView(parent), m_messages(messages), m_watches(fileWatch), m_doc(messages, &m_watches) {
     m_opened = m_doc.Open(request);
+    // Edits too large to compare where they are are compared on a worker.
+    m_doc.SetBackgroundRecompare(true);
+    m_doc.onRecompared = [this] { Refresh(); };
     for (int side = 0; side < 2; ++side) {
         m_decorations[side] = std::make_unique<CSideDecorations>(*this, side);
         m_pane[side] = new CTextPane(m_doc.GetSide(side), *m_decorations[side], this);

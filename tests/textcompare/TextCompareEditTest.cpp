@@ -2,11 +2,13 @@
 // compared again where they are, and files changed on disk.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 #include <sstream>
 
 #include "editor/FindReplace.h"
 #include "fileio/TextFormat.h"
+#include "platform/MessageQueue.h"
 #include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
 #include "textcompare/TextCompareDoc.h"
@@ -359,6 +361,38 @@ TEST_F(TextCompareEditTest, AFileChangedOnDiskReloadsOnlyItsSide) {
     EXPECT_EQ(m_doc.ReloadQuestion(), "");
     Type(1, {0, 0}, "x");
     EXPECT_EQ(m_doc.ReloadQuestion(), m_doc.Request().sides[1].path + " is changed, reload anyway?");
+}
+
+// With a worker, a large edited region is marked stale at once and compared
+// whole in the background; a result for a text edited since is dropped.
+TEST_F(TextCompareEditTest, ALargeEditedRegionIsComparedInTheBackground) {
+    std::string left, right;
+    for (int i = 0; i < CTextCompareDoc::kLocalCompareRows + 10; ++i) {
+        left += "l" + std::to_string(i) + "\n";
+        right += (i == CTextCompareDoc::kLocalCompareRows + 5 ? "l" : "r") + std::to_string(i) + "\n";
+    }
+    ASSERT_TRUE(Open(left, right));
+    ASSERT_EQ(m_doc.GetDifferenceCount(), 2);
+    m_doc.SetBackgroundRecompare(true);
+    int recompared = 0;
+    m_doc.onRecompared = [&recompared] { ++recompared; };
+    // The lines differ all but one near the end: the rows an edit can affect
+    // are more than are compared where they are.
+    Type(1, {0, 1}, "x");
+    Type(1, {0, 2}, "y");
+    EXPECT_TRUE(m_doc.HasStaleRows());
+    EXPECT_TRUE(m_doc.IsRecomparing());
+    ExpectAligned();
+    platform::MESSAGE message;
+    for (int waited = 0; waited < 600 && m_doc.IsRecomparing(); ++waited)
+        if (platform::UserInterfaceQueue().Get(message, std::chrono::milliseconds(50))) message.Deliver();
+    EXPECT_FALSE(m_doc.IsRecomparing());
+    EXPECT_EQ(recompared, 1);
+    EXPECT_FALSE(m_doc.HasStaleRows());
+    EXPECT_EQ(m_doc.GetDifferenceCount(), 2);
+    ExpectAligned();
+    EXPECT_EQ(m_doc.GetSide(1).GetLine(2).Characters(), "yr2");
+    EXPECT_EQ(Text(1).substr(0, 11), "r0\nxr1\nyr2\n");
 }
 
 TEST_F(TextCompareEditTest, ALargeEditedRegionIsComparedWhole) {

@@ -1,0 +1,87 @@
+#include "textcompare/BackgroundCompare.h"
+
+#include <utility>
+
+#include "textcompare/TextRules.h"
+
+namespace corvatine {
+
+namespace {
+
+constexpr unsigned kComparedMessage = platform::kWmUser + 431;
+constexpr int kTabSize = 4;
+
+}  // namespace
+
+CBackgroundCompare::CBackgroundCompare(platform::CMessageQueue& queue) : m_queue(queue) {}
+
+CBackgroundCompare::~CBackgroundCompare() {
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+        m_waiting = false;
+    }
+    m_wake.notify_all();
+    if (m_worker.joinable()) m_worker.join();
+    m_queue.Discard(this);
+}
+
+void CBackgroundCompare::Start(std::string left, std::string right, uint32_t rules, std::string lineFilter,
+                               uint64_t generation) {
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_job.texts[0] = std::move(left);
+        m_job.texts[1] = std::move(right);
+        m_job.rules = rules;
+        m_job.lineFilter = std::move(lineFilter);
+        m_job.generation = generation;
+        m_waiting = true;
+    }
+    if (!m_worker.joinable()) m_worker = std::thread([this] { Run(); });
+    m_wake.notify_all();
+}
+
+bool CBackgroundCompare::IsBusy() const {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_waiting || m_running || !m_results.empty();
+}
+
+void CBackgroundCompare::Run() {
+    for (;;) {
+        JOB job;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stop || m_waiting; });
+            if (m_stop) return;
+            job = std::move(m_job);
+            m_waiting = false;
+            m_running = true;
+        }
+        const std::unique_ptr<CLineFilter> filter = LineFilterFromRules(job.rules, job.lineFilter);
+        CTextCompare engine;
+        ApplyRulesToEngine(engine, job.rules, filter.get(), kTabSize);
+        CTextSectionCollector collector;
+        engine.Run(job.texts[0].data(), job.texts[0].size(), job.texts[1].data(), job.texts[1].size(),
+                   collector);
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_running = false;
+            if (m_stop) return;
+            m_results.emplace_back(job.generation, std::move(collector.sections));
+        }
+        m_queue.Post(this, kComparedMessage, 0, 0);
+    }
+}
+
+void CBackgroundCompare::OnMessage(unsigned message, uint64_t, int64_t) {
+    if (message != kComparedMessage) return;
+    std::vector<std::pair<uint64_t, std::vector<TEXTSECTION>>> results;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        results.swap(m_results);
+    }
+    for (auto& [generation, sections] : results)
+        if (onDone) onDone(generation, sections);
+}
+
+}  // namespace corvatine
