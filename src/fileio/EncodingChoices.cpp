@@ -39,4 +39,26 @@ int FindEncodingChoice(const std::vector<ENCODINGCHOICE>& choices, const std::st
     return -1;
 }
 
+std::string EncodingName(int kind, int codePage) {
+    switch (kind) {
+        case ENCODING_UCS2_LE: return "UTF-16 LE";
+        case ENCODING_UCS2_BE: return "UTF-16 BE";
+        case ENCODING_UTF8: return "UTF-8 with BOM";
+        default: break;
+    }
+    if (codePage == CP_UTF8 || (codePage == CP_ACP && GetACP() == CP_UTF8)) return "UTF-8";
+    const char* charset = IconvCharset(codePage);
+    return charset != nullptr ? std::string(charset) : "code page " + std::to_string(codePage);
+}
+
+std::string LineEndingsName(int style, int crlf, int lf, int cr) {
+    if ((crlf > 0) + (lf > 0) + (cr > 0) > 1) return "Mixed";
+    if (crlf + lf + cr == 0) return "None";
+    switch (style) {
+        case 1: return "CRLF";
+        case 2: return "CR";
+        default: return "LF";
+    }
+}
+
 }  // namespace corvatine

@@ -24,4 +24,13 @@ int InitialEncodingChoice(const std::vector<ENCODINGCHOICE>& choices, int kind, 
 // when there is none.
 int FindEncodingChoice(const std::vector<ENCODINGCHOICE>& choices, const std::string& name);
 
+// How an encoding is named to the user: "UTF-8", "UTF-8 with BOM",
+// "UTF-16 LE", "UTF-16 BE", or the code page's character set ("ISO-8859-1",
+// "CP1252"; its number when it has no name here).
+std::string EncodingName(int kind, int codePage);
+
+// How a buffer's line endings are named: "LF", "CRLF" or "CR" by style, or
+// "Mixed" when the text had more than one kind; "None" when it had none.
+std::string LineEndingsName(int style, int crlf, int lf, int cr);
+
 }  // namespace corvatine

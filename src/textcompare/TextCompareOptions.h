@@ -33,7 +33,7 @@ public:
     int highlightSyntax = 1;
     int autoRecompare = 1;
     int mergeMode = 0;
-    int jumpToFirstDifference = 0;
+    int jumpToFirstDifference = 1;
     uint32_t rules = kDefaultTextRules;
     std::string lineFilter;
     int highlightLineDifferences = 1;

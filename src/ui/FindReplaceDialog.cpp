@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -90,6 +91,25 @@ std::string InitialFindText(const CTextPane& pane) {
 
 namespace {
 
+// A found match stands in the middle of its view, and the dialog that found
+// it moves off it when it covers it.
+void ShowMatch(QWidget* parent, const FINDTARGET& target, int row) {
+    if (target.centre) target.centre(row);
+    auto* dialog = qobject_cast<QDialog*>(parent);
+    if (dialog == nullptr || !dialog->isVisible()) return;
+    CTextPane& pane = *target.pane;
+    const QRect rowRect(pane.mapToGlobal(pane.RowRect(row).topLeft()), pane.RowRect(row).size());
+    const QRect frame = dialog->frameGeometry();
+    if (!frame.intersects(rowRect)) return;
+    const QScreen* screen = dialog->screen();
+    const QRect room = screen != nullptr ? screen->availableGeometry() : QRect();
+    // Below the match when it fits, else above it.
+    QPoint to(frame.x(), rowRect.bottom() + 2 * pane.LineHeight());
+    if (!room.isNull() && to.y() + frame.height() > room.bottom())
+        to.setY(std::max(room.top(), rowRect.top() - 2 * pane.LineHeight() - frame.height()));
+    dialog->move(to);
+}
+
 bool Search(QWidget* parent, const FINDTARGET& target, const std::string& text, uint32_t flags, bool wrap,
             CPoint blockStart, CPoint blockEnd, const char* notFoundFormat) {
     CTextPane& pane = *target.pane;
@@ -102,6 +122,7 @@ bool Search(QWidget* parent, const FINDTARGET& target, const std::string& text, 
     if (target.finder->SearchText(text, start, blockStart, blockEnd, flags, wrap, position)) {
         const LASTSEARCH& last = target.finder->GetLastSearch();
         pane.Select(last.matchStart, last.matchEnd);
+        ShowMatch(parent, target, last.matchStart.y);
         return true;
     }
     if (target.finder->GetStatus() == SEARCH_TOO_COMPLEX)

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,6 +48,8 @@ struct FINDTARGET {
     bool replace = true;
     CTextPane* other = nullptr;
     CReplaceEditing* editing = nullptr;
+    // Scrolls the pane's view so that the row stands in its middle.
+    std::function<void(int row)> centre;
 };
 
 // Every match of a forward search over the whole text, in order: [start,

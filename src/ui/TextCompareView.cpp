@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QMenu>
 #include <QMessageBox>
 
 #include <algorithm>
 
 #include "editor/SyntaxEditor.h"
+#include "fileio/EncodingChoices.h"
 #include "fileio/TextFormat.h"
 #include "platform/Path.h"
 #include "textcompare/TextCompareColors.h"
@@ -15,6 +17,7 @@
 #include "ui/Dialogs.h"
 #include "ui/FindReplaceDialog.h"
 #include "ui/LocationMap.h"
+#include "ui/MainFrame.h"
 #include "ui/UiText.h"
 
 namespace corvatine::ui {
@@ -105,6 +108,12 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
             emit stateChanged();
         });
         connect(m_pane[side], &CTextPane::edited, this, [this] { Refresh(); });
+        m_pane[side]->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(m_pane[side], &QWidget::customContextMenuRequested, this,
+                [this, side](const QPoint& at) { ShowContextMenu(side, at); });
+        m_header[side] = new CPaneHeader(this);
+        m_header[side]->setObjectName(side == 0 ? QStringLiteral("leftHeader")
+                                                : QStringLiteral("rightHeader"));
     }
     m_map = new CLocationMap(m_doc, this);
     m_map->setObjectName(QStringLiteral("locationMap"));
@@ -119,11 +128,14 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    layout->addWidget(m_pane[0], 0, 0);
-    layout->addWidget(m_pane[1], 0, 1);
-    layout->addWidget(m_vertical, 0, 2);
-    layout->addWidget(m_map, 0, 3);
-    layout->addWidget(m_horizontal, 1, 0, 1, 2);
+    layout->addWidget(m_header[0], 0, 0);
+    layout->addWidget(m_header[1], 0, 1);
+    layout->addWidget(m_pane[0], 1, 0);
+    layout->addWidget(m_pane[1], 1, 1);
+    layout->addWidget(m_vertical, 1, 2);
+    layout->addWidget(m_map, 1, 3);
+    layout->addWidget(m_horizontal, 2, 0, 1, 2);
+    layout->setRowStretch(1, 1);
 
     m_watches.onChanged = [this](const std::string& path) { OnFileChanged(path); };
     if (m_opened) {
@@ -131,6 +143,8 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
         if (GetTextComparer().jumpToFirstDifference && m_doc.FirstDifference()) AfterNavigation(true);
     }
     setFocusProxy(m_pane[0]);
+    connect(this, &CDocumentView::stateChanged, this, [this] { UpdateHeaders(); });
+    UpdateHeaders();
     UpdateScrollBars();
 }
 
@@ -173,6 +187,51 @@ void CTextCompareView::EnsureVisible(int row, int lastRow) {
     // A difference is shown whole when it fits, with a little context above.
     const int context = std::min(3, std::max(0, (visible - (lastRow - row + 1)) / 2));
     ScrollTo(lastRow - row + 1 <= visible ? row - context : row);
+}
+
+void CTextCompareView::Centre(int row) { ScrollTo(row - m_pane[0]->VisibleRows() / 2); }
+
+void CTextCompareView::UpdateHeaders() {
+    const QString paths[2] = {FromPath(m_doc.Request().sides[0].path),
+                              FromPath(m_doc.Request().sides[1].path)};
+    for (int side = 0; side < 2; ++side) {
+        CTextCompareObject& object = m_doc.GetSide(side);
+        const TextLineStats& stats = object.GetLoadStats();
+        m_header[side]->SetSide(
+            paths[side], m_doc.IsSideReadOnly(side), object.IsModified(),
+            FromPath(EncodingName(object.GetEncodingKind(), object.GetCodePage())),
+            FromPath(LineEndingsName(object.GetLineEndingStyle(), stats.nCRLF, stats.nLF, stats.nCR)),
+            CPaneHeader::DistinctFolder(paths[side], paths[1 - side]));
+    }
+}
+
+void CTextCompareView::ShowContextMenu(int side, const QPoint& at) {
+    CTextPane& pane = *m_pane[side];
+    pane.setFocus(Qt::PopupFocusReason);
+    m_activeSide = side;
+    // A click outside the selection puts the caret there first, so that the
+    // commands work on what was clicked.
+    const CPoint clicked = pane.PositionAt(at);
+    CPoint from = pane.Anchor(), to = pane.Caret();
+    if (to.y < from.y || (to.y == from.y && to.x < from.x)) std::swap(from, to);
+    const bool inSelection = pane.HasSelection() &&
+                             !(clicked.y < from.y || (clicked.y == from.y && clicked.x < from.x)) &&
+                             !(clicked.y > to.y || (clicked.y == to.y && clicked.x > to.x));
+    if (!inSelection) pane.SetCaret(clicked);
+    auto* frame = qobject_cast<CMainFrame*>(window());
+    if (frame == nullptr) return;
+    frame->UpdateCommands();
+    QMenu menu(this);
+    menu.addAction(frame->Action(side == 0 ? Command::CopyToRight : Command::CopyToLeft));
+    menu.addAction(frame->Action(side == 0 ? Command::CopyToRightAndAdvance : Command::CopyToLeftAndAdvance));
+    menu.addSeparator();
+    for (Command command : {Command::Undo, Command::Redo}) menu.addAction(frame->Action(command));
+    menu.addSeparator();
+    for (Command command : {Command::Cut, Command::Copy, Command::Paste, Command::SelectAll})
+        menu.addAction(frame->Action(command));
+    menu.addSeparator();
+    menu.addAction(frame->Action(Command::GoToLine));
+    menu.exec(pane.mapToGlobal(at));
 }
 
 void CTextCompareView::ReadOptions() {
@@ -272,7 +331,10 @@ FINDTARGET CTextCompareView::FindTarget() {
         m_findContext[m_activeSide] = &context;
     }
     m_findSide = m_activeSide;
-    return {m_pane[m_activeSide], m_finder[m_activeSide].get(), true, m_pane[1 - m_activeSide], this};
+    FINDTARGET target{m_pane[m_activeSide], m_finder[m_activeSide].get(), true, m_pane[1 - m_activeSide],
+                      this};
+    target.centre = [this](int row) { Centre(row); };
+    return target;
 }
 
 void CTextCompareView::Execute(Command command) {
@@ -311,7 +373,9 @@ void CTextCompareView::Execute(Command command) {
             const int current = side.RowToRealLine(pane.Caret().y) + 1;
             const int line = CGoToLineDialog::Ask(this, current, std::max(1, side.GetRealLineCount()));
             if (line > 0) {
-                pane.SetCaret({0, side.RealLineToRow(line - 1)});
+                const int row = side.RealLineToRow(line - 1);
+                pane.SetCaret({0, row});
+                Centre(row);
                 pane.setFocus();
             }
             break;

@@ -11,6 +11,7 @@
 #include "textcompare/TextCompareDoc.h"
 #include "ui/DocumentView.h"
 #include "ui/FindReplaceDialog.h"
+#include "ui/PaneHeader.h"
 #include "ui/TextPane.h"
 
 namespace corvatine::ui {
@@ -60,6 +61,9 @@ public:
     int FirstRow() const { return m_firstRow; }
     // Scrolls so that the row is in view (a difference as much of it as fits).
     void EnsureVisible(int row, int lastRow = -1);
+    // Scrolls so that the row stands in the middle of the view.
+    void Centre(int row);
+    CPaneHeader& Header(int side) { return *m_header[side]; }
 
     QString Title() const override;
     QString StatusText() const override;
@@ -84,6 +88,8 @@ private:
     friend class CSideDecorations;
 
     void Refresh();
+    void UpdateHeaders();
+    void ShowContextMenu(int side, const QPoint& at);
     void UpdateScrollBars();
     void ScrollTo(int row);
     void AfterNavigation(bool found);
@@ -115,6 +121,7 @@ private:
     bool m_opened = false;
     std::unique_ptr<CSideDecorations> m_decorations[2];
     CTextPane* m_pane[2] = {nullptr, nullptr};
+    CPaneHeader* m_header[2] = {nullptr, nullptr};
     CLocationMap* m_map = nullptr;
     QScrollBar* m_vertical = nullptr;
     QScrollBar* m_horizontal = nullptr;

@@ -75,6 +75,14 @@ void CTextEditView::ScrollTo(int row) {
     m_pane->SetFirstRow(m_vertical->value());
 }
 
+void CTextEditView::Centre(int row) { ScrollTo(row - m_pane->VisibleRows() / 2); }
+
+FINDTARGET CTextEditView::FindTarget() {
+    FINDTARGET target{m_pane, m_finder.get(), true};
+    target.centre = [this](int row) { Centre(row); };
+    return target;
+}
+
 void CTextEditView::EnsureVisible(int row) {
     const int first = m_pane->FirstRow(), visible = m_pane->VisibleRows();
     if (row < first)
@@ -149,19 +157,18 @@ void CTextEditView::Execute(Command command) {
             const int line = CGoToLineDialog::Ask(this, m_pane->Caret().y + 1, context.GetLineCount());
             if (line > 0) {
                 m_pane->SetCaret({0, line - 1});
+                Centre(line - 1);
                 m_pane->setFocus();
             }
             break;
         }
         case Command::Find:
         case Command::Replace:
-            CFindReplaceDialog::Run(this, {m_pane, m_finder.get(), true}, command == Command::Replace);
+            CFindReplaceDialog::Run(this, FindTarget(), command == Command::Replace);
             Refresh();
             break;
         case Command::FindNext:
-        case Command::FindPrevious:
-            FindAgain(this, {m_pane, m_finder.get(), true}, command == Command::FindPrevious);
-            break;
+        case Command::FindPrevious: FindAgain(this, FindTarget(), command == Command::FindPrevious); break;
         case Command::ExportHtml: ExportHtml(this, m_pane->Context(), DocumentName()); break;
         case Command::PreviewHtml: PreviewHtml(this, m_pane->Context(), DocumentName()); break;
         default: break;

@@ -10,6 +10,7 @@
 #include "editor/TextEditDoc.h"
 #include "fileio/DocumentWatches.h"
 #include "ui/DocumentView.h"
+#include "ui/FindReplaceDialog.h"
 #include "ui/TextPane.h"
 
 namespace corvatine::ui {
@@ -40,6 +41,8 @@ public:
     CTextPane& Pane() { return *m_pane; }
     CFindReplace& Finder() { return *m_finder; }
     void EnsureVisible(int row);
+    // Scrolls so that the row stands in the middle of the view.
+    void Centre(int row);
 
     QString Title() const override;
     QString StatusText() const override;
@@ -56,6 +59,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    FINDTARGET FindTarget();
     bool Save(bool choosePath);
     // The name the HTML export gives the page.
     std::string DocumentName() const;

@@ -469,8 +469,9 @@ private slots:
             "}\n",
             "hello-1.c", "hello-2.c");
         QVERIFY(view != nullptr);
-        // The second difference (the changed lines) is the current one.
-        QTest::keyClick(&view->Pane(0), Qt::Key_Down, Qt::AltModifier);
+        // The second difference (the changed lines) is the current one: the
+        // comparison opened on the first.
+        QCOMPARE(view->Doc().GetCurrentSection(), 0);
         QTest::keyClick(&view->Pane(0), Qt::Key_Down, Qt::AltModifier);
         QTest::qWait(50);
         const QImage window = m_frame->grab().toImage();

@@ -1,0 +1,216 @@
+// The text comparison window as a user of other compare tools looks at it
+// first: a header above each pane, the status of the comparison, the panes'
+// context menu, and finding and going to lines in the middle of the view.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "UiTestApp.h"
+#include "launch/CorvatineApp.h"
+#include "textcompare/TextCompareOptions.h"
+#include "ui/MainFrame.h"
+#include "ui/PaneHeader.h"
+#include "ui/TextCompareView.h"
+
+using namespace corvatine;
+using namespace corvatine::ui;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Many numbered lines, one of them different on the right.
+std::string Numbered(int lines, int changed = -1) {
+    std::string text;
+    for (int i = 1; i <= lines; ++i) text += (i == changed ? "changed " : "line ") + std::to_string(i) + "\n";
+    return text;
+}
+
+}  // namespace
+
+class TextWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const std::string path = m_dir->filePath(QString::fromStdString(name)).toStdString();
+        QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath());
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        return path;
+    }
+    CTextCompareView* OpenPair(const std::string& leftName, const std::string& left,
+                               const std::string& rightName, const std::string& right) {
+        CTextCompareParams request;
+        request.sides[0].path = Write(leftName, left);
+        request.sides[1].path = Write(rightName, right);
+        request.rules = 0;
+        auto* view = qobject_cast<CTextCompareView*>(m_frame->OpenRequest(request));
+        if (view != nullptr) QTest::qWait(0);
+        return view;
+    }
+    // The label of the status bar the view fills.
+    QString Status() {
+        m_frame->UpdateCommands();
+        return m_frame->findChild<QLabel*>(QStringLiteral("statusText"))->text();
+    }
+
+    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CCorvatineApp> m_app;
+    std::unique_ptr<CMainFrame> m_frame;
+
+private slots:
+    void initTestCase() {
+        m_config = std::make_unique<QTemporaryDir>();
+        m_app = uitest::StartTestApp(*m_config);
+    }
+    void cleanupTestCase() { uitest::StopTestApp(); }
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        GetTextComparer().ResetToDefaults();
+        m_frame = std::make_unique<CMainFrame>(*m_app);
+        m_frame->resize(1000, 600);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+    }
+    void cleanup() {
+        while (m_frame->ViewCount() > 0) m_frame->CloseView(m_frame->View(0), false);
+        m_frame.reset();
+    }
+
+    // Two files of one name in different folders: each header shows its
+    // whole path, elided in the middle when narrow, with its encoding and
+    // line endings; a read-only side and a modified one say so.
+    void HeadersTellTheSidesApart() {
+        const std::string deep = "a/rather/long/folder/name/that/goes/on/and/on/";
+        CTextCompareView* view = OpenPair("release-1/" + deep + "deflate.c", "one\r\ntwo\r\n",
+                                          "release-2/" + deep + "deflate.c", "one\ntwo\nthree\n");
+        QVERIFY(view != nullptr);
+        CPaneHeader& left = view->Header(0);
+        CPaneHeader& right = view->Header(1);
+        QCOMPARE(left.Path(), QString::fromStdString(view->Doc().Request().sides[0].path));
+        QVERIFY(left.Details().contains(QStringLiteral("UTF-8")));
+        QVERIFY(left.Details().contains(QStringLiteral("CRLF")));
+        QVERIFY(right.Details().contains(QStringLiteral("LF")));
+        QVERIFY(!right.Details().contains(QStringLiteral("CRLF")));
+        // Narrow, the middle of the folders goes, never the file's name, nor
+        // the folder that tells the two apart.
+        m_frame->resize(900, 400);
+        QTest::qWait(20);
+        const QString shown = left.ShownPath();
+        QVERIFY(shown.contains(QChar(0x2026)));
+        QVERIFY(shown.endsWith(QStringLiteral("/deflate.c")));
+        QVERIFY(shown.contains(QStringLiteral("release-1")));
+        QVERIFY(right.ShownPath().contains(QStringLiteral("release-2")));
+
+        view->Doc().SetSideReadOnly(1, true);
+        view->Pane(0).setFocus();
+        view->Pane(0).SetCaret({0, 0});
+        QTest::keyClicks(&view->Pane(0), "x");
+        QVERIFY(left.Path().endsWith(QStringLiteral(" *")));
+        QVERIFY(right.Details().contains(QStringLiteral("Read-only")));
+    }
+
+    // A comparison opens on its first difference and the status bar counts.
+    void TheStatusCountsTheDifferences() {
+        CTextCompareView* view = OpenPair("l.txt", "a\nb\nc\nd\ne\n", "r.txt", "a\nB\nc\nD\ne\n");
+        QVERIFY(view != nullptr);
+        QCOMPARE(view->Doc().GetCurrentSection(), 0);
+        QVERIFY(Status().startsWith(QStringLiteral("Difference 1 of 2")));
+        QTest::keyClick(&view->Pane(0), Qt::Key_Down, Qt::AltModifier);
+        QVERIFY(Status().startsWith(QStringLiteral("Difference 2 of 2")));
+        view->Pane(0).SetCaret({0, 2});
+        QVERIFY(Status().startsWith(QStringLiteral("2 differences")));
+    }
+
+    // The pane's context menu offers the copy to the other side, the
+    // clipboard and Go To Line; a right click puts the caret on what was
+    // clicked, and the copy works on that difference.
+    void TheContextMenuCopiesWhatWasClicked() {
+        CTextCompareView* view =
+            OpenPair("l.txt", "a\nleft 1\nb\nleft 2\nc\n", "r.txt", "a\nright 1\nb\nright 2\nc\n");
+        QVERIFY(view != nullptr);
+        QCOMPARE(view->Doc().GetCurrentSection(), 0);
+        CTextPane& right = view->Pane(1);
+        QStringList entries;
+        QAction* copy = nullptr;
+        QTimer::singleShot(50, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu != nullptr);
+            for (QAction* action : menu->actions()) {
+                if (action->isSeparator()) continue;
+                entries << action->text();
+                if (action->objectName() == QStringLiteral("copyToLeft")) copy = action;
+            }
+            menu->close();
+        });
+        const QPoint point = right.RowRect(3).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, point, right.mapToGlobal(point));
+        QApplication::sendEvent(&right, &event);
+        QVERIFY(entries.contains(QStringLiteral("Copy to &Left")));
+        QVERIFY(entries.contains(QStringLiteral("&Paste")));
+        QVERIFY(entries.contains(QStringLiteral("&Go To Line...")));
+        QVERIFY(!entries.contains(QStringLiteral("Copy to &Right")));
+        QCOMPARE(right.Caret().y, 3);
+        QCOMPARE(view->Doc().GetCurrentSection(), 1);
+        QVERIFY(copy != nullptr && copy->isEnabled());
+        copy->trigger();
+        view->Doc().SaveSide(0);
+        QCOMPARE(ReadFile(view->Doc().Request().sides[0].path), std::string("a\nleft 1\nb\nright 2\nc\n"));
+    }
+
+    // A match the Find dialog finds stands in the middle of the view, and the
+    // dialog gets out of its way; Go To Line does the same for its line.
+    void FoundLinesStandInTheMiddle() {
+        CTextCompareView* view = OpenPair("l.txt", Numbered(2000), "r.txt", Numbered(2000, 1500));
+        QVERIFY(view != nullptr);
+        CTextPane& left = view->Pane(0);
+        left.setFocus();
+        left.SetCaret({0, 0});
+        const auto middle = [&](int row) {
+            const int first = view->FirstRow(), rows = left.VisibleRows();
+            return row >= first + rows / 2 - 2 && row <= first + rows / 2 + 2;
+        };
+        bool found = false, clear = false;
+        uitest::AnswerNextDialog([&](QWidget* dialog) {
+            dialog->findChild<QComboBox*>(QStringLiteral("findWhat"))
+                ->setEditText(QStringLiteral("line 1234"));
+            // The dialog where the match will be.
+            dialog->move(left.mapToGlobal(QPoint(0, left.height() / 2 - 10)));
+            dialog->findChild<QPushButton*>(QStringLiteral("findNext"))->click();
+            found = left.Caret().y == 1233 && middle(1233);
+            const QRect row(left.mapToGlobal(left.RowRect(1233).topLeft()), left.RowRect(1233).size());
+            clear = !dialog->frameGeometry().intersects(row);
+            qobject_cast<QDialog*>(dialog)->reject();
+        });
+        m_frame->Action(Command::Find)->trigger();
+        QVERIFY(found);
+        QVERIFY(clear);
+
+        uitest::AnswerNextDialog([](QWidget* dialog) {
+            dialog->findChild<QSpinBox*>(QStringLiteral("line"))->setValue(321);
+            qobject_cast<QDialog*>(dialog)->accept();
+        });
+        m_frame->Action(Command::GoToLine)->trigger();
+        QCOMPARE(left.Caret().y, 320);
+        QVERIFY(middle(320));
+    }
+};
+
+QTEST_MAIN(TextWindowTest)
+#include "TextWindowTest.moc"
