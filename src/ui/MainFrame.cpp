@@ -171,7 +171,7 @@ constexpr ACTIONINFO kActions[] = {
     {Command::ShowGridLines, "showGridLines", "Show &Grid Lines", "",
      "Show lines between the rows and columns", true},
     {Command::WordWrap, "wordWrap", "Word Wra&p", "", "Wrap long lines at the window's edge", true},
-    {Command::ShowWhiteSpace, "showWhiteSpace", "Show White Spac&e", "",
+    {Command::ShowWhiteSpace, "showWhiteSpace", "S&how White Space", "",
      "Mark tabs, trailing blanks and line endings", true},
 };
 

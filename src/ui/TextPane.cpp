@@ -406,48 +406,69 @@ void CTextPane::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setFont(m_font);
     const QRect area = event->rect();
+    // The rows in the area, and one beside it each way: glyphs may reach a
+    // little past their row (an underscore under the last pixel row).
+    struct BAND {
+        int row, top, lines;
+    };
+    std::vector<BAND> bands;
     int row = m_firstRow;
-    for (int top = RowTop(m_firstRow); top <= area.bottom(); ++row) {
+    if (RowTop(row) > area.top() - m_lineHeight && row > 0) --row;
+    for (int top = RowTop(row); top <= area.bottom() + m_lineHeight; ++row) {
         const int lines = RowLineCount(row);
         const int bottom = top + lines * m_lineHeight;
-        if (bottom > area.top()) PaintRow(painter, row, top, lines, area);
+        if (bottom > area.top() - m_lineHeight) bands.push_back({row, top, lines});
         top = bottom;
     }
+    // Every background first, then the text from the bottom up: no row's
+    // background covers what the row above drew past its edge.
+    for (const BAND& band : bands) PaintRow(painter, band.row, band.top, band.lines, area, false);
+    for (auto it = bands.rbegin(); it != bands.rend(); ++it)
+        PaintRow(painter, it->row, it->top, it->lines, area, true);
     Prune(row);
     // Rows wider than the view knew of came into it: its scroll range grows.
     if (!m_wordWrap && Widest() > m_toldWidth)
         QMetaObject::invokeMethod(this, &CTextPane::contentWidthChanged, Qt::QueuedConnection);
 }
 
-void CTextPane::PaintRow(QPainter& painter, int row, int top, int lines, const QRect& area) {
+void CTextPane::PaintRow(QPainter& painter, int row, int top, int lines, const QRect& area, bool text) {
     const int margin = MarginWidth();
     const int textLeft = margin + kTextPadding;
     const int band = lines * m_lineHeight;
     const bool exists = row >= 0 && row < Rows();
-    const QColor editorBackground = EditorColor(COLORINDEX_BKGND);
+    const QRect rowArea(margin, top, width() - margin, band);
+    QColor background = exists ? m_decorations.RowBackground(row) : QColor();
+    if (!background.isValid()) background = EditorColor(COLORINDEX_BKGND);
+    const QColor normal = EditorColor(COLORINDEX_NORMALTEXT);
+    const bool ghost = exists && m_decorations.IsGhost(row);
 
-    // The margin with the line number.
-    painter.fillRect(QRect(0, top, margin, band), palette().color(QPalette::Window));
-    if (exists) {
-        const int number = m_decorations.LineNumber(row);
+    if (!text) {
+        // The margin with the line number.
+        painter.fillRect(QRect(0, top, margin, band), palette().color(QPalette::Window));
+        const int number = exists ? m_decorations.LineNumber(row) : -1;
         if (number >= 0) {
             painter.setPen(palette().color(QPalette::PlaceholderText));
             painter.drawText(QRect(0, top, margin - kMarginPadding, m_lineHeight),
                              Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
         }
+        // The row's background: its comparison colour, a ghost row shaded.
+        painter.fillRect(rowArea, background);
+        if (ghost) painter.fillRect(rowArea, QBrush(background.darker(115), Qt::BDiagPattern));
+        // The current difference: a bar beside the text and lines above and
+        // below, under the glyphs (an underscore stays seen).
+        const auto [currentFirst, currentLast] = m_decorations.CurrentRows();
+        if (exists && !ghost && currentFirst >= 0 && row >= currentFirst && row <= currentLast) {
+            const QColor mark = palette().color(QPalette::Highlight);
+            painter.fillRect(QRect(margin, top, 3, band), mark);
+            if (row == currentFirst) painter.fillRect(QRect(margin, top, width() - margin, 1), mark);
+            if (row == currentLast)
+                painter.fillRect(QRect(margin, top + band - 1, width() - margin, 1), mark);
+        }
     }
-
-    // The row's background: its comparison colour, a ghost row shaded.
-    const QRect rowArea(margin, top, width() - margin, band);
-    QColor background = exists ? m_decorations.RowBackground(row) : QColor();
-    if (!background.isValid()) background = editorBackground;
-    painter.fillRect(rowArea, background);
     if (!exists) return;
-    const QColor normal = EditorColor(COLORINDEX_NORMALTEXT);
-    if (m_decorations.IsGhost(row)) {
-        painter.fillRect(rowArea, QBrush(background.darker(115), Qt::BDiagPattern));
+    if (ghost) {
         // Typing here makes the row a line: the caret shows where it starts.
-        if (row == m_caret.y && hasFocus() && m_caretOn)
+        if (text && row == m_caret.y && hasFocus() && m_caretOn)
             painter.fillRect(QRect(textLeft - m_scrollX - kCaretWidth / 2, top, kCaretWidth, m_lineHeight),
                              normal);
         return;
@@ -456,10 +477,12 @@ void CTextPane::PaintRow(QPainter& painter, int row, int top, int lines, const Q
     const CTextRowLayout& layout = RowLayout(row);
     const int length = layout.Length();
     const QPointF origin(textLeft - m_scrollX, top);
-    // The part of the row in view, in the row's coordinates.
-    const QRectF clip(
-        QPointF(m_scrollX - kTextPadding, std::max(0, area.top() - top)),
-        QPointF(m_scrollX - kTextPadding + width() - margin, std::min(band, area.bottom() + 1 - top)));
+    // The part of the row in view, in the row's coordinates (its text with
+    // a line more each way).
+    const int reach = text ? m_lineHeight : 0;
+    const QRectF clip(QPointF(m_scrollX - kTextPadding, std::max(0, area.top() - reach - top)),
+                      QPointF(m_scrollX - kTextPadding + width() - margin,
+                              std::min(band, area.bottom() + 1 + reach - top)));
 
     // What covers which bytes: the selection over marks over in-line
     // differences, each a run of bytes.
@@ -511,49 +534,50 @@ void CTextPane::PaintRow(QPainter& painter, int row, int top, int lines, const Q
         else
             runs.push_back({from, cuts[k + 1], cover});
     }
+    const auto fillOf = [&](Cover cover) {
+        return cover == kSelection ? palette().color(QPalette::Highlight)
+               : cover == kMark    ? MarkBackground()
+                                   : m_decorations.HighlightBackground();
+    };
 
     painter.save();
-    painter.setClipRect(rowArea.intersected(area));
-    const QColor selectionBackground = palette().color(QPalette::Highlight);
-    const QColor differenceBackground = m_decorations.HighlightBackground();
+    if (!text) {
+        painter.setClipRect(rowArea.intersected(area));
+        for (const RUN& run : runs) {
+            if (run.cover == kPlain) continue;
+            for (const QRectF& rect : layout.RangeRects(run.from, run.to, clip))
+                painter.fillRect(rect.translated(origin), fillOf(run.cover));
+        }
+        // A marked or selected line ending is one space wide after the text.
+        const bool endingSelected = selFrom >= 0 && selTo > length;
+        const bool endingMarked = !marks.empty() && marks.back().second > length;
+        if ((endingSelected || endingMarked) && layout.EndsBefore(clip.right())) {
+            const QRectF ending(layout.XOf(length), layout.LineOf(length) * m_lineHeight, m_spaceAdvance,
+                                m_lineHeight);
+            painter.fillRect(ending.translated(origin), fillOf(endingSelected ? kSelection : kMark));
+        }
+        painter.restore();
+        return;
+    }
+
+    // The text over the text area, the selection and the in-line differences
+    // in their own colours (their backgrounds again under them, so that no
+    // glyph is drawn twice).
+    painter.setClipRect(QRect(margin, area.top(), width() - margin, area.height()));
     QList<QTextLayout::FormatRange> recoloured;
     for (const RUN& run : runs) {
-        if (run.cover == kPlain) continue;
-        const QColor fill = run.cover == kSelection ? selectionBackground
-                            : run.cover == kMark    ? MarkBackground()
-                                                    : differenceBackground;
-        for (const QRectF& rect : layout.RangeRects(run.from, run.to, clip))
-            painter.fillRect(rect.translated(origin), fill);
-        // The text of the selection and of in-line differences in their own colours.
-        if (run.cover == kMark) continue;
+        if (run.cover != kSelection && run.cover != kDifference) continue;
         QTextCharFormat format;
-        format.setBackground(fill);
+        format.setBackground(fillOf(run.cover));
         format.setForeground(run.cover == kSelection ? palette().color(QPalette::HighlightedText)
                                                      : m_decorations.HighlightText());
         const int from = layout.IndexOf(run.from);
         recoloured.append({from, layout.IndexOf(run.to) - from, format});
     }
-    // A marked or selected line ending is one space wide after the text.
-    const bool endingSelected = selFrom >= 0 && selTo > length;
-    const bool endingMarked = !marks.empty() && marks.back().second > length;
-    if ((endingSelected || endingMarked) && layout.EndsBefore(clip.right())) {
-        const QRectF ending(layout.XOf(length), layout.LineOf(length) * m_lineHeight, m_spaceAdvance,
-                            m_lineHeight);
-        painter.fillRect(ending.translated(origin), endingSelected ? selectionBackground : MarkBackground());
-    }
     painter.setPen(normal);
     layout.Draw(painter, origin, clip, recoloured);
     if (m_showWhiteSpace) PaintWhiteSpace(painter, row, layout, origin, clip, background);
     painter.restore();
-
-    // The current difference: a bar beside the text and lines above and below.
-    const auto [currentFirst, currentLast] = m_decorations.CurrentRows();
-    if (currentFirst >= 0 && row >= currentFirst && row <= currentLast) {
-        const QColor mark = palette().color(QPalette::Highlight);
-        painter.fillRect(QRect(margin, top, 3, band), mark);
-        if (row == currentFirst) painter.fillRect(QRect(margin, top, width() - margin, 1), mark);
-        if (row == currentLast) painter.fillRect(QRect(margin, top + band - 1, width() - margin, 1), mark);
-    }
 
     // The caret, on the boundary the layout gives.
     if (row == m_caret.y && hasFocus() && m_caretOn) {

@@ -232,7 +232,9 @@ private:
     // Keeps the layouts of the rows around those painted.
     void Prune(int lastRow) const;
 
-    void PaintRow(QPainter& painter, int row, int top, int lines, const QRect& area);
+    // A row's backgrounds (the margin, its colour, boxes, marks, the
+    // selection), or its text, markers and caret.
+    void PaintRow(QPainter& painter, int row, int top, int lines, const QRect& area, bool text);
     void PaintWhiteSpace(QPainter& painter, int row, const CTextRowLayout& layout, QPointF origin,
                          const QRectF& clip, const QColor& background);
     // The marked byte ranges [from, to) of a row; to past the text marks the ending.
