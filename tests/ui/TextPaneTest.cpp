@@ -425,6 +425,11 @@ private slots:
         // The same text stands at the same place on both sides.
         QCOMPARE(right.PointOf({250, 1}).x() - right.MarginWidth(),
                  left.PointOf({250, 1}).x() - left.MarginWidth());
+        // Typing there, the comparison made again, the caret stays in view.
+        QTest::keyClicks(&left, "!x");
+        QCOMPARE(left.Caret(), (CPoint{static_cast<int>(kLongC.size()) + 2, 1}));
+        const int typed = left.PointOf(left.Caret()).x();
+        QVERIFY2(typed > left.MarginWidth() && typed < left.width(), qPrintable(QString::number(typed)));
     }
 
     // Up and Down keep the caret's x, not its byte or a cell count.
