@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -77,6 +76,8 @@ void CTextPane::SetContext(CSyntaxEditContext& context) {
 int CTextPane::Rows() const { return std::min(m_decorations.RowCount(), m_context->GetLineCount()); }
 
 void CTextPane::FollowWidth() const {
+    // A long row is laid out as far down as the pane shows.
+    m_style.lineHorizon = VisibleLines() + 2;
     const qreal wrap = m_wordWrap ? std::max<qreal>(TextWidth(), kNarrowestWrap * m_spaceAdvance) : 0;
     if (wrap == m_style.wrapWidth) return;
     m_style.wrapWidth = wrap;
@@ -92,11 +93,14 @@ const CTextRowLayout& CTextPane::RowLayout(int row) const {
     }
     const bool coloured = m_decorations.SyntaxColours() && m_context->GetSyntaxDefinition() != nullptr;
     const int state = coloured ? m_context->GetParseState(row - 1) : 0;
-    auto it = m_rows.find(row);
-    if (it != m_rows.end() && it->second.coloured == coloured && it->second.parseState == state)
+    const std::string_view text = m_context->GetLine(row).Characters();
+    // A row kept is checked against the text it was laid out from: an edit
+    // told or not, a recompare that moved the rows, all come out here.
+    const auto it = m_rows.find(row);
+    if (it != m_rows.end() && it->second.coloured == coloured && it->second.parseState == state &&
+        it->second.layout->Source() == text)
         return *it->second.layout;
     // The syntax colours as runs of bytes; the editor's text colour is the default.
-    const std::string_view text = m_context->GetLine(row).Characters();
     const int length = static_cast<int>(text.size());
     std::vector<ROWCOLOR> colors;
     if (coloured) {
@@ -112,8 +116,20 @@ const CTextRowLayout& CTextPane::RowLayout(int row) const {
         }
     }
     NoteLength(row);
+    auto layout = std::make_unique<CTextRowLayout>(text, colors, m_style);
+    if (it != m_rows.end()) {
+        // What the row shares with its text before keeps its pieces: typing
+        // at the end of a long line lays out only its last piece again.
+        const std::string& before = it->second.layout->Source();
+        const size_t shared = std::min(before.size(), text.size());
+        const size_t same = static_cast<size_t>(
+            std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(shared), text.begin())
+                .first -
+            before.begin());
+        layout->AdoptFrom(*it->second.layout, static_cast<int>(same));
+    }
     CACHEDROW& entry = m_rows[row];
-    entry.layout = std::make_unique<CTextRowLayout>(text, colors, m_style);
+    entry.layout = std::move(layout);
     entry.coloured = coloured;
     entry.parseState = state;
     return *entry.layout;
@@ -149,34 +165,25 @@ int CTextPane::WidestLength() const {
 }
 
 void CTextPane::Invalidate(const CPositionAdjuster* adjuster, uint32_t hints, int line) {
-    // A reset (a recompare) keeps the longest row's length: every edit
-    // before it was told row by row, and a row laid out tells its own; the
-    // rows are never all read again for it.
-    if ((hints & UPDATE_RESET) || line < 0) {
-        m_rows.clear();
-        return;
-    }
-    if (!(hints & (UPDATE_CHARACTERS | UPDATE_LINES))) return;  // marks change no text
-    if (!(hints & UPDATE_LINES)) {
-        m_rows.erase(line);
-        NoteLength(line);
+    // A row's layout is checked against its text when used: what an edit
+    // changes here is which row a layout belongs to, for lines inserted or
+    // removed; a changed row keeps its layout to take over what is unchanged.
+    // A reset (a recompare) keeps the longest row's length: every edit before
+    // it was told row by row, and a row laid out tells its own; the rows are
+    // never all read again for it.
+    if ((hints & UPDATE_RESET) || line < 0 || !(hints & UPDATE_LINES)) {
+        if (!(hints & UPDATE_LINES) && (hints & UPDATE_CHARACTERS) && line >= 0) NoteLength(line);
         return;
     }
     const auto* inserted = dynamic_cast<const CInsertContext*>(adjuster);
     const auto* deleted = dynamic_cast<const CDeleteContext*>(adjuster);
-    if (inserted == nullptr && deleted == nullptr) {
-        // Lines from line on changed in a way not told: their layouts go.
-        for (auto it = m_rows.begin(); it != m_rows.end();)
-            it = it->first >= line ? m_rows.erase(it) : std::next(it);
-        return;
-    }
-    // The rows of the edit are laid out again; the rows after it move.
+    if (inserted == nullptr && deleted == nullptr) return;
     const CPoint start = adjuster->Start(), end = adjuster->End();
     const int lastChanged = inserted != nullptr ? start.y : end.y;
     const int shift = inserted != nullptr ? end.y - start.y : start.y - end.y;
     std::unordered_map<int, CACHEDROW> moved;
     for (auto& [row, entry] : m_rows) {
-        if (row < start.y)
+        if (row <= start.y)
             moved.emplace(row, std::move(entry));
         else if (row > lastChanged)
             moved.emplace(row + shift, std::move(entry));
@@ -967,9 +974,9 @@ void CTextPane::OnSyntaxDefinitionChanged() {
 }
 
 void CTextPane::Refresh() {
+    // The layouts kept are checked against their rows' text when used.
     m_caret = Clamp(m_caret);
     m_anchor = Clamp(m_anchor);
-    m_rows.clear();
     update();
 }
 
@@ -997,10 +1004,8 @@ void CTextPane::ReadOptions() {
         for (const char c : {'M', 'W', 'm', 'w', '@'})
             m_style.estimateAdvance =
                 std::max(m_style.estimateAdvance, exact.horizontalAdvance(QLatin1Char(c)));
+    m_style.advances = std::make_shared<CCharacterAdvances>(m_font);
     m_style.codePage = WorkingCodePage();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    m_style.lineHorizon =
-        std::max(64, 2 * (screen != nullptr ? screen->size().height() : 1080) / m_lineHeight);
     m_wordWrap = editor.wordWrap != 0;
     m_showWhiteSpace = editor.showWhiteSpace != 0;
     if (m_wordWrap) m_scrollX = 0;

@@ -47,9 +47,32 @@ QTextLayout::FormatRange Clipped(const QTextLayout::FormatRange& range, int star
 
 }  // namespace
 
+qreal CCharacterAdvances::Of(QChar c) {
+    const auto it = m_advances.find(c.unicode());
+    if (it != m_advances.end()) return it->second;
+    qreal advance = -1;
+    switch (c.script()) {
+        case QChar::Script_Common:
+        case QChar::Script_Latin:
+        case QChar::Script_Greek:
+        case QChar::Script_Cyrillic:
+        case QChar::Script_Han:
+        case QChar::Script_Hiragana:
+        case QChar::Script_Katakana:
+        case QChar::Script_Hangul:
+            if (!c.isSurrogate() && !c.isMark() && c.category() != QChar::Other_Format &&
+                c.category() != QChar::Other_Control)
+                advance = m_metrics.horizontalAdvance(c);
+            break;
+        default: break;
+    }
+    m_advances.emplace(c.unicode(), advance);
+    return advance;
+}
+
 CTextRowLayout::CTextRowLayout(std::string_view text, const std::vector<ROWCOLOR>& colors,
                                const ROWSTYLE& style)
-    : m_style(style) {
+    : m_style(style), m_source(text) {
     BuildText(text);
     for (const ROWCOLOR& color : colors) {
         const int from = IndexOf(color.from), to = IndexOf(color.to);
@@ -74,39 +97,58 @@ void CTextRowLayout::BuildText(std::string_view text) {
     }
     m_indexOfByte.assign(static_cast<size_t>(m_length) + 1, 0);
     m_byteOfIndex.reserve(static_cast<size_t>(m_length) + 1);
-    m_text.reserve(m_length);
-    std::unique_ptr<CCharsetConverter> converter;
-    if (!utf8) converter = std::make_unique<CCharsetConverter>(IconvCharset(m_style.codePage), "UTF-8");
-    std::string converted;
-    for (int at = 0; at < m_length;) {
-        const int size = CharacterLength(text.data(), m_length, at, m_style.codePage);
-        const unsigned char c = static_cast<unsigned char>(text[static_cast<size_t>(at)]);
-        QString shown;
-        if (c < 0x80 && (utf8 || size == 1) && (utf8 || c < 0x20 || c == 0x7F)) {
-            // Bytes below 0x80 in UTF-8, and control bytes in any code page.
-            const char32_t code = Shown(c);
-            shown = QString::fromUcs4(&code, 1);
-        } else if (utf8) {
-            char32_t code = 0;
-            if (DecodeUtf8(reinterpret_cast<const unsigned char*>(text.data()) + at,
-                           static_cast<size_t>(m_length - at), code) != size)
+    if (utf8) {
+        // Straight into the characters: never more UTF-16 units than bytes.
+        m_text.resize(m_length);
+        QChar* out = m_text.data();
+        int units = 0;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        for (int at = 0; at < m_length;) {
+            const int size = CharacterLength(text.data(), m_length, at, CP_UTF8);
+            char32_t code = bytes[at];
+            if (code >= 0x80 && DecodeUtf8(bytes + at, static_cast<size_t>(m_length - at), code) != size)
                 code = kReplacement;  // no valid sequence
             code = Shown(code);
-            shown = QString::fromUcs4(&code, 1);
-        } else {
-            converted.clear();
-            int lossy = 0;
-            if (converter->IsValid())
-                converter->Convert(text.substr(static_cast<size_t>(at), static_cast<size_t>(size)), converted,
-                                   lossy);
-            shown = QString::fromUtf8(converted.data(), static_cast<qsizetype>(converted.size()));
-            if (shown.isEmpty()) shown = QString(QChar(kReplacement));
+            for (int b = at; b < at + size; ++b) m_indexOfByte[static_cast<size_t>(b)] = units;
+            if (QChar::requiresSurrogates(code)) {
+                out[units++] = QChar(QChar::highSurrogate(code));
+                out[units++] = QChar(QChar::lowSurrogate(code));
+                m_byteOfIndex.insert(m_byteOfIndex.end(), 2, at);
+            } else {
+                out[units++] = QChar(static_cast<char16_t>(code));
+                m_byteOfIndex.push_back(at);
+            }
+            at += size;
         }
-        const int index = static_cast<int>(m_text.size());
-        for (int b = at; b < at + size; ++b) m_indexOfByte[static_cast<size_t>(b)] = index;
-        for (qsizetype u = 0; u < shown.size(); ++u) m_byteOfIndex.push_back(at);
-        m_text += shown;
-        at += size;
+        m_text.resize(units);
+    } else {
+        // Another code page: each character through the conversion, control
+        // bytes as pictures.
+        CCharsetConverter converter(IconvCharset(m_style.codePage), "UTF-8");
+        std::string converted;
+        m_text.reserve(m_length);
+        for (int at = 0; at < m_length;) {
+            const int size = CharacterLength(text.data(), m_length, at, m_style.codePage);
+            const unsigned char c = static_cast<unsigned char>(text[static_cast<size_t>(at)]);
+            QString shown;
+            if (size == 1 && (c < 0x20 || c == 0x7F)) {
+                const char32_t code = Shown(c);
+                shown = QString::fromUcs4(&code, 1);
+            } else {
+                converted.clear();
+                int lossy = 0;
+                if (converter.IsValid())
+                    converter.Convert(text.substr(static_cast<size_t>(at), static_cast<size_t>(size)),
+                                      converted, lossy);
+                shown = QString::fromUtf8(converted.data(), static_cast<qsizetype>(converted.size()));
+                if (shown.isEmpty()) shown = QString(QChar(kReplacement));
+            }
+            const int index = static_cast<int>(m_text.size());
+            for (int b = at; b < at + size; ++b) m_indexOfByte[static_cast<size_t>(b)] = index;
+            m_byteOfIndex.insert(m_byteOfIndex.end(), static_cast<size_t>(shown.size()), at);
+            m_text += shown;
+            at += size;
+        }
     }
     m_indexOfByte[static_cast<size_t>(m_length)] = static_cast<int>(m_text.size());
     m_byteOfIndex.push_back(m_length);
@@ -209,9 +251,19 @@ void CTextRowLayout::Place(int k) const {
 void CTextRowLayout::Measure(int k) const {
     PIECE& piece = m_pieces[static_cast<size_t>(k)];
     if (Wrapping() ? piece.lines >= 0 : piece.width >= 0) return;
-    if (!Wrapping() && m_style.fixedAdvance > 0 && !piece.loneTab) {
-        const qreal width = FixedWidth(QStringView(m_text).mid(piece.start, piece.length),
-                                       m_style.fixedAdvance, m_style.tabDistance);
+    if (!Wrapping() && !piece.loneTab) {
+        // Without shaping where the characters allow: printable ASCII in a
+        // font of one width (bold alike), else each character's own advance
+        // where no bold changes it.
+        const QStringView text = QStringView(m_text).mid(piece.start, piece.length);
+        qreal width =
+            m_style.fixedAdvance > 0 ? FixedWidth(text, m_style.fixedAdvance, m_style.tabDistance) : -1;
+        if (width < 0 && m_style.advances) {
+            const QList<QTextLayout::FormatRange> formats = FormatsOf(piece);
+            if (std::none_of(formats.begin(), formats.end(),
+                             [](const auto& f) { return f.format.fontWeight() > QFont::Normal; }))
+                width = SummedWidth(text, *m_style.advances, m_style.tabDistance);
+        }
         if (width >= 0) {
             piece.width = width;
             piece.measuredFast = true;
@@ -219,6 +271,37 @@ void CTextRowLayout::Measure(int k) const {
         }
     }
     LaidOut(k);
+}
+
+QList<QTextLayout::FormatRange> CTextRowLayout::FormatsOf(const PIECE& piece) const {
+    QList<QTextLayout::FormatRange> formats;
+    for (const QTextLayout::FormatRange& format : m_formats) {
+        const QTextLayout::FormatRange local = Clipped(format, piece.start, piece.length);
+        if (local.length > 0) formats.append(local);
+    }
+    return formats;
+}
+
+void CTextRowLayout::AdoptFrom(CTextRowLayout& previous, int sameBytes) {
+    const int same = IndexOf(std::min(sameBytes, m_length));
+    int adopted = 0;
+    while (adopted < static_cast<int>(m_pieces.size()) && adopted < previous.m_placed) {
+        PIECE& mine = m_pieces[static_cast<size_t>(adopted)];
+        PIECE& theirs = previous.m_pieces[static_cast<size_t>(adopted)];
+        const bool measured = Wrapping() ? theirs.lines >= 0 : theirs.width >= 0;
+        if (!measured || mine.start != theirs.start || mine.length != theirs.length ||
+            mine.loneTab != theirs.loneTab || mine.start + mine.length > same ||
+            FormatsOf(mine) != previous.FormatsOf(theirs))
+            break;
+        mine.x = theirs.x;
+        mine.firstLine = theirs.firstLine;
+        mine.width = theirs.width;
+        mine.lines = theirs.lines;
+        mine.measuredFast = theirs.measuredFast;
+        mine.layout = std::move(theirs.layout);
+        ++adopted;
+    }
+    m_placed = std::max(m_placed, adopted);
 }
 
 QTextLayout& CTextRowLayout::LaidOut(int k) const {
@@ -240,12 +323,7 @@ QTextLayout& CTextRowLayout::LaidOut(int k) const {
     auto layout = std::make_unique<QTextLayout>(m_text.mid(piece.start, piece.length), m_style.font);
     layout->setTextOption(option);
     layout->setCacheEnabled(true);
-    QList<QTextLayout::FormatRange> formats;
-    for (const QTextLayout::FormatRange& format : m_formats) {
-        const QTextLayout::FormatRange local = Clipped(format, piece.start, piece.length);
-        if (local.length > 0) formats.append(local);
-    }
-    layout->setFormats(formats);
+    layout->setFormats(FormatsOf(piece));
     layout->beginLayout();
     int lines = 0;
     qreal widest = 0;
@@ -481,6 +559,21 @@ qreal CTextRowLayout::FixedWidth(QStringView text, qreal advance, qreal tabDista
             x += step;
         else
             return -1;
+    }
+    return static_cast<qreal>(x) / 64;
+}
+
+qreal CTextRowLayout::SummedWidth(QStringView text, CCharacterAdvances& advances, qreal tabDistance) {
+    const qint64 stop = std::max<qint64>(1, std::llround(tabDistance * 64));
+    qint64 x = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\t')) {
+            x = (x / stop + 1) * stop;
+            continue;
+        }
+        const qreal advance = advances.Of(c);
+        if (advance < 0) return -1;
+        x += std::llround(advance * 64);
     }
     return static_cast<qreal>(x) / 64;
 }

@@ -14,6 +14,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QList>
 #include <QRectF>
 #include <QString>
@@ -21,13 +22,31 @@
 #include <QTextLayout>
 
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 class QPainter;
 
 namespace corvatine::ui {
+
+// The advances of single characters of a font, fallback fonts included, as
+// its layouts give them: a piece of text made only of characters whose
+// advance does not depend on their neighbours is measured from them
+// without being shaped. Its layout, once made, has the last word.
+class CCharacterAdvances {
+public:
+    explicit CCharacterAdvances(const QFont& font) : m_metrics(font) {}
+    // -1 for a character shaped with its neighbours (marks, joiners,
+    // surrogates, scripts that join or reorder).
+    qreal Of(QChar c);
+
+private:
+    QFontMetricsF m_metrics;
+    std::unordered_map<char16_t, qreal> m_advances;
+};
 
 // What every row of a pane is laid out with.
 struct ROWSTYLE {
@@ -44,6 +63,8 @@ struct ROWSTYLE {
     qreal fixedAdvance = 0;
     // The width taken for a character of a piece not measured yet.
     qreal estimateAdvance = 8;
+    // Shared by the rows of a pane; none: every piece is shaped to be measured.
+    std::shared_ptr<CCharacterAdvances> advances;
     // Wrapping: the visual lines of a long row laid out before the rest is
     // estimated (a pane's height shows no more).
     int lineHorizon = 200;
@@ -66,6 +87,13 @@ public:
 
     CTextRowLayout(std::string_view text, const std::vector<ROWCOLOR>& colors, const ROWSTYLE& style);
     ~CTextRowLayout();
+
+    // The bytes the row was laid out from.
+    const std::string& Source() const { return m_source; }
+    // Takes over the pieces of previous, the same row before an edit laid out
+    // with the same style, that lie in the first sameBytes bytes both share
+    // and are cut and coloured alike: their measures and layouts stay.
+    void AdoptFrom(CTextRowLayout& previous, int sameBytes);
     CTextRowLayout(const CTextRowLayout&) = delete;
     CTextRowLayout& operator=(const CTextRowLayout&) = delete;
 
@@ -132,6 +160,9 @@ public:
     // advancing advance: what the layout makes of it, without one. -1 for
     // any other character.
     static qreal FixedWidth(QStringView text, qreal advance, qreal tabDistance);
+    // The same with each character's own advance; -1 when a character has
+    // none of its own.
+    static qreal SummedWidth(QStringView text, CCharacterAdvances& advances, qreal tabDistance);
 
 private:
     struct PIECE {
@@ -152,6 +183,7 @@ private:
     void BuildText(std::string_view text);
     void CutPieces();
     int PieceOf(int index) const;
+    QList<QTextLayout::FormatRange> FormatsOf(const PIECE& piece) const;
     // Places the pieces up to k (their x, or their first line): the pieces
     // before are measured.
     void Place(int k) const;
@@ -165,6 +197,7 @@ private:
     int PieceAtX(qreal x) const;
 
     ROWSTYLE m_style;
+    std::string m_source;
     QString m_text;
     int m_length = 0;
     // Empty when bytes and indexes are the same (printable ASCII, tabs).

@@ -506,6 +506,40 @@ private slots:
         QCOMPARE(left.RowRect(1).height(), left.LineHeight());
     }
 
+    // Wrapped, a row taller than the pane is laid out only as far as it is
+    // seen, and the view follows the caret down its visual lines.
+    void ATallWrappedRowScrollsWithinItself() {
+        std::string line;
+        while (line.size() < 300000) line += "wrapped words \xE2\x80\x94 ";
+        CTextEditView* view = Edit("first\n" + line + "\nlast\n");
+        QVERIFY(view != nullptr);
+        Action("wordWrap")->trigger();
+        CTextPane& pane = view->Pane();
+        QVERIFY(pane.WordWrap());
+        pane.repaint();
+        QVERIFY(pane.RowLineCount(1) > 10 * pane.VisibleLines());
+        QVERIFY(pane.RowLayout(1).PiecesLaidOut() <= 8);
+        Focus(pane);
+        pane.SetCaret({0, 1});
+        for (int i = 0; i < 3; ++i) QTest::keyClick(&pane, Qt::Key_PageDown);
+        QCOMPARE(pane.Caret().y, 1);
+        QCOMPARE(pane.FirstRow(), 1);
+        QVERIFY(pane.FirstLine() > 0);
+        const QPoint caret = pane.PointOf(pane.Caret());
+        QVERIFY(caret.y() > 0 && caret.y() < pane.height());
+        QVERIFY(caret.x() > pane.MarginWidth() && caret.x() < pane.width());
+        // The caret's visual line, three pages down from the row's first.
+        QCOMPARE(pane.RowLayout(1).LineOf(pane.Caret().x), 3 * pane.VisibleLines());
+        // Up from there and back: the same place.
+        const CPoint down = pane.Caret();
+        QTest::keyClick(&pane, Qt::Key_Up);
+        QTest::keyClick(&pane, Qt::Key_Down);
+        QCOMPARE(pane.Caret(), down);
+        QTest::keyClick(&pane, Qt::Key_Home);
+        QCOMPARE(pane.FirstLine(), 0);
+        Action("wordWrap")->trigger();
+    }
+
     // Show White Space marks tabs, trailing blanks and each kind of line
     // ending, and moves no character.
     void WhiteSpaceMarkersShow() {
