@@ -415,85 +415,48 @@ void CTextPane::paintEvent(QPaintEvent* event) {
     const QRect area = event->rect();
     // The rows in the area, and one beside it each way: glyphs may reach a
     // little past their row (an underscore under the last pixel row).
-    struct BAND {
-        int row, top, lines;
-    };
-    std::vector<BAND> bands;
+    std::vector<ROWPAINT> rows;
     int row = m_firstRow;
     if (RowTop(row) > area.top() - m_lineHeight && row > 0) --row;
     for (int top = RowTop(row); top <= area.bottom() + m_lineHeight; ++row) {
         const int lines = RowLineCount(row);
         const int bottom = top + lines * m_lineHeight;
-        if (bottom > area.top() - m_lineHeight) bands.push_back({row, top, lines});
+        if (bottom > area.top() - m_lineHeight) rows.push_back(PrepareRow(row, top, lines, area));
         top = bottom;
     }
     // Every background first, then the text from the bottom up: no row's
     // background covers what the row above drew past its edge.
-    for (const BAND& band : bands) PaintRow(painter, band.row, band.top, band.lines, area, false);
-    for (auto it = bands.rbegin(); it != bands.rend(); ++it)
-        PaintRow(painter, it->row, it->top, it->lines, area, true);
+    for (const ROWPAINT& paint : rows) PaintBackground(painter, paint, area);
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) PaintText(painter, *it, area);
     Prune(row);
     // Rows wider than the view knew of came into it: its scroll range grows.
     if (!m_wordWrap && Widest() > m_toldWidth)
         QMetaObject::invokeMethod(this, &CTextPane::contentWidthChanged, Qt::QueuedConnection);
 }
 
-void CTextPane::PaintRow(QPainter& painter, int row, int top, int lines, const QRect& area, bool text) {
-    const int margin = MarginWidth();
-    const int textLeft = margin + kTextPadding;
-    const int band = lines * m_lineHeight;
-    const bool exists = row >= 0 && row < Rows();
-    const QRect rowArea(margin, top, width() - margin, band);
-    QColor background = exists ? m_decorations.RowBackground(row) : QColor();
-    if (!background.isValid()) background = EditorColor(COLORINDEX_BKGND);
-    const QColor normal = EditorColor(COLORINDEX_NORMALTEXT);
-    const bool ghost = exists && m_decorations.IsGhost(row);
-
-    if (!text) {
-        // The margin with the line number.
-        painter.fillRect(QRect(0, top, margin, band), palette().color(QPalette::Window));
-        const int number = exists ? m_decorations.LineNumber(row) : -1;
-        if (number >= 0) {
-            painter.setPen(palette().color(QPalette::PlaceholderText));
-            painter.drawText(QRect(0, top, margin - kMarginPadding, m_lineHeight),
-                             Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
-        }
-        // The row's background: its comparison colour, a ghost row shaded.
-        painter.fillRect(rowArea, background);
-        if (ghost) painter.fillRect(rowArea, QBrush(background.darker(115), Qt::BDiagPattern));
-        // The current difference: a bar beside the text and lines above and
-        // below, under the glyphs (an underscore stays seen).
-        const auto [currentFirst, currentLast] = m_decorations.CurrentRows();
-        if (exists && !ghost && currentFirst >= 0 && row >= currentFirst && row <= currentLast) {
-            const QColor mark = palette().color(QPalette::Highlight);
-            painter.fillRect(QRect(margin, top, 3, band), mark);
-            if (row == currentFirst) painter.fillRect(QRect(margin, top, width() - margin, 1), mark);
-            if (row == currentLast)
-                painter.fillRect(QRect(margin, top + band - 1, width() - margin, 1), mark);
-        }
-    }
-    if (!exists) return;
-    if (ghost) {
-        // Typing here makes the row a line: the caret shows where it starts.
-        if (text && row == m_caret.y && hasFocus() && m_caretOn)
-            painter.fillRect(QRect(textLeft - m_scrollX - kCaretWidth / 2, top, kCaretWidth, m_lineHeight),
-                             normal);
-        return;
-    }
-
+CTextPane::ROWPAINT CTextPane::PrepareRow(int row, int top, int lines, const QRect& area) const {
+    ROWPAINT paint;
+    paint.row = row;
+    paint.top = top;
+    paint.band = lines * m_lineHeight;
+    paint.exists = row >= 0 && row < Rows();
+    paint.ghost = paint.exists && m_decorations.IsGhost(row);
+    paint.background = paint.exists ? m_decorations.RowBackground(row) : QColor();
+    if (!paint.background.isValid()) paint.background = EditorColor(COLORINDEX_BKGND);
+    if (!paint.exists || paint.ghost) return paint;
     const CTextRowLayout& layout = RowLayout(row);
+    paint.layout = &layout;
     const int length = layout.Length();
-    const QPointF origin(textLeft - m_scrollX, top);
-    // The part of the row in view, in the row's coordinates (its text with
-    // a line more each way).
-    const int reach = text ? m_lineHeight : 0;
-    const QRectF clip(QPointF(m_scrollX - kTextPadding, std::max(0, area.top() - reach - top)),
-                      QPointF(m_scrollX - kTextPadding + width() - margin,
-                              std::min(band, area.bottom() + 1 + reach - top)));
+    const int margin = MarginWidth();
+    paint.origin = QPointF(margin + kTextPadding - m_scrollX, top);
+    // The part of the row in view, in the row's coordinates, with a line
+    // more each way for glyphs that reach past their row.
+    paint.clip = QRectF(QPointF(m_scrollX - kTextPadding, std::max(0, area.top() - m_lineHeight - top)),
+                        QPointF(m_scrollX - kTextPadding + width() - margin,
+                                std::min(paint.band, area.bottom() + 1 + m_lineHeight - top)));
 
     // What covers which bytes: the selection over marks over in-line
     // differences, each a run of bytes.
-    enum Cover { kPlain, kDifference, kMark, kSelection };
     const std::vector<std::pair<int, int>> highlights = m_decorations.Highlights(row);
     const std::vector<std::pair<int, int>> marks = RowMarks(row, length);
     CPoint selStart = m_anchor, selEnd = m_caret;
@@ -504,6 +467,7 @@ void CTextPane::PaintRow(QPainter& painter, int row, int top, int lines, const Q
         selFrom = row == selStart.y ? selStart.x : 0;
         selTo = row == selEnd.y ? selEnd.x : length + 1;  // the ending is selected too
     }
+    if (highlights.empty() && marks.empty() && selFrom < 0) return paint;
     std::vector<int> cuts = {0, length};
     for (const auto& [from, to] : highlights) {
         cuts.push_back(std::clamp(from, 0, length));
@@ -519,75 +483,118 @@ void CTextPane::PaintRow(QPainter& painter, int row, int top, int lines, const Q
     }
     std::sort(cuts.begin(), cuts.end());
     cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-    struct RUN {
-        int from, to;
-        Cover cover;
-    };
-    std::vector<RUN> runs;
     for (size_t k = 0; k + 1 < cuts.size(); ++k) {
         const int from = cuts[k];
-        Cover cover = kPlain;
+        COVER cover = COVER_PLAIN;
         if (selFrom >= 0 && from >= selFrom && from < selTo) {
-            cover = kSelection;
+            cover = COVER_SELECTION;
         } else if (std::any_of(marks.begin(), marks.end(),
                                [from](const auto& m) { return from >= m.first && from < m.second; })) {
-            cover = kMark;
+            cover = COVER_MARK;
         } else if (std::any_of(highlights.begin(), highlights.end(),
                                [from](const auto& h) { return from >= h.first && from <= h.second; })) {
-            cover = kDifference;
+            cover = COVER_DIFFERENCE;
         }
-        if (!runs.empty() && runs.back().cover == cover && runs.back().to == from)
-            runs.back().to = cuts[k + 1];
+        if (!paint.runs.empty() && paint.runs.back().cover == cover && paint.runs.back().to == from)
+            paint.runs.back().to = cuts[k + 1];
         else
-            runs.push_back({from, cuts[k + 1], cover});
+            paint.runs.push_back({from, cuts[k + 1], cover});
     }
-    const auto fillOf = [&](Cover cover) {
-        return cover == kSelection ? palette().color(QPalette::Highlight)
-               : cover == kMark    ? MarkBackground()
-                                   : m_decorations.HighlightBackground();
-    };
+    // A marked or selected line ending.
+    if (selFrom >= 0 && selTo > length)
+        paint.ending = COVER_SELECTION;
+    else if (!marks.empty() && marks.back().second > length)
+        paint.ending = COVER_MARK;
+    return paint;
+}
 
+QColor CTextPane::CoverColor(int cover) const {
+    return cover == COVER_SELECTION ? palette().color(QPalette::Highlight)
+           : cover == COVER_MARK    ? MarkBackground()
+                                    : m_decorations.HighlightBackground();
+}
+
+void CTextPane::PaintBackground(QPainter& painter, const ROWPAINT& paint, const QRect& area) {
+    const int margin = MarginWidth();
+    const int row = paint.row, top = paint.top, band = paint.band;
+    const QRect rowArea(margin, top, width() - margin, band);
+    // The margin with the line number.
+    painter.fillRect(QRect(0, top, margin, band), palette().color(QPalette::Window));
+    const int number = paint.exists ? m_decorations.LineNumber(row) : -1;
+    if (number >= 0) {
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        painter.drawText(QRect(0, top, margin - kMarginPadding, m_lineHeight),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
+    }
+    // The row's background: its comparison colour, a ghost row shaded.
+    painter.fillRect(rowArea, paint.background);
+    if (paint.ghost) painter.fillRect(rowArea, QBrush(paint.background.darker(115), Qt::BDiagPattern));
+    if (!paint.exists || paint.ghost) return;
+    // The current difference: a bar beside the text and lines above and
+    // below, under the glyphs (an underscore stays seen).
+    const auto [currentFirst, currentLast] = m_decorations.CurrentRows();
+    if (currentFirst >= 0 && row >= currentFirst && row <= currentLast) {
+        const QColor mark = palette().color(QPalette::Highlight);
+        painter.fillRect(QRect(margin, top, 3, band), mark);
+        if (row == currentFirst) painter.fillRect(QRect(margin, top, width() - margin, 1), mark);
+        if (row == currentLast) painter.fillRect(QRect(margin, top + band - 1, width() - margin, 1), mark);
+    }
+    if (paint.runs.empty() && paint.ending == COVER_PLAIN) return;
+    // The boxes of in-line differences, the marks and the selection.
+    const CTextRowLayout& layout = *paint.layout;
     painter.save();
-    if (!text) {
-        painter.setClipRect(rowArea.intersected(area));
-        for (const RUN& run : runs) {
-            if (run.cover == kPlain) continue;
-            for (const QRectF& rect : layout.RangeRects(run.from, run.to, clip))
-                painter.fillRect(rect.translated(origin), fillOf(run.cover));
-        }
-        // A marked or selected line ending is one space wide after the text.
-        const bool endingSelected = selFrom >= 0 && selTo > length;
-        const bool endingMarked = !marks.empty() && marks.back().second > length;
-        if ((endingSelected || endingMarked) && layout.EndsBefore(clip.right())) {
-            const QRectF ending(layout.XOf(length), layout.LineOf(length) * m_lineHeight, m_spaceAdvance,
-                                m_lineHeight);
-            painter.fillRect(ending.translated(origin), fillOf(endingSelected ? kSelection : kMark));
-        }
-        painter.restore();
+    painter.setClipRect(rowArea.intersected(area));
+    for (const ROWRUN& run : paint.runs) {
+        if (run.cover == COVER_PLAIN) continue;
+        for (const QRectF& rect : layout.RangeRects(run.from, run.to, paint.clip))
+            painter.fillRect(rect.translated(paint.origin), CoverColor(run.cover));
+    }
+    // A marked or selected line ending is one space wide after the text.
+    const int length = layout.Length();
+    if (paint.ending != COVER_PLAIN && layout.EndsBefore(paint.clip.right())) {
+        const QRectF ending(layout.XOf(length), layout.LineOf(length) * m_lineHeight, m_spaceAdvance,
+                            m_lineHeight);
+        painter.fillRect(ending.translated(paint.origin), CoverColor(paint.ending));
+    }
+    painter.restore();
+}
+
+void CTextPane::PaintText(QPainter& painter, const ROWPAINT& paint, const QRect& area) {
+    if (!paint.exists) return;
+    const QColor normal = EditorColor(COLORINDEX_NORMALTEXT);
+    const int margin = MarginWidth();
+    if (paint.ghost) {
+        // Typing here makes the row a line: the caret shows where it starts.
+        if (paint.row == m_caret.y && hasFocus() && m_caretOn)
+            painter.fillRect(QRect(margin + kTextPadding - m_scrollX - kCaretWidth / 2, paint.top,
+                                   kCaretWidth, m_lineHeight),
+                             normal);
         return;
     }
-
+    const CTextRowLayout& layout = *paint.layout;
     // The text over the text area, the selection and the in-line differences
     // in their own colours (their backgrounds again under them, so that no
     // glyph is drawn twice).
+    painter.save();
     painter.setClipRect(QRect(margin, area.top(), width() - margin, area.height()));
     QList<QTextLayout::FormatRange> recoloured;
-    for (const RUN& run : runs) {
-        if (run.cover != kSelection && run.cover != kDifference) continue;
+    for (const ROWRUN& run : paint.runs) {
+        if (run.cover != COVER_SELECTION && run.cover != COVER_DIFFERENCE) continue;
         QTextCharFormat format;
-        format.setBackground(fillOf(run.cover));
-        format.setForeground(run.cover == kSelection ? palette().color(QPalette::HighlightedText)
-                                                     : m_decorations.HighlightText());
+        format.setBackground(CoverColor(run.cover));
+        format.setForeground(run.cover == COVER_SELECTION ? palette().color(QPalette::HighlightedText)
+                                                          : m_decorations.HighlightText());
         const int from = layout.IndexOf(run.from);
         recoloured.append({from, layout.IndexOf(run.to) - from, format});
     }
     painter.setPen(normal);
-    layout.Draw(painter, origin, clip, recoloured);
-    if (m_showWhiteSpace) PaintWhiteSpace(painter, row, layout, origin, clip, background);
+    layout.Draw(painter, paint.origin, paint.clip, recoloured);
+    if (m_showWhiteSpace)
+        PaintWhiteSpace(painter, paint.row, layout, paint.origin, paint.clip, paint.background);
     painter.restore();
 
     // The caret, on the boundary the layout gives.
-    if (row == m_caret.y && hasFocus() && m_caretOn) {
+    if (paint.row == m_caret.y && hasFocus() && m_caretOn) {
         const QPoint at = PointOf(m_caret);
         painter.fillRect(
             QRect(at.x() - kCaretWidth / 2, at.y() - m_lineHeight / 2, kCaretWidth, m_lineHeight), normal);

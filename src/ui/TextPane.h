@@ -232,9 +232,29 @@ private:
     // Keeps the layouts of the rows around those painted.
     void Prune(int lastRow) const;
 
-    // A row's backgrounds (the margin, its colour, boxes, marks, the
-    // selection), or its text, markers and caret.
-    void PaintRow(QPainter& painter, int row, int top, int lines, const QRect& area, bool text);
+    // What covers a run of a row's bytes, the later over the earlier.
+    enum COVER { COVER_PLAIN, COVER_DIFFERENCE, COVER_MARK, COVER_SELECTION };
+    struct ROWRUN {
+        int from, to;
+        COVER cover;
+    };
+    // A row as it is painted: where, its colours, and what covers its text.
+    struct ROWPAINT {
+        int row = 0, top = 0, band = 0;
+        bool exists = false, ghost = false;
+        QColor background;
+        const CTextRowLayout* layout = nullptr;
+        QPointF origin;  // the text's top left corner
+        QRectF clip;     // the part in view, in the row's coordinates
+        std::vector<ROWRUN> runs;
+        COVER ending = COVER_PLAIN;
+    };
+    ROWPAINT PrepareRow(int row, int top, int lines, const QRect& area) const;
+    QColor CoverColor(int cover) const;
+    // A row's backgrounds (the margin, its colour, the current difference,
+    // boxes, marks, the selection), then its text, markers and caret.
+    void PaintBackground(QPainter& painter, const ROWPAINT& paint, const QRect& area);
+    void PaintText(QPainter& painter, const ROWPAINT& paint, const QRect& area);
     void PaintWhiteSpace(QPainter& painter, int row, const CTextRowLayout& layout, QPointF origin,
                          const QRectF& clip, const QColor& background);
     // The marked byte ranges [from, to) of a row; to past the text marks the ending.

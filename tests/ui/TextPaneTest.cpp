@@ -615,6 +615,32 @@ private slots:
             QVERIFY(std::abs(pane.PointOf({byte, 1}).x() - (start + qRound(tail.X(byte - from)))) <= 1);
         QTest::keyClick(&pane, Qt::Key_Home);
         QCOMPARE(pane.Caret(), (CPoint{0, 1}));
+
+        // Characters from other fonts: End measures the pieces before from
+        // the characters' advances, and typing there keeps them.
+        std::string other;
+        while (other.size() < 300000)
+            other += "na\xC3\xAFve \xE2\x80\x94 \xE6\x97\xA5\xE6\x9C\xAC caf\xC3\xA9 ";
+        m_frame->CloseView(view, false);
+        view = Edit("first\n" + other + "\nlast\n");
+        QVERIFY(view != nullptr);
+        CTextPane& wide = view->Pane();
+        Focus(wide);
+        wide.SetCaret({0, 1});
+        QTest::keyClick(&wide, Qt::Key_End);
+        QTest::keyClicks(&wide, "x");
+        wide.repaint();
+        const int end = static_cast<int>(other.size()) + 1;
+        QCOMPARE(wide.Caret(), (CPoint{end, 1}));
+        QVERIFY(wide.RowLayout(1).PiecesLaidOut() <= 4);
+        const int at = wide.PointOf(wide.Caret()).x();
+        QVERIFY(at > wide.MarginWidth() && at < wide.width());
+        // The last characters where a layout of them alone puts them.
+        const std::string text(view->Doc().Context().GetLine(1).Characters());
+        int last = end - 40;
+        while ((static_cast<unsigned char>(text[static_cast<size_t>(last)]) & 0xC0) == 0x80) ++last;
+        const CReference ending(wide, text.substr(static_cast<size_t>(last)));
+        QVERIFY(std::abs(at - (wide.PointOf({last, 1}).x() + qRound(ending.X(end - last)))) <= 1);
     }
 };
 
