@@ -31,6 +31,9 @@ void CSyntaxEditorOptions::Load(const platform::CProfile& profile) {
     font = profile.GetString(kTextEditorSettingsKey, "Font", defaults.font);
     const int tab = profile.GetInt(kTextEditorSettingsKey, "TabSize", defaults.tabSize);
     tabSize = tab >= 1 && tab <= kMaxTabSize ? tab : defaults.tabSize;
+    wordWrap = profile.GetInt(kTextEditorSettingsKey, "WordWrap", defaults.wordWrap) != 0 ? 1 : 0;
+    showWhiteSpace =
+        profile.GetInt(kTextEditorSettingsKey, "ShowWhiteSpace", defaults.showWhiteSpace) != 0 ? 1 : 0;
     SetWorkingCodePage(defaultCodePage);
 
     std::copy(std::begin(kDefaultColors), std::end(kDefaultColors), colors);
@@ -50,6 +53,8 @@ void CSyntaxEditorOptions::Save(platform::CProfile& profile) const {
     profile.WriteString(kTextEditorSettingsKey, "Font", font);
     profile.WriteInt(kTextEditorSettingsKey, "TabSize",
                      tabSize >= 1 && tabSize <= kMaxTabSize ? tabSize : kDefaultTabSize);
+    profile.WriteInt(kTextEditorSettingsKey, "WordWrap", wordWrap != 0 ? 1 : 0);
+    profile.WriteInt(kTextEditorSettingsKey, "ShowWhiteSpace", showWhiteSpace != 0 ? 1 : 0);
     profile.WriteInt(kTextEditorColorsKey, "Count", COLORINDEX_COUNT);
     for (int i = 0; i < COLORINDEX_COUNT; ++i) {
         const std::string n = std::to_string(i + 1);

@@ -35,6 +35,10 @@ public:
     std::string font;
     // Columns per tab stop in the views, 1 to kMaxTabSize.
     int tabSize = kDefaultTabSize;
+    // The views wrap long lines at their width.
+    int wordWrap = 0;
+    // The views mark tabs, trailing blanks and line endings.
+    int showWhiteSpace = 0;
     // By colour index (see ColorIndex).
     SYNTAXCOLOR colors[COLORINDEX_COUNT];
 

@@ -85,6 +85,9 @@ enum class Command : int {
     PreviewHtml,
     // The parameters and the outcome of the binary comparison.
     ComparisonProperties,
+    // How the text views show their rows.
+    WordWrap,
+    ShowWhiteSpace,
     Count,
 };
 

@@ -170,6 +170,9 @@ constexpr ACTIONINFO kActions[] = {
      "Set the selected folder as base folder", false},
     {Command::ShowGridLines, "showGridLines", "Show &Grid Lines", "",
      "Show lines between the rows and columns", true},
+    {Command::WordWrap, "wordWrap", "Word Wra&p", "", "Wrap long lines at the window's edge", true},
+    {Command::ShowWhiteSpace, "showWhiteSpace", "S&how White Space", "",
+     "Mark tabs, trailing blanks and line endings", true},
 };
 
 const ACTIONINFO& ActionInfo(Command command) {
@@ -223,6 +226,13 @@ void CMainFrame::CreateActions() {
                 GoToContainingFolder();
             else if (CDocumentView* view = ActiveView(); view != nullptr && view->IsEnabled(command))
                 view->Execute(command);
+            // How the text views show their rows is one setting for all of them.
+            if (command == Command::WordWrap || command == Command::ShowWhiteSpace)
+                for (int i = 0; i < m_tabs->count(); ++i)
+                    if (CDocumentView* other = View(i);
+                        other != ActiveView() && (qobject_cast<CTextEditView*>(other) != nullptr ||
+                                                  qobject_cast<CTextCompareView*>(other) != nullptr))
+                        other->ReadOptions();
             UpdateCommands();
         });
         m_actions[static_cast<int>(command)] = action;
@@ -295,6 +305,8 @@ void CMainFrame::CreateMenus() {
         view->addAction(Action(c));
         detail->addAction(Action(c));
     }
+    view->addSeparator();
+    for (Command c : {Command::WordWrap, Command::ShowWhiteSpace}) view->addAction(Action(c));
     view->addSeparator();
     view->addAction(Action(Command::SwapSides));
     for (Command c : {Command::GoToTextComparison, Command::GoToContainingFolder}) view->addAction(Action(c));

@@ -65,6 +65,11 @@ QColor CSideDecorations::HighlightText() const {
 
 bool CSideDecorations::SyntaxColours() const { return GetTextComparer().highlightSyntax != 0; }
 
+int CSideDecorations::RowLines(int row, int ownLines) const {
+    const CTextPane* other = m_view.m_pane[1 - m_side];
+    return other != nullptr ? std::max(ownLines, other->OwnLineCount(row)) : ownLines;
+}
+
 std::pair<int, int> CSideDecorations::CurrentRows() const {
     CTextSection section;
     if (!m_view.m_doc.Sections().GetSection(m_view.m_doc.GetCurrentSection(), section)) return {-1, -1};
@@ -89,7 +94,8 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
         connect(m_pane[side], &CTextPane::scrollRequested, this,
                 [this](int rows) { ScrollTo(m_firstRow + rows); });
         connect(m_pane[side], &CTextPane::horizontalScrollRequested, this,
-                [this](int cells) { m_horizontal->setValue(m_horizontal->value() + cells); });
+                [this](int pixels) { m_horizontal->setValue(m_horizontal->value() + pixels); });
+        connect(m_pane[side], &CTextPane::contentWidthChanged, this, [this] { UpdateScrollBars(); });
         connect(m_pane[side], &CTextPane::focused, this, [this, side] {
             m_activeSide = side;
             emit stateChanged();
@@ -99,7 +105,7 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
             const CPoint caret = m_pane[side]->Caret();
             const int before = m_doc.GetCurrentSection();
             m_doc.SetCursor(caret.y, caret.x);
-            EnsureVisible(caret.y);
+            EnsureCaretVisible(side);
             if (m_doc.GetCurrentSection() != before) {
                 m_pane[1 - side]->update();
                 m_pane[side]->update();
@@ -122,8 +128,9 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
     m_vertical = new QScrollBar(Qt::Vertical, this);
     m_horizontal = new QScrollBar(Qt::Horizontal, this);
     connect(m_vertical, &QScrollBar::valueChanged, this, [this](int value) { ScrollTo(value); });
+    // Both panes keep one sideways offset, in pixels.
     connect(m_horizontal, &QScrollBar::valueChanged, this, [this](int value) {
-        for (CTextPane* pane : m_pane) pane->SetFirstColumn(value);
+        for (CTextPane* pane : m_pane) pane->SetScrollX(value);
     });
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -161,32 +168,54 @@ void CTextCompareView::resizeEvent(QResizeEvent* event) {
 }
 
 void CTextCompareView::UpdateScrollBars() {
-    const int rows = m_doc.Context().VisibleRowCount();
+    // The scroll bar counts rows; wrapping, the last row may stand at the top.
     const int visible = m_pane[0]->VisibleRows();
-    m_vertical->setRange(0, std::max(0, rows - visible));
+    m_vertical->setRange(0, m_pane[0]->LastFirstRow());
     m_vertical->setPageStep(visible);
-    const int widest = std::max(m_pane[0]->WidestRow(), m_pane[1]->WidestRow());
-    m_horizontal->setRange(0, std::max(0, widest - m_pane[0]->VisibleColumns()));
-    m_horizontal->setPageStep(m_pane[0]->VisibleColumns());
+    const bool wrapping = m_pane[0]->WordWrap();
+    m_horizontal->setVisible(!wrapping);
+    if (wrapping) {
+        m_horizontal->setValue(0);
+    } else {
+        const int content = std::max(m_pane[0]->ContentWidth(), m_pane[1]->ContentWidth());
+        const int shown = std::min(m_pane[0]->TextWidth(), m_pane[1]->TextWidth());
+        m_horizontal->setRange(0, std::max(0, content - shown));
+        m_horizontal->setPageStep(shown);
+        m_horizontal->setSingleStep(m_pane[0]->ScrollStep());
+    }
     m_map->SetView(m_firstRow, visible);
 }
 
-void CTextCompareView::ScrollTo(int row) {
+void CTextCompareView::ScrollTo(int row, int line) {
     row = std::clamp(row, 0, std::max(0, m_vertical->maximum()));
+    if (line < 0) line = row == m_pane[0]->FirstRow() ? m_pane[0]->FirstLine() : 0;
     m_firstRow = row;
-    for (CTextPane* pane : m_pane) pane->SetFirstRow(row);
+    for (CTextPane* pane : m_pane) pane->SetFirstRow(row, line);
     const QSignalBlocker block(m_vertical);
     m_vertical->setValue(row);
     m_map->SetView(row, m_pane[0]->VisibleRows());
 }
 
 void CTextCompareView::EnsureVisible(int row, int lastRow) {
-    const int visible = m_pane[0]->VisibleRows();
+    const CTextPane& pane = *m_pane[0];
     if (lastRow < row) lastRow = row;
-    if (row >= m_firstRow && lastRow < m_firstRow + visible) return;
+    if (pane.RowInView(row) && pane.RowInView(lastRow)) return;
     // A difference is shown whole when it fits, with a little context above.
-    const int context = std::min(3, std::max(0, (visible - (lastRow - row + 1)) / 2));
-    ScrollTo(lastRow - row + 1 <= visible ? row - context : row);
+    const int fitting = pane.RowsFittingFrom(row);
+    const int context = std::min(3, std::max(0, (fitting - (lastRow - row + 1)) / 2));
+    ScrollTo(lastRow - row + 1 <= fitting ? row - context : row, 0);
+}
+
+void CTextCompareView::EnsureCaretVisible(int side) {
+    const CTextPane& pane = *m_pane[side];
+    const CPoint caret = pane.Caret();
+    const auto [row, line] = pane.ScrollToShow(caret);
+    if (row != pane.FirstRow() || line != pane.FirstLine()) ScrollTo(row, line);
+    if (pane.WordWrap()) return;
+    const int x = pane.ScrollXToShow(caret);
+    if (x == m_horizontal->value()) return;
+    if (x > m_horizontal->maximum()) m_horizontal->setMaximum(x);
+    m_horizontal->setValue(x);
 }
 
 void CTextCompareView::Centre(int row) { ScrollTo(row - m_pane[0]->VisibleRows() / 2); }
@@ -303,6 +332,8 @@ bool CTextCompareView::IsEnabled(Command command) const {
 
 bool CTextCompareView::IsChecked(Command command) const {
     switch (command) {
+        case Command::WordWrap: return GetSyntaxEditor().wordWrap != 0;
+        case Command::ShowWhiteSpace: return GetSyntaxEditor().showWhiteSpace != 0;
         case Command::QuickMergeMode: return GetTextComparer().mergeMode != 0;
         case Command::AutoRecompare: return m_doc.IsAutoRecompare();
         case Command::WordLevel: return GetTextComparer().detailLevel == 0;
@@ -331,8 +362,11 @@ FINDTARGET CTextCompareView::FindTarget() {
         m_findContext[m_activeSide] = &context;
     }
     m_findSide = m_activeSide;
-    FINDTARGET target{m_pane[m_activeSide], m_finder[m_activeSide].get(), true, m_pane[1 - m_activeSide],
-                      this};
+    FINDTARGET target;
+    target.pane = m_pane[m_activeSide];
+    target.finder = m_finder[m_activeSide].get();
+    target.other = m_pane[1 - m_activeSide];
+    target.editing = this;
     target.centre = [this](int row) { Centre(row); };
     return target;
 }
@@ -433,6 +467,14 @@ void CTextCompareView::Execute(Command command) {
         case Command::CharacterLevel:
             GetTextComparer().detailLevel = command == Command::CharacterLevel ? 1 : 0;
             Refresh();
+            break;
+        case Command::WordWrap:
+            GetSyntaxEditor().wordWrap = GetSyntaxEditor().wordWrap != 0 ? 0 : 1;
+            ReadOptions();
+            break;
+        case Command::ShowWhiteSpace:
+            GetSyntaxEditor().showWhiteSpace = GetSyntaxEditor().showWhiteSpace != 0 ? 0 : 1;
+            ReadOptions();
             break;
         case Command::SwapSides:
             m_doc.SwapSides();

@@ -34,6 +34,8 @@ public:
     QColor HighlightText() const override;
     bool SyntaxColours() const override;
     std::pair<int, int> CurrentRows() const override;
+    // As tall as the taller side of the row.
+    int RowLines(int row, int ownLines) const override;
 
 private:
     CTextCompareView& m_view;
@@ -91,7 +93,11 @@ private:
     void UpdateHeaders();
     void ShowContextMenu(int side, const QPoint& at);
     void UpdateScrollBars();
-    void ScrollTo(int row);
+    // Both panes to the row and its visual line (-1: the line shown now
+    // when the row stays, else its first).
+    void ScrollTo(int row, int line = -1);
+    // Both panes scroll so that the side's caret shows.
+    void EnsureCaretVisible(int side);
     void AfterNavigation(bool found);
     void Merge(bool toRight, bool advance);
     bool SaveSide(int side, bool choosePath);

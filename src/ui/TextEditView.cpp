@@ -31,14 +31,14 @@ CTextEditView::CTextEditView(const std::string& path, bool readOnly, platform::C
     layout->addWidget(m_vertical, 0, 1);
     layout->addWidget(m_horizontal, 1, 0);
     connect(m_vertical, &QScrollBar::valueChanged, this, [this](int value) { m_pane->SetFirstRow(value); });
-    connect(m_horizontal, &QScrollBar::valueChanged, this,
-            [this](int value) { m_pane->SetFirstColumn(value); });
+    connect(m_horizontal, &QScrollBar::valueChanged, this, [this](int value) { m_pane->SetScrollX(value); });
     connect(m_pane, &CTextPane::scrollRequested, this,
             [this](int rows) { ScrollTo(m_pane->FirstRow() + rows); });
     connect(m_pane, &CTextPane::horizontalScrollRequested, this,
-            [this](int cells) { m_horizontal->setValue(m_horizontal->value() + cells); });
+            [this](int pixels) { m_horizontal->setValue(m_horizontal->value() + pixels); });
+    connect(m_pane, &CTextPane::contentWidthChanged, this, [this] { UpdateScrollBars(); });
     connect(m_pane, &CTextPane::caretMoved, this, [this] {
-        EnsureVisible(m_pane->Caret().y);
+        EnsureCaretVisible();
         emit stateChanged();
     });
     connect(m_pane, &CTextPane::edited, this, [this] {
@@ -63,32 +63,51 @@ void CTextEditView::resizeEvent(QResizeEvent* event) {
 }
 
 void CTextEditView::UpdateScrollBars() {
-    const int visible = m_pane->VisibleRows();
-    m_vertical->setRange(0, std::max(0, m_doc.Context().GetLineCount() - visible));
-    m_vertical->setPageStep(visible);
-    m_horizontal->setRange(0, std::max(0, m_pane->WidestRow() - m_pane->VisibleColumns()));
-    m_horizontal->setPageStep(m_pane->VisibleColumns());
+    // The scroll bar counts rows; wrapping, the last row may stand at the top.
+    m_vertical->setRange(0, m_pane->LastFirstRow());
+    m_vertical->setPageStep(m_pane->VisibleRows());
+    m_horizontal->setVisible(!m_pane->WordWrap());
+    if (m_pane->WordWrap()) {
+        m_horizontal->setValue(0);
+        return;
+    }
+    m_horizontal->setRange(0, std::max(0, m_pane->ContentWidth() - m_pane->TextWidth()));
+    m_horizontal->setPageStep(m_pane->TextWidth());
+    m_horizontal->setSingleStep(m_pane->ScrollStep());
 }
 
-void CTextEditView::ScrollTo(int row) {
+void CTextEditView::ScrollTo(int row, int line) {
+    const QSignalBlocker block(m_vertical);
     m_vertical->setValue(std::clamp(row, 0, m_vertical->maximum()));
-    m_pane->SetFirstRow(m_vertical->value());
+    m_pane->SetFirstRow(m_vertical->value(), line);
 }
 
 void CTextEditView::Centre(int row) { ScrollTo(row - m_pane->VisibleRows() / 2); }
 
 FINDTARGET CTextEditView::FindTarget() {
-    FINDTARGET target{m_pane, m_finder.get(), true};
+    FINDTARGET target;
+    target.pane = m_pane;
+    target.finder = m_finder.get();
     target.centre = [this](int row) { Centre(row); };
     return target;
 }
 
 void CTextEditView::EnsureVisible(int row) {
-    const int first = m_pane->FirstRow(), visible = m_pane->VisibleRows();
-    if (row < first)
-        ScrollTo(row);
-    else if (row >= first + visible)
-        ScrollTo(row - visible + 1);
+    // Below the view, as much of the row as fits comes up.
+    const int lines = std::min(m_pane->RowLineCount(row), m_pane->VisibleLines());
+    const auto [first, line] = m_pane->ScrollToShow(row, row < m_pane->FirstRow() ? 0 : lines - 1);
+    if (first != m_pane->FirstRow() || line != m_pane->FirstLine()) ScrollTo(first, line);
+}
+
+void CTextEditView::EnsureCaretVisible() {
+    const CPoint caret = m_pane->Caret();
+    const auto [row, line] = m_pane->ScrollToShow(caret);
+    if (row != m_pane->FirstRow() || line != m_pane->FirstLine()) ScrollTo(row, line);
+    if (m_pane->WordWrap()) return;
+    const int x = m_pane->ScrollXToShow(caret);
+    if (x == m_horizontal->value()) return;
+    if (x > m_horizontal->maximum()) m_horizontal->setMaximum(x);
+    m_horizontal->setValue(x);
 }
 
 void CTextEditView::ReadOptions() {
@@ -128,6 +147,16 @@ bool CTextEditView::IsEnabled(Command command) const {
         case Command::Cut: return m_pane->HasSelection() && !context.IsReadOnly();
         case Command::Copy: return m_pane->HasSelection();
         case Command::Paste: return !context.IsReadOnly();
+        case Command::WordWrap:
+        case Command::ShowWhiteSpace: return true;
+        default: return false;
+    }
+}
+
+bool CTextEditView::IsChecked(Command command) const {
+    switch (command) {
+        case Command::WordWrap: return GetSyntaxEditor().wordWrap != 0;
+        case Command::ShowWhiteSpace: return GetSyntaxEditor().showWhiteSpace != 0;
         default: return false;
     }
 }
@@ -169,6 +198,14 @@ void CTextEditView::Execute(Command command) {
             break;
         case Command::FindNext:
         case Command::FindPrevious: FindAgain(this, FindTarget(), command == Command::FindPrevious); break;
+        case Command::WordWrap:
+            GetSyntaxEditor().wordWrap = GetSyntaxEditor().wordWrap != 0 ? 0 : 1;
+            ReadOptions();
+            break;
+        case Command::ShowWhiteSpace:
+            GetSyntaxEditor().showWhiteSpace = GetSyntaxEditor().showWhiteSpace != 0 ? 0 : 1;
+            ReadOptions();
+            break;
         case Command::ExportHtml: ExportHtml(this, m_pane->Context(), DocumentName()); break;
         case Command::PreviewHtml: PreviewHtml(this, m_pane->Context(), DocumentName()); break;
         default: break;

@@ -47,6 +47,7 @@ public:
     QString Title() const override;
     QString StatusText() const override;
     bool IsEnabled(Command command) const override;
+    bool IsChecked(Command command) const override;
     void Execute(Command command) override;
     QString UndoText() const override;
     QString RedoText() const override;
@@ -65,7 +66,9 @@ private:
     std::string DocumentName() const;
     void Refresh();
     void UpdateScrollBars();
-    void ScrollTo(int row);
+    void ScrollTo(int row, int line = 0);
+    // Scrolls so that the caret shows.
+    void EnsureCaretVisible();
 
     platform::CMessages& m_messages;
     CDocumentWatches m_watches;

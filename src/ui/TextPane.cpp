@@ -3,17 +3,19 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 
 #include "editor/EditorOptions.h"
 #include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
-#include "fileio/Conversion.h"
 #include "fileio/TextFormat.h"
 #include "ui/OptionFonts.h"
 #include "ui/UiText.h"
@@ -24,30 +26,26 @@ namespace {
 
 constexpr int kMarginPadding = 6;
 constexpr int kTextPadding = 4;
+constexpr int kCaretWidth = 2;
 constexpr int kBlinkMilliseconds = 530;
+// Layouts kept beyond the rows in view, above and below.
+constexpr int kCacheSlack = 32;
+// A wrapping row is never narrower than this many spaces.
+constexpr int kNarrowestWrap = 8;
 
 bool IsWordByte(unsigned char c) { return c >= 0x80 || std::isalnum(c) || c == '_'; }
 
-// Characters that take two cells of a fixed-pitch font: the wide East Asian
-// ranges and the emoji.
-bool IsWide(char32_t c) {
-    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF && c != 0x303F) ||
-           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
-           (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) ||
-           (c >= 0x20000 && c <= 0x3FFFD);
-}
-
 QColor EditorColor(int index) { return ToQColor(GetSyntaxEditor().colors[index].color); }
 
-}  // namespace
-
-int CTextPane::ROWCELLS::CharacterAt(int byte) const {
-    // The character that holds the byte: the last one starting at or before
-    // it; the end of the row is the entry after the last character.
-    if (byte >= bytes.back()) return static_cast<int>(bytes.size()) - 1;
-    const auto it = std::upper_bound(bytes.begin(), bytes.end() - 1, byte);
-    return static_cast<int>(it - bytes.begin()) - 1;
+// What the white-space markers are drawn in: the text's colour, faint on the row.
+QColor Faint(const QColor& text, const QColor& background) {
+    constexpr double kShare = 0.35;
+    return QColor::fromRgbF(static_cast<float>(text.redF() * kShare + background.redF() * (1 - kShare)),
+                            static_cast<float>(text.greenF() * kShare + background.greenF() * (1 - kShare)),
+                            static_cast<float>(text.blueF() * kShare + background.blueF() * (1 - kShare)));
 }
+
+}  // namespace
 
 CTextPane::CTextPane(CSyntaxEditContext& context, const CPaneDecorations& decorations, QWidget* parent)
     : QWidget(parent), m_context(&context), m_decorations(decorations) {
@@ -69,143 +67,343 @@ void CTextPane::SetContext(CSyntaxEditContext& context) {
     m_context = &context;
     m_context->AddView(this);
     m_marks.clear();
+    m_widestStale = true;
     Refresh();
+}
+
+// ---- Layouts ----
+
+int CTextPane::Rows() const { return std::min(m_decorations.RowCount(), m_context->GetLineCount()); }
+
+void CTextPane::FollowWidth() const {
+    // A long row is laid out as far down as the pane shows.
+    m_style.lineHorizon = VisibleLines() + 2;
+    const qreal wrap = m_wordWrap ? std::max<qreal>(TextWidth(), kNarrowestWrap * m_spaceAdvance) : 0;
+    if (wrap == m_style.wrapWidth) return;
+    m_style.wrapWidth = wrap;
+    m_rows.clear();
+    m_noRow.reset();
+}
+
+const CTextRowLayout& CTextPane::RowLayout(int row) const {
+    FollowWidth();
+    if (row < 0 || row >= m_context->GetLineCount()) {
+        if (!m_noRow) m_noRow = std::make_unique<CTextRowLayout>("", std::vector<ROWCOLOR>{}, m_style);
+        return *m_noRow;
+    }
+    const bool coloured = m_decorations.SyntaxColours() && m_context->GetSyntaxDefinition() != nullptr;
+    const int state = coloured ? m_context->GetParseState(row - 1) : 0;
+    const std::string_view text = m_context->GetLine(row).Characters();
+    // A row kept is checked against the text it was laid out from: an edit
+    // told or not, a recompare that moved the rows, all come out here.
+    const auto it = m_rows.find(row);
+    if (it != m_rows.end() && it->second.coloured == coloured && it->second.parseState == state &&
+        it->second.layout->Source() == text)
+        return *it->second.layout;
+    // The syntax colours as runs of bytes; the editor's text colour is the default.
+    const int length = static_cast<int>(text.size());
+    std::vector<ROWCOLOR> colors;
+    if (coloured) {
+        std::vector<COLORBLOCK> blocks;
+        m_context->ParseLine(state, row, &blocks);
+        const CSyntaxEditor& editor = GetSyntaxEditor();
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            const int color = blocks[i].color;
+            if (color <= 0 || color >= COLORINDEX_COUNT) continue;
+            const int from = std::clamp(blocks[i].position, 0, length);
+            const int to = i + 1 < blocks.size() ? std::clamp(blocks[i + 1].position, 0, length) : length;
+            if (to > from) colors.push_back({from, to, EditorColor(color), editor.colors[color].bold != 0});
+        }
+    }
+    NoteLength(row);
+    auto layout = std::make_unique<CTextRowLayout>(text, colors, m_style);
+    if (it != m_rows.end()) {
+        // What the row shares with its text before keeps its pieces: typing
+        // at the end of a long line lays out only its last piece again.
+        const std::string& before = it->second.layout->Source();
+        const size_t shared = std::min(before.size(), text.size());
+        const size_t same = static_cast<size_t>(
+            std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(shared), text.begin())
+                .first -
+            before.begin());
+        layout->AdoptFrom(*it->second.layout, static_cast<int>(same));
+    }
+    CACHEDROW& entry = m_rows[row];
+    entry.layout = std::move(layout);
+    entry.coloured = coloured;
+    entry.parseState = state;
+    return *entry.layout;
+}
+
+void CTextPane::Prune(int lastRow) const {
+    const int shown = std::max(1, lastRow - m_firstRow + 1);
+    const int keep = std::max(kCacheSlack, shown);
+    if (static_cast<int>(m_rows.size()) <= shown + 2 * keep) return;
+    for (auto it = m_rows.begin(); it != m_rows.end();) {
+        const int row = it->first;
+        if ((row < m_firstRow - keep || row > lastRow + keep) && row != m_caret.y)
+            it = m_rows.erase(it);
+        else
+            ++it;
+    }
+}
+
+void CTextPane::NoteLength(int row) const {
+    if (!m_widestStale && row >= 0 && row < m_context->GetLineCount())
+        m_widest = std::max(m_widest, m_context->GetLine(row).Length());
+}
+
+int CTextPane::WidestLength() const {
+    if (m_widestStale) {
+        // Once for a new text; edits, and the rows laid out, keep it since.
+        m_widest = 0;
+        const int rows = Rows();
+        for (int row = 0; row < rows; ++row) m_widest = std::max(m_widest, m_context->GetLine(row).Length());
+        m_widestStale = false;
+    }
+    return m_widest;
+}
+
+void CTextPane::Invalidate(const CPositionAdjuster* adjuster, uint32_t hints, int line) {
+    // A row's layout is checked against its text when used: what an edit
+    // changes here is which row a layout belongs to, for lines inserted or
+    // removed; a changed row keeps its layout to take over what is unchanged.
+    // A reset (a recompare) keeps the longest row's length: every edit before
+    // it was told row by row, and a row laid out tells its own; the rows are
+    // never all read again for it.
+    if ((hints & UPDATE_RESET) || line < 0 || !(hints & UPDATE_LINES)) {
+        if (!(hints & UPDATE_LINES) && (hints & UPDATE_CHARACTERS) && line >= 0) NoteLength(line);
+        return;
+    }
+    const auto* inserted = dynamic_cast<const CInsertContext*>(adjuster);
+    const auto* deleted = dynamic_cast<const CDeleteContext*>(adjuster);
+    if (inserted == nullptr && deleted == nullptr) return;
+    const CPoint start = adjuster->Start(), end = adjuster->End();
+    const int lastChanged = inserted != nullptr ? start.y : end.y;
+    const int shift = inserted != nullptr ? end.y - start.y : start.y - end.y;
+    std::unordered_map<int, CACHEDROW> moved;
+    for (auto& [row, entry] : m_rows) {
+        if (row <= start.y)
+            moved.emplace(row, std::move(entry));
+        else if (row > lastChanged)
+            moved.emplace(row + shift, std::move(entry));
+    }
+    m_rows.swap(moved);
+    for (int row = start.y; row <= (inserted != nullptr ? end.y : start.y); ++row) NoteLength(row);
 }
 
 // ---- Geometry ----
 
 int CTextPane::MarginWidth() const {
     const int digits = static_cast<int>(std::to_string(std::max(1, m_decorations.MaxLineNumber())).size());
-    return std::max(digits, 3) * m_charWidth + 2 * kMarginPadding;
+    return static_cast<int>(std::ceil(std::max(digits, 3) * m_digitAdvance)) + 2 * kMarginPadding;
 }
 
-int CTextPane::VisibleRows() const { return std::max(1, height() / m_lineHeight); }
+int CTextPane::TextWidth() const { return std::max(1, width() - MarginWidth() - kTextPadding - kCaretWidth); }
 
-int CTextPane::VisibleColumns() const {
-    return std::max(1, (width() - MarginWidth() - kTextPadding) / m_charWidth);
+int CTextPane::ScrollStep() const { return std::max(1, static_cast<int>(std::ceil(m_spaceAdvance))); }
+
+int CTextPane::ContentWidth() const {
+    m_toldWidth = Widest();
+    return m_toldWidth;
 }
 
-int CTextPane::WidestRow() const {
-    // Bytes stand for cells here: exact for the usual text, and the scroll
-    // range only needs to reach the end of the widest row.
-    int widest = 0;
-    for (int row = 0; row < m_decorations.RowCount() && row < m_context->GetLineCount(); ++row)
-        widest = std::max(widest, m_context->GetLine(row).Length());
-    return widest + 1;
+int CTextPane::Widest() const {
+    if (m_wordWrap) return TextWidth();
+    // The longest row in spaces is an upper bound for the usual text; rows
+    // laid out (those in view) say their own width, and the caret and the
+    // part shown now are always within reach.
+    qreal widest = WidestLength() * m_style.estimateAdvance;
+    for (const auto& [row, entry] : m_rows) widest = std::max(widest, entry.layout->Width());
+    if (m_caret.y >= 0 && m_caret.y < Rows()) widest = std::max(widest, RowLayout(m_caret.y).XOf(m_caret.x));
+    widest = std::max<qreal>(widest, m_scrollX + TextWidth() - kCaretWidth);
+    return static_cast<int>(std::ceil(widest)) + kCaretWidth;
 }
 
-int CTextPane::RowAt(int y) const { return m_firstRow + y / m_lineHeight; }
+int CTextPane::OwnLineCount(int row) const {
+    if (!m_wordWrap || row < 0 || row >= Rows() || m_decorations.IsGhost(row)) return 1;
+    return RowLayout(row).LineCount();
+}
+
+int CTextPane::RowLineCount(int row) const {
+    if (!m_wordWrap) return 1;
+    return std::max(1, m_decorations.RowLines(row, OwnLineCount(row)));
+}
+
+int CTextPane::FirstLineShown() const {
+    if (!m_wordWrap || m_firstLine == 0) return 0;
+    return std::clamp(m_firstLine, 0, RowLineCount(m_firstRow) - 1);
+}
+
+int CTextPane::RowTop(int row) const {
+    if (!m_wordWrap) return (row - m_firstRow) * m_lineHeight;
+    int y = -FirstLineShown() * m_lineHeight;
+    if (row < m_firstRow) return y - (m_firstRow - row) * m_lineHeight;
+    for (int r = m_firstRow; r < row; ++r) {
+        if (y >= height()) return y + (row - r) * m_lineHeight;
+        y += RowLineCount(r) * m_lineHeight;
+    }
+    return y;
+}
+
+int CTextPane::RowAt(int y) const {
+    if (!m_wordWrap) return m_firstRow + y / m_lineHeight;
+    int top = -FirstLineShown() * m_lineHeight;
+    if (y < top) return m_firstRow + (y - top) / m_lineHeight;
+    for (int row = m_firstRow;; ++row) {
+        if (top >= height()) return row + (y - top) / m_lineHeight;
+        const int bottom = top + RowLineCount(row) * m_lineHeight;
+        if (y < bottom) return row;
+        top = bottom;
+    }
+}
 
 QRect CTextPane::RowRect(int row) const {
-    return QRect(0, (row - m_firstRow) * m_lineHeight, width(), m_lineHeight);
+    const int top = RowTop(row);
+    const int lines = row >= m_firstRow && top < height() ? RowLineCount(row) : 1;
+    return QRect(0, top, width(), lines * m_lineHeight);
+}
+
+QRect CTextPane::RowsRect(int first, int last) const {
+    if (last < first) std::swap(first, last);
+    const QRect top = RowRect(first), bottom = RowRect(last);
+    return QRect(QPoint(0, top.top()), QPoint(width() - 1, bottom.bottom()));
+}
+
+int CTextPane::VisibleLines() const { return std::max(1, height() / m_lineHeight); }
+
+int CTextPane::VisibleRows() const {
+    if (!m_wordWrap) return VisibleLines();
+    int rows = 0;
+    for (int row = m_firstRow, bottom = RowTop(m_firstRow);; ++row, ++rows) {
+        bottom += RowLineCount(row) * m_lineHeight;
+        if (bottom > height()) break;
+    }
+    return std::max(1, rows);
+}
+
+int CTextPane::RowsFittingFrom(int row) const {
+    if (!m_wordWrap) return VisibleLines();
+    int rows = 0;
+    for (int lines = 0; row + rows < Rows(); ++rows) {
+        lines += RowLineCount(row + rows);
+        if (lines > VisibleLines()) break;
+    }
+    return std::max(1, rows);
+}
+
+bool CTextPane::RowInView(int row) const {
+    if (!m_wordWrap) return row >= m_firstRow && row < m_firstRow + VisibleRows();
+    const QRect rect = RowRect(row);
+    return row >= m_firstRow && rect.top() >= 0 && rect.bottom() < height();
+}
+
+int CTextPane::LastFirstRow() const {
+    // Wrapping, the last row may stand at the top: rows below are not laid
+    // out to find how many fit.
+    const int rows = Rows();
+    return m_wordWrap ? std::max(0, rows - 1) : std::max(0, rows - VisibleRows());
+}
+
+std::pair<int, int> CTextPane::ScrollToShow(int row, int line) const {
+    const int lines = VisibleLines();
+    if (!m_wordWrap) {
+        if (row < m_firstRow) return {row, 0};
+        if (row >= m_firstRow + lines) return {row - lines + 1, 0};
+        return {m_firstRow, 0};
+    }
+    const int first = FirstLineShown();
+    // Above: the line goes to the top (the row's start when that shows it).
+    if (row < m_firstRow || (row == m_firstRow && line < first)) return {row, line < lines ? 0 : line};
+    // The lines from the first shown to the one asked for.
+    int distance = -first;
+    for (int r = m_firstRow; r < row && distance < lines; ++r) distance += RowLineCount(r);
+    if (distance + line < lines) return {m_firstRow, first};
+    // Below: the line becomes the last shown.
+    int above = lines - 1;
+    if (line >= above) return {row, line - above};
+    above -= line;
+    for (int r = row - 1; r >= 0; --r) {
+        const int band = RowLineCount(r);
+        if (band >= above) return {r, band - above};
+        above -= band;
+    }
+    return {0, 0};
+}
+
+std::pair<int, int> CTextPane::ScrollToShow(CPoint position) const {
+    const int line =
+        m_wordWrap && position.y >= 0 && position.y < Rows() && !m_decorations.IsGhost(position.y)
+            ? RowLayout(position.y).LineOf(position.x)
+            : 0;
+    return ScrollToShow(position.y, line);
+}
+
+int CTextPane::ScrollXToShow(CPoint position) const {
+    if (m_wordWrap) return 0;
+    const int x = static_cast<int>(std::lround(RowLayout(position.y).XOf(position.x)));
+    const int width = TextWidth();
+    // Out of view, the caret comes back a quarter of the width in.
+    if (x < m_scrollX) return std::max(0, x - width / 4);
+    if (x + kCaretWidth > m_scrollX + width) return x + kCaretWidth - width + width / 4;
+    return m_scrollX;
 }
 
 QPoint CTextPane::PointOf(CPoint position) const {
-    const int x =
-        MarginWidth() + kTextPadding + (CellOf(position.y, position.x) - m_firstColumn) * m_charWidth;
-    return QPoint(x, (position.y - m_firstRow) * m_lineHeight + m_lineHeight / 2);
+    const CTextRowLayout& layout = RowLayout(position.y);
+    const qreal x = MarginWidth() + kTextPadding - m_scrollX + layout.XOf(position.x);
+    const int line = m_wordWrap ? layout.LineOf(position.x) : 0;
+    return QPoint(static_cast<int>(std::lround(x)),
+                  RowTop(position.y) + line * m_lineHeight + m_lineHeight / 2);
 }
 
 CPoint CTextPane::PositionAt(QPoint point) const {
-    const int rows = std::min(m_decorations.RowCount(), m_context->GetLineCount());
+    const int rows = Rows();
     const int row = std::clamp(RowAt(point.y()), 0, std::max(0, rows - 1));
-    // The nearer side of the character under the point.
-    const double cell =
-        m_firstColumn + static_cast<double>(point.x() - MarginWidth() - kTextPadding) / m_charWidth;
-    const ROWCELLS layout = Layout(row);
-    int character = layout.CharacterAtCell(std::max(0, static_cast<int>(cell)));
-    const size_t c = static_cast<size_t>(character);
-    if (c + 1 < layout.cells.size() && cell >= (layout.cells[c] + layout.cells[c + 1]) / 2.0) ++character;
-    return {layout.bytes[static_cast<size_t>(character)], row};
-}
-
-CTextPane::ROWCELLS CTextPane::Layout(int row) const {
-    ROWCELLS layout;
-    if (row < 0 || row >= m_context->GetLineCount()) {
-        layout.bytes = {0};
-        layout.cells = {0};
-        layout.indexes = {0};
-        return layout;
-    }
-    const std::string_view text = m_context->GetLine(row).Characters();
-    const int length = static_cast<int>(text.size());
-    const int codePage = WorkingCodePage();
-    const bool utf8 = codePage == CP_UTF8;
-    layout.bytes.reserve(static_cast<size_t>(length) + 1);
-    layout.cells.reserve(static_cast<size_t>(length) + 1);
-    layout.indexes.reserve(static_cast<size_t>(length) + 1);
-    int cell = 0;
-    for (int at = 0; at < length;) {
-        const int size = CharacterLength(text.data(), length, at, codePage);
-        layout.bytes.push_back(at);
-        layout.cells.push_back(cell);
-        layout.indexes.push_back(static_cast<int>(layout.display.size()));
-        const unsigned char c = static_cast<unsigned char>(text[static_cast<size_t>(at)]);
-        char32_t code = c;
-        if (utf8 && c >= 0x80 &&
-            DecodeUtf8(reinterpret_cast<const unsigned char*>(text.data()) + at,
-                       static_cast<size_t>(length - at), code) != size)
-            code = 0xFFFD;  // no valid sequence
-        if (c == '\t') {
-            const int next = (cell / m_tabSize + 1) * m_tabSize;
-            layout.display += QString(next - cell, QLatin1Char(' '));
-            cell = next;
-        } else if (c < 0x20 || c == 0x7F) {
-            layout.display += QLatin1Char('?');
-            ++cell;
-        } else if (utf8) {
-            const char32_t units[] = {code};
-            layout.display += QString::fromUcs4(units, 1);
-            cell += IsWide(code) ? 2 : 1;
-        } else {
-            const QString character =
-                FromWorking(text.substr(static_cast<size_t>(at), static_cast<size_t>(size)));
-            layout.display += character.isEmpty() ? QString(QLatin1Char('?')) : character;
-            cell += !character.isEmpty() && IsWide(character.toUcs4().value(0)) ? 2 : 1;
-        }
-        at += size;
-    }
-    layout.bytes.push_back(length);
-    layout.cells.push_back(cell);
-    layout.indexes.push_back(static_cast<int>(layout.display.size()));
-    return layout;
-}
-
-int CTextPane::CellOf(int row, int byte) const {
-    const ROWCELLS layout = Layout(row);
-    const int character = layout.CharacterAt(std::clamp(byte, 0, layout.bytes.back()));
-    return layout.cells[static_cast<size_t>(character)];
-}
-
-int CTextPane::ROWCELLS::CharacterAtCell(int cell) const {
-    // The character whose cells hold the cell; the end after the last one.
-    const auto it = std::upper_bound(cells.begin(), cells.end(), cell);
-    return std::clamp(static_cast<int>(it - cells.begin()) - 1, 0, static_cast<int>(cells.size()) - 1);
-}
-
-int CTextPane::ByteAtCell(int row, int cell) const {
-    const ROWCELLS layout = Layout(row);
-    return layout.bytes[static_cast<size_t>(layout.CharacterAtCell(cell))];
+    const CTextRowLayout& layout = RowLayout(row);
+    int line = 0;
+    if (m_wordWrap)
+        line = std::clamp((point.y() - RowTop(row)) / m_lineHeight, 0, std::max(0, OwnLineCount(row) - 1));
+    return {layout.ByteAt(line, point.x() - MarginWidth() - kTextPadding + m_scrollX), row};
 }
 
 // ---- Scrolling ----
 
-void CTextPane::SetFirstRow(int row) {
+void CTextPane::SetFirstRow(int row, int line) {
     row = std::max(0, row);
-    if (row == m_firstRow) return;
+    line = m_wordWrap ? std::max(0, line) : 0;
+    if (row == m_firstRow && line == m_firstLine) return;
     const int delta = m_firstRow - row;
+    const bool shift = !m_wordWrap && std::abs(delta) < VisibleRows();
     m_firstRow = row;
+    m_firstLine = line;
     // A move shorter than the pane shifts the pixels and repaints the strip.
-    if (std::abs(delta) < VisibleRows())
+    if (shift)
         scroll(0, delta * m_lineHeight);
     else
         update();
 }
 
-void CTextPane::SetFirstColumn(int column) {
-    column = std::max(0, column);
-    if (column == m_firstColumn) return;
-    m_firstColumn = column;
+void CTextPane::SetScrollX(int x) {
+    x = m_wordWrap ? 0 : std::max(0, x);
+    if (x == m_scrollX) return;
+    m_scrollX = x;
+    update();
+}
+
+void CTextPane::SetWordWrap(bool on) {
+    if (on == m_wordWrap) return;
+    m_wordWrap = on;
+    m_firstLine = 0;
+    m_scrollX = 0;
+    m_desiredX = -1;
+    FollowWidth();
+    update();
+}
+
+void CTextPane::SetShowWhiteSpace(bool on) {
+    if (on == m_showWhiteSpace) return;
+    m_showWhiteSpace = on;
     update();
 }
 
@@ -215,54 +413,50 @@ void CTextPane::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setFont(m_font);
     const QRect area = event->rect();
-    const int first = RowAt(area.top());
-    const int last = RowAt(area.bottom());
-    for (int row = first; row <= last; ++row) PaintRow(painter, row, (row - m_firstRow) * m_lineHeight);
+    // The rows in the area, and one beside it each way: glyphs may reach a
+    // little past their row (an underscore under the last pixel row).
+    std::vector<ROWPAINT> rows;
+    int row = m_firstRow;
+    if (RowTop(row) > area.top() - m_lineHeight && row > 0) --row;
+    for (int top = RowTop(row); top <= area.bottom() + m_lineHeight; ++row) {
+        const int lines = RowLineCount(row);
+        const int bottom = top + lines * m_lineHeight;
+        if (bottom > area.top() - m_lineHeight) rows.push_back(PrepareRow(row, top, lines, area));
+        top = bottom;
+    }
+    // Every background first, then the text from the bottom up: no row's
+    // background covers what the row above drew past its edge.
+    for (const ROWPAINT& paint : rows) PaintBackground(painter, paint, area);
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) PaintText(painter, *it, area);
+    Prune(row);
+    // Rows wider than the view knew of came into it: its scroll range grows.
+    if (!m_wordWrap && Widest() > m_toldWidth)
+        QMetaObject::invokeMethod(this, &CTextPane::contentWidthChanged, Qt::QueuedConnection);
 }
 
-void CTextPane::PaintRow(QPainter& painter, int row, int y) {
+CTextPane::ROWPAINT CTextPane::PrepareRow(int row, int top, int lines, const QRect& area) const {
+    ROWPAINT paint;
+    paint.row = row;
+    paint.top = top;
+    paint.band = lines * m_lineHeight;
+    paint.exists = row >= 0 && row < Rows();
+    paint.ghost = paint.exists && m_decorations.IsGhost(row);
+    paint.background = paint.exists ? m_decorations.RowBackground(row) : QColor();
+    if (!paint.background.isValid()) paint.background = EditorColor(COLORINDEX_BKGND);
+    if (!paint.exists || paint.ghost) return paint;
+    const CTextRowLayout& layout = RowLayout(row);
+    paint.layout = &layout;
+    const int length = layout.Length();
     const int margin = MarginWidth();
-    const int textLeft = margin + kTextPadding;
-    const bool exists = row >= 0 && row < m_decorations.RowCount() && row < m_context->GetLineCount();
-    const QColor editorBackground = EditorColor(COLORINDEX_BKGND);
+    paint.origin = QPointF(margin + kTextPadding - m_scrollX, top);
+    // The part of the row in view, in the row's coordinates, with a line
+    // more each way for glyphs that reach past their row.
+    paint.clip = QRectF(QPointF(m_scrollX - kTextPadding, std::max(0, area.top() - m_lineHeight - top)),
+                        QPointF(m_scrollX - kTextPadding + width() - margin,
+                                std::min(paint.band, area.bottom() + 1 + m_lineHeight - top)));
 
-    // The margin with the line number.
-    painter.fillRect(QRect(0, y, margin, m_lineHeight), palette().color(QPalette::Window));
-    if (exists) {
-        const int number = m_decorations.LineNumber(row);
-        if (number >= 0) {
-            painter.setPen(palette().color(QPalette::PlaceholderText));
-            painter.drawText(QRect(0, y, margin - kMarginPadding, m_lineHeight),
-                             Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
-        }
-    }
-
-    // The row's background: its comparison colour, a ghost row shaded.
-    const QRect rowArea(margin, y, width() - margin, m_lineHeight);
-    QColor background = exists ? m_decorations.RowBackground(row) : QColor();
-    if (!background.isValid()) background = editorBackground;
-    painter.fillRect(rowArea, background);
-    if (!exists) return;
-    if (m_decorations.IsGhost(row)) {
-        painter.fillRect(rowArea, QBrush(background.darker(115), Qt::BDiagPattern));
-        // Typing here makes the row a line: the caret shows where it starts.
-        if (row == m_caret.y && hasFocus() && m_caretOn)
-            painter.fillRect(QRect(textLeft - m_firstColumn * m_charWidth, y, 2, m_lineHeight),
-                             EditorColor(COLORINDEX_NORMALTEXT));
-        return;
-    }
-
-    const ROWCELLS layout = Layout(row);
-    const std::string_view text = m_context->GetLine(row).Characters();
-    const int length = static_cast<int>(text.size());
-    const auto xOf = [&](int character) {
-        return textLeft + (layout.cells[static_cast<size_t>(character)] - m_firstColumn) * m_charWidth;
-    };
-
-    // Cuts at colour blocks, in-line differences and the selection.
-    std::vector<COLORBLOCK> blocks;
-    if (m_decorations.SyntaxColours() && m_context->GetSyntaxDefinition() != nullptr)
-        m_context->ParseLine(m_context->GetParseState(row - 1), row, &blocks);
+    // What covers which bytes: the selection over marks over in-line
+    // differences, each a run of bytes.
     const std::vector<std::pair<int, int>> highlights = m_decorations.Highlights(row);
     const std::vector<std::pair<int, int>> marks = RowMarks(row, length);
     CPoint selStart = m_anchor, selEnd = m_caret;
@@ -273,98 +467,202 @@ void CTextPane::PaintRow(QPainter& painter, int row, int y) {
         selFrom = row == selStart.y ? selStart.x : 0;
         selTo = row == selEnd.y ? selEnd.x : length + 1;  // the ending is selected too
     }
+    if (highlights.empty() && marks.empty() && selFrom < 0) return paint;
     std::vector<int> cuts = {0, length};
-    for (const COLORBLOCK& block : blocks) cuts.push_back(std::clamp(block.position, 0, length));
     for (const auto& [from, to] : highlights) {
         cuts.push_back(std::clamp(from, 0, length));
         cuts.push_back(std::clamp(to + 1, 0, length));
-    }
-    if (selFrom >= 0) {
-        cuts.push_back(std::clamp(selFrom, 0, length));
-        cuts.push_back(std::clamp(selTo, 0, length));
     }
     for (const auto& [from, to] : marks) {
         cuts.push_back(std::clamp(from, 0, length));
         cuts.push_back(std::clamp(to, 0, length));
     }
+    if (selFrom >= 0) {
+        cuts.push_back(std::clamp(selFrom, 0, length));
+        cuts.push_back(std::clamp(selTo, 0, length));
+    }
     std::sort(cuts.begin(), cuts.end());
     cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-
-    const QColor normal = EditorColor(COLORINDEX_NORMALTEXT);
-    // Only the characters in view are drawn: a long line costs no more.
-    const int firstVisible = layout.CharacterAtCell(m_firstColumn);
-    const int lastVisible = layout.CharacterAtCell(m_firstColumn + VisibleColumns() + 2);
-    size_t block = 0;
-    int color = COLORINDEX_NORMALTEXT;
     for (size_t k = 0; k + 1 < cuts.size(); ++k) {
-        const int from = cuts[k], to = cuts[k + 1];
-        while (block < blocks.size() && blocks[block].position <= from) color = blocks[block++].color;
-        const int firstChar = layout.CharacterAt(from), lastChar = layout.CharacterAt(to);
-        if (firstChar >= lastChar && to < length) continue;
-        const int x0 = xOf(firstChar), x1 = xOf(lastChar);
-        bool highlighted = false;
-        for (const auto& [hFrom, hTo] : highlights)
-            highlighted = highlighted || (from >= hFrom && from <= hTo);
-        const bool selected = selFrom >= 0 && from >= selFrom && from < selTo;
-        bool marked = false;
-        for (const auto& [mFrom, mTo] : marks) marked = marked || (from >= mFrom && from < mTo);
-        QColor pen = color > 0 && color < COLORINDEX_COUNT ? EditorColor(color) : normal;
-        if (selected) {
-            painter.fillRect(QRect(x0, y, x1 - x0, m_lineHeight), palette().color(QPalette::Highlight));
-            pen = palette().color(QPalette::HighlightedText);
-        } else if (marked) {
-            painter.fillRect(QRect(x0, y, x1 - x0, m_lineHeight), MarkBackground());
-        } else if (highlighted) {
-            painter.fillRect(QRect(x0, y, x1 - x0, m_lineHeight), m_decorations.HighlightBackground());
-            pen = m_decorations.HighlightText();
+        const int from = cuts[k];
+        COVER cover = COVER_PLAIN;
+        if (selFrom >= 0 && from >= selFrom && from < selTo) {
+            cover = COVER_SELECTION;
+        } else if (std::any_of(marks.begin(), marks.end(),
+                               [from](const auto& m) { return from >= m.first && from < m.second; })) {
+            cover = COVER_MARK;
+        } else if (std::any_of(highlights.begin(), highlights.end(),
+                               [from](const auto& h) { return from >= h.first && from <= h.second; })) {
+            cover = COVER_DIFFERENCE;
         }
-        if (x1 < textLeft || x0 > width()) continue;
-        const int drawFirst = std::max(firstChar, firstVisible);
-        const int drawLast = std::min(lastChar, lastVisible + 1);
-        if (drawFirst >= drawLast) continue;
-        QFont runFont = m_font;
-        runFont.setBold(color > 0 && color < COLORINDEX_COUNT && GetSyntaxEditor().colors[color].bold != 0);
-        painter.setFont(runFont);
-        painter.setPen(pen);
-        const QString piece = layout.display.mid(
-            layout.indexes[static_cast<size_t>(drawFirst)],
-            layout.indexes[static_cast<size_t>(drawLast)] - layout.indexes[static_cast<size_t>(drawFirst)]);
-        painter.drawText(xOf(drawFirst), y + m_ascent, piece);
+        if (!paint.runs.empty() && paint.runs.back().cover == cover && paint.runs.back().to == from)
+            paint.runs.back().to = cuts[k + 1];
+        else
+            paint.runs.push_back({from, cuts[k + 1], cover});
     }
-    painter.setFont(m_font);
-    // A marked line ending (a match across lines) shows as one marked cell,
-    // a selected one as one selected cell.
-    if (!marks.empty() && marks.back().second > length && !(selFrom >= 0 && selTo > length)) {
-        const int x = xOf(static_cast<int>(layout.bytes.size()) - 1);
-        painter.fillRect(QRect(x, y, m_charWidth, m_lineHeight), MarkBackground());
-    }
-    if (selFrom >= 0 && selTo > length) {
-        const int x = xOf(static_cast<int>(layout.bytes.size()) - 1);
-        painter.fillRect(QRect(x, y, m_charWidth, m_lineHeight), palette().color(QPalette::Highlight));
-    }
+    // A marked or selected line ending.
+    if (selFrom >= 0 && selTo > length)
+        paint.ending = COVER_SELECTION;
+    else if (!marks.empty() && marks.back().second > length)
+        paint.ending = COVER_MARK;
+    return paint;
+}
 
-    // The current difference: a bar beside the text and lines above and below.
+QColor CTextPane::CoverColor(int cover) const {
+    return cover == COVER_SELECTION ? palette().color(QPalette::Highlight)
+           : cover == COVER_MARK    ? MarkBackground()
+                                    : m_decorations.HighlightBackground();
+}
+
+void CTextPane::PaintBackground(QPainter& painter, const ROWPAINT& paint, const QRect& area) {
+    const int margin = MarginWidth();
+    const int row = paint.row, top = paint.top, band = paint.band;
+    const QRect rowArea(margin, top, width() - margin, band);
+    // The margin with the line number.
+    painter.fillRect(QRect(0, top, margin, band), palette().color(QPalette::Window));
+    const int number = paint.exists ? m_decorations.LineNumber(row) : -1;
+    if (number >= 0) {
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        painter.drawText(QRect(0, top, margin - kMarginPadding, m_lineHeight),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
+    }
+    // The row's background: its comparison colour, a ghost row shaded.
+    painter.fillRect(rowArea, paint.background);
+    if (paint.ghost) painter.fillRect(rowArea, QBrush(paint.background.darker(115), Qt::BDiagPattern));
+    if (!paint.exists || paint.ghost) return;
+    // The current difference: a bar beside the text and lines above and
+    // below, under the glyphs (an underscore stays seen).
     const auto [currentFirst, currentLast] = m_decorations.CurrentRows();
     if (currentFirst >= 0 && row >= currentFirst && row <= currentLast) {
         const QColor mark = palette().color(QPalette::Highlight);
-        painter.fillRect(QRect(margin, y, 3, m_lineHeight), mark);
-        if (row == currentFirst) painter.fillRect(QRect(margin, y, width() - margin, 1), mark);
-        if (row == currentLast)
-            painter.fillRect(QRect(margin, y + m_lineHeight - 1, width() - margin, 1), mark);
+        painter.fillRect(QRect(margin, top, 3, band), mark);
+        if (row == currentFirst) painter.fillRect(QRect(margin, top, width() - margin, 1), mark);
+        if (row == currentLast) painter.fillRect(QRect(margin, top + band - 1, width() - margin, 1), mark);
     }
+    if (paint.runs.empty() && paint.ending == COVER_PLAIN) return;
+    // The boxes of in-line differences, the marks and the selection.
+    const CTextRowLayout& layout = *paint.layout;
+    painter.save();
+    painter.setClipRect(rowArea.intersected(area));
+    for (const ROWRUN& run : paint.runs) {
+        if (run.cover == COVER_PLAIN) continue;
+        for (const QRectF& rect : layout.RangeRects(run.from, run.to, paint.clip))
+            painter.fillRect(rect.translated(paint.origin), CoverColor(run.cover));
+    }
+    // A marked or selected line ending is one space wide after the text.
+    const int length = layout.Length();
+    if (paint.ending != COVER_PLAIN && layout.EndsBefore(paint.clip.right())) {
+        const QRectF ending(layout.XOf(length), layout.LineOf(length) * m_lineHeight, m_spaceAdvance,
+                            m_lineHeight);
+        painter.fillRect(ending.translated(paint.origin), CoverColor(paint.ending));
+    }
+    painter.restore();
+}
 
-    // The caret.
-    if (row == m_caret.y && hasFocus() && m_caretOn) {
-        const int cell = layout.cells[static_cast<size_t>(layout.CharacterAt(m_caret.x))];
-        const int x = textLeft + (cell - m_firstColumn) * m_charWidth;
-        painter.fillRect(QRect(x, y, 2, m_lineHeight), normal);
+void CTextPane::PaintText(QPainter& painter, const ROWPAINT& paint, const QRect& area) {
+    if (!paint.exists) return;
+    const QColor normal = EditorColor(COLORINDEX_NORMALTEXT);
+    const int margin = MarginWidth();
+    if (paint.ghost) {
+        // Typing here makes the row a line: the caret shows where it starts.
+        if (paint.row == m_caret.y && hasFocus() && m_caretOn)
+            painter.fillRect(QRect(margin + kTextPadding - m_scrollX - kCaretWidth / 2, paint.top,
+                                   kCaretWidth, m_lineHeight),
+                             normal);
+        return;
     }
+    const CTextRowLayout& layout = *paint.layout;
+    // The text over the text area, the selection and the in-line differences
+    // in their own colours (their backgrounds again under them, so that no
+    // glyph is drawn twice).
+    painter.save();
+    painter.setClipRect(QRect(margin, area.top(), width() - margin, area.height()));
+    QList<QTextLayout::FormatRange> recoloured;
+    for (const ROWRUN& run : paint.runs) {
+        if (run.cover != COVER_SELECTION && run.cover != COVER_DIFFERENCE) continue;
+        QTextCharFormat format;
+        format.setBackground(CoverColor(run.cover));
+        format.setForeground(run.cover == COVER_SELECTION ? palette().color(QPalette::HighlightedText)
+                                                          : m_decorations.HighlightText());
+        const int from = layout.IndexOf(run.from);
+        recoloured.append({from, layout.IndexOf(run.to) - from, format});
+    }
+    painter.setPen(normal);
+    layout.Draw(painter, paint.origin, paint.clip, recoloured);
+    if (m_showWhiteSpace)
+        PaintWhiteSpace(painter, paint.row, layout, paint.origin, paint.clip, paint.background);
+    painter.restore();
+
+    // The caret, on the boundary the layout gives.
+    if (paint.row == m_caret.y && hasFocus() && m_caretOn) {
+        const QPoint at = PointOf(m_caret);
+        painter.fillRect(
+            QRect(at.x() - kCaretWidth / 2, at.y() - m_lineHeight / 2, kCaretWidth, m_lineHeight), normal);
+    }
+}
+
+void CTextPane::PaintWhiteSpace(QPainter& painter, int row, const CTextRowLayout& layout, QPointF origin,
+                                const QRectF& clip, const QColor& background) {
+    const QColor faint = Faint(EditorColor(COLORINDEX_NORMALTEXT), background);
+    const CSyntaxTextLine& line = m_context->GetLine(row);
+    const std::string_view text = line.Characters();
+    const int length = static_cast<int>(text.size());
+    // Only the bytes in view are looked at.
+    int from = 0, to = length;
+    if (!m_wordWrap) {
+        from = layout.PreviousPosition(layout.ByteAt(0, clip.left()));
+        to = layout.NextPosition(layout.ByteAt(0, clip.right()));
+    } else {
+        from = layout.LineBytes(static_cast<int>(clip.top()) / m_lineHeight).first;
+        to = layout.LineBytes(static_cast<int>(clip.bottom()) / m_lineHeight).second;
+    }
+    int trailing = length;
+    while (trailing > 0 && (text[static_cast<size_t>(trailing - 1)] == ' ' ||
+                            text[static_cast<size_t>(trailing - 1)] == '\t'))
+        --trailing;
+    painter.setPen(QPen(faint, 1));
+    painter.setBrush(faint);
+    for (int byte = from; byte < to; ++byte) {
+        const char c = text[static_cast<size_t>(byte)];
+        if (c != '\t' && !(c == ' ' && byte >= trailing)) continue;
+        const std::vector<QRectF> rects = layout.RangeRects(byte, byte + 1, clip);
+        if (rects.empty()) continue;
+        const QRectF cell = rects.front().translated(origin);
+        const qreal middle = cell.top() + m_lineHeight / 2.0;
+        if (c == ' ') {
+            // A trailing blank: a dot in the middle of its cell.
+            painter.fillRect(QRectF(cell.center().x() - 1, middle - 1, 2, 2), faint);
+            continue;
+        }
+        // A tab: an arrow across its width.
+        const qreal left = cell.left() + 2, right = cell.right() - 2;
+        if (right - left < 3) continue;
+        const qreal head = std::min<qreal>(3, (right - left) / 2);
+        painter.drawLine(QPointF(left, middle), QPointF(right, middle));
+        painter.drawLine(QPointF(right - head, middle - head), QPointF(right, middle));
+        painter.drawLine(QPointF(right - head, middle + head), QPointF(right, middle));
+    }
+    // The line ending, named, after the text: CR LF, LF and CR told apart.
+    const std::string_view ending = line.Ending();
+    if (ending.empty() || !layout.EndsBefore(clip.right())) return;
+    const QString name = ending == "\r\n" ? QStringLiteral("CRLF")
+                         : ending == "\n" ? QStringLiteral("LF")
+                                          : QStringLiteral("CR");
+    QFont small = m_font;
+    small.setPixelSize(std::max(6, QFontInfo(m_font).pixelSize() * 2 / 3));
+    painter.setFont(small);
+    const QRectF at(origin.x() + layout.XOf(length) + 2, origin.y() + layout.LineOf(length) * m_lineHeight,
+                    QFontMetricsF(small).horizontalAdvance(name) + 4, m_lineHeight);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(at.adjusted(0, 2, 0, -2));
+    painter.drawText(at, Qt::AlignCenter, name);
+    painter.setFont(m_font);
 }
 
 // ---- Caret and selection ----
 
 CPoint CTextPane::Clamp(CPoint position) const {
-    const int rows = std::max(1, std::min(m_decorations.RowCount(), m_context->GetLineCount()));
+    const int rows = std::max(1, Rows());
     position.y = std::clamp(position.y, 0, rows - 1);
     const int length = position.y < m_context->GetLineCount() ? m_context->GetLine(position.y).Length() : 0;
     position.x = std::clamp(position.x, 0, length);
@@ -375,24 +673,25 @@ CPoint CTextPane::LineEnd(int row) const { return Clamp({1 << 30, row}); }
 
 CPoint CTextPane::BufferEnd() const { return Clamp({1 << 30, 1 << 30}); }
 
-CPoint CTextPane::StepLeft(CPoint position) const {
+CPoint CTextPane::StepLeft(CPoint position, bool cluster) const {
     if (position.x == 0) return position.y == 0 ? position : LineEnd(position.y - 1);
-    const ROWCELLS layout = Layout(position.y);
-    const int character = layout.CharacterAt(position.x);
-    const int start = layout.bytes[static_cast<size_t>(character)];
-    return {start < position.x ? start : layout.bytes[static_cast<size_t>(std::max(0, character - 1))],
-            position.y};
+    const CTextRowLayout& layout = RowLayout(position.y);
+    if (cluster) return {layout.PreviousPosition(position.x), position.y};
+    const int start = layout.CharacterStart(position.x);
+    return {start < position.x ? start : layout.ByteOf(layout.IndexOf(position.x) - 1), position.y};
 }
 
-CPoint CTextPane::StepRight(CPoint position) const {
+CPoint CTextPane::StepRight(CPoint position, bool cluster) const {
     if (position.x >= LineEnd(position.y).x)
         return position == BufferEnd() ? position : CPoint{0, position.y + 1};
-    const ROWCELLS layout = Layout(position.y);
-    return {layout.bytes[static_cast<size_t>(layout.CharacterAt(position.x) + 1)], position.y};
+    const CTextRowLayout& layout = RowLayout(position.y);
+    if (cluster) return {layout.NextPosition(position.x), position.y};
+    const int index = layout.IndexOf(position.x);
+    return {layout.ByteOf(index + (layout.Text().at(index).isHighSurrogate() ? 2 : 1)), position.y};
 }
 
 CPoint CTextPane::WordLeft(CPoint position) const {
-    if (position.x == 0) return StepLeft(position);
+    if (position.x == 0) return StepLeft(position, true);
     const std::string_view text = m_context->GetLine(position.y).Characters();
     int x = position.x;
     while (x > 0 && !IsWordByte(static_cast<unsigned char>(text[static_cast<size_t>(x - 1)]))) --x;
@@ -403,7 +702,7 @@ CPoint CTextPane::WordLeft(CPoint position) const {
 CPoint CTextPane::WordRight(CPoint position) const {
     const std::string_view text = m_context->GetLine(position.y).Characters();
     const int length = static_cast<int>(text.size());
-    if (position.x >= length) return StepRight(position);
+    if (position.x >= length) return StepRight(position, true);
     int x = position.x;
     while (x < length && IsWordByte(static_cast<unsigned char>(text[static_cast<size_t>(x)]))) ++x;
     while (x < length && !IsWordByte(static_cast<unsigned char>(text[static_cast<size_t>(x)]))) ++x;
@@ -417,16 +716,15 @@ void CTextPane::Select(CPoint anchor, CPoint caret) {
     MoveCaret(caret, true);
 }
 
-void CTextPane::MoveCaret(CPoint to, bool extend, bool keepColumn) {
+void CTextPane::MoveCaret(CPoint to, bool extend, bool keepX) {
     const CPoint old = m_caret, oldAnchor = m_anchor;
     m_caret = Clamp(to);
     if (!extend) m_anchor = m_caret;
-    if (!keepColumn) m_desiredCell = -1;
+    if (!keepX) m_desiredX = -1;
     RestartBlink();
     // Repaint what the selection covered before and covers now.
-    const int first = std::min({old.y, oldAnchor.y, m_caret.y, m_anchor.y});
-    const int last = std::max({old.y, oldAnchor.y, m_caret.y, m_anchor.y});
-    update(QRect(0, (first - m_firstRow) * m_lineHeight, width(), (last - first + 1) * m_lineHeight));
+    update(RowsRect(std::min({old.y, oldAnchor.y, m_caret.y, m_anchor.y}),
+                    std::max({old.y, oldAnchor.y, m_caret.y, m_anchor.y})));
     emit caretMoved();
 }
 
@@ -526,26 +824,42 @@ void CTextPane::keyPressEvent(QKeyEvent* event) {
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     const bool control = event->modifiers() & Qt::ControlModifier;
     const bool alt = event->modifiers() & Qt::AltModifier;
-    const auto keepCell = [this] {
-        if (m_desiredCell < 0) m_desiredCell = CellOf(m_caret.y, m_caret.x);
-        return m_desiredCell;
-    };
-    const auto vertical = [&](int rows) {
-        const int cell = keepCell();
-        const int row = std::clamp(m_caret.y + rows, 0, std::max(0, m_decorations.RowCount() - 1));
-        MoveCaret({ByteAtCell(row, cell), row}, shift, true);
+    // Up and Down go by visual lines and keep to the x they started from.
+    const auto vertical = [&](int steps) {
+        const int rows = std::max(1, Rows());
+        int row = std::clamp(m_caret.y, 0, rows - 1);
+        int line = m_wordWrap ? RowLayout(row).LineOf(m_caret.x) : 0;
+        if (m_desiredX < 0) m_desiredX = RowLayout(m_caret.y).XOf(m_caret.x);
+        if (!m_wordWrap) {
+            row = std::clamp(row + steps, 0, rows - 1);
+        } else {
+            for (int i = 0; i < std::abs(steps); ++i) {
+                if (steps > 0 && line + 1 < OwnLineCount(row)) {
+                    ++line;
+                } else if (steps > 0 && row + 1 < rows) {
+                    ++row;
+                    line = 0;
+                } else if (steps < 0 && line > 0) {
+                    --line;
+                } else if (steps < 0 && row > 0) {
+                    --row;
+                    line = OwnLineCount(row) - 1;
+                }
+            }
+        }
+        MoveCaret({RowLayout(row).ByteAt(line, m_desiredX), row}, shift, true);
     };
     if (alt) {
         event->ignore();  // the view's commands
         return;
     }
     switch (event->key()) {
-        case Qt::Key_Left: MoveCaret(control ? WordLeft(m_caret) : StepLeft(m_caret), shift); return;
-        case Qt::Key_Right: MoveCaret(control ? WordRight(m_caret) : StepRight(m_caret), shift); return;
+        case Qt::Key_Left: MoveCaret(control ? WordLeft(m_caret) : StepLeft(m_caret, true), shift); return;
+        case Qt::Key_Right: MoveCaret(control ? WordRight(m_caret) : StepRight(m_caret, true), shift); return;
         case Qt::Key_Up: vertical(-1); return;
         case Qt::Key_Down: vertical(1); return;
-        case Qt::Key_PageUp: vertical(-VisibleRows()); return;
-        case Qt::Key_PageDown: vertical(VisibleRows()); return;
+        case Qt::Key_PageUp: vertical(-VisibleLines()); return;
+        case Qt::Key_PageDown: vertical(VisibleLines()); return;
         case Qt::Key_Home: MoveCaret(control ? CPoint{0, 0} : CPoint{0, m_caret.y}, shift); return;
         case Qt::Key_End: MoveCaret(control ? BufferEnd() : LineEnd(m_caret.y), shift); return;
         default: break;
@@ -584,7 +898,7 @@ void CTextPane::keyPressEvent(QKeyEvent* event) {
             }
             if (!HasSelection()) {
                 const CPoint other =
-                    event->key() == Qt::Key_Backspace ? StepLeft(m_caret) : StepRight(m_caret);
+                    event->key() == Qt::Key_Backspace ? StepLeft(m_caret, false) : StepRight(m_caret, false);
                 if (other == m_caret) return;
                 m_anchor = other;
             }
@@ -635,7 +949,7 @@ void CTextPane::mouseDoubleClickEvent(QMouseEvent* event) {
 void CTextPane::wheelEvent(QWheelEvent* event) {
     const QPoint steps = event->angleDelta() / 120;
     if (steps.y() != 0) emit scrollRequested(-steps.y() * 3);
-    if (steps.x() != 0) emit horizontalScrollRequested(-steps.x() * 3);
+    if (steps.x() != 0) emit horizontalScrollRequested(-steps.x() * 3 * ScrollStep());
     event->accept();
 }
 
@@ -654,9 +968,9 @@ void CTextPane::focusOutEvent(QFocusEvent* event) {
 
 // ---- The model ----
 
-void CTextPane::UpdateView(CSyntaxTextView* source, const CPositionAdjuster* adjuster, uint32_t, int line) {
+void CTextPane::UpdateView(CSyntaxTextView* source, const CPositionAdjuster* adjuster, uint32_t hints,
+                           int line) {
     (void)source;
-    (void)line;
     m_marks.clear();
     if (adjuster != nullptr) {
         adjuster->Adjust(m_caret);
@@ -664,10 +978,17 @@ void CTextPane::UpdateView(CSyntaxTextView* source, const CPositionAdjuster* adj
     }
     m_caret = Clamp(m_caret);
     m_anchor = Clamp(m_anchor);
+    Invalidate(adjuster, hints, line);
+    update();
+}
+
+void CTextPane::OnSyntaxDefinitionChanged() {
+    m_rows.clear();
     update();
 }
 
 void CTextPane::Refresh() {
+    // The layouts kept are checked against their rows' text when used.
     m_caret = Clamp(m_caret);
     m_anchor = Clamp(m_anchor);
     update();
@@ -678,10 +999,35 @@ void CTextPane::ReadOptions() {
     m_font = FontFromText(editor.font, QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setFont(m_font);
     const QFontMetrics metrics(m_font);
-    m_charWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
+    const QFontMetricsF exact(m_font);
     m_lineHeight = std::max(1, metrics.lineSpacing());
-    m_ascent = metrics.ascent();
     m_tabSize = std::clamp(editor.tabSize, 1, CSyntaxEditorOptions::kMaxTabSize);
+    m_spaceAdvance = std::max<qreal>(1, exact.horizontalAdvance(QLatin1Char(' ')));
+    m_digitAdvance = 1;
+    for (char digit = '0'; digit <= '9'; ++digit)
+        m_digitAdvance = std::max(m_digitAdvance, exact.horizontalAdvance(QLatin1Char(digit)));
+    m_style = ROWSTYLE();
+    m_style.font = m_font;
+    m_style.tabDistance = m_tabSize * m_spaceAdvance;
+    m_style.lineHeight = m_lineHeight;
+    m_style.ascent = metrics.ascent();
+    m_style.fixedAdvance = CTextRowLayout::FixedAdvance(m_font, m_style.tabDistance);
+    // For rows not laid out: the widest of the usual letters.
+    m_style.estimateAdvance = m_style.fixedAdvance;
+    if (m_style.estimateAdvance <= 0)
+        for (const char c : {'M', 'W', 'm', 'w', '@'})
+            m_style.estimateAdvance =
+                std::max(m_style.estimateAdvance, exact.horizontalAdvance(QLatin1Char(c)));
+    m_style.advances = std::make_shared<CCharacterAdvances>(m_font);
+    m_style.codePage = WorkingCodePage();
+    m_wordWrap = editor.wordWrap != 0;
+    m_showWhiteSpace = editor.showWhiteSpace != 0;
+    if (m_wordWrap) m_scrollX = 0;
+    if (!m_wordWrap) m_firstLine = 0;
+    m_desiredX = -1;
+    m_noRow.reset();
+    m_rows.clear();
+    FollowWidth();
     update();
 }
 

@@ -2,18 +2,26 @@
 // model (only the rows in view), a margin of line numbers, the caret and the
 // selection, and editing by keyboard, mouse and clipboard. The view that owns
 // the pane scrolls it and says how its rows are decorated.
+//
+// Each row is laid out once (CTextRowLayout, kept for the rows in view only)
+// and everything reads that layout: the glyphs drawn, the in-line difference
+// boxes, marks and selection, the caret, clicks, Up and Down, and how far the
+// view scrolls sideways.
 #pragma once
 
 #include <QFont>
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "editor/SyntaxEditContext.h"
 #include "editor/SyntaxTextView.h"
+#include "ui/TextRowLayout.h"
 
 namespace corvatine::ui {
 
@@ -46,6 +54,12 @@ public:
     virtual bool SyntaxColours() const { return true; }
     // The first and last row of the current difference; -1 for none.
     virtual std::pair<int, int> CurrentRows() const { return {-1, -1}; }
+    // The visual lines the row takes when rows wrap: its own, or as many as
+    // the row beside it, so that rows stand level across panes.
+    virtual int RowLines(int row, int ownLines) const {
+        (void)row;
+        return ownLines;
+    }
 };
 
 class CTextPane;
@@ -83,16 +97,47 @@ public:
     // Edits go through editing from now on (not owned).
     void SetEditing(CPaneEditing* editing) { m_editing = editing; }
 
-    // Scrolling, in rows and character cells; set by the view.
-    void SetFirstRow(int row);
+    // Scrolling, set by the view: the first row shown and, when rows wrap,
+    // the first of its visual lines shown; the sideways offset in pixels.
+    void SetFirstRow(int row, int line = 0);
     int FirstRow() const { return m_firstRow; }
-    void SetFirstColumn(int column);
-    int FirstColumn() const { return m_firstColumn; }
-    // Whole rows and cells that fit.
+    int FirstLine() const { return m_firstLine; }
+    void SetScrollX(int x);
+    int ScrollX() const { return m_scrollX; }
+    // Whole rows that fit from the first row shown, and from row down;
+    // visual lines that fit.
     int VisibleRows() const;
-    int VisibleColumns() const;
-    // The widest row in cells, for the horizontal scroll range.
-    int WidestRow() const;
+    int RowsFittingFrom(int row) const;
+    int VisibleLines() const;
+    // Whether the row is shown whole.
+    bool RowInView(int row) const;
+    // The last first row the vertical scroll goes to.
+    int LastFirstRow() const;
+    // The width of the text area, and what the sideways scroll reaches: an
+    // upper bound of the widest row (from the longest row's length, kept
+    // across edits, and the rows laid out), the caret and the part shown
+    // now. Cheap: no row is laid out, and the rows are read only for a new
+    // text.
+    int TextWidth() const;
+    int ContentWidth() const;
+    // A step of the sideways scroll: the advance of a space.
+    int ScrollStep() const;
+    // The first row and line, and the sideways offset, that show a position
+    // (or a visual line of a row) with the least scrolling.
+    std::pair<int, int> ScrollToShow(int row, int line) const;
+    std::pair<int, int> ScrollToShow(CPoint position) const;
+    int ScrollXToShow(CPoint position) const;
+
+    // Word wrap and the white-space markers; ReadOptions takes both from the
+    // editor's options.
+    void SetWordWrap(bool on);
+    bool WordWrap() const { return m_wordWrap; }
+    void SetShowWhiteSpace(bool on);
+    bool ShowWhiteSpace() const { return m_showWhiteSpace; }
+    // A row's visual lines: of its own text, and as shown (level with the row
+    // beside it). 1 without wrapping.
+    int OwnLineCount(int row) const;
+    int RowLineCount(int row) const;
 
     // The caret: x is the byte in the row's text, y the row. The anchor is
     // the other end of the selection.
@@ -113,13 +158,16 @@ public:
     // Types text at the caret as the keyboard does (the selection goes).
     bool TypeText(const std::string& text, int action = kActionTyping);
 
-    // Where rows and positions are, for the view and for tests.
+    // Where rows and positions are, for the view and for tests: PointOf is
+    // the middle of the visual line at the position's x.
     int RowAt(int y) const;
     QRect RowRect(int row) const;
     QPoint PointOf(CPoint position) const;
     CPoint PositionAt(QPoint point) const;
     int LineHeight() const { return m_lineHeight; }
     int MarginWidth() const;
+    // The layout of a row, kept while the row is in view.
+    const CTextRowLayout& RowLayout(int row) const;
 
     // The model changed outside any notice (a recompare): every row again.
     void Refresh();
@@ -140,10 +188,13 @@ public:
     // CSyntaxTextView
     void UpdateView(CSyntaxTextView* source, const CPositionAdjuster* adjuster, uint32_t hints,
                     int line) override;
+    void OnSyntaxDefinitionChanged() override;
 
 signals:
     void scrollRequested(int rows);
-    void horizontalScrollRequested(int cells);
+    void horizontalScrollRequested(int pixels);
+    // ContentWidth grew past what it last said.
+    void contentWidthChanged();
     void caretMoved();
     void edited();
     void focused();
@@ -160,26 +211,63 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    // How a row's characters stand in cells.
-    struct ROWCELLS {
-        QString display;           // tabs as blanks, control characters as '?'
-        std::vector<int> bytes;    // first byte of each character, and the end
-        std::vector<int> cells;    // first cell of each character, and the end
-        std::vector<int> indexes;  // first index in display of each character, and the end
-        int CharacterAt(int byte) const;
-        int CharacterAtCell(int cell) const;
+    struct CACHEDROW {
+        std::unique_ptr<CTextRowLayout> layout;
+        bool coloured = false;
+        int parseState = 0;  // the syntax state the row's colours start from
     };
-    ROWCELLS Layout(int row) const;
-    int CellOf(int row, int byte) const;
-    int ByteAtCell(int row, int cell) const;
 
-    void PaintRow(QPainter& painter, int row, int y);
+    // The rows of the context shown.
+    int Rows() const;
+    // The top of a row's band of visual lines: exact for the rows from the
+    // first shown to the bottom of the pane, one line a row elsewhere.
+    int RowTop(int row) const;
+    // The first visual line of the first row shown, within its band.
+    int FirstLineShown() const;
+    // The layouts follow the pane's width when rows wrap.
+    void FollowWidth() const;
+    // Drops the layouts an edit made stale, and keeps the widest row's length.
+    void Invalidate(const CPositionAdjuster* adjuster, uint32_t hints, int line);
+    void NoteLength(int row) const;
+    int WidestLength() const;
+    int Widest() const;
+    // Keeps the layouts of the rows around those painted.
+    void Prune(int lastRow) const;
+
+    // What covers a run of a row's bytes, the later over the earlier.
+    enum COVER { COVER_PLAIN, COVER_DIFFERENCE, COVER_MARK, COVER_SELECTION };
+    struct ROWRUN {
+        int from, to;
+        COVER cover;
+    };
+    // A row as it is painted: where, its colours, and what covers its text.
+    struct ROWPAINT {
+        int row = 0, top = 0, band = 0;
+        bool exists = false, ghost = false;
+        QColor background;
+        const CTextRowLayout* layout = nullptr;
+        QPointF origin;  // the text's top left corner
+        QRectF clip;     // the part in view, in the row's coordinates
+        std::vector<ROWRUN> runs;
+        COVER ending = COVER_PLAIN;
+    };
+    ROWPAINT PrepareRow(int row, int top, int lines, const QRect& area) const;
+    QColor CoverColor(int cover) const;
+    // A row's backgrounds (the margin, its colour, the current difference,
+    // boxes, marks, the selection), then its text, markers and caret.
+    void PaintBackground(QPainter& painter, const ROWPAINT& paint, const QRect& area);
+    void PaintText(QPainter& painter, const ROWPAINT& paint, const QRect& area);
+    void PaintWhiteSpace(QPainter& painter, int row, const CTextRowLayout& layout, QPointF origin,
+                         const QRectF& clip, const QColor& background);
     // The marked byte ranges [from, to) of a row; to past the text marks the ending.
     std::vector<std::pair<int, int>> RowMarks(int row, int length) const;
-    void MoveCaret(CPoint to, bool extend, bool keepColumn = false);
+    QRect RowsRect(int first, int last) const;
+    void MoveCaret(CPoint to, bool extend, bool keepX = false);
     CPoint Clamp(CPoint position) const;
-    CPoint StepLeft(CPoint position) const;
-    CPoint StepRight(CPoint position) const;
+    // A character to the left or right: a cluster of combining characters
+    // with the arrows, one character when deleting.
+    CPoint StepLeft(CPoint position, bool cluster) const;
+    CPoint StepRight(CPoint position, bool cluster) const;
     CPoint WordLeft(CPoint position) const;
     CPoint WordRight(CPoint position) const;
     CPoint LineEnd(int row) const;
@@ -191,14 +279,24 @@ private:
     CPaneEditing* m_editing = nullptr;
     QFont m_font;
     int m_tabSize = kTabSize;
-    int m_charWidth = 8;
     int m_lineHeight = 16;
-    int m_ascent = 12;
+    qreal m_digitAdvance = 8;
+    qreal m_spaceAdvance = 8;
+    mutable ROWSTYLE m_style;
+    bool m_wordWrap = false;
+    bool m_showWhiteSpace = false;
     int m_firstRow = 0;
-    int m_firstColumn = 0;
+    int m_firstLine = 0;
+    int m_scrollX = 0;
+    mutable std::unordered_map<int, CACHEDROW> m_rows;
+    mutable std::unique_ptr<CTextRowLayout> m_noRow;  // what a position past the rows stands on
+    // The longest row in bytes, kept across edits; stale for a new text.
+    mutable int m_widest = 0;
+    mutable bool m_widestStale = true;
+    mutable int m_toldWidth = 0;  // what ContentWidth said last
     CPoint m_caret;
     CPoint m_anchor;
-    int m_desiredCell = -1;     // the cell Up and Down keep to
+    qreal m_desiredX = -1;      // the x Up and Down keep to
     CPoint m_typedEnd{-1, -1};  // where the last typing ended, and the undo position then
     int m_typedUndo = -1;
     bool m_caretOn = true;

@@ -363,6 +363,30 @@ TEST(SyntaxDefinitionsTest, TheViewsFontAndTabSize) {
     EXPECT_EQ(profile.GetInt(kTextEditorSettingsKey, "TabSize", 0), 4);
 }
 
+// Word wrap and the white-space markers of the views are remembered, on or off.
+TEST(SyntaxDefinitionsTest, TheViewsWordWrapAndWhiteSpace) {
+    test::TempDir dir;
+    platform::CRegistryHive hive(dir / "registry.reg", "HKEY_CURRENT_USER");
+    platform::CProfile profile(hive, platform::kSettingsRoot);
+    CSyntaxEditorOptions options;
+    EXPECT_EQ(options.wordWrap, 0);
+    EXPECT_EQ(options.showWhiteSpace, 0);
+    options.wordWrap = 1;
+    options.showWhiteSpace = 1;
+    options.Save(profile);
+    EXPECT_EQ(profile.GetInt(kTextEditorSettingsKey, "WordWrap", 0), 1);
+    EXPECT_EQ(profile.GetInt(kTextEditorSettingsKey, "ShowWhiteSpace", 0), 1);
+    CSyntaxEditorOptions loaded;
+    loaded.Load(profile);
+    EXPECT_EQ(loaded.wordWrap, 1);
+    EXPECT_EQ(loaded.showWhiteSpace, 1);
+    profile.WriteInt(kTextEditorSettingsKey, "WordWrap", 0);
+    profile.WriteInt(kTextEditorSettingsKey, "ShowWhiteSpace", 7);  // any other number is on
+    loaded.Load(profile);
+    EXPECT_EQ(loaded.wordWrap, 0);
+    EXPECT_EQ(loaded.showWhiteSpace, 1);
+}
+
 TEST(SyntaxDefinitionsTest, TheParseStateCacheFollowsEdits) {
     test::TempDir dir;
     CSyntaxEditContextEx context;

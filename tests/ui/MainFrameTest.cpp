@@ -408,30 +408,6 @@ private slots:
         QCOMPARE(near(comment, 0, middle / 4), 0);  // "def" is no comment
     }
 
-    // Characters stand in cells: a tab to the next stop, a wide character in
-    // two; clicks land between characters, and a very long line is laid out.
-    void CellsOfWideCharactersTabsAndLongLines() {
-        const std::string path =
-            Write("cells.txt", "\xE6\x97\xA5\xE6\x9C\xAC|\ta|\n" + std::string(300000, 'x') + "\n");
-        auto* view = qobject_cast<CTextEditView*>(m_frame->OpenFile(path));
-        QVERIFY(view != nullptr);
-        CTextPane& pane = view->Pane();
-        const int left = pane.PointOf({0, 0}).x();
-        const int cell = pane.PointOf({3, 0}).x() - left;  // after the first wide character
-        QVERIFY(cell > 0);
-        QCOMPARE(pane.PointOf({6, 0}).x() - left, 2 * cell);  // two wide characters: four cells
-        QCOMPARE(pane.PointOf({8, 0}).x() - left, cell * 4);  // "|" then the tab to cell 8
-        QCOMPARE(pane.PointOf({8, 0}).x(), pane.PointOf({7, 0}).x() + cell * 3 / 2);
-        QCOMPARE(pane.PositionAt(pane.PointOf({3, 0})), (CPoint{3, 0}));
-        QCOMPARE(pane.PositionAt(QPoint(left + cell / 2 + 1, pane.RowRect(0).center().y())), (CPoint{3, 0}));
-        pane.SetCaret({300000, 1});
-        view->EnsureVisible(1);
-        QCOMPARE(pane.Caret(), (CPoint{300000, 1}));
-        pane.repaint();
-        QTest::keyClick(&pane, Qt::Key_Home);
-        QCOMPARE(pane.Caret(), (CPoint{0, 1}));
-    }
-
     // Binary files open in the binary comparison view.
     void ABinaryComparisonOpensOnce() {
         CBinaryCompareParams request;
