@@ -342,6 +342,16 @@ bool UniMemFile::DetectBom() {
     return found;
 }
 
+DETECTEDENCODING UniMemFile::DetectEncoding(int codePage) {
+    DETECTEDENCODING found = corvatine::DetectEncoding(m_base, static_cast<size_t>(m_filesize), codePage);
+    DetectBom();
+    if (found.kind == ENCODING_CODEPAGE)
+        m_codePage = found.codePage;
+    else
+        found.codePage = m_codePage;
+    return found;
+}
+
 std::shared_ptr<const void> UniMemFile::ShareView() {
     if (m_writable || !m_view) return nullptr;
     m_viewShared = true;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "fileio/Bom.h"
+#include "fileio/EncodingDetect.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 
@@ -126,6 +127,10 @@ public:
     void Close() override;
     bool IsOpen() const override { return m_fd >= 0; }
     bool DetectBom() override;
+    // DetectBom, then for a file without a mark the code page it is read in:
+    // codePage, or with CP_DETECT the one its bytes call for (see
+    // corvatine::DetectEncoding). Says what was decided and why.
+    DETECTEDENCODING DetectEncoding(int codePage);
     bool ReadLine(std::string& text, std::string& ending) override;
     bool ReadLine(std::string& text) override;
     int64_t GetPosition() const override { return m_current - m_base; }

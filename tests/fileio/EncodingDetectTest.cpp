@@ -1,0 +1,289 @@
+#include "fileio/EncodingDetect.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fileio/CodePages.h"
+#include "fileio/EncodingChoices.h"
+#include "fileio/UniFile.h"
+#include "support/TestSupport.h"
+
+namespace corvatine {
+namespace {
+
+// Text in the languages of the legacy code pages, written here in UTF-8 and
+// put into each code page by iconv.
+const char kFrench[] =
+    "Le c\u0153ur a ses raisons que la raison ne conna\u00eet point \u2014 \u00ab on le sait en mille "
+    "choses \u00bb.\r\nO\u00f9 est l\u2019\u00e9t\u00e9 ? D\u00e9j\u00e0 pass\u00e9, h\u00e9las\u2026 "
+    "\u00c7a co\u00fbte 5 \u20ac \u00e0 peine.\r\n";
+const char kGerman[] =
+    "\u00dcber allen Gipfeln ist Ruh, in allen Wipfeln sp\u00fcrest du kaum einen Hauch.\r\n"
+    "Die V\u00f6gelein schweigen im Walde. Warte nur, balde ruhest du auch. Gr\u00f6\u00dfe, "
+    "Ma\u00df und Fu\u00df.\r\n";
+const char kRussian[] =
+    "\u0412\u0441\u0435 \u0441\u0447\u0430\u0441\u0442\u043b\u0438\u0432\u044b\u0435 "
+    "\u0441\u0435\u043c\u044c\u0438 \u043f\u043e\u0445\u043e\u0436\u0438 \u0434\u0440\u0443\u0433 "
+    "\u043d\u0430 \u0434\u0440\u0443\u0433\u0430, \u043a\u0430\u0436\u0434\u0430\u044f "
+    "\u043d\u0435\u0441\u0447\u0430\u0441\u0442\u043b\u0438\u0432\u0430\u044f \u0441\u0435\u043c\u044c\u044f "
+    "\u043d\u0435\u0441\u0447\u0430\u0441\u0442\u043b\u0438\u0432\u0430 "
+    "\u043f\u043e-\u0441\u0432\u043e\u0435\u043c\u0443.\n"
+    "\u0412\u0441\u0451 \u0441\u043c\u0435\u0448\u0430\u043b\u043e\u0441\u044c \u0432 "
+    "\u0434\u043e\u043c\u0435 "
+    "\u041e\u0431\u043b\u043e\u043d\u0441\u043a\u0438\u0445. \u0416\u0435\u043d\u0430 "
+    "\u0443\u0437\u043d\u0430\u043b\u0430, \u0447\u0442\u043e \u043c\u0443\u0436 \u0431\u044b\u043b \u0432 "
+    "\u0441\u0432\u044f\u0437\u0438 \u0441 \u0431\u044b\u0432\u0448\u0435\u044e \u0432 \u0438\u0445 "
+    "\u0434\u043e\u043c\u0435 \u0444\u0440\u0430\u043d\u0446\u0443\u0436\u0435\u043d\u043a\u043e\u044e.\n";
+const char kJapanese[] =
+    "\u543e\u8f29\u306f\u732b\u3067\u3042\u308b\u3002\u540d\u524d\u306f\u307e\u3060\u7121\u3044\u3002\n"
+    "\u3069\u3053\u3067\u751f\u308c\u305f\u304b\u3068\u3093\u3068\u898b\u5f53\u304c\u3064\u304b\u306c\u3002"
+    "\u4f55\u3067\u3082\u8584\u6697\u3044\u3058\u3081\u3058\u3081\u3057\u305f\u6240\u3067"
+    "\u30cb\u30e3\u30fc\u30cb\u30e3\u30fc\u6ce3\u3044\u3066\u3044\u305f\u4e8b\u3060\u3051\u306f"
+    "\u8a18\u61b6\u3057\u3066\u3044\u308b\u3002\n";
+
+const char kChinese[] =
+    "\u5b66\u800c\u65f6\u4e60\u4e4b\uff0c\u4e0d\u4ea6\u8bf4\u4e4e\uff1f\u6709\u670b\u81ea\u8fdc"
+    "\u65b9\u6765\uff0c\u4e0d\u4ea6\u4e50\u4e4e\uff1f\u4eba\u4e0d\u77e5\u800c\u4e0d\u6120\uff0c"
+    "\u4e0d\u4ea6\u541b\u5b50\u4e4e\uff1f\n\u4e09\u4eba\u884c\uff0c\u5fc5\u6709\u6211\u5e08"
+    "\u7109\u3002\u62e9\u5176\u5584\u8005\u800c\u4ece\u4e4b\uff0c\u5176\u4e0d\u5584\u8005\u800c"
+    "\u6539\u4e4b\u3002\n";
+
+// The text in a character set, by iconv.
+std::string Iconv(const test::TempDir& dir, const std::string& text, const std::string& charset) {
+    const std::string source = dir.WriteFile("iconv-source", text);
+    const test::ProgramResult result =
+        test::RunProgram("/usr/bin/iconv", {"-f", "UTF-8", "-t", charset, source});
+    EXPECT_EQ(result.exitStatus, 0) << charset << ": " << result.err;
+    return result.out;
+}
+
+DETECTEDENCODING Detect(const std::string& bytes, int codePage = CP_DETECT) {
+    return DetectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), codePage);
+}
+
+bool Valid(const std::string& bytes) {
+    return IsValidUtf8(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+TEST(EncodingDetectTest, ValidUtf8IsStrict) {
+    const std::string ascii(70, 'a');
+    const struct {
+        std::string bytes;
+        bool valid;
+    } kCases[] = {
+        {"", true},
+        {"plain", true},
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", true},
+        {"\xC0\x80", false},          // overlong NUL
+        {"\xE0\x80\xAF", false},      // overlong '/'
+        {"\xED\xA0\x80", false},      // a surrogate
+        {"\xF4\x90\x80\x80", false},  // above U+10FFFF
+        {"caf\xE9", false},           // Latin-1
+        {"\xC3", false},              // cut short by the end
+        {"\xE2\x82", false},
+        {"\x80", false},  // a continuation byte alone
+        // Past the word-wise pass over long ASCII runs, before and after.
+        {ascii + "\xC3\xA9" + ascii + "\xE2\x82\xAC" + ascii, true},
+        {ascii + "\xC3\xA9" + ascii + "\xE9" + ascii, false},
+        {ascii + ascii + "\xFF", false},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(Valid(c.bytes), c.valid) << c.bytes;
+}
+
+TEST(EncodingDetectTest, CharsetNamesMapToCodePages) {
+    const struct {
+        const char* charset;
+        int codePage;
+    } kCases[] = {
+        {"ISO-8859-1", 28591},
+        {"iso-8859-1", 28591},
+        {"WINDOWS-1252", 1252},
+        {"ISO-8859-15", 28605},
+        {"ISO-8859-2", 28592},
+        {"KOI8-R", 20866},
+        {"WINDOWS-1251", 1251},
+        {"SHIFT_JIS", 932},
+        {"GB18030", 936},
+        {"BIG5", 950},
+        {"EUC-KR", 51949},
+        {"EUC-JP", 51932},
+        {"IBM866", 866},
+        {"MAC-CYRILLIC", 10007},
+        {"TIS-620", 874},
+        // Nothing this system reads as a code page.
+        {"UTF-16", 0},
+        {"UTF-32", 0},
+        {"VISCII", 0},
+        {"HZ-GB-2312", 0},
+        {"ASCII", 0},
+        {"", 0},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(CodePageOfCharset(c.charset), c.codePage) << c.charset;
+}
+
+TEST(EncodingDetectTest, AByteOrderMarkDecides) {
+    const DETECTEDENCODING le = Detect(std::string("\xFF\xFEq\0", 4));
+    EXPECT_EQ(le.kind, ENCODING_UCS2_LE);
+    EXPECT_EQ(le.source, ENCODING_FROM_BOM);
+    // Also against a code page asked for, and bytes that are no UTF-8.
+    const DETECTEDENCODING utf8 = Detect(
+        "\xEF\xBB\xBF"
+        "caf\xE9",
+        1252);
+    EXPECT_EQ(utf8.kind, ENCODING_UTF8);
+    EXPECT_EQ(utf8.source, ENCODING_FROM_BOM);
+    EXPECT_EQ(utf8.codePage, 1252);
+}
+
+TEST(EncodingDetectTest, ACodePageAskedForIsTakenWithoutLooking) {
+    test::TempDir dir;
+    const DETECTEDENCODING found = Detect(Iconv(dir, kRussian, "KOI8-R"), 1251);
+    EXPECT_EQ(found.kind, ENCODING_CODEPAGE);
+    EXPECT_EQ(found.codePage, 1251);
+    EXPECT_EQ(found.source, ENCODING_FROM_REQUEST);
+    EXPECT_EQ(found.charset, "");
+}
+
+TEST(EncodingDetectTest, AsciiAndValidUtf8AreReadAsTheyAre) {
+    DETECTEDENCODING found = Detect("just ASCII\r\n");
+    EXPECT_EQ(found.codePage, WorkingCodePage());
+    EXPECT_EQ(found.source, ENCODING_FROM_BYTES);
+    found = Detect(kFrench);
+    EXPECT_EQ(found.kind, ENCODING_CODEPAGE);
+    EXPECT_EQ(found.codePage, CP_UTF8);
+    EXPECT_EQ(found.source, ENCODING_FROM_BYTES);
+    EXPECT_EQ(found.charset, "");  // the detector was not asked
+    found = Detect("");
+    EXPECT_EQ(found.source, ENCODING_FROM_BYTES);
+}
+
+TEST(EncodingDetectTest, LegacyEncodingsAreRecognised) {
+    test::TempDir dir;
+    const struct {
+        const char* text;
+        const char* charset;
+        int codePage;
+        const char* detected;
+    } kCases[] = {
+        {kGerman, "ISO-8859-1", 28591, "ISO-8859-1"},  {kFrench, "CP1252", 1252, "WINDOWS-1252"},
+        {kRussian, "KOI8-R", 20866, "KOI8-R"},         {kRussian, "CP1251", 1251, "WINDOWS-1251"},
+        {kJapanese, "SHIFT_JIS", 932, "SHIFT_JIS"},    {kJapanese, "EUC-JP", 51932, "EUC-JP"},
+        {kRussian, "ISO-8859-5", 28595, "ISO-8859-5"},
+    };
+    for (const auto& c : kCases) {
+        const DETECTEDENCODING found = Detect(Iconv(dir, c.text, c.charset));
+        EXPECT_EQ(found.kind, ENCODING_CODEPAGE) << c.charset;
+        EXPECT_EQ(found.codePage, c.codePage) << c.charset;
+        EXPECT_EQ(found.source, ENCODING_FROM_DETECTOR) << c.charset;
+        EXPECT_EQ(found.charset, c.detected) << c.charset;
+    }
+}
+
+// The detector names GB18030 for any simplified Chinese text; most of it is
+// GBK (936), but a character GBK lacks takes four bytes that only GB18030
+// (54936) reads.
+TEST(EncodingDetectTest, AVerdictMustDecodeTheBytes) {
+    test::TempDir dir;
+    std::string charset;
+    const auto guess = [&charset](const std::string& b) {
+        return GuessCodePage(reinterpret_cast<const unsigned char*>(b.data()), b.size(), charset);
+    };
+    const std::string gbk = Iconv(dir, kChinese, "GB18030");
+    EXPECT_EQ(guess(gbk), 936);
+    EXPECT_EQ(charset, "GB18030");
+    const std::string beyond = Iconv(dir, std::string(kChinese) + "\U0001F600\n", "GB18030");
+    EXPECT_EQ(guess(beyond), 54936);
+    EXPECT_EQ(charset, "GB18030");
+}
+
+TEST(EncodingDetectTest, WithoutAUsableVerdictTheWorkingCodePageStays) {
+    // The detector names nothing.
+    DETECTEDENCODING found = Detect("\x81\x8D\x8F\x90\x9D\n");
+    EXPECT_EQ(found.codePage, WorkingCodePage());
+    EXPECT_EQ(found.source, ENCODING_FROM_FALLBACK);
+    EXPECT_EQ(found.charset, "");
+    // UTF-8 with one stray byte: the detector says UTF-8, which the bytes
+    // are not; they are left as they are.
+    found = Detect("caf\xC3\xA9 and one bad \xE9 byte in a long UTF-8 text \xC3\xA0 \xC3\xA8 \xC3\xB9\n");
+    EXPECT_EQ(found.codePage, WorkingCodePage());
+    EXPECT_EQ(found.source, ENCODING_FROM_FALLBACK);
+    EXPECT_EQ(found.charset, "UTF-8");
+}
+
+// The sample starts at the first line that is not ASCII, however far in, and
+// a long one ends between characters.
+TEST(EncodingDetectTest, TheSampleIsTakenWhereTheTextIs) {
+    test::TempDir dir;
+    std::string bytes;
+    while (bytes.size() < kDetectSampleBytes + 1000) bytes += std::string(79, 'x') + "\n";
+    bytes += Iconv(dir, kGerman, "ISO-8859-1");
+    DETECTEDENCODING found = Detect(bytes);
+    EXPECT_EQ(found.codePage, 28591);
+    EXPECT_EQ(found.source, ENCODING_FROM_DETECTOR);
+
+    // Shift-JIS without a line break in the sample: the cut falls before a
+    // byte that no character continues with, and the sample decodes whole.
+    std::string line = "x";  // puts the sample's end inside a character
+    const std::string sjis = Iconv(dir, "\u543e\u8f29\u306f\u732b\u3067\u3042\u308b\u3002 ", "SHIFT_JIS");
+    while (line.size() < kDetectSampleBytes + 7) line += sjis;
+    found = Detect(line);
+    EXPECT_EQ(found.codePage, 932);
+    EXPECT_EQ(found.source, ENCODING_FROM_DETECTOR);
+}
+
+TEST(EncodingDetectTest, TheReaderReadsInTheDetectedCodePage) {
+    test::TempDir dir;
+    const std::string path = dir.WriteFile("koi8.txt", Iconv(dir, kRussian, "KOI8-R"));
+    UniMemFile file;
+    ASSERT_TRUE(file.OpenRead(path));
+    const DETECTEDENCODING found = file.DetectEncoding(CP_DETECT);
+    EXPECT_EQ(found.codePage, 20866);
+    EXPECT_EQ(file.GetCodePage(), 20866);
+    EXPECT_EQ(file.GetEncodingKind(), ENCODING_CODEPAGE);
+    std::string text, ending, all;
+    while (file.ReadLine(text, ending)) all += text + ending;
+    EXPECT_EQ(all, kRussian);
+    EXPECT_EQ(file.GetStats().nLossy, 0);
+
+    // With a mark, the reader is past it and keeps its code page.
+    ASSERT_TRUE(file.OpenRead(dir.WriteFile("bom.txt",
+                                            "\xEF\xBB\xBF"
+                                            "abc")));
+    const DETECTEDENCODING marked = file.DetectEncoding(CP_DETECT);
+    EXPECT_EQ(marked.kind, ENCODING_UTF8);
+    EXPECT_EQ(marked.codePage, WorkingCodePage());
+    EXPECT_EQ(file.GetPosition(), 3);
+}
+
+TEST(EncodingDetectTest, NamedEncodings) {
+    std::vector<NAMEDENCODING> named;
+    std::string error;
+    ASSERT_TRUE(ParseEncodingNames("28591", named, error)) << error;
+    ASSERT_EQ(named.size(), 1u);
+    EXPECT_EQ(named[0].kind, -1);
+    EXPECT_EQ(named[0].codePage, 28591);
+    ASSERT_TRUE(ParseEncodingNames("auto,UTF-8", named, error)) << error;
+    ASSERT_EQ(named.size(), 2u);
+    EXPECT_EQ(named[0].codePage, CP_DETECT);
+    EXPECT_EQ(named[1].kind, ENCODING_UTF8);
+    int codePage = 0;
+    ASSERT_TRUE(ReadingCodePage(named[1], codePage));
+    EXPECT_EQ(codePage, CP_UTF8);
+    ASSERT_TRUE(ReadingCodePage(named[0], codePage));
+    EXPECT_EQ(codePage, CP_DETECT);
+    ASSERT_TRUE(ParseEncodingNames("UNI16_BE", named, error));
+    EXPECT_FALSE(ReadingCodePage(named[0], codePage));
+
+    for (const char* bad : {"latin1", "12345", "", "1252,", ",1252", "utf8"}) {
+        EXPECT_FALSE(ParseEncodingNames(bad, named, error)) << bad;
+        EXPECT_EQ(error.rfind("unknown encoding '", 0), 0u) << error;
+    }
+    EXPECT_FALSE(ParseEncodingNames("1252,latin1", named, error));
+    EXPECT_EQ(error,
+              "unknown encoding 'latin1'; use auto, UNI16_LE, UNI16_BE, UTF-8 or a code page this system "
+              "converts");
+}
+
+}  // namespace
+}  // namespace corvatine
