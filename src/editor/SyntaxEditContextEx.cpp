@@ -32,6 +32,7 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
                                        std::string& error) {
     SetSyntaxDefinition(GetSyntaxEditor().FindDefinitionForPath(path));
     m_loadStats.Reset();
+    m_loadEncoding = DETECTEDENCODING();
 
     m_filePath.clear();
     m_fileIdentity = platform::FILEIDENTITY();
@@ -41,7 +42,7 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
         ResetToNew(EOL_CRLF);
         return LOAD_FAILED;
     }
-    if (!file.DetectBom()) file.SetCodePage(codePage);
+    m_loadEncoding = file.DetectEncoding(codePage);
 
     ReleaseAll();
     // The line vector and the loaded text sized from the file, so that

@@ -1,6 +1,7 @@
 #include "textcompare/TextCompareDoc.h"
 
 #include <algorithm>
+#include <string>
 
 #include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
@@ -71,23 +72,18 @@ bool CTextCompareDoc::LoadSide(int side, int codePage) {
 bool CTextCompareDoc::Open(const CTextCompareParams& request) {
     m_request = request;
     m_context->Sections().RemoveAll();
+    // A side without a byte-order mark is read in the code page the request
+    // names, else in the one its bytes call for. Sides read in different code
+    // pages compare as they are: both are held in the working code page.
     for (int side = 0; side < 2; ++side) {
-        int kind = 0, codePage = WorkingCodePage();
-        SniffEncoding(m_request.sides[side].path, kind, codePage);
-        if (!LoadSide(side, codePage)) return false;
-    }
-    // Files read in different code pages are compared in the working one
-    // when the user agrees.
-    CTextCompareObject& left = *m_side[LEFT];
-    CTextCompareObject& right = *m_side[RIGHT];
-    if (left.GetEncodingKind() == ENCODING_CODEPAGE && right.GetEncodingKind() == ENCODING_CODEPAGE &&
-        !CodePagesEquivalent(left.GetCodePage(), right.GetCodePage()) &&
-        m_messages.AskYesNo("Different codepages. Would you like to treat both files as being in the default "
-                            "codepage (recommended)?") == platform::ANSWER_YES) {
-        for (int side = 0; side < 2; ++side)
-            if (!CodePagesEquivalent(m_side[side]->GetCodePage(), WorkingCodePage()) &&
-                !LoadSide(side, WorkingCodePage()))
-                return false;
+        const int32_t codePage = m_request.codePages[side];
+        if (codePage != CODEPAGE_DETECT && !IsCodePageSupported(codePage)) {
+            m_messages.Error(platform::ReplacePlaceholder(
+                platform::ReplacePlaceholder("Cannot open file\n%1\n\n%2", "%1", m_request.sides[side].path),
+                "%2", "Code page " + std::to_string(codePage) + " cannot be converted on this system."));
+            return false;
+        }
+        if (!LoadSide(side, codePage == CODEPAGE_DETECT ? CP_DETECT : codePage)) return false;
     }
     return Recompare();
 }
