@@ -19,10 +19,18 @@ struct CHARSETCODEPAGES {
     int codePages[2];  // tried in order: the first that decodes the sample; 0 ends the list
 };
 
+// The most common legacy code page, which a detector's verdict of another
+// single-byte code page gives way to when that reads the bytes as fewer
+// letters.
+constexpr int kWesternCodePage = 1252;
+
 // The detector's names and the code pages that read them. A wider code page
 // follows where the detector's name is a subset of it that real files
 // outgrow: GBK of GB18030 text, UHC of EUC-KR, Latin-1 of Windows-1252
-// text that holds bytes Windows-1252 leaves undefined.
+// text that holds bytes Windows-1252 leaves undefined. Two Latin alphabets
+// without a code page here (ISO-8859-10 and -16, which the detector also
+// names for short Western text) are read in the Western code page, which
+// holds most of their letters at the same bytes.
 const CHARSETCODEPAGES kDetectorCharsets[] = {
     {"ISO-8859-1", {28591, 0}},
     {"ISO-8859-2", {28592, 0}},
@@ -33,7 +41,9 @@ const CHARSETCODEPAGES kDetectorCharsets[] = {
     {"ISO-8859-7", {28597, 0}},
     {"ISO-8859-8", {28598, 0}},
     {"ISO-8859-9", {28599, 0}},
+    {"ISO-8859-10", {1252, 28591}},
     {"ISO-8859-11", {874, 0}},
+    {"ISO-8859-16", {1252, 28591}},
     {"ISO-8859-13", {28603, 0}},
     {"ISO-8859-15", {28605, 0}},
     {"WINDOWS-1250", {1250, 0}},
@@ -96,16 +106,42 @@ const unsigned char* FindNonAscii(const unsigned char* p, const unsigned char* e
     return p;
 }
 
-// Whether the bytes read in the code page without a byte that starts no
-// character.
-bool DecodesWithoutLoss(int codePage, std::string_view bytes) {
-    if (!IsCodePageSupported(codePage)) return false;
-    CCharsetConverter converter(IconvCharset(codePage), "UTF-8");
-    if (!converter.IsValid()) return false;
-    std::string text;
+// The code pages of the table that hold a character in one byte each.
+bool IsSingleByte(int codePage) {
+    for (const int multiByte : {932, 936, 949, 950, 50220, 50225, 50227, 51932, 51949, 51950, 54936})
+        if (codePage == multiByte) return false;
+    return true;
+}
+
+// Characters of natural text beyond ASCII, as single-byte code pages hold
+// them: letters of the Latin, Greek, Cyrillic, Hebrew, Arabic and Thai
+// blocks; not signs, punctuation, symbols, box drawing, controls.
+bool IsLetter(char32_t c) {
+    if (c == 0xAA || c == 0xB5 || c == 0xBA) return true;  // ª µ º
+    if (c < 0xC0 || c == 0xD7 || c == 0xF7) return false;  // controls, signs, × ÷
+    if (c < 0x2B0) return true;                            // Latin-1 letters, Latin Extended, IPA
+    if (c < 0x370) return false;                           // modifiers, combining marks
+    return c < 0x2000;                                     // then punctuation and symbols
+}
+
+// The letters beyond ASCII the bytes read as in the code page, or -1 when a
+// byte starts no character of it.
+int LettersIn(int codePage, std::string_view bytes) {
+    if (!IsCodePageSupported(codePage)) return -1;
+    CCharsetConverter converter(IconvCharset(codePage), "UTF-32LE");
+    if (!converter.IsValid()) return -1;
+    std::string wide;
     int lossy = 0;
-    converter.Convert(bytes, text, lossy);
-    return lossy == 0;
+    converter.Convert(bytes, wide, lossy);
+    if (lossy != 0) return -1;
+    int letters = 0;
+    for (size_t i = 0; i + 4 <= wide.size(); i += 4) {
+        const auto* unit = reinterpret_cast<const unsigned char*>(wide.data() + i);
+        const char32_t c =
+            static_cast<char32_t>(unit[0] | (unit[1] << 8) | (unit[2] << 16) | (unit[3] << 24));
+        letters += c >= 0x80 && IsLetter(c);
+    }
+    return letters;
 }
 
 }  // namespace
@@ -165,8 +201,19 @@ int GuessCodePage(const unsigned char* data, size_t size, std::string& charset) 
     charset = name;
     const CHARSETCODEPAGES* entry = FindCharset(charset);
     if (entry == nullptr) return 0;
-    for (const int codePage : entry->codePages)
-        if (codePage != 0 && DecodesWithoutLoss(codePage, sample)) return codePage;
+    for (const int codePage : entry->codePages) {
+        if (codePage == 0) break;
+        const int letters = LettersIn(codePage, sample);
+        if (letters < 0) continue;
+        // A few lines give the detector little to go on, and it may name a
+        // code page that makes signs of Western letters ("na\xEFve" read in
+        // IBM852 is "na\u00B4ve"). A single-byte code page gives way to
+        // the Western one when that reads more of the bytes as letters.
+        if (IsSingleByte(codePage) && codePage != kWesternCodePage &&
+            LettersIn(kWesternCodePage, sample) > letters)
+            return kWesternCodePage;
+        return codePage;
+    }
     return 0;
 }
 

@@ -74,6 +74,8 @@ TEST(EncodingDetectTest, CharsetNamesMapToCodePages) {
         {"MAC-CYRILLIC", 10007},
         {"TIS-620", 874},
         // Nothing this system reads as a code page.
+        {"ISO-8859-10", 1252},
+        {"ISO-8859-16", 1252},
         {"UTF-16", 0},
         {"UTF-32", 0},
         {"VISCII", 0},
@@ -157,6 +159,26 @@ TEST(EncodingDetectTest, AVerdictMustDecodeTheBytes) {
     const std::string beyond = Iconv(dir, std::string(kChinese) + "\U0001F600\n", "GB18030");
     EXPECT_EQ(guess(beyond), 54936);
     EXPECT_EQ(charset, "GB18030");
+}
+
+// On a line or two the detector may name a code page that reads Western
+// letters as signs; the Western code page, reading more letters, is taken.
+// A verdict that reads as many stands, and so does one of another script.
+TEST(EncodingDetectTest, AVerdictReadingFewerLettersGivesWayToTheWesternCodePage) {
+    test::TempDir dir;
+    std::string charset;
+    const auto guess = [&charset](const std::string& b) {
+        return GuessCodePage(reinterpret_cast<const unsigned char*>(b.data()), b.size(), charset);
+    };
+    EXPECT_EQ(guess(Iconv(dir, "na\u00efve fa\u00e7ade\n", "CP1252")), 1252);
+    EXPECT_EQ(charset, "IBM852");  // which reads "na\u00b4ve fa\u0161ade"
+    EXPECT_EQ(guess(Iconv(dir, "se\u00f1or ni\u00f1o a\u00f1o\n", "CP1252")), 1252);
+    EXPECT_EQ(charset, "ISO-8859-10");
+    EXPECT_EQ(guess(Iconv(dir, kRussian, "CP1251")), 1251);
+    const std::string polish =
+        "Wszystko b\u0119dzie dobrze. Za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\u017a\u0144. "
+        "\u0141\u00f3d\u017a to du\u017ce miasto, a Krak\u00f3w jest pi\u0119kny.\n";
+    EXPECT_EQ(guess(Iconv(dir, polish, "ISO-8859-2")), 28592);
 }
 
 TEST(EncodingDetectTest, WithoutAUsableVerdictTheWorkingCodePageStays) {
