@@ -15,9 +15,9 @@
 namespace corvatine::ui {
 
 CTextEditView::CTextEditView(const std::string& path, bool readOnly, platform::CMessages& messages,
-                             bool fileWatch, QWidget* parent)
+                             bool fileWatch, QWidget* parent, int codePage)
     : CDocumentView(parent), m_messages(messages), m_watches(fileWatch), m_doc(messages, &m_watches) {
-    m_opened = path.empty() || m_doc.Open(path, readOnly);
+    m_opened = path.empty() || m_doc.Open(path, readOnly, codePage);
     m_decorations = std::make_unique<CEditDecorations>(m_doc.Context());
     m_pane = new CTextPane(m_doc.Context(), *m_decorations, this);
     m_pane->setObjectName(QStringLiteral("editPane"));
