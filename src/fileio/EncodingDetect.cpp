@@ -2,6 +2,7 @@
 
 #include <uchardet.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -144,11 +145,9 @@ int LettersIn(int codePage, std::string_view bytes) {
     return letters;
 }
 
-}  // namespace
-
-bool IsValidUtf8(const unsigned char* data, size_t size) {
-    const unsigned char* p = data;
-    const unsigned char* end = data + size;
+// Whether [p, end) is valid UTF-8; with cut, a sequence that end cuts short
+// counts as valid (end lies inside the file).
+bool Utf8Valid(const unsigned char* p, const unsigned char* end, bool cut) {
     for (;;) {
         p = FindNonAscii(p, end);
         if (p == end) return true;
@@ -156,11 +155,16 @@ bool IsValidUtf8(const unsigned char* data, size_t size) {
         while (p < end && *p >= 0x80) {
             char32_t c;
             const int length = DecodeUtf8(p, static_cast<size_t>(end - p), c);
+            if (length < 0 && cut) return true;
             if (length <= 0) return false;
             p += length;
         }
     }
 }
+
+}  // namespace
+
+bool IsValidUtf8(const unsigned char* data, size_t size) { return Utf8Valid(data, data + size, false); }
 
 int CodePageOfCharset(std::string_view charset) {
     const CHARSETCODEPAGES* entry = FindCharset(charset);
@@ -217,7 +221,7 @@ int GuessCodePage(const unsigned char* data, size_t size, std::string& charset) 
     return 0;
 }
 
-DETECTEDENCODING DetectEncoding(const unsigned char* data, size_t size, int codePage) {
+DETECTEDENCODING DetectEncoding(const unsigned char* data, size_t size, int codePage, size_t knownAscii) {
     DETECTEDENCODING result;
     const int fallback = codePage == CP_DETECT ? WorkingCodePage() : codePage;
     BomInfo bom;
@@ -232,13 +236,16 @@ DETECTEDENCODING DetectEncoding(const unsigned char* data, size_t size, int code
     if (codePage != CP_DETECT) return result;  // ENCODING_FROM_REQUEST
 
     const unsigned char* end = data + size;
-    const unsigned char* first = FindNonAscii(data, end);
+    const unsigned char* first = FindNonAscii(data + std::min(knownAscii, size), end);
     if (first == end) {
         // Plain ASCII reads the same in the working code page.
         result.source = ENCODING_FROM_BYTES;
         return result;
     }
-    if (IsValidUtf8(first, static_cast<size_t>(end - first))) {
+    // UTF-8 as far as the check reaches: a legacy encoding shows in its
+    // first characters, and a longer check would cost every UTF-8 file.
+    const bool whole = static_cast<size_t>(end - first) <= kUtf8CheckBytes;
+    if (Utf8Valid(first, whole ? end : first + kUtf8CheckBytes, !whole)) {
         result.codePage = CP_UTF8;
         result.source = ENCODING_FROM_BYTES;
         return result;

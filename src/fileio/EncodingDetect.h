@@ -1,7 +1,8 @@
 // Which encoding a text file is read in: its byte-order mark; else, unless a
-// code page was asked for, UTF-8 when its bytes are valid UTF-8; else the
-// code page a charset detector (uchardet) names with confidence; else the
-// working code page.
+// code page was asked for, UTF-8 when its bytes are valid UTF-8 (as far as
+// kUtf8CheckBytes from the first byte above 0x7F show); else the code page a
+// charset detector (uchardet) names with confidence; else the working code
+// page.
 #pragma once
 
 #include <cstddef>
@@ -43,6 +44,11 @@ bool IsValidUtf8(const unsigned char* data, size_t size);
 // code page this system converts. Names compare without regard to case.
 int CodePageOfCharset(std::string_view charset);
 
+// How many bytes from the first byte above 0x7F must be valid UTF-8 for a
+// file to be read as UTF-8. Checking all of a large file would cost more
+// than reading it; a file in a legacy encoding shows it long before.
+constexpr size_t kUtf8CheckBytes = size_t{1} << 20;
+
 // The bytes to guess from: from the line of the first byte above 0x7F, at
 // most this many, ended at a line feed (or a byte below 0x30, which no
 // multi-byte character continues with) unless they reach the end.
@@ -56,7 +62,9 @@ int GuessCodePage(const unsigned char* data, size_t size, std::string& charset);
 
 // The encoding of a file's bytes (data is the whole file, mark included).
 // With codePage CP_DETECT a file without a mark is read as described at the
-// top of this file; with any other code page it is read in that one.
-DETECTEDENCODING DetectEncoding(const unsigned char* data, size_t size, int codePage);
+// top of this file; with any other code page it is read in that one. The
+// first knownAscii bytes are known to hold no byte above 0x7F (a caller
+// that has looked already).
+DETECTEDENCODING DetectEncoding(const unsigned char* data, size_t size, int codePage, size_t knownAscii = 0);
 
 }  // namespace corvatine

@@ -325,6 +325,7 @@ void UniMemFile::Close() {
     m_data = m_current = m_released = nullptr;
     m_onlyLineFeeds = -1;
     m_countedFrom = nullptr;
+    m_asciiUpTo = nullptr;
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     ResetState();
@@ -337,13 +338,21 @@ bool UniMemFile::DetectBom() {
     BomInfo bom;
     const bool found = corvatine::DetectBom(m_base, static_cast<size_t>(m_filesize), bom);
     SetEncodingKind(bom.kind);
+    // Line feeds counted from the start are as many after a mark, which
+    // holds none.
+    if (m_countedFrom == m_current) m_countedFrom = m_base + bom.dataOffset;
     m_data = m_current = m_base + bom.dataOffset;
     m_readBom = true;
     return found;
 }
 
 DETECTEDENCODING UniMemFile::DetectEncoding(int codePage) {
-    DETECTEDENCODING found = corvatine::DetectEncoding(m_base, static_cast<size_t>(m_filesize), codePage);
+    // Counted from the start, the bytes before m_asciiUpTo are known to be
+    // ASCII: a file without a byte above 0x7F is not read twice.
+    const size_t knownAscii =
+        m_countedFrom != nullptr && m_countedFrom == m_base ? static_cast<size_t>(m_asciiUpTo - m_base) : 0;
+    DETECTEDENCODING found =
+        corvatine::DetectEncoding(m_base, static_cast<size_t>(m_filesize), codePage, knownAscii);
     DetectBom();
     if (found.kind == ENCODING_CODEPAGE)
         m_codePage = found.codePage;
@@ -407,23 +416,34 @@ void UniMemFile::RecordNul(const unsigned char* at) {
 
 // The line feed bytes of [p, p + n), counted in runs of a fixed length short
 // enough for a byte-wide count: the compiler counts a run many bytes at a
-// time.
-static int64_t CountLineFeedBytes(const unsigned char* p, size_t n) {
+// time. With ascii, the same pass finds how far the bytes are ASCII: the
+// start of the first run that holds a byte above 0x7F, or the end.
+static int64_t CountLineFeedBytes(const unsigned char* p, size_t n, const unsigned char** ascii = nullptr) {
     constexpr size_t kRun = 240;  // a multiple of every vector width, below 256
     int64_t count = 0;
+    const unsigned char* asciiUpTo = nullptr;
     for (; n >= kRun; p += kRun, n -= kRun) {
-        unsigned char partial = 0;
-        for (size_t i = 0; i < kRun; ++i) partial = static_cast<unsigned char>(partial + (p[i] == LF));
+        unsigned char partial = 0, bits = 0;
+        for (size_t i = 0; i < kRun; ++i) {
+            partial = static_cast<unsigned char>(partial + (p[i] == LF));
+            bits = static_cast<unsigned char>(bits | p[i]);
+        }
         count += partial;
+        if ((bits & 0x80) != 0 && asciiUpTo == nullptr) asciiUpTo = p;
     }
-    for (size_t i = 0; i < n; ++i) count += p[i] == LF;
+    for (size_t i = 0; i < n; ++i) {
+        count += p[i] == LF;
+        if (p[i] >= 0x80 && asciiUpTo == nullptr) asciiUpTo = p + i;
+    }
+    if (ascii != nullptr) *ascii = asciiUpTo != nullptr ? asciiUpTo : p + n;
     return count;
 }
 
 int64_t UniMemFile::CountLineFeeds() const {
     if (m_current == nullptr) return 0;
     m_countedFrom = m_current;
-    m_countedFeeds = CountLineFeedBytes(m_current, static_cast<size_t>(m_base + m_filesize - m_current));
+    m_countedFeeds =
+        CountLineFeedBytes(m_current, static_cast<size_t>(m_base + m_filesize - m_current), &m_asciiUpTo);
     return m_countedFeeds;
 }
 

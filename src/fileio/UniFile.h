@@ -150,7 +150,9 @@ public:
     // until the next read; only when ReadsInPlace. False at the end.
     bool ReadLineInPlace(std::string_view& text, std::string_view& ending);
     // The line feed bytes from the read position to the end: the number of
-    // lines to come, near enough to size what they are read into.
+    // lines to come, near enough to size what they are read into. Counted
+    // before DetectEncoding, the same pass spares it a look for bytes above
+    // 0x7F.
     int64_t CountLineFeeds() const;
     // When the rest of the file breaks its lines at line feeds alone and
     // holds no NUL (and ReadsInPlace): the next whole lines as they lie in
@@ -193,6 +195,7 @@ private:
     // of all the rest from there holds as many.
     mutable const unsigned char* m_countedFrom = nullptr;
     mutable int64_t m_countedFeeds = 0;
+    mutable const unsigned char* m_asciiUpTo = nullptr;  // where that count met the first byte above 0x7F
     struct Converters;
     std::unique_ptr<Converters> m_converters;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "fileio/CodePages.h"
@@ -122,6 +123,26 @@ TEST(EncodingDetectTest, AsciiAndValidUtf8AreReadAsTheyAre) {
     EXPECT_EQ(found.source, ENCODING_FROM_BYTES);
 }
 
+// UTF-8 is checked as far as kUtf8CheckBytes from the first byte above 0x7F:
+// a stray byte beyond leaves the file UTF-8, and a sequence cut by the end of
+// the check counts as whole.
+TEST(EncodingDetectTest, Utf8IsCheckedAsFarAsTheCheckReaches) {
+    std::string bytes = "ascii first\n";
+    const size_t first = bytes.size();
+    while (bytes.size() < first + kUtf8CheckBytes - 1)
+        bytes += first + kUtf8CheckBytes - 1 - bytes.size() >= 2 ? "\xD0\xB2" : " ";  // "\u0432"
+    bytes += "\xD0";  // the last byte checked begins a character
+    ASSERT_EQ(bytes.size(), first + kUtf8CheckBytes);
+    bytes += "\xB2 \xE9\n";
+    EXPECT_FALSE(Valid(bytes));
+    const DETECTEDENCODING found = Detect(bytes);
+    EXPECT_EQ(found.codePage, CP_UTF8);
+    EXPECT_EQ(found.source, ENCODING_FROM_BYTES);
+    // Within the check, the stray byte is found.
+    bytes.erase(first, kUtf8CheckBytes / 2);
+    EXPECT_NE(Detect(bytes).source, ENCODING_FROM_BYTES);
+}
+
 TEST(EncodingDetectTest, LegacyEncodingsAreRecognised) {
     test::TempDir dir;
     const struct {
@@ -238,6 +259,46 @@ TEST(EncodingDetectTest, TheReaderReadsInTheDetectedCodePage) {
     EXPECT_EQ(marked.kind, ENCODING_UTF8);
     EXPECT_EQ(marked.codePage, WorkingCodePage());
     EXPECT_EQ(file.GetPosition(), 3);
+}
+
+// The pass that counts the line feeds also finds where the ASCII ends: the
+// detection that follows starts there, and decides as it would alone.
+TEST(EncodingDetectTest, CountingLineFeedsFirstFindsTheSameEncoding) {
+    test::TempDir dir;
+    const std::string ascii = [] {
+        std::string text;
+        while (text.size() < 1000) text += "plain ASCII line\n";
+        return text;
+    }();
+    const std::string cases[] = {
+        ascii,
+        ascii + "caf\xC3\xA9\n",
+        ascii + Iconv(dir, kRussian, "KOI8-R"),
+        ascii.substr(0, 300) + "\xE9" + ascii,  // in a run of the count
+        "x\xE9",                                // in the tail after the runs
+        "\xEF\xBB\xBF" + ascii,
+    };
+    for (const std::string& bytes : cases) {
+        UniMemFile file;
+        ASSERT_TRUE(file.OpenRead(dir.WriteFile("f.txt", bytes)));
+        const int64_t lines = file.CountLineFeeds();
+        const DETECTEDENCODING found = file.DetectEncoding(CP_DETECT);
+        const DETECTEDENCODING alone = Detect(bytes);
+        EXPECT_EQ(found.kind, alone.kind) << bytes.size();
+        EXPECT_EQ(found.codePage, alone.codePage) << bytes.size();
+        EXPECT_EQ(found.source, alone.source) << bytes.size();
+        EXPECT_EQ(lines, std::count(bytes.begin(), bytes.end(), '\n'));
+    }
+    EXPECT_EQ(Detect(cases[0]).source, ENCODING_FROM_BYTES);
+    EXPECT_EQ(Detect(cases[1]).codePage, CP_UTF8);
+    EXPECT_EQ(Detect(cases[2]).codePage, 20866);
+    EXPECT_NE(Detect(cases[3]).codePage, CP_UTF8);
+    // Told that the bytes are ASCII further than they are, the rule believes it.
+    const std::string latin1 = ascii + Iconv(dir, kGerman, "ISO-8859-1");
+    EXPECT_EQ(DetectEncoding(reinterpret_cast<const unsigned char*>(latin1.data()), latin1.size(), CP_DETECT,
+                             latin1.size())
+                  .source,
+              ENCODING_FROM_BYTES);
 }
 
 TEST(EncodingDetectTest, NamedEncodings) {
