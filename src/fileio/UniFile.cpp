@@ -111,6 +111,8 @@ bool ConvertsBytewise(int codePage) {
 struct BYTEREADINGS {
     std::array<std::string, 256> text;  // empty: the byte reads with loss
     std::array<bool, 256> exact{};      // the byte's text writes back as the byte
+    std::array<bool, 256> plain{};      // read without loss, and not as a line break
+    std::array<bool, 256> same{};       // read as itself
 };
 
 BYTEREADINGS ReadEachByte(CCharsetConverter& read, CCharsetConverter& write) {
@@ -122,8 +124,11 @@ BYTEREADINGS ReadEachByte(CCharsetConverter& read, CCharsetConverter& write) {
         read.Convert(byte, text, lossy);
         if (lossy != 0) continue;
         write.Convert(text, back, lossy);
-        readings.text[static_cast<size_t>(b)] = text;
-        readings.exact[static_cast<size_t>(b)] = lossy == 0 && back == byte;
+        const auto at = static_cast<size_t>(b);
+        readings.text[at] = text;
+        readings.exact[at] = lossy == 0 && back == byte;
+        readings.plain[at] = !text.empty() && text.find_first_of("\r\n") == std::string::npos;
+        readings.same[at] = readings.plain[at] && text == byte;
     }
     return readings;
 }
@@ -688,6 +693,31 @@ bool UniMemFile::ReadLineConverted(std::string& text, std::string& ending) {
     const std::string_view bytes(reinterpret_cast<const char*>(m_current),
                                  static_cast<size_t>(p - m_current));
     const size_t from = text.size();
+    if (ConvertsBytewise(m_codePage)) {
+        // A byte at a time from what each byte reads as: runs of bytes that
+        // read as themselves are copied at once. A line with a byte that does
+        // not read plainly goes through the converter below.
+        if (!m_converters->bytes)
+            m_converters->bytes = std::make_unique<BYTEREADINGS>(
+                ReadEachByte(m_converters->toWorking, m_converters->fromWorking));
+        const BYTEREADINGS& readings = *m_converters->bytes;
+        bool plain = true, otherForm = false;
+        for (const unsigned char* q = m_current; q < p;) {
+            const unsigned char* run = q;
+            while (q < p && readings.same[*q]) ++q;
+            text.append(reinterpret_cast<const char*>(run), static_cast<size_t>(q - run));
+            if (q == p) break;
+            if (!readings.plain[*q]) {
+                plain = false;
+                break;
+            }
+            text += readings.text[*q];
+            otherForm = otherForm || !readings.exact[*q];
+            ++q;
+        }
+        if (plain) return EndConvertedLine(p, ending, otherForm);
+        text.resize(from);
+    }
     m_converters->toWorking.Convert(bytes, text, lossy);
     // A line break of the code page's own (EBCDIC has two) would break the
     // line in memory: it stands for no character of a line.
@@ -718,6 +748,11 @@ bool UniMemFile::ReadLineConverted(std::string& text, std::string& ending) {
         otherForm = m_roundTrip != bytes;
     }
     if (lossy > 0) ++m_stats.nLossy;  // once per line
+    return EndConvertedLine(p, ending, otherForm);
+}
+
+bool UniMemFile::EndConvertedLine(const unsigned char* p, std::string& ending, bool otherForm) {
+    const unsigned char* end = m_base + m_filesize;
     m_otherForm = otherForm;
     if (p == end) {
         m_current = end;

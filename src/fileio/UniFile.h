@@ -174,6 +174,8 @@ private:
     void FindWhetherOnlyLineFeeds();
     bool ReadLineUnicode(std::string& text, std::string& ending);
     bool ReadLineConverted(std::string& text, std::string& ending);
+    // Takes the ending at p (the end of a converted line's bytes), or the end.
+    bool EndConvertedLine(const unsigned char* p, std::string& ending, bool otherForm);
     void RecordNul(const unsigned char* at);
     void ReleaseConsumed();
     void AppendConverted(std::string& text, char32_t c);

@@ -69,6 +69,36 @@ TEST_F(EncodingTest, UnifiedOutputOfALatin1PairIsDiffs) {
     EXPECT_TRUE(test::ReadFile(m_dir / "patched.txt") == right);
 }
 
+// Many hunks of Latin-1 lines with mixed endings and no final one: each
+// written line in its file's bytes, the hunks as diff's.
+TEST_F(EncodingTest, UnifiedOutputOfManyLatin1HunksIsDiffs) {
+    std::string left, right;
+    for (int i = 0; i < 400; ++i) {
+        const std::string line =
+            "Gr\xFC\xDF"
+            "e " +
+            std::to_string(i) + " aus K\xF6ln";
+        const std::string ending = i % 7 == 0 ? "\r\n" : "\n";
+        left += line + ending;
+        if (i % 23 == 5) continue;  // removed
+        if (i % 31 == 9)
+            right += "neu \xE4\xF6\xFC " + line + ending;  // changed
+        else
+            right += line + ending;
+        if (i % 37 == 11) right += "eingef\xFCgt\n";  // added
+    }
+    left += "Schlu\xDF";
+    right += "Schlu\xDF!";
+    m_dir.WriteFile("left.txt", left);
+    m_dir.WriteFile("right.txt", right);
+    const test::ProgramResult ours = Run({"--format=unified", "left.txt", "right.txt"});
+    const test::ProgramResult theirs =
+        test::RunProgram("/usr/bin/diff", {"-u", "left.txt", "right.txt"}, {}, m_dir.Path());
+    ASSERT_EQ(ours.exitStatus, 1) << ours.err;
+    const auto hunks = [](const std::string& out) { return out.substr(out.find("@@")); };
+    EXPECT_TRUE(hunks(ours.out) == hunks(theirs.out)) << ours.out;
+}
+
 TEST_F(EncodingTest, LegacyPairsOfOtherScripts) {
     const struct {
         const char* text;
