@@ -53,9 +53,10 @@ fi
 # the context menu (pkg-config finds them); git, Subversion and Mercurial run
 # the integration tests with real clients. python3 makes the man page and the
 # completions from the usage text; dpkg-dev (dpkg-shlibdeps) and file let
-# CPack make the Debian package that a test unpacks.
+# CPack make the Debian package that a test unpacks. uchardet guesses the
+# encoding of a text file that is not valid UTF-8.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-          nlohmann-json3-dev libtinyxml2-dev zlib1g-dev clang-format
+          nlohmann-json3-dev libtinyxml2-dev zlib1g-dev libuchardet-dev clang-format
           binutils-mingw-w64-x86-64 qt6-base-dev fonts-dejavu-core
           pkg-config libnautilus-extension-dev libthunarx-3-dev
           git subversion mercurial python3 dpkg-dev file)

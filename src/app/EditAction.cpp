@@ -15,6 +15,7 @@
 #include "fileio/TextFormat.h"
 #include "fileio/UniFile.h"
 #include "foldercompare/ContentType.h"
+#include "launch/NamedEncodings.h"
 #include "platform/File.h"
 #include "platform/Output.h"
 
@@ -47,6 +48,11 @@ Json InfoJson(const CSyntaxEditContextEx& context, int loadResult, bool lossy) {
     json["language"] = context.GetSyntaxDefinition() ? context.GetSyntaxDefinition()->GetName() : "Text";
     json["encodingKind"] = context.GetEncodingKind();
     json["codePage"] = context.GetCodePage();
+    // How the encoding was decided, and what the charset detector named.
+    static const char* const kSources[] = {"bom", "asked", "bytes", "detected", "fallback"};
+    const DETECTEDENCODING& found = context.GetLoadEncoding();
+    json["encodingSource"] = found.source >= 0 && found.source < 5 ? kSources[found.source] : "";
+    json["detectedCharset"] = found.charset;
     json["lineEndingStyle"] = context.GetLineEndingStyle();
     json["lines"] = context.GetLineCount();
     json["lossy"] = lossy;
@@ -78,14 +84,9 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
             return Trouble(err,
                            "unknown line endings '" + options.lineEndings + "'; use keep, crlf, cr or lf");
     }
-    const std::vector<ENCODINGCHOICE> choices = GetEncodingChoices();
-    int choice = -1;
-    if (!options.encoding.empty()) {
-        choice = FindEncodingChoice(choices, options.encoding);
-        if (choice < 0)
-            return Trouble(err, "unknown encoding '" + options.encoding +
-                                    "'; use UNI16_LE, UNI16_BE, UTF-8 or a code page this system converts");
-    }
+    EDITINGENCODING encoding;
+    std::string error;
+    if (!EditingEncoding(options.encodings, encoding, error)) return Trouble(err, error);
 
     if (!options.lineNumbers.empty() && options.exportTo.empty())
         return Trouble(err, "'--line-numbers' applies only with --export");
@@ -113,11 +114,8 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
     if (CheckSearchOptions(options, err) != EXIT_SAME) return EXIT_TROUBLE;
 
     CSyntaxEditContextEx context(GetSyntaxEditor().trackChanges != 0);
-    int kind = ENCODING_CODEPAGE, codePage = WorkingCodePage();
-    SniffEncoding(path, kind, codePage);
     int lossy = 0;
-    std::string error;
-    const int result = context.LoadTextFile(path, lossy, EOL_KEEP, codePage, error);
+    const int result = context.LoadTextFile(path, lossy, EOL_KEEP, encoding.readCodePage, error);
     if (result == LOAD_FAILED) return Trouble(err, "cannot open '" + path + "': " + error);
     if (result == LOAD_BINARY) {
         if (format == "info") out << InfoJson(context, result, lossy != 0).dump(2) << "\n";
@@ -125,9 +123,7 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
     }
     if (context.IsReadOnly() || commandLine.readOnly[0]) context.SetReadOnly(true);
 
-    if (choice >= 0)
-        context.ChangeEncoding(choices[static_cast<size_t>(choice)].kind,
-                               choices[static_cast<size_t>(choice)].codePage);
+    ApplySaveEncoding(encoding, context);
     context.ChangeLineEndingStyle(style);
 
     if (options.hasSearch && !options.hasReplace) return PrintMatches(context, path, options, out, err);

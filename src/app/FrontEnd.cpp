@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "app/CompareAction.h"
 #include "app/EditAction.h"
@@ -17,6 +19,7 @@
 #include "foldercompare/ContentType.h"
 #include "launch/CommandLine.h"
 #include "launch/CorvatineApp.h"
+#include "launch/NamedEncodings.h"
 #include "persist/ComparisonFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/LocalTime.h"
@@ -149,8 +152,21 @@ const char kUsage[] =
     "                          the file that --replace changed\n"
     "  --yes                   answer Yes to questions (else No without a terminal)\n"
     "  --quiet                 print nothing; only the exit status tells\n"
-    "  --encoding=ENCODING     editing: UNI16_LE, UNI16_BE, UTF-8 or a code page\n"
-    "                          number (437, 1252, 65001 ...) to save the file in\n"
+    "  --encoding=ENCODING     text comparison and editing: the encoding a file\n"
+    "                          without byte-order mark is read in (a mark always\n"
+    "                          decides): auto (the default: UTF-8 when the bytes\n"
+    "                          are valid UTF-8, else the encoding uchardet\n"
+    "                          recognises, else the working code page, which\n"
+    "                          is the locale's unless set), UTF-8 or a code page\n"
+    "                          number (437, 1252, 28591, 65001 ...);\n"
+    "                          a comparison takes one for both sides or LEFT,RIGHT\n"
+    "                          and saves each side in what it was read in;\n"
+    "                          editing takes READ or READ,SAVE: the file is saved\n"
+    "                          in SAVE, else in READ (auto: what it was read in);\n"
+    "                          SAVE may also be UNI16_LE or UNI16_BE, and so may\n"
+    "                          READ alone, which then chooses only SAVE (UTF-8 is\n"
+    "                          saved with a byte-order mark, 65001 without); the\n"
+    "                          window opens with it too\n"
     "  --line-endings=STYLE    editing: keep, crlf, cr or lf\n"
     "  --save-as=PATH          editing: save the file there\n"
     "  --export=FILE           editing: write the text to FILE as an HTML page\n"
@@ -354,6 +370,10 @@ Json RequestToJson(const CCompareParams& request) {
     if (const auto* text = dynamic_cast<const CTextCompareParams*>(&request)) {
         json["rules"] = text->rules;
         json["lineFilter"] = text->lineFilter;
+        Json encodings = Json::array();
+        for (const int32_t codePage : text->codePages)
+            encodings.push_back(codePage == CODEPAGE_DETECT ? std::string("auto") : std::to_string(codePage));
+        json["encodings"] = std::move(encodings);
     }
     if (const auto* folder = dynamic_cast<const CFolderCompareParams*>(&request)) {
         json["methods"] = folder->methods;
@@ -365,7 +385,7 @@ Json RequestToJson(const CCompareParams& request) {
     return json;
 }
 
-Json CommandLineToJson(const CCommandLine& commandLine) {
+Json CommandLineToJson(const CCommandLine& commandLine, const CCompareParams* request) {
     Json json;
     json["action"] = commandLine.action;
     json["kind"] = commandLine.kind;
@@ -374,9 +394,7 @@ Json CommandLineToJson(const CCommandLine& commandLine) {
     for (int i = 0; i < commandLine.pathCount; ++i) paths.push_back(commandLine.paths[i]);
     json["paths"] = std::move(paths);
     json["readOnly"] = {commandLine.readOnly[0] != 0, commandLine.readOnly[1] != 0};
-    json["request"] = commandLine.action == CCommandLine::ACTION_COMPARE
-                          ? RequestToJson(*commandLine.BuildRequest())
-                          : Json(nullptr);
+    json["request"] = request != nullptr ? RequestToJson(*request) : Json(nullptr);
     return json;
 }
 
@@ -459,14 +477,16 @@ RunKind RunKindOf(const CCompareParams& request) {
     }
 }
 
-int CompareOne(CCorvatineApp& app, const CCompareParams& request, const FRONTENDOPTIONS& options,
+int CompareOne(CCorvatineApp& app, const CCompareParams& named, const FRONTENDOPTIONS& options,
                platform::COutput& out, platform::COutput& err) {
-    if (IsComplete(request) && options.CheckApplicable(RunKindOf(request), err) != EXIT_SAME)
+    if (IsComplete(named) && options.CheckApplicable(RunKindOf(named), err) != EXIT_SAME) return EXIT_TROUBLE;
+    const std::unique_ptr<CCompareParams> request = named.Clone();
+    std::string error;
+    if (!SetRequestEncodings(*request, options.encodings, error)) return Trouble(err, error);
+    if (!options.saveComparison.empty() && IsComplete(*request) &&
+        !SaveComparisons(app, {request.get()}, options.saveComparison, err))
         return EXIT_TROUBLE;
-    if (!options.saveComparison.empty() && IsComplete(request) &&
-        !SaveComparisons(app, {&request}, options.saveComparison, err))
-        return EXIT_TROUBLE;
-    return OpenRequest(app, request, options, out, err);
+    return OpenRequest(app, *request, options, out, err);
 }
 
 // Opening a comparison file: every comparison in it is run in turn under a
@@ -496,6 +516,8 @@ int OpenComparisonFile(CCorvatineApp& app, const std::string& path, const FRONTE
         for (const auto& request : list) requests.push_back(request.get());
         if (!SaveComparisons(app, requests, options.saveComparison, err)) return EXIT_TROUBLE;
     }
+    for (const auto& request : list)
+        if (!SetRequestEncodings(*request, options.encodings, error)) return Trouble(err, error);
     int status = EXIT_SAME;
     bool opened = false;
     for (size_t i = 0; i < list.size(); ++i) {
@@ -601,7 +623,12 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
     }
 
     if (options.printRequest) {
-        out << DumpJson(CommandLineToJson(commandLine)) << "\n";
+        std::unique_ptr<CCompareParams> request;
+        if (commandLine.action == CCommandLine::ACTION_COMPARE) {
+            request = commandLine.BuildRequest();
+            if (!SetRequestEncodings(*request, options.encodings, error)) return Trouble(err, error);
+        }
+        out << DumpJson(CommandLineToJson(commandLine, request.get())) << "\n";
         return EXIT_SAME;
     }
 

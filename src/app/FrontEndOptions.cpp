@@ -35,7 +35,7 @@ constexpr WORD kWords[] = {
     {"version", false, RUN_ANY},
     {"print-request", false, RUN_ANY},
     {"format", true, RUN_ANY},
-    {"encoding", true, RUN_EDIT},
+    {"encoding", true, RUN_TEXT | RUN_EDIT},
     {"line-endings", true, RUN_EDIT},
     {"save-as", true, RUN_EDIT},
     {"export", true, RUN_EDIT},
@@ -128,9 +128,9 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             printRequest = true;
         else if (name == "format")
             format = value;
-        else if (name == "encoding")
-            encoding = value;
-        else if (name == "line-endings")
+        else if (name == "encoding") {
+            if (!ParseEncodingNames(value, encodings, error)) return false;
+        } else if (name == "line-endings")
             lineEndings = value;
         else if (name == "save-as") {
             saveAs = value;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fileio/EncodingChoices.h"
 #include "platform/Output.h"
 
 namespace corvatine {
@@ -32,8 +33,9 @@ struct FRONTENDOPTIONS {
     bool printRequest = false;
     bool help = false;
     bool version = false;
-    std::string format;       // empty: the default of the action
-    std::string encoding;     // edit: "UNI16_LE", "UNI16_BE", "UTF-8" or a code page number
+    std::string format;  // empty: the default of the action
+    // Text comparison and edit: the names of --encoding, checked; empty without it.
+    std::vector<NAMEDENCODING> encodings;
     std::string lineEndings;  // edit: "keep", "crlf", "cr", "lf"
     std::string saveAs;       // edit: where to save
     bool hasSaveAs = false;

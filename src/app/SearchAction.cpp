@@ -3,6 +3,7 @@
 #include "app/ConsoleMessages.h"
 #include "editor/FindReplace.h"
 #include "editor/MultiByteCase.h"
+#include "fileio/Bom.h"
 #include "fileio/CodePages.h"
 #include "platform/Output.h"
 
@@ -44,10 +45,18 @@ int CheckSearchOptions(const FRONTENDOPTIONS& options, platform::COutput& err) {
         return EXIT_SAME;
     }
     if (options.save) return Trouble(err, "'--save' saves what '--replace' changed: give --replace too");
-    for (const char* word : {"save-as", "encoding", "line-endings", "export"})
+    // --encoding chooses what the file is read in, which a search reads too;
+    // UTF-16 only what it is saved in.
+    for (const char* word : {"save-as", "line-endings", "export"})
         for (const std::string& given : options.given)
             if (given == word)
                 return Trouble(err, "'--" + given + "' does not apply to --search without --replace");
+    for (const NAMEDENCODING& encoding : options.encodings)
+        if (encoding.kind == ENCODING_UCS2_LE || encoding.kind == ENCODING_UCS2_BE)
+            return Trouble(err,
+                           "'--encoding=" + encoding.name +
+                               "' chooses what the file is saved in, and --search without --replace saves "
+                               "nothing");
     return EXIT_SAME;
 }
 

@@ -69,13 +69,14 @@ FACECHOICE ChooseFace(const std::vector<std::string>& arguments) {
     }
 
     // The front end's words make a headless run; only --recent=N names a
-    // comparison for the window.
+    // comparison for the window, and --encoding how it reads its files.
     FRONTENDOPTIONS options;
     std::vector<std::string> rest = choice.arguments;
     std::string error;
     std::string headless = options.Extract(rest, error) ? std::string() : "--";
     for (const std::string& word : options.given)
-        if (headless.empty() && !(word == "recent" && options.recentEntry > 0)) headless = "--" + word;
+        if (headless.empty() && !(word == "recent" && options.recentEntry > 0) && word != "encoding")
+            headless = "--" + word;
     if (help && headless.empty()) headless = "help";
 
     if (choice.forced) {

@@ -23,8 +23,8 @@ struct FACECHOICE {
 bool HasDisplay();
 
 // The window opens when a display is there (WAYLAND_DISPLAY or DISPLAY set)
-// and no headless option is given: any front-end word but --recent=N, or a
-// request for help. --gui forces it (trouble without a display or with a
+// and no headless option is given: any front-end word but --recent=N and
+// --encoding, or a request for help. --gui forces it (trouble without a display or with a
 // headless option), --no-gui forbids it.
 FACECHOICE ChooseFace(const std::vector<std::string>& arguments);
 

@@ -32,6 +32,7 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
                                        std::string& error) {
     SetSyntaxDefinition(GetSyntaxEditor().FindDefinitionForPath(path));
     m_loadStats.Reset();
+    m_loadEncoding = DETECTEDENCODING();
 
     m_filePath.clear();
     m_fileIdentity = platform::FILEIDENTITY();
@@ -41,13 +42,14 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
         ResetToNew(EOL_CRLF);
         return LOAD_FAILED;
     }
-    if (!file.DetectBom()) file.SetCodePage(codePage);
-
-    ReleaseAll();
     // The line vector and the loaded text sized from the file, so that
     // neither grows by copying while it is read; the lines get an eighth
-    // more room for the placeholder rows a comparison adds.
+    // more room for the placeholder rows a comparison adds. Counted first,
+    // the pass also tells the detection where the ASCII ends.
     const int64_t lines = file.CountLineFeeds() + 1;
+    m_loadEncoding = file.DetectEncoding(codePage);
+
+    ReleaseAll();
     ReserveLines(static_cast<int>(
         std::min<int64_t>(std::max<int64_t>(lines + lines / 8, kInitialLineRoom), INT32_MAX)));
     // A file in the working code page: its lines go from the file into the

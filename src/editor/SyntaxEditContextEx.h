@@ -14,10 +14,11 @@ public:
     explicit CSyntaxEditContextEx(bool trackChanges = false);
 
     // Reads a file into the buffer (see LoadResult). A file without a
-    // byte-order mark is read in codePage. A requested style of 0 takes the
-    // style from the file's endings. lossy is set to 1 when characters could
-    // not be converted exactly; error gets the reason when the file cannot be
-    // opened.
+    // byte-order mark is read in codePage, or with CP_DETECT in the encoding
+    // its bytes call for (DetectEncoding): UTF-8 when they are valid UTF-8,
+    // else the charset detector's confident verdict, else the working code
+    // page. A requested style of 0 takes the style from the file's endings. lossy is set to 1 when characters
+    // could not be converted exactly; error gets the reason when the file cannot be opened.
     virtual int LoadTextFile(const std::string& path, int& lossy, int style, int codePage,
                              std::string& error);
 
@@ -59,6 +60,8 @@ public:
 
     // What reading found at the last load.
     const TextLineStats& GetLoadStats() const { return m_loadStats; }
+    // The encoding the last load read the file in, and how it was decided.
+    const DETECTEDENCODING& GetLoadEncoding() const { return m_loadEncoding; }
 
     int GetEncodingKind() const { return m_encodingKind; }
     void SetEncodingKind(int kind) { m_encodingKind = kind; }
@@ -90,6 +93,7 @@ protected:
     int m_lossySaved = 0;
     bool m_loadInPlace = false;
     TextLineStats m_loadStats;
+    DETECTEDENCODING m_loadEncoding;
     std::string m_filePath;
     platform::FILEIDENTITY m_fileIdentity;
 };

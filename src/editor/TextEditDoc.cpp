@@ -25,11 +25,10 @@ CTextEditDoc::CTextEditDoc(platform::CMessages& messages, CFileWatchHooks* hooks
     m_context->ResetToNew(EOL_CRLF);
 }
 
-bool CTextEditDoc::Open(const std::string& path, bool readOnly) {
+bool CTextEditDoc::Open(const std::string& path, bool readOnly, int codePage) {
     m_path = path;
     m_readOnlyAsked = readOnly;
-    int kind = ENCODING_CODEPAGE, codePage = WorkingCodePage();
-    SniffEncoding(path, kind, codePage);
+    m_codePageAsked = codePage;
     int lossy = 0;
     std::string error;
     m_hooks->Suspend(path);
@@ -49,7 +48,7 @@ bool CTextEditDoc::Open(const std::string& path, bool readOnly) {
     return true;
 }
 
-bool CTextEditDoc::Reload() { return !m_path.empty() && Open(m_path, m_readOnlyAsked); }
+bool CTextEditDoc::Reload() { return !m_path.empty() && Open(m_path, m_readOnlyAsked, m_codePageAsked); }
 
 bool CTextEditDoc::Save() { return SaveTo(m_path, EOL_KEEP); }
 

@@ -20,10 +20,13 @@ public:
     CTextEditDoc(const CTextEditDoc&) = delete;
     CTextEditDoc& operator=(const CTextEditDoc&) = delete;
 
-    // Loads a file (read-only when asked). False, with the user told, when it
-    // cannot be read or holds binary data; the buffer is then empty.
-    bool Open(const std::string& path, bool readOnly = false);
-    // Loads the file again; its unsaved edits are lost.
+    // Loads a file (read-only when asked); without a byte-order mark it is
+    // read in codePage, or with CP_DETECT in the encoding its bytes call for
+    // (CSyntaxEditContextEx::LoadTextFile). False, with the user told, when
+    // it cannot be read or holds binary data; the buffer is then empty.
+    bool Open(const std::string& path, bool readOnly = false, int codePage = CP_DETECT);
+    // Loads the file again, in the code page it was opened with; its unsaved
+    // edits are lost.
     bool Reload();
 
     // Saves to the document's file in its encoding and line endings.
@@ -51,6 +54,7 @@ private:
     std::unique_ptr<CSyntaxEditContextEx> m_context;
     std::string m_path;
     bool m_readOnlyAsked = false;
+    int m_codePageAsked = CP_DETECT;
 };
 
 }  // namespace corvatine

@@ -4,6 +4,7 @@
 
 #include "fileio/Bom.h"
 #include "fileio/CodePages.h"
+#include "fileio/EncodingDetect.h"
 
 namespace corvatine {
 
@@ -59,6 +60,42 @@ std::string LineEndingsName(int style, int crlf, int lf, int cr) {
         case 2: return "CR";
         default: return "LF";
     }
+}
+
+bool ParseEncodingNames(const std::string& list, std::vector<NAMEDENCODING>& encodings, std::string& error) {
+    encodings.clear();
+    std::vector<ENCODINGCHOICE> choices;  // made when a name needs them: it asks iconv of every code page
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = list.find(',', start);
+        const std::string name =
+            list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        NAMEDENCODING encoding;
+        encoding.name = name;
+        if (name == "auto") {
+            encoding.kind = -1;
+            encoding.codePage = CP_DETECT;
+        } else {
+            if (choices.empty()) choices = GetEncodingChoices();
+            const int found = FindEncodingChoice(choices, name);
+            if (found < 0) {
+                error = "unknown encoding '" + name +
+                        "'; use auto, UNI16_LE, UNI16_BE, UTF-8 or a code page this system converts";
+                return false;
+            }
+            encoding.kind = choices[static_cast<size_t>(found)].kind;
+            encoding.codePage = choices[static_cast<size_t>(found)].codePage;
+        }
+        encodings.push_back(encoding);
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
+bool ReadingCodePage(const NAMEDENCODING& encoding, int& codePage) {
+    if (encoding.kind == ENCODING_UCS2_LE || encoding.kind == ENCODING_UCS2_BE) return false;
+    codePage = encoding.kind == ENCODING_UTF8 ? CP_UTF8 : encoding.codePage;
+    return true;
 }
 
 }  // namespace corvatine

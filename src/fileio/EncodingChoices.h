@@ -32,5 +32,23 @@ std::string EncodingName(int kind, int codePage);
 // How a buffer's line endings are named: "LF", "CRLF" or "CR" by style, or
 // "Mixed" when the text had more than one kind; "None" when it had none.
 std::string LineEndingsName(int style, int crlf, int lf, int cr);
+// An encoding the user named: "auto" (kind -1, code page CP_DETECT), a
+// Unicode label (kind 1 to 3, code page -1) or a code page (kind -1).
+struct NAMEDENCODING {
+    std::string name;
+    int kind = -1;
+    int codePage = -1;
+};
+
+// Encodings named in a list separated by commas ("28591", "auto,1252"),
+// each "auto" or a name FindEncodingChoice knows. False, with error naming
+// the first that is neither, for such a list or an empty name.
+[[nodiscard]] bool ParseEncodingNames(const std::string& list, std::vector<NAMEDENCODING>& encodings,
+                                      std::string& error);
+
+// The code page a file without byte-order mark is read in for the encoding:
+// its code page, 65001 for "UTF-8", CP_DETECT for "auto". False for UNI16_LE
+// and UNI16_BE, which are read only through their mark.
+[[nodiscard]] bool ReadingCodePage(const NAMEDENCODING& encoding, int& codePage);
 
 }  // namespace corvatine

@@ -111,6 +111,8 @@ bool ConvertsBytewise(int codePage) {
 struct BYTEREADINGS {
     std::array<std::string, 256> text;  // empty: the byte reads with loss
     std::array<bool, 256> exact{};      // the byte's text writes back as the byte
+    std::array<bool, 256> plain{};      // read without loss, and not as a line break
+    std::array<bool, 256> same{};       // read as itself
 };
 
 BYTEREADINGS ReadEachByte(CCharsetConverter& read, CCharsetConverter& write) {
@@ -122,8 +124,11 @@ BYTEREADINGS ReadEachByte(CCharsetConverter& read, CCharsetConverter& write) {
         read.Convert(byte, text, lossy);
         if (lossy != 0) continue;
         write.Convert(text, back, lossy);
-        readings.text[static_cast<size_t>(b)] = text;
-        readings.exact[static_cast<size_t>(b)] = lossy == 0 && back == byte;
+        const auto at = static_cast<size_t>(b);
+        readings.text[at] = text;
+        readings.exact[at] = lossy == 0 && back == byte;
+        readings.plain[at] = !text.empty() && text.find_first_of("\r\n") == std::string::npos;
+        readings.same[at] = readings.plain[at] && text == byte;
     }
     return readings;
 }
@@ -325,6 +330,7 @@ void UniMemFile::Close() {
     m_data = m_current = m_released = nullptr;
     m_onlyLineFeeds = -1;
     m_countedFrom = nullptr;
+    m_asciiUpTo = nullptr;
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     ResetState();
@@ -337,8 +343,26 @@ bool UniMemFile::DetectBom() {
     BomInfo bom;
     const bool found = corvatine::DetectBom(m_base, static_cast<size_t>(m_filesize), bom);
     SetEncodingKind(bom.kind);
+    // Line feeds counted from the start are as many after a mark, which
+    // holds none.
+    if (m_countedFrom == m_current) m_countedFrom = m_base + bom.dataOffset;
     m_data = m_current = m_base + bom.dataOffset;
     m_readBom = true;
+    return found;
+}
+
+DETECTEDENCODING UniMemFile::DetectEncoding(int codePage) {
+    // Counted from the start, the bytes before m_asciiUpTo are known to be
+    // ASCII: a file without a byte above 0x7F is not read twice.
+    const size_t knownAscii =
+        m_countedFrom != nullptr && m_countedFrom == m_base ? static_cast<size_t>(m_asciiUpTo - m_base) : 0;
+    DETECTEDENCODING found =
+        corvatine::DetectEncoding(m_base, static_cast<size_t>(m_filesize), codePage, knownAscii);
+    DetectBom();
+    if (found.kind == ENCODING_CODEPAGE)
+        m_codePage = found.codePage;
+    else
+        found.codePage = m_codePage;
     return found;
 }
 
@@ -397,23 +421,34 @@ void UniMemFile::RecordNul(const unsigned char* at) {
 
 // The line feed bytes of [p, p + n), counted in runs of a fixed length short
 // enough for a byte-wide count: the compiler counts a run many bytes at a
-// time.
-static int64_t CountLineFeedBytes(const unsigned char* p, size_t n) {
+// time. With ascii, the same pass finds how far the bytes are ASCII: the
+// start of the first run that holds a byte above 0x7F, or the end.
+static int64_t CountLineFeedBytes(const unsigned char* p, size_t n, const unsigned char** ascii = nullptr) {
     constexpr size_t kRun = 240;  // a multiple of every vector width, below 256
     int64_t count = 0;
+    const unsigned char* asciiUpTo = nullptr;
     for (; n >= kRun; p += kRun, n -= kRun) {
-        unsigned char partial = 0;
-        for (size_t i = 0; i < kRun; ++i) partial = static_cast<unsigned char>(partial + (p[i] == LF));
+        unsigned char partial = 0, bits = 0;
+        for (size_t i = 0; i < kRun; ++i) {
+            partial = static_cast<unsigned char>(partial + (p[i] == LF));
+            bits = static_cast<unsigned char>(bits | p[i]);
+        }
         count += partial;
+        if ((bits & 0x80) != 0 && asciiUpTo == nullptr) asciiUpTo = p;
     }
-    for (size_t i = 0; i < n; ++i) count += p[i] == LF;
+    for (size_t i = 0; i < n; ++i) {
+        count += p[i] == LF;
+        if (p[i] >= 0x80 && asciiUpTo == nullptr) asciiUpTo = p + i;
+    }
+    if (ascii != nullptr) *ascii = asciiUpTo != nullptr ? asciiUpTo : p + n;
     return count;
 }
 
 int64_t UniMemFile::CountLineFeeds() const {
     if (m_current == nullptr) return 0;
     m_countedFrom = m_current;
-    m_countedFeeds = CountLineFeedBytes(m_current, static_cast<size_t>(m_base + m_filesize - m_current));
+    m_countedFeeds =
+        CountLineFeedBytes(m_current, static_cast<size_t>(m_base + m_filesize - m_current), &m_asciiUpTo);
     return m_countedFeeds;
 }
 
@@ -658,6 +693,31 @@ bool UniMemFile::ReadLineConverted(std::string& text, std::string& ending) {
     const std::string_view bytes(reinterpret_cast<const char*>(m_current),
                                  static_cast<size_t>(p - m_current));
     const size_t from = text.size();
+    if (ConvertsBytewise(m_codePage)) {
+        // A byte at a time from what each byte reads as: runs of bytes that
+        // read as themselves are copied at once. A line with a byte that does
+        // not read plainly goes through the converter below.
+        if (!m_converters->bytes)
+            m_converters->bytes = std::make_unique<BYTEREADINGS>(
+                ReadEachByte(m_converters->toWorking, m_converters->fromWorking));
+        const BYTEREADINGS& readings = *m_converters->bytes;
+        bool plain = true, otherForm = false;
+        for (const unsigned char* q = m_current; q < p;) {
+            const unsigned char* run = q;
+            while (q < p && readings.same[*q]) ++q;
+            text.append(reinterpret_cast<const char*>(run), static_cast<size_t>(q - run));
+            if (q == p) break;
+            if (!readings.plain[*q]) {
+                plain = false;
+                break;
+            }
+            text += readings.text[*q];
+            otherForm = otherForm || !readings.exact[*q];
+            ++q;
+        }
+        if (plain) return EndConvertedLine(p, ending, otherForm);
+        text.resize(from);
+    }
     m_converters->toWorking.Convert(bytes, text, lossy);
     // A line break of the code page's own (EBCDIC has two) would break the
     // line in memory: it stands for no character of a line.
@@ -688,6 +748,11 @@ bool UniMemFile::ReadLineConverted(std::string& text, std::string& ending) {
         otherForm = m_roundTrip != bytes;
     }
     if (lossy > 0) ++m_stats.nLossy;  // once per line
+    return EndConvertedLine(p, ending, otherForm);
+}
+
+bool UniMemFile::EndConvertedLine(const unsigned char* p, std::string& ending, bool otherForm) {
+    const unsigned char* end = m_base + m_filesize;
     m_otherForm = otherForm;
     if (p == end) {
         m_current = end;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "fileio/Bom.h"
+#include "fileio/EncodingDetect.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 
@@ -126,6 +127,10 @@ public:
     void Close() override;
     bool IsOpen() const override { return m_fd >= 0; }
     bool DetectBom() override;
+    // DetectBom, then for a file without a mark the code page it is read in:
+    // codePage, or with CP_DETECT the one its bytes call for (see
+    // corvatine::DetectEncoding). Says what was decided and why.
+    DETECTEDENCODING DetectEncoding(int codePage);
     bool ReadLine(std::string& text, std::string& ending) override;
     bool ReadLine(std::string& text) override;
     int64_t GetPosition() const override { return m_current - m_base; }
@@ -145,7 +150,9 @@ public:
     // until the next read; only when ReadsInPlace. False at the end.
     bool ReadLineInPlace(std::string_view& text, std::string_view& ending);
     // The line feed bytes from the read position to the end: the number of
-    // lines to come, near enough to size what they are read into.
+    // lines to come, near enough to size what they are read into. Counted
+    // before DetectEncoding, the same pass spares it a look for bytes above
+    // 0x7F.
     int64_t CountLineFeeds() const;
     // When the rest of the file breaks its lines at line feeds alone and
     // holds no NUL (and ReadsInPlace): the next whole lines as they lie in
@@ -167,6 +174,8 @@ private:
     void FindWhetherOnlyLineFeeds();
     bool ReadLineUnicode(std::string& text, std::string& ending);
     bool ReadLineConverted(std::string& text, std::string& ending);
+    // Takes the ending at p (the end of a converted line's bytes), or the end.
+    bool EndConvertedLine(const unsigned char* p, std::string& ending, bool otherForm);
     void RecordNul(const unsigned char* at);
     void ReleaseConsumed();
     void AppendConverted(std::string& text, char32_t c);
@@ -188,6 +197,7 @@ private:
     // of all the rest from there holds as many.
     mutable const unsigned char* m_countedFrom = nullptr;
     mutable int64_t m_countedFeeds = 0;
+    mutable const unsigned char* m_asciiUpTo = nullptr;  // where that count met the first byte above 0x7F
     struct Converters;
     std::unique_ptr<Converters> m_converters;
 };

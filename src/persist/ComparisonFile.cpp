@@ -523,6 +523,10 @@ private:
 std::unique_ptr<CCompareParams> StoredCopy(const CCompareParams& request) {
     std::unique_ptr<CCompareParams> copy = request.Clone();
     for (COMPARESIDE& side : copy->sides) side.path = platform::AbsolutePath(side.path);
+    // The code pages a run asked for are not kept: a stored copy is what a
+    // comparison file holds.
+    if (auto* text = dynamic_cast<CTextCompareParams*>(copy.get()))
+        text->codePages[0] = text->codePages[1] = CODEPAGE_DETECT;
     return copy;
 }
 

@@ -24,7 +24,8 @@ inline constexpr const char* kComparisonFileExtension = ".cmp";
 inline constexpr size_t kMaxComparisonFileSize = 64u << 20;
 
 // A copy of the request as comparison files and the recent comparisons list
-// keep it: with absolute paths, so that it opens from any folder.
+// keep it: with absolute paths, so that it opens from any folder, and without
+// the code pages a run asked for.
 std::unique_ptr<CCompareParams> StoredCopy(const CCompareParams& request);
 
 // Reads and writes the format; holds no state between calls.

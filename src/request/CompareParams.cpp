@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "platform/LocalTime.h"
 #include "platform/Path.h"
@@ -156,18 +158,26 @@ std::vector<COMMANDPART> CCompareParams::StartParts(bool abbreviated) const {
 
 CTextCompareParams::CTextCompareParams() : CCompareParams(COMPARE_TEXT), rules(DefaultTextRules()) {}
 
+void CTextCompareParams::SwapSides() {
+    CCompareParams::SwapSides();
+    std::swap(codePages[0], codePages[1]);
+}
+
 void CTextCompareParams::CopyFrom(const CCompareParams& other) {
     CCompareParams::CopyFrom(other);
     if (const auto* text = dynamic_cast<const CTextCompareParams*>(&other)) {
         rules = text->rules;
         lineFilter = text->lineFilter;
+        codePages[0] = text->codePages[0];
+        codePages[1] = text->codePages[1];
     }
 }
 
 bool CTextCompareParams::Equals(const CCompareParams& other) const {
     const auto* text = dynamic_cast<const CTextCompareParams*>(&other);
     return text != nullptr && CCompareParams::Equals(other) && rules == text->rules &&
-           lineFilter == text->lineFilter;
+           lineFilter == text->lineFilter && codePages[0] == text->codePages[0] &&
+           codePages[1] == text->codePages[1];
 }
 
 std::vector<COMMANDPART> CTextCompareParams::CommandParts(bool abbreviated) const {
@@ -176,6 +186,16 @@ std::vector<COMMANDPART> CTextCompareParams::CommandParts(bool abbreviated) cons
              WordList(rules, cmdline::kRuleWords, std::size(cmdline::kRuleWords), abbreviated, '|'));
     if (!lineFilter.empty())
         parts.push_back({abbreviated ? "/lf:re=" : "/linefilter:regexp=", lineFilter, true});
+    // The front end's option, as the program reads it.
+    if (codePages[0] != CODEPAGE_DETECT || codePages[1] != CODEPAGE_DETECT) {
+        const auto name = [](int32_t codePage) {
+            return codePage == CODEPAGE_DETECT ? std::string("auto") : std::to_string(codePage);
+        };
+        parts.push_back({"--encoding=",
+                         codePages[0] == codePages[1] ? name(codePages[0])
+                                                      : name(codePages[0]) + "," + name(codePages[1]),
+                         false});
+    }
     return parts;
 }
 

@@ -22,6 +22,9 @@ enum CompareKind : int32_t {
 // Bit of COMPARESIDE::flags; every other bit is 0.
 constexpr uint32_t SIDE_READ_ONLY = 0x1;
 
+// A text side's code page when none was asked for: its file's bytes decide.
+constexpr int32_t CODEPAGE_DETECT = -1;
+
 // One piece of a request's command line: an option word ("-c", "/t:t"), an
 // option and its value ("/r:" and "ias|icc"), or a path (no option). A
 // quoted value stands in double quotes in a command line.
@@ -83,7 +86,14 @@ public:
 
     uint32_t rules;
     std::string lineFilter;  // the global line filter is not copied
+    // The code page each side's file is read in when it has no byte-order
+    // mark (left, right); CODEPAGE_DETECT lets its bytes decide. Asked for by
+    // this run alone (--encoding, or reopening with another encoding):
+    // comparison files and the recent comparisons list do not keep it.
+    int32_t codePages[2] = {CODEPAGE_DETECT, CODEPAGE_DETECT};
 
+    // Exchanges the code pages with the sides.
+    void SwapSides() override;
     void CopyFrom(const CCompareParams& other) override;
     bool Equals(const CCompareParams& other) const override;
     std::unique_ptr<CCompareParams> Clone() const override;

@@ -1,6 +1,7 @@
 #include "textcompare/TextCompareDoc.h"
 
 #include <algorithm>
+#include <string>
 
 #include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
@@ -82,23 +83,18 @@ bool CTextCompareDoc::Open(const CTextCompareParams& request) {
     m_context->Sections().RemoveAll();
     m_history = CTextCompareHistory();
     m_editSide = -1;
+    // A side without a byte-order mark is read in the code page the request
+    // names, else in the one its bytes call for. Sides read in different code
+    // pages compare as they are: both are held in the working code page.
     for (int side = 0; side < 2; ++side) {
-        int kind = 0, codePage = WorkingCodePage();
-        SniffEncoding(m_request.sides[side].path, kind, codePage);
-        if (!LoadSide(side, codePage)) return false;
-    }
-    // Files read in different code pages are compared in the working one
-    // when the user agrees.
-    CTextCompareObject& left = *m_side[LEFT];
-    CTextCompareObject& right = *m_side[RIGHT];
-    if (left.GetEncodingKind() == ENCODING_CODEPAGE && right.GetEncodingKind() == ENCODING_CODEPAGE &&
-        !CodePagesEquivalent(left.GetCodePage(), right.GetCodePage()) &&
-        m_messages.AskYesNo("Different codepages. Would you like to treat both files as being in the default "
-                            "codepage (recommended)?") == platform::ANSWER_YES) {
-        for (int side = 0; side < 2; ++side)
-            if (!CodePagesEquivalent(m_side[side]->GetCodePage(), WorkingCodePage()) &&
-                !LoadSide(side, WorkingCodePage()))
-                return false;
+        const int32_t codePage = m_request.codePages[side];
+        if (codePage != CODEPAGE_DETECT && !IsCodePageSupported(codePage)) {
+            m_messages.Error(platform::ReplacePlaceholder(
+                platform::ReplacePlaceholder("Cannot open file\n%1\n\n%2", "%1", m_request.sides[side].path),
+                "%2", "Code page " + std::to_string(codePage) + " cannot be converted on this system."));
+            return false;
+        }
+        if (!LoadSide(side, codePage == CODEPAGE_DETECT ? CP_DETECT : codePage)) return false;
     }
     return Recompare();
 }
@@ -135,16 +131,30 @@ bool CTextCompareDoc::ReloadSide(int side) {
         }
     }
     ClearForBulkEdit();
-    int kind = 0, codePage = WorkingCodePage();
-    SniffEncoding(path, kind, codePage);
-    if (kind == ENCODING_CODEPAGE && m_side[side]->GetEncodingKind() == ENCODING_CODEPAGE)
-        codePage = m_side[side]->GetCodePage();  // as it was read before
+    // In the code page it was read in before, unless the request names one.
+    const int32_t requested = m_request.codePages[side];
+    const int codePage = requested != CODEPAGE_DETECT                           ? requested
+                         : m_side[side]->GetEncodingKind() == ENCODING_CODEPAGE ? m_side[side]->GetCodePage()
+                                                                                : CP_DETECT;
     const bool loaded = LoadSide(side, codePage);
     m_history.ForgetSide(side);
     if (m_editSide == side) m_editSide = -1;
     SyncModified();
     Recompare();
     return loaded;
+}
+
+bool CTextCompareDoc::ReopenSide(int side, int codePage) {
+    const int32_t before = m_request.codePages[side];
+    m_request.codePages[side] = codePage;
+    if (codePage != CODEPAGE_DETECT && !IsCodePageSupported(codePage)) {
+        m_messages.Error("Code page " + std::to_string(codePage) + " cannot be converted on this system.");
+        m_request.codePages[side] = before;
+        return false;
+    }
+    if (ReloadSide(side)) return true;
+    m_request.codePages[side] = before;
+    return false;
 }
 
 std::vector<int> CTextCompareDoc::FileChangedOnDisk(const std::string& path) {

@@ -54,6 +54,9 @@ public:
     // keeps its text and its history) and compares. False with the reason
     // told when the file cannot be read; the side then keeps its text.
     bool ReloadSide(int side);
+    // Reads one side again in another code page (CODEPAGE_DETECT: as its
+    // bytes call for), as ReloadSide does; a byte-order mark still wins.
+    bool ReopenSide(int side, int codePage);
 
     // A watched file changed on disk: the sides that show it. Each without
     // unsaved edits is loaded again at once; those with edits are returned,

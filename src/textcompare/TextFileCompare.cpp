@@ -12,10 +12,9 @@ int CompareTextFiles(const std::string& left, const std::string& right, uint32_t
     CTextCompareObject sides[2];
     const std::string* paths[2] = {&left, &right};
     for (int side = 0; side < 2; ++side) {
-        int kind = 0, codePage = WorkingCodePage(), lossy = 0;
+        int lossy = 0;
         std::string error;
-        SniffEncoding(*paths[side], kind, codePage);
-        const int loaded = sides[side].LoadTextFile(*paths[side], lossy, EOL_KEEP, codePage, error);
+        const int loaded = sides[side].LoadTextFile(*paths[side], lossy, EOL_KEEP, CP_DETECT, error);
         if (loaded == LOAD_FAILED) return TEXT_FILES_NOT_COMPARED;
         if (loaded == LOAD_BINARY) return TEXT_FILES_NOT_TEXT;
     }

@@ -14,8 +14,8 @@ enum TextFileCompareResult : int {
     TEXT_FILES_NOT_COMPARED = 6,  // a file could not be read
 };
 
-// Loads both files in the encodings their byte-order marks (or the working
-// code page) give, and compares them under the rule word and line filter.
+// Loads both files in the encodings their byte-order marks or their bytes
+// call for (CP_DETECT), and compares them under the rule word and line filter.
 int CompareTextFiles(const std::string& left, const std::string& right, uint32_t rules,
                      const std::string& lineFilter);
 

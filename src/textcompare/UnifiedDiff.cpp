@@ -42,9 +42,18 @@ public:
     explicit SIDELINES(CTextCompareObject& side) : m_side(side) {
         const int kind = side.GetEncodingKind();
         const int codePage = kind == ENCODING_CODEPAGE ? side.GetCodePage() : CP_UTF8;
-        if (!CodePagesEquivalent(codePage, WorkingCodePage()))
+        if (!CodePagesEquivalent(codePage, WorkingCodePage())) {
             m_converter =
                 std::make_unique<CCharsetConverter>(IconvCharset(WorkingCodePage()), IconvCharset(codePage));
+            // Where the code page's line breaks are the bytes CR and LF, no
+            // character is written as one: which lines a line feed ends is
+            // known without converting them, and only the lines written are.
+            std::string breaks;
+            int lossy = 0;
+            CCharsetConverter(IconvCharset(codePage), IconvCharset(WorkingCodePage()))
+                .Convert("\r\n", breaks, lossy);
+            m_lazy = breaks == "\r\n";
+        }
         m_ownBytes = kind == ENCODING_CODEPAGE || kind == ENCODING_UTF8;
         const int rows = side.GetLineCount();
         int lastRow = rows - 1;
@@ -68,16 +77,27 @@ public:
     int Count() const { return m_count; }
     // Real line i, with its ending.
     std::string_view Line(int i) const {
-        if (m_listed) return m_lines[static_cast<size_t>(i)];
+        if (m_listed) {
+            const auto at = static_cast<size_t>(i);
+            if (!m_pendingRows.empty() && m_pendingRows[at] >= 0) {
+                // Converted when first written.
+                const CSyntaxTextLine& line = m_side.GetLine(m_pendingRows[at]);
+                std::string& bytes = m_converted.emplace_back();
+                int lossy = 0;
+                m_converter->Convert(line.Characters(), bytes, lossy);
+                bytes.append(line.Ending());
+                m_lines[at] = bytes;
+                m_pendingRows[at] = -1;
+            }
+            return m_lines[at];
+        }
         const CSyntaxTextLine& line = m_side.GetLine(m_side.RealLineToRow(i));
         return {line.Text(), static_cast<size_t>(line.FullLength())};
     }
     // The patch line where line i starts; i may be Count().
     int PatchLine(int i) const { return m_listed ? m_patchLine[static_cast<size_t>(i)] : i; }
     // Whether line i begins a patch line.
-    bool StartsLine(int i) const {
-        return i == 0 || i >= Count() || !m_listed || m_lines[static_cast<size_t>(i - 1)].back() == '\n';
-    }
+    bool StartsLine(int i) const { return i == 0 || i >= Count() || !m_listed || EndsInLineFeed(i - 1); }
 
 private:
     void List() {
@@ -92,6 +112,14 @@ private:
                 m_lines.emplace_back(line.Text(), static_cast<size_t>(line.FullLength()));
                 continue;
             }
+            if (read == nullptr && m_lazy) {
+                // Its characters for now: the ending, and whether there are
+                // any, are what the converted line has.
+                if (m_pendingRows.empty()) m_pendingRows.resize(m_lines.size(), -1);
+                m_lines.emplace_back(line.Text(), static_cast<size_t>(line.FullLength()));
+                m_pendingRows.push_back(row);
+                continue;
+            }
             std::string& bytes = m_converted.emplace_back();
             int lossy = 0;
             if (read != nullptr)
@@ -100,28 +128,42 @@ private:
                 m_converter->Convert(line.Characters(), bytes, lossy);
             bytes.append(line.Ending());
             m_lines.emplace_back(bytes);
+            if (!m_pendingRows.empty()) m_pendingRows.push_back(-1);
         }
-        if (!m_lines.empty() && m_lines.back().empty()) m_lines.pop_back();
+        if (!m_lines.empty() && m_lines.back().empty()) {
+            m_lines.pop_back();
+            if (!m_pendingRows.empty()) m_pendingRows.pop_back();
+        }
         m_count = static_cast<int>(m_lines.size());
         int count = 0;
         m_patchLine.reserve(m_lines.size() + 1);
-        for (const std::string_view line : m_lines) {
+        for (int i = 0; i < m_count; ++i) {
             m_patchLine.push_back(count);
-            if (line.back() == '\n') ++count;
+            if (EndsInLineFeed(i)) ++count;
         }
         // An unterminated last line is a line of its own.
-        if (!m_lines.empty() && m_lines.back().back() != '\n') ++count;
+        if (m_count > 0 && !EndsInLineFeed(m_count - 1)) ++count;
         m_patchLine.push_back(count);
+    }
+
+    // Whether listed line i ends in a line feed (a line not converted yet
+    // ends as its buffer line does).
+    bool EndsInLineFeed(int i) const {
+        const std::string_view line = m_lines[static_cast<size_t>(i)];
+        return !line.empty() && line.back() == '\n';
     }
 
     CTextCompareObject& m_side;
     std::unique_ptr<CCharsetConverter> m_converter;
+    bool m_lazy = false;  // lines are converted when written
     bool m_ownBytes = false;
     bool m_listed = false;
     int m_count = 0;
-    platform::LargeVector<std::string_view> m_lines;
+    mutable platform::LargeVector<std::string_view> m_lines;
+    // With lazy conversion, the row of each line not converted yet, else -1.
+    mutable platform::LargeVector<int> m_pendingRows;
     platform::LargeVector<int> m_patchLine;  // patch line of each line's start; one more entry for the end
-    std::deque<std::string> m_converted;     // lines that are not the buffer's own bytes
+    mutable std::deque<std::string> m_converted;  // lines that are not the buffer's own bytes
 };
 
 void AppendLine(std::string& out, char prefix, std::string_view bytes) {

@@ -21,6 +21,8 @@
 #include <ctime>
 #include <fstream>
 
+#include "fileio/Bom.h"
+#include "fileio/CodePages.h"
 #include "fileio/EncodingChoices.h"
 #include "fileio/TextFormat.h"
 #include "launch/CommandLine.h"
@@ -144,6 +146,50 @@ int CGoToLineDialog::Line() const {
 int CGoToLineDialog::Ask(QWidget* parent, int current, int lines) {
     CGoToLineDialog dialog(parent, current, lines);
     return dialog.exec() == QDialog::Accepted ? std::clamp(dialog.Line(), 1, lines) : 0;
+}
+
+// ---- Reopen with Encoding ----
+
+CReopenEncodingDialog::CReopenEncodingDialog(QWidget* parent, const QString& path, int kind, int codePage)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Reopen with Encoding"));
+    auto* layout = new QVBoxLayout(this);
+    auto* file = new QLabel(path, this);
+    file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(file);
+    auto* label = new QLabel(QStringLiteral("Read the file &as:"), this);
+    m_encoding = new QComboBox(this);
+    m_encoding->setObjectName(QStringLiteral("encoding"));
+    label->setBuddy(m_encoding);
+    m_encoding->addItem(QStringLiteral("Detect automatically"), CODEPAGE_DETECT);
+    m_encoding->addItem(QStringLiteral("UTF-8"), CP_UTF8);
+    for (const CODEPAGEINFO& entry : GetCodePageList())
+        if (entry.codePage != CP_UTF8)
+            m_encoding->addItem(FromPath(entry.name).replace(QLatin1Char('\t'), QLatin1Char(' ')),
+                                entry.codePage);
+    const int current = m_encoding->findData(codePage);
+    m_encoding->setCurrentIndex(current >= 0 ? current : 0);
+    layout->addWidget(label);
+    layout->addWidget(m_encoding);
+    if (kind != ENCODING_CODEPAGE) {
+        auto* bom = new QLabel(
+            QStringLiteral("The file starts with a byte-order mark, which names its encoding."), this);
+        bom->setWordWrap(true);
+        layout->addWidget(bom);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+int CReopenEncodingDialog::CodePage() const { return m_encoding->currentData().toInt(); }
+
+bool CReopenEncodingDialog::Ask(QWidget* parent, const QString& path, int kind, int codePage, int& chosen) {
+    CReopenEncodingDialog dialog(parent, path, kind, codePage);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    chosen = dialog.CodePage();
+    return true;
 }
 
 // ---- Command Line ----

@@ -66,6 +66,24 @@ private:
     QLabel* m_range;
 };
 
+// "Reopen with Encoding": the encoding a file without a byte-order mark is
+// read in again, or automatic detection.
+class CReopenEncodingDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // codePage: the one the file was read in; kind: its Unicode kind, when
+    // a byte-order mark named it (the dialog then says that it wins).
+    CReopenEncodingDialog(QWidget* parent, const QString& path, int kind, int codePage);
+    // The code page chosen; CODEPAGE_DETECT for automatic detection.
+    int CodePage() const;
+    // Shows the dialog; false when cancelled.
+    static bool Ask(QWidget* parent, const QString& path, int kind, int codePage, int& chosen);
+
+private:
+    QComboBox* m_encoding;
+};
+
 // "Command Line": the line that reproduces the comparison, to copy or save.
 class CCommandLineDialog : public QDialog {
     Q_OBJECT

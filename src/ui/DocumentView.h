@@ -88,6 +88,8 @@ enum class Command : int {
     // How the text views show their rows.
     WordWrap,
     ShowWhiteSpace,
+    // Reading the active file again in another encoding.
+    ReopenWithEncoding,
     Count,
 };
 

@@ -21,6 +21,7 @@
 #include "foldercompare/ContentType.h"
 #include "integration/ShellIntegration.h"
 #include "launch/CommandLine.h"
+#include "launch/NamedEncodings.h"
 #include "launch/ProgramNames.h"
 #include "persist/ComparisonFile.h"
 #include "platform/Output.h"
@@ -59,6 +60,8 @@ constexpr ACTIONINFO kActions[] = {
     {Command::SaveLeft, "saveLeft", "Save &Left File", "Ctrl+Alt+1", "Save left file", false},
     {Command::SaveRight, "saveRight", "Save &Right File", "Ctrl+Alt+2", "Save right file", false},
     {Command::Reload, "reload", "Re&load", "Ctrl+F5", "Load the files again", false},
+    {Command::ReopenWithEncoding, "reopenWithEncoding", "Reopen with &Encoding...", "",
+     "Read the active file again in another encoding", false},
     {Command::Undo, "undo", "&Undo", "Ctrl+Z", "Undo the last action", false},
     {Command::Redo, "redo", "&Redo", "Ctrl+Y", "Redo the previously undone action", false},
     {Command::Cut, "cut", "Cu&t", "Ctrl+X", "Cut the selection and put it on the clipboard", false},
@@ -275,6 +278,7 @@ void CMainFrame::CreateMenus() {
     add(file, QStringLiteral("Save Co&mparison As..."), "saveComparisonAs", QKeySequence(),
         [this] { SaveComparisonAs(); });
     file->addAction(Action(Command::Reload));
+    file->addAction(Action(Command::ReopenWithEncoding));
     file->addSeparator();
     for (Command c : {Command::ExportHtml, Command::PreviewHtml}) file->addAction(Action(c));
     CreatePrintCommands(file);
@@ -536,10 +540,11 @@ void CMainFrame::GoToContainingFolder() {
     OpenRequest(folders);
 }
 
-CDocumentView* CMainFrame::OpenFile(const std::string& path, bool readOnly) {
+CDocumentView* CMainFrame::OpenFile(const std::string& path, bool readOnly, int codePage) {
     if (!path.empty() && DetermineContentType(path) == CONTENT_TYPE_BINARY)
         return OpenHexFile(path, readOnly);
-    auto* view = new CTextEditView(path, readOnly, m_messages, m_app.generalOptions.fileWatch != 0, m_tabs);
+    auto* view =
+        new CTextEditView(path, readOnly, m_messages, m_app.generalOptions.fileWatch != 0, m_tabs, codePage);
     if (!view->Opened()) {
         delete view;
         return nullptr;
@@ -556,13 +561,18 @@ CDocumentView* CMainFrame::OpenHexFile(const std::string& path, bool readOnly) {
     return AddView(view, nullptr);
 }
 
-bool CMainFrame::OpenComparisonFile(const std::string& path) {
+bool CMainFrame::OpenComparisonFile(const std::string& path, const std::vector<NAMEDENCODING>& encodings) {
     CompareParamsList list;
     std::string error;
     if (!CComparisonFile::ReadComparisons(path, list, error)) {
         m_messages.Error(error);
         return false;
     }
+    for (const auto& request : list)
+        if (!SetRequestEncodings(*request, encodings, error)) {
+            m_messages.Error(error);
+            return false;
+        }
     bool opened = false;
     for (const auto& request : list) opened = OpenRequest(*request) != nullptr || opened;
     if (opened) m_app.AddRecentComparisonFile(path);
@@ -570,10 +580,19 @@ bool CMainFrame::OpenComparisonFile(const std::string& path) {
 }
 
 bool CMainFrame::OpenCommandLine(const std::vector<std::string>& arguments, std::string& error) {
+    // --encoding names the encodings of what the command line opens.
+    std::vector<NAMEDENCODING> encodings;
+    for (const std::string& argument : arguments) {
+        if (argument == "--") break;
+        if (argument.rfind("--encoding=", 0) == 0 &&
+            !ParseEncodingNames(argument.substr(11), encodings, error))
+            return false;
+    }
     std::vector<std::string> rest;
     bool optionsEnded = false;
     for (const std::string& argument : arguments) {
         if (argument == "--") optionsEnded = true;
+        if (!optionsEnded && argument.rfind("--encoding=", 0) == 0) continue;
         if (!optionsEnded && argument.rfind("--recent=", 0) == 0) {
             const int entry = std::atoi(argument.c_str() + 9);
             const CRecentComparisonList* list = m_app.RecentComparisons();
@@ -582,6 +601,7 @@ bool CMainFrame::OpenCommandLine(const std::vector<std::string>& arguments, std:
                 return false;
             }
             const std::unique_ptr<CCompareParams> request = (*list)[entry - 1].Clone();
+            if (!SetRequestEncodings(*request, encodings, error)) return false;
             OpenRequest(*request);
             continue;
         }
@@ -597,26 +617,46 @@ bool CMainFrame::OpenCommandLine(const std::vector<std::string>& arguments, std:
     switch (commandLine.action) {
         case CCommandLine::ACTION_COMPARE: {
             const std::unique_ptr<CCompareParams> request = commandLine.BuildRequest();
+            if (!encodings.empty() && request->kind != COMPARE_TEXT) {
+                error = "'--encoding' applies to text comparisons and text files only";
+                return false;
+            }
+            if (!SetRequestEncodings(*request, encodings, error)) return false;
             if (request->sides[0].path.empty() || request->sides[1].path.empty()) {
                 // One path: the dialog asks for the other.
                 CNewComparisonDialog dialog(this);
                 dialog.SetPaths(FromPath(request->sides[0].path), FromPath(request->sides[1].path));
                 if (dialog.exec() == QDialog::Accepted)
-                    if (const auto chosen = dialog.Request()) OpenRequest(*chosen);
+                    if (const auto chosen = dialog.Request();
+                        chosen && SetRequestEncodings(*chosen, encodings, error))
+                        OpenRequest(*chosen);
                 return true;
             }
             OpenRequest(*request);
             return true;
         }
-        case CCommandLine::ACTION_EDIT:
-            if (commandLine.kind == CCommandLine::KIND_BINARY && commandLine.pathCount > 0)
+        case CCommandLine::ACTION_EDIT: {
+            EDITINGENCODING encoding;
+            if (!EditingEncoding(encodings, encoding, error)) return false;
+            if (!encodings.empty() && (commandLine.kind == CCommandLine::KIND_BINARY ||
+                                       (commandLine.pathCount > 0 &&
+                                        DetermineContentType(commandLine.paths[0]) == CONTENT_TYPE_BINARY))) {
+                error = "'--encoding' does not apply to editing a binary file";
+                return false;
+            }
+            if (commandLine.kind == CCommandLine::KIND_BINARY && commandLine.pathCount > 0) {
                 OpenHexFile(commandLine.paths[0], commandLine.readOnly[0] != 0);
-            else
-                OpenFile(commandLine.pathCount > 0 ? commandLine.paths[0] : std::string(),
-                         commandLine.readOnly[0] != 0);
+            } else if (CDocumentView* view =
+                           OpenFile(commandLine.pathCount > 0 ? commandLine.paths[0] : std::string(),
+                                    commandLine.readOnly[0] != 0, encoding.readCodePage)) {
+                // The encoding to save in is the document's encoding from now on.
+                if (auto* edit = dynamic_cast<CTextEditView*>(view))
+                    ApplySaveEncoding(encoding, edit->Doc().Context());
+            }
             return true;
+        }
         case CCommandLine::ACTION_OPEN:
-            if (commandLine.pathCount == 1) OpenComparisonFile(commandLine.paths[0]);
+            if (commandLine.pathCount == 1) OpenComparisonFile(commandLine.paths[0], encodings);
             return true;
         case CCommandLine::ACTION_HELP: ShowHelp(); return true;
         default: return true;

@@ -11,7 +11,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "fileio/EncodingChoices.h"
+#include "fileio/EncodingDetect.h"
 #include "launch/CorvatineApp.h"
 #include "request/CompareParams.h"
 #include "ui/DialogMessages.h"
@@ -37,13 +40,15 @@ public:
     // Opens a comparison: text, binary and folder comparisons in their views.
     // An open document with an equal request is activated instead. Null when nothing could be opened.
     CDocumentView* OpenRequest(const CCompareParams& request);
-    // Opens a file in the text editor, or in the hex editor when it holds
-    // binary data.
-    CDocumentView* OpenFile(const std::string& path, bool readOnly = false);
+    // Opens a file in the text editor (without byte-order mark in codePage,
+    // or with CP_DETECT in the encoding its bytes call for), or in the hex
+    // editor when it holds binary data.
+    CDocumentView* OpenFile(const std::string& path, bool readOnly = false, int codePage = CP_DETECT);
     // Opens a file in the hex editor.
     CDocumentView* OpenHexFile(const std::string& path, bool readOnly = false);
-    // Opens every comparison of a comparison file; false when none opened.
-    bool OpenComparisonFile(const std::string& path);
+    // Opens every comparison of a comparison file, text comparisons with the
+    // encodings named (SetRequestEncodings); false when none opened.
+    bool OpenComparisonFile(const std::string& path, const std::vector<NAMEDENCODING>& encodings = {});
     // Acts on a command line as the program was started with it; false with
     // the reason told when it is not understood.
     bool OpenCommandLine(const std::vector<std::string>& arguments, std::string& error);

@@ -120,6 +120,8 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
         m_header[side] = new CPaneHeader(this);
         m_header[side]->setObjectName(side == 0 ? QStringLiteral("leftHeader")
                                                 : QStringLiteral("rightHeader"));
+        connect(m_header[side], &CPaneHeader::encodingClicked, this,
+                [this, side] { ReopenWithEncoding(side); });
     }
     m_map = new CLocationMap(m_doc, this);
     m_map->setObjectName(QStringLiteral("locationMap"));
@@ -234,6 +236,22 @@ void CTextCompareView::UpdateHeaders() {
     }
 }
 
+void CTextCompareView::ReopenWithEncoding(int side) {
+    CTextCompareObject& object = m_doc.GetSide(side);
+    const std::string& path = m_doc.Request().sides[side].path;
+    if (path.empty()) return;
+    int codePage = CODEPAGE_DETECT;
+    if (!CReopenEncodingDialog::Ask(this, FromPath(path), object.GetEncodingKind(), object.GetCodePage(),
+                                    codePage))
+        return;
+    // The side's edits go with it: asked first, in the Reload command's words.
+    if (object.IsModified() && m_messages.AskYesNo(platform::ReplacePlaceholder(
+                                   "%s is changed, reload anyway?", "%s", path)) != platform::ANSWER_YES)
+        return;
+    m_doc.ReopenSide(side, codePage);
+    Refresh();
+}
+
 void CTextCompareView::ShowContextMenu(int side, const QPoint& at) {
     CTextPane& pane = *m_pane[side];
     pane.setFocus(Qt::PopupFocusReason);
@@ -322,11 +340,28 @@ bool CTextCompareView::IsEnabled(Command command) const {
         case Command::PreviousLineDifference:
         case Command::SelectLineDifference: return differences;
         // The commands of the hex views.
-        case Command::SaveLeftAs:
-        case Command::SaveRightAs:
-        case Command::GoToTextComparison:
-        case Command::GoToContainingFolder: return false;
-        default: return true;
+        case Command::SaveAs:
+        case Command::Reload:
+        case Command::SelectAll:
+        case Command::GoToLine:
+        case Command::Recompare:
+        case Command::AutoRecompare:
+        case Command::QuickMergeMode:
+        case Command::WordLevel:
+        case Command::CharacterLevel:
+        case Command::WordWrap:
+        case Command::ShowWhiteSpace:
+        case Command::SwapSides:
+        case Command::Report:
+        case Command::GenerateCommandLine:
+        case Command::Find:
+        case Command::FindNext:
+        case Command::FindPrevious:
+        case Command::ExportHtml:
+        case Command::PreviewHtml: return true;
+        case Command::ReopenWithEncoding: return !doc.Request().sides[side].path.empty();
+        // Only what this view acts on: the folder and hex views' commands are not.
+        default: return false;
     }
 }
 
@@ -398,6 +433,7 @@ void CTextCompareView::Execute(Command command) {
             m_doc.SetAutoRecompare(!m_doc.IsAutoRecompare());
             Refresh();
             break;
+        case Command::ReopenWithEncoding: ReopenWithEncoding(m_activeSide); break;
         case Command::Cut: pane.CutSelection(); break;
         case Command::Copy: pane.CopySelection(); break;
         case Command::Paste: pane.Paste(); break;

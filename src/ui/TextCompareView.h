@@ -92,6 +92,8 @@ private:
     void Refresh();
     void UpdateHeaders();
     void ShowContextMenu(int side, const QPoint& at);
+    // Asks for an encoding and reads the side again in it.
+    void ReopenWithEncoding(int side);
     void UpdateScrollBars();
     // Both panes to the row and its visual line (-1: the line shown now
     // when the row stays, else its first).

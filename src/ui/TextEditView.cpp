@@ -15,9 +15,9 @@
 namespace corvatine::ui {
 
 CTextEditView::CTextEditView(const std::string& path, bool readOnly, platform::CMessages& messages,
-                             bool fileWatch, QWidget* parent)
+                             bool fileWatch, QWidget* parent, int codePage)
     : CDocumentView(parent), m_messages(messages), m_watches(fileWatch), m_doc(messages, &m_watches) {
-    m_opened = path.empty() || m_doc.Open(path, readOnly);
+    m_opened = path.empty() || m_doc.Open(path, readOnly, codePage);
     m_decorations = std::make_unique<CEditDecorations>(m_doc.Context());
     m_pane = new CTextPane(m_doc.Context(), *m_decorations, this);
     m_pane->setObjectName(QStringLiteral("editPane"));
@@ -149,6 +149,7 @@ bool CTextEditView::IsEnabled(Command command) const {
         case Command::Paste: return !context.IsReadOnly();
         case Command::WordWrap:
         case Command::ShowWhiteSpace: return true;
+        case Command::ReopenWithEncoding: return !m_doc.GetPath().empty();
         default: return false;
     }
 }
@@ -169,7 +170,29 @@ void CTextEditView::Execute(Command command) {
     switch (command) {
         case Command::Save: Save(false); break;
         case Command::SaveAs: Save(true); break;
-        case Command::Reload: OnFileChanged(m_doc.GetPath()); break;
+        case Command::Reload:
+            if (!m_doc.GetPath().empty() &&
+                (!m_doc.IsModified() ||
+                 m_messages.AskYesNo(platform::ReplacePlaceholder(
+                     "%s is changed, reload anyway?", "%s", m_doc.GetPath())) == platform::ANSWER_YES)) {
+                m_doc.Reload();
+                Refresh();
+            }
+            break;
+        case Command::ReopenWithEncoding: {
+            int codePage = CODEPAGE_DETECT;
+            if (!CReopenEncodingDialog::Ask(this, FromPath(m_doc.GetPath()), context.GetEncodingKind(),
+                                            context.GetCodePage(), codePage))
+                break;
+            if (m_doc.IsModified() &&
+                m_messages.AskYesNo(platform::ReplacePlaceholder("%s is changed, reload anyway?", "%s",
+                                                                 m_doc.GetPath())) != platform::ANSWER_YES)
+                break;
+            m_doc.Open(m_doc.GetPath(), m_doc.IsReadOnly(),
+                       codePage == CODEPAGE_DETECT ? CP_DETECT : codePage);
+            Refresh();
+            break;
+        }
         case Command::Undo:
         case Command::Redo: {
             CPoint position;
@@ -237,8 +260,10 @@ bool CTextEditView::Save(bool choosePath) {
 
 void CTextEditView::OnFileChanged(const std::string& path) {
     if (m_doc.GetPath().empty()) return;
+    // Without edits the file is read again quietly.
     if (m_doc.IsModified() && m_messages.AskYesNo(platform::ReplacePlaceholder(
-                                  "%s is changed, reload anyway?", "%s", path)) != platform::ANSWER_YES)
+                                  "%s is changed on disk, reload it?\n\nYour unsaved edits will be lost.",
+                                  "%s", path)) != platform::ANSWER_YES)
         return;
     m_doc.Reload();
     Refresh();

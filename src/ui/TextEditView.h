@@ -9,6 +9,7 @@
 #include "editor/FindReplace.h"
 #include "editor/TextEditDoc.h"
 #include "fileio/DocumentWatches.h"
+#include "fileio/EncodingDetect.h"
 #include "ui/DocumentView.h"
 #include "ui/FindReplaceDialog.h"
 #include "ui/TextPane.h"
@@ -31,9 +32,10 @@ class CTextEditView : public CDocumentView {
     Q_OBJECT
 
 public:
-    // Opens the file; Opened() tells whether it could be.
+    // Opens the file (without byte-order mark in codePage, or with CP_DETECT
+    // in the encoding its bytes call for); Opened() tells whether it could be.
     CTextEditView(const std::string& path, bool readOnly, platform::CMessages& messages, bool fileWatch,
-                  QWidget* parent = nullptr);
+                  QWidget* parent = nullptr, int codePage = CP_DETECT);
     ~CTextEditView() override;
     bool Opened() const { return m_opened; }
 

@@ -171,8 +171,6 @@ TEST_F(SearchTest, WordsThatDoNotFitTogether) {
          "'--save-as' does not apply to --search without --replace"},
         {{"-e", "a.txt", "--search=a", "--export=c.html"},
          "'--export' does not apply to --search without --replace"},
-        {{"-e", "a.txt", "--search=a", "--encoding=UTF-8"},
-         "'--encoding' does not apply to --search without --replace"},
         {{"-e", "b.bin", "--search=a"}, "'--search' does not apply to editing a binary file"},
         {{"-e", "a.txt", "--find==a", "--search=a"},
          "'--find' searches the bytes of the hex view and '--search' the text of the editor: give one of "

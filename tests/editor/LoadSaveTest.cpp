@@ -10,6 +10,7 @@
 #include "fileio/CodePages.h"
 #include "fileio/TextFormat.h"
 #include "platform/SysCalls.h"
+#include "support/EncodingSamples.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -229,6 +230,67 @@ TEST_F(LoadSaveTest, CodePagesAgainstIconv) {
         EXPECT_EQ(lossy, 0);
         EXPECT_EQ(SaveAndRead(), bytes) << c.charset;
     }
+}
+
+// Files in legacy code pages without a mark: read in the code page their
+// bytes call for, shown as their characters, saved back byte for byte with
+// their line endings while unedited, and in their code page when edited.
+TEST_F(LoadSaveTest, LegacyEncodingsAreDetectedAndRoundTripByteForByte) {
+    const struct {
+        const char* text;
+        const char* charset;
+        int codePage;
+    } kCases[] = {
+        {test::kGerman, "ISO-8859-1", 28591},
+        {test::kFrench, "CP1252", 1252},
+        {test::kJapanese, "SHIFT_JIS", 932},
+        {test::kRussian, "KOI8-R", 20866},
+    };
+    for (const auto& c : kCases) {
+        const std::string bytes = test::Iconv(dir, c.text, c.charset);
+        ASSERT_EQ(Load(bytes, CP_DETECT), LOAD_OK) << c.charset;
+        EXPECT_EQ(context.GetEncodingKind(), ENCODING_CODEPAGE);
+        EXPECT_EQ(context.GetCodePage(), c.codePage) << c.charset;
+        EXPECT_EQ(context.GetLoadEncoding().source, ENCODING_FROM_DETECTOR) << c.charset;
+        std::string text;
+        for (int i = 0; i < context.GetLineCount(); ++i) text += context.GetLine(i).Text();
+        EXPECT_EQ(text, c.text) << c.charset;
+        EXPECT_EQ(lossy, 0) << c.charset;
+        EXPECT_TRUE(SaveAndRead() == bytes) << c.charset;
+    }
+
+    // Edited: what the code page holds is written in it; what it lacks asks
+    // first and, accepted, is written as '?'.
+    const std::string latin1 = test::Iconv(dir, test::kGerman, "ISO-8859-1");
+    ASSERT_EQ(Load(latin1, CP_DETECT), LOAD_OK);
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 0, 0, "\u00e9t\u00e9 ", endLine, endChar, 4));
+    EXPECT_TRUE(SaveAndRead() == "\xE9t\xE9 " + latin1);
+    ASSERT_TRUE(context.InsertTextAt(nullptr, 1, 0, "\u20ac", endLine, endChar, 4));
+    const std::string target = dir.WriteFile("target.txt", "before\n");
+    EXPECT_FALSE(context.SaveTextFile(target, false, error));
+    EXPECT_EQ(error, "line 2 cannot be saved exactly");
+    EXPECT_EQ(test::ReadFile(target), "before\n");
+    ASSERT_TRUE(context.SaveTextFile(target, false, error, EOL_KEEP, true, [](int, int) { return true; }));
+    EXPECT_TRUE(test::ReadFile(target) == "\xE9t\xE9 " + latin1.substr(0, latin1.find('\n') + 1) + "?" +
+                                              latin1.substr(latin1.find('\n') + 1));
+}
+
+// A code page asked for is read in, whatever the bytes say; a mark still
+// decides.
+TEST_F(LoadSaveTest, ACodePageAskedForWinsOverDetection) {
+    const std::string koi8 = test::Iconv(dir, test::kRussian, "KOI8-R");
+    ASSERT_EQ(Load(koi8, 1251), LOAD_OK);
+    EXPECT_EQ(context.GetCodePage(), 1251);
+    EXPECT_EQ(context.GetLoadEncoding().source, ENCODING_FROM_REQUEST);
+    EXPECT_TRUE(SaveAndRead() == koi8);
+    ASSERT_EQ(Load("\xEF\xBB\xBF\xC3\xA9\n", 1251), LOAD_OK);
+    EXPECT_EQ(context.GetEncodingKind(), ENCODING_UTF8);
+    EXPECT_EQ(Lines(context), "\xC3\xA9\n||");
+    // Without detection, a file in the working code page is read as it is.
+    ASSERT_EQ(Load("caf\xE9\n", CP_UTF8), LOAD_OK);
+    EXPECT_EQ(context.GetCodePage(), CP_UTF8);
+    EXPECT_EQ(Lines(context), "caf\xE9\n||");
 }
 
 TEST_F(LoadSaveTest, SavingInAnotherEncoding) {

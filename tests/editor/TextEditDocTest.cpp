@@ -6,6 +6,7 @@
 
 #include "fileio/TextFormat.h"
 #include "fileio/UniFile.h"
+#include "support/EncodingSamples.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -51,6 +52,26 @@ TEST_F(TextEditDocTest, OpensEditsAndSavesInTheFilesOwnForm) {
     EXPECT_EQ(m_doc.GetPath(), other);
     EXPECT_EQ(m_doc.GetTitle(), "other.txt");
     EXPECT_EQ(test::ReadFile(path), "one\r\nnew two\r\n");
+}
+
+// A file without a mark is read in the encoding its bytes call for, or in a
+// code page asked for, which a reload keeps; saved, it keeps its bytes.
+TEST_F(TextEditDocTest, OpensLegacyEncodingsAndKeepsTheirBytes) {
+    const std::string bytes = test::Iconv(m_dir, test::kRussian, "KOI8-R");
+    const std::string path = m_dir.WriteFile("koi8.txt", bytes);
+    ASSERT_TRUE(m_doc.Open(path));
+    EXPECT_EQ(m_doc.Context().GetCodePage(), 20866);
+    const std::string russian = test::kRussian;
+    EXPECT_EQ(m_doc.Context().GetLine(0).Characters(), russian.substr(0, russian.find('\n')));
+    ASSERT_TRUE(Type("x"));
+    ASSERT_TRUE(m_doc.Save());
+    EXPECT_TRUE(test::ReadFile(path) == "x" + bytes);
+
+    ASSERT_TRUE(m_doc.Open(path, false, 1251));
+    EXPECT_EQ(m_doc.Context().GetCodePage(), 1251);
+    ASSERT_TRUE(m_doc.Reload());
+    EXPECT_EQ(m_doc.Context().GetCodePage(), 1251);
+    EXPECT_EQ(m_doc.Context().GetLoadEncoding().source, ENCODING_FROM_REQUEST);
 }
 
 TEST_F(TextEditDocTest, WhatCannotBeOpenedOrSavedIsTold) {

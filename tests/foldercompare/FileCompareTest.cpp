@@ -12,6 +12,7 @@
 
 #include "PeFiles.h"
 #include "request/CompareMethods.h"
+#include "support/EncodingSamples.h"
 #include "support/PermissionsBind.h"
 #include "support/TestSupport.h"
 #include "textcompare/TextCompareOptions.h"
@@ -348,6 +349,19 @@ TEST_F(FileCompareTest, TextMethodReadsUnicodeAndFallsBackToBinary) {
     EXPECT_EQ(outcome.content, CONTENT_DIFFERENT);
     Pair binary = Files(std::string("\0\1", 2), std::string("\0\1", 2));
     Compare(binary, METHOD_TEXT);
+    EXPECT_EQ(outcome.content, CONTENT_EQUAL);
+}
+
+// A Latin-1 file and the same text in UTF-8 say the same: the text method
+// reads each in the encoding its bytes call for.
+TEST_F(FileCompareTest, TextMethodReadsLegacyEncodings) {
+    Pair pair = Files(test::Iconv(dir, test::kGerman, "ISO-8859-1"), test::kGerman);
+    options.textRules = 0;
+    Compare(pair, METHOD_TEXT);
+    EXPECT_EQ(outcome.content, CONTENT_EQUAL);
+    Pair other =
+        Files(test::Iconv(dir, test::kRussian, "KOI8-R"), test::Iconv(dir, test::kRussian, "CP1251"));
+    Compare(other, METHOD_TEXT);
     EXPECT_EQ(outcome.content, CONTENT_EQUAL);
 }
 

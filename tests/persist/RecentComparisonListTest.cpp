@@ -203,6 +203,22 @@ TEST_F(RecentComparisonListTest, EntriesKeepAbsolutePaths) {
     EXPECT_EQ(list[0].sides[1].path, platform::NormalizePath(dir / "b"));
 }
 
+// The code pages a run asked for are not kept: the entry is what the list's
+// file holds, and it matches the same comparison asked for without them.
+TEST_F(RecentComparisonListTest, EntriesKeepNoCodePagesOfTheRun) {
+    const std::string a = File("a"), b = File("b");
+    CRecentComparisonList list = List(10);
+    CTextCompareParams request = TextRequest(a, b);
+    request.codePages[0] = 28591;
+    request.codePages[1] = 1251;
+    list.Add(TextRequest(a, b));
+    list.Add(request);
+    ASSERT_EQ(list.Count(), 1);
+    const auto& entry = dynamic_cast<const CTextCompareParams&>(list[0]);
+    EXPECT_EQ(entry.codePages[0], CODEPAGE_DETECT);
+    EXPECT_EQ(entry.codePages[1], CODEPAGE_DETECT);
+}
+
 TEST_F(RecentComparisonListTest, RemoveAndRemoveAll) {
     const std::string a = File("a"), b = File("b"), c = File("c");
     CRecentComparisonList list = List(10);

@@ -195,6 +195,32 @@ TEST_F(CompareParamsTest, TextCommandLine) {
     EXPECT_EQ(request.GetCommandLine(false, true), "corvatine -c /t:t \"/src/a b.txt\"");
 }
 
+// The code pages asked for belong to their sides, tell requests apart, are
+// copied, and are written as the program's --encoding.
+TEST_F(CompareParamsTest, CodePagesOfTheSides) {
+    CTextCompareParams request = TextRequest("/t/a.txt", "/t/b.txt", 0);
+    EXPECT_EQ(request.codePages[0], CODEPAGE_DETECT);
+    EXPECT_EQ(request.codePages[1], CODEPAGE_DETECT);
+    const CTextCompareParams detecting = request;
+    request.codePages[0] = 28591;
+    EXPECT_FALSE(request.Equals(detecting));
+    EXPECT_EQ(request.GetCommandLine(false, true),
+              "corvatine -c /t:t \"/t/a.txt\" \"/t/b.txt\" --encoding=28591,auto");
+    request.SwapSides();
+    EXPECT_EQ(request.codePages[0], CODEPAGE_DETECT);
+    EXPECT_EQ(request.codePages[1], 28591);
+    EXPECT_EQ(request.GetArguments(false).back(), "--encoding=auto,28591");
+    request.codePages[0] = 28591;
+    EXPECT_EQ(request.GetArguments(true).back(), "--encoding=28591");
+
+    CTextCompareParams copy;
+    copy.CopyFrom(request);
+    EXPECT_EQ(copy.codePages[0], 28591);
+    EXPECT_EQ(copy.codePages[1], 28591);
+    EXPECT_TRUE(copy.Equals(request));
+    EXPECT_EQ(detecting.GetCommandLine(false, true).find("--encoding"), std::string::npos);
+}
+
 TEST_F(CompareParamsTest, FolderAndBinaryCommandLines) {
     CFolderCompareParams folder;
     folder.sides[0].path = "/l";

@@ -7,8 +7,10 @@
 
 #include <chrono>
 
+#include "fileio/CodePages.h"
 #include "fileio/DocumentWatches.h"
 #include "fileio/TextFormat.h"
+#include "support/EncodingSamples.h"
 #include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
 #include "textcompare/TextCompareDoc.h"
@@ -288,6 +290,48 @@ TEST_F(TextCompareDocTest, SavesEachSideInItsOwnEncodingAndEndings) {
     ASSERT_FALSE(m_messages.errors.empty());
     EXPECT_EQ(m_messages.errors.back().rfind("Cannot save file\n" + (m_dir / "no/such/folder/x.txt"), 0), 0u);
     EXPECT_TRUE(m_doc.GetSide(1).IsModified());
+}
+
+// Each side is read in the encoding its bytes call for, or in the code page
+// the request names: the same text in Latin-1 and UTF-8 is identical, and a
+// side saved after a merge keeps its code page, asking before what it lacks.
+TEST_F(TextCompareDocTest, SidesAreReadInTheirOwnOrTheRequestedEncodings) {
+    const std::string latin1 = test::Iconv(m_dir, test::kGerman, "ISO-8859-1");
+    ASSERT_TRUE(Open(latin1, test::kGerman));
+    EXPECT_TRUE(m_doc.IsIdentical());
+    EXPECT_EQ(m_doc.GetSide(0).GetCodePage(), 28591);
+    EXPECT_EQ(m_doc.GetSide(1).GetCodePage(), CP_UTF8);
+    EXPECT_TRUE(m_messages.questions.empty());
+
+    CTextCompareParams request;
+    request.sides[0].path = m_dir / "left.txt";
+    request.sides[1].path = m_dir / "right.txt";
+    request.rules = 0;
+    request.codePages[0] = 1252;
+    ASSERT_TRUE(m_doc.Open(request));
+    EXPECT_EQ(m_doc.GetSide(0).GetCodePage(), 1252);
+    EXPECT_EQ(m_doc.GetSide(1).GetCodePage(), CP_UTF8);
+    EXPECT_TRUE(m_doc.IsIdentical());  // Windows-1252 reads these letters as Latin-1 does
+    request.codePages[1] = 28591;      // UTF-8 read as Latin-1: other letters
+    ASSERT_TRUE(m_doc.Open(request));
+    EXPECT_EQ(m_doc.GetDifferenceCount(), 1);
+    EXPECT_EQ(m_doc.Request().codePages[1], 28591);
+
+    // Copied into the Latin-1 side, a character Latin-1 lacks asks first.
+    ASSERT_TRUE(Open(latin1, "\u20ac\r\n"));
+    ASSERT_EQ(m_doc.CopyAll(false), CTextCompareDoc::MERGE_DONE);
+    EXPECT_FALSE(m_doc.SaveSide(0));
+    ASSERT_EQ(m_messages.questions.size(), 1u);
+    EXPECT_TRUE(test::ReadFile(m_dir / "left.txt") == latin1);
+    m_messages.answer = platform::ANSWER_YES;
+    ASSERT_TRUE(m_doc.SaveSide(0));
+    EXPECT_EQ(test::ReadFile(m_dir / "left.txt"), "?\r\n");
+
+    // A code page this system cannot convert is told, not read as '?'.
+    request.codePages[0] = 12345;
+    EXPECT_FALSE(m_doc.Open(request));
+    EXPECT_EQ(m_messages.errors.back(), "Cannot open file\n" + (m_dir / "left.txt") +
+                                            "\n\nCode page 12345 cannot be converted on this system.");
 }
 
 TEST_F(TextCompareDocTest, AFileChangedByAnotherProgramIsNotOverwritten) {

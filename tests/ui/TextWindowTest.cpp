@@ -174,6 +174,47 @@ private slots:
         QCOMPARE(ReadFile(view->Doc().Request().sides[0].path), std::string("a\nleft 1\nb\nright 2\nc\n"));
     }
 
+    // File > Reopen with Encoding reads the active side again in the code
+    // page chosen; the header says which, the other side keeps its edits.
+    void ASideIsReopenedInAnotherEncoding() {
+        CTextCompareView* view =
+            OpenPair("latin1.txt", "caf\xe9 cr\xe8me\nna\xefve\n", "utf8.txt", "caf\xc3\xa9 cr\xc3\xa8me\n");
+        QVERIFY(view != nullptr);
+        view->Pane(1).setFocus();
+        view->Pane(1).SetCaret({0, 0});
+        QTest::keyClicks(&view->Pane(1), "x");
+        view->Pane(0).setFocus();
+        m_frame->UpdateCommands();
+        QVERIFY(m_frame->Action(Command::ReopenWithEncoding)->isEnabled());
+        const auto choose = [](int codePage) {
+            uitest::AnswerNextDialog([codePage](QWidget* dialog) {
+                auto* encoding = dialog->findChild<QComboBox*>(QStringLiteral("encoding"));
+                QVERIFY(encoding != nullptr);
+                const int index = encoding->findData(codePage);
+                QVERIFY(index >= 0);
+                encoding->setCurrentIndex(index);
+                qobject_cast<QDialog*>(dialog)->accept();
+            });
+        };
+        choose(1251);  // Cyrillic: the same bytes read otherwise
+        m_frame->Action(Command::ReopenWithEncoding)->trigger();
+        QCOMPARE(QString::fromStdString(view->Doc().GetSide(0).GetLine(0).Text()),
+                 QStringLiteral("caf\u0439 cr\u0438me\n"));
+        QVERIFY(view->Header(0).Details().contains(QStringLiteral("1251")));
+        choose(28591);
+        m_frame->Action(Command::ReopenWithEncoding)->trigger();
+        QCOMPARE(QString::fromStdString(view->Doc().GetSide(0).GetLine(0).Text()),
+                 QStringLiteral("caf\u00e9 cr\u00e8me\n"));
+        QVERIFY(view->Header(0).Details().contains(QStringLiteral("ISO-8859-1")));
+        // The right side keeps its edit.
+        QCOMPARE(QString::fromStdString(view->Doc().GetSide(1).GetLine(0).Text()),
+                 QStringLiteral("xcaf\u00e9 cr\u00e8me\n"));
+        QVERIFY(view->Doc().GetSide(1).IsModified());
+        // Unchanged, the side keeps its bytes.
+        QVERIFY(!view->Doc().GetSide(0).IsModified());
+        QCOMPARE(ReadFile(view->Doc().Request().sides[0].path), std::string("caf\xe9 cr\xe8me\nna\xefve\n"));
+    }
+
     // A match the Find dialog finds stands in the middle of the view, and the
     // dialog gets out of its way; Go To Line does the same for its line.
     void FoundLinesStandInTheMiddle() {
