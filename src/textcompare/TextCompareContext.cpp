@@ -46,7 +46,7 @@ bool CTextCompareContext::Compare(uint32_t rules, const std::string& lineFilter)
         m_sections.firstChangeRow = first.leftFirstRow;
         m_sections.lastChangeRow = last.leftLastRow;
     }
-    if (!(rules & RULE_IGNORE_LINE_ENDINGS)) MarkLineEndings();
+    if (!(rules & RULE_IGNORE_LINE_ENDINGS)) MarkLineEndings(rules);
     for (CTextCompareObject* side : m_side) {
         side->RebuildRealityBlocks();
         side->NotifyViews(nullptr, nullptr, UPDATE_RESET, -1);
@@ -117,12 +117,16 @@ void CTextCompareContext::Align() {
     }
 }
 
-void CTextCompareContext::MarkLineEndings() {
+void CTextCompareContext::MarkLineEndings(uint32_t rules) {
     const int rows = std::min(m_side[0]->GetLineCount(), m_side[1]->GetLineCount());
     for (int row = 0; row < rows; ++row) {
         CSyntaxTextLine& left = m_side[0]->GetLine(row);
         CSyntaxTextLine& right = m_side[1]->GetLine(row);
         if ((left.flags | right.flags) & LF_DIFFERENCE) continue;
+        // Blank lines are blank whatever their ending, where they are ignored.
+        if ((rules & RULE_IGNORE_BLANK_LINES) && IsBlankUnderRules(left.Characters(), rules) &&
+            IsBlankUnderRules(right.Characters(), rules))
+            continue;
         if (left.Ending() != right.Ending()) {
             left.flags |= LF_TRIVIAL;
             right.flags |= LF_TRIVIAL;

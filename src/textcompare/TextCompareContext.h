@@ -60,7 +60,7 @@ public:
 
 private:
     void Align();
-    void MarkLineEndings();
+    void MarkLineEndings(uint32_t rules);
 
     CTextCompareObject* m_side[2];
     CTextSectionList m_sections;

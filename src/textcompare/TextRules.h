@@ -39,6 +39,11 @@ void ApplyRulesToEngine(CTextCompare& engine, uint32_t rules, const CLineFilter*
 void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& lines, CLineStore& store);
 int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* out);
 
+// Whether a line's characters are blank to ignore-blank-lines under the
+// rule word: empty, or only white space when a white-space rule (all, amount,
+// leading or trailing) takes it away, as diff -w -B, -b -B and -Z -B do.
+bool IsBlankUnderRules(std::string_view characters, uint32_t rules);
+
 // Appends the in-line differences of a line pair under the rule word (case,
 // white space) and the text comparison settings (word breaks, detail level).
 void CompareLinesUnderRules(CStringCompare& compare, std::string_view left, std::string_view right,
