@@ -19,6 +19,7 @@
 #include "launch/CorvatineApp.h"
 #include "persist/ComparisonFile.h"
 #include "platform/AtomicFile.h"
+#include "platform/File.h"
 #include "platform/LocalTime.h"
 #include "platform/Output.h"
 #include "request/CompareParams.h"
@@ -557,6 +558,22 @@ int RunRecent(CCorvatineApp& app, const FRONTENDOPTIONS& options, platform::COut
                         : EXIT_SAME;
 }
 
+// A folder comparison of files compares the folders that hold them: says so,
+// and says when both are the same folder, which is then compared with itself.
+void TellFoldersReplacingFiles(const CCommandLine& commandLine, platform::COutput& err) {
+    bool replaced = false;
+    for (int i = 0; i < commandLine.pathCount; ++i) {
+        if (commandLine.paths[i] == commandLine.namedPaths[i]) continue;
+        replaced = true;
+        err << "corvatine: '" << commandLine.namedPaths[i] << "' is no folder: comparing the folder '"
+            << commandLine.paths[i] << "' that holds it\n";
+    }
+    if (replaced && commandLine.pathCount == 2 &&
+        platform::IsSameFile(commandLine.paths[0], commandLine.paths[1]))
+        err << "corvatine: both paths stand for the folder '" << commandLine.paths[0]
+            << "': it is compared with itself\n";
+}
+
 int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform::COutput& out,
                platform::COutput& err) {
     FRONTENDOPTIONS options;
@@ -646,6 +663,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
                                             "' does not apply to a binary comparison");
                 }
             }
+            if (commandLine.kind == CCommandLine::KIND_FOLDER) TellFoldersReplacingFiles(commandLine, err);
             return CompareOne(app, *commandLine.BuildRequest(), options, out, err);
         case CCommandLine::ACTION_EDIT: return RunEditAction(commandLine, options, out, err);
         case CCommandLine::ACTION_OPEN:
