@@ -352,6 +352,11 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
             return Trouble(err, "invalid line filter '" + request.lineFilter + "': " + filter.Error());
     }
 
+    for (int side = 0; side < 2 && !options.report.empty(); ++side)
+        if (platform::IsSameFile(request.sides[side].path, options.report))
+            return Trouble(err, "cannot write the report to '" + options.report +
+                                    "': it is the file compared, '" + request.sides[side].path + "'");
+
     CConsoleMessages messages(err, options.yes);
     CDocumentWatches watches(options.watch);
     CTextCompareDoc doc(messages, &watches);
