@@ -17,16 +17,13 @@
 #include "foldercompare/ContentType.h"
 #include "launch/CommandLine.h"
 #include "launch/CorvatineApp.h"
+#include "launch/ProgramNames.h"
 #include "persist/ComparisonFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 #include "platform/LocalTime.h"
 #include "platform/Output.h"
 #include "request/CompareParams.h"
-
-#ifndef CORVATINE_VERSION
-#define CORVATINE_VERSION "0.0.0"
-#endif
 
 namespace corvatine {
 
@@ -236,7 +233,7 @@ const char kUsage[] =
     "  --gui                   open the window even where it would not open\n"
     "  --no-gui                never open the window: run headless\n"
     "  --help                  show this text and exit\n"
-    "  --version               show the version and exit\n"
+    "  --version               show the version, copyright and licence and exit\n"
     "\n"
     "The side format shows each row's line numbers (blank on a row that stands\n"
     "opposite lines the other side lacks) and a marker between the columns:\n"
@@ -586,7 +583,9 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
         return EXIT_SAME;
     }
     if (options.version) {
-        out << "corvatine " << CORVATINE_VERSION << "\n";
+        out << kHeadlessProgram << " " << kProgramVersion << "\n"
+            << kCopyrightNotice << "\n"
+            << kLicenceNotice << "\n";
         return EXIT_SAME;
     }
     if (options.hasShellMenu) return RunShellMenuAction(options.shellMenu, arguments, err);
