@@ -292,11 +292,13 @@ bool CFindReplace::Replace(CSyntaxTextView* view, const std::string& replacement
 
 namespace {
 
-// A match found by Replace All, with the text that replaces it.
+// A match found by Replace All, and the index of its expansion of the
+// replacement (an expression's; a literal search's matches all take the
+// replacement itself, which is not copied for each).
 struct PENDINGREPLACEMENT {
     CPoint start;
     CPoint end;
-    std::string text;
+    size_t expansion;
 };
 
 // Replaced text: where it stood, and where the text that replaced it ends.
@@ -351,14 +353,21 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
     const CPoint originalBlockEnd = blockEnd;
     bool wrapped = false, failed = false;
     SetTextUnchanging(true);
+    const bool expand = (flags & FIND_REGEXP) != 0;
+    std::vector<std::string> expansions;
+    const auto textOf = [&](const PENDINGREPLACEMENT& p) -> const std::string& {
+        return expand ? expansions[p.expansion] : replacement;
+    };
     for (;;) {
-        std::string replaced = replacement;
-        if ((flags & FIND_REGEXP) &&
-            !ExpandReplacement(replacement, m_last.registers, m_last.matchedText, replaced)) {
-            failed = true;
-            break;
+        if (expand) {
+            std::string replaced;
+            if (!ExpandReplacement(replacement, m_last.registers, m_last.matchedText, replaced)) {
+                failed = true;
+                break;
+            }
+            expansions.push_back(std::move(replaced));
         }
-        pending.push_back({m_last.matchStart, m_last.matchEnd, std::move(replaced)});
+        pending.push_back({m_last.matchStart, m_last.matchEnd, expand ? expansions.size() - 1 : 0});
         CPoint next = m_last.matchEnd;
         if (m_last.matchStart == m_last.matchEnd) {
             const CSyntaxTextLine& line = m_context.GetLine(next.y);
@@ -400,7 +409,7 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
                    pending[last + 1].end.y == pending[first].start.y)
                 ++last;
         const CPoint start = pending[first].start, end = pending[last].end;
-        std::string replaced = pending[first].text;
+        std::string replaced = textOf(pending[first]);
         if (last > first) {
             const CPoint at = MapPoint(start, spans);
             const std::string_view line = m_context.GetLine(at.y).Characters();
@@ -408,7 +417,7 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
                 const int gap = pending[k - 1].end.x - start.x;
                 replaced.append(line.substr(static_cast<size_t>(at.x + gap),
                                             static_cast<size_t>(pending[k].start.x - pending[k - 1].end.x)));
-                replaced += pending[k].text;
+                replaced += textOf(pending[k]);
             }
         }
         const CPoint from = MapPoint(start, spans), to = MapPoint(end, spans);
