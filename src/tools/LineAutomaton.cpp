@@ -184,14 +184,41 @@ bool CLineAutomaton::Compile(std::string_view expression, bool foldCase) {
         m_sets.clear();
         return false;
     }
+    PrepareSkipping();
     return true;
+}
+
+void CLineAutomaton::PrepareSkipping() {
+    std::vector<int> threads;
+    m_seen.assign(m_code.size(), 0);
+    Close(0, false, false, threads, m_seen);
+    m_stops.reset();
+    m_stops.set('\n');
+    m_canSkip = true;
+    for (const int pc : threads) {
+        const INSTRUCTION& in = m_code[static_cast<size_t>(pc)];
+        if (in.op == OP_SET)
+            m_stops |= m_sets[static_cast<size_t>(in.x)];
+        else
+            m_canSkip = false;  // an empty match, or one at the end of the line
+    }
+}
+
+int CLineAutomaton::IdleState() const {
+    if (m_idle == kUnknown) {
+        m_seeds.assign(1, 0);
+        m_idle = StateOf(m_seeds, false);
+    }
+    return m_idle;
 }
 
 void CLineAutomaton::ResetStates() const {
     m_states.clear();
     m_next.clear();
+    m_accepting.clear();
     m_index.clear();
     m_start = kUnknown;
+    m_idle = kUnknown;
 }
 
 void CLineAutomaton::Close(int pc, bool lineStart, bool lineEnd, std::vector<int>& threads,
@@ -240,6 +267,7 @@ int CLineAutomaton::StateOf(std::vector<int>& seeds, bool lineStart) const {
     state.lineStart = lineStart;
     state.accepting = !threads.empty() && m_code[static_cast<size_t>(threads.back())].op == OP_MATCH;
     state.threads = std::move(threads);
+    m_accepting.push_back(state.accepting ? 1 : 0);
     m_states.push_back(std::move(state));
     m_next.resize(m_states.size() * 256, kUnknown);
     return static_cast<int>(m_states.size()) - 1;
@@ -263,6 +291,7 @@ int CLineAutomaton::Next(int state, unsigned char byte) const {
         std::vector<int> key = current.threads;
         key.push_back(current.lineStart ? 1 : 0);
         m_index.emplace(std::move(key), 0);
+        m_accepting.push_back(current.accepting ? 1 : 0);
         m_states.push_back(std::move(current));
         m_next.assign(256, kUnknown);
         state = 0;
@@ -297,34 +326,43 @@ bool CLineAutomaton::AcceptsAtEnd(int state) const {
 
 bool CLineAutomaton::Matches(std::string_view line) const {
     if (m_code.empty()) return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+    const size_t size = line.size();
     int state = StartState();
-    for (const char c : line) {
-        if (m_states[static_cast<size_t>(state)].accepting) return true;
-        state = Next(state, static_cast<unsigned char>(c));
+    for (size_t i = 0; i < size; ++i) {
+        if (m_accepting[static_cast<size_t>(state)]) return true;
+        if (m_canSkip && state == IdleState()) {
+            while (i < size && !m_stops.test(bytes[i])) ++i;
+            if (i == size) break;
+        }
+        state = Next(state, bytes[i]);
     }
-    return m_states[static_cast<size_t>(state)].accepting || AcceptsAtEnd(state);
+    return m_accepting[static_cast<size_t>(state)] || AcceptsAtEnd(state);
 }
 
 size_t CLineAutomaton::FindInLines(std::string_view text) const {
     if (m_code.empty()) return std::string_view::npos;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t size = text.size();
     size_t lineStart = 0;
     int state = StartState();
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '\n') {
-            if (m_states[static_cast<size_t>(state)].accepting || AcceptsAtEnd(state)) return lineStart;
+    for (size_t i = 0; i < size; ++i) {
+        // The rest of a line does not matter once a match has ended in it.
+        if (m_accepting[static_cast<size_t>(state)]) return lineStart;
+        if (m_canSkip && state == IdleState()) {
+            while (i < size && !m_stops.test(bytes[i])) ++i;
+            if (i == size) break;
+        }
+        if (bytes[i] == '\n') {
+            if (AcceptsAtEnd(state)) return lineStart;
             lineStart = i + 1;
             state = StartState();
             continue;
         }
-        if (m_states[static_cast<size_t>(state)].accepting) {
-            // The rest of the line does not matter.
-            return lineStart;
-        }
-        state = Next(state, c);
+        state = Next(state, bytes[i]);
     }
     // A last line without its line feed is a line too.
-    if (lineStart < text.size() && (m_states[static_cast<size_t>(state)].accepting || AcceptsAtEnd(state)))
+    if (lineStart < size && (m_accepting[static_cast<size_t>(state)] || AcceptsAtEnd(state)))
         return lineStart;
     return std::string_view::npos;
 }

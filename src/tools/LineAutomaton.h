@@ -72,9 +72,18 @@ private:
 
     std::vector<INSTRUCTION> m_code;
     std::vector<std::bitset<256>> m_sets;
+    // Where nothing of a match is under way, the bytes that cannot start one
+    // are passed over without a step each.
+    void PrepareSkipping();
+    int IdleState() const;
+
     mutable std::vector<STATE> m_states;
-    mutable std::vector<int32_t> m_next;  // 256 entries a state: the state after a byte, or kUnknown
+    mutable std::vector<int32_t> m_next;       // 256 entries a state: the state after a byte, or kUnknown
+    mutable std::vector<uint8_t> m_accepting;  // of each state, for the inner loop
     mutable int m_start = kUnknown;
+    mutable int m_idle = kUnknown;  // the state with no match under way, in a line
+    bool m_canSkip = false;         // no empty match: bytes that start none can be passed over
+    std::bitset<256> m_stops;       // the bytes that may start a match, and the line feed
     mutable std::map<std::vector<int>, int> m_index;  // a state's threads and where they stand: its index
     mutable std::vector<int> m_seeds;                 // scratch
     mutable std::vector<char> m_seen;                 // scratch
