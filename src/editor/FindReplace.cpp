@@ -142,6 +142,29 @@ void CFindReplace::JoinLines(int line, int extra) {
     m_upperMade = false;
 }
 
+bool CFindReplace::ListLineMatches(int line, int at, const std::string& pattern, int extra, bool growing) {
+    if (m_listedLine == line && m_listedFrom == at && m_listedText == m_last.text &&
+        m_listedFlags == m_last.flags)
+        return true;
+    m_listedLine = -1;
+    m_lineMatches.clear();
+    const int from = at;
+    int64_t steps = StepBudget(JoinedLength(line, extra));
+    for (int length = 0;;) {
+        const int offset = SearchLine(line, at, pattern, extra, growing, length, &steps);
+        if (offset == kFindTooComplex) return false;
+        if (offset < 0) break;
+        m_lineMatches.emplace_back(offset, length);
+        if (offset >= static_cast<int>(m_joined.size())) break;
+        at = offset + CharacterLengthAt(m_joined, offset);
+    }
+    m_listedLine = line;
+    m_listedFrom = from;
+    m_listedText = m_last.text;
+    m_listedFlags = m_last.flags;
+    return true;
+}
+
 bool CFindReplace::RepeatsLineFeeds(const std::string& pattern) {
     COMPILEDSEARCH& compiled = m_last.compiled;
     if (!compiled.compiled || compiled.pattern != pattern) {
@@ -231,6 +254,29 @@ bool CFindReplace::SearchText(const std::string& text, CPoint start, CPoint bloc
             int at = line == blockStart.y ? blockStart.x : 0;
             int best = -1, bestLength = 0;
             MATCHREGISTERS bestRegisters;
+            if (m_unchanging) {
+                // The line's matches are listed once; each search upwards
+                // takes the last one before its limit from the list.
+                if (!ListLineMatches(line, at, pattern, extra, growing)) {
+                    m_status = SEARCH_TOO_COMPLEX;
+                    return false;
+                }
+                auto it = std::lower_bound(m_lineMatches.begin(), m_lineMatches.end(), limit,
+                                           [](const std::pair<int, int>& m, int l) { return m.first < l; });
+                while (it != m_lineMatches.begin()) {
+                    --it;
+                    if (limit == INT_MAX || it->first + it->second <= limit) {
+                        best = it->first;
+                        break;
+                    }
+                }
+                if (best < 0) continue;
+                // Found again, for its registers and joined text.
+                best = SearchLine(line, best, pattern, extra, growing, bestLength, nullptr);
+                Found(line, best, bestLength);
+                position = m_last.matchStart;
+                return true;
+            }
             // Forward searches, each one character after the last match's
             // start, until a match starts at the limit or later; together
             // they have the budget of one search of the line.

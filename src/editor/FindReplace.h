@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "editor/RecentTexts.h"
 #include "editor/RegularExpression.h"
@@ -136,6 +138,7 @@ public:
     void SetTextUnchanging(bool unchanging) {
         m_unchanging = unchanging;
         m_joinedLine = -1;
+        m_listedLine = -1;
     }
 
     CRecentTexts& FindHistory() { return *m_findHistory; }
@@ -156,6 +159,10 @@ private:
     int JoinedLength(int line, int extra) const;
     // Whether the expression of the last search repeats a line feed.
     bool RepeatsLineFeeds(const std::string& pattern);
+    // Lists the matches of a line from column at, as the backward search
+    // finds them (each search one character after the last match's start),
+    // unless listed already; false when the expression was too complex.
+    bool ListLineMatches(int line, int at, const std::string& pattern, int extra, bool growing);
     CPoint PositionOf(int line, int offset) const;
     void Found(int line, int offset, int length);
 
@@ -170,6 +177,12 @@ private:
     int m_joinedLine = -1;  // while unchanging: the line m_joined holds, with m_joinedExtra lines
     int m_joinedExtra = 0;
     bool m_upperMade = false;
+    // While unchanging: the matches (offset, length) of one line.
+    std::vector<std::pair<int, int>> m_lineMatches;
+    int m_listedLine = -1;
+    int m_listedFrom = 0;
+    std::string m_listedText;
+    uint32_t m_listedFlags = 0;
 };
 
 // Go To Line: the range shown next to the line box, "(1 - count)", or with

@@ -392,6 +392,13 @@ TEST_F(SearchTest, LongLinesArePrintedOnceAndCut) {
     EXPECT_EQ(second, "2:" + columns + ": " + line.substr(0, 160) + "...");
     EXPECT_EQ(third, "3:302: ..." + std::string(40, 'y') + "foo" + std::string(117, 'z') + "...");
     EXPECT_LT(result.out.size(), 300000u);
+
+    // Upwards too: the columns from the last, the line listed once.
+    const test::ProgramResult up = Run({"-e", "long.txt", "--search=foo", "--up", "--match-case"});
+    EXPECT_EQ(up.exitStatus, 0) << up.err;
+    std::string reversed;
+    for (int i = 39999; i >= 0; --i) reversed += std::to_string(4 * i + 1) + (i ? "," : "");
+    EXPECT_NE(up.out.find("\n2:" + reversed + ": "), std::string::npos);
 }
 
 }  // namespace

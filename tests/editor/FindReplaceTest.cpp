@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "editor/SyntaxEditor.h"
 #include "fileio/TextFormat.h"
 
@@ -247,6 +249,36 @@ TEST_F(FindReplaceTest, ReplaceAllMakesOneUndoGroupPerLine) {
     EXPECT_FALSE(context.IsModified());
     ASSERT_TRUE(context.Redo(nullptr, position));
     EXPECT_EQ(Text(), "1 two 1\ntwo one\r\n");
+}
+
+// Searching upwards through a text that does not change lists each line's
+// matches once: every search finds what a search of the changing text
+// finds, overlapping matches and expressions included.
+TEST_F(FindReplaceTest, SearchingUpwardsThroughUnchangingTextFindsTheSame) {
+    std::mt19937 random(1236);
+    size_t total = 0;
+    static const char* const kPatterns[] = {"aa", "a", "ab", "a+", "a#b?", "(a)\\1?", "b|aa", "a\\nb"};
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int i = static_cast<int>(random() % 40); i > 0; --i) text += "ab \n"[random() % 4];
+        Load(text);
+        const std::string pattern = kPatterns[random() % 8];
+        const uint32_t flags = FIND_DIRECTION_UP | FIND_MATCH_CASE | (random() % 2 ? FIND_REGEXP : 0u);
+        std::vector<CPoint> changing, unchanging;
+        for (const bool fixed : {false, true}) {
+            CFindReplace search(context, &findHistory);
+            search.SetTextUnchanging(fixed);
+            std::vector<CPoint>& found = fixed ? unchanging : changing;
+            CPoint at = End(), position;
+            while (found.size() < 100 && search.SearchText(pattern, at, {0, 0}, End(), flags, false, position)) {
+                found.push_back(position);
+                at = position;
+            }
+        }
+        EXPECT_EQ(unchanging, changing) << pattern << " in '" << text << "'";
+        total += changing.size();
+    }
+    EXPECT_GT(total, 300u);
 }
 
 // The matches are found in the text as it was, whatever replaced the ones
