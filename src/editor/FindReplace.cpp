@@ -354,19 +354,24 @@ struct REPLACEDSPAN {
     CPoint newEnd;
 };
 
-// Where a point of the text before the replacements lies after them: a
-// point inside a replaced span goes to the end of its new text.
+// Where a point of the text before the replacements, at or after the end of
+// the last span replaced, lies now (each span's new end holds the shifts of
+// those before it).
+CPoint PointAfter(CPoint point, const REPLACEDSPAN* last) {
+    if (last == nullptr) return point;
+    return {point.y == last->end.y ? point.x - last->end.x + last->newEnd.x : point.x,
+            point.y + last->newEnd.y - last->end.y};
+}
+
+// The same for any point: one inside a replaced span goes to the end of its
+// new text.
 CPoint MapPoint(CPoint point, const std::vector<REPLACEDSPAN>& spans) {
-    int lineShift = 0, line = -1, oldX = 0, newX = 0;
-    for (const REPLACEDSPAN& span : spans) {
-        if (!Before(span.start, point)) break;
-        if (Before(point, span.end)) return span.newEnd;
-        lineShift = span.newEnd.y - span.end.y;
-        line = span.end.y;
-        oldX = span.end.x;
-        newX = span.newEnd.x;
-    }
-    return {point.y == line ? point.x - oldX + newX : point.x, point.y + lineShift};
+    // The last span that starts before the point.
+    const auto after = std::partition_point(
+        spans.begin(), spans.end(), [&](const REPLACEDSPAN& span) { return Before(span.start, point); });
+    if (after == spans.begin()) return point;
+    const REPLACEDSPAN& last = *(after - 1);
+    return Before(point, last.end) ? last.newEnd : PointAfter(point, &last);
 }
 
 }  // namespace
@@ -456,8 +461,9 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
                 ++last;
         const CPoint start = pending[first].start, end = pending[last].end;
         std::string replaced = textOf(pending[first]);
+        const REPLACEDSPAN* before = spans.empty() ? nullptr : &spans.back();
         if (last > first) {
-            const CPoint at = MapPoint(start, spans);
+            const CPoint at = PointAfter(start, before);
             const std::string_view line = m_context.GetLine(at.y).Characters();
             for (size_t k = first + 1; k <= last; ++k) {
                 const int gap = pending[k - 1].end.x - start.x;
@@ -466,7 +472,7 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
                 replaced += textOf(pending[k]);
             }
         }
-        const CPoint from = MapPoint(start, spans), to = MapPoint(end, spans);
+        const CPoint from = PointAfter(start, before), to = PointAfter(end, before);
         CPoint newEnd = from;
         if (!(from == to) || !replaced.empty()) {
             m_context.OpenUndoGroup(false);

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cassert>
 #include <cstdio>
 #include <ctime>
 #include <deque>
@@ -264,10 +263,12 @@ void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, c
         std::vector<CHANGE> merged;
         for (const CHANGE& c : joined) {
             if (!merged.empty() && c.left <= merged.back().left + merged.back().leftCount) {
+                // Both sides' spans joined, whichever starts first.
                 CHANGE& last = merged.back();
-                assert(c.right >= last.right);
+                const int rightEnd = std::max(last.right + last.rightCount, c.right + c.rightCount);
                 last.leftCount = std::max(last.left + last.leftCount, c.left + c.leftCount) - last.left;
-                last.rightCount = std::max(last.right + last.rightCount, c.right + c.rightCount) - last.right;
+                last.right = std::min(last.right, c.right);
+                last.rightCount = rightEnd - last.right;
                 moved = true;
             } else {
                 merged.push_back(c);

@@ -28,7 +28,8 @@ TEST(FrontEndTest, HelpAndVersion) {
         EXPECT_EQ(result.out.rfind("Usage: corvatine", 0), 0u) << help;
         EXPECT_NE(result.out.find("--print-request"), std::string::npos);
         // A binary range's end is exclusive, as the ranges show it.
-        EXPECT_NE(result.out.find("exclusive (00000098-00000099 is the one byte at 0x98)"), std::string::npos);
+        EXPECT_NE(result.out.find("exclusive (00000098-00000099 is the one byte at 0x98)"),
+                  std::string::npos);
     }
     // The version names the program, its version and its licence; the
     // licence is the one in LICENSE.

@@ -251,6 +251,22 @@ TEST_F(FindReplaceTest, ReplaceAllMakesOneUndoGroupPerLine) {
     EXPECT_EQ(Text(), "1 two 1\ntwo one\r\n");
 }
 
+// Many lines with matches: each line's replacements land where they should,
+// and the end of a selection moves with those on its last line.
+TEST_F(FindReplaceTest, ReplaceAllOverManyLines) {
+    std::string text, expected;
+    for (int i = 0; i < 20000; ++i) {
+        text += "x foo y foo\n";
+        expected += i < 19999 ? "x bar-bar y bar-bar\n" : "x bar-bar y foo\n";
+    }
+    Load(text);
+    CPoint blockEnd{8, 19999};  // inside the last line's second "foo"
+    EXPECT_EQ(finder.ReplaceAll(nullptr, "foo", "bar-bar", FIND_MATCH_CASE, {0, 0}, {0, 0}, blockEnd, false),
+              39999);
+    EXPECT_EQ(Text(), expected);
+    EXPECT_EQ(blockEnd, (CPoint{12, 19999}));
+}
+
 // Searching upwards through a text that does not change lists each line's
 // matches once: every search finds what a search of the changing text
 // finds, overlapping matches and expressions included.
@@ -270,7 +286,8 @@ TEST_F(FindReplaceTest, SearchingUpwardsThroughUnchangingTextFindsTheSame) {
             search.SetTextUnchanging(fixed);
             std::vector<CPoint>& found = fixed ? unchanging : changing;
             CPoint at = End(), position;
-            while (found.size() < 100 && search.SearchText(pattern, at, {0, 0}, End(), flags, false, position)) {
+            while (found.size() < 100 &&
+                   search.SearchText(pattern, at, {0, 0}, End(), flags, false, position)) {
                 found.push_back(position);
                 at = position;
             }
