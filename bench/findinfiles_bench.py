@@ -16,7 +16,13 @@ Rows:
 - the same tree with a text found nowhere (the bare cost of reading);
 - a 100 MB file with no line feed, searched for a text it does not hold
   (`grep -n TEXT FILE`): find in files cuts it into lines of 65,535 bytes,
-  grep holds it as one line.
+  grep holds it as one line;
+- expressions (--regex) on the tree: one that starts with a literal and one
+  that starts with a set (`grep -rnE` with the same expression; the hits are
+  checked first);
+- the expression "(a+)+b", which a backtracking matcher takes time for that
+  grows as a power of the line's length, on a file of 100 lines of 65,000
+  "a" (`grep -nE`).
 
 Both run with LC_ALL=C.
 
@@ -158,6 +164,23 @@ def main():
         absent = "NoSuchTextAnywhere"
         compare("a text found nowhere", [program, f"--find-in-files={absent}", "--subfolders", "--match-case",
                                          tree], ["grep", "-rn", absent, tree], folder, args.runs)
+
+        for expression in ("MaxLine[A-Z][a-z]+", "[A-Z][a-z]+LineCount"):
+            regex = [program, f"--find-in-files={expression}", "--regex", "--subfolders", "--match-case",
+                     "--format=grep", tree]
+            regex_peer = ["grep", "-rnE", expression, tree]
+            if hits(regex) != hits(regex_peer, strip_returns=True):
+                raise SystemExit(f"the hits of {expression} are not grep's")
+            compare(f"expression {expression}", regex, regex_peer, folder, args.runs)
+
+        runs_folder = os.path.join(folder, "runs")
+        os.makedirs(runs_folder)
+        runs_file = os.path.join(runs_folder, "a.txt")
+        with open(runs_file, "w") as f:
+            f.write(("a" * 65000 + "\n") * 100)
+        compare("(a+)+b, 100 lines of 65,000 a", [program, "--find-in-files=(a+)+b", "--regex", "--match-case",
+                                                  runs_folder], ["grep", "-nE", "(a+)+b", runs_file], folder,
+                args.runs)
 
         long_folder = os.path.join(folder, "long")
         os.makedirs(long_folder)

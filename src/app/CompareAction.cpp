@@ -352,6 +352,11 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
             return Trouble(err, "invalid line filter '" + request.lineFilter + "': " + filter.Error());
     }
 
+    for (int side = 0; side < 2 && !options.report.empty(); ++side)
+        if (platform::IsSameFile(request.sides[side].path, options.report))
+            return Trouble(err, "cannot write the report to '" + options.report +
+                                    "': it is the file compared, '" + request.sides[side].path + "'");
+
     CConsoleMessages messages(err, options.yes);
     CDocumentWatches watches(options.watch);
     CTextCompareDoc doc(messages, &watches);
@@ -386,16 +391,22 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
 
     const auto print = [&]() -> int {
         const CTextSectionList& list = doc.Sections();
-        const int status = list.GetCount() == 0 && list.trivialCount == 0 ? EXIT_SAME : EXIT_DIFFERENT;
-        if (options.quiet) return status;
-        if (format == "json") {
-            out << DumpJson(JsonResult(doc)) << "\n";
-        } else if (format == "unified") {
+        int status = list.GetCount() == 0 && list.trivialCount == 0 ? EXIT_SAME : EXIT_DIFFERENT;
+        if (format == "unified") {
+            // As diff: different when there is a diff, which a byte-order
+            // mark that only one file has makes too.
             std::string diff;
             WriteUnifiedDiff(doc.Context(), {request.sides[0].path, UnifiedTimeStamp(request.sides[0].path)},
                              {request.sides[1].path, UnifiedTimeStamp(request.sides[1].path)},
                              options.context, diff);
-            out << diff;
+            if (!diff.empty()) status = EXIT_DIFFERENT;
+            if (!options.quiet) out << diff;
+        }
+        if (options.quiet) return status;
+        if (format == "json") {
+            out << DumpJson(JsonResult(doc)) << "\n";
+        } else if (format == "unified") {
+            // Written above.
         } else {
             int width = options.width;
             if (width == 0) width = platform::TerminalWidth(STDOUT_FILENO);

@@ -11,6 +11,7 @@
 #include "editor/SyntaxEditor.h"
 #include "editor/SyntaxTextExport.h"
 #include "fileio/CodePages.h"
+#include "fileio/Conversion.h"
 #include "fileio/EncodingChoices.h"
 #include "fileio/TextFormat.h"
 #include "fileio/UniFile.h"
@@ -41,8 +42,37 @@ void PrintSyntax(CSyntaxEditContextEx& context, platform::COutput& out) {
     }
 }
 
+// Bytes of a buffer held in UTF-8 that are no part of a valid sequence: a
+// file of another encoding read as UTF-8 keeps them as they were, but its
+// characters are not what they stand for.
+int64_t InvalidUtf8Bytes(const CSyntaxEditContextEx& context) {
+    if (WorkingCodePage() != CP_UTF8) return 0;
+    int64_t invalid = 0;
+    for (int i = 0; i < context.GetLineCount(); ++i) {
+        const std::string_view text = context.GetLine(i).Characters();
+        const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+        for (size_t at = 0; at < text.size();) {
+            if (p[at] < 0x80) {
+                ++at;
+                continue;
+            }
+            char32_t code = 0;
+            const int n = DecodeUtf8(p + at, text.size() - at, code);
+            if (n > 0) {
+                at += static_cast<size_t>(n);
+            } else {
+                ++invalid;
+                ++at;
+            }
+        }
+    }
+    return invalid;
+}
+
 Json InfoJson(const CSyntaxEditContextEx& context, int loadResult, bool lossy) {
     const TextLineStats& stats = context.GetLoadStats();
+    const int64_t invalid = InvalidUtf8Bytes(context);
+    lossy = lossy || invalid > 0;
     Json json;
     json["loadResult"] = loadResult;
     json["language"] = context.GetSyntaxDefinition() ? context.GetSyntaxDefinition()->GetName() : "Text";
@@ -56,6 +86,7 @@ Json InfoJson(const CSyntaxEditContextEx& context, int loadResult, bool lossy) {
     json["lineEndingStyle"] = context.GetLineEndingStyle();
     json["lines"] = context.GetLineCount();
     json["lossy"] = lossy;
+    json["invalidBytes"] = invalid;
     json["stats"] = {{"cr", stats.nCR},
                      {"lf", stats.nLF},
                      {"crlf", stats.nCRLF},
@@ -112,6 +143,10 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
     }
     if (options.CheckApplicable(RunKind::TextEditing, err) != EXIT_SAME) return EXIT_TROUBLE;
     if (CheckSearchOptions(options, err) != EXIT_SAME) return EXIT_TROUBLE;
+    // The page would replace the text it is made of.
+    if (!options.exportTo.empty() && platform::IsSameFile(path, options.exportTo))
+        return Trouble(err, "cannot export to '" + options.exportTo + "': it is the file being exported, '" +
+                                path + "'");
 
     CSyntaxEditContextEx context(GetSyntaxEditor().trackChanges != 0);
     int lossy = 0;
@@ -165,6 +200,9 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
         const EXPORTVIEW view{&context};
         if (!exporter.ExportToFile(path, options.exportTo, view, &progress, error))
             status = Trouble(err, "cannot export to '" + options.exportTo + "': " + error);
+        else if (exporter.GetReplacedBytes() > 0)
+            err << "corvatine: warning: " << exporter.GetReplacedBytes() << " bytes of '" << path
+                << "' are not valid in its encoding and are shown as U+FFFD in the page\n";
     }
 
     if (options.quiet) {

@@ -158,11 +158,14 @@ int RunFindInFilesAction(const std::string& folder, const FRONTENDOPTIONS& optio
     request.findWhat = options.findInFiles;
     if (options.hasTypes) request.fileTypes = options.types;
     request.lookIn = folder;
-    if (options.regex && !options.quiet) {
+    // The search would take a malformed expression for text to find
+    // literally (as the dialog does); asked for on the command line, it is a
+    // mistake to tell.
+    if (options.regex) {
         CFindRegExp expression;
         if (!expression.Compile(request.findWhat, options.matchCase))
-            err << "corvatine: warning: '" << request.findWhat << "' is not a regular expression ("
-                << expression.Error() << "): searching for the text itself\n";
+            return Trouble(err,
+                           "invalid regular expression '" + request.findWhat + "': " + expression.Error());
     }
 
     platform::CMessageQueue& queue = platform::UserInterfaceQueue();

@@ -20,15 +20,13 @@
 #include "launch/CommandLine.h"
 #include "launch/CorvatineApp.h"
 #include "launch/NamedEncodings.h"
+#include "launch/ProgramNames.h"
 #include "persist/ComparisonFile.h"
 #include "platform/AtomicFile.h"
+#include "platform/File.h"
 #include "platform/LocalTime.h"
 #include "platform/Output.h"
 #include "request/CompareParams.h"
-
-#ifndef CORVATINE_VERSION
-#define CORVATINE_VERSION "0.0.0"
-#endif
 
 namespace corvatine {
 
@@ -107,7 +105,11 @@ const char kUsage[] =
     "  --format=FORMAT         text comparison: side (the default), unified or json;\n"
     "                          folder comparison: tree (the default), brief or json;\n"
     "                          binary comparison: ranges (the default) or json;\n"
-    "                          editing: info (JSON, the default), text, or syntax\n"
+    "                          editing: info (JSON, the default: encoding, line\n"
+    "                          endings, lines, and lossy: whether characters were\n"
+    "                          read with loss or, held as UTF-8, are no valid\n"
+    "                          UTF-8 (invalidBytes counts those bytes)), text,\n"
+    "                          or syntax\n"
     "                          (each line's parse state and colour blocks); hex\n"
     "                          (a hex dump, the default for binary files)\n"
     "  --width=N               side: columns of the output (default: the\n"
@@ -172,22 +174,32 @@ const char kUsage[] =
     "  --export=FILE           editing: write the text to FILE as an HTML page\n"
     "                          (UTF-8) in the editor's colours of its language,\n"
     "                          chosen by the file's extension, tabs expanded to\n"
-    "                          every 4th column; FILE is replaced only once the\n"
-    "                          page is complete\n"
+    "                          every 4th column, control characters as their\n"
+    "                          symbols (U+2400...), bytes that are no valid UTF-8\n"
+    "                          as U+FFFD (counted in a warning); FILE is replaced\n"
+    "                          only once the page is complete, and never when it\n"
+    "                          is the file exported\n"
     "  --line-numbers=on|off   --export: number the lines (default on)\n"
     "  --find=STRING           hex editing: print the offset of every match: =text,\n"
     "                          ~text (without case) or hexadecimal digits; opens\n"
     "                          a text file as hex too (text is searched by --search)\n"
-    "  --search=TEXT           text editing: print every match as LINE:COLUMN: line,\n"
-    "                          1-based, COLUMN counting bytes of the line as held\n"
+    "  --search=TEXT           text editing: print each line with matches once, as\n"
+    "                          LINE:COLUMN[,COLUMN...]: line, 1-based, a COLUMN\n"
+    "                          for each match, counting bytes of the line as held\n"
     "                          in memory (the working code page, normally UTF-8)\n"
-    "                          as the editor's positions do;\n"
-    "                          exit 0 when found, 1 when not, 2 on trouble\n"
+    "                          as the editor's positions do; a line longer than\n"
+    "                          160 bytes is cut to the 160 around its first match\n"
+    "                          (40 before it), with '...' where it was cut;\n"
+    "                          exit 0 when found, 1 when not, 2 on trouble (a\n"
+    "                          malformed expression is named with what is wrong)\n"
     "  --regex                 --search: TEXT is a regular expression (the editor's:\n"
     "                          . ^ $ < > [] () {} * + @ # ? | and \\ escapes; \\n\n"
-    "                          matches a line break)\n"
+    "                          matches a line break, and a repeated one, as \\n+,\n"
+    "                          as many as follow; @ and # repeat as few as\n"
+    "                          possible: \\# and \\@ are the characters)\n"
     "  --match-case            --search: letters must match in case\n"
-    "  --whole-word            --search: only whole words (not with --regex)\n"
+    "  --whole-word            --search: only whole words, not next to a letter,\n"
+    "                          digit or '_' of any script (not with --regex)\n"
     "  --up                    --search: the last match first, up to the first\n"
     "  --replace=TEXT          --search: replace every match (with --regex \\0 to \\9\n"
     "                          insert groups, \\U \\L \\E \\u \\l change case), tell\n"
@@ -244,7 +256,7 @@ const char kUsage[] =
     "  --gui                   open the window even where it would not open\n"
     "  --no-gui                never open the window: run headless\n"
     "  --help                  show this text and exit\n"
-    "  --version               show the version and exit\n"
+    "  --version               show the version, copyright and licence and exit\n"
     "\n"
     "The side format shows each row's line numbers (blank on a row that stands\n"
     "opposite lines the other side lacks) and a marker between the columns:\n"
@@ -257,6 +269,15 @@ const char kUsage[] =
     "for one-sided edits; rows and engine lines 0-based, [first, last]) and\n"
     "each row's line flags (0x1000000 ghost row, 0x2000000 changed,\n"
     "0x4000000 trivial, 0x8000000 opposite a ghost row).\n"
+    "\n"
+    "A binary comparison's ranges format lists each range of differing bytes as\n"
+    "START-END KIND: offsets in hexadecimal (at least eight digits), END\n"
+    "exclusive (00000098-00000099 is the one byte at 0x98); KIND is different,\n"
+    "left-only or right-only (bytes past the end of the other file); then \"N\n"
+    "ranges, B bytes differ; left L bytes, right R bytes\", or \"identical: N\n"
+    "bytes\". The json format gives state, leftSize, rightSize and ranges, each\n"
+    "[start, end, kind] in decimal, end exclusive, kind 2 different, 4 left\n"
+    "only, 8 right only.\n"
     "\n"
     "A folder tree row shows a status (identical, different, left-only,\n"
     "right-only, left-newer, right-newer, same-path, error), each side's size and\n"
@@ -290,7 +311,8 @@ const char kUsage[] =
     "occurrence(s) have been found.\", \"Cannot find the string \"TEXT\".\" or,\n"
     "after Ctrl+C, \"Canceled\". For each pattern of --types in turn the\n"
     "matching regular files of a folder are searched, in the order the file\n"
-    "system lists them; subfolders come after the folder's files (a link to a\n"
+    "system lists them (a file that several patterns match, once); subfolders\n"
+    "come after the folder's files (a link to a\n"
     "folder is followed unless it leads back up). Files are read as bytes:\n"
     "carriage returns are dropped, a line ends after its line feed or at 65,535\n"
     "bytes (the rest is the next line), and lines are numbered so; a line is a\n"
@@ -305,10 +327,11 @@ const char kUsage[] =
     "expression (--regex) is of the classic kind: '.' any character, '^' and '$'\n"
     "the start and end of the line, [SET] and [^SET] with ranges, '*', '+', '?',\n"
     "'|', (GROUP) (at most 9), '\\C' the character C; a line is a hit when it\n"
-    "holds TEXT or the expression matches it. One that is not well formed is\n"
-    "searched for as plain text, with a warning. Exit status 0 when something\n"
-    "was found, 1 when nothing was, 2 when the folder cannot be searched or the\n"
-    "search was canceled.\n"
+    "holds TEXT or the expression matches it. An expression is matched in one\n"
+    "pass over a line, however its repetitions nest. One that is not well\n"
+    "formed is refused, naming what is wrong. Exit status 0 when something was\n"
+    "found, 1 when nothing was, 2 when the expression is not well formed, the\n"
+    "folder cannot be searched or the search was canceled.\n"
     "\n"
     "Version-control clients (--integrate, --unintegrate): git sets, with\n"
     "git config --global, diff.tool and merge.tool to corvatine,\n"
@@ -572,6 +595,22 @@ int RunRecent(CCorvatineApp& app, const FRONTENDOPTIONS& options, platform::COut
                         : EXIT_SAME;
 }
 
+// A folder comparison of files compares the folders that hold them: says so,
+// and says when both are the same folder, which is then compared with itself.
+void TellFoldersReplacingFiles(const CCommandLine& commandLine, platform::COutput& err) {
+    bool replaced = false;
+    for (int i = 0; i < commandLine.pathCount; ++i) {
+        if (commandLine.paths[i] == commandLine.namedPaths[i]) continue;
+        replaced = true;
+        err << "corvatine: '" << commandLine.namedPaths[i] << "' is no folder: comparing the folder '"
+            << commandLine.paths[i] << "' that holds it\n";
+    }
+    if (replaced && commandLine.pathCount == 2 &&
+        platform::IsSameFile(commandLine.paths[0], commandLine.paths[1]))
+        err << "corvatine: both paths stand for the folder '" << commandLine.paths[0]
+            << "': it is compared with itself\n";
+}
+
 int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform::COutput& out,
                platform::COutput& err) {
     FRONTENDOPTIONS options;
@@ -584,7 +623,9 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
         return EXIT_SAME;
     }
     if (options.version) {
-        out << "corvatine " << CORVATINE_VERSION << "\n";
+        out << kHeadlessProgram << " " << kProgramVersion << "\n"
+            << kCopyrightNotice << "\n"
+            << kLicenceNotice << "\n";
         return EXIT_SAME;
     }
     if (options.hasShellMenu) return RunShellMenuAction(options.shellMenu, arguments, err);
@@ -666,6 +707,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
                                             "' does not apply to a binary comparison");
                 }
             }
+            if (commandLine.kind == CCommandLine::KIND_FOLDER) TellFoldersReplacingFiles(commandLine, err);
             return CompareOne(app, *commandLine.BuildRequest(), options, out, err);
         case CCommandLine::ACTION_EDIT: return RunEditAction(commandLine, options, out, err);
         case CCommandLine::ACTION_OPEN:

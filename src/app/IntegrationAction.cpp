@@ -6,6 +6,7 @@
 #include "integration/ShellIntegration.h"
 #include "integration/VcsIntegration.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/Output.h"
 #include "platform/Path.h"
 #include "platform/RegistryHive.h"
@@ -93,12 +94,24 @@ int RunIntegrationAction(const FRONTENDOPTIONS& options, const std::string& inst
     for (const STEP& step : steps) {
         CClientIntegration& client = *step.client;
         const std::string verb = step.on ? "integrate with " : "unintegrate from ";
+        // Another run may switch the same client at the same time: the lock is
+        // held from reading the client's settings and their backups to writing
+        // both, and what another run wrote meanwhile is read first.
+        platform::CFileLock lock;
+        std::string error;
+        constexpr mode_t kSettingsFolderMode = 0700;
+        if (!platform::MakeFolders(platform::ConfigFolder(), kSettingsFolderMode, error) ||
+            !lock.Lock(platform::SettingsLockPath(platform::ConfigFolder()), error) ||
+            !hive.TakeInChanges(error)) {
+            status = Trouble(err, "cannot " + verb + client.ClientName() + ": " + error);
+            continue;
+        }
         if (!client.IsConfigured()) {
             status =
                 Trouble(err, "cannot " + verb + client.ClientName() + ": " + client.NotConfiguredReason());
             continue;
         }
-        if (client.IsIntegrated() == step.on) {
+        if (step.on ? client.IsIntegrated() : !client.HasIntegration()) {
             if (!options.quiet)
                 out << client.Name() << ": " << (step.on ? "already integrated" : "not integrated") << "\n";
             continue;

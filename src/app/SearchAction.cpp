@@ -7,6 +7,8 @@
 #include "fileio/CodePages.h"
 #include "platform/Output.h"
 
+#include <algorithm>
+
 namespace corvatine {
 
 namespace {
@@ -18,6 +20,31 @@ uint32_t SearchFlags(const FRONTENDOPTIONS& options) {
 
 int TooComplex(platform::COutput& err, const std::string& path) {
     return Trouble(err, "cannot search '" + path + "': expression too complex");
+}
+
+// A line as --search prints it: whole when it has at most kShownBytes
+// bytes, else the kShownBytes around column (kShownBefore before it), cut
+// between characters, with "..." where it was cut.
+constexpr int kShownBytes = 160;
+constexpr int kShownBefore = 40;
+
+std::string Excerpt(std::string_view text, int column) {
+    const int length = static_cast<int>(text.size());
+    if (length <= kShownBytes) return std::string(text);
+    const CMultiByteCase& chars = CMultiByteCase::For(WorkingCodePage());
+    const int wantFrom = std::max(0, std::min(column - kShownBefore, length - kShownBytes));
+    int from = 0, to = 0;
+    for (int at = 0; at < length;) {
+        char32_t code = 0;
+        const int next = at + chars.Decode(text.data(), length, at, code);
+        if (at <= wantFrom) from = at;
+        if (next - from > kShownBytes) break;
+        to = next;
+        at = next;
+    }
+    return (from > 0 ? "..." : "") +
+           std::string(text.substr(static_cast<size_t>(from), static_cast<size_t>(to - from))) +
+           (to < length ? "..." : "");
 }
 
 int NotFound(platform::COutput& err, const FRONTENDOPTIONS& options) {
@@ -38,6 +65,10 @@ int CheckSearchOptions(const FRONTENDOPTIONS& options, platform::COutput& err) {
     if (options.search.empty()) return Trouble(err, "'--search' needs a text to search for: --search=TEXT");
     if (options.regex && options.wholeWord)
         return Trouble(err, "'--whole-word' does not apply to a regular expression");
+    if (options.regex) {
+        if (const std::string error = ExpressionError(options.search); !error.empty())
+            return Trouble(err, "invalid regular expression '" + options.search + "': " + error);
+    }
     if (!options.format.empty()) return Trouble(err, "'--format' does not apply to --search");
     if (options.hasReplace) {
         if (options.up)
@@ -64,17 +95,32 @@ int PrintMatches(CSyntaxEditContextEx& context, const std::string& path, const F
                  platform::COutput& out, platform::COutput& err) {
     CRecentTexts history;
     CFindReplace finder(context, &history);
+    finder.SetTextUnchanging(true);
     const CPoint end = CFindReplace::TextEnd(context);
     const uint32_t flags = SearchFlags(options);
     const bool up = options.up;
     int found = 0;
     CPoint at = up ? end : CPoint{0, 0};
     CPoint position;
+    // The line with matches being gathered, their columns, and the first.
+    int shownLine = -1, firstColumn = 0;
+    std::string columns;
+    const auto printLine = [&] {
+        if (shownLine < 0 || options.quiet) return;
+        out << shownLine + 1 << ":" << columns << ": "
+            << Excerpt(context.GetLine(shownLine).Characters(), firstColumn) << "\n";
+    };
     while (finder.SearchText(options.search, at, {0, 0}, end, flags, false, position)) {
         ++found;
         const CSyntaxTextLine& line = context.GetLine(position.y);
-        if (!options.quiet)
-            out << position.y + 1 << ":" << position.x + 1 << ": " << line.Characters() << "\n";
+        if (position.y != shownLine) {
+            printLine();
+            shownLine = position.y;
+            firstColumn = position.x;
+            columns = std::to_string(position.x + 1);
+        } else {
+            columns += "," + std::to_string(position.x + 1);
+        }
         const LASTSEARCH& last = finder.GetLastSearch();
         if (up) {
             at = position;  // the next match lies before this one
@@ -92,6 +138,7 @@ int PrintMatches(CSyntaxEditContextEx& context, const std::string& path, const F
             break;
         }
     }
+    printLine();
     if (finder.GetStatus() == SEARCH_TOO_COMPLEX) return TooComplex(err, path);
     return found > 0 ? EXIT_SAME : NotFound(err, options);
 }

@@ -14,10 +14,14 @@ namespace corvatine {
 // together; EXIT_SAME when they do or no search is asked for.
 int CheckSearchOptions(const FRONTENDOPTIONS& options, platform::COutput& err);
 
-// Prints every match of --search as "LINE:COLUMN: line" (1-based; the
-// column counts the bytes of the line in the working code page), from the
-// end upwards with --up. 0 when something was found, 1 when not (the
-// message on err), 2 when the expression was too complex.
+// Prints the matches of --search, one output line for each line of the text
+// that has any: "LINE:COLUMN,COLUMN...: line" (1-based; a column counts the
+// bytes of the line in the working code page), from the end upwards with
+// --up. A line longer than 160 bytes is cut to the 160 around its first
+// match (from 40 before it), between characters, with "..." where it was
+// cut: the output grows with the text, not with the text times its matches.
+// 0 when something was found, 1 when not (the message on err), 2 when the
+// expression was too complex.
 int PrintMatches(CSyntaxEditContextEx& context, const std::string& path, const FRONTENDOPTIONS& options,
                  platform::COutput& out, platform::COutput& err);
 

@@ -56,9 +56,16 @@ int CountLineFeedEscapes(std::string_view pattern) {
     return count;
 }
 
+std::string ExpressionError(std::string_view pattern) {
+    std::string error;
+    return CompileExpression(pattern, 0, &error) ? std::string() : error;
+}
+
 int FindInLine(std::string_view text, int start, std::string_view pattern, uint32_t flags, int& length,
-               COMPILEDSEARCH& compiled, MATCHREGISTERS& registers, int64_t* steps) {
+               COMPILEDSEARCH& compiled, MATCHREGISTERS& registers, int64_t* steps, int lastStart,
+               bool* hitEnd) {
     length = 0;
+    if (hitEnd != nullptr) *hitEnd = false;
     if (start < 0 || start > static_cast<int>(text.size())) return -1;
     if (flags & FIND_REGEXP) {
         if (!compiled.compiled || compiled.pattern != pattern) {
@@ -70,7 +77,7 @@ int FindInLine(std::string_view text, int start, std::string_view pattern, uint3
         if (!compiled.expression) return -1;
         const ExecuteResult result =
             ExecuteExpression(*compiled.expression, text.data(), static_cast<int>(text.size()), start,
-                              registers, (flags & FIND_MATCH_CASE) != 0, steps);
+                              registers, (flags & FIND_MATCH_CASE) != 0, steps, lastStart, hitEnd);
         if (result == EXECUTE_TOO_COMPLEX) return kFindTooComplex;
         if (result != EXECUTE_MATCHED) return -1;
         length = registers.end[0] - registers.start[0];
@@ -83,9 +90,10 @@ int FindInLine(std::string_view text, int start, std::string_view pattern, uint3
         const size_t found = FindCharacters(text, at, pattern, chars);
         if (found == std::string_view::npos) return -1;
         const size_t after = found + pattern.size();
+        const int size = static_cast<int>(text.size());
         if ((flags & FIND_WHOLE_WORD) &&
-            ((found > 0 && IsWordByte(static_cast<unsigned char>(text[found - 1]))) ||
-             (after < text.size() && IsWordByte(static_cast<unsigned char>(text[after]))))) {
+            (chars.WordCharacterBefore(text.data(), size, static_cast<int>(found)) ||
+             chars.WordCharacterAt(text.data(), size, static_cast<int>(after)))) {
             at = found + static_cast<size_t>(CharacterLengthAt(text, static_cast<int>(found)));
             continue;
         }
@@ -121,19 +129,72 @@ int CFindReplace::JoinedLength(int line, int extra) const {
     return length;
 }
 
-int CFindReplace::SearchLine(int line, int from, const std::string& pattern, int extra, int& length,
-                             int64_t* steps) {
+void CFindReplace::JoinLines(int line, int extra) {
+    if (m_unchanging && m_joinedLine == line && m_joinedExtra == extra) return;
     const int count = m_context.GetLineCount();
     m_joined.assign(m_context.GetLine(line).Characters());
     for (int k = 1; k <= extra && line + k < count; ++k) {
         m_joined += '\n';
         m_joined.append(m_context.GetLine(line + k).Characters());
     }
-    from = std::min(from, static_cast<int>(m_joined.size()));
+    m_joinedLine = line;
+    m_joinedExtra = extra;
+    m_upperMade = false;
+}
+
+bool CFindReplace::ListLineMatches(int line, int at, const std::string& pattern, int extra, bool growing) {
+    if (m_listedLine == line && m_listedFrom == at && m_listedText == m_last.text &&
+        m_listedFlags == m_last.flags)
+        return true;
+    m_listedLine = -1;
+    m_lineMatches.clear();
+    const int from = at;
+    int64_t steps = StepBudget(JoinedLength(line, extra));
+    for (int length = 0;;) {
+        const int offset = SearchLine(line, at, pattern, extra, growing, length, &steps);
+        if (offset == kFindTooComplex) return false;
+        if (offset < 0) break;
+        m_lineMatches.emplace_back(offset, length);
+        if (offset >= static_cast<int>(m_joined.size())) break;
+        at = offset + CharacterLengthAt(m_joined, offset);
+    }
+    m_listedLine = line;
+    m_listedFrom = from;
+    m_listedText = m_last.text;
+    m_listedFlags = m_last.flags;
+    return true;
+}
+
+bool CFindReplace::RepeatsLineFeeds(const std::string& pattern) {
+    COMPILEDSEARCH& compiled = m_last.compiled;
+    if (!compiled.compiled || compiled.pattern != pattern) {
+        compiled.expression = CompileExpression(pattern);
+        compiled.pattern = pattern;
+        compiled.compiled = true;
+    }
+    return compiled.expression && compiled.expression->RepeatsLineFeeds();
+}
+
+int CFindReplace::SearchLine(int line, int from, const std::string& pattern, int extra, bool growing,
+                             int& length, int64_t* steps) {
+    const int count = m_context.GetLineCount();
     const bool literalWithoutCase = !(m_last.flags & (FIND_REGEXP | FIND_MATCH_CASE));
-    if (literalWithoutCase) m_upper = CMultiByteCase::For(WorkingCodePage()).UpperSameLength(m_joined);
-    return FindInLine(literalWithoutCase ? m_upper : m_joined, from, pattern, m_last.flags, length,
-                      m_last.compiled, m_last.registers, steps);
+    const int lineLength = m_context.GetLine(line).Length();
+    for (;;) {
+        JoinLines(line, extra);
+        const int start = std::min(from, static_cast<int>(m_joined.size()));
+        if (literalWithoutCase && !m_upperMade) {
+            m_upper = CMultiByteCase::For(WorkingCodePage()).UpperSameLength(m_joined);
+            m_upperMade = true;
+        }
+        bool hitEnd = false;
+        const int offset = FindInLine(literalWithoutCase ? m_upper : m_joined, start, pattern, m_last.flags,
+                                      length, m_last.compiled, m_last.registers, steps,
+                                      growing ? lineLength : INT_MAX, growing ? &hitEnd : nullptr);
+        // A match may run on over lines not joined yet: twice as many.
+        if (!growing || !hitEnd || line + extra >= count - 1 || offset == kFindTooComplex) return offset;
+        extra = std::min(count - 1 - line, std::max(1, extra * 2));
+    }
 }
 
 void CFindReplace::Found(int line, int offset, int length) {
@@ -156,6 +217,7 @@ bool CFindReplace::SearchText(const std::string& text, CPoint start, CPoint bloc
     if (count == 0) return false;
     const bool regexp = (flags & FIND_REGEXP) != 0;
     const int extra = regexp ? CountLineFeedEscapes(text) : 0;
+    const bool growing = extra > 0 && RepeatsLineFeeds(text);
     const std::string pattern = regexp || (flags & FIND_MATCH_CASE)
                                     ? text
                                     : CMultiByteCase::For(WorkingCodePage()).UpperSameLength(text);
@@ -168,7 +230,7 @@ bool CFindReplace::SearchText(const std::string& text, CPoint start, CPoint bloc
         for (int pass = 0; pass < 2; ++pass) {
             for (int line = from.y; line <= blockEnd.y; ++line) {
                 const int column = line == from.y ? from.x : 0;
-                const int offset = SearchLine(line, column, pattern, extra, length, nullptr);
+                const int offset = SearchLine(line, column, pattern, extra, growing, length, nullptr);
                 if (offset == kFindTooComplex) {
                     m_status = SEARCH_TOO_COMPLEX;
                     return false;
@@ -192,12 +254,35 @@ bool CFindReplace::SearchText(const std::string& text, CPoint start, CPoint bloc
             int at = line == blockStart.y ? blockStart.x : 0;
             int best = -1, bestLength = 0;
             MATCHREGISTERS bestRegisters;
+            if (m_unchanging) {
+                // The line's matches are listed once; each search upwards
+                // takes the last one before its limit from the list.
+                if (!ListLineMatches(line, at, pattern, extra, growing)) {
+                    m_status = SEARCH_TOO_COMPLEX;
+                    return false;
+                }
+                auto it = std::lower_bound(m_lineMatches.begin(), m_lineMatches.end(), limit,
+                                           [](const std::pair<int, int>& m, int l) { return m.first < l; });
+                while (it != m_lineMatches.begin()) {
+                    --it;
+                    if (limit == INT_MAX || it->first + it->second <= limit) {
+                        best = it->first;
+                        break;
+                    }
+                }
+                if (best < 0) continue;
+                // Found again, for its registers and joined text.
+                best = SearchLine(line, best, pattern, extra, growing, bestLength, nullptr);
+                Found(line, best, bestLength);
+                position = m_last.matchStart;
+                return true;
+            }
             // Forward searches, each one character after the last match's
             // start, until a match starts at the limit or later; together
             // they have the budget of one search of the line.
             int64_t steps = StepBudget(JoinedLength(line, extra));
             for (;;) {
-                const int offset = SearchLine(line, at, pattern, extra, length, &steps);
+                const int offset = SearchLine(line, at, pattern, extra, growing, length, &steps);
                 if (offset == kFindTooComplex) {
                     m_status = SEARCH_TOO_COMPLEX;
                     return false;
@@ -251,6 +336,46 @@ bool CFindReplace::Replace(CSyntaxTextView* view, const std::string& replacement
     return ok;
 }
 
+namespace {
+
+// A match found by Replace All, and the index of its expansion of the
+// replacement (an expression's; a literal search's matches all take the
+// replacement itself, which is not copied for each).
+struct PENDINGREPLACEMENT {
+    CPoint start;
+    CPoint end;
+    size_t expansion;
+};
+
+// Replaced text: where it stood, and where the text that replaced it ends.
+struct REPLACEDSPAN {
+    CPoint start;
+    CPoint end;
+    CPoint newEnd;
+};
+
+// Where a point of the text before the replacements, at or after the end of
+// the last span replaced, lies now (each span's new end holds the shifts of
+// those before it).
+CPoint PointAfter(CPoint point, const REPLACEDSPAN* last) {
+    if (last == nullptr) return point;
+    return {point.y == last->end.y ? point.x - last->end.x + last->newEnd.x : point.x,
+            point.y + last->newEnd.y - last->end.y};
+}
+
+// The same for any point: one inside a replaced span goes to the end of its
+// new text.
+CPoint MapPoint(CPoint point, const std::vector<REPLACEDSPAN>& spans) {
+    // The last span that starts before the point.
+    const auto after = std::partition_point(
+        spans.begin(), spans.end(), [&](const REPLACEDSPAN& span) { return Before(span.start, point); });
+    if (after == spans.begin()) return point;
+    const REPLACEDSPAN& last = *(after - 1);
+    return Before(point, last.end) ? last.newEnd : PointAfter(point, &last);
+}
+
+}  // namespace
+
 int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, const std::string& replacement,
                              uint32_t flags, CPoint current, CPoint blockStart, CPoint& blockEnd, bool wrap) {
     flags &= ~static_cast<uint32_t>(FIND_DIRECTION_UP);
@@ -260,42 +385,42 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
     const bool atCurrent =
         m_last.found && m_last.matchStart == current && m_last.text == text && m_last.flags == flags;
     if (!atCurrent && !SearchText(text, current, blockStart, blockEnd, flags, wrap, position)) return 0;
+    {
+        // The current match must still be where it was found.
+        const CPoint start = m_last.matchStart, end = m_last.matchEnd;
+        const int count = m_context.GetLineCount();
+        if (start.y < 0 || end.y >= count || Before(end, start) ||
+            start.x > m_context.GetLine(start.y).Length() || end.x > m_context.GetLine(end.y).Length())
+            return 0;
+        std::string there;
+        m_context.ExtractText(start.y, start.x, end.y, end.x, there, EOL_LF);
+        if (there != m_last.matchedText || m_context.IsReadOnly()) return 0;
+    }
 
-    // Every replacement is one step for undo.
-    m_context.OpenUndoGroup(false);
-    struct CloseGroup {
-        CSyntaxEditContext& context;
-        CSyntaxTextView* view;
-        ~CloseGroup() { context.CloseUndoGroup(view); }
-    } closeGroup{m_context, view};
-    // Where the replacing began: the start of the first replacement's text.
+    // Every match in the text as it is, each search going on after the last
+    // match (one character further after an empty one).
+    std::vector<PENDINGREPLACEMENT> pending;
     const CPoint origin = m_last.matchStart;
-    CPoint stop = origin;
-    bool wrapped = false;
-    int replaced = 0;
+    const CPoint originalBlockEnd = blockEnd;
+    bool wrapped = false, failed = false;
+    SetTextUnchanging(true);
+    const bool expand = (flags & FIND_REGEXP) != 0;
+    std::vector<std::string> expansions;
+    const auto textOf = [&](const PENDINGREPLACEMENT& p) -> const std::string& {
+        return expand ? expansions[p.expansion] : replacement;
+    };
     for (;;) {
-        const CPoint matchStart = m_last.matchStart, matchEnd = m_last.matchEnd;
-        CPoint end;
-        if (!Replace(view, replacement, end)) break;
-        ++replaced;
-        // Points after the match move with the text that replaced it.
-        const auto adjust = [&](CPoint& point) {
-            if (!Before(matchStart, point)) return;
-            if (Before(point, matchEnd)) {
-                point = end;
-            } else if (point.y == matchEnd.y) {
-                point = {end.x + point.x - matchEnd.x, end.y};
-            } else {
-                point.y += end.y - matchEnd.y;
+        if (expand) {
+            std::string replaced;
+            if (!ExpandReplacement(replacement, m_last.registers, m_last.matchedText, replaced)) {
+                failed = true;
+                break;
             }
-        };
-        adjust(blockEnd);
-        if (wrapped) adjust(stop);
-
-        // Go on after the inserted text; after an empty match one character
-        // further, so that the same place is not matched again.
-        CPoint next = end;
-        if (matchStart == matchEnd) {
+            expansions.push_back(std::move(replaced));
+        }
+        pending.push_back({m_last.matchStart, m_last.matchEnd, expand ? expansions.size() - 1 : 0});
+        CPoint next = m_last.matchEnd;
+        if (m_last.matchStart == m_last.matchEnd) {
             const CSyntaxTextLine& line = m_context.GetLine(next.y);
             if (next.x < line.Length()) {
                 next.x += CharacterLengthAt(line.Characters(), next.x);
@@ -312,13 +437,72 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
             found = SearchText(text, blockStart, blockStart, blockEnd, flags, false, position);
         }
         if (!found) break;
-        // Come round to where it began: what follows is text it produced.
-        if (wrapped && (!Before(m_last.matchStart, stop) || Before(stop, m_last.matchEnd))) {
+        // Come round to where it began: what follows was replaced already.
+        if (wrapped && (!Before(m_last.matchStart, origin) || Before(origin, m_last.matchEnd))) {
             m_last.found = false;
             break;
         }
     }
-    return replaced;
+    SetTextUnchanging(false);
+    std::stable_sort(
+        pending.begin(), pending.end(),
+        [](const PENDINGREPLACEMENT& a, const PENDINGREPLACEMENT& b) { return Before(a.start, b.start); });
+
+    // Replaced in order, the matches within one line together: one deletion
+    // and one insertion a line, so that a line is moved once, not once a
+    // match. Every replacement is one step for undo.
+    m_context.OpenUndoGroup(false);
+    struct CloseGroup {
+        CSyntaxEditContext& context;
+        CSyntaxTextView* view;
+        ~CloseGroup() { context.CloseUndoGroup(view); }
+    } closeGroup{m_context, view};
+    std::vector<REPLACEDSPAN> spans;
+    int replacedCount = 0;
+    for (size_t first = 0; first < pending.size();) {
+        size_t last = first;
+        if (pending[first].start.y == pending[first].end.y)
+            while (last + 1 < pending.size() && pending[last + 1].start.y == pending[first].start.y &&
+                   pending[last + 1].end.y == pending[first].start.y)
+                ++last;
+        const CPoint start = pending[first].start, end = pending[last].end;
+        std::string replaced = textOf(pending[first]);
+        const REPLACEDSPAN* before = spans.empty() ? nullptr : &spans.back();
+        if (last > first) {
+            const CPoint at = PointAfter(start, before);
+            const std::string_view line = m_context.GetLine(at.y).Characters();
+            for (size_t k = first + 1; k <= last; ++k) {
+                const int gap = pending[k - 1].end.x - start.x;
+                replaced.append(line.substr(static_cast<size_t>(at.x + gap),
+                                            static_cast<size_t>(pending[k].start.x - pending[k - 1].end.x)));
+                replaced += textOf(pending[k]);
+            }
+        }
+        const CPoint from = PointAfter(start, before), to = PointAfter(end, before);
+        CPoint newEnd = from;
+        if (!(from == to) || !replaced.empty()) {
+            m_context.OpenUndoGroup(false);
+            bool ok = from == to || m_context.DeleteRange(view, from.y, from.x, to.y, to.x, kReplaceAction);
+            if (ok && !replaced.empty())
+                ok = m_context.InsertTextAt(view, from.y, from.x, replaced, newEnd.y, newEnd.x,
+                                            kReplaceAction);
+            m_context.CloseUndoGroup(view);
+            if (!ok) break;
+        }
+        spans.push_back({start, end, newEnd});
+        replacedCount += static_cast<int>(last - first + 1);
+        first = last + 1;
+    }
+    blockEnd = MapPoint(originalBlockEnd, spans);
+    if (failed) {
+        // The match whose replacement failed stays the last match, where it
+        // now lies.
+        m_last.matchStart = MapPoint(m_last.matchStart, spans);
+        m_last.matchEnd = MapPoint(m_last.matchEnd, spans);
+    } else {
+        m_last.found = false;
+    }
+    return replacedCount;
 }
 
 std::string GoToLineRangeText(int lineCount, int currentLine, bool relative) {

@@ -4,10 +4,13 @@
 // expressions that match across line breaks.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "editor/RecentTexts.h"
 #include "editor/RegularExpression.h"
@@ -45,17 +48,26 @@ inline constexpr int kFindTooComplex = -2;
 // The offset of the first match in text at or after start, or -1. Without
 // FIND_REGEXP the pattern is found literally (the caller has upper-cased
 // text and pattern when FIND_MATCH_CASE is off); with FIND_WHOLE_WORD an
-// occurrence with a word character right before or after it does not count.
-// With FIND_REGEXP the pattern is compiled (again only when it is not the
-// one compiled), a malformed one finds nothing, and the registers hold the
-// match. length is the match's length. steps is the budget the executions
-// share (see ExecuteExpression).
+// occurrence with a word character (CMultiByteCase::IsWordCharacter) right
+// before or after it does not count. With FIND_REGEXP the pattern is
+// compiled (again only when it is not the one compiled), a malformed one
+// finds nothing, and the registers hold the match; only matches that start
+// at lastStart at the latest count, and hitEnd (when given) tells whether
+// more text could have changed the answer (see ExecuteExpression). length is
+// the match's length. steps is the budget the executions share.
 int FindInLine(std::string_view text, int start, std::string_view pattern, uint32_t flags, int& length,
-               COMPILEDSEARCH& compiled, MATCHREGISTERS& registers, int64_t* steps = nullptr);
+               COMPILEDSEARCH& compiled, MATCHREGISTERS& registers, int64_t* steps = nullptr,
+               int lastStart = INT_MAX, bool* hitEnd = nullptr);
 
 // The number of line feeds ("\n") a pattern's escapes stand for: the lines
-// joined to each searched line.
+// joined to each searched line. An expression that repeats a line feed
+// (CRegularExpression::RepeatsLineFeeds) is given more lines while a match
+// may run on into them.
 int CountLineFeedEscapes(std::string_view pattern);
+
+// What is wrong with a malformed expression, for the user; empty when it
+// compiles.
+std::string ExpressionError(std::string_view pattern);
 
 enum SearchStatus { SEARCH_FOUND, SEARCH_NOT_FOUND, SEARCH_TOO_COMPLEX };
 
@@ -86,11 +98,13 @@ public:
     // search (GetStatus tells which).
     //
     // The searched text of a line is its characters, with as many following
-    // lines joined by "\n" as the expression has "\n" escapes; the search
-    // starts at the start column, and "^", "<" and whole words see the
-    // characters before it. Forwards, a match at or after the block end does
-    // not count. Backwards, the last match that lies before the start column
-    // is taken, then earlier lines are searched whole.
+    // lines joined by "\n" as the expression has "\n" escapes (and, for an
+    // expression that repeats a line feed, as many more as a match starting
+    // in the line runs into); the search starts at the start column, and
+    // "^", "<" and whole words see the characters before it. Forwards, a
+    // match at or after the block end does not count. Backwards, the last
+    // match that lies before the start column is taken, then earlier lines
+    // are searched whole.
     bool SearchText(const std::string& text, CPoint start, CPoint blockStart, CPoint blockEnd, uint32_t flags,
                     bool wrap, CPoint& position);
     SearchStatus GetStatus() const { return m_status; }
@@ -106,13 +120,26 @@ public:
     // Replaces every match from the current one (the last match when it is
     // at current, else the first found from current) to the block end and,
     // with wrap, from the block start up to where it began; text it inserted
-    // is never searched again. Each replacement is an undo group of its own.
-    // blockEnd moves with the replacements before it. Returns how many were
-    // made; GetStatus says whether an expression was too complex, and a
-    // match whose replacement failed (see Replace) stops the loop and stays
-    // the last search's match. Both texts go into their histories.
+    // is never searched again. The matches are all found in the text as it
+    // was (as sed and Perl replace), then replaced: those of one line that
+    // lie within it together, as one undo group of a deletion and an
+    // insertion, one that spans lines alone; so the time taken grows with
+    // the length of a line, not with its length times its matches. blockEnd
+    // moves with the replacements before it. Returns how many were made;
+    // GetStatus says whether an expression was too complex, and a match
+    // whose replacement failed (see Replace) is replaced with none after it
+    // and stays the last search's match. Both texts go into their histories.
     int ReplaceAll(CSyntaxTextView* view, const std::string& text, const std::string& replacement,
                    uint32_t flags, CPoint current, CPoint blockStart, CPoint& blockEnd, bool wrap);
+
+    // While set, the caller promises that the text does not change, and a
+    // line searched again is not copied (nor upper-cased) again: searching a
+    // line for all its matches then takes time in its length only.
+    void SetTextUnchanging(bool unchanging) {
+        m_unchanging = unchanging;
+        m_joinedLine = -1;
+        m_listedLine = -1;
+    }
 
     CRecentTexts& FindHistory() { return *m_findHistory; }
     CRecentTexts& ReplaceHistory() { return m_replaceHistory; }
@@ -123,9 +150,19 @@ public:
 private:
     // Searches one line (joined with extra lines) from column from; the
     // offset of the match in the joined text, -1 or kFindTooComplex. Without
-    // steps the search has its own budget.
-    int SearchLine(int line, int from, const std::string& pattern, int extra, int& length, int64_t* steps);
+    // steps the search has its own budget. With growing (an expression that
+    // repeats a line feed) only matches that start in the line count, and
+    // more lines are joined while one may run on into them.
+    int SearchLine(int line, int from, const std::string& pattern, int extra, bool growing, int& length,
+                   int64_t* steps);
+    void JoinLines(int line, int extra);
     int JoinedLength(int line, int extra) const;
+    // Whether the expression of the last search repeats a line feed.
+    bool RepeatsLineFeeds(const std::string& pattern);
+    // Lists the matches of a line from column at, as the backward search
+    // finds them (each search one character after the last match's start),
+    // unless listed already; false when the expression was too complex.
+    bool ListLineMatches(int line, int at, const std::string& pattern, int extra, bool growing);
     CPoint PositionOf(int line, int offset) const;
     void Found(int line, int offset, int length);
 
@@ -136,6 +173,16 @@ private:
     SearchStatus m_status = SEARCH_NOT_FOUND;
     std::string m_joined;  // the line last searched, joined with the lines after it
     std::string m_upper;   // the same upper-cased, for literal searches without case
+    bool m_unchanging = false;
+    int m_joinedLine = -1;  // while unchanging: the line m_joined holds, with m_joinedExtra lines
+    int m_joinedExtra = 0;
+    bool m_upperMade = false;
+    // While unchanging: the matches (offset, length) of one line.
+    std::vector<std::pair<int, int>> m_lineMatches;
+    int m_listedLine = -1;
+    int m_listedFrom = 0;
+    std::string m_listedText;
+    uint32_t m_listedFlags = 0;
 };
 
 // Go To Line: the range shown next to the line box, "(1 - count)", or with

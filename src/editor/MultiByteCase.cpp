@@ -186,6 +186,45 @@ bool CMultiByteCase::IsLower(char32_t code) const {
            (locale ? ::iswlower_l(static_cast<wint_t>(c), locale) : std::iswlower(static_cast<wint_t>(c)));
 }
 
+bool CMultiByteCase::IsWordCharacter(char32_t code) const {
+    if (code < 0x80)
+        return (code >= '0' && code <= '9') || ((code | 0x20) >= 'a' && (code | 0x20) <= 'z') || code == '_';
+    const char32_t c = Unicode(code);
+    if (c == 0) return true;
+    const locale_t locale = UnicodeLocale();
+    return locale ? ::iswalnum_l(static_cast<wint_t>(c), locale) != 0
+                  : std::iswalnum(static_cast<wint_t>(c)) != 0;
+}
+
+bool CMultiByteCase::WordCharacterAt(const char* text, int length, int position) const {
+    if (position < 0 || position >= length) return false;
+    char32_t code = 0;
+    Decode(text, length, position, code);
+    return IsWordCharacter(code);
+}
+
+bool CMultiByteCase::WordCharacterBefore(const char* text, int length, int position) const {
+    if (position <= 0 || position > length) return false;
+    const auto byte = static_cast<unsigned char>(text[position - 1]);
+    if (byte < 0x80) return IsWordCharacter(byte);
+    if (m_utf8) {
+        // Back over continuation bytes to the lead byte of a sequence that
+        // ends here; otherwise the byte is a character of its own.
+        for (int start = position - 1; start >= 0 && start >= position - 4; --start) {
+            const auto lead = static_cast<unsigned char>(text[start]);
+            if ((lead & 0xC0) == 0x80) continue;
+            char32_t code = 0;
+            if (Decode(text, length, start, code) == position - start) return IsWordCharacter(code);
+            break;
+        }
+        return IsWordCharacter(kRawByte + byte);
+    }
+    // A double-byte code page cannot be read backwards: its lead and trail
+    // bytes overlap, and characters beyond ASCII count as word characters.
+    if (m_doubleByte) return true;
+    return IsWordCharacter(byte);
+}
+
 std::string CMultiByteCase::UpperSameLength(std::string_view text) const {
     std::string out;
     out.reserve(text.size());

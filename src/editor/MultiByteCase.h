@@ -48,6 +48,17 @@ public:
     bool IsUpper(char32_t code) const;
     bool IsLower(char32_t code) const;
 
+    // Whether a character belongs to a word for whole-word searches and the
+    // word anchors of expressions: a letter or digit of any script, or "_",
+    // as grep -w takes words. Punctuation and spaces beyond ASCII (a dash, a
+    // no-break space) are not; a byte that forms no character is, as is a
+    // character the code page cannot name in Unicode.
+    bool IsWordCharacter(char32_t code) const;
+    // Whether the character that starts at text[position], or the one that
+    // ends right before it, is a word character; false past either end.
+    bool WordCharacterAt(const char* text, int length, int position) const;
+    bool WordCharacterBefore(const char* text, int length, int position) const;
+
     // The text with every character whose capital has the same length in
     // bytes replaced by it: offsets into the result are offsets into the text.
     std::string UpperSameLength(std::string_view text) const;
@@ -67,16 +78,5 @@ private:
     std::array<char32_t, 256> m_lower{};
     std::array<char32_t, 256> m_unicode{};  // 8-bit code pages: each byte's code point, 0 for none
 };
-
-// A byte of a word for whole-word searches and word anchors: a letter, a
-// digit, "_" or any byte from 0x80 up.
-inline bool IsWordByte(unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
-           c >= 0x80;
-}
-
-inline bool IsAsciiLetterOrDigit(unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
 
 }  // namespace corvatine

@@ -94,6 +94,7 @@ struct CRegularExpression::PROGRAM {
     std::vector<CHARSET> sets;
     const CMultiByteCase* chars = nullptr;
     int groups = 0;
+    bool repeatsLineFeeds = false;
     Strategy strategy = EVERY_POSITION;
     INSTRUCTION first;  // FIRST_LITERAL: the character every match starts with
 };
@@ -109,6 +110,7 @@ struct FRAGMENT {
     bool zeroWidth = true;  // only assertions and register saves, no branch
     bool anchored = false;  // every match of it starts with "^"
     bool hasFirst = false;  // every match of it starts with the character first
+    bool lineFeed = false;  // it holds "\n" or a set naming a line feed
     INSTRUCTION first;
 };
 
@@ -141,6 +143,7 @@ void Concatenate(FRAGMENT& a, const FRAGMENT& b) {
     }
     a.minWidth += b.minWidth;
     a.zeroWidth = a.zeroWidth && b.zeroWidth;
+    a.lineFeed = a.lineFeed || b.lineFeed;
     AppendRelocated(a.code, b.code);
 }
 
@@ -163,6 +166,7 @@ FRAGMENT Alternate(const std::vector<FRAGMENT>& branches) {
         if (!last) r.code.push_back(Branch(OP_JUMP, size));
         r.minWidth = std::min(r.minWidth, branch.minWidth);
         r.anchored = r.anchored && branch.anchored;
+        r.lineFeed = r.lineFeed || branch.lineFeed;
     }
     r.zeroWidth = false;
     return r;
@@ -171,6 +175,7 @@ FRAGMENT Alternate(const std::vector<FRAGMENT>& branches) {
 // The operand repeated: '*' '@' zero or more, '+' '#' one or more, '?' optional.
 FRAGMENT Repeat(const FRAGMENT& a, char op) {
     FRAGMENT r;
+    r.lineFeed = a.lineFeed;
     const int size = static_cast<int>(a.code.size());
     const bool greedy = op == '*' || op == '+' || op == '?';
     if (op == '+' || op == '#') {
@@ -198,15 +203,40 @@ public:
     CParser(std::string_view pattern, PROGRAM& program)
         : m_pattern(pattern), m_program(program), m_chars(*program.chars) {}
 
-    bool Parse(FRAGMENT& out) { return ParseAlternation(out) && m_at == m_pattern.size(); }
+    bool Parse(FRAGMENT& out) {
+        if (!ParseAlternation(out)) return false;
+        if (m_at == m_pattern.size()) return true;
+        return Fail(std::string("'") + Peek() + "' without its '" + (Peek() == ')' ? "(" : "{") + "'");
+    }
+    // What was wrong, and where (a byte offset into the pattern).
+    const std::string& Error() const { return m_error; }
+    size_t ErrorOffset() const { return m_errorAt; }
 
 private:
+    bool Fail(std::string message) { return Fail(std::move(message), m_at); }
+    bool Fail(std::string message, size_t at) {
+        if (m_error.empty()) {
+            m_error = std::move(message);
+            m_errorAt = at;
+        }
+        return false;
+    }
+    static const char* OperatorHelp(char op) {
+        switch (op) {
+            case '*': return "zero or more";
+            case '+': return "one or more";
+            case '@': return "zero or more, as few as possible";
+            case '#': return "one or more, as few as possible";
+            default: return "optional";
+        }
+    }
+
     bool AtEnd() const { return m_at >= m_pattern.size(); }
     char Peek() const { return m_pattern[m_at]; }
 
     // Alternatives up to the end, ')' or '}' (left for the caller).
     bool ParseAlternation(FRAGMENT& out) {
-        if (++m_depth > kMaxNesting) return false;
+        if (++m_depth > kMaxNesting) return Fail("groups are nested more than 1000 deep");
         if (!ParseSequence(out)) return false;
         if (!AtEnd() && Peek() == '|') {
             std::vector<FRAGMENT> branches;
@@ -236,7 +266,11 @@ private:
             while (!AtEnd() && std::strchr("*+@#?", Peek()) != nullptr) {
                 const char op = Peek();
                 ++m_at;
-                if (op != '?' && item.minWidth < 1) return false;
+                if (op != '?' && item.minWidth < 1)
+                    return Fail(std::string("'") + op + "' repeats something that takes no character (" +
+                                    OperatorHelp(op) + "; \\" + op + " is the character itself)",
+                                m_at - 1);
+                if (op != '?' && item.lineFeed) m_program.repeatsLineFeeds = true;
                 item = Repeat(item, op);
             }
             Concatenate(out, item);
@@ -252,13 +286,17 @@ private:
             case '+':
             case '@':
             case '#':
-            case '?': return false;  // an operator with nothing before it
+            case '?':
+                return Fail(std::string("'") + c + "' has nothing before it to repeat (" + OperatorHelp(c) +
+                            "; \\" + c + " is the character itself)");
             case '(': {
-                if (m_program.groups >= kMatchRegisters - 1) return false;
+                const size_t open = m_at;
+                if (m_program.groups >= kMatchRegisters - 1) return Fail("more than 63 capturing groups");
                 const int group = ++m_program.groups;
                 ++m_at;
                 FRAGMENT inner;
-                if (!ParseAlternation(inner) || AtEnd() || Peek() != ')') return false;
+                if (!ParseAlternation(inner)) return false;
+                if (AtEnd() || Peek() != ')') return Fail("'(' without its ')'", open);
                 ++m_at;
                 out.code.push_back(Branch(OP_SAVE, 2 * group));
                 out.zeroWidth = true;
@@ -269,8 +307,10 @@ private:
                 return true;
             }
             case '{': {
+                const size_t open = m_at;
                 ++m_at;
-                if (!ParseAlternation(out) || AtEnd() || Peek() != '}') return false;
+                if (!ParseAlternation(out)) return false;
+                if (AtEnd() || Peek() != '}') return Fail("'{' without its '}'", open);
                 ++m_at;
                 return true;
             }
@@ -312,6 +352,7 @@ private:
             Consuming(out, in);
             out.hasFirst = true;
             out.first = in;
+            out.lineFeed = code == '\n';
         }
         return true;
     }
@@ -337,7 +378,7 @@ private:
     bool ReadNumber(int count, int base, unsigned& value) {
         value = 0;
         for (int i = 0; i < count; ++i, ++m_at) {
-            if (AtEnd()) return false;
+            if (AtEnd()) return Fail("a numeric escape without its digits");
             const char d = Peek();
             int digit = -1;
             if (d >= '0' && d <= '9')
@@ -346,7 +387,7 @@ private:
                 digit = d - 'a' + 10;
             else if (d >= 'A' && d <= 'F')
                 digit = d - 'A' + 10;
-            if (digit < 0 || digit >= base) return false;
+            if (digit < 0 || digit >= base) return Fail("a numeric escape without its digits");
             value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
         }
         return true;
@@ -356,7 +397,7 @@ private:
     // "\c" switch case between items; in a set they are the letters.
     bool ParseEscape(char32_t& code, unsigned& classes) {
         ++m_at;
-        if (AtEnd()) return false;
+        if (AtEnd()) return Fail("a backslash at the end", m_at - 1);
         const char c = Peek();
         classes = 0;
         static constexpr struct {
@@ -387,7 +428,8 @@ private:
             ++m_at;
             unsigned value = 0;
             if (!ReadNumber(c == 'x' ? 2 : 3, c == 'N' ? 10 : c == 'o' ? 8 : 16, value)) return false;
-            return m_chars.FromCode(value, code);
+            if (!m_chars.FromCode(value, code)) return Fail("a numeric escape names no character");
+            return true;
         }
         m_at += static_cast<size_t>(ReadCharacter(code));
         return true;
@@ -395,6 +437,7 @@ private:
 
     // After '[': members up to ']'.
     bool ParseSet(FRAGMENT& out) {
+        const size_t open = m_at - 1;
         CHARSET set;
         if (!AtEnd() && Peek() == '^') {
             set.negated = true;
@@ -402,7 +445,7 @@ private:
         }
         bool first = true;
         for (;;) {
-            if (AtEnd()) return false;
+            if (AtEnd()) return Fail("'[' without its ']'", open);
             if (Peek() == ']' && !first) break;
             first = false;
             char32_t low = 0;
@@ -410,18 +453,25 @@ private:
             if (!ReadMember(low, classes)) return false;
             if (classes != 0) {
                 // A class bounds no range.
-                if (m_at + 1 < m_pattern.size() && Peek() == '-' && m_pattern[m_at + 1] != ']') return false;
+                if (m_at + 1 < m_pattern.size() && Peek() == '-' && m_pattern[m_at + 1] != ']')
+                    return Fail("a class (\\d, \\s, \\w ...) cannot bound a range");
                 set.classes |= classes;
                 continue;
             }
             char32_t high = low;
             if (m_at + 1 < m_pattern.size() && Peek() == '-' && m_pattern[m_at + 1] != ']') {
                 ++m_at;
-                if (!ReadMember(high, classes) || classes != 0 || high < low) return false;
+                if (!ReadMember(high, classes)) return false;
+                if (classes != 0) return Fail("a class (\\d, \\s, \\w ...) cannot bound a range");
+                if (high < low) return Fail("a range that runs backwards");
             }
             set.ranges.emplace_back(low, high);
         }
         ++m_at;
+        out.lineFeed =
+            !set.negated && std::any_of(set.ranges.begin(), set.ranges.end(), [](const auto& range) {
+                return range.first <= '\n' && range.second >= '\n';
+            });
         AddSet(out, std::move(set));
         return true;
     }
@@ -439,6 +489,8 @@ private:
     const CMultiByteCase& m_chars;
     CaseMode m_caseMode = CASE_INITIAL;
     int m_depth = 0;
+    std::string m_error;
+    size_t m_errorAt = 0;
 };
 
 struct FRAME {
@@ -461,6 +513,9 @@ public:
         return in.caseMode == CASE_INSENSITIVE || (in.caseMode == CASE_INITIAL && !m_matchCase);
     }
 
+    // Whether an instruction looked at the end of the text.
+    bool HitEnd() const { return m_hitEnd; }
+
     // The length of the character at position when it is the literal, else 0.
     int MatchCharacter(const INSTRUCTION& in, int position) const {
         if (position >= m_length) return 0;
@@ -470,15 +525,18 @@ public:
         return Insensitive(in) && m_chars.Upper(c) == in.upper ? n : 0;
     }
 
+    // A word starts where a word character follows none (or the start of
+    // the text) and ends where one is followed by none (or the end), as GNU
+    // sed's \< and \> take it: never on an empty line or among blanks and
+    // punctuation.
     bool WordStart(int p) const {
-        if (p == 0) return true;
-        return p < m_length && IsWordByte(Byte(p)) && !IsAsciiLetterOrDigit(Byte(p - 1));
+        return m_chars.WordCharacterAt(m_text, m_length, p) &&
+               !m_chars.WordCharacterBefore(m_text, m_length, p);
     }
     bool WordEnd(int p) const {
-        if (p == m_length) return true;
-        return p > 0 && !IsWordByte(Byte(p)) && IsWordByte(Byte(p - 1));
+        return m_chars.WordCharacterBefore(m_text, m_length, p) &&
+               !m_chars.WordCharacterAt(m_text, m_length, p);
     }
-    unsigned char Byte(int p) const { return static_cast<unsigned char>(m_text[p]); }
 
     // Runs the program from position; the match's end in end.
     ExecuteResult Run(int position, int64_t& budget, int& end) {
@@ -490,6 +548,9 @@ public:
             if (--budget < 0) return EXECUTE_TOO_COMPLEX;
             const INSTRUCTION& in = code[static_cast<size_t>(pc)];
             bool ok = true;
+            if (p >= m_length && in.op != OP_SAVE && in.op != OP_SPLIT && in.op != OP_JUMP &&
+                in.op != OP_MATCH && in.op != OP_BOL)
+                m_hitEnd = true;
             switch (in.op) {
                 case OP_CHAR: {
                     const int n = MatchCharacter(in, p);
@@ -588,7 +649,7 @@ public:
             const unsigned char other =
                 static_cast<unsigned char>(m_chars.Upper(c) != c ? m_chars.Upper(c) : m_chars.Lower(c));
             for (; p < m_length; ++p) {
-                const unsigned char b = Byte(p);
+                const auto b = static_cast<unsigned char>(m_text[p]);
                 if ((b == c || b == other || (b >= 0x80 && (!m_chars.IsUtf8() || b >= 0xC0))) &&
                     MatchCharacter(first, p) > 0)
                     return p;
@@ -611,6 +672,7 @@ private:
     bool m_matchCase;
     int m_slots[2 * kMatchRegisters];
     std::vector<FRAME> m_stack;
+    bool m_hitEnd = false;
 };
 
 }  // namespace
@@ -624,6 +686,7 @@ CRegularExpression::~CRegularExpression() = default;
 
 CRegularExpression::Strategy CRegularExpression::GetStrategy() const { return m_program->strategy; }
 int CRegularExpression::GetGroupCount() const { return m_program->groups; }
+bool CRegularExpression::RepeatsLineFeeds() const { return m_program->repeatsLineFeeds; }
 
 std::string CRegularExpression::Dump() const {
     static const char* const kNames[] = {"char",     "any",  "set",   "bol",  "eol",  "word-start",
@@ -648,12 +711,18 @@ std::string CRegularExpression::Dump() const {
     return out;
 }
 
-std::unique_ptr<CRegularExpression> CompileExpression(std::string_view pattern, int codePage) {
+std::unique_ptr<CRegularExpression> CompileExpression(std::string_view pattern, int codePage,
+                                                      std::string* error) {
     auto program = std::make_unique<PROGRAM>();
     program->chars = &CMultiByteCase::For(codePage == 0 ? WorkingCodePage() : codePage);
     CParser parser(pattern, *program);
     FRAGMENT whole;
-    if (!parser.Parse(whole)) return nullptr;
+    if (!parser.Parse(whole)) {
+        if (error != nullptr)
+            *error = (parser.Error().empty() ? std::string("malformed") : parser.Error()) + " at character " +
+                     std::to_string(parser.ErrorOffset() + 1);
+        return nullptr;
+    }
     program->code = std::move(whole.code);
     program->code.push_back(Branch(OP_MATCH, 0));
     if (whole.anchored) {
@@ -668,9 +737,12 @@ std::unique_ptr<CRegularExpression> CompileExpression(std::string_view pattern, 
 }
 
 ExecuteResult ExecuteExpression(const CRegularExpression& expression, const char* text, int length, int start,
-                                MATCHREGISTERS& registers, bool matchCase, int64_t* steps) {
+                                MATCHREGISTERS& registers, bool matchCase, int64_t* steps, int lastStart,
+                                bool* hitEnd) {
     registers.Clear();
+    if (hitEnd != nullptr) *hitEnd = false;
     if (start < 0 || start > length) return EXECUTE_NO_MATCH;
+    lastStart = std::min(lastStart, length);
     int64_t own = StepBudget(length - start);
     int64_t& budget = steps != nullptr ? *steps : own;
     const PROGRAM& program = expression.Program();
@@ -679,12 +751,13 @@ ExecuteResult ExecuteExpression(const CRegularExpression& expression, const char
     const auto attempt = [&](int position) {
         const ExecuteResult result = matcher.Run(position, budget, end);
         if (result == EXECUTE_MATCHED) matcher.Fill(registers, position, end);
+        if (hitEnd != nullptr) *hitEnd = matcher.HitEnd();
         return result;
     };
     switch (program.strategy) {
-        case CRegularExpression::ANCHORED: return attempt(start);
+        case CRegularExpression::ANCHORED: return start <= lastStart ? attempt(start) : EXECUTE_NO_MATCH;
         case CRegularExpression::FIRST_LITERAL:
-            for (int p = matcher.NextCandidate(start); p >= 0;) {
+            for (int p = matcher.NextCandidate(start); p >= 0 && p <= lastStart;) {
                 const ExecuteResult result = attempt(p);
                 if (result != EXECUTE_NO_MATCH) return result;
                 char32_t c = 0;
@@ -692,12 +765,13 @@ ExecuteResult ExecuteExpression(const CRegularExpression& expression, const char
             }
             return EXECUTE_NO_MATCH;
         case CRegularExpression::EVERY_POSITION:
-            for (int p = start;;) {
+            for (int p = start; p <= lastStart;) {
                 const ExecuteResult result = attempt(p);
                 if (result != EXECUTE_NO_MATCH || p >= length) return result;
                 char32_t c = 0;
                 p += program.chars->Decode(text, length, p, c);
             }
+            return EXECUTE_NO_MATCH;
     }
     return EXECUTE_NO_MATCH;
 }

@@ -27,6 +27,7 @@
 // compiles to nothing.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -73,6 +74,10 @@ public:
     Strategy GetStrategy() const;
     // Capturing groups of the pattern.
     int GetGroupCount() const;
+    // Whether a repetition ("*", "+", "@", "#") holds a line feed named in
+    // the pattern ("\n", or a set that names it): a match may then run over
+    // any number of joined lines.
+    bool RepeatsLineFeeds() const;
     // The instructions, one a line, for tests and for finding out why a
     // pattern matches as it does.
     std::string Dump() const;
@@ -87,16 +92,24 @@ private:
 };
 
 // Compiles a pattern whose characters are in the code page (0: the working
-// code page); null when it is malformed.
-std::unique_ptr<CRegularExpression> CompileExpression(std::string_view pattern, int codePage = 0);
+// code page); null when it is malformed, error (when given) then saying what
+// is wrong and at which character (counted in bytes from 1), as
+// "'#' has nothing before it to repeat (one or more, as few as possible) at
+// character 1".
+std::unique_ptr<CRegularExpression> CompileExpression(std::string_view pattern, int codePage = 0,
+                                                      std::string* error = nullptr);
 
-// Looks for the leftmost match at or after start in text[0, length): "^" and
-// "<" see the characters before start. With EXECUTE_MATCHED the registers
-// hold the match, else they are all -1. matchCase is the case mode until the
-// pattern switches it. steps is the budget left, shared by several
-// executions; without it the execution has StepBudget(length - start).
+// Looks for the leftmost match at or after start in text[0, length) that
+// starts at lastStart at the latest: "^" and "<" see the characters before
+// start. With EXECUTE_MATCHED the registers hold the match, else they are all
+// -1. matchCase is the case mode until the pattern switches it. steps is the
+// budget left, shared by several executions; without it the execution has
+// StepBudget(length - start). hitEnd, when given, tells whether any attempt
+// looked at the end of the text, so that more text after it could have
+// changed the result.
 ExecuteResult ExecuteExpression(const CRegularExpression& expression, const char* text, int length, int start,
-                                MATCHREGISTERS& registers, bool matchCase, int64_t* steps = nullptr);
+                                MATCHREGISTERS& registers, bool matchCase, int64_t* steps = nullptr,
+                                int lastStart = INT_MAX, bool* hitEnd = nullptr);
 
 // The text that replaces a match: the replacement with its escapes expanded
 // ("\0" to "\9" the registers' texts, "\U" "\L" upper- or lower-case what

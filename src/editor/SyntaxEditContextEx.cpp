@@ -252,10 +252,24 @@ bool CSyntaxEditContextEx::SaveTextFile(const std::string& path, bool inPlace, s
 const std::string* CSyntaxEditContextEx::BytesAsRead(const CSyntaxTextLine& line) const {
     const LINEORIGIN* origin = line.Origin();
     const int kind = m_encodingKind < 0 ? ENCODING_CODEPAGE : m_encodingKind;
-    if (origin == nullptr || kind != m_readEncodingKind || line.Characters() != origin->characters)
-        return nullptr;
-    if (kind == ENCODING_CODEPAGE && !CodePagesEquivalent(m_codePage, m_readCodePage)) return nullptr;
+    if (origin == nullptr || line.Characters() != origin->characters) return nullptr;
+    // The bytes are written as they are only in the encoding they are in.
+    const int bytesKind = origin->kind >= 0 ? origin->kind : m_readEncodingKind;
+    const int bytesCodePage = origin->kind >= 0 ? origin->codePage : m_readCodePage;
+    if (kind != bytesKind) return nullptr;
+    if (kind == ENCODING_CODEPAGE && !CodePagesEquivalent(m_codePage, bytesCodePage)) return nullptr;
     return &origin->bytes;
+}
+
+std::unique_ptr<LINEORIGIN> CSyntaxEditContextEx::OriginOf(const CSyntaxTextLine& line) const {
+    const LINEORIGIN* origin = line.Origin();
+    if (origin == nullptr) return nullptr;
+    auto copy = std::make_unique<LINEORIGIN>(*origin);
+    if (copy->kind < 0) {
+        copy->kind = m_readEncodingKind;
+        copy->codePage = m_readCodePage;
+    }
+    return copy;
 }
 
 std::string SaveLossQuestion(const std::string& path, int line, int count) {

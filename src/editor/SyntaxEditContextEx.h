@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "editor/SyntaxEditContext.h"
@@ -76,6 +77,10 @@ public:
     // was read in: writing those bytes gives back the file's own line. Null
     // for every other line.
     const std::string* BytesAsRead(const CSyntaxTextLine& line) const;
+    // A copy of a line's origin that names the encoding its bytes are in, to
+    // go with the line into another buffer or back into this one; null for
+    // a line read exactly.
+    std::unique_ptr<LINEORIGIN> OriginOf(const CSyntaxTextLine& line) const;
 
     // The file the buffer holds: read by the last load or written by the last
     // save; empty path and unknown identity for a new buffer.

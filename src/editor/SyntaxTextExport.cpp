@@ -28,17 +28,23 @@ constexpr const char* kProgressText = "Processing..., Please wait";
 // The span classes of colour indexes 9 to 15, in the order of their rules.
 const char* const kColorClasses[] = {"tk", "tf", "tc", "tn", "to", "ts", "tp"};
 
-// Bytes that the text cannot carry into the page as they are.
+// Bytes that the text cannot carry into the page as they are: markup,
+// tabs, control characters (which HTML does not allow) and every byte from
+// 0x80, which is checked to be part of valid UTF-8.
 struct SpecialBytes {
     bool table[256] = {};
     constexpr SpecialBytes() {
+        for (int c = 0; c < 0x20; ++c) table[c] = true;
+        for (int c = 0x7F; c < 0x100; ++c) table[c] = true;
         table[static_cast<unsigned char>('&')] = true;
         table[static_cast<unsigned char>('<')] = true;
         table[static_cast<unsigned char>('>')] = true;
-        table[static_cast<unsigned char>('\t')] = true;
     }
 };
 constexpr SpecialBytes kSpecial;
+
+// The UTF-8 of U+FFFD, which stands for a byte that is not valid UTF-8.
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 // Characters of UTF-8 text: every byte that is not a continuation byte.
 int CountCharacters(const char* from, const char* to) {
@@ -54,19 +60,6 @@ std::string HtmlColor(uint32_t color) {
     std::snprintf(text, sizeof text, "#%02x%02x%02x", color & 0xFF, (color >> 8) & 0xFF,
                   (color >> 16) & 0xFF);
     return text;
-}
-
-void AppendEscaped(CMemFile& page, std::string_view text) {
-    for (const char c : text) {
-        if (c == '&')
-            page.Write("&amp;");
-        else if (c == '<')
-            page.Write("&lt;");
-        else if (c == '>')
-            page.Write("&gt;");
-        else
-            page.Put(c);
-    }
 }
 
 }  // namespace
@@ -142,6 +135,7 @@ bool CSyntaxTextExport::ExportToFile(const std::string& documentName, const std:
     m_view = &view;
     m_progress = progress;
     m_documentName = documentName;
+    m_replacedBytes = 0;
     if (m_progress) m_progress->Start(0, ExportedLineCount() - 1, kProgressText);
 
     const CMemFile page = BuildPage();
@@ -203,7 +197,9 @@ void CSyntaxTextExport::PageHeader(CMemFile& page) {
         m_toUtf8->Convert(title, converted, lossy);
         title = std::move(converted);
     }
-    AppendEscaped(page, title);
+    AppendExpanded(page, title);
+    m_column = 0;
+    m_replacedBytes = 0;  // only the text's count
     page.Write("</title>\r\n");
     // Without it browsers guess the character set, and show other characters than the text's.
     page.Write("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n");
@@ -303,6 +299,7 @@ void CSyntaxTextExport::FormatSegment(CMemFile& page, std::string_view text, int
         m_converted.clear();
         int lossy = 0;
         m_toUtf8->Convert(text, m_converted, lossy);
+        m_replacedBytes += lossy;
         AppendExpanded(page, m_converted);
     } else {
         AppendExpanded(page, text);
@@ -310,8 +307,10 @@ void CSyntaxTextExport::FormatSegment(CMemFile& page, std::string_view text, int
     if (span != nullptr) page.Write("</span>");
 }
 
-// The text in UTF-8 with tabs as blanks to the next tab stop and "&", "<"
-// and ">" as their entities. Whole runs of other bytes are copied at once.
+// The text in UTF-8 with tabs as blanks to the next tab stop, "&", "<" and
+// ">" as their entities, other control characters as their pictures
+// (U+2400 to U+241F, U+2421 for DEL) and each byte that is not part of valid
+// UTF-8 as U+FFFD. Whole runs of other bytes are copied at once.
 void CSyntaxTextExport::AppendExpanded(CMemFile& page, std::string_view text) {
     const int tab = m_view->tabSize > 0 ? m_view->tabSize : 1;
     const char* p = text.data();
@@ -324,14 +323,36 @@ void CSyntaxTextExport::AppendExpanded(CMemFile& page, std::string_view text) {
             m_column += CountCharacters(run, p);
         }
         if (p == end) break;
-        switch (*p) {
+        const auto byte = static_cast<unsigned char>(*p);
+        if (byte >= 0x80) {
+            char32_t code = 0;
+            const int n =
+                DecodeUtf8(reinterpret_cast<const unsigned char*>(p), static_cast<size_t>(end - p), code);
+            if (n > 0) {
+                page.Write(p, static_cast<size_t>(n));
+                p += n;
+            } else {
+                page.Write(kReplacementCharacter.data(), kReplacementCharacter.size());
+                ++m_replacedBytes;
+                ++p;
+            }
+            ++m_column;
+            continue;
+        }
+        switch (byte) {
             case '&': page.Write("&amp;"); break;
             case '<': page.Write("&lt;"); break;
             case '>': page.Write("&gt;"); break;
-            default: {  // a tab
+            case '\t': {
                 const int blanks = tab - m_column % tab;
                 page.Fill(' ', static_cast<size_t>(blanks));
                 m_column += blanks - 1;
+                break;
+            }
+            default: {
+                std::string picture;
+                AppendUtf8(picture, byte == 0x7F ? U'\u2421' : static_cast<char32_t>(U'\u2400' + byte));
+                page.Write(picture.data(), picture.size());
                 break;
             }
         }

@@ -90,6 +90,10 @@ public:
     [[nodiscard]] virtual bool Preview(const std::string& documentName, const EXPORTVIEW& view,
                                        platform::CProgressSink* progress, std::string& error);
 
+    // Bytes of the last export's text that were not valid in its encoding,
+    // or characters that UTF-8 could not take, shown as U+FFFD in the page.
+    int GetReplacedBytes() const { return m_replacedBytes; }
+
     bool GetLineNumbers() const { return m_lineNumbers; }
     void SetLineNumbers(bool on) { m_lineNumbers = on; }
     // Empty until the first preview.
@@ -128,7 +132,8 @@ private:
 
     // Scratch of FormatLine and FormatSegment, kept between lines.
     std::vector<COLORBLOCK> m_blocks;
-    int m_column = 0;                             // of the next character, from the start of the line
+    int m_column = 0;  // of the next character, from the start of the line
+    int m_replacedBytes = 0;
     std::unique_ptr<CCharsetConverter> m_toUtf8;  // when text in memory is not UTF-8
     std::string m_converted;
 };

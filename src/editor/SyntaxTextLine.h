@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace corvatine {
 
@@ -34,7 +36,15 @@ struct LINEORIGIN {
     std::string bytes;
     std::string characters;
     bool otherForm = false;  // the characters are exact, only the bytes differ
+    // The encoding the bytes are in (see EncodingKind); -1: the one its
+    // buffer read its file in. A line copied from another buffer names its
+    // own.
+    int kind = -1;
+    int codePage = -1;
 };
+
+// The origins of some lines of a text, by the lines' index in it.
+using LINEORIGINS = std::vector<std::pair<int, std::shared_ptr<const LINEORIGIN>>>;
 
 // A line's text is either borrowed from the text its buffer loaded (an arena
 // that outlives the line) or held in a block of its own, which also keeps

@@ -28,6 +28,10 @@ public:
     virtual std::string StateText() = 0;
     // Whether the client's comparison program is Corvatine.
     virtual bool IsIntegrated() = 0;
+    // Whether switching off has anything to do: the integration is on, or
+    // something of it is left (a backup, this program's own entries) after
+    // the user chose another program in the client.
+    virtual bool HasIntegration() { return IsIntegrated(); }
     // Switches the integration on (the client's settings are backed up, then
     // replaced) or off (the backup is put back and removed). False, with
     // LastError set, when something failed; the client's settings and the

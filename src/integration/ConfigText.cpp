@@ -78,6 +78,40 @@ std::string CConfigText::EntryValue(int line) const {
     return at < text.size() ? Trim(std::string_view(text).substr(at + 1)) : std::string();
 }
 
+int CConfigText::EntryLineCount(int line) const {
+    size_t end = static_cast<size_t>(line) + 1;
+    while (end < m_lines.size() && !m_lines[end].empty() && IsBlank(m_lines[end][0]) &&
+           !Trim(m_lines[end]).empty())
+        ++end;
+    return static_cast<int>(end) - line;
+}
+
+std::string CConfigText::EntryText(int line) const {
+    std::string text = Line(line);
+    for (int i = 1, count = EntryLineCount(line); i < count; ++i) text += "\n" + Line(line + i);
+    return text;
+}
+
+void CConfigText::ReplaceEntry(int line, const std::string& text) {
+    RemoveEntry(line);
+    InsertLines(line, text);
+}
+
+void CConfigText::RemoveEntry(int line) {
+    const int count = EntryLineCount(line);
+    m_lines.erase(m_lines.begin() + line, m_lines.begin() + line + count);
+}
+
+void CConfigText::InsertLines(int before, const std::string& text) {
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find('\n', start);
+        InsertLine(before++, text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return;
+        start = end + 1;
+    }
+}
+
 int CConfigText::FindSection(const std::string& section) const {
     std::string header;
     for (size_t i = 0; i < m_lines.size(); ++i)

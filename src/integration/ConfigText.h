@@ -22,6 +22,17 @@ public:
     int FindEntry(const std::string& section, const std::string& name) const;
     // The value of an entry line, without the blanks around it.
     std::string EntryValue(int line) const;
+    // The lines an entry takes: its own and the indented lines after it,
+    // which continue its value (as Subversion and Mercurial read them).
+    int EntryLineCount(int line) const;
+    // Those lines, joined by '\n'.
+    std::string EntryText(int line) const;
+    // Replaces an entry's lines with those of text (joined by '\n').
+    void ReplaceEntry(int line, const std::string& text);
+    // Removes an entry with the lines that continue it.
+    void RemoveEntry(int line);
+    // Inserts the lines of text (joined by '\n') before a line.
+    void InsertLines(int before, const std::string& text);
     const std::string& Line(int line) const { return m_lines[static_cast<size_t>(line)]; }
 
     // The first header line "[section]", -1 when there is none.

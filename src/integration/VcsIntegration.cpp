@@ -132,6 +132,12 @@ bool CGitIntegration::IsIntegrated() {
     return Git({"--get", "diff.tool"}, &tool) == 0 && tool == kToolName;
 }
 
+bool CGitIntegration::HasIntegration() {
+    if (!IsConfigured()) return false;
+    std::string file;
+    return IsIntegrated() || m_hive.GetString(SettingsKey(kGitBackup), kFileValue, file);
+}
+
 bool CGitIntegration::SetIntegration(bool on) {
     m_error.clear();
     if (!IsConfigured()) return Fail(NotConfiguredReason());
@@ -141,6 +147,18 @@ bool CGitIntegration::SetIntegration(bool on) {
 bool CGitIntegration::SwitchOn() {
     const std::string backupKey = SettingsKey(kGitBackup);
     const std::vector<GITSETTING> settings = GitSettings(m_programPath);
+    // A key set more than once can neither take one value nor be put back.
+    for (const GITSETTING& setting : settings) {
+        std::string values;
+        const int found = Git({"--get-all", setting.key}, &values);
+        if (found != 0 && found != 1) return Fail(m_error);
+        if (found == 0 && values.find('\n') != std::string::npos) {
+            std::string list;
+            for (const char c : values) list += c == '\n' ? std::string(", ") : std::string(1, c);
+            return Fail("Git: " + std::string(setting.key) + " is set more than once in " +
+                        GitGlobalConfigFile() + " (" + list + "): keep one of them and try again");
+        }
+    }
     const bool fileExisted = platform::PathExists(GitGlobalConfigFile());
     CHiveTransaction backup(m_hive);
     backup.SetString(backupKey, kFileValue, fileExisted ? kExisted : kCreated);
@@ -159,9 +177,11 @@ bool CGitIntegration::SwitchOn() {
         old.push_back(found == 0 ? kValuePrefix + value : kMissing);
         backup.SetString(backupKey, setting.key, old.back());
     }
-    // Puts git back from the values read above, when the switch fails half way.
-    const auto restore = [&](const std::string& reason) {
-        for (size_t i = 0; i < settings.size(); ++i) {
+    // Puts back what this switch wrote, and only that, when it fails half
+    // way. The reason is a copy: the commands run here set m_error anew.
+    size_t written = 0;
+    const auto restore = [&](std::string reason) {
+        for (size_t i = 0; i < written; ++i) {
             if (StartsWith(old[i], kValuePrefix))
                 (void)Git({settings[i].key, old[i].substr(std::string(kValuePrefix).size())});
             else
@@ -171,13 +191,14 @@ bool CGitIntegration::SwitchOn() {
             if (Git({"--get-regexp", SectionPattern(section)}) == 1) (void)Git({"--remove-section", section});
         const std::string path = GitGlobalConfigFile();
         if (!fileExisted && platform::PathExists(path) && HoldsOnlyBlanks(path)) ::unlink(path.c_str());
-        return Fail(reason);
+        return Fail(std::move(reason));
     };
     for (const GITSETTING& setting : settings) {
         if (Git({setting.key, setting.value}) != 0) {
             backup.Abandon();
             return restore(m_error);
         }
+        ++written;
     }
     std::string error;
     if (!backup.Commit(m_commit, error)) return restore("Git: cannot keep its previous settings: " + error);
@@ -194,10 +215,19 @@ bool CGitIntegration::SwitchOff() {
     for (auto setting = settings.rbegin(); setting != settings.rend(); ++setting) {
         std::string old;
         if (!m_hive.GetString(backupKey, setting->key, old)) continue;
+        // diff.tool and merge.tool are the user's again once they name
+        // another tool; the tool's own section is this program's.
+        const std::string key = setting->key;
+        if (key == "diff.tool" || key == "merge.tool") {
+            std::string current;
+            const int found = Git({"--get", key}, &current);
+            if (found != 0 && found != 1) return Fail(m_error);
+            if (found == 1 || current != kToolName) continue;
+        }
         if (StartsWith(old, kValuePrefix)) {
-            if (Git({setting->key, old.substr(std::string(kValuePrefix).size())}) != 0) return Fail(m_error);
+            if (Git({key, old.substr(std::string(kValuePrefix).size())}) != 0) return Fail(m_error);
         } else {
-            const int status = Git({"--unset", setting->key});
+            const int status = Git({"--unset", key});
             if (status != 0 && status != 5) return Fail(m_error);  // 5: was not set
         }
     }
@@ -285,8 +315,9 @@ bool CConfigFileIntegration::SetIntegration(bool on) {
                     change.SetString(backupKey, backupName, kKept);
                     continue;
                 }
-                change.SetString(backupKey, backupName, kLinePrefix + config.Line(found));
-                config.ReplaceLine(found, line);
+                // The entry with the lines that continue its value.
+                change.SetString(backupKey, backupName, kLinePrefix + config.EntryText(found));
+                config.ReplaceEntry(found, line);
             } else if (const int header = config.FindSection(entry.section); header >= 0) {
                 change.SetString(backupKey, backupName, kInserted);
                 config.InsertLine(header + 1, line);
@@ -310,15 +341,15 @@ bool CConfigFileIntegration::SetIntegration(bool on) {
             if (StartsWith(state, kLinePrefix)) {
                 const std::string line = state.substr(std::string(kLinePrefix).size());
                 if (found >= 0)
-                    config.ReplaceLine(found, line);
+                    config.ReplaceEntry(found, line);
                 else if (const int header = config.FindSection(entry.section); header >= 0)
-                    config.InsertLine(header + 1, line);
+                    config.InsertLines(header + 1, line);
                 else
                     (void)config.AppendSection(entry.section, line);
             } else if (state == kInserted) {
-                if (found >= 0) config.RemoveLine(found);
+                if (found >= 0) config.RemoveEntry(found);
             } else if (StartsWith(state, kAppendedPrefix)) {
-                if (found >= 0) config.RemoveLine(found);
+                if (found >= 0) config.RemoveEntry(found);
                 (void)config.RemoveAppendedSection(entry.section,
                                                    state.substr(std::string(kAppendedPrefix).size()));
             }

@@ -58,6 +58,12 @@ public:
     std::string NotConfiguredReason() override;
     std::string StateText() override { return IsConfigured() ? "installed" : "not installed"; }
     bool IsIntegrated() override;
+    // Also when the user chose another diff.tool since, while the backup of
+    // the settings this program replaced is left.
+    bool HasIntegration() override;
+    // Switching on refuses a key that git holds more than once. Switching
+    // off puts back the previous value of each key only where it still
+    // names this program: a tool the user chose since stays.
     [[nodiscard]] bool SetIntegration(bool on) override;
     void SetCommit(HiveCommit commit) { m_commit = std::move(commit); }
 

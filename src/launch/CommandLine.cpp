@@ -347,12 +347,22 @@ void CCommandLine::Complete() {
         CompleteOnePath();
 }
 
+namespace {
+
+// The folder a path that is no folder lies in: "." for a bare name.
+std::string HoldingFolder(const std::string& path) {
+    const std::string parent = platform::PathParentFolder(path);
+    return parent.empty() ? std::string(".") : parent;
+}
+
+}  // namespace
+
 void CCommandLine::CompleteTwoPaths() {
     const bool isFolder[2] = {platform::IsFolder(paths[0]), platform::IsFolder(paths[1])};
 
     if (kind == KIND_FOLDER) {
         for (int i = 0; i < 2; ++i)
-            if (!isFolder[i]) paths[i] = platform::PathParentFolder(paths[i]);
+            if (!isFolder[i]) paths[i] = HoldingFolder(paths[i]);
         return;
     }
     if (kind == KIND_NONE && isFolder[0] && isFolder[1]) {
@@ -386,7 +396,7 @@ void CCommandLine::CompleteOnePath() {
             if (isFolder) kind = KIND_FOLDER;
             break;
         case KIND_FOLDER:
-            if (!isFolder) paths[0] = platform::PathParentFolder(paths[0]);
+            if (!isFolder) paths[0] = HoldingFolder(paths[0]);
             break;
         default: break;
     }

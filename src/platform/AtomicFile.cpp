@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -43,13 +44,30 @@ void SyncFolder(const std::string& folder) {
     ::close(fd);
 }
 
-// Follows symbolic links to the file they finally name, which need not exist.
-bool ResolveLinks(const std::string& path, std::string& resolved) {
+}  // namespace
+
+bool MayFollowLink(const std::string& link, const struct stat& linkStatus) {
+    // As the kernel's fs.protected_symlinks: in a sticky folder that everyone
+    // may write, only links of the follower or of the folder's owner.
+    struct stat folder;
+    const std::string parent = PathParentFolder(link);
+    if (::stat(parent.empty() ? "." : parent.c_str(), &folder) != 0) return true;
+    const bool open = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !open || linkStatus.st_uid == ::geteuid() || linkStatus.st_uid == folder.st_uid;
+}
+
+bool ResolveLinks(const std::string& path, std::string& resolved, bool& refused) {
     constexpr int kMaxLinks = 40;  // as the kernel's own limit
+    refused = false;
     resolved = path;
     for (int hop = 0; hop < kMaxLinks; ++hop) {
         struct stat st;
         if (::lstat(resolved.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        if (!MayFollowLink(resolved, st)) {
+            refused = true;
+            errno = EACCES;
+            return false;
+        }
         std::vector<char> buffer(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
         const ssize_t n = ::readlink(resolved.c_str(), buffer.data(), buffer.size());
         if (n <= 0) {
@@ -67,6 +85,8 @@ bool ResolveLinks(const std::string& path, std::string& resolved) {
     return false;
 }
 
+namespace {
+
 // A temporary file beside path ("." + its name + six random characters).
 int MakeTemporaryBeside(const std::string& path, std::string& tempPath) {
     const std::string pattern = JoinPath(PathParentFolder(path), "." + PathFileName(path) + ".XXXXXX");
@@ -75,6 +95,40 @@ int MakeTemporaryBeside(const std::string& path, std::string& tempPath) {
     const int fd = SysCalls().mkostemp(name.data(), O_CLOEXEC);
     if (fd >= 0) tempPath = name.data();
     return fd;
+}
+
+// Gives the open file to every extended attribute of the file at from (its
+// access control lists among them); false with errno set when one cannot
+// be given. A file system without attributes has none to give.
+bool CopyExtendedAttributes(const std::string& from, int to) {
+    std::vector<char> names;
+    for (;;) {
+        const ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+        if (size < 0) return errno == ENOTSUP;
+        if (size == 0) return true;
+        names.resize(static_cast<size_t>(size));
+        const ssize_t got = ::listxattr(from.c_str(), names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) return false;  // ERANGE: the list grew meanwhile
+    }
+    std::vector<char> value;
+    for (size_t at = 0; at < names.size(); at += std::strlen(names.data() + at) + 1) {
+        const char* name = names.data() + at;
+        ssize_t got;
+        for (;;) {
+            const ssize_t size = ::getxattr(from.c_str(), name, nullptr, 0);
+            if (size < 0) return errno == ENODATA;  // ENODATA: removed meanwhile
+            value.resize(static_cast<size_t>(size));
+            got = ::getxattr(from.c_str(), name, value.data(), value.size());
+            if (got >= 0 || errno != ERANGE) break;
+        }
+        if (got < 0) return false;
+        if (::fsetxattr(to, name, value.data(), static_cast<size_t>(got), 0) != 0) return false;
+    }
+    return true;
 }
 
 // Copies everything from one open file to another; false with errno set.
@@ -134,8 +188,14 @@ bool CAtomicFileWriter::Open(const std::string& target, mode_t newFileMode, std:
     m_written = 0;
     m_expected = expected != nullptr ? *expected : FILEIDENTITY();
     m_target = target;
-    if (!ResolveLinks(target, m_target))
+    bool refused = false;
+    if (!ResolveLinks(target, m_target, refused)) {
+        if (refused) {
+            m_target = target;
+            return Refuse(kProtectedLinkReason, error);
+        }
         return Fail("readlink", errno, "cannot follow the link", target, error);
+    }
 
     struct stat st;
     const bool exists = ::stat(m_target.c_str(), &st) == 0;
@@ -187,6 +247,16 @@ bool CAtomicFileWriter::Open(const std::string& target, mode_t newFileMode, std:
     const mode_t mode = exists ? (st.st_mode & 07777) : (newFileMode & ~CurrentUmask() & 07777);
     if (::fchmod(m_fd, mode) != 0)
         return Fail("fchmod", errno, "cannot set the permissions of", m_tempPath, error);
+    // The access control lists and other extended attributes after the mode,
+    // which would otherwise change the list's mask. Those the new file cannot
+    // take are kept by writing the file in place.
+    if (exists && !CopyExtendedAttributes(m_target, m_fd)) {
+        ::close(m_fd);
+        m_fd = -1;
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+        return OpenInPlace(error);
+    }
     return true;
 }
 

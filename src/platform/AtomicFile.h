@@ -45,9 +45,12 @@ public:
     CAtomicFileWriter& operator=(const CAtomicFileWriter&) = delete;
 
     // Prepares to write the target. A symbolic link is written through to
-    // the file it names, even one that does not exist yet. A new file takes
-    // newFileMode (limited by the umask). Refused: a target that is not a
-    // regular file, one the user may not write or that has no write
+    // the file it names, even one that does not exist yet, unless the kernel
+    // would refuse to follow it (see MayFollowLink). A new file takes
+    // newFileMode (limited by the umask); a replaced one keeps its owner,
+    // group, mode, access control lists and extended attributes (written in
+    // place when the new file cannot take them). Refused: a target that is
+    // not a regular file, one the user may not write or that has no write
     // permission at all (read-only), and, when expected is given and known,
     // a target that is no longer that file (changed or replaced by another
     // program; a missing target counts as changed). On failure error names
@@ -118,6 +121,23 @@ private:
     std::string m_failedTemporary;
     Durability m_durability = Durability::Synced;
 };
+
+// Whether a symbolic link (linkStatus from lstat) may be followed to write
+// through it: not when it lies in a sticky folder that everyone may write
+// and belongs to neither the user nor the folder's owner, as the kernel's
+// fs.protected_symlinks refuses (here whatever that setting), since another
+// user could have planted it to turn a write onto a file of theirs choosing.
+bool MayFollowLink(const std::string& link, const struct stat& linkStatus);
+
+// Follows symbolic links to the file they finally name, which need not
+// exist. False with errno set when a link cannot be read or there are too
+// many; refused (errno EACCES) for a link that may not be followed.
+bool ResolveLinks(const std::string& path, std::string& resolved, bool& refused);
+
+// Why a write through such a link is refused.
+inline constexpr const char* kProtectedLinkReason =
+    "it is a symbolic link in a sticky folder that everyone may write, owned by neither you nor the "
+    "folder's owner, which is not followed";
 
 // Replaces the file at path with bytes through CAtomicFileWriter.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t newFileMode,

@@ -55,6 +55,12 @@ bool GetFileIdentity(const std::string& path, FILEIDENTITY& identity) {
     return true;
 }
 
+bool IsSameFile(const std::string& first, const std::string& second) {
+    struct stat a, b;
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
 CPathAt::CPathAt(const std::string& path) : m_dir(AT_FDCWD), m_name(path.c_str()) {
     size_t start = 0;
     while (path.size() - start >= PATH_MAX) {

@@ -69,6 +69,10 @@ struct FILEIDENTITY {
 bool GetFileIdentity(int fd, FILEIDENTITY& identity);
 bool GetFileIdentity(const std::string& path, FILEIDENTITY& identity);
 
+// Whether two paths name one existing file (the same device and inode,
+// symbolic links followed): writing to one would replace the other.
+bool IsSameFile(const std::string& first, const std::string& second);
+
 // A file opened for reading. Closed on destruction.
 class InputFile {
 public:

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/AtomicFile.h"
 #include "platform/FullTransfer.h"
 
 namespace corvatine::platform {
@@ -39,9 +40,18 @@ bool CRandomAccessFile::Create(const std::string& path, bool append, bool exclus
     Close();
     int flags = O_WRONLY | O_CLOEXEC | (append ? O_APPEND : O_CREAT | O_TRUNC);
     if (exclusive && !append) flags |= O_EXCL;
+    // A link another user planted in a sticky folder is not written through;
+    // the file it names is opened without following a link swapped in since.
+    std::string target;
+    bool refused = false;
+    if (!ResolveLinks(path, target, refused)) {
+        m_error = errno;
+        return false;
+    }
+    if (target != path) flags |= O_NOFOLLOW;
     int fd;
     do {
-        fd = ::open(path.c_str(), flags, 0666);
+        fd = ::open(target.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         m_error = errno;

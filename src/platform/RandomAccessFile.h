@@ -24,7 +24,8 @@ public:
     [[nodiscard]] bool Open(const std::string& path, Mode mode);
     // Opens a file for writing: created (emptied when it exists, refused
     // when exclusive and it exists) or, with append, an existing file at its
-    // end. New files get the permission bits 0666 less the umask.
+    // end. New files get the permission bits 0666 less the umask. A symbolic
+    // link that may not be followed (MayFollowLink) fails with EACCES.
     [[nodiscard]] bool Create(const std::string& path, bool append, bool exclusive);
     void Close();
     bool IsOpen() const { return m_fd >= 0; }

@@ -97,6 +97,14 @@ public:
     // and error names the file and the reason.
     [[nodiscard]] bool Flush(std::string& error);
 
+    // Takes in the file when another program replaced it since this one
+    // read or wrote it, with this program's pending changes made again on
+    // top: for a caller that holds the settings lock (SettingsLockPath)
+    // across reading values, acting on them and writing its own, so that
+    // what it reads is what the file holds. False with error set when the
+    // file cannot be read.
+    [[nodiscard]] bool TakeInChanges(std::string& error) { return Refresh(error); }
+
     // The file text of the current contents.
     std::string Serialize();
 

@@ -61,8 +61,16 @@ void CBackgroundCompare::Run() {
         CTextCompare engine;
         ApplyRulesToEngine(engine, job.rules, filter.get(), kTabSize);
         CTextSectionCollector collector;
-        engine.Run(job.texts[0].data(), job.texts[0].size(), job.texts[1].data(), job.texts[1].size(),
-                   collector);
+        {
+            TEXTLINES lines[2];
+            CLineStore store;
+            for (int f = 0; f < 2; ++f) {
+                SplitTextLines(job.texts[f].data(), job.texts[f].size(), lines[f], store);
+                // As the sides' lines are gathered where they lie.
+                lines[f].lastIncomplete = lines[f].lastIncomplete && MissingFinalEndingCounts(job.rules);
+            }
+            engine.Run(lines[0], lines[1], collector);
+        }
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_running = false;

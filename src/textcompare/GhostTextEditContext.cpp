@@ -191,6 +191,24 @@ void CGhostTextEditContext::DescribeReal(CPoint from, CPoint to, std::string& te
     }
 }
 
+LINEORIGINS CGhostTextEditContext::OriginsOf(int first, int last) {
+    LINEORIGINS origins;
+    for (int line = first; line <= last && line < GetRealLineCount(); ++line)
+        if (std::unique_ptr<LINEORIGIN> origin = OriginOf(GetLine(RealLineToRow(line))))
+            origins.emplace_back(line - first, std::move(origin));
+    return origins;
+}
+
+void CGhostTextEditContext::RestoreOrigins(int first, const LINEORIGINS& origins) {
+    for (const auto& [index, origin] : origins) {
+        const int line = first + index;
+        if (line < 0 || line >= GetRealLineCount()) continue;
+        CSyntaxTextLine& target = GetLine(RealLineToRow(line));
+        if (target.Characters() == origin->characters)
+            target.SetOrigin(std::make_unique<LINEORIGIN>(*origin));
+    }
+}
+
 void CGhostTextEditContext::RemoveGhostLines() {
     RemoveLinesWithFlags(LF_GHOST);
     if (GetLineCount() == 0) InsertLine("", 0);

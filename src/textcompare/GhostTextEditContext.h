@@ -66,6 +66,13 @@ public:
     // its pieces (see DescribeRange).
     void DescribeReal(CPoint from, CPoint to, std::string& text, std::vector<int>& pieces);
 
+    // The origins of real lines first..last read with loss (see OriginOf),
+    // by their index from first.
+    LINEORIGINS OriginsOf(int first, int last);
+    // Gives real lines from first on the origins of a text put there; a line
+    // whose characters are not those its origin was read as takes none.
+    void RestoreOrigins(int first, const LINEORIGINS& origins);
+
     // Removes every ghost row (outside the undo history) and clears the
     // comparison marks 0x2000000, 0x4000000 and 0x8000000: only the real
     // text remains.

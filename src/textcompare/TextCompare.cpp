@@ -104,6 +104,15 @@ private:
     void ShiftBoundaries();
     void BuildScript(std::vector<TEXTSECTION>& sections) const;
     bool Ignorable(const Side& side, lin first, lin count) const;
+    // Empty, or only white space where white space is ignored (as diff -w -B
+    // and -b -B take it).
+    bool IsBlank(std::string_view line) const {
+        if (line.empty()) return true;
+        if (m_settings.whiteSpaceMode != WHITESPACE_ALL && m_settings.whiteSpaceMode != WHITESPACE_AMOUNT)
+            return false;
+        return std::all_of(line.begin(), line.end(),
+                           [](char c) { return IsSpace(static_cast<unsigned char>(c)); });
+    }
 
     // A class: its first line, for comparing others with it: the analysed
     // line's number, counting the left side's lines first, and its length.
@@ -749,7 +758,7 @@ void Engine::ShiftBoundaries() {
 bool Engine::Ignorable(const Side& side, lin first, lin count) const {
     for (lin k = first; k < first + count; ++k) {
         const size_t length = side.LengthWithoutTerminator(k);
-        if (m_settings.ignoreBlankLines && length == 0) continue;
+        if (m_settings.ignoreBlankLines && IsBlank(side.Characters(k))) continue;
         if (m_settings.lineFilter != nullptr &&
             m_settings.lineFilter->Matches(std::string_view(side.Line(k), length)))
             continue;

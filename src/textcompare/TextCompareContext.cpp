@@ -68,6 +68,7 @@ bool CTextCompareObject::DeleteRange(CSyntaxTextView* view, int startLine, int s
     edit.end = RowToReal({endChar, endLine});
     if (edit.end.y < edit.start.y || (edit.end.y == edit.start.y && edit.end.x <= edit.start.x)) return false;
     DescribeReal(edit.start, edit.end, edit.text, edit.pieces);
+    edit.origins = OriginsOf(edit.start.y, edit.end.y);
     edit.caret = edit.start;
     EDITROWS rows;
     if (!DeleteReal(edit.start, edit.end, rows)) return false;
@@ -138,7 +139,7 @@ void CTextCompareContext::AlignSections(uint32_t rules) {
         m_sections.firstChangeRow = first.leftFirstRow;
         m_sections.lastChangeRow = last.leftLastRow;
     }
-    if (!(rules & RULE_IGNORE_LINE_ENDINGS)) MarkLineEndings();
+    if (!(rules & RULE_IGNORE_LINE_ENDINGS)) MarkLineEndings(rules);
     for (CTextCompareObject* side : m_side) {
         side->RebuildRealityBlocks();
         side->NotifyViews(nullptr, nullptr, UPDATE_RESET, -1);
@@ -209,17 +210,21 @@ void CTextCompareContext::Align() {
     }
 }
 
-void CTextCompareContext::MarkLineEndings() {
+void CTextCompareContext::MarkLineEndings(uint32_t rules) {
     m_sections.trivialCount =
-        MarkLineEndings(0, std::min(m_side[0]->GetLineCount(), m_side[1]->GetLineCount()));
+        MarkLineEndings(0, std::min(m_side[0]->GetLineCount(), m_side[1]->GetLineCount()), rules);
 }
 
-int CTextCompareContext::MarkLineEndings(int first, int end) {
+int CTextCompareContext::MarkLineEndings(int first, int end, uint32_t rules) {
     int count = 0;
     for (int row = first; row < end; ++row) {
         CSyntaxTextLine& left = m_side[0]->GetLine(row);
         CSyntaxTextLine& right = m_side[1]->GetLine(row);
         if ((left.flags | right.flags) & (LF_DIFFERENCE | LF_STALE)) continue;
+        // Blank lines are blank whatever their ending, where they are ignored.
+        if ((rules & RULE_IGNORE_BLANK_LINES) && IsBlankUnderRules(left.Characters(), rules) &&
+            IsBlankUnderRules(right.Characters(), rules))
+            continue;
         if (left.Ending() != right.Ending()) {
             left.flags |= LF_TRIVIAL | LF_ENDING;
             right.flags |= LF_TRIVIAL | LF_ENDING;
@@ -401,7 +406,8 @@ bool CTextCompareContext::CompareRegion(uint32_t rules, const std::string& lineF
     const int newEnd = m_side[0]->GetLineCount() - tailRows;
     assert(newEnd == m_side[1]->GetLineCount() - tailRows);
     for (int f = 0; f < 2; ++f) m_side[f]->UpdateRealityBlocks(firstRow, end[f], newEnd);
-    if (!(rules & RULE_IGNORE_LINE_ENDINGS)) m_sections.trivialCount += MarkLineEndings(firstRow, newEnd);
+    if (!(rules & RULE_IGNORE_LINE_ENDINGS))
+        m_sections.trivialCount += MarkLineEndings(firstRow, newEnd, rules);
     ReplaceSections(firstRow, oldEnd, newEnd, std::move(sections));
     CountTrivial(rules);
     Aligned();

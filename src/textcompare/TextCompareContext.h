@@ -116,9 +116,9 @@ private:
     // Steps 3 to 5 once the engine's sections are in the list.
     void AlignSections(uint32_t rules);
     void Align();
-    void MarkLineEndings();
+    void MarkLineEndings(uint32_t rules);
     // Marks rows first..end-1 whose terminators alone differ; how many.
-    int MarkLineEndings(int first, int end);
+    int MarkLineEndings(int first, int end, uint32_t rules);
     void Aligned();
     // Puts the new sections of a region in place of those the region held,
     // moving those after it by the rows and real lines it added.

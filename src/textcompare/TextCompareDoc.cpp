@@ -212,6 +212,11 @@ void CTextCompareDoc::SideEdited(CTextCompareObject& object, TEXTEDIT edit, cons
     m_editSide = edit.side;
     m_editCaret = edit.caret;
     TrackEdit(rows);
+    if (edit.insertion && !m_pendingOrigins.empty()) {
+        edit.origins = std::move(m_pendingOrigins);
+        m_pendingOrigins.clear();
+        object.RestoreOrigins(edit.start.y, edit.origins);
+    }
     if (!record) return;
     const bool own = !m_history.IsOpen();
     if (own) OpenStep(ActionName(action));
@@ -347,6 +352,7 @@ bool CTextCompareDoc::ApplyEdit(const TEXTEDIT& edit, bool forward) {
         CPoint end;
         if (!side.InsertReal(edit.start, edit.text, edit.pieces.empty() ? nullptr : &edit.pieces, end, rows))
             return false;
+        side.RestoreOrigins(edit.start.y, edit.origins);
         m_editCaret = end;
     } else {
         // The text must still be what the step left, or the history no
@@ -522,10 +528,9 @@ void CTextCompareDoc::CopyLines(const CTextSection& section, bool toRight) {
     const bool sourceEnds =
         sLast >= source.GetLineCount() - 1 ||
         (sLast == source.GetLineCount() - 2 && source.GetLine(sLast + 1).FullLength() == 0);
-    int endLine = 0, endChar = 0;
     if (tLast + 1 < tCount) {
         if (tLast >= tFirst) target.DeleteRange(nullptr, tFirst, 0, tLast + 1, 0, kMergeAction);
-        if (!text.empty()) target.InsertTextAt(nullptr, tFirst, 0, text, endLine, endChar, kMergeAction);
+        if (!text.empty()) InsertMerged(target, tFirst, 0, text, source, sFirst, sLast, 0);
     } else if (tFirst <= tLast) {
         // The range reaches the target's end: the target ends as the source does.
         const int last = tCount - 1;
@@ -534,14 +539,26 @@ void CTextCompareDoc::CopyLines(const CTextSection& section, bool toRight) {
                                target.GetLine(last).Length(), kMergeAction);
         else
             target.DeleteRange(nullptr, tFirst, 0, last, target.GetLine(last).Length(), kMergeAction);
-        if (!text.empty()) target.InsertTextAt(nullptr, tFirst, 0, text, endLine, endChar, kMergeAction);
+        if (!text.empty()) InsertMerged(target, tFirst, 0, text, source, sFirst, sLast, 0);
     } else if (!text.empty()) {
         // Lines added after the target's last line.
         const int last = tCount - 1;
         const std::string joined = std::string(EndingForStyle(target.GetLineEndingStyle())) + text;
-        target.InsertTextAt(nullptr, last, target.GetLine(last).Length(), joined, endLine, endChar,
-                            kMergeAction);
+        InsertMerged(target, last, target.GetLine(last).Length(), joined, source, sFirst, sLast, 1);
     }
+}
+
+void CTextCompareDoc::InsertMerged(CTextCompareObject& target, int line, int character,
+                                   const std::string& text, const CTextCompareObject& source, int first,
+                                   int last, int shift) {
+    // The rows are real lines while merging: the source's real lines are its rows.
+    m_pendingOrigins.clear();
+    for (int row = first; row <= last && row < source.GetLineCount(); ++row)
+        if (std::unique_ptr<LINEORIGIN> origin = source.OriginOf(source.GetLine(row)))
+            m_pendingOrigins.emplace_back(row - first + shift, std::move(origin));
+    int endLine = 0, endChar = 0;
+    (void)target.InsertTextAt(nullptr, line, character, text, endLine, endChar, kMergeAction);
+    m_pendingOrigins.clear();
 }
 
 int CTextCompareDoc::InsertSection(int index, bool toRight) {
@@ -558,7 +575,6 @@ int CTextCompareDoc::InsertSection(int index, bool toRight) {
     OpenStep(toRight ? "Insert to Right" : "Insert to Left");
     ClearForBulkEdit();
     std::string text = SourceText(source, sFirst, sLast, target);
-    int endLine = 0, endChar = 0;
     if (!text.empty()) {
         const int tCount = target.GetLineCount();
         if (tLast + 1 < tCount) {
@@ -567,12 +583,11 @@ int CTextCompareDoc::InsertSection(int index, bool toRight) {
             const bool beforeText = tLast + 2 < tCount || target.GetLine(tCount - 1).FullLength() > 0;
             if (beforeText && source.GetLine(sLast).EndingLength() == 0)
                 text.append(EndingForStyle(target.GetLineEndingStyle()));
-            target.InsertTextAt(nullptr, tLast + 1, 0, text, endLine, endChar, kMergeAction);
+            InsertMerged(target, tLast + 1, 0, text, source, sFirst, sLast, 0);
         } else {
             const int last = tCount - 1;
             text.insert(0, EndingForStyle(target.GetLineEndingStyle()));
-            target.InsertTextAt(nullptr, last, target.GetLine(last).Length(), text, endLine, endChar,
-                                kMergeAction);
+            InsertMerged(target, last, target.GetLine(last).Length(), text, source, sFirst, sLast, 1);
         }
     }
     CloseStep();

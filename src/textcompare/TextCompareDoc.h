@@ -188,6 +188,10 @@ private:
     bool LoadSide(int side, int codePage);
     bool SectionIsCurrent(const CTextSection& section);
     void CopyLines(const CTextSection& section, bool toRight);
+    // Inserts merged text into the target, its lines taking the origins of
+    // the source lines first.. (from the text's line shift on).
+    void InsertMerged(CTextCompareObject& target, int line, int character, const std::string& text,
+                      const CTextCompareObject& source, int first, int last, int shift);
     std::string SourceText(CTextCompareObject& source, int first, int last, const CTextCompareObject& target);
     bool SelectSection(int index);
     void SelectLineDifference(int row, const STRINGDIFFERENCE& difference);
@@ -211,6 +215,9 @@ private:
     bool m_dirty = false;
     int m_dirtyFirst = 0;
     int m_dirtyTail = 0;
+    // The origins the next insertion's lines take (a merge of lines read
+    // with loss), by their index in its text.
+    LINEORIGINS m_pendingOrigins;
     // Where the last edit left its text, on the real text of a side.
     int m_editSide = -1;
     CPoint m_editCaret;

@@ -3,9 +3,12 @@
 // positions so that the alignment may change under them.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "editor/SyntaxTextLine.h"
 #include "editor/SyntaxTextView.h"
 
 namespace corvatine {
@@ -22,6 +25,9 @@ struct TEXTEDIT {
     // The lengths of the deleted lines' pieces where splitting the text at
     // its endings would not give them back; else empty.
     std::vector<int> pieces;
+    // The origins of lines of the text read with loss, by their index in it:
+    // the lines take them again whenever the text is put back.
+    LINEORIGINS origins;
 };
 
 // What one command did, undone and redone as one.

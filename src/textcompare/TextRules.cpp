@@ -124,7 +124,10 @@ void GatherComparisonLines(CSyntaxEditContext& side, uint32_t rules, TEXTLINES& 
             // The text written for the comparison ends with the line feed of
             // the line before: an empty last line is no line.
             if (chars.empty()) break;
-            lines.lastIncomplete = true;
+            // A missing final line ending is a difference of line endings,
+            // and trailing white space as diff -Z sees it: where those are
+            // ignored the last line equals the same line with an ending.
+            lines.lastIncomplete = MissingFinalEndingCounts(rules);
         }
         // A line left as it lies, with a line feed after it, is compared in
         // place.
@@ -164,12 +167,25 @@ void GatherRegionLines(CSyntaxEditContext& side, uint32_t rules, int first, int 
         if (i == lastReal) {
             // As for the whole text: an empty last line is no line.
             if (chars.empty()) break;
-            lines.lastIncomplete = true;
+            lines.lastIncomplete = MissingFinalEndingCounts(rules);
         }
         const bool inPlace = chars.data() + chars.size() == line.Text() + line.Length() &&
                              line.EndingLength() == 1 && line.Text()[line.Length()] == '\n';
         lines.Add(inPlace ? chars : store.Add(chars));
     }
+}
+
+bool MissingFinalEndingCounts(uint32_t rules) {
+    return !(rules & (RULE_IGNORE_LINE_ENDINGS | RULE_IGNORE_TRAILING_SPACE));
+}
+
+bool IsBlankUnderRules(std::string_view characters, uint32_t rules) {
+    constexpr uint32_t kSpaceRules = RULE_IGNORE_ALL_SPACE | RULE_IGNORE_SPACE_DIFFERENCES |
+                                     RULE_IGNORE_LEADING_SPACE | RULE_IGNORE_TRAILING_SPACE;
+    if (characters.empty()) return true;
+    return (rules & kSpaceRules) != 0 && std::all_of(characters.begin(), characters.end(), [](char c) {
+               return IsSpace(static_cast<unsigned char>(c));
+           });
 }
 
 void CompareLinesUnderRules(CStringCompare& compare, std::string_view left, std::string_view right,

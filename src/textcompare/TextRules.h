@@ -45,6 +45,16 @@ int WriteComparisonText(CSyntaxEditContext& side, uint32_t rules, std::string* o
 void GatherRegionLines(CSyntaxEditContext& side, uint32_t rules, int first, int end, bool atEnd,
                        TEXTLINES& lines, CLineStore& store);
 
+// Whether a last line without an ending differs from the same line with one
+// under the rule word: not where line endings or trailing white space are
+// ignored.
+bool MissingFinalEndingCounts(uint32_t rules);
+
+// Whether a line's characters are blank to ignore-blank-lines under the
+// rule word: empty, or only white space when a white-space rule (all, amount,
+// leading or trailing) takes it away, as diff -w -B, -b -B and -Z -B do.
+bool IsBlankUnderRules(std::string_view characters, uint32_t rules);
+
 // Appends the in-line differences of a line pair under the rule word (case,
 // white space) and the text comparison settings (word breaks, detail level).
 void CompareLinesUnderRules(CStringCompare& compare, std::string_view left, std::string_view right,

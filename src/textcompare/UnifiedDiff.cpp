@@ -20,6 +20,8 @@ namespace corvatine {
 
 namespace {
 
+constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
+
 // A change in real line numbers: [first, first + count) on each side.
 struct CHANGE {
     int left;
@@ -55,10 +57,12 @@ public:
             m_lazy = breaks == "\r\n";
         }
         m_ownBytes = kind == ENCODING_CODEPAGE || kind == ENCODING_UTF8;
+        m_bom = kind == ENCODING_UTF8;
         const int rows = side.GetLineCount();
         int lastRow = rows - 1;
         while (lastRow >= 0 && (side.GetLine(lastRow).flags & LF_GHOST)) --lastRow;
-        bool inBuffer = !m_converter;
+        // The byte-order mark is part of the first line as patch reads it.
+        bool inBuffer = !m_converter && !m_bom;
         int count = 0;
         for (int row = 0; row <= lastRow && inBuffer; ++row) {
             const CSyntaxTextLine& line = side.GetLine(row);
@@ -75,6 +79,8 @@ public:
         List();
     }
     int Count() const { return m_count; }
+    // Whether the file starts with a UTF-8 byte-order mark.
+    bool HasBom() const { return m_bom; }
     // Real line i, with its ending.
     std::string_view Line(int i) const {
         if (m_listed) {
@@ -108,11 +114,12 @@ private:
             const CSyntaxTextLine& line = m_side.GetLine(row);
             if (line.flags & LF_GHOST) continue;
             const std::string* read = m_ownBytes ? m_side.BytesAsRead(line) : nullptr;
-            if (read == nullptr && !m_converter) {
+            const bool first = m_bom && m_lines.empty();
+            if (read == nullptr && !m_converter && !first) {
                 m_lines.emplace_back(line.Text(), static_cast<size_t>(line.FullLength()));
                 continue;
             }
-            if (read == nullptr && m_lazy) {
+            if (read == nullptr && m_lazy && !first) {
                 // Its characters for now: the ending, and whether there are
                 // any, are what the converted line has.
                 if (m_pendingRows.empty()) m_pendingRows.resize(m_lines.size(), -1);
@@ -120,12 +127,14 @@ private:
                 m_pendingRows.push_back(row);
                 continue;
             }
-            std::string& bytes = m_converted.emplace_back();
+            std::string& bytes = m_converted.emplace_back(first ? kUtf8Bom : "");
             int lossy = 0;
             if (read != nullptr)
-                bytes = *read;
-            else
+                bytes += *read;
+            else if (m_converter)
                 m_converter->Convert(line.Characters(), bytes, lossy);
+            else
+                bytes.append(line.Characters());
             bytes.append(line.Ending());
             m_lines.emplace_back(bytes);
             if (!m_pendingRows.empty()) m_pendingRows.push_back(-1);
@@ -157,6 +166,7 @@ private:
     std::unique_ptr<CCharsetConverter> m_converter;
     bool m_lazy = false;  // lines are converted when written
     bool m_ownBytes = false;
+    bool m_bom = false;
     bool m_listed = false;
     int m_count = 0;
     mutable platform::LargeVector<std::string_view> m_lines;
@@ -173,16 +183,19 @@ void AppendLine(std::string& out, char prefix, std::string_view bytes) {
 }
 
 // Writes the real lines [first, last) of a side with a prefix, one patch
-// line at a time.
-void AppendLines(std::string& out, char prefix, const SIDELINES& side, int first, int last) {
+// line at a time; returns how many patch lines.
+int AppendLines(std::string& out, char prefix, const SIDELINES& side, int first, int last) {
     std::string current;
+    int written = 0;
     for (int i = first; i < last; ++i) {
         current.append(side.Line(i));
         if ((!current.empty() && current.back() == '\n') || i == side.Count() - 1) {
             AppendLine(out, prefix, current);
             current.clear();
+            ++written;
         }
     }
+    return written;
 }
 
 // The C escape of a byte in a quoted name: a letter for the common controls,
@@ -248,22 +261,29 @@ void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, c
     CTextCompareObject& rightSide = context.Side(1);
     const SIDELINES sides[2] = {SIDELINES(leftSide), SIDELINES(rightSide)};
 
-    // The sections, and the rows that differ in their terminators alone.
+    // The sections, and the rows that differ in their terminators alone or,
+    // where only one file has a byte-order mark, in that mark.
     std::vector<CHANGE> changes;
     for (const CTextSection& s : context.Sections().Sections())
         changes.push_back(
             {s.leftFirst, s.leftLast - s.leftFirst + 1, s.rightFirst, s.rightLast - s.rightFirst + 1});
+    const bool bomDiffers = sides[0].HasBom() != sides[1].HasBom();
     const int rows = std::min(leftSide.GetLineCount(), rightSide.GetLineCount());
     for (int row = 0; row < rows; ++row) {
         const CSyntaxTextLine& l = leftSide.GetLine(row);
         const CSyntaxTextLine& r = rightSide.GetLine(row);
-        if (!(l.flags & LF_TRIVIAL) || ((l.flags | r.flags) & (LF_GHOST | LF_CHANGED | LF_ONE_SIDED)))
-            continue;
-        if (l.Ending() == r.Ending()) continue;
-        changes.push_back({leftSide.RowToRealLine(row), 1, rightSide.RowToRealLine(row), 1});
+        if ((l.flags | r.flags) & (LF_GHOST | LF_CHANGED | LF_ONE_SIDED)) continue;
+        const int leftLine = leftSide.RowToRealLine(row), rightLine = rightSide.RowToRealLine(row);
+        const bool endings = (l.flags & LF_TRIVIAL) && l.Ending() != r.Ending();
+        if (endings || (bomDiffers && (leftLine == 0 || rightLine == 0)))
+            changes.push_back({leftLine, 1, rightLine, 1});
     }
-    std::sort(changes.begin(), changes.end(),
-              [](const CHANGE& a, const CHANGE& b) { return a.left < b.left; });
+    // In the order of both sides: a section that inserts lines starts where
+    // the line after it does on the left, and must come before that line's
+    // change (an unstable sort on the left alone put it anywhere among them).
+    std::sort(changes.begin(), changes.end(), [](const CHANGE& a, const CHANGE& b) {
+        return a.left != b.left ? a.left < b.left : a.right < b.right;
+    });
 
     // Clip to the lines that exist (the engine's empty last line is none).
     std::vector<CHANGE> joined;
@@ -285,9 +305,12 @@ void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, c
         std::vector<CHANGE> merged;
         for (const CHANGE& c : joined) {
             if (!merged.empty() && c.left <= merged.back().left + merged.back().leftCount) {
+                // Both sides' spans joined, whichever starts first.
                 CHANGE& last = merged.back();
+                const int rightEnd = std::max(last.right + last.rightCount, c.right + c.rightCount);
                 last.leftCount = std::max(last.left + last.leftCount, c.left + c.leftCount) - last.left;
-                last.rightCount = std::max(last.right + last.rightCount, c.right + c.rightCount) - last.right;
+                last.right = std::min(last.right, c.right);
+                last.rightCount = rightEnd - last.right;
                 moved = true;
             } else {
                 merged.push_back(c);
@@ -344,19 +367,24 @@ void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, c
             while (stopLine < sides[0].Count() && !sides[0].StartsLine(stopLine)) ++stopLine;
         }
         const int rightStartLine = first.right - (first.left - startLine);
-        const int rightStopLine = last.right + last.rightCount + (stopLine - changeStop);
-        out += "@@ -" + Range(at(pl, startLine), at(pl, stopLine) - at(pl, startLine)) + " +" +
-               Range(at(pr, rightStartLine), at(pr, rightStopLine) - at(pr, rightStartLine)) + " @@\n";
 
+        // The right side's count is that of the lines written for it: its
+        // context is the left's, whose lines may end otherwise where line
+        // endings are ignored (a lone carriage return joins two lines).
+        std::string body;
+        int rightLines = 0;
         int line = startLine;
         for (size_t c = k; c < end; ++c) {
             const CHANGE& change = joined[c];
-            AppendLines(out, ' ', sides[0], line, change.left);
-            AppendLines(out, '-', sides[0], change.left, change.left + change.leftCount);
-            AppendLines(out, '+', sides[1], change.right, change.right + change.rightCount);
+            rightLines += AppendLines(body, ' ', sides[0], line, change.left);
+            AppendLines(body, '-', sides[0], change.left, change.left + change.leftCount);
+            rightLines += AppendLines(body, '+', sides[1], change.right, change.right + change.rightCount);
             line = change.left + change.leftCount;
         }
-        AppendLines(out, ' ', sides[0], line, stopLine);
+        rightLines += AppendLines(body, ' ', sides[0], line, stopLine);
+        out += "@@ -" + Range(at(pl, startLine), at(pl, stopLine) - at(pl, startLine)) + " +" +
+               Range(at(pr, rightStartLine), rightLines) + " @@\n";
+        out += body;
         k = end;
     }
 }

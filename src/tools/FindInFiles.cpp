@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <system_error>
+#include <unordered_set>
 
 #include "platform/File.h"
 #include "platform/FileAttributes.h"
@@ -117,12 +118,16 @@ int CFindInFiles::Run(const FINDINFILESREQUEST& request, platform::CEvent& stop)
 }
 
 bool CFindInFiles::SearchFolder(const FOLDER& folder, std::vector<FOLDER>& pending) {
+    // A file that several patterns match ("*.c;*.C", or one given twice) is
+    // searched once, where the first of them lists it.
+    std::unordered_set<std::string> searched;
     for (const std::string& pattern : m_patterns) {
         platform::CFileFindEx find;
         if (find.FindFile(folder.path, pattern)) {
             while (find.FindNextFile()) {
                 if (Stopped()) return false;
                 if (find.IsDirectory()) continue;
+                if (m_patterns.size() > 1 && !searched.insert(find.GetFileName()).second) continue;
                 if (!SearchFile(find.GetFilePath())) return false;
             }
         }

@@ -71,7 +71,8 @@ std::string_view LineNodeText(std::string_view text);
 // Each pattern of the file types, in the order written, lists the files of
 // the folder it matches (without regard to case; "*.*" matches every name),
 // in the order the file system gives them; each regular file among them is
-// searched (a link to one too; devices and fifos are not opened). With
+// searched (a link to one too; devices and fifos are not opened), once even
+// when several patterns match it. With
 // FIF_SUBFOLDERS every subfolder is then searched the same way, in the
 // order listed, after the folder's own files; a link to a folder is
 // followed unless it leads back to a folder being searched. A file that

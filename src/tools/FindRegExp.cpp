@@ -1,31 +1,11 @@
 #include "tools/FindRegExp.h"
 
-#include <locale.h>
-
 #include <bitset>
 #include <cstring>
 
 namespace corvatine {
 
 namespace {
-
-// The C library compiles and matches under the locale of the calling
-// thread; find in files works on bytes, so it runs them under "C".
-class CByteLocale {
-public:
-    CByteLocale() {
-        static const locale_t byteLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
-        if (byteLocale != locale_t(0)) m_previous = uselocale(byteLocale);
-    }
-    ~CByteLocale() {
-        if (m_previous != locale_t(0)) uselocale(m_previous);
-    }
-    CByteLocale(const CByteLocale&) = delete;
-    CByteLocale& operator=(const CByteLocale&) = delete;
-
-private:
-    locale_t m_previous = locale_t(0);
-};
 
 // The classic library's operators.
 constexpr const char* kMeta = "^$.[()|?+*\\";
@@ -278,15 +258,8 @@ private:
 
 }  // namespace
 
-CFindRegExp::~CFindRegExp() { Free(); }
-
-void CFindRegExp::Free() {
-    if (m_compiled) regfree(&m_regex);
-    m_compiled = false;
-}
-
 bool CFindRegExp::Compile(std::string_view expression, bool matchCase) {
-    Free();
+    m_compiled = false;
     m_error.clear();
     m_translation.clear();
     const std::string text(expression.substr(0, expression.find('\0')));
@@ -299,41 +272,20 @@ bool CFindRegExp::Compile(std::string_view expression, bool matchCase) {
         return false;
     }
     m_translation = translator.Output();
-    const CByteLocale bytes;
-    const int flags = REG_EXTENDED | REG_NEWLINE | (matchCase ? 0 : REG_ICASE);
-    const int result = regcomp(&m_regex, m_translation.c_str(), flags);
-    if (result != 0) {
-        char message[256];
-        regerror(result, &m_regex, message, sizeof message);
-        m_error = message;
-        regfree(&m_regex);
+    if (!m_automaton.Compile(m_translation, !matchCase)) {
+        // The translator writes only what the automaton reads.
+        m_error = "junk on end";
         return false;
     }
     m_compiled = true;
     return true;
 }
 
-bool CFindRegExp::Matches(std::string_view line) const {
-    if (!m_compiled) return false;
-    const CByteLocale bytes;
-    regmatch_t match[1];
-    match[0].rm_so = 0;
-    match[0].rm_eo = static_cast<regoff_t>(line.size());
-    return regexec(&m_regex, line.data(), 1, match, REG_STARTEND) == 0;
-}
+bool CFindRegExp::Matches(std::string_view line) const { return m_compiled && m_automaton.Matches(line); }
 
 size_t CFindRegExp::FindInLines(std::string_view text) const {
-    if (!m_compiled || text.empty()) return std::string_view::npos;
-    const CByteLocale bytes;
-    regmatch_t match[1];
-    match[0].rm_so = 0;
-    match[0].rm_eo = static_cast<regoff_t>(text.size());
-    // The end of the text follows a line feed: it is no end of a line, and an
-    // empty match there belongs to no line.
-    if (regexec(&m_regex, text.data(), 1, match, REG_STARTEND | REG_NOTEOL) != 0)
-        return std::string_view::npos;
-    const auto at = static_cast<size_t>(match[0].rm_so);
-    return at < text.size() ? at : std::string_view::npos;
+    if (!m_compiled) return std::string_view::npos;
+    return m_automaton.FindInLines(text);
 }
 
 }  // namespace corvatine

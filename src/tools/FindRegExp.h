@@ -11,9 +11,10 @@
 //   \c       the character c itself
 //
 // Every other character stands for itself. An expression is checked as that
-// library checks it, with its messages, and then matched by the C library's
-// POSIX extended expressions, byte by byte whatever the locale. What differs
-// from that library:
+// library checks it, with its messages, translated to a POSIX extended
+// expression, and matched byte by byte whatever the locale by an automaton
+// (LineAutomaton.h) in time that grows with the line's length alone, where
+// the classic library backtracks. What differs from that library:
 // - an expression is tried on a line without its line feed, so "$" matches
 //   at the end of every line (on the line with its line feed it would match
 //   only at the end of a file's last line);
@@ -26,18 +27,17 @@
 //   only at "|", ")" or the end) and its internal errors do not.
 #pragma once
 
-#include <regex.h>
-
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "tools/LineAutomaton.h"
 
 namespace corvatine {
 
 class CFindRegExp {
 public:
     CFindRegExp() = default;
-    ~CFindRegExp();
     CFindRegExp(const CFindRegExp&) = delete;
     CFindRegExp& operator=(const CFindRegExp&) = delete;
 
@@ -52,24 +52,22 @@ public:
     const std::string& Error() const { return m_error; }
 
     // True when the expression matches somewhere in the line, which holds no
-    // line feed.
+    // line feed. One object is not searched from two threads at once.
     bool Matches(std::string_view line) const;
 
     // Whether FindInLines may be used: the expression holds no line feed.
     bool LinesAtOnce() const { return m_linesAtOnce; }
-    // The offset of the first match in text, which is whole lines each
-    // ending in a line feed, the expression tried on each line as Matches
-    // tries it (the line feed is no part of the line); npos when it matches
-    // no line.
+    // The offset of the start of the first line of text (whole lines each
+    // ending in a line feed) that the expression matches, tried on each line
+    // as Matches tries it (the line feed is no part of the line); npos when
+    // it matches no line.
     size_t FindInLines(std::string_view text) const;
 
-    // The POSIX extended expression that does the matching.
+    // The POSIX extended expression that is matched.
     const std::string& Translation() const { return m_translation; }
 
 private:
-    void Free();
-
-    regex_t m_regex{};
+    CLineAutomaton m_automaton;
     bool m_compiled = false;
     bool m_linesAtOnce = false;
     std::string m_error;

@@ -421,11 +421,8 @@ void CMainFrame::CreateMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     add(help, QStringLiteral("&Command Line..."), "commandLineHelp", QKeySequence(QStringLiteral("F1")),
         [this] { ShowHelp(); });
-    add(help, QStringLiteral("&About Corvatine"), "about", QKeySequence(), [this] {
-        QMessageBox::about(this, QStringLiteral("About Corvatine"),
-                           QStringLiteral("Corvatine compares, merges and synchronises text files, binary "
-                                          "files and folder trees."));
-    });
+    add(help, QStringLiteral("&About Corvatine"), "about", QKeySequence(),
+        [this] { QMessageBox::about(this, QStringLiteral("About Corvatine"), AboutText()); });
 
     QToolBar* bar = addToolBar(QStringLiteral("Standard"));
     bar->setObjectName(QStringLiteral("toolbar"));

@@ -2,6 +2,7 @@
 
 #include "fileio/CodePages.h"
 #include "fileio/Conversion.h"
+#include "launch/ProgramNames.h"
 
 namespace corvatine::ui {
 
@@ -23,6 +24,14 @@ std::string ToWorking(const QString& text) {
     int lossy = 0;
     converter.Convert(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), out, lossy);
     return out;
+}
+
+QString AboutText() {
+    return QStringLiteral(
+               "Corvatine %1\n\nCorvatine compares, merges and synchronises text files, binary files "
+               "and folder trees.\n\n%2\n%3")
+        .arg(QString::fromUtf8(kProgramVersion), QString::fromUtf8(kCopyrightNotice),
+             QString::fromUtf8(kLicenceNotice));
 }
 
 }  // namespace corvatine::ui

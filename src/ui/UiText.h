@@ -24,4 +24,8 @@ std::string ToWorking(const QString& text);
 inline QString FromPath(const std::string& path) { return QString::fromLocal8Bit(path.c_str()); }
 inline std::string ToPath(const QString& path) { return path.toLocal8Bit().toStdString(); }
 
+// What the About box says: the program, its version, what it does, its
+// copyright and licence.
+QString AboutText();
+
 }  // namespace corvatine::ui

@@ -498,5 +498,57 @@ TEST_F(CompareTest, IgnoringCommentsInSeveralLanguages) {
     EXPECT_EQ(Run({"-c", "-t:text", "-r:ic", "left.py", "right.py"}).exitStatus, 1);
 }
 
+// The verdict "same" or "different" under rules that have a GNU diff option
+// of the same meaning is diff's verdict.
+TEST_F(CompareTest, RulesJudgeBlankLinesAsDiffDoes) {
+    const struct {
+        const char* left;
+        const char* right;
+        const char* rules;
+        std::vector<std::string> diffOptions;
+    } cases[] = {
+        // A line of only blanks is blank where white space is ignored.
+        {"a\nb\n", "a\n   \nb\n", "ias|ibl", {"-w", "-B"}},
+        {"a\nb\n", "a\n \t \nb\n", "isd|ibl", {"-b", "-B"}},
+        {"a\nb\n", "a\n  \nb\n", "its|ibl", {"-Z", "-B"}},
+        {"a\nb\n", "a\n  \nb\n", "ibl", {"-B"}},
+        {"a\nb\n", "a\n\t\nb\n", "ite|ibl", {"-E", "-B"}},
+        // An empty line inserted next to a line of blanks.
+        {"x\n   \ny\n", "x\n\n   \ny\n", "ias|ibl", {"-w", "-B"}},
+        {"x\n\ny\n", "x\n   \n\ny\n", "ias|ibl", {"-w", "-B"}},
+        {"x\n\ny\n", "x\n   \n\ny\n", "isd|ibl", {"-b", "-B"}},
+        // Blank lines of CR LF files with blank LF lines inserted.
+        {"a\r\n\r\nb\r\n", "a\r\n\r\n\nb\r\n", "ibl", {"-B"}},
+        {"a\r\n\r\nb\r\n\r\nc\r\n", "a\r\n\n\r\nb\r\n\n\n\r\nc\r\n", "ibl|icc", {"-B", "-i"}},
+    };
+    for (const auto& c : cases) {
+        Write(c.left, c.right);
+        std::vector<std::string> arguments = c.diffOptions;
+        arguments.insert(arguments.end(), {"-q", "left.txt", "right.txt"});
+        const int expected = test::RunProgram("/usr/bin/diff", arguments, {}, m_dir.Path()).exitStatus;
+        const test::ProgramResult ours =
+            Run({"--quiet", "-c", "-t:text", std::string("-r:") + c.rules, "left.txt", "right.txt"});
+        EXPECT_EQ(ours.exitStatus, expected) << c.rules << " on '" << c.left << "' and '" << c.right << "'";
+    }
+}
+
+// A missing final line break is a difference of line endings: where line
+// endings are ignored it is none, whatever the white-space rules, and where
+// they count it is one, whatever the white-space rules (as diff -Z and -b
+// agree with each other).
+TEST_F(CompareTest, AMissingFinalLineBreakIsALineEnding) {
+    Write("a\nb\n", "a\nb");
+    for (const char* rules : {"ieol", "ias|ieol", "isd|ieol", "its|ieol", "ils|ieol", "icc|ieol", "ibl|ieol"})
+        EXPECT_EQ(
+            Run({"--quiet", "-c", "-t:text", std::string("-r:") + rules, "left.txt", "right.txt"}).exitStatus,
+            0)
+            << rules;
+    for (const char* rules : {"icc", "ias", "isd", "its", "ils", "ibl"})
+        EXPECT_EQ(
+            Run({"--quiet", "-c", "-t:text", std::string("-r:") + rules, "left.txt", "right.txt"}).exitStatus,
+            1)
+            << rules;
+}
+
 }  // namespace
 }  // namespace corvatine

@@ -180,6 +180,51 @@ TEST_F(ExportTest, ATargetThatCannotBeWrittenGetsNothing) {
     EXPECT_EQ(test::RunProgram("/bin/sh", {"-c", "ls -A shut"}, {}, dir.Path()).out, "");
 }
 
+// A page declared UTF-8 holds only UTF-8 that HTML allows: a byte that is
+// not valid UTF-8 is U+FFFD (and said so), a control character its picture;
+// Python's strict decoder reads the page. (Read as UTF-8 on purpose: left to
+// itself the program reads such a file in the code page it detects.)
+TEST_F(ExportTest, InvalidUtf8AndControlCharactersAreEscaped) {
+    dir.WriteFile("latin1.txt", "caf\xE9 na\xEFve\nbell\x07 esc\x1B del\x7F nul-free\n\xC3\xA9t\xC3\xA9\n");
+    const test::ProgramResult result =
+        Run({"-e", "latin1.txt", "--encoding=UTF-8", "--export=out.html", "--line-numbers=off"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(
+        result.err,
+        "corvatine: warning: 2 bytes of 'latin1.txt' are not valid in its encoding and are shown as U+FFFD "
+        "in the page\n");
+    const Json page = Read("out.html");
+    EXPECT_EQ(page["text"],
+              "caf\xEF\xBF\xBD na\xEF\xBF\xBDve\nbell\xE2\x90\x87 esc\xE2\x90\x9B del\xE2\x90\xA1 "
+              "nul-free\n\xC3\xA9t\xC3\xA9\n");
+    // The description says what the bytes are: not valid UTF-8.
+    const Json info = Json::parse(result.out);
+    EXPECT_EQ(info["lossy"], true);
+    EXPECT_EQ(info["invalidBytes"], 2);
+    EXPECT_EQ(Json::parse(Run({"-e", "out.html"}).out)["invalidBytes"], 0);
+}
+
+// The page never replaces the file it is made of, under any name.
+TEST_F(ExportTest, ExportingOntoItsOwnFileIsRefused) {
+    dir.WriteFile("notes.txt", "text\n");
+    ASSERT_EQ(::symlink("notes.txt", (dir / "alias.txt").c_str()), 0);
+    ASSERT_EQ(::link((dir / "notes.txt").c_str(), (dir / "hard.txt").c_str()), 0);
+    for (const char* target : {"notes.txt", "./notes.txt", "alias.txt", "hard.txt"}) {
+        const test::ProgramResult result = Run({"-e", "notes.txt", std::string("--export=") + target});
+        EXPECT_EQ(result.exitStatus, 2) << target;
+        EXPECT_EQ(result.err, std::string("corvatine: cannot export to '") + target +
+                                  "': it is the file being exported, 'notes.txt'\n");
+        EXPECT_EQ(test::ReadFile(dir / "notes.txt"), "text\n") << target;
+    }
+    // Nor does a comparison's report replace a compared file.
+    dir.WriteFile("other.txt", "other\n");
+    const test::ProgramResult result = Run({"--report=other.txt", "notes.txt", "other.txt"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err,
+              "corvatine: cannot write the report to 'other.txt': it is the file compared, 'other.txt'\n");
+    EXPECT_EQ(test::ReadFile(dir / "other.txt"), "other\n");
+}
+
 TEST_F(ExportTest, TheExportWordsApplyOnlyWhereTheySay) {
     dir.WriteFile("file.c", kSource);
     dir.WriteFile("other.c", kSource);

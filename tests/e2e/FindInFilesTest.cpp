@@ -242,21 +242,59 @@ TEST(FindInFilesCommandTest, CtrlCCancelsTheSearch) {
     EXPECT_EQ(result.out.substr(result.out.size() - std::strlen(last)), last);
 }
 
-TEST(FindInFilesCommandTest, AnExpressionThatIsNotWellFormedIsSearchedForAsText) {
+TEST(FindInFilesCommandTest, AnExpressionThatIsNotWellFormedIsTrouble) {
     test::TempDir dir;
     dir.WriteFile("d/a.txt", "call f(x\nf(x)\n");
+    for (const auto& [expression, reason] : {std::pair<const char*, const char*>{"f(x", "unmatched ()"},
+                                             {"a**", "nested *?+"},
+                                             {"[z-a]", "invalid [] range"},
+                                             {"x\\", "trailing \\"}}) {
+        const test::ProgramResult result = test::RunCorvatine(
+            {"--find-in-files=" + std::string(expression), "--regex", "--format=grep", "d"}, dir.Path());
+        EXPECT_EQ(result.exitStatus, 2) << expression;
+        EXPECT_EQ(result.err, "corvatine: invalid regular expression '" + std::string(expression) +
+                                  "': " + reason + "\n");
+        EXPECT_EQ(result.out, "") << expression;
+    }
+    // Without --regex the same text is text.
     const test::ProgramResult result =
-        test::RunCorvatine({"--find-in-files=f(x", "--regex", "--format=grep", "d"}, dir.Path());
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.err,
-              "corvatine: warning: 'f(x' is not a regular expression (unmatched ()): searching for the text "
-              "itself\n");
+        test::RunCorvatine({"--find-in-files=f(x", "--format=grep", "d"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, "d/a.txt:1:call f(x\nd/a.txt:2:f(x)\n");
 
     const test::ProgramResult expression =
         test::RunCorvatine({"--find-in-files=^f\\(x\\)$", "--regex", "--format=grep", "d"}, dir.Path());
     EXPECT_EQ(expression.err, "");
     EXPECT_EQ(expression.out, "d/a.txt:2:f(x)\n");
+}
+
+// A file that several of the patterns match is searched once.
+TEST(FindInFilesCommandTest, AFileMatchedByTwoPatternsIsSearchedOnce) {
+    test::TempDir dir;
+    dir.WriteFile("d/a.c", "needle\nhay\nneedle\n");
+    dir.WriteFile("d/b.h", "needle\n");
+    dir.WriteFile("d/sub/c.c", "needle\n");
+    const test::ProgramResult grep = test::RunProgram(
+        "/usr/bin/grep", {"-rn", "--include=*.c", "--include=*.h", "needle", "d"}, {}, dir.Path());
+    std::vector<std::string> expected;
+    std::istringstream lines(grep.out);
+    for (std::string line; std::getline(lines, line);) expected.push_back(line);
+    std::sort(expected.begin(), expected.end());
+    for (const char* types : {"*.c;*.c", "*.c;*.C;*.h", "*.*;*.c;a.*;*.h", "*.c;*.h;*.c;*"}) {
+        const test::ProgramResult result = test::RunCorvatine(
+            {"--find-in-files=needle", std::string("--types=") + types, "--subfolders", "--format=grep", "d"},
+            dir.Path());
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        std::vector<std::string> ours;
+        std::istringstream out(result.out);
+        for (std::string line; std::getline(out, line);) ours.push_back(line);
+        std::sort(ours.begin(), ours.end());
+        if (std::string(types) == "*.c;*.c") {
+            EXPECT_EQ(ours.size(), 3u) << types;  // a.c twice, c.c once
+        } else {
+            EXPECT_EQ(ours, expected) << types;
+        }
+    }
 }
 
 TEST(FindInFilesCommandTest, RefusesWhatItCannotDo) {

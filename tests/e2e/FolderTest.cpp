@@ -75,6 +75,30 @@ TEST(FolderTest, TreeOutputAndExitStatus) {
     EXPECT_EQ(result.out, "");
 }
 
+// Files named for a folder comparison are replaced by the folders holding
+// them, and the program says so, and says when that is one folder twice.
+TEST(FolderTest, FilesNamedForAFolderComparisonAreReplacedAloud) {
+    test::TempDir dir;
+    dir.WriteFile("x.tar", "one");
+    dir.WriteFile("y.tar", "two");
+    dir.WriteFile("sub/z.tar", "three");
+    test::ProgramResult result =
+        test::RunCorvatine({"--no-gui", "-c", "/t:folder", "--format=brief", "x.tar", "y.tar"}, dir.Path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err,
+              "corvatine: 'x.tar' is no folder: comparing the folder '.' that holds it\n"
+              "corvatine: 'y.tar' is no folder: comparing the folder '.' that holds it\n"
+              "corvatine: both paths stand for the folder '.': it is compared with itself\n");
+    result = test::RunCorvatine({"--no-gui", "-c", "/t:folder", "--format=brief", "x.tar", "sub/z.tar"},
+                                dir.Path());
+    EXPECT_EQ(result.err,
+              "corvatine: 'x.tar' is no folder: comparing the folder '.' that holds it\n"
+              "corvatine: 'sub/z.tar' is no folder: comparing the folder 'sub' that holds it\n");
+    // Folders named as folders: nothing to say.
+    result = test::RunCorvatine({"--no-gui", "-c", "/t:folder", "--format=brief", ".", "sub"}, dir.Path());
+    EXPECT_EQ(result.err, "");
+}
+
 TEST(FolderTest, ShowChoosesTheRows) {
     test::TempDir dir;
     dir.WriteFile("a/same", "s");

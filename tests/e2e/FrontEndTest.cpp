@@ -27,10 +27,26 @@ TEST(FrontEndTest, HelpAndVersion) {
         EXPECT_EQ(result.exitStatus, 0) << help;
         EXPECT_EQ(result.out.rfind("Usage: corvatine", 0), 0u) << help;
         EXPECT_NE(result.out.find("--print-request"), std::string::npos);
+        // A binary range's end is exclusive, as the ranges show it.
+        EXPECT_NE(result.out.find("exclusive (00000098-00000099 is the one byte at 0x98)"),
+                  std::string::npos);
     }
+    // The version names the program, its version and its licence; the
+    // licence is the one in LICENSE.
     const test::ProgramResult version = RunCorvatine({"--version"});
     EXPECT_EQ(version.exitStatus, 0);
     EXPECT_EQ(version.out.rfind("corvatine ", 0), 0u);
+    EXPECT_NE(version.out.find("\nCopyright 2026 Corvatine maintainers\nLicensed under the MIT licence:"),
+              std::string::npos)
+        << version.out;
+    const std::string licence = test::ReadFile(std::string(CORVATINE_SOURCE_DIR) + "/LICENSE");
+    EXPECT_EQ(licence.rfind("MIT License\n\nCopyright (c) 2026 Corvatine maintainers\n", 0), 0u);
+    EXPECT_NE(licence.find("THE SOFTWARE IS PROVIDED \"AS IS\", WITHOUT WARRANTY OF ANY KIND"),
+              std::string::npos);
+    const std::string copyright = test::ReadFile(std::string(CORVATINE_SOURCE_DIR) + "/packaging/copyright");
+    EXPECT_NE(copyright.find("\nFiles: *\nCopyright: 2026 Corvatine maintainers\nLicense: Expat\n"),
+              std::string::npos);
+    EXPECT_EQ(copyright.find("all-rights-reserved"), std::string::npos);
 }
 
 TEST(FrontEndTest, PrintsTheTextRequest) {

@@ -336,5 +336,77 @@ TEST_F(IntegrationTest, HgExtdiffRunsTheProgram) {
     EXPECT_NE(result.out.find('|'), std::string::npos) << result.out;
 }
 
+// Two runs switching git on at once: one integrates, the other finds it
+// integrated, and the backup holds the user's tools, which switching off
+// gives back.
+TEST_F(IntegrationTest, TwoRunsAtOnceKeepTheUsersGitSettings) {
+    const std::string gitconfig = home / ".gitconfig";
+    const std::string before = "[diff]\n\ttool = meld\n[merge]\n\ttool = kdiff3\n";
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        home.WriteFile(".gitconfig", before);
+        const test::ProgramResult both = test::RunProgram(
+            "/bin/sh",
+            {"-c", "\"$0\" --integrate=git > one.out 2>&1 & \"$0\" --integrate=git > two.out 2>&1 & wait",
+             test::CorvatineProgram()},
+            env, home.Path());
+        ASSERT_EQ(both.exitStatus, 0) << both.err;
+        const std::string outputs = test::ReadFile(home / "one.out") + test::ReadFile(home / "two.out");
+        EXPECT_TRUE(outputs == "git: integrated\ngit: already integrated\n" ||
+                    outputs == "git: already integrated\ngit: integrated\n")
+            << outputs;
+        const std::string integrated = test::ReadFile(gitconfig);
+        EXPECT_NE(integrated.find("[difftool \"corvatine\"]"), std::string::npos) << integrated;
+        EXPECT_NE(integrated.find("[mergetool \"corvatine\"]"), std::string::npos) << integrated;
+        const test::ProgramResult off = Corvatine({"--unintegrate=git"});
+        ASSERT_EQ(off.exitStatus, 0) << off.err;
+        EXPECT_EQ(off.out, "git: unintegrated\n");
+        EXPECT_EQ(test::ReadFile(gitconfig), before) << "attempt " << attempt;
+    }
+}
+
+// A key git holds twice cannot take one value and be put back: the switch
+// is refused with that reason, and nothing changes.
+TEST_F(IntegrationTest, AGitKeySetTwiceIsNamed) {
+    const std::string before = "[diff]\n\ttool = meld\n[diff]\n\ttool = vimdiff\n";
+    const std::string gitconfig = home.WriteFile(".gitconfig", before);
+    const test::ProgramResult result = Corvatine({"--integrate=git"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, "corvatine: cannot integrate with Git: Git: diff.tool is set more than once in " +
+                              gitconfig + " (meld, vimdiff): keep one of them and try again\n");
+    EXPECT_EQ(test::ReadFile(gitconfig), before);
+    EXPECT_EQ(test::ReadFile(settings + "/registry.reg").find("Integration\\Git"), std::string::npos);
+}
+
+// After the user chose another diff tool, switching off still takes this
+// program's sections and its merge tool away, and leaves the user's choice.
+TEST_F(IntegrationTest, SwitchingOffAfterTheUserChoseAnotherTool) {
+    const std::string gitconfig = home.WriteFile(".gitconfig", "[merge]\n\ttool = kdiff3\n");
+    ASSERT_EQ(Corvatine({"--integrate=git"}).exitStatus, 0);
+    Client("git", {"config", "--global", "diff.tool", "meld"}, home.Path());
+    EXPECT_NE(Corvatine({"--integration-status"}).out.find("git: installed, integrated: no\n"),
+              std::string::npos);
+    const test::ProgramResult result = Corvatine({"--unintegrate=git"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "git: unintegrated\n");
+    EXPECT_EQ(test::ReadFile(gitconfig), "[merge]\n\ttool = kdiff3\n[diff]\n\ttool = meld\n");
+    EXPECT_EQ(test::ReadFile(settings + "/registry.reg").find("Integration\\Git"), std::string::npos);
+    EXPECT_EQ(Corvatine({"--unintegrate=git"}).out, "git: not integrated\n");
+}
+
+// A diff-cmd whose value goes on over indented lines is replaced whole, and
+// put back whole; svn then runs the program with its own words only.
+TEST_F(IntegrationTest, AnEntryWithContinuationLinesIsReplacedWhole) {
+    const std::string before =
+        "[helpers]\ndiff-cmd = /usr/local/bin/mydiff\n   --side-by-side\n\t--width=200\n# diff3-cmd = x\n\n"
+        "[miscellany]\nglobal-ignores = *.o\n";
+    const std::string config = home.WriteFile(".subversion/config", before);
+    ASSERT_EQ(Corvatine({"--integrate=svn"}).exitStatus, 0);
+    EXPECT_EQ(test::ReadFile(config),
+              "[helpers]\ndiff-cmd = " + installDir +
+                  "/corvatine\n# diff3-cmd = x\n\n[miscellany]\nglobal-ignores = *.o\n");
+    ASSERT_EQ(Corvatine({"--unintegrate=svn"}).exitStatus, 0);
+    EXPECT_EQ(test::ReadFile(config), before);
+}
+
 }  // namespace
 }  // namespace corvatine

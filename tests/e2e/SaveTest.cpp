@@ -3,7 +3,11 @@
 // written is left alone with a message naming it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "support/TestSupport.h"
 
@@ -122,6 +126,32 @@ TEST_F(SaveTest, LinesReadWithLossComeBackByteForByte) {
               "copy.txt\nleft.txt\nodd.txt\nright.txt\n");
 }
 
+// A line read with loss and copied to the other side goes with what it was
+// read from: into a side of the same encoding as those bytes, into another
+// only after the question every lossy save asks.
+TEST_F(SaveTest, ALineReadWithLossKeepsItsBytesWhenCopied) {
+    // 0x81 is no character of code page 1252.
+    m_dir.WriteFile("left.txt", "same\nbad \x81 byte\n");
+    m_dir.WriteFile("right.txt", "same\nother\n");
+    test::ProgramResult result = test::RunCorvatine(
+        {"--copy=left-to-right", "--save", "--quiet", "--encoding=1252", "left.txt", "right.txt"},
+        m_dir.Path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), "same\nbad \x81 byte\n");
+
+    m_dir.WriteFile("right.txt", "same\nother\n");
+    result = test::RunCorvatine(
+        {"--copy=left-to-right", "--save", "--encoding=1252,UTF-8", "left.txt", "right.txt"}, m_dir.Path());
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("Line 2 cannot be saved exactly"), std::string::npos) << result.err;
+    EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), "same\nother\n");
+    result = test::RunCorvatine({"--copy=left-to-right", "--save", "--yes", "--quiet",
+                                 "--encoding=1252,UTF-8", "left.txt", "right.txt"},
+                                m_dir.Path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(test::ReadFile(m_dir / "right.txt"), "same\nbad ? byte\n");
+}
+
 TEST_F(SaveTest, SavingToADanglingLinkCreatesItsTarget) {
     m_dir.WriteFile("src.txt", "text\n");
     ASSERT_EQ(::symlink("made/target.txt", (m_dir / "link.txt").c_str()), 0);
@@ -131,6 +161,97 @@ TEST_F(SaveTest, SavingToADanglingLinkCreatesItsTarget) {
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_TRUE(S_ISLNK(Stat(m_dir / "link.txt").st_mode));
     EXPECT_EQ(test::ReadFile(m_dir / "made/target.txt"), "text\n");
+}
+
+// The access control list of "-rw-rw----+" with user:nobody:rw-,
+// group::---, mask::rw- in the kernel's form, as setfacl writes it.
+std::string AccessControlList() {
+    const auto entry = [](uint16_t tag, uint16_t permissions, uint32_t id) {
+        std::string bytes(8, '\0');
+        bytes[0] = static_cast<char>(tag & 0xFF);
+        bytes[1] = static_cast<char>(tag >> 8);
+        bytes[2] = static_cast<char>(permissions);
+        for (int i = 0; i < 4; ++i) bytes[4 + i] = static_cast<char>((id >> (8 * i)) & 0xFF);
+        return bytes;
+    };
+    constexpr uint32_t kNoId = 0xFFFFFFFF;
+    return std::string("\x02\0\0\0", 4) + entry(0x01, 6, kNoId) + entry(0x02, 6, 65534) +
+           entry(0x04, 0, kNoId) + entry(0x10, 6, kNoId) + entry(0x20, 0, kNoId);
+}
+
+std::string Attribute(const std::string& path, const char* name) {
+    char value[256];
+    const ssize_t size = ::getxattr(path.c_str(), name, value, sizeof value);
+    return size < 0 ? std::string("(none: ") + std::strerror(errno) + ")"
+                    : std::string(value, static_cast<size_t>(size));
+}
+
+// Saving keeps the file's access control list and extended attributes: the
+// group does not gain what the list withheld, nor the named user lose it.
+TEST_F(SaveTest, AccessControlListsAndExtendedAttributesAreKept) {
+    const std::string path = m_dir.WriteFile("notes.txt", "old text\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0660), 0);
+    const std::string acl = AccessControlList();
+    if (::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0 ||
+        ::setxattr(path.c_str(), "user.origin", "kept", 4, 0) != 0)
+        GTEST_SKIP() << "the file system takes no access control lists or user attributes: "
+                     << std::strerror(errno);
+    const struct stat before = Stat(path);
+    const test::ProgramResult result =
+        test::RunCorvatine({"-e", "notes.txt", "--search=old", "--replace=new", "--save"}, m_dir.Path());
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(test::ReadFile(path), "new text\n");
+    EXPECT_NE(Stat(path).st_ino, before.st_ino);  // replaced, not written in place
+    EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
+    EXPECT_EQ(Attribute(path, "user.origin"), "kept");
+    EXPECT_EQ(Stat(path).st_mode & 07777, 0660u);  // the group bits are the list's mask
+    // Save As onto it too, and the text comparison's save.
+    m_dir.WriteFile("other.txt", "other text\n");
+    ASSERT_EQ(test::RunCorvatine({"-e", "other.txt", "--save-as=notes.txt"}, m_dir.Path()).exitStatus, 0);
+    EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
+    ASSERT_EQ(CopyAndSave("other.txt", "notes.txt").exitStatus, 0);
+    EXPECT_EQ(test::ReadFile(path), "other text\n");
+    EXPECT_EQ(Attribute(path, "user.origin"), "kept");
+    EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
+}
+
+// A link another user planted in a sticky folder that everyone may write is
+// not written through (as the kernel's fs.protected_symlinks refuses it), by
+// any of the outputs; a link of the user's own, or of the folder's owner, is.
+TEST_F(SaveTest, LinksOfOthersInStickyFoldersAreNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can plant a link of another user";
+    const std::string victim = m_dir.WriteFile("private/victim.conf", "secret = 1\n");
+    const std::string sticky = m_dir.MakeFolder("sticky");
+    ASSERT_EQ(::chmod(sticky.c_str(), 01777), 0);
+    m_dir.WriteFile("t.txt", "text\n");
+    m_dir.WriteFile("u.txt", "other\n");
+    const struct {
+        std::vector<std::string> arguments;
+        const char* output;
+    } kCases[] = {
+        {{"-e", "t.txt", "--export=sticky/out"}, "sticky/out"},
+        {{"--report=sticky/out", "t.txt", "u.txt"}, "sticky/out"},
+        {{"-e", "t.txt", "--save-as=sticky/out"}, "sticky/out"},
+        {{"--save-comparison=sticky/out", "t.txt", "u.txt"}, "sticky/out"},
+    };
+    for (const auto& c : kCases) {
+        const std::string link = m_dir / c.output;
+        ::unlink(link.c_str());
+        ASSERT_EQ(::symlink(victim.c_str(), link.c_str()), 0);
+        ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+        const test::ProgramResult result = test::RunCorvatine(c.arguments, m_dir.Path());
+        EXPECT_EQ(result.exitStatus, 2) << c.arguments[2];
+        EXPECT_NE(result.err.find("symbolic link in a sticky folder"), std::string::npos) << result.err;
+        EXPECT_EQ(test::ReadFile(victim), "secret = 1\n") << c.arguments[2];
+        EXPECT_TRUE(S_ISLNK(Stat(link).st_mode));
+    }
+    // The user's own link is followed.
+    const std::string own = m_dir / "sticky/own";
+    ASSERT_EQ(::symlink(victim.c_str(), own.c_str()), 0);
+    const test::ProgramResult result =
+        test::RunCorvatine({"-e", "t.txt", "--save-as=sticky/own"}, m_dir.Path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(test::ReadFile(victim), "text\n");
 }
 
 }  // namespace

@@ -20,18 +20,18 @@ protected:
     test::TempDir dir;
 };
 
-TEST_F(SearchTest, EveryMatchWithItsLineAndColumn) {
+TEST_F(SearchTest, EachLineWithTheColumnsOfItsMatches) {
     dir.WriteFile("a.txt", "foo bar foo\r\ncaf\xC3\xA9 Foo\nnothing\n");
     test::ProgramResult result = Run({"-e", "a.txt", "--search=foo"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     // The column counts bytes: the two of "é" as well.
-    EXPECT_EQ(result.out, "1:1: foo bar foo\n1:9: foo bar foo\n2:7: caf\xC3\xA9 Foo\n");
+    EXPECT_EQ(result.out, "1:1,9: foo bar foo\n2:7: caf\xC3\xA9 Foo\n");
     EXPECT_EQ(result.err, "");
 
     result = Run({"-e", "a.txt", "--search=foo", "--match-case"});
-    EXPECT_EQ(result.out, "1:1: foo bar foo\n1:9: foo bar foo\n");
+    EXPECT_EQ(result.out, "1:1,9: foo bar foo\n");
     result = Run({"-e", "a.txt", "--search=foo", "--up"});
-    EXPECT_EQ(result.out, "2:7: caf\xC3\xA9 Foo\n1:9: foo bar foo\n1:1: foo bar foo\n");
+    EXPECT_EQ(result.out, "2:7: caf\xC3\xA9 Foo\n1:9,1: foo bar foo\n");
     result = Run({"-e", "a.txt", "--search=o b", "--quiet"});
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.out, "");
@@ -42,7 +42,6 @@ TEST_F(SearchTest, NothingFoundIsStatusOne) {
     for (const std::vector<std::string>& words : {std::vector<std::string>{"--search=xyz"},
                                                   {"--search=ABC", "--match-case"},
                                                   {"--search=b", "--whole-word"},
-                                                  {"--search=a(", "--regex"},
                                                   {"--search=xyz", "--replace=q"}}) {
         std::vector<std::string> arguments = {"-e", "a.txt"};
         arguments.insert(arguments.end(), words.begin(), words.end());
@@ -176,6 +175,19 @@ TEST_F(SearchTest, WordsThatDoNotFitTogether) {
          "'--find' searches the bytes of the hex view and '--search' the text of the editor: give one of "
          "them"},
         {{"a.txt", "a.txt", "--search=a"}, "'--search' does not apply to a text comparison"},
+        // A malformed expression is named with what is wrong, never "not found".
+        {{"-e", "a.txt", "--search=a(", "--regex"},
+         "invalid regular expression 'a(': '(' without its ')' at character 2"},
+        {{"-e", "a.txt", "--search=^#include", "--regex"},
+         "invalid regular expression '^#include': '#' repeats something that takes no character (one or "
+         "more, as few as possible; \\# is the character itself) at character 2"},
+        {{"-e", "a.txt", "--search=@x", "--regex", "--replace=y"},
+         "invalid regular expression '@x': '@' has nothing before it to repeat (zero or more, as few as "
+         "possible; \\@ is the character itself) at character 1"},
+        {{"-e", "a.txt", "--search=[b-a]", "--regex"},
+         "invalid regular expression '[b-a]': a range that runs backwards at character 5"},
+        {{"-e", "a.txt", "--search=x\\", "--regex"},
+         "invalid regular expression 'x\\': a backslash at the end at character 2"},
     };
     for (const auto& c : kCases) {
         const test::ProgramResult result = Run(c.arguments);
@@ -217,11 +229,16 @@ std::string GrepMatches(const std::string& path, const std::string& text,
     return out;
 }
 
-// The same from our output.
+// The same from our output: "LINE:COLUMN,COLUMN...: text" a line.
 std::string OurMatches(const std::string& out) {
     std::istringstream lines(out);
     std::string result, line;
-    while (std::getline(lines, line)) result += line.substr(0, line.find(':', line.find(':') + 1)) + "\n";
+    while (std::getline(lines, line)) {
+        const size_t colon = line.find(':');
+        std::istringstream columns(line.substr(colon + 1, line.find(':', colon + 1) - colon - 1));
+        std::string column;
+        while (std::getline(columns, column, ',')) result += line.substr(0, colon) + ":" + column + "\n";
+    }
     return result;
 }
 
@@ -266,6 +283,120 @@ TEST_F(SearchTest, GrepFindsTheSameMatches) {
         EXPECT_EQ(ours.exitStatus, 0) << c.pattern << ": " << ours.err;
         EXPECT_EQ(OurMatches(ours.out), expected) << c.pattern;
     }
+}
+
+// An em dash or a no-break space is no word character: whole words beside
+// them are found, as grep -w finds them in a UTF-8 locale.
+TEST_F(SearchTest, WholeWordsBesideNonAsciiPunctuation) {
+    const std::string text =
+        "LaTeX\xE2\x80\x94the\nword\xC2\xA0next\ncaf\xC3\xA9 the\xC3\xA9 the\xE2\x80\x99s \xC3\xA9the "
+        "the_x\n";
+    const std::string path = dir.WriteFile("f.txt", text);
+    for (const char* word : {"the", "LaTeX", "word", "next", "caf"}) {
+        std::vector<size_t> lineStarts = {0};
+        for (size_t i = 0; i < text.size(); ++i)
+            if (text[i] == '\n') lineStarts.push_back(i + 1);
+        const test::ProgramResult grep = test::RunProgram(
+            "/usr/bin/grep", {"-n", "-o", "-b", "-w", "-F", "-e", word, path}, {"LC_ALL=C.UTF-8"});
+        std::istringstream lines(grep.out);
+        std::string expected, line;
+        while (std::getline(lines, line)) {
+            const size_t colon = line.find(':'), second = line.find(':', colon + 1);
+            const size_t number = std::stoul(line.substr(0, colon));
+            expected += std::to_string(number) + ":" +
+                        std::to_string(std::stoul(line.substr(colon + 1, second - colon - 1)) -
+                                       lineStarts[number - 1] + 1) +
+                        "\n";
+        }
+        const test::ProgramResult ours =
+            Run({"-e", "f.txt", std::string("--search=") + word, "--whole-word", "--match-case"});
+        EXPECT_EQ(OurMatches(ours.out), expected) << word;
+        EXPECT_EQ(ours.exitStatus, expected.empty() ? 1 : 0) << word;
+    }
+    // Found at all (grep agrees on these): the line of the issue.
+    EXPECT_EQ(Run({"-e", "f.txt", "--search=the", "--whole-word"}).out.substr(0, 5), "1:9: ");
+}
+
+// Word anchors stand only where a word starts or ends: never on an empty
+// line, among blanks or punctuation; as GNU sed's \< and \> in UTF-8.
+TEST_F(SearchTest, WordAnchorsAsSedPlacesThem) {
+    const std::string text =
+        "LaTeX\xE2\x80\x94the\nword\xC2\xA0next\n\n   \n--!\nword\n two words "
+        "\na-b\ncaf\xC3\xA9\xE2\x80\x94x\n";
+    const std::string path = dir.WriteFile("f.txt", text);
+    for (const auto& [ours, sed] :
+         {std::pair<const char*, const char*>{"<", "s/\\</|/g"}, {">", "s/\\>/|/g"}}) {
+        const test::ProgramResult expected =
+            test::RunProgram("/usr/bin/sed", {sed, path}, {"LC_ALL=C.UTF-8"});
+        const test::ProgramResult result =
+            Run({"-e", "f.txt", "--regex", std::string("--search=") + ours, "--replace=|"});
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(result.out, expected.out) << ours;
+    }
+    dir.WriteFile("blank.txt", "\n  \n--\n");
+    EXPECT_EQ(Run({"-e", "blank.txt", "--regex", "--search=<"}).exitStatus, 1);
+    EXPECT_EQ(Run({"-e", "blank.txt", "--regex", "--search=>"}).exitStatus, 1);
+}
+
+// A repeated line break takes every line break that follows, as Perl's
+// expressions do.
+TEST_F(SearchTest, RepeatedLineBreaksTakeEveryOne) {
+    const struct {
+        const char* text;
+        const char* pattern;
+        const char* replacement;
+        const char* perl;  // the same substitution in Perl
+    } kCases[] = {
+        {"a\n\n\n\nb\n", "\\n\\n+", "\\n\\n", "s/\\n\\n+/\\n\\n/g"},
+        {"a\n\n\n\nb\n\n\nc\nd\n", "\\n+", "\\n", "s/\\n+/\\n/g"},
+        {"a\n\n\nb\n", "a\\n+b", "x", "s/a\\n+b/x/g"},
+        {"a\n\n\n\n\n\n\n\n\n\nb\n\nc\n", "(\\n)+", "<\\1>", "s/(\\n)+/<$1>/g"},
+        {"a\n\n\n\n\n\n\nb\n", "[\\n]+", "-", "s/[\\n]+/-/g"},
+        {"x\n\n\ny\nz\n\n", "\\n\\n+", "|", "s/\\n\\n+/|/g"},
+        {"k\n\n\n\n", "\\n#", "=", "s/\\n+?/=/g"},
+    };
+    for (const auto& c : kCases) {
+        dir.WriteFile("t.txt", c.text);
+        const test::ProgramResult perl =
+            test::RunProgram("/usr/bin/perl", {"-0777", "-pe", c.perl, dir / "t.txt"});
+        ASSERT_EQ(perl.exitStatus, 0) << perl.err;
+        const test::ProgramResult ours = Run({"-e", "t.txt", "--regex", std::string("--search=") + c.pattern,
+                                              std::string("--replace=") + c.replacement});
+        EXPECT_EQ(ours.exitStatus, 0) << c.pattern << ": " << ours.err;
+        EXPECT_EQ(ours.out, perl.out) << c.pattern;
+    }
+    dir.WriteFile("t.txt", "a\n\n\nb\n");
+    EXPECT_EQ(Run({"-e", "t.txt", "--regex", "--search=a\\n+b"}).out, "1:1: a\n");
+}
+
+// A line of a hundred thousand matches is printed once, cut around its
+// first match: the output stays small.
+TEST_F(SearchTest, LongLinesArePrintedOnceAndCut) {
+    std::string line;
+    for (int i = 0; i < 40000; ++i) line += "foo ";
+    dir.WriteFile("long.txt", "short foo line\n" + line + "\nx" + std::string(300, 'y') + "foo" +
+                                  std::string(300, 'z') + "\n");
+    const test::ProgramResult result = Run({"-e", "long.txt", "--search=foo"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    std::istringstream lines(result.out);
+    std::string first, second, third, rest;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    std::getline(lines, third);
+    EXPECT_FALSE(std::getline(lines, rest));
+    EXPECT_EQ(first, "1:7: short foo line");
+    std::string columns;
+    for (int i = 0; i < 40000; ++i) columns += (i ? "," : "") + std::to_string(4 * i + 1);
+    EXPECT_EQ(second, "2:" + columns + ": " + line.substr(0, 160) + "...");
+    EXPECT_EQ(third, "3:302: ..." + std::string(40, 'y') + "foo" + std::string(117, 'z') + "...");
+    EXPECT_LT(result.out.size(), 300000u);
+
+    // Upwards too: the columns from the last, the line listed once.
+    const test::ProgramResult up = Run({"-e", "long.txt", "--search=foo", "--up", "--match-case"});
+    EXPECT_EQ(up.exitStatus, 0) << up.err;
+    std::string reversed;
+    for (int i = 39999; i >= 0; --i) reversed += std::to_string(4 * i + 1) + (i ? "," : "");
+    EXPECT_NE(up.out.find("\n2:" + reversed + ": "), std::string::npos);
 }
 
 }  // namespace

@@ -85,11 +85,20 @@ TEST(RegularExpressionTest, WordAnchors) {
         {"<foo", "afoo foo", 5, 3},
         {"foo>", "foox foo", 5, 3},
         {"<foo>", "foo", 0, 3},
-        {"<b", "_b", 1, 1},         // "_" is no letter or digit, so a word starts after it
-        {"a>", "a_", kNoMatch, 0},  // but it is a word character: no word ends before it
-        {"<", " x", 0, 0},          // the start of the text always starts a word
-        {"x>", "x", 0, 1},          // and its end ends one
+        {"<b", "_b", kNoMatch, 0},   // "_" is a word character: no word starts after it
+        {"a>", "a_", kNoMatch, 0},   // nor ends before it
+        {"<", " x", 1, 0},           // a word starts where a word character follows none
+        {"<", "", kNoMatch, 0},      // so not in an empty text
+        {"<", " -- ", kNoMatch, 0},  // nor among blanks and punctuation
+        {">", "  ", kNoMatch, 0},
+        {">", "ab ", 2, 0},
+        {"x>", "x", 0, 1},  // the end of the text ends a word
         {"<\\s", "a b", kNoMatch, 0},
+        // Letters of any script are word characters; punctuation beyond ASCII is not.
+        {"<the", "LaTeX\xE2\x80\x94the", 8, 3},
+        {"word>", "word\xC2\xA0next", 0, 4},
+        {"<\xC3\xA9t", "x \xC3\xA9t\xC3\xA9", 2, 3},
+        {"<t", "\xC3\xA9t", kNoMatch, 0},
     });
 }
 

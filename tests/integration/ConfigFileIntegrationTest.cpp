@@ -171,6 +171,23 @@ TEST(ConfigTextTest, EntriesAreFoundInTheirSectionOnlyAndTheLastOneCounts) {
     EXPECT_EQ(text.FindSection("c"), -1);
 }
 
+// Indented lines after an entry continue its value: they go and come back
+// with it; a blank line or one in the first column ends it.
+TEST(ConfigTextTest, AnEntryTakesItsContinuationLines) {
+    CConfigText text("[a]\nkey = one\n  two\n\tthree\n\n  four\nnext = 5\n");
+    const int key = text.FindEntry("a", "key");
+    ASSERT_EQ(key, 1);
+    EXPECT_EQ(text.EntryLineCount(key), 3);
+    EXPECT_EQ(text.EntryText(key), "key = one\n  two\n\tthree");
+    EXPECT_EQ(text.EntryLineCount(text.FindEntry("a", "next")), 1);
+    text.ReplaceEntry(key, "key = new");
+    EXPECT_EQ(text.Text(), "[a]\nkey = new\n\n  four\nnext = 5\n");
+    text.ReplaceEntry(text.FindEntry("a", "key"), "key = one\n  two\n\tthree");
+    EXPECT_EQ(text.Text(), "[a]\nkey = one\n  two\n\tthree\n\n  four\nnext = 5\n");
+    text.RemoveEntry(text.FindEntry("a", "key"));
+    EXPECT_EQ(text.Text(), "[a]\n\n  four\nnext = 5\n");
+}
+
 TEST(ConfigTextTest, AnAppendedSectionGoesAgainWithWhatWasPutBeforeIt) {
     for (const std::string before : {"", "a = 1", "a = 1\n", "a = 1\n\n"}) {
         SCOPED_TRACE(before);

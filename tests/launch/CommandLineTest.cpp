@@ -109,7 +109,7 @@ TEST_F(CommandLineTest, FolderKindReplacesFilesByTheirFolders) {
 
     c = Parse({"-c", "/t:f", "relative.txt"});
     EXPECT_EQ(c.pathCount, 1);
-    EXPECT_EQ(c.paths[0], "");  // no containing folder
+    EXPECT_EQ(c.paths[0], ".");  // a bare name lies in the current folder
 
     c = Parse({"-c", "/t:f", left, dir / "gone/x"});
     EXPECT_EQ(c.paths[0], left);

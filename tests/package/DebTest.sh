@@ -84,7 +84,13 @@ done < <(find "$work/root" -type f -print0)
 # Unpacked, the program runs and compares.
 program=$work/root/usr/bin/corvatine
 got=$("$program" --version 2>&1)
-[ "$got" = "corvatine $version" ] || fail "the unpacked corvatine --version printed '$got'"
+[ "$(head -n 1 <<<"$got")" = "corvatine $version" ] || fail "the unpacked corvatine --version printed '$got'"
+grep -q '^Licensed under the MIT licence' <<<"$got" || fail "the unpacked corvatine --version names no licence"
+# The copyright file is machine-readable and gives the licence the program names.
+copyright=$work/root/usr/share/doc/corvatine/copyright
+head -n 1 "$copyright" | grep -qxF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  fail "the copyright file is not in the machine-readable format"
+grep -qx 'License: Expat' "$copyright" || fail "the copyright file does not give the MIT (Expat) licence"
 printf 'same\nold\n' >"$work/left.txt"
 printf 'same\nnew\n' >"$work/right.txt"
 "$program" --no-gui --format=unified --context=0 "$work/left.txt" "$work/right.txt" >"$work/diff.out" 2>&1

@@ -62,7 +62,8 @@ if command -v readelf >/dev/null; then
 fi
 program=$prefix/bin/corvatine
 version=$("$program" --version 2>&1)
-[[ $version =~ ^corvatine\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "corvatine --version printed '$version'"
+[[ $(head -n 1 <<<"$version") =~ ^corvatine\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "corvatine --version printed '$version'"
+grep -q '^Licensed under the MIT licence' <<<"$version" || fail "corvatine --version names no licence"
 printf 'one\ntwo\n' >"$work/a.txt"
 printf 'one\nthree\n' >"$work/b.txt"
 (cd "$work" && "$program" --no-gui --format=unified a.txt b.txt >"$work/diff.out" 2>&1)

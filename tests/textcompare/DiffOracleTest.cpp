@@ -3,6 +3,7 @@
 // hunks in the normal format.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "support/TestSupport.h"
@@ -37,7 +38,11 @@ protected:
     std::vector<std::string> DiffHunks(const std::string& a, const std::string& b, const std::string& flag) {
         const std::string left = dir.WriteFile("left", a), right = dir.WriteFile("right", b);
         std::vector<std::string> arguments = {"-H", "--tabsize=4"};
-        if (!flag.empty()) arguments.push_back(flag);
+        for (size_t from = 0; from < flag.size();) {
+            const size_t blank = std::min(flag.find(' ', from), flag.size());
+            arguments.push_back(flag.substr(from, blank - from));
+            from = blank + 1;
+        }
         arguments.push_back(left);
         arguments.push_back(right);
         const test::ProgramResult result = test::RunProgram("/usr/bin/diff", arguments);
@@ -57,11 +62,15 @@ protected:
                                          int tooExpensive = 256) {
         CTextCompare engine;
         engine.tooExpensiveMinimum = tooExpensive;
-        if (flag == "-w") engine.whiteSpaceMode = WHITESPACE_ALL;
-        if (flag == "-b") engine.whiteSpaceMode = WHITESPACE_AMOUNT;
-        if (flag == "-E") engine.whiteSpaceMode = WHITESPACE_TAB_EXPANSION;
-        if (flag == "-i") engine.ignoreCase = true;
-        if (flag == "-B") engine.ignoreBlankLines = true;
+        // One option, or white space with blank lines ("-w -B").
+        const auto has = [&](const char* option) {
+            return flag == option || flag.rfind(std::string(option) + " ", 0) == 0;
+        };
+        if (has("-w")) engine.whiteSpaceMode = WHITESPACE_ALL;
+        if (has("-b")) engine.whiteSpaceMode = WHITESPACE_AMOUNT;
+        if (has("-E")) engine.whiteSpaceMode = WHITESPACE_TAB_EXPANSION;
+        if (has("-i")) engine.ignoreCase = true;
+        if (has("-B") || flag.find(" -B") != std::string::npos) engine.ignoreBlankLines = true;
         std::unique_ptr<CLineFilter> filter;
         if (flag.rfind("-I", 0) == 0) {
             filter = std::make_unique<CLineFilter>(flag.substr(2));
@@ -87,7 +96,7 @@ protected:
 TEST_F(DiffOracleTest, SmallInputsWithEveryRule) {
     static const char* const alphabet[] = {"a",     "b",   "c",  "",   "a b",  "a  b", "A", "\tx",
                                            "    x", "  x", " a", "a ", "x\ty", "B",    "#c"};
-    static const char* const flags[] = {"", "-w", "-b", "-E", "-i", "-B", "-I^#"};
+    static const char* const flags[] = {"", "-w", "-b", "-E", "-i", "-B", "-I^#", "-w -B", "-b -B", "-E -B"};
     int compared = 0;
     for (int round = 0; round < 300; ++round) {
         const int letters = 2 + Pick(14);
@@ -104,7 +113,7 @@ TEST_F(DiffOracleTest, SmallInputsWithEveryRule) {
                 b[static_cast<size_t>(Pick(static_cast<int>(b.size())))] = alphabet[Pick(15)];
         }
         const std::string left = Join(a, Pick(10) > 0), right = Join(b, Pick(10) > 0);
-        const std::string flag = flags[Pick(7)];
+        const std::string flag = flags[Pick(10)];
         EXPECT_EQ(EngineHunks(left, right, flag), DiffHunks(left, right, flag))
             << "flag '" << flag << "'\nleft:\n"
             << left << "\nright:\n"

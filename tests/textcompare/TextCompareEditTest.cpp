@@ -326,6 +326,27 @@ TEST_F(TextCompareEditTest, ReplaceAllIsOneStep) {
     ExpectAligned();
 }
 
+// Lines read with loss keep what they were read from through copies, undo
+// and redo: saved unchanged in their encoding they are their bytes again.
+TEST_F(TextCompareEditTest, LinesReadWithLossKeepTheirBytesThroughTheHistory) {
+    CTextCompareParams request;
+    request.sides[0].path = m_dir.WriteFile("left.txt", "same\nbad \x81 byte\n");
+    request.sides[1].path = m_dir.WriteFile("right.txt", "same\nother\n");
+    request.codePages[0] = request.codePages[1] = 1252;  // 0x81 is no character of it
+    ASSERT_TRUE(m_doc.Open(request));
+    ASSERT_EQ(m_doc.CopySection(0, true), CTextCompareDoc::MERGE_DONE);
+    ASSERT_TRUE(m_doc.Undo());
+    ASSERT_TRUE(m_doc.Redo());
+    ASSERT_TRUE(m_doc.SaveSide(1));
+    EXPECT_EQ(test::ReadFile(request.sides[1].path), "same\nbad \x81 byte\n");
+    // Deleted and put back by undo, the line is its bytes again.
+    CPoint caret;
+    ASSERT_TRUE(m_doc.ReplaceText(0, {0, 1}, {0, 2}, "", 2, caret));
+    ASSERT_TRUE(m_doc.Undo());
+    ASSERT_TRUE(m_doc.SaveSide(0, m_dir / "left-again.txt"));
+    EXPECT_EQ(test::ReadFile(m_dir / "left-again.txt"), "same\nbad \x81 byte\n");
+}
+
 TEST_F(TextCompareEditTest, AFileChangedOnDiskReloadsOnlyItsSide) {
     ASSERT_TRUE(Open("a\nb\n", "a\nc\n"));
     Type(0, {0, 0}, "edit ");

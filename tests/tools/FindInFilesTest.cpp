@@ -306,9 +306,10 @@ TEST(FindInFilesTest, TypesListTheirFilesInTheOrderWrittenThenTheSubfolders) {
 
     // Without FIF_SUBFOLDERS only the folder's own files.
     EXPECT_EQ(Files(Search(dir.Path(), "needle", 0, "*.cpp;*.h")).size(), 4u);
-    // Empty patterns are none; a file two patterns match is searched twice.
+    // Empty patterns are none; a file two patterns match is searched once.
     EXPECT_EQ(Files(Search(dir.Path(), "needle", 0, ";x.txt;;*.TXT;")),
-              (std::vector<std::string>{dir / "x.txt", dir / "x.txt"}));
+              (std::vector<std::string>{dir / "x.txt"}));
+    EXPECT_EQ(Files(Search(dir.Path(), "needle", 0, "*.cpp;*.h;*.cpp;*.CPP")).size(), 4u);
     // "*.*" and "*" match every name, also one without a dot.
     dir.WriteFile("Makefile", "needle\n");
     EXPECT_EQ(Files(Search(dir.Path(), "needle", 0)).size(), 6u);

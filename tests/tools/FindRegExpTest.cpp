@@ -135,8 +135,8 @@ TEST(FindRegExpTest, TriesEveryLineOfABlockAtOnce) {
     CFindRegExp endOfLine;
     ASSERT_TRUE(endOfLine.Compile("b$", true));
     EXPECT_TRUE(endOfLine.LinesAtOnce());
-    EXPECT_EQ(endOfLine.FindInLines("ab\ncd\n"), 1u);
-    EXPECT_EQ(endOfLine.FindInLines("ba\ncb\n"), 4u);
+    EXPECT_EQ(endOfLine.FindInLines("ab\ncd\n"), 0u);  // where the line starts
+    EXPECT_EQ(endOfLine.FindInLines("ba\ncb\n"), 3u);
     EXPECT_EQ(endOfLine.FindInLines("ba\nbc\n"), std::string::npos);
 
     CFindRegExp start;
@@ -153,7 +153,7 @@ TEST(FindRegExpTest, TriesEveryLineOfABlockAtOnce) {
     CFindRegExp range;
     ASSERT_TRUE(range.Compile("a[\x01-z]b", true));
     EXPECT_EQ(range.FindInLines("xa\nbx\n"), std::string::npos);
-    EXPECT_EQ(range.FindInLines("xa\nb\nxa-b\n"), 6u);
+    EXPECT_EQ(range.FindInLines("xa\nb\nxa-b\n"), 5u);
     CFindRegExp negated;
     ASSERT_TRUE(negated.Compile("a[^x]b", true));
     EXPECT_EQ(negated.FindInLines("xa\nbx\n"), std::string::npos);

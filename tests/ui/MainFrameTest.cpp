@@ -22,6 +22,7 @@
 #include "UiTestApp.h"
 #include "editor/SyntaxEditor.h"
 #include "launch/CorvatineApp.h"
+#include "launch/ProgramNames.h"
 #include "platform/MessageQueue.h"
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
@@ -104,6 +105,23 @@ private slots:
         // Closed without asking: what a test left modified is dropped.
         while (m_frame->ViewCount() > 0) m_frame->CloseView(m_frame->View(0), false);
         m_frame.reset();
+    }
+
+    // Help > About names the version, the copyright and the licence.
+    void AboutNamesTheLicence() {
+        QString shown;
+        AnswerNextDialog([&shown](QWidget* dialog) {
+            auto* box = qobject_cast<QMessageBox*>(dialog);
+            QVERIFY2(box != nullptr, "a message box");
+            shown = box->text();
+            box->accept();
+        });
+        auto* about = m_frame->findChild<QAction*>(QStringLiteral("about"));
+        QVERIFY(about != nullptr);
+        about->trigger();
+        QVERIFY2(shown.contains(QStringLiteral("Licensed under the MIT licence")), qPrintable(shown));
+        QVERIFY(shown.contains(QStringLiteral("Corvatine ") + QString::fromUtf8(kProgramVersion)));
+        QVERIFY(shown.contains(QStringLiteral("Copyright 2026 Corvatine maintainers")));
     }
 
     // Open a pair, Next Difference, Copy to Right, Save Right File: the right
