@@ -15,6 +15,7 @@
 #include "textcompare/TextCompareOptions.h"
 #include "ui/DialogMessages.h"
 #include "ui/Dialogs.h"
+#include "ui/FileChangeGate.h"
 #include "ui/FindReplaceDialog.h"
 #include "ui/LocationMap.h"
 #include "ui/MainFrame.h"
@@ -146,7 +147,10 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
     layout->addWidget(m_horizontal, 2, 0, 1, 2);
     layout->setRowStretch(1, 1);
 
-    m_watches.onChanged = [this](const std::string& path) { OnFileChanged(path); };
+    // Changes come through the gate: a save's notices as one, none while
+    // the user is asked about the same file.
+    m_changes = new CFileChangeGate([this](const std::string& path) { OnFileChanged(path); }, this);
+    m_watches.onChanged = [this](const std::string& path) { m_changes->Changed(path); };
     if (m_opened) {
         for (int side = 0; side < 2; ++side) m_watches.Watch(request.sides[side].path);
         if (GetTextComparer().jumpToFirstDifference && m_doc.FirstDifference()) AfterNavigation(true);

@@ -16,6 +16,8 @@
 
 namespace corvatine::ui {
 
+class CFileChangeGate;
+
 class CLocationMap;
 class CTextCompareView;
 
@@ -124,6 +126,7 @@ private:
 
     platform::CMessages& m_messages;
     CDocumentWatches m_watches;
+    CFileChangeGate* m_changes = nullptr;
     // Asking the document (its sections, its sides) is no change to the view.
     mutable CTextCompareDoc m_doc;
     bool m_opened = false;

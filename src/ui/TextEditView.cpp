@@ -9,6 +9,7 @@
 #include "editor/SyntaxEditor.h"
 #include "ui/DialogMessages.h"
 #include "ui/Dialogs.h"
+#include "ui/FileChangeGate.h"
 #include "ui/FindReplaceDialog.h"
 #include "ui/UiText.h"
 
@@ -45,7 +46,10 @@ CTextEditView::CTextEditView(const std::string& path, bool readOnly, platform::C
         UpdateScrollBars();
         emit stateChanged();
     });
-    m_watches.onChanged = [this](const std::string& changed) { OnFileChanged(changed); };
+    // Changes come through the gate: a save's notices as one, none while
+    // the user is asked about the file.
+    m_changes = new CFileChangeGate([this](const std::string& changed) { OnFileChanged(changed); }, this);
+    m_watches.onChanged = [this](const std::string& changed) { m_changes->Changed(changed); };
     if (m_opened && !path.empty()) m_watches.Watch(path);
     setFocusProxy(m_pane);
     UpdateScrollBars();

@@ -16,6 +16,8 @@
 
 namespace corvatine::ui {
 
+class CFileChangeGate;
+
 class CEditDecorations : public CPaneDecorations {
 public:
     explicit CEditDecorations(const CSyntaxEditContext& context) : m_context(context) {}
@@ -74,6 +76,7 @@ private:
 
     platform::CMessages& m_messages;
     CDocumentWatches m_watches;
+    CFileChangeGate* m_changes = nullptr;
     CTextEditDoc m_doc;
     bool m_opened = false;
     std::unique_ptr<CEditDecorations> m_decorations;

@@ -28,6 +28,8 @@ constexpr int kMarginPadding = 6;
 constexpr int kTextPadding = 4;
 constexpr int kCaretWidth = 2;
 constexpr int kBlinkMilliseconds = 530;
+// How strongly the caret's line is tinted with the highlight colour.
+constexpr int kCurrentLineAlpha = 28;
 // Layouts kept beyond the rows in view, above and below.
 constexpr int kCacheSlack = 32;
 // A wrapping row is never narrower than this many spaces.
@@ -514,21 +516,30 @@ QColor CTextPane::CoverColor(int cover) const {
                                     : m_decorations.HighlightBackground();
 }
 
+QColor CTextPane::CurrentLineColor() const {
+    QColor color = palette().color(QPalette::Highlight);
+    color.setAlpha(kCurrentLineAlpha);
+    return color;
+}
+
 void CTextPane::PaintBackground(QPainter& painter, const ROWPAINT& paint, const QRect& area) {
     const int margin = MarginWidth();
     const int row = paint.row, top = paint.top, band = paint.band;
     const QRect rowArea(margin, top, width() - margin, band);
     // The margin with the line number.
     painter.fillRect(QRect(0, top, margin, band), palette().color(QPalette::Window));
+    // The caret's line stands out in the pane that has the focus.
+    const bool current = row == m_caret.y && hasFocus() && !HasSelection();
     const int number = paint.exists ? m_decorations.LineNumber(row) : -1;
     if (number >= 0) {
-        painter.setPen(palette().color(QPalette::PlaceholderText));
+        painter.setPen(palette().color(current ? QPalette::Text : QPalette::PlaceholderText));
         painter.drawText(QRect(0, top, margin - kMarginPadding, m_lineHeight),
                          Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
     }
     // The row's background: its comparison colour, a ghost row shaded.
     painter.fillRect(rowArea, paint.background);
     if (paint.ghost) painter.fillRect(rowArea, QBrush(paint.background.darker(115), Qt::BDiagPattern));
+    if (current) painter.fillRect(rowArea, CurrentLineColor());
     if (!paint.exists || paint.ghost) return;
     // The current difference: a bar beside the text and lines above and
     // below, under the glyphs (an underscore stays seen).

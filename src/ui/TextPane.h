@@ -184,6 +184,8 @@ public:
     const std::vector<MARK>& Marks() const { return m_marks; }
     // The colour marked text stands on.
     static QColor MarkBackground();
+    // The tint of the caret's line in the focused pane.
+    QColor CurrentLineColor() const;
 
     // CSyntaxTextView
     void UpdateView(CSyntaxTextView* source, const CPositionAdjuster* adjuster, uint32_t hints,

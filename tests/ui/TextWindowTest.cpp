@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include "UiTestApp.h"
 #include "launch/CorvatineApp.h"
 #include "textcompare/TextCompareOptions.h"
+#include "ui/FileChangeGate.h"
 #include "ui/MainFrame.h"
 #include "ui/PaneHeader.h"
 #include "ui/TextCompareView.h"
@@ -91,6 +93,30 @@ private slots:
     void cleanup() {
         while (m_frame->ViewCount() > 0) m_frame->CloseView(m_frame->View(0), false);
         m_frame.reset();
+    }
+
+    // The notices one save raises are told once; notices of the file that
+    // come while it is being dealt with (a question open) are not told again,
+    // those of another file are.
+    void ChangesOfAFileAreToldOncePerSave() {
+        std::vector<std::string> told;
+        CFileChangeGate* gate = nullptr;
+        gate = new CFileChangeGate(
+            [&](const std::string& path) {
+                told.push_back(path);
+                if (path != "a") return;
+                // As a question's own event loop does, while more notices come.
+                gate->Changed("a");
+                gate->Changed("b");
+                QTest::qWait(CFileChangeGate::kSettleMilliseconds * 2);
+            },
+            m_frame.get());
+        for (int i = 0; i < 3; ++i) gate->Changed("a");
+        QVERIFY(told.empty());  // not before the file settled
+        QTRY_COMPARE(told, (std::vector<std::string>{"a", "b"}));
+        QTest::qWait(CFileChangeGate::kSettleMilliseconds * 2);
+        QCOMPARE(told.size(), size_t{2});
+        delete gate;
     }
 
     // Two files of one name in different folders: each header shows its
@@ -250,6 +276,18 @@ private slots:
         m_frame->Action(Command::GoToLine)->trigger();
         QCOMPARE(left.Caret().y, 320);
         QVERIFY(middle(320));
+        // The line gone to stands out from the rows around it, once the
+        // window is active again after the dialog.
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        left.setFocus();
+        QTRY_VERIFY(left.hasFocus());
+        const QImage image = left.grab().toImage();
+        const auto pixel = [&](int row) {
+            return image.pixelColor(left.width() - 20, left.RowRect(row).center().y());
+        };
+        QVERIFY(pixel(320) != pixel(319));
+        QCOMPARE(pixel(319), pixel(321));
     }
 };
 
