@@ -31,7 +31,14 @@ bool CTextCompareObject::InsertTextAt(CSyntaxTextView* view, int line, int chara
     edit.insertion = true;
     EDITROWS rows;
     CPoint end;
-    if (IsGhostRow(line) && RowToRealLine(line) < GetRealLineCount()) {
+    const bool endsLine = text.back() == '\n' || text.back() == '\r';
+    if (IsGhostRow(line) && RowToRealLine(line) < GetRealLineCount() && endsLine) {
+        // Whole lines: they go before the real line that follows as they are.
+        edit.start = {0, RowToRealLine(line)};
+        edit.text = text;
+        if (!InsertReal(edit.start, edit.text, nullptr, edit.end, rows)) return false;
+        end = edit.end;
+    } else if (IsGhostRow(line) && RowToRealLine(line) < GetRealLineCount()) {
         // A line of its own before the real line that follows the placeholder.
         edit.text = text + std::string(EndingForStyle(GetLineEndingStyle()));
         CPoint textEnd;

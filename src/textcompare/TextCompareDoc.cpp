@@ -78,11 +78,34 @@ bool CTextCompareDoc::LoadSide(int side, int codePage) {
     return true;
 }
 
-bool CTextCompareDoc::Open(const CTextCompareParams& request) {
+bool CTextCompareDoc::Open(const CTextCompareParams& request, const SIDETEXT* texts) {
     m_request = request;
     m_context->Sections().RemoveAll();
     m_history = CTextCompareHistory();
     m_editSide = -1;
+    for (int side = 0; side < 2; ++side) m_names[side].clear();
+    if (texts != nullptr) {
+        for (int side = 0; side < 2; ++side) {
+            if (!texts[side].given) {
+                if (!LoadSide(side, m_request.codePages[side] == CODEPAGE_DETECT ? CP_DETECT
+                                                                                 : m_request.codePages[side]))
+                    return false;
+                continue;
+            }
+            // A text that is no file: in memory, unmodified, this system's endings.
+            m_request.sides[side].path.clear();
+            m_names[side] = texts[side].name;
+            CTextCompareObject& object = *m_side[side];
+            object.ResetToNew(EOL_LF);
+            int endLine = 0, endChar = 0;
+            if (!texts[side].text.empty())
+                (void)object.CSyntaxEditContext::InsertTextAt(nullptr, 0, 0, texts[side].text, endLine,
+                                                              endChar, 0, false);
+            object.ResetEditState();
+            object.SetReadOnly((m_request.sides[side].flags & SIDE_READ_ONLY) != 0);
+        }
+        return Recompare();
+    }
     // A side without a byte-order mark is read in the code page the request
     // names, else in the one its bytes call for. Sides read in different code
     // pages compare as they are: both are held in the working code page.
@@ -425,12 +448,14 @@ void CTextCompareDoc::SyncModified() {
     }
 }
 
+std::string CTextCompareDoc::SideName(int side) const {
+    const std::string& path = m_request.sides[side].path;
+    if (!path.empty()) return platform::PathFileName(path);
+    return m_names[side].empty() ? std::string("Untitled") : m_names[side];
+}
+
 std::string CTextCompareDoc::GetTitle() const {
-    auto name = [this](int side) {
-        const std::string& path = m_request.sides[side].path;
-        return (path.empty() ? std::string("Untitled") : platform::PathFileName(path)) +
-               (m_side[side]->IsModified() ? " *" : "");
-    };
+    auto name = [this](int side) { return SideName(side) + (m_side[side]->IsModified() ? " *" : ""); };
     return name(LEFT) + " : " + name(RIGHT);
 }
 

@@ -18,6 +18,14 @@
 
 namespace corvatine {
 
+// A side of a comparison that is no file yet: the text it starts with (in
+// the working code page) and its name (the clipboard's, "Untitled").
+struct SIDETEXT {
+    bool given = false;
+    std::string text;
+    std::string name;
+};
+
 class CTextCompareDoc : private CSideEditSink {
 public:
     enum Side : int { LEFT = 0, RIGHT = 1 };
@@ -40,8 +48,11 @@ public:
     CTextCompareDoc& operator=(const CTextCompareDoc&) = delete;
 
     // Loads both files of the request and compares them. False when a file
-    // could not be opened or holds binary data (the user has been told).
-    bool Open(const CTextCompareParams& request);
+    // could not be opened or holds binary data (the user has been told). A
+    // side whose text is given is that text, no file: saving it asks where.
+    bool Open(const CTextCompareParams& request, const SIDETEXT* texts = nullptr);
+    // The name of a side: its file's, or the name its text was given.
+    std::string SideName(int side) const;
     // Whether loads let the sides' lines borrow their files' bytes where
     // they lie (CSyntaxEditContextEx::SetLoadInPlace): only for a document
     // that is compared once and closed, never one the user keeps open.
@@ -204,6 +215,7 @@ private:
     std::unique_ptr<CTextCompareObject> m_side[2];
     std::unique_ptr<CTextCompareContext> m_context;
     CTextCompareHistory m_history;
+    std::string m_names[2];  // of sides that are no file
     std::unique_ptr<CBackgroundCompare> m_background;
     // Counts the changes of the sides' text: a background result for an
     // older text is dropped.

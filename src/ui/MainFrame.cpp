@@ -2,6 +2,7 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QDockWidget>
@@ -265,6 +266,11 @@ void CMainFrame::CreateMenus() {
     QAction* newComparison = add(file, QStringLiteral("&New Comparison..."), "newComparison",
                                  QKeySequence(QStringLiteral("Ctrl+N")), [this] { NewComparison(); });
     newComparison->setIcon(look->standardIcon(QStyle::SP_FileDialogNewFolder));
+    QMenu* clipboard = file->addMenu(QStringLiteral("New Comparison from C&lipboard"));
+    add(clipboard, QStringLiteral("Clipboard and a &File..."), "compareClipboardWithFile", QKeySequence(),
+        [this] { CompareClipboard(true); });
+    add(clipboard, QStringLiteral("Clipboard and an &Empty Side"), "compareClipboardWithEmpty",
+        QKeySequence(), [this] { CompareClipboard(false); });
     QAction* open = add(file, QStringLiteral("&Open File..."), "openFile",
                         QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { OpenFileDialog(); });
     open->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
@@ -459,6 +465,32 @@ CDocumentView* CMainFrame::AddView(CDocumentView* view, const CCompareParams* re
     view->setFocus();
     UpdateCommands();
     return view;
+}
+
+CDocumentView* CMainFrame::CompareClipboard(bool withFile) {
+    const QString clipboard = QApplication::clipboard()->text();
+    if (clipboard.isEmpty()) {
+        m_messages.Inform("The clipboard holds no text to compare.");
+        return nullptr;
+    }
+    CTextCompareParams request;
+    SIDETEXT texts[2];
+    texts[0] = {true, ToWorking(clipboard), "Clipboard"};
+    if (withFile) {
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Compare the Clipboard with"));
+        if (path.isEmpty()) return nullptr;
+        request.sides[1].path = ToPath(path);
+    } else {
+        texts[1] = {true, std::string(), "Untitled"};
+    }
+    auto* view =
+        new CTextCompareView(request, m_messages, m_app.generalOptions.fileWatch != 0, m_tabs, texts);
+    if (!view->Opened()) {
+        delete view;
+        return nullptr;
+    }
+    // No file pair: nothing for the recent comparisons.
+    return AddView(view, nullptr);
 }
 
 CDocumentView* CMainFrame::OpenRequest(const CCompareParams& request) {

@@ -73,6 +73,11 @@ public:
     // The status of the active view and the commands it allows, again.
     void UpdateCommands();
 
+    // A text comparison of the clipboard's text with a file the user chooses
+    // (withFile) or with an empty side to paste into; null when there is no
+    // text or nothing was chosen.
+    CDocumentView* CompareClipboard(bool withFile);
+
     // The chooser of a new comparison of a kind (0 automatic, 1 text,
     // 2 binary, 3 folder), with the paths given already filled in.
     void NewComparison(int kind = 0, const QString& left = QString(), const QString& right = QString());

@@ -81,9 +81,9 @@ std::pair<int, int> CSideDecorations::CurrentRows() const {
 // ---- CTextCompareView ----
 
 CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::CMessages& messages,
-                                   bool fileWatch, QWidget* parent)
+                                   bool fileWatch, QWidget* parent, const SIDETEXT* texts)
     : CDocumentView(parent), m_messages(messages), m_watches(fileWatch), m_doc(messages, &m_watches) {
-    m_opened = m_doc.Open(request);
+    m_opened = m_doc.Open(request, texts);
     // Edits too large to compare where they are are compared on a worker.
     m_doc.SetBackgroundRecompare(true);
     m_doc.onRecompared = [this] { Refresh(); };
@@ -227,8 +227,11 @@ void CTextCompareView::EnsureCaretVisible(int side) {
 void CTextCompareView::Centre(int row) { ScrollTo(row - m_pane[0]->VisibleRows() / 2); }
 
 void CTextCompareView::UpdateHeaders() {
-    const QString paths[2] = {FromPath(m_doc.Request().sides[0].path),
-                              FromPath(m_doc.Request().sides[1].path)};
+    QString paths[2];
+    for (int side = 0; side < 2; ++side) {
+        const std::string& path = m_doc.Request().sides[side].path;
+        paths[side] = FromPath(path.empty() ? m_doc.SideName(side) : path);
+    }
     for (int side = 0; side < 2; ++side) {
         CTextCompareObject& object = m_doc.GetSide(side);
         const TextLineStats& stats = object.GetLoadStats();
@@ -671,7 +674,8 @@ void CTextCompareView::OnFileChanged(const std::string& path) {
 bool CTextCompareView::CanClose() {
     for (int side = 0; side < 2; ++side) {
         if (!m_doc.GetSide(side).IsModified()) continue;
-        const int answer = AskSaveChanges(this, m_doc.Request().sides[side].path);
+        const std::string& path = m_doc.Request().sides[side].path;
+        const int answer = AskSaveChanges(this, path.empty() ? m_doc.SideName(side) : path);
         if (answer == QMessageBox::Cancel) return false;
         if (answer == QMessageBox::Yes && !SaveSide(side, false)) return false;
     }

@@ -52,8 +52,9 @@ class CTextCompareView : public CDocumentView,
 
 public:
     // Opens the comparison; Opened() tells whether it could be.
+    // texts: for each side, a text to show in place of its file (two, or null).
     CTextCompareView(const CTextCompareParams& request, platform::CMessages& messages, bool fileWatch,
-                     QWidget* parent = nullptr);
+                     QWidget* parent = nullptr, const SIDETEXT* texts = nullptr);
     ~CTextCompareView() override;
     bool Opened() const { return m_opened; }
 

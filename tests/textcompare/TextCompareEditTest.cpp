@@ -276,6 +276,13 @@ TEST_F(TextCompareEditTest, TypingIntoAPlaceholderRowMakesALineThere) {
     EXPECT_TRUE(m_doc.GetSide(0).IsGhostRow(1));
     ExpectAligned();
 
+    // Whole lines pasted there are those lines, with no empty one after.
+    CPoint caret;
+    ASSERT_TRUE(m_doc.ReplaceText(0, {0, 1}, {0, 1}, "X\nY\n", 5, caret));
+    EXPECT_EQ(Text(0), "a\nX\nY\nb\n");
+    EXPECT_TRUE(m_doc.IsIdentical());
+    ASSERT_TRUE(m_doc.Undo());
+
     // Below a last line without an ending the text is a line after it.
     ASSERT_TRUE(Open("a", "a\nb"));
     ASSERT_TRUE(m_doc.GetSide(0).IsGhostRow(1));

@@ -2,11 +2,14 @@
 // first: a header above each pane, the status of the comparison, the panes'
 // context menu, and finding and going to lines in the middle of the view.
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
@@ -239,6 +242,45 @@ private slots:
         // Unchanged, the side keeps its bytes.
         QVERIFY(!view->Doc().GetSide(0).IsModified());
         QCOMPARE(ReadFile(view->Doc().Request().sides[0].path), std::string("caf\xe9 cr\xe8me\nna\xefve\n"));
+    }
+
+    // File > New Comparison from Clipboard: the clipboard's text against an
+    // empty side to paste into, saved where the user says; or against a file.
+    void TheClipboardIsComparedWithAnEmptySideOrAFile() {
+        QApplication::clipboard()->setText(QStringLiteral("one\ntwo\n"));
+        auto* view = qobject_cast<CTextCompareView*>(m_frame->CompareClipboard(false));
+        QVERIFY(view != nullptr);
+        QCOMPARE(view->Title(), QStringLiteral("Clipboard : Untitled"));
+        QCOMPARE(view->Doc().GetDifferenceCount(), 1);
+        QCOMPARE(view->Header(0).Path(), QStringLiteral("Clipboard"));
+        CTextPane& right = view->Pane(1);
+        right.setFocus();
+        right.SetCaret({0, 0});
+        QTest::keyClick(&right, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(view->Doc().IsIdentical());
+        QCOMPARE(view->Title(), QStringLiteral("Clipboard : Untitled *"));
+        const std::string saved = m_dir->filePath(QStringLiteral("pasted.txt")).toStdString();
+        uitest::AnswerNextDialog([&saved](QWidget* dialog) {
+            auto* path = dialog->findChild<QLineEdit*>(QStringLiteral("path"));
+            if (path != nullptr) path->setText(QString::fromStdString(saved));
+            auto* files = qobject_cast<QFileDialog*>(dialog);
+            if (files != nullptr)
+                uitest::ChooseFile(files, QString::fromStdString(saved));
+            else
+                qobject_cast<QDialog*>(dialog)->accept();
+        });
+        m_frame->Action(Command::SaveRight)->trigger();
+        QCOMPARE(ReadFile(saved), std::string("one\ntwo\n"));
+        QCOMPARE(view->Title(), QStringLiteral("Clipboard : pasted.txt"));
+
+        const std::string file = Write("file.txt", "one\n2\n");
+        uitest::AnswerNextDialog([&file](QWidget* dialog) {
+            uitest::ChooseFile(qobject_cast<QFileDialog*>(dialog), QString::fromStdString(file));
+        });
+        auto* withFile = qobject_cast<CTextCompareView*>(m_frame->CompareClipboard(true));
+        QVERIFY(withFile != nullptr);
+        QCOMPARE(withFile->Title(), QStringLiteral("Clipboard : file.txt"));
+        QCOMPARE(withFile->Doc().GetDifferenceCount(), 1);
     }
 
     // A match the Find dialog finds stands in the middle of the view, and the
