@@ -20,6 +20,7 @@
 #include "fileio/CodePages.h"
 #include "fileio/Conversion.h"
 #include "fileio/DocumentWatches.h"
+#include "persist/ColorScheme.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"
 #include "platform/Output.h"
@@ -385,7 +386,9 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
 
     if (!options.report.empty()) {
         CTerminalProgress progress(err);
-        if (!GetTextComparer().report.Generate(doc.ReportSource(), options.report, &progress, error))
+        // No desktop is asked: the scheme chosen is made for a light one.
+        if (!GetTextComparer().report.Generate(doc.ReportSource(), CurrentColorScheme().TextReport(),
+                                               options.report, &progress, error))
             return Trouble(err, "cannot write the report: " + error);
     }
 

@@ -17,6 +17,7 @@
 #include "fileio/UniFile.h"
 #include "foldercompare/ContentType.h"
 #include "launch/NamedEncodings.h"
+#include "persist/ColorScheme.h"
 #include "platform/File.h"
 #include "platform/Output.h"
 
@@ -197,7 +198,11 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
         CSyntaxTextExport& exporter = GetSyntaxEditor().textExport;
         exporter.SetLineNumbers(options.lineNumbers != "off");
         CTerminalProgress progress(err);
-        const EXPORTVIEW view{&context};
+        EXPORTVIEW view;
+        view.context = &context;
+        const COLORSCHEME colors = CurrentColorScheme();
+        view.colors = colors.editor;
+        view.page = colors.page;
         if (!exporter.ExportToFile(path, options.exportTo, view, &progress, error))
             status = Trouble(err, "cannot export to '" + options.exportTo + "': " + error);
         else if (exporter.GetReplacedBytes() > 0)

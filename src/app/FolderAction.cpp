@@ -10,6 +10,7 @@
 #include "app/TerminalProgress.h"
 #include "foldercompare/FolderCompareDoc.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "persist/ColorScheme.h"
 #include "platform/AtomicFile.h"
 #include "platform/Output.h"
 #include "platform/Path.h"
@@ -196,8 +197,8 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
     if (!options.report.empty()) {
         std::string error;
         CFolderComparer& component = GetFolderComparer();
-        if (!component.report.Generate(doc.ReportSource(), component.colors, options.report, &progress,
-                                       error))
+        if (!component.report.Generate(doc.ReportSource(), CurrentColorScheme().FolderReport(),
+                                       options.report, &progress, error))
             return Trouble(err, "cannot write the report: " + error);
     }
 

@@ -203,19 +203,19 @@ void CSyntaxTextExport::PageHeader(CMemFile& page) {
     page.Write("</title>\r\n");
     // Without it browsers guess the character set, and show other characters than the text's.
     page.Write("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n");
-    page.Write(
-        "<style type=\"text/css\">\r\n"
-        "<!--\r\n"
-        "body.hl { background-color:#ffffff; }\r\n"
-        "pre.hl { color:#000000; background-color:#ffffff; font-family:courier new, helvetica, sans-serif; "
-        "font-size:8pt; }\r\n");
+    const PAGECOLORS& colors = m_view->page;
+    page.Write("<style type=\"text/css\">\r\n<!--\r\nbody.hl { background-color:" + colors.background +
+               (colors.bodyText.empty() ? "" : "; color:" + colors.bodyText) +
+               "; }\r\npre.hl { color:" + colors.text + "; background-color:" + colors.background +
+               "; font-family:courier new, helvetica, sans-serif; font-size:8pt; }\r\n");
+    const SYNTAXCOLOR* table = m_view->colors != nullptr ? m_view->colors : m_options.colors;
     for (int index = COLORINDEX_KEYWORD; index <= COLORINDEX_PREPROCESSOR; ++index) {
-        const SYNTAXCOLOR& color = m_options.colors[index];
+        const SYNTAXCOLOR& color = table[index];
         page.Write(std::string(".") + ColorClass(index) + " { color:" + HtmlColor(color.color) +
                    (color.bold ? "; font-weight:bold; }\r\n" : "; }\r\n"));
     }
+    page.Write(".tl { color:" + colors.lineNumbers + "; }\r\n");
     page.Write(
-        ".tl { color:#c0c0c0; }\r\n"
         "//-->\r\n"
         "</style>\r\n"
         "</head>\r\n"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/EditorOptions.h"
+#include "editor/PageColors.h"
 #include "editor/SyntaxEditContext.h"
 #include "platform/Progress.h"
 
@@ -19,11 +20,17 @@ namespace corvatine {
 class CCharsetConverter;
 
 // What the export takes from the view that shows the document: the text with
-// its syntax definition and parse-state cache, and the view's tab stops.
+// its syntax definition and parse-state cache, the view's tab stops, and the
+// colours it draws with.
 struct EXPORTVIEW {
     static constexpr int kDefaultTabSize = 4;  // the tab stops of the editor's views
+    EXPORTVIEW() = default;
+    explicit EXPORTVIEW(CSyntaxEditContext* text) : context(text) {}
     CSyntaxEditContext* context = nullptr;
     int tabSize = kDefaultTabSize;
+    // The colour table (COLORINDEX_COUNT entries); null: the exporter's options.
+    const SYNTAXCOLOR* colors = nullptr;
+    PAGECOLORS page;
 };
 
 // A file in memory that only grows at its end, by whole steps. The buffer is
@@ -72,7 +79,8 @@ private:
 
 class CSyntaxTextExport {
 public:
-    // The colour table is read from the editor settings at every export.
+    // The colour table is read from the editor settings at every export
+    // unless the view brings its own.
     explicit CSyntaxTextExport(const CSyntaxEditorOptions& options, size_t growth = CMemFile::kDefaultGrowth);
     virtual ~CSyntaxTextExport();  // deletes the preview file
     CSyntaxTextExport(const CSyntaxTextExport&) = delete;

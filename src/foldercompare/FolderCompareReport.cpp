@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <string_view>
 
 #include "foldercompare/FolderCompareColors.h"
 #include "platform/LocalTime.h"
 #include "platform/Shell.h"
 #include "textcompare/ReportFrame.h"
+#include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareReport.h"
 
 namespace corvatine {
@@ -133,13 +135,14 @@ std::vector<FOLDERREPORTROW> CFolderCompareReport::ListedRows(const FOLDERREPORT
     return rows;
 }
 
-void CFolderCompareReport::Render(const FOLDERREPORTSOURCE& source, const CFolderCompareColors& colors,
+void CFolderCompareReport::Render(const FOLDERREPORTSOURCE& source, const FOLDERREPORTCOLORS& colors,
                                   std::string& html, platform::CProgressSink* progress, int64_t now) const {
     const std::string time = platform::FormatLocalTime(now, "%Y-%m-%d %H:%M:%S");
     const std::string kind = source.kind;
     html.reserve(html.size() + kInitialPage);
 
-    AppendReportHead(html, time, title.empty() ? source.title : title);
+    const PAGECOLORS& page = colors.page;
+    AppendReportHead(html, time, title.empty() ? source.title : title, page);
     struct STYLE {
         const char* name;
         int index;
@@ -154,31 +157,38 @@ void CFolderCompareReport::Render(const FOLDERREPORTSOURCE& source, const CFolde
                             {"bu", 1, "background-color"},
                             {"bo", 7, "background-color"},
                             {"bm", 8, "background-color"}};
-    for (const STYLE& style : styles)
-        html += std::string(".") + style.name + " { " + style.property + ":" + colors.Html(style.index) +
-                "; }\r\n";
+    for (const STYLE& style : styles) {
+        html += std::string(".") + style.name + " { " + style.property + ":" + colors.table.Html(style.index);
+        // A background class brings the text that stands on it.
+        if (page.tintsCarryText && std::string_view(style.property) == "background-color")
+            html += "; color:" + HtmlColor(colors.text[style.index]);
+        html += "; }\r\n";
+    }
     AppendReportBodyStart(html);
-    AppendReportSummary(html, {{kind + " Comparison:", source.title},
-                               {"Left " + kind + ":", source.paths[0]},
-                               {"Right " + kind + ":", source.paths[1]},
-                               {"Result:", ResultText(source)},
-                               {"Producted:", time}});
+    AppendReportSummary(html,
+                        {{kind + " Comparison:", source.title},
+                         {"Left " + kind + ":", source.paths[0]},
+                         {"Right " + kind + ":", source.paths[1]},
+                         {"Result:", ResultText(source)},
+                         {"Producted:", time}},
+                        page);
 
     const std::vector<FOLDERREPORTROW> rows = ListedRows(source);
     if (rows.empty()) {
         html += "Empty";
     } else {
-        html +=
-            "<table border=0 bgcolor='#c0c0c0' cellpadding=0 cellspacing=1 width=100%>\r\n<tr>\r\n<td>\r\n"
-            "<table width=100% bgcolor='#ffffff' cellpadding=2 cellspacing=0 border=0 style='table-layout: "
-            "fixed;color:#000000;font-family: courier new, helvetica, sans-serif; font-size: 8pt'>\r\n";
+        AppendReportFrameStart(html, page, '\'');
+        html += "<table width=100% bgcolor='" + page.background +
+                "' cellpadding=2 cellspacing=0 border=0 style='table-layout: fixed;color:" + page.text +
+                ";font-family: courier new, helvetica, sans-serif; font-size: 8pt'>\r\n";
         AppendColumns(html, includeSize != 0, includeTime != 0, includeVersion != 0);
         html += "<tr>\r\n";
         for (int side = 0; side < 2; ++side) {
-            html += "<td bgcolor=\"#CCCCCC\"><b>Name</b></td>\r\n";
-            if (includeSize) html += "<td bgcolor=\"#CCCCCC\"><b>Size</b></td>\r\n";
-            if (includeTime) html += "<td bgcolor=\"#CCCCCC\"><b>Modified</b></td>\r\n";
-            if (includeVersion) html += "<td bgcolor=\"#CCCCCC\"><b>Version</b></td>\r\n";
+            const std::string cell = "<td bgcolor=\"" + page.heading + "\"><b>";
+            html += cell + "Name</b></td>\r\n";
+            if (includeSize) html += cell + "Size</b></td>\r\n";
+            if (includeTime) html += cell + "Modified</b></td>\r\n";
+            if (includeVersion) html += cell + "Version</b></td>\r\n";
         }
         html += "</tr>\r\n";
         if (progress != nullptr) progress->Start(0, static_cast<int>(rows.size()) - 1, "Generating report");
@@ -216,7 +226,7 @@ void CFolderCompareReport::Render(const FOLDERREPORTSOURCE& source, const CFolde
     AppendReportEnd(html);
 }
 
-bool CFolderCompareReport::Generate(const FOLDERREPORTSOURCE& source, const CFolderCompareColors& colors,
+bool CFolderCompareReport::Generate(const FOLDERREPORTSOURCE& source, const FOLDERREPORTCOLORS& colors,
                                     const std::string& path, platform::CProgressSink* progress,
                                     std::string& error) const {
     std::string html;
@@ -224,14 +234,14 @@ bool CFolderCompareReport::Generate(const FOLDERREPORTSOURCE& source, const CFol
     return WriteReportFile(path, html, error);
 }
 
-bool CFolderCompareReport::Copy(const FOLDERREPORTSOURCE& source, const CFolderCompareColors& colors,
+bool CFolderCompareReport::Copy(const FOLDERREPORTSOURCE& source, const FOLDERREPORTCOLORS& colors,
                                 platform::CProgressSink* progress) const {
     std::string html;
     Render(source, colors, html, progress, static_cast<int64_t>(std::time(nullptr)));
     return platform::CopyTextToClipboard(html);
 }
 
-bool CFolderCompareReport::Preview(const FOLDERREPORTSOURCE& source, const CFolderCompareColors& colors,
+bool CFolderCompareReport::Preview(const FOLDERREPORTSOURCE& source, const FOLDERREPORTCOLORS& colors,
                                    platform::CProgressSink* progress, std::string& error) {
     std::string html;
     Render(source, colors, html, progress, static_cast<int64_t>(std::time(nullptr)));

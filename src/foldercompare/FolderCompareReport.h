@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "editor/PageColors.h"
+#include "foldercompare/FolderCompareColors.h"
 #include "foldercompare/FolderCompareItem.h"
 #include "platform/Progress.h"
 
 namespace corvatine {
-
-class CFolderCompareColors;
 
 // One row as the folder view shows it.
 struct FOLDERREPORTROW {
@@ -39,6 +39,18 @@ struct FOLDERREPORTROWSET {
 };
 extern const FOLDERREPORTROWSET kFolderReportRowSets[10];
 
+// What the page is coloured with: the folder colour table, the text that
+// stands on each of its backgrounds (written when the page's colours say
+// so) and the page's own colours. Made from a table alone, the page is
+// coloured as it has always been.
+struct FOLDERREPORTCOLORS {
+    CFolderCompareColors table;
+    uint32_t text[CFolderCompareColors::kCount] = {};
+    PAGECOLORS page;
+    FOLDERREPORTCOLORS() = default;
+    FOLDERREPORTCOLORS(const CFolderCompareColors& colors) : table(colors) {}  // NOLINT: implicit
+};
+
 class CFolderCompareReport {
 public:
     CFolderCompareReport() = default;
@@ -60,14 +72,14 @@ public:
     std::vector<FOLDERREPORTROW> ListedRows(const FOLDERREPORTSOURCE& source) const;
 
     // The page, its time stamps from the given time (seconds since 1970).
-    void Render(const FOLDERREPORTSOURCE& source, const CFolderCompareColors& colors, std::string& html,
+    void Render(const FOLDERREPORTSOURCE& source, const FOLDERREPORTCOLORS& colors, std::string& html,
                 platform::CProgressSink* progress, int64_t now) const;
     // Writes the page to a file, replacing it only once completely written.
-    bool Generate(const FOLDERREPORTSOURCE& source, const CFolderCompareColors& colors,
-                  const std::string& path, platform::CProgressSink* progress, std::string& error) const;
-    bool Copy(const FOLDERREPORTSOURCE& source, const CFolderCompareColors& colors,
+    bool Generate(const FOLDERREPORTSOURCE& source, const FOLDERREPORTCOLORS& colors, const std::string& path,
+                  platform::CProgressSink* progress, std::string& error) const;
+    bool Copy(const FOLDERREPORTSOURCE& source, const FOLDERREPORTCOLORS& colors,
               platform::CProgressSink* progress) const;
-    bool Preview(const FOLDERREPORTSOURCE& source, const CFolderCompareColors& colors,
+    bool Preview(const FOLDERREPORTSOURCE& source, const FOLDERREPORTCOLORS& colors,
                  platform::CProgressSink* progress, std::string& error);
 };
 

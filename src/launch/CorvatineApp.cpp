@@ -5,6 +5,7 @@
 #include "editor/SyntaxEditor.h"
 #include "foldercompare/FileComparer.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "persist/ColorScheme.h"
 #include "platform/AtomicFile.h"
 #include "platform/Output.h"
 #include "platform/Path.h"
@@ -29,6 +30,7 @@ void CCorvatineApp::InitInstance(platform::COutput& err) {
     GetFileComparer().Load(profile);
     GetBinaryComparer().Load(profile, generalOptions.maxMRU, generalOptions.maxPairs);
     GetHexEditor().Load(profile);
+    GetColorSchemeOptions().Load(profile);
 
     recentComparisonFiles =
         std::make_unique<platform::CRecentFileList>("Recent\\Comparisons", "File%d", generalOptions.maxFiles);
@@ -66,6 +68,7 @@ void CCorvatineApp::WriteOptions(platform::CProfile& profile) const {
     GetFileComparer().Save(profile);
     GetBinaryComparer().Save(profile);
     GetHexEditor().Save(profile);
+    GetColorSchemeOptions().Save(profile);
     generalOptions.Save(profile);
 }
 

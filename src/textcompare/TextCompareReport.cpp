@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "editor/EditorOptions.h"
-#include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
 #include "fileio/Conversion.h"
 #include "platform/LocalTime.h"
@@ -45,8 +44,9 @@ void AppendMarkupSafe(std::string& out, char c) {
 
 class CRowWriter {
 public:
-    CRowWriter(const CTextCompareReport& report, const TEXTREPORTSOURCE& source, std::string& html)
-        : m_report(report), m_source(source), m_html(html) {
+    CRowWriter(const CTextCompareReport& report, const TEXTREPORTSOURCE& source,
+               const std::string& difference, std::string& html)
+        : m_report(report), m_source(source), m_differenceStyle(difference), m_html(html) {
         // The page declares UTF-8.
         if (WorkingCodePage() != CP_UTF8)
             m_toUtf8 = std::make_unique<CCharsetConverter>(IconvCharset(WorkingCodePage()), "UTF-8");
@@ -57,6 +57,7 @@ public:
 private:
     const CTextCompareReport& m_report;
     const TEXTREPORTSOURCE& m_source;
+    const std::string m_differenceStyle;  // of in-line differences
     std::string& m_html;
     std::vector<COLORBLOCK> m_blocks;
     std::unique_ptr<CCharsetConverter> m_toUtf8;
@@ -86,7 +87,6 @@ void CRowWriter::Cell(int side, int row, const std::vector<STRINGDIFFERENCE>& di
     std::sort(cuts.begin(), cuts.end());
     cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
 
-    const std::string differenceColor = GetTextComparer().colors.Html(TCC_DIFFERENCE);
     size_t block = 0;
     int color = COLORINDEX_NORMALTEXT;
     for (size_t k = 0; k + 1 < cuts.size(); ++k) {
@@ -107,7 +107,7 @@ void CRowWriter::Cell(int side, int row, const std::vector<STRINGDIFFERENCE>& di
             piece = m_converted;
         }
         std::string run = CTextCompareReport::Escape(piece);
-        if (inDifference) run = "<span style=\"background-color:" + differenceColor + "\">" + run + "</span>";
+        if (inDifference) run = "<span style=\"" + m_differenceStyle + "\">" + run + "</span>";
         if (color >= COLORINDEX_KEYWORD && color <= COLORINDEX_PREPROCESSOR)
             run = std::string("<span class=\"") + kTokenClasses[color - COLORINDEX_KEYWORD] + "\">" + run +
                   "</span>";
@@ -121,6 +121,11 @@ std::string ClassAttribute(uint32_t flags, bool highlightTrivial) {
 }
 
 }  // namespace
+
+TEXTREPORTCOLORS::TEXTREPORTCOLORS() {
+    std::copy(std::begin(CSyntaxEditorOptions::kDefaultColors),
+              std::end(CSyntaxEditorOptions::kDefaultColors), syntax);
+}
 
 CTextCompareReport::~CTextCompareReport() {
     if (!previewFile.empty()) ::unlink(previewFile.c_str());
@@ -180,36 +185,37 @@ std::string CTextCompareReport::Escape(std::string_view text) {
     return out;
 }
 
-void CTextCompareReport::Render(const TEXTREPORTSOURCE& source, std::string& html,
-                                platform::CProgressSink* progress, int64_t now) const {
+void CTextCompareReport::Render(const TEXTREPORTSOURCE& source, const TEXTREPORTCOLORS& colors,
+                                std::string& html, platform::CProgressSink* progress, int64_t now) const {
     CTextCompareObject& left = *source.sides[0];
     CTextCompareObject& right = *source.sides[1];
     const std::string time = platform::FormatLocalTime(now, "%Y-%m-%d %H:%M:%S");
-    const CTextCompareColors& colors = GetTextComparer().colors;
-    const CSyntaxEditor& editor = GetSyntaxEditor();
+    const PAGECOLORS& page = colors.page;
     html.reserve(html.size() + kGrowthStep);
 
     // Header.
-    AppendReportHead(html, time, title.empty() ? source.comparisonTitle : title);
+    AppendReportHead(html, time, title.empty() ? source.comparisonTitle : title, page);
     for (int index = COLORINDEX_KEYWORD; index <= COLORINDEX_PREPROCESSOR; ++index) {
-        const SYNTAXCOLOR& c = editor.colors[index];
+        const SYNTAXCOLOR& c = colors.syntax[index];
         html += std::string(".") + kTokenClasses[index - COLORINDEX_KEYWORD] +
                 " { color:" + HtmlColor(c.color) + (c.bold ? "; font-weight:bold; }" : "; }") + "\r\n";
     }
-    html += ".tl { color:#c0c0c0; }\r\n";
+    html += ".tl { color:" + page.lineNumbers + "; }\r\n";
     for (const int index : {TCC_CHANGED, TCC_ONE_SIDED, TCC_GHOST, TCC_TRIVIAL, TCC_DIFFERENCE}) {
-        html +=
-            std::string(".") + kRowClasses[index] + " { background-color:" + colors.Html(index) + "; }\r\n";
+        html += std::string(".") + kRowClasses[index] + " { background-color:" + colors.rows.Html(index) +
+                "; }\r\n";
     }
-    html += ".tdd { color:" + colors.Html(TCC_DIFFERENCE_TEXT) + "; }\r\n";
+    html += ".tdd { color:" + colors.rows.Html(TCC_DIFFERENCE_TEXT) + "; }\r\n";
     AppendReportBodyStart(html);
     AppendReportSummary(
-        html, {{"File Comparison:", source.documentTitle},
-               {"Left File:", source.paths[0]},
-               {"Right File:", source.paths[1]},
-               {"Result:", source.differences == 0 ? std::string("Identical")
-                                                   : std::to_string(source.differences) + " Differences"},
-               {"Producted:", time}});
+        html,
+        {{"File Comparison:", source.documentTitle},
+         {"Left File:", source.paths[0]},
+         {"Right File:", source.paths[1]},
+         {"Result:", source.differences == 0 ? std::string("Identical")
+                                             : std::to_string(source.differences) + " Differences"},
+         {"Producted:", time}},
+        page);
 
     // Body.
     const int rows = source.rows;
@@ -223,29 +229,27 @@ void CTextCompareReport::Render(const TEXTREPORTSOURCE& source, std::string& htm
             const int digits = static_cast<int>(std::to_string(rows).size());
             std::snprintf(format, sizeof format, "%%%dd", digits);
             width = std::to_string(digits) + "em";
+            AppendReportFrameStart(html, page, '\'');
             html +=
-                "<table border=0 bgcolor='#c0c0c0' cellpadding=0 cellspacing=1 "
-                "width=100%>\r\n<tr>\r\n<td>\r\n"
-                "<table width=100% bgcolor='#ffffff' cellpadding=0 cellspacing=0 border=0 "
-                "style=\"table-layout: "
-                "fixed;color:#000000;font-family:courier new, helvetica, sans-serif; font-size:8pt\">\r\n"
-                "<col style=\"width:";
+                "<table width=100% bgcolor='" + page.background +
+                "' cellpadding=0 cellspacing=0 border=0 style=\"table-layout: fixed;color:" + page.text +
+                ";font-family:courier new, helvetica, sans-serif; font-size:8pt\">\r\n<col style=\"width:";
             html += width;
             html += ";text-align:right;\" /><col width=\"50%\" /><col style=\"width:";
             html += width;
             html += ";text-align:right;\" /><col width=\"50%\" />";
         } else {
-            html +=
-                "<table border=0 bgcolor=\"#c0c0c0\" cellpadding=0 cellspacing=1 "
-                "width=100%>\r\n<tr>\r\n<td>\r\n"
-                "<table width=100% bgcolor=\"#ffffff\" cellpadding=0 cellspacing=0 border=0 "
-                "style='table-layout: "
-                "fixed;color:#000000;font-family:courier new, helvetica, sans-serif; font-size:8pt'>\r\n"
-                "<col width=\"50%\" /><col width=\"50%\" />";
+            AppendReportFrameStart(html, page, '"');
+            html += "<table width=100% bgcolor=\"" + page.background +
+                    "\" cellpadding=0 cellspacing=0 border=0 style='table-layout: fixed;color:" + page.text +
+                    ";font-family:courier new, helvetica, sans-serif; font-size:8pt'>\r\n<col width=\"50%\" "
+                    "/><col width=\"50%\" />";
         }
         CStringCompare compare;
         std::vector<STRINGDIFFERENCE> differences;
-        CRowWriter writer(*this, source, html);
+        std::string difference = "background-color:" + colors.rows.Html(TCC_DIFFERENCE);
+        if (page.tintsCarryText) difference += "; color:" + colors.rows.Html(TCC_DIFFERENCE_TEXT);
+        CRowWriter writer(*this, source, difference, html);
         int state[2] = {0, 0};
         char number[32];
         for (int row = 0; row < rows; ++row) {
@@ -291,23 +295,25 @@ void CTextCompareReport::Render(const TEXTREPORTSOURCE& source, std::string& htm
     AppendReportEnd(html);
 }
 
-bool CTextCompareReport::Generate(const TEXTREPORTSOURCE& source, const std::string& path,
-                                  platform::CProgressSink* progress, std::string& error) const {
+bool CTextCompareReport::Generate(const TEXTREPORTSOURCE& source, const TEXTREPORTCOLORS& colors,
+                                  const std::string& path, platform::CProgressSink* progress,
+                                  std::string& error) const {
     std::string html;
-    Render(source, html, progress, static_cast<int64_t>(std::time(nullptr)));
+    Render(source, colors, html, progress, static_cast<int64_t>(std::time(nullptr)));
     return WriteReportFile(path, html, error);
 }
 
-bool CTextCompareReport::Copy(const TEXTREPORTSOURCE& source, platform::CProgressSink* progress) const {
+bool CTextCompareReport::Copy(const TEXTREPORTSOURCE& source, const TEXTREPORTCOLORS& colors,
+                              platform::CProgressSink* progress) const {
     std::string html;
-    Render(source, html, progress, static_cast<int64_t>(std::time(nullptr)));
+    Render(source, colors, html, progress, static_cast<int64_t>(std::time(nullptr)));
     return platform::CopyTextToClipboard(html);
 }
 
-bool CTextCompareReport::Preview(const TEXTREPORTSOURCE& source, platform::CProgressSink* progress,
-                                 std::string& error) {
+bool CTextCompareReport::Preview(const TEXTREPORTSOURCE& source, const TEXTREPORTCOLORS& colors,
+                                 platform::CProgressSink* progress, std::string& error) {
     std::string html;
-    Render(source, html, progress, static_cast<int64_t>(std::time(nullptr)));
+    Render(source, colors, html, progress, static_cast<int64_t>(std::time(nullptr)));
     return PreviewReportFile(previewFile, html, error);
 }
 

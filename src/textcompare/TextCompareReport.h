@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "editor/EditorOptions.h"
+#include "editor/PageColors.h"
 #include "platform/Profile.h"
 #include "platform/Progress.h"
+#include "textcompare/TextCompareColors.h"
 
 namespace corvatine {
 
@@ -23,6 +26,16 @@ struct TEXTREPORTSOURCE {
     int differences = 0;
     uint32_t rules = 0;
     bool highlightTrivial = true;
+};
+
+// What the report is coloured with: the comparison colours of its rows, the
+// editor's syntax colours and the page's own. By default the built-in tables
+// and the page as it has always been written.
+struct TEXTREPORTCOLORS {
+    CTextCompareColors rows;
+    SYNTAXCOLOR syntax[COLORINDEX_COUNT];
+    PAGECOLORS page;
+    TEXTREPORTCOLORS();
 };
 
 class CTextCompareReport {
@@ -46,16 +59,18 @@ public:
     void Save(platform::CProfile& profile) const;
 
     // The whole report, its time stamps from the given time (seconds since 1970).
-    void Render(const TEXTREPORTSOURCE& source, std::string& html, platform::CProgressSink* progress,
-                int64_t now) const;
+    void Render(const TEXTREPORTSOURCE& source, const TEXTREPORTCOLORS& colors, std::string& html,
+                platform::CProgressSink* progress, int64_t now) const;
     // Writes the report to a file, replacing it only once completely written.
-    bool Generate(const TEXTREPORTSOURCE& source, const std::string& path, platform::CProgressSink* progress,
-                  std::string& error) const;
+    bool Generate(const TEXTREPORTSOURCE& source, const TEXTREPORTCOLORS& colors, const std::string& path,
+                  platform::CProgressSink* progress, std::string& error) const;
     // Puts the report's HTML text on the clipboard.
-    bool Copy(const TEXTREPORTSOURCE& source, platform::CProgressSink* progress) const;
+    bool Copy(const TEXTREPORTSOURCE& source, const TEXTREPORTCOLORS& colors,
+              platform::CProgressSink* progress) const;
     // Writes the report to the preview file (made on first use) and opens it
     // in the browser.
-    bool Preview(const TEXTREPORTSOURCE& source, platform::CProgressSink* progress, std::string& error);
+    bool Preview(const TEXTREPORTSOURCE& source, const TEXTREPORTCOLORS& colors,
+                 platform::CProgressSink* progress, std::string& error);
 
     // The text of a cell: blanks and tabs before the first other character
     // become &nbsp; (four for a tab), and < > & their entities; an empty

@@ -5,9 +5,7 @@
 
 #include <algorithm>
 
-#include "textcompare/TextCompareColors.h"
-#include "textcompare/TextCompareOptions.h"
-#include "ui/UiText.h"
+#include "ui/ActiveColors.h"
 
 namespace corvatine::ui {
 
@@ -67,10 +65,10 @@ void CBinaryLocationMap::resizeEvent(QResizeEvent* event) {
 
 void CBinaryLocationMap::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
-    const CTextCompareColors& colors = GetTextComparer().colors;
-    const QColor changed = ToQColor(colors.Get(TCC_CHANGED)).darker(110);
-    const QColor oneSided = ToQColor(colors.Get(TCC_ONE_SIDED)).darker(110);
+    const COLORSCHEME& colors = ActiveColors();
+    painter.fillRect(rect(), SchemeColor(colors.mapBackground));
+    const QColor changed = SchemeColor(colors.mapChanged);
+    const QColor oneSided = SchemeColor(colors.mapOneSided);
     for (size_t y = 0; y < m_bands.size(); ++y) {
         const uint8_t kinds = m_bands[y];
         if (kinds == 0) continue;
@@ -81,17 +79,18 @@ void CBinaryLocationMap::paintEvent(QPaintEvent*) {
         const BINARYDIFFERENCE& range = (*m_ranges)[static_cast<size_t>(m_current)];
         const int top = YOf(range.start);
         const int bottom = std::max(top + 2, YOf(range.end));
-        painter.fillRect(QRect(2, top, width() - 4, bottom - top),
-                         (range.kind == BYTE_DIFFERENT ? changed : oneSided).darker(160));
+        painter.fillRect(
+            QRect(2, top, width() - 4, bottom - top),
+            SchemeColor(range.kind == BYTE_DIFFERENT ? colors.mapCurrentChanged : colors.mapCurrentOneSided));
     }
     // What is not listed yet.
     if (m_listedTo < m_total) {
         const int top = YOf(m_listedTo);
         painter.fillRect(QRect(2, top, width() - 4, height() - top),
-                         QBrush(palette().color(QPalette::Mid), Qt::BDiagPattern));
+                         QBrush(SchemeColor(colors.mapPending), Qt::BDiagPattern));
     }
     // The bytes in view.
-    painter.setPen(palette().color(QPalette::Text));
+    painter.setPen(SchemeColor(colors.mapFrame));
     const int top = YOf(m_first);
     const int bottom = std::max(top + 3, YOf(m_first + m_count));
     painter.drawRect(QRect(0, top, width() - 1, std::min(bottom, height() - 1) - top));

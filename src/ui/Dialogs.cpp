@@ -30,6 +30,7 @@
 #include "request/CommandLineWords.h"
 #include "textcompare/TextCompareDoc.h"
 #include "textcompare/TextCompareOptions.h"
+#include "ui/ActiveColors.h"
 #include "ui/UiText.h"
 
 namespace corvatine::ui {
@@ -301,14 +302,15 @@ void CTextReportDialog::Save() {
                                                       QStringLiteral("HTML Files (*.html);;All Files (*)"));
     if (path.isEmpty()) return;
     std::string error;
-    if (!GetTextComparer().report.Generate(m_doc.ReportSource(), ToPath(path), nullptr, error))
+    if (!GetTextComparer().report.Generate(m_doc.ReportSource(), ActiveColors().TextReport(), ToPath(path),
+                                           nullptr, error))
         QMessageBox::critical(this, QApplication::applicationDisplayName(), FromPath(error));
 }
 
 void CTextReportDialog::Copy() {
     StoreSettings();
     std::string html;
-    GetTextComparer().report.Render(m_doc.ReportSource(), html, nullptr,
+    GetTextComparer().report.Render(m_doc.ReportSource(), ActiveColors().TextReport(), html, nullptr,
                                     static_cast<int64_t>(std::time(nullptr)));
     QApplication::clipboard()->setText(QString::fromUtf8(html.data(), static_cast<qsizetype>(html.size())));
 }
@@ -316,7 +318,7 @@ void CTextReportDialog::Copy() {
 void CTextReportDialog::Preview() {
     StoreSettings();
     std::string error;
-    if (!GetTextComparer().report.Preview(m_doc.ReportSource(), nullptr, error))
+    if (!GetTextComparer().report.Preview(m_doc.ReportSource(), ActiveColors().TextReport(), nullptr, error))
         QMessageBox::critical(this, QApplication::applicationDisplayName(), FromPath(error));
 }
 

@@ -25,6 +25,7 @@
 
 #include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
+#include "ui/ActiveColors.h"
 #include "ui/FolderWork.h"
 #include "ui/TextPane.h"
 #include "ui/UiText.h"
@@ -479,6 +480,10 @@ bool RunExport(QWidget* parent, CSyntaxEditContext& context, const std::string& 
     EXPORTVIEW view;
     view.context = &context;
     view.tabSize = std::clamp(GetSyntaxEditor().tabSize, 1, CSyntaxEditorOptions::kMaxTabSize);
+    // A copy: the worker does not read what the window may make again.
+    const COLORSCHEME colors = ActiveColors();
+    view.colors = colors.editor;
+    view.page = colors.page;
     CFolderProgressDialog dialog(parent, QStringLiteral("Processing"), false);
     dialog.setObjectName(QStringLiteral("processingDialog"));
     bool ok = false;

@@ -11,19 +11,16 @@
 
 #include "foldercompare/FolderCompareOptions.h"
 #include "platform/FileAttributes.h"
+#include "ui/ActiveColors.h"
 #include "ui/UiText.h"
 
 namespace corvatine::ui {
 
 namespace {
 
-// Colour indexes of the folder colour table that the view gives a meaning of
-// its own beside those the rows share with the report.
+// The colour index of the folder colour table that the view gives a meaning
+// of its own beside those the rows share with the report.
 constexpr int kStatusColumnColor = 0;  // the status column's background
-constexpr int kDifferentColor = 3;     // a different side: its text in colour 4
-constexpr int kDifferentTextColor = 4;
-constexpr int kErrorColor = 8;  // could not be compared: its text in colour 9
-constexpr int kErrorTextColor = 9;
 
 QPixmap DrawClassIcon(FolderRowClass rowClass) {
     constexpr int kSize = 16;
@@ -398,7 +395,6 @@ QVariant CFolderCompareModel::data(const QModelIndex& index, int role) const {
     CFolderCompareItem* item = Item(index);
     if (item == nullptr || IsBlocked()) return QVariant();
     const int tolerance = m_doc.Tolerance();
-    const CFolderCompareColors& colors = GetFolderComparer().colors;
     if (role == ClassRole) return static_cast<int>(ClassOf(*item, tolerance));
     const int side = SideOf(index.column());
     if (side < 0) {
@@ -412,7 +408,8 @@ QVariant CFolderCompareModel::data(const QModelIndex& index, int role) const {
                                 FromPath(ReadErrorText(entry->readError));
                 return text;
             }
-            case Qt::BackgroundRole: return ToQColor(colors.Get(kStatusColumnColor));
+            case Qt::BackgroundRole: return SchemeColor(ActiveColors().folders.Get(kStatusColumnColor));
+            case Qt::ForegroundRole: return SchemeColor(ActiveColors().FolderText(kStatusColumnColor));
             default: return QVariant();
         }
     }
@@ -421,15 +418,13 @@ QVariant CFolderCompareModel::data(const QModelIndex& index, int role) const {
 
 QVariant CFolderCompareModel::SideData(const CFolderCompareItem& item, int side, int sideColumn,
                                        int role) const {
-    const CFolderCompareColors& colors = GetFolderComparer().colors;
     const int color = FolderRowColor(item, side);
     switch (role) {
         case ColorIndexRole: return color;
-        case Qt::BackgroundRole: return ToQColor(colors.Get(color));
-        case Qt::ForegroundRole:
-            if (color == kDifferentColor) return ToQColor(colors.Get(kDifferentTextColor));
-            if (color == kErrorColor) return ToQColor(colors.Get(kErrorTextColor));
-            return QVariant();
+        // Each background has its text: a different side's text in colour 4,
+        // one that could not be compared in colour 9 ...
+        case Qt::BackgroundRole: return SchemeColor(ActiveColors().folders.Get(color));
+        case Qt::ForegroundRole: return SchemeColor(ActiveColors().FolderText(color));
         case Qt::TextAlignmentRole:
             return sideColumn == COLUMN_SIZE ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
         default: break;

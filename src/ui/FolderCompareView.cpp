@@ -25,6 +25,7 @@
 #include "foldercompare/FolderCompareOptions.h"
 #include "foldercompare/SyncWizard.h"
 #include "platform/Path.h"
+#include "ui/ActiveColors.h"
 #include "ui/Dialogs.h"
 #include "ui/FolderCompareModel.h"
 #include "ui/FolderFilterDialog.h"
@@ -802,19 +803,20 @@ void CFolderCompareView::RunReport(ReportAction action, const std::string& path)
     source.tolerance = m_doc.Tolerance();
     // The page for the clipboard, or why it could not be written.
     auto result = std::make_shared<std::string>();
+    // The colours are taken here: the worker does not ask the toolkit.
+    const FOLDERREPORTCOLORS colors = ActiveColors().FolderReport();
     RunWork(
         {WorkLook::Dialog, QStringLiteral("Processing"), QStringLiteral("Processing..., Please wait"), false},
-        [source, action, path, result](CFolderWorkProgress& progress) {
+        [source, colors, action, path, result](CFolderWorkProgress& progress) {
             CFolderComparer& folders = GetFolderComparer();
             switch (action) {
                 case ReportAction::Save:
-                    return folders.report.Generate(source, folders.colors, path, &progress, *result);
+                    return folders.report.Generate(source, colors, path, &progress, *result);
                 case ReportAction::Copy:
-                    folders.report.Render(source, folders.colors, *result, &progress,
+                    folders.report.Render(source, colors, *result, &progress,
                                           static_cast<int64_t>(std::time(nullptr)));
                     return true;
-                case ReportAction::Preview:
-                    return folders.report.Preview(source, folders.colors, &progress, *result);
+                case ReportAction::Preview: return folders.report.Preview(source, colors, &progress, *result);
             }
             return false;
         },

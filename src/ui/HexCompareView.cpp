@@ -59,10 +59,7 @@ int64_t CHexSideDecorations::ContentSize(int64_t) const {
 void CHexSideDecorations::CellBackgrounds(int64_t offset, int64_t count, std::vector<QColor>& colors) const {
     std::vector<int> statuses;
     m_view.ByteStatuses(offset, count, statuses);
-    const CTextCompareColors& table = GetTextComparer().colors;
-    const QColor changed = ToQColor(table.Get(TCC_CHANGED));
-    const QColor oneSided = ToQColor(table.Get(TCC_ONE_SIDED));
-    const QColor ghost = ToQColor(table.Get(TCC_GHOST));
+    const COLORSCHEME& scheme = ActiveColors();
     int64_t currentStart = -1, currentEnd = -1;
     const std::vector<BINARYDIFFERENCE>& ranges = m_view.m_differences.Ranges();
     if (m_view.m_current >= 0 && m_view.m_current < static_cast<int>(ranges.size())) {
@@ -71,17 +68,18 @@ void CHexSideDecorations::CellBackgrounds(int64_t offset, int64_t count, std::ve
     }
     colors.assign(static_cast<size_t>(count), QColor());
     for (int64_t i = 0; i < count; ++i) {
-        QColor color;
+        int color = TCC_NONE;
         switch (statuses[static_cast<size_t>(i)]) {
-            case BYTE_DIFFERENT: color = changed; break;
+            case BYTE_DIFFERENT: color = TCC_CHANGED; break;
             // The side that has the bytes shows them one-sided; the other
             // shows where they would be.
-            case BYTE_LEFT_ONLY: color = m_side == 0 ? oneSided : ghost; break;
-            case BYTE_RIGHT_ONLY: color = m_side == 1 ? oneSided : ghost; break;
+            case BYTE_LEFT_ONLY: color = m_side == 0 ? TCC_ONE_SIDED : TCC_GHOST; break;
+            case BYTE_RIGHT_ONLY: color = m_side == 1 ? TCC_ONE_SIDED : TCC_GHOST; break;
             default: continue;
         }
-        if (offset + i >= currentStart && offset + i < currentEnd) color = color.darker(115);
-        colors[static_cast<size_t>(i)] = color;
+        const bool current = offset + i >= currentStart && offset + i < currentEnd;
+        colors[static_cast<size_t>(i)] =
+            SchemeColor(current ? scheme.CurrentBackground(color) : scheme.RowBackground(color));
     }
 }
 

@@ -92,7 +92,6 @@ void CHexPane::ApplyOptions() {
     m_upperCase = options.showUppercase != 0;
     m_decimalAddresses = options.showDecimalAddresses != 0;
     m_characterColumn = options.showCharacterArea != 0;
-    for (int i = 1; i <= CHexEditOptions::kColorCount; ++i) m_colors[i] = ToQColor(options.colors[i]);
     m_font = HexEditorFont();
     setFont(m_font);
     const QFontMetrics metrics(m_font);
@@ -195,6 +194,8 @@ void CHexPane::paintEvent(QPaintEvent* event) {
     const int64_t rows = RowCount();
     const int64_t first = std::max<int64_t>(0, RowAt(area.top()));
     const int64_t last = std::min(RowAt(area.bottom()), rows - 1);
+    // The colours of the scheme in force, for this paint.
+    for (int i = 1; i <= CHexEditOptions::kColorCount; ++i) m_colors[i] = Color(i);
     painter.fillRect(area, m_colors[2]);
     if (first > last) return;
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "binarycompare/HexEditContext.h"
+#include "ui/ActiveColors.h"
 
 namespace corvatine::ui {
 
@@ -105,9 +106,9 @@ public:
     int64_t OffsetAt(QPoint point, bool& inText) const;
     int LineHeight() const { return m_lineHeight; }
     const QFont& HexFont() const { return m_font; }
-    // The hex editor's colours by index 1 to 5: text, background, selected
-    // text, selection, changed bytes.
-    QColor Color(int index) const { return m_colors[index]; }
+    // The hex views' colours of the scheme in force by index 1 to 5: text,
+    // background, selected text, selection, changed bytes.
+    static QColor Color(int index) { return SchemeColor(ActiveColors().hex[index]); }
 
     // The model changed outside any notice: every row again.
     void Refresh();
@@ -161,7 +162,7 @@ private:
     bool m_upperCase = true;
     bool m_decimalAddresses = false;
     bool m_characterColumn = true;
-    QColor m_colors[6];
+    QColor m_colors[6];  // Color(1..5) during a paint
     int64_t m_firstRow = 0;
     int m_firstColumn = 0;
     int64_t m_caret = 0;

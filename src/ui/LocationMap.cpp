@@ -5,10 +5,8 @@
 
 #include <algorithm>
 
-#include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareDoc.h"
-#include "textcompare/TextCompareOptions.h"
-#include "ui/UiText.h"
+#include "ui/ActiveColors.h"
 
 namespace corvatine::ui {
 
@@ -37,18 +35,19 @@ int CLocationMap::RowAt(int y) const {
 }
 
 const QPixmap& CLocationMap::Bands() {
-    const CTextCompareColors& colors = GetTextComparer().colors;
-    const QColor changed = ToQColor(colors.Get(TCC_CHANGED)).darker(110);
-    const QColor oneSided = ToQColor(colors.Get(TCC_ONE_SIDED)).darker(110);
+    const COLORSCHEME& colors = ActiveColors();
+    const uint64_t revision = ActiveColorsRevision();
+    const QColor changed = SchemeColor(colors.mapChanged);
+    const QColor oneSided = SchemeColor(colors.mapOneSided);
     const uint64_t generation = m_doc.Context().Generation();
     const qreal ratio = devicePixelRatioF();
     const QSize size = this->size() * ratio;
     if (!m_bands.isNull() && m_bands.size() == size && m_bandsGeneration == generation &&
-        m_bandsColors[0] == changed.rgb() && m_bandsColors[1] == oneSided.rgb())
+        m_bandsColors == revision)
         return m_bands;
     m_bands = QPixmap(size);
     m_bands.setDevicePixelRatio(ratio);
-    m_bands.fill(palette().color(QPalette::Base));
+    m_bands.fill(SchemeColor(colors.mapBackground));
     QPainter painter(&m_bands);
     // Many sections fall on one pixel row: each run of rows of one colour is
     // filled once.
@@ -73,8 +72,7 @@ const QPixmap& CLocationMap::Bands() {
     }
     flush();
     m_bandsGeneration = generation;
-    m_bandsColors[0] = changed.rgb();
-    m_bandsColors[1] = oneSided.rgb();
+    m_bandsColors = revision;
     return m_bands;
 }
 
@@ -82,16 +80,17 @@ void CLocationMap::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, Bands());
     // The current difference stands out.
+    const COLORSCHEME& colors = ActiveColors();
     CTextSection current;
     if (m_doc.Sections().GetSection(m_doc.GetCurrentSection(), current)) {
-        const int color = current.kind == 1 || current.kind == 3 ? TCC_ONE_SIDED : TCC_CHANGED;
+        const bool oneSided = current.kind == 1 || current.kind == 3;
         const int top = YOf(current.leftFirstRow);
         const int bottom = std::max(top + 2, YOf(current.leftLastRow + 1));
         painter.fillRect(QRect(2, top, width() - 4, bottom - top),
-                         ToQColor(GetTextComparer().colors.Get(color)).darker(160));
+                         SchemeColor(oneSided ? colors.mapCurrentOneSided : colors.mapCurrentChanged));
     }
     // The rows in view.
-    painter.setPen(palette().color(QPalette::Text));
+    painter.setPen(SchemeColor(colors.mapFrame));
     const int top = YOf(m_firstRow);
     const int bottom = std::max(top + 3, YOf(m_firstRow + m_rows));
     painter.drawRect(QRect(0, top, width() - 1, std::min(bottom, height() - 1) - top));

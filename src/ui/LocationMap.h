@@ -45,7 +45,7 @@ private:
     CTextCompareDoc& m_doc;
     QPixmap m_bands;
     uint64_t m_bandsGeneration = 0;
-    QRgb m_bandsColors[2] = {0, 0};
+    uint64_t m_bandsColors = 0;  // the revision of the colour scheme they were drawn in
     int m_firstRow = 0;
     int m_rows = 0;
 };

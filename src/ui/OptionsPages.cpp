@@ -70,7 +70,8 @@ COptionsState::COptionsState(const CGeneralOptions& general)
       m_folderColors(GetFolderComparer().colors),
       m_binary(GetBinaryComparer()),
       m_editor(GetSyntaxEditor()),
-      m_hex(GetHexEditor()) {}
+      m_hex(GetHexEditor()),
+      m_colorScheme(GetColorSchemeOptions()) {}
 
 void COptionsState::Restore(CGeneralOptions& general) const {
     general = m_general;
@@ -81,6 +82,7 @@ void COptionsState::Restore(CGeneralOptions& general) const {
     static_cast<CBinaryCompareOptions&>(GetBinaryComparer()) = m_binary;
     static_cast<CSyntaxEditorOptions&>(GetSyntaxEditor()) = m_editor;
     static_cast<CHexEditOptions&>(GetHexEditor()) = m_hex;
+    GetColorSchemeOptions() = m_colorScheme;
 }
 
 // ---- Controls ----
@@ -173,6 +175,22 @@ COptGeneralPage::COptGeneralPage(CGeneralOptions& options, QWidget* parent)
     m_switches[SHOW_LONG_TITLE] =
         AddCheck(windowLayout, window, "Long document titles (full &paths)", "showLongTitle");
     m_switches[ESC_TO_CLOSE] = AddCheck(windowLayout, window, "The &Escape key closes", "escToClose");
+    // The scheme of every view and report; the colours set on the other
+    // pages are the default scheme, and stay stored whatever is chosen.
+    auto* schemeRow = new QHBoxLayout;
+    auto* schemeLabel = new QLabel(QStringLiteral("Co&lours:"), window);
+    m_colorScheme = new QComboBox(window);
+    m_colorScheme->setObjectName(QStringLiteral("windowColorScheme"));
+    m_colorScheme->addItem(QStringLiteral("Default"), COLORSCHEME_DEFAULT);
+    m_colorScheme->addItem(QStringLiteral("Follow the desktop"), COLORSCHEME_DESKTOP);
+    m_colorScheme->setToolTip(QStringLiteral(
+        "Default: the colours of the comparison and editor pages (on a dark desktop, while "
+        "they are unchanged, the desktop's).\nFollow the desktop: the desktop's background and "
+        "text, light or dark, with the differences as tints and coloured text."));
+    schemeLabel->setBuddy(m_colorScheme);
+    schemeRow->addWidget(schemeLabel);
+    schemeRow->addWidget(m_colorScheme, 1);
+    windowLayout->addLayout(schemeRow);
     layout->addWidget(window, 0, 0);
 
     auto* sizes = new QGroupBox(QStringLiteral("Recent lists"), this);
@@ -263,6 +281,7 @@ void COptGeneralPage::Load() {
     for (int i = 0; i < SIZE_COUNT; ++i) m_sizes[i]->setValue(*SizeField(i));
     m_textEditor->setText(FromPath(m_options.externalTextEditor));
     m_binaryEditor->setText(FromPath(m_options.externalBinaryEditor));
+    m_colorScheme->setCurrentIndex(std::max(0, m_colorScheme->findData(GetColorSchemeOptions().scheme)));
 }
 
 bool COptGeneralPage::Apply() {
@@ -270,6 +289,7 @@ bool COptGeneralPage::Apply() {
     for (int i = 0; i < SIZE_COUNT; ++i) *SizeField(i) = m_sizes[i]->value();
     m_options.externalTextEditor = ToPath(m_textEditor->text().trimmed());
     m_options.externalBinaryEditor = ToPath(m_binaryEditor->text().trimmed());
+    GetColorSchemeOptions().scheme = m_colorScheme->currentData().toInt();
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "binarycompare/HexEditOptions.h"
 #include "editor/EditorOptions.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "persist/ColorScheme.h"
 #include "persist/GeneralOptions.h"
 #include "textcompare/TextCompareOptions.h"
 #include "ui/OptionsPage.h"
@@ -41,6 +42,7 @@ private:
     CBinaryCompareOptions m_binary;
     CSyntaxEditorOptions m_editor;
     CHexEditOptions m_hex;
+    CColorSchemeOptions m_colorScheme;
 };
 
 // A button that shows a colour and lets the user choose another.
@@ -116,6 +118,7 @@ private:
     QSpinBox* m_sizes[SIZE_COUNT] = {};
     QLineEdit* m_textEditor;
     QLineEdit* m_binaryEditor;
+    QComboBox* m_colorScheme;
 };
 
 // Text comparisons: the default rules, the line filter with its presets,

@@ -27,11 +27,10 @@ namespace corvatine::ui {
 
 int CSideDecorations::RowCount() const { return m_view.m_doc.Context().VisibleRowCount(); }
 
-QColor CSideDecorations::RowBackground(int row) const {
+int CSideDecorations::RowColor(int row) const {
     const CTextCompareObject& side = m_view.m_doc.GetSide(m_side);
-    if (row >= side.GetLineCount()) return QColor();
-    const int color = RowColor(side.GetLine(row).flags, GetTextComparer().highlightTrivialDifferences != 0);
-    return color == TCC_NONE ? QColor() : ToQColor(GetTextComparer().colors.Get(color));
+    if (row >= side.GetLineCount()) return TCC_NONE;
+    return corvatine::RowColor(side.GetLine(row).flags, GetTextComparer().highlightTrivialDifferences != 0);
 }
 
 bool CSideDecorations::IsGhost(int row) const { return m_view.m_doc.GetSide(m_side).IsGhostRow(row); }
@@ -54,14 +53,6 @@ std::vector<std::pair<int, int>> CSideDecorations::Highlights(int row) const {
     for (const STRINGDIFFERENCE& d : doc.LineDifferences(row))
         ranges.emplace_back(m_side == 0 ? d.leftStart : d.rightStart, m_side == 0 ? d.leftEnd : d.rightEnd);
     return ranges;
-}
-
-QColor CSideDecorations::HighlightBackground() const {
-    return ToQColor(GetTextComparer().colors.Get(TCC_DIFFERENCE));
-}
-
-QColor CSideDecorations::HighlightText() const {
-    return ToQColor(GetTextComparer().colors.Get(TCC_DIFFERENCE_TEXT));
 }
 
 bool CSideDecorations::SyntaxColours() const { return GetTextComparer().highlightSyntax != 0; }

@@ -27,13 +27,11 @@ class CSideDecorations : public CPaneDecorations {
 public:
     CSideDecorations(CTextCompareView& view, int side) : m_view(view), m_side(side) {}
     int RowCount() const override;
-    QColor RowBackground(int row) const override;
+    int RowColor(int row) const override;
     bool IsGhost(int row) const override;
     int LineNumber(int row) const override;
     int MaxLineNumber() const override;
     std::vector<std::pair<int, int>> Highlights(int row) const override;
-    QColor HighlightBackground() const override;
-    QColor HighlightText() const override;
     bool SyntaxColours() const override;
     std::pair<int, int> CurrentRows() const override;
     // As tall as the taller side of the row.

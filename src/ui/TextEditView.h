@@ -22,7 +22,6 @@ class CEditDecorations : public CPaneDecorations {
 public:
     explicit CEditDecorations(const CSyntaxEditContext& context) : m_context(context) {}
     int RowCount() const override { return m_context.GetLineCount(); }
-    QColor RowBackground(int) const override { return QColor(); }
     int LineNumber(int row) const override { return row + 1; }
     int MaxLineNumber() const override { return m_context.GetLineCount(); }
 

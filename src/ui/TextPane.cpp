@@ -17,6 +17,7 @@
 #include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
 #include "fileio/TextFormat.h"
+#include "ui/ActiveColors.h"
 #include "ui/OptionFonts.h"
 #include "ui/UiText.h"
 
@@ -36,8 +37,6 @@ constexpr int kCacheSlack = 32;
 constexpr int kNarrowestWrap = 8;
 
 bool IsWordByte(unsigned char c) { return c >= 0x80 || std::isalnum(c) || c == '_'; }
-
-QColor EditorColor(int index) { return ToQColor(GetSyntaxEditor().colors[index].color); }
 
 // What the white-space markers are drawn in: the text's colour, faint on the row.
 QColor Faint(const QColor& text, const QColor& background) {
@@ -95,12 +94,14 @@ const CTextRowLayout& CTextPane::RowLayout(int row) const {
     }
     const bool coloured = m_decorations.SyntaxColours() && m_context->GetSyntaxDefinition() != nullptr;
     const int state = coloured ? m_context->GetParseState(row - 1) : 0;
+    const COLORSCHEME& scheme = ActiveColors();
+    const uint64_t revision = ActiveColorsRevision();
     const std::string_view text = m_context->GetLine(row).Characters();
     // A row kept is checked against the text it was laid out from: an edit
     // told or not, a recompare that moved the rows, all come out here.
     const auto it = m_rows.find(row);
     if (it != m_rows.end() && it->second.coloured == coloured && it->second.parseState == state &&
-        it->second.layout->Source() == text)
+        it->second.colors == revision && it->second.layout->Source() == text)
         return *it->second.layout;
     // The syntax colours as runs of bytes; the editor's text colour is the default.
     const int length = static_cast<int>(text.size());
@@ -108,13 +109,14 @@ const CTextRowLayout& CTextPane::RowLayout(int row) const {
     if (coloured) {
         std::vector<COLORBLOCK> blocks;
         m_context->ParseLine(state, row, &blocks);
-        const CSyntaxEditor& editor = GetSyntaxEditor();
         for (size_t i = 0; i < blocks.size(); ++i) {
             const int color = blocks[i].color;
             if (color <= 0 || color >= COLORINDEX_COUNT) continue;
             const int from = std::clamp(blocks[i].position, 0, length);
             const int to = i + 1 < blocks.size() ? std::clamp(blocks[i + 1].position, 0, length) : length;
-            if (to > from) colors.push_back({from, to, EditorColor(color), editor.colors[color].bold != 0});
+            if (to > from)
+                colors.push_back(
+                    {from, to, SchemeColor(scheme.editor[color].color), scheme.editor[color].bold != 0});
         }
     }
     NoteLength(row);
@@ -134,6 +136,7 @@ const CTextRowLayout& CTextPane::RowLayout(int row) const {
     entry.layout = std::move(layout);
     entry.coloured = coloured;
     entry.parseState = state;
+    entry.colors = revision;
     return *entry.layout;
 }
 
@@ -443,8 +446,8 @@ CTextPane::ROWPAINT CTextPane::PrepareRow(int row, int top, int lines, const QRe
     paint.band = lines * m_lineHeight;
     paint.exists = row >= 0 && row < Rows();
     paint.ghost = paint.exists && m_decorations.IsGhost(row);
-    paint.background = paint.exists ? m_decorations.RowBackground(row) : QColor();
-    if (!paint.background.isValid()) paint.background = EditorColor(COLORINDEX_BKGND);
+    paint.background =
+        SchemeColor(ActiveColors().RowBackground(paint.exists ? m_decorations.RowColor(row) : TCC_NONE));
     if (!paint.exists || paint.ghost) return paint;
     const CTextRowLayout& layout = RowLayout(row);
     paint.layout = &layout;
@@ -510,10 +513,10 @@ CTextPane::ROWPAINT CTextPane::PrepareRow(int row, int top, int lines, const QRe
     return paint;
 }
 
-QColor CTextPane::CoverColor(int cover) const {
-    return cover == COVER_SELECTION ? palette().color(QPalette::Highlight)
-           : cover == COVER_MARK    ? MarkBackground()
-                                    : m_decorations.HighlightBackground();
+QColor CTextPane::CoverColor(const COLORSCHEME& colors, int cover) {
+    return SchemeColor(cover == COVER_SELECTION ? colors.selection
+                       : cover == COVER_MARK    ? colors.markBackground
+                                                : colors.compare.Get(TCC_DIFFERENCE));
 }
 
 QColor CTextPane::CurrentLineColor() const {
@@ -526,26 +529,27 @@ void CTextPane::PaintBackground(QPainter& painter, const ROWPAINT& paint, const 
     const int margin = MarginWidth();
     const int row = paint.row, top = paint.top, band = paint.band;
     const QRect rowArea(margin, top, width() - margin, band);
+    const COLORSCHEME& colors = ActiveColors();
     // The margin with the line number.
-    painter.fillRect(QRect(0, top, margin, band), palette().color(QPalette::Window));
+    painter.fillRect(QRect(0, top, margin, band), SchemeColor(colors.margin));
     // The caret's line stands out in the pane that has the focus.
     const bool current = row == m_caret.y && hasFocus() && !HasSelection();
     const int number = paint.exists ? m_decorations.LineNumber(row) : -1;
     if (number >= 0) {
-        painter.setPen(palette().color(current ? QPalette::Text : QPalette::PlaceholderText));
+        painter.setPen(SchemeColor(current ? colors.Text() : colors.lineNumber));
         painter.drawText(QRect(0, top, margin - kMarginPadding, m_lineHeight),
                          Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
     }
     // The row's background: its comparison colour, a ghost row shaded.
     painter.fillRect(rowArea, paint.background);
-    if (paint.ghost) painter.fillRect(rowArea, QBrush(paint.background.darker(115), Qt::BDiagPattern));
+    if (paint.ghost) painter.fillRect(rowArea, QBrush(SchemeColor(colors.ghostHatch), Qt::BDiagPattern));
     if (current) painter.fillRect(rowArea, CurrentLineColor());
     if (!paint.exists || paint.ghost) return;
     // The current difference: a bar beside the text and lines above and
     // below, under the glyphs (an underscore stays seen).
     const auto [currentFirst, currentLast] = m_decorations.CurrentRows();
     if (currentFirst >= 0 && row >= currentFirst && row <= currentLast) {
-        const QColor mark = palette().color(QPalette::Highlight);
+        const QColor mark = SchemeColor(colors.currentMark);
         painter.fillRect(QRect(margin, top, 3, band), mark);
         if (row == currentFirst) painter.fillRect(QRect(margin, top, width() - margin, 1), mark);
         if (row == currentLast) painter.fillRect(QRect(margin, top + band - 1, width() - margin, 1), mark);
@@ -558,21 +562,22 @@ void CTextPane::PaintBackground(QPainter& painter, const ROWPAINT& paint, const 
     for (const ROWRUN& run : paint.runs) {
         if (run.cover == COVER_PLAIN) continue;
         for (const QRectF& rect : layout.RangeRects(run.from, run.to, paint.clip))
-            painter.fillRect(rect.translated(paint.origin), CoverColor(run.cover));
+            painter.fillRect(rect.translated(paint.origin), CoverColor(colors, run.cover));
     }
     // A marked or selected line ending is one space wide after the text.
     const int length = layout.Length();
     if (paint.ending != COVER_PLAIN && layout.EndsBefore(paint.clip.right())) {
         const QRectF ending(layout.XOf(length), layout.LineOf(length) * m_lineHeight, m_spaceAdvance,
                             m_lineHeight);
-        painter.fillRect(ending.translated(paint.origin), CoverColor(paint.ending));
+        painter.fillRect(ending.translated(paint.origin), CoverColor(colors, paint.ending));
     }
     painter.restore();
 }
 
 void CTextPane::PaintText(QPainter& painter, const ROWPAINT& paint, const QRect& area) {
     if (!paint.exists) return;
-    const QColor normal = EditorColor(COLORINDEX_NORMALTEXT);
+    const COLORSCHEME& colors = ActiveColors();
+    const QColor normal = SchemeColor(colors.Text());
     const int margin = MarginWidth();
     if (paint.ghost) {
         // Typing here makes the row a line: the caret shows where it starts.
@@ -583,25 +588,27 @@ void CTextPane::PaintText(QPainter& painter, const ROWPAINT& paint, const QRect&
         return;
     }
     const CTextRowLayout& layout = *paint.layout;
-    // The text over the text area, the selection and the in-line differences
-    // in their own colours (their backgrounds again under them, so that no
-    // glyph is drawn twice).
+    // The text over the text area; the selection, the marks and the in-line
+    // differences in their own colours (their backgrounds again under them,
+    // so that no glyph is drawn twice).
     painter.save();
     painter.setClipRect(QRect(margin, area.top(), width() - margin, area.height()));
     QList<QTextLayout::FormatRange> recoloured;
     for (const ROWRUN& run : paint.runs) {
-        if (run.cover != COVER_SELECTION && run.cover != COVER_DIFFERENCE) continue;
+        if (run.cover == COVER_PLAIN) continue;
         QTextCharFormat format;
-        format.setBackground(CoverColor(run.cover));
-        format.setForeground(run.cover == COVER_SELECTION ? palette().color(QPalette::HighlightedText)
-                                                          : m_decorations.HighlightText());
+        format.setBackground(CoverColor(colors, run.cover));
+        format.setForeground(SchemeColor(run.cover == COVER_SELECTION ? colors.selectionText
+                                         : run.cover == COVER_MARK
+                                             ? colors.markText
+                                             : colors.compare.Get(TCC_DIFFERENCE_TEXT)));
         const int from = layout.IndexOf(run.from);
         recoloured.append({from, layout.IndexOf(run.to) - from, format});
     }
     painter.setPen(normal);
     layout.Draw(painter, paint.origin, paint.clip, recoloured);
     if (m_showWhiteSpace)
-        PaintWhiteSpace(painter, paint.row, layout, paint.origin, paint.clip, paint.background);
+        PaintWhiteSpace(painter, paint.row, layout, paint.origin, paint.clip, normal, paint.background);
     painter.restore();
 
     // The caret, on the boundary the layout gives.
@@ -613,8 +620,8 @@ void CTextPane::PaintText(QPainter& painter, const ROWPAINT& paint, const QRect&
 }
 
 void CTextPane::PaintWhiteSpace(QPainter& painter, int row, const CTextRowLayout& layout, QPointF origin,
-                                const QRectF& clip, const QColor& background) {
-    const QColor faint = Faint(EditorColor(COLORINDEX_NORMALTEXT), background);
+                                const QRectF& clip, const QColor& textColor, const QColor& background) {
+    const QColor faint = Faint(textColor, background);
     const CSyntaxTextLine& line = m_context->GetLine(row);
     const std::string_view text = line.Characters();
     const int length = static_cast<int>(text.size());
@@ -1043,8 +1050,6 @@ void CTextPane::ReadOptions() {
 }
 
 // ---- Marks ----
-
-QColor CTextPane::MarkBackground() { return QColor(255, 176, 64); }
 
 void CTextPane::SetMarks(std::vector<MARK> marks) {
     m_marks = std::move(marks);

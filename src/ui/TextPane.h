@@ -21,18 +21,24 @@
 
 #include "editor/SyntaxEditContext.h"
 #include "editor/SyntaxTextView.h"
+#include "persist/ColorScheme.h"
+#include "textcompare/TextCompareColors.h"
 #include "ui/TextRowLayout.h"
 
 namespace corvatine::ui {
 
-// What a pane shows beside the text of its rows, given by its view.
+// What a pane shows beside the text of its rows, given by its view. The
+// colours themselves are the active scheme's (ActiveColors).
 class CPaneDecorations {
 public:
     virtual ~CPaneDecorations() = default;
     // The rows shown (a comparison hides the row after a final line ending).
     virtual int RowCount() const = 0;
-    // The row's background; an invalid colour for the editor's own.
-    virtual QColor RowBackground(int row) const = 0;
+    // The row's comparison colour (TCC_CHANGED ...); TCC_NONE for the text's own background.
+    virtual int RowColor(int row) const {
+        (void)row;
+        return TCC_NONE;
+    }
     // Placeholder rows, drawn shaded.
     virtual bool IsGhost(int row) const {
         (void)row;
@@ -42,14 +48,12 @@ public:
     virtual int LineNumber(int row) const = 0;
     // The largest number the margin shows, for its width.
     virtual int MaxLineNumber() const = 0;
-    // Byte ranges [first, last] of in-line differences on the row.
+    // Byte ranges [first, last] of in-line differences on the row, drawn in
+    // the comparison colours TCC_DIFFERENCE and TCC_DIFFERENCE_TEXT.
     virtual std::vector<std::pair<int, int>> Highlights(int row) const {
         (void)row;
         return {};
     }
-    // The colours of in-line differences.
-    virtual QColor HighlightBackground() const { return QColor(); }
-    virtual QColor HighlightText() const { return QColor(); }
     // The text of the row in syntax colours.
     virtual bool SyntaxColours() const { return true; }
     // The first and last row of the current difference; -1 for none.
@@ -182,8 +186,6 @@ public:
     void SetMarks(std::vector<MARK> marks);
     void ClearMarks();
     const std::vector<MARK>& Marks() const { return m_marks; }
-    // The colour marked text stands on.
-    static QColor MarkBackground();
     // The tint of the caret's line in the focused pane.
     QColor CurrentLineColor() const;
 
@@ -216,7 +218,8 @@ private:
     struct CACHEDROW {
         std::unique_ptr<CTextRowLayout> layout;
         bool coloured = false;
-        int parseState = 0;  // the syntax state the row's colours start from
+        int parseState = 0;   // the syntax state the row's colours start from
+        uint64_t colors = 0;  // the revision of the colour scheme its colours are from
     };
 
     // The rows of the context shown.
@@ -254,13 +257,13 @@ private:
         COVER ending = COVER_PLAIN;
     };
     ROWPAINT PrepareRow(int row, int top, int lines, const QRect& area) const;
-    QColor CoverColor(int cover) const;
+    static QColor CoverColor(const COLORSCHEME& colors, int cover);
     // A row's backgrounds (the margin, its colour, the current difference,
     // boxes, marks, the selection), then its text, markers and caret.
     void PaintBackground(QPainter& painter, const ROWPAINT& paint, const QRect& area);
     void PaintText(QPainter& painter, const ROWPAINT& paint, const QRect& area);
     void PaintWhiteSpace(QPainter& painter, int row, const CTextRowLayout& layout, QPointF origin,
-                         const QRectF& clip, const QColor& background);
+                         const QRectF& clip, const QColor& textColor, const QColor& background);
     // The marked byte ranges [from, to) of a row; to past the text marks the ending.
     std::vector<std::pair<int, int>> RowMarks(int row, int length) const;
     QRect RowsRect(int first, int last) const;

@@ -225,7 +225,7 @@ void CTextPrintJob::PaintPage(QPainter& painter, const METRICS& metrics, const P
     // The header: the title and the page, then each column's file.
     QFont bold = metrics.font;
     bold.setBold(true);
-    painter.setPen(Qt::black);
+    painter.setPen(SchemeColor(m_paper.Text()));
     painter.setFont(bold);
     painter.drawText(QRectF(0, 0, metrics.width, line), Qt::AlignLeft | Qt::AlignVCenter, m_title);
     painter.setFont(metrics.font);
@@ -242,7 +242,7 @@ void CTextPrintJob::PaintPage(QPainter& painter, const METRICS& metrics, const P
                                              Qt::ElideMiddle, static_cast<int>(columnWidth)));
     }
     const double rule = 2.2 * line;
-    painter.setPen(QPen(Qt::darkGray, 0));
+    painter.setPen(QPen(SchemeColor(m_paper.lineNumber), 0));
     painter.drawLine(QPointF(0, rule), QPointF(metrics.width, rule));
 
     double top = kHeaderLines * line;
@@ -267,16 +267,16 @@ void CTextPrintJob::PaintRow(QPainter& painter, const METRICS& metrics, const CO
     const double gutter = Gutter(decorations, metrics.charWidth);
     const QRectF textArea(left + gutter, top, width - gutter, lines * metrics.lineHeight);
 
-    QColor background = decorations.RowBackground(row);
-    if (background.isValid()) painter.fillRect(textArea, background);
+    // Paper is white: the colours are the stored tables', whatever the desktop.
+    const int color = decorations.RowColor(row);
+    if (color != TCC_NONE) painter.fillRect(textArea, SchemeColor(m_paper.RowBackground(color)));
     if (decorations.IsGhost(row)) {
-        if (!background.isValid()) background = Qt::white;
-        painter.fillRect(textArea, QBrush(background.darker(115), Qt::BDiagPattern));
+        painter.fillRect(textArea, QBrush(SchemeColor(m_paper.ghostHatch), Qt::BDiagPattern));
         return;
     }
     const int number = decorations.LineNumber(row);
     if (number >= 0) {
-        painter.setPen(Qt::darkGray);
+        painter.setPen(SchemeColor(m_paper.lineNumber));
         painter.drawText(QRectF(left, top, gutter - metrics.charWidth / 2, metrics.lineHeight),
                          Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
     }
@@ -298,12 +298,11 @@ void CTextPrintJob::PaintRow(QPainter& painter, const METRICS& metrics, const CO
             while (to < lineEnd && marked[static_cast<size_t>(to)] == marked[static_cast<size_t>(from)]) ++to;
             const QString piece = text.mid(from, to - from);
             const double pieceWidth = font.horizontalAdvance(piece);
-            QColor pen = Qt::black;
+            QColor pen = SchemeColor(m_paper.Text());
             if (marked[static_cast<size_t>(from)] != 0) {
-                if (decorations.HighlightBackground().isValid())
-                    painter.fillRect(QRectF(x, y, pieceWidth, metrics.lineHeight),
-                                     decorations.HighlightBackground());
-                if (decorations.HighlightText().isValid()) pen = decorations.HighlightText();
+                painter.fillRect(QRectF(x, y, pieceWidth, metrics.lineHeight),
+                                 SchemeColor(m_paper.compare.Get(TCC_DIFFERENCE)));
+                pen = SchemeColor(m_paper.compare.Get(TCC_DIFFERENCE_TEXT));
             }
             painter.setPen(pen);
             painter.drawText(QPointF(x, y + metrics.ascent), piece);

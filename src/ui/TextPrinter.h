@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "ui/ActiveColors.h"
+
 class QPainter;
 class QPagedPaintDevice;
 class QPrinter;
@@ -106,6 +108,8 @@ private:
     std::vector<PART> m_parts;
     // The decorations the job made for the view's sides.
     std::vector<std::unique_ptr<CPaneDecorations>> m_owned;
+    // The colours on paper.
+    COLORSCHEME m_paper = PaperColors();
 };
 
 // The choices of a print layout for the dialogs: "Both sides side by side",

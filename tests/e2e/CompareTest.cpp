@@ -311,6 +311,46 @@ TEST_F(CompareTest, ReportNextToTheOutput) {
     EXPECT_NE(failed.err.find("cannot write the report"), std::string::npos) << failed.err;
 }
 
+// The reports of the command line are coloured by the scheme chosen in the
+// options; with no desktop to ask, the desktop's scheme is made for a light
+// one. The stored colours stay as they were.
+TEST_F(CompareTest, TheReportsFollowTheChosenScheme) {
+    Write("int a = 1;\nsame\n", "int a = 2;\nsame\n");
+    m_dir.WriteFile("l/f.txt", "left\n");
+    m_dir.WriteFile("r/f.txt", "right side\n");
+    const auto reports = [&] {
+        EXPECT_EQ(Run({"--quiet", "--report=text.html", "left.txt", "right.txt"}).exitStatus, 1);
+        EXPECT_EQ(Run({"--quiet", "--report=folder.html", "l", "r"}).exitStatus, 1);
+        return std::pair{test::ReadFile(m_dir / "text.html"), test::ReadFile(m_dir / "folder.html")};
+    };
+    const auto [text, folder] = reports();
+    EXPECT_NE(text.find("body.hl { background-color:#ffffff; }\r\n"), std::string::npos);
+    EXPECT_NE(text.find("<span style=\"background-color:#ffc864\">1</span>"), std::string::npos) << text;
+    EXPECT_NE(folder.find(".bd { background-color:#ff0000; }\r\n"), std::string::npos);
+
+    m_config.WriteFile("registry.reg",
+                       "Windows Registry Editor Version 5.00\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\n"
+                       "\"ColorScheme\"=dword:00000001\n"
+                       "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Comparisons\\FileComparison\\"
+                       "TextComparison\\Settings\\Colors]\n"
+                       "\"Count\"=dword:00000006\n\"Color1\"=dword:00563412\n");
+    const auto [desktopText, desktopFolder] = reports();
+    EXPECT_NE(desktopText.find("body.hl { background-color:#ffffff; color:#000000; }\r\n"), std::string::npos)
+        << desktopText;
+    // The in-line difference brings its text; the user's changed colour is not drawn.
+    EXPECT_NE(desktopText.find("<span style=\"background-color:#"), std::string::npos);
+    EXPECT_NE(desktopText.find("; color:#"), std::string::npos);
+    EXPECT_EQ(desktopText.find("#123456"), std::string::npos);
+    // The folder page: coloured text on white.
+    EXPECT_NE(desktopFolder.find(".bd { background-color:#ffffff; color:#"), std::string::npos)
+        << desktopFolder;
+    // What is stored stays.
+    const std::string stored = test::ReadFile(m_config / "registry.reg");
+    EXPECT_NE(stored.find("\"Color1\"=dword:00563412"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("\"ColorScheme\"=dword:00000001"), std::string::npos) << stored;
+}
+
 TEST_F(CompareTest, CopyAllAndSave) {
     Write("1\n2\n3\n", "1\nB\n3\nD\n");
     test::ProgramResult result = Run({"--copy=left-to-right", "left.txt", "right.txt"});

@@ -129,6 +129,30 @@ TEST_F(SyntaxTextExportTest, TheHeaderAndFooterLinesInOrder) {
               expected);
 }
 
+// The view brings the colours it draws with: a dark page with its own table.
+TEST_F(SyntaxTextExportTest, TheViewsColoursColourThePage) {
+    SYNTAXCOLOR table[COLORINDEX_COUNT];
+    for (int i = 0; i < COLORINDEX_COUNT; ++i) table[i] = {RGB(0x70, 0x80, 0x10 + i), 0};
+    view.colors = table;
+    view.page.background = "#1e1e1e";
+    view.page.text = "#eeeeec";
+    view.page.bodyText = "#eeeeec";
+    view.page.lineNumbers = "#8a8a8a";
+    Load("x\n");
+    const std::string page = Export();
+    EXPECT_NE(page.find("body.hl { background-color:#1e1e1e; color:#eeeeec; }\r\n"
+                        "pre.hl { color:#eeeeec; background-color:#1e1e1e; "),
+              std::string::npos)
+        << page;
+    EXPECT_NE(page.find("\r\n.tk { color:#708019; }\r\n"), std::string::npos) << page;
+    EXPECT_NE(page.find("\r\n.tl { color:#8a8a8a; }\r\n"), std::string::npos) << page;
+    EXPECT_EQ(page.find("#ffffff"), std::string::npos);
+    EXPECT_EQ(page.find("#0000ff"), std::string::npos);
+    // Without a table of its own, the options' table.
+    view.colors = nullptr;
+    EXPECT_NE(Export().find("\r\n.tk { color:#0000ff; font-weight:bold; }\r\n"), std::string::npos);
+}
+
 TEST_F(SyntaxTextExportTest, TheColourRulesFollowTheColourTable) {
     options.colors[COLORINDEX_KEYWORD].bold = 0;
     options.colors[COLORINDEX_FUNCNAME].bold = 1;

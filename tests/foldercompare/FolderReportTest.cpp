@@ -55,6 +55,42 @@ protected:
     CFolderCompareColors colors;
 };
 
+// A page in the colours of a scheme that puts coloured text on the window's
+// background: the page's colours are the scheme's, and each row class
+// brings the text that stands on it.
+TEST_F(FolderReportTest, ThePageTakesTheColoursItIsGiven) {
+    Write("left/a.txt", "same");
+    Write("right/a.txt", "same");
+    Write("left/b.txt", "left");
+    Write("right/b.txt", "right side");
+    Write("left/only.txt", "x");
+    report.justVisibleItems = 0;
+    FOLDERREPORTCOLORS given;
+    for (int i = 0; i < CFolderCompareColors::kCount; ++i) {
+        given.table.Set(i, RGB(0x20, 0x20, 0x20 + i));
+        given.text[i] = RGB(0xe0, 0xe0, 0xe0 - i);
+    }
+    given.page = {"#202020", "#e0e0e0", "#e0e0e1", "#505050", "#302c20", "#383838", "#909090", true};
+    std::string html;
+    report.Render(Source(), given, html, nullptr, 1700000000);
+    EXPECT_NE(html.find("body.hl { background-color:#202020; color:#e0e0e1; }\r\n.td { color:#202024; }\r\n"
+                        ".bd { background-color:#202023; color:#e0e0dd; }\r\n"),
+              std::string::npos)
+        << html;
+    EXPECT_NE(html.find(".bu { background-color:#202021; color:#e0e0df; }\r\n"), std::string::npos);
+    EXPECT_NE(html.find(".bo { background-color:#202027; color:#e0e0d9; }\r\n"), std::string::npos);
+    EXPECT_NE(html.find("<table border=0 bgcolor=#505050 cellpadding=0"), std::string::npos);
+    EXPECT_NE(html.find("bgcolor=#302c20 border=0"), std::string::npos);
+    EXPECT_NE(html.find("<table width=100% bgcolor='#202020' cellpadding=2 cellspacing=0 border=0 "
+                        "style='table-layout: fixed;color:#e0e0e0;"),
+              std::string::npos);
+    EXPECT_NE(html.find("<td bgcolor=\"#383838\"><b>Name</b></td>"), std::string::npos);
+    for (const char* white : {"#ffffff", "#c0c0c0", "#ffffcc", "#000000", "#CCCCCC"})
+        EXPECT_EQ(html.find(white), std::string::npos) << white;
+    // The table alone colours the page as it always was.
+    EXPECT_EQ(Render(Source()).find("color:#e0e0"), std::string::npos);
+}
+
 TEST_F(FolderReportTest, PageFrameAndIdenticalResult) {
     Write("left/a.txt", "same");
     Write("right/a.txt", "same");

@@ -62,7 +62,7 @@ protected:
     }
     std::string Render(RecordingProgress* progress = nullptr) {
         std::string html;
-        report().Render(m_source, html, progress, kTime);
+        report().Render(m_source, TEXTREPORTCOLORS(), html, progress, kTime);
         return html;
     }
     // The table of rows: from the first row to the end of the inner table.
@@ -220,6 +220,41 @@ TEST_F(ReportTest, InLineDifferencesAndSyntaxRuns) {
     EXPECT_NE(Body().find("<td class=\"bd\">int value = 1;</td>"), std::string::npos);
 }
 
+// A page in the colours of a dark scheme: every colour of the page is the
+// scheme's, none of the white page's is left, and the in-line differences
+// carry their text colour (the syntax colours may not read on them).
+TEST_F(ReportTest, ThePageTakesTheColoursItIsGiven) {
+    Compare("int value = 1;\n", "int value = 2;\nextra\n", 0, ".cpp");
+    TEXTREPORTCOLORS colors;
+    for (int i = 1; i <= TCC_COUNT; ++i) colors.rows.Set(i, RGB(0x10 + i, 0x20, 0x30));
+    for (int i = 0; i < COLORINDEX_COUNT; ++i) colors.syntax[i] = {RGB(0x80, 0x40 + i, 0x90), i == 9};
+    colors.page = {"#1e1e1e", "#eeeeec", "#eeeeed", "#555555", "#332f20", "#3a3a3a", "#949494", true};
+    std::string html;
+    report().Render(m_source, colors, html, nullptr, kTime);
+    EXPECT_NE(html.find("body.hl { background-color:#1e1e1e; color:#eeeeed; }\r\n"), std::string::npos);
+    EXPECT_NE(html.find(".tk { color:#804990; font-weight:bold; }\r\n"), std::string::npos) << html;
+    EXPECT_NE(html.find(".tl { color:#949494; }\r\n"), std::string::npos);
+    EXPECT_NE(html.find(".bd { background-color:#112030; }\r\n"), std::string::npos);
+    EXPECT_NE(html.find(".tdd { color:#162030; }\r\n"), std::string::npos);
+    EXPECT_NE(html.find("<table border=0 bgcolor=#555555 cellpadding=0"), std::string::npos);
+    EXPECT_NE(html.find("<table width=100% bgcolor=#332f20 border=0"), std::string::npos);
+    EXPECT_NE(html.find("<table border=0 bgcolor='#555555' cellpadding=0"), std::string::npos);
+    EXPECT_NE(html.find("<table width=100% bgcolor='#1e1e1e' cellpadding=0 cellspacing=0 border=0 "
+                        "style=\"table-layout: fixed;color:#eeeeec;"),
+              std::string::npos);
+    EXPECT_NE(html.find("<span style=\"background-color:#152030; color:#162030\">1</span>"),
+              std::string::npos)
+        << html;
+    for (const char* white : {"#ffffff", "#c0c0c0", "#ffffcc", "#000000"})
+        EXPECT_EQ(html.find(white), std::string::npos) << white;
+    // Without line numbers the frame is written in its other quotes.
+    report().lineNumbers = 0;
+    html.clear();
+    report().Render(m_source, colors, html, nullptr, kTime);
+    EXPECT_NE(html.find("<table border=0 bgcolor=\"#555555\" cellpadding=0"), std::string::npos);
+    EXPECT_NE(html.find("<table width=100% bgcolor=\"#1e1e1e\" cellpadding=0"), std::string::npos);
+}
+
 TEST_F(ReportTest, ProgressAndFiles) {
     Compare("a\nb\nc\n", "a\nc\n");
     RecordingProgress progress;
@@ -231,11 +266,13 @@ TEST_F(ReportTest, ProgressAndFiles) {
     EXPECT_TRUE(progress.closed);
 
     std::string error;
-    ASSERT_TRUE(report().Generate(m_source, m_dir / "report.html", nullptr, error)) << error;
+    ASSERT_TRUE(report().Generate(m_source, TEXTREPORTCOLORS(), m_dir / "report.html", nullptr, error))
+        << error;
     const std::string written = test::ReadFile(m_dir / "report.html");
     EXPECT_EQ(written.size(), Render().size());
     EXPECT_NE(written.find("<td class=\"bo\">b</td>"), std::string::npos);
-    EXPECT_FALSE(report().Generate(m_source, m_dir / "missing/report.html", nullptr, error));
+    EXPECT_FALSE(
+        report().Generate(m_source, TEXTREPORTCOLORS(), m_dir / "missing/report.html", nullptr, error));
     EXPECT_NE(error.find(m_dir / "missing"), std::string::npos) << error;
 }
 
@@ -250,11 +287,11 @@ TEST_F(ReportTest, PreviewWritesATemporaryFileThatGoesWithTheSettings) {
     {
         CTextCompareReport preview;
         std::string error;
-        ASSERT_TRUE(preview.Preview(m_source, nullptr, error)) << error;
+        ASSERT_TRUE(preview.Preview(m_source, TEXTREPORTCOLORS(), nullptr, error)) << error;
         previewed = preview.previewFile;
         EXPECT_EQ(previewed.rfind(m_dir.Path() + "/", 0), 0u);
         EXPECT_NE(test::ReadFile(previewed).find("<td>1 Differences</td>"), std::string::npos);
-        ASSERT_TRUE(preview.Preview(m_source, nullptr, error)) << error;
+        ASSERT_TRUE(preview.Preview(m_source, TEXTREPORTCOLORS(), nullptr, error)) << error;
         EXPECT_EQ(preview.previewFile, previewed);  // the same file again
     }
     EXPECT_NE(::access(previewed.c_str(), F_OK), 0);
@@ -262,7 +299,7 @@ TEST_F(ReportTest, PreviewWritesATemporaryFileThatGoesWithTheSettings) {
     test::ScopedEnv nowhere("PATH", m_dir / "none");
     CTextCompareReport preview;
     std::string error;
-    EXPECT_FALSE(preview.Preview(m_source, nullptr, error));
+    EXPECT_FALSE(preview.Preview(m_source, TEXTREPORTCOLORS(), nullptr, error));
     EXPECT_NE(error.find("xdg-open"), std::string::npos);
 }
 

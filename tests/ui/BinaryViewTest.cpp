@@ -39,6 +39,7 @@
 #include "platform/Path.h"
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
+#include "ui/ActiveColors.h"
 #include "ui/BinaryLocationMap.h"
 #include "ui/FolderCompareView.h"
 #include "ui/HexCompareView.h"
@@ -247,6 +248,8 @@ private slots:
         const QImage tailLeft = left.grab().toImage();
         const QImage tailRight = right.grab().toImage();
         QCOMPARE(tailLeft.pixelColor(CellCorner(left.HexCellRect(1030))).rgb(),
+                 SchemeColor(ActiveColors().CurrentBackground(TCC_GHOST)).rgb());
+        QCOMPARE(SchemeColor(ActiveColors().CurrentBackground(TCC_GHOST)).rgb(),
                  ToQColor(colors.Get(TCC_GHOST)).darker(115).rgb());
         QCOMPARE(tailRight.pixelColor(CellCorner(right.HexCellRect(1030))), right.Color(4));  // selected
         QTest::keyClick(&left, Qt::Key_Home, Qt::AltModifier);

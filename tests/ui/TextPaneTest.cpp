@@ -27,6 +27,7 @@
 #include "launch/CorvatineApp.h"
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
+#include "ui/ActiveColors.h"
 #include "ui/MainFrame.h"
 #include "ui/TextCompareView.h"
 #include "ui/TextEditView.h"
@@ -306,7 +307,7 @@ private slots:
             const QRect band = pane.RowRect(1);
             QImage image = pane.grab().toImage();
             Save(image, side == 0 ? "pane-boxes-left.png" : "pane-boxes-right.png");
-            const QColor box = ToQColor(GetTextComparer().colors.Get(TCC_DIFFERENCE));
+            const QColor box = SchemeColor(ActiveColors().compare.Get(TCC_DIFFERENCE));
             std::vector<std::pair<int, int>> expected;
             for (const STRINGDIFFERENCE& d : differences) {
                 const int from = side == 0 ? d.leftStart : d.rightStart,
@@ -335,9 +336,10 @@ private slots:
             pane.Select({from, 1}, {to, 1});
             image = pane.grab().toImage();
             Save(image, side == 0 ? "pane-selection-left.png" : "pane-selection-right.png");
-            // The current difference's bar beside the text is in that colour too.
+            // The selection in the scheme's colour (the desktop's, made readable
+            // under its text); a bar beside the text left out.
             std::vector<std::pair<int, int>> selected =
-                Runs(image, band, pane.palette().color(QPalette::Highlight));
+                Runs(image, band, SchemeColor(ActiveColors().selection));
             selected.erase(std::remove_if(selected.begin(), selected.end(),
                                           [origin](const auto& run) { return run.second <= origin; }),
                            selected.end());

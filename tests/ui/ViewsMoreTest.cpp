@@ -35,6 +35,7 @@
 #include "foldercompare/FileInfo.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "launch/CorvatineApp.h"
+#include "ui/ActiveColors.h"
 #include "ui/BinaryPropertiesDialog.h"
 #include "ui/FindReplaceDialog.h"
 #include "ui/FolderCompareModel.h"
@@ -234,7 +235,7 @@ private slots:
         const QImage image = pane.grab().toImage();
         const QPoint marked = pane.PointOf({8, row});
         const QPoint plain = pane.PointOf({3, row});
-        const QColor mark = CTextPane::MarkBackground();
+        const QColor mark = SchemeColor(ActiveColors().markBackground);
         // The top edge of the cell: background, never a glyph.
         QCOMPARE(image.pixelColor(marked.x() + 1, marked.y() - pane.LineHeight() / 2 + 1), mark);
         QVERIFY(image.pixelColor(plain.x() + 1, plain.y() - pane.LineHeight() / 2 + 1) != mark);

@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# The text views under a real X server with a window manager, for a person
-# to look at: zlib-like C with long lines, a README with mail addresses, and
-# CJK, emoji and fallback characters, compared side by side in DejaVu Sans
-# Mono at 12 px; keys typed through XTEST; screenshots of the whole screen.
+# The views under a real X server with a window manager, for a person to look
+# at: zlib-like C with long lines, a README with mail addresses, and CJK,
+# emoji and fallback characters, compared side by side in DejaVu Sans Mono at
+# 12 px; a folder comparison and a binary one for their colours; keys typed
+# through XTEST; screenshots of the whole screen.
 # Not run by CI (which runs the window offscreen): run it by hand.
 #
-#   tests/ui/x11_screenshots.sh [BUILD_DIR] [OUT_DIR] [light|dark]
+#   tests/ui/x11_screenshots.sh [BUILD_DIR] [OUT_DIR] [light|dark|adwaita] [default|desktop]
+#
+# The last word is the colour scheme chosen in the options (the screenshots'
+# names carry it when it is "desktop").
 #
 # Needs xvfb, openbox, xdotool and imagemagick (apt-get install); "dark"
-# also qt6-gtk-platformtheme, and uses GTK's Adwaita:dark. Fonts for CJK and
+# and "adwaita" also qt6-gtk-platformtheme, and use GTK's Adwaita:dark and
+# Adwaita. Fonts for CJK and
 # emoji (fonts-wqy-microhei, fonts-noto-color-emoji) make those characters
 # real glyphs instead of boxes.
 set -euo pipefail
 build=$(realpath "${1:-build}")
 out=$(realpath -m "${2:-$build/x11-screenshots}")
 theme=${3:-light}
+scheme=${4:-default}
 mkdir -p "$out"
 for tool in Xvfb openbox xdotool import; do
   command -v "$tool" > /dev/null || { echo "x11_screenshots.sh: $tool is missing" >&2; exit 2; }
@@ -31,6 +37,10 @@ trap cleanup EXIT
 mkdir -p "$work/config" "$work/files"
 printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Components\\TextEditor\\Settings]\n"Font"="DejaVu Sans Mono|12|400|0|0"\n' \
   > "$work/config/registry.reg"
+if [ "$scheme" = desktop ]; then
+  printf '\n[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Settings]\n"ColorScheme"=dword:00000001\n' \
+    >> "$work/config/registry.reg"
+fi
 c_file() {  # $1: version
   cat <<EOF
 /* deflate.c -- compress data using the deflation algorithm
@@ -77,7 +87,47 @@ EOF
 }
 readme 1.2.11 > "$work/files/README-1.2.11"
 readme 1.3.1 > "$work/files/README-1.3.1"
+# Two trees: equal, different, one-sided and newer files, a subfolder.
+mkdir -p "$work/files/tree-a/src" "$work/files/tree-b/src" "$work/files/tree-a/docs" "$work/files/tree-b/tests"
+cp "$work/files/deflate-1.2.11.c" "$work/files/tree-a/src/deflate.c"
+cp "$work/files/deflate-1.3.1.c" "$work/files/tree-b/src/deflate.c"
+for tree in tree-a tree-b; do
+  printf 'same\n' > "$work/files/$tree/src/zutil.c"
+  printf 'same\n' > "$work/files/$tree/Makefile"
+done
+cp "$work/files/README-1.2.11" "$work/files/tree-a/README"
+cp "$work/files/README-1.3.1" "$work/files/tree-b/README"
+printf 'only left\n' > "$work/files/tree-a/docs/algorithm.txt"
+printf 'only right\n' > "$work/files/tree-b/tests/example.c"
+printf 'old\n' > "$work/files/tree-a/ChangeLog"
+printf 'new\n' > "$work/files/tree-b/ChangeLog"
+touch -d '2017-01-15 12:00' "$work/files/tree-a/ChangeLog"
+touch -d '2024-01-22 12:00' "$work/files/tree-b/ChangeLog"
+# Two binaries: bytes changed, and bytes left out of the right one.
+head -c 2048 /dev/urandom > "$work/files/left.bin"
+{ head -c 64 "$work/files/left.bin"; printf 'CHANGED!'; tail -c +73 "$work/files/left.bin" | head -c 1000
+  tail -c +1089 "$work/files/left.bin"; } > "$work/files/right.bin"
 printf 'plain ASCII line\n日本語のテキスト — 😀 emoji ✓ café � end\ttab\t|\n中文字符 and 한국어 mixed with 1.2.11\n' > "$work/files/wide-left.txt"
+# Two trees: equal, different, one-sided and newer files, a subfolder.
+mkdir -p "$work/files/tree-a/src" "$work/files/tree-b/src" "$work/files/tree-a/docs" "$work/files/tree-b/tests"
+cp "$work/files/deflate-1.2.11.c" "$work/files/tree-a/src/deflate.c"
+cp "$work/files/deflate-1.3.1.c" "$work/files/tree-b/src/deflate.c"
+for tree in tree-a tree-b; do
+  printf 'same\n' > "$work/files/$tree/src/zutil.c"
+  printf 'same\n' > "$work/files/$tree/Makefile"
+done
+cp "$work/files/README-1.2.11" "$work/files/tree-a/README"
+cp "$work/files/README-1.3.1" "$work/files/tree-b/README"
+printf 'only left\n' > "$work/files/tree-a/docs/algorithm.txt"
+printf 'only right\n' > "$work/files/tree-b/tests/example.c"
+printf 'old\n' > "$work/files/tree-a/ChangeLog"
+printf 'new\n' > "$work/files/tree-b/ChangeLog"
+touch -d '2017-01-15 12:00' "$work/files/tree-a/ChangeLog"
+touch -d '2024-01-22 12:00' "$work/files/tree-b/ChangeLog"
+# Two binaries: bytes changed, and bytes left out of the right one.
+head -c 2048 /dev/urandom > "$work/files/left.bin"
+{ head -c 64 "$work/files/left.bin"; printf 'CHANGED!'; tail -c +73 "$work/files/left.bin" | head -c 1000
+  tail -c +1089 "$work/files/left.bin"; } > "$work/files/right.bin"
 printf 'plain ASCII line\n日本語のテキスト — 😃 emoji ✓ cafe � end\ttab\t|\n中文字符 and 한국어 mixed with 1.3.1\n' > "$work/files/wide-right.txt"
 
 # ---- The X server and the window manager ----
@@ -92,13 +142,17 @@ sleep 1
 
 export CORVATINE_CONFIG_DIR=$work/config TZ=UTC
 if [ "$theme" = dark ]; then export QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark; fi
+if [ "$theme" = adwaita ]; then export QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita; fi
 
-shot() { import -window root "$out/$theme-$1.png"; echo "$out/$theme-$1.png"; }
+prefix=$theme
+if [ "$scheme" = desktop ]; then prefix=$theme-desktop; fi
+shot() { import -window root "$out/$prefix-$1.png"; echo "$out/$prefix-$1.png"; }
 keys() { xdotool key --delay 60 "$@"; sleep 0.4; }
 
-# Opens a comparison, focuses its window and waits for the first screen.
+# Opens a comparison (arguments of the command line), focuses its window and
+# waits for the first screen.
 open_pair() {
-  "$build/corvatine" --gui "$1" "$2" > "$work/corvatine.log" 2>&1 &
+  "$build/corvatine" --gui "$@" > "$work/corvatine.log" 2>&1 &
   app=$!
   pids+=("$app")
   window=$(xdotool search --sync --onlyvisible --name "Corvatine" | head -1)
@@ -135,4 +189,14 @@ open_pair "$work/files/wide-left.txt" "$work/files/wide-right.txt"
 go_to_line 2
 keys End Left Left Left Left shift+Left shift+Left
 shot wide
+close_app
+
+open_pair "$work/files/tree-a" "$work/files/tree-b"
+sleep 1
+shot folders
+close_app
+
+open_pair -t:b "$work/files/left.bin" "$work/files/right.bin"
+sleep 1
+shot binary
 close_app
