@@ -14,6 +14,10 @@ Rows:
 - Copy All on the 200,000-line pair (`--copy=left-to-right --save` on fresh
   copies), against `cp` of the left file (what the result must equal; the
   result is checked with cmp);
+- moved blocks: side by side and json on the 200,000-line pair, and on a
+  pair of it whose right file has 1% of the lines moved in blocks of 3 to 12,
+  with moves looked for (the default) against the same program with the
+  setting MovedLines 0 (the peer's column is then ours without moves);
 - with --large: unified on 100,000, 1,000,000 and 5,000,000 generated lines
   (about 8 MB, 80 MB and 400 MB per file) to show the cost against the size;
   the peak memory is also given relative to the two files' size.
@@ -46,6 +50,27 @@ def generate(path_left, path_right, count, seed=5):
                 right.write(f"changed {random.randint(0, 10**6)}\n")
             else:
                 right.write(line)
+
+
+def generate_moves(path_left, path_right, count, seed=7):
+    """A left file of count distinct lines, and a right one with about 1% of
+    them cut in blocks of 3 to 12 lines and pasted elsewhere."""
+    random.seed(seed)
+    lines = [f"line {i} of the text, value {random.randint(0, 10**6)}\n" for i in range(count)]
+    with open(path_left, "w") as left:
+        left.writelines(lines)
+    right = list(lines)
+    moved = 0
+    while moved < count // 100:
+        size = random.randint(3, 12)
+        start = random.randrange(0, len(right) - size)
+        block = right[start:start + size]
+        del right[start:start + size]
+        to = random.randrange(0, len(right))
+        right[to:to] = block
+        moved += size
+    with open(path_right, "w") as out:
+        out.writelines(right)
 
 
 def measure(command, folder):
@@ -113,6 +138,21 @@ def main():
                     ["diff", "-u", *real], folder, max(args.runs, 60))
             compare("side by side, glext.h / qopenglext.h", [program, "--format=side", "--width=160", *real],
                     ["diff", "-y", "-W", "160", *real], folder, max(args.runs, 60))
+        # Moves looked for against not: the same program with the setting off.
+        off = os.path.join(folder, "config-no-moves")
+        os.makedirs(off, exist_ok=True)
+        with open(os.path.join(off, "registry.reg"), "w") as reg:
+            reg.write("Windows Registry Editor Version 5.00\n\n"
+                      "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Comparisons\\FileComparison\\"
+                      "TextComparison\\Settings]\n\"MovedLines\"=dword:00000000\n")
+        on = ["env", "CORVATINE_CONFIG_DIR=" + os.environ["CORVATINE_CONFIG_DIR"]]
+        no = ["env", "CORVATINE_CONFIG_DIR=" + off]
+        for label, (l, r) in (("200,000 lines", (left, right)), ("1% moved", (left + ".m", right + ".m"))):
+            if l.endswith(".m"):
+                generate_moves(l, r, 200_000)
+            for fmt in (["--format=side", "--width=160"], ["--format=json"]):
+                compare(f"moves vs none, {fmt[0][9:]}, {label}", on + [program, *fmt, l, r],
+                        no + [program, *fmt, l, r], folder, args.runs)
         a, b = os.path.join(folder, "a"), os.path.join(folder, "b")
 
         def fresh():

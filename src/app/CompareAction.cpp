@@ -44,6 +44,7 @@ const char kChangedColor[] = "\x1b[33m";
 const char kLeftOnlyColor[] = "\x1b[31m";
 const char kRightOnlyColor[] = "\x1b[32m";
 const char kTrivialColor[] = "\x1b[36m";
+const char kMovedColor[] = "\x1b[35m";
 const char kDifferenceColor[] = "\x1b[1;7m";
 
 // --copy=DIRECTION[:LIST]: the direction, and the chosen 1-based difference
@@ -228,7 +229,11 @@ void WriteSideBySide(CTextCompareDoc& doc, int width, bool color, platform::COut
         const uint32_t lf = left.GetLine(row).flags, rf = right.GetLine(row).flags;
         char marker = ' ';
         const char* rowColor = nullptr;
-        if ((lf | rf) & LF_CHANGED) {
+        if ((lf | rf) & LF_MOVED) {
+            // A line of a block that moved: '{' where it left, '}' where it arrived.
+            marker = (lf & LF_MOVED) ? '{' : '}';
+            rowColor = kMovedColor;
+        } else if ((lf | rf) & LF_CHANGED) {
             marker = '|';
             rowColor = kChangedColor;
         } else if (lf & LF_ONE_SIDED) {
@@ -297,6 +302,14 @@ Json JsonResult(CTextCompareDoc& doc) {
                             {"leftLines", {s.leftFirst, s.leftLast}},
                             {"rightLines", {s.rightFirst, s.rightLast}}});
     json["sections"] = std::move(sections);
+    Json moves = Json::array();
+    for (const TEXTMOVE& m : doc.Context().Moves())
+        moves.push_back({{"kind", "moved"},
+                         {"leftRows", {m.leftFirstRow, m.leftLastRow}},
+                         {"rightRows", {m.rightFirstRow, m.rightLastRow}},
+                         {"leftLines", {m.leftFirst, m.leftLast}},
+                         {"rightLines", {m.rightFirst, m.rightLast}}});
+    json["moves"] = std::move(moves);
     Json flags = Json::array();
     for (int row = 0; row < rows; ++row)
         flags.push_back({doc.GetSide(0).GetLine(row).flags & 0xFF000000u,
@@ -365,6 +378,8 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
     // read. Not while watching (the files are expected to change) nor for
     // the report (its colouring reads the lines as the editor does).
     doc.SetLoadInPlace(!options.watch && options.report.empty());
+    // Only the side and json formats show moves: the others do not look for them.
+    if (options.quiet || format == "unified") doc.SetMovedLines(0);
     if (!doc.Open(request)) return EXIT_TROUBLE;
 
     if (!options.copy.empty()) {

@@ -20,12 +20,14 @@ enum LineFlag : uint32_t {
     LF_ONE_SIDED = 0x8000000,
     LF_STALE = 0x10000000,   // edited since the comparison: not compared again yet
     LF_ENDING = 0x20000000,  // the rows differ only in their line endings (with 0x4000000)
+    LF_MOVED = 0x40000000,   // part of a block of lines that moved
 };
 
 // Any of the comparison model's marks: the row is, or stands beside, a difference.
 inline constexpr uint32_t LF_DIFFERENCE = LF_GHOST | LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED;
 // The marks a comparison gives real lines, cleared before it compares again.
-inline constexpr uint32_t LF_COMPARISON = LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED | LF_STALE | LF_ENDING;
+inline constexpr uint32_t LF_COMPARISON =
+    LF_CHANGED | LF_TRIVIAL | LF_ONE_SIDED | LF_STALE | LF_ENDING | LF_MOVED;
 
 // How a line stood in its file when it could not be read exactly (a lone
 // surrogate, an invalid sequence, a character the working code page lacks),

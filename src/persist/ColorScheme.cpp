@@ -173,6 +173,15 @@ uint32_t MarginOf(const DESKTOPPALETTE& palette, uint32_t background, uint32_t t
     return darkBackground == darkWindow ? palette.window : MixColor(background, text, 0.05);
 }
 
+// Moved blocks: a violet tint of the background, apart from the other
+// comparison colours, that the text reads on.
+void MovedOf(uint32_t background, uint32_t text, double budget, double currentBudget, COLORSCHEME& scheme) {
+    constexpr uint32_t kMovedAccent = RGB(150, 100, 230);
+    constexpr double kMovedShare = 0.22;
+    scheme.moved = Tint(background, kMovedAccent, kMovedShare, text, budget);
+    scheme.currentMoved = Tint(background, kMovedAccent, kMovedShare + kCurrentShare, text, currentBudget);
+}
+
 // The selection: the desktop's, darkened or lightened until its text reads.
 void SelectionOf(const DESKTOPPALETTE& palette, COLORSCHEME& scheme) {
     scheme.selectionText = palette.highlightedText;
@@ -276,10 +285,12 @@ bool STOREDCOLORS::IsDefault() const { return *this == STOREDCOLORS(); }
 // ---- Schemes ----
 
 uint32_t COLORSCHEME::RowBackground(int color) const {
+    if (color == TCC_MOVED) return moved;
     return color >= TCC_CHANGED && color <= TCC_GHOST ? compare.Get(color) : Background();
 }
 
 uint32_t COLORSCHEME::CurrentBackground(int color) const {
+    if (color == TCC_MOVED) return currentMoved;
     return color >= TCC_CHANGED && color <= TCC_GHOST ? current[color] : Background();
 }
 
@@ -326,6 +337,7 @@ COLORSCHEME DefaultColorScheme(const DESKTOPPALETTE& palette, const STOREDCOLORS
     // The current difference as the views have always shown it: a shade darker.
     for (int i = TCC_CHANGED; i <= TCC_GHOST; ++i)
         scheme.current[i] = DarkerColor(scheme.compare.Get(i), 115);
+    MovedOf(background, text, 1, 1, scheme);
     // The table pairs a text colour with the different and the failed
     // backgrounds; on the others the text that reads best.
     for (int i = 0; i < CFolderCompareColors::kCount; ++i)
@@ -378,10 +390,11 @@ COLORSCHEME DesktopColorScheme(const DESKTOPPALETTE& palette) {
     scheme.current[TCC_ONE_SIDED] =
         Tint(base, accents.oneSided, accents.oneSidedShare + kCurrentShare, text, current);
     scheme.current[TCC_GHOST] = Tint(base, text, accents.ghostShare + kCurrentShare, text, current);
+    MovedOf(base, text, row, current, scheme);
     // Coloured text of the text views stands on the background and the row tints.
     const auto readable = [&](uint32_t color) {
         return ReadableColor(color, {base, compare.Get(TCC_CHANGED), compare.Get(TCC_TRIVIAL),
-                                     compare.Get(TCC_ONE_SIDED), compare.Get(TCC_GHOST)});
+                                     compare.Get(TCC_ONE_SIDED), compare.Get(TCC_GHOST), scheme.moved});
     };
     // That of the hex views also on the current difference's tints.
     const auto readableHex = [&](uint32_t color) {

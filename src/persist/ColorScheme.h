@@ -94,6 +94,9 @@ struct COLORSCHEME {
     CTextCompareColors compare;
     // The comparison colours 1 to 4 inside the current difference.
     uint32_t current[TCC_COUNT + 1] = {};
+    // The rows of a moved block, and inside the current difference.
+    uint32_t moved = 0;
+    uint32_t currentMoved = 0;
     // The folder table, and the text that stands on each of its backgrounds.
     CFolderCompareColors folders;
     uint32_t folderText[CFolderCompareColors::kCount] = {};

@@ -27,7 +27,7 @@ CBackgroundCompare::~CBackgroundCompare() {
 }
 
 void CBackgroundCompare::Start(std::string left, std::string right, uint32_t rules, std::string lineFilter,
-                               uint64_t generation) {
+                               uint64_t generation, bool classes) {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_job.texts[0] = std::move(left);
@@ -35,6 +35,7 @@ void CBackgroundCompare::Start(std::string left, std::string right, uint32_t rul
         m_job.rules = rules;
         m_job.lineFilter = std::move(lineFilter);
         m_job.generation = generation;
+        m_job.classes = classes;
         m_waiting = true;
     }
     if (!m_worker.joinable()) m_worker = std::thread([this] { Run(); });
@@ -61,6 +62,10 @@ void CBackgroundCompare::Run() {
         CTextCompare engine;
         ApplyRulesToEngine(engine, job.rules, filter.get(), kTabSize);
         CTextSectionCollector collector;
+        RESULT result;
+        result.generation = job.generation;
+        result.hasClasses = job.classes;
+        if (job.classes) engine.lineClasses = &result.classes;
         {
             TEXTLINES lines[2];
             CLineStore store;
@@ -75,7 +80,8 @@ void CBackgroundCompare::Run() {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_running = false;
             if (m_stop) return;
-            m_results.emplace_back(job.generation, std::move(collector.sections));
+            result.sections = std::move(collector.sections);
+            m_results.push_back(std::move(result));
         }
         m_queue.Post(this, kComparedMessage, 0, 0);
     }
@@ -83,13 +89,13 @@ void CBackgroundCompare::Run() {
 
 void CBackgroundCompare::OnMessage(unsigned message, uint64_t, int64_t) {
     if (message != kComparedMessage) return;
-    std::vector<std::pair<uint64_t, std::vector<TEXTSECTION>>> results;
+    std::vector<RESULT> results;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         results.swap(m_results);
     }
-    for (auto& [generation, sections] : results)
-        if (onDone) onDone(generation, sections);
+    for (RESULT& result : results)
+        if (onDone) onDone(result.generation, result.sections, result.hasClasses ? &result.classes : nullptr);
 }
 
 }  // namespace corvatine

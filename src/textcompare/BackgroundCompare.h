@@ -28,14 +28,18 @@ public:
     // Compares two texts as each side's comparison text is written (lines
     // under the rules, joined by "\n"). A comparison that is running goes
     // on; this one follows it, in place of any other waiting. generation
-    // comes back with the result.
+    // comes back with the result; with classes, the classes of the lines
+    // too (for moves).
     void Start(std::string left, std::string right, uint32_t rules, std::string lineFilter,
-               uint64_t generation);
+               uint64_t generation, bool classes = false);
     // Whether a comparison runs or waits.
     bool IsBusy() const;
 
     // Called on the queue's thread with each result, in the order started.
-    std::function<void(uint64_t generation, std::vector<TEXTSECTION>& sections)> onDone;
+    // classes is null unless they were asked for.
+    std::function<void(uint64_t generation, std::vector<TEXTSECTION>& sections,
+                       const TEXTLINECLASSES* classes)>
+        onDone;
 
     void OnMessage(unsigned message, uint64_t wParam, int64_t lParam) override;
 
@@ -45,6 +49,13 @@ private:
         uint32_t rules = 0;
         std::string lineFilter;
         uint64_t generation = 0;
+        bool classes = false;
+    };
+    struct RESULT {
+        uint64_t generation = 0;
+        std::vector<TEXTSECTION> sections;
+        bool hasClasses = false;
+        TEXTLINECLASSES classes;
     };
     void Run();
 
@@ -56,7 +67,7 @@ private:
     bool m_running = false;
     JOB m_job;
     // Finished results, in order, until the queue's thread takes them.
-    std::vector<std::pair<uint64_t, std::vector<TEXTSECTION>>> m_results;
+    std::vector<RESULT> m_results;
     std::thread m_worker;
 };
 

@@ -797,6 +797,12 @@ void Engine::Run(const TEXTLINES& left, const TEXTLINES& right, std::vector<TEXT
     m_side[1].input = &right;
     FindIdenticalEnds();
     HashLines();
+    if (TEXTLINECLASSES* classes = m_settings.lineClasses) {
+        for (int f = 0; f < 2; ++f) {
+            classes->first[f] = static_cast<int>(m_side[f].first);
+            classes->classes[f].assign(m_side[f].equivs.begin(), m_side[f].equivs.end());
+        }
+    }
     DiscardConfusingLines();
     CompareSequences();
     ShiftBoundaries();

@@ -116,6 +116,21 @@ private:
 // copied into the store to get its terminator.
 void SplitTextLines(const char* text, size_t length, TEXTLINES& lines, CLineStore& store);
 
+// The classes of equal lines a run found: two lines, of either side, are
+// equal under the settings exactly when their classes are. Only the lines
+// the run looked at have one: from first[side] on (the lines the sides share
+// at their start and end are left out).
+struct TEXTLINECLASSES {
+    int first[2] = {0, 0};
+    std::vector<uint32_t> classes[2];
+    // The class of line i of a side; 0 when it has none.
+    uint32_t Of(int side, int line) const {
+        const int at = line - first[side];
+        return at >= 0 && at < static_cast<int>(classes[side].size()) ? classes[side][static_cast<size_t>(at)]
+                                                                      : 0;
+    }
+};
+
 class CTextCompare {
 public:
     static constexpr int kSnakeLimit = 20;
@@ -131,6 +146,8 @@ public:
     // come furthest: the square root of the input size, but at least this.
     // (GNU diff 3.4 and later use 4096.)
     int tooExpensiveMinimum = 256;
+    // When set (not owned), Run fills in the classes of the lines it looked at.
+    TEXTLINECLASSES* lineClasses = nullptr;
 
     // Compares two texts and hands each section to the sink in ascending
     // order. Bytes of any value are ordinary characters.

@@ -33,8 +33,9 @@ void CTextCompareColors::Save(platform::CProfile& profile) const {
         profile.WriteInt(kTextCompareColorsKey, "Color" + std::to_string(i), static_cast<int>(m_colors[i]));
 }
 
-int RowColor(uint32_t flags, bool highlightTrivial) {
+int RowColor(uint32_t flags, bool highlightTrivial, bool moved) {
     if (!(flags & LF_DIFFERENCE)) return TCC_NONE;
+    if (moved && (flags & LF_MOVED) && !(flags & LF_GHOST)) return TCC_MOVED;
     if (flags & LF_CHANGED) return TCC_CHANGED;
     if (flags & LF_TRIVIAL)
         return highlightTrivial ? ((flags & LF_GHOST) ? TCC_GHOST : TCC_TRIVIAL) : TCC_NONE;

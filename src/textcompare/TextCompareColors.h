@@ -21,6 +21,9 @@ enum TextCompareColor : int {
     TCC_DIFFERENCE = 5,       // background of an in-line difference
     TCC_DIFFERENCE_TEXT = 6,  // text of an in-line difference
     TCC_COUNT = 6,
+    // A line of a block that moved: drawn in a colour of the scheme's own,
+    // not one of the stored table.
+    TCC_MOVED = 7,
 };
 
 class CTextCompareColors {
@@ -47,8 +50,8 @@ private:
 // The comparison colour of a line of a side from its flags: none for a line
 // that is no difference; 1 changed; trivial lines 2 (a trivial ghost row 4)
 // while trivial differences are highlighted, else none; ghost rows 4 and
-// one-sided lines 3.
-int RowColor(uint32_t flags, bool highlightTrivial);
+// one-sided lines 3; with moved, a line of a moved block TCC_MOVED.
+int RowColor(uint32_t flags, bool highlightTrivial, bool moved = false);
 
 // "#rrggbb" of a Windows-style colour value.
 std::string HtmlColor(uint32_t color);

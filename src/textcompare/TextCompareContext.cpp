@@ -103,6 +103,7 @@ void CTextCompareContext::ClearComparison() {
     m_side[0]->RemoveGhostLines();
     m_side[1]->RemoveGhostLines();
     m_sections.RemoveAll();
+    m_moves.clear();
     Aligned();
 }
 
@@ -123,20 +124,73 @@ bool CTextCompareContext::Compare(uint32_t rules, const std::string& lineFilter)
         TEXTLINES lines[2];
         CLineStore store;
         for (int f = 0; f < 2; ++f) GatherComparisonLines(*m_side[f], rules, lines[f], store);
+        TEXTLINECLASSES classes;
+        if (m_movedLines > 0) engine.lineClasses = &classes;
         engine.Run(lines[0], lines[1], m_sections);
+        AlignSections(rules, m_movedLines > 0 ? &classes : nullptr);
     }
-    AlignSections(rules);
     return true;
 }
 
-void CTextCompareContext::ApplySections(const std::vector<TEXTSECTION>& sections, uint32_t rules) {
+void CTextCompareContext::ApplySections(const std::vector<TEXTSECTION>& sections, uint32_t rules,
+                                        const TEXTLINECLASSES* classes) {
     ClearComparison();
     std::string error;
     for (const TEXTSECTION& section : sections) (void)m_sections.AddSection(section, error);
-    AlignSections(rules);
+    AlignSections(rules, m_movedLines > 0 ? classes : nullptr);
 }
 
-void CTextCompareContext::AlignSections(uint32_t rules) {
+int CTextCompareContext::FindMove(int side, int row) const {
+    for (size_t k = 0; k < m_moves.size(); ++k) {
+        const TEXTMOVE& move = m_moves[k];
+        const int first = side == 0 ? move.leftFirstRow : move.rightFirstRow;
+        const int last = side == 0 ? move.leftLastRow : move.rightLastRow;
+        if (row >= first && row <= last) return static_cast<int>(k);
+    }
+    return -1;
+}
+
+void CTextCompareContext::MovesAfterRegion(int firstRow, int oldEnd, int newEnd) {
+    // A move either of whose blocks the region touched is no longer known
+    // to be one: it goes, its other block too.
+    std::vector<TEXTMOVE> kept;
+    for (TEXTMOVE move : m_moves) {
+        const bool touched = (move.leftLastRow >= firstRow && move.leftFirstRow < oldEnd) ||
+                             (move.rightLastRow >= firstRow && move.rightFirstRow < oldEnd);
+        if (touched) {
+            for (int f = 0; f < 2; ++f) {
+                int first = f == 0 ? move.leftFirstRow : move.rightFirstRow;
+                int last = f == 0 ? move.leftLastRow : move.rightLastRow;
+                // Rows of the block outside the region are where they were, or moved along.
+                for (int row = first; row <= last; ++row) {
+                    const int now = row < firstRow ? row : row >= oldEnd ? row + newEnd - oldEnd : -1;
+                    if (now >= 0 && now < m_side[f]->GetLineCount())
+                        m_side[f]->GetLine(now).flags &= ~LF_MOVED;
+                }
+            }
+            continue;
+        }
+        const int shift = newEnd - oldEnd;
+        const int realShift[2] = {m_side[0]->GetRealLineCount() - m_realLines[0],
+                                  m_side[1]->GetRealLineCount() - m_realLines[1]};
+        if (move.leftFirstRow >= oldEnd) {
+            move.leftFirstRow += shift;
+            move.leftLastRow += shift;
+            move.leftFirst += realShift[0];
+            move.leftLast += realShift[0];
+        }
+        if (move.rightFirstRow >= oldEnd) {
+            move.rightFirstRow += shift;
+            move.rightLastRow += shift;
+            move.rightFirst += realShift[1];
+            move.rightLast += realShift[1];
+        }
+        kept.push_back(move);
+    }
+    m_moves = std::move(kept);
+}
+
+void CTextCompareContext::AlignSections(uint32_t rules, const TEXTLINECLASSES* classes) {
     Align();
     m_sections.RemoveIgnorable();
     if (m_sections.GetCount() > 0) {
@@ -147,10 +201,28 @@ void CTextCompareContext::AlignSections(uint32_t rules) {
         m_sections.lastChangeRow = last.leftLastRow;
     }
     if (!(rules & RULE_IGNORE_LINE_ENDINGS)) MarkLineEndings(rules);
-    for (CTextCompareObject* side : m_side) {
-        side->RebuildRealityBlocks();
-        side->NotifyViews(nullptr, nullptr, UPDATE_RESET, -1);
+    for (CTextCompareObject* side : m_side) side->RebuildRealityBlocks();
+    if (classes != nullptr) {
+        const auto blank = [this](int side, int line) {
+            const std::string_view text =
+                m_side[side]->GetLine(m_side[side]->RealLineToRow(line)).Characters();
+            return std::all_of(text.begin(), text.end(), [](char c) {
+                return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+            });
+        };
+        m_moves = FindMoves(m_sections.Sections(), *classes, m_movedLines, blank);
+        for (TEXTMOVE& move : m_moves) {
+            move.leftFirstRow = m_side[0]->RealLineToRow(move.leftFirst);
+            move.leftLastRow = m_side[0]->RealLineToRow(move.leftLast);
+            move.rightFirstRow = m_side[1]->RealLineToRow(move.rightFirst);
+            move.rightLastRow = m_side[1]->RealLineToRow(move.rightLast);
+            for (int row = move.leftFirstRow; row <= move.leftLastRow; ++row)
+                m_side[0]->GetLine(row).flags |= LF_MOVED;
+            for (int row = move.rightFirstRow; row <= move.rightLastRow; ++row)
+                m_side[1]->GetLine(row).flags |= LF_MOVED;
+        }
     }
+    for (CTextCompareObject* side : m_side) side->NotifyViews(nullptr, nullptr, UPDATE_RESET, -1);
     Aligned();
 }
 
@@ -415,6 +487,7 @@ bool CTextCompareContext::CompareRegion(uint32_t rules, const std::string& lineF
     for (int f = 0; f < 2; ++f) m_side[f]->UpdateRealityBlocks(firstRow, end[f], newEnd);
     if (!(rules & RULE_IGNORE_LINE_ENDINGS))
         m_sections.trivialCount += MarkLineEndings(firstRow, newEnd, rules);
+    MovesAfterRegion(firstRow, oldEnd, newEnd);
     ReplaceSections(firstRow, oldEnd, newEnd, std::move(sections));
     CountTrivial(rules);
     Aligned();
@@ -456,6 +529,7 @@ void CTextCompareContext::MarkStale(int firstRow, int tailRows) {
         }
         sections.push_back(s);
     }
+    MovesAfterRegion(firstRow, oldEnd, newEnd);
     ReplaceSections(firstRow, oldEnd, newEnd, std::move(sections));
     Aligned();
     for (CTextCompareObject* side : m_side)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "textcompare/GhostTextEditContext.h"
+#include "textcompare/MovedBlocks.h"
 #include "textcompare/TextCompareHistory.h"
 #include "textcompare/TextSectionList.h"
 
@@ -70,8 +71,19 @@ public:
     bool Compare(uint32_t rules, const std::string& lineFilter);
 
     // The same with the engine's sections for the sides' real text found
-    // elsewhere (by a worker, from the comparison texts).
-    void ApplySections(const std::vector<TEXTSECTION>& sections, uint32_t rules);
+    // elsewhere (by a worker, from the comparison texts), and the classes of
+    // its lines when moves are looked for.
+    void ApplySections(const std::vector<TEXTSECTION>& sections, uint32_t rules,
+                       const TEXTLINECLASSES* classes = nullptr);
+
+    // Blocks of at least this many lines that are not blank, lost in one
+    // place and gained in another, are found as moved by a comparison of
+    // the whole pair (0: none are). Their lines are marked 0x40000000.
+    void SetMovedLines(int lines) { m_movedLines = lines; }
+    int MovedLines() const { return m_movedLines; }
+    const std::vector<TEXTMOVE>& Moves() const { return m_moves; }
+    // The move a row of a side is part of, or -1.
+    int FindMove(int side, int row) const;
 
     // Step 0 alone: only the real text remains on both sides.
     void ClearComparison();
@@ -113,8 +125,11 @@ public:
     std::string StatusText() const { return "Diff: " + std::to_string(m_sections.GetCount()); }
 
 private:
-    // Steps 3 to 5 once the engine's sections are in the list.
-    void AlignSections(uint32_t rules);
+    // Steps 3 to 5 once the engine's sections are in the list, and the
+    // moves when classes are given.
+    void AlignSections(uint32_t rules, const TEXTLINECLASSES* classes);
+    // The moves of a region's rows go; those after it move along.
+    void MovesAfterRegion(int firstRow, int oldEnd, int newEnd);
     void Align();
     void MarkLineEndings(uint32_t rules);
     // Marks rows first..end-1 whose terminators alone differ; how many.
@@ -132,6 +147,8 @@ private:
     int m_rows = 0;
     int m_realLines[2] = {0, 0};
     uint64_t m_generation = 0;
+    int m_movedLines = 0;
+    std::vector<TEXTMOVE> m_moves;
     // HasStaleRows for the generation it was found for.
     mutable uint64_t m_staleGeneration = ~uint64_t{0};
     mutable bool m_stale = false;

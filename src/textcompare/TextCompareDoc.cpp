@@ -50,6 +50,7 @@ CTextCompareDoc::CTextCompareDoc(platform::CMessages& messages, CFileWatchHooks*
     m_side[RIGHT] = std::make_unique<CTextCompareObject>(track);
     m_context = std::make_unique<CTextCompareContext>(*m_side[LEFT], *m_side[RIGHT]);
     m_highlightTrivial = GetTextComparer().highlightTrivialDifferences != 0;
+    m_context->SetMovedLines(GetTextComparer().movedLines);
     for (auto& side : m_side) side->SetEditSink(this);
 }
 
@@ -296,8 +297,9 @@ void CTextCompareDoc::SetBackgroundRecompare(bool on) {
     }
     if (m_background) return;
     m_background = std::make_unique<CBackgroundCompare>();
-    m_background->onDone = [this](uint64_t generation, std::vector<TEXTSECTION>& sections) {
-        BackgroundCompared(generation, sections);
+    m_background->onDone = [this](uint64_t generation, std::vector<TEXTSECTION>& sections,
+                                  const TEXTLINECLASSES* classes) {
+        BackgroundCompared(generation, sections, classes);
     };
 }
 
@@ -307,10 +309,11 @@ void CTextCompareDoc::StartBackgroundCompare() {
     std::string texts[2];
     for (int side = 0; side < 2; ++side) m_side[side]->WriteComparisonText(&texts[side], m_request.rules);
     m_background->Start(std::move(texts[0]), std::move(texts[1]), m_request.rules, m_request.lineFilter,
-                        m_textGeneration);
+                        m_textGeneration, m_context->MovedLines() > 0);
 }
 
-void CTextCompareDoc::BackgroundCompared(uint64_t generation, std::vector<TEXTSECTION>& sections) {
+void CTextCompareDoc::BackgroundCompared(uint64_t generation, std::vector<TEXTSECTION>& sections,
+                                         const TEXTLINECLASSES* classes) {
     // Sections of a text that has changed since fit it no more; the rows
     // still stale are compared again once the user is done.
     if (generation != m_textGeneration || m_cleared) {
@@ -319,7 +322,7 @@ void CTextCompareDoc::BackgroundCompared(uint64_t generation, std::vector<TEXTSE
         return;
     }
     if (!HasStaleRows()) return;  // compared since by other means
-    m_context->ApplySections(sections, m_request.rules);
+    m_context->ApplySections(sections, m_request.rules, classes);
     m_currentSection = m_context->Sections().FindSection(m_cursorRow);
     if (onRecompared) onRecompared();
 }
@@ -716,9 +719,30 @@ bool CTextCompareDoc::PreviousLineDifference() {
     return false;
 }
 
+void CTextCompareDoc::SetMovedLines(int lines) { m_context->SetMovedLines(std::max(0, lines)); }
+
+bool CTextCompareDoc::MoveCounterpart(int side, int row, int& otherSide, int& otherRow) const {
+    const int index = m_context->FindMove(side, row);
+    if (index < 0) return false;
+    const TEXTMOVE& move = m_context->Moves()[static_cast<size_t>(index)];
+    otherSide = 1 - side;
+    otherRow = side == LEFT ? move.rightFirstRow : move.leftFirstRow;
+    return true;
+}
+
+bool CTextCompareDoc::MoveStartsAt(int side, int row) const {
+    const CTextCompareObject& object = *m_side[side];
+    if (row < 0 || row >= object.GetLineCount() || !(object.GetLine(row).flags & LF_MOVED)) return false;
+    if (row == 0 || !(object.GetLine(row - 1).flags & LF_MOVED)) return true;
+    // Two blocks may stand one after the other.
+    return m_context->FindMove(side, row) != m_context->FindMove(side, row - 1);
+}
+
 void CTextCompareDoc::SwapSides() {
     std::swap(m_side[LEFT], m_side[RIGHT]);
+    const int movedLines = m_context->MovedLines();
     m_context = std::make_unique<CTextCompareContext>(*m_side[LEFT], *m_side[RIGHT]);
+    m_context->SetMovedLines(movedLines);
     m_request.SwapSides();
     m_history.SwapSides();
     if (m_editSide >= 0) m_editSide = 1 - m_editSide;

@@ -163,6 +163,16 @@ public:
     // The in-line differences of one row under the document's rules.
     std::vector<STRINGDIFFERENCE> LineDifferences(int row);
 
+    // Moved blocks of at least this many lines that are not blank are found
+    // by the next comparison of the whole pair (0: none); from the settings
+    // when the document is made.
+    void SetMovedLines(int lines);
+    // The other block of the move a row of a side is part of: the side and
+    // the first row it stands in. False when the row moved nowhere.
+    bool MoveCounterpart(int side, int row, int& otherSide, int& otherRow) const;
+    // The row of a side is the first of a moved block.
+    bool MoveStartsAt(int side, int row) const;
+
     void SwapSides();
     void SetSideReadOnly(int side, bool readOnly);
     bool IsSideReadOnly(int side) const { return (m_request.sides[side].flags & SIDE_READ_ONLY) != 0; }
@@ -193,7 +203,8 @@ private:
     // Makes one edit of a step again (forward) or takes it back.
     bool ApplyEdit(const TEXTEDIT& edit, bool forward);
     void StartBackgroundCompare();
-    void BackgroundCompared(uint64_t generation, std::vector<TEXTSECTION>& sections);
+    void BackgroundCompared(uint64_t generation, std::vector<TEXTSECTION>& sections,
+                            const TEXTLINECLASSES* classes);
     bool Replay(bool forward);
     void SyncModified();
     bool LoadSide(int side, int codePage);

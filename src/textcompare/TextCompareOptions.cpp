@@ -48,6 +48,7 @@ constexpr INTVALUE kIntValues[] = {
     {&CTextCompareOptions::highlightTrivialDifferences, "HighlightTrivialDifferences", 0, 1},
     {&CTextCompareOptions::displayFilters, "DisplayFilters", kAny, kAnyMax},
     {&CTextCompareOptions::lineDifferenceFullTextSearch, "LineDifferenceFullTextSearch", 0, 1},
+    {&CTextCompareOptions::movedLines, "MovedLines", 0, 100000},
 };
 
 }  // namespace

@@ -43,6 +43,9 @@ public:
     int highlightTrivialDifferences = 1;
     int displayFilters = 0;
     int lineDifferenceFullTextSearch = 0;
+    // Blocks of at least this many lines that are not blank, lost in one
+    // place and gained in another, are shown as moved; 0: never.
+    int movedLines = 3;
     std::vector<PRESET_LINE_FILTER> presetLineFilters;
 
     void ResetToDefaults() { *this = CTextCompareOptions(); }

@@ -37,6 +37,7 @@ enum class Command : int {
     NextLineDifference,
     PreviousLineDifference,
     SelectLineDifference,
+    GoToMovedBlock,
     Recompare,
     QuickMergeMode,
     WordLevel,

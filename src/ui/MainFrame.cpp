@@ -100,6 +100,8 @@ constexpr ACTIONINFO kActions[] = {
      "Move to the previous line difference and select difference section", false},
     {Command::SelectLineDifference, "selectLineDifference", "Select Line Difference", "F4",
      "Select line different section in current line", false},
+    {Command::GoToMovedBlock, "goToMovedBlock", "Go to &Moved Block", "Ctrl+Alt+M",
+     "Move the cursor to where the block of lines at the cursor moved from or to", false},
     {Command::Recompare, "recompare", "Re&compare", "F5", "Refresh the current comparison/files", false},
     {Command::QuickMergeMode, "quickMergeMode", "&Quick Merge Mode", "F9",
      "Toggle quick merge mode on and off", true},
@@ -337,7 +339,7 @@ void CMainFrame::CreateMenus() {
     merge->addSeparator();
     for (Command c : {Command::FirstDifference, Command::PreviousDifference, Command::NextDifference,
                       Command::LastDifference, Command::NextLineDifference, Command::PreviousLineDifference,
-                      Command::SelectLineDifference})
+                      Command::SelectLineDifference, Command::GoToMovedBlock})
         merge->addAction(Action(c));
     merge->addSeparator();
     for (Command c : {Command::Recompare, Command::AutoRecompare, Command::QuickMergeMode})

@@ -125,6 +125,21 @@ COptTextComparePage::COptTextComparePage(QWidget* parent) : COptionsPage(parent)
     wordBreak->addWidget(m_wordBreak);
     wordBreak->addWidget(m_customBreak, 1);
     displayLayout->addLayout(wordBreak);
+    auto* moved = new QHBoxLayout();
+    m_movedLines = new QSpinBox(display);
+    m_movedLines->setObjectName(QStringLiteral("movedLines"));
+    m_movedLines->setRange(0, 100000);
+    m_movedLines->setSpecialValueText(QStringLiteral("Off"));
+    m_movedLines->setSuffix(QStringLiteral(" lines"));
+    m_movedLines->setToolTip(
+        QStringLiteral("Blocks of at least this many lines that are not blank, deleted in one place and "
+                       "inserted in another, are shown as moved"));
+    auto* movedLabel = new QLabel(QStringLiteral("Show &moved blocks of at least:"), display);
+    movedLabel->setBuddy(m_movedLines);
+    moved->addWidget(movedLabel);
+    moved->addWidget(m_movedLines);
+    moved->addStretch(1);
+    displayLayout->addLayout(moved);
     displayLayout->addStretch(1);
     layout->addWidget(display, 0, 1);
 
@@ -201,6 +216,7 @@ void COptTextComparePage::Load() {
                                         text.lineDifferenceFullTextSearch};
     for (int i = 0; i < SWITCH_COUNT; ++i) m_switches[i]->setChecked(switches[i] != 0);
     (text.detailLevel == 0 ? m_wordLevel : m_characterLevel)->setChecked(true);
+    m_movedLines->setValue(text.movedLines);
     m_wordBreak->setCurrentIndex(text.wordBreak == 1 || text.wordBreak == kWordBreakCustom ? text.wordBreak
                                                                                            : kWordBreakNone);
     m_customBreak->setText(FromWorking(text.customWordBreak));
@@ -256,6 +272,7 @@ bool COptTextComparePage::Apply() {
                                          &text.lineDifferenceFullTextSearch};
     for (int i = 0; i < SWITCH_COUNT; ++i) *switches[i] = m_switches[i]->isChecked() ? 1 : 0;
     text.detailLevel = m_wordLevel->isChecked() ? 0 : 1;
+    text.movedLines = m_movedLines->value();
     text.wordBreak = m_wordBreak->currentIndex();
     text.customWordBreak = ToWorking(m_customBreak->text());
     text.lineFilter = lineFilter;

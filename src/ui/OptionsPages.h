@@ -153,6 +153,7 @@ private:
     QRadioButton* m_wordLevel;
     QRadioButton* m_characterLevel;
     QComboBox* m_wordBreak;
+    QSpinBox* m_movedLines;
     QLineEdit* m_customBreak;
     std::vector<CColorButton*> m_colors;
 };

@@ -30,8 +30,13 @@ int CSideDecorations::RowCount() const { return m_view.m_doc.Context().VisibleRo
 int CSideDecorations::RowColor(int row) const {
     const CTextCompareObject& side = m_view.m_doc.GetSide(m_side);
     if (row >= side.GetLineCount()) return TCC_NONE;
-    return corvatine::RowColor(side.GetLine(row).flags, GetTextComparer().highlightTrivialDifferences != 0);
+    return corvatine::RowColor(side.GetLine(row).flags, GetTextComparer().highlightTrivialDifferences != 0,
+                               true);
 }
+
+bool CSideDecorations::HasMoves() const { return !m_view.m_doc.Context().Moves().empty(); }
+
+bool CSideDecorations::MoveLink(int row) const { return m_view.m_doc.MoveStartsAt(m_side, row); }
 
 bool CSideDecorations::IsGhost(int row) const { return m_view.m_doc.GetSide(m_side).IsGhostRow(row); }
 
@@ -106,6 +111,8 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
             emit stateChanged();
         });
         connect(m_pane[side], &CTextPane::edited, this, [this] { Refresh(); });
+        connect(m_pane[side], &CTextPane::moveLinkClicked, this,
+                [this, side](int row) { FollowMove(side, row); });
         m_pane[side]->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(m_pane[side], &QWidget::customContextMenuRequested, this,
                 [this, side](const QPoint& at) { ShowContextMenu(side, at); });
@@ -276,6 +283,7 @@ void CTextCompareView::ShowContextMenu(int side, const QPoint& at) {
         menu.addAction(frame->Action(command));
     menu.addSeparator();
     menu.addAction(frame->Action(Command::GoToLine));
+    menu.addAction(frame->Action(Command::GoToMovedBlock));
     menu.exec(pane.mapToGlobal(at));
 }
 
@@ -304,7 +312,20 @@ QString CTextCompareView::StatusText() const {
     CTextCompareObject& side = m_doc.GetSide(m_activeSide);
     const CPoint caret = m_pane[m_activeSide]->Caret();
     const int line = side.RowToRealLine(caret.y) + 1;
-    return QString::fromStdString(m_doc.StatusText()) +
+    QString moved;
+    const int index = m_doc.Context().FindMove(m_activeSide, caret.y);
+    if (index >= 0) {
+        const TEXTMOVE& move = m_doc.Context().Moves()[static_cast<size_t>(index)];
+        moved = m_activeSide == 0 ? QStringLiteral("    Lines %1-%2 moved to line %3 on the right")
+                                        .arg(move.leftFirst + 1)
+                                        .arg(move.leftLast + 1)
+                                        .arg(move.rightFirst + 1)
+                                  : QStringLiteral("    Lines %1-%2 moved here from line %3 on the left")
+                                        .arg(move.rightFirst + 1)
+                                        .arg(move.rightLast + 1)
+                                        .arg(move.leftFirst + 1);
+    }
+    return QString::fromStdString(m_doc.StatusText()) + moved +
            QStringLiteral("    Ln %1, Col %2").arg(line).arg(caret.x + 1);
 }
 
@@ -337,6 +358,10 @@ bool CTextCompareView::IsEnabled(Command command) const {
         case Command::NextLineDifference:
         case Command::PreviousLineDifference:
         case Command::SelectLineDifference: return differences;
+        case Command::GoToMovedBlock: {
+            int otherSide = 0, otherRow = 0;
+            return doc.MoveCounterpart(side, m_pane[side]->Caret().y, otherSide, otherRow);
+        }
         // The commands of the hex views.
         case Command::SaveAs:
         case Command::Reload:
@@ -490,6 +515,9 @@ void CTextCompareView::Execute(Command command) {
             }
             break;
         }
+        case Command::GoToMovedBlock:
+            if (!FollowMove(m_activeSide, pane.Caret().y)) QApplication::beep();
+            break;
         case Command::Recompare:
             m_doc.Recompare();
             Refresh();
@@ -612,6 +640,19 @@ void CTextCompareView::End() {
 
 CPoint CTextCompareView::ToRow(CPoint text) {
     return {text.x, m_doc.GetSide(m_findSide).RealLineToRow(text.y)};
+}
+
+bool CTextCompareView::FollowMove(int side, int row) {
+    int otherSide = 0, otherRow = 0;
+    if (!m_doc.MoveCounterpart(side, row, otherSide, otherRow)) return false;
+    CTextPane& other = *m_pane[otherSide];
+    m_activeSide = otherSide;
+    other.setFocus(Qt::OtherFocusReason);
+    other.SetCaret({0, otherRow});
+    EnsureVisible(otherRow);
+    for (CTextPane* pane : m_pane) pane->update();
+    emit stateChanged();
+    return true;
 }
 
 void CTextCompareView::ShowLineDifference() {

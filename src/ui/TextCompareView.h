@@ -36,6 +36,8 @@ public:
     std::pair<int, int> CurrentRows() const override;
     // As tall as the taller side of the row.
     int RowLines(int row, int ownLines) const override;
+    bool HasMoves() const override;
+    bool MoveLink(int row) const override;
 
 private:
     CTextCompareView& m_view;
@@ -95,6 +97,9 @@ private:
     void ShowContextMenu(int side, const QPoint& at);
     // Asks for an encoding and reads the side again in it.
     void ReopenWithEncoding(int side);
+    // The caret goes to the other block of the move the row of a side is
+    // part of; false when the row moved nowhere.
+    bool FollowMove(int side, int row);
     void UpdateScrollBars();
     // Both panes to the row and its visual line (-1: the line shown now
     // when the row stays, else its first).

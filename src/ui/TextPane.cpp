@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -201,8 +202,11 @@ void CTextPane::Invalidate(const CPositionAdjuster* adjuster, uint32_t hints, in
 
 int CTextPane::MarginWidth() const {
     const int digits = static_cast<int>(std::to_string(std::max(1, m_decorations.MaxLineNumber())).size());
-    return static_cast<int>(std::ceil(std::max(digits, 3) * m_digitAdvance)) + 2 * kMarginPadding;
+    return static_cast<int>(std::ceil(std::max(digits, 3) * m_digitAdvance)) + 2 * kMarginPadding +
+           (m_decorations.HasMoves() ? MoveLinkWidth() : 0);
 }
+
+int CTextPane::MoveLinkWidth() const { return std::max(8, m_lineHeight * 3 / 4); }
 
 int CTextPane::TextWidth() const { return std::max(1, width() - MarginWidth() - kTextPadding - kCaretWidth); }
 
@@ -540,6 +544,7 @@ void CTextPane::PaintBackground(QPainter& painter, const ROWPAINT& paint, const 
         painter.drawText(QRect(0, top, margin - kMarginPadding, m_lineHeight),
                          Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
     }
+    if (paint.exists && m_decorations.MoveLink(row)) PaintMoveLink(painter, top);
     // The row's background: its comparison colour, a ghost row shaded.
     painter.fillRect(rowArea, paint.background);
     if (paint.ghost) painter.fillRect(rowArea, QBrush(SchemeColor(colors.ghostHatch), Qt::BDiagPattern));
@@ -938,9 +943,40 @@ void CTextPane::keyPressEvent(QKeyEvent* event) {
 
 bool CTextPane::focusNextPrevChild(bool) { return false; }  // Tab is a character here
 
+void CTextPane::PaintMoveLink(QPainter& painter, int top) const {
+    // A bent arrow in the margin's left part: "this block went, or came, elsewhere".
+    const int size = MoveLinkWidth();
+    const qreal x = kMarginPadding / 2.0, y = top + (m_lineHeight - size) / 2.0;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPen pen(SchemeColor(ActiveColors().Text()));
+    pen.setWidthF(std::max(1.2, size / 8.0));
+    painter.setPen(pen);
+    const qreal head = size * 0.3;
+    QPainterPath path;
+    path.moveTo(x + size * 0.15, y + size * 0.15);
+    path.lineTo(x + size * 0.15, y + size * 0.6);
+    path.lineTo(x + size * 0.85, y + size * 0.6);
+    painter.drawPath(path);
+    painter.drawLine(QPointF(x + size * 0.85, y + size * 0.6),
+                     QPointF(x + size * 0.85 - head, y + size * 0.6 - head));
+    painter.drawLine(QPointF(x + size * 0.85, y + size * 0.6),
+                     QPointF(x + size * 0.85 - head, y + size * 0.6 + head));
+    painter.restore();
+}
+
 void CTextPane::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     if (event->button() != Qt::LeftButton) return;
+    // A click on a moved block's link follows it.
+    const QPoint point = event->position().toPoint();
+    if (m_decorations.HasMoves() && point.x() < MarginWidth()) {
+        const int row = PositionAt(point).y;
+        if (m_decorations.MoveLink(row)) {
+            emit moveLinkClicked(row);
+            return;
+        }
+    }
     MoveCaret(PositionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
 }
 

@@ -56,6 +56,14 @@ public:
     }
     // The text of the row in syntax colours.
     virtual bool SyntaxColours() const { return true; }
+    // Some rows belong to blocks that moved: the margin makes room for links.
+    virtual bool HasMoves() const { return false; }
+    // The row begins a block that moved: its margin shows a link to the
+    // block's counterpart.
+    virtual bool MoveLink(int row) const {
+        (void)row;
+        return false;
+    }
     // The first and last row of the current difference; -1 for none.
     virtual std::pair<int, int> CurrentRows() const { return {-1, -1}; }
     // The visual lines the row takes when rows wrap: its own, or as many as
@@ -200,6 +208,8 @@ signals:
     // ContentWidth grew past what it last said.
     void contentWidthChanged();
     void caretMoved();
+    // The link of a moved block in the margin was clicked.
+    void moveLinkClicked(int row);
     void edited();
     void focused();
 
@@ -261,6 +271,9 @@ private:
     // A row's backgrounds (the margin, its colour, the current difference,
     // boxes, marks, the selection), then its text, markers and caret.
     void PaintBackground(QPainter& painter, const ROWPAINT& paint, const QRect& area);
+    // The link of a moved block in the margin, and the room it takes.
+    void PaintMoveLink(QPainter& painter, int top) const;
+    int MoveLinkWidth() const;
     void PaintText(QPainter& painter, const ROWPAINT& paint, const QRect& area);
     void PaintWhiteSpace(QPainter& painter, int row, const CTextRowLayout& layout, QPointF origin,
                          const QRectF& clip, const QColor& textColor, const QColor& background);

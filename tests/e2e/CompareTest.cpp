@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <random>
 
@@ -588,6 +589,123 @@ TEST_F(CompareTest, AMissingFinalLineBreakIsALineEnding) {
             Run({"--quiet", "-c", "-t:text", std::string("-r:") + rules, "left.txt", "right.txt"}).exitStatus,
             1)
             << rules;
+}
+
+// A block that moved is marked where it left ('{') and where it arrived
+// ('}') and listed as a move in JSON; the least number of lines is a
+// setting, 0 turning moves off; the unified diff is the same either way.
+TEST_F(CompareTest, MovedBlocksAreMarkedInTheSideFormatAndListedInJson) {
+    Write("one\ntwo\nthree\nfour\na\nb\nc\nd\ne\n", "a\nb\nc\nd\none\ntwo\nthree\nfour\ne\n");
+    test::ProgramResult result = Run({"--width=40", "left.txt", "right.txt"});
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(result.out,
+              "1 one              {\n"
+              "2 two              {\n"
+              "3 three            {\n"
+              "4 four             {\n"
+              "5 a                  1 a\n"
+              "6 b                  2 b\n"
+              "7 c                  3 c\n"
+              "8 d                  4 d\n"
+              "                   } 5 one\n"
+              "                   } 6 two\n"
+              "                   } 7 three\n"
+              "                   } 8 four\n"
+              "9 e                  9 e\n");
+    result = Run({"--format=json", "left.txt", "right.txt"});
+    const Json json = Json::parse(result.out);
+    ASSERT_EQ(json["moves"].size(), 1u);
+    EXPECT_EQ(json["moves"][0]["kind"], "moved");
+    EXPECT_EQ(json["moves"][0]["leftLines"], Json::parse("[0, 3]"));
+    EXPECT_EQ(json["moves"][0]["rightLines"], Json::parse("[4, 7]"));
+    EXPECT_EQ(json["moves"][0]["rightRows"], Json::parse("[8, 11]"));
+    EXPECT_EQ(json["differences"], 2) << "the deletion and the insertion stay differences";
+    const std::string unified = Run({"--format=unified", "left.txt", "right.txt"}).out;
+
+    m_config.WriteFile("registry.reg",
+                       "Windows Registry Editor Version 5.00\n\n"
+                       "[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\Comparisons\\FileComparison\\"
+                       "TextComparison\\Settings]\n"
+                       "\"MovedLines\"=dword:00000000\n");
+    result = Run({"--width=40", "left.txt", "right.txt"});
+    EXPECT_EQ(result.out.find('{'), std::string::npos);
+    EXPECT_NE(result.out.find("1 one              <"), std::string::npos) << result.out;
+    EXPECT_TRUE(Json::parse(Run({"--format=json", "left.txt", "right.txt"}).out)["moves"].empty());
+    EXPECT_EQ(Run({"--format=unified", "left.txt", "right.txt"}).out, unified);
+}
+
+// The blocks git's --color-moved=blocks colours as moved, of at least
+// three lines that are not blank, as a list of their lines.
+std::vector<std::vector<std::string>> GitMovedBlocks(const std::string& diff) {
+    std::vector<std::vector<std::string>> blocks;
+    std::vector<std::string> block;
+    const auto flush = [&] {
+        const auto solid = std::count_if(block.begin(), block.end(), [](const std::string& l) {
+            return l.find_first_not_of(" \t") != std::string::npos;
+        });
+        if (solid >= 3) blocks.push_back(block);
+        block.clear();
+    };
+    size_t from = 0;
+    while (from < diff.size()) {
+        size_t end = diff.find('\n', from);
+        if (end == std::string::npos) end = diff.size();
+        const std::string line = diff.substr(from, end - from);
+        from = end + 1;
+        // Removed lines that moved are bold magenta: "\e[1;35m-text\e[m".
+        const std::string start = "\x1b[1;35m-";
+        if (line.rfind(start, 0) == 0 && line.size() >= start.size() + 3) {
+            block.push_back(line.substr(start.size(), line.size() - start.size() - 3));
+            continue;
+        }
+        flush();
+    }
+    flush();
+    return blocks;
+}
+
+// A real refactoring: jq's commit cf4b48c7ba moved the bodies of two
+// functions within src/jv.c among 89 other differences. Both are found
+// whole, line for line equal, and they are what git finds.
+TEST_F(CompareTest, TheMovesOfARealRefactoringAreFoundAsGitFindsThem) {
+    const std::string before = std::string(CORVATINE_SOURCE_DIR) + "/tests/e2e/data/jq-jv-before.c";
+    const std::string after = std::string(CORVATINE_SOURCE_DIR) + "/tests/e2e/data/jq-jv-after.c";
+    const test::ProgramResult result = Run({"--format=json", before, after});
+    ASSERT_EQ(result.exitStatus, 1) << result.err;
+    const Json json = Json::parse(result.out);
+    ASSERT_EQ(json["moves"].size(), 2u) << json["moves"].dump();
+    EXPECT_EQ(json["moves"][0]["leftLines"], Json::parse("[386, 400]"));
+    EXPECT_EQ(json["moves"][0]["rightLines"], Json::parse("[611, 625]"));
+    EXPECT_EQ(json["moves"][1]["leftLines"], Json::parse("[1185, 1194]"));
+    EXPECT_EQ(json["moves"][1]["rightLines"], Json::parse("[1428, 1437]"));
+    std::vector<std::string> lines[2];
+    for (int side = 0; side < 2; ++side) {
+        const std::string text = test::ReadFile(side == 0 ? before : after);
+        size_t from = 0;
+        while (from < text.size()) {
+            const size_t end = text.find('\n', from);
+            lines[side].push_back(text.substr(from, end - from));
+            from = end + 1;
+        }
+    }
+    std::vector<std::vector<std::string>> ours;
+    for (const Json& move : json["moves"]) {
+        const int left = move["leftLines"][0], right = move["rightLines"][0];
+        const int count = move["leftLines"][1].get<int>() - left + 1;
+        ASSERT_EQ(move["rightLines"][1].get<int>() - right + 1, count);
+        std::vector<std::string> block;
+        for (int k = 0; k < count; ++k) {
+            EXPECT_EQ(lines[0][static_cast<size_t>(left + k)], lines[1][static_cast<size_t>(right + k)]);
+            block.push_back(lines[0][static_cast<size_t>(left + k)]);
+        }
+        ours.push_back(block);
+    }
+    const test::ProgramResult git = test::RunProgram(
+        "/usr/bin/git", {"diff", "--no-index", "--color=always", "--color-moved=blocks", before, after},
+        {"GIT_CONFIG_NOSYSTEM=1", "GIT_CONFIG_GLOBAL=/dev/null"});
+    if (git.exitStatus != 1)
+        GTEST_SKIP() << "git diff --no-index did not run (" << git.exitStatus << "): " << git.err;
+    EXPECT_EQ(GitMovedBlocks(git.out), ours);
 }
 
 }  // namespace

@@ -423,6 +423,44 @@ TEST_F(TextCompareEditTest, ALargeEditedRegionIsComparedInTheBackground) {
     EXPECT_EQ(Text(1).substr(0, 11), "r0\nxr1\nyr2\n");
 }
 
+// The whole comparison in the background finds moves as one in place does.
+TEST_F(TextCompareEditTest, TheBackgroundComparisonFindsMoves) {
+    const std::string block = "moved one\nmoved two\nmoved three\n";
+    std::string common, left, right;
+    for (int i = 0; i < 10; ++i) common += "common " + std::to_string(i) + "\n";
+    left = block + common;
+    right = common;
+    for (int i = 0; i < CTextCompareDoc::kLocalCompareRows + 10; ++i) {
+        left += "l" + std::to_string(i) + "\n";
+        right += "r" + std::to_string(i) + "\n";
+    }
+    right += block;
+    ASSERT_TRUE(Open(left, right));
+    ASSERT_EQ(m_doc.Context().Moves().size(), 1u);
+    m_doc.SetBackgroundRecompare(true);
+    // An edit inside the block where it arrived ends the move at once...
+    const int arrived = m_doc.Context().Moves()[0].rightFirstRow;
+    Type(1, {0, arrived + 1}, "y");
+    ASSERT_TRUE(m_doc.IsRecomparing());
+    EXPECT_TRUE(m_doc.Context().Moves().empty());
+    EXPECT_FALSE(m_doc.GetSide(0).GetLine(0).flags & LF_MOVED);
+    platform::MESSAGE message;
+    for (int waited = 0; waited < 600 && m_doc.IsRecomparing(); ++waited)
+        if (platform::UserInterfaceQueue().Get(message, std::chrono::milliseconds(50))) message.Deliver();
+    ASSERT_FALSE(m_doc.HasStaleRows());
+    // ... and the comparison in the background finds two lines on either
+    // side of the edit: fewer than three, no move.
+    EXPECT_TRUE(m_doc.Context().Moves().empty());
+    // Taken back and compared in the background again, the block moved whole.
+    ASSERT_TRUE(m_doc.Undo());
+    for (int waited = 0; waited < 600 && (m_doc.IsRecomparing() || m_doc.HasStaleRows()); ++waited)
+        if (platform::UserInterfaceQueue().Get(message, std::chrono::milliseconds(50))) message.Deliver();
+    ASSERT_EQ(m_doc.Context().Moves().size(), 1u);
+    EXPECT_EQ(m_doc.Context().Moves()[0].leftLast - m_doc.Context().Moves()[0].leftFirst, 2);
+    EXPECT_TRUE(m_doc.GetSide(0).GetLine(0).flags & LF_MOVED);
+    ExpectAligned();
+}
+
 TEST_F(TextCompareEditTest, ALargeEditedRegionIsComparedWhole) {
     // Lines that differ everywhere: the region an edit touches is the whole
     // pair, compared again in one go.

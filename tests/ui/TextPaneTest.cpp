@@ -590,6 +590,63 @@ private slots:
 
     // A line of 300,000 characters: laid out only where it is looked at, and
     // End reaches its end with the caret in view.
+    // A block that moved is drawn in the moved colour, its first row's
+    // margin shows a link, and a click on the link or Go to Moved Block
+    // takes the caret to the other block.
+    void MovedBlocksShowAndLink() {
+        std::string a, b;
+        for (int i = 0; i < 12; ++i) a += "a " + std::to_string(i) + "\n";
+        for (int i = 0; i < 12; ++i) b += "b " + std::to_string(i) + "\n";
+        const std::string block = "void moved() {\n    first();\n    second();\n}\n";
+        CTextCompareView* view = Compare(block + a + "only left\n" + b, a + b + block);
+        QVERIFY(view != nullptr);
+        QCOMPARE(view->Doc().Context().Moves().size(), size_t{1});
+        const TEXTMOVE move = view->Doc().Context().Moves()[0];
+        CTextPane& left = view->Pane(0);
+        CTextPane& right = view->Pane(1);
+        left.repaint();
+        const QImage image = left.grab().toImage();
+        const auto pixel = [&](const QImage& from, const CTextPane& pane, int row) {
+            return from.pixelColor(pane.width() - 20, pane.RowRect(row).center().y());
+        };
+        QCOMPARE(pixel(image, left, move.leftFirstRow + 1), ToQColor(ActiveColors().moved));
+        const int oneSided = move.leftLastRow + 13;  // "only left"
+        QCOMPARE(pixel(image, left, oneSided), ToQColor(ActiveColors().RowBackground(TCC_ONE_SIDED)));
+        QVERIFY(ActiveColors().moved != ActiveColors().RowBackground(TCC_ONE_SIDED));
+        // The link: something drawn in the margin's left part of the block's
+        // first row, nothing there on the next.
+        const auto inked = [&](int row) {
+            const QRect rect = left.RowRect(row);
+            const QColor margin = image.pixelColor(1, rect.top() + 1);
+            int count = 0;
+            for (int x = 0; x < 12; ++x)
+                for (int y = rect.top(); y <= rect.bottom(); ++y) count += image.pixelColor(x, y) != margin;
+            return count;
+        };
+        QVERIFY(inked(move.leftFirstRow) > 4);
+        QCOMPARE(inked(move.leftFirstRow + 1), 0);
+        Save(image, "moved-block.png");
+
+        // A click on the link: the caret goes to the right pane's block.
+        Focus(left);
+        QTest::mouseClick(&left, Qt::LeftButton, {}, QPoint(6, left.RowRect(move.leftFirstRow).center().y()));
+        QTRY_VERIFY(right.hasFocus());
+        QCOMPARE(right.Caret(), (CPoint{0, move.rightFirstRow}));
+        QVERIFY(right.RowInView(move.rightFirstRow));
+        QVERIFY(view->StatusText().contains(QStringLiteral("moved here from line 1 on the left")));
+        // And back with the command, which a row that did not move disables.
+        QAction* go = Action("goToMovedBlock");
+        QVERIFY(go != nullptr);
+        m_frame->UpdateCommands();
+        QVERIFY(go->isEnabled());
+        go->trigger();
+        QTRY_VERIFY(left.hasFocus());
+        QCOMPARE(left.Caret(), (CPoint{0, move.leftFirstRow}));
+        left.SetCaret({0, oneSided});
+        m_frame->UpdateCommands();
+        QVERIFY(!go->isEnabled());
+    }
+
     void ALongLineIsLaidOutWhereSeen() {
         std::string line;
         while (line.size() < 300000) line += "0123456789 abcdefghij\t";
