@@ -15,6 +15,7 @@
 #                           in the build folder and check it with lintian
 #
 # CORVATINE_WERROR=ON in the environment makes compiler warnings errors (CI);
+# CORVATINE_LINE_TABLES=ON keeps only line tables as debug information (CI);
 # CORVATINE_TARGETS="a b" builds only those targets (and what they need).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -38,7 +39,7 @@ for arg in "$@"; do
   esac
 done
 cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORVATINE_TSAN=$tsan -DCORVATINE_BENCHMARKS=$bench
-            -DCORVATINE_WERROR=${CORVATINE_WERROR:-OFF})
+            -DCORVATINE_WERROR=${CORVATINE_WERROR:-OFF} -DCORVATINE_LINE_TABLES=${CORVATINE_LINE_TABLES:-OFF})
 # The package installs under /usr: paths made at configure time name it.
 if [ "$make_package" = ON ]; then cmake_args+=(-DCMAKE_INSTALL_PREFIX=/usr); fi
 if [ "$fuzz" = ON ]; then
