@@ -131,6 +131,11 @@ public:
     // come furthest: the square root of the input size, but at least this.
     // (GNU diff 3.4 and later use 4096.)
     int tooExpensiveMinimum = 256;
+    // Whether the last run of inserted or deleted lines, when it ends where
+    // the lines both texts end with begin, goes on down into them as far as
+    // its lines allow: where git places it (so that a three-way merge finds
+    // the conflicts git merge-file finds). GNU diff leaves it.
+    bool slideIntoSuffix = false;
 
     // Compares two texts and hands each section to the sink in ascending
     // order. Bytes of any value are ordinary characters.
