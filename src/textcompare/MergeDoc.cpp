@@ -566,10 +566,13 @@ bool CMergeDoc::MergedBytes(std::string& bytes, std::string& error) const {
 void CMergeDoc::AlignRows(bool withBase) {
     m_rowStarts.assign(1, 0);
     m_rowStarts.reserve(m_chunks.size() + 1);
+    m_mergedStarts.assign(1, 0);
+    m_mergedStarts.reserve(m_chunks.size() + 1);
     for (int c = 0; c < ChunkCount(); ++c) {
         const MERGECHUNK& chunk = m_chunks[static_cast<size_t>(c)];
-        int rows = std::max(
-            {chunk.oursEnd - chunk.oursFirst, chunk.theirsEnd - chunk.theirsFirst, ChunkLineCount(c)});
+        const int merged = ChunkLineCount(c);
+        m_mergedStarts.push_back(m_mergedStarts.back() + merged);
+        int rows = std::max({chunk.oursEnd - chunk.oursFirst, chunk.theirsEnd - chunk.theirsFirst, merged});
         if (withBase) rows = std::max(rows, chunk.baseEnd - chunk.baseFirst);
         m_rowStarts.push_back(m_rowStarts.back() + rows);
     }

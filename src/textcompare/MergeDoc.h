@@ -173,6 +173,8 @@ public:
     int ChunkRowCount(int chunk) const {
         return m_rowStarts[static_cast<size_t>(chunk) + 1] - m_rowStarts[static_cast<size_t>(chunk)];
     }
+    // The merged text's line (0-based) where a chunk's merged lines begin.
+    int ChunkMergedLine(int chunk) const { return m_mergedStarts[static_cast<size_t>(chunk)]; }
     // The chunk that holds a row (rows past the end: the last chunk; -1 when none).
     int ChunkAtRow(int row) const;
     // What a column shows on a row: a side's line (side 0-2) or the
@@ -209,7 +211,8 @@ private:
     std::vector<MERGECHUNK> m_chunks;
     std::vector<CHUNKSTATE> m_states;
     std::vector<STEP> m_history;
-    std::vector<int> m_rowStarts;  // each chunk's first row, and the row count last
+    std::vector<int> m_rowStarts;     // each chunk's first row, and the row count last
+    std::vector<int> m_mergedStarts;  // each chunk's first merged line, and the line count last
     int m_undoPosition = 0;
     int m_savedPosition = 0;
 };

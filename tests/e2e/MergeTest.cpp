@@ -222,6 +222,22 @@ TEST_F(MergeTest, LinesTheEncodingCannotHoldAreTroubleNotQuestionMarks) {
     }
 }
 
+// With a display the merge opens its window (here offscreen); --auto saves a
+// clean merge at once and exits 0 without showing it.
+TEST_F(MergeTest, WithADisplayAutoSavesACleanMergeThroughTheWindow) {
+    const std::string window = platform::JoinPath(platform::PathParentFolder(test::CorvatineProgram()), "corvatine-gui");
+    if (!platform::PathExists(window)) GTEST_SKIP() << "the window is not built";
+    env.push_back("DISPLAY=:99");
+    env.push_back("QT_QPA_PLATFORM=offscreen");
+    const auto result = Merge("a\nb\nc\nd\n", "A\nb\nc\nd\n", "a\nb\nc\nD\n", {"--output=m", "--auto"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(test::ReadFile(dir / "m"), "A\nb\nc\nD\n");
+    // The window reads the same words: bad input is trouble there too.
+    const auto bad = Corvatine({"--merge", "b", "missing", "t", "--auto"});
+    EXPECT_EQ(bad.exitStatus, 2);
+    EXPECT_NE(bad.err.find("cannot read OURS 'missing'"), std::string::npos) << bad.err;
+}
+
 // ---- Oracles ---------------------------------------------------------------
 
 std::string Join(const std::vector<std::string>& lines) {

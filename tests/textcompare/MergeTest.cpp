@@ -231,5 +231,40 @@ TEST(MergeCommands, EditsLeavingMarkersStayUnresolvedUntilMarked) {
     EXPECT_NE(doc.Dump().find("content 6"), std::string::npos) << doc.Dump();
 }
 
+TEST(MergeRows, EachChunkTakesTheRowsOfItsLongestColumn) {
+    CMergeDoc doc;
+    // Ours puts two lines for line 2, theirs deletes line 4, and line 6 conflicts.
+    MergeTexts(doc, "1\n2\n3\n4\n5\n6\n7\n", "1\n2a\n2b\n3\n4\n5\nO\n7\n", "1\n2\n3\n5\nT\n7\n");
+    doc.AlignRows(false);
+    std::string rows;
+    for (int row = 0; row < doc.RowCount(); ++row) {
+        MERGEDLINE merged;
+        const bool real = doc.MergedLineAtRow(row, merged);
+        rows += std::to_string(doc.LineAtRow(MERGE_SIDE_OURS, row)) + " " +
+                (real ? std::string(doc.LineCharacters(merged)) : std::string("~")) + " " +
+                std::to_string(doc.LineAtRow(MERGE_SIDE_THEIRS, row)) + "\n";
+    }
+    EXPECT_EQ(rows,
+              "0 1 0\n"
+              "1 2a 1\n"
+              "2 2b -1\n"
+              "3 3 2\n"
+              "4 ~ -1\n"
+              "5 5 3\n"
+              "6 <<<<<<< o 4\n"  // the conflict: five merged lines against one on each side
+              "-1 O -1\n"
+              "-1 ======= -1\n"
+              "-1 T -1\n"
+              "-1 >>>>>>> t -1\n"
+              "7 7 5\n");
+    EXPECT_EQ(doc.ChunkAtRow(4), 3);
+    EXPECT_EQ(doc.ChunkMergedLine(doc.ChunkAtRow(7)), 5);  // 1, 2a, 2b, 3 and 5 before it
+    // Base beside the merge adds its lines to the count where it has more.
+    EXPECT_EQ(doc.ChunkFirstRow(doc.ChunkCount() - 1), 11);
+    ASSERT_TRUE(doc.Take(doc.FindChunk(-1, true, true), CONTENT_THEIRS));
+    doc.AlignRows(true);
+    EXPECT_EQ(doc.RowCount(), 8);
+}
+
 }  // namespace
 }  // namespace corvatine
