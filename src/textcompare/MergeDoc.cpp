@@ -489,6 +489,11 @@ bool OpenForMerged(const CMergeDoc& doc, UniStdioFile& file, const std::string& 
 bool CMergeDoc::Save(const std::string& path, std::string& error) {
     UniStdioFile file;
     if (!OpenForMerged(*this, file, path, error)) return false;
+    // A file with several links (or an owner a new file cannot take) is
+    // written in place: lines that lie in a loaded file's view, which may be
+    // that file, get their own copy before its bytes change.
+    if (file.WritesInPlace())
+        for (auto& side : m_sides) side->CopyBorrowedText();
     if (!WriteMergedToFile(*this, file, error)) {
         file.Close();  // the target stays as it was
         return false;

@@ -93,6 +93,27 @@ TEST_F(MergeTest, OutputReplacesTheFileKeepingItsModeAndNothingGoesToStandardOut
     EXPECT_EQ(test::ReadFile(merged), "<<<<<<< o\nx\n=======\ny\n>>>>>>> t\n");
 }
 
+// OURS with a second hard link is written in place (keeping the link): the
+// merged text, which it is read from, must not change under the write.
+TEST_F(MergeTest, OursAsTheOutputWithTwoLinksIsWrittenWhole) {
+    std::string base, ours, theirs, both;
+    for (int i = 0; i < 40000; ++i) {
+        const std::string line = "line " + std::to_string(i) + " of a file larger than the write buffer\n";
+        base += line;
+        ours += i % 100 == 0 ? "ours " + line : line;
+        theirs += i % 100 == 50 ? "theirs " + line : line;
+        both += i % 100 == 0 ? "ours " + line : i % 100 == 50 ? "theirs " + line : line;
+    }
+    dir.WriteFile("b", base);
+    const std::string o = dir.WriteFile("o", ours);
+    dir.WriteFile("t", theirs);
+    ASSERT_EQ(::link(o.c_str(), (dir / "link").c_str()), 0);
+    const auto result = Corvatine({"--merge", "b", "o", "t", "--output=o"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_TRUE(test::ReadFile(o) == both) << "the merged file is damaged";
+    EXPECT_TRUE(test::ReadFile(dir / "link") == both) << "the link was broken";
+}
+
 TEST_F(MergeTest, AnOutputThatCannotBeWrittenIsTroubleAndLeavesItAlone) {
     dir.MakeFolder("locked");
     const std::string target = dir.WriteFile("locked/merged.txt", "keep me\n");
@@ -225,7 +246,8 @@ TEST_F(MergeTest, LinesTheEncodingCannotHoldAreTroubleNotQuestionMarks) {
 // With a display the merge opens its window (here offscreen); --auto saves a
 // clean merge at once and exits 0 without showing it.
 TEST_F(MergeTest, WithADisplayAutoSavesACleanMergeThroughTheWindow) {
-    const std::string window = platform::JoinPath(platform::PathParentFolder(test::CorvatineProgram()), "corvatine-gui");
+    const std::string window =
+        platform::JoinPath(platform::PathParentFolder(test::CorvatineProgram()), "corvatine-gui");
     if (!platform::PathExists(window)) GTEST_SKIP() << "the window is not built";
     env.push_back("DISPLAY=:99");
     env.push_back("QT_QPA_PLATFORM=offscreen");
