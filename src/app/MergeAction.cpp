@@ -55,6 +55,10 @@ int RunMergeAction(const FRONTENDOPTIONS& options, const std::vector<std::string
     // The files stay as they are while this run reads them.
     doc.SetLoadInPlace(true);
     if (!doc.Open(request, error)) return Trouble(err, error);
+    // A BASE that is not there is most often a slip of the hand: said, not refused.
+    if (doc.BaseMissing() && !options.quiet)
+        err << "corvatine: BASE '" << request.paths[0]
+            << "' does not exist: merged as a file both sides added\n";
     if (options.hasOutput) {
         if (!doc.Save(options.output, error)) return Trouble(err, error);
     } else if (format == "text" && !options.quiet) {

@@ -151,6 +151,8 @@ TEST_F(MergeTest, AMissingOrEmptyBaseMergesAsAFileBothSidesAdded) {
     const auto missing = Corvatine({"--merge", "no-such-base", "o", "t"});
     EXPECT_EQ(missing.exitStatus, 1) << missing.err;
     EXPECT_EQ(missing.out, "same\n<<<<<<< o\nours\n=======\ntheirs\n>>>>>>> t\n");
+    EXPECT_EQ(missing.err,
+              "corvatine: BASE 'no-such-base' does not exist: merged as a file both sides added\n");
     const auto empty = Merge("", "same\nours\n", "same\nours\n");
     EXPECT_EQ(empty.exitStatus, 0);
     EXPECT_EQ(empty.out, "same\nours\n");
