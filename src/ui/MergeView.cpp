@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -191,14 +193,17 @@ void CMergePane::paintEvent(QPaintEvent* event) {
 }
 
 void CMergePane::mousePressEvent(QMouseEvent* event) {
-    const int chunk = m_window.Doc().ChunkAtRow(RowAt(static_cast<int>(event->position().y())));
+    m_clickedRow = RowAt(static_cast<int>(event->position().y()));
+    const int chunk = m_window.Doc().ChunkAtRow(m_clickedRow);
     if (chunk >= 0) m_window.SetCurrentChunk(chunk);
     setFocus();
 }
 
 void CMergePane::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
-    if (m_column == kColumnMerged) m_window.EditChunk();
+    const int chunk = m_window.CurrentChunk();
+    if (m_column == kColumnMerged && chunk >= 0)
+        m_window.EditChunk(m_clickedRow - m_window.Doc().ChunkFirstRow(chunk));
 }
 
 void CMergePane::wheelEvent(QWheelEvent* event) {
@@ -207,6 +212,20 @@ void CMergePane::wheelEvent(QWheelEvent* event) {
 }
 
 void CMergePane::keyPressEvent(QKeyEvent* event) {
+    // Text typed into the merged pane edits the current chunk there: the
+    // editor opens on the line last clicked, and the text goes in.
+    const QString typed = event->text();
+    const int chunk = m_window.CurrentChunk();
+    if (m_column == kColumnMerged && chunk >= 0 && !typed.isEmpty() && typed.at(0).isPrint() &&
+        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0) {
+        const int first = m_window.Doc().ChunkFirstRow(chunk);
+        const bool inChunk =
+            m_clickedRow >= first && m_clickedRow < first + m_window.Doc().ChunkRowCount(chunk);
+        m_window.EditChunk(inChunk ? m_clickedRow - first : 0);
+        if (QPlainTextEdit* editor = m_window.ChunkEditor(); editor->isVisible())
+            editor->insertPlainText(typed);
+        return;
+    }
     const int first = m_window.FirstRow(), page = std::max(1, VisibleRows() - 1);
     const bool control = (event->modifiers() & Qt::ControlModifier) != 0;
     switch (event->key()) {
@@ -510,13 +529,13 @@ bool CMergeWindow::Redo() {
     return true;
 }
 
-void CMergeWindow::EditChunk() {
+void CMergeWindow::EditChunk(int line) {
     if (m_current < 0 || m_baseMode == BASE_INSTEAD) return;
     std::vector<MERGEDLINE> lines;
     m_doc.ChunkLines(m_current, lines);
     QString text;
-    for (const MERGEDLINE& line : lines)
-        text += QString::fromStdString(std::string(m_doc.LineCharacters(line))) + '\n';
+    for (const MERGEDLINE& merged : lines)
+        text += QString::fromStdString(std::string(m_doc.LineCharacters(merged))) + '\n';
     m_editorChunk = m_current;
     m_editor->setPlainText(text);
     CMergePane* pane = m_panes[kColumnMerged];
@@ -524,6 +543,9 @@ void CMergeWindow::EditChunk() {
     const int rows = std::max(3, m_doc.ChunkRowCount(m_current) + 1);
     m_editor->setGeometry(0, std::max(0, first.top()), pane->width(),
                           std::min(pane->height(), rows * pane->LineHeight() + 8));
+    QTextCursor caret(m_editor->document()->findBlockByNumber(
+        std::clamp(line, 0, std::max(0, static_cast<int>(lines.size()) - 1))));
+    m_editor->setTextCursor(caret);
     m_editor->show();
     m_editor->setFocus();
     statusBar()->showMessage(QStringLiteral("Ctrl+Return puts the lines into the merge, Escape drops them"));

@@ -74,6 +74,7 @@ private:
 
     CMergeWindow& m_window;
     int m_column;
+    int m_clickedRow = -1;  // the merged pane: where typing starts an edit
     ROWSTYLE m_style;
     int m_margin = 0;
     mutable std::unordered_map<int, std::unique_ptr<CTextRowLayout>> m_layouts;
@@ -143,9 +144,10 @@ public:
     bool MarkResolved();
     bool Undo();
     bool Redo();
-    // Opens the editor over the current chunk's merged lines; CommitEdit
-    // puts what it holds into the merge as one step.
-    void EditChunk();
+    // Opens the editor over the current chunk's merged lines, its caret at
+    // the start of the chunk's line (merged lines from the chunk's first);
+    // CommitEdit puts what it holds into the merge as one step.
+    void EditChunk(int line = 0);
     bool CommitEdit();
     void CancelEdit();
     QPlainTextEdit* ChunkEditor() const { return m_editor; }

@@ -219,6 +219,20 @@ private slots:
         QCOMPARE(text, std::string("both, by hand"));
         QVERIFY(window->Undo());
         QCOMPARE(window->Doc().UnresolvedCount(), 2);
+        // Typing in the merged pane edits there: a click on the conflict's
+        // line "OURS 2", then text, goes in at that line's start.
+        CMergePane* merged = window->Pane(CMergeDoc::MERGE_COLUMN_MERGED);
+        const int conflict = window->Doc().FindChunk(-1, true, true);
+        const QRect second = merged->RowRect(window->Doc().ChunkFirstRow(conflict) + 1);
+        QTest::mouseClick(merged, Qt::LeftButton, {}, second.center());
+        QTest::keyClicks(merged, QStringLiteral("x"));
+        QVERIFY(window->ChunkEditor()->isVisible());
+        QTest::keyClick(window->ChunkEditor(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(window->Pane(CMergeDoc::MERGE_COLUMN_MERGED)
+                    ->RowText(window->Doc().ChunkFirstRow(conflict) + 1, text));
+        QCOMPARE(text, std::string("xOURS 2"));
+        QCOMPARE(window->Doc().UnresolvedCount(), 2);  // the markers are still there
+        QVERIFY(window->Undo());
         // Escape drops what was typed.
         window->EditChunk();
         QTest::keyClicks(window->ChunkEditor(), QStringLiteral("dropped"));
