@@ -110,15 +110,30 @@ QRect CMergePane::RowRect(int row) const {
 
 void CMergePane::Invalidate() {
     m_layouts.clear();
+    m_linesChunk = -1;
+    m_lines.clear();
     update();
 }
 
 bool CMergePane::RowText(int row, std::string& text) const {
     const CMergeDoc& doc = m_window.Doc();
     if (m_column == kColumnMerged) {
-        MERGEDLINE line;
-        if (!doc.MergedLineAtRow(row, line)) return false;
-        text = std::string(doc.LineCharacters(line));
+        const int offset = doc.LineAtRow(kColumnMerged, row);
+        if (offset < 0) return false;
+        const int chunk = doc.ChunkAtRow(row);
+        const MERGECHUNK& c = doc.Chunks()[static_cast<size_t>(chunk)];
+        if (doc.State(chunk).content == CONTENT_AUTO && c.kind != MERGE_CONFLICT) {
+            MERGEDLINE line;
+            if (!doc.MergedLineAtRow(row, line)) return false;
+            text = std::string(doc.LineCharacters(line));
+            return true;
+        }
+        if (chunk != m_linesChunk) {
+            m_lines.clear();
+            doc.ChunkLines(chunk, m_lines);
+            m_linesChunk = chunk;
+        }
+        text = std::string(doc.LineCharacters(m_lines[static_cast<size_t>(offset)]));
         return true;
     }
     const int line = doc.LineAtRow(m_column, row);

@@ -75,6 +75,11 @@ private:
     CMergeWindow& m_window;
     int m_column;
     int m_clickedRow = -1;  // the merged pane: where typing starts an edit
+    // The merged lines of the last chunk drawn that are not a side's lines
+    // as they stand (a conflict, a chunk taken or edited): made once, not
+    // once a row.
+    mutable int m_linesChunk = -1;
+    mutable std::vector<MERGEDLINE> m_lines;
     ROWSTYLE m_style;
     int m_margin = 0;
     mutable std::unordered_map<int, std::unique_ptr<CTextRowLayout>> m_layouts;
