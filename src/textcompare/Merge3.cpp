@@ -121,9 +121,15 @@ std::vector<MERGECHUNK> MergeLines(CTextCompare& engine, const TEXTLINES& base, 
     // changes touch.
     engine.slideIntoSuffix = true;
     CTextCompare second = engine;
-    std::thread worker([&] { second.Run(base, theirs, theirsSections); });
-    engine.Run(base, ours, oursSections);
-    worker.join();
+    if (engine.lineFilter != nullptr) {
+        // A compiled expression is not searched from two threads at once.
+        engine.Run(base, ours, oursSections);
+        second.Run(base, theirs, theirsSections);
+    } else {
+        std::thread worker([&] { second.Run(base, theirs, theirsSections); });
+        engine.Run(base, ours, oursSections);
+        worker.join();
+    }
     const auto equal = [&](int o0, int o1, int t0, int t1) {
         if (o1 - o0 != t1 - t0) return false;
         for (int i = 0; i < o1 - o0; ++i) {

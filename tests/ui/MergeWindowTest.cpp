@@ -355,7 +355,7 @@ private slots:
     // A real conflict of jq's history, drawn offscreen and saved as a PNG.
     void screenshotOfARealConflict() {
         const std::string data =
-            std::string(CORVATINE_SOURCE_DIR) + "/tests/e2e/data/merge3/fe33150b-c_builtin.c/";
+            std::string(CORVATINE_SOURCE_DIR) + "/tests/e2e/data/merge3/fe33150b-c_builtin_c/";
         MERGECOMMAND command;
         command.request.paths = {data + "base", data + "ours", data + "theirs"};
         command.output = m_dir->filePath(QStringLiteral("builtin.c")).toStdString();
@@ -367,7 +367,7 @@ private slots:
         const char* folder = std::getenv("CORVATINE_SCREENSHOTS");
         if (folder != nullptr) {
             QDir().mkpath(QString::fromLocal8Bit(folder));
-            QVERIFY(shot.save(QString::fromLocal8Bit(folder) + QStringLiteral("/merge-conflict.png")));
+            QVERIFY(shot.save(QString::fromLocal8Bit(folder) + QStringLiteral("/merge-window.png")));
         }
         // The conflict's rows are in view and coloured.
         const CMergeDoc& doc = window->Doc();
