@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -322,6 +324,27 @@ private slots:
                 std::none_of(QApplication::topLevelWidgets().begin(), QApplication::topLevelWidgets().end(),
                              [](QWidget* w) { return w->isVisible(); }));
         QCOMPARE(RunMergeWindow({"--merge", "missing-ours", "b", "c", "--auto"}), 2);
+    }
+
+    // Text stays readable on every colour of both schemes (contrast 4.5:1).
+    void bothColourSchemesKeepTextReadable() {
+        const auto luminance = [](const QColor& c) {
+            const auto channel = [](double v) {
+                return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+        };
+        for (const bool dark : {false, true}) {
+            const MERGECOLORS colors = MergeColors(dark);
+            for (const QColor& background :
+                 {colors.ours, colors.theirs, colors.both, colors.conflict, colors.resolved}) {
+                const double a = luminance(colors.text), b = luminance(background);
+                const double ratio = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+                QVERIFY2(ratio >= 4.5, qPrintable(background.name() + QStringLiteral(" %1").arg(ratio)));
+            }
+            QVERIFY(colors.ours != colors.theirs && colors.theirs != colors.both &&
+                    colors.both != colors.conflict);
+        }
     }
 
     void keysAndTheMapScrollAllPanesTogether() {
