@@ -128,7 +128,6 @@ bool CMergeDoc::Load(const std::array<std::string, 3>& paths, std::string& error
             return false;
         }
     }
-    m_oursMixed = results[1] == LOAD_MIXED;
     return true;
 }
 
@@ -148,7 +147,6 @@ bool CMergeDoc::Open(const MERGEREQUEST& request, std::string& error) {
 
 void CMergeDoc::LoadTexts(const std::array<std::string, 3>& texts) {
     m_baseMissing = false;
-    m_oursMixed = false;
     for (size_t s = 0; s < 3; ++s) {
         m_paths[s] = m_labels[s] = kSideNames[s];
         m_sides[s]->SetEncodingKind(ENCODING_CODEPAGE);
@@ -173,6 +171,7 @@ bool CMergeDoc::Merge(uint32_t rules, const std::string& lineFilter, std::string
         GatherMergeLines(*m_sides[s], rules, lines[s], stores[s]);
         m_lineCounts[s] = static_cast<int>(lines[s].Count());
     }
+    DecideEndings();
     m_chunks = MergeLines(engine, lines[0], lines[1], lines[2]);
     m_states.assign(m_chunks.size(), CHUNKSTATE());
     m_history.clear();
@@ -320,15 +319,38 @@ std::string_view CMergeDoc::LineCharacters(const MERGEDLINE& line) const {
     return m_sides[static_cast<size_t>(line.side)]->GetLine(line.line).Characters();
 }
 
-std::string_view CMergeDoc::LineEnding(const MERGEDLINE& line) const {
+void CMergeDoc::DecideEndings() {
     const CSyntaxEditContextEx& ours = *m_sides[MERGE_SIDE_OURS];
-    const std::string_view oursEnding = EndingForStyle(ours.GetLineEndingStyle());
-    if (line.side < 0) return oursEnding;
+    std::string_view kind;
+    bool mixed = false;
+    for (int i = 0; i < ours.GetLineCount() && !mixed; ++i) {
+        const std::string_view ending = ours.GetLine(i).Ending();
+        if (ending.empty()) continue;
+        if (kind.empty()) kind = ending;
+        mixed = ending != kind;
+    }
+    m_keepOwnEndings = mixed || kind.empty();
+    m_newEnding = mixed ? EndingForStyle(ours.GetLineEndingStyle()) : kind;
+    if (!kind.empty()) return;
+    // OURS has no ending at all (one line, or none): the other files' kind.
+    m_newEnding = "\n";
+    for (const int side : {MERGE_SIDE_THEIRS, MERGE_SIDE_BASE}) {
+        const CSyntaxEditContextEx& other = *m_sides[static_cast<size_t>(side)];
+        for (int i = 0; i < other.GetLineCount(); ++i) {
+            if (other.GetLine(i).Ending().empty()) continue;
+            m_newEnding = other.GetLine(i).Ending();
+            return;
+        }
+    }
+}
+
+std::string_view CMergeDoc::LineEnding(const MERGEDLINE& line) const {
+    if (line.side < 0) return m_newEnding;
     const std::string_view own = m_sides[static_cast<size_t>(line.side)]->GetLine(line.line).Ending();
-    // OURS's lines keep their own endings; the others take OURS's, unless
-    // OURS mixes kinds of ending and so has no one kind to give.
-    if (own.empty() || line.side == MERGE_SIDE_OURS || m_oursMixed) return own;
-    return oursEnding;
+    // OURS's lines keep their own endings; the others take OURS's kind,
+    // unless OURS mixes kinds or has none to give.
+    if (own.empty() || line.side == MERGE_SIDE_OURS || m_keepOwnEndings) return own;
+    return m_newEnding;
 }
 
 bool CMergeDoc::Apply(int chunk, CHUNKSTATE state) {
@@ -385,7 +407,7 @@ bool CMergeDoc::WriteMerged(const LineWriter& write) const {
     bool pending = false;
     int pendingSide = -1, pendingLine = 0;
     std::string_view pendingCharacters, pendingEnding;
-    const std::string_view oursEnding = EndingForStyle(m_sides[MERGE_SIDE_OURS]->GetLineEndingStyle());
+    const std::string_view oursEnding = m_newEnding;
     const auto put = [&](int side, int line, std::string_view characters, std::string_view ending) {
         if (pending) {
             const std::string_view ended = pendingEnding.empty() ? oursEnding : pendingEnding;

@@ -200,6 +200,7 @@ private:
     // The conflict's lines with markers.
     void ConflictLines(int chunk, std::vector<MERGEDLINE>& lines) const;
     bool SameLine(int sideA, int lineA, int sideB, int lineB) const;
+    void DecideEndings();
 
     std::array<std::unique_ptr<CSyntaxEditContextEx>, 3> m_sides;
     std::array<std::string, 3> m_paths;
@@ -207,7 +208,11 @@ private:
     std::array<int, 3> m_lineCounts{};
     bool m_baseMissing = false;
     bool m_diff3 = false;
-    bool m_oursMixed = false;  // OURS holds more than one kind of line ending
+    // The ending of lines written here, and of other sides' lines: OURS's
+    // one kind; unless OURS mixes kinds or has none, when the other sides'
+    // lines keep their own.
+    std::string m_newEnding = "\n";
+    bool m_keepOwnEndings = false;
     std::vector<MERGECHUNK> m_chunks;
     std::vector<CHUNKSTATE> m_states;
     std::vector<STEP> m_history;

@@ -160,6 +160,12 @@ TEST(MergeLineEndings, MergedTextTakesOursEndings) {
     EXPECT_EQ(merged.text, "a\nB\nc\nD\n");
     // Without the rule the endings are a change of every line.
     EXPECT_EQ(MergeTexts("a\nb\n", "a\nB\n", "a\r\nb\r\n").unresolved, 1);
+    // OURS without any ending gives none: THEIRS's line keeps its own, as git writes it.
+    EXPECT_EQ(MergeTexts("a", "a", "a\r\n").text, "a\r\n");
+    EXPECT_EQ(MergeTexts("a", "a", "a\r\nb\r\n").text, "a\r\nb\r\n");
+    // OURS mixing kinds: every line keeps its own.
+    EXPECT_EQ(MergeTexts("a\nb\nc\n", "a\r\nb\nc\n", "a\nb\nc\nd\r\n", false, RULE_IGNORE_LINE_ENDINGS).text,
+              "a\r\nb\nc\nd\r\n");
     // Markers of a CR LF merge end in CR LF.
     const MERGED crlf = MergeTexts("a\r\nb\r\n", "a\r\nx\r\n", "a\r\ny\r\n");
     EXPECT_EQ(crlf.text, "a\r\n<<<<<<< o\r\nx\r\n=======\r\ny\r\n>>>>>>> t\r\n");
