@@ -280,6 +280,22 @@ private slots:
         QVERIFY(m_questions.empty());
     }
 
+    void aSaveThatFailsSaysWhyAndLeavesTheStatus() {
+        MERGECOMMAND command = Command();
+        command.output = m_dir->filePath(QStringLiteral("no-such-folder/merged")).toStdString();
+        auto window = OpenWindow(command);
+        QVERIFY(window);
+        window->Take(CONTENT_OURS);
+        window->NextConflict();
+        window->Take(CONTENT_OURS);
+        QVERIFY(!window->Save());
+        QCOMPARE(m_questions.size(), size_t(1));
+        QVERIFY2(m_questions[0].startsWith(QStringLiteral("Cannot save the merge: ")) &&
+                     m_questions[0].contains(QStringLiteral("no-such-folder/merged")),
+                 qPrintable(m_questions[0]));
+        QCOMPARE(window->ExitStatus(), 1);
+    }
+
     void closingUnsavedAsksToSave() {
         auto window = OpenWindow(Command());
         QVERIFY(window);
