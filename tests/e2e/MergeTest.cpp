@@ -330,18 +330,25 @@ TEST_F(MergeTest, RandomOverlappingEditsAgreeWithGitMergeFileAndDiff3) {
         return side;
     };
     int conflicts = 0, clean = 0;
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 90; ++round) {
         SCOPED_TRACE(round);
         std::vector<std::string> base;
         const int count = 10 + static_cast<int>(random() % 40);
         for (int i = 0; i < count; ++i) base.push_back(std::string(1, static_cast<char>('a' + random() % 6)));
         const std::vector<std::string> ours = edit(base), theirs = edit(base);
-        const auto result = Merge(Join(base), Join(ours), Join(theirs));
+        // Every third round in CR LF, every fifth without a final line ending.
+        const auto join = [&](const std::vector<std::string>& lines) {
+            std::string text;
+            for (const std::string& line : lines) text += line + (round % 3 == 0 ? "\r\n" : "\n");
+            if (round % 5 == 0 && !text.empty()) text.resize(text.size() - (round % 3 == 0 ? 2 : 1));
+            return text;
+        };
+        const auto result = Merge(join(base), join(ours), join(theirs));
         const auto git = GitMergeFile();
         ASSERT_GE(git.exitStatus, 0);
         if (git.exitStatus == 0) {
             ++clean;
-            EXPECT_EQ(result.exitStatus, 0) << Join(base) << "--\n" << Join(ours) << "--\n" << Join(theirs);
+            EXPECT_EQ(result.exitStatus, 0) << join(base) << "--\n" << join(ours) << "--\n" << join(theirs);
             EXPECT_EQ(result.out, git.out);
         } else {
             ++conflicts;
@@ -359,8 +366,8 @@ TEST_F(MergeTest, RandomOverlappingEditsAgreeWithGitMergeFileAndDiff3) {
 }
 
 // Files of real merges (tests/e2e/data/merge3): where git merges cleanly
-// the result is git's byte for byte, with and without --diff3; where git
-// finds conflicts so does the program.
+// the result is git's byte for byte; where git finds conflicts so does the
+// program, with --diff3 too.
 TEST_F(MergeTest, RealMergesAgreeWithGitMergeFile) {
     const std::string data = std::string(CORVATINE_SOURCE_DIR) + "/tests/e2e/data/merge3";
     std::vector<std::string> cases;
@@ -381,6 +388,7 @@ TEST_F(MergeTest, RealMergesAgreeWithGitMergeFile) {
         } else {
             ++conflicted;
             EXPECT_EQ(result.exitStatus, 1) << result.err;
+            EXPECT_EQ(Corvatine({"--merge", "b", "o", "t", "--diff3"}).exitStatus, 1);
             // The lines outside the conflicts are git's.
             EXPECT_EQ(result.out.substr(0, result.out.find("<<<<<<<")),
                       git.out.substr(0, git.out.find("<<<<<<<")));
