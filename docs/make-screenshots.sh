@@ -18,3 +18,5 @@ QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" \
 echo "docs/screenshots/highlight-all.png docs/screenshots/folder-details.png"
 QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/around_tests Screenshot >/dev/null
 echo "docs/screenshots/start-page.png"
+QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/merge_window_tests screenshotOfARealConflict >/dev/null
+echo "docs/screenshots/merge-window.png"

@@ -15,6 +15,7 @@
 #include "app/InfoAction.h"
 #include "app/IntegrationAction.h"
 #include "app/JsonOutput.h"
+#include "app/MergeAction.h"
 #include "app/ShellMenuAction.h"
 #include "foldercompare/ContentType.h"
 #include "launch/CommandLine.h"
@@ -36,7 +37,7 @@ using Json = nlohmann::ordered_json;
 
 const char kUsage[] =
     "Usage: corvatine [OPTION]... [LEFT [RIGHT]]\n"
-    "Compare two files or two folders, or open one file.\n"
+    "Compare two files or two folders, open one file, or merge three (--merge).\n"
     "\n"
     "With two paths the program compares them: as folders when both are folders,\n"
     "else as text when both files hold text, else as binary (also when -t:text\n"
@@ -253,6 +254,21 @@ const char kUsage[] =
     "  --resolve               for git mergetool: the first path is a merged file\n"
     "                          with conflict markers; exit 0 when it was saved with\n"
     "                          no marker line left, else 1 (see below)\n"
+    "  --merge                 merge BASE OURS THEIRS three ways (see below)\n"
+    "  --output=FILE           merge: write the merged text to FILE, replaced\n"
+    "                          atomically keeping its owner and mode (default:\n"
+    "                          standard output); the window saves there, or\n"
+    "                          without it into OURS\n"
+    "  --diff3                 merge: conflicts also show BASE's lines after a\n"
+    "                          '|||||||' marker\n"
+    "  --label=LABEL           merge: the label of a conflict marker, given up to\n"
+    "                          three times: OURS, BASE, THEIRS (as git merge-file\n"
+    "                          -L); the paths by default\n"
+    "  --rules=RULES           merge: text rules as -r: takes them, joined by '|'\n"
+    "                          or ',' (ias, isd, ite, ils, its, icc, ieol, ibl);\n"
+    "                          none by default: lines equal byte for byte\n"
+    "  --auto                  merge window: save and exit at once, without\n"
+    "                          showing the window, when the merge is clean\n"
     "  --gui                   open the window even where it would not open\n"
     "  --no-gui                never open the window: run headless\n"
     "  --help                  show this text and exit\n"
@@ -338,14 +354,37 @@ const char kUsage[] =
     "found, 1 when nothing was, 2 when the expression is not well formed, the\n"
     "folder cannot be searched or the search was canceled.\n"
     "\n"
+    "A three-way merge, corvatine --merge [OPTION]... BASE OURS THEIRS, compares\n"
+    "BASE with OURS and with THEIRS line by line. A change made on one side only is\n"
+    "taken, and so is the same change made on both; changes of both sides that\n"
+    "overlap or touch (insertions at one place included) are a conflict, as git\n"
+    "merge-file decides. A conflict is written with git's markers: '<<<<<<<\n"
+    "OURS-LABEL', OURS's lines, with --diff3 '||||||| BASE-LABEL' and BASE's lines,\n"
+    "'=======', THEIRS's lines, '>>>>>>> THEIRS-LABEL'; without --diff3 the lines\n"
+    "both sides share at either end of a conflict stand outside the markers. Each\n"
+    "file is read in its own encoding and line endings; the merged text is written\n"
+    "in OURS's encoding and line endings (refused, exit 2, when a line cannot be\n"
+    "written in that encoding). A BASE that does not exist counts as empty, as a\n"
+    "file both sides added (a note on stderr says so). --format=json describes the\n"
+    "merge instead of printing it: clean, conflicts, baseMissing and the chunks,\n"
+    "each with its kind (unchanged, ours, theirs, both, conflict) and its lines in\n"
+    "base, ours, theirs and merged, 0-based [first, end). With a display (and\n"
+    "without --format or --no-gui) the merge window opens instead: OURS, the merged\n"
+    "text and THEIRS side by side (F8 next conflict, Alt+Left take ours, Alt+Right\n"
+    "take theirs, F2 edit the merged lines, Ctrl+S save; the Merge menu lists every\n"
+    "command). Exit status 0 when no conflict is left (in the window: when the\n"
+    "merged file was saved so), 1 when conflicts remain, 2 on trouble.\n"
+    "\n"
     "Version-control clients (--integrate, --unintegrate): git sets, with\n"
     "git config --global, diff.tool and merge.tool to corvatine,\n"
     "difftool.corvatine.cmd to 'PROGRAM \"$LOCAL\" \"$REMOTE\"',\n"
-    "mergetool.corvatine.cmd to 'PROGRAM --resolve -ro:2 \"$MERGED\" \"$REMOTE\"'\n"
-    "and mergetool.corvatine.trustExitCode to true: git mergetool shows the file\n"
-    "with its conflict markers against the other branch's version (read-only);\n"
-    "copy what you keep into it, remove the markers, save and close, and git\n"
-    "takes the file as resolved only when it was saved without marker lines.\n"
+    "mergetool.corvatine.cmd to 'PROGRAM --merge \"$BASE\" \"$LOCAL\" \"$REMOTE\"\n"
+    "--output=\"$MERGED\"' and mergetool.corvatine.trustExitCode to true: git\n"
+    "mergetool merges the three versions in the merge window (headless without\n"
+    "a display), and git takes the file as resolved only when the merge ends with\n"
+    "no conflict left (exit 0). The earlier two-way form 'PROGRAM --resolve -ro:2\n"
+    "\"$MERGED\" \"$REMOTE\"' (the file with its markers against the other\n"
+    "version) still works when set by hand.\n"
     "svn writes diff-cmd in [helpers] of ~/.subversion/config (svn's -u and\n"
     "-L LABEL arguments are ignored, the two files compared); hg writes\n"
     "'extdiff =' in [extensions] (unless extdiff is on already) and\n"
@@ -634,6 +673,11 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
         return EXIT_SAME;
     }
     if (options.hasShellMenu) return RunShellMenuAction(options.shellMenu, arguments, err);
+    if (options.merge) return RunMergeAction(options, arguments, out, err);
+    // The merge's own words name no comparison.
+    for (const char* word : {"output", "diff3", "label", "auto", "rules"})
+        if (std::find(options.given.begin(), options.given.end(), word) != options.given.end())
+            return Trouble(err, "'--" + std::string(word) + "' applies only to --merge");
 
     CCommandLine commandLine;
     commandLine.Parse(arguments);

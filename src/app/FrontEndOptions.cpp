@@ -17,8 +17,9 @@ enum RunBits : unsigned {
     RUN_EDIT = 1u << static_cast<int>(RunKind::TextEditing),
     RUN_HEX = 1u << static_cast<int>(RunKind::HexEditing),
     RUN_FIND = 1u << static_cast<int>(RunKind::FindInFiles),
+    RUN_MERGE = 1u << static_cast<int>(RunKind::Merge),
     RUN_COMPARE = RUN_TEXT | RUN_BINARY | RUN_FOLDER,
-    RUN_ANY = RUN_COMPARE | RUN_EDIT | RUN_HEX | RUN_FIND,
+    RUN_ANY = RUN_COMPARE | RUN_EDIT | RUN_HEX | RUN_FIND | RUN_MERGE,
 };
 
 struct WORD {
@@ -35,6 +36,12 @@ constexpr WORD kWords[] = {
     {"version", false, RUN_ANY},
     {"print-request", false, RUN_ANY},
     {"format", true, RUN_ANY},
+    {"merge", false, RUN_MERGE},
+    {"output", true, RUN_MERGE},
+    {"diff3", false, RUN_MERGE},
+    {"label", true, RUN_MERGE},
+    {"auto", false, RUN_MERGE},
+    {"rules", true, RUN_MERGE},
     {"encoding", true, RUN_TEXT | RUN_EDIT},
     {"line-endings", true, RUN_EDIT},
     {"save-as", true, RUN_EDIT},
@@ -238,6 +245,27 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             unintegrate.push_back(value);
         else if (name == "integration-status")
             integrationStatus = true;
+        else if (name == "merge")
+            merge = true;
+        else if (name == "output") {
+            if (value.empty()) {
+                error = "option '--output' needs a file name: --output=FILE";
+                return false;
+            }
+            output = value;
+            hasOutput = true;
+        } else if (name == "diff3")
+            diff3 = true;
+        else if (name == "label") {
+            if (labels.size() == 3) {
+                error = "option '--label' is given at most three times: OURS, BASE, THEIRS";
+                return false;
+            }
+            labels.push_back(value);
+        } else if (name == "auto")
+            autoMerge = true;
+        else if (name == "rules")
+            rules = value;
         else if (name == "recent") {
             recent = true;
             recentEntry = 0;
@@ -273,6 +301,7 @@ const char* RunKindText(RunKind run) {
         case RunKind::TextEditing: return "editing a text file";
         case RunKind::HexEditing: return "editing a binary file";
         case RunKind::FindInFiles: return "a search in files";
+        case RunKind::Merge: return "a three-way merge";
     }
     return "";
 }

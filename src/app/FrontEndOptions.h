@@ -23,7 +23,8 @@ enum class RunKind {
     FolderComparison,
     TextEditing,
     HexEditing,
-    FindInFiles
+    FindInFiles,
+    Merge
 };
 
 // "a text comparison", "editing a binary file" ...
@@ -80,6 +81,13 @@ struct FRONTENDOPTIONS {
     std::vector<std::string> integrate;    // --integrate lists of clients, in order
     std::vector<std::string> unintegrate;  // --unintegrate lists
     bool integrationStatus = false;        // print each client's integration
+    bool merge = false;                    // a three-way merge of BASE OURS THEIRS
+    std::string output;                    // merge: where the merged text goes; empty: stdout
+    bool hasOutput = false;
+    bool diff3 = false;               // merge: conflicts also show BASE's lines
+    std::vector<std::string> labels;  // merge: marker labels OURS, BASE, THEIRS in turn
+    bool autoMerge = false;           // merge window: save and exit at once when clean
+    std::string rules;                // merge: text rule words joined by '|' or ','
 
     std::vector<std::string> given;  // the words given, without "--", in order
 

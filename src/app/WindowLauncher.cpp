@@ -74,8 +74,14 @@ FACECHOICE ChooseFace(const std::vector<std::string>& arguments) {
     std::vector<std::string> rest = choice.arguments;
     std::string error;
     std::string headless = options.Extract(rest, error) ? std::string() : "--";
+    // A merge opens its window with its own words.
+    const auto mergeWord = [&](const std::string& word) {
+        return options.merge && (word == "merge" || word == "output" || word == "diff3" || word == "label" ||
+                                 word == "auto" || word == "rules");
+    };
     for (const std::string& word : options.given)
-        if (headless.empty() && !(word == "recent" && options.recentEntry > 0) && word != "encoding")
+        if (headless.empty() && !(word == "recent" && options.recentEntry > 0) && word != "encoding" &&
+            !mergeWord(word))
             headless = "--" + word;
     if (help && headless.empty()) headless = "help";
 

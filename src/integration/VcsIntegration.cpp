@@ -71,7 +71,8 @@ std::vector<GITSETTING> GitSettings(const std::string& programPath) {
         {"diff.tool", kToolName},
         {"difftool.corvatine.cmd", program + " \"$LOCAL\" \"$REMOTE\""},
         {"merge.tool", kToolName},
-        {"mergetool.corvatine.cmd", program + " --resolve -ro:2 \"$MERGED\" \"$REMOTE\""},
+        {"mergetool.corvatine.cmd",
+         program + " --merge \"$BASE\" \"$LOCAL\" \"$REMOTE\" --output=\"$MERGED\""},
         {"mergetool.corvatine.trustExitCode", "true"},
     };
 }

@@ -103,6 +103,7 @@ private:
                                         Partition& part);
     void ShiftBoundaries();
     void BuildScript(std::vector<TEXTSECTION>& sections) const;
+    void SlideIntoSuffix(std::vector<TEXTSECTION>& sections) const;
     bool Ignorable(const Side& side, lin first, lin count) const;
     // Empty, or only white space where white space is ignored (as diff -w -B
     // and -b -B take it).
@@ -792,6 +793,33 @@ void Engine::BuildScript(std::vector<TEXTSECTION>& sections) const {
     sections.assign(reversed.rbegin(), reversed.rend());
 }
 
+// Boundary shifting moves a run of inserted or deleted lines as far down as
+// its lines allow, but only within the lines analysed: the common suffix
+// stops it. A last such run that ends where the suffix begins goes on down
+// into it while its first line equals the line after it, so that it lies
+// where it would without the suffix taken off, as git places it.
+void Engine::SlideIntoSuffix(std::vector<TEXTSECTION>& sections) const {
+    if (sections.empty()) return;
+    TEXTSECTION& last = sections.back();
+    const int leftEnd = static_cast<int>(m_prefixLines + m_side[0].count);
+    const int rightEnd = static_cast<int>(m_prefixLines + m_side[1].count);
+    if (last.leftLast + 1 != leftEnd || last.rightLast + 1 != rightEnd) return;
+    const bool inserted = last.leftLast < last.leftFirst, deleted = last.rightLast < last.rightFirst;
+    if (inserted == deleted) return;
+    const TEXTLINES& lines = *m_side[inserted ? 1 : 0].input;
+    int& first = inserted ? last.rightFirst : last.leftFirst;
+    int& lastLine = inserted ? last.rightLast : last.leftLast;
+    int& otherFirst = inserted ? last.leftFirst : last.rightFirst;
+    int& otherLast = inserted ? last.leftLast : last.rightLast;
+    while (static_cast<size_t>(lastLine) + 1 < lines.Count() &&
+           SameLine(lines, static_cast<size_t>(first), lines, static_cast<size_t>(lastLine) + 1)) {
+        ++first;
+        ++lastLine;
+        ++otherFirst;
+        ++otherLast;
+    }
+}
+
 void Engine::Run(const TEXTLINES& left, const TEXTLINES& right, std::vector<TEXTSECTION>& sections) {
     m_side[0].input = &left;
     m_side[1].input = &right;
@@ -807,6 +835,7 @@ void Engine::Run(const TEXTLINES& left, const TEXTLINES& right, std::vector<TEXT
     CompareSequences();
     ShiftBoundaries();
     BuildScript(sections);
+    if (m_settings.slideIntoSuffix) SlideIntoSuffix(sections);
 }
 
 }  // namespace

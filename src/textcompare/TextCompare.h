@@ -148,6 +148,11 @@ public:
     int tooExpensiveMinimum = 256;
     // When set (not owned), Run fills in the classes of the lines it looked at.
     TEXTLINECLASSES* lineClasses = nullptr;
+    // Whether the last run of inserted or deleted lines, when it ends where
+    // the lines both texts end with begin, goes on down into them as far as
+    // its lines allow: where git places it (so that a three-way merge finds
+    // the conflicts git merge-file finds). GNU diff leaves it.
+    bool slideIntoSuffix = false;
 
     // Compares two texts and hands each section to the sink in ascending
     // order. Bytes of any value are ordinary characters.

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "editor/SyntaxEditContext.h"
+#include "request/CommandLineWords.h"
 #include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
@@ -19,6 +20,32 @@ int WhiteSpaceModeFromRules(uint32_t rules) {
     if (rules & RULE_IGNORE_SPACE_DIFFERENCES) return WHITESPACE_AMOUNT;
     if (rules & RULE_IGNORE_TAB_EXPANSION) return WHITESPACE_TAB_EXPANSION;
     return WHITESPACE_NONE;
+}
+
+bool ParseTextRuleWords(std::string_view words, uint32_t& rules, std::string& error) {
+    rules = 0;
+    size_t start = 0;
+    while (start <= words.size()) {
+        size_t end = words.find_first_of("|,", start);
+        if (end == std::string_view::npos) end = words.size();
+        std::string word(words.substr(start, end - start));
+        for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (!word.empty()) {
+            bool known = false;
+            for (const cmdline::WORDBIT& rule : cmdline::kRuleWords) {
+                if (word == rule.longWord || word == rule.shortWord) {
+                    rules |= rule.bit;
+                    known = true;
+                }
+            }
+            if (!known) {
+                error = "unknown text rule '" + word + "'";
+                return false;
+            }
+        }
+        start = end + 1;
+    }
+    return true;
 }
 
 std::unique_ptr<CLineFilter> LineFilterFromRules(uint32_t rules, const std::string& expression) {

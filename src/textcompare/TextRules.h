@@ -15,6 +15,11 @@ namespace corvatine {
 
 class CSyntaxEditContext;
 
+// Reads rule words joined by '|' or ',' (long or short forms, any case, as
+// -r: takes them) into a rule word. False with error naming a word that is
+// no rule.
+[[nodiscard]] bool ParseTextRuleWords(std::string_view words, uint32_t& rules, std::string& error);
+
 // The white-space mode: all (0x1) before amount (0x2) before tab expansion
 // (0x4) before none.
 int WhiteSpaceModeFromRules(uint32_t rules);

@@ -10,14 +10,21 @@
 #include <vector>
 
 #include "launch/CorvatineApp.h"
+#include "launch/MergeCommandLine.h"
 #include "platform/MessageQueue.h"
 #include "platform/Output.h"
 #include "ui/MainFrame.h"
+#include "ui/MergeView.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvatine"));
     QApplication::setApplicationDisplayName(QStringLiteral("Corvatine"));
+
+    // A three-way merge has a window of its own, whose exit status is the
+    // merge's.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (corvatine::IsMergeCommand(arguments)) return corvatine::ui::RunMergeWindow(arguments);
 
     // Warnings of the settings go to stderr, as they come.
     corvatine::platform::CDescriptorOutput err(STDERR_FILENO,

@@ -260,12 +260,29 @@ protected:
         Client("git", {"merge", "-q", "theirs"}, repo, 1);
         ASSERT_NE(test::ReadFile(repo + "/f.txt").find("<<<<<<< HEAD"), std::string::npos);
     }
+
+    // The two-way form of earlier versions, set by hand, with extra words.
+    std::string TwoWayCommand(const std::string& extra) {
+        return "'" + test::CorvatineProgram() + "' --resolve -ro:2 \"$MERGED\" \"$REMOTE\"" + extra;
+    }
 };
+
+// The recorded three-way command, headless: the merge leaves the conflict,
+// exits 1, and git keeps the conflict.
+TEST_F(GitMergetoolTest, AThreeWayMergeWithAConflictLeftKeepsTheConflict) {
+    const test::ProgramResult result = Client("git", {"mergetool", "--no-prompt"}, repo, 1);
+    EXPECT_NE(result.err.find("merge of f.txt failed"), std::string::npos) << result.out << result.err;
+    const std::string merged = test::ReadFile(repo + "/f.txt");
+    EXPECT_NE(merged.find("two ours\n=======\nTWO theirs\n>>>>>>> "), std::string::npos) << merged;
+    const test::ProgramResult status = Client("git", {"status", "--porcelain"}, repo);
+    EXPECT_NE(status.out.find("UU f.txt"), std::string::npos) << status.out;
+}
 
 // Headless nothing is saved: git learns from the exit status that the
 // conflict stays.
-TEST_F(GitMergetoolTest, AMergedFileThatWasNotSavedLeavesTheConflict) {
-    const test::ProgramResult result = Client("git", {"mergetool", "--no-prompt"}, repo, 1);
+TEST_F(GitMergetoolTest, TwoWayAMergedFileThatWasNotSavedLeavesTheConflict) {
+    const test::ProgramResult result = Client(
+        "git", {"-c", "mergetool.corvatine.cmd=" + TwoWayCommand(""), "mergetool", "--no-prompt"}, repo, 1);
     EXPECT_NE(result.err.find("'f.txt' was not saved: the conflict is not resolved"), std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find("merge of f.txt failed"), std::string::npos) << result.out << result.err;
@@ -274,12 +291,10 @@ TEST_F(GitMergetoolTest, AMergedFileThatWasNotSavedLeavesTheConflict) {
     EXPECT_NE(status.out.find("UU f.txt"), std::string::npos) << status.out;
 }
 
-// The recorded command, resolving headless: every difference of the other
+// The two-way command, resolving headless: every difference of the other
 // version copied into the merged file and saved; git takes it as resolved.
-TEST_F(GitMergetoolTest, AMergedFileSavedWithoutMarkersResolvesTheConflict) {
-    const std::string recorded = Client("git", {"config", "--global", "mergetool.corvatine.cmd"}, repo).out;
-    ASSERT_FALSE(recorded.empty());
-    const std::string command = recorded.substr(0, recorded.size() - 1) + " --copy=right-to-left --save";
+TEST_F(GitMergetoolTest, TwoWayAMergedFileSavedWithoutMarkersResolvesTheConflict) {
+    const std::string command = TwoWayCommand(" --copy=right-to-left --save");
     const test::ProgramResult result =
         Client("git", {"-c", "mergetool.corvatine.cmd=" + command, "mergetool", "--no-prompt"}, repo);
     EXPECT_EQ(test::ReadFile(repo + "/f.txt"), "one\nTWO theirs\nthree\n");
@@ -288,14 +303,37 @@ TEST_F(GitMergetoolTest, AMergedFileSavedWithoutMarkersResolvesTheConflict) {
 }
 
 // Saved, but with markers left: still a conflict.
-TEST_F(GitMergetoolTest, AMergedFileSavedWithMarkersLeftIsNotResolved) {
-    home.WriteFile("repo/partial.txt", "one\nTWO theirs\nthree\n");
+TEST_F(GitMergetoolTest, TwoWayAMergedFileSavedWithMarkersLeftIsNotResolved) {
     // Only the first difference is copied: the marker lines stay.
-    const std::string recorded = Client("git", {"config", "--global", "mergetool.corvatine.cmd"}, repo).out;
-    const std::string command = recorded.substr(0, recorded.size() - 1) + " --copy=right-to-left:2 --save";
+    const std::string command = TwoWayCommand(" --copy=right-to-left:2 --save");
     const test::ProgramResult result =
         Client("git", {"-c", "mergetool.corvatine.cmd=" + command, "mergetool", "--no-prompt"}, repo, 1);
     EXPECT_NE(result.err.find("'f.txt' still holds conflict markers"), std::string::npos) << result.err;
+}
+
+// A file git does not merge itself (the attribute -merge) conflicts whatever
+// the branches did; changes of different lines merge cleanly three ways, and
+// git takes the merged file as resolved.
+TEST_F(IntegrationTest, GitMergetoolResolvesACleanThreeWayMerge) {
+    ASSERT_EQ(Corvatine({"--integrate=git"}).exitStatus, 0);
+    const std::string repo = home.MakeFolder("repo");
+    Client("git", {"init", "-q", "-b", "main"}, repo);
+    home.WriteFile("repo/.gitattributes", "f.txt -merge\n");
+    home.WriteFile("repo/f.txt", "one\ntwo\nthree\nfour\nfive\n");
+    Client("git", {"add", "f.txt", ".gitattributes"}, repo);
+    Client("git", {"commit", "-q", "-m", "base"}, repo);
+    Client("git", {"checkout", "-q", "-b", "theirs"}, repo);
+    home.WriteFile("repo/f.txt", "one\ntwo\nthree\nfour\nFIVE theirs\n");
+    Client("git", {"commit", "-q", "-am", "theirs"}, repo);
+    Client("git", {"checkout", "-q", "main"}, repo);
+    home.WriteFile("repo/f.txt", "ONE ours\ntwo\nthree\nfour\nfive\n");
+    Client("git", {"commit", "-q", "-am", "ours"}, repo);
+    Client("git", {"merge", "-q", "theirs"}, repo, 1);
+
+    const test::ProgramResult result = Client("git", {"mergetool", "--no-prompt"}, repo);
+    EXPECT_EQ(test::ReadFile(repo + "/f.txt"), "ONE ours\ntwo\nthree\nfour\nFIVE theirs\n") << result.err;
+    const test::ProgramResult status = Client("git", {"status", "--porcelain"}, repo);
+    EXPECT_NE(status.out.find("M  f.txt"), std::string::npos) << status.out;
 }
 
 TEST_F(IntegrationTest, SvnDiffRunsTheProgramOnBaseAndWorkingFile) {

@@ -80,7 +80,7 @@ TEST_F(GitIntegrationTest, OnSetsTheToolsAndOffRestoresTheFileByteForByte) {
     EXPECT_EQ(Get("merge.tool"), "corvatine\n");
     EXPECT_EQ(Get("difftool.corvatine.cmd"), "'/opt/corva/corvatine' \"$LOCAL\" \"$REMOTE\"\n");
     EXPECT_EQ(Get("mergetool.corvatine.cmd"),
-              "'/opt/corva/corvatine' --resolve -ro:2 \"$MERGED\" \"$REMOTE\"\n");
+              "'/opt/corva/corvatine' --merge \"$BASE\" \"$LOCAL\" \"$REMOTE\" --output=\"$MERGED\"\n");
     EXPECT_EQ(Get("mergetool.corvatine.trustExitCode"), "true\n");
     EXPECT_EQ(Get("user.name"), "Ann Example\n");
 

@@ -185,6 +185,15 @@ TEST(TextCompareTest, BoundaryShifting) {
     EXPECT_EQ(Dump(Compare("a\na\na\nb\n", "a\na\na\na\nb\n")), "3-2 3-3 k2;");
     EXPECT_EQ(Dump(Compare("x\ny\nx\ny\nz\n", "x\ny\nx\ny\nx\ny\nz\n")), "4-3 4-5 k2;");
     EXPECT_EQ(Dump(Compare("a\nb\nc\n", "a\nb\nc\na\nb\nc\n")), "3-2 3-5 k2;");
+    // As git places it, the last run goes on down into the lines both texts
+    // end with (a three-way merge's conflicts depend on where); diff leaves
+    // it where the search found it.
+    CTextCompare git;
+    git.slideIntoSuffix = true;
+    EXPECT_EQ(Dump(Compare("X\nq\n}\n\nS\n", "q\n}\n\nE\n}\n\nS\n", git)), "0-0 0--1 k2;4-3 3-5 k2;");
+    EXPECT_EQ(Dump(Compare("X\nq\n}\n\nE\n}\n\nS\n", "q\n}\n\nS\n", git)), "0-0 0--1 k2;4-6 3-2 k2;");
+    EXPECT_EQ(Dump(Compare("X\nc\nb\nb\nb\nz\n", "c\nb\nb\nz\n", git)), "0-0 0--1 k2;4-4 3-2 k2;");
+    EXPECT_EQ(Dump(Compare("X\nc\nb\nb\nb\nz\n", "c\nb\nb\nz\n")), "0-0 0--1 k2;2-2 1-0 k2;");
 }
 
 TEST(TextCompareTest, SinkFailuresAreCollected) {
