@@ -398,29 +398,7 @@ std::string LastComparedText(const CCompareParams& request) {
 // A field of a tab-separated line: tabs, line breaks, other control
 // characters and backslashes escaped, so that every entry stays one line of
 // the same fields.
-std::string Field(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            out += '\\';
-            out += static_cast<char>('0' + (byte >> 6));
-            out += static_cast<char>('0' + ((byte >> 3) & 7));
-            out += static_cast<char>('0' + (byte & 7));
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
+std::string Field(std::string_view text) { return platform::EscapeControls(text); }
 
 // Writes the requests as a comparison file for --save-comparison, with
 // absolute paths so that it opens from any folder, and adds the file to the
