@@ -211,7 +211,9 @@ CFolderCompareItem* FindItem(CFolderCompareItem& root, const std::string& path) 
     return item;
 }
 
-// The lists of the prepare page: each summary line, then its entries.
+// The lists of the prepare page: each summary line, then its entries (names
+// escaped, so that none can forge a line of the plan), then the leftovers of
+// interrupted runs that go first.
 void PrintPlan(const CSyncPreparePage& page, platform::COutput& out) {
     const std::vector<std::string> lines = page.SummaryLines();
     size_t line = 0;
@@ -219,8 +221,25 @@ void PrintPlan(const CSyncPreparePage& page, platform::COutput& out) {
         if (page.ListLabel(list).empty()) continue;
         out << lines[line++] << "\n";
         for (const SYNCENTRY& entry : page.lists[list])
-            out << "  " << entry.path << (entry.isFolder ? "/" : "") << "\n";
+            out << "  " << platform::EscapeControls(entry.path) << (entry.isFolder ? "/" : "") << "\n";
     }
+    if (!page.leftovers.empty()) {
+        out << CSyncPreparePage::kLeftoversLabel << ": " << page.leftovers.size() << "\n";
+        for (const SYNCENTRY& entry : page.leftovers)
+            out << "  " << platform::EscapeControls(entry.path) << (entry.isFolder ? "/" : "") << "\n";
+    }
+}
+
+// The entries below an entry of a tree (a link is one entry), files and
+// folders apart, and the entry itself.
+void CountEntries(const CFolderItem& entry, SYNCCOUNT& count) {
+    if (!entry.IsFolder() || entry.IsLink()) {
+        ++count.files;
+        return;
+    }
+    ++count.folders;
+    if (const CFolderItems* children = static_cast<const CFolder&>(entry).Children())
+        for (int i = 0; i < children->GetCount(); ++i) CountEntries(*(*children)[i], count);
 }
 
 // The process page's log on the terminal: the log lines on out, why an
@@ -233,8 +252,9 @@ public:
         if (line == "OK" || line == "ERROR!") m_out.Flush();
     }
     void Failed(const SYNCENTRY& entry, const std::string& reason) override {
-        m_err << "corvatine: " << entry.path << ": " << reason << "\n";
+        m_err << "corvatine: " << platform::EscapeControls(entry.path) << ": " << reason << "\n";
     }
+    void RunFailed(const std::string& reason) override { m_err << "corvatine: " << reason << "\n"; }
 
 private:
     platform::COutput& m_out;
@@ -255,28 +275,88 @@ int CheckFolderOperations(const FRONTENDOPTIONS& options, platform::COutput& err
     return EXIT_SAME;
 }
 
-int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, platform::COutput& err) {
-    int status = EXIT_SAME;
-    for (const std::string& text : options.operations) {
-        OPERATION operation;
+int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, platform::COutput& out,
+                          platform::COutput& err) {
+    std::vector<OPERATION> operations(options.operations.size());
+    for (size_t i = 0; i < operations.size(); ++i) {
         std::string error;
-        if (!ParseOperation(text, options.trash, operation, error))
-            return Trouble(err, "invalid operation '--op=" + text + "': " + error);
+        if (!ParseOperation(options.operations[i], options.trash, operations[i], error))
+            return Trouble(err, "invalid operation '--op=" + options.operations[i] + "': " + error);
+    }
+    // What is done on one side of nested folders also changes the other.
+    for (const OPERATION& operation : operations)
+        if (operation.verb != "compare-contents")
+            if (const std::string refusal = NestedRootsRefusal(doc.Context(), "cannot " + operation.verb);
+                !refusal.empty())
+                return Trouble(err, refusal);
+    // The deletes, counted before anything is done.
+    SYNCCOUNT deletes;
+    for (const OPERATION& operation : operations) {
+        if (operation.verb != "delete") continue;
+        const CFolderCompareItem* item = FindItem(*doc.Root(), operation.path);
+        for (int side = 0; item != nullptr && side < 2; ++side)
+            if ((operation.command->sides & (side == 0 ? SIDE_LEFT : SIDE_RIGHT)) &&
+                item->Side(side) != nullptr)
+                CountEntries(*item->Side(side), deletes);
+    }
+    if (options.maxDelete >= 0 && deletes.Entries() > options.maxDelete)
+        return Trouble(err, "the operations would delete " + deletes.Text() + ", more than --max-delete=" +
+                                std::to_string(options.maxDelete) + "; nothing was changed");
+    if (options.dryRun) {
+        // What each would do, and nothing done.
+        int status = EXIT_SAME;
+        for (const OPERATION& operation : operations) {
+            const CFolderCompareItem* item = FindItem(*doc.Root(), operation.path);
+            if (item == nullptr) {
+                status = Trouble(err, "cannot " + operation.verb + " '" +
+                                          platform::EscapeControls(operation.path) +
+                                          "': no such item in the comparison");
+                continue;
+            }
+            out << platform::EscapeControls(operation.path) << " - " << operation.command->GetDetailText();
+            if (operation.verb == "delete") {
+                SYNCCOUNT count;
+                for (int side = 0; side < 2; ++side)
+                    if ((operation.command->sides & (side == 0 ? SIDE_LEFT : SIDE_RIGHT)) &&
+                        item->Side(side) != nullptr)
+                        CountEntries(*item->Side(side), count);
+                out << ": " << count.Text() << (options.trash ? " to the Trash" : "");
+            }
+            out << "\n";
+        }
+        out << "Nothing was changed (--dry-run)\n";
+        out.Flush();
+        return status;
+    }
+    int status = EXIT_SAME;
+    platform::CTouchedFolders touched;
+    const std::atomic<bool>& interrupted = platform::CatchInterrupt();
+    for (OPERATION& operation : operations) {
+        if (interrupted) {
+            status = Trouble(err, "interrupted before '--op=" + operation.text + "'");
+            break;
+        }
         CFolderCompareItem* item = FindItem(*doc.Root(), operation.path);
         if (item == nullptr) {
-            status = Trouble(err, "cannot " + operation.verb + " '" + operation.path +
-                                      "': no such item in the comparison");
+            status =
+                Trouble(err, "cannot " + operation.verb + " '" + platform::EscapeControls(operation.path) +
+                                 "': no such item in the comparison");
             continue;
         }
         FILEOPCONTEXT context;
         context.settings = &doc.Context().settings;
+        context.touched = &touched;
+        context.cancel = &interrupted;
         if (operation.command->Apply(*item, context) != 0) {
-            status = Trouble(err, "cannot " + operation.verb + " '" + operation.path + "': " + context.error);
+            status = Trouble(err, "cannot " + operation.verb + " '" +
+                                      platform::EscapeControls(operation.path) + "': " + context.error);
             continue;
         }
         if (const auto* copy = dynamic_cast<const CCopyToFolder*>(operation.command.get()))
             GetFolderComparer().AddRecentCopyTarget(copy->targetFolder);
     }
+    platform::ReleaseInterrupt();
+    if (std::string error; !touched.Sync(error)) status = Trouble(err, error);
     CTerminalProgress progress(err);
     doc.CompleteAfterChanges(&progress);
     return status;
@@ -301,17 +381,18 @@ int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, platfo
     if (!prepare.Prepare(*doc.Root(), type, doc.Tolerance(), &progress))
         return Trouble(err, "the synchronization was not prepared; nothing was changed");
     for (const SYNCSKIPPED& skipped : prepare.skipped)
-        err << "corvatine: skipped '" << skipped.path << "' and everything below it: " << skipped.reason
-            << "\n";
+        err << "corvatine: skipped '" << platform::EscapeControls(skipped.path)
+            << "' and everything below it: " << skipped.reason << "\n";
     const int skippedStatus = prepare.skipped.empty() ? EXIT_SAME : EXIT_TROUBLE;
-    if (options.maxDelete >= 0 && prepare.DeleteCount() > options.maxDelete) {
+    if (const SYNCCOUNT deletes = prepare.DeleteCount();
+        options.maxDelete >= 0 && deletes.Entries() > options.maxDelete) {
         PrintPlan(prepare, out);
         out.Flush();
-        return Trouble(err, "the synchronization would delete " + std::to_string(prepare.DeleteCount()) +
-                                " files, more than --max-delete=" + std::to_string(options.maxDelete) +
+        return Trouble(err, "the synchronization would delete " + deletes.Text() +
+                                ", more than --max-delete=" + std::to_string(options.maxDelete) +
                                 "; nothing was changed");
     }
-    if (options.dryRun || prepare.CheckedCount() == 0) {
+    if (options.dryRun || (prepare.CheckedCount() == 0 && prepare.leftovers.empty())) {
         PrintPlan(prepare, out);
         if (!options.dryRun) out << CSyncProcessPage::kFinished << "\n";
         out.Flush();
@@ -324,7 +405,7 @@ int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, platfo
             return Trouble(err,
                            "nothing was changed: without a terminal to ask, a synchronization needs --yes");
         CConsoleMessages messages(err, false);
-        if (messages.AskYesNo("Synchronize the folders as listed?") != platform::ANSWER_YES)
+        if (messages.AskYesNo(prepare.ConfirmationText()) != platform::ANSWER_YES)
             return Trouble(err, "nothing was changed");
     }
 

@@ -349,7 +349,7 @@ private slots:
                  QStringList({"[x] sub/new.txt", "[x] a.txt", "[x] only-left.txt"}));
         QCOMPARE(Entries(List(*wizard, 1)), QStringList({"[x] emptyR/", "[x] only-right.txt"}));
         QCOMPARE(Label(*wizard, "summary"),
-                 QStringLiteral("Copy to Right: 3 Files\nDelete on Right: 2 Files"));
+                 QStringLiteral("Copy to Right: 3 Files\nDelete on Right: 1 Files, 1 Folders"));
         auto* noConfirmation = wizard->findChild<QCheckBox*>(QStringLiteral("noConfirmation"));
         QVERIFY(noConfirmation != nullptr);
         QCOMPARE(noConfirmation->text(), QStringLiteral("&No confirmation"));
