@@ -422,6 +422,29 @@ bool CSyncPreparePage::CollectTwins(CFolderCompareItem& folder, CFolderCompareIt
     const int folderSide = folderItem.left != nullptr ? 0 : 1;
     const bool mirror = m_type == SYNC_MIRROR_RIGHT || m_type == SYNC_MIRROR_LEFT;
     (void)folder;
+    CFolderCompareItem* items[2] = {folderSide == 0 ? &folderItem : &fileItem,
+                                    folderSide == 0 ? &fileItem : &folderItem};
+    if (folderItem.Side(folderSide)->IsLink()) {
+        // A link to a folder and a file or another link: two entries that are
+        // not folders, the one put over the other as a copy replaces a file.
+        LEAFSIDE sides[2];
+        for (int side = 0; side < 2; ++side)
+            if (!ReadLeaf(*items[side]->Side(side), sides[side])) {
+                Skip(child,
+                     std::string(side == 0 ? "left side: " : "right side: ") + "the link cannot be read");
+                return true;
+            }
+        const int source = SourceSide();
+        if (mirror) {
+            Add(source, *items[source], CopyAction(source)).replaces = items[1 - source];
+            return true;
+        }
+        if (sides[0].link && sides[1].link && sides[0].text == sides[1].text) return true;
+        const int order = OwnTimeOrder(sides[0].time, sides[1].time, m_tolerance);
+        if (order > 0 && source != 1) Add(0, *items[0], SYNC_COPY_LEFT_TO_RIGHT).replaces = items[1];
+        if (order < 0 && source != 0) Add(1, *items[1], SYNC_COPY_RIGHT_TO_LEFT).replaces = items[0];
+        return true;
+    }
     if (!mirror) {
         const CFolderItem* left = folderSide == 0 ? folderItem.left : fileItem.left;
         const CFolderItem* right = folderSide == 0 ? fileItem.right : folderItem.right;
@@ -430,13 +453,7 @@ bool CSyncPreparePage::CollectTwins(CFolderCompareItem& folder, CFolderCompareIt
         return true;
     }
     const int source = SourceSide(), target = 1 - source;
-    const bool folderIsLink = folderItem.Side(folderSide)->IsLink();
     if (folderSide == source) {
-        if (folderIsLink) {
-            Add(source, folderItem, CopyAction(source)).replaces = &fileItem;
-            Add(target, fileItem, DeleteAction(target)).replacedBy = &folderItem;
-            return true;
-        }
         // The source's folder goes in where the file was, before what is below it.
         const size_t before = lists[source].size();
         rows += Collect(folderItem, progress, position, stopped);
@@ -455,15 +472,14 @@ bool CSyncPreparePage::CollectTwins(CFolderCompareItem& folder, CFolderCompareIt
         Add(target, fileItem, DeleteAction(target)).replacedBy = &folderItem;
         return true;
     }
-    // The source's file or link where the target has a folder (or a link to one).
-    if (!folderIsLink && !AddTargetSubtree(folderItem, target, &fileItem)) {
+    // The source's file or link where the target has a folder.
+    if (!AddTargetSubtree(folderItem, target, &fileItem)) {
         rows += Collect(folderItem, progress, position, stopped);
         Skip(fileItem, std::string("the folder on the ") + SideName(target) +
                            " holds entries this comparison does not cover; it is not replaced by a " +
                            KindName(fileItem.Side(source)));
         return !stopped;
     }
-    if (folderIsLink) Add(target, folderItem, DeleteAction(target)).replacedBy = &fileItem;
     Add(source, fileItem, CopyAction(source)).replaces = &folderItem;
     return true;
 }

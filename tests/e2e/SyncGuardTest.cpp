@@ -302,6 +302,12 @@ TEST(SyncGuardTest, UpdatesCopyLinksByTheirOwnTimesAndReplaceNothingOfAnotherKin
     const struct timespec newer[2] = {{1700000000, 0}, {1700000000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "R/l").c_str(), older, AT_SYMLINK_NOFOLLOW), 0);
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "L/l").c_str(), newer, AT_SYMLINK_NOFOLLOW), 0);
+    // A link to a folder against a dangling one: two links all the same.
+    dir.MakeFolder("L/folder");
+    ASSERT_EQ(::symlink("folder", (dir / "L/l2").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", (dir / "R/l2").c_str()), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "R/l2").c_str(), older, AT_SYMLINK_NOFOLLOW), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "L/l2").c_str(), newer, AT_SYMLINK_NOFOLLOW), 0);
     dir.WriteFile("L/x", "file\n");
     dir.WriteFile("R/x/f", "in a folder\n");
     const test::ProgramResult result = Corvatine(dir, {"--sync=update-right", "--yes", "L", "R"});
@@ -311,6 +317,7 @@ TEST(SyncGuardTest, UpdatesCopyLinksByTheirOwnTimesAndReplaceNothingOfAnotherKin
                          "the right: an update replaces nothing of another kind"))
         << result.err;
     EXPECT_EQ(fs::read_symlink(dir / "R/l"), "new-target");
+    EXPECT_EQ(fs::read_symlink(dir / "R/l2"), "folder");
     EXPECT_EQ(test::ReadFile(dir / "R/x/f"), "in a folder\n");
     // The older link is not put back over the newer one.
     EXPECT_EQ(Corvatine(dir, {"--sync=update-left", "--dry-run", "L", "R"}).out, "Copy to Left: 0 Files\n");
