@@ -437,6 +437,59 @@ private slots:
         QCOMPARE(Dump(*doc->Root()), FreshDump(dir / "L", dir / "R"));
     }
 
+    // The plan the window shows is the command line's, entry for entry: links
+    // as entries of their own, a file put where a folder was, a folder that
+    // holds what a filter leaves out kept, names escaped; the question counts
+    // what goes, and the run leaves the trees equal.
+    void ThePlanIsTheCommandLinesPlan() {
+        test::TempDir dir;
+        dir.WriteFile("L/x", "file\n");
+        dir.WriteFile("R/x/f", "in a folder\n");
+        dir.WriteFile("L/docs/a.txt", "a\n");
+        dir.WriteFile("R/real/f", "r\n");
+        QVERIFY(::symlink("real", (dir / "R/link").c_str()) == 0);
+        QVERIFY(::symlink("docs", (dir / "L/lnk").c_str()) == 0);
+        dir.WriteFile("L/line\nbreak", "n\n");
+        auto doc = Open(dir / "L", dir / "R");
+        QVERIFY(doc != nullptr);
+        auto wizard = Show(*doc, SYNC_MIRROR_RIGHT);
+        QVERIFY(wizard != nullptr);
+        QVERIFY(Prepare(*wizard, SYNC_MIRROR_RIGHT));
+        QString shown;
+        const QStringList summary = Label(*wizard, "summary").split(QLatin1Char('\n'));
+        for (int list = 0; list < 2; ++list) {
+            shown += summary.value(list) + QLatin1Char('\n');
+            for (int row = 0; row < List(*wizard, list).count(); ++row)
+                shown += QStringLiteral("  ") + List(*wizard, list).item(row)->text() + QLatin1Char('\n');
+        }
+        const test::ProgramResult plan = test::RunProgram(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/corvatine"),
+            {QStringLiteral("--no-gui"), QStringLiteral("--sync=mirror-right"), QStringLiteral("--dry-run"),
+             QString::fromStdString(dir / "L"), QString::fromStdString(dir / "R")},
+            dir.Path());
+        QCOMPARE(plan.exitStatus, 0);
+        QCOMPARE(shown, QString::fromStdString(plan.out));
+        QVERIFY2(shown.contains(QStringLiteral("  line\\nbreak\n")), qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("Delete on Right: 3 Files, 2 Folders\n")), qPrintable(shown));
+
+        auto question = std::make_shared<QString>();
+        AnswerMessage(QMessageBox::Yes, question);
+        QVERIFY(Synchronize(*wizard));
+        QCOMPARE(
+            *question,
+            QStringLiteral("3 file(s) and 2 folder(s) will be deleted.\nSynchronize the folders as listed?"));
+        QVERIFY2(!wizard->ProcessPageWidget().LogText().contains(QStringLiteral("ERROR!")),
+                 qPrintable(wizard->ProcessPageWidget().LogText()));
+        QCOMPARE(test::RunProgram(QStringLiteral("/usr/bin/diff"),
+                                  {QStringLiteral("-r"), QStringLiteral("--no-dereference"),
+                                   QStringLiteral("L"), QStringLiteral("R")},
+                                  dir.Path())
+                     .exitStatus,
+                 0);
+        QCOMPARE(fs::read_symlink(dir / "R/lnk").string(), std::string("docs"));
+        QCOMPARE(Dump(*doc->Root()), FreshDump(dir / "L", dir / "R"));
+    }
+
     // Mirror right to left deletes a left-only folder with its file; keeping
     // the file keeps the folder, and checking the folder again takes the file
     // along.
