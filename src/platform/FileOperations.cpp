@@ -13,7 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -68,6 +71,9 @@ constexpr size_t kMaxOpenFolders = 32;
 // Paths longer than this are shortened in messages.
 constexpr size_t kShortPathLimit = 240;
 constexpr std::string_view kTemporaryPrefix = ".corvatine-";
+// Threads that sync the folders a run changed, one more for each so many folders.
+constexpr size_t kSyncThreads = 8;
+constexpr size_t kFoldersPerSyncThread = 16;
 constexpr size_t kTemporaryRandom = 6;
 
 std::string Quoted(const std::string& path) { return "'" + ShortPath(path) + "'"; }
@@ -246,9 +252,12 @@ bool ChmodNoFollow(int dir, const std::string& name, mode_t mode) {
 // The source's permission bits for a copy the caller owns: set-user and
 // set-group ids only when the copy keeps the source's owner and group.
 mode_t CopiedMode(const struct stat& st) {
+    // The process's ids, asked once: a run copies thousands of files.
+    static const uid_t user = ::geteuid();
+    static const gid_t group = ::getegid();
     mode_t mode = st.st_mode & 07777;
-    if (st.st_uid != ::geteuid()) mode &= ~S_ISUID;
-    if (st.st_gid != ::getegid()) mode &= ~S_ISGID;
+    if (st.st_uid != user) mode &= ~S_ISUID;
+    if (st.st_gid != group) mode &= ~S_ISGID;
     return mode;
 }
 
@@ -420,10 +429,13 @@ bool CopyRange(int from, int to, off_t offset, off_t end, bool& rangeCopy, const
     return true;
 }
 
-// Copies a file of size bytes with its holes kept as holes: only the ranges
-// that hold data are moved, and the size is set last. False with errno set.
-bool CopyBytes(int from, int to, off_t size, const std::atomic<bool>* cancel) {
+// Copies a file of size bytes (blocks of 512 bytes allocated) with its holes
+// kept as holes: only the ranges that hold data are moved, and the size is
+// set last. A file with as many blocks as bytes has no hole and is copied
+// whole. False with errno set.
+bool CopyBytes(int from, int to, off_t size, blkcnt_t blocks, const std::atomic<bool>* cancel) {
     bool rangeCopy = true;
+    if (blocks * 512 >= size) return CopyRange(from, to, 0, size, rangeCopy, cancel);
     off_t offset = 0;
     while (offset < size) {
         off_t data = ::lseek(from, offset, SEEK_DATA);
@@ -440,7 +452,7 @@ bool CopyBytes(int from, int to, off_t size, const std::atomic<bool>* cancel) {
         if (!CopyRange(from, to, data, hole, rangeCopy, cancel)) return false;
         offset = hole;
     }
-    return ::ftruncate(to, size) == 0;
+    return ::ftruncate(to, size) == 0;  // a hole at the end
 }
 
 struct COPYJOB {
@@ -505,7 +517,7 @@ bool CopyFileToTemporary(int srcDir, const std::string& name, const std::string&
         ::unlinkat(dstDir, temporary.c_str(), 0);
         return false;
     };
-    if (!CopyBytes(in.Get(), out.Get(), st.st_size, job.options.cancel))
+    if (!CopyBytes(in.Get(), out.Get(), st.st_size, st.st_blocks, job.options.cancel))
         return fail("cannot copy " + ShortPath(srcPath) + " to " + ShortPath(dstPath));
     if (::fchmod(out.Get(), CopiedMode(st)) != 0)
         return fail("cannot set the permissions of " + ShortPath(dstPath));
@@ -598,6 +610,7 @@ bool DeleteTreeAt(int dir, const std::string& name, const std::string& path, con
         FolderChanged(dir, PathParentFolder(path), touched);
         return true;
     }
+    if (!remove && below == nullptr) return true;  // nothing known below to check it against
     std::vector<DELETEFRAME> frames;
     std::string keptPath, keptReason;
     const auto keep = [&](DELETEFRAME& frame, const std::string& child, const char* reason) {
@@ -976,20 +989,34 @@ EntryKind EntryKindOf(uint32_t attributes) {
 void CTouchedFolders::Add(const std::string& folderPath) { m_folders.insert(folderPath); }
 
 bool CTouchedFolders::Sync(std::string& error) {
-    bool synced = true;
-    for (const std::string& path : m_folders) {
-        // Any folder of that path is a folder this process changed or one that
-        // took its place; syncing it changes nothing, so a link may be followed.
-        CFd folder(OpenPath(path.empty() ? std::string(".") : path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!folder.IsOpen()) {
-            if (errno == ENOENT) continue;  // deleted later in the run
-        } else if (SysCalls().fsync(folder.Get()) == 0 || errno == EINVAL) {
-            continue;
-        }
-        if (synced) error = "cannot sync " + ShortPath(path) + ": " + ErrorText(errno);
-        synced = false;
-    }
+    const std::vector<std::string> folders(m_folders.begin(), m_folders.end());
     m_folders.clear();
+    // Several at once: the disk then takes their flushes together.
+    std::atomic<size_t> next{0};
+    std::mutex mutex;
+    bool synced = true;
+    const auto work = [&] {
+        for (size_t i = next++; i < folders.size(); i = next++) {
+            const std::string& path = folders[i];
+            // Any folder of that path is one this process changed or one that
+            // took its place; syncing changes nothing, so a link may be followed.
+            CFd folder(OpenPath(path.empty() ? std::string(".") : path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            if (!folder.IsOpen()) {
+                if (errno == ENOENT) continue;  // deleted later in the run
+            } else if (SysCalls().fsync(folder.Get()) == 0 || errno == EINVAL) {
+                continue;
+            }
+            const int failure = errno;
+            const std::lock_guard<std::mutex> lock(mutex);
+            if (synced) error = "cannot sync " + ShortPath(path) + ": " + ErrorText(failure);
+            synced = false;
+        }
+    };
+    std::vector<std::thread> helpers;
+    const size_t count = std::min(kSyncThreads, folders.size() / kFoldersPerSyncThread);
+    for (size_t i = 1; i < count; ++i) helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers) helper.join();
     return synced;
 }
 
@@ -997,14 +1024,24 @@ std::string TREEPATH::FullPath() const { return relative.empty() ? root : JoinPa
 
 std::string TemporaryCopyName(const std::string& name) {
     static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    unsigned char random[kTemporaryRandom];
-    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
-        static std::atomic<unsigned> counter{0};
-        const unsigned seed = static_cast<unsigned>(::getpid()) * 2654435761u + ++counter;
-        for (size_t i = 0; i < sizeof random; ++i) random[i] = static_cast<unsigned char>(seed >> (i * 5));
-    }
+    // Random once per process, then a fresh value each time without a system
+    // call (splitmix64 over a counter): O_EXCL keeps a name taken meanwhile
+    // from being used.
+    static const uint64_t seed = [] {
+        uint64_t value = 0;
+        if (::getrandom(&value, sizeof value, 0) != static_cast<ssize_t>(sizeof value))
+            value = static_cast<uint64_t>(::getpid()) * 0x9E3779B97F4A7C15u ^
+                    static_cast<uint64_t>(::time(nullptr));
+        return value;
+    }();
+    static std::atomic<uint64_t> counter{0};
+    uint64_t value = seed + 0x9E3779B97F4A7C15u * (counter.fetch_add(1) + 1);
+    value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9u;
+    value = (value ^ (value >> 27)) * 0x94D049BB133111EBu;
+    value ^= value >> 31;
     std::string prefix(kTemporaryPrefix);
-    for (unsigned char byte : random) prefix += kChars[byte % (sizeof kChars - 1)];
+    for (size_t i = 0; i < kTemporaryRandom; ++i, value /= sizeof kChars - 1)
+        prefix += kChars[value % (sizeof kChars - 1)];
     prefix += '.';
     return prefix + name.substr(0, NAME_MAX - prefix.size());
 }
