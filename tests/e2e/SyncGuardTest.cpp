@@ -566,7 +566,9 @@ TEST(SyncGuardTest, LeftoversOfInterruptedRunsAreRemovedAndBusyOnesKept) {
 // ---- 12. The Trash of a bind mount ----
 
 TEST(SyncGuardTest, TheTrashIsOnTheMountTheEntryIsOn) {
-    if (::geteuid() != 0 || !fs::exists("/usr/bin/unshare")) GTEST_SKIP() << "needs root and unshare";
+    if (::geteuid() != 0 || !fs::exists("/usr/bin/unshare") ||
+        test::RunProgram("/usr/bin/unshare", {"-m", "/bin/true"}, {}, "").exitStatus != 0)
+        GTEST_SKIP() << "needs root and a mount namespace of its own";
     test::TempDir dir;
     dir.WriteFile("home/work/L/keep.txt", "k\n");
     dir.WriteFile("home/work/R/keep.txt", "k\n");
