@@ -187,6 +187,12 @@ int CFileProcessDlg::Run() {
         context.touched = &touched;
         context.cancel = &m_cancel;
         const int result = m_command.Apply(*item, context);
+        if (result != 0 && m_cancel) {
+            // Stopped by Cancel in the middle of the item (a copy's temporary
+            // goes): cancelled, not failed.
+            cancelled = true;
+            break;
+        }
         if (result != 0) ++m_failures;
         if (m_sink != nullptr) m_sink->ItemDone(i, name, result, result != 0 ? context.error : std::string());
     }
