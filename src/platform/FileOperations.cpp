@@ -1142,6 +1142,14 @@ bool MoveEntryInto(const TREEPATH& source, const TREEPATH& targetFolder, const C
     const COPYJOB job{options, &options.target};
     if (!CopyAt(from.Dir(), from.name, from.path, to.Get(), from.name, dstPath, job, true, error))
         return false;
+    // Copies are not synced one by one: the source is the only copy on disk
+    // until the target's file system has written them.
+    CFd written(::openat(to.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!written.IsOpen() || SysCalls().syncfs(written.Get()) != 0) {
+        error = "cannot move " + ShortPath(from.path) + ": the copy " + ShortPath(dstPath) +
+                " could not be written to disk: " + ErrorText(errno) + "; the source is kept";
+        return false;
+    }
     return DeleteTreeAt(from.Dir(), from.name, from.path, EXPECTEDENTRY(), nullptr, true, options.touched,
                         error);
 }

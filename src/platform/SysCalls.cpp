@@ -16,8 +16,9 @@ int RealRename(const char* from, const char* to) { return std::rename(from, to);
 ssize_t RealCopyFileRange(int from, off_t* fromOffset, int to, off_t* toOffset, size_t size, unsigned flags) {
     return ::copy_file_range(from, fromOffset, to, toOffset, size, flags);
 }
+int RealSyncfs(int fd) { return ::syncfs(fd); }
 
-constexpr SYSCALLS kReal = {RealMkostemp, RealWrite, RealFsync, RealRename, RealCopyFileRange};
+constexpr SYSCALLS kReal = {RealMkostemp, RealWrite, RealFsync, RealRename, RealCopyFileRange, RealSyncfs};
 
 }  // namespace
 

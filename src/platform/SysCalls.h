@@ -14,6 +14,7 @@ struct SYSCALLS {
     int (*rename)(const char* from, const char* to);
     ssize_t (*copyFileRange)(int from, off_t* fromOffset, int to, off_t* toOffset, size_t size,
                              unsigned flags);
+    int (*syncfs)(int fd);
 };
 
 // The table in use; the real calls unless a test replaced some.

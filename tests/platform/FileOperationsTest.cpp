@@ -406,6 +406,35 @@ TEST(MoveEntryIntoTest, RenamesWithinAFileSystemAndMergesIntoAFolder) {
     EXPECT_EQ(Listing(dir / "left/made/here"), "empty ");
 }
 
+// A move that copies (into a folder that is not empty, or to another file
+// system) deletes its source only once the copy is on disk.
+TEST(MoveEntryIntoTest, TheSourceOfACopyingMoveGoesOnlyOnceTheCopyIsOnDisk) {
+    test::TempDir dir;
+    dir.WriteFile("left/tree/b.txt", "b");
+    dir.WriteFile("right/tree/d.txt", "d");
+    const SYSCALLS saved = SysCalls();
+    static int syncs;
+    syncs = 0;
+    SysCalls().syncfs = [](int) { return ++syncs, errno = EIO, -1; };
+    std::string error;
+    const bool moved = MoveEntryInto({dir / "left", "tree"}, {dir / "right", ""}, {}, error);
+    SysCalls() = saved;
+    EXPECT_FALSE(moved);
+    EXPECT_EQ(syncs, 1);
+    EXPECT_EQ(error, "cannot move " + dir / "left/tree" + ": the copy " + dir / "right/tree" +
+                         " could not be written to disk: Input/output error; the source is kept");
+    EXPECT_EQ(test::ReadFile(dir / "left/tree/b.txt"), "b");
+    EXPECT_EQ(test::ReadFile(dir / "right/tree/b.txt"), "b");
+
+    SysCalls().syncfs = [](int fd) { return ++syncs, RealSysCalls().syncfs(fd); };
+    const bool again = MoveEntryInto({dir / "left", "tree"}, {dir / "right", ""}, {}, error);
+    SysCalls() = saved;
+    EXPECT_TRUE(again) << error;
+    EXPECT_EQ(syncs, 2);
+    EXPECT_FALSE(Exists(dir / "left/tree"));
+    EXPECT_EQ(Listing(dir / "right/tree"), "b.txt d.txt ");
+}
+
 TEST(MoveEntryIntoTest, RefusesAChangedSourceAndWhatIsInTheWay) {
     test::TempDir dir;
     const std::string source = dir.WriteFile("left/a.txt", "a");
