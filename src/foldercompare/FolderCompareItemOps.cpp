@@ -71,6 +71,25 @@ int Fail(FILEOPCONTEXT& context, const std::string& error) {
     return -1;
 }
 
+// The row beside item whose target side holds an entry of item's name (of
+// another kind, so paired apart); null when there is none.
+const CFolderItem* OtherKindInTheWay(const CFolderCompareItem& item, int target) {
+    if (item.Side(target) != nullptr || item.parent == nullptr || !item.parent->children) return nullptr;
+    for (const auto& sibling : *item.parent->children) {
+        const CFolderItem* entry = sibling->Side(target);
+        if (sibling.get() != &item && entry != nullptr && entry->GetName() == item.GetName()) return entry;
+    }
+    return nullptr;
+}
+
+// The refusal of a copy or move onto an entry of another kind: only
+// synchronisation replaces one, as one step with its checks.
+int RefuseOtherKind(FILEOPCONTEXT& context, const CFolderItem& entry, int target) {
+    const char* kind = entry.IsLink() ? "a link" : entry.IsFolder() ? "a folder" : "a file";
+    return Fail(context, std::string(kind) + " of that name is on the " + SideName(target) +
+                             " side; nothing was changed");
+}
+
 ENTRYOPEXTRAS Extras(const FILEOPCONTEXT& context) {
     ENTRYOPEXTRAS extras;
     extras.touched = context.touched;
@@ -142,6 +161,8 @@ int CFolderCompareItem::CopySide(int side, bool emptyFolderOnly, FILEOPCONTEXT& 
     if (source == nullptr || !source->Exists())
         return Fail(context, "'" + GetName() + "': nothing on the " + SideName(side) + " side to copy");
     if (parent == nullptr) return Fail(context, "the compared folders themselves are not copied");
+    if (const CFolderItem* other = OtherKindInTheWay(*this, target))
+        return RefuseOtherKind(context, *other, target);
     if (parent->Side(target) == nullptr && parent->CopySide(side, true, context) != 0) return -1;
     CFolder* folder = AsFolder(parent->Side(target));
     if (folder == nullptr)
@@ -194,6 +215,8 @@ int CFolderCompareItem::MoveSide(int side, FILEOPCONTEXT& context) {
     if (source == nullptr || !source->Exists())
         return Fail(context, "'" + GetName() + "': nothing on the " + SideName(side) + " side to move");
     if (parent == nullptr) return Fail(context, "the compared folders themselves are not moved");
+    if (const CFolderItem* other = OtherKindInTheWay(*this, target))
+        return RefuseOtherKind(context, *other, target);
     if (parent->Side(target) == nullptr && parent->CopySide(side, true, context) != 0) return -1;
     CFolder* folder = AsFolder(parent->Side(target));
     if (folder == nullptr)

@@ -354,6 +354,31 @@ TEST(SyncGuardTest, AFileAndAFolderOfOneNameAreReplacedInOneRun) {
     EXPECT_EQ(test::ReadFile(data + "/Trash/files/x/f"), "in folder\n");
 }
 
+// An operation copies or moves nothing over an entry of another kind (it
+// is a row of its own); the refusal says what is in the way.
+TEST(SyncGuardTest, OperationsRefuseAnEntryOfAnotherKindInTheWay) {
+    test::TempDir dir;
+    dir.WriteFile("L/d/f", "in folder\n");
+    dir.WriteFile("R/d", "file\n");
+    dir.WriteFile("L/e", "file\n");
+    dir.WriteFile("R/e/precious", "keep\n");
+    const std::string before = Entries(dir.Path());
+    const struct {
+        std::string op, message;
+    } cases[] = {
+        {"--op=copy:left-to-right:d",
+         "cannot copy 'd': a file of that name is on the right side; nothing was changed"},
+        {"--op=move:left-to-right:d",
+         "cannot move 'd': a file of that name is on the right side; nothing was changed"},
+    };
+    for (const auto& [op, message] : cases) {
+        const test::ProgramResult result = Corvatine(dir, {"L", "R", op, "--format=brief"});
+        EXPECT_EQ(result.exitStatus, 2) << op;
+        EXPECT_TRUE(Contains(result.err, message)) << result.err;
+        EXPECT_EQ(Entries(dir.Path()), before) << op;
+    }
+}
+
 // ---- 6, 7. Filters and counts ----
 
 TEST(SyncGuardTest, PlanConfirmationLimitAndLogCountTheSameEntries) {
