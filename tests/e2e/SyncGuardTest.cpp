@@ -354,8 +354,10 @@ TEST(SyncGuardTest, AFileAndAFolderOfOneNameAreReplacedInOneRun) {
     EXPECT_EQ(test::ReadFile(data + "/Trash/files/x/f"), "in folder\n");
 }
 
-// An operation copies or moves nothing over an entry of another kind (it
-// is a row of its own); the refusal says what is in the way.
+// A file and a folder of one name are two rows: an operation takes the row
+// with an entry on its side, copies or moves nothing over the entry of the
+// other kind (the refusal says what is in the way), and a delete of both
+// sides takes both rows.
 TEST(SyncGuardTest, OperationsRefuseAnEntryOfAnotherKindInTheWay) {
     test::TempDir dir;
     dir.WriteFile("L/d/f", "in folder\n");
@@ -370,6 +372,10 @@ TEST(SyncGuardTest, OperationsRefuseAnEntryOfAnotherKindInTheWay) {
          "cannot copy 'd': a file of that name is on the right side; nothing was changed"},
         {"--op=move:left-to-right:d",
          "cannot move 'd': a file of that name is on the right side; nothing was changed"},
+        {"--op=copy:right-to-left:d",
+         "cannot copy 'd': a folder of that name is on the left side; nothing was changed"},
+        {"--op=move:left-to-right:e",
+         "cannot move 'e': a folder of that name is on the right side; nothing was changed"},
     };
     for (const auto& [op, message] : cases) {
         const test::ProgramResult result = Corvatine(dir, {"L", "R", op, "--format=brief"});
@@ -377,6 +383,17 @@ TEST(SyncGuardTest, OperationsRefuseAnEntryOfAnotherKindInTheWay) {
         EXPECT_TRUE(Contains(result.err, message)) << result.err;
         EXPECT_EQ(Entries(dir.Path()), before) << op;
     }
+
+    // A delete on both sides takes both rows of the name, and counts both.
+    test::ProgramResult result = Corvatine(dir, {"L", "R", "--op=delete:both:e", "--dry-run"});
+    EXPECT_EQ(result.out, "e - Deleting Both: 2 file(s) and 1 folder(s)\nNothing was changed (--dry-run)\n");
+    result = Corvatine(dir, {"L", "R", "--op=delete:both:e", "--max-delete=2"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(Entries(dir.Path()), before);
+    result = Corvatine(dir, {"L", "R", "--op=delete:both:e", "--format=brief"});
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_FALSE(fs::exists(dir / "L/e"));
+    EXPECT_FALSE(fs::exists(dir / "R/e"));
 }
 
 // ---- 6, 7. Filters and counts ----
