@@ -287,9 +287,12 @@ public:
         if (line == "OK" || line == "ERROR!") m_out.Flush();
     }
     void Failed(const SYNCENTRY& entry, const std::string& reason) override {
-        m_err << "corvatine: " << platform::EscapeControls(entry.path) << ": " << reason << "\n";
+        m_err << "corvatine: " << platform::EscapeControls(entry.path) << ": "
+              << platform::EscapeControls(reason) << "\n";
     }
-    void RunFailed(const std::string& reason) override { m_err << "corvatine: " << reason << "\n"; }
+    void RunFailed(const std::string& reason) override {
+        m_err << "corvatine: " << platform::EscapeControls(reason) << "\n";
+    }
 
 private:
     platform::COutput& m_out;
@@ -388,7 +391,8 @@ int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options
             context.cancel = &interrupted;
             if (operation.command->Apply(*item, context) != 0) {
                 status = Trouble(err, "cannot " + operation.verb + " '" +
-                                          platform::EscapeControls(operation.path) + "': " + context.error);
+                                          platform::EscapeControls(operation.path) +
+                                          "': " + platform::EscapeControls(context.error));
                 applied = false;
             }
         }
@@ -423,7 +427,7 @@ int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, platfo
         return Trouble(err, "the synchronization was not prepared; nothing was changed");
     for (const SYNCSKIPPED& skipped : prepare.skipped)
         err << "corvatine: skipped '" << platform::EscapeControls(skipped.path)
-            << "' and everything below it: " << skipped.reason << "\n";
+            << "' and everything below it: " << platform::EscapeControls(skipped.reason) << "\n";
     const int skippedStatus = prepare.skipped.empty() ? EXIT_SAME : EXIT_TROUBLE;
     if (const SYNCCOUNT deletes = prepare.DeleteCount();
         options.maxDelete >= 0 && deletes.Entries() > options.maxDelete) {

@@ -479,6 +479,26 @@ TEST(SyncGuardTest, NamesWithControlCharactersAreEscaped) {
     EXPECT_TRUE(Contains(result.out, "a\\nDelete on Right: 0 Files - Copying from left to right\nOK\n"))
         << result.out;
     EXPECT_EQ(test::ReadFile(dir / "R/a\nDelete on Right: 0 Files"), "x\n");
+
+    // Nor in the reasons of failures, which name the files again.
+    if (!test::CanRunAsOrdinaryUser()) return;
+    test::TempDir locked;
+    const std::string name = "L/\x1b[31mlocked\nOK";
+    locked.WriteFile(name, "x\n");
+    locked.MakeFolder("R");
+    locked.OpenToAll();
+    ASSERT_EQ(::chmod((locked / name).c_str(), 0), 0);
+    result = test::RunCorvatineAsOrdinaryUser({"--no-gui", "--sync=mirror-right", "--yes", "L", "R"},
+                                              locked.Path());
+    EXPECT_EQ(result.exitStatus, 2) << result.out << result.err;
+    EXPECT_EQ(result.err,
+              "corvatine: \\033[31mlocked\\nOK: cannot read L/\\033[31mlocked\\nOK: Permission denied\n");
+    result = test::RunCorvatineAsOrdinaryUser(
+        {"--no-gui", "--op=copy:left-to-right:\x1b[31mlocked\nOK", "L", "R", "--format=brief"},
+        locked.Path());
+    EXPECT_EQ(result.exitStatus, 2) << result.out << result.err;
+    EXPECT_FALSE(Contains(result.err, "\x1b")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "cannot read L/\\033[31mlocked\\nOK: Permission denied")) << result.err;
 }
 
 // ---- 10. Sparse files ----
