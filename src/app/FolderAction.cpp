@@ -72,8 +72,8 @@ void WriteTree(const CFolderCompareDoc& doc, platform::COutput& out) {
         char status[16];
         std::snprintf(status, sizeof status, "%-12s", StatusWord(item, doc.Tolerance()));
         out << status << SideColumns(item.left) << " " << SideColumns(item.right) << " "
-            << std::string(2 * static_cast<size_t>(row.level), ' ') << item.GetName()
-            << (item.IsFolderPair() ? "/" : "");
+            << std::string(2 * static_cast<size_t>(row.level), ' ')
+            << platform::EscapeControls(item.GetName()) << (item.IsFolderPair() ? "/" : "");
         if (item.status == STATUS_ERROR)
             if (const std::string note = ReadErrorNote(item); !note.empty()) out << "  (" << note << ")";
         out << "\n";
@@ -88,14 +88,15 @@ void WriteBrief(const CFolderCompareItem& item, platform::COutput& out) {
         if (child.IsFilteredOut()) continue;
         if (child.IsOrphan()) {
             const CFolderItem* entry = child.left != nullptr ? child.left : child.right;
-            out << "Only in " << entry->GetContainingFolder() << ": " << entry->GetName() << "\n";
+            out << "Only in " << platform::EscapeControls(entry->GetContainingFolder()) << ": "
+                << platform::EscapeControls(entry->GetName()) << "\n";
             continue;
         }
         if (child.IsFolderPair()) {
             WriteBrief(child, out);
         } else if (child.status == STATUS_DIFFERENT) {
-            out << "Files " << child.left->GetFullPath() << " and " << child.right->GetFullPath()
-                << " differ\n";
+            out << "Files " << platform::EscapeControls(child.left->GetFullPath()) << " and "
+                << platform::EscapeControls(child.right->GetFullPath()) << " differ\n";
         }
     }
 }
@@ -191,8 +192,9 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
     doc.PrepareAllLevels(&progress);
     if (doc.Root() == nullptr) return Trouble(err, "nothing to compare: neither folder exists");
     if (!options.sync.empty()) return RunFolderSync(doc, options, out, err);
+    if (!options.operations.empty() && options.dryRun) return ApplyFolderOperations(doc, options, out, err);
     const int operationStatus =
-        options.operations.empty() ? EXIT_SAME : ApplyFolderOperations(doc, options, err);
+        options.operations.empty() ? EXIT_SAME : ApplyFolderOperations(doc, options, out, err);
 
     if (!options.report.empty()) {
         std::string error;
@@ -205,7 +207,8 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
     std::vector<READERROR> readErrors;
     const bool errors = CollectReadErrors(*doc.Root(), readErrors);
     for (const READERROR& error : readErrors)
-        err << "corvatine: cannot read '" << error.path << "': " << error.reason << "\n";
+        err << "corvatine: cannot read '" << platform::EscapeControls(error.path) << "': " << error.reason
+            << "\n";
     const uint32_t rootStatus = doc.RootStatus();
     const int status = errors || rootStatus == STATUS_ERROR || rootStatus == STATUS_NOT_COMPARED
                            ? EXIT_TROUBLE

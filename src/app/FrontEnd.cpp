@@ -127,11 +127,13 @@ const char kUsage[] =
     "  --sync=TYPE             folders: synchronize them: update-right (0),\n"
     "                          update-left (1), bidirectional (2), mirror-right (3)\n"
     "                          or mirror-left (4); see below\n"
-    "  --dry-run               sync: print what would be done and change nothing\n"
+    "  --dry-run               sync and --op: print what would be done and change\n"
+    "                          nothing\n"
     "  --trash                 sync and --op delete: move deleted entries to the\n"
     "                          Trash of their volume (fail where there is none)\n"
-    "  --max-delete=N          sync: refuse, changing nothing, a plan that would\n"
-    "                          delete more than N files\n"
+    "  --max-delete=N          sync and --op delete: refuse, changing nothing, to\n"
+    "                          delete more than N entries (files, links and\n"
+    "                          folders, each counted)\n"
     "  --op=OPERATION          folders: change the trees before showing the\n"
     "                          result (several run in order; ITEM is a path below\n"
     "                          the compared folders, '.' the folders themselves):\n"
@@ -145,7 +147,12 @@ const char kUsage[] =
     "                            set-attributes:left|right|both:ITEM=+r|-r\n"
     "                            copy-to-folder:left|right:ITEM=TARGET\n"
     "                            compare-contents:ITEM=crc|binary|text\n"
-    "                          the first '=' ends ITEM\n"
+    "                          the first '=' ends ITEM; with --dry-run each is\n"
+    "                          printed as \"ITEM - WHAT\" (a delete with what it\n"
+    "                          takes) and nothing is changed; a file and a\n"
+    "                          folder of one name are two items: each takes the\n"
+    "                          one with an entry on its side (a delete, both)\n"
+    "                          and copies or moves nothing over the other kind\n"
     "  --report=FILE           also write the comparison as an HTML report\n"
     "  --copy=DIRECTION[:LIST] copy differences left-to-right or right-to-left\n"
     "                          before showing the result; LIST is 1-based\n"
@@ -153,7 +160,8 @@ const char kUsage[] =
     "                          separated by commas (none, or 'all': every one)\n"
     "  --save                  save the side that --copy changed; editing: save\n"
     "                          the file that --replace changed\n"
-    "  --yes                   answer Yes to questions (else No without a terminal)\n"
+    "  --yes                   answer Yes to questions (else No without a terminal);\n"
+    "                          of folder comparisons only --sync asks\n"
     "  --quiet                 print nothing; only the exit status tells\n"
     "  --encoding=ENCODING     text comparison and editing: the encoding a file\n"
     "                          without byte-order mark is read in (a mark always\n"
@@ -310,21 +318,34 @@ const char kUsage[] =
     "content result (1 equal, 4 different, 6 unreadable) and both sides.\n"
     "\n"
     "A synchronization compares every level, then lists what it will do as\n"
-    "\"Copy to Right: N Files\", \"Delete on Right: N Files\" ... each followed by\n"
-    "its paths; update copies newer and one-sided files to the target, never\n"
+    "\"Copy to Right: N Files\", \"Delete on Right: N Files, M Folders\" ... each\n"
+    "followed by its paths (control characters in names escaped as --recent\n"
+    "does), then any temporary copies that an interrupted run left, which go\n"
+    "first; update copies newer and one-sided files to the target, never\n"
     "replacing newer ones nor deleting; bidirectional copies each way the newer\n"
     "and one-sided files; mirror makes the target equal to the source, deleting\n"
-    "what the source lacks. Empty one-sided folders are not copied. Each entry\n"
+    "what the source lacks, but never a folder that holds entries the filters\n"
+    "leave out, and putting a file where the target has a folder of its name\n"
+    "(or the reverse) in one step: the copy is made first, then the entry in\n"
+    "the way goes (an update skips such a name). Empty one-sided folders are\n"
+    "not copied. The plan, the question, --max-delete and the log count the\n"
+    "same entries, files and folders apart. All copies come before any delete,\n"
+    "and nothing is deleted whose copy failed or that changed since the\n"
+    "comparison (a folder that holds more than it did is kept). Each entry\n"
     "done prints \"PATH - Copying from left to right\" (or another action) and\n"
     "\"OK\" or \"ERROR!\" (the reason on stderr), and the run ends with\n"
-    "\"Finished!\" or, after Ctrl+C, \"Aborted!\". Without a terminal to ask, a\n"
-    "synchronization that changes anything needs --yes. Nothing is changed when\n"
-    "a folder is missing or unreadable, a mirror's source is empty while its\n"
-    "target is not, or --max-delete refuses. What could not be compared is\n"
-    "skipped with all below it. Files are copied to a temporary name and renamed\n"
-    "into place, keeping times and permissions; a file changed since the scan is\n"
-    "not replaced; symbolic links are copied and deleted as links and never\n"
-    "followed. Exit status 0 when every entry succeeded, else 2.\n"
+    "\"Finished!\" or, after Ctrl+C, SIGTERM or SIGHUP, \"Aborted!\". Without a\n"
+    "terminal to ask, a synchronization that changes anything needs --yes.\n"
+    "Nothing is changed when a folder is missing or unreadable, one folder lies\n"
+    "inside the other (--op refuses that too), a mirror's source holds no files\n"
+    "while its target is not empty, or --max-delete refuses. What could not be\n"
+    "compared is skipped with all below it. Files are copied to a temporary name\n"
+    "(.corvatine-XXXXXX.NAME) and renamed into place, keeping times, permissions\n"
+    "and holes; each folder changed is synced to disk once at the end; a file\n"
+    "changed since the scan is not replaced. A symbolic link is an entry of its\n"
+    "own, as with rsync -a: copied when its text differs, deleted as a link,\n"
+    "never followed. A move that has to copy deletes its source only once the\n"
+    "copy is on disk. Exit status 0 when every entry succeeded, else 2.\n"
     "\n"
     "A search in files prints \"Searching for \"TEXT\" in DIR ...\", then each file\n"
     "with hits, indented by two blanks, and below it each hit line, by four, as\n"
@@ -483,29 +504,7 @@ std::string LastComparedText(const CCompareParams& request) {
 // A field of a tab-separated line: tabs, line breaks, other control
 // characters and backslashes escaped, so that every entry stays one line of
 // the same fields.
-std::string Field(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            out += '\\';
-            out += static_cast<char>('0' + (byte >> 6));
-            out += static_cast<char>('0' + ((byte >> 3) & 7));
-            out += static_cast<char>('0' + (byte & 7));
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
+std::string Field(std::string_view text) { return platform::EscapeControls(text); }
 
 // Writes the requests as a comparison file for --save-comparison, with
 // absolute paths so that it opens from any folder, and adds the file to the

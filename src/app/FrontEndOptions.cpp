@@ -20,6 +20,11 @@ enum RunBits : unsigned {
     RUN_MERGE = 1u << static_cast<int>(RunKind::Merge),
     RUN_COMPARE = RUN_TEXT | RUN_BINARY | RUN_FOLDER,
     RUN_ANY = RUN_COMPARE | RUN_EDIT | RUN_HEX | RUN_FIND | RUN_MERGE,
+    // A folder comparison that also synchronises, changes the trees by
+    // --op, or deletes by --op.
+    RUN_FOLDER_SYNC = 1u << 8,
+    RUN_FOLDER_OPS = 1u << 9,
+    RUN_FOLDER_DELETE = 1u << 10,
 };
 
 struct WORD {
@@ -27,6 +32,8 @@ struct WORD {
     bool takesValue;
     unsigned runs;
     bool valueOptional = false;
+    // Where in a folder comparison a word applies, when not everywhere.
+    const char* folderNote = nullptr;
 };
 
 // The words that run something of their own (help, --info, --recent ...)
@@ -53,14 +60,16 @@ constexpr WORD kWords[] = {
     {"report", true, RUN_TEXT | RUN_FOLDER},
     {"copy", true, RUN_TEXT},
     {"save", false, RUN_TEXT | RUN_EDIT},
-    {"yes", false, RUN_ANY},
+    {"yes", false, (RUN_ANY & ~RUN_FOLDER) | RUN_FOLDER_SYNC, false, "only --sync asks"},
     {"quiet", false, RUN_ANY},
     {"info", false, RUN_ANY},
     {"show", true, RUN_FOLDER},
     {"sync", true, RUN_FOLDER},
-    {"dry-run", false, RUN_FOLDER},
-    {"trash", false, RUN_FOLDER},
-    {"max-delete", true, RUN_FOLDER},
+    {"dry-run", false, RUN_FOLDER_SYNC | RUN_FOLDER_OPS, false, "it applies only with --sync or --op"},
+    {"trash", false, RUN_FOLDER_SYNC | RUN_FOLDER_DELETE, false,
+     "it applies only with --sync or --op=delete"},
+    {"max-delete", true, RUN_FOLDER_SYNC | RUN_FOLDER_DELETE, false,
+     "it applies only with --sync or --op=delete"},
     {"op", true, RUN_FOLDER},
     {"find", true, RUN_HEX},
     {"search", true, RUN_EDIT},
@@ -282,6 +291,12 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
 std::string FRONTENDOPTIONS::FirstInapplicable(const std::vector<RunKind>& runs) const {
     unsigned bits = 0;
     for (const RunKind run : runs) bits |= 1u << static_cast<int>(run);
+    if (bits & RUN_FOLDER) {
+        if (!sync.empty()) bits |= RUN_FOLDER_SYNC;
+        if (!operations.empty()) bits |= RUN_FOLDER_OPS;
+        for (const std::string& operation : operations)
+            if (operation.compare(0, 7, "delete:") == 0) bits |= RUN_FOLDER_DELETE;
+    }
     for (const std::string& name : given)
         if ((FindWord(name)->runs & bits) == 0) return "--" + name;
     return std::string();
@@ -290,7 +305,11 @@ std::string FRONTENDOPTIONS::FirstInapplicable(const std::vector<RunKind>& runs)
 int FRONTENDOPTIONS::CheckApplicable(RunKind run, platform::COutput& err) const {
     const std::string word = FirstInapplicable(run);
     if (word.empty()) return EXIT_SAME;
-    return Trouble(err, "'" + word + "' does not apply to " + RunKindText(run));
+    std::string message = "'" + word + "' does not apply to " + RunKindText(run);
+    if (const WORD* found = FindWord(word.substr(2));
+        run == RunKind::FolderComparison && found != nullptr && found->folderNote != nullptr)
+        message += std::string(": ") + found->folderNote;
+    return Trouble(err, message);
 }
 
 const char* RunKindText(RunKind run) {

@@ -28,6 +28,9 @@ struct OPERATION {
     std::string verb;  // "copy", "delete" ...
     std::string path;  // the item, below the roots; "." the roots
     std::unique_ptr<CFileOperation> command;
+    // The sides whose entry it acts on (SIDE_LEFT, SIDE_RIGHT): of two rows of
+    // one name (a file on one side, a folder on the other), the row it means.
+    uint32_t sides = SIDE_BOTH;
 };
 
 // "left" 1, "right" 2, "both" 3 (both only when allowed); 0 for anything else.
@@ -120,6 +123,7 @@ bool ParseOperation(const std::string& text, bool trash, OPERATION& operation, s
         if (!noValue()) return false;
         operation.command = std::make_unique<CFileOperation>(verb == "copy" ? FILEOP_COPY : FILEOP_MOVE,
                                                              sides == "left-to-right" ? 0u : 1u);
+        operation.sides = sides == "left-to-right" ? SIDE_LEFT : SIDE_RIGHT;
     } else if (verb == "delete") {
         if (mask == 0) {
             error = "sides must be left, right or both";
@@ -127,6 +131,7 @@ bool ParseOperation(const std::string& text, bool trash, OPERATION& operation, s
         }
         if (!noValue()) return false;
         operation.command = std::make_unique<CFileOperation>(FILEOP_DELETE, mask);
+        operation.sides = mask;
         if (trash) operation.command->shellFlags |= platform::FOF_ALLOWUNDO;
     } else if (verb == "rename" || verb == "new-folder") {
         if (mask == 0) {
@@ -138,6 +143,7 @@ bool ParseOperation(const std::string& text, bool trash, OPERATION& operation, s
             error = "'" + value + "' is not a name";
             return false;
         }
+        operation.sides = mask;
         if (verb == "rename")
             operation.command = std::make_unique<CRename>(mask, value);
         else
@@ -148,6 +154,7 @@ bool ParseOperation(const std::string& text, bool trash, OPERATION& operation, s
             error = "side must be left or right";
             return false;
         }
+        operation.sides = side;
         auto command = std::make_unique<CSetTime>(side);
         command->copyFromOtherSide = hasValue ? 0 : 1;
         if (hasValue && !ParseLocalTime(value, command->time)) {
@@ -160,6 +167,7 @@ bool ParseOperation(const std::string& text, bool trash, OPERATION& operation, s
             error = "sides must be left, right or both";
             return false;
         }
+        operation.sides = mask;
         auto command = std::make_unique<CSetAttributes>(mask);
         if (!hasValue || !ParseAttributeChange(value, command->setMask, command->clearMask)) {
             error = "needs the attributes to change after '=': +r or -r";
@@ -174,6 +182,7 @@ bool ParseOperation(const std::string& text, bool trash, OPERATION& operation, s
         }
         if (!needsValue("a target folder")) return false;
         operation.command = std::make_unique<CCopyToFolder>(side == SIDE_LEFT ? 0u : 1u, value);
+        operation.sides = side;
     } else if (verb == "compare-contents") {
         uint32_t method = 0;
         if (value == "crc") method = METHOD_CRC;
@@ -193,25 +202,53 @@ bool ParseOperation(const std::string& text, bool trash, OPERATION& operation, s
     return true;
 }
 
-// The item at a '/'-separated path below the roots ("." the roots), or null.
-CFolderCompareItem* FindItem(CFolderCompareItem& root, const std::string& path) {
-    CFolderCompareItem* item = &root;
-    size_t start = 0;
-    while (item != nullptr && start <= path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string::npos) end = path.size();
-        const std::string name = path.substr(start, end - start);
-        start = end + 1;
-        if (name.empty() || name == ".") continue;
-        CFolderCompareItem* found = nullptr;
-        for (int i = 0; i < item->GetChildCount() && found == nullptr; ++i)
-            if (item->Child(i)->GetName() == name) found = item->Child(i);
-        item = found;
-    }
-    return item;
+bool HasSide(const CFolderCompareItem& item, uint32_t sides) {
+    return ((sides & SIDE_LEFT) && item.Side(0) != nullptr) ||
+           ((sides & SIDE_RIGHT) && item.Side(1) != nullptr);
 }
 
-// The lists of the prepare page: each summary line, then its entries.
+// The rows at a '/'-separated path below the roots ("." the roots) that an
+// operation on sides acts on: a file and a folder of one name are two rows,
+// and a delete takes each that has an entry on its sides; the others take
+// the first such row. When no row of that name has one, the first row of the
+// name (whose operation then says what is missing); empty when there is none.
+std::vector<CFolderCompareItem*> FindItems(CFolderCompareItem& root, const OPERATION& operation) {
+    const std::string& path = operation.path;
+    CFolderCompareItem* item = &root;
+    std::vector<std::string> names;
+    for (size_t start = 0; start <= path.size();) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        std::string name = path.substr(start, end - start);
+        start = end + 1;
+        if (!name.empty() && name != ".") names.push_back(std::move(name));
+    }
+    for (size_t level = 0; level < names.size(); ++level) {
+        const bool last = level + 1 == names.size();
+        std::vector<CFolderCompareItem*> rows;
+        for (int i = 0; i < item->GetChildCount(); ++i)
+            if (item->Child(i)->GetName() == names[level]) rows.push_back(item->Child(i));
+        if (rows.empty()) return {};
+        std::vector<CFolderCompareItem*> chosen;
+        for (CFolderCompareItem* row : rows) {
+            // On the way down, the folder of the name.
+            const bool fits = last ? HasSide(*row, operation.sides) : row->GetChildCount() > 0;
+            if (fits) chosen.push_back(row);
+        }
+        if (chosen.empty()) chosen.push_back(rows.front());
+        if (!last) {
+            item = chosen.front();
+            continue;
+        }
+        if (operation.verb != "delete") chosen.resize(1);
+        return chosen;
+    }
+    return {item};
+}
+
+// The lists of the prepare page: each summary line, then its entries (names
+// escaped, so that none can forge a line of the plan), then the leftovers of
+// interrupted runs that go first.
 void PrintPlan(const CSyncPreparePage& page, platform::COutput& out) {
     const std::vector<std::string> lines = page.SummaryLines();
     size_t line = 0;
@@ -219,8 +256,25 @@ void PrintPlan(const CSyncPreparePage& page, platform::COutput& out) {
         if (page.ListLabel(list).empty()) continue;
         out << lines[line++] << "\n";
         for (const SYNCENTRY& entry : page.lists[list])
-            out << "  " << entry.path << (entry.isFolder ? "/" : "") << "\n";
+            out << "  " << platform::EscapeControls(entry.path) << (entry.isFolder ? "/" : "") << "\n";
     }
+    if (!page.leftovers.empty()) {
+        out << CSyncPreparePage::kLeftoversLabel << ": " << page.leftovers.size() << "\n";
+        for (const SYNCENTRY& entry : page.leftovers)
+            out << "  " << platform::EscapeControls(entry.path) << (entry.isFolder ? "/" : "") << "\n";
+    }
+}
+
+// The entries below an entry of a tree (a link is one entry), files and
+// folders apart, and the entry itself.
+void CountEntries(const CFolderItem& entry, SYNCCOUNT& count) {
+    if (!entry.IsFolder() || entry.IsLink()) {
+        ++count.files;
+        return;
+    }
+    ++count.folders;
+    if (const CFolderItems* children = static_cast<const CFolder&>(entry).Children())
+        for (int i = 0; i < children->GetCount(); ++i) CountEntries(*(*children)[i], count);
 }
 
 // The process page's log on the terminal: the log lines on out, why an
@@ -233,7 +287,11 @@ public:
         if (line == "OK" || line == "ERROR!") m_out.Flush();
     }
     void Failed(const SYNCENTRY& entry, const std::string& reason) override {
-        m_err << "corvatine: " << entry.path << ": " << reason << "\n";
+        m_err << "corvatine: " << platform::EscapeControls(entry.path) << ": "
+              << platform::EscapeControls(reason) << "\n";
+    }
+    void RunFailed(const std::string& reason) override {
+        m_err << "corvatine: " << platform::EscapeControls(reason) << "\n";
     }
 
 private:
@@ -255,28 +313,95 @@ int CheckFolderOperations(const FRONTENDOPTIONS& options, platform::COutput& err
     return EXIT_SAME;
 }
 
-int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, platform::COutput& err) {
-    int status = EXIT_SAME;
-    for (const std::string& text : options.operations) {
-        OPERATION operation;
+int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, platform::COutput& out,
+                          platform::COutput& err) {
+    std::vector<OPERATION> operations(options.operations.size());
+    for (size_t i = 0; i < operations.size(); ++i) {
         std::string error;
-        if (!ParseOperation(text, options.trash, operation, error))
-            return Trouble(err, "invalid operation '--op=" + text + "': " + error);
-        CFolderCompareItem* item = FindItem(*doc.Root(), operation.path);
-        if (item == nullptr) {
-            status = Trouble(err, "cannot " + operation.verb + " '" + operation.path +
-                                      "': no such item in the comparison");
+        if (!ParseOperation(options.operations[i], options.trash, operations[i], error))
+            return Trouble(err, "invalid operation '--op=" + options.operations[i] + "': " + error);
+    }
+    // What is done on one side of nested folders also changes the other.
+    for (const OPERATION& operation : operations)
+        if (operation.verb != "compare-contents")
+            if (const std::string refusal = NestedRootsRefusal(doc.Context(), "cannot " + operation.verb);
+                !refusal.empty())
+                return Trouble(err, refusal);
+    // The deletes, counted before anything is done.
+    SYNCCOUNT deletes;
+    for (const OPERATION& operation : operations) {
+        if (operation.verb != "delete") continue;
+        for (const CFolderCompareItem* item : FindItems(*doc.Root(), operation))
+            for (int side = 0; side < 2; ++side)
+                if ((operation.command->sides & (side == 0 ? SIDE_LEFT : SIDE_RIGHT)) &&
+                    item->Side(side) != nullptr)
+                    CountEntries(*item->Side(side), deletes);
+    }
+    if (options.maxDelete >= 0 && deletes.Entries() > options.maxDelete)
+        return Trouble(err, "the operations would delete " + deletes.Text() + ", more than --max-delete=" +
+                                std::to_string(options.maxDelete) + "; nothing was changed");
+    if (options.dryRun) {
+        // What each would do, and nothing done.
+        int status = EXIT_SAME;
+        for (const OPERATION& operation : operations) {
+            const std::vector<CFolderCompareItem*> items = FindItems(*doc.Root(), operation);
+            if (items.empty()) {
+                status = Trouble(err, "cannot " + operation.verb + " '" +
+                                          platform::EscapeControls(operation.path) +
+                                          "': no such item in the comparison");
+                continue;
+            }
+            out << platform::EscapeControls(operation.path) << " - " << operation.command->GetDetailText();
+            if (operation.verb == "delete") {
+                SYNCCOUNT count;
+                for (const CFolderCompareItem* item : items)
+                    for (int side = 0; side < 2; ++side)
+                        if ((operation.command->sides & (side == 0 ? SIDE_LEFT : SIDE_RIGHT)) &&
+                            item->Side(side) != nullptr)
+                            CountEntries(*item->Side(side), count);
+                out << ": " << count.Text() << (options.trash ? " to the Trash" : "");
+            }
+            out << "\n";
+        }
+        out << "Nothing was changed (--dry-run)\n";
+        out.Flush();
+        return status;
+    }
+    int status = EXIT_SAME;
+    platform::CTouchedFolders touched;
+    const std::atomic<bool>& interrupted = platform::CatchInterrupt();
+    for (OPERATION& operation : operations) {
+        if (interrupted) {
+            status = Trouble(err, "interrupted before '--op=" + operation.text + "'");
+            break;
+        }
+        const std::vector<CFolderCompareItem*> items = FindItems(*doc.Root(), operation);
+        if (items.empty()) {
+            status =
+                Trouble(err, "cannot " + operation.verb + " '" + platform::EscapeControls(operation.path) +
+                                 "': no such item in the comparison");
             continue;
         }
-        FILEOPCONTEXT context;
-        context.settings = &doc.Context().settings;
-        if (operation.command->Apply(*item, context) != 0) {
-            status = Trouble(err, "cannot " + operation.verb + " '" + operation.path + "': " + context.error);
-            continue;
+        bool applied = true;
+        // Rows of one name are apart in the tree: one done does not touch the other.
+        for (CFolderCompareItem* item : items) {
+            FILEOPCONTEXT context;
+            context.settings = &doc.Context().settings;
+            context.touched = &touched;
+            context.cancel = &interrupted;
+            if (operation.command->Apply(*item, context) != 0) {
+                status = Trouble(err, "cannot " + operation.verb + " '" +
+                                          platform::EscapeControls(operation.path) +
+                                          "': " + platform::EscapeControls(context.error));
+                applied = false;
+            }
         }
+        if (!applied) continue;
         if (const auto* copy = dynamic_cast<const CCopyToFolder*>(operation.command.get()))
             GetFolderComparer().AddRecentCopyTarget(copy->targetFolder);
     }
+    platform::ReleaseInterrupt();
+    if (std::string error; !touched.Sync(error)) status = Trouble(err, error);
     CTerminalProgress progress(err);
     doc.CompleteAfterChanges(&progress);
     return status;
@@ -301,17 +426,18 @@ int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, platfo
     if (!prepare.Prepare(*doc.Root(), type, doc.Tolerance(), &progress))
         return Trouble(err, "the synchronization was not prepared; nothing was changed");
     for (const SYNCSKIPPED& skipped : prepare.skipped)
-        err << "corvatine: skipped '" << skipped.path << "' and everything below it: " << skipped.reason
-            << "\n";
+        err << "corvatine: skipped '" << platform::EscapeControls(skipped.path)
+            << "' and everything below it: " << platform::EscapeControls(skipped.reason) << "\n";
     const int skippedStatus = prepare.skipped.empty() ? EXIT_SAME : EXIT_TROUBLE;
-    if (options.maxDelete >= 0 && prepare.DeleteCount() > options.maxDelete) {
+    if (const SYNCCOUNT deletes = prepare.DeleteCount();
+        options.maxDelete >= 0 && deletes.Entries() > options.maxDelete) {
         PrintPlan(prepare, out);
         out.Flush();
-        return Trouble(err, "the synchronization would delete " + std::to_string(prepare.DeleteCount()) +
-                                " files, more than --max-delete=" + std::to_string(options.maxDelete) +
+        return Trouble(err, "the synchronization would delete " + deletes.Text() +
+                                ", more than --max-delete=" + std::to_string(options.maxDelete) +
                                 "; nothing was changed");
     }
-    if (options.dryRun || prepare.CheckedCount() == 0) {
+    if (options.dryRun || (prepare.CheckedCount() == 0 && prepare.leftovers.empty())) {
         PrintPlan(prepare, out);
         if (!options.dryRun) out << CSyncProcessPage::kFinished << "\n";
         out.Flush();
@@ -324,7 +450,7 @@ int RunFolderSync(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options, platfo
             return Trouble(err,
                            "nothing was changed: without a terminal to ask, a synchronization needs --yes");
         CConsoleMessages messages(err, false);
-        if (messages.AskYesNo("Synchronize the folders as listed?") != platform::ANSWER_YES)
+        if (messages.AskYesNo(prepare.ConfirmationText()) != platform::ANSWER_YES)
             return Trouble(err, "nothing was changed");
     }
 

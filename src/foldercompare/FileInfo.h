@@ -4,11 +4,13 @@
 // content only when asked for (version, text or binary, CRC-32).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
 #include "foldercompare/EntryName.h"
 #include "platform/File.h"
+#include "platform/FileAttributes.h"
 #include "platform/FileFind.h"
 #include "platform/FileOperations.h"
 
@@ -211,6 +213,24 @@ private:
 // operation addresses the entry below its compared root (GetTreePath), so
 // that nothing is changed through a symbolic link below a root, and returns
 // 0 on success, non-zero on failure with error naming the path and reason.
+// What the file operations of a run pass to each entry beside its own
+// arguments.
+struct ENTRYOPEXTRAS {
+    platform::CTouchedFolders* touched = nullptr;  // the run syncs these folders at its end
+    const std::atomic<bool>* cancel = nullptr;     // stops a copy between entries and chunks
+    // Copy: an entry of another kind in the target's place (replaced) is
+    // replaced, checked against what the scan saw inside it (replacedBelow).
+    bool replaceOtherKind = false;
+    const platform::CScannedFolder* replacedBelow = nullptr;
+    // Delete: what the scan saw inside the folder deleted; what is not there,
+    // or is otherwise now, is kept.
+    const platform::CScannedFolder* below = nullptr;
+};
+
+// What the scan saw of an entry, for the operations that must not overwrite
+// or delete it once it changed.
+platform::EXPECTEDENTRY ExpectedEntry(const CFileInfo& seen);
+
 class CFileObject : public CFileInfoEx {
 public:
     // The root the entry belongs to and its path below it; an entry outside a
@@ -219,14 +239,15 @@ public:
 
     // Copies the entry (a folder with its contents unless emptyFolderOnly)
     // into the folder, which is created when missing. replaced is what the
-    // scan saw at the target (null: nothing); a source or target file that
+    // scan saw at the target (null: nothing); a source or target that
     // changed on disk since is not overwritten.
     int CopyToFolder(const platform::TREEPATH& folder, uint32_t flags, bool emptyFolderOnly,
-                     const CFileInfo* replaced, std::string& error) const;
+                     const CFileInfo* replaced, std::string& error, const ENTRYOPEXTRAS& extras = {}) const;
     int MoveToFolder(const platform::TREEPATH& folder, uint32_t flags, const CFileInfo* replaced,
-                     std::string& error) const;
-    // With FOF_ALLOWUNDO the entry goes to the Trash of its volume.
-    int Delete(uint32_t flags, std::string& error) const;
+                     std::string& error, const ENTRYOPEXTRAS& extras = {}) const;
+    // With FOF_ALLOWUNDO the entry goes to the Trash of its volume. An entry
+    // changed since the scan is not deleted.
+    int Delete(uint32_t flags, std::string& error, const ENTRYOPEXTRAS& extras = {}) const;
     // Renames the entry in its folder; on success the entry holds the new
     // name.
     int Rename(const std::string& newName, std::string& error);
@@ -237,6 +258,8 @@ public:
     int SetLastWriteTime(FILETIME time, std::string& error);
     // Sets the whole attribute word; on success the entry holds it.
     int SetAttributes(uint32_t newAttributes, std::string& error);
+    // Whether the entry is a symbolic link (whatever it names).
+    bool IsLink() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 };
 
 // Standard CRC-32 of a file, read in blocks; 0 when it cannot be opened or

@@ -9,51 +9,60 @@ namespace corvatine {
 
 namespace {
 
-// What the scan saw of a file, so that one changed since is not replaced.
-// Folders change their times whenever an entry is added: they are not checked.
-platform::EXPECTEDENTRY Expected(const CFileInfo* seen) {
-    platform::EXPECTEDENTRY expected;
-    if (seen != nullptr && (seen->attributes & FILE_ATTRIBUTE_DIRECTORY)) return expected;
-    expected.check = true;
-    expected.exists = seen != nullptr;
-    if (seen != nullptr) {
-        expected.size = seen->size;
-        expected.lastWriteTime = seen->lastWriteTime;
-    }
-    return expected;
-}
-
-platform::COPYOPTIONS CopyOptions(const CFileInfo& source, const CFileInfo* replaced, bool emptyFolderOnly) {
+platform::COPYOPTIONS CopyOptions(const CFileInfo& source, const CFileInfo* replaced, bool emptyFolderOnly,
+                                  uint32_t flags, const ENTRYOPEXTRAS& extras) {
     platform::COPYOPTIONS options;
     options.emptyFolderOnly = emptyFolderOnly;
-    options.source = Expected(&source);
-    // Copying a folder merges into what is there.
-    if (!(source.attributes & FILE_ATTRIBUTE_DIRECTORY)) options.target = Expected(replaced);
+    options.source = ExpectedEntry(source);
+    options.target = replaced != nullptr ? ExpectedEntry(*replaced) : platform::EXPECTEDENTRY{true, false};
+    options.replaceOtherKind = extras.replaceOtherKind;
+    options.replaceToTrash = (flags & platform::FOF_ALLOWUNDO) != 0;
+    options.replacedBelow = extras.replacedBelow;
+    options.cancel = extras.cancel;
+    options.touched = extras.touched;
     return options;
 }
 
 }  // namespace
 
+platform::EXPECTEDENTRY ExpectedEntry(const CFileInfo& seen) {
+    platform::EXPECTEDENTRY expected;
+    expected.check = true;
+    expected.exists = true;
+    expected.kind = platform::EntryKindOf(seen.attributes);
+    expected.size = seen.size;
+    expected.lastWriteTime = seen.lastWriteTime;
+    return expected;
+}
+
 platform::TREEPATH CFileObject::GetTreePath() const {
     return {platform::PathParentFolder(GetFullPath()), GetName()};
 }
 
-int CFileObject::CopyToFolder(const platform::TREEPATH& folder, uint32_t /*flags*/, bool emptyFolderOnly,
-                              const CFileInfo* replaced, std::string& error) const {
-    return platform::CopyEntryInto(GetTreePath(), folder, CopyOptions(*this, replaced, emptyFolderOnly),
+int CFileObject::CopyToFolder(const platform::TREEPATH& folder, uint32_t flags, bool emptyFolderOnly,
+                              const CFileInfo* replaced, std::string& error,
+                              const ENTRYOPEXTRAS& extras) const {
+    return platform::CopyEntryInto(GetTreePath(), folder,
+                                   CopyOptions(*this, replaced, emptyFolderOnly, flags, extras), error)
+               ? 0
+               : -1;
+}
+
+int CFileObject::MoveToFolder(const platform::TREEPATH& folder, uint32_t flags, const CFileInfo* replaced,
+                              std::string& error, const ENTRYOPEXTRAS& extras) const {
+    return platform::MoveEntryInto(GetTreePath(), folder, CopyOptions(*this, replaced, false, flags, extras),
                                    error)
                ? 0
                : -1;
 }
 
-int CFileObject::MoveToFolder(const platform::TREEPATH& folder, uint32_t /*flags*/, const CFileInfo* replaced,
-                              std::string& error) const {
-    return platform::MoveEntryInto(GetTreePath(), folder, CopyOptions(*this, replaced, false), error) ? 0
-                                                                                                      : -1;
-}
-
-int CFileObject::Delete(uint32_t flags, std::string& error) const {
-    return platform::DeleteEntry(GetTreePath(), (flags & platform::FOF_ALLOWUNDO) != 0, error) ? 0 : -1;
+int CFileObject::Delete(uint32_t flags, std::string& error, const ENTRYOPEXTRAS& extras) const {
+    platform::DELETEOPTIONS options;
+    options.toTrash = (flags & platform::FOF_ALLOWUNDO) != 0;
+    options.expected = ExpectedEntry(*this);
+    options.below = extras.below;
+    options.touched = extras.touched;
+    return platform::DeleteEntry(GetTreePath(), options, error) ? 0 : -1;
 }
 
 int CFileObject::Rename(const std::string& newName, std::string& error) {

@@ -172,6 +172,8 @@ int CFileProcessDlg::Run() {
     if (m_sink != nullptr) m_sink->Started(count);
     const std::string detail = m_command.GetDetailText();
     bool cancelled = false;
+    // The folders changed are synced to disk once each, at the end.
+    platform::CTouchedFolders touched;
     for (int i = 0; i < count; ++i) {
         if (m_cancel) {
             cancelled = true;
@@ -182,9 +184,21 @@ int CFileProcessDlg::Run() {
         if (m_sink != nullptr) m_sink->ItemStarting(i, name, detail);
         FILEOPCONTEXT context;
         context.settings = &m_settings;
+        context.touched = &touched;
+        context.cancel = &m_cancel;
         const int result = m_command.Apply(*item, context);
+        if (result != 0 && m_cancel) {
+            // Stopped by Cancel in the middle of the item (a copy's temporary
+            // goes): cancelled, not failed.
+            cancelled = true;
+            break;
+        }
         if (result != 0) ++m_failures;
         if (m_sink != nullptr) m_sink->ItemDone(i, name, result, result != 0 ? context.error : std::string());
+    }
+    if (std::string error; !touched.Sync(error)) {
+        ++m_failures;
+        if (m_sink != nullptr) m_sink->ItemDone(count, std::string(), -1, error);
     }
     if (m_sink != nullptr) m_sink->Finished(cancelled);
     return m_failures;

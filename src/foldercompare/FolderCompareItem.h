@@ -3,6 +3,7 @@
 // from its children.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -70,11 +71,22 @@ struct FILEOPCONTEXT {
     // (and the items left without a side) to FinishBatch: many operations on
     // one folder then cost one roll-up, not one each.
     std::unordered_set<CFolderCompareItem*>* batch = nullptr;
+    // In a batch: the items whose children are to be paired anew at its end
+    // (a link to a folder was copied over one side).
+    std::vector<CFolderCompareItem*>* stale = nullptr;
+    // The run syncs the folders it changed once at its end; null: each
+    // operation syncs its own.
+    platform::CTouchedFolders* touched = nullptr;
+    const std::atomic<bool>* cancel = nullptr;  // stops a long copy
 };
 
-// Ends a batch of operations: drops the items left without a side and rolls
-// up every folder that changed and those above it, the deepest first.
-void FinishBatch(std::unordered_set<CFolderCompareItem*>& batch);
+// Ends a batch of operations: drops the items left without a side, rolls up
+// every folder that changed and those above it, the deepest first, and lets
+// the stale items build their children again when the tree is completed
+// (CFolderCompareDoc::CompleteAfterChanges).
+void FinishBatch(std::unordered_set<CFolderCompareItem*>& batch,
+                 std::vector<CFolderCompareItem*>* stale = nullptr,
+                 const FOLDERCOMPARESETTINGS* settings = nullptr);
 
 using CFolderCompareItemPtrArray = std::vector<std::unique_ptr<CFolderCompareItem>>;
 
@@ -180,6 +192,13 @@ public:
     // sides (1 left, 2 right). Delete, move and rename may delete this item:
     // context.itemRemoved then tells, and the item must not be used again.
     virtual int CopySide(int side, bool emptyFolderOnly, FILEOPCONTEXT& context);
+    // Copies side over the entry of another kind that holder has on the other
+    // side under this item's name (holder is this item or its twin of the
+    // other kind): the copy is made, the entry in the way deleted (to the
+    // Trash with FOF_ALLOWUNDO) as the scan saw it, then the copy put in its
+    // place. A folder is copied as the folder only. Nothing changes when the
+    // copy or the delete fails.
+    virtual int ReplaceSide(int side, CFolderCompareItem& holder, FILEOPCONTEXT& context);
     virtual int MoveSide(int side, FILEOPCONTEXT& context);
     virtual int DeleteSides(uint32_t mask, FILEOPCONTEXT& context);
     virtual int RenameSides(uint32_t mask, const std::string& newName, FILEOPCONTEXT& context);

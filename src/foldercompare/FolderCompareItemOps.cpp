@@ -71,6 +71,38 @@ int Fail(FILEOPCONTEXT& context, const std::string& error) {
     return -1;
 }
 
+// The row beside item whose target side holds an entry of item's name (of
+// another kind, so paired apart); null when there is none.
+const CFolderItem* OtherKindInTheWay(const CFolderCompareItem& item, int target) {
+    if (item.Side(target) != nullptr || item.parent == nullptr || !item.parent->children) return nullptr;
+    for (const auto& sibling : *item.parent->children) {
+        const CFolderItem* entry = sibling->Side(target);
+        if (sibling.get() != &item && entry != nullptr && entry->GetName() == item.GetName()) return entry;
+    }
+    return nullptr;
+}
+
+// The refusal of a copy or move onto an entry of another kind: only
+// synchronisation replaces one, as one step with its checks.
+int RefuseOtherKind(FILEOPCONTEXT& context, const CFolderItem& entry, int target) {
+    const char* kind = entry.IsLink() ? "a link" : entry.IsFolder() ? "a folder" : "a file";
+    return Fail(context, std::string(kind) + " of that name is on the " + SideName(target) +
+                             " side; nothing was changed");
+}
+
+ENTRYOPEXTRAS Extras(const FILEOPCONTEXT& context) {
+    ENTRYOPEXTRAS extras;
+    extras.touched = context.touched;
+    extras.cancel = context.cancel;
+    return extras;
+}
+
+// What the scan saw inside an entry that is a real folder (not a link to one).
+std::unique_ptr<platform::CScannedFolder> ScannedInside(const CFolderItem* entry) {
+    if (entry == nullptr || !entry->IsFolder() || entry->IsLink()) return nullptr;
+    return ScannedContents(*static_cast<const CFolder*>(entry));
+}
+
 // The parents of an item that changed: rolled up now, or at the end of the
 // batch.
 void RollUpAbove(CFolderCompareItem& item, FILEOPCONTEXT& context) {
@@ -83,7 +115,19 @@ void RollUpAbove(CFolderCompareItem& item, FILEOPCONTEXT& context) {
 
 }  // namespace
 
-void FinishBatch(std::unordered_set<CFolderCompareItem*>& batch) {
+void FinishBatch(std::unordered_set<CFolderCompareItem*>& batch, std::vector<CFolderCompareItem*>* stale,
+                 const FOLDERCOMPARESETTINGS* settings) {
+    // A link copied over a side leads somewhere else now: what is below it
+    // is paired again from the entries (the new one was read when it was made).
+    if (stale != nullptr) {
+        for (CFolderCompareItem* item : *stale) {
+            item->children.reset();
+            item->flags &= ~ITEM_CHILDREN_BUILT;
+            if (settings != nullptr) item->CompareByMethods(*settings);
+            batch.insert(item);
+        }
+        stale->clear();
+    }
     // The folders that changed and every folder above them, the deepest first.
     std::unordered_set<CFolderCompareItem*> seen;
     std::vector<std::pair<int, CFolderCompareItem*>> folders;
@@ -117,6 +161,8 @@ int CFolderCompareItem::CopySide(int side, bool emptyFolderOnly, FILEOPCONTEXT& 
     if (source == nullptr || !source->Exists())
         return Fail(context, "'" + GetName() + "': nothing on the " + SideName(side) + " side to copy");
     if (parent == nullptr) return Fail(context, "the compared folders themselves are not copied");
+    if (const CFolderItem* other = OtherKindInTheWay(*this, target))
+        return RefuseOtherKind(context, *other, target);
     if (parent->Side(target) == nullptr && parent->CopySide(side, true, context) != 0) return -1;
     CFolder* folder = AsFolder(parent->Side(target));
     if (folder == nullptr)
@@ -125,10 +171,40 @@ int CFolderCompareItem::CopySide(int side, bool emptyFolderOnly, FILEOPCONTEXT& 
         if (Side(target) != nullptr) return 0;
         if (folder->CreateSubfolder(source->GetName(), context.error) < 0) return -1;
     } else if (source->CopyToFolder(folder->GetTreePath(), context.shellFlags, false, Side(target),
-                                    context.error) != 0) {
+                                    context.error, Extras(context)) != 0) {
         return -1;
     }
     UpdateAfterCopy(side, !(source->IsFolder() && emptyFolderOnly), context);
+    return 0;
+}
+
+int CFolderCompareItem::ReplaceSide(int side, CFolderCompareItem& holder, FILEOPCONTEXT& context) {
+    context.itemRemoved = false;
+    const int target = 1 - side;
+    CFolderItem* source = Side(side);
+    CFolderItem* old = holder.Side(target);
+    if (source == nullptr || !source->Exists())
+        return Fail(context, "'" + GetName() + "': nothing on the " + SideName(side) + " side to copy");
+    const bool folderOnly = source->IsFolder() && !source->IsLink();
+    if (old == nullptr) return CopySide(side, folderOnly, context);  // nothing in the way any more
+    if (parent == nullptr || holder.parent != parent || old->GetName() != source->GetName())
+        return Fail(context, "'" + GetName() + "': what it would replace is not in its place");
+    CFolder* folder = AsFolder(parent->Side(target));
+    if (folder == nullptr) return Fail(context, "'" + GetName() + "': no folder on the " + SideName(target));
+    const std::unique_ptr<platform::CScannedFolder> inside = ScannedInside(old);
+    ENTRYOPEXTRAS extras = Extras(context);
+    extras.replaceOtherKind = true;
+    extras.replacedBelow = inside.get();
+    if (source->CopyToFolder(folder->GetTreePath(), context.shellFlags, folderOnly, old, context.error,
+                             extras) != 0)
+        return -1;
+    // The entry in the way is gone with what was below it; then the copy
+    // takes its place in the tree as a copy into an empty place does.
+    const std::string error = context.error;
+    holder.UpdateAfterDelete(target == 0 ? 1u : 2u, context);
+    context.itemRemoved = false;  // this item keeps its source side
+    UpdateAfterCopy(side, !folderOnly, context);
+    context.error = error;
     return 0;
 }
 
@@ -139,11 +215,14 @@ int CFolderCompareItem::MoveSide(int side, FILEOPCONTEXT& context) {
     if (source == nullptr || !source->Exists())
         return Fail(context, "'" + GetName() + "': nothing on the " + SideName(side) + " side to move");
     if (parent == nullptr) return Fail(context, "the compared folders themselves are not moved");
+    if (const CFolderItem* other = OtherKindInTheWay(*this, target))
+        return RefuseOtherKind(context, *other, target);
     if (parent->Side(target) == nullptr && parent->CopySide(side, true, context) != 0) return -1;
     CFolder* folder = AsFolder(parent->Side(target));
     if (folder == nullptr)
         return Fail(context, "'" + parent->Side(target)->GetFullPath() + "' is not a folder");
-    if (source->MoveToFolder(folder->GetTreePath(), context.shellFlags, Side(target), context.error) != 0)
+    if (source->MoveToFolder(folder->GetTreePath(), context.shellFlags, Side(target), context.error,
+                             Extras(context)) != 0)
         return -1;
     UpdateAfterMove(side, context);
     return 0;
@@ -151,9 +230,21 @@ int CFolderCompareItem::MoveSide(int side, FILEOPCONTEXT& context) {
 
 void CFolderCompareItem::UpdateAfterCopy(int side, bool withContents, FILEOPCONTEXT& context) {
     CFolder* folder = AsFolder(parent->Side(1 - side));
+    // A link was copied as a link: what is below it on the other side is
+    // whatever it leads to there, read when the children are paired anew.
+    const bool linkedFolder = Side(side)->IsLink() && Side(side)->IsFolder();
     // Every entry of a folder whose items are built belongs to an item, so
     // an item without a side here has no entry for it yet.
-    AttachCopy(side, withContents, *context.settings, Side(1 - side));
+    AttachCopy(side, withContents && !linkedFolder, *context.settings, Side(1 - side));
+    if (linkedFolder) {
+        if (context.stale != nullptr) {
+            context.stale->push_back(this);
+        } else {
+            children.reset();
+            flags &= ~ITEM_CHILDREN_BUILT;
+            CompareByMethods(*context.settings);
+        }
+    }
     Reread(folder);  // its time changed with the new entry
     RollUpAbove(*this, context);
     if (context.listener != nullptr) {
@@ -217,7 +308,11 @@ int CFolderCompareItem::DeleteSides(uint32_t mask, FILEOPCONTEXT& context) {
     std::string error;
     for (int side = 0; side < 2; ++side) {
         if (!InMask(mask, side) || Side(side) == nullptr) continue;
-        if (Side(side)->Delete(context.shellFlags, error) == 0)
+        // What the scan saw inside a folder is all that may go.
+        const std::unique_ptr<platform::CScannedFolder> inside = ScannedInside(Side(side));
+        ENTRYOPEXTRAS extras = Extras(context);
+        extras.below = inside.get();
+        if (Side(side)->Delete(context.shellFlags, error, extras) == 0)
             deleted |= side == 0 ? 1u : 2u;
         else
             failed = true;

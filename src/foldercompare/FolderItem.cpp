@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "foldercompare/Filters.h"
 #include "platform/Collate.h"
@@ -235,6 +236,44 @@ CFolderItem* CFolder::AddScanned(std::unique_ptr<CFolderItem> child, const FINDD
     child->separator = '/';
     child->FillFromFindData(data);
     return AddChild(std::move(child));
+}
+
+namespace {
+
+class CScannedEntries final : public platform::CScannedFolder {
+public:
+    explicit CScannedEntries(const CFolder& folder) : m_folder(folder) {}
+
+    bool Find(const std::string& name, platform::EXPECTEDENTRY& entry,
+              std::unique_ptr<platform::CScannedFolder>& below) const override {
+        // Looked up by name once for the whole folder: a delete asks for every entry.
+        if (!m_indexed) {
+            if (const CFolderItems* list = m_folder.Children())
+                for (int i = 0; i < list->GetCount(); ++i)
+                    m_byName.emplace((*list)[i]->path.str(), (*list)[i]);
+            m_indexed = true;
+        }
+        const auto found = m_byName.find(name);
+        if (found == m_byName.end()) return false;
+        const CFolderItem& item = *found->second;
+        entry = ExpectedEntry(item);
+        below.reset();
+        if (item.IsFolder() && entry.kind == platform::EntryKind::Folder)
+            below = ScannedContents(static_cast<const CFolder&>(item));
+        return true;
+    }
+
+private:
+    const CFolder& m_folder;
+    mutable bool m_indexed = false;
+    mutable std::unordered_map<std::string, const CFolderItem*> m_byName;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::CScannedFolder> ScannedContents(const CFolder& folder) {
+    if (!folder.IsScanned()) return nullptr;
+    return std::make_unique<CScannedEntries>(folder);
 }
 
 bool ApplyFilterToPair(CFolderItem* left, CFolderItem* right, const CComboFilters& filters) {

@@ -148,6 +148,11 @@ private:
 
 class CComboFilters;
 
+// What the scan saw inside a folder entry (its children, and theirs), for a
+// delete that must take nothing else: see platform::CScannedFolder. Null
+// when the folder was not read.
+std::unique_ptr<platform::CScannedFolder> ScannedContents(const CFolder& folder);
+
 // Applies the combined filter to each present side of a pair (the content
 // type is determined first when a type is excluded). True when the pair is
 // filtered out: every present side is excluded.

@@ -37,10 +37,18 @@ extern const SYNCTYPETEXT kSyncTypes[kSyncTypeCount];
 int FindSyncType(const std::string& word);
 
 // Why the folders of a comparison must not be synchronised by the type: a
-// side missing or unreadable, both sides one folder, or a mirror of an empty
-// folder onto one that is not (far more often a wrong or unmounted folder
-// than a wish). Empty when they may; the text starts in lower case.
+// side missing or unreadable, both sides one folder, one inside the other
+// (what one side gets would be taken from the other), or a mirror of a
+// folder that holds no files onto one that holds anything (far more often a
+// wrong or unmounted folder than a wish). Empty when they may; the text
+// starts in lower case.
 std::string SyncRefusal(const CFolderCompareContext& context, uint32_t rootStatus, int type);
+
+// Why no file operation may change the trees of a comparison whose folders
+// are one inside the other (what is done on one side also changes the
+// other); empty when none is. what names the refused work ("cannot
+// synchronize").
+std::string NestedRootsRefusal(const CFolderCompareContext& context, const std::string& what);
 
 // What an entry of the prepare lists does.
 enum SyncAction : int {
@@ -52,6 +60,9 @@ enum SyncAction : int {
     SYNC_DELETE_BOTH = 4,
     SYNC_MOVE_LEFT_TO_RIGHT = 5,
     SYNC_MOVE_RIGHT_TO_LEFT = 6,
+    // A temporary copy that an interrupted run left behind.
+    SYNC_REMOVE_LEFTOVER_LEFT = 7,
+    SYNC_REMOVE_LEFTOVER_RIGHT = 8,
 };
 
 // "%s - Copying from left to right" ... and the status line's "Copying from
@@ -63,7 +74,25 @@ struct SYNCENTRY {
     int action = SYNC_COPY_LEFT_TO_RIGHT;
     std::string path;  // below the compared roots, '/'-separated
     bool checked = true;
-    bool isFolder = false;
+    bool isFolder = false;  // a folder (not a link to one): counted as a folder
+    // A copy that puts its entry where the target side has one of another
+    // kind (a folder where a file or link goes, or the reverse): the item
+    // holding that entry (this item, or its twin of the same name). The copy
+    // is made first; the entry in the way goes only when it succeeded.
+    CFolderCompareItem* replaces = nullptr;
+    // A delete of an entry in the way of such a copy (the copy's item): done
+    // by that copy, or kept when it failed.
+    const CFolderCompareItem* replacedBy = nullptr;
+};
+
+// How many entries of a list, files (links included) and folders apart.
+struct SYNCCOUNT {
+    int files = 0;
+    int folders = 0;
+
+    int Entries() const { return files + folders; }
+    // "3 file(s)", "3 file(s) and 1 folder(s)".
+    std::string Text() const;
 };
 
 // Something below which nothing is synchronised: it could not be compared.
@@ -84,11 +113,15 @@ public:
     static constexpr const char* kHeading = "Prepare for Synchronization";
     static constexpr const char* kNoConfirmationText = "&No confirmation";
     static constexpr const char* kUseRecycleBinText = "&Use recycle bin if possible";
+    static constexpr const char* kLeftoversLabel = "Remove leftover temporary copies";
 
     // The left list acts on the left side (copy left to right, or delete on
     // the left), the right list on the right.
     std::vector<SYNCENTRY> lists[2];
     std::vector<SYNCSKIPPED> skipped;
+    // Temporary copies of interrupted runs on the sides the type writes to;
+    // the run removes them before anything else.
+    std::vector<SYNCENTRY> leftovers;
     bool noConfirmation = false;
     bool useRecycleBin = false;
 
@@ -96,23 +129,41 @@ public:
     // folder's rows before the folder, then its following siblings); the
     // progress advances per item and may stop it (false). Every file item
     // that differs goes into a list by the type and the time order. A
-    // mirror also deletes the target's one-sided folders that hold nothing
-    // but what it deletes, so that the target ends equal to the source.
+    // symbolic link is an entry of its own, never followed: copied as a
+    // link when its text differs, deleted as a link. A mirror also deletes
+    // the target's one-sided folders that hold nothing but what it deletes,
+    // so that the target ends equal to the source, and replaces an entry of
+    // another kind on the target by the source's (an update replaces none:
+    // such a name is skipped).
     bool Prepare(CFolderCompareItem& root, int type, int tolerance,
                  platform::CProgressSink* progress = nullptr);
-    // "Copy to Right: %d Files" ...: one line per list the type uses.
+    // "Copy to Right: %d Files" (", %d Folders" when the list has folders)
+    // ...: one line per list the type uses, all entries counted.
     std::vector<std::string> SummaryLines() const;
     // The label of a list for the type ("Copy to Right"); empty when the
     // type does not use it.
     std::string ListLabel(int list) const;
-    // The checked entries that delete files.
-    int DeleteCount() const;
+    // The checked entries that delete something, files and folders apart:
+    // what the confirmation and the command line's limit count.
+    SYNCCOUNT DeleteCount() const;
+    // The question before the run: "Synchronize the folders as listed?",
+    // after "N file(s) and M folder(s) will be deleted." (or moved to the
+    // Trash) when the run deletes anything.
+    std::string ConfirmationText() const;
     int CheckedCount() const;
     int Type() const { return m_type; }
 
 private:
     int Collect(CFolderCompareItem& item, platform::CProgressSink* progress, int& position, bool& stopped);
-    void Add(int list, CFolderCompareItem& item, int action);
+    SYNCENTRY& Add(int list, CFolderCompareItem& item, int action);
+    void CollectLink(CFolderCompareItem& child);
+    bool CollectTwins(CFolderCompareItem& folder, CFolderCompareItem& child, CFolderCompareItem& twin,
+                      platform::CProgressSink* progress, int& position, bool& stopped, int& rows);
+    int CollectSourceBelow(CFolderCompareItem& item, int source);
+    bool AddTargetSubtree(CFolderCompareItem& item, int target, const CFolderCompareItem* replacedBy);
+    void Skip(const CFolderCompareItem& item, const std::string& reason);
+    bool Leftover(CFolderCompareItem& child);
+    int SourceSide() const;
 
     int m_type = SYNC_UPDATE_RIGHT;
     int m_tolerance = 2;
@@ -124,13 +175,16 @@ public:
     virtual ~CSyncLog() = default;
     virtual void Started(int /*count*/) {}
     // A line of the log ("dir/a.txt - Copying from left to right", "OK",
-    // "ERROR!").
+    // "ERROR!"): names with their control characters escaped.
     virtual void AddLine(const std::string& line) = 0;
     // The current action ("Copying from left to right").
     virtual void SetStatus(const std::string& /*text*/) {}
     virtual void SetPosition(int /*position*/) {}
     // Why an entry failed.
     virtual void Failed(const SYNCENTRY& /*entry*/, const std::string& /*reason*/) {}
+    // Why the run as a whole failed at its end (the changed folders could
+    // not be synced to disk).
+    virtual void RunFailed(const std::string& /*reason*/) {}
 };
 
 class CSyncProcessPage {
@@ -140,10 +194,14 @@ public:
     static constexpr const char* kAborted = "Aborted!";
     static constexpr const char* kCloseButton = "Close";
 
-    // Does the checked entries, the left list first: copy with contents from
-    // a side, or delete a side. The cancel flag is tested before each entry.
-    // Returns the number of entries that failed; Status() is "Finished!" or
-    // "Aborted!".
+    // Removes the leftovers, then does the checked entries: the copies of
+    // both lists (the left list first), then the deletes, so that nothing is
+    // deleted whose copy failed: a delete of the same path as a failed copy,
+    // or of one above or below it, is kept and fails. Each entry changed
+    // since the comparison is left as it is and fails. The cancel flag is
+    // tested before each entry and between the chunks of a long copy. At the
+    // end the folders changed are synced to disk. Returns the number of
+    // entries that failed; Status() is "Finished!" or "Aborted!".
     int Run(CSyncPreparePage& prepare, const FOLDERCOMPARESETTINGS& settings, const std::atomic<bool>& cancel,
             CSyncLog& log);
     const std::string& Status() const { return m_status; }
@@ -152,7 +210,8 @@ public:
     static uint32_t ShellFlags(const CSyncPreparePage& prepare);
 
 private:
-    int DoEntry(SYNCENTRY& entry, FILEOPCONTEXT& context);
+    struct RUNSTATE;
+    int DoEntry(SYNCENTRY& entry, FILEOPCONTEXT& context, RUNSTATE& state);
 
     std::string m_status;
     bool m_aborted = false;

@@ -2,14 +2,21 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <functional>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -55,11 +62,21 @@ private:
 };
 
 constexpr int kTemporaryAttempts = 100;
-// Bytes one copy_file_range call may move.
-constexpr size_t kCopyChunk = size_t{1} << 30;
+// Bytes one copy_file_range call may move: small enough that a cancel is
+// seen within a moment on a slow disk.
+constexpr size_t kCopyChunk = size_t{64} << 20;
 constexpr size_t kReadBlock = 65536;
+// Folder descriptors a delete holds open at most, however deep the tree.
+constexpr size_t kMaxOpenFolders = 32;
+// Paths longer than this are shortened in messages.
+constexpr size_t kShortPathLimit = 240;
+constexpr std::string_view kTemporaryPrefix = ".corvatine-";
+// Threads that sync the folders a run changed, one more for each so many folders.
+constexpr size_t kSyncThreads = 8;
+constexpr size_t kFoldersPerSyncThread = 16;
+constexpr size_t kTemporaryRandom = 6;
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+std::string Quoted(const std::string& path) { return "'" + ShortPath(path) + "'"; }
 std::string LinkRefused(const std::string& path) {
     return Quoted(path) + " is a symbolic link; not followed";
 }
@@ -119,8 +136,8 @@ struct WALK {
 // Opens the folder name below dir (a path of path), never following a link;
 // with create, a missing folder is made (mode 0777 less the umask). The
 // descriptor is O_PATH: enough to walk on and to address entries below it.
-bool OpenChildFolder(int dir, const std::string& name, const std::string& path, bool create, CFd& fd,
-                     std::string& error, int* code) {
+bool OpenChildFolder(int dir, const std::string& name, const std::function<std::string()>& pathOf,
+                     bool create, CFd& fd, std::string& error, int* code) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int child = ::openat(dir, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (child >= 0) {
@@ -130,22 +147,23 @@ bool OpenChildFolder(int dir, const std::string& name, const std::string& path, 
         const int failure = errno;
         if (failure == ENOENT && create) {
             if (::mkdirat(dir, name.c_str(), 0777) == 0 || errno == EEXIST) continue;
-            if (code != nullptr) *code = errno;
-            error = "cannot create folder " + path + ": " + ErrorText(errno);
+            const int reason = errno;
+            if (code != nullptr) *code = reason;
+            error = "cannot create folder " + ShortPath(pathOf()) + ": " + ErrorText(reason);
             return false;
         }
         struct stat st;
         if ((failure == ELOOP || failure == ENOTDIR) && StatNoFollow(dir, name, st) && S_ISLNK(st.st_mode)) {
             if (code != nullptr) *code = ELOOP;
-            error = LinkRefused(path);
+            error = LinkRefused(pathOf());
             return false;
         }
         if (code != nullptr) *code = failure;
-        error = "cannot open " + path + ": " + ErrorText(failure);
+        error = "cannot open " + ShortPath(pathOf()) + ": " + ErrorText(failure);
         return false;
     }
     if (code != nullptr) *code = ENOENT;
-    error = "cannot open " + path + ": " + ErrorText(ENOENT);
+    error = "cannot open " + ShortPath(pathOf()) + ": " + ErrorText(ENOENT);
     return false;
 }
 
@@ -163,11 +181,16 @@ bool OpenFolderBelow(const std::string& root, const std::vector<std::string>& pa
         error = "cannot open " + rootPath + ": " + ErrorText(errno);
         return false;
     }
-    std::string path = root;
     for (size_t i = 0; i < count; ++i) {
-        path = JoinPath(path, parts[i]);
+        // The path for a message is built only when one is needed: a tree may
+        // be thousands of levels deep.
+        const auto pathOf = [&] {
+            std::string path = root;
+            for (size_t j = 0; j <= i; ++j) path = JoinPath(path, parts[j]);
+            return path;
+        };
         CFd child;
-        if (!OpenChildFolder(fd.Get(), parts[i], path, create, child, error, code)) return false;
+        if (!OpenChildFolder(fd.Get(), parts[i], pathOf, create, child, error, code)) return false;
         fd = std::move(child);
     }
     return true;
@@ -181,8 +204,7 @@ bool WalkToEntry(const TREEPATH& entry, bool create, WALK& walk, std::string& er
         error = Quoted(entry.FullPath()) + " is not a path below " + entry.root;
         return false;
     }
-    walk.path = entry.root;
-    for (const std::string& part : parts) walk.path = JoinPath(walk.path, part);
+    walk.path = entry.FullPath();
     if (parts.empty()) {
         walk.isRoot = true;
         walk.name = entry.root.empty() ? std::string(".") : entry.root;
@@ -203,29 +225,6 @@ bool WalkToEntryBelowRoot(const TREEPATH& entry, const char* verb, WALK& walk, s
         return false;
     }
     return true;
-}
-
-// Whether the entry is still as the scan saw it. False with error set when it
-// is not (or cannot be looked at); what is "copied" or "replaced" names the
-// operation that is refused.
-bool StillAsScanned(const EXPECTEDENTRY& expected, int dir, const std::string& name, const std::string& path,
-                    const char* refused, std::string& error) {
-    if (!expected.check) return true;
-    FINDDATA now;
-    const bool exists = FindEntryAt(dir, name, now);
-    if (!exists && errno != ENOENT) {
-        error = "cannot examine " + path + ": " + ErrorText(errno);
-        return false;
-    }
-    bool same = exists == expected.exists;
-    if (same && exists) {
-        if (now.attributes & FILE_ATTRIBUTE_DIRECTORY)
-            same = expected.size == 0;
-        else
-            same = now.Size() == expected.size && now.lastWriteTime == expected.lastWriteTime;
-    }
-    if (!same) error = Quoted(path) + " was changed since it was compared; not " + refused;
-    return same;
 }
 
 struct timespec ToTimespec(FILETIME time) {
@@ -250,162 +249,16 @@ bool ChmodNoFollow(int dir, const std::string& name, mode_t mode) {
     return ::fchmodat(dir, name.c_str(), mode, 0) == 0;
 }
 
-// A fresh temporary name beside name: "." + name + "." + six random
-// characters, shortened to fit the system's limit on a name.
-std::string TemporaryName(const std::string& name) {
-    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    unsigned char random[6];
-    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
-        static unsigned counter = 0;
-        const unsigned seed = static_cast<unsigned>(::getpid()) * 2654435761u + ++counter;
-        for (size_t i = 0; i < sizeof random; ++i) random[i] = static_cast<unsigned char>(seed >> (i * 5));
-    }
-    std::string suffix = ".";
-    for (unsigned char byte : random) suffix += kChars[byte % (sizeof kChars - 1)];
-    const size_t room = NAME_MAX - 1 - suffix.size();
-    return "." + name.substr(0, room) + suffix;
-}
-
-// Moves the file's bytes, with copy_file_range where the file systems allow
-// it, else by reading and writing. False with errno set.
-bool CopyBytes(int from, int to) {
-    bool first = true;
-    for (;;) {
-        const ssize_t n = ::copy_file_range(from, nullptr, to, nullptr, kCopyChunk, 0);
-        if (n > 0) {
-            first = false;
-            continue;
-        }
-        if (n == 0) return true;
-        if (errno == EINTR) continue;
-        if (first && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                      errno == EPERM || errno == ETXTBSY))
-            break;
-        return false;
-    }
-    std::vector<char> block(kReadBlock);
-    for (;;) {
-        const int64_t n = TransferFully(TransferKind::Read, block.size(), [&](size_t done, size_t rest) {
-            return ::read(from, block.data() + done, rest);
-        });
-        if (n < 0) return false;
-        if (TransferFully(TransferKind::Write, static_cast<size_t>(n), [&](size_t done, size_t rest) {
-                return SysCalls().write(to, block.data() + done, rest);
-            }) < 0)
-            return false;
-        if (static_cast<size_t>(n) < block.size()) return true;
-    }
-}
-
 // The source's permission bits for a copy the caller owns: set-user and
 // set-group ids only when the copy keeps the source's owner and group.
 mode_t CopiedMode(const struct stat& st) {
+    // The process's ids, asked once: a run copies thousands of files.
+    static const uid_t user = ::geteuid();
+    static const gid_t group = ::getegid();
     mode_t mode = st.st_mode & 07777;
-    if (st.st_uid != ::geteuid()) mode &= ~S_ISUID;
-    if (st.st_gid != ::getegid()) mode &= ~S_ISGID;
+    if (st.st_uid != user) mode &= ~S_ISUID;
+    if (st.st_gid != group) mode &= ~S_ISGID;
     return mode;
-}
-
-struct COPYJOB {
-    const COPYOPTIONS& options;
-    const EXPECTEDENTRY* target;  // checked right before the top entry is put in place
-};
-
-bool CopyAt(int srcDir, const std::string& name, const std::string& srcPath, int dstDir,
-            const std::string& dstPath, const COPYJOB& job, bool contents, std::string& error);
-
-// Puts a finished temporary in the target's place, checking once more that
-// the target was not changed meanwhile; the temporary goes on failure.
-bool PutInPlace(int dstDir, const std::string& temporary, const std::string& name, const std::string& dstPath,
-                const COPYJOB& job, std::string& error) {
-    if (job.target != nullptr && !StillAsScanned(*job.target, dstDir, name, dstPath, "replaced", error)) {
-        ::unlinkat(dstDir, temporary.c_str(), 0);
-        return false;
-    }
-    if (::renameat(dstDir, temporary.c_str(), dstDir, name.c_str()) != 0) {
-        error = "cannot replace " + dstPath + ": " + ErrorText(errno);
-        ::unlinkat(dstDir, temporary.c_str(), 0);
-        return false;
-    }
-    return true;
-}
-
-bool CopyFileAt(int srcDir, const std::string& name, const std::string& srcPath, const struct stat& source,
-                int dstDir, const std::string& dstPath, bool replacing, const COPYJOB& job,
-                std::string& error) {
-    CFd in(::openat(srcDir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat st;
-    if (!in.IsOpen() || ::fstat(in.Get(), &st) != 0) {
-        error = "cannot read " + srcPath + ": " + ErrorText(errno);
-        return false;
-    }
-    if (!S_ISREG(st.st_mode) || st.st_ino != source.st_ino) {
-        error = "cannot copy " + srcPath + ": it was replaced while it was copied";
-        return false;
-    }
-    std::string temporary;
-    CFd out;
-    for (int attempt = 0; attempt < kTemporaryAttempts && !out.IsOpen(); ++attempt) {
-        temporary = TemporaryName(name);
-        out.Reset(
-            ::openat(dstDir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (!out.IsOpen() && errno != EEXIST) break;
-    }
-    if (!out.IsOpen()) {
-        error = "cannot create a file in " + PathParentFolder(dstPath) + ": " + ErrorText(errno);
-        return false;
-    }
-    const auto fail = [&](const std::string& what) {
-        error = what + ": " + ErrorText(errno);
-        out.Reset();
-        ::unlinkat(dstDir, temporary.c_str(), 0);
-        return false;
-    };
-    if (!CopyBytes(in.Get(), out.Get())) return fail("cannot copy " + srcPath + " to " + dstPath);
-    if (::fchmod(out.Get(), CopiedMode(st)) != 0) return fail("cannot set the permissions of " + dstPath);
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::futimens(out.Get(), times) != 0) return fail("cannot set the times of " + dstPath);
-    // The old contents must not be lost to a crash between the rename and the
-    // write-back of the new ones.
-    if (replacing && SysCalls().fsync(out.Get()) != 0) return fail("cannot write " + dstPath);
-    if (::close(out.Release()) != 0) {
-        error = "cannot write " + dstPath + ": " + ErrorText(errno);
-        ::unlinkat(dstDir, temporary.c_str(), 0);
-        return false;
-    }
-    return PutInPlace(dstDir, temporary, name, dstPath, job, error);
-}
-
-bool CopyLinkAt(int srcDir, const std::string& name, const std::string& srcPath, const struct stat& st,
-                int dstDir, const std::string& dstPath, const COPYJOB& job, std::string& error) {
-    std::vector<char> buffer(static_cast<size_t>(st.st_size > 0 ? st.st_size : 256) + 1);
-    ssize_t n;
-    while ((n = ::readlinkat(srcDir, name.c_str(), buffer.data(), buffer.size())) >= 0 &&
-           static_cast<size_t>(n) == buffer.size())
-        buffer.resize(buffer.size() * 2);  // the link grew meanwhile
-    if (n < 0) {
-        error = "cannot read the link " + srcPath + ": " + ErrorText(errno);
-        return false;
-    }
-    const std::string text(buffer.data(), static_cast<size_t>(n));
-    std::string temporary;
-    int result = -1;
-    for (int attempt = 0; attempt < kTemporaryAttempts && result != 0; ++attempt) {
-        temporary = TemporaryName(name);
-        result = ::symlinkat(text.c_str(), dstDir, temporary.c_str());
-        if (result != 0 && errno != EEXIST) break;
-    }
-    if (result != 0) {
-        error = "cannot create a link in " + PathParentFolder(dstPath) + ": " + ErrorText(errno);
-        return false;
-    }
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::utimensat(dstDir, temporary.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-        error = "cannot set the times of " + dstPath + ": " + ErrorText(errno);
-        ::unlinkat(dstDir, temporary.c_str(), 0);
-        return false;
-    }
-    return PutInPlace(dstDir, temporary, name, dstPath, job, error);
 }
 
 // The names in an open folder, "." and ".." left out. False with errno set.
@@ -447,90 +300,6 @@ bool SetFolderModeAndTimes(int dstDir, const std::string& name, const std::strin
     return true;
 }
 
-bool CopyFolderAt(int srcDir, const std::string& name, const std::string& srcPath, const struct stat& st,
-                  int dstDir, const std::string& dstPath, bool targetExists, const COPYJOB& job,
-                  bool contents, std::string& error) {
-    if (!targetExists) {
-        // Owner-only until it is filled, so that even a read-only source
-        // folder can be filled; its own mode comes last.
-        if (::mkdirat(dstDir, name.c_str(), 0700) != 0) {
-            error = "cannot create folder " + dstPath + ": " + ErrorText(errno);
-            return false;
-        }
-    } else if (!contents) {
-        return true;
-    }
-    if (!contents) return SetFolderModeAndTimes(dstDir, name, dstPath, st, error);
-
-    CFd from(::openat(srcDir, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    std::vector<std::string> names;
-    if (!from.IsOpen() || !ListNames(from.Get(), names)) {
-        error = "cannot read folder " + srcPath + ": " + ErrorText(errno);
-        return false;
-    }
-    CFd to;
-    if (!OpenChildFolder(dstDir, name, dstPath, false, to, error, nullptr)) return false;
-    std::string firstError;
-    const COPYJOB childJob{job.options, nullptr};
-    for (const std::string& child : names) {
-        if (job.options.cancel != nullptr && job.options.cancel->load()) {
-            error = "copying " + srcPath + " was cancelled";
-            return false;
-        }
-        std::string childError;
-        if (!CopyAt(from.Get(), child, JoinPath(srcPath, child), to.Get(), JoinPath(dstPath, child), childJob,
-                    true, childError) &&
-            firstError.empty())
-            firstError = childError;
-    }
-    if (!SetFolderModeAndTimes(dstDir, name, dstPath, st, error)) return false;
-    if (!firstError.empty()) {
-        error = firstError;
-        return false;
-    }
-    return true;
-}
-
-bool CopyAt(int srcDir, const std::string& name, const std::string& srcPath, int dstDir,
-            const std::string& dstPath, const COPYJOB& job, bool contents, std::string& error) {
-    struct stat st;
-    if (!StatNoFollow(srcDir, name, st)) {
-        error = "cannot copy " + srcPath + ": " + ErrorText(errno);
-        return false;
-    }
-    struct stat old;
-    const bool targetExists = StatNoFollow(dstDir, name, old);
-    if (!targetExists && errno != ENOENT) {
-        error = "cannot examine " + dstPath + ": " + ErrorText(errno);
-        return false;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        if (targetExists && S_ISLNK(old.st_mode)) {
-            error = LinkRefused(dstPath);
-            return false;
-        }
-        if (targetExists && !S_ISDIR(old.st_mode)) {
-            error = "cannot copy " + srcPath + " to " + dstPath + ": a file of that name is in the way";
-            return false;
-        }
-        return CopyFolderAt(srcDir, name, srcPath, st, dstDir, dstPath, targetExists, job, contents, error);
-    }
-    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
-        error = "cannot copy " + srcPath + ": not a regular file";
-        return false;
-    }
-    if (targetExists && S_ISDIR(old.st_mode)) {
-        error = "cannot copy " + srcPath + " to " + dstPath + ": a folder of that name is in the way";
-        return false;
-    }
-    if (targetExists && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode)) {
-        error = "cannot replace " + dstPath + ": not a regular file";
-        return false;
-    }
-    if (S_ISLNK(st.st_mode)) return CopyLinkAt(srcDir, name, srcPath, st, dstDir, dstPath, job, error);
-    return CopyFileAt(srcDir, name, srcPath, st, dstDir, dstPath, targetExists, job, error);
-}
-
 // Whether the open folder is the folder (device, inode) or lies below it,
 // found by walking up through "..". A copy of a folder into itself would grow
 // without end.
@@ -546,63 +315,6 @@ bool IsSameOrBelow(int folder, dev_t device, ino_t inode) {
         if (up.st_dev == st.st_dev && up.st_ino == st.st_ino) return false;  // the top
         current = std::move(parent);
     }
-    return false;
-}
-
-// The source's folder, the target folder (created when missing), and the
-// checks both operations share. verb names the operation in messages.
-bool PrepareTransfer(const TREEPATH& source, const TREEPATH& targetFolder, const COPYOPTIONS& options,
-                     const char* verb, const char* refused, WALK& from, CFd& to, std::string& dstPath,
-                     std::string& error) {
-    if (!WalkToEntryBelowRoot(source, verb, from, error)) return false;
-    struct stat st;
-    if (!StatNoFollow(from.Dir(), from.name, st)) {
-        error = "cannot " + std::string(verb) + " " + from.path + ": " + ErrorText(errno);
-        return false;
-    }
-    if (!StillAsScanned(options.source, from.Dir(), from.name, from.path, refused, error)) return false;
-    // Checked before the target folder is made, so that nothing is left behind.
-    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode) && !S_ISDIR(st.st_mode)) {
-        error = "cannot " + std::string(verb) + " " + from.path + ": not a regular file";
-        return false;
-    }
-    std::vector<std::string> parts;
-    if (!SplitRelative(targetFolder.relative, parts)) {
-        error = Quoted(targetFolder.FullPath()) + " is not a path below " + targetFolder.root;
-        return false;
-    }
-    if (!OpenFolderBelow(targetFolder.root, parts, parts.size(), true, to, error)) return false;
-    dstPath = JoinPath(targetFolder.FullPath(), from.name);
-    if (S_ISDIR(st.st_mode) && IsSameOrBelow(to.Get(), st.st_dev, st.st_ino)) {
-        error = "cannot " + std::string(verb) + " " + from.path + " into " + targetFolder.FullPath() +
-                ": a folder cannot go into itself";
-        return false;
-    }
-    return StillAsScanned(options.target, to.Get(), from.name, dstPath, "replaced", error);
-}
-
-bool DeleteAt(int dir, const std::string& name, const std::string& path, std::string& error) {
-    struct stat st;
-    if (!StatNoFollow(dir, name, st)) {
-        error = "cannot delete " + path + ": " + ErrorText(errno);
-        return false;
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        if (::unlinkat(dir, name.c_str(), 0) == 0) return true;
-        error = "cannot delete " + path + ": " + ErrorText(errno);
-        return false;
-    }
-    CFd folder(::openat(dir, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    std::vector<std::string> names;
-    if (!folder.IsOpen() || !ListNames(folder.Get(), names)) {
-        error = "cannot read folder " + path + ": " + ErrorText(errno);
-        return false;
-    }
-    for (const std::string& child : names)
-        if (!DeleteAt(folder.Get(), child, JoinPath(path, child), error)) return false;
-    folder.Reset();
-    if (::unlinkat(dir, name.c_str(), AT_REMOVEDIR) == 0) return true;
-    error = "cannot delete " + path + ": " + ErrorText(errno);
     return false;
 }
 
@@ -628,9 +340,755 @@ bool RenameNoReplace(int dir, const std::string& from, const std::string& to) {
     return ::renameat(dir, from.c_str(), dir, to.c_str()) == 0;
 }
 
+// Whether what is there now is what the scan saw (both existing).
+bool SameAsScanned(const EXPECTEDENTRY& expected, const FINDDATA& now) {
+    // A folder's time changes with what is added to it, and a link's size
+    // and time are those of what it names, which this run may have replaced:
+    // both are told by their kind.
+    const EntryKind kind = EntryKindOf(now.attributes);
+    if (kind != expected.kind) return false;
+    return kind == EntryKind::Folder || kind == EntryKind::Link ||
+           (now.Size() == expected.size && now.lastWriteTime == expected.lastWriteTime);
+}
+
+// Whether the entry is now what the scan saw. False with error set when it
+// is not (or cannot be looked at); refused names what is not done
+// ("copied", "replaced", "deleted").
+bool StillAsScanned(const EXPECTEDENTRY& expected, int dir, const std::string& name, const std::string& path,
+                    const char* refused, std::string& error) {
+    if (!expected.check) return true;
+    FINDDATA now;
+    const bool exists = FindEntryAt(dir, name, now);
+    if (!exists && errno != ENOENT) {
+        error = "cannot examine " + ShortPath(path) + ": " + ErrorText(errno);
+        return false;
+    }
+    const bool same = exists == expected.exists && (!exists || SameAsScanned(expected, now));
+    if (!same) error = Quoted(path) + " was changed since it was compared; not " + refused;
+    return same;
+}
+
+// Syncs an open folder so that the names changed in it last, or leaves that
+// to the run's list of touched folders.
+void FolderChanged(int dir, const std::string& path, CTouchedFolders* touched) {
+    if (touched != nullptr) {
+        touched->Add(path);
+        return;
+    }
+    CFd folder(::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.IsOpen()) (void)SysCalls().fsync(folder.Get());
+}
+
+// Moves the bytes of [offset, end) with copy_file_range where the file
+// systems allow it, else by reading and writing. False with errno set
+// (ECANCELED when cancelled).
+bool CopyRange(int from, int to, off_t offset, off_t end, bool& rangeCopy, const std::atomic<bool>* cancel) {
+    std::vector<char> block;
+    while (offset < end) {
+        if (cancel != nullptr && cancel->load()) {
+            errno = ECANCELED;
+            return false;
+        }
+        const size_t want =
+            static_cast<size_t>(std::min<off_t>(end - offset, static_cast<off_t>(kCopyChunk)));
+        if (rangeCopy) {
+            off_t in = offset, out = offset;
+            const ssize_t n = SysCalls().copyFileRange(from, &in, to, &out, want, 0);
+            if (n > 0) {
+                offset += n;
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n == 0) {  // the file shrank meanwhile
+                errno = EIO;
+                return false;
+            }
+            if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+                errno != EPERM && errno != ETXTBSY)
+                return false;
+            rangeCopy = false;
+        }
+        if (block.empty()) block.resize(kReadBlock);
+        const size_t piece = std::min(want, block.size());
+        const int64_t n = TransferFully(TransferKind::Read, piece, [&](size_t done, size_t rest) {
+            return ::pread(from, block.data() + done, rest, offset + static_cast<off_t>(done));
+        });
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        const off_t at = offset;
+        if (TransferFully(TransferKind::Write, static_cast<size_t>(n), [&](size_t done, size_t rest) {
+                if (::lseek(to, at + static_cast<off_t>(done), SEEK_SET) < 0) return static_cast<ssize_t>(-1);
+                return SysCalls().write(to, block.data() + done, rest);
+            }) < 0)
+            return false;
+        offset += n;
+    }
+    return true;
+}
+
+// Copies a file of size bytes (blocks of 512 bytes allocated) with its holes
+// kept as holes: only the ranges that hold data are moved, and the size is
+// set last. A file with as many blocks as bytes has no hole and is copied
+// whole. False with errno set.
+bool CopyBytes(int from, int to, off_t size, blkcnt_t blocks, const std::atomic<bool>* cancel) {
+    bool rangeCopy = true;
+    if (blocks * 512 >= size) return CopyRange(from, to, 0, size, rangeCopy, cancel);
+    off_t offset = 0;
+    while (offset < size) {
+        off_t data = ::lseek(from, offset, SEEK_DATA);
+        off_t hole = size;
+        if (data < 0) {
+            if (errno == ENXIO) break;  // nothing but a hole up to the end
+            if (errno != EINVAL && errno != EOPNOTSUPP) return false;
+            data = offset;  // the file system cannot tell: all of it is data
+        } else {
+            hole = ::lseek(from, data, SEEK_HOLE);
+            if (hole < 0 || hole > size) hole = size;
+        }
+        if (data >= size) break;
+        if (!CopyRange(from, to, data, hole, rangeCopy, cancel)) return false;
+        offset = hole;
+    }
+    return ::ftruncate(to, size) == 0;  // a hole at the end
+}
+
+struct COPYJOB {
+    const COPYOPTIONS& options;
+    const EXPECTEDENTRY* target;  // checked right before the top entry is put in place
+};
+
+bool CopyAt(int srcDir, const std::string& name, const std::string& srcPath, int dstDir,
+            const std::string& dstName, const std::string& dstPath, const COPYJOB& job, bool contents,
+            std::string& error);
+
+// Puts a finished temporary in the target's place, checking once more that
+// the target was not changed meanwhile; the temporary goes on failure.
+bool PutInPlace(int dstDir, const std::string& temporary, const std::string& name, const std::string& dstPath,
+                const COPYJOB& job, std::string& error) {
+    if (job.target != nullptr && !StillAsScanned(*job.target, dstDir, name, dstPath, "replaced", error)) {
+        ::unlinkat(dstDir, temporary.c_str(), 0);
+        return false;
+    }
+    if (::renameat(dstDir, temporary.c_str(), dstDir, name.c_str()) != 0) {
+        error = "cannot replace " + ShortPath(dstPath) + ": " + ErrorText(errno);
+        ::unlinkat(dstDir, temporary.c_str(), 0);
+        return false;
+    }
+    FolderChanged(dstDir, PathParentFolder(dstPath), job.options.touched);
+    return true;
+}
+
+// Copies a regular file to a fresh temporary name in dstDir, locked while it
+// is written (so that a later run can tell an abandoned one). temporary
+// receives the name. False with error set; nothing is left behind then.
+bool CopyFileToTemporary(int srcDir, const std::string& name, const std::string& srcPath,
+                         const struct stat& source, int dstDir, const std::string& dstName,
+                         const std::string& dstPath, const COPYJOB& job, std::string& temporary,
+                         std::string& error) {
+    CFd in(::openat(srcDir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st;
+    if (!in.IsOpen() || ::fstat(in.Get(), &st) != 0) {
+        error = "cannot read " + ShortPath(srcPath) + ": " + ErrorText(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode) || st.st_ino != source.st_ino) {
+        error = "cannot copy " + ShortPath(srcPath) + ": it was replaced while it was copied";
+        return false;
+    }
+    CFd out;
+    for (int attempt = 0; attempt < kTemporaryAttempts && !out.IsOpen(); ++attempt) {
+        temporary = TemporaryCopyName(dstName);
+        out.Reset(
+            ::openat(dstDir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!out.IsOpen() && errno != EEXIST) break;
+    }
+    if (!out.IsOpen()) {
+        error = "cannot create a file in " + ShortPath(PathParentFolder(dstPath)) + ": " + ErrorText(errno);
+        return false;
+    }
+    (void)::flock(out.Get(), LOCK_EX | LOCK_NB);
+    const auto fail = [&](const std::string& what) {
+        const int reason = errno;
+        error = what + ": " + (reason == ECANCELED ? std::string("cancelled") : ErrorText(reason));
+        out.Reset();
+        ::unlinkat(dstDir, temporary.c_str(), 0);
+        return false;
+    };
+    if (!CopyBytes(in.Get(), out.Get(), st.st_size, st.st_blocks, job.options.cancel))
+        return fail("cannot copy " + ShortPath(srcPath) + " to " + ShortPath(dstPath));
+    if (::fchmod(out.Get(), CopiedMode(st)) != 0)
+        return fail("cannot set the permissions of " + ShortPath(dstPath));
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (::futimens(out.Get(), times) != 0) return fail("cannot set the times of " + ShortPath(dstPath));
+    if (::close(out.Release()) != 0) {
+        error = "cannot write " + ShortPath(dstPath) + ": " + ErrorText(errno);
+        ::unlinkat(dstDir, temporary.c_str(), 0);
+        return false;
+    }
+    return true;
+}
+
+// Makes a link with the source link's text (and times) under a fresh
+// temporary name in dstDir.
+bool CopyLinkToTemporary(int srcDir, const std::string& name, const std::string& srcPath,
+                         const struct stat& st, int dstDir, const std::string& dstName,
+                         const std::string& dstPath, std::string& temporary, std::string& error) {
+    std::vector<char> buffer(static_cast<size_t>(st.st_size > 0 ? st.st_size : 256) + 1);
+    ssize_t n;
+    while ((n = ::readlinkat(srcDir, name.c_str(), buffer.data(), buffer.size())) >= 0 &&
+           static_cast<size_t>(n) == buffer.size())
+        buffer.resize(buffer.size() * 2);  // the link grew meanwhile
+    if (n < 0) {
+        error = "cannot read the link " + ShortPath(srcPath) + ": " + ErrorText(errno);
+        return false;
+    }
+    const std::string text(buffer.data(), static_cast<size_t>(n));
+    int result = -1;
+    for (int attempt = 0; attempt < kTemporaryAttempts && result != 0; ++attempt) {
+        temporary = TemporaryCopyName(dstName);
+        result = ::symlinkat(text.c_str(), dstDir, temporary.c_str());
+        if (result != 0 && errno != EEXIST) break;
+    }
+    if (result != 0) {
+        error = "cannot create a link in " + ShortPath(PathParentFolder(dstPath)) + ": " + ErrorText(errno);
+        return false;
+    }
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (::utimensat(dstDir, temporary.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+        error = "cannot set the times of " + ShortPath(dstPath) + ": " + ErrorText(errno);
+        ::unlinkat(dstDir, temporary.c_str(), 0);
+        return false;
+    }
+    return true;
+}
+
+// One folder on the way down a delete.
+struct DELETEFRAME {
+    std::string name;  // in the folder of the frame before it (the first: in the caller's folder)
+    CFd fd;            // O_PATH while open: only the deepest few are held
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::vector<std::string> names;  // the folder's entries, as listed
+    size_t next = 0;
+    std::unique_ptr<CScannedFolder> ownScan;
+    const CScannedFolder* scan = nullptr;  // what the scan saw inside; null: not checked
+    bool kept = false;                     // something inside stays, and so does the folder
+};
+
+// The path of an entry of the deepest frame (or of that frame with an empty
+// name), for a message only.
+std::string FramePath(const std::string& top, const std::vector<DELETEFRAME>& frames,
+                      const std::string& name) {
+    std::string path = top;
+    for (size_t i = 1; i < frames.size(); ++i) path = JoinPath(path, frames[i].name);
+    return name.empty() ? path : JoinPath(path, name);
+}
+
+// Deletes (remove) or only checks (not remove, before a move to the Trash)
+// the entry name of the open folder dir, whose path is path: see DeleteEntry.
+// Iterative, so that neither the stack nor the descriptors grow with the
+// depth of the tree; a folder left behind on the way up is reopened through
+// ".." only when it is still the folder that was walked down (device, inode).
+bool DeleteTreeAt(int dir, const std::string& name, const std::string& path, const EXPECTEDENTRY& expected,
+                  const CScannedFolder* below, bool remove, CTouchedFolders* touched, std::string& error) {
+    const char* refused = remove ? "deleted" : "moved to the Trash";
+    if (!StillAsScanned(expected, dir, name, path, refused, error)) return false;
+    struct stat st;
+    if (!StatNoFollow(dir, name, st)) {
+        error = "cannot delete " + ShortPath(path) + ": " + ErrorText(errno);
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        if (!remove) return true;
+        if (::unlinkat(dir, name.c_str(), 0) != 0) {
+            error = "cannot delete " + ShortPath(path) + ": " + ErrorText(errno);
+            return false;
+        }
+        FolderChanged(dir, PathParentFolder(path), touched);
+        return true;
+    }
+    if (!remove && below == nullptr) return true;  // nothing known below to check it against
+    std::vector<DELETEFRAME> frames;
+    std::string keptPath, keptReason;
+    const auto keep = [&](DELETEFRAME& frame, const std::string& child, const char* reason) {
+        frame.kept = true;
+        if (keptPath.empty()) {
+            keptPath = FramePath(path, frames, child);
+            keptReason = reason;
+        }
+    };
+    // Opens the folder child of the deepest frame (or name of dir) as a new frame.
+    const auto descend = [&](int parent, const std::string& child, const CScannedFolder* scan,
+                             std::unique_ptr<CScannedFolder> ownScan) {
+        DELETEFRAME frame;
+        frame.name = child;
+        frame.fd.Reset(::openat(parent, child.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat here;
+        if (!frame.fd.IsOpen() || ::fstat(frame.fd.Get(), &here) != 0 ||
+            !ListNames(frame.fd.Get(), frame.names)) {
+            const int reason = errno;
+            error = "cannot read folder " + ShortPath(FramePath(path, frames, frames.empty() ? "" : child)) +
+                    ": " + ErrorText(reason);
+            return false;
+        }
+        frame.device = here.st_dev;
+        frame.inode = here.st_ino;
+        frame.ownScan = std::move(ownScan);
+        frame.scan = frame.ownScan ? frame.ownScan.get() : scan;
+        frames.push_back(std::move(frame));
+        if (frames.size() > kMaxOpenFolders) frames[frames.size() - 1 - kMaxOpenFolders].fd.Reset();
+        return true;
+    };
+    if (!descend(dir, name, below, nullptr)) return false;
+    while (!frames.empty()) {
+        DELETEFRAME& frame = frames.back();
+        if (frame.next < frame.names.size()) {
+            const std::string child = frame.names[frame.next++];
+            EXPECTEDENTRY seen;
+            std::unique_ptr<CScannedFolder> inside;
+            if (frame.scan != nullptr) {
+                if (!frame.scan->Find(child, seen, inside)) {
+                    keep(frame, child, "it was not there when the folders were compared");
+                    if (!remove) break;
+                    continue;
+                }
+                FINDDATA now;
+                if (!FindEntryAt(frame.fd.Get(), child, now)) {
+                    if (errno == ENOENT) continue;  // gone meanwhile
+                    error = "cannot examine " + ShortPath(FramePath(path, frames, child)) + ": " +
+                            ErrorText(errno);
+                    return false;
+                }
+                if (!SameAsScanned(seen, now)) {
+                    keep(frame, child, "it was changed since it was compared");
+                    if (!remove) break;
+                    continue;
+                }
+            }
+            struct stat entry;
+            if (!StatNoFollow(frame.fd.Get(), child, entry)) {
+                if (errno == ENOENT) continue;
+                error =
+                    "cannot delete " + ShortPath(FramePath(path, frames, child)) + ": " + ErrorText(errno);
+                return false;
+            }
+            if (S_ISDIR(entry.st_mode)) {
+                const CScannedFolder* scan = frame.scan != nullptr ? inside.get() : nullptr;
+                if (!descend(frame.fd.Get(), child, scan, std::move(inside))) return false;
+                continue;
+            }
+            if (remove && ::unlinkat(frame.fd.Get(), child.c_str(), 0) != 0) {
+                error =
+                    "cannot delete " + ShortPath(FramePath(path, frames, child)) + ": " + ErrorText(errno);
+                return false;
+            }
+            continue;
+        }
+        // Every entry of the deepest folder is done: up one level.
+        DELETEFRAME done = std::move(frames.back());
+        frames.pop_back();
+        int parent = dir;
+        if (!frames.empty()) {
+            DELETEFRAME& up = frames.back();
+            if (!up.fd.IsOpen()) {
+                up.fd.Reset(::openat(done.fd.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                struct stat again;
+                if (!up.fd.IsOpen() || ::fstat(up.fd.Get(), &again) != 0 || again.st_dev != up.device ||
+                    again.st_ino != up.inode) {
+                    error = "cannot delete " + ShortPath(FramePath(path, frames, "")) +
+                            ": it was moved while it was being deleted";
+                    return false;
+                }
+            }
+            parent = up.fd.Get();
+        }
+        done.fd.Reset();
+        if (done.kept) {
+            if (!frames.empty()) frames.back().kept = true;
+            continue;
+        }
+        if (!remove) continue;
+        if (::unlinkat(parent, done.name.c_str(), AT_REMOVEDIR) != 0) {
+            if (errno != ENOTEMPTY && errno != EEXIST) {
+                frames.push_back(std::move(done));  // for the path
+                error = "cannot delete " + ShortPath(FramePath(path, frames, "")) + ": " + ErrorText(errno);
+                return false;
+            }
+            if (frames.empty()) {
+                keptPath = path;
+                keptReason = "entries were added to it meanwhile";
+            } else {
+                keep(frames.back(), done.name, "entries were added to it meanwhile");
+            }
+        }
+    }
+    if (!keptPath.empty()) {
+        error = (remove ? "kept " : "not moved to the Trash: ") + Quoted(keptPath) + ": " + keptReason;
+        if (remove && keptPath != path) error += "; " + Quoted(path) + " was not deleted whole";
+        if (remove) FolderChanged(dir, PathParentFolder(path), touched);
+        return false;
+    }
+    if (remove) FolderChanged(dir, PathParentFolder(path), touched);
+    return true;
+}
+
+// The absolute path, links resolved, of the entry name of the open folder
+// dir: what the Trash records as its origin.
+bool RealPathAt(int dir, const std::string& name, std::string& real, std::string& error) {
+    char* resolved = ::realpath(("/proc/self/fd/" + std::to_string(dir)).c_str(), nullptr);
+    if (resolved == nullptr) {
+        error = "cannot find where " + ShortPath(name) + " is: " + ErrorText(errno);
+        return false;
+    }
+    real = JoinPath(resolved, name);
+    std::free(resolved);
+    return true;
+}
+
+// Moves the entry name of dir to the Trash after checking it as a delete
+// would.
+bool TrashEntryAt(int dir, const std::string& name, const std::string& path, const EXPECTEDENTRY& expected,
+                  const CScannedFolder* below, CTouchedFolders* touched, std::string& error) {
+    if (!DeleteTreeAt(dir, name, path, expected, below, false, nullptr, error)) return false;
+    std::string real;
+    if (!RealPathAt(dir, name, real, error) || !MoveIntoTrash(dir, name, real, error)) return false;
+    FolderChanged(dir, PathParentFolder(path), touched);
+    return true;
+}
+
+// Copies the contents of the folder name of srcDir (unless only the folder is
+// asked for) into the folder dstName of dstDir, then gives that folder the
+// source's mode and times.
+bool FillFolder(int srcDir, const std::string& name, const std::string& srcPath, const struct stat& st,
+                int dstDir, const std::string& dstName, const std::string& dstPath, const COPYJOB& job,
+                bool contents, std::string& error) {
+    if (!contents) return SetFolderModeAndTimes(dstDir, dstName, dstPath, st, error);
+    CFd from(::openat(srcDir, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    std::vector<std::string> names;
+    if (!from.IsOpen() || !ListNames(from.Get(), names)) {
+        error = "cannot read folder " + ShortPath(srcPath) + ": " + ErrorText(errno);
+        return false;
+    }
+    CFd to;
+    if (!OpenChildFolder(
+            dstDir, dstName, [&] { return dstPath; }, false, to, error, nullptr))
+        return false;
+    std::string firstError;
+    const COPYJOB childJob{job.options, nullptr};
+    for (const std::string& child : names) {
+        if (job.options.cancel != nullptr && job.options.cancel->load()) {
+            error = "copying " + ShortPath(srcPath) + " was cancelled";
+            return false;
+        }
+        std::string childError;
+        if (!CopyAt(from.Get(), child, JoinPath(srcPath, child), to.Get(), child, JoinPath(dstPath, child),
+                    childJob, true, childError) &&
+            firstError.empty())
+            firstError = childError;
+    }
+    if (!SetFolderModeAndTimes(dstDir, dstName, dstPath, st, error)) return false;
+    if (!firstError.empty()) {
+        error = firstError;
+        return false;
+    }
+    return true;
+}
+
+bool CopyFolderAt(int srcDir, const std::string& name, const std::string& srcPath, const struct stat& st,
+                  int dstDir, const std::string& dstName, const std::string& dstPath, bool targetExists,
+                  const COPYJOB& job, bool contents, std::string& error) {
+    if (!targetExists) {
+        // Owner-only until it is filled, so that even a read-only source
+        // folder can be filled; its own mode comes last.
+        if (::mkdirat(dstDir, dstName.c_str(), 0700) != 0) {
+            error = "cannot create folder " + ShortPath(dstPath) + ": " + ErrorText(errno);
+            return false;
+        }
+        FolderChanged(dstDir, PathParentFolder(dstPath), job.options.touched);
+    } else if (!contents) {
+        return true;
+    }
+    return FillFolder(srcDir, name, srcPath, st, dstDir, dstName, dstPath, job, contents, error);
+}
+
+// Puts a copy of the source in the place of an entry of another kind: the
+// copy is made under a temporary name, the entry in the way deleted (or moved
+// to the Trash) as the scan saw it, then the copy renamed into its place.
+bool ReplaceOtherKind(int srcDir, const std::string& name, const std::string& srcPath, const struct stat& st,
+                      int dstDir, const std::string& dstName, const std::string& dstPath, const COPYJOB& job,
+                      bool contents, std::string& error) {
+    std::string temporary;
+    CFd lock;
+    if (S_ISDIR(st.st_mode)) {
+        int made = -1;
+        for (int attempt = 0; attempt < kTemporaryAttempts && made != 0; ++attempt) {
+            temporary = TemporaryCopyName(dstName);
+            made = ::mkdirat(dstDir, temporary.c_str(), 0700);
+            if (made != 0 && errno != EEXIST) break;
+        }
+        if (made != 0) {
+            error =
+                "cannot create folder in " + ShortPath(PathParentFolder(dstPath)) + ": " + ErrorText(errno);
+            return false;
+        }
+        lock.Reset(::openat(dstDir, temporary.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (lock.IsOpen()) (void)::flock(lock.Get(), LOCK_EX | LOCK_NB);
+        if (!FillFolder(srcDir, name, srcPath, st, dstDir, temporary, dstPath, job, contents, error)) {
+            std::string ignored;
+            (void)DeleteTreeAt(dstDir, temporary, dstPath, EXPECTEDENTRY(), nullptr, true, nullptr, ignored);
+            return false;
+        }
+    } else if (S_ISLNK(st.st_mode)) {
+        if (!CopyLinkToTemporary(srcDir, name, srcPath, st, dstDir, dstName, dstPath, temporary, error))
+            return false;
+    } else if (!CopyFileToTemporary(srcDir, name, srcPath, st, dstDir, dstName, dstPath, job, temporary,
+                                    error)) {
+        return false;
+    }
+    const auto dropCopy = [&] {
+        std::string ignored;
+        (void)DeleteTreeAt(dstDir, temporary, dstPath, EXPECTEDENTRY(), nullptr, true, nullptr, ignored);
+    };
+    std::string reason;
+    const bool gone = job.options.replaceToTrash
+                          ? TrashEntryAt(dstDir, dstName, dstPath, job.options.target,
+                                         job.options.replacedBelow, job.options.touched, reason)
+                          : DeleteTreeAt(dstDir, dstName, dstPath, job.options.target,
+                                         job.options.replacedBelow, true, job.options.touched, reason);
+    if (!gone) {
+        dropCopy();
+        error =
+            "cannot replace " + ShortPath(dstPath) + " by a copy of " + ShortPath(srcPath) + ": " + reason;
+        return false;
+    }
+    if (!RenameNoReplace(dstDir, temporary, dstName)) {
+        const int failure = errno;
+        dropCopy();
+        error = "cannot put the copy of " + ShortPath(srcPath) + " in place of " + ShortPath(dstPath) + ": " +
+                ErrorText(failure);
+        return false;
+    }
+    FolderChanged(dstDir, PathParentFolder(dstPath), job.options.touched);
+    return true;
+}
+
+bool CopyAt(int srcDir, const std::string& name, const std::string& srcPath, int dstDir,
+            const std::string& dstName, const std::string& dstPath, const COPYJOB& job, bool contents,
+            std::string& error) {
+    struct stat st;
+    if (!StatNoFollow(srcDir, name, st)) {
+        error = "cannot copy " + ShortPath(srcPath) + ": " + ErrorText(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        error = "cannot copy " + ShortPath(srcPath) + ": not a regular file";
+        return false;
+    }
+    struct stat old;
+    const bool targetExists = StatNoFollow(dstDir, dstName, old);
+    if (!targetExists && errno != ENOENT) {
+        error = "cannot examine " + ShortPath(dstPath) + ": " + ErrorText(errno);
+        return false;
+    }
+    if (targetExists && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode) && !S_ISDIR(old.st_mode)) {
+        error = "cannot replace " + ShortPath(dstPath) + ": not a regular file";
+        return false;
+    }
+    // A folder goes where a folder is or nothing is; a file or link where a
+    // file, a link or nothing is.
+    const bool otherKind = targetExists && S_ISDIR(st.st_mode) != S_ISDIR(old.st_mode);
+    if (otherKind) {
+        if (job.target != nullptr && job.options.replaceOtherKind)
+            return ReplaceOtherKind(srcDir, name, srcPath, st, dstDir, dstName, dstPath, job, contents,
+                                    error);
+        if (S_ISLNK(old.st_mode))
+            error = LinkRefused(dstPath);
+        else
+            error = "cannot copy " + ShortPath(srcPath) + " to " + ShortPath(dstPath) + ": a " +
+                    (S_ISDIR(old.st_mode) ? "folder" : "file") + " of that name is in the way";
+        return false;
+    }
+    if (S_ISDIR(st.st_mode))
+        return CopyFolderAt(srcDir, name, srcPath, st, dstDir, dstName, dstPath, targetExists, job, contents,
+                            error);
+    std::string temporary;
+    if (S_ISLNK(st.st_mode)) {
+        if (!CopyLinkToTemporary(srcDir, name, srcPath, st, dstDir, dstName, dstPath, temporary, error))
+            return false;
+    } else if (!CopyFileToTemporary(srcDir, name, srcPath, st, dstDir, dstName, dstPath, job, temporary,
+                                    error)) {
+        return false;
+    }
+    return PutInPlace(dstDir, temporary, dstName, dstPath, job, error);
+}
+
+// Whether the folder path names, or the nearest folder above it that exists,
+// is the folder (device, inode) or lies inside it: a folder created there
+// would lie inside it too.
+bool WouldBeInside(std::string path, dev_t device, ino_t inode) {
+    for (;;) {
+        CFd folder(OpenPath(path.empty() ? std::string(".") : path, O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (folder.IsOpen()) return IsSameOrBelow(folder.Get(), device, inode);
+        if (errno != ENOENT) return false;
+        const std::string parent = PathParentFolder(path);
+        if (parent == path || parent.empty()) return false;
+        path = parent;
+    }
+}
+
+// The source's folder, the target folder (created when missing), and the
+// checks both operations share. verb names the operation in messages.
+bool PrepareTransfer(const TREEPATH& source, const TREEPATH& targetFolder, const COPYOPTIONS& options,
+                     const char* verb, const char* refused, WALK& from, CFd& to, std::string& dstPath,
+                     std::string& error) {
+    if (!WalkToEntryBelowRoot(source, verb, from, error)) return false;
+    struct stat st;
+    if (!StatNoFollow(from.Dir(), from.name, st)) {
+        error = "cannot " + std::string(verb) + " " + ShortPath(from.path) + ": " + ErrorText(errno);
+        return false;
+    }
+    if (!StillAsScanned(options.source, from.Dir(), from.name, from.path, refused, error)) return false;
+    // Checked before the target folder is made, so that nothing is left behind.
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        error = "cannot " + std::string(verb) + " " + ShortPath(from.path) + ": not a regular file";
+        return false;
+    }
+    std::vector<std::string> parts;
+    if (!SplitRelative(targetFolder.relative, parts)) {
+        error = Quoted(targetFolder.FullPath()) + " is not a path below " + targetFolder.root;
+        return false;
+    }
+    if (S_ISDIR(st.st_mode) && WouldBeInside(targetFolder.FullPath(), st.st_dev, st.st_ino)) {
+        error = "cannot " + std::string(verb) + " " + ShortPath(from.path) + " into " +
+                ShortPath(targetFolder.FullPath()) + ": a folder cannot go into itself";
+        return false;
+    }
+    if (!OpenFolderBelow(targetFolder.root, parts, parts.size(), true, to, error)) return false;
+    dstPath = JoinPath(targetFolder.FullPath(), from.name);
+    // Made meanwhile through a link: checked again where it now is.
+    if (S_ISDIR(st.st_mode) && IsSameOrBelow(to.Get(), st.st_dev, st.st_ino)) {
+        error = "cannot " + std::string(verb) + " " + ShortPath(from.path) + " into " +
+                ShortPath(targetFolder.FullPath()) + ": a folder cannot go into itself";
+        return false;
+    }
+    return StillAsScanned(options.target, to.Get(), from.name, dstPath, "replaced", error);
+}
+
 }  // namespace
 
+EntryKind EntryKindOf(uint32_t attributes) {
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::Link;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::Folder;
+    if (attributes & FILE_ATTRIBUTE_SYSTEM) return EntryKind::Other;
+    return EntryKind::File;
+}
+
+void CTouchedFolders::Add(const std::string& folderPath) { m_folders.insert(folderPath); }
+
+bool CTouchedFolders::Sync(std::string& error) {
+    const std::vector<std::string> folders(m_folders.begin(), m_folders.end());
+    m_folders.clear();
+    // Several at once: the disk then takes their flushes together.
+    std::atomic<size_t> next{0};
+    std::mutex mutex;
+    bool synced = true;
+    const auto work = [&] {
+        for (size_t i = next++; i < folders.size(); i = next++) {
+            const std::string& path = folders[i];
+            // Any folder of that path is one this process changed or one that
+            // took its place; syncing changes nothing, so a link may be followed.
+            CFd folder(OpenPath(path.empty() ? std::string(".") : path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            if (!folder.IsOpen()) {
+                if (errno == ENOENT) continue;  // deleted later in the run
+            } else if (SysCalls().fsync(folder.Get()) == 0 || errno == EINVAL) {
+                continue;
+            }
+            const int failure = errno;
+            const std::lock_guard<std::mutex> lock(mutex);
+            if (synced) error = "cannot sync " + ShortPath(path) + ": " + ErrorText(failure);
+            synced = false;
+        }
+    };
+    std::vector<std::thread> helpers;
+    const size_t count = std::min(kSyncThreads, folders.size() / kFoldersPerSyncThread);
+    for (size_t i = 1; i < count; ++i) helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers) helper.join();
+    return synced;
+}
+
 std::string TREEPATH::FullPath() const { return relative.empty() ? root : JoinPath(root, relative); }
+
+std::string TemporaryCopyName(const std::string& name) {
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    // Random once per process, then a fresh value each time without a system
+    // call (splitmix64 over a counter): O_EXCL keeps a name taken meanwhile
+    // from being used.
+    static const uint64_t seed = [] {
+        uint64_t value = 0;
+        if (::getrandom(&value, sizeof value, 0) != static_cast<ssize_t>(sizeof value))
+            value = static_cast<uint64_t>(::getpid()) * 0x9E3779B97F4A7C15u ^
+                    static_cast<uint64_t>(::time(nullptr));
+        return value;
+    }();
+    static std::atomic<uint64_t> counter{0};
+    uint64_t value = seed + 0x9E3779B97F4A7C15u * (counter.fetch_add(1) + 1);
+    value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9u;
+    value = (value ^ (value >> 27)) * 0x94D049BB133111EBu;
+    value ^= value >> 31;
+    std::string prefix(kTemporaryPrefix);
+    for (size_t i = 0; i < kTemporaryRandom; ++i, value /= sizeof kChars - 1)
+        prefix += kChars[value % (sizeof kChars - 1)];
+    prefix += '.';
+    return prefix + name.substr(0, NAME_MAX - prefix.size());
+}
+
+bool IsTemporaryCopyName(std::string_view name) {
+    if (name.size() < kTemporaryPrefix.size() + kTemporaryRandom + 2 ||
+        name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix)
+        return false;
+    for (size_t i = 0; i < kTemporaryRandom; ++i) {
+        const char c = name[kTemporaryPrefix.size() + i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return name[kTemporaryPrefix.size() + kTemporaryRandom] == '.';
+}
+
+bool IsLeftoverCopy(const TREEPATH& entry) {
+    WALK walk;
+    std::string error;
+    if (!WalkToEntry(entry, false, walk, error) || walk.isRoot || !IsTemporaryCopyName(walk.name))
+        return false;
+    struct stat st;
+    if (!StatNoFollow(walk.Dir(), walk.name, st)) return false;
+    if (S_ISLNK(st.st_mode)) return true;  // a link is made and renamed in one moment
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return false;
+    CFd fd(
+        ::openat(walk.Dir(), walk.name.c_str(),
+                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (S_ISDIR(st.st_mode) ? O_DIRECTORY : 0)));
+    // A run still writing it holds its lock.
+    return fd.IsOpen() && ::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0;
+}
+
+bool FolderContains(const std::string& outer, const std::string& inner) {
+    struct stat st;
+    if (::stat(outer.empty() ? "." : outer.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    CFd folder(OpenPath(inner.empty() ? std::string(".") : inner, O_PATH | O_DIRECTORY | O_CLOEXEC));
+    return folder.IsOpen() && IsSameOrBelow(folder.Get(), st.st_dev, st.st_ino);
+}
+
+std::string ShortPath(const std::string& path) {
+    if (path.size() <= kShortPathLimit) return path;
+    // The start and the end, cut at character boundaries of UTF-8.
+    size_t head = kShortPathLimit / 3;
+    while (head > 0 && (static_cast<unsigned char>(path[head]) & 0xC0) == 0x80) --head;
+    size_t tail = path.size() - (kShortPathLimit - head - 5);
+    while (tail < path.size() && (static_cast<unsigned char>(path[tail]) & 0xC0) == 0x80) ++tail;
+    return path.substr(0, head) + "/.../" + path.substr(tail);
+}
 
 bool CopyEntryInto(const TREEPATH& source, const TREEPATH& targetFolder, const COPYOPTIONS& options,
                    std::string& error) {
@@ -640,7 +1098,8 @@ bool CopyEntryInto(const TREEPATH& source, const TREEPATH& targetFolder, const C
     if (!PrepareTransfer(source, targetFolder, options, "copy", "copied", from, to, dstPath, error))
         return false;
     const COPYJOB job{options, &options.target};
-    return CopyAt(from.Dir(), from.name, from.path, to.Get(), dstPath, job, !options.emptyFolderOnly, error);
+    return CopyAt(from.Dir(), from.name, from.path, to.Get(), from.name, dstPath, job,
+                  !options.emptyFolderOnly, error);
 }
 
 bool MoveEntryInto(const TREEPATH& source, const TREEPATH& targetFolder, const COPYOPTIONS& options,
@@ -652,7 +1111,7 @@ bool MoveEntryInto(const TREEPATH& source, const TREEPATH& targetFolder, const C
         return false;
     struct stat st, old;
     if (!StatNoFollow(from.Dir(), from.name, st)) {
-        error = "cannot move " + from.path + ": " + ErrorText(errno);
+        error = "cannot move " + ShortPath(from.path) + ": " + ErrorText(errno);
         return false;
     }
     const bool targetExists = StatNoFollow(to.Get(), from.name, old);
@@ -662,41 +1121,78 @@ bool MoveEntryInto(const TREEPATH& source, const TREEPATH& targetFolder, const C
             return false;
         }
         if (S_ISDIR(st.st_mode) != S_ISDIR(old.st_mode)) {
-            error = "cannot move " + from.path + " to " + dstPath + ": a " +
+            error = "cannot move " + ShortPath(from.path) + " to " + ShortPath(dstPath) + ": a " +
                     (S_ISDIR(old.st_mode) ? "folder" : "file") + " of that name is in the way";
             return false;
         }
         if (!S_ISDIR(old.st_mode) && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode)) {
-            error = "cannot replace " + dstPath + ": not a regular file";
+            error = "cannot replace " + ShortPath(dstPath) + ": not a regular file";
             return false;
         }
     }
-    if (::renameat(from.Dir(), from.name.c_str(), to.Get(), from.name.c_str()) == 0) return true;
+    if (::renameat(from.Dir(), from.name.c_str(), to.Get(), from.name.c_str()) == 0) {
+        FolderChanged(to.Get(), PathParentFolder(dstPath), options.touched);
+        FolderChanged(from.Dir(), PathParentFolder(from.path), options.touched);
+        return true;
+    }
     if (errno != EXDEV && errno != ENOTEMPTY && errno != EEXIST) {
-        error = "cannot move " + from.path + " to " + dstPath + ": " + ErrorText(errno);
+        error = "cannot move " + ShortPath(from.path) + " to " + ShortPath(dstPath) + ": " + ErrorText(errno);
         return false;
     }
     const COPYJOB job{options, &options.target};
-    if (!CopyAt(from.Dir(), from.name, from.path, to.Get(), dstPath, job, true, error)) return false;
-    return DeleteAt(from.Dir(), from.name, from.path, error);
-}
-
-bool DeleteEntry(const TREEPATH& entry, bool toTrash, std::string& error) {
-    WALK walk;
-    if (!WalkToEntryBelowRoot(entry, "delete", walk, error)) return false;
-    if (!toTrash) return DeleteAt(walk.Dir(), walk.name, walk.path, error);
-    // The Trash records where the entry was: its real path, the root's links resolved.
-    char* real = ::realpath(entry.root.empty() ? "." : entry.root.c_str(), nullptr);
-    if (real == nullptr) {
-        error = "cannot find " + entry.root + ": " + ErrorText(errno);
+    if (!CopyAt(from.Dir(), from.name, from.path, to.Get(), from.name, dstPath, job, true, error))
+        return false;
+    // Copies are not synced one by one: the source is the only copy on disk
+    // until the target's file system has written them.
+    CFd written(::openat(to.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!written.IsOpen() || SysCalls().syncfs(written.Get()) != 0) {
+        error = "cannot move " + ShortPath(from.path) + ": the copy " + ShortPath(dstPath) +
+                " could not be written to disk: " + ErrorText(errno) + "; the source is kept";
         return false;
     }
-    std::string realPath = real;
-    std::free(real);
-    std::vector<std::string> parts;
-    (void)SplitRelative(entry.relative, parts);  // checked by the walk
-    for (const std::string& part : parts) realPath = JoinPath(realPath, part);
-    return MoveIntoTrash(walk.Dir(), walk.name, realPath, error);
+    return DeleteTreeAt(from.Dir(), from.name, from.path, EXPECTEDENTRY(), nullptr, true, options.touched,
+                        error);
+}
+
+bool DeleteEntry(const TREEPATH& entry, const DELETEOPTIONS& options, std::string& error) {
+    WALK walk;
+    if (!WalkToEntryBelowRoot(entry, "delete", walk, error)) return false;
+    if (options.toTrash)
+        return TrashEntryAt(walk.Dir(), walk.name, walk.path, options.expected, options.below,
+                            options.touched, error);
+    return DeleteTreeAt(walk.Dir(), walk.name, walk.path, options.expected, options.below, true,
+                        options.touched, error);
+}
+
+bool ReadLinkBelow(const TREEPATH& entry, std::string& text, FILETIME& lastWriteTime, int* error) {
+    WALK walk;
+    std::string message;
+    int code = 0;
+    if (!WalkToEntry(entry, false, walk, message, &code)) {
+        if (error != nullptr) *error = code;
+        return false;
+    }
+    struct stat st;
+    if (!(walk.isRoot ? ::lstat(walk.name.c_str(), &st) == 0 : StatNoFollow(walk.Dir(), walk.name, st))) {
+        if (error != nullptr) *error = errno;
+        return false;
+    }
+    if (!S_ISLNK(st.st_mode)) {
+        if (error != nullptr) *error = EINVAL;
+        return false;
+    }
+    std::vector<char> buffer(static_cast<size_t>(st.st_size > 0 ? st.st_size : 256) + 1);
+    ssize_t n;
+    while ((n = ::readlinkat(walk.Dir(), walk.name.c_str(), buffer.data(), buffer.size())) >= 0 &&
+           static_cast<size_t>(n) == buffer.size())
+        buffer.resize(buffer.size() * 2);
+    if (n < 0) {
+        if (error != nullptr) *error = errno;
+        return false;
+    }
+    text.assign(buffer.data(), static_cast<size_t>(n));
+    lastWriteTime = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    return true;
 }
 
 bool RenameEntry(const TREEPATH& entry, const std::string& newName, std::string& error) {
@@ -716,7 +1212,7 @@ bool RenameEntry(const TREEPATH& entry, const std::string& newName, std::string&
     if (failure == EEXIST && StatNoFollow(dir, walk.name, st) && StatNoFollow(dir, newName, other) &&
         st.st_dev == other.st_dev && st.st_ino == other.st_ino && (S_ISDIR(st.st_mode) || st.st_nlink == 1)) {
         for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-            const std::string temporary = TemporaryName(walk.name);
+            const std::string temporary = TemporaryCopyName(walk.name);
             if (!RenameNoReplace(dir, walk.name, temporary)) {
                 if (errno == EEXIST) continue;
                 failure = errno;

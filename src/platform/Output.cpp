@@ -10,6 +10,31 @@
 
 namespace corvatine::platform {
 
+std::string EscapeControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            out += '\\';
+            out += static_cast<char>('0' + (byte >> 6));
+            out += static_cast<char>('0' + ((byte >> 3) & 7));
+            out += static_cast<char>('0' + (byte & 7));
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 CDescriptorOutput::Buffering CDescriptorOutput::UsualFor(int fd) {
     return IsTerminal(fd) ? Buffering::Line : Buffering::Full;
 }

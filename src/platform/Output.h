@@ -19,6 +19,11 @@ template <typename T>
 concept WholeNumber = std::integral<T> && sizeof(T) > 1 && !std::same_as<T, bool> &&
                       !std::same_as<T, wchar_t> && !std::same_as<T, char16_t> && !std::same_as<T, char32_t>;
 
+// Text for one line of output: backslashes, tabs, line breaks and other
+// control characters escaped (\\, \t, \n, \r, \ooo in octal), so that a
+// name can neither break a line nor reach the terminal as a control code.
+std::string EscapeControls(std::string_view text);
+
 class COutput {
 public:
     virtual ~COutput() = default;

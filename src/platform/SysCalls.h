@@ -12,6 +12,9 @@ struct SYSCALLS {
     ssize_t (*write)(int fd, const void* data, size_t size);
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
+    ssize_t (*copyFileRange)(int from, off_t* fromOffset, int to, off_t* toOffset, size_t size,
+                             unsigned flags);
+    int (*syncfs)(int fd);
 };
 
 // The table in use; the real calls unless a test replaced some.

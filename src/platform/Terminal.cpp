@@ -19,9 +19,12 @@ namespace {
 std::atomic<bool> g_interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
-extern "C" void OnInterrupt(int) {
+// Ctrl+C, kill's default and a closed terminal: each asks the program to end.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void OnInterrupt(int signal) {
     g_interrupted = true;
-    ::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends the program
+    ::signal(signal, SIG_DFL);  // a second one ends the program
 }
 
 }  // namespace
@@ -31,10 +34,12 @@ const std::atomic<bool>& CatchInterrupt() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int signal : kEndingSignals) ::sigaction(signal, &action, nullptr);
     return g_interrupted;
 }
 
-void ReleaseInterrupt() { ::signal(SIGINT, SIG_DFL); }
+void ReleaseInterrupt() {
+    for (const int signal : kEndingSignals) ::signal(signal, SIG_DFL);
+}
 
 }  // namespace corvatine::platform

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -84,14 +85,32 @@ bool MakeTrashFolders(const std::string& path, uid_t uid, bool followLink, std::
            OwnFolderAt(trash.Get(), "info", JoinPath(path, "info"), uid, error);
 }
 
-// The device of a path, or of the nearest folder above it that exists.
-bool DeviceOfNearest(std::string path, dev_t& device) {
+// Where an entry lives: its device and, where the system tells, the mount
+// (a bind mount of a folder is another mount of the same device, and a rename
+// from one mount to another fails even on one device). mount 0: not known.
+struct PLACE {
+    dev_t device = 0;
+    uint64_t mount = 0;
+
+    bool Same(const PLACE& other) const {
+        return device == other.device && (mount == 0 || other.mount == 0 || mount == other.mount);
+    }
+};
+
+bool PlaceOf(const std::string& path, bool follow, PLACE& place) {
+    struct statx info {};
+    if (::statx(AT_FDCWD, path.c_str(), follow ? 0 : AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_MNT_ID,
+                &info) != 0)
+        return false;
+    place.device = makedev(info.stx_dev_major, info.stx_dev_minor);
+    place.mount = (info.stx_mask & STATX_MNT_ID) ? info.stx_mnt_id : 0;
+    return true;
+}
+
+// The place of a path, or of the nearest folder above it that exists.
+bool PlaceOfNearest(std::string path, PLACE& place) {
     while (!path.empty()) {
-        struct stat st;
-        if (::stat(path.c_str(), &st) == 0) {
-            device = st.st_dev;
-            return true;
-        }
+        if (PlaceOf(path, true, place)) return true;
         const std::string parent = PathParentFolder(path);
         if (parent == path) break;
         path = parent;
@@ -138,13 +157,13 @@ std::string HomeTrashPath() {
 }
 
 std::string VolumeTopFolder(const std::string& path) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return {};
+    PLACE place;
+    if (!PlaceOf(path, true, place)) return {};
     std::string current = path;
     for (;;) {
         const std::string parent = PathParentFolder(current);
-        struct stat up;
-        if (parent.empty() || parent == current || ::stat(parent.c_str(), &up) != 0 || up.st_dev != st.st_dev)
+        PLACE up;
+        if (parent.empty() || parent == current || !PlaceOf(parent, true, up) || !up.Same(place))
             return current;
         current = parent;
     }
@@ -181,8 +200,11 @@ bool OpenTopdirTrash(const std::string& topdir, uid_t uid, TRASHDIR& trash, std:
 
 bool FindTrashFor(const std::string& path, dev_t device, TRASHDIR& trash, std::string& error) {
     const std::string home = HomeTrashPath();
-    dev_t homeDevice = 0;
-    if (!home.empty() && DeviceOfNearest(home, homeDevice) && homeDevice == device) {
+    PLACE entry;
+    (void)PlaceOf(path, false, entry);  // the mount, when it can be told
+    entry.device = device;
+    PLACE homePlace;
+    if (!home.empty() && PlaceOfNearest(home, homePlace) && homePlace.Same(entry)) {
         if (!MakeFolders(home, 0700, error)) return false;
         if (!MakeTrashFolders(home, ::geteuid(), true, error)) return false;
         trash = {home, {}};

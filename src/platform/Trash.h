@@ -23,7 +23,8 @@ struct TRASHDIR {
 std::string HomeTrashPath();
 
 // The top folder of the volume that holds path (an existing absolute path):
-// the last folder upward still on the same device.
+// the last folder upward still on the same device and the same mount (a bind
+// mount is a volume of its own: nothing can be renamed out of it).
 std::string VolumeTopFolder(const std::string& path);
 
 // The Trash of user uid on the volume whose top folder is topdir:
@@ -35,8 +36,8 @@ std::string VolumeTopFolder(const std::string& path);
 [[nodiscard]] bool OpenTopdirTrash(const std::string& topdir, uid_t uid, TRASHDIR& trash, std::string& error);
 
 // The Trash for an entry at the absolute path on device: the home Trash when
-// the entry is on the same device as it (the Trash is created when missing),
-// else the Trash of the entry's volume. False with error when it cannot be
+// the entry is on the same device and mount as it (the Trash is created when
+// missing), else the Trash of the entry's volume. False with error when it cannot be
 // used; no other Trash is tried then.
 [[nodiscard]] bool FindTrashFor(const std::string& path, dev_t device, TRASHDIR& trash, std::string& error);
 

@@ -721,6 +721,17 @@ void CFolderCompareView::RunOperation(std::shared_ptr<CFileOperation> command,
         CFolderOperationDialogs dialogs(this);
         if (!command->RunDialog(dialogs, items)) return;
     }
+    // What is done on one side of nested folders also changes the other.
+    if (dynamic_cast<const CCompareContents*>(command.get()) == nullptr) {
+        std::string verb = command->GetVerb();
+        std::transform(verb.begin(), verb.end(), verb.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; });
+        if (const std::string refusal = NestedRootsRefusal(m_doc.Context(), "Cannot " + verb);
+            !refusal.empty()) {
+            m_messages.Error(refusal);
+            return;
+        }
+    }
     if (!ConfirmReplacing(*command, items)) return;
     // A renamed item's folder is paired anew: the row is found by its name.
     std::string renamed;

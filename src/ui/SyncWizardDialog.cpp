@@ -22,6 +22,7 @@
 
 #include "foldercompare/FolderCompareDoc.h"
 #include "platform/AtomicFile.h"
+#include "platform/Output.h"
 #include "ui/DialogMessages.h"
 #include "ui/UiText.h"
 
@@ -263,8 +264,9 @@ void CSyncPrepareWizardPage::Prepared(bool completed) {
         m_listLabels[list]->setVisible(!label.empty());
         m_lists[list]->setVisible(!label.empty());
         for (const SYNCENTRY& entry : prepare.lists[list]) {
-            auto* item =
-                new QListWidgetItem(FromPath(entry.path + (entry.isFolder ? "/" : "")), m_lists[list]);
+            // Names escaped as the command line prints them: one line each.
+            auto* item = new QListWidgetItem(
+                FromPath(platform::EscapeControls(entry.path) + (entry.isFolder ? "/" : "")), m_lists[list]);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
             item->setCheckState(entry.checked ? Qt::Checked : Qt::Unchecked);
             item->setIcon(look->standardIcon(entry.isFolder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
@@ -274,11 +276,15 @@ void CSyncPrepareWizardPage::Prepared(bool completed) {
     m_filling = false;
     QStringList summary;
     for (const std::string& line : prepare.SummaryLines()) summary << FromWorking(line);
+    if (!prepare.leftovers.empty())
+        summary << QStringLiteral("%1: %2")
+                       .arg(QString::fromLatin1(CSyncPreparePage::kLeftoversLabel))
+                       .arg(prepare.leftovers.size());
     m_summary->setText(summary.join(QLatin1Char('\n')));
     QStringList skipped;
     for (const SYNCSKIPPED& entry : prepare.skipped)
         skipped << QStringLiteral("Skipped '%1' and everything below it: %2")
-                       .arg(FromPath(entry.path), FromPath(entry.reason));
+                       .arg(FromPath(platform::EscapeControls(entry.path)), FromPath(entry.reason));
     m_skipped->setText(skipped.join(QLatin1Char('\n')));
     m_skipped->setVisible(!skipped.isEmpty());
     m_progress->setRange(0, std::max(1, m_sink->last.load()));
@@ -314,13 +320,7 @@ bool CSyncPrepareWizardPage::validatePage() {
     prepare.noConfirmation = m_noConfirmation->isChecked();
     prepare.useRecycleBin = m_useRecycleBin->isChecked();
     if (prepare.noConfirmation || prepare.CheckedCount() == 0) return true;
-    std::string question = "Synchronize the folders as listed?";
-    if (const int deletions = prepare.DeleteCount(); deletions > 0)
-        question = std::to_string(deletions) +
-                   (prepare.useRecycleBin ? " file(s) will be moved to the Trash.\n"
-                                          : " file(s) will be deleted.\n") +
-                   question;
-    return CDialogMessages(this).AskYesNo(question) == platform::ANSWER_YES;
+    return CDialogMessages(this).AskYesNo(prepare.ConfirmationText()) == platform::ANSWER_YES;
 }
 
 // ---- Process page ----
@@ -346,6 +346,10 @@ public:
     void Failed(const SYNCENTRY& /*entry*/, const std::string& reason) override {
         ++failures;
         AddLine("    " + reason);
+    }
+    void RunFailed(const std::string& reason) override {
+        ++failures;
+        AddLine(reason);
     }
 
     std::mutex mutex;
@@ -404,7 +408,7 @@ void CSyncProcessWizardPage::initializePage() {
     m_log->clear();
     m_status->clear();
     m_action->clear();
-    m_progress->setRange(0, std::max(1, prepare.CheckedCount()));
+    m_progress->setRange(0, std::max(1, prepare.CheckedCount() + static_cast<int>(prepare.leftovers.size())));
     m_progress->setValue(0);
     if (m_wizard.aboutToChange) m_wizard.aboutToChange();
     m_relay = std::make_unique<CLog>(m_wizard.afterEntry);

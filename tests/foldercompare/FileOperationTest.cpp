@@ -366,7 +366,9 @@ TEST_F(FileOperationTest, SynchronisationPreparesAndProcessesInOrder) {
     ASSERT_EQ(prepare.lists[0].size(), 2u);
     EXPECT_EQ(prepare.lists[0][0].path, "only/deep/file.txt");
     EXPECT_EQ(prepare.lists[0][1].path, "pair.txt");
-    EXPECT_EQ(prepare.DeleteCount(), 1);
+    EXPECT_EQ(prepare.DeleteCount().files, 1);
+    EXPECT_EQ(prepare.DeleteCount().folders, 0);
+    EXPECT_EQ(prepare.DeleteCount().Text(), "1 file(s)");
 
     // An unchecked entry is left as it is.
     prepare.lists[0][1].checked = false;

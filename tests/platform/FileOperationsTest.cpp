@@ -4,16 +4,22 @@
 #include "platform/FileOperations.h"
 
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <vector>
 
 #include "platform/FileAttributes.h"
 #include "platform/SysCalls.h"
+#include "support/DeepTree.h"
 #include "support/PermissionsBind.h"
 #include "support/TestSupport.h"
 
@@ -59,6 +65,7 @@ EXPECTEDENTRY Scanned(const std::string& path) {
     expected.check = true;
     FINDDATA data;
     expected.exists = FindEntry(path, data);
+    expected.kind = EntryKindOf(data.attributes);
     expected.size = data.Size();
     expected.lastWriteTime = data.lastWriteTime;
     return expected;
@@ -222,12 +229,24 @@ TEST(CopyEntryIntoTest, AFailureLeavesTheOldTargetAndNoTemporary) {
     dir.WriteFile("left/a.txt", "new");
     const std::string target = dir.WriteFile("right/a.txt", "old");
     const SYSCALLS saved = SysCalls();
-    SysCalls().fsync = [](int) { return errno = EIO, -1; };
+    // A full disk, whichever way the bytes go.
+    SysCalls().copyFileRange = [](int, off_t*, int, off_t*, size_t, unsigned) -> ssize_t {
+        return errno = ENOSPC, -1;
+    };
     std::string error;
-    const bool copied = CopyEntryInto({dir / "left", "a.txt"}, {dir / "right", ""}, {}, error);
+    bool copied = CopyEntryInto({dir / "left", "a.txt"}, {dir / "right", ""}, {}, error);
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(error, "cannot copy " + dir / "left/a.txt" + " to " + target + ": No space left on device");
+    EXPECT_EQ(test::ReadFile(target), "old");
+    EXPECT_EQ(Listing(dir / "right"), "a.txt ");
+    SysCalls().copyFileRange = [](int, off_t*, int, off_t*, size_t, unsigned) -> ssize_t {
+        return errno = EXDEV, -1;
+    };
+    SysCalls().write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
+    copied = CopyEntryInto({dir / "left", "a.txt"}, {dir / "right", ""}, {}, error);
     SysCalls() = saved;
     EXPECT_FALSE(copied);
-    EXPECT_EQ(error, "cannot write " + target + ": Input/output error");
+    EXPECT_EQ(error, "cannot copy " + dir / "left/a.txt" + " to " + target + ": No space left on device");
     EXPECT_EQ(test::ReadFile(target), "old");
     EXPECT_EQ(Listing(dir / "right"), "a.txt ");
 
@@ -385,6 +404,35 @@ TEST(MoveEntryIntoTest, RenamesWithinAFileSystemAndMergesIntoAFolder) {
     ASSERT_TRUE(MoveEntryInto({dir / "right", "deep/empty"}, {dir / "left", "made/here"}, {}, error))
         << error;
     EXPECT_EQ(Listing(dir / "left/made/here"), "empty ");
+}
+
+// A move that copies (into a folder that is not empty, or to another file
+// system) deletes its source only once the copy is on disk.
+TEST(MoveEntryIntoTest, TheSourceOfACopyingMoveGoesOnlyOnceTheCopyIsOnDisk) {
+    test::TempDir dir;
+    dir.WriteFile("left/tree/b.txt", "b");
+    dir.WriteFile("right/tree/d.txt", "d");
+    const SYSCALLS saved = SysCalls();
+    static int syncs;
+    syncs = 0;
+    SysCalls().syncfs = [](int) { return ++syncs, errno = EIO, -1; };
+    std::string error;
+    const bool moved = MoveEntryInto({dir / "left", "tree"}, {dir / "right", ""}, {}, error);
+    SysCalls() = saved;
+    EXPECT_FALSE(moved);
+    EXPECT_EQ(syncs, 1);
+    EXPECT_EQ(error, "cannot move " + dir / "left/tree" + ": the copy " + dir / "right/tree" +
+                         " could not be written to disk: Input/output error; the source is kept");
+    EXPECT_EQ(test::ReadFile(dir / "left/tree/b.txt"), "b");
+    EXPECT_EQ(test::ReadFile(dir / "right/tree/b.txt"), "b");
+
+    SysCalls().syncfs = [](int fd) { return ++syncs, RealSysCalls().syncfs(fd); };
+    const bool again = MoveEntryInto({dir / "left", "tree"}, {dir / "right", ""}, {}, error);
+    SysCalls() = saved;
+    EXPECT_TRUE(again) << error;
+    EXPECT_EQ(syncs, 2);
+    EXPECT_FALSE(Exists(dir / "left/tree"));
+    EXPECT_EQ(Listing(dir / "right/tree"), "b.txt d.txt ");
 }
 
 TEST(MoveEntryIntoTest, RefusesAChangedSourceAndWhatIsInTheWay) {
@@ -569,6 +617,243 @@ TEST(FindEntryBelowTest, ReadsEntriesAsTheScanDoes) {
     EXPECT_EQ(code, ENOENT);
     EXPECT_FALSE(FindEntryBelow({dir / "root", "none/x"}, data, &code));
     EXPECT_EQ(code, ENOENT);
+}
+
+// What a test says a scan saw inside a folder: names and what each was.
+class CSeen final : public CScannedFolder {
+public:
+    CSeen& Entry(const std::string& name, const std::string& path) {
+        m_entries[name] = {Scanned(path), nullptr};
+        return *this;
+    }
+    CSeen& Folder(const std::string& name, const std::string& path, std::shared_ptr<CSeen> inside) {
+        m_entries[name] = {Scanned(path), std::move(inside)};
+        return *this;
+    }
+    bool Find(const std::string& name, EXPECTEDENTRY& entry,
+              std::unique_ptr<CScannedFolder>& below) const override {
+        const auto found = m_entries.find(name);
+        if (found == m_entries.end()) return false;
+        entry = found->second.first;
+        if (found->second.second) below = std::make_unique<CForward>(found->second.second);
+        return true;
+    }
+
+private:
+    // A view of a shared scan, so that one scan can be found many times.
+    class CForward final : public CScannedFolder {
+    public:
+        explicit CForward(std::shared_ptr<CSeen> seen) : m_seen(std::move(seen)) {}
+        bool Find(const std::string& name, EXPECTEDENTRY& entry,
+                  std::unique_ptr<CScannedFolder>& below) const override {
+            return m_seen->Find(name, entry, below);
+        }
+
+    private:
+        std::shared_ptr<CSeen> m_seen;
+    };
+    std::map<std::string, std::pair<EXPECTEDENTRY, std::shared_ptr<CSeen>>> m_entries;
+};
+
+TEST(DeleteEntryTest, TakesOnlyWhatTheScanSawAndKeepsTheFoldersAboveTheRest) {
+    test::TempDir dir;
+    dir.WriteFile("root/tree/a.txt", "a");
+    dir.WriteFile("root/tree/sub/b.txt", "b");
+    dir.WriteFile("root/tree/sub/c.txt", "c");
+    auto sub = std::make_shared<CSeen>();
+    sub->Entry("b.txt", dir / "root/tree/sub/b.txt").Entry("c.txt", dir / "root/tree/sub/c.txt");
+    CSeen tree;
+    tree.Entry("a.txt", dir / "root/tree/a.txt").Folder("sub", dir / "root/tree/sub", sub);
+    DELETEOPTIONS options;
+    options.expected = Scanned(dir / "root/tree");
+    options.below = &tree;
+    // Since the scan: one file changed, one came.
+    dir.WriteFile("root/tree/sub/c.txt", "changed");
+    dir.WriteFile("root/tree/sub/new.txt", "new");
+    std::string error;
+    EXPECT_FALSE(DeleteEntry({dir / "root", "tree"}, options, error));
+    // Which of the two is named first is the order of the folder's listing.
+    EXPECT_TRUE(error == "kept '" + dir / "root/tree/sub/c.txt" +
+                             "': it was changed since it was compared; '" + dir / "root/tree" +
+                             "' was not deleted whole" ||
+                error == "kept '" + dir / "root/tree/sub/new.txt" +
+                             "': it was not there when the folders were compared; '" + dir / "root/tree" +
+                             "' was not deleted whole")
+        << error;
+    EXPECT_EQ(Listing(dir / "root/tree"), "sub ");
+    EXPECT_EQ(Listing(dir / "root/tree/sub"), "c.txt new.txt ");
+
+    // A file that became a folder is not deleted, nor what is in it.
+    const std::string file = dir.WriteFile("root/file", "f");
+    options = DELETEOPTIONS();
+    options.expected = Scanned(file);
+    fs::remove(file);
+    dir.WriteFile("root/file/precious", "p");
+    EXPECT_FALSE(DeleteEntry({dir / "root", "file"}, options, error));
+    EXPECT_EQ(error, "'" + dir / "root/file" + "' was changed since it was compared; not deleted");
+    EXPECT_EQ(test::ReadFile(dir / "root/file/precious"), "p");
+}
+
+TEST(DeleteEntryTest, DeepTreesTakeFewDescriptorsAndGiveShortMessages) {
+    test::TempDir dir;
+    dir.MakeFolder("root");
+    test::MakeDeepTree(dir / "root/deep", 400, "level", {{"bottom.txt", "b"}});
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    struct rlimit low = saved;
+    low.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::string error;
+    const bool deleted = DeleteEntry({dir / "root", "deep"}, false, error);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_TRUE(deleted) << error.substr(0, 300);
+    EXPECT_EQ(Listing(dir / "root"), "");
+
+    const std::string path = dir / std::string(2000, 'x');
+    const std::string shown = ShortPath(path);
+    EXPECT_LE(shown.size(), 240u);
+    EXPECT_EQ(shown.substr(0, 40), path.substr(0, 40));
+    EXPECT_EQ(shown.substr(shown.size() - 40), path.substr(path.size() - 40));
+    EXPECT_NE(shown.find("/.../"), std::string::npos);
+    EXPECT_EQ(ShortPath("/short/path"), "/short/path");
+}
+
+TEST(CopyEntryIntoTest, ReplacesAnEntryOfAnotherKindOnlyAsTheScanSawIt) {
+    test::TempDir dir;
+    dir.WriteFile("left/x", "file");
+    dir.WriteFile("right/x/inside.txt", "in");
+    dir.WriteFile("left/y/g.txt", "g");
+    dir.WriteFile("right/y", "file");
+    dir.WriteFile("left/target/t", "t");
+    Link("target", dir / "left/l");
+    dir.WriteFile("right/l/z.txt", "z");
+    std::string error;
+    // Unless asked to, nothing of another kind is replaced.
+    EXPECT_FALSE(CopyEntryInto({dir / "left", "x"}, {dir / "right", ""}, {}, error));
+    EXPECT_EQ(error, "cannot copy " + dir / "left/x" + " to " + dir / "right/x" +
+                         ": a folder of that name is in the way");
+
+    COPYOPTIONS options;
+    options.replaceOtherKind = true;
+    options.target = Scanned(dir / "right/x");
+    CSeen seen;
+    seen.Entry("inside.txt", dir / "right/x/inside.txt");
+    options.replacedBelow = &seen;
+    // Something came into the folder since the scan: it stays, and so does the folder.
+    dir.WriteFile("right/x/came.txt", "came");
+    EXPECT_FALSE(CopyEntryInto({dir / "left", "x"}, {dir / "right", ""}, options, error));
+    EXPECT_NE(error.find("kept '" + dir / "right/x/came.txt" +
+                         "': it was not there when the folders were compared"),
+              std::string::npos)
+        << error;
+    EXPECT_EQ(Listing(dir / "right"), "l x y ");
+    EXPECT_EQ(test::ReadFile(dir / "right/x/came.txt"), "came");
+    fs::remove(dir / "right/x/came.txt");
+    ASSERT_TRUE(CopyEntryInto({dir / "left", "x"}, {dir / "right", ""}, options, error)) << error;
+    EXPECT_EQ(test::ReadFile(dir / "right/x"), "file");
+
+    // A folder where a file was; a link where a folder was.
+    options = COPYOPTIONS();
+    options.replaceOtherKind = true;
+    options.emptyFolderOnly = true;
+    options.target = Scanned(dir / "right/y");
+    ASSERT_TRUE(CopyEntryInto({dir / "left", "y"}, {dir / "right", ""}, options, error)) << error;
+    EXPECT_TRUE(fs::is_directory(dir / "right/y"));
+    EXPECT_EQ(Listing(dir / "right/y"), "");
+    options = COPYOPTIONS();
+    options.replaceOtherKind = true;
+    options.target = Scanned(dir / "right/l");
+    ASSERT_TRUE(CopyEntryInto({dir / "left", "l"}, {dir / "right", ""}, options, error)) << error;
+    EXPECT_EQ(ReadLink(dir / "right/l"), "target");
+    EXPECT_EQ(Listing(dir / "right"), "l x y ");  // no temporary left behind
+}
+
+TEST(CopyEntryIntoTest, KeepsHolesAndRecordsTheFoldersToSync) {
+    test::TempDir dir;
+    const std::string sparse = dir.WriteFile("left/sparse", "head");
+    constexpr off_t kSize = off_t{16} << 20;
+    ASSERT_EQ(::truncate(sparse.c_str(), kSize), 0);
+    dir.MakeFolder("right");
+    const SYSCALLS saved = SysCalls();
+    static int syncs;
+    syncs = 0;
+    SysCalls().fsync = [](int fd) { return ++syncs, RealSysCalls().fsync(fd); };
+    CTouchedFolders touched;
+    COPYOPTIONS options;
+    options.touched = &touched;
+    std::string error;
+    ASSERT_TRUE(CopyEntryInto({dir / "left", "sparse"}, {dir / "right", ""}, options, error)) << error;
+    ASSERT_TRUE(CopyEntryInto({dir / "left", "sparse"}, {dir / "right/again", ""}, options, error)) << error;
+    EXPECT_EQ(syncs, 0);  // no file is synced on its own
+    EXPECT_EQ(touched.Count(), 2u);
+    EXPECT_TRUE(touched.Sync(error)) << error;
+    EXPECT_EQ(syncs, 2);  // each folder once
+    EXPECT_EQ(touched.Count(), 0u);
+    touched.Add(dir / "right");
+    SysCalls().fsync = [](int) { return errno = EIO, -1; };
+    EXPECT_FALSE(touched.Sync(error));
+    SysCalls() = saved;
+    EXPECT_EQ(error, "cannot sync " + dir / "right" + ": Input/output error");
+    const struct stat copy = Lstat(dir / "right/sparse");
+    EXPECT_EQ(copy.st_size, kSize);
+    if (Lstat(sparse).st_blocks * 512 < kSize / 2) {
+        EXPECT_LT(copy.st_blocks * 512, kSize / 2);
+    }
+    EXPECT_EQ(test::ReadFile(dir / "right/sparse"), test::ReadFile(sparse));
+}
+
+TEST(TemporaryCopyTest, NamesAreOursAndOnlyAbandonedOnesAreLeftovers) {
+    const std::string name = TemporaryCopyName("big.bin");
+    EXPECT_EQ(name.rfind(".corvatine-", 0), 0u) << name;
+    EXPECT_EQ(name.size(), std::string(".corvatine-XXXXXX.big.bin").size());
+    EXPECT_TRUE(IsTemporaryCopyName(name));
+    EXPECT_EQ(TemporaryCopyName(std::string(300, 'n')).size(), static_cast<size_t>(NAME_MAX));
+    for (const char* other :
+         {".bashrc.backup", ".corvatine-", ".corvatine-abc.x", ".corvatine-ABCDE!.x", "a"})
+        EXPECT_FALSE(IsTemporaryCopyName(other)) << other;
+
+    test::TempDir dir;
+    dir.WriteFile("root/.corvatine-Ab12Cd.x", "partial");
+    const std::string busy = dir.WriteFile("root/.corvatine-Ef34Gh.y", "partial");
+    dir.WriteFile("root/.corvatine-Ij56Kl.folder/part", "partial");
+    dir.WriteFile("root/plain", "p");
+    EXPECT_TRUE(IsLeftoverCopy({dir / "root", ".corvatine-Ab12Cd.x"}));
+    EXPECT_TRUE(IsLeftoverCopy({dir / "root", ".corvatine-Ij56Kl.folder"}));
+    EXPECT_FALSE(IsLeftoverCopy({dir / "root", "plain"}));
+    const int held = ::open(busy.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    EXPECT_FALSE(IsLeftoverCopy({dir / "root", ".corvatine-Ef34Gh.y"}));
+    ::close(held);
+    EXPECT_TRUE(IsLeftoverCopy({dir / "root", ".corvatine-Ef34Gh.y"}));
+}
+
+TEST(FolderContainsTest, TellsNestedFoldersByIdentity) {
+    test::TempDir dir;
+    dir.MakeFolder("a/b/c");
+    dir.MakeFolder("other");
+    Link(dir / "a/b", dir / "other/to-b");
+    EXPECT_TRUE(FolderContains(dir / "a", dir / "a/b/c"));
+    EXPECT_TRUE(FolderContains(dir / "a", dir / "a"));
+    EXPECT_TRUE(FolderContains(dir / "a", dir / "other/to-b"));
+    EXPECT_FALSE(FolderContains(dir / "a/b/c", dir / "a"));
+    EXPECT_FALSE(FolderContains(dir / "other", dir / "a"));
+    EXPECT_FALSE(FolderContains(dir / "missing", dir / "a"));
+}
+
+TEST(ReadLinkBelowTest, GivesTheTextAndTheLinksOwnTime) {
+    test::TempDir dir;
+    dir.WriteFile("root/target", "t");
+    Link("target", dir / "root/link");
+    const struct timespec times[2] = {{1600000000, 0}, {1600000000, 500}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "root/link").c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+    std::string text;
+    FILETIME time = 0;
+    ASSERT_TRUE(ReadLinkBelow({dir / "root", "link"}, text, time));
+    EXPECT_EQ(text, "target");
+    EXPECT_EQ(time, FileTimeFromUnix(1600000000, 500));
+    int code = 0;
+    EXPECT_FALSE(ReadLinkBelow({dir / "root", "target"}, text, time, &code));
+    EXPECT_EQ(code, EINVAL);
 }
 
 }  // namespace

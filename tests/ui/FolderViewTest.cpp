@@ -472,6 +472,34 @@ private slots:
             ::setenv("XDG_DATA_HOME", saved.constData(), 1);
     }
 
+    // Folders one inside the other: what an operation does on one side would
+    // change the other, so none runs; the message says why.
+    void NestedFoldersRefuseOperations() {
+        CFolderCompareParams request;
+        request.sides[0].path = Path("a");
+        request.sides[1].path = Path("a/sub");
+        auto* view = qobject_cast<CFolderCompareView*>(m_frame->OpenRequest(request));
+        QVERIFY(view != nullptr);
+        QVERIFY(QTest::qWaitFor([view] { return !view->IsBusy(); }, 60000));
+        view->Tree().setFocus();
+        QString error;
+        AnswerNextDialog([&](QWidget* dialog) {
+            AnswerNextDialog([&](QWidget* box) {
+                auto* message = qobject_cast<QMessageBox*>(box);
+                QVERIFY(message != nullptr);
+                error = message->text();
+                message->accept();
+            });
+            Click(dialog->findChild<QPushButton*>(QStringLiteral("ok")));
+        });
+        ClickRow(*view, Row(*view, "inner.txt"));
+        QTest::keyClick(&view->Tree(), Qt::Key_Delete);
+        QTRY_VERIFY_WITH_TIMEOUT(!error.isEmpty() && !view->IsBusy(), 30000);
+        QCOMPARE(error, QString::fromStdString("Cannot delete: '" + Path("a/sub") + "' lies inside '" +
+                                               Path("a") + "'; nothing was changed"));
+        QVERIFY(Exists(Path("a/sub/inner.txt")));
+    }
+
     // The View menu's "Show ..." items hide and show classes of rows; folder
     // rows stay; the choice becomes the default.
     void DisplayFilters() {

@@ -349,7 +349,7 @@ private slots:
                  QStringList({"[x] sub/new.txt", "[x] a.txt", "[x] only-left.txt"}));
         QCOMPARE(Entries(List(*wizard, 1)), QStringList({"[x] emptyR/", "[x] only-right.txt"}));
         QCOMPARE(Label(*wizard, "summary"),
-                 QStringLiteral("Copy to Right: 3 Files\nDelete on Right: 2 Files"));
+                 QStringLiteral("Copy to Right: 3 Files\nDelete on Right: 1 Files, 1 Folders"));
         auto* noConfirmation = wizard->findChild<QCheckBox*>(QStringLiteral("noConfirmation"));
         QVERIFY(noConfirmation != nullptr);
         QCOMPARE(noConfirmation->text(), QStringLiteral("&No confirmation"));
@@ -434,6 +434,59 @@ private slots:
         QCOMPARE(diff.exitStatus, 1);
         QCOMPARE(QString::fromStdString(diff.out),
                  QStringLiteral("Files L/a.txt and R/a.txt differ\nOnly in R: emptyR\n"));
+        QCOMPARE(Dump(*doc->Root()), FreshDump(dir / "L", dir / "R"));
+    }
+
+    // The plan the window shows is the command line's, entry for entry: links
+    // as entries of their own, a file put where a folder was, a folder that
+    // holds what a filter leaves out kept, names escaped; the question counts
+    // what goes, and the run leaves the trees equal.
+    void ThePlanIsTheCommandLinesPlan() {
+        test::TempDir dir;
+        dir.WriteFile("L/x", "file\n");
+        dir.WriteFile("R/x/f", "in a folder\n");
+        dir.WriteFile("L/docs/a.txt", "a\n");
+        dir.WriteFile("R/real/f", "r\n");
+        QVERIFY(::symlink("real", (dir / "R/link").c_str()) == 0);
+        QVERIFY(::symlink("docs", (dir / "L/lnk").c_str()) == 0);
+        dir.WriteFile("L/line\nbreak", "n\n");
+        auto doc = Open(dir / "L", dir / "R");
+        QVERIFY(doc != nullptr);
+        auto wizard = Show(*doc, SYNC_MIRROR_RIGHT);
+        QVERIFY(wizard != nullptr);
+        QVERIFY(Prepare(*wizard, SYNC_MIRROR_RIGHT));
+        QString shown;
+        const QStringList summary = Label(*wizard, "summary").split(QLatin1Char('\n'));
+        for (int list = 0; list < 2; ++list) {
+            shown += summary.value(list) + QLatin1Char('\n');
+            for (int row = 0; row < List(*wizard, list).count(); ++row)
+                shown += QStringLiteral("  ") + List(*wizard, list).item(row)->text() + QLatin1Char('\n');
+        }
+        const test::ProgramResult plan = test::RunProgram(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/corvatine"),
+            {QStringLiteral("--no-gui"), QStringLiteral("--sync=mirror-right"), QStringLiteral("--dry-run"),
+             QString::fromStdString(dir / "L"), QString::fromStdString(dir / "R")},
+            dir.Path());
+        QCOMPARE(plan.exitStatus, 0);
+        QCOMPARE(shown, QString::fromStdString(plan.out));
+        QVERIFY2(shown.contains(QStringLiteral("  line\\nbreak\n")), qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("Delete on Right: 3 Files, 2 Folders\n")), qPrintable(shown));
+
+        auto question = std::make_shared<QString>();
+        AnswerMessage(QMessageBox::Yes, question);
+        QVERIFY(Synchronize(*wizard));
+        QCOMPARE(
+            *question,
+            QStringLiteral("3 file(s) and 2 folder(s) will be deleted.\nSynchronize the folders as listed?"));
+        QVERIFY2(!wizard->ProcessPageWidget().LogText().contains(QStringLiteral("ERROR!")),
+                 qPrintable(wizard->ProcessPageWidget().LogText()));
+        QCOMPARE(test::RunProgram(QStringLiteral("/usr/bin/diff"),
+                                  {QStringLiteral("-r"), QStringLiteral("--no-dereference"),
+                                   QStringLiteral("L"), QStringLiteral("R")},
+                                  dir.Path())
+                     .exitStatus,
+                 0);
+        QCOMPARE(fs::read_symlink(dir / "R/lnk").string(), std::string("docs"));
         QCOMPARE(Dump(*doc->Root()), FreshDump(dir / "L", dir / "R"));
     }
 
