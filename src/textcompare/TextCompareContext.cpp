@@ -104,6 +104,7 @@ void CTextCompareContext::ClearComparison() {
     m_side[1]->RemoveGhostLines();
     m_sections.RemoveAll();
     m_moves.clear();
+    m_foundMoves = false;
     Aligned();
 }
 
@@ -211,6 +212,7 @@ void CTextCompareContext::AlignSections(uint32_t rules, const TEXTLINECLASSES* c
             });
         };
         m_moves = FindMoves(m_sections.Sections(), *classes, m_movedLines, blank);
+        m_foundMoves = !m_moves.empty();
         for (TEXTMOVE& move : m_moves) {
             move.leftFirstRow = m_side[0]->RealLineToRow(move.leftFirst);
             move.leftLastRow = m_side[0]->RealLineToRow(move.leftLast);

@@ -82,6 +82,9 @@ public:
     void SetMovedLines(int lines) { m_movedLines = lines; }
     int MovedLines() const { return m_movedLines; }
     const std::vector<TEXTMOVE>& Moves() const { return m_moves; }
+    // The last comparison of the whole pair found moves (edits since may
+    // have ended them): the views keep room for their links till the next.
+    bool FoundMoves() const { return m_foundMoves; }
     // The move a row of a side is part of, or -1.
     int FindMove(int side, int row) const;
 
@@ -149,6 +152,7 @@ private:
     uint64_t m_generation = 0;
     int m_movedLines = 0;
     std::vector<TEXTMOVE> m_moves;
+    bool m_foundMoves = false;
     // HasStaleRows for the generation it was found for.
     mutable uint64_t m_staleGeneration = ~uint64_t{0};
     mutable bool m_stale = false;

@@ -34,7 +34,7 @@ int CSideDecorations::RowColor(int row) const {
                                true);
 }
 
-bool CSideDecorations::HasMoves() const { return !m_view.m_doc.Context().Moves().empty(); }
+bool CSideDecorations::HasMoves() const { return m_view.m_doc.Context().FoundMoves(); }
 
 bool CSideDecorations::MoveLink(int row) const { return m_view.m_doc.MoveStartsAt(m_side, row); }
 

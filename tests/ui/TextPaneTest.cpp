@@ -645,6 +645,16 @@ private slots:
         left.SetCaret({0, oneSided});
         m_frame->UpdateCommands();
         QVERIFY(!go->isEnabled());
+
+        // Typed into, the block moves no more; the margin keeps its width
+        // (the text does not jump sideways) till the pair is compared whole.
+        const int margin = left.MarginWidth();
+        Focus(right);
+        right.SetCaret({0, move.rightFirstRow + 1});
+        QTest::keyClicks(&right, "x");
+        QTRY_VERIFY(view->Doc().Context().Moves().empty());
+        QCOMPARE(left.MarginWidth(), margin);
+        QVERIFY(!view->Doc().MoveStartsAt(0, move.leftFirstRow));
     }
 
     void ALongLineIsLaidOutWhereSeen() {
