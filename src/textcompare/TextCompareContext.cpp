@@ -119,17 +119,18 @@ bool CTextCompareContext::Compare(uint32_t rules, const std::string& lineFilter)
     const std::unique_ptr<CLineFilter> filter = LineFilterFromRules(rules, lineFilter);
     CTextCompare engine;
     ApplyRulesToEngine(engine, rules, filter.get(), kDefaultTabSize);
+    TEXTLINECLASSES classes;
+    if (m_movedLines > 0) engine.lineClasses = &classes;
     {
         // The engine reads the lines where they lie; only lines the rules
-        // change, or without a line feed, are copied.
+        // change, or without a line feed, are copied. They go before the
+        // rows are aligned.
         TEXTLINES lines[2];
         CLineStore store;
         for (int f = 0; f < 2; ++f) GatherComparisonLines(*m_side[f], rules, lines[f], store);
-        TEXTLINECLASSES classes;
-        if (m_movedLines > 0) engine.lineClasses = &classes;
         engine.Run(lines[0], lines[1], m_sections);
-        AlignSections(rules, m_movedLines > 0 ? &classes : nullptr);
     }
+    AlignSections(rules, engine.lineClasses);
     return true;
 }
 
@@ -204,12 +205,10 @@ void CTextCompareContext::AlignSections(uint32_t rules, const TEXTLINECLASSES* c
     if (!(rules & RULE_IGNORE_LINE_ENDINGS)) MarkLineEndings(rules);
     for (CTextCompareObject* side : m_side) side->RebuildRealityBlocks();
     if (classes != nullptr) {
+        // Blank as ignore-blank-lines sees a line where white space is ignored.
         const auto blank = [this](int side, int line) {
-            const std::string_view text =
-                m_side[side]->GetLine(m_side[side]->RealLineToRow(line)).Characters();
-            return std::all_of(text.begin(), text.end(), [](char c) {
-                return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
-            });
+            return IsBlankUnderRules(m_side[side]->GetLine(m_side[side]->RealLineToRow(line)).Characters(),
+                                     RULE_IGNORE_ALL_SPACE);
         };
         m_moves = FindMoves(m_sections.Sections(), *classes, m_movedLines, blank);
         m_foundMoves = !m_moves.empty();
