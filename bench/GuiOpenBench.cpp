@@ -18,10 +18,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <random>
 #include <string>
 #include <utility>
 
+#include "GeneratedPair.h"
 #include "launch/CorvatineApp.h"
 #include "platform/Output.h"
 #include "ui/MainFrame.h"
@@ -29,21 +29,6 @@
 #include "ui/TextEditView.h"
 
 namespace {
-
-// Lines of text, and the same with 1% of them changed.
-void MakePair(const std::string& left, const std::string& right, int lines) {
-    std::mt19937 random(20261209);
-    std::ofstream a(left), b(right);
-    for (int i = 0; i < lines; ++i) {
-        const std::string line = "line " + std::to_string(i) + " of the generated text, value " +
-                                 std::to_string(random() % 100000) + "\n";
-        a << line;
-        if (random() % 100 == 0)
-            b << "changed " << line;
-        else
-            b << line;
-    }
-}
 
 // A file of short lines with one of 300,000 characters among them, built
 // from unit.
@@ -99,7 +84,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const std::string left = dir.filePath("left.txt").toStdString(),
                       right = dir.filePath("right.txt").toStdString();
-    MakePair(left, right, lines);
+    bench::MakeChangedPair(left, right, lines);
     ::setenv("CORVATINE_CONFIG_DIR", dir.path().toLocal8Bit().constData(), 1);
     const std::string program =
         QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath().toStdString() + "/../corvatine";

@@ -14,32 +14,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "GeneratedPair.h"
 #include "launch/CorvatineApp.h"
 #include "platform/Output.h"
 #include "ui/MainFrame.h"
 #include "ui/TextCompareView.h"
 
 namespace {
-
-// Lines of text, and the same with 1% of them changed.
-void MakePair(const std::string& left, const std::string& right, int lines) {
-    std::mt19937 random(20261209);
-    std::ofstream a(left), b(right);
-    for (int i = 0; i < lines; ++i) {
-        const std::string line = "line " + std::to_string(i) + " of the generated text, value " +
-                                 std::to_string(random() % 100000) + "\n";
-        a << line;
-        if (random() % 100 == 0)
-            b << "changed " << line;
-        else
-            b << line;
-    }
-}
 
 struct FIGURES {
     double median = 0, p95 = 0, worst = 0;
@@ -73,7 +57,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const std::string left = dir.filePath("left.txt").toStdString(),
                       right = dir.filePath("right.txt").toStdString();
-    MakePair(left, right, lines);
+    bench::MakeChangedPair(left, right, lines);
     ::setenv("CORVATINE_CONFIG_DIR", dir.path().toLocal8Bit().constData(), 1);
 
     QApplication application(argc, argv);
