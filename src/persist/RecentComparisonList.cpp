@@ -24,7 +24,10 @@ bool CRecentComparisonList::ReadFile(CompareParamsList& entries, platform::FILEI
     }
     for (std::unique_ptr<CCompareParams>& entry : all) {
         if (static_cast<int>(entries.size()) >= m_maximum) break;
-        entries.push_back(std::move(entry));
+        // A list written by an older version may hold a pair more than once:
+        // the first (most recent) stays.
+        const auto same = [&](const std::unique_ptr<CCompareParams>& kept) { return Matches(*kept, *entry); };
+        if (std::none_of(entries.begin(), entries.end(), same)) entries.push_back(std::move(entry));
     }
     if (fileText != nullptr) *fileText = std::move(text);
     return true;
@@ -140,15 +143,11 @@ bool CRecentComparisonList::Records(const CCompareParams& request) const {
 }
 
 bool CRecentComparisonList::Matches(const CCompareParams& entry, const CCompareParams& request) const {
+    // One entry per pair: the read-only flags, rules and filters of the last
+    // comparison replace those the entry had, so the list never shows the
+    // same two paths twice.
     if (m_options.noDuplicatePairs) return entry.SamePaths(request, true);
-    if (entry.kind != request.kind || !entry.SamePaths(request, false)) return false;
-    for (int i = 0; i < 2; ++i)
-        if (entry.sides[i].flags != request.sides[i].flags) return false;
-    const auto* entryText = dynamic_cast<const CTextCompareParams*>(&entry);
-    const auto* requestText = dynamic_cast<const CTextCompareParams*>(&request);
-    if (entryText != nullptr && requestText != nullptr)
-        return entryText->rules == requestText->rules && entryText->lineFilter == requestText->lineFilter;
-    return true;
+    return entry.kind == request.kind && entry.SamePaths(request, false);
 }
 
 void CRecentComparisonList::PutFirst(CompareParamsList& entries,

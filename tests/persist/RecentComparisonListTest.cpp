@@ -122,16 +122,32 @@ TEST_F(RecentComparisonListTest, WhatMatchesAnEntry) {
     const std::string a = File("a"), b = File("b");
     CRecentComparisonList list = List(10);
     list.Add(TextRequest(a, b));
-    list.Add(TextRequest(b, a));                    // swapped: another pair
-    list.Add(TextRequest(a, b, RULE_IGNORE_CASE));  // other rules: another entry
-    CTextCompareParams readOnly = TextRequest(a, b);
+    list.Add(TextRequest(b, a));  // swapped: another pair
+    // The same pair again with other rules and read-only: still one entry,
+    // with the last comparison's settings.
+    list.Add(TextRequest(a, b, RULE_IGNORE_CASE));
+    CTextCompareParams readOnly = TextRequest(a, b, RULE_IGNORE_CASE);
     readOnly.sides[1].flags = SIDE_READ_ONLY;
     list.Add(readOnly);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list[0].sides[1].flags, SIDE_READ_ONLY);
+    EXPECT_EQ(dynamic_cast<const CTextCompareParams&>(list[0]).rules, RULE_IGNORE_CASE);
     CBinaryCompareParams binary;
     binary.sides[0].path = a;
     binary.sides[1].path = b;
-    list.Add(binary);
-    EXPECT_EQ(list.Count(), 5);
+    list.Add(binary);  // another kind: another entry
+    EXPECT_EQ(list.Count(), 3);
+
+    // A list file written with the pair twice is read as one entry.
+    std::string error;
+    CompareParamsList twice;
+    twice.push_back(TextRequest(a, b).Clone());
+    twice.push_back(readOnly.Clone());
+    ASSERT_TRUE(CComparisonFile::WriteComparisons(dir / "MRU.cmp", twice, -1, error)) << error;
+    CRecentComparisonList reread = List(10);
+    ASSERT_TRUE(reread.Load(error)) << error;
+    ASSERT_EQ(reread.Count(), 1);
+    EXPECT_EQ(reread[0].sides[1].flags, 0u);
 
     // Folder entries match without their methods, and take the new ones.
     const std::string left = dir.MakeFolder("left"), right = dir.MakeFolder("right");
@@ -142,7 +158,7 @@ TEST_F(RecentComparisonListTest, WhatMatchesAnEntry) {
     list.Add(folder);
     folder.methods = METHOD_CRC;
     list.Add(folder);
-    EXPECT_EQ(list.Count(), 6);
+    EXPECT_EQ(list.Count(), 4);
     EXPECT_EQ(dynamic_cast<const CFolderCompareParams&>(list[0]).methods, METHOD_CRC);
 }
 
