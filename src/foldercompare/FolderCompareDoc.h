@@ -80,7 +80,7 @@ public:
 
 protected:
     uint32_t m_displayFilter = 0x333;
-    uint32_t m_showColumns = 0xffff;
+    uint32_t m_showColumns = 0x7;
     bool m_showFiltered = false;
     bool m_quickMergeMode = false;
 

@@ -64,7 +64,7 @@ public:
     int showGridLines = 0;
     int showShellCommands = 1;
     int folderWatch = 0;
-    uint32_t showColumns = 0xffff;
+    uint32_t showColumns = 0x7;  // name, size and modified; the rest from the header's menu
     uint32_t displayFilters = DISPLAY_ALL;
     FOLDERCOLUMNWIDTHS widths1 = {128, 60, 120, 40, 40, 60, 72, 60, 192};
     FOLDERCOLUMNWIDTHS widths2 = {128, 60, 120, 40, 40, 60, 72, 60, 192};

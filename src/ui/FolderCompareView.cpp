@@ -39,6 +39,26 @@ namespace corvatine::ui {
 
 namespace {
 
+// No column is sized narrower than this by hand or by fitting.
+constexpr int kMinColumnWidth = 24;
+
+int* WidthField(FOLDERCOLUMNWIDTHS& widths, int column) {
+    int* const fields[kSideColumnCount] = {&widths.name,      &widths.size,       &widths.lmTime,
+                                           &widths.extension, &widths.attributes, &widths.version,
+                                           &widths.crc,       &widths.type,       &widths.folder};
+    return fields[column];
+}
+const int* WidthField(const FOLDERCOLUMNWIDTHS& widths, int column) {
+    return WidthField(const_cast<FOLDERCOLUMNWIDTHS&>(widths), column);
+}
+
+// The tree, telling how wide a column's shown rows are.
+class CFolderTree : public QTreeView {
+public:
+    using QTreeView::QTreeView;
+    int ContentWidth(int column) const { return sizeHintForColumn(column); }
+};
+
 SyncWizardHook g_syncWizard;
 
 // Opening a comparison records its folders in the folder comparison
@@ -152,7 +172,7 @@ CFolderCompareView::CFolderCompareView(const CFolderCompareParams& request, plat
     m_panel->hide();
     layout->addWidget(m_panel);
 
-    m_tree = new QTreeView(this);
+    m_tree = new CFolderTree(this);
     m_tree->setObjectName(QStringLiteral("folderTree"));
     m_model = new CFolderCompareModel(m_doc, this);
     m_tree->setModel(m_model);
@@ -192,17 +212,14 @@ CFolderCompareView::CFolderCompareView(const CFolderCompareParams& request, plat
         emit stateChanged();
     };
 
-    const CFolderComparer& component = GetFolderComparer();
-    for (int side = 0; side < 2; ++side) {
-        const FOLDERCOLUMNWIDTHS& widths = side == 0 ? component.widths1 : component.widths2;
-        const int values[kSideColumnCount] = {widths.name,      widths.size,       widths.lmTime,
-                                              widths.extension, widths.attributes, widths.version,
-                                              widths.crc,       widths.type,       widths.folder};
-        for (int column = 0; column < kSideColumnCount; ++column)
-            m_tree->setColumnWidth(CFolderCompareModel::ModelColumn(side, column),
-                                   std::max(values[column], 8));
-    }
     m_tree->setColumnWidth(CFolderCompareModel::kStatusColumn, 26);
+    m_tree->header()->setSectionResizeMode(CFolderCompareModel::kStatusColumn, QHeaderView::Fixed);
+    m_tree->header()->setMinimumSectionSize(kMinColumnWidth / 2);
+    // The names take what the other columns leave; those are sized by hand.
+    for (int side = 0; side < 2; ++side)
+        m_tree->header()->setSectionResizeMode(CFolderCompareModel::ModelColumn(side, COLUMN_NAME),
+                                               QHeaderView::Fixed);
+    m_tree->viewport()->installEventFilter(this);
     m_columns = m_doc.ShownColumns();
     ApplyColumns();
     ApplyFont();
@@ -225,16 +242,19 @@ CFolderCompareView::CFolderCompareView(const CFolderCompareParams& request, plat
     connect(m_tree, &QWidget::customContextMenuRequested, this, &CFolderCompareView::ShowContextMenu);
     connect(m_tree->header(), &QWidget::customContextMenuRequested, this,
             &CFolderCompareView::ShowColumnMenu);
-    connect(m_tree->header(), &QHeaderView::sectionResized, this, [](int section, int, int size) {
-        const int side = CFolderCompareModel::SideOf(section);
-        if (side < 0) return;
+    // A column sized by hand is that column's width on both sides, and is
+    // remembered; the names give or take the difference.
+    connect(m_tree->header(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+        const int column = CFolderCompareModel::SideColumn(section);
+        if (m_fitting || CFolderCompareModel::SideOf(section) < 0 || column == COLUMN_NAME || size <= 0)
+            return;
         CFolderComparer& folders = GetFolderComparer();
-        FOLDERCOLUMNWIDTHS& widths = side == 0 ? folders.widths1 : folders.widths2;
-        int* const fields[kSideColumnCount] = {&widths.name,      &widths.size,       &widths.lmTime,
-                                               &widths.extension, &widths.attributes, &widths.version,
-                                               &widths.crc,       &widths.type,       &widths.folder};
-        if (size > 0) *fields[CFolderCompareModel::SideColumn(section)] = size;
+        for (FOLDERCOLUMNWIDTHS* widths : {&folders.widths1, &folders.widths2})
+            *WidthField(*widths, column) = size;
+        FitColumns();
     });
+    connect(m_tree, &QTreeView::expanded, this, [this] { FitColumns(); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { FitColumns(); });
     Open(request);
 }
 
@@ -956,13 +976,64 @@ void CFolderCompareView::resizeEvent(QResizeEvent* event) {
     PlacePaths();
 }
 
+bool CFolderCompareView::eventFilter(QObject* watched, QEvent* event) {
+    // The rows' width changes with the window and with the vertical scroll bar.
+    if (watched == m_tree->viewport() && event->type() == QEvent::Resize) FitColumns();
+    return CDocumentView::eventFilter(watched, event);
+}
+
+void CFolderCompareView::FitColumns() {
+    if (m_fitting) return;
+    m_fitting = true;
+    QHeaderView* header = m_tree->header();
+    const int status = header->sectionSize(CFolderCompareModel::kStatusColumn);
+    const int rows = std::max(0, m_tree->viewport()->width() - status);
+    const int sides[2] = {rows / 2, rows - rows / 2};
+    const FOLDERCOLUMNWIDTHS& widths = GetFolderComparer().widths1;
+    // The names' width: what the rows shown need, and the title.
+    int names = header->fontMetrics().horizontalAdvance(CFolderCompareModel::ColumnTitle(COLUMN_NAME)) + 24;
+    if (!m_model->IsBlocked())
+        for (int side = 0; side < 2; ++side)
+            names = std::max(names, static_cast<const CFolderTree*>(m_tree)->ContentWidth(
+                                        CFolderCompareModel::ModelColumn(side, COLUMN_NAME)));
+    for (int side = 0; side < 2; ++side) {
+        int others = 0;
+        for (int column = COLUMN_SIZE; column < kSideColumnCount; ++column)
+            if ((m_columns & (1u << column)) != 0)
+                others += std::max(*WidthField(widths, column), kMinColumnWidth);
+        // The names come first, up to two thirds of a narrow side; the other
+        // columns shrink in proportion to make room for them.
+        const int nameWanted = std::min(names, sides[side] * 2 / 3);
+        const int name = std::max(sides[side] - others, nameWanted);
+        const double scale = others > 0 && name > sides[side] - others
+                                 ? static_cast<double>(std::max(0, sides[side] - name)) / others
+                                 : 1.0;
+        int used = name;
+        for (int column = COLUMN_SIZE; column < kSideColumnCount; ++column) {
+            if ((m_columns & (1u << column)) == 0) continue;
+            const int width =
+                std::max(kMinColumnWidth / 2,
+                         static_cast<int>(std::max(*WidthField(widths, column), kMinColumnWidth) * scale));
+            m_tree->setColumnWidth(CFolderCompareModel::ModelColumn(side, column), width);
+            used += width;
+        }
+        // What rounding left over goes to the name, so both sides end where they should.
+        m_tree->setColumnWidth(CFolderCompareModel::ModelColumn(side, COLUMN_NAME),
+                               std::max(kMinColumnWidth, name + sides[side] - used));
+    }
+    m_fitting = false;
+    PlacePaths();
+}
+
 void CFolderCompareView::ApplyColumns() {
     // The name is always there: it is where the tree opens and closes.
+    m_fitting = true;
     for (int column = COLUMN_SIZE; column < kSideColumnCount; ++column)
         for (int side = 0; side < 2; ++side)
             m_tree->setColumnHidden(CFolderCompareModel::ModelColumn(side, column),
                                     (m_columns & (1u << column)) == 0);
-    PlacePaths();
+    m_fitting = false;
+    FitColumns();
 }
 
 void CFolderCompareView::ApplyFont() {

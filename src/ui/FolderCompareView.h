@@ -76,6 +76,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     // A file pair to open in its comparison.
@@ -137,6 +138,10 @@ private:
     // Each folder's path above its side's columns.
     void PlacePaths();
     void ApplyColumns();
+    // The two sides share the rows' width equally: each side's shown columns
+    // at their remembered widths, its name taking what is left, and its names
+    // first when the side is narrow.
+    void FitColumns();
     void ApplyFont();
     // The folder item that a new folder goes into: the current folder row,
     // the current file's folder, or the roots.
@@ -176,7 +181,8 @@ private:
     // Open folders below folders not compared yet, kept until they can be.
     std::vector<std::string> m_unresolved;
     bool m_restoring = false;
-    uint32_t m_columns = 0xffff;  // "ShowColumns" of this view
+    bool m_fitting = false;
+    uint32_t m_columns = 0x7;  // "ShowColumns" of this view
     CFolderDetailPane* m_details = nullptr;
     std::unique_ptr<CFolderWatcher> m_watcher;
     QWidget* m_changedBar = nullptr;  // offers Refresh after the watch saw a change

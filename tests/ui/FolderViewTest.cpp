@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -551,6 +552,70 @@ private slots:
         QVERIFY(!Row(*view, "diff.txt").isValid());
         FrameAction("showHiddenItems")->trigger();
         QVERIFY(Row(*view, "diff.txt").isValid());
+    }
+
+    // Both sides show Name, Size and Modified at equal widths filling the
+    // rows, names first; more columns are a right-click away on the header,
+    // and a column sized by hand is that size on both sides.
+    void ColumnsShareTheWidthEqually() {
+        m_frame->resize(1200, 800);
+        CFolderCompareView* view = OpenFolders();
+        QVERIFY(view != nullptr);
+        QTreeView& tree = view->Tree();
+        QHeaderView& header = *tree.header();
+        const auto sideWidth = [&](int side) {
+            int width = 0;
+            for (int column = 0; column < kSideColumnCount; ++column)
+                width += header.sectionSize(CFolderCompareModel::ModelColumn(side, column));
+            return width;
+        };
+        const auto fits = [&] {
+            QTRY_VERIFY(std::abs(sideWidth(0) - sideWidth(1)) <= 1);
+            QCOMPARE(sideWidth(0) + sideWidth(1) + header.sectionSize(CFolderCompareModel::kStatusColumn),
+                     tree.viewport()->width());
+            QCOMPARE(tree.horizontalScrollBar()->maximum(), 0);
+        };
+        for (int side = 0; side < 2; ++side)
+            for (int column = 0; column < kSideColumnCount; ++column)
+                QCOMPARE(tree.isColumnHidden(CFolderCompareModel::ModelColumn(side, column)),
+                         column != COLUMN_NAME && column != COLUMN_SIZE && column != COLUMN_TIME);
+        fits();
+        const int nameNeeds = tree.fontMetrics().horizontalAdvance(QStringLiteral("only-right.txt"));
+        QVERIFY(header.sectionSize(CFolderCompareModel::ModelColumn(1, COLUMN_NAME)) > nameNeeds);
+
+        // The header's menu adds the CRC column to both sides, remembered.
+        QStringList offered;
+        QTimer::singleShot(50, this, [&offered] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(popup != nullptr);
+            for (QAction* action : popup->actions()) {
+                offered << action->text();
+                if (action->text() == QStringLiteral("CRC")) action->trigger();
+            }
+            popup->close();
+        });
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(10, 5),
+                                    header.mapToGlobal(QPoint(10, 5)));
+        QApplication::sendEvent(header.viewport(), &menuEvent);
+        QCOMPARE(offered, (QStringList{"Size", "Modified", "Extension", "Attributes", "Version", "CRC",
+                                       "Type", "Folder"}));
+        for (int side = 0; side < 2; ++side)
+            QVERIFY(!tree.isColumnHidden(CFolderCompareModel::ModelColumn(side, COLUMN_CRC)));
+        QCOMPARE(GetFolderComparer().showColumns, 0x7u | (1u << COLUMN_CRC));
+        fits();
+
+        // Sized by hand on the left: the right follows, the names give way.
+        header.resizeSection(CFolderCompareModel::ModelColumn(0, COLUMN_SIZE), 111);
+        QCOMPARE(header.sectionSize(CFolderCompareModel::ModelColumn(1, COLUMN_SIZE)), 111);
+        QCOMPARE(GetFolderComparer().widths2.size, 111);
+        fits();
+
+        // A narrow window keeps the names readable before the other columns.
+        m_frame->resize(560, 500);
+        QTRY_VERIFY(tree.viewport()->width() < 500);
+        fits();
+        QVERIFY(header.sectionSize(CFolderCompareModel::ModelColumn(0, COLUMN_NAME)) >=
+                std::min(nameNeeds, sideWidth(0) * 2 / 3));
     }
 
     // A click on a column's header sorts each level by it, folders first;

@@ -249,7 +249,8 @@ private slots:
         QCOMPARE(p.GetInt(kDefaultMethodsKey, "CompareLMTime", -1), 0);
         QCOMPARE(p.GetInt(kMethodsKey, "SmallTimeToIgnore", -1), 5);
         QCOMPARE(p.GetString(kDefaultFileFiltersKey, "NameExclude", "?"), std::string("*.o;*.obj"));
-        QCOMPARE(p.GetInt(kFolderSettingsKey, "ShowColumns", -1), 0xffff & ~(1 << 6));
+        QCOMPARE(p.GetInt(kFolderSettingsKey, "ShowColumns", -1),
+                 0x7 | (1 << 6));  // CRC added to the default three
         QCOMPARE(p.GetInt(kFolderCompareColorsKey, "Color7", -1), 0xccbbaa);
 
         QCOMPARE(p.GetInt(kBinaryCompareSettingsKey, "AutoRecompare", -1), 0);
@@ -279,7 +280,7 @@ private slots:
             QVERIFY(!Find<QCheckBox>(dialog, "methodTime")->isChecked());
             QCOMPARE(Find<QSpinBox>(dialog, "smallTimeToIgnore")->value(), 5);
             QCOMPARE(Find<QLineEdit>(dialog, "fileExclude")->text(), QStringLiteral("*.o;*.obj"));
-            QVERIFY(!Find<QCheckBox>(dialog, "columnCRC")->isChecked());
+            QVERIFY(Find<QCheckBox>(dialog, "columnCRC")->isChecked());
             QCOMPARE(Find<QComboBox>(dialog, "colorScheme")->currentText(), QStringLiteral("Custom"));
             QVERIFY(!Find<QCheckBox>(dialog, "binaryAutoRecompare")->isChecked());
             QCOMPARE(Find<QSpinBox>(dialog, "tabSize")->value(), 8);
