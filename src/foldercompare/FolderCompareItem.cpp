@@ -515,8 +515,10 @@ bool IsRowShown(const CFolderCompareItem& item, uint32_t displayFilter, bool sho
     return IsClassShown(item, displayFilter, tolerance);
 }
 
-bool IsClassShown(const CFolderCompareItem& item, uint32_t displayFilter, int tolerance) {
-    if (item.IsFolderPair() || displayFilter == 0x333) return true;
+namespace {
+
+// The class of a file, or of a folder that holds nothing.
+bool IsOwnClassShown(const CFolderCompareItem& item, uint32_t displayFilter, int tolerance) {
     if (item.status == STATUS_IDENTICAL && (displayFilter & 0x1)) return true;
     // What could not be compared is shown with the different items, whatever
     // else it is (one-sided, or of other times).
@@ -534,6 +536,25 @@ bool IsClassShown(const CFolderCompareItem& item, uint32_t displayFilter, int to
         return false;
     }
     return (item.IsLeftOnly() && (displayFilter & 0x10)) || (item.IsRightOnly() && (displayFilter & 0x20));
+}
+
+}  // namespace
+
+bool IsClassShown(const CFolderCompareItem& item, uint32_t displayFilter, int tolerance) {
+    if (displayFilter == 0x333) return true;
+    if (!item.IsFolderPair()) return IsOwnClassShown(item, displayFilter, tolerance);
+    // A folder not compared yet may hold anything; an empty one is shown by
+    // its own class; else it is shown when something in it is, so that
+    // hiding identical items leaves no empty folders behind.
+    if ((item.flags & ITEM_CHILDREN_BUILT) == 0 && item.GetChildCount() == 0 && item.GetKind() != 0)
+        return true;
+    if (item.GetChildCount() == 0) return IsOwnClassShown(item, displayFilter, tolerance);
+    for (int i = 0; i < item.GetChildCount(); ++i) {
+        const CFolderCompareItem& child = *item.Child(i);
+        if (!child.IsHidden() && !child.IsFilteredOut() && IsClassShown(child, displayFilter, tolerance))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace corvatine

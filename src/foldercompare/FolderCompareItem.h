@@ -269,9 +269,10 @@ private:
 };
 
 // Whether the display classification shows an item under the display filter
-// word: folder rows always; identical, different (and, one-sided or not,
-// could not be compared), left-newer, right-newer, left-only and right-only
-// by their bits.
+// word: identical, different (and, one-sided or not, could not be compared),
+// left-newer, right-newer, left-only and right-only by their bits; a folder
+// when something in it is shown, or it was not compared yet, or (empty) by
+// its own class.
 bool IsClassShown(const CFolderCompareItem& item, uint32_t displayFilter, int tolerance);
 // Whether a row is shown: with the show-filtered switch every row; else not
 // when hidden or filtered out, and otherwise by its class.

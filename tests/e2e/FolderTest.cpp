@@ -116,6 +116,16 @@ TEST(FolderTest, ShowChoosesTheRows) {
     // The choice is for that run only: the stored default still shows all.
     result = test::RunCorvatine({"a", "b"}, dir.Path());
     EXPECT_NE(result.out.find(" same\n"), std::string::npos);
+    // A folder with nothing shown in it is not listed either.
+    dir.WriteFile("a/unchanged/deep/same", "s");
+    dir.WriteFile("b/unchanged/deep/same", "s");
+    dir.WriteFile("a/mixed/only", "o");
+    dir.WriteFile("a/mixed/same", "s");
+    dir.WriteFile("b/mixed/same", "s");
+    result = test::RunCorvatine({"--show=orphans", "a", "b"}, dir.Path());
+    EXPECT_EQ(result.out.find("unchanged"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(" mixed/\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(" only\n"), std::string::npos);
     result = test::RunCorvatine({"--show=some", "a", "b"}, dir.Path());
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_NE(result.err.find("invalid value 'some' for '--show': all, different-and-orphans"),

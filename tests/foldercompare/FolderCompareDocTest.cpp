@@ -55,14 +55,17 @@ TEST_F(FolderCompareDocTest, OpensAndShowsTheRowsOfTheDisplayFilter) {
     EXPECT_EQ(Names(doc.VisibleRows()),
               (std::vector<std::string>{"sub", "  changed.txt", "gone.txt", "new.txt", "same.txt"}));
 
-    doc.SetDisplayFilter(0x30);  // orphans: folder rows stay
-    EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"sub", "gone.txt", "new.txt"}));
+    // Orphans: "sub" holds only a changed file, so it goes with it.
+    doc.SetDisplayFilter(0x30);
+    EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"gone.txt", "new.txt"}));
     EXPECT_EQ(GetFolderComparer().displayFilters, 0x30u);  // the default of new documents
     doc.ToggleDisplayClass(0x1);
     EXPECT_EQ(doc.DisplayFilter(), 0x31u);
-    EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"sub", "gone.txt", "new.txt", "same.txt"}));
+    EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"gone.txt", "new.txt", "same.txt"}));
     CFolderCompareDocEx next;
     EXPECT_EQ(next.DisplayFilter(), 0x31u);
+    doc.SetDisplayFilter(0x2);  // differences: the folder of one
+    EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"sub", "  changed.txt"}));
 }
 
 TEST_F(FolderCompareDocTest, DepthOneRowsAndPreparingAllLevels) {
@@ -72,6 +75,11 @@ TEST_F(FolderCompareDocTest, DepthOneRowsAndPreparingAllLevels) {
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows[0].item->GetName(), "sub");
     EXPECT_FALSE(rows[0].expanded);
+    // A folder not compared yet may hold anything: shown under any filter.
+    doc.SetDisplayFilter(0x1);
+    ASSERT_FALSE(doc.VisibleRows().empty());
+    EXPECT_EQ(doc.VisibleRows()[0].item->GetName(), "sub");
+    doc.SetDisplayFilter(0x333);
     EXPECT_TRUE(doc.PrepareAllLevels());
     EXPECT_EQ(doc.RootStatus(), STATUS_DIFFERENT);
     EXPECT_TRUE(doc.VisibleRows()[0].expanded);

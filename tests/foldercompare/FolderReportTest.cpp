@@ -146,13 +146,17 @@ TEST_F(FolderReportTest, RowSetsListTheWholeTree) {
     EXPECT_NE(html.find("<td class=\"bd\">&nbsp;&nbsp;&nbsp;&nbsp;both</td>"),
               std::string::npos);  // one level down
 
-    // Orphans only, without orphans: the folder rows alone.
+    // Orphans only, without orphans: no row, not even the folder of none.
     report.rowFilter = 0x30;
     html = Render(source);
-    EXPECT_NE(html.find("- sub"), std::string::npos);
+    EXPECT_EQ(html.find("- sub"), std::string::npos);
     EXPECT_EQ(html.find("both</td>"), std::string::npos);
-    EXPECT_EQ(html.find("Empty"), std::string::npos);
-    ASSERT_EQ(report.ListedRows(source).size(), 1u);
+    EXPECT_EQ(report.ListedRows(source).size(), 0u);
+    // Differences only: the folder that holds one, and that one.
+    report.rowFilter = 0x2;
+    html = Render(source);
+    EXPECT_NE(html.find("- sub"), std::string::npos);
+    EXPECT_NE(html.find("both</td>"), std::string::npos);
 
     // The view's rows: none at all reads "Empty".
     report.justVisibleItems = 1;
