@@ -548,8 +548,23 @@ CDocumentView* CMainFrame::OpenRequest(const CCompareParams& request) {
 bool CMainFrame::CanGoToContainingFolder(CDocumentView* view) const {
     if (view == nullptr) return false;
     if (m_containingFolder.count(view) != 0 || view->IsEnabled(Command::GoToContainingFolder)) return true;
+    std::string folders[2];
+    return ContainingFolders(view, folders);
+}
+
+// The folders that hold a file pair's two files, as absolute paths (a pair
+// named from a terminal may be named relative to it): false when the view is
+// no file pair, or a side has no file on disk (text from the clipboard).
+bool CMainFrame::ContainingFolders(CDocumentView* view, std::string (&folders)[2]) const {
     const auto request = m_requests.find(view);
-    return request != m_requests.end() && request->second->kind != COMPARE_FOLDER;
+    if (request == m_requests.end() || request->second->kind == COMPARE_FOLDER) return false;
+    for (int side = 0; side < 2; ++side) {
+        const std::string& path = request->second->sides[side].path;
+        if (path.empty()) return false;
+        folders[side] = platform::PathParentFolder(platform::AbsolutePath(path));
+        if (folders[side].empty() || !platform::IsFolder(folders[side])) return false;
+    }
+    return true;
 }
 
 void CMainFrame::GoToContainingFolder() {
@@ -563,11 +578,10 @@ void CMainFrame::GoToContainingFolder() {
         active->Execute(Command::GoToContainingFolder);
         return;
     }
-    const auto request = m_requests.find(active);
-    if (request == m_requests.end() || request->second->kind == COMPARE_FOLDER) return;
+    std::string paths[2];
+    if (!ContainingFolders(active, paths)) return;
     CFolderCompareParams folders;
-    for (int side = 0; side < 2; ++side)
-        folders.sides[side].path = platform::PathParentFolder(request->second->sides[side].path);
+    for (int side = 0; side < 2; ++side) folders.sides[side].path = paths[side];
     OpenRequest(folders);
 }
 

@@ -113,6 +113,7 @@ protected:
 
 private:
     bool CanGoToContainingFolder(CDocumentView* view) const;
+    bool ContainingFolders(CDocumentView* view, std::string (&folders)[2]) const;
     void GoToContainingFolder();
     void CreateActions();
     void CreateMenus();

@@ -2,10 +2,12 @@
 // platform, commands through their shortcuts and actions, dialogs answered as
 // they come up.
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -24,8 +26,10 @@
 #include "launch/CorvatineApp.h"
 #include "launch/ProgramNames.h"
 #include "platform/MessageQueue.h"
+#include "platform/Path.h"
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
+#include "ui/FolderCompareView.h"
 #include "ui/HexCompareView.h"
 #include "ui/LocationMap.h"
 #include "ui/MainFrame.h"
@@ -252,6 +256,51 @@ private slots:
         QVERIFY(!view->Doc().HasStaleRows());
         QCOMPARE(view->Doc().GetDifferenceCount(), 1);
         QCOMPARE(SideText(*view, 0), std::string("a\nbxy\nc\n"));
+    }
+
+    // Every command is enabled exactly where it acts: in a text comparison
+    // the folder view's commands are grey, Automatic Recompare is there and
+    // checked as Options has it, and Go To Containing Folder opens the
+    // comparison of the folders that hold the two files.
+    void CommandsAreEnabledWhereTheyAct() {
+        QDir().mkpath(m_dir->filePath(QStringLiteral("one")));
+        QDir().mkpath(m_dir->filePath(QStringLiteral("two")));
+        const std::string left = Write("one/a.txt", "a\n"), right = Write("one/b.txt", "bb\n");
+        // Named from a terminal in their folder, as "corvatine a.txt b.txt".
+        const QString here = QDir::currentPath();
+        QDir::setCurrent(m_dir->filePath(QStringLiteral("one")));
+        std::string error;
+        const bool opened = m_frame->OpenCommandLine({"a.txt", "b.txt"}, error);
+        const auto back = qScopeGuard([here] { QDir::setCurrent(here); });
+        QVERIFY2(opened, error.c_str());
+        QTRY_VERIFY(qobject_cast<CTextCompareView*>(m_frame->ActiveView()) != nullptr);
+        m_frame->UpdateCommands();
+        for (Command command :
+             {Command::ShowIdenticalItems, Command::ShowDifferentItems, Command::ShowAllItems,
+              Command::ShowHiddenItems, Command::ExpandAll, Command::CollapseAll, Command::CopyToFolder,
+              Command::Synchronize, Command::UpOneLevel})
+            QVERIFY2(!m_frame->Action(command)->isEnabled(), qPrintable(m_frame->Action(command)->text()));
+        QVERIFY(m_frame->Action(Command::AutoRecompare)->isEnabled());
+        QVERIFY(m_frame->Action(Command::AutoRecompare)->isChecked());
+        QAction* containing = m_frame->Action(Command::GoToContainingFolder);
+        QVERIFY(containing->isEnabled());
+        containing->trigger();
+        auto* folders = qobject_cast<CFolderCompareView*>(m_frame->ActiveView());
+        QVERIFY(folders != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(!folders->IsBusy(), 20000);
+        QCOMPARE(QString::fromStdString(folders->Doc().Request().sides[0].path),
+                 QString::fromStdString(platform::PathParentFolder(left)));
+        QCOMPARE(QString::fromStdString(folders->Doc().Request().sides[1].path),
+                 QString::fromStdString(platform::PathParentFolder(right)));
+        QVERIFY(!folders->Title().contains(QStringLiteral("Untitled")));
+        QCOMPARE(folders->Doc().RootStatus(), STATUS_SAME_PATH);  // the folder with itself
+
+        // Text from the clipboard has no folder: the command is grey.
+        QApplication::clipboard()->setText(QStringLiteral("pasted\n"));
+        m_frame->findChild<QAction*>(QStringLiteral("compareClipboardWithEmpty"))->trigger();
+        QTRY_VERIFY(qobject_cast<CTextCompareView*>(m_frame->ActiveView()) != nullptr);
+        m_frame->UpdateCommands();
+        QVERIFY(!containing->isEnabled());
     }
 
     void NavigationAndLineDifferences() {
