@@ -325,6 +325,7 @@ void CHexCompareView::OnContentChanged(int64_t from) {
     // panes show the new statuses.
     m_differences.Invalidate(from);
     if (m_current >= static_cast<int>(m_differences.Ranges().size())) m_current = -1;
+    RefreshLabels();  // the size, and the mark of unsaved bytes
     m_cancelled = false;
     m_listFailed = false;
     for (CHexPane* pane : m_pane) pane->update();

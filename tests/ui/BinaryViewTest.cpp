@@ -330,8 +330,13 @@ private slots:
         right.setFocus();
         right.SetCaret(40);
         const QString digits = QString::asprintf("%02X", static_cast<unsigned char>(LeftBytes()[40]));
+        auto* rightHeader = view->findChild<QLabel*>(QStringLiteral("rightHeader"));
+        QVERIFY(rightHeader != nullptr && !rightHeader->text().contains(QLatin1Char('*')));
         QTest::keyClicks(&right, digits);
         QCOMPARE(right.Caret(), 41);
+        // The side's header says at once that it holds unsaved bytes.
+        QVERIFY(rightHeader->text().endsWith(QLatin1Char('*')));
+        QVERIFY(!view->findChild<QLabel*>(QStringLiteral("leftHeader"))->text().contains(QLatin1Char('*')));
         QTRY_VERIFY_WITH_TIMEOUT(Listed(view), 20000);
         QCOMPARE(view->Differences().Ranges().size(), size_t(4));
         QTest::qWait(20);
