@@ -26,6 +26,7 @@ constexpr int kAnyMax = INT_MAX;
 constexpr INTOPTION kIntOptions[] = {
     {&CGeneralOptions::showStartPage, kSettings, "ShowStartPage", 0, 1},
     {&CGeneralOptions::showLeftPane, kSettings, "ShowLeftPane", 0, 1},
+    {&CGeneralOptions::leftPaneSize, kSettings, "LeftPaneSize", 60, kAssumedScreenWidth / 2},
     {&CGeneralOptions::showLongTitle, kSettings, "ShowLongTitle", 0, 1},
     {&CGeneralOptions::tabbedDocuments, kSettings, "TabbedDocuments", 0, 1},
     {&CGeneralOptions::synchronizeScrolling, kSettings, "SynchronizeScrolling", 0, 1},

@@ -16,6 +16,7 @@ class CGeneralOptions {
 public:
     int showStartPage = 1;
     int showLeftPane = 1;
+    int leftPaneSize = 190;  // the comparison list's width in pixels
     int showLongTitle = 0;
     int tabbedDocuments = 1;
     int synchronizeScrolling = 1;

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         corvatine::ui::CMainFrame frame(app);
-        frame.show();
+        frame.ShowWindow();
         std::string error;
         if (!frame.StartUp(std::vector<std::string>(argv + 1, argv + argc), error)) {
             err << "corvatine: " << error << "\nTry 'corvatine --help' for more information.\n";

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -36,6 +37,7 @@
 #include "ui/OptIntegrationPage.h"
 #include "ui/OptionsDialog.h"
 #include "ui/OptionsPages.h"
+#include "ui/StartPage.h"
 #include "ui/SyncWizardDialog.h"
 #include "ui/TextCompareView.h"
 #include "ui/TextEditView.h"
@@ -200,7 +202,15 @@ CMainFrame::CMainFrame(CCorvatineApp& app, QWidget* parent)
     m_tabs->setDocumentMode(true);
     m_tabs->setTabsClosable(true);
     m_tabs->setMovable(true);
-    setCentralWidget(m_tabs);
+    // With no document open the start page stands in the documents' place,
+    // rather than a bare area.
+    m_central = new QStackedWidget(this);
+    m_central->addWidget(m_tabs);
+    m_emptyPage = new CStartPage(m_app.RecentComparisons(), m_app.generalOptions, m_central);
+    m_emptyPage->setObjectName(QStringLiteral("emptyPage"));
+    ConnectStartPage(m_emptyPage);
+    m_central->addWidget(m_emptyPage);
+    setCentralWidget(m_central);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this] { UpdateCommands(); });
     connect(m_tabs, &QTabWidget::tabCloseRequested, this, [this](int index) { CloseView(View(index)); });
     m_status = new QLabel(this);
@@ -209,7 +219,7 @@ CMainFrame::CMainFrame(CCorvatineApp& app, QWidget* parent)
     m_messages.onStatus = [this](const QString& text) { statusBar()->showMessage(text, 5000); };
     CreateActions();
     CreateMenus();
-    resize(1200, 800);
+    RestoreWindow();
     UpdateCommands();
 }
 
@@ -730,13 +740,16 @@ bool CMainFrame::CloseAll() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (CloseAll())
+    if (CloseAll()) {
+        RememberWindow();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 void CMainFrame::UpdateCommands() {
+    m_central->setCurrentWidget(m_tabs->count() > 0 ? static_cast<QWidget*>(m_tabs) : m_emptyPage);
     CDocumentView* view = ActiveView();
     for (int i = 0; i < static_cast<int>(Command::Count); ++i) {
         QAction* action = m_actions[i];

@@ -21,6 +21,7 @@
 #include "ui/DocumentView.h"
 
 class QDockWidget;
+class QStackedWidget;
 class QMenu;
 
 namespace corvatine::ui {
@@ -100,6 +101,10 @@ public:
     // Prints the active view on the printer in the layout; the pages printed.
     int PrintActiveView(QPrinter& printer, int layout);
     void SetFullScreen(bool on);
+    // Shows the window as it was left: maximised, or at its place and size.
+    void ShowWindow();
+    // The page shown while no document is open.
+    CStartPage* EmptyPage() const { return m_emptyPage; }
 
 signals:
     // An entry of the recent comparisons list was added, moved or removed.
@@ -107,11 +112,16 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The window's place, size and comparison list width from the options, and back.
+    void RestoreWindow();
+    void RememberWindow();
+    void ConnectStartPage(CStartPage* page);
     bool CanGoToContainingFolder(CDocumentView* view) const;
     bool ContainingFolders(CDocumentView* view, std::string (&folders)[2]) const;
     void GoToContainingFolder();
@@ -141,6 +151,9 @@ private:
     CCorvatineApp& m_app;
     CDialogMessages m_messages;
     QTabWidget* m_tabs;
+    QStackedWidget* m_central = nullptr;  // the documents, or the empty page
+    CStartPage* m_emptyPage = nullptr;
+    bool m_docksPlaced = false;
     QLabel* m_status;
     QAction* m_actions[static_cast<int>(Command::Count)] = {};
     QMenu* m_recentMenu = nullptr;

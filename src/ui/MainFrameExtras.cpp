@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +17,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QStyle>
 #include <QTabBar>
 #include <QTimer>
@@ -139,15 +141,80 @@ CStartPage* CMainFrame::ShowStartPage() {
         return page;
     }
     auto* page = new CStartPage(m_app.RecentComparisons(), m_app.generalOptions, m_tabs);
+    ConnectStartPage(page);
+    AddView(page, nullptr);
+    m_tabs->tabBar()->moveTab(m_tabs->indexOf(page), 0);
+    return page;
+}
+
+void CMainFrame::ConnectStartPage(CStartPage* page) {
     connect(page, &CStartPage::openEntry, this, &CMainFrame::OpenRecentComparison);
     connect(page, &CStartPage::newComparison, this, [this](int kind) { NewComparison(kind); });
     connect(page, &CStartPage::openFile, this, &CMainFrame::OpenFileDialog);
     connect(page, &CStartPage::openComparisonFile, this, &CMainFrame::OpenComparisonDialog);
     // Queued: the list changes while the page's own click is still handled.
     connect(this, &CMainFrame::recentComparisonsChanged, page, &CStartPage::Reload, Qt::QueuedConnection);
-    AddView(page, nullptr);
-    m_tabs->tabBar()->moveTab(m_tabs->indexOf(page), 0);
-    return page;
+}
+
+// ---- The window's place and size ----
+
+namespace {
+constexpr int kDefaultWidth = 1200, kDefaultHeight = 800;
+}  // namespace
+
+void CMainFrame::RestoreWindow() {
+    const CGeneralOptions& options = m_app.generalOptions;
+    QRect wanted(0, 0, kDefaultWidth, kDefaultHeight);
+    const bool stored = options.windowSizeCX > 0 && options.windowSizeCY > 0;
+    if (stored) wanted.setSize(QSize(options.windowSizeCX, options.windowSizeCY));
+    // A stored place counts only where a screen still shows it.
+    bool placed = false;
+    if (stored && options.windowPosX != -1 && options.windowPosY != -1) {
+        wanted.moveTopLeft(QPoint(options.windowPosX, options.windowPosY));
+        for (const QScreen* screen : QGuiApplication::screens())
+            placed = placed || screen->availableGeometry().intersects(wanted);
+    }
+    // Never larger than the screen it opens on.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        wanted.setSize(wanted.size().boundedTo(area.size()));
+        if (!placed) wanted.moveCenter(area.center());
+    }
+    resize(wanted.size());
+    if (placed || QGuiApplication::primaryScreen() != nullptr) move(wanted.topLeft());
+}
+
+void CMainFrame::ShowWindow() {
+    const CGeneralOptions& options = m_app.generalOptions;
+    if (options.windowMaximized != 0 && options.windowSizeCX > 0 && options.windowSizeCY > 0)
+        showMaximized();
+    else
+        show();
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The list's width can be set once the window has its own.
+    if (!m_docksPlaced) {
+        m_docksPlaced = true;
+        resizeDocks({m_comparisonListBar}, {m_app.generalOptions.leftPaneSize}, Qt::Horizontal);
+    }
+}
+
+void CMainFrame::RememberWindow() {
+    CGeneralOptions& options = m_app.generalOptions;
+    options.windowMaximized = isMaximized() ? 1 : 0;
+    // The place is the frame's, as move() takes it; the size is the window's.
+    const QPoint frame = pos() - geometry().topLeft();
+    QRect place = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    if (place.isValid()) {
+        place.translate(frame);
+        options.windowPosX = place.x();
+        options.windowPosY = place.y();
+        options.windowSizeCX = place.width();
+        options.windowSizeCY = place.height();
+    }
+    if (m_comparisonListBar->isVisible()) options.leftPaneSize = m_comparisonListBar->width();
 }
 
 void CMainFrame::OpenRecentComparison(int index) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QDockWidget>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,6 +26,7 @@
 #include "editor/SyntaxEditor.h"
 #include "launch/CorvatineApp.h"
 #include "launch/ProgramNames.h"
+#include "persist/GeneralOptions.h"
 #include "platform/MessageQueue.h"
 #include "platform/Path.h"
 #include "textcompare/TextCompareColors.h"
@@ -33,6 +35,7 @@
 #include "ui/HexCompareView.h"
 #include "ui/LocationMap.h"
 #include "ui/MainFrame.h"
+#include "ui/StartPage.h"
 #include "ui/TextCompareView.h"
 #include "ui/TextEditView.h"
 #include "ui/UiText.h"
@@ -301,6 +304,48 @@ private slots:
         QTRY_VERIFY(qobject_cast<CTextCompareView*>(m_frame->ActiveView()) != nullptr);
         m_frame->UpdateCommands();
         QVERIFY(!containing->isEnabled());
+    }
+
+    // The window comes back at the place and size it was left, with the
+    // comparison list as wide as it was; maximised stays maximised. With no
+    // document open, the start page stands where the documents were.
+    void TheWindowIsAsItWasLeft() {
+        CGeneralOptions& options = m_app->generalOptions;
+        QVERIFY(options.leftPaneSize < 250);  // the documents get the room first
+        QCOMPARE(m_frame->ComparisonListBar()->width(), options.leftPaneSize);
+        QVERIFY(m_frame->EmptyPage()->isVisible());
+        CTextCompareView* view = OpenPair("a\n", "b\n");
+        QVERIFY(view != nullptr);
+        QVERIFY(!m_frame->EmptyPage()->isVisible());
+        QVERIFY(m_frame->CloseView(view, false));
+        QVERIFY(m_frame->EmptyPage()->isVisible());
+
+        m_frame->resize(700, 500);
+        m_frame->move(40, 30);
+        m_frame->resizeDocks({m_frame->ComparisonListBar()}, {230}, Qt::Horizontal);
+        QTRY_VERIFY(m_frame->ComparisonListBar()->width() > options.leftPaneSize);
+        const int listWidth = m_frame->ComparisonListBar()->width();
+        const QRect left = m_frame->geometry();
+        QVERIFY(m_frame->close());
+        QCOMPARE(options.windowSizeCX, 700);
+        QCOMPARE(options.windowSizeCY, 500);
+        QCOMPARE(options.windowMaximized, 0);
+        QCOMPARE(options.leftPaneSize, listWidth);
+
+        m_frame = std::make_unique<CMainFrame>(*m_app);
+        m_frame->ShowWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QCOMPARE(m_frame->geometry(), left);
+        QTRY_COMPARE(m_frame->ComparisonListBar()->width(), listWidth);
+        m_frame->showMaximized();
+        QTRY_VERIFY(m_frame->isMaximized());
+        QVERIFY(m_frame->close());
+        QCOMPARE(options.windowMaximized, 1);
+        QCOMPARE(options.windowSizeCX, 700);  // the size it has when not maximised
+        m_frame = std::make_unique<CMainFrame>(*m_app);
+        m_frame->ShowWindow();
+        QTRY_VERIFY(m_frame->isMaximized());
+        options = CGeneralOptions();
     }
 
     void NavigationAndLineDifferences() {
