@@ -579,11 +579,14 @@ void CFolderCompareView::UpdateSummary() {
     }
     const int tolerance = m_doc.Tolerance();
     int counts[static_cast<int>(FolderRowClass::Error) + 1] = {};
+    int waiting = 0;  // folders whose level is not compared yet
     std::function<void(const CFolderCompareItem&)> count = [&](const CFolderCompareItem& item) {
         for (int i = 0; i < item.GetChildCount(); ++i) {
             const CFolderCompareItem& child = *item.Child(i);
             if (child.IsFilteredOut()) continue;
-            if (child.IsFolderPair())
+            if (NeedsLevel(child))
+                ++waiting;
+            else if (child.IsFolderPair())
                 count(child);
             else
                 ++counts[static_cast<int>(ClassOf(child, tolerance))];
@@ -607,6 +610,11 @@ void CFolderCompareView::UpdateSummary() {
         text += separator + QStringLiteral("%1 %2").arg(n).arg(ClassText(rowClass).toLower());
         separator = QStringLiteral(", ");
     }
+    // Folders are compared as they are opened: say how to compare the rest.
+    if (waiting > 0)
+        text += (waiting == 1 ? QStringLiteral(". 1 folder not compared yet")
+                              : QStringLiteral(". %1 folders not compared yet").arg(waiting)) +
+                QStringLiteral(": open one to compare it, or View > Expand All to compare everything");
     m_statusText = text;
 }
 

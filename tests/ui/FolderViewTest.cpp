@@ -237,9 +237,12 @@ private slots:
         QCOMPARE(
             model.headerData(CFolderCompareModel::ModelColumn(1, COLUMN_TIME), Qt::Horizontal).toString(),
             QStringLiteral("Modified"));
-        // The folder not compared yet leaves the whole undecided.
+        // The folder not compared yet leaves the whole undecided, and the
+        // status bar says how to compare it.
         QCOMPARE(view->StatusText(), QStringLiteral("Not compared: 1 identical, 2 different, 1 left newer, "
-                                                    "1 left-only, 1 right-only"));
+                                                    "1 left-only, 1 right-only. 1 folder not compared yet: "
+                                                    "open one to compare it, or View > Expand All to compare "
+                                                    "everything"));
 
         // Opening the folder compares it: its row and the rows above follow.
         const QModelIndex sub = Row(*view, "sub");
@@ -253,6 +256,7 @@ private slots:
         QCOMPARE(Names(*view, opened), QStringList{"inner.txt"});
         QCOMPARE(ClassOfRow(Row(*view, "inner.txt", opened)), FolderRowClass::Identical);
         QCOMPARE(ClassOfRow(opened), FolderRowClass::Identical);
+        QVERIFY(!view->StatusText().contains(QStringLiteral("not compared yet")));
 
         // The same request again activates the view.
         CFolderCompareParams request;
