@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -50,6 +51,40 @@ bool MakeFolders(const std::string& left, const std::string& right, int files) {
             if (!written) return false;
         }
     }
+    return true;
+}
+
+// The same files in a tree: 20 folders of 100 folders of files each, one
+// file in a hundred of another size on the right.
+bool MakeTree(const std::string& left, const std::string& right, int files) {
+    const int perFolder = std::max(1, files / 2000);
+    const struct timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
+    for (const std::string& root : {left, right})
+        if (::mkdir(root.c_str(), 0755) != 0) return false;
+    int made = 0;
+    for (int top = 0; top < 20 && made < files; ++top)
+        for (int sub = 0; sub < 100 && made < files; ++sub) {
+            char folder[48];
+            std::snprintf(folder, sizeof folder, "/t%02d/s%03d", top, sub);
+            for (const std::string& root : {left, right}) {
+                const std::string path = root + folder;
+                (void)::mkdir(path.substr(0, path.rfind('/')).c_str(), 0755);
+                if (::mkdir(path.c_str(), 0755) != 0) return false;
+            }
+            for (int i = 0; i < perFolder && made < files; ++i, ++made)
+                for (int side = 0; side < 2; ++side) {
+                    char name[32];
+                    std::snprintf(name, sizeof name, "/f%05d", i);
+                    const std::string path = (side == 0 ? left : right) + folder + name;
+                    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                    if (fd < 0) return false;
+                    const bool longer = side == 1 && made % 100 == 0;
+                    const bool written = ::write(fd, "xx", longer ? 2 : 1) == (longer ? 2 : 1);
+                    ::futimens(fd, times);
+                    ::close(fd);
+                    if (!written) return false;
+                }
+        }
     return true;
 }
 
@@ -145,6 +180,36 @@ int main(int argc, char** argv) {
     }
     const double perPage = timer.nsecsElapsed() / 1e6 / pages;
     const long windowKilobytes = PeakKilobytes();
+    frame.CloseView(view, false);
+
+    // The same number of files in a tree, opened a level at a time: the
+    // first screen, every level compared and opened (Expand All), and the
+    // identical rows hidden with their folders.
+    const std::string treeLeft = dir.filePath("ta").toStdString(),
+                      treeRight = dir.filePath("tb").toStdString();
+    if (!MakeTree(treeLeft, treeRight, files)) {
+        std::perror("corva_bench_gui_folder: cannot make the trees");
+        return 2;
+    }
+    timer.restart();
+    request.sides[0].path = treeLeft;
+    request.sides[1].path = treeRight;
+    view = qobject_cast<corvatine::ui::CFolderCompareView*>(frame.OpenRequest(request));
+    if (view == nullptr) return 2;
+    while (view->IsBusy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Draw(*view);
+    const double treeFirst = timer.nsecsElapsed() / 1e9;
+    timer.restart();
+    frame.Action(corvatine::ui::Command::ExpandAll)->trigger();
+    QApplication::processEvents();
+    while (view->IsBusy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Draw(*view);
+    const double expanded = timer.nsecsElapsed() / 1e9;
+    timer.restart();
+    frame.Action(corvatine::ui::Command::ShowIdenticalItems)->trigger();
+    Draw(*view);
+    const double treeFiltered = timer.nsecsElapsed() / 1e9;
+    const long treeKilobytes = PeakKilobytes();
 
     std::printf("%d files on each side, 1%% of another size: %d rows, %d different\n", files, rows, shown);
     std::printf("%-38s %10s %12s\n", "", "seconds", "peak MiB");
@@ -157,5 +222,10 @@ int main(int argc, char** argv) {
     std::printf("%-38s %10.2f ms\n", "window: a page scrolled and drawn", perPage);
     std::printf("memory ratio window / headless: %.2f\n",
                 static_cast<double>(windowKilobytes) / headlessKilobytes);
+    std::printf("the same files in 2,000 folders of 20 top folders:\n");
+    std::printf("%-38s %10.3f\n", "window: top level compared and drawn", treeFirst);
+    std::printf("%-38s %10.3f %12.1f\n", "window: Expand All, compared and drawn", expanded,
+                treeKilobytes / 1024.0);
+    std::printf("%-38s %10.3f\n", "window: identical rows and folders hidden", treeFiltered);
     return 0;
 }

@@ -215,6 +215,7 @@ CFolderCompareView::CFolderCompareView(const CFolderCompareParams& request, plat
     m_tree->setColumnWidth(CFolderCompareModel::kStatusColumn, 26);
     m_tree->header()->setSectionResizeMode(CFolderCompareModel::kStatusColumn, QHeaderView::Fixed);
     m_tree->header()->setMinimumSectionSize(kMinColumnWidth / 2);
+    m_tree->header()->setResizeContentsPrecision(200);  // the names' width from the first rows shown
     // The names take what the other columns leave; those are sized by hand.
     for (int side = 0; side < 2; ++side)
         m_tree->header()->setSectionResizeMode(CFolderCompareModel::ModelColumn(side, COLUMN_NAME),
@@ -253,8 +254,14 @@ CFolderCompareView::CFolderCompareView(const CFolderCompareParams& request, plat
             *WidthField(*widths, column) = size;
         FitColumns();
     });
-    connect(m_tree, &QTreeView::expanded, this, [this] { FitColumns(); });
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { FitColumns(); });
+    // Opening folders changes the names' width: fitted once the opening is
+    // done (Expand All opens thousands at once).
+    m_fitLater = new QTimer(this);
+    m_fitLater->setSingleShot(true);
+    m_fitLater->setInterval(0);
+    connect(m_fitLater, &QTimer::timeout, this, &CFolderCompareView::FitColumns);
+    connect(m_tree, &QTreeView::expanded, m_fitLater, qOverload<>(&QTimer::start));
+    connect(m_model, &QAbstractItemModel::modelReset, m_fitLater, qOverload<>(&QTimer::start));
     Open(request);
 }
 

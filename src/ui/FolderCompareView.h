@@ -17,6 +17,7 @@
 #include "ui/FolderWork.h"
 
 class QLabel;
+class QTimer;
 
 namespace corvatine::ui {
 
@@ -182,6 +183,7 @@ private:
     std::vector<std::string> m_unresolved;
     bool m_restoring = false;
     bool m_fitting = false;
+    QTimer* m_fitLater = nullptr;
     uint32_t m_columns = 0x7;  // "ShowColumns" of this view
     CFolderDetailPane* m_details = nullptr;
     std::unique_ptr<CFolderWatcher> m_watcher;
