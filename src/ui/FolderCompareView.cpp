@@ -1011,11 +1011,26 @@ void CFolderCompareView::FitColumns() {
         for (int side = 0; side < 2; ++side)
             names = std::max(names, static_cast<const CFolderTree*>(m_tree)->ContentWidth(
                                         CFolderCompareModel::ModelColumn(side, COLUMN_NAME)));
+    // The other columns at their remembered widths; those of short values
+    // (sizes, times, attributes, versions, CRCs) never narrower than what
+    // they show, so a time is not cut.
+    int wanted[kSideColumnCount] = {};
+    int others = 0;
+    for (int column = COLUMN_SIZE; column < kSideColumnCount; ++column) {
+        if ((m_columns & (1u << column)) == 0) continue;
+        wanted[column] = std::max(*WidthField(widths, column), kMinColumnWidth);
+        const bool shortValues = column == COLUMN_SIZE || column == COLUMN_TIME ||
+                                 column == COLUMN_ATTRIBUTES || column == COLUMN_VERSION ||
+                                 column == COLUMN_CRC;
+        if (shortValues && !m_model->IsBlocked())
+            for (int side = 0; side < 2; ++side) {
+                const int model = CFolderCompareModel::ModelColumn(side, column);
+                wanted[column] = std::max({wanted[column], header->sectionSizeHint(model),
+                                           static_cast<const CFolderTree*>(m_tree)->ContentWidth(model)});
+            }
+        others += wanted[column];
+    }
     for (int side = 0; side < 2; ++side) {
-        int others = 0;
-        for (int column = COLUMN_SIZE; column < kSideColumnCount; ++column)
-            if ((m_columns & (1u << column)) != 0)
-                others += std::max(*WidthField(widths, column), kMinColumnWidth);
         // The names come first, up to two thirds of a narrow side; the other
         // columns shrink in proportion to make room for them.
         const int nameWanted = std::min(names, sides[side] * 2 / 3);
@@ -1026,9 +1041,7 @@ void CFolderCompareView::FitColumns() {
         int used = name;
         for (int column = COLUMN_SIZE; column < kSideColumnCount; ++column) {
             if ((m_columns & (1u << column)) == 0) continue;
-            const int width =
-                std::max(kMinColumnWidth / 2,
-                         static_cast<int>(std::max(*WidthField(widths, column), kMinColumnWidth) * scale));
+            const int width = std::max(kMinColumnWidth / 2, static_cast<int>(wanted[column] * scale));
             m_tree->setColumnWidth(CFolderCompareModel::ModelColumn(side, column), width);
             used += width;
         }
