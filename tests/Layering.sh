@@ -15,11 +15,12 @@ declare -A allowed=(
   [binarycompare]="foldercompare textcompare request editor fileio platform"
   [persist]="binarycompare foldercompare textcompare request editor fileio platform"
   [tools]="platform"
+  [vcs]="platform"
   [integration]="shellext platform"
   [launch]="persist binarycompare foldercompare textcompare request editor fileio platform"
   [integration]="shellext persist request platform"
-  [app]="shellext integration launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
-  [ui]="shellext integration launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
+  [app]="vcs shellext integration launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
+  [ui]="vcs shellext integration launch tools persist binarycompare foldercompare textcompare request editor fileio platform"
 )
 status=0
 for folder in */; do

@@ -17,6 +17,7 @@
 #include "app/JsonOutput.h"
 #include "app/MergeAction.h"
 #include "app/ShellMenuAction.h"
+#include "app/VcsAction.h"
 #include "foldercompare/ContentType.h"
 #include "launch/CommandLine.h"
 #include "launch/CorvatineApp.h"
@@ -43,7 +44,8 @@ const char kUsage[] =
     "else as text when both files hold text, else as binary (also when -t:text\n"
     "named them). A folder named against a file stands for the file of the same\n"
     "name in that folder. With one path it opens the file; only regular files\n"
-    "are opened. A comparison file (FILE.cmp, written by\n"
+    "are opened; a folder inside a version-control working copy shows its\n"
+    "changes (--vcs). A comparison file (FILE.cmp, written by\n"
     "--save-comparison) runs each comparison it holds in turn, each under a line\n"
     "\"Comparison N of M: TITLE\"; the exit status is the highest of theirs.\n"
     "Every comparison run is kept in the recent comparisons list (MRU.cmp beside\n"
@@ -277,6 +279,9 @@ const char kUsage[] =
     "                          none by default: lines equal byte for byte\n"
     "  --auto                  merge window: save and exit at once, without\n"
     "                          showing the window, when the merge is clean\n"
+    "  --vcs                   show the changes of the git, Mercurial or Subversion\n"
+    "                          working copy that holds the one folder named (the\n"
+    "                          current folder without one); see below\n"
     "  --gui                   open the window even where it would not open\n"
     "  --no-gui                never open the window: run headless\n"
     "  --help                  show this text and exit\n"
@@ -425,8 +430,31 @@ const char kUsage[] =
     "libcorvashell.so installed with the program. --unintegrate=shell removes\n"
     "the three menu handler keys and those files.\n"
     "\n"
+    "The version-control view (--vcs DIR, or DIR alone when a working copy holds\n"
+    "it and its client, git, hg or svn, is installed) asks the client for the\n"
+    "changes (git status --porcelain=v2, hg status --print0 --copies and hg\n"
+    "resolve --list, svn status --xml) and prints one line per changed entry,\n"
+    "sorted by path below the working copy's root: 'M PATH' modified, 'T PATH'\n"
+    "type changed, 'A PATH' added, 'D PATH' deleted (or missing), 'R OLD -> NEW'\n"
+    "renamed, 'C OLD -> NEW' copied, '? PATH' untracked (ignored entries are left\n"
+    "out), 'U PATH' conflicted; control characters escaped as --recent does.\n"
+    "--format=json prints vcs, root, clean and the changes (status, statusName,\n"
+    "path, originalPath, for git the index and workTree letters of git status).\n"
+    "The window lists them as a tree or flat, filtered by status; opening one\n"
+    "compares the committed version (read-only, fetched into a private folder\n"
+    "under $XDG_RUNTIME_DIR and never written back) with the working file, and a\n"
+    "conflicted git or Mercurial file opens the three-way merge of its base,\n"
+    "ours and theirs, saved into the working file. Revert asks first and moves\n"
+    "the working file to the Trash before the client restores it.\n"
+    "Exit status 0 when nothing changed, 1 when something did, 2 on trouble.\n"
+    "'git difftool --dir-diff' with the tool corvatine compares the two trees it\n"
+    "makes as one folder comparison; a file of the working tree's side is a link\n"
+    "into the working tree there, and saving it writes the working tree's file.\n"
+    "Elsewhere a file opened from a folder comparison whose symbolic link leads\n"
+    "out of both compared folders opens read-only: saving never writes through it.\n"
+    "\n"
     "With a display (WAYLAND_DISPLAY or DISPLAY set) and none of the options\n"
-    "above but --recent=N, the program opens its window instead, on the files,\n"
+    "above but --recent=N and --vcs, the program opens its window instead, on the files,\n"
     "folders or comparison file named, and waits until it is closed.\n"
     "\n"
     "Exit status: 0 identical (or done), 1 differences found, 2 trouble (for\n"
@@ -720,6 +748,18 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
         out << DumpJson(CommandLineToJson(commandLine, request.get())) << "\n";
         return EXIT_SAME;
     }
+
+    if (options.vcs) {
+        if (commandLine.pathCount > 1 || commandLine.action == CCommandLine::ACTION_COMPARE)
+            return Trouble(err,
+                           "--vcs takes at most one folder\nTry 'corvatine --help' for more information.");
+        return RunVcsAction(commandLine.pathCount == 1 ? commandLine.namedPaths[0] : std::string("."),
+                            options, out, err);
+    }
+    // A lone folder inside a working copy shows its changes.
+    if (commandLine.action == CCommandLine::ACTION_EDIT && commandLine.pathCount == 1 &&
+        commandLine.kindNamed == CCommandLine::KIND_NONE && IsVersionControlFolder(commandLine.namedPaths[0]))
+        return RunVcsAction(commandLine.namedPaths[0], options, out, err);
 
     if (options.recent) {
         if (commandLine.pathCount > 0)

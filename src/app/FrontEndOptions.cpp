@@ -88,6 +88,7 @@ constexpr WORD kWords[] = {
     {"integrate", true, RUN_ANY},
     {"unintegrate", true, RUN_ANY},
     {"integration-status", false, RUN_ANY},
+    {"vcs", false, RUN_ANY},
 };
 
 const WORD* FindWord(const std::string& name) {
@@ -275,6 +276,8 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             autoMerge = true;
         else if (name == "rules")
             rules = value;
+        else if (name == "vcs")
+            vcs = true;
         else if (name == "recent") {
             recent = true;
             recentEntry = 0;

@@ -88,6 +88,7 @@ struct FRONTENDOPTIONS {
     std::vector<std::string> labels;  // merge: marker labels OURS, BASE, THEIRS in turn
     bool autoMerge = false;           // merge window: save and exit at once when clean
     std::string rules;                // merge: text rule words joined by '|' or ','
+    bool vcs = false;                 // the changes of the working copy of the folder named
 
     std::vector<std::string> given;  // the words given, without "--", in order
 

@@ -79,9 +79,10 @@ FACECHOICE ChooseFace(const std::vector<std::string>& arguments) {
         return options.merge && (word == "merge" || word == "output" || word == "diff3" || word == "label" ||
                                  word == "auto" || word == "rules");
     };
+    // The version-control view opens in the window too.
     for (const std::string& word : options.given)
         if (headless.empty() && !(word == "recent" && options.recentEntry > 0) && word != "encoding" &&
-            !mergeWord(word))
+            word != "vcs" && !mergeWord(word))
             headless = "--" + word;
     if (help && headless.empty()) headless = "help";
 

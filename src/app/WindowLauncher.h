@@ -24,7 +24,7 @@ bool HasDisplay();
 
 // The window opens when a display is there (WAYLAND_DISPLAY or DISPLAY set)
 // and no headless option is given: any front-end word but --recent=N,
-// --encoding and a merge's own words (--merge, --output, --diff3, --label,
+// --encoding, --vcs and a merge's own words (--merge, --output, --diff3, --label,
 // --rules, --auto), or a request for help. --gui forces it (trouble without a display or with a
 // headless option), --no-gui forbids it.
 FACECHOICE ChooseFace(const std::vector<std::string>& arguments);

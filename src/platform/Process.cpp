@@ -42,11 +42,36 @@ void Drain(int outFd, int errFd, std::string& out, std::string& err) {
     }
 }
 
+// This process's environment with the changes applied.
+std::vector<std::string> ChangedEnvironment(const std::vector<std::string>& changes) {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) entries.emplace_back(*entry);
+    for (const std::string& change : changes) {
+        const size_t equals = change.find('=');
+        const std::string name = change.substr(0, equals);
+        std::erase_if(entries, [&](const std::string& entry) {
+            return entry.size() > name.size() && entry[name.size()] == '=' &&
+                   entry.compare(0, name.size(), name) == 0;
+        });
+        if (equals != std::string::npos) entries.push_back(change);
+    }
+    return entries;
+}
+
 }  // namespace
 
 bool RunProgramAndWait(const std::string& program, const std::vector<std::string>& arguments,
                        PROCESSRESULT& result, std::string& error) {
+    return RunProgramAndWait(program, arguments, PROCESSOPTIONS(), result, error);
+}
+
+bool RunProgramAndWait(const std::string& program, const std::vector<std::string>& arguments,
+                       const PROCESSOPTIONS& options, PROCESSRESULT& result, std::string& error) {
     result = PROCESSRESULT();
+    if (!options.workingFolder.empty() && ::access(options.workingFolder.c_str(), X_OK) != 0) {
+        error = options.workingFolder + ": " + ErrorText(errno);
+        return false;
+    }
     const std::string path = FindProgram(program);
     if (path.empty()) {
         error = program + ": " + ErrorText(ENOENT);
@@ -66,14 +91,25 @@ bool RunProgramAndWait(const std::string& program, const std::vector<std::string
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, options.outputFd >= 0 ? options.outputFd : outPipe[1],
+                                     STDOUT_FILENO);
+    if (!options.workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    std::vector<std::string> environment;
+    std::vector<char*> envp;
+    if (!options.environment.empty()) {
+        environment = ChangedEnvironment(options.environment);
+        for (std::string& entry : environment) envp.push_back(entry.data());
+        envp.push_back(nullptr);
+    }
     pid_t pid = 0;
-    const int spawned = ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned = ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(),
+                                      envp.empty() ? environ : envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(outPipe[1]);
     ::close(errPipe[1]);

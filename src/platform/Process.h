@@ -20,4 +20,20 @@ struct PROCESSRESULT {
 [[nodiscard]] bool RunProgramAndWait(const std::string& program, const std::vector<std::string>& arguments,
                                      PROCESSRESULT& result, std::string& error);
 
+// How a program is run beside its arguments.
+struct PROCESSOPTIONS {
+    std::string workingFolder;  // empty: this process's
+    // "NAME=value" set, or "NAME" removed, in the program's environment.
+    std::vector<std::string> environment;
+    // Standard output written to this open descriptor instead of collected
+    // in out; -1: collected.
+    int outputFd = -1;
+};
+
+// The same with options; a working folder that cannot be entered is a
+// failure to start, named in error.
+[[nodiscard]] bool RunProgramAndWait(const std::string& program, const std::vector<std::string>& arguments,
+                                     const PROCESSOPTIONS& options, PROCESSRESULT& result,
+                                     std::string& error);
+
 }  // namespace corvatine::platform

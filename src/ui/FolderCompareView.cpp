@@ -23,6 +23,7 @@
 #include "editor/FindReplace.h"
 #include "foldercompare/FileComparer.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "foldercompare/LinkedSides.h"
 #include "foldercompare/SyncWizard.h"
 #include "platform/Path.h"
 #include "ui/ActiveColors.h"
@@ -695,6 +696,15 @@ void CFolderCompareView::Activate(const QModelIndex& index) {
     }
     int tool = -1;
     const CFileComparer& files = GetFileComparer();
+    // A side whose link leads out of the compared folders opens read-only.
+    const std::vector<std::string> writable =
+        LinkTargetFolders(m_doc.Request().sides[0].path, m_doc.Request().sides[1].path);
+    const auto sideFlags = [&](const std::string& path) -> uint32_t {
+        if (!WritesOutsideThroughLinks(path, writable)) return 0;
+        m_messages.Status("'" + path +
+                          "' is a symbolic link out of the compared folders: it opens read-only");
+        return SIDE_READ_ONLY;
+    };
     switch (files.ChooseOpening(item->left, item->right, tool)) {
         case OPEN_EXTERNAL_TOOL: {
             std::string error;
@@ -707,6 +717,7 @@ void CFolderCompareView::Activate(const QModelIndex& index) {
             CBinaryCompareParams request;
             request.sides[0].path = item->left->GetFullPath();
             request.sides[1].path = item->right->GetFullPath();
+            for (COMPARESIDE& side : request.sides) side.flags |= sideFlags(side.path);
             emit openComparison(request);
             return;
         }
@@ -714,6 +725,7 @@ void CFolderCompareView::Activate(const QModelIndex& index) {
             CTextCompareParams request;
             request.sides[0].path = item->left->GetFullPath();
             request.sides[1].path = item->right->GetFullPath();
+            for (COMPARESIDE& side : request.sides) side.flags |= sideFlags(side.path);
             emit openComparison(request);
             return;
         }
@@ -725,7 +737,7 @@ void CFolderCompareView::Activate(const QModelIndex& index) {
                 m_messages.Status("'" + entry->GetFullPath() +
                                   "' is a binary file: there is no viewer for it");
             else
-                emit openFile(FromPath(entry->GetFullPath()), false);
+                emit openFile(FromPath(entry->GetFullPath()), sideFlags(entry->GetFullPath()) != 0);
             return;
         }
         default: return;

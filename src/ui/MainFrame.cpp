@@ -42,6 +42,8 @@
 #include "ui/TextCompareView.h"
 #include "ui/TextEditView.h"
 #include "ui/UiText.h"
+#include "ui/VcsView.h"
+#include "vcs/WorkingCopy.h"
 
 namespace corvatine::ui {
 
@@ -505,14 +507,16 @@ CDocumentView* CMainFrame::CompareClipboard(bool withFile) {
     return AddView(view, nullptr);
 }
 
-CDocumentView* CMainFrame::OpenRequest(const CCompareParams& request) {
+CDocumentView* CMainFrame::OpenRequest(const CCompareParams& request, bool remember) {
     for (const auto& [view, open] : m_requests)
         if (open->Equals(request)) {
             m_tabs->setCurrentWidget(view);
             return view;
         }
-    m_app.AddRecentComparison(request);
-    emit recentComparisonsChanged();
+    if (remember) {
+        m_app.AddRecentComparison(request);
+        emit recentComparisonsChanged();
+    }
     if (request.kind == COMPARE_TEXT) {
         auto* view = new CTextCompareView(static_cast<const CTextCompareParams&>(request), m_messages,
                                           m_app.generalOptions.fileWatch != 0, m_tabs);
@@ -550,6 +554,32 @@ CDocumentView* CMainFrame::OpenRequest(const CCompareParams& request) {
         return AddView(view, &request);
     }
     return nullptr;
+}
+
+CDocumentView* CMainFrame::OpenWorkingCopy(const std::string& folder, std::string& error) {
+    vcs::WORKINGCOPY copy;
+    switch (vcs::FindWorkingCopy(folder, copy, error)) {
+        case vcs::FindResult::Found: break;
+        case vcs::FindResult::None:
+            error = "'" + folder + "' is in no git, Mercurial or Subversion working copy";
+            return nullptr;
+        default: return nullptr;
+    }
+    auto* view = new CVcsView(std::move(copy), m_messages, m_tabs);
+    connect(view, &CVcsView::openComparison, this,
+            [this, view](const CCompareParams& request, std::shared_ptr<void> keep) {
+                CDocumentView* opened = OpenRequest(request, false);
+                if (opened == nullptr) return;
+                m_containingFolder[opened] = view;
+                // The fetched versions stay as long as the comparison is open.
+                connect(opened, &QObject::destroyed, opened, [keep] {});
+                UpdateCommands();
+            });
+    connect(view, &CVcsView::openFile, this, [this, view](const QString& path, bool readOnly) {
+        if (CDocumentView* opened = OpenFile(ToPath(path), readOnly)) m_containingFolder[opened] = view;
+        UpdateCommands();
+    });
+    return AddView(view, nullptr);
 }
 
 // Back to the folder comparison a pair was opened from; else the view's own
@@ -644,10 +674,14 @@ bool CMainFrame::OpenCommandLine(const std::vector<std::string>& arguments, std:
             return false;
     }
     std::vector<std::string> rest;
-    bool optionsEnded = false;
+    bool optionsEnded = false, vcs = false;
     for (const std::string& argument : arguments) {
         if (argument == "--") optionsEnded = true;
         if (!optionsEnded && argument.rfind("--encoding=", 0) == 0) continue;
+        if (!optionsEnded && argument == "--vcs") {
+            vcs = true;
+            continue;
+        }
         if (!optionsEnded && argument.rfind("--recent=", 0) == 0) {
             const int entry = std::atoi(argument.c_str() + 9);
             const CRecentComparisonList* list = m_app.RecentComparisons();
@@ -662,12 +696,29 @@ bool CMainFrame::OpenCommandLine(const std::vector<std::string>& arguments, std:
         }
         rest.push_back(argument);
     }
-    if (rest.empty()) return true;
+    if (rest.empty() && !vcs) return true;
     CCommandLine commandLine;
     commandLine.Parse(rest);
     if (!commandLine.UnknownLongOptions().empty()) {
         error = "unrecognized option '" + commandLine.UnknownLongOptions().front() + "'";
         return false;
+    }
+    // --vcs [DIR], or a lone folder inside a working copy: its changes.
+    const bool loneFolder = commandLine.action == CCommandLine::ACTION_EDIT && commandLine.pathCount == 1 &&
+                            commandLine.kindNamed == CCommandLine::KIND_NONE &&
+                            platform::IsFolder(commandLine.namedPaths[0]);
+    if (vcs || loneFolder) {
+        if (vcs && (commandLine.pathCount > 1 || commandLine.action == CCommandLine::ACTION_COMPARE)) {
+            error = "--vcs takes at most one folder";
+            return false;
+        }
+        const std::string folder = commandLine.pathCount == 1 ? commandLine.namedPaths[0] : std::string(".");
+        std::string reason;
+        if (OpenWorkingCopy(folder, reason) != nullptr) return true;
+        if (vcs) {
+            error = reason;
+            return false;
+        }
     }
     switch (commandLine.action) {
         case CCommandLine::ACTION_COMPARE: {

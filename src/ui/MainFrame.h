@@ -40,7 +40,12 @@ public:
 
     // Opens a comparison: text, binary and folder comparisons in their views.
     // An open document with an equal request is activated instead. Null when nothing could be opened.
-    CDocumentView* OpenRequest(const CCompareParams& request);
+    // With remember false the request is not added to the recent comparisons
+    // (files that are gone once the view closes).
+    CDocumentView* OpenRequest(const CCompareParams& request, bool remember = true);
+    // Opens the changes of the version-control working copy that holds the
+    // folder; null with error when none does or its client fails.
+    CDocumentView* OpenWorkingCopy(const std::string& folder, std::string& error);
     // Opens a file in the text editor (without byte-order mark in codePage,
     // or with CP_DETECT in the encoding its bytes call for), or in the hex
     // editor when it holds binary data.
