@@ -290,6 +290,8 @@ void CMainFrame::CreateMenus() {
     open->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
     add(file, QStringLiteral("Open &Comparison..."), "openComparison", QKeySequence(QStringLiteral("Ctrl+O")),
         [this] { OpenComparisonDialog(); });
+    add(file, QStringLiteral("Open &Working Copy..."), "openWorkingCopy", QKeySequence(),
+        [this] { OpenWorkingCopyDialog(); });
     file->addSeparator();
     for (Command c : {Command::Save, Command::SaveAs, Command::SaveLeft, Command::SaveRight,
                       Command::SaveLeftAs, Command::SaveRightAs})
@@ -829,6 +831,14 @@ void CMainFrame::UpdateCommands() {
 void CMainFrame::OpenFileDialog() {
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"));
     if (!path.isEmpty()) OpenFile(ToPath(path));
+}
+
+// The changes of a git, Mercurial or Subversion working copy, from a folder in it.
+void CMainFrame::OpenWorkingCopyDialog() {
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Open Working Copy"));
+    if (folder.isEmpty()) return;
+    std::string error;
+    if (OpenWorkingCopy(ToPath(folder), error) == nullptr) m_messages.Error(error);
 }
 
 void CMainFrame::OpenComparisonDialog() {

@@ -134,6 +134,7 @@ private:
     void CreateMenus();
     CDocumentView* AddView(CDocumentView* view, const CCompareParams* request);
     void OpenFileDialog();
+    void OpenWorkingCopyDialog();
     void OpenComparisonDialog();
     void SaveComparisonAs();
     void FillRecentMenu();

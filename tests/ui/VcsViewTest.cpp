@@ -3,6 +3,7 @@
 // read-only, the working file editable and saved), the index, a conflict in
 // the three-way merge, reverting; and files opened from a folder comparison
 // through symbolic links, as git difftool --dir-diff makes them.
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -157,6 +158,35 @@ private slots:
         QCOMPARE(list->topLevelItem(4)->text(0), QStringLiteral("sub/deeper/u.txt"));
         QCOMPARE(list->topLevelItem(4)->text(1), QStringLiteral("untracked"));
         QCOMPARE(view->ShownPaths(), all);
+    }
+
+    // File > Open Working Copy chooses a folder inside one; a folder outside
+    // any says why, naming it.
+    void OpenedFromTheFileMenu() {
+        uitest::AnswerNextDialog([this](QWidget* dialog) {
+            auto* files = qobject_cast<QFileDialog*>(dialog);
+            QVERIFY(files != nullptr);
+            uitest::ChooseFile(files, QString::fromStdString(Path("repo/sub")));
+        });
+        m_frame->findChild<QAction*>(QStringLiteral("openWorkingCopy"))->trigger();
+        auto* view = qobject_cast<CVcsView*>(m_frame->ActiveView());
+        QVERIFY(view != nullptr);
+        QCOMPARE(view->Title(), QStringLiteral("Git changes: repo"));
+
+        QDir().mkpath(QString::fromStdString(Path("plain")));
+        QString told;
+        uitest::AnswerNextDialog([this, &told](QWidget* dialog) {
+            auto* files = qobject_cast<QFileDialog*>(dialog);
+            QVERIFY(files != nullptr);
+            uitest::AnswerNextDialog([&told](QWidget* box) {
+                told = qobject_cast<QMessageBox*>(box)->text();
+                qobject_cast<QMessageBox*>(box)->accept();
+            });
+            uitest::ChooseFile(files, QString::fromStdString(Path("plain")));
+        });
+        m_frame->findChild<QAction*>(QStringLiteral("openWorkingCopy"))->trigger();
+        QVERIFY2(told.contains(QStringLiteral("plain")), qPrintable(told));
+        QCOMPARE(m_frame->ViewCount(), 1);
     }
 
     void FilteringByStatus() {
