@@ -112,7 +112,7 @@ class CSyncPreparePage {
 public:
     static constexpr const char* kHeading = "Prepare for Synchronization";
     static constexpr const char* kNoConfirmationText = "&No confirmation";
-    static constexpr const char* kUseRecycleBinText = "&Use recycle bin if possible";
+    static constexpr const char* kUseRecycleBinText = "Move deleted items to the &Trash where possible";
     static constexpr const char* kLeftoversLabel = "Remove leftover temporary copies";
 
     // The left list acts on the left side (copy left to right, or delete on

@@ -73,15 +73,17 @@ CFindInFilesDlg::CFindInFilesDlg(const FINDINFILESCHOICE& start, QWidget* parent
                 [this, &item] { InsertToken(item); });
     m_expression->setMenu(menu);
 
-    // The languages' file types, "All Files (*.*)" first; an entry puts its
+    // The languages' file types, "All Files (*)" first; an entry puts its
     // patterns into the field.
     m_fileTypes = EditableCombo(this, "fileTypes");
-    m_fileTypes->addItem(QStringLiteral("All Files (*.*)"));
+    m_fileTypes->addItem(QStringLiteral("All Files (*)"));
     const QStringList filter =
         QString::fromStdString(GetSyntaxEditor().BuildFileFilter(false)).split(QLatin1Char('|'));
     for (qsizetype i = 0; i + 1 < filter.size(); i += 2)
         if (!filter[i].isEmpty()) m_fileTypes->addItem(filter[i]);
-    m_fileTypes->setEditText(QString::fromStdString(start.fileTypes.empty() ? "*.*" : start.fileTypes));
+    // Every file is "*" here; stored lists may say "*.*", which means the same.
+    m_fileTypes->setEditText(
+        QString::fromStdString(start.fileTypes.empty() || start.fileTypes == "*.*" ? "*" : start.fileTypes));
     connect(m_fileTypes, &QComboBox::activated, this, [this](int index) {
         const QString description = m_fileTypes->itemText(index);
         const qsizetype open = description.indexOf(QLatin1Char('('));
@@ -164,7 +166,7 @@ FINDINFILESCHOICE CFindInFilesDlg::Choice() const {
     FINDINFILESCHOICE choice;
     choice.findWhat = m_findWhat->currentText().toStdString();
     choice.fileTypes = m_fileTypes->currentText().trimmed().toStdString();
-    if (choice.fileTypes.empty()) choice.fileTypes = "*.*";
+    if (choice.fileTypes.empty()) choice.fileTypes = "*";
     choice.lookIn = ToPath(m_lookIn->currentText().trimmed());
     // The nodes show the folder joined with "/" to the names below it.
     while (choice.lookIn.size() > 1 && choice.lookIn.back() == '/') choice.lookIn.pop_back();

@@ -125,7 +125,7 @@ void CFolderReportDialog::Save() {
     QFileDialog dialog(this, QString(), name + QStringLiteral(".html"));
     dialog.setObjectName(QStringLiteral("reportFile"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({QStringLiteral("HTML Files (*.html)"), QStringLiteral("All Files (*.*)")});
+    dialog.setNameFilters({QStringLiteral("HTML Files (*.html)"), QStringLiteral("All Files (*)")});
     dialog.setDefaultSuffix(QStringLiteral("html"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     m_view.RunReport(CFolderCompareView::ReportAction::Save, ToPath(dialog.selectedFiles().front()));

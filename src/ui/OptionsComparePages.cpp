@@ -304,8 +304,8 @@ constexpr const char* kFolderColorTexts[CFolderCompareColors::kCount] = {
     "Items not compared",
     "Different newer items",
     "Text of different newer items",
-    "Colour 5 (unused)",
-    "Colour 6 (report text)",
+    nullptr,  // a colour nothing draws with: kept in the settings, not offered
+    "Text of the report's rows",
     "Items on one side only",
     "Items that could not be compared",
     "Text of items that could not be compared",
@@ -362,9 +362,13 @@ COptFolderComparePage::COptFolderComparePage(QWidget* parent) : COptionsPage(par
     colorsLayout->addWidget(schemeLabel, 0, 0);
     colorsLayout->addWidget(m_scheme, 0, 1);
     for (int i = 0; i < CFolderCompareColors::kCount; ++i) {
-        colorsLayout->addWidget(new QLabel(QString::fromLatin1(kFolderColorTexts[i]), colors), i + 1, 0);
         auto* button = new CColorButton(QStringLiteral("folderColor%1").arg(i), colors);
-        colorsLayout->addWidget(button, i + 1, 1);
+        if (kFolderColorTexts[i] != nullptr) {
+            colorsLayout->addWidget(new QLabel(QString::fromLatin1(kFolderColorTexts[i]), colors), i + 1, 0);
+            colorsLayout->addWidget(button, i + 1, 1);
+        } else {
+            button->hide();
+        }
         connect(button, &QPushButton::clicked, m_scheme,
                 [this] { m_scheme->setCurrentIndex(kSchemeCustom); });
         m_colors.push_back(button);

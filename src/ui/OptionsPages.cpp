@@ -236,7 +236,7 @@ COptGeneralPage::COptGeneralPage(CGeneralOptions& options, QWidget* parent)
     m_switches[LOAD_LAST_FILE] =
         AddCheck(startupLayout, startup, "Load the last file comp&arison", "loadLastFileComparison");
     m_switches[FILE_WATCH] =
-        AddCheck(startupLayout, startup, "&Detect when file is changed outside the environment", "fileWatch");
+        AddCheck(startupLayout, startup, "&Detect when a file is changed by another program", "fileWatch");
     startupLayout->addStretch(1);
     layout->addWidget(startup, 1, 1);
 

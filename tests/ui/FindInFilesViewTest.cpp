@@ -209,14 +209,29 @@ private slots:
         m_dir.reset();
     }
 
+    // Every file is "*", as a Linux user writes it, and it finds files
+    // without an extension too.
+    void AllFilesIncludeNamesWithoutADot() {
+        WriteFile(Root() + "/Makefile", "needle:\n");
+        WriteFile(Root() + "/x.c", "needle\n");
+        Search([&](CFindInFilesDlg* dialog) {
+            QCOMPARE(dialog->FileTypes()->currentText(), QStringLiteral("*"));
+            TypeInto(dialog->FindWhat(), QStringLiteral("needle"));
+            TypeInto(dialog->LookIn(), m_dir->path());
+        });
+        const Nodes nodes = TreeNodes(*m_frame->FindResults());
+        QVERIFY2(Show(nodes).contains(QString::fromStdString(Root() + "/Makefile")), qPrintable(Show(nodes)));
+        QVERIFY(Show(nodes).contains(QString::fromStdString(Root() + "/x.c")));
+    }
+
     // A search through the dialog lists what the worker reports, in its
     // order and on its levels; the text and folder join the recent lists.
     void searchListsFilesAndHits() {
         MakeTree();
         QCOMPARE(FindAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+F")));
         Search([&](CFindInFilesDlg* dialog) {
-            QCOMPARE(dialog->FileTypes()->currentText(), QStringLiteral("*.*"));
-            QCOMPARE(dialog->FileTypes()->itemText(0), QStringLiteral("All Files (*.*)"));
+            QCOMPARE(dialog->FileTypes()->currentText(), QStringLiteral("*"));
+            QCOMPARE(dialog->FileTypes()->itemText(0), QStringLiteral("All Files (*)"));
             QVERIFY(dialog->FileTypes()->count() > 10);
             TypeInto(dialog->FindWhat(), QStringLiteral("needle"));
             TypeInto(dialog->FileTypes(), QStringLiteral("*.cpp;*.h"));
@@ -271,7 +286,7 @@ private slots:
             // An entry of the types list puts its patterns into the field.
             dialog->FileTypes()->setCurrentIndex(0);
             emit dialog->FileTypes()->activated(0);
-            QCOMPARE(dialog->FileTypes()->currentText(), QStringLiteral("*.*"));
+            QCOMPARE(dialog->FileTypes()->currentText(), QStringLiteral("*"));
             TypeInto(dialog->FindWhat(), QStringLiteral("haystack"));
         });
         QCOMPARE(pane.topLevelItemCount(), 2);

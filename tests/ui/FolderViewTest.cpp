@@ -400,7 +400,7 @@ private slots:
         QCOMPARE(ClassOfRow(Row(*view, "diff.txt")), FolderRowClass::Identical);
     }
 
-    // Delete with the recycle bin: into the Trash when there is one; when
+    // Delete with the Trash box checked: into the Trash when there is one; when
     // none can be used nothing is deleted and the row stays. Without it the
     // file is gone.
     void DeleteToTheTrash() {
@@ -424,7 +424,7 @@ private slots:
             QTest::keyClick(&view->Tree(), Qt::Key_Delete);
             QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
             QCOMPARE(title, QStringLiteral("Delete selected files, folders"));
-            QCOMPARE(recycleText, QStringLiteral("&Use recycle bin if possible."));
+            QCOMPARE(recycleText, QStringLiteral("Move to the &Trash where possible"));
             QVERIFY(!leftEnabled);
             QVERIFY(rightChecked);
         };
@@ -462,7 +462,7 @@ private slots:
                  std::string("only on the right\n"));
         QVERIFY(Exists(data.filePath("Trash/info/only-right.txt.trashinfo").toStdString()));
 
-        // Without the recycle bin the file is deleted for good.
+        // Without the Trash the file is deleted for good.
         Write("b/second.txt", "second\n");
         m_frame->Action(Command::Recompare)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);

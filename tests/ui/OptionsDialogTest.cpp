@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -315,6 +316,24 @@ private slots:
         QCOMPARE(GetTextComparer().rules & RULE_IGNORE_BLANK_LINES, 0u);
         QCOMPARE(GetTextComparer().colors.Get(TCC_CHANGED), 0x563412u);
         QCOMPARE(GetHexEditor().rowSize, 32);
+    }
+
+    // What the pages say is said as on Linux: no "environment", no colour
+    // entry that colours nothing.
+    void PagesSpeakPlainly() {
+        WithOptions([&](COptionsDialog* dialog) {
+            QStringList texts;
+            for (const QLabel* label : dialog->findChildren<QLabel*>()) texts << label->text();
+            for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+                texts << button->text();
+            const QString all = texts.join(QLatin1Char('\n'));
+            for (const char* word : {"environment", "unused", "Colour 5", "Colour 6", "recycle"})
+                QVERIFY2(!all.contains(QLatin1String(word), Qt::CaseInsensitive), word);
+            QVERIFY(all.contains(QStringLiteral("&Detect when a file is changed by another program")));
+            QVERIFY(all.contains(QStringLiteral("Text of the report's rows")));
+            QVERIFY(!Find<QPushButton>(dialog, "folderColor5")->isVisibleTo(dialog));
+            Click(DialogButton(dialog, "Cancel"));
+        });
     }
 
     // A page that refuses its values keeps the dialog open on it, with

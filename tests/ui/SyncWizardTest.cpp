@@ -354,7 +354,7 @@ private slots:
         QVERIFY(noConfirmation != nullptr);
         QCOMPARE(noConfirmation->text(), QStringLiteral("&No confirmation"));
         QCOMPARE(wizard->findChild<QCheckBox*>(QStringLiteral("useRecycleBin"))->text(),
-                 QStringLiteral("&Use recycle bin if possible"));
+                 QStringLiteral("Move deleted items to the &Trash where possible"));
         auto* progress = wizard->findChild<QProgressBar*>(QStringLiteral("prepareProgress"));
         QCOMPARE(progress->value(), progress->maximum());
         QCOMPARE(changing, 0);  // preparing changes nothing
