@@ -28,6 +28,7 @@
 #include "persist/ComparisonFile.h"
 #include "platform/Output.h"
 #include "platform/Path.h"
+#include "ui/DialogLook.h"
 #include "ui/Dialogs.h"
 #include "ui/FindReplaceDialog.h"
 #include "ui/FindResultsPane.h"
@@ -222,6 +223,8 @@ CMainFrame::CMainFrame(CCorvatineApp& app, QWidget* parent)
     CreateActions();
     CreateMenus();
     RestoreWindow();
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        InstallDialogLook(*application);
     UpdateCommands();
 }
 

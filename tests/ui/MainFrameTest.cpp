@@ -3,8 +3,11 @@
 // they come up.
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QDir>
 #include <QDockWidget>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -346,6 +349,42 @@ private slots:
         m_frame->ShowWindow();
         QTRY_VERIFY(m_frame->isMaximized());
         options = CGeneralOptions();
+    }
+
+    // A dialog of fixed content is fixed in size, wide enough for its whole
+    // title with the program's name, and offers no minimise or maximise.
+    void DialogsFitTheirTitlesAndContent() {
+        CTextCompareView* view = OpenPair("a\nb\n", "a\nc\n");
+        QVERIFY(view != nullptr);
+        bool seen = false;
+        AnswerNextDialog([&seen](QWidget* dialog) {
+            seen = true;
+            const Qt::WindowFlags flags = dialog->windowFlags();
+            QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+            QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+            QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+            QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+            bold.setBold(true);
+            const int title = QFontMetrics(bold).horizontalAdvance(
+                dialog->windowTitle() + QStringLiteral(" — ") + QGuiApplication::applicationDisplayName());
+            QVERIFY2(dialog->width() > title, qPrintable(dialog->windowTitle()));
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        m_frame->Action(Command::GoToLine)->trigger();
+        QVERIFY(seen);
+        // One with a list keeps its size free, and still no minimise button.
+        seen = false;
+        bool resizable = false, minimisable = true;
+        AnswerNextDialog([&](QWidget* dialog) {
+            seen = true;
+            minimisable = (dialog->windowFlags() & Qt::WindowMinimizeButtonHint) != 0;
+            resizable = dialog->minimumSize() != dialog->maximumSize();
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        m_frame->findChild<QAction*>(QStringLiteral("options"))->trigger();
+        QVERIFY(resizable);
+        QVERIFY(!minimisable);
+        QVERIFY(seen);
     }
 
     void NavigationAndLineDifferences() {
