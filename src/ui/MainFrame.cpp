@@ -1,4 +1,5 @@
 #include "ui/MainFrame.h"
+#include "ui/WindowPlacement.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -209,7 +210,7 @@ CMainFrame::CMainFrame(CCorvatineApp& app, QWidget* parent)
     m_messages.onStatus = [this](const QString& text) { statusBar()->showMessage(text, 5000); };
     CreateActions();
     CreateMenus();
-    resize(1200, 800);
+    PlaceFirstWindow(*this, QSize(1200, 800));
     UpdateCommands();
 }
 
