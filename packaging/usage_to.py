@@ -16,7 +16,8 @@ their description from a fixed column on, continued on lines indented further.
 import re
 import sys
 
-PLACEHOLDER = re.compile(r"[A-Z][A-Z0-9_]*")
+# A value's name in capitals; not the letter of a one-letter option ("-B").
+PLACEHOLDER = re.compile(r"(?<![-A-Za-z])[A-Z][A-Z0-9_]*")
 # Placeholders whose value is a path: the completions offer files for them.
 PATH_PLACEHOLDERS = {"FILE", "PATH", "TARGET", "DIR", "FOLDER"}
 
@@ -98,6 +99,10 @@ def word_of(form):
     """What the user types before a form's value: "-t:" for "-t:KIND", "--format="
     for "--format=FORMAT", "-lf:re=" for "-lf:re=REGEXP", "-o:asf" for "-o:asf";
     and the value part ("KIND", "on|off", "" when none)."""
+    # A one-letter option, of either case, with its value after a blank: "-U N".
+    short = re.match(r"^(-[A-Za-z])(?: (.*))?$", form)
+    if short:
+        return short.group(1), short.group(2) or ""
     match = re.match(r"^(-[^A-Z\[]*?[:=]?)(?=[A-Z\[]|$)", form)
     word = match.group(1) if match else form
     value = form[len(word):]

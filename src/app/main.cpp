@@ -1,10 +1,13 @@
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "app/DiffAction.h"
+#include "app/DiffOptions.h"
 #include "app/FrontEnd.h"
 #include "app/FrontEndOptions.h"
 #include "app/IntegrationAction.h"
@@ -25,6 +28,21 @@ int main(int argc, char** argv) {
         std::vector<std::string> arguments(argv + 1, argv + argc);
         corvatine::RESOLVEWATCH resolve;
         std::string error;
+        // GNU diff's options make a run of diff's, headless.
+        corvatine::DIFFOPTIONS diff;
+        if (!corvatine::TakeDiffOptions(arguments, diff, corvatine::HasDisplay(), error)) {
+            err << "corvatine: " << error << "\nTry 'corvatine --help' for more information.\n";
+            return 2;
+        }
+        if (diff.active) {
+            if (std::find(arguments.begin(), arguments.end(), "--gui") != arguments.end()) {
+                err << "corvatine: --gui opens the window, which diff's options do not apply to\n";
+                return 2;
+            }
+            const int status = corvatine::RunDiffAction(diff, arguments, out, err);
+            out.Flush();
+            return out.Failed() ? 2 : status;
+        }
         if (!corvatine::TakeClientArguments(arguments, resolve, error)) {
             err << "corvatine: " << error << "\n";
             return 2;
@@ -35,10 +53,13 @@ int main(int argc, char** argv) {
             return 2;
         }
         if (face.window) {
-            const int status = corvatine::RunWindow(face, err);
+            int status = corvatine::RunWindow(face, err);
+            // git takes any status but 0 from its external diff for a failure.
+            if (diff.gitForm && status == corvatine::EXIT_DIFFERENT) status = corvatine::EXIT_SAME;
             if (status >= 0) return corvatine::ResolveStatus(resolve, status, err);
         }
-        const int status = corvatine::RunFrontEnd(face.arguments, out, err);
+        int status = corvatine::RunFrontEnd(face.arguments, out, err);
+        if (diff.gitForm && status == corvatine::EXIT_DIFFERENT) status = corvatine::EXIT_SAME;
         out.Flush();
         if (out.Failed()) {
             // A run that failed has said why already.

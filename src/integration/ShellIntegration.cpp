@@ -14,6 +14,9 @@
 #ifndef CORVATINE_LIBDIR
 #define CORVATINE_LIBDIR "lib"
 #endif
+#ifndef CORVATINE_SHELL_SONAME
+#define CORVATINE_SHELL_SONAME "libcorvashell.so.0"
+#endif
 #ifndef CORVATINE_NAUTILUS_DIR
 #define CORVATINE_NAUTILUS_DIR "/usr/lib/x86_64-linux-gnu/nautilus/extensions-4"
 #endif
@@ -26,6 +29,7 @@ namespace corvatine {
 namespace {
 
 constexpr const char* kLibraryName = "libcorvashell.so";
+constexpr const char* kLibrarySoname = CORVATINE_SHELL_SONAME;
 constexpr const char* kProgramName = "corvatine";
 constexpr const char* kClassName = "CorvashellContextMenu Class";
 constexpr const char* kProgId = "Corvatine.ShellContextMenu.1";
@@ -117,11 +121,16 @@ SHELLPLACES DefaultShellPlaces() {
 
 std::string FindShellExtensionLibrary(const std::string& installDir) {
     if (installDir.empty()) return {};
-    const std::string beside = platform::JoinPath(installDir, kLibraryName);
-    if (IsRegularFile(beside)) return beside;
-    const std::string installed = platform::JoinPath(
-        platform::JoinPath(platform::PathParentFolder(installDir), CORVATINE_LIBDIR), kLibraryName);
-    if (IsRegularFile(installed)) return installed;
+    // The build leaves the development link beside the program; the package
+    // installs only the library under its soname (and the versioned file it
+    // links to), without the link.
+    const std::string folders[2] = {
+        installDir, platform::JoinPath(platform::PathParentFolder(installDir), CORVATINE_LIBDIR)};
+    for (const std::string& folder : folders)
+        for (const char* name : {kLibraryName, kLibrarySoname}) {
+            const std::string path = platform::JoinPath(folder, name);
+            if (IsRegularFile(path)) return path;
+        }
     return {};
 }
 
@@ -233,7 +242,9 @@ public:
     std::string ClientName() const override { return "the file manager's context menu"; }
     bool IsConfigured() override { return !FindShellExtensionLibrary(m_places.installDir).empty(); }
     std::string NotConfiguredReason() override {
-        return "libcorvashell.so is not installed with the program in " + m_places.installDir;
+        return std::string("the shell extension library (") + kLibraryName + " or " + kLibrarySoname +
+               ") is installed neither beside the program in " + m_places.installDir + " nor in " +
+               platform::JoinPath(platform::PathParentFolder(m_places.installDir), CORVATINE_LIBDIR);
     }
     std::string StateText() override { return IsConfigured() ? "installed" : "not installed"; }
     bool IsIntegrated() override { return GetShellExtensionState(*m_places.classes) == 2; }

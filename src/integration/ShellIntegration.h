@@ -41,7 +41,9 @@ struct SHELLPLACES {
 SHELLPLACES DefaultShellPlaces();
 
 // The library beside the program, else in the library folder of the
-// installation (INSTALLDIR/../lib...); empty when neither exists.
+// installation (INSTALLDIR/../lib...), by its development name or, as the
+// package installs it, by its soname (libcorvashell.so.0); empty when
+// neither exists.
 std::string FindShellExtensionLibrary(const std::string& installDir);
 
 // 0 none of the three handler keys exists, 2 all three, 1 some.

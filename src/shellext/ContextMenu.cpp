@@ -207,6 +207,21 @@ HRESULT CCorvashellContextMenu::Initialize(const std::string& folder, const std:
     return fail(E_INVALIDARG);
 }
 
+namespace {
+
+// Two paths of one entry: equal but for trailing slashes, or the same file.
+bool SamePath(std::string a, std::string b) {
+    while (a.size() > 1 && a.back() == '/') a.pop_back();
+    while (b.size() > 1 && b.back() == '/') b.pop_back();
+    if (a == b) return true;
+    struct stat first {
+    }, second{};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+}  // namespace
+
 const std::string* CCorvashellContextMenu::UsableRemembered() const {
     const std::string& remembered = m_folder ? RememberedItems().folder : RememberedItems().file;
     return Exists(remembered) ? &remembered : nullptr;
@@ -244,7 +259,9 @@ HRESULT CCorvashellContextMenu::QueryContextMenu(IMenuBuilder& builder, uint32_t
         command(kCompare, CMD_COMPARE, kIconCompare);
         if (!m_folder) submenu(kCompareAs, CMD_COMPARE_TEXT, CMD_COMPARE_BINARY);
     } else if (!m_dragMode && m_itemCount == 1) {
-        if (const std::string* remembered = UsableRemembered()) {
+        // Comparing the first item with itself is not offered.
+        if (const std::string* remembered = UsableRemembered();
+            remembered != nullptr && !SamePath(*remembered, m_second)) {
             m_rememberedPair = true;
             // An "&" of the name is a letter of it, not an accelerator mark.
             for (const char c : NameOf(*remembered))

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "shellext/ProcessStarter.h"
+#include "shellext/ShellMenuCommand.h"
 
 namespace corvatine::shellext {
 
@@ -24,6 +25,9 @@ std::string LocalPath(GFile* location) {
 std::shared_ptr<CMenuSession> BuildMenu(const std::string& folder, const std::vector<std::string>& items,
                                         CMenuTree& tree) {
     auto session = std::make_shared<CMenuSession>();
+    // The first item lives in a file shared by every file manager and the
+    // menus that start a program, so that it outlasts a restart.
+    LoadRememberedItems(RememberedItemsFile());
     if (session->menu.Initialize(folder, items) != S_OK) return nullptr;
     if (session->menu.QueryContextMenu(tree, 0, 0xFFFF, 0) <= 0) return nullptr;
     return session;
@@ -43,6 +47,15 @@ void ActivateItem(GObject* item) {
     // does not rely on it either.
     const auto invoke = [](std::shared_ptr<CMenuSession> owned, uint32_t at) {
         CSpawnStarter starter;
+        if (owned->menu.CommandAt(at) == CMD_SELECT_FIRST) {
+            // Another file manager may have chosen the other kind's item meanwhile.
+            const std::string file = RememberedItemsFile();
+            LoadRememberedItems(file);
+            (void)owned->menu.InvokeCommand(at, starter, owned->chooser.get());
+            std::string error;
+            if (!SaveRememberedItems(file, error)) g_warning("Corvashell: %s", error.c_str());
+            return;
+        }
         (void)owned->menu.InvokeCommand(at, starter, owned->chooser.get());
     };
     if ((*session)->chooserIsProgram && (*session)->menu.CommandAt(offset) == CMD_COMPARE_TO_CHOSEN)

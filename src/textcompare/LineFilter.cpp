@@ -157,17 +157,20 @@ constexpr uint64_t kMaxCompiledSize = 1 << 16;
 
 }  // namespace
 
-CLineFilter::CLineFilter(const std::string& expression) : m_pattern(std::make_unique<Pattern>()) {
+CLineFilter::CLineFilter(const std::string& expression, unsigned long syntax)
+    : m_pattern(std::make_unique<Pattern>()) {
     std::memset(&m_pattern->buffer, 0, sizeof m_pattern->buffer);
     m_pattern->buffer.fastmap = static_cast<char*>(std::malloc(256));
-    const std::string merged = MergeRepetitions(expression);
+    // Repetitions are merged in the default syntax only, where "+" and "?"
+    // repeat; the size estimate holds (over) for any syntax.
+    const std::string merged = syntax == 0 ? MergeRepetitions(expression) : expression;
     if (CompiledSize(merged) > kMaxCompiledSize) {
         // The functions' own words for an expression too big for them.
         m_error = "Regular expression too big";
         return;
     }
     std::lock_guard<std::mutex> lock(RegexMutex());
-    re_set_syntax(0);
+    re_set_syntax(syntax);
     const char* error = re_compile_pattern(merged.data(), merged.size(), &m_pattern->buffer);
     m_compiled = error == nullptr;
     if (error != nullptr) m_error = error;

@@ -10,9 +10,10 @@ namespace corvatine {
 
 class CLineFilter {
 public:
-    // Compiles the expression case-sensitively. An expression that does not
-    // compile matches no line.
-    explicit CLineFilter(const std::string& expression);
+    // Compiles the expression case-sensitively, in the default syntax or in
+    // the syntax bits given (RE_SYNTAX_GREP for diff's -I). An expression
+    // that does not compile matches no line.
+    explicit CLineFilter(const std::string& expression, unsigned long syntax = 0);
     ~CLineFilter();
     CLineFilter(const CLineFilter&) = delete;
     CLineFilter& operator=(const CLineFilter&) = delete;

@@ -1,4 +1,5 @@
 #include "ui/MainFrame.h"
+#include "ui/WindowPlacement.h"
 
 #include <QActionGroup>
 #include <QApplication>

@@ -36,6 +36,7 @@
 #include "ui/TextCompareView.h"
 #include "ui/TextPrinter.h"
 #include "ui/UiText.h"
+#include "ui/WindowPlacement.h"
 
 namespace corvatine::ui {
 
@@ -164,24 +165,21 @@ constexpr int kDefaultWidth = 1200, kDefaultHeight = 800;
 
 void CMainFrame::RestoreWindow() {
     const CGeneralOptions& options = m_app.generalOptions;
-    QRect wanted(0, 0, kDefaultWidth, kDefaultHeight);
     const bool stored = options.windowSizeCX > 0 && options.windowSizeCY > 0;
-    if (stored) wanted.setSize(QSize(options.windowSizeCX, options.windowSizeCY));
-    // A stored place counts only where a screen still shows it.
-    bool placed = false;
+    const QSize size =
+        stored ? QSize(options.windowSizeCX, options.windowSizeCY) : QSize(kDefaultWidth, kDefaultHeight);
+    // A stored place counts only where a screen still shows it; else the
+    // window opens centred, never larger than the screen's free area.
     if (stored && options.windowPosX != -1 && options.windowPosY != -1) {
-        wanted.moveTopLeft(QPoint(options.windowPosX, options.windowPosY));
-        for (const QScreen* screen : QGuiApplication::screens())
-            placed = placed || screen->availableGeometry().intersects(wanted);
+        const QRect wanted(QPoint(options.windowPosX, options.windowPosY), size);
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            if (!screen->availableGeometry().intersects(wanted)) continue;
+            resize(FitWindowToArea(size, screen->availableGeometry()).size());
+            move(wanted.topLeft());
+            return;
+        }
     }
-    // Never larger than the screen it opens on.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        wanted.setSize(wanted.size().boundedTo(area.size()));
-        if (!placed) wanted.moveCenter(area.center());
-    }
-    resize(wanted.size());
-    if (placed || QGuiApplication::primaryScreen() != nullptr) move(wanted.topLeft());
+    PlaceFirstWindow(*this, size);
 }
 
 void CMainFrame::ShowWindow() {

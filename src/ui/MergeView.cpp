@@ -1,4 +1,5 @@
 #include "ui/MergeView.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -356,7 +357,7 @@ CMergeWindow::CMergeWindow(MERGECOMMAND command, QWidget* parent)
     m_editor->hide();
     CreateActions();
     SetBaseMode(BASE_HIDDEN);
-    resize(1400, 800);
+    PlaceFirstWindow(*this, QSize(1400, 800));
 }
 
 CMergeWindow::~CMergeWindow() = default;

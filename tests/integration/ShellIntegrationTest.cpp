@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -247,6 +248,19 @@ TEST(ShellLibraryTest, FoundBesideTheProgramOrInTheLibraryFolder) {
     const std::string beside = prefix.WriteFile("bin/libcorvashell.so", "x");
     EXPECT_EQ(FindShellExtensionLibrary(bin), beside);
     // A folder of that name is no library.
+    TempDir other;
+    other.MakeFolder("libcorvashell.so");
+    EXPECT_EQ(FindShellExtensionLibrary(other.Path()), "");
+}
+
+TEST(ShellLibraryTest, FoundByItsSonameAsThePackageInstallsIt) {
+    // The package ships libcorvashell.so.0 -> .so.0.1.0, and no .so link.
+    TempDir prefix;
+    const std::string bin = prefix.MakeFolder("bin");
+    const std::string folder = prefix.MakeFolder(CORVATINE_LIBDIR);
+    prefix.WriteFile(std::string(CORVATINE_LIBDIR) + "/libcorvashell.so.0.1.0", "x");
+    ASSERT_EQ(::symlink("libcorvashell.so.0.1.0", (folder + "/libcorvashell.so.0").c_str()), 0);
+    EXPECT_EQ(FindShellExtensionLibrary(bin), folder + "/libcorvashell.so.0");
     TempDir other;
     other.MakeFolder("libcorvashell.so");
     EXPECT_EQ(FindShellExtensionLibrary(other.Path()), "");

@@ -55,6 +55,13 @@ fi
 # The file-manager adapters are packages of their own: their libraries are
 # never dependencies of the program.
 [[ $depends == *nautilus* || $depends == *thunarx* ]] && fail "Depends names a file manager's library: $depends"
+# Nautilus's "Compare To..." asks through zenity or kdialog: its package
+# brings one.
+for other in "$work/out"/corvatine-nautilus_"$version"_*.deb; do
+  [ -e "$other" ] || continue
+  [[ $(dpkg-deb --field "$other" Depends) == *"zenity | kdialog"* ]] ||
+    fail "$(basename "$other") does not depend on zenity | kdialog: $(dpkg-deb --field "$other" Depends)"
+done
 for other in "$work/out"/corvatine-*_"$version"_*.deb; do
   [ -e "$other" ] || continue
   [[ $(dpkg-deb --field "$other" Depends) == *"corvatine (= $version)"* ]] ||

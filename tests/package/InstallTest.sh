@@ -70,6 +70,26 @@ printf 'one\nthree\n' >"$work/b.txt"
 status=$?
 [ "$status" = 1 ] || fail "the installed program's comparison exited with $status, not 1"
 grep -qx -- '+three' "$work/diff.out" || fail "the installed program's comparison printed: $(cat "$work/diff.out")"
+# The context menu's registration finds the shell library as installed: by
+# its soname in lib/.../corvatine, with no development link beside it.
+library=$(find "$prefix" -name 'libcorvashell.so*' -type f | head -1)
+if [ -n "$library" ]; then
+  find "$prefix" -name libcorvashell.so | grep -q . && fail "the install has a libcorvashell.so development link"
+  shell_env=(env XDG_DATA_HOME="$work/data" CORVATINE_CONFIG_DIR="$work/shell-config")
+  "${shell_env[@]}" "$program" --integration-status >"$work/status.out" 2>&1
+  grep -qx 'shell: installed, integrated: no' "$work/status.out" ||
+    fail "--integration-status of the install: $(cat "$work/status.out")"
+  "${shell_env[@]}" "$program" --integrate=shell >"$work/integrate.out" 2>&1
+  status=$?
+  [ "$status" = 0 ] || fail "--integrate=shell of the install exited $status: $(cat "$work/integrate.out")"
+  "${shell_env[@]}" "$program" --integration-status >"$work/status.out" 2>&1
+  grep -qx 'shell: installed, integrated: yes' "$work/status.out" ||
+    fail "--integration-status after --integrate=shell: $(cat "$work/status.out")"
+  grep -q "libcorvashell.so.0" "$work/shell-config/classes.reg" ||
+    fail "the registration names no installed library: $(grep -A1 InprocServer32 "$work/shell-config/classes.reg")"
+else
+  fail "the install holds no libcorvashell.so.*"
+fi
 if [ -x "$prefix/bin/corvatine-gui" ]; then
   # The front end finds the window's program beside it: with a platform
   # plugin that does not exist the toolkit aborts, which proves the program
@@ -134,11 +154,12 @@ fi
 
 # The usage text of the installed program: every option form it lists, cut
 # where its value begins ("-t:" of "-t:KIND", "--format=" of "--format=FORMAT",
-# "--line-numbers=" of "--line-numbers=on|off").
+# "--line-numbers=" of "--line-numbers=on|off", "-U" of "-U N", "--unified"
+# of "--unified[=N]").
 "$program" --help >"$work/usage.txt"
 options=()
 while IFS= read -r form; do
-  word=$(sed -E 's/^(-[^A-Z[]*)[A-Z[].*$/\1/; s/^(--[a-z-]+=)[a-z0-9]+(\|[a-z0-9]+)+$/\1/' <<<"$form")
+  word=$(sed -E 's/ .*$//; s/\[.*$//; s/^(-.*[:=])[A-Z].*$/\1/; s/^(--[a-z-]+=)[a-z0-9]+(\|[a-z0-9]+)+$/\1/' <<<"$form")
   options+=("$word")
 done < <(grep -E '^  -[^ ]' "$work/usage.txt" | sed -E 's/^  //; s/ {2,}.*$//' | sed 's/, /\n/g')
 [ "${#options[@]}" -gt 40 ] || fail "only ${#options[@]} options found in the usage text"

@@ -123,6 +123,24 @@ TEST_F(ContextMenuTest, RememberedFileIsOfferedForAnotherFile) {
               "Compare To... [id 104] {corvatine-compare}\n");
 }
 
+TEST_F(ContextMenuTest, TheFirstItemItselfIsNotOfferedToCompareWithItself) {
+    // "a.txt : a.txt" compares nothing: only selecting again and choosing remain.
+    RememberedItems().file = fileA;
+    RememberedItems().folder = folderA;
+    CCorvashellContextMenu menu(config.Path());
+    const std::string alone =
+        "&Corvatine > {corvatine-compare}\n"
+        "  &Select First Item to Compare [id 100]\n"
+        "  Compare &To... [id 101]\n";
+    EXPECT_EQ(Menu(menu, "", {fileA}), alone);
+    EXPECT_EQ(Menu(menu, "", {folderA + "/"}), alone);
+    // Another name of the same file is the same item.
+    const std::string link = dir.Path() + "/link-to-a.txt";
+    ASSERT_EQ(::symlink(fileA.c_str(), link.c_str()), 0);
+    EXPECT_EQ(Menu(menu, "", {link}), alone);
+    EXPECT_NE(Menu(menu, "", {fileB}).find("&Compare To \"a.txt\""), std::string::npos);
+}
+
 TEST_F(ContextMenuTest, AnAmpersandOfTheRememberedNameStaysALetter) {
     RememberedItems().file = dir.WriteFile("R&D.txt", "x");
     Settings(0, 0);

@@ -116,7 +116,9 @@ protected:
     static inline void* handle = nullptr;
     static inline GType providerType = 0;
     NautilusMenuProvider* provider = nullptr;
-    corvatine::test::TempDir install, work;
+    corvatine::test::TempDir install, work, runtime;
+    // The first item is kept in the runtime folder: a test's own.
+    corvatine::test::ScopedEnv runtimeFolder{"XDG_RUNTIME_DIR", runtime.Path()};
     std::string argvFile, fileA, fileB, folder;
 };
 
@@ -170,6 +172,30 @@ TEST_F(NautilusModuleTest, FlatMenuAndTheFirstItemAcrossMenus) {
     g_object_unref(compare);
     nautilus_menu_item_list_free(items);
     EXPECT_EQ(test::RecordedArguments(argvFile), (std::vector<std::string>{"-c", fileA, fileB}));
+}
+
+TEST_F(NautilusModuleTest, TheFirstItemIsKeptInTheRuntimeFileSharedWithOtherProcesses) {
+    GList* items = FileItems({fileA});
+    NautilusMenuItem* select = Find(items, "Select First Item to Compare");
+    ASSERT_NE(select, nullptr);
+    nautilus_menu_item_activate(select);
+    g_object_unref(select);
+    nautilus_menu_item_list_free(items);
+    EXPECT_EQ(corvatine::test::ReadFile(runtime / "corvatine-shell-items"), fileA + std::string("\0\0", 2));
+
+    // Another file manager (or this one after a restart) chose b.txt: the
+    // next menu reads it from the file.
+    runtime.WriteFile("corvatine-shell-items", fileB + std::string("\0\0", 2));
+    const auto offered = [&](const std::string& path) {
+        GList* menu = FileItems({path});
+        NautilusMenuItem* found = Find(menu, "Compare To \"b.txt\"");
+        if (found != nullptr) g_object_unref(found);
+        nautilus_menu_item_list_free(menu);
+        return found != nullptr;
+    };
+    EXPECT_TRUE(offered(fileA));
+    // Not offered on the first item itself.
+    EXPECT_FALSE(offered(fileB));
 }
 
 TEST_F(NautilusModuleTest, CompareToAsksZenityAndComparesWithTheAnswer) {

@@ -180,7 +180,9 @@ protected:
     static inline GObject* plugin = nullptr;
     static inline GType providerType = 0;
     ThunarxMenuProvider* provider = nullptr;
-    corvatine::test::TempDir install, work;
+    corvatine::test::TempDir install, work, runtime;
+    // The first item is kept in the runtime folder: a test's own.
+    corvatine::test::ScopedEnv runtimeFolder{"XDG_RUNTIME_DIR", runtime.Path()};
     std::string argvFile, fileA, fileB, folder;
 };
 
@@ -245,6 +247,8 @@ TEST_F(ThunarModuleTest, UnderscoresOfANameAreNoMnemonics) {
     thunarx_menu_item_activate(select);
     g_object_unref(select);
     g_list_free_full(items, g_object_unref);
+    // Kept where every file manager and the next start of Thunar find it.
+    EXPECT_EQ(corvatine::test::ReadFile(runtime / "corvatine-shell-items"), fileA + std::string("\0\0", 2));
 
     files = Files({fileB});
     items = Menus(provider)->get_file_menu_items(provider, nullptr, files);

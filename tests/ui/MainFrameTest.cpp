@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -42,6 +43,7 @@
 #include "ui/TextCompareView.h"
 #include "ui/TextEditView.h"
 #include "ui/UiText.h"
+#include "ui/WindowPlacement.h"
 
 using namespace corvatine;
 using namespace corvatine::ui;
@@ -115,6 +117,35 @@ private slots:
         // Closed without asking: what a test left modified is dropped.
         while (m_frame->ViewCount() > 0) m_frame->CloseView(m_frame->View(0), false);
         m_frame.reset();
+    }
+
+    // The first window fits the screen's available area, centred: a
+    // 1400x900 screen with a panel, and the test platform's own screen.
+    void FirstWindowFitsTheAvailableArea() {
+        const QRect area(0, 27, 1400, 873);  // below a 27-pixel panel
+        const QRect placed = FitWindowToArea(QSize(1200, 800), area);
+        QCOMPARE(placed.size(), QSize(1200, 800));
+        QVERIFY(area.contains(placed));
+        QCOMPARE(placed.left(), 100);
+        QVERIFY(placed.top() - area.top() >= kFrameAllowanceHeight / 2);
+        // Too large for a small screen: cut to it, the frame's room kept.
+        const QRect small(0, 0, 1024, 700);
+        const QRect cut = FitWindowToArea(QSize(1200, 800), small);
+        QCOMPARE(cut.size(), QSize(1024 - kFrameAllowanceWidth, 700 - kFrameAllowanceHeight));
+        QVERIFY(small.contains(cut));
+        QCOMPARE(cut.top(), kFrameAllowanceHeight);
+        QCOMPARE(cut.center().x(), small.center().x());
+
+        CMainFrame frame(*m_app);
+        const QRect available = frame.screen()->availableGeometry();
+        QVERIFY2(available.contains(frame.geometry()), qPrintable(QStringLiteral("%1x%2+%3+%4 outside %5x%6")
+                                                                      .arg(frame.width())
+                                                                      .arg(frame.height())
+                                                                      .arg(frame.x())
+                                                                      .arg(frame.y())
+                                                                      .arg(available.width())
+                                                                      .arg(available.height())));
+        QCOMPARE(frame.geometry().size(), FitWindowToArea(QSize(1200, 800), available).size());
     }
 
     // Help > About names the version, the copyright and the licence.
