@@ -34,6 +34,7 @@
 #include "ui/FindReplaceDialog.h"
 #include "ui/FindResultsPane.h"
 #include "ui/FolderCompareView.h"
+#include "ui/HelpWindow.h"
 #include "ui/HexCompareView.h"
 #include "ui/HexEditorView.h"
 #include "ui/OptIntegrationPage.h"
@@ -445,8 +446,9 @@ void CMainFrame::CreateMenus() {
     FillWindowMenu();
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    add(help, QStringLiteral("&Command Line..."), "commandLineHelp", QKeySequence(QStringLiteral("F1")),
-        [this] { ShowHelp(); });
+    add(help, QStringLiteral("&Contents"), "guide", QKeySequence(QStringLiteral("F1")),
+        [this] { ShowGuide(); });
+    add(help, QStringLiteral("&Command Line..."), "commandLineHelp", QKeySequence(), [this] { ShowHelp(); });
     add(help, QStringLiteral("&About Corvatine"), "about", QKeySequence(),
         [this] { QMessageBox::about(this, QStringLiteral("About Corvatine"), AboutText()); });
 
@@ -937,6 +939,25 @@ void CMainFrame::ShowOptions() {
     });
     dialog.resize(900, 640);
     if (dialog.exec() != QDialog::Accepted) saved.Restore(m_app.generalOptions);
+}
+
+// The guide's page of the active view.
+void CMainFrame::ShowGuide() {
+    QString page = QStringLiteral("index.html");
+    CDocumentView* view = ActiveView();
+    if (qobject_cast<CTextCompareView*>(view) != nullptr)
+        page = QStringLiteral("text-comparison.html");
+    else if (qobject_cast<CFolderCompareView*>(view) != nullptr)
+        page = QStringLiteral("folder-comparison.html");
+    else if (qobject_cast<CHexCompareView*>(view) != nullptr)
+        page = QStringLiteral("binary-comparison.html");
+    else if (qobject_cast<CTextEditView*>(view) != nullptr)
+        page = QStringLiteral("editor.html");
+    else if (qobject_cast<CHexEditorView*>(view) != nullptr)
+        page = QStringLiteral("hex-editor.html");
+    else if (qobject_cast<CVcsView*>(view) != nullptr)
+        page = QStringLiteral("version-control.html");
+    CHelpWindow::Show(this, *menuBar(), page);
 }
 
 void CMainFrame::ShowHelp() {

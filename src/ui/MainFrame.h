@@ -139,6 +139,7 @@ private:
     void SaveComparisonAs();
     void FillRecentMenu();
     void FillWindowMenu();
+    void ShowGuide();
     void ShowHelp();
     void ShowOptions();
 

@@ -39,7 +39,9 @@ expected=(bin/corvatine share/applications/corvatine.desktop share/icons/hicolor
           share/mime/packages/corvatine.xml share/man/man1/corvatine.1.gz
           share/bash-completion/completions/corvatine share/zsh/site-functions/_corvatine
           share/doc/corvatine/copyright share/doc/corvatine/changelog.gz)
-[ -x "$build/corvatine-gui" ] && expected+=(bin/corvatine-gui share/man/man1/corvatine-gui.1.gz)
+# The window finds its guide in share/corvatine/guide beside its bin folder.
+[ -x "$build/corvatine-gui" ] && expected+=(bin/corvatine-gui share/man/man1/corvatine-gui.1.gz
+                                            share/corvatine/guide/index.html share/corvatine/guide/text-comparison.html)
 for file in "${expected[@]}"; do
   [ -e "$prefix/$file" ] || fail "$file is not installed"
 done

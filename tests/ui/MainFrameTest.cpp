@@ -9,6 +9,8 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -18,7 +20,9 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstdlib>
 #include <fstream>
@@ -36,6 +40,7 @@
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
 #include "ui/FolderCompareView.h"
+#include "ui/HelpWindow.h"
 #include "ui/HexCompareView.h"
 #include "ui/LocationMap.h"
 #include "ui/MainFrame.h"
@@ -416,6 +421,41 @@ private slots:
         QVERIFY(resizable);
         QVERIFY(!minimisable);
         QVERIFY(seen);
+    }
+
+    // F1 opens the user guide on the page of the view at hand; the guide's
+    // contents list every key of the window, read from its menus.
+    void F1OpensTheGuideOfTheView() {
+        QVERIFY(!GuideFolder().isEmpty());
+        CTextCompareView* view = OpenPair("a\n", "b\n");
+        QVERIFY(view != nullptr);
+        view->Pane(0).setFocus();
+        QTest::keyClick(&view->Pane(0), Qt::Key_F1);
+        auto* guide = m_frame->findChild<CHelpWindow*>();
+        QVERIFY(guide != nullptr);
+        QCOMPARE(guide->Page(), QStringLiteral("text-comparison.html"));
+        const QString text = guide->Browser().toPlainText();
+        QVERIFY(text.startsWith(QStringLiteral("Contents")));
+        QVERIFY(text.contains(QStringLiteral("Text comparison")));
+        QVERIFY2(
+            text.contains(QStringLiteral("Alt+Down")) && text.contains(QStringLiteral("Next Difference")),
+            qPrintable(text));
+        // The contents page: every entry of the menus that has a key.
+        guide->Browser().anchorClicked(QUrl(QStringLiteral("index.html")));
+        QCOMPARE(guide->Page(), QStringLiteral("index.html"));
+        const QString all = guide->Browser().toPlainText();
+        int keys = 0;
+        for (const QMenu* menu : m_frame->menuBar()->findChildren<QMenu*>())
+            for (const QAction* action : menu->actions()) {
+                if (action->shortcut().isEmpty() || action->menu() != nullptr) continue;
+                ++keys;
+                const QString key = action->shortcut().toString(QKeySequence::NativeText);
+                QVERIFY2(all.contains(key + QLatin1Char('\t')) || all.contains(key + QLatin1Char(' ')) ||
+                             all.contains(key + QLatin1Char('\n')),
+                         qPrintable(key));
+            }
+        QVERIFY(keys > 30);
+        guide->close();
     }
 
     void NavigationAndLineDifferences() {
