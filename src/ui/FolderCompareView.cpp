@@ -271,6 +271,9 @@ CFolderCompareView::~CFolderCompareView() {
     // asks the model, before the model.
     m_work.reset();
     delete m_dialog;
+    // The rows' filter goes before the tree: its children are deleted after
+    // the tree has stopped being one.
+    m_tree->viewport()->removeEventFilter(this);
     delete m_tree;
     delete m_model;
 }
