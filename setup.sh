@@ -40,6 +40,12 @@ for arg in "$@"; do
 done
 cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORVATINE_TSAN=$tsan -DCORVATINE_BENCHMARKS=$bench
             -DCORVATINE_WERROR=${CORVATINE_WERROR:-OFF} -DCORVATINE_LINE_TABLES=${CORVATINE_LINE_TABLES:-OFF})
+# ccache keeps every object compiled; a build with flags seen before (a
+# rebuild, another checkout, a second run on the same machine) takes them
+# from there.
+if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ]; then
+  cmake_args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
 # The package installs under /usr: paths made at configure time name it.
 if [ "$make_package" = ON ]; then cmake_args+=(-DCMAKE_INSTALL_PREFIX=/usr); fi
 if [ "$fuzz" = ON ]; then
@@ -55,8 +61,9 @@ fi
 # the integration tests with real clients. python3 makes the man page and the
 # completions from the usage text; dpkg-dev (dpkg-shlibdeps) and file let
 # CPack make the Debian package that a test unpacks. uchardet guesses the
-# encoding of a text file that is not valid UTF-8.
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+# encoding of a text file that is not valid UTF-8. ccache keeps compiled
+# objects between builds.
+packages=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libtinyxml2-dev zlib1g-dev libuchardet-dev clang-format
           binutils-mingw-w64-x86-64 qt6-base-dev fonts-dejavu-core
           pkg-config libnautilus-extension-dev libthunarx-3-dev

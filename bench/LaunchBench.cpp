@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "foldercompare/ContentType.h"
+#include "fileio/ContentType.h"
 #include "launch/CommandLine.h"
 
 namespace {

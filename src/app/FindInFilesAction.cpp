@@ -48,8 +48,7 @@ public:
         if (m_eachNode || m_text.size() >= kFlushAt) Flush();
     }
 
-    void OnMessage(unsigned message, uint64_t, int64_t) override {
-        if (message != kFindInFilesEndMessage) return;
+    void OnFindEnded() override {
         m_thread.OnEnd();
         m_ended = true;
     }

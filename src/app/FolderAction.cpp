@@ -10,6 +10,7 @@
 #include "app/TerminalProgress.h"
 #include "foldercompare/FolderCompareDoc.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "foldercompare/FolderRowClass.h"
 #include "persist/ColorScheme.h"
 #include "platform/AtomicFile.h"
 #include "platform/Output.h"
@@ -23,18 +24,7 @@ using Json = nlohmann::ordered_json;
 
 // The word the tree shows for a row.
 const char* StatusWord(const CFolderCompareItem& item, int tolerance) {
-    if (item.status == STATUS_ERROR) return "error";  // one-sided or not
-    if (item.IsLeftOnly()) return "left-only";
-    if (item.IsRightOnly()) return "right-only";
-    switch (item.status) {
-        case STATUS_IDENTICAL: return "identical";
-        case STATUS_SAME_PATH: return "same-path";
-        case STATUS_DIFFERENT: {
-            const int newer = item.NewerSide(tolerance);
-            return newer > 0 ? "left-newer" : newer < 0 ? "right-newer" : "different";
-        }
-        default: return "unknown";
-    }
+    return ClassWord(ClassOf(item, tolerance));
 }
 
 // Why the sides of an item could not be read: "left side: Permission
@@ -83,8 +73,7 @@ void WriteTree(const CFolderCompareDoc& doc, platform::COutput& out) {
 // diff -rq's lines: differing file pairs, and each one-sided entry once (a
 // one-sided folder without its contents).
 void WriteBrief(const CFolderCompareItem& item, platform::COutput& out) {
-    for (int i = 0; i < item.GetChildCount(); ++i) {
-        const CFolderCompareItem& child = *item.Child(i);
+    for (const CFolderCompareItem& child : item.Children()) {
         if (child.IsFilteredOut()) continue;
         if (child.IsOrphan()) {
             const CFolderItem* entry = child.left != nullptr ? child.left : child.right;
@@ -113,8 +102,7 @@ Json SideJson(const CFolderItem* entry) {
 }
 
 void AddJsonItems(const CFolderCompareItem& item, Json& items) {
-    for (int i = 0; i < item.GetChildCount(); ++i) {
-        const CFolderCompareItem& child = *item.Child(i);
+    for (const CFolderCompareItem& child : item.Children()) {
         items.push_back({{"path", child.RelativePath()},
                          {"isFolder", child.IsFolderPair()},
                          {"status", child.status},
@@ -148,8 +136,7 @@ bool AddReadErrors(const CFolderCompareItem& item, std::vector<READERROR>& error
 // included, could not be compared.
 bool CollectReadErrors(const CFolderCompareItem& item, std::vector<READERROR>& errors) {
     bool any = item.parent == nullptr && AddReadErrors(item, errors);
-    for (int i = 0; i < item.GetChildCount(); ++i) {
-        const CFolderCompareItem& child = *item.Child(i);
+    for (const CFolderCompareItem& child : item.Children()) {
         if (child.IsFilteredOut()) continue;
         if (AddReadErrors(child, errors)) any = true;
         if (CollectReadErrors(child, errors)) any = true;

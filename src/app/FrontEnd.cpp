@@ -18,7 +18,7 @@
 #include "app/MergeAction.h"
 #include "app/ShellMenuAction.h"
 #include "app/VcsAction.h"
-#include "foldercompare/ContentType.h"
+#include "fileio/ContentType.h"
 #include "launch/CommandLine.h"
 #include "launch/CorvatineApp.h"
 #include "launch/NamedEncodings.h"

@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "binarycompare/BinaryComparer.h"
-#include "foldercompare/ContentType.h"
+#include "fileio/ContentType.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileFind.h"
 #include "platform/Path.h"
@@ -117,8 +117,7 @@ bool CBinaryCompareDoc::WaitForComparison(std::chrono::milliseconds timeout) {
     return true;
 }
 
-void CBinaryCompareDoc::OnMessage(unsigned message, uint64_t, int64_t) {
-    if (message != kBinaryCompareDoneMessage) return;
+void CBinaryCompareDoc::OnPassEnded() {
     ++m_completed;
     UpdateAllViews();
     if (onPassFinished) onPassFinished();

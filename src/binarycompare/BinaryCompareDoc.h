@@ -62,7 +62,7 @@ public:
     bool readOnly = false;
 };
 
-class CBinaryCompareDoc : public platform::CMessageTarget {
+class CBinaryCompareDoc : public CBinaryCompareTarget {
 public:
     enum SaveChoice : int { SAVE_CHOSEN, SAVE_ALL, SAVE_NONE, SAVE_CANCEL };
 
@@ -136,7 +136,7 @@ public:
     // once the views are updated.
     std::function<void()> onPassFinished;
 
-    void OnMessage(unsigned message, uint64_t wParam, int64_t lParam) override;
+    void OnPassEnded() override;
 
 private:
     friend class CBinaryCompareObjectEx;

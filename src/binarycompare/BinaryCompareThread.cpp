@@ -14,7 +14,7 @@ CBinaryCompareThread::~CBinaryCompareThread() {
     }
 }
 
-int CBinaryCompareThread::Start(platform::CMessageTarget* window) {
+int CBinaryCompareThread::Start(CBinaryCompareTarget* window) {
     if (m_worker) {
         if (!Stop()) return 0;
     } else {
@@ -52,8 +52,9 @@ void CBinaryCompareThread::Run() {
         m_context.QuickCompare(&m_cancel);
         // Posted before the worker is idle again: once Stop returns nothing
         // more is posted, so a window that goes away after stopping its
-        // worker and discarding its messages gets no stale message.
-        m_queue.Post(m_window.load(), kBinaryCompareDoneMessage, 0, 0);
+        // worker and discarding its events gets no stale one.
+        if (CBinaryCompareTarget* window = m_window.load())
+            m_queue.Post(window, &CBinaryCompareTarget::OnPassEnded);
         m_idle.Set();
     }
     m_finished.Set();

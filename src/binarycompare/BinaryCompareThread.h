@@ -13,7 +13,11 @@
 
 namespace corvatine {
 
-inline constexpr unsigned kBinaryCompareDoneMessage = platform::kWmUser + 50;  // 1074
+// Whoever hears that a pass ended, on the queue's thread.
+class CBinaryCompareTarget : public platform::CMessageTarget {
+public:
+    virtual void OnPassEnded() = 0;
+};
 
 // The worker keeps out of the way of the window at the lowest priority. A
 // program that only waits for its result, with nothing else to do, runs it
@@ -32,9 +36,9 @@ public:
     CBinaryCompareThread(const CBinaryCompareThread&) = delete;
     CBinaryCompareThread& operator=(const CBinaryCompareThread&) = delete;
 
-    // Starts (or restarts) the test; window receives the completion message.
+    // Starts (or restarts) the test; window hears when the pass ends.
     // 1, or 0 when the worker cannot be made or a running pass not stopped.
-    int Start(platform::CMessageTarget* window);
+    int Start(CBinaryCompareTarget* window);
     // Asks a running pass to end and waits until the worker is idle; 1.
     int Stop();
     bool HasWorker() const { return m_worker != nullptr; }
@@ -47,7 +51,7 @@ private:
     const WorkerPriority m_priority;
     std::unique_ptr<std::thread> m_worker;
     std::atomic<int> m_cancel{0};
-    std::atomic<platform::CMessageTarget*> m_window{nullptr};
+    std::atomic<CBinaryCompareTarget*> m_window{nullptr};
     platform::CEvent m_start{false, false};
     platform::CEvent m_idle{true, true};
     platform::CEvent m_stop{false, false};

@@ -42,8 +42,8 @@ void CDocumentWatches::Resume(const std::string& path) {
     Watch(path);
 }
 
-void CDocumentWatches::OnTextMessage(unsigned message, const std::string& text) {
-    if (message == platform::kFileChangedMessage && m_ids.count(text) != 0 && onChanged) onChanged(text);
+void CDocumentWatches::OnFileChanged(const std::string& path) {
+    if (m_ids.count(path) != 0 && onChanged) onChanged(path);
 }
 
 }  // namespace corvatine

@@ -19,7 +19,7 @@ public:
     virtual void Resume(const std::string& path) { (void)path; }
 };
 
-class CDocumentWatches : public CFileWatchHooks, public platform::CMessageTarget {
+class CDocumentWatches : public CFileWatchHooks, public platform::CFileChangeTarget {
 public:
     // With enabled false (the "FileWatch" option off) nothing is ever watched.
     explicit CDocumentWatches(bool enabled, platform::CFileWatch& watch = platform::FileWatch())
@@ -41,8 +41,7 @@ public:
     // Called with the path of a watched file that another program changed.
     std::function<void(const std::string&)> onChanged;
 
-    void OnMessage(unsigned, uint64_t, int64_t) override {}
-    void OnTextMessage(unsigned message, const std::string& text) override;
+    void OnFileChanged(const std::string& path) override;
 
 private:
     bool m_enabled;

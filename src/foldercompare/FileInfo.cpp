@@ -11,7 +11,7 @@
 #include <unordered_map>
 
 #include "fileio/Bom.h"
-#include "foldercompare/ContentType.h"
+#include "fileio/ContentType.h"
 #include "foldercompare/FileVersion.h"
 #include "platform/AtomicFile.h"
 #include "platform/File.h"

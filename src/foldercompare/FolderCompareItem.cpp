@@ -546,14 +546,11 @@ bool IsClassShown(const CFolderCompareItem& item, uint32_t displayFilter, int to
     // A folder not compared yet may hold anything; an empty one is shown by
     // its own class; else it is shown when something in it is, so that
     // hiding identical items leaves no empty folders behind.
-    if ((item.flags & ITEM_CHILDREN_BUILT) == 0 && item.GetChildCount() == 0 && item.GetKind() != 0)
-        return true;
+    if (item.AwaitsLevel()) return true;
     if (item.GetChildCount() == 0) return IsOwnClassShown(item, displayFilter, tolerance);
-    for (int i = 0; i < item.GetChildCount(); ++i) {
-        const CFolderCompareItem& child = *item.Child(i);
+    for (const CFolderCompareItem& child : item.Children())
         if (!child.IsHidden() && !child.IsFilteredOut() && IsClassShown(child, displayFilter, tolerance))
             return true;
-    }
     return false;
 }
 

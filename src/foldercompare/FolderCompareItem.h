@@ -90,6 +90,35 @@ void FinishBatch(std::unordered_set<CFolderCompareItem*>& batch,
 
 using CFolderCompareItemPtrArray = std::vector<std::unique_ptr<CFolderCompareItem>>;
 
+// The children of an item in their order, for range-for:
+// for (CFolderCompareItem& child : item.Children()).
+class CFolderCompareChildren {
+public:
+    class iterator {
+    public:
+        explicit iterator(CFolderCompareItemPtrArray::const_iterator at) : m_at(at) {}
+        CFolderCompareItem& operator*() const { return **m_at; }
+        iterator& operator++() {
+            ++m_at;
+            return *this;
+        }
+        bool operator==(const iterator& other) const = default;
+
+    private:
+        CFolderCompareItemPtrArray::const_iterator m_at;
+    };
+    explicit CFolderCompareChildren(const CFolderCompareItemPtrArray* items) : m_items(items) {}
+    iterator begin() const { return iterator(m_items != nullptr ? m_items->begin() : Empty().begin()); }
+    iterator end() const { return iterator(m_items != nullptr ? m_items->end() : Empty().end()); }
+
+private:
+    static const CFolderCompareItemPtrArray& Empty() {
+        static const CFolderCompareItemPtrArray none;
+        return none;
+    }
+    const CFolderCompareItemPtrArray* m_items;
+};
+
 class CFolderCompareItem {
 public:
     // A comparison holds one item per pair: the small fields are narrow and
@@ -232,6 +261,11 @@ public:
     CFolderItem* Side(int side) const { return side == 0 ? left : right; }
     void SetSide(int side, CFolderItem* entry) { (side == 0 ? left : right) = entry; }
     CFolderCompareItem* Child(int index) const { return (*children)[static_cast<size_t>(index)].get(); }
+    CFolderCompareChildren Children() const { return CFolderCompareChildren(children.get()); }
+    // A folder pair whose level is not read yet: it may hold anything.
+    bool AwaitsLevel() const {
+        return IsFolderPair() && (flags & ITEM_CHILDREN_BUILT) == 0 && GetChildCount() == 0 && GetKind() != 0;
+    }
     bool IsOrphan() const { return (left == nullptr) != (right == nullptr); }
     bool IsLeftOnly() const { return left != nullptr && right == nullptr; }
     bool IsRightOnly() const { return left == nullptr && right != nullptr; }

@@ -35,7 +35,7 @@ void Reread(CFolderItem* entry) {
 
 void ClearSideBelow(CFolderCompareItem& item, int side) {
     item.SetSide(side, nullptr);
-    for (int i = 0; i < item.GetChildCount(); ++i) ClearSideBelow(*item.Child(i), side);
+    for (CFolderCompareItem& child : item.Children()) ClearSideBelow(child, side);
 }
 
 // Deletes every descendant that has no side left.
@@ -53,7 +53,7 @@ void PruneEmpty(CFolderCompareItem& item) {
 // An item that lost a side: what it and everything below it are now, as a
 // fresh comparison finds one-sided entries.
 void RecomputeOneSided(CFolderCompareItem& item) {
-    for (int i = 0; i < item.GetChildCount(); ++i) RecomputeOneSided(*item.Child(i));
+    for (CFolderCompareItem& child : item.Children()) RecomputeOneSided(child);
     if (item.IsFilteredOut()) return;
     item.difference = 0;
     if (item.content != CONTENT_ERROR) item.content = CONTENT_NOT_COMPARED;

@@ -102,28 +102,6 @@ const FOLDERREPORTROWSET kFolderReportRowSets[10] = {
     {"right-newer and right-only", 0x220},
 };
 
-// The colouring rule of the folder view, cell by cell:
-// - a side that is missing (the other side's orphan): 10, the window colour;
-// - an item that could not be compared, one-sided or not: 8;
-// - the present side of an orphan: 7;
-// - a different pair (status 4), and for a time difference the newer side
-//   only: 3;
-// - a pair not compared yet: 2;
-// - an identical pair or one path on both sides: 1.
-int FolderRowColor(const CFolderCompareItem& item, int side) {
-    if (!item.HasSide(side)) return 10;
-    if (item.status == STATUS_ERROR) return 8;
-    if (item.IsOrphan()) return 7;
-    switch (item.status) {
-        case STATUS_DIFFERENT: {
-            const int newer = item.NewerSide(0);
-            return newer == 0 || (newer > 0) == (side == 0) ? 3 : 1;
-        }
-        case STATUS_NOT_COMPARED: return 2;
-        default: return 1;
-    }
-}
-
 CFolderCompareReport::~CFolderCompareReport() {
     if (!previewFile.empty()) ::unlink(previewFile.c_str());
 }

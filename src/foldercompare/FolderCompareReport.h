@@ -10,6 +10,7 @@
 #include "editor/PageColors.h"
 #include "foldercompare/FolderCompareColors.h"
 #include "foldercompare/FolderCompareItem.h"
+#include "foldercompare/FolderRowClass.h"
 #include "platform/Progress.h"
 
 namespace corvatine {
@@ -82,9 +83,5 @@ public:
     bool Preview(const FOLDERREPORTSOURCE& source, const FOLDERREPORTCOLORS& colors,
                  platform::CProgressSink* progress, std::string& error);
 };
-
-// The colour index of one side's cell of a row, by the rule the folder view
-// will colour with: -1 for no colour (see the definition).
-int FolderRowColor(const CFolderCompareItem& item, int side);
 
 }  // namespace corvatine

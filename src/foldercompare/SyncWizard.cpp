@@ -299,8 +299,7 @@ bool CSyncPreparePage::Leftover(CFolderCompareItem& child) {
 // that side is being replaced. The number of entries added.
 int CSyncPreparePage::CollectSourceBelow(CFolderCompareItem& item, int source) {
     int added = 0;
-    for (int i = 0; i < item.GetChildCount(); ++i) {
-        CFolderCompareItem& child = *item.Child(i);
+    for (CFolderCompareItem& child : item.Children()) {
         if (child.IsFilteredOut() || child.IsHidden() || child.Side(source) == nullptr) continue;
         if (IsRealFolder(child.Side(source))) {
             added += CollectSourceBelow(child, source);
@@ -323,8 +322,7 @@ bool CSyncPreparePage::AddTargetSubtree(CFolderCompareItem& item, int target,
         const CFolderItem* entry = at.Side(target);
         if (IsRealFolder(entry)) {
             if (!HoldsOnlyItems(at, target)) return false;
-            for (int i = 0; i < at.GetChildCount(); ++i) {
-                CFolderCompareItem& child = *at.Child(i);
+            for (CFolderCompareItem& child : at.Children()) {
                 if (child.Side(target) == nullptr) continue;
                 if (child.IsFilteredOut() || child.IsHidden() ||
                     (child.status == STATUS_ERROR && !HasLink(child)) || !walk(child))

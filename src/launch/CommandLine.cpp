@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "foldercompare/ContentType.h"
+#include "fileio/ContentType.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "platform/LocalTime.h"
 #include "platform/Path.h"

@@ -14,23 +14,25 @@ namespace corvatine {
 
 class CCommandLine {
 public:
-    enum Action : int {
+    enum class Action : int {
         ACTION_NONE = 0,
         ACTION_OPEN = 1,
         ACTION_HELP = 2,
         ACTION_COMPARE = 3,
         ACTION_EDIT = 4,
     };
-    enum Kind : int {
+    using enum Action;
+    enum class Kind : int {
         KIND_NONE = 0,
         KIND_TEXT = 1,
         KIND_BINARY = 2,
         KIND_FOLDER = 3,
     };
+    using enum Kind;
 
-    int action = ACTION_NONE;
-    int kind = KIND_NONE;
-    int kindNamed = KIND_NONE;  // the kind the arguments named, before completion
+    Action action = ACTION_NONE;
+    Kind kind = KIND_NONE;
+    Kind kindNamed = KIND_NONE;  // the kind the arguments named, before completion
     int pathCount = 0;
     std::string paths[2];       // as completion leaves them
     std::string namedPaths[2];  // as the arguments named them

@@ -50,7 +50,8 @@ void CFileWatch::Wake() {
     (void)!::write(m_wake, &one, sizeof one);
 }
 
-uint32_t CFileWatch::AddWatch(const std::string& path, CMessageTarget* window, CMessageTarget* document) {
+uint32_t CFileWatch::AddWatch(const std::string& path, CFileChangeTarget* window,
+                              CFileChangeTarget* document) {
     std::unique_lock<std::mutex> lock(m_lock);
     const std::string folder = FolderOf(path);
     FILETIME time = 0;
@@ -141,7 +142,8 @@ size_t CFileWatch::FolderCount() {
 }
 
 void CFileWatch::Notify(FILEWATCHITEM& item) {
-    m_queue.PostText(item.document != nullptr ? item.document : item.window, kFileChangedMessage, item.path);
+    CFileChangeTarget* target = item.document != nullptr ? item.document : item.window;
+    if (target != nullptr) m_queue.Post(target, &CFileChangeTarget::OnFileChanged, item.path);
 }
 
 // Under the watch lock: every entry of the folder whose time moved, or that

@@ -17,13 +17,18 @@
 
 namespace corvatine::platform {
 
-inline constexpr unsigned kFileChangedMessage = kWmUser + 421;  // 1445
+// Whoever hears of a watched file that another program changed, on the
+// queue's thread.
+class CFileChangeTarget : public CMessageTarget {
+public:
+    virtual void OnFileChanged(const std::string& path) = 0;
+};
 
 struct FILEWATCHITEM {
     std::string path;
     FILETIME lastWriteTime;  // 0 for a folder
-    CMessageTarget* window;
-    CMessageTarget* document;  // when given, the message goes here
+    CFileChangeTarget* window;
+    CFileChangeTarget* document;  // when given, the event goes here
     uint32_t tag;
 };
 
@@ -36,7 +41,7 @@ public:
 
     // The identifier of the new watch; 0 when the path is neither an existing
     // folder nor a file whose last-write time can be read.
-    uint32_t AddWatch(const std::string& path, CMessageTarget* window, CMessageTarget* document);
+    uint32_t AddWatch(const std::string& path, CFileChangeTarget* window, CFileChangeTarget* document);
     void SetTag(uint32_t id, uint32_t tag);
     void RemoveWatch(uint32_t id);
 

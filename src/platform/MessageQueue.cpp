@@ -8,18 +8,10 @@
 
 namespace corvatine::platform {
 
-void CMessageQueue::Post(CMessageTarget* target, unsigned message, uint64_t wParam, int64_t lParam) {
+void CMessageQueue::Post(CMessageTarget* target, std::function<void()> deliver) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_messages.push_back({target, message, wParam, lParam, std::string(), false});
-    }
-    Posted();
-}
-
-void CMessageQueue::PostText(CMessageTarget* target, unsigned message, const std::string& text) {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_messages.push_back({target, message, 0, 0, text, true});
+        m_messages.push_back({target, std::move(deliver)});
     }
     Posted();
 }
@@ -39,18 +31,10 @@ void CMessageQueue::SetWakeUp(std::function<void()> wakeUp) {
     m_wakeUp = std::move(wakeUp);
 }
 
-void MESSAGE::Deliver() const {
-    if (target == nullptr) return;
-    if (hasText)
-        target->OnTextMessage(message, text);
-    else
-        target->OnMessage(message, wParam, lParam);
-}
-
 bool CMessageQueue::Get(MESSAGE& message, std::chrono::milliseconds timeout) {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (!m_posted.wait_for(lock, timeout, [this] { return !m_messages.empty(); })) return false;
-    message = m_messages.front();
+    message = std::move(m_messages.front());
     m_messages.pop_front();
     return true;
 }

@@ -4,42 +4,47 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 namespace corvatine::platform {
 
-// Window messages keep their numbers.
-inline constexpr unsigned kWmUser = 0x400;
-
-// Whatever receives messages.
+// Whatever receives events from worker threads. The queue holds the target
+// of each event, so that a target that goes away can drop what still waits
+// for it.
 class CMessageTarget {
 public:
     virtual ~CMessageTarget() = default;
-    virtual void OnMessage(unsigned message, uint64_t wParam, int64_t lParam) = 0;
-    // A message that carries a text (a path); by default the text is dropped.
-    virtual void OnTextMessage(unsigned message, const std::string& text) { (void)message, (void)text; }
 };
 
+// One event: the call that hands it to its target, on the queue's thread.
 struct MESSAGE {
-    CMessageTarget* target;
-    unsigned message;
-    uint64_t wParam;
-    int64_t lParam;
-    std::string text;  // for messages that carry a path
-    bool hasText = false;
+    CMessageTarget* target = nullptr;
+    std::function<void()> deliver;
 
-    // Hands the message to its target.
-    void Deliver() const;
+    // Hands the event to its target.
+    void Deliver() const {
+        if (target != nullptr && deliver) deliver();
+    }
 };
 
 class CMessageQueue {
 public:
-    void Post(CMessageTarget* target, unsigned message, uint64_t wParam, int64_t lParam);
-    void PostText(CMessageTarget* target, unsigned message, const std::string& text);
+    // Posts an event for target: deliver runs on the thread that takes it.
+    void Post(CMessageTarget* target, std::function<void()> deliver);
+    // Posts a call of one of the target's own handlers, with its arguments
+    // copied: queue.Post(doc, &CDoc::OnDone) or (watch, &CWatch::OnChanged, path).
+    template <class Target, class... Parameters, class... Arguments>
+    void Post(Target* target, void (Target::*handler)(Parameters...), Arguments&&... arguments) {
+        Post(static_cast<CMessageTarget*>(target),
+             [target, handler, ... copied = std::decay_t<Arguments>(std::forward<Arguments>(arguments))] {
+                 (target->*handler)(copied...);
+             });
+    }
     // Takes the next message, waiting up to the timeout; false when none came.
     bool Get(MESSAGE& message, std::chrono::milliseconds timeout);
     // Hands every waiting message to its target; returns how many there were.

@@ -8,7 +8,6 @@ namespace corvatine {
 
 namespace {
 
-constexpr unsigned kComparedMessage = platform::kWmUser + 431;
 constexpr int kTabSize = 4;
 
 }  // namespace
@@ -83,12 +82,11 @@ void CBackgroundCompare::Run() {
             result.sections = std::move(collector.sections);
             m_results.push_back(std::move(result));
         }
-        m_queue.Post(this, kComparedMessage, 0, 0);
+        m_queue.Post(this, &CBackgroundCompare::TakeResults);
     }
 }
 
-void CBackgroundCompare::OnMessage(unsigned message, uint64_t, int64_t) {
-    if (message != kComparedMessage) return;
+void CBackgroundCompare::TakeResults() {
     std::vector<RESULT> results;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);

@@ -41,9 +41,10 @@ public:
                        const TEXTLINECLASSES* classes)>
         onDone;
 
-    void OnMessage(unsigned message, uint64_t wParam, int64_t lParam) override;
-
 private:
+    // On the queue's thread: hands the finished results to onDone.
+    void TakeResults();
+
     struct JOB {
         std::string texts[2];
         uint32_t rules = 0;

@@ -297,7 +297,7 @@ void CFindInFilesThread::Work(FINDINFILESREQUEST* shared) {
     request.startEvent->Set();  // the starter's request and event go away now
     CFindInFiles search(m_blockSize);
     search.Run(request, m_stop);
-    m_queue.Post(request.window, kFindInFilesEndMessage, 0, 0);
+    if (request.window != nullptr) m_queue.Post(request.window, &CFindInFilesWindow::OnFindEnded);
     m_alive = false;
 }
 

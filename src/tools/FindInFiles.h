@@ -27,10 +27,6 @@ enum FindInFilesFlags : unsigned {
     FIF_MATCHCASE = 0x4,   // letters match only in the same case
 };
 
-// Messages to the results window.
-inline constexpr unsigned kFindInFilesResultMessage = platform::kWmUser + 411;  // 1435
-inline constexpr unsigned kFindInFilesEndMessage = platform::kWmUser + 412;     // 1436
-
 // Levels of the result nodes.
 enum FindResultLevel : int {
     FIND_LEVEL_ROOT = 0,     // a new root node: the search
@@ -39,14 +35,15 @@ enum FindResultLevel : int {
     FIND_LEVEL_SUMMARY = 3,  // the summary under the current root
 };
 
-// The results window. The worker sends it every node (message 1435) by
-// calling OnFindResult on the worker's thread, and goes on when it returns: a
-// window that lives on another thread hands the node over and waits, as a
-// sent message waits. The end message 1436 is posted through the message
-// queue and arrives as OnMessage on the queue's thread.
+// The results window. The worker sends it every node by calling
+// OnFindResult on the worker's thread, and goes on when it returns: a window
+// that lives on another thread hands the node over and waits. The end is
+// posted through the message queue and arrives as OnFindEnded on the
+// queue's thread.
 class CFindInFilesWindow : public platform::CMessageTarget {
 public:
     virtual void OnFindResult(int level, const std::string& text) = 0;
+    virtual void OnFindEnded() = 0;
 };
 
 // A search request; the worker copies it before it signals the start event.

@@ -109,8 +109,7 @@ void CFindResultsPane::OnFindResult(int level, const std::string& text) {
         this, [this] { TakeNodes(); }, Qt::QueuedConnection);
 }
 
-void CFindResultsPane::OnMessage(unsigned message, uint64_t, int64_t) {
-    if (message != kFindInFilesEndMessage) return;
+void CFindResultsPane::OnFindEnded() {
     m_thread.OnEnd();
     Ended();
 }

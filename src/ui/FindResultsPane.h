@@ -47,7 +47,7 @@ public:
 
     // CFindInFilesWindow: nodes come on the worker's thread, the end through the queue.
     void OnFindResult(int level, const std::string& text) override;
-    void OnMessage(unsigned message, uint64_t wParam, int64_t lParam) override;
+    void OnFindEnded() override;
 
 signals:
     // A search started or ended.

@@ -154,23 +154,6 @@ int CompareEntries(CFolderItem& a, CFolderItem& b, int sideColumn) {
 
 }  // namespace
 
-FolderRowClass ClassOf(const CFolderCompareItem& item, int tolerance) {
-    if (item.status == STATUS_ERROR) return FolderRowClass::Error;
-    if (item.IsLeftOnly()) return FolderRowClass::LeftOnly;
-    if (item.IsRightOnly()) return FolderRowClass::RightOnly;
-    switch (item.status) {
-        case STATUS_IDENTICAL: return FolderRowClass::Identical;
-        case STATUS_SAME_PATH: return FolderRowClass::SamePath;
-        case STATUS_DIFFERENT: {
-            const int newer = item.NewerSide(tolerance);
-            return newer > 0   ? FolderRowClass::LeftNewer
-                   : newer < 0 ? FolderRowClass::RightNewer
-                               : FolderRowClass::Different;
-        }
-        default: return FolderRowClass::NotCompared;
-    }
-}
-
 QString ClassText(FolderRowClass rowClass) {
     switch (rowClass) {
         case FolderRowClass::NotCompared: return QStringLiteral("Not compared");

@@ -13,25 +13,11 @@
 #include <vector>
 
 #include "foldercompare/FolderCompareDoc.h"
+#include "foldercompare/FolderRowClass.h"
 
 namespace corvatine::ui {
 
-// What the status column shows of a row.
-enum class FolderRowClass : int {
-    NotCompared,
-    Identical,
-    SamePath,
-    Different,
-    LeftOnly,
-    RightOnly,
-    LeftNewer,
-    RightNewer,
-    Error,
-};
-
-// The class of an item: could not be compared first, then one-sided, then
-// its status (a time difference as the newer side).
-FolderRowClass ClassOf(const CFolderCompareItem& item, int tolerance);
+// The status column's words and icons for the classes of rows.
 QString ClassText(FolderRowClass rowClass);
 // A small drawn icon per class.
 QIcon ClassIcon(FolderRowClass rowClass);

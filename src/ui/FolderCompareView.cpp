@@ -310,11 +310,6 @@ void CFolderCompareView::Rescan() {
             {});
 }
 
-bool CFolderCompareView::NeedsLevel(const CFolderCompareItem& item) {
-    return item.IsFolderPair() && !(item.flags & ITEM_CHILDREN_BUILT) && item.GetChildCount() == 0 &&
-           item.GetKind() != 0;
-}
-
 std::vector<CFolderCompareItem*> CFolderCompareView::OpenedRowsNeedingLevel() const {
     std::vector<CFolderCompareItem*> items;
     if (m_model->IsBlocked()) return items;
@@ -324,7 +319,7 @@ std::vector<CFolderCompareItem*> CFolderCompareView::OpenedRowsNeedingLevel() co
             CFolderCompareItem* item = m_model->Item(index);
             if (!item->IsFolderPair()) break;  // folders come first
             if (!m_tree->isExpanded(index)) continue;
-            if (NeedsLevel(*item))
+            if (item->AwaitsLevel())
                 items.push_back(item);
             else
                 walk(index);
@@ -496,7 +491,7 @@ void CFolderCompareView::RestoreState() {
         CFolderCompareItem* reached = nullptr;
         if (const QModelIndex index = find(path, &reached); index.isValid()) {
             m_tree->expand(index);
-        } else if (reached != nullptr && NeedsLevel(*reached)) {
+        } else if (reached != nullptr && reached->AwaitsLevel()) {
             // Below a folder not compared yet: opened once it is.
             m_unresolved.push_back(path);
         }
@@ -588,22 +583,8 @@ void CFolderCompareView::UpdateSummary() {
         m_statusText = QStringLiteral("Neither folder exists");
         return;
     }
-    const int tolerance = m_doc.Tolerance();
-    int counts[static_cast<int>(FolderRowClass::Error) + 1] = {};
-    int waiting = 0;  // folders whose level is not compared yet
-    std::function<void(const CFolderCompareItem&)> count = [&](const CFolderCompareItem& item) {
-        for (int i = 0; i < item.GetChildCount(); ++i) {
-            const CFolderCompareItem& child = *item.Child(i);
-            if (child.IsFilteredOut()) continue;
-            if (NeedsLevel(child))
-                ++waiting;
-            else if (child.IsFolderPair())
-                count(child);
-            else
-                ++counts[static_cast<int>(ClassOf(child, tolerance))];
-        }
-    };
-    count(*root);
+    const FOLDERROWCOUNTS counts = CountRows(*root, m_doc.Tolerance());
+    const int waiting = counts.awaiting;  // folders whose level is not compared yet
     const uint32_t status = m_doc.RootStatus();
     QString text = status == STATUS_IDENTICAL   ? QStringLiteral("Identical")
                    : status == STATUS_SAME_PATH ? QStringLiteral("Same path")
@@ -616,7 +597,7 @@ void CFolderCompareView::UpdateSummary() {
                                     FolderRowClass::Error,     FolderRowClass::NotCompared};
     QString separator = QStringLiteral(": ");
     for (const FolderRowClass rowClass : order) {
-        const int n = counts[static_cast<int>(rowClass)];
+        const int n = counts[rowClass];
         if (n == 0) continue;
         text += separator + QStringLiteral("%1 %2").arg(n).arg(ClassText(rowClass).toLower());
         separator = QStringLiteral(", ");
@@ -914,8 +895,7 @@ void CFolderCompareView::GoToDifference(Command command) {
     const auto differs = [&](const QModelIndex& index) {
         const CFolderCompareItem* item = m_model->Item(index);
         if (item == nullptr) return false;
-        const FolderRowClass rowClass = ClassOf(*item, tolerance);
-        return rowClass != FolderRowClass::Identical && rowClass != FolderRowClass::SamePath;
+        return IsDifference(ClassOf(*item, tolerance));
     };
     QModelIndex at;
     const bool down = command == Command::FirstDifference || command == Command::NextDifference;

@@ -121,7 +121,6 @@ private:
     void Open(const CFolderCompareParams& request);
     void Rescan();
     // A folder pair whose children are still to be compared (one level).
-    static bool NeedsLevel(const CFolderCompareItem& item);
     std::vector<CFolderCompareItem*> OpenedRowsNeedingLevel() const;
     // Compares the folders that are open in the view and not compared yet.
     void CompareOpenedLevels();

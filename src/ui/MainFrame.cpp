@@ -21,7 +21,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "foldercompare/ContentType.h"
+#include "fileio/ContentType.h"
 #include "integration/ShellIntegration.h"
 #include "launch/CommandLine.h"
 #include "launch/NamedEncodings.h"

@@ -26,7 +26,7 @@
 
 #include <functional>
 
-#include "foldercompare/ContentType.h"
+#include "fileio/ContentType.h"
 #include "launch/CommandLine.h"
 #include "platform/Path.h"
 #include "ui/ComparisonListPane.h"

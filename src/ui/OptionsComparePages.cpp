@@ -299,17 +299,12 @@ constexpr BITCHOICE kMethods[] = {
 
 // What each entry of the folder colour table marks in the view.
 constexpr const char* kFolderColorTexts[CFolderCompareColors::kCount] = {
-    "Status column",
-    "Identical or older items",
-    "Items not compared",
-    "Different newer items",
+    "Status column", "Identical or older items", "Items not compared", "Different newer items",
     "Text of different newer items",
-    nullptr,  // a colour nothing draws with: kept in the settings, not offered
-    "Text of the report's rows",
-    "Items on one side only",
-    "Items that could not be compared",
-    "Text of items that could not be compared",
-    "Missing side"};
+    // Two colours nothing draws with (the report defines a class for the
+    // second that no cell carries): kept in the settings, not offered.
+    nullptr, nullptr, "Items on one side only", "Items that could not be compared",
+    "Text of items that could not be compared", "Missing side"};
 
 constexpr const char* kPatternTexts[4] = {
     "Files to &include:", "Files to e&xclude:", "Folders to i&nclude:", "Folders to exc&lude:"};

@@ -44,10 +44,7 @@ private:
     int m_side;
 };
 
-class CTextCompareView : public CDocumentView,
-                         public platform::CMessageTarget,
-                         private CPaneEditing,
-                         private CReplaceEditing {
+class CTextCompareView : public CDocumentView, private CPaneEditing, private CReplaceEditing {
     Q_OBJECT
 
 public:
@@ -83,8 +80,6 @@ public:
     // A watched file changed: reloaded when no side has unsaved edits, else
     // only when the user agrees.
     void OnFileChanged(const std::string& path);
-
-    void OnMessage(unsigned, uint64_t, int64_t) override {}
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

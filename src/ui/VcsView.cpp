@@ -12,7 +12,7 @@
 #include <functional>
 #include <map>
 
-#include "foldercompare/ContentType.h"
+#include "fileio/ContentType.h"
 #include "launch/MergeCommandLine.h"
 #include "platform/Path.h"
 #include "ui/MergeView.h"

@@ -315,11 +315,9 @@ TEST_F(BinaryCompareTest, AListAfterTheTestReadsOnlyWhatWasNotFoundEqual) {
     EXPECT_GE(BytesRead() - before, 2 * size64 - 4096);
 }
 
-class Window : public platform::CMessageTarget {
+class Window : public CBinaryCompareTarget {
 public:
-    void OnMessage(unsigned message, uint64_t, int64_t) override {
-        if (message == kBinaryCompareDoneMessage) ++done;
-    }
+    void OnPassEnded() override { ++done; }
     int done = 0;
 };
 
@@ -345,7 +343,7 @@ int PumpFor(platform::CMessageQueue& queue, std::chrono::milliseconds wait) {
     int posted = 0;
     platform::MESSAGE message;
     while (queue.Get(message, wait)) {
-        message.target->OnMessage(message.message, message.wParam, message.lParam);
+        message.Deliver();
         ++posted;
     }
     return posted;
@@ -434,8 +432,9 @@ TEST_F(BinaryCompareTest, TheWorkerComparesTheWholeFiles) {
     ASSERT_EQ(thread.Start(&window), 1);
     platform::MESSAGE message;
     ASSERT_TRUE(queue.Get(message, std::chrono::seconds(30)));
-    EXPECT_EQ(message.message, 1074u);
     EXPECT_EQ(message.target, &window);
+    message.Deliver();
+    EXPECT_EQ(window.done, 1);
     ASSERT_EQ(thread.Stop(), 1);
     EXPECT_EQ(context.GetState(), BINARY_IDENTICAL);
     EXPECT_FALSE(queue.Get(message, std::chrono::milliseconds(50)));

@@ -1,6 +1,7 @@
 // The folder comparison document: opening, narrowing, the rows a view
 // shows, changing folders and reloading.
 #include "foldercompare/FolderCompareDoc.h"
+#include "foldercompare/FolderRowClass.h"
 
 #include <gtest/gtest.h>
 
@@ -141,6 +142,63 @@ TEST_F(FolderCompareDocTest, QuickMergeModeAndTheReportSource) {
     EXPECT_EQ(source.paths[0], dir / "left");
     EXPECT_EQ(source.visibleRows.size(), 5u);
     EXPECT_EQ(source.title, fresh.Request().GetTitle());
+}
+
+// One rule names a row's class (the window's status column and the
+// command line's word), its cells' colours and the status bar's counts.
+TEST_F(FolderCompareDocTest, RowsHaveOneClassColourAndCount) {
+    dir.WriteFile("left/older.txt", "a");
+    dir.WriteFile("right/older.txt", "bb");
+    dir.WriteFile("left/close.txt", "a");
+    dir.WriteFile("right/close.txt", "bb");
+    ASSERT_TRUE(test::SetFileTimes(dir / "left/older.txt", 1000000));
+    ASSERT_TRUE(test::SetFileTimes(dir / "right/older.txt", 2000000));
+    // Different by size and five seconds apart in time.
+    ASSERT_TRUE(test::SetFileTimes(dir / "left/close.txt", 3000005));
+    ASSERT_TRUE(test::SetFileTimes(dir / "right/close.txt", 3000000));
+    CFolderCompareParams request = Request(dir / "left", dir / "right");
+    request.methods = METHOD_SIZE | METHOD_TIME;
+    ASSERT_TRUE(doc.Open(request));
+
+    // "sub" is not read yet: counted as waiting, not looked into.
+    FOLDERROWCOUNTS counts = CountRows(*doc.Root(), 10);
+    EXPECT_EQ(counts.awaiting, 1);
+    EXPECT_EQ(counts[FolderRowClass::Identical], 1);
+    EXPECT_EQ(counts[FolderRowClass::LeftOnly], 1);
+    EXPECT_EQ(counts[FolderRowClass::RightOnly], 1);
+    EXPECT_EQ(counts[FolderRowClass::RightNewer], 1);
+    EXPECT_EQ(counts[FolderRowClass::Different], 1);  // within ten seconds
+    EXPECT_TRUE(Child("sub")->AwaitsLevel());
+
+    const CFolderCompareItem& older = *Child("older.txt");
+    EXPECT_STREQ(ClassWord(ClassOf(older, 10)), "right-newer");
+    EXPECT_TRUE(IsDifference(ClassOf(older, 10)));
+    EXPECT_EQ(FolderRowColor(older, 0), 1);
+    EXPECT_EQ(FolderRowColor(older, 1), 3);  // the newer side stands out
+    // The class takes the tolerance; the cells show the exact times.
+    const CFolderCompareItem& close = *Child("close.txt");
+    EXPECT_EQ(ClassOf(close, 10), FolderRowClass::Different);
+    EXPECT_EQ(ClassOf(close, 0), FolderRowClass::LeftNewer);
+    EXPECT_EQ(FolderRowColor(close, 0), 3);
+    EXPECT_EQ(FolderRowColor(close, 1), 1);
+    const CFolderCompareItem& gone = *Child("gone.txt");
+    EXPECT_STREQ(ClassWord(ClassOf(gone, 0)), "left-only");
+    EXPECT_EQ(FolderRowColor(gone, 0), 7);
+    EXPECT_EQ(FolderRowColor(gone, 1), 10);
+    EXPECT_FALSE(IsDifference(ClassOf(*Child("same.txt"), 0)));
+    EXPECT_EQ(FolderRowColor(*Child("same.txt"), 0), 1);
+    EXPECT_STREQ(ClassWord(ClassOf(*Child("sub"), 0)), "unknown");
+    EXPECT_EQ(FolderRowColor(*Child("sub"), 0), 2);
+
+    // Once read, the folder is counted by what it holds.
+    doc.PrepareAllLevels();
+    counts = CountRows(*doc.Root(), 10);
+    EXPECT_EQ(counts.awaiting, 0);
+    EXPECT_EQ(counts[FolderRowClass::Different], 2);
+    int children = 0;
+    for (const CFolderCompareItem& child : doc.Root()->Children())
+        children += child.GetName().empty() ? 0 : 1;
+    EXPECT_EQ(children, doc.Root()->GetChildCount());
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     corvatine::CCommandLine commandLine;
     commandLine.Parse(arguments);
-    if (commandLine.action < 0 || commandLine.action > 4 || commandLine.kind < 0 || commandLine.kind > 3 ||
+    if (static_cast<int>(commandLine.action) < 0 || static_cast<int>(commandLine.action) > 4 ||
+        static_cast<int>(commandLine.kind) < 0 || static_cast<int>(commandLine.kind) > 3 ||
         commandLine.pathCount < 0 || commandLine.pathCount > 2)
         std::abort();
     if (commandLine.action == corvatine::CCommandLine::ACTION_COMPARE) {

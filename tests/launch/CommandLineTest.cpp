@@ -43,8 +43,8 @@ TEST_F(CommandLineTest, NoArgumentsParseNothing) {
 TEST_F(CommandLineTest, ActionAndKindFromThePaths) {
     struct Case {
         std::vector<std::string> arguments;
-        int action;
-        int kind;
+        CCommandLine::Action action;
+        CCommandLine::Kind kind;
     };
     const std::string cmp = dir.WriteFile("saved.CMP", "<x/>");
     const Case cases[] = {

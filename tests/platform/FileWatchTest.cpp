@@ -16,12 +16,9 @@
 namespace corvatine::platform {
 namespace {
 
-class Receiver : public CMessageTarget {
+class Receiver : public CFileChangeTarget {
 public:
-    void OnMessage(unsigned, uint64_t, int64_t) override {}
-    void OnTextMessage(unsigned message, const std::string& text) override {
-        if (message == kFileChangedMessage) paths.push_back(text);
-    }
+    void OnFileChanged(const std::string& path) override { paths.push_back(path); }
     std::vector<std::string> paths;
 };
 
@@ -33,15 +30,15 @@ protected:
         const std::string path = dir.WriteFile(name, bytes);
         ASSERT_TRUE(test::SetFileTimes(path, ++m_clock));
     }
-    // The paths of the messages that arrive within the wait, each once: a
+    // The paths of the events that arrive within the wait, each once: a
     // write and the setting of its time may come as two changes.
     std::vector<std::string> Arrived(int milliseconds = 400) {
         MESSAGE message;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         while (std::chrono::steady_clock::now() < end)
-            if (queue.Get(message, std::chrono::milliseconds(20))) paths.push_back(message.text);
+            if (queue.Get(message, std::chrono::milliseconds(20))) message.Deliver();
         std::vector<std::string> out;
-        out.swap(paths);
+        out.swap(document.paths);
         std::sort(out.begin(), out.end());
         out.erase(std::unique(out.begin(), out.end()), out.end());
         return out;
@@ -51,7 +48,6 @@ protected:
     CMessageQueue queue;
     CFileWatch watch{queue};
     Receiver document;
-    std::vector<std::string> paths;
     time_t m_clock = 1700000000;
 };
 

@@ -16,35 +16,40 @@ namespace {
 
 class CRecorder : public CMessageTarget {
 public:
-    void OnMessage(unsigned message, uint64_t wParam, int64_t) override {
-        got.push_back(std::to_string(message) + ":" + std::to_string(wParam));
-    }
-    void OnTextMessage(unsigned message, const std::string& text) override {
-        got.push_back(std::to_string(message) + ":" + text);
-    }
+    void OnDone() { got.push_back("done"); }
+    void OnChanged(const std::string& path, int count) { got.push_back(path + ":" + std::to_string(count)); }
     std::vector<std::string> got;
 };
 
-TEST(MessageQueueTest, PumpDeliversEveryMessageInOrderWithItsText) {
+TEST(MessageQueueTest, PumpDeliversEveryEventInOrderWithItsArguments) {
     CMessageQueue queue;
-    CRecorder recorder;
+    CRecorder recorder, other;
     std::atomic<int> wakes{0};
     queue.SetWakeUp([&] { ++wakes; });
     std::thread poster([&] {
-        queue.Post(&recorder, 1074, 7, 0);
-        queue.PostText(&recorder, 1445, "/some/path");
+        queue.Post(&recorder, &CRecorder::OnDone);
+        // The arguments are copies: the poster's own go away at once.
+        std::string path = "/some/path";
+        queue.Post(&recorder, &CRecorder::OnChanged, path, 7);
+        path = "changed after posting";
+        queue.Post(&other, [&other] { other.got.push_back("a call of its own"); });
     });
     poster.join();
-    EXPECT_EQ(wakes.load(), 2);
-    EXPECT_EQ(queue.Pump(), 2);
-    EXPECT_EQ(recorder.got, (std::vector<std::string>{"1074:7", "1445:/some/path"}));
+    EXPECT_EQ(wakes.load(), 3);
+    EXPECT_EQ(queue.Pump(), 3);
+    EXPECT_EQ(recorder.got, (std::vector<std::string>{"done", "/some/path:7"}));
+    EXPECT_EQ(other.got, (std::vector<std::string>{"a call of its own"}));
     EXPECT_EQ(queue.Pump(), 0);
 
+    // A target that goes away drops what waits for it, and only that.
     queue.SetWakeUp(nullptr);
-    queue.Post(&recorder, 1, 0, 0);
-    EXPECT_EQ(wakes.load(), 2);
+    queue.Post(&recorder, &CRecorder::OnDone);
+    queue.Post(&other, &CRecorder::OnDone);
+    EXPECT_EQ(wakes.load(), 3);
     queue.Discard(&recorder);
-    EXPECT_EQ(queue.Pump(), 0);
+    EXPECT_EQ(queue.Pump(), 1);
+    EXPECT_EQ(recorder.got.size(), 2u);
+    EXPECT_EQ(other.got.back(), "done");
 }
 
 }  // namespace
@@ -54,11 +59,15 @@ TEST(MessageQueueTest, PumpDeliversEveryMessageInOrderWithItsText) {
 // hands a request over does with its start event: the setter must not touch
 // the event after the waiter can see it signalled (ThreadSanitizer watches).
 TEST(EventTest, AReleasedWaiterMayDestroyTheEventAtOnce) {
+    int released = 0;
     for (int round = 0; round < 500; ++round) {
         auto event = std::make_unique<corvatine::platform::CEvent>(true, false);
         std::thread setter([raw = event.get()] { raw->Set(); });
         event->Wait();
+        // A manual-reset event stays signalled for whoever looks next.
+        if (event->TryWait()) ++released;
         event.reset();
         setter.join();
     }
+    EXPECT_EQ(released, 500);
 }

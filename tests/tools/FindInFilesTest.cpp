@@ -33,10 +33,10 @@ public:
         nodes.push_back({level, text});
         if (onNode) onNode(level, text);
     }
-    void OnMessage(unsigned message, uint64_t, int64_t) override { messages.push_back(message); }
+    void OnFindEnded() override { ++ends; }
 
     std::vector<NODE> nodes;
-    std::vector<unsigned> messages;
+    int ends = 0;
     std::function<void(int, const std::string&)> onNode;
 };
 
@@ -447,9 +447,9 @@ TEST(FindInFilesTest, ALineNodeGivesItsNumberAndLine) {
 class CThreadWindow : public CCollector {
 public:
     explicit CThreadWindow(CFindInFilesThread& thread) : m_thread(thread) {}
-    void OnMessage(unsigned message, uint64_t wParam, int64_t lParam) override {
-        CCollector::OnMessage(message, wParam, lParam);
-        if (message == kFindInFilesEndMessage) m_thread.OnEnd();
+    void OnFindEnded() override {
+        CCollector::OnFindEnded();
+        m_thread.OnEnd();
     }
 
 private:
@@ -475,10 +475,11 @@ TEST(FindInFilesThreadTest, SearchesACopyOfTheRequestAndPostsTheEnd) {
     }
     platform::MESSAGE message;
     ASSERT_TRUE(queue.Get(message, std::chrono::seconds(20)));
-    EXPECT_EQ(message.message, kFindInFilesEndMessage);
+    EXPECT_EQ(message.target, &window);
+    EXPECT_EQ(window.ends, 0);
     message.Deliver();
     EXPECT_FALSE(thread.IsRunning());
-    EXPECT_EQ(window.messages, std::vector<unsigned>{kFindInFilesEndMessage});
+    EXPECT_EQ(window.ends, 1);
     EXPECT_EQ(Dump(window.nodes), "Searching for \"needle\" in " + dir.Path() + " ...\n  " + path +
                                       "\n"
                                       "    (   1): needle\\n\n"
@@ -504,7 +505,7 @@ TEST(FindInFilesThreadTest, StopWaitsForTheWorkerWhileDeliveringMessages) {
     EXPECT_FALSE(thread.IsRunning());
     EXPECT_FALSE(thread.StopEvent().TryWait());  // reset for the next search
     queue.Pump();
-    EXPECT_EQ(window.messages, std::vector<unsigned>{kFindInFilesEndMessage});
+    EXPECT_EQ(window.ends, 1);
     EXPECT_EQ(Dump(window.nodes), "Searching for \"needle\" in " + dir.Path() +
                                       " ...\n"
                                       "      Canceled\n");

@@ -51,7 +51,7 @@ void WriteFile(const std::string& path, const std::string& text) {
 class CCollector : public CFindInFilesWindow {
 public:
     void OnFindResult(int level, const std::string& text) override { nodes.emplace_back(level, text); }
-    void OnMessage(unsigned, uint64_t, int64_t) override {}
+    void OnFindEnded() override {}
     Nodes nodes;
 };
 

@@ -330,8 +330,10 @@ private slots:
             for (const char* word : {"environment", "unused", "Colour 5", "Colour 6", "recycle"})
                 QVERIFY2(!all.contains(QLatin1String(word), Qt::CaseInsensitive), word);
             QVERIFY(all.contains(QStringLiteral("&Detect when a file is changed by another program")));
-            QVERIFY(all.contains(QStringLiteral("Text of the report's rows")));
-            QVERIFY(!Find<QPushButton>(dialog, "folderColor5")->isVisibleTo(dialog));
+            QVERIFY(all.contains(QStringLiteral("Text of items that could not be compared")));
+            for (const char* hidden : {"folderColor5", "folderColor6"})
+                QVERIFY2(!Find<QPushButton>(dialog, hidden)->isVisibleTo(dialog), hidden);
+            QVERIFY(Find<QPushButton>(dialog, "folderColor9")->isVisibleTo(dialog));
             Click(DialogButton(dialog, "Cancel"));
         });
     }

@@ -1,4 +1,4 @@
-#include "foldercompare/ContentType.h"
+#include "fileio/ContentType.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "foldercompare/ContentType.h"
+#include "fileio/ContentType.h"
 
 #include <algorithm>
 #include <cstring>
