@@ -22,11 +22,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The word the tree shows for a row.
-const char* StatusWord(const CFolderCompareItem& item, int tolerance) {
-    return ClassWord(ClassOf(item, tolerance));
-}
-
 // Why the sides of an item could not be read: "left side: Permission
 // denied", both sides joined by "; "; empty when both were read.
 std::string ReadErrorNote(const CFolderCompareItem& item) {
@@ -60,7 +55,7 @@ void WriteTree(const CFolderCompareDoc& doc, platform::COutput& out) {
     for (const FOLDERREPORTROW& row : doc.VisibleRows()) {
         const CFolderCompareItem& item = *row.item;
         char status[16];
-        std::snprintf(status, sizeof status, "%-12s", StatusWord(item, doc.Tolerance()));
+        std::snprintf(status, sizeof status, "%-12s", ClassWord(ClassOf(item, doc.Tolerance())));
         out << status << SideColumns(item.left) << " " << SideColumns(item.right) << " "
             << std::string(2 * static_cast<size_t>(row.level), ' ')
             << platform::EscapeControls(item.GetName()) << (item.IsFolderPair() ? "/" : "");

@@ -7,7 +7,6 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <string>
 #include <type_traits>
 #include <utility>
 

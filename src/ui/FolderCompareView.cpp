@@ -584,7 +584,6 @@ void CFolderCompareView::UpdateSummary() {
         return;
     }
     const FOLDERROWCOUNTS counts = CountRows(*root, m_doc.Tolerance());
-    const int waiting = counts.awaiting;  // folders whose level is not compared yet
     const uint32_t status = m_doc.RootStatus();
     QString text = status == STATUS_IDENTICAL   ? QStringLiteral("Identical")
                    : status == STATUS_SAME_PATH ? QStringLiteral("Same path")
@@ -603,10 +602,11 @@ void CFolderCompareView::UpdateSummary() {
         separator = QStringLiteral(", ");
     }
     // Folders are compared as they are opened: say how to compare the rest.
-    if (waiting > 0)
-        text += (waiting == 1 ? QStringLiteral(". 1 folder not compared yet")
-                              : QStringLiteral(". %1 folders not compared yet").arg(waiting)) +
-                QStringLiteral(": open one to compare it, or View > Expand All to compare everything");
+    if (counts.awaiting > 0)
+        text +=
+            (counts.awaiting == 1 ? QStringLiteral(". 1 folder not compared yet")
+                                  : QStringLiteral(". %1 folders not compared yet").arg(counts.awaiting)) +
+            QStringLiteral(": open one to compare it, or View > Expand All to compare everything");
     m_statusText = text;
 }
 
