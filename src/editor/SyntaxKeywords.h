@@ -60,6 +60,8 @@ const CKeywordSet& NsisParameters();
 const CKeywordSet& PascalKeywords();
 // Perl: 222 words, case-insensitive.
 const CKeywordSet& PerlKeywords();
+// Perl: the words after which "/" opens a regular expression: 13 words, case-sensitive.
+const CKeywordSet& PerlRegexWords();
 // PHP: script words: 48 words, case-insensitive.
 const CKeywordSet& PhpScriptWords();
 // PHP: word operators: 3 words, case-insensitive.

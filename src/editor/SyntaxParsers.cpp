@@ -203,6 +203,11 @@ CSyntaxParserPerl::CSyntaxParserPerl()
           rules.variablePrefixes = "$@%";
           rules.specials = "qmsyt=";
           rules.keywords = {{kw::PerlKeywords, KEYWORD}};
+          rules.regexLiterals = true;
+          rules.regexAfter = kw::PerlRegexWords;
+          rules.heredocs.enabled = true;
+          rules.heredocs.tilde = true;
+          rules.heredocs.blankBeforeQuoted = true;
           return rules;
       }()) {}
 
@@ -260,9 +265,17 @@ CSyntaxParserSh::CSyntaxParserSh()
           SCRIPTRULES rules;
           rules.lineComments = {{{"#", COMMENT_WORD_START}}};
           rules.quotes = "\"'`";
+          rules.rawQuotes = "'";
+          rules.codeEscapes = true;  // echo don\'t
           rules.stringsSpanLines = true;
           rules.variablePrefixes = "$";
           rules.keywords = {{kw::ShellKeywords, KEYWORD}, {kw::ShellCommands, USER}};
+          // "$(basename "$x")" and "${x:-"a b"}" hold strings of their own.
+          rules.interpolations = {{{"$(", ')', "\"`"}, {"${", '}', "\"`"}}};
+          rules.heredocs.enabled = true;
+          rules.heredocs.dash = true;
+          rules.heredocs.blankBeforeWord = true;
+          rules.heredocs.indent = "\t";  // "<<-" strips tabs only
           return rules;
       }()) {}
 
