@@ -152,7 +152,7 @@ CSyntaxParserIs::CSyntaxParserIs()
                        true) {}
 
 CSyntaxParserJava::CSyntaxParserJava()
-    : CSyntaxParserCpp(12, "Java", "java,jav,js", 0x30, {{kw::JavaKeywords, KEYWORD}}, false) {}
+    : CSyntaxParserCpp(12, "Java", "java,jav", 0x30, {{kw::JavaKeywords, KEYWORD}}, false) {}
 
 // AutoLISP and SIOD words take most punctuation ("acad_colordlg", "1+",
 // "%%%memref", "string->symbol").
@@ -539,17 +539,22 @@ std::unique_ptr<CSyntaxParser> Create() {
 
 }  // namespace
 
-const SyntaxParserCreator kSyntaxParserCreators[28] = {
-    Create<CSyntaxParserPlain>,  Create<CSyntaxParserAsp>,     Create<CSyntaxParserBasic>,
-    Create<CSyntaxParserBatch>,  Create<CSyntaxParserCpp>,     Create<CSyntaxParserCsharp>,
-    Create<CSyntaxParserDcl>,    Create<CSyntaxParserFortran>, Create<CSyntaxParserHtml>,
-    Create<CSyntaxParserIni>,    Create<CSyntaxParserIss>,     Create<CSyntaxParserIs>,
-    Create<CSyntaxParserJava>,   Create<CSyntaxParserLisp>,    Create<CSyntaxParserNsis>,
-    Create<CSyntaxParserPascal>, Create<CSyntaxParserPerl>,    Create<CSyntaxParserPhp>,
-    Create<CSyntaxParserPython>, Create<CSyntaxParserRexx>,    Create<CSyntaxParserRsrc>,
-    Create<CSyntaxParserSgml>,   Create<CSyntaxParserSh>,      Create<CSyntaxParserSiod>,
-    Create<CSyntaxParserSql>,    Create<CSyntaxParserTcl>,     Create<CSyntaxParserTex>,
-    Create<CSyntaxParserXml>,
+const SyntaxParserCreator kSyntaxParserCreators[44] = {
+    Create<CSyntaxParserPlain>,  Create<CSyntaxParserAsp>,        Create<CSyntaxParserBasic>,
+    Create<CSyntaxParserBatch>,  Create<CSyntaxParserCpp>,        Create<CSyntaxParserCsharp>,
+    Create<CSyntaxParserDcl>,    Create<CSyntaxParserFortran>,    Create<CSyntaxParserHtml>,
+    Create<CSyntaxParserIni>,    Create<CSyntaxParserIss>,        Create<CSyntaxParserIs>,
+    Create<CSyntaxParserJava>,   Create<CSyntaxParserLisp>,       Create<CSyntaxParserNsis>,
+    Create<CSyntaxParserPascal>, Create<CSyntaxParserPerl>,       Create<CSyntaxParserPhp>,
+    Create<CSyntaxParserPython>, Create<CSyntaxParserRexx>,       Create<CSyntaxParserRsrc>,
+    Create<CSyntaxParserSgml>,   Create<CSyntaxParserSh>,         Create<CSyntaxParserSiod>,
+    Create<CSyntaxParserSql>,    Create<CSyntaxParserTcl>,        Create<CSyntaxParserTex>,
+    Create<CSyntaxParserXml>,    Create<CSyntaxParserJavaScript>, Create<CSyntaxParserTypeScript>,
+    Create<CSyntaxParserJson>,   Create<CSyntaxParserYaml>,       Create<CSyntaxParserMarkdown>,
+    Create<CSyntaxParserCss>,    Create<CSyntaxParserRust>,       Create<CSyntaxParserGo>,
+    Create<CSyntaxParserKotlin>, Create<CSyntaxParserRuby>,       Create<CSyntaxParserLua>,
+    Create<CSyntaxParserCmake>,  Create<CSyntaxParserMakefile>,   Create<CSyntaxParserDockerfile>,
+    Create<CSyntaxParserToml>,   Create<CSyntaxParserDiff>,
 };
 
 }  // namespace corvatine

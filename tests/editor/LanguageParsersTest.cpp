@@ -259,14 +259,29 @@ TEST(LanguageParsersTest, StrayDelimitersStayInTheLine) {
         "<a b='",
         "&amp",
         "[x",
+        "<<EOF",
+        "<<-",
+        "$(\"${",
+        "r#\"",
+        "'\\",
+        "--[==[",
+        "#[[",
+        "```",
+        "/[/",
+        "%w(",
+        "@@ -1,2 +1 @@",
+        "|",
+        "=begin",
     };
     CSyntaxEditor& editor = GetSyntaxEditor();
     for (int d = 0; d < editor.GetDefinitionCount(); ++d) {
         const CSyntaxParser& parser = *editor.GetDefinition(d);
-        for (const int start : {0, 0x04, 0x08, 0x100, 0x10000, 0x100000}) {
+        for (const int start :
+             {0, 0x04, 0x08, 0x100, 0x4000, 0x10000, 0x100000, 0x1FFFC008, 0x40000005, 0x7FFFFFFF}) {
             for (const std::string& text : lines) {
                 std::vector<COLORBLOCK> blocks;
-                parser.ParseLine(start, Line(text), &blocks);
+                const int end = parser.ParseLine(start, Line(text), &blocks);
+                EXPECT_GE(end, 0) << parser.GetName() << ": " << text;
                 for (size_t b = 0; b < blocks.size(); ++b) {
                     EXPECT_GE(blocks[b].position, 0);
                     EXPECT_LE(blocks[b].position, static_cast<int>(text.size()));
