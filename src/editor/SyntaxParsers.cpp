@@ -116,11 +116,14 @@ CSyntaxParserFortran::CSyntaxParserFortran()
       }()) {}
 
 CSyntaxParserHtml::CSyntaxParserHtml()
-    : CSyntaxParserMarkup(8, "HTML", "html,htm,shtml,ihtml,ssi,stm,stml", 0x30, "<!--", "-->", "'", [] {
-          MARKUPRULES rules = HtmlRules();
-          rules.processingInstructions = true;
-          return rules;
-      }()) {}
+    : CSyntaxParserMarkup(
+          8, "HTML", "html,htm,shtml,ihtml,ssi,stm,stml", 0x30, "<!--", "-->", "'",
+          [] {
+              MARKUPRULES rules = HtmlRules();
+              rules.processingInstructions = true;
+              return rules;
+          }(),
+          nullptr, std::make_unique<CSyntaxParserCss>()) {}
 
 CSyntaxParserIni::CSyntaxParserIni()
     : CSyntaxParserScript(9, "INI", "ini,reg", 0x150, "", "", ";", [] {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/LanguageCheck.h"
+#include "editor/MarkupParser.h"
 #include "editor/SyntaxEditor.h"
 
 namespace corvatine {
@@ -302,6 +303,32 @@ const std::vector<LANGUAGECASE> kLanguages = {
 
 TEST(LanguagesOfTodayTest, EachLanguageOnItsOwnLines) {
     for (const LANGUAGECASE& language : kLanguages) CheckLanguage(language);
+}
+
+// The text of a <style> element is CSS, its comments comments, to
+// "</style" in any case, which ends it even inside a CSS string or comment.
+TEST(LanguagesOfTodayTest, HtmlStyleElementsHoldCss) {
+    constexpr int kStyle = CSyntaxParserMarkup::STATE_STYLE;
+    CheckLanguage(
+        {"html",
+         "CSyntaxParserHtml",
+         {
+             {"<html><head>", "okkkkookkkko", 0},
+             {"<style type=\"text/css\">", "okkkkknuuuuosssssssssso", kStyle},
+             {"  /* sheet comment */ body { color: red; } </style>",
+              "nncccccccccccccccccccnnnnnnookkkkkoonnnooooookkkkko", 0},
+             {"<!-- html comment --><p class=\"x\">Text</p>", "cccccccccccccccccccccoknuuuuuosssonnnnooko",
+              0},
+             {"<STYLE>", "okkkkko", kStyle},
+             {"p { margin: 0 } /* open", "nnookkkkkkoodnooccccccc",
+              kStyle | CSyntaxParserScript::STATE_BLOCK_COMMENT_1},
+             {"still comment */ </Style><b>x</b>", "ccccccccccccccccnookkkkkookonooko", 0},
+             {"<style/><p>a { b }</p>", "okkkkkoookonnnnnnnooko", 0},
+             {"<style>a::after { content: \"</style>\" }", "okkkkkonuuuuuuunookkkkkkkoosookkkkkonnn", 0},
+         }});
+    // PHP pages keep their own colouring: no style sheet there.
+    int state = 0;
+    EXPECT_EQ(Colours(ForExtension("php"), state, "<style>/* x */"), "okkkkkonnnnnnn");
 }
 
 // Comment markers inside strings change nothing: only the last opener on
