@@ -448,5 +448,31 @@ TEST_F(LanguagesTest, WholeFileNamesChooseTheLanguage) {
     }
 }
 
+// --help (and so the man page made from it) names every language with its
+// names and extensions, as the program chooses them.
+TEST_F(LanguagesTest, HelpListsTheLanguages) {
+    const test::ProgramResult result = Run({"--help"});
+    ASSERT_EQ(result.exitStatus, 0);
+    std::string text = result.out;
+    for (char& c : text)
+        if (c == '\n') c = ' ';
+    for (const char* entry :
+         {"JavaScript (js, mjs, cjs, jsx)", "TypeScript (ts, tsx, mts, cts)", "Java (java, jav)",
+          "JSON (json, jsonc)", "YAML (yaml, yml)", "Markdown (md, markdown, mdown, mkd)", "CSS (css)",
+          "Rust (rs)", "Go (go)", "Kotlin (kt, kts)", "Ruby (Gemfile, Rakefile, rb, rake, gemspec, ru)",
+          "Lua (lua)", "CMake (CMakeLists.txt, cmake)", "Makefile (Makefile, GNUmakefile, mk, mak)",
+          "Dockerfile (Dockerfile, Containerfile, dockerfile)", "TOML (toml)", "Diff (diff, patch, rej)",
+          "Shell (sh, conf)", "Perl (pl)"})
+        EXPECT_NE(text.find(entry), std::string::npos) << entry;
+    // The paragraph keeps within 79 columns, as the text around it.
+    const size_t paragraph = result.out.find("Languages colour");
+    ASSERT_NE(paragraph, std::string::npos);
+    const size_t paragraphEnd = result.out.find("\n\n", paragraph);
+    size_t start = paragraph;
+    for (size_t end = result.out.find('\n', start); end <= paragraphEnd;
+         start = end + 1, end = result.out.find('\n', start))
+        EXPECT_LE(end - start, 79u) << result.out.substr(start, end - start);
+}
+
 }  // namespace
 }  // namespace corvatine
