@@ -86,6 +86,7 @@ CSyntaxParserCmake::CSyntaxParserCmake()
           rules.longBracketStrings = true;  // bracket arguments
           rules.quotes = "\"";
           rules.stringsSpanLines = true;
+          rules.codeEscapes = true;  // \" and \; in unquoted arguments
           rules.variablePrefixes = "$";
           rules.functionNames = true;
           rules.keywords = {{kw::CmakeCommands, KEYWORD}, {kw::CmakeArguments, USER}};

@@ -189,6 +189,7 @@ CSyntaxParserCss::CSyntaxParserCss()
           SCRIPTRULES rules;
           rules.blockComments = {{{"/*", "*/"}}};
           rules.quotes = "\"'";
+          rules.backslashContinues = true;
           rules.digitNumbers = true;
           rules.wordChars = "-";
           rules.specials = "{}@#.:";

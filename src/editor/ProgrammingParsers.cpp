@@ -21,6 +21,7 @@ SCRIPTRULES EcmaScriptRules() {
     rules.quotes = "\"'`";
     rules.spanningQuotes = "`";
     rules.interpolations = {{{"${", '}', "`"}}};
+    rules.backslashContinues = true;
     rules.regexLiterals = true;
     rules.regexAfter = kw::JavaScriptRegexWords;
     rules.digitNumbers = true;
@@ -86,6 +87,7 @@ CSyntaxParserLua::CSyntaxParserLua()
           rules.longBracketComment = "--";
           rules.longBracketStrings = true;
           rules.quotes = "\"'";
+          rules.backslashContinues = true;
           rules.digitNumbers = true;
           rules.functionNames = true;
           rules.keywords = {{kw::LuaKeywords, KEYWORD}, {kw::LuaBuiltins, USER}};
@@ -224,9 +226,17 @@ bool CSyntaxParserRuby::ParseSpecial(CScriptLine& line) const {
     const int i = line.i;
     if (line.state & STATE_PERCENT) {
         const char close = kPercentClosers[static_cast<size_t>((line.state >> kPercentShift) & 0x1F)];
+        // Brackets of the delimiter's kind nest ("%(a (b) c)"); the count
+        // is the line's alone.
+        static constexpr std::string_view kClosers = ")]}>", kOpeners = "([{<";
+        const size_t bracket = kClosers.find(close);
+        const char opener = bracket == std::string_view::npos ? 0 : kOpeners[bracket];
         line.Colour(i, COLORINDEX_STRING);
         int k = i;
-        while (k < line.length && line.text[k] != close) k += line.text[k] == '\\' ? 2 : line.CharLength(k);
+        for (int depth = 0; k < line.length; k += line.text[k] == '\\' ? 2 : line.CharLength(k)) {
+            if (line.text[k] == opener) ++depth;
+            if (line.text[k] == close && depth-- == 0) break;
+        }
         if (k < line.length) {
             line.state &= ~(STATE_PERCENT | (0x1F << kPercentShift));
             line.i = k + 1;

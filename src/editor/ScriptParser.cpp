@@ -151,6 +151,7 @@ CSyntaxParserScript::CSyntaxParserScript(int languageNumber, std::string name, s
     // A here-document's word hash lies over the other bits: its flag says
     // which they are.
     if (m_rules.heredocs.enabled) features |= STATE_HEREDOC | STATE_HEREDOC_INDENTED;
+    m_features = features;
     m_hookState = m_rules.specials.empty() ? 0 : STATE_OWN & ~features;
     m_hookTrigger = m_hookState & ~m_rules.quietState;
 
@@ -203,6 +204,8 @@ namespace {
 // The regions nested in a string, as the state holds them.
 enum NestKind : int { NEST_PAREN = 1, NEST_BRACE = 2, NEST_QUOTE = 3 };  // NEST_QUOTE + the quote's index
 constexpr int kNestBits = 3;
+constexpr int kShortHash = 0x1FFF;       // the part of a word's hash kept when two documents follow
+constexpr int kSecondIndented = 0x2000;  // in CScriptLine::pendingSecond
 constexpr int kNestLevels = 5;
 constexpr int kNestMask = (1 << (kNestLevels * kNestBits)) - 1;
 
@@ -228,8 +231,10 @@ constexpr std::string_view TripleOf(char quote) {
 
 }  // namespace
 
+int CSyntaxParserScript::NestTop(int state) const { return (m_features & STATE_NEST) ? Nest(state) & 7 : 0; }
+
 int CSyntaxParserScript::OpenQuote(int state) const {
-    const int top = Nest(state) & 7;
+    const int top = NestTop(state);
     if (top >= NEST_QUOTE) return top - NEST_QUOTE;
     return (state & STATE_STRING_1) ? 0 : (state & STATE_STRING_2) ? 1 : 2;
 }
@@ -238,41 +243,59 @@ int CSyntaxParserScript::EndState(const CScriptLine& line) const {
     if (m_rules.heredocs.enabled && (line.state & STATE_HEREDOC)) return line.state;
     constexpr int kStrings = STATE_STRING_1 | STATE_STRING_2 | STATE_STRING_3;
     int carried = STATE_BLOCK_COMMENT_1 | STATE_BLOCK_COMMENT_2 | STATE_LONG_COMMENT | STATE_LONG_STRING;
-    if (line.state & (STATE_BLOCK_COMMENT_1 | STATE_BLOCK_COMMENT_2 | STATE_LONG_COMMENT | STATE_LONG_STRING))
+    if ((line.state & (STATE_BLOCK_COMMENT_1 | STATE_BLOCK_COMMENT_2)) ||
+        ((m_features & STATE_LONG_COMMENT) && (line.state & (STATE_LONG_COMMENT | STATE_LONG_STRING))))
         carried |= STATE_LEVEL;
     if (line.state & kStrings) {
         // The outermost string decides whether the regions nested in it go on too.
         const size_t q = (line.state & STATE_STRING_1) ? 0 : (line.state & STATE_STRING_2) ? 1 : 2;
         const bool spans = m_rules.stringsSpanLines || (line.state & STATE_TRIPLE) ||
                            (q < m_rules.quotes.size() &&
-                            m_rules.spanningQuotes.find(m_rules.quotes[q]) != std::string_view::npos);
+                            m_rules.spanningQuotes.find(m_rules.quotes[q]) != std::string_view::npos) ||
+                           (m_rules.backslashContinues && EndsInEscape(line));
         if (spans) carried |= kStrings | STATE_TRIPLE | STATE_NEST;
     }
     const int state =
         (line.state & carried & m_validState & ~m_hookState) | CarriedOwnState(line.state & m_hookState);
     if (line.pendingHeredoc == 0) return state;
+    if (line.pendingSecond != 0) {
+        // Two documents, one after the other; what the line left open is not kept.
+        const int first = (line.pendingHeredoc & STATE_HEREDOC_WORD) >> kLevelShift;
+        return (line.pendingHeredoc & (STATE_HEREDOC | STATE_HEREDOC_INDENTED)) | STATE_HEREDOC_TWO |
+               (first & kShortHash) | ((line.pendingSecond & (kShortHash | kSecondIndented)) << 13);
+    }
     // The document's text comes first; then the line's end state returns:
     // an open string and up to two regions in it ("$(cat <<EOF" inside "...").
     int context = 0;
     if (state & kStrings) {
-        const int nest = Nest(state);
+        const int nest = (m_features & STATE_NEST) ? Nest(state) : 0;
         if ((nest >> (2 * kNestBits)) == 0)
             context = ((state & STATE_STRING_1) ? 1 : (state & STATE_STRING_2) ? 2 : 3) | (nest << 2);
     }
     return line.pendingHeredoc | context;
 }
 
+// Whether the line ends in a backslash that escapes its end: an odd run of
+// them, inside a string whose quote is not raw.
+bool CSyntaxParserScript::EndsInEscape(const CScriptLine& line) const {
+    int run = 0;
+    while (run < line.length && line.text[line.length - 1 - run] == '\\') ++run;
+    if (run % 2 == 0 || !m_rules.backslashEscapes) return false;
+    const char quote = m_rules.quotes[static_cast<size_t>(OpenQuote(line.state))];
+    return m_rules.rawQuotes.find(quote) == std::string_view::npos;
+}
+
 int CSyntaxParserScript::HeredocWordHash(std::string_view word) {
     uint32_t hash = 2166136261u;  // FNV-1a
     for (char c : word) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    return static_cast<int>((hash ^ (hash >> 21)) & 0x1FFFFF);
+    return static_cast<int>((hash ^ (hash >> 19)) & 0x7FFFF);
 }
 
 // Inside a string: walks to its closing quote, or to the opener of code
 // inside it. Answers false when the terminator of an embedding region was
 // reached first.
 bool CSyntaxParserScript::InString(CScriptLine& line, std::string_view terminator) const {
-    const int top = Nest(line.state) & 7;
+    const int top = NestTop(line.state);
     const bool nested = top >= NEST_QUOTE;
     const char quote = m_rules.quotes[static_cast<size_t>(OpenQuote(line.state))];
     const bool triple = !nested && (line.state & STATE_TRIPLE) != 0;
@@ -328,7 +351,7 @@ bool CSyntaxParserScript::InString(CScriptLine& line, std::string_view terminato
 // nest, and the bracket that closes the region returns to the string.
 bool CSyntaxParserScript::InNestedCode(CScriptLine& line) const {
     const int nest = Nest(line.state);
-    const int top = nest & 7;
+    const int top = NestTop(line.state);
     if (top == 0 || top >= NEST_QUOTE) return false;
     const int i = line.i;
     const char c = line.text[i];
@@ -523,8 +546,7 @@ bool CSyntaxParserScript::TryRegex(CScriptLine& line) const {
 bool CSyntaxParserScript::TryHeredoc(CScriptLine& line) const {
     const HEREDOCRULES& rules = m_rules.heredocs;
     const int i = line.i;
-    if (line.pendingHeredoc != 0 || !line.Matches(i, "<<") || (i > 0 && line.text[i - 1] == '<'))
-        return false;
+    if (line.pendingSecond != 0 || !line.Matches(i, "<<") || (i > 0 && line.text[i - 1] == '<')) return false;
     int k = i + 2;
     if (k < line.length && line.text[k] == '<') return false;  // "<<<": a here-string
     bool indented = false;
@@ -566,28 +588,46 @@ bool CSyntaxParserScript::TryHeredoc(CScriptLine& line) const {
     line.Colour(i, COLORINDEX_OPERATOR);
     line.Colour(marker, COLORINDEX_KEYWORD);
     const std::string_view word(line.text + start, static_cast<size_t>(end - start));
-    line.pendingHeredoc =
-        STATE_HEREDOC | (indented ? STATE_HEREDOC_INDENTED : 0) | (HeredocWordHash(word) << kLevelShift);
+    if (line.pendingHeredoc == 0)
+        line.pendingHeredoc =
+            STATE_HEREDOC | (indented ? STATE_HEREDOC_INDENTED : 0) | (HeredocWordHash(word) << kLevelShift);
+    else
+        line.pendingSecond = (HeredocWordHash(word) & kShortHash) | (indented ? kSecondIndented : 0);
     line.i = after;
     return true;
 }
 
 // A line of a here-document: its text, or the line that ends it, after
-// which the string and the regions open before the document go on.
+// which the second document begins, or the string and the regions open
+// before the document go on.
 void CSyntaxParserScript::InHeredoc(CScriptLine& line) const {
     int k = 0;
     if (line.state & STATE_HEREDOC_INDENTED)
         while (k < line.length && m_rules.heredocs.indent.find(line.text[k]) != std::string_view::npos) ++k;
     const std::string_view rest(line.text + k, static_cast<size_t>(line.length - k));
-    if (!rest.empty() && (HeredocWordHash(rest) << kLevelShift) == (line.state & STATE_HEREDOC_WORD)) {
+    const int hash = rest.empty() ? -1 : HeredocWordHash(rest);
+    bool ends;
+    if (line.state & STATE_HEREDOC_TWO)
+        ends = (hash & kShortHash) == (line.state & kShortHash);
+    else if (line.state & STATE_HEREDOC_SHORT)
+        ends = ((hash & kShortHash) << kLevelShift) == (line.state & (kShortHash << kLevelShift));
+    else
+        ends = (hash << kLevelShift) == (line.state & STATE_HEREDOC_WORD);
+    if (hash >= 0 && ends) {
         line.Colour(0, COLORINDEX_KEYWORD);
-        const int context = line.state & 0xFF;
-        const int quote = context & 3;
-        line.state = quote == 0   ? 0
-                     : quote == 1 ? STATE_STRING_1
-                     : quote == 2 ? STATE_STRING_2
-                                  : STATE_STRING_3;
-        if (quote != 0) SetNest(line, context >> 2);
+        if (line.state & STATE_HEREDOC_TWO) {
+            const int next = line.state >> 13;
+            line.state = STATE_HEREDOC | STATE_HEREDOC_SHORT | ((next & kShortHash) << kLevelShift) |
+                         ((next & kSecondIndented) ? STATE_HEREDOC_INDENTED : 0);
+        } else {
+            const int context = (line.state & STATE_HEREDOC_SHORT) ? 0 : line.state & 0xFF;
+            const int quote = context & 3;
+            line.state = quote == 0   ? 0
+                         : quote == 1 ? STATE_STRING_1
+                         : quote == 2 ? STATE_STRING_2
+                                      : STATE_STRING_3;
+            if (quote != 0) SetNest(line, context >> 2);
+        }
     } else if (line.length > 0) {
         line.Colour(0, COLORINDEX_STRING);
     }
@@ -618,11 +658,11 @@ int CSyntaxParserScript::Walk(CScriptLine& line, std::string_view terminator) co
             InBlockComment(line);
             continue;
         }
-        if (line.state & (STATE_LONG_COMMENT | STATE_LONG_STRING)) {
+        if ((line.state & (STATE_LONG_COMMENT | STATE_LONG_STRING)) && (m_features & STATE_LONG_COMMENT)) {
             InLongBracket(line);
             continue;
         }
-        const int top = Nest(line.state) & 7;
+        const int top = NestTop(line.state);
         if ((line.state & (STATE_STRING_1 | STATE_STRING_2 | STATE_STRING_3)) &&
             (top == 0 || top >= NEST_QUOTE)) {
             if (!InString(line, terminator)) return line.i;
@@ -664,15 +704,20 @@ int CSyntaxParserScript::Walk(CScriptLine& line, std::string_view terminator) co
         if ((cls & CLASS_VARIABLE) && i + 1 < line.length) {
             int end = i + 1;
             if (line.text[end] == '{') {
-                const int close = line.Find(end, "}");
-                end = close < 0 ? line.length : close + 1;
+                // To the brace that closes it: "${a:-${b}}", Perl's "${"${pkg}::VERSION"}".
+                int depth = 0;
+                for (; end < line.length; ++end) {
+                    if (line.text[end] == '{') ++depth;
+                    if (line.text[end] == '}' && --depth == 0) break;
+                }
+                end = end < line.length ? end + 1 : line.length;
             } else {
-                // "$#list" and the one-character names "$#", "$?", "$@", "$!", "$$".
+                // "$#list" and the one-character names ("$#", "$?", "$@", "$!", "$$", ...).
                 if (line.text[end] == '#' && end + 1 < line.length && IsWordStart(line.At(end + 1))) ++end;
                 const int word = line.WordEnd(end, {});
-                end = word > end                                                                   ? word
-                      : std::string_view("#?@*!$-").find(line.text[end]) != std::string_view::npos ? end + 1
-                                                                                                   : end;
+                end = word > end                                                                    ? word
+                      : m_rules.punctuationVariables.find(line.text[end]) != std::string_view::npos ? end + 1
+                                                                                                    : end;
             }
             if (end > i + 1) {
                 line.Colour(i, COLORINDEX_FUNCNAME);

@@ -64,24 +64,26 @@ struct HEREDOCRULES {
 // How a language writes its comments, strings and words.
 struct SCRIPTRULES {
     std::array<LINECOMMENT, 3> lineComments{};
-    std::array<BLOCKCOMMENT, 2> blockComments{};  // carried in the block-comment bits
-    std::string_view quotes;                      // up to three characters that open and close a string
-    bool backslashEscapes = true;                 // a backslash escapes the next character in a string
-    bool doubledQuotes = false;                   // a doubled quote stands for one inside a string
-    bool stringsSpanLines = false;                // an open string continues on the next line
-    bool tripleQuotes = false;                    // """ and ''' strings, which always continue
-    bool numbers = false;                         // the number rule of the C-like languages
-    bool functionNames = false;                   // a word followed by "(" is a function name
-    std::string_view wordChars;                   // characters besides letters, digits and "_" in words
-    std::string_view variablePrefixes;            // "$": the prefix and the name that follows
-    std::string_view directivePrefixes;           // "#", "!": with the word after it, at the line's start
-    bool sections = false;                        // "[" ... "]" at the line's start
-    std::string_view specials;                    // characters handed to ParseSpecial
+    std::array<BLOCKCOMMENT, 2> blockComments{};        // carried in the block-comment bits
+    std::string_view quotes;                            // up to three characters that open and close a string
+    bool backslashEscapes = true;                       // a backslash escapes the next character in a string
+    bool doubledQuotes = false;                         // a doubled quote stands for one inside a string
+    bool stringsSpanLines = false;                      // an open string continues on the next line
+    bool tripleQuotes = false;                          // """ and ''' strings, which always continue
+    bool numbers = false;                               // the number rule of the C-like languages
+    bool functionNames = false;                         // a word followed by "(" is a function name
+    std::string_view wordChars;                         // characters besides letters, digits and "_" in words
+    std::string_view variablePrefixes;                  // "$": the prefix and the name that follows
+    std::string_view punctuationVariables = "#?@*!$-";  // after a prefix, one of these is a whole name
+    std::string_view directivePrefixes;   // "#", "!": with the word after it, at the line's start
+    bool sections = false;                // "[" ... "]" at the line's start
+    std::string_view specials;            // characters handed to ParseSpecial
     int quietState = 0;                   // hook bits for which ParseSpecial needs no other characters
     std::vector<KEYWORDCOLOUR> keywords;  // consulted in order; the first match decides
     bool codeEscapes = false;             // outside strings too a backslash escapes the next character
     std::string_view rawQuotes;           // quotes in whose strings a backslash is a plain character
     std::string_view spanningQuotes;      // quotes whose strings alone continue on the next line
+    bool backslashContinues = false;      // a backslash that ends a line inside a string continues it
     bool rawTripleQuotes = false;         // no escapes in triple-quoted strings
     bool digitNumbers = false;            // every word that starts with a digit is a number
     std::array<INTERPOLATION, 2> interpolations{};
@@ -108,6 +110,7 @@ public:
     int state;
     std::vector<COLORBLOCK>* blocks;
     int pendingHeredoc = 0;  // the state of a here-document whose text begins on the next line
+    int pendingSecond = 0;   // a second one's hash of 13 bits, and 0x2000 when it may end indented
     int context = 0;         // what a language's hooks note about the line as a whole
 
     unsigned char At(int k) const { return static_cast<unsigned char>(text[k]); }
@@ -145,9 +148,13 @@ private:
 //   five of three bits each, the innermost lowest (code to ")", code to "}",
 //   a string of the first, second or third quote);
 // - here-documents: 0x40000000 inside one, 0x20000000 its closing line may be
-//   indented, and then 0x1FFFFF00 a hash of its word and 0xFF what goes on
-//   after it: 0x03 the open string's quote (1-3, 0 none), 0xFC the two
-//   innermost regions nested in it.
+//   indented, and then (no other bit being set) either 0x07FFFF00 a hash of
+//   its word and 0xFF what goes on after it: 0x03 the open string's quote
+//   (1-3, 0 none), 0xFC the two innermost regions nested in it; or, with
+//   0x10000000, only the hash's low 13 bits in 0x001FFF00; or, with
+//   0x08000000, a second document follows ("<<A . <<B"): 0x1FFF the short
+//   hash of this one's word, 0x03FFE000 that of the next's, 0x04000000 the
+//   next's closing line may be indented.
 class CSyntaxParserScript : public CSyntaxParser {
 public:
     enum : int {
@@ -165,7 +172,9 @@ public:
         STATE_NEST = 0x1FFFC000,
         STATE_HEREDOC = 0x40000000,
         STATE_HEREDOC_INDENTED = 0x20000000,
-        STATE_HEREDOC_WORD = 0x1FFFFF00,
+        STATE_HEREDOC_WORD = 0x07FFFF00,
+        STATE_HEREDOC_TWO = 0x08000000,
+        STATE_HEREDOC_SHORT = 0x10000000,
     };
     static constexpr int kLevelShift = 8;
     static constexpr int kNestShift = 14;
@@ -184,7 +193,7 @@ public:
     // The state that carries to the next line from a line ending in state.
     int EndState(const CScriptLine& line) const;
 
-    // The hash of a here-document's word as its state holds it.
+    // The hash of a here-document's word as its state holds it (19 bits).
     static int HeredocWordHash(std::string_view word);
 
 protected:
@@ -234,12 +243,17 @@ private:
     // The quote of the open string: of the innermost string region, else of
     // the string the state bits name.
     int OpenQuote(int state) const;
+    // The innermost region nested in the open string; 0 when none (or the
+    // language has no interpolations, whose bits are then its hooks').
+    int NestTop(int state) const;
+    bool EndsInEscape(const CScriptLine& line) const;
 
     SCRIPTRULES m_rules;
     std::array<uint16_t, 256> m_class{};
     int m_validState = 0;   // the bits the rules can set
     int m_hookState = 0;    // the bits of the hooks: those of STATE_OWN no feature uses
     int m_hookTrigger = 0;  // the hooks' bits while which every character goes to ParseSpecial
+    int m_features = 0;     // the state bits of the features the rules ask for
 };
 
 }  // namespace corvatine

@@ -75,6 +75,7 @@ public:
     enum : int {
         STATE_QUOTE_LIKE = 0x100,  // the closing delimiter in bits 16-23, parts left in bits 9-10
         STATE_POD = 0x800,
+        STATE_QUOTE_DEPTH = 0xF000,  // brackets opened inside a bracketed quote-like operator
     };
     CSyntaxParserPerl();
     const char* GetClassName() const override { return "CSyntaxParserPerl"; }

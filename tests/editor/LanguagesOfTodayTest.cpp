@@ -331,6 +331,43 @@ TEST(LanguagesOfTodayTest, HtmlStyleElementsHoldCss) {
     EXPECT_EQ(Colours(ForExtension("php"), state, "<style>/* x */"), "okkkkkonnnnnnn");
 }
 
+// Lines of published files that once ran on into the rest of the file: a
+// percent literal with nested brackets inside an interpolation (fzf's
+// tests), a CSS string continued with a backslash (rustdoc's style sheet),
+// escaped quotes in an unquoted CMake argument (CMake's UseEcos module).
+TEST(LanguagesOfTodayTest, LinesOfPublishedFiles) {
+    // A '...' string open in a block.
+    constexpr int kContinuedInBlock = CSyntaxParserScript::STATE_STRING_2 | (1 << 8);
+    CheckLanguage({"rb",
+                   "CSyntaxParserRuby",
+                   {
+                       {"    tmux.send_keys \"seq 100 | #{fzf(%(--popup center,80% --margin 0 --bind "
+                        "'space:change-border-label( #[fg=red] 100% )'))}\", :Enter",
+                        "nnnnnnnnonnnnnnnnnnsssssssssssffnnnossssssssssssssssssssssssssssssssssssssssssssssss"
+                        "sssssssssssssssssssssssssssssssssssssofsoouuuuuu",
+                        0x0},
+                       {"    tmux.until { |lines| assert_equal 100, lines.item_count } # c",
+                        "nnnnnnnnokkkkknooonnnnnoonnnnnnnnnnnnndddoonnnnnonnnnnnnnnnnooccc", 0x0},
+                   }});
+    CheckLanguage(
+        {"css",
+         "CSyntaxParserCss",
+         {
+             {":root{--clipboard-image:url('data:image/svg+xml,<svg width=\"19\" \\",
+              "uuuuuokkkkkkkkkkkkkkkkkonnnosssssssssssssssssssssssssssssssssssss", kContinuedInBlock},
+             {"xmlns=\"http://www.w3.org/2000/svg\" aria-label=\"Copy\">\\",
+              "ssssssssssssssssssssssssssssssssssssssssssssssssssssss", kContinuedInBlock},
+             {"</svg>');} /* c */", "sssssssooooccccccc", 0x0},
+         }});
+    CheckLanguage(
+        {"cmake",
+         "CSyntaxParserCmake",
+         {
+             {"    COMMAND sh -c \\\" cd ${DIR}/ecos\\; ${ECOSCONFIG_EXECUTABLE} tree || exit -1\\;\\\" # c",
+              "nnnnuuuuuuunnnnonnooonnnffffffonnnnoooffffffffffffffffffffffffnnnnnnooonnnnnonoooooccc", 0x0},
+         }});
+}
+
 // Comment markers inside strings change nothing: only the last opener on
 // each line begins a comment, and the next line is code again.
 TEST(LanguagesOfTodayTest, MarkersInsideStringsAreText) {

@@ -6,6 +6,7 @@
 
 #include "editor/LanguageCheck.h"
 #include "editor/ScriptParser.h"
+#include "editor/SyntaxParsers.h"
 
 namespace corvatine {
 namespace {
@@ -85,7 +86,7 @@ TEST(PerlTest, RegularExpressionLiteralsAreNotQuoteLikeOperators) {
               "nnnnkkkkkknnnkknfffffnooossssssssssssooccccccccccccccc", 0},
              // Quotes inside the pattern open no string.
              {"    if ($attr =~ /[\\\"\\']/) { # quoted", "nnnnkknofffffnooossssssssoooocccccccc", 0},
-             {"\t\t$value =~ s/[\\\"\\']//g;", "nnffffffnoooksssssssssno", 0},
+             {"\t\t$value =~ s/[\\\"\\']//g;", "nnffffffnoooksssssssssso", 0},
              // After an operand "/" divides.
              {"my $half = $total / 2; # half", "kknfffffnooffffffnoonoocccccc", 0},
              {"my @f = split /\\s*,\\s*/, $line; # fields", "kknffnookkkkknsssssssssoofffffoocccccccc", 0},
@@ -112,6 +113,38 @@ TEST(PerlTest, HereDocumentsAreStrings) {
              // A shift opens no document.
              {"my $mask = 1 << $bits; # shift", "kknfffffnoonnooofffffooccccccc", 0},
          }});
+}
+
+// Lines of Perl's own modules (autodie/Util.pm, Env.pm, ExtUtils): the list
+// separator $", a symbolic reference "${"...${x}..."}", "m,...,s" and its
+// modifiers, brackets nested in "m[...]", and two here-documents on a line.
+TEST(PerlTest, LinesOfPerlsOwnModules) {
+    // Inside "m[" ... "]" over lines, its "]" in bits 16-23.
+    constexpr int kInQuoteLike = CSyntaxParserPerl::STATE_QUOTE_LIKE | (1 << 9) | (']' << 16);
+    CheckLanguage({"pl",
+                   "CSyntaxParserPerl",
+                   {
+                       {"    local $\" = \", \";    # So @args is formatted correctly.",
+                        "nnnnkkkkknffnoossssooooocccccccccccccccccccccccccccccccccc", 0x0},
+                       {"\t    tie ${\"${callpack}::$name\"}, Env, $name;",
+                        "nnnnnkkknfffffffffffffffffffffffoonnnoofffffo", 0x0},
+                       {"    my $exp_dir = ($near_obj =~ m,(.*)[/\\\\],s ? \"$1/\" : '' );",
+                        "nnnnkknffffffffnooofffffffffnoookssssssssssssnoosssssnoossnoo", 0x0},
+                       {"      m[^", "nnnnnnkss", kInQuoteLike},
+                       {"        sv_set([iunp])v(n)?    # Type, is_setpvn",
+                        "ssssssssssssssssssssssssssssssssssssssssssssssss", kInQuoteLike},
+                       {"        \\( \\s*", "ssssssssssssss", kInQuoteLike},
+                       {"      ]xo", "sssssssss", 0x0},
+                       {"        print $xs_fh $explosives ? <<\"EXPLODE\" : <<\"DONT\";",
+                        "nnnnnnnnkkkkknffffffnfffffffffffnooookkkkkkkkknooookkkkkko", kInHeredoc},
+                       {"    PPCODE:", "sssssssssss", kInHeredoc},
+                       {"EXPLODE", "kkkkkkk", kInHeredoc},
+                       {"#ifndef SYMBIAN", "sssssssssssssss", kInHeredoc},
+                       {"\t/* It's not obvious how to calculate this at C pre-processor time.",
+                        "sssssssssssssssssssssssssssssssssssssssssssssssssssssssssssssssssss", kInHeredoc},
+                       {"DONT", "kkkk", 0x0},
+                       {"# done", "cccccc", 0x0},
+                   }});
 }
 
 }  // namespace
