@@ -38,7 +38,8 @@ CORVATINE_SYNTAX_DEFINITION(CSyntaxParserSiod, CSyntaxParserScript)
 CORVATINE_SYNTAX_DEFINITION(CSyntaxParserSql, CSyntaxParserScript)
 CORVATINE_SYNTAX_DEFINITION(CSyntaxParserTcl, CSyntaxParserScript)
 CORVATINE_SYNTAX_DEFINITION(CSyntaxParserXml, CSyntaxParserMarkup)
-// The definitions after the first 28, all rules and keyword sets.
+// Of the definitions after the first 28, those that are rules and keyword
+// sets alone.
 CORVATINE_SYNTAX_DEFINITION(CSyntaxParserJavaScript, CSyntaxParserScript)
 CORVATINE_SYNTAX_DEFINITION(CSyntaxParserTypeScript, CSyntaxParserScript)
 CORVATINE_SYNTAX_DEFINITION(CSyntaxParserJson, CSyntaxParserScript)
