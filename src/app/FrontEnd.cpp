@@ -18,6 +18,7 @@
 #include "app/MergeAction.h"
 #include "app/ShellMenuAction.h"
 #include "app/VcsAction.h"
+#include "editor/SyntaxEditor.h"
 #include "fileio/ContentType.h"
 #include "launch/CommandLine.h"
 #include "launch/CorvatineApp.h"
@@ -184,12 +185,13 @@ const char kUsage[] =
     "  --save-as=PATH          editing: save the file there\n"
     "  --export=FILE           editing: write the text to FILE as an HTML page\n"
     "                          (UTF-8) in the editor's colours of its language,\n"
-    "                          chosen by the file's extension, tabs expanded to\n"
-    "                          every 4th column, control characters as their\n"
-    "                          symbols (U+2400...), bytes that are no valid UTF-8\n"
-    "                          as U+FFFD (counted in a warning); FILE is replaced\n"
-    "                          only once the page is complete, and never when it\n"
-    "                          is the file exported\n"
+    "                          chosen by the file's whole name or else its\n"
+    "                          extension (the languages are listed below), tabs\n"
+    "                          expanded to every 4th column, control characters\n"
+    "                          as their symbols (U+2400...), bytes that are no\n"
+    "                          valid UTF-8 as U+FFFD (counted in a warning); FILE\n"
+    "                          is replaced only once the page is complete, and\n"
+    "                          never when it is the file exported\n"
     "  --line-numbers=on|off   --export: number the lines (default on)\n"
     "  --find=STRING           hex editing: print the offset of every match: =text,\n"
     "                          ~text (without case) or hexadecimal digits; opens\n"
@@ -518,6 +520,54 @@ const char kUsage[] =
     "Exit status: 0 identical (or done), 1 differences found, 2 trouble (for\n"
     "folders also when a file could not be compared).\n";
 
+// The paragraph of the usage text that lists the languages, made from the
+// editor's definitions so that it names what the program knows: each with
+// its whole file names and extensions.
+std::string LanguagesParagraph() {
+    const CSyntaxEditor& editor = GetSyntaxEditor();
+    std::string list;
+    for (int i = 0; i < editor.GetDefinitionCount(); ++i) {
+        const CSyntaxParser* definition = editor.GetDefinition(i);
+        std::string patterns = definition->GetFileNames();
+        if (!patterns.empty() && !definition->GetExtensions().empty()) patterns += ",";
+        patterns += definition->GetExtensions();
+        for (size_t at = patterns.find(','); at != std::string::npos; at = patterns.find(',', at + 2))
+            patterns.replace(at, 1, ", ");
+        if (!list.empty()) list += "; ";
+        list += definition->GetName() + " (" + patterns + ")";
+    }
+    const std::string text =
+        "Languages colour a file's text and give -r:ic the comments to leave out; a "
+        "file's whole name chooses its language, else its extension: " +
+        list + ".";
+    // Wrapped at 79 columns, as the rest of the text.
+    std::string wrapped;
+    size_t lineStart = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string_view word(text.data() + start, end - start);
+        if (wrapped.size() > lineStart && wrapped.size() - lineStart + 1 + word.size() > 79) {
+            wrapped += "\n";
+            lineStart = wrapped.size();
+        } else if (wrapped.size() > lineStart) {
+            wrapped += " ";
+        }
+        wrapped += word;
+        start = end + 1;
+    }
+    return wrapped + "\n";
+}
+
+// The usage text with the languages before the exit status.
+std::string UsageText() {
+    std::string usage = kUsage;
+    const size_t exit = usage.find("\nExit status:");
+    usage.insert(exit + 1, LanguagesParagraph() + "\n");
+    return usage;
+}
+
 Json FiltersToJson(const CComboFilters& filters) {
     const CFileFilters& f = filters.fileFilters;
     const CFolderFilters& d = filters.folderFilters;
@@ -748,7 +798,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
         return Trouble(err, error + "\nTry 'corvatine --help' for more information.");
 
     if (options.help) {
-        out << kUsage;
+        out << UsageText();
         return EXIT_SAME;
     }
     if (options.version) {
@@ -832,7 +882,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
                        "--save-comparison saves a comparison: name two files or folders, or a .cmp file");
 
     switch (commandLine.action) {
-        case CCommandLine::ACTION_HELP: out << kUsage; return EXIT_SAME;
+        case CCommandLine::ACTION_HELP: out << UsageText(); return EXIT_SAME;
         case CCommandLine::ACTION_COMPARE:
             // A folder comparison takes the folder of a path that is none:
             // a path that does not exist at all is told as such.

@@ -397,4 +397,13 @@ const CKeywordSet& PerlKeywords() {
     return set;
 }
 
+// The Perl operators and functions whose operand is a pattern or a condition: after them "/"
+// opens a match, elsewhere after a word it divides.
+const CKeywordSet& PerlRegexWords() {
+    static const CKeywordSet set({"and", "grep", "if", "map", "not", "or", "return", "split", "unless",
+                                  "until", "when", "while", "xor"},
+                                 true);
+    return set;
+}
+
 }  // namespace corvatine::keywords

@@ -5,12 +5,15 @@ namespace corvatine {
 CSyntaxParserMarkup::CSyntaxParserMarkup(int languageNumber, std::string name, std::string extensions,
                                          uint32_t options, std::string blockCommentOpen,
                                          std::string blockCommentClose, std::string lineCommentOpen,
-                                         MARKUPRULES rules, std::unique_ptr<CSyntaxParserScript> script)
+                                         MARKUPRULES rules, std::unique_ptr<CSyntaxParserScript> script,
+                                         std::unique_ptr<CSyntaxParserScript> styleSheet)
     : CSyntaxParser(languageNumber, std::move(name), std::move(extensions), options,
                     std::move(blockCommentOpen), std::move(blockCommentClose), std::move(lineCommentOpen)),
       m_rules(rules),
-      m_script(std::move(script)) {
+      m_script(std::move(script)),
+      m_styleSheet(std::move(styleSheet)) {
     m_rules.script = m_script.get();
+    m_rules.styleSheet = m_styleSheet.get();
 }
 
 CSyntaxParserMarkup::~CSyntaxParserMarkup() = default;
@@ -68,12 +71,41 @@ void CSyntaxParserMarkup::InScript(CScriptLine& line) const {
     line.state = outer & ~(STATE_SCRIPT | STATE_SCRIPT_SECOND);
 }
 
+// The text of a <style> element is its style sheet's, up to "</style" in
+// any case, wherever that stands (the element's text is raw: comments and
+// strings of the sheet do not hide it).
+void CSyntaxParserMarkup::InStyle(CScriptLine& line) const {
+    int stop = -1;
+    for (int k = line.Find(line.i, "<"); k >= 0; k = line.Find(k + 1, "<")) {
+        if (line.Matches(k, "</style", true)) {
+            stop = k;
+            break;
+        }
+    }
+    const int fullLength = line.length;
+    if (stop >= 0) line.length = stop;
+    const int outer = line.state & ~STATE_SCRIPT_BITS;
+    line.state &= STATE_SCRIPT_BITS;
+    m_rules.styleSheet->Walk(line);
+    const int sheet = m_rules.styleSheet->EndState(line) & STATE_SCRIPT_BITS;
+    line.length = fullLength;
+    if (stop >= 0) {
+        line.i = stop;
+        line.state = outer & ~STATE_STYLE;
+    } else {
+        line.state = outer | sheet;
+    }
+}
+
 void CSyntaxParserMarkup::InTag(CScriptLine& line) const {
     const int i = line.i;
     const unsigned char c = line.At(i);
     if (c == '>') {
         line.Colour(i, COLORINDEX_OPERATOR);
-        line.state &= ~(STATE_TAG | STATE_DECLARATION);
+        // "<style ...>" opens the sheet; "<style/>" holds none.
+        if ((line.state & STATE_STYLE_TAG) && !(i > 0 && line.text[i - 1] == '/'))
+            line.state = (line.state & ~STATE_SCRIPT_BITS) | STATE_STYLE;
+        line.state &= ~(STATE_TAG | STATE_DECLARATION | STATE_STYLE_TAG);
         line.i += 1;
     } else if (c == '"' || c == '\'') {
         line.Colour(i, COLORINDEX_STRING);
@@ -147,6 +179,9 @@ void CSyntaxParserMarkup::InText(CScriptLine& line) const {
             }
             line.Colour(name, colour);
             line.state |= STATE_TAG | (declaration ? STATE_DECLARATION : 0);
+            if (m_rules.styleSheet != nullptr && !declaration && line.text[i + 1] != '/' && end - name == 5 &&
+                line.Matches(name, "style", true))
+                line.state |= STATE_STYLE_TAG;
             line.i = end;
             return;
         }
@@ -179,13 +214,19 @@ void CSyntaxParserMarkup::InText(CScriptLine& line) const {
 
 int CSyntaxParserMarkup::ParseLine(int state, const CSyntaxTextLine& textLine,
                                    std::vector<COLORBLOCK>* blocks) const {
-    // Only a language with script regions has script states.
-    if (m_rules.script == nullptr || !(state & STATE_SCRIPT))
-        state &= ~(STATE_SCRIPT | STATE_SCRIPT_SECOND | STATE_SCRIPT_BITS);
+    // Only a language with script regions has script states, and only one
+    // with style sheets style states.
+    if (m_rules.styleSheet == nullptr) state &= ~(STATE_STYLE | STATE_STYLE_TAG);
+    if (m_rules.script == nullptr || !(state & STATE_SCRIPT)) state &= ~(STATE_SCRIPT | STATE_SCRIPT_SECOND);
+    if (!(state & (STATE_SCRIPT | STATE_STYLE))) state &= ~STATE_SCRIPT_BITS;
     CScriptLine line(*this, textLine, state, blocks);
     while (line.i < line.length) {
         if (line.state & STATE_SCRIPT) {
             InScript(line);
+            continue;
+        }
+        if (line.state & STATE_STYLE) {
+            InStyle(line);
             continue;
         }
         if (InRegion(line, STATE_COMMENT, "-->", COLORINDEX_COMMENT)) continue;

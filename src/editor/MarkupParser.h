@@ -24,6 +24,8 @@ struct MARKUPRULES {
     const CSyntaxParserScript* script = nullptr;
     std::string_view scriptOpen1, scriptClose1;  // "<%" "%>"
     std::string_view scriptOpen2, scriptClose2;  // "<?" "?>"
+    // The style sheets of <style> elements, walked to "</style".
+    const CSyntaxParserScript* styleSheet = nullptr;
 };
 
 // A parser driven by MARKUPRULES. The script's state lives in the low 16 bits
@@ -42,13 +44,16 @@ public:
         STATE_BRACES = 0x800000,         // inside "{" ... "}"
         STATE_DECLARATION = 0x1000000,   // the tag is a "<!" or "<?" declaration
         STATE_CDATA = 0x2000000,         // inside "<![CDATA[" ... "]]>"
+        STATE_STYLE_TAG = 0x4000000,     // inside the tag that opens a <style> element
+        STATE_STYLE = 0x8000000,  // inside a <style> element: its style sheet's state in the low 16 bits
         STATE_SCRIPT_BITS = 0xFFFF,
     };
 
     CSyntaxParserMarkup(int languageNumber, std::string name, std::string extensions, uint32_t options,
                         std::string blockCommentOpen, std::string blockCommentClose,
                         std::string lineCommentOpen, MARKUPRULES rules,
-                        std::unique_ptr<CSyntaxParserScript> script = nullptr);
+                        std::unique_ptr<CSyntaxParserScript> script = nullptr,
+                        std::unique_ptr<CSyntaxParserScript> styleSheet = nullptr);
     ~CSyntaxParserMarkup() override;
 
     int ParseLine(int state, const CSyntaxTextLine& line, std::vector<COLORBLOCK>* blocks) const override;
@@ -60,10 +65,12 @@ private:
     void InText(CScriptLine& line) const;
     bool OpenScript(CScriptLine& line) const;
     void InScript(CScriptLine& line) const;
+    void InStyle(CScriptLine& line) const;
     int NameEnd(const CScriptLine& line, int k) const;
 
     MARKUPRULES m_rules;
     std::unique_ptr<CSyntaxParserScript> m_script;
+    std::unique_ptr<CSyntaxParserScript> m_styleSheet;
 };
 
 }  // namespace corvatine

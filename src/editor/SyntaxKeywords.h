@@ -60,6 +60,8 @@ const CKeywordSet& NsisParameters();
 const CKeywordSet& PascalKeywords();
 // Perl: 222 words, case-insensitive.
 const CKeywordSet& PerlKeywords();
+// Perl: the words after which "/" opens a regular expression: 13 words, case-sensitive.
+const CKeywordSet& PerlRegexWords();
 // PHP: script words: 48 words, case-insensitive.
 const CKeywordSet& PhpScriptWords();
 // PHP: word operators: 3 words, case-insensitive.
@@ -110,5 +112,56 @@ const CKeywordSet& TexCommands();
 const CKeywordSet& XmlKeywords();
 // XML: declaration words: 22 words, case-insensitive.
 const CKeywordSet& XmlAttributes();
+
+// JavaScript: reserved and contextual words and literals: 46 words, case-sensitive.
+const CKeywordSet& JavaScriptKeywords();
+// JavaScript: global objects and functions: 40 words, case-sensitive.
+const CKeywordSet& JavaScriptGlobals();
+// JavaScript and TypeScript: the words after which "/" opens a regular expression: 14 words, case-sensitive.
+const CKeywordSet& JavaScriptRegexWords();
+// TypeScript: its words beyond JavaScript's: 20 words, case-sensitive.
+const CKeywordSet& TypeScriptKeywords();
+// TypeScript: basic and utility types: 16 words, case-sensitive.
+const CKeywordSet& TypeScriptTypes();
+// JSON: literal names: 3 words, case-sensitive.
+const CKeywordSet& JsonKeywords();
+// YAML: booleans and null: 7 words, case-insensitive.
+const CKeywordSet& YamlKeywords();
+// TOML: booleans and special floats: 4 words, case-sensitive.
+const CKeywordSet& TomlKeywords();
+// CSS: properties: 102 words, case-insensitive.
+const CKeywordSet& CssProperties();
+// CSS: values: 30 words, case-insensitive.
+const CKeywordSet& CssValues();
+// Rust: keywords: 41 words, case-sensitive.
+const CKeywordSet& RustKeywords();
+// Rust: primitive types and the prelude's types, variants and traits: 47 words, case-sensitive.
+const CKeywordSet& RustTypes();
+// Go: keywords: 25 words, case-sensitive.
+const CKeywordSet& GoKeywords();
+// Go: predeclared identifiers: 44 words, case-sensitive.
+const CKeywordSet& GoPredeclared();
+// Kotlin: hard, soft and modifier keywords: 70 words, case-sensitive.
+const CKeywordSet& KotlinKeywords();
+// Kotlin: standard types and functions: 26 words, case-sensitive.
+const CKeywordSet& KotlinTypes();
+// Ruby: reserved words: 41 words, case-sensitive.
+const CKeywordSet& RubyKeywords();
+// Ruby: Kernel and Module methods: 19 words, case-sensitive.
+const CKeywordSet& RubyMethods();
+// Ruby: the words after which "/" opens a regular expression: 17 words, case-sensitive.
+const CKeywordSet& RubyRegexWords();
+// Lua: reserved words: 22 words, case-sensitive.
+const CKeywordSet& LuaKeywords();
+// Lua: basic functions and library tables: 35 words, case-sensitive.
+const CKeywordSet& LuaBuiltins();
+// CMake: commands: 71 words, case-insensitive.
+const CKeywordSet& CmakeCommands();
+// CMake: keyword arguments: 55 words, case-sensitive.
+const CKeywordSet& CmakeArguments();
+// Make: directives and special targets: 31 words, case-sensitive.
+const CKeywordSet& MakeDirectives();
+// Dockerfile: instructions: 18 words, case-insensitive.
+const CKeywordSet& DockerInstructions();
 
 }  // namespace corvatine::keywords

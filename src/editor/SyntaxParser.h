@@ -99,6 +99,9 @@ public:
     int GetLanguageNumber() const { return m_languageNumber; }
     const std::string& GetName() const { return m_name; }
     const std::string& GetExtensions() const { return m_extensions; }
+    // Whole file names (patterns, comma-separated) that choose the definition
+    // whatever their extension ("CMakeLists.txt", "Makefile"); often empty.
+    const std::string& GetFileNames() const { return m_fileNames; }
     uint32_t GetOptions() const { return m_options; }
     // The one bit a view command changes.
     void ToggleViewOption() { m_options ^= 0x8; }
@@ -116,10 +119,15 @@ public:
     // ".", "E" and "e".
     static bool IsNumber(std::string_view word);
 
+protected:
+    // Given by a definition's constructor only: definitions do not change.
+    void SetFileNames(std::string names) { m_fileNames = std::move(names); }
+
 private:
     int m_languageNumber;
     std::string m_name;
     std::string m_extensions;
+    std::string m_fileNames;
     uint32_t m_options;
     std::string m_blockCommentOpen;
     std::string m_blockCommentClose;

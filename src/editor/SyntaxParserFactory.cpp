@@ -92,6 +92,9 @@ CSyntaxParser* CSyntaxParserFactory::FindDefinitionForExtension(std::string_view
 
 CSyntaxParser* CSyntaxParserFactory::FindDefinitionForPath(std::string_view path) const {
     const std::string name = platform::PathFileName(path);
+    for (const auto& definition : m_definitions)
+        if (!definition->GetFileNames().empty() && ExtensionListMatches(definition->GetFileNames(), name))
+            return definition.get();
     const size_t dot = name.rfind('.');
     return FindDefinitionForExtension(dot == std::string::npos ? std::string_view()
                                                                : std::string_view(name).substr(dot + 1));
@@ -101,9 +104,14 @@ std::string CSyntaxParserFactory::BuildFileFilter(bool allSupported, const std::
     std::string filter;
     std::string all;
     for (const auto& definition : m_definitions) {
-        if (definition->GetExtensions().empty()) continue;
-        std::string patterns = "*." + definition->GetExtensions();
-        ReplaceAll(patterns, ",", ";*.");
+        if (definition->GetExtensions().empty() && definition->GetFileNames().empty()) continue;
+        std::string patterns = definition->GetFileNames();
+        ReplaceAll(patterns, ",", ";");
+        if (!definition->GetExtensions().empty()) {
+            if (!patterns.empty()) patterns += ";";
+            patterns += "*." + definition->GetExtensions();
+            ReplaceAll(patterns, ",", ";*.");
+        }
         std::string entry = pattern;
         ReplaceAll(entry, "%Name", definition->GetName());
         ReplaceAll(entry, "%Exts", patterns);
@@ -135,7 +143,10 @@ CSyntaxParser* CSyntaxParserFactory::DefinitionForCommand(int command) const {
 }
 
 std::string CSyntaxParserFactory::LanguageCommandStatus(int command) const {
-    return "Extensions:" + DefinitionForCommand(command)->GetExtensions();
+    const CSyntaxParser* definition = DefinitionForCommand(command);
+    std::string status = "Extensions:" + definition->GetExtensions();
+    if (!definition->GetFileNames().empty()) status += " File names:" + definition->GetFileNames();
+    return status;
 }
 
 }  // namespace corvatine

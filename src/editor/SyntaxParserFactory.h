@@ -40,11 +40,13 @@ public:
     // The first definition whose extension list matches (blanks trimmed,
     // leading dots removed, case ignored); "Text" when none does.
     CSyntaxParser* FindDefinitionForExtension(std::string_view extension) const;
-    // The definition for a path: by the extension of its file name.
+    // The definition for a path: the first whose file names match the
+    // path's file name, else by the extension of the file name.
     CSyntaxParser* FindDefinitionForPath(std::string_view path) const;
     // "C/C++ Files (*.c;*.cc;...)|*.c;*.cc;...|" for every definition with
-    // extensions; with allSupported framed by "All Supported Text Files|...|"
-    // and "All Files (*.*)|*.*||".
+    // extensions or file names (the names first, as they are: "CMake Files
+    // (CMakeLists.txt;*.cmake)|..."); with allSupported framed by "All
+    // Supported Text Files|...|" and "All Files (*.*)|*.*||".
     std::string BuildFileFilter(bool allSupported, const std::string& pattern = kDefaultFilterTemplate) const;
 
     // The language menu: its items after the first (which the menu keeps),
@@ -53,7 +55,8 @@ public:
     std::vector<LANGUAGEMENUITEM> GetLanguageMenu(const CSyntaxParser* current) const;
     // The definition a language command selects; "Text" for an unknown number.
     CSyntaxParser* DefinitionForCommand(int command) const;
-    // "Extensions:" and the list, for the status bar while the item is highlighted.
+    // "Extensions:" and the list, and " File names:" and those when the
+    // definition has any, for the status bar while the item is highlighted.
     std::string LanguageCommandStatus(int command) const;
 
     // Whether an extension list ("c,cc,cpp") accepts an extension.

@@ -116,11 +116,14 @@ CSyntaxParserFortran::CSyntaxParserFortran()
       }()) {}
 
 CSyntaxParserHtml::CSyntaxParserHtml()
-    : CSyntaxParserMarkup(8, "HTML", "html,htm,shtml,ihtml,ssi,stm,stml", 0x30, "<!--", "-->", "'", [] {
-          MARKUPRULES rules = HtmlRules();
-          rules.processingInstructions = true;
-          return rules;
-      }()) {}
+    : CSyntaxParserMarkup(
+          8, "HTML", "html,htm,shtml,ihtml,ssi,stm,stml", 0x30, "<!--", "-->", "'",
+          [] {
+              MARKUPRULES rules = HtmlRules();
+              rules.processingInstructions = true;
+              return rules;
+          }(),
+          nullptr, std::make_unique<CSyntaxParserCss>()) {}
 
 CSyntaxParserIni::CSyntaxParserIni()
     : CSyntaxParserScript(9, "INI", "ini,reg", 0x150, "", "", ";", [] {
@@ -152,7 +155,7 @@ CSyntaxParserIs::CSyntaxParserIs()
                        true) {}
 
 CSyntaxParserJava::CSyntaxParserJava()
-    : CSyntaxParserCpp(12, "Java", "java,jav,js", 0x30, {{kw::JavaKeywords, KEYWORD}}, false) {}
+    : CSyntaxParserCpp(12, "Java", "java,jav", 0x30, {{kw::JavaKeywords, KEYWORD}}, false) {}
 
 // AutoLISP and SIOD words take most punctuation ("acad_colordlg", "1+",
 // "%%%memref", "string->symbol").
@@ -201,8 +204,15 @@ CSyntaxParserPerl::CSyntaxParserPerl()
           rules.quotes = "\"'`";
           rules.stringsSpanLines = true;
           rules.variablePrefixes = "$@%";
+          // $" (the list separator), $; $/ $\ $, $. $& $' $` $+ $0 and the like.
+          rules.punctuationVariables = "#?@*!$-\"';/\\,.&`+0<>:^[]";
           rules.specials = "qmsyt=";
           rules.keywords = {{kw::PerlKeywords, KEYWORD}};
+          rules.regexLiterals = true;
+          rules.regexAfter = kw::PerlRegexWords;
+          rules.heredocs.enabled = true;
+          rules.heredocs.tilde = true;
+          rules.heredocs.blankBeforeQuoted = true;
           return rules;
       }()) {}
 
@@ -260,9 +270,17 @@ CSyntaxParserSh::CSyntaxParserSh()
           SCRIPTRULES rules;
           rules.lineComments = {{{"#", COMMENT_WORD_START}}};
           rules.quotes = "\"'`";
+          rules.rawQuotes = "'";
+          rules.codeEscapes = true;  // echo don\'t
           rules.stringsSpanLines = true;
           rules.variablePrefixes = "$";
           rules.keywords = {{kw::ShellKeywords, KEYWORD}, {kw::ShellCommands, USER}};
+          // "$(basename "$x")" and "${x:-"a b"}" hold strings of their own.
+          rules.interpolations = {{{"$(", ')', "\"`"}, {"${", '}', "\"`"}}};
+          rules.heredocs.enabled = true;
+          rules.heredocs.dash = true;
+          rules.heredocs.blankBeforeWord = true;
+          rules.heredocs.indent = "\t";  // "<<-" strips tabs only
           return rules;
       }()) {}
 
@@ -403,6 +421,11 @@ bool CSyntaxParserPerl::ParseSpecial(CScriptLine& line) const {
     if (line.state & STATE_QUOTE_LIKE) {
         const char close = static_cast<char>((line.state >> 16) & 0xFF);
         int parts = (line.state >> 9) & 0x3;
+        // Bracketing delimiters nest: m[ [a-z]+ ] ends at the second "]".
+        static constexpr std::string_view kBrackets = "([{<", kClosers = ")]}>";
+        const size_t bracket = kClosers.find(close);
+        const char opener = bracket == std::string_view::npos ? 0 : kBrackets[bracket];
+        int depth = (line.state & STATE_QUOTE_DEPTH) >> 12;
         line.Colour(i, COLORINDEX_STRING);
         int k = i;
         while (k < line.length) {
@@ -410,15 +433,20 @@ bool CSyntaxParserPerl::ParseSpecial(CScriptLine& line) const {
                 k += 2;
                 continue;
             }
-            if (line.text[k] == close) break;
+            if (line.text[k] == opener && depth < 15) ++depth;
+            if (line.text[k] == close) {
+                if (depth == 0) break;
+                --depth;
+            }
             k += line.CharLength(k);
         }
+        line.state = (line.state & ~STATE_QUOTE_DEPTH) | (depth << 12);
         if (k >= line.length) {
             line.i = line.length;
             return true;
         }
         ++k;
-        line.state &= ~(STATE_QUOTE_LIKE | 0x600 | 0xFF0000);
+        line.state &= ~(STATE_QUOTE_LIKE | 0x600 | 0xFF0000 | STATE_QUOTE_DEPTH);
         if (parts > 1) {
             // s{a}{b}: a new opening bracket; s/a/b/: the same delimiter again.
             char open = close;
@@ -434,6 +462,9 @@ bool CSyntaxParserPerl::ParseSpecial(CScriptLine& line) const {
             const size_t b = kOpen.find(open);
             const char next = b == std::string_view::npos ? open : kClose[b];
             line.state |= STATE_QUOTE_LIKE | ((parts - 1) << 9) | (static_cast<unsigned char>(next) << 16);
+        } else {
+            // The modifiers ("m,a,s", "s/a/b/gex") belong to the operator.
+            while (k < line.length && std::isalpha(line.At(k))) ++k;
         }
         line.i = k;
         return true;
@@ -453,7 +484,7 @@ bool CSyntaxParserPerl::ParseSpecial(CScriptLine& line) const {
     const int end = line.WordEnd(i, {});
     const std::string_view word(line.text + i, static_cast<size_t>(end - i));
     int parts;
-    if (word == "q" || word == "qq" || word == "qw" || word == "qx" || word == "m")
+    if (word == "q" || word == "qq" || word == "qw" || word == "qx" || word == "m" || word == "qr")
         parts = 1;
     else if (word == "s" || word == "y" || word == "tr")
         parts = 2;
@@ -463,8 +494,10 @@ bool CSyntaxParserPerl::ParseSpecial(CScriptLine& line) const {
     while (d < line.length && IsBlank(line.At(d))) ++d;
     if (d >= line.length) return false;
     const char delimiter = line.text[d];
-    if (IsWordChar(line.At(d)) || std::string_view("=,;)>#").find(delimiter) != std::string_view::npos ||
-        line.At(d) >= 0x80)
+    // "m,pattern," and "s,a,b," delimit with commas; "q, r" in a list does not.
+    const bool listComma = delimiter == ',' && (d + 1 >= line.length || IsBlank(line.At(d + 1)) || d > end);
+    if (IsWordChar(line.At(d)) || std::string_view("=;)>#").find(delimiter) != std::string_view::npos ||
+        listComma || line.At(d) >= 0x80)
         return false;
     static constexpr std::string_view kOpen = "([{<", kClose = ")]}>";
     const size_t b = kOpen.find(delimiter);
@@ -526,17 +559,22 @@ std::unique_ptr<CSyntaxParser> Create() {
 
 }  // namespace
 
-const SyntaxParserCreator kSyntaxParserCreators[28] = {
-    Create<CSyntaxParserPlain>,  Create<CSyntaxParserAsp>,     Create<CSyntaxParserBasic>,
-    Create<CSyntaxParserBatch>,  Create<CSyntaxParserCpp>,     Create<CSyntaxParserCsharp>,
-    Create<CSyntaxParserDcl>,    Create<CSyntaxParserFortran>, Create<CSyntaxParserHtml>,
-    Create<CSyntaxParserIni>,    Create<CSyntaxParserIss>,     Create<CSyntaxParserIs>,
-    Create<CSyntaxParserJava>,   Create<CSyntaxParserLisp>,    Create<CSyntaxParserNsis>,
-    Create<CSyntaxParserPascal>, Create<CSyntaxParserPerl>,    Create<CSyntaxParserPhp>,
-    Create<CSyntaxParserPython>, Create<CSyntaxParserRexx>,    Create<CSyntaxParserRsrc>,
-    Create<CSyntaxParserSgml>,   Create<CSyntaxParserSh>,      Create<CSyntaxParserSiod>,
-    Create<CSyntaxParserSql>,    Create<CSyntaxParserTcl>,     Create<CSyntaxParserTex>,
-    Create<CSyntaxParserXml>,
+const SyntaxParserCreator kSyntaxParserCreators[44] = {
+    Create<CSyntaxParserPlain>,  Create<CSyntaxParserAsp>,        Create<CSyntaxParserBasic>,
+    Create<CSyntaxParserBatch>,  Create<CSyntaxParserCpp>,        Create<CSyntaxParserCsharp>,
+    Create<CSyntaxParserDcl>,    Create<CSyntaxParserFortran>,    Create<CSyntaxParserHtml>,
+    Create<CSyntaxParserIni>,    Create<CSyntaxParserIss>,        Create<CSyntaxParserIs>,
+    Create<CSyntaxParserJava>,   Create<CSyntaxParserLisp>,       Create<CSyntaxParserNsis>,
+    Create<CSyntaxParserPascal>, Create<CSyntaxParserPerl>,       Create<CSyntaxParserPhp>,
+    Create<CSyntaxParserPython>, Create<CSyntaxParserRexx>,       Create<CSyntaxParserRsrc>,
+    Create<CSyntaxParserSgml>,   Create<CSyntaxParserSh>,         Create<CSyntaxParserSiod>,
+    Create<CSyntaxParserSql>,    Create<CSyntaxParserTcl>,        Create<CSyntaxParserTex>,
+    Create<CSyntaxParserXml>,    Create<CSyntaxParserJavaScript>, Create<CSyntaxParserTypeScript>,
+    Create<CSyntaxParserJson>,   Create<CSyntaxParserYaml>,       Create<CSyntaxParserMarkdown>,
+    Create<CSyntaxParserCss>,    Create<CSyntaxParserRust>,       Create<CSyntaxParserGo>,
+    Create<CSyntaxParserKotlin>, Create<CSyntaxParserRuby>,       Create<CSyntaxParserLua>,
+    Create<CSyntaxParserCmake>,  Create<CSyntaxParserMakefile>,   Create<CSyntaxParserDockerfile>,
+    Create<CSyntaxParserToml>,   Create<CSyntaxParserDiff>,
 };
 
 }  // namespace corvatine

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "editor/EditorOptions.h"
 #include "editor/SyntaxEditContextEx.h"
 #include "editor/SyntaxEditor.h"
@@ -150,7 +152,7 @@ TEST(SyntaxDefinitionsTest, TheKeywordSets) {
     EXPECT_TRUE(CSyntaxParserCpp::UserKeywords().Contains("DWORD"));
 }
 
-TEST(SyntaxDefinitionsTest, TheRegistryHoldsThe28DefinitionsInOrder) {
+TEST(SyntaxDefinitionsTest, TheRegistryHoldsTheDefinitionsInOrder) {
     struct Data {
         const char* className;
         const char* name;
@@ -159,8 +161,9 @@ TEST(SyntaxDefinitionsTest, TheRegistryHoldsThe28DefinitionsInOrder) {
         const char* close;
         const char* line;
         uint32_t options;
+        const char* fileNames = "";
     };
-    const Data table[28] = {
+    const Data table[] = {
         {"CSyntaxParserPlain", "Text", "txt,diz", "", "", ";", 0x10},
         {"CSyntaxParserAsp", "ASP", "asp", "", "", "'", 0x30},
         {"CSyntaxParserBasic", "Basic", "bas,vb,vbs,frm,dsm,cls", "", "", "'", 0x30},
@@ -173,7 +176,7 @@ TEST(SyntaxDefinitionsTest, TheRegistryHoldsThe28DefinitionsInOrder) {
         {"CSyntaxParserIni", "INI", "ini,reg", "", "", ";", 0x150},
         {"CSyntaxParserIss", "InnoSetup", "iss,isl", "{", "}", ";", 0x30},
         {"CSyntaxParserIs", "InstallShield", "rul", "/*", "*/", "//", 0x30},
-        {"CSyntaxParserJava", "Java", "java,jav,js", "/*", "*/", "//", 0x30},
+        {"CSyntaxParserJava", "Java", "java,jav", "/*", "*/", "//", 0x30},
         {"CSyntaxParserLisp", "AutoLISP", "lsp", ";|", "|;", ";", 0x30},
         {"CSyntaxParserNsis", "NSIS", "nsi,nsh", "/*", "*/", ";", 0x30},
         {"CSyntaxParserPascal", "Pascal", "pas", "{", "}", "", 0x30},
@@ -189,16 +192,35 @@ TEST(SyntaxDefinitionsTest, TheRegistryHoldsThe28DefinitionsInOrder) {
         {"CSyntaxParserTcl", "TCL", "tcl", "", "", "#", 0x150},
         {"CSyntaxParserTex", "TEX", "tex,sty,clo,ltx,fd,dtx", "", "", "%", 0x10},
         {"CSyntaxParserXml", "XML", "xml", "<!--", "-->", "", 0x30},
+        {"CSyntaxParserJavaScript", "JavaScript", "js,mjs,cjs,jsx", "/*", "*/", "//", 0x30},
+        {"CSyntaxParserTypeScript", "TypeScript", "ts,tsx,mts,cts", "/*", "*/", "//", 0x30},
+        {"CSyntaxParserJson", "JSON", "json,jsonc", "", "", "", 0x30},
+        {"CSyntaxParserYaml", "YAML", "yaml,yml", "", "", "#", 0x30},
+        {"CSyntaxParserMarkdown", "Markdown", "md,markdown,mdown,mkd", "<!--", "-->", "", 0x10},
+        {"CSyntaxParserCss", "CSS", "css", "/*", "*/", "", 0x30},
+        {"CSyntaxParserRust", "Rust", "rs", "/*", "*/", "//", 0x30},
+        {"CSyntaxParserGo", "Go", "go", "/*", "*/", "//", 0x30},
+        {"CSyntaxParserKotlin", "Kotlin", "kt,kts", "/*", "*/", "//", 0x30},
+        {"CSyntaxParserRuby", "Ruby", "rb,rake,gemspec,ru", "=begin", "=end", "#", 0x30, "Gemfile,Rakefile"},
+        {"CSyntaxParserLua", "Lua", "lua", "--[[", "]]", "--", 0x30},
+        {"CSyntaxParserCmake", "CMake", "cmake", "#[[", "]]", "#", 0x30, "CMakeLists.txt"},
+        {"CSyntaxParserMakefile", "Makefile", "mk,mak", "", "", "#", 0x30, "Makefile,GNUmakefile"},
+        {"CSyntaxParserDockerfile", "Dockerfile", "dockerfile", "", "", "#", 0x30,
+         "Dockerfile,Containerfile"},
+        {"CSyntaxParserToml", "TOML", "toml", "", "", "#", 0x30},
+        {"CSyntaxParserDiff", "Diff", "diff,patch,rej", "", "", "", 0x10},
     };
+    constexpr int kCount = static_cast<int>(std::size(table));
     CSyntaxParserFactory factory;
-    ASSERT_EQ(factory.CreateDefinitions(), 28);
-    for (int i = 0; i < 28; ++i) {
+    ASSERT_EQ(factory.CreateDefinitions(), kCount);
+    for (int i = 0; i < kCount; ++i) {
         const CSyntaxParser* d = factory.GetDefinition(i);
         ASSERT_NE(d, nullptr);
         EXPECT_EQ(d->GetLanguageNumber(), i);
         EXPECT_STREQ(d->GetClassName(), table[i].className);
         EXPECT_EQ(d->GetName(), table[i].name);
         EXPECT_EQ(d->GetExtensions(), table[i].extensions);
+        EXPECT_EQ(d->GetFileNames(), table[i].fileNames);
         EXPECT_EQ(d->GetBlockCommentOpen(), table[i].open);
         EXPECT_EQ(d->GetBlockCommentClose(), table[i].close);
         EXPECT_EQ(d->GetLineCommentOpen(), table[i].line);
@@ -207,7 +229,7 @@ TEST(SyntaxDefinitionsTest, TheRegistryHoldsThe28DefinitionsInOrder) {
         EXPECT_EQ(factory.IndexOfDefinition(d), i);
         EXPECT_EQ(factory.FindDefinitionByNumber(i), d);
     }
-    EXPECT_EQ(factory.GetDefinition(28), nullptr);
+    EXPECT_EQ(factory.GetDefinition(kCount), nullptr);
     EXPECT_EQ(factory.GetDefinition(-1), nullptr);
     EXPECT_EQ(factory.FindDefinitionByNumber(99), nullptr);
     EXPECT_EQ(factory.IndexOfDefinition(nullptr), -1);
@@ -225,10 +247,52 @@ TEST(SyntaxDefinitionsTest, ChoosingADefinitionForAFile) {
         const char* language;
     };
     const Case cases[] = {
-        {"File.CPP", "C/C++"},        {"archive.tar.gz", "Text"},     {"ends.with.dot.", "Text"},
-        {"script.js", "Java"},        {"app.rc", "Resources"},        {"settings.reg", "INI"},
-        {"setup.iss", "InnoSetup"},   {"setup.rul", "InstallShield"}, {"Makefile", "Text"},
-        {"/src/dir.c/notes", "Text"}, {"readme.txt", "Text"},         {"x.hpp", "C/C++"},
+        {"File.CPP", "C/C++"},
+        {"archive.tar.gz", "Text"},
+        {"ends.with.dot.", "Text"},
+        {"app.rc", "Resources"},
+        {"settings.reg", "INI"},
+        {"setup.iss", "InnoSetup"},
+        {"setup.rul", "InstallShield"},
+        {"/src/dir.c/notes", "Text"},
+        {"readme.txt", "Text"},
+        {"x.hpp", "C/C++"},
+        {"Main.java", "Java"},
+        // What the newer definitions took: .js is JavaScript, no longer Java.
+        {"script.js", "JavaScript"},
+        {"lib.mjs", "JavaScript"},
+        {"cfg.cjs", "JavaScript"},
+        {"App.jsx", "JavaScript"},
+        {"index.ts", "TypeScript"},
+        {"View.tsx", "TypeScript"},
+        {"package.json", "JSON"},
+        {".github/workflows/ci.yml", "YAML"},
+        {"k8s.yaml", "YAML"},
+        {"README.md", "Markdown"},
+        {"site.css", "CSS"},
+        {"main.rs", "Rust"},
+        {"main.go", "Go"},
+        {"App.kt", "Kotlin"},
+        {"build.gradle.kts", "Kotlin"},
+        {"app.rb", "Ruby"},
+        {"init.lua", "Lua"},
+        {"FindZ.cmake", "CMake"},
+        {"rules.mk", "Makefile"},
+        {"app.dockerfile", "Dockerfile"},
+        {"Cargo.toml", "TOML"},
+        {"fix.diff", "Diff"},
+        {"0001-fix.patch", "Diff"},
+        // Whole file names, whatever their extension, in any case.
+        {"/src/CMakeLists.txt", "CMake"},
+        {"Makefile", "Makefile"},
+        {"makefile", "Makefile"},
+        {"GNUmakefile", "Makefile"},
+        {"Dockerfile", "Dockerfile"},
+        {"Containerfile", "Dockerfile"},
+        {"Gemfile", "Ruby"},
+        {"CMakeLists.txt.orig", "Text"},
+        {"Makefile.am", "Text"},
+        {"docker/Dockerfile", "Dockerfile"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(factory.FindDefinitionForPath(c.path)->GetName(), c.language) << c.path;
@@ -254,11 +318,21 @@ TEST(SyntaxDefinitionsTest, FileFilterAndLanguageMenu) {
     const std::string all = factory.BuildFileFilter(true);
     EXPECT_EQ(all.rfind("All Supported Text Files|*.txt;*.diz;*.asp;", 0), 0u);
     EXPECT_EQ(all.substr(all.size() - 21), "All Files (*.*)|*.*||");
-    EXPECT_NE(all.find(";*.xml|Text Files"), std::string::npos);
+    EXPECT_NE(all.find(";*.xml;*.js;"), std::string::npos);
+    EXPECT_NE(all.find(";*.diff;*.patch;*.rej|Text Files"), std::string::npos);
+    // File names stand as they are, before the extensions.
+    EXPECT_NE(filter.find("|CMake Files (CMakeLists.txt;*.cmake)|CMakeLists.txt;*.cmake|"),
+              std::string::npos);
+    EXPECT_NE(filter.find("|Makefile Files (Makefile;GNUmakefile;*.mk;*.mak)|"), std::string::npos);
+    EXPECT_NE(filter.find("|Java Files (*.java;*.jav)|"), std::string::npos);
     EXPECT_EQ(factory.BuildFileFilter(false, "%Name=%Exts").substr(0, 29), "Text=*.txt;*.diz|ASP=*.asp|Ba");
 
     const auto menu = factory.GetLanguageMenu(factory.FindDefinitionByNumber(4));
-    ASSERT_EQ(menu.size(), 27u);
+    ASSERT_EQ(menu.size(), static_cast<size_t>(factory.GetDefinitionCount() - 1));
+    ASSERT_EQ(menu.size(), 43u);
+    EXPECT_EQ(menu[27].name, "JavaScript");
+    EXPECT_EQ(menu[27].command, 36828);
+    EXPECT_EQ(menu.back().name, "Diff");
     EXPECT_EQ(menu[0].name, "ASP");
     EXPECT_EQ(menu[0].command, 36801);
     EXPECT_TRUE(menu[3].checked);
@@ -268,6 +342,8 @@ TEST(SyntaxDefinitionsTest, FileFilterAndLanguageMenu) {
     EXPECT_EQ(factory.DefinitionForCommand(36812)->GetName(), "Java");
     EXPECT_EQ(factory.DefinitionForCommand(36950)->GetName(), "Text");
     EXPECT_EQ(factory.LanguageCommandStatus(36809), "Extensions:ini,reg");
+    EXPECT_EQ(factory.LanguageCommandStatus(36839), "Extensions:cmake File names:CMakeLists.txt");
+    EXPECT_EQ(factory.DefinitionForCommand(36843)->GetName(), "Diff");
     CSyntaxParserFactory empty;
     EXPECT_TRUE(empty.GetLanguageMenu(nullptr).empty());
 }

@@ -235,16 +235,23 @@ TEST_F(PresetFiltersTest, EmptyListsReceiveTheirDefaults) {
     CPresetFilters presets;
     presets.Load(profile, [] { return GetSyntaxEditor().BuildFileFilter(false, kLanguagePresetTemplate); });
     ASSERT_FALSE(presets.filesInclude.items.empty());
-    bool sawC = false;
+    bool sawC = false, sawCmake = false;
     for (const PRESET_FILE_FILTER& preset : presets.filesInclude.items) {
         EXPECT_EQ(preset.name.substr(preset.name.size() - 6), " Files") << preset.name;
-        EXPECT_EQ(preset.filter.substr(0, 2), "*.") << preset.filter;
+        // Extensions, after the whole file names that choose the language.
+        EXPECT_NE(preset.filter.find("*."), std::string::npos) << preset.filter;
         if (preset.name == "C/C++ Files") {
             sawC = true;
+            EXPECT_EQ(preset.filter.substr(0, 2), "*.") << preset.filter;
             EXPECT_NE(preset.filter.find("*.cpp"), std::string::npos) << preset.filter;
+        }
+        if (preset.name == "CMake Files") {
+            sawCmake = true;
+            EXPECT_EQ(preset.filter, "CMakeLists.txt;*.cmake");
         }
     }
     EXPECT_TRUE(sawC);
+    EXPECT_TRUE(sawCmake);
     ASSERT_EQ(presets.foldersExclude.items.size(), 2u);
     EXPECT_EQ(CPresetFilterList::MenuText(presets.foldersExclude.items[0]), "SVN control folders (.svn)");
     EXPECT_EQ(CPresetFilterList::MenuText(presets.foldersExclude.items[1]), "CVS control folders (.CVS)");
