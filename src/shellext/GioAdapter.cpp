@@ -40,23 +40,25 @@ void AttachSession(GObject* item, const std::shared_ptr<CMenuSession>& session, 
 void ActivateItem(GObject* item) {
     auto* session = static_cast<std::shared_ptr<CMenuSession>*>(g_object_get_data(item, kSessionKey));
     if (session == nullptr || !*session) return;
-    CMenuSession& owned = **session;
+    // Kept alive here: Thunar's chooser runs a loop in which the menu, and
+    // with it the item, may go.
+    const std::shared_ptr<CMenuSession> owned = *session;
     const uint32_t offset = GPOINTER_TO_UINT(g_object_get_data(item, kOffsetKey));
     CSpawnStarter starter;
-    if (owned.menu.CommandAt(offset) == CMD_SELECT_FIRST) {
+    if (owned->menu.CommandAt(offset) == CMD_SELECT_FIRST) {
         // Another file manager may have chosen the other kind's item meanwhile.
         const std::string file = RememberedItemsFile();
         LoadRememberedItems(file);
-        (void)owned.menu.InvokeCommand(offset, starter, owned.chooser.get());
+        (void)owned->menu.InvokeCommand(offset, starter, owned->chooser.get());
         std::string error;
-        if (!SaveRememberedItems(file, error)) ReportFailure(error);
+        if (!SaveRememberedItems(file, error)) ReportFailure("Corvatine cannot keep the first item", error);
         return;
     }
-    if (owned.menu.InvokeCommand(offset, starter, owned.chooser.get()) == E_FAIL)
-        ReportFailure(owned.menu.FailureText(starter.LastError()));
+    if (owned->menu.InvokeCommand(offset, starter, owned->chooser.get()) == E_FAIL)
+        ReportFailure("Corvatine cannot compare", owned->menu.FailureText(starter.LastError()));
 }
 
-void ReportFailure(const std::string& reason) {
+void ReportFailure(const char* summary, const std::string& reason) {
     g_warning("Corvatine: %s", reason.c_str());
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (bus == nullptr) return;  // no session bus: the log is all there is
@@ -67,8 +69,8 @@ void ReportFailure(const std::string& reason) {
     // expire_timeout); without a callback no reply is waited for.
     g_dbus_connection_call(bus, "org.freedesktop.Notifications", "/org/freedesktop/Notifications",
                            "org.freedesktop.Notifications", "Notify",
-                           g_variant_new("(susssasa{sv}i)", "Corvatine", 0u, "corvatine",
-                                         "Corvatine cannot compare", reason.c_str(), &actions, &hints, -1),
+                           g_variant_new("(susssasa{sv}i)", "Corvatine", 0u, "corvatine", summary,
+                                         reason.c_str(), &actions, &hints, -1),
                            nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr, nullptr);
     // The message leaves before the connection may go.
     (void)g_dbus_connection_flush_sync(bus, nullptr, nullptr);

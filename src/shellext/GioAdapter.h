@@ -37,10 +37,11 @@ void AttachSession(GObject* item, const std::shared_ptr<CMenuSession>& session, 
 void ActivateItem(GObject* item);
 
 // Tells why a menu command did nothing: as a warning in the file manager's
-// log, and as a desktop notification (org.freedesktop.Notifications on the
-// session bus, which GNOME Shell and the other desktops' daemons serve),
-// since a user of the menu sees neither stderr nor the log.
-void ReportFailure(const std::string& reason);
+// log, and as a desktop notification of that summary and reason
+// (org.freedesktop.Notifications on the session bus, which GNOME Shell and
+// the other desktops' daemons serve), since a user of the menu sees neither
+// stderr nor the log.
+void ReportFailure(const char* summary, const std::string& reason);
 
 // A unique item name for the file manager's action table.
 std::string ItemName(const char* manager, uint32_t offset);
