@@ -57,11 +57,6 @@ foreach(component IN LISTS components)
   string(TOUPPER "${component}" upper)
   set(CPACK_DEBIAN_${upper}_PACKAGE_NAME "corvatine-${component}")
   set(CPACK_DEBIAN_${upper}_PACKAGE_DEPENDS "corvatine (= ${PROJECT_VERSION})")
-  # Nautilus draws its menus with GTK 4, which the module does not link:
-  # "Compare To..." asks for the second item through zenity or kdialog.
-  if(component STREQUAL "nautilus")
-    string(APPEND CPACK_DEBIAN_${upper}_PACKAGE_DEPENDS ", zenity | kdialog")
-  endif()
   if(NOT DEFINED CPACK_DEBIAN_${upper}_DESCRIPTION)
     set(CPACK_DEBIAN_${upper}_DESCRIPTION "${component} part of Corvatine
 The ${component} part of Corvatine, the tool that compares, merges and

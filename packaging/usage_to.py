@@ -103,6 +103,11 @@ def word_of(form):
     short = re.match(r"^(-[A-Za-z])(?: (.*))?$", form)
     if short:
         return short.group(1), short.group(2) or ""
+    # A long option followed by an argument of its own, "--compare-to-chosen
+    # PATH": the word alone; the argument completes as any path does.
+    spaced = re.match(r"^(--[a-z][a-z0-9-]*) [A-Z][A-Z0-9_]*$", form)
+    if spaced:
+        return spaced.group(1), ""
     match = re.match(r"^(-[^A-Z\[]*?[:=]?)(?=[A-Z\[]|$)", form)
     word = match.group(1) if match else form
     value = form[len(word):]

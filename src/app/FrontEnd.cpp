@@ -18,9 +18,11 @@
 #include "app/MergeAction.h"
 #include "app/ShellMenuAction.h"
 #include "app/VcsAction.h"
+#include "app/WindowLauncher.h"
 #include "editor/SyntaxEditor.h"
 #include "fileio/ContentType.h"
 #include "launch/CommandLine.h"
+#include "launch/CompareToChosen.h"
 #include "launch/CorvatineApp.h"
 #include "launch/NamedEncodings.h"
 #include "launch/ProgramNames.h"
@@ -245,11 +247,18 @@ const char kUsage[] =
     "  --regex                 --find-in-files: TEXT is a classic regular\n"
     "                          expression (see below)\n"
     "  --match-case            --find-in-files: letters match only in the same case\n"
+    "  --compare-to-chosen PATH\n"
+    "                          ask in the window which file (or folder, when PATH\n"
+    "                          is one) to compare PATH with, then compare the\n"
+    "                          two, as a file manager's Compare To... does; a\n"
+    "                          cancelled choice ends the program with status 0;\n"
+    "                          without a display, or with --no-gui, it is\n"
+    "                          trouble (status 2)\n"
     "  --shell-menu=CODE       run context-menu command CODE on the paths (for file\n"
     "                          managers that start a program per menu action):\n"
     "                          1 select the first item, 2 compare it with the\n"
-    "                          path, 3 compare the path with one chosen in a\n"
-    "                          dialog (zenity or kdialog), 4 compare the two\n"
+    "                          path, 3 compare the path with one chosen in the\n"
+    "                          window (--compare-to-chosen), 4 compare the two\n"
     "                          paths, 5 and 6 as 2 (one path) or 4 (two) as text\n"
     "                          or binary, 7 to 9 the dragged path and the target\n"
     "                          folder, plain, as text or as binary; the first item\n"
@@ -790,8 +799,23 @@ void TellFoldersReplacingFiles(const CCommandLine& commandLine, platform::COutpu
             << "': it is compared with itself\n";
 }
 
+// --compare-to-chosen asks in the window, which a headless run does not have:
+// the arguments are checked, then the reason is told.
+int RefuseCompareToChosen(const std::vector<std::string>& arguments, platform::COutput& err) {
+    CHOSENCOMPARISON parsed;
+    std::string error;
+    if (!ParseCompareToChosen(arguments, parsed, error))
+        return Trouble(err, error + "\nTry 'corvatine --help' for more information.");
+    return Trouble(err,
+                   std::string(kCompareToChosenWord) + " asks in the window what '" + parsed.path +
+                       "' is compared with, and " +
+                       (HasDisplay() ? "--no-gui keeps the window closed"
+                                     : "there is no display (neither WAYLAND_DISPLAY nor DISPLAY is set)"));
+}
+
 int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform::COutput& out,
                platform::COutput& err) {
+    const std::vector<std::string> named = arguments;
     FRONTENDOPTIONS options;
     std::string error;
     if (!options.Extract(arguments, error))
@@ -807,6 +831,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
             << kLicenceNotice << "\n";
         return EXIT_SAME;
     }
+    if (options.compareToChosen) return RefuseCompareToChosen(named, err);
     if (options.hasShellMenu) return RunShellMenuAction(options.shellMenu, arguments, err);
     if (options.merge) return RunMergeAction(options, arguments, out, err);
     // The merge's own words name no comparison.

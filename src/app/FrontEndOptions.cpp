@@ -89,6 +89,7 @@ constexpr WORD kWords[] = {
     {"unintegrate", true, RUN_ANY},
     {"integration-status", false, RUN_ANY},
     {"vcs", false, RUN_ANY},
+    {"compare-to-chosen", false, RUN_ANY},
 };
 
 const WORD* FindWord(const std::string& name) {
@@ -278,6 +279,8 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             rules = value;
         else if (name == "vcs")
             vcs = true;
+        else if (name == "compare-to-chosen")
+            compareToChosen = true;
         else if (name == "recent") {
             recent = true;
             recentEntry = 0;

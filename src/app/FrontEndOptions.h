@@ -89,6 +89,7 @@ struct FRONTENDOPTIONS {
     bool autoMerge = false;           // merge window: save and exit at once when clean
     std::string rules;                // merge: text rule words joined by '|' or ','
     bool vcs = false;                 // the changes of the working copy of the folder named
+    bool compareToChosen = false;     // the window asks what the one path is compared with
 
     std::vector<std::string> given;  // the words given, without "--", in order
 

@@ -50,9 +50,9 @@ int RunShellMenuAction(const std::string& code, const std::vector<std::string>& 
     std::vector<std::string> items = paths;
     if (!items.empty() && items.front() == "--") items.erase(items.begin());
     shellext::CSpawnStarter starter;
-    shellext::CDialogChooser chooser;
+    // "Compare To..." starts the program again, which asks in its window.
     if (!shellext::RunShellMenuCommand(code[0] - '0', items, platform::ConfigFolder(),
-                                       shellext::RememberedItemsFile(), starter, &chooser, error))
+                                       shellext::RememberedItemsFile(), starter, nullptr, error))
         return Fail(err, "--shell-menu=" + code + ": " + error);
     return EXIT_SAME;
 }

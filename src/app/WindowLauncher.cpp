@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "app/FrontEndOptions.h"
+#include "launch/CompareToChosen.h"
 #include "platform/AtomicFile.h"
 #include "platform/Output.h"
 #include "platform/Path.h"
@@ -79,12 +80,25 @@ FACECHOICE ChooseFace(const std::vector<std::string>& arguments) {
         return options.merge && (word == "merge" || word == "output" || word == "diff3" || word == "label" ||
                                  word == "auto" || word == "rules");
     };
-    // The version-control view opens in the window too.
+    // The version-control view opens in the window too, and so does the
+    // chooser of --compare-to-chosen.
     for (const std::string& word : options.given)
         if (headless.empty() && !(word == "recent" && options.recentEntry > 0) && word != "encoding" &&
-            word != "vcs" && !mergeWord(word))
+            word != "vcs" && word != "compare-to-chosen" && !mergeWord(word))
             headless = "--" + word;
     if (help && headless.empty()) headless = "help";
+
+    // --compare-to-chosen is for the window only: its arguments are checked
+    // here, where the trouble can still be told, and a window that cannot
+    // open is trouble rather than a headless run.
+    if (options.compareToChosen && headless.empty()) {
+        CHOSENCOMPARISON parsed;
+        if (!ParseCompareToChosen(choice.arguments, parsed, error)) {
+            choice.trouble = error + "\nTry 'corvatine --help' for more information.";
+            return choice;
+        }
+        if (HasDisplay()) choice.forced = true;
+    }
 
     if (choice.forced) {
         if (!headless.empty())

@@ -26,7 +26,8 @@ bool HasDisplay();
 // and no headless option is given: any front-end word but --recent=N,
 // --encoding, --vcs and a merge's own words (--merge, --output, --diff3, --label,
 // --rules, --auto), or a request for help. --gui forces it (trouble without a display or with a
-// headless option), --no-gui forbids it.
+// headless option), --no-gui forbids it. --compare-to-chosen forces it when a display is there,
+// once its arguments are checked (trouble when they are wrong).
 FACECHOICE ChooseFace(const std::vector<std::string>& arguments);
 
 // Runs the window's program on the arguments and waits until the window is

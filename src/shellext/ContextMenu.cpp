@@ -334,16 +334,38 @@ HRESULT CCorvashellContextMenu::GetCommandString(uint32_t offset, uint32_t type,
     return S_OK;
 }
 
-HRESULT CCorvashellContextMenu::Start(const std::string& left, const std::string& right, const char* type,
-                                      IProgramStarter& starter) const {
-    // A settings file without InstallDir starts nothing, silently.
-    if (m_settings.installDir.empty()) return E_FAIL;
+std::string CCorvashellContextMenu::ProgramPath() const {
+    if (m_settings.installDir.empty()) return {};
     std::string program = m_settings.installDir;
     if (program.back() != '/') program += '/';
-    program += kProgramName;
+    return program + kProgramName;
+}
+
+std::string CCorvashellContextMenu::FailureText(int error) const {
+    if (m_settings.installDir.empty())
+        return "the program is not found: the settings hold no InstallDir (running corvatine once records "
+               "it)";
+    std::string text = "cannot start " + ProgramPath();
+    if (error != 0) {
+        char buffer[256];
+        // The GNU form returns the text, which may not be in buffer.
+        text += std::string(": ") + strerror_r(error, buffer, sizeof buffer);
+    }
+    return text;
+}
+
+HRESULT CCorvashellContextMenu::StartProgram(const std::vector<std::string>& arguments,
+                                             IProgramStarter& starter) const {
+    // Without InstallDir there is nothing to start; FailureText says so.
+    if (m_settings.installDir.empty()) return E_FAIL;
+    return starter.Start(ProgramPath(), arguments) ? S_OK : E_FAIL;
+}
+
+HRESULT CCorvashellContextMenu::Start(const std::string& left, const std::string& right, const char* type,
+                                      IProgramStarter& starter) const {
     std::vector<std::string> arguments = {"-c", left, right};
     if (type != nullptr) arguments.push_back(type);
-    return starter.Start(program, arguments) ? S_OK : E_FAIL;
+    return StartProgram(arguments, starter);
 }
 
 HRESULT CCorvashellContextMenu::InvokeCommand(uint32_t offset, IProgramStarter& starter,
@@ -361,6 +383,8 @@ HRESULT CCorvashellContextMenu::InvokeCommand(uint32_t offset, IProgramStarter& 
         case CMD_SELECT_FIRST: remembered = m_second; return S_OK;
         case CMD_COMPARE_TO: return Start(remembered, m_second, nullptr, starter);
         case CMD_COMPARE_TO_CHOSEN: {
+            // Without a chooser of the file manager's, the program asks.
+            if (chooser == nullptr) return StartProgram({"--compare-to-chosen", m_second}, starter);
             CHOOSEREQUEST request;
             request.folder = m_folder;
             if (m_folder) {
@@ -372,7 +396,7 @@ HRESULT CCorvashellContextMenu::InvokeCommand(uint32_t offset, IProgramStarter& 
                 request.startFolder = FolderOf(m_second);
             }
             std::string chosen;
-            if (chooser == nullptr || !chooser->Choose(request, chosen) || chosen.empty()) return S_OK;
+            if (!chooser->Choose(request, chosen) || chosen.empty()) return S_OK;
             return Start(m_second, chosen, nullptr, starter);
         }
         case CMD_COMPARE: return Start(m_first, m_second, nullptr, starter);

@@ -101,9 +101,13 @@ public:
     virtual ~IProgramStarter() = default;
     // arguments excludes the program itself; false when it could not start.
     virtual bool Start(const std::string& program, const std::vector<std::string>& arguments) = 0;
+    // errno of the last failed start, 0 after a success or when unknown.
+    virtual int LastError() const { return 0; }
 };
 
-// Asks the user for the second item of "Compare To...".
+// Asks the user for the second item of "Compare To..." inside the file
+// manager, when the file manager's own toolkit can; without one the program
+// is started to ask (--compare-to-chosen).
 struct CHOOSEREQUEST {
     bool folder = false;      // a folder browser, else an open-file dialog
     std::string title;        // "Select Folder to Compare" or "Select File to Compare"
@@ -170,11 +174,16 @@ public:
     // truncated and terminated.
     HRESULT GetCommandString(uint32_t offset, uint32_t type, void* buffer, size_t size) const;
 
-    // Runs the command at offset; chooser answers "Compare To..." (null: it
-    // starts nothing). S_OK when the command ran (or the user cancelled),
+    // Runs the command at offset; chooser answers "Compare To..." (null: the
+    // program is started as "corvatine --compare-to-chosen ITEM" and asks
+    // itself). S_OK when the command ran (or the user cancelled),
     // E_INVALIDARG for an offset that names no item, E_FAIL when the program
     // could not be found or started.
     HRESULT InvokeCommand(uint32_t offset, IProgramStarter& starter, IItemChooser* chooser);
+    // Why the last InvokeCommand that returned E_FAIL started nothing: the
+    // settings name no InstallDir, or the program there did not start
+    // (error: the starter's errno, 0 when unknown).
+    std::string FailureText(int error) const;
 
     // The command code at offset; 0 when none.
     int CommandAt(uint32_t offset) const;
@@ -183,6 +192,9 @@ public:
 private:
     HRESULT Start(const std::string& left, const std::string& right, const char* type,
                   IProgramStarter& starter) const;
+    HRESULT StartProgram(const std::vector<std::string>& arguments, IProgramStarter& starter) const;
+    // InstallDir's corvatine; empty without InstallDir.
+    std::string ProgramPath() const;
     // The remembered item of the selection's kind, when it still exists.
     const std::string* UsableRemembered() const;
 

@@ -14,14 +14,10 @@
 namespace corvatine::shellext {
 
 // The extension object of one context menu and the chooser its
-// "Compare To..." asks.
+// "Compare To..." asks; without one the program is started to ask.
 struct CMenuSession {
     CCorvashellContextMenu menu;
     std::unique_ptr<IItemChooser> chooser;
-    // The chooser is another program (zenity, kdialog): "Compare To..." then
-    // runs on a thread of its own, so that the file manager's windows stay
-    // alive while the dialog is open.
-    bool chooserIsProgram = false;
 };
 
 // The local path of a location; empty when it has none (a remote location).
@@ -37,8 +33,15 @@ std::shared_ptr<CMenuSession> BuildMenu(const std::string& folder, const std::ve
 void AttachSession(GObject* item, const std::shared_ptr<CMenuSession>& session, uint32_t offset);
 
 // Runs the command of an item made by AttachSession with the production
-// starter.
+// starter. A command that starts nothing says why (ReportFailure).
 void ActivateItem(GObject* item);
+
+// Tells why a menu command did nothing: as a warning in the file manager's
+// log, and as a desktop notification of that summary and reason
+// (org.freedesktop.Notifications on the session bus, which GNOME Shell and
+// the other desktops' daemons serve), since a user of the menu sees neither
+// stderr nor the log.
+void ReportFailure(const char* summary, const std::string& reason);
 
 // A unique item name for the file manager's action table.
 std::string ItemName(const char* manager, uint32_t offset);

@@ -1,7 +1,8 @@
 // The Nautilus module: a NautilusMenuProvider that shows Corvashell's menu
 // for the selected files and, when Background is on, for the background of
-// a folder. Nautilus 43 draws its menus with GTK 4, whose development files
-// this module does not need: "Compare To..." asks through zenity or kdialog.
+// a folder. Nautilus 43 draws its menus with GTK 4, which this module does
+// not link: "Compare To..." starts the program, which asks with a chooser of
+// its own (corvatine --compare-to-chosen ITEM).
 #include <gio/gio.h>
 #include <glib-object.h>
 // The module entry points are declared without C linkage there.
@@ -10,7 +11,6 @@ extern "C" {
 }
 
 #include "shellext/GioAdapter.h"
-#include "shellext/ProcessStarter.h"
 
 namespace corvatine::shellext {
 
@@ -62,8 +62,6 @@ GList* MenuFor(const std::string& folder, const std::vector<std::string>& paths)
     CMenuTree tree;
     const std::shared_ptr<CMenuSession> session = BuildMenu(folder, paths, tree);
     if (!session) return nullptr;
-    session->chooser = std::make_unique<CDialogChooser>();
-    session->chooserIsProgram = true;
     int submenus = 0;
     return ToItems(tree.Items(), session, submenus);
 }

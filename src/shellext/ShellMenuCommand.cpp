@@ -183,9 +183,7 @@ bool RunShellMenuCommand(int code, const std::vector<std::string>& paths, const 
     const HRESULT result = menu.InvokeCommand(offset, starter, chooser);
     if (code == CMD_SELECT_FIRST) return SaveRememberedItems(itemsFile, error);
     if (result != S_OK) {
-        error = menu.Settings().installDir.empty()
-                    ? "the program is not found: the settings hold no InstallDir"
-                    : "cannot start " + menu.Settings().installDir + "/corvatine";
+        error = menu.FailureText(starter.LastError());
         return false;
     }
     return true;

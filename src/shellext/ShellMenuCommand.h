@@ -28,8 +28,9 @@ CORVASHELL_API void LoadRememberedItems(const std::string& file);
 // would: codes 1 to 6 take the selected items (one or two), codes 7 to 9 the
 // dragged item and then the target folder. Relative paths are taken against
 // the current folder. The remembered items are read from and written back to
-// itemsFile. True when the command ran (a cancelled "Compare To..." also
-// counts); false with error saying why nothing was done.
+// itemsFile. "Compare To..." asks chooser, or without one starts the program
+// to ask (--compare-to-chosen). True when the command ran (a cancelled
+// "Compare To..." also counts); false with error saying why nothing was done.
 [[nodiscard]] CORVASHELL_API bool RunShellMenuCommand(int code, const std::vector<std::string>& paths,
                                                       const std::string& configFolder,
                                                       const std::string& itemsFile, IProgramStarter& starter,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "launch/CompareToChosen.h"
 #include "launch/CorvatineApp.h"
 #include "launch/MergeCommandLine.h"
 #include "platform/MessageQueue.h"
@@ -40,12 +41,18 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         corvatine::ui::CMainFrame frame(app);
-        frame.ShowWindow();
+        // A file manager's Compare To...: the chooser shows alone, and the
+        // window only once a comparison is open in it.
+        const bool chooserFirst = corvatine::NamesCompareToChosen(arguments);
+        if (!chooserFirst) frame.ShowWindow();
         std::string error;
-        if (!frame.StartUp(std::vector<std::string>(argv + 1, argv + argc), error)) {
+        if (!frame.StartUp(arguments, error)) {
             err << "corvatine: " << error << "\nTry 'corvatine --help' for more information.\n";
             status = 2;
+        } else if (frame.EndedAtStart() >= 0) {
+            status = frame.EndedAtStart();
         } else {
+            if (chooserFirst) frame.ShowWindow();
             status = application.exec();
         }
     }

@@ -15,6 +15,7 @@
 
 #include "fileio/EncodingChoices.h"
 #include "fileio/EncodingDetect.h"
+#include "launch/CompareToChosen.h"
 #include "launch/CorvatineApp.h"
 #include "request/CompareParams.h"
 #include "ui/DialogMessages.h"
@@ -91,8 +92,21 @@ public:
     // Around the documents (MainFrameExtras.cpp): the start page, the
     // comparison list, printing, full screen and files dropped on the window.
     // Acts on the command line the program started with, then shows the
-    // start page when it is on and the command line opened nothing.
+    // start page when it is on and the command line opened nothing. False
+    // with error when the command line is not understood. With
+    // --compare-to-chosen the chooser comes first, and when it opened nothing
+    // EndedAtStart() is the status the program ends with at once, without
+    // showing the window: 0 when the choice was cancelled, 2 when the
+    // comparison could not be opened (its view said why).
     bool StartUp(const std::vector<std::string>& arguments, std::string& error);
+    // -1 while the window has something to show; see StartUp.
+    int EndedAtStart() const { return m_endedAtStart; }
+    // Asks in a chooser titled Compare "NAME" To which file (or folder, for a
+    // folder) the item is compared with, starting in the item's folder, and
+    // opens the comparison of the item, left, with the one chosen, right.
+    // Null when the choice was cancelled (cancelled set) or the comparison
+    // could not be opened. Over this window when it shows, else alone.
+    CDocumentView* CompareToChosen(const CHOSENCOMPARISON& item, bool& cancelled);
     // Opens the start page, or activates it when it is open.
     CStartPage* ShowStartPage();
     CStartPage* StartPage() const;
@@ -161,6 +175,7 @@ private:
     QStackedWidget* m_central = nullptr;  // the documents, or the empty page
     CStartPage* m_emptyPage = nullptr;
     bool m_docksPlaced = false;
+    int m_endedAtStart = -1;
     QLabel* m_status;
     QAction* m_actions[static_cast<int>(Command::Count)] = {};
     QMenu* m_recentMenu = nullptr;

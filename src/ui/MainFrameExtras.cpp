@@ -5,6 +5,7 @@
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -131,9 +132,36 @@ CStartPage* CMainFrame::StartPage() const {
 }
 
 bool CMainFrame::StartUp(const std::vector<std::string>& arguments, std::string& error) {
+    m_endedAtStart = -1;
+    if (NamesCompareToChosen(arguments)) {
+        CHOSENCOMPARISON item;
+        if (!ParseCompareToChosen(arguments, item, error)) {
+            // A file manager that started the program shows nothing of stderr.
+            m_messages.Error(error);
+            return false;
+        }
+        bool cancelled = false;
+        if (CompareToChosen(item, cancelled) == nullptr) m_endedAtStart = cancelled ? 0 : 2;
+        return true;
+    }
     if (!OpenCommandLine(arguments, error)) return false;
     if (ViewCount() == 0 && m_app.generalOptions.showStartPage != 0) ShowStartPage();
     return true;
+}
+
+CDocumentView* CMainFrame::CompareToChosen(const CHOSENCOMPARISON& item, bool& cancelled) {
+    QWidget* parent = isVisible() ? this : nullptr;
+    const QString title =
+        QStringLiteral("Compare \"%1\" To").arg(FromPath(platform::PathFileName(item.path)));
+    const QString start = FromPath(platform::PathParentFolder(item.path));
+    const QString chosen = item.folder ? QFileDialog::getExistingDirectory(parent, title, start)
+                                       : QFileDialog::getOpenFileName(parent, title, start);
+    cancelled = chosen.isEmpty();
+    if (cancelled) return nullptr;
+    // As the command line would name the pair: its kind follows the files.
+    CCommandLine commandLine;
+    commandLine.Parse({"-c", "--", item.path, ToPath(chosen)});
+    return OpenRequest(*commandLine.BuildRequest());
 }
 
 CStartPage* CMainFrame::ShowStartPage() {

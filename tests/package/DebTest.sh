@@ -55,13 +55,17 @@ fi
 # The file-manager adapters are packages of their own: their libraries are
 # never dependencies of the program.
 [[ $depends == *nautilus* || $depends == *thunarx* ]] && fail "Depends names a file manager's library: $depends"
-# Nautilus's "Compare To..." asks through zenity or kdialog: its package
-# brings one.
-for other in "$work/out"/corvatine-nautilus_"$version"_*.deb; do
-  [ -e "$other" ] || continue
-  [[ $(dpkg-deb --field "$other" Depends) == *"zenity | kdialog"* ]] ||
-    fail "$(basename "$other") does not depend on zenity | kdialog: $(dpkg-deb --field "$other" Depends)"
+# "Compare To..." asks in the program's own window (corvatine-gui, in the
+# program's package), never through a dialog program beside it.
+for other in "$work/out"/*.deb; do
+  relations=$(dpkg-deb --field "$other" Depends Recommends Suggests)
+  [[ $relations == *zenity* || $relations == *kdialog* ]] &&
+    fail "$(basename "$other") names a dialog program: $relations"
 done
+if [ -x "$build/corvatine-gui" ] && ls "$work/out"/corvatine-nautilus_*.deb >/dev/null 2>&1; then
+  dpkg-deb --contents "$deb" | grep -q ' \./usr/bin/corvatine-gui$' ||
+    fail "the program's package lacks corvatine-gui, which the Nautilus module's Compare To... needs"
+fi
 for other in "$work/out"/corvatine-*_"$version"_*.deb; do
   [ -e "$other" ] || continue
   [[ $(dpkg-deb --field "$other" Depends) == *"corvatine (= $version)"* ]] ||

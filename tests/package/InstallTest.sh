@@ -215,6 +215,8 @@ touch "$work/files/report one.html" "$work/files/--forward.txt"
 (cd "$work/files" && [ "$(complete_bash 'corvatine --report=rep')" = 'report one.html' ]) ||
   fail "bash: --report=rep does not complete to the file"
 (cd "$work/files" && [ "$(complete_bash 'corvatine a.txt sub')" = 'sub dir' ]) || fail "bash: paths are not completed"
+(cd "$work/files" && [ "$(complete_bash 'corvatine --compare-to-chosen sub')" = 'sub dir' ]) ||
+  fail "bash: the path after --compare-to-chosen is not completed"
 
 # zsh: every option word is offered literally; with zsh there, the completion
 # runs against stand-ins of compadd, compset and _files.

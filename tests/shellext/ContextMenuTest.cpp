@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <cwchar>
 
@@ -300,6 +301,9 @@ TEST_F(ContextMenuTest, MissingInstallDirStartsNothing) {
     ASSERT_EQ(menu.QueryContextMenu(tree, kFirstId, kLastId, 0), 3);
     EXPECT_EQ(menu.InvokeCommand(0, starter, &chooser), E_FAIL);
     EXPECT_TRUE(starter.started.empty());
+    EXPECT_EQ(
+        menu.FailureText(0),
+        "the program is not found: the settings hold no InstallDir (running corvatine once records it)");
     // The program is looked up when the command runs.
     Settings(1, 0, "/usr/local/bin/");
     EXPECT_EQ(menu.InvokeCommand(0, starter, &chooser), S_OK);
@@ -307,13 +311,17 @@ TEST_F(ContextMenuTest, MissingInstallDirStartsNothing) {
     EXPECT_EQ(starter.started[0].program, "/usr/local/bin/corvatine");
 }
 
-TEST_F(ContextMenuTest, FailedStartIsAFailure) {
+TEST_F(ContextMenuTest, FailedStartIsAFailureThatNamesTheProgramAndTheReason) {
     starter.succeed = false;
+    starter.error = EACCES;
     CCorvashellContextMenu menu(config.Path());
     ASSERT_EQ(menu.Initialize("", {fileA, fileB}), S_OK);
     CMenuTree tree;
     ASSERT_EQ(menu.QueryContextMenu(tree, kFirstId, kLastId, 0), 3);
     EXPECT_EQ(menu.InvokeCommand(0, starter, &chooser), E_FAIL);
+    EXPECT_EQ(menu.FailureText(starter.LastError()),
+              "cannot start /opt/corvatine/corvatine: Permission denied");
+    EXPECT_EQ(menu.FailureText(0), "cannot start /opt/corvatine/corvatine");
 }
 
 TEST_F(ContextMenuTest, OffsetsThatNameNoItemDoNothing) {
@@ -342,10 +350,9 @@ TEST_F(ContextMenuTest, CompareToChosenAsksForAFileOrFolder) {
     ASSERT_EQ(starter.started.size(), 1u);
     EXPECT_EQ(starter.started[0].arguments, (std::vector<std::string>{"-c", fileA, fileB}));
 
-    // Cancelled, or no way to ask: nothing starts.
+    // Cancelled: nothing starts.
     chooser.answer = false;
     EXPECT_EQ(menu.InvokeCommand(1, starter, &chooser), S_OK);
-    EXPECT_EQ(menu.InvokeCommand(1, starter, nullptr), S_OK);
     EXPECT_EQ(starter.started.size(), 1u);
 
     chooser.answer = true;
@@ -360,6 +367,36 @@ TEST_F(ContextMenuTest, CompareToChosenAsksForAFileOrFolder) {
     EXPECT_EQ(chooser.asked[2].filterName, "");
     ASSERT_EQ(starter.started.size(), 2u);
     EXPECT_EQ(starter.started[1].arguments, (std::vector<std::string>{"-c", folderA, folderB}));
+}
+
+TEST_F(ContextMenuTest, CompareToWithoutAChooserStartsTheProgramToAsk) {
+    // A file manager with no chooser of its own: the program asks, for a
+    // file and for a folder, whatever the item's name.
+    const std::string odd = dir.WriteFile("it's \"odd\" $name.txt", "x");
+    for (const std::string& item : {fileA, folderA, odd}) {
+        CCorvashellContextMenu menu(config.Path());
+        ASSERT_EQ(menu.Initialize("", {item}), S_OK);
+        CMenuTree tree;
+        ASSERT_EQ(menu.QueryContextMenu(tree, kFirstId, kLastId, 0), 2);
+        ASSERT_EQ(menu.CommandAt(1), CMD_COMPARE_TO_CHOSEN);
+        starter.started.clear();
+        EXPECT_EQ(menu.InvokeCommand(1, starter, nullptr), S_OK);
+        ASSERT_EQ(starter.started.size(), 1u);
+        EXPECT_EQ(starter.started[0].program, "/opt/corvatine/corvatine");
+        EXPECT_EQ(starter.started[0].arguments, (std::vector<std::string>{"--compare-to-chosen", item}));
+    }
+    EXPECT_TRUE(chooser.asked.empty());
+
+    // Nothing to start: a failure, not a silent success.
+    Settings(1, 0, "");
+    CCorvashellContextMenu menu(config.Path());
+    ASSERT_EQ(menu.Initialize("", {fileA}), S_OK);
+    CMenuTree tree;
+    ASSERT_EQ(menu.QueryContextMenu(tree, kFirstId, kLastId, 0), 2);
+    EXPECT_EQ(menu.InvokeCommand(1, starter, nullptr), E_FAIL);
+    starter.succeed = false;
+    Settings(1, 0);
+    EXPECT_EQ(menu.InvokeCommand(1, starter, nullptr), E_FAIL);
 }
 
 // The help text of the item at an offset, ANSI.

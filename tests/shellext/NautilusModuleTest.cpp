@@ -198,20 +198,51 @@ TEST_F(NautilusModuleTest, TheFirstItemIsKeptInTheRuntimeFileSharedWithOtherProc
     EXPECT_FALSE(offered(fileB));
 }
 
-TEST_F(NautilusModuleTest, CompareToAsksZenityAndComparesWithTheAnswer) {
-    // A zenity of our own answers with the second file.
+TEST_F(NautilusModuleTest, CompareToStartsTheProgramToAskWithNoDialogProgram) {
+    // A zenity and a kdialog on PATH leave a mark if anything runs them.
     corvatine::test::TempDir bin;
-    const std::string zenity = bin.WriteFile("zenity", "#!/bin/sh\necho \"$CORVASHELL_TEST_ANSWER\"\n");
-    ASSERT_EQ(::chmod(zenity.c_str(), 0755), 0);
+    for (const char* name : {"zenity", "kdialog"}) {
+        const std::string decoy = bin.WriteFile(name, "#!/bin/sh\n: > \"$0.ran\"\n");
+        ASSERT_EQ(::chmod(decoy.c_str(), 0755), 0);
+    }
     corvatine::test::ScopedEnv path("PATH", bin.Path() + ":/usr/bin:/bin");
-    corvatine::test::ScopedEnv answer("CORVASHELL_TEST_ANSWER", fileB);
+    for (const std::string& item : {fileA, folder}) {
+        ::unlink(argvFile.c_str());
+        GList* items = FileItems({item});
+        NautilusMenuItem* compareTo = Find(items, "Compare To...");
+        ASSERT_NE(compareTo, nullptr);
+        nautilus_menu_item_list_free(items);
+        nautilus_menu_item_activate(compareTo);
+        g_object_unref(compareTo);
+        EXPECT_EQ(test::RecordedArguments(argvFile), (std::vector<std::string>{"--compare-to-chosen", item}));
+    }
+    struct stat status;
+    EXPECT_NE(::stat((bin / "zenity.ran").c_str(), &status), 0);
+    EXPECT_NE(::stat((bin / "kdialog.ran").c_str(), &status), 0);
+}
+
+TEST_F(NautilusModuleTest, AProgramThatDoesNotStartIsToldInANotification) {
+    test::CNotificationServer server;
+    if (!server.Up()) GTEST_SKIP() << "no dbus-daemon for a session bus of the test's own";
+    // InstallDir names a folder without the program.
+    corvatine::test::TempDir empty;
+    test::WriteModuleSettings(empty.Path(), 1, 0);
     GList* items = FileItems({fileA});
     NautilusMenuItem* compareTo = Find(items, "Compare To...");
     ASSERT_NE(compareTo, nullptr);
     nautilus_menu_item_list_free(items);
     nautilus_menu_item_activate(compareTo);
+    const std::string reason = "cannot start " + (empty / "corvatine") + ": No such file or directory";
+    EXPECT_EQ(server.Next(), "Corvatine|corvatine|Corvatine cannot compare|" + reason);
+    EXPECT_EQ(server.warnings, (std::vector<std::string>{"Corvatine: " + reason}));
+
+    // No InstallDir at all.
+    test::WriteModuleSettings("", 1, 0);
+    nautilus_menu_item_activate(compareTo);
     g_object_unref(compareTo);
-    EXPECT_EQ(test::RecordedArguments(argvFile), (std::vector<std::string>{"-c", fileA, fileB}));
+    EXPECT_EQ(server.Next(),
+              "Corvatine|corvatine|Corvatine cannot compare|the program is not found: the settings hold no "
+              "InstallDir (running corvatine once records it)");
 }
 
 TEST_F(NautilusModuleTest, NothingForAFileAndAFolderOrOnTheBackgroundByDefault) {

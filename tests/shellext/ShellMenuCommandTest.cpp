@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -98,6 +99,21 @@ TEST_F(ShellMenuCommandTest, TwoItemsDragAndChosenItems) {
     EXPECT_EQ(starter.started[2].arguments, (std::vector<std::string>{"-c", fileA, fileB}));
 }
 
+TEST_F(ShellMenuCommandTest, CompareToWithoutAChooserStartsTheProgramToAsk) {
+    // As "corvatine --shell-menu=3" runs it: the program started again asks.
+    std::string failure;
+    ASSERT_TRUE(
+        RunShellMenuCommand(CMD_COMPARE_TO_CHOSEN, {folder}, config.Path(), items, starter, nullptr, failure))
+        << failure;
+    ASSERT_EQ(starter.started.size(), 1u);
+    EXPECT_EQ(starter.started[0].arguments, (std::vector<std::string>{"--compare-to-chosen", folder}));
+    starter.succeed = false;
+    starter.error = ENOENT;
+    EXPECT_FALSE(
+        RunShellMenuCommand(CMD_COMPARE_TO_CHOSEN, {fileA}, config.Path(), items, starter, nullptr, failure));
+    EXPECT_EQ(failure, "cannot start /opt/corvatine/corvatine: No such file or directory");
+}
+
 TEST_F(ShellMenuCommandTest, RelativePathsAreTakenAgainstTheCurrentFolder) {
     char* saved = ::getcwd(nullptr, 0);
     ASSERT_NE(saved, nullptr);
@@ -113,7 +129,9 @@ TEST_F(ShellMenuCommandTest, RelativePathsAreTakenAgainstTheCurrentFolder) {
 TEST_F(ShellMenuCommandTest, MissingInstallDirIsTold) {
     config.WriteFile("registry.reg", test::HiveText("", 1, 0));
     EXPECT_FALSE(Run(CMD_COMPARE, {fileA, fileB}));
-    EXPECT_EQ(error, "the program is not found: the settings hold no InstallDir");
+    EXPECT_EQ(
+        error,
+        "the program is not found: the settings hold no InstallDir (running corvatine once records it)");
     EXPECT_TRUE(starter.started.empty());
 }
 
@@ -199,52 +217,6 @@ TEST(SpawnStarterTest, StartsTheProgramWithItsArgumentVector) {
 
     EXPECT_FALSE(starter.Start(dir / "missing", {}));
     EXPECT_EQ(starter.LastError(), ENOENT);
-}
-
-TEST(RunAndCaptureTest, OutputAndExitStatus) {
-    std::string output;
-    EXPECT_EQ(RunAndCapture("/bin/sh", {"-c", "printf 'chosen\\n'; exit 0"}, output), 0);
-    EXPECT_EQ(output, "chosen\n");
-    EXPECT_EQ(RunAndCapture("/bin/sh", {"-c", "exit 1"}, output), 1);
-    EXPECT_EQ(output, "");
-    EXPECT_EQ(RunAndCapture("/no/such/program", {}, output), -1);
-}
-
-TEST(DialogChooserTest, AsksZenityAndTakesItsAnswer) {
-    // A zenity of our own on PATH records how it is asked and answers.
-    corvatine::test::TempDir bin;
-    const std::string zenity = bin.WriteFile("zenity",
-                                             "#!/bin/sh\n"
-                                             "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.args\"\n"
-                                             "[ -e \"$0.cancel\" ] && exit 1\n"
-                                             "echo /chosen/file\n");
-    ASSERT_EQ(::chmod(zenity.c_str(), 0755), 0);
-    corvatine::test::ScopedEnv path("PATH", bin.Path());
-    EXPECT_EQ(FindInPath("zenity"), zenity);
-    EXPECT_EQ(FindInPath("kdialog"), "");
-    CDialogChooser chooser;
-    CHOOSEREQUEST request;
-    request.title = "Select File to Compare";
-    request.startFolder = "/start";
-    request.filterName = "All Files (*.*)";
-    std::string chosen;
-    ASSERT_TRUE(chooser.Choose(request, chosen));
-    EXPECT_EQ(chosen, "/chosen/file");
-    EXPECT_EQ(corvatine::test::ReadFile(zenity + ".args"),
-              "--file-selection\n--title=Select File to Compare\n--filename=/start/\n"
-              "--file-filter=All Files (*.*) | *\n");
-    request.folder = true;
-    request.filterName.clear();
-    ASSERT_TRUE(chooser.Choose(request, chosen));
-    EXPECT_EQ(corvatine::test::ReadFile(zenity + ".args"),
-              "--file-selection\n--title=Select File to Compare\n--filename=/start/\n--directory\n");
-    bin.WriteFile("zenity.cancel", "");
-    chosen.clear();
-    EXPECT_FALSE(chooser.Choose(request, chosen));
-    EXPECT_EQ(chosen, "");
-    // With neither zenity nor kdialog there is nothing to ask with.
-    corvatine::test::ScopedEnv nowhere("PATH", bin / "none");
-    EXPECT_FALSE(chooser.Choose(request, chosen));
 }
 
 }  // namespace

@@ -87,6 +87,15 @@ TEST_F(ShellMenuProgramTest, TwoItemsAndDragIntoAFolder) {
     EXPECT_EQ(Started(), (std::vector<std::string>{"-c", fileA, folder}));
 }
 
+TEST_F(ShellMenuProgramTest, CompareToStartsTheProgramToAskWithNoDialogProgram) {
+    // Dolphin's and Nemo's Compare To...: the program is started again, to
+    // ask in its window.
+    const auto result = Menu({"--shell-menu=3", "--", fileA});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out + result.err, "");
+    EXPECT_EQ(Started(), (std::vector<std::string>{"--compare-to-chosen", fileA}));
+}
+
 TEST_F(ShellMenuProgramTest, TroubleIsToldWithExitStatus2) {
     struct CASE {
         std::vector<std::string> arguments;

@@ -22,8 +22,10 @@ public:
         started.push_back({program, arguments});
         return succeed;
     }
+    int LastError() const override { return succeed ? 0 : error; }
     std::vector<STARTED> started;
     bool succeed = true;
+    int error = 0;  // errno of a start that fails
 };
 
 class CScriptedChooser : public IItemChooser {

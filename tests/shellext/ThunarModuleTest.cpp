@@ -210,6 +210,24 @@ TEST_F(ThunarModuleTest, SelectionMenuWithMnemonicsAndCompareStartsTheProgram) {
     EXPECT_EQ(test::RecordedArguments(argvFile), (std::vector<std::string>{"-c", fileA, fileB}));
 }
 
+TEST_F(ThunarModuleTest, AProgramThatDoesNotStartIsToldInANotification) {
+    test::CNotificationServer server;
+    if (!server.Up()) GTEST_SKIP() << "no dbus-daemon for a session bus of the test's own";
+    corvatine::test::TempDir empty;
+    test::WriteModuleSettings(empty.Path(), 1, 0);
+    GList* files = Files({fileA, fileB});
+    GList* items = Menus(provider)->get_file_menu_items(provider, nullptr, files);
+    g_list_free_full(files, g_object_unref);
+    ThunarxMenuItem* compare = Find(items, "_Compare");
+    ASSERT_NE(compare, nullptr);
+    g_list_free_full(items, g_object_unref);
+    thunarx_menu_item_activate(compare);
+    g_object_unref(compare);
+    const std::string reason = "cannot start " + (empty / "corvatine") + ": No such file or directory";
+    EXPECT_EQ(server.Next(), "Corvatine|corvatine|Corvatine cannot compare|" + reason);
+    EXPECT_EQ(server.warnings, (std::vector<std::string>{"Corvatine: " + reason}));
+}
+
 TEST_F(ThunarModuleTest, RightDragOneFileOntoAFolder) {
     Settings(0, 0);
     GList* files = Files({fileA});

@@ -42,6 +42,7 @@
 #include "ui/StartPage.h"
 #include "ui/TextCompareView.h"
 #include "ui/TextPrinter.h"
+#include "ui/UiText.h"
 
 using namespace corvatine;
 using namespace corvatine::ui;
@@ -212,6 +213,108 @@ private slots:
         // A command line that is not understood opens nothing and says why.
         QVERIFY(!m_frame->StartUp({"--no-such-option"}, error));
         QCOMPARE(error, std::string("unrecognized option '--no-such-option'"));
+        QCOMPARE(m_frame->ViewCount(), 0);
+    }
+
+    // A file manager's Compare To...: a chooser of files for a file, of
+    // folders for a folder, titled with the item's name and opening in its
+    // folder; the pair chosen opens, a cancelled choice opens nothing.
+    void CompareToChosenAsksAndCompares() {
+        const std::string left = Write("left.txt", "one\ntwo\n"), right = Write("right.txt", "one\n2\n");
+        QString title, folder;
+        bool filesOnly = false;
+        uitest::AnswerNextDialog([&](QWidget* dialog) {
+            auto* files = qobject_cast<QFileDialog*>(dialog);
+            QVERIFY(files != nullptr);
+            title = files->windowTitle();
+            folder = files->directory().absolutePath();
+            filesOnly = files->fileMode() == QFileDialog::ExistingFile;
+            QCOMPARE(files->parentWidget(), m_frame.get());
+            uitest::ChooseFile(files, FromPath(right));
+        });
+        bool cancelled = true;
+        QVERIFY(m_frame->CompareToChosen({left, false}, cancelled) != nullptr);
+        QVERIFY(!cancelled);
+        QCOMPARE(title, QStringLiteral("Compare \"left.txt\" To"));
+        QCOMPARE(folder, m_dir->path());
+        QVERIFY(filesOnly);
+        QVERIFY(ActiveText() != nullptr);
+        QCOMPARE(ActiveText()->Doc().Request().sides[0].path, left);
+        QCOMPARE(ActiveText()->Doc().Request().sides[1].path, right);
+        CloseAllViews();
+
+        // Cancelled: no comparison, and none in the recent list.
+        const int recent = m_app->RecentComparisons()->Count();
+        uitest::AnswerNextDialog([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
+        QVERIFY(m_frame->CompareToChosen({left, false}, cancelled) == nullptr);
+        QVERIFY(cancelled);
+        QCOMPARE(m_frame->ViewCount(), 0);
+        QCOMPARE(m_app->RecentComparisons()->Count(), recent);
+
+        const QDir dir(m_dir->path());
+        QVERIFY(dir.mkpath(QStringLiteral("old/sub")) && dir.mkpath(QStringLiteral("new")));
+        const std::string oldFolder = ToPath(dir.filePath(QStringLiteral("old")));
+        const std::string newFolder = ToPath(dir.filePath(QStringLiteral("new")));
+        bool foldersOnly = false;
+        uitest::AnswerNextDialog([&](QWidget* dialog) {
+            auto* files = qobject_cast<QFileDialog*>(dialog);
+            QVERIFY(files != nullptr);
+            title = files->windowTitle();
+            foldersOnly = files->fileMode() == QFileDialog::Directory;
+            uitest::ChooseFile(files, FromPath(newFolder));
+        });
+        CDocumentView* view = m_frame->CompareToChosen({oldFolder, true}, cancelled);
+        QVERIFY(qobject_cast<CFolderCompareView*>(view) != nullptr);
+        QCOMPARE(title, QStringLiteral("Compare \"old\" To"));
+        QVERIFY(foldersOnly);
+        const CCompareParams& opened = (*m_app->RecentComparisons())[0];
+        QCOMPARE(opened.kind, COMPARE_FOLDER);
+        QCOMPARE(opened.sides[0].path, oldFolder);
+        QCOMPARE(opened.sides[1].path, newFolder);
+    }
+
+    // Started with --compare-to-chosen, the window stays hidden behind the
+    // chooser: cancelled, the program ends at once with 0 and shows nothing,
+    // not even the start page; chosen, the window has the comparison.
+    void CompareToChosenAtStartUp() {
+        const std::string left = Write("left.txt", "1\n"), right = Write("right.txt", "2\n");
+        m_frame = std::make_unique<CMainFrame>(*m_app);  // not shown, as the program starts it
+        QWidget* parent = m_frame.get();
+        uitest::AnswerNextDialog([&parent](QWidget* dialog) {
+            parent = dialog->parentWidget();
+            qobject_cast<QDialog*>(dialog)->reject();
+        });
+        std::string error;
+        QVERIFY(m_frame->StartUp({"--compare-to-chosen", left}, error));
+        QCOMPARE(m_frame->EndedAtStart(), 0);
+        QCOMPARE(m_frame->ViewCount(), 0);
+        QVERIFY(m_frame->StartPage() == nullptr);
+        QVERIFY(parent == nullptr);  // alone on the screen, not over a hidden window
+        QVERIFY(!m_frame->isVisible());
+
+        uitest::AnswerNextDialog([&right](QWidget* dialog) {
+            uitest::ChooseFile(qobject_cast<QFileDialog*>(dialog), FromPath(right));
+        });
+        QVERIFY(m_frame->StartUp({"--compare-to-chosen", "--", left}, error));
+        QCOMPARE(m_frame->EndedAtStart(), -1);
+        QCOMPARE(m_frame->ViewCount(), 1);
+        QVERIFY(ActiveText() != nullptr);
+        QCOMPARE(ActiveText()->Doc().Request().sides[1].path, right);
+        CloseAllViews();
+
+        // An item that is gone by the time the window starts: said in a
+        // message box too, since a file manager shows no stderr.
+        QString told;
+        uitest::AnswerNextDialog([&told](QWidget* dialog) {
+            auto* box = qobject_cast<QMessageBox*>(dialog);
+            QVERIFY(box != nullptr);
+            told = box->text();
+            box->accept();
+        });
+        const std::string gone = ToPath(m_dir->filePath(QStringLiteral("gone.txt")));
+        QVERIFY(!m_frame->StartUp({"--compare-to-chosen", gone}, error));
+        QCOMPARE(error, "cannot open '" + gone + "': No such file or directory");
+        QCOMPARE(told, FromPath(error));
         QCOMPARE(m_frame->ViewCount(), 0);
     }
 
