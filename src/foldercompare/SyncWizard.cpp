@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "foldercompare/ArchiveEntries.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileOperations.h"
 #include "platform/Output.h"
@@ -109,6 +110,13 @@ std::string SyncRefusal(const CFolderCompareContext& context, uint32_t rootStatu
         if (context.roots[side]->readError != 0)
             return "cannot synchronize: cannot read '" + path +
                    "': " + ReadErrorText(context.roots[side]->readError) + "; nothing was changed";
+        // Archives are read, never written, and never extracted.
+        if (LiesInArchive(*context.roots[side]))
+            return "cannot synchronize: '" + path +
+                   "' is an archive, which is read-only here; nothing was changed";
+        if (context.roots[side]->openArchives)
+            return "cannot synchronize while archives are read as folders (--archives=open); nothing was "
+                   "changed";
     }
     if (rootStatus == STATUS_SAME_PATH)
         return "cannot synchronize: '" + context.paths[0] + "' and '" + context.paths[1] +
