@@ -155,25 +155,26 @@ void FinishBatch(std::unordered_set<CFolderCompareItem*>& batch, std::vector<CFo
     batch.clear();
 }
 
-namespace {
-
-// True, with the message in context, when a side the operation would touch
-// (the entry, or for a side without one the folder that would hold it) lies
-// inside an archive: archives are read, never written.
-bool RefusedInArchive(const CFolderCompareItem& item, uint32_t mask, FILEOPCONTEXT& context) {
+std::string CFolderCompareItem::ArchiveRefusal(uint32_t mask) const {
     for (int side = 0; side < 2; ++side) {
         if (!(mask & (1u << side))) continue;
-        for (const CFolderCompareItem* at = &item; at != nullptr; at = at->parent) {
+        for (const CFolderCompareItem* at = this; at != nullptr; at = at->parent) {
             const CFolderItem* entry = at->Side(side);
             if (entry == nullptr) continue;
-            if (LiesInArchive(*entry)) {
-                context.error = ArchiveReadOnlyMessage(entry->GetFullPath());
-                return true;
-            }
+            if (LiesInArchive(*entry)) return ArchiveReadOnlyMessage(entry->GetFullPath());
             break;
         }
     }
-    return false;
+    return std::string();
+}
+
+namespace {
+
+// True, with the message in context, when a side the operation would touch
+// lies inside an archive: archives are read, never written.
+bool RefusedInArchive(const CFolderCompareItem& item, uint32_t mask, FILEOPCONTEXT& context) {
+    context.error = item.ArchiveRefusal(mask);
+    return !context.error.empty();
 }
 
 }  // namespace
