@@ -250,17 +250,16 @@ int CArchive::FindNode(std::string_view path) const {
         const std::string_view part = path.substr(start, end - start);
         start = end + 1;
         if (part.empty() || part == ".") continue;
-        const NODE& current = m_nodes[static_cast<size_t>(node)];
-        int next = -1;
-        for (const int child : current.children)
-            if (m_nodes[static_cast<size_t>(child)].name == part) {
-                next = child;
-                break;
-            }
+        const int next = FindChild(node, part);
         if (next < 0) return -1;
         node = next;
     }
     return node;
+}
+
+int CArchive::FindChild(int node, std::string_view name) const {
+    const auto found = m_childIndex.find(std::to_string(node) + '/' + std::string(name));
+    return found == m_childIndex.end() ? -1 : found->second;
 }
 
 void CArchive::AddToTree(int position) {
@@ -274,16 +273,12 @@ void CArchive::AddToTree(int position) {
         if (last) end = path.size();
         const std::string name = path.substr(start, end - start);
         start = end + 1;
-        int next = -1;
-        for (const int child : m_nodes[static_cast<size_t>(node)].children)
-            if (m_nodes[static_cast<size_t>(child)].name == name) {
-                next = child;
-                break;
-            }
+        int next = FindChild(node, name);
         if (next < 0) {
             next = static_cast<int>(m_nodes.size());
             m_nodes.push_back(NODE{name, -1, true, {}});
             m_nodes[static_cast<size_t>(node)].children.push_back(next);
+            m_childIndex.emplace(std::to_string(node) + '/' + name, next);
         }
         NODE& here = m_nodes[static_cast<size_t>(next)];
         if (last) {
@@ -304,6 +299,7 @@ bool CArchive::List(int& error) {
     error = 0;
     m_entries.clear();
     m_nodes.assign(1, NODE{std::string(), -1, true, {}});
+    m_childIndex.clear();
     std::unique_ptr<CArchiveCursor> cursor = NewCursor(error);
     if (!cursor) return false;
     while (cursor->Next()) {
@@ -328,12 +324,13 @@ bool CArchive::List(int& error) {
             const std::string target = CleanEntryPath(hardlink);
             entry.kind = ArchiveEntryKind::File;
             entry.dataPosition = -1;
-            for (auto it = m_entries.rbegin(); it != m_entries.rend(); ++it)
-                if (it->path == target && it->kind == ArchiveEntryKind::File) {
-                    entry.dataPosition = it->dataPosition;
-                    entry.size = it->size;
-                    break;
-                }
+            // The latest entry of that path, as the tree holds it so far.
+            const int node = FindNode(target);
+            const int earlier = node > 0 ? m_nodes[static_cast<size_t>(node)].entry : -1;
+            if (earlier >= 0 && m_entries[static_cast<size_t>(earlier)].kind == ArchiveEntryKind::File) {
+                entry.dataPosition = m_entries[static_cast<size_t>(earlier)].dataPosition;
+                entry.size = m_entries[static_cast<size_t>(earlier)].size;
+            }
         } else if (type == AE_IFDIR) {
             entry.kind = ArchiveEntryKind::Folder;
         } else if (type == AE_IFLNK) {

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct archive;
@@ -154,6 +155,7 @@ private:
     CArchive() = default;
     bool List(int& error);
     void AddToTree(int position);
+    int FindChild(int node, std::string_view name) const;
 
     friend class CArchiveCursor;
     std::string m_filePath;                    // the disk file, for an archive that is one
@@ -164,6 +166,9 @@ private:
     ARCHIVELIMITS m_limits;
     std::vector<ARCHIVEENTRY> m_entries;
     std::vector<NODE> m_nodes;
+    // A node's child by name, keyed by the parent's index and the name: a
+    // folder of a million entries is looked up without walking its list.
+    std::unordered_map<std::string, int> m_childIndex;
     int m_listError = 0;
     mutable std::mutex m_workLock;
     mutable std::shared_ptr<void> m_workData;
