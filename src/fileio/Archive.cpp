@@ -115,6 +115,16 @@ bool CArchive::IsArchiveName(std::string_view name) {
 
 CArchive::~CArchive() = default;
 
+bool CArchive::StartsAsArchive(const std::string& path) {
+    if (!IsArchiveName(path) || platform::GetFileType(path) != platform::FileType::Regular) return false;
+    std::shared_ptr<CArchive> probe(new CArchive);
+    probe->m_filePath = path;
+    int error = 0;
+    std::unique_ptr<CArchiveCursor> cursor = probe->NewCursor(error);
+    if (!cursor) return false;
+    return cursor->Next() || cursor->Error() == 0;
+}
+
 std::shared_ptr<CArchive> CArchive::OpenFile(const std::string& path, int& error,
                                              const ARCHIVELIMITS& limits) {
     error = 0;

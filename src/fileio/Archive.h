@@ -87,6 +87,10 @@ public:
     // ending: .tar, .tar.gz, .tgz, .zip, .jar, .7z, .cpio, .ar, .deb ...).
     static bool IsArchiveName(std::string_view name);
 
+    // Whether a file with an archive's name starts as one: its first header
+    // (or its end, for an empty archive) can be read. Reads only that much.
+    static bool StartsAsArchive(const std::string& path);
+
     // Lists the archive in a file. Null when it cannot be read at all (error
     // tells why: an errno value or a kArchiveError code). An archive damaged
     // part way keeps the entries listed before and tells why in ListError.

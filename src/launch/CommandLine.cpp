@@ -7,7 +7,6 @@
 #include "foldercompare/ArchiveEntries.h"
 #include "foldercompare/ContentType.h"
 #include "foldercompare/FolderCompareOptions.h"
-#include "platform/File.h"
 #include "platform/LocalTime.h"
 #include "platform/Path.h"
 #include "request/CommandLineWords.h"
@@ -362,12 +361,11 @@ std::string HoldingFolder(const std::string& path) {
 
 namespace {
 
-// A folder, or an archive read as one (a file of an archive format, or a
-// folder inside an archive).
+// A folder, or an archive read as one (a file of an archive's name that
+// starts as one, or a folder inside an archive).
 bool IsFolderOrArchive(const std::string& path) {
     if (platform::IsFolder(path)) return true;
-    if (CArchive::IsArchiveName(path) && platform::GetFileType(path) == platform::FileType::Regular)
-        return true;
+    if (CArchive::StartsAsArchive(path)) return true;
     if (!CArchive::IsInsideArchive(path)) return false;
     int error = 0;
     return OpenArchiveRoot(path, error) != nullptr;

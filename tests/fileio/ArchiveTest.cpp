@@ -159,6 +159,12 @@ TEST(ArchiveTest, NamesAreKeptInsideTheArchiveAndDamageIsTold) {
     EXPECT_EQ(error, kArchiveErrorDamaged);
     EXPECT_FALSE(CArchive::OpenFile(dir / "nothing.tar", error));
     EXPECT_EQ(error, ENOENT);
+    // Only a file that starts as an archive is taken for one by its name.
+    EXPECT_TRUE(CArchive::StartsAsArchive(dir / "n.tar"));
+    EXPECT_FALSE(CArchive::StartsAsArchive(dir / "bad.zip"));
+    dir.WriteFile("text.tar", "just text\n");
+    EXPECT_FALSE(CArchive::StartsAsArchive(dir / "text.tar"));
+    EXPECT_FALSE(CArchive::StartsAsArchive(dir / "nothing.tar"));
     EXPECT_TRUE(CArchive::IsArchiveName("x/Release-1.0.TAR.GZ"));
     EXPECT_TRUE(CArchive::IsArchiveName("lib.jar"));
     EXPECT_FALSE(CArchive::IsArchiveName("notes.txt"));
