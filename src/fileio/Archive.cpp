@@ -168,6 +168,11 @@ std::shared_ptr<CArchive> CArchive::OpenNested(int position, int& error) {
     nested->m_depth = m_depth + 1;
     nested->m_displayPath = platform::JoinPath(m_displayPath, entry.path);
     nested->m_limits = m_limits;
+    // Zip and 7z read their directory at the end: such an archive inside
+    // another is held in memory, within the limit, so that it can seek.
+    const std::string lower = Lower(platform::PathFileName(entry.path));
+    for (const std::string_view ending : {".7z", ".zip", ".jar", ".war", ".ear"})
+        if (EndsWith(lower, ending) && entry.size <= m_limits.maxInMemory) nested->m_inMemory = true;
     if (!nested->List(error)) return nullptr;
     return nested;
 }
@@ -439,6 +444,25 @@ bool CArchiveCursor::Start(const CArchive& archive) {
         if (!source->MoveTo(archive.m_parentPosition)) return Fail(source->Error()) != 0 && false;
         m_source = std::move(source);
         m_root = m_source->m_root;
+        if (archive.m_inMemory) {
+            // Formats that read their directory at the end need to seek: the
+            // entry is held in memory, as large as it is and no larger than
+            // the limit.
+            m_memory.reserve(static_cast<size_t>(std::min<uint64_t>(
+                archive.m_parent->m_entries[static_cast<size_t>(archive.m_parentPosition)].size,
+                m_limits.maxInMemory)));
+            for (;;) {
+                const int64_t n = m_source->Read(m_block.get(), kReadBlock);
+                if (n < 0) return Fail(m_source->Error()) != 0 && false;
+                if (n == 0) break;
+                if (m_memory.size() + static_cast<uint64_t>(n) > m_limits.maxInMemory)
+                    return Fail(kArchiveErrorTooLarge) != 0 && false;
+                m_memory.append(reinterpret_cast<const char*>(m_block.get()), static_cast<size_t>(n));
+            }
+            m_memoryBacked = true;
+            archive_read_set_seek_callback(m_archive, &CArchiveCursor::SeekCallback);
+            archive_read_set_skip_callback(m_archive, &CArchiveCursor::SkipCallback);
+        }
     } else {
         m_root = this;
         m_fd = platform::OpenPath(archive.m_filePath, O_RDONLY | O_CLOEXEC);
@@ -473,7 +497,11 @@ la_ssize_t CArchiveCursor::ReadCallback(struct archive* archive, void* self, con
         return -1;
     }
     int64_t n;
-    if (cursor->m_source) {
+    if (cursor->m_memoryBacked) {
+        n = static_cast<int64_t>(std::min(kReadBlock, cursor->m_memory.size() - cursor->m_memoryAt));
+        *buffer = cursor->m_memory.data() + cursor->m_memoryAt;
+        cursor->m_memoryAt += static_cast<size_t>(n);
+    } else if (cursor->m_source) {
         n = cursor->m_source->Read(cursor->m_block.get(), kReadBlock);
         if (n < 0) {
             archive_set_error(archive, EIO, "the containing archive cannot be read");
@@ -494,12 +522,28 @@ la_ssize_t CArchiveCursor::ReadCallback(struct archive* archive, void* self, con
 
 la_int64_t CArchiveCursor::SeekCallback(struct archive*, void* self, la_int64_t offset, int whence) {
     auto* cursor = static_cast<CArchiveCursor*>(self);
+    if (cursor->m_memoryBacked) {
+        const int64_t size = static_cast<int64_t>(cursor->m_memory.size());
+        const int64_t base = whence == SEEK_SET   ? 0
+                             : whence == SEEK_CUR ? static_cast<int64_t>(cursor->m_memoryAt)
+                                                  : size;
+        const int64_t to = base + offset;
+        if (to < 0 || to > size) return ARCHIVE_FATAL;
+        cursor->m_memoryAt = static_cast<size_t>(to);
+        return to;
+    }
     const off_t at = ::lseek(cursor->m_fd, static_cast<off_t>(offset), whence);
     return at < 0 ? ARCHIVE_FATAL : static_cast<la_int64_t>(at);
 }
 
 la_int64_t CArchiveCursor::SkipCallback(struct archive*, void* self, la_int64_t request) {
     auto* cursor = static_cast<CArchiveCursor*>(self);
+    if (cursor->m_memoryBacked) {
+        const size_t step = static_cast<size_t>(
+            std::min<int64_t>(request, static_cast<int64_t>(cursor->m_memory.size() - cursor->m_memoryAt)));
+        cursor->m_memoryAt += step;
+        return static_cast<la_int64_t>(step);
+    }
     const off_t here = ::lseek(cursor->m_fd, 0, SEEK_CUR);
     if (here < 0) return 0;
     const off_t end = ::lseek(cursor->m_fd, 0, SEEK_END);

@@ -166,6 +166,7 @@ private:
     std::shared_ptr<const CArchive> m_parent;  // else the archive holding it,
     int m_parentPosition = -1;                 // at this entry
     int m_depth = 0;
+    bool m_inMemory = false;  // an archive inside another, read from memory
     std::string m_displayPath;
     ARCHIVELIMITS m_limits;
     std::vector<ARCHIVEENTRY> m_entries;
@@ -218,8 +219,11 @@ private:
     const CArchiveCursor* m_root = nullptr;    // the cursor reading the disk file
     std::unique_ptr<CArchiveCursor> m_source;  // a nested archive: the cursor on its entry
     std::unique_ptr<unsigned char[]> m_block;  // what was handed to libarchive last
-    int m_fd = -1;                             // the disk file, for the cursor that reads it
-    uint64_t m_diskBytes = 0;                  // read from it so far
+    std::string m_memory;                      // a nested archive held whole, where it must seek
+    size_t m_memoryAt = 0;
+    bool m_memoryBacked = false;
+    int m_fd = -1;             // the disk file, for the cursor that reads it
+    uint64_t m_diskBytes = 0;  // read from it so far
     ARCHIVELIMITS m_limits;
     uint64_t m_produced = 0;  // content bytes handed out
     int m_position = -1;

@@ -230,9 +230,10 @@ TEST(ArchiveTest, ArchivesInsideFoldersAndArchivesOpenAsFolders) {
     test::TempDir dir;
     MakeTrees(dir);
     Sh("mkdir -p l r && tar -C a -czf l/pkg.tar.gz . && tar -C b -czf r/pkg.tar.gz .", dir.Path());
-    // Nested: a zip inside each tarball.
+    // Nested: a zip and a 7z (formats that seek) inside each tarball.
     Sh("mkdir -p nl nr && (cd a && zip -qr -X ../nl/inner.zip .) && (cd b && zip -qr -X ../nr/inner.zip .) "
        "&& "
+       "bsdtar -C a --format 7zip -cf nl/inner.7z . && bsdtar -C b --format 7zip -cf nr/inner.7z . && "
        "tar -C nl -cJf l/outer.tar.xz . && tar -C nr -cJf r/outer.tar.xz .",
        dir.Path());
     // Without the option the archives are files that differ.
@@ -246,7 +247,7 @@ TEST(ArchiveTest, ArchivesInsideFoldersAndArchivesOpenAsFolders) {
     EXPECT_EQ(result.exitStatus, 1) << result.err;
     const test::ProgramResult diff = test::RunProgram("/usr/bin/diff", {"-rq", "a", "b"}, {}, dir.Path());
     std::multiset<std::string> expected;
-    for (const char* root : {"pkg.tar.gz", "outer.tar.xz/inner.zip"})
+    for (const char* root : {"pkg.tar.gz", "outer.tar.xz/inner.zip", "outer.tar.xz/inner.7z"})
         for (const std::string& line : Lines(diff.out))
             expected.insert(
                 Renamed(line, {{"a", "l/" + std::string(root)}, {"b", "r/" + std::string(root)}}));
