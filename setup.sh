@@ -61,10 +61,13 @@ fi
 # the integration tests with real clients. python3 makes the man page and the
 # completions from the usage text; dpkg-dev (dpkg-shlibdeps) and file let
 # CPack make the Debian package that a test unpacks. uchardet guesses the
-# encoding of a text file that is not valid UTF-8. ccache keeps compiled
-# objects between builds.
+# encoding of a text file that is not valid UTF-8. libarchive reads archives
+# as folders, entry by entry as streams; its bsdtar and bsdcpio, and cpio,
+# make the archives its tests compare. ccache keeps compiled objects between
+# builds.
 packages=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev libbenchmark-dev
-          nlohmann-json3-dev libtinyxml2-dev zlib1g-dev libuchardet-dev clang-format
+          nlohmann-json3-dev libtinyxml2-dev zlib1g-dev libuchardet-dev libarchive-dev clang-format
+          libarchive-tools cpio
           binutils-mingw-w64-x86-64 qt6-base-dev fonts-dejavu-core
           pkg-config libnautilus-extension-dev libthunarx-3-dev
           git subversion mercurial python3 dpkg-dev file)

@@ -17,6 +17,7 @@
 #include "app/JsonOutput.h"
 #include "app/TerminalProgress.h"
 #include "binarycompare/BinaryCompareDoc.h"
+#include "fileio/Archive.h"
 #include "fileio/CodePages.h"
 #include "fileio/Conversion.h"
 #include "fileio/DocumentWatches.h"
@@ -577,8 +578,10 @@ int RunCompareRequest(const CCompareParams& request, const FRONTENDOPTIONS& opti
     if (request.sides[0].path.empty() || request.sides[1].path.empty())
         return Trouble(err, "only one path given: name two files or folders to compare");
     // A side that cannot be read is told first, whatever the kind.
+    // A path through an archive names no file on disk: the archive tells.
     for (const COMPARESIDE& side : request.sides) {
-        if (::access(side.path.c_str(), R_OK) != 0)
+        if (::access(side.path.c_str(), R_OK) != 0 &&
+            !(errno == ENOTDIR && request.kind == COMPARE_FOLDER && CArchive::IsInsideArchive(side.path)))
             return Trouble(err, "cannot open '" + side.path + "': " + platform::ErrorText(errno));
     }
     switch (request.kind) {

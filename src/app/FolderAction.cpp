@@ -161,12 +161,19 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
 
     if (const int status = CheckFolderOperations(options, err); status != EXIT_SAME) return status;
 
+    CFolderCompareParams opened;
+    opened.CopyFrom(request);
+    if (!options.archives.empty()) {
+        if (options.archives != "open")
+            return Trouble(err, "invalid value '" + options.archives + "' for '--archives': open");
+        opened.options |= FOLDER_OPTION_OPEN_ARCHIVES;
+    }
     CTerminalProgress progress(err);
-    if (!doc.Open(request, &progress)) {
+    if (!doc.Open(opened, &progress)) {
         const CFolderCompareContext& context = doc.Context();
         if (context.buildError != 0)
             return Trouble(err, "cannot read '" + request.sides[context.buildErrorSide].path +
-                                    "': " + platform::ErrorText(context.buildError));
+                                    "': " + ReadErrorText(context.buildError));
         return Trouble(err, "cannot compare '" + request.sides[0].path + "' and '" + request.sides[1].path +
                                 "': not both are folders");
     }

@@ -64,6 +64,7 @@ constexpr WORD kWords[] = {
     {"quiet", false, RUN_ANY},
     {"info", false, RUN_ANY},
     {"show", true, RUN_FOLDER},
+    {"archives", true, RUN_FOLDER},
     {"sync", true, RUN_FOLDER},
     {"dry-run", false, RUN_FOLDER_SYNC | RUN_FOLDER_OPS, false, "it applies only with --sync or --op"},
     {"trash", false, RUN_FOLDER_SYNC | RUN_FOLDER_DELETE, false,
@@ -192,6 +193,8 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             info = true;
         else if (name == "show")
             show = value;
+        else if (name == "archives")
+            archives = value;
         else if (name == "sync")
             sync = value;
         else if (name == "dry-run")

@@ -52,6 +52,7 @@ struct FRONTENDOPTIONS {
     bool quiet = false;                   // no output, only the exit status
     bool info = false;                    // describe the one path named as JSON
     std::string show;                     // folder: the preset view of the rows shown
+    std::string archives;                 // folder: "open" reads archives in the folders as folders
     std::string sync;                     // folder: the synchronisation type
     bool dryRun = false;                  // sync: print what would be done, change nothing
     bool trash = false;                   // sync and operations: deleted entries go to the Trash

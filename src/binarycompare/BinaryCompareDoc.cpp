@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "binarycompare/BinaryComparer.h"
+#include "fileio/Archive.h"
 #include "fileio/ContentType.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileFind.h"
@@ -81,6 +82,8 @@ bool CBinaryCompareDoc::LoadSides(const CBinaryCompareParams& params) {
         const std::string& path = m_params.sides[side].path;
         if (!path.empty() && platform::PathExists(path)) {
             if (!buffer.Open(path)) return false;
+        } else if (!path.empty() && CArchive::IsInsideArchive(path)) {
+            if (!buffer.OpenArchiveEntry(path)) return false;
         } else {
             buffer.Close();
         }
@@ -194,7 +197,9 @@ bool CBinaryCompareDoc::ReplaceSide(int side, const std::string& path) {
 bool CBinaryCompareDoc::SaveSide(int side) {
     const std::string path = m_params.sides[side].path;
     platform::FINDDATA data;
-    if (!path.empty() && platform::FindEntry(path, data) && (data.attributes & FILE_ATTRIBUTE_READONLY))
+    // A read-only file, or an entry of an archive, is saved under another name.
+    if (!path.empty() && ((platform::FindEntry(path, data) && (data.attributes & FILE_ATTRIBUTE_READONLY)) ||
+                          CArchive::IsInsideArchive(path)))
         return SaveSideAs(side, std::string(), true);
     return SaveSideAs(side, path, true);
 }

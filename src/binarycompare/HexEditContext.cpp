@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "binarycompare/HexEditOptions.h"
+#include "fileio/Archive.h"
 #include "fileio/UniFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/Path.h"
@@ -142,6 +143,26 @@ bool CHexEditContext::Open(const std::string& path) {
     }
     TakeIdentity();
     Rebuild();
+    return true;
+}
+
+bool CHexEditContext::OpenArchiveEntry(const std::string& path) {
+    Close();
+    std::string bytes;
+    int error = 0;
+    if (!CArchive::ReadPath(path, bytes, error)) {
+        const std::string reason = ArchiveErrorText(error);
+        m_messages.Error(path + "\n\n" + (reason.empty() ? platform::ErrorText(error) : reason));
+        return false;
+    }
+    // The buffer's own edit, not an override's: a document loads its sides
+    // under the lock its edits take.
+    if (!bytes.empty() && !CHexEditContext::Edit(HEX_INSERT, 0, static_cast<int64_t>(bytes.size()),
+                                                 reinterpret_cast<const uint8_t*>(bytes.data()), 0, nullptr))
+        return false;
+    DropHistory();
+    SetModified(false);
+    m_readOnly = m_openedReadOnly = true;
     return true;
 }
 

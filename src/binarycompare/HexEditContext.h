@@ -109,6 +109,10 @@ public:
     // Read-write, else read-only with a message when writing is refused;
     // false with the message of the reason.
     virtual bool Open(const std::string& path);
+    // An entry of an archive (a path that runs through one), read into
+    // memory: read-only, with no file behind it; false with the message of
+    // the reason.
+    bool OpenArchiveEntry(const std::string& path);
     virtual bool IsModified() const { return m_modified; }
     virtual int AddRecord(char operation, int64_t position, int64_t length, const uint8_t* data);
     virtual int RemoveLastRecord();

@@ -42,6 +42,27 @@ int CSyntaxEditContextEx::LoadTextFile(const std::string& path, int& lossy, int 
         ResetToNew(EOL_CRLF);
         return LOAD_FAILED;
     }
+    return LoadOpened(file, path, lossy, style, codePage);
+}
+
+int CSyntaxEditContextEx::LoadTextBytes(const std::string& name, std::string_view bytes, int& lossy,
+                                        int style, int codePage) {
+    SetSyntaxDefinition(GetSyntaxEditor().FindDefinitionForPath(name));
+    m_loadStats.Reset();
+    m_loadEncoding = DETECTEDENCODING();
+    m_filePath.clear();
+    m_fileIdentity = platform::FILEIDENTITY();
+    UniMemFile file;
+    if (!file.OpenBytes(name, bytes)) {
+        ResetToNew(EOL_CRLF);
+        return LOAD_FAILED;
+    }
+    const int result = LoadOpened(file, std::string(), lossy, style, codePage);
+    return result;
+}
+
+int CSyntaxEditContextEx::LoadOpened(UniMemFile& file, const std::string& path, int& lossy, int style,
+                                     int codePage) {
     // The line vector and the loaded text sized from the file, so that
     // neither grows by copying while it is read; the lines get an eighth
     // more room for the placeholder rows a comparison adds. Counted first,

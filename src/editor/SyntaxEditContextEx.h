@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "editor/SyntaxEditContext.h"
 #include "fileio/UniFile.h"
@@ -22,6 +23,9 @@ public:
     // could not be converted exactly; error gets the reason when the file cannot be opened.
     virtual int LoadTextFile(const std::string& path, int& lossy, int style, int codePage,
                              std::string& error);
+    // The same for bytes in memory that no file holds (an archive's entry):
+    // name chooses the syntax; the buffer has no file path afterwards.
+    int LoadTextBytes(const std::string& name, std::string_view bytes, int& lossy, int style, int codePage);
 
     // Writes the buffer in its encoding, each line but the last followed by
     // the style's ending, or with style 0 by its own ending. The file is
@@ -88,6 +92,8 @@ public:
     const platform::FILEIDENTITY& GetFileIdentity() const { return m_fileIdentity; }
 
 protected:
+    // The body of the loads, on an opened file.
+    int LoadOpened(UniMemFile& file, const std::string& path, int& lossy, int style, int codePage);
     // Called after a successful load; nothing to do in the editor.
     virtual void OnAfterLoad() {}
 

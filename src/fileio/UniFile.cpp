@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fileio/Archive.h"
 #include "fileio/CodePages.h"
 #include "fileio/Conversion.h"
 #include "platform/MappedViews.h"
@@ -230,6 +231,28 @@ bool UniMemFile::Open(const std::string& path, bool write) {
     m_lastError.Clear();
 
     m_fd = platform::OpenPath(path, (write ? O_RDWR : O_RDONLY) | O_CLOEXEC);  // a path of any length
+    if (m_fd < 0 && errno == ENOTDIR && !write) {
+        // A path through an archive: its entry, read into memory.
+        std::string bytes;
+        int error = 0;
+        if (CArchive::ReadPath(path, bytes, error)) {
+            const std::string name = m_filename;
+            if (!OpenBytes(path, bytes)) return false;
+            m_fullPath = path;
+            m_filename = name;
+            return true;
+        }
+        if (error != ENOENT) {
+            const std::string text = ArchiveErrorText(error);
+            if (text.empty())
+                LastError("open", error);
+            else
+                LastErrorCustom(text);
+            Close();
+            return false;
+        }
+        errno = ENOTDIR;
+    }
     if (m_fd < 0) {
         LastError("open", errno);
         Close();
@@ -323,7 +346,39 @@ bool UniMemFile::Open(const std::string& path, bool write) {
     return true;
 }
 
+bool UniMemFile::OpenBytes(const std::string& name, std::string_view bytes) {
+    Close();
+    m_fullPath = name;
+    m_filename = platform::PathFileName(name);
+    m_lastError.Clear();
+    if (static_cast<int64_t>(bytes.size()) > kMaxFileSize) {
+        LastErrorCustom("UniMemFile cannot handle files over 2 gigabytes");
+        return false;
+    }
+    m_filesize = static_cast<int64_t>(bytes.size());
+    if (!bytes.empty()) {
+        void* view =
+            ::mmap(nullptr, bytes.size(), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (view == MAP_FAILED) {
+            LastError("mmap", errno);
+            Close();
+            return false;
+        }
+        std::memcpy(view, bytes.data(), bytes.size());
+        m_base = static_cast<unsigned char*>(view);
+        const auto size = bytes.size();
+        m_view = std::shared_ptr<void>(m_base, [size](void* mapped) { ::munmap(mapped, size); });
+    }
+    m_inMemory = true;
+    m_data = m_current = m_released = m_base;
+    m_writable = false;
+    m_lineno = 0;
+    m_stats.Reset();
+    return true;
+}
+
 void UniMemFile::Close() {
+    m_inMemory = false;
     m_view.reset();  // unmaps the view unless a share keeps it
     m_viewShared = false;
     m_base = nullptr;

@@ -121,11 +121,15 @@ public:
     UniMemFile(const UniMemFile&) = delete;
     UniMemFile& operator=(const UniMemFile&) = delete;
 
+    // A path that runs through an archive ("a.tar.xz/src/main.c") reads
+    // the entry into memory: there is no file to write back to.
     bool OpenRead(const std::string& path) override;
     // Opens for reading and writing through a shared map (not used to save).
     bool OpenWrite(const std::string& path);
+    // Reads bytes that no file holds; name stands for the file's name.
+    bool OpenBytes(const std::string& name, std::string_view bytes);
     void Close() override;
-    bool IsOpen() const override { return m_fd >= 0; }
+    bool IsOpen() const override { return m_fd >= 0 || m_inMemory; }
     bool DetectBom() override;
     // DetectBom, then for a file without a mark the code page it is read in:
     // codePage, or with CP_DETECT the one its bytes call for (see
@@ -181,6 +185,7 @@ private:
     void AppendConverted(std::string& text, char32_t c);
 
     int m_fd = -1;
+    bool m_inMemory = false;                    // opened from bytes, without a file
     unsigned char* m_base = nullptr;            // the mapped view
     std::shared_ptr<void> m_view;               // unmaps the view when the last share goes
     bool m_viewShared = false;                  // shares handed out: the pages stay

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "foldercompare/ArchiveEntries.h"
 #include "platform/File.h"
 #include "request/CompareMethods.h"
 #include "textcompare/TextFileCompare.h"
@@ -13,7 +14,20 @@ namespace corvatine {
 
 namespace {
 
+// The binary or text method on a pair with a side inside an archive.
+void CompareInArchive(CFolderItem& left, CFolderItem& right, uint32_t method,
+                      const FILECOMPAREOPTIONS& options, PAIROUTCOME& outcome) {
+    int errors[2] = {0, 0};
+    outcome.content = CompareArchivePair(left, right, method, options, errors);
+    if (errors[0] != 0) left.readError = static_cast<int16_t>(errors[0]);
+    if (errors[1] != 0) right.readError = static_cast<int16_t>(errors[1]);
+}
+
 void CompareBinary(CFolderItem& left, CFolderItem& right, PAIROUTCOME& outcome) {
+    if (left.ArchivePlace() != nullptr || right.ArchivePlace() != nullptr) {
+        CompareInArchive(left, right, METHOD_BINARY, FILECOMPAREOPTIONS(), outcome);
+        return;
+    }
     int errors[2] = {0, 0};
     const bool scanned = ScannedRegularSize(left) >= 0 && ScannedRegularSize(right) >= 0;
     outcome.content = CompareFilesBinary(left.GetFullPath(), right.GetFullPath(), left.GetSize(),
@@ -33,6 +47,10 @@ int ProbeReadError(const std::string& path) {
 
 void CompareText(CFolderItem& left, CFolderItem& right, const FILECOMPAREOPTIONS& options,
                  PAIROUTCOME& outcome) {
+    if (left.ArchivePlace() != nullptr || right.ArchivePlace() != nullptr) {
+        CompareInArchive(left, right, METHOD_TEXT, options, outcome);
+        return;
+    }
     if (left.GetContentType() != FILE_CONTENT_TEXT || right.GetContentType() != FILE_CONTENT_TEXT) {
         CompareBinary(left, right, outcome);
         return;

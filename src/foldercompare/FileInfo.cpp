@@ -10,6 +10,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "fileio/Archive.h"
 #include "fileio/Bom.h"
 #include "fileio/ContentType.h"
 #include "foldercompare/FileVersion.h"
@@ -381,7 +382,10 @@ std::string ReadErrorText(int error) {
     switch (error) {
         case kReadErrorNotRegular: return "not a regular file";
         case kReadErrorChanged: return "it changed while it was read";
-        default: return platform::ErrorText(error);
+        default: {
+            std::string archive = ArchiveErrorText(error);
+            return archive.empty() ? platform::ErrorText(error) : archive;
+        }
     }
 }
 

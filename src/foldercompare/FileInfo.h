@@ -187,14 +187,15 @@ public:
     std::string GetVersionText() const;
     // Hexadecimal without leading zeros; empty while not computed.
     std::string GetCRCText(bool lowerCase = false) const;
-    // Each reads only when not yet valid, or always when forced.
-    bool ReadVersion(bool force = false);
-    int DetermineContentType(bool force = false);
+    // Each reads only when not yet valid, or always when forced (an entry
+    // inside an archive reads its archive's stream instead of a file).
+    virtual bool ReadVersion(bool force = false);
+    virtual int DetermineContentType(bool force = false);
     // 0 for a folder, a missing file or one that cannot be read; for the
     // last two readError tells why, as it does when the content type or the
     // version cannot be read. With a receiver the start, each block's
     // progress and the result are posted.
-    uint32_t ComputeCRC(bool force = false, CCrcReceiver* receiver = nullptr, uint64_t worker = 0);
+    virtual uint32_t ComputeCRC(bool force = false, CCrcReceiver* receiver = nullptr, uint64_t worker = 0);
     void CopyFrom(const CFileInfo& other) override;
 
 private:

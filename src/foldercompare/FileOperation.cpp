@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <set>
 
+#include "foldercompare/ArchiveEntries.h"
+
 namespace corvatine {
 
 namespace {
@@ -65,6 +67,10 @@ int CCopyToFolder::Apply(CFolderCompareItem& item, FILEOPCONTEXT& context) {
     if (entry == nullptr) {
         context.error =
             "'" + item.GetName() + "': nothing on the " + (sides == 0 ? "left" : "right") + " side";
+        return -1;
+    }
+    if (LiesInArchive(*entry)) {
+        context.error = ArchiveReadOnlyMessage(entry->GetFullPath());
         return -1;
     }
     return entry->CopyToFolder({targetFolder, std::string()}, shellFlags, emptyFolderOnly, nullptr,

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "foldercompare/ArchiveEntries.h"
 #include "platform/File.h"
 #include "platform/FileAttributes.h"
 #include "platform/Path.h"
@@ -13,6 +14,18 @@ int CFolderCompareContext::Build() {
     Clear();
     for (int side = 0; side < 2; ++side) {
         int error = 0;
+        // An archive, or a folder inside one, is read as a folder.
+        if (std::unique_ptr<CFolder> archive = OpenArchiveRoot(paths[side], error)) {
+            archive->openArchives = (options & FOLDER_OPTION_OPEN_ARCHIVES) != 0;
+            roots[side] = std::move(archive);
+            continue;
+        }
+        if (error != 0) {
+            Clear();
+            buildError = error;
+            buildErrorSide = side;
+            return -2;
+        }
         const platform::FileType type = platform::GetFileType(paths[side], &error);
         // A path that cannot be looked at is not a missing side: that would
         // make every entry of the other side one-sided.
@@ -29,6 +42,7 @@ int CFolderCompareContext::Build() {
         }
         roots[side] = std::make_unique<CFolder>();
         roots[side]->Refresh(paths[side]);
+        roots[side]->openArchives = (options & FOLDER_OPTION_OPEN_ARCHIVES) != 0;
     }
     if (!roots[0] && !roots[1]) return 0;
     root = std::make_unique<CFolderCompareItem>(roots[0].get(), roots[1].get());

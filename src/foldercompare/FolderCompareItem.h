@@ -274,6 +274,10 @@ public:
     // The first present side that could not be read (a folder's listing, a
     // file's content; its readError tells why), or null.
     CFolderItem* UnreadableSide() const;
+    // Why an operation on the sides of mask (1 left, 2 right) is refused: a
+    // side (or, for a side without an entry, the folder that would hold it)
+    // lies inside an archive. Empty when none does.
+    std::string ArchiveRefusal(uint32_t mask) const;
     // Whether both sides name one file-system entry: equal paths, or the
     // same device and inode.
     bool SidesAreSamePath() const;

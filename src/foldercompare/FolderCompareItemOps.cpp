@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "foldercompare/ArchiveEntries.h"
 #include "foldercompare/FolderCompareItem.h"
 #include "platform/FileAttributes.h"
 #include "request/CompareMethods.h"
@@ -154,7 +155,32 @@ void FinishBatch(std::unordered_set<CFolderCompareItem*>& batch, std::vector<CFo
     batch.clear();
 }
 
+std::string CFolderCompareItem::ArchiveRefusal(uint32_t mask) const {
+    for (int side = 0; side < 2; ++side) {
+        if (!(mask & (1u << side))) continue;
+        for (const CFolderCompareItem* at = this; at != nullptr; at = at->parent) {
+            const CFolderItem* entry = at->Side(side);
+            if (entry == nullptr) continue;
+            if (LiesInArchive(*entry)) return ArchiveReadOnlyMessage(entry->GetFullPath());
+            break;
+        }
+    }
+    return std::string();
+}
+
+namespace {
+
+// True, with the message in context, when a side the operation would touch
+// lies inside an archive: archives are read, never written.
+bool RefusedInArchive(const CFolderCompareItem& item, uint32_t mask, FILEOPCONTEXT& context) {
+    context.error = item.ArchiveRefusal(mask);
+    return !context.error.empty();
+}
+
+}  // namespace
+
 int CFolderCompareItem::CopySide(int side, bool emptyFolderOnly, FILEOPCONTEXT& context) {
+    if (RefusedInArchive(*this, 3, context)) return -1;
     context.itemRemoved = false;
     const int target = 1 - side;
     CFolderItem* source = Side(side);
@@ -179,6 +205,7 @@ int CFolderCompareItem::CopySide(int side, bool emptyFolderOnly, FILEOPCONTEXT& 
 }
 
 int CFolderCompareItem::ReplaceSide(int side, CFolderCompareItem& holder, FILEOPCONTEXT& context) {
+    if (RefusedInArchive(*this, 3, context) || RefusedInArchive(holder, 3, context)) return -1;
     context.itemRemoved = false;
     const int target = 1 - side;
     CFolderItem* source = Side(side);
@@ -209,6 +236,7 @@ int CFolderCompareItem::ReplaceSide(int side, CFolderCompareItem& holder, FILEOP
 }
 
 int CFolderCompareItem::MoveSide(int side, FILEOPCONTEXT& context) {
+    if (RefusedInArchive(*this, 3, context)) return -1;
     context.itemRemoved = false;
     const int target = 1 - side;
     CFolderItem* source = Side(side);
@@ -301,6 +329,7 @@ void CFolderCompareItem::UpdateAfterMove(int side, FILEOPCONTEXT& context) {
 }
 
 int CFolderCompareItem::DeleteSides(uint32_t mask, FILEOPCONTEXT& context) {
+    if (RefusedInArchive(*this, mask, context)) return -1;
     context.itemRemoved = false;
     if (parent == nullptr) return Fail(context, "the compared folders themselves are not deleted");
     uint32_t deleted = 0;
@@ -356,6 +385,7 @@ void CFolderCompareItem::UpdateAfterDelete(uint32_t mask, FILEOPCONTEXT& context
 }
 
 int CFolderCompareItem::RenameSides(uint32_t mask, const std::string& newName, FILEOPCONTEXT& context) {
+    if (RefusedInArchive(*this, mask, context)) return -1;
     context.itemRemoved = false;
     if (parent == nullptr) return Fail(context, "the compared folders themselves are not renamed");
     uint32_t renamed = 0;
@@ -399,6 +429,7 @@ int CFolderCompareItem::RenameSides(uint32_t mask, const std::string& newName, F
 }
 
 int CFolderCompareItem::SetTime(int side, bool fromOtherSide, FILETIME time, FILEOPCONTEXT& context) {
+    if (RefusedInArchive(*this, 1u << side, context)) return -1;
     context.itemRemoved = false;
     CFolderItem* entry = Side(side);
     if (entry == nullptr)
@@ -417,6 +448,7 @@ int CFolderCompareItem::SetTime(int side, bool fromOtherSide, FILETIME time, FIL
 }
 
 int CFolderCompareItem::SetAttributes(uint32_t mask, uint32_t clear, uint32_t set, FILEOPCONTEXT& context) {
+    if (RefusedInArchive(*this, mask, context)) return -1;
     context.itemRemoved = false;
     bool changed = false;
     std::string error;
@@ -453,6 +485,7 @@ void CFolderCompareItem::CompareAgain(FILEOPCONTEXT& context) {
 }
 
 int CFolderCompareItem::CreateFolder(uint32_t mask, const std::string& name, FILEOPCONTEXT& context) {
+    if (RefusedInArchive(*this, mask, context)) return -1;
     context.itemRemoved = false;
     if (!IsFolderPair()) return Fail(context, "'" + GetName() + "' is not a folder");
     CFolderItem* created[2] = {nullptr, nullptr};

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "foldercompare/ArchiveEntries.h"
 #include "foldercompare/Filters.h"
 #include "platform/Collate.h"
 #include "platform/FileAttributes.h"
@@ -235,6 +236,7 @@ CFolderItem* CFolder::AddScanned(std::unique_ptr<CFolderItem> child, const FINDD
     child->kind = 1;
     child->separator = '/';
     child->FillFromFindData(data);
+    if (child->IsFolder()) static_cast<CFolder&>(*child).openArchives = openArchives;
     return AddChild(std::move(child));
 }
 
@@ -288,6 +290,13 @@ bool ApplyFilterToPair(CFolderItem* left, CFolderItem* right, const CComboFilter
 }
 
 CFolderItem* CFolder::CreateFileChild(const FINDDATA& data) {
+    // An archive to be read as a folder: listed only when it is scanned.
+    if (openArchives && CArchive::IsArchiveName(data.name) &&
+        !(data.attributes & (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY))) {
+        CFolderItem* archive = AddScanned(std::make_unique<CArchiveFolder>(nullptr, -1, false), data);
+        static_cast<CArchiveFolder*>(archive)->FillFromEntry(nullptr);
+        return archive;
+    }
     return AddScanned(std::make_unique<CFolderItem>(), data);
 }
 

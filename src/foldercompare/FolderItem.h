@@ -13,6 +13,13 @@ namespace corvatine {
 
 class CFolder;
 class CComboFilters;
+class CArchive;
+
+// Where an entry lies inside an archive: the archive and the node of its tree.
+struct ARCHIVEPLACE {
+    std::shared_ptr<CArchive> archive;
+    int node = 0;
+};
 
 class CFolderItem : public CFileObject {
 public:
@@ -51,6 +58,8 @@ public:
     // caller owns what is returned (null when it had no parent).
     virtual std::unique_ptr<CFolderItem> Detach();
     virtual bool IsFolder() const { return false; }
+    // Null for an entry of the file system; for one inside an archive, where.
+    virtual const ARCHIVEPLACE* ArchivePlace() const { return nullptr; }
     virtual CFolder* GetParentFolder() const { return parent; }
     virtual bool IsExcluded() const { return StateTest(FILE_STATE_EXCLUDED); }
     // Clears the excluded state, asks the filter and sets the state when the
@@ -135,6 +144,9 @@ public:
     // CFolderCompareItem::SidesAreSamePath).
     uint64_t device = 0;
     uint64_t inode = 0;
+    // Files with archive names found by the scan are archives, read as
+    // folders (passed on to the subfolders the scan makes).
+    bool openArchives = false;
 
     void Reset() override;
     void FillFromFindData(const FINDDATA& data) override;

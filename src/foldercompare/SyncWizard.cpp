@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "foldercompare/ArchiveEntries.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileOperations.h"
 #include "platform/Output.h"
@@ -98,6 +99,20 @@ std::string NestedRootsRefusal(const CFolderCompareContext& context, const std::
     return {};
 }
 
+std::string ArchiveSyncRefusal(const CFolderCompareContext& context) {
+    // Archives are read, never written, and never extracted.
+    for (int side = 0; side < 2; ++side) {
+        if (!context.roots[side]) continue;
+        if (LiesInArchive(*context.roots[side]))
+            return "cannot synchronize: '" + context.paths[side] +
+                   "' is an archive, which is read-only here; nothing was changed";
+        if (context.roots[side]->openArchives)
+            return "cannot synchronize while archives are read as folders (--archives=open); nothing was "
+                   "changed";
+    }
+    return std::string();
+}
+
 std::string SyncRefusal(const CFolderCompareContext& context, uint32_t rootStatus, int type) {
     const bool sources[2] = {type != SYNC_UPDATE_LEFT && type != SYNC_MIRROR_LEFT,
                              type != SYNC_UPDATE_RIGHT && type != SYNC_MIRROR_RIGHT};
@@ -110,6 +125,7 @@ std::string SyncRefusal(const CFolderCompareContext& context, uint32_t rootStatu
             return "cannot synchronize: cannot read '" + path +
                    "': " + ReadErrorText(context.roots[side]->readError) + "; nothing was changed";
     }
+    if (std::string archive = ArchiveSyncRefusal(context); !archive.empty()) return archive;
     if (rootStatus == STATUS_SAME_PATH)
         return "cannot synchronize: '" + context.paths[0] + "' and '" + context.paths[1] +
                "' are the same folder";

@@ -43,6 +43,9 @@ int FindSyncType(const std::string& word);
 // wrong or unmounted folder than a wish). Empty when they may; the text
 // starts in lower case.
 std::string SyncRefusal(const CFolderCompareContext& context, uint32_t rootStatus, int type);
+// The part of the refusal that needs no type: a side is an archive, or
+// archives are read as folders. Empty when neither.
+std::string ArchiveSyncRefusal(const CFolderCompareContext& context);
 
 // Why no file operation may change the trees of a comparison whose folders
 // are one inside the other (what is done on one side also changes the

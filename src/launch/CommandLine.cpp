@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "fileio/Archive.h"
 #include "fileio/ContentType.h"
+#include "foldercompare/ArchiveEntries.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "platform/LocalTime.h"
 #include "platform/Path.h"
@@ -357,8 +359,22 @@ std::string HoldingFolder(const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+// A folder, or an archive read as one (a file of an archive's name that
+// starts as one, or a folder inside an archive).
+bool IsFolderOrArchive(const std::string& path) {
+    if (platform::IsFolder(path)) return true;
+    if (CArchive::StartsAsArchive(path)) return true;
+    if (!CArchive::IsInsideArchive(path)) return false;
+    int error = 0;
+    return OpenArchiveRoot(path, error) != nullptr;
+}
+
+}  // namespace
+
 void CCommandLine::CompleteTwoPaths() {
-    const bool isFolder[2] = {platform::IsFolder(paths[0]), platform::IsFolder(paths[1])};
+    const bool isFolder[2] = {IsFolderOrArchive(paths[0]), IsFolderOrArchive(paths[1])};
 
     if (kind == KIND_FOLDER) {
         for (int i = 0; i < 2; ++i)

@@ -25,5 +25,7 @@ constexpr uint32_t kDefaultCompareMethods = METHOD_TIME | METHOD_SIZE;
 
 // Bit 0x2 of a folder request's option word.
 constexpr uint32_t FOLDER_OPTION_AUTO_SCAN = 0x2;
+// Archive files inside the compared folders are read as folders.
+constexpr uint32_t FOLDER_OPTION_OPEN_ARCHIVES = 0x100;
 
 }  // namespace corvatine

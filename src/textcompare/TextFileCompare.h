@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace corvatine {
 
@@ -18,5 +19,10 @@ enum TextFileCompareResult : int {
 // call for (CP_DETECT), and compares them under the rule word and line filter.
 int CompareTextFiles(const std::string& left, const std::string& right, uint32_t rules,
                      const std::string& lineFilter);
+
+// The same for two texts in memory (entries read from archives); the names
+// choose nothing but the syntax.
+int CompareTextBytes(const std::string& leftName, std::string_view left, const std::string& rightName,
+                     std::string_view right, uint32_t rules, const std::string& lineFilter);
 
 }  // namespace corvatine

@@ -21,6 +21,7 @@
 #include <unordered_map>
 
 #include "editor/FindReplace.h"
+#include "fileio/Archive.h"
 #include "foldercompare/FileComparer.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "foldercompare/LinkedSides.h"
@@ -145,7 +146,9 @@ bool HasSyncWizard() { return static_cast<bool>(g_syncWizard); }
 CFolderCompareView* CFolderCompareView::Create(const CFolderCompareParams& request,
                                                platform::CMessages& messages, QWidget* parent) {
     for (const COMPARESIDE& side : request.sides)
-        if (platform::PathExists(side.path) && !platform::IsFolder(side.path)) {
+        // An archive is read as a folder; one it cannot be read tells why when opened.
+        if (platform::PathExists(side.path) && !platform::IsFolder(side.path) &&
+            !CArchive::IsArchiveName(side.path)) {
             messages.Error("cannot compare '" + request.sides[0].path + "' and '" + request.sides[1].path +
                            "': not both are folders");
             return nullptr;
@@ -294,7 +297,7 @@ void CFolderCompareView::Open(const CFolderCompareParams& request) {
             const CFolderCompareContext& context = m_doc.Context();
             if (context.buildError != 0 && context.buildErrorSide >= 0)
                 m_messages.Error("cannot read '" + copy->sides[context.buildErrorSide].path +
-                                 "': " + platform::ErrorText(context.buildError));
+                                 "': " + ReadErrorText(context.buildError));
             else
                 m_messages.Error("cannot compare '" + copy->sides[0].path + "' and '" + copy->sides[1].path +
                                  "': not both are folders");
@@ -683,7 +686,22 @@ void CFolderCompareView::Activate(const QModelIndex& index) {
     // A side whose link leads out of the compared folders opens read-only.
     const std::vector<std::string> writable =
         LinkTargetFolders(m_doc.Request().sides[0].path, m_doc.Request().sides[1].path);
+    // Two archives (or an archive inside one) open as a folder comparison.
+    if (item->left != nullptr && item->right != nullptr && CArchive::IsArchiveName(item->left->GetName()) &&
+        CArchive::IsArchiveName(item->right->GetName()) && !item->left->IsLink() && !item->right->IsLink()) {
+        CFolderCompareParams request;
+        request.CopyFrom(m_doc.Request());
+        request.sides[0].path = item->left->GetFullPath();
+        request.sides[1].path = item->right->GetFullPath();
+        emit openComparison(request);
+        return;
+    }
     const auto sideFlags = [&](const std::string& path) -> uint32_t {
+        // An entry of an archive has no file to write back to.
+        if (CArchive::IsInsideArchive(path)) {
+            m_messages.Status("'" + path + "' lies inside an archive: it opens read-only");
+            return SIDE_READ_ONLY;
+        }
         if (!WritesOutsideThroughLinks(path, writable)) return 0;
         m_messages.Status("'" + path +
                           "' is a symbolic link out of the compared folders: it opens read-only");
@@ -748,6 +766,13 @@ bool CFolderCompareView::ConfirmReplacing(const CFileOperation& command,
 void CFolderCompareView::RunOperation(std::shared_ptr<CFileOperation> command,
                                       std::vector<CFolderCompareItem*> items, bool withDialog) {
     if (items.empty() || IsBusy()) return;
+    // Archives are read, never changed: refused before any dialog asks.
+    if (dynamic_cast<const CCompareContents*>(command.get()) == nullptr)
+        for (const CFolderCompareItem* item : items)
+            if (const std::string refusal = item->ArchiveRefusal(3); !refusal.empty()) {
+                m_messages.Error(refusal);
+                return;
+            }
     if (withDialog) {
         CFolderOperationDialogs dialogs(this);
         if (!command->RunDialog(dialogs, items)) return;
@@ -873,6 +898,12 @@ void CFolderCompareView::RunReport(ReportAction action, const std::string& path)
 
 void CFolderCompareView::Synchronize() {
     if (!HasSyncWizard()) return;
+    // Refused before the wizard opens: archives are never synchronised.
+    if (std::string refusal = ArchiveSyncRefusal(m_doc.Context()); !refusal.empty()) {
+        refusal[0] = static_cast<char>(refusal[0] - 'a' + 'A');
+        m_messages.Error(refusal);
+        return;
+    }
     PrepareAllLevels([this] {
         // The wizard changes the tree on its own worker: nothing of it is
         // read here until it is done.

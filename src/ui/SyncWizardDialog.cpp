@@ -521,7 +521,7 @@ bool RunSyncWizard(QWidget* parent, const CFolderCompareParams& request, int typ
         const CFolderCompareContext& context = doc.Context();
         CDialogMessages(parent).Error(context.buildError != 0
                                           ? "Cannot read '" + request.sides[context.buildErrorSide].path +
-                                                "': " + platform::ErrorText(context.buildError)
+                                                "': " + ReadErrorText(context.buildError)
                                           : "Cannot compare '" + request.sides[0].path + "' and '" +
                                                 request.sides[1].path + "': not both are folders");
         return false;

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "editor/SyntaxEditor.h"
+#include "fileio/Archive.h"
 #include "fileio/EncodingChoices.h"
 #include "fileio/TextFormat.h"
 #include "platform/Path.h"
@@ -670,7 +671,8 @@ void CTextCompareView::ShowLineDifference() {
 bool CTextCompareView::SaveSide(int side, bool choosePath) {
     CTextCompareObject& buffer = m_doc.GetSide(side);
     std::string path = m_doc.Request().sides[side].path;
-    if (choosePath || path.empty()) {
+    // An entry of an archive has no file to write back to.
+    if (choosePath || path.empty() || CArchive::IsInsideArchive(path)) {
         SAVEASCHOICE choice;
         if (!CSaveAsDialog::Ask(
                 this, side == 0 ? QStringLiteral("Save Left File As") : QStringLiteral("Save Right File As"),

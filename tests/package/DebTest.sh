@@ -46,7 +46,7 @@ field() { sed -n "s/^ $1: //p" "$work/info"; }
 grep -q '^  ' "$work/info" || fail "the Description has no long text"
 depends=$(field Depends)
 # dpkg-shlibdeps names the packages of the libraries the programs link.
-for package in libc6 libstdc++6 libtinyxml2 zlib1g libuchardet0; do
+for package in libc6 libstdc++6 libtinyxml2 zlib1g libuchardet0 libarchive13; do
   [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 if [ -x "$build/corvatine-gui" ]; then
