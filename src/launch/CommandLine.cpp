@@ -207,7 +207,14 @@ void CCommandLine::AddPath(const std::string& path) {
 
 void CCommandLine::ApplyOption(std::string_view option) {
     std::string_view value;
-    switch (MatchOption(option, value)) {
+    const OptionId id = MatchOption(option, value);
+    // Methods, rules and filters belong to one kind of comparison. Given
+    // before any kind is named, they wait for completion to decide the kind,
+    // so that "-m:bin A B" on two folders compares by content.
+    if (kind == KIND_NONE && (id == OptionId::Method || id == OptionId::Rule || id == OptionId::FileFilter ||
+                              id == OptionId::FolderFilter || id == OptionId::LineFilter))
+        m_waitingForKind.emplace_back(option);
+    switch (id) {
         case OptionId::None: break;
         case OptionId::Help: action = ACTION_HELP; break;
         case OptionId::Compare: action = ACTION_COMPARE; break;
@@ -347,6 +354,11 @@ void CCommandLine::Complete() {
         CompleteTwoPaths();
     else if (pathCount == 1)
         CompleteOnePath();
+    // With no kind named at all, what waited applies to the kind the paths
+    // decided; a kind named after them leaves them unapplied, as before.
+    if (kindNamed == KIND_NONE && kind != KIND_NONE)
+        for (const std::string& option : m_waitingForKind) ApplyOption(option);
+    m_waitingForKind.clear();
 }
 
 namespace {

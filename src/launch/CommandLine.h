@@ -86,6 +86,8 @@ private:
     void CompleteOnePath();
 
     std::vector<std::string> m_extraPaths;
+    // Options of one kind of comparison given before a kind was named.
+    std::vector<std::string> m_waitingForKind;
     std::vector<std::string> m_unknownLongOptions;
 };
 

@@ -386,6 +386,30 @@ TEST(FolderTest, TreesDeeperThanThePathLimitAreComparedToTheBottom) {
     EXPECT_EQ((*FindItem(json, bottom + "/diff"))["status"], 4);
 }
 
+// Methods and rules given without -t: apply when the paths decide the kind:
+// two files of one size and time that differ are found by -m:bin, and a
+// case change is equal under -r:icc.
+TEST(FolderTest, MethodsAndRulesWithoutAKindApplyToWhatThePathsAre) {
+    test::TempDir dir;
+    dir.WriteFile("L/x.txt", "one\ntwo\n");
+    dir.WriteFile("R/x.txt", "one\nTWO\n");
+    for (const char* path : {"L/x.txt", "R/x.txt"}) {
+        const struct timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (dir / path).c_str(), times, 0), 0);
+    }
+    test::ProgramResult ours =
+        test::RunCorvatine({"-o:asf", "-m:bin", "--format=brief", "L", "R"}, dir.Path());
+    const test::ProgramResult diff = test::RunProgram("/usr/bin/diff", {"-rq", "L", "R"}, {}, dir.Path());
+    EXPECT_EQ(diff.exitStatus, 1);
+    EXPECT_EQ(ours.exitStatus, diff.exitStatus) << ours.err;
+    EXPECT_EQ(ours.out, diff.out);
+
+    ours = test::RunCorvatine({"-r:icc", "L/x.txt", "R/x.txt"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 0) << ours.out << ours.err;
+    ours = test::RunCorvatine({"-r:icc", "-o:asf", "--format=brief", "L", "R"}, dir.Path());
+    EXPECT_EQ(ours.exitStatus, 0) << "rules do not choose a folder's method: " << ours.out;
+}
+
 TEST(FolderTest, WritesTheReport) {
     test::TempDir dir;
     dir.WriteFile("a/same & <sure>", "s");

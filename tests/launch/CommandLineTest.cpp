@@ -166,6 +166,32 @@ TEST_F(CommandLineTest, MethodsNeedTheFolderKindFirst) {
     EXPECT_EQ(c.folderMethods, 0x711000u);
 }
 
+// With no kind named at all, methods, rules and filters apply when the paths
+// turn out to be of their kind, and are dropped when they are not.
+TEST_F(CommandLineTest, WithNoKindNamedTheOptionsWaitForThePaths) {
+    CCommandLine c = Parse({"/m:crc|bin", "/ff:ni=*.txt", "/df:ne=.git", left, right});
+    ASSERT_EQ(c.kind, CCommandLine::KIND_FOLDER);
+    EXPECT_EQ(c.folderMethods, 0x300000u);
+    EXPECT_EQ(c.filters.fileFilters.nameInclude, "*.txt");
+    EXPECT_EQ(c.filters.folderFilters.nameExclude, ".git");
+    auto request = c.BuildRequest();
+    ASSERT_EQ(request->kind, COMPARE_FOLDER);
+    EXPECT_EQ(static_cast<CFolderCompareParams&>(*request).methods, 0x300000u);
+
+    c = Parse({"/r:ias", "/lf:re=^#", text1, text2});
+    ASSERT_EQ(c.kind, CCommandLine::KIND_TEXT);
+    EXPECT_EQ(c.textRules, 0x1u);
+    EXPECT_EQ(c.lineFilter, "^#");
+
+    // Of the other kind: not applied, and the settings are not taken either.
+    c = Parse({"/m:crc", "/r:icc", text1, text2});
+    EXPECT_EQ(c.folderMethods, 0u);
+    EXPECT_EQ(c.textRules, 0x10000u);
+    c = Parse({"/r:icc", left, right});
+    EXPECT_EQ(c.textRules, 0u);
+    EXPECT_EQ(c.takeRules, 0);
+}
+
 TEST_F(CommandLineTest, ReadOnlyLists) {
     CCommandLine c = Parse({"/ro:2", text1, text2});
     EXPECT_EQ(c.readOnly[0], 0);

@@ -52,7 +52,7 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment = {}, const std::string& cwd = {});
 
-// The corvatine program of this build.
+// The corvatine program of this build, or the one CORVATINE_TEST_PROGRAM names.
 const std::string& CorvatineProgram();
 
 // Runs corvatine with arguments.
