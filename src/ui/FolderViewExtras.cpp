@@ -4,6 +4,9 @@
 #include <QHeaderView>
 #include <QMetaObject>
 #include <QPointer>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QThreadPool>
 
 #include <deque>
@@ -40,6 +43,14 @@ QThreadPool& DetailReader() {
     return *pool;
 }
 
+// The width a header section needs to show its title whole.
+int TitleWidth(const QHeaderView& header, const QString& title) {
+    QStyleOptionHeader option;
+    option.initFrom(&header);
+    option.text = title;
+    return header.style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), &header).width();
+}
+
 }  // namespace
 
 // ---- CFolderDetailPane ----
@@ -60,8 +71,9 @@ CFolderDetailPane::CFolderDetailPane(QWidget* parent) : QTableWidget(2, kSideCol
     const int values[kSideColumnCount] = {widths.name,      widths.size,       widths.lmTime,
                                           widths.extension, widths.attributes, widths.version,
                                           widths.crc,       widths.type,       widths.folder};
+    // A kept width never cuts the column's title.
     for (int column = 0; column < kSideColumnCount; ++column)
-        setColumnWidth(column, std::max(values[column], 8));
+        setColumnWidth(column, std::max(values[column], TitleWidth(*horizontalHeader(), titles[column])));
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [](int section, int, int size) {
         FOLDERCOLUMNWIDTHS& kept = GetFolderComparer().widthsDV;
         int* const fields[kSideColumnCount] = {&kept.name,      &kept.size,       &kept.lmTime,
@@ -69,9 +81,16 @@ CFolderDetailPane::CFolderDetailPane(QWidget* parent) : QTableWidget(2, kSideCol
                                                &kept.crc,       &kept.type,       &kept.folder};
         if (size > 0 && section >= 0 && section < kSideColumnCount) *fields[section] = size;
     });
-    // Two rows and the header: no more room than that.
-    setFixedHeight(horizontalHeader()->sizeHint().height() + 2 * verticalHeader()->defaultSectionSize() +
-                   2 * frameWidth() + 2);
+    // Two rows and the header, and the scroll bar while the columns are
+    // wider than the pane: no more room than that, and no row cut.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const auto fit = [this] {
+        const QScrollBar* bar = horizontalScrollBar();
+        setFixedHeight(horizontalHeader()->sizeHint().height() + 2 * verticalHeader()->defaultSectionSize() +
+                       2 * frameWidth() + 2 + (bar->maximum() > 0 ? bar->sizeHint().height() : 0));
+    };
+    fit();
+    connect(horizontalScrollBar(), &QScrollBar::rangeChanged, this, fit);
     ShowItem(nullptr);
 }
 

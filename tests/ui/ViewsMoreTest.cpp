@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -403,6 +405,13 @@ private slots:
         QVERIFY(view != nullptr);
         CFolderDetailPane& details = view->Details();
         QVERIFY(details.isVisible());
+        // Every title shows whole, also where the kept width is narrower.
+        const QHeaderView* header = details.horizontalHeader();
+        for (int column = 0; column < header->count(); ++column) {
+            const QString title = details.horizontalHeaderItem(column)->text();
+            QVERIFY2(header->sectionSize(column) > header->fontMetrics().horizontalAdvance(title),
+                     qPrintable(title));
+        }
 
         view->SelectPaths({"notes.txt"});
         QCOMPARE(details.Text(0, COLUMN_NAME), QStringLiteral("notes.txt"));
@@ -437,6 +446,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!details.IsReading(), 30000);
         const QString folder = ScreenshotFolder();
         if (!folder.isEmpty()) QVERIFY(view->grab().save(folder + QStringLiteral("/folder-details.png")));
+        // Both rows show whole, with the scroll bar of columns wider than the pane.
+        details.resize(300, details.height());
+        QTRY_VERIFY(details.horizontalScrollBar()->maximum() > 0);
+        QTRY_VERIFY(details.rowViewportPosition(1) + details.rowHeight(1) <= details.viewport()->height());
+        details.resize(4000, details.height());
+        QTRY_COMPARE(details.horizontalScrollBar()->maximum(), 0);
+        QVERIFY(details.rowViewportPosition(1) + details.rowHeight(1) <= details.viewport()->height());
     }
 
     // With "FolderWatch" on, a file another program writes into a compared
