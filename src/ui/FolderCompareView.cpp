@@ -18,12 +18,13 @@
 #include <algorithm>
 #include <ctime>
 #include <mutex>
-#include <unordered_map>
 
 #include "editor/FindReplace.h"
 #include "fileio/Archive.h"
+#include "foldercompare/DifferenceNavigation.h"
 #include "foldercompare/FileComparer.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "foldercompare/FolderItemLookup.h"
 #include "foldercompare/LinkedSides.h"
 #include "foldercompare/SyncWizard.h"
 #include "platform/Path.h"
@@ -467,26 +468,10 @@ void CFolderCompareView::SaveState() {
 void CFolderCompareView::RestoreState() {
     if (m_model->IsBlocked() || m_doc.Root() == nullptr) return;
     m_restoring = true;
-    // Names of each level looked up once, however many paths pass there.
-    std::unordered_map<const CFolderCompareItem*, std::unordered_map<std::string, CFolderCompareItem*>> names;
-    // The item of a path; with reached, the deepest item found on the way.
+    CItemFinder finder(*m_doc.Root());
+    // The row of a path; with reached, the deepest item found on the way.
     const auto find = [&](const std::string& path, CFolderCompareItem** reached = nullptr) -> QModelIndex {
-        CFolderCompareItem* item = m_doc.Root();
-        size_t start = 0;
-        while (item != nullptr && start < path.size()) {
-            if (reached != nullptr) *reached = item;
-            size_t end = path.find('/', start);
-            if (end == std::string::npos) end = path.size();
-            auto level = names.find(item);
-            if (level == names.end()) {
-                level = names.emplace(item, std::unordered_map<std::string, CFolderCompareItem*>()).first;
-                for (int i = 0; i < item->GetChildCount(); ++i)
-                    level->second.emplace(item->Child(i)->GetName(), item->Child(i));
-            }
-            const auto found = level->second.find(path.substr(start, end - start));
-            item = found != level->second.end() ? found->second : nullptr;
-            start = end + 1;
-        }
+        CFolderCompareItem* item = finder.Find(path, reached);
         return item != nullptr && item != m_doc.Root() ? m_model->IndexOf(item) : QModelIndex();
     };
     m_unresolved.clear();
@@ -921,31 +906,48 @@ void CFolderCompareView::Synchronize() {
 
 // ---- Moving between rows ----
 
-void CFolderCompareView::GoToDifference(Command command) {
-    const int tolerance = m_doc.Tolerance();
-    const auto differs = [&](const QModelIndex& index) {
-        const CFolderCompareItem* item = m_model->Item(index);
-        if (item == nullptr) return false;
-        return IsDifference(ClassOf(*item, tolerance));
-    };
-    QModelIndex at;
-    const bool down = command == Command::FirstDifference || command == Command::NextDifference;
-    if (command == Command::FirstDifference) {
-        at = m_model->index(0, 0);
-    } else if (command == Command::LastDifference) {
-        for (QModelIndex next = m_model->index(0, 0); next.isValid(); next = m_tree->indexBelow(next))
-            at = next;
-    } else {
-        const QModelIndex current = m_tree->currentIndex().siblingAtColumn(0);
-        at = !current.isValid() ? m_model->index(0, 0)
-             : down             ? m_tree->indexBelow(current)
-                                : m_tree->indexAbove(current);
+namespace {
+
+// The rows as the tree shows them: the model's levels and the tree's open folders.
+class CTreeRows : public CShownRows {
+public:
+    CTreeRows(const CFolderCompareModel& model, const QTreeView& tree) : m_model(model), m_tree(tree) {}
+    int RowCount(const CFolderCompareItem& parent) const override {
+        return m_model.rowCount(m_model.IndexOf(&parent));
     }
-    while (at.isValid() && !differs(at)) at = down ? m_tree->indexBelow(at) : m_tree->indexAbove(at);
-    if (!at.isValid()) {
+    CFolderCompareItem* RowAt(const CFolderCompareItem& parent, int row) const override {
+        return m_model.Item(m_model.index(row, 0, m_model.IndexOf(&parent)));
+    }
+    int RowOf(const CFolderCompareItem& item) const override { return m_model.IndexOf(&item).row(); }
+    bool IsOpen(const CFolderCompareItem& folder) const override {
+        const QModelIndex index = m_model.IndexOf(&folder);
+        return index.isValid() && m_tree.isExpanded(index);
+    }
+
+private:
+    const CFolderCompareModel& m_model;
+    const QTreeView& m_tree;
+};
+
+}  // namespace
+
+void CFolderCompareView::GoToDifference(Command command) {
+    const DifferenceStep step = command == Command::FirstDifference  ? DifferenceStep::First
+                                : command == Command::NextDifference ? DifferenceStep::Next
+                                : command == Command::LastDifference ? DifferenceStep::Last
+                                                                     : DifferenceStep::Previous;
+    const CTreeRows rows(*m_model, *m_tree);
+    CFolderCompareItem* root = m_doc.Root();
+    CFolderCompareItem* found =
+        root != nullptr
+            ? StepToDifference(rows, *root, m_model->Item(m_tree->currentIndex()), step, m_doc.Tolerance())
+            : nullptr;
+    if (found == nullptr) {
+        const bool down = step == DifferenceStep::First || step == DifferenceStep::Next;
         m_messages.Status(down ? "No next difference" : "No previous difference");
         return;
     }
+    const QModelIndex at = m_model->IndexOf(found);
     m_tree->selectionModel()->setCurrentIndex(
         at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_tree->scrollTo(at);
