@@ -10,6 +10,8 @@
 #include "editor/SyntaxEditContextEx.h"
 #include "editor/SyntaxEditor.h"
 #include "editor/SyntaxTextExport.h"
+#include "editor/TextEditDoc.h"
+#include "fileio/Bom.h"
 #include "fileio/CodePages.h"
 #include "fileio/ContentType.h"
 #include "fileio/Conversion.h"
@@ -98,6 +100,19 @@ Json InfoJson(const CSyntaxEditContextEx& context, int loadResult, bool lossy) {
     return json;
 }
 
+// The document's questions are asked on the terminal; its errors are told
+// by the caller in the command line's words, from the reason it keeps.
+class CEditMessages : public platform::CMessages {
+public:
+    CEditMessages(platform::COutput& err, bool yes) : m_console(err, yes) {}
+    int AskYesNo(const std::string& text) override { return m_console.AskYesNo(text); }
+    void Inform(const std::string& text) override { m_console.Inform(text); }
+    void Error(const std::string& /*text*/) override {}
+
+private:
+    CConsoleMessages m_console;
+};
+
 }  // namespace
 
 int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, platform::COutput& out,
@@ -149,15 +164,18 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
         return Trouble(err, "cannot export to '" + options.exportTo + "': it is the file being exported, '" +
                                 path + "'");
 
-    CSyntaxEditContextEx context(GetSyntaxEditor().trackChanges != 0);
-    int lossy = 0;
-    const int result = context.LoadTextFile(path, lossy, EOL_KEEP, encoding.readCodePage, error);
-    if (result == LOAD_FAILED) return Trouble(err, "cannot open '" + path + "': " + error);
-    if (result == LOAD_BINARY) {
-        if (format == "info") out << InfoJson(context, result, lossy != 0).dump(2) << "\n";
+    // The document the window edits, with the command line's words for what fails.
+    CEditMessages messages(err, options.yes);
+    CTextEditDoc doc(messages);
+    CSyntaxEditContextEx& context = doc.Context();
+    const bool opened = doc.Open(path, commandLine.readOnly[0], encoding.readCodePage);
+    const int result = doc.LoadResult();
+    const bool lossy = doc.LoadedLossy();
+    if (!opened && result == LOAD_BINARY) {
+        if (format == "info") out << InfoJson(context, result, lossy).dump(2) << "\n";
         return Trouble(err, "'" + path + "' holds NUL characters and is treated as binary");
     }
-    if (context.IsReadOnly() || commandLine.readOnly[0]) context.SetReadOnly(true);
+    if (!opened) return Trouble(err, "cannot open '" + path + "': " + doc.LastError());
 
     ApplySaveEncoding(encoding, context);
     context.ChangeLineEndingStyle(style);
@@ -173,21 +191,11 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
     }
 
     int status = 0;
-    if (options.save) {
-        CConsoleMessages messages(err, options.yes);
-        const auto acceptLoss = [&](int line, int count) {
-            return messages.AskYesNo(SaveLossQuestion(path, line, count)) == platform::ANSWER_YES;
-        };
-        if (!context.SaveTextFile(path, false, error, EOL_KEEP, true, acceptLoss))
-            return Trouble(err, "cannot save '" + path + "': " + error);
-    }
+    if (options.save && !doc.Save()) return Trouble(err, "cannot save '" + path + "': " + doc.LastError());
     if (options.hasSaveAs) {
-        CConsoleMessages messages(err, options.yes);
-        const auto acceptLoss = [&](int line, int count) {
-            return messages.AskYesNo(SaveLossQuestion(options.saveAs, line, count)) == platform::ANSWER_YES;
-        };
-        if (!context.SaveTextFile(options.saveAs, false, error, EOL_KEEP, true, acceptLoss)) {
-            status = Trouble(err, "cannot save '" + options.saveAs + "': " + error);
+        // In the encoding and line endings the buffer has now.
+        if (!doc.SaveAs(options.saveAs, ENCODING_CODEPAGE, -1, EOL_KEEP)) {
+            status = Trouble(err, "cannot save '" + options.saveAs + "': " + doc.LastError());
         } else if (context.GetLossySaved() > 0) {
             err << "corvatine: warning: " << context.GetLossySaved()
                 << " characters cannot be represented in the chosen encoding and were saved as '?'\n";
@@ -220,7 +228,7 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
                 out.Write(line.Text(), line.FullLength());
             }
     } else if (format == "info") {
-        out << InfoJson(context, result, lossy != 0).dump(2) << "\n";
+        out << InfoJson(context, result, lossy).dump(2) << "\n";
     } else if (format == "syntax") {
         PrintSyntax(context, out);
     } else {

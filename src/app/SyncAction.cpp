@@ -10,6 +10,7 @@
 #include "app/TerminalProgress.h"
 #include "foldercompare/FileOperation.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "foldercompare/FolderItemLookup.h"
 #include "foldercompare/SyncWizard.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
@@ -212,38 +213,15 @@ bool HasSide(const CFolderCompareItem& item, uint32_t sides) {
 // and a delete takes each that has an entry on its sides; the others take
 // the first such row. When no row of that name has one, the first row of the
 // name (whose operation then says what is missing); empty when there is none.
-std::vector<CFolderCompareItem*> FindItems(CFolderCompareItem& root, const OPERATION& operation) {
-    const std::string& path = operation.path;
-    CFolderCompareItem* item = &root;
-    std::vector<std::string> names;
-    for (size_t start = 0; start <= path.size();) {
-        size_t end = path.find('/', start);
-        if (end == std::string::npos) end = path.size();
-        std::string name = path.substr(start, end - start);
-        start = end + 1;
-        if (!name.empty() && name != ".") names.push_back(std::move(name));
-    }
-    for (size_t level = 0; level < names.size(); ++level) {
-        const bool last = level + 1 == names.size();
-        std::vector<CFolderCompareItem*> rows;
-        for (int i = 0; i < item->GetChildCount(); ++i)
-            if (item->Child(i)->GetName() == names[level]) rows.push_back(item->Child(i));
-        if (rows.empty()) return {};
-        std::vector<CFolderCompareItem*> chosen;
-        for (CFolderCompareItem* row : rows) {
-            // On the way down, the folder of the name.
-            const bool fits = last ? HasSide(*row, operation.sides) : row->GetChildCount() > 0;
-            if (fits) chosen.push_back(row);
-        }
-        if (chosen.empty()) chosen.push_back(rows.front());
-        if (!last) {
-            item = chosen.front();
-            continue;
-        }
-        if (operation.verb != "delete") chosen.resize(1);
-        return chosen;
-    }
-    return {item};
+std::vector<CFolderCompareItem*> RowsOfOperation(CFolderCompareItem& root, const OPERATION& operation) {
+    const std::vector<CFolderCompareItem*> rows = FindItems(root, operation.path);
+    if (rows.empty()) return {};
+    std::vector<CFolderCompareItem*> chosen;
+    for (CFolderCompareItem* row : rows)
+        if (row == &root || HasSide(*row, operation.sides)) chosen.push_back(row);
+    if (chosen.empty()) chosen.push_back(rows.front());
+    if (operation.verb != "delete") chosen.resize(1);
+    return chosen;
 }
 
 // The lists of the prepare page: each summary line, then its entries (names
@@ -331,7 +309,7 @@ int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options
     SYNCCOUNT deletes;
     for (const OPERATION& operation : operations) {
         if (operation.verb != "delete") continue;
-        for (const CFolderCompareItem* item : FindItems(*doc.Root(), operation))
+        for (const CFolderCompareItem* item : RowsOfOperation(*doc.Root(), operation))
             for (int side = 0; side < 2; ++side)
                 if ((operation.command->sides & (side == 0 ? SIDE_LEFT : SIDE_RIGHT)) &&
                     item->Side(side) != nullptr)
@@ -344,7 +322,7 @@ int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options
         // What each would do, and nothing done.
         int status = EXIT_SAME;
         for (const OPERATION& operation : operations) {
-            const std::vector<CFolderCompareItem*> items = FindItems(*doc.Root(), operation);
+            const std::vector<CFolderCompareItem*> items = RowsOfOperation(*doc.Root(), operation);
             if (items.empty()) {
                 status = Trouble(err, "cannot " + operation.verb + " '" +
                                           platform::EscapeControls(operation.path) +
@@ -375,7 +353,7 @@ int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options
             status = Trouble(err, "interrupted before '--op=" + operation.text + "'");
             break;
         }
-        const std::vector<CFolderCompareItem*> items = FindItems(*doc.Root(), operation);
+        const std::vector<CFolderCompareItem*> items = RowsOfOperation(*doc.Root(), operation);
         if (items.empty()) {
             status =
                 Trouble(err, "cannot " + operation.verb + " '" + platform::EscapeControls(operation.path) +

@@ -30,10 +30,13 @@ bool CTextEditDoc::Open(const std::string& path, bool readOnly, int codePage) {
     m_readOnlyAsked = readOnly;
     m_codePageAsked = codePage;
     int lossy = 0;
-    std::string error;
+    std::string& error = m_error;
+    error.clear();
     m_hooks->Suspend(path);
     const int result = m_context->LoadTextFile(path, lossy, EOL_KEEP, codePage, error);
     m_hooks->Resume(path);
+    m_loadResult = result;
+    m_loadedLossy = lossy != 0;
     if (result == LOAD_FAILED) {
         m_messages.Error(FileMessage("Cannot open file\n%1\n\n%2", path, error));
         return false;
@@ -58,7 +61,8 @@ bool CTextEditDoc::SaveAs(const std::string& path, int encodingKind, int codePag
 }
 
 bool CTextEditDoc::SaveTo(const std::string& path, int style) {
-    std::string error;
+    std::string& error = m_error;
+    error.clear();
     const auto acceptLoss = [&](int line, int count) {
         return m_messages.AskYesNo(SaveLossQuestion(path, line, count)) == platform::ANSWER_YES;
     };

@@ -42,6 +42,11 @@ public:
     const std::string& GetPath() const { return m_path; }
     bool IsModified() const { return m_context->IsModified(); }
     bool IsReadOnly() const { return m_context->IsReadOnly(); }
+    // What the last open or save said: the loader's result (LOAD_...), whether
+    // the load lost characters, and the reason it or a save failed.
+    int LoadResult() const { return m_loadResult; }
+    bool LoadedLossy() const { return m_loadedLossy; }
+    const std::string& LastError() const { return m_error; }
     CSyntaxEditContextEx& Context() { return *m_context; }
     const CSyntaxEditContextEx& Context() const { return *m_context; }
 
@@ -55,6 +60,9 @@ private:
     std::string m_path;
     bool m_readOnlyAsked = false;
     int m_codePageAsked = CP_DETECT;
+    int m_loadResult = 0;
+    bool m_loadedLossy = false;
+    std::string m_error;
 };
 
 }  // namespace corvatine

@@ -9,12 +9,11 @@ namespace {
 
 void AddVisibleRows(const CFolderCompareDoc& doc, const CFolderCompareItem& item, int level,
                     std::vector<FOLDERREPORTROW>& rows) {
-    for (int i = 0; i < item.GetChildCount(); ++i) {
-        CFolderCompareItem* child = item.Child(i);
-        if (!doc.IsRowShown(*child)) continue;
-        const bool expanded = (child->flags & ITEM_CHILDREN_BUILT) != 0 && child->GetChildCount() > 0;
-        rows.push_back({child, level, expanded});
-        if (expanded) AddVisibleRows(doc, *child, level + 1, rows);
+    for (CFolderCompareItem& child : item.Children()) {
+        if (!doc.IsRowShown(child)) continue;
+        const bool expanded = (child.flags & ITEM_CHILDREN_BUILT) != 0 && child.GetChildCount() > 0;
+        rows.push_back({&child, level, expanded});
+        if (expanded) AddVisibleRows(doc, child, level + 1, rows);
     }
 }
 

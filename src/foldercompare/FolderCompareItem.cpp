@@ -89,9 +89,9 @@ void CFolderCompareItem::SetHidden(bool hidden) {
 }
 
 void CFolderCompareItem::ShowHiddenChildren() {
-    for (int i = 0; i < GetChildCount(); ++i) {
-        Child(i)->SetHidden(false);
-        Child(i)->ShowHiddenChildren();
+    for (CFolderCompareItem& child : Children()) {
+        child.SetHidden(false);
+        child.ShowHiddenChildren();
     }
 }
 
@@ -226,10 +226,8 @@ bool CFolderCompareItem::CompareLevel(const FOLDERCOMPARESETTINGS& settings, int
     }
     if (depth >= 2) {
         std::vector<CFolderCompareItem*> subtrees;
-        for (int i = 0; i < GetChildCount(); ++i) {
-            CFolderCompareItem* child = Child(i);
-            if (!child->IsFilteredOut() && child->GetKind() != 0) subtrees.push_back(child);
-        }
+        for (CFolderCompareItem& child : Children())
+            if (!child.IsFilteredOut() && child.GetKind() != 0) subtrees.push_back(&child);
         if (!run.workers && subtrees.size() >= 2)
             run.workers = std::make_unique<CTreeWorkers>(CTreeWorkers::DefaultHelpers());
         std::atomic<bool> completed{true};
@@ -263,17 +261,16 @@ void CFolderCompareItem::RollUp() {
 void CFolderCompareItem::RollUpOne() {
     uint32_t value = 0;
     bool undecided = false;
-    for (int i = 0; i < GetChildCount(); ++i) {
-        const CFolderCompareItem* child = Child(i);
-        if (child->IsFilteredOut()) continue;
-        if (child->status == STATUS_NOT_COMPARED) {
+    for (const CFolderCompareItem& child : Children()) {
+        if (child.IsFilteredOut()) continue;
+        if (child.status == STATUS_NOT_COMPARED) {
             undecided = true;
             value = 0;
             break;
         }
         // A child that could not be compared keeps its folder from passing
         // as identical: it counts as a difference.
-        if (child->status == STATUS_DIFFERENT || child->status == STATUS_ERROR) value = 4;
+        if (child.status == STATUS_DIFFERENT || child.status == STATUS_ERROR) value = 4;
     }
     if (!undecided && value == 0) value = 1;
     rollUp = value;
@@ -391,7 +388,7 @@ int CFolderCompareItem::CompareEntries(const CFolderItem& a, const CFolderItem& 
 }
 
 void CFolderCompareItem::ApplyFiltersToChildren(const CComboFilters& filters) {
-    for (int i = 0; i < GetChildCount(); ++i) FilterChild(*Child(i), filters);
+    for (CFolderCompareItem& child : Children()) FilterChild(child, filters);
 }
 
 void CFolderCompareItem::FilterChild(CFolderCompareItem& child, const CComboFilters& filters) {

@@ -301,12 +301,11 @@ void CFolderCompareItem::AttachCopy(int side, bool withContents, const FOLDERCOM
         std::unordered_map<std::string, CFolderItem*> entries;
         if (const CFolderItems* list = AsFolder(copy)->Children())
             for (int i = 0; i < list->GetCount(); ++i) entries.emplace((*list)[i]->path.str(), (*list)[i]);
-        for (int i = 0; i < GetChildCount(); ++i) {
-            CFolderCompareItem* child = Child(i);
-            const CFolderItem* from = child->Side(side);
+        for (CFolderCompareItem& child : Children()) {
+            const CFolderItem* from = child.Side(side);
             if (from == nullptr) continue;
             const auto found = entries.find(from->path.str());
-            child->AttachCopy(side, true, settings, found != entries.end() ? found->second : nullptr);
+            child.AttachCopy(side, true, settings, found != entries.end() ? found->second : nullptr);
         }
     }
     if (IsFilteredOut()) return;
@@ -511,16 +510,16 @@ int CFolderCompareItem::CreateFolder(uint32_t mask, const std::string& name, FIL
         return Fail(context, error.empty() ? "no folder to create '" + name + "' in" : error);
     // A folder of that name on the other side pairs with the new one.
     CFolderCompareItem* item = nullptr;
-    for (int i = 0; i < GetChildCount() && item == nullptr; ++i) {
-        CFolderCompareItem* child = Child(i);
+    for (CFolderCompareItem& child : Children()) {
         for (int side = 0; side < 2; ++side) {
-            const CFolderItem* other = child->Side(1 - side);
-            if (created[side] != nullptr && created[1 - side] == nullptr && child->Side(side) == nullptr &&
+            const CFolderItem* other = child.Side(1 - side);
+            if (created[side] != nullptr && created[1 - side] == nullptr && child.Side(side) == nullptr &&
                 other != nullptr && other->IsFolder() && other->path == name) {
-                item = child;
+                item = &child;
                 item->SetSide(side, created[side]);
             }
         }
+        if (item != nullptr) break;
     }
     if (item == nullptr) {
         auto child = std::make_unique<CFolderCompareItem>(created[0], created[1]);
@@ -545,10 +544,9 @@ int CFolderCompareItem::RecompareContents(uint32_t method, FILEOPCONTEXT& contex
     if (method != METHOD_CRC && method != METHOD_BINARY && method != METHOD_TEXT)
         return Fail(context, "not a content method");
     if (IsFolderPair()) {
-        for (int i = 0; i < GetChildCount(); ++i) {
-            CFolderCompareItem* child = Child(i);
-            if (child->IsFilteredOut() || (!child->IsFolderPair() && !child->AreBothValid())) continue;
-            child->RecompareContents(method, context);
+        for (CFolderCompareItem& child : Children()) {
+            if (child.IsFilteredOut() || (!child.IsFolderPair() && !child.AreBothValid())) continue;
+            child.RecompareContents(method, context);
         }
         if (GetChildCount() > 0) RollUpOne();
         if (parent != nullptr) parent->RollUp();

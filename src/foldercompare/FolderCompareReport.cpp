@@ -79,11 +79,10 @@ std::string ResultText(const FOLDERREPORTSOURCE& source) {
 
 void ListTree(CFolderCompareItem& item, int level, uint32_t word, int tolerance,
               std::vector<FOLDERREPORTROW>& rows) {
-    for (int i = 0; i < item.GetChildCount(); ++i) {
-        CFolderCompareItem* child = item.Child(i);
-        if (child->IsFilteredOut() || !IsClassShown(*child, word, tolerance)) continue;
-        rows.push_back({child, level, true});
-        ListTree(*child, level + 1, word, tolerance, rows);
+    for (CFolderCompareItem& child : item.Children()) {
+        if (child.IsFilteredOut() || !IsClassShown(child, word, tolerance)) continue;
+        rows.push_back({&child, level, true});
+        ListTree(child, level + 1, word, tolerance, rows);
     }
 }
 

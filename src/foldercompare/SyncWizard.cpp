@@ -151,7 +151,7 @@ namespace {
 
 int CountRows(const CFolderCompareItem& item) {
     int count = 0;
-    for (int i = 0; i < item.GetChildCount(); ++i) count += 1 + CountRows(*item.Child(i));
+    for (const CFolderCompareItem& child : item.Children()) count += 1 + CountRows(child);
     return count;
 }
 
@@ -229,7 +229,7 @@ bool HoldsOnlyItems(const CFolderCompareItem& item, int side) {
     if (!IsRealFolder(entry)) return false;
     const auto* folder = static_cast<const CFolder*>(entry);
     int items = 0;
-    for (int i = 0; i < item.GetChildCount(); ++i) items += item.Child(i)->Side(side) != nullptr ? 1 : 0;
+    for (const CFolderCompareItem& child : item.Children()) items += child.Side(side) != nullptr ? 1 : 0;
     if (folder->IsScanned()) return folder->GetChildCount() == items;
     // Never read: it is empty only when it holds nothing now.
     platform::CFileFindEx find;
@@ -508,11 +508,9 @@ int CSyncPreparePage::Collect(CFolderCompareItem& item, platform::CProgressSink*
     const int deleteSide = m_type == SYNC_MIRROR_RIGHT ? 1 : 0;
     // One-sided children by name, to find a folder and a file of one name.
     std::unordered_map<std::string, CFolderCompareItem*> oneSided[2];  // [is folder]
-    for (int i = 0; i < item.GetChildCount(); ++i) {
-        CFolderCompareItem* child = item.Child(i);
-        if (child->IsOrphan() && !child->IsFilteredOut() && !child->IsHidden())
-            oneSided[child->IsFolderPair() ? 1 : 0].emplace(child->GetName(), child);
-    }
+    for (CFolderCompareItem& child : item.Children())
+        if (child.IsOrphan() && !child.IsFilteredOut() && !child.IsHidden())
+            oneSided[child.IsFolderPair() ? 1 : 0].emplace(child.GetName(), &child);
     std::unordered_set<const CFolderCompareItem*> done;
     for (int i = 0; i < item.GetChildCount() && !stopped; ++i) {
         CFolderCompareItem& child = *item.Child(i);
@@ -792,8 +790,8 @@ int CSyncProcessPage::DoEntry(SYNCENTRY& entry, FILEOPCONTEXT& context, RUNSTATE
         // A one-sided folder goes only when what was in it is gone: whatever
         // failed to go keeps it, and whatever came since the scan (the
         // delete checks that against what the scan saw).
-        for (int i = 0; i < item.GetChildCount(); ++i)
-            if (item.Child(i)->Side(side) != nullptr) {
+        for (const CFolderCompareItem& child : item.Children())
+            if (child.Side(side) != nullptr) {
                 context.error = "'" + platform::EscapeControls(item.Side(side)->GetFullPath()) +
                                 "' is not empty: it holds entries that were not deleted";
                 return -1;

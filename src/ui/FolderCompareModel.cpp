@@ -10,6 +10,7 @@
 #include <map>
 
 #include "foldercompare/FolderCompareOptions.h"
+#include "foldercompare/FolderItemLookup.h"
 #include "platform/FileAttributes.h"
 #include "ui/ActiveColors.h"
 #include "ui/UiText.h"
@@ -221,10 +222,8 @@ const std::vector<CFolderCompareItem*>* CFolderCompareModel::Level(CFolderCompar
     if (m_blocked) return nullptr;
     std::vector<CFolderCompareItem*> rows;
     rows.reserve(static_cast<size_t>(parent->GetChildCount()));
-    for (int i = 0; i < parent->GetChildCount(); ++i) {
-        CFolderCompareItem* child = parent->Child(i);
-        if (m_doc.IsRowShown(*child)) rows.push_back(child);
-    }
+    for (CFolderCompareItem& child : parent->Children())
+        if (m_doc.IsRowShown(child)) rows.push_back(&child);
     SortLevel(parent, rows);
     for (size_t i = 0; i < rows.size(); ++i) m_places[rows[i]] = {static_cast<int>(i), parent};
     return &m_levels.emplace(parent, std::move(rows)).first->second;
@@ -329,19 +328,9 @@ QModelIndex CFolderCompareModel::IndexOf(const CFolderCompareItem* item, int col
 }
 
 QModelIndex CFolderCompareModel::IndexOfPath(const std::string& path) const {
-    CFolderCompareItem* item = Root();
-    if (item == nullptr || IsBlocked()) return QModelIndex();
-    size_t start = 0;
-    while (item != nullptr && start < path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string::npos) end = path.size();
-        const std::string name = path.substr(start, end - start);
-        start = end + 1;
-        CFolderCompareItem* found = nullptr;
-        for (int i = 0; i < item->GetChildCount() && found == nullptr; ++i)
-            if (item->Child(i)->GetName() == name) found = item->Child(i);
-        item = found;
-    }
+    CFolderCompareItem* root = Root();
+    if (root == nullptr || IsBlocked()) return QModelIndex();
+    CFolderCompareItem* item = FindItem(*root, path);
     return item != nullptr ? IndexOf(item) : QModelIndex();
 }
 

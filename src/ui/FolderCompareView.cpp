@@ -1,13 +1,10 @@
 #include "ui/FolderCompareView.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -16,11 +13,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <ctime>
 #include <mutex>
-#include <unordered_map>
 
-#include "editor/FindReplace.h"
 #include "fileio/Archive.h"
 #include "foldercompare/FileComparer.h"
 #include "foldercompare/FolderCompareOptions.h"
@@ -61,8 +55,6 @@ public:
     int ContentWidth(int column) const { return sizeHintForColumn(column); }
 };
 
-SyncWizardHook g_syncWizard;
-
 // Opening a comparison records its folders in the folder comparison
 // component's recent lists, which are not made for two threads at once: the
 // workers of several views open one at a time.
@@ -84,62 +76,7 @@ public:
     }
 };
 
-// What the file operations changed, for selecting it afterwards: the paths
-// of the rows changed and added, taken on the worker's thread while the
-// items are there.
-class CChangeRecorder : public CFolderCompareListener {
-public:
-    void ItemChanged(CFolderCompareItem& item) override { Add(item); }
-    void SubtreeChanged(CFolderCompareItem& item) override { Add(item); }
-    void ChildAdded(CFolderCompareItem& /*parent*/, CFolderCompareItem& child) override { Add(child); }
-    void ChildrenRebuilt(CFolderCompareItem& /*item*/) override {}
-    std::vector<std::string> Paths() const {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_paths;
-    }
-
-private:
-    void Add(const CFolderCompareItem& item) {
-        if (item.parent == nullptr) return;
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_paths.push_back(item.RelativePath());
-    }
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_paths;
-};
-
-// The path of the row an index stands for.
-std::string PathOf(const CFolderCompareModel& model, const QModelIndex& index) {
-    const CFolderCompareItem* item = model.Item(index);
-    return item != nullptr ? item->RelativePath() : std::string();
-}
-
-uint32_t SidesPresent(const std::vector<CFolderCompareItem*>& items) {
-    uint32_t mask = 0;
-    for (const CFolderCompareItem* item : items) {
-        if (item->HasSide(0)) mask |= SIDE_LEFT;
-        if (item->HasSide(1)) mask |= SIDE_RIGHT;
-    }
-    return mask;
-}
-
-uint32_t DisplayBit(Command command) {
-    switch (command) {
-        case Command::ShowIdenticalItems: return DISPLAY_IDENTICAL;
-        case Command::ShowDifferentItems: return DISPLAY_DIFFERENT;
-        case Command::ShowLeftOnlyItems: return DISPLAY_LEFT_ONLY;
-        case Command::ShowRightOnlyItems: return DISPLAY_RIGHT_ONLY;
-        case Command::ShowLeftNewerItems: return DISPLAY_LEFT_NEWER;
-        case Command::ShowRightNewerItems: return DISPLAY_RIGHT_NEWER;
-        default: return 0;
-    }
-}
-
 }  // namespace
-
-void SetSyncWizardHook(SyncWizardHook hook) { g_syncWizard = std::move(hook); }
-
-bool HasSyncWizard() { return static_cast<bool>(g_syncWizard); }
 
 // ---- Opening ----
 
@@ -305,10 +242,14 @@ void CFolderCompareView::Open(const CFolderCompareParams& request) {
 }
 
 void CFolderCompareView::Rescan() {
+    Reopen([this](CFolderWorkProgress& progress) { return m_doc.Reload(&progress); });
+}
+
+void CFolderCompareView::Reopen(CFolderWork::Work open) {
     RunWork({WorkLook::Panel, QString(), QStringLiteral("Comparing..."), true},
-            [this](CFolderWorkProgress& progress) {
+            [open = std::move(open)](CFolderWorkProgress& progress) {
                 const std::lock_guard<std::mutex> lock(g_opening);
-                return m_doc.Reload(&progress);
+                return open(progress);
             },
             {});
 }
@@ -439,139 +380,10 @@ void CFolderCompareView::FinishWork(int generation) {
     emit workFinished();
 }
 
-// ---- Keeping the rows across changes ----
-
-void CFolderCompareView::SaveState() {
-    m_state = VIEWSTATE();
-    if (m_model->IsBlocked()) return;
-    // Folders come first in every level: the walk ends at the first file.
-    std::function<void(const QModelIndex&)> walk = [&](const QModelIndex& parent) {
-        const int rows = m_model->rowCount(parent);
-        for (int row = 0; row < rows; ++row) {
-            const QModelIndex index = m_model->index(row, 0, parent);
-            const CFolderCompareItem* item = m_model->Item(index);
-            if (!item->IsFolderPair()) break;
-            if (!m_tree->isExpanded(index)) continue;
-            m_state.expanded.push_back(item->RelativePath());
-            walk(index);
-        }
-    };
-    walk(QModelIndex());
-    m_state.expanded.insert(m_state.expanded.end(), m_unresolved.begin(), m_unresolved.end());
-    for (const QModelIndex& index : m_tree->selectionModel()->selectedRows(0))
-        m_state.selected.push_back(PathOf(*m_model, index));
-    m_state.current = PathOf(*m_model, m_tree->currentIndex());
-    m_state.scroll = m_tree->verticalScrollBar()->value();
-}
-
-void CFolderCompareView::RestoreState() {
-    if (m_model->IsBlocked() || m_doc.Root() == nullptr) return;
-    m_restoring = true;
-    // Names of each level looked up once, however many paths pass there.
-    std::unordered_map<const CFolderCompareItem*, std::unordered_map<std::string, CFolderCompareItem*>> names;
-    // The item of a path; with reached, the deepest item found on the way.
-    const auto find = [&](const std::string& path, CFolderCompareItem** reached = nullptr) -> QModelIndex {
-        CFolderCompareItem* item = m_doc.Root();
-        size_t start = 0;
-        while (item != nullptr && start < path.size()) {
-            if (reached != nullptr) *reached = item;
-            size_t end = path.find('/', start);
-            if (end == std::string::npos) end = path.size();
-            auto level = names.find(item);
-            if (level == names.end()) {
-                level = names.emplace(item, std::unordered_map<std::string, CFolderCompareItem*>()).first;
-                for (int i = 0; i < item->GetChildCount(); ++i)
-                    level->second.emplace(item->Child(i)->GetName(), item->Child(i));
-            }
-            const auto found = level->second.find(path.substr(start, end - start));
-            item = found != level->second.end() ? found->second : nullptr;
-            start = end + 1;
-        }
-        return item != nullptr && item != m_doc.Root() ? m_model->IndexOf(item) : QModelIndex();
-    };
-    m_unresolved.clear();
-    for (const std::string& path : m_state.expanded) {
-        CFolderCompareItem* reached = nullptr;
-        if (const QModelIndex index = find(path, &reached); index.isValid()) {
-            m_tree->expand(index);
-        } else if (reached != nullptr && reached->AwaitsLevel()) {
-            // Below a folder not compared yet: opened once it is.
-            m_unresolved.push_back(path);
-        }
-    }
-    std::vector<QModelIndex> selected;
-    for (const std::string& path : m_state.selected)
-        if (const QModelIndex index = find(path); index.isValid()) selected.push_back(index);
-    // Runs of rows of one level become one range each.
-    std::sort(selected.begin(), selected.end(), [](const QModelIndex& a, const QModelIndex& b) {
-        return a.internalPointer() != b.internalPointer() &&
-               (a.parent() != b.parent() ? a.parent() < b.parent() : a.row() < b.row());
-    });
-    QItemSelection selection;
-    const int last = CFolderCompareModel::kColumnCount - 1;
-    for (size_t i = 0; i < selected.size();) {
-        size_t j = i + 1;
-        while (j < selected.size() && selected[j].parent() == selected[i].parent() &&
-               selected[j].row() == selected[j - 1].row() + 1)
-            ++j;
-        selection.select(selected[i], selected[j - 1].siblingAtColumn(last));
-        i = j;
-    }
-    m_tree->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    if (const QModelIndex current = find(m_state.current); current.isValid())
-        m_tree->selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
-    const int scroll = m_state.scroll;
-    QTimer::singleShot(0, this, [this, scroll] {
-        if (!IsBusy()) m_tree->verticalScrollBar()->setValue(scroll);
-    });
-    m_selectionKnown = false;
-    m_restoring = false;
-    // Folders open in the view are compared, as when they were opened.
-    QTimer::singleShot(0, this, &CFolderCompareView::CompareOpenedLevels);
-}
-
-void CFolderCompareView::ChangeRows(const std::function<void()>& change) {
-    SaveState();
-    change();
-    AfterTreeChange();
-}
-
-void CFolderCompareView::AfterTreeChange() {
-    UpdateRootStatus();
-    m_model->Rebuild();
-    RestoreState();
-    UpdateSummary();
-    m_selectionKnown = false;
-    UpdateDetails();
-    emit stateChanged();
-}
-
 bool CFolderCompareView::ChangedOnDisk() const { return !m_changedBar->isHidden(); }
 
 void CFolderCompareView::UpdateDetails() {
     m_details->ShowItem(m_model->IsBlocked() ? nullptr : m_model->Item(m_tree->currentIndex()));
-}
-
-void CFolderCompareView::FindRow(bool up, bool ask) {
-    if (ask || m_findText.isEmpty()) {
-        QInputDialog dialog(this);
-        dialog.setObjectName(QStringLiteral("folderFindDialog"));
-        dialog.setWindowTitle(QStringLiteral("Find"));
-        dialog.setLabelText(QStringLiteral("&Find What:"));
-        dialog.setTextValue(m_findText);
-        if (dialog.exec() != QDialog::Accepted || dialog.textValue().isEmpty()) return;
-        m_findText = dialog.textValue();
-    }
-    const QModelIndex found = FindFolderRow(*m_model, m_findText, m_tree->currentIndex(), up);
-    if (!found.isValid()) {
-        QMessageBox::information(this, QStringLiteral("Find"),
-                                 FromPath(FormatNotFound(kFindNotFoundFormat, ToPath(m_findText))));
-        return;
-    }
-    for (QModelIndex parent = found.parent(); parent.isValid(); parent = parent.parent())
-        m_tree->expand(parent);
-    m_tree->setCurrentIndex(found);
-    m_tree->scrollTo(found);
 }
 
 void CFolderCompareView::UpdateRootStatus() {
@@ -640,19 +452,6 @@ std::vector<CFolderCompareItem*> CFolderCompareView::SelectedItems() const {
     for (auto& row : rows) m_selection.push_back(row.second);
     m_selectionKnown = true;
     return m_selection;
-}
-
-void CFolderCompareView::SelectPaths(const std::vector<std::string>& paths) {
-    m_state = VIEWSTATE();
-    m_state.selected = paths;
-    m_state.current = paths.empty() ? std::string() : paths.front();
-    m_state.scroll = m_tree->verticalScrollBar()->value();
-    // Every folder on the way is opened.
-    for (const std::string& path : paths)
-        for (size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1))
-            m_state.expanded.push_back(path.substr(0, slash));
-    RestoreState();
-    if (const QModelIndex current = m_tree->currentIndex(); current.isValid()) m_tree->scrollTo(current);
 }
 
 std::vector<FOLDERREPORTROW> CFolderCompareView::ShownRows() const {
@@ -746,245 +545,7 @@ void CFolderCompareView::Activate(const QModelIndex& index) {
     }
 }
 
-// ---- File operations ----
-
-bool CFolderCompareView::ConfirmReplacing(const CFileOperation& command,
-                                          const std::vector<CFolderCompareItem*>& items) {
-    if ((command.kind != FILEOP_COPY && command.kind != FILEOP_MOVE) ||
-        (command.shellFlags & platform::FOF_NOCONFIRMATION))
-        return true;
-    const int target = 1 - static_cast<int>(command.sides);
-    int replaced = 0;
-    for (const CFolderCompareItem* item : items)
-        if (item->HasSide(1 - target) && item->HasSide(target) && !item->IsFolderPair()) ++replaced;
-    if (replaced == 0) return true;
-    const std::string text = std::to_string(replaced) + " file(s) on the " +
-                             (target == 0 ? "left" : "right") + " side will be replaced.\nReplace them?";
-    return m_messages.AskYesNo(text) == platform::ANSWER_YES;
-}
-
-void CFolderCompareView::RunOperation(std::shared_ptr<CFileOperation> command,
-                                      std::vector<CFolderCompareItem*> items, bool withDialog) {
-    if (items.empty() || IsBusy()) return;
-    // Archives are read, never changed: refused before any dialog asks.
-    if (dynamic_cast<const CCompareContents*>(command.get()) == nullptr)
-        for (const CFolderCompareItem* item : items)
-            if (const std::string refusal = item->ArchiveRefusal(3); !refusal.empty()) {
-                m_messages.Error(refusal);
-                return;
-            }
-    if (withDialog) {
-        CFolderOperationDialogs dialogs(this);
-        if (!command->RunDialog(dialogs, items)) return;
-    }
-    // What is done on one side of nested folders also changes the other.
-    if (dynamic_cast<const CCompareContents*>(command.get()) == nullptr) {
-        std::string verb = command->GetVerb();
-        std::transform(verb.begin(), verb.end(), verb.begin(),
-                       [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; });
-        if (const std::string refusal = NestedRootsRefusal(m_doc.Context(), "Cannot " + verb);
-            !refusal.empty()) {
-            m_messages.Error(refusal);
-            return;
-        }
-    }
-    if (!ConfirmReplacing(*command, items)) return;
-    // A renamed item's folder is paired anew: the row is found by its name.
-    std::string renamed;
-    if (const auto* rename = dynamic_cast<const CRename*>(command.get())) {
-        const CFolderCompareItem* up = items.front()->parent;
-        const std::string folder = up != nullptr ? up->RelativePath() : std::string();
-        renamed = folder.empty() ? rename->newName : folder + "/" + rename->newName;
-    }
-    auto changes = std::make_shared<CChangeRecorder>();
-    command->window = changes.get();
-    auto runner = std::make_shared<std::unique_ptr<CFileProcessDlg>>();
-    const FOLDERCOMPARESETTINGS* settings = &m_doc.Context().settings;
-    const QString title = FromPath(command->GetTitle());
-    RunWork(
-        {WorkLook::Dialog, QString::fromLatin1(kProcessingTitle), title, true},
-        [runner, command](CFolderWorkProgress&) { return (*runner)->Run() == 0; },
-        [this, command, changes, title, renamed](bool, CFolderWorkProgress& progress) {
-            const std::vector<CFolderWorkProgress::FAILURE> failures = progress.Failures();
-            if (!failures.empty()) {
-                std::string text = ToPath(title) + ": " + std::to_string(failures.size()) +
-                                   (failures.size() == 1 ? " item failed." : " items failed.");
-                size_t shown = 0;
-                for (const CFolderWorkProgress::FAILURE& failure : failures) {
-                    if (++shown > 20) {
-                        text += "\n...";
-                        break;
-                    }
-                    text += "\n" + (failure.name.empty() ? std::string(".") : failure.name) + ": " +
-                            failure.error;
-                }
-                m_messages.Error(text);
-            }
-            const std::vector<std::string> changed =
-                renamed.empty() ? changes->Paths() : std::vector{renamed};
-            if (!changed.empty() && failures.empty()) SelectPaths(changed);
-        },
-        [runner, command, items, settings](CFolderWorkProgress& progress) {
-            *runner = std::make_unique<CFileProcessDlg>(*command, items, *settings, &progress);
-            progress.onCancel = [runner] { (*runner)->Cancel(); };
-        });
-}
-
-// ---- Filters, report, synchronisation ----
-
-void CFolderCompareView::EditFilters() {
-    CFolderFilterDialog dialog(this, m_request);
-    if (dialog.exec() != QDialog::Accepted) return;
-    CFolderCompareParams request;
-    request.CopyFrom(m_request);
-    dialog.Apply(request);
-    if (request.Equals(m_request)) return;
-    Open(request);
-}
-
-void CFolderCompareView::PrepareAllLevels(std::function<void()> then) {
-    RunWork(
-        {WorkLook::Dialog, QStringLiteral("Preparing"), QStringLiteral("Preparing..., Please wait"), false},
-        [this](CFolderWorkProgress& progress) { return m_doc.PrepareAllLevels(&progress); },
-        [then = std::move(then)](bool, CFolderWorkProgress&) {
-            if (then) then();
-        });
-}
-
-void CFolderCompareView::ShowReportDialog() {
-    PrepareAllLevels([this] {
-        CFolderReportDialog dialog(this, *this);
-        dialog.exec();
-    });
-}
-
-void CFolderCompareView::RunReport(ReportAction action, const std::string& path) {
-    if (IsBusy()) return;
-    FOLDERREPORTSOURCE source;
-    source.title = m_request.GetTitle();
-    source.paths[0] = m_request.sides[0].path;
-    source.paths[1] = m_request.sides[1].path;
-    source.rootStatus = m_doc.RootStatus();
-    source.root = m_doc.Root();
-    source.visibleRows = ShownRows();
-    source.tolerance = m_doc.Tolerance();
-    // The page for the clipboard, or why it could not be written.
-    auto result = std::make_shared<std::string>();
-    // The colours are taken here: the worker does not ask the toolkit.
-    const FOLDERREPORTCOLORS colors = ActiveColors().FolderReport();
-    RunWork(
-        {WorkLook::Dialog, QStringLiteral("Processing"), QStringLiteral("Processing..., Please wait"), false},
-        [source, colors, action, path, result](CFolderWorkProgress& progress) {
-            CFolderComparer& folders = GetFolderComparer();
-            switch (action) {
-                case ReportAction::Save:
-                    return folders.report.Generate(source, colors, path, &progress, *result);
-                case ReportAction::Copy:
-                    folders.report.Render(source, colors, *result, &progress,
-                                          static_cast<int64_t>(std::time(nullptr)));
-                    return true;
-                case ReportAction::Preview: return folders.report.Preview(source, colors, &progress, *result);
-            }
-            return false;
-        },
-        [this, action, result](bool completed, CFolderWorkProgress&) {
-            if (action == ReportAction::Copy)
-                QApplication::clipboard()->setText(
-                    QString::fromUtf8(result->data(), static_cast<qsizetype>(result->size())));
-            else if (!completed)
-                m_messages.Error(*result);
-        });
-}
-
-void CFolderCompareView::Synchronize() {
-    if (!HasSyncWizard()) return;
-    // Refused before the wizard opens: archives are never synchronised.
-    if (std::string refusal = ArchiveSyncRefusal(m_doc.Context()); !refusal.empty()) {
-        refusal[0] = static_cast<char>(refusal[0] - 'a' + 'A');
-        m_messages.Error(refusal);
-        return;
-    }
-    PrepareAllLevels([this] {
-        // The wizard changes the tree on its own worker: nothing of it is
-        // read here until it is done.
-        SaveState();
-        m_tree->setUpdatesEnabled(false);
-        m_tree->setEnabled(false);
-        m_model->SetBlocked(true);
-        g_syncWizard(this, m_doc, SYNC_UPDATE_RIGHT);
-        m_model->SetBlocked(false);
-        m_tree->setEnabled(true);
-        m_tree->setUpdatesEnabled(true);
-        AfterTreeChange();
-    });
-}
-
-// ---- Moving between rows ----
-
-void CFolderCompareView::GoToDifference(Command command) {
-    const int tolerance = m_doc.Tolerance();
-    const auto differs = [&](const QModelIndex& index) {
-        const CFolderCompareItem* item = m_model->Item(index);
-        if (item == nullptr) return false;
-        return IsDifference(ClassOf(*item, tolerance));
-    };
-    QModelIndex at;
-    const bool down = command == Command::FirstDifference || command == Command::NextDifference;
-    if (command == Command::FirstDifference) {
-        at = m_model->index(0, 0);
-    } else if (command == Command::LastDifference) {
-        for (QModelIndex next = m_model->index(0, 0); next.isValid(); next = m_tree->indexBelow(next))
-            at = next;
-    } else {
-        const QModelIndex current = m_tree->currentIndex().siblingAtColumn(0);
-        at = !current.isValid() ? m_model->index(0, 0)
-             : down             ? m_tree->indexBelow(current)
-                                : m_tree->indexAbove(current);
-    }
-    while (at.isValid() && !differs(at)) at = down ? m_tree->indexBelow(at) : m_tree->indexAbove(at);
-    if (!at.isValid()) {
-        m_messages.Status(down ? "No next difference" : "No previous difference");
-        return;
-    }
-    m_tree->selectionModel()->setCurrentIndex(
-        at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_tree->scrollTo(at);
-}
-
-// ---- Menus, columns, font ----
-
-void CFolderCompareView::ShowContextMenu(const QPoint& at) {
-    auto* frame = qobject_cast<CMainFrame*>(window());
-    if (frame == nullptr || IsBusy()) return;
-    QMenu menu(this);
-    const Command groups[][6] = {
-        {Command::CopyToRight, Command::CopyToLeft, Command::MoveItems, Command::DeleteItems,
-         Command::CopyToFolder, Command::Count},
-        {Command::NewFolder, Command::RenameItem, Command::SetDateTime, Command::SetAttributes,
-         Command::CompareContents, Command::Count},
-        {Command::HideItems, Command::ExcludeItems, Command::SetBaseFolder, Command::UpOneLevel,
-         Command::Count, Command::Count},
-    };
-    for (const auto& group : groups) {
-        if (!menu.isEmpty()) menu.addSeparator();
-        for (const Command command : group)
-            if (command != Command::Count) menu.addAction(frame->Action(command));
-    }
-    // The preset views set the whole display filter word.
-    menu.addSeparator();
-    QMenu* views = menu.addMenu(QStringLiteral("&Views"));
-    for (const DISPLAYFILTERPRESET& preset : kDisplayFilterPresets) {
-        QString name = QString::fromLatin1(preset.name).replace(QLatin1Char('-'), QLatin1Char(' '));
-        name[0] = name[0].toUpper();
-        QAction* action = views->addAction(name);
-        action->setCheckable(true);
-        action->setChecked(m_doc.DisplayFilter() == preset.word);
-        const uint32_t word = preset.word;
-        connect(action, &QAction::triggered, this,
-                [this, word] { ChangeRows([this, word] { m_doc.SetDisplayFilter(word); }); });
-    }
-    menu.exec(m_tree->viewport()->mapToGlobal(at));
-}
+// ---- Columns, font ----
 
 void CFolderCompareView::ShowColumnMenu(const QPoint& at) {
     QMenu menu(this);
@@ -1113,197 +674,9 @@ void CFolderCompareView::ReadOptions() {
     m_tree->viewport()->update();
 }
 
-// ---- Commands ----
+// ---- Title and closing ----
 
 QString CFolderCompareView::Title() const { return FromPath(m_request.GetTitle()); }
-
-bool CFolderCompareView::IsEnabled(Command command) const {
-    if (IsBusy()) return false;
-    CFolderCompareItem* root = m_doc.Root();
-    const auto selected = [this] { return !SelectedItems().empty(); };
-    const auto selectedSide = [this](int side) {
-        for (const CFolderCompareItem* item : SelectedItems())
-            if (item->HasSide(side)) return true;
-        return false;
-    };
-    switch (command) {
-        case Command::Reload:
-        case Command::Recompare:
-        case Command::GenerateCommandLine:
-        case Command::SwapSides:
-        case Command::QuickMergeMode:
-        case Command::FolderFilters:
-        case Command::ShowGridLines:
-        case Command::ShowIdenticalItems:
-        case Command::ShowDifferentItems:
-        case Command::ShowLeftOnlyItems:
-        case Command::ShowRightOnlyItems:
-        case Command::ShowLeftNewerItems:
-        case Command::ShowRightNewerItems:
-        case Command::ShowAllItems:
-        case Command::ShowFilteredItems: return true;
-        case Command::Copy: return selected();
-        case Command::SelectAll:
-        case Command::FirstDifference:
-        case Command::PreviousDifference:
-        case Command::NextDifference:
-        case Command::LastDifference:
-        case Command::ExpandAll:
-        case Command::CollapseAll: return m_model->rowCount() > 0;
-        case Command::Report:
-        case Command::ShowHiddenItems:
-        case Command::NewFolder: return root != nullptr;
-        case Command::Synchronize: return root != nullptr && HasSyncWizard();
-        case Command::CopyToRight: return selectedSide(0);
-        case Command::CopyToLeft: return selectedSide(1);
-        case Command::MoveItems:
-        case Command::DeleteItems:
-        case Command::CopyToFolder:
-        case Command::SetDateTime:
-        case Command::SetAttributes:
-        case Command::CompareContents:
-        case Command::HideItems:
-        case Command::ExcludeItems: return selected();
-        case Command::RenameItem: return SelectedItems().size() == 1;
-        case Command::UpOneLevel:
-            return platform::PathParentFolder(m_request.sides[0].path) != m_request.sides[0].path &&
-                   platform::PathParentFolder(m_request.sides[1].path) != m_request.sides[1].path;
-        case Command::SetBaseFolder: {
-            const CFolderCompareItem* item = CurrentItem();
-            return item != nullptr && item->IsFolderPair() && item->HasBothSides();
-        }
-        case Command::Find:
-        case Command::FindNext:
-        case Command::FindPrevious: return m_model->rowCount() > 0;
-        default: return false;
-    }
-}
-
-bool CFolderCompareView::IsChecked(Command command) const {
-    if (const uint32_t bit = DisplayBit(command)) return (m_doc.DisplayFilter() & bit) != 0;
-    switch (command) {
-        case Command::ShowFilteredItems: return m_doc.ShowFiltered();
-        case Command::ShowGridLines: return GetFolderComparer().showGridLines != 0;
-        case Command::QuickMergeMode: return m_doc.QuickMergeMode();
-        default: return false;
-    }
-}
-
-void CFolderCompareView::Execute(Command command) {
-    if (IsBusy()) return;
-    if (const uint32_t bit = DisplayBit(command)) {
-        ChangeRows([this, bit] { m_doc.ToggleDisplayClass(bit); });
-        return;
-    }
-    const std::vector<CFolderCompareItem*> items = SelectedItems();
-    switch (command) {
-        case Command::ShowAllItems: ChangeRows([this] { m_doc.SetDisplayFilter(DISPLAY_ALL); }); break;
-        case Command::ShowHiddenItems: ChangeRows([this] { m_doc.ShowHidden(); }); break;
-        case Command::ShowFilteredItems: ChangeRows([this] { m_doc.ToggleShowFiltered(); }); break;
-        case Command::HideItems: ChangeRows([this, &items] { m_doc.Hide(items); }); break;
-        case Command::ExcludeItems: ChangeRows([this, &items] { m_doc.Exclude(items); }); break;
-        case Command::ShowGridLines: {
-            int& grid = GetFolderComparer().showGridLines;
-            grid = grid != 0 ? 0 : 1;
-            m_tree->viewport()->update();
-            break;
-        }
-        case Command::QuickMergeMode: m_doc.ToggleQuickMergeMode(); break;
-        case Command::Reload:
-        case Command::Recompare: Rescan(); break;
-        case Command::GenerateCommandLine: CCommandLineDialog::Run(this, m_request); break;
-        case Command::Report: ShowReportDialog(); break;
-        case Command::Copy: {
-            QString text;
-            for (const CFolderCompareItem* item : items)
-                text += FromPath(item->RelativePath()) + QLatin1Char('\n');
-            QApplication::clipboard()->setText(text);
-            break;
-        }
-        case Command::SelectAll: m_tree->selectAll(); break;
-        case Command::FirstDifference:
-        case Command::PreviousDifference:
-        case Command::NextDifference:
-        case Command::LastDifference: GoToDifference(command); break;
-        case Command::ExpandAll:
-            PrepareAllLevels([this] {
-                m_restoring = true;
-                m_tree->expandAll();
-                m_restoring = false;
-            });
-            break;
-        case Command::CollapseAll: m_tree->collapseAll(); break;
-        case Command::CopyToRight:
-        case Command::CopyToLeft:
-            RunOperation(
-                std::make_shared<CFileOperation>(FILEOP_COPY, command == Command::CopyToRight ? 0u : 1u),
-                items, !m_doc.QuickMergeMode());
-            break;
-        case Command::MoveItems:
-            RunOperation(
-                std::make_shared<CFileOperation>(FILEOP_MOVE, (SidesPresent(items) & SIDE_LEFT) ? 0u : 1u),
-                items);
-            break;
-        case Command::DeleteItems:
-            RunOperation(std::make_shared<CFileOperation>(FILEOP_DELETE, SidesPresent(items)), items);
-            break;
-        case Command::CopyToFolder:
-            RunOperation(
-                std::make_shared<CCopyToFolder>((SidesPresent(items) & SIDE_LEFT) ? 0u : 1u, std::string()),
-                items);
-            break;
-        case Command::NewFolder: {
-            CFolderCompareItem* folder = CurrentFolder();
-            if (folder != nullptr)
-                RunOperation(std::make_shared<CNewFolder>(SidesPresent({folder}), std::string()), {folder});
-            break;
-        }
-        case Command::RenameItem:
-            if (!items.empty())
-                RunOperation(std::make_shared<CRename>(SidesPresent({items.front()}), std::string()),
-                             {items.front()});
-            break;
-        case Command::SetDateTime: RunOperation(std::make_shared<CSetTime>(SIDE_RIGHT), items); break;
-        case Command::SetAttributes:
-            RunOperation(std::make_shared<CSetAttributes>(SidesPresent(items)), items);
-            break;
-        case Command::CompareContents:
-            RunOperation(std::make_shared<CCompareContents>(METHOD_CRC), items);
-            break;
-        case Command::FolderFilters: EditFilters(); break;
-        case Command::Synchronize: Synchronize(); break;
-        case Command::Find: FindRow(false, true); break;
-        case Command::FindNext:
-        case Command::FindPrevious: FindRow(command == Command::FindPrevious, false); break;
-        case Command::UpOneLevel:
-            RunWork({WorkLook::Panel, QString(), QStringLiteral("Comparing..."), true},
-                    [this](CFolderWorkProgress& progress) {
-                        const std::lock_guard<std::mutex> lock(g_opening);
-                        return m_doc.UpOneLevel(&progress);
-                    },
-                    {});
-            break;
-        case Command::SetBaseFolder:
-        case Command::SwapSides: {
-            std::string left = m_request.sides[1].path, right = m_request.sides[0].path;
-            if (command == Command::SetBaseFolder) {
-                const CFolderCompareItem* item = CurrentItem();
-                if (item == nullptr || !item->HasBothSides()) break;
-                left = item->left->GetFullPath();
-                right = item->right->GetFullPath();
-            }
-            RunWork({WorkLook::Panel, QString(), QStringLiteral("Comparing..."), true},
-                    [this, left, right](CFolderWorkProgress& progress) {
-                        const std::lock_guard<std::mutex> lock(g_opening);
-                        return m_doc.ChangeFolders(left, right, &progress);
-                    },
-                    {});
-            break;
-        }
-        default: break;
-    }
-    emit stateChanged();
-}
 
 bool CFolderCompareView::CanClose() {
     if (m_work != nullptr) {

@@ -120,6 +120,9 @@ private:
 
     void Open(const CFolderCompareParams& request);
     void Rescan();
+    // Opens the comparison anew on the worker (the same folders again, or
+    // others): one view opens at a time.
+    void Reopen(CFolderWork::Work open);
     // A folder pair whose children are still to be compared (one level).
     std::vector<CFolderCompareItem*> OpenedRowsNeedingLevel() const;
     // Compares the folders that are open in the view and not compared yet.

@@ -2,6 +2,8 @@
 // flags, --replace with and without --save, and GNU grep as the peer of
 // literal and simple expression searches.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <random>
@@ -143,6 +145,16 @@ TEST_F(SearchTest, ReadOnlyFilesAreReplacedOnlyInTheOutput) {
     EXPECT_EQ(saved.exitStatus, 2);
     EXPECT_EQ(saved.err, "corvatine: cannot save 'r.txt': it is read-only\n");
     EXPECT_EQ(test::ReadFile(dir / "r.txt"), "abc\n");
+    // A file its user may not write is read-only too, as in the window: it
+    // is not replaced behind its mode (root may write anything).
+    if (::geteuid() != 0) {
+        const std::string locked = dir.WriteFile("locked.txt", "abc\n");
+        ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+        const test::ProgramResult refused = Run({"-e", "locked.txt", "--search=b", "--replace=B", "--save"});
+        EXPECT_EQ(refused.exitStatus, 2);
+        EXPECT_EQ(refused.err, "corvatine: cannot save 'locked.txt': it is read-only\n");
+        EXPECT_EQ(test::ReadFile(locked), "abc\n");
+    }
 }
 
 TEST_F(SearchTest, WordsThatDoNotFitTogether) {

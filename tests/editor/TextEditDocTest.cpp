@@ -78,10 +78,14 @@ TEST_F(TextEditDocTest, WhatCannotBeOpenedOrSavedIsTold) {
     EXPECT_FALSE(m_doc.Open(m_dir / "missing.txt"));
     EXPECT_EQ(m_messages.errors.back(),
               "Cannot open file\n" + (m_dir / "missing.txt") + "\n\nNo such file or directory");
+    // The reason and the loader's result stay, for a caller with words of its own.
+    EXPECT_EQ(m_doc.LoadResult(), LOAD_FAILED);
+    EXPECT_EQ(m_doc.LastError(), "No such file or directory");
     EXPECT_FALSE(m_doc.Open(m_dir.WriteFile("data.bin", std::string("a\0b", 3))));
     EXPECT_EQ(m_messages.errors.back(),
               "Cannot open file\n" + (m_dir / "data.bin") +
                   "\n\nIt holds binary data (NUL characters) and cannot be edited as text.");
+    EXPECT_EQ(m_doc.LoadResult(), LOAD_BINARY);
 
     // A character the code page lacks: asked, and on No nothing is written.
     const std::string path = m_dir.WriteFile("euro.txt", "\xE2\x82\xAC 5\n");
@@ -91,8 +95,10 @@ TEST_F(TextEditDocTest, WhatCannotBeOpenedOrSavedIsTold) {
     EXPECT_EQ(m_messages.questions[0].rfind(m_dir / "437.txt" + "\nLine 1 cannot be saved exactly", 0), 0u);
     EXPECT_EQ(m_messages.errors.back(),
               "Cannot save file\n" + (m_dir / "437.txt") + "\n\nline 1 cannot be saved exactly");
+    EXPECT_EQ(m_doc.LastError(), "line 1 cannot be saved exactly");
     m_messages.answer = platform::ANSWER_YES;
     ASSERT_TRUE(m_doc.SaveAs(m_dir / "437.txt", -1, 437, EOL_KEEP));
+    EXPECT_EQ(m_doc.LastError(), "");
     EXPECT_EQ(test::ReadFile(m_dir / "437.txt"), "? 5\n");
 
     // Read-only when asked: edits are refused.

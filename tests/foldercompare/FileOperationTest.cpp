@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "foldercompare/FolderCompareDoc.h"
+#include "foldercompare/FolderItemLookup.h"
 #include "foldercompare/SyncWizard.h"
 #include "request/CompareMethods.h"
 #include "support/GlobalSettings.h"
@@ -23,8 +24,7 @@ namespace fs = std::filesystem;
 // What a view would show of a tree: each item's path, status and sides.
 std::string Dump(const CFolderCompareItem& item, int tolerance) {
     std::string text;
-    for (int i = 0; i < item.GetChildCount(); ++i) {
-        const CFolderCompareItem& child = *item.Child(i);
+    for (const CFolderCompareItem& child : item.Children()) {
         text += child.RelativePath() + " " + std::to_string(child.status) + " " +
                 std::to_string(child.NewerSide(tolerance)) + (child.left ? " L" : " -") +
                 (child.right ? " R" : " -") + (child.IsFilteredOut() ? " filtered" : "") + "\n";
@@ -82,17 +82,7 @@ protected:
         context.settings = &doc.Context().settings;
         context.listener = &recorder;
     }
-    CFolderCompareItem* Item(const std::string& path) const {
-        CFolderCompareItem* item = doc.Root();
-        for (const auto& part : fs::path(path)) {
-            CFolderCompareItem* next = nullptr;
-            for (int i = 0; i < item->GetChildCount(); ++i)
-                if (item->Child(i)->GetName() == part.string()) next = item->Child(i);
-            if (next == nullptr) return nullptr;
-            item = next;
-        }
-        return item;
-    }
+    CFolderCompareItem* Item(const std::string& path) const { return FindItem(*doc.Root(), path); }
     // The tree equals what a fresh comparison of the same folders gives.
     void ExpectFresh() {
         CFolderCompareDoc fresh;

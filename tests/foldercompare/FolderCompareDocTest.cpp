@@ -1,6 +1,7 @@
 // The folder comparison document: opening, narrowing, the rows a view
 // shows, changing folders and reloading.
 #include "foldercompare/FolderCompareDoc.h"
+#include "foldercompare/FolderItemLookup.h"
 #include "foldercompare/FolderRowClass.h"
 
 #include <gtest/gtest.h>
@@ -37,11 +38,7 @@ protected:
             names.push_back(std::string(2 * static_cast<size_t>(row.level), ' ') + row.item->GetName());
         return names;
     }
-    CFolderCompareItem* Child(const std::string& name) const {
-        for (int i = 0; i < doc.Root()->GetChildCount(); ++i)
-            if (doc.Root()->Child(i)->GetName() == name) return doc.Root()->Child(i);
-        return nullptr;
-    }
+    CFolderCompareItem* Child(const std::string& name) const { return FindItem(*doc.Root(), name); }
 
     test::TempDir dir;
     CFolderCompareDocEx doc;

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "foldercompare/FolderCompareContext.h"
+#include "foldercompare/FolderItemLookup.h"
 #include "request/CompareMethods.h"
 #include "support/DeepTree.h"
 #include "support/PermissionsBind.h"
@@ -31,20 +32,7 @@ protected:
         return context;
     }
     // The item at a relative path ("sub/file").
-    CFolderCompareItem* Item(const std::string& path) {
-        CFolderCompareItem* item = context.root.get();
-        size_t start = 0;
-        while (item != nullptr && start < path.size()) {
-            const size_t end = std::min(path.find('/', start), path.size());
-            const std::string name = path.substr(start, end - start);
-            CFolderCompareItem* next = nullptr;
-            for (int i = 0; i < item->GetChildCount(); ++i)
-                if (item->Child(i)->GetName() == name) next = item->Child(i);
-            item = next;
-            start = end + 1;
-        }
-        return item;
-    }
+    CFolderCompareItem* Item(const std::string& path) { return FindItem(*context.root, path); }
     void Write(const std::string& name, const std::string& bytes, int64_t time = 1700000000) {
         const std::string path = dir.WriteFile(name, bytes);
         ASSERT_TRUE(test::SetFileTimes(path, time));

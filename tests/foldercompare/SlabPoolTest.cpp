@@ -92,11 +92,9 @@ TEST(SlabPoolTest, LargeBlocksAndAComparisonLeaveNoSlabBehind) {
         context.settings.methods = METHOD_SIZE;
         ASSERT_EQ(context.Build(), 0);
         context.CompareAll(nullptr);
-        for (int i = 0; i < context.root->GetChildCount(); ++i) {
-            const CFolderCompareItem* folder = context.root->Child(i);
-            for (int j = 0; j < folder->GetChildCount(); ++j)
-                if (folder->Child(j)->status == STATUS_DIFFERENT) ++differing;
-        }
+        for (const CFolderCompareItem& folder : context.root->Children())
+            for (const CFolderCompareItem& file : folder.Children())
+                if (file.status == STATUS_DIFFERENT) ++differing;
     });
     comparison.join();
     EXPECT_EQ(differing, 20);

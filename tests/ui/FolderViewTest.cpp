@@ -202,6 +202,43 @@ private slots:
         m_frame.reset();
     }
 
+    // Next and previous difference follow the rows as the view shows them:
+    // its sorting, and a folder's rows once it is open.
+    void DifferencesInDisplayOrder() {
+        CFolderCompareView* view = OpenFolders();
+        QVERIFY(view != nullptr);
+        const auto current = [view] { return view->Tree().currentIndex().siblingAtColumn(0); };
+        // The folder not compared yet is a difference too.
+        view->Execute(Command::FirstDifference);
+        QCOMPARE(current(), Row(*view, "sub"));
+        view->Execute(Command::NextDifference);
+        QCOMPARE(current(), Row(*view, "diff.txt"));
+        view->Execute(Command::LastDifference);
+        QCOMPARE(current(), Row(*view, "only-right.txt"));
+        view->Execute(Command::NextDifference);
+        QCOMPARE(current(), Row(*view, "only-right.txt"));
+        view->Execute(Command::PreviousDifference);
+        QCOMPARE(current(), Row(*view, "only-left.txt"));
+
+        // Names the other way: the identical file comes before the others.
+        view->Tree().sortByColumn(CFolderCompareModel::ModelColumn(0, COLUMN_NAME), Qt::DescendingOrder);
+        view->Execute(Command::FirstDifference);
+        view->Execute(Command::NextDifference);
+        QCOMPARE(current(), Row(*view, "only-right.txt"));
+        view->Execute(Command::LastDifference);
+        QCOMPARE(current(), Row(*view, "diff.txt"));
+
+        // Open and compared, the identical folder is passed over.
+        view->Tree().sortByColumn(CFolderCompareModel::ModelColumn(0, COLUMN_NAME), Qt::AscendingOrder);
+        view->Tree().expand(Row(*view, "sub"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !view->IsBusy() && ClassOfRow(Row(*view, "sub")) == FolderRowClass::Identical, 30000);
+        view->Execute(Command::FirstDifference);
+        QCOMPARE(current(), Row(*view, "diff.txt"));
+        view->Execute(Command::PreviousDifference);
+        QCOMPARE(current(), Row(*view, "diff.txt"));
+    }
+
     // The rows of the top level, folders first, each with its class; the
     // folder below is not compared until it is opened.
     void RowsAndStatuses() {

@@ -117,8 +117,7 @@ std::string TreeState(const std::string& root) {
 // What a view shows of a result tree: each item's path, status and sides.
 std::string Dump(const CFolderCompareItem& item) {
     std::string text;
-    for (int i = 0; i < item.GetChildCount(); ++i) {
-        const CFolderCompareItem& child = *item.Child(i);
+    for (const CFolderCompareItem& child : item.Children()) {
         text += child.RelativePath() + " " + std::to_string(child.status) + (child.left ? " L" : " -") +
                 (child.right ? " R" : " -") + "\n" + Dump(child);
     }
