@@ -1,7 +1,9 @@
 #include "editor/SyntaxParser.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cctype>
+#include <functional>
 
 #include "fileio/CodePages.h"
 
@@ -40,14 +42,28 @@ char32_t DecodeAt(const char* text, int position, int length) {
 
 }  // namespace
 
+CKeywordSet::CKeywordSet(std::span<const std::string_view> words, std::span<const std::string_view> keys,
+                         bool caseSensitive)
+    : m_words(words.begin(), words.end()), m_keys(keys), m_caseSensitive(caseSensitive) {
+    assert(words.size() == keys.size());
+    assert(std::adjacent_find(keys.begin(), keys.end(), std::greater_equal<>()) == keys.end());
+    MeasureKeys();
+}
+
 CKeywordSet::CKeywordSet(std::vector<std::string_view> words, bool caseSensitive)
     : m_words(std::move(words)), m_caseSensitive(caseSensitive) {
-    for (std::string_view w : m_words) {
-        m_folded.push_back(caseSensitive ? std::string(w) : Fold(w));
-        m_longest = std::max(m_longest, w.size());
-        m_lengths |= w.size() < 64 ? uint64_t{1} << w.size() : 0;
+    for (std::string_view w : m_words) m_ownKeys.push_back(caseSensitive ? std::string(w) : Fold(w));
+    std::sort(m_ownKeys.begin(), m_ownKeys.end());
+    m_ownKeyViews.assign(m_ownKeys.begin(), m_ownKeys.end());
+    m_keys = m_ownKeyViews;
+    MeasureKeys();
+}
+
+void CKeywordSet::MeasureKeys() {
+    for (std::string_view key : m_keys) {
+        m_longest = std::max(m_longest, key.size());
+        m_lengths |= key.size() < 64 ? uint64_t{1} << key.size() : 0;
     }
-    std::sort(m_folded.begin(), m_folded.end());
 }
 
 // Most words of a text are no keyword: the length test rejects many of them
@@ -55,10 +71,9 @@ CKeywordSet::CKeywordSet(std::vector<std::string_view> words, bool caseSensitive
 bool CKeywordSet::Contains(std::string_view word) const {
     if (word.size() > m_longest) return false;
     if (word.size() < 64 && !(m_lengths & (uint64_t{1} << word.size()))) return false;
-    auto less = [](const std::string& entry, std::string_view key) { return std::string_view(entry) < key; };
     if (m_caseSensitive) {
-        auto it = std::lower_bound(m_folded.begin(), m_folded.end(), word, less);
-        return it != m_folded.end() && *it == word;
+        auto it = std::lower_bound(m_keys.begin(), m_keys.end(), word);
+        return it != m_keys.end() && *it == word;
     }
     char buffer[256];
     std::string folded;
@@ -72,8 +87,8 @@ bool CKeywordSet::Contains(std::string_view word) const {
         key[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
     const std::string_view k(key, word.size());
-    auto it = std::lower_bound(m_folded.begin(), m_folded.end(), k, less);
-    return it != m_folded.end() && *it == k;
+    auto it = std::lower_bound(m_keys.begin(), m_keys.end(), k);
+    return it != m_keys.end() && *it == k;
 }
 
 CSyntaxParser::CSyntaxParser(int languageNumber, std::string name, std::string extensions, uint32_t options,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,18 +51,37 @@ public:
 };
 
 // A set of keywords compared exactly in length, and in case unless the set
-// ignores it.
+// ignores it (then ASCII letters match in either case). Contains searches the
+// keys, which are sorted by byte and unique.
 class CKeywordSet {
 public:
+    // A set made at build time (KeywordTables.cpp): keys are the words as
+    // Contains compares them (lower case when the set ignores case), sorted
+    // and none twice, words the same words as written, in the same order.
+    // The keys must outlive the set.
+    CKeywordSet(std::span<const std::string_view> words, std::span<const std::string_view> keys,
+                bool caseSensitive);
+    // A set made at run time from words in any order (the C/C++ parser's);
+    // it sorts its own keys.
     CKeywordSet(std::vector<std::string_view> words, bool caseSensitive);
+    // The keys point into the set itself.
+    CKeywordSet(const CKeywordSet&) = delete;
+    CKeywordSet& operator=(const CKeywordSet&) = delete;
+
     bool Contains(std::string_view word) const;
     size_t Size() const { return m_words.size(); }
     bool IsCaseSensitive() const { return m_caseSensitive; }
     const std::vector<std::string_view>& Words() const { return m_words; }
+    // The words as Contains searches them, in that order.
+    std::span<const std::string_view> Keys() const { return m_keys; }
 
 private:
+    void MeasureKeys();
+
     std::vector<std::string_view> m_words;
-    std::vector<std::string> m_folded;  // sorted, for lookups
+    std::vector<std::string> m_ownKeys;  // the keys of a set made at run time
+    std::vector<std::string_view> m_ownKeyViews;
+    std::span<const std::string_view> m_keys;
     size_t m_longest = 0;
     uint64_t m_lengths = 0;  // bit n: some word is n bytes long (n < 64)
     bool m_caseSensitive;
