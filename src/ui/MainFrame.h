@@ -31,6 +31,7 @@ class CTextPane;
 class CFindResultsPane;
 class CComparisonListPane;
 class CStartPage;
+struct MenuEntry;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -147,7 +148,12 @@ private:
     bool ContainingFolders(CDocumentView* view, std::string (&folders)[2]) const;
     void GoToContainingFolder();
     void CreateActions();
+    // The menus and the tool bar (MainFrameMenus.cpp).
     void CreateMenus();
+    void AddMenuEntries(QMenu* menu, const MenuEntry* entries, size_t count);
+    void CreateFindInFilesCommand(QMenu* tools);
+    void CreateWindowMenu();
+    void CreateToolBar();
     CDocumentView* AddView(CDocumentView* view, const CCompareParams* request);
     void OpenFileDialog();
     void OpenWorkingCopyDialog();
