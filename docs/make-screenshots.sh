@@ -14,9 +14,11 @@ echo "docs/screenshots/folder-view.png"
 QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/find_in_files_view_tests searchListsFilesAndHits >/dev/null
 echo "docs/screenshots/find-in-files.png"
 QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" \
-  build/views_more_tests HighlightAllMarksEveryMatchInBothPanes FolderDetailPaneShowsTheCurrentPair >/dev/null
+  build/text_search_view_tests HighlightAllMarksEveryMatchInBothPanes >/dev/null
+QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" \
+  build/folder_details_view_tests FolderDetailPaneShowsTheCurrentPair >/dev/null
 echo "docs/screenshots/highlight-all.png docs/screenshots/folder-details.png"
-QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/around_tests Screenshot >/dev/null
+QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/main_frame_start_tests Screenshot >/dev/null
 echo "docs/screenshots/start-page.png"
 QT_QPA_PLATFORM=offscreen CORVATINE_SCREENSHOTS="$PWD/docs/screenshots" build/merge_window_tests screenshotOfARealConflict >/dev/null
 echo "docs/screenshots/merge-window.png"

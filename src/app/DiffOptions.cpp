@@ -224,6 +224,119 @@ struct TAKEN {
     std::vector<std::string> words;  // the arguments it came from
 };
 
+// Takes the long option arguments[i] into taken, with its value from the
+// next argument (i moves on) when it needs one; a word that neither diff nor
+// the program knows goes to rest. False with error when the option is wrong.
+bool TakeLongOption(const std::vector<std::string>& arguments, size_t& i, std::vector<TAKEN>& taken,
+                    std::vector<std::string>& rest, std::string& error) {
+    const std::string& argument = arguments[i];
+    const size_t equals = argument.find('=');
+    const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+    const bool hasValue = equals != std::string::npos;
+    const std::string value = hasValue ? argument.substr(equals + 1) : std::string();
+    const LONGOPTION* option = FindLong(name);
+    if (option == nullptr && !IsShared(name)) {
+        rest.push_back(argument);
+        return true;
+    }
+    TAKEN one{option != nullptr ? option->letter
+                                : (name == "width"   ? 'W'
+                                   : name == "label" ? 'L'
+                                                     : '\0'),
+              name,
+              value,
+              hasValue,
+              IsShared(name) && hasValue,
+              {argument}};
+    const Value kind = option != nullptr ? option->value
+                       : name == "color" ? Value::Optional
+                                         : Value::Required;
+    if (kind == Value::None && hasValue) {
+        error = "option '--" + name + "' takes no value";
+        return false;
+    }
+    if (kind == Value::Required && !hasValue) {
+        if (i + 1 >= arguments.size()) {
+            error = "option '--" + name + "' needs a value";
+            return false;
+        }
+        one.value = arguments[++i];
+        one.hasValue = true;
+        one.words.push_back(one.value);
+    }
+    taken.push_back(std::move(one));
+    return true;
+}
+
+// Takes the letters of the bundle arguments[i] ("-abU3", "-U 3") into taken;
+// a letter with a value ends it, the value from the next argument (i moves
+// on) when the bundle has none. False with error when that is missing.
+bool TakeBundle(const std::vector<std::string>& arguments, size_t& i, std::vector<TAKEN>& taken,
+                std::string& error) {
+    const std::string& argument = arguments[i];
+    std::vector<std::string> words{argument};
+    for (size_t k = 1; k < argument.size(); ++k) {
+        const char letter = argument[k];
+        if (kValueLetters.find(letter) == std::string_view::npos) {
+            taken.push_back({letter, std::string(), std::string(), false, false, words});
+            words.clear();
+            continue;
+        }
+        std::string value = argument.substr(k + 1);
+        if (value.empty()) {
+            if (i + 1 >= arguments.size()) {
+                error = std::string("option requires an argument -- '") + letter + "'";
+                return false;
+            }
+            value = arguments[++i];
+            words.push_back(value);
+        }
+        taken.push_back({letter, std::string(), value, true, false, words});
+        break;
+    }
+    return true;
+}
+
+// Sorts the arguments into diff's options (taken) and the rest, which keeps
+// everything from "--" on. False with error when an option is wrong.
+bool SortArguments(const std::vector<std::string>& arguments, std::vector<TAKEN>& taken,
+                   std::vector<std::string>& rest, std::string& error) {
+    bool ended = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (ended || argument == "--") {
+            ended = true;
+            rest.push_back(argument);
+        } else if (argument.size() > 2 && argument.compare(0, 2, "--") == 0) {
+            if (!TakeLongOption(arguments, i, taken, rest, error)) return false;
+        } else if (!IsBundle(argument)) {
+            rest.push_back(argument);
+        } else if (!TakeBundle(arguments, i, taken, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// git's external diff call: the old and the new file under git's labels.
+// False, with words and options as they were, when the words are not one.
+bool TakeGitCall(std::vector<std::string>& words, DIFFOPTIONS& options, bool noGui) {
+    std::vector<std::string> paths;
+    for (const std::string& word : words)
+        if (word != "--gui" && word != "--no-gui" && word != "--") paths.push_back(word);
+    if ((paths.size() != 7 && paths.size() != 9) || !IsObjectName(paths[2]) || !IsMode(paths[3]) ||
+        !IsObjectName(paths[5]) || !IsMode(paths[6]))
+        return false;
+    options.gitForm = true;
+    if (options.labels.empty())
+        options.labels = {
+            paths[1] == "/dev/null" ? paths[1] : "a/" + paths[0],
+            paths[4] == "/dev/null" ? paths[4] : "b/" + (paths.size() == 9 ? paths[7] : paths[0])};
+    words = {paths[1], paths[4]};
+    if (noGui) words.insert(words.begin(), "--no-gui");
+    return true;
+}
+
 }  // namespace
 
 bool TakeDiffOptions(std::vector<std::string>& arguments, DIFFOPTIONS& options, bool hasDisplay,
@@ -234,105 +347,17 @@ bool TakeDiffOptions(std::vector<std::string>& arguments, DIFFOPTIONS& options, 
 
     std::vector<TAKEN> taken;
     std::vector<std::string> rest;
-    bool ended = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (ended || argument == "--") {
-            ended = true;
-            rest.push_back(argument);
-            continue;
-        }
-        if (argument.size() > 2 && argument.compare(0, 2, "--") == 0) {
-            const size_t equals = argument.find('=');
-            const std::string name =
-                argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-            const bool hasValue = equals != std::string::npos;
-            const std::string value = hasValue ? argument.substr(equals + 1) : std::string();
-            const LONGOPTION* option = FindLong(name);
-            if (option == nullptr && !IsShared(name)) {
-                rest.push_back(argument);
-                continue;
-            }
-            TAKEN one{option != nullptr ? option->letter
-                                        : (name == "width"   ? 'W'
-                                           : name == "label" ? 'L'
-                                                             : '\0'),
-                      name,
-                      value,
-                      hasValue,
-                      IsShared(name) && hasValue,
-                      {argument}};
-            const Value kind = option != nullptr ? option->value
-                               : name == "color" ? Value::Optional
-                                                 : Value::Required;
-            if (kind == Value::None && hasValue) {
-                error = "option '--" + name + "' takes no value";
-                return false;
-            }
-            if (kind == Value::Required && !hasValue) {
-                if (i + 1 >= arguments.size()) {
-                    error = "option '--" + name + "' needs a value";
-                    return false;
-                }
-                one.value = arguments[++i];
-                one.hasValue = true;
-                one.words.push_back(one.value);
-            }
-            taken.push_back(std::move(one));
-            continue;
-        }
-        if (!IsBundle(argument)) {
-            rest.push_back(argument);
-            continue;
-        }
-        std::vector<std::string> words{argument};
-        for (size_t k = 1; k < argument.size(); ++k) {
-            const char letter = argument[k];
-            if (kValueLetters.find(letter) == std::string_view::npos) {
-                taken.push_back({letter, std::string(), std::string(), false, false, words});
-                words.clear();
-                continue;
-            }
-            std::string value = argument.substr(k + 1);
-            if (value.empty()) {
-                if (i + 1 >= arguments.size()) {
-                    error = std::string("option requires an argument -- '") + letter + "'";
-                    return false;
-                }
-                value = arguments[++i];
-                words.push_back(value);
-            }
-            taken.push_back({letter, std::string(), value, true, false, words});
-            break;
-        }
-    }
+    if (!SortArguments(arguments, taken, rest, error)) return false;
 
     // The program's own --width=N, --color=WHEN and --label=L (with
     // --merge) keep their meaning unless the run is diff's.
     const bool diffRun = std::any_of(taken.begin(), taken.end(), [&](const TAKEN& one) {
         return !one.shared || (one.name == "label" && !merge);
     });
-    // git's external diff call: the old and the new file under git's labels.
-    const auto takeGitCall = [&](std::vector<std::string>& words) {
-        std::vector<std::string> paths;
-        for (const std::string& word : words)
-            if (word != "--gui" && word != "--no-gui" && word != "--") paths.push_back(word);
-        if ((paths.size() != 7 && paths.size() != 9) || !IsObjectName(paths[2]) || !IsMode(paths[3]) ||
-            !IsObjectName(paths[5]) || !IsMode(paths[6]))
-            return false;
-        options.gitForm = true;
-        if (options.labels.empty())
-            options.labels = {
-                paths[1] == "/dev/null" ? paths[1] : "a/" + paths[0],
-                paths[4] == "/dev/null" ? paths[4] : "b/" + (paths.size() == 9 ? paths[7] : paths[0])};
-        words = {paths[1], paths[4]};
-        if (noGui) words.insert(words.begin(), "--no-gui");
-        return true;
-    };
     if (!diffRun) {
         // Without diff's options git's call runs headless as a unified
         // diff, or opens the window on the two files.
-        if (taken.empty() && takeGitCall(arguments)) {
+        if (taken.empty() && TakeGitCall(arguments, options, noGui)) {
             options.format = DiffFormat::Unified;
             options.active = !hasDisplay || noGui;
         }
@@ -350,7 +375,7 @@ bool TakeDiffOptions(std::vector<std::string>& arguments, DIFFOPTIONS& options, 
         const char* term = std::getenv("TERM");
         options.color = ::isatty(1) != 0 && term != nullptr && std::strcmp(term, "dumb") != 0;
     }
-    takeGitCall(rest);
+    TakeGitCall(rest, options, noGui);
     arguments = std::move(rest);
     return true;
 }

@@ -821,6 +821,32 @@ int RefuseCompareToChosen(const std::vector<std::string>& arguments, platform::C
                                      : "there is no display (neither WAYLAND_DISPLAY nor DISPLAY is set)"));
 }
 
+// The comparison the command line names: every path must exist, and files
+// named as text that hold binary data take no option of text alone.
+int RunCompareAction(CCorvatineApp& app, const CCommandLine& commandLine, const FRONTENDOPTIONS& options,
+                     platform::COutput& out, platform::COutput& err) {
+    // A folder comparison takes the folder of a path that is none: a path
+    // that does not exist at all is told as such.
+    for (int i = 0; i < commandLine.pathCount; ++i)
+        if (::access(commandLine.namedPaths[i].c_str(), F_OK) != 0 && errno == ENOENT)
+            return Trouble(err,
+                           "cannot open '" + commandLine.namedPaths[i] + "': " + platform::ErrorText(ENOENT));
+    if (commandLine.kindNamed == CCommandLine::KIND_TEXT && commandLine.kind == CCommandLine::KIND_BINARY) {
+        // Named as text but holding binary data, the files are compared as
+        // binary: what only a text comparison does cannot be done.
+        const std::string word = options.FirstInapplicable(RunKind::BinaryComparison);
+        if (!word.empty()) {
+            const std::string& binary =
+                IsTextFile(commandLine.paths[0]) ? commandLine.paths[1] : commandLine.paths[0];
+            return Trouble(err, "cannot compare '" + binary +
+                                    "' as text: Binary files cannot be compared as text.\n'" + word +
+                                    "' does not apply to a binary comparison");
+        }
+    }
+    if (commandLine.kind == CCommandLine::KIND_FOLDER) TellFoldersReplacingFiles(commandLine, err);
+    return CompareOne(app, *commandLine.BuildRequest(), options, out, err);
+}
+
 int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform::COutput& out,
                platform::COutput& err) {
     const std::vector<std::string> named = arguments;
@@ -916,28 +942,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
 
     switch (commandLine.action) {
         case CCommandLine::ACTION_HELP: out << UsageText(); return EXIT_SAME;
-        case CCommandLine::ACTION_COMPARE:
-            // A folder comparison takes the folder of a path that is none:
-            // a path that does not exist at all is told as such.
-            for (int i = 0; i < commandLine.pathCount; ++i)
-                if (::access(commandLine.namedPaths[i].c_str(), F_OK) != 0 && errno == ENOENT)
-                    return Trouble(err, "cannot open '" + commandLine.namedPaths[i] +
-                                            "': " + platform::ErrorText(ENOENT));
-            if (commandLine.kindNamed == CCommandLine::KIND_TEXT &&
-                commandLine.kind == CCommandLine::KIND_BINARY) {
-                // Named as text but holding binary data, the files are compared
-                // as binary: what only a text comparison does cannot be done.
-                const std::string word = options.FirstInapplicable(RunKind::BinaryComparison);
-                if (!word.empty()) {
-                    const std::string& binary =
-                        IsTextFile(commandLine.paths[0]) ? commandLine.paths[1] : commandLine.paths[0];
-                    return Trouble(err, "cannot compare '" + binary +
-                                            "' as text: Binary files cannot be compared as text.\n'" + word +
-                                            "' does not apply to a binary comparison");
-                }
-            }
-            if (commandLine.kind == CCommandLine::KIND_FOLDER) TellFoldersReplacingFiles(commandLine, err);
-            return CompareOne(app, *commandLine.BuildRequest(), options, out, err);
+        case CCommandLine::ACTION_COMPARE: return RunCompareAction(app, commandLine, options, out, err);
         case CCommandLine::ACTION_EDIT: return RunEditAction(commandLine, options, out, err);
         case CCommandLine::ACTION_OPEN:
             if (commandLine.pathCount == 1)

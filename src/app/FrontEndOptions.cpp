@@ -27,78 +27,6 @@ enum RunBits : unsigned {
     RUN_FOLDER_DELETE = 1u << 10,
 };
 
-struct WORD {
-    const char* name;
-    bool takesValue;
-    unsigned runs;
-    bool valueOptional = false;
-    // Where in a folder comparison a word applies, when not everywhere.
-    const char* folderNote = nullptr;
-};
-
-// The words that run something of their own (help, --info, --recent ...)
-// count as applying to every run.
-constexpr WORD kWords[] = {
-    {"help", false, RUN_ANY},
-    {"version", false, RUN_ANY},
-    {"print-request", false, RUN_ANY},
-    {"format", true, RUN_ANY},
-    {"merge", false, RUN_MERGE},
-    {"output", true, RUN_MERGE},
-    {"diff3", false, RUN_MERGE},
-    {"label", true, RUN_MERGE},
-    {"auto", false, RUN_MERGE},
-    {"rules", true, RUN_MERGE},
-    {"encoding", true, RUN_TEXT | RUN_EDIT},
-    {"line-endings", true, RUN_EDIT},
-    {"save-as", true, RUN_EDIT},
-    {"export", true, RUN_EDIT},
-    {"line-numbers", true, RUN_EDIT},
-    {"width", true, RUN_TEXT},
-    {"color", true, RUN_TEXT},
-    {"context", true, RUN_TEXT},
-    {"report", true, RUN_TEXT | RUN_FOLDER},
-    {"copy", true, RUN_TEXT},
-    {"save", false, RUN_TEXT | RUN_EDIT},
-    {"yes", false, (RUN_ANY & ~RUN_FOLDER) | RUN_FOLDER_SYNC, false, "only --sync asks"},
-    {"quiet", false, RUN_ANY},
-    {"info", false, RUN_ANY},
-    {"show", true, RUN_FOLDER},
-    {"archives", true, RUN_FOLDER},
-    {"sync", true, RUN_FOLDER},
-    {"dry-run", false, RUN_FOLDER_SYNC | RUN_FOLDER_OPS, false, "it applies only with --sync or --op"},
-    {"trash", false, RUN_FOLDER_SYNC | RUN_FOLDER_DELETE, false,
-     "it applies only with --sync or --op=delete"},
-    {"max-delete", true, RUN_FOLDER_SYNC | RUN_FOLDER_DELETE, false,
-     "it applies only with --sync or --op=delete"},
-    {"op", true, RUN_FOLDER},
-    {"find", true, RUN_HEX},
-    {"search", true, RUN_EDIT},
-    {"replace", true, RUN_EDIT},
-    {"regex", false, RUN_EDIT | RUN_FIND},
-    {"match-case", false, RUN_EDIT | RUN_FIND},
-    {"whole-word", false, RUN_EDIT},
-    {"up", false, RUN_EDIT},
-    {"watch", false, RUN_TEXT | RUN_BINARY},
-    {"save-comparison", true, RUN_COMPARE},
-    {"recent", false, RUN_ANY, true},
-    {"find-in-files", true, RUN_FIND},
-    {"types", true, RUN_FIND},
-    {"subfolders", false, RUN_FIND},
-    {"shell-menu", true, RUN_ANY},
-    {"integrate", true, RUN_ANY},
-    {"unintegrate", true, RUN_ANY},
-    {"integration-status", false, RUN_ANY},
-    {"vcs", false, RUN_ANY},
-    {"compare-to-chosen", false, RUN_ANY},
-};
-
-const WORD* FindWord(const std::string& name) {
-    for (const WORD& w : kWords)
-        if (name == w.name) return &w;
-    return nullptr;
-}
-
 // A whole decimal number from 0 to 100000.
 bool ParseCount(const std::string& text, int& value) {
     if (text.empty() || text.size() > 6) return false;
@@ -110,6 +38,217 @@ bool ParseCount(const std::string& text, int& value) {
     if (n > 100000) return false;
     value = n;
     return true;
+}
+
+// Takes a word's value into the options; false with error when the value is
+// not one the word takes.
+using TakeValue = bool (*)(FRONTENDOPTIONS& options, const std::string& name, const std::string& value,
+                           bool hasValue, std::string& error);
+
+template <bool FRONTENDOPTIONS::*Flag>
+bool SetFlag(FRONTENDOPTIONS& options, const std::string&, const std::string&, bool, std::string&) {
+    options.*Flag = true;
+    return true;
+}
+
+template <std::string FRONTENDOPTIONS::*Text>
+bool SetText(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool, std::string&) {
+    options.*Text = value;
+    return true;
+}
+
+// The text, and that it was given (an empty text counts).
+template <std::string FRONTENDOPTIONS::*Text, bool FRONTENDOPTIONS::*Given>
+bool SetGivenText(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool,
+                  std::string&) {
+    options.*Text = value;
+    options.*Given = true;
+    return true;
+}
+
+template <std::vector<std::string> FRONTENDOPTIONS::*List>
+bool AddToList(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool, std::string&) {
+    (options.*List).push_back(value);
+    return true;
+}
+
+// A file name, which cannot be empty; with Given, also that it was given.
+template <std::string FRONTENDOPTIONS::*Text, bool FRONTENDOPTIONS::*Given = nullptr>
+bool SetFileName(FRONTENDOPTIONS& options, const std::string& name, const std::string& value, bool,
+                 std::string& error) {
+    if (value.empty()) {
+        error = "option '--" + name + "' needs a file name: --" + name + "=FILE";
+        return false;
+    }
+    options.*Text = value;
+    if constexpr (Given != nullptr) options.*Given = true;
+    return true;
+}
+
+bool SetEncodings(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool,
+                  std::string& error) {
+    return ParseEncodingNames(value, options.encodings, error);
+}
+
+bool SetLineNumbers(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool,
+                    std::string& error) {
+    if (value != "on" && value != "off") {
+        error = "invalid value '" + value + "' for '--line-numbers': on or off";
+        return false;
+    }
+    options.lineNumbers = value;
+    return true;
+}
+
+bool SetWidth(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool,
+              std::string& error) {
+    if (!ParseCount(value, options.width) || options.width < 20) {
+        error = "invalid value '" + value + "' for '--width': a number of columns from 20 to 100000";
+        return false;
+    }
+    return true;
+}
+
+bool SetContext(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool,
+                std::string& error) {
+    if (!ParseCount(value, options.context)) {
+        error = "invalid value '" + value + "' for '--context': a number of lines from 0 to 100000";
+        return false;
+    }
+    return true;
+}
+
+bool SetColor(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool,
+              std::string& error) {
+    if (value != "auto" && value != "always" && value != "never") {
+        error = "invalid value '" + value + "' for '--color': auto, always or never";
+        return false;
+    }
+    options.color = value;
+    return true;
+}
+
+bool SetMaxDelete(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool,
+                  std::string& error) {
+    char* end = nullptr;
+    errno = 0;
+    const long n =
+        value.empty() || value[0] < '0' || value[0] > '9' ? -1 : std::strtol(value.c_str(), &end, 10);
+    if (n < 0 || errno != 0 || *end != '\0') {
+        error = "invalid value '" + value + "' for '--max-delete': a number of files from 0";
+        return false;
+    }
+    options.maxDelete = n;
+    return true;
+}
+
+bool AddOperation(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool,
+                  std::string& error) {
+    if (value.empty()) {
+        error = "option '--op' needs an operation: --op=KIND:...";
+        return false;
+    }
+    options.operations.push_back(value);
+    return true;
+}
+
+bool AddLabel(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool,
+              std::string& error) {
+    if (options.labels.size() == 3) {
+        error = "option '--label' is given at most three times: OURS, BASE, THEIRS";
+        return false;
+    }
+    options.labels.push_back(value);
+    return true;
+}
+
+bool SetRecent(FRONTENDOPTIONS& options, const std::string&, const std::string& value, bool hasValue,
+               std::string& error) {
+    options.recent = true;
+    options.recentEntry = 0;
+    if (hasValue && (!ParseCount(value, options.recentEntry) || options.recentEntry < 1)) {
+        error = "invalid value '" + value + "' for '--recent': an entry number from 1";
+        return false;
+    }
+    return true;
+}
+
+using O = FRONTENDOPTIONS;
+
+// An option word: whether it takes a value (or, valueOptional, may), the
+// runs it does something for, and how its value is taken.
+struct OptionWord {
+    const char* name;
+    bool takesValue;
+    unsigned runs;
+    TakeValue take;
+    bool valueOptional = false;
+    // Where in a folder comparison a word applies, when not everywhere.
+    const char* folderNote = nullptr;
+};
+
+// The words that run something of their own (help, --info, --recent ...)
+// count as applying to every run.
+constexpr OptionWord kWords[] = {
+    {"help", false, RUN_ANY, SetFlag<&O::help>},
+    {"version", false, RUN_ANY, SetFlag<&O::version>},
+    {"print-request", false, RUN_ANY, SetFlag<&O::printRequest>},
+    {"format", true, RUN_ANY, SetText<&O::format>},
+    {"merge", false, RUN_MERGE, SetFlag<&O::merge>},
+    {"output", true, RUN_MERGE, SetFileName<&O::output, &O::hasOutput>},
+    {"diff3", false, RUN_MERGE, SetFlag<&O::diff3>},
+    {"label", true, RUN_MERGE, AddLabel},
+    {"auto", false, RUN_MERGE, SetFlag<&O::autoMerge>},
+    {"rules", true, RUN_MERGE, SetText<&O::rules>},
+    {"encoding", true, RUN_TEXT | RUN_EDIT, SetEncodings},
+    {"line-endings", true, RUN_EDIT, SetText<&O::lineEndings>},
+    {"save-as", true, RUN_EDIT, SetGivenText<&O::saveAs, &O::hasSaveAs>},
+    {"export", true, RUN_EDIT, SetFileName<&O::exportTo>},
+    {"line-numbers", true, RUN_EDIT, SetLineNumbers},
+    {"width", true, RUN_TEXT, SetWidth},
+    {"color", true, RUN_TEXT, SetColor},
+    {"context", true, RUN_TEXT, SetContext},
+    {"report", true, RUN_TEXT | RUN_FOLDER, SetText<&O::report>},
+    {"copy", true, RUN_TEXT, SetText<&O::copy>},
+    {"save", false, RUN_TEXT | RUN_EDIT, SetFlag<&O::save>},
+    {"yes", false, (RUN_ANY & ~RUN_FOLDER) | RUN_FOLDER_SYNC, SetFlag<&O::yes>, false, "only --sync asks"},
+    {"quiet", false, RUN_ANY, SetFlag<&O::quiet>},
+    {"info", false, RUN_ANY, SetFlag<&O::info>},
+    {"show", true, RUN_FOLDER, SetText<&O::show>},
+    {"archives", true, RUN_FOLDER, SetText<&O::archives>},
+    {"sync", true, RUN_FOLDER, SetText<&O::sync>},
+    {"dry-run", false, RUN_FOLDER_SYNC | RUN_FOLDER_OPS, SetFlag<&O::dryRun>, false,
+     "it applies only with --sync or --op"},
+    {"trash", false, RUN_FOLDER_SYNC | RUN_FOLDER_DELETE, SetFlag<&O::trash>, false,
+     "it applies only with --sync or --op=delete"},
+    {"max-delete", true, RUN_FOLDER_SYNC | RUN_FOLDER_DELETE, SetMaxDelete, false,
+     "it applies only with --sync or --op=delete"},
+    {"op", true, RUN_FOLDER, AddOperation},
+    {"find", true, RUN_HEX, SetGivenText<&O::find, &O::hasFind>},
+    {"search", true, RUN_EDIT, SetGivenText<&O::search, &O::hasSearch>},
+    {"replace", true, RUN_EDIT, SetGivenText<&O::replace, &O::hasReplace>},
+    {"regex", false, RUN_EDIT | RUN_FIND, SetFlag<&O::regex>},
+    {"match-case", false, RUN_EDIT | RUN_FIND, SetFlag<&O::matchCase>},
+    {"whole-word", false, RUN_EDIT, SetFlag<&O::wholeWord>},
+    {"up", false, RUN_EDIT, SetFlag<&O::up>},
+    {"watch", false, RUN_TEXT | RUN_BINARY, SetFlag<&O::watch>},
+    {"save-comparison", true, RUN_COMPARE, SetFileName<&O::saveComparison>},
+    {"recent", false, RUN_ANY, SetRecent, true},
+    {"find-in-files", true, RUN_FIND, SetGivenText<&O::findInFiles, &O::hasFindInFiles>},
+    {"types", true, RUN_FIND, SetGivenText<&O::types, &O::hasTypes>},
+    {"subfolders", false, RUN_FIND, SetFlag<&O::subfolders>},
+    {"shell-menu", true, RUN_ANY, SetGivenText<&O::shellMenu, &O::hasShellMenu>},
+    {"integrate", true, RUN_ANY, AddToList<&O::integrate>},
+    {"unintegrate", true, RUN_ANY, AddToList<&O::unintegrate>},
+    {"integration-status", false, RUN_ANY, SetFlag<&O::integrationStatus>},
+    {"vcs", false, RUN_ANY, SetFlag<&O::vcs>},
+    {"compare-to-chosen", false, RUN_ANY, SetFlag<&O::compareToChosen>},
+};
+
+const OptionWord* FindWord(const std::string& name) {
+    for (const OptionWord& w : kWords)
+        if (name == w.name) return &w;
+    return nullptr;
 }
 
 }  // namespace
@@ -128,7 +267,7 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
         const bool hasValue = equals != std::string::npos;
         const std::string value = hasValue ? argument.substr(equals + 1) : std::string();
-        const WORD* word = FindWord(name);
+        const OptionWord* word = FindWord(name);
         if (word == nullptr) {
             rest.push_back(argument);  // perhaps "--compare": the command line decides
             continue;
@@ -139,159 +278,7 @@ bool FRONTENDOPTIONS::Extract(std::vector<std::string>& arguments, std::string& 
             return false;
         }
         given.push_back(name);
-        if (name == "help")
-            help = true;
-        else if (name == "version")
-            version = true;
-        else if (name == "print-request")
-            printRequest = true;
-        else if (name == "format")
-            format = value;
-        else if (name == "encoding") {
-            if (!ParseEncodingNames(value, encodings, error)) return false;
-        } else if (name == "line-endings")
-            lineEndings = value;
-        else if (name == "save-as") {
-            saveAs = value;
-            hasSaveAs = true;
-        } else if (name == "export") {
-            if (value.empty()) {
-                error = "option '--export' needs a file name: --export=FILE";
-                return false;
-            }
-            exportTo = value;
-        } else if (name == "line-numbers") {
-            if (value != "on" && value != "off") {
-                error = "invalid value '" + value + "' for '--line-numbers': on or off";
-                return false;
-            }
-            lineNumbers = value;
-        } else if (name == "width" || name == "context") {
-            if (!ParseCount(value, name == "width" ? width : context) || (name == "width" && width < 20)) {
-                error = "invalid value '" + value + "' for '--" + name + "'" +
-                        (name == "width" ? ": a number of columns from 20 to 100000"
-                                         : ": a number of lines from 0 to 100000");
-                return false;
-            }
-        } else if (name == "color") {
-            if (value != "auto" && value != "always" && value != "never") {
-                error = "invalid value '" + value + "' for '--color': auto, always or never";
-                return false;
-            }
-            color = value;
-        } else if (name == "report")
-            report = value;
-        else if (name == "copy")
-            copy = value;
-        else if (name == "save")
-            save = true;
-        else if (name == "yes")
-            yes = true;
-        else if (name == "quiet")
-            quiet = true;
-        else if (name == "info")
-            info = true;
-        else if (name == "show")
-            show = value;
-        else if (name == "archives")
-            archives = value;
-        else if (name == "sync")
-            sync = value;
-        else if (name == "dry-run")
-            dryRun = true;
-        else if (name == "trash")
-            trash = true;
-        else if (name == "max-delete") {
-            char* end = nullptr;
-            errno = 0;
-            const long n =
-                value.empty() || value[0] < '0' || value[0] > '9' ? -1 : std::strtol(value.c_str(), &end, 10);
-            if (n < 0 || errno != 0 || *end != '\0') {
-                error = "invalid value '" + value + "' for '--max-delete': a number of files from 0";
-                return false;
-            }
-            maxDelete = n;
-        } else if (name == "op") {
-            if (value.empty()) {
-                error = "option '--op' needs an operation: --op=KIND:...";
-                return false;
-            }
-            operations.push_back(value);
-        } else if (name == "find") {
-            find = value;
-            hasFind = true;
-        } else if (name == "search") {
-            search = value;
-            hasSearch = true;
-        } else if (name == "replace") {
-            replace = value;
-            hasReplace = true;
-        } else if (name == "regex")
-            regex = true;
-        else if (name == "match-case")
-            matchCase = true;
-        else if (name == "whole-word")
-            wholeWord = true;
-        else if (name == "up")
-            up = true;
-        else if (name == "watch")
-            watch = true;
-        else if (name == "save-comparison") {
-            if (value.empty()) {
-                error = "option '--save-comparison' needs a file name: --save-comparison=FILE";
-                return false;
-            }
-            saveComparison = value;
-        } else if (name == "find-in-files") {
-            findInFiles = value;
-            hasFindInFiles = true;
-        } else if (name == "types") {
-            types = value;
-            hasTypes = true;
-        } else if (name == "subfolders")
-            subfolders = true;
-        else if (name == "shell-menu") {
-            shellMenu = value;
-            hasShellMenu = true;
-        } else if (name == "integrate")
-            integrate.push_back(value);
-        else if (name == "unintegrate")
-            unintegrate.push_back(value);
-        else if (name == "integration-status")
-            integrationStatus = true;
-        else if (name == "merge")
-            merge = true;
-        else if (name == "output") {
-            if (value.empty()) {
-                error = "option '--output' needs a file name: --output=FILE";
-                return false;
-            }
-            output = value;
-            hasOutput = true;
-        } else if (name == "diff3")
-            diff3 = true;
-        else if (name == "label") {
-            if (labels.size() == 3) {
-                error = "option '--label' is given at most three times: OURS, BASE, THEIRS";
-                return false;
-            }
-            labels.push_back(value);
-        } else if (name == "auto")
-            autoMerge = true;
-        else if (name == "rules")
-            rules = value;
-        else if (name == "vcs")
-            vcs = true;
-        else if (name == "compare-to-chosen")
-            compareToChosen = true;
-        else if (name == "recent") {
-            recent = true;
-            recentEntry = 0;
-            if (hasValue && (!ParseCount(value, recentEntry) || recentEntry < 1)) {
-                error = "invalid value '" + value + "' for '--recent': an entry number from 1";
-                return false;
-            }
-        }
+        if (!word->take(*this, name, value, hasValue, error)) return false;
     }
     arguments = std::move(rest);
     return true;
@@ -315,7 +302,7 @@ int FRONTENDOPTIONS::CheckApplicable(RunKind run, platform::COutput& err) const 
     const std::string word = FirstInapplicable(run);
     if (word.empty()) return EXIT_SAME;
     std::string message = "'" + word + "' does not apply to " + RunKindText(run);
-    if (const WORD* found = FindWord(word.substr(2));
+    if (const OptionWord* found = FindWord(word.substr(2));
         run == RunKind::FolderComparison && found != nullptr && found->folderNote != nullptr)
         message += std::string(": ") + found->folderNote;
     return Trouble(err, message);

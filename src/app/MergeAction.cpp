@@ -4,6 +4,7 @@
 
 #include "app/JsonOutput.h"
 #include "launch/MergeCommandLine.h"
+#include "platform/AtomicFile.h"
 
 namespace corvatine {
 

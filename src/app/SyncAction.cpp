@@ -76,131 +76,188 @@ bool ParseAttributeChange(const std::string& text, uint32_t& set, uint32_t& clea
     return set != 0 || clear != 0;
 }
 
-// Understands one --op value; false with error saying what is wrong.
-bool ParseOperation(const std::string& text, bool trash, OPERATION& operation, std::string& error) {
+// The parts of an --op value after its verb.
+struct OperationParts {
+    std::string sides;  // "left", "both", "left-to-right" ...; empty for compare-contents
+    std::string value;  // after '='
+    bool hasValue = false;
+};
+
+// Splits "VERB:SIDES:ITEM[=VALUE]" (compare-contents has no sides) into the
+// operation's text, verb and item and the other parts.
+bool SplitOperation(const std::string& text, OPERATION& operation, OperationParts& parts,
+                    std::string& error) {
     operation.text = text;
     const size_t colon = text.find(':');
     operation.verb = text.substr(0, colon);
-    const std::string& verb = operation.verb;
-    std::string sides, rest;
+    std::string rest;
     if (colon == std::string::npos) {
         error = "no item";
-    } else if (verb == "compare-contents") {
+        return false;
+    }
+    if (operation.verb == "compare-contents") {
         rest = text.substr(colon + 1);
     } else {
         const size_t second = text.find(':', colon + 1);
         if (second == std::string::npos) {
             error = "no sides or no item";
-        } else {
-            sides = text.substr(colon + 1, second - colon - 1);
-            rest = text.substr(second + 1);
+            return false;
         }
+        parts.sides = text.substr(colon + 1, second - colon - 1);
+        rest = text.substr(second + 1);
     }
-    if (!error.empty()) return false;
     const size_t equals = rest.find('=');
-    const bool hasValue = equals != std::string::npos;
+    parts.hasValue = equals != std::string::npos;
     operation.path = rest.substr(0, equals);
-    const std::string value = hasValue ? rest.substr(equals + 1) : std::string();
+    parts.value = parts.hasValue ? rest.substr(equals + 1) : std::string();
     if (operation.path.empty()) {
         error = "no item (\".\" names the compared folders)";
         return false;
     }
-    const uint32_t mask = SideMaskWord(sides, true);
-    auto needsValue = [&](const char* what) {
-        if (hasValue && !value.empty()) return true;
-        error = std::string("needs ") + what + " after '='";
-        return false;
-    };
-    auto noValue = [&] {
-        if (!hasValue) return true;
-        error = "takes no value";
-        return false;
-    };
-    if (verb == "copy" || verb == "move") {
-        if (sides != "left-to-right" && sides != "right-to-left") {
-            error = "sides must be left-to-right or right-to-left";
-            return false;
-        }
-        if (!noValue()) return false;
-        operation.command = std::make_unique<CFileOperation>(verb == "copy" ? FILEOP_COPY : FILEOP_MOVE,
-                                                             sides == "left-to-right" ? 0u : 1u);
-        operation.sides = sides == "left-to-right" ? SIDE_LEFT : SIDE_RIGHT;
-    } else if (verb == "delete") {
-        if (mask == 0) {
-            error = "sides must be left, right or both";
-            return false;
-        }
-        if (!noValue()) return false;
-        operation.command = std::make_unique<CFileOperation>(FILEOP_DELETE, mask);
-        operation.sides = mask;
-        if (trash) operation.command->shellFlags |= platform::FOF_ALLOWUNDO;
-    } else if (verb == "rename" || verb == "new-folder") {
-        if (mask == 0) {
-            error = "sides must be left, right or both";
-            return false;
-        }
-        if (!needsValue("a name")) return false;
-        if (value.find('/') != std::string::npos || value == "." || value == "..") {
-            error = "'" + value + "' is not a name";
-            return false;
-        }
-        operation.sides = mask;
-        if (verb == "rename")
-            operation.command = std::make_unique<CRename>(mask, value);
-        else
-            operation.command = std::make_unique<CNewFolder>(mask, value);
-    } else if (verb == "set-time") {
-        const uint32_t side = SideMaskWord(sides, false);
-        if (side == 0) {
-            error = "side must be left or right";
-            return false;
-        }
-        operation.sides = side;
-        auto command = std::make_unique<CSetTime>(side);
-        command->copyFromOtherSide = hasValue ? 0 : 1;
-        if (hasValue && !ParseLocalTime(value, command->time)) {
-            error = "'" + value + "' is not a local time YYYY-MM-DDTHH:MM:SS";
-            return false;
-        }
-        operation.command = std::move(command);
-    } else if (verb == "set-attributes") {
-        if (mask == 0) {
-            error = "sides must be left, right or both";
-            return false;
-        }
-        operation.sides = mask;
-        auto command = std::make_unique<CSetAttributes>(mask);
-        if (!hasValue || !ParseAttributeChange(value, command->setMask, command->clearMask)) {
-            error = "needs the attributes to change after '=': +r or -r";
-            return false;
-        }
-        operation.command = std::move(command);
-    } else if (verb == "copy-to-folder") {
-        const uint32_t side = SideMaskWord(sides, false);
-        if (side == 0) {
-            error = "side must be left or right";
-            return false;
-        }
-        if (!needsValue("a target folder")) return false;
-        operation.command = std::make_unique<CCopyToFolder>(side == SIDE_LEFT ? 0u : 1u, value);
-        operation.sides = side;
-    } else if (verb == "compare-contents") {
-        uint32_t method = 0;
-        if (value == "crc") method = METHOD_CRC;
-        if (value == "binary") method = METHOD_BINARY;
-        if (value == "text") method = METHOD_TEXT;
-        if (method == 0) {
-            error = "needs the method after '=': crc, binary or text";
-            return false;
-        }
-        operation.command = std::make_unique<CCompareContents>(method);
-    } else {
-        error = "unknown operation '" + verb +
-                "': copy, move, delete, rename, new-folder, set-time, set-attributes, copy-to-folder or "
-                "compare-contents";
+    return true;
+}
+
+bool NoValue(const OperationParts& parts, std::string& error) {
+    if (!parts.hasValue) return true;
+    error = "takes no value";
+    return false;
+}
+
+bool NeedsValue(const OperationParts& parts, const char* what, std::string& error) {
+    if (parts.hasValue && !parts.value.empty()) return true;
+    error = std::string("needs ") + what + " after '='";
+    return false;
+}
+
+// The sides left, right or both; 0 with error for anything else.
+uint32_t EitherOrBothSides(const OperationParts& parts, std::string& error) {
+    const uint32_t mask = SideMaskWord(parts.sides, true);
+    if (mask == 0) error = "sides must be left, right or both";
+    return mask;
+}
+
+// The side left or right; 0 with error for anything else.
+uint32_t OneSide(const OperationParts& parts, std::string& error) {
+    const uint32_t side = SideMaskWord(parts.sides, false);
+    if (side == 0) error = "side must be left or right";
+    return side;
+}
+
+bool ParseCopyOrMove(const OperationParts& parts, bool, OPERATION& operation, std::string& error) {
+    const std::string& sides = parts.sides;
+    if (sides != "left-to-right" && sides != "right-to-left") {
+        error = "sides must be left-to-right or right-to-left";
         return false;
     }
+    if (!NoValue(parts, error)) return false;
+    operation.command = std::make_unique<CFileOperation>(operation.verb == "copy" ? FILEOP_COPY : FILEOP_MOVE,
+                                                         sides == "left-to-right" ? 0u : 1u);
+    operation.sides = sides == "left-to-right" ? SIDE_LEFT : SIDE_RIGHT;
     return true;
+}
+
+bool ParseDelete(const OperationParts& parts, bool trash, OPERATION& operation, std::string& error) {
+    const uint32_t mask = EitherOrBothSides(parts, error);
+    if (mask == 0 || !NoValue(parts, error)) return false;
+    operation.command = std::make_unique<CFileOperation>(FILEOP_DELETE, mask);
+    operation.sides = mask;
+    if (trash) operation.command->shellFlags |= platform::FOF_ALLOWUNDO;
+    return true;
+}
+
+// rename and new-folder: the name is the value.
+bool ParseNaming(const OperationParts& parts, bool, OPERATION& operation, std::string& error) {
+    const uint32_t mask = EitherOrBothSides(parts, error);
+    if (mask == 0 || !NeedsValue(parts, "a name", error)) return false;
+    const std::string& value = parts.value;
+    if (value.find('/') != std::string::npos || value == "." || value == "..") {
+        error = "'" + value + "' is not a name";
+        return false;
+    }
+    operation.sides = mask;
+    if (operation.verb == "rename")
+        operation.command = std::make_unique<CRename>(mask, value);
+    else
+        operation.command = std::make_unique<CNewFolder>(mask, value);
+    return true;
+}
+
+bool ParseSetTime(const OperationParts& parts, bool, OPERATION& operation, std::string& error) {
+    const uint32_t side = OneSide(parts, error);
+    if (side == 0) return false;
+    operation.sides = side;
+    auto command = std::make_unique<CSetTime>(side);
+    command->copyFromOtherSide = parts.hasValue ? 0 : 1;
+    if (parts.hasValue && !ParseLocalTime(parts.value, command->time)) {
+        error = "'" + parts.value + "' is not a local time YYYY-MM-DDTHH:MM:SS";
+        return false;
+    }
+    operation.command = std::move(command);
+    return true;
+}
+
+bool ParseSetAttributes(const OperationParts& parts, bool, OPERATION& operation, std::string& error) {
+    const uint32_t mask = EitherOrBothSides(parts, error);
+    if (mask == 0) return false;
+    operation.sides = mask;
+    auto command = std::make_unique<CSetAttributes>(mask);
+    if (!parts.hasValue || !ParseAttributeChange(parts.value, command->setMask, command->clearMask)) {
+        error = "needs the attributes to change after '=': +r or -r";
+        return false;
+    }
+    operation.command = std::move(command);
+    return true;
+}
+
+bool ParseCopyToFolder(const OperationParts& parts, bool, OPERATION& operation, std::string& error) {
+    const uint32_t side = OneSide(parts, error);
+    if (side == 0 || !NeedsValue(parts, "a target folder", error)) return false;
+    operation.command = std::make_unique<CCopyToFolder>(side == SIDE_LEFT ? 0u : 1u, parts.value);
+    operation.sides = side;
+    return true;
+}
+
+bool ParseCompareContents(const OperationParts& parts, bool, OPERATION& operation, std::string& error) {
+    uint32_t method = 0;
+    if (parts.value == "crc") method = METHOD_CRC;
+    if (parts.value == "binary") method = METHOD_BINARY;
+    if (parts.value == "text") method = METHOD_TEXT;
+    if (method == 0) {
+        error = "needs the method after '=': crc, binary or text";
+        return false;
+    }
+    operation.command = std::make_unique<CCompareContents>(method);
+    return true;
+}
+
+// The verbs of --op and how the rest of each is understood.
+struct OperationVerb {
+    const char* verb;
+    bool (*parse)(const OperationParts& parts, bool trash, OPERATION& operation, std::string& error);
+};
+
+constexpr OperationVerb kOperationVerbs[] = {
+    {"copy", ParseCopyOrMove},
+    {"move", ParseCopyOrMove},
+    {"delete", ParseDelete},
+    {"rename", ParseNaming},
+    {"new-folder", ParseNaming},
+    {"set-time", ParseSetTime},
+    {"set-attributes", ParseSetAttributes},
+    {"copy-to-folder", ParseCopyToFolder},
+    {"compare-contents", ParseCompareContents},
+};
+
+// Understands one --op value; false with error saying what is wrong.
+bool ParseOperation(const std::string& text, bool trash, OPERATION& operation, std::string& error) {
+    OperationParts parts;
+    if (!SplitOperation(text, operation, parts, error)) return false;
+    for (const OperationVerb& verb : kOperationVerbs)
+        if (operation.verb == verb.verb) return verb.parse(parts, trash, operation, error);
+    error = "unknown operation '" + operation.verb +
+            "': copy, move, delete, rename, new-folder, set-time, set-attributes, copy-to-folder or "
+            "compare-contents";
+    return false;
 }
 
 bool HasSide(const CFolderCompareItem& item, uint32_t sides) {

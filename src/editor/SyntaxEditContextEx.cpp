@@ -7,7 +7,7 @@
 #include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
 #include "fileio/TextFormat.h"
-#include "fileio/UniFile.h"
+#include "fileio/UniStdioFile.h"
 
 namespace corvatine {
 

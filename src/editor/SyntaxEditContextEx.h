@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "editor/SyntaxEditContext.h"
-#include "fileio/UniFile.h"
+#include "fileio/UniMemFile.h"
 
 namespace corvatine {
 

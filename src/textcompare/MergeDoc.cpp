@@ -10,7 +10,7 @@
 #include "fileio/CodePages.h"
 #include "fileio/EncodingDetect.h"
 #include "fileio/TextFormat.h"
-#include "fileio/UniFile.h"
+#include "fileio/UniStdioFile.h"
 #include "platform/AtomicFile.h"
 #include "request/TextRuleWord.h"
 #include "textcompare/LineFilter.h"

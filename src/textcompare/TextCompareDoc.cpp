@@ -6,7 +6,7 @@
 #include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
 #include "fileio/TextFormat.h"
-#include "fileio/UniFile.h"
+#include "fileio/UniStdioFile.h"
 #include "platform/Path.h"
 #include "textcompare/TextCompareOptions.h"
 #include "textcompare/TextRules.h"

@@ -255,14 +255,14 @@ std::string QuoteUnifiedName(std::string_view name) {
     return quoted + '"';
 }
 
-void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, const UNIFIEDHEADER& right,
-                      int contextLines, std::string& out) {
+namespace {
+
+// The sections, and the rows that differ in their terminators alone or,
+// where only one file has a byte-order mark, in that mark; in the order of
+// both sides.
+std::vector<CHANGE> CollectChanges(CTextCompareContext& context, const SIDELINES (&sides)[2]) {
     CTextCompareObject& leftSide = context.Side(0);
     CTextCompareObject& rightSide = context.Side(1);
-    const SIDELINES sides[2] = {SIDELINES(leftSide), SIDELINES(rightSide)};
-
-    // The sections, and the rows that differ in their terminators alone or,
-    // where only one file has a byte-order mark, in that mark.
     std::vector<CHANGE> changes;
     for (const CTextSection& s : context.Sections().Sections())
         changes.push_back(
@@ -284,7 +284,12 @@ void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, c
     std::sort(changes.begin(), changes.end(), [](const CHANGE& a, const CHANGE& b) {
         return a.left != b.left ? a.left < b.left : a.right < b.right;
     });
+    return changes;
+}
 
+// The changes clipped to the lines that exist, joined where they meet, and
+// widened to start and end where patch lines do.
+std::vector<CHANGE> JoinChanges(const std::vector<CHANGE>& changes, const SIDELINES (&sides)[2]) {
     // Clip to the lines that exist (the engine's empty last line is none).
     std::vector<CHANGE> joined;
     for (CHANGE c : changes) {
@@ -334,11 +339,12 @@ void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, c
             }
         }
     }
-    if (joined.empty()) return;
+    return joined;
+}
 
-    out += "--- " + QuoteUnifiedName(left.label) + (left.time.empty() ? "" : "\t" + left.time) + "\n";
-    out += "+++ " + QuoteUnifiedName(right.label) + (right.time.empty() ? "" : "\t" + right.time) + "\n";
-
+// The hunks of the joined changes with lines of context around them.
+void WriteHunks(const std::vector<CHANGE>& joined, const SIDELINES (&sides)[2], int contextLines,
+                std::string& out) {
     // Counted in patch lines from here on. Equal stretches are the same
     // lines on both sides, so the right side's context follows the left's.
     const SIDELINES& pl = sides[0];
@@ -387,6 +393,18 @@ void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, c
         out += body;
         k = end;
     }
+}
+
+}  // namespace
+
+void WriteUnifiedDiff(CTextCompareContext& context, const UNIFIEDHEADER& left, const UNIFIEDHEADER& right,
+                      int contextLines, std::string& out) {
+    const SIDELINES sides[2] = {SIDELINES(context.Side(0)), SIDELINES(context.Side(1))};
+    const std::vector<CHANGE> joined = JoinChanges(CollectChanges(context, sides), sides);
+    if (joined.empty()) return;
+    out += "--- " + QuoteUnifiedName(left.label) + (left.time.empty() ? "" : "\t" + left.time) + "\n";
+    out += "+++ " + QuoteUnifiedName(right.label) + (right.time.empty() ? "" : "\t" + right.time) + "\n";
+    WriteHunks(joined, sides, contextLines, out);
 }
 
 }  // namespace corvatine

@@ -1,24 +1,19 @@
 #include "ui/MainFrame.h"
 #include "ui/WindowPlacement.h"
 
-#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
-#include <QDockWidget>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTabBar>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "fileio/ContentType.h"
@@ -32,7 +27,6 @@
 #include "ui/DialogLook.h"
 #include "ui/Dialogs.h"
 #include "ui/FindReplaceDialog.h"
-#include "ui/FindResultsPane.h"
 #include "ui/FolderCompareView.h"
 #include "ui/HelpWindow.h"
 #include "ui/HexCompareView.h"
@@ -268,201 +262,6 @@ CTextPane* CMainFrame::ActivePane() const {
     if (auto* edit = qobject_cast<CTextEditView*>(view)) return &edit->Pane();
     if (auto* compare = qobject_cast<CTextCompareView*>(view)) return &compare->Pane(compare->ActiveSide());
     return nullptr;
-}
-
-void CMainFrame::CreateMenus() {
-    const auto add = [this](QMenu* menu, const QString& text, const char* name, const QKeySequence& keys,
-                            auto slot) {
-        QAction* action = menu->addAction(text);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcut(keys);
-        connect(action, &QAction::triggered, this, slot);
-        return action;
-    };
-    QStyle* look = style();
-
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* newComparison = add(file, QStringLiteral("&New Comparison..."), "newComparison",
-                                 QKeySequence(QStringLiteral("Ctrl+N")), [this] { NewComparison(); });
-    newComparison->setIcon(look->standardIcon(QStyle::SP_FileDialogNewFolder));
-    QMenu* clipboard = file->addMenu(QStringLiteral("New Comparison from C&lipboard"));
-    add(clipboard, QStringLiteral("Clipboard and a &File..."), "compareClipboardWithFile", QKeySequence(),
-        [this] { CompareClipboard(true); });
-    add(clipboard, QStringLiteral("Clipboard and an &Empty Side"), "compareClipboardWithEmpty",
-        QKeySequence(), [this] { CompareClipboard(false); });
-    QAction* open = add(file, QStringLiteral("&Open File..."), "openFile",
-                        QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { OpenFileDialog(); });
-    open->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
-    add(file, QStringLiteral("Open &Comparison..."), "openComparison", QKeySequence(QStringLiteral("Ctrl+O")),
-        [this] { OpenComparisonDialog(); });
-    add(file, QStringLiteral("Open &Working Copy..."), "openWorkingCopy", QKeySequence(),
-        [this] { OpenWorkingCopyDialog(); });
-    file->addSeparator();
-    for (Command c : {Command::Save, Command::SaveAs, Command::SaveLeft, Command::SaveRight,
-                      Command::SaveLeftAs, Command::SaveRightAs})
-        file->addAction(Action(c));
-    Action(Command::Save)->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
-    add(file, QStringLiteral("Save Co&mparison As..."), "saveComparisonAs", QKeySequence(),
-        [this] { SaveComparisonAs(); });
-    file->addAction(Action(Command::Reload));
-    file->addAction(Action(Command::ReopenWithEncoding));
-    file->addSeparator();
-    for (Command c : {Command::ExportHtml, Command::PreviewHtml}) file->addAction(Action(c));
-    CreatePrintCommands(file);
-    file->addSeparator();
-    m_recentMenu = file->addMenu(QStringLiteral("Recent Comparisons"));
-    connect(m_recentMenu, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
-    file->addSeparator();
-    add(file, QStringLiteral("&Close"), "close", QKeySequence(QStringLiteral("Ctrl+W")), [this] {
-        if (CDocumentView* view = ActiveView()) CloseView(view);
-    });
-    add(file, QStringLiteral("E&xit"), "exit", QKeySequence(QStringLiteral("Ctrl+Q")), [this] { close(); });
-
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    for (Command c : {Command::Undo, Command::Redo}) edit->addAction(Action(c));
-    edit->addSeparator();
-    for (Command c : {Command::Cut, Command::Copy, Command::Paste, Command::SelectAll})
-        edit->addAction(Action(c));
-    edit->addSeparator();
-    for (Command c : {Command::Find, Command::FindNext, Command::FindPrevious, Command::Replace})
-        edit->addAction(Action(c));
-    edit->addAction(Action(Command::GoToLine));
-    Action(Command::Undo)->setIcon(look->standardIcon(QStyle::SP_ArrowBack));
-    Action(Command::Redo)->setIcon(look->standardIcon(QStyle::SP_ArrowForward));
-
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    auto* detail = new QActionGroup(this);
-    for (Command c : {Command::WordLevel, Command::CharacterLevel}) {
-        view->addAction(Action(c));
-        detail->addAction(Action(c));
-    }
-    view->addSeparator();
-    for (Command c : {Command::WordWrap, Command::ShowWhiteSpace}) view->addAction(Action(c));
-    view->addSeparator();
-    view->addAction(Action(Command::SwapSides));
-    for (Command c : {Command::GoToTextComparison, Command::GoToContainingFolder}) view->addAction(Action(c));
-    // The syntax colouring of the text in the active pane.
-    view->addSeparator();
-    QMenu* language = view->addMenu(QStringLiteral("&Language"));
-    language->setObjectName(QStringLiteral("languageMenu"));
-    connect(language, &QMenu::aboutToShow, this,
-            [this, language] { FillLanguageMenu(language, ActivePane()); });
-    FillLanguageMenu(language, nullptr);
-    CreatePaneCommands(view);
-
-    QMenu* merge = menuBar()->addMenu(QStringLiteral("&Merge"));
-    for (Command c : {Command::CopyToLeft, Command::CopyToRight, Command::CopyToLeftAndAdvance,
-                      Command::CopyToRightAndAdvance, Command::InsertToLeft, Command::InsertToRight,
-                      Command::CopyAllToLeft, Command::CopyAllToRight})
-        merge->addAction(Action(c));
-    merge->addSeparator();
-    for (Command c : {Command::FirstDifference, Command::PreviousDifference, Command::NextDifference,
-                      Command::LastDifference, Command::NextLineDifference, Command::PreviousLineDifference,
-                      Command::SelectLineDifference, Command::GoToMovedBlock})
-        merge->addAction(Action(c));
-    merge->addSeparator();
-    for (Command c : {Command::Recompare, Command::AutoRecompare, Command::QuickMergeMode})
-        merge->addAction(Action(c));
-    Action(Command::CopyToLeft)->setIcon(look->standardIcon(QStyle::SP_ArrowLeft));
-    Action(Command::CopyToRight)->setIcon(look->standardIcon(QStyle::SP_ArrowRight));
-    Action(Command::PreviousDifference)->setIcon(look->standardIcon(QStyle::SP_ArrowUp));
-    Action(Command::NextDifference)->setIcon(look->standardIcon(QStyle::SP_ArrowDown));
-    Action(Command::Recompare)->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
-
-    // The folder comparison view: its display filters in the View menu, its
-    // file operations in their own menu.
-    view->addSeparator();
-    for (Command c : {Command::ShowIdenticalItems, Command::ShowDifferentItems, Command::ShowLeftOnlyItems,
-                      Command::ShowRightOnlyItems, Command::ShowLeftNewerItems, Command::ShowRightNewerItems,
-                      Command::ShowAllItems})
-        view->addAction(Action(c));
-    view->addSeparator();
-    for (Command c : {Command::ShowHiddenItems, Command::ShowFilteredItems, Command::ShowGridLines,
-                      Command::ExpandAll, Command::CollapseAll})
-        view->addAction(Action(c));
-    QMenu* folder = menuBar()->addMenu(QStringLiteral("F&older"));
-    for (Command c :
-         {Command::CopyToRight,  Command::CopyToLeft,    Command::MoveItems,       Command::DeleteItems,
-          Command::CopyToFolder, Command::Count,         Command::NewFolder,       Command::RenameItem,
-          Command::SetDateTime,  Command::SetAttributes, Command::CompareContents, Command::Count,
-          Command::HideItems,    Command::ExcludeItems,  Command::Count,           Command::FolderFilters,
-          Command::Synchronize,  Command::Count,         Command::SetBaseFolder,   Command::UpOneLevel}) {
-        if (c == Command::Count)
-            folder->addSeparator();
-        else
-            folder->addAction(Action(c));
-    }
-
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    for (Command c :
-         {Command::Report, Command::GenerateCommandLine, Command::Synchronize, Command::ComparisonProperties})
-        tools->addAction(Action(c));
-
-    // Find in files: the command starts a search, or stops the running one;
-    // the results go to the output bar.
-    auto* output = new QDockWidget(QStringLiteral("Find in Files"), this);
-    output->setObjectName(QStringLiteral("findInFilesBar"));
-    m_findResults = new CFindResultsPane(output);
-    m_findResults->onOpen = [this](const std::string& path) { return OpenFile(path); };
-    output->setWidget(m_findResults);
-    addDockWidget(Qt::BottomDockWidgetArea, output);
-    output->hide();
-    tools->addSeparator();
-    QAction* findInFiles = add(tools, QStringLiteral("Find in Files..."), "findInFiles",
-                               QKeySequence(QStringLiteral("Ctrl+Shift+F")), [this, output] {
-                                   if (m_findResults->IsRunning()) {
-                                       m_findResults->StopFind();
-                                   } else {
-                                       output->show();
-                                       m_findResults->NewFind();
-                                   }
-                               });
-    connect(m_findResults, &CFindResultsPane::runningChanged, findInFiles, [findInFiles](bool running) {
-        findInFiles->setText(running ? QStringLiteral("Stop Find in Files")
-                                     : QStringLiteral("Find in Files..."));
-    });
-
-    // The options dialog.
-    tools->addSeparator();
-    add(tools, QStringLiteral("&Options..."), "options", QKeySequence(), [this] { ShowOptions(); });
-
-    m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
-    connect(m_windowMenu, &QMenu::aboutToShow, this, [this] { FillWindowMenu(); });
-    auto* next = new QAction(QStringLiteral("Next Window"), this);
-    next->setObjectName(QStringLiteral("nextWindow"));
-    next->setShortcut(QKeySequence(QStringLiteral("Ctrl+Tab")));
-    connect(next, &QAction::triggered, this, [this] {
-        if (m_tabs->count() > 1) m_tabs->setCurrentIndex((m_tabs->currentIndex() + 1) % m_tabs->count());
-    });
-    addAction(next);
-    auto* previous = new QAction(QStringLiteral("Previous Window"), this);
-    previous->setObjectName(QStringLiteral("previousWindow"));
-    previous->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Tab")));
-    connect(previous, &QAction::triggered, this, [this] {
-        if (m_tabs->count() > 1)
-            m_tabs->setCurrentIndex((m_tabs->currentIndex() + m_tabs->count() - 1) % m_tabs->count());
-    });
-    addAction(previous);
-    FillWindowMenu();
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    add(help, QStringLiteral("&Contents"), "guide", QKeySequence(QStringLiteral("F1")),
-        [this] { ShowGuide(); });
-    add(help, QStringLiteral("&Command Line..."), "commandLineHelp", QKeySequence(), [this] { ShowHelp(); });
-    add(help, QStringLiteral("&About Corvatine"), "about", QKeySequence(),
-        [this] { QMessageBox::about(this, QStringLiteral("About Corvatine"), AboutText()); });
-
-    QToolBar* bar = addToolBar(QStringLiteral("Standard"));
-    bar->setObjectName(QStringLiteral("toolbar"));
-    bar->addAction(newComparison);
-    bar->addAction(open);
-    bar->addAction(Action(Command::Save));
-    bar->addSeparator();
-    for (Command c : {Command::Undo, Command::Redo}) bar->addAction(Action(c));
-    bar->addSeparator();
-    for (Command c : {Command::PreviousDifference, Command::NextDifference, Command::CopyToLeft,
-                      Command::CopyToRight, Command::Recompare})
-        bar->addAction(Action(c));
 }
 
 // ---- Documents ----

@@ -31,6 +31,7 @@ class CTextPane;
 class CFindResultsPane;
 class CComparisonListPane;
 class CStartPage;
+struct MenuEntry;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -89,8 +90,10 @@ public:
     // 2 binary, 3 folder), with the paths given already filled in.
     void NewComparison(int kind = 0, const QString& left = QString(), const QString& right = QString());
 
-    // Around the documents (MainFrameExtras.cpp): the start page, the
-    // comparison list, printing, full screen and files dropped on the window.
+    // Around the documents: the start page and the comparison list
+    // (MainFrameStartPage.cpp), printing (MainFramePrinting.cpp), the
+    // window's place and full screen (MainFrameWindowPlace.cpp), and files
+    // dropped on the window (MainFrameDrops.cpp).
     // Acts on the command line the program started with, then shows the
     // start page when it is on and the command line opened nothing. False
     // with error when the command line is not understood. With
@@ -145,7 +148,12 @@ private:
     bool ContainingFolders(CDocumentView* view, std::string (&folders)[2]) const;
     void GoToContainingFolder();
     void CreateActions();
+    // The menus and the tool bar (MainFrameMenus.cpp).
     void CreateMenus();
+    void AddMenuEntries(QMenu* menu, const MenuEntry* entries, size_t count);
+    void CreateFindInFilesCommand(QMenu* tools);
+    void CreateWindowMenu();
+    void CreateToolBar();
     CDocumentView* AddView(CDocumentView* view, const CCompareParams* request);
     void OpenFileDialog();
     void OpenWorkingCopyDialog();

@@ -188,6 +188,36 @@ TEST(FrontEndTest, Trouble) {
     EXPECT_EQ(json["request"]["commandLine"], "corvatine -c /t:t \"a.txt\" \"b.txt\" /r:\"ieol\"");
 }
 
+// Every option word whose value is checked names the word and what it takes;
+// nothing runs.
+TEST(FrontEndTest, OptionValuesAreChecked) {
+    test::TempDir dir;
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--color=blue", "a", "b"}, "invalid value 'blue' for '--color': auto, always or never"},
+        {{"--context=100001", "a", "b"},
+         "invalid value '100001' for '--context': a number of lines from 0 to 100000"},
+        {{"--width=19", "a", "b"}, "invalid value '19' for '--width': a number of columns from 20 to 100000"},
+        {{"--line-numbers=yes", "-e", "a"}, "invalid value 'yes' for '--line-numbers': on or off"},
+        {{"--export=", "-e", "a"}, "option '--export' needs a file name: --export=FILE"},
+        {{"--save-comparison=", "a", "b"},
+         "option '--save-comparison' needs a file name: --save-comparison=FILE"},
+        {{"--merge", "--output=", "a", "b", "c"}, "option '--output' needs a file name: --output=FILE"},
+        {{"--recent=0"}, "invalid value '0' for '--recent': an entry number from 1"},
+        {{"--max-delete=-1", "a", "b"}, "invalid value '-1' for '--max-delete': a number of files from 0"},
+        {{"--max-delete=5x", "a", "b"}, "invalid value '5x' for '--max-delete': a number of files from 0"},
+        {{"--op=", "a", "b"}, "option '--op' needs an operation: --op=KIND:..."},
+        {{"--quiet=yes", "a", "b"}, "option '--quiet' takes no value"},
+        {{"--merge", "--label=a", "--label=b", "--label=c", "--label=d", "a", "b", "c"},
+         "option '--label' is given at most three times: OURS, BASE, THEIRS"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const test::ProgramResult result = RunCorvatine(arguments, dir.Path());
+        EXPECT_EQ(result.exitStatus, 2) << arguments.front();
+        EXPECT_EQ(result.out, "") << arguments.front();
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    }
+}
+
 // Names are bytes: in JSON a byte outside a valid UTF-8 sequence is the
 // escape \udcXX, so that names differing in such bytes stay different.
 TEST(FrontEndTest, PathBytesThatAreNotUtf8StayDistinctInJson) {

@@ -430,5 +430,41 @@ TEST(SyncTest, OperationsChangeTheFilesAndReportFailures) {
     EXPECT_NE(test::ReadFile(config + "/registry.reg").find(dir / "third"), std::string::npos);
 }
 
+// Each --op value that is not understood is named with the reason, and
+// nothing changes.
+TEST(SyncTest, OperationsNotUnderstoodSayWhy) {
+    test::TempDir dir;
+    MakeTrees(dir);
+    const std::string before = TreeState(dir / "L") + TreeState(dir / "R");
+    const std::pair<std::string, std::string> cases[] = {
+        {"delete", "no item"},
+        {"delete:a.txt", "no sides or no item"},
+        {"delete:left:", "no item (\".\" names the compared folders)"},
+        {"copy:left:a.txt", "sides must be left-to-right or right-to-left"},
+        {"move:left-to-right:a.txt=b", "takes no value"},
+        {"delete:neither:a.txt", "sides must be left, right or both"},
+        {"delete:both:a.txt=x", "takes no value"},
+        {"rename:left:a.txt", "needs a name after '='"},
+        {"rename:left:a.txt=x/y", "'x/y' is not a name"},
+        {"new-folder:right:.=..", "'..' is not a name"},
+        {"set-time:left:a.txt=yesterday", "'yesterday' is not a local time YYYY-MM-DDTHH:MM:SS"},
+        {"set-attributes:left:a.txt", "needs the attributes to change after '=': +r or -r"},
+        {"set-attributes:both:a.txt=+x", "needs the attributes to change after '=': +r or -r"},
+        {"copy-to-folder:both:a.txt=t", "side must be left or right"},
+        {"copy-to-folder:left:a.txt", "needs a target folder after '='"},
+        {"compare-contents:a.txt=fast", "needs the method after '=': crc, binary or text"},
+        {"touch:left:a.txt",
+         "unknown operation 'touch': copy, move, delete, rename, new-folder, set-time, set-attributes, "
+         "copy-to-folder or compare-contents"},
+    };
+    for (const auto& [operation, reason] : cases) {
+        const test::ProgramResult result = Sync(dir, {"--op=" + operation});
+        EXPECT_EQ(result.exitStatus, 2) << operation;
+        EXPECT_NE(result.err.find("invalid operation '--op=" + operation + "': " + reason), std::string::npos)
+            << result.err;
+    }
+    EXPECT_EQ(TreeState(dir / "L") + TreeState(dir / "R"), before);
+}
+
 }  // namespace
 }  // namespace corvatine

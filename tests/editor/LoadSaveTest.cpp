@@ -9,6 +9,7 @@
 #include "editor/SyntaxEditContextEx.h"
 #include "fileio/CodePages.h"
 #include "fileio/TextFormat.h"
+#include "fileio/UniStdioFile.h"
 #include "platform/SysCalls.h"
 #include "support/EncodingSamples.h"
 #include "support/TestSupport.h"

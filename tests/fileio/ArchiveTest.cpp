@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fileio/UniFile.h"
+#include "fileio/UniMemFile.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {

@@ -7,7 +7,7 @@
 
 #include "fileio/CodePages.h"
 #include "fileio/EncodingChoices.h"
-#include "fileio/UniFile.h"
+#include "fileio/UniMemFile.h"
 #include "support/EncodingSamples.h"
 #include "support/TestSupport.h"
 

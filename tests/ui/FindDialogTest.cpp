@@ -274,7 +274,7 @@ private slots:
     }
 
     // In a comparison the focused side is searched, and replaced in (through
-    // the comparison, as views_more_tests shows).
+    // the comparison, as text_search_view_tests shows).
     void ComparisonSearchesTheFocusedSide() {
         CTextCompareParams request;
         request.sides[0].path = Write("left.txt", "same\nleft only\n");
