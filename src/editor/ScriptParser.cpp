@@ -233,10 +233,16 @@ constexpr std::string_view TripleOf(char quote) {
 
 int CSyntaxParserScript::NestTop(int state) const { return (m_features & STATE_NEST) ? Nest(state) & 7 : 0; }
 
-int CSyntaxParserScript::OpenQuote(int state) const {
+char CSyntaxParserScript::OpenQuote(int state) const {
     const int top = NestTop(state);
-    if (top >= NEST_QUOTE) return top - NEST_QUOTE;
-    return (state & STATE_STRING_1) ? 0 : (state & STATE_STRING_2) ? 1 : 2;
+    const size_t index = top >= NEST_QUOTE          ? static_cast<size_t>(top - NEST_QUOTE)
+                         : (state & STATE_STRING_1) ? 0
+                         : (state & STATE_STRING_2) ? 1
+                                                    : 2;
+    // A state this definition did not make (a line's stored state from
+    // another language) may name a quote it lacks: the first stands for it.
+    if (index < m_rules.quotes.size()) return m_rules.quotes[index];
+    return m_rules.quotes.empty() ? '\0' : m_rules.quotes[0];
 }
 
 int CSyntaxParserScript::EndState(const CScriptLine& line) const {
@@ -281,7 +287,7 @@ bool CSyntaxParserScript::EndsInEscape(const CScriptLine& line) const {
     int run = 0;
     while (run < line.length && line.text[line.length - 1 - run] == '\\') ++run;
     if (run % 2 == 0 || !m_rules.backslashEscapes) return false;
-    const char quote = m_rules.quotes[static_cast<size_t>(OpenQuote(line.state))];
+    const char quote = OpenQuote(line.state);
     return m_rules.rawQuotes.find(quote) == std::string_view::npos;
 }
 
@@ -297,7 +303,7 @@ int CSyntaxParserScript::HeredocWordHash(std::string_view word) {
 bool CSyntaxParserScript::InString(CScriptLine& line, std::string_view terminator) const {
     const int top = NestTop(line.state);
     const bool nested = top >= NEST_QUOTE;
-    const char quote = m_rules.quotes[static_cast<size_t>(OpenQuote(line.state))];
+    const char quote = OpenQuote(line.state);
     const bool triple = !nested && (line.state & STATE_TRIPLE) != 0;
     const bool raw =
         (triple && m_rules.rawTripleQuotes) || m_rules.rawQuotes.find(quote) != std::string_view::npos;

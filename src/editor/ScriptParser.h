@@ -242,7 +242,7 @@ private:
     bool InNestedCode(CScriptLine& line) const;
     // The quote of the open string: of the innermost string region, else of
     // the string the state bits name.
-    int OpenQuote(int state) const;
+    char OpenQuote(int state) const;
     // The innermost region nested in the open string; 0 when none (or the
     // language has no interpolations, whose bits are then its hooks').
     int NestTop(int state) const;
