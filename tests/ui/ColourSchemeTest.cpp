@@ -79,12 +79,7 @@ double TextContrast(const QImage& image, const QRect& area, const QColor& backgr
     return best;
 }
 
-QString ScreenshotFolder() {
-    const QByteArray folder = qgetenv("CORVATINE_SCREENSHOTS");
-    if (folder.isEmpty()) return QString();
-    QDir().mkpath(QString::fromLocal8Bit(folder));
-    return QString::fromLocal8Bit(folder);
-}
+using uitest::ScreenshotFolder;
 
 void SaveScreenshot(QWidget& widget, const QString& name) {
     const QString folder = ScreenshotFolder();

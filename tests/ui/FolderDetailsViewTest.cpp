@@ -54,12 +54,7 @@ namespace {
 
 using uitest::AnswerNextDialog;
 
-QString ScreenshotFolder() {
-    const QByteArray folder = qgetenv("CORVATINE_SCREENSHOTS");
-    if (folder.isEmpty()) return QString();
-    QDir().mkpath(QString::fromLocal8Bit(folder));
-    return QString::fromLocal8Bit(folder);
-}
+using uitest::ScreenshotFolder;
 
 }  // namespace
 

@@ -123,12 +123,7 @@ std::vector<int> Bars(const QImage& image, int top, int height, const QColor& co
 
 QColor CaretColour() { return ToQColor(GetSyntaxEditor().colors[COLORINDEX_NORMALTEXT].color); }
 
-QString ScreenshotFolder() {
-    const QByteArray folder = qgetenv("CORVATINE_SCREENSHOTS");
-    if (folder.isEmpty()) return QString();
-    QDir().mkpath(QString::fromLocal8Bit(folder));
-    return QString::fromLocal8Bit(folder);
-}
+using uitest::ScreenshotFolder;
 
 }  // namespace
 

@@ -80,12 +80,7 @@ std::string WithoutStamp(const std::string& page) {
     return page.substr(0, first + 1) + page.substr(second + 1);
 }
 
-QString ScreenshotFolder() {
-    const QByteArray folder = qgetenv("CORVATINE_SCREENSHOTS");
-    if (folder.isEmpty()) return QString();
-    QDir().mkpath(QString::fromLocal8Bit(folder));
-    return QString::fromLocal8Bit(folder);
-}
+using uitest::ScreenshotFolder;
 
 }  // namespace
 

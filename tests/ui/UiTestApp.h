@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -40,6 +41,15 @@ inline std::string WriteInto(const QTemporaryDir& folder, const std::string& nam
     const std::string path = folder.filePath(QString::fromStdString(name)).toStdString();
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     return path;
+}
+
+// The folder CORVATINE_SCREENSHOTS names for the tests' pictures, made when
+// missing; empty when none is named.
+inline QString ScreenshotFolder() {
+    const QByteArray folder = qgetenv("CORVATINE_SCREENSHOTS");
+    if (folder.isEmpty()) return QString();
+    QDir().mkpath(QString::fromLocal8Bit(folder));
+    return QString::fromLocal8Bit(folder);
 }
 
 inline void StopTestApp() { platform::UserInterfaceQueue().SetWakeUp(nullptr); }
