@@ -64,8 +64,8 @@ fi
 # encoding of a text file that is not valid UTF-8. libarchive reads archives
 # as folders, entry by entry as streams; its bsdtar and bsdcpio, and cpio,
 # make the archives its tests compare. ccache keeps compiled objects between
-# builds.
-packages=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev libbenchmark-dev
+# builds, and lld links the test programs in a fraction of GNU ld's time.
+packages=(cmake ninja-build g++ ccache lld libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libtinyxml2-dev zlib1g-dev libuchardet-dev libarchive-dev clang-format
           libarchive-tools cpio
           binutils-mingw-w64-x86-64 qt6-base-dev fonts-dejavu-core
