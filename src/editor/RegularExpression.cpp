@@ -149,7 +149,7 @@ void Concatenate(FRAGMENT& a, const FRAGMENT& b) {
 
 // The alternatives, tried in order: each but the last behind a split to the
 // next one and followed by a jump to the end.
-FRAGMENT Alternate(const std::vector<FRAGMENT>& branches) {
+[[gnu::noinline]] FRAGMENT Alternate(const std::vector<FRAGMENT>& branches) {
     FRAGMENT r;
     int size = 0;
     for (const FRAGMENT& branch : branches) size += static_cast<int>(branch.code.size()) + 2;
@@ -173,7 +173,7 @@ FRAGMENT Alternate(const std::vector<FRAGMENT>& branches) {
 }
 
 // The operand repeated: '*' '@' zero or more, '+' '#' one or more, '?' optional.
-FRAGMENT Repeat(const FRAGMENT& a, char op) {
+[[gnu::noinline]] FRAGMENT Repeat(const FRAGMENT& a, char op) {
     FRAGMENT r;
     r.lineFeed = a.lineFeed;
     const int size = static_cast<int>(a.code.size());
@@ -238,17 +238,21 @@ private:
     bool ParseAlternation(FRAGMENT& out) {
         if (++m_depth > kMaxNesting) return Fail("groups are nested more than 1000 deep");
         if (!ParseSequence(out)) return false;
-        if (!AtEnd() && Peek() == '|') {
-            std::vector<FRAGMENT> branches;
-            branches.push_back(std::move(out));
-            while (!AtEnd() && Peek() == '|') {
-                ++m_at;
-                branches.emplace_back();
-                if (!ParseSequence(branches.back())) return false;
-            }
-            out = Alternate(branches);
-        }
+        if (!AtEnd() && Peek() == '|' && !ParseBranches(out)) return false;
         --m_depth;
+        return true;
+    }
+
+    // The branches after the first (out) at a '|', made one alternation.
+    [[gnu::noinline]] bool ParseBranches(FRAGMENT& out) {
+        std::vector<FRAGMENT> branches;
+        branches.push_back(std::move(out));
+        while (!AtEnd() && Peek() == '|') {
+            ++m_at;
+            branches.emplace_back();
+            if (!ParseSequence(branches.back())) return false;
+        }
+        out = Alternate(branches);
         return true;
     }
 
@@ -266,10 +270,7 @@ private:
             while (!AtEnd() && std::strchr("*+@#?", Peek()) != nullptr) {
                 const char op = Peek();
                 ++m_at;
-                if (op != '?' && item.minWidth < 1)
-                    return Fail(std::string("'") + op + "' repeats something that takes no character (" +
-                                    OperatorHelp(op) + "; \\" + op + " is the character itself)",
-                                m_at - 1);
+                if (op != '?' && item.minWidth < 1) return FailRepeatingNothing(op);
                 if (op != '?' && item.lineFeed) m_program.repeatsLineFeeds = true;
                 item = Repeat(item, op);
             }
@@ -278,17 +279,20 @@ private:
         return true;
     }
 
-    bool ParseAtom(FRAGMENT& out) {
+    // The parse recurses through ParseAlternation, ParseSequence and the
+    // groups here once per level of nesting: what these three functions keep
+    // on the stack is kept a thousand times over, so everything else (the
+    // messages, the other atoms) is in functions of their own, which a
+    // sanitizer's build would otherwise inline into them with large frames.
+    [[gnu::noinline]] bool FailRepeatingNothing(char op) {
+        return Fail(std::string("'") + op + "' repeats something that takes no character (" +
+                        OperatorHelp(op) + "; \\" + op + " is the character itself)",
+                    m_at - 1);
+    }
+
+    [[gnu::noinline]] bool ParseAtom(FRAGMENT& out) {
         out = FRAGMENT();
-        const char c = Peek();
-        switch (c) {
-            case '*':
-            case '+':
-            case '@':
-            case '#':
-            case '?':
-                return Fail(std::string("'") + c + "' has nothing before it to repeat (" + OperatorHelp(c) +
-                            "; \\" + c + " is the character itself)");
+        switch (Peek()) {
             case '(': {
                 const size_t open = m_at;
                 if (m_program.groups >= kMatchRegisters - 1) return Fail("more than 63 capturing groups");
@@ -314,6 +318,21 @@ private:
                 ++m_at;
                 return true;
             }
+            default: return ParseSingleAtom(out);
+        }
+    }
+
+    // An atom that holds no group: a set, an anchor, a character or an escape.
+    [[gnu::noinline]] bool ParseSingleAtom(FRAGMENT& out) {
+        const char c = Peek();
+        switch (c) {
+            case '*':
+            case '+':
+            case '@':
+            case '#':
+            case '?':
+                return Fail(std::string("'") + c + "' has nothing before it to repeat (" + OperatorHelp(c) +
+                            "; \\" + c + " is the character itself)");
             case '[': ++m_at; return ParseSet(out);
             case '.':
                 ++m_at;
