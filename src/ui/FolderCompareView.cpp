@@ -24,10 +24,11 @@
 #include "ui/ActiveColors.h"
 #include "ui/Dialogs.h"
 #include "ui/FolderCompareModel.h"
+#include "ui/FolderDetailPane.h"
 #include "ui/FolderFilterDialog.h"
 #include "ui/FolderOperationDialogs.h"
 #include "ui/FolderReportDialog.h"
-#include "ui/FolderViewExtras.h"
+#include "ui/FolderWatcher.h"
 #include "ui/MainFrame.h"
 #include "ui/UiText.h"
 

@@ -27,7 +27,7 @@
 #include "ui/FolderFilterDialog.h"
 #include "ui/FolderOperationDialogs.h"
 #include "ui/FolderReportDialog.h"
-#include "ui/FolderViewExtras.h"
+#include "ui/FolderRowSearch.h"
 #include "ui/MainFrame.h"
 #include "ui/UiText.h"
 

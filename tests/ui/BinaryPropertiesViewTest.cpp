@@ -39,7 +39,6 @@
 #include "ui/FindReplaceDialog.h"
 #include "ui/FolderCompareModel.h"
 #include "ui/FolderCompareView.h"
-#include "ui/FolderViewExtras.h"
 #include "ui/HexCompareView.h"
 #include "ui/MainFrame.h"
 #include "ui/TextCompareView.h"

@@ -1,4 +1,4 @@
-#include "ui/FolderViewExtras.h"
+#include "ui/FolderDetailPane.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -8,8 +8,6 @@
 #include <QStyle>
 #include <QStyleOptionHeader>
 #include <QThreadPool>
-
-#include <deque>
 
 #include "foldercompare/FolderCompareOptions.h"
 #include "ui/FolderCompareModel.h"
@@ -52,8 +50,6 @@ int TitleWidth(const QHeaderView& header, const QString& title) {
 }
 
 }  // namespace
-
-// ---- CFolderDetailPane ----
 
 CFolderDetailPane::CFolderDetailPane(QWidget* parent) : QTableWidget(2, kSideColumnCount, parent) {
     setObjectName(QStringLiteral("folderDetails"));
@@ -153,77 +149,6 @@ void CFolderDetailPane::ShowItem(CFolderCompareItem* shown) {
                 Qt::QueuedConnection);
         });
     }
-}
-
-// ---- CFolderWatcher ----
-
-void CFolderWatcher::WatchTree(CFolderCompareDoc& doc) {
-    Stop();
-    m_told = false;
-    CFolderCompareItem* root = doc.Root();
-    if (root == nullptr) return;
-    // Breadth first: the roots and the folders near them before deep ones.
-    std::deque<const CFolderCompareItem*> queue{root};
-    while (!queue.empty() && m_folders.size() < kMaxFolders) {
-        const CFolderCompareItem* item = queue.front();
-        queue.pop_front();
-        for (int side = 0; side < 2; ++side) {
-            const CFolderItem* entry = item->Side(side);
-            if (entry == nullptr || !entry->IsFolder() || m_folders.size() >= kMaxFolders) continue;
-            // The watch looks at the folder a path is in: "F/." stands in F,
-            // so every change inside F is told.
-            const std::string folder = entry->GetFullPath();
-            const std::string inside = folder + (folder.empty() || folder.back() != '/' ? "/." : ".");
-            m_watches.Watch(inside);
-            if (m_watches.IsWatched(inside)) m_folders.push_back(folder);
-        }
-        for (int i = 0; i < item->GetChildCount(); ++i)
-            if (item->Child(i)->IsFolderPair()) queue.push_back(item->Child(i));
-    }
-}
-
-void CFolderWatcher::Stop() {
-    m_watches.UnwatchAll();
-    m_folders.clear();
-}
-
-// ---- Finding a row ----
-
-std::vector<QModelIndex> RowsInOrder(const CFolderCompareModel& model) {
-    std::vector<QModelIndex> rows;
-    std::function<void(const QModelIndex&)> walk = [&](const QModelIndex& parent) {
-        const int count = model.rowCount(parent);
-        for (int row = 0; row < count; ++row) {
-            const QModelIndex index = model.index(row, 0, parent);
-            rows.push_back(index);
-            if (model.hasChildren(index)) walk(index);
-        }
-    };
-    walk(QModelIndex());
-    return rows;
-}
-
-QModelIndex FindFolderRow(const CFolderCompareModel& model, const QString& text, const QModelIndex& from,
-                          bool up) {
-    if (text.isEmpty()) return QModelIndex();
-    const std::vector<QModelIndex> rows = RowsInOrder(model);
-    const int count = static_cast<int>(rows.size());
-    if (count == 0) return QModelIndex();
-    int start = up ? count : -1;
-    const QModelIndex first = from.isValid() ? from.siblingAtColumn(0) : QModelIndex();
-    for (int i = 0; i < count && first.isValid(); ++i)
-        if (rows[static_cast<size_t>(i)] == first) start = i;
-    for (int step = 1; step <= count; ++step) {
-        const int at = ((up ? start - step : start + step) % count + count) % count;
-        const CFolderCompareItem* item = model.Item(rows[static_cast<size_t>(at)]);
-        if (item == nullptr) continue;
-        for (int side = 0; side < 2; ++side) {
-            const CFolderItem* entry = item->Side(side);
-            if (entry != nullptr && FromPath(entry->GetName()).contains(text, Qt::CaseInsensitive))
-                return rows[static_cast<size_t>(at)];
-        }
-    }
-    return QModelIndex();
 }
 
 }  // namespace corvatine::ui
