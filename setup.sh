@@ -42,9 +42,11 @@ cmake_args=(-DCMAKE_BUILD_TYPE=$build_type -DCORVATINE_SANITIZE=$sanitize -DCORV
             -DCORVATINE_WERROR=${CORVATINE_WERROR:-OFF} -DCORVATINE_LINE_TABLES=${CORVATINE_LINE_TABLES:-OFF})
 # ccache keeps every object compiled; a build with flags seen before (a
 # rebuild, another checkout, a second run on the same machine) takes them
-# from there.
+# from there. Objects compiled with a precompiled header are kept too: ccache
+# takes the header's own time stamps and macros as they are.
 if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ]; then
-  cmake_args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  launcher="env;CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime;ccache"
+  cmake_args+=(-DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 # The package installs under /usr: paths made at configure time name it.
 if [ "$make_package" = ON ]; then cmake_args+=(-DCMAKE_INSTALL_PREFIX=/usr); fi
