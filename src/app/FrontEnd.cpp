@@ -680,7 +680,7 @@ bool SaveComparisons(CCorvatineApp& app, const std::vector<const CCompareParams*
 int OpenRequest(CCorvatineApp& app, const CCompareParams& request, const FRONTENDOPTIONS& options,
                 platform::COutput& out, platform::COutput& err) {
     app.AddRecentComparison(request);
-    return RunCompareRequest(request, options, out, err);
+    return RunCompareRequest(app.components, request, options, out, err);
 }
 
 // A request that names something to compare: a kind and both paths.
@@ -874,7 +874,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
             return Trouble(err, "'--" + std::string(word) + "' applies only to --merge");
 
     CCommandLine commandLine;
-    commandLine.Parse(arguments);
+    commandLine.Parse(arguments, app.components.ForCommandLine());
     if (!commandLine.UnknownLongOptions().empty())
         return Trouble(err, "unrecognized option '" + commandLine.UnknownLongOptions().front() +
                                 "'\nTry 'corvatine --help' for more information.");
