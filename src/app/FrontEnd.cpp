@@ -957,7 +957,8 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
 
 int RunFrontEnd(const std::vector<std::string>& arguments, platform::COutput& out, platform::COutput& err) {
     CCorvatineApp app;
-    app.InitInstance(err);
+    // A run reads the components it uses, and writes back only those.
+    app.InitInstance(err, ComponentLoading::OnFirstUse);
     const int status = RunCommand(app, arguments, out, err);
     // A settings file that cannot be saved is reported, but the result of
     // the work stands.

@@ -1,5 +1,7 @@
 #include "launch/CorvatineApp.h"
 
+#include "editor/EditorOptions.h"
+#include "fileio/CodePages.h"
 #include "platform/AtomicFile.h"
 #include "platform/Output.h"
 #include "platform/Path.h"
@@ -7,6 +9,18 @@
 #include "platform/RegistryHive.h"
 
 namespace corvatine {
+
+namespace {
+
+// Every run holds text in the working code page, the text editor's setting
+// DefaultCodePage: read on its own when the editor's settings are not read
+// at start, as the editor reads it.
+void TakeWorkingCodePage(const platform::CProfile& profile) {
+    const int codePage = profile.GetInt(kTextEditorSettingsKey, "DefaultCodePage", GetACP());
+    SetWorkingCodePage(IsCodePageSupported(codePage) ? codePage : GetACP());
+}
+
+}  // namespace
 
 CCorvatineApp::CCorvatineApp() : components(platform::AppProfile(), generalOptions) {
     components.MakeAppComponents();
@@ -18,7 +32,10 @@ void CCorvatineApp::InitInstance(platform::COutput& err, ComponentLoading loadin
         err << "corvatine: warning: " << warning << "\n";
     generalOptions.Load(profile);
     installDir = ResolveInstallDir(profile);
-    if (loading == ComponentLoading::AtStart) components.LoadAll();
+    if (loading == ComponentLoading::AtStart)
+        components.LoadAll();
+    else
+        TakeWorkingCodePage(profile);
 
     recentComparisonFiles =
         std::make_unique<platform::CRecentFileList>("Recent\\Comparisons", "File%d", generalOptions.maxFiles);
