@@ -943,7 +943,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
     switch (commandLine.action) {
         case CCommandLine::ACTION_HELP: out << UsageText(); return EXIT_SAME;
         case CCommandLine::ACTION_COMPARE: return RunCompareAction(app, commandLine, options, out, err);
-        case CCommandLine::ACTION_EDIT: return RunEditAction(commandLine, options, out, err);
+        case CCommandLine::ACTION_EDIT: return RunEditAction(app.components, commandLine, options, out, err);
         case CCommandLine::ACTION_OPEN:
             if (commandLine.pathCount == 1)
                 return OpenComparisonFile(app, commandLine.paths[0], options, out, err);

@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "foldercompare/FolderCompareDoc.h"
-#include "foldercompare/FolderItemLookup.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "foldercompare/FolderItemLookup.h"
 #include "foldercompare/SyncWizard.h"
 #include "request/CompareMethods.h"
 #include "support/TestSupport.h"

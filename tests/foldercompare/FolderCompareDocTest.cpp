@@ -1,8 +1,8 @@
 // The folder comparison document: opening, narrowing, the rows a view
 // shows, changing folders and reloading.
 #include "foldercompare/FolderCompareDoc.h"
-#include "foldercompare/FolderItemLookup.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "foldercompare/FolderItemLookup.h"
 #include "foldercompare/FolderRowClass.h"
 
 #include <gtest/gtest.h>
