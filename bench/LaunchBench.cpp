@@ -10,6 +10,7 @@
 
 #include "fileio/ContentType.h"
 #include "launch/CommandLine.h"
+#include "launch/Components.h"
 
 namespace {
 
@@ -47,9 +48,10 @@ void BM_ParseFolderCommandLine(benchmark::State& state) {
         "/o:asf",
         "/tmp",
         "/"};
+    corvatine::CComponents settings;
     for (auto _ : state) {
         corvatine::CCommandLine commandLine;
-        commandLine.Parse(arguments);
+        commandLine.Parse(arguments, settings.ForCommandLine());
         benchmark::DoNotOptimize(commandLine.BuildRequest()->GetCommandLine(false, true));
     }
 }

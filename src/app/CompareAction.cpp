@@ -347,8 +347,8 @@ int WatchAndRepeat(CDocumentWatches& watches, const std::vector<std::string>& pa
     }
 }
 
-int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& options, platform::COutput& out,
-                   platform::COutput& err) {
+int RunTextCompare(CComponents& components, const CTextCompareParams& request, const FRONTENDOPTIONS& options,
+                   platform::COutput& out, platform::COutput& err) {
     const std::string format = options.format.empty() ? "side" : options.format;
     if (format != "side" && format != "unified" && format != "json")
         return Trouble(
@@ -374,7 +374,8 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
 
     CConsoleMessages messages(err, options.yes);
     CDocumentWatches watches(options.watch);
-    CTextCompareDoc doc(messages, &watches);
+    // Nothing headless shows the marks of changed lines: they are not kept.
+    CTextCompareDoc doc(messages, components.Text(), false, &watches);
     // Compared once and closed: the lines may stay where the files were
     // read. Not while watching (the files are expected to change) nor for
     // the report (its colouring reads the lines as the editor does).
@@ -403,7 +404,7 @@ int RunTextCompare(const CTextCompareParams& request, const FRONTENDOPTIONS& opt
     if (!options.report.empty()) {
         CTerminalProgress progress(err);
         // No desktop is asked: the scheme chosen is made for a light one.
-        if (!GetTextComparer().report.Generate(doc.ReportSource(), CurrentColorScheme().TextReport(),
+        if (!components.Text().report.Generate(doc.ReportSource(), components.ColorScheme().TextReport(),
                                                options.report, &progress, error))
             return Trouble(err, "cannot write the report: " + error);
     }
@@ -519,15 +520,15 @@ private:
     int64_t m_bytes = 0;
 };
 
-int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS& options,
-                     platform::COutput& out, platform::COutput& err) {
+int RunBinaryCompare(CComponents& components, const CBinaryCompareParams& request,
+                     const FRONTENDOPTIONS& options, platform::COutput& out, platform::COutput& err) {
     const std::string format = options.format.empty() ? "ranges" : options.format;
     if (format != "ranges" && format != "json")
         return Trouble(
             err, "invalid value '" + format + "' for '--format' of a binary comparison: ranges or json");
     CConsoleMessages messages(err, options.yes);
     // Nothing but the comparison runs here: its worker need not give way.
-    CBinaryCompareDoc doc(messages, options.watch, WorkerPriority::NORMAL);
+    CBinaryCompareDoc doc(messages, components.Binary(), options.watch, WorkerPriority::NORMAL);
     if (!doc.LoadSides(request)) return EXIT_TROUBLE;
     const auto print = [&]() -> int {
         if (!doc.WaitForComparison()) return Trouble(err, "the comparison did not finish");
@@ -571,8 +572,8 @@ int RunBinaryCompare(const CBinaryCompareParams& request, const FRONTENDOPTIONS&
 
 }  // namespace
 
-int RunCompareRequest(const CCompareParams& request, const FRONTENDOPTIONS& options, platform::COutput& out,
-                      platform::COutput& err) {
+int RunCompareRequest(CComponents& components, const CCompareParams& request, const FRONTENDOPTIONS& options,
+                      platform::COutput& out, platform::COutput& err) {
     if (request.GetCommandLine(false, true).empty())
         return Trouble(err, "nothing to compare: name two files or folders, or give -t:KIND");
     if (request.sides[0].path.empty() || request.sides[1].path.empty())
@@ -586,11 +587,14 @@ int RunCompareRequest(const CCompareParams& request, const FRONTENDOPTIONS& opti
     }
     switch (request.kind) {
         case COMPARE_TEXT:
-            return RunTextCompare(static_cast<const CTextCompareParams&>(request), options, out, err);
+            return RunTextCompare(components, static_cast<const CTextCompareParams&>(request), options, out,
+                                  err);
         case COMPARE_BINARY:
-            return RunBinaryCompare(static_cast<const CBinaryCompareParams&>(request), options, out, err);
+            return RunBinaryCompare(components, static_cast<const CBinaryCompareParams&>(request), options,
+                                    out, err);
         case COMPARE_FOLDER:
-            return RunFolderCompare(static_cast<const CFolderCompareParams&>(request), options, out, err);
+            return RunFolderCompare(components, static_cast<const CFolderCompareParams&>(request), options,
+                                    out, err);
         default: return Trouble(err, "nothing to compare");
     }
 }

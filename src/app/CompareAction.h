@@ -3,13 +3,15 @@
 #pragma once
 
 #include "app/FrontEndOptions.h"
+#include "launch/Components.h"
 #include "platform/Output.h"
 #include "request/CompareParams.h"
 
 namespace corvatine {
 
 // Returns the exit status: 0 identical, 1 different, 2 trouble (the message on err).
-int RunCompareRequest(const CCompareParams& request, const FRONTENDOPTIONS& options, platform::COutput& out,
-                      platform::COutput& err);
+// The comparison reads only the components of its kind.
+int RunCompareRequest(CComponents& components, const CCompareParams& request, const FRONTENDOPTIONS& options,
+                      platform::COutput& out, platform::COutput& err);
 
 }  // namespace corvatine

@@ -115,8 +115,8 @@ private:
 
 }  // namespace
 
-int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, platform::COutput& out,
-                  platform::COutput& err) {
+int RunEditAction(CComponents& components, const CCommandLine& commandLine, const FRONTENDOPTIONS& options,
+                  platform::COutput& out, platform::COutput& err) {
     const std::string format = options.format.empty() ? "info" : options.format;
     if (format != "info" && format != "text" && format != "syntax" && format != "hex")
         return Trouble(err, "unknown format '" + format + "' for editing; use info, text, syntax or hex");
@@ -155,7 +155,7 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
     if (commandLine.kind == CCommandLine::KIND_BINARY || options.format == "hex" || options.hasFind ||
         (commandLine.kind == CCommandLine::KIND_NONE && DetermineContentType(path) == CONTENT_TYPE_BINARY)) {
         if (options.CheckApplicable(RunKind::HexEditing, err) != EXIT_SAME) return EXIT_TROUBLE;
-        return RunHexAction(path, options, out, err);
+        return RunHexAction(components, path, options, out, err);
     }
     if (options.CheckApplicable(RunKind::TextEditing, err) != EXIT_SAME) return EXIT_TROUBLE;
     if (CheckSearchOptions(options, err) != EXIT_SAME) return EXIT_TROUBLE;
@@ -166,6 +166,7 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
 
     // The document the window edits, with the command line's words for what fails.
     CEditMessages messages(err, options.yes);
+    components.Editor();  // the document takes the editor's settings: read them first
     CTextEditDoc doc(messages);
     CSyntaxEditContextEx& context = doc.Context();
     const bool opened = doc.Open(path, commandLine.readOnly[0], encoding.readCodePage);
@@ -203,12 +204,12 @@ int RunEditAction(const CCommandLine& commandLine, const FRONTENDOPTIONS& option
     }
 
     if (!options.exportTo.empty()) {
-        CSyntaxTextExport& exporter = GetSyntaxEditor().textExport;
+        CSyntaxTextExport& exporter = components.Editor().textExport;
         exporter.SetLineNumbers(options.lineNumbers != "off");
         CTerminalProgress progress(err);
         EXPORTVIEW view;
         view.context = &context;
-        const COLORSCHEME colors = CurrentColorScheme();
+        const COLORSCHEME colors = components.ColorScheme();
         view.colors = colors.editor;
         view.page = colors.page;
         if (!exporter.ExportToFile(path, options.exportTo, view, &progress, error))

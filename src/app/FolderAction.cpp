@@ -141,13 +141,13 @@ bool CollectReadErrors(const CFolderCompareItem& item, std::vector<READERROR>& e
 
 }  // namespace
 
-int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS& options,
-                     platform::COutput& out, platform::COutput& err) {
+int RunFolderCompare(CComponents& components, const CFolderCompareParams& request,
+                     const FRONTENDOPTIONS& options, platform::COutput& out, platform::COutput& err) {
     const std::string format = options.format.empty() ? "tree" : options.format;
     if (format != "tree" && format != "brief" && format != "json")
         return Trouble(
             err, "invalid value '" + format + "' for '--format' of a folder comparison: tree, brief or json");
-    CFolderCompareDocEx doc;
+    CFolderCompareDocEx doc(components.Folders(), components.Text());
     if (!options.show.empty()) {
         uint32_t word = 0;
         if (!FindDisplayFilterPreset(options.show, word)) {
@@ -187,9 +187,8 @@ int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS&
 
     if (!options.report.empty()) {
         std::string error;
-        CFolderComparer& component = GetFolderComparer();
-        if (!component.report.Generate(doc.ReportSource(), CurrentColorScheme().FolderReport(),
-                                       options.report, &progress, error))
+        if (!components.Folders().report.Generate(doc.ReportSource(), components.ColorScheme().FolderReport(),
+                                                  options.report, &progress, error))
             return Trouble(err, "cannot write the report: " + error);
     }
 

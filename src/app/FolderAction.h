@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/FrontEndOptions.h"
+#include "launch/Components.h"
 #include "platform/Output.h"
 #include "request/CompareParams.h"
 
@@ -10,7 +11,7 @@ namespace corvatine {
 
 // Returns the exit status: 0 identical or one folder on both sides, 1
 // different, 2 trouble (a file that could not be compared included).
-int RunFolderCompare(const CFolderCompareParams& request, const FRONTENDOPTIONS& options,
-                     platform::COutput& out, platform::COutput& err);
+int RunFolderCompare(CComponents& components, const CFolderCompareParams& request,
+                     const FRONTENDOPTIONS& options, platform::COutput& out, platform::COutput& err);
 
 }  // namespace corvatine

@@ -680,7 +680,7 @@ bool SaveComparisons(CCorvatineApp& app, const std::vector<const CCompareParams*
 int OpenRequest(CCorvatineApp& app, const CCompareParams& request, const FRONTENDOPTIONS& options,
                 platform::COutput& out, platform::COutput& err) {
     app.AddRecentComparison(request);
-    return RunCompareRequest(request, options, out, err);
+    return RunCompareRequest(app.components, request, options, out, err);
 }
 
 // A request that names something to compare: a kind and both paths.
@@ -874,7 +874,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
             return Trouble(err, "'--" + std::string(word) + "' applies only to --merge");
 
     CCommandLine commandLine;
-    commandLine.Parse(arguments);
+    commandLine.Parse(arguments, app.components.ForCommandLine());
     if (!commandLine.UnknownLongOptions().empty())
         return Trouble(err, "unrecognized option '" + commandLine.UnknownLongOptions().front() +
                                 "'\nTry 'corvatine --help' for more information.");
@@ -943,7 +943,7 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
     switch (commandLine.action) {
         case CCommandLine::ACTION_HELP: out << UsageText(); return EXIT_SAME;
         case CCommandLine::ACTION_COMPARE: return RunCompareAction(app, commandLine, options, out, err);
-        case CCommandLine::ACTION_EDIT: return RunEditAction(commandLine, options, out, err);
+        case CCommandLine::ACTION_EDIT: return RunEditAction(app.components, commandLine, options, out, err);
         case CCommandLine::ACTION_OPEN:
             if (commandLine.pathCount == 1)
                 return OpenComparisonFile(app, commandLine.paths[0], options, out, err);
@@ -957,7 +957,8 @@ int RunCommand(CCorvatineApp& app, std::vector<std::string> arguments, platform:
 
 int RunFrontEnd(const std::vector<std::string>& arguments, platform::COutput& out, platform::COutput& err) {
     CCorvatineApp app;
-    app.InitInstance(err);
+    // A run reads the components it uses, and writes back only those.
+    app.InitInstance(err, ComponentLoading::OnFirstUse);
     const int status = RunCommand(app, arguments, out, err);
     // A settings file that cannot be saved is reported, but the result of
     // the work stands.

@@ -55,14 +55,14 @@ void Dump(CHexEditContext& buffer, const CHexEditOptions& options, platform::COu
 
 }  // namespace
 
-int RunHexAction(const std::string& path, const FRONTENDOPTIONS& options, platform::COutput& out,
-                 platform::COutput& err) {
+int RunHexAction(CComponents& components, const std::string& path, const FRONTENDOPTIONS& options,
+                 platform::COutput& out, platform::COutput& err) {
     const std::string format = options.format.empty() ? "hex" : options.format;
     if (format != "hex") return Trouble(err, "unknown format '" + format + "' for a binary file; use hex");
     CConsoleMessages messages(err, options.yes);
     CBinaryEditContext buffer(messages);
     if (!buffer.Open(path)) return EXIT_TROUBLE;
-    const CHexEditOptions& settings = GetHexEditor();
+    const CHexEditOptions& settings = components.Hex();
 
     int status = EXIT_SAME;
     if (options.hasFind) {

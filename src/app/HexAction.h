@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/FrontEndOptions.h"
+#include "launch/Components.h"
 #include "platform/Output.h"
 
 namespace corvatine {
@@ -12,7 +13,7 @@ namespace corvatine {
 // by its GroupSize; --find=STRING prints the offset of every match of the hex
 // views' search syntax (exit 1 when there is none). Exit 2 when the file
 // cannot be opened.
-int RunHexAction(const std::string& path, const FRONTENDOPTIONS& options, platform::COutput& out,
-                 platform::COutput& err);
+int RunHexAction(CComponents& components, const std::string& path, const FRONTENDOPTIONS& options,
+                 platform::COutput& out, platform::COutput& err);
 
 }  // namespace corvatine

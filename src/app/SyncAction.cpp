@@ -433,7 +433,7 @@ int ApplyFolderOperations(CFolderCompareDoc& doc, const FRONTENDOPTIONS& options
         }
         if (!applied) continue;
         if (const auto* copy = dynamic_cast<const CCopyToFolder*>(operation.command.get()))
-            GetFolderComparer().AddRecentCopyTarget(copy->targetFolder);
+            doc.Settings().AddRecentCopyTarget(copy->targetFolder);
     }
     platform::ReleaseInterrupt();
     if (std::string error; !touched.Sync(error)) status = Trouble(err, error);

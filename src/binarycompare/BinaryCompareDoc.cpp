@@ -46,9 +46,11 @@ int CBinaryCompareObjectEx::RemoveLastRecord() {
     return result;
 }
 
-CBinaryCompareDoc::CBinaryCompareDoc(platform::CMessages& messages, bool fileWatch, WorkerPriority priority)
+CBinaryCompareDoc::CBinaryCompareDoc(platform::CMessages& messages, CBinaryComparer& settings, bool fileWatch,
+                                     WorkerPriority priority)
     : m_messages(messages),
-      m_autoRecompare(GetBinaryComparer().autoRecompare != 0),
+      m_settings(settings),
+      m_autoRecompare(settings.autoRecompare != 0),
       m_watches(fileWatch),
       m_thread(m_context, platform::UserInterfaceQueue(), priority) {
     for (int side = 0; side < 2; ++side) {
@@ -95,7 +97,7 @@ bool CBinaryCompareDoc::LoadSides(const CBinaryCompareParams& params) {
     }
     StartCompare();
     if (!m_params.sides[0].path.empty() && !m_params.sides[1].path.empty())
-        GetBinaryComparer().AddRecentPair(m_params.sides[0].path, m_params.sides[1].path);
+        m_settings.AddRecentPair(m_params.sides[0].path, m_params.sides[1].path);
     return true;
 }
 
@@ -144,7 +146,7 @@ bool CBinaryCompareDoc::Reload() {
 
 void CBinaryCompareDoc::ToggleAutoRecompare() {
     m_autoRecompare = !m_autoRecompare;
-    GetBinaryComparer().autoRecompare = m_autoRecompare ? 1 : 0;
+    m_settings.autoRecompare = m_autoRecompare ? 1 : 0;
     if (m_autoRecompare) StartCompare();
 }
 
@@ -160,7 +162,7 @@ void CBinaryCompareDoc::SetSidePath(int side, const std::string& path, bool reme
     const std::string old = m_params.sides[side].path;
     m_watches.Unwatch(old);
     m_params.sides[side].path = path;
-    if (remember) GetBinaryComparer().AddRecentFile(side, path);
+    if (remember) m_settings.AddRecentFile(side, path);
     m_watches.Watch(path);
 }
 
@@ -259,6 +261,10 @@ bool CBinaryCompareDoc::SaveModified() {
     return any;
 }
 
+void CBinaryCompareDoc::SetHexSettings(const CHexEditOptions& settings) {
+    for (auto& side : m_sides) side->SetSettings(settings);
+}
+
 void CBinaryCompareDoc::SwapSides() {
     m_thread.Stop();
     std::swap(m_params.sides[0], m_params.sides[1]);
@@ -277,20 +283,21 @@ void CBinaryCompareDoc::SwapSides() {
     for (int side = 0; side < 2; ++side) SetSidePath(side, m_params.sides[side].path, true);
 }
 
-std::unique_ptr<CTextCompareParams> CBinaryCompareDoc::GoToTextComparison() {
+std::unique_ptr<CTextCompareParams> CBinaryCompareDoc::GoToTextComparison(uint32_t rules) {
     for (const COMPARESIDE& side : m_params.sides) {
         if (DetermineContentType(side.path) != CONTENT_TYPE_TEXT) {
             m_messages.Inform("Binary files can not compare as binary.");
             return nullptr;
         }
     }
-    auto request = std::make_unique<CTextCompareParams>();
+    auto request = std::make_unique<CTextCompareParams>(rules);
     for (int side = 0; side < 2; ++side) request->sides[side] = m_params.sides[side];
     return request;
 }
 
-std::unique_ptr<CFolderCompareParams> CBinaryCompareDoc::GoToContainingFolderComparison() const {
-    auto request = std::make_unique<CFolderCompareParams>();
+std::unique_ptr<CFolderCompareParams> CBinaryCompareDoc::GoToContainingFolderComparison(
+    uint32_t methods) const {
+    auto request = std::make_unique<CFolderCompareParams>(methods);
     for (int side = 0; side < 2; ++side)
         request->sides[side].path = platform::PathParentFolder(m_params.sides[side].path);
     return request;

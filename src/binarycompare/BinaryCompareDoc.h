@@ -17,6 +17,8 @@
 namespace corvatine {
 
 class CBinaryCompareDoc;
+class CBinaryComparer;
+class CHexEditOptions;
 
 // A side: a hex buffer whose edits and undos hold the comparison's edit lock.
 class CBinaryCompareObject : public CBinaryCompareSide {
@@ -66,7 +68,9 @@ class CBinaryCompareDoc : public CBinaryCompareTarget {
 public:
     enum SaveChoice : int { SAVE_CHOSEN, SAVE_ALL, SAVE_NONE, SAVE_CANCEL };
 
-    CBinaryCompareDoc(platform::CMessages& messages, bool fileWatch,
+    // The document reads its automatic recompare from, remembers its files
+    // in, and its commands change, the run's binary comparison settings.
+    CBinaryCompareDoc(platform::CMessages& messages, CBinaryComparer& settings, bool fileWatch,
                       WorkerPriority priority = WorkerPriority::LOWEST);
     ~CBinaryCompareDoc() override;
     CBinaryCompareDoc(const CBinaryCompareDoc&) = delete;
@@ -95,10 +99,13 @@ public:
     // Before closing: true when the document may close.
     bool SaveModified();
     void SwapSides();
-    // The text comparison of the two files, or null (with the message) when
-    // either holds binary data.
-    std::unique_ptr<CTextCompareParams> GoToTextComparison();
-    std::unique_ptr<CFolderCompareParams> GoToContainingFolderComparison() const;
+    // The hex editor settings that saving a side follows.
+    void SetHexSettings(const CHexEditOptions& settings);
+    // The text comparison of the two files under the given rules, or null
+    // (with the message) when either holds binary data.
+    std::unique_ptr<CTextCompareParams> GoToTextComparison(uint32_t rules);
+    // The comparison of the folders that hold the two files, with the given methods.
+    std::unique_ptr<CFolderCompareParams> GoToContainingFolderComparison(uint32_t methods) const;
     // The properties dialog's result: read-only flags applied, parameters
     // replaced, and the comparison reloaded when a path changed.
     void ApplyProperties(const CBinaryCompareParams& params);
@@ -146,6 +153,7 @@ private:
     void UpdateAllViews();
 
     platform::CMessages& m_messages;
+    CBinaryComparer& m_settings;
     CBinaryCompareParams m_params;
     CBinaryCompareContext m_context;
     std::unique_ptr<CBinaryCompareObjectEx> m_sides[2];

@@ -53,9 +53,4 @@ bool CBinaryComparer::GetRecentPair(int index, std::string& left, std::string& r
     return true;
 }
 
-CBinaryComparer& GetBinaryComparer() {
-    static CBinaryComparer comparer;
-    return comparer;
-}
-
 }  // namespace corvatine

@@ -46,7 +46,4 @@ private:
     std::unique_ptr<platform::CRecentFilePairList> m_pairs;
 };
 
-// The one binary comparison component of the process.
-CBinaryComparer& GetBinaryComparer();
-
 }  // namespace corvatine

@@ -503,7 +503,7 @@ bool CHexEditContext::SaveReplacing(const std::string& path) {
         }
     }
     // The writer abandons its file when it goes without a commit.
-    if (written && GetHexEditor().backupFile && platform::NameExists(writer.Target()) &&
+    if (written && KeepsBackup() && platform::NameExists(writer.Target()) &&
         !KeepBackup(writer.Target(), writer.InPlace()))
         return false;
     if (!written || !writer.Commit(error)) {
@@ -512,6 +512,8 @@ bool CHexEditContext::SaveReplacing(const std::string& path) {
     }
     return OpenSaved(path);
 }
+
+bool CHexEditContext::KeepsBackup() const { return m_settings != nullptr && m_settings->backupFile != 0; }
 
 bool CHexEditContext::KeepBackup(const std::string& target, bool copy) {
     const std::string backup = target + ".bak";
@@ -548,8 +550,7 @@ bool CHexEditContext::Save(const std::string& path) {
         m_messages.Error("File \"" + path + "\"\ris a read only file");
         return false;
     } else {
-        const bool inPlace =
-            !GetHexEditor().backupFile && platform::PathsEqual(path, m_file.Path()) && IsInPlace();
+        const bool inPlace = !KeepsBackup() && platform::PathsEqual(path, m_file.Path()) && IsInPlace();
         saved = inPlace ? SaveInPlace() : SaveReplacing(path);
     }
     if (!saved) return false;

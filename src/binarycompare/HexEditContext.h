@@ -41,6 +41,7 @@ struct HEXEDITRECORD {
 };
 
 class CHexEditView;
+class CHexEditOptions;
 
 // What views are told.
 class CHexEditHint {
@@ -93,6 +94,9 @@ public:
     // (a new file gets 0666 less the umask) and then holds that file. False,
     // with a message, keeping the log and the old file.
     virtual bool Save(const std::string& path);
+    // The hex editor settings a save follows (BackupFile), read at each
+    // save; without them no backup is kept.
+    void SetSettings(const CHexEditOptions& settings) { m_settings = &settings; }
     virtual void SetModified(bool modified) { m_modified = modified; }
     virtual void UpdateViews(CHexEditView* sender, int code, const CHexEditHint* hint);
     virtual void Close();
@@ -164,6 +168,8 @@ public:
 
 protected:
     platform::CMessages& m_messages;
+    const CHexEditOptions* m_settings = nullptr;
+    bool KeepsBackup() const;
 
 private:
     bool IsInPlace() const;

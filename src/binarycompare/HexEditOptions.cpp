@@ -76,9 +76,4 @@ void CHexEditor::Save(platform::CProfile& profile) const {
     m_recentFind.Save(profile);
 }
 
-CHexEditor& GetHexEditor() {
-    static CHexEditor editor;
-    return editor;
-}
-
 }  // namespace corvatine

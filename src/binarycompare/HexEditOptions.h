@@ -63,7 +63,4 @@ private:
                                            platform::CRecentFileList::Match::Text};
 };
 
-// The one hex editor component of the process.
-CHexEditor& GetHexEditor();
-
 }  // namespace corvatine

@@ -103,9 +103,4 @@ int CFileComparer::RunExternalTool(int index, const std::string& left, const std
     return platform::StartProgram(tool.command, words, error) ? 0 : -1;
 }
 
-CFileComparer& GetFileComparer() {
-    static CFileComparer comparer;
-    return comparer;
-}
-
 }  // namespace corvatine

@@ -68,7 +68,4 @@ public:
                         std::string& error) const;
 };
 
-// The one file comparison component of the process.
-CFileComparer& GetFileComparer();
-
 }  // namespace corvatine

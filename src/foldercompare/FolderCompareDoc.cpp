@@ -2,6 +2,7 @@
 
 #include "foldercompare/FolderCompareOptions.h"
 #include "platform/Path.h"
+#include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
 
@@ -26,11 +27,10 @@ bool CFolderCompareDoc::Open(const CFolderCompareParams& request, platform::CPro
     m_context.options = request.options;
     m_context.settings.methods = request.methods;
     m_context.settings.filters = request.filters;
-    m_context.settings.methodOptions = GetFolderComparer().MethodOptions();
+    m_context.settings.methodOptions = m_settings.MethodOptions(m_textSettings);
     if (m_context.Build() != 0) return false;
-    CFolderComparer& component = GetFolderComparer();
-    for (int side = 0; side < 2; ++side) component.AddRecentFolder(side, request.sides[side].path);
-    component.AddRecentPair(request.sides[0].path, request.sides[1].path);
+    for (int side = 0; side < 2; ++side) m_settings.AddRecentFolder(side, request.sides[side].path);
+    m_settings.AddRecentPair(request.sides[0].path, request.sides[1].path);
     return CompareAll(progress);
 }
 
@@ -94,7 +94,7 @@ bool CFolderCompareDoc::Reload(platform::CProgressSink* progress) {
 
 void CFolderCompareDoc::SetDisplayFilter(uint32_t word, bool asDefault) {
     m_displayFilter = word & DISPLAY_ALL;
-    if (asDefault) GetFolderComparer().displayFilters = m_displayFilter;
+    if (asDefault) m_settings.displayFilters = m_displayFilter;
     Rebuild();
 }
 
@@ -120,7 +120,7 @@ void CFolderCompareDoc::ShowHidden() {
 
 void CFolderCompareDoc::ToggleQuickMergeMode() {
     m_quickMergeMode = !m_quickMergeMode;
-    GetFolderComparer().quickMergeMode = m_quickMergeMode ? 1 : 0;
+    m_settings.quickMergeMode = m_quickMergeMode ? 1 : 0;
 }
 
 bool CFolderCompareDoc::IsRowShown(const CFolderCompareItem& item) const {
@@ -146,11 +146,11 @@ FOLDERREPORTSOURCE CFolderCompareDoc::ReportSource() {
     return source;
 }
 
-CFolderCompareDocEx::CFolderCompareDocEx() {
-    const CFolderComparer& component = GetFolderComparer();
-    m_displayFilter = component.displayFilters & DISPLAY_ALL;
-    m_showColumns = component.showColumns;
-    m_quickMergeMode = component.quickMergeMode != 0;
+CFolderCompareDocEx::CFolderCompareDocEx(CFolderComparer& settings, const CTextCompareOptions& textSettings)
+    : CFolderCompareDoc(settings, textSettings) {
+    m_displayFilter = settings.displayFilters & DISPLAY_ALL;
+    m_showColumns = settings.showColumns;
+    m_quickMergeMode = settings.quickMergeMode != 0;
 }
 
 }  // namespace corvatine

@@ -14,9 +14,16 @@
 
 namespace corvatine {
 
+class CFolderComparer;
+class CTextCompareOptions;
+
 class CFolderCompareDoc {
 public:
-    CFolderCompareDoc() = default;
+    // The document compares under, remembers its folders in, and its
+    // commands change, the run's folder comparison settings; the text
+    // content method takes the rules and line filter of the text settings.
+    CFolderCompareDoc(CFolderComparer& settings, const CTextCompareOptions& textSettings)
+        : m_settings(settings), m_textSettings(textSettings) {}
     virtual ~CFolderCompareDoc() = default;
     CFolderCompareDoc(const CFolderCompareDoc&) = delete;
     CFolderCompareDoc& operator=(const CFolderCompareDoc&) = delete;
@@ -69,6 +76,8 @@ public:
     FOLDERREPORTSOURCE ReportSource();
 
     const CFolderCompareParams& Request() const { return m_request; }
+    // The folder comparison settings the document works under.
+    CFolderComparer& Settings() const { return m_settings; }
     CFolderCompareContext& Context() { return m_context; }
     const CFolderCompareContext& Context() const { return m_context; }
     CFolderCompareItem* Root() const { return m_context.root.get(); }
@@ -79,6 +88,8 @@ public:
     std::function<void()> onRebuild;
 
 protected:
+    CFolderComparer& m_settings;
+    const CTextCompareOptions& m_textSettings;
     uint32_t m_displayFilter = 0x333;
     uint32_t m_showColumns = 0x7;
     bool m_showFiltered = false;
@@ -97,7 +108,7 @@ private:
 // merge mode from the folder comparison settings.
 class CFolderCompareDocEx : public CFolderCompareDoc {
 public:
-    CFolderCompareDocEx();
+    CFolderCompareDocEx(CFolderComparer& settings, const CTextCompareOptions& textSettings);
 };
 
 }  // namespace corvatine

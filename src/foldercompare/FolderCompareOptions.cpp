@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "editor/SyntaxEditor.h"
+#include "editor/SyntaxParserFactory.h"
 #include "platform/Path.h"
 #include "request/CompareParams.h"
 #include "textcompare/TextCompareOptions.h"
@@ -228,9 +228,10 @@ void CFolderComparer::Save(platform::CProfile& profile) const {
     colors.Save(profile);
 }
 
-void CFolderComparer::LoadFilterLists(const platform::CProfile& profile) {
+void CFolderComparer::LoadFilterLists(const platform::CProfile& profile,
+                                      const CSyntaxParserFactory& languages) {
     presetFilters.Load(profile,
-                       [] { return GetSyntaxEditor().BuildFileFilter(false, kLanguagePresetTemplate); });
+                       [&languages] { return languages.BuildFileFilter(false, kLanguagePresetTemplate); });
 }
 
 void CFolderComparer::SaveFilterLists(platform::CProfile& profile) const { presetFilters.Save(profile); }
@@ -294,22 +295,13 @@ void CFolderComparer::AddRecentFind(const std::string& text) {
     if (m_recentFinds && !text.empty()) m_recentFinds->Add(text);
 }
 
-FILECOMPAREOPTIONS CFolderComparer::MethodOptions() const {
+FILECOMPAREOPTIONS CFolderComparer::MethodOptions(const CTextCompareOptions& textSettings) const {
     FILECOMPAREOPTIONS options;
     options.smallTimeToIgnore = smallTimeToIgnore < 0 ? 2 : smallTimeToIgnore;
     options.ignoreFolderDifferences = ignoreFolderDifferences != 0;
-    options.textRules = GetTextComparer().rules;
-    options.lineFilter = GetTextComparer().lineFilter;
+    options.textRules = textSettings.rules;
+    options.lineFilter = textSettings.lineFilter;
     return options;
-}
-
-CFolderComparer& GetFolderComparer() {
-    static CFolderComparer comparer;
-    // New requests take their methods from here from now on.
-    static const bool handedOver =
-        (SetDefaultMethodsSource([] { return GetFolderComparer().methods; }), true);
-    (void)handedOver;
-    return comparer;
 }
 
 }  // namespace corvatine

@@ -17,6 +17,9 @@
 
 namespace corvatine {
 
+class CSyntaxParserFactory;
+class CTextCompareOptions;
+
 // Column widths of one pane, in pixels.
 struct FOLDERCOLUMNWIDTHS {
     int name;
@@ -128,11 +131,12 @@ public:
 
     // The preset filter lists (the language presets come from the syntax
     // definitions).
-    void LoadFilterLists(const platform::CProfile& profile);
+    void LoadFilterLists(const platform::CProfile& profile, const CSyntaxParserFactory& languages);
     void SaveFilterLists(platform::CProfile& profile) const;
 
-    // The method options with the text comparison rules now in force.
-    FILECOMPAREOPTIONS MethodOptions() const;
+    // The method options with the rules and line filter of the text
+    // comparison settings.
+    FILECOMPAREOPTIONS MethodOptions(const CTextCompareOptions& textSettings) const;
 
 private:
     std::unique_ptr<platform::CRecentFileList> m_recentFolders[2];
@@ -140,8 +144,5 @@ private:
     std::unique_ptr<platform::CRecentFileList> m_recentCopyTo;
     std::unique_ptr<platform::CRecentFilePairList> m_recentPairs;
 };
-
-// The one folder comparison component of the process.
-CFolderComparer& GetFolderComparer();
 
 }  // namespace corvatine

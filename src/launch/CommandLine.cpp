@@ -167,7 +167,7 @@ bool CCommandLine::MatchesOption(std::string_view option) {
     return MatchOption(option, value) != OptionId::None;
 }
 
-void CCommandLine::Parse(const std::vector<std::string>& arguments) {
+void CCommandLine::Parse(const std::vector<std::string>& arguments, const CommandLineSettings& settings) {
     if (arguments.empty()) return;
     bool optionsEnded = false;
     for (const std::string& argument : arguments) {
@@ -193,7 +193,7 @@ void CCommandLine::Parse(const std::vector<std::string>& arguments) {
         }
         AddPath(argument);
     }
-    Complete();
+    Complete(settings);
 }
 
 void CCommandLine::AddPath(const std::string& path) {
@@ -328,15 +328,27 @@ void CCommandLine::ApplyFolderFilterItems(std::string_view list) {
     });
 }
 
-void CCommandLine::Complete() {
-    const CFolderComparer& folderSettings = GetFolderComparer();
-    const CTextComparer& textSettings = GetTextComparer();
-    if (takeMethods) folderMethods = folderSettings.methods;
-    if (takeOptions && folderSettings.autoScanFolders) folderOptions |= FOLDER_OPTION_AUTO_SCAN;
-    if (takeRules) textRules = textSettings.rules;
-    if (takeFilters) filters = folderSettings.filters;
-    if (takeLineFilter) lineFilter = textSettings.lineFilter;
+void CCommandLine::Complete(const CommandLineSettings& settings) {
+    CompleteAction();
+    // Only the settings of the completed kind are asked for: a text
+    // comparison does not read the folder comparison settings. Folder
+    // comparisons take the text rules too, for their text content method.
+    if (kind == KIND_TEXT || kind == KIND_FOLDER) {
+        const CTextCompareOptions& text = settings.text();
+        m_settingsRules = text.rules;
+        if (takeRules) textRules = text.rules;
+        if (takeLineFilter) lineFilter = text.lineFilter;
+    }
+    if (kind == KIND_FOLDER) {
+        const CFolderCompareOptions& folder = settings.folder();
+        m_settingsMethods = folder.methods;
+        if (takeMethods) folderMethods = folder.methods;
+        if (takeOptions && folder.autoScanFolders) folderOptions |= FOLDER_OPTION_AUTO_SCAN;
+        if (takeFilters) filters = folder.filters;
+    }
+}
 
+void CCommandLine::CompleteAction() {
     if (action == ACTION_NONE) {
         action = ACTION_OPEN;
         if (pathCount == 2) {
@@ -430,11 +442,17 @@ void CCommandLine::CompleteOnePath() {
     }
 }
 
+CommandLineSettings CommandLineSettings::Of(const CTextCompareOptions& text,
+                                            const CFolderCompareOptions& folder) {
+    return {[&text]() -> const CTextCompareOptions& { return text; },
+            [&folder]() -> const CFolderCompareOptions& { return folder; }};
+}
+
 std::unique_ptr<CCompareParams> CCommandLine::BuildRequest() const {
     std::unique_ptr<CCompareParams> request;
     switch (kind) {
         case KIND_TEXT: {
-            auto text = std::make_unique<CTextCompareParams>();
+            auto text = std::make_unique<CTextCompareParams>(m_settingsRules);
             if (textRules != 0) text->rules = textRules;
             text->lineFilter = lineFilter;
             request = std::move(text);
@@ -442,7 +460,7 @@ std::unique_ptr<CCompareParams> CCommandLine::BuildRequest() const {
         }
         case KIND_BINARY: request = std::make_unique<CBinaryCompareParams>(); break;
         case KIND_FOLDER: {
-            auto folder = std::make_unique<CFolderCompareParams>();
+            auto folder = std::make_unique<CFolderCompareParams>(m_settingsMethods);
             if (folderMethods != 0) folder->methods = folderMethods;
             folder->options = folderOptions;
             folder->filters = filters;

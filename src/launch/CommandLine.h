@@ -2,15 +2,32 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "request/CompareMethods.h"
 #include "request/CompareParams.h"
 #include "request/FilterRecords.h"
+#include "request/TextRuleWord.h"
 
 namespace corvatine {
+
+class CFolderCompareOptions;
+class CTextCompareOptions;
+
+// What a command line takes the option classes it does not name from: the
+// run's text and folder comparison settings, each asked for only when the
+// completed record takes a class of it.
+struct CommandLineSettings {
+    std::function<const CTextCompareOptions&()> text;
+    std::function<const CFolderCompareOptions&()> folder;
+
+    // Settings that are at hand already.
+    static CommandLineSettings Of(const CTextCompareOptions& text, const CFolderCompareOptions& folder);
+};
 
 class CCommandLine {
 public:
@@ -43,7 +60,9 @@ public:
     uint32_t textRules = 0;
     std::string lineFilter;
     // Cleared when an argument of the class is met; a class still flagged
-    // after the last argument is filled from the global settings.
+    // after the last argument is filled from the run's settings when the
+    // completed kind uses it: the text classes for text and folder
+    // comparisons, the folder classes for folder comparisons.
     int takeMethods = 1;
     int takeOptions = 1;
     int takeRules = 1;
@@ -59,7 +78,7 @@ public:
     // existing entry, so absolute paths stay paths. Unknown options are
     // ignored, except "--word" forms, which are collected in
     // UnknownLongOptions() for the caller to reject.
-    void Parse(const std::vector<std::string>& arguments);
+    void Parse(const std::vector<std::string>& arguments, const CommandLineSettings& settings);
 
     // The "--word" arguments that matched no option, in order.
     const std::vector<std::string>& UnknownLongOptions() const { return m_unknownLongOptions; }
@@ -81,10 +100,15 @@ private:
     void AddPath(const std::string& path);
     void ApplyFileFilterItems(std::string_view list);
     void ApplyFolderFilterItems(std::string_view list);
-    void Complete();
+    void Complete(const CommandLineSettings& settings);
+    void CompleteAction();
     void CompleteTwoPaths();
     void CompleteOnePath();
 
+    // The rules and methods of the settings, which a request keeps when the
+    // record has none of its own.
+    uint32_t m_settingsRules = kDefaultTextRules;
+    uint32_t m_settingsMethods = kDefaultCompareMethods;
     std::vector<std::string> m_extraPaths;
     // Options of one kind of comparison given before a kind was named.
     std::vector<std::string> m_waitingForKind;

@@ -1,36 +1,41 @@
 #include "launch/CorvatineApp.h"
 
-#include "binarycompare/BinaryComparer.h"
-#include "binarycompare/HexEditOptions.h"
-#include "editor/SyntaxEditor.h"
-#include "foldercompare/FileComparer.h"
-#include "foldercompare/FolderCompareOptions.h"
-#include "persist/ColorScheme.h"
+#include "editor/EditorOptions.h"
+#include "fileio/CodePages.h"
 #include "platform/AtomicFile.h"
 #include "platform/Output.h"
 #include "platform/Path.h"
 #include "platform/Profile.h"
 #include "platform/RegistryHive.h"
-#include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
 
-void CCorvatineApp::InitInstance(platform::COutput& err) {
+namespace {
+
+// Every run holds text in the working code page, the text editor's setting
+// DefaultCodePage: read on its own when the editor's settings are not read
+// at start, as the editor reads it.
+void TakeWorkingCodePage(const platform::CProfile& profile) {
+    const int codePage = profile.GetInt(kTextEditorSettingsKey, "DefaultCodePage", GetACP());
+    SetWorkingCodePage(IsCodePageSupported(codePage) ? codePage : GetACP());
+}
+
+}  // namespace
+
+CCorvatineApp::CCorvatineApp() : components(platform::AppProfile(), generalOptions) {
+    components.MakeAppComponents();
+}
+
+void CCorvatineApp::InitInstance(platform::COutput& err, ComponentLoading loading) {
     platform::CProfile& profile = platform::AppProfile();
     if (const std::string& warning = profile.Hive().LoadWarning(); !warning.empty())
         err << "corvatine: warning: " << warning << "\n";
     generalOptions.Load(profile);
     installDir = ResolveInstallDir(profile);
-    GetSyntaxEditor().Load(profile);
-    GetTextComparer().Load(profile);
-    GetTextComparer().CreateRecentLists(profile, generalOptions.maxMRU, generalOptions.maxPairs);
-    GetFolderComparer().Load(profile);
-    GetFolderComparer().LoadFilterLists(profile);
-    GetFolderComparer().CreateRecentLists(profile, generalOptions.maxMRU, generalOptions.maxPairs);
-    GetFileComparer().Load(profile);
-    GetBinaryComparer().Load(profile, generalOptions.maxMRU, generalOptions.maxPairs);
-    GetHexEditor().Load(profile);
-    GetColorSchemeOptions().Load(profile);
+    if (loading == ComponentLoading::AtStart)
+        components.LoadAll();
+    else
+        TakeWorkingCodePage(profile);
 
     recentComparisonFiles =
         std::make_unique<platform::CRecentFileList>("Recent\\Comparisons", "File%d", generalOptions.maxFiles);
@@ -61,14 +66,7 @@ void CCorvatineApp::AddRecentComparisonFile(const std::string& path) {
 }
 
 void CCorvatineApp::WriteOptions(platform::CProfile& profile) const {
-    GetSyntaxEditor().Save(profile);
-    GetTextComparer().Save(profile);
-    GetFolderComparer().Save(profile);
-    GetFolderComparer().SaveFilterLists(profile);
-    GetFileComparer().Save(profile);
-    GetBinaryComparer().Save(profile);
-    GetHexEditor().Save(profile);
-    GetColorSchemeOptions().Save(profile);
+    components.Save();
     generalOptions.Save(profile);
 }
 
@@ -93,9 +91,7 @@ bool CCorvatineApp::SaveOptions(platform::COutput& err) {
 bool CCorvatineApp::ExitInstance(platform::COutput& err) {
     platform::CProfile& profile = platform::AppProfile();
     // The recent lists first, then the options.
-    GetTextComparer().SaveRecentLists(profile);
-    GetFolderComparer().SaveRecentLists(profile);
-    GetBinaryComparer().SaveRecentLists(profile);
+    components.SaveRecentLists();
     if (recentComparisonFiles) recentComparisonFiles->Save(profile);
     WriteOptions(profile);
 

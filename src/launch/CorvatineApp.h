@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "launch/Components.h"
 #include "persist/GeneralOptions.h"
 #include "persist/RecentComparisonList.h"
 #include "platform/Output.h"
@@ -12,19 +13,27 @@
 
 namespace corvatine {
 
+// When a run reads its components: the window reads them all at start-up;
+// a command-line run reads each when it first needs it.
+enum class ComponentLoading { AtStart, OnFirstUse };
+
 class CCorvatineApp {
 public:
-    // Selects the settings root, loads the general options, resolves the
-    // installation folder, then loads the components. A settings file that
-    // could not be used is reported on err; the defaults are used then.
-    void InitInstance(platform::COutput& err);
+    CCorvatineApp();
 
-    // The components, then the general options, write their settings back
-    // and the settings files are saved. False, with the reason on err, when a
+    // Selects the settings root, loads the general options, resolves the
+    // installation folder, then loads the components (all of them, or none
+    // yet) and the recent comparison files. A settings file that could not
+    // be used is reported on err; the defaults are used then.
+    void InitInstance(platform::COutput& err, ComponentLoading loading = ComponentLoading::AtStart);
+
+    // The components read, then the general options, write their settings
+    // back and the settings files are saved; values of components the run
+    // did not read stay as they were. False, with the reason on err, when a
     // file could not be saved; it is then left as it was.
     bool ExitInstance(platform::COutput& err);
 
-    // The options of the components and the general options are written and
+    // The options of the components read and the general options are written and
     // the settings files saved, as the options dialog does when confirmed.
     // False, with the reason on err, when a file could not be saved.
     bool SaveOptions(platform::COutput& err);
@@ -41,12 +50,15 @@ public:
     void AddRecentComparisonFile(const std::string& path);
 
     CGeneralOptions generalOptions;
+    // The settings objects of the run, handed to the documents and requests
+    // that need them; AppComponents gives them too.
+    CComponents components;
     std::string installDir;
     // Recent comparison files, "Recent\Comparisons", MaxFiles entries.
     std::unique_ptr<platform::CRecentFileList> recentComparisonFiles;
 
 private:
-    // Writes every component's options and the general options into the profile.
+    // Writes the options of the components read and the general options into the profile.
     void WriteOptions(platform::CProfile& profile) const;
     // Saves the settings files that hold changes.
     static bool FlushSettings(platform::COutput& err);

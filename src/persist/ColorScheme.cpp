@@ -5,10 +5,6 @@
 #include <cstdio>
 #include <iterator>
 
-#include "editor/SyntaxEditor.h"
-#include "foldercompare/FolderCompareOptions.h"
-#include "textcompare/TextCompareOptions.h"
-
 namespace corvatine {
 
 namespace {
@@ -245,12 +241,14 @@ STOREDCOLORS::STOREDCOLORS() {
     std::copy(std::begin(hexDefaults.colors), std::end(hexDefaults.colors), hex);
 }
 
-STOREDCOLORS STOREDCOLORS::FromComponents() {
+STOREDCOLORS STOREDCOLORS::FromComponents(const CSyntaxEditorOptions& editor,
+                                          const CTextCompareColors& compare,
+                                          const CFolderCompareColors& folders, const CHexEditOptions& hex) {
     STOREDCOLORS stored;
-    std::copy(std::begin(GetSyntaxEditor().colors), std::end(GetSyntaxEditor().colors), stored.editor);
-    stored.compare = GetTextComparer().colors;
-    stored.folders = GetFolderComparer().colors;
-    std::copy(std::begin(GetHexEditor().colors), std::end(GetHexEditor().colors), stored.hex);
+    std::copy(std::begin(editor.colors), std::end(editor.colors), stored.editor);
+    stored.compare = compare;
+    stored.folders = folders;
+    std::copy(std::begin(hex.colors), std::end(hex.colors), stored.hex);
     return stored;
 }
 
@@ -275,9 +273,12 @@ bool STOREDCOLORS::operator==(const STOREDCOLORS& other) const {
     return SameTables(editor, compare, folders, hex, other.editor, other.compare, other.folders, other.hex);
 }
 
-bool STOREDCOLORS::MatchesComponents() const {
-    return SameTables(editor, compare, folders, hex, GetSyntaxEditor().colors, GetTextComparer().colors,
-                      GetFolderComparer().colors, GetHexEditor().colors);
+bool STOREDCOLORS::MatchesComponents(const CSyntaxEditorOptions& editorOptions,
+                                     const CTextCompareColors& compareColors,
+                                     const CFolderCompareColors& folderColors,
+                                     const CHexEditOptions& hexOptions) const {
+    return SameTables(editor, compare, folders, hex, editorOptions.colors, compareColors, folderColors,
+                      hexOptions.colors);
 }
 
 bool STOREDCOLORS::IsDefault() const { return *this == STOREDCOLORS(); }
@@ -478,15 +479,6 @@ void CColorSchemeOptions::Load(const platform::CProfile& profile) {
 void CColorSchemeOptions::Save(platform::CProfile& profile) const {
     profile.WriteInt(kSettingsKey, kSchemeValue,
                      scheme == COLORSCHEME_DESKTOP ? COLORSCHEME_DESKTOP : COLORSCHEME_DEFAULT);
-}
-
-CColorSchemeOptions& GetColorSchemeOptions() {
-    static CColorSchemeOptions options;
-    return options;
-}
-
-COLORSCHEME CurrentColorScheme(const DESKTOPPALETTE& palette) {
-    return MakeColorScheme(GetColorSchemeOptions().scheme, palette, STOREDCOLORS::FromComponents());
 }
 
 }  // namespace corvatine

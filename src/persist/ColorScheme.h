@@ -73,10 +73,12 @@ struct STOREDCOLORS {
 
     // The built-in tables.
     STOREDCOLORS();
-    // What the components hold now, and whether they still hold these
+    // The tables the components hold, and whether they still hold these
     // (cheaper than taking them again).
-    static STOREDCOLORS FromComponents();
-    bool MatchesComponents() const;
+    static STOREDCOLORS FromComponents(const CSyntaxEditorOptions& editor, const CTextCompareColors& compare,
+                                       const CFolderCompareColors& folders, const CHexEditOptions& hex);
+    bool MatchesComponents(const CSyntaxEditorOptions& editor, const CTextCompareColors& compare,
+                           const CFolderCompareColors& folders, const CHexEditOptions& hex) const;
     // Every table is the built-in one: the user has set no colours of their own.
     bool IsDefault() const;
     bool operator==(const STOREDCOLORS& other) const;
@@ -157,12 +159,5 @@ public:
     void Load(const platform::CProfile& profile);
     void Save(platform::CProfile& profile) const;
 };
-
-// The choice of the process, loaded and saved with the other components.
-CColorSchemeOptions& GetColorSchemeOptions();
-
-// The scheme of the process's choice and the components' tables, made for a
-// palette (a run without a desktop has the classic light one).
-COLORSCHEME CurrentColorScheme(const DESKTOPPALETTE& palette = DESKTOPPALETTE());
 
 }  // namespace corvatine

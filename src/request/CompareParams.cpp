@@ -1,6 +1,5 @@
 #include "request/CompareParams.h"
 
-#include <atomic>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -8,6 +7,8 @@
 #include "platform/LocalTime.h"
 #include "platform/Path.h"
 #include "request/CommandLineWords.h"
+#include "request/CompareMethods.h"
+#include "request/TextRuleWord.h"
 
 namespace corvatine {
 
@@ -63,19 +64,6 @@ std::string FilterItem(const cmdline::FILTERKEY& key, bool abbreviated, const st
 }
 
 bool IsIncludeAll(const std::string& pattern) { return pattern.empty() || pattern == "*"; }
-
-std::atomic<RequestWordSource> g_textRulesSource{nullptr};
-std::atomic<RequestWordSource> g_methodsSource{nullptr};
-
-uint32_t DefaultTextRules() {
-    const RequestWordSource source = g_textRulesSource.load();
-    return source != nullptr ? source() : kDefaultTextRules;
-}
-
-uint32_t DefaultMethods() {
-    const RequestWordSource source = g_methodsSource.load();
-    return source != nullptr ? source() : kDefaultCompareMethods;
-}
 
 }  // namespace
 
@@ -156,7 +144,10 @@ std::vector<COMMANDPART> CCompareParams::StartParts(bool abbreviated) const {
 
 // ---- CTextCompareParams ----
 
-CTextCompareParams::CTextCompareParams() : CCompareParams(COMPARE_TEXT), rules(DefaultTextRules()) {}
+CTextCompareParams::CTextCompareParams() : CTextCompareParams(kDefaultTextRules) {}
+
+CTextCompareParams::CTextCompareParams(uint32_t defaultRules)
+    : CCompareParams(COMPARE_TEXT), rules(defaultRules) {}
 
 void CTextCompareParams::SwapSides() {
     CCompareParams::SwapSides();
@@ -215,7 +206,10 @@ std::unique_ptr<CCompareParams> CBinaryCompareParams::Clone() const {
 
 // ---- CFolderCompareParams ----
 
-CFolderCompareParams::CFolderCompareParams() : CCompareParams(COMPARE_FOLDER), methods(DefaultMethods()) {}
+CFolderCompareParams::CFolderCompareParams() : CFolderCompareParams(kDefaultCompareMethods) {}
+
+CFolderCompareParams::CFolderCompareParams(uint32_t defaultMethods)
+    : CCompareParams(COMPARE_FOLDER), methods(defaultMethods) {}
 
 void CFolderCompareParams::CopyFrom(const CCompareParams& other) {
     CCompareParams::CopyFrom(other);
@@ -279,15 +273,15 @@ std::unique_ptr<CCompareParams> CFolderCompareParams::Clone() const {
     return std::make_unique<CFolderCompareParams>(*this);
 }
 
-void SetDefaultTextRulesSource(RequestWordSource source) { g_textRulesSource.store(source); }
-
-void SetDefaultMethodsSource(RequestWordSource source) { g_methodsSource.store(source); }
-
 std::unique_ptr<CCompareParams> CreateCompareParams(int32_t kind) {
+    return CreateCompareParams(kind, {kDefaultTextRules, kDefaultCompareMethods});
+}
+
+std::unique_ptr<CCompareParams> CreateCompareParams(int32_t kind, const RequestDefaults& defaults) {
     switch (kind) {
-        case COMPARE_TEXT: return std::make_unique<CTextCompareParams>();
+        case COMPARE_TEXT: return std::make_unique<CTextCompareParams>(defaults.textRules);
         case COMPARE_BINARY: return std::make_unique<CBinaryCompareParams>();
-        case COMPARE_FOLDER: return std::make_unique<CFolderCompareParams>();
+        case COMPARE_FOLDER: return std::make_unique<CFolderCompareParams>(defaults.methods);
         default: return std::make_unique<CCompareParams>();
     }
 }

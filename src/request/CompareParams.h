@@ -81,8 +81,10 @@ protected:
 
 class CTextCompareParams : public CCompareParams {
 public:
-    // The rules come from the global text comparison settings of this moment.
+    // The default rules (kDefaultTextRules), or those of the settings the
+    // caller hands over.
     CTextCompareParams();
+    explicit CTextCompareParams(uint32_t defaultRules);
 
     uint32_t rules;
     std::string lineFilter;  // the global line filter is not copied
@@ -114,8 +116,10 @@ protected:
 
 class CFolderCompareParams : public CCompareParams {
 public:
-    // The methods come from the global folder comparison settings of this moment.
+    // The default methods (kDefaultCompareMethods), or those of the settings
+    // the caller hands over.
     CFolderCompareParams();
+    explicit CFolderCompareParams(uint32_t defaultMethods);
 
     uint32_t methods;
     uint32_t options = 0;  // FOLDER_OPTION_AUTO_SCAN
@@ -129,17 +133,17 @@ protected:
     std::vector<COMMANDPART> CommandParts(bool abbreviated) const override;
 };
 
-// New text and folder requests start from the rules and methods of the text
-// and folder comparison settings of that moment. The settings belong to the
-// comparison libraries above this one: each hands over a way to read them when
-// its component is made, and until then the settings' defaults hold. Either
-// source may be set from any thread.
-using RequestWordSource = uint32_t (*)();
-void SetDefaultTextRulesSource(RequestWordSource source);
-void SetDefaultMethodsSource(RequestWordSource source);
+// What new text and folder requests start from: the rules and methods of
+// the text and folder comparison settings of the run, which the caller hands
+// over (the settings live in the comparison libraries above this one).
+struct RequestDefaults {
+    uint32_t textRules;
+    uint32_t methods;
+};
 
-// A new request of the given kind with its defaults; the base kind for any
-// kind that is not a comparison kind.
+// A new request of the given kind with the built-in defaults, or with the
+// given ones; the base kind for any kind that is not a comparison kind.
 std::unique_ptr<CCompareParams> CreateCompareParams(int32_t kind);
+std::unique_ptr<CCompareParams> CreateCompareParams(int32_t kind, const RequestDefaults& defaults);
 
 }  // namespace corvatine

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
 #include "fileio/TextFormat.h"
 #include "fileio/UniStdioFile.h"
@@ -43,14 +42,14 @@ std::string_view TargetEnding(const CTextCompareObject& target) {
 
 }  // namespace
 
-CTextCompareDoc::CTextCompareDoc(platform::CMessages& messages, CFileWatchHooks* hooks)
-    : m_messages(messages), m_hooks(hooks ? hooks : &m_noHooks) {
-    const bool track = GetSyntaxEditor().trackChanges != 0;
-    m_side[LEFT] = std::make_unique<CTextCompareObject>(track);
-    m_side[RIGHT] = std::make_unique<CTextCompareObject>(track);
+CTextCompareDoc::CTextCompareDoc(platform::CMessages& messages, CTextComparer& settings, bool trackChanges,
+                                 CFileWatchHooks* hooks)
+    : m_messages(messages), m_settings(settings), m_hooks(hooks ? hooks : &m_noHooks) {
+    m_side[LEFT] = std::make_unique<CTextCompareObject>(trackChanges);
+    m_side[RIGHT] = std::make_unique<CTextCompareObject>(trackChanges);
     m_context = std::make_unique<CTextCompareContext>(*m_side[LEFT], *m_side[RIGHT]);
-    m_highlightTrivial = GetTextComparer().highlightTrivialDifferences != 0;
-    m_context->SetMovedLines(GetTextComparer().movedLines);
+    m_highlightTrivial = settings.highlightTrivialDifferences != 0;
+    m_context->SetMovedLines(settings.movedLines);
     for (auto& side : m_side) side->SetEditSink(this);
 }
 
@@ -208,10 +207,10 @@ std::string CTextCompareDoc::ReloadQuestion() const {
     return std::string();
 }
 
-bool CTextCompareDoc::IsAutoRecompare() const { return GetTextComparer().autoRecompare != 0; }
+bool CTextCompareDoc::IsAutoRecompare() const { return m_settings.autoRecompare != 0; }
 
 void CTextCompareDoc::SetAutoRecompare(bool on) {
-    GetTextComparer().autoRecompare = on ? 1 : 0;
+    m_settings.autoRecompare = on ? 1 : 0;
     // What was left stale is compared now.
     if (on && HasStaleRows()) Recompare();
 }
@@ -675,7 +674,7 @@ std::vector<STRINGDIFFERENCE> CTextCompareDoc::LineDifferences(int row) {
         if (row < 0 || row >= m_side[side]->GetLineCount() || m_side[side]->IsGhostRow(row)) return result;
     CStringCompare compare;
     CompareLinesUnderRules(compare, m_side[LEFT]->GetLine(row).Characters(),
-                           m_side[RIGHT]->GetLine(row).Characters(), m_request.rules, result);
+                           m_side[RIGHT]->GetLine(row).Characters(), m_request.rules, m_settings, result);
     return result;
 }
 
@@ -766,6 +765,7 @@ TEXTREPORTSOURCE CTextCompareDoc::ReportSource() {
     source.documentTitle = GetTitle();
     source.differences = GetDifferenceCount();
     source.rules = m_request.rules;
+    source.options = &m_settings;
     source.highlightTrivial = m_highlightTrivial;
     return source;
 }

@@ -18,6 +18,8 @@
 
 namespace corvatine {
 
+class CTextComparer;
+
 // A side of a comparison that is no file yet: the text it starts with (in
 // the working code page) and its name (the clipboard's, "Untitled").
 struct SIDETEXT {
@@ -42,7 +44,10 @@ public:
     // compared once afterwards.
     static constexpr int kBulkEdits = 16;
 
-    explicit CTextCompareDoc(platform::CMessages& messages, CFileWatchHooks* hooks = nullptr);
+    // The document reads, and its commands change, the run's text comparison
+    // settings; trackChanges is the editor's setting that marks changed lines.
+    CTextCompareDoc(platform::CMessages& messages, CTextComparer& settings, bool trackChanges,
+                    CFileWatchHooks* hooks = nullptr);
     // The sides call back into the document that made them.
     CTextCompareDoc(const CTextCompareDoc&) = delete;
     CTextCompareDoc& operator=(const CTextCompareDoc&) = delete;
@@ -220,6 +225,7 @@ private:
     int CheckMerge(std::vector<int> indexes, bool toRight, std::vector<CTextSection>& sections);
 
     platform::CMessages& m_messages;
+    CTextComparer& m_settings;
     CFileWatchHooks* m_hooks;
     CFileWatchHooks m_noHooks;
     CTextCompareParams m_request;

@@ -176,12 +176,4 @@ void CTextComparer::AddRecentPair(const std::string& left, const std::string& ri
     if (m_recentPairs) m_recentPairs->Add(left, right);
 }
 
-CTextComparer& GetTextComparer() {
-    static CTextComparer comparer;
-    // New requests take their rules from here from now on.
-    static const bool handedOver = (SetDefaultTextRulesSource([] { return GetTextComparer().rules; }), true);
-    (void)handedOver;
-    return comparer;
-}
-
 }  // namespace corvatine

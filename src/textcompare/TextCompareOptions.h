@@ -94,7 +94,4 @@ private:
     std::unique_ptr<platform::CRecentFilePairList> m_recentPairs;
 };
 
-// The one text comparison component of the process.
-CTextComparer& GetTextComparer();
-
 }  // namespace corvatine

@@ -246,6 +246,8 @@ void CTextCompareReport::Render(const TEXTREPORTSOURCE& source, const TEXTREPORT
                     "/><col width=\"50%\" />";
         }
         CStringCompare compare;
+        const CTextCompareOptions defaults;
+        const CTextCompareOptions& lineOptions = source.options != nullptr ? *source.options : defaults;
         std::vector<STRINGDIFFERENCE> differences;
         std::string difference = "background-color:" + colors.rows.Html(TCC_DIFFERENCE);
         if (page.tintsCarryText) difference += "; color:" + colors.rows.Html(TCC_DIFFERENCE_TEXT);
@@ -266,7 +268,8 @@ void CTextCompareReport::Render(const TEXTREPORTSOURCE& source, const TEXTREPORT
                 differences.clear();
                 if (highlightLineDifferences && (flags[0] & LF_CHANGED) && (flags[1] & LF_CHANGED))
                     CompareLinesUnderRules(compare, left.GetLine(row).Characters(),
-                                           right.GetLine(row).Characters(), source.rules, differences);
+                                           right.GetLine(row).Characters(), source.rules, lineOptions,
+                                           differences);
                 html += "<tr>\r\n";
                 for (int f = 0; f < 2; ++f) {
                     CTextCompareObject& side = *source.sides[f];

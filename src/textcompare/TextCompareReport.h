@@ -15,6 +15,7 @@
 namespace corvatine {
 
 class CTextCompareObject;
+class CTextCompareOptions;
 
 // What the report shows of an open comparison.
 struct TEXTREPORTSOURCE {
@@ -26,6 +27,9 @@ struct TEXTREPORTSOURCE {
     int differences = 0;
     uint32_t rules = 0;
     bool highlightTrivial = true;
+    // The settings the in-line differences are found under (word breaks,
+    // detail level); null: the defaults.
+    const CTextCompareOptions* options = nullptr;
 };
 
 // What the report is coloured with: the comparison colours of its rows, the

@@ -216,8 +216,8 @@ bool IsBlankUnderRules(std::string_view characters, uint32_t rules) {
 }
 
 void CompareLinesUnderRules(CStringCompare& compare, std::string_view left, std::string_view right,
-                            uint32_t rules, std::vector<STRINGDIFFERENCE>& result) {
-    const CTextComparer& options = GetTextComparer();
+                            uint32_t rules, const CTextCompareOptions& options,
+                            std::vector<STRINGDIFFERENCE>& result) {
     compare.CompareLines(left, right, !(rules & RULE_IGNORE_CASE), rules & 0xFFFF, options.wordBreak,
                          options.detailLevel == 1, result, options.customWordBreak);
 }

@@ -60,9 +60,12 @@ bool MissingFinalEndingCounts(uint32_t rules);
 // leading or trailing) takes it away, as diff -w -B, -b -B and -Z -B do.
 bool IsBlankUnderRules(std::string_view characters, uint32_t rules);
 
+class CTextCompareOptions;
+
 // Appends the in-line differences of a line pair under the rule word (case,
 // white space) and the text comparison settings (word breaks, detail level).
 void CompareLinesUnderRules(CStringCompare& compare, std::string_view left, std::string_view right,
-                            uint32_t rules, std::vector<STRINGDIFFERENCE>& result);
+                            uint32_t rules, const CTextCompareOptions& options,
+                            std::vector<STRINGDIFFERENCE>& result);
 
 }  // namespace corvatine

@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 
+#include "launch/Components.h"
+
 namespace corvatine::ui {
 
 namespace {
@@ -23,11 +25,11 @@ struct ACTIVE {
 
 ACTIVE& Active() {
     static ACTIVE active;
-    const int setting = GetColorSchemeOptions().scheme;
+    const int setting = AppComponents().ColorSchemeChoice().scheme;
     const DESKTOPPALETTE palette = DesktopPalette(QGuiApplication::palette());
     if (!active.made || setting != active.setting || !(palette == active.palette) ||
-        !active.stored.MatchesComponents()) {
-        active.stored = STOREDCOLORS::FromComponents();
+        !AppComponents().HoldColors(active.stored)) {
+        active.stored = AppComponents().StoredColors();
         active.scheme = MakeColorScheme(setting, palette, active.stored);
         active.setting = setting;
         active.palette = palette;
@@ -54,6 +56,6 @@ const COLORSCHEME& ActiveColors() { return Active().scheme; }
 
 uint64_t ActiveColorsRevision() { return Active().revision; }
 
-COLORSCHEME PaperColors() { return DefaultColorScheme(DESKTOPPALETTE(), STOREDCOLORS::FromComponents()); }
+COLORSCHEME PaperColors() { return DefaultColorScheme(DESKTOPPALETTE(), AppComponents().StoredColors()); }
 
 }  // namespace corvatine::ui

@@ -26,6 +26,7 @@
 #include "fileio/EncodingChoices.h"
 #include "fileio/TextFormat.h"
 #include "launch/CommandLine.h"
+#include "launch/Components.h"
 #include "platform/Path.h"
 #include "request/CommandLineWords.h"
 #include "textcompare/TextCompareDoc.h"
@@ -249,7 +250,7 @@ void CCommandLineDialog::Run(QWidget* parent, const CCompareParams& request) {
 
 CTextReportDialog::CTextReportDialog(QWidget* parent, CTextCompareDoc& doc) : QDialog(parent), m_doc(doc) {
     setWindowTitle(QStringLiteral("Text Comparison Report"));
-    const CTextCompareReport& report = GetTextComparer().report;
+    const CTextCompareReport& report = AppComponents().Text().report;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Generate Text Comparison Report (Html Format)"), this));
     auto* form = new QFormLayout();
@@ -286,7 +287,7 @@ CTextReportDialog::CTextReportDialog(QWidget* parent, CTextCompareDoc& doc) : QD
 }
 
 void CTextReportDialog::StoreSettings() {
-    CTextCompareReport& report = GetTextComparer().report;
+    CTextCompareReport& report = AppComponents().Text().report;
     report.includeLines = m_include->currentIndex();
     report.lineNumbers = m_lineNumbers->isChecked() ? 1 : 0;
     report.syntaxHighlighting = m_syntax->isChecked() ? 1 : 0;
@@ -302,23 +303,24 @@ void CTextReportDialog::Save() {
                                                       QStringLiteral("HTML Files (*.html);;All Files (*)"));
     if (path.isEmpty()) return;
     std::string error;
-    if (!GetTextComparer().report.Generate(m_doc.ReportSource(), ActiveColors().TextReport(), ToPath(path),
-                                           nullptr, error))
+    if (!AppComponents().Text().report.Generate(m_doc.ReportSource(), ActiveColors().TextReport(),
+                                                ToPath(path), nullptr, error))
         QMessageBox::critical(this, QApplication::applicationDisplayName(), FromPath(error));
 }
 
 void CTextReportDialog::Copy() {
     StoreSettings();
     std::string html;
-    GetTextComparer().report.Render(m_doc.ReportSource(), ActiveColors().TextReport(), html, nullptr,
-                                    static_cast<int64_t>(std::time(nullptr)));
+    AppComponents().Text().report.Render(m_doc.ReportSource(), ActiveColors().TextReport(), html, nullptr,
+                                         static_cast<int64_t>(std::time(nullptr)));
     QApplication::clipboard()->setText(QString::fromUtf8(html.data(), static_cast<qsizetype>(html.size())));
 }
 
 void CTextReportDialog::Preview() {
     StoreSettings();
     std::string error;
-    if (!GetTextComparer().report.Preview(m_doc.ReportSource(), ActiveColors().TextReport(), nullptr, error))
+    if (!AppComponents().Text().report.Preview(m_doc.ReportSource(), ActiveColors().TextReport(), nullptr,
+                                               error))
         QMessageBox::critical(this, QApplication::applicationDisplayName(), FromPath(error));
 }
 
@@ -333,7 +335,7 @@ CNewComparisonDialog::CNewComparisonDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("New Comparison"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout();
-    const CTextComparer& text = GetTextComparer();
+    const CTextComparer& text = AppComponents().Text();
     for (int side = 0; side < 2; ++side) {
         m_paths[side] = new QComboBox(this);
         m_paths[side]->setEditable(true);
@@ -431,7 +433,7 @@ std::unique_ptr<CCompareParams> CNewComparisonDialog::Request() const {
     arguments.push_back(left);
     arguments.push_back(right);
     CCommandLine commandLine;
-    commandLine.Parse(arguments);
+    commandLine.Parse(arguments, AppComponents().ForCommandLine());
     std::unique_ptr<CCompareParams> request = commandLine.BuildRequest();
     if (auto* text = dynamic_cast<CTextCompareParams*>(request.get())) {
         uint32_t rules = 0;

@@ -20,6 +20,7 @@
 #include "foldercompare/FolderCompareOptions.h"
 #include "foldercompare/LinkedSides.h"
 #include "foldercompare/SyncWizard.h"
+#include "launch/Components.h"
 #include "platform/Path.h"
 #include "ui/ActiveColors.h"
 #include "ui/Dialogs.h"
@@ -68,7 +69,7 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyledItemDelegate::paint(painter, option, index);
-        if (GetFolderComparer().showGridLines == 0) return;
+        if (AppComponents().Folders().showGridLines == 0) return;
         painter->save();
         painter->setPen(option.palette.color(QPalette::Mid));
         painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
@@ -96,7 +97,7 @@ CFolderCompareView* CFolderCompareView::Create(const CFolderCompareParams& reque
 
 CFolderCompareView::CFolderCompareView(const CFolderCompareParams& request, platform::CMessages& messages,
                                        QWidget* parent)
-    : CDocumentView(parent), m_messages(messages) {
+    : CDocumentView(parent), m_messages(messages), m_doc(AppComponents().Folders(), AppComponents().Text()) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -147,7 +148,7 @@ CFolderCompareView::CFolderCompareView(const CFolderCompareParams& request, plat
     m_details = new CFolderDetailPane(this);
     layout->addWidget(m_details);
     setFocusProxy(m_tree);
-    m_watcher = std::make_unique<CFolderWatcher>(GetFolderComparer().folderWatch != 0);
+    m_watcher = std::make_unique<CFolderWatcher>(AppComponents().Folders().folderWatch != 0);
     m_watcher->onChanged = [this](const std::string&) {
         m_changedBar->show();
         m_statusText = QStringLiteral("Files in the compared folders were changed.");
@@ -191,7 +192,7 @@ CFolderCompareView::CFolderCompareView(const CFolderCompareParams& request, plat
         const int column = CFolderCompareModel::SideColumn(section);
         if (m_fitting || CFolderCompareModel::SideOf(section) < 0 || column == COLUMN_NAME || size <= 0)
             return;
-        CFolderComparer& folders = GetFolderComparer();
+        CFolderComparer& folders = AppComponents().Folders();
         for (FOLDERCOLUMNWIDTHS* widths : {&folders.widths1, &folders.widths2})
             *WidthField(*widths, column) = size;
         FitColumns();
@@ -482,7 +483,7 @@ void CFolderCompareView::Activate(const QModelIndex& index) {
         return;
     }
     int tool = -1;
-    const CFileComparer& files = GetFileComparer();
+    const CFileComparer& files = AppComponents().Files();
     // A side whose link leads out of the compared folders opens read-only.
     const std::vector<std::string> writable =
         LinkTargetFolders(m_doc.Request().sides[0].path, m_doc.Request().sides[1].path);
@@ -524,7 +525,7 @@ void CFolderCompareView::Activate(const QModelIndex& index) {
             return;
         }
         case OPEN_TEXT: {
-            CTextCompareParams request;
+            CTextCompareParams request(AppComponents().Text().rules);
             request.sides[0].path = item->left->GetFullPath();
             request.sides[1].path = item->right->GetFullPath();
             for (COMPARESIDE& side : request.sides) side.flags |= sideFlags(side.path);
@@ -556,7 +557,7 @@ void CFolderCompareView::ShowColumnMenu(const QPoint& at) {
         action->setChecked((m_columns & (1u << column)) != 0);
         connect(action, &QAction::toggled, this, [this, column](bool shown) {
             m_columns = shown ? m_columns | (1u << column) : m_columns & ~(1u << column);
-            GetFolderComparer().showColumns = m_columns;
+            AppComponents().Folders().showColumns = m_columns;
             ApplyColumns();
         });
     }
@@ -592,7 +593,7 @@ void CFolderCompareView::FitColumns() {
     const int status = header->sectionSize(CFolderCompareModel::kStatusColumn);
     const int rows = std::max(0, m_tree->viewport()->width() - status);
     const int sides[2] = {rows / 2, rows - rows / 2};
-    const FOLDERCOLUMNWIDTHS& widths = GetFolderComparer().widths1;
+    const FOLDERCOLUMNWIDTHS& widths = AppComponents().Folders().widths1;
     // The names' width: what the rows shown need, and the title.
     int names = header->fontMetrics().horizontalAdvance(CFolderCompareModel::ColumnTitle(COLUMN_NAME)) + 24;
     if (!m_model->IsBlocked())
@@ -655,7 +656,7 @@ void CFolderCompareView::ApplyColumns() {
 void CFolderCompareView::ApplyFont() {
     // "face|height|weight|italic|charset"; the height in pixels, negative
     // for the character height.
-    const QStringList parts = FromPath(GetFolderComparer().font).split(QLatin1Char('|'));
+    const QStringList parts = FromPath(AppComponents().Folders().font).split(QLatin1Char('|'));
     if (parts.size() < 4 || parts[0].isEmpty()) return;
     QFont font(parts[0]);
     const int height = std::abs(parts[1].toInt());
@@ -668,7 +669,7 @@ void CFolderCompareView::ApplyFont() {
 // The colours and grid lines are read as the rows are painted; the columns
 // are each document's own.
 void CFolderCompareView::ReadOptions() {
-    if (GetFolderComparer().font.empty())
+    if (AppComponents().Folders().font.empty())
         m_tree->setFont(font());
     else
         ApplyFont();

@@ -20,6 +20,7 @@
 #include "foldercompare/FolderCompareOptions.h"
 #include "foldercompare/LinkedSides.h"
 #include "foldercompare/SyncWizard.h"
+#include "launch/Components.h"
 #include "platform/Path.h"
 #include "ui/ActiveColors.h"
 #include "ui/Dialogs.h"
@@ -241,7 +242,7 @@ void CFolderCompareView::RunReport(ReportAction action, const std::string& path)
     RunWork(
         {WorkLook::Dialog, QStringLiteral("Processing"), QStringLiteral("Processing..., Please wait"), false},
         [source, colors, action, path, result](CFolderWorkProgress& progress) {
-            CFolderComparer& folders = GetFolderComparer();
+            CFolderComparer& folders = AppComponents().Folders();
             switch (action) {
                 case ReportAction::Save:
                     return folders.report.Generate(source, colors, path, &progress, *result);
@@ -437,7 +438,7 @@ bool CFolderCompareView::IsChecked(Command command) const {
     if (const uint32_t bit = DisplayBit(command)) return (m_doc.DisplayFilter() & bit) != 0;
     switch (command) {
         case Command::ShowFilteredItems: return m_doc.ShowFiltered();
-        case Command::ShowGridLines: return GetFolderComparer().showGridLines != 0;
+        case Command::ShowGridLines: return AppComponents().Folders().showGridLines != 0;
         case Command::QuickMergeMode: return m_doc.QuickMergeMode();
         default: return false;
     }
@@ -457,7 +458,7 @@ void CFolderCompareView::Execute(Command command) {
         case Command::HideItems: ChangeRows([this, &items] { m_doc.Hide(items); }); break;
         case Command::ExcludeItems: ChangeRows([this, &items] { m_doc.Exclude(items); }); break;
         case Command::ShowGridLines: {
-            int& grid = GetFolderComparer().showGridLines;
+            int& grid = AppComponents().Folders().showGridLines;
             grid = grid != 0 ? 0 : 1;
             m_tree->viewport()->update();
             break;

@@ -10,6 +10,7 @@
 #include <QThreadPool>
 
 #include "foldercompare/FolderCompareOptions.h"
+#include "launch/Components.h"
 #include "ui/FolderCompareModel.h"
 #include "ui/UiText.h"
 
@@ -63,7 +64,7 @@ CFolderDetailPane::CFolderDetailPane(QWidget* parent) : QTableWidget(2, kSideCol
     setWordWrap(false);
     horizontalHeader()->setStretchLastSection(true);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    const FOLDERCOLUMNWIDTHS& widths = GetFolderComparer().widthsDV;
+    const FOLDERCOLUMNWIDTHS& widths = AppComponents().Folders().widthsDV;
     const int values[kSideColumnCount] = {widths.name,      widths.size,       widths.lmTime,
                                           widths.extension, widths.attributes, widths.version,
                                           widths.crc,       widths.type,       widths.folder};
@@ -71,7 +72,7 @@ CFolderDetailPane::CFolderDetailPane(QWidget* parent) : QTableWidget(2, kSideCol
     for (int column = 0; column < kSideColumnCount; ++column)
         setColumnWidth(column, std::max(values[column], TitleWidth(*horizontalHeader(), titles[column])));
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [](int section, int, int size) {
-        FOLDERCOLUMNWIDTHS& kept = GetFolderComparer().widthsDV;
+        FOLDERCOLUMNWIDTHS& kept = AppComponents().Folders().widthsDV;
         int* const fields[kSideColumnCount] = {&kept.name,      &kept.size,       &kept.lmTime,
                                                &kept.extension, &kept.attributes, &kept.version,
                                                &kept.crc,       &kept.type,       &kept.folder};

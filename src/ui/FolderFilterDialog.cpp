@@ -22,6 +22,7 @@
 
 #include "foldercompare/FilterPresets.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "launch/Components.h"
 #include "platform/FileAttributes.h"
 #include "platform/LocalTime.h"
 #include "request/CompareMethods.h"
@@ -55,7 +56,7 @@ constexpr METHODINFO kMethods[8] = {
 constexpr const char* kPatternNames[4] = {"fileInclude", "fileExclude", "folderInclude", "folderExclude"};
 
 const CPresetFilterList& Presets(int list) {
-    const CPresetFilters& presets = GetFolderComparer().presetFilters;
+    const CPresetFilters& presets = AppComponents().Folders().presetFilters;
     switch (list) {
         case 0: return presets.filesInclude;
         case 1: return presets.filesExclude;
@@ -105,7 +106,7 @@ QWidget* CFolderFilterDialog::PatternRow(PatternList list, const std::string& va
     box->setMinimumContentsLength(32);
     box->setInsertPolicy(QComboBox::NoInsert);
     if (const platform::CRecentFileList* recent =
-            GetFolderComparer().recentFilters.Get(static_cast<CRecentFilters::List>(list)))
+            AppComponents().Folders().recentFilters.Get(static_cast<CRecentFilters::List>(list)))
         for (int i = 0; i < recent->Count(); ++i) box->addItem(FromWorking((*recent)[i]));
     box->setEditText(FromWorking(value));
     layout->addWidget(box, 1);
@@ -333,7 +334,7 @@ void CFolderFilterDialog::Apply(CFolderCompareParams& request) const {
     Fill(request);
     // What was typed is offered again next time; the include-all list is no
     // choice worth remembering.
-    CRecentFilters& recent = GetFolderComparer().recentFilters;
+    CRecentFilters& recent = AppComponents().Folders().recentFilters;
     for (int list = 0; list < PATTERN_LISTS; ++list) {
         const std::string text = ToWorking(m_patterns[list]->currentText());
         if (text != "*") recent.Add(static_cast<CRecentFilters::List>(list), text);
@@ -344,7 +345,7 @@ void CFolderFilterDialog::SaveAsDefault() {
     CFolderCompareParams request;
     request.CopyFrom(m_request);
     Fill(request);
-    CFolderComparer& folders = GetFolderComparer();
+    CFolderComparer& folders = AppComponents().Folders();
     folders.filters = request.filters;
     folders.methods = request.methods;
     folders.autoScanFolders = (request.options & FOLDER_OPTION_AUTO_SCAN) != 0 ? 1 : 0;

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "foldercompare/FolderCompareOptions.h"
+#include "launch/Components.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileFind.h"
 #include "request/CompareMethods.h"
@@ -247,7 +248,7 @@ CCopyToFolderDialog::CCopyToFolderDialog(QWidget* parent, CCopyToFolder& command
     m_folder->setObjectName(QStringLiteral("folder"));
     m_folder->setEditable(true);
     m_folder->setMinimumContentsLength(40);
-    if (const platform::CRecentFileList* recent = GetFolderComparer().RecentCopyTargets())
+    if (const platform::CRecentFileList* recent = AppComponents().Folders().RecentCopyTargets())
         for (int i = 0; i < recent->Count(); ++i) m_folder->addItem(FromPath((*recent)[i]));
     m_folder->setEditText(FromPath(command.targetFolder.empty() && m_folder->count() > 0
                                        ? ToPath(m_folder->itemText(0))
@@ -279,7 +280,7 @@ bool CCopyToFolderDialog::Apply() {
     m_copy.targetFolder = folder;
     m_copy.sides = static_cast<uint32_t>(ChosenSide());
     m_copy.emptyFolderOnly = m_emptyFolderOnly->isChecked();
-    GetFolderComparer().AddRecentCopyTarget(folder);
+    AppComponents().Folders().AddRecentCopyTarget(folder);
     return true;
 }
 

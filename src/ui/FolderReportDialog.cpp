@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "foldercompare/FolderCompareOptions.h"
+#include "launch/Components.h"
 #include "ui/FolderCompareView.h"
 #include "ui/UiText.h"
 
@@ -33,7 +34,7 @@ CFolderReportDialog::CFolderReportDialog(QWidget* parent, CFolderCompareView& vi
     : QDialog(parent), m_view(view) {
     setObjectName(QStringLiteral("folderReportDialog"));
     setWindowTitle(QStringLiteral("Folder Comparison Report"));
-    const CFolderCompareReport& report = GetFolderComparer().report;
+    const CFolderCompareReport& report = AppComponents().Folders().report;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Generate Folder Comparison Report (Html Format)"), this));
     auto* form = new QFormLayout();
@@ -107,7 +108,7 @@ CFolderReportDialog::CFolderReportDialog(QWidget* parent, CFolderCompareView& vi
 }
 
 void CFolderReportDialog::StoreSettings() {
-    CFolderCompareReport& report = GetFolderComparer().report;
+    CFolderCompareReport& report = AppComponents().Folders().report;
     report.rowFilter = m_rows->currentData().toUInt();
     report.justVisibleItems = m_justVisible->isChecked() ? 1 : 0;
     report.includeSize = m_columns->item(REPORT_SIZE)->checkState() == Qt::Checked ? 1 : 0;

@@ -17,6 +17,7 @@
 
 #include "binarycompare/HexEditOptions.h"
 #include "binarycompare/HexSearch.h"
+#include "launch/Components.h"
 #include "platform/AtomicFile.h"
 #include "platform/Path.h"
 #include "textcompare/TextCompareColors.h"
@@ -89,8 +90,9 @@ CHexCompareView::CHexCompareView(const CBinaryCompareParams& request, platform::
                                  bool fileWatch, QWidget* parent, WorkerPriority priority)
     : CDocumentView(parent),
       m_messages(messages),
-      m_doc(messages, fileWatch, priority),
+      m_doc(messages, AppComponents().Binary(), fileWatch, priority),
       m_differences(m_doc.Context()) {
+    m_doc.SetHexSettings(AppComponents().Hex());
     m_doc.onPassFinished = [this] { OnPassFinished(); };
     m_doc.onFileChanged = [this](const std::string& path) { OnFileChanged(path); };
     m_doc.askSaveAsName = [this](int, const std::string& proposed) {
@@ -610,7 +612,7 @@ void CHexCompareView::Find(bool ask, bool forward) {
 void CHexCompareView::GoTo() {
     CHexPane& pane = *m_pane[m_activeSide];
     const int64_t size = pane.Buffer().GetSize();
-    int64_t address = CHexGoToDialog::Ask(this, size, pane.Caret(), GetHexEditor().showUppercase != 0);
+    int64_t address = CHexGoToDialog::Ask(this, size, pane.Caret(), AppComponents().Hex().showUppercase != 0);
     if (address < 0) return;
     if (address > size) {
         if (!ConfirmJumpToEnd(address, m_messages)) return;
@@ -801,12 +803,12 @@ void CHexCompareView::Execute(Command command) {
         case Command::FindNext: Find(false, true); break;
         case Command::FindPrevious: Find(false, false); break;
         case Command::GoToTextComparison:
-            if (const auto request = m_doc.GoToTextComparison())
+            if (const auto request = m_doc.GoToTextComparison(AppComponents().Text().rules))
                 if (auto* frame = qobject_cast<CMainFrame*>(window())) frame->OpenRequest(*request);
             break;
         case Command::GoToContainingFolder:
             if (auto* frame = qobject_cast<CMainFrame*>(window()))
-                frame->OpenRequest(*m_doc.GoToContainingFolderComparison());
+                frame->OpenRequest(*m_doc.GoToContainingFolderComparison(AppComponents().Folders().methods));
             break;
         case Command::ComparisonProperties: ShowProperties(); break;
         case Command::Report: WriteReport(); break;

@@ -20,6 +20,7 @@
 
 #include "binarycompare/BinaryCompareDoc.h"
 #include "binarycompare/HexEditOptions.h"
+#include "launch/Components.h"
 #include "ui/DialogMessages.h"
 #include "ui/UiText.h"
 
@@ -40,7 +41,7 @@ CHexFindDialog::CHexFindDialog(QWidget* parent, const HEXFINDCHOICE& initial) : 
     m_text->setObjectName(QStringLiteral("findText"));
     m_text->setEditable(true);
     m_text->setInsertPolicy(QComboBox::NoInsert);
-    for (const std::string& recent : GetHexEditor().RecentFind().Items())
+    for (const std::string& recent : AppComponents().Hex().RecentFind().Items())
         m_text->addItem(FromWorking(recent));
     m_text->setEditText(FromWorking(initial.text));
     m_text->setMinimumContentsLength(30);
@@ -99,7 +100,7 @@ bool CHexFindDialog::Ask(QWidget* parent, HEXFINDCHOICE& choice) {
     CHexFindDialog dialog(parent, choice);
     if (dialog.exec() != QDialog::Accepted) return false;
     choice = dialog.Choice();
-    GetHexEditor().AddRecentFind(choice.text);
+    AppComponents().Hex().AddRecentFind(choice.text);
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "binarycompare/HexEditOptions.h"
 #include "binarycompare/HexSearch.h"
+#include "launch/Components.h"
 #include "platform/Path.h"
 #include "ui/DialogMessages.h"
 #include "ui/HexDialogs.h"
@@ -24,6 +25,7 @@ CHexEditorView::CHexEditorView(const std::string& path, bool readOnly, platform:
       m_buffer(messages),
       m_path(path),
       m_readOnly(readOnly) {
+    m_buffer.SetSettings(AppComponents().Hex());
     m_opened = m_buffer.Open(path);
     if (m_opened && readOnly) m_buffer.SetReadOnly(true);
     m_pane = new CHexPane(m_buffer, nullptr, nullptr, this);
@@ -267,7 +269,8 @@ void CHexEditorView::Find(bool ask, bool forward) {
 
 void CHexEditorView::GoTo() {
     const int64_t size = m_buffer.GetSize();
-    int64_t address = CHexGoToDialog::Ask(this, size, m_pane->Caret(), GetHexEditor().showUppercase != 0);
+    int64_t address =
+        CHexGoToDialog::Ask(this, size, m_pane->Caret(), AppComponents().Hex().showUppercase != 0);
     if (address < 0) return;
     if (address > size) {
         if (!ConfirmJumpToEnd(address, m_messages)) return;

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "binarycompare/HexEditOptions.h"
+#include "launch/Components.h"
 #include "ui/UiText.h"
 
 namespace corvatine::ui {
@@ -25,7 +26,7 @@ constexpr int kAddressGap = 2;  // cells between the offsets and the bytes, and 
 
 // The hex editor's font; a face the system lacks gives way to its fixed-pitch font.
 QFont HexEditorFont() {
-    const HEXFONT& chosen = GetHexEditor().ansiFont;
+    const HEXFONT& chosen = AppComponents().Hex().ansiFont;
     QFont font(FromPath(chosen.face));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
@@ -86,7 +87,7 @@ void CHexPane::SetBuffer(CHexEditContext& buffer, CHexEditView* editingView) {
 }
 
 void CHexPane::ApplyOptions() {
-    const CHexEditor& options = GetHexEditor();
+    const CHexEditor& options = AppComponents().Hex();
     m_rowSize = std::clamp(options.rowSize, 4, 1024);
     m_groupSize = std::max(2, options.groupSize);
     m_upperCase = options.showUppercase != 0;

@@ -19,6 +19,7 @@
 #include "fileio/ContentType.h"
 #include "integration/ShellIntegration.h"
 #include "launch/CommandLine.h"
+#include "launch/Components.h"
 #include "launch/NamedEncodings.h"
 #include "launch/ProgramNames.h"
 #include "persist/ComparisonFile.h"
@@ -294,7 +295,7 @@ CDocumentView* CMainFrame::CompareClipboard(bool withFile) {
         m_messages.Inform("The clipboard holds no text to compare.");
         return nullptr;
     }
-    CTextCompareParams request;
+    CTextCompareParams request(AppComponents().Text().rules);
     SIDETEXT texts[2];
     texts[0] = {true, ToWorking(clipboard), "Clipboard"};
     if (withFile) {
@@ -427,7 +428,7 @@ void CMainFrame::GoToContainingFolder() {
     }
     std::string paths[2];
     if (!ContainingFolders(active, paths)) return;
-    CFolderCompareParams folders;
+    CFolderCompareParams folders(AppComponents().Folders().methods);
     for (int side = 0; side < 2; ++side) folders.sides[side].path = paths[side];
     OpenRequest(folders);
 }
@@ -505,7 +506,7 @@ bool CMainFrame::OpenCommandLine(const std::vector<std::string>& arguments, std:
     }
     if (rest.empty() && !vcs) return true;
     CCommandLine commandLine;
-    commandLine.Parse(rest);
+    commandLine.Parse(rest, m_app.components.ForCommandLine());
     if (!commandLine.UnknownLongOptions().empty()) {
         error = "unrecognized option '" + commandLine.UnknownLongOptions().front() + "'";
         return false;

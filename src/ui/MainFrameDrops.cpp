@@ -149,7 +149,7 @@ void CMainFrame::ComparePaths(const std::string& left, const std::string& right)
     // files as text or binary by their content, and a file against a folder
     // with its namesake in the folder.
     CCommandLine line;
-    line.Parse({"--", left, right});
+    line.Parse({"--", left, right}, m_app.components.ForCommandLine());
     const bool folder[2] = {platform::IsFolder(left), platform::IsFolder(right)};
     if (folder[0] != folder[1]) {
         const int inFolder = folder[0] ? 0 : 1;

@@ -51,7 +51,7 @@ CDocumentView* CMainFrame::CompareToChosen(const CHOSENCOMPARISON& item, bool& c
     if (cancelled) return nullptr;
     // As the command line would name the pair: its kind follows the files.
     CCommandLine commandLine;
-    commandLine.Parse({"-c", "--", item.path, ToPath(chosen)});
+    commandLine.Parse({"-c", "--", item.path, ToPath(chosen)}, m_app.components.ForCommandLine());
     return OpenRequest(*commandLine.BuildRequest());
 }
 

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "foldercompare/FolderCompareOptions.h"
+#include "launch/Components.h"
 #include "request/CompareMethods.h"
 #include "request/TextRuleWord.h"
 #include "textcompare/LineFilter.h"
@@ -206,7 +207,7 @@ void COptTextComparePage::UsePreset() {
 }
 
 void COptTextComparePage::Load() {
-    const CTextComparer& text = GetTextComparer();
+    const CTextComparer& text = AppComponents().Text();
     for (int i = 0; i < kRuleCount; ++i) m_rules[i]->setChecked((text.rules & kRules[i].bit) != 0);
     const int switches[SWITCH_COUNT] = {text.highlightSyntax,
                                         text.autoRecompare,
@@ -259,7 +260,7 @@ bool COptTextComparePage::Apply() {
         if (!preset.expression.empty()) presets.push_back(std::move(preset));
     }
 
-    CTextComparer& text = GetTextComparer();
+    CTextComparer& text = AppComponents().Text();
     uint32_t rules = text.rules & ~kAllTextRules;
     for (int i = 0; i < kRuleCount; ++i)
         if (m_rules[i]->isChecked()) rules |= kRules[i].bit;
@@ -413,7 +414,7 @@ COptFolderComparePage::COptFolderComparePage(QWidget* parent) : COptionsPage(par
 }
 
 void COptFolderComparePage::Load() {
-    const CFolderComparer& folders = GetFolderComparer();
+    const CFolderComparer& folders = AppComponents().Folders();
     for (int i = 0; i < kMethodCount; ++i) m_methods[i]->setChecked((folders.methods & kMethods[i].bit) != 0);
     m_smallTime->setValue(folders.smallTimeToIgnore);
     m_ignoreFolderDifferences->setChecked(folders.ignoreFolderDifferences != 0);
@@ -447,7 +448,7 @@ void COptFolderComparePage::Load() {
 }
 
 bool COptFolderComparePage::Apply() {
-    CFolderComparer& folders = GetFolderComparer();
+    CFolderComparer& folders = AppComponents().Folders();
     uint32_t methods = folders.methods & ~kAllCompareMethods;
     for (int i = 0; i < kMethodCount; ++i)
         if (m_methods[i]->isChecked()) methods |= kMethods[i].bit;

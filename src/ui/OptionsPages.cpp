@@ -22,6 +22,7 @@
 #include "binarycompare/BinaryComparer.h"
 #include "binarycompare/HexEditOptions.h"
 #include "editor/SyntaxEditor.h"
+#include "launch/Components.h"
 #include "ui/OptionFonts.h"
 #include "ui/UiText.h"
 
@@ -64,25 +65,25 @@ QWidget* ProgramRow(QLineEdit* edit, QWidget* parent) {
 
 COptionsState::COptionsState(const CGeneralOptions& general)
     : m_general(general),
-      m_text(GetTextComparer()),
-      m_textColors(GetTextComparer().colors),
-      m_folders(GetFolderComparer()),
-      m_folderColors(GetFolderComparer().colors),
-      m_binary(GetBinaryComparer()),
+      m_text(AppComponents().Text()),
+      m_textColors(AppComponents().Text().colors),
+      m_folders(AppComponents().Folders()),
+      m_folderColors(AppComponents().Folders().colors),
+      m_binary(AppComponents().Binary()),
       m_editor(GetSyntaxEditor()),
-      m_hex(GetHexEditor()),
-      m_colorScheme(GetColorSchemeOptions()) {}
+      m_hex(AppComponents().Hex()),
+      m_colorScheme(AppComponents().ColorSchemeChoice()) {}
 
 void COptionsState::Restore(CGeneralOptions& general) const {
     general = m_general;
-    static_cast<CTextCompareOptions&>(GetTextComparer()) = m_text;
-    GetTextComparer().colors = m_textColors;
-    static_cast<CFolderCompareOptions&>(GetFolderComparer()) = m_folders;
-    GetFolderComparer().colors = m_folderColors;
-    static_cast<CBinaryCompareOptions&>(GetBinaryComparer()) = m_binary;
+    static_cast<CTextCompareOptions&>(AppComponents().Text()) = m_text;
+    AppComponents().Text().colors = m_textColors;
+    static_cast<CFolderCompareOptions&>(AppComponents().Folders()) = m_folders;
+    AppComponents().Folders().colors = m_folderColors;
+    static_cast<CBinaryCompareOptions&>(AppComponents().Binary()) = m_binary;
     static_cast<CSyntaxEditorOptions&>(GetSyntaxEditor()) = m_editor;
-    static_cast<CHexEditOptions&>(GetHexEditor()) = m_hex;
-    GetColorSchemeOptions() = m_colorScheme;
+    static_cast<CHexEditOptions&>(AppComponents().Hex()) = m_hex;
+    AppComponents().ColorSchemeChoice() = m_colorScheme;
 }
 
 // ---- Controls ----
@@ -281,7 +282,8 @@ void COptGeneralPage::Load() {
     for (int i = 0; i < SIZE_COUNT; ++i) m_sizes[i]->setValue(*SizeField(i));
     m_textEditor->setText(FromPath(m_options.externalTextEditor));
     m_binaryEditor->setText(FromPath(m_options.externalBinaryEditor));
-    m_colorScheme->setCurrentIndex(std::max(0, m_colorScheme->findData(GetColorSchemeOptions().scheme)));
+    m_colorScheme->setCurrentIndex(
+        std::max(0, m_colorScheme->findData(AppComponents().ColorSchemeChoice().scheme)));
 }
 
 bool COptGeneralPage::Apply() {
@@ -289,7 +291,7 @@ bool COptGeneralPage::Apply() {
     for (int i = 0; i < SIZE_COUNT; ++i) *SizeField(i) = m_sizes[i]->value();
     m_options.externalTextEditor = ToPath(m_textEditor->text().trimmed());
     m_options.externalBinaryEditor = ToPath(m_binaryEditor->text().trimmed());
-    GetColorSchemeOptions().scheme = m_colorScheme->currentData().toInt();
+    AppComponents().ColorSchemeChoice().scheme = m_colorScheme->currentData().toInt();
     return true;
 }
 
@@ -306,10 +308,12 @@ COptBinaryComparePage::COptBinaryComparePage(QWidget* parent) : COptionsPage(par
     layout->addStretch(1);
 }
 
-void COptBinaryComparePage::Load() { m_autoRecompare->setChecked(GetBinaryComparer().autoRecompare != 0); }
+void COptBinaryComparePage::Load() {
+    m_autoRecompare->setChecked(AppComponents().Binary().autoRecompare != 0);
+}
 
 bool COptBinaryComparePage::Apply() {
-    GetBinaryComparer().autoRecompare = m_autoRecompare->isChecked() ? 1 : 0;
+    AppComponents().Binary().autoRecompare = m_autoRecompare->isChecked() ? 1 : 0;
     return true;
 }
 
@@ -469,7 +473,7 @@ COptHexEditorPage::COptHexEditorPage(QWidget* parent) : COptionsPage(parent) {
 }
 
 void COptHexEditorPage::Load() {
-    const CHexEditor& hex = GetHexEditor();
+    const CHexEditor& hex = AppComponents().Hex();
     m_rowSize->setValue(std::clamp(hex.rowSize, kMinimumRowSize, kMaximumRowSize));
     m_groupSize->setValue(std::max(kMinimumGroupSize, hex.groupSize));
     m_upperCase->setChecked(hex.showUppercase != 0);
@@ -489,7 +493,7 @@ bool COptHexEditorPage::Apply() {
         m_groupSize->setFocus();
         return false;
     }
-    CHexEditor& hex = GetHexEditor();
+    CHexEditor& hex = AppComponents().Hex();
     hex.rowSize = m_rowSize->value();
     hex.groupSize = m_groupSize->value();
     hex.showUppercase = m_upperCase->isChecked() ? 1 : 0;

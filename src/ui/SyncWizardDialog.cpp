@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "foldercompare/FolderCompareDoc.h"
+#include "launch/Components.h"
 #include "platform/AtomicFile.h"
 #include "platform/Output.h"
 #include "ui/DialogMessages.h"
@@ -513,7 +514,7 @@ bool RunSyncWizard(QWidget* parent, CFolderCompareDoc& doc, int type, std::funct
 }
 
 bool RunSyncWizard(QWidget* parent, const CFolderCompareParams& request, int type) {
-    CFolderCompareDocEx doc;
+    CFolderCompareDocEx doc(AppComponents().Folders(), AppComponents().Text());
     bool opened = false;
     RunOnWorker(parent, QStringLiteral("Preparing"), QStringLiteral("Preparing..., Please wait"),
                 [&doc, &request, &opened] { opened = doc.Open(request) && doc.PrepareAllLevels(); });

@@ -11,6 +11,7 @@
 #include "fileio/Archive.h"
 #include "fileio/EncodingChoices.h"
 #include "fileio/TextFormat.h"
+#include "launch/Components.h"
 #include "platform/Path.h"
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
@@ -31,8 +32,8 @@ int CSideDecorations::RowCount() const { return m_view.m_doc.Context().VisibleRo
 int CSideDecorations::RowColor(int row) const {
     const CTextCompareObject& side = m_view.m_doc.GetSide(m_side);
     if (row >= side.GetLineCount()) return TCC_NONE;
-    return corvatine::RowColor(side.GetLine(row).flags, GetTextComparer().highlightTrivialDifferences != 0,
-                               true);
+    return corvatine::RowColor(side.GetLine(row).flags,
+                               AppComponents().Text().highlightTrivialDifferences != 0, true);
 }
 
 bool CSideDecorations::HasMoves() const { return m_view.m_doc.Context().FoundMoves(); }
@@ -50,7 +51,7 @@ int CSideDecorations::MaxLineNumber() const { return m_view.m_doc.GetSide(m_side
 
 std::vector<std::pair<int, int>> CSideDecorations::Highlights(int row) const {
     std::vector<std::pair<int, int>> ranges;
-    if (!GetTextComparer().highlightLineDifferences) return ranges;
+    if (!AppComponents().Text().highlightLineDifferences) return ranges;
     CTextCompareDoc& doc = m_view.m_doc;
     if (row >= doc.GetSide(0).GetLineCount() || row >= doc.GetSide(1).GetLineCount()) return ranges;
     if (!(doc.GetSide(0).GetLine(row).flags & LF_CHANGED) ||
@@ -61,7 +62,7 @@ std::vector<std::pair<int, int>> CSideDecorations::Highlights(int row) const {
     return ranges;
 }
 
-bool CSideDecorations::SyntaxColours() const { return GetTextComparer().highlightSyntax != 0; }
+bool CSideDecorations::SyntaxColours() const { return AppComponents().Text().highlightSyntax != 0; }
 
 int CSideDecorations::RowLines(int row, int ownLines) const {
     const CTextPane* other = m_view.m_pane[1 - m_side];
@@ -79,7 +80,10 @@ std::pair<int, int> CSideDecorations::CurrentRows() const {
 
 CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::CMessages& messages,
                                    bool fileWatch, QWidget* parent, const SIDETEXT* texts)
-    : CDocumentView(parent), m_messages(messages), m_watches(fileWatch), m_doc(messages, &m_watches) {
+    : CDocumentView(parent),
+      m_messages(messages),
+      m_watches(fileWatch),
+      m_doc(messages, AppComponents().Text(), AppComponents().Editor().trackChanges != 0, &m_watches) {
     m_opened = m_doc.Open(request, texts);
     // Edits too large to compare where they are are compared on a worker.
     m_doc.SetBackgroundRecompare(true);
@@ -152,7 +156,7 @@ CTextCompareView::CTextCompareView(const CTextCompareParams& request, platform::
     m_watches.onChanged = [this](const std::string& path) { m_changes->Changed(path); };
     if (m_opened) {
         for (int side = 0; side < 2; ++side) m_watches.Watch(request.sides[side].path);
-        if (GetTextComparer().jumpToFirstDifference && m_doc.FirstDifference()) AfterNavigation(true);
+        if (AppComponents().Text().jumpToFirstDifference && m_doc.FirstDifference()) AfterNavigation(true);
     }
     setFocusProxy(m_pane[0]);
     connect(this, &CDocumentView::stateChanged, this, [this] { UpdateHeaders(); });
@@ -393,10 +397,10 @@ bool CTextCompareView::IsChecked(Command command) const {
     switch (command) {
         case Command::WordWrap: return GetSyntaxEditor().wordWrap != 0;
         case Command::ShowWhiteSpace: return GetSyntaxEditor().showWhiteSpace != 0;
-        case Command::QuickMergeMode: return GetTextComparer().mergeMode != 0;
+        case Command::QuickMergeMode: return AppComponents().Text().mergeMode != 0;
         case Command::AutoRecompare: return m_doc.IsAutoRecompare();
-        case Command::WordLevel: return GetTextComparer().detailLevel == 0;
-        case Command::CharacterLevel: return GetTextComparer().detailLevel != 0;
+        case Command::WordLevel: return AppComponents().Text().detailLevel == 0;
+        case Command::CharacterLevel: return AppComponents().Text().detailLevel != 0;
         default: return false;
     }
 }
@@ -474,8 +478,8 @@ void CTextCompareView::Execute(Command command) {
             }
             break;
         }
-        case Command::CopyToLeft: Merge(false, GetTextComparer().mergeMode != 0); break;
-        case Command::CopyToRight: Merge(true, GetTextComparer().mergeMode != 0); break;
+        case Command::CopyToLeft: Merge(false, AppComponents().Text().mergeMode != 0); break;
+        case Command::CopyToRight: Merge(true, AppComponents().Text().mergeMode != 0); break;
         case Command::CopyToLeftAndAdvance: Merge(false, true); break;
         case Command::CopyToRightAndAdvance: Merge(true, true); break;
         case Command::InsertToLeft:
@@ -524,11 +528,11 @@ void CTextCompareView::Execute(Command command) {
             Refresh();
             break;
         case Command::QuickMergeMode:
-            GetTextComparer().mergeMode = GetTextComparer().mergeMode ? 0 : 1;
+            AppComponents().Text().mergeMode = AppComponents().Text().mergeMode ? 0 : 1;
             break;
         case Command::WordLevel:
         case Command::CharacterLevel:
-            GetTextComparer().detailLevel = command == Command::CharacterLevel ? 1 : 0;
+            AppComponents().Text().detailLevel = command == Command::CharacterLevel ? 1 : 0;
             Refresh();
             break;
         case Command::WordWrap:

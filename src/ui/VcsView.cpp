@@ -13,6 +13,7 @@
 #include <map>
 
 #include "fileio/ContentType.h"
+#include "launch/Components.h"
 #include "launch/MergeCommandLine.h"
 #include "platform/Path.h"
 #include "ui/MergeView.h"
@@ -328,7 +329,7 @@ void CVcsView::Compare(const vcs::VCSCHANGE& change, vcs::Version version) {
     const bool text = IsTextFile(left) && IsTextFile(right);
     std::unique_ptr<CCompareParams> request;
     if (text)
-        request = std::make_unique<CTextCompareParams>();
+        request = std::make_unique<CTextCompareParams>(AppComponents().Text().rules);
     else
         request = std::make_unique<CBinaryCompareParams>();
     request->sides[0] = {left, SIDE_READ_ONLY};

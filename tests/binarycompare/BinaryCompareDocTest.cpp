@@ -12,6 +12,8 @@
 
 #include "binarycompare/BinaryComparer.h"
 #include "platform/Path.h"
+#include "request/CompareMethods.h"
+#include "request/TextRuleWord.h"
 #include "support/TestSupport.h"
 
 namespace corvatine {
@@ -41,7 +43,8 @@ protected:
 
     test::TempDir dir;
     platform::CSilentMessages messages;
-    CBinaryCompareDoc doc{messages, false};
+    CBinaryComparer settings;
+    CBinaryCompareDoc doc{messages, settings, false};
 };
 
 TEST_F(BinaryCompareDocTest, LoadsAndComparesOnTheWorker) {
@@ -283,15 +286,17 @@ TEST_F(BinaryCompareDocTest, AnEmptySideIsEditedAndSavedAsANewFile) {
 
 TEST_F(BinaryCompareDocTest, RelatedComparisonsAndProperties) {
     ASSERT_TRUE(Load(std::string("a\0b", 3), "text"));
-    EXPECT_EQ(doc.GoToTextComparison(), nullptr);
+    EXPECT_EQ(doc.GoToTextComparison(kDefaultTextRules), nullptr);
     EXPECT_EQ(messages.information.back(), "Binary files can not compare as binary.");
-    const auto folders = doc.GoToContainingFolderComparison();
+    const auto folders = doc.GoToContainingFolderComparison(METHOD_CRC);
     EXPECT_EQ(folders->sides[0].path, dir.Path());
+    EXPECT_EQ(folders->methods, static_cast<uint32_t>(METHOD_CRC));
 
     ASSERT_TRUE(doc.LoadSides(Params(dir.WriteFile("t1", "one\n"), dir.WriteFile("t2", "two\n"))));
-    const auto text = doc.GoToTextComparison();
+    const auto text = doc.GoToTextComparison(RULE_IGNORE_CASE);
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->sides[1].path, dir / "t2");
+    EXPECT_EQ(text->rules, static_cast<uint32_t>(RULE_IGNORE_CASE));
 
     CBinaryCompareParams changed = Params(dir / "t1", dir / "t1");
     changed.sides[0].flags |= SIDE_READ_ONLY;
@@ -302,8 +307,8 @@ TEST_F(BinaryCompareDocTest, RelatedComparisonsAndProperties) {
 }
 
 TEST_F(BinaryCompareDocTest, EditsRecompareAutomaticallyWhenAsked) {
-    GetBinaryComparer().autoRecompare = 1;
-    CBinaryCompareDoc automatic(messages, false);
+    settings.autoRecompare = 1;
+    CBinaryCompareDoc automatic(messages, settings, false);
     ASSERT_TRUE(automatic.LoadSides(Params(dir.WriteFile("a", "ab"), dir.WriteFile("b", "ac"))));
     ASSERT_TRUE(automatic.WaitForComparison());
     EXPECT_EQ(automatic.State(), BINARY_DIFFERENT);
@@ -315,7 +320,7 @@ TEST_F(BinaryCompareDocTest, EditsRecompareAutomaticallyWhenAsked) {
     // Switched off, an edit leaves the last result; the choice is the new default.
     automatic.ToggleAutoRecompare();
     EXPECT_FALSE(automatic.AutoRecompare());
-    EXPECT_EQ(GetBinaryComparer().autoRecompare, 0);
+    EXPECT_EQ(settings.autoRecompare, 0);
     const uint8_t z = 'z';
     const int passes = automatic.CompletedPasses();
     ASSERT_TRUE(automatic.Side(1).Edit(HEX_REPLACE, 1, 1, &z, 0, &automatic.View(1)));
@@ -324,7 +329,7 @@ TEST_F(BinaryCompareDocTest, EditsRecompareAutomaticallyWhenAsked) {
     ASSERT_TRUE(automatic.WaitForComparison());
     EXPECT_GT(automatic.CompletedPasses(), passes);
     EXPECT_EQ(automatic.State(), BINARY_DIFFERENT);
-    GetBinaryComparer().autoRecompare = 1;
+    settings.autoRecompare = 1;
 }
 
 TEST_F(BinaryCompareDocTest, SaveModifiedAsksBeforeClosing) {
@@ -347,7 +352,7 @@ TEST_F(BinaryCompareDocTest, SaveModifiedAsksBeforeClosing) {
 }
 
 TEST_F(BinaryCompareDocTest, AnotherProgramsChangeIsReported) {
-    CBinaryCompareDoc watched(messages, true);
+    CBinaryCompareDoc watched(messages, settings, true);
     std::vector<std::string> changed;
     watched.onFileChanged = [&](const std::string& path) { changed.push_back(path); };
     ASSERT_TRUE(watched.LoadSides(Params(dir.WriteFile("a.bin", "a"), dir.WriteFile("b.bin", "b"))));

@@ -45,8 +45,8 @@ public:
 
 class HexEditContextTest : public ::testing::Test {
 protected:
-    void SetUp() override { GetHexEditor().ResetToDefaults(); }
-    void TearDown() override { GetHexEditor().ResetToDefaults(); }
+    // The buffer saves under the test's own hex editor settings.
+    void SetUp() override { buffer.SetSettings(settings); }
     // Types the hex digits of bytes at a position as the views do: the
     // typing count rises by one per digit; the first digit of a byte writes
     // its high nibble, the second the whole byte.
@@ -62,6 +62,7 @@ protected:
 
     test::TempDir dir;
     platform::CSilentMessages messages;
+    CHexEditOptions settings;
     CHexEditContext buffer{messages};
     RecordingView view;
 };
@@ -247,7 +248,7 @@ TEST_F(HexEditContextTest, SavingInPlaceAndThroughATemporaryFile) {
     ASSERT_EQ(buffer.Pieces().size(), 1u);
 
     // With a backup the old file is kept as ".bak".
-    GetHexEditor().backupFile = 1;
+    settings.backupFile = 1;
     ASSERT_TRUE(buffer.Edit(HEX_DELETE, 0, 1, nullptr, 0, &view));
     ASSERT_TRUE(buffer.Save(path));
     EXPECT_EQ(test::ReadFile(path), "012xy56789");
@@ -311,7 +312,7 @@ TEST_F(HexEditContextTest, ABufferWithoutAFileIsSavedAsANewFile) {
     // with BackupFile its old contents.
     const std::string path = dir.WriteFile("f.bin", "old");
     ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
-    GetHexEditor().backupFile = 1;
+    settings.backupFile = 1;
     ASSERT_TRUE(buffer.Save(path));
     EXPECT_EQ(test::ReadFile(path), "new");
     EXPECT_EQ(test::ReadFile(path + ".bak"), "old");
@@ -334,7 +335,7 @@ TEST_F(HexEditContextTest, ABufferWithoutAFileIsSavedAsANewFile) {
 // A save keeps the file's other names, its owner and the links to it, and
 // never writes over what another program changed since the file was opened.
 TEST_F(HexEditContextTest, SavesKeepTheFileAndRefuseOneChangedMeanwhile) {
-    GetHexEditor().backupFile = 0;  // so that overwriting bytes saves in place
+    settings.backupFile = 0;  // so that overwriting bytes saves in place
     const std::string path = dir.WriteFile("f.bin", "abc");
     ASSERT_EQ(::link(path.c_str(), (dir / "other.bin").c_str()), 0);
     ASSERT_EQ(::symlink("f.bin", (dir / "link.bin").c_str()), 0);

@@ -243,6 +243,79 @@ TEST_F(SettingsTest, RunsAtOnceKeepEveryRecentComparison) {
     }
 }
 
+// A comparison of two text files reads and writes the text comparison's
+// settings and the recent comparisons list, and no other component's: values
+// that another component would rewrite (out of range, or missing) are left
+// exactly as the file held them, and every value of the file is still there.
+TEST_F(SettingsTest, ATextComparisonWritesOnlyWhatItReads) {
+    struct STORED {
+        const char* key;
+        const char* name;
+        const char* value;  // as the file holds it
+    };
+    const STORED stored[] = {
+        {"Comparisons\\FileComparison\\TextComparison\\Settings\\Rules\\Default", "IgnoreCase",
+         "dword:00000001"},
+        {"Comparisons\\FolderComparison\\Settings\\Methods\\Default", "CompareCRC", "dword:00000001"},
+        {"Comparisons\\FolderComparison\\Settings\\Methods", "SmallTimeToIgnore", "dword:fffffffd"},
+        {"Comparisons\\FolderComparison\\Settings\\Filters\\Preset\\Files\\Include", "Filter1", "\"*.c\""},
+        {"Comparisons\\FileComparison\\BinaryComparison\\Settings", "AutoRecompare", "dword:00000007"},
+        {"Comparisons\\FileComparison\\Settings\\ExternalTools", "Name1", "\"half a tool\""},
+        {"Components\\TextEditor\\Settings", "TabSize", "dword:000003e7"},
+        {"Components\\BinaryEditor\\Settings", "ShowUppercase", "dword:00000007"},
+        {"Settings", "ColorScheme", "dword:00000009"},
+    };
+    std::string file = "Windows Registry Editor Version 5.00\n";
+    for (const STORED& entry : stored)
+        file += std::string("\n[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\") + entry.key + "]\n\"" +
+                entry.name + "\"=" + entry.value + "\n";
+    // The settings folder found as a user's is: under XDG_CONFIG_HOME.
+    test::TempDir home;
+    home.WriteFile("xdg/corvatine/registry.reg", file);
+    const std::string folder = home / "xdg/corvatine";
+    work.WriteFile("a.txt", "one\ntwo\n");
+    work.WriteFile("b.txt", "one\nthree\n");
+    const test::ProgramResult result = test::RunCorvatine(
+        {"a.txt", "b.txt"}, work.Path(),
+        {"CORVATINE_CONFIG_DIR=", "HOME=" + home.Path(), "XDG_CONFIG_HOME=" + home / "xdg"});
+    ASSERT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(result.err, "");
+
+    const std::string text = test::ReadFile(folder + "/registry.reg");
+    // Every value as the file held it, in its own key.
+    for (const STORED& entry : stored) {
+        const std::string section =
+            std::string("[HKEY_CURRENT_USER\\Software\\Brasko\\Corvatine\\") + entry.key + "]";
+        const size_t at = text.find(section + "\n");
+        ASSERT_NE(at, std::string::npos) << section;
+        const size_t end = text.find("\n[", at + 1);
+        EXPECT_NE(text.substr(at, end - at).find(std::string("\"") + entry.name + "\"=" + entry.value + "\n"),
+                  std::string::npos)
+            << entry.key << "\\" << entry.name << " in\n"
+            << text;
+    }
+    platform::CRegistryHive writtenHive(folder + "/registry.reg", "HKEY_CURRENT_USER");
+    platform::CProfile written(writtenHive, platform::kSettingsRoot);
+    // The text comparison's settings were read and written back.
+    EXPECT_EQ(written.GetInt("Comparisons\\FileComparison\\TextComparison\\Settings", "QuickMergeMode", -1),
+              0);
+    EXPECT_TRUE(written.HasValues("Comparisons\\FileComparison\\TextComparison\\Settings\\Colors"));
+    // The other components wrote nothing of their own.
+    for (const char* untouched :
+         {"Comparisons\\FolderComparison\\Settings\\Columns",
+          "Comparisons\\FolderComparison\\Settings\\Colors", "Comparisons\\FolderComparison\\Recent\\Pairs",
+          "Components\\TextEditor\\Settings\\Colors", "Components\\BinaryEditor\\Settings\\Colors",
+          "Comparisons\\FileComparison\\BinaryComparison\\Recent\\Pairs"})
+        EXPECT_FALSE(written.HasValues(untouched)) << untouched;
+    EXPECT_EQ(written.ValueNames("Components\\TextEditor\\Settings").size(), 1u);
+    EXPECT_EQ(written.ValueNames("Components\\BinaryEditor\\Settings").size(), 1u);
+    EXPECT_EQ(written.ValueNames("Comparisons\\FolderComparison\\Settings\\Methods").size(), 1u);
+    // The comparison is in the recent comparisons list beside the settings.
+    const std::string recent = test::ReadFile(folder + "/MRU.cmp");
+    EXPECT_NE(recent.find("<Object Path=\"" + work / "a.txt" + "\""), std::string::npos) << recent;
+    EXPECT_NE(recent.find("<Object Path=\"" + work / "b.txt" + "\""), std::string::npos) << recent;
+}
+
 // The exit of a run that changed settings writes them without changing the
 // file's permissions.
 TEST_F(SettingsTest, SavingKeepsTheFilesPermissions) {

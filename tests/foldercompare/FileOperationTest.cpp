@@ -10,11 +10,12 @@
 #include <filesystem>
 
 #include "foldercompare/FolderCompareDoc.h"
+#include "foldercompare/FolderCompareOptions.h"
 #include "foldercompare/FolderItemLookup.h"
 #include "foldercompare/SyncWizard.h"
 #include "request/CompareMethods.h"
-#include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
+#include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
 namespace {
@@ -57,10 +58,13 @@ public:
     std::vector<std::string> lines;
 };
 
-class FileOperationTest : public test::GlobalSettingsTest {
+class FileOperationTest : public ::testing::Test {
 protected:
+    // The settings the documents of a test work under.
+    CTextComparer textSettings;
+    CFolderComparer folderSettings;
+
     void SetUp() override {
-        test::GlobalSettingsTest::SetUp();
         dir.WriteFile("L/only/deep/file.txt", "deep\n");
         dir.WriteFile("L/pair.txt", "left\n");
         dir.WriteFile("R/pair.txt", "right side\n");
@@ -85,7 +89,7 @@ protected:
     CFolderCompareItem* Item(const std::string& path) const { return FindItem(*doc.Root(), path); }
     // The tree equals what a fresh comparison of the same folders gives.
     void ExpectFresh() {
-        CFolderCompareDoc fresh;
+        CFolderCompareDoc fresh(folderSettings, textSettings);
         ASSERT_TRUE(fresh.Open(doc.Request()));
         ASSERT_TRUE(fresh.PrepareAllLevels());
         doc.CompleteAfterChanges();
@@ -94,7 +98,7 @@ protected:
     }
 
     test::TempDir dir;
-    CFolderCompareDoc doc;
+    CFolderCompareDoc doc{folderSettings, textSettings};
     Recorder recorder;
     FILEOPCONTEXT context;
 };
@@ -211,7 +215,7 @@ TEST_F(FileOperationTest, EverySynchronisationLeavesTheTreeOfAFreshComparison) {
         request.sides[0].path = other / "L";
         request.sides[1].path = other / "R";
         request.methods = METHOD_TIME | METHOD_SIZE;
-        CFolderCompareDoc synced;
+        CFolderCompareDoc synced(folderSettings, textSettings);
         ASSERT_TRUE(synced.Open(request));
         ASSERT_TRUE(synced.PrepareAllLevels());
         CSyncWizard wizard(type);
@@ -221,7 +225,7 @@ TEST_F(FileOperationTest, EverySynchronisationLeavesTheTreeOfAFreshComparison) {
         EXPECT_EQ(wizard.processPage.Run(wizard.preparePage, synced.Context().settings, cancel, log), 0)
             << type;
         synced.CompleteAfterChanges();
-        CFolderCompareDoc fresh;
+        CFolderCompareDoc fresh(folderSettings, textSettings);
         ASSERT_TRUE(fresh.Open(request));
         ASSERT_TRUE(fresh.PrepareAllLevels());
         EXPECT_EQ(Dump(*synced.Root(), 2), Dump(*fresh.Root(), 2)) << "type " << type;
@@ -240,7 +244,7 @@ TEST_F(FileOperationTest, AMirrorKeepsAOneSidedFolderThatHoldsWhatItDoesNotDelet
     request.sides[1].path = other / "R";
     request.methods = METHOD_TIME | METHOD_SIZE;
     request.filters.fileFilters.nameExclude = "*.o";
-    CFolderCompareDoc mirrored;
+    CFolderCompareDoc mirrored(folderSettings, textSettings);
     ASSERT_TRUE(mirrored.Open(request));
     ASSERT_TRUE(mirrored.PrepareAllLevels());
     CSyncWizard wizard(SYNC_MIRROR_RIGHT);

@@ -1,22 +1,26 @@
 // The folder comparison document: opening, narrowing, the rows a view
 // shows, changing folders and reloading.
 #include "foldercompare/FolderCompareDoc.h"
+#include "foldercompare/FolderCompareOptions.h"
 #include "foldercompare/FolderItemLookup.h"
 #include "foldercompare/FolderRowClass.h"
 
 #include <gtest/gtest.h>
 
 #include "request/CompareMethods.h"
-#include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
+#include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
 namespace {
 
-class FolderCompareDocTest : public test::GlobalSettingsTest {
+class FolderCompareDocTest : public ::testing::Test {
 protected:
+    // The settings the documents of a test work under.
+    CTextComparer textSettings;
+    CFolderComparer folderSettings;
+
     void SetUp() override {
-        test::GlobalSettingsTest::SetUp();
         dir.WriteFile("left/same.txt", "same");
         dir.WriteFile("right/same.txt", "same");
         dir.WriteFile("left/sub/changed.txt", "1");
@@ -41,7 +45,7 @@ protected:
     CFolderCompareItem* Child(const std::string& name) const { return FindItem(*doc.Root(), name); }
 
     test::TempDir dir;
-    CFolderCompareDocEx doc;
+    CFolderCompareDocEx doc{folderSettings, textSettings};
 };
 
 TEST_F(FolderCompareDocTest, OpensAndShowsTheRowsOfTheDisplayFilter) {
@@ -56,11 +60,11 @@ TEST_F(FolderCompareDocTest, OpensAndShowsTheRowsOfTheDisplayFilter) {
     // Orphans: "sub" holds only a changed file, so it goes with it.
     doc.SetDisplayFilter(0x30);
     EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"gone.txt", "new.txt"}));
-    EXPECT_EQ(GetFolderComparer().displayFilters, 0x30u);  // the default of new documents
+    EXPECT_EQ(folderSettings.displayFilters, 0x30u);  // the default of new documents
     doc.ToggleDisplayClass(0x1);
     EXPECT_EQ(doc.DisplayFilter(), 0x31u);
     EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"gone.txt", "new.txt", "same.txt"}));
-    CFolderCompareDocEx next;
+    CFolderCompareDocEx next(folderSettings, textSettings);
     EXPECT_EQ(next.DisplayFilter(), 0x31u);
     doc.SetDisplayFilter(0x2);  // differences: the folder of one
     EXPECT_EQ(Names(doc.VisibleRows()), (std::vector<std::string>{"sub", "  changed.txt"}));
@@ -121,17 +125,17 @@ TEST_F(FolderCompareDocTest, ChangingFoldersAndReloading) {
     EXPECT_EQ(doc.RootStatus(), STATUS_IDENTICAL);
 
     // The sides of a comparison must be folders.
-    CFolderCompareDocEx other;
+    CFolderCompareDocEx other(folderSettings, textSettings);
     EXPECT_FALSE(other.Open(Request(dir / "left/same.txt", dir / "right")));
     EXPECT_EQ(other.Root(), nullptr);
 }
 
 TEST_F(FolderCompareDocTest, QuickMergeModeAndTheReportSource) {
-    GetFolderComparer().quickMergeMode = 1;
-    CFolderCompareDocEx fresh;
+    folderSettings.quickMergeMode = 1;
+    CFolderCompareDocEx fresh(folderSettings, textSettings);
     EXPECT_TRUE(fresh.QuickMergeMode());
     fresh.ToggleQuickMergeMode();
-    EXPECT_EQ(GetFolderComparer().quickMergeMode, 0);
+    EXPECT_EQ(folderSettings.quickMergeMode, 0);
 
     ASSERT_TRUE(fresh.Open(Request(dir / "left", dir / "right")));
     const FOLDERREPORTSOURCE source = fresh.ReportSource();  // prepares the whole tree

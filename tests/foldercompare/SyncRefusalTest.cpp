@@ -3,23 +3,28 @@
 #include <gtest/gtest.h>
 
 #include "foldercompare/FolderCompareDoc.h"
+#include "foldercompare/FolderCompareOptions.h"
 #include "foldercompare/SyncWizard.h"
 #include "request/CompareMethods.h"
-#include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
+#include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
 namespace {
 
-class SyncRefusalTest : public test::GlobalSettingsTest {
+class SyncRefusalTest : public ::testing::Test {
 protected:
+    // The settings the documents of a test work under.
+    CTextComparer textSettings;
+    CFolderComparer folderSettings;
+
     // The refusal of each type, one line per type.
     std::string Refusals(const std::string& left, const std::string& right) {
         CFolderCompareParams request;
         request.sides[0].path = left;
         request.sides[1].path = right;
         request.methods = METHOD_TIME | METHOD_SIZE;
-        CFolderCompareDoc doc;
+        CFolderCompareDoc doc(folderSettings, textSettings);
         EXPECT_TRUE(doc.Open(request));
         EXPECT_TRUE(doc.PrepareAllLevels());
         std::string text;

@@ -9,6 +9,7 @@
 
 #include "app/FrontEndOptions.h"
 #include "launch/CommandLine.h"
+#include "launch/Components.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr size_t kMaxArguments = 32;
@@ -27,8 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (error.empty()) std::abort();
         return 0;
     }
+    corvatine::CComponents settings;
     corvatine::CCommandLine commandLine;
-    commandLine.Parse(arguments);
+    commandLine.Parse(arguments, settings.ForCommandLine());
     if (static_cast<int>(commandLine.action) < 0 || static_cast<int>(commandLine.action) > 4 ||
         static_cast<int>(commandLine.kind) < 0 || static_cast<int>(commandLine.kind) > 3 ||
         commandLine.pathCount < 0 || commandLine.pathCount > 2)

@@ -3,16 +3,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "support/GlobalSettings.h"
+#include "foldercompare/FolderCompareOptions.h"
 #include "support/TestSupport.h"
+#include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
 namespace {
 
-class CommandLineTest : public test::GlobalSettingsTest {
+class CommandLineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::GlobalSettingsTest::SetUp();
         text1 = dir.WriteFile("a.txt", "one\ntwo\n");
         text2 = dir.WriteFile("b.txt", "one\nthree\n");
         binary = dir.WriteFile("c.bin", std::string("\x01\x00\x02", 3));
@@ -21,18 +21,22 @@ protected:
         dir.WriteFile("R/a.txt", "namesake\n");
     }
 
-    static CCommandLine Parse(const std::vector<std::string>& arguments) {
+    CCommandLine Parse(const std::vector<std::string>& arguments) {
         CCommandLine commandLine;
-        commandLine.Parse(arguments);
+        commandLine.Parse(arguments, CommandLineSettings::Of(textSettings, folderSettings));
         return commandLine;
     }
+
+    // The run's settings that the command lines of a test take from.
+    CTextComparer textSettings;
+    CFolderComparer folderSettings;
 
     test::TempDir dir;
     std::string text1, text2, binary, left, right;
 };
 
 TEST_F(CommandLineTest, NoArgumentsParseNothing) {
-    GetTextComparer().rules = 0x30000;
+    textSettings.rules = 0x30000;
     const CCommandLine c = Parse({});
     EXPECT_EQ(c.action, CCommandLine::ACTION_NONE);
     EXPECT_EQ(c.kind, CCommandLine::KIND_NONE);
@@ -256,7 +260,7 @@ TEST_F(CommandLineTest, FolderFilterItems) {
     EXPECT_TRUE(c.filters.fileFilters.Equals(CFileFilters()));  // file items do not apply here
 
     // Before the kind nothing applies, and the global filters are not taken.
-    GetFolderComparer().filters.fileFilters.nameExclude = "*.o";
+    folderSettings.filters.fileFilters.nameExclude = "*.o";
     c = Parse({"/df:ne=.svn", "/t:f", left, right});
     EXPECT_TRUE(c.filters.Equals(CComboFilters()));
 }
@@ -267,7 +271,7 @@ TEST_F(CommandLineTest, LineFilter) {
     c = Parse({"/t:text", "/linefilter:regexp=a b|c", text1, text2});
     EXPECT_EQ(c.lineFilter, "a b|c");
 
-    GetTextComparer().lineFilter = "^#";
+    textSettings.lineFilter = "^#";
     c = Parse({"/t:text", "/lf:nokey", text1, text2});
     EXPECT_EQ(c.lineFilter, "");
     c = Parse({"/lf:re=x", "/t:text", text1, text2});
@@ -279,10 +283,10 @@ TEST_F(CommandLineTest, LineFilter) {
 }
 
 TEST_F(CommandLineTest, TakeFromSettings) {
-    GetTextComparer().rules = 0x30000;
-    GetFolderComparer().methods = 0x1000;
-    GetFolderComparer().autoScanFolders = 1;
-    GetFolderComparer().filters.fileFilters.nameExclude = "*.o";
+    textSettings.rules = 0x30000;
+    folderSettings.methods = 0x1000;
+    folderSettings.autoScanFolders = 1;
+    folderSettings.filters.fileFilters.nameExclude = "*.o";
 
     CCommandLine c = Parse({left, right});
     EXPECT_EQ(c.folderMethods, 0x1000u);

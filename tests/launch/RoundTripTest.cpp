@@ -4,11 +4,12 @@
 
 #include <random>
 
+#include "foldercompare/FolderCompareOptions.h"
 #include "launch/CommandLine.h"
 #include "platform/LocalTime.h"
 #include "request/CompareParams.h"
-#include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
+#include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
 namespace {
@@ -28,17 +29,23 @@ std::vector<std::string> ShellSplit(const std::string& line) {
     return arguments;
 }
 
-std::unique_ptr<CCompareParams> Reparse(const CCompareParams& request, bool abbreviated) {
+std::unique_ptr<CCompareParams> Reparse(const CCompareParams& request, bool abbreviated,
+                                        const CommandLineSettings& settings) {
     const std::string line = request.GetCommandLine(false, abbreviated);
     EXPECT_EQ(line.compare(0, 10, "corvatine "), 0) << line;
     CCommandLine commandLine;
-    commandLine.Parse(ShellSplit(line.substr(10)));
+    commandLine.Parse(ShellSplit(line.substr(10)), settings);
     EXPECT_EQ(commandLine.action, CCommandLine::ACTION_COMPARE) << line;
     return commandLine.BuildRequest();
 }
 
-class RoundTripTest : public test::GlobalSettingsTest {
+class RoundTripTest : public ::testing::Test {
 protected:
+    // The run's settings that the lines are read with.
+    CTextComparer textSettings;
+    CFolderComparer folderSettings;
+    CommandLineSettings settings = CommandLineSettings::Of(textSettings, folderSettings);
+
     std::mt19937 random{20261209};
 
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); }
@@ -83,7 +90,7 @@ protected:
 
     void ExpectRoundTrip(const CCompareParams& request) {
         for (bool abbreviated : {true, false}) {
-            const auto parsed = Reparse(request, abbreviated);
+            const auto parsed = Reparse(request, abbreviated, settings);
             EXPECT_TRUE(parsed->Equals(request))
                 << request.GetCommandLine(false, abbreviated) << "\nreads back as\n"
                 << parsed->GetCommandLine(false, abbreviated);
@@ -162,8 +169,9 @@ TEST_F(RoundTripTest, WhatTheLineCannotCarryComesFromTheSettings) {
     request.sides[0].path = a;
     request.sides[1].path = b;
     request.rules = 0;
-    const auto parsed = Reparse(request, true);
-    EXPECT_EQ(static_cast<CTextCompareParams&>(*parsed).rules, GetTextComparer().rules);
+    textSettings.rules = 0x30000;  // not the built-in rules, which the reader would take without them
+    const auto parsed = Reparse(request, true, settings);
+    EXPECT_EQ(static_cast<CTextCompareParams&>(*parsed).rules, textSettings.rules);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foldercompare/FolderCompareOptions.h"
 #include "support/ScratchProfile.h"
 #include "textcompare/TextCompareOptions.h"
 
@@ -343,18 +344,29 @@ TEST_F(ColorSchemeOptionsTest, RoundTripsUnderTheSettingsKey) {
 
 TEST_F(ColorSchemeOptionsTest, TheComponentsTablesAreNeverWritten) {
     // Making schemes reads the components' tables and leaves them as they are.
-    GetTextComparer().colors.Set(TCC_CHANGED, RGB(10, 20, 30));
-    GetColorSchemeOptions().scheme = COLORSCHEME_DESKTOP;
-    const COLORSCHEME scheme = CurrentColorScheme(kPalettes[1].palette);
+    CSyntaxEditorOptions editor;
+    CTextComparer text;
+    CFolderComparer folders;
+    CHexEditOptions hex;
+    CColorSchemeOptions choice;
+    const auto stored = [&] {
+        return STOREDCOLORS::FromComponents(editor, text.colors, folders.colors, hex);
+    };
+    const auto current = [&](const DESKTOPPALETTE& palette) {
+        return MakeColorScheme(choice.scheme, palette, stored());
+    };
+    text.colors.Set(TCC_CHANGED, RGB(10, 20, 30));
+    choice.scheme = COLORSCHEME_DESKTOP;
+    const COLORSCHEME scheme = current(kPalettes[1].palette);
     EXPECT_EQ(scheme.kind, COLORSCHEME_DESKTOP);
     EXPECT_NE(scheme.compare.Get(TCC_CHANGED), RGB(10, 20, 30));
-    EXPECT_EQ(GetTextComparer().colors.Get(TCC_CHANGED), RGB(10, 20, 30));
-    EXPECT_FALSE(STOREDCOLORS::FromComponents().IsDefault());
-    EXPECT_TRUE(STOREDCOLORS::FromComponents().MatchesComponents());
-    GetColorSchemeOptions().scheme = COLORSCHEME_DEFAULT;
-    EXPECT_EQ(CurrentColorScheme(kPalettes[1].palette).compare.Get(TCC_CHANGED), RGB(10, 20, 30));
-    GetTextComparer().colors.ResetToDefaults();
-    EXPECT_EQ(CurrentColorScheme(kPalettes[1].palette).kind, COLORSCHEME_DESKTOP);
+    EXPECT_EQ(text.colors.Get(TCC_CHANGED), RGB(10, 20, 30));
+    EXPECT_FALSE(stored().IsDefault());
+    EXPECT_TRUE(stored().MatchesComponents(editor, text.colors, folders.colors, hex));
+    choice.scheme = COLORSCHEME_DEFAULT;
+    EXPECT_EQ(current(kPalettes[1].palette).compare.Get(TCC_CHANGED), RGB(10, 20, 30));
+    text.colors.ResetToDefaults();
+    EXPECT_EQ(current(kPalettes[1].palette).kind, COLORSCHEME_DESKTOP);
 }
 
 }  // namespace

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/Path.h"
-#include "support/GlobalSettings.h"
 
 namespace corvatine {
 namespace {
 
-using CompareParamsTest = test::GlobalSettingsTest;
+using CompareParamsTest = ::testing::Test;
 
 CTextCompareParams TextRequest(const std::string& left, const std::string& right, uint32_t rules) {
     CTextCompareParams request;
@@ -18,7 +17,7 @@ CTextCompareParams TextRequest(const std::string& left, const std::string& right
     return request;
 }
 
-TEST_F(CompareParamsTest, KindsAndDefaultsFromTheGlobalSettingsAtConstruction) {
+TEST_F(CompareParamsTest, KindsAndDefaultsFromTheSettingsHandedOverAtConstruction) {
     EXPECT_EQ(CCompareParams().kind, COMPARE_NONE);
     EXPECT_EQ(CBinaryCompareParams().kind, COMPARE_BINARY);
     CTextCompareParams text;
@@ -30,19 +29,22 @@ TEST_F(CompareParamsTest, KindsAndDefaultsFromTheGlobalSettingsAtConstruction) {
     EXPECT_EQ(folder.options, 0u);
     EXPECT_TRUE(folder.filters.Equals(CComboFilters()));
 
-    GetTextComparer().rules = 0x30000;
-    GetTextComparer().lineFilter = "^#";
-    GetFolderComparer().methods = 0x100000;
-    CTextCompareParams later;
+    // The settings' words are handed to the request; it keeps them.
+    const RequestDefaults settings{0x30000, 0x100000};
+    CTextCompareParams later(settings.textRules);
     EXPECT_EQ(later.rules, 0x30000u);
-    EXPECT_EQ(later.lineFilter, "");  // the global line filter is not copied
-    EXPECT_EQ(CFolderCompareParams().methods, 0x100000u);
-    // A request does not follow later changes of the settings.
+    EXPECT_EQ(later.lineFilter, "");  // the settings' line filter is not copied
+    EXPECT_EQ(CFolderCompareParams(settings.methods).methods, 0x100000u);
     EXPECT_EQ(text.rules, 0x20000u);
     EXPECT_EQ(folder.methods, 0x110u);
 
     for (int32_t kind : {0, 10, 21, 22, 7})
         EXPECT_EQ(CreateCompareParams(kind)->kind, kind == 7 ? COMPARE_NONE : kind);
+    const auto made = CreateCompareParams(COMPARE_TEXT, {0x30000, 0x100000});
+    EXPECT_EQ(static_cast<CTextCompareParams&>(*made).rules, 0x30000u);
+    EXPECT_EQ(
+        static_cast<CFolderCompareParams&>(*CreateCompareParams(COMPARE_FOLDER, {0x30000, 0x100000})).methods,
+        0x100000u);
 }
 
 TEST_F(CompareParamsTest, TitleNamesBothFilesAndUntitledSides) {

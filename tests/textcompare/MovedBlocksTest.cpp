@@ -7,9 +7,9 @@
 #include <random>
 
 #include "request/TextRuleWord.h"
-#include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
 #include "textcompare/TextCompareDoc.h"
+#include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
 namespace {
@@ -32,7 +32,7 @@ std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> 
     return all;
 }
 
-class MovedBlocksTest : public test::GlobalSettingsTest {
+class MovedBlocksTest : public ::testing::Test {
 protected:
     bool Open(const std::vector<std::string>& left, const std::vector<std::string>& right, uint32_t rules = 0,
               int movedLines = 3) {
@@ -64,7 +64,8 @@ protected:
 
     test::TempDir m_dir;
     platform::CSilentMessages m_messages;
-    CTextCompareDoc m_doc{m_messages};
+    CTextComparer m_settings;
+    CTextCompareDoc m_doc{m_messages, m_settings, true};
 };
 
 TEST_F(MovedBlocksTest, AFunctionMovedDownIsOneMoveLinkedBothWays) {

@@ -39,9 +39,6 @@ public:
 
 class ReportTest : public ::testing::Test {
 protected:
-    void SetUp() override { GetTextComparer().ResetToDefaults(); }
-    void TearDown() override { GetTextComparer().ResetToDefaults(); }
-
     void Compare(const std::string& left, const std::string& right, uint32_t rules = 0,
                  const std::string& extension = ".txt") {
         for (int f = 0; f < 2; ++f) {
@@ -71,8 +68,9 @@ protected:
         const size_t start = html.find("<br>\r\n") + 6;
         return html.substr(start, html.find("</body>") - start);
     }
-    static CTextCompareReport& report() { return GetTextComparer().report; }
+    CTextCompareReport& report() { return m_settings.report; }
 
+    CTextComparer m_settings;
     test::ScopedEnv m_tz{"TZ", "UTC"};
     test::TempDir m_dir;
     CTextCompareObject m_side[2];
@@ -201,7 +199,7 @@ TEST_F(ReportTest, EscapingAndEmptyCells) {
 }
 
 TEST_F(ReportTest, InLineDifferencesAndSyntaxRuns) {
-    const std::string background = GetTextComparer().colors.Html(TCC_DIFFERENCE);
+    const std::string background = m_settings.colors.Html(TCC_DIFFERENCE);
     Compare("int value = 1;\n", "int value = 2;\n", 0, ".cpp");
     std::string body = Body();
     EXPECT_NE(
@@ -307,7 +305,7 @@ TEST_F(ReportTest, SettingsAndColoursPersist) {
     test::TempDir config;
     platform::CRegistryHive hive(config / "registry.reg", "HKEY_CURRENT_USER");
     platform::CProfile profile(hive, platform::kSettingsRoot);
-    CTextComparer& comparer = GetTextComparer();
+    CTextComparer& comparer = m_settings;
     comparer.report.title = "Release";
     comparer.report.includeLines = 2;
     comparer.report.lineNumbers = 0;

@@ -11,14 +11,14 @@
 #include "fileio/DocumentWatches.h"
 #include "fileio/TextFormat.h"
 #include "support/EncodingSamples.h"
-#include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
 #include "textcompare/TextCompareDoc.h"
+#include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
 namespace {
 
-class TextCompareDocTest : public test::GlobalSettingsTest {
+class TextCompareDocTest : public ::testing::Test {
 protected:
     bool Open(const std::string& left, const std::string& right, uint32_t rules = 0) {
         CTextCompareParams request;
@@ -37,7 +37,8 @@ protected:
 
     test::TempDir m_dir;
     platform::CSilentMessages m_messages;
-    CTextCompareDoc m_doc{m_messages};
+    CTextComparer m_settings;
+    CTextCompareDoc m_doc{m_messages, m_settings, true};
     int m_saves = 0;
 };
 
@@ -363,7 +364,7 @@ public:
 
 TEST_F(TextCompareDocTest, TheFileWatcherIsToldAroundLoadsAndSaves) {
     RecordingHooks hooks;
-    CTextCompareDoc doc(m_messages, &hooks);
+    CTextCompareDoc doc(m_messages, m_settings, true, &hooks);
     CTextCompareParams request;
     request.sides[0].path = m_dir.WriteFile("l", "a\n");
     request.sides[1].path = m_dir.WriteFile("r", "b\n");
@@ -389,7 +390,8 @@ TEST(TextCompareDocWatchTest, OwnSavesAreNotReportedOthersAre) {
     CDocumentWatches watches(true);
     std::vector<std::string> changed;
     watches.onChanged = [&](const std::string& path) { changed.push_back(path); };
-    CTextCompareDoc doc(messages, &watches);
+    CTextComparer settings;
+    CTextCompareDoc doc(messages, settings, true, &watches);
     CTextCompareParams request;
     request.sides[0].path = dir.WriteFile("left.txt", "a\n");
     request.sides[1].path = dir.WriteFile("right.txt", "b\n");

@@ -9,9 +9,9 @@
 #include "editor/FindReplace.h"
 #include "fileio/TextFormat.h"
 #include "platform/MessageQueue.h"
-#include "support/GlobalSettings.h"
 #include "support/TestSupport.h"
 #include "textcompare/TextCompareDoc.h"
+#include "textcompare/TextCompareOptions.h"
 
 namespace corvatine {
 namespace {
@@ -21,7 +21,7 @@ constexpr int kTyping = CTextCompareObject::kTypingAction;
 constexpr int kRounds = 40;
 constexpr unsigned kSeed = 20261210;
 
-class TextCompareEditTest : public test::GlobalSettingsTest {
+class TextCompareEditTest : public ::testing::Test {
 protected:
     bool Open(const std::string& left, const std::string& right, uint32_t rules = 0) {
         CTextCompareParams request;
@@ -175,7 +175,8 @@ protected:
 
     test::TempDir m_dir;
     platform::CSilentMessages m_messages;
-    CTextCompareDoc m_doc{m_messages};
+    CTextComparer m_settings;
+    CTextCompareDoc m_doc{m_messages, m_settings, true};
 };
 
 TEST_F(TextCompareEditTest, TypingIsComparedWhereItHappens) {

@@ -15,6 +15,7 @@
 
 #include "UiTestApp.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "launch/Components.h"
 #include "launch/CorvatineApp.h"
 #include "platform/Path.h"
 #include "request/CompareMethods.h"
@@ -131,7 +132,7 @@ private slots:
     void cleanupTestCase() { uitest::StopTestApp(); }
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
-        static_cast<CFolderCompareOptions&>(GetFolderComparer()).ResetToDefaults();
+        static_cast<CFolderCompareOptions&>(AppComponents().Folders()).ResetToDefaults();
         MakeArchives();
         m_frame = std::make_unique<CMainFrame>(*m_app);
         m_frame->resize(1400, 600);

@@ -35,6 +35,7 @@
 #include "binarycompare/BinaryComparer.h"
 #include "binarycompare/HexEditOptions.h"
 #include "binarycompare/HexSearch.h"
+#include "launch/Components.h"
 #include "launch/CorvatineApp.h"
 #include "platform/MessageQueue.h"
 #include "platform/Path.h"
@@ -163,9 +164,9 @@ private slots:
 
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
-        GetHexEditor().ResetToDefaults();
-        GetTextComparer().ResetToDefaults();
-        GetBinaryComparer().autoRecompare = 1;
+        AppComponents().Hex().ResetToDefaults();
+        AppComponents().Text().ResetToDefaults();
+        AppComponents().Binary().autoRecompare = 1;
         LastHexFind() = HEXFINDCHOICE();
         // The panes take the whole width: their text columns are checked.
         m_app->generalOptions.showLeftPane = 0;
@@ -208,7 +209,7 @@ private slots:
         QTest::qWait(50);
         SaveScreenshot(m_frame->grab().toImage(), QStringLiteral("binary-view.png"));
 
-        const CTextCompareColors& colors = GetTextComparer().colors;
+        const CTextCompareColors& colors = AppComponents().Text().colors;
         const QColor changed = ToQColor(colors.Get(TCC_CHANGED));
         const QImage leftImage = left.grab().toImage();
         const QImage rightImage = right.grab().toImage();
@@ -436,7 +437,7 @@ private slots:
     // case of the digits, decimal offsets, no character column. Both panes
     // of a comparison scroll together.
     void OptionsAndScrollingTogether() {
-        CHexEditor& options = GetHexEditor();
+        CHexEditor& options = AppComponents().Hex();
         options.rowSize = 8;
         options.groupSize = 2;
         options.showUppercase = 0;
@@ -525,7 +526,7 @@ private slots:
         QCOMPARE(pane.Caret(), 2000);
         QTest::keyClick(&pane, Qt::Key_F3, Qt::ShiftModifier);
         QCOMPARE(pane.Caret(), 100);
-        QCOMPARE(GetHexEditor().RecentFind()[0], std::string("~needle"));
+        QCOMPARE(AppComponents().Hex().RecentFind()[0], std::string("~needle"));
         Reactivate();
 
         // Go To: the boxes follow each other; the range is the content's.

@@ -23,6 +23,7 @@
 #include "binarycompare/HexEditOptions.h"
 #include "editor/SyntaxEditor.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "launch/Components.h"
 #include "launch/CorvatineApp.h"
 #include "persist/ColorScheme.h"
 #include "platform/Profile.h"
@@ -199,13 +200,13 @@ private:
         return QRect(pane.MarginWidth() + 2, rect.top() + 1, 300, rect.height() - 2);
     }
     void UseDefaultColours() {
-        GetTextComparer().colors.ResetToDefaults();
-        GetFolderComparer().colors.ApplyScheme(CFolderCompareColors::SCHEME_DEFAULT);
+        AppComponents().Text().colors.ResetToDefaults();
+        AppComponents().Folders().colors.ApplyScheme(CFolderCompareColors::SCHEME_DEFAULT);
         std::copy(std::begin(CSyntaxEditorOptions::kDefaultColors),
                   std::end(CSyntaxEditorOptions::kDefaultColors), GetSyntaxEditor().colors);
         const CHexEditOptions hex;
-        std::copy(std::begin(hex.colors), std::end(hex.colors), GetHexEditor().colors);
-        GetColorSchemeOptions().scheme = COLORSCHEME_DEFAULT;
+        std::copy(std::begin(hex.colors), std::end(hex.colors), AppComponents().Hex().colors);
+        AppComponents().ColorSchemeChoice().scheme = COLORSCHEME_DEFAULT;
     }
 
     std::unique_ptr<QTemporaryDir> m_config;
@@ -245,7 +246,7 @@ private slots:
         CTextPane& pane = view->Pane(0);
         const QImage image = pane.grab().toImage();
         QCOMPARE(RowPixel(image, pane, RowOf(*view, 0, "deflate 1.2.11")),
-                 ToQColor(GetTextComparer().colors.Get(TCC_CHANGED)));
+                 ToQColor(AppComponents().Text().colors.Get(TCC_CHANGED)));
         QCOMPARE(RowPixel(image, pane, RowOf(*view, 0, "best_len =")),
                  ToQColor(GetSyntaxEditor().colors[COLORINDEX_BKGND].color));
         SaveScreenshot(*m_frame, QStringLiteral("colours-text-light.png"));
@@ -443,7 +444,7 @@ private slots:
     // chosen, and neither is written into the stored tables.
     void TheUsersColoursStayTheirs() {
         const uint32_t own = RGB(0x20, 0x60, 0xa0);
-        GetTextComparer().colors.Set(TCC_CHANGED, own);
+        AppComponents().Text().colors.Set(TCC_CHANGED, own);
         QApplication::setPalette(AdwaitaDark());
         CTextCompareView* view = CompareC();
         QVERIFY(view != nullptr);
@@ -452,13 +453,13 @@ private slots:
         QCOMPARE(ActiveColors().kind, static_cast<int>(COLORSCHEME_DEFAULT));
         QCOMPARE(RowPixel(pane.grab().toImage(), pane, changed), ToQColor(own));
 
-        GetColorSchemeOptions().scheme = COLORSCHEME_DESKTOP;
+        AppComponents().ColorSchemeChoice().scheme = COLORSCHEME_DESKTOP;
         view->ReadOptions();
         QCOMPARE(ActiveColors().kind, static_cast<int>(COLORSCHEME_DESKTOP));
         QCOMPARE(RowPixel(pane.grab().toImage(), pane, changed),
                  ToQColor(ActiveColors().compare.Get(TCC_CHANGED)));
         QVERIFY(RowPixel(pane.grab().toImage(), pane, changed) != ToQColor(own));
-        QCOMPARE(GetTextComparer().colors.Get(TCC_CHANGED), own);
+        QCOMPARE(AppComponents().Text().colors.Get(TCC_CHANGED), own);
 
         platform::CStringOutput error;
         QVERIFY(m_app->SaveOptions(error));
@@ -490,7 +491,7 @@ private slots:
         });
         m_frame->findChild<QAction*>(QStringLiteral("options"))->trigger();
         QVERIFY(reached);
-        QCOMPARE(GetColorSchemeOptions().scheme, static_cast<int>(COLORSCHEME_DESKTOP));
+        QCOMPARE(AppComponents().ColorSchemeChoice().scheme, static_cast<int>(COLORSCHEME_DESKTOP));
         QCOMPARE(ActiveColors().kind, static_cast<int>(COLORSCHEME_DESKTOP));
         // Stored, and read back as the next start reads it.
         platform::CRegistryHive hive(m_config->filePath(QStringLiteral("registry.reg")).toStdString(),

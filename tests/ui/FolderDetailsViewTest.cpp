@@ -35,6 +35,7 @@
 #include "editor/FindReplace.h"
 #include "foldercompare/FileInfo.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "launch/Components.h"
 #include "launch/CorvatineApp.h"
 #include "ui/ActiveColors.h"
 #include "ui/BinaryPropertiesDialog.h"
@@ -162,7 +163,7 @@ private slots:
         Put("a/sub/one.txt", "one\n");
         Put("b/sub/one.txt", "one\n");
         Put("a/top.txt", "top\n");
-        CFolderComparer& component = GetFolderComparer();
+        CFolderComparer& component = AppComponents().Folders();
         const int before = component.folderWatch;
         component.folderWatch = 0;
         CFolderCompareView* quiet = OpenFolders();

@@ -35,6 +35,7 @@
 #include "UiTestApp.h"
 #include "foldercompare/FolderCompareOptions.h"
 #include "foldercompare/SyncWizard.h"
+#include "launch/Components.h"
 #include "launch/CorvatineApp.h"
 #include "launch/ProgramNames.h"
 #include "platform/MessageQueue.h"
@@ -188,8 +189,8 @@ private slots:
 
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
-        static_cast<CFolderCompareOptions&>(GetFolderComparer()).ResetToDefaults();
-        GetFolderComparer().colors.ApplyScheme(CFolderCompareColors::SCHEME_DEFAULT);
+        static_cast<CFolderCompareOptions&>(AppComponents().Folders()).ResetToDefaults();
+        AppComponents().Folders().colors.ApplyScheme(CFolderCompareColors::SCHEME_DEFAULT);
         MakeFolders();
         m_frame = std::make_unique<CMainFrame>(*m_app);
         m_frame->resize(1400, 600);
@@ -554,7 +555,7 @@ private slots:
         QVERIFY(!identical->isChecked());
         QVERIFY(!Row(*view, "same.txt").isValid());
         QVERIFY(Row(*view, "sub").isValid());
-        QCOMPARE(GetFolderComparer().displayFilters, 0x332u);
+        QCOMPARE(AppComponents().Folders().displayFilters, 0x332u);
         FrameAction("showLeftOnlyItems")->trigger();
         FrameAction("showLeftNewerItems")->trigger();
         QCOMPARE(Names(*view), (QStringList{"sub", "diff.txt", "image.bin", "only-right.txt"}));
@@ -642,13 +643,13 @@ private slots:
                                        "Type", "Folder"}));
         for (int side = 0; side < 2; ++side)
             QVERIFY(!tree.isColumnHidden(CFolderCompareModel::ModelColumn(side, COLUMN_CRC)));
-        QCOMPARE(GetFolderComparer().showColumns, 0x7u | (1u << COLUMN_CRC));
+        QCOMPARE(AppComponents().Folders().showColumns, 0x7u | (1u << COLUMN_CRC));
         fits();
 
         // Sized by hand on the left: the right follows, the names give way.
         header.resizeSection(CFolderCompareModel::ModelColumn(0, COLUMN_SIZE), 111);
         QCOMPARE(header.sectionSize(CFolderCompareModel::ModelColumn(1, COLUMN_SIZE)), 111);
-        QCOMPARE(GetFolderComparer().widths2.size, 111);
+        QCOMPARE(AppComponents().Folders().widths2.size, 111);
         fits();
 
         // A narrow window keeps the names readable before the other columns.
@@ -841,7 +842,7 @@ private slots:
         QCOMPARE(ClassOfRow(Row(*view, "newer.txt")), FolderRowClass::Different);
         QCOMPARE(view->Doc().Request().filters.fileFilters.nameExclude, std::string("only-*"));
         const platform::CRecentFileList* recent =
-            GetFolderComparer().recentFilters.Get(CRecentFilters::FILES_EXCLUDE);
+            AppComponents().Folders().recentFilters.Get(CRecentFilters::FILES_EXCLUDE);
         QVERIFY(recent != nullptr && recent->Count() > 0);
         QCOMPARE((*recent)[0], std::string("only-*"));
         // Filtered rows shown on demand, and hidden again.
@@ -954,7 +955,7 @@ private slots:
         FrameAction("copyToFolder")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!view->IsBusy(), 30000);
         QCOMPARE(ReadFile(target + "/diff.txt"), std::string("the left version\n"));
-        const platform::CRecentFileList* recent = GetFolderComparer().RecentCopyTargets();
+        const platform::CRecentFileList* recent = AppComponents().Folders().RecentCopyTargets();
         QVERIFY(recent != nullptr && recent->Count() > 0);
         QCOMPARE((*recent)[0], target);
         QCOMPARE(ClassOfRow(Row(*view, "diff.txt")), FolderRowClass::Different);
@@ -1057,7 +1058,7 @@ private slots:
         }
         QTreeView& tree = view->Tree();
         const QImage image = tree.viewport()->grab().toImage();
-        const CFolderCompareColors& colors = GetFolderComparer().colors;
+        const CFolderCompareColors& colors = AppComponents().Folders().colors;
         // Near the right end of a cell, past its text.
         const auto cell = [&](const QString& name, int side, const QModelIndex& parent = QModelIndex()) {
             const QModelIndex row = Row(*view, name, parent);
@@ -1092,7 +1093,7 @@ private slots:
         QVERIFY(!grid->isChecked());
         grid->trigger();
         QVERIFY(grid->isChecked());
-        QCOMPARE(GetFolderComparer().showGridLines, 1);
+        QCOMPARE(AppComponents().Folders().showGridLines, 1);
         const QImage lined = tree.viewport()->grab().toImage();
         QCOMPARE(lined.pixel(same.center().x(), same.bottom()), line);
         QCOMPARE(lined.pixel(same.right(), same.center().y()), line);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "UiTestApp.h"
+#include "launch/Components.h"
 #include "launch/CorvatineApp.h"
 #include "textcompare/TextCompareOptions.h"
 #include "ui/MainFrame.h"
@@ -59,7 +60,7 @@ protected:
     // was by default, and no recent comparisons.
     void SetUp() {
         m_dir = std::make_unique<QTemporaryDir>();
-        GetTextComparer().ResetToDefaults();
+        AppComponents().Text().ResetToDefaults();
         m_app->generalOptions.windowFullScreen = 0;
         m_app->generalOptions.showLeftPane = 1;
         QVERIFY(m_app->RecentComparisons() != nullptr);

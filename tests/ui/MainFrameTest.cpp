@@ -32,6 +32,7 @@
 
 #include "UiTestApp.h"
 #include "editor/SyntaxEditor.h"
+#include "launch/Components.h"
 #include "launch/CorvatineApp.h"
 #include "launch/ProgramNames.h"
 #include "persist/GeneralOptions.h"
@@ -112,7 +113,7 @@ private slots:
 
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
-        GetTextComparer().ResetToDefaults();
+        AppComponents().Text().ResetToDefaults();
         m_frame = std::make_unique<CMainFrame>(*m_app);
         m_frame->resize(1000, 600);
         m_frame->show();
@@ -677,7 +678,7 @@ private slots:
             QDir().mkpath(QString::fromLocal8Bit(folder));
             QVERIFY(window.save(QString::fromLocal8Bit(folder) + QStringLiteral("/text-comparison.png")));
         }
-        const CTextCompareColors& colors = GetTextComparer().colors;
+        const CTextCompareColors& colors = AppComponents().Text().colors;
         CTextPane& left = view->Pane(0);
         const QImage pane = left.grab().toImage();
         // Far right on the row, beyond its text.

@@ -27,6 +27,7 @@
 #include "binarycompare/HexEditOptions.h"
 #include "editor/SyntaxEditor.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "launch/Components.h"
 #include "platform/Profile.h"
 #include "platform/RegistryHive.h"
 #include "textcompare/TextCompareOptions.h"
@@ -313,9 +314,9 @@ private slots:
         });
         QCOMPARE(ReadFile(SettingsFile()), before);
         QCOMPARE(m_app->generalOptions.maxFiles, 7);
-        QCOMPARE(GetTextComparer().rules & RULE_IGNORE_BLANK_LINES, 0u);
-        QCOMPARE(GetTextComparer().colors.Get(TCC_CHANGED), 0x563412u);
-        QCOMPARE(GetHexEditor().rowSize, 32);
+        QCOMPARE(AppComponents().Text().rules & RULE_IGNORE_BLANK_LINES, 0u);
+        QCOMPARE(AppComponents().Text().colors.Get(TCC_CHANGED), 0x563412u);
+        QCOMPARE(AppComponents().Hex().rowSize, 32);
     }
 
     // What the pages say is said as on Linux: no "environment", no colour
@@ -386,7 +387,7 @@ private slots:
         });
         QCOMPARE(ReadFile(SettingsFile()), before);
         QCOMPARE(m_app->generalOptions.maxComparisons, 100);
-        QCOMPARE(GetTextComparer().lineFilter, std::string("^#"));
+        QCOMPARE(AppComponents().Text().lineFilter, std::string("^#"));
     }
 
     // Apply saves and keeps the dialog open; the open comparison takes a
@@ -405,7 +406,7 @@ private slots:
             const QImage image = pane.grab().toImage();
             return image.pixelColor(pane.width() - 20, pane.RowRect(row).center().y());
         };
-        QCOMPARE(pixel(1), ToQColor(GetTextComparer().colors.Get(TCC_CHANGED)));
+        QCOMPARE(pixel(1), ToQColor(AppComponents().Text().colors.Get(TCC_CHANGED)));
         QCOMPARE(pane.TabSize(), 8);
 
         const QColor green(0x20, 0xc0, 0x40);
@@ -426,7 +427,7 @@ private slots:
             // Cancel after Apply keeps what Apply saved.
             Click(DialogButton(dialog, "Cancel"));
         });
-        QCOMPARE(GetTextComparer().colors.Get(TCC_CHANGED), 0x40c020u);
+        QCOMPARE(AppComponents().Text().colors.Get(TCC_CHANGED), 0x40c020u);
         QCOMPARE(GetSyntaxEditor().tabSize, 3);
         QVERIFY(m_frame->CloseView(view));
     }

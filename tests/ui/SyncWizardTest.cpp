@@ -33,6 +33,7 @@
 #include "UiTestApp.h"
 #include "foldercompare/FolderCompareDoc.h"
 #include "foldercompare/FolderCompareOptions.h"
+#include "launch/Components.h"
 #include "launch/CorvatineApp.h"
 #include "request/CompareMethods.h"
 #include "ui/FolderCompareView.h"
@@ -134,7 +135,7 @@ CFolderCompareParams Request(const std::string& left, const std::string& right) 
 
 // The comparison of the same folders made afresh.
 std::string FreshDump(const std::string& left, const std::string& right) {
-    CFolderCompareDoc fresh;
+    CFolderCompareDoc fresh(AppComponents().Folders(), AppComponents().Text());
     if (!fresh.Open(Request(left, right)) || !fresh.PrepareAllLevels()) return "not opened";
     return Dump(*fresh.Root());
 }
@@ -231,7 +232,7 @@ class SyncWizardTest : public QObject {
 
 private:
     std::unique_ptr<CFolderCompareDoc> Open(const std::string& left, const std::string& right) {
-        auto doc = std::make_unique<CFolderCompareDoc>();
+        auto doc = std::make_unique<CFolderCompareDoc>(AppComponents().Folders(), AppComponents().Text());
         if (!doc->Open(Request(left, right)) || !doc->PrepareAllLevels()) return nullptr;
         return doc;
     }
@@ -285,7 +286,7 @@ private slots:
         m_app = uitest::StartTestApp(*m_config);
     }
     void cleanupTestCase() { uitest::StopTestApp(); }
-    void init() { GetFolderComparer().ResetToDefaults(); }
+    void init() { AppComponents().Folders().ResetToDefaults(); }
 
     void TheTypePageOffersTheFiveTypes() {
         test::TempDir dir;
@@ -683,7 +684,7 @@ private slots:
     void RunSyncWizardOnADocument() {
         test::TempDir dir;
         MakeTrees(dir);
-        auto doc = std::make_unique<CFolderCompareDoc>();
+        auto doc = std::make_unique<CFolderCompareDoc>(AppComponents().Folders(), AppComponents().Text());
         QVERIFY(doc->Open(Request(dir / "L", dir / "R")));  // one level only
         int changing = 0, rebuilt = 0;
         doc->onRebuild = [&] { ++rebuilt; };

@@ -24,6 +24,7 @@
 #include "UiTestApp.h"
 #include "editor/SyntaxEditor.h"
 #include "fileio/CodePages.h"
+#include "launch/Components.h"
 #include "launch/CorvatineApp.h"
 #include "textcompare/TextCompareColors.h"
 #include "textcompare/TextCompareOptions.h"
@@ -174,7 +175,7 @@ private slots:
 
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
-        GetTextComparer().ResetToDefaults();
+        AppComponents().Text().ResetToDefaults();
         GetSyntaxEditor().font = "DejaVu Sans Mono|12|400|0|0";
         GetSyntaxEditor().tabSize = 4;
         m_frame = std::make_unique<CMainFrame>(*m_app);

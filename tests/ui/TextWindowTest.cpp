@@ -22,6 +22,7 @@
 #include <string>
 
 #include "UiTestApp.h"
+#include "launch/Components.h"
 #include "launch/CorvatineApp.h"
 #include "textcompare/TextCompareOptions.h"
 #include "ui/FileChangeGate.h"
@@ -87,7 +88,7 @@ private slots:
     void cleanupTestCase() { uitest::StopTestApp(); }
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
-        GetTextComparer().ResetToDefaults();
+        AppComponents().Text().ResetToDefaults();
         m_frame = std::make_unique<CMainFrame>(*m_app);
         m_frame->resize(1000, 600);
         m_frame->show();
