@@ -113,47 +113,127 @@ private:
     CConsoleMessages m_console;
 };
 
+// The line ending style a --line-endings name asks for; false for a name it
+// does not know.
+bool LineEndingStyle(const std::string& name, int& style) {
+    static const char* const kStyles[] = {"keep", "crlf", "cr", "lf"};
+    for (int i = 0; i < 4; ++i) {
+        if (name == kStyles[i]) {
+            style = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The options that say how the file is read and written, checked in the
+// order the messages are given: the format, the line endings (style), the
+// encodings and the line numbers. EXIT_SAME when they are all good.
+int ReadEditOptions(const FRONTENDOPTIONS& options, const std::string& format, int& style,
+                    EDITINGENCODING& encoding, platform::COutput& err) {
+    if (format != "info" && format != "text" && format != "syntax" && format != "hex")
+        return Trouble(err, "unknown format '" + format + "' for editing; use info, text, syntax or hex");
+    style = EOL_KEEP;
+    if (!options.lineEndings.empty() && !LineEndingStyle(options.lineEndings, style))
+        return Trouble(err, "unknown line endings '" + options.lineEndings + "'; use keep, crlf, cr or lf");
+    std::string error;
+    if (!EditingEncoding(options.encodings, encoding, error)) return Trouble(err, error);
+    if (!options.lineNumbers.empty() && options.exportTo.empty())
+        return Trouble(err, "'--line-numbers' applies only with --export");
+    return EXIT_SAME;
+}
+
+// A fifo or a device would hold the editor, or never end: only regular
+// files (or one still to be made) are edited, as only they are compared.
+int CheckEditedFile(const std::string& path, platform::COutput& err) {
+    const platform::FileType type = platform::GetFileType(path);
+    if (type == platform::FileType::Regular || type == platform::FileType::Missing) return EXIT_SAME;
+    return Trouble(err, "cannot edit '" + path + "': " +
+                            (type == platform::FileType::Folder ? "it is a folder" : "it is a special file"));
+}
+
+// Whether the file goes to the hex editor: named binary, asked for as hex or
+// searched for bytes, or, with no kind named, found to hold binary content.
+bool IsHexEditing(const CCommandLine& commandLine, const FRONTENDOPTIONS& options, const std::string& path) {
+    return commandLine.kind == CCommandLine::KIND_BINARY || options.format == "hex" || options.hasFind ||
+           (commandLine.kind == CCommandLine::KIND_NONE && DetermineContentType(path) == CONTENT_TYPE_BINARY);
+}
+
+// --save-as: the buffer in the encoding and line endings it has now, with a
+// warning for characters the encoding cannot hold. The exit status so far.
+int SaveCopyAs(CTextEditDoc& doc, const std::string& target, platform::COutput& err) {
+    if (!doc.SaveAs(target, ENCODING_CODEPAGE, -1, EOL_KEEP))
+        return Trouble(err, "cannot save '" + target + "': " + doc.LastError());
+    if (doc.Context().GetLossySaved() > 0) {
+        err << "corvatine: warning: " << doc.Context().GetLossySaved()
+            << " characters cannot be represented in the chosen encoding and were saved as '?'\n";
+    }
+    return EXIT_SAME;
+}
+
+// --export: the text as a syntax-coloured HTML page in the current colour
+// scheme, with a warning for bytes shown as U+FFFD. The exit status so far.
+int ExportPage(CComponents& components, CSyntaxEditContextEx& context, const std::string& path,
+               const FRONTENDOPTIONS& options, platform::COutput& err) {
+    CSyntaxTextExport& exporter = components.Editor().textExport;
+    exporter.SetLineNumbers(options.lineNumbers != "off");
+    CTerminalProgress progress(err);
+    EXPORTVIEW view;
+    view.context = &context;
+    const COLORSCHEME colors = components.ColorScheme();
+    view.colors = colors.editor;
+    view.page = colors.page;
+    std::string error;
+    if (!exporter.ExportToFile(path, options.exportTo, view, &progress, error))
+        return Trouble(err, "cannot export to '" + options.exportTo + "': " + error);
+    if (exporter.GetReplacedBytes() > 0)
+        err << "corvatine: warning: " << exporter.GetReplacedBytes() << " bytes of '" << path
+            << "' are not valid in its encoding and are shown as U+FFFD in the page\n";
+    return EXIT_SAME;
+}
+
+// Every line of the buffer with its own line ending.
+void PrintText(const CSyntaxEditContextEx& context, platform::COutput& out) {
+    for (int i = 0; i < context.GetLineCount(); ++i) {
+        const CSyntaxTextLine& line = context.GetLine(i);
+        out.Write(line.Text(), line.FullLength());
+    }
+}
+
+// What the run prints at its end: nothing when quiet; after a replace the
+// new text unless it went into a file; else the text in the format asked for.
+void PrintResult(CSyntaxEditContextEx& context, const FRONTENDOPTIONS& options, const std::string& format,
+                 int loadResult, bool lossy, platform::COutput& out) {
+    if (options.quiet) return;  // only the exit status tells
+    if (options.hasReplace) {
+        if (!options.save && !options.hasSaveAs) PrintText(context, out);
+    } else if (format == "info") {
+        out << InfoJson(context, loadResult, lossy).dump(2) << "\n";
+    } else if (format == "syntax") {
+        PrintSyntax(context, out);
+    } else {
+        PrintText(context, out);
+    }
+}
+
 }  // namespace
 
 int RunEditAction(CComponents& components, const CCommandLine& commandLine, const FRONTENDOPTIONS& options,
                   platform::COutput& out, platform::COutput& err) {
     const std::string format = options.format.empty() ? "info" : options.format;
-    if (format != "info" && format != "text" && format != "syntax" && format != "hex")
-        return Trouble(err, "unknown format '" + format + "' for editing; use info, text, syntax or hex");
-
     int style = EOL_KEEP;
-    if (!options.lineEndings.empty()) {
-        static const char* const kStyles[] = {"keep", "crlf", "cr", "lf"};
-        style = -1;
-        for (int i = 0; i < 4; ++i)
-            if (options.lineEndings == kStyles[i]) style = i;
-        if (style < 0)
-            return Trouble(err,
-                           "unknown line endings '" + options.lineEndings + "'; use keep, crlf, cr or lf");
-    }
     EDITINGENCODING encoding;
-    std::string error;
-    if (!EditingEncoding(options.encodings, encoding, error)) return Trouble(err, error);
-
-    if (!options.lineNumbers.empty() && options.exportTo.empty())
-        return Trouble(err, "'--line-numbers' applies only with --export");
-
+    if (const int checked = ReadEditOptions(options, format, style, encoding, err); checked != EXIT_SAME)
+        return checked;
     if (commandLine.pathCount == 0) return Trouble(err, "name a file to edit");
     const std::string& path = commandLine.paths[0];
-    // A fifo or a device would hold the editor, or never end: only regular
-    // files are edited, as only they are compared.
-    if (const platform::FileType type = platform::GetFileType(path);
-        type != platform::FileType::Regular && type != platform::FileType::Missing)
-        return Trouble(err,
-                       "cannot edit '" + path + "': " +
-                           (type == platform::FileType::Folder ? "it is a folder" : "it is a special file"));
+    if (const int checked = CheckEditedFile(path, err); checked != EXIT_SAME) return checked;
     if (options.hasFind && options.hasSearch)
         return Trouble(
             err,
             "'--find' searches the bytes of the hex view and '--search' the text of the editor: give one of "
             "them");
-    if (commandLine.kind == CCommandLine::KIND_BINARY || options.format == "hex" || options.hasFind ||
-        (commandLine.kind == CCommandLine::KIND_NONE && DetermineContentType(path) == CONTENT_TYPE_BINARY)) {
+    if (IsHexEditing(commandLine, options, path)) {
         if (options.CheckApplicable(RunKind::HexEditing, err) != EXIT_SAME) return EXIT_TROUBLE;
         return RunHexAction(components, path, options, out, err);
     }
@@ -193,51 +273,12 @@ int RunEditAction(CComponents& components, const CCommandLine& commandLine, cons
 
     int status = 0;
     if (options.save && !doc.Save()) return Trouble(err, "cannot save '" + path + "': " + doc.LastError());
-    if (options.hasSaveAs) {
-        // In the encoding and line endings the buffer has now.
-        if (!doc.SaveAs(options.saveAs, ENCODING_CODEPAGE, -1, EOL_KEEP)) {
-            status = Trouble(err, "cannot save '" + options.saveAs + "': " + doc.LastError());
-        } else if (context.GetLossySaved() > 0) {
-            err << "corvatine: warning: " << context.GetLossySaved()
-                << " characters cannot be represented in the chosen encoding and were saved as '?'\n";
-        }
-    }
-
+    if (options.hasSaveAs) status = SaveCopyAs(doc, options.saveAs, err);
     if (!options.exportTo.empty()) {
-        CSyntaxTextExport& exporter = components.Editor().textExport;
-        exporter.SetLineNumbers(options.lineNumbers != "off");
-        CTerminalProgress progress(err);
-        EXPORTVIEW view;
-        view.context = &context;
-        const COLORSCHEME colors = components.ColorScheme();
-        view.colors = colors.editor;
-        view.page = colors.page;
-        if (!exporter.ExportToFile(path, options.exportTo, view, &progress, error))
-            status = Trouble(err, "cannot export to '" + options.exportTo + "': " + error);
-        else if (exporter.GetReplacedBytes() > 0)
-            err << "corvatine: warning: " << exporter.GetReplacedBytes() << " bytes of '" << path
-                << "' are not valid in its encoding and are shown as U+FFFD in the page\n";
+        const int exported = ExportPage(components, context, path, options, err);
+        if (exported != EXIT_SAME) status = exported;
     }
-
-    if (options.quiet) {
-        // Only the exit status tells.
-    } else if (options.hasReplace) {
-        // The replaced text, unless it went into a file.
-        if (!options.save && !options.hasSaveAs)
-            for (int i = 0; i < context.GetLineCount(); ++i) {
-                const CSyntaxTextLine& line = context.GetLine(i);
-                out.Write(line.Text(), line.FullLength());
-            }
-    } else if (format == "info") {
-        out << InfoJson(context, result, lossy).dump(2) << "\n";
-    } else if (format == "syntax") {
-        PrintSyntax(context, out);
-    } else {
-        for (int i = 0; i < context.GetLineCount(); ++i) {
-            const CSyntaxTextLine& line = context.GetLine(i);
-            out.Write(line.Text(), line.FullLength());
-        }
-    }
+    PrintResult(context, options, format, result, lossy, out);
     return status;
 }
 

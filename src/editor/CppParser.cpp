@@ -162,42 +162,172 @@ int CSyntaxParserCpp::ParseComments(int state, const CSyntaxTextLine& line,
     return Parse(state, line, blocks, true);
 }
 
-// One walk for both parses. The comment-only parse knows no strings,
-// character literals or directives, so comment markers inside strings count.
-int CSyntaxParserCpp::Parse(int state, const CSyntaxTextLine& line, std::vector<COLORBLOCK>* blocks,
-                            bool commentsOnly) const {
-    const char* text = GetLineChars(line);
-    const int length = GetLineLength(line);
-    if (length == 0) return state & STATE_BLOCK_COMMENT;
-    const int codePage = WorkingCodePage();
+namespace {
 
-    const bool directiveMayOpen =
-        m_directives && !commentsOnly && (state == 0 || state == STATE_BLOCK_COMMENT);
-    bool onlyBlanks = true;
-    bool due = true;      // a new block starts at the next character
-    int wordStart = -1;   // the word being gathered
-    int h = -1;           // the previous character
-    int pairFloor = -1;   // characters up to here closed a token and pair with nothing
-    int openStar = -1;    // the '*' of the "/*" that opened the block comment
-    int backslashes = 0;  // backslashes just before the current character
+// The walk over one line of a C-like parse, for both parses: the state word
+// and what the walk keeps of the line so far, with one step for each kind of
+// place the walk can be in. Lives for one line; the steps are inlined into
+// the walk.
+class CCppLineWalk {
+public:
+    using Cpp = CSyntaxParserCpp;
 
-    auto at = [&](int k) { return static_cast<unsigned char>(text[k]); };
+    CCppLineWalk(const Cpp& parser, const std::vector<KEYWORDCOLOUR>& keywords, const char* text, int length,
+                 int state, std::vector<COLORBLOCK>* blocks, bool commentsOnly, bool directives)
+        : m_parser(parser),
+          m_keywords(keywords),
+          m_text(text),
+          m_length(length),
+          m_codePage(WorkingCodePage()),
+          m_blocks(blocks),
+          m_commentsOnly(commentsOnly),
+          m_directiveMayOpen(directives && !commentsOnly &&
+                             (state == 0 || state == Cpp::STATE_BLOCK_COMMENT)),
+          m_state(state) {}
+
+    // Walks the line and answers the state at its end.
+    int Run() {
+        while (m_i < m_length) {
+            const int n = CharacterLength(m_text, m_length, m_i, m_codePage);
+            const unsigned char c = At(m_i);
+            const bool single = n == 1;
+            if (m_state & Cpp::STATE_LINE_COMMENT) {
+                if (m_due) AddBlock(m_i, COLORINDEX_COMMENT);
+                break;  // the rest is comment
+            }
+            if (m_state & (Cpp::STATE_STRING | Cpp::STATE_CHAR)) {
+                InLiteral(c, single);
+            } else if (m_state & Cpp::STATE_BLOCK_COMMENT) {
+                InBlockComment(c, single);
+            } else if (single && (c == '/' || c == '*') && AfterSlash()) {
+                OpenComment(c);
+                if (c == '/') break;  // the rest is comment
+            } else if (m_state & Cpp::STATE_PREPROCESSOR) {
+                InDirective();
+            } else if (m_commentsOnly || !single || !OpenLiteralOrDirective(c)) {
+                InCode(c, n);
+            }
+            Advance(n, single && c == '\\');
+        }
+        if (m_wordStart >= 0 && !(m_state & Cpp::STATE_LINE_COMMENT)) Classify(m_wordStart, m_length);
+        return EndState();
+    }
+
+private:
+    unsigned char At(int k) const { return static_cast<unsigned char>(m_text[k]); }
+    void AddBlock(int position, int colour) const { m_parser.AddBlock(position, colour, m_blocks); }
+
+    // On past the current character of n bytes, counting the backslashes
+    // in a row.
+    void Advance(int n, bool backslash) {
+        m_backslashes = backslash ? m_backslashes + 1 : 0;
+        m_h = m_i;
+        m_i += n;
+    }
+
+    // Inside a string or character literal: it ends at its quote unless
+    // an odd number of backslashes stand before it.
+    void InLiteral(unsigned char c, bool single) {
+        if (m_due) AddBlock(m_i, COLORINDEX_STRING);
+        m_due = false;
+        const char quote = (m_state & Cpp::STATE_STRING) ? '"' : '\'';
+        if (single && c == quote && m_backslashes % 2 == 0) {
+            m_state &= ~(Cpp::STATE_STRING | Cpp::STATE_CHAR);
+            m_due = true;
+            m_pairFloor = m_i;
+        }
+    }
+
+    // Inside a block comment: it ends at "*/" whose star neither opened it
+    // nor closed something before.
+    void InBlockComment(unsigned char c, bool single) {
+        if (m_due) AddBlock(m_i, COLORINDEX_COMMENT);
+        m_due = false;
+        if (single && c == '/' && m_h >= 0 && m_text[m_h] == '*' && m_h != m_openStar && m_h > m_pairFloor) {
+            m_state &= ~Cpp::STATE_BLOCK_COMMENT;
+            m_due = true;
+            m_pairFloor = m_i;
+        }
+    }
+
+    // Whether the previous character is a "/" free to pair with this one.
+    bool AfterSlash() const { return m_h >= 0 && m_h > m_pairFloor && m_text[m_h] == '/'; }
+
+    // "//" or "/*" (c is the second character) opens a comment at the slash.
+    void OpenComment(unsigned char c) {
+        AddBlock(m_h, COLORINDEX_COMMENT);
+        if (c == '/') {
+            m_state |= Cpp::STATE_LINE_COMMENT;
+            return;
+        }
+        m_state |= Cpp::STATE_BLOCK_COMMENT;
+        m_openStar = m_i;
+        m_due = false;
+    }
+
+    // The rest of a directive line is coloured as the directive.
+    void InDirective() {
+        if (m_due) AddBlock(m_i, COLORINDEX_PREPROCESSOR);
+        m_due = false;
+    }
+
+    // Whether c opens a string, a character literal (a quote after a word
+    // character is not one: "1'000"), or a directive ("#" first on a line
+    // that does not go on from the one before); if so the state says so.
+    bool OpenLiteralOrDirective(unsigned char c) {
+        const bool quote = c == '"' || (c == '\'' && !(m_h >= 0 && Cpp::IsWordChar(At(m_h))));
+        if (quote) {
+            EndWord(m_i);
+            AddBlock(m_i, COLORINDEX_STRING);
+            m_state |= c == '"' ? Cpp::STATE_STRING : Cpp::STATE_CHAR;
+        } else if (c == '#' && m_directiveMayOpen && m_onlyBlanks) {
+            AddBlock(m_i, COLORINDEX_PREPROCESSOR);
+            m_state |= Cpp::STATE_PREPROCESSOR;
+        } else {
+            return false;
+        }
+        m_due = false;
+        m_onlyBlanks = false;
+        return true;
+    }
+
+    // A character of code: part of a word being gathered, or an operator
+    // (each a block of its own), or a blank.
+    void InCode(unsigned char c, int n) {
+        if (!Cpp::IsBlank(c)) m_onlyBlanks = false;
+        if (WordPart(m_i, n)) {
+            if (m_wordStart < 0) m_wordStart = m_i;
+        } else {
+            EndWord(m_i);
+        }
+        if (m_due) {
+            const int colour = WordPart(m_i, n) ? COLORINDEX_NORMALTEXT : COLORINDEX_OPERATOR;
+            AddBlock(m_i, colour);
+            m_due = colour == COLORINDEX_OPERATOR;
+        }
+    }
+
     // A word character, or a "." between two non-letters (a decimal number).
-    auto wordPart = [&](int k, int n) {
+    bool WordPart(int k, int n) const {
         if (n > 1) return true;
-        const unsigned char c = at(k);
-        if (IsWordChar(c)) return true;
-        return c == '.' && (k == 0 || !IsLetter(at(k - 1))) && (k + 1 >= length || !IsLetter(at(k + 1)));
-    };
-    auto colourAt = [&](int k, int n) {
-        if (state & (STATE_LINE_COMMENT | STATE_BLOCK_COMMENT)) return COLORINDEX_COMMENT;
-        if (state & (STATE_STRING | STATE_CHAR)) return COLORINDEX_STRING;
-        if (state & STATE_PREPROCESSOR) return COLORINDEX_PREPROCESSOR;
-        return wordPart(k, n) ? COLORINDEX_NORMALTEXT : COLORINDEX_OPERATOR;
-    };
-    auto classify = [&](int start, int end) {
-        if (blocks == nullptr || commentsOnly) return;
-        const std::string_view word(text + start, static_cast<size_t>(end - start));
+        const unsigned char c = At(k);
+        if (Cpp::IsWordChar(c)) return true;
+        return c == '.' && (k == 0 || !IsLetter(At(k - 1))) && (k + 1 >= m_length || !IsLetter(At(k + 1)));
+    }
+
+    // The word being gathered ends before k.
+    void EndWord(int k) {
+        if (m_wordStart < 0) return;
+        Classify(m_wordStart, k);
+        m_wordStart = -1;
+        m_due = true;
+    }
+
+    // The colour of the word from start to end: a keyword of the first set
+    // that holds it, a number, or a function's name when "(" follows.
+    void Classify(int start, int end) const {
+        if (m_blocks == nullptr || m_commentsOnly) return;
+        const std::string_view word(m_text + start, static_cast<size_t>(end - start));
         int colour = COLORINDEX_NORMALTEXT;
         for (const KEYWORDCOLOUR& k : m_keywords) {
             if (k.set().Contains(word)) {
@@ -206,126 +336,59 @@ int CSyntaxParserCpp::Parse(int state, const CSyntaxTextLine& line, std::vector<
             }
         }
         if (colour != COLORINDEX_NORMALTEXT) {
-            AddBlock(start, colour, blocks);
-        } else if (IsNumber(word)) {
-            AddBlock(start, COLORINDEX_NUMBER, blocks);
+            AddBlock(start, colour);
+        } else if (Cpp::IsNumber(word)) {
+            AddBlock(start, COLORINDEX_NUMBER);
         } else {
             int k = end;
-            while (k < length && IsBlank(at(k))) ++k;
-            if (k < length && text[k] == '(') AddBlock(start, COLORINDEX_FUNCNAME, blocks);
+            while (k < m_length && Cpp::IsBlank(At(k))) ++k;
+            if (k < m_length && m_text[k] == '(') AddBlock(start, COLORINDEX_FUNCNAME);
         }
-    };
-    auto endWord = [&](int k) {
-        if (wordStart < 0) return;
-        classify(wordStart, k);
-        wordStart = -1;
-        due = true;
-    };
-
-    int i = 0;
-    while (i < length) {
-        const int n = CharacterLength(text, length, i, codePage);
-        const unsigned char c = at(i);
-        const bool single = n == 1;
-        const bool backslash = single && c == '\\';
-        auto advance = [&] {
-            backslashes = backslash ? backslashes + 1 : 0;
-            h = i;
-            i += n;
-        };
-
-        if (state & STATE_LINE_COMMENT) {
-            if (due) AddBlock(i, COLORINDEX_COMMENT, blocks);
-            break;  // the rest is comment
-        }
-        if (state & (STATE_STRING | STATE_CHAR)) {
-            if (due) AddBlock(i, COLORINDEX_STRING, blocks);
-            due = false;
-            const char quote = (state & STATE_STRING) ? '"' : '\'';
-            if (single && c == quote && backslashes % 2 == 0) {
-                state &= ~(STATE_STRING | STATE_CHAR);
-                due = true;
-                pairFloor = i;
-            }
-            advance();
-            continue;
-        }
-        if (state & STATE_BLOCK_COMMENT) {
-            if (due) AddBlock(i, COLORINDEX_COMMENT, blocks);
-            due = false;
-            if (single && c == '/' && h >= 0 && text[h] == '*' && h != openStar && h > pairFloor) {
-                state &= ~STATE_BLOCK_COMMENT;
-                due = true;
-                pairFloor = i;
-            }
-            advance();
-            continue;
-        }
-
-        const bool afterSlash = h >= 0 && h > pairFloor && text[h] == '/';
-        if (single && c == '/' && afterSlash) {
-            AddBlock(h, COLORINDEX_COMMENT, blocks);
-            state |= STATE_LINE_COMMENT;
-            break;
-        }
-        if (single && c == '*' && afterSlash) {
-            AddBlock(h, COLORINDEX_COMMENT, blocks);
-            state |= STATE_BLOCK_COMMENT;
-            openStar = i;
-            due = false;
-            advance();
-            continue;
-        }
-        if (state & STATE_PREPROCESSOR) {
-            if (due) AddBlock(i, COLORINDEX_PREPROCESSOR, blocks);
-            due = false;
-            advance();
-            continue;
-        }
-        if (!commentsOnly && single) {
-            const bool quote = c == '"' || (c == '\'' && !(h >= 0 && IsWordChar(at(h))));
-            if (quote) {
-                endWord(i);
-                AddBlock(i, COLORINDEX_STRING, blocks);
-                state |= c == '"' ? STATE_STRING : STATE_CHAR;
-                due = false;
-                onlyBlanks = false;
-                advance();
-                continue;
-            }
-            if (c == '#' && directiveMayOpen && onlyBlanks) {
-                AddBlock(i, COLORINDEX_PREPROCESSOR, blocks);
-                state |= STATE_PREPROCESSOR;
-                due = false;
-                onlyBlanks = false;
-                advance();
-                continue;
-            }
-        }
-        if (!IsBlank(c)) onlyBlanks = false;
-
-        if (wordPart(i, n)) {
-            if (wordStart < 0) wordStart = i;
-        } else {
-            endWord(i);
-        }
-        if (due) {
-            const int colour = colourAt(i, n);
-            AddBlock(i, colour, blocks);
-            due = colour == COLORINDEX_OPERATOR;  // each operator character is a block of its own
-        }
-        advance();
     }
-    if (wordStart >= 0 && !(state & STATE_LINE_COMMENT)) classify(wordStart, length);
 
-    // A real backslash at the end continues strings, directives and line
-    // comments on the next line.
-    int last = i < length ? i : h;
-    if (last < 0) last = 0;
-    while (last + CharacterLength(text, length, last, codePage) < length)
-        last += CharacterLength(text, length, last, codePage);
-    const bool continued = CharacterLength(text, length, last, codePage) == 1 && text[last] == '\\';
-    return continued ? state : state & STATE_BLOCK_COMMENT;
+    // The state carried to the next line: a real backslash at the end
+    // continues strings, directives and line comments; a block comment
+    // always goes on.
+    int EndState() const {
+        int last = m_i < m_length ? m_i : m_h;
+        if (last < 0) last = 0;
+        while (last + CharacterLength(m_text, m_length, last, m_codePage) < m_length)
+            last += CharacterLength(m_text, m_length, last, m_codePage);
+        const bool continued =
+            CharacterLength(m_text, m_length, last, m_codePage) == 1 && m_text[last] == '\\';
+        return continued ? m_state : m_state & Cpp::STATE_BLOCK_COMMENT;
+    }
+
+    const Cpp& m_parser;
+    const std::vector<KEYWORDCOLOUR>& m_keywords;
+    const char* const m_text;
+    const int m_length;
+    const int m_codePage;
+    std::vector<COLORBLOCK>* const m_blocks;
+    const bool m_commentsOnly;
+    const bool m_directiveMayOpen;
+    int m_state;
+    int m_i = 0;
+    bool m_onlyBlanks = true;
+    bool m_due = true;      // a new block starts at the next character
+    int m_wordStart = -1;   // the word being gathered
+    int m_h = -1;           // the previous character
+    int m_pairFloor = -1;   // characters up to here closed a token and pair with nothing
+    int m_openStar = -1;    // the '*' of the "/*" that opened the block comment
+    int m_backslashes = 0;  // backslashes just before the current character
+};
+
+}  // namespace
+
+// One walk for both parses. The comment-only parse knows no strings,
+// character literals or directives, so comment markers inside strings count.
+int CSyntaxParserCpp::Parse(int state, const CSyntaxTextLine& line, std::vector<COLORBLOCK>* blocks,
+                            bool commentsOnly) const {
+    const char* text = GetLineChars(line);
+    const int length = GetLineLength(line);
+    if (length == 0) return state & STATE_BLOCK_COMMENT;
+    CCppLineWalk walk(*this, m_keywords, text, length, state, blocks, commentsOnly, m_directives);
+    return walk.Run();
 }
 
 }  // namespace corvatine

@@ -272,84 +272,109 @@ CSyntaxParserMarkdown::CSyntaxParserMarkdown()
 namespace {
 
 constexpr int kFenceShift = 3;
+using Markdown = CSyntaxParserMarkdown;
 
-}  // namespace
+// A line inside a fenced code block, k its first character that is no
+// blank: code, or the closing fence, a fence of the same character and at
+// least the same length alone on its line. Answers the next line's state.
+int ContinueFence(CScriptLine& line, int k) {
+    const char fence = (line.state & Markdown::STATE_FENCE_TILDE) ? '~' : '`';
+    int run = k;
+    while (run < line.length && line.text[run] == fence) ++run;
+    int rest = run;
+    while (rest < line.length && Markdown::IsBlank(line.At(rest))) ++rest;
+    if (run - k >= ((line.state >> kFenceShift) & 31) && rest == line.length) {
+        line.Colour(0, COLORINDEX_PREPROCESSOR);
+        return 0;
+    }
+    if (line.length > 0) line.Colour(0, COLORINDEX_STRING);
+    return line.state;
+}
 
-int CSyntaxParserMarkdown::ParseLine(int state, const CSyntaxTextLine& textLine,
-                                     std::vector<COLORBLOCK>* blocks) const {
-    CScriptLine line(*this, textLine,
-                     state & (STATE_COMMENT | STATE_FENCE | STATE_FENCE_TILDE | (31 << kFenceShift)), blocks);
-    int k = 0;  // the first character that is no blank
-    while (k < line.length && IsBlank(line.At(k))) ++k;
-    if (line.state & STATE_FENCE) {
-        // Everything up to a fence of the same character and at least the
-        // same length, alone on its line, is code.
-        const char fence = (line.state & STATE_FENCE_TILDE) ? '~' : '`';
-        int run = k;
-        while (run < line.length && line.text[run] == fence) ++run;
-        int rest = run;
-        while (rest < line.length && IsBlank(line.At(rest))) ++rest;
-        if (run - k >= ((line.state >> kFenceShift) & 31) && rest == line.length) {
-            line.Colour(0, COLORINDEX_PREPROCESSOR);
-            return 0;
+// Whether a fence at k opens a fenced code block; state gets the state of
+// the lines inside it (the fence's character and length).
+bool OpensFence(CScriptLine& line, int k, int& state) {
+    if (!line.Matches(k, "```") && !line.Matches(k, "~~~")) return false;
+    const char fence = line.text[k];
+    int run = k;
+    while (run < line.length && line.text[run] == fence) ++run;
+    // A backtick fence's information string holds no backtick.
+    if (fence != '~' && line.Find(run, "`") >= 0) return false;
+    line.Colour(0, COLORINDEX_PREPROCESSOR);
+    state = Markdown::STATE_FENCE | (fence == '~' ? Markdown::STATE_FENCE_TILDE : 0) |
+            (std::min(run - k, 31) << kFenceShift);
+    return true;
+}
+
+// Whether the line is a heading: one to six "#" at k, then a blank or the end.
+bool IsHeading(const CScriptLine& line, int k) {
+    int hashes = k;
+    while (hashes < line.length && line.text[hashes] == '#') ++hashes;
+    return hashes > k && hashes - k <= 6 && (hashes == line.length || Markdown::IsBlank(line.At(hashes)));
+}
+
+// Whether the line is a rule of "=" or of three or more "-" (blanks between
+// them allowed): the line under a heading, or between sections. Such a line
+// is coloured whole.
+bool ColourRule(CScriptLine& line, int k) {
+    if (k >= line.length || (line.text[k] != '=' && line.text[k] != '-')) return false;
+    bool rule = true;
+    for (int j = k; j < line.length && rule; ++j)
+        rule = line.text[j] == line.text[k] || Markdown::IsBlank(line.At(j));
+    if (!rule || (line.text[k] != '=' && line.length - k < 3)) return false;
+    line.Colour(0, COLORINDEX_KEYWORD);
+    return true;
+}
+
+// The quote markers and a list item's marker ("-", "*", "+", or up to nine
+// digits and "." or ")") from line.i, which moves past them.
+void ColourLineMarkers(CScriptLine& line) {
+    for (;;) {
+        if (line.i < line.length && line.text[line.i] == '>') {
+            line.Colour(line.i, COLORINDEX_OPERATOR);
+            ++line.i;
+            while (line.i < line.length && Markdown::IsBlank(line.At(line.i))) ++line.i;
+            continue;
         }
-        if (line.length > 0) line.Colour(0, COLORINDEX_STRING);
-        return line.state;
+        int m = line.i;
+        while (m < line.length && std::isdigit(line.At(m)) && m - line.i < 9) ++m;
+        const bool ordered = m > line.i && m < line.length && (line.text[m] == '.' || line.text[m] == ')');
+        if (!ordered) m = line.i;
+        if (m < line.length &&
+            (ordered || std::string_view("-*+").find(line.text[m]) != std::string_view::npos) &&
+            (m + 1 == line.length || Markdown::IsBlank(line.At(m + 1)))) {
+            line.Colour(line.i, COLORINDEX_OPERATOR);
+            line.i = m + 1;
+        }
+        return;
     }
-    int base = COLORINDEX_NORMALTEXT;
-    if (!(line.state & STATE_COMMENT)) {
-        if (line.Matches(k, "```") || line.Matches(k, "~~~")) {
-            const char fence = line.text[k];
-            int run = k;
-            while (run < line.length && line.text[run] == fence) ++run;
-            // A backtick fence's information string holds no backtick.
-            if (fence == '~' || line.Find(run, "`") < 0) {
-                line.Colour(0, COLORINDEX_PREPROCESSOR);
-                return STATE_FENCE | (fence == '~' ? STATE_FENCE_TILDE : 0) |
-                       (std::min(run - k, 31) << kFenceShift);
-            }
-        }
-        // Headings, and the lines under a heading or between sections.
-        int hashes = k;
-        while (hashes < line.length && line.text[hashes] == '#') ++hashes;
-        if (hashes > k && hashes - k <= 6 && (hashes == line.length || IsBlank(line.At(hashes))))
-            base = COLORINDEX_KEYWORD;
-        if (k < line.length && (line.text[k] == '=' || line.text[k] == '-')) {
-            bool rule = true;
-            for (int j = k; j < line.length && rule; ++j)
-                rule = line.text[j] == line.text[k] || IsBlank(line.At(j));
-            if (rule && (line.text[k] == '=' || line.length - k >= 3)) {
-                line.Colour(0, COLORINDEX_KEYWORD);
-                return 0;
-            }
-        }
-        line.i = k;
-        if (k > 0) line.Colour(0, COLORINDEX_NORMALTEXT);
-        // Quote markers and a list item's marker.
-        for (;;) {
-            if (line.i < line.length && line.text[line.i] == '>') {
-                line.Colour(line.i, COLORINDEX_OPERATOR);
-                ++line.i;
-                while (line.i < line.length && IsBlank(line.At(line.i))) ++line.i;
-                continue;
-            }
-            int m = line.i;
-            while (m < line.length && std::isdigit(line.At(m)) && m - line.i < 9) ++m;
-            const bool ordered =
-                m > line.i && m < line.length && (line.text[m] == '.' || line.text[m] == ')');
-            if (!ordered) m = line.i;
-            if (m < line.length &&
-                (ordered || std::string_view("-*+").find(line.text[m]) != std::string_view::npos) &&
-                (m + 1 == line.length || IsBlank(line.At(m + 1)))) {
-                line.Colour(line.i, COLORINDEX_OPERATOR);
-                line.i = m + 1;
-            }
-            break;
-        }
+}
+
+// A code span at line.i: up to the next run of exactly as many backticks. An
+// unclosed run is text in colour base.
+void ColourCodeSpan(CScriptLine& line, int base) {
+    const int i = line.i;
+    int run = i;
+    while (run < line.length && line.text[run] == '`') ++run;
+    const std::string_view ticks(line.text + i, static_cast<size_t>(run - i));
+    int close = line.Find(run, ticks);
+    while (close >= 0 && close + static_cast<int>(ticks.size()) < line.length &&
+           line.text[close + ticks.size()] == '`') {
+        int after = close;
+        while (after < line.length && line.text[after] == '`') ++after;
+        close = line.Find(after, ticks);
     }
+    line.Colour(i, close >= 0 ? COLORINDEX_STRING : base);
+    line.i = close >= 0 ? close + static_cast<int>(ticks.size()) : run;
+}
+
+// The rest of the line from line.i: HTML comments (which may go on to the
+// next lines), code spans, escapes, links and emphasis marks; other text in
+// colour base.
+void ColourInline(CScriptLine& line, int base) {
     while (line.i < line.length) {
         const int i = line.i;
-        if (line.state & STATE_COMMENT) {
+        if (line.state & Markdown::STATE_COMMENT) {
             line.Colour(i, COLORINDEX_COMMENT);
             const int close = line.Find(i, "-->");
             if (close < 0) {
@@ -357,30 +382,18 @@ int CSyntaxParserMarkdown::ParseLine(int state, const CSyntaxTextLine& textLine,
                 break;
             }
             line.i = close + 3;
-            line.state &= ~STATE_COMMENT;
+            line.state &= ~Markdown::STATE_COMMENT;
             continue;
         }
         const char c = line.text[i];
         if (c == '<' && line.Matches(i, "<!--")) {
             line.Colour(i, COLORINDEX_COMMENT);
-            line.state |= STATE_COMMENT;
+            line.state |= Markdown::STATE_COMMENT;
             line.i += 4;
             continue;
         }
         if (c == '`') {
-            // A code span: to the next run of as many backticks.
-            int run = i;
-            while (run < line.length && line.text[run] == '`') ++run;
-            const std::string_view ticks(line.text + i, static_cast<size_t>(run - i));
-            int close = line.Find(run, ticks);
-            while (close >= 0 && close + static_cast<int>(ticks.size()) < line.length &&
-                   line.text[close + ticks.size()] == '`') {
-                int after = close;
-                while (after < line.length && line.text[after] == '`') ++after;
-                close = line.Find(after, ticks);
-            }
-            line.Colour(i, close >= 0 ? COLORINDEX_STRING : base);
-            line.i = close >= 0 ? close + static_cast<int>(ticks.size()) : run;
+            ColourCodeSpan(line, base);
             continue;
         }
         if (c == '\\' && i + 1 < line.length && std::ispunct(line.At(i + 1))) {
@@ -407,7 +420,7 @@ int CSyntaxParserMarkdown::ParseLine(int state, const CSyntaxTextLine& textLine,
         }
         if (c == '*' || c == '_' || c == '~') {
             // Emphasis marks; "_" inside a word ("snake_case") is a letter.
-            if (c != '_' || i == 0 || !IsWordChar(line.At(i - 1))) {
+            if (c != '_' || i == 0 || !Markdown::IsWordChar(line.At(i - 1))) {
                 line.Colour(i, COLORINDEX_OPERATOR);
                 while (line.i < line.length && line.text[line.i] == c) ++line.i;
                 continue;
@@ -416,6 +429,29 @@ int CSyntaxParserMarkdown::ParseLine(int state, const CSyntaxTextLine& textLine,
         line.Colour(i, base);
         line.i += line.CharLength(i);
     }
+}
+
+}  // namespace
+
+int CSyntaxParserMarkdown::ParseLine(int state, const CSyntaxTextLine& textLine,
+                                     std::vector<COLORBLOCK>* blocks) const {
+    CScriptLine line(*this, textLine,
+                     state & (STATE_COMMENT | STATE_FENCE | STATE_FENCE_TILDE | (31 << kFenceShift)), blocks);
+    int k = 0;  // the first character that is no blank
+    while (k < line.length && IsBlank(line.At(k))) ++k;
+    if (line.state & STATE_FENCE) return ContinueFence(line, k);
+    int base = COLORINDEX_NORMALTEXT;
+    if (!(line.state & STATE_COMMENT)) {
+        int fenceState = 0;
+        if (OpensFence(line, k, fenceState)) return fenceState;
+        // Headings, and the lines under a heading or between sections.
+        if (IsHeading(line, k)) base = COLORINDEX_KEYWORD;
+        if (ColourRule(line, k)) return 0;
+        line.i = k;
+        if (k > 0) line.Colour(0, COLORINDEX_NORMALTEXT);
+        ColourLineMarkers(line);
+    }
+    ColourInline(line, base);
     return line.state & STATE_COMMENT;
 }
 

@@ -309,16 +309,20 @@ bool CFindReplace::SearchText(const std::string& text, CPoint start, CPoint bloc
     return false;
 }
 
-bool CFindReplace::Replace(CSyntaxTextView* view, const std::string& replacement, CPoint& end) {
-    if (!m_last.found) return false;
-    const CPoint start = m_last.matchStart, matchEnd = m_last.matchEnd;
+bool CFindReplace::LastMatchStillThere() const {
+    const CPoint start = m_last.matchStart, end = m_last.matchEnd;
     const int count = m_context.GetLineCount();
-    if (start.y < 0 || matchEnd.y >= count || Before(matchEnd, start) ||
-        start.x > m_context.GetLine(start.y).Length() || matchEnd.x > m_context.GetLine(matchEnd.y).Length())
+    if (start.y < 0 || end.y >= count || Before(end, start) ||
+        start.x > m_context.GetLine(start.y).Length() || end.x > m_context.GetLine(end.y).Length())
         return false;
-    std::string current;
-    m_context.ExtractText(start.y, start.x, matchEnd.y, matchEnd.x, current, EOL_LF);
-    if (current != m_last.matchedText) return false;
+    std::string there;
+    m_context.ExtractText(start.y, start.x, end.y, end.x, there, EOL_LF);
+    return there == m_last.matchedText;
+}
+
+bool CFindReplace::Replace(CSyntaxTextView* view, const std::string& replacement, CPoint& end) {
+    if (!m_last.found || !LastMatchStillThere()) return false;
+    const CPoint start = m_last.matchStart, matchEnd = m_last.matchEnd;
     std::string text = replacement;
     if ((m_last.flags & FIND_REGEXP) &&
         !ExpandReplacement(replacement, m_last.registers, m_last.matchedText, text))
@@ -374,7 +378,106 @@ CPoint MapPoint(CPoint point, const std::vector<REPLACEDSPAN>& spans) {
     return Before(point, last.end) ? last.newEnd : PointAfter(point, &last);
 }
 
+// The text that replaces a match: its own expansion, or with no expansions
+// (a literal search) the replacement itself.
+const std::string& ReplacementOf(const PENDINGREPLACEMENT& match, const std::string& replacement,
+                                 const std::vector<std::string>* expansions) {
+    return expansions != nullptr ? (*expansions)[match.expansion] : replacement;
+}
+
+// The last of the matches from first on that lie within the line of the
+// first, or first itself when it spans lines.
+size_t LastWithinLine(const std::vector<PENDINGREPLACEMENT>& pending, size_t first) {
+    size_t last = first;
+    if (pending[first].start.y == pending[first].end.y)
+        while (last + 1 < pending.size() && pending[last + 1].start.y == pending[first].start.y &&
+               pending[last + 1].end.y == pending[first].start.y)
+            ++last;
+    return last;
+}
+
+// What replaces the matches first to last of one line at once: their
+// replacements with the text between them, taken from the line as it is
+// now, where the first match starts at at.
+std::string LineReplacement(const CSyntaxEditContext& context, const std::vector<PENDINGREPLACEMENT>& pending,
+                            size_t first, size_t last, CPoint at, const std::string& replacement,
+                            const std::vector<std::string>* expansions) {
+    std::string replaced = ReplacementOf(pending[first], replacement, expansions);
+    if (last == first) return replaced;
+    const CPoint start = pending[first].start;
+    const std::string_view line = context.GetLine(at.y).Characters();
+    for (size_t k = first + 1; k <= last; ++k) {
+        const int gap = pending[k - 1].end.x - start.x;
+        replaced.append(line.substr(static_cast<size_t>(at.x + gap),
+                                    static_cast<size_t>(pending[k].start.x - pending[k - 1].end.x)));
+        replaced += ReplacementOf(pending[k], replacement, expansions);
+    }
+    return replaced;
+}
+
+// Replaces the pending matches, sorted, in order, those within one line
+// together: one deletion and one insertion a line, so that a line is moved
+// once, not once a match. Every replacement is one step for undo. spans gets
+// what was replaced; answers how many matches were, stopping at an edit the
+// buffer refuses.
+int ReplaceInOrder(CSyntaxEditContext& context, CSyntaxTextView* view,
+                   const std::vector<PENDINGREPLACEMENT>& pending, const std::string& replacement,
+                   const std::vector<std::string>* expansions, std::vector<REPLACEDSPAN>& spans) {
+    int replacedCount = 0;
+    for (size_t first = 0; first < pending.size();) {
+        const size_t last = LastWithinLine(pending, first);
+        const CPoint start = pending[first].start, end = pending[last].end;
+        const REPLACEDSPAN* before = spans.empty() ? nullptr : &spans.back();
+        const CPoint from = PointAfter(start, before), to = PointAfter(end, before);
+        const std::string replaced =
+            LineReplacement(context, pending, first, last, from, replacement, expansions);
+        CPoint newEnd = from;
+        if (!(from == to) || !replaced.empty()) {
+            context.OpenUndoGroup(false);
+            bool ok = from == to || context.DeleteRange(view, from.y, from.x, to.y, to.x, kReplaceAction);
+            if (ok && !replaced.empty())
+                ok = context.InsertTextAt(view, from.y, from.x, replaced, newEnd.y, newEnd.x, kReplaceAction);
+            context.CloseUndoGroup(view);
+            if (!ok) break;
+        }
+        spans.push_back({start, end, newEnd});
+        replacedCount += static_cast<int>(last - first + 1);
+        first = last + 1;
+    }
+    return replacedCount;
+}
+
 }  // namespace
+
+bool CFindReplace::StepPastEmptyMatch(CPoint& next) const {
+    const CSyntaxTextLine& line = m_context.GetLine(next.y);
+    if (next.x < line.Length()) {
+        next.x += CharacterLengthAt(line.Characters(), next.x);
+    } else if (next.y + 1 < m_context.GetLineCount()) {
+        next = {0, next.y + 1};
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool CFindReplace::FindNextMatch(const std::string& text, CPoint next, CPoint blockStart, CPoint blockEnd,
+                                 uint32_t flags, bool wrap, CPoint origin, bool& wrapped) {
+    CPoint position;
+    bool found = SearchText(text, next, blockStart, blockEnd, flags, false, position);
+    if (!found && m_status == SEARCH_TOO_COMPLEX) return false;
+    if (!found && !wrapped && wrap && Before(blockStart, origin)) {
+        wrapped = true;
+        found = SearchText(text, blockStart, blockStart, blockEnd, flags, false, position);
+    }
+    if (!found) return false;
+    // Come round to where it began: what follows was replaced already.
+    if (wrapped && (!Before(m_last.matchStart, origin) || Before(origin, m_last.matchEnd))) {
+        m_last.found = false;
+        return false;
+    }
+    return true;
+}
 
 int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, const std::string& replacement,
                              uint32_t flags, CPoint current, CPoint blockStart, CPoint& blockEnd, bool wrap) {
@@ -385,17 +488,8 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
     const bool atCurrent =
         m_last.found && m_last.matchStart == current && m_last.text == text && m_last.flags == flags;
     if (!atCurrent && !SearchText(text, current, blockStart, blockEnd, flags, wrap, position)) return 0;
-    {
-        // The current match must still be where it was found.
-        const CPoint start = m_last.matchStart, end = m_last.matchEnd;
-        const int count = m_context.GetLineCount();
-        if (start.y < 0 || end.y >= count || Before(end, start) ||
-            start.x > m_context.GetLine(start.y).Length() || end.x > m_context.GetLine(end.y).Length())
-            return 0;
-        std::string there;
-        m_context.ExtractText(start.y, start.x, end.y, end.x, there, EOL_LF);
-        if (there != m_last.matchedText || m_context.IsReadOnly()) return 0;
-    }
+    // The current match must still be where it was found.
+    if (!LastMatchStillThere() || m_context.IsReadOnly()) return 0;
 
     // Every match in the text as it is, each search going on after the last
     // match (one character further after an empty one).
@@ -406,9 +500,6 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
     SetTextUnchanging(true);
     const bool expand = (flags & FIND_REGEXP) != 0;
     std::vector<std::string> expansions;
-    const auto textOf = [&](const PENDINGREPLACEMENT& p) -> const std::string& {
-        return expand ? expansions[p.expansion] : replacement;
-    };
     for (;;) {
         if (expand) {
             std::string replaced;
@@ -420,37 +511,15 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
         }
         pending.push_back({m_last.matchStart, m_last.matchEnd, expand ? expansions.size() - 1 : 0});
         CPoint next = m_last.matchEnd;
-        if (m_last.matchStart == m_last.matchEnd) {
-            const CSyntaxTextLine& line = m_context.GetLine(next.y);
-            if (next.x < line.Length()) {
-                next.x += CharacterLengthAt(line.Characters(), next.x);
-            } else if (next.y + 1 < m_context.GetLineCount()) {
-                next = {0, next.y + 1};
-            } else {
-                break;
-            }
-        }
-        bool found = SearchText(text, next, blockStart, blockEnd, flags, false, position);
-        if (!found && m_status == SEARCH_TOO_COMPLEX) break;
-        if (!found && !wrapped && wrap && Before(blockStart, origin)) {
-            wrapped = true;
-            found = SearchText(text, blockStart, blockStart, blockEnd, flags, false, position);
-        }
-        if (!found) break;
-        // Come round to where it began: what follows was replaced already.
-        if (wrapped && (!Before(m_last.matchStart, origin) || Before(origin, m_last.matchEnd))) {
-            m_last.found = false;
-            break;
-        }
+        if (m_last.matchStart == m_last.matchEnd && !StepPastEmptyMatch(next)) break;
+        if (!FindNextMatch(text, next, blockStart, blockEnd, flags, wrap, origin, wrapped)) break;
     }
     SetTextUnchanging(false);
     std::stable_sort(
         pending.begin(), pending.end(),
         [](const PENDINGREPLACEMENT& a, const PENDINGREPLACEMENT& b) { return Before(a.start, b.start); });
 
-    // Replaced in order, the matches within one line together: one deletion
-    // and one insertion a line, so that a line is moved once, not once a
-    // match. Every replacement is one step for undo.
+    // All the replacements are one undo group.
     m_context.OpenUndoGroup(false);
     struct CloseGroup {
         CSyntaxEditContext& context;
@@ -458,41 +527,8 @@ int CFindReplace::ReplaceAll(CSyntaxTextView* view, const std::string& text, con
         ~CloseGroup() { context.CloseUndoGroup(view); }
     } closeGroup{m_context, view};
     std::vector<REPLACEDSPAN> spans;
-    int replacedCount = 0;
-    for (size_t first = 0; first < pending.size();) {
-        size_t last = first;
-        if (pending[first].start.y == pending[first].end.y)
-            while (last + 1 < pending.size() && pending[last + 1].start.y == pending[first].start.y &&
-                   pending[last + 1].end.y == pending[first].start.y)
-                ++last;
-        const CPoint start = pending[first].start, end = pending[last].end;
-        std::string replaced = textOf(pending[first]);
-        const REPLACEDSPAN* before = spans.empty() ? nullptr : &spans.back();
-        if (last > first) {
-            const CPoint at = PointAfter(start, before);
-            const std::string_view line = m_context.GetLine(at.y).Characters();
-            for (size_t k = first + 1; k <= last; ++k) {
-                const int gap = pending[k - 1].end.x - start.x;
-                replaced.append(line.substr(static_cast<size_t>(at.x + gap),
-                                            static_cast<size_t>(pending[k].start.x - pending[k - 1].end.x)));
-                replaced += textOf(pending[k]);
-            }
-        }
-        const CPoint from = PointAfter(start, before), to = PointAfter(end, before);
-        CPoint newEnd = from;
-        if (!(from == to) || !replaced.empty()) {
-            m_context.OpenUndoGroup(false);
-            bool ok = from == to || m_context.DeleteRange(view, from.y, from.x, to.y, to.x, kReplaceAction);
-            if (ok && !replaced.empty())
-                ok = m_context.InsertTextAt(view, from.y, from.x, replaced, newEnd.y, newEnd.x,
-                                            kReplaceAction);
-            m_context.CloseUndoGroup(view);
-            if (!ok) break;
-        }
-        spans.push_back({start, end, newEnd});
-        replacedCount += static_cast<int>(last - first + 1);
-        first = last + 1;
-    }
+    const int replacedCount =
+        ReplaceInOrder(m_context, view, pending, replacement, expand ? &expansions : nullptr, spans);
     blockEnd = MapPoint(originalBlockEnd, spans);
     if (failed) {
         // The match whose replacement failed stays the last match, where it

@@ -165,6 +165,18 @@ private:
     bool ListLineMatches(int line, int at, const std::string& pattern, int extra, bool growing);
     CPoint PositionOf(int line, int offset) const;
     void Found(int line, int offset, int length);
+    // Whether the last match is still where it was found, holding the text
+    // it matched.
+    bool LastMatchStillThere() const;
+    // Moves next one character on, past an empty match (to the next line at
+    // a line's end); false at the end of the text.
+    bool StepPastEmptyMatch(CPoint& next) const;
+    // Replace All's search for the match after next: wraps once to the block
+    // start with wrap (when the run began after it, wrapped then set); false
+    // when there is none, the expression was too complex, or the search came
+    // round to where the run began (at origin).
+    bool FindNextMatch(const std::string& text, CPoint next, CPoint blockStart, CPoint blockEnd,
+                       uint32_t flags, bool wrap, CPoint origin, bool& wrapped);
 
     CSyntaxEditContext& m_context;
     CRecentTexts* m_findHistory;

@@ -640,6 +640,63 @@ void CSyntaxParserScript::InHeredoc(CScriptLine& line) const {
     line.i = line.length;
 }
 
+// The rest of a line comment; it ends only at the terminator, if one is
+// sought: answers its position, or -1 with the line walked to its end.
+int CSyntaxParserScript::InLineComment(CScriptLine& line, std::string_view terminator) const {
+    line.Colour(line.i, COLORINDEX_COMMENT);
+    const int stop = terminator.empty() ? -1 : line.Find(line.i, terminator);
+    if (stop >= 0) {
+        line.i = stop;
+        line.state &= ~STATE_LINE_COMMENT;
+        return stop;
+    }
+    line.i = line.length;
+    return -1;
+}
+
+// A string opens at quote (line.i): the state names which of the quotes,
+// and whether it is tripled ("""...""").
+void CSyntaxParserScript::OpenString(CScriptLine& line, unsigned char quote) const {
+    const size_t q = m_rules.quotes.find(static_cast<char>(quote));
+    line.Colour(line.i, COLORINDEX_STRING);
+    line.state |= q == 0 ? STATE_STRING_1 : q == 1 ? STATE_STRING_2 : STATE_STRING_3;
+    if (m_rules.tripleQuotes && line.Matches(line.i, TripleOf(static_cast<char>(quote)))) {
+        line.state |= STATE_TRIPLE;
+        line.i += 3;
+    } else {
+        line.i += 1;
+    }
+}
+
+// A variable at its sigil (line.i): "$name", "${...}" to its closing brace,
+// "$#list" and the language's one-character names. False, with nothing
+// consumed, when no name follows.
+bool CSyntaxParserScript::TryVariable(CScriptLine& line) const {
+    const int i = line.i;
+    if (i + 1 >= line.length) return false;
+    int end = i + 1;
+    if (line.text[end] == '{') {
+        // To the brace that closes it: "${a:-${b}}", Perl's "${"${pkg}::VERSION"}".
+        int depth = 0;
+        for (; end < line.length; ++end) {
+            if (line.text[end] == '{') ++depth;
+            if (line.text[end] == '}' && --depth == 0) break;
+        }
+        end = end < line.length ? end + 1 : line.length;
+    } else {
+        // "$#list" and the one-character names ("$#", "$?", "$@", "$!", "$$", ...).
+        if (line.text[end] == '#' && end + 1 < line.length && IsWordStart(line.At(end + 1))) ++end;
+        const int word = line.WordEnd(end, {});
+        end = word > end                                                                    ? word
+              : m_rules.punctuationVariables.find(line.text[end]) != std::string_view::npos ? end + 1
+                                                                                            : end;
+    }
+    if (end <= i + 1) return false;
+    line.Colour(i, COLORINDEX_FUNCNAME);
+    line.i = end;
+    return true;
+}
+
 int CSyntaxParserScript::Walk(CScriptLine& line, std::string_view terminator) const {
     if (m_rules.heredocs.enabled && (line.state & STATE_HEREDOC)) {
         InHeredoc(line);
@@ -649,17 +706,7 @@ int CSyntaxParserScript::Walk(CScriptLine& line, std::string_view terminator) co
     const bool wantWords = line.WantsBlocks();
     while (line.i < line.length) {
         const int i = line.i;
-        if (line.state & STATE_LINE_COMMENT) {
-            line.Colour(i, COLORINDEX_COMMENT);
-            const int stop = terminator.empty() ? -1 : line.Find(i, terminator);
-            if (stop >= 0) {
-                line.i = stop;
-                line.state &= ~STATE_LINE_COMMENT;
-                return stop;
-            }
-            line.i = line.length;
-            break;
-        }
+        if (line.state & STATE_LINE_COMMENT) return InLineComment(line, terminator);
         if (line.state & (STATE_BLOCK_COMMENT_1 | STATE_BLOCK_COMMENT_2)) {
             InBlockComment(line);
             continue;
@@ -691,15 +738,7 @@ int CSyntaxParserScript::Walk(CScriptLine& line, std::string_view terminator) co
         if ((cls & CLASS_REGEX) && TryRegex(line)) continue;
         if ((cls & CLASS_HEREDOC) && TryHeredoc(line)) continue;
         if (cls & CLASS_QUOTE) {
-            const size_t q = m_rules.quotes.find(static_cast<char>(c));
-            line.Colour(i, COLORINDEX_STRING);
-            line.state |= q == 0 ? STATE_STRING_1 : q == 1 ? STATE_STRING_2 : STATE_STRING_3;
-            if (m_rules.tripleQuotes && line.Matches(i, TripleOf(static_cast<char>(c)))) {
-                line.state |= STATE_TRIPLE;
-                line.i += 3;
-            } else {
-                line.i += 1;
-            }
+            OpenString(line, c);
             continue;
         }
         if ((cls & CLASS_ANNOTATION) && i + 1 < line.length && IsWordStart(line.At(i + 1))) {
@@ -707,30 +746,7 @@ int CSyntaxParserScript::Walk(CScriptLine& line, std::string_view terminator) co
             line.i = line.WordEnd(i + 1, ".");
             continue;
         }
-        if ((cls & CLASS_VARIABLE) && i + 1 < line.length) {
-            int end = i + 1;
-            if (line.text[end] == '{') {
-                // To the brace that closes it: "${a:-${b}}", Perl's "${"${pkg}::VERSION"}".
-                int depth = 0;
-                for (; end < line.length; ++end) {
-                    if (line.text[end] == '{') ++depth;
-                    if (line.text[end] == '}' && --depth == 0) break;
-                }
-                end = end < line.length ? end + 1 : line.length;
-            } else {
-                // "$#list" and the one-character names ("$#", "$?", "$@", "$!", "$$", ...).
-                if (line.text[end] == '#' && end + 1 < line.length && IsWordStart(line.At(end + 1))) ++end;
-                const int word = line.WordEnd(end, {});
-                end = word > end                                                                    ? word
-                      : m_rules.punctuationVariables.find(line.text[end]) != std::string_view::npos ? end + 1
-                                                                                                    : end;
-            }
-            if (end > i + 1) {
-                line.Colour(i, COLORINDEX_FUNCNAME);
-                line.i = end;
-                continue;
-            }
-        }
+        if ((cls & CLASS_VARIABLE) && TryVariable(line)) continue;
         if ((cls & CLASS_DIRECTIVE) && line.OnlyBlanksBefore(i)) {
             line.Colour(i, COLORINDEX_PREPROCESSOR);
             line.i = line.WordEnd(i + 1, m_rules.wordChars);

@@ -232,6 +232,9 @@ private:
         CLASS_INTERPOLATION = 0x8000,  // the first character of an interpolation's opener
     };
     bool InString(CScriptLine& line, std::string_view terminator) const;
+    int InLineComment(CScriptLine& line, std::string_view terminator) const;
+    void OpenString(CScriptLine& line, unsigned char quote) const;
+    bool TryVariable(CScriptLine& line) const;
     bool TryComment(CScriptLine& line) const;
     void InBlockComment(CScriptLine& line) const;
     bool TryLongBracket(CScriptLine& line) const;

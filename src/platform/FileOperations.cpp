@@ -587,11 +587,220 @@ std::string FramePath(const std::string& top, const std::vector<DELETEFRAME>& fr
     return name.empty() ? path : JoinPath(path, name);
 }
 
+// Deletes (remove) or only checks (not remove) a folder tree, depth first:
+// the folder part of DeleteTreeAt. Iterative, so that neither the stack nor
+// the descriptors grow with the depth of the tree; a folder left behind on
+// the way up is reopened through ".." only when it is still the folder that
+// was walked down (device, inode).
+class CTreeDelete {
+public:
+    CTreeDelete(int dir, const std::string& path, bool remove, CTouchedFolders* touched, std::string& error)
+        : m_dir(dir), m_path(path), m_remove(remove), m_touched(touched), m_error(error) {}
+
+    // Walks the folder name of dir, checked against below (null: not checked).
+    bool Run(const std::string& name, const CScannedFolder* below);
+
+private:
+    // What handling one entry leads to.
+    enum class Step {
+        kNext,       // on with the next entry
+        kStop,       // a check found an entry that stays: the walk ends there
+        kFailed,     // m_error says why
+        kUnchanged,  // the entry is as the scan saw it (CheckScanned only)
+    };
+
+    bool Descend(int parent, const std::string& child, const CScannedFolder* scan,
+                 std::unique_ptr<CScannedFolder> ownScan);
+    Step VisitNext(DELETEFRAME& frame);
+    Step CheckScanned(DELETEFRAME& frame, const std::string& child, std::unique_ptr<CScannedFolder>& inside);
+    bool Ascend();
+    bool ReopenParent(const DELETEFRAME& done);
+    bool RemoveFolder(int parent, DELETEFRAME& done);
+    void Keep(DELETEFRAME& frame, const std::string& child, const char* reason);
+    bool Outcome();
+
+    const int m_dir;
+    const std::string& m_path;
+    const bool m_remove;
+    CTouchedFolders* const m_touched;
+    std::string& m_error;
+    std::vector<DELETEFRAME> m_frames;
+    // The first entry that stays, and why: the message names it.
+    std::string m_keptPath, m_keptReason;
+};
+
+bool CTreeDelete::Run(const std::string& name, const CScannedFolder* below) {
+    if (!Descend(m_dir, name, below, nullptr)) return false;
+    while (!m_frames.empty()) {
+        DELETEFRAME& frame = m_frames.back();
+        if (frame.next < frame.names.size()) {
+            const Step step = VisitNext(frame);
+            if (step == Step::kFailed) return false;
+            if (step == Step::kStop) break;
+            continue;
+        }
+        if (!Ascend()) return false;
+    }
+    return Outcome();
+}
+
+// Opens the folder child of parent (the deepest frame's folder, or dir) as a
+// new frame with its entries listed; only the deepest kMaxOpenFolders frames
+// keep their descriptors.
+bool CTreeDelete::Descend(int parent, const std::string& child, const CScannedFolder* scan,
+                          std::unique_ptr<CScannedFolder> ownScan) {
+    DELETEFRAME frame;
+    frame.name = child;
+    frame.fd.Reset(::openat(parent, child.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat here;
+    if (!frame.fd.IsOpen() || ::fstat(frame.fd.Get(), &here) != 0 ||
+        !ListNames(frame.fd.Get(), frame.names)) {
+        const int reason = errno;
+        m_error = "cannot read folder " +
+                  ShortPath(FramePath(m_path, m_frames, m_frames.empty() ? "" : child)) + ": " +
+                  ErrorText(reason);
+        return false;
+    }
+    frame.device = here.st_dev;
+    frame.inode = here.st_ino;
+    frame.ownScan = std::move(ownScan);
+    frame.scan = frame.ownScan ? frame.ownScan.get() : scan;
+    m_frames.push_back(std::move(frame));
+    if (m_frames.size() > kMaxOpenFolders) m_frames[m_frames.size() - 1 - kMaxOpenFolders].fd.Reset();
+    return true;
+}
+
+// The next entry of the deepest folder, frame: checked against the scan,
+// then deleted (checked only, when not removing), or descended into when it
+// is a folder. An entry gone meanwhile is passed over.
+CTreeDelete::Step CTreeDelete::VisitNext(DELETEFRAME& frame) {
+    const std::string child = frame.names[frame.next++];
+    std::unique_ptr<CScannedFolder> inside;
+    if (frame.scan != nullptr) {
+        const Step checked = CheckScanned(frame, child, inside);
+        if (checked != Step::kUnchanged) return checked;
+    }
+    struct stat entry;
+    if (!StatNoFollow(frame.fd.Get(), child, entry)) {
+        if (errno == ENOENT) return Step::kNext;
+        m_error = "cannot delete " + ShortPath(FramePath(m_path, m_frames, child)) + ": " + ErrorText(errno);
+        return Step::kFailed;
+    }
+    if (S_ISDIR(entry.st_mode)) {
+        // Descend adds a frame, which frame may no longer refer to after.
+        const CScannedFolder* scan = frame.scan != nullptr ? inside.get() : nullptr;
+        return Descend(frame.fd.Get(), child, scan, std::move(inside)) ? Step::kNext : Step::kFailed;
+    }
+    if (m_remove && ::unlinkat(frame.fd.Get(), child.c_str(), 0) != 0) {
+        m_error = "cannot delete " + ShortPath(FramePath(m_path, m_frames, child)) + ": " + ErrorText(errno);
+        return Step::kFailed;
+    }
+    return Step::kNext;
+}
+
+// Whether the entry child of frame is still what the scan saw (inside gets
+// the scan of a folder's contents). One the scan did not see, or that has
+// changed, stays; a delete goes on with the rest, a check stops there.
+CTreeDelete::Step CTreeDelete::CheckScanned(DELETEFRAME& frame, const std::string& child,
+                                            std::unique_ptr<CScannedFolder>& inside) {
+    EXPECTEDENTRY seen;
+    if (!frame.scan->Find(child, seen, inside)) {
+        Keep(frame, child, "it was not there when the folders were compared");
+        return m_remove ? Step::kNext : Step::kStop;
+    }
+    FINDDATA now;
+    if (!FindEntryAt(frame.fd.Get(), child, now)) {
+        if (errno == ENOENT) return Step::kNext;  // gone meanwhile
+        m_error = "cannot examine " + ShortPath(FramePath(m_path, m_frames, child)) + ": " + ErrorText(errno);
+        return Step::kFailed;
+    }
+    if (!SameAsScanned(seen, now)) {
+        Keep(frame, child, "it was changed since it was compared");
+        return m_remove ? Step::kNext : Step::kStop;
+    }
+    return Step::kUnchanged;
+}
+
+// Every entry of the deepest folder is done: up one level, removing that
+// folder unless something inside it stays (then its parent stays too).
+bool CTreeDelete::Ascend() {
+    DELETEFRAME done = std::move(m_frames.back());
+    m_frames.pop_back();
+    int parent = m_dir;
+    if (!m_frames.empty()) {
+        if (!ReopenParent(done)) return false;
+        parent = m_frames.back().fd.Get();
+    }
+    done.fd.Reset();
+    if (done.kept) {
+        if (!m_frames.empty()) m_frames.back().kept = true;
+        return true;
+    }
+    if (!m_remove) return true;
+    return RemoveFolder(parent, done);
+}
+
+// Opens the parent of done again through ".." when its descriptor was
+// closed on the way down, refusing a folder that is not the one walked down.
+bool CTreeDelete::ReopenParent(const DELETEFRAME& done) {
+    DELETEFRAME& up = m_frames.back();
+    if (up.fd.IsOpen()) return true;
+    up.fd.Reset(::openat(done.fd.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    struct stat again;
+    if (!up.fd.IsOpen() || ::fstat(up.fd.Get(), &again) != 0 || again.st_dev != up.device ||
+        again.st_ino != up.inode) {
+        m_error = "cannot delete " + ShortPath(FramePath(m_path, m_frames, "")) +
+                  ": it was moved while it was being deleted";
+        return false;
+    }
+    return true;
+}
+
+// Removes the emptied folder done from parent; one that entries were added
+// to meanwhile stays, and is reported.
+bool CTreeDelete::RemoveFolder(int parent, DELETEFRAME& done) {
+    if (::unlinkat(parent, done.name.c_str(), AT_REMOVEDIR) == 0) return true;
+    if (errno != ENOTEMPTY && errno != EEXIST) {
+        m_frames.push_back(std::move(done));  // for the path
+        m_error = "cannot delete " + ShortPath(FramePath(m_path, m_frames, "")) + ": " + ErrorText(errno);
+        return false;
+    }
+    if (m_frames.empty()) {
+        m_keptPath = m_path;
+        m_keptReason = "entries were added to it meanwhile";
+    } else {
+        Keep(m_frames.back(), done.name, "entries were added to it meanwhile");
+    }
+    return true;
+}
+
+// Marks frame as staying because of its entry child; the first such entry
+// is the one the message names.
+void CTreeDelete::Keep(DELETEFRAME& frame, const std::string& child, const char* reason) {
+    frame.kept = true;
+    if (m_keptPath.empty()) {
+        m_keptPath = FramePath(m_path, m_frames, child);
+        m_keptReason = reason;
+    }
+}
+
+// The walk's result: true when nothing stayed; the parent folder is recorded
+// as changed whenever a delete ran.
+bool CTreeDelete::Outcome() {
+    if (!m_keptPath.empty()) {
+        m_error =
+            (m_remove ? "kept " : "not moved to the Trash: ") + Quoted(m_keptPath) + ": " + m_keptReason;
+        if (m_remove && m_keptPath != m_path) m_error += "; " + Quoted(m_path) + " was not deleted whole";
+        if (m_remove) FolderChanged(m_dir, PathParentFolder(m_path), m_touched);
+        return false;
+    }
+    if (m_remove) FolderChanged(m_dir, PathParentFolder(m_path), m_touched);
+    return true;
+}
+
 // Deletes (remove) or only checks (not remove, before a move to the Trash)
 // the entry name of the open folder dir, whose path is path: see DeleteEntry.
-// Iterative, so that neither the stack nor the descriptors grow with the
-// depth of the tree; a folder left behind on the way up is reopened through
-// ".." only when it is still the folder that was walked down (device, inode).
+// A folder is walked by CTreeDelete.
 bool DeleteTreeAt(int dir, const std::string& name, const std::string& path, const EXPECTEDENTRY& expected,
                   const CScannedFolder* below, bool remove, CTouchedFolders* touched, std::string& error) {
     const char* refused = remove ? "deleted" : "moved to the Trash";
@@ -611,128 +820,8 @@ bool DeleteTreeAt(int dir, const std::string& name, const std::string& path, con
         return true;
     }
     if (!remove && below == nullptr) return true;  // nothing known below to check it against
-    std::vector<DELETEFRAME> frames;
-    std::string keptPath, keptReason;
-    const auto keep = [&](DELETEFRAME& frame, const std::string& child, const char* reason) {
-        frame.kept = true;
-        if (keptPath.empty()) {
-            keptPath = FramePath(path, frames, child);
-            keptReason = reason;
-        }
-    };
-    // Opens the folder child of the deepest frame (or name of dir) as a new frame.
-    const auto descend = [&](int parent, const std::string& child, const CScannedFolder* scan,
-                             std::unique_ptr<CScannedFolder> ownScan) {
-        DELETEFRAME frame;
-        frame.name = child;
-        frame.fd.Reset(::openat(parent, child.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        struct stat here;
-        if (!frame.fd.IsOpen() || ::fstat(frame.fd.Get(), &here) != 0 ||
-            !ListNames(frame.fd.Get(), frame.names)) {
-            const int reason = errno;
-            error = "cannot read folder " + ShortPath(FramePath(path, frames, frames.empty() ? "" : child)) +
-                    ": " + ErrorText(reason);
-            return false;
-        }
-        frame.device = here.st_dev;
-        frame.inode = here.st_ino;
-        frame.ownScan = std::move(ownScan);
-        frame.scan = frame.ownScan ? frame.ownScan.get() : scan;
-        frames.push_back(std::move(frame));
-        if (frames.size() > kMaxOpenFolders) frames[frames.size() - 1 - kMaxOpenFolders].fd.Reset();
-        return true;
-    };
-    if (!descend(dir, name, below, nullptr)) return false;
-    while (!frames.empty()) {
-        DELETEFRAME& frame = frames.back();
-        if (frame.next < frame.names.size()) {
-            const std::string child = frame.names[frame.next++];
-            EXPECTEDENTRY seen;
-            std::unique_ptr<CScannedFolder> inside;
-            if (frame.scan != nullptr) {
-                if (!frame.scan->Find(child, seen, inside)) {
-                    keep(frame, child, "it was not there when the folders were compared");
-                    if (!remove) break;
-                    continue;
-                }
-                FINDDATA now;
-                if (!FindEntryAt(frame.fd.Get(), child, now)) {
-                    if (errno == ENOENT) continue;  // gone meanwhile
-                    error = "cannot examine " + ShortPath(FramePath(path, frames, child)) + ": " +
-                            ErrorText(errno);
-                    return false;
-                }
-                if (!SameAsScanned(seen, now)) {
-                    keep(frame, child, "it was changed since it was compared");
-                    if (!remove) break;
-                    continue;
-                }
-            }
-            struct stat entry;
-            if (!StatNoFollow(frame.fd.Get(), child, entry)) {
-                if (errno == ENOENT) continue;
-                error =
-                    "cannot delete " + ShortPath(FramePath(path, frames, child)) + ": " + ErrorText(errno);
-                return false;
-            }
-            if (S_ISDIR(entry.st_mode)) {
-                const CScannedFolder* scan = frame.scan != nullptr ? inside.get() : nullptr;
-                if (!descend(frame.fd.Get(), child, scan, std::move(inside))) return false;
-                continue;
-            }
-            if (remove && ::unlinkat(frame.fd.Get(), child.c_str(), 0) != 0) {
-                error =
-                    "cannot delete " + ShortPath(FramePath(path, frames, child)) + ": " + ErrorText(errno);
-                return false;
-            }
-            continue;
-        }
-        // Every entry of the deepest folder is done: up one level.
-        DELETEFRAME done = std::move(frames.back());
-        frames.pop_back();
-        int parent = dir;
-        if (!frames.empty()) {
-            DELETEFRAME& up = frames.back();
-            if (!up.fd.IsOpen()) {
-                up.fd.Reset(::openat(done.fd.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
-                struct stat again;
-                if (!up.fd.IsOpen() || ::fstat(up.fd.Get(), &again) != 0 || again.st_dev != up.device ||
-                    again.st_ino != up.inode) {
-                    error = "cannot delete " + ShortPath(FramePath(path, frames, "")) +
-                            ": it was moved while it was being deleted";
-                    return false;
-                }
-            }
-            parent = up.fd.Get();
-        }
-        done.fd.Reset();
-        if (done.kept) {
-            if (!frames.empty()) frames.back().kept = true;
-            continue;
-        }
-        if (!remove) continue;
-        if (::unlinkat(parent, done.name.c_str(), AT_REMOVEDIR) != 0) {
-            if (errno != ENOTEMPTY && errno != EEXIST) {
-                frames.push_back(std::move(done));  // for the path
-                error = "cannot delete " + ShortPath(FramePath(path, frames, "")) + ": " + ErrorText(errno);
-                return false;
-            }
-            if (frames.empty()) {
-                keptPath = path;
-                keptReason = "entries were added to it meanwhile";
-            } else {
-                keep(frames.back(), done.name, "entries were added to it meanwhile");
-            }
-        }
-    }
-    if (!keptPath.empty()) {
-        error = (remove ? "kept " : "not moved to the Trash: ") + Quoted(keptPath) + ": " + keptReason;
-        if (remove && keptPath != path) error += "; " + Quoted(path) + " was not deleted whole";
-        if (remove) FolderChanged(dir, PathParentFolder(path), touched);
-        return false;
-    }
-    if (remove) FolderChanged(dir, PathParentFolder(path), touched);
-    return true;
+    CTreeDelete tree(dir, path, remove, touched, error);
+    return tree.Run(name, below);
 }
 
 // The absolute path, links resolved, of the entry name of the open folder

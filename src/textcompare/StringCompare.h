@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace corvatine {
@@ -54,10 +55,24 @@ public:
     const std::vector<CWord>& RightWords() const { return m_words[1]; }
 
 private:
+    // Words by hash, each hash with its word indexes in ascending order.
+    using WordIndex = std::unordered_map<uint32_t, std::vector<int>>;
+
+    static WordIndex IndexWords(const std::vector<CWord>& words);
     void SplitWords(std::string_view line, std::vector<CWord>& words) const;
     bool IsBreak(unsigned char c) const;
     bool WordsEqual(const CWord& a, const CWord& b) const;
     void Narrow(STRINGDIFFERENCE& difference) const;
+
+    // The steps of CompareLines, on the lines and words set up there.
+    void MatchWords(std::vector<STRINGDIFFERENCE>& found, int& leftAfter, int& rightAfter) const;
+    void AppendGapDifference(int n, int m, std::vector<STRINGDIFFERENCE>& found) const;
+    int FirstEqualWord(const WordIndex& index, const std::vector<CWord>& words, const CWord& word,
+                       bool wordIsLeft, int from) const;
+    bool FindResyncPoint(int n, int m, const WordIndex& leftIndex, const WordIndex& rightIndex, int& pi,
+                         int& pj) const;
+    STRINGDIFFERENCE DifferenceBefore(int n, int m, int pi, int pj) const;
+    void AppendTailDifference(int leftAfter, int rightAfter, std::vector<STRINGDIFFERENCE>& found) const;
 
     std::string_view m_line[2];
     std::vector<CWord> m_words[2];

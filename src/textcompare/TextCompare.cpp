@@ -85,6 +85,18 @@ struct Partition {
     bool hiMinimal;
 };
 
+// The box one middle-snake search runs in: lines xoff to xlim of the left
+// side against yoff to ylim of the right.
+struct DiagBox {
+    lin xoff, xlim, yoff, ylim;
+};
+
+// The diagonals one of the two searches has reached, every other one from
+// min to max, around the diagonal mid it started on.
+struct DiagSweep {
+    lin min, max, mid;
+};
+
 class Engine {
 public:
     Engine(const CTextCompare& settings) : m_settings(settings) {}
@@ -101,6 +113,13 @@ private:
     // Kept out of line: inlined, the compiler lays out its loops slower.
     __attribute__((noinline)) void Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal,
                                         Partition& part);
+    // Diag's ways out short of the searches meeting, on the diagonals each
+    // has reached after cost steps.
+    bool CutAtLongSnake(const DiagBox& box, const DiagSweep& forward, const DiagSweep& backward, lin cost,
+                        Partition& part) const;
+    bool ForwardLongSnake(const DiagBox& box, const DiagSweep& forward, lin cost, Partition& part) const;
+    bool BackwardLongSnake(const DiagBox& box, const DiagSweep& backward, lin cost, Partition& part) const;
+    Partition SplitAtFurthest(const DiagBox& box, const DiagSweep& forward, const DiagSweep& backward) const;
     void ShiftBoundaries();
     void BuildScript(std::vector<TEXTSECTION>& sections) const;
     void SlideIntoSuffix(std::vector<TEXTSECTION>& sections) const;
@@ -527,6 +546,11 @@ void Engine::DiscardConfusingLines() {
     }
 }
 
+// The middle snake of the box (Myers' search from both ends at once): a
+// forward and a backward search, each one more edit step on each of its
+// diagonals per round, until they meet. Unless a minimal script is wanted,
+// a round may end the search early at a long snake, and one past the cost
+// limit splits where a search has come furthest.
 void Engine::Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Partition& part) {
     const uint32_t* xv = m_side[0].undiscarded.data();
     const uint32_t* yv = m_side[1].undiscarded.data();
@@ -585,83 +609,116 @@ void Engine::Diag(lin xoff, lin xlim, lin yoff, lin ylim, bool findMinimal, Part
         }
         if (findMinimal) continue;
 
-        // A diagonal that has made much more progress than the cost so far,
-        // ending in a long snake, is taken as if the searches had met there.
-        if (200 < c && bigSnake && m_settings.speedHeuristic) {
-            lin best = 0;
-            for (lin d = fmax; d >= fmin; d -= 2) {
-                const lin dd = d - fmid;
-                const lin x = fd[d], y = x - d;
-                const lin v = (x - xoff) * 2 - dd;
-                if (v > 12 * (c + (dd < 0 ? -dd : dd)) && v > best && xoff + CTextCompare::kSnakeLimit <= x &&
-                    x < xlim && yoff + CTextCompare::kSnakeLimit <= y && y < ylim) {
-                    for (int k = 1; xv[x - k] == yv[y - k]; ++k) {
-                        if (k == CTextCompare::kSnakeLimit) {
-                            best = v;
-                            part.xmid = x;
-                            part.ymid = y;
-                            break;
-                        }
-                    }
-                }
-            }
-            if (best > 0) {
-                part.loMinimal = true;
-                part.hiMinimal = false;
-                return;
-            }
-            best = 0;
-            for (lin d = bmax; d >= bmin; d -= 2) {
-                const lin dd = d - bmid;
-                const lin x = bd[d], y = x - d;
-                const lin v = (xlim - x) * 2 + dd;
-                if (v > 12 * (c + (dd < 0 ? -dd : dd)) && v > best && xoff < x &&
-                    x <= xlim - CTextCompare::kSnakeLimit && yoff < y &&
-                    y <= ylim - CTextCompare::kSnakeLimit) {
-                    for (int k = 0; xv[x + k] == yv[y + k]; ++k) {
-                        if (k == CTextCompare::kSnakeLimit - 1) {
-                            best = v;
-                            part.xmid = x;
-                            part.ymid = y;
-                            break;
-                        }
-                    }
-                }
-            }
-            if (best > 0) {
-                part.loMinimal = false;
-                part.hiMinimal = true;
-                return;
-            }
-        }
-
-        // Too expensive: split where one of the searches has come furthest.
+        // The box and the sweeps go to the helpers as copies, so that the
+        // loops above keep them in registers.
+        if (200 < c && bigSnake && m_settings.speedHeuristic &&
+            CutAtLongSnake({xoff, xlim, yoff, ylim}, {fmin, fmax, fmid}, {bmin, bmax, bmid}, c, part))
+            return;
         if (c >= m_tooExpensive) {
-            lin fxybest = -1, fxbest = 0;
-            for (lin d = fmax; d >= fmin; d -= 2) {
-                lin x = std::min<lin>(fd[d], xlim), y = x - d;
-                if (ylim < y) x = ylim + d, y = ylim;
-                if (fxybest < x + y) {
-                    fxybest = x + y;
-                    fxbest = x;
-                }
-            }
-            lin bxybest = kLinMax, bxbest = 0;
-            for (lin d = bmax; d >= bmin; d -= 2) {
-                lin x = std::max<lin>(xoff, bd[d]), y = x - d;
-                if (y < yoff) x = yoff + d, y = yoff;
-                if (x + y < bxybest) {
-                    bxybest = x + y;
-                    bxbest = x;
-                }
-            }
-            if ((xlim + ylim) - bxybest < fxybest - (xoff + yoff))
-                part = {fxbest, fxybest - fxbest, true, false};
-            else
-                part = {bxbest, bxybest - bxbest, false, true};
+            part = SplitAtFurthest({xoff, xlim, yoff, ylim}, {fmin, fmax, fmid}, {bmin, bmax, bmid});
             return;
         }
     }
+}
+
+// The speed heuristic: a diagonal that has made much more progress than the
+// cost so far, ending in a long snake, is taken as if the searches had met
+// there; the forward search's first. False when neither has one.
+bool Engine::CutAtLongSnake(const DiagBox& box, const DiagSweep& forward, const DiagSweep& backward, lin cost,
+                            Partition& part) const {
+    if (ForwardLongSnake(box, forward, cost, part)) {
+        part.loMinimal = true;
+        part.hiMinimal = false;
+        return true;
+    }
+    if (BackwardLongSnake(box, backward, cost, part)) {
+        part.loMinimal = false;
+        part.hiMinimal = true;
+        return true;
+    }
+    return false;
+}
+
+// The forward diagonal furthest ahead for its cost that ends in a snake of
+// kSnakeLimit lines: its end goes into part's middle.
+bool Engine::ForwardLongSnake(const DiagBox& box, const DiagSweep& forward, lin cost, Partition& part) const {
+    const uint32_t* xv = m_side[0].undiscarded.data();
+    const uint32_t* yv = m_side[1].undiscarded.data();
+    const stored* fd = m_fdiag + m_diagOffset;
+    lin best = 0;
+    for (lin d = forward.max; d >= forward.min; d -= 2) {
+        const lin dd = d - forward.mid;
+        const lin x = fd[d], y = x - d;
+        const lin v = (x - box.xoff) * 2 - dd;
+        if (v > 12 * (cost + (dd < 0 ? -dd : dd)) && v > best && box.xoff + CTextCompare::kSnakeLimit <= x &&
+            x < box.xlim && box.yoff + CTextCompare::kSnakeLimit <= y && y < box.ylim) {
+            for (int k = 1; xv[x - k] == yv[y - k]; ++k) {
+                if (k == CTextCompare::kSnakeLimit) {
+                    best = v;
+                    part.xmid = x;
+                    part.ymid = y;
+                    break;
+                }
+            }
+        }
+    }
+    return best > 0;
+}
+
+// The same for the backward diagonals, whose snakes run on from their ends.
+bool Engine::BackwardLongSnake(const DiagBox& box, const DiagSweep& backward, lin cost,
+                               Partition& part) const {
+    const uint32_t* xv = m_side[0].undiscarded.data();
+    const uint32_t* yv = m_side[1].undiscarded.data();
+    const stored* bd = m_bdiag + m_diagOffset;
+    lin best = 0;
+    for (lin d = backward.max; d >= backward.min; d -= 2) {
+        const lin dd = d - backward.mid;
+        const lin x = bd[d], y = x - d;
+        const lin v = (box.xlim - x) * 2 + dd;
+        if (v > 12 * (cost + (dd < 0 ? -dd : dd)) && v > best && box.xoff < x &&
+            x <= box.xlim - CTextCompare::kSnakeLimit && box.yoff < y &&
+            y <= box.ylim - CTextCompare::kSnakeLimit) {
+            for (int k = 0; xv[x + k] == yv[y + k]; ++k) {
+                if (k == CTextCompare::kSnakeLimit - 1) {
+                    best = v;
+                    part.xmid = x;
+                    part.ymid = y;
+                    break;
+                }
+            }
+        }
+    }
+    return best > 0;
+}
+
+// Too expensive: the split goes where one of the searches has come
+// furthest (x + y forwards, least x + y backwards), whichever is further.
+Partition Engine::SplitAtFurthest(const DiagBox& box, const DiagSweep& forward,
+                                  const DiagSweep& backward) const {
+    const stored* fd = m_fdiag + m_diagOffset;
+    const stored* bd = m_bdiag + m_diagOffset;
+    lin fxybest = -1, fxbest = 0;
+    for (lin d = forward.max; d >= forward.min; d -= 2) {
+        lin x = std::min<lin>(fd[d], box.xlim), y = x - d;
+        if (box.ylim < y) x = box.ylim + d, y = box.ylim;
+        if (fxybest < x + y) {
+            fxybest = x + y;
+            fxbest = x;
+        }
+    }
+    lin bxybest = kLinMax, bxbest = 0;
+    for (lin d = backward.max; d >= backward.min; d -= 2) {
+        lin x = std::max<lin>(box.xoff, bd[d]), y = x - d;
+        if (y < box.yoff) x = box.yoff + d, y = box.yoff;
+        if (x + y < bxybest) {
+            bxybest = x + y;
+            bxbest = x;
+        }
+    }
+    if ((box.xlim + box.ylim) - bxybest < fxybest - (box.xoff + box.yoff))
+        return {fxbest, fxybest - fxbest, true, false};
+    return {bxbest, bxybest - bxbest, false, true};
 }
 
 void Engine::CompareSequences() {
