@@ -105,60 +105,7 @@ CHexCompareView::CHexCompareView(const CBinaryCompareParams& request, platform::
     };
     m_opened = m_doc.LoadSides(request);
 
-    for (int side = 0; side < 2; ++side) {
-        m_decorations[side] = std::make_unique<CHexSideDecorations>(*this, side);
-        m_pane[side] = new CHexPane(m_doc.Side(side), &m_doc.View(side), m_decorations[side].get(), this);
-        m_pane[side]->setObjectName(side == 0 ? QStringLiteral("leftPane") : QStringLiteral("rightPane"));
-        m_pane[side]->setContextMenuPolicy(Qt::CustomContextMenu);
-        m_header[side] = new QLabel(this);
-        m_header[side]->setObjectName(side == 0 ? QStringLiteral("leftHeader")
-                                                : QStringLiteral("rightHeader"));
-        m_header[side]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        CHexPane* pane = m_pane[side];
-        connect(pane, &CHexPane::scrollRequested, this, [this](qint64 rows) { ScrollTo(m_firstRow + rows); });
-        connect(pane, &CHexPane::horizontalScrollRequested, this,
-                [this](int cells) { m_horizontal->setValue(m_horizontal->value() + cells); });
-        connect(pane, &CHexPane::focused, this, [this, side] {
-            m_activeSide = side;
-            emit stateChanged();
-        });
-        connect(pane, &CHexPane::caretMoved, this, [this, side] {
-            m_activeSide = side;
-            EnsureVisible(m_pane[side]->Caret());
-            // The difference the caret stands in is the current one.
-            const int current = m_differences.RangeAt(m_pane[side]->Caret());
-            if (current != m_current) {
-                m_current = current;
-                for (CHexPane* p : m_pane) p->update();
-                UpdateMap();
-            }
-            emit stateChanged();
-        });
-        connect(pane, &CHexPane::contentChanged, this, [this](qint64 from) { OnContentChanged(from); });
-        connect(pane, &CHexPane::edited, this, [this] { emit stateChanged(); });
-        connect(pane, &CHexPane::modeChanged, this, [this] { emit stateChanged(); });
-        connect(pane, &CHexPane::escapePressed, this, [this] {
-            if (IsBusy()) CancelComparison();
-        });
-        connect(pane, &QWidget::customContextMenuRequested, this, [this, side](const QPoint& at) {
-            QMenu menu(this);
-            // The command that copies to the other side names that side.
-            QAction* other = menu.addAction(side == 0 ? QStringLiteral("Copy to &Right")
-                                                      : QStringLiteral("Copy to &Left"));
-            other->setStatusTip(QStringLiteral("Copy the selection to other side"));
-            other->setEnabled(m_pane[side]->HasSelection() && !m_doc.Side(1 - side).IsReadOnly());
-            connect(other, &QAction::triggered, this, [this, side] {
-                m_activeSide = side;
-                Copy(side == 0, false);
-            });
-            menu.addSeparator();
-            menu.addAction(QStringLiteral("&Copy"), this, [this, side] { m_pane[side]->CopySelection(); })
-                ->setEnabled(m_pane[side]->HasSelection());
-            menu.addAction(QStringLiteral("&Paste"), this, [this, side] { m_pane[side]->Paste(); })
-                ->setEnabled(!m_doc.Side(side).IsReadOnly());
-            menu.exec(m_pane[side]->mapToGlobal(at));
-        });
-    }
+    for (int side = 0; side < 2; ++side) CreateSide(side);
     m_map = new CBinaryLocationMap(this);
     m_map->setObjectName(QStringLiteral("locationMap"));
     connect(m_map, &CBinaryLocationMap::offsetClicked, this, [this](qint64 offset) {
@@ -171,7 +118,83 @@ CHexCompareView::CHexCompareView(const CBinaryCompareParams& request, platform::
         for (CHexPane* pane : m_pane) pane->SetFirstColumn(value);
     });
 
-    // The worker's progress, with Cancel.
+    CreateProgressBar();
+    LayOut();
+
+    m_listing.setSingleShot(true);
+    connect(&m_listing, &QTimer::timeout, this, [this] { ListStep(); });
+    connect(&m_poll, &QTimer::timeout, this, [this] { Poll(); });
+    m_poll.start(kPollMilliseconds);
+    m_mapAge.start();
+    setFocusProxy(m_pane[0]);
+    setAcceptDrops(true);
+    RefreshLabels();
+    UpdateScrollBars();
+    UpdateMap();
+    Poll();
+}
+
+// One side's pane and header, and what the view does on the pane's signals.
+void CHexCompareView::CreateSide(int side) {
+    m_decorations[side] = std::make_unique<CHexSideDecorations>(*this, side);
+    m_pane[side] = new CHexPane(m_doc.Side(side), &m_doc.View(side), m_decorations[side].get(), this);
+    m_pane[side]->setObjectName(side == 0 ? QStringLiteral("leftPane") : QStringLiteral("rightPane"));
+    m_pane[side]->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_header[side] = new QLabel(this);
+    m_header[side]->setObjectName(side == 0 ? QStringLiteral("leftHeader") : QStringLiteral("rightHeader"));
+    m_header[side]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    CHexPane* pane = m_pane[side];
+    connect(pane, &CHexPane::scrollRequested, this, [this](qint64 rows) { ScrollTo(m_firstRow + rows); });
+    connect(pane, &CHexPane::horizontalScrollRequested, this,
+            [this](int cells) { m_horizontal->setValue(m_horizontal->value() + cells); });
+    connect(pane, &CHexPane::focused, this, [this, side] {
+        m_activeSide = side;
+        emit stateChanged();
+    });
+    connect(pane, &CHexPane::caretMoved, this, [this, side] {
+        m_activeSide = side;
+        EnsureVisible(m_pane[side]->Caret());
+        // The difference the caret stands in is the current one.
+        const int current = m_differences.RangeAt(m_pane[side]->Caret());
+        if (current != m_current) {
+            m_current = current;
+            for (CHexPane* p : m_pane) p->update();
+            UpdateMap();
+        }
+        emit stateChanged();
+    });
+    connect(pane, &CHexPane::contentChanged, this, [this](qint64 from) { OnContentChanged(from); });
+    connect(pane, &CHexPane::edited, this, [this] { emit stateChanged(); });
+    connect(pane, &CHexPane::modeChanged, this, [this] { emit stateChanged(); });
+    connect(pane, &CHexPane::escapePressed, this, [this] {
+        if (IsBusy()) CancelComparison();
+    });
+    connect(pane, &QWidget::customContextMenuRequested, this,
+            [this, side](const QPoint& at) { ShowPaneMenu(side, at); });
+}
+
+// A pane's context menu: copy to the other side, copy and paste.
+void CHexCompareView::ShowPaneMenu(int side, const QPoint& at) {
+    QMenu menu(this);
+    // The command that copies to the other side names that side.
+    QAction* other =
+        menu.addAction(side == 0 ? QStringLiteral("Copy to &Right") : QStringLiteral("Copy to &Left"));
+    other->setStatusTip(QStringLiteral("Copy the selection to other side"));
+    other->setEnabled(m_pane[side]->HasSelection() && !m_doc.Side(1 - side).IsReadOnly());
+    connect(other, &QAction::triggered, this, [this, side] {
+        m_activeSide = side;
+        Copy(side == 0, false);
+    });
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("&Copy"), this, [this, side] { m_pane[side]->CopySelection(); })
+        ->setEnabled(m_pane[side]->HasSelection());
+    menu.addAction(QStringLiteral("&Paste"), this, [this, side] { m_pane[side]->Paste(); })
+        ->setEnabled(!m_doc.Side(side).IsReadOnly());
+    menu.exec(m_pane[side]->mapToGlobal(at));
+}
+
+// The worker's progress, with Cancel.
+void CHexCompareView::CreateProgressBar() {
     m_busy = new QWidget(this);
     m_busy->setObjectName(QStringLiteral("progressBar"));
     auto* busy = new QHBoxLayout(m_busy);
@@ -186,7 +209,10 @@ CHexCompareView::CHexCompareView(const CBinaryCompareParams& request, platform::
     busy->addWidget(m_busyText);
     busy->addWidget(m_progress, 1);
     busy->addWidget(m_cancel);
+}
 
+// The headers over the panes, the scroll bars, the map and the progress bar.
+void CHexCompareView::LayOut() {
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -199,18 +225,6 @@ CHexCompareView::CHexCompareView(const CBinaryCompareParams& request, platform::
     layout->addWidget(m_horizontal, 2, 0, 1, 2);
     layout->addWidget(m_busy, 3, 0, 1, 4);
     layout->setRowStretch(1, 1);
-
-    m_listing.setSingleShot(true);
-    connect(&m_listing, &QTimer::timeout, this, [this] { ListStep(); });
-    connect(&m_poll, &QTimer::timeout, this, [this] { Poll(); });
-    m_poll.start(kPollMilliseconds);
-    m_mapAge.start();
-    setFocusProxy(m_pane[0]);
-    setAcceptDrops(true);
-    RefreshLabels();
-    UpdateScrollBars();
-    UpdateMap();
-    Poll();
 }
 
 CHexCompareView::~CHexCompareView() {

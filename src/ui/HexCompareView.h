@@ -91,6 +91,10 @@ private:
     enum Navigation { NAV_NONE, NAV_FIRST, NAV_PREVIOUS, NAV_NEXT, NAV_LAST };
 
     void Refresh();
+    void CreateSide(int side);
+    void ShowPaneMenu(int side, const QPoint& at);
+    void CreateProgressBar();
+    void LayOut();
     void RefreshLabels();
     void UpdateScrollBars();
     void ScrollTo(int64_t row);

@@ -466,18 +466,54 @@ void CTextCompareView::Execute(Command command) {
         case Command::Copy: pane.CopySelection(); break;
         case Command::Paste: pane.Paste(); break;
         case Command::SelectAll: pane.SelectAll(); break;
-        case Command::GoToLine: {
-            CTextCompareObject& side = m_doc.GetSide(m_activeSide);
-            const int current = side.RowToRealLine(pane.Caret().y) + 1;
-            const int line = CGoToLineDialog::Ask(this, current, std::max(1, side.GetRealLineCount()));
-            if (line > 0) {
-                const int row = side.RealLineToRow(line - 1);
-                pane.SetCaret({0, row});
-                Centre(row);
-                pane.setFocus();
-            }
+        case Command::GoToLine: GoToLine(); break;
+        case Command::Recompare:
+            m_doc.Recompare();
+            Refresh();
+            break;
+        case Command::Report: CTextReportDialog::Run(this, m_doc); break;
+        case Command::GenerateCommandLine: CCommandLineDialog::Run(this, m_doc.Request()); break;
+        case Command::Find:
+        case Command::Replace:
+            CFindReplaceDialog::Run(this, FindTarget(), command == Command::Replace);
+            break;
+        case Command::FindNext:
+        case Command::FindPrevious: FindAgain(this, FindTarget(), command == Command::FindPrevious); break;
+        case Command::ExportHtml:
+        case Command::PreviewHtml: {
+            const std::unique_ptr<CSyntaxEditContext> text = RealText(m_activeSide);
+            const std::string& name = m_doc.Request().sides[m_activeSide].path;
+            if (command == Command::ExportHtml)
+                ExportHtml(this, *text, name);
+            else
+                PreviewHtml(this, *text, name);
             break;
         }
+        default:
+            if (!ExecuteMerge(command, pane)) ExecuteDisplay(command);
+            break;
+    }
+    emit stateChanged();
+}
+
+// Go To Line: the caret to the start of the real line asked for.
+void CTextCompareView::GoToLine() {
+    CTextPane& pane = *m_pane[m_activeSide];
+    CTextCompareObject& side = m_doc.GetSide(m_activeSide);
+    const int current = side.RowToRealLine(pane.Caret().y) + 1;
+    const int line = CGoToLineDialog::Ask(this, current, std::max(1, side.GetRealLineCount()));
+    if (line > 0) {
+        const int row = side.RealLineToRow(line - 1);
+        pane.SetCaret({0, row});
+        Centre(row);
+        pane.setFocus();
+    }
+}
+
+// The commands of the Merge menu: copies across, the differences and moves.
+// False for a command that is none of them.
+bool CTextCompareView::ExecuteMerge(Command command, CTextPane& pane) {
+    switch (command) {
         case Command::CopyToLeft: Merge(false, AppComponents().Text().mergeMode != 0); break;
         case Command::CopyToRight: Merge(true, AppComponents().Text().mergeMode != 0); break;
         case Command::CopyToLeftAndAdvance: Merge(false, true); break;
@@ -523,10 +559,15 @@ void CTextCompareView::Execute(Command command) {
         case Command::GoToMovedBlock:
             if (!FollowMove(m_activeSide, pane.Caret().y)) QApplication::beep();
             break;
-        case Command::Recompare:
-            m_doc.Recompare();
-            Refresh();
-            break;
+        default: return false;
+    }
+    return true;
+}
+
+// What the view shows: the merge mode, the level of detail, wrapping, white
+// space and the order of the sides.
+void CTextCompareView::ExecuteDisplay(Command command) {
+    switch (command) {
         case Command::QuickMergeMode:
             AppComponents().Text().mergeMode = AppComponents().Text().mergeMode ? 0 : 1;
             break;
@@ -548,27 +589,8 @@ void CTextCompareView::Execute(Command command) {
             for (int side = 0; side < 2; ++side) m_pane[side]->SetContext(m_doc.GetSide(side));
             Refresh();
             break;
-        case Command::Report: CTextReportDialog::Run(this, m_doc); break;
-        case Command::GenerateCommandLine: CCommandLineDialog::Run(this, m_doc.Request()); break;
-        case Command::Find:
-        case Command::Replace:
-            CFindReplaceDialog::Run(this, FindTarget(), command == Command::Replace);
-            break;
-        case Command::FindNext:
-        case Command::FindPrevious: FindAgain(this, FindTarget(), command == Command::FindPrevious); break;
-        case Command::ExportHtml:
-        case Command::PreviewHtml: {
-            const std::unique_ptr<CSyntaxEditContext> text = RealText(m_activeSide);
-            const std::string& name = m_doc.Request().sides[m_activeSide].path;
-            if (command == Command::ExportHtml)
-                ExportHtml(this, *text, name);
-            else
-                PreviewHtml(this, *text, name);
-            break;
-        }
         default: break;
     }
-    emit stateChanged();
 }
 
 void CTextCompareView::Merge(bool toRight, bool advance) {

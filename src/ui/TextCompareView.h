@@ -102,6 +102,9 @@ private:
     // Both panes scroll so that the side's caret shows.
     void EnsureCaretVisible(int side);
     void AfterNavigation(bool found);
+    void GoToLine();
+    bool ExecuteMerge(Command command, CTextPane& pane);
+    void ExecuteDisplay(Command command);
     void Merge(bool toRight, bool advance);
     bool SaveSide(int side, bool choosePath);
     FINDTARGET FindTarget();
