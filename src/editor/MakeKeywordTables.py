@@ -88,16 +88,18 @@ def literal(word):
 
 
 def array(name, words):
-    lines = [f"constexpr std::string_view {name}[] = {{"]
-    row = "   "
+    # One string of the words, each followed by a space: characters, which the
+    # program's start leaves alone, where a table of pointers would be
+    # relocated page by page at every start.
+    lines = [f"constexpr char {name}[] ="]
+    row = '    "'
     for w in words:
-        item = " " + literal(w) + ","
+        item = literal(w)[1:-1] + " "
         if len(row) + len(item) > 110:
-            lines.append(row)
-            row = "   "
+            lines.append(row + '"')
+            row = '    "'
         row += item
-    lines.append(row)
-    lines.append("};")
+    lines.append(row + '";')
     return lines
 
 

@@ -42,11 +42,22 @@ char32_t DecodeAt(const char* text, int position, int length) {
 
 }  // namespace
 
-CKeywordSet::CKeywordSet(std::span<const std::string_view> words, std::span<const std::string_view> keys,
-                         bool caseSensitive)
-    : m_words(words.begin(), words.end()), m_keys(keys), m_caseSensitive(caseSensitive) {
-    assert(words.size() == keys.size());
-    assert(std::adjacent_find(keys.begin(), keys.end(), std::greater_equal<>()) == keys.end());
+// The words of a table made at build time, each followed by a space.
+static std::vector<std::string_view> SplitTable(std::string_view text) {
+    std::vector<std::string_view> words;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find(' ', start);
+        if (end == std::string_view::npos) end = text.size();
+        if (end > start) words.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return words;
+}
+
+CKeywordSet::CKeywordSet(std::string_view words, std::string_view keys, bool caseSensitive)
+    : m_words(SplitTable(words)), m_keys(SplitTable(keys)), m_caseSensitive(caseSensitive) {
+    assert(m_words.size() == m_keys.size());
+    assert(std::adjacent_find(m_keys.begin(), m_keys.end(), std::greater_equal<>()) == m_keys.end());
     MeasureKeys();
 }
 
@@ -54,8 +65,7 @@ CKeywordSet::CKeywordSet(std::vector<std::string_view> words, bool caseSensitive
     : m_words(std::move(words)), m_caseSensitive(caseSensitive) {
     for (std::string_view w : m_words) m_ownKeys.push_back(caseSensitive ? std::string(w) : Fold(w));
     std::sort(m_ownKeys.begin(), m_ownKeys.end());
-    m_ownKeyViews.assign(m_ownKeys.begin(), m_ownKeys.end());
-    m_keys = m_ownKeyViews;
+    m_keys.assign(m_ownKeys.begin(), m_ownKeys.end());
     MeasureKeys();
 }
 

@@ -55,12 +55,11 @@ public:
 // keys, which are sorted by byte and unique.
 class CKeywordSet {
 public:
-    // A set made at build time (KeywordTables.cpp): keys are the words as
-    // Contains compares them (lower case when the set ignores case), sorted
-    // and none twice, words the same words as written, in the same order.
-    // The keys must outlive the set.
-    CKeywordSet(std::span<const std::string_view> words, std::span<const std::string_view> keys,
-                bool caseSensitive);
+    // A set made at build time (KeywordTables.cpp), each word followed by a
+    // space: keys are the words as Contains compares them (lower case when
+    // the set ignores case), sorted and none twice, words the same words as
+    // written, in the same order. Both texts must outlive the set.
+    CKeywordSet(std::string_view words, std::string_view keys, bool caseSensitive);
     // A set made at run time from words in any order (the C/C++ parser's);
     // it sorts its own keys.
     CKeywordSet(std::vector<std::string_view> words, bool caseSensitive);
@@ -79,9 +78,8 @@ private:
     void MeasureKeys();
 
     std::vector<std::string_view> m_words;
-    std::vector<std::string> m_ownKeys;  // the keys of a set made at run time
-    std::vector<std::string_view> m_ownKeyViews;
-    std::span<const std::string_view> m_keys;
+    std::vector<std::string> m_ownKeys;    // the keys of a set made at run time
+    std::vector<std::string_view> m_keys;  // the keys, as Contains searches them
     size_t m_longest = 0;
     uint64_t m_lengths = 0;  // bit n: some word is n bytes long (n < 64)
     bool m_caseSensitive;

@@ -32,9 +32,12 @@ class CFindResultsPane;
 class CComparisonListPane;
 class CStartPage;
 struct MenuEntry;
+struct MainMenus;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
+    // The menu tables' entries run the frame's commands.
+    friend struct MainMenus;
 
 public:
     explicit CMainFrame(CCorvatineApp& app, QWidget* parent = nullptr);

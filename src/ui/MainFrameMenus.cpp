@@ -78,170 +78,186 @@ void CMainFrame::AddMenuEntries(QMenu* menu, const MenuEntry* entries, size_t co
     }
 }
 
-void CMainFrame::CreateMenus() {
-    static const MenuEntry kClipboard[] = {
-        Own("compareClipboardWithFile", "Clipboard and a &File...", "",
-            [](CMainFrame& frame) { frame.CompareClipboard(true); }),
-        Own("compareClipboardWithEmpty", "Clipboard and an &Empty Side", "",
-            [](CMainFrame& frame) { frame.CompareClipboard(false); }),
-    };
-    static const MenuEntry kFile[] = {
-        Own(
-            "newComparison", "&New Comparison...", "Ctrl+N", [](CMainFrame& frame) { frame.NewComparison(); },
-            QStyle::SP_FileDialogNewFolder),
-        Part([](CMainFrame& frame, QMenu* menu) {
-            frame.AddMenuEntries(menu->addMenu(QStringLiteral("New Comparison from C&lipboard")), kClipboard,
-                                 std::size(kClipboard));
-        }),
-        Own(
-            "openFile", "&Open File...", "Ctrl+Shift+O", [](CMainFrame& frame) { frame.OpenFileDialog(); },
-            QStyle::SP_DialogOpenButton),
-        Own("openComparison", "Open &Comparison...", "Ctrl+O",
-            [](CMainFrame& frame) { frame.OpenComparisonDialog(); }),
-        Own("openWorkingCopy", "Open &Working Copy...", "",
-            [](CMainFrame& frame) { frame.OpenWorkingCopyDialog(); }),
-        kSeparator,
-        Shared(Command::Save),
-        Shared(Command::SaveAs),
-        Shared(Command::SaveLeft),
-        Shared(Command::SaveRight),
-        Shared(Command::SaveLeftAs),
-        Shared(Command::SaveRightAs),
-        Own("saveComparisonAs", "Save Co&mparison As...", "",
-            [](CMainFrame& frame) { frame.SaveComparisonAs(); }),
-        Shared(Command::Reload),
-        Shared(Command::ReopenWithEncoding),
-        kSeparator,
-        Shared(Command::ExportHtml),
-        Shared(Command::PreviewHtml),
-        Part([](CMainFrame& frame, QMenu* menu) { frame.CreatePrintCommands(menu); }),
-        kSeparator,
-        Part([](CMainFrame& frame, QMenu* menu) {
-            frame.m_recentMenu = menu->addMenu(QStringLiteral("Recent Comparisons"));
-            connect(frame.m_recentMenu, &QMenu::aboutToShow, &frame, [&frame] { frame.FillRecentMenu(); });
-        }),
-        kSeparator,
-        Own("close", "&Close", "Ctrl+W",
-            [](CMainFrame& frame) {
-                if (CDocumentView* view = frame.ActiveView()) frame.CloseView(view);
-            }),
-        Own("exit", "E&xit", "Ctrl+Q", [](CMainFrame& frame) { frame.close(); }),
-    };
-    static const MenuEntry kEdit[] = {
-        Shared(Command::Undo),
-        Shared(Command::Redo),
-        kSeparator,
-        Shared(Command::Cut),
-        Shared(Command::Copy),
-        Shared(Command::Paste),
-        Shared(Command::SelectAll),
-        kSeparator,
-        Shared(Command::Find),
-        Shared(Command::FindNext),
-        Shared(Command::FindPrevious),
-        Shared(Command::Replace),
-        Shared(Command::GoToLine),
-    };
-    static const MenuEntry kView[] = {
-        Shared(Command::WordLevel),
-        Shared(Command::CharacterLevel),
-        kSeparator,
-        Shared(Command::WordWrap),
-        Shared(Command::ShowWhiteSpace),
-        kSeparator,
-        Shared(Command::SwapSides),
-        Shared(Command::GoToTextComparison),
-        Shared(Command::GoToContainingFolder),
-        kSeparator,
-        // The syntax colouring of the text in the active pane.
-        Part([](CMainFrame& frame, QMenu* menu) {
-            QMenu* language = menu->addMenu(QStringLiteral("&Language"));
-            language->setObjectName(QStringLiteral("languageMenu"));
-            connect(language, &QMenu::aboutToShow, &frame,
-                    [&frame, language] { FillLanguageMenu(language, frame.ActivePane()); });
-            FillLanguageMenu(language, nullptr);
-        }),
-        Part([](CMainFrame& frame, QMenu* menu) { frame.CreatePaneCommands(menu); }),
-        // The folder comparison view's display filters.
-        kSeparator,
-        Shared(Command::ShowIdenticalItems),
-        Shared(Command::ShowDifferentItems),
-        Shared(Command::ShowLeftOnlyItems),
-        Shared(Command::ShowRightOnlyItems),
-        Shared(Command::ShowLeftNewerItems),
-        Shared(Command::ShowRightNewerItems),
-        Shared(Command::ShowAllItems),
-        kSeparator,
-        Shared(Command::ShowHiddenItems),
-        Shared(Command::ShowFilteredItems),
-        Shared(Command::ShowGridLines),
-        Shared(Command::ExpandAll),
-        Shared(Command::CollapseAll),
-    };
-    static const MenuEntry kMerge[] = {
-        Shared(Command::CopyToLeft),
-        Shared(Command::CopyToRight),
-        Shared(Command::CopyToLeftAndAdvance),
-        Shared(Command::CopyToRightAndAdvance),
-        Shared(Command::InsertToLeft),
-        Shared(Command::InsertToRight),
-        Shared(Command::CopyAllToLeft),
-        Shared(Command::CopyAllToRight),
-        kSeparator,
-        Shared(Command::FirstDifference),
-        Shared(Command::PreviousDifference),
-        Shared(Command::NextDifference),
-        Shared(Command::LastDifference),
-        Shared(Command::NextLineDifference),
-        Shared(Command::PreviousLineDifference),
-        Shared(Command::SelectLineDifference),
-        Shared(Command::GoToMovedBlock),
-        kSeparator,
-        Shared(Command::Recompare),
-        Shared(Command::AutoRecompare),
-        Shared(Command::QuickMergeMode),
-    };
-    // The folder comparison view's file operations.
-    static const MenuEntry kFolder[] = {
-        Shared(Command::CopyToRight),   Shared(Command::CopyToLeft),      Shared(Command::MoveItems),
-        Shared(Command::DeleteItems),   Shared(Command::CopyToFolder),    kSeparator,
-        Shared(Command::NewFolder),     Shared(Command::RenameItem),      Shared(Command::SetDateTime),
-        Shared(Command::SetAttributes), Shared(Command::CompareContents), kSeparator,
-        Shared(Command::HideItems),     Shared(Command::ExcludeItems),    kSeparator,
-        Shared(Command::FolderFilters), Shared(Command::Synchronize),     kSeparator,
-        Shared(Command::SetBaseFolder), Shared(Command::UpOneLevel),
-    };
-    static const MenuEntry kTools[] = {
-        Shared(Command::Report),
-        Shared(Command::GenerateCommandLine),
-        Shared(Command::Synchronize),
-        Shared(Command::ComparisonProperties),
-        kSeparator,
-        Part([](CMainFrame& frame, QMenu* menu) { frame.CreateFindInFilesCommand(menu); }),
-        kSeparator,
-        Own("options", "&Options...", "", [](CMainFrame& frame) { frame.ShowOptions(); }),
-    };
-    static const MenuEntry kHelp[] = {
-        Own("guide", "&Contents", "F1", [](CMainFrame& frame) { frame.ShowGuide(); }),
-        Own("commandLineHelp", "&Command Line...", "", [](CMainFrame& frame) { frame.ShowHelp(); }),
-        Own("about", "&About Corvatine", "",
-            [](CMainFrame& frame) {
-                QMessageBox::about(&frame, QStringLiteral("About Corvatine"), AboutText());
-            }),
-    };
+// The menu bar's menus. A friend of the frame: their entries run its commands.
+struct MainMenus {
+    static const MenuEntry kClipboard[];
+    static const MenuEntry kFile[];
+    static const MenuEntry kEdit[];
+    static const MenuEntry kView[];
+    static const MenuEntry kMerge[];
+    static const MenuEntry kFolder[];
+    static const MenuEntry kTools[];
+    static const MenuEntry kHelp[];
+};
 
+const MenuEntry MainMenus::kClipboard[] = {
+    Own("compareClipboardWithFile", "Clipboard and a &File...", "",
+        [](CMainFrame& frame) { frame.CompareClipboard(true); }),
+    Own("compareClipboardWithEmpty", "Clipboard and an &Empty Side", "",
+        [](CMainFrame& frame) { frame.CompareClipboard(false); }),
+};
+const MenuEntry MainMenus::kFile[] = {
+    Own(
+        "newComparison", "&New Comparison...", "Ctrl+N", [](CMainFrame& frame) { frame.NewComparison(); },
+        QStyle::SP_FileDialogNewFolder),
+    Part([](CMainFrame& frame, QMenu* menu) {
+        frame.AddMenuEntries(menu->addMenu(QStringLiteral("New Comparison from C&lipboard")), kClipboard,
+                             std::size(kClipboard));
+    }),
+    Own(
+        "openFile", "&Open File...", "Ctrl+Shift+O", [](CMainFrame& frame) { frame.OpenFileDialog(); },
+        QStyle::SP_DialogOpenButton),
+    Own("openComparison", "Open &Comparison...", "Ctrl+O",
+        [](CMainFrame& frame) { frame.OpenComparisonDialog(); }),
+    Own("openWorkingCopy", "Open &Working Copy...", "",
+        [](CMainFrame& frame) { frame.OpenWorkingCopyDialog(); }),
+    kSeparator,
+    Shared(Command::Save),
+    Shared(Command::SaveAs),
+    Shared(Command::SaveLeft),
+    Shared(Command::SaveRight),
+    Shared(Command::SaveLeftAs),
+    Shared(Command::SaveRightAs),
+    Own("saveComparisonAs", "Save Co&mparison As...", "",
+        [](CMainFrame& frame) { frame.SaveComparisonAs(); }),
+    Shared(Command::Reload),
+    Shared(Command::ReopenWithEncoding),
+    kSeparator,
+    Shared(Command::ExportHtml),
+    Shared(Command::PreviewHtml),
+    Part([](CMainFrame& frame, QMenu* menu) { frame.CreatePrintCommands(menu); }),
+    kSeparator,
+    Part([](CMainFrame& frame, QMenu* menu) {
+        frame.m_recentMenu = menu->addMenu(QStringLiteral("Recent Comparisons"));
+        QObject::connect(frame.m_recentMenu, &QMenu::aboutToShow, &frame,
+                         [&frame] { frame.FillRecentMenu(); });
+    }),
+    kSeparator,
+    Own("close", "&Close", "Ctrl+W",
+        [](CMainFrame& frame) {
+            if (CDocumentView* view = frame.ActiveView()) frame.CloseView(view);
+        }),
+    Own("exit", "E&xit", "Ctrl+Q", [](CMainFrame& frame) { frame.close(); }),
+};
+const MenuEntry MainMenus::kEdit[] = {
+    Shared(Command::Undo),
+    Shared(Command::Redo),
+    kSeparator,
+    Shared(Command::Cut),
+    Shared(Command::Copy),
+    Shared(Command::Paste),
+    Shared(Command::SelectAll),
+    kSeparator,
+    Shared(Command::Find),
+    Shared(Command::FindNext),
+    Shared(Command::FindPrevious),
+    Shared(Command::Replace),
+    Shared(Command::GoToLine),
+};
+const MenuEntry MainMenus::kView[] = {
+    Shared(Command::WordLevel),
+    Shared(Command::CharacterLevel),
+    kSeparator,
+    Shared(Command::WordWrap),
+    Shared(Command::ShowWhiteSpace),
+    kSeparator,
+    Shared(Command::SwapSides),
+    Shared(Command::GoToTextComparison),
+    Shared(Command::GoToContainingFolder),
+    kSeparator,
+    // The syntax colouring of the text in the active pane.
+    Part([](CMainFrame& frame, QMenu* menu) {
+        QMenu* language = menu->addMenu(QStringLiteral("&Language"));
+        language->setObjectName(QStringLiteral("languageMenu"));
+        QObject::connect(language, &QMenu::aboutToShow, &frame,
+                         [&frame, language] { FillLanguageMenu(language, frame.ActivePane()); });
+        FillLanguageMenu(language, nullptr);
+    }),
+    Part([](CMainFrame& frame, QMenu* menu) { frame.CreatePaneCommands(menu); }),
+    // The folder comparison view's display filters.
+    kSeparator,
+    Shared(Command::ShowIdenticalItems),
+    Shared(Command::ShowDifferentItems),
+    Shared(Command::ShowLeftOnlyItems),
+    Shared(Command::ShowRightOnlyItems),
+    Shared(Command::ShowLeftNewerItems),
+    Shared(Command::ShowRightNewerItems),
+    Shared(Command::ShowAllItems),
+    kSeparator,
+    Shared(Command::ShowHiddenItems),
+    Shared(Command::ShowFilteredItems),
+    Shared(Command::ShowGridLines),
+    Shared(Command::ExpandAll),
+    Shared(Command::CollapseAll),
+};
+const MenuEntry MainMenus::kMerge[] = {
+    Shared(Command::CopyToLeft),
+    Shared(Command::CopyToRight),
+    Shared(Command::CopyToLeftAndAdvance),
+    Shared(Command::CopyToRightAndAdvance),
+    Shared(Command::InsertToLeft),
+    Shared(Command::InsertToRight),
+    Shared(Command::CopyAllToLeft),
+    Shared(Command::CopyAllToRight),
+    kSeparator,
+    Shared(Command::FirstDifference),
+    Shared(Command::PreviousDifference),
+    Shared(Command::NextDifference),
+    Shared(Command::LastDifference),
+    Shared(Command::NextLineDifference),
+    Shared(Command::PreviousLineDifference),
+    Shared(Command::SelectLineDifference),
+    Shared(Command::GoToMovedBlock),
+    kSeparator,
+    Shared(Command::Recompare),
+    Shared(Command::AutoRecompare),
+    Shared(Command::QuickMergeMode),
+};
+// The folder comparison view's file operations.
+const MenuEntry MainMenus::kFolder[] = {
+    Shared(Command::CopyToRight),   Shared(Command::CopyToLeft),      Shared(Command::MoveItems),
+    Shared(Command::DeleteItems),   Shared(Command::CopyToFolder),    kSeparator,
+    Shared(Command::NewFolder),     Shared(Command::RenameItem),      Shared(Command::SetDateTime),
+    Shared(Command::SetAttributes), Shared(Command::CompareContents), kSeparator,
+    Shared(Command::HideItems),     Shared(Command::ExcludeItems),    kSeparator,
+    Shared(Command::FolderFilters), Shared(Command::Synchronize),     kSeparator,
+    Shared(Command::SetBaseFolder), Shared(Command::UpOneLevel),
+};
+const MenuEntry MainMenus::kTools[] = {
+    Shared(Command::Report),
+    Shared(Command::GenerateCommandLine),
+    Shared(Command::Synchronize),
+    Shared(Command::ComparisonProperties),
+    kSeparator,
+    Part([](CMainFrame& frame, QMenu* menu) { frame.CreateFindInFilesCommand(menu); }),
+    kSeparator,
+    Own("options", "&Options...", "", [](CMainFrame& frame) { frame.ShowOptions(); }),
+};
+const MenuEntry MainMenus::kHelp[] = {
+    Own("guide", "&Contents", "F1", [](CMainFrame& frame) { frame.ShowGuide(); }),
+    Own("commandLineHelp", "&Command Line...", "", [](CMainFrame& frame) { frame.ShowHelp(); }),
+    Own("about", "&About Corvatine", "",
+        [](CMainFrame& frame) {
+            QMessageBox::about(&frame, QStringLiteral("About Corvatine"), AboutText());
+        }),
+};
+
+void CMainFrame::CreateMenus() {
     for (const auto& [command, icon] : kCommandIcons) Action(command)->setIcon(style()->standardIcon(icon));
-    AddMenuEntries(menuBar()->addMenu(QStringLiteral("&File")), kFile, std::size(kFile));
-    AddMenuEntries(menuBar()->addMenu(QStringLiteral("&Edit")), kEdit, std::size(kEdit));
-    AddMenuEntries(menuBar()->addMenu(QStringLiteral("&View")), kView, std::size(kView));
+    const auto add = [this](const char* title, const auto& entries) {
+        AddMenuEntries(menuBar()->addMenu(QString::fromLatin1(title)), entries, std::size(entries));
+    };
+    add("&File", MainMenus::kFile);
+    add("&Edit", MainMenus::kEdit);
+    add("&View", MainMenus::kView);
     // The levels of detail exclude each other.
     auto* detail = new QActionGroup(this);
     for (Command c : {Command::WordLevel, Command::CharacterLevel}) detail->addAction(Action(c));
-    AddMenuEntries(menuBar()->addMenu(QStringLiteral("&Merge")), kMerge, std::size(kMerge));
-    AddMenuEntries(menuBar()->addMenu(QStringLiteral("F&older")), kFolder, std::size(kFolder));
-    AddMenuEntries(menuBar()->addMenu(QStringLiteral("&Tools")), kTools, std::size(kTools));
+    add("&Merge", MainMenus::kMerge);
+    add("F&older", MainMenus::kFolder);
+    add("&Tools", MainMenus::kTools);
     CreateWindowMenu();
-    AddMenuEntries(menuBar()->addMenu(QStringLiteral("&Help")), kHelp, std::size(kHelp));
+    add("&Help", MainMenus::kHelp);
     CreateToolBar();
 }
 

@@ -49,9 +49,9 @@ class MakeKeywordTablesTest(unittest.TestCase):
         self.assertNotIn("own comment", header)
         source = self.read("KeywordTables.cpp")
         # Byte order of the keys: '#' < 'a' < 'z'; upper case before lower in an exact set.
-        self.assertIn('kDemoWords[] = {\n    "#FIXED", "alpha", "Zeta",\n};', source)
-        self.assertIn('kDemoWordsKeys[] = {\n    "#fixed", "alpha", "zeta",\n};', source)
-        self.assertIn('kDemoExact[] = {\n    "B", "a", "b",\n};', source)
+        self.assertIn('char kDemoWords[] =\n    "#FIXED alpha Zeta ";', source)
+        self.assertIn('char kDemoWordsKeys[] =\n    "#fixed alpha zeta ";', source)
+        self.assertIn('char kDemoExact[] =\n    "B a b ";', source)
         self.assertIn("static const CKeywordSet set(kDemoExact, kDemoExact, true);", source)
         self.assertIn('{"demo-lang", "DemoWords", DemoWords},\n    {"demo-lang", "DemoExact", DemoExact},', source)
 
