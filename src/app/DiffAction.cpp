@@ -108,7 +108,7 @@ std::string TimeText(const struct stat& info, bool absent, bool context) {
 class CDiffRun {
 public:
     CDiffRun(const DIFFOPTIONS& options, platform::COutput& out, platform::COutput& err)
-        : m_options(options), m_out(out), m_err(err), m_writer(out, options.color) {}
+        : m_options(options), m_err(err), m_writer(out, options.color) {}
 
     [[nodiscard]] bool Prepare() {
         if (m_options.ignoreLines.empty()) return true;
@@ -634,7 +634,6 @@ private:
     }
 
     const DIFFOPTIONS& m_options;
-    platform::COutput& m_out;
     platform::COutput& m_err;
     CDiffWriter m_writer;
     std::unique_ptr<CLineFilter> m_filter;

@@ -55,7 +55,8 @@ TEST(EntryNameTest, CopiesMovesAndAssignsBetweenShortAndLong) {
     CEntryName self(longText + "tail");
     self = self.view().substr(30);
     EXPECT_EQ(self, "LLLLLLLLLLtail");
-    self = self;
+    const CEntryName& same = self;
+    self = same;
     EXPECT_EQ(self, "LLLLLLLLLLtail");
 }
 
