@@ -6,6 +6,17 @@ namespace {
 
 CComponents* g_appComponents = nullptr;
 
+// A component whose settings are all it reads: made and read from the
+// profile, when there is one, the first time the run asks for it.
+template <class Component>
+Component& ReadOnce(std::unique_ptr<Component>& component, platform::CProfile* profile) {
+    if (!component) {
+        component = std::make_unique<Component>();
+        if (profile != nullptr) component->Load(*profile);
+    }
+    return *component;
+}
+
 }  // namespace
 
 CComponents::CComponents(platform::CProfile& profile, const CGeneralOptions& general)
@@ -48,29 +59,11 @@ CBinaryComparer& CComponents::Binary() {
     return *m_binary;
 }
 
-CFileComparer& CComponents::Files() {
-    if (!m_files) {
-        m_files = std::make_unique<CFileComparer>();
-        if (m_profile != nullptr) m_files->Load(*m_profile);
-    }
-    return *m_files;
-}
+CFileComparer& CComponents::Files() { return ReadOnce(m_files, m_profile); }
 
-CHexEditor& CComponents::Hex() {
-    if (!m_hex) {
-        m_hex = std::make_unique<CHexEditor>();
-        if (m_profile != nullptr) m_hex->Load(*m_profile);
-    }
-    return *m_hex;
-}
+CHexEditor& CComponents::Hex() { return ReadOnce(m_hex, m_profile); }
 
-CColorSchemeOptions& CComponents::ColorSchemeChoice() {
-    if (!m_colorScheme) {
-        m_colorScheme = std::make_unique<CColorSchemeOptions>();
-        if (m_profile != nullptr) m_colorScheme->Load(*m_profile);
-    }
-    return *m_colorScheme;
-}
+CColorSchemeOptions& CComponents::ColorSchemeChoice() { return ReadOnce(m_colorScheme, m_profile); }
 
 CSyntaxEditor& CComponents::Editor() {
     CSyntaxEditor& editor = GetSyntaxEditor();
